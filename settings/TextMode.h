@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// The files of a profile are "text mode" files: a "\n" written is stored as CR LF and
+// CR LF read back becomes "\n", so files stay interchangeable with the ones the game's
+// players already have. These helpers do that translation on whole files.
+
+// Converts every "\n" to "\r\n".
+std::string ToTextMode(std::string_view text);
+// Converts every "\r\n" to "\n"; a lone CR stays.
+std::string FromTextMode(std::string_view bytes);
+
+// Reads a whole file; nothing when it cannot be opened.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+// Reads a whole text-mode file with CR LF turned into "\n".
+std::optional<std::string> ReadTextFile(const std::string& path);
+
+enum class FileAccess { Shared, OwnerOnly };
+
+// Writes a whole file without ever leaving a truncated one behind: the bytes go to a
+// temporary file beside it, which is flushed and then renamed over the target.
+// OwnerOnly creates it readable and writable by the user alone. False on failure,
+// in which case the old file is untouched.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes,
+                     FileAccess access = FileAccess::Shared);
+// WriteFileAtomic of ToTextMode(text).
+bool WriteTextFile(const std::string& path, std::string_view text,
+                   FileAccess access = FileAccess::Shared);
+
+} // namespace tav

@@ -1,0 +1,507 @@
+#include "term/MudScreen.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace tav {
+
+namespace {
+
+constexpr unsigned char kEsc = 27;
+constexpr unsigned char kIac = 0xFF;
+constexpr unsigned char kSe = 0xF0;
+constexpr unsigned char kSb = 0xFA;
+constexpr unsigned char kWill = 0xFB;
+constexpr unsigned char kWont = 0xFC;
+constexpr unsigned char kDo = 0xFD;
+constexpr unsigned char kDont = 0xFE;
+constexpr unsigned char kEchoOption = 0x01;
+
+// Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
+// (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
+constexpr std::array<bool, 256> MakeTextTable() {
+    std::array<bool, 256> table{};
+    for (int b = 0x1C; b <= 0x7F; ++b)
+        table[static_cast<std::size_t>(b)] = true;
+    for (int b = 10; b <= 13; ++b)
+        table[static_cast<std::size_t>(b)] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kTextByte = MakeTextTable();
+
+bool IsLineEnd(unsigned char b) {
+    return b >= 10 && b <= 13;
+}
+
+bool IsUrlSpace(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+} // namespace
+
+TMudScreen::TMudScreen(const Settings& settings, ScreenView* view)
+    : settings_(settings), view_(view ? view : &nullView_), buffer_(100) {
+    pending_.reserve(4096);
+}
+
+// --- feeding --------------------------------------------------------------------------
+
+ScreenResult TMudScreen::AddText(const char* bytes, std::size_t count) {
+    if (hold_) {
+        // Held output is bounded: what does not fit is dropped rather than kept forever.
+        std::size_t room = kMaxHeldBytes > pending_.size() ? kMaxHeldBytes - pending_.size() : 0;
+        pending_.append(bytes, std::min(count, room));
+        view_->FrameHold(true);
+        return ScreenResult::Held;
+    }
+    pending_.append(bytes, count);
+    return ProcessText();
+}
+
+ScreenResult TMudScreen::AddString(const char* text) {
+    return AddText(text, text ? std::strlen(text) : 0);
+}
+
+std::optional<std::string> TMudScreen::TakeLine() {
+    if (lineQueue_.empty()) return std::nullopt;
+    std::string line = std::move(lineQueue_.front());
+    lineQueue_.pop_front();
+    return line;
+}
+
+ScreenResult TMudScreen::ProcessText() {
+    lineQueue_.clear();
+    passScrolls_ = 0;
+    result_ = ScreenResult::None;
+
+    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    const std::size_t length = pending_.size();
+    std::size_t i = 0;
+    bool incomplete = false;
+    while (i < length) {
+        std::size_t runEnd = i;
+        while (runEnd < length && kTextByte[data[runEnd]])
+            ++runEnd;
+        if (runEnd > i) PutText(pending_.data() + i, runEnd - i);
+        if (runEnd == length) {
+            i = length;
+            break;
+        }
+        std::size_t next = data[runEnd] == kIac ? DoTelnet(runEnd) : DoControl(runEnd);
+        if (next == runEnd) {
+            i = runEnd;
+            incomplete = true;
+            break;
+        }
+        i = next;
+    }
+
+    if (incomplete)
+        pending_.erase(0, i);
+    else
+        pending_.clear();
+
+    view_->InvalidateRow(row_);
+    if (!smoothscroll && passScrolls_ > 0 && row_ >= rows_ - 1)
+        ScrollView(-passScrolls_, false, true);
+    view_->UpdateView();
+    return result_;
+}
+
+void TMudScreen::PutText(const char* run, std::size_t n) {
+    std::size_t k = 0;
+    while (k < n) {
+        auto b = static_cast<unsigned char>(run[k]);
+        if (IsLineEnd(b)) {
+            if (b == '\r') {
+                if (!appendcr) col_ = bufCol_ = 0;
+            } else {
+                passScrolls_ += NewLine();
+                if (appendcr) col_ = bufCol_ = 0;
+            }
+            ++k;
+            continue;
+        }
+        // A stretch of printable characters: store as many as fit before the wrap.
+        std::size_t end = k;
+        while (end < n && !IsLineEnd(static_cast<unsigned char>(run[end])))
+            ++end;
+        std::size_t chunk = end - k;
+        if (autowrap)
+            chunk = std::min<std::size_t>(chunk,
+                                          static_cast<std::size_t>(std::max(1, cols_ - 1 - col_)));
+
+        ScreenLine& line = buffer_[bufLine_];
+        const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
+        if (chunk < fit) {
+            std::memcpy(line.ch + bufCol_, run + k, chunk);
+            std::fill_n(line.attr + bufCol_, chunk, attr_);
+            bufCol_ += static_cast<int>(chunk);
+        } else {
+            // Everything past the last column lands in it; the last character wins.
+            std::memcpy(line.ch + bufCol_, run + k, fit - 1);
+            std::fill_n(line.attr + bufCol_, fit, attr_);
+            line.ch[kBufferColumns - 1] = run[k + chunk - 1];
+            bufCol_ = kBufferColumns - 1;
+        }
+        const long long col = static_cast<long long>(col_) + static_cast<long long>(chunk);
+        k += chunk;
+        if (col >= cols_ - 1) {
+            if (autowrap) {
+                passScrolls_ += NewLine();
+                col_ = bufCol_ = 0;
+            } else {
+                col_ = static_cast<int>(std::min<long long>(col, kBufferColumns - 1));
+            }
+        } else {
+            col_ = static_cast<int>(col);
+        }
+    }
+}
+
+int TMudScreen::NewLine() {
+    if (scrolledBack_) {
+        top_ = savedTop_;
+        view_->InvalidateScreen();
+        view_->UpdateView();
+        view_->SetScrollPos(top_);
+        scrolledBack_ = false;
+    }
+    view_->InvalidateRow(row_);
+
+    const ScreenLine& line = buffer_[bufLine_];
+    const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
+    std::string text(line.ch, nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns);
+    if (settings_.urlaware) MarkUrls(text);
+    lineQueue_.push_back(std::move(text));
+
+    if (bufLine_ >= buffer_.Lines() - 1) {
+        buffer_.Advance(attr_);
+        bufLine_ = buffer_.Lines() - 1;
+    } else {
+        ++bufLine_;
+    }
+
+    if (row_ >= rows_ - 1) {
+        view_->SetScrollRange(0, top_);
+        top_ = std::min(top_ + 1, buffer_.Lines() - rows_);
+        view_->SetScrollPos(top_);
+        if (smoothscroll) ScrollView(-1, false, true);
+        row_ = rows_ - 1;
+        return 1;
+    }
+    ++row_;
+    view_->UpdateView();
+    return 0;
+}
+
+void TMudScreen::MarkUrls(const std::string& text) {
+    static constexpr std::string_view kPrefixes[] = {"http://", "ftp://", "mailto:"};
+    ScreenLine& line = buffer_[bufLine_];
+    for (std::string_view prefix : kPrefixes) {
+        std::size_t from = 0;
+        while ((from = text.find(prefix, from)) != std::string::npos) {
+            std::size_t k = from;
+            while (k < text.size() && !IsUrlSpace(text[k]))
+                line.attr[k++] |= attr::kUrl;
+            from = k;
+        }
+    }
+}
+
+// --- controls and escapes -------------------------------------------------------------
+
+std::size_t TMudScreen::DoControl(std::size_t i) {
+    switch (static_cast<unsigned char>(pending_[i])) {
+    case 7: // BEL
+        view_->Bell(bellPath);
+        if (settings_.visualbell) {
+            view_->VisualBell();
+            view_->InvalidateScreen();
+        }
+        return i + 1;
+    case 9: { // TAB
+        col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
+        int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
+        ScreenLine& line = buffer_[bufLine_];
+        for (int k = bufCol_; k < newCol; ++k) {
+            line.ch[k] = ' ';
+            line.attr[k] = attr_;
+        }
+        bufCol_ = newCol;
+        return i + 1;
+    }
+    case kEsc: return DoEscape(i);
+    default: return i + 1; // every other control byte (BS included) is ignored
+    }
+}
+
+std::size_t TMudScreen::DoEscape(std::size_t i) {
+    if (i + 1 >= pending_.size()) return i;
+    const auto x = static_cast<unsigned char>(pending_[i + 1]);
+    switch (x) {
+    case 'A':
+        if (row_ > 0) --row_;
+        break;
+    case 'B':
+        if (row_ < rows_ - 1) ++row_;
+        break;
+    case 'C':
+        if (col_ < cols_ - 1) ++col_;
+        break;
+    case 'D':
+        if (col_ > 0) --col_;
+        break;
+    case 'H': GotoXY(0, 0); break;
+    case 'J': EraseToEndOfScreen(); break;
+    case 'K': EraseToEndOfLine(); break;
+    case 'N':
+    case 'O': return i + 1; // only ESC is consumed; the letter is shown as text
+    case '[': return DoAnsi(i);
+    default: break; // anything else: both bytes consumed
+    }
+    return i + 2;
+}
+
+std::size_t TMudScreen::DoAnsi(std::size_t i) {
+    const std::size_t length = pending_.size();
+    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    if (i + 2 >= length) return i;
+
+    // An unfinished sequence waits for more bytes, unless it has already run on for too
+    // long: then everything pending is dropped so it cannot grow without end.
+    auto incomplete = [&]() { return length - i >= kMaxControlSequence ? length : i; };
+
+    int values[kMaxCsiParams];
+    int count = 0;
+    std::size_t j = i + 2;
+    for (;;) {
+        int value = 0;
+        if (data[j] == ';') {
+            if (++j >= length) return incomplete();
+        }
+        while (data[j] >= '0' && data[j] <= '9') {
+            value = std::min(value * 10 + (data[j] - '0'), kMaxCsiValue);
+            if (++j >= length) return incomplete();
+        }
+        if (count < kMaxCsiParams) values[count++] = value; // later values are dropped
+        if (data[j] != ';') break;
+    }
+
+    const unsigned char final = data[j];
+    const int p0 = values[0];
+    const int p1 = count > 1 ? values[1] : 0;
+    switch (final) {
+    case 'A': MoveCursor(-p0, 0); break;
+    case 'B': MoveCursor(p0, 0); break;
+    case 'C': MoveCursor(0, p0); break;
+    case 'D': MoveCursor(0, -p0); break;
+    case 'H':
+    case 'f':
+        if (count == 1)
+            GotoXY(std::max(p0, 0), 0);
+        else if (count == 2)
+            GotoXY(std::max(p0, 0), std::max(p1, 0));
+        break;
+    case 'J':
+        if (p0 == 1)
+            EraseFromStartOfScreen();
+        else
+            ClearScreen();
+        break;
+    case 'K':
+        if (p0 == 1)
+            EraseFromStartOfLine();
+        else
+            EraseLine(row_);
+        break;
+    case 'm': SelectGraphicRendition(values, count); break;
+    default: break;
+    }
+    return j + 1;
+}
+
+void TMudScreen::SelectGraphicRendition(const int* values, int count) {
+    constexpr Attr kColourMask = 0x1E1; // normal, the three colour bits and gray
+    for (int k = 0; k < count; ++k) {
+        switch (values[k]) {
+        case 0: attr_ = count == 1 ? attr::kNormal : attr::kGray; break;
+        case 1: attr_ |= attr::kBold; break;
+        case 4: attr_ |= attr::kUnderline; break;
+        case 5: attr_ |= attr::kBlink; break;
+        case 7: attr_ |= attr::kReverse; break;
+        case 31: attr_ = (attr_ & ~kColourMask) | 0x20; break;
+        case 32: attr_ = (attr_ & ~kColourMask) | 0x40; break;
+        case 33: attr_ = (attr_ & ~kColourMask) | 0x60; break;
+        case 34: attr_ = (attr_ & ~kColourMask) | 0x80; break;
+        case 35: attr_ = (attr_ & ~kColourMask) | 0xA0; break;
+        case 36: attr_ = (attr_ & ~kColourMask) | 0xC0; break;
+        case 37: attr_ = (attr_ & ~attr::kGray) | 0xE0; break; // keeps the normal bit
+        default: break;
+        }
+    }
+}
+
+std::size_t TMudScreen::DoTelnet(std::size_t i) {
+    const std::size_t length = pending_.size();
+    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    if (i + 1 >= length) return i;
+    const unsigned char command = data[i + 1];
+    switch (command) {
+    case kWill:
+    case kWont:
+    case kDo:
+    case kDont:
+        if (i + 2 >= length) return i;
+        if (data[i + 2] == kEchoOption) {
+            if (command == kWill) result_ = ScreenResult::EchoOn;
+            if (command == kWont) result_ = ScreenResult::EchoOff;
+        }
+        return i + 3;
+    case kSb:
+        // Subnegotiation: consumed whole through IAC SE; IAC IAC inside is a data byte.
+        for (std::size_t j = i + 2; j + 1 < length; ++j) {
+            if (data[j] != kIac) continue;
+            if (data[j + 1] == kSe) return j + 2;
+            ++j;
+        }
+        return length - i > kMaxSubnegotiation ? length : i;
+    default: return i + 2; // IAC IAC, GA, NOP and the other two-byte commands
+    }
+}
+
+// --- cursor and erasing ---------------------------------------------------------------
+
+void TMudScreen::GotoXY(int row, int col) {
+    row_ = std::clamp(row, 0, rows_ - 1);
+    col_ = std::clamp(col, 0, cols_ - 1);
+    bufLine_ = top_ + row_;
+    bufCol_ = col_;
+}
+
+void TMudScreen::MoveCursor(int dy, int dx) {
+    auto add = [](int a, int b, int hi) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(a) + b, 0, hi));
+    };
+    row_ = add(row_, dy, rows_ - 1);
+    col_ = add(col_, dx, cols_ - 1);
+    bufLine_ = add(bufLine_, dy, buffer_.Lines() - 1);
+    bufCol_ = add(bufCol_, dx, kBufferColumns - 1);
+}
+
+void TMudScreen::EraseLine(int row) {
+    buffer_[top_ + row].Blank(attr_);
+    view_->InvalidateRow(row);
+}
+
+void TMudScreen::EraseToEndOfLine() {
+    buffer_[top_ + row_].Blank(col_, kBufferColumns, attr_);
+    view_->InvalidateRow(row_);
+}
+
+void TMudScreen::EraseToEndOfScreen() {
+    EraseToEndOfLine();
+    for (int k = row_ + 1; k < rows_; ++k)
+        EraseLine(k);
+}
+
+void TMudScreen::EraseFromStartOfLine() {
+    buffer_[top_ + row_].Blank(0, std::min(col_ + 1, kBufferColumns), attr_);
+    view_->InvalidateRow(row_);
+}
+
+void TMudScreen::EraseFromStartOfScreen() {
+    EraseFromStartOfLine();
+    for (int k = 0; k < row_; ++k)
+        EraseLine(k);
+}
+
+void TMudScreen::ClearScreen() {
+    for (int k = 0; k < rows_; ++k)
+        EraseLine(k);
+    GotoXY(0, 0);
+}
+
+void TMudScreen::ResetScreen(int lines) {
+    ClearScreen();
+    buffer_.Reset(std::clamp(lines, 1, kMaxScreenLines));
+    rows_ = std::min(rows_, buffer_.Lines());
+    top_ = savedTop_ = 0;
+    row_ = col_ = bufLine_ = bufCol_ = 0;
+    pending_.clear();
+    pending_.shrink_to_fit();
+    pending_.reserve(4096);
+    view_->SetScrollRange(0, buffer_.Lines() - rows_);
+    view_->SetScrollPos(0);
+    view_->InvalidateScreen();
+}
+
+// --- geometry -------------------------------------------------------------------------
+
+void TMudScreen::SetCellSize(int width, int height) {
+    cellWidth_ = std::max(width, 1);
+    cellHeight_ = std::max(height, 1);
+}
+
+int TMudScreen::LimitTop(int top) const {
+    return std::clamp(top, 0, buffer_.Lines() - rows_);
+}
+
+void TMudScreen::ApplyGeometry(int rows, int cols) {
+    // A rectangle smaller than one cell (a minimised window) still keeps one row and
+    // one column, so every position stays inside the buffer.
+    cols_ = std::clamp(cols, 1, kBufferColumns);
+    rows_ = std::clamp(rows, 1, buffer_.Lines());
+    top_ = LimitTop(bufLine_ - rows_ + 1);
+    row_ = bufLine_ - top_;
+    col_ = std::min(col_, cols_ - 1);
+    view_->SetScrollRange(0, buffer_.Lines() - rows_);
+    view_->SetScrollPos(top_);
+}
+
+void TMudScreen::SetScreenRect(const Rect& rect, bool repaint) {
+    ApplyGeometry(rect.Height() / cellHeight_, (rect.Width() - 4) / cellWidth_);
+    view_->PlaceWindow(rect, repaint);
+}
+
+// --- hold and text extraction ---------------------------------------------------------
+
+void TMudScreen::ToggleHold() {
+    if (!hold_) {
+        hold_ = true;
+        return;
+    }
+    hold_ = false;
+    view_->FrameHold(false);
+    if (!pending_.empty()) AddText(" ", 1);
+}
+
+std::optional<std::string> TMudScreen::GetSelectedText() const {
+    if (!hasSelection_) return std::nullopt;
+    const int last = buffer_.Lines() - 1;
+    const int from = std::clamp(std::min(anchor_.line, end_.line), 0, last);
+    const int to = std::clamp(std::max(anchor_.line, end_.line), 0, last);
+    std::string text;
+    for (int n = from; n <= to; ++n) {
+        const ScreenLine& line = buffer_[n];
+        for (int k = 0; k < kBufferColumns; ++k)
+            if ((line.attr[k] & attr::kSelected) && line.ch[k] != 0) text.push_back(line.ch[k]);
+        if (n < to) text += "\r\n";
+    }
+    return text;
+}
+
+std::string TMudScreen::GetAllText() const {
+    std::string text;
+    for (int n = 0; n < buffer_.Lines(); ++n) {
+        const ScreenLine& line = buffer_[n];
+        for (char ch : line.ch)
+            if (ch != 0) text.push_back(ch);
+        if (n + 1 < buffer_.Lines()) text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace tav

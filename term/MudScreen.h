@@ -1,0 +1,185 @@
+#pragma once
+
+#include "settings/Settings.h"
+#include "term/ScreenBuffer.h"
+#include "term/ScreenView.h"
+
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// Result of AddText / ProcessText.
+enum class ScreenResult {
+    None = 0,
+    EchoOff = 1, // IAC WONT ECHO: typed input is shown again
+    EchoOn = 2,  // IAC WILL ECHO: the server echoes (password entry)
+    Held = 3,    // output is held (Scroll Lock); nothing interpreted
+};
+
+// Bounds on what the byte stream can make the screen hold.
+inline constexpr int kMaxCsiParams = 10;
+// An unfinished control sequence longer than this is abandoned.
+inline constexpr std::size_t kMaxControlSequence = 256;
+// A telnet subnegotiation without IAC SE after this many bytes is abandoned.
+inline constexpr std::size_t kMaxSubnegotiation = 8192;
+// Output held by Scroll Lock beyond this many bytes is dropped.
+inline constexpr std::size_t kMaxHeldBytes = 1 << 20;
+// CSI parameter values saturate here instead of overflowing.
+inline constexpr int kMaxCsiValue = 1'000'000;
+inline constexpr int kMaxScreenLines = 100'000;
+
+// Scroll bar requests the view forwards to the model.
+enum class ScrollRequest {
+    LineUp,
+    LineDown,
+    PageUp,
+    PageDown,
+    ThumbTrack,
+    ThumbPosition,
+    Top,
+    EndScroll,
+    Bottom
+};
+
+// The character-cell terminal: a scrollback buffer of 132-column lines with colour
+// attributes, fed raw bytes from the game (ANSI colour and cursor sequences, telnet
+// groups) through AddText. Completed lines are queued for the owner (TakeLine) so it can
+// run triggers and logs over plain text. The model never paints; it reports changes
+// through its ScreenView and the view reads cells with Line().
+class TMudScreen {
+public:
+    explicit TMudScreen(const Settings& settings, ScreenView* view = nullptr);
+
+    void SetView(ScreenView* view) { view_ = view ? view : &nullView_; }
+
+    // --- feeding ----------------------------------------------------------------------
+    ScreenResult AddText(const char* bytes, std::size_t count);
+    ScreenResult AddText(std::string_view bytes) { return AddText(bytes.data(), bytes.size()); }
+    ScreenResult AddString(const char* text);
+    ScreenResult ProcessText();
+    std::optional<std::string> TakeLine();
+
+    // --- cursor and erasing -----------------------------------------------------------
+    void GotoXY(int row, int col);
+    void MoveCursor(int dy, int dx);
+    void EraseLine(int row);
+    void ClearScreen();
+    void ResetScreen(int lines);
+
+    // --- geometry ---------------------------------------------------------------------
+    void SetCellSize(int width, int height);
+    // Recomputes rows, columns, top line and cursor for a pixel rectangle.
+    void SetScreenRect(const Rect& rect, bool repaint);
+    int Lines() const { return buffer_.Lines(); }
+    int Rows() const { return rows_; }
+    int Columns() const { return cols_; }
+    int Top() const { return top_; }
+    int SavedTop() const { return savedTop_; }
+    int CellWidth() const { return cellWidth_; }
+    int CellHeight() const { return cellHeight_; }
+
+    // Cursor: screen position (row, column) and buffer position (line, column).
+    int CursorRow() const { return row_; }
+    int CursorCol() const { return col_; }
+    int BufferLine() const { return bufLine_; }
+    int BufferCol() const { return bufCol_; }
+
+    const ScreenLine& Line(int n) const { return buffer_[n]; }
+    Attr CurrentAttr() const { return attr_; }
+    std::size_t PendingBytes() const { return pending_.size(); }
+
+    // --- modes ------------------------------------------------------------------------
+    bool autowrap = true;
+    bool appendcr = true;
+    bool smoothscroll = false;
+    bool explicitmode = true;
+    bool Held() const { return hold_; }
+    bool ScrolledBack() const { return scrolledBack_; }
+    void ToggleHold();
+    // WAV file played for BEL; empty for the system beep.
+    std::string bellPath;
+
+    // --- text extraction --------------------------------------------------------------
+    std::optional<std::string> GetSelectedText() const;
+    std::string GetAllText() const;
+
+    // --- scrolling back (view side) ---------------------------------------------------
+    // Moves the top line by -dy when adjust is set, and the painted rows when movePixels is.
+    void ScrollView(int dy, bool adjust, bool movePixels);
+    void PageUp(bool now);
+    void PageDown(bool now);
+    void ScrollBar(ScrollRequest request, int position = 0);
+
+    // --- selection (view side) --------------------------------------------------------
+    struct CellPos {
+        int line;
+        int col;
+    };
+    // The buffer cell under a client-area pixel, or nothing outside the buffer.
+    std::optional<CellPos> CellAt(int x, int y) const;
+    // The whole URL through a cell carrying the URL bit.
+    std::optional<std::string> UrlAt(CellPos cell) const;
+    void BeginSelection(CellPos cell);
+    void ExtendSelection(CellPos cell);
+    void EndSelection() { selecting_ = false; }
+    void SelectAll();
+    void ClearSelection();
+    bool Selecting() const { return selecting_; }
+    bool HasSelection() const { return hasSelection_; }
+    CellPos SelectionAnchor() const { return anchor_; }
+    CellPos SelectionEnd() const { return end_; }
+
+private:
+    void PutText(const char* run, std::size_t n);
+    int NewLine();
+    void MarkUrls(const std::string& text);
+    std::size_t DoControl(std::size_t i);
+    std::size_t DoEscape(std::size_t i);
+    std::size_t DoAnsi(std::size_t i);
+    std::size_t DoTelnet(std::size_t i);
+    void SelectGraphicRendition(const int* values, int count);
+    void EraseToEndOfLine();
+    void EraseToEndOfScreen();
+    void EraseFromStartOfLine();
+    void EraseFromStartOfScreen();
+    void ClearSelectedBits();
+    void ApplyGeometry(int rows, int cols);
+    int LimitTop(int top) const;
+
+    const Settings& settings_;
+    ScreenView nullView_;
+    ScreenView* view_;
+
+    ScreenBuffer buffer_;
+    int rows_ = 24;
+    int cols_ = 80;
+    int top_ = 0;
+    int savedTop_ = 0;
+    int cellWidth_ = 7;
+    int cellHeight_ = 15;
+
+    Attr attr_ = attr::kNormal;
+    int row_ = 0;
+    int col_ = 0;
+    int bufLine_ = 0;
+    int bufCol_ = 0;
+
+    std::string pending_;
+    std::deque<std::string> lineQueue_;
+    ScreenResult result_ = ScreenResult::None;
+    int passScrolls_ = 0;
+
+    bool hold_ = false;
+    bool scrolledBack_ = false;
+
+    bool selecting_ = false;
+    bool hasSelection_ = false;
+    CellPos anchor_{0, 0};
+    CellPos end_{0, 0};
+};
+
+} // namespace tav

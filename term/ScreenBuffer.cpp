@@ -1,0 +1,35 @@
+#include "term/ScreenBuffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tav {
+
+void ScreenLine::Blank(Attr a) {
+    Blank(0, kBufferColumns, a);
+}
+
+void ScreenLine::Blank(int from, int to, Attr a) {
+    if (from >= to) return;
+    std::memset(ch + from, 0, static_cast<std::size_t>(to - from));
+    std::fill(attr + from, attr + to, a);
+}
+
+ScreenBuffer::ScreenBuffer(int lines) {
+    Reset(lines);
+}
+
+void ScreenBuffer::Reset(int lines) {
+    count_ = std::max(lines, 1);
+    head_ = 0;
+    lines_.assign(static_cast<std::size_t>(count_), ScreenLine{});
+    for (auto& line : lines_)
+        line.Blank(attr::kNormal);
+}
+
+void ScreenBuffer::Advance(Attr a) {
+    lines_[static_cast<std::size_t>(head_)].Blank(a);
+    head_ = head_ + 1 == count_ ? 0 : head_ + 1;
+}
+
+} // namespace tav

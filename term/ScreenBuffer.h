@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tav {
+
+inline constexpr int kBufferColumns = 132;
+
+using Attr = std::uint32_t;
+
+// Attribute bits of a cell.
+namespace attr {
+inline constexpr Attr kNormal = 0x1;
+inline constexpr Attr kBold = 0x2;
+inline constexpr Attr kUnderline = 0x4;
+inline constexpr Attr kBlink = 0x8;
+inline constexpr Attr kReverse = 0x10;
+inline constexpr Attr kRed = 0x20;
+inline constexpr Attr kGreen = 0x40;
+inline constexpr Attr kBlue = 0x80;
+inline constexpr Attr kGray = 0x100;
+inline constexpr Attr kSelected = 0x100000;
+inline constexpr Attr kUrl = 0x200000;
+} // namespace attr
+
+// One buffer line: 132 characters (0 = empty cell) and their attributes.
+struct ScreenLine {
+    char ch[kBufferColumns];
+    Attr attr[kBufferColumns];
+
+    void Blank(Attr a);
+    void Blank(int from, int to, Attr a); // columns from..to-1
+};
+
+// The scrollback lines, oldest first, kept as a ring so that dropping the oldest line
+// and opening a new one at the bottom costs the same whatever the line count.
+class ScreenBuffer {
+public:
+    explicit ScreenBuffer(int lines);
+
+    int Lines() const { return count_; }
+    ScreenLine& operator[](int n) { return lines_[Physical(n)]; }
+    const ScreenLine& operator[](int n) const { return lines_[Physical(n)]; }
+
+    // All lines empty with attribute 0x1.
+    void Reset(int lines);
+    // Drops line 0; the new last line is empty with attribute a.
+    void Advance(Attr a);
+
+private:
+    int Physical(int n) const {
+        int p = head_ + n;
+        return p >= count_ ? p - count_ : p;
+    }
+
+    std::vector<ScreenLine> lines_;
+    int count_ = 0;
+    int head_ = 0;
+};
+
+} // namespace tav

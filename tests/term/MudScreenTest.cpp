@@ -1,0 +1,417 @@
+#include "term/MudScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+// Records the notifications that matter to the tests.
+struct RecordingView : ScreenView {
+    std::vector<std::string> bells;
+    int visualBells = 0;
+    std::vector<int> scrolls;
+    std::vector<bool> holdFrames;
+    int scrollMax = -1;
+    int scrollPos = -1;
+    void Bell(const std::string& path) override { bells.push_back(path); }
+    void VisualBell() override { ++visualBells; }
+    void ScrollPixels(int dy) override { scrolls.push_back(dy); }
+    void FrameHold(bool held) override { holdFrames.push_back(held); }
+    void SetScrollRange(int, int max) override { scrollMax = max; }
+    void SetScrollPos(int pos) override { scrollPos = pos; }
+};
+
+struct Fixture {
+    Settings settings{};
+    RecordingView view;
+    TMudScreen screen{settings, &view};
+
+    ScreenResult Feed(std::string_view bytes) { return screen.AddText(bytes); }
+    std::vector<std::string> Lines() {
+        std::vector<std::string> out;
+        while (auto line = screen.TakeLine())
+            out.push_back(*line);
+        return out;
+    }
+    // Text of buffer line n up to its first empty cell.
+    std::string Text(int n) const {
+        const ScreenLine& line = screen.Line(n);
+        std::string s;
+        for (char ch : line.ch) {
+            if (ch == 0) break;
+            s.push_back(ch);
+        }
+        return s;
+    }
+    Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST(MudScreenText, LineEndsQueueLinesWithAndWithoutAppendCr) {
+    for (bool appendcr : {true, false}) {
+        Fixture f;
+        f.screen.appendcr = appendcr;
+        f.Feed("abc\r\ndef\r\n");
+        EXPECT_EQ(f.Lines(), (Lines{"abc", "def"})) << appendcr;
+    }
+    // Without appendcr a bare LF keeps the column: "def" lands in columns 3..5 and its
+    // line is queued empty because its first cell is empty.
+    Fixture f;
+    f.screen.appendcr = false;
+    f.Feed("abc\ndef\n");
+    EXPECT_EQ(f.Lines(), (Lines{"abc", ""}));
+    EXPECT_EQ(f.screen.Line(1).ch[3], 'd');
+    EXPECT_EQ(f.screen.Line(1).ch[5], 'f');
+    EXPECT_EQ(f.screen.Line(1).ch[2], 0);
+}
+
+TEST(MudScreenText, AutowrapFillsOneCellLessThanTheWidth) {
+    Fixture f;
+    f.Feed(std::string(100, 'x'));
+    EXPECT_EQ(f.Lines(), (Lines{std::string(79, 'x')}));
+    EXPECT_EQ(f.Text(1), std::string(21, 'x'));
+    EXPECT_EQ(f.screen.CursorCol(), 21);
+
+    // Without autowrap everything past the last buffer column lands in it.
+    Fixture g;
+    g.screen.autowrap = false;
+    g.Feed(std::string(140, 'a') + "Z");
+    EXPECT_TRUE(g.Lines().empty());
+    EXPECT_EQ(g.Text(0).size(), 132u);
+    EXPECT_EQ(g.screen.Line(0).ch[131], 'Z');
+    EXPECT_EQ(g.screen.CursorCol(), 131);
+    EXPECT_EQ(g.screen.BufferCol(), 131);
+}
+
+TEST(MudScreenText, IgnoredBytesLeaveNoTraceAndDelIsStored) {
+    Fixture f;
+    f.Feed("a\x80\xfe\x08\x01\x0e\x1a");
+    f.Feed("\x7f"
+           "b");
+    EXPECT_EQ(f.Text(0), "a\x7f"
+                         "b");
+    EXPECT_EQ(f.screen.CursorCol(), 3);
+}
+
+TEST(MudScreenText, TabAdvancesToTheNextStopWithSpaces) {
+    Fixture f;
+    f.Feed("ab\tc");
+    EXPECT_EQ(f.Text(0), "ab      c");
+    EXPECT_EQ(f.screen.CursorCol(), 9);
+}
+
+struct SgrCase {
+    const char* bytes;
+    Attr expected; // attribute of the last stored character
+};
+
+TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
+    const SgrCase cases[] = {
+        {"\x1b[31mx", 0x20},
+        {"\x1b[1m\x1b[31mx", 0x22},
+        {"\x1b[31mx\x1b[0my", 0x1},
+        {"\x1b[0;32mz", 0x40},      // gray from "0" in a list, cleared by 32
+        {"\x1b[0m\x1b[37mx", 0xE1}, // 37 keeps the normal bit
+        {"\x1b[0;1mx", 0x102},      // gray bold
+        {"\x1b[1;31mx", 0x22},
+        {"\x1b[4;5;7mx", 0x1D},
+        {"\x1b[1m\x1b[36mx\x1b[40;2;22mx", 0xC2}, // ignored values change nothing
+        {"\x1b[mx", 0x1},                         // empty parameter is 0
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        f.Feed(c.bytes);
+        const int col = f.screen.BufferCol() - 1;
+        EXPECT_EQ(f.AttrAt(0, col), c.expected) << c.bytes;
+    }
+}
+
+TEST(MudScreenCursor, PositioningAndRelativeMoves) {
+    Fixture f;
+    f.Feed("\x1b[1;1HX");
+    EXPECT_EQ(f.screen.Line(1).ch[1], 'X'); // row and column are 0-based indices
+    f.Feed("\x1b[0;0HY\x1b[5HZ");
+    EXPECT_EQ(f.screen.Line(0).ch[0], 'Y');
+    EXPECT_EQ(f.screen.Line(5).ch[0], 'Z');
+    f.Feed("\x1b[1;2;3HW"); // three values: nothing moves
+    EXPECT_EQ(f.screen.Line(5).ch[1], 'W');
+
+    // ESC A at row 0 does nothing; ESC [ 5 A from row 2 stops the screen row at 0 while
+    // the buffer line moves 5 up, but never below line 0.
+    Fixture g;
+    g.Feed("\x1b"
+           "A");
+    EXPECT_EQ(g.screen.CursorRow(), 0);
+    g.Feed("\r\n\r\n");
+    g.Feed("\x1b[5A");
+    EXPECT_EQ(g.screen.CursorRow(), 0);
+    EXPECT_EQ(g.screen.BufferLine(), 0);
+
+    // ESC C/D move only the screen column.
+    Fixture h;
+    h.Feed("ab\x1b"
+           "D\x1b"
+           "D");
+    EXPECT_EQ(h.screen.CursorCol(), 0);
+    EXPECT_EQ(h.screen.BufferCol(), 2);
+
+    // Huge parameters saturate instead of overflowing.
+    Fixture s;
+    s.Feed("\x1b[99999999999999999999B\x1b[99999999999999999999;99999999999999999999H");
+    EXPECT_EQ(s.screen.CursorRow(), 23);
+    EXPECT_EQ(s.screen.CursorCol(), 79);
+    s.Feed("\x1b[99999999999999999999A");
+    EXPECT_EQ(s.screen.BufferLine(), 0);
+}
+
+TEST(MudScreenCursor, EraseOperations) {
+    Fixture f;
+    f.Feed("line0\r\nline1\r\nline2");
+    f.Feed("\x1b[2;3H\x1b[1K"); // erase from start of line 2 through column 3
+    EXPECT_EQ(f.screen.Line(2).ch[3], 0);
+    EXPECT_EQ(f.screen.Line(2).ch[4], '2');
+    f.Feed("\x1b[1;2H\x1b"
+           "K"); // ESC K: to end of line from column 2
+    EXPECT_EQ(f.Text(1), "li");
+    f.Feed("\x1b[0;1H\x1b[1J"); // from start of screen through (0,1)
+    EXPECT_EQ(f.screen.Line(0).ch[1], 0);
+    EXPECT_EQ(f.screen.Line(0).ch[2], 'n');
+    f.Feed("\x1b[31m\x1b[J"); // whole screen with the current attribute, cursor home
+    EXPECT_EQ(f.Text(0), "");
+    EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
+    EXPECT_EQ(f.AttrAt(23, 131), 0x20u);
+    EXPECT_EQ(f.screen.CursorRow(), 0);
+}
+
+TEST(MudScreenEscape, OddEscapesAndCsiFinals) {
+    Fixture f;
+    f.Feed("\x1b[?25h"); // '?' is not a parameter: it is the final byte, "25h" is text
+    EXPECT_EQ(f.Text(0), "25h");
+    Fixture g;
+    g.Feed("\x1b(B"); // charset selection shows its third byte
+    EXPECT_EQ(g.Text(0), "B");
+    Fixture h;
+    h.Feed("\x1bNx\x1bOy"); // only the ESC is consumed
+    EXPECT_EQ(h.Text(0), "NxOy");
+    Fixture k;
+    k.Feed("\x1b\x7fz\x1b!w"); // outside 0x23..0x63: both consumed
+    EXPECT_EQ(k.Text(0), "zw");
+}
+
+TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
+    Fixture f;
+    EXPECT_EQ(f.Feed("\xff\xfb\x01"), ScreenResult::EchoOn);
+    EXPECT_EQ(f.Feed("\xff\xfc\x01"), ScreenResult::EchoOff);
+    EXPECT_EQ(f.Feed("\xff\xfb\x01\xff\xfc\x01"), ScreenResult::EchoOff); // last one decides
+    EXPECT_EQ(f.Feed("\xff\xfb"), ScreenResult::None);                    // waits
+    EXPECT_EQ(f.screen.PendingBytes(), 2u);
+    EXPECT_EQ(f.Feed("\x01"), ScreenResult::EchoOn);
+
+    // Two-byte commands swallow nothing of the game's text.
+    Fixture g;
+    g.Feed("prompt>\xff\xf9"
+           "A\xff\xf1"
+           "B\xff\xff"
+           "C\xff\xfd\x18"
+           "D");
+    EXPECT_EQ(g.Text(0), "prompt>ABCD");
+
+    // Subnegotiations are consumed whole, waiting while incomplete.
+    Fixture h;
+    h.Feed("x\xff\xfa\x18\x01payload");
+    EXPECT_EQ(h.Text(0), "x");
+    h.Feed("more\xff\xff\xff");
+    EXPECT_EQ(h.Text(0), "x");
+    h.Feed("\xf0y");
+    EXPECT_EQ(h.Text(0), "xy");
+    EXPECT_EQ(h.screen.PendingBytes(), 0u);
+}
+
+TEST(MudScreenPending, ChunkBoundariesAreInvisible) {
+    const std::string input =
+        "\x1b[1;31mred\x1b[0m plain\r\n\xff\xfb\x01pass\xff\xf9\r\n\x1b[3;4Hxy\x1b[K\tq"
+        "\xff\xfa\x1f\x00\x50\xff\xf0tail http://a.b/c, d\r\n";
+    auto render = [](const std::vector<std::string>& chunks) {
+        Fixture f;
+        f.settings.urlaware = 1;
+        std::string log;
+        for (const auto& c : chunks) {
+            log += std::to_string(static_cast<int>(f.Feed(c))) + ";";
+            for (auto& l : f.Lines())
+                log += l + "|";
+        }
+        std::string cells;
+        for (int n = 0; n < f.screen.Lines(); ++n)
+            for (int k = 0; k < kBufferColumns; ++k) {
+                cells.push_back(f.screen.Line(n).ch[k]);
+                cells += std::to_string(f.AttrAt(n, k));
+            }
+        // Results are reported per call, so only the lines and cells must agree.
+        log.erase(std::remove_if(log.begin(), log.end(), [](char c) { return c == ';'; }),
+                  log.end());
+        return std::make_pair(cells, log);
+    };
+    std::vector<std::string> whole{input};
+    const auto expected = render(whole);
+    for (std::size_t split = 1; split < input.size(); ++split) {
+        auto got = render({input.substr(0, split), input.substr(split)});
+        ASSERT_EQ(got.first, expected.first) << "split at " << split;
+    }
+    std::vector<std::string> bytes;
+    for (char ch : input)
+        bytes.emplace_back(1, ch);
+    EXPECT_EQ(render(bytes).first, expected.first);
+}
+
+TEST(MudScreenPending, UnfinishedSequencesStayBounded) {
+    Fixture f;
+    f.Feed("\x1b[3");
+    EXPECT_EQ(f.screen.PendingBytes(), 3u);
+    f.Feed("1mX");
+    EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
+
+    // A CSI that never ends is abandoned instead of growing the pending input.
+    Fixture g;
+    g.Feed("\x1b[");
+    for (int k = 0; k < 1000; ++k)
+        g.Feed("1;");
+    EXPECT_LT(g.screen.PendingBytes(), kMaxControlSequence + 4);
+
+    Fixture h;
+    h.Feed("\xff\xfa");
+    for (int k = 0; k < 1000; ++k)
+        h.Feed(std::string(100, 'p'));
+    EXPECT_LT(h.screen.PendingBytes(), kMaxSubnegotiation + 101);
+    h.Feed("\xff\xf0ok");
+    EXPECT_NE(h.screen.GetAllText().find("ok"), std::string::npos);
+}
+
+TEST(MudScreenScroll, ScrollbackRingDropsTheOldestLine) {
+    Fixture f;
+    for (int k = 0; k < 150; ++k)
+        f.Feed("line " + std::to_string(k) + "\r\n");
+    EXPECT_EQ(f.screen.Top(), 100 - 24);
+    EXPECT_EQ(f.view.scrollPos, 76);
+    EXPECT_EQ(f.screen.BufferLine(), 99);
+    EXPECT_EQ(f.Text(0), "line 51");
+    EXPECT_EQ(f.Text(98), "line 149");
+    EXPECT_EQ(f.Text(99), "");
+    // One pixel scroll per block, by the number of new lines.
+    EXPECT_EQ(f.view.scrolls.back(), -1);
+    f.Feed("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(f.view.scrolls.back(), -3);
+}
+
+TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
+    Fixture f;
+    f.screen.PageUp(true); // at T = 0 still marks scrolled back
+    EXPECT_TRUE(f.screen.ScrolledBack());
+    f.Feed("x\r\n");
+    EXPECT_FALSE(f.screen.ScrolledBack());
+
+    for (int k = 0; k < 60; ++k)
+        f.Feed("l\r\n");
+    const int live = f.screen.Top();
+    f.screen.PageUp(true);
+    EXPECT_EQ(f.screen.Top(), live - 24);
+    f.screen.ScrollBar(ScrollRequest::LineUp);
+    EXPECT_EQ(f.screen.Top(), live - 25);
+    f.screen.PageDown(true);
+    f.screen.PageDown(true);
+    EXPECT_EQ(f.screen.Top(), live);
+    EXPECT_FALSE(f.screen.ScrolledBack());
+    f.screen.ScrollBar(ScrollRequest::ThumbTrack, 3);
+    EXPECT_EQ(f.screen.Top(), 3);
+    EXPECT_TRUE(f.screen.ScrolledBack());
+    f.Feed("y\r\n");
+    EXPECT_EQ(f.screen.Top(), live + 1);
+}
+
+TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
+    Fixture f;
+    f.settings.urlaware = 1;
+    f.Feed("see http://abcdef, and ftp://x mailto:y\r\n");
+    const char* marked = "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ";
+    for (int k = 0; marked[k]; ++k)
+        EXPECT_EQ((f.AttrAt(0, k) & attr::kUrl) != 0, marked[k] == '^') << k;
+    EXPECT_EQ(f.screen.UrlAt({0, 10}), "http://abcdef,");
+    EXPECT_FALSE(f.screen.UrlAt({0, 2}));
+
+    Fixture off;
+    off.Feed("http://x\r\n");
+    EXPECT_EQ(off.AttrAt(0, 0) & attr::kUrl, 0u);
+}
+
+TEST(MudScreenBell, BellUsesThePathAndTheVisualSetting) {
+    Fixture f;
+    f.Feed("\a");
+    f.screen.bellPath = "ding.wav";
+    f.settings.visualbell = 1;
+    f.Feed("\a");
+    EXPECT_EQ(f.view.bells, (std::vector<std::string>{"", "ding.wav"}));
+    EXPECT_EQ(f.view.visualBells, 1);
+}
+
+TEST(MudScreenHold, HeldTextIsShownWithASpaceOnRelease) {
+    Fixture f;
+    f.screen.ToggleHold();
+    EXPECT_EQ(f.Feed("held\r\n"), ScreenResult::Held);
+    EXPECT_TRUE(f.Lines().empty());
+    EXPECT_EQ(f.Text(0), "");
+    f.screen.ToggleHold();
+    EXPECT_EQ(f.Lines(), (Lines{"held"}));
+    EXPECT_EQ(f.Text(1), " ");
+    EXPECT_EQ(f.view.holdFrames, (std::vector<bool>{true, false}));
+
+    f.screen.ToggleHold();
+    for (int k = 0; k < 3000; ++k)
+        f.Feed(std::string(1000, 'z'));
+    EXPECT_LE(f.screen.PendingBytes(), kMaxHeldBytes);
+}
+
+TEST(MudScreenSelection, DragLimitsAndExtraction) {
+    Fixture f;
+    f.Feed("first line\r\nsecond\r\nthird");
+    f.screen.BeginSelection({0, 6});
+    f.screen.ExtendSelection({20, 2}); // below the output line: stops at line 2
+    EXPECT_EQ(f.screen.SelectionEnd().line, 2);
+    EXPECT_EQ(f.screen.GetSelectedText(), "line\r\nsecond\r\nthi");
+    f.screen.EndSelection();
+
+    f.screen.BeginSelection({1, 3}); // a new button down clears the old selection
+    EXPECT_FALSE(f.screen.HasSelection());
+    f.screen.ExtendSelection({0, 2});
+    EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nseco");
+    f.screen.ClearSelection();
+    EXPECT_FALSE(f.screen.GetSelectedText());
+
+    f.screen.SelectAll();
+    EXPECT_EQ(f.screen.GetSelectedText(), "first line\r\nsecond\r\nthird");
+    EXPECT_EQ(f.screen.GetAllText().substr(0, 27), "first line\r\nsecond\r\nthird\r\n");
+}
+
+TEST(MudScreenGeometry, ScreenRectKeepsTheCursorLineVisible) {
+    Fixture f;
+    for (int k = 0; k < 30; ++k)
+        f.Feed("l\r\n");
+    f.screen.SetScreenRect({0, 0, 4 + 7 * 200, 15 * 10}, false);
+    EXPECT_EQ(f.screen.Columns(), 132);
+    EXPECT_EQ(f.screen.Rows(), 10);
+    EXPECT_EQ(f.screen.Top(), 30 - 10 + 1);
+    EXPECT_EQ(f.screen.CursorRow(), 9);
+    f.screen.SetScreenRect({0, 0, 2, 3}, false); // smaller than a cell
+    EXPECT_EQ(f.screen.Rows(), 1);
+    EXPECT_EQ(f.screen.Columns(), 1);
+    f.Feed("abc\r\n");
+    f.screen.ResetScreen(20);
+    EXPECT_EQ(f.screen.Lines(), 20);
+    f.screen.SetScreenRect({0, 0, 4 + 7 * 80, 15 * 50}, false);
+    EXPECT_EQ(f.screen.Rows(), 20);
+}
+
+} // namespace
+} // namespace tav
