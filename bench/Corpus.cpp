@@ -1,0 +1,90 @@
+#include "bench/Corpus.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tav::bench {
+
+namespace {
+
+// A small fixed-seed generator so the corpus is the same on every machine.
+class Rng {
+public:
+    std::uint32_t Next() {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return state_;
+    }
+    std::size_t Below(std::size_t n) { return Next() % n; }
+
+private:
+    std::uint32_t state_ = 0x2545F491u;
+};
+
+constexpr std::string_view kWords[] = {
+    "the",      "a",       "dark",     "forest", "path",  "leads",  "north",    "you",   "see",
+    "goblin",   "sword",   "shield",   "gold",   "coins", "is",     "here",     "guard", "says",
+    "hello",    "tavern",  "ancient",  "stone",  "door",  "east",   "west",     "south", "light",
+    "flickers", "quietly", "merchant", "offers", "wares", "dragon", "sleeps",   "under", "mountain",
+    "hits",     "misses",  "your",     "attack", "heals", "wounds", "fountain",
+};
+constexpr std::string_view kColours[] = {"\x1b[1;31m", "\x1b[32m", "\x1b[0;33m", "\x1b[1;34m",
+                                         "\x1b[35m",   "\x1b[36m", "\x1b[37m",   "\x1b[1m"};
+
+void Sentence(Rng& rng, std::string& out, std::size_t length) {
+    const std::size_t start = out.size();
+    while (out.size() - start < length) {
+        if (out.size() > start) out.push_back(' ');
+        out += kWords[rng.Below(std::size(kWords))];
+    }
+}
+
+void Line(Rng& rng, std::string& out, bool plain) {
+    const std::size_t kind = rng.Below(100);
+    if (kind < 8 && !plain) {
+        out += "<100hp 80m 120mv> \xff\xf9"; // prompt with IAC GA
+        return;
+    }
+    if (kind < 12) {
+        out += "Visit http://www.example.org/page";
+        out += std::to_string(rng.Below(1000));
+        out += " for the map.";
+    } else if (kind < 16) {
+        Sentence(rng, out, 160 + rng.Below(100)); // wraps on an 80-column screen
+    } else if (kind < 41 && !plain) {
+        Sentence(rng, out, 10 + rng.Below(30));
+        out += kColours[rng.Below(std::size(kColours))];
+        Sentence(rng, out, 10 + rng.Below(30));
+        out += "\x1b[0m";
+        Sentence(rng, out, 10 + rng.Below(20));
+    } else {
+        Sentence(rng, out, 40 + rng.Below(60));
+    }
+    out += plain ? "" : "\r\n";
+}
+
+} // namespace
+
+std::string GameCorpus(std::size_t bytes) {
+    Rng rng;
+    std::string out;
+    out.reserve(bytes + 512);
+    while (out.size() < bytes)
+        Line(rng, out, false);
+    return out;
+}
+
+std::vector<std::string> CorpusLines(std::size_t count) {
+    Rng rng;
+    std::vector<std::string> lines;
+    lines.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        std::string line;
+        Line(rng, line, true);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+} // namespace tav::bench

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tav::bench {
+
+// Deterministic game-like output: mostly text lines of 40-100 characters, about a
+// quarter with SGR colour changes, prompts followed by IAC GA, some URLs and some long
+// lines that wrap. The same size always gives the same bytes.
+std::string GameCorpus(std::size_t bytes);
+
+// The corpus split into its lines (without CR LF and with escapes removed), for the
+// benchmarks that work on completed lines.
+std::vector<std::string> CorpusLines(std::size_t count);
+
+} // namespace tav::bench
