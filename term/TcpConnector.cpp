@@ -1,0 +1,140 @@
+#include "term/TcpConnector.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tav {
+
+namespace {
+
+constexpr std::size_t kMaxReasonChars = 127;
+
+std::string Cut(std::string text) {
+    if (text.size() > kMaxReasonChars) text.resize(kMaxReasonChars);
+    return text;
+}
+
+// Fills addr from a dotted IPv4 address or a host name; the lookup error text otherwise.
+bool Resolve(const std::string& host, in_addr& addr, std::string& reason) {
+    if (::inet_aton(host.c_str(), &addr) != 0) return true;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (rc != 0 || found == nullptr) {
+        reason = Cut(rc == EAI_SYSTEM ? SocketErrorText(errno) : ::gai_strerror(rc));
+        return false;
+    }
+    addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+    ::freeaddrinfo(found);
+    return true;
+}
+
+} // namespace
+
+std::string SocketErrorText(int error) {
+    return Cut(std::strerror(error));
+}
+
+struct TcpConnector::Attempt {
+    std::mutex mutex;
+    EventLoop* loop; // null once cancelled
+};
+
+ConnectResult TcpConnector::OpenBlocking(const std::string& host, int port,
+                                         std::chrono::milliseconds timeout) {
+    ConnectResult result;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        result.stage = ConnectResult::Stage::CreateSocket;
+        result.reason = SocketErrorText(errno);
+        return result;
+    }
+    auto fail = [&](std::string reason) {
+        ::close(fd);
+        result.stage = ConnectResult::Stage::Connect;
+        result.reason = std::move(reason);
+        return result;
+    };
+
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(static_cast<std::uint16_t>(port));
+    std::string reason;
+    if (!Resolve(host, peer.sin_addr, reason)) return fail(reason);
+
+    const int sendBuffer = 16384;
+    const int reuse = 1;
+    const linger noLinger{1, 0}; // closing discards unsent data and resets the connection
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        if (errno != EINPROGRESS) return fail(SocketErrorText(errno));
+        pollfd p{fd, POLLOUT, 0};
+        int ready;
+        do {
+            ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0) return fail(SocketErrorText(ETIMEDOUT));
+        int error = 0;
+        socklen_t len = sizeof error;
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
+        if (ready < 0 || error != 0) return fail(SocketErrorText(ready < 0 ? errno : error));
+    }
+    result.stage = ConnectResult::Stage::Connected;
+    result.fd = fd;
+    return result;
+}
+
+void TcpConnector::Start(std::string host, int port, Done done) {
+    Cancel();
+    auto attempt = std::make_shared<Attempt>();
+    attempt->loop = &loop_;
+    attempt_ = attempt;
+    // The connector is alive for as long as the attempt is not cancelled, and both the
+    // cancel and the delivery run on the loop's thread, so `this` is safe to use there.
+    std::thread([this, attempt, host = std::move(host), port, done = std::move(done)]() mutable {
+        ConnectResult result = OpenBlocking(host, port, kConnectTimeout);
+        std::lock_guard lock(attempt->mutex);
+        if (attempt->loop == nullptr) {
+            if (result.fd >= 0) ::close(result.fd);
+            return;
+        }
+        attempt->loop->Post([this, attempt, result = std::move(result), done = std::move(done)] {
+            {
+                std::lock_guard inner(attempt->mutex);
+                if (attempt->loop == nullptr) {
+                    if (result.fd >= 0) ::close(result.fd);
+                    return;
+                }
+                attempt->loop = nullptr; // delivered: a later Cancel has nothing to drop
+            }
+            if (attempt_ == attempt) attempt_.reset();
+            done(result);
+        });
+    }).detach();
+}
+
+void TcpConnector::Cancel() {
+    if (!attempt_) return;
+    {
+        std::lock_guard lock(attempt_->mutex);
+        attempt_->loop = nullptr;
+    }
+    attempt_.reset();
+}
+
+} // namespace tav

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "term/EventLoop.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tav {
+
+// How long a host lookup plus connect may take before it counts as failed.
+inline constexpr std::chrono::seconds kConnectTimeout{20};
+
+// The outcome of opening a TCP connection.
+struct ConnectResult {
+    enum class Stage { Connected, CreateSocket, Connect } stage = Stage::Connect;
+    int fd = -1;        // the connected, non-blocking socket when Connected
+    std::string reason; // why it failed, at most 127 characters
+};
+
+// Resolves a host (dotted IPv4 or a name) and connects to it on a worker thread, so the
+// user-interface thread never waits on a lookup or a dead host. The result is delivered
+// through the loop's Post, on the loop's thread. Cancel() (or destruction) drops a result
+// still to come; its socket is then closed by the worker.
+class TcpConnector {
+public:
+    using Done = std::function<void(ConnectResult)>;
+
+    explicit TcpConnector(EventLoop& loop) : loop_(loop) {}
+    ~TcpConnector() { Cancel(); }
+    TcpConnector(const TcpConnector&) = delete;
+    TcpConnector& operator=(const TcpConnector&) = delete;
+
+    void Start(std::string host, int port, Done done);
+    void Cancel();
+    bool Pending() const { return attempt_ != nullptr; }
+
+    // The blocking work itself, also usable on its own: lookup, socket options (send
+    // buffer 16384, address reuse, linger 0), connect with a time-out, non-blocking.
+    static ConnectResult OpenBlocking(const std::string& host, int port,
+                                      std::chrono::milliseconds timeout);
+
+private:
+    struct Attempt;
+    EventLoop& loop_;
+    std::shared_ptr<Attempt> attempt_;
+};
+
+// The reason text for an errno value, at most 127 characters.
+std::string SocketErrorText(int error);
+
+} // namespace tav

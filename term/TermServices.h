@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// Small role interfaces through which the terminal session reaches the rest of the
+// program. The desktop layer implements them with widgets; the tests with recorders.
+
+// Modal message boxes with one OK button ("Error...", "Warning..." titles).
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void ShowMessage(std::string_view text, std::string_view title) = 0;
+};
+
+// The status bar texts and indicators the session updates.
+class TermStatus {
+public:
+    virtual ~TermStatus() = default;
+    virtual void ShowTermState(bool /*connected*/) {}
+    virtual void UpdateCursorText(int /*row*/, int /*col*/) {}
+    virtual void SetLatencyText(std::string_view /*text*/) {}
+};
+
+// The command input line as the session drives it.
+class InputLineControl {
+public:
+    virtual ~InputLineControl() = default;
+    // The typed text, at most 254 characters; nothing when it cannot be read.
+    virtual std::optional<std::string> ReadText() = 0;
+    // Shows '*' for every typed character while the server echoes (password entry).
+    virtual void SetMasked(bool masked) = 0;
+};
+
+// The Client connection as the terminal session sees it.
+class ClientControl {
+public:
+    virtual ~ClientControl() = default;
+    virtual bool IsConnected() = 0;
+    virtual void Connect() = 0;
+    virtual void SendPing() = 0;
+    // Checks whether an external sound player has finished.
+    virtual void PollSoundPlayer() = 0;
+};
+
+enum class CursorStyle { Line, Block };
+
+// The other parts of the main terminal window the session reaches.
+class TermWindow {
+public:
+    virtual ~TermWindow() = default;
+    // The game time and date texts under the panes.
+    virtual void ShowTimeAndDate(std::string_view /*time*/, std::string_view /*date*/) {}
+    virtual void ToggleSplitView() {}
+    virtual void ToggleCursor(CursorStyle /*style*/) {}
+    // The terminal screen's window size in pixels.
+    virtual std::pair<int, int> ScreenPixelSize() { return {0, 0}; }
+};
+
+// The user's terminal log file.
+class LineLog {
+public:
+    virtual ~LineLog() = default;
+    virtual bool IsOpen() const = 0;
+    virtual void Write(std::string_view text) = 0;
+};
+
+// Milliseconds of the wall clock: seconds times 1000 plus the milliseconds, wrapping in
+// 32 bits as the latency arithmetic expects.
+class WallClock {
+public:
+    virtual ~WallClock() = default;
+    virtual std::int32_t NowMs() = 0;
+};
+
+} // namespace tav

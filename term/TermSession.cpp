@@ -1,0 +1,401 @@
+#include "term/TermSession.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tav {
+
+namespace {
+
+constexpr std::string_view kNotConnected = "Not connected...\r\n";
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+// atoi as the settings texts were always read: leading blanks, a sign, digits; anything
+// else ends the number and a text without digits is 0. Saturates instead of overflowing.
+int DecimalValue(const char* text) {
+    const long value = std::strtol(text, nullptr, 10);
+    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
+TermSession::TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop,
+                         TermServices services)
+    : settings_(settings), screen_(screen), loop_(loop), services_(std::move(services)),
+      connector_(loop) {
+    if (services_.triggers) services_.triggers->SetSender(this);
+}
+
+TermSession::~TermSession() {
+    connector_.Cancel();
+    for (int id : {kSoundPollTimer, kPingTimer, kCountdownTimer, kCursorBlinkTimer})
+        loop_.StopTimer(id);
+    if (fd_ >= 0) {
+        loop_.Unwatch(fd_);
+        ::close(fd_);
+    }
+    if (services_.triggers) services_.triggers->SetSender(nullptr);
+}
+
+// --- connection ---------------------------------------------------------------------
+
+bool TermSession::TermStartup() {
+    // There is no socket manager to start here; the lines tell what the sockets layer has.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    const long maxSockets =
+        limit.rlim_cur == RLIM_INFINITY ? INT_MAX : static_cast<long>(limit.rlim_cur);
+    PrintLocal("POSIX sockets (TCP/IPv4)\r\n");
+    PrintLocal(Format("%ld max sockets available.\r\n", maxSockets));
+    PrintLocal("Running.\r\n");
+    started_ = true;
+    return true;
+}
+
+bool TermSession::ValidateAddress() {
+    port_ = settings_.port[0] == '\0' ? -1 : DecimalValue(settings_.port);
+    auto box = [this](std::string_view text, std::string_view title) {
+        if (services_.boxes) services_.boxes->ShowMessage(text, title);
+        return false;
+    };
+    if (settings_.addy[0] == '\0')
+        return box("You must enter the IP address to connect to.", "Error...");
+    if (settings_.port[0] == '\0') return box("You must enter the port to connect to.", "Error...");
+    if (!(port_ > 0 && port_ < 32000)) return box("Invalid port.", "Warning...");
+    return true;
+}
+
+int TermSession::TermConnect(std::function<void(int)> done) {
+    if (!ValidateAddress()) return -1;
+    if (!started_ && !TermStartup()) return -1;
+    if (connector_.Pending()) return 0; // already on its way
+    PrintLocal(Format("Connecting to %s %d ...\r\n", settings_.addy, port_));
+    connector_.Start(settings_.addy, port_, [this, done = std::move(done)](ConnectResult result) {
+        OnConnectResult(result, done);
+    });
+    return 0;
+}
+
+void TermSession::OnConnectResult(const ConnectResult& result,
+                                  const std::function<void(int)>& done) {
+    if (result.stage != ConnectResult::Stage::Connected) {
+        PrintLocal(result.stage == ConnectResult::Stage::CreateSocket ? "CreateSocket()\r\n"
+                                                                      : "Connect()\r\n");
+        PrintLocal(result.reason);
+        PrintLocal("\r\n");
+        if (done) done(-1);
+        return;
+    }
+    Adopt(result.fd);
+    if (services_.status) services_.status->ShowTermState(true);
+    if (done) done(1);
+}
+
+void TermSession::Adopt(int fd) {
+    if (fd_ >= 0) { // the socket left open by a failed send is replaced
+        loop_.Unwatch(fd_);
+        ::close(fd_);
+    }
+    fd_ = fd;
+    connected_ = true;
+    if (fd_ < 0) return;
+    loop_.WatchReadable(fd_, [this] {
+        if (TermReceive() >= 0) return;
+        if (connected_) {
+            TermDisconnect();
+        } else { // closed after a failed send: drop it quietly
+            loop_.Unwatch(fd_);
+            ::close(fd_);
+            fd_ = -1;
+        }
+    });
+}
+
+void TermSession::TermDisconnect() {
+    PrintLocal("TavTerm disconnecting...\r\n");
+    if (fd_ >= 0) {
+        loop_.Unwatch(fd_);
+        ::close(fd_);
+        fd_ = -1;
+    }
+    connected_ = false;
+    if (services_.status) services_.status->ShowTermState(false);
+}
+
+// --- receiving ----------------------------------------------------------------------
+
+int TermSession::TermReceive() {
+    if (fd_ < 0) return -1;
+    char buffer[kReceiveBlock];
+    const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+    if (n == 0) return -1;
+    ReceiveBytes(buffer, static_cast<std::size_t>(n));
+    return static_cast<int>(n);
+}
+
+void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
+    const ScreenResult result = screen_.AddText(bytes, count);
+    if (result == ScreenResult::EchoOff && !inputVisible_) {
+        inputVisible_ = true;
+        SetMasked(false);
+    } else if (result == ScreenResult::EchoOn && inputVisible_ && !settings_.neverhidepw) {
+        inputVisible_ = false;
+        SetMasked(true);
+    }
+    UpdateCursorText();
+    DrainLines();
+}
+
+void TermSession::DrainLines() {
+    while (auto line = screen_.TakeLine()) {
+        if (services_.triggers) services_.triggers->CheckTriggers(*line);
+        if (services_.log && services_.log->IsOpen()) services_.log->Write(*line + "\n");
+        AppendRecent(*line);
+        AppendRecent("\r\n");
+    }
+}
+
+void TermSession::AppendRecent(std::string_view text) {
+    if (text.empty()) return;
+    if (text.size() > kRecentTextChars) text = text.substr(text.size() - kRecentTextChars);
+    if (text.size() + recent_.size() + 1 > kRecentTextChars)
+        recent_.erase(0, std::min(text.size(), recent_.size()));
+    recent_.append(text);
+}
+
+void TermSession::PrintLocal(std::string_view text) {
+    screen_.AddText(text);
+    DrainLines();
+    UpdateCursorText();
+}
+
+// --- sending ------------------------------------------------------------------------
+
+int TermSession::TermSendAll(std::string_view bytes) {
+    if (fd_ < 0) { // a connection without a socket (replay): record only
+        if (services_.onSent) services_.onSent(bytes);
+        return static_cast<int>(bytes.size());
+    }
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+            // The buffer is full: wait, boundedly, for room rather than spinning.
+            pollfd p{fd_, POLLOUT, 0};
+            if (errno == EINTR || ::poll(&p, 1, kSendWaitMs) > 0) continue;
+            connected_ = false;
+            return -1;
+        }
+        if (n <= 0) {
+            connected_ = false;
+            return -1;
+        }
+        if (services_.onSent) services_.onSent(bytes.substr(sent, static_cast<std::size_t>(n)));
+        sent += static_cast<std::size_t>(n);
+    }
+    return static_cast<int>(sent);
+}
+
+int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
+    if (!connected_) {
+        PrintLocal(kNotConnected);
+        return -1;
+    }
+    std::string buffer(text.substr(0, kMaxSendChars));
+    if (!raw) buffer.push_back('\n');
+    const int result = TermSendAll(buffer);
+    if (echo && inputVisible_) {
+        buffer.push_back('\r');
+        PrintLocal(buffer);
+    }
+    return result;
+}
+
+void TermSession::SendCommandString(std::string_view text) {
+    const std::string buffer(text.substr(0, kMaxCommandStringChars));
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < buffer.size(); ++k) {
+        if (buffer[k] != ';') continue;
+        if (k == start)
+            TermSend("\n", false, true);
+        else
+            TermSend(std::string_view(buffer).substr(start, k - start), true, false);
+        start = k + 1;
+    }
+}
+
+void TermSession::SendFunctionKey(int key) {
+    if (key < 1 || key > kFunctionKeys) return;
+    if (connected_)
+        SendCommandString(functionKeys_[static_cast<std::size_t>(key - 1)]);
+    else
+        PrintLocal(kNotConnected);
+}
+
+void TermSession::SendKeypadWord(char key) {
+    if (auto word = KeypadWord(key)) TermSend(*word, true, false);
+}
+
+void TermSession::SubmitInput() {
+    std::optional<std::string> text;
+    if (services_.input) text = services_.input->ReadText();
+    if (!text || text->empty()) {
+        TermSend("", true, false);
+        return;
+    }
+    std::string line = text->substr(0, kMaxHistoryChars);
+
+    if (line[0] == '_') {
+        if (line == "_test") {
+            ShowDiagnostics();
+        } else if (line == "_connect") {
+            if (!connected_) TermConnect();
+        } else if (line == "_disconnect") {
+            if (connected_) TermDisconnect();
+        } else if (inputVisible_) {
+            screen_.AddText(line + "\r\n");
+        }
+        return;
+    }
+
+    // A line typed while the server echoes is a password: it is sent but never kept,
+    // so the history cannot show it again in clear text.
+    if (inputVisible_) history_.Add(line);
+    if (!connected_)
+        PrintLocal(kNotConnected);
+    else
+        TermSend(line, true, false);
+}
+
+void TermSession::ShowDiagnostics() {
+    const auto [width, height] =
+        services_.window ? services_.window->ScreenPixelSize() : std::pair{0, 0};
+    if (services_.window)
+        services_.window->ShowTimeAndDate(
+            Format("MudScreen Width: %d, MudScreen Height: %d", width, height),
+            Format("TopRow: %d, LeftCol: %d", screen_.Top(), 0));
+    PrintLocal("This is a major, i say major, i mean that this\r\nis\r\na\r\ntest\r\nof\r\nthe\r\n"
+               "emergency\r\nsystem\r\n");
+    if (services_.window) services_.window->ToggleSplitView();
+}
+
+// --- start-up and timers ------------------------------------------------------------
+
+void TermSession::AutoConnect() {
+    if (!settings_.autoterm) {
+        ClientAutoConnect(false);
+        return;
+    }
+    auto afterTerm = [this](int result) {
+        if (result < 0) {
+            PrintLocal("TavTerm autoconnection failure...\r\n");
+            ClientAutoConnect(false);
+            return;
+        }
+        TermSend(settings_.user, false, false);
+        TermSend(settings_.passwd, false, false);
+        // The pause before the login commands runs on a timer, not by blocking.
+        loop_.SingleShot(1000, [this, alive = std::weak_ptr<int>(alive_)] {
+            if (alive.expired()) return;
+            SendCommandString(settings_.logincom);
+            ClientAutoConnect(true);
+        });
+    };
+    if (TermConnect(afterTerm) < 0) afterTerm(-1);
+}
+
+void TermSession::ClientAutoConnect(bool termConnected) {
+    if (!settings_.autoclient) return;
+    auto connectNow = [this] {
+        if (services_.client && !services_.client->IsConnected()) services_.client->Connect();
+    };
+    if (!settings_.waitclient) {
+        connectNow();
+    } else if (termConnected) {
+        const int seconds = DecimalValue(settings_.waitsecs);
+        if (seconds < 1) {
+            connectNow();
+            return;
+        }
+        countdown_ = std::min(seconds, kMaxCountdownSeconds);
+        loop_.StartTimer(kCountdownTimer, 1000, [this] { OnTimer(kCountdownTimer); });
+        LogLine(Format("Attempting client connect in %d secs...", countdown_));
+    } else {
+        LogLine("Cancelling client autoconnect...");
+    }
+}
+
+void TermSession::StartTimers() {
+    loop_.StartTimer(kCursorBlinkTimer, 500, [this] { OnTimer(kCursorBlinkTimer); });
+    loop_.StartTimer(kSoundPollTimer, 500, [this] { OnTimer(kSoundPollTimer); });
+    loop_.StartTimer(kPingTimer, 10000, [this] { OnTimer(kPingTimer); });
+}
+
+void TermSession::OnTimer(int id) {
+    ClientControl* client = services_.client;
+    const bool clientConnected = client && client->IsConnected();
+    switch (id) {
+    case kSoundPollTimer:
+        if (clientConnected) client->PollSoundPlayer();
+        break;
+    case kPingTimer:
+        if (services_.clock) lastPingTime_ = services_.clock->NowMs();
+        if (!settings_.noautoping && clientConnected)
+            client->SendPing();
+        else if (services_.status)
+            services_.status->SetLatencyText("- - -");
+        break;
+    case kCountdownTimer:
+        if (--countdown_ > 0) {
+            LogLine(Format("Attempting client connect in %d secs...", countdown_));
+            break;
+        }
+        loop_.StopTimer(kCountdownTimer);
+        LogLine("Attempting client autoconnect...");
+        if (client && !client->IsConnected()) client->Connect();
+        break;
+    case kCursorBlinkTimer:
+        if (!services_.window) break;
+        if (settings_.cursorline)
+            services_.window->ToggleCursor(CursorStyle::Line);
+        else if (settings_.cursorblock)
+            services_.window->ToggleCursor(CursorStyle::Block);
+        break;
+    default: break;
+    }
+}
+
+// --- helpers ------------------------------------------------------------------------
+
+void TermSession::LogLine(std::string_view line) {
+    if (services_.clientLog) services_.clientLog->LogLine(line);
+}
+
+void TermSession::UpdateCursorText() {
+    if (services_.status)
+        services_.status->UpdateCursorText(screen_.CursorRow(), screen_.CursorCol());
+}
+
+void TermSession::SetMasked(bool masked) {
+    if (services_.input) services_.input->SetMasked(masked);
+}
+
+} // namespace tav

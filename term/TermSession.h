@@ -1,0 +1,144 @@
+#pragma once
+
+#include "client/LogSink.h"
+#include "settings/Settings.h"
+#include "term/EventLoop.h"
+#include "term/InputHistory.h"
+#include "term/LocalPrinter.h"
+#include "term/MudScreen.h"
+#include "term/TcpConnector.h"
+#include "term/TermServices.h"
+#include "triggers/TriggerList.h"
+#include "triggers/TriggerSender.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// Timer ids of the main terminal window.
+enum TermTimer : int {
+    kSoundPollTimer = 56,   // every 500 ms: has the external sound player finished?
+    kPingTimer = 57,        // every 10 s: stamp the ping time, ping the Client
+    kCountdownTimer = 58,   // every 1 s while the Client autoconnect counts down
+    kCursorBlinkTimer = 59, // every 500 ms: blink the terminal cursor
+};
+
+inline constexpr std::size_t kReceiveBlock = 1024;
+inline constexpr std::size_t kRecentTextChars = 16383;
+inline constexpr std::size_t kMaxSendChars = 1021;
+inline constexpr std::size_t kMaxCommandStringChars = 255;
+inline constexpr int kMaxCountdownSeconds = 60;
+inline constexpr int kFunctionKeys = 12;
+// How long a send may wait for room in a full socket buffer before it counts as failed.
+inline constexpr int kSendWaitMs = 5000;
+
+// Everything the session reaches outside itself. Any pointer may be null: that part of
+// the program is simply not there (a tool, a test).
+struct TermServices {
+    MessageBoxes* boxes = nullptr;
+    TermStatus* status = nullptr;
+    InputLineControl* input = nullptr;
+    ClientControl* client = nullptr;
+    TermWindow* window = nullptr;
+    LineLog* log = nullptr;
+    LogSink* clientLog = nullptr;
+    WallClock* clock = nullptr;
+    TriggerList* triggers = nullptr;
+    // Called with every chunk of bytes sent on the socket (the replay tool records them).
+    std::function<void(std::string_view)> onSent;
+};
+
+// The Term connection: the plain text stream to the game's text port, from the socket to
+// the main terminal screen. It validates and opens the connection (off the user-interface
+// thread), feeds what arrives to the screen, runs every completed line through the
+// trigger pass, the log file and the recent-text buffer, sends lines with or without
+// echo, runs the login commands and the start-up autoconnect, and owns the input history
+// and the window's timers. Everything runs on the event loop's thread.
+class TermSession final : public LocalPrinter, public TriggerSender {
+public:
+    TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop, TermServices services);
+    ~TermSession() override;
+    TermSession(const TermSession&) = delete;
+    TermSession& operator=(const TermSession&) = delete;
+
+    // --- connection ------------------------------------------------------------------
+    bool TermStartup();
+    bool ValidateAddress();
+    int PortNumber() const { return port_; }
+    // Starts connecting: -1 at once when the address is invalid, else 0 while the lookup
+    // and connect run; `done` then receives 1 (connected) or -1 on the loop's thread.
+    int TermConnect(std::function<void(int)> done = {});
+    void TermDisconnect();
+    // Drops a connect still in progress (profile switch, shut-down).
+    void CancelConnect() { connector_.Cancel(); }
+    bool Connected() const { return connected_; }
+    bool Connecting() const { return connector_.Pending(); }
+    // Takes fd as the open connection; -1 makes a connection without a socket whose
+    // sends are only reported to onSent (the replay tool).
+    void Adopt(int fd);
+
+    // --- receiving -------------------------------------------------------------------
+    int TermReceive();
+    // Feeds bytes as if they had arrived on the socket (screen, masking, lines).
+    void ReceiveBytes(const char* bytes, std::size_t count);
+    void DrainLines();
+    void AppendRecent(std::string_view text);
+    const std::string& RecentText() const { return recent_; }
+
+    // --- sending ---------------------------------------------------------------------
+    int TermSendAll(std::string_view bytes);
+    int TermSend(std::string_view text, bool echo, bool raw);
+    void SendCommandString(std::string_view text);
+    void SendFunctionKey(int key); // 1..12
+    void SendKeypadWord(char key);
+    void SubmitInput();
+    void PrintLocal(std::string_view text) override;
+    void Send(std::string_view reaction) override { TermSend(reaction, false, true); }
+
+    // --- start-up and timers ---------------------------------------------------------
+    void AutoConnect();
+    // Starts timers 59, 56 and 57 (restarting them when running).
+    void StartTimers();
+    void OnTimer(int id);
+    int Countdown() const { return countdown_; }
+    std::int32_t LastPingTime() const { return lastPingTime_; }
+
+    // --- state -----------------------------------------------------------------------
+    bool InputVisible() const { return inputVisible_; }
+    InputHistory& History() { return history_; }
+    std::array<std::string, kFunctionKeys>& FunctionKeys() { return functionKeys_; }
+    TMudScreen& Screen() { return screen_; }
+
+private:
+    void OnConnectResult(const ConnectResult& result, const std::function<void(int)>& done);
+    void ClientAutoConnect(bool termConnected);
+    void LogLine(std::string_view line);
+    void UpdateCursorText();
+    void SetMasked(bool masked);
+    void ShowDiagnostics();
+
+    Settings& settings_;
+    TMudScreen& screen_;
+    EventLoop& loop_;
+    TermServices services_;
+    TcpConnector connector_;
+
+    bool started_ = false;
+    int fd_ = -1;
+    int port_ = -1;
+    bool connected_ = false;
+    bool inputVisible_ = true;
+    int countdown_ = 0;
+    std::int32_t lastPingTime_ = 0;
+    std::string recent_;
+    InputHistory history_;
+    std::array<std::string, kFunctionKeys> functionKeys_;
+    // Expires with the session, so timers already queued can tell it is gone.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+} // namespace tav

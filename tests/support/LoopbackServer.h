@@ -1,0 +1,33 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace tav::test {
+
+// A real TCP peer on 127.0.0.1 for the session tests: listens on a free port, accepts
+// one client at a time, reads and writes raw bytes. Every wait is bounded.
+class LoopbackServer {
+public:
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    int Port() const { return port_; }
+    bool Accept(std::chrono::milliseconds wait = std::chrono::seconds(5));
+    void Send(const std::string& bytes);
+    // Reads what arrives within `wait` (until nothing more comes for a short while).
+    std::string Read(std::chrono::milliseconds wait = std::chrono::milliseconds(200));
+    void CloseClient();
+
+private:
+    int listenFd_ = -1;
+    int clientFd_ = -1;
+    int port_ = 0;
+};
+
+// A port on 127.0.0.1 where nothing listens.
+int ClosedPort();
+
+} // namespace tav::test

@@ -1,0 +1,350 @@
+#include "term/TermSession.h"
+#include "term/PollEventLoop.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackServer;
+
+struct Recorder : MessageBoxes, TermStatus, InputLineControl, ClientControl, LogSink, WallClock {
+    std::vector<std::string> boxes;
+    std::vector<bool> termStates;
+    std::vector<std::string> latency;
+    std::vector<bool> masks;
+    std::vector<std::string> log;
+    std::optional<std::string> typed;
+    bool clientConnected = false;
+    int clientConnects = 0;
+    int pings = 0;
+    int soundPolls = 0;
+
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        boxes.push_back(std::string(title) + " " + std::string(text));
+    }
+    void ShowTermState(bool on) override { termStates.push_back(on); }
+    void SetLatencyText(std::string_view text) override { latency.emplace_back(text); }
+    std::optional<std::string> ReadText() override { return typed; }
+    void SetMasked(bool masked) override { masks.push_back(masked); }
+    bool IsConnected() override { return clientConnected; }
+    void Connect() override { ++clientConnects; }
+    void SendPing() override { ++pings; }
+    void PollSoundPlayer() override { ++soundPolls; }
+    void LogLine(std::string_view line) override { log.emplace_back(line); }
+    std::int32_t NowMs() override { return 4242; }
+};
+
+struct SessionFixture : ::testing::Test {
+    Settings settings{};
+    TMudScreen screen{settings};
+    PollEventLoop loop;
+    Recorder rec;
+    TriggerList triggers{"/nonexistent"};
+    std::unique_ptr<TermSession> session;
+    LoopbackServer server;
+
+    void SetUp() override {
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port()).c_str());
+        TermServices services;
+        services.boxes = &rec;
+        services.status = &rec;
+        services.input = &rec;
+        services.client = &rec;
+        services.clientLog = &rec;
+        services.clock = &rec;
+        services.triggers = &triggers;
+        session = std::make_unique<TermSession>(settings, screen, loop, services);
+    }
+
+    void Connect() {
+        ASSERT_EQ(session->TermConnect(), 0);
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+        ASSERT_TRUE(server.Accept());
+    }
+    void Type(const std::string& line) {
+        rec.typed = line;
+        session->SubmitInput();
+    }
+    // Lets the session read what the server sent.
+    void Pump() { loop.RunFor(100ms); }
+    bool Shown(const std::string& text) const {
+        return session->RecentText().find(text) != std::string::npos;
+    }
+};
+
+TEST_F(SessionFixture, AddressAndPortAreValidatedWithTheirMessages) {
+    struct Case {
+        const char* addy;
+        const char* port;
+        const char* box; // empty when valid
+    };
+    const Case cases[] = {
+        {"", "4000", "Error... You must enter the IP address to connect to."},
+        {"host", "", "Error... You must enter the port to connect to."},
+        {"host", "0", "Warning... Invalid port."},
+        {"host", "32000", "Warning... Invalid port."},
+        {"host", "abc", "Warning... Invalid port."},
+        {"host", "-5", "Warning... Invalid port."},
+        {"host", "31999", ""},
+        {"host", "99999999999999", "Warning... Invalid port."},
+    };
+    for (const auto& c : cases) {
+        rec.boxes.clear();
+        CopyField(settings.addy, c.addy);
+        CopyField(settings.port, c.port);
+        EXPECT_EQ(session->ValidateAddress(), c.box[0] == '\0') << c.port;
+        EXPECT_EQ(rec.boxes,
+                  c.box[0] ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+    }
+}
+
+TEST_F(SessionFixture, ConnectsSendsEchoesAndReceivesColour) {
+    Connect();
+    EXPECT_TRUE(Shown("Connecting to 127.0.0.1 " + std::to_string(server.Port()) + " ...\r\n"));
+    EXPECT_EQ(rec.termStates, std::vector<bool>{true});
+
+    Type("look");
+    EXPECT_EQ(server.Read(), "look\n");
+    EXPECT_TRUE(Shown("look\r\n"));
+    EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "look");
+
+    rec.typed = std::nullopt; // an empty Enter sends a bare line feed
+    session->SubmitInput();
+    EXPECT_EQ(server.Read(), "\n");
+
+    server.Send("\x1b[1;31mA dragon\x1b[0m roars.\r\n");
+    Pump();
+    EXPECT_TRUE(Shown("A dragon roars.\r\n"));
+    EXPECT_EQ(screen.Line(screen.BufferLine() - 1).attr[2], 0x22u);
+}
+
+TEST_F(SessionFixture, CommandStringsSplitOnSemicolons) {
+    Connect();
+    struct Case {
+        const char* commands;
+        const char* sent;
+    };
+    const Case cases[] = {
+        {"who", ""}, // the last segment needs its ';'
+        {"who;", "who\n"}, {";;", "\n\n"}, {";1;who;", "\n1\nwho\n"}, {"", ""},
+    };
+    for (const auto& c : cases) {
+        session->SendCommandString(c.commands);
+        EXPECT_EQ(server.Read(100ms), c.sent) << c.commands;
+    }
+    // Only non-empty segments are echoed.
+    session->SendCommandString("x;;");
+    EXPECT_TRUE(Shown("x\r\n"));
+    EXPECT_EQ(server.Read(100ms), "x\n\n");
+}
+
+TEST_F(SessionFixture, ServerEchoMasksInputAndKeepsPasswordsOutOfHistory) {
+    Connect();
+    server.Send("Password: \xff\xfb\x01");
+    Pump();
+    EXPECT_EQ(rec.masks, std::vector<bool>{true});
+    EXPECT_FALSE(session->InputVisible());
+
+    const int historyIndex = session->History().Index();
+    Type("secret");
+    EXPECT_EQ(server.Read(), "secret\n");
+    EXPECT_FALSE(Shown("secret"));
+    for (int k = 0; k < session->History().Slots(); ++k)
+        EXPECT_NE(session->History().Slot(k), "secret");
+    EXPECT_EQ(session->History().Index(), historyIndex);
+
+    server.Send("\xff\xfc\x01Welcome!\r\n");
+    Pump();
+    EXPECT_EQ(rec.masks, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(session->InputVisible());
+
+    settings.neverhidepw = 1;
+    server.Send("\xff\xfb\x01");
+    Pump();
+    EXPECT_EQ(rec.masks.size(), 2u);
+    EXPECT_TRUE(session->InputVisible());
+}
+
+TEST_F(SessionFixture, PeerCloseDisconnectsAndSendingThenReportsNotConnected) {
+    Connect();
+    server.CloseClient();
+    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
+    EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
+    EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
+
+    Type("north"); // still enters the history
+    EXPECT_TRUE(Shown("Not connected...\r\n"));
+    EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "north");
+    session->SendFunctionKey(3);
+    session->SendKeypadWord('8');
+    std::size_t count = 0;
+    for (std::size_t at = 0;
+         (at = session->RecentText().find("Not connected", at)) != std::string::npos; ++at)
+        ++count;
+    EXPECT_EQ(count, 3u);
+}
+
+TEST_F(SessionFixture, SpecialWordsAreNeverSent) {
+    Connect();
+    Type("_Connect"); // case matters: this is an ordinary '_' word, shown but not sent
+    Type("_disconnect");
+    EXPECT_FALSE(session->Connected());
+    EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
+    EXPECT_EQ(server.Read(100ms), "");
+    EXPECT_NE(screen.GetAllText().find("_Connect"), std::string::npos);
+    for (int k = 0; k < session->History().Slots(); ++k)
+        EXPECT_EQ(session->History().Slot(k), "");
+
+    Type("_connect");
+    ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+}
+
+TEST_F(SessionFixture, ConnectFailureIsReportedWithoutBlocking) {
+    CopyField(settings.port, std::to_string(test::ClosedPort()).c_str());
+    int result = 0;
+    EXPECT_EQ(session->TermConnect([&](int r) { result = r; }), 0);
+    ASSERT_TRUE(loop.RunUntil([&] { return result != 0; }, 5s));
+    EXPECT_EQ(result, -1);
+    EXPECT_TRUE(Shown("Connect()\r\n"));
+    EXPECT_FALSE(session->Connected());
+
+    result = 0;
+    CopyField(settings.addy, "no-such-host.invalid");
+    session->TermConnect([&](int r) { result = r; });
+    ASSERT_TRUE(loop.RunUntil([&] { return result != 0; }, 10s));
+    EXPECT_EQ(result, -1);
+}
+
+TEST_F(SessionFixture, AutoConnectLogsInThenCountsDownToTheClient) {
+    settings.autoterm = settings.autoclient = settings.waitclient = 1;
+    CopyField(settings.user, "bob");
+    CopyField(settings.passwd, "pw");
+    CopyField(settings.logincom, ";1;who;");
+    CopyField(settings.waitsecs, "120");
+
+    session->AutoConnect();
+    ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(server.Accept());
+    EXPECT_EQ(server.Read(), "bob\npw\n"); // no echo of the login
+    EXPECT_FALSE(Shown("bob"));
+    ASSERT_TRUE(loop.RunUntil([&] { return !rec.log.empty(); }, 3s));
+    EXPECT_EQ(server.Read(), "\n1\nwho\n");
+    EXPECT_EQ(rec.log, std::vector<std::string>{"Attempting client connect in 60 secs..."});
+    EXPECT_TRUE(loop.TimerActive(kCountdownTimer));
+
+    for (int k = 0; k < 59; ++k)
+        session->OnTimer(kCountdownTimer);
+    EXPECT_EQ(rec.log.back(), "Attempting client connect in 1 secs...");
+    EXPECT_EQ(rec.clientConnects, 0);
+    session->OnTimer(kCountdownTimer);
+    EXPECT_EQ(rec.log.back(), "Attempting client autoconnect...");
+    EXPECT_EQ(rec.clientConnects, 1);
+    EXPECT_FALSE(loop.TimerActive(kCountdownTimer));
+}
+
+TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
+    settings.autoclient = settings.waitclient = 1;
+    session->AutoConnect();
+    EXPECT_EQ(rec.log, std::vector<std::string>{"Cancelling client autoconnect..."});
+    EXPECT_EQ(rec.clientConnects, 0);
+
+    settings.waitclient = 0;
+    session->AutoConnect();
+    EXPECT_EQ(rec.clientConnects, 1);
+
+    // A failing Term autoconnect cancels the waiting Client autoconnect.
+    rec.log.clear();
+    settings.autoterm = settings.waitclient = 1;
+    CopyField(settings.port, "0");
+    session->AutoConnect();
+    EXPECT_TRUE(Shown("TavTerm autoconnection failure...\r\n"));
+    EXPECT_EQ(rec.log, std::vector<std::string>{"Cancelling client autoconnect..."});
+}
+
+TEST_F(SessionFixture, PingTimerStampsAndPingsOnlyAConnectedClient) {
+    session->OnTimer(kPingTimer);
+    EXPECT_EQ(session->LastPingTime(), 4242);
+    EXPECT_EQ(rec.latency, std::vector<std::string>{"- - -"});
+    rec.clientConnected = true;
+    session->OnTimer(kPingTimer);
+    session->OnTimer(kSoundPollTimer);
+    EXPECT_EQ(rec.pings, 1);
+    EXPECT_EQ(rec.soundPolls, 1);
+    settings.noautoping = 1;
+    session->OnTimer(kPingTimer);
+    EXPECT_EQ(rec.pings, 1);
+    EXPECT_EQ(rec.latency.size(), 2u);
+}
+
+TEST_F(SessionFixture, RecentTextKeepsTheNewestCharacters) {
+    const std::string block(16200, 'a');
+    session->AppendRecent(block);
+    session->AppendRecent(std::string(300, 'b')); // drops exactly 300 from the front
+    EXPECT_EQ(session->RecentText().size(), 16200u);
+    EXPECT_EQ(session->RecentText().substr(15900), std::string(300, 'b'));
+    session->AppendRecent("");
+    EXPECT_EQ(session->RecentText().size(), 16200u);
+}
+
+TEST_F(SessionFixture, TriggersAnswerReceivedLinesAndCannotLoopWhileDisconnected) {
+    triggers.AddTrigger("dragon", "flee");
+    triggers.AddTrigger("Not connected", "again");
+    Connect();
+    server.Send("A dragon appears!\r\n");
+    Pump();
+    EXPECT_EQ(server.Read(), "flee\r\n");
+
+    session->TermDisconnect();
+    session->PrintLocal("the dragon follows\r\n");
+    // The reaction prints "Not connected...", which matches another trigger; that one
+    // must not fire on it again and again.
+    std::size_t count = 0;
+    for (std::size_t at = 0;
+         (at = session->RecentText().find("Not connected", at)) != std::string::npos; ++at)
+        ++count;
+    EXPECT_LE(count, 2u);
+}
+
+TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
+    InputHistory history(3);
+    history.Add("a");
+    history.Add("b");
+    using Kind = InputHistory::Step::Kind;
+    std::vector<std::pair<Kind, std::string>> steps;
+    for (int k = 0; k < 4; ++k) {
+        auto s = history.WalkBack();
+        steps.emplace_back(s.kind, s.text);
+    }
+    for (int k = 0; k < 3; ++k) {
+        auto s = history.WalkForward();
+        steps.emplace_back(s.kind, s.text);
+    }
+    const std::vector<std::pair<Kind, std::string>> expected = {
+        {Kind::Show, "b"}, {Kind::Show, "a"}, {Kind::Show, ""},  {Kind::Beep, ""},
+        {Kind::Show, "a"}, {Kind::Show, "b"}, {Kind::Clear, ""},
+    };
+    EXPECT_EQ(steps, expected);
+
+    history.Add("b"); // duplicates are stored again
+    EXPECT_EQ(history.Slot(1), "b");
+    EXPECT_EQ(history.Slot(2), "b");
+    history.Resize(5);
+    EXPECT_EQ(history.Index(), 5);
+    EXPECT_EQ(history.Slot(4), "");
+    history.Add(std::string(300, 'x'));
+    EXPECT_EQ(history.Slot(4).size(), kMaxHistoryChars);
+
+    EXPECT_EQ(KeypadWord('5'), "exits");
+    EXPECT_EQ(KeypadWord('-'), "up");
+    EXPECT_FALSE(KeypadWord('x'));
+}
+
+} // namespace
+} // namespace tav
