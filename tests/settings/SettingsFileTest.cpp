@@ -1,0 +1,163 @@
+#include "settings/SettingsFile.h"
+#include "SettingsTestSupport.h"
+#include "settings/ColorFile.h"
+#include "settings/SizesStep.h"
+
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tav::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    SettingsFileTest() { fs::create_directories(dir); }
+    ~SettingsFileTest() override { fs::remove_all(root); }
+
+    static std::string MakeRoot() {
+        std::string pattern = (fs::temp_directory_path() / "tav-settings-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    void Put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    long FileCount() const {
+        return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+    }
+
+    fs::path root = MakeRoot();
+    fs::path dir = root / "profiles" / "hero";
+    Settings settings = FilledSettings();
+    StoredValues values = FilledValues();
+    Recorder rec;
+    SettingsFile file{settings, values, rec, rec, rec, root.string()};
+};
+
+TEST_F(SettingsFileTest, SaveWritesTheGoldenFilesWithTheSettingsOwnerOnly) {
+    SettingsFile plain(settings, values, rec, rec, rec);
+    EXPECT_EQ(plain.SettingsPath("hero"), "./profiles/hero/tav.cfg");
+    EXPECT_EQ(plain.ColorsPath("hero"), "./profiles/hero/colors.dat");
+
+    Put("tav.cfg", "old");
+    file.SaveSettings("hero");
+    EXPECT_EQ(ReadBytes(dir / "tav.cfg"), Golden("golden_tav.cfg"));
+    EXPECT_EQ(ReadBytes(dir / "colors.dat"), Golden("golden_colors.dat"));
+    EXPECT_EQ(fs::status(dir / "tav.cfg").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(rec.logged, Lines{"Configuration saved."});
+    EXPECT_TRUE(rec.printed.empty());
+    EXPECT_EQ(FileCount(), 2);
+}
+
+TEST_F(SettingsFileTest, FailedSaveReportsAndLeavesTheOldFileWhole) {
+    file.SaveSettings("gone"); // no profile directory
+    EXPECT_EQ(rec.printed, Lines{"Unable to open tav.cfg for writing...\r\n"});
+
+    // A file size limit makes the write fail part way, as a full disk would.
+    Put("tav.cfg", Golden("golden_tav.cfg"));
+    Set(settings.logincom, std::string(255, 'x'));
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 200;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    file.SaveSettings("hero");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(rec.printed.size(), 2u);
+    EXPECT_EQ(ReadBytes(dir / "tav.cfg"), Golden("golden_tav.cfg"));
+    EXPECT_EQ(FileCount(), 1);
+    EXPECT_TRUE(rec.logged.empty());
+}
+
+TEST_F(SettingsFileTest, LoadReadsBothFilesAndPrintsThePlayers) {
+    for (Flag onTop : {0, 1}) {
+        settings.ontop = settings.midiexternal = onTop;
+        file.SaveSettings("hero");
+        Settings expected = settings;
+        settings = Settings{};
+        values = StoredValues::Defaults();
+        rec = Recorder{};
+        file.LoadSettings("hero");
+
+        EXPECT_TRUE(SameBytes(settings, expected));
+        EXPECT_TRUE(SameBytes(values, FilledValues()));
+        EXPECT_EQ(rec.calls.back(), onTop ? "topmost on" : "topmost off");
+        Lines printed = {"Selected wavplayer: MCI Internal\r\n",
+                         onTop ? "Selected midiplayer: C:\\midi\\play.exe\r\n"
+                               : "Selected midiplayer: MCI Internal\r\n",
+                         "Selected modplayer: modplay.exe\r\n",
+                         "Selected mp3player: mp3 player.exe\r\n"};
+        if (onTop) printed.insert(printed.begin(), "Always on top mode selected.\r\n");
+        EXPECT_EQ(rec.printed, printed);
+    }
+}
+
+TEST_F(SettingsFileTest, MissingFileAppliesDefaultsAndAsksForTheDialog) {
+    Put("colors.dat", std::string(kColorFileSize, '\x7f')); // must not be read
+    settings.waitclient = 1;
+    file.LoadSettings("hero");
+
+    EXPECT_EQ(rec.printed, Lines{"Unable to open tav.cfg ...Opening config dialog.\r\n"});
+    EXPECT_EQ(rec.calls, (Lines{"place 640x400", "config"}));
+    Settings expected = FilledSettings(); // the player paths and the rest stay
+    Set(expected.user, ""), Set(expected.passwd, ""), Set(expected.waitsecs, "");
+    Set(expected.logincom, "");
+    expected.autoterm = expected.autoclient = expected.waitclient = 0;
+    EXPECT_TRUE(SameBytes(settings, expected));
+    StoredValues expectedValues = FilledValues();
+    for (Rect* r : {&expectedValues.scrollpos, &expectedValues.brdpos, &expectedValues.idpos,
+                    &expectedValues.gosspos, &expectedValues.editorpos, &expectedValues.helppos,
+                    &expectedValues.invpos, &expectedValues.eqpos, &expectedValues.whopos})
+        *r = {0, 0, 300, 300};
+    expectedValues.termpos = {0, 0, 640, 400};
+    EXPECT_TRUE(SameBytes(values, expectedValues));
+}
+
+TEST_F(SettingsFileTest, ColorFileTakesWholeValuesOnly) {
+    const StoredValues before = values;
+    EXPECT_FALSE(file.LoadColors("hero"));
+    EXPECT_TRUE(SameBytes(values, before));
+
+    Put("colors.dat", std::string(10, '\0'));
+    EXPECT_TRUE(file.LoadColors("hero"));
+    EXPECT_EQ(values.custcolors[1], 0u);
+    EXPECT_EQ(values.custcolors[2], before.custcolors[2]);
+    Put("colors.dat", Golden("golden_colors.dat") + "extra");
+    EXPECT_TRUE(file.LoadColors("hero"));
+    EXPECT_TRUE(SameBytes(values, before));
+}
+
+TEST(SizesStep, ResizesOnlyForUsableChangedValues) {
+    struct Case {
+        const char* scrolllines;
+        const char* inputlines;
+        SizesStep expected; // from scrollback 100 and history 10
+    };
+    const Case cases[] = {
+        {"500", "100", {500, 100}},
+        {"10", "0", {}},
+        {"11", "1", {11, 1}},
+        {"100", "10", {}},
+        {"", "-5", {}},
+        {"999999999999999", "99999999", {kMaxScrollLines, kMaxInputLines}},
+    };
+    for (const Case& c : cases) {
+        Settings s{};
+        CopyField(s.scrolllines, c.scrolllines);
+        CopyField(s.inputlines, c.inputlines);
+        EXPECT_EQ(ComputeSizesStep(s, 100, 10), c.expected) << c.scrolllines << " " << c.inputlines;
+    }
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "client/LogSink.h"
+#include "settings/SettingsHost.h"
+#include "term/LocalPrinter.h"
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tav::test {
+
+// Records the window effects of a load, printed texts and log lines as readable lines.
+struct Recorder : SettingsHost, LocalPrinter, LogSink {
+    void ReplaceFont(FontItem item, const FontSpec& f) override {
+        calls.push_back("font " + std::to_string(static_cast<int>(item)) + " " + f.face + " " +
+                        std::to_string(f.height) + " " + std::to_string(f.width));
+    }
+    void SetScreenColor(ScreenColor which, ColorRef color) override {
+        calls.push_back((which == ScreenColor::Background ? "bcolor " : "tcolor ") +
+                        std::to_string(color));
+    }
+    void SetTopmost(bool on) override { calls.push_back(on ? "topmost on" : "topmost off"); }
+    void PlaceFrame(const Rect& r) override {
+        calls.push_back("place " + std::to_string(r.right) + "x" + std::to_string(r.bottom));
+    }
+    void PostConfigCommand() override { calls.push_back("config"); }
+    void PrintLocal(std::string_view text) override { printed.emplace_back(text); }
+    void LogLine(std::string_view line) override { logged.emplace_back(line); }
+
+    std::vector<std::string> calls, printed, logged;
+};
+
+// Fills a fixed-size field and zeroes the rest, so records compare with memcmp.
+template <std::size_t N> void Set(char (&field)[N], const std::string& text) {
+    std::memset(field, 0, N);
+    CopyField(field, text.c_str());
+}
+inline bool SameBytes(const auto& a, const auto& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The record and stored values that data/golden_tav.cfg and data/golden_colors.dat hold.
+Settings FilledSettings();
+StoredValues FilledValues();
+
+std::string ReadBytes(const std::filesystem::path& path);
+std::string Golden(const std::string& name); // a file of tests/settings/data
+
+} // namespace tav::test
