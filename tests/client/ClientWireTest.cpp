@@ -1,0 +1,300 @@
+#include "ClientTestSupport.h"
+
+#include "client/ClientSender.h"
+#include "client/OutgoingMessage.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <ostream>
+#include <thread>
+
+namespace tav::test {
+namespace {
+
+// What one read_dblock gave, printable so a failure reads as data.
+struct Got {
+    std::ptrdiff_t size = -1;
+    std::int32_t type = 0;
+    std::string text1, text2;
+    Bytes data;
+    friend bool operator==(const Got&, const Got&) = default;
+    friend std::ostream& operator<<(std::ostream& os, const Got& g) {
+        return os << "{size " << g.size << ", type " << g.type << ", '" << g.text1 << "', '"
+                  << g.text2 << "', " << g.data.size() << " data bytes}";
+    }
+};
+
+std::vector<Got> ReadFrames(ClientWire& wire, StreamSocket& socket, int count) {
+    std::vector<Got> got;
+    for (int i = 0; i < count; ++i) {
+        const ReadResult r = wire.read_dblock(socket);
+        Got g;
+        g.size = r.size;
+        if (r.Ok()) {
+            const ClientMessage& m = *r.message;
+            g = {r.size, m.Type(), std::string(m.Text1()), std::string(m.Text2()),
+                 Bytes(m.Data().begin(), m.Data().end())};
+        }
+        got.push_back(g);
+    }
+    return got;
+}
+
+Bytes Frame(std::int32_t type, std::string_view text1, std::string_view text2, const Bytes& data) {
+    OutgoingMessage m;
+    m.header.type = type;
+    SetText(m.header.text1, text1);
+    SetText(m.header.text2, text2);
+    m.data = data;
+    return EncodeFrame(m);
+}
+
+Bytes Pattern(std::size_t n) {
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i)
+        b[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    return b;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+const Bytes kShortStream = Join({Frame(63, "", "", {}), Frame(59, "", "", {'w', 'h', 'o', 0})});
+const std::vector<Got> kShortExpected = {{276, 63, "", "", {}},
+                                         {280, 59, "", "", {'w', 'h', 'o', 0}}};
+
+const Bytes kLongStream = Join({kShortStream, Frame(51, "a.wav", "x", Pattern(5000))});
+std::vector<Got> LongExpected() {
+    std::vector<Got> e = kShortExpected;
+    e.push_back({5276, 51, "a.wav", "x", Pattern(5000)});
+    return e;
+}
+
+TEST(ReadDblockTest, ChunkBoundariesAreInvisible) {
+    const std::vector<Got> expected = LongExpected();
+    auto check = [&](const std::vector<std::size_t>& cuts) {
+        ScriptedSocket socket;
+        socket.AddSplit(kLongStream, cuts);
+        WireRig rig(socket, true);
+        ASSERT_EQ(ReadFrames(rig.wire, socket, 3), expected);
+        EXPECT_TRUE(rig.log.lines.empty());
+        for (std::size_t asked : socket.asked)
+            EXPECT_LE(asked, kReceiveChunkBytes);
+    };
+    check({});
+    std::vector<std::size_t> everyByte;
+    for (std::size_t i = 1; i < kLongStream.size(); ++i)
+        everyByte.push_back(i);
+    check(everyByte);
+    for (std::size_t cut = 1; cut < kLongStream.size(); ++cut)
+        check({cut});
+}
+
+// A peer on the other end of a real socket writes the stream in the given pieces.
+std::vector<Got> ReadOverSocketPair(const Bytes& stream, const std::vector<std::size_t>& pieces,
+                                    int frames) {
+    SocketPair pair;
+    std::thread writer([&] {
+        std::size_t at = 0;
+        for (std::size_t i = 0; at < stream.size(); ++i) {
+            const std::size_t n = std::min(pieces[i % pieces.size()], stream.size() - at);
+            WriteAll(pair.fds[1], stream.data() + at, n);
+            at += n;
+        }
+    });
+    PosixSocket socket(pair.fds[0]);
+    WireRig rig(socket);
+    std::vector<Got> got = ReadFrames(rig.wire, socket, frames);
+    writer.join();
+    return got;
+}
+
+TEST(ReadDblockTest, RealSocketPeerWritingInSmallPieces) {
+    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1}, 3), LongExpected());
+    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), LongExpected());
+    for (std::size_t cut = 1; cut < kShortStream.size(); ++cut) {
+        ASSERT_EQ(ReadOverSocketPair(kShortStream, {cut, kShortStream.size()}, 2), kShortExpected)
+            << "cut at " << cut;
+    }
+}
+
+TEST(ReadDblockTest, EveryOutgoingTypeCrossesLoopbackTcp) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const int server = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(server, 0);
+
+    PosixSocket clientSocket(client);
+    WireRig clientRig(clientSocket);
+    ClientSender sender(clientRig.wire, clientRig.link, clientRig.log, clientRig.settings);
+    sender.SendLoginRequest("bob", "pw");
+    sender.SendEditReply(std::string(9000, 'e'));
+    sender.SendMsgDelete(4, 2);
+
+    PosixSocket serverSocket(server);
+    WireRig serverRig(serverSocket);
+    Bytes edit(9000, 'e');
+    edit.push_back(0);
+    const std::vector<Got> expected = {
+        {276, 1, "bob", "pw", {}}, {9277, 8, "", "", edit}, {276, 15, "4 2", "", {}}};
+    EXPECT_EQ(ReadFrames(serverRig.wire, serverSocket, 3), expected);
+    for (int fd : {listener, client, server})
+        ::close(fd);
+}
+
+TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512Bytes) {
+    using Reports = std::vector<std::pair<std::int64_t, std::int64_t>>;
+    struct Case {
+        std::size_t dataBytes;
+        std::vector<std::size_t> cuts; // in the stream, which starts with the 4-byte length
+        std::vector<std::size_t> asked;
+        Reports reports;
+    };
+    const std::vector<Case> cases = {
+        {0, {}, {4, 272}, {{4, 4}, {272, 272}}},
+        {240, {4, 100}, {4, 512, 416}, {{4, 4}, {512, 512}}},
+        {241, {}, {4, 513}, {{4, 4}, {513, 513}, {513, 513}}},
+        {241, {304}, {4, 513, 213}, {{4, 4}, {300, 513}, {513, 513}, {513, 513}}},
+        {9728,
+         {},
+         {4, 4096, 4096, 1808},
+         {{4, 4}, {4096, 10000}, {8192, 10000}, {10000, 10000}, {10000, 10000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dataBytes);
+        ScriptedSocket socket;
+        socket.AddSplit(Frame(60, "", "", Pattern(c.dataBytes)), c.cuts);
+        WireRig rig(socket);
+        EXPECT_TRUE(rig.wire.read_dblock(socket).Ok());
+        EXPECT_EQ(socket.asked, c.asked);
+        EXPECT_EQ(rig.gauge.reports, c.reports);
+    }
+}
+
+TEST(ReadDblockTest, TryAgainWaitsAndRetries) {
+    const Bytes frame = Frame(60, "", "", Pattern(728)); // body of 1000 bytes
+    ScriptedSocket socket;
+    socket.Add(Bytes(frame.begin(), frame.begin() + 604));
+    socket.AddError(EAGAIN);
+    socket.Add(Bytes(frame.begin() + 604, frame.end()));
+    WireRig rig(socket);
+    EXPECT_TRUE(rig.wire.read_dblock(socket).Ok());
+    EXPECT_EQ(socket.waits, 1);
+    const std::vector<std::pair<std::int64_t, std::int64_t>> reports = {
+        {4, 4}, {600, 1000}, {600, 1000}, {1000, 1000}, {1000, 1000}};
+    EXPECT_EQ(rig.gauge.reports, reports);
+}
+
+TEST(ReadDblockTest, ShortReadsEndTheFrame) {
+    const Bytes frame = Frame(60, "", "", Pattern(728));
+    struct Case {
+        const char* name;
+        std::size_t available; // bytes of the frame before the failure
+        int error;             // 0: the peer closes
+        std::vector<std::string> lines, debugLines;
+        int disconnects;
+    };
+    const std::string closed = "Connection closed by server...";
+    const std::string size = "Msgsize read failure (read_dblock).";
+    const std::string body = "Msgbody read failure (read_dblock).";
+    const std::vector<Case> cases = {
+        {"close at once", 0, 0, {closed}, {closed, size}, 1},
+        {"close in length", 2, 0, {closed}, {closed, size}, 1},
+        {"close in body", 700, 0, {closed}, {closed, body}, 1},
+        {"error in body", 700, EIO, {}, {body}, 0},
+    };
+    for (bool debug : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (debug ? " debug" : ""));
+            ScriptedSocket socket;
+            socket.Add(Bytes(frame.begin(), frame.begin() + c.available));
+            if (c.error != 0) socket.AddError(c.error);
+            WireRig rig(socket, debug);
+            const ReadResult r = rig.wire.read_dblock(socket);
+            EXPECT_FALSE(r.Ok());
+            EXPECT_EQ(r.size, -1);
+            EXPECT_EQ(rig.log.lines, debug ? c.debugLines : c.lines);
+            EXPECT_EQ(rig.link.disconnects, c.disconnects);
+            if (c.error != 0) {
+                EXPECT_EQ(rig.gauge.reports.back(), std::make_pair(1000L, 1000L));
+            }
+        }
+    }
+}
+
+TEST(ReadDblockTest, RealPeerClosingMidFrame) {
+    const Bytes frame = Frame(60, "", "", Pattern(100));
+    SocketPair pair;
+    WriteAll(pair.fds[1], frame.data(), 150);
+    pair.Close(1);
+    PosixSocket socket(pair.fds[0]);
+    WireRig rig(socket, true);
+    EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
+    EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"Connection closed by server...",
+                                                       "Msgbody read failure (read_dblock)."}));
+    EXPECT_EQ(rig.link.disconnects, 1);
+}
+
+TEST(ReadDblockTest, MalformedFramesAreRefused) {
+    auto withLength = [](std::uint32_t length) {
+        Bytes b(4 + 300, 0);
+        StoreLe32(b.data(), length);
+        return b;
+    };
+    auto withDataLen = [](std::int32_t dataLen, std::size_t dataBytes) {
+        Bytes b = Frame(60, "", "", Pattern(dataBytes));
+        StoreLe32(b.data() + 4 + kDataLenOffset, static_cast<std::uint32_t>(dataLen));
+        return b;
+    };
+    const std::string big = std::to_string(kMaxFrameBytes + 1);
+    struct Case {
+        Bytes stream;
+        std::string line;
+        std::size_t leftUnread;
+    };
+    const std::vector<Case> cases = {
+        {withLength(0), "Frame of 0 bytes is shorter than a header (read_dblock).", 300},
+        {withLength(271), "Frame of 271 bytes is shorter than a header (read_dblock).", 300},
+        {withLength(kMaxFrameBytes + 1),
+         "Frame of " + big + " bytes exceeds the limit of 16777216 bytes (read_dblock).", 300},
+        {withLength(0xFFFFFFFF),
+         "Frame of 4294967295 bytes exceeds the limit of 16777216 bytes (read_dblock).", 300},
+        {withDataLen(-1, 10),
+         "Frame data length -1 does not fit a frame of 282 bytes (read_dblock).", 0},
+        {withDataLen(11, 10),
+         "Frame data length 11 does not fit a frame of 282 bytes (read_dblock).", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ScriptedSocket socket;
+        socket.Add(c.stream);
+        WireRig rig(socket);
+        EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
+        EXPECT_EQ(rig.log.lines, std::vector<std::string>{c.line});
+        EXPECT_EQ(socket.Remaining(), c.leftUnread);
+    }
+
+    // A data block shorter than the frame is accepted; the extra bytes are not data.
+    ScriptedSocket socket;
+    socket.Add(withDataLen(4, 10));
+    WireRig rig(socket);
+    const ReadResult r = rig.wire.read_dblock(socket);
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(r.size, 286);
+    EXPECT_EQ(Bytes(r.message->Data().begin(), r.message->Data().end()), Bytes(Pattern(4)));
+}
+
+} // namespace
+} // namespace tav::test
