@@ -1,0 +1,133 @@
+// tav-replay: runs a recorded byte stream through the terminal session's receive path as
+// if a connected server had sent it -- screen, line processing, triggers -- without a
+// network, and prints what happened. See tools/README.md.
+#include "settings/TextMode.h"
+#include "term/PollEventLoop.h"
+#include "term/TermSession.h"
+#include "tools/DumpFormat.h"
+#include "triggers/TriggerFile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tav::tools::Escape;
+
+int Usage() {
+    std::fputs("usage: tav-replay [--triggers TRIGS_NDX] [--rows R] [--cols C] [--lines L] "
+               "[--no-autowrap] [--no-appendcr] [--chunk N] [--input TEXT]... CAPTURE\n",
+               stderr);
+    return 2;
+}
+
+bool ParseCount(const char* text, int& value) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < 1 || v > tav::kMaxScreenLines) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// Prints every processed line (the log file's place in the line pass, after the
+// triggers) and every change of the input masking.
+struct Printer : tav::LineLog, tav::InputLineControl {
+    std::string typed;
+    bool IsOpen() const override { return true; }
+    void Write(std::string_view text) override {
+        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        std::printf("line %s\n", Escape(text, true).c_str());
+    }
+    std::optional<std::string> ReadText() override { return typed; }
+    void SetMasked(bool masked) override { std::printf("mask %s\n", masked ? "on" : "off"); }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int rows = 24, cols = 80, lines = 100, chunk = static_cast<int>(tav::kReceiveBlock);
+    bool autowrap = true, appendcr = true;
+    const char* triggersPath = nullptr;
+    const char* capturePath = nullptr;
+    std::vector<std::string> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        auto value = [&](int& out) { return i + 1 < argc && ParseCount(argv[++i], out); };
+        if (!std::strcmp(arg, "--rows")) {
+            if (!value(rows)) return Usage();
+        } else if (!std::strcmp(arg, "--cols")) {
+            if (!value(cols)) return Usage();
+        } else if (!std::strcmp(arg, "--lines")) {
+            if (!value(lines)) return Usage();
+        } else if (!std::strcmp(arg, "--chunk")) {
+            int n = 0;
+            if (!value(n)) return Usage();
+            chunk = std::min(chunk, n);
+        } else if (!std::strcmp(arg, "--no-autowrap")) {
+            autowrap = false;
+        } else if (!std::strcmp(arg, "--no-appendcr")) {
+            appendcr = false;
+        } else if (!std::strcmp(arg, "--triggers")) {
+            if (++i >= argc) return Usage();
+            triggersPath = argv[i];
+        } else if (!std::strcmp(arg, "--input")) {
+            if (++i >= argc) return Usage();
+            inputs.emplace_back(argv[i]);
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return Usage();
+        } else if (!capturePath) {
+            capturePath = arg;
+        } else {
+            return Usage();
+        }
+    }
+    if (!capturePath) return Usage();
+
+    const auto capture = tav::ReadFileBytes(capturePath);
+    if (!capture) {
+        std::fprintf(stderr, "tav-replay: cannot open %s\n", capturePath);
+        return 1;
+    }
+    tav::TriggerList triggers;
+    if (triggersPath) {
+        const auto text = tav::ReadTextFile(triggersPath);
+        if (!text) {
+            std::fprintf(stderr, "tav-replay: cannot open %s\n", triggersPath);
+            return 1;
+        }
+        for (const auto& record : tav::ParseTriggerFile(*text))
+            triggers.AddTrigger(record.pattern, record.reaction);
+    }
+
+    tav::Settings settings{};
+    tav::TMudScreen screen(settings);
+    if (lines != screen.Lines()) screen.ResetScreen(lines);
+    screen.autowrap = autowrap;
+    screen.appendcr = appendcr;
+    screen.SetScreenRect({0, 0, cols * screen.CellWidth() + 4, rows * screen.CellHeight()}, false);
+
+    Printer printer;
+    tav::PollEventLoop loop;
+    tav::TermServices services;
+    services.input = &printer;
+    services.log = &printer;
+    services.triggers = &triggers;
+    services.onSent = [](std::string_view bytes) {
+        std::printf("send %s\n", Escape(bytes, true).c_str());
+    };
+    tav::TermSession session(settings, screen, loop, services);
+    session.Adopt(-1); // connected, with sends recorded instead of transmitted
+
+    for (const auto& input : inputs) {
+        printer.typed = input;
+        session.SubmitInput();
+    }
+    const std::string& bytes = *capture;
+    const auto step = static_cast<std::size_t>(chunk);
+    for (std::size_t at = 0; at < bytes.size(); at += step)
+        session.ReceiveBytes(bytes.data() + at, std::min(step, bytes.size() - at));
+    return 0;
+}
