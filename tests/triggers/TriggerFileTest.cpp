@@ -1,0 +1,118 @@
+#include "triggers/TriggerFile.h"
+#include "triggers/TriggerList.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <stdlib.h>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+void PrintTo(const TriggerRecord& r, std::ostream* os) {
+    *os << "{\"" << r.pattern << "\", \"" << r.reaction << "\"}";
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A profiles root in a fresh temporary directory with one profile "p".
+class TriggerFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string templ = (fs::temp_directory_path() / "trigtest-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+        root_ = templ;
+        fs::create_directory(root_ / "p");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    fs::path File() const { return root_ / "p" / "trigs.ndx"; }
+    void Write(const std::string& bytes) const { std::ofstream(File(), std::ios::binary) << bytes; }
+    std::string Read() const {
+        std::ifstream in(File(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path root_;
+};
+
+// The bytes the file holds for two triggers, one with a two-line reaction.
+const std::string kTwoTriggers = "%1 tells you %2\r\n"
+                                 "tell %1 got it\r\r\n"
+                                 "#\r\n"
+                                 "hungry\r\n"
+                                 "eat bread\r\r\n"
+                                 "drink water\r\r\n"
+                                 "#\r\n";
+
+TEST_F(TriggerFileTest, LoadsAndSavesByteForByte) {
+    Write(kTwoTriggers);
+    TriggerList list(root_.string());
+    list.AddTrigger("replaced by the load", "");
+    ASSERT_TRUE(list.LoadTriggers("p"));
+    ASSERT_EQ(list.Count(), 2U);
+    EXPECT_EQ(list.At(0).pattern(), "%1 tells you %2");
+    EXPECT_EQ(list.At(0).reaction(), "tell %1 got it\r\n");
+    EXPECT_EQ(list.At(1).reaction(), "eat bread\r\ndrink water\r\n");
+
+    fs::remove(File());
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    EXPECT_EQ(Read(), kTwoTriggers);
+}
+
+TEST_F(TriggerFileTest, KeepsLinesLongerThanTheOldReadBuffer) {
+    const std::string pattern = "The " + std::string(150, 'p') + " %1 arrives.";
+    const std::string reaction = "say " + std::string(200, 'r');
+    TriggerList list(root_.string());
+    list.AddTrigger(pattern, reaction);
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    EXPECT_EQ(Read(), pattern + "\r\n" + reaction + "\r\r\n#\r\n");
+
+    TriggerList loaded(root_.string());
+    ASSERT_TRUE(loaded.LoadTriggers("p"));
+    ASSERT_EQ(loaded.Count(), 1U);
+    EXPECT_EQ(loaded.At(0).pattern(), pattern);
+    EXPECT_EQ(loaded.At(0).reaction(), reaction + "\r\n");
+}
+
+TEST_F(TriggerFileTest, SavingAnEmptyListDeletesTheFile) {
+    Write(kTwoTriggers);
+    TriggerList list(root_.string());
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    EXPECT_FALSE(fs::exists(File()));
+    EXPECT_FALSE(list.LoadTriggers("p"));
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST(ParseTriggerFileTest, ReadsRecords) {
+    struct Case {
+        std::string text; // after the text-mode translation
+        std::vector<TriggerRecord> records;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"a\n#\n", {{"a", ""}}},
+        // A pattern may begin with '#'; the rest of a '#' line is ignored.
+        {"#x\n#end\n", {{"#x", ""}}},
+        // Reaction lines keep a CR of their own: CR CR LF on disk.
+        {"a\nr1\r\n\r\nr2\r\n#\n", {{"a", "r1\r\n\r\nr2\r\n"}}},
+        // A file written with bare line ends reads the same.
+        {"a\nr1\nr2\n#\n", {{"a", "r1\r\nr2\r\n"}}},
+        // The last record lacks its '#' line and is dropped.
+        {"a\n#\nb\nr\n", {{"a", ""}}},
+        {"a\n#\n\n", {{"a", ""}}},
+        // An empty pattern line is an empty pattern; a last line without end is whole.
+        {"\nr\n#", {{"", "r\r\n"}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseTriggerFile(c.text), c.records) << c.text;
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,157 @@
+#include "triggers/TriggerList.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+// Records every reaction sent; `onSend` plays the terminal's part afterwards.
+class RecordingSender : public TriggerSender {
+public:
+    void Send(std::string_view text) override {
+        sent.emplace_back(text);
+        if (onSend) onSend();
+    }
+    std::vector<std::string> sent;
+    std::function<void()> onSend;
+};
+
+std::vector<std::string> Patterns(const TriggerList& list) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        out.push_back(list.At(i).pattern());
+    return out;
+}
+
+TEST(TriggerListTest, KeepsCaseInsensitiveOrder) {
+    TriggerList list;
+    for (const char* p : {"beta", "Alpha", "gamma", "alpha", "Beta2", "", "ALPHA", "_x", "alpha"})
+        list.AddTrigger(p, "");
+    EXPECT_EQ(Patterns(list), (std::vector<std::string>{"", "_x", "ALPHA", "Alpha", "alpha",
+                                                        "alpha", "beta", "Beta2", "gamma"}));
+}
+
+TEST(TriggerListTest, AddReplaceDeleteReportPositions) {
+    TriggerList list;
+    EXPECT_EQ(list.AddTrigger("m", "1"), 0U);
+    EXPECT_EQ(list.AddTrigger("a", "2"), 0U);
+    EXPECT_EQ(list.AddTrigger("z", "3"), 2U);
+    const TTrigger* moved = &list.At(0);
+    EXPECT_EQ(list.ReplaceTrigger(0, "x", "4"), 1U); // "a" becomes "x" and moves
+    EXPECT_EQ(&list.At(1), moved);                   // the same record
+    EXPECT_EQ(list.At(1).reaction(), "4\r\n");
+    EXPECT_EQ(list.ReplaceTrigger(3, "q", ""), std::nullopt);
+    EXPECT_FALSE(list.DeleteTrigger(3));
+    EXPECT_TRUE(list.DeleteTrigger(0));
+    EXPECT_EQ(Patterns(list), (std::vector<std::string>{"x", "z"}));
+    list.ClearTriggers();
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST(TriggerListTest, StoresNormalizedTexts) {
+    struct Case {
+        std::string pattern, reaction, storedPattern, storedReaction;
+    };
+    const Case cases[] = {
+        {"p", "", "p", ""},
+        {"p", "kill orc", "p", "kill orc\r\n"},
+        {"p", "a\r\nb", "p", "a\r\nb\r\n"},
+        {"p", "a\nb\n", "p", "a\r\nb\r\n"},
+        {"p", "a\r\n\r\nb\r\n", "p", "a\r\n\r\nb\r\n"},
+        {"p", "say hi\r\n#flee\r\nkill orc\r\n", "p", "say hi\r\nkill orc\r\n"},
+        {"one\r\ntwo", "", "one", ""},
+        {std::string(300, 'p'), "", std::string(kMaxPatternChars, 'p'), ""},
+        {"p", std::string(300, 'r'), "p", std::string(kMaxReactionChars - 2, 'r') + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        TriggerList list;
+        list.AddTrigger(c.pattern, c.reaction);
+        EXPECT_EQ(list.At(0).pattern(), c.storedPattern);
+        EXPECT_EQ(list.At(0).reaction(), c.storedReaction) << c.reaction;
+    }
+}
+
+TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrder) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    list.AddTrigger("%1 tells you %2", "reply %1 %2");
+    list.AddTrigger("hungry", "eat bread\r\n");
+    list.AddTrigger("%2", "say %2 from %1");
+    list.AddTrigger("nothing", "never");
+
+    list.CheckTriggers("Bob tells you I am hungry");
+    // "%1 tells..." first sets 1 and 2; "%2" then overwrites 2 and reads the 1 left behind.
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"reply Bob I am hungry\r\n",
+                                                     "say Bob tells you I am hungry from Bob\r\n",
+                                                     "eat bread\r\n"}));
+    sender.sent.clear();
+    list.CheckTriggers("");
+    EXPECT_TRUE(sender.sent.empty());
+}
+
+TEST(CheckTriggersTest, EmptyReactionStillFires) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    list.AddTrigger("x", "");
+    list.CheckTriggers("x");
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{""}));
+}
+
+TEST(CheckTriggersTest, IgnoreTrigsMatchesNothing) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    list.AddTrigger("HP:%1", "hp %1");
+    list.CheckTriggers("HP:10");
+    list.ToggleIgnoreTrigs();
+    EXPECT_TRUE(list.IgnoreTrigs());
+    list.CheckTriggers("HP:20");
+    EXPECT_EQ(list.Vars().Get(1), "10");
+    list.ToggleIgnoreTrigs();
+    list.CheckTriggers("HP:30");
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"hp 10\r\n", "hp 30\r\n"}));
+}
+
+// While disconnected the terminal prints "Not connected...\r\n" for every send, and the
+// completed line comes straight back into the trigger pass.
+TEST(CheckTriggersTest, ReactionOutputDoesNotRefire) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    list.AddTrigger("Not connected", "retry");
+    list.AddTrigger("%1", "any %1");
+    int nested = 0;
+    sender.onSend = [&] {
+        ASSERT_LT(++nested, 100) << "reactions keep firing";
+        EXPECT_TRUE(list.Sending());
+        list.CheckTriggers("Not connected...");
+    };
+    list.CheckTriggers("Not connected...");
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"any Not connected...\r\n", "retry\r\n"}));
+    EXPECT_FALSE(list.Sending());
+
+    // The guard ends with the send: the next line is matched again.
+    sender.sent.clear();
+    list.CheckTriggers("hello");
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"any hello\r\n"}));
+}
+
+TEST(CheckTriggersTest, SenderMayChangeTheList) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    list.AddTrigger("a", "1");
+    list.AddTrigger("b", "2");
+    sender.onSend = [&] { list.ClearTriggers(); };
+    list.CheckTriggers("ab");
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"1\r\n"}));
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,169 @@
+#include "triggers/TriggerPattern.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+
+#include "triggers/TriggerList.h"
+
+namespace tav {
+namespace {
+
+using Vars = std::map<int, std::string>;
+
+struct MatchCase {
+    std::string pattern;
+    std::string line;
+    bool matches;
+    Vars set; // variables the match stores (all others must stay untouched)
+};
+
+std::ostream& operator<<(std::ostream& os, const MatchCase& c) {
+    return os << "pattern \"" << c.pattern << "\" line \"" << c.line << "\"";
+}
+
+constexpr const char* kUntouched = "<old>";
+
+class MatchPatternTest : public testing::TestWithParam<MatchCase> {};
+
+TEST_P(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
+    const MatchCase& c = GetParam();
+    TriggerVars vars;
+    for (std::size_t d = 0; d < kTriggerVarCount; ++d)
+        vars.Set(d, kUntouched);
+
+    EXPECT_EQ(MatchPattern(c.line, c.pattern, vars), c.matches);
+    for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
+        const auto it = c.set.find(static_cast<int>(d));
+        const std::string expected = it == c.set.end() ? kUntouched : it->second;
+        EXPECT_EQ(vars.Get(d), expected) << "variable " << d;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MatchPatternTest,
+    testing::Values(
+        // The worked examples.
+        MatchCase{"hungry", "You are hungry.", true, {}},
+        MatchCase{"%1 tells you %2", "Bob tells you hi there", true, {{1, "Bob"}, {2, "hi there"}}},
+        MatchCase{"HP:%1", "HP:25", true, {{1, "25"}}}, MatchCase{"HP:%1", "HP:", false, {}},
+        MatchCase{"a%1b", "ab", true, {{1, ""}}},
+        MatchCase{"%1", "any non-empty line", true, {{1, "any non-empty line"}}},
+        MatchCase{"", "any non-empty line", true, {}},
+        MatchCase{"Hungry", "You are hungry.", false, {}},
+        // Empty lines never match.
+        MatchCase{"", "", false, {}}, MatchCase{"%1", "", false, {}},
+        // Found anywhere; text after the last literal is ignored.
+        MatchCase{"tells", "Bob tells you", true, {}},
+        MatchCase{"x%1y", "aaxbbyccy", true, {{1, "bb"}}},
+        // Leftmost occurrence, no backtracking to a later one.
+        MatchCase{"a%1bc", "a1b a2bc", true, {{1, "1b a2"}}},
+        MatchCase{"ab%1c", "ab ab", false, {}},
+        MatchCase{"x%1:%2!", "x1:2 x3:4!", true, {{1, "1"}, {2, "2 x3:4"}}},
+        // Adjacent markers: the first takes nothing, the last the rest.
+        MatchCase{"%1%2", "abc", true, {{1, ""}, {2, "abc"}}},
+        MatchCase{"<%1%2>", "<ab>", true, {{1, ""}, {2, "ab"}}},
+        // A failed match after a partial one stores nothing.
+        MatchCase{"%1 says %2!", "Bob says hi", false, {}}, MatchCase{"%1 x %2", "a x ", false, {}},
+        // A repeated digit keeps the later text.
+        MatchCase{"%1-%1.", "a-b.", true, {{1, "b"}}},
+        // '%' without a digit is ordinary, and so is a literal "%%".
+        MatchCase{"100%", "at 100% now", true, {}}, MatchCase{"%a", "x%ay", true, {}},
+        MatchCase{"%%1", "50%25", true, {{1, "25"}}},
+        MatchCase{"%0|%9", "l|r", true, {{0, "l"}, {9, "r"}}},
+        // Literal longer than the rest of the line.
+        MatchCase{"long literal", "long", false, {}}));
+
+TEST(MatchPatternTest, VariableTextIsBounded) {
+    TriggerVars vars;
+    const std::string line(kMaxVarChars + 40, 'v');
+    ASSERT_TRUE(MatchPattern(line, "%3", vars));
+    EXPECT_EQ(vars.Get(3), std::string(kMaxVarChars, 'v'));
+}
+
+// The matching steps written out naively, to check the optimized matcher and the quick
+// pair test of the trigger pass against. Returns the variables set, or nothing.
+std::optional<Vars> ReferenceMatch(const std::string& line, const std::string& pattern) {
+    auto markerAt = [&](std::size_t i) {
+        return pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '0' &&
+               pattern[i + 1] <= '9';
+    };
+    auto literalEnd = [&](std::size_t i) {
+        while (i < pattern.size() && !markerAt(i))
+            ++i;
+        return i;
+    };
+    auto search = [&](std::size_t from, const std::string& literal) -> std::size_t {
+        for (std::size_t p = from; p < line.size(); ++p) {
+            if (line.compare(p, literal.size(), literal) == 0) return p;
+        }
+        return std::string::npos;
+    };
+    if (line.empty()) return std::nullopt;
+    std::size_t pp = literalEnd(0);
+    std::size_t lp = search(0, pattern.substr(0, pp));
+    if (lp == std::string::npos) return std::nullopt;
+    lp += pp;
+    Vars vars;
+    while (lp < line.size() && pp < pattern.size()) {
+        const int digit = pattern[pp + 1] - '0';
+        const std::size_t litStart = pp + 2;
+        const std::size_t litEnd = literalEnd(litStart);
+        if (litStart == pattern.size()) {
+            vars[digit] = line.substr(lp);
+            pp = pattern.size();
+            break;
+        }
+        const std::string literal = pattern.substr(litStart, litEnd - litStart);
+        const std::size_t found = search(lp, literal);
+        if (found == std::string::npos) return std::nullopt;
+        vars[digit] = line.substr(lp, found - lp);
+        lp = found + literal.size();
+        pp = litEnd;
+    }
+    if (pp != pattern.size()) return std::nullopt;
+    return vars;
+}
+
+class RecordingSender : public TriggerSender {
+public:
+    void Send(std::string_view text) override { sent.emplace_back(text); }
+    std::vector<std::string> sent;
+};
+
+TEST(MatchPatternTest, AgreesWithTheStepsOnRandomInput) {
+    std::mt19937 rng(12345);
+    auto text = [&](std::string_view alphabet, std::size_t maxLength) {
+        std::string out(rng() % (maxLength + 1), ' ');
+        for (char& ch : out)
+            ch = alphabet[rng() % alphabet.size()];
+        return out;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string pattern = text("ab %12", 8);
+        const std::string line = text("ab %1", 14);
+        const std::optional<Vars> expected = ReferenceMatch(line, pattern);
+
+        TriggerVars vars;
+        ASSERT_EQ(MatchPattern(line, pattern, vars), expected.has_value())
+            << pattern << "|" << line;
+        if (expected) {
+            for (const auto& [digit, value] : *expected)
+                EXPECT_EQ(vars.Get(digit), value);
+        }
+        // The trigger pass fires exactly when the pattern matches.
+        TriggerList list;
+        RecordingSender sender;
+        list.SetSender(&sender);
+        list.AddTrigger(pattern, "x");
+        list.CheckTriggers(line);
+        EXPECT_EQ(sender.sent.size(), expected ? 1U : 0U) << pattern << "|" << line;
+    }
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,108 @@
+#include "triggers/TriggerList.h"
+
+#include "settings/TextMode.h"
+#include "triggers/ExpandReaction.h"
+#include "triggers/TriggerFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace tav {
+
+namespace {
+
+unsigned char FoldCase(char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+}
+
+} // namespace
+
+bool TriggerPatternLess(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char ca = FoldCase(a[i]);
+        const unsigned char cb = FoldCase(b[i]);
+        if (ca != cb) return ca < cb;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b; // std::string_view compares bytes as unsigned
+}
+
+TriggerList::TriggerList(std::string profilesRoot) : profilesRoot_(std::move(profilesRoot)) {}
+
+std::size_t TriggerList::Insert(std::unique_ptr<TTrigger> trigger) {
+    // After any equal pattern, so equal patterns keep the order they were added in.
+    const auto at = std::upper_bound(triggers_.begin(), triggers_.end(), trigger->pattern(),
+                                     [](const std::string& pattern, const auto& entry) {
+                                         return TriggerPatternLess(pattern, entry->pattern());
+                                     });
+    const auto pos = static_cast<std::size_t>(at - triggers_.begin());
+    triggers_.insert(at, std::move(trigger));
+    return pos;
+}
+
+std::size_t TriggerList::AddTrigger(std::string_view pattern, std::string_view reaction) {
+    return Insert(std::make_unique<TTrigger>(pattern, reaction));
+}
+
+std::optional<std::size_t> TriggerList::ReplaceTrigger(std::size_t pos, std::string_view pattern,
+                                                       std::string_view reaction) {
+    if (pos >= triggers_.size()) return std::nullopt;
+    std::unique_ptr<TTrigger> trigger = std::move(triggers_[pos]);
+    triggers_.erase(triggers_.begin() + static_cast<std::ptrdiff_t>(pos));
+    trigger->Set(pattern, reaction);
+    return Insert(std::move(trigger));
+}
+
+bool TriggerList::DeleteTrigger(std::size_t pos) {
+    if (pos >= triggers_.size()) return false;
+    triggers_.erase(triggers_.begin() + static_cast<std::ptrdiff_t>(pos));
+    return true;
+}
+
+std::string TriggerList::TriggerFilePath(std::string_view profile) const {
+    std::string path = profilesRoot_;
+    path.append("/").append(profile).append("/").append(kFileName);
+    return path;
+}
+
+bool TriggerList::LoadTriggers(std::string_view profile) {
+    ClearTriggers();
+    const std::optional<std::string> text = ReadTextFile(TriggerFilePath(profile));
+    if (!text) return false;
+    for (const TriggerRecord& record : ParseTriggerFile(*text))
+        AddTrigger(record.pattern, record.reaction);
+    return true;
+}
+
+bool TriggerList::SaveTriggers(std::string_view profile) const {
+    const std::string path = TriggerFilePath(profile);
+    if (triggers_.empty()) {
+        std::remove(path.c_str()); // a missing file is just as good
+        return true;
+    }
+    return WriteTextFile(path, FormatTriggerFile(*this));
+}
+
+void TriggerList::CheckTriggers(std::string_view line) {
+    // A line completed by sending a reaction (the "not connected" message) is not matched:
+    // a trigger on that line would otherwise fire again for ever.
+    if (ignoreTrigs_ || sendDepth_ > 0) return;
+    if (line.empty() || triggers_.empty()) return; // an empty line matches nothing
+    const LineBigrams bigrams(line);
+    // By index: a sender may print lines, and the list must survive whatever it does.
+    for (std::size_t i = 0; i < triggers_.size(); ++i) {
+        const TTrigger& trigger = *triggers_[i];
+        const TriggerPattern& pattern = trigger.Compiled();
+        if (!pattern.MayMatch(bigrams) || !pattern.Match(line, vars_)) continue;
+        const std::string text = ExpandReaction(trigger.reaction(), vars_);
+        if (sender_ == nullptr) continue;
+        ++sendDepth_;
+        sender_->Send(text);
+        --sendDepth_;
+    }
+}
+
+} // namespace tav

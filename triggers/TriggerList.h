@@ -1,0 +1,94 @@
+#pragma once
+
+#include "triggers/Trigger.h"
+#include "triggers/TriggerSender.h"
+#include "triggers/TriggerVars.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+// The triggers of the current profile, kept in ascending order of their patterns compared
+// without regard to letter case (patterns equal but for case: in byte order; equal
+// patterns: in the order they were added), plus the trigger variables, the ignore switch
+// and the per-line trigger pass. The terminal session offers each completed line to
+// CheckTriggers; the trigger dialogs read the list and change it through Add, Replace and
+// Delete, then call SaveTriggers.
+//
+// Reactions go out through the TriggerSender. A send may print a line into the terminal
+// ("not connected") that comes straight back into CheckTriggers; lines that arrive while a
+// reaction is being sent are not matched, so no trigger can keep firing on its own output.
+class TriggerList {
+public:
+    static constexpr std::string_view kDefaultProfilesRoot = "./profiles";
+    static constexpr std::string_view kFileName = "trigs.ndx";
+
+    // `profilesRoot` is the directory holding one directory per profile.
+    explicit TriggerList(std::string profilesRoot = std::string(kDefaultProfilesRoot));
+
+    TriggerList(const TriggerList&) = delete;
+    TriggerList& operator=(const TriggerList&) = delete;
+
+    // Where reactions are sent; null sends nothing.
+    void SetSender(TriggerSender* sender) { sender_ = sender; }
+
+    std::size_t Count() const { return triggers_.size(); }
+    bool Empty() const { return triggers_.empty(); }
+    // The trigger at list position `pos` (< Count()).
+    const TTrigger& At(std::size_t pos) const { return *triggers_.at(pos); }
+
+    // Inserts a new trigger at its sorted position and returns that position. The texts are
+    // stored in their normalized form (NormalizePattern, NormalizeReaction).
+    std::size_t AddTrigger(std::string_view pattern, std::string_view reaction);
+    // Changes the texts of the trigger at `pos` and moves it to its new sorted position,
+    // which is returned; nothing when `pos` is not in the list.
+    std::optional<std::size_t> ReplaceTrigger(std::size_t pos, std::string_view pattern,
+                                              std::string_view reaction);
+    // Removes the trigger at `pos`; false when `pos` is not in the list.
+    bool DeleteTrigger(std::size_t pos);
+    void ClearTriggers() { triggers_.clear(); }
+
+    // "<root>/<profile>/trigs.ndx".
+    std::string TriggerFilePath(std::string_view profile) const;
+    // Empties the list, then reads the profile's trigger file into it. A missing or
+    // unreadable file leaves the list empty; false then.
+    bool LoadTriggers(std::string_view profile);
+    // Writes the whole list to the profile's trigger file, or deletes the file when the
+    // list is empty. On a failed write the old file stays as it was; false then.
+    bool SaveTriggers(std::string_view profile) const;
+
+    // The per-line pass: unless IgnoreTrigs is on or a reaction is being sent, every
+    // trigger whose pattern matches `line` (a completed line without its line end) sends
+    // its expanded reaction, in list order, each once.
+    void CheckTriggers(std::string_view line);
+
+    bool IgnoreTrigs() const { return ignoreTrigs_; }
+    void SetIgnoreTrigs(bool on) { ignoreTrigs_ = on; }
+    void ToggleIgnoreTrigs() { ignoreTrigs_ = !ignoreTrigs_; }
+
+    // True while CheckTriggers is sending a reaction.
+    bool Sending() const { return sendDepth_ > 0; }
+
+    TriggerVars& Vars() { return vars_; }
+    const TriggerVars& Vars() const { return vars_; }
+
+private:
+    std::size_t Insert(std::unique_ptr<TTrigger> trigger);
+
+    std::vector<std::unique_ptr<TTrigger>> triggers_;
+    TriggerVars vars_;
+    TriggerSender* sender_ = nullptr;
+    std::string profilesRoot_;
+    bool ignoreTrigs_ = false;
+    int sendDepth_ = 0;
+};
+
+// Orders patterns as the list does: case-insensitively (ASCII letters), then by bytes.
+bool TriggerPatternLess(std::string_view a, std::string_view b);
+
+} // namespace tav

@@ -1,0 +1,155 @@
+#include "triggers/TriggerPattern.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace tav {
+
+namespace {
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+
+bool IsMarkerAt(std::string_view pattern, std::size_t i) {
+    return pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '0' &&
+           pattern[i + 1] <= '9';
+}
+
+// First position at or after `from` where `literal` occurs in `line`. Only positions at
+// which the line still has a character count, so an empty literal is found at `from` only
+// while `from` is inside the line. Candidates are found by the literal's byte at `anchor`
+// (its rarest), in increasing order, so the first full match is the leftmost one.
+std::size_t FindLiteral(std::string_view line, std::size_t from, std::string_view literal,
+                        std::size_t anchor) {
+    if (from >= line.size()) return kNotFound;
+    if (literal.empty()) return from;
+    if (literal.size() > line.size() - from) return kNotFound;
+    const char* const begin = line.data();
+    // Candidate literal starts run from `from` to the last position where it still fits.
+    const char* at = begin + from;
+    const char* const last = begin + (line.size() - literal.size());
+    const char key = literal[anchor];
+    while (at <= last) {
+        const void* hit = std::memchr(at + anchor, key, static_cast<std::size_t>(last - at) + 1);
+        if (hit == nullptr) return kNotFound;
+        at = static_cast<const char*>(hit) - anchor;
+        if (std::memcmp(at, literal.data(), literal.size()) == 0)
+            return static_cast<std::size_t>(at - begin);
+        ++at;
+    }
+    return kNotFound;
+}
+
+// How rare a byte is in game text: letters by their frequency in English, space as the most
+// common byte, everything else (capitals, digits, punctuation) rarer than any letter.
+std::size_t Rarity(char ch) {
+    static constexpr std::string_view kByFrequency = " etaoinshrdlucmfwypvbgkjqxz";
+    const std::size_t at = kByFrequency.find(ch);
+    return at == std::string_view::npos ? kByFrequency.size() : at;
+}
+
+std::uint32_t RarestOffset(std::string_view literal) {
+    std::uint32_t best = 0;
+    for (std::uint32_t i = 1; i < literal.size(); ++i) {
+        if (Rarity(literal[i]) > Rarity(literal[best])) best = i;
+    }
+    return best;
+}
+
+} // namespace
+
+TriggerPattern::TriggerPattern(std::string_view pattern) {
+    literals_.reserve(pattern.size());
+    Step* current = nullptr;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (IsMarkerAt(pattern, i)) {
+            const auto digit = static_cast<std::uint8_t>(pattern[i + 1] - '0');
+            const auto offset = static_cast<std::uint32_t>(literals_.size());
+            steps_.push_back(Step{digit, offset, 0, 0});
+            current = &steps_.back();
+            ++i; // past the digit
+            continue;
+        }
+        literals_.push_back(pattern[i]);
+        if (current != nullptr)
+            ++current->literalLength;
+        else
+            ++leadLength_;
+    }
+    const std::string_view literals(literals_);
+    leadAnchor_ = RarestOffset(literals.substr(0, leadLength_));
+    for (Step& s : steps_)
+        s.anchor = RarestOffset(literals.substr(s.literalOffset, s.literalLength));
+    ChooseProbes();
+}
+
+void TriggerPattern::ChooseProbes() {
+    struct Candidate {
+        std::size_t rarity;
+        std::uint16_t slot;
+    };
+    std::vector<Candidate> candidates;
+    const auto addPairs = [&](std::uint32_t offset, std::uint32_t length) {
+        for (std::uint32_t i = offset + 1; i < offset + length; ++i) {
+            const char a = literals_[i - 1];
+            const char b = literals_[i];
+            candidates.push_back({Rarity(a) + Rarity(b), LineBigrams::Slot(a, b)});
+        }
+    };
+    addPairs(0, leadLength_);
+    for (const Step& s : steps_)
+        addPairs(s.literalOffset, s.literalLength);
+
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& x, const Candidate& y) { return x.rarity > y.rarity; });
+    for (const Candidate& c : candidates) {
+        if (probeCount_ == kMaxProbes) break;
+        const auto end = probes_.begin() + probeCount_;
+        if (std::find(probes_.begin(), end, c.slot) == end) probes_[probeCount_++] = c.slot;
+    }
+}
+
+bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
+    if (line.empty()) return false;
+    const std::string_view literals(literals_);
+
+    const std::size_t lead = FindLiteral(line, 0, literals.substr(0, leadLength_), leadAnchor_);
+    if (lead == kNotFound) return false;
+    std::size_t pos = lead + leadLength_;
+
+    // Variables found so far as (offset, length) in the line; stored only on success.
+    std::array<std::pair<std::size_t, std::size_t>, kTriggerVarCount> found{};
+    unsigned setMask = 0;
+
+    std::size_t step = 0;
+    while (pos < line.size() && step < steps_.size()) {
+        const Step& s = steps_[step];
+        if (step + 1 == steps_.size() && s.literalLength == 0) {
+            // A marker at the very end takes the rest of the line.
+            found[s.digit] = {pos, line.size() - pos};
+            setMask |= 1U << s.digit;
+            ++step;
+            break;
+        }
+        const std::string_view literal = literals.substr(s.literalOffset, s.literalLength);
+        const std::size_t at = FindLiteral(line, pos, literal, s.anchor);
+        if (at == kNotFound) return false;
+        found[s.digit] = {pos, at - pos};
+        setMask |= 1U << s.digit;
+        pos = at + literal.size();
+        ++step;
+    }
+    if (step != steps_.size()) return false;
+
+    for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
+        if ((setMask & (1U << d)) != 0) vars.Set(d, line.substr(found[d].first, found[d].second));
+    }
+    return true;
+}
+
+bool MatchPattern(std::string_view line, std::string_view pattern, TriggerVars& vars) {
+    return TriggerPattern(pattern).Match(line, vars);
+}
+
+} // namespace tav

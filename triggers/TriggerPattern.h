@@ -1,0 +1,68 @@
+#pragma once
+
+#include "triggers/LineBigrams.h"
+#include "triggers/TriggerVars.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+// A trigger pattern split once into its literals and variable markers, so that matching a
+// line parses nothing. A marker is '%' followed by a digit; every other character, a '%'
+// not followed by a digit included, is matched byte for byte (case matters, no wildcards).
+//
+// Matching scans the line once from left to right: the leading literal is searched
+// anywhere in the line, each later literal from where the previous one ended (leftmost,
+// never backtracking), each variable takes the text between, and a final variable takes
+// the rest of the line, at least one character. An empty line never matches.
+class TriggerPattern {
+public:
+    TriggerPattern() = default;
+    explicit TriggerPattern(std::string_view pattern);
+
+    // True when `line` matches; only then are the variables of the pattern stored in
+    // `vars` (where a digit occurs twice, the later occurrence's text wins).
+    bool Match(std::string_view line, TriggerVars& vars) const;
+
+    // False when `line` (given as its byte pairs) cannot match: a byte pair of one of the
+    // pattern's literals is missing from it. True says only "maybe".
+    bool MayMatch(const LineBigrams& line) const {
+        for (std::uint8_t i = 0; i < probeCount_; ++i) {
+            if (!line.Has(probes_[i])) return false;
+        }
+        return true;
+    }
+
+    // The literal the pattern starts with (may be empty).
+    std::string_view Lead() const { return std::string_view(literals_).substr(0, leadLength_); }
+
+private:
+    // A variable marker and the literal after it, up to the next marker or the end.
+    struct Step {
+        std::uint8_t digit;
+        std::uint32_t literalOffset;
+        std::uint32_t literalLength;
+        std::uint32_t anchor; // offset of the literal's rarest byte
+    };
+
+    std::string literals_; // all literal characters, one after the other
+    std::uint32_t leadLength_ = 0;
+    std::uint32_t leadAnchor_ = 0;
+    std::vector<Step> steps_;
+
+    // Table slots of the rarest byte pairs found in the literals, tested by MayMatch.
+    static constexpr std::size_t kMaxProbes = 4;
+    std::array<std::uint16_t, kMaxProbes> probes_{};
+    std::uint8_t probeCount_ = 0;
+
+    void ChooseProbes();
+};
+
+// Matches one pattern against one line; on true updates `vars`.
+bool MatchPattern(std::string_view line, std::string_view pattern, TriggerVars& vars);
+
+} // namespace tav
