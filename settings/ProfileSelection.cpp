@@ -1,0 +1,107 @@
+#include "settings/ProfileSelection.h"
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+constexpr std::string_view kErrorTitle = "Error...";
+
+} // namespace
+
+ProfileSelection::ProfileSelection(const ProfileStore& store, ProfileSession& session,
+                                   ProfilePrompts& prompts)
+    : store_(store), session_(session), prompts_(prompts) {}
+
+std::string ProfileSelection::CancelText() const {
+    return session_.Loaded() ? "Close" : "Exit TavClient";
+}
+
+std::optional<ProfileSelection::Result> ProfileSelection::Open() {
+    auto list = store_.ReadList();
+    if (!list) {
+        bool wasLoaded = session_.Loaded();
+        Result result = CreateProfile();
+        // Every profile was deleted while one was loaded: the new one must really take over,
+        // or the deleted profile's settings would be saved under the new name.
+        if (result == Result::Chosen && wasLoaded) session_.Switch("New profile created - %s\r\n");
+        return result;
+    }
+    names_ = list->names;
+    std::stable_sort(names_.begin(), names_.end(), ProfileNameLess);
+    std::size_t count = names_.size();
+    if (list->refused) {
+        prompts_.ShowError("Error adding profile...", kErrorTitle);
+        count = 0;
+    }
+    selected_ = names_.empty() ? -1 : 0;
+    if (count == 1 && !session_.Loaded()) {
+        session_.SetName(names_.front());
+        return Result::Chosen;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ProfileSelection::SelectedName() const {
+    if (selected_ < 0 || static_cast<std::size_t>(selected_) >= names_.size()) return std::nullopt;
+    const std::string& name = names_[static_cast<std::size_t>(selected_)];
+    if (!SelectableProfileName(name)) return std::nullopt;
+    return name;
+}
+
+std::optional<ProfileSelection::Result> ProfileSelection::Select() {
+    session_.SaveIfLoaded();
+    auto name = SelectedName();
+    if (!name) return std::nullopt;
+    session_.SetName(*name);
+    if (session_.Loaded()) session_.Switch("New profile selected - %s\r\n");
+    return Result::Chosen;
+}
+
+std::optional<ProfileSelection::Result> ProfileSelection::New() {
+    session_.SaveIfLoaded();
+    if (CreateProfile() != Result::Chosen) return std::nullopt;
+    if (session_.Loaded()) session_.Switch("New profile created - %s\r\n");
+    return Result::Chosen;
+}
+
+void ProfileSelection::Delete() {
+    auto name = SelectedName();
+    if (!name) return;
+    if (!prompts_.AskYesNo(FormatWithName("Delete profile %s?", *name),
+                           "Confirm profile deletion..."))
+        return;
+    store_.DeleteProfileFiles(*name);
+    names_.erase(names_.begin() + selected_);
+    selected_ = names_.empty() ? -1 : 0;
+    if (names_.empty()) {
+        store_.RewriteList(names_);
+        return;
+    }
+    if (!store_.RewriteList(names_)) prompts_.ShowError("Error deleting profile...", kErrorTitle);
+}
+
+ProfileSelection::Result ProfileSelection::CreateProfile() {
+    std::string offered = "default";
+    for (;;) {
+        auto name = prompts_.AskProfileName(offered);
+        if (!name) return Result::Cancelled;
+        if (CheckProfileName(*name) == ProfileNameProblem::None) {
+            std::string previous = session_.Name();
+            session_.SetName(*name);
+            if (store_.CreateProfile(*name) != ProfileStore::CreateResult::Failed)
+                return Result::Chosen;
+            // Keep saving to the profile that is really loaded.
+            session_.SetName(previous);
+            prompts_.ShowError("Error creating profile directory.", kErrorTitle);
+            return Result::Cancelled;
+        }
+        prompts_.ShowError("A profile name must not be empty, begin with '.', or contain '/', "
+                           "'..' or control characters.",
+                           kErrorTitle);
+        offered = *name;
+    }
+}
+
+} // namespace tav

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "settings/ProfileHost.h"
+#include "settings/ProfileSession.h"
+#include "settings/ProfileStore.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+// The profile selection dialog without its window: the sorted list of names, the selected
+// entry and what Select, New..., Delete... and the cancel button do. The dialog widget
+// shows Names() and Selected(), forwards its buttons here and ends with the result they
+// give (nothing: stay open).
+class ProfileSelection {
+public:
+    enum class Result { Chosen = 1, Cancelled = 2 };
+
+    ProfileSelection(const ProfileStore& store, ProfileSession& session, ProfilePrompts& prompts);
+
+    // Fills the list. Without a profile list the create flow runs at once; a single listed
+    // profile is taken without asking at start-up. Either ends the dialog before it shows.
+    std::optional<Result> Open();
+
+    const std::vector<std::string>& Names() const { return names_; }
+    int Selected() const { return selected_; }
+    void SetSelected(int row) { selected_ = row; }
+    // The cancel button reads "Close" once a profile is loaded, else "Exit TavClient".
+    std::string CancelText() const;
+
+    std::optional<Result> Select();
+    std::optional<Result> New();
+    void Delete();
+    Result Cancel() const { return Result::Cancelled; }
+
+    // Asks for a name and lists the profile (or takes the listed one of that name); it then
+    // is the current profile. Cancelled when the user gave up or the directory failed.
+    Result CreateProfile();
+
+private:
+    std::optional<std::string> SelectedName() const;
+
+    const ProfileStore& store_;
+    ProfileSession& session_;
+    ProfilePrompts& prompts_;
+    std::vector<std::string> names_;
+    int selected_ = -1;
+};
+
+} // namespace tav

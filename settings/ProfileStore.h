@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+// Longest profile name the create dialog accepts.
+inline constexpr std::size_t kMaxProfileName = 63;
+// Longest line of the profile list a read takes as one name (a line read of 79 characters).
+inline constexpr std::size_t kMaxProfileListLine = 79;
+
+// Why a profile name cannot name a directory below "profiles".
+enum class ProfileNameProblem {
+    None,
+    Empty,
+    TooLong,         // more than kMaxProfileName characters
+    Slash,           // '/' would reach another directory
+    DotDot,          // ".." anywhere
+    LeadingDot,      // hidden files, "." and ".."
+    ControlCharacter // below 0x20 or DEL
+};
+
+// Names come from the user and from a hand-editable file: only names that stay one plain
+// directory below "profiles" are accepted.
+ProfileNameProblem CheckProfileName(std::string_view name);
+
+// The order the profile selection shows: letters compared without case, then by bytes.
+bool ProfileNameLess(std::string_view a, std::string_view b);
+// A name of one character counts as empty: it can be neither selected nor deleted.
+inline bool SelectableProfileName(std::string_view name) {
+    return name.size() > 1;
+}
+
+// The profile list "profiles.cfg" and the profile directories "profiles/<name>" below a root
+// directory (the working directory, ".", in the program; a scratch directory in tests).
+// The list is a text-mode file with one name per line, in the order the profiles were added.
+class ProfileStore {
+public:
+    // The files a profile's directory holds, deleted with the profile.
+    static constexpr std::string_view kProfileFiles[] = {"tav.cfg", "colors.dat", "help.ndx",
+                                                         "custbut.ndx", "trigs.ndx"};
+
+    enum class CreateResult {
+        Created,  // listed and its directory made
+        Existing, // already listed: simply taken
+        Failed    // no directory for it (the name may already be listed)
+    };
+
+    // The names read from the list; `refused` when a name could not be taken (reading
+    // stopped there and the names before it are kept).
+    struct ListRead {
+        std::vector<std::string> names;
+        bool refused = false;
+    };
+
+    explicit ProfileStore(std::string root = ".");
+
+    std::string ListPath() const;                        // "<root>/profiles.cfg"
+    std::string ProfilesDir() const;                     // "<root>/profiles"
+    std::string ProfileDir(std::string_view name) const; // "<root>/profiles/<name>"
+
+    bool ListExists() const;
+    // Reads the list up to its end or an empty line; nothing when the file cannot be read.
+    // A name that is not a safe directory name is refused.
+    std::optional<ListRead> ReadList() const;
+    // Whether `name` is a line of the list (exact comparison).
+    bool ProfileExists(std::string_view name) const;
+
+    // Lists a new profile and makes its directory. Without a list yet, the list is created
+    // and "profiles", "binary" and "text" are made as well. The name must pass
+    // CheckProfileName.
+    CreateResult CreateProfile(std::string_view name) const;
+
+    // Deletes the profile's files and removes its directory; failures are silent.
+    void DeleteProfileFiles(std::string_view name) const;
+    // Writes the list anew from `names` in their order, leaving out one-character names;
+    // an empty `names` deletes the list file. False when the file cannot be written.
+    bool RewriteList(const std::vector<std::string>& names) const;
+
+private:
+    std::string root_;
+};
+
+} // namespace tav

@@ -1,0 +1,343 @@
+#include "settings/ProfileStore.h"
+#include "SettingsTestSupport.h"
+#include "settings/ProfileSelection.h"
+#include "settings/ProfileSession.h"
+
+#include <deque>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace tav::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// Records the profile steps and answers the prompts from scripted replies.
+struct ProfileRecorder : ProfileHost, ProfilePrompts {
+    void SetCaption(std::string_view c) override { calls.push_back("caption " + std::string(c)); }
+    void LoadSettings() override { calls.emplace_back("load"); }
+    void SaveSettings() override { calls.emplace_back("save"); }
+    void ApplyScreenSettings() override { calls.emplace_back("screen"); }
+    void ApplySizes() override { calls.emplace_back("sizes"); }
+    void PlaceFrame() override { calls.emplace_back("place"); }
+    void RestoreSideWindows() override { calls.emplace_back("windows"); }
+    void LoadTriggers() override { calls.emplace_back("triggers"); }
+    void TermStartup() override { calls.emplace_back("startup"); }
+    void AutoConnect() override { calls.emplace_back("autoconnect"); }
+    void StartTimers() override { calls.emplace_back("timers"); }
+    void ReleaseLayout() override { calls.emplace_back("release"); }
+    bool TermConnected() override { return connected; }
+    void TermDisconnect() override { calls.emplace_back("term off"); }
+    void ClientDisconnect() override { calls.emplace_back("client off"); }
+    void CreateBars() override { calls.emplace_back("bars"); }
+    void PrintLocal(std::string_view t) override { calls.push_back("print " + std::string(t)); }
+
+    std::optional<std::string> AskProfileName(std::string_view initial) override {
+        calls.push_back("ask " + std::string(initial));
+        if (names.empty()) return std::nullopt;
+        auto name = names.front();
+        names.pop_front();
+        return name;
+    }
+    bool AskYesNo(std::string_view text, std::string_view title) override {
+        calls.push_back("question " + std::string(text) + " | " + std::string(title));
+        return yes;
+    }
+    void ShowError(std::string_view text, std::string_view title) override {
+        calls.push_back("error " + std::string(text) + " | " + std::string(title));
+    }
+    Lines Take() { return std::exchange(calls, {}); }
+
+    Lines calls;
+    std::deque<std::optional<std::string>> names; // nullopt: the user cancels
+    bool yes = true;
+    bool connected = false;
+};
+
+class ProfileTest : public ::testing::Test {
+protected:
+    ~ProfileTest() override { fs::remove_all(root); }
+    static fs::path MakeRoot() {
+        std::string pattern = (fs::temp_directory_path() / "tav-profiles-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+    }
+    void PutList(const std::string& bytes) const {
+        std::ofstream(root / "profiles.cfg", std::ios::binary) << bytes;
+    }
+    std::string List() const { return ReadBytes(root / "profiles.cfg"); }
+    ProfileSelection Dialog() { return ProfileSelection(store, session, rec); }
+
+    fs::path root = MakeRoot();
+    ProfileStore store{root.string()};
+    Settings settings{};
+    std::string current;
+    ProfileRecorder rec;
+    ProfileSession session{current, settings, rec};
+};
+
+TEST(ProfileNameTest, RefusesNamesThatLeaveTheProfilesDirectory) {
+    struct Case {
+        std::string name;
+        ProfileNameProblem problem;
+    };
+    const Case cases[] = {
+        {"hero", ProfileNameProblem::None},
+        {"Hero of the Realm 2", ProfileNameProblem::None},
+        {"a.b", ProfileNameProblem::None},
+        {std::string(kMaxProfileName, 'x'), ProfileNameProblem::None},
+        {"", ProfileNameProblem::Empty},
+        {std::string(kMaxProfileName + 1, 'x'), ProfileNameProblem::TooLong},
+        {"../etc", ProfileNameProblem::Slash},
+        {"a/b", ProfileNameProblem::Slash},
+        {"/abs", ProfileNameProblem::Slash},
+        {"..", ProfileNameProblem::LeadingDot},
+        {".", ProfileNameProblem::LeadingDot},
+        {".hidden", ProfileNameProblem::LeadingDot},
+        {"a..b", ProfileNameProblem::DotDot},
+        {"tab\there", ProfileNameProblem::ControlCharacter},
+        {"cr\r", ProfileNameProblem::ControlCharacter},
+        {"del\x7f", ProfileNameProblem::ControlCharacter},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CheckProfileName(c.name), c.problem) << '"' << c.name << '"';
+}
+
+TEST_F(ProfileTest, PathsAndListReading) {
+    ProfileStore plain;
+    EXPECT_EQ(plain.ListPath(), "./profiles.cfg");
+    EXPECT_EQ(plain.ProfileDir("hero"), "./profiles/hero");
+
+    EXPECT_FALSE(store.ListExists());
+    EXPECT_FALSE(store.ReadList().has_value());
+
+    struct Case {
+        std::string bytes;
+        Lines names;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"hero\r\nalt\r\n", {"hero", "alt"}, false},
+        {"hero\nalt", {"hero", "alt"}, false},       // LF only, last line end missing
+        {"hero\r\n\r\nalt\r\n", {"hero"}, false},    // an empty line ends the list
+        {"hero\r\n../x\r\nalt\r\n", {"hero"}, true}, // unsafe name refused, reading stops
+        {"", {}, false},
+    };
+    for (const Case& c : cases) {
+        PutList(c.bytes);
+        auto read = store.ReadList();
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->names, c.names) << c.bytes;
+        EXPECT_EQ(read->refused, c.refused) << c.bytes;
+    }
+    PutList("hero\r\nalt\r\n");
+    EXPECT_TRUE(store.ProfileExists("alt"));
+    EXPECT_FALSE(store.ProfileExists("Alt"));
+    EXPECT_FALSE(store.ProfileExists("al"));
+}
+
+TEST_F(ProfileTest, CreateListsTheNameAndMakesTheDirectories) {
+    EXPECT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Created);
+    EXPECT_EQ(List(), "hero\r\n");
+    for (const char* dir : {"profiles", "binary", "text", "profiles/hero"})
+        EXPECT_TRUE(fs::is_directory(root / dir)) << dir;
+
+    EXPECT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Existing);
+    EXPECT_EQ(store.CreateProfile("alt"), ProfileStore::CreateResult::Created);
+    EXPECT_EQ(List(), "hero\r\nalt\r\n");
+    EXPECT_EQ(store.CreateProfile("../escape"), ProfileStore::CreateResult::Failed);
+    EXPECT_FALSE(fs::exists(root / "escape"));
+
+    PutList("hero"); // a hand-edited list without its last line end
+    EXPECT_EQ(store.CreateProfile("third"), ProfileStore::CreateResult::Created);
+    EXPECT_EQ(List(), "hero\r\nthird\r\n");
+
+    // The directory cannot be made: the name stays listed, the result says so.
+    fs::remove_all(root / "profiles");
+    std::ofstream(root / "profiles") << "a file in the way";
+    EXPECT_EQ(store.CreateProfile("fourth"), ProfileStore::CreateResult::Failed);
+    EXPECT_TRUE(store.ProfileExists("fourth"));
+}
+
+TEST_F(ProfileTest, DeleteRemovesFilesAndRewritesOrDropsTheList) {
+    ASSERT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Created);
+    for (std::string_view file : ProfileStore::kProfileFiles)
+        std::ofstream(root / "profiles/hero" / file) << "x";
+    store.DeleteProfileFiles("hero");
+    EXPECT_FALSE(fs::exists(root / "profiles/hero"));
+    store.DeleteProfileFiles(".."); // refused, the profiles directory stays
+    EXPECT_TRUE(fs::is_directory(root / "profiles"));
+
+    EXPECT_TRUE(store.RewriteList({"alt", "b", "zed"}));
+    EXPECT_EQ(List(), "alt\r\nzed\r\n"); // one-character names are dropped
+    EXPECT_TRUE(store.RewriteList({}));
+    EXPECT_FALSE(store.ListExists());
+}
+
+TEST_F(ProfileTest, FirstStartAsksForANameThenApplies) {
+    rec.names = {std::string("default")};
+    auto dialog = Dialog();
+    EXPECT_EQ(dialog.CancelText(), "Exit TavClient");
+    EXPECT_EQ(dialog.Open(), ProfileSelection::Result::Chosen);
+    EXPECT_EQ(current, "default");
+    EXPECT_EQ(List(), "default\r\n");
+    EXPECT_TRUE(fs::is_directory(root / "profiles/default"));
+    EXPECT_EQ(rec.Take(), Lines{"ask default"});
+
+    settings.autoterm = 1;
+    EXPECT_TRUE(session.StartWith(true));
+    EXPECT_EQ(rec.Take(),
+              (Lines{"caption TavClient - default", "load", "screen", "sizes", "place", "windows",
+                     "triggers", "startup", "autoconnect", "timers", "release", "bars"}));
+    EXPECT_TRUE(session.Loaded());
+    EXPECT_EQ(Dialog().CancelText(), "Close");
+}
+
+TEST_F(ProfileTest, FirstStartCancelledEndsTheProgram) {
+    rec.names = {std::nullopt};
+    EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Cancelled);
+    EXPECT_FALSE(session.StartWith(false));
+    EXPECT_EQ(rec.Take(), Lines{"ask default"});
+    EXPECT_FALSE(store.ListExists());
+}
+
+TEST_F(ProfileTest, UnsafeNamesAreAskedAgainAndFailedDirectoriesKeepTheOldName) {
+    rec.names = {std::string("../x"), std::string("ok")};
+    EXPECT_EQ(Dialog().CreateProfile(), ProfileSelection::Result::Chosen);
+    Lines calls = rec.Take();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "ask default");
+    EXPECT_EQ(calls[1].substr(0, 6), "error ");
+    EXPECT_EQ(calls[2], "ask ../x");
+    EXPECT_EQ(current, "ok");
+
+    fs::remove_all(root / "profiles");
+    std::ofstream(root / "profiles") << "in the way";
+    rec.names = {std::string("other")};
+    EXPECT_EQ(Dialog().CreateProfile(), ProfileSelection::Result::Cancelled);
+    EXPECT_EQ(current, "ok");
+    EXPECT_EQ(rec.Take(),
+              (Lines{"ask default", "error Error creating profile directory. | Error..."}));
+}
+
+TEST_F(ProfileTest, OneProfileIsTakenAtStartUpButListedLater) {
+    PutList("hero\r\n");
+    EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
+    EXPECT_EQ(current, "hero");
+    session.StartWith(true);
+    rec.Take();
+    auto later = Dialog();
+    EXPECT_EQ(later.Open(), std::nullopt);
+    EXPECT_EQ(later.Names(), Lines{"hero"});
+    EXPECT_EQ(later.Selected(), 0);
+}
+
+TEST_F(ProfileTest, RefusedNameStopsTheListAndTheAutomaticChoice) {
+    PutList("hero\r\n.bad\r\n");
+    auto dialog = Dialog();
+    EXPECT_EQ(dialog.Open(), std::nullopt);
+    EXPECT_EQ(dialog.Names(), Lines{"hero"});
+    EXPECT_EQ(rec.Take(), Lines{"error Error adding profile... | Error..."});
+    EXPECT_EQ(current, "");
+}
+
+TEST_F(ProfileTest, SelectSwitchesARunningProgram) {
+    PutList("zed\r\nAlpha\r\nbeta\r\nq\r\n");
+    auto dialog = Dialog();
+    EXPECT_EQ(dialog.Open(), std::nullopt);
+    EXPECT_EQ(dialog.Names(), (Lines{"Alpha", "beta", "q", "zed"}));
+    EXPECT_EQ(dialog.Selected(), 0); // the alphabetically first is preselected
+
+    dialog.SetSelected(2); // a one-character name cannot be chosen
+    EXPECT_EQ(dialog.Select(), std::nullopt);
+    dialog.SetSelected(-1);
+    EXPECT_EQ(dialog.Select(), std::nullopt);
+    dialog.SetSelected(1);
+    EXPECT_EQ(dialog.Select(), ProfileSelection::Result::Chosen);
+    EXPECT_EQ(current, "beta");
+    EXPECT_TRUE(rec.Take().empty()); // at start-up the caller applies
+    session.StartWith(true);
+    rec.Take();
+
+    rec.connected = true;
+    auto later = Dialog();
+    later.Open();
+    later.SetSelected(0);
+    EXPECT_EQ(later.Select(), ProfileSelection::Result::Chosen);
+    Lines expected = {"save",       "term off",
+                      "client off", "caption TavClient - Alpha",
+                      "load",       "screen",
+                      "sizes",      "place",
+                      "windows",    "triggers",
+                      "timers",     "release",
+                      "bars",       "print New profile selected - Alpha\r\n"};
+    EXPECT_EQ(rec.Take(), expected);
+}
+
+TEST_F(ProfileTest, NewWhileRunningSwitchesEvenToAnExistingName) {
+    PutList("hero\r\nalt\r\n");
+    current = "hero";
+    session.StartWith(true);
+    rec.Take();
+
+    auto dialog = Dialog();
+    dialog.Open();
+    rec.names = {std::string("alt")};
+    EXPECT_EQ(dialog.New(), ProfileSelection::Result::Chosen);
+    Lines calls = rec.Take();
+    EXPECT_EQ(calls.front(), "save");
+    EXPECT_EQ(calls.back(), "print New profile created - alt\r\n");
+    EXPECT_EQ(List(), "hero\r\nalt\r\n");
+
+    rec.names = {std::nullopt};
+    EXPECT_EQ(dialog.New(), std::nullopt); // cancelled: stay in the dialog
+    EXPECT_EQ(current, "alt");
+}
+
+TEST_F(ProfileTest, DeleteAsksRewritesSortedAndDropsTheLastList) {
+    PutList("zed\r\nhero\r\n");
+    ASSERT_TRUE(fs::create_directories(root / "profiles/hero"));
+    std::ofstream(root / "profiles/hero/tav.cfg") << "x";
+    auto dialog = Dialog();
+    dialog.Open();
+    dialog.SetSelected(0);
+
+    rec.yes = false;
+    dialog.Delete();
+    EXPECT_EQ(rec.Take(), Lines{"question Delete profile hero? | Confirm profile deletion..."});
+    EXPECT_TRUE(fs::exists(root / "profiles/hero/tav.cfg"));
+
+    rec.yes = true;
+    dialog.Delete();
+    EXPECT_FALSE(fs::exists(root / "profiles/hero"));
+    EXPECT_EQ(dialog.Names(), Lines{"zed"});
+    EXPECT_EQ(List(), "zed\r\n");
+
+    dialog.SetSelected(0);
+    dialog.Delete();
+    EXPECT_FALSE(store.ListExists());
+
+    // The next start begins with the create flow, and the old name can be made again.
+    rec.names = {std::string("hero")};
+    EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
+    EXPECT_TRUE(fs::is_directory(root / "profiles/hero"));
+}
+
+TEST_F(ProfileTest, CreatingAfterEveryProfileWasDeletedSwitchesToTheNewOne) {
+    current = "hero";
+    session.StartWith(true);
+    rec.Take();
+    rec.names = {std::string("fresh")};
+    EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
+    Lines calls = rec.Take();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "ask default");
+    EXPECT_EQ(calls[1], "client off");
+    EXPECT_EQ(calls[2], "caption TavClient - fresh");
+    EXPECT_EQ(calls.back(), "print New profile created - fresh\r\n");
+    EXPECT_EQ(current, "fresh");
+}
+
+} // namespace
+} // namespace tav::test
