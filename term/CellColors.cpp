@@ -1,0 +1,58 @@
+#include "term/CellColors.h"
+
+namespace tav {
+
+namespace {
+
+constexpr ColorRef kColorMask = 0x00FFFFFF;
+constexpr Attr kRgb = attr::kRed | attr::kGreen | attr::kBlue;
+
+CellColors Plain(ColorRef color) {
+    return {color & kColorMask, false};
+}
+
+// The built-in colours: 210 per present component, 45 more with bold.
+CellColors DefaultColors(Attr a, ColorRef textColor) {
+    if (a & attr::kGray) return Plain(kGrayColor);
+    const int lift = (a & attr::kBold) ? kBoldLift : 0;
+    if (a & attr::kNormal) {
+        // The gray lift and the text colour are added as whole 32-bit numbers, so a
+        // component above 210 carries into the next one.
+        return Plain(MakeColor(lift, lift, lift) + textColor);
+    }
+    auto level = [&](Attr bit) { return (a & bit) ? kColorLevel + lift : 0; };
+    return Plain(MakeColor(level(attr::kRed), level(attr::kGreen), level(attr::kBlue)));
+}
+
+// Table entry for a colour combination, or -1 when no component bit is set.
+int MudColorIndex(Attr a) {
+    using namespace mudcolor;
+    switch (a & kRgb) {
+    case attr::kRed | attr::kGreen | attr::kBlue: return kWhite;
+    case attr::kGreen | attr::kBlue: return kCyan;
+    case attr::kRed | attr::kGreen: return kYellow;
+    case attr::kRed | attr::kBlue: return kMagenta;
+    case attr::kRed: return kRed;
+    case attr::kGreen: return kGreen;
+    case attr::kBlue: return kBlue;
+    default: return -1;
+    }
+}
+
+} // namespace
+
+CellColors ColorsOfAttribute(Attr a, ColorRef textColor, const ColorRef* mudColors,
+                             bool customColors) {
+    if (a & attr::kUrl) return {kUrlColor, true};
+    if (!customColors || mudColors == nullptr) return DefaultColors(a, textColor);
+
+    const bool bold = (a & attr::kBold) != 0;
+    if (a & attr::kGray) return Plain(mudColors[mudcolor::kGray]);
+    if (int index = MudColorIndex(a); index >= 0)
+        return Plain(mudColors[bold ? index + mudcolor::kBoldOffset : index]);
+    if (a & attr::kNormal) return Plain(bold ? mudColors[mudcolor::kBoldNormal] : textColor);
+    // No row of the table matches (no colour at all): the built-in colours decide.
+    return DefaultColors(a, textColor);
+}
+
+} // namespace tav

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "settings/StoredValues.h"
+#include "term/ScreenBuffer.h"
+
+namespace tav {
+
+// Fixed colours of the screen view.
+inline constexpr ColorRef kUrlColor = MakeColor(0, 255, 255);    // light cyan
+inline constexpr ColorRef kGrayColor = MakeColor(155, 155, 155); // gray bit, default table
+inline constexpr ColorRef kSelectedText = MakeColor(0, 0, 0);    // selected cells
+inline constexpr ColorRef kSelectedBackground = MakeColor(230, 230, 230);
+inline constexpr ColorRef kAlertColor = MakeColor(255, 0, 0); // visual bell, hold frame
+inline constexpr int kColorLevel = 210;                       // a colour component without bold
+inline constexpr int kBoldLift = 45;                          // what bold adds to each component
+
+// Indexes into the 16-entry MUD colour table.
+namespace mudcolor {
+inline constexpr int kRed = 0;
+inline constexpr int kGreen = 1;
+inline constexpr int kBlue = 2;
+inline constexpr int kYellow = 3;
+inline constexpr int kMagenta = 4;
+inline constexpr int kCyan = 5;
+inline constexpr int kWhite = 6;
+inline constexpr int kBoldOffset = 7; // kBoldRed = kRed + 7 ... kBoldWhite = kWhite + 7
+inline constexpr int kGray = 14;
+inline constexpr int kBoldNormal = 15;
+} // namespace mudcolor
+
+// How the text of one cell attribute is drawn.
+struct CellColors {
+    ColorRef text;  // 0x00BBGGRR; the high byte is always 0
+    bool underline; // URL cells use the underlined font
+    friend bool operator==(const CellColors&, const CellColors&) = default;
+};
+
+// The text colour of a cell attribute. textColor is the screen's colour of normal text;
+// mudColors the 16-entry MUD colour table, used when customColors is set (it may be null
+// otherwise). The selected bit is not looked at: selection colours are drawn over these.
+CellColors ColorsOfAttribute(Attr attribute, ColorRef textColor, const ColorRef* mudColors,
+                             bool customColors);
+
+} // namespace tav

@@ -1,0 +1,95 @@
+#include "term/ScreenFonts.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace tav {
+
+namespace {
+
+// Rounds a metric up to whole pixels, ignoring floating-point dust above an integer.
+int CeilPixels(qreal value) {
+    return std::max(1, static_cast<int>(std::ceil(value - 1e-3)));
+}
+
+bool IsFace(const QString& face, const char* name) {
+    return face.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+// Windows faces that stand for a fixed-pitch terminal font.
+bool IsMonospaceFace(const QString& face) {
+    for (const char* name :
+         {"fixedsys", "terminal", "courier", "courier new", "lucida console", "consolas"})
+        if (IsFace(face, name)) return true;
+    return false;
+}
+
+QString FamilyFor(const QString& face, bool& monospace) {
+    monospace = false;
+    if (IsFace(face, "fixedsys")) {
+        monospace = true;
+        return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }
+    if (IsFace(face, "Small Fonts") || IsFace(face, "MS Sans Serif") || face.isEmpty())
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    if (IsMonospaceFace(face)) {
+        monospace = true;
+        if (!QFontDatabase::hasFamily(face))
+            return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }
+    return face;
+}
+
+// The largest pixel size whose line height fits in lineHeight.
+int PixelSizeForLineHeight(QFont font, int lineHeight) {
+    font.setPixelSize(lineHeight);
+    const qreal full = QFontMetricsF(font).height();
+    int size = full > 0 ? static_cast<int>(lineHeight * lineHeight / full) : lineHeight;
+    size = std::clamp(size, 1, lineHeight);
+    for (; size < lineHeight; ++size) { // the metrics do not scale exactly: settle upwards
+        font.setPixelSize(size + 1);
+        if (QFontMetricsF(font).height() > lineHeight + 1e-3) break;
+    }
+    for (; size > 1; --size) {
+        font.setPixelSize(size);
+        if (QFontMetricsF(font).height() <= lineHeight + 1e-3) break;
+    }
+    return size;
+}
+
+} // namespace
+
+QFont FontFromSpec(const FontSpec& spec) {
+    const QString face = QString::fromLocal8Bit(
+        spec.face, static_cast<qsizetype>(strnlen(spec.face, sizeof spec.face)));
+    bool monospace = false;
+    QFont font(FamilyFor(face, monospace));
+    if (monospace) {
+        font.setStyleHint(QFont::TypeWriter);
+        font.setFixedPitch(true);
+    }
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    const int height = std::clamp(spec.height, -kMaxFontPixels, kMaxFontPixels);
+    if (height < 0)
+        font.setPixelSize(-height);
+    else
+        font.setPixelSize(
+            PixelSizeForLineHeight(font, height > 0 ? height : kDefaultFontCellHeight));
+    return font;
+}
+
+CellSize CellSizeOf(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return {CeilPixels(metrics.horizontalAdvance(QLatin1Char('M'))), CeilPixels(metrics.height())};
+}
+
+} // namespace tav

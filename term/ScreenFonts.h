@@ -1,0 +1,30 @@
+#pragma once
+
+#include "settings/StoredValues.h"
+
+#include <QFont>
+
+namespace tav {
+
+// Height used when a stored font gives none (0).
+inline constexpr int kDefaultFontCellHeight = 15;
+// Stored heights beyond this many pixels (either sign) are cut to it.
+inline constexpr int kMaxFontPixels = 400;
+
+// The Qt font for a font as the settings file stores it. The old Windows bitmap faces do
+// not exist here: "fixedsys" (and the other Windows terminal faces, when missing) become
+// the system monospace font, "Small Fonts" and "MS Sans Serif" the default sans font;
+// other face names are kept. A positive height is the height of a text line (ascent plus
+// descent), a negative one the character height; both in pixels. The stored width is not
+// used: the face's own proportions decide. The FontSpec itself is never changed.
+QFont FontFromSpec(const FontSpec& spec);
+
+// Whole-pixel cell size of a monospace font: the width of 'M' and the line height, each
+// rounded up.
+struct CellSize {
+    int width;
+    int height;
+};
+CellSize CellSizeOf(const QFont& font);
+
+} // namespace tav

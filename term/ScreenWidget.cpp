@@ -1,0 +1,642 @@
+#include "term/ScreenWidget.h"
+
+#include "term/CellColors.h"
+#include "term/ScreenFonts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QSoundEffect>
+#include <QThread>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tav {
+
+namespace {
+
+constexpr int kPreferredColumns = 80;
+constexpr int kPreferredRows = 24;
+constexpr char kErrorTitle[] = "Error...";
+
+QColor ToQColor(ColorRef color) {
+    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+FontSpec InitialFont() {
+    FontSpec spec{};
+    CopyField(spec.face, "fixedsys");
+    spec.height = 15;
+    spec.width = 7;
+    return spec;
+}
+
+} // namespace
+
+ScreenWidget::ScreenWidget(TMudScreen& screen, const Settings& settings, const ColorRef* mudColors,
+                           QWidget* parent)
+    : QWidget(parent), screen_(screen), settings_(settings), mudColors_(mudColors) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setCursor(Qt::IBeamCursor);
+    setFocusPolicy(Qt::NoFocus);
+
+    scrollBar_ = new QScrollBar(Qt::Vertical, this);
+    scrollBar_->setFocusPolicy(Qt::NoFocus);
+    connect(scrollBar_, &QAbstractSlider::actionTriggered, this, &ScreenWidget::OnScrollAction);
+    connect(scrollBar_, &QAbstractSlider::sliderReleased, this, [this] {
+        screen_.ScrollBar(ScrollRequest::ThumbPosition, scrollBar_->sliderPosition());
+        screen_.ScrollBar(ScrollRequest::EndScroll);
+    });
+
+    frameTimer_.setSingleShot(true);
+    connect(&frameTimer_, &QTimer::timeout, this, &ScreenWidget::FlushMarks);
+    flashTimer_.setSingleShot(true);
+    connect(&flashTimer_, &QTimer::timeout, this, [this] {
+        flashing_ = false;
+        InvalidateScreen();
+    });
+
+    BuildContextMenu();
+    SetScreenFont(InitialFont());
+    preferredCells_ =
+        QSize(screen_.CellWidth() * kPreferredColumns, screen_.CellHeight() * kPreferredRows);
+    screen_.SetView(this);
+    SetScrollRange(0, screen_.Lines() - screen_.Rows());
+    SetScrollPos(screen_.Top());
+}
+
+ScreenWidget::~ScreenWidget() {
+    screen_.SetView(nullptr);
+}
+
+// --- fonts and colours ----------------------------------------------------------------
+
+void ScreenWidget::SetScreenFont(const FontSpec& spec, bool setPreferredSize) {
+    fontSpec_ = spec;
+    font_ = FontFromSpec(spec);
+    rawFont_ = QRawFont::fromFont(font_);
+    QString all(256, QChar(' '));
+    for (int b = 0; b < 256; ++b)
+        all[b] = QChar::fromLatin1(static_cast<char>(b));
+    const QList<quint32> indexes = rawFont_.glyphIndexesForString(all);
+    glyphs_.fill(0);
+    for (int b = 0; b < 256 && b < indexes.size(); ++b)
+        glyphs_[static_cast<std::size_t>(b)] = indexes[b];
+
+    const QFontMetricsF metrics(font_);
+    ascent_ = static_cast<int>(std::lround(metrics.ascent()));
+    underlineOffset_ = static_cast<int>(std::lround(metrics.underlinePos()));
+    underlineWidth_ = std::max(1, static_cast<int>(std::lround(metrics.lineWidth())));
+    const CellSize cell = CellSizeOf(font_);
+    screen_.SetCellSize(cell.width, cell.height);
+    if (setPreferredSize) {
+        preferredCells_ = QSize(cell.width * kBufferColumns, cell.height * screen_.Lines());
+        updateGeometry();
+    }
+    if (modelSize_.isValid()) { // the model has been placed before: place it again
+        modelSize_ = QSize();
+        ApplyModelGeometry();
+    }
+    InvalidateScreen();
+}
+
+void ScreenWidget::SetBackgroundColor(ColorRef color) {
+    background_ = color;
+    InvalidateScreen();
+}
+
+void ScreenWidget::SetTextColor(ColorRef color) {
+    textColor_ = color;
+    InvalidateScreen();
+}
+
+QSize ScreenWidget::sizeHint() const {
+    return preferredCells_ + QSize(ScrollBarWidth(), 0);
+}
+
+// --- geometry ---------------------------------------------------------------------------
+
+int ScreenWidget::ScrollBarWidth() const {
+    return scrollBar_->sizeHint().width();
+}
+
+QRect ScreenWidget::ClientRect() const {
+    return QRect(0, 0, std::max(0, width() - ScrollBarWidth()), height());
+}
+
+void ScreenWidget::ApplyModelGeometry() {
+    if (modelSize_ == size()) return;
+    modelSize_ = size();
+    const QRect g = geometry();
+    placing_ = true;
+    screen_.SetScreenRect(Rect{g.left(), g.top(), g.left() + ClientRect().width(), g.bottom() + 1},
+                          false);
+    placing_ = false;
+    rowMarks_.assign(static_cast<std::size_t>(screen_.Rows()), 0);
+    markedRows_ = 0;
+    InvalidateScreen();
+}
+
+void ScreenWidget::SetScreenRect(const QRect& rect, bool repaint) {
+    setGeometry(rect);
+    ApplyModelGeometry(); // a hidden widget gets its resize event only when shown
+    if (repaint) InvalidateScreen();
+}
+
+void ScreenWidget::PlaceWindow(const Rect& rect, bool repaint) {
+    if (OnForeignThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, rect, repaint] { PlaceWindow(rect, repaint); }, Qt::QueuedConnection);
+        return;
+    }
+    if (placing_) return;
+    // The model was given the cell area; the widget also holds the scroll bar.
+    modelSize_ = QSize(rect.Width() + ScrollBarWidth(), rect.Height());
+    setGeometry(rect.left, rect.top, modelSize_.width(), modelSize_.height());
+    rowMarks_.assign(static_cast<std::size_t>(screen_.Rows()), 0);
+    markedRows_ = 0;
+    if (repaint) InvalidateScreen();
+}
+
+void ScreenWidget::resizeEvent(QResizeEvent* /*event*/) {
+    const int bar = ScrollBarWidth();
+    scrollBar_->setGeometry(width() - bar, 0, bar, height());
+    ApplyModelGeometry();
+}
+
+// --- scroll bar -------------------------------------------------------------------------
+
+void ScreenWidget::SetScrollRange(int min, int max) {
+    scrollMin_ = min;
+    scrollMax_ = std::max(min, max);
+    if (!scrollSyncPosted_.exchange(true))
+        QMetaObject::invokeMethod(this, &ScreenWidget::SyncScrollBar, Qt::QueuedConnection);
+}
+
+void ScreenWidget::SetScrollPos(int pos) {
+    scrollPos_ = pos;
+    if (!scrollSyncPosted_.exchange(true))
+        QMetaObject::invokeMethod(this, &ScreenWidget::SyncScrollBar, Qt::QueuedConnection);
+}
+
+void ScreenWidget::SyncScrollBar() {
+    scrollSyncPosted_ = false;
+    syncingScrollBar_ = true;
+    scrollBar_->setRange(scrollMin_, scrollMax_);
+    scrollBar_->setPageStep(std::max(1, screen_.Rows()));
+    scrollBar_->setValue(scrollPos_);
+    syncingScrollBar_ = false;
+}
+
+void ScreenWidget::OnScrollAction(int action) {
+    if (syncingScrollBar_) return;
+    const int position = scrollBar_->sliderPosition();
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: screen_.ScrollBar(ScrollRequest::LineUp); break;
+    case QAbstractSlider::SliderSingleStepAdd: screen_.ScrollBar(ScrollRequest::LineDown); break;
+    case QAbstractSlider::SliderPageStepSub: screen_.ScrollBar(ScrollRequest::PageUp); break;
+    case QAbstractSlider::SliderPageStepAdd: screen_.ScrollBar(ScrollRequest::PageDown); break;
+    case QAbstractSlider::SliderMove: screen_.ScrollBar(ScrollRequest::ThumbTrack, position); break;
+    case QAbstractSlider::SliderToMinimum: screen_.ScrollBar(ScrollRequest::Top); break;
+    case QAbstractSlider::SliderToMaximum: screen_.ScrollBar(ScrollRequest::Bottom); break;
+    default: return;
+    }
+    // The slider applies its own idea of the action after this returns: make it the model's.
+    scrollBar_->setSliderPosition(screen_.Top());
+}
+
+void ScreenWidget::PageUp(bool now) {
+    screen_.PageUp(now);
+}
+
+void ScreenWidget::PageDown(bool now) {
+    screen_.PageDown(now);
+}
+
+// --- repaint coalescing -----------------------------------------------------------------
+
+bool ScreenWidget::OnForeignThread() const {
+    return QThread::currentThread() != thread();
+}
+
+void ScreenWidget::PostRefresh() {
+    if (refreshPosted_.exchange(true)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshPosted_ = false;
+            InvalidateScreen();
+        },
+        Qt::QueuedConnection);
+}
+
+void ScreenWidget::InvalidateRow(int row) {
+    if (OnForeignThread()) return PostRefresh();
+    if (fullMarked_ || row < 0) return;
+    const auto k = static_cast<std::size_t>(row);
+    if (k >= rowMarks_.size()) rowMarks_.resize(k + 1, 0);
+    if (rowMarks_[k]) return;
+    rowMarks_[k] = 1;
+    ++markedRows_;
+    ScheduleFlush();
+}
+
+void ScreenWidget::InvalidateScreen() {
+    if (OnForeignThread()) return PostRefresh();
+    if (fullMarked_) return;
+    fullMarked_ = true;
+    ScheduleFlush();
+}
+
+void ScreenWidget::ScrollPixels(int /*dy*/) {
+    if (OnForeignThread()) return PostRefresh();
+    // The rows are repainted from the buffer, which already holds the new top line; the
+    // cursor phase restarts.
+    cursorPhase_ = false;
+    InvalidateScreen();
+}
+
+void ScreenWidget::ScheduleFlush() {
+    if (frameTimer_.isActive()) return;
+    const qint64 since = lastFlush_.isValid() ? lastFlush_.elapsed() : kFrameMs;
+    frameTimer_.start(static_cast<int>(std::max<qint64>(0, kFrameMs - since)));
+}
+
+QRect ScreenWidget::MarkedRect() const {
+    if (fullMarked_) return rect();
+    int first = -1;
+    int last = -1;
+    for (std::size_t k = 0; k < rowMarks_.size(); ++k)
+        if (rowMarks_[k]) {
+            if (first < 0) first = static_cast<int>(k);
+            last = static_cast<int>(k);
+        }
+    if (first < 0) return {};
+    const int ch = screen_.CellHeight();
+    return QRect(0, first * ch, ClientRect().width(), (last - first + 1) * ch);
+}
+
+void ScreenWidget::FlushMarks() {
+    frameTimer_.stop();
+    lastFlush_.start();
+    if (fullMarked_) {
+        update();
+    } else if (markedRows_ > 0) {
+        const int ch = screen_.CellHeight();
+        const int w = ClientRect().width();
+        const int n = static_cast<int>(rowMarks_.size());
+        for (int k = 0; k < n;) {
+            if (!rowMarks_[static_cast<std::size_t>(k)]) {
+                ++k;
+                continue;
+            }
+            int end = k;
+            while (end < n && rowMarks_[static_cast<std::size_t>(end)])
+                ++end;
+            update(0, k * ch, w, (end - k) * ch);
+            k = end;
+        }
+    }
+    fullMarked_ = false;
+    markedRows_ = 0;
+    std::fill(rowMarks_.begin(), rowMarks_.end(), 0);
+}
+
+void ScreenWidget::UpdateView() {
+    if (OnForeignThread() || (!fullMarked_ && markedRows_ == 0) || !isVisible()) return;
+    // Painting synchronously is only worth it when the event loop has not had a frame's
+    // chance to do it (a long run of text on this thread); otherwise the flush timer paints.
+    if (lastFlush_.isValid() && lastFlush_.elapsed() < kFrameMs) return;
+    const QRect dirty = MarkedRect();
+    FlushMarks();
+    repaint(dirty);
+}
+
+// --- notifications with effects of their own -----------------------------------------
+
+void ScreenWidget::Bell(const std::string& wavPath) {
+    if (OnForeignThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, wavPath] { Bell(wavPath); }, Qt::QueuedConnection);
+        return;
+    }
+    if (wavPath.empty()) {
+        QApplication::beep();
+        return;
+    }
+    if (bellSound_ == nullptr) bellSound_ = new QSoundEffect(this);
+    const QUrl source = QUrl::fromLocalFile(QString::fromLocal8Bit(wavPath));
+    if (bellSound_->source() != source) bellSound_->setSource(source);
+    bellSound_->play(); // loads and plays in the background; a missing file stays silent
+}
+
+void ScreenWidget::VisualBell() {
+    if (OnForeignThread()) {
+        QMetaObject::invokeMethod(
+            this, [this] { VisualBell(); }, Qt::QueuedConnection);
+        return;
+    }
+    flashing_ = true;
+    flashTimer_.start(kVisualBellMs);
+    InvalidateScreen();
+}
+
+void ScreenWidget::FrameHold(bool held) {
+    if (OnForeignThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, held] { FrameHold(held); }, Qt::QueuedConnection);
+        return;
+    }
+    if (held == held_) return;
+    held_ = held;
+    const QRect r = ClientRect();
+    update(QRegion(r).subtracted(r.adjusted(1, 1, -1, -1)));
+}
+
+void ScreenWidget::ToggleCursor(CursorStyle style) {
+    const QRect before = CursorRect();
+    cursorStyle_ = style;
+    cursorPhase_ = !cursorPhase_;
+    update(before.united(CursorRect()));
+}
+
+QRect ScreenWidget::CursorRect() const {
+    const int cw = screen_.CellWidth();
+    const int ch = screen_.CellHeight();
+    const QRect cell(screen_.CursorCol() * cw, screen_.CursorRow() * ch, cw, ch);
+    if (cursorStyle_ == CursorStyle::Block) return cell;
+    const int line = ch / 4;
+    return QRect(cell.left(), cell.bottom() + 1 - line, cw, line);
+}
+
+// --- painting ---------------------------------------------------------------------------
+
+void ScreenWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QColor background = ToQColor(background_);
+    for (const QRect& r : event->region())
+        painter.fillRect(r, background);
+
+    const QRect client = ClientRect();
+    if (flashing_) {
+        painter.fillRect(client, ToQColor(kAlertColor));
+        return;
+    }
+    const bool logo = logoPending_;
+    if (logo) {
+        logoPending_ = false;
+        DrawLogo(painter);
+    }
+    PaintCells(painter, event->rect() & client, logo);
+
+    if (cursorPhase_ && screen_.CursorRow() < screen_.Rows() &&
+        screen_.CursorCol() < screen_.Columns())
+        painter.fillRect(CursorRect(), ToQColor(textColor_));
+    if (held_) {
+        painter.setPen(ToQColor(kAlertColor));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(client.adjusted(0, 0, -1, -1));
+    }
+}
+
+void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueCells) {
+    if (area.isEmpty()) return;
+    const int cw = screen_.CellWidth();
+    const int ch = screen_.CellHeight();
+    const int firstCol = std::max(0, area.left() / cw);
+    const int firstRow = std::max(0, area.top() / ch);
+    const int lastCol = std::min(area.right() / cw + 1, screen_.Columns() - 1);
+    const int lastRow = std::min(area.bottom() / ch + 1, screen_.Rows() - 1);
+    const int top = screen_.Top();
+
+    for (int row = firstRow; row <= lastRow; ++row) {
+        const ScreenLine& line = screen_.Line(top + row);
+        if (screen_.explicitmode) {
+            DrawCells(painter, line, row, firstCol, lastCol, opaqueCells);
+            continue;
+        }
+        // Run mode: a row shows its first text only; the first empty cell after it ends
+        // the row. The text is found from column 0, so a repaint of part of the row shows
+        // exactly what a repaint of the whole row shows.
+        const char* begin = line.ch;
+        const char* end = line.ch + kBufferColumns;
+        const char* first = std::find_if(begin, end, [](char c) { return c != 0; });
+        if (first == end) continue;
+        const char* stop = std::find(first, end, '\0');
+        const int from = std::max(firstCol, static_cast<int>(first - begin));
+        const int to = std::min(lastCol, static_cast<int>(stop - begin) - 1);
+        if (from <= to) DrawCells(painter, line, row, from, to, opaqueCells);
+    }
+}
+
+// Draws the non-empty cells of columns from..to of one row, one glyph run per stretch of
+// cells with one attribute. Every glyph sits at the left edge of its own column.
+void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
+                             bool opaqueCells) {
+    const int cw = screen_.CellWidth();
+    const int ch = screen_.CellHeight();
+    const int y = row * ch;
+    const qreal baseline = y + ascent_;
+    const bool custom = settings_.customcolors != 0;
+
+    int col = from;
+    while (col <= to) {
+        if (line.ch[col] == 0) {
+            ++col;
+            continue;
+        }
+        const Attr a = line.attr[col];
+        const int start = col;
+        runGlyphs_.clear();
+        runPositions_.clear();
+        for (; col <= to && line.ch[col] != 0 && line.attr[col] == a; ++col) {
+            runGlyphs_.append(glyphs_[static_cast<unsigned char>(line.ch[col])]);
+            runPositions_.append(QPointF(col * cw, baseline));
+        }
+        const int width = (col - start) * cw;
+
+        const CellColors colors = ColorsOfAttribute(a, textColor_, mudColors_, custom);
+        const bool selected = (a & attr::kSelected) != 0;
+        const QColor text = ToQColor(selected ? kSelectedText : colors.text);
+        if (selected)
+            painter.fillRect(start * cw, y, width, ch, ToQColor(kSelectedBackground));
+        else if (opaqueCells)
+            painter.fillRect(start * cw, y, width, ch, ToQColor(background_));
+
+        QGlyphRun run;
+        run.setRawFont(rawFont_);
+        run.setGlyphIndexes(runGlyphs_);
+        run.setPositions(runPositions_);
+        painter.setPen(text);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        if (colors.underline)
+            painter.fillRect(start * cw, y + ascent_ + underlineOffset_, width, underlineWidth_,
+                             text);
+    }
+}
+
+void ScreenWidget::DrawLogo(QPainter& painter) const {
+    const QRect client = ClientRect();
+    const QRect box((client.width() - kLogoWidth) / 2, (client.height() - kLogoHeight) / 2,
+                    kLogoWidth, kLogoHeight);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(box.topLeft(), box.bottomLeft());
+    sky.setColorAt(0, QColor(20, 40, 90));
+    sky.setColorAt(1, QColor(5, 10, 30));
+    painter.setPen(QPen(QColor(90, 140, 220), 2));
+    painter.setBrush(sky);
+    painter.drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), 10, 10);
+
+    // A tower on a hill under a moon.
+    QPainterPath hill;
+    hill.moveTo(box.left() + 4, box.bottom() - 4);
+    hill.quadTo(box.center().x(), box.bottom() - 34, box.right() - 4, box.bottom() - 4);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(30, 70, 50));
+    painter.drawPath(hill);
+    painter.setBrush(QColor(150, 150, 170));
+    const int towerX = box.left() + 26;
+    painter.drawRect(towerX, box.bottom() - 46, 12, 30);
+    for (int k = 0; k < 3; ++k)
+        painter.drawRect(towerX - 1 + k * 5, box.bottom() - 50, 3, 5);
+    painter.setBrush(QColor(240, 230, 160));
+    painter.drawEllipse(QPointF(box.right() - 24, box.top() + 20), 9, 9);
+
+    QFont title = QApplication::font();
+    title.setPixelSize(24);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.setPen(QColor(230, 230, 240));
+    painter.drawText(box.adjusted(40, 8, -20, -30), Qt::AlignCenter, QStringLiteral("Tav"));
+    title.setPixelSize(11);
+    title.setBold(false);
+    painter.setFont(title);
+    painter.setPen(QColor(180, 200, 230));
+    painter.drawText(box.adjusted(40, 40, -10, -10), Qt::AlignCenter, QStringLiteral("MUD client"));
+    painter.restore();
+}
+
+// --- selection, clipboard and URLs ------------------------------------------------------
+
+void ScreenWidget::SelectAll() {
+    screen_.SelectAll();
+}
+
+void ScreenWidget::ClearSelection() {
+    screen_.ClearSelection();
+}
+
+void ScreenWidget::CopySelection() {
+    if (!screen_.HasSelection()) return;
+    const std::optional<std::string> text = screen_.GetSelectedText();
+    if (!text || text->empty()) return;
+    const QString copied = QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size()));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(copied);
+    if (clipboard->text() != copied) ShowError("Error setting clipboard data.");
+}
+
+void ScreenWidget::ShowError(const char* text) {
+    if (messageBoxes_ != nullptr) {
+        messageBoxes_->ShowMessage(text, kErrorTitle);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kErrorTitle),
+                    QString::fromLatin1(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void ScreenWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    const QPoint at = event->position().toPoint();
+    const auto cell = screen_.CellAt(at.x(), at.y());
+    if (!cell) return;
+    if (settings_.urlaware) {
+        if (const auto url = screen_.UrlAt(*cell)) {
+            const QUrl target(QString::fromLatin1(url->data(), static_cast<qsizetype>(url->size())),
+                              QUrl::TolerantMode);
+            if (!target.isValid() || !QDesktopServices::openUrl(target))
+                ShowError("Unable to launch web browser.");
+            return;
+        }
+    }
+    screen_.BeginSelection(*cell);
+}
+
+void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const auto cell = screen_.CellAt(at.x(), at.y());
+    if (!cell) return;
+    if (!screen_.Selecting()) {
+        const bool hand = (screen_.Line(cell->line).attr[cell->col] & attr::kUrl) != 0;
+        if (hand != handPointer_) {
+            handPointer_ = hand;
+            setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);
+        }
+        return;
+    }
+    screen_.ExtendSelection(*cell);
+}
+
+void ScreenWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    screen_.EndSelection();
+}
+
+void ScreenWidget::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_PageUp: PageUp(true); break;
+    case Qt::Key_PageDown: PageDown(true); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+}
+
+// --- context menu -----------------------------------------------------------------------
+
+void ScreenWidget::BuildContextMenu() {
+    menu_ = new QMenu(this);
+    auto item = [this](const char* text, auto handler) {
+        QAction* action = menu_->addAction(QString::fromLatin1(text));
+        connect(action, &QAction::triggered, this, handler);
+    };
+    auto parentItem = [&](const char* text, ScreenCommand command) {
+        item(text, [this, command] { emit parentCommand(command); });
+    };
+    item("&Copy selected", [this] { CopySelection(); });
+    item("Select &all", [this] { SelectAll(); });
+    menu_->addSeparator();
+    parentItem("&Paste to Mud", ScreenCommand::PasteToMud);
+    parentItem("Paste to Mud w/&nl", ScreenCommand::PasteToMudNl);
+    parentItem("Selected to &Mud", ScreenCommand::SelectedToMud);
+    parentItem("Selected to Mud &w/nl", ScreenCommand::SelectedToMudNl);
+    menu_->addSeparator();
+    parentItem("&Save selected...", ScreenCommand::SaveSelected);
+    parentItem("&Begin log...", ScreenCommand::BeginLog);
+    parentItem("End l&og", ScreenCommand::EndLog);
+    parentItem("&Edit Scroll Buffer", ScreenCommand::EditScrollBuffer);
+    menu_->addSeparator();
+    item("C&lear", [this] { screen_.ClearScreen(); });
+    item("&Refresh", [this] { InvalidateScreen(); });
+}
+
+void ScreenWidget::contextMenuEvent(QContextMenuEvent* event) {
+    menu_->exec(event->globalPos());
+}
+
+} // namespace tav
