@@ -89,6 +89,10 @@ class Message:
     data: bytes | None = None
     aux: int = SERVER_AUX
 
+    def __post_init__(self):
+        self.text1 = to_bytes(self.text1)
+        self.text2 = to_bytes(self.text2)
+
     @property
     def name(self) -> str:
         return NAMES.get(self.type, f"unknown type {self.type}")

@@ -1,0 +1,439 @@
+"""Tests of the demo world: its frame encoder and reader, and the running server over sockets.
+
+The socket tests build and parse frames by hand with explicit offsets rather than with the
+server's own encoder, so a mistake in the encoder cannot hide itself.
+
+    python3 -m unittest discover -s tools/demo-world -p 'test_*.py'
+"""
+
+import io
+import os
+import random
+import re
+import select
+import signal
+import socket
+import struct
+import subprocess
+import sys
+import time
+import unittest
+import wave
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+import wire  # noqa: E402
+
+TIMEOUT = 5.0
+
+
+def le32(value: int) -> bytes:
+    return struct.pack("<i", value)
+
+
+def field(text: bytes) -> bytes:
+    return text + b"\0" * (128 - len(text))
+
+
+class EncoderTest(unittest.TestCase):
+    def test_frames_are_byte_exact(self):
+        cases = [
+            ("no data", wire.text_mesg("hi"),
+             le32(272) + le32(53) + le32(0) + field(b"hi") + field(b"") + le32(0) + le32(0)),
+            ("two texts", wire.datetime_msg("9:00 am", "Day 1"),
+             le32(272) + le32(58) + le32(0) + field(b"9:00 am") + field(b"Day 1")
+             + le32(0) + le32(0)),
+            ("text data counts its NUL", wire.who_list("ab"),
+             le32(275) + le32(59) + le32(0) + field(b"") + field(b"") + le32(3)
+             + le32(wire.DATA_REF_MARKER) + b"ab\0"),
+            ("long text keeps a NUL", wire.msgbox("x" * 200),
+             le32(272) + le32(72) + le32(0) + field(b"x" * 127) + field(b"") + le32(0)
+             + le32(0)),
+        ]
+        for label, message, expected in cases:
+            with self.subTest(label):
+                self.assertEqual(wire.encode(message), expected)
+
+    def test_binary_payload_layouts(self):
+        grid = [[x * 100 + y for y in range(22)] for x in range(22)]
+        data = wire.mapinfo(grid).data
+        self.assertEqual(len(data), 1936)
+        self.assertEqual(struct.unpack_from("<3i", data), (0, 1, 2))  # column 0 first
+        self.assertEqual(struct.unpack_from("<i", data, 22 * 4), (100,))
+
+        boards = wire.bindex_reply([(7, "General"), (9, "T" * 200)])
+        self.assertEqual((boards.text1, len(boards.data)), (b"2", 288))
+        self.assertEqual(boards.data[:4], le32(7))
+        self.assertEqual(boards.data[4:12], b"General\0")
+        self.assertEqual(boards.data[144:148], le32(9))
+        self.assertEqual(boards.data[287], 0)
+
+        index = wire.msgindex_reply(["a::b", "c"])
+        self.assertEqual((index.text1, len(index.data)), (b"2", 256))
+        self.assertEqual(index.data[128:130], b"c\0")
+
+        help_index = wire.helpindex_reply(["alpha", "beta"], 40)
+        self.assertEqual((help_index.text1, len(help_index.data)), (b"40 2", 80))
+        self.assertEqual(help_index.data[40:45], b"beta\0")
+
+        self.assertEqual(wire.hitmanamove(1, 2, 3, 4, 5, 6).text1, b"1/2 3/4 5/6")
+
+
+class ReaderTest(unittest.TestCase):
+    def test_split_at_every_offset_gives_the_same_messages(self):
+        stream = (wire.encode(wire.Message(wire.PING, aux=3))
+                  + wire.encode(wire.Message(wire.EDIT_REPLY, aux=3, data=b"a\r\nb\0"))
+                  + wire.encode(wire.Message(wire.MSG_POST, b"1", b"hello", aux=3)))
+        whole = wire.FrameReader().feed(stream)
+        self.assertEqual([m.type for m in whole], [wire.PING, wire.EDIT_REPLY, wire.MSG_POST])
+        for cut in range(len(stream) + 1):
+            reader = wire.FrameReader()
+            self.assertEqual(reader.feed(stream[:cut]) + reader.feed(stream[cut:]), whole)
+
+    def test_odd_frames(self):
+        header = le32(8) + le32(3) + field(b"") + field(b"")
+        cases = [
+            # label, body after the length word, expected text data or an error
+            ("empty edit reply", header + le32(1) + le32(5) + b"\0", b""),
+            ("data without NUL", header + le32(2) + le32(5) + b"ok", b"ok"),
+            ("negative data_len", header + le32(-4) + le32(0) + b"junk", b""),
+            ("data_len past the frame", header + le32(9) + le32(0) + b"ab", wire.FrameError),
+            ("short frame", header[:100], wire.FrameError),
+        ]
+        for label, body, expected in cases:
+            with self.subTest(label):
+                raw = struct.pack("<I", len(body)) + body
+                if expected is wire.FrameError:
+                    self.assertRaises(wire.FrameError, wire.FrameReader().feed, raw)
+                else:
+                    (message,) = wire.FrameReader().feed(raw)
+                    self.assertEqual(message.text_data(), expected)
+
+
+def free_port_pair() -> int:
+    while True:
+        port = random.randrange(20000, 31000)
+        socks = []
+        try:
+            for p in (port, port + 1):
+                s = socket.socket()
+                socks.append(s)
+                s.bind(("127.0.0.1", p))
+            return port
+        except OSError:
+            continue
+        finally:
+            for s in socks:
+                s.close()
+
+
+def start_server(*extra) -> tuple[subprocess.Popen, int]:
+    for _attempt in range(5):
+        port = free_port_pair()
+        process = subprocess.Popen(
+            [sys.executable, os.path.join(HERE, "demo_world.py"), "--port", str(port), "-q",
+             *extra],
+            stdout=subprocess.PIPE, text=True)
+        if select.select([process.stdout], [], [], TIMEOUT)[0]:
+            if process.stdout.readline().startswith("demo world:"):
+                return process, port
+        process.kill()
+        process.wait()
+    raise RuntimeError("the demo world did not start")
+
+
+class Text:
+    """The text port as a player sees it."""
+
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT)
+        self.seen = b""
+
+    def send(self, line: str):
+        self.sock.sendall(line.encode() + b"\n")
+
+    def until(self, needle: bytes) -> bytes:
+        """Everything received up to and including `needle`."""
+        deadline = time.monotonic() + TIMEOUT
+        while needle not in self.seen:
+            self.sock.settimeout(max(0.01, deadline - time.monotonic()))
+            chunk = self.sock.recv(4096)
+            if not chunk:
+                raise EOFError(self.seen)
+            self.seen += chunk
+        head, _, self.seen = self.seen.partition(needle)
+        return head + needle
+
+    def login(self, name: str):
+        self.until(b"By what name are you known? \xff\xf9\0")
+        self.send(name)
+        self.until(b"Password: \xff\xfb\x01\xff\xf9\0")
+        self.send("demo")
+        self.until(b"\xff\xfc\x01")
+        self.until(b"mv> \xff\xf9\0")
+
+
+class Frame:
+    def __init__(self, raw: bytes):
+        self.raw = raw
+        (self.length,) = struct.unpack_from("<I", raw, 0)
+        self.type, self.aux = struct.unpack_from("<ii", raw, 4)
+        self.text1 = raw[12:140].split(b"\0")[0]
+        self.text2 = raw[140:268].split(b"\0")[0]
+        self.data_len, self.data_ref = struct.unpack_from("<ii", raw, 268)
+        self.data = raw[276:]
+
+    def __repr__(self):
+        return f"Frame(type={self.type}, text1={self.text1!r}, data_len={self.data_len})"
+
+
+class Client:
+    """The client port, speaking frames built by hand."""
+
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port + 1), timeout=TIMEOUT)
+
+    def send(self, mtype: int, text1: bytes = b"", text2: bytes = b"", data: bytes = b""):
+        header = (le32(mtype) + le32(3) + field(text1) + field(text2) + le32(len(data))
+                  + le32(0))
+        self.sock.sendall(struct.pack("<I", 272 + len(data)) + header + data)
+
+    def _exactly(self, count: int) -> bytes:
+        out = b""
+        while len(out) < count:
+            chunk = self.sock.recv(count - len(out))
+            if not chunk:
+                raise EOFError(out)
+            out += chunk
+        return out
+
+    def frame(self) -> Frame:
+        length = self._exactly(4)
+        return Frame(length + self._exactly(struct.unpack("<I", length)[0]))
+
+    def expect(self, mtype: int) -> Frame:
+        """The next frame of that type; frames of other types before it are skipped."""
+        skipped = []
+        while True:
+            frame = self.frame()
+            if frame.type == mtype:
+                return frame
+            skipped.append(frame.type)
+            if len(skipped) > 200:
+                raise AssertionError(f"no frame of type {mtype}, got {skipped}")
+
+
+class ServerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.process, cls.port = start_server("--chatter-seconds", "0.5", "--clock-seconds", "0.5")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.process.send_signal(signal.SIGTERM)
+        cls.process.communicate(timeout=TIMEOUT)
+
+    counter = 0
+
+    def enter(self):
+        """A new player on the text port with a client port logged in under the same name."""
+        ServerTest.counter += 1
+        name = f"Tester{ServerTest.counter}"
+        text = Text(self.port)
+        text.login(name)
+        client = Client(self.port)
+        client.send(1, name.encode(), b"demo")
+        self.assertIn(b"Welcome", client.expect(53).text1)  # the first frame once bound
+        self.addCleanup(text.sock.close)
+        self.addCleanup(client.sock.close)
+        return text, client, name
+
+    def assertWellFormed(self, frame: Frame):
+        self.assertEqual(frame.length, 272 + max(frame.data_len, 0))
+        self.assertEqual(len(frame.raw), 4 + frame.length)
+        if frame.data_len == 0:
+            self.assertEqual(frame.data_ref, 0)
+        if frame.type in (50, 57, 59, 60, 61, 62, 65, 68, 71, 74, 75, 76):
+            self.assertEqual(frame.data[-1:], b"\0", frame)
+            self.assertNotIn(b"\0", frame.data[:-1])
+
+    def test_login_pushes_the_whole_picture(self):
+        _text, client, name = self.enter()
+        wanted = {67, 58, 59, 61, 62, 60, 74, 75, 76, 77, 66}
+        seen = {}
+        while not wanted <= seen.keys():
+            frame = client.frame()
+            self.assertWellFormed(frame)
+            seen.setdefault(frame.type, frame)
+        self.assertIn(name.encode(), seen[59].data)
+        self.assertEqual(seen[77].data_len, 1936)
+        self.assertRegex(seen[66].text1.decode(), r"^\d+/\d+ \d+/\d+ \d+/\d+$")
+        self.assertRegex(seen[67].text1.decode(), r"^\d+$")
+        self.assertRegex(seen[58].text1.decode(), r"^\d+:\d\d [ap]m\r\n$")
+        self.assertIn(b"Town Square", seen[74].data)
+
+    def test_moving_updates_panes_map_and_gauges(self):
+        text, client, _name = self.enter()
+        map_before = client.expect(77).data
+        move_before = int(client.expect(66).text1.split()[2].split(b"/")[0])
+        text.send("n")
+        self.assertIn(b"North Gate", text.until(b"mv> "))
+        self.assertIn(b"North Gate", client.expect(74).data)
+        self.assertIn(b"south", client.expect(75).data)
+        client.expect(76)
+        map_after = client.expect(77)
+        self.assertWellFormed(map_after)
+        self.assertNotEqual(map_after.data, map_before)
+        self.assertEqual(struct.unpack_from("<i", map_after.data, (11 * 22 + 11) * 4), (1,))
+        gauges = client.expect(66).text1
+        self.assertEqual(int(gauges.split()[2].split(b"/")[0]), move_before - 2)
+
+    def test_ping_is_answered_with_a_bare_frame(self):
+        _text, client, _name = self.enter()
+        client.send(4)
+        frame = client.expect(63)
+        self.assertEqual(frame.raw, le32(272) + le32(63) + b"\0" * 260 + le32(0) + le32(0))
+
+    def test_edit_round_trip(self):
+        text, client, _name = self.enter()
+        text.send("edit")
+        request = client.expect(57)
+        self.assertWellFormed(request)
+        self.assertIn(b"description", request.text1)
+        client.send(8, data=b"Tall and\r\nwell dressed\0")
+        echoed = text.until(b"well dressed\r\n")
+        self.assertIn(b"  Tall and\r\n", echoed)
+
+    def test_sound_query_and_answers(self):
+        text, client, _name = self.enter()
+        text.send("sound chime")
+        query = client.expect(54)
+        self.assertEqual(query.text1, b"chime.wav")
+        client.send(3, b"chime.wav")
+        sound = client.expect(51)
+        self.assertWellFormed(sound)
+        self.assertEqual((sound.text1, sound.data_len), (b"chime.wav", len(sound.data)))
+        with wave.open(io.BytesIO(sound.data)) as wav:
+            self.assertEqual((wav.getnchannels(), wav.getsampwidth()), (1, 2))
+            self.assertGreater(wav.getnframes(), 1000)
+
+        text.send("sound tune")
+        self.assertEqual(client.expect(54).text1, b"tune.mid")
+        client.send(3, b"tune.mid")
+        midi = client.expect(51)
+        self.assertEqual(midi.data[:4], b"MThd")
+        self.assertIn(b"MTrk", midi.data)
+        client.send(2, b"tune.mid")
+        client.send(4)
+        before_pong = []
+        while (frame := client.frame()).type != 63:
+            before_pong.append(frame.type)
+        self.assertNotIn(51, before_pong)  # soundnogo is not answered
+
+    def test_requests_of_the_side_windows(self):
+        text, client, name = self.enter()
+        client.send(9, b"who")
+        self.assertIn(name.encode(), client.expect(59).data)
+
+        client.send(10)
+        index = client.expect(64)
+        size, count = map(int, index.text1.split())
+        self.assertEqual(index.data_len, size * count)
+        topics = [index.data[i * size:(i + 1) * size].split(b"\0")[0] for i in range(count)]
+        self.assertIn(b"movement", topics)
+        client.send(11, b"movement")
+        self.assertIn(b"north", client.expect(65).data)
+
+        text.send("identify bread")
+        info = client.expect(68)
+        self.assertWellFormed(info)
+        self.assertEqual(info.text1, b"bread")
+
+        text.send("msgbox")
+        self.assertIn(name.encode(), client.expect(72).text1)
+
+    def test_boards(self):
+        text, client, name = self.enter()
+        client.send(12)
+        boards = client.expect(69)
+        count = int(boards.text1)
+        self.assertEqual(boards.data_len, count * 144)
+        titles = [boards.data[i * 144 + 4:(i + 1) * 144].split(b"\0")[0] for i in range(count)]
+        self.assertIn(b"Trade", titles)
+        trade = struct.unpack_from("<i", boards.data, titles.index(b"Trade") * 144)[0]
+
+        client.send(13, str(0).encode())
+        index = client.expect(70)
+        self.assertEqual(index.data_len, int(index.text1) * 128)
+        client.send(14, b"0 0")
+        self.assertIn(b"Welcome", client.expect(71).data)
+
+        client.send(16, str(trade).encode(), b"Cheap bread")
+        self.assertIn(b"Cheap bread", client.expect(57).text1)
+        client.send(8, data=b"Five gold a loaf.\0")
+        self.assertEqual(client.expect(73).text1, str(trade).encode())
+        text.until(b"is posted")
+        client.send(13, str(trade).encode())
+        index = client.expect(70)
+        lines = [index.data[i * 128:(i + 1) * 128].split(b"\0")[0]
+                 for i in range(int(index.text1))]
+        mine = [i for i, line in enumerate(lines) if line.endswith(b"::Cheap bread")]
+        self.assertTrue(mine, lines)
+        self.assertIn(name.encode(), lines[mine[0]])
+
+        client.send(15, f"{trade} {mine[0]}".encode())
+        self.assertIn(b"deleted", client.expect(53).text1)
+
+    def test_unknown_and_broken_frames(self):
+        _text, client, _name = self.enter()
+        for unknown in (0, 52, 500, 1000):
+            client.send(unknown)
+        client.send(4)
+        client.expect(63)
+        client.sock.sendall(struct.pack("<I", 100) + b"\0" * 100)  # shorter than a header
+        with self.assertRaises((EOFError, ConnectionResetError)):
+            while True:
+                client.frame()
+
+    def test_client_waits_for_its_player(self):
+        client = Client(self.port)
+        self.addCleanup(client.sock.close)
+        client.send(1, b"Latecomer", b"demo")
+        self.assertIn(b"Waiting for Latecomer", client.expect(53).text1)
+        text = Text(self.port)
+        self.addCleanup(text.sock.close)
+        text.login("latecomer")
+        self.assertIn(b"Welcome", client.expect(53).text1)
+        client.expect(77)
+
+    def test_timers_send_chatter_and_time(self):
+        _text, client, _name = self.enter()
+        client.expect(60)
+        self.assertIn(b"[gossip]", client.expect(60).data)
+        self.assertRegex(client.expect(58).text2.decode(), r"^Day \d+ of .*\r\n$")
+
+    def test_quit_disconnects_both_ports(self):
+        text, client, _name = self.enter()
+        text.send("quit")
+        self.assertWellFormed(client.expect(999))
+        with self.assertRaises(EOFError):
+            text.until(b"never sent")
+
+
+class ShutdownTest(unittest.TestCase):
+    def test_sigterm_and_sigint_stop_the_server(self):
+        for sig in (signal.SIGTERM, signal.SIGINT):
+            with self.subTest(sig=sig):
+                process, port = start_server("-q")
+                text = Text(port)
+                text.login("Stayer")
+                process.send_signal(sig)
+                self.assertEqual(process.wait(timeout=TIMEOUT), 0)
+                self.assertIn(b"shutting down", text.until(b"Goodbye!"))
+                text.sock.close()
+                process.stdout.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
