@@ -168,7 +168,7 @@ NEWS = ("Demo World news\r\n"
 
 CHATTER = [
     ("Tavish", "Anyone seen my lantern? I left it at the market."),
-    ("Morwen", "The bell tower chimes are lovely today."),
+    ("Morwen", "The bell tower chimes are lovely today: http://example.org/tavclient/bell"),
     ("Tavish", "Selling bread, five gold a loaf, ask at the square."),
     ("Grimble", "Thorns on the forest path again. Bring bandages."),
     ("Morwen", "New post on the General board, have a read."),
