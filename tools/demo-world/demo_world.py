@@ -18,6 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import game  # noqa: E402
 import wire  # noqa: E402
+import world  # noqa: E402
 
 log = logging.getLogger("demo-world")
 
@@ -115,7 +116,7 @@ class TextConnection(Connection):
         self.name = ""
         self.player = None
         self.pending = bytearray()
-        self.write(f"\r\n{game.yellow('*** The Demo World ***')}\r\n"
+        self.write(f"\r\n{world.yellow('*** The Demo World ***')}\r\n"
                    "A tiny world for trying out TavClient. Any name will do, and so will any\r\n"
                    "password (the demo profile uses 'demo').\r\n\r\n"
                    "By what name are you known? " + game.GO_AHEAD)

@@ -9,7 +9,6 @@ server's own encoder, so a mistake in the encoder cannot hide itself.
 import io
 import os
 import random
-import re
 import select
 import signal
 import socket
