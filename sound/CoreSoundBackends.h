@@ -1,0 +1,13 @@
+#pragma once
+
+#include "sound/SoundBackends.h"
+
+namespace tav {
+
+class LogSink;
+
+// The backends of a program without a desktop: player processes, FluidSynth for MIDI,
+// a WAV output that only logs, no focus handling.
+SoundBackendSet MakeCoreSoundBackends(LogSink& log);
+
+} // namespace tav

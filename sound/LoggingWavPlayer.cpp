@@ -1,0 +1,11 @@
+#include "sound/LoggingWavPlayer.h"
+
+#include "client/LogSink.h"
+
+namespace tav {
+
+void LoggingWavPlayer::PlayAsync(const std::string& path) {
+    log_.LogLine("No WAV output: " + path + " not played.");
+}
+
+} // namespace tav
