@@ -14,9 +14,8 @@ import world
 from world import cyan, green, magenta, red, white, yellow
 
 IAC, WILL, WONT, GA, ECHO = "\xff", "\xfb", "\xfc", "\xf9", "\x01"
-# Go Ahead goes out padded to three bytes: the client reads every IAC group as three bytes,
-# and a plain telnet client ignores the NUL.
-GO_AHEAD = IAC + GA + "\0"
+# Every prompt ends in the two-byte telnet Go Ahead, as most games send it.
+GO_AHEAD = IAC + GA
 ECHO_OFF = IAC + WILL + ECHO  # the server echoes: the client hides what is typed
 ECHO_ON = IAC + WONT + ECHO
 

@@ -165,12 +165,12 @@ class Text:
         return head + needle
 
     def login(self, name: str):
-        self.until(b"By what name are you known? \xff\xf9\0")
+        self.until(b"By what name are you known? \xff\xf9")
         self.send(name)
-        self.until(b"Password: \xff\xfb\x01\xff\xf9\0")
+        self.until(b"Password: \xff\xfb\x01\xff\xf9")
         self.send("demo")
         self.until(b"\xff\xfc\x01")
-        self.until(b"mv> \xff\xf9\0")
+        self.until(b"mv> \xff\xf9")
 
 
 class Frame:
