@@ -1,0 +1,331 @@
+#include "app/MainFrame.h"
+
+#include "app/AboutBox.h"
+#include "app/MainMenu.h"
+#include "app/MenuCommands.h"
+#include "app/StatusBar.h"
+#include "settings/ProfileDialogs.h"
+#include "settings/Settings.h"
+#include "settings/StoredValues.h"
+#include "term/ScreenWidget.h"
+#include "term/TermSession.h"
+#include "triggers/TriggerList.h"
+#include "windows/TermWindow.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+
+namespace tav {
+
+namespace {
+
+// Commands whose effect is there; the rest of the menu stays disabled until it is.
+constexpr int kAvailableCommands[] = {
+    kCmTermConnect, kCmTermDisconnect, kCmExit,       kCmCopy,  kCmSelectAll,
+    kCmProfiles,    kCmIgnoreTrigs,    kCmToggleHide, kCmAbout,
+};
+
+// The menu command a context-menu item of the terminal screen stands for.
+int ScreenCommandId(ScreenCommand command) {
+    switch (command) {
+    case ScreenCommand::PasteToMud: return kCmPasteToMud;
+    case ScreenCommand::PasteToMudNl: return kCmPasteToMudNl;
+    case ScreenCommand::SelectedToMud: return kCmSelectedToMud;
+    case ScreenCommand::SelectedToMudNl: return kCmSelectedToMudNl;
+    case ScreenCommand::SaveSelected: return kCmSaveSelected;
+    case ScreenCommand::BeginLog: return kCmBeginLog;
+    case ScreenCommand::EndLog: return kCmEndLog;
+    case ScreenCommand::EditScrollBuffer: return kCmScrollBuffer;
+    }
+    return 0;
+}
+
+QString ToQString(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The frame's icon: a small terminal screen with a prompt.
+QIcon MakeIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        qreal unit = size / 16.0;
+        painter.setPen(QPen(QColor(40, 40, 40), unit));
+        painter.setBrush(QColor(0, 30, 60));
+        painter.drawRoundedRect(QRectF(unit, 2 * unit, 14 * unit, 11 * unit), 2 * unit, 2 * unit);
+        painter.setPen(QPen(QColor(80, 220, 80), 1.5 * unit));
+        painter.drawLine(QPointF(4 * unit, 5 * unit), QPointF(7 * unit, 7.5 * unit));
+        painter.drawLine(QPointF(7 * unit, 7.5 * unit), QPointF(4 * unit, 10 * unit));
+        painter.drawLine(QPointF(8 * unit, 10 * unit), QPointF(12 * unit, 10 * unit));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace
+
+TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList& triggers,
+                           QWidget* parent)
+    : QMainWindow(parent), settings_(settings), stored_(stored), triggers_(triggers) {
+    setWindowTitle(QStringLiteral("TavClient"));
+    setWindowIcon(MakeIcon());
+
+    status_ = new StatusBar(this);
+    setStatusBar(status_);
+    term_ = new tmudterm(settings_, stored_, triggers_, *status_, this);
+    setCentralWidget(term_);
+    session_ = std::make_unique<ProfileSession>(term_->ProfileName(), settings_,
+                                                static_cast<ProfileHost&>(*this));
+
+    menu_ = new MainMenu(*menuBar(), *this);
+    for (int id : kAvailableCommands)
+        menu_->SetEnabled(id, true);
+    connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);
+
+    connect(term_, &tmudterm::frameCommand, this, &TSDIDecFrame::OnCommand);
+    connect(term_, &tmudterm::screenCommand, this,
+            [this](ScreenCommand command) { OnCommand(ScreenCommandId(command)); });
+    connect(term_, &tmudterm::configRequested, this, [this] { OnCommand(kCmConfig); });
+    connect(term_, &tmudterm::placeFrameRequested, this,
+            [this](QRect rect) { PlaceFrame(rect, settings_.ontop != 0); });
+    connect(term_, &tmudterm::topmostRequested, this, &TSDIDecFrame::SetTopmost);
+    connect(term_, &tmudterm::hiddenModeChanged, this, &TSDIDecFrame::OnHiddenModeChanged);
+}
+
+TSDIDecFrame::~TSDIDecFrame() {
+    ShutDown();
+}
+
+bool TSDIDecFrame::Start() {
+    return session_->StartWith(RunProfileSelection() == 1);
+}
+
+int TSDIDecFrame::RunProfileSelection() {
+    profilesBusy_ = true;
+    tprofdlg dialog(store_, *session_, this);
+    int result = dialog.Run();
+    profilesBusy_ = false;
+    return result;
+}
+
+void TSDIDecFrame::OnCommand(int id) {
+    if (!menu_->IsEnabled(id)) return;
+    TermSession& session = term_->Session();
+    switch (id) {
+    case kCmTermConnect:
+        if (!session.Connected() && !session.Connecting()) session.TermConnect();
+        break;
+    case kCmTermDisconnect:
+        if (session.Connected()) session.TermDisconnect();
+        break;
+    case kCmExit: close(); break;
+    case kCmCopy: term_->MainScreenWidget().CopySelection(); break;
+    case kCmSelectAll: term_->MainScreenWidget().SelectAll(); break;
+    case kCmProfiles:
+        // At start-up the selection is run by Start; later the dialog applies a change.
+        if (!profilesBusy_ && session_->Loaded()) RunProfileSelection();
+        break;
+    case kCmIgnoreTrigs:
+        triggers_.ToggleIgnoreTrigs();
+        menu_->SetChecked(kCmIgnoreTrigs, triggers_.IgnoreTrigs());
+        break;
+    case kCmToggleHide:
+        term_->ToggleHidden();
+        menu_->SetChecked(kCmToggleHide, term_->Hidden());
+        break;
+    case kCmAbout: ShowAbout(); break;
+    default: break;
+    }
+}
+
+void TSDIDecFrame::ShowAbout() {
+    taboutdlg about(this);
+    about.exec();
+}
+
+// --- placement and position tracking --------------------------------------------------
+
+void TSDIDecFrame::PlaceFrame(const QRect& rect, bool topmost) {
+    SetTopmost(topmost);
+    // The rectangle is the outer frame; the window system adds its decorations around
+    // the size given here.
+    QSize decoration = frameGeometry().size() - geometry().size();
+    move(rect.topLeft());
+    resize(std::max(0, rect.width() - decoration.width()),
+           std::max(0, rect.height() - decoration.height()));
+}
+
+bool TSDIDecFrame::Topmost() const {
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TSDIDecFrame::SetTopmost(bool topmost) {
+    if (Topmost() == topmost) return;
+    bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    // Changing the flags hides a shown window; show it again without taking the focus.
+    if (visible) {
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+    }
+}
+
+void TSDIDecFrame::RecordRect() {
+    if (minMax_) return;
+    QRect outer = frameGeometry();
+    stored_.termpos =
+        Rect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
+}
+
+void TSDIDecFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    RecordRect();
+}
+
+void TSDIDecFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    minMax_ = isMinimized() || isMaximized() || isFullScreen();
+    RecordRect();
+}
+
+void TSDIDecFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        minMax_ = isMinimized() || isMaximized() || isFullScreen();
+        RecordRect();
+    }
+}
+
+void TSDIDecFrame::OnHiddenModeChanged(bool hidden, int clientHeight) {
+    bool wasLocked = term_->LayoutLocked();
+    term_->SetLayoutLock(true);
+    if (hidden) {
+        heightBeforeHidden_ = height();
+        int bars = height() - term_->height();
+        setFixedSize(width(), std::max(0, clientHeight) + bars);
+    } else {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (heightBeforeHidden_ > 0) resize(width(), heightBeforeHidden_);
+    }
+    term_->SetLayoutLock(wasLocked);
+    RecordRect();
+    term_->UpdateSizeText();
+    term_->UpdateCursorText();
+    menu_->SetChecked(kCmToggleHide, hidden);
+    update();
+}
+
+// --- shut-down --------------------------------------------------------------------------
+
+bool TSDIDecFrame::CanClose() {
+    if (term_->Session().Connected() && !exitConfirmed_) {
+        auto answer = QMessageBox::warning(this, QStringLiteral("Warning..."),
+                                           QStringLiteral("Still connected... exit?"),
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) return false;
+        exitConfirmed_ = true;
+    }
+    return true;
+}
+
+void TSDIDecFrame::closeEvent(QCloseEvent* event) {
+    if (!CanClose()) {
+        event->ignore();
+        return;
+    }
+    ShutDown();
+    event->accept();
+}
+
+void TSDIDecFrame::ShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (session_ && session_->Loaded()) {
+        session_->SaveIfLoaded();
+        triggers_.SaveTriggers(session_->Name());
+    }
+}
+
+// --- profile steps ----------------------------------------------------------------------
+
+void TSDIDecFrame::SetCaption(std::string_view caption) {
+    setWindowTitle(ToQString(caption));
+}
+
+void TSDIDecFrame::LoadSettings() {
+    term_->LoadSettings();
+}
+
+void TSDIDecFrame::SaveSettings() {
+    term_->SaveSettings();
+}
+
+void TSDIDecFrame::ApplyScreenSettings() {
+    term_->ApplyScreenSettings(true);
+}
+
+void TSDIDecFrame::ApplySizes() {
+    term_->ApplySizes();
+}
+
+void TSDIDecFrame::PlaceFrame() {
+    const Rect& r = stored_.termpos;
+    PlaceFrame(QRect(r.left, r.top, r.Width(), r.Height()), settings_.ontop != 0);
+}
+
+void TSDIDecFrame::RestoreSideWindows() {
+    // The tool windows arrive with their own issue; nothing to restore yet.
+}
+
+void TSDIDecFrame::LoadTriggers() {
+    triggers_.LoadTriggers(session_->Name());
+}
+
+void TSDIDecFrame::TermStartup() {
+    term_->Session().TermStartup();
+}
+
+void TSDIDecFrame::AutoConnect() {
+    term_->Session().AutoConnect();
+}
+
+void TSDIDecFrame::StartTimers() {
+    term_->Session().StartTimers();
+}
+
+void TSDIDecFrame::ReleaseLayout() {
+    term_->SetLayoutLock(false);
+    raise();
+    activateWindow();
+}
+
+bool TSDIDecFrame::TermConnected() {
+    return term_->Session().Connected() || term_->Session().Connecting();
+}
+
+void TSDIDecFrame::TermDisconnect() {
+    // A connect still under way would otherwise complete into the new profile.
+    term_->Session().CancelConnect();
+    if (term_->Session().Connected()) term_->Session().TermDisconnect();
+}
+
+void TSDIDecFrame::ClientDisconnect() {
+    // The Client connection arrives with its own issue.
+}
+
+void TSDIDecFrame::CreateBars() {
+    // The toolbar and the custom button bar arrive with their own issue.
+}
+
+void TSDIDecFrame::PrintLocal(std::string_view text) {
+    term_->Session().PrintLocal(text);
+}
+
+} // namespace tav

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "settings/ProfileHost.h"
+#include "settings/ProfileSession.h"
+#include "settings/ProfileStore.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace tav {
+
+class MainMenu;
+class StatusBar;
+class TriggerList;
+class tmudterm;
+struct Settings;
+struct StoredValues;
+
+// The main frame: menu, the terminal window as its client and the status bar. It runs the
+// profile selection at start-up and on "Profiles...", carries out the profile steps on the
+// terminal window, keeps its last normal rectangle as "termpos:", places itself from it
+// with the always-on-top state, and asks before closing while the Term connection is up.
+// Every command of the main menu arrives in OnCommand.
+class TSDIDecFrame : public QMainWindow, private ProfileHost {
+    Q_OBJECT
+public:
+    TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList& triggers,
+                 QWidget* parent = nullptr);
+    ~TSDIDecFrame() override;
+
+    // Runs when the frame's window exists: the profile selection and, when a profile was
+    // chosen, its application. False when the user left without a profile.
+    bool Start();
+
+    void OnCommand(int id);
+    // Moves and sizes the frame to `rect` (outer frame, screen pixels) and makes it topmost
+    // or not.
+    void PlaceFrame(const QRect& rect, bool topmost);
+    void SetTopmost(bool topmost);
+    bool Topmost() const;
+
+    tmudterm& Term() { return *term_; }
+    StatusBar& Status() { return *status_; }
+    MainMenu& Menu() { return *menu_; }
+    ProfileSession& Profile() { return *session_; }
+    bool ExitConfirmed() const { return exitConfirmed_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // ProfileHost
+    void SetCaption(std::string_view caption) override;
+    void LoadSettings() override;
+    void SaveSettings() override;
+    void ApplyScreenSettings() override;
+    void ApplySizes() override;
+    void PlaceFrame() override;
+    void RestoreSideWindows() override;
+    void LoadTriggers() override;
+    void TermStartup() override;
+    void AutoConnect() override;
+    void StartTimers() override;
+    void ReleaseLayout() override;
+    bool TermConnected() override;
+    void TermDisconnect() override;
+    void ClientDisconnect() override;
+    void CreateBars() override;
+    void PrintLocal(std::string_view text) override;
+
+    int RunProfileSelection();
+    bool CanClose();
+    void ShutDown();
+    void RecordRect();
+    void OnHiddenModeChanged(bool hidden, int clientHeight);
+    void ShowAbout();
+
+    Settings& settings_;
+    StoredValues& stored_;
+    TriggerList& triggers_;
+    ProfileStore store_;
+    StatusBar* status_ = nullptr;
+    tmudterm* term_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    std::unique_ptr<ProfileSession> session_;
+    bool minMax_ = false;
+    bool exitConfirmed_ = false;
+    bool shutDown_ = false;
+    bool profilesBusy_ = false;
+    int heightBeforeHidden_ = 0;
+};
+
+} // namespace tav

@@ -1,0 +1,87 @@
+#include "app/MainMenu.h"
+
+#include "app/MenuCommands.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <vector>
+
+namespace tav {
+
+namespace {
+
+QString ToQString(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
+    std::vector<QMenu*> open; // the popups being filled, innermost last
+    for (const MenuEntry& entry : kMainMenu) {
+        switch (entry.kind) {
+        case MenuEntry::Kind::Popup: {
+            QMenu* menu = open.empty() ? bar.addMenu(ToQString(entry.text))
+                                       : open.back()->addMenu(ToQString(entry.text));
+            open.push_back(menu);
+            break;
+        }
+        case MenuEntry::Kind::End: open.pop_back(); break;
+        case MenuEntry::Kind::Separator: open.back()->addSeparator(); break;
+        case MenuEntry::Kind::Blank: bar.addAction(QString())->setEnabled(false); break;
+        case MenuEntry::Kind::Item: {
+            QAction* action = open.back()->addAction(ToQString(entry.text));
+            action->setStatusTip(ToQString(entry.hint));
+            action->setCheckable(entry.checkable);
+            action->setChecked(entry.checked);
+            action->setEnabled(false);
+            int id = entry.id;
+            connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+            actions_[id] = action;
+            break;
+        }
+        }
+    }
+
+    // The accelerator table. The shortcut stays off the menu items themselves, whose texts
+    // already show it, so each key is bound once; a key does nothing while its item is
+    // disabled.
+    for (const MenuEntry& entry : kMainMenu) {
+        if (entry.kind != MenuEntry::Kind::Item || entry.accel.empty()) continue;
+        auto* accel = new QAction(&frame);
+        accel->setShortcut(QKeySequence(ToQString(entry.accel), QKeySequence::PortableText));
+        accel->setShortcutContext(Qt::WindowShortcut);
+        int id = entry.id;
+        connect(accel, &QAction::triggered, this, [this, id] {
+            if (IsEnabled(id)) emit command(id);
+        });
+        frame.addAction(accel);
+    }
+}
+
+QAction* MainMenu::Action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+bool MainMenu::IsEnabled(int id) const {
+    QAction* action = Action(id);
+    return action != nullptr && action->isEnabled();
+}
+
+void MainMenu::SetEnabled(int id, bool enabled) {
+    if (QAction* action = Action(id)) action->setEnabled(enabled);
+}
+
+bool MainMenu::IsChecked(int id) const {
+    QAction* action = Action(id);
+    return action != nullptr && action->isChecked();
+}
+
+void MainMenu::SetChecked(int id, bool checked) {
+    if (QAction* action = Action(id)) action->setChecked(checked);
+}
+
+} // namespace tav

@@ -1,0 +1,121 @@
+#include "app/StatusBar.h"
+
+#include "app/ConnectionIndicator.h"
+#include "app/CustomGauge.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QThread>
+
+namespace tav {
+
+namespace {
+
+constexpr int kGadgetPointSize = 8;
+// The text fields are five average characters wide, enough for "80 x 24" and "Hidden"
+// in the small gadget font, and grow when a text needs more.
+constexpr int kTextFieldChars = 5;
+constexpr int kSeparatorWidth = 4;
+
+QString FromLatin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
+    QFont gadgetFont = font();
+    gadgetFont.setPointSize(kGadgetPointSize);
+    setFont(gadgetFont);
+    setSizeGripEnabled(true);
+
+    message_ = new QLabel(QStringLiteral("TavClient client status..."), this);
+    message_->setTextFormat(Qt::PlainText);
+    message_->setMinimumWidth(0);
+    addWidget(message_, 1);
+    AddSeparator();
+    latency_ = AddTextField(QStringLiteral("999 ms"));
+    AddSeparator();
+    cursor_ = AddTextField(QStringLiteral("0,0"));
+    AddSeparator();
+    size_ = AddTextField(QStringLiteral("80 x 24"));
+    AddSeparator();
+    gauge_ = new TCustomGauge(this);
+    addPermanentWidget(gauge_);
+    AddSeparator();
+    term_ = new ConnectionIndicator(ConnectionIndicator::Picture::Term, this);
+    term_->setToolTip(QStringLiteral("TavTerm"));
+    addPermanentWidget(term_);
+    client_ = new ConnectionIndicator(ConnectionIndicator::Picture::Client, this);
+    client_->setToolTip(QStringLiteral("TavClient"));
+    addPermanentWidget(client_);
+}
+
+QLabel* StatusBar::AddTextField(const QString& initial) {
+    auto* label = new QLabel(initial, this);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QFontMetrics metrics(font());
+    label->setMinimumWidth(std::max(metrics.averageCharWidth() * kTextFieldChars,
+                                    metrics.horizontalAdvance(QStringLiteral("80 x 24"))) +
+                           2 * label->frameWidth() + 4);
+    addPermanentWidget(label);
+    return label;
+}
+
+void StatusBar::AddSeparator() {
+    auto* gap = new QWidget(this);
+    gap->setFixedWidth(kSeparatorWidth);
+    addPermanentWidget(gap);
+}
+
+template <typename Fn> void StatusBar::OnUiThread(Fn fn) {
+    if (QThread::currentThread() == thread())
+        fn();
+    else
+        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+}
+
+void StatusBar::SetMessageText(std::string_view text) {
+    OnUiThread([this, t = FromLatin1(text)] { message_->setText(t); });
+}
+
+void StatusBar::SetLatencyText(std::string_view text) {
+    OnUiThread([this, t = FromLatin1(text)] { latency_->setText(t); });
+}
+
+void StatusBar::SetCursorText(std::string_view text) {
+    OnUiThread([this, t = FromLatin1(text)] { cursor_->setText(t); });
+}
+
+void StatusBar::SetSizeText(std::string_view text) {
+    OnUiThread([this, t = FromLatin1(text)] { size_->setText(t); });
+}
+
+void StatusBar::ShowTermState(bool connected) {
+    OnUiThread([this, connected] { term_->SetImage(connected ? 1 : 0); });
+}
+
+void StatusBar::ShowClientState(bool connected) {
+    OnUiThread([this, connected] { client_->SetImage(connected ? 1 : 0); });
+}
+
+void StatusBar::ShowProgress(long long received, long long total) {
+    OnUiThread([this, received, total] { gauge_->ShowProgress(received, total); });
+}
+
+QString StatusBar::MessageText() const {
+    return message_->text();
+}
+QString StatusBar::LatencyText() const {
+    return latency_->text();
+}
+QString StatusBar::CursorText() const {
+    return cursor_->text();
+}
+QString StatusBar::SizeText() const {
+    return size_->text();
+}
+
+} // namespace tav

@@ -1,0 +1,108 @@
+#include "settings/ProfileDialogs.h"
+
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tav {
+
+namespace {
+
+QString ToQString(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* parent)
+    : QDialog(parent), selection_(store, session, *this) {
+    setWindowTitle(QStringLiteral("TavClient Profile Selection"));
+    list_ = new QListWidget(this);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    select_ = new QPushButton(QStringLiteral("Select"), this);
+    new_ = new QPushButton(QStringLiteral("New..."), this);
+    delete_ = new QPushButton(QStringLiteral("Delete..."), this);
+    cancel_ = new QPushButton(ToQString(selection_.CancelText()), this);
+    select_->setDefault(true);
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {select_, new_, delete_, cancel_})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+
+    connect(select_, &QPushButton::clicked, this, &tprofdlg::OnSelect);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &tprofdlg::OnSelect);
+    connect(new_, &QPushButton::clicked, this, &tprofdlg::OnNew);
+    connect(delete_, &QPushButton::clicked, this, &tprofdlg::OnDelete);
+    connect(cancel_, &QPushButton::clicked, this, &tprofdlg::reject);
+}
+
+int tprofdlg::Run() {
+    if (auto result = selection_.Open()) return static_cast<int>(*result);
+    Fill();
+    return exec();
+}
+
+void tprofdlg::Fill() {
+    list_->clear();
+    for (const std::string& name : selection_.Names())
+        list_->addItem(ToQString(name));
+    list_->setCurrentRow(selection_.Selected());
+}
+
+void tprofdlg::Finish(std::optional<ProfileSelection::Result> result) {
+    if (result) done(static_cast<int>(*result));
+}
+
+void tprofdlg::OnSelect() {
+    selection_.SetSelected(list_->currentRow());
+    Finish(selection_.Select());
+}
+
+void tprofdlg::OnNew() {
+    Finish(selection_.New());
+}
+
+void tprofdlg::OnDelete() {
+    selection_.SetSelected(list_->currentRow());
+    selection_.Delete();
+    Fill();
+}
+
+void tprofdlg::reject() {
+    done(static_cast<int>(selection_.Cancel()));
+}
+
+QWidget* tprofdlg::PromptParent() {
+    return isVisible() ? this : parentWidget();
+}
+
+std::optional<std::string> tprofdlg::AskProfileName(std::string_view initial) {
+    QInputDialog dialog(PromptParent());
+    dialog.setWindowTitle(QStringLiteral("TavClient - Create New Profile"));
+    dialog.setLabelText(QStringLiteral("Enter a new profile name:"));
+    dialog.setTextValue(ToQString(initial));
+    if (auto* edit = dialog.findChild<QLineEdit*>())
+        edit->setMaxLength(static_cast<int>(kMaxProfileName));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue().toLatin1().toStdString();
+}
+
+bool tprofdlg::AskYesNo(std::string_view text, std::string_view title) {
+    return QMessageBox::question(PromptParent(), ToQString(title), ToQString(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void tprofdlg::ShowError(std::string_view text, std::string_view title) {
+    QMessageBox::critical(PromptParent(), ToQString(title), ToQString(text), QMessageBox::Ok);
+}
+
+} // namespace tav

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "settings/ProfileHost.h"
+#include "settings/ProfileSelection.h"
+
+#include <QDialog>
+
+class QListWidget;
+class QPushButton;
+
+namespace tav {
+
+// The profile selection dialog "TavClient Profile Selection": the sorted profile names,
+// "Select", "New...", "Delete..." and "Exit TavClient" (or "Close" once a profile is
+// loaded). It also asks the questions of the flows: the create dialog "TavClient - Create
+// New Profile", the deletion question and the error boxes.
+class tprofdlg : public QDialog, public ProfilePrompts {
+    Q_OBJECT
+public:
+    static constexpr int kListId = 102;
+    static constexpr int kNewId = 101;
+    static constexpr int kDeleteId = 103;
+
+    tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* parent = nullptr);
+
+    // Runs the selection: 1 when a profile was chosen or created, 2 when the user left.
+    // It may end before the dialog shows (first start, a single profile).
+    int Run();
+
+    QListWidget& List() { return *list_; }
+    QPushButton& SelectButton() { return *select_; }
+    QPushButton& NewButton() { return *new_; }
+    QPushButton& DeleteButton() { return *delete_; }
+    QPushButton& CancelButton() { return *cancel_; }
+
+    std::optional<std::string> AskProfileName(std::string_view initial) override;
+    bool AskYesNo(std::string_view text, std::string_view title) override;
+    void ShowError(std::string_view text, std::string_view title) override;
+
+    void reject() override;
+
+private:
+    void Fill();
+    void OnSelect();
+    void OnNew();
+    void OnDelete();
+    void Finish(std::optional<ProfileSelection::Result> result);
+    QWidget* PromptParent();
+
+    ProfileSelection selection_;
+    QListWidget* list_ = nullptr;
+    QPushButton* select_ = nullptr;
+    QPushButton* new_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+} // namespace tav

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+
+namespace tav::test {
+
+// Answers modal dialogs in the order they come up: each step receives the next modal
+// widget that becomes active and runs once the event loop is free again, so a step may
+// itself open another modal dialog.
+class ModalScript {
+public:
+    using Step = std::function<void(QWidget*)>;
+    ModalScript() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+        timer_.start(10);
+    }
+    void Then(Step step) { steps_.push_back(std::move(step)); }
+    bool Done() const { return steps_.empty() && pending_ == 0; }
+
+private:
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == last_ || steps_.empty() || pending_ != 0) return;
+        last_ = modal;
+        Step step = std::move(steps_.front());
+        steps_.pop_front();
+        ++pending_;
+        QPointer<QWidget> target = modal;
+        QTimer::singleShot(0, [this, step, target] {
+            --pending_;
+            if (target) step(target);
+        });
+    }
+
+    QTimer timer_;
+    std::deque<Step> steps_;
+    QPointer<QWidget> last_;
+    int pending_ = 0;
+};
+
+// Runs the event loop until `done` holds or `ms` pass; true when it held.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// A scratch data directory that is the working directory while the test runs.
+class ScratchDataDir {
+public:
+    ScratchDataDir() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    ~ScratchDataDir() { QDir::setCurrent(previous_); }
+    QString Path(const QString& name = {}) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+} // namespace tav::test

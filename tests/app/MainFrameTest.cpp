@@ -1,0 +1,305 @@
+#include "app/MainFrame.h"
+#include "AppTestSupport.h"
+#include "app/ConnectionIndicator.h"
+#include "app/MainMenu.h"
+#include "app/MenuCommands.h"
+#include "app/StatusBar.h"
+#include "settings/ProfileDialogs.h"
+#include "term/InputLine.h"
+#include "term/TermSession.h"
+#include "tests/support/LoopbackServer.h"
+#include "triggers/TriggerList.h"
+#include "windows/TermWindow.h"
+
+#include <QFile>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace tav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Modal steps.
+ModalScript::Step NameProfile(const QString& name, QString* title = nullptr) {
+    return [name, title](QWidget* w) {
+        auto* dialog = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        if (title)
+            *title =
+                dialog->windowTitle() + " | " + dialog->labelText() + " | " + dialog->textValue();
+        if (name.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->setTextValue(name);
+            dialog->accept();
+        }
+    };
+}
+ModalScript::Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
+    return [button, seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        if (seen) *seen = box->windowTitle() + " | " + box->text();
+        box->button(button)->click();
+    };
+}
+ModalScript::Step InProfiles(std::function<void(tprofdlg&)> act) {
+    return [act](QWidget* w) {
+        auto* dialog = qobject_cast<tprofdlg*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        act(*dialog);
+    };
+}
+QStringList Rows(QListWidget& list) {
+    QStringList rows;
+    for (int i = 0; i < list.count(); ++i)
+        rows << list.item(i)->text();
+    return rows;
+}
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void MakeFrame() {
+        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
+        frame->show();
+    }
+    void PutList(const QByteArray& bytes) {
+        QFile file(data.Path("profiles.cfg"));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        QDir(data.Path()).mkpath("profiles/hero");
+        QDir(data.Path()).mkpath("profiles/alt");
+    }
+    std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
+    bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
+
+    ScratchDataDir data;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    ModalScript script;
+    std::unique_ptr<TSDIDecFrame> frame;
+};
+
+TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
+    MakeFrame();
+    EXPECT_EQ(frame->windowTitle(), "TavClient");
+    QString asked;
+    script.Then(NameProfile("hero", &asked));
+    ASSERT_TRUE(frame->Start());
+    EXPECT_EQ(asked, "TavClient - Create New Profile | Enter a new profile name: | default");
+    EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
+    EXPECT_TRUE(frame->Profile().Loaded());
+    for (const char* dir : {"profiles/hero", "binary", "text"})
+        EXPECT_TRUE(QFileInfo(data.Path(dir)).isDir()) << dir;
+    // No settings file yet: the defaults place the frame at 0,0 640x400.
+    EXPECT_EQ(stored.termpos, (Rect{0, 0, 640, 400}));
+    EXPECT_NE(ScreenText().find("Unable to open tav.cfg"), std::string::npos);
+
+    // Shut-down saves the profile's settings.
+    frame->close();
+    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
+}
+
+TEST_F(MainFrameTest, LeavingTheFirstStartWithoutAProfileEndsTheProgram) {
+    MakeFrame();
+    script.Then(NameProfile({}));
+    EXPECT_FALSE(frame->Start());
+    EXPECT_FALSE(frame->Profile().Loaded());
+    EXPECT_FALSE(Exists("profiles.cfg"));
+}
+
+TEST_F(MainFrameTest, ASingleProfileIsTakenWithoutAsking) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
+}
+
+TEST_F(MainFrameTest, ProfilesCommandSwitchesCreatesAndDeletes) {
+    PutList("hero\r\nalt\r\n");
+    MakeFrame();
+    QStringList shown;
+    QString cancelText;
+    script.Then(InProfiles([&](tprofdlg& d) {
+        shown = Rows(d.List());
+        cancelText = d.CancelButton().text();
+        EXPECT_EQ(d.windowTitle(), "TavClient Profile Selection");
+        EXPECT_EQ(d.List().currentRow(), 0);
+        d.List().setCurrentRow(1);
+        d.SelectButton().click();
+    }));
+    ASSERT_TRUE(frame->Start());
+    EXPECT_EQ(shown, (QStringList{"alt", "hero"}));
+    EXPECT_EQ(cancelText, "Exit TavClient");
+    EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
+
+    // Switch to the other profile from the menu.
+    script.Then(InProfiles([&](tprofdlg& d) {
+        cancelText = d.CancelButton().text();
+        d.List().setCurrentRow(0);
+        d.SelectButton().click();
+    }));
+    frame->OnCommand(kCmProfiles);
+    EXPECT_EQ(cancelText, "Close");
+    EXPECT_EQ(frame->windowTitle(), "TavClient - alt");
+    EXPECT_NE(ScreenText().find("New profile selected - alt"), std::string::npos);
+    EXPECT_TRUE(Exists("profiles/hero/tav.cfg")); // saved before the switch
+
+    // Delete "hero" (answer No first, then Yes), then create "third".
+    QString question;
+    script.Then(InProfiles([](tprofdlg& d) {
+        d.List().setCurrentRow(1);
+        d.DeleteButton().click();
+    }));
+    script.Then(Answer(QMessageBox::No));
+    script.Then(InProfiles([](tprofdlg& d) {
+        d.List().setCurrentRow(1);
+        d.DeleteButton().click();
+    }));
+    script.Then(Answer(QMessageBox::Yes, &question));
+    script.Then(InProfiles([&](tprofdlg& d) {
+        shown = Rows(d.List());
+        d.NewButton().click();
+    }));
+    script.Then(NameProfile("third"));
+    frame->OnCommand(kCmProfiles);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(question, "Confirm profile deletion... | Delete profile hero?");
+    EXPECT_EQ(shown, QStringList{"alt"});
+    EXPECT_FALSE(Exists("profiles/hero"));
+    EXPECT_EQ(frame->windowTitle(), "TavClient - third");
+    EXPECT_NE(ScreenText().find("New profile created - third"), std::string::npos);
+    QFile list(data.Path("profiles.cfg"));
+    list.open(QIODevice::ReadOnly);
+    EXPECT_EQ(list.readAll(), "alt\r\nthird\r\n");
+}
+
+TEST_F(MainFrameTest, MenuOffersOnlyCommandsThatWork) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    MainMenu& menu = frame->Menu();
+    for (int id : {kCmTermConnect, kCmTermDisconnect, kCmExit, kCmCopy, kCmSelectAll, kCmProfiles,
+                   kCmIgnoreTrigs, kCmToggleHide, kCmAbout})
+        EXPECT_TRUE(menu.IsEnabled(id)) << id;
+    for (int id : {kCmClientConnect, kCmClientDisconnect, kCmPasteToMud, kCmConfig, kCmWho,
+                   kCmToolbar, kCmCustombar, kCmTriggers, kCmTextColor, kCmMixer, kCmStopSound,
+                   kCmClientHelp, kCmBeginLog})
+        EXPECT_FALSE(menu.IsEnabled(id)) << id;
+    EXPECT_TRUE(menu.IsChecked(kCmToolbar));
+    EXPECT_TRUE(menu.IsChecked(kCmCustombar));
+
+    QAction* copy = menu.Action(kCmCopy);
+    EXPECT_EQ(copy->text(), "&Copy\tCtrl+C");
+    EXPECT_EQ(copy->statusTip(), "Copies the selected text into the clipboard");
+    EXPECT_EQ(menu.Action(kCmTriggers)->text(), "&Triggers...    Ctrl+T");
+
+    // The hint shows in the status bar while the item is highlighted.
+    menu.Action(kCmExit)->showStatusText(frame.get());
+    EXPECT_EQ(frame->Status().currentMessage(), "Exits the TavClient");
+
+    EXPECT_FALSE(triggers.IgnoreTrigs());
+    frame->OnCommand(kCmIgnoreTrigs);
+    EXPECT_TRUE(triggers.IgnoreTrigs());
+    EXPECT_TRUE(menu.IsChecked(kCmIgnoreTrigs));
+
+    // The about box.
+    QString about;
+    script.Then([&](QWidget* w) {
+        about = w->windowTitle();
+        qobject_cast<QDialog*>(w)->accept();
+    });
+    frame->OnCommand(kCmAbout);
+    EXPECT_EQ(about, "About the TavClient...");
+}
+
+TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    frame->PlaceFrame(QRect(20, 30, 500, 300), true);
+    EXPECT_TRUE(frame->Topmost());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{20, 30, 520, 330}; }, 2000));
+
+    frame->showMaximized();
+    WaitFor([&] { return frame->isMaximized(); }, 1000);
+    EXPECT_EQ(stored.termpos, (Rect{20, 30, 520, 330}));
+    frame->showNormal();
+    frame->PlaceFrame(QRect(40, 50, 600, 400), false);
+    EXPECT_FALSE(frame->Topmost());
+    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{40, 50, 640, 450}; }, 2000));
+}
+
+// The whole program against a game on the loopback: the frame connects from the menu,
+// shows the colour the server sends, sends the typed line and asks before closing.
+TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
+    PutList("hero\r\n");
+    LoopbackServer server;
+    CopyField(settings.addy, "127.0.0.1");
+    CopyField(settings.port, std::to_string(server.Port()).c_str());
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    // The profile had no settings file: the defaults cleared nothing we set but the login.
+    CopyField(settings.addy, "127.0.0.1");
+    CopyField(settings.port, std::to_string(server.Port()).c_str());
+
+    frame->OnCommand(kCmTermConnect);
+    ASSERT_TRUE(server.Accept());
+    TermSession& session = frame->Term().Session();
+    ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
+
+    server.Send("\x1b[31mHello\x1b[0m adventurer\r\n");
+    ASSERT_TRUE(
+        WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
+    TMudScreen& screen = frame->Term().MainScreen();
+    bool red = false;
+    for (int n = 0; n < screen.Lines() && !red; ++n) {
+        const ScreenLine& line = screen.Line(n);
+        const char* at = static_cast<const char*>(std::memchr(line.ch, 'H', kBufferColumns));
+        if (at && std::strncmp(at, "Hello", 5) == 0)
+            red = (line.attr[at - line.ch] & attr::kRed) != 0 &&
+                  (line.attr[at - line.ch + 6] & attr::kRed) == 0;
+    }
+    EXPECT_TRUE(red);
+
+    tinedit& input = frame->Term().InputLine();
+    input.setText("look");
+    QTest::keyClick(&input, Qt::Key_Return);
+    EXPECT_EQ(server.Read(500ms), "look\n");
+
+    QString seen;
+    script.Then(Answer(QMessageBox::No, &seen));
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(seen, "Warning... | Still connected... exit?");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(session.Connected());
+
+    script.Then(Answer(QMessageBox::Yes));
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(frame->ExitConfirmed());
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
+}
+
+TEST_F(MainFrameTest, DisconnectedCloseDoesNotAsk) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->ExitConfirmed());
+}
+
+} // namespace
+} // namespace tav::test

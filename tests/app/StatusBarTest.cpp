@@ -1,0 +1,157 @@
+#include "app/StatusBar.h"
+#include "AppTestSupport.h"
+#include "app/ConnectionIndicator.h"
+#include "app/CustomGauge.h"
+#include "app/DataDirectory.h"
+#include "app/MenuCommands.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+namespace tav::test {
+namespace {
+
+TEST(StatusBarTest, StartsWithItsInitialTextsAndShowsUpdates) {
+    StatusBar bar;
+    EXPECT_EQ(bar.MessageText(), "TavClient client status...");
+    EXPECT_EQ(bar.LatencyText(), "999 ms");
+    EXPECT_EQ(bar.CursorText(), "0,0");
+    EXPECT_EQ(bar.SizeText(), "80 x 24");
+    EXPECT_EQ(bar.TermIndicator().Image(), 0);
+    EXPECT_EQ(bar.ClientIndicator().Image(), 0);
+
+    StatusBarSink& sink = bar;
+    sink.SetMessageText("Connected to 127.0.0.1");
+    sink.SetLatencyText("42 ms");
+    sink.SetCursorText("3,7");
+    sink.SetSizeText("24 x 80");
+    sink.ShowTermState(true);
+    sink.ShowClientState(true);
+    EXPECT_EQ(bar.MessageText(), "Connected to 127.0.0.1");
+    EXPECT_EQ(bar.LatencyText(), "42 ms");
+    EXPECT_EQ(bar.CursorText(), "3,7");
+    EXPECT_EQ(bar.SizeText(), "24 x 80");
+    EXPECT_EQ(bar.TermIndicator().Image(), 1);
+    EXPECT_EQ(bar.ClientIndicator().Image(), 1);
+    sink.ShowTermState(false);
+    EXPECT_EQ(bar.TermIndicator().Image(), 0);
+
+    // The network thread's calls arrive on the user-interface thread.
+    std::thread worker([&sink] {
+        sink.SetLatencyText("- - -");
+        sink.ShowClientState(false);
+    });
+    worker.join();
+    EXPECT_TRUE(WaitFor([&] { return bar.LatencyText() == "- - -"; }));
+    EXPECT_EQ(bar.ClientIndicator().Image(), 0);
+
+    // The indicators draw different pictures for their two images.
+    ConnectionIndicator& term = bar.TermIndicator();
+    QImage off = term.grab().toImage();
+    term.SetImage(1);
+    EXPECT_NE(term.grab().toImage(), off);
+}
+
+TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
+    struct Case {
+        long long received, total;
+        int value;
+        QString caption;
+    };
+    const Case cases[] = {
+        {100, 511, 0, ""},      // below 512 bytes: nothing
+        {0, 0, 0, ""},          // reset
+        {256, 512, 50, "50%"},  // the smallest shown transfer
+        {999, 1000, 99, "99%"}, // truncated, not rounded
+        {1000, 1000, 0, ""},    // complete
+        {0, 100000, 0, "0%"},   {3, 1 << 30, 0, "0%"}, {1200, 1000, 0, ""}, // more than announced
+    };
+    TCustomGauge gauge;
+    for (const Case& c : cases) {
+        gauge.ShowProgress(c.received, c.total);
+        EXPECT_EQ(gauge.Value(), c.value) << c.received << "/" << c.total;
+        EXPECT_EQ(gauge.CaptionText(), c.caption) << c.received << "/" << c.total;
+    }
+
+    // Half full: the left half is the bar colour, the right half the button face.
+    gauge.SetCaption({});
+    gauge.SetValue(50);
+    QImage image = gauge.grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(5, 8)), QColor(80, 80, 120));
+    EXPECT_NE(QColor(image.pixel(45, 8)), QColor(80, 80, 120));
+}
+
+TEST(MenuTableTest, EveryItemHasAHintAndUniqueIdAndTheAcceleratorsMatchTheTexts) {
+    std::set<int> ids;
+    int depth = 0, topLevel = 0, blanks = 0;
+    for (const MenuEntry& e : kMainMenu) {
+        switch (e.kind) {
+        case MenuEntry::Kind::Popup:
+            if (depth++ == 0) ++topLevel;
+            break;
+        case MenuEntry::Kind::End: --depth; break;
+        case MenuEntry::Kind::Blank: ++blanks; break;
+        case MenuEntry::Kind::Separator: break;
+        case MenuEntry::Kind::Item:
+            EXPECT_TRUE(ids.insert(e.id).second) << e.id;
+            EXPECT_FALSE(e.hint.empty()) << e.id;
+            if (!e.accel.empty()) EXPECT_NE(e.text.find(e.accel), std::string_view::npos) << e.text;
+            break;
+        }
+        EXPECT_GE(depth, 0);
+    }
+    EXPECT_EQ(depth, 0);
+    EXPECT_EQ(topLevel, 5);
+    EXPECT_EQ(blanks, 2);
+    EXPECT_EQ(ids.size(), 46u);
+    std::set<int> accelIds;
+    for (const MenuEntry& e : kMainMenu)
+        if (!e.accel.empty()) accelIds.insert(e.id);
+    EXPECT_EQ(accelIds, (std::set<int>{kCmCopy, kCmPasteToMud, kCmSelectAll, kCmTriggers,
+                                       kCmProfiles, kCmFunctionKeys}));
+}
+
+TEST(DataDirectoryTest, OptionsAndCreation) {
+    struct Case {
+        std::vector<std::string> args;
+        std::optional<std::string> dir;
+        bool error;
+    };
+    const Case cases[] = {
+        {{"tavclient"}, std::nullopt, false},
+        {{"tavclient", "--data-dir", "/tmp/a"}, "/tmp/a", false},
+        {{"tavclient", "-platform", "offscreen", "--data-dir=/tmp/b"}, "/tmp/b", false},
+        {{"tavclient", "--data-dir"}, std::nullopt, true},
+        {{"tavclient", "--data-dir="}, std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        auto options = DataDirectory::Parse(c.args);
+        EXPECT_EQ(options.dataDir, c.dir) << c.args.back();
+        EXPECT_EQ(!options.error.empty(), c.error) << c.args.back();
+    }
+
+    const char* home = std::getenv("HOME");
+    std::string savedHome = home ? home : "";
+    setenv("XDG_DATA_HOME", "/xdg", 1);
+    EXPECT_EQ(DataDirectory::Default(), "/xdg/tavclient");
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", "/home/hero", 1);
+    EXPECT_EQ(DataDirectory::Default(), "/home/hero/.local/share/tavclient");
+    setenv("HOME", savedHome.c_str(), 1);
+
+    ScratchDataDir scratch;
+    std::string target = scratch.Path("deep/er/tavclient").toStdString();
+    EXPECT_EQ(DataDirectory::Enter(target), std::nullopt);
+    EXPECT_EQ(QDir::currentPath(), QFileInfo(QString::fromStdString(target)).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(QString::fromStdString(target)).permissions() & QFile::ReadOther,
+              QFile::Permissions());
+    std::string blocked = scratch.Path("file").toStdString();
+    QFile(QString::fromStdString(blocked)).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(DataDirectory::Enter(blocked + "/sub").has_value());
+}
+
+} // namespace
+} // namespace tav::test
