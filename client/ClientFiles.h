@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// Directories of downloaded files, relative to the program's working directory.
+inline constexpr std::string_view kTextDir = "text";
+inline constexpr std::string_view kBinaryDir = "binary";
+// Extension of identification files, kept in kTextDir.
+inline constexpr std::string_view kIdExtension = ".id";
+
+// The files the server sends: text files under "text", sound files under "binary",
+// identification files "<root>/text/<name>.id". The directories are never created here.
+// A name from the server is used only when it is a plain file name (IsSafeName); any
+// other name is handled as a file that cannot be opened, so nothing outside the two
+// directories is ever read or written.
+class ClientFiles {
+public:
+    // root: the directory the paths are relative to (the working directory by default).
+    explicit ClientFiles(std::string root = ".");
+
+    // A plain file name: not empty, no '/' or '\\', no leading '.', no control character.
+    static bool IsSafeName(std::string_view name);
+    // "text/<name>" and "binary/<name>", as shown in log lines and given to sound.
+    static std::string TextPath(std::string_view name);
+    static std::string BinaryPath(std::string_view name);
+    // "<absolute root>/text/<name>.id".
+    std::string IdPath(std::string_view name) const;
+
+    // Writes text/<name> in text mode, replacing it. False when it cannot be opened.
+    bool WriteText(std::string_view name, std::string_view text) const;
+
+    struct BinaryWrite {
+        bool opened = false;
+        bool complete = false; // every byte written
+    };
+    // Writes binary/<name> byte for byte, replacing it.
+    BinaryWrite WriteBinary(std::string_view name, std::span<const std::uint8_t> bytes) const;
+
+    // Whether binary/<name> is a file that can be opened for reading.
+    bool IsCached(std::string_view name) const;
+
+private:
+    std::string Resolve(const std::string& relative) const;
+
+    std::string root_;
+    std::string absoluteRoot_;
+};
+
+} // namespace tav

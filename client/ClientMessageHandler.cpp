@@ -1,0 +1,189 @@
+#include "client/ClientMessageHandler.h"
+
+#include "app/StatusBarSink.h"
+#include "client/ClientFiles.h"
+#include "client/ClientLink.h"
+#include "client/ClientSender.h"
+#include "client/LogSink.h"
+#include "client/MessageDecoder.h"
+#include "client/PendingEdit.h"
+#include "settings/Settings.h"
+#include "term/TermServices.h"
+
+#include <string>
+#include <utility>
+
+namespace tav {
+
+namespace {
+
+std::string Concat(std::string_view a, std::string_view b, std::string_view c = {}) {
+    std::string line(a);
+    line += b;
+    line += c;
+    return line;
+}
+
+} // namespace
+
+void ClientMessageHandler::Log(std::string_view line) {
+    s_.log.LogLine(line);
+}
+
+int ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, ClientSender& sender) {
+    if (s_.settings.cdmdebug) Log(ReceiveDebugLine(message.Type()));
+    const std::optional<IncomingType> type = message.KnownType();
+    if (!type) return 1;
+
+    switch (*type) {
+    case IncomingType::disconnect:
+        if (link.IsConnected()) {
+            Log("Server terminated client connection.");
+            link.Disconnect();
+        }
+        return 1;
+    case IncomingType::msgbox:
+        s_.windows.ShowMessageBox(message.Text1(), kServerMessageTitle);
+        return 1;
+    case IncomingType::mapinfo:
+        if (message.HasData()) s_.windows.SetMap(DecodeMap(message.Data()));
+        return 1;
+    case IncomingType::desctext: ShowText(ClientScreen::Description, message, true); return 1;
+    case IncomingType::exittext: ShowText(ClientScreen::Exits, message, true); return 1;
+    case IncomingType::contenttext: ShowText(ClientScreen::Contents, message, true); return 1;
+    case IncomingType::brdupdate: s_.windows.BoardUpdate(ParseNumber(message.Text1())); return 1;
+    case IncomingType::bindex_reply:
+        s_.windows.SetBoardIndex(DecodeBoardIndex(ParseNumber(message.Text1()), message.Data()));
+        return 1;
+    case IncomingType::msgindex_reply:
+        s_.windows.SetMessageIndex(
+            DecodeMessageIndex(ParseNumber(message.Text1()), message.Data()));
+        return 1;
+    case IncomingType::msg_reply: ShowText(ClientScreen::BoardMessage, message, true); return 1;
+    case IncomingType::levelreport: {
+        const int level = ParseNumber(message.Text1());
+        s_.windows.SetCharacterLevel(level);
+        Log("Level reported as " + std::to_string(level) + ".");
+        return 1;
+    }
+    case IncomingType::idinfo:
+        if (message.HasData()) Identification(message);
+        return 1;
+    case IncomingType::pingresponse: PingResponse(); return 1;
+    case IncomingType::soundstop:
+        Log("Received soundstop from server.");
+        s_.windows.StopSound();
+        return 1;
+    case IncomingType::helpindex_reply: {
+        const auto [entrySize, count] = ParseNumberPair(message.Text1());
+        s_.windows.SetHelpIndex(DecodeHelpIndex(entrySize, count, message.Data()));
+        return 1;
+    }
+    case IncomingType::helpfile_reply: ShowText(ClientScreen::HelpText, message, true); return 1;
+    case IncomingType::hitmanamove: {
+        const HitManaMove v = ParseHitManaMove(message.Text1());
+        s_.windows.SetGauge(kHitGauge, v.hit, v.hitMax);
+        s_.windows.SetGauge(kManaGauge, v.mana, v.manaMax);
+        s_.windows.SetGauge(kMoveGauge, v.move, v.moveMax);
+        s_.windows.SetStatusValues(v);
+        return 1;
+    }
+    case IncomingType::who_list: ShowText(ClientScreen::Who, message, true); return 1;
+    case IncomingType::channel_txt: ShowText(ClientScreen::Channel, message, false); return 1;
+    case IncomingType::eq_list: ShowText(ClientScreen::Equipment, message, true); return 1;
+    case IncomingType::inv_list: ShowText(ClientScreen::Inventory, message, true); return 1;
+    case IncomingType::text_mesg:
+        Log("Server msg:");
+        Log(message.Text1());
+        Log("");
+        return 1;
+    case IncomingType::text_file: return TextFile(message);
+    case IncomingType::sound_query: SoundQuery(message, sender); return 1;
+    case IncomingType::sound_file: return SoundFile(message);
+    case IncomingType::edit_request: EditRequest(std::move(message)); return 1;
+    case IncomingType::datetime:
+        s_.windows.SetTimeAndDate(CutAtLineEnd(message.Text1()), CutAtLineEnd(message.Text2()));
+        return 1;
+    }
+    return 1;
+}
+
+void ClientMessageHandler::ShowText(ClientScreen screen, const ClientMessage& message, bool clear) {
+    if (!message.HasData()) return;
+    if (clear) s_.windows.ClearScreen(screen);
+    s_.windows.AppendText(screen, message.DataText());
+}
+
+int ClientMessageHandler::TextFile(const ClientMessage& message) {
+    const std::string_view name = message.Text1();
+    if (!s_.files.WriteText(name, message.DataText())) {
+        Log(Concat("Unable to open ", ClientFiles::TextPath(name), " for write."));
+        return -1;
+    }
+    Log(Concat("Text file: ", name, " written successfully."));
+    return 1;
+}
+
+int ClientMessageHandler::SoundFile(const ClientMessage& message) {
+    Log("Sound File received.");
+    const std::string_view name = message.Text1();
+    const std::string path = ClientFiles::BinaryPath(name);
+    const ClientFiles::BinaryWrite written = s_.files.WriteBinary(name, message.Data());
+    if (!written.opened) {
+        Log(Concat("Unable to open ", path, " for write."));
+        return -1;
+    }
+    if (!written.complete) Log("TYPE BINARY SOUNDFILE: sound fwrite error.");
+    Log(Concat("Sound file: ", path, " written successfully."));
+    s_.windows.PlaySound(path);
+    return 1;
+}
+
+void ClientMessageHandler::SoundQuery(const ClientMessage& message, ClientSender& sender) {
+    const std::string_view name = message.Text1();
+    if (s_.settings.ignorequeries) {
+        Log("Sound query ignored.");
+        sender.SendSoundNogo(name);
+        return;
+    }
+    Log("Sound query acknowledged.");
+    const std::string path = ClientFiles::BinaryPath(name);
+    if (s_.settings.downloadall) {
+        Log(Concat("Ignoring cache, downloading ", path, "..."));
+        sender.SendSoundGo(name);
+    } else if (s_.files.IsCached(name)) {
+        sender.SendSoundNogo(name);
+        s_.windows.PlaySound(path);
+    } else {
+        Log(Concat("Downloading ", path, "..."));
+        sender.SendSoundGo(name);
+    }
+}
+
+void ClientMessageHandler::Identification(const ClientMessage& message) {
+    const std::string_view name = message.Text1();
+    if (ClientFiles::IsSafeName(name)) {
+        s_.windows.ShowIdentification(name, s_.files.IdPath(name), message.DataText());
+        return;
+    }
+    // Shown, but never written: the name would leave the text directory.
+    Log(Concat("Unable to open ", s_.files.IdPath(name), " for write."));
+    s_.windows.ShowIdentification(name, {}, message.DataText());
+}
+
+void ClientMessageHandler::PingResponse() {
+    // Wrapping 32-bit milliseconds; the difference is read as a signed value.
+    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(s_.clock.NowMs()) -
+                                                   static_cast<std::uint32_t>(s_.lastPingMs));
+    s_.status.SetLatencyText(std::to_string(elapsed / 2) + " ms");
+}
+
+void ClientMessageHandler::EditRequest(ClientMessage message) {
+    if (!s_.pendingEdit.Offer(std::move(message))) {
+        Log("Edit request ignored, already editing...");
+        return;
+    }
+    s_.windows.PostCommand(kEditRequestCommand);
+}
+
+} // namespace tav

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "client/ClientMessage.h"
+#include "client/ClientWindows.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+namespace tav {
+
+class ClientFiles;
+class ClientLink;
+class ClientSender;
+class LogSink;
+class PendingEdit;
+class StatusBarSink;
+class WallClock;
+struct Settings;
+
+// What the message handler reaches outside itself.
+struct HandlerServices {
+    const Settings& settings;
+    ClientWindows& windows; // window and sound effects
+    StatusBarSink& status;  // latency text
+    LogSink& log;
+    const ClientFiles& files;
+    PendingEdit& pendingEdit;
+    WallClock& clock;
+    // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs).
+    const std::atomic<std::int32_t>& lastPingMs;
+};
+
+// Carries out what one received message means: the debug line, then the effect on the
+// windows, the files under "text" and "binary", sound, and the answers to the server.
+// It has no socket: the connection reads the frame and hands the message over together
+// with the link it arrived on (for a `disconnect`) and that link's sender (for the sound
+// answers).
+class ClientMessageHandler {
+public:
+    explicit ClientMessageHandler(HandlerServices services) : s_(services) {}
+
+    // Returns 1 to go on, or -1 to end the connection (a download that cannot be
+    // written).
+    int Handle(ClientMessage message, ClientLink& link, ClientSender& sender);
+
+private:
+    void Log(std::string_view line);
+    void ShowText(ClientScreen screen, const ClientMessage& message, bool clear);
+    int TextFile(const ClientMessage& message);
+    int SoundFile(const ClientMessage& message);
+    void SoundQuery(const ClientMessage& message, ClientSender& sender);
+    void Identification(const ClientMessage& message);
+    void PingResponse();
+    void EditRequest(ClientMessage message);
+
+    HandlerServices s_;
+};
+
+} // namespace tav

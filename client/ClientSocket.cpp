@@ -1,0 +1,141 @@
+#include "client/ClientSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tav {
+
+namespace {
+
+// A reset connection ends the same way as an orderly close by the server.
+bool PeerGone(int error) {
+    return error == ECONNRESET || error == EPIPE;
+}
+
+} // namespace
+
+ClientSocket::ClientSocket() {
+    int fds[2] = {-1, -1};
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+        wakeRead_ = fds[0];
+        wakeWrite_ = fds[1];
+    }
+}
+
+ClientSocket::~ClientSocket() {
+    const int fd = fd_.exchange(-1);
+    if (fd >= 0) ::close(fd);
+    if (wakeRead_ >= 0) ::close(wakeRead_);
+    if (wakeWrite_ >= 0) ::close(wakeWrite_);
+}
+
+void ClientSocket::Shutdown() {
+    if (shut_.exchange(true)) return;
+    // The pipe is never drained: once written, every later wait returns at once.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &byte, 1);
+    const int fd = fd_.load();
+    if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+}
+
+// Waits for events on the socket or the wake pipe. False when shut down or on a failed
+// wait; ready tells whether the socket itself reported an event.
+bool ClientSocket::Wait(short events, int timeoutMs, bool& ready) {
+    ready = false;
+    pollfd fds[2] = {{fd_.load(), events, 0}, {wakeRead_, POLLIN, 0}};
+    for (;;) {
+        if (shut_.load()) return false;
+        const int n = ::poll(fds, 2, timeoutMs);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (shut_.load() || fds[1].revents != 0) return false;
+        ready = fds[0].revents != 0;
+        return true;
+    }
+}
+
+OpenStage ClientSocket::Open(const std::string& host, int port, std::chrono::milliseconds timeout) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+        return OpenStage::Resolve;
+    sockaddr_in address{};
+    std::memcpy(&address, found->ai_addr, sizeof address);
+    ::freeaddrinfo(found);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (shut_.load()) return OpenStage::Shut;
+
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return OpenStage::Socket;
+    fd_.store(fd);
+    // Shutdown() may have looked for the descriptor just before it was stored.
+    if (shut_.load()) return OpenStage::Shut;
+
+    const int sendBuffer = kClientSendBufferBytes;
+    const int reuse = 1;
+    const linger noLinger{0, 0};
+    if (::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger) != 0)
+        return OpenStage::SocketOption;
+
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS) return OpenStage::Connect;
+        bool ready = false;
+        if (!Wait(POLLOUT, static_cast<int>(timeout.count()), ready))
+            return shut_.load() ? OpenStage::Shut : OpenStage::Connect;
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (!ready || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
+            return OpenStage::Connect;
+    }
+    return shut_.load() ? OpenStage::Shut : OpenStage::Connected;
+}
+
+ClientSocket::Readiness ClientSocket::WaitReadable() {
+    bool ready = false;
+    if (!Wait(POLLIN, -1, ready)) return shut_.load() ? Readiness::Shut : Readiness::Failed;
+    return ready ? Readiness::Readable : Readiness::Failed;
+}
+
+IoResult ClientSocket::Receive(std::span<std::uint8_t> buffer) {
+    for (;;) {
+        if (shut_.load()) return {-1, ECONNABORTED};
+        const ssize_t n = ::recv(fd_.load(), buffer.data(), buffer.size(), 0);
+        if (n >= 0) {
+            // A socket shut down here reads as closed; that is no news from the server.
+            if (n == 0 && shut_.load()) return {-1, ECONNABORTED};
+            return {n, 0};
+        }
+        if (errno == EINTR) continue;
+        if (PeerGone(errno)) return {0, 0};
+        return {-1, errno};
+    }
+}
+
+IoResult ClientSocket::Send(std::span<const std::uint8_t> bytes) {
+    for (;;) {
+        if (shut_.load()) return {-1, ECONNABORTED};
+        const ssize_t n = ::send(fd_.load(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n >= 0) return {n, 0};
+        if (errno == EINTR) continue;
+        if (PeerGone(errno)) return {0, 0};
+        return {-1, errno};
+    }
+}
+
+void ClientSocket::WaitReady(IoDirection direction) {
+    bool ready = false;
+    Wait(direction == IoDirection::receive ? POLLIN : POLLOUT, -1, ready);
+}
+
+} // namespace tav

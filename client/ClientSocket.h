@@ -1,0 +1,63 @@
+#pragma once
+
+#include "client/StreamSocket.h"
+
+#include <atomic>
+#include <chrono>
+#include <string>
+
+namespace tav {
+
+// How far opening a connection got.
+enum class OpenStage {
+    Connected,
+    Resolve, // the host name lookup failed
+    Socket,  // no socket could be created
+    SocketOption,
+    Connect, // refused, unreachable or timed out
+    Shut,    // Shutdown() was called meanwhile
+};
+
+// Send buffer size set on the socket before it connects.
+inline constexpr int kClientSendBufferBytes = 8320;
+// How long the TCP connect may take.
+inline constexpr std::chrono::seconds kClientConnectTimeout{20};
+
+// The Client connection's TCP socket, non-blocking, with a wake pipe beside it. The
+// thread that serves it opens it, waits on it and transfers on it; Shutdown(), from any
+// thread, makes every wait return at once and every later transfer fail, so that thread
+// can notice and end. The descriptor is closed only by the destructor, so it is never
+// reused while anyone still holds this object.
+class ClientSocket final : public StreamSocket {
+public:
+    ClientSocket();
+    ~ClientSocket() override;
+    ClientSocket(const ClientSocket&) = delete;
+    ClientSocket& operator=(const ClientSocket&) = delete;
+
+    // Looks host up (name or dotted IPv4), creates the socket, sets its options (send
+    // buffer, address reuse, no linger) and connects to the first address at port.
+    OpenStage Open(const std::string& host, int port, std::chrono::milliseconds timeout);
+
+    void Shutdown();
+    bool IsShut() const { return shut_.load(); }
+
+    enum class Readiness { Readable, Shut, Failed };
+    // Waits without a time limit until the socket is readable (data, end of stream or an
+    // error) or shut down.
+    Readiness WaitReadable();
+
+    IoResult Receive(std::span<std::uint8_t> buffer) override;
+    IoResult Send(std::span<const std::uint8_t> bytes) override;
+    void WaitReady(IoDirection direction) override;
+
+private:
+    bool Wait(short events, int timeoutMs, bool& ready);
+
+    std::atomic<int> fd_{-1};
+    std::atomic<bool> shut_{false};
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+};
+
+} // namespace tav

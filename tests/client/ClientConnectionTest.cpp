@@ -1,0 +1,464 @@
+// The Client connection end to end: a real socket to a scripted loopback peer, the
+// network thread, and the window effects arriving on the loop's thread.
+#include "tests/client/ConnectionTestSupport.h"
+
+#include "client/MessageType.h"
+#include "settings/TextMode.h"
+#include "term/MudScreen.h"
+#include "term/TermSession.h"
+
+#include <gmock/gmock.h>
+
+namespace tav::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsSubsetOf;
+using namespace std::string_literals;
+
+std::vector<std::string> Slice(const std::vector<std::string>& all, std::size_t from) {
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
+}
+
+TEST(ClientConnection, ConnectsLogsInAndReportsInOrder) {
+    ConnectionRig rig(/*debug=*/true);
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    const std::string port = rig.settings.port;
+    EXPECT_THAT(rig.log.Lines(),
+                ElementsAre("Attempting to connect to 127.0.0.1 " + port, "MSGSEND: login_request",
+                            "Creating network thread.", "Connected to 127.0.0.1 " + port));
+    ASSERT_TRUE(rig.Pump([&] { return rig.status.calls.size() >= 2; }));
+    EXPECT_THAT(rig.status.calls, ElementsAre("client off", "client on"));
+
+    // A second Connect while connected does nothing at all.
+    rig.connection->Connect();
+    rig.loop.RunFor(50ms);
+    EXPECT_EQ(rig.log.Lines().size(), 4u);
+    EXPECT_FALSE(rig.server.Accept(100ms));
+}
+
+TEST(ClientConnection, LoginFrameCarriesUserAndPassword) {
+    ConnectionRig rig;
+    rig.connection->Connect();
+    ASSERT_TRUE(rig.server.Accept());
+    const std::string bytes = rig.server.Read(300ms);
+    ASSERT_EQ(bytes.size(), kLengthBytes + kHeaderBytes);
+    const auto frames = ParseFrames(bytes);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].Type(), 1);
+    EXPECT_EQ(frames[0].Header().aux, kClientAux);
+    EXPECT_EQ(frames[0].Text1(), "hero");
+    EXPECT_EQ(frames[0].Text2(), "secret");
+}
+
+TEST(ClientConnection, ConnectChecksStopWithTheirMessages) {
+    struct Case {
+        const char* user;
+        const char* passwd;
+        const char* host;
+        bool addressValid;
+        bool closedPort;
+        std::vector<std::string> boxes;
+        std::string lastLog; // "" when nothing is logged
+    };
+    const Case cases[] = {
+        {"", "pw", "127.0.0.1", true, false, {"Error... You must enter a username."}, ""},
+        {"me", "", "127.0.0.1", true, false, {"Error... You must enter a password."}, ""},
+        {"me", "pw", "127.0.0.1", false, false, {}, ""},
+        {"me", "pw", "127.0.0.1", true, true, {}, "Connection refused."},
+        {"me", "pw", "no-such-host.invalid", true, false, {}, "Unable to resolve hostname."},
+    };
+    for (const Case& c : cases) {
+        ConnectionRig rig;
+        CopyField(rig.settings.user, c.user);
+        CopyField(rig.settings.passwd, c.passwd);
+        CopyField(rig.settings.addy, c.host);
+        rig.address.valid = c.addressValid;
+        if (c.closedPort) CopyField(rig.settings.port, std::to_string(ClosedPort() - 1).c_str());
+        rig.connection->Connect();
+        if (!c.lastLog.empty()) {
+            ASSERT_TRUE(rig.WaitForThreadEnd()) << c.lastLog;
+            EXPECT_EQ(rig.log.Lines().back(), c.lastLog);
+            EXPECT_EQ(rig.log.Lines().size(), 2u);
+        } else {
+            EXPECT_TRUE(rig.log.Lines().empty());
+        }
+        EXPECT_EQ(rig.boxes.boxes, c.boxes);
+        EXPECT_FALSE(rig.connection->IsConnected());
+    }
+}
+
+// The address check is the Term session's own, with its boxes.
+TEST(ClientConnection, SharesTheTermSessionAddressCheck) {
+    ConnectionRig rig;
+    TMudScreen screen{rig.settings};
+    TermServices services;
+    services.boxes = &rig.boxes;
+    TermSession term(rig.settings, screen, rig.loop, services);
+    AddressCheckOf<TermSession> check(term);
+    ClientConnection connection(rig.settings,
+                                ClientServices{rig.loop, rig.windows, rig.status, rig.log,
+                                               rig.boxes, check, rig.clock, rig.pendingEdit});
+    CopyField(rig.settings.port, "32000");
+    connection.Connect();
+    EXPECT_THAT(rig.boxes.boxes, ElementsAre("Warning... Invalid port."));
+    CopyField(rig.settings.addy, "");
+    connection.Connect();
+    EXPECT_EQ(rig.boxes.boxes.back(), "Error... You must enter the IP address to connect to.");
+    EXPECT_TRUE(rig.log.Lines().empty());
+}
+
+TEST(ClientConnection, PingStampsTheTimeAndTheResponseShowsHalfTheRoundTrip) {
+    struct Case {
+        std::int32_t tick;
+        std::int32_t response;
+        const char* latency;
+    };
+    const Case cases[] = {
+        {1000, 1300, "latency 150 ms"},
+        {1000, 1001, "latency 0 ms"},
+        {INT32_MAX - 99, INT32_MIN + 100, "latency 100 ms"}, // the clock wrapped
+        {5000, 4000, "latency -500 ms"},
+    };
+    ConnectionRig rig(true);
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    for (const Case& c : cases) {
+        rig.clock.now = c.tick;
+        rig.connection->SendPing();
+        const auto frames = rig.ReadFrames();
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].Type(), 4);
+        rig.clock.now = c.response;
+        rig.server.Send(ServerFrame(63));
+        ASSERT_TRUE(rig.Pump([&] {
+            return !rig.status.calls.empty() && rig.status.calls.back() == c.latency;
+        })) << c.latency;
+    }
+    EXPECT_TRUE(rig.log.Has("MSGSEND: ping"));
+    EXPECT_TRUE(rig.log.Has("MSGRECV: pingresponse"));
+}
+
+std::string Map() {
+    std::string data(kMapBytes, '\0');
+    for (std::size_t i = 0; i < kMapSide * kMapSide; ++i)
+        StoreLe32(reinterpret_cast<std::uint8_t*>(data.data()) + i * 4,
+                  static_cast<std::uint32_t>(i));
+    return data;
+}
+
+std::string Entry(std::size_t size, std::string_view text, std::int32_t number = -1) {
+    std::string entry(size, '\0');
+    std::size_t at = 0;
+    if (number >= 0) {
+        StoreLe32(reinterpret_cast<std::uint8_t*>(entry.data()),
+                  static_cast<std::uint32_t>(number));
+        at = 4;
+    }
+    entry.replace(at, text.size(), text);
+    return entry;
+}
+
+// Every message type in one stream: the effects come in the order of the messages.
+TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
+    struct Case {
+        std::string frame;
+        std::vector<std::string> effects;
+    };
+    const std::string boards = Entry(144, "News", 3) + Entry(144, "Ideas", 5);
+    const std::string help = Entry(10, "look") + Entry(10, "kill") + Entry(10, "") + Entry(10, "x");
+    const std::vector<Case> cases = {
+        {ServerFrame(74, "", "", "A room.\0junk"s), {"clear desc", "append desc A room."}},
+        {ServerFrame(75, "", "", "N S"), {"clear exits", "append exits N S"}},
+        {ServerFrame(76, "", "", "a sword"), {"clear contents", "append contents a sword"}},
+        {ServerFrame(59), {}}, // no data: the who window stays as it was
+        {ServerFrame(59, "", "", "Bob"), {"clear who", "append who Bob"}},
+        {ServerFrame(60, "", "", "hi"), {"append channel hi"}},
+        {ServerFrame(61, "", "", "helm"), {"clear eq", "append eq helm"}},
+        {ServerFrame(62, "", "", "bread"), {"clear inv", "append inv bread"}},
+        {ServerFrame(71, "", "", "msg"), {"clear boardmsg", "append boardmsg msg"}},
+        {ServerFrame(65, "", "", "topic"), {"clear help", "append help topic"}},
+        {ServerFrame(77, "", "", Map()), {"map 0 21 22 483"}},
+        {ServerFrame(77, "", "", Map().substr(0, 100)), {"map 0 21 22 0"}},
+        {ServerFrame(66, "10/20 30/40 50/60"),
+         {"gauge 101 10 20", "gauge 102 30 40", "gauge 103 50 60", "status 10/20 30/40 50/60"}},
+        {ServerFrame(66, "7/x"),
+         {"gauge 101 7 0", "gauge 102 0 0", "gauge 103 0 0", "status 7/0 0/0 0/0"}},
+        {ServerFrame(67, "12"), {"level 12"}},
+        {ServerFrame(67, "high"), {"level 0"}},
+        {ServerFrame(73, "4"), {"brdupdate 4"}},
+        {ServerFrame(69, "2", "", boards), {"boards 3:News 5:Ideas"}},
+        {ServerFrame(69, "9", "", boards), {"boards 3:News 5:Ideas"}}, // count beyond data
+        {ServerFrame(69, "2"), {"boards"}},
+        {ServerFrame(70, "5", "", Entry(128, "1 a::Hello") + "short"), {"msgindex 1 a::Hello"}},
+        {ServerFrame(64, "10 4", "", help), {"helpindex look kill"}},
+        {ServerFrame(64, "10 1000", "", help.substr(0, 20)), {"helpindex look kill"}},
+        {ServerFrame(64, "0 5", "", help), {"helpindex"}},
+        {ServerFrame(58, "12:00\r\nx", "Day 3\nmore"), {"time [12:00] [Day 3]"}},
+        {ServerFrame(72, "Hello there"), {"box Msg from server... Hello there"}},
+        {ServerFrame(998), {"stopsound"}},
+        {ServerFrame(52, "", "", "ignored"), {}},
+        {ServerFrame(1000), {}},
+        {ServerFrame(-5), {}},
+        {ServerFrame(57, "Edit it", "", "old text"), {"command 5624"}},
+        {ServerFrame(57, "Second"), {}}, // already editing
+        {ServerFrame(60, "", "", "end"), {"append channel end"}},
+    };
+    ConnectionRig rig(true);
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    std::string stream;
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        stream += c.frame;
+        expected.insert(expected.end(), c.effects.begin(), c.effects.end());
+    }
+    rig.server.Send(stream);
+    ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() >= expected.size(); }));
+    rig.loop.RunFor(50ms);
+    EXPECT_EQ(rig.windows.calls, expected);
+    EXPECT_EQ(rig.windows.offThread, 0);
+    EXPECT_TRUE(rig.connection->IsConnected());
+
+    const auto pending = rig.pendingEdit.Current();
+    ASSERT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->Text1(), "Edit it");
+    EXPECT_EQ(pending->DataText(), "old text");
+
+    const auto log = rig.log.Lines();
+    EXPECT_THAT((std::vector<std::string>{"MSGRECV: desctext", "MSGRECV: mapinfo",
+                                          "MSGRECV: <unknown type>", "Level reported as 12.",
+                                          "Level reported as 0.", "Received soundstop from server.",
+                                          "Edit request ignored, already editing..."}),
+                IsSubsetOf(log));
+}
+
+TEST(ClientConnection, LogOnlyMessagesWriteTheirLinesWithoutDebug) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(53, "The server says hi") + ServerFrame(67, "3") +
+                    ServerFrame(998));
+    ASSERT_TRUE(rig.WaitForLog("Received soundstop from server."));
+    EXPECT_THAT(Slice(rig.log.Lines(), 2),
+                ElementsAre("Server msg:", "The server says hi", "", "Level reported as 3.",
+                            "Received soundstop from server."));
+}
+
+TEST(ClientConnection, DownloadsAreWrittenUnderTextAndBinary) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    const std::string sound("RIFF\0\x01\x02\xff", 8);
+    rig.server.Send(ServerFrame(50, "notes.txt", "", "line1\nline2\n\0tail"s) +
+                    ServerFrame(51, "rain.wav", "", sound) + ServerFrame(50, "empty.txt"));
+    ASSERT_TRUE(rig.WaitForLog("Text file: empty.txt written successfully."));
+    EXPECT_THAT(Slice(rig.log.Lines(), 2),
+                ElementsAre("Text file: notes.txt written successfully.", "Sound File received.",
+                            "Sound file: binary/rain.wav written successfully.",
+                            "Text file: empty.txt written successfully."));
+    EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/notes.txt").string()), "line1\r\nline2\r\n");
+    EXPECT_EQ(ReadFileBytes((rig.dir.path / "binary/rain.wav").string()), sound);
+    EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/empty.txt").string()), "");
+    ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
+    EXPECT_THAT(rig.windows.calls, ElementsAre("play binary/rain.wav"));
+}
+
+TEST(ClientConnection, IdentificationGoesToTextWithItsFullPath) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(68, "sword") + ServerFrame(68, "sword", "", "Sharp.") +
+                    ServerFrame(68, "../evil", "", "Bad."));
+    ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() >= 2; }));
+    const std::string root = std::filesystem::absolute(rig.dir.path).lexically_normal().string();
+    EXPECT_THAT(rig.windows.calls,
+                ElementsAre("id sword [" + root + "/text/sword.id] Sharp.", "id ../evil [] Bad."));
+    EXPECT_TRUE(rig.log.Has("Unable to open " + root + "/text/../evil.id for write."));
+    EXPECT_TRUE(rig.connection->IsConnected());
+}
+
+TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
+    struct Case {
+        bool ignore;
+        bool downloadAll;
+        bool cached;
+        std::int32_t answer; // soundnogo 2, soundgo 3
+        std::vector<std::string> log;
+        std::vector<std::string> effects;
+    };
+    const std::vector<Case> cases = {
+        {true, true, true, 2, {"Sound query ignored."}, {}},
+        {false,
+         true,
+         true,
+         3,
+         {"Sound query acknowledged.", "Ignoring cache, downloading binary/x.mod..."},
+         {}},
+        {false, false, true, 2, {"Sound query acknowledged."}, {"play binary/x.mod"}},
+        {false, false, false, 3, {"Sound query acknowledged.", "Downloading binary/x.mod..."}, {}},
+    };
+    for (const Case& c : cases) {
+        ConnectionRig rig;
+        rig.settings.ignorequeries = c.ignore;
+        rig.settings.downloadall = c.downloadAll;
+        if (c.cached) WriteFileAtomic((rig.dir.path / "binary/x.mod").string(), "MOD");
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        rig.server.Send(ServerFrame(54, "x.mod"));
+        const auto frames = rig.ReadFrames(500ms);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].Type(), c.answer);
+        EXPECT_EQ(frames[0].Text1(), "x.mod");
+        rig.loop.RunFor(30ms);
+        EXPECT_EQ(Slice(rig.log.Lines(), 2), c.log);
+        EXPECT_EQ(rig.windows.calls, c.effects);
+    }
+}
+
+// A name from the server never reaches outside text/ and binary/.
+TEST(ClientConnection, HostileFileNamesAreFilesThatCannotBeOpened) {
+    const std::string names[] = {"../escape", "/tmp/escape", "sub/escape", "..",
+                                 ".hidden",   "bad\x01name", "a\\b",       ""};
+    for (const std::string& name : names) {
+        for (const std::int32_t type : {50, 51}) {
+            ConnectionRig rig;
+            ASSERT_TRUE(rig.ConnectAndLogin());
+            rig.server.Send(ServerFrame(type, name, "", "payload"));
+            const std::string path = (type == 50 ? "text/" : "binary/") + name;
+            ASSERT_TRUE(rig.WaitForLog("Unable to open " + path + " for write.")) << name;
+            ASSERT_TRUE(rig.WaitForThreadEnd());
+            EXPECT_FALSE(rig.connection->IsConnected());
+            EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "escape"));
+            EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/.hidden"));
+        }
+    }
+    // A query for such a name is a file not in the cache.
+    ConnectionRig rig;
+    WriteFileAtomic((rig.dir.path / "x.wav").string(), "outside");
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(54, "../x.wav"));
+    ASSERT_TRUE(rig.WaitForLog("Downloading binary/../x.wav..."));
+    EXPECT_EQ(rig.ReadFrames()[0].Type(), 3);
+}
+
+TEST(ClientConnection, MissingTextDirectoryEndsTheConnection) {
+    ConnectionRig rig;
+    std::filesystem::remove_all(rig.dir.path / "text");
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(50, "a.txt", "", "x"));
+    ASSERT_TRUE(rig.WaitForThreadEnd());
+    EXPECT_THAT(Slice(rig.log.Lines(), 2),
+                ElementsAre("Unable to open text/a.txt for write.", "Disconnecting..."));
+}
+
+struct EndCase {
+    const char* what;
+    std::function<void(ConnectionRig&)> end;
+    std::vector<std::string> log; // after the two connect lines
+};
+
+TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
+    const std::string longFrame = ServerFrame(60, "", "", std::string(1000, 'x'));
+    const std::vector<EndCase> cases = {
+        {"server closes",
+         [](ConnectionRig& r) { r.server.CloseClient(); },
+         {"Connection closed by server...", "Disconnecting..."}},
+        {"server closes mid-frame",
+         [&](ConnectionRig& r) {
+             r.server.Send(longFrame.substr(0, 600));
+             r.server.CloseClient();
+         },
+         {"Connection closed by server...", "Disconnecting..."}},
+        {"disconnect message",
+         [](ConnectionRig& r) { r.server.Send(ServerFrame(999)); },
+         {"Server terminated client connection.", "Disconnecting..."}},
+        {"user while waiting",
+         [](ConnectionRig& r) { r.connection->Disconnect(); },
+         {"Disconnecting..."}},
+        {"user mid-frame",
+         [&](ConnectionRig& r) {
+             r.server.Send(longFrame.substr(0, 600));
+             r.loop.RunFor(50ms);
+             r.connection->Disconnect();
+         },
+         {"Disconnecting..."}},
+    };
+    for (const EndCase& c : cases) {
+        ConnectionRig rig;
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        const auto started = std::chrono::steady_clock::now();
+        c.end(rig);
+        ASSERT_TRUE(rig.WaitForThreadEnd()) << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 1s) << c.what;
+        EXPECT_EQ(Slice(rig.log.Lines(), 2), c.log) << c.what;
+        rig.loop.RunFor(20ms);
+        EXPECT_EQ(rig.windows.calls, std::vector<std::string>{"stopsound"}) << c.what;
+        EXPECT_EQ(rig.status.calls.back(), "progress 0/0") << c.what;
+        EXPECT_EQ(rig.status.calls[rig.status.calls.size() - 2], "client off") << c.what;
+        EXPECT_FALSE(rig.connection->IsConnected());
+        EXPECT_EQ(rig.connection->SendCommand("look"), -1);
+    }
+}
+
+TEST(ClientConnection, BadFramesEndTheConnectionWithALogLine) {
+    std::string shortFrame(4, '\0');
+    StoreLe32(reinterpret_cast<std::uint8_t*>(shortFrame.data()), 10);
+    shortFrame += std::string(10, 'z');
+    std::string hugeFrame(4, '\0');
+    StoreLe32(reinterpret_cast<std::uint8_t*>(hugeFrame.data()), (16u << 20) + 1);
+    const std::string cases[] = {
+        shortFrame, hugeFrame, ServerFrame(60, "", "", "abc", 4), // data_len beyond the frame
+        ServerFrame(60, "", "", "abc", -1),                       // negative data_len
+    };
+    for (const std::string& frame : cases) {
+        ConnectionRig rig;
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        rig.server.Send(ServerFrame(60, "", "", "before") + frame +
+                        ServerFrame(60, "", "", "after"));
+        ASSERT_TRUE(rig.WaitForThreadEnd());
+        const auto log = rig.log.Lines();
+        ASSERT_GE(log.size(), 4u);
+        EXPECT_NE(log[2].find("(read_dblock)."), std::string::npos) << log[2];
+        EXPECT_EQ(log[3], "Disconnecting...");
+        rig.loop.RunFor(20ms);
+        EXPECT_EQ(rig.windows.calls.front(), "append channel before");
+        EXPECT_EQ(
+            std::count(rig.windows.calls.begin(), rig.windows.calls.end(), "append channel after"),
+            0);
+    }
+}
+
+TEST(ClientConnection, ReconnectStartsAFreshConnectionTheOldThreadNeverTouches) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.connection->Disconnect();
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.loop.RunFor(50ms);
+    EXPECT_TRUE(rig.connection->IsConnected());
+    rig.server.Send(ServerFrame(60, "", "", "second life"));
+    ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() >= 2; }));
+    EXPECT_THAT(rig.windows.calls, ElementsAre("stopsound", "append channel second life"));
+    EXPECT_EQ(rig.connection->SendBindexRequest(), 276);
+    EXPECT_EQ(rig.ReadFrames().at(0).Type(), 12);
+}
+
+TEST(ClientConnection, MessageBoxHoldsTheNetworkThreadUntilClosed) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    bool levelSeenDuringBox = true;
+    rig.windows.onMessageBox = [&] {
+        std::this_thread::sleep_for(150ms);
+        levelSeenDuringBox = rig.log.Has("Level reported as 5.");
+    };
+    rig.server.Send(ServerFrame(72, "Wait") + ServerFrame(67, "5"));
+    ASSERT_TRUE(rig.WaitForLog("Level reported as 5."));
+    EXPECT_FALSE(levelSeenDuringBox);
+}
+
+TEST(ClientConnection, DestroyingWhileAThreadWaitsForABoxReturnsPromptly) {
+    auto rig = std::make_unique<ConnectionRig>();
+    ASSERT_TRUE(rig->ConnectAndLogin());
+    rig->server.Send(ServerFrame(72, "never shown"));
+    std::this_thread::sleep_for(100ms); // the loop is not run: the box never opens
+    const auto started = std::chrono::steady_clock::now();
+    rig->connection.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+}
+
+} // namespace
+} // namespace tav::test

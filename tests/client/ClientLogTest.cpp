@@ -1,0 +1,144 @@
+// The client log's bounded text, the queued decorators and the download file rules.
+#include "tests/client/ConnectionTestSupport.h"
+
+#include "client/ClientFiles.h"
+#include "client/ClientLog.h"
+#include "client/QueuedClientWindows.h"
+#include "client/QueuedStatusBar.h"
+
+#include <gmock/gmock.h>
+
+#include <thread>
+
+namespace tav::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+struct LogStatus : StatusBarSink {
+    std::mutex mutex;
+    std::vector<std::string> texts;
+    void SetMessageText(std::string_view t) override {
+        const std::lock_guard<std::mutex> lock(mutex);
+        texts.emplace_back(t);
+    }
+};
+
+TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
+    struct Case {
+        std::size_t before;   // characters already logged
+        std::size_t lineSize; // the new line without CR LF
+        std::size_t after;
+        std::size_t cut; // characters removed from the front
+    };
+    const Case cases[] = {
+        {1000, 30, 1000, 32},                     // 1000 + 32 > 1022: the first 32 go
+        {990, 30, 1022, 0},                       // exactly full
+        {991, 30, 991, 32},   {0, 1500, 1022, 0}, // a line longer than the log keeps its end
+        {500, 1500, 1022, 0},
+    };
+    for (const Case& c : cases) {
+        ClientLog log;
+        LogStatus status;
+        log.AttachStatusBar(&status);
+        std::string before;
+        while (before.size() < c.before) { // lines of 10 + CR LF, the last one shorter
+            const std::size_t n = std::min<std::size_t>(10, c.before - before.size() - 2);
+            const std::string line(n, static_cast<char>('a' + before.size() % 26));
+            log.LogLine(line);
+            before += line + "\r\n";
+        }
+        ASSERT_EQ(log.Text(), before);
+        const std::string line(c.lineSize, 'N');
+        log.LogLine(line);
+        const std::string expected =
+            (before.substr(std::min(c.cut, before.size())) + line + "\r\n");
+        EXPECT_EQ(log.Text().size(), c.after) << c.before << "+" << c.lineSize;
+        EXPECT_EQ(log.Text(), expected.substr(expected.size() - c.after));
+        EXPECT_EQ(status.texts.back(), line);
+    }
+}
+
+TEST(ClientLog, LinesBeforeTheStatusBarExistsAreLostAndObserversHearTheRest) {
+    ClientLog log;
+    int changes = 0;
+    log.SetObserver([&] { ++changes; });
+    log.LogLine("lost");
+    LogStatus status;
+    log.AttachStatusBar(&status);
+    log.LogLine("kept");
+    EXPECT_EQ(log.Text(), "kept\r\n");
+    EXPECT_EQ(changes, 1);
+    EXPECT_THAT(status.texts, ElementsAre("kept"));
+}
+
+TEST(ClientLog, TwoThreadsWritingNeverTearALine) {
+    ClientLog log;
+    LogStatus status;
+    log.AttachStatusBar(&status);
+    auto writer = [&](char c) {
+        for (int i = 0; i < 2000; ++i)
+            log.LogLine(std::string(9, c));
+    };
+    std::thread a(writer, 'a');
+    std::thread b(writer, 'b');
+    a.join();
+    b.join();
+    const std::string text = log.Text();
+    EXPECT_LE(text.size(), kMaxLogChars);
+    EXPECT_EQ(status.texts.size(), 4000u);
+    EXPECT_EQ(text.substr(text.size() - 11).find_first_not_of(text[text.size() - 3]), 9u);
+}
+
+TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
+    PollEventLoop loop;
+    RecordingWindows windows;
+    RecordingStatus status;
+    auto queued = std::make_unique<QueuedClientWindows>(loop, windows);
+    QueuedStatusBar queuedStatus(loop, status);
+    std::atomic<bool> boxReturned{false};
+    std::thread network([&] {
+        queued->AppendText(ClientScreen::Channel, "one");
+        queuedStatus.SetLatencyText("5 ms");
+        queued->SetGauge(kHitGauge, 1, 2);
+        queued->ShowMessageBox("stop", "Title");
+        boxReturned = true;
+        queued->PostCommand(kEditRequestCommand);
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(boxReturned.load()); // nothing runs the loop yet
+    EXPECT_TRUE(windows.calls.empty());
+    ASSERT_TRUE(loop.RunUntil([&] { return windows.calls.size() == 4; }, 2s));
+    network.join();
+    EXPECT_THAT(windows.calls, ElementsAre("append channel one", "gauge 101 1 2", "box Title stop",
+                                           "command 5624"));
+    EXPECT_THAT(status.calls, ElementsAre("latency 5 ms"));
+    EXPECT_EQ(windows.offThread, 0);
+
+    // Released waiters go on; calls still queued when the decorator goes are dropped.
+    queued->ReleaseWaiters();
+    queued->BoardUpdate(9 /* made on the loop thread: runs at once */);
+    std::thread late([&] { queued->BoardUpdate(1); });
+    late.join();
+    queued.reset();
+    loop.RunFor(20ms);
+    EXPECT_EQ(windows.calls.back(), "brdupdate 9");
+}
+
+TEST(ClientFiles, OnlyPlainNamesAreUsed) {
+    struct Case {
+        std::string name;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"rain.wav", true}, {"a..b", true},    {"with space", true}, {"ünï", true},
+        {"", false},        {".", false},      {"..", false},        {".x", false},
+        {"../x", false},    {"/etc/x", false}, {"a/b", false},       {"a\\b", false},
+        {"a\tb", false},    {"a\x7f", false},  {"a\nb", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClientFiles::IsSafeName(c.name), c.safe) << c.name;
+}
+
+} // namespace
+} // namespace tav::test

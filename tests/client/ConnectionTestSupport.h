@@ -1,0 +1,197 @@
+#pragma once
+
+#include "app/StatusBarSink.h"
+#include "client/AddressCheck.h"
+#include "client/ClientConnection.h"
+#include "client/ClientMessage.h"
+#include "client/ClientWindows.h"
+#include "client/LogSink.h"
+#include "client/MessageHeader.h"
+#include "client/PendingEdit.h"
+#include "settings/Settings.h"
+#include "term/PollEventLoop.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tav::test {
+
+using namespace std::chrono_literals;
+
+// Window effects as readable lines, in the order they were made; also checks that every
+// call comes on the thread that runs the loop.
+struct RecordingWindows : ClientWindows {
+    std::vector<std::string> calls;
+    std::thread::id uiThread = std::this_thread::get_id();
+    std::function<void()> onMessageBox; // runs inside ShowMessageBox
+    int offThread = 0;
+
+    void Add(std::string line) {
+        if (std::this_thread::get_id() != uiThread) ++offThread;
+        calls.push_back(std::move(line));
+    }
+    static std::string Name(ClientScreen s) {
+        static const char* const names[] = {"desc", "exits", "contents", "who", "channel",
+                                            "eq",   "inv",   "boardmsg", "help"};
+        return names[static_cast<int>(s)];
+    }
+    void ClearScreen(ClientScreen s) override { Add("clear " + Name(s)); }
+    void AppendText(ClientScreen s, std::string_view t) override {
+        Add("append " + Name(s) + " " + std::string(t));
+    }
+    void SetMap(const MapGrid& g) override {
+        Add("map " + std::to_string(g[0][0]) + " " + std::to_string(g[0][21]) + " " +
+            std::to_string(g[1][0]) + " " + std::to_string(g[21][21]));
+    }
+    void SetStatusValues(const HitManaMove& v) override {
+        Add("status " + std::to_string(v.hit) + "/" + std::to_string(v.hitMax) + " " +
+            std::to_string(v.mana) + "/" + std::to_string(v.manaMax) + " " +
+            std::to_string(v.move) + "/" + std::to_string(v.moveMax));
+    }
+    void SetGauge(int id, int value, int max) override {
+        Add("gauge " + std::to_string(id) + " " + std::to_string(value) + " " +
+            std::to_string(max));
+    }
+    void SetBoardIndex(std::vector<BoardEntry> b) override {
+        std::string line = "boards";
+        for (const BoardEntry& e : b)
+            line += " " + std::to_string(e.number) + ":" + e.title;
+        Add(line);
+    }
+    void SetMessageIndex(std::vector<std::string> lines) override {
+        std::string line = "msgindex";
+        for (const std::string& l : lines)
+            line += " " + l;
+        Add(line);
+    }
+    void BoardUpdate(int board) override { Add("brdupdate " + std::to_string(board)); }
+    void SetHelpIndex(std::vector<std::string> topics) override {
+        std::string line = "helpindex";
+        for (const std::string& t : topics)
+            line += " " + t;
+        Add(line);
+    }
+    void ShowIdentification(std::string_view n, std::string_view p, std::string_view t) override {
+        Add("id " + std::string(n) + " [" + std::string(p) + "] " + std::string(t));
+    }
+    void SetCharacterLevel(int level) override { Add("level " + std::to_string(level)); }
+    void SetTimeAndDate(std::string_view t, std::string_view d) override {
+        Add("time [" + std::string(t) + "] [" + std::string(d) + "]");
+    }
+    void ShowMessageBox(std::string_view text, std::string_view title) override {
+        Add("box " + std::string(title) + " " + std::string(text));
+        if (onMessageBox) onMessageBox();
+    }
+    void PostCommand(int id) override { Add("command " + std::to_string(id)); }
+    void PlaySound(std::string_view path) override { Add("play " + std::string(path)); }
+    void StopSound() override { Add("stopsound"); }
+    void PollSoundPlayer() override { Add("pollsound"); }
+};
+
+struct RecordingStatus : StatusBarSink {
+    std::vector<std::string> calls;
+    void SetMessageText(std::string_view t) override { calls.push_back("msg " + std::string(t)); }
+    void SetLatencyText(std::string_view t) override {
+        calls.push_back("latency " + std::string(t));
+    }
+    void ShowClientState(bool on) override { calls.push_back(on ? "client on" : "client off"); }
+    void ShowProgress(long long r, long long t) override {
+        calls.push_back("progress " + std::to_string(r) + "/" + std::to_string(t));
+    }
+};
+
+// A log callable from any thread.
+struct SharedLog : LogSink {
+    mutable std::mutex mutex;
+    std::vector<std::string> lines;
+    void LogLine(std::string_view line) override {
+        const std::lock_guard<std::mutex> lock(mutex);
+        lines.emplace_back(line);
+    }
+    std::vector<std::string> Lines() const {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return lines;
+    }
+    bool Has(const std::string& line) const {
+        const auto all = Lines();
+        return std::find(all.begin(), all.end(), line) != all.end();
+    }
+};
+
+struct RecordingBoxes : MessageBoxes {
+    std::vector<std::string> boxes;
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        boxes.push_back(std::string(title) + " " + std::string(text));
+    }
+};
+
+struct SettableClock : WallClock {
+    std::atomic<std::int32_t> now{0};
+    std::int32_t NowMs() override { return now.load(); }
+};
+
+// The port check of the settings as the Term session makes it, without its boxes.
+struct PortFromSettings : AddressCheck {
+    explicit PortFromSettings(const Settings& s) : settings(s) {}
+    const Settings& settings;
+    bool valid = true;
+    bool ValidateAddress() override { return valid; }
+    int PortNumber() const override { return std::atoi(settings.port); }
+};
+
+// One frame as the server sends it. dataLen overrides the header's `data_len`.
+std::string ServerFrame(std::int32_t type, std::string_view text1 = {}, std::string_view text2 = {},
+                        std::string_view data = {},
+                        std::optional<std::int32_t> dataLen = std::nullopt);
+// The frames in a byte stream the client sent (whole frames only).
+std::vector<ClientMessage> ParseFrames(const std::string& bytes);
+
+// A fresh directory with "text" and "binary" in it, removed at the end.
+struct TempDir {
+    std::filesystem::path path;
+    TempDir();
+    ~TempDir();
+};
+
+// A ClientConnection to a loopback peer with every outside part recorded. The peer
+// listens on the game port + 1, as the client expects.
+struct ConnectionRig {
+    Settings settings{};
+    PollEventLoop loop;
+    RecordingWindows windows;
+    RecordingStatus status;
+    SharedLog log;
+    RecordingBoxes boxes;
+    PortFromSettings address{settings};
+    SettableClock clock;
+    PendingEdit pendingEdit;
+    TempDir dir;
+    LoopbackServer server;
+    std::unique_ptr<ClientConnection> connection;
+
+    explicit ConnectionRig(bool debug = false);
+    ~ConnectionRig();
+    // Connects, accepts and reads the login frame.
+    ::testing::AssertionResult ConnectAndLogin();
+    // Runs the loop until done() or the time-out.
+    bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s);
+    bool WaitForLog(const std::string& line) {
+        return Pump([&] { return log.Has(line); });
+    }
+    bool WaitForThreadEnd() {
+        return Pump([&] { return !connection->ThreadRunning(); });
+    }
+    // The frames the client sent since the last call.
+    std::vector<ClientMessage> ReadFrames(std::chrono::milliseconds wait = 300ms);
+};
+
+} // namespace tav::test
