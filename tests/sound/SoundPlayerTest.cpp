@@ -1,429 +1,218 @@
-// The sound rules through recording backends.
+// The sound rules as short scripts against a recorder of every backend.
 #include "sound/SoundPlayer.h"
 #include "sound/PlayerCommand.h"
 #include "tests/sound/SoundTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <map>
 
 namespace tav::test {
 namespace {
 
-using Lines = std::vector<std::string>;
-using Words = std::vector<std::string>;
-
-struct Rig {
+// Runs steps separated by ", " and returns what happened after the last "|", joined with
+// " / ". Steps: "play NAME", "mod" (play binary/old.mod: player 100), "stop", "poll",
+// "exit PID", "notify ID", "set FLAG", "player TEXT" (the MOD player setting),
+// "openRc N" / "playRc N" / "closeRc N", "startError". A Play that does not return 1
+// adds "-> result".
+std::string Run(std::string_view script) {
+    const std::map<std::string, Flag Settings::*> flags = {
+        {"ignoreredundant", &Settings::ignoreredundant},
+        {"midiinternal", &Settings::midiinternal},
+        {"cdmdebug", &Settings::cdmdebug},
+        {"hideplayers", &Settings::hideplayers},
+        {"nowav", &Settings::nowav},
+        {"nomod", &Settings::nomod},
+        {"nomp3", &Settings::nomp3},
+        {"nomidi", &Settings::nomidi}};
+    Recorder rec;
     Settings settings = PlayerSettings();
-    RecordingLog log;
-    RecordingProcesses processes;
-    RecordingWav wav;
-    RecordingMidi midi;
-    RecordingFocus focus;
-    SoundPlayer player{settings, log, {processes, wav, midi, focus}};
-
-    // A MOD player left running (pid 100), its log lines dropped.
-    void StartMod(const char* name = "binary/old.mod") {
-        player.Play(name);
-        log.Take();
+    SoundPlayer player(settings, rec, rec.All());
+    auto play = [&](std::string_view name) {
+        if (const int rc = player.Play(name); rc != 1) rec.Add("-> " + std::to_string(rc));
+    };
+    while (!script.empty()) {
+        const std::size_t end = std::min(script.find(", "), script.size());
+        const std::string step(script.substr(0, end));
+        script.remove_prefix(std::min(end + 2, script.size()));
+        const std::size_t space = step.find(' ');
+        const std::string verb = step.substr(0, space);
+        const std::string arg = space == std::string::npos ? "" : step.substr(space + 1);
+        const int number = std::atoi(arg.c_str());
+        if (verb == "|")
+            rec.Take();
+        else if (verb == "play")
+            play(arg);
+        else if (verb == "mod")
+            play("binary/old.mod");
+        else if (verb == "stop")
+            player.Stop();
+        else if (verb == "poll")
+            player.PollPlayer();
+        else if (verb == "exit")
+            rec.running.erase(number);
+        else if (verb == "notify")
+            player.OnMidiNotify(number);
+        else if (verb == "set")
+            settings.*flags.at(arg) = 1;
+        else if (verb == "player")
+            CopyField(settings.modplayer, arg.c_str());
+        else if (verb == "openRc")
+            rec.openRc = number;
+        else if (verb == "playRc")
+            rec.playRc = number;
+        else if (verb == "closeRc")
+            rec.closeRc = number;
+        else if (verb == "startError")
+            rec.startError = "no such player";
+        else
+            ADD_FAILURE() << "unknown step " << step;
     }
+    std::string trace;
+    for (const std::string& event : rec.Take())
+        trace += (trace.empty() ? "" : " / ") + event;
+    return trace;
+}
+
+struct Case {
+    const char* script;
+    std::string trace;
 };
 
-// What one cue did, beyond its log lines.
-struct Effect {
-    Words argv;      // the player started, empty when none
-    bool newConsole; // as the player was started
-    Words wav;       // WAV files played
-    Words midi;      // MIDI device steps
-};
-
-struct ExtensionCase {
-    const char* name;
-    bool internalMidi;
-    Lines log;
-    Effect effect;
-};
-
-TEST(SoundPlayerTest, ExtensionDecidesAndNonWavStopsThePlayer) {
+void RunCases(std::initializer_list<Case> cases) {
     const std::string cwd = std::filesystem::current_path().string();
-    const Lines stopped = {"Stopping sound..."};
-    const ExtensionCase cases[] = {
-        {"binary/a.wav", false, {"Playing binary/a.wav..."}, {{}, false, {"binary/a.wav"}, {}}},
-        {"binary/a.WAV", false, {"Playing binary/a.WAV..."}, {{}, false, {"binary/a.WAV"}, {}}},
-        {"binary/a.wav.mod",
-         false,
-         {"Playing binary/a.wav.mod..."},
-         {{}, false, {"binary/a.wav.mod"}, {}}},
-        {"binary/a.Wav", false, stopped, {}},
-        {"binary/a.mod",
-         false,
-         {"Stopping sound...", "Playing binary/a.mod..."},
-         {{"modplay", "-q", "binary/a.mod"}, true, {}, {}}},
-        {"binary/a.MOD",
-         false,
-         {"Stopping sound...", "Playing binary/a.MOD..."},
-         {{"modplay", "-q", "binary/a.MOD"}, true, {}, {}}},
-        {"binary/a.mod.mp3",
-         false,
-         {"Stopping sound...", "Playing binary/a.mod.mp3..."},
-         {{"modplay", "-q", "binary/a.mod.mp3"}, true, {}, {}}},
-        {"binary/a.mp3",
-         false,
-         {"Stopping sound...", "Playing binary/a.mp3..."},
-         {{"mp3play", "binary/a.mp3"}, true, {}, {}}},
-        {"binary/a.MP3.mid",
-         false,
-         {"Stopping sound...", "Playing binary/a.MP3.mid..."},
-         {{"mp3play", "binary/a.MP3.mid"}, true, {}, {}}},
-        {"binary/a.mid",
-         false,
-         {"Stopping sound...", "Playing binary/a.mid..."},
-         {{"midiplay", "binary/a.mid"}, false, {}, {}}},
-        {"binary/a.MIDI",
-         false,
-         {"Stopping sound...", "Playing binary/a.MIDI..."},
-         {{"midiplay", "binary/a.MIDI"}, false, {}, {}}},
-        {"binary/a.mid",
-         true,
-         {"Stopping sound...", "Playing binary/a.mid..."},
-         {{}, false, {}, {"open " + cwd + "/binary/a.mid alias midi1", "play midi1"}}},
-        {"binary/a.Mid", true, stopped, {}},
-        {"binary/a.ogg", false, stopped, {}},
-    };
-    for (const ExtensionCase& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + (c.internalMidi ? " internal" : ""));
-        Rig rig;
-        rig.settings.midiinternal = c.internalMidi ? 1 : 0;
-        rig.StartMod();
-        EXPECT_EQ(rig.player.Play(c.name), 1);
-        EXPECT_EQ(rig.log.Take(), c.log);
-        const bool isWav = !c.effect.wav.empty();
-        // A WAV leaves the MOD player alone; anything else ends it first.
-        EXPECT_EQ(rig.processes.terminated, isWav ? std::vector<int>{} : std::vector<int>{100});
-        EXPECT_EQ(rig.wav.played, c.effect.wav);
-        EXPECT_EQ(rig.midi.steps, c.effect.midi);
-        ASSERT_EQ(rig.processes.starts.size(), c.effect.argv.empty() ? 1u : 2u);
-        if (!c.effect.argv.empty()) {
-            EXPECT_EQ(rig.processes.starts[1].argv, c.effect.argv);
-            EXPECT_EQ(rig.processes.starts[1].newConsole, c.effect.newConsole);
-        }
-        EXPECT_EQ(rig.player.LastSound(), c.name);
-    }
-}
-
-TEST(SoundPlayerTest, DontPlaySettingsSkipButStillStop) {
-    struct Case {
-        Flag Settings::*flag;
-        const char* name;
-        bool stops;
-    };
-    const Case cases[] = {
-        {&Settings::nowav, "binary/a.wav", false},
-        {&Settings::nomod, "binary/a.mod", true},
-        {&Settings::nomp3, "binary/a.mp3", true},
-        {&Settings::nomidi, "binary/a.mid", true},
-    };
     for (const Case& c : cases) {
-        for (const Flag internal : {Flag{0}, Flag{1}}) {
-            SCOPED_TRACE(std::string(c.name) + (internal ? " internal" : ""));
-            Rig rig;
-            rig.StartMod();
-            rig.settings.*c.flag = 1;
-            rig.settings.midiinternal = internal;
-            EXPECT_EQ(rig.player.Play(c.name), 1);
-            Lines expected = {"Not playing " + std::string(c.name) + "..."};
-            if (c.stops) expected.insert(expected.begin(), "Stopping sound...");
-            EXPECT_EQ(rig.log.Take(), expected);
-            EXPECT_EQ(rig.processes.starts.size(), 1u);
-            EXPECT_TRUE(rig.wav.played.empty());
-            EXPECT_TRUE(rig.midi.steps.empty());
-            EXPECT_EQ(rig.player.PlayerRunning(), !c.stops);
-        }
+        std::string expected = c.trace;
+        for (std::size_t at; (at = expected.find("$CWD")) != std::string::npos;)
+            expected.replace(at, 4, cwd);
+        EXPECT_EQ(Run(c.script), expected) << c.script;
     }
 }
 
-TEST(SoundPlayerTest, RedundantCueWhilePlayerRuns) {
-    struct Case {
-        const char* label;
-        Flag ignoreredundant;
-        const char* second;
-        bool firstEnded; // Poll saw the first player end before the second cue
-        bool ignored;
-    };
-    const Case cases[] = {
-        {"same name", 1, "binary/old.mod", false, true},
-        {"setting off", 0, "binary/old.mod", false, false},
-        {"other name", 1, "binary/new.mod", false, false},
-        {"case differs", 1, "binary/OLD.mod", false, false},
-        {"player ended", 1, "binary/old.mod", true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Rig rig;
-        rig.settings.ignoreredundant = c.ignoreredundant;
-        rig.StartMod("binary/old.mod");
-        if (c.firstEnded) {
-            rig.processes.Exit(100);
-            rig.player.PollPlayer();
-            rig.log.Take();
-        }
-        EXPECT_EQ(rig.player.Play(c.second), 1);
-        const Lines log = rig.log.Take();
-        if (c.ignored) {
-            EXPECT_EQ(log, Lines{"Ignoring redundancy..."});
-            EXPECT_EQ(rig.processes.starts.size(), 1u);
-            EXPECT_TRUE(rig.processes.terminated.empty());
-        } else {
-            EXPECT_EQ(log.back(), "Playing " + std::string(c.second) + "...");
-            EXPECT_EQ(rig.processes.starts.size(), 2u);
-        }
-        EXPECT_TRUE(rig.player.PlayerRunning());
-    }
+const std::string kStops = "Stopping sound... / kill 100";
+const std::string kModStart = " / remember / start console modplay -q ";
+
+TEST(SoundPlayerTest, FirstMatchingExtensionDecides) {
+    RunCases({
+        {"mod, |, play binary/a.wav", "Playing binary/a.wav... / wav binary/a.wav"},
+        {"mod, |, play binary/a.WAV", "Playing binary/a.WAV... / wav binary/a.WAV"},
+        {"mod, |, play binary/a.wav.mod", "Playing binary/a.wav.mod... / wav binary/a.wav.mod"},
+        {"mod, |, play binary/a.Wav", kStops},
+        {"mod, |, play binary/a.mod",
+         kStops + " / Playing binary/a.mod..." + kModStart + "binary/a.mod / restore"},
+        {"mod, |, play binary/a.MOD",
+         kStops + " / Playing binary/a.MOD..." + kModStart + "binary/a.MOD / restore"},
+        {"mod, |, play binary/a.mod.mp3",
+         kStops + " / Playing binary/a.mod.mp3..." + kModStart + "binary/a.mod.mp3 / restore"},
+        {"mod, |, play binary/a.mp3", kStops + " / Playing binary/a.mp3... / remember / start "
+                                               "console mp3play binary/a.mp3 / restore"},
+        {"mod, |, play binary/a.MP3.mid", kStops + " / Playing binary/a.MP3.mid... / remember / "
+                                                   "start console mp3play binary/a.MP3.mid / "
+                                                   "restore"},
+        {"mod, |, play binary/a.MIDI",
+         kStops + " / Playing binary/a.MIDI... / remember / start midiplay binary/a.MIDI / "
+                  "restore"},
+        {"set midiinternal, mod, |, play binary/a.mid",
+         kStops + " / Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / play midi1"},
+        {"set midiinternal, mod, |, play binary/a.Mid", kStops},
+        {"mod, |, play binary/a.ogg", kStops},
+    });
 }
 
-TEST(SoundPlayerTest, WavAndInternalMidiNeverCountAsRunning) {
-    // Two WAV plays; MIDI: open, play, then close, open, play.
-    const std::pair<const char*, std::size_t> cases[] = {{"binary/a.wav", 2}, {"binary/a.mid", 5}};
-    for (const auto& [name, steps] : cases) {
-        SCOPED_TRACE(name);
-        Rig rig;
-        rig.settings.ignoreredundant = 1;
-        rig.settings.midiinternal = 1;
-        rig.player.Play(name);
-        rig.player.Play(name);
-        for (const std::string& line : rig.log.Take())
-            EXPECT_NE(line, "Ignoring redundancy...");
-        EXPECT_EQ(rig.wav.played.size() + rig.midi.steps.size(), steps);
-    }
+TEST(SoundPlayerTest, DontPlaySettingsSkipAfterStopping) {
+    RunCases({
+        {"mod, set nowav, |, play binary/a.wav", "Not playing binary/a.wav..."},
+        {"mod, set nomod, |, play binary/a.mod", kStops + " / Not playing binary/a.mod..."},
+        {"mod, set nomp3, |, play binary/a.mp3", kStops + " / Not playing binary/a.mp3..."},
+        {"mod, set nomidi, |, play binary/a.mid", kStops + " / Not playing binary/a.mid..."},
+        {"set midiinternal, mod, set nomidi, |, play binary/a.mid",
+         kStops + " / Not playing binary/a.mid..."},
+    });
 }
 
-TEST(SoundPlayerTest, StopEndsWhatPlays) {
-    struct Case {
-        const char* label;
-        bool player;
-        bool midi;
-        int closeResult;
-        Flag debug;
-        Lines log;
-    };
-    const Case cases[] = {
-        {"nothing", false, false, 0, 1, {}},
-        {"player", true, false, 0, 0, {"Stopping sound..."}},
-        {"player debug",
-         true,
-         false,
-         0,
-         1,
-         {"Stopping sound...", "Terminating sound process: 100"}},
-        {"midi", false, true, 0, 0, {"Stopping sound..."}},
-        {"midi closing", false, true, 288, 0, {"Stopping sound..."}},
-        {"midi closing high bits", false, true, 0x10000 + 288, 0, {"Stopping sound..."}},
-        {"midi not open", false, true, 263, 0, {"Stopping sound...", "midi error 263"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Rig rig;
-        rig.settings.midiinternal = 1;
-        if (c.player) rig.StartMod();
-        if (c.midi) rig.player.Play("binary/a.mid");
-        rig.log.Take();
-        rig.midi.steps.clear();
-        rig.settings.cdmdebug = c.debug;
-        rig.midi.closeResult = c.closeResult;
-        EXPECT_EQ(rig.player.Stop(), 1);
-        EXPECT_EQ(rig.log.Take(), c.log);
-        EXPECT_EQ(rig.processes.terminated, c.player ? std::vector<int>{100} : std::vector<int>{});
-        EXPECT_EQ(rig.midi.steps, c.midi ? Words{"close midi1"} : Words{});
-        EXPECT_FALSE(rig.player.PlayerRunning());
-        EXPECT_EQ(rig.player.MidiDeviceId(), -1);
-        // A second stop finds nothing to do.
-        rig.player.Stop();
-        EXPECT_TRUE(rig.log.Take().empty());
-    }
+TEST(SoundPlayerTest, RedundantCueIsIgnoredOnlyWhileItsPlayerRuns) {
+    const std::string restart =
+        kStops + " / Playing binary/old.mod..." + kModStart + "binary/old.mod / restore";
+    RunCases({
+        {"set ignoreredundant, mod, |, play binary/old.mod", "Ignoring redundancy..."},
+        {"mod, |, play binary/old.mod", restart},
+        {"set ignoreredundant, mod, |, play binary/OLD.mod",
+         kStops + " / Playing binary/OLD.mod..." + kModStart + "binary/OLD.mod / restore"},
+        {"set ignoreredundant, mod, exit 100, poll, |, play binary/old.mod",
+         "Playing binary/old.mod..." + kModStart + "binary/old.mod / restore"},
+        {"set ignoreredundant, play binary/a.wav, |, play binary/a.wav",
+         "Playing binary/a.wav... / wav binary/a.wav"},
+        {"set ignoreredundant, set midiinternal, play binary/a.mid, |, play binary/a.mid",
+         "Stopping sound... / close midi1 / Playing binary/a.mid... / open $CWD/binary/a.mid "
+         "midi1 / play midi1"},
+    });
 }
 
-TEST(SoundPlayerTest, PollNoticesTheEndAndKeepsTheFocus) {
-    Rig rig;
-    rig.player.PollPlayer();
-    EXPECT_EQ(rig.processes.polls, 0);
-
-    rig.StartMod();
-    EXPECT_EQ(rig.focus.events, (Words{"remember", "restore"}));
-    rig.player.PollPlayer();
-    rig.player.PollPlayer();
-    EXPECT_TRUE(rig.log.Take().empty());
-    rig.processes.Exit(100);
-    rig.player.PollPlayer();
-    EXPECT_EQ(rig.log.Take(), Lines{"Sound finished..."});
-    EXPECT_EQ(rig.focus.events, (Words{"remember", "restore", "remember", "remember", "restore"}));
-    EXPECT_FALSE(rig.player.PlayerRunning());
-    rig.player.PollPlayer();
-    EXPECT_EQ(rig.processes.polls, 3);
-    // Nothing left to stop.
-    rig.player.Stop();
-    EXPECT_TRUE(rig.processes.terminated.empty());
-    EXPECT_TRUE(rig.log.Take().empty());
-}
-
-TEST(SoundPlayerTest, PlayerStart) {
-    struct Case {
-        const char* label;
-        const char* modplayer;
-        Flag hide;
-        Flag debug;
-        const char* failWith;
-        int result;
-        Lines log;
-        Words argv; // empty when Start must not be called
-    };
-    const Case cases[] = {
-        {"quoted path",
-         R"("/opt/my player/play" -v)",
-         0,
-         0,
-         "",
-         1,
-         {"Playing binary/a b.mod..."},
-         {"/opt/my player/play", "-v", "binary/a b.mod"}},
-        {"debug line",
-         "modplay -q",
-         1,
-         1,
-         "",
-         1,
-         {"Playing binary/a b.mod...", "modplay -q binary/a b.mod"},
-         {"modplay", "-q", "binary/a b.mod"}},
-        {"start fails",
-         "modplay",
-         0,
-         0,
-         "modplay: No such file or directory",
-         -1,
-         {"Playing binary/a b.mod...",
-          "CreateProcess() failed:", "modplay: No such file or directory"},
-         {"modplay", "binary/a b.mod"}},
+TEST(SoundPlayerTest, StopPollAndPlayerStart) {
+    RunCases({
+        {"stop", ""},
+        {"mod, |, stop, stop", kStops},
+        {"set cdmdebug, mod, |, stop",
+         "Stopping sound... / Terminating sound process: 100 / kill 100"},
+        {"mod, |, poll, poll, exit 100, poll, poll, stop",
+         "remember / remember / Sound finished... / restore"},
+        {"set cdmdebug, set hideplayers, |, play binary/a b.mod",
+         "Playing binary/a b.mod... / remember / modplay -q binary/a b.mod / start hidden "
+         "console modplay -q binary/a b.mod / restore"},
+        {"startError, play binary/a.mod, stop",
+         "Playing binary/a.mod..." + kModStart +
+             "binary/a.mod / CreateProcess() failed: / no such player / -> -1"},
         // Without a player the sound file itself must not become the program.
-        {"no player",
-         "  ",
-         0,
-         0,
-         "",
-         -1,
-         {"Playing binary/a b.mod...", "CreateProcess() failed:", "No player is set."},
-         {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Rig rig;
-        CopyField(rig.settings.modplayer, c.modplayer);
-        rig.settings.hideplayers = c.hide;
-        rig.settings.cdmdebug = c.debug;
-        rig.processes.failWith = c.failWith;
-        EXPECT_EQ(rig.player.Play("binary/a b.mod"), c.result);
-        EXPECT_EQ(rig.log.Take(), c.log);
-        ASSERT_EQ(rig.processes.starts.size(), c.argv.empty() ? 0u : 1u);
-        if (!c.argv.empty()) {
-            EXPECT_EQ(rig.processes.starts[0].argv, c.argv);
-            EXPECT_EQ(rig.processes.starts[0].hidden, c.hide != 0);
-        }
-        EXPECT_EQ(rig.player.PlayerRunning(), c.result == 1);
-    }
+        {"player  , play binary/a.mod",
+         "Playing binary/a.mod... / remember / CreateProcess() failed: / No player is set. / -> "
+         "-1"},
+    });
 }
 
-TEST(SoundPlayerTest, InternalMidiStepsAndErrors) {
-    const std::string cwd = std::filesystem::current_path().string();
-    const std::string open = "open " + cwd + "/binary/a.mid alias midi1";
-    struct Case {
-        const char* label;
-        int openResult;
-        int playResult;
-        Lines log;
-        Words steps;
-        int device;
-    };
-    const Case cases[] = {
-        {"plays",
-         0,
-         0,
-         {"Playing binary/a.mid...", "open " + cwd + "/binary/a.mid type sequencer alias midi1"},
-         {open, "play midi1"},
-         7},
-        {"open fails",
-         262,
-         263,
-         {"Playing binary/a.mid...", "open " + cwd + "/binary/a.mid type sequencer alias midi1",
-          "midi error 262", "midi error 263"},
-         {open, "play midi1", "close midi1"},
-         0},
-        {"play fails",
-         0,
-         296,
-         {"Playing binary/a.mid...", "open " + cwd + "/binary/a.mid type sequencer alias midi1",
-          "midi error 296"},
-         {open, "play midi1", "close midi1"},
-         7},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Rig rig;
-        rig.settings.midiinternal = 1;
-        rig.settings.cdmdebug = 1;
-        rig.midi.openResult = c.openResult;
-        rig.midi.playResult = c.playResult;
-        EXPECT_EQ(rig.player.Play("binary/a.mid"), 1);
-        EXPECT_EQ(rig.log.Take(), c.log);
-        EXPECT_EQ(rig.midi.steps, c.steps);
-        EXPECT_EQ(rig.player.MidiDeviceId(), c.device);
-        EXPECT_FALSE(rig.player.PlayerRunning());
-    }
-}
-
-TEST(SoundPlayerTest, MidiNotifyClosesOnlyTheCurrentDevice) {
-    Rig rig;
-    rig.settings.midiinternal = 1;
-    rig.player.Play("binary/a.mid");
-    rig.log.Take();
-    rig.midi.steps.clear();
-
-    rig.player.OnMidiNotify(6); // an earlier device
-    EXPECT_TRUE(rig.log.Take().empty());
-    rig.midi.closeResult = 288;
-    rig.player.OnMidiNotify(7);
-    EXPECT_EQ(rig.log.Take(), Lines{"Midi complete..."});
-    EXPECT_EQ(rig.midi.steps, Words{"close midi1"});
-    EXPECT_EQ(rig.player.MidiDeviceId(), -1);
-    rig.player.OnMidiNotify(7);
-    rig.player.Stop();
-    EXPECT_TRUE(rig.log.Take().empty());
-
-    rig.player.Play("binary/b.mid");
-    rig.log.Take();
-    rig.midi.closeResult = 263;
-    rig.player.OnMidiNotify(7);
-    EXPECT_EQ(rig.log.Take(), (Lines{"Midi complete...", "midi error 263"}));
+TEST(SoundPlayerTest, InternalMidiStepsErrorsAndCompletion) {
+    const std::string open = "Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / play midi1";
+    RunCases({
+        {"set midiinternal, set cdmdebug, play binary/a.mid",
+         "Playing binary/a.mid... / open $CWD/binary/a.mid type sequencer alias midi1 / open "
+         "$CWD/binary/a.mid midi1 / play midi1"},
+        // A failed open leaves device id 0, which the next stop still closes.
+        {"set midiinternal, openRc 262, playRc 263, play binary/a.mid, stop",
+         "Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / error 262 / play midi1 / "
+         "error 263 / close midi1 / Stopping sound... / close midi1"},
+        {"set midiinternal, playRc 296, play binary/a.mid", open + " / error 296 / close midi1"},
+        {"set midiinternal, play binary/a.mid, closeRc 288, |, stop, stop",
+         "Stopping sound... / close midi1"},
+        {"set midiinternal, play binary/a.mid, closeRc 65824, |, stop",
+         "Stopping sound... / close midi1"},
+        {"set midiinternal, play binary/a.mid, closeRc 263, |, stop",
+         "Stopping sound... / close midi1 / error 263"},
+        {"set midiinternal, play binary/a.mid, |, notify 6, closeRc 288, notify 7, notify 7, stop",
+         "Midi complete... / close midi1"},
+        {"set midiinternal, play binary/a.mid, |, closeRc 263, notify 7",
+         "Midi complete... / close midi1 / error 263"},
+    });
 }
 
 TEST(SoundPlayerTest, LastSoundIsBounded) {
-    Rig rig;
-    rig.settings.ignoreredundant = 1;
-    const std::string longName = "binary/" + std::string(300, 'x') + ".mod";
-    rig.player.Play(longName);
-    EXPECT_EQ(rig.player.LastSound(), longName.substr(0, kLastSoundChars));
-    EXPECT_EQ(rig.processes.starts[0].argv.back(), longName);
-    rig.player.Play(longName);
-    EXPECT_EQ(rig.log.Take().back(), "Ignoring redundancy...");
+    Recorder rec;
+    Settings settings = PlayerSettings();
+    settings.ignoreredundant = 1;
+    SoundPlayer player(settings, rec, rec.All());
+    const std::string name = "binary/" + std::string(300, 'x') + ".mod";
+    player.Play(name);
+    EXPECT_EQ(player.LastSound(), name.substr(0, kLastSoundChars));
+    EXPECT_NE(rec.Take().at(2).find(name), std::string::npos); // the player gets it whole
+    player.Play(name);
+    EXPECT_EQ(rec.Take(), std::vector<std::string>{"Ignoring redundancy..."});
 }
 
 TEST(PlayerCommandTest, SplitsWordsHonouringQuotes) {
+    using Words = std::vector<std::string>;
     const std::pair<const char*, Words> cases[] = {
-        {"", {}},
         {" \t ", {}},
-        {"mpg123", {"mpg123"}},
         {"  mpg123   -q\t-o pulse ", {"mpg123", "-q", "-o", "pulse"}},
-        {R"("C:\Program Files\Play\play.exe" /q)", {R"(C:\Program Files\Play\play.exe)", "/q"}},
-        {R"(play --title="a b" x)", {"play", "--title=a b", "x"}},
-        {R"(play "" x)", {"play", "", "x"}},
-        {R"(play "unclosed quote)", {"play", "unclosed quote"}},
+        {R"("C:\Program Files\play.exe" /q)", {R"(C:\Program Files\play.exe)", "/q"}},
+        {R"(play --title="a b" "" "unclosed quote)", {"play", "--title=a b", "", "unclosed quote"}},
         {"play ';' `id`", {"play", "';'", "`id`"}},
     };
     for (const auto& [command, words] : cases)

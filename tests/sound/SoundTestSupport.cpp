@@ -4,9 +4,32 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 namespace tav::test {
+
+namespace fs = std::filesystem;
+
+LaunchResult Recorder::Start(const PlayerLaunch& launch) {
+    std::string event = "start";
+    if (launch.hidden) event += " hidden";
+    if (launch.newConsole) event += " console";
+    for (const std::string& word : launch.argv)
+        event += " " + word;
+    Add(event);
+    if (!startError.empty()) return {-1, startError};
+    running.insert(nextPid);
+    return {nextPid++, {}};
+}
+
+void PostQueue::Post(std::function<void()> fn) {
+    {
+        std::lock_guard lock(mutex);
+        work.push_back(std::move(fn));
+    }
+    ready.notify_all();
+}
 
 int PostQueue::RunPosted(int timeoutMs) {
     std::deque<std::function<void()>> batch;
@@ -22,23 +45,22 @@ int PostQueue::RunPosted(int timeoutMs) {
 }
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tav-sound-XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / "tav-sound-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    path = pattern;
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path, ignored);
 }
 
-ScopedCwd::ScopedCwd(const std::filesystem::path& dir)
-    : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
+ScopedCwd::ScopedCwd(const fs::path& dir) : previous(fs::current_path()) {
+    fs::current_path(dir);
 }
 
 ScopedCwd::~ScopedCwd() {
-    std::filesystem::current_path(previous_);
+    fs::current_path(previous);
 }
 
 Settings PlayerSettings() {
@@ -49,31 +71,28 @@ Settings PlayerSettings() {
     return s;
 }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
+std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-namespace {
-
-std::string BigEndian(unsigned value, int bytes) {
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    return out;
+void WriteScript(const fs::path& path, const std::string& body) {
+    WriteFile(path, "#!/bin/sh\n" + body);
+    fs::permissions(path, fs::perms::owner_all);
 }
 
-std::string LittleEndian(unsigned value, int bytes) {
+namespace {
+
+std::string Bytes(unsigned value, int count, bool bigEndian) {
     std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < count; ++i)
+        out.push_back(static_cast<char>((value >> (8 * (bigEndian ? count - 1 - i : i))) & 0xFF));
     return out;
 }
 
@@ -81,29 +100,25 @@ std::string LittleEndian(unsigned value, int bytes) {
 
 std::string TinyMidi() {
     // 96 ticks a quarter note at the default 120 bpm: 48 ticks are a quarter second.
-    const std::string track = std::string("\x00\xC0\x00", 3)        // piano
-                              + std::string("\x00\x90\x3C\x64", 4)  // note on, middle C
-                              + std::string("\x30\x80\x3C\x40", 4)  // 48 ticks later: off
-                              + std::string("\x00\xB0\x78\x00", 4)  // all sound off
-                              + std::string("\x00\xFF\x2F\x00", 4); // end of track
-    return "MThd" + BigEndian(6, 4) + BigEndian(0, 2) + BigEndian(1, 2) + BigEndian(96, 2) +
-           "MTrk" + BigEndian(static_cast<unsigned>(track.size()), 4) + track;
+    const std::string track("\x00\xC0\x00"      // piano
+                            "\x00\x90\x3C\x64"  // note on, middle C
+                            "\x30\x80\x3C\x40"  // 48 ticks later: note off
+                            "\x00\xB0\x78\x00"  // all sound off
+                            "\x00\xFF\x2F\x00", // end of track
+                            19);
+    return "MThd" + Bytes(6, 4, true) + Bytes(0, 2, true) + Bytes(1, 2, true) + Bytes(96, 2, true) +
+           "MTrk" + Bytes(19, 4, true) + track;
 }
 
 std::string TinyWav() {
     constexpr unsigned kRate = 8000, kSamples = 800;
     std::string samples;
     for (unsigned i = 0; i < kSamples; ++i)
-        samples += LittleEndian((i / 8) % 2 == 0 ? 0x2000u : 0xE000u, 2); // square wave
-    return "RIFF" + LittleEndian(36 + kSamples * 2, 4) + "WAVE" + "fmt " + LittleEndian(16, 4) +
-           LittleEndian(1, 2) + LittleEndian(1, 2) + LittleEndian(kRate, 4) +
-           LittleEndian(kRate * 2, 4) + LittleEndian(2, 2) + LittleEndian(16, 2) + "data" +
-           LittleEndian(kSamples * 2, 4) + samples;
-}
-
-void WriteScript(const std::filesystem::path& path, const std::string& body) {
-    WriteFile(path, "#!/bin/sh\n" + body);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        samples += Bytes((i / 8) % 2 == 0 ? 0x2000u : 0xE000u, 2, false);
+    return "RIFF" + Bytes(36 + kSamples * 2, 4, false) + "WAVEfmt " + Bytes(16, 4, false) +
+           Bytes(1, 2, false) + Bytes(1, 2, false) + Bytes(kRate, 4, false) +
+           Bytes(kRate * 2, 4, false) + Bytes(2, 2, false) + Bytes(16, 2, false) + "data" +
+           Bytes(kSamples * 2, 4, false) + samples;
 }
 
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs) {
