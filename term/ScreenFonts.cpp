@@ -1,6 +1,7 @@
 #include "term/ScreenFonts.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QString>
 
@@ -30,18 +31,22 @@ bool IsMonospaceFace(const QString& face) {
     return false;
 }
 
+// The family the system's fixed font resolves to (DejaVu Sans Mono here), by its own name.
+QString MonospaceFamily() {
+    return QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+}
+
 QString FamilyFor(const QString& face, bool& monospace) {
     monospace = false;
     if (IsFace(face, "fixedsys")) {
         monospace = true;
-        return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        return MonospaceFamily();
     }
     if (IsFace(face, "Small Fonts") || IsFace(face, "MS Sans Serif") || face.isEmpty())
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     if (IsMonospaceFace(face)) {
         monospace = true;
-        if (!QFontDatabase::hasFamily(face))
-            return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        if (!QFontDatabase::hasFamily(face)) return MonospaceFamily();
     }
     return face;
 }

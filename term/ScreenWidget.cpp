@@ -442,10 +442,12 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
         const int to = std::min(lastCol, static_cast<int>(stop - begin) - 1);
         if (from <= to) DrawCells(painter, line, row, from, to, opaqueCells);
     }
+    DrawBatches(painter);
 }
 
-// Draws the non-empty cells of columns from..to of one row, one glyph run per stretch of
-// cells with one attribute. Every glyph sits at the left edge of its own column.
+// Gathers the non-empty cells of columns from..to of one row: every glyph sits at the left
+// edge of its own column. Backgrounds and underlines are filled at once, the glyphs are
+// drawn by DrawBatches.
 void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
                              bool opaqueCells) {
     const int cw = screen_.CellWidth();
@@ -454,6 +456,16 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
     const qreal baseline = y + ascent_;
     const bool custom = settings_.customcolors != 0;
 
+    // Cell backgrounds of neighbouring runs are merged into one fill.
+    int fillFrom = 0;
+    int fillTo = 0;
+    ColorRef fillColor = 0;
+    auto flushFill = [&] {
+        if (fillTo > fillFrom)
+            painter.fillRect(fillFrom, y, fillTo - fillFrom, ch, ToQColor(fillColor));
+        fillFrom = fillTo = 0;
+    };
+
     int col = from;
     while (col <= to) {
         if (line.ch[col] == 0) {
@@ -461,33 +473,55 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
             continue;
         }
         const Attr a = line.attr[col];
-        const int start = col;
-        runGlyphs_.clear();
-        runPositions_.clear();
-        for (; col <= to && line.ch[col] != 0 && line.attr[col] == a; ++col) {
-            runGlyphs_.append(glyphs_[static_cast<unsigned char>(line.ch[col])]);
-            runPositions_.append(QPointF(col * cw, baseline));
-        }
-        const int width = (col - start) * cw;
-
         const CellColors colors = ColorsOfAttribute(a, textColor_, mudColors_, custom);
         const bool selected = (a & attr::kSelected) != 0;
-        const QColor text = ToQColor(selected ? kSelectedText : colors.text);
-        if (selected)
-            painter.fillRect(start * cw, y, width, ch, ToQColor(kSelectedBackground));
-        else if (opaqueCells)
-            painter.fillRect(start * cw, y, width, ch, ToQColor(background_));
+        const ColorRef text = selected ? kSelectedText : colors.text;
+        GlyphBatch& batch = BatchFor(ToQColor(text).rgb());
+        const int start = col;
+        for (; col <= to && line.ch[col] != 0 && line.attr[col] == a; ++col) {
+            batch.glyphs.append(glyphs_[static_cast<unsigned char>(line.ch[col])]);
+            batch.positions.append(QPointF(col * cw, baseline));
+        }
+        const int left = start * cw;
+        const int width = (col - start) * cw;
+        if (selected || opaqueCells) {
+            const ColorRef back = selected ? kSelectedBackground : background_;
+            if (fillTo != left || back != fillColor) {
+                flushFill();
+                fillFrom = left;
+                fillColor = back;
+            }
+            fillTo = left + width;
+        }
+        if (colors.underline)
+            painter.fillRect(left, y + ascent_ + underlineOffset_, width, underlineWidth_,
+                             ToQColor(text));
+    }
+    flushFill();
+}
 
+ScreenWidget::GlyphBatch& ScreenWidget::BatchFor(QRgb color) {
+    for (std::size_t k = 0; k < usedBatches_; ++k)
+        if (batches_[k].color == color) return batches_[k];
+    if (usedBatches_ == batches_.size()) batches_.emplace_back();
+    GlyphBatch& batch = batches_[usedBatches_++];
+    batch.color = color;
+    batch.glyphs.clear();
+    batch.positions.clear();
+    return batch;
+}
+
+void ScreenWidget::DrawBatches(QPainter& painter) {
+    for (std::size_t k = 0; k < usedBatches_; ++k) {
+        const GlyphBatch& batch = batches_[k];
         QGlyphRun run;
         run.setRawFont(rawFont_);
-        run.setGlyphIndexes(runGlyphs_);
-        run.setPositions(runPositions_);
-        painter.setPen(text);
+        run.setGlyphIndexes(batch.glyphs);
+        run.setPositions(batch.positions);
+        painter.setPen(QColor::fromRgb(batch.color));
         painter.drawGlyphRun(QPointF(0, 0), run);
-        if (colors.underline)
-            painter.fillRect(start * cw, y + ascent_ + underlineOffset_, width, underlineWidth_,
-                             text);
     }
+    usedBatches_ = 0;
 }
 
 void ScreenWidget::DrawLogo(QPainter& painter) const {

@@ -184,9 +184,17 @@ private:
     QTimer flashTimer_;
     bool handPointer_ = false;
 
-    // Glyphs of the cells being drawn, reused from paint to paint.
-    QVector<quint32> runGlyphs_;
-    QVector<QPointF> runPositions_;
+    // The glyphs of one paint gathered by text colour, drawn with one glyph run per
+    // colour; kept from paint to paint so their storage is reused.
+    struct GlyphBatch {
+        QRgb color = 0;
+        QVector<quint32> glyphs;
+        QVector<QPointF> positions;
+    };
+    std::vector<GlyphBatch> batches_;
+    std::size_t usedBatches_ = 0;
+    GlyphBatch& BatchFor(QRgb color);
+    void DrawBatches(QPainter& painter);
 
     inline static bool logoPending_ = true;
 };

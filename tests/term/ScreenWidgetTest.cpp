@@ -1,17 +1,445 @@
 #include "term/ScreenWidget.h"
+#include "term/CellColors.h"
+#include "term/ScreenFonts.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace tav {
 namespace {
 
-TEST(ScreenWidget, Builds) {
+constexpr int kCols = 24;
+constexpr int kRows = 6;
+
+QColor Q(ColorRef c) {
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+// Counts paints and remembers the last painted region.
+class CountingScreen : public ScreenWidget {
+public:
+    using ScreenWidget::ScreenWidget;
+    int paints = 0;
+    QRegion painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        ++paints;
+        painted = event->region();
+        ScreenWidget::paintEvent(event);
+    }
+};
+
+struct Screen {
     Settings settings{};
-    TMudScreen screen(settings);
-    ScreenWidget widget(screen, settings, nullptr);
-    widget.resize(400, 300);
-    EXPECT_FALSE(widget.grab().isNull());
+    std::array<ColorRef, kMudColorCount> table{};
+    TMudScreen model{settings};
+    std::unique_ptr<CountingScreen> widget;
+    int cw = 0;
+    int ch = 0;
+
+    explicit Screen(int lines = 100) {
+        ScreenWidget::SetLogoPending(false);
+        for (std::size_t i = 0; i < table.size(); ++i)
+            table[i] = MakeColor(static_cast<int>(10 * i), 100, 200);
+        model.ResetScreen(lines);
+        widget = std::make_unique<CountingScreen>(model, settings, table.data());
+        FontSpec font{};
+        CopyField(font.face, "fixedsys");
+        font.height = -32; // large glyphs have stems of fully covered pixels
+        widget->SetScreenFont(font);
+        cw = model.CellWidth();
+        ch = model.CellHeight();
+        const int bar = widget->findChild<QScrollBar*>()->sizeHint().width();
+        widget->SetScreenRect(QRect(0, 0, kCols * cw + 4 + bar, kRows * ch), true);
+    }
+    void Feed(std::string_view bytes) {
+        model.AddText(bytes);
+        while (model.TakeLine()) {
+        }
+    }
+    QImage Grab() { return widget->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QRect Cell(int row, int col) const { return QRect(col * cw, row * ch, cw, ch); }
+};
+
+bool Has(const QImage& image, const QRect& rect, const QColor& color) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.pixelColor(x, y) == color) return true;
+    return false;
+}
+bool Only(const QImage& image, const QRect& rect, const QColor& color) {
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.pixelColor(x, y) != color) return false;
+    return true;
+}
+
+TEST(ScreenWidgetPaint, CellColours) {
+    struct Case {
+        const char* bytes;
+        bool custom;
+        ColorRef textColor;
+        ColorRef expected;
+    };
+    const ColorRef kText = MakeColor(210, 210, 210);
+    const Case cases[] = {
+        {"M", false, kText, kText},
+        {"\x1b[1;31mM", false, kText, MakeColor(255, 0, 0)},
+        {"\x1b[0;32mM", false, kText, MakeColor(0, 210, 0)},
+        {"\x1b[0;1mM", false, kText, kGrayColor},
+        {"\x1b[0m\x1b[37mM", false, kText, kText},
+        {"\x1b[0m\x1b[37mM", true, kText, MakeColor(60, 100, 200)}, // "White", entry 6
+        {"\x1b[1;34mM", true, kText, MakeColor(90, 100, 200)},      // "Bold Blue", entry 9
+        {"\x1b[1mM", false, MakeColor(240, 16, 32), 0x4D3E1D},      // the sum carries
+    };
+    for (const Case& c : cases) {
+        Screen s;
+        s.settings.customcolors = c.custom;
+        s.widget->SetTextColor(c.textColor);
+        s.Feed(c.bytes);
+        const QImage image = s.Grab();
+        EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(c.expected))) << c.bytes << " " << c.custom;
+        EXPECT_TRUE(Only(image, s.Cell(0, 1), Qt::black)) << c.bytes;
+    }
+}
+
+TEST(ScreenWidgetPaint, UrlCellsAreUnderlinedLightCyan) {
+    Screen s;
+    s.settings.urlaware = 1;
+    s.Feed("go http://x.org now\r\n");
+    const QImage image = s.Grab();
+    for (int col : {3, 8, 14}) {
+        EXPECT_TRUE(Has(image, s.Cell(0, col), Q(kUrlColor))) << col;
+        // The underline crosses the whole cell on one pixel row.
+        bool line = false;
+        for (int y = s.Cell(0, col).top(); y <= s.Cell(0, col).bottom() && !line; ++y)
+            line = Only(image, QRect(col * s.cw, y, s.cw, 1), Q(kUrlColor));
+        EXPECT_TRUE(line) << col;
+    }
+    EXPECT_FALSE(Has(image, s.Cell(0, 0), Q(kUrlColor)));
+    EXPECT_FALSE(Has(image, s.Cell(0, 16), Q(kUrlColor)));
+}
+
+TEST(ScreenWidgetPaint, SelectionIsBlackOnLightGray) {
+    Screen s;
+    s.Feed("ab\r\ncd\r\n");
+    s.model.SelectAll();
+    const QImage image = s.Grab();
+    const QColor light = Q(kSelectedBackground);
+    for (int row : {0, 1}) {
+        EXPECT_TRUE(Has(image, s.Cell(row, 0), Qt::black));
+        EXPECT_TRUE(Has(image, s.Cell(row, 0), light));
+        EXPECT_FALSE(Has(image, s.Cell(row, 0), Q(s.widget->TextColor())));
+    }
+    EXPECT_TRUE(Only(image, s.Cell(0, 2), Qt::black)); // empty cells are never drawn
+    s.widget->ClearSelection();
+    EXPECT_FALSE(Has(s.Grab(), s.Cell(0, 0), light));
+}
+
+TEST(ScreenWidgetPaint, RunModeShowsOnlyTheFirstTextOfARow) {
+    for (bool explicitMode : {true, false}) {
+        Screen s;
+        s.model.explicitmode = explicitMode;
+        s.Feed("abc\x1b[0;6Hdef");
+        const QImage image = s.Grab();
+        EXPECT_FALSE(Only(image, s.Cell(0, 1), Qt::black));
+        EXPECT_EQ(Only(image, s.Cell(0, 7), Qt::black), !explicitMode) << explicitMode;
+    }
+}
+
+TEST(ScreenWidgetPaint, PartialRepaintMatchesFullRepaint) {
+    for (bool explicitMode : {true, false}) {
+        Screen s;
+        s.model.explicitmode = explicitMode;
+        s.Feed("ab\x1b[1;33mcdefg\x1b[0mhij\x1b[0;14Hxyz\r\nsecond \x1b[35mline\r\n");
+        s.model.SelectAll();
+        const QSize size = s.widget->size();
+        QImage full(size, QImage::Format_RGB32);
+        s.widget->render(&full);
+        // Start in the middle of a cell of the first run, and inside the gap.
+        for (int x : {4 * s.cw + s.cw / 2, 12 * s.cw + 3}) {
+            QImage part(size, QImage::Format_RGB32);
+            part.fill(Qt::magenta);
+            const QRect region(x, s.ch / 3, kCols * s.cw - x, 2 * s.ch);
+            s.widget->render(&part, region.topLeft(), QRegion(region)); // region stays in place
+            EXPECT_EQ(part.copy(region), full.copy(region)) << explicitMode << " " << x;
+        }
+    }
+}
+
+TEST(ScreenWidgetPaint, CursorBellFrameAndLogo) {
+    Screen s;
+    s.Feed("ab");
+    const QColor text = Q(s.widget->TextColor());
+    const QColor red = Q(kAlertColor);
+    s.widget->ToggleCursor(CursorStyle::Block);
+    EXPECT_TRUE(Only(s.Grab(), s.Cell(0, 2), text));
+    s.widget->ToggleCursor(CursorStyle::Block);
+    EXPECT_TRUE(Only(s.Grab(), s.Cell(0, 2), Qt::black));
+    s.widget->ToggleCursor(CursorStyle::Line);
+    const QRect cell = s.Cell(0, 2);
+    const int line = s.ch / 4;
+    EXPECT_TRUE(Only(s.Grab(), cell.adjusted(0, s.ch - line, 0, 0), text));
+    EXPECT_TRUE(Only(s.Grab(), cell.adjusted(0, 0, 0, -line), Qt::black));
+    s.widget->ToggleCursor(CursorStyle::Line);
+
+    s.widget->VisualBell();
+    EXPECT_TRUE(Only(s.Grab(), s.Cell(0, 0), red));
+    QTest::qWait(kVisualBellMs + 50);
+    EXPECT_FALSE(Has(s.Grab(), s.Cell(0, 0), red));
+
+    s.model.ToggleHold();
+    s.Feed("x");
+    QImage image = s.Grab();
+    EXPECT_EQ(image.pixelColor(0, 3 * s.ch), red);
+    EXPECT_EQ(image.pixelColor(kCols * s.cw / 2, 0), red);
+    s.model.ToggleHold();
+    image = s.Grab();
+    EXPECT_EQ(image.pixelColor(0, 3 * s.ch), Qt::black);
+    EXPECT_FALSE(Has(image, QRect(0, 0, image.width() - 20, 1), red));
+
+    Screen empty;
+    ScreenWidget::SetLogoPending(true);
+    const QRect middle(empty.widget->width() / 2 - 60, empty.widget->height() / 2 - 20, 100, 40);
+    EXPECT_FALSE(Only(empty.Grab(), middle, Qt::black));
+    EXPECT_TRUE(Only(empty.Grab(), middle, Qt::black)); // once, until repainted
+}
+
+TEST(ScreenWidgetScroll, ScrollBarAndPagingKeys) {
+    Screen s;
+    for (int n = 0; n < 40; ++n)
+        s.Feed("line\r\n");
+    QScrollBar* bar = s.widget->findChild<QScrollBar*>();
+    QCoreApplication::processEvents();
+    const int live = s.model.Top();
+    ASSERT_EQ(live, 40 - kRows + 1);
+    EXPECT_EQ(bar->value(), live - 1);   // the range ends one line short of the live position
+    EXPECT_EQ(bar->maximum(), live - 1); // only as far back as lines arrived
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int top;
+        bool back;
+    };
+    const Step steps[] = {
+        {"line up", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); }, live - 1,
+         true},
+        {"page up key", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, live - 1 - kRows,
+         true},
+        {"line down", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); },
+         live - kRows, true},
+        {"thumb", [&] { bar->setSliderPosition(3); }, 3, true},
+        {"page down", [&] { bar->triggerAction(QAbstractSlider::SliderPageStepAdd); }, 3 + kRows,
+         true},
+        {"page down key", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageDown); }, 3 + 2 * kRows,
+         true},
+        // The range ends one line short of the live position: the next line down gets there.
+        {"thumb to the end", [&] { bar->setSliderPosition(live); }, live - 1, true},
+        {"line down to live", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); },
+         live, false},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(s.model.Top(), step.top) << step.what;
+        EXPECT_EQ(s.model.ScrolledBack(), step.back) << step.what;
+        EXPECT_EQ(bar->value(), std::min(step.top, bar->maximum())) << step.what;
+    }
+
+    Screen fresh; // Page Up at the top marks the view scrolled back; a line returns it
+    QTest::keyClick(fresh.widget.get(), Qt::Key_PageUp);
+    EXPECT_TRUE(fresh.model.ScrolledBack());
+    fresh.Feed("x\r\n");
+    EXPECT_FALSE(fresh.model.ScrolledBack());
+}
+
+TEST(ScreenWidgetRepaint, InvalidationsBecomeOnePaintPerFrame) {
+    Screen s;
+    s.widget->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(s.widget.get()));
+    QTest::qWait(50);
+    s.widget->paints = 0;
+    for (int n = 0; n < 500; ++n)
+        s.Feed("some text\r\n");
+    QTest::qWait(3 * kFrameMs + 20);
+    EXPECT_GE(s.widget->paints, 1);
+    EXPECT_LE(s.widget->paints, 3);
+
+    s.widget->paints = 0;
+    QTest::qWait(3 * kFrameMs);
+    s.model.GotoXY(3, 0);
+    s.Feed("row three");
+    QTest::qWait(3 * kFrameMs);
+    EXPECT_EQ(s.widget->paints, 1);
+    EXPECT_TRUE(s.widget->painted.contains(s.Cell(3, 5)));
+    EXPECT_FALSE(s.widget->painted.intersects(s.Cell(0, 0)));
+}
+
+// Receives the URLs the widget opens.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened.append(url); }
+};
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &event);
+}
+
+TEST(ScreenWidgetMouse, UrlsPointerAndSelection) {
+    UrlSink sink;
+    QDesktopServices::setUrlHandler("http", &sink, "Open");
+    for (bool aware : {true, false}) {
+        Screen s;
+        s.settings.urlaware = 1;
+        s.Feed("see http://x.org/a b\r\nnext\r\n");
+        s.settings.urlaware = aware;
+        QWidget* w = s.widget.get();
+        const QPoint url = s.Cell(0, 6).center();
+        SendMouse(w, QEvent::MouseMove, url, Qt::NoButton);
+        EXPECT_EQ(w->cursor().shape(), Qt::PointingHandCursor);
+        SendMouse(w, QEvent::MouseMove, s.Cell(1, 1).center(), Qt::NoButton);
+        EXPECT_EQ(w->cursor().shape(), Qt::IBeamCursor);
+
+        SendMouse(w, QEvent::MouseButtonPress, url, Qt::LeftButton);
+        SendMouse(w, QEvent::MouseMove, s.Cell(1, 2).center(), Qt::LeftButton);
+        SendMouse(w, QEvent::MouseButtonRelease, s.Cell(1, 2).center(), Qt::NoButton);
+        if (aware) {
+            ASSERT_EQ(sink.opened.size(), 1);
+            EXPECT_EQ(sink.opened[0].toString(), "http://x.org/a");
+            EXPECT_FALSE(s.model.HasSelection());
+        } else {
+            EXPECT_EQ(sink.opened.size(), 1);
+            EXPECT_EQ(s.model.GetSelectedText().value_or(""), "tp://x.org/a b\r\nnex");
+        }
+    }
+    QDesktopServices::unsetUrlHandler("http");
+}
+
+TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {
+    Screen s;
+    s.Feed("copy me\r\n");
+    QSignalSpy spy(s.widget.get(), &ScreenWidget::parentCommand);
+    auto trigger = [&](const char* text) {
+        for (QAction* action : s.widget->findChildren<QAction*>())
+            if (action->text() == QLatin1String(text)) return action->trigger(), true;
+        return false;
+    };
+    const std::pair<const char*, ScreenCommand> passed[] = {
+        {"&Paste to Mud", ScreenCommand::PasteToMud},
+        {"Paste to Mud w/&nl", ScreenCommand::PasteToMudNl},
+        {"Selected to &Mud", ScreenCommand::SelectedToMud},
+        {"Selected to Mud &w/nl", ScreenCommand::SelectedToMudNl},
+        {"&Save selected...", ScreenCommand::SaveSelected},
+        {"&Begin log...", ScreenCommand::BeginLog},
+        {"End l&og", ScreenCommand::EndLog},
+        {"&Edit Scroll Buffer", ScreenCommand::EditScrollBuffer},
+    };
+    for (const auto& [text, command] : passed) {
+        ASSERT_TRUE(trigger(text)) << text;
+        ASSERT_FALSE(spy.isEmpty());
+        EXPECT_EQ(spy.takeLast().at(0).value<ScreenCommand>(), command) << text;
+    }
+
+    QGuiApplication::clipboard()->setText("before");
+    ASSERT_TRUE(trigger("&Copy selected")); // no selection: nothing happens
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+    ASSERT_TRUE(trigger("Select &all"));
+    ASSERT_TRUE(trigger("&Copy selected"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "copy me\r\n");
+    ASSERT_TRUE(trigger("C&lear"));
+    EXPECT_EQ(s.model.Line(0).ch[0], 0);
+    EXPECT_TRUE(trigger("&Refresh"));
+    EXPECT_TRUE(spy.isEmpty());
+}
+
+TEST(ScreenWidgetSound, BellPlaysWithoutBlocking) {
+    Screen s;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bell.wav");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const int samples = 800; // 0.1 s of 8 kHz 8-bit mono silence
+    QByteArray wav("RIFF");
+    auto le32 = [&](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            wav.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    auto le16 = [&](quint16 v) {
+        wav.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
+    };
+    le32(36 + samples);
+    wav.append("WAVEfmt ");
+    le32(16), le16(1), le16(1), le32(8000), le32(8000), le16(1), le16(8);
+    wav.append("data");
+    le32(samples);
+    wav.append(QByteArray(samples, '\x80'));
+    file.write(wav);
+    file.close();
+
+    s.settings.visualbell = 1;
+    s.model.bellPath = path.toStdString();
+    s.Feed("\a");
+    s.Feed("\a");
+    s.model.bellPath.clear();
+    s.Feed("\a");
+    QTest::qWait(200);
+    SUCCEED();
+}
+
+TEST(ScreenFonts, WindowsFacesMapToSystemFonts) {
+    struct Case {
+        const char* face;
+        int height;
+        bool monospace;
+    };
+    const Case cases[] = {
+        {"fixedsys", 15, true},       {"Fixedsys", -12, true},   {"Courier New", 10, true},
+        {"MS Sans Serif", 15, false}, {"Small Fonts", 8, false},
+    };
+    for (const Case& c : cases) {
+        FontSpec spec{};
+        CopyField(spec.face, c.face);
+        spec.height = c.height;
+        const QFont font = FontFromSpec(spec);
+        EXPECT_EQ(QFontInfo(font).fixedPitch(), c.monospace) << c.face;
+        if (c.height < 0) EXPECT_EQ(font.pixelSize(), -c.height) << c.face;
+        if (c.height > 0) EXPECT_LE(CellSizeOf(font).height, c.height) << c.face;
+        EXPECT_EQ(std::string(spec.face), c.face); // the stored name is kept
+    }
+    FontSpec mono{};
+    CopyField(mono.face, "fixedsys");
+    mono.height = 15;
+    EXPECT_EQ(QFontInfo(FontFromSpec(mono)).family(), "DejaVu Sans Mono");
 }
 
 } // namespace
 } // namespace tav
+
+#include "ScreenWidgetTest.moc"
