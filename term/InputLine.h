@@ -1,0 +1,66 @@
+#pragma once
+
+#include "term/TermServices.h"
+
+#include <QLineEdit>
+
+#include <optional>
+#include <string>
+
+namespace tav {
+
+class TermSession;
+
+// The command input line under the terminal screen. Besides plain editing it walks the
+// session's command history with Up and Down, sends the function-key macros (F1-F12) and
+// the keypad direction words (Num Lock on; the typed digit is dropped), pages the main
+// screen (Page Up/Down), holds it (Scroll Lock), and routes the program's shortcuts:
+// Ctrl+A selects the whole terminal screen, Ctrl+C/V/F/P/T go to the frame as menu
+// commands. Enter is reported with submitted(); the owner sends the line and then clears
+// it or selects it. While the server echoes, typed characters show as '*'.
+class tinedit : public QLineEdit, public InputLineControl {
+    Q_OBJECT
+public:
+    // Menu commands of the main frame the input line passes on.
+    static constexpr int kCmdCopy = 11851;
+    static constexpr int kCmdSelectAll = 11852;
+    static constexpr int kCmdPasteToMud = 11854;
+    static constexpr int kCmdTriggers = 5606;
+    static constexpr int kCmdProfiles = 11866;
+    static constexpr int kCmdFunctionKeys = 11869;
+
+    explicit tinedit(QWidget* parent = nullptr);
+    ~tinedit() override;
+
+    // The session whose history, function keys and keypad words the keys use; without
+    // one those keys do nothing.
+    void SetSession(TermSession* session) { session_ = session; }
+
+    // --- InputLineControl ---------------------------------------------------------------
+    std::optional<std::string> ReadText() override;
+    void SetMasked(bool masked) override;
+    bool Masked() const { return echoMode() == QLineEdit::Password; }
+
+signals:
+    void submitted();             // Enter
+    void pageRequested(bool up);  // Page Up (true) or Page Down (false)
+    void selectScreenRequested(); // Ctrl+A: select the whole terminal screen
+    void frameCommand(int id);    // Ctrl+C/V/F/P/T as the frame's menu command ids
+    void beeped();                // walked back past the oldest slot
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    // The frame command for a Ctrl+key shortcut, 0 when the key is none of them.
+    static int ShortcutCommand(const QKeyEvent& e);
+    bool HandleKey(const QKeyEvent& e);
+    void WalkHistory(bool back);
+
+    TermSession* session_ = nullptr;
+    class MaskStyle;
+    MaskStyle* maskStyle_ = nullptr;
+};
+
+} // namespace tav

@@ -1,0 +1,68 @@
+#include "term/QtEventLoop.h"
+
+#include <QMetaObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+namespace tav {
+
+QtEventLoop::QtEventLoop() = default;
+
+QtEventLoop::~QtEventLoop() {
+    // Children of context_ go with it; queued calls to it are dropped by Qt.
+    for (auto& [fd, notifier] : notifiers_)
+        if (notifier) notifier->setEnabled(false);
+}
+
+void QtEventLoop::WatchReadable(int fd, Callback onReadable) {
+    Unwatch(fd);
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &context_);
+    // The callback may unwatch (and so retire) this very notifier: it is disabled then
+    // and deleted only once control is back in the event loop.
+    QObject::connect(notifier, &QSocketNotifier::activated, &context_,
+                     [fn = std::move(onReadable)] { fn(); });
+    notifiers_[fd] = notifier;
+}
+
+void QtEventLoop::Unwatch(int fd) {
+    auto it = notifiers_.find(fd);
+    if (it == notifiers_.end()) return;
+    if (QSocketNotifier* notifier = it->second) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
+    notifiers_.erase(it);
+}
+
+void QtEventLoop::StartTimer(int id, int periodMs, Callback onTick) {
+    QTimer*& timer = timers_[id];
+    if (timer == nullptr) {
+        timer = new QTimer(&context_);
+    } else {
+        timer->stop();
+        QObject::disconnect(timer, nullptr, &context_, nullptr);
+    }
+    QObject::connect(timer, &QTimer::timeout, &context_, [fn = std::move(onTick)] { fn(); });
+    timer->start(periodMs);
+}
+
+void QtEventLoop::StopTimer(int id) {
+    // The timer object stays: the tick being handled may be the one that stops it.
+    auto it = timers_.find(id);
+    if (it != timers_.end()) it->second->stop();
+}
+
+bool QtEventLoop::TimerActive(int id) const {
+    auto it = timers_.find(id);
+    return it != timers_.end() && it->second->isActive();
+}
+
+void QtEventLoop::SingleShot(int delayMs, Callback fn) {
+    QTimer::singleShot(delayMs, &context_, std::move(fn));
+}
+
+void QtEventLoop::Post(Callback fn) {
+    QMetaObject::invokeMethod(&context_, std::move(fn), Qt::QueuedConnection);
+}
+
+} // namespace tav

@@ -1,0 +1,82 @@
+// The Qt event-loop adapter: socket readiness, timers by id, single shots, posted work.
+#include "term/QtEventLoop.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace tav {
+namespace {
+
+TEST(QtEventLoop, TimersRestartStopAndFireOnce) {
+    QtEventLoop loop;
+    int ticks = 0;
+    int restarted = 0;
+    loop.StartTimer(57, 10, [&] { ++ticks; });
+    loop.StartTimer(57, 10, [&] { ++restarted; }); // restarting replaces the callback
+    ASSERT_TRUE(QTest::qWaitFor([&] { return restarted >= 2; }, 2000));
+    EXPECT_EQ(ticks, 0);
+    loop.StopTimer(57);
+    EXPECT_FALSE(loop.TimerActive(57));
+    const int after = restarted;
+    QTest::qWait(40);
+    EXPECT_EQ(restarted, after);
+
+    // A timer may stop itself from its own tick.
+    int selfStops = 0;
+    loop.StartTimer(58, 5, [&] {
+        ++selfStops;
+        loop.StopTimer(58);
+    });
+    QTest::qWait(60);
+    EXPECT_EQ(selfStops, 1);
+
+    int shots = 0;
+    loop.SingleShot(5, [&] { ++shots; });
+    QTest::qWait(60);
+    EXPECT_EQ(shots, 1);
+}
+
+TEST(QtEventLoop, PostedWorkRunsInOrderOnTheLoopThread) {
+    QtEventLoop loop;
+    std::vector<int> order;
+    std::vector<std::thread::id> threads;
+    std::thread other([&] {
+        for (int k = 0; k < 50; ++k)
+            loop.Post([&, k] {
+                order.push_back(k);
+                threads.push_back(std::this_thread::get_id());
+            });
+    });
+    other.join();
+    EXPECT_TRUE(order.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 50; }, 2000));
+    for (int k = 0; k < 50; ++k)
+        EXPECT_EQ(order[static_cast<std::size_t>(k)], k);
+    EXPECT_EQ(threads.front(), std::this_thread::get_id());
+}
+
+TEST(QtEventLoop, ReadableFdCallsBackUntilUnwatchedFromItsOwnCallback) {
+    QtEventLoop loop;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string got;
+    loop.WatchReadable(fds[0], [&] {
+        char c;
+        if (::read(fds[0], &c, 1) == 1) got.push_back(c);
+        if (c == '!') loop.Unwatch(fds[0]);
+    });
+    ASSERT_EQ(::write(fds[1], "ab!c", 4), 4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got == "ab!"; }, 2000));
+    QTest::qWait(30);
+    EXPECT_EQ(got, "ab!"); // "c" stays unread once unwatched
+    EXPECT_FALSE(loop.Watching(fds[0]));
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+} // namespace
+} // namespace tav

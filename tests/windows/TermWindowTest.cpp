@@ -1,0 +1,370 @@
+// The main terminal window with real widgets on the offscreen platform.
+// Core headers before any Qt header: Qt defines "slots" as a macro, a parameter name there.
+#include "term/TermSession.h"
+#include "tests/support/LoopbackServer.h"
+#include "triggers/TriggerList.h"
+
+#include "windows/TermWindow.h"
+
+#include "term/InputLine.h"
+#include "windows/Divider.h"
+#include "windows/MapWindow.h"
+#include "windows/StatusWindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRubberBand>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LoopbackServer;
+
+struct StatusRecorder : StatusBarSink, MessageBoxes {
+    std::string size;
+    std::string cursor;
+    std::vector<std::string> messages;
+    std::vector<std::string> boxes;
+    void SetSizeText(std::string_view text) override { size = text; }
+    void SetCursorText(std::string_view text) override { cursor = text; }
+    void SetMessageText(std::string_view text) override { messages.emplace_back(text); }
+    void ShowMessage(std::string_view text, std::string_view) override { boxes.emplace_back(text); }
+};
+
+QColor Pixel(QWidget& widget, int x, int y) {
+    return widget.grab().toImage().pixelColor(x, y);
+}
+
+struct TermWindowFixture : ::testing::Test {
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers{"/nonexistent"};
+    StatusRecorder status;
+    std::unique_ptr<tmudterm> term;
+
+    void SetUp() override {
+        settings.multiscreen = 1;
+        settings.enhancedterm = 1;
+        term = std::make_unique<tmudterm>(settings, stored, triggers, status);
+        term->SetMessageBoxOverride(&status);
+        term->resize(800, 600);
+        term->ApplyScreenSettings(true);
+        term->SetLayoutLock(false);
+        term->show();
+    }
+    QRect Geometry(const char* name) { return term->findChild<QWidget*>(name)->geometry(); }
+};
+
+TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
+    Divider& hdiv = term->HDivider();
+    const QRect divider = hdiv.geometry();
+    const QRect desc = Geometry("TavClient DescWin");
+    const QRect list = Geometry("TavClient ListWin");
+    const QRect main = Geometry("TavClient MudScreen");
+    const QRect map = term->Map().geometry();
+    ASSERT_TRUE(hdiv.isVisible());
+    EXPECT_EQ(hdiv.cursor().shape(), Qt::SizeVerCursor);
+    EXPECT_EQ(term->VDivider().cursor().shape(), Qt::SizeHorCursor);
+
+    QTest::mousePress(&hdiv, Qt::LeftButton, {}, QPoint(20, 4));
+    QTest::mouseMove(&hdiv, QPoint(20, 30));
+    QTest::mouseMove(&hdiv, QPoint(20, 54));
+    EXPECT_TRUE(hdiv.Dragging());
+    EXPECT_EQ(hdiv.Outline(), divider.translated(0, 50));
+    auto* outline = term->findChild<QRubberBand*>();
+    ASSERT_NE(outline, nullptr);
+    EXPECT_TRUE(outline->isVisible());
+    // Nothing else moves while dragging.
+    EXPECT_EQ(hdiv.geometry(), divider);
+    EXPECT_EQ(Geometry("TavClient DescWin"), desc);
+    EXPECT_EQ(Geometry("TavClient MudScreen"), main);
+
+    QSignalSpy moved(&hdiv, &Divider::moved);
+    QTest::mouseRelease(&hdiv, Qt::LeftButton, {}, QPoint(20, 54));
+    ASSERT_EQ(moved.count(), 1);
+    EXPECT_FALSE(outline->isVisible());
+    EXPECT_EQ(hdiv.geometry(), divider.translated(0, 50));
+    EXPECT_EQ(Geometry("TavClient DescWin").height(), desc.height() + 50);
+    EXPECT_EQ(Geometry("TavClient ListWin").height(), list.height() + 50);
+    EXPECT_EQ(Geometry("TavClient MudScreen").top(), main.top() + 50);
+    EXPECT_EQ(Geometry("TavClient MudScreen").bottom(), main.bottom());
+    EXPECT_EQ(term->Map().geometry().top(), map.top() + 50);
+
+    // The vertical divider drags sideways; the right-hand panes follow.
+    const QRect exit = Geometry("TavClient ExitWin");
+    QTest::mousePress(&term->VDivider(), Qt::LeftButton, {}, QPoint(4, 20));
+    QTest::mouseMove(&term->VDivider(), QPoint(-36, 20));
+    QTest::mouseRelease(&term->VDivider(), Qt::LeftButton, {}, QPoint(-36, 20));
+    EXPECT_EQ(Geometry("TavClient ExitWin").left(), exit.left() - 40);
+    EXPECT_EQ(term->H2Divider().geometry().left(), exit.left() - 40);
+}
+
+TEST_F(TermWindowFixture, MapZoomsOnClickAndStatusBarsPaintTheirLengths) {
+    MapWindow& map = term->Map();
+    ASSERT_TRUE(map.isVisible());
+    EXPECT_EQ(map.size(), QSize(88, 88));
+    MapGrid grid{};
+    grid[0][0] = 0x1;   // white, top-left of the full view
+    grid[6][6] = 0x20;  // green, top-left of the zoomed view
+    grid[21][0] = 0x10; // yellow, top-right of the full view
+    term->SetMap(grid);
+
+    struct Step {
+        MapZoom zoom;
+        QColor topLeft;
+    };
+    const Step steps[] = {
+        {kMapFullView, Qt::white}, {kMapZoomedView, QColor(0, 255, 0)}, {kMapFullView, Qt::white}};
+    for (std::size_t k = 0; k < std::size(steps); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(map.Zoom(), steps[k].zoom);
+        EXPECT_EQ(Pixel(map, 1, 1), steps[k].topLeft);
+        if (steps[k].zoom == kMapFullView) EXPECT_EQ(Pixel(map, 85, 1), QColor(255, 255, 0));
+        if (steps[k].zoom == kMapZoomedView) EXPECT_EQ(Pixel(map, 9, 1), Qt::black);
+        QTest::mouseClick(&map, Qt::LeftButton, {}, QPoint(40, 40));
+    }
+
+    // 7/50 red for 8 pixels, 10/50 yellow for 11, 50/50 green for 58.
+    StatusWindow& stat = term->Status();
+    term->SetStatusValues(7, 50, 10, 50, 50, 50);
+    struct Bar {
+        int top;
+        QColor color;
+        int length;
+    };
+    for (Bar bar : {Bar{4, QColor(250, 10, 10), 8}, Bar{18, QColor(250, 250, 10), 11},
+                    Bar{32, QColor(10, 250, 10), 58}}) {
+        SCOPED_TRACE(bar.top);
+        EXPECT_EQ(Pixel(stat, 30 + bar.length - 1, bar.top + 5), bar.color);
+        if (bar.length < 58) EXPECT_EQ(Pixel(stat, 30 + bar.length, bar.top + 5), Qt::black);
+    }
+    term->SetStatusValues(7, 0, 10, 50, 50, 50); // a maximum of 0 hides its row
+    EXPECT_EQ(Pixel(stat, 31, 9), Qt::black);
+}
+
+TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
+    // Disconnected: the time line is hidden and the panes start 12 pixels down.
+    EXPECT_FALSE(term->TimeText().isVisible());
+    EXPECT_EQ(Geometry("TavClient DescWin").top(), 12);
+    EXPECT_EQ(term->TimeText().text(), "Connect client for updated Mud time...");
+
+    // From another thread, as the Client connection's network thread does.
+    MapGrid grid{};
+    grid[0][0] = 1;
+    std::thread network([&] {
+        term->SetClientConnected(true);
+        term->SetTimeAndDate("10 o'clock\r\nmore", "Day of the Moon\n");
+        term->SetMap(grid);
+    });
+    network.join();
+    EXPECT_FALSE(term->Map().HasMap());
+    QApplication::processEvents();
+    EXPECT_TRUE(term->Map().HasMap());
+    EXPECT_TRUE(term->TimeText().isVisible());
+    EXPECT_EQ(term->TimeText().text(), "10 o'clock");
+    EXPECT_EQ(term->DateText().text(), "Day of the Moon");
+    EXPECT_EQ(term->TimeText().geometry().topLeft(), QPoint(0, 2));
+    EXPECT_EQ(term->DateText().geometry().left(), 402);
+    EXPECT_EQ(Geometry("TavClient DescWin").top(), term->TimeText().sizeHint().height() + 12);
+
+    const TMudScreen& screen = term->MainScreen();
+    EXPECT_EQ(status.size,
+              std::to_string(screen.Rows()) + " x " + std::to_string(screen.Columns()));
+    QSignalSpy hidden(term.get(), &tmudterm::hiddenModeChanged);
+    term->ToggleHidden();
+    EXPECT_TRUE(term->Hidden());
+    EXPECT_EQ(status.size, "Hidden");
+    EXPECT_EQ(status.cursor, "Hidden");
+    term->resize(800, 40); // the frame shrinks; nothing is laid out
+    EXPECT_EQ(Geometry("TavClient MudScreen"), term->MainScreenWidget().geometry());
+    EXPECT_GT(term->MainScreenWidget().geometry().bottom(), 40);
+    term->resize(800, 600);
+    term->ToggleHidden();
+    ASSERT_EQ(hidden.count(), 2);
+    EXPECT_TRUE(hidden[0][0].toBool());
+    EXPECT_EQ(hidden[0][1].toInt(), 2 + term->TimeText().sizeHint().height() + 7);
+    EXPECT_FALSE(hidden[1][0].toBool());
+    EXPECT_EQ(status.cursor,
+              std::to_string(screen.CursorRow()) + "," + std::to_string(screen.CursorCol()));
+
+    // Panes and map off: the main screen fills the area 6 pixels in.
+    settings.multiscreen = 0;
+    settings.enhancedterm = 0;
+    term->SetClientConnected(false);
+    EXPECT_FALSE(term->HDivider().isVisible());
+    EXPECT_FALSE(term->Map().isVisible());
+    const QRect input = term->InputLine().geometry();
+    EXPECT_EQ(Geometry("TavClient MudScreen"), QRect(6, 12, 788, input.top() - 6 - 12));
+    EXPECT_EQ(term->MlSendButton().geometry().left(), input.right() + 2);
+    EXPECT_EQ(term->MlSendButton().geometry().right(), 798);
+}
+
+TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::filesystem::create_directories(dir.path().toStdString() + "/profiles/p");
+    term->SetDataRoot(dir.path().toStdString());
+    term->ProfileName() = "p";
+
+    QSignalSpy config(term.get(), &tmudterm::configRequested);
+    QSignalSpy place(term.get(), &tmudterm::placeFrameRequested);
+    term->LoadSettings(); // no tav.cfg yet: defaults, frame placed, configuration asked for
+    EXPECT_EQ(place.count(), 1);
+    EXPECT_EQ(place[0][0].toRect(), QRect(0, 0, 640, 400));
+    EXPECT_EQ(config.count(), 0); // posted, not yet run
+    QApplication::processEvents();
+    EXPECT_EQ(config.count(), 1);
+
+    CopyField(stored.fkeys[0], "n;s;");
+    CopyField(stored.descfont.face, "DejaVu Sans");
+    stored.descfont.height = -20;
+    stored.bcolor = MakeColor(0, 0, 90);
+    settings.ontop = 1;
+    term->SaveSettings();
+    stored = StoredValues::Defaults();
+    term->Session().FunctionKeys()[0].clear();
+
+    QSignalSpy topmost(term.get(), &tmudterm::topmostRequested);
+    term->LoadSettings();
+    EXPECT_EQ(term->Session().FunctionKeys()[0], "n;s;");
+    EXPECT_EQ(std::string(term->DescPaneWidget().ScreenFont().face), "DejaVu Sans");
+    EXPECT_EQ(term->DescPaneWidget().BackgroundColor(), MakeColor(0, 0, 90));
+    EXPECT_EQ(term->SplitViewWidget().BackgroundColor(), MakeColor(0, 0, 90));
+    ASSERT_EQ(topmost.count(), 1);
+    EXPECT_TRUE(topmost[0][0].toBool());
+
+    // Sizes: a new history size empties the history; 10 scroll lines or fewer change nothing.
+    term->Session().History().Add("old");
+    CopyField(settings.inputlines, "3");
+    CopyField(settings.scrolllines, "10");
+    const int lines = term->MainScreen().Lines();
+    term->ApplySizes();
+    EXPECT_EQ(term->Session().History().Slots(), 3);
+    EXPECT_EQ(term->Session().History().Slot(2), "");
+    EXPECT_EQ(term->MainScreen().Lines(), lines);
+}
+
+// The input line against a real game peer on the loopback interface.
+struct InputLineFixture : TermWindowFixture {
+    LoopbackServer server;
+
+    void SetUp() override {
+        TermWindowFixture::SetUp();
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port()).c_str());
+        ASSERT_EQ(term->Session().TermConnect(), 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return term->Session().Connected(); }, 5000));
+        ASSERT_TRUE(server.Accept());
+        term->InputLine().setFocus();
+    }
+    tinedit& Input() { return term->InputLine(); }
+    void Enter(const QString& text) {
+        QTest::keyClicks(&Input(), text);
+        QTest::keyClick(&Input(), Qt::Key_Return);
+    }
+};
+
+TEST_F(InputLineFixture, EnterSendsAndTheHistoryWalksBackAndForth) {
+    term->Session().History().Resize(3);
+    Enter("a");
+    Enter("b");
+    EXPECT_EQ(server.Read(), "a\nb\n");
+    EXPECT_EQ(Input().text(), "");
+
+    QSignalSpy beeps(&Input(), &tinedit::beeped);
+    struct Step {
+        Qt::Key key;
+        const char* text;
+        int beeps;
+    };
+    const Step steps[] = {{Qt::Key_Up, "b", 0}, {Qt::Key_Up, "a", 0},   {Qt::Key_Up, "", 0},
+                          {Qt::Key_Up, "", 1},  {Qt::Key_Down, "a", 1}, {Qt::Key_Down, "b", 1},
+                          {Qt::Key_Down, "", 1}};
+    for (const Step& s : steps) {
+        QTest::keyClick(&Input(), s.key);
+        EXPECT_EQ(Input().text().toStdString(), s.text);
+        EXPECT_EQ(beeps.count(), s.beeps);
+        if (*s.text) EXPECT_EQ(Input().selectedText(), Input().text());
+    }
+
+    // "_" words never enter the history; "_test" opens the split view with recent text.
+    Enter("_test");
+    EXPECT_EQ(term->Session().History().Slot(2), "b");
+    EXPECT_TRUE(term->SplitViewShown());
+    EXPECT_TRUE(term->SplitViewWidget().isVisible());
+    EXPECT_LT(term->MainScreenWidget().height(), Geometry("TavClient MudScroll").height());
+    EXPECT_TRUE(term->TimeText().text().startsWith("MudScreen Width: "));
+    Enter("_test");
+    EXPECT_FALSE(term->SplitViewWidget().isVisible());
+
+    // With noerase the sent text stays, all selected, and Enter repeats it.
+    settings.noerase = 1;
+    Enter("kill rat");
+    EXPECT_EQ(Input().text(), "kill rat");
+    EXPECT_EQ(Input().selectedText(), "kill rat");
+    QTest::keyClick(&Input(), Qt::Key_Return);
+    EXPECT_EQ(server.Read(), "kill rat\nkill rat\n");
+}
+
+TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsAndMasking) {
+    QTest::keyClicks(&Input(), "ab");
+    struct Pad {
+        Qt::Key key;
+        const char* sent;
+    };
+    for (Pad pad : {Pad{Qt::Key_5, "exits\n"}, Pad{Qt::Key_0, "look\n"}, Pad{Qt::Key_Minus, "up\n"},
+                    Pad{Qt::Key_Plus, "down\n"}}) {
+        QTest::keyClick(&Input(), pad.key, Qt::KeypadModifier);
+        EXPECT_EQ(server.Read(), pad.sent);
+    }
+    EXPECT_EQ(Input().text(), "ab");      // the typed text is untouched, no digit typed
+    QTest::keyClick(&Input(), Qt::Key_5); // the ordinary digit key types
+    EXPECT_EQ(Input().text(), "ab5");
+    EXPECT_EQ(server.Read(50ms), "");
+
+    term->Session().FunctionKeys()[0] = "n;;s;";
+    QTest::keyClick(&Input(), Qt::Key_F1);
+    EXPECT_EQ(server.Read(), "n\n\ns\n");
+
+    QSignalSpy commands(term.get(), &tmudterm::frameCommand);
+    for (Qt::Key key : {Qt::Key_C, Qt::Key_V, Qt::Key_F, Qt::Key_P, Qt::Key_T})
+        QTest::keyClick(&Input(), key, Qt::ControlModifier);
+    QTest::mouseClick(&term->MlSendButton(), Qt::LeftButton);
+    std::vector<int> ids;
+    for (const auto& args : commands)
+        ids.push_back(args[0].toInt());
+    EXPECT_EQ(ids, (std::vector<int>{11851, 11854, 11869, 11866, 5606, 101}));
+    EXPECT_FALSE(term->MainScreen().HasSelection());
+    QTest::keyClick(&Input(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(term->MainScreen().HasSelection());
+    EXPECT_EQ(Input().selectedText(), ""); // not the input line's own text
+
+    QTest::keyClick(&Input(), Qt::Key_ScrollLock);
+    EXPECT_TRUE(term->MainScreen().Held());
+    QTest::keyClick(&Input(), Qt::Key_ScrollLock);
+    EXPECT_FALSE(term->MainScreen().Held());
+
+    // The server's echo request masks with '*'; its end unmasks.
+    server.Send("Password: \xff\xfb\x01");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Input().Masked(); }, 2000));
+    EXPECT_EQ(Input().style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &Input()),
+              '*');
+    EXPECT_EQ(Input().text(), "ab5");
+    server.Send("\xff\xfc\x01");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Input().Masked(); }, 2000));
+}
+
+} // namespace
+} // namespace tav

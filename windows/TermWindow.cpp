@@ -1,0 +1,486 @@
+// Core headers before any Qt header: Qt defines "slots" as a macro, a parameter name there.
+#include "settings/SettingsFile.h"
+#include "settings/SizesStep.h"
+#include "term/TermSession.h"
+
+#include "windows/TermWindow.h"
+
+#include "term/InputLine.h"
+#include "term/QtEventLoop.h"
+#include "term/ScreenFonts.h"
+#include "windows/Divider.h"
+#include "windows/MapWindow.h"
+#include "windows/StatusWindow.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace tav {
+
+namespace {
+
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, std::max(r.Width(), 0), std::max(r.Height(), 0));
+}
+
+Rect FromQRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void Place(QWidget& widget, bool shown, const Rect& rect) {
+    if (shown) widget.setGeometry(ToQRect(rect));
+    widget.setVisible(shown);
+}
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Runs fn on the widget's own thread later when called from another thread; true then.
+template <class Fn> bool QueueOffThread(QObject* target, Fn&& fn) {
+    if (QThread::currentThread() == target->thread()) return false;
+    QMetaObject::invokeMethod(target, std::forward<Fn>(fn), Qt::QueuedConnection);
+    return true;
+}
+
+constexpr std::string_view kTimeTemplate = "Connect client for updated Mud time...";
+constexpr std::string_view kDateTemplate = "Connect client for updated Mud date...";
+// The frame's bottom lies this far below the date text in hidden mode.
+constexpr int kHiddenBottomGap = 7;
+constexpr int kTimeTextTop = 2;
+
+} // namespace
+
+// The session's window services, answered by the terminal window and the parts
+// attached to it later (client connection, client log, terminal log).
+class tmudterm::Services final : public MessageBoxes,
+                                 public TermStatus,
+                                 public TermWindow,
+                                 public WallClock,
+                                 public ClientControl,
+                                 public LogSink,
+                                 public LineLog {
+public:
+    explicit Services(tmudterm& term) : term_(term) {}
+
+    // MessageBoxes: one OK button, owned by the main window.
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        if (term_.boxesOverride_) return term_.boxesOverride_->ShowMessage(text, title);
+        QMessageBox box(title == "Error..." ? QMessageBox::Critical : QMessageBox::Warning,
+                        Latin1(title), Latin1(text), QMessageBox::Ok, term_.window());
+        box.exec();
+    }
+
+    // TermStatus
+    void ShowTermState(bool connected) override { term_.status_.ShowTermState(connected); }
+    void UpdateCursorText(int, int) override { term_.UpdateCursorText(); }
+    void SetLatencyText(std::string_view text) override { term_.status_.SetLatencyText(text); }
+
+    // TermWindow
+    void ShowTimeAndDate(std::string_view time, std::string_view date) override {
+        term_.SetTimeAndDate(time, date);
+    }
+    void ToggleSplitView() override { term_.ToggleSplitView(); }
+    void ToggleCursor(CursorStyle style) override { term_.mainWidget_->ToggleCursor(style); }
+    std::pair<int, int> ScreenPixelSize() override {
+        return {term_.mainWidget_->width(), term_.mainWidget_->height()};
+    }
+
+    // WallClock: seconds times 1000 plus milliseconds, wrapping in 32 bits.
+    std::int32_t NowMs() override {
+        using namespace std::chrono;
+        const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms.count()));
+    }
+
+    // ClientControl: the Client connection once attached.
+    bool IsConnected() override { return term_.client_ && term_.client_->IsConnected(); }
+    void Connect() override {
+        if (term_.client_) term_.client_->Connect();
+    }
+    void SendPing() override {
+        if (term_.client_) term_.client_->SendPing();
+    }
+    void PollSoundPlayer() override {
+        if (term_.client_) term_.client_->PollSoundPlayer();
+    }
+
+    // LogSink: the client log once attached, the status bar until then.
+    void LogLine(std::string_view line) override {
+        if (term_.clientLog_)
+            term_.clientLog_->LogLine(line);
+        else
+            term_.status_.SetMessageText(line);
+    }
+
+    // LineLog: the user's terminal log once attached.
+    bool IsOpen() const override { return term_.lineLog_ && term_.lineLog_->IsOpen(); }
+    void Write(std::string_view text) override {
+        if (term_.lineLog_) term_.lineLog_->Write(text);
+    }
+
+private:
+    tmudterm& term_;
+};
+
+tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& triggers,
+                   StatusBarSink& status, QWidget* parent)
+    : QWidget(parent), settings_(settings), stored_(stored), status_(status) {
+    setWindowTitle("TavClient");
+    // Children in creation order; later ones lie above earlier ones.
+    mainWidget_ = MakeScreen(main_, "TavClient MudScreen");
+    descWidget_ = MakeScreen(desc_, "TavClient DescWin");
+    exitWidget_ = MakeScreen(exit_, "TavClient ExitWin");
+    listWidget_ = MakeScreen(list_, "TavClient ListWin");
+    hdiv_ = new Divider(Qt::Horizontal, this);
+    h2div_ = new Divider(Qt::Horizontal, this);
+    vdiv_ = new Divider(Qt::Vertical, this);
+    hdiv_->setObjectName("TavClient HDivWin");
+    h2div_->setObjectName("TavClient H2DivWin");
+    vdiv_->setObjectName("TavClient VDivWin");
+    map_ = new MapWindow(this);
+    stat_ = new StatusWindow(this);
+    splitWidget_ = MakeScreen(split_, "TavClient MudScroll");
+    splitWidget_->hide();
+    for (QWidget* w : {static_cast<QWidget*>(descWidget_), static_cast<QWidget*>(exitWidget_),
+                       static_cast<QWidget*>(listWidget_), static_cast<QWidget*>(hdiv_),
+                       static_cast<QWidget*>(h2div_), static_cast<QWidget*>(vdiv_),
+                       static_cast<QWidget*>(map_), static_cast<QWidget*>(stat_)})
+        w->hide();
+
+    input_ = new tinedit(this);
+    time_ = new QLabel(Latin1(kTimeTemplate), this);
+    date_ = new QLabel(Latin1(kDateTemplate), this);
+    time_->hide();
+    date_->hide();
+    mlSend_ = new QPushButton("ml-send", this);
+    mlSend_->setFocusPolicy(Qt::NoFocus);
+    mlSend_->resize(mlSend_->sizeHint());
+
+    services_ = std::make_unique<Services>(*this);
+    loop_ = std::make_unique<QtEventLoop>();
+    TermServices services;
+    services.boxes = services_.get();
+    services.status = services_.get();
+    services.input = input_;
+    services.client = services_.get();
+    services.window = services_.get();
+    services.log = services_.get();
+    services.clientLog = services_.get();
+    services.clock = services_.get();
+    services.triggers = &triggers;
+    session_ = std::make_unique<TermSession>(settings_, *main_, *loop_, std::move(services));
+    input_->SetSession(session_.get());
+
+    connect(input_, &tinedit::submitted, this, &tmudterm::OnInputEnter);
+    connect(input_, &tinedit::pageRequested, this, [this](bool up) {
+        if (up)
+            mainWidget_->PageUp(true);
+        else
+            mainWidget_->PageDown(true);
+    });
+    connect(input_, &tinedit::selectScreenRequested, this, [this] { mainWidget_->SelectAll(); });
+    connect(input_, &tinedit::frameCommand, this, &tmudterm::frameCommand);
+    connect(mlSend_, &QPushButton::clicked, this, [this] { emit frameCommand(kCmdMultiLineSend); });
+    connect(mainWidget_, &ScreenWidget::parentCommand, this, &tmudterm::screenCommand);
+    for (Divider* divider : {hdiv_, h2div_, vdiv_})
+        connect(divider, &Divider::moved, this, [this] { Relayout(); });
+
+    ApplyScreenSettings(true);
+    input_->setFocus();
+}
+
+tmudterm::~tmudterm() {
+    // The session goes first (it closes the socket and stops the timers), then the
+    // widgets that show the screens, then the screens themselves.
+    session_.reset();
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
+ScreenWidget* tmudterm::MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title) {
+    screen = std::make_unique<TMudScreen>(settings_);
+    auto* widget = new ScreenWidget(*screen, settings_, stored_.mudcolors, this);
+    widget->setWindowTitle(title);
+    widget->setObjectName(title);
+    return widget;
+}
+
+TermSession& tmudterm::Session() {
+    return *session_;
+}
+
+QtEventLoop& tmudterm::Loop() {
+    return *loop_;
+}
+
+TMudScreen& tmudterm::MainScreen() {
+    return *main_;
+}
+
+ScreenWidget& tmudterm::MainScreenWidget() {
+    return *mainWidget_;
+}
+
+// --- settings ---------------------------------------------------------------------------
+
+void tmudterm::LoadSettings() {
+    SettingsFile file(settings_, stored_, *this, *session_, *services_, dataRoot_);
+    file.LoadSettings(profileName_);
+    for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
+        session_->FunctionKeys()[k] = stored_.fkeys[k];
+}
+
+void tmudterm::SaveSettings() {
+    // The function-key dialog edits the stored texts; the session sends from its copy.
+    for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
+        session_->FunctionKeys()[k] = stored_.fkeys[k];
+    SettingsFile file(settings_, stored_, *this, *session_, *services_, dataRoot_);
+    file.SaveSettings(profileName_);
+}
+
+void tmudterm::ApplyScreenSettings(bool initial) {
+    struct Screen {
+        TMudScreen& screen;
+        ScreenWidget& widget;
+        const FontSpec& font;
+    };
+    const Screen screens[] = {{*main_, *mainWidget_, stored_.termfont},
+                              {*split_, *splitWidget_, stored_.termfont},
+                              {*desc_, *descWidget_, stored_.descfont},
+                              {*exit_, *exitWidget_, stored_.exitfont},
+                              {*list_, *listWidget_, stored_.listfont}};
+    for (const Screen& s : screens) {
+        if (s.font.face[0] != '\0') s.widget.SetScreenFont(s.font);
+        s.screen.autowrap = settings_.autowrap != 0;
+        s.screen.appendcr = settings_.appendcr != 0;
+        s.screen.smoothscroll = settings_.smoothscroll != 0;
+        s.screen.explicitmode = settings_.explicitmode != 0;
+        s.screen.bellPath = settings_.bell;
+    }
+
+    const bool panes = settings_.multiscreen != 0;
+    for (QWidget* w : {static_cast<QWidget*>(descWidget_), static_cast<QWidget*>(exitWidget_),
+                       static_cast<QWidget*>(listWidget_), static_cast<QWidget*>(hdiv_),
+                       static_cast<QWidget*>(h2div_), static_cast<QWidget*>(vdiv_)})
+        w->setVisible(panes);
+    map_->setVisible(settings_.enhancedterm != 0);
+    stat_->setVisible(settings_.enhancedterm != 0);
+
+    if (initial) {
+        const DividerRects d = InitialDividers(FromQRect(rect()), TimeTextHeight());
+        hdiv_->setGeometry(ToQRect(d.hdiv));
+        h2div_->setGeometry(ToQRect(d.h2div));
+        vdiv_->setGeometry(ToQRect(d.vdiv));
+    }
+    if (stored_.inputfont.face[0] != '\0') input_->setFont(FontFromSpec(stored_.inputfont));
+}
+
+void tmudterm::ApplySizes() {
+    const SizesStep step = ComputeSizesStep(settings_, main_->Lines(), session_->History().Slots());
+    if (step.scrollLines) {
+        main_->ResetScreen(*step.scrollLines);
+        split_->ResetScreen(*step.scrollLines);
+        emit scrollLinesChanged(*step.scrollLines);
+    }
+    if (step.historyLines) session_->History().Resize(*step.historyLines);
+}
+
+void tmudterm::ReplaceFont(FontItem item, const FontSpec& font) {
+    switch (item) {
+    case FontItem::Term:
+        mainWidget_->SetScreenFont(font);
+        splitWidget_->SetScreenFont(font);
+        break;
+    case FontItem::Input: input_->setFont(FontFromSpec(font)); break;
+    case FontItem::Desc: descWidget_->SetScreenFont(font); break;
+    case FontItem::Exit: exitWidget_->SetScreenFont(font); break;
+    case FontItem::List: listWidget_->SetScreenFont(font); break;
+    default: break; // the tool windows take their fonts from the stored values
+    }
+}
+
+void tmudterm::SetScreenColor(ScreenColor which, ColorRef color) {
+    for (ScreenWidget* w : {mainWidget_, splitWidget_, descWidget_, exitWidget_, listWidget_}) {
+        if (which == ScreenColor::Background)
+            w->SetBackgroundColor(color);
+        else
+            w->SetTextColor(color);
+    }
+    (which == ScreenColor::Background ? stored_.bcolor : stored_.tcolor) = color;
+    if (which == ScreenColor::Background) update();
+}
+
+void tmudterm::SetTopmost(bool topmost) {
+    emit topmostRequested(topmost);
+}
+
+void tmudterm::PlaceFrame(const Rect& frame) {
+    emit placeFrameRequested(ToQRect(frame));
+}
+
+void tmudterm::PostConfigCommand() {
+    QMetaObject::invokeMethod(
+        this, [this] { emit configRequested(); }, Qt::QueuedConnection);
+}
+
+// --- layout -----------------------------------------------------------------------------
+
+int tmudterm::TimeTextHeight() const {
+    return time_->sizeHint().height();
+}
+
+void tmudterm::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    Layout(e->size().width(), e->size().height());
+}
+
+void tmudterm::Relayout() {
+    // The current size: it differs from the last laid-out one only when the window was
+    // resized while the layout was locked.
+    Layout(width(), height());
+}
+
+void tmudterm::SetLayoutLock(bool locked) {
+    layoutLock_ = locked;
+    if (!locked) Relayout();
+}
+
+void tmudterm::Layout(int width, int height) {
+    if (layoutLock_ || hidden_) return;
+    lastWidth_ = width;
+    lastHeight_ = height;
+
+    TermLayoutInput in;
+    in.width = width;
+    in.height = height;
+    in.inputFontHeight = QFontMetrics(input_->font()).height();
+    in.timeTextHeight = TimeTextHeight();
+    in.mlSendWidth = mlSend_->width();
+    in.clientConnected = clientConnected_;
+    in.multiscreen = settings_.multiscreen != 0;
+    in.enhancedterm = settings_.enhancedterm != 0;
+    in.splitView = splitView_;
+    in.screenLineHeight = main_->CellHeight();
+    in.dividers = {FromQRect(hdiv_->geometry()), FromQRect(h2div_->geometry()),
+                   FromQRect(vdiv_->geometry())};
+    const TermLayoutResult r = LayoutTerm(in);
+    lastLayout_ = r;
+
+    Place(*hdiv_, r.showPanes, r.dividers.hdiv);
+    Place(*h2div_, r.showPanes, r.dividers.h2div);
+    Place(*vdiv_, r.showPanes, r.dividers.vdiv);
+    for (auto [widget, rect] :
+         {std::pair{descWidget_, r.descPane}, std::pair{exitWidget_, r.exitPane},
+          std::pair{listWidget_, r.listPane}}) {
+        if (r.showPanes) widget->SetScreenRect(ToQRect(rect), false);
+        widget->setVisible(r.showPanes);
+    }
+    Place(*map_, r.showMapAndStatus, r.map);
+    Place(*stat_, r.showMapAndStatus, r.status);
+    mainWidget_->SetScreenRect(ToQRect(r.mainScreen), false);
+    if (r.showSplitView) splitWidget_->SetScreenRect(ToQRect(r.splitView), false);
+    splitWidget_->setVisible(r.showSplitView);
+    input_->setGeometry(ToQRect(r.input));
+    mlSend_->setGeometry(ToQRect(r.mlSend));
+    Place(*time_, r.showTimeAndDate, r.timeText);
+    Place(*date_, r.showTimeAndDate, r.dateText);
+
+    UpdateSizeText();
+    UpdateCursorText();
+    update();
+}
+
+void tmudterm::ToggleSplitView() {
+    splitView_ = !splitView_;
+    if (splitView_) {
+        split_->ClearScreen();
+        split_->AddText(session_->RecentText());
+        while (split_->TakeLine()) {
+        }
+    }
+    Relayout();
+}
+
+void tmudterm::ToggleHidden() {
+    hidden_ = !hidden_;
+    const bool wasLocked = layoutLock_;
+    layoutLock_ = true;
+    // In hidden mode only the time and date line stays: the window keeps the height down
+    // to 7 pixels below the date text.
+    emit hiddenModeChanged(hidden_,
+                           hidden_ ? kTimeTextTop + TimeTextHeight() + kHiddenBottomGap : 0);
+    layoutLock_ = wasLocked;
+    if (!hidden_) Relayout();
+    UpdateSizeText();
+    UpdateCursorText();
+    update();
+}
+
+void tmudterm::UpdateSizeText() {
+    if (hidden_) return status_.SetSizeText("Hidden");
+    char text[32];
+    std::snprintf(text, sizeof text, "%d x %d", main_->Rows(), main_->Columns());
+    status_.SetSizeText(text);
+}
+
+void tmudterm::UpdateCursorText() {
+    if (hidden_) return status_.SetCursorText("Hidden");
+    char text[32];
+    std::snprintf(text, sizeof text, "%d,%d", main_->CursorRow(), main_->CursorCol());
+    status_.SetCursorText(text);
+}
+
+void tmudterm::SetClientConnected(bool connected) {
+    if (QueueOffThread(this, [this, connected] { SetClientConnected(connected); })) return;
+    clientConnected_ = connected;
+    Relayout();
+}
+
+// --- effects of Client messages ----------------------------------------------------------
+
+void tmudterm::SetMap(const MapGrid& grid) {
+    if (QueueOffThread(this, [this, grid] { SetMap(grid); })) return;
+    map_->SetMap(grid);
+}
+
+void tmudterm::SetStatusValues(int hit, int hitMax, int mana, int manaMax, int move, int moveMax) {
+    if (QueueOffThread(this,
+                       [=, this] { SetStatusValues(hit, hitMax, mana, manaMax, move, moveMax); }))
+        return;
+    stat_->SetStatus(hit, hitMax, mana, manaMax, move, moveMax);
+}
+
+void tmudterm::SetTimeAndDate(std::string_view time, std::string_view date) {
+    if (QueueOffThread(
+            this, [this, t = std::string(time), d = std::string(date)] { SetTimeAndDate(t, d); }))
+        return;
+    time_->setText(Latin1(FirstLine(time)));
+    date_->setText(Latin1(FirstLine(date)));
+}
+
+// --- input and painting ------------------------------------------------------------------
+
+void tmudterm::OnInputEnter() {
+    session_->SubmitInput();
+    if (settings_.noerase)
+        input_->selectAll();
+    else
+        input_->clear();
+}
+
+void tmudterm::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const ColorRef bg = mainWidget_->BackgroundColor();
+    painter.fillRect(rect(), QColor(RedOf(bg), GreenOf(bg), BlueOf(bg)));
+}
+
+} // namespace tav
