@@ -1,3 +1,6 @@
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "term/TermSession.h"
+
 #include "app/MainFrame.h"
 
 #include "app/AboutBox.h"
@@ -8,7 +11,6 @@
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
 #include "term/ScreenWidget.h"
-#include "term/TermSession.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"
 

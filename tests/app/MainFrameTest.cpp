@@ -1,12 +1,14 @@
-#include "app/MainFrame.h"
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "term/TermSession.h"
+
 #include "AppTestSupport.h"
 #include "app/ConnectionIndicator.h"
+#include "app/MainFrame.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "settings/ProfileDialogs.h"
 #include "term/InputLine.h"
-#include "term/TermSession.h"
 #include "tests/support/LoopbackServer.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"
