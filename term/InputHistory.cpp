@@ -4,8 +4,8 @@
 
 namespace tav {
 
-void InputHistory::Resize(int slots) {
-    slots_.assign(static_cast<std::size_t>(std::clamp(slots, 1, kMaxHistorySlots)), {});
+void InputHistory::Resize(int slotCount) {
+    slots_.assign(static_cast<std::size_t>(std::clamp(slotCount, 1, kMaxHistorySlots)), {});
     index_ = Slots();
 }
 

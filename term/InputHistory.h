@@ -17,7 +17,7 @@ inline constexpr int kMaxHistorySlots = 10'000;
 // browse index equals n while the user is not walking the history.
 class InputHistory {
 public:
-    explicit InputHistory(int slots = kDefaultHistorySlots) { Resize(slots); }
+    explicit InputHistory(int slotCount = kDefaultHistorySlots) { Resize(slotCount); }
 
     int Slots() const { return static_cast<int>(slots_.size()); }
     int Index() const { return index_; }
@@ -25,7 +25,7 @@ public:
     const std::string& Slot(int k) const { return slots_[static_cast<std::size_t>(k)]; }
 
     // Discards every line and makes n empty slots; the index becomes n.
-    void Resize(int slots);
+    void Resize(int slotCount);
     // Drops the oldest line and stores `line` (cut to 254 characters) as the newest.
     void Add(std::string_view line);
 
