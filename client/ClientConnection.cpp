@@ -40,9 +40,11 @@ struct ClientConnection::Session final : ClientLink, TransferGauge {
     bool IsConnected() const override { return state.load() == State::Connected; }
     void Disconnect() override { connection.DisconnectSession(*this); }
     StreamSocket& SendSocket() override { return socket; }
-    // A transfer cut short by the end of the connection does not show up after the
-    // gauge's reset.
+    // The gauge shows nothing for transfers below kProgressThreshold bytes, and is always
+    // empty when one starts, so their reports are not queued at all. A transfer cut short
+    // by the end of the connection does not show up after the gauge's reset.
     void ShowProgress(std::int64_t received, std::int64_t total) override {
+        if (total < static_cast<std::int64_t>(kProgressThreshold)) return;
         const std::lock_guard<std::mutex> lock(effects);
         if (state.load() != State::Ended) connection.status_.ShowProgress(received, total);
     }
@@ -63,7 +65,8 @@ struct ClientConnection::Session final : ClientLink, TransferGauge {
 ClientConnection::ClientConnection(const Settings& settings, ClientServices services,
                                    std::string filesRoot)
     : settings_(settings), services_(services), files_(std::move(filesRoot)),
-      windows_(services.loop, services.windows), status_(services.loop, services.status) {}
+      batched_(services.loop), windows_(batched_, services.windows),
+      status_(batched_, services.status) {}
 
 ClientConnection::~ClientConnection() {
     std::vector<Worker> workers;

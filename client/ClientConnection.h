@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/BatchingEventLoop.h"
 #include "client/ClientFiles.h"
 #include "client/ClientRequests.h"
 #include "client/QueuedClientWindows.h"
@@ -103,6 +104,7 @@ private:
     const Settings& settings_;
     ClientServices services_;
     ClientFiles files_;
+    BatchingEventLoop batched_; // one wake of the loop per burst of effects
     QueuedClientWindows windows_;
     QueuedStatusBar status_;
     std::atomic<std::int32_t> lastPingMs_{0};

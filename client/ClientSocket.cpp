@@ -1,5 +1,6 @@
 #include "client/ClientSocket.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -102,6 +103,7 @@ OpenStage ClientSocket::Open(const std::string& host, int port, std::chrono::mil
 }
 
 ClientSocket::Readiness ClientSocket::WaitReadable() {
+    if (readAt_ < readEnd_ && !shut_.load()) return Readiness::Readable;
     bool ready = false;
     if (!Wait(POLLIN, -1, ready)) return shut_.load() ? Readiness::Shut : Readiness::Failed;
     return ready ? Readiness::Readable : Readiness::Failed;
@@ -110,7 +112,21 @@ ClientSocket::Readiness ClientSocket::WaitReadable() {
 IoResult ClientSocket::Receive(std::span<std::uint8_t> buffer) {
     for (;;) {
         if (shut_.load()) return {-1, ECONNABORTED};
-        const ssize_t n = ::recv(fd_.load(), buffer.data(), buffer.size(), 0);
+        if (readAt_ < readEnd_) {
+            const std::size_t n = std::min(buffer.size(), readEnd_ - readAt_);
+            std::memcpy(buffer.data(), readAhead_.data() + readAt_, n);
+            readAt_ += n;
+            return {static_cast<std::ptrdiff_t>(n), 0};
+        }
+        const bool direct = buffer.size() >= kReadAheadBytes;
+        if (!direct && readAhead_.empty()) readAhead_.resize(kReadAheadBytes);
+        std::uint8_t* into = direct ? buffer.data() : readAhead_.data();
+        const ssize_t n = ::recv(fd_.load(), into, direct ? buffer.size() : readAhead_.size(), 0);
+        if (n > 0 && !direct) {
+            readAt_ = 0;
+            readEnd_ = static_cast<std::size_t>(n);
+            continue;
+        }
         if (n >= 0) {
             // A socket shut down here reads as closed; that is no news from the server.
             if (n == 0 && shut_.load()) return {-1, ECONNABORTED};

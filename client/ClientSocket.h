@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace tav {
 
@@ -22,6 +23,9 @@ enum class OpenStage {
 inline constexpr int kClientSendBufferBytes = 8320;
 // How long the TCP connect may take.
 inline constexpr std::chrono::seconds kClientConnectTimeout{20};
+// Bytes taken from the kernel in one receive; the frame reader's smaller receives are then
+// served from them, so a stream of small frames costs few system calls.
+inline constexpr std::size_t kReadAheadBytes = 64 * 1024;
 
 // The Client connection's TCP socket, non-blocking, with a wake pipe beside it. The
 // thread that serves it opens it, waits on it and transfers on it; Shutdown(), from any
@@ -44,7 +48,7 @@ public:
 
     enum class Readiness { Readable, Shut, Failed };
     // Waits without a time limit until the socket is readable (data, end of stream or an
-    // error) or shut down.
+    // error) or shut down; at once when received bytes are still waiting to be taken.
     Readiness WaitReadable();
 
     IoResult Receive(std::span<std::uint8_t> buffer) override;
@@ -58,6 +62,10 @@ private:
     std::atomic<bool> shut_{false};
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
+    // Received and not yet taken: readAhead_[readAt_, readEnd_). Network thread only.
+    std::vector<std::uint8_t> readAhead_;
+    std::size_t readAt_ = 0;
+    std::size_t readEnd_ = 0;
 };
 
 } // namespace tav

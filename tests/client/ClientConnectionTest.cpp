@@ -245,7 +245,7 @@ TEST(ClientConnection, LogOnlyMessagesWriteTheirLinesWithoutDebug) {
 TEST(ClientConnection, DownloadsAreWrittenUnderTextAndBinary) {
     ConnectionRig rig;
     ASSERT_TRUE(rig.ConnectAndLogin());
-    const std::string sound("RIFF\0\x01\x02\xff", 8);
+    const std::string sound = "RIFF\0\x01\x02\xff"s + std::string(2000, '\x80');
     rig.server.Send(ServerFrame(50, "notes.txt", "", "line1\nline2\n\0tail"s) +
                     ServerFrame(51, "rain.wav", "", sound) + ServerFrame(50, "empty.txt"));
     ASSERT_TRUE(rig.WaitForLog("Text file: empty.txt written successfully."));
@@ -258,6 +258,14 @@ TEST(ClientConnection, DownloadsAreWrittenUnderTextAndBinary) {
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/empty.txt").string()), "");
     ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
     EXPECT_THAT(rig.windows.calls, ElementsAre("play binary/rain.wav"));
+    // Only the large frame moves the transfer gauge; it ends full.
+    std::vector<std::string> progress;
+    for (const std::string& call : rig.status.calls)
+        if (call.starts_with("progress")) progress.push_back(call);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), "progress 2280/2280");
+    for (const std::string& report : progress)
+        EXPECT_TRUE(report.ends_with("/2280")) << report;
 }
 
 TEST(ClientConnection, IdentificationGoesToTextWithItsFullPath) {

@@ -1,6 +1,7 @@
 // The client log's bounded text, the queued decorators and the download file rules.
 #include "tests/client/ConnectionTestSupport.h"
 
+#include "client/BatchingEventLoop.h"
 #include "client/ClientFiles.h"
 #include "client/ClientLog.h"
 #include "client/QueuedClientWindows.h"
@@ -123,6 +124,25 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
     queued.reset();
     loop.RunFor(20ms);
     EXPECT_EQ(windows.calls.back(), "brdupdate 9");
+}
+
+TEST(BatchingEventLoop, KeepsTheOrderAcrossBurstsAndDropsWhatIsLeftAtTheEnd) {
+    PollEventLoop loop;
+    std::vector<int> order;
+    {
+        BatchingEventLoop batched(loop);
+        batched.Post([&] { order.push_back(1); });
+        batched.Post([&] {
+            order.push_back(2);
+            batched.Post([&] { order.push_back(4); }); // made while the burst runs
+        });
+        std::thread other([&] { batched.Post([&] { order.push_back(3); }); });
+        other.join();
+        ASSERT_TRUE(loop.RunUntil([&] { return order.size() == 4; }, 2s));
+        batched.Post([&] { order.push_back(5); });
+    }
+    loop.RunFor(20ms);
+    EXPECT_THAT(order, ElementsAre(1, 2, 3, 4));
 }
 
 TEST(ClientFiles, OnlyPlainNamesAreUsed) {
