@@ -70,9 +70,9 @@ int PixelSizeForLineHeight(QFont font, int lineHeight) {
 
 } // namespace
 
-QFont FontFromSpec(const FontSpec& spec) {
+QFont FontFromSpec(const FontSpec& stored) {
     const QString face = QString::fromLocal8Bit(
-        spec.face, static_cast<qsizetype>(strnlen(spec.face, sizeof spec.face)));
+        stored.face, static_cast<qsizetype>(strnlen(stored.face, sizeof stored.face)));
     bool monospace = false;
     QFont font(FamilyFor(face, monospace));
     if (monospace) {
@@ -83,7 +83,7 @@ QFont FontFromSpec(const FontSpec& spec) {
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);
-    const int height = std::clamp(spec.height, -kMaxFontPixels, kMaxFontPixels);
+    const int height = std::clamp(stored.height, -kMaxFontPixels, kMaxFontPixels);
     if (height < 0)
         font.setPixelSize(-height);
     else

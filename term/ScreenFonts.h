@@ -17,7 +17,7 @@ inline constexpr int kMaxFontPixels = 400;
 // other face names are kept. A positive height is the height of a text line (ascent plus
 // descent), a negative one the character height; both in pixels. The stored width is not
 // used: the face's own proportions decide. The FontSpec itself is never changed.
-QFont FontFromSpec(const FontSpec& spec);
+QFont FontFromSpec(const FontSpec& stored);
 
 // Whole-pixel cell size of a monospace font: the width of 'M' and the line height, each
 // rounded up.

@@ -20,6 +20,7 @@
 #include <QSoundEffect>
 #include <QThread>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -38,11 +39,11 @@ QColor ToQColor(ColorRef color) {
 }
 
 FontSpec InitialFont() {
-    FontSpec spec{};
-    CopyField(spec.face, "fixedsys");
-    spec.height = 15;
-    spec.width = 7;
-    return spec;
+    FontSpec font{};
+    CopyField(font.face, "fixedsys");
+    font.height = 15;
+    font.width = 7;
+    return font;
 }
 
 } // namespace
@@ -86,9 +87,9 @@ ScreenWidget::~ScreenWidget() {
 
 // --- fonts and colours ----------------------------------------------------------------
 
-void ScreenWidget::SetScreenFont(const FontSpec& spec, bool setPreferredSize) {
-    fontSpec_ = spec;
-    font_ = FontFromSpec(spec);
+void ScreenWidget::SetScreenFont(const FontSpec& stored, bool setPreferredSize) {
+    fontSpec_ = stored;
+    font_ = FontFromSpec(stored);
     rawFont_ = QRawFont::fromFont(font_);
     QString all(256, QChar(' '));
     for (int b = 0; b < 256; ++b)
@@ -140,6 +141,8 @@ QRect ScreenWidget::ClientRect() const {
 }
 
 void ScreenWidget::ApplyModelGeometry() {
+    const int bar = ScrollBarWidth();
+    scrollBar_->setGeometry(width() - bar, 0, bar, height());
     if (modelSize_ == size()) return;
     modelSize_ = size();
     const QRect g = geometry();
@@ -168,14 +171,10 @@ void ScreenWidget::PlaceWindow(const Rect& rect, bool repaint) {
     // The model was given the cell area; the widget also holds the scroll bar.
     modelSize_ = QSize(rect.Width() + ScrollBarWidth(), rect.Height());
     setGeometry(rect.left, rect.top, modelSize_.width(), modelSize_.height());
-    rowMarks_.assign(static_cast<std::size_t>(screen_.Rows()), 0);
-    markedRows_ = 0;
     if (repaint) InvalidateScreen();
 }
 
 void ScreenWidget::resizeEvent(QResizeEvent* /*event*/) {
-    const int bar = ScrollBarWidth();
-    scrollBar_->setGeometry(width() - bar, 0, bar, height());
     ApplyModelGeometry();
 }
 
@@ -369,10 +368,10 @@ void ScreenWidget::FrameHold(bool held) {
 }
 
 void ScreenWidget::ToggleCursor(CursorStyle style) {
-    const QRect before = CursorRect();
     cursorStyle_ = style;
     cursorPhase_ = !cursorPhase_;
-    update(before.united(CursorRect()));
+    // Where it was last drawn too: the cursor may have moved without its row changing.
+    update(drawnCursor_.united(CursorRect()));
 }
 
 QRect ScreenWidget::CursorRect() const {
@@ -405,8 +404,10 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
     PaintCells(painter, event->rect() & client, logo);
 
     if (cursorPhase_ && screen_.CursorRow() < screen_.Rows() &&
-        screen_.CursorCol() < screen_.Columns())
-        painter.fillRect(CursorRect(), ToQColor(textColor_));
+        screen_.CursorCol() < screen_.Columns()) {
+        drawnCursor_ = CursorRect();
+        painter.fillRect(drawnCursor_, ToQColor(textColor_));
+    }
     if (held_) {
         painter.setPen(ToQColor(kAlertColor));
         painter.setBrush(Qt::NoBrush);
@@ -446,8 +447,8 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
 }
 
 // Gathers the non-empty cells of columns from..to of one row: every glyph sits at the left
-// edge of its own column. Backgrounds and underlines are filled at once, the glyphs are
-// drawn by DrawBatches.
+// edge of its own column. Backgrounds are filled at once; glyphs and underlines are drawn
+// over all of them by DrawBatches.
 void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
                              bool opaqueCells) {
     const int cw = screen_.CellWidth();
@@ -494,8 +495,8 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
             fillTo = left + width;
         }
         if (colors.underline)
-            painter.fillRect(left, y + ascent_ + underlineOffset_, width, underlineWidth_,
-                             ToQColor(text));
+            underlines_.push_back(
+                {QRect(left, y + ascent_ + underlineOffset_, width, underlineWidth_), text});
     }
     flushFill();
 }
@@ -522,6 +523,9 @@ void ScreenWidget::DrawBatches(QPainter& painter) {
         painter.drawGlyphRun(QPointF(0, 0), run);
     }
     usedBatches_ = 0;
+    for (const Underline& line : underlines_)
+        painter.fillRect(line.rect, ToQColor(line.color));
+    underlines_.clear();
 }
 
 void ScreenWidget::DrawLogo(QPainter& painter) const {
@@ -639,6 +643,11 @@ void ScreenWidget::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageDown: PageDown(true); break;
     default: QWidget::keyPressEvent(event); return;
     }
+}
+
+// The wheel over the cells moves the scroll bar, which asks the model as a thumb track.
+void ScreenWidget::wheelEvent(QWheelEvent* event) {
+    QCoreApplication::sendEvent(scrollBar_, event);
 }
 
 // --- context menu -----------------------------------------------------------------------

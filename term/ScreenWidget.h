@@ -115,6 +115,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -179,6 +180,7 @@ private:
 
     bool cursorPhase_ = false;
     CursorStyle cursorStyle_ = CursorStyle::Block;
+    QRect drawnCursor_; // where the cursor was drawn last
     bool held_ = false;
     bool flashing_ = false;
     QTimer flashTimer_;
@@ -192,6 +194,11 @@ private:
         QVector<QPointF> positions;
     };
     std::vector<GlyphBatch> batches_;
+    struct Underline {
+        QRect rect;
+        ColorRef color;
+    };
+    std::vector<Underline> underlines_;
     std::size_t usedBatches_ = 0;
     GlyphBatch& BatchFor(QRgb color);
     void DrawBatches(QPainter& painter);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDataStream>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFontInfo>
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tav {
@@ -127,6 +130,7 @@ TEST(ScreenWidgetPaint, UrlCellsAreUnderlinedLightCyan) {
     Screen s;
     s.settings.urlaware = 1;
     s.Feed("go http://x.org now\r\n");
+    ScreenWidget::SetLogoPending(true); // cells over the logo get their own background
     const QImage image = s.Grab();
     for (int col : {3, 8, 14}) {
         EXPECT_TRUE(Has(image, s.Cell(0, col), Q(kUrlColor))) << col;
@@ -267,6 +271,12 @@ TEST(ScreenWidgetScroll, ScrollBarAndPagingKeys) {
         EXPECT_EQ(bar->value(), std::min(step.top, bar->maximum())) << step.what;
     }
 
+    QWheelEvent wheel(QPointF(s.Cell(1, 1).center()), QPointF(), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(s.widget.get(), &wheel);
+    EXPECT_LT(s.model.Top(), live);
+    EXPECT_TRUE(s.model.ScrolledBack());
+
     Screen fresh; // Page Up at the top marks the view scrolled back; a line returns it
     QTest::keyClick(fresh.widget.get(), Qt::Key_PageUp);
     EXPECT_TRUE(fresh.model.ScrolledBack());
@@ -294,6 +304,20 @@ TEST(ScreenWidgetRepaint, InvalidationsBecomeOnePaintPerFrame) {
     EXPECT_EQ(s.widget->paints, 1);
     EXPECT_TRUE(s.widget->painted.contains(s.Cell(3, 5)));
     EXPECT_FALSE(s.widget->painted.intersects(s.Cell(0, 0)));
+}
+
+TEST(ScreenWidgetRepaint, NotificationsFromAnotherThreadAreQueued) {
+    Screen s;
+    std::thread writer([&] {
+        for (int n = 0; n < 30; ++n)
+            s.Feed("pane\r\n");
+    });
+    writer.join();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = s.widget->findChild<QScrollBar*>();
+    EXPECT_EQ(bar->maximum(), s.model.Top() - 1);
+    EXPECT_EQ(bar->value(), s.model.Top() - 1);
+    EXPECT_TRUE(Has(s.Grab(), s.Cell(kRows - 2, 0), Q(s.widget->TextColor())));
 }
 
 // Receives the URLs the widget opens.
@@ -385,22 +409,17 @@ TEST(ScreenWidgetSound, BellPlaysWithoutBlocking) {
     const QString path = dir.filePath("bell.wav");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const int samples = 800; // 0.1 s of 8 kHz 8-bit mono silence
-    QByteArray wav("RIFF");
-    auto le32 = [&](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            wav.append(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    auto le16 = [&](quint16 v) {
-        wav.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
-    };
-    le32(36 + samples);
-    wav.append("WAVEfmt ");
-    le32(16), le16(1), le16(1), le32(8000), le32(8000), le16(1), le16(8);
-    wav.append("data");
-    le32(samples);
-    wav.append(QByteArray(samples, '\x80'));
-    file.write(wav);
+    const quint32 samples = 800; // 0.1 s of 8 kHz 8-bit mono silence
+    QDataStream wav(&file);
+    wav.setByteOrder(QDataStream::LittleEndian);
+    wav.writeRawData("RIFF", 4);
+    wav << quint32(36 + samples);
+    wav.writeRawData("WAVEfmt ", 8);
+    wav << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000) << quint16(1)
+        << quint16(8);
+    wav.writeRawData("data", 4);
+    wav << samples;
+    wav.writeRawData(QByteArray(samples, '\x80').constData(), samples);
     file.close();
 
     s.settings.visualbell = 1;
@@ -424,14 +443,14 @@ TEST(ScreenFonts, WindowsFacesMapToSystemFonts) {
         {"MS Sans Serif", 15, false}, {"Small Fonts", 8, false},
     };
     for (const Case& c : cases) {
-        FontSpec spec{};
-        CopyField(spec.face, c.face);
-        spec.height = c.height;
-        const QFont font = FontFromSpec(spec);
+        FontSpec stored{};
+        CopyField(stored.face, c.face);
+        stored.height = c.height;
+        const QFont font = FontFromSpec(stored);
         EXPECT_EQ(QFontInfo(font).fixedPitch(), c.monospace) << c.face;
         if (c.height < 0) EXPECT_EQ(font.pixelSize(), -c.height) << c.face;
         if (c.height > 0) EXPECT_LE(CellSizeOf(font).height, c.height) << c.face;
-        EXPECT_EQ(std::string(spec.face), c.face); // the stored name is kept
+        EXPECT_EQ(std::string(stored.face), c.face); // the stored name is kept
     }
     FontSpec mono{};
     CopyField(mono.face, "fixedsys");
