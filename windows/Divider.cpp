@@ -15,10 +15,14 @@ QRect Divider::Outline() const {
     return dragging_ && outline_ ? outline_->geometry() : QRect();
 }
 
+void Divider::PaintPattern(QPainter& painter, const QRect& area, const QPalette& palette) {
+    painter.fillRect(area, palette.color(QPalette::Dark));
+    painter.fillRect(area, QBrush(palette.color(QPalette::Light), Qt::Dense4Pattern));
+}
+
 void Divider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Dark));
-    painter.fillRect(rect(), QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
+    PaintPattern(painter, rect(), palette());
 }
 
 int Divider::AxisPos(const QMouseEvent& e) const {

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPainter;
 class QRubberBand;
 
 namespace tav {
@@ -20,6 +21,9 @@ public:
     bool Dragging() const { return dragging_; }
     // The outline being dragged, in the parent's coordinates; empty when not dragging.
     QRect Outline() const;
+
+    // The pattern dividers and the main window's background are painted with.
+    static void PaintPattern(QPainter& painter, const QRect& area, const QPalette& palette);
 
 signals:
     void moved(int delta);

@@ -316,7 +316,6 @@ void tmudterm::SetScreenColor(ScreenColor which, ColorRef color) {
             w->SetTextColor(color);
     }
     (which == ScreenColor::Background ? stored_.bcolor : stored_.tcolor) = color;
-    if (which == ScreenColor::Background) update();
 }
 
 void tmudterm::SetTopmost(bool topmost) {
@@ -478,9 +477,10 @@ void tmudterm::OnInputEnter() {
 }
 
 void tmudterm::paintEvent(QPaintEvent*) {
+    // The dividers' pattern, so the time and date texts stay readable whatever the
+    // screens' colours.
     QPainter painter(this);
-    const ColorRef bg = mainWidget_->BackgroundColor();
-    painter.fillRect(rect(), QColor(RedOf(bg), GreenOf(bg), BlueOf(bg)));
+    Divider::PaintPattern(painter, rect(), palette());
 }
 
 } // namespace tav
