@@ -57,7 +57,17 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
     case ScrollRequest::ThumbPosition:
     case ScrollRequest::Top:
     case ScrollRequest::EndScroll: return;
-    case ScrollRequest::Bottom: scrolledBack_ = false; return;
+    case ScrollRequest::Bottom:
+        // Back to the live position. Leaving T where it was would keep showing old lines
+        // while new ones are written below the visible rows.
+        if (scrolledBack_ && top_ != savedTop_) {
+            top_ = savedTop_;
+            view_->InvalidateScreen();
+            view_->UpdateView();
+            view_->SetScrollPos(top_);
+        }
+        scrolledBack_ = false;
+        return;
     }
     if (top_ >= savedTop_) {
         if (top_ != savedTop_) {

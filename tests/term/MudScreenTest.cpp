@@ -329,6 +329,12 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
     EXPECT_TRUE(f.screen.ScrolledBack());
     f.Feed("y\r\n");
     EXPECT_EQ(f.screen.Top(), live + 1);
+
+    // The scroll bar's "bottom" returns to the live position, where new lines show.
+    f.screen.PageUp(true);
+    f.screen.ScrollBar(ScrollRequest::Bottom);
+    EXPECT_FALSE(f.screen.ScrolledBack());
+    EXPECT_EQ(f.screen.Top(), live + 1);
 }
 
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
