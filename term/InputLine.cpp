@@ -1,7 +1,6 @@
-// Core headers before any Qt header: Qt defines "slots" as a macro, a parameter name there.
-#include "term/TermSession.h"
-
 #include "term/InputLine.h"
+
+#include "term/TermSession.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,13 +1,11 @@
-// Core headers before any Qt header: Qt defines "slots" as a macro, a parameter name there.
-#include "settings/SettingsFile.h"
-#include "settings/SizesStep.h"
-#include "term/TermSession.h"
-
 #include "windows/TermWindow.h"
 
+#include "settings/SettingsFile.h"
+#include "settings/SizesStep.h"
 #include "term/InputLine.h"
 #include "term/QtEventLoop.h"
 #include "term/ScreenFonts.h"
+#include "term/TermSession.h"
 #include "windows/Divider.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"

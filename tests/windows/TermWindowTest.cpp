@@ -1,12 +1,10 @@
 // The main terminal window with real widgets on the offscreen platform.
-// Core headers before any Qt header: Qt defines "slots" as a macro, a parameter name there.
-#include "term/TermSession.h"
-#include "tests/support/LoopbackServer.h"
-#include "triggers/TriggerList.h"
-
 #include "windows/TermWindow.h"
 
 #include "term/InputLine.h"
+#include "term/TermSession.h"
+#include "tests/support/LoopbackServer.h"
+#include "triggers/TriggerList.h"
 #include "windows/Divider.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"
