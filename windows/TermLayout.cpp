@@ -55,9 +55,10 @@ TermLayoutResult LayoutTerm(const TermLayoutInput& in) {
 
     if (in.enhancedterm) {
         out.showMapAndStatus = true;
-        const int x = area.right - kMapSide;
-        out.map = {x, area.top, x + kMapSide, std::min(area.top + kMapSide, area.bottom)};
-        out.status = Sized(x, out.map.bottom + kStatusGap, kMapSide, kStatusWindowHeight);
+        const int x = area.right - kMapWindowSide;
+        out.map = {x, area.top, x + kMapWindowSide,
+                   std::min(area.top + kMapWindowSide, area.bottom)};
+        out.status = Sized(x, out.map.bottom + kStatusGap, kMapWindowSide, kStatusWindowHeight);
         area.right -= kSideColumnWidth;
     }
 

@@ -9,7 +9,7 @@ namespace tav {
 // Fixed measures of the main terminal window's layout, in pixels.
 inline constexpr int kAreaMargin = 6;          // terminal area inset from the sides
 inline constexpr int kDividerThickness = 8;    // height (width) of a horizontal (vertical) divider
-inline constexpr int kMapSide = 88;            // map window width and largest height
+inline constexpr int kMapWindowSide = 88;      // map window width and largest height
 inline constexpr int kStatusWindowHeight = 46; // hit/mana/move window
 inline constexpr int kSideColumnWidth = 96;    // what the map column takes from the terminal area
 inline constexpr int kSplitViewKeepLines = 7;  // main screen lines left under the split view
