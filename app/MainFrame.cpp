@@ -4,9 +4,11 @@
 #include "app/MainFrame.h"
 
 #include "app/AboutBox.h"
+#include "app/ClientHub.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
+#include "client/ClientLogWindow.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
@@ -25,8 +27,9 @@ namespace {
 
 // Commands whose effect is there; the rest of the menu stays disabled until it is.
 constexpr int kAvailableCommands[] = {
-    kCmTermConnect, kCmTermDisconnect, kCmExit,       kCmCopy,  kCmSelectAll,
-    kCmProfiles,    kCmIgnoreTrigs,    kCmToggleHide, kCmAbout,
+    kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect, kCmStopSound,
+    kCmClientLog,   kCmExit,           kCmCopy,          kCmSelectAll,        kCmProfiles,
+    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -81,6 +84,7 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     setStatusBar(status_);
     term_ = new tmudterm(settings_, stored_, triggers_, *status_, this);
     setCentralWidget(term_);
+    client_ = std::make_unique<ClientHub>(settings_, *term_, *status_, this);
     session_ = std::make_unique<ProfileSession>(term_->ProfileName(), settings_,
                                                 static_cast<ProfileHost&>(*this));
 
@@ -125,6 +129,12 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmTermDisconnect:
         if (session.Connected()) session.TermDisconnect();
         break;
+    case kCmClientConnect:
+        if (!client_->Connection().IsConnected()) client_->Connection().Connect();
+        break;
+    case kCmClientDisconnect: client_->Connection().Disconnect(); break;
+    case kCmStopSound: client_->Sound().Stop(); break;
+    case kCmClientLog: client_->LogWindow().Toggle(); break;
     case kCmExit: close(); break;
     case kCmCopy: term_->MainScreenWidget().CopySelection(); break;
     case kCmSelectAll: term_->MainScreenWidget().SelectAll(); break;
@@ -319,7 +329,7 @@ void TSDIDecFrame::TermDisconnect() {
 }
 
 void TSDIDecFrame::ClientDisconnect() {
-    // The Client connection arrives with its own issue.
+    client_->Connection().Disconnect();
 }
 
 void TSDIDecFrame::CreateBars() {

@@ -10,6 +10,7 @@
 
 namespace tav {
 
+class ClientHub;
 class MainMenu;
 class StatusBar;
 class TriggerList;
@@ -41,6 +42,7 @@ public:
     bool Topmost() const;
 
     tmudterm& Term() { return *term_; }
+    ClientHub& Client() { return *client_; }
     StatusBar& Status() { return *status_; }
     MainMenu& Menu() { return *menu_; }
     ProfileSession& Profile() { return *session_; }
@@ -86,6 +88,7 @@ private:
     StatusBar* status_ = nullptr;
     tmudterm* term_ = nullptr;
     MainMenu* menu_ = nullptr;
+    std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
     bool minMax_ = false;
     bool exitConfirmed_ = false;

@@ -191,12 +191,12 @@ TEST_F(MainFrameTest, MenuOffersOnlyCommandsThatWork) {
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     MainMenu& menu = frame->Menu();
-    for (int id : {kCmTermConnect, kCmTermDisconnect, kCmExit, kCmCopy, kCmSelectAll, kCmProfiles,
+    for (int id : {kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect,
+                   kCmStopSound, kCmClientLog, kCmExit, kCmCopy, kCmSelectAll, kCmProfiles,
                    kCmIgnoreTrigs, kCmToggleHide, kCmAbout})
         EXPECT_TRUE(menu.IsEnabled(id)) << id;
-    for (int id : {kCmClientConnect, kCmClientDisconnect, kCmPasteToMud, kCmConfig, kCmWho,
-                   kCmToolbar, kCmCustombar, kCmTriggers, kCmTextColor, kCmMixer, kCmStopSound,
-                   kCmClientHelp, kCmBeginLog})
+    for (int id : {kCmPasteToMud, kCmConfig, kCmWho, kCmToolbar, kCmCustombar, kCmTriggers,
+                   kCmTextColor, kCmMixer, kCmClientHelp, kCmBeginLog})
         EXPECT_FALSE(menu.IsEnabled(id)) << id;
     EXPECT_TRUE(menu.IsChecked(kCmToolbar));
     EXPECT_TRUE(menu.IsChecked(kCmCustombar));

@@ -1,0 +1,110 @@
+#include "app/ClientHub.h"
+
+#include "client/ClientLogWindow.h"
+#include "sound/QtSoundBackends.h"
+#include "term/QtEventLoop.h"
+#include "windows/TermWindow.h"
+
+#include <QMessageBox>
+
+#include <chrono>
+
+namespace tav {
+
+namespace {
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent)
+    : settings_(settings), term_(term), status_(status), parent_(parent), address_(term.Session()) {
+    log_.AttachStatusBar(&status_);
+    logWindow_ = new TmarrowDlgClient(log_, parent);
+
+    backends_ = MakeQtSoundBackends(log_);
+    sound_ = std::make_unique<SoundPlayer>(settings_, log_, backends_.View());
+    QtEventLoop& loop = term_.Loop();
+    backends_.midi->SetCompletionCallback([&loop, sound = sound_.get()](int deviceId) {
+        loop.Post([sound, deviceId] { sound->OnMidiNotify(deviceId); });
+    });
+
+    connection_ = std::make_unique<ClientConnection>(
+        settings_, ClientServices{loop, *this, *this, log_, *this, address_, *this, pendingEdit_});
+    term_.SetClientLog(&log_);
+    term_.SetClientControl(connection_.get());
+}
+
+ClientHub::~ClientHub() {
+    term_.SetClientControl(nullptr);
+    term_.SetClientLog(nullptr);
+    connection_.reset(); // ends the network thread before the windows and sound go
+    sound_->Stop();
+    log_.AttachStatusBar(nullptr);
+}
+
+TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
+    switch (screen) {
+    case ClientScreen::Description: return &term_.DescPane();
+    case ClientScreen::Exits: return &term_.ExitPane();
+    case ClientScreen::Contents: return &term_.ListPane();
+    default: return nullptr; // the text list, board and help windows are not there yet
+    }
+}
+
+void ClientHub::ClearScreen(ClientScreen screen) {
+    if (TMudScreen* pane = PaneOf(screen)) pane->ResetScreen(pane->Lines());
+}
+
+void ClientHub::AppendText(ClientScreen screen, std::string_view text) {
+    if (TMudScreen* pane = PaneOf(screen)) pane->AddText(text);
+}
+
+void ClientHub::SetMap(const MapGrid& grid) {
+    term_.SetMap(grid);
+}
+
+void ClientHub::SetStatusValues(const HitManaMove& v) {
+    term_.SetStatusValues(v.hit, v.hitMax, v.mana, v.manaMax, v.move, v.moveMax);
+}
+
+void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {
+    term_.SetTimeAndDate(time, date);
+}
+
+void ClientHub::ShowMessageBox(std::string_view text, std::string_view title) {
+    QMessageBox box(QMessageBox::Information, Latin1(title), Latin1(text), QMessageBox::Ok,
+                    parent_);
+    box.exec();
+}
+
+void ClientHub::ShowMessage(std::string_view text, std::string_view title) {
+    QMessageBox box(title == "Error..." ? QMessageBox::Critical : QMessageBox::Warning,
+                    Latin1(title), Latin1(text), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+std::int32_t ClientHub::NowMs() {
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms.count()));
+}
+
+void ClientHub::PlaySound(std::string_view path) {
+    sound_->Play(path);
+}
+void ClientHub::StopSound() {
+    sound_->Stop();
+}
+void ClientHub::PollSoundPlayer() {
+    sound_->PollPlayer();
+}
+
+void ClientHub::ShowClientState(bool connected) {
+    status_.ShowClientState(connected);
+    term_.SetClientConnected(connected);
+}
+
+} // namespace tav

@@ -1,0 +1,96 @@
+#pragma once
+
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "client/AddressCheck.h"
+#include "client/ClientConnection.h"
+#include "client/ClientLog.h"
+#include "client/ClientWindows.h"
+#include "client/PendingEdit.h"
+#include "sound/SoundBackends.h"
+#include "sound/SoundPlayer.h"
+#include "term/TermSession.h"
+
+#include "app/StatusBarSink.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace tav {
+
+class TmarrowDlgClient;
+class tmudterm;
+
+// The Client connection as the desktop holds it: the client log and its window, the
+// sound player with the desktop's backends, the pending-edit slot and the connection,
+// with the connection's window effects applied to the terminal window on the
+// user-interface thread. Effects for tool windows that do not exist yet are dropped.
+class ClientHub final : private ClientWindows,
+                        private MessageBoxes,
+                        private StatusBarSink,
+                        private WallClock {
+public:
+    // status: the frame's status bar; parent: owner of the log window and message boxes.
+    ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent);
+    ~ClientHub() override;
+    ClientHub(const ClientHub&) = delete;
+    ClientHub& operator=(const ClientHub&) = delete;
+
+    ClientConnection& Connection() { return *connection_; }
+    SoundPlayer& Sound() { return *sound_; }
+    ClientLog& Log() { return log_; }
+    TmarrowDlgClient& LogWindow() { return *logWindow_; }
+    PendingEdit& Edits() { return pendingEdit_; }
+
+private:
+    // ClientWindows, on the user-interface thread.
+    void ClearScreen(ClientScreen screen) override;
+    void AppendText(ClientScreen screen, std::string_view text) override;
+    void SetMap(const MapGrid& grid) override;
+    void SetStatusValues(const HitManaMove& values) override;
+    void SetGauge(int, int, int) override {}
+    void SetBoardIndex(std::vector<BoardEntry>) override {}
+    void SetMessageIndex(std::vector<std::string>) override {}
+    void BoardUpdate(int) override {}
+    void SetHelpIndex(std::vector<std::string>) override {}
+    void ShowIdentification(std::string_view, std::string_view, std::string_view) override {}
+    void SetCharacterLevel(int level) override { level_ = level; }
+    void SetTimeAndDate(std::string_view time, std::string_view date) override;
+    void ShowMessageBox(std::string_view text, std::string_view title) override;
+    void PostCommand(int) override {}
+    void PlaySound(std::string_view path) override;
+    void StopSound() override;
+    void PollSoundPlayer() override;
+
+    // MessageBoxes of the connection's checks.
+    void ShowMessage(std::string_view text, std::string_view title) override;
+
+    // StatusBarSink: passes everything to the frame's status bar; the Client indicator
+    // also shows or hides the terminal window's time and date line.
+    void SetMessageText(std::string_view text) override { status_.SetMessageText(text); }
+    void SetLatencyText(std::string_view text) override { status_.SetLatencyText(text); }
+    void ShowClientState(bool connected) override;
+    void ShowProgress(long long received, long long total) override {
+        status_.ShowProgress(received, total);
+    }
+
+    // WallClock for the latency: seconds times 1000 plus milliseconds, wrapping in 32 bits.
+    std::int32_t NowMs() override;
+
+    TMudScreen* PaneOf(ClientScreen screen);
+
+    Settings& settings_;
+    tmudterm& term_;
+    StatusBarSink& status_;
+    QWidget* parent_;
+    ClientLog log_;
+    TmarrowDlgClient* logWindow_ = nullptr;
+    SoundBackendSet backends_;
+    std::unique_ptr<SoundPlayer> sound_;
+    PendingEdit pendingEdit_;
+    AddressCheckOf<TermSession> address_;
+    std::unique_ptr<ClientConnection> connection_;
+    int level_ = 0;
+};
+
+} // namespace tav
