@@ -274,10 +274,13 @@ void tmudterm::ApplyScreenSettings(bool initial) {
     stat_->setVisible(settings_.enhancedterm != 0);
 
     if (initial) {
-        const DividerRects d = InitialDividers(FromQRect(rect()), TimeTextHeight());
-        hdiv_->setGeometry(ToQRect(d.hdiv));
-        h2div_->setGeometry(ToQRect(d.h2div));
-        vdiv_->setGeometry(ToQRect(d.vdiv));
+        // While a profile is being applied the window does not have its final size yet
+        // (the frame is placed afterwards): the first positions are then taken from the
+        // size the window has when the layout is released.
+        if (layoutLock_)
+            dividersPending_ = true;
+        else
+            PlaceInitialDividers();
     }
     if (stored_.inputfont.face[0] != '\0') input_->setFont(FontFromSpec(stored_.inputfont));
 }
@@ -348,7 +351,17 @@ void tmudterm::Relayout() {
 
 void tmudterm::SetLayoutLock(bool locked) {
     layoutLock_ = locked;
-    if (!locked) Relayout();
+    if (locked) return;
+    if (dividersPending_) PlaceInitialDividers();
+    Relayout();
+}
+
+void tmudterm::PlaceInitialDividers() {
+    dividersPending_ = false;
+    const DividerRects d = InitialDividers(FromQRect(rect()), TimeTextHeight());
+    hdiv_->setGeometry(ToQRect(d.hdiv));
+    h2div_->setGeometry(ToQRect(d.h2div));
+    vdiv_->setGeometry(ToQRect(d.vdiv));
 }
 
 void tmudterm::Layout(int width, int height) {

@@ -140,6 +140,7 @@ private:
     class Services;
 
     void Layout(int width, int height);
+    void PlaceInitialDividers();
     void OnInputEnter();
     int TimeTextHeight() const;
     ScreenWidget* MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title);
@@ -186,6 +187,7 @@ private:
     int lastHeight_ = 0;
     bool layoutLock_ = true;
     bool hidden_ = false;
+    bool dividersPending_ = false; // first divider positions wait for the real size
     bool splitView_ = false;
     bool clientConnected_ = false;
 };

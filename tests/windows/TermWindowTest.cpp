@@ -109,6 +109,18 @@ TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
     EXPECT_EQ(term->H2Divider().geometry().left(), exit.left() - 40);
 }
 
+TEST_F(TermWindowFixture, ProfileAppliedBeforeTheFrameIsSizedSplitsTheFinalSize) {
+    // Applying a profile happens while the window still has its start-up size; the first
+    // divider positions must follow the size the window has once the layout is released.
+    term->SetLayoutLock(true);
+    term->resize(300, 90);
+    term->ApplyScreenSettings(true);
+    term->resize(1000, 700);
+    term->SetLayoutLock(false);
+    EXPECT_EQ(term->HDivider().geometry().top(), 700 / 2 - 4);
+    EXPECT_GT(Geometry("TavClient DescWin").height(), 250);
+}
+
 TEST_F(TermWindowFixture, MapZoomsOnClickAndStatusBarsPaintTheirLengths) {
     MapWindow& map = term->Map();
     ASSERT_TRUE(map.isVisible());
