@@ -3,6 +3,7 @@
 // buffer line that holds something, with its attribute runs. See tools/README.md.
 #include "term/MudScreen.h"
 #include "tools/DumpFormat.h"
+#include "tools/ScreenOptions.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,14 +20,6 @@ int Usage() {
                "[--no-appendcr] [--urlaware] [--chunk N] [FILE]\n",
                stderr);
     return 2;
-}
-
-bool ParseCount(const char* text, int& value) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 1 || v > tav::kMaxScreenLines) return false;
-    value = static_cast<int>(v);
-    return true;
 }
 
 void PrintLine(const tav::TMudScreen& screen, int n) {
@@ -53,25 +46,17 @@ void PrintLine(const tav::TMudScreen& screen, int n) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rows = 24, cols = 80, lines = 100, chunk = 0;
-    bool autowrap = true, appendcr = true, urlaware = false;
+    tav::tools::ScreenOptions options;
+    bool urlaware = false;
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        auto value = [&](int& out) { return i + 1 < argc && ParseCount(argv[++i], out); };
-        if (!std::strcmp(arg, "--rows")) {
-            if (!value(rows)) return Usage();
-        } else if (!std::strcmp(arg, "--cols")) {
-            if (!value(cols)) return Usage();
-        } else if (!std::strcmp(arg, "--lines")) {
-            if (!value(lines)) return Usage();
-        } else if (!std::strcmp(arg, "--chunk")) {
-            if (!value(chunk)) return Usage();
-        } else if (!std::strcmp(arg, "--no-autowrap")) {
-            autowrap = false;
-        } else if (!std::strcmp(arg, "--no-appendcr")) {
-            appendcr = false;
-        } else if (!std::strcmp(arg, "--urlaware")) {
+        switch (tav::tools::ParseScreenOption(argc, argv, i, options)) {
+        case tav::tools::OptionParse::Taken: continue;
+        case tav::tools::OptionParse::Bad: return Usage();
+        case tav::tools::OptionParse::NotMine: break;
+        }
+        if (!std::strcmp(arg, "--urlaware")) {
             urlaware = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return Usage();
@@ -97,13 +82,10 @@ int main(int argc, char** argv) {
     tav::Settings settings{};
     settings.urlaware = urlaware ? 1 : 0;
     tav::TMudScreen screen(settings);
-    if (lines != screen.Lines()) screen.ResetScreen(lines);
-    screen.autowrap = autowrap;
-    screen.appendcr = appendcr;
-    // The rectangle SetScreenRect would be given for rows x cols cells.
-    screen.SetScreenRect({0, 0, cols * screen.CellWidth() + 4, rows * screen.CellHeight()}, false);
+    tav::tools::ApplyScreenOptions(options, screen);
 
-    const std::size_t step = chunk > 0 ? static_cast<std::size_t>(chunk) : input.size();
+    const std::size_t step =
+        options.chunk > 0 ? static_cast<std::size_t>(options.chunk) : input.size();
     for (std::size_t at = 0; at < input.size(); at += step) {
         auto result = screen.AddText(input.data() + at, std::min(step, input.size() - at));
         if (result != tav::ScreenResult::None) std::printf("result %d\n", static_cast<int>(result));

@@ -5,6 +5,7 @@
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "tools/DumpFormat.h"
+#include "tools/ScreenOptions.h"
 #include "triggers/TriggerFile.h"
 
 #include <cstdio>
@@ -24,14 +25,6 @@ int Usage() {
     return 2;
 }
 
-bool ParseCount(const char* text, int& value) {
-    char* end = nullptr;
-    long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 1 || v > tav::kMaxScreenLines) return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
 // Prints every processed line (the log file's place in the line pass, after the
 // triggers) and every change of the input masking.
 struct Printer : tav::LineLog, tav::InputLineControl {
@@ -48,29 +41,18 @@ struct Printer : tav::LineLog, tav::InputLineControl {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rows = 24, cols = 80, lines = 100, chunk = static_cast<int>(tav::kReceiveBlock);
-    bool autowrap = true, appendcr = true;
+    tav::tools::ScreenOptions options;
     const char* triggersPath = nullptr;
     const char* capturePath = nullptr;
     std::vector<std::string> inputs;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        auto value = [&](int& out) { return i + 1 < argc && ParseCount(argv[++i], out); };
-        if (!std::strcmp(arg, "--rows")) {
-            if (!value(rows)) return Usage();
-        } else if (!std::strcmp(arg, "--cols")) {
-            if (!value(cols)) return Usage();
-        } else if (!std::strcmp(arg, "--lines")) {
-            if (!value(lines)) return Usage();
-        } else if (!std::strcmp(arg, "--chunk")) {
-            int n = 0;
-            if (!value(n)) return Usage();
-            chunk = std::min(chunk, n);
-        } else if (!std::strcmp(arg, "--no-autowrap")) {
-            autowrap = false;
-        } else if (!std::strcmp(arg, "--no-appendcr")) {
-            appendcr = false;
-        } else if (!std::strcmp(arg, "--triggers")) {
+        switch (tav::tools::ParseScreenOption(argc, argv, i, options)) {
+        case tav::tools::OptionParse::Taken: continue;
+        case tav::tools::OptionParse::Bad: return Usage();
+        case tav::tools::OptionParse::NotMine: break;
+        }
+        if (!std::strcmp(arg, "--triggers")) {
             if (++i >= argc) return Usage();
             triggersPath = argv[i];
         } else if (!std::strcmp(arg, "--input")) {
@@ -104,10 +86,7 @@ int main(int argc, char** argv) {
 
     tav::Settings settings{};
     tav::TMudScreen screen(settings);
-    if (lines != screen.Lines()) screen.ResetScreen(lines);
-    screen.autowrap = autowrap;
-    screen.appendcr = appendcr;
-    screen.SetScreenRect({0, 0, cols * screen.CellWidth() + 4, rows * screen.CellHeight()}, false);
+    tav::tools::ApplyScreenOptions(options, screen);
 
     Printer printer;
     tav::PollEventLoop loop;
@@ -125,8 +104,11 @@ int main(int argc, char** argv) {
         printer.typed = input;
         session.SubmitInput();
     }
+    // Reads of at most one receive block, as the connection reads, unless --chunk is smaller.
     const std::string& bytes = *capture;
-    const auto step = static_cast<std::size_t>(chunk);
+    const std::size_t step =
+        options.chunk > 0 ? std::min(static_cast<std::size_t>(options.chunk), tav::kReceiveBlock)
+                          : tav::kReceiveBlock;
     for (std::size_t at = 0; at < bytes.size(); at += step)
         session.ReceiveBytes(bytes.data() + at, std::min(step, bytes.size() - at));
     return 0;
