@@ -1,10 +1,7 @@
 #include "ClientTestSupport.h"
 
-#include "client/ClientSender.h"
 #include "client/OutgoingMessage.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <ostream>
 #include <thread>
 
@@ -122,38 +119,6 @@ TEST(ReadDblockTest, RealSocketPeerWritingInSmallPieces) {
     }
 }
 
-TEST(ReadDblockTest, EveryOutgoingTypeCrossesLoopbackTcp) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    const int server = ::accept(listener, nullptr, nullptr);
-    ASSERT_GE(server, 0);
-
-    PosixSocket clientSocket(client);
-    WireRig clientRig(clientSocket);
-    ClientSender sender(clientRig.wire, clientRig.link, clientRig.log, clientRig.settings);
-    sender.SendLoginRequest("bob", "pw");
-    sender.SendEditReply(std::string(9000, 'e'));
-    sender.SendMsgDelete(4, 2);
-
-    PosixSocket serverSocket(server);
-    WireRig serverRig(serverSocket);
-    Bytes edit(9000, 'e');
-    edit.push_back(0);
-    const std::vector<Got> expected = {
-        {276, 1, "bob", "pw", {}}, {9277, 8, "", "", edit}, {276, 15, "4 2", "", {}}};
-    EXPECT_EQ(ReadFrames(serverRig.wire, serverSocket, 3), expected);
-    for (int fd : {listener, client, server})
-        ::close(fd);
-}
-
 TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512Bytes) {
     using Reports = std::vector<std::pair<std::int64_t, std::int64_t>>;
     struct Case {
@@ -232,19 +197,6 @@ TEST(ReadDblockTest, ShortReadsEndTheFrame) {
             }
         }
     }
-}
-
-TEST(ReadDblockTest, RealPeerClosingMidFrame) {
-    const Bytes frame = Frame(60, "", "", Pattern(100));
-    SocketPair pair;
-    WriteAll(pair.fds[1], frame.data(), 150);
-    pair.Close(1);
-    PosixSocket socket(pair.fds[0]);
-    WireRig rig(socket, true);
-    EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
-    EXPECT_EQ(rig.log.lines, (std::vector<std::string>{"Connection closed by server...",
-                                                       "Msgbody read failure (read_dblock)."}));
-    EXPECT_EQ(rig.link.disconnects, 1);
 }
 
 TEST(ReadDblockTest, MalformedFramesAreRefused) {

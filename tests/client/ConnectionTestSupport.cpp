@@ -74,8 +74,9 @@ bool ConnectionRig::Pump(const std::function<bool()>& done, std::chrono::millise
     if (!Pump([&] { return connection->IsConnected(); }))
         return ::testing::AssertionFailure() << "never connected";
     const auto frames = ReadFrames();
-    if (frames.size() != 1 || frames[0].Type() != 1)
-        return ::testing::AssertionFailure() << "no login frame";
+    if (frames.size() != 1 || frames[0].Type() != 1 || frames[0].Header().aux != kClientAux ||
+        frames[0].Text1() != settings.user || frames[0].Text2() != settings.passwd)
+        return ::testing::AssertionFailure() << "no login frame with the user and password";
     return ::testing::AssertionSuccess();
 }
 

@@ -67,18 +67,13 @@ struct RecordingWindows : ClientWindows {
             line += " " + std::to_string(e.number) + ":" + e.title;
         Add(line);
     }
-    void SetMessageIndex(std::vector<std::string> lines) override {
-        std::string line = "msgindex";
-        for (const std::string& l : lines)
-            line += " " + l;
-        Add(line);
-    }
+    void SetMessageIndex(std::vector<std::string> lines) override { Add(Join("msgindex", lines)); }
     void BoardUpdate(int board) override { Add("brdupdate " + std::to_string(board)); }
-    void SetHelpIndex(std::vector<std::string> topics) override {
-        std::string line = "helpindex";
-        for (const std::string& t : topics)
-            line += " " + t;
-        Add(line);
+    void SetHelpIndex(std::vector<std::string> topics) override { Add(Join("helpindex", topics)); }
+    static std::string Join(std::string line, const std::vector<std::string>& words) {
+        for (const std::string& w : words)
+            line += " " + w;
+        return line;
     }
     void ShowIdentification(std::string_view n, std::string_view p, std::string_view t) override {
         Add("id " + std::string(n) + " [" + std::string(p) + "] " + std::string(t));

@@ -30,12 +30,11 @@ Bytes ExpectedFrame(std::int32_t type, std::string_view text1, std::string_view 
 }
 
 struct SendCase {
-    const char* name;
-    std::function<std::ptrdiff_t(ClientSender&)> send;
     std::int32_t type;
     std::string text1, text2;
     Bytes data;
     std::string debugLine; // written with cdmdebug on; empty for none
+    std::function<std::ptrdiff_t(ClientSender&)> send;
 };
 
 const std::string k200(200, 'x');
@@ -43,73 +42,38 @@ const std::string k127(127, 'x');
 
 std::vector<SendCase> SendCases() {
     using S = ClientSender&;
+    Bytes edit(9000, 'e'); // larger than a receive chunk
+    edit.push_back(0);
+    const auto login = [](S s) { return s.SendLoginRequest("bob", "pw"); };
+    const auto longLogin = [](S s) { return s.SendLoginRequest(k200, k200); };
+    const auto editReply = [](S s) { return s.SendEditReply("ab\r\nc"); };
     return {
-        {"login",
-         [](S s) { return s.SendLoginRequest("bob", "secret"); },
-         1,
-         "bob",
-         "secret",
-         {},
-         "MSGSEND: login_request"},
-        {"login long",
-         [](S s) { return s.SendLoginRequest(k200, k200); },
-         1,
-         k127,
-         k127,
-         {},
-         "MSGSEND: login_request"},
-        {"soundnogo",
-         [](S s) { return s.SendSoundNogo("rain.wav"); },
-         2,
-         "rain.wav",
-         "",
-         {},
-         "MSGSEND: soundnogo rain.wav"},
-        {"soundgo",
-         [](S s) { return s.SendSoundGo("x.mid"); },
-         3,
-         "x.mid",
-         "",
-         {},
-         "MSGSEND: soundgo x.mid"},
-        {"ping", [](S s) { return s.SendPing(); }, 4, "", "", {}, "MSGSEND: ping"},
-        {"edit_reply",
-         [](S s) { return s.SendEditReply("ab\r\nc"); },
-         8,
-         "",
-         "",
-         {'a', 'b', '\r', '\n', 'c', 0},
-         ""},
-        {"edit_reply empty", [](S s) { return s.SendEditReply(""); }, 8, "", "", {0}, ""},
-        {"command",
-         [](S s) { return s.SendCommand("look"); },
-         9,
-         "look",
-         "",
-         {},
-         "MSGSEND: command look"},
-        {"command long",
-         [](S s) { return s.SendCommand(k200); },
-         9,
-         k127,
-         "",
-         {},
-         "MSGSEND: command " + k127},
-        {"helpindex", [](S s) { return s.SendHelpIndexRequest(); }, 10, "", "", {}, ""},
-        {"helpfile", [](S s) { return s.SendHelpFileRequest("magic"); }, 11, "magic", "", {}, ""},
-        {"bindex", [](S s) { return s.SendBindexRequest(); }, 12, "", "", {}, ""},
-        {"msgindex", [](S s) { return s.SendMsgIndexRequest(-7); }, 13, "-7", "", {}, ""},
-        {"msg_request", [](S s) { return s.SendMsgRequest(3, 0); }, 14, "3 0", "", {}, ""},
-        {"msg_delete", [](S s) { return s.SendMsgDelete(12, 45); }, 15, "12 45", "", {}, ""},
-        {"msg_post", [](S s) { return s.SendMsgPost(2, "Re: hi"); }, 16, "2", "Re: hi", {}, ""},
-        {"msg_post long", [](S s) { return s.SendMsgPost(2, k200); }, 16, "2", k127, {}, ""},
+        {1, "bob", "pw", {}, "MSGSEND: login_request", login},
+        {1, k127, k127, {}, "MSGSEND: login_request", longLogin},
+        {2, "a", "", {}, "MSGSEND: soundnogo a", [](S s) { return s.SendSoundNogo("a"); }},
+        {3, "x.mid", "", {}, "MSGSEND: soundgo x.mid", [](S s) { return s.SendSoundGo("x.mid"); }},
+        {4, "", "", {}, "MSGSEND: ping", [](S s) { return s.SendPing(); }},
+        {8, "", "", {'a', 'b', '\r', '\n', 'c', 0}, "", editReply},
+        {8, "", "", {0}, "", [](S s) { return s.SendEditReply(""); }},
+        {8, "", "", edit, "", [](S s) { return s.SendEditReply(std::string(9000, 'e')); }},
+        {9, "look", "", {}, "MSGSEND: command look", [](S s) { return s.SendCommand("look"); }},
+        {9, k127, "", {}, "MSGSEND: command " + k127, [](S s) { return s.SendCommand(k200); }},
+        {10, "", "", {}, "", [](S s) { return s.SendHelpIndexRequest(); }},
+        {11, "magic", "", {}, "", [](S s) { return s.SendHelpFileRequest("magic"); }},
+        {12, "", "", {}, "", [](S s) { return s.SendBindexRequest(); }},
+        {13, "-7", "", {}, "", [](S s) { return s.SendMsgIndexRequest(-7); }},
+        {14, "3 0", "", {}, "", [](S s) { return s.SendMsgRequest(3, 0); }},
+        {15, "12 45", "", {}, "", [](S s) { return s.SendMsgDelete(12, 45); }},
+        {16, "2", "Re: hi", {}, "", [](S s) { return s.SendMsgPost(2, "Re: hi"); }},
     };
 }
 
 TEST(ClientSenderTest, WritesExactFramesOnARealSocket) {
     for (bool debug : {false, true}) {
-        for (const SendCase& c : SendCases()) {
-            SCOPED_TRACE(std::string(c.name) + (debug ? " debug" : ""));
+        const std::vector<SendCase> cases = SendCases();
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const SendCase& c = cases[i];
+            SCOPED_TRACE(::testing::Message() << "case " << i << (debug ? " debug" : ""));
             SocketPair pair;
             PosixSocket socket(pair.fds[0]);
             WireRig rig(socket, debug);
@@ -125,24 +89,15 @@ TEST(ClientSenderTest, WritesExactFramesOnARealSocket) {
     }
 }
 
-TEST(ClientSenderTest, FrameSizesOfMessagesWithAndWithoutData) {
-    EXPECT_EQ(EncodeFrame(BuildPing()).size(), 276u);
-    const Bytes empty = EncodeFrame(BuildEditReply(""));
-    ASSERT_EQ(empty.size(), 277u);
-    EXPECT_EQ(LoadLe32(empty.data()), 273u);
-}
+TEST(ClientSenderTest, PingSendsNothingWhileNotConnectedAndAGonePeerDisconnects) {
+    ScriptedSocket scripted;
+    WireRig idle(scripted, true);
+    idle.link.connected = false;
+    ClientSender quiet(idle.wire, idle.link, idle.log, idle.settings);
+    EXPECT_EQ(quiet.SendPing(), 0);
+    EXPECT_TRUE(scripted.sent.empty());
+    EXPECT_TRUE(idle.log.lines.empty());
 
-TEST(ClientSenderTest, PingSendsNothingWhileNotConnected) {
-    ScriptedSocket socket;
-    WireRig rig(socket, true);
-    rig.link.connected = false;
-    ClientSender sender(rig.wire, rig.link, rig.log, rig.settings);
-    EXPECT_EQ(sender.SendPing(), 0);
-    EXPECT_TRUE(socket.sent.empty());
-    EXPECT_TRUE(rig.log.lines.empty());
-}
-
-TEST(ClientSenderTest, PeerGoneWhileSending) {
     SocketPair pair;
     pair.Close(1);
     PosixSocket socket(pair.fds[0]);
@@ -165,16 +120,10 @@ TEST(MessageHeaderTest, TextFieldsKeepTheirNulAndCutUnterminatedText) {
 }
 
 TEST(MessageTypeTest, CatalogueNamesKnownCodesOnly) {
+    // The ends of the range, a gap's neighbours and the two codes far above it.
     const std::vector<std::pair<std::int32_t, std::string_view>> known = {
-        {50, "text_file"},      {51, "sound_file"},   {53, "text_mesg"},
-        {54, "sound_query"},    {57, "edit_request"}, {58, "datetime"},
-        {59, "who_list"},       {60, "channel_txt"},  {61, "eq_list"},
-        {62, "inv_list"},       {63, "pingresponse"}, {64, "helpindex_reply"},
-        {65, "helpfile_reply"}, {66, "hitmanamove"},  {67, "levelreport"},
-        {68, "idinfo"},         {69, "bindex_reply"}, {70, "msgindex_reply"},
-        {71, "msg_reply"},      {72, "msgbox"},       {73, "brdupdate"},
-        {74, "desctext"},       {75, "exittext"},     {76, "contenttext"},
-        {77, "mapinfo"},        {998, "soundstop"},   {999, "disconnect"}};
+        {50, "text_file"}, {54, "sound_query"}, {57, "edit_request"},
+        {77, "mapinfo"},   {998, "soundstop"},  {999, "disconnect"}};
     for (const auto& [code, name] : known) {
         ASSERT_TRUE(ToIncomingType(code).has_value()) << code;
         EXPECT_EQ(static_cast<std::int32_t>(*ToIncomingType(code)), code);
