@@ -65,32 +65,22 @@ TEST(CellColors, BuiltInColours) {
 }
 
 TEST(CellColors, CustomTable) {
-    constexpr Attr kBold = attr::kBold;
-    const Case cases[] = {
-        {attr::kGray, kText, {Entry(14), false}},
-        {attr::kGray | kBold | attr::kRed, kText, {Entry(14), false}},
-        {0xE1, kText, {Entry(6), false}}, // white, not the text colour
-        {0xE0 | kBold, kText, {Entry(13), false}},
-        {0xC0, kText, {Entry(5), false}},
-        {0xC0 | kBold, kText, {Entry(12), false}},
-        {0x60, kText, {Entry(3), false}},
-        {0x60 | kBold, kText, {Entry(10), false}},
-        {0xA0, kText, {Entry(4), false}},
-        {0xA0 | kBold, kText, {Entry(11), false}},
-        {0x20, kText, {Entry(0), false}},
-        {0x20 | kBold, kText, {Entry(7), false}},
-        {0x40, kText, {Entry(1), false}},
-        {0x40 | kBold, kText, {Entry(8), false}},
-        {0x80, kText, {Entry(2), false}},
-        {0x80 | kBold, kText, {Entry(9), false}},
-        {attr::kNormal, MakeColor(1, 2, 3), {MakeColor(1, 2, 3), false}},
-        {attr::kNormal | kBold, kText, {Entry(15), false}},
-        {attr::kGray | attr::kUrl, kText, {kUrlColor, true}},
+    // Attribute (colour bits 0x20..0xE0, bold 0x02, gray 0x100, normal 0x01) and the table
+    // entry it takes, with the text colour kText; 0xE1 (37 after a reset) is white.
+    const std::pair<Attr, int> entries[] = {
+        {0x020, 0},  {0x040, 1},  {0x080, 2},  {0x060, 3},  {0x0A0, 4},  {0x0C0, 5},
+        {0x0E1, 6},  {0x022, 7},  {0x042, 8},  {0x082, 9},  {0x062, 10}, {0x0A2, 11},
+        {0x0C2, 12}, {0x0E2, 13}, {0x100, 14}, {0x122, 14}, {0x003, 15},
     };
     const auto table = NumberedTable();
-    for (const Case& c : cases)
-        EXPECT_EQ(ColorsOfAttribute(c.attribute, c.textColor, table.data(), true), c.expected)
-            << std::hex << c.attribute;
+    for (const auto& [attribute, entry] : entries)
+        EXPECT_EQ(ColorsOfAttribute(attribute, kText, table.data(), true),
+                  (CellColors{Entry(entry), false}))
+            << std::hex << attribute;
+    EXPECT_EQ(ColorsOfAttribute(attr::kNormal, MakeColor(1, 2, 3), table.data(), true),
+              (CellColors{MakeColor(1, 2, 3), false}));
+    EXPECT_EQ(ColorsOfAttribute(attr::kGray | attr::kUrl, kText, table.data(), true),
+              (CellColors{kUrlColor, true}));
 }
 
 } // namespace

@@ -87,21 +87,30 @@ TEST(MudScreenText, AutowrapFillsOneCellLessThanTheWidth) {
     EXPECT_EQ(g.screen.BufferCol(), 131);
 }
 
-TEST(MudScreenText, IgnoredBytesLeaveNoTraceAndDelIsStored) {
-    Fixture f;
-    f.Feed("a\x80\xfe\x08\x01\x0e\x1a");
-    f.Feed("\x7f"
-           "b");
-    EXPECT_EQ(f.Text(0), "a\x7f"
-                         "b");
-    EXPECT_EQ(f.screen.CursorCol(), 3);
-}
-
-TEST(MudScreenText, TabAdvancesToTheNextStopWithSpaces) {
-    Fixture f;
-    f.Feed("ab\tc");
-    EXPECT_EQ(f.Text(0), "ab      c");
-    EXPECT_EQ(f.screen.CursorCol(), 9);
+// Bytes that leave only text behind on the first line.
+TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\x80\xfe\x08\x01\x0e\x1a\x7f"
+         "b",
+         "a\x7f"
+         "b"},                     // ignored bytes leave no trace, DEL is stored
+        {"ab\tc", "ab      c"},    // a tab advances to the next stop with spaces
+        {"\x1b[?25h", "25h"},      // '?' is the final byte, "25h" is text
+        {"\x1b(B", "B"},           // charset selection shows its third byte
+        {"\x1bNx\x1bOy", "NxOy"},  // only the ESC is consumed
+        {"\x1b\x7fz\x1b!w", "zw"}, // outside 0x23..0x63: both consumed
+        {"prompt>\xff\xf9"         // two-byte telnet commands swallow no text
+         "A\xff\xf1"
+         "B\xff\xff"
+         "C\xff\xfd\x18"
+         "D",
+         "prompt>ABCD"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        Fixture f;
+        f.Feed(bytes);
+        EXPECT_EQ(f.Text(0), text) << bytes;
+    }
 }
 
 struct SgrCase {
@@ -187,21 +196,6 @@ TEST(MudScreenCursor, EraseOperations) {
     EXPECT_EQ(f.screen.CursorRow(), 0);
 }
 
-TEST(MudScreenEscape, OddEscapesAndCsiFinals) {
-    Fixture f;
-    f.Feed("\x1b[?25h"); // '?' is not a parameter: it is the final byte, "25h" is text
-    EXPECT_EQ(f.Text(0), "25h");
-    Fixture g;
-    g.Feed("\x1b(B"); // charset selection shows its third byte
-    EXPECT_EQ(g.Text(0), "B");
-    Fixture h;
-    h.Feed("\x1bNx\x1bOy"); // only the ESC is consumed
-    EXPECT_EQ(h.Text(0), "NxOy");
-    Fixture k;
-    k.Feed("\x1b\x7fz\x1b!w"); // outside 0x23..0x63: both consumed
-    EXPECT_EQ(k.Text(0), "zw");
-}
-
 TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
     Fixture f;
     EXPECT_EQ(f.Feed("\xff\xfb\x01"), ScreenResult::EchoOn);
@@ -210,15 +204,6 @@ TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
     EXPECT_EQ(f.Feed("\xff\xfb"), ScreenResult::None);                    // waits
     EXPECT_EQ(f.screen.PendingBytes(), 2u);
     EXPECT_EQ(f.Feed("\x01"), ScreenResult::EchoOn);
-
-    // Two-byte commands swallow nothing of the game's text.
-    Fixture g;
-    g.Feed("prompt>\xff\xf9"
-           "A\xff\xf1"
-           "B\xff\xff"
-           "C\xff\xfd\x18"
-           "D");
-    EXPECT_EQ(g.Text(0), "prompt>ABCD");
 
     // Subnegotiations are consumed whole, waiting while incomplete.
     Fixture h;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tav {
@@ -291,6 +292,32 @@ TEST_F(SessionFixture, RecentTextKeepsTheNewestCharacters) {
     EXPECT_EQ(session->RecentText().substr(15900), std::string(300, 'b'));
     session->AppendRecent("");
     EXPECT_EQ(session->RecentText().size(), 16200u);
+
+    // Long after the buffer first filled it still holds exactly the newest characters.
+    std::string all = block + std::string(300, 'b');
+    for (int n = 0; n < 200; ++n) {
+        const std::string piece = std::to_string(n) + std::string(n % 7 * 50, 'c' + n % 5);
+        session->AppendRecent(piece);
+        all += piece;
+    }
+    EXPECT_EQ(session->RecentText(), std::string_view(all).substr(all.size() - 16200));
+}
+
+TEST_F(SessionFixture, BurstFollowedByCloseArrivesWholeBeforeTheDisconnect) {
+    Connect();
+    std::string burst;
+    for (int n = 0; n < 20000; ++n) // several reads' worth
+        burst += "line " + std::to_string(n) + "\r\n";
+    std::thread sender([&] {
+        server.Send(burst);
+        server.CloseClient();
+    });
+    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 10s));
+    sender.join();
+    const std::string_view tail = "line 19998\r\nline 19999\r\nTavTerm disconnecting...\r\n";
+    ASSERT_GE(session->RecentText().size(), tail.size());
+    EXPECT_EQ(session->RecentText().substr(session->RecentText().size() - tail.size()), tail);
+    EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
 }
 
 TEST_F(SessionFixture, TriggersAnswerReceivedLinesAndCannotLoopWhileDisconnected) {
