@@ -143,12 +143,20 @@ void TermSession::TermDisconnect() {
 
 int TermSession::TermReceive() {
     if (fd_ < 0) return -1;
-    char buffer[kReceiveBlock];
-    const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
-    if (n == 0) return -1;
-    ReceiveBytes(buffer, static_cast<std::size_t>(n));
-    return static_cast<int>(n);
+    int total = 0;
+    for (int block = 0; block < kReceiveBlocksPerWake && fd_ >= 0; ++block) {
+        char buffer[kReceiveBlock];
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return total;
+            return -1;
+        }
+        if (n == 0) return -1;
+        ReceiveBytes(buffer, static_cast<std::size_t>(n));
+        total += static_cast<int>(n);
+        if (static_cast<std::size_t>(n) < sizeof buffer) break; // nothing more waiting
+    }
+    return total;
 }
 
 void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
@@ -176,8 +184,12 @@ void TermSession::DrainLines() {
 void TermSession::AppendRecent(std::string_view text) {
     if (text.empty()) return;
     if (text.size() > kRecentTextChars) text = text.substr(text.size() - kRecentTextChars);
-    if (text.size() + recent_.size() + 1 > kRecentTextChars)
-        recent_.erase(0, std::min(text.size(), recent_.size()));
+    const std::size_t kept = recent_.size() - recentStart_;
+    if (text.size() + kept + 1 > kRecentTextChars) recentStart_ += std::min(text.size(), kept);
+    if (recentStart_ > kRecentTextChars) {
+        recent_.erase(0, recentStart_);
+        recentStart_ = 0;
+    }
     recent_.append(text);
 }
 

@@ -28,6 +28,9 @@ enum TermTimer : int {
 };
 
 inline constexpr std::size_t kReceiveBlock = 1024;
+// Blocks read for one readiness notification before the event loop gets its turn again:
+// a flood then costs one wake-up per 64 KiB instead of one per block.
+inline constexpr int kReceiveBlocksPerWake = 64;
 inline constexpr std::size_t kRecentTextChars = 16383;
 inline constexpr std::size_t kMaxSendChars = 1021;
 inline constexpr std::size_t kMaxCommandStringChars = 255;
@@ -82,12 +85,14 @@ public:
     void Adopt(int fd);
 
     // --- receiving -------------------------------------------------------------------
+    // Reads what is waiting, block by block (at most kReceiveBlocksPerWake), and feeds each
+    // block to the screen; the bytes read, or -1 when the peer closed or the read failed.
     int TermReceive();
     // Feeds bytes as if they had arrived on the socket (screen, masking, lines).
     void ReceiveBytes(const char* bytes, std::size_t count);
     void DrainLines();
     void AppendRecent(std::string_view text);
-    const std::string& RecentText() const { return recent_; }
+    std::string_view RecentText() const { return std::string_view(recent_).substr(recentStart_); }
 
     // --- sending ---------------------------------------------------------------------
     int TermSendAll(std::string_view bytes);
@@ -134,7 +139,10 @@ private:
     bool inputVisible_ = true;
     int countdown_ = 0;
     std::int32_t lastPingTime_ = 0;
+    // The recent text is recent_ from recentStart_ on: dropping from the front only moves
+    // the start, and the buffer is compacted once the dropped part outgrows the kept one.
     std::string recent_;
+    std::size_t recentStart_ = 0;
     InputHistory history_;
     std::array<std::string, kFunctionKeys> functionKeys_;
     // Expires with the session, so timers already queued can tell it is gone.
