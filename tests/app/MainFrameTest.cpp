@@ -106,8 +106,9 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     EXPECT_EQ(stored.termpos, (Rect{0, 0, 640, 400}));
     EXPECT_NE(ScreenText().find("Unable to open tav.cfg"), std::string::npos);
 
-    // Shut-down saves the profile's settings.
-    frame->close();
+    // Shut-down while disconnected asks nothing and saves the profile's settings.
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->ExitConfirmed());
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
@@ -117,14 +118,6 @@ TEST_F(MainFrameTest, LeavingTheFirstStartWithoutAProfileEndsTheProgram) {
     EXPECT_FALSE(frame->Start());
     EXPECT_FALSE(frame->Profile().Loaded());
     EXPECT_FALSE(Exists("profiles.cfg"));
-}
-
-TEST_F(MainFrameTest, ASingleProfileIsTakenWithoutAsking) {
-    PutList("hero\r\n");
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
 }
 
 TEST_F(MainFrameTest, ProfilesCommandSwitchesCreatesAndDeletes) {
@@ -186,10 +179,12 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesCreatesAndDeletes) {
     EXPECT_EQ(list.readAll(), "alt\r\nthird\r\n");
 }
 
-TEST_F(MainFrameTest, MenuOffersOnlyCommandsThatWork) {
+TEST_F(MainFrameTest, ASingleProfileIsTakenAndTheMenuOffersOnlyCommandsThatWork) {
     PutList("hero\r\n");
     MakeFrame();
     ASSERT_TRUE(frame->Start());
+    EXPECT_TRUE(script.Done()); // nothing was asked
+    EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
     MainMenu& menu = frame->Menu();
     for (int id : {kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect,
                    kCmStopSound, kCmClientLog, kCmExit, kCmCopy, kCmSelectAll, kCmProfiles,
@@ -293,14 +288,6 @@ TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnecte
     EXPECT_TRUE(frame->ExitConfirmed());
     EXPECT_TRUE(script.Done());
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
-}
-
-TEST_F(MainFrameTest, DisconnectedCloseDoesNotAsk) {
-    PutList("hero\r\n");
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
-    EXPECT_TRUE(frame->close());
-    EXPECT_FALSE(frame->ExitConfirmed());
 }
 
 } // namespace

@@ -14,7 +14,7 @@
 namespace tav::test {
 namespace {
 
-TEST(StatusBarTest, StartsWithItsInitialTextsAndShowsUpdates) {
+TEST(StatusBarTest, StartsWithItsInitialTextsAndTakesUpdatesFromAnyThread) {
     StatusBar bar;
     EXPECT_EQ(bar.MessageText(), "TavClient client status...");
     EXPECT_EQ(bar.LatencyText(), "999 ms");
@@ -24,35 +24,23 @@ TEST(StatusBarTest, StartsWithItsInitialTextsAndShowsUpdates) {
     EXPECT_EQ(bar.ClientIndicator().Image(), 0);
 
     StatusBarSink& sink = bar;
-    sink.SetMessageText("Connected to 127.0.0.1");
-    sink.SetLatencyText("42 ms");
-    sink.SetCursorText("3,7");
-    sink.SetSizeText("24 x 80");
     sink.ShowTermState(true);
-    sink.ShowClientState(true);
-    EXPECT_EQ(bar.MessageText(), "Connected to 127.0.0.1");
-    EXPECT_EQ(bar.LatencyText(), "42 ms");
-    EXPECT_EQ(bar.CursorText(), "3,7");
-    EXPECT_EQ(bar.SizeText(), "24 x 80");
     EXPECT_EQ(bar.TermIndicator().Image(), 1);
-    EXPECT_EQ(bar.ClientIndicator().Image(), 1);
-    sink.ShowTermState(false);
-    EXPECT_EQ(bar.TermIndicator().Image(), 0);
 
     // The network thread's calls arrive on the user-interface thread.
     std::thread worker([&sink] {
         sink.SetLatencyText("- - -");
-        sink.ShowClientState(false);
+        sink.ShowClientState(true);
     });
     worker.join();
     EXPECT_TRUE(WaitFor([&] { return bar.LatencyText() == "- - -"; }));
-    EXPECT_EQ(bar.ClientIndicator().Image(), 0);
+    EXPECT_EQ(bar.ClientIndicator().Image(), 1);
 
     // The indicators draw different pictures for their two images.
     ConnectionIndicator& term = bar.TermIndicator();
-    QImage off = term.grab().toImage();
-    term.SetImage(1);
-    EXPECT_NE(term.grab().toImage(), off);
+    const QImage on = term.grab().toImage();
+    term.SetImage(0);
+    EXPECT_NE(term.grab().toImage(), on);
 }
 
 TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
@@ -84,16 +72,14 @@ TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
     EXPECT_NE(QColor(image.pixel(45, 8)), QColor(80, 80, 120));
 }
 
-TEST(MenuTableTest, EveryItemHasAHintAndUniqueIdAndTheAcceleratorsMatchTheTexts) {
+TEST(MenuTableTest, PopupsNestAndEveryItemHasAHintAUniqueIdAndItsAcceleratorInItsText) {
     std::set<int> ids;
-    int depth = 0, topLevel = 0, blanks = 0;
+    int depth = 0;
     for (const MenuEntry& e : kMainMenu) {
         switch (e.kind) {
-        case MenuEntry::Kind::Popup:
-            if (depth++ == 0) ++topLevel;
-            break;
+        case MenuEntry::Kind::Popup: ++depth; break;
         case MenuEntry::Kind::End: --depth; break;
-        case MenuEntry::Kind::Blank: ++blanks; break;
+        case MenuEntry::Kind::Blank:
         case MenuEntry::Kind::Separator: break;
         case MenuEntry::Kind::Item:
             EXPECT_TRUE(ids.insert(e.id).second) << e.id;
@@ -104,14 +90,6 @@ TEST(MenuTableTest, EveryItemHasAHintAndUniqueIdAndTheAcceleratorsMatchTheTexts)
         EXPECT_GE(depth, 0);
     }
     EXPECT_EQ(depth, 0);
-    EXPECT_EQ(topLevel, 5);
-    EXPECT_EQ(blanks, 2);
-    EXPECT_EQ(ids.size(), 46u);
-    std::set<int> accelIds;
-    for (const MenuEntry& e : kMainMenu)
-        if (!e.accel.empty()) accelIds.insert(e.id);
-    EXPECT_EQ(accelIds, (std::set<int>{kCmCopy, kCmPasteToMud, kCmSelectAll, kCmTriggers,
-                                       kCmProfiles, kCmFunctionKeys}));
 }
 
 TEST(DataDirectoryTest, OptionsAndCreation) {
