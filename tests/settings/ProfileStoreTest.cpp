@@ -78,37 +78,22 @@ protected:
 };
 
 TEST(ProfileNameTest, RefusesNamesThatLeaveTheProfilesDirectory) {
-    struct Case {
-        std::string name;
-        ProfileNameProblem problem;
+    using enum ProfileNameProblem;
+    const std::pair<ProfileNameProblem, std::vector<std::string>> groups[] = {
+        {None, {"Hero of the Realm 2", "a.b", std::string(kMaxProfileName, 'x')}},
+        {Empty, {""}},
+        {TooLong, {std::string(kMaxProfileName + 1, 'x')}},
+        {Slash, {"../etc", "a/b", "/abs"}},
+        {LeadingDot, {"..", ".", ".hidden"}},
+        {DotDot, {"a..b"}},
+        {ControlCharacter, {"tab\there", "cr\r", "del\x7f"}},
     };
-    const Case cases[] = {
-        {"hero", ProfileNameProblem::None},
-        {"Hero of the Realm 2", ProfileNameProblem::None},
-        {"a.b", ProfileNameProblem::None},
-        {std::string(kMaxProfileName, 'x'), ProfileNameProblem::None},
-        {"", ProfileNameProblem::Empty},
-        {std::string(kMaxProfileName + 1, 'x'), ProfileNameProblem::TooLong},
-        {"../etc", ProfileNameProblem::Slash},
-        {"a/b", ProfileNameProblem::Slash},
-        {"/abs", ProfileNameProblem::Slash},
-        {"..", ProfileNameProblem::LeadingDot},
-        {".", ProfileNameProblem::LeadingDot},
-        {".hidden", ProfileNameProblem::LeadingDot},
-        {"a..b", ProfileNameProblem::DotDot},
-        {"tab\there", ProfileNameProblem::ControlCharacter},
-        {"cr\r", ProfileNameProblem::ControlCharacter},
-        {"del\x7f", ProfileNameProblem::ControlCharacter},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(CheckProfileName(c.name), c.problem) << '"' << c.name << '"';
+    for (const auto& [problem, names] : groups)
+        for (const std::string& name : names)
+            EXPECT_EQ(CheckProfileName(name), problem) << '"' << name << '"';
 }
 
 TEST_F(ProfileTest, PathsAndListReading) {
-    ProfileStore plain;
-    EXPECT_EQ(plain.ListPath(), "./profiles.cfg");
-    EXPECT_EQ(plain.ProfileDir("hero"), "./profiles/hero");
-
     EXPECT_FALSE(store.ListExists());
     EXPECT_FALSE(store.ReadList().has_value());
 

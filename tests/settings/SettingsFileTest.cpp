@@ -41,10 +41,6 @@ protected:
 };
 
 TEST_F(SettingsFileTest, SaveWritesTheGoldenFilesWithTheSettingsOwnerOnly) {
-    SettingsFile plain(settings, values, rec, rec, rec);
-    EXPECT_EQ(plain.SettingsPath("hero"), "./profiles/hero/tav.cfg");
-    EXPECT_EQ(plain.ColorsPath("hero"), "./profiles/hero/colors.dat");
-
     Put("tav.cfg", "old");
     file.SaveSettings("hero");
     EXPECT_EQ(ReadBytes(dir / "tav.cfg"), Golden("golden_tav.cfg"));
