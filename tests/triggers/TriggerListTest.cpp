@@ -83,24 +83,16 @@ TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrder) {
     list.AddTrigger("hungry", "eat bread\r\n");
     list.AddTrigger("%2", "say %2 from %1");
     list.AddTrigger("nothing", "never");
+    list.AddTrigger("am hungry", ""); // an empty reaction still fires
 
     list.CheckTriggers("Bob tells you I am hungry");
     // "%1 tells..." first sets 1 and 2; "%2" then overwrites 2 and reads the 1 left behind.
     EXPECT_EQ(sender.sent, (std::vector<std::string>{"reply Bob I am hungry\r\n",
                                                      "say Bob tells you I am hungry from Bob\r\n",
-                                                     "eat bread\r\n"}));
+                                                     "", "eat bread\r\n"}));
     sender.sent.clear();
     list.CheckTriggers("");
     EXPECT_TRUE(sender.sent.empty());
-}
-
-TEST(CheckTriggersTest, EmptyReactionStillFires) {
-    TriggerList list;
-    RecordingSender sender;
-    list.SetSender(&sender);
-    list.AddTrigger("x", "");
-    list.CheckTriggers("x");
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{""}));
 }
 
 TEST(CheckTriggersTest, IgnoreTrigsMatchesNothing) {
