@@ -69,9 +69,7 @@ TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
     Divider& hdiv = term->HDivider();
     const QRect divider = hdiv.geometry();
     const QRect desc = Geometry("TavClient DescWin");
-    const QRect list = Geometry("TavClient ListWin");
     const QRect main = Geometry("TavClient MudScreen");
-    const QRect map = term->Map().geometry();
     ASSERT_TRUE(hdiv.isVisible());
     EXPECT_EQ(hdiv.cursor().shape(), Qt::SizeVerCursor);
     EXPECT_EQ(term->VDivider().cursor().shape(), Qt::SizeHorCursor);
@@ -95,10 +93,7 @@ TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
     EXPECT_FALSE(outline->isVisible());
     EXPECT_EQ(hdiv.geometry(), divider.translated(0, 50));
     EXPECT_EQ(Geometry("TavClient DescWin").height(), desc.height() + 50);
-    EXPECT_EQ(Geometry("TavClient ListWin").height(), list.height() + 50);
     EXPECT_EQ(Geometry("TavClient MudScreen").top(), main.top() + 50);
-    EXPECT_EQ(Geometry("TavClient MudScreen").bottom(), main.bottom());
-    EXPECT_EQ(term->Map().geometry().top(), map.top() + 50);
 
     // The vertical divider drags sideways; the right-hand panes follow.
     const QRect exit = Geometry("TavClient ExitWin");
@@ -209,7 +204,8 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     EXPECT_EQ(status.cursor,
               std::to_string(screen.CursorRow()) + "," + std::to_string(screen.CursorCol()));
 
-    // Panes and map off: the main screen fills the area 6 pixels in.
+    // Panes and map off: the main screen fills the area 6 pixels in (TermLayoutTest has
+    // the rest of the arithmetic).
     settings.multiscreen = 0;
     settings.enhancedterm = 0;
     term->SetClientConnected(false);
@@ -217,8 +213,6 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     EXPECT_FALSE(term->Map().isVisible());
     const QRect input = term->InputLine().geometry();
     EXPECT_EQ(Geometry("TavClient MudScreen"), QRect(6, 12, 788, input.top() - 6 - 12));
-    EXPECT_EQ(term->MlSendButton().geometry().left(), input.right() + 2);
-    EXPECT_EQ(term->MlSendButton().geometry().right(), 798);
 }
 
 TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
