@@ -87,21 +87,11 @@ TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
     EXPECT_EQ(Geometry("TavClient DescWin"), desc);
     EXPECT_EQ(Geometry("TavClient MudScreen"), main);
 
-    QSignalSpy moved(&hdiv, &Divider::moved);
+    // On release the layout follows; TermLayoutTest has where each pane goes.
     QTest::mouseRelease(&hdiv, Qt::LeftButton, {}, QPoint(20, 54));
-    ASSERT_EQ(moved.count(), 1);
     EXPECT_FALSE(outline->isVisible());
     EXPECT_EQ(hdiv.geometry(), divider.translated(0, 50));
-    EXPECT_EQ(Geometry("TavClient DescWin").height(), desc.height() + 50);
     EXPECT_EQ(Geometry("TavClient MudScreen").top(), main.top() + 50);
-
-    // The vertical divider drags sideways; the right-hand panes follow.
-    const QRect exit = Geometry("TavClient ExitWin");
-    QTest::mousePress(&term->VDivider(), Qt::LeftButton, {}, QPoint(4, 20));
-    QTest::mouseMove(&term->VDivider(), QPoint(-36, 20));
-    QTest::mouseRelease(&term->VDivider(), Qt::LeftButton, {}, QPoint(-36, 20));
-    EXPECT_EQ(Geometry("TavClient ExitWin").left(), exit.left() - 40);
-    EXPECT_EQ(term->H2Divider().geometry().left(), exit.left() - 40);
 }
 
 TEST_F(TermWindowFixture, ProfileAppliedBeforeTheFrameIsSizedSplitsTheFinalSize) {
@@ -116,47 +106,22 @@ TEST_F(TermWindowFixture, ProfileAppliedBeforeTheFrameIsSizedSplitsTheFinalSize)
     EXPECT_GT(Geometry("TavClient DescWin").height(), 250);
 }
 
-TEST_F(TermWindowFixture, MapZoomsOnClickAndStatusBarsPaintTheirLengths) {
+TEST_F(TermWindowFixture, MapZoomsOnClickAndStatusBarsPaint) {
+    // Colours, lengths and the zoomed cells are TermLayoutTest's; these show they reach pixels.
     MapWindow& map = term->Map();
     ASSERT_TRUE(map.isVisible());
-    EXPECT_EQ(map.size(), QSize(88, 88));
     MapGrid grid{};
-    grid[0][0] = 0x1;   // white, top-left of the full view
-    grid[6][6] = 0x20;  // green, top-left of the zoomed view
-    grid[21][0] = 0x10; // yellow, top-right of the full view
+    grid[0][0] = 0x1;  // white, top-left of the full view
+    grid[6][6] = 0x20; // green, top-left of the zoomed view
     term->SetMap(grid);
-
-    struct Step {
-        MapZoom zoom;
-        QColor topLeft;
-    };
-    const Step steps[] = {
-        {kMapFullView, Qt::white}, {kMapZoomedView, QColor(0, 255, 0)}, {kMapFullView, Qt::white}};
-    for (std::size_t k = 0; k < std::size(steps); ++k) {
-        SCOPED_TRACE(k);
-        EXPECT_EQ(map.Zoom(), steps[k].zoom);
-        EXPECT_EQ(Pixel(map, 1, 1), steps[k].topLeft);
-        if (steps[k].zoom == kMapFullView) EXPECT_EQ(Pixel(map, 85, 1), QColor(255, 255, 0));
-        if (steps[k].zoom == kMapZoomedView) EXPECT_EQ(Pixel(map, 9, 1), Qt::black);
+    for (QColor topLeft : {QColor(Qt::white), QColor(0, 255, 0), QColor(Qt::white)}) {
+        EXPECT_EQ(Pixel(map, 1, 1), topLeft);
         QTest::mouseClick(&map, Qt::LeftButton, {}, QPoint(40, 40));
     }
-
-    // 7/50 red for 8 pixels, 10/50 yellow for 11, 50/50 green for 58.
     StatusWindow& stat = term->Status();
-    term->SetStatusValues(7, 50, 10, 50, 50, 50);
-    struct Bar {
-        int top;
-        QColor color;
-        int length;
-    };
-    for (Bar bar : {Bar{4, QColor(250, 10, 10), 8}, Bar{18, QColor(250, 250, 10), 11},
-                    Bar{32, QColor(10, 250, 10), 58}}) {
-        SCOPED_TRACE(bar.top);
-        EXPECT_EQ(Pixel(stat, 30 + bar.length - 1, bar.top + 5), bar.color);
-        if (bar.length < 58) EXPECT_EQ(Pixel(stat, 30 + bar.length, bar.top + 5), Qt::black);
-    }
-    term->SetStatusValues(7, 0, 10, 50, 50, 50); // a maximum of 0 hides its row
-    EXPECT_EQ(Pixel(stat, 31, 9), Qt::black);
+    term->SetStatusValues(7, 50, 10, 50, 50, 50); // 7/50 red for 8 pixels
+    EXPECT_EQ(Pixel(stat, 30 + 7, 9), QColor(250, 10, 10));
+    EXPECT_EQ(Pixel(stat, 30 + 8, 9), Qt::black);
 }
 
 TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
@@ -180,9 +145,6 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     EXPECT_TRUE(term->TimeText().isVisible());
     EXPECT_EQ(term->TimeText().text(), "10 o'clock");
     EXPECT_EQ(term->DateText().text(), "Day of the Moon");
-    EXPECT_EQ(term->TimeText().geometry().topLeft(), QPoint(0, 2));
-    EXPECT_EQ(term->DateText().geometry().left(), 402);
-    EXPECT_EQ(Geometry("TavClient DescWin").top(), term->TimeText().sizeHint().height() + 12);
 
     const TMudScreen& screen = term->MainScreen();
     EXPECT_EQ(status.size,
@@ -199,20 +161,16 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     term->ToggleHidden();
     ASSERT_EQ(hidden.count(), 2);
     EXPECT_TRUE(hidden[0][0].toBool());
-    EXPECT_EQ(hidden[0][1].toInt(), 2 + term->TimeText().sizeHint().height() + 7);
     EXPECT_FALSE(hidden[1][0].toBool());
     EXPECT_EQ(status.cursor,
               std::to_string(screen.CursorRow()) + "," + std::to_string(screen.CursorCol()));
 
-    // Panes and map off: the main screen fills the area 6 pixels in (TermLayoutTest has
-    // the rest of the arithmetic).
+    // Panes and map off: they are hidden (TermLayoutTest has the arithmetic).
     settings.multiscreen = 0;
     settings.enhancedterm = 0;
     term->SetClientConnected(false);
     EXPECT_FALSE(term->HDivider().isVisible());
     EXPECT_FALSE(term->Map().isVisible());
-    const QRect input = term->InputLine().geometry();
-    EXPECT_EQ(Geometry("TavClient MudScreen"), QRect(6, 12, 788, input.top() - 6 - 12));
 }
 
 TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
@@ -248,16 +206,6 @@ TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
     EXPECT_EQ(term->SplitViewWidget().BackgroundColor(), MakeColor(0, 0, 90));
     ASSERT_EQ(topmost.count(), 1);
     EXPECT_TRUE(topmost[0][0].toBool());
-
-    // Sizes: a new history size empties the history; 10 scroll lines or fewer change nothing.
-    term->Session().History().Add("old");
-    CopyField(settings.inputlines, "3");
-    CopyField(settings.scrolllines, "10");
-    const int lines = term->MainScreen().Lines();
-    term->ApplySizes();
-    EXPECT_EQ(term->Session().History().Slots(), 3);
-    EXPECT_EQ(term->Session().History().Slot(2), "");
-    EXPECT_EQ(term->MainScreen().Lines(), lines);
 }
 
 // The input line against a real game peer on the loopback interface.
@@ -293,9 +241,12 @@ TEST_F(InputLineFixture, EnterSendsAndTheHistoryWalksBackAndForth) {
         const char* text;
         int beeps;
     };
-    const Step steps[] = {{Qt::Key_Up, "b", 0}, {Qt::Key_Up, "a", 0},   {Qt::Key_Up, "", 0},
-                          {Qt::Key_Up, "", 1},  {Qt::Key_Down, "a", 1}, {Qt::Key_Down, "b", 1},
-                          {Qt::Key_Down, "", 1}};
+    // The walk itself is InputHistoryTest's; these show the keys reach it.
+    const Step steps[] = {{Qt::Key_Up, "b", 0},
+                          {Qt::Key_Up, "a", 0},
+                          {Qt::Key_Up, "", 0},
+                          {Qt::Key_Up, "", 1},
+                          {Qt::Key_Down, "a", 1}};
     for (const Step& s : steps) {
         QTest::keyClick(&Input(), s.key);
         EXPECT_EQ(Input().text().toStdString(), s.text);
