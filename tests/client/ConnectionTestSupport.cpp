@@ -60,14 +60,6 @@ ConnectionRig::ConnectionRig(bool debug) {
         dir.path.string());
 }
 
-ConnectionRig::~ConnectionRig() {
-    connection.reset();
-}
-
-bool ConnectionRig::Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    return loop.RunUntil(done, timeout);
-}
-
 ::testing::AssertionResult ConnectionRig::ConnectAndLogin() {
     connection->Connect();
     if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
@@ -78,10 +70,6 @@ bool ConnectionRig::Pump(const std::function<bool()>& done, std::chrono::millise
         frames[0].Text1() != settings.user || frames[0].Text2() != settings.passwd)
         return ::testing::AssertionFailure() << "no login frame with the user and password";
     return ::testing::AssertionSuccess();
-}
-
-std::vector<ClientMessage> ConnectionRig::ReadFrames(std::chrono::milliseconds wait) {
-    return ParseFrames(server.Read(wait));
 }
 
 } // namespace tav::test
