@@ -130,8 +130,7 @@ struct SettableClock : WallClock {
 struct PortFromSettings : AddressCheck {
     explicit PortFromSettings(const Settings& s) : settings(s) {}
     const Settings& settings;
-    bool valid = true;
-    bool ValidateAddress() override { return valid; }
+    bool ValidateAddress() override { return true; }
     int PortNumber() const override { return std::atoi(settings.port); }
 };
 
