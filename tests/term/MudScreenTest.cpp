@@ -126,7 +126,6 @@ TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
         {"\x1b[0;32mz", 0x40},      // gray from "0" in a list, cleared by 32
         {"\x1b[0m\x1b[37mx", 0xE1}, // 37 keeps the normal bit
         {"\x1b[0;1mx", 0x102},      // gray bold
-        {"\x1b[1;31mx", 0x22},
         {"\x1b[4;5;7mx", 0x1D},
         {"\x1b[1m\x1b[36mx\x1b[40;2;22mx", 0xC2}, // ignored values change nothing
         {"\x1b[mx", 0x1},                         // empty parameter is 0

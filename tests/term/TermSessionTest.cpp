@@ -92,7 +92,6 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedWithTheirMessages) {
         {"host", "0", "Warning... Invalid port."},
         {"host", "32000", "Warning... Invalid port."},
         {"host", "abc", "Warning... Invalid port."},
-        {"host", "-5", "Warning... Invalid port."},
         {"host", "31999", ""},
         {"host", "99999999999999", "Warning... Invalid port."},
     };
