@@ -99,8 +99,6 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     EXPECT_EQ(asked, "TavClient - Create New Profile | Enter a new profile name: | default");
     EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
     EXPECT_TRUE(frame->Profile().Loaded());
-    for (const char* dir : {"profiles/hero", "binary", "text"})
-        EXPECT_TRUE(QFileInfo(data.Path(dir)).isDir()) << dir;
     // No settings file yet: the defaults place the frame at 0,0 640x400.
     EXPECT_EQ(stored.termpos, (Rect{0, 0, 640, 400}));
     EXPECT_NE(ScreenText().find("Unable to open tav.cfg"), std::string::npos);
