@@ -117,36 +117,5 @@ TEST(ProcessRunnerTest, SoundNameIsOneArgumentNeverAShellCommand) {
         EXPECT_FALSE(fs::exists(dir.path / canary)) << canary;
 }
 
-TEST(ProcessRunnerTest, RedundancyPollAndStopWithRealPlayers) {
-    TempDir dir;
-    Recorder rec;
-    Settings settings = PlayerSettings();
-    settings.ignoreredundant = 1;
-    settings.cdmdebug = 1;
-    CopyField(settings.modplayer, WritePlayer(dir.path / "long", "30").c_str());
-    CopyField(settings.mp3player, WritePlayer(dir.path / "short", "0.05").c_str());
-    ProcessRunner runner;
-    SoundPlayer player(settings, rec, {runner, rec, rec, rec});
-
-    ASSERT_EQ(player.Play("binary/a.mod"), 1);
-    player.PollPlayer();
-    EXPECT_EQ(player.Play("binary/a.mod"), 1);
-    EXPECT_EQ(rec.Take().back(), "Ignoring redundancy...");
-
-    // The next cue ends the MOD player; its own player ends by itself.
-    ASSERT_EQ(player.Play("binary/b.mp3"), 1);
-    const std::string terminating = rec.Take().at(1);
-    EXPECT_TRUE(Collected(std::stoi(terminating.substr(terminating.rfind(' ')))));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            player.PollPlayer();
-            return !player.PlayerRunning();
-        },
-        5000));
-    const std::vector<std::string> polled = rec.Take(); // "remember" while it ran
-    EXPECT_EQ(std::vector(polled.end() - 2, polled.end()),
-              (std::vector<std::string>{"Sound finished...", "restore"}));
-}
-
 } // namespace
 } // namespace tav::test
