@@ -338,10 +338,6 @@ TEST(ScreenFonts, WindowsFacesMapToSystemFonts) {
         if (c.height > 0) EXPECT_LE(CellSizeOf(font).height, c.height) << c.face;
         EXPECT_EQ(std::string(stored.face), c.face); // the stored name is kept
     }
-    FontSpec mono{};
-    CopyField(mono.face, "fixedsys");
-    mono.height = 15;
-    EXPECT_EQ(QFontInfo(FontFromSpec(mono)).family(), "DejaVu Sans Mono");
 }
 
 } // namespace
