@@ -32,7 +32,6 @@ using namespace std::chrono_literals;
 struct RecordingWindows : ClientWindows {
     std::vector<std::string> calls;
     std::thread::id uiThread = std::this_thread::get_id();
-    std::function<void()> onMessageBox; // runs inside ShowMessageBox
     int offThread = 0;
 
     void Add(std::string line) {
@@ -76,7 +75,6 @@ struct RecordingWindows : ClientWindows {
     }
     void ShowMessageBox(std::string_view text, std::string_view title) override {
         Add("box " + std::string(title) + " " + std::string(text));
-        if (onMessageBox) onMessageBox();
     }
     void PostCommand(int id) override { Add("command " + std::to_string(id)); }
     void PlaySound(std::string_view path) override { Add("play " + std::string(path)); }
