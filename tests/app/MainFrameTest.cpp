@@ -20,7 +20,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 namespace tav::test {
@@ -134,7 +133,7 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
 }
 
 // The whole program against a game on the loopback: the frame connects from the menu,
-// shows the colour the server sends, sends the typed line and asks before closing.
+// shows what the server sends, sends the typed line and asks before closing.
 TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
     PutList("hero\r\n");
     LoopbackServer server;
@@ -152,19 +151,9 @@ TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnecte
     ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
 
-    server.Send("\x1b[31mHello\x1b[0m adventurer\r\n");
+    server.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
     ASSERT_TRUE(
         WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
-    TMudScreen& screen = frame->Term().MainScreen();
-    bool red = false;
-    for (int n = 0; n < screen.Lines() && !red; ++n) {
-        const ScreenLine& line = screen.Line(n);
-        const char* at = static_cast<const char*>(std::memchr(line.ch, 'H', kBufferColumns));
-        if (at && std::strncmp(at, "Hello", 5) == 0)
-            red = (line.attr[at - line.ch] & attr::kRed) != 0 &&
-                  (line.attr[at - line.ch + 6] & attr::kRed) == 0;
-    }
-    EXPECT_TRUE(red);
 
     tinedit& input = frame->Term().InputLine();
     input.setText("look");
