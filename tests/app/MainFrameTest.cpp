@@ -132,6 +132,25 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg")); // saved before the switch
 }
 
+TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    frame->PlaceFrame(QRect(20, 30, 500, 300), true);
+    EXPECT_TRUE(frame->Topmost());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{20, 30, 520, 330}; }, 2000));
+
+    // A maximised frame keeps the normal rectangle it had.
+    frame->showMaximized();
+    WaitFor([&] { return frame->isMaximized(); }, 1000);
+    EXPECT_EQ(stored.termpos, (Rect{20, 30, 520, 330}));
+    frame->showNormal();
+    frame->PlaceFrame(QRect(40, 50, 600, 400), false);
+    EXPECT_FALSE(frame->Topmost());
+    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{40, 50, 640, 450}; }, 2000));
+}
+
 // The whole program against a game on the loopback: the frame connects from the menu,
 // shows what the server sends, sends the typed line and asks before closing.
 TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
