@@ -7,8 +7,6 @@
 
 #include <QMessageBox>
 
-#include <chrono>
-
 namespace tav {
 
 namespace {
@@ -20,7 +18,8 @@ QString Latin1(std::string_view text) {
 } // namespace
 
 ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent)
-    : settings_(settings), term_(term), status_(status), parent_(parent), address_(term.Session()) {
+    : settings_(settings), term_(term), status_(status), parent_(parent), boxes_(parent),
+      address_(term.Session()) {
     log_.AttachStatusBar(&status_);
     logWindow_ = new TmarrowDlgClient(log_, parent);
 
@@ -32,7 +31,8 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
     });
 
     connection_ = std::make_unique<ClientConnection>(
-        settings_, ClientServices{loop, *this, *this, log_, *this, address_, *this, pendingEdit_});
+        settings_,
+        ClientServices{loop, *this, *this, log_, boxes_, address_, clock_, pendingEdit_});
     term_.SetClientLog(&log_);
     term_.SetClientControl(connection_.get());
 }
@@ -78,18 +78,6 @@ void ClientHub::ShowMessageBox(std::string_view text, std::string_view title) {
     QMessageBox box(QMessageBox::Information, Latin1(title), Latin1(text), QMessageBox::Ok,
                     parent_);
     box.exec();
-}
-
-void ClientHub::ShowMessage(std::string_view text, std::string_view title) {
-    QMessageBox box(title == "Error..." ? QMessageBox::Critical : QMessageBox::Warning,
-                    Latin1(title), Latin1(text), QMessageBox::Ok, parent_);
-    box.exec();
-}
-
-std::int32_t ClientHub::NowMs() {
-    using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms.count()));
 }
 
 void ClientHub::PlaySound(std::string_view path) {

@@ -8,6 +8,8 @@
 #include "client/PendingEdit.h"
 #include "sound/SoundBackends.h"
 #include "sound/SoundPlayer.h"
+#include "term/QtMessageBoxes.h"
+#include "term/SystemWallClock.h"
 #include "term/TermSession.h"
 
 #include "app/StatusBarSink.h"
@@ -25,10 +27,7 @@ class tmudterm;
 // sound player with the desktop's backends, the pending-edit slot and the connection,
 // with the connection's window effects applied to the terminal window on the
 // user-interface thread. Effects for tool windows that do not exist yet are dropped.
-class ClientHub final : private ClientWindows,
-                        private MessageBoxes,
-                        private StatusBarSink,
-                        private WallClock {
+class ClientHub final : private ClientWindows, private StatusBarSink {
 public:
     // status: the frame's status bar; parent: owner of the log window and message boxes.
     ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent);
@@ -62,9 +61,6 @@ private:
     void StopSound() override;
     void PollSoundPlayer() override;
 
-    // MessageBoxes of the connection's checks.
-    void ShowMessage(std::string_view text, std::string_view title) override;
-
     // StatusBarSink: passes everything to the frame's status bar; the Client indicator
     // also shows or hides the terminal window's time and date line.
     void SetMessageText(std::string_view text) override { status_.SetMessageText(text); }
@@ -73,9 +69,6 @@ private:
     void ShowProgress(long long received, long long total) override {
         status_.ShowProgress(received, total);
     }
-
-    // WallClock for the latency: seconds times 1000 plus milliseconds, wrapping in 32 bits.
-    std::int32_t NowMs() override;
 
     TMudScreen* PaneOf(ClientScreen screen);
 
@@ -88,6 +81,8 @@ private:
     SoundBackendSet backends_;
     std::unique_ptr<SoundPlayer> sound_;
     PendingEdit pendingEdit_;
+    QtMessageBoxes boxes_;
+    SystemWallClock clock_;
     AddressCheckOf<TermSession> address_;
     std::unique_ptr<ClientConnection> connection_;
     int level_ = 0;

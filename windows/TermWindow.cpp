@@ -1,5 +1,8 @@
 #include "windows/TermWindow.h"
 
+#include "term/QtMessageBoxes.h"
+#include "term/SystemWallClock.h"
+
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
 #include "term/InputLine.h"
@@ -12,14 +15,12 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QThread>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 
 namespace tav {
@@ -73,9 +74,7 @@ public:
     // MessageBoxes: one OK button, owned by the main window.
     void ShowMessage(std::string_view text, std::string_view title) override {
         if (term_.boxesOverride_) return term_.boxesOverride_->ShowMessage(text, title);
-        QMessageBox box(title == "Error..." ? QMessageBox::Critical : QMessageBox::Warning,
-                        Latin1(title), Latin1(text), QMessageBox::Ok, term_.window());
-        box.exec();
+        QtMessageBoxes(term_.window()).ShowMessage(text, title);
     }
 
     // TermStatus
@@ -93,12 +92,8 @@ public:
         return {term_.mainWidget_->width(), term_.mainWidget_->height()};
     }
 
-    // WallClock: seconds times 1000 plus milliseconds, wrapping in 32 bits.
-    std::int32_t NowMs() override {
-        using namespace std::chrono;
-        const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(ms.count()));
-    }
+    // WallClock
+    std::int32_t NowMs() override { return clock_.NowMs(); }
 
     // ClientControl: the Client connection once attached.
     bool IsConnected() override { return term_.client_ && term_.client_->IsConnected(); }
@@ -128,6 +123,7 @@ public:
 
 private:
     tmudterm& term_;
+    SystemWallClock clock_;
 };
 
 tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& triggers,
