@@ -430,6 +430,9 @@ void TMudScreen::ResetScreen(int lines) {
     rows_ = std::min(rows_, buffer_.Lines());
     top_ = savedTop_ = 0;
     row_ = col_ = bufLine_ = bufCol_ = 0;
+    // The selection's cells are gone; its ends stay, but inside the smaller buffer.
+    anchor_.line = std::min(anchor_.line, buffer_.Lines() - 1);
+    end_.line = std::min(end_.line, buffer_.Lines() - 1);
     pending_.clear();
     pending_.shrink_to_fit();
     pending_.reserve(4096);
@@ -445,8 +448,8 @@ void TMudScreen::SetCellSize(int width, int height) {
     cellHeight_ = std::max(height, 1);
 }
 
-int TMudScreen::LimitTop(int top) const {
-    return std::clamp(top, 0, buffer_.Lines() - rows_);
+int TMudScreen::LimitTop(long long top) const {
+    return static_cast<int>(std::clamp<long long>(top, 0, buffer_.Lines() - rows_));
 }
 
 void TMudScreen::ApplyGeometry(int rows, int cols) {
@@ -457,6 +460,11 @@ void TMudScreen::ApplyGeometry(int rows, int cols) {
     top_ = LimitTop(bufLine_ - rows_ + 1);
     row_ = bufLine_ - top_;
     col_ = std::min(col_, cols_ - 1);
+    // The new top line is the live position for the new height. A top saved before the
+    // resize may lie beyond the new last top line; the next line end would copy it back
+    // and place the cursor past the buffer.
+    savedTop_ = top_;
+    scrolledBack_ = false;
     view_->SetScrollRange(0, buffer_.Lines() - rows_);
     view_->SetScrollPos(top_);
 }

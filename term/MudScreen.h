@@ -148,7 +148,9 @@ private:
     void EraseFromStartOfScreen();
     void ClearSelectedBits();
     void ApplyGeometry(int rows, int cols);
-    int LimitTop(int top) const;
+    // T limited to 0..L - R; every top line the screen keeps passes through it.
+    int LimitTop(long long top) const;
+    bool InBuffer(CellPos cell) const;
 
     const Settings& settings_;
     ScreenView nullView_;

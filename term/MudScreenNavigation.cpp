@@ -8,7 +8,7 @@ namespace tav {
 
 void TMudScreen::ScrollView(int dy, bool adjust, bool movePixels) {
     if (adjust) {
-        top_ = LimitTop(top_ - dy);
+        top_ = LimitTop(static_cast<long long>(top_) - dy);
         view_->SetScrollPos(top_);
     }
     if (movePixels) view_->ScrollPixels(dy);
@@ -51,9 +51,11 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
         break;
     case ScrollRequest::PageUp: PageUp(false); break;
     case ScrollRequest::PageDown: PageDown(false); break;
-    case ScrollRequest::ThumbTrack:
-        if (top_ != position) ScrollView(top_ - position, true, true);
+    case ScrollRequest::ThumbTrack: {
+        const int target = LimitTop(position);
+        if (top_ != target) ScrollView(top_ - target, true, true);
         break;
+    }
     case ScrollRequest::ThumbPosition:
     case ScrollRequest::Top:
     case ScrollRequest::EndScroll: return;
@@ -82,15 +84,21 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
     view_->SetScrollPos(top_);
 }
 
+bool TMudScreen::InBuffer(CellPos cell) const {
+    return cell.line >= 0 && cell.line < buffer_.Lines() && cell.col >= 0 &&
+           cell.col < kBufferColumns;
+}
+
 std::optional<TMudScreen::CellPos> TMudScreen::CellAt(int x, int y) const {
     if (x < 0 || y < 0) return std::nullopt;
-    const int line = y / cellHeight_ + top_;
+    const int line = y / cellHeight_;
     const int col = x / cellWidth_;
-    if (line >= buffer_.Lines() || col >= kBufferColumns) return std::nullopt;
-    return CellPos{line, col};
+    if (line >= buffer_.Lines() - top_ || col >= kBufferColumns) return std::nullopt;
+    return CellPos{line + top_, col};
 }
 
 std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
+    if (!InBuffer(cell)) return std::nullopt;
     const ScreenLine& line = buffer_[cell.line];
     if (!(line.attr[cell.col] & attr::kUrl)) return std::nullopt;
     int first = cell.col;
@@ -103,6 +111,7 @@ std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
 }
 
 void TMudScreen::BeginSelection(CellPos cell) {
+    if (!InBuffer(cell)) return;
     if (hasSelection_) ClearSelection();
     anchor_ = end_ = cell;
     selecting_ = true;
@@ -115,7 +124,7 @@ void TMudScreen::ClearSelectedBits() {
 }
 
 void TMudScreen::ExtendSelection(CellPos cell) {
-    if (!selecting_ || (cell.line == end_.line && cell.col == end_.col)) return;
+    if (!selecting_ || !InBuffer(cell) || (cell.line == end_.line && cell.col == end_.col)) return;
     hasSelection_ = true;
     ClearSelectedBits();
 

@@ -1,6 +1,9 @@
 #include "term/ScreenBuffer.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace tav {
@@ -10,6 +13,7 @@ void ScreenLine::Blank(Attr a) {
 }
 
 void ScreenLine::Blank(int from, int to, Attr a) {
+    assert(from >= 0 && to <= kBufferColumns);
     if (from >= to) return;
     std::memset(ch + from, 0, static_cast<std::size_t>(to - from));
     std::fill(attr + from, attr + to, a);
@@ -25,6 +29,11 @@ void ScreenBuffer::Reset(int lines) {
     lines_.assign(static_cast<std::size_t>(count_), ScreenLine{});
     for (auto& line : lines_)
         line.Blank(attr::kNormal);
+}
+
+void ScreenBuffer::LineOutOfRange(int n, int count) {
+    std::fprintf(stderr, "ScreenBuffer: line %d outside 0..%d\n", n, count - 1);
+    std::abort();
 }
 
 void ScreenBuffer::Advance(Attr a) {

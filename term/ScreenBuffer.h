@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -34,7 +35,9 @@ struct ScreenLine {
 };
 
 // The scrollback lines, oldest first, kept as a ring so that dropping the oldest line
-// and opening a new one at the bottom costs the same whatever the line count.
+// and opening a new one at the bottom costs the same whatever the line count. A line
+// number outside 0..Lines()-1 stops the program, in every build: wrapped onto the ring it
+// would silently read or overwrite another line, or memory past the buffer.
 class ScreenBuffer {
 public:
     explicit ScreenBuffer(int lines);
@@ -49,10 +52,13 @@ public:
     void Advance(Attr a);
 
 private:
-    int Physical(int n) const {
-        int p = head_ + n;
-        return p >= count_ ? p - count_ : p;
+    std::size_t Physical(int n) const {
+        if (static_cast<unsigned>(n) >= static_cast<unsigned>(count_)) [[unlikely]]
+            LineOutOfRange(n, count_);
+        const int p = head_ + n;
+        return static_cast<std::size_t>(p >= count_ ? p - count_ : p);
     }
+    [[noreturn]] static void LineOutOfRange(int n, int count);
 
     std::vector<ScreenLine> lines_;
     int count_ = 0;
