@@ -173,12 +173,26 @@ void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
 }
 
 void TermSession::DrainLines() {
-    while (auto line = screen_.TakeLine()) {
-        if (services_.triggers) services_.triggers->CheckTriggers(*line);
-        if (services_.log && services_.log->IsOpen()) services_.log->Write(*line + "\n");
-        AppendRecent(*line);
+    // A reaction sent from the pass below may print ("Not connected..."), and printing
+    // starts a new screen pass that would discard the lines still queued there. So every
+    // line is moved out of the screen at once and processed from the session's own queue;
+    // a drain that starts while that queue is being worked through only adds to it. Lines
+    // completed while a reaction is sent are not matched, so no trigger can keep firing
+    // on its own output.
+    const bool fromReaction = services_.triggers && services_.triggers->Sending();
+    while (auto line = screen_.TakeLine())
+        completed_.push_back({std::move(*line), !fromReaction});
+    if (draining_) return;
+    draining_ = true;
+    while (!completed_.empty()) {
+        const CompletedLine line = std::move(completed_.front());
+        completed_.pop_front();
+        if (services_.triggers && line.matchTriggers) services_.triggers->CheckTriggers(line.text);
+        if (services_.log && services_.log->IsOpen()) services_.log->Write(line.text + "\n");
+        AppendRecent(line.text);
         AppendRecent("\r\n");
     }
+    draining_ = false;
 }
 
 void TermSession::AppendRecent(std::string_view text) {

@@ -12,6 +12,7 @@
 #include "triggers/TriggerSender.h"
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -143,6 +144,13 @@ private:
     // the start, and the buffer is compacted once the dropped part outgrows the kept one.
     std::string recent_;
     std::size_t recentStart_ = 0;
+    // Completed lines taken from the screen and not yet processed, oldest first.
+    struct CompletedLine {
+        std::string text;
+        bool matchTriggers; // false for a line completed while a reaction was sent
+    };
+    std::deque<CompletedLine> completed_;
+    bool draining_ = false;
     InputHistory history_;
     std::array<std::string, kFunctionKeys> functionKeys_;
     // Expires with the session, so timers already queued can tell it is gone.

@@ -14,8 +14,15 @@ namespace {
 using namespace std::chrono_literals;
 using test::LoopbackServer;
 
-struct Recorder : MessageBoxes, TermStatus, InputLineControl, ClientControl, LogSink, WallClock {
+struct Recorder : MessageBoxes,
+                  TermStatus,
+                  InputLineControl,
+                  ClientControl,
+                  LogSink,
+                  WallClock,
+                  LineLog {
     std::vector<std::string> boxes;
+    std::vector<std::string> logFile;
     std::vector<bool> termStates;
     std::vector<std::string> latency;
     std::vector<bool> masks;
@@ -39,6 +46,8 @@ struct Recorder : MessageBoxes, TermStatus, InputLineControl, ClientControl, Log
     void PollSoundPlayer() override { ++soundPolls; }
     void LogLine(std::string_view line) override { log.emplace_back(line); }
     std::int32_t NowMs() override { return 4242; }
+    bool IsOpen() const override { return true; }
+    void Write(std::string_view text) override { logFile.emplace_back(text); }
 };
 
 struct SessionFixture : ::testing::Test {
@@ -60,6 +69,7 @@ struct SessionFixture : ::testing::Test {
         services.client = &rec;
         services.clientLog = &rec;
         services.clock = &rec;
+        services.log = &rec;
         services.triggers = &triggers;
         session = std::make_unique<TermSession>(settings, screen, loop, services);
     }
@@ -77,6 +87,13 @@ struct SessionFixture : ::testing::Test {
     void Pump() { loop.RunFor(100ms); }
     bool Shown(const std::string& text) const {
         return session->RecentText().find(text) != std::string::npos;
+    }
+    std::size_t TimesShown(std::string_view text) const {
+        std::size_t count = 0;
+        for (std::size_t at = 0; (at = session->RecentText().find(text, at)) != std::string::npos;
+             ++at)
+            ++count;
+        return count;
     }
 };
 
@@ -339,6 +356,29 @@ TEST_F(SessionFixture, TriggersAnswerReceivedLinesAndCannotLoopWhileDisconnected
          (at = session->RecentText().find("Not connected", at)) != std::string::npos; ++at)
         ++count;
     EXPECT_LE(count, 2u);
+}
+
+TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrder) {
+    triggers.AddTrigger("first", "a");
+    triggers.AddTrigger("second", "b");
+    triggers.AddTrigger("Not connected", "again"); // must not fire on its siblings' output
+
+    // Disconnected, each reaction prints "Not connected..." in the middle of the batch.
+    session->PrintLocal("first line\r\nsecond line\r\n");
+    const std::string shown =
+        "first line\r\nsecond line\r\nNot connected...\r\nNot connected...\r\n";
+    EXPECT_EQ(session->RecentText(), shown);
+    EXPECT_EQ(rec.logFile, (std::vector<std::string>{"first line\n", "second line\n",
+                                                     "Not connected...\n", "Not connected...\n"}));
+    EXPECT_EQ(screen.GetAllText().substr(0, shown.size()), shown);
+
+    // Connected, the same batch sends both reactions in order.
+    Connect();
+    rec.logFile.clear();
+    server.Send("first line\r\nsecond line\r\n");
+    Pump();
+    EXPECT_EQ(server.Read(), "a\r\nb\r\n");
+    EXPECT_EQ(rec.logFile, (std::vector<std::string>{"first line\n", "second line\n"}));
 }
 
 TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
