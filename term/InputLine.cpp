@@ -112,7 +112,7 @@ bool tinedit::HandleKey(const QKeyEvent& e) {
     case Qt::Key_PageUp: emit pageRequested(true); return true;
     case Qt::Key_PageDown: emit pageRequested(false); return true;
     case Qt::Key_ScrollLock:
-        if (session_) session_->Screen().ToggleHold();
+        if (session_) session_->ToggleHold();
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: emit submitted(); return true;

@@ -481,9 +481,14 @@ void TMudScreen::ToggleHold() {
         hold_ = true;
         return;
     }
+    if (ReleaseHold()) AddText(" ", 1);
+}
+
+bool TMudScreen::ReleaseHold() {
+    if (!hold_) return false;
     hold_ = false;
     view_->FrameHold(false);
-    if (!pending_.empty()) AddText(" ", 1);
+    return !pending_.empty();
 }
 
 std::optional<std::string> TMudScreen::GetSelectedText() const {

@@ -99,7 +99,12 @@ public:
     bool explicitmode = true;
     bool Held() const { return hold_; }
     bool ScrolledBack() const { return scrolledBack_; }
+    // Scroll Lock. Releasing interprets the held bytes with one space after them; an
+    // owner that acts on results and completed lines releases with ReleaseHold instead.
     void ToggleHold();
+    // Ends the hold without interpreting anything; true when bytes wait, and the owner
+    // then feeds one space through its own receive path to interpret them.
+    bool ReleaseHold();
     // WAV file played for BEL; empty for the system beep.
     std::string bellPath;
 

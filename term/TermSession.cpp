@@ -195,6 +195,14 @@ void TermSession::DrainLines() {
     draining_ = false;
 }
 
+void TermSession::ToggleHold() {
+    if (!screen_.Held()) {
+        screen_.ToggleHold();
+        return;
+    }
+    if (screen_.ReleaseHold()) ReceiveBytes(" ", 1);
+}
+
 void TermSession::AppendRecent(std::string_view text) {
     if (text.empty()) return;
     if (text.size() > kRecentTextChars) text = text.substr(text.size() - kRecentTextChars);

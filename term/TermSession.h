@@ -92,6 +92,9 @@ public:
     // Feeds bytes as if they had arrived on the socket (screen, masking, lines).
     void ReceiveBytes(const char* bytes, std::size_t count);
     void DrainLines();
+    // Scroll Lock: holds the screen's output, or releases it through ReceiveBytes so held
+    // text is handled exactly like text that was never held.
+    void ToggleHold();
     void AppendRecent(std::string_view text);
     std::string_view RecentText() const { return std::string_view(recent_).substr(recentStart_); }
 

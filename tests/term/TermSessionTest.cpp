@@ -381,6 +381,38 @@ TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrd
     EXPECT_EQ(rec.logFile, (std::vector<std::string>{"first line\n", "second line\n"}));
 }
 
+TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
+    triggers.AddTrigger("dragon", "flee");
+    Connect();
+    session->ToggleHold();
+    server.Send("A dragon appears!\r\nPassword: \xff\xfb\x01");
+    Pump();
+    EXPECT_TRUE(screen.Held());
+    EXPECT_FALSE(Shown("dragon"));
+    EXPECT_TRUE(rec.masks.empty());
+    EXPECT_EQ(server.Read(50ms), "");
+
+    session->ToggleHold();
+    EXPECT_FALSE(screen.Held());
+    EXPECT_EQ(server.Read(), "flee\r\n");
+    EXPECT_EQ(rec.logFile.back(), "A dragon appears!\n");
+    EXPECT_EQ(rec.masks, std::vector<bool>{true}); // the echo request inside the held text
+    Type("secret");
+    EXPECT_EQ(server.Read(), "secret\n");
+    EXPECT_FALSE(Shown("secret"));
+    for (int k = 0; k < session->History().Slots(); ++k)
+        EXPECT_NE(session->History().Slot(k), "secret");
+
+    server.Send("\xff\xfc\x01Welcome\r\n"); // the next pass neither drops nor repeats
+    Pump();
+    EXPECT_EQ(TimesShown("A dragon appears!\r\n"), 1u);
+    EXPECT_TRUE(Shown("Welcome\r\n"));
+
+    session->ToggleHold(); // a release with nothing held interprets nothing
+    session->ToggleHold();
+    EXPECT_EQ(screen.GetAllText().find("Welcome\r\n "), std::string::npos);
+}
+
 TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
     InputHistory history(3);
     history.Add("a");

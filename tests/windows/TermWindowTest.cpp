@@ -280,11 +280,6 @@ TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsAndMasking) {
     EXPECT_TRUE(term->MainScreen().HasSelection());
     EXPECT_EQ(Input().selectedText(), ""); // not the input line's own text
 
-    QTest::keyClick(&Input(), Qt::Key_ScrollLock);
-    EXPECT_TRUE(term->MainScreen().Held());
-    QTest::keyClick(&Input(), Qt::Key_ScrollLock);
-    EXPECT_FALSE(term->MainScreen().Held());
-
     // The server's echo request masks with '*'; its end unmasks.
     server.Send("Password: \xff\xfb\x01");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Input().Masked(); }, 2000));
@@ -293,6 +288,21 @@ TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsAndMasking) {
     EXPECT_EQ(Input().text(), "ab5");
     server.Send("\xff\xfc\x01");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Input().Masked(); }, 2000));
+}
+
+TEST_F(InputLineFixture, ScrollLockHoldsOutputAndItsEchoRequestUntilReleased) {
+    QTest::keyClick(&Input(), Qt::Key_ScrollLock);
+    EXPECT_TRUE(term->MainScreen().Held());
+    const std::string held = "You are held.\r\nPassword: \xff\xfb\x01";
+    server.Send(held);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return term->MainScreen().PendingBytes() == held.size(); }, 2000));
+    EXPECT_FALSE(Input().Masked());
+
+    QTest::keyClick(&Input(), Qt::Key_ScrollLock);
+    EXPECT_FALSE(term->MainScreen().Held());
+    EXPECT_TRUE(Input().Masked());
+    EXPECT_NE(term->Session().RecentText().find("You are held.\r\n"), std::string::npos);
 }
 
 } // namespace
