@@ -115,6 +115,7 @@ void TermSession::Adopt(int fd) {
     }
     fd_ = fd;
     connected_ = true;
+    ++connectionSerial_;
     if (fd_ < 0) return;
     loop_.WatchReadable(fd_, [this] {
         if (TermReceive() >= 0) return;
@@ -136,6 +137,7 @@ void TermSession::TermDisconnect() {
         fd_ = -1;
     }
     connected_ = false;
+    ++connectionSerial_;
     if (services_.status) services_.status->ShowTermState(false);
 }
 
@@ -346,12 +348,15 @@ void TermSession::AutoConnect() {
         }
         TermSend(settings_.user, false, false);
         TermSend(settings_.passwd, false, false);
-        // The pause before the login commands runs on a timer, not by blocking.
-        loop_.SingleShot(1000, [this, alive = std::weak_ptr<int>(alive_)] {
-            if (alive.expired()) return;
-            SendCommandString(settings_.logincom);
-            ClientAutoConnect(true);
-        });
+        // The pause before the login commands runs on a timer, not by blocking. It ends
+        // with its connection: a disconnect or a profile switch within it sends no login
+        // commands (nor the next profile's) and starts no Client countdown.
+        loop_.SingleShot(
+            1000, [this, alive = std::weak_ptr<int>(alive_), connection = connectionSerial_] {
+                if (alive.expired() || connection != connectionSerial_ || !connected_) return;
+                SendCommandString(settings_.logincom);
+                ClientAutoConnect(true);
+            });
     };
     if (TermConnect(afterTerm) < 0) afterTerm(-1);
 }

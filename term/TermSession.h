@@ -140,6 +140,9 @@ private:
     int fd_ = -1;
     int port_ = -1;
     bool connected_ = false;
+    // Counts connections opened and closed; the login pause after an autoconnect belongs
+    // to one value and is cancelled when that connection ends or another replaces it.
+    std::uint64_t connectionSerial_ = 0;
     bool inputVisible_ = true;
     int countdown_ = 0;
     std::int32_t lastPingTime_ = 0;

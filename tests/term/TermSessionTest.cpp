@@ -266,6 +266,38 @@ TEST_F(SessionFixture, AutoConnectLogsInThenCountsDownToTheClient) {
     EXPECT_FALSE(loop.TimerActive(kCountdownTimer));
 }
 
+TEST_F(SessionFixture, LoginPauseIsCancelledWithItsConnection) {
+    settings.autoterm = settings.autoclient = settings.waitclient = 1;
+    CopyField(settings.waitsecs, "5");
+    auto autoConnect = [&](const char* user, const char* logincom) {
+        CopyField(settings.user, user);
+        CopyField(settings.passwd, "pw");
+        CopyField(settings.logincom, logincom);
+        session->AutoConnect();
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+        ASSERT_TRUE(server.Accept());
+    };
+
+    // Disconnected within the pause: no login commands ("Not connected..."), no countdown.
+    autoConnect("bob", ";1;who;");
+    EXPECT_EQ(server.Read(), "bob\npw\n");
+    session->TermDisconnect();
+    loop.RunFor(1500ms); // past the end of the pause
+    EXPECT_EQ(TimesShown("Not connected"), 0u);
+    EXPECT_TRUE(rec.log.empty());
+    EXPECT_FALSE(loop.TimerActive(kCountdownTimer));
+
+    // A profile switch within the pause: only the new connection's pause sends its
+    // commands and starts the countdown, once.
+    rec.log.clear();
+    autoConnect("bob", "old;");
+    session->TermDisconnect();
+    autoConnect("ann", "new;");
+    ASSERT_TRUE(loop.RunUntil([&] { return !rec.log.empty(); }, 3s));
+    EXPECT_EQ(server.Read(), "ann\npw\nnew\n");
+    EXPECT_EQ(rec.log, std::vector<std::string>{"Attempting client connect in 5 secs..."});
+}
+
 TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
     settings.autoclient = settings.waitclient = 1;
     session->AutoConnect();
