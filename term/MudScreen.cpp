@@ -392,6 +392,7 @@ void TMudScreen::MoveCursor(int dy, int dx) {
 }
 
 void TMudScreen::EraseLine(int row) {
+    if (row < 0 || row >= rows_) return; // only rows on the screen
     buffer_[top_ + row].Blank(attr_);
     view_->InvalidateRow(row);
 }

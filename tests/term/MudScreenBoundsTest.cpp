@@ -115,6 +115,11 @@ std::vector<Step> AllSteps() {
         {"erase to start", Bytes("\x1b[1J\x1b[1K")},
         {"erase to end", Bytes("\x1b"
                                "J\x1b[K")},
+        {"erase rows off the screen",
+         [](Screen& f) {
+             f.screen.EraseLine(-1);
+             f.screen.EraseLine(f.screen.Rows());
+         }},
         {"page up", [](Screen& f) { f.screen.PageUp(true); }},
         {"page down", [](Screen& f) { f.screen.PageDown(true); }},
         {"bar line up", Request(ScrollRequest::LineUp)},
