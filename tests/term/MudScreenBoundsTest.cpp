@@ -24,7 +24,8 @@ struct Screen {
     }
 };
 
-// Checks the bounds, then reads every visible row and the cursor line as painting does.
+// Checks the bounds, then reads every visible row and the cursor line as painting does
+// (the buffer stops the program on a line outside it).
 ::testing::AssertionResult Consistent(const TMudScreen& s) {
     const int lines = s.Lines();
     const int rows = s.Rows();
@@ -51,11 +52,10 @@ struct Screen {
                << " T=" << s.Top() << " saved=" << s.SavedTop() << " r=" << s.CursorRow()
                << " c=" << s.CursorCol() << " bl=" << s.BufferLine() << " bc=" << s.BufferCol();
     }
-    unsigned sum = 0;
     for (int k = 0; k < rows; ++k)
-        sum += static_cast<unsigned char>(s.Line(s.Top() + k).ch[0]);
-    sum += static_cast<unsigned char>(s.Line(s.BufferLine()).ch[s.BufferCol()]);
-    return ::testing::AssertionSuccess() << sum;
+        (void)s.Line(s.Top() + k);
+    (void)s.Line(s.BufferLine());
+    return ::testing::AssertionSuccess();
 }
 
 TEST(MudScreenBounds, StaleSavedTopCannotSendTheCursorPastTheBuffer) {
