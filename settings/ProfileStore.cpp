@@ -115,9 +115,9 @@ ProfileStore::CreateResult ProfileStore::CreateProfile(std::string_view name) co
     if (auto bytes = ReadFileBytes(ListPath())) {
         // A hand-edited list may lack its last line end; keep the names apart.
         if (!bytes->empty() && bytes->back() != '\n') *bytes += "\r\n";
-        if (!WriteFileAtomic(ListPath(), *bytes + entry)) return CreateResult::Failed;
+        if (!WriteFileAtomically(ListPath(), *bytes + entry)) return CreateResult::Failed;
     } else {
-        if (!WriteFileAtomic(ListPath(), entry)) return CreateResult::Failed;
+        if (!WriteFileAtomically(ListPath(), entry)) return CreateResult::Failed;
         MakeDirectory(ProfilesDir());
         MakeDirectory(root_ + "/binary");
         MakeDirectory(root_ + "/text");

@@ -266,7 +266,7 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
         ConnectionRig rig;
         rig.settings.ignorequeries = c.ignore;
         rig.settings.downloadall = c.downloadAll;
-        if (c.cached) WriteFileAtomic((rig.dir.path / "binary/x.mod").string(), "MOD");
+        if (c.cached) WriteFileAtomically((rig.dir.path / "binary/x.mod").string(), "MOD");
         ASSERT_TRUE(rig.ConnectAndLogin());
         rig.server.Send(ServerFrame(54, "x.mod"));
         const auto frames = rig.ReadFrames(500ms);
@@ -298,7 +298,7 @@ TEST(ClientConnection, HostileFileNamesAreFilesThatCannotBeOpened) {
     }
     // A query for such a name is a file not in the cache.
     ConnectionRig rig;
-    WriteFileAtomic((rig.dir.path / "x.wav").string(), "outside");
+    WriteFileAtomically((rig.dir.path / "x.wav").string(), "outside");
     ASSERT_TRUE(rig.ConnectAndLogin());
     rig.server.Send(ServerFrame(54, "../x.wav"));
     ASSERT_TRUE(rig.WaitForLog("Downloading binary/../x.wav..."));
