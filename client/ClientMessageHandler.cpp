@@ -141,7 +141,9 @@ int ClientMessageHandler::SoundFile(const ClientMessage& message) {
 
 void ClientMessageHandler::SoundQuery(const ClientMessage& message, ClientSender& sender) {
     const std::string_view name = message.Text1();
-    if (s_.settings.ignorequeries) {
+    // A name that cannot be a file under "binary" could never be stored: asking for it
+    // would only end the connection when the file arrives.
+    if (s_.settings.ignorequeries || !ClientFiles::IsSafeName(name)) {
         Log("Sound query ignored.");
         sender.SendSoundNogo(name);
         return;

@@ -296,13 +296,21 @@ TEST(ClientConnection, HostileFileNamesAreFilesThatCannotBeOpened) {
             EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/.hidden"));
         }
     }
-    // A query for such a name is a file not in the cache.
+    // A query for such a name is declined, even with downloadall on, and nothing outside
+    // binary/ is played.
     ConnectionRig rig;
+    rig.settings.downloadall = 1;
     WriteFileAtomically((rig.dir.path / "x.wav").string(), "outside");
     ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(54, "../x.wav"));
-    ASSERT_TRUE(rig.WaitForLog("Downloading binary/../x.wav..."));
-    EXPECT_EQ(rig.ReadFrames()[0].Type(), 3);
+    rig.server.Send(ServerFrame(54, "../x.wav") + ServerFrame(60, "", "", "still here"));
+    const auto frames = rig.ReadFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].Type(), 2); // soundnogo
+    EXPECT_EQ(frames[0].Text1(), "../x.wav");
+    ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
+    EXPECT_THAT(rig.windows.calls, ElementsAre("append channel still here"));
+    EXPECT_EQ(Slice(rig.log.Lines(), 2), std::vector<std::string>{"Sound query ignored."});
+    EXPECT_TRUE(rig.connection->IsConnected());
 }
 
 TEST(ClientConnection, MissingTextDirectoryEndsTheConnection) {
