@@ -7,6 +7,7 @@
 #include "client/ClientSocket.h"
 #include "client/ClientWire.h"
 #include "client/LogSink.h"
+#include "client/OutgoingMessage.h"
 #include "client/TransferGauge.h"
 #include "settings/Settings.h"
 
@@ -232,46 +233,51 @@ void ClientConnection::PollSoundPlayer() {
     windows_.PollSoundPlayer();
 }
 
-template <class Send> std::ptrdiff_t ClientConnection::WithSession(Send send) {
-    const std::shared_ptr<Session> session = Current();
-    if (!session || !session->IsConnected()) return -1;
-    return send(session->sender);
+std::ptrdiff_t ClientConnection::SendRequest(const OutgoingMessage& message) {
+    if (const std::shared_ptr<Session> session = Current(); session && session->IsConnected())
+        return session->sender.Send(message);
+    // Nothing goes out, but the debug line is written as for any send.
+    if (Debug()) {
+        if (const std::string line = SendDebugLine(message); !line.empty())
+            services_.log.LogLine(line);
+    }
+    return -1;
 }
 
 std::ptrdiff_t ClientConnection::SendEditReply(std::string_view text) {
-    return WithSession([&](ClientSender& s) { return s.SendEditReply(text); });
+    return SendRequest(BuildEditReply(text));
 }
 
 std::ptrdiff_t ClientConnection::SendCommand(std::string_view commandLine) {
-    return WithSession([&](ClientSender& s) { return s.SendCommand(commandLine); });
+    return SendRequest(BuildCommand(commandLine));
 }
 
 std::ptrdiff_t ClientConnection::SendHelpIndexRequest() {
-    return WithSession([](ClientSender& s) { return s.SendHelpIndexRequest(); });
+    return SendRequest(BuildHelpIndexRequest());
 }
 
 std::ptrdiff_t ClientConnection::SendHelpFileRequest(std::string_view topic) {
-    return WithSession([&](ClientSender& s) { return s.SendHelpFileRequest(topic); });
+    return SendRequest(BuildHelpFileRequest(topic));
 }
 
 std::ptrdiff_t ClientConnection::SendBindexRequest() {
-    return WithSession([](ClientSender& s) { return s.SendBindexRequest(); });
+    return SendRequest(BuildBindexRequest());
 }
 
 std::ptrdiff_t ClientConnection::SendMsgIndexRequest(std::int32_t board) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgIndexRequest(board); });
+    return SendRequest(BuildMsgIndexRequest(board));
 }
 
 std::ptrdiff_t ClientConnection::SendMsgRequest(std::int32_t board, std::int32_t position) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgRequest(board, position); });
+    return SendRequest(BuildMsgRequest(board, position));
 }
 
 std::ptrdiff_t ClientConnection::SendMsgDelete(std::int32_t board, std::int32_t position) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgDelete(board, position); });
+    return SendRequest(BuildMsgDelete(board, position));
 }
 
 std::ptrdiff_t ClientConnection::SendMsgPost(std::int32_t board, std::string_view heading) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgPost(board, heading); });
+    return SendRequest(BuildMsgPost(board, heading));
 }
 
 } // namespace tav

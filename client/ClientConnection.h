@@ -23,6 +23,7 @@ class EventLoop;
 class LogSink;
 class PendingEdit;
 class StatusBarSink;
+struct OutgoingMessage;
 struct Settings;
 
 // What the Client connection reaches outside itself. windows and status are called only
@@ -98,7 +99,8 @@ private:
     void DisconnectSession(Session& session);
     std::shared_ptr<Session> Current() const;
     void ReapFinished();
-    template <class Send> std::ptrdiff_t WithSession(Send send);
+    // Sends on the current connection; -1 (after the debug line) when there is none.
+    std::ptrdiff_t SendRequest(const OutgoingMessage& message);
     bool Debug() const;
 
     const Settings& settings_;

@@ -366,6 +366,29 @@ TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
     }
 }
 
+// Nothing goes out while not connected, but a request writes its debug line as always.
+TEST(ClientConnection, RequestsWhileNotConnectedFailAfterTheirDebugLine) {
+    ConnectionRig rig(/*debug=*/true);
+    const auto requests = [&] {
+        ClientConnection& c = *rig.connection;
+        return std::vector<std::ptrdiff_t>{
+            c.SendCommand("look"),      c.SendEditReply("text"), c.SendHelpIndexRequest(),
+            c.SendHelpFileRequest("x"), c.SendBindexRequest(),   c.SendMsgIndexRequest(1),
+            c.SendMsgRequest(1, 2),     c.SendMsgDelete(1, 2),   c.SendMsgPost(1, "Re: x")};
+    };
+    const std::vector<std::ptrdiff_t> allFailed(9, -1);
+    EXPECT_EQ(requests(), allFailed); // never connected
+    EXPECT_EQ(rig.log.Lines(), std::vector<std::string>{"MSGSEND: command look"});
+
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.connection->Disconnect();
+    ASSERT_TRUE(rig.WaitForThreadEnd());
+    const std::size_t before = rig.log.Lines().size();
+    EXPECT_EQ(requests(), allFailed); // after a disconnect
+    EXPECT_EQ(Slice(rig.log.Lines(), before), std::vector<std::string>{"MSGSEND: command look"});
+    EXPECT_TRUE(rig.ReadFrames(100ms).empty());
+}
+
 TEST(ClientConnection, ABadFrameEndsTheConnectionWithALogLine) {
     // The wire tests cover every malformed frame; here one must end the connection.
     std::string hugeFrame(4, '\0');
