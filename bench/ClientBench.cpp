@@ -204,8 +204,9 @@ Rates EndToEnd(const std::string& stream) {
             ended = true;
         }
     } log;
-    ClientConnection connection(
-        settings, ClientServices{loop, windows, quiet, log, quiet, address, quiet, pending});
+    const std::atomic<std::int32_t> pingStamp{0};
+    ClientConnection connection(settings, ClientServices{loop, windows, quiet, log, quiet, address,
+                                                         quiet, pending, pingStamp});
 
     std::atomic<long long> startNs{0};
     std::thread server([&] {

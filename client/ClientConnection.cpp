@@ -186,7 +186,7 @@ void ClientConnection::Run(const std::shared_ptr<Session>& session) {
 void ClientConnection::Serve(Session& s) {
     ClientMessageHandler handler(HandlerServices{settings_, windows_, status_, services_.log,
                                                  files_, services_.pendingEdit, services_.clock,
-                                                 lastPingMs_});
+                                                 services_.pingStamp});
     while (s.IsConnected()) {
         switch (s.socket.WaitReadable()) {
         case ClientSocket::Readiness::Readable: {
@@ -225,7 +225,6 @@ void ClientConnection::Disconnect() {
 }
 
 void ClientConnection::SendPing() {
-    lastPingMs_.store(services_.clock.NowMs());
     if (const std::shared_ptr<Session> session = Current()) session->sender.SendPing();
 }
 

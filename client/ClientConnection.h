@@ -29,7 +29,8 @@ struct Settings;
 // What the Client connection reaches outside itself. windows and status are called only
 // on the loop's thread (the connection queues its calls there); log must accept lines
 // from any thread (ClientLog does); boxes and address are used by Connect on the calling
-// (user-interface) thread; pendingEdit is shared by both threads.
+// (user-interface) thread; pendingEdit is shared by both threads. pingStamp is the time of
+// the last ping tick (TermSession::PingStamp), which a ping response is measured from.
 struct ClientServices {
     EventLoop& loop;
     ClientWindows& windows;
@@ -39,6 +40,7 @@ struct ClientServices {
     AddressCheck& address;
     WallClock& clock;
     PendingEdit& pendingEdit;
+    const std::atomic<std::int32_t>& pingStamp;
 };
 
 // The Client connection: the framed message connection to the game port plus one. The
@@ -64,7 +66,7 @@ public:
     bool IsConnected() override;
     // Does nothing while connected or still connecting.
     void Connect() override;
-    // Stamps the ping time and sends a `ping` (nothing while not connected).
+    // Sends a `ping` (nothing while not connected); the tick has stamped the time.
     void SendPing() override;
     void PollSoundPlayer() override;
 
@@ -109,7 +111,6 @@ private:
     BatchingEventLoop batched_; // one wake of the loop per burst of effects
     QueuedClientWindows windows_;
     QueuedStatusBar status_;
-    std::atomic<std::int32_t> lastPingMs_{0};
 
     mutable std::mutex mutex_;
     std::shared_ptr<Session> current_;

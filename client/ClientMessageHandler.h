@@ -27,7 +27,8 @@ struct HandlerServices {
     const ClientFiles& files;
     PendingEdit& pendingEdit;
     WallClock& clock;
-    // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs).
+    // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs), stamped by
+    // the terminal's ping timer on every tick.
     const std::atomic<std::int32_t>& lastPingMs;
 };
 

@@ -79,9 +79,9 @@ TEST(ClientConnection, SharesTheTermSessionAddressCheck) {
     services.boxes = &rig.boxes;
     TermSession term(rig.settings, screen, rig.loop, services);
     AddressCheckOf<TermSession> check(term);
-    ClientConnection connection(rig.settings,
-                                ClientServices{rig.loop, rig.windows, rig.status, rig.log,
-                                               rig.boxes, check, rig.clock, rig.pendingEdit});
+    ClientConnection connection(rig.settings, ClientServices{rig.loop, rig.windows, rig.status,
+                                                             rig.log, rig.boxes, check, rig.clock,
+                                                             rig.pendingEdit, term.PingStamp()});
     CopyField(rig.settings.port, "32000");
     connection.Connect();
     EXPECT_THAT(rig.boxes.boxes, ElementsAre("Warning... Invalid port."));
@@ -91,26 +91,54 @@ TEST(ClientConnection, SharesTheTermSessionAddressCheck) {
     EXPECT_TRUE(rig.log.Lines().empty());
 }
 
-TEST(ClientConnection, PingStampsTheTimeAndTheResponseShowsHalfTheRoundTrip) {
+// The terminal's ping timer as the program wires it: the tick stamps the time on every
+// tick and pings only a connected client without noautoping; a response is measured from
+// that one stamp, even one the client did not ask for.
+TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
     struct Case {
+        bool noautoping;
         std::int32_t tick;
         std::int32_t response;
         const char* latency;
     };
     const Case cases[] = {
-        {1000, 1300, "latency 150 ms"},
-        {1000, 1001, "latency 0 ms"},
-        {INT32_MAX - 99, INT32_MIN + 100, "latency 100 ms"}, // the clock wrapped
-        {5000, 4000, "latency -500 ms"},
+        {false, 1000, 1300, "latency 150 ms"},
+        {false, 1000, 1001, "latency 0 ms"},
+        {false, INT32_MAX - 99, INT32_MIN + 100, "latency 100 ms"}, // the clock wrapped
+        {false, 5000, 4000, "latency -500 ms"},
+        {true, 20000, 20300, "latency 150 ms"},
+        {false, 30000, 30600, "latency 300 ms"},
     };
     ConnectionRig rig(true);
+    struct ClientOfTerm : ClientControl {
+        ClientConnection* connection = nullptr;
+        bool IsConnected() override { return connection->IsConnected(); }
+        void Connect() override { connection->Connect(); }
+        void SendPing() override { connection->SendPing(); }
+        void PollSoundPlayer() override { connection->PollSoundPlayer(); }
+    } client;
+    TMudScreen screen{rig.settings};
+    TermServices services;
+    services.clock = &rig.clock;
+    services.client = &client;
+    TermSession term(rig.settings, screen, rig.loop, services);
+    rig.connection = std::make_unique<ClientConnection>(
+        rig.settings,
+        ClientServices{rig.loop, rig.windows, rig.status, rig.log, rig.boxes, rig.address,
+                       rig.clock, rig.pendingEdit, term.PingStamp()},
+        rig.dir.path.string());
+    client.connection = rig.connection.get();
     ASSERT_TRUE(rig.ConnectAndLogin());
+
     for (const Case& c : cases) {
+        rig.settings.noautoping = c.noautoping;
         rig.clock.now = c.tick;
-        rig.connection->SendPing();
+        term.OnTimer(kPingTimer);
         const auto frames = rig.ReadFrames();
-        ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(frames[0].Type(), 4);
+        ASSERT_EQ(frames.size(), c.noautoping ? 0u : 1u) << c.latency;
+        if (!frames.empty()) {
+            EXPECT_EQ(frames[0].Type(), 4);
+        }
         rig.clock.now = c.response;
         rig.server.Send(ServerFrame(63));
         ASSERT_TRUE(rig.Pump([&] {
@@ -119,6 +147,7 @@ TEST(ClientConnection, PingStampsTheTimeAndTheResponseShowsHalfTheRoundTrip) {
     }
     EXPECT_TRUE(rig.log.Has("MSGSEND: ping"));
     EXPECT_TRUE(rig.log.Has("MSGRECV: pingresponse"));
+    rig.connection.reset(); // it reads the stamp of the session about to go
 }
 
 std::string Map() {

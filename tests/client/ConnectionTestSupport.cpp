@@ -56,7 +56,8 @@ ConnectionRig::ConnectionRig(bool debug) {
     CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
     settings.cdmdebug = debug ? 1 : 0;
     connection = std::make_unique<ClientConnection>(
-        settings, ClientServices{loop, windows, status, log, boxes, address, clock, pendingEdit},
+        settings,
+        ClientServices{loop, windows, status, log, boxes, address, clock, pendingEdit, pingStamp},
         dir.path.string());
 }
 

@@ -158,6 +158,7 @@ struct ConnectionRig {
     PortFromSettings address{settings};
     SettableClock clock;
     PendingEdit pendingEdit;
+    std::atomic<std::int32_t> pingStamp{0}; // the terminal's ping tick stamps it
     TempDir dir;
     LoopbackServer server;
     std::unique_ptr<ClientConnection> connection;
