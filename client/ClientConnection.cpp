@@ -5,6 +5,7 @@
 #include "client/ClientMessageHandler.h"
 #include "client/ClientSender.h"
 #include "client/ClientSocket.h"
+#include "client/ClientSound.h"
 #include "client/ClientWire.h"
 #include "client/LogSink.h"
 #include "client/OutgoingMessage.h"
@@ -184,9 +185,9 @@ void ClientConnection::Run(const std::shared_ptr<Session>& session) {
 }
 
 void ClientConnection::Serve(Session& s) {
-    ClientMessageHandler handler(HandlerServices{settings_, windows_, status_, services_.log,
-                                                 files_, services_.pendingEdit, services_.clock,
-                                                 services_.pingStamp});
+    ClientMessageHandler handler(HandlerServices{settings_, windows_, services_.sound, status_,
+                                                 services_.log, files_, services_.pendingEdit,
+                                                 services_.clock, services_.pingStamp});
     while (s.IsConnected()) {
         switch (s.socket.WaitReadable()) {
         case ClientSocket::Readiness::Readable: {
@@ -210,7 +211,7 @@ void ClientConnection::EndSession(Session& session) {
     const std::lock_guard<std::mutex> lock(session.effects);
     const State was = session.state.exchange(State::Ended);
     if (was == State::Ended) return;
-    if (was == State::Connected) windows_.StopSound();
+    if (was == State::Connected) services_.sound.StopSound();
     session.socket.Shutdown();
     if (was != State::Connected) return;
     status_.ShowClientState(false);
@@ -229,7 +230,7 @@ void ClientConnection::SendPing() {
 }
 
 void ClientConnection::PollSoundPlayer() {
-    windows_.PollSoundPlayer();
+    services_.sound.PollSoundPlayer();
 }
 
 std::ptrdiff_t ClientConnection::SendRequest(const OutgoingMessage& message) {

@@ -18,6 +18,7 @@ namespace tav {
 
 class AddressCheck;
 class ClientMessageHandler;
+class ClientSound;
 class ClientWindows;
 class EventLoop;
 class LogSink;
@@ -27,13 +28,15 @@ struct OutgoingMessage;
 struct Settings;
 
 // What the Client connection reaches outside itself. windows and status are called only
-// on the loop's thread (the connection queues its calls there); log must accept lines
-// from any thread (ClientLog does); boxes and address are used by Connect on the calling
-// (user-interface) thread; pendingEdit is shared by both threads. pingStamp is the time of
-// the last ping tick (TermSession::PingStamp), which a ping response is measured from.
+// on the loop's thread (the connection queues its calls there); sound and log are called
+// at once from either thread (SoundPlayer and ClientLog take that); boxes and address are
+// used by Connect on the calling (user-interface) thread; pendingEdit is shared by both
+// threads. pingStamp is the time of the last ping tick (TermSession::PingStamp), which a
+// ping response is measured from.
 struct ClientServices {
     EventLoop& loop;
     ClientWindows& windows;
+    ClientSound& sound;
     StatusBarSink& status;
     LogSink& log;
     MessageBoxes& boxes;
@@ -48,7 +51,8 @@ struct ClientServices {
 // requests of the windows. Connect checks the settings, then hands the lookup, the
 // connect and the login to a network thread of its own, which then waits on the socket,
 // reads every frame and has it handled; the window effects of the messages reach the
-// user-interface thread through its loop, in the order the messages arrived.
+// user-interface thread through its loop, in the order the messages arrived, while sound
+// is played and stopped at once, between the log lines around it.
 // Each connection has its own socket and thread; Disconnect, from either thread, shuts
 // that socket down so its thread ends promptly, and an old thread never touches a newer
 // connection. Construct and destroy it on the loop's thread; the destructor ends the

@@ -12,6 +12,7 @@ namespace tav {
 class ClientFiles;
 class ClientLink;
 class ClientSender;
+class ClientSound;
 class LogSink;
 class PendingEdit;
 class StatusBarSink;
@@ -21,7 +22,8 @@ struct Settings;
 // What the message handler reaches outside itself.
 struct HandlerServices {
     const Settings& settings;
-    ClientWindows& windows; // window and sound effects
+    ClientWindows& windows; // window effects, made on the user-interface thread
+    ClientSound& sound;     // called at once, so its log lines keep their place
     StatusBarSink& status;  // latency text
     LogSink& log;
     const ClientFiles& files;
