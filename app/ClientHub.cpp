@@ -31,8 +31,8 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
     });
 
     connection_ = std::make_unique<ClientConnection>(
-        settings_,
-        ClientServices{loop, *this, *this, log_, boxes_, address_, clock_, pendingEdit_});
+        settings_, ClientServices{loop, *this, *this, *this, log_, boxes_, address_, clock_,
+                                  pendingEdit_, term_.Session().PingStamp()});
     term_.SetClientLog(&log_);
     term_.SetClientControl(connection_.get());
 }

@@ -4,6 +4,7 @@
 #include "client/AddressCheck.h"
 #include "client/ClientConnection.h"
 #include "client/ClientLog.h"
+#include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/PendingEdit.h"
 #include "sound/SoundBackends.h"
@@ -27,7 +28,7 @@ class tmudterm;
 // sound player with the desktop's backends, the pending-edit slot and the connection,
 // with the connection's window effects applied to the terminal window on the
 // user-interface thread. Effects for tool windows that do not exist yet are dropped.
-class ClientHub final : private ClientWindows, private StatusBarSink {
+class ClientHub final : private ClientWindows, private ClientSound, private StatusBarSink {
 public:
     // status: the frame's status bar; parent: owner of the log window and message boxes.
     ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent);
@@ -57,6 +58,9 @@ private:
     void SetTimeAndDate(std::string_view time, std::string_view date) override;
     void ShowMessageBox(std::string_view text, std::string_view title) override;
     void PostCommand(int) override {}
+
+    // ClientSound, from either thread: the player takes its decisions and writes its log
+    // lines at once, and its Qt backends hand their work to the user-interface thread.
     void PlaySound(std::string_view path) override;
     void StopSound() override;
     void PollSoundPlayer() override;

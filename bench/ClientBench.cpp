@@ -11,6 +11,7 @@
 #include "client/ClientLink.h"
 #include "client/ClientMessageHandler.h"
 #include "client/ClientSender.h"
+#include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/ClientWire.h"
 #include "client/LogSink.h"
@@ -91,13 +92,13 @@ struct CountingWindows final : ClientWindows {
     void SetTimeAndDate(std::string_view, std::string_view) override {}
     void ShowMessageBox(std::string_view, std::string_view) override {}
     void PostCommand(int) override {}
+};
+
+struct Quiet final : LogSink, StatusBarSink, TransferGauge, WallClock, MessageBoxes, ClientSound {
+    void LogLine(std::string_view) override {}
     void PlaySound(std::string_view) override {}
     void StopSound() override {}
     void PollSoundPlayer() override {}
-};
-
-struct Quiet final : LogSink, StatusBarSink, TransferGauge, WallClock, MessageBoxes {
-    void LogLine(std::string_view) override {}
     void ShowProgress(std::int64_t, std::int64_t) override {}
     std::int32_t NowMs() override { return 0; }
     void ShowMessage(std::string_view, std::string_view) override {}
@@ -140,7 +141,7 @@ double CoreOnly(const std::string& stream) {
     ClientWire wire(link, quiet, quiet, settings);
     ClientSender sender(wire, link, quiet, settings);
     ClientMessageHandler handler(
-        HandlerServices{settings, windows, quiet, quiet, files, pending, quiet, ping});
+        HandlerServices{settings, windows, quiet, quiet, quiet, files, pending, quiet, ping});
     const auto start = Clock::now();
     while (!windows.ended) {
         ReadResult read = wire.read_dblock(socket);
@@ -204,8 +205,9 @@ Rates EndToEnd(const std::string& stream) {
             ended = true;
         }
     } log;
-    ClientConnection connection(
-        settings, ClientServices{loop, windows, quiet, log, quiet, address, quiet, pending});
+    const std::atomic<std::int32_t> pingStamp{0};
+    ClientConnection connection(settings, ClientServices{loop, windows, quiet, quiet, log, quiet,
+                                                         address, quiet, pending, pingStamp});
 
     std::atomic<long long> startNs{0};
     std::thread server([&] {

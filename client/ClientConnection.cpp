@@ -5,8 +5,10 @@
 #include "client/ClientMessageHandler.h"
 #include "client/ClientSender.h"
 #include "client/ClientSocket.h"
+#include "client/ClientSound.h"
 #include "client/ClientWire.h"
 #include "client/LogSink.h"
+#include "client/OutgoingMessage.h"
 #include "client/TransferGauge.h"
 #include "settings/Settings.h"
 
@@ -183,9 +185,9 @@ void ClientConnection::Run(const std::shared_ptr<Session>& session) {
 }
 
 void ClientConnection::Serve(Session& s) {
-    ClientMessageHandler handler(HandlerServices{settings_, windows_, status_, services_.log,
-                                                 files_, services_.pendingEdit, services_.clock,
-                                                 lastPingMs_});
+    ClientMessageHandler handler(HandlerServices{settings_, windows_, services_.sound, status_,
+                                                 services_.log, files_, services_.pendingEdit,
+                                                 services_.clock, services_.pingStamp});
     while (s.IsConnected()) {
         switch (s.socket.WaitReadable()) {
         case ClientSocket::Readiness::Readable: {
@@ -209,7 +211,7 @@ void ClientConnection::EndSession(Session& session) {
     const std::lock_guard<std::mutex> lock(session.effects);
     const State was = session.state.exchange(State::Ended);
     if (was == State::Ended) return;
-    if (was == State::Connected) windows_.StopSound();
+    if (was == State::Connected) services_.sound.StopSound();
     session.socket.Shutdown();
     if (was != State::Connected) return;
     status_.ShowClientState(false);
@@ -224,54 +226,58 @@ void ClientConnection::Disconnect() {
 }
 
 void ClientConnection::SendPing() {
-    lastPingMs_.store(services_.clock.NowMs());
     if (const std::shared_ptr<Session> session = Current()) session->sender.SendPing();
 }
 
 void ClientConnection::PollSoundPlayer() {
-    windows_.PollSoundPlayer();
+    services_.sound.PollSoundPlayer();
 }
 
-template <class Send> std::ptrdiff_t ClientConnection::WithSession(Send send) {
-    const std::shared_ptr<Session> session = Current();
-    if (!session || !session->IsConnected()) return -1;
-    return send(session->sender);
+std::ptrdiff_t ClientConnection::SendRequest(const OutgoingMessage& message) {
+    if (const std::shared_ptr<Session> session = Current(); session && session->IsConnected())
+        return session->sender.Send(message);
+    // Nothing goes out, but the debug line is written as for any send.
+    if (Debug()) {
+        if (const std::string line = SendDebugLine(message); !line.empty())
+            services_.log.LogLine(line);
+    }
+    return -1;
 }
 
 std::ptrdiff_t ClientConnection::SendEditReply(std::string_view text) {
-    return WithSession([&](ClientSender& s) { return s.SendEditReply(text); });
+    return SendRequest(BuildEditReply(text));
 }
 
 std::ptrdiff_t ClientConnection::SendCommand(std::string_view commandLine) {
-    return WithSession([&](ClientSender& s) { return s.SendCommand(commandLine); });
+    return SendRequest(BuildCommand(commandLine));
 }
 
 std::ptrdiff_t ClientConnection::SendHelpIndexRequest() {
-    return WithSession([](ClientSender& s) { return s.SendHelpIndexRequest(); });
+    return SendRequest(BuildHelpIndexRequest());
 }
 
 std::ptrdiff_t ClientConnection::SendHelpFileRequest(std::string_view topic) {
-    return WithSession([&](ClientSender& s) { return s.SendHelpFileRequest(topic); });
+    return SendRequest(BuildHelpFileRequest(topic));
 }
 
 std::ptrdiff_t ClientConnection::SendBindexRequest() {
-    return WithSession([](ClientSender& s) { return s.SendBindexRequest(); });
+    return SendRequest(BuildBindexRequest());
 }
 
 std::ptrdiff_t ClientConnection::SendMsgIndexRequest(std::int32_t board) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgIndexRequest(board); });
+    return SendRequest(BuildMsgIndexRequest(board));
 }
 
 std::ptrdiff_t ClientConnection::SendMsgRequest(std::int32_t board, std::int32_t position) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgRequest(board, position); });
+    return SendRequest(BuildMsgRequest(board, position));
 }
 
 std::ptrdiff_t ClientConnection::SendMsgDelete(std::int32_t board, std::int32_t position) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgDelete(board, position); });
+    return SendRequest(BuildMsgDelete(board, position));
 }
 
 std::ptrdiff_t ClientConnection::SendMsgPost(std::int32_t board, std::string_view heading) {
-    return WithSession([&](ClientSender& s) { return s.SendMsgPost(board, heading); });
+    return SendRequest(BuildMsgPost(board, heading));
 }
 
 } // namespace tav

@@ -18,26 +18,32 @@ namespace tav {
 
 class AddressCheck;
 class ClientMessageHandler;
+class ClientSound;
 class ClientWindows;
 class EventLoop;
 class LogSink;
 class PendingEdit;
 class StatusBarSink;
+struct OutgoingMessage;
 struct Settings;
 
 // What the Client connection reaches outside itself. windows and status are called only
-// on the loop's thread (the connection queues its calls there); log must accept lines
-// from any thread (ClientLog does); boxes and address are used by Connect on the calling
-// (user-interface) thread; pendingEdit is shared by both threads.
+// on the loop's thread (the connection queues its calls there); sound and log are called
+// at once from either thread (SoundPlayer and ClientLog take that); boxes and address are
+// used by Connect on the calling (user-interface) thread; pendingEdit is shared by both
+// threads. pingStamp is the time of the last ping tick (TermSession::PingStamp), which a
+// ping response is measured from.
 struct ClientServices {
     EventLoop& loop;
     ClientWindows& windows;
+    ClientSound& sound;
     StatusBarSink& status;
     LogSink& log;
     MessageBoxes& boxes;
     AddressCheck& address;
     WallClock& clock;
     PendingEdit& pendingEdit;
+    const std::atomic<std::int32_t>& pingStamp;
 };
 
 // The Client connection: the framed message connection to the game port plus one. The
@@ -45,7 +51,8 @@ struct ClientServices {
 // requests of the windows. Connect checks the settings, then hands the lookup, the
 // connect and the login to a network thread of its own, which then waits on the socket,
 // reads every frame and has it handled; the window effects of the messages reach the
-// user-interface thread through its loop, in the order the messages arrived.
+// user-interface thread through its loop, in the order the messages arrived, while sound
+// is played and stopped at once, between the log lines around it.
 // Each connection has its own socket and thread; Disconnect, from either thread, shuts
 // that socket down so its thread ends promptly, and an old thread never touches a newer
 // connection. Construct and destroy it on the loop's thread; the destructor ends the
@@ -63,7 +70,7 @@ public:
     bool IsConnected() override;
     // Does nothing while connected or still connecting.
     void Connect() override;
-    // Stamps the ping time and sends a `ping` (nothing while not connected).
+    // Sends a `ping` (nothing while not connected); the tick has stamped the time.
     void SendPing() override;
     void PollSoundPlayer() override;
 
@@ -98,7 +105,8 @@ private:
     void DisconnectSession(Session& session);
     std::shared_ptr<Session> Current() const;
     void ReapFinished();
-    template <class Send> std::ptrdiff_t WithSession(Send send);
+    // Sends on the current connection; -1 (after the debug line) when there is none.
+    std::ptrdiff_t SendRequest(const OutgoingMessage& message);
     bool Debug() const;
 
     const Settings& settings_;
@@ -107,7 +115,6 @@ private:
     BatchingEventLoop batched_; // one wake of the loop per burst of effects
     QueuedClientWindows windows_;
     QueuedStatusBar status_;
-    std::atomic<std::int32_t> lastPingMs_{0};
 
     mutable std::mutex mutex_;
     std::shared_ptr<Session> current_;

@@ -4,6 +4,7 @@
 #include "client/ClientFiles.h"
 #include "client/ClientLink.h"
 #include "client/ClientSender.h"
+#include "client/ClientSound.h"
 #include "client/LogSink.h"
 #include "client/MessageDecoder.h"
 #include "client/PendingEdit.h"
@@ -72,7 +73,7 @@ int ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, Client
     case IncomingType::pingresponse: PingResponse(); return 1;
     case IncomingType::soundstop:
         Log("Received soundstop from server.");
-        s_.windows.StopSound();
+        s_.sound.StopSound();
         return 1;
     case IncomingType::helpindex_reply: {
         const auto [entrySize, count] = ParseNumberPair(message.Text1());
@@ -135,13 +136,15 @@ int ClientMessageHandler::SoundFile(const ClientMessage& message) {
     }
     if (!written.complete) Log("TYPE BINARY SOUNDFILE: sound fwrite error.");
     Log(Concat("Sound file: ", path, " written successfully."));
-    s_.windows.PlaySound(path);
+    s_.sound.PlaySound(path);
     return 1;
 }
 
 void ClientMessageHandler::SoundQuery(const ClientMessage& message, ClientSender& sender) {
     const std::string_view name = message.Text1();
-    if (s_.settings.ignorequeries) {
+    // A name that cannot be a file under "binary" could never be stored: asking for it
+    // would only end the connection when the file arrives.
+    if (s_.settings.ignorequeries || !ClientFiles::IsSafeName(name)) {
         Log("Sound query ignored.");
         sender.SendSoundNogo(name);
         return;
@@ -153,7 +156,7 @@ void ClientMessageHandler::SoundQuery(const ClientMessage& message, ClientSender
         sender.SendSoundGo(name);
     } else if (s_.files.IsCached(name)) {
         sender.SendSoundNogo(name);
-        s_.windows.PlaySound(path);
+        s_.sound.PlaySound(path);
     } else {
         Log(Concat("Downloading ", path, "..."));
         sender.SendSoundGo(name);

@@ -12,6 +12,7 @@ namespace tav {
 class ClientFiles;
 class ClientLink;
 class ClientSender;
+class ClientSound;
 class LogSink;
 class PendingEdit;
 class StatusBarSink;
@@ -21,13 +22,15 @@ struct Settings;
 // What the message handler reaches outside itself.
 struct HandlerServices {
     const Settings& settings;
-    ClientWindows& windows; // window and sound effects
+    ClientWindows& windows; // window effects, made on the user-interface thread
+    ClientSound& sound;     // called at once, so its log lines keep their place
     StatusBarSink& status;  // latency text
     LogSink& log;
     const ClientFiles& files;
     PendingEdit& pendingEdit;
     WallClock& clock;
-    // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs).
+    // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs), stamped by
+    // the terminal's ping timer on every tick.
     const std::atomic<std::int32_t>& lastPingMs;
 };
 

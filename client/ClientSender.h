@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tav {
@@ -9,16 +10,25 @@ namespace tav {
 class ClientLink;
 class ClientWire;
 class LogSink;
+struct OutgoingMessage;
 struct Settings;
+
+// The debug line written before `message` is sent when `cdmdebug` is on:
+// "MSGSEND: login_request", "MSGSEND: soundnogo <name>", "MSGSEND: soundgo <name>",
+// "MSGSEND: command <line>", "MSGSEND: ping"; empty for the types that write none.
+std::string SendDebugLine(const OutgoingMessage& message);
 
 // One sender per outgoing message type. Each builds its message, writes its
 // "MSGSEND: ..." debug line when `cdmdebug` is on, and sends the frame on the link's
 // socket. Every sender returns what ClientWire::SendMessage returns: the bytes written
-// (276, or 276 + data size) or -1; SendPing returns 0 without sending while the link
-// is not connected.
+// (276, or 276 + data size) or -1; SendPing returns 0 without sending (and without its
+// line) while the link is not connected.
 class ClientSender {
 public:
     ClientSender(ClientWire& wire, ClientLink& link, LogSink& log, const Settings& settings);
+
+    // Writes the message's debug line, then sends it.
+    std::ptrdiff_t Send(const OutgoingMessage& message);
 
     std::ptrdiff_t SendLoginRequest(std::string_view user, std::string_view passwd);
     std::ptrdiff_t SendSoundNogo(std::string_view soundName);
@@ -35,8 +45,6 @@ public:
     std::ptrdiff_t SendMsgPost(std::int32_t board, std::string_view heading);
 
 private:
-    void DebugLine(std::string_view line, std::string_view text = {});
-
     ClientWire& wire_;
     ClientLink& link_;
     LogSink& log_;

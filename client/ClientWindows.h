@@ -32,10 +32,10 @@ inline constexpr int kMoveGauge = 103;
 // Title of the message box a `msgbox` message raises.
 inline constexpr std::string_view kServerMessageTitle = "Msg from server...";
 
-// Every effect the Client connection has on the program's windows and on sound, one call
-// per effect. The desktop implements it on the user-interface thread; the connection
-// reaches it through QueuedClientWindows, so an implementation is only ever called on
-// that thread, in the order the messages arrived. Tests record the calls.
+// Every effect the Client connection has on the program's windows, one call per effect
+// (sound is ClientSound's). The desktop implements it on the user-interface thread; the
+// connection reaches it through QueuedClientWindows, so an implementation is only ever
+// called on that thread, in the order the messages arrived. Tests record the calls.
 class ClientWindows {
 public:
     virtual ~ClientWindows() = default;
@@ -74,12 +74,6 @@ public:
     virtual void ShowMessageBox(std::string_view text, std::string_view title) = 0;
     // Posts a menu command to the main window (kEditRequestCommand).
     virtual void PostCommand(int commandId) = 0;
-
-    // Sound: play a file (a path such as "binary/x.wav"), stop what plays, check whether
-    // an external player has finished.
-    virtual void PlaySound(std::string_view path) = 0;
-    virtual void StopSound() = 0;
-    virtual void PollSoundPlayer() = 0;
 };
 
 } // namespace tav

@@ -114,16 +114,4 @@ void QueuedClientWindows::PostCommand(int commandId) {
     Post([commandId](ClientWindows& w) { w.PostCommand(commandId); });
 }
 
-void QueuedClientWindows::PlaySound(std::string_view path) {
-    Post([p = std::string(path)](ClientWindows& w) { w.PlaySound(p); });
-}
-
-void QueuedClientWindows::StopSound() {
-    Post([](ClientWindows& w) { w.StopSound(); });
-}
-
-void QueuedClientWindows::PollSoundPlayer() {
-    Post([](ClientWindows& w) { w.PollSoundPlayer(); });
-}
-
 } // namespace tav

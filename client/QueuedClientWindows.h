@@ -44,9 +44,6 @@ public:
     void SetTimeAndDate(std::string_view time, std::string_view date) override;
     void ShowMessageBox(std::string_view text, std::string_view title) override;
     void PostCommand(int commandId) override;
-    void PlaySound(std::string_view path) override;
-    void StopSound() override;
-    void PollSoundPlayer() override;
 
 private:
     using Call = std::function<void(ClientWindows&)>;

@@ -29,6 +29,7 @@ std::optional<ProfileSelection::Result> ProfileSelection::Open() {
         return result;
     }
     names_ = list->names;
+    hidden_ = list->hidden;
     std::stable_sort(names_.begin(), names_.end(), ProfileNameLess);
     std::size_t count = names_.size();
     if (list->refused) {
@@ -75,11 +76,11 @@ void ProfileSelection::Delete() {
     store_.DeleteProfileFiles(*name);
     names_.erase(names_.begin() + selected_);
     selected_ = names_.empty() ? -1 : 0;
-    if (names_.empty()) {
-        store_.RewriteList(names_);
-        return;
-    }
-    if (!store_.RewriteList(names_)) prompts_.ShowError("Error deleting profile...", kErrorTitle);
+    // Lines the list did not show are written back, so a deletion never loses them. With
+    // nothing left the list file is deleted, and a failure of that goes unreported.
+    const bool deletesList = names_.empty() && hidden_.empty();
+    if (!store_.RewriteList(names_, hidden_) && !deletesList)
+        prompts_.ShowError("Error deleting profile...", kErrorTitle);
 }
 
 ProfileSelection::Result ProfileSelection::CreateProfile() {
@@ -97,8 +98,8 @@ ProfileSelection::Result ProfileSelection::CreateProfile() {
             prompts_.ShowError("Error creating profile directory.", kErrorTitle);
             return Result::Cancelled;
         }
-        prompts_.ShowError("A profile name must not be empty, begin with '.', or contain '/', "
-                           "'..' or control characters.",
+        prompts_.ShowError("A profile name must not be empty, \".\" or \"..\", or contain '/' "
+                           "or control characters.",
                            kErrorTitle);
         offered = *name;
     }

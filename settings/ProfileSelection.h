@@ -46,6 +46,7 @@ private:
     ProfileSession& session_;
     ProfilePrompts& prompts_;
     std::vector<std::string> names_;
+    std::vector<std::string> hidden_; // lines of the list not shown, kept by a rewrite
     int selected_ = -1;
 };
 

@@ -44,14 +44,12 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 ProfileNameProblem CheckProfileName(std::string_view name) {
     if (name.empty()) return ProfileNameProblem::Empty;
-    if (name.size() > kMaxProfileName) return ProfileNameProblem::TooLong;
+    if (name == "." || name == "..") return ProfileNameProblem::DotOrDotDot;
     for (char ch : name) {
         auto byte = static_cast<unsigned char>(ch);
         if (byte < 0x20 || byte == 0x7F) return ProfileNameProblem::ControlCharacter;
     }
     if (name.find('/') != std::string_view::npos) return ProfileNameProblem::Slash;
-    if (name.front() == '.') return ProfileNameProblem::LeadingDot;
-    if (name.find("..") != std::string_view::npos) return ProfileNameProblem::DotDot;
     return ProfileNameProblem::None;
 }
 
@@ -88,12 +86,20 @@ std::optional<ProfileStore::ListRead> ProfileStore::ReadList() const {
     auto text = ReadTextFile(ListPath());
     if (!text) return std::nullopt;
     ListRead read;
-    for (std::string_view line : SplitLines(*text)) {
-        if (line.empty()) break;
+    const std::vector<std::string_view> lines = SplitLines(*text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = lines[i];
+        if (line.empty()) {
+            // The list ends here; what follows is not shown but stays in the file.
+            read.hidden.insert(read.hidden.end(), lines.begin() + static_cast<std::ptrdiff_t>(i),
+                               lines.end());
+            break;
+        }
         if (line.size() > kMaxProfileListLine ||
             CheckProfileName(line) != ProfileNameProblem::None) {
             read.refused = true;
-            break;
+            read.hidden.emplace_back(line);
+            continue;
         }
         read.names.emplace_back(line);
     }
@@ -115,14 +121,17 @@ ProfileStore::CreateResult ProfileStore::CreateProfile(std::string_view name) co
     if (auto bytes = ReadFileBytes(ListPath())) {
         // A hand-edited list may lack its last line end; keep the names apart.
         if (!bytes->empty() && bytes->back() != '\n') *bytes += "\r\n";
-        if (!WriteFileAtomic(ListPath(), *bytes + entry)) return CreateResult::Failed;
-    } else {
-        if (!WriteFileAtomic(ListPath(), entry)) return CreateResult::Failed;
-        MakeDirectory(ProfilesDir());
-        MakeDirectory(root_ + "/binary");
-        MakeDirectory(root_ + "/text");
+        if (!WriteFileAtomically(ListPath(), *bytes + entry)) return CreateResult::Failed;
+        return MakeDirectory(ProfileDir(name)) ? CreateResult::Created : CreateResult::Failed;
     }
-    return MakeDirectory(ProfileDir(name)) ? CreateResult::Created : CreateResult::Failed;
+    if (!WriteFileAtomically(ListPath(), entry)) return CreateResult::Failed;
+    MakeDirectory(ProfilesDir());
+    MakeDirectory(root_ + "/binary");
+    MakeDirectory(root_ + "/text");
+    // On the first start the profile is taken even without its directory: the list already
+    // names it, and the first save into it reports its own failure.
+    MakeDirectory(ProfileDir(name));
+    return CreateResult::Created;
 }
 
 void ProfileStore::DeleteProfileFiles(std::string_view name) const {
@@ -133,15 +142,17 @@ void ProfileStore::DeleteProfileFiles(std::string_view name) const {
     ::rmdir(dir.c_str());
 }
 
-bool ProfileStore::RewriteList(const std::vector<std::string>& names) const {
-    if (names.empty()) {
-        return ::unlink(ListPath().c_str()) == 0 || errno == ENOENT;
-    }
+bool ProfileStore::RewriteList(const std::vector<std::string>& names,
+                               const std::vector<std::string>& hidden) const {
     std::string text;
     for (const std::string& name : names) {
         if (!SelectableProfileName(name)) continue;
-        text += name;
-        text += '\n';
+        text.append(name).append("\n");
+    }
+    for (const std::string& line : hidden)
+        text.append(line).append("\n");
+    if (names.empty() && hidden.empty()) {
+        return ::unlink(ListPath().c_str()) == 0 || errno == ENOENT;
     }
     return WriteTextFile(ListPath(), text);
 }

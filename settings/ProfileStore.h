@@ -13,19 +13,17 @@ inline constexpr std::size_t kMaxProfileName = 63;
 // Longest line of the profile list a read takes as one name (a line read of 79 characters).
 inline constexpr std::size_t kMaxProfileListLine = 79;
 
-// Why a profile name cannot name a directory below "profiles".
+// Why a profile name cannot be used as one directory below "profiles".
 enum class ProfileNameProblem {
     None,
     Empty,
-    TooLong,         // more than kMaxProfileName characters
+    DotOrDotDot,     // exactly "." or "..": not a directory of its own
     Slash,           // '/' would reach another directory
-    DotDot,          // ".." anywhere
-    LeadingDot,      // hidden files, "." and ".."
     ControlCharacter // below 0x20 or DEL
 };
 
-// Names come from the user and from a hand-editable file: only names that stay one plain
-// directory below "profiles" are accepted.
+// Names come from the user and from a hand-editable file. Only what is unsafe as one
+// directory name is refused; names such as "Mr..T", ".alt" or long ones are fine.
 ProfileNameProblem CheckProfileName(std::string_view name);
 
 // The order the profile selection shows: letters compared without case, then by bytes.
@@ -50,10 +48,13 @@ public:
         Failed    // no directory for it (the name may already be listed)
     };
 
-    // The names read from the list; `refused` when a name could not be taken (reading
-    // stopped there and the names before it are kept).
+    // The list as the selection shows it: the names up to the end of the file or an empty
+    // line, without those refused (a line that is not a safe name, or longer than a list
+    // line can be). Every line not shown is kept in `hidden`, in file order, so that a
+    // rewrite never loses it; `refused` tells that at least one line was refused.
     struct ListRead {
         std::vector<std::string> names;
+        std::vector<std::string> hidden;
         bool refused = false;
     };
 
@@ -64,22 +65,24 @@ public:
     std::string ProfileDir(std::string_view name) const; // "<root>/profiles/<name>"
 
     bool ListExists() const;
-    // Reads the list up to its end or an empty line; nothing when the file cannot be read.
-    // A name that is not a safe directory name is refused.
+    // Reads the list (see ListRead); nothing when the list file cannot be read.
     std::optional<ListRead> ReadList() const;
     // Whether `name` is a line of the list (exact comparison).
     bool ProfileExists(std::string_view name) const;
 
     // Lists a new profile and makes its directory. Without a list yet, the list is created
-    // and "profiles", "binary" and "text" are made as well. The name must pass
-    // CheckProfileName.
+    // and "profiles", "binary" and "text" are made as well; on that first start a
+    // directory that cannot be made is not reported (saving into it will be). The name
+    // must pass CheckProfileName.
     CreateResult CreateProfile(std::string_view name) const;
 
     // Deletes the profile's files and removes its directory; failures are silent.
     void DeleteProfileFiles(std::string_view name) const;
-    // Writes the list anew from `names` in their order, leaving out one-character names;
-    // an empty `names` deletes the list file. False when the file cannot be written.
-    bool RewriteList(const std::vector<std::string>& names) const;
+    // Writes the list anew: `names` in their order, leaving out one-character names, then
+    // the `hidden` lines of the read it came from. With nothing to write, the list file is
+    // deleted. False when the file cannot be written.
+    bool RewriteList(const std::vector<std::string>& names,
+                     const std::vector<std::string>& hidden = {}) const;
 
 private:
     std::string root_;

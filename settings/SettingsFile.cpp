@@ -97,7 +97,7 @@ bool SettingsFile::LoadColors(std::string_view profile) {
 }
 
 bool SettingsFile::SaveColors(std::string_view profile) {
-    if (WriteFileAtomic(ColorsPath(profile), WriteColorBytes(values_))) return true;
+    if (WriteFileAtomically(ColorsPath(profile), WriteColorBytes(values_))) return true;
     printer_.PrintLocal("Unable to open colors.dat for writing...\r\n");
     return false;
 }

@@ -1,12 +1,7 @@
 #include "settings/TextMode.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tav {
 
@@ -44,41 +39,8 @@ std::optional<std::string> ReadTextFile(const std::string& path) {
     return FromTextMode(*bytes);
 }
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-} // namespace
-
-bool WriteFileAtomic(const std::string& path, std::string_view bytes, FileAccess access) {
-    std::string temp = path + ".tmp-XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    // mkstemp creates 0600; widen it for ordinary files as the umask allows.
-    if (access == FileAccess::Shared) {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-    ::unlink(temp.c_str());
-    return false;
-}
-
 bool WriteTextFile(const std::string& path, std::string_view text, FileAccess access) {
-    return WriteFileAtomic(path, ToTextMode(text), access);
+    return WriteFileAtomically(path, ToTextMode(text), access);
 }
 
 } // namespace tav

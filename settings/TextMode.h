@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/AtomicFile.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,15 +22,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // Reads a whole text-mode file with CR LF turned into "\n".
 std::optional<std::string> ReadTextFile(const std::string& path);
 
-enum class FileAccess { Shared, OwnerOnly };
-
-// Writes a whole file without ever leaving a truncated one behind: the bytes go to a
-// temporary file beside it, which is flushed and then renamed over the target.
-// OwnerOnly creates it readable and writable by the user alone. False on failure,
-// in which case the old file is untouched.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes,
-                     FileAccess access = FileAccess::Shared);
-// WriteFileAtomic of ToTextMode(text).
+// Writes a whole text-mode file (ToTextMode of `text`) with WriteFileAtomically.
 bool WriteTextFile(const std::string& path, std::string_view text,
                    FileAccess access = FileAccess::Shared);
 

@@ -396,7 +396,7 @@ void TermSession::OnTimer(int id) {
         if (clientConnected) client->PollSoundPlayer();
         break;
     case kPingTimer:
-        if (services_.clock) lastPingTime_ = services_.clock->NowMs();
+        if (services_.clock) lastPingTime_.store(services_.clock->NowMs());
         if (!settings_.noautoping && clientConnected)
             client->SendPing();
         else if (services_.status)

@@ -11,6 +11,8 @@
 #include "triggers/TriggerList.h"
 #include "triggers/TriggerSender.h"
 
+#include <atomic>
+
 #include <array>
 #include <deque>
 #include <functional>
@@ -114,7 +116,10 @@ public:
     void StartTimers();
     void OnTimer(int id);
     int Countdown() const { return countdown_; }
-    std::int32_t LastPingTime() const { return lastPingTime_; }
+    std::int32_t LastPingTime() const { return lastPingTime_.load(); }
+    // The time of the last ping tick, stamped on every tick; the Client connection's
+    // network thread reads it when a ping response arrives.
+    const std::atomic<std::int32_t>& PingStamp() const { return lastPingTime_; }
 
     // --- state -----------------------------------------------------------------------
     bool InputVisible() const { return inputVisible_; }
@@ -145,7 +150,7 @@ private:
     std::uint64_t connectionSerial_ = 0;
     bool inputVisible_ = true;
     int countdown_ = 0;
-    std::int32_t lastPingTime_ = 0;
+    std::atomic<std::int32_t> lastPingTime_{0};
     // The recent text is recent_ from recentStart_ on: dropping from the front only moves
     // the start, and the buffer is compacted once the dropped part outgrows the kept one.
     std::string recent_;

@@ -4,6 +4,9 @@
 
 #include "client/MessageType.h"
 #include "settings/TextMode.h"
+#include "sound/MidiError.h"
+#include "sound/ProcessRunner.h"
+#include "sound/SoundPlayer.h"
 #include "term/MudScreen.h"
 #include "term/TermSession.h"
 
@@ -80,8 +83,9 @@ TEST(ClientConnection, SharesTheTermSessionAddressCheck) {
     TermSession term(rig.settings, screen, rig.loop, services);
     AddressCheckOf<TermSession> check(term);
     ClientConnection connection(rig.settings,
-                                ClientServices{rig.loop, rig.windows, rig.status, rig.log,
-                                               rig.boxes, check, rig.clock, rig.pendingEdit});
+                                ClientServices{rig.loop, rig.windows, rig.sound, rig.status,
+                                               rig.log, rig.boxes, check, rig.clock,
+                                               rig.pendingEdit, term.PingStamp()});
     CopyField(rig.settings.port, "32000");
     connection.Connect();
     EXPECT_THAT(rig.boxes.boxes, ElementsAre("Warning... Invalid port."));
@@ -91,26 +95,54 @@ TEST(ClientConnection, SharesTheTermSessionAddressCheck) {
     EXPECT_TRUE(rig.log.Lines().empty());
 }
 
-TEST(ClientConnection, PingStampsTheTimeAndTheResponseShowsHalfTheRoundTrip) {
+// The terminal's ping timer as the program wires it: the tick stamps the time on every
+// tick and pings only a connected client without noautoping; a response is measured from
+// that one stamp, even one the client did not ask for.
+TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
     struct Case {
+        bool noautoping;
         std::int32_t tick;
         std::int32_t response;
         const char* latency;
     };
     const Case cases[] = {
-        {1000, 1300, "latency 150 ms"},
-        {1000, 1001, "latency 0 ms"},
-        {INT32_MAX - 99, INT32_MIN + 100, "latency 100 ms"}, // the clock wrapped
-        {5000, 4000, "latency -500 ms"},
+        {false, 1000, 1300, "latency 150 ms"},
+        {false, 1000, 1001, "latency 0 ms"},
+        {false, INT32_MAX - 99, INT32_MIN + 100, "latency 100 ms"}, // the clock wrapped
+        {false, 5000, 4000, "latency -500 ms"},
+        {true, 20000, 20300, "latency 150 ms"},
+        {false, 30000, 30600, "latency 300 ms"},
     };
     ConnectionRig rig(true);
+    struct ClientOfTerm : ClientControl {
+        ClientConnection* connection = nullptr;
+        bool IsConnected() override { return connection->IsConnected(); }
+        void Connect() override { connection->Connect(); }
+        void SendPing() override { connection->SendPing(); }
+        void PollSoundPlayer() override { connection->PollSoundPlayer(); }
+    } client;
+    TMudScreen screen{rig.settings};
+    TermServices services;
+    services.clock = &rig.clock;
+    services.client = &client;
+    TermSession term(rig.settings, screen, rig.loop, services);
+    rig.connection = std::make_unique<ClientConnection>(
+        rig.settings,
+        ClientServices{rig.loop, rig.windows, rig.sound, rig.status, rig.log, rig.boxes,
+                       rig.address, rig.clock, rig.pendingEdit, term.PingStamp()},
+        rig.dir.path.string());
+    client.connection = rig.connection.get();
     ASSERT_TRUE(rig.ConnectAndLogin());
+
     for (const Case& c : cases) {
+        rig.settings.noautoping = c.noautoping;
         rig.clock.now = c.tick;
-        rig.connection->SendPing();
+        term.OnTimer(kPingTimer);
         const auto frames = rig.ReadFrames();
-        ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(frames[0].Type(), 4);
+        ASSERT_EQ(frames.size(), c.noautoping ? 0u : 1u) << c.latency;
+        if (!frames.empty()) {
+            EXPECT_EQ(frames[0].Type(), 4);
+        }
         rig.clock.now = c.response;
         rig.server.Send(ServerFrame(63));
         ASSERT_TRUE(rig.Pump([&] {
@@ -119,6 +151,7 @@ TEST(ClientConnection, PingStampsTheTimeAndTheResponseShowsHalfTheRoundTrip) {
     }
     EXPECT_TRUE(rig.log.Has("MSGSEND: ping"));
     EXPECT_TRUE(rig.log.Has("MSGRECV: pingresponse"));
+    rig.connection.reset(); // it reads the stamp of the session about to go
 }
 
 std::string Map() {
@@ -165,7 +198,7 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
         {ServerFrame(64, "10 4", "", help), {"helpindex 2"}},
         {ServerFrame(58, "12:00\r\nx", "Day 3\nmore"), {"time [12:00] [Day 3]"}},
         {ServerFrame(72, "Hello there"), {"box Msg from server... Hello there"}},
-        {ServerFrame(998), {"stopsound"}},
+        {ServerFrame(998), {}}, // sound: checked below
         {ServerFrame(1000), {}},
         {ServerFrame(57, "Edit it", "", "old text"), {"command 5624"}},
         {ServerFrame(57, "Second"), {}}, // already editing
@@ -184,6 +217,7 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
     rig.loop.RunFor(50ms);
     EXPECT_EQ(rig.windows.calls, expected);
     EXPECT_EQ(rig.windows.offThread, 0);
+    EXPECT_EQ(rig.sound.Calls(), std::vector<std::string>{"stop"});
     EXPECT_TRUE(rig.connection->IsConnected());
 
     const auto pending = rig.pendingEdit.Current();
@@ -224,9 +258,71 @@ TEST(ClientConnection, DownloadsAreWrittenUnderTextAndBinary) {
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/notes.txt").string()), "line1\r\nline2\r\n");
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "binary/rain.wav").string()), sound);
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/empty.txt").string()), "");
-    ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
-    EXPECT_THAT(rig.windows.calls, ElementsAre("play binary/rain.wav"));
+    EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/rain.wav"));
     EXPECT_EQ(rig.status.calls.back(), "progress 2280/2280"); // the wire test has the steps
+}
+
+// The real sound player behind the connection: its own lines ("Playing ...", "Stopping
+// sound...") come exactly where the handling of each message puts them, before the next
+// message's lines. Only the WAV output records, for want of an audio device.
+TEST(ClientConnection, SoundLinesKeepTheirPlaceAmongTheHandlersLines) {
+    struct RecordingWav : WavPlayer {
+        std::mutex mutex;
+        std::vector<std::string> paths;
+        void PlayAsync(const std::string& path) override {
+            const std::lock_guard<std::mutex> lock(mutex);
+            paths.push_back(path);
+        }
+        std::vector<std::string> Paths() {
+            const std::lock_guard<std::mutex> lock(mutex);
+            return paths;
+        }
+    } wav;
+    struct NoMidi : MidiDevice { // MIDI is not played here
+        int Open(const std::string&, const std::string&) override { return kMidiNoAudioOutput; }
+        int DeviceId(const std::string&) override { return 0; }
+        int Play(const std::string&) override { return kMidiInvalidDeviceName; }
+        int Close(const std::string&) override { return kMidiInvalidDeviceName; }
+        std::string ErrorText(int) override { return "no MIDI"; }
+        void SetCompletionCallback(CompletionCallback) override {}
+    } midi;
+    ConnectionRig rig;
+    CopyField(rig.settings.modplayer, "true"); // a real player program that ends at once
+    ProcessRunner processes;
+    NoFocusKeeper focus;
+    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, wav, midi, focus});
+    struct PlayerSound : ClientSound {
+        explicit PlayerSound(SoundPlayer& p) : player(p) {}
+        SoundPlayer& player;
+        void PlaySound(std::string_view path) override { player.Play(path); }
+        void StopSound() override { player.Stop(); }
+        void PollSoundPlayer() override { player.PollPlayer(); }
+    } sound(player);
+    rig.connection = std::make_unique<ClientConnection>(
+        rig.settings,
+        ClientServices{rig.loop, rig.windows, sound, rig.status, rig.log, rig.boxes, rig.address,
+                       rig.clock, rig.pendingEdit, rig.pingStamp},
+        rig.dir.path.string());
+    struct EndsFirst { // the connection goes before the player it calls
+        ConnectionRig& rig;
+        ~EndsFirst() { rig.connection.reset(); }
+    } endsFirst{rig};
+    WriteFileAtomically((rig.dir.path / "binary/x.mod").string(), "MOD");
+    ASSERT_TRUE(rig.ConnectAndLogin());
+
+    rig.server.Send(ServerFrame(51, "rain.wav", "", "RIFF") + ServerFrame(53, "one") +
+                    ServerFrame(54, "x.mod") + ServerFrame(998) + ServerFrame(53, "two"));
+    ASSERT_TRUE(rig.WaitForLog("two"));
+    rig.loop.RunFor(30ms);
+    EXPECT_THAT(Slice(rig.log.Lines(), 2),
+                ElementsAre("Sound File received.",
+                            "Sound file: binary/rain.wav written successfully.",
+                            "Playing binary/rain.wav...", "Server msg:", "one", "",
+                            "Sound query acknowledged.", "Playing binary/x.mod...",
+                            "Received soundstop from server.", "Stopping sound...",
+                            "Server msg:", "two", ""));
+    EXPECT_EQ(wav.Paths(), std::vector<std::string>{"binary/rain.wav"});
+    EXPECT_FALSE(player.PlayerRunning());
 }
 
 TEST(ClientConnection, IdentificationGoesToTextWithItsFullPath) {
@@ -249,7 +345,7 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
         bool cached;
         std::int32_t answer; // soundnogo 2, soundgo 3
         std::vector<std::string> log;
-        std::vector<std::string> effects;
+        std::vector<std::string> sound;
     };
     const std::vector<Case> cases = {
         {true, true, true, 2, {"Sound query ignored."}, {}},
@@ -266,7 +362,7 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
         ConnectionRig rig;
         rig.settings.ignorequeries = c.ignore;
         rig.settings.downloadall = c.downloadAll;
-        if (c.cached) WriteFileAtomic((rig.dir.path / "binary/x.mod").string(), "MOD");
+        if (c.cached) WriteFileAtomically((rig.dir.path / "binary/x.mod").string(), "MOD");
         ASSERT_TRUE(rig.ConnectAndLogin());
         rig.server.Send(ServerFrame(54, "x.mod"));
         const auto frames = rig.ReadFrames(500ms);
@@ -275,7 +371,7 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
         EXPECT_EQ(frames[0].Text1(), "x.mod");
         rig.loop.RunFor(30ms);
         EXPECT_EQ(Slice(rig.log.Lines(), 2), c.log);
-        EXPECT_EQ(rig.windows.calls, c.effects);
+        EXPECT_EQ(rig.sound.Calls(), c.sound);
     }
 }
 
@@ -296,13 +392,21 @@ TEST(ClientConnection, HostileFileNamesAreFilesThatCannotBeOpened) {
             EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/.hidden"));
         }
     }
-    // A query for such a name is a file not in the cache.
+    // A query for such a name is declined, even with downloadall on, and nothing outside
+    // binary/ is played.
     ConnectionRig rig;
-    WriteFileAtomic((rig.dir.path / "x.wav").string(), "outside");
+    rig.settings.downloadall = 1;
+    WriteFileAtomically((rig.dir.path / "x.wav").string(), "outside");
     ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(54, "../x.wav"));
-    ASSERT_TRUE(rig.WaitForLog("Downloading binary/../x.wav..."));
-    EXPECT_EQ(rig.ReadFrames()[0].Type(), 3);
+    rig.server.Send(ServerFrame(54, "../x.wav") + ServerFrame(60, "", "", "still here"));
+    const auto frames = rig.ReadFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].Type(), 2); // soundnogo
+    EXPECT_EQ(frames[0].Text1(), "../x.wav");
+    ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
+    EXPECT_THAT(rig.windows.calls, ElementsAre("append channel still here"));
+    EXPECT_EQ(Slice(rig.log.Lines(), 2), std::vector<std::string>{"Sound query ignored."});
+    EXPECT_TRUE(rig.connection->IsConnected());
 }
 
 TEST(ClientConnection, MissingTextDirectoryEndsTheConnection) {
@@ -350,12 +454,36 @@ TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
         EXPECT_LT(std::chrono::steady_clock::now() - started, 1s) << c.what;
         EXPECT_EQ(Slice(rig.log.Lines(), 2), c.log) << c.what;
         rig.loop.RunFor(20ms);
-        EXPECT_EQ(rig.windows.calls, std::vector<std::string>{"stopsound"}) << c.what;
+        EXPECT_EQ(rig.sound.Calls(), std::vector<std::string>{"stop"}) << c.what;
+        EXPECT_TRUE(rig.windows.calls.empty()) << c.what;
         EXPECT_EQ(rig.status.calls.back(), "progress 0/0") << c.what;
         EXPECT_EQ(rig.status.calls[rig.status.calls.size() - 2], "client off") << c.what;
         EXPECT_FALSE(rig.connection->IsConnected());
         EXPECT_EQ(rig.connection->SendCommand("look"), -1);
     }
+}
+
+// Nothing goes out while not connected, but a request writes its debug line as always.
+TEST(ClientConnection, RequestsWhileNotConnectedFailAfterTheirDebugLine) {
+    ConnectionRig rig(/*debug=*/true);
+    const auto requests = [&] {
+        ClientConnection& c = *rig.connection;
+        return std::vector<std::ptrdiff_t>{
+            c.SendCommand("look"),      c.SendEditReply("text"), c.SendHelpIndexRequest(),
+            c.SendHelpFileRequest("x"), c.SendBindexRequest(),   c.SendMsgIndexRequest(1),
+            c.SendMsgRequest(1, 2),     c.SendMsgDelete(1, 2),   c.SendMsgPost(1, "Re: x")};
+    };
+    const std::vector<std::ptrdiff_t> allFailed(9, -1);
+    EXPECT_EQ(requests(), allFailed); // never connected
+    EXPECT_EQ(rig.log.Lines(), std::vector<std::string>{"MSGSEND: command look"});
+
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.connection->Disconnect();
+    ASSERT_TRUE(rig.WaitForThreadEnd());
+    const std::size_t before = rig.log.Lines().size();
+    EXPECT_EQ(requests(), allFailed); // after a disconnect
+    EXPECT_EQ(Slice(rig.log.Lines(), before), std::vector<std::string>{"MSGSEND: command look"});
+    EXPECT_TRUE(rig.ReadFrames(100ms).empty());
 }
 
 TEST(ClientConnection, ABadFrameEndsTheConnectionWithALogLine) {
@@ -385,8 +513,9 @@ TEST(ClientConnection, ReconnectStartsAFreshConnectionTheOldThreadNeverTouches) 
     rig.loop.RunFor(50ms);
     EXPECT_TRUE(rig.connection->IsConnected());
     rig.server.Send(ServerFrame(60, "", "", "second life"));
-    ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() >= 2; }));
-    EXPECT_THAT(rig.windows.calls, ElementsAre("stopsound", "append channel second life"));
+    ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
+    EXPECT_THAT(rig.windows.calls, ElementsAre("append channel second life"));
+    EXPECT_THAT(rig.sound.Calls(), ElementsAre("stop")); // the first connection's end only
     EXPECT_EQ(rig.connection->SendBindexRequest(), 276);
     EXPECT_EQ(rig.ReadFrames().at(0).Type(), 12);
 }

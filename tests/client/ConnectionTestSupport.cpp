@@ -55,9 +55,11 @@ ConnectionRig::ConnectionRig(bool debug) {
     CopyField(settings.addy, "127.0.0.1");
     CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
     settings.cdmdebug = debug ? 1 : 0;
-    connection = std::make_unique<ClientConnection>(
-        settings, ClientServices{loop, windows, status, log, boxes, address, clock, pendingEdit},
-        dir.path.string());
+    connection =
+        std::make_unique<ClientConnection>(settings,
+                                           ClientServices{loop, windows, sound, status, log, boxes,
+                                                          address, clock, pendingEdit, pingStamp},
+                                           dir.path.string());
 }
 
 ::testing::AssertionResult ConnectionRig::ConnectAndLogin() {

@@ -4,6 +4,7 @@
 #include "client/AddressCheck.h"
 #include "client/ClientConnection.h"
 #include "client/ClientMessage.h"
+#include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/LogSink.h"
 #include "client/MessageHeader.h"
@@ -77,9 +78,23 @@ struct RecordingWindows : ClientWindows {
         Add("box " + std::string(title) + " " + std::string(text));
     }
     void PostCommand(int id) override { Add("command " + std::to_string(id)); }
+};
+
+// Sound calls as readable lines, from whichever thread makes them.
+struct RecordingSound : ClientSound {
+    mutable std::mutex mutex;
+    std::vector<std::string> calls;
+    void Add(std::string line) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        calls.push_back(std::move(line));
+    }
+    std::vector<std::string> Calls() const {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return calls;
+    }
     void PlaySound(std::string_view path) override { Add("play " + std::string(path)); }
-    void StopSound() override { Add("stopsound"); }
-    void PollSoundPlayer() override { Add("pollsound"); }
+    void StopSound() override { Add("stop"); }
+    void PollSoundPlayer() override { Add("poll"); }
 };
 
 struct RecordingStatus : StatusBarSink {
@@ -152,12 +167,14 @@ struct ConnectionRig {
     Settings settings{};
     PollEventLoop loop;
     RecordingWindows windows;
+    RecordingSound sound;
     RecordingStatus status;
     SharedLog log;
     RecordingBoxes boxes;
     PortFromSettings address{settings};
     SettableClock clock;
     PendingEdit pendingEdit;
+    std::atomic<std::int32_t> pingStamp{0}; // the terminal's ping tick stamps it
     TempDir dir;
     LoopbackServer server;
     std::unique_ptr<ClientConnection> connection;

@@ -77,15 +77,15 @@ protected:
     ProfileSession session{current, settings, rec};
 };
 
-TEST(ProfileNameTest, RefusesNamesThatLeaveTheProfilesDirectory) {
+TEST(ProfileNameTest, RefusesOnlyWhatIsUnsafeAsOneDirectory) {
     using enum ProfileNameProblem;
     const std::pair<ProfileNameProblem, std::vector<std::string>> groups[] = {
-        {None, {"Hero of the Realm 2", "a.b", std::string(kMaxProfileName, 'x')}},
+        // Names existing lists may hold are harmless: dots inside or in front, and names
+        // longer than the create dialog takes.
+        {None, {"Hero of the Realm 2", "a.b", "Mr..T", ".alt", "...", "a..", std::string(78, 'x')}},
         {Empty, {""}},
-        {TooLong, {std::string(kMaxProfileName + 1, 'x')}},
-        {Slash, {"../etc", "a/b", "/abs"}},
-        {LeadingDot, {"..", ".", ".hidden"}},
-        {DotDot, {"a..b"}},
+        {DotOrDotDot, {".", ".."}},
+        {Slash, {"../etc", "a/b", "/abs", "x/"}},
         {ControlCharacter, {"tab\there", "cr\r", "del\x7f"}},
     };
     for (const auto& [problem, names] : groups)
@@ -97,23 +97,35 @@ TEST_F(ProfileTest, PathsAndListReading) {
     EXPECT_FALSE(store.ListExists());
     EXPECT_FALSE(store.ReadList().has_value());
 
+    const std::string longest(kMaxProfileListLine, 'L');
     struct Case {
         std::string bytes;
         Lines names;
+        Lines hidden; // kept by a rewrite
         bool refused;
     };
     const Case cases[] = {
-        {"hero\r\nalt\r\n", {"hero", "alt"}, false},
-        {"hero\nalt", {"hero", "alt"}, false},       // LF only, last line end missing
-        {"hero\r\n\r\nalt\r\n", {"hero"}, false},    // an empty line ends the list
-        {"hero\r\n../x\r\nalt\r\n", {"hero"}, true}, // unsafe name refused, reading stops
-        {"", {}, false},
+        {"hero\r\nalt\r\n", {"hero", "alt"}, {}, false},
+        {"hero\nalt", {"hero", "alt"}, {}, false}, // LF only, last line end missing
+        {"hero\r\nMr..T\r\n.alt\r\n" + longest + "\r\n",
+         {"hero", "Mr..T", ".alt", longest},
+         {},
+         false},
+        // An empty line ends the list; the rest is kept as it is.
+        {"hero\r\n\r\nalt\r\n../x\r\n", {"hero"}, {"", "alt", "../x"}, false},
+        // Unsafe names and over-long lines are skipped, and reading goes on.
+        {"hero\r\n../x\r\nalt\r\n..\r\n" + longest + "L\r\nzed\r\n",
+         {"hero", "alt", "zed"},
+         {"../x", "..", longest + "L"},
+         true},
+        {"", {}, {}, false},
     };
     for (const Case& c : cases) {
         PutList(c.bytes);
         auto read = store.ReadList();
         ASSERT_TRUE(read.has_value());
         EXPECT_EQ(read->names, c.names) << c.bytes;
+        EXPECT_EQ(read->hidden, c.hidden) << c.bytes;
         EXPECT_EQ(read->refused, c.refused) << c.bytes;
     }
     PutList("hero\r\nalt\r\n");
@@ -179,6 +191,16 @@ TEST_F(ProfileTest, FirstStartAsksForANameThenApplies) {
     EXPECT_EQ(Dialog().CancelText(), "Close");
 }
 
+TEST_F(ProfileTest, FirstStartTakesTheProfileEvenWithoutItsDirectory) {
+    std::ofstream(root / "profiles") << "a file in the way";
+    rec.names = {std::string("default")};
+    EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
+    EXPECT_EQ(current, "default");
+    EXPECT_EQ(List(), "default\r\n");
+    EXPECT_EQ(rec.Take(), Lines{"ask default"}); // no error box
+    EXPECT_TRUE(fs::is_directory(root / "binary"));
+}
+
 TEST_F(ProfileTest, FirstStartCancelledEndsTheProgram) {
     rec.names = {std::nullopt};
     EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Cancelled);
@@ -218,13 +240,37 @@ TEST_F(ProfileTest, OneProfileIsTakenAtStartUpButListedLater) {
     EXPECT_EQ(later.Selected(), 0);
 }
 
-TEST_F(ProfileTest, RefusedNameStopsTheListAndTheAutomaticChoice) {
-    PutList("hero\r\n.bad\r\n");
+TEST_F(ProfileTest, RefusedNameIsReportedAndStopsTheAutomaticChoice) {
+    PutList("../bad\r\nhero\r\n");
     auto dialog = Dialog();
     EXPECT_EQ(dialog.Open(), std::nullopt);
     EXPECT_EQ(dialog.Names(), Lines{"hero"});
     EXPECT_EQ(rec.Take(), Lines{"error Error adding profile... | Error..."});
     EXPECT_EQ(current, "");
+}
+
+// Deleting rewrites the list; what the dialog did not show must survive that.
+TEST_F(ProfileTest, DeleteKeepsEveryLineItDidNotShow) {
+    struct Case {
+        std::string before;
+        std::string after; // deleting "hero"
+    };
+    const Case cases[] = {
+        {"hero\r\nMr..T\r\nzed\r\n", "Mr..T\r\nzed\r\n"},
+        {"hero\r\na/b\r\nzed\r\n", "zed\r\na/b\r\n"},
+        {"hero\r\n\r\nold\r\n", "\r\nold\r\n"},
+        {"hero\r\n", ""}, // nothing left: the list file goes
+    };
+    for (const Case& c : cases) {
+        PutList(c.before);
+        auto dialog = Dialog();
+        dialog.Open();
+        dialog.SetSelected(0);
+        ASSERT_EQ(dialog.Names().front(), "hero") << c.before;
+        dialog.Delete();
+        EXPECT_EQ(store.ListExists() ? List() : "", c.after) << c.before;
+        rec.Take();
+    }
 }
 
 TEST_F(ProfileTest, SelectSwitchesARunningProgram) {

@@ -1,0 +1,71 @@
+#include "settings/AtomicFile.h"
+
+#include "SettingsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace tav::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    ~AtomicFileTest() override { fs::remove_all(dir); }
+    static fs::path MakeDir() {
+        std::string pattern = (fs::temp_directory_path() / "tav-atomic-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+    }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static mode_t Mode(const fs::path& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+    }
+
+    fs::path dir = MakeDir();
+};
+
+TEST_F(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingElse) {
+    const fs::path file = dir / "tav.cfg";
+    const std::string contents[] = {"first version\r\n", std::string(100000, 'x'), "", "\0\1"};
+    for (const std::string& bytes : contents) {
+        ASSERT_TRUE(WriteFileAtomically(file.string(), bytes));
+        EXPECT_EQ(ReadBytes(file), bytes);
+        EXPECT_EQ(Entries(), std::vector<std::string>{"tav.cfg"});
+    }
+}
+
+TEST_F(AtomicFileTest, NewFilesTakeTheUmaskOrAreTheOwnersAlone) {
+    const mode_t old = ::umask(022);
+    EXPECT_TRUE(WriteFileAtomically((dir / "shared").string(), "s"));
+    EXPECT_TRUE(WriteFileAtomically((dir / "secret").string(), "p", FileAccess::OwnerOnly));
+    ::umask(077);
+    EXPECT_TRUE(WriteFileAtomically((dir / "private").string(), "s"));
+    ::umask(old);
+    EXPECT_EQ(Mode(dir / "shared"), 0644u);
+    EXPECT_EQ(Mode(dir / "secret"), 0600u);
+    EXPECT_EQ(Mode(dir / "private"), 0600u);
+}
+
+TEST_F(AtomicFileTest, AFailureReportsItselfAndKeepsWhatWasThere) {
+    // A missing directory, and a target that is a directory: nothing can be written.
+    EXPECT_FALSE(WriteFileAtomically((dir / "missing/tav.cfg").string(), "x"));
+    fs::create_directory(dir / "taken");
+    std::ofstream(dir / "taken/inside") << "kept";
+    EXPECT_FALSE(WriteFileAtomically((dir / "taken").string(), "x"));
+    EXPECT_EQ(ReadBytes(dir / "taken/inside"), "kept");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"taken"}); // no temporary file left over
+}
+
+} // namespace
+} // namespace tav::test
