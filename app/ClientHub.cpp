@@ -24,11 +24,17 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
     logWindow_ = new TmarrowDlgClient(log_, parent);
 
     backends_ = MakeQtSoundBackends(log_);
-    sound_ = std::make_unique<SoundPlayer>(settings_, log_, backends_.View());
+    sound_ = std::make_shared<SoundPlayer>(settings_, log_, backends_.View());
     QtEventLoop& loop = term_.Loop();
-    backends_.midi->SetCompletionCallback([&loop, sound = sound_.get()](int deviceId) {
-        loop.Post([sound, deviceId] { sound->OnMidiNotify(deviceId); });
-    });
+    // The device's watcher thread ends when the device closes, but a completion it has
+    // already posted may still be queued on the loop, which outlives this hub.
+    backends_.midi->SetCompletionCallback(
+        [&loop, weakSound = std::weak_ptr<SoundPlayer>(sound_)](int deviceId) {
+            loop.Post([weakSound, deviceId] {
+                if (const std::shared_ptr<SoundPlayer> sound = weakSound.lock())
+                    sound->OnMidiNotify(deviceId);
+            });
+        });
 
     connection_ = std::make_unique<ClientConnection>(
         settings_,
@@ -42,7 +48,13 @@ ClientHub::~ClientHub() {
     term_.SetClientLog(nullptr);
     connection_.reset(); // ends the network thread before the windows and sound go
     sound_->Stop();
+    // The window observes the log, so it goes first (unless its parent took it already).
+    delete logWindow_.data();
     log_.AttachStatusBar(nullptr);
+}
+
+TmarrowDlgClient& ClientHub::LogWindow() {
+    return *logWindow_;
 }
 
 TMudScreen* ClientHub::PaneOf(ClientScreen screen) {

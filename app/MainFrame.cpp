@@ -105,6 +105,14 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
 
 TSDIDecFrame::~TSDIDecFrame() {
     ShutDown();
+    // Members go before Qt deletes the children, and some children refer to each other:
+    // the Client hub (and its log window) refers to the terminal window and the status
+    // bar, the terminal window to the status bar. Take them down in that order here so
+    // that nothing is left to refer to a freed one.
+    client_.reset();
+    session_.reset();
+    delete term_;
+    term_ = nullptr;
 }
 
 bool TSDIDecFrame::Start() {

@@ -195,7 +195,9 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
 
 tmudterm::~tmudterm() {
     // The session goes first (it closes the socket and stops the timers), then the
-    // widgets that show the screens, then the screens themselves.
+    // widgets that show the screens, then the screens themselves. The input line is one
+    // of those widgets and must not reach the session in between.
+    input_->SetSession(nullptr);
     session_.reset();
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
