@@ -5,17 +5,7 @@
 #include "term/QtEventLoop.h"
 #include "windows/TermWindow.h"
 
-#include <QMessageBox>
-
 namespace tav {
-
-namespace {
-
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent)
     : settings_(settings), term_(term), status_(status), parent_(parent), boxes_(parent),
@@ -87,9 +77,7 @@ void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {
 }
 
 void ClientHub::ShowMessageBox(std::string_view text, std::string_view title) {
-    QMessageBox box(QMessageBox::Information, Latin1(title), Latin1(text), QMessageBox::Ok,
-                    parent_);
-    box.exec();
+    ExecPlainMessageBox(parent_, BoxIcon::Information, title, text);
 }
 
 void ClientHub::PlaySound(std::string_view path) {

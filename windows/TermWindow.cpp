@@ -152,8 +152,11 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
         w->hide();
 
     input_ = new tinedit(this);
+    // The game time and date come from the server: never read as markup.
     time_ = new QLabel(Latin1(kTimeTemplate), this);
     date_ = new QLabel(Latin1(kDateTemplate), this);
+    time_->setTextFormat(Qt::PlainText);
+    date_->setTextFormat(Qt::PlainText);
     time_->hide();
     date_->hide();
     mlSend_ = new QPushButton("ml-send", this);
