@@ -264,13 +264,23 @@ void TSDIDecFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TSDIDecFrame::SaveAll() {
+    if (!session_ || !session_->Loaded()) return;
+    session_->SaveIfLoaded();
+    triggers_.SaveTriggers(session_->Name());
+}
+
 void TSDIDecFrame::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (session_ && session_->Loaded()) {
-        session_->SaveIfLoaded();
-        triggers_.SaveTriggers(session_->Name());
-    }
+    SaveAll();
+    // From here on nothing may connect again: the Term session's timers (ping, sound
+    // poll, the Client autoconnect countdown) reach the Client connection only through
+    // this control.
+    term_->SetClientControl(nullptr);
+    TermDisconnect();
+    client_->Connection().Disconnect();
+    client_->Sound().Stop();
 }
 
 // --- profile steps ----------------------------------------------------------------------

@@ -48,6 +48,13 @@ public:
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
+    // Saves the settings and the triggers of the loaded profile (nothing before one is).
+    void SaveAll();
+    // What Exit does once confirmed, without asking: saves everything, closes both
+    // connections and stops the sound players. Runs once; later calls do nothing. The
+    // frame runs it when it closes or is destroyed, the application when it quits.
+    void ShutDown();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -76,7 +83,6 @@ private:
 
     int RunProfileSelection();
     bool CanClose();
-    void ShutDown();
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();

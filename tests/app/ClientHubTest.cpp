@@ -18,8 +18,6 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace tav::test {
 namespace {
 
@@ -152,39 +150,15 @@ TEST_F(ClientHubTest, StatusBarAndTimeLineFollowTheConnection) {
     EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
 }
 
-// The process id a player script wrote, once it has.
-int PlayerPid(const QString& path) {
-    int pid = 0;
-    WaitFor([&] {
-        std::ifstream in(path.toStdString());
-        return static_cast<bool>(in >> pid);
-    });
-    return pid;
-}
-
-bool ProcessGone(int pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return true;
-    const QByteArray line = stat.readAll();
-    return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
-}
-
 TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
-    // A player program that tells its process id and plays for a long while.
     const QString player = data.Path("player.sh");
-    {
-        QFile script(player);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
-    }
-    QFile::setPermissions(player, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(WritePlayer(player));
     CopyField(settings.modplayer, player.toLatin1().constData());
     QFile cached(data.Path("binary/rain.mod"));
     ASSERT_TRUE(cached.open(QIODevice::WriteOnly));
     cached.close();
     ASSERT_TRUE(Connect());
 
-    const QString pidFile = player + ".pid";
     struct Step {
         const char* what;
         std::function<void()> act;
@@ -199,11 +173,11 @@ TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
     int pid = 0;
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        QFile::remove(pidFile);
+        QFile::remove(player + ".pid");
         step.act();
         ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning() == step.playing; }));
         if (step.playing) {
-            pid = PlayerPid(pidFile);
+            pid = PlayerPid(player);
             ASSERT_GT(pid, 0);
             EXPECT_FALSE(ProcessGone(pid));
         } else {
