@@ -172,12 +172,34 @@ void TSDIDecFrame::ShowAbout() {
 
 void TSDIDecFrame::PlaceFrame(const QRect& rect, bool topmost) {
     SetTopmost(topmost);
-    // The rectangle is the outer frame; the window system adds its decorations around
-    // the size given here.
-    QSize decoration = frameGeometry().size() - geometry().size();
+    placement_ = rect;
+    ApplyPlacement();
+    recordRect_ = true;
+}
+
+QMargins TSDIDecFrame::FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+void TSDIDecFrame::ApplyPlacement() {
+    if (!placement_) return;
+    // The rectangle is the outer frame; the window system adds its decorations around the
+    // size given here, and move() places the frame's corner where the decorations are known.
+    placementMargins_ = FrameMargins();
+    const QRect& rect = *placement_;
     move(rect.topLeft());
-    resize(std::max(0, rect.width() - decoration.width()),
-           std::max(0, rect.height() - decoration.height()));
+    resize(std::max(0, rect.width() - placementMargins_.left() - placementMargins_.right()),
+           std::max(0, rect.height() - placementMargins_.top() - placementMargins_.bottom()));
+    // Until a window manager has framed the window its decorations are not known (they
+    // count as none); the placement is made again once they are.
+    if (!placementMargins_.isNull()) placement_.reset();
+}
+
+void TSDIDecFrame::FollowFrameMargins() {
+    if (placement_ && FrameMargins() != placementMargins_) ApplyPlacement();
 }
 
 bool TSDIDecFrame::Topmost() const {
@@ -197,7 +219,7 @@ void TSDIDecFrame::SetTopmost(bool topmost) {
 }
 
 void TSDIDecFrame::RecordRect() {
-    if (minMax_) return;
+    if (minMax_ || !recordRect_) return;
     QRect outer = frameGeometry();
     stored_.termpos =
         Rect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
@@ -205,11 +227,13 @@ void TSDIDecFrame::RecordRect() {
 
 void TSDIDecFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    FollowFrameMargins();
     RecordRect();
 }
 
 void TSDIDecFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    FollowFrameMargins();
     minMax_ = isMinimized() || isMaximized() || isFullScreen();
     RecordRect();
 }
@@ -290,6 +314,10 @@ void TSDIDecFrame::SetCaption(std::string_view caption) {
 }
 
 void TSDIDecFrame::LoadSettings() {
+    // The rectangle loaded now is the one PlaceFrame places the frame at; until then the
+    // frame's own moves (the always-on-top flag shows the window again, say) must not
+    // overwrite it.
+    recordRect_ = false;
     term_->LoadSettings();
 }
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 namespace tav {
 
@@ -36,7 +37,9 @@ public:
 
     void OnCommand(int id);
     // Moves and sizes the frame to `rect` (outer frame, screen pixels) and makes it topmost
-    // or not.
+    // or not. The outer frame is also what is recorded, so a rectangle placed and then
+    // recorded comes back the same: a window manager's decorations, known only once it
+    // has framed the window, are taken off the size as soon as they are.
     void PlaceFrame(const QRect& rect, bool topmost);
     void SetTopmost(bool topmost);
     bool Topmost() const;
@@ -84,6 +87,9 @@ private:
     int RunProfileSelection();
     bool CanClose();
     void RecordRect();
+    QMargins FrameMargins() const;
+    void ApplyPlacement();
+    void FollowFrameMargins();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();
 
@@ -96,7 +102,12 @@ private:
     MainMenu* menu_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
+    // The outer rectangle PlaceFrame was given, while the decorations it was placed with
+    // may still change (placementMargins_).
+    std::optional<QRect> placement_;
+    QMargins placementMargins_;
     bool minMax_ = false;
+    bool recordRect_ = true; // off while a profile's settings are applied
     bool exitConfirmed_ = false;
     bool shutDown_ = false;
     bool profilesBusy_ = false;

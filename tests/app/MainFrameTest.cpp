@@ -136,6 +136,44 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg")); // saved before the switch
 }
 
+// Applying the profile's settings (the always-on-top flag shows the window again) must
+// not overwrite the rectangle just loaded before the frame is placed at it.
+TEST_F(MainFrameTest, PlacesAProfileAtItsSavedRectangleWithEitherOnTopFlag) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    ASSERT_TRUE(frame->close()); // writes a settings file with the defaults
+    frame.reset();
+
+    for (bool ontop : {false, true}) {
+        SCOPED_TRACE(ontop);
+        QFile file(data.Path("profiles/hero/tav.cfg"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        file.close();
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            if (lines[i].startsWith("termpos:"))
+                lines[i] = "termpos:20 30 500 300\r"; // left top width height
+            if (lines[i].startsWith("mp3player:")) {
+                QList<QByteArray> flags = lines[i + 1].split(' ');
+                flags[7] = ontop ? "1" : "0"; // the always-on-top flag
+                lines[i + 1] = flags.join(' ');
+            }
+        }
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(lines.join('\n'));
+        file.close();
+
+        stored = StoredValues::Defaults();
+        MakeFrame();
+        ASSERT_TRUE(frame->Start());
+        EXPECT_EQ(frame->Topmost(), ontop);
+        EXPECT_EQ(stored.termpos, (Rect{20, 30, 520, 330}));
+        EXPECT_EQ(frame->frameGeometry(), QRect(20, 30, 500, 300));
+        frame.reset();
+    }
+}
+
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
     PutList("hero\r\n");
     MakeFrame();
