@@ -177,29 +177,40 @@ void TSDIDecFrame::PlaceFrame(const QRect& rect, bool topmost) {
     recordRect_ = true;
 }
 
-QMargins TSDIDecFrame::FrameMargins() const {
+std::optional<QMargins> TSDIDecFrame::FrameMargins() const {
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins margins(inner.left() - outer.left(), inner.top() - outer.top(),
+                           outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    // While a window manager is still building its frame around the window, the frame
+    // can come out smaller than the window: nothing is known then.
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
+        return std::nullopt;
+    return margins;
 }
 
 void TSDIDecFrame::ApplyPlacement() {
-    if (!placement_) return;
     // The rectangle is the outer frame; the window system adds its decorations around the
-    // size given here, and move() places the frame's corner where the decorations are known.
-    placementMargins_ = FrameMargins();
-    const QRect& rect = *placement_;
+    // size given here, and move() places the frame's corner where they are known. Until a
+    // window manager has framed the window they count as none.
+    placementMargins_ = FrameMargins().value_or(QMargins());
+    const QRect rect = *placement_;
+    applyingPlacement_ = true;
     move(rect.topLeft());
     resize(std::max(0, rect.width() - placementMargins_.left() - placementMargins_.right()),
            std::max(0, rect.height() - placementMargins_.top() - placementMargins_.bottom()));
-    // Until a window manager has framed the window its decorations are not known (they
-    // count as none); the placement is made again once they are.
-    if (!placementMargins_.isNull()) placement_.reset();
+    applyingPlacement_ = false;
 }
 
 void TSDIDecFrame::FollowFrameMargins() {
-    if (placement_ && FrameMargins() != placementMargins_) ApplyPlacement();
+    if (!placement_ || applyingPlacement_) return;
+    const std::optional<QMargins> margins = FrameMargins();
+    if (!margins) return;
+    if (*margins != placementMargins_) {
+        ApplyPlacement(); // the decorations have come (or changed): place again
+    } else if (!margins->isNull()) {
+        placement_.reset(); // placed with the decorations it has
+    }
 }
 
 bool TSDIDecFrame::Topmost() const {
@@ -219,7 +230,7 @@ void TSDIDecFrame::SetTopmost(bool topmost) {
 }
 
 void TSDIDecFrame::RecordRect() {
-    if (minMax_ || !recordRect_) return;
+    if (minMax_ || !recordRect_ || !FrameMargins()) return;
     QRect outer = frameGeometry();
     stored_.termpos =
         Rect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};

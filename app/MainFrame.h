@@ -87,7 +87,7 @@ private:
     int RunProfileSelection();
     bool CanClose();
     void RecordRect();
-    QMargins FrameMargins() const;
+    std::optional<QMargins> FrameMargins() const;
     void ApplyPlacement();
     void FollowFrameMargins();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
@@ -102,10 +102,12 @@ private:
     MainMenu* menu_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
-    // The outer rectangle PlaceFrame was given, while the decorations it was placed with
-    // may still change (placementMargins_).
+    // The outer rectangle PlaceFrame was given, until the frame has been placed with the
+    // decorations the window system gives it; placementMargins_ are those it was placed
+    // with last.
     std::optional<QRect> placement_;
     QMargins placementMargins_;
+    bool applyingPlacement_ = false;
     bool minMax_ = false;
     bool recordRect_ = true; // off while a profile's settings are applied
     bool exitConfirmed_ = false;
