@@ -5,17 +5,7 @@
 #include "term/QtEventLoop.h"
 #include "windows/TermWindow.h"
 
-#include <QMessageBox>
-
 namespace tav {
-
-namespace {
-
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, QWidget* parent)
     : settings_(settings), term_(term), status_(status), parent_(parent), boxes_(parent),
@@ -24,11 +14,17 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
     logWindow_ = new TmarrowDlgClient(log_, parent);
 
     backends_ = MakeQtSoundBackends(log_);
-    sound_ = std::make_unique<SoundPlayer>(settings_, log_, backends_.View());
+    sound_ = std::make_shared<SoundPlayer>(settings_, log_, backends_.View());
     QtEventLoop& loop = term_.Loop();
-    backends_.midi->SetCompletionCallback([&loop, sound = sound_.get()](int deviceId) {
-        loop.Post([sound, deviceId] { sound->OnMidiNotify(deviceId); });
-    });
+    // The device's watcher thread ends when the device closes, but a completion it has
+    // already posted may still be queued on the loop, which outlives this hub.
+    backends_.midi->SetCompletionCallback(
+        [&loop, weakSound = std::weak_ptr<SoundPlayer>(sound_)](int deviceId) {
+            loop.Post([weakSound, deviceId] {
+                if (const std::shared_ptr<SoundPlayer> sound = weakSound.lock())
+                    sound->OnMidiNotify(deviceId);
+            });
+        });
 
     connection_ = std::make_unique<ClientConnection>(
         settings_, ClientServices{loop, *this, *this, *this, log_, boxes_, address_, clock_,
@@ -42,7 +38,13 @@ ClientHub::~ClientHub() {
     term_.SetClientLog(nullptr);
     connection_.reset(); // ends the network thread before the windows and sound go
     sound_->Stop();
+    // The window observes the log, so it goes first (unless its parent took it already).
+    delete logWindow_.data();
     log_.AttachStatusBar(nullptr);
+}
+
+TmarrowDlgClient& ClientHub::LogWindow() {
+    return *logWindow_;
 }
 
 TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
@@ -75,9 +77,7 @@ void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {
 }
 
 void ClientHub::ShowMessageBox(std::string_view text, std::string_view title) {
-    QMessageBox box(QMessageBox::Information, Latin1(title), Latin1(text), QMessageBox::Ok,
-                    parent_);
-    box.exec();
+    ExecPlainMessageBox(parent_, BoxIcon::Information, title, text);
 }
 
 void ClientHub::PlaySound(std::string_view path) {

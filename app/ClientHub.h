@@ -15,6 +15,8 @@
 
 #include "app/StatusBarSink.h"
 
+#include <QPointer>
+
 #include <memory>
 
 class QWidget;
@@ -28,6 +30,8 @@ class tmudterm;
 // sound player with the desktop's backends, the pending-edit slot and the connection,
 // with the connection's window effects applied to the terminal window on the
 // user-interface thread. Effects for tool windows that do not exist yet are dropped.
+// It owns its log window (a child of `parent` for placement) and deletes it before the
+// log goes; the terminal window, the status bar and `parent` must outlive it.
 class ClientHub final : private ClientWindows, private ClientSound, private StatusBarSink {
 public:
     // status: the frame's status bar; parent: owner of the log window and message boxes.
@@ -39,7 +43,7 @@ public:
     ClientConnection& Connection() { return *connection_; }
     SoundPlayer& Sound() { return *sound_; }
     ClientLog& Log() { return log_; }
-    TmarrowDlgClient& LogWindow() { return *logWindow_; }
+    TmarrowDlgClient& LogWindow();
     PendingEdit& Edits() { return pendingEdit_; }
 
 private:
@@ -81,9 +85,10 @@ private:
     StatusBarSink& status_;
     QWidget* parent_;
     ClientLog log_;
-    TmarrowDlgClient* logWindow_ = nullptr;
+    QPointer<TmarrowDlgClient> logWindow_;
     SoundBackendSet backends_;
-    std::unique_ptr<SoundPlayer> sound_;
+    // Shared only so that a MIDI completion still queued at destruction can see it is gone.
+    std::shared_ptr<SoundPlayer> sound_;
     PendingEdit pendingEdit_;
     QtMessageBoxes boxes_;
     SystemWallClock clock_;

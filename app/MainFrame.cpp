@@ -105,6 +105,14 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
 
 TSDIDecFrame::~TSDIDecFrame() {
     ShutDown();
+    // Members go before Qt deletes the children, and some children refer to each other:
+    // the Client hub (and its log window) refers to the terminal window and the status
+    // bar, the terminal window to the status bar. Take them down in that order here so
+    // that nothing is left to refer to a freed one.
+    client_.reset();
+    session_.reset();
+    delete term_;
+    term_ = nullptr;
 }
 
 bool TSDIDecFrame::Start() {
@@ -164,12 +172,45 @@ void TSDIDecFrame::ShowAbout() {
 
 void TSDIDecFrame::PlaceFrame(const QRect& rect, bool topmost) {
     SetTopmost(topmost);
-    // The rectangle is the outer frame; the window system adds its decorations around
-    // the size given here.
-    QSize decoration = frameGeometry().size() - geometry().size();
+    placement_ = rect;
+    ApplyPlacement();
+    recordRect_ = true;
+}
+
+std::optional<QMargins> TSDIDecFrame::FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins margins(inner.left() - outer.left(), inner.top() - outer.top(),
+                           outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    // While a window manager is still building its frame around the window, the frame
+    // can come out smaller than the window: nothing is known then.
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
+        return std::nullopt;
+    return margins;
+}
+
+void TSDIDecFrame::ApplyPlacement() {
+    // The rectangle is the outer frame; the window system adds its decorations around the
+    // size given here, and move() places the frame's corner where they are known. Until a
+    // window manager has framed the window they count as none.
+    placementMargins_ = FrameMargins().value_or(QMargins());
+    const QRect rect = *placement_;
+    applyingPlacement_ = true;
     move(rect.topLeft());
-    resize(std::max(0, rect.width() - decoration.width()),
-           std::max(0, rect.height() - decoration.height()));
+    resize(std::max(0, rect.width() - placementMargins_.left() - placementMargins_.right()),
+           std::max(0, rect.height() - placementMargins_.top() - placementMargins_.bottom()));
+    applyingPlacement_ = false;
+}
+
+void TSDIDecFrame::FollowFrameMargins() {
+    if (!placement_ || applyingPlacement_) return;
+    const std::optional<QMargins> margins = FrameMargins();
+    if (!margins) return;
+    if (*margins != placementMargins_) {
+        ApplyPlacement(); // the decorations have come (or changed): place again
+    } else if (!margins->isNull()) {
+        placement_.reset(); // placed with the decorations it has
+    }
 }
 
 bool TSDIDecFrame::Topmost() const {
@@ -189,7 +230,7 @@ void TSDIDecFrame::SetTopmost(bool topmost) {
 }
 
 void TSDIDecFrame::RecordRect() {
-    if (minMax_) return;
+    if (minMax_ || !recordRect_ || !FrameMargins()) return;
     QRect outer = frameGeometry();
     stored_.termpos =
         Rect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
@@ -197,11 +238,13 @@ void TSDIDecFrame::RecordRect() {
 
 void TSDIDecFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    FollowFrameMargins();
     RecordRect();
 }
 
 void TSDIDecFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    FollowFrameMargins();
     minMax_ = isMinimized() || isMaximized() || isFullScreen();
     RecordRect();
 }
@@ -256,13 +299,23 @@ void TSDIDecFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TSDIDecFrame::SaveAll() {
+    if (!session_ || !session_->Loaded()) return;
+    session_->SaveIfLoaded();
+    triggers_.SaveTriggers(session_->Name());
+}
+
 void TSDIDecFrame::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (session_ && session_->Loaded()) {
-        session_->SaveIfLoaded();
-        triggers_.SaveTriggers(session_->Name());
-    }
+    SaveAll();
+    // From here on nothing may connect again: the Term session's timers (ping, sound
+    // poll, the Client autoconnect countdown) reach the Client connection only through
+    // this control.
+    term_->SetClientControl(nullptr);
+    TermDisconnect();
+    client_->Connection().Disconnect();
+    client_->Sound().Stop();
 }
 
 // --- profile steps ----------------------------------------------------------------------
@@ -272,6 +325,10 @@ void TSDIDecFrame::SetCaption(std::string_view caption) {
 }
 
 void TSDIDecFrame::LoadSettings() {
+    // The rectangle loaded now is the one PlaceFrame places the frame at; until then the
+    // frame's own moves (the always-on-top flag shows the window again, say) must not
+    // overwrite it.
+    recordRect_ = false;
     term_->LoadSettings();
 }
 

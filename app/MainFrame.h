@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 namespace tav {
 
@@ -36,7 +37,9 @@ public:
 
     void OnCommand(int id);
     // Moves and sizes the frame to `rect` (outer frame, screen pixels) and makes it topmost
-    // or not.
+    // or not. The outer frame is also what is recorded, so a rectangle placed and then
+    // recorded comes back the same: a window manager's decorations, known only once it
+    // has framed the window, are taken off the size as soon as they are.
     void PlaceFrame(const QRect& rect, bool topmost);
     void SetTopmost(bool topmost);
     bool Topmost() const;
@@ -47,6 +50,13 @@ public:
     MainMenu& Menu() { return *menu_; }
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
+
+    // Saves the settings and the triggers of the loaded profile (nothing before one is).
+    void SaveAll();
+    // What Exit does once confirmed, without asking: saves everything, closes both
+    // connections and stops the sound players. Runs once; later calls do nothing. The
+    // frame runs it when it closes or is destroyed, the application when it quits.
+    void ShutDown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,8 +86,10 @@ private:
 
     int RunProfileSelection();
     bool CanClose();
-    void ShutDown();
     void RecordRect();
+    std::optional<QMargins> FrameMargins() const;
+    void ApplyPlacement();
+    void FollowFrameMargins();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();
 
@@ -90,7 +102,14 @@ private:
     MainMenu* menu_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
+    // The outer rectangle PlaceFrame was given, until the frame has been placed with the
+    // decorations the window system gives it; placementMargins_ are those it was placed
+    // with last.
+    std::optional<QRect> placement_;
+    QMargins placementMargins_;
+    bool applyingPlacement_ = false;
     bool minMax_ = false;
+    bool recordRect_ = true; // off while a profile's settings are applied
     bool exitConfirmed_ = false;
     bool shutDown_ = false;
     bool profilesBusy_ = false;

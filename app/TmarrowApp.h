@@ -10,10 +10,17 @@
 
 namespace tav {
 
+class SignalBridge;
 class TSDIDecFrame;
 
 // The application object "TavClient": holds the program-wide settings record, the stored
 // window values and the trigger list, builds the main frame and runs the event loop.
+//
+// Ending the program from outside does what Exit does once confirmed, without asking:
+// SIGTERM, SIGHUP and SIGINT (through a SignalBridge) and the platform's own request to
+// quit (the desktop session ending) leave the event loop, and the frame then saves
+// everything, closes both connections and stops the sound players. When the desktop
+// session asks the program to commit its data, the frame saves everything.
 class TmarrowApp : public QApplication {
     Q_OBJECT
 public:
@@ -23,16 +30,26 @@ public:
     // Builds the frame (terminal window, status bar, menu), shows it and runs the profile
     // selection. False when the user left it without a profile: the program ends.
     bool InitMainWindow();
-    // The event loop; its result is the exit code.
+    // The event loop; its result is the exit code. Returns at once when the program was
+    // asked to end while the main window was being built.
     int Run();
 
     TSDIDecFrame* Frame() { return frame_.get(); }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    // Leaves every event loop running now, and keeps Run from starting one.
+    void EndWithoutAsking();
+    void ShutDownFrame();
+
     Settings settings_{};
     StoredValues stored_ = StoredValues::Defaults();
     TriggerList triggers_;
     std::unique_ptr<TSDIDecFrame> frame_;
+    std::unique_ptr<SignalBridge> signals_;
+    bool endRequested_ = false;
 };
 
 } // namespace tav

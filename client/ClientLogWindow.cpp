@@ -35,6 +35,7 @@ TmarrowDlgClient::TmarrowDlgClient(ClientLog& log, QWidget* parent)
     frame->setFrameShape(QFrame::HLine);
     frame->setFrameShadow(QFrame::Sunken);
     auto* label = new QLabel(QString(), this);
+    label->setTextFormat(Qt::PlainText);
     close_ = new QPushButton(QStringLiteral("Close..."), this);
     connect(close_, &QPushButton::clicked, this, &TmarrowDlgClient::Toggle);
 

@@ -95,14 +95,20 @@ std::optional<std::string> tprofdlg::AskProfileName(std::string_view initial) {
     return dialog.textValue().toLatin1().toStdString();
 }
 
+// The texts name profiles, which come from profiles.cfg: shown as they are, never as markup.
 bool tprofdlg::AskYesNo(std::string_view text, std::string_view title) {
-    return QMessageBox::question(PromptParent(), ToQString(title), ToQString(text),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, ToQString(title), ToQString(text),
+                    QMessageBox::Yes | QMessageBox::No, PromptParent());
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void tprofdlg::ShowError(std::string_view text, std::string_view title) {
-    QMessageBox::critical(PromptParent(), ToQString(title), ToQString(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, ToQString(title), ToQString(text), QMessageBox::Ok,
+                    PromptParent());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 } // namespace tav

@@ -2,9 +2,19 @@
 
 #include "term/TermServices.h"
 
+#include <string_view>
+
 class QWidget;
 
 namespace tav {
+
+// The icon of a message box.
+enum class BoxIcon { Information, Warning, Critical };
+
+// Runs a modal message box with one OK button, owned by `owner`. Title and text are shown
+// as they are, never read as markup: both may come from the server or from a file.
+void ExecPlainMessageBox(QWidget* owner, BoxIcon icon, std::string_view title,
+                         std::string_view text);
 
 // Modal message boxes with one OK button, owned by a window: "Error..." boxes show the
 // error icon, every other title (such as "Warning...") the warning icon.

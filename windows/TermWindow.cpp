@@ -152,8 +152,11 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
         w->hide();
 
     input_ = new tinedit(this);
+    // The game time and date come from the server: never read as markup.
     time_ = new QLabel(Latin1(kTimeTemplate), this);
     date_ = new QLabel(Latin1(kDateTemplate), this);
+    time_->setTextFormat(Qt::PlainText);
+    date_->setTextFormat(Qt::PlainText);
     time_->hide();
     date_->hide();
     mlSend_ = new QPushButton("ml-send", this);
@@ -195,7 +198,9 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
 
 tmudterm::~tmudterm() {
     // The session goes first (it closes the socket and stops the timers), then the
-    // widgets that show the screens, then the screens themselves.
+    // widgets that show the screens, then the screens themselves. The input line is one
+    // of those widgets and must not reach the session in between.
+    input_->SetSession(nullptr);
     session_.reset();
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }

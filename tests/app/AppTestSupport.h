@@ -4,12 +4,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <deque>
+#include <fstream>
 #include <functional>
 
 namespace tav::test {
@@ -70,5 +72,29 @@ private:
     QTemporaryDir dir_;
     QString previous_;
 };
+
+// A player program that writes its process id to "<path>.pid", then plays for a long while.
+inline bool WritePlayer(const QString& path) {
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly)) return false;
+    script.write("#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
+    script.close();
+    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The process id the player at `path` wrote, once it has; 0 when it never did.
+inline int PlayerPid(const QString& path) {
+    int pid = 0;
+    WaitFor([&] { return static_cast<bool>(std::ifstream((path + ".pid").toStdString()) >> pid); });
+    return pid;
+}
+
+// No such process, or one that has ended and waits to be collected.
+inline bool ProcessGone(int pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
+}
 
 } // namespace tav::test

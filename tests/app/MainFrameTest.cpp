@@ -2,12 +2,16 @@
 #include "term/TermSession.h"
 
 #include "AppTestSupport.h"
+#include "app/ClientHub.h"
 #include "app/ConnectionIndicator.h"
 #include "app/MainFrame.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
+#include "client/MessageType.h"
 #include "settings/ProfileDialogs.h"
+#include "sound/SoundPlayer.h"
 #include "term/InputLine.h"
+#include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"
@@ -132,6 +136,44 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg")); // saved before the switch
 }
 
+// Applying the profile's settings (the always-on-top flag shows the window again) must
+// not overwrite the rectangle just loaded before the frame is placed at it.
+TEST_F(MainFrameTest, PlacesAProfileAtItsSavedRectangleWithEitherOnTopFlag) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    ASSERT_TRUE(frame->close()); // writes a settings file with the defaults
+    frame.reset();
+
+    for (bool ontop : {false, true}) {
+        SCOPED_TRACE(ontop);
+        QFile file(data.Path("profiles/hero/tav.cfg"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        file.close();
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            if (lines[i].startsWith("termpos:"))
+                lines[i] = "termpos:20 30 500 300\r"; // left top width height
+            if (lines[i].startsWith("mp3player:")) {
+                QList<QByteArray> flags = lines[i + 1].split(' ');
+                flags[7] = ontop ? "1" : "0"; // the always-on-top flag
+                lines[i + 1] = flags.join(' ');
+            }
+        }
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(lines.join('\n'));
+        file.close();
+
+        stored = StoredValues::Defaults();
+        MakeFrame();
+        ASSERT_TRUE(frame->Start());
+        EXPECT_EQ(frame->Topmost(), ontop);
+        EXPECT_EQ(stored.termpos, (Rect{20, 30, 520, 330}));
+        EXPECT_EQ(frame->frameGeometry(), QRect(20, 30, 500, 300));
+        frame.reset();
+    }
+}
+
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
     PutList("hero\r\n");
     MakeFrame();
@@ -149,6 +191,62 @@ TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
     frame->PlaceFrame(QRect(40, 50, 600, 400), false);
     EXPECT_FALSE(frame->Topmost());
     EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{40, 50, 640, 450}; }, 2000));
+}
+
+// What Exit does once confirmed, and what the program does when it is ended from outside:
+// saved, both connections closed, the player ended -- once, however often it is asked.
+TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    ASSERT_FALSE(Exists("profiles/hero/tav.cfg"));
+
+    const QString player = data.Path("player.sh");
+    ASSERT_TRUE(WritePlayer(player));
+    QDir(data.Path()).mkpath("binary");
+    QFile(data.Path("binary/rain.mod")).open(QIODevice::WriteOnly);
+    CopyField(settings.modplayer, player.toLatin1().constData());
+    CopyField(settings.user, "hero");
+    CopyField(settings.passwd, "secret");
+    CopyField(settings.addy, "127.0.0.1");
+
+    // Each connection to a peer of its own: the Client connection reads the port when it
+    // connects, after the Term connection is up.
+    LoopbackServer termPeer;
+    LoopbackServer clientPeer;
+    TermSession& session = frame->Term().Session();
+    CopyField(settings.port, std::to_string(termPeer.Port()).c_str());
+    frame->OnCommand(kCmTermConnect);
+    ASSERT_TRUE(termPeer.Accept());
+    ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
+    CopyField(settings.port, std::to_string(clientPeer.Port() - 1).c_str());
+    frame->OnCommand(kCmClientConnect);
+    ASSERT_TRUE(clientPeer.Accept());
+    ClientConnection& client = frame->Client().Connection();
+    ASSERT_TRUE(WaitFor([&] { return client.IsConnected(); }));
+    clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::sound_query), "rain.mod"));
+    SoundPlayer& sound = frame->Client().Sound();
+    ASSERT_TRUE(WaitFor([&] { return sound.PlayerRunning(); }));
+    const int pid = PlayerPid(player);
+    ASSERT_GT(pid, 0);
+
+    frame->ShutDown();
+    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
+    EXPECT_FALSE(session.Connected());
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_FALSE(sound.PlayerRunning());
+    EXPECT_TRUE(WaitFor([&] { return ProcessGone(pid); }));
+    EXPECT_TRUE(WaitFor([&] { return !client.ThreadRunning(); }));
+
+    // Nothing happens a second time, and a later close does not ask.
+    QFile::remove(data.Path("profiles/hero/tav.cfg"));
+    const std::string screen = ScreenText();
+    frame->ShutDown();
+    EXPECT_FALSE(Exists("profiles/hero/tav.cfg"));
+    EXPECT_EQ(ScreenText(), screen);
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(script.Done());
 }
 
 // The whole program against a game on the loopback: the frame connects from the menu,

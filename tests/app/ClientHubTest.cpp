@@ -1,0 +1,191 @@
+// The Client connection as the desktop holds it, against a game on the loopback: what
+// the server sends reaches the terminal window's panes, the status bar, message boxes
+// and real player processes.
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "app/ClientHub.h"
+
+#include "AppTestSupport.h"
+#include "app/ConnectionIndicator.h"
+#include "app/StatusBar.h"
+#include "client/MessageType.h"
+#include "tests/client/ConnectionTestSupport.h"
+#include "triggers/TriggerList.h"
+#include "windows/TermWindow.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace tav::test {
+namespace {
+
+std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_view text2 = {},
+                  std::string_view data = {}) {
+    return ServerFrame(static_cast<std::int32_t>(type), text1, text2, data);
+}
+
+// "Markup" that Qt would render (and an image it would load) if it read it as rich text.
+constexpr std::string_view kMarkup = "<b>Run</b> <img src=/etc/hostname>";
+
+class ClientHubTest : public ::testing::Test {
+protected:
+    ClientHubTest() {
+        CopyField(settings.user, "hero");
+        CopyField(settings.passwd, "secret");
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
+        QDir(data.Path()).mkpath("binary");
+        QDir(data.Path()).mkpath("text");
+    }
+
+    // Connects and takes the login frame off the wire.
+    ::testing::AssertionResult Connect() {
+        hub.Connection().Connect();
+        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
+        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
+            return ::testing::AssertionFailure() << "never connected";
+        server.Read();
+        return ::testing::AssertionSuccess();
+    }
+    bool Logged(const std::string& line) {
+        return WaitFor([&] { return hub.Log().Text().find(line + "\r\n") != std::string::npos; });
+    }
+
+    ScratchDataDir data;
+    LoopbackServer server;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    StatusBar status;
+    tmudterm term{settings, stored, triggers, status};
+    ClientHub hub{settings, term, status, &term};
+    ModalScript script;
+};
+
+TEST_F(ClientHubTest, RoomMessagesReplaceTheTextOfTheirOwnPane) {
+    ASSERT_TRUE(Connect());
+    struct Row {
+        IncomingType type;
+        TMudScreen& pane;
+    };
+    const Row rows[] = {{IncomingType::desctext, term.DescPane()},
+                        {IncomingType::exittext, term.ExitPane()},
+                        {IncomingType::contenttext, term.ListPane()}};
+    for (const Row& row : rows) {
+        const int code = static_cast<int>(row.type);
+        SCOPED_TRACE(code);
+        server.Send(Frame(row.type, "", "", "first " + std::to_string(code)));
+        server.Send(Frame(row.type, "", "", "second " + std::to_string(code)));
+        ASSERT_TRUE(WaitFor([&] {
+            return row.pane.GetAllText().find("second " + std::to_string(code)) !=
+                   std::string::npos;
+        }));
+        EXPECT_EQ(row.pane.GetAllText().find("first"), std::string::npos);
+        for (const Row& other : rows)
+            if (&other.pane != &row.pane)
+                EXPECT_EQ(other.pane.GetAllText().find(std::to_string(code)), std::string::npos);
+    }
+    // A window that is not there yet drops its text; the connection goes on.
+    server.Send(Frame(IncomingType::who_list, "", "", "Bob"));
+    server.Send(Frame(IncomingType::desctext, "", "", "after the who list"));
+    EXPECT_TRUE(WaitFor([&] {
+        return term.DescPane().GetAllText().find("after the who list") != std::string::npos;
+    }));
+    EXPECT_TRUE(hub.Connection().IsConnected());
+}
+
+TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {
+    ASSERT_TRUE(Connect());
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    std::string paneWhileOpen = "not asked";
+    script.Then([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        title = box->windowTitle();
+        text = box->text();
+        format = box->textFormat();
+        icon = box->icon();
+        paneWhileOpen = term.DescPane().GetAllText();
+        box->button(QMessageBox::Ok)->click();
+    });
+    server.Send(Frame(IncomingType::msgbox, kMarkup));
+    server.Send(Frame(IncomingType::desctext, "", "", "behind the box"));
+    ASSERT_TRUE(WaitFor(
+        [&] { return term.DescPane().GetAllText().find("behind the box") != std::string::npos; }));
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(title, "Msg from server...");
+    EXPECT_EQ(text, QString::fromLatin1(kMarkup));
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
+}
+
+TEST_F(ClientHubTest, StatusBarAndTimeLineFollowTheConnection) {
+    EXPECT_FALSE(term.ClientConnected());
+    ASSERT_TRUE(Connect());
+    const std::string connected = "Connected to 127.0.0.1 " + std::to_string(server.Port() - 1);
+    ASSERT_TRUE(Logged(connected));
+    EXPECT_TRUE(WaitFor([&] { return status.MessageText().toStdString() == connected; }));
+    EXPECT_TRUE(WaitFor([&] { return status.ClientIndicator().Image() == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return term.ClientConnected(); }));
+
+    // Game time and date are server text: shown as they came, up to the line end.
+    server.Send(Frame(IncomingType::datetime, std::string(kMarkup) + "\r\nrest", "Day <i>3</i>"));
+    ASSERT_TRUE(WaitFor([&] { return term.DateText().text() == "Day <i>3</i>"; }));
+    EXPECT_EQ(term.TimeText().text(), QString::fromLatin1(kMarkup));
+    EXPECT_EQ(term.TimeText().textFormat(), Qt::PlainText);
+    EXPECT_EQ(term.DateText().textFormat(), Qt::PlainText);
+
+    server.Send(Frame(IncomingType::pingresponse));
+    EXPECT_TRUE(WaitFor([&] { return status.LatencyText().endsWith(" ms"); }));
+
+    server.Send(Frame(IncomingType::disconnect));
+    ASSERT_TRUE(Logged("Server terminated client connection."));
+    EXPECT_TRUE(WaitFor([&] { return status.ClientIndicator().Image() == 0; }));
+    EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
+}
+
+TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
+    const QString player = data.Path("player.sh");
+    ASSERT_TRUE(WritePlayer(player));
+    CopyField(settings.modplayer, player.toLatin1().constData());
+    QFile cached(data.Path("binary/rain.mod"));
+    ASSERT_TRUE(cached.open(QIODevice::WriteOnly));
+    cached.close();
+    ASSERT_TRUE(Connect());
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool playing;
+    };
+    const Step steps[] = {
+        {"cached cue", [&] { server.Send(Frame(IncomingType::sound_query, "rain.mod")); }, true},
+        {"server stop", [&] { server.Send(Frame(IncomingType::soundstop)); }, false},
+        {"cue again", [&] { server.Send(Frame(IncomingType::sound_query, "rain.mod")); }, true},
+        {"disconnect", [&] { hub.Connection().Disconnect(); }, false},
+    };
+    int pid = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        QFile::remove(player + ".pid");
+        step.act();
+        ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning() == step.playing; }));
+        if (step.playing) {
+            pid = PlayerPid(player);
+            ASSERT_GT(pid, 0);
+            EXPECT_FALSE(ProcessGone(pid));
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return ProcessGone(pid); }));
+        }
+    }
+    EXPECT_NE(hub.Log().Text().find("Received soundstop from server."), std::string::npos);
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,63 @@
+// Real signals raised in this process, caught by the self-pipe.
+#include "app/SignalPipe.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <poll.h>
+
+namespace tav::test {
+namespace {
+
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
+}
+
+bool HandlerIsDefault(int signal) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    return current.sa_handler == SIG_DFL;
+}
+
+TEST(SignalPipeTest, CaughtSignalsWakeTheLoopInOrderAndAreCaughtOnce) {
+    struct Row {
+        std::vector<int> raised;
+    };
+    const Row rows[] = {{{SIGTERM}}, {{SIGHUP, SIGINT}}, {{SIGINT, SIGTERM, SIGHUP}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.raised.size());
+        SignalPipe pipe({SIGTERM, SIGHUP, SIGINT});
+        ASSERT_TRUE(pipe.Ok());
+        EXPECT_FALSE(Readable(pipe.ReadFd()));
+        for (int signal : row.raised)
+            ASSERT_EQ(std::raise(signal), 0);
+        EXPECT_TRUE(Readable(pipe.ReadFd()));
+        EXPECT_EQ(pipe.Take(), row.raised);
+        EXPECT_FALSE(Readable(pipe.ReadFd()));
+        EXPECT_TRUE(pipe.Take().empty());
+        // A second one of the same kind would end the program.
+        for (int signal : row.raised)
+            EXPECT_TRUE(HandlerIsDefault(signal));
+    }
+}
+
+TEST(SignalPipeTest, PutsThePreviousHandlersBack) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction before {};
+    ASSERT_EQ(::sigaction(SIGHUP, &ignore, &before), 0);
+    {
+        SignalPipe pipe({SIGHUP});
+        struct sigaction during {};
+        ::sigaction(SIGHUP, nullptr, &during);
+        EXPECT_NE(during.sa_handler, SIG_IGN);
+    }
+    struct sigaction after {};
+    ::sigaction(SIGHUP, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_IGN);
+    ::sigaction(SIGHUP, &before, nullptr);
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""Starts the real program five times under a window manager (openbox on Xvfb), closes it
+through the window manager each time, and checks that the main window's saved rectangle
+("termpos:", the outer frame) stays what it was. Offscreen, frames have no decorations
+and this cannot go wrong; under a window manager the decorations are only known once the
+window has been framed.
+
+Usage: frame_rect_test.py PATH/TO/tavclient
+Exits with 77 (skipped) when Xvfb or openbox cannot be started here.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+PROGRAM = None
+SKIP = 77
+WAIT = 30  # seconds: a bound on every wait, never a measurement
+START_RECT = b"100 80 800 540"
+CYCLES = 5
+
+
+class Display:
+    """Xvfb with openbox on a free display."""
+
+    def __init__(self):
+        self.processes = []
+        self.env = None
+
+    def start(self):
+        if not shutil.which("Xvfb") or not shutil.which("openbox"):
+            return "Xvfb or openbox is not installed"
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(xvfb)
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            number = display.readline().strip()
+        if not number:
+            return "Xvfb did not start"
+        self.env = dict(os.environ, DISPLAY=":" + number)
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        openbox = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(openbox)
+        if not wait_for(lambda: self.run("wmctrl", "-m").returncode == 0):
+            return "openbox did not start"
+        return None
+
+    def run(self, *command):
+        return subprocess.run(command, env=self.env, capture_output=True, text=True)
+
+    def stop(self):
+        for process in reversed(self.processes):
+            process.terminate()
+            try:
+                process.wait(WAIT)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+
+
+def wait_for(condition, seconds=WAIT):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def termpos(profile):
+    with open(os.path.join(profile, "tav.cfg"), "rb") as f:
+        for line in f.read().split(b"\r\n"):
+            if line.startswith(b"termpos:"):
+                return line[len(b"termpos:"):]
+    return None
+
+
+def edit_settings(profile, rect, ontop):
+    path = os.path.join(profile, "tav.cfg")
+    with open(path, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    for i, line in enumerate(lines):
+        if line.startswith(b"termpos:"):
+            lines[i] = b"termpos:" + rect
+        if line.startswith(b"mp3player:"):
+            # The flags after the players; the eighth is "ontop".
+            words = lines[i + 1].split(b" ")
+            words[7] = b"1" if ontop else b"0"
+            lines[i + 1] = b" ".join(words)
+    with open(path, "wb") as f:
+        f.write(b"\r\n".join(lines))
+
+
+class FrameRectTest(unittest.TestCase):
+    display = None
+
+    def run_once(self, root):
+        """Starts the program, waits until its frame has settled, and closes it through the
+        window manager as a user would; returns its exit status and stderr."""
+        program = subprocess.Popen(
+            [PROGRAM, "--data-dir", root], env=dict(self.display.env, TAV_REPORT_SHOWN="1"),
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.addCleanup(lambda: program.poll() is None and (program.kill(), program.wait()))
+        errors = []
+        shown = threading.Event()
+
+        def read():
+            for raw in program.stderr:
+                errors.append(raw.decode("latin-1").rstrip("\n"))
+                if errors[-1].startswith("shown "):
+                    shown.set()
+
+        reader = threading.Thread(target=read, daemon=True)
+        reader.start()
+        self.assertTrue(shown.wait(WAIT), "never shown")
+
+        window = None
+
+        def found():
+            nonlocal window
+            result = self.display.run("xdotool", "search", "--pid", str(program.pid),
+                                      "--name", "^TavClient - hero$")
+            ids = result.stdout.split()
+            window = ids[0] if ids else None
+            return window is not None
+
+        self.assertTrue(wait_for(found), "no main window")
+
+        # The window manager frames and places the window after it is shown; close it once
+        # its geometry has stopped changing.
+        seen = []
+
+        def settled():
+            seen.append(self.display.run("xdotool", "getwindowgeometry", window).stdout)
+            return len(seen) >= 3 and seen[-1] == seen[-2] == seen[-3]
+
+        self.assertTrue(wait_for(settled), "the window never settled")
+        self.assertEqual(self.display.run("wmctrl", "-i", "-c", window).returncode, 0)
+        try:
+            status = program.wait(WAIT)
+        except subprocess.TimeoutExpired:
+            status = None
+        reader.join(WAIT)
+        program.stderr.close()
+        return status, "\n".join(errors)
+
+    def test_the_saved_rectangle_survives_starts_and_closes(self):
+        for ontop in (False, True):
+            with self.subTest(ontop=ontop), tempfile.TemporaryDirectory() as root:
+                with open(os.path.join(root, "profiles.cfg"), "wb") as f:
+                    f.write(b"hero\r\n")
+                profile = os.path.join(root, "profiles", "hero")
+                os.makedirs(profile)
+                status, errors = self.run_once(root)  # writes a tav.cfg with defaults
+                self.assertEqual(status, 0, errors)
+                edit_settings(profile, START_RECT, ontop)
+
+                saved = []
+                for _ in range(CYCLES):
+                    status, errors = self.run_once(root)
+                    self.assertEqual(status, 0, errors)
+                    saved.append(termpos(profile))
+                self.assertEqual(saved, [START_RECT] * CYCLES)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    PROGRAM = sys.argv.pop(1)
+    FrameRectTest.display = Display()
+    problem = FrameRectTest.display.start()
+    if problem:
+        FrameRectTest.display.stop()
+        print("SKIPPED: " + problem, file=sys.stderr)
+        sys.exit(SKIP)
+    try:
+        code = 0 if unittest.main(exit=False).result.wasSuccessful() else 1
+    finally:
+        FrameRectTest.display.stop()
+    sys.exit(code)
