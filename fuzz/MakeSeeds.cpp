@@ -1,0 +1,277 @@
+// Writes the starting corpus of every fuzz target from what the tests and benchmarks
+// already hold: the golden settings files, the benchmark's game-like output, trigger
+// files like the tests', one frame of every incoming client message, and the captures
+// of a session with the demo world when there are any.
+//
+// Usage: fuzz_seeds SOURCE_DIR CAPTURE_DIR OUT_DIR
+//   writes OUT_DIR/<target>/<seed>; CAPTURE_DIR may lack term.bin and client.bin.
+#include "bench/Corpus.h"
+#include "client/MessageDecoder.h"
+#include "client/MessageHeader.h"
+#include "client/MessageType.h"
+#include "fuzz/ScreenOps.h"
+#include "settings/ColorFile.h"
+#include "settings/SettingsText.h"
+#include "settings/TextMode.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tav::fuzz;
+
+fs::path gOut;
+
+void Write(const std::string& target, const std::string& name, std::string_view bytes) {
+    fs::create_directories(gOut / target);
+    std::ofstream(gOut / target / name, std::ios::binary).write(bytes.data(), bytes.size());
+}
+
+std::string ReadOr(const fs::path& path, std::string fallback = {}) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fallback;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// FuzzedDataProvider reads integers from the end, last byte first (most significant).
+void AppendTrailing16(std::string& seed, unsigned value) {
+    seed.push_back(static_cast<char>(value & 0xFF));
+    seed.push_back(static_cast<char>(value >> 8));
+}
+
+// Captured frames one by one (a frame is its length word and what it counts).
+std::vector<std::string> SplitFrames(std::string_view stream) {
+    std::vector<std::string> frames;
+    while (stream.size() >= tav::kLengthBytes) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.data());
+        const std::size_t size = tav::kLengthBytes + tav::LoadLe32(bytes);
+        if (size > stream.size()) break;
+        frames.emplace_back(stream.substr(0, size));
+        stream.remove_prefix(size);
+    }
+    return frames;
+}
+
+std::string Frame(tav::IncomingType type, std::string_view text1, std::string_view data = {},
+                  std::string_view text2 = {}) {
+    tav::MessageHeader header;
+    header.type = static_cast<std::int32_t>(type);
+    tav::SetText(header.text1, text1);
+    tav::SetText(header.text2, text2);
+    header.data_len = static_cast<std::int32_t>(data.size());
+    std::string frame(tav::kLengthBytes + tav::kHeaderBytes, '\0');
+    auto* bytes = reinterpret_cast<std::uint8_t*>(frame.data());
+    tav::StoreLe32(bytes, static_cast<std::uint32_t>(tav::kHeaderBytes + data.size()));
+    tav::EncodeHeader(header, std::span<std::uint8_t, tav::kHeaderBytes>(bytes + 4, 272));
+    return frame.append(data);
+}
+
+void ScreenSeeds(const std::string& term) {
+    const std::string game = tav::bench::GameCorpus(6000);
+    std::string script;
+    AppendFeed(script, game.substr(0, 3000));
+    AppendOp(script, ScreenOp::PageUp);
+    script.push_back(0);
+    AppendResize(script, 50, 100);
+    AppendFeed(script, game.substr(3000));
+    AppendOp(script, ScreenOp::ScrollBar);
+    script.append({8, 0, 0}); // Bottom
+    Write("screen_fuzzer", "game", script);
+
+    script.clear();
+    AppendOp(script, ScreenOp::Modes);
+    script.push_back(0x0B); // autowrap, appendcr, urlaware
+    AppendFeed(script, "Visit http://example.org/x now\r\n\x1b[1;31mred\x1b[0m\tTab\x07\r\n"
+                       "\x1b[5;10Hmid\x1b[K\x1b[1K\x1b[J\x1b[1J\x1b[2A\x1b[3B\x1b[4C\x1b[D"
+                       "\x1b"
+                       "A\x1b"
+                       "B\x1b"
+                       "C\x1b"
+                       "D\x1b"
+                       "H\x1b"
+                       "J\x1b"
+                       "K\x1b"
+                       "Nx\r\n");
+    AppendOp(script, ScreenOp::Select);
+    script.append({0, 1, 1});
+    AppendOp(script, ScreenOp::Select);
+    script.append({1, 30, 3});
+    AppendOp(script, ScreenOp::Select);
+    script.append({5, 10, 0});
+    AppendOp(script, ScreenOp::Hold);
+    AppendFeed(script, "held line\r\n");
+    AppendOp(script, ScreenOp::Hold);
+    AppendReset(script, 50);
+    AppendFeed(script, "after reset\r\n");
+    Write("screen_fuzzer", "controls", script);
+
+    if (!term.empty()) {
+        script.clear();
+        AppendResize(script, 30, 90);
+        AppendFeed(script, std::string_view(term).substr(0, 12000));
+        AppendOp(script, ScreenOp::PageUp);
+        script.push_back(1);
+        AppendOp(script, ScreenOp::PageDown);
+        script.push_back(1);
+        Write("screen_fuzzer", "demo-session", script);
+    }
+}
+
+void TermChunkSeeds(const std::string& term) {
+    // Trailing configuration: cut seed, columns - 1, rows - 1, modes (autowrap, appendcr,
+    // urlaware; pieces of up to 1 + 16 * (modes >> 4) bytes).
+    auto seed = [](std::string stream, int rows, int cols, int modes) {
+        stream += "\x5a\x17\xc3\x01";
+        stream.push_back(static_cast<char>(cols - 1));
+        stream.push_back(static_cast<char>(rows - 1));
+        stream.push_back(static_cast<char>(modes));
+        return stream;
+    };
+    Write("term_chunks_fuzzer", "game", seed(tav::bench::GameCorpus(3000), 24, 80, 0x37));
+    Write("term_chunks_fuzzer", "escapes",
+          seed("\xff\xfb\x01Password: \xff\xfc\x01\xff\xfd\x18\xff\xfa\x18\x01\xff\xff\xff\xf0"
+               "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
+               "\x1b[;;5;m\x1b[99999999999m\x1b"
+               "Ox\x1b[A\x1b"
+               "ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
+               10, 20, 0x1B));
+    for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
+        Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
+              seed(term.substr(at, 4000), 24, 80, 0x27));
+}
+
+void ClientSeeds(const std::string& client) {
+    // Trailing configuration: piece seed, then flags (cdmdebug, ignorequeries,
+    // downloadall, edit dialog answers).
+    auto seed = [](std::string stream, int flags) {
+        stream += "\x35\x9d\x22\x71";
+        stream.push_back(static_cast<char>(flags));
+        return stream;
+    };
+    using T = tav::IncomingType;
+    std::string map(tav::kMapBytes, '\0');
+    for (std::size_t i = 0; i < map.size(); i += 4)
+        map[i] = static_cast<char>(i % 7);
+    std::string boards;
+    for (int b = 0; b < 2; ++b) {
+        boards += std::string{static_cast<char>(b), 0, 0, 0};
+        boards += std::string("General") + std::string(tav::kBoardTitleBytes - 7, '\0');
+    }
+    const std::string messages = "1 alice::Hello" + std::string(tav::kMessageEntryBytes - 14, '\0');
+    const std::string help = "combat" + std::string(34, '\0') + "movement" + std::string(32, '\0');
+    const std::vector<std::string> frames = {
+        Frame(T::text_mesg, "Welcome to the demo world."),
+        Frame(T::levelreport, "3"),
+        Frame(T::datetime, "12:30\r\n", {}, "Day of the Moon\r\n"),
+        Frame(T::hitmanamove, "90/100 40/50 70/80"),
+        Frame(T::desctext, {}, std::string("A wide square.\r\n\0", 17)),
+        Frame(T::exittext, {}, std::string("\x1b[1;32mnorth south\x1b[0m\r\n\0", 26)),
+        Frame(T::contenttext, {}, std::string("A fountain.\r\n\0", 14)),
+        Frame(T::mapinfo, {}, map),
+        Frame(T::who_list, {}, std::string("alice\r\nbob\r\n\0", 13)),
+        Frame(T::channel_txt, {}, std::string("[chat] hi\r\n\0", 12)),
+        Frame(T::eq_list, {}, std::string("a sword\r\n\0", 10)),
+        Frame(T::inv_list, {}, std::string("bread\r\n\0", 8)),
+        Frame(T::sound_query, "chime.wav"),
+        Frame(T::sound_file, "chime.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)),
+        Frame(T::text_file, "news.txt", std::string("News\r\n\0", 7)),
+        Frame(T::idinfo, "bread", std::string("A loaf.\r\n\0", 10)),
+        Frame(T::edit_request, "Your description", std::string("Tall.\0", 6)),
+        Frame(T::msgbox, "Hello from the server"),
+        Frame(T::bindex_reply, "2", boards),
+        Frame(T::msgindex_reply, "1", messages),
+        Frame(T::msg_reply, {}, std::string("Body\r\n\0", 7)),
+        Frame(T::brdupdate, "1"),
+        Frame(T::helpindex_reply, "40 2", help),
+        Frame(T::helpfile_reply, {}, std::string("Help text\0", 10)),
+        Frame(T::pingresponse, {}),
+        Frame(T::soundstop, {}),
+        Frame(T::disconnect, {}),
+    };
+    std::string all;
+    for (const std::string& frame : frames)
+        all += frame;
+    Write("client_stream_fuzzer", "every-type", seed(all, 0x01));
+    Write("client_stream_fuzzer", "every-type-cached", seed(all, 0x0C));
+    const std::vector<std::string> captured = SplitFrames(client);
+    for (std::size_t i = 0; i < captured.size(); i += 6) {
+        std::string some;
+        for (std::size_t k = i; k < std::min(i + 6, captured.size()); ++k)
+            some += captured[k];
+        Write("client_stream_fuzzer", "demo-" + std::to_string(i / 6), seed(some, 0x09));
+    }
+}
+
+void SettingsSeeds(const fs::path& source) {
+    const fs::path data = source / "tests" / "settings" / "data";
+    auto seed = [](const std::string& colors, const std::string& settings) {
+        std::string bytes = colors.substr(0, 255) + settings;
+        bytes.push_back(static_cast<char>(std::min<std::size_t>(colors.size(), 255)));
+        return bytes;
+    };
+    Write("settings_files_fuzzer", "golden",
+          seed(ReadOr(data / "golden_colors.dat"), ReadOr(data / "golden_tav.cfg")));
+    const tav::Settings settings{};
+    const tav::StoredValues values = tav::StoredValues::Defaults();
+    Write("settings_files_fuzzer", "defaults",
+          seed(tav::WriteColorBytes(values),
+               tav::ToTextMode(tav::WriteSettingsText(settings, values))));
+}
+
+void TriggerSeeds() {
+    auto seed = [](const std::string& file, const std::string& lines) {
+        std::string bytes = file + lines;
+        AppendTrailing16(bytes, static_cast<unsigned>(file.size()));
+        return bytes;
+    };
+    std::string corpusLines;
+    for (const std::string& line : tav::bench::CorpusLines(60))
+        corpusLines += line + "\n";
+    Write("trigger_file_fuzzer", "tells",
+          seed("%1 tells you %2\r\ntell %1 got it\r\r\n#\r\nHP:%1\r\nsay {%%1} \\%1\r\r\n"
+               "wave\r\r\n#\r\ndragon\r\nflee\r\r\n#\r\n",
+               "Bob tells you hi there\nHP:42\nA dragon sleeps under the mountain\n"));
+    Write("trigger_file_fuzzer", "game",
+          seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
+}
+
+void ProfileSeeds() {
+    // Trailing: answers and actions (read from the end), with list, list length.
+    auto seed = [](const std::string& list, const std::string& answers) {
+        std::string bytes = list + answers;
+        bytes.push_back(1);
+        AppendTrailing16(bytes, static_cast<unsigned>(list.size()));
+        return bytes;
+    };
+    Write("profile_list_fuzzer", "one", seed("default\r\n", "newname\x01\x02\x03\x00"));
+    Write("profile_list_fuzzer", "several",
+          seed("alice\r\nBob\r\ncarol\r\nx\r\n", "dave\x03\x01\x00\x02\x03\x01"));
+    Write("profile_list_fuzzer", "refused", seed("ok\r\n../up\r\n.hidden\r\n", "a/b\x02\x01"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s SOURCE_DIR CAPTURE_DIR OUT_DIR\n", argv[0]);
+        return 2;
+    }
+    const fs::path captures = argv[2];
+    gOut = argv[3];
+    const std::string term = ReadOr(captures / "term.bin");
+    const std::string client = ReadOr(captures / "client.bin");
+    ScreenSeeds(term);
+    TermChunkSeeds(term);
+    ClientSeeds(client);
+    SettingsSeeds(argv[1]);
+    TriggerSeeds();
+    ProfileSeeds();
+    return 0;
+}

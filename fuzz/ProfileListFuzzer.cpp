@@ -1,0 +1,128 @@
+// profiles.cfg as anything may have left it, read by the profile selection, then the
+// user's choices on it: select a row, create a profile under a typed name, delete one.
+// Whatever the list holds, nothing is made or removed outside the data directory's
+// profiles.cfg, profiles/<plain name>, binary and text, and the list written back holds
+// only names the selection accepts.
+//
+// Input: profiles.cfg, then (taken from the end) the user's actions and answers.
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchDir.h"
+#include "settings/ProfileHost.h"
+#include "settings/ProfileSelection.h"
+#include "settings/ProfileSession.h"
+#include "settings/ProfileStore.h"
+#include "settings/TextMode.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Host final : public tav::ProfileHost {
+public:
+    void SetCaption(std::string_view) override {}
+    void LoadSettings() override {}
+    void SaveSettings() override {}
+    void ApplyScreenSettings() override {}
+    void ApplySizes() override {}
+    void PlaceFrame() override {}
+    void RestoreSideWindows() override {}
+    void LoadTriggers() override {}
+    void TermStartup() override {}
+    void AutoConnect() override {}
+    void StartTimers() override {}
+    void ReleaseLayout() override {}
+    bool TermConnected() override { return false; }
+    void TermDisconnect() override {}
+    void ClientDisconnect() override {}
+    void CreateBars() override {}
+    void PrintLocal(std::string_view) override {}
+};
+
+// The user answers from the input; once it is used up every question is cancelled, so
+// the create dialog cannot ask for ever.
+class Prompts final : public tav::ProfilePrompts {
+public:
+    explicit Prompts(FuzzedDataProvider& input) : input_(input) {}
+    std::optional<std::string> AskProfileName(std::string_view) override {
+        if (input_.remaining_bytes() == 0) return std::nullopt;
+        return input_.ConsumeRandomLengthString(80);
+    }
+    bool AskYesNo(std::string_view, std::string_view) override { return input_.ConsumeBool(); }
+    void ShowError(std::string_view, std::string_view) override {}
+
+private:
+    FuzzedDataProvider& input_;
+};
+
+const fs::path& Root() {
+    const fs::path& root = tav::fuzz::ScratchDir("profiles");
+    return root;
+}
+
+// Checks what the run left in the data directory and empties it for the next input.
+void CheckAndEmptyRoot(const tav::ProfileStore& store, std::string_view original) {
+    for (const auto& entry : fs::directory_iterator(Root())) {
+        const std::string name = entry.path().filename().string();
+        if (name == "profiles") {
+            for (const auto& profile : fs::directory_iterator(entry.path()))
+                FUZZ_CHECK(profile.is_directory() &&
+                               tav::CheckProfileName(profile.path().filename().string()) ==
+                                   tav::ProfileNameProblem::None,
+                           "profiles/ holds only directories with plain names");
+        } else {
+            FUZZ_CHECK(name == "profiles.cfg" || name == "binary" || name == "text",
+                       "nothing else is made in the data directory");
+        }
+    }
+    // A list the program wrote anew (not the original with a name appended) holds only
+    // names it accepts.
+    const auto bytes = tav::ReadFileBytes(store.ListPath());
+    if (bytes && !bytes->starts_with(original)) {
+        const auto list = store.ReadList();
+        FUZZ_CHECK(list && !list->refused, "a rewritten list holds only accepted names");
+    }
+    for (const auto& entry : fs::directory_iterator(Root()))
+        fs::remove_all(entry.path());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::size_t listBytes = input.ConsumeIntegral<std::uint16_t>();
+    const std::string list = input.ConsumeBytesAsString(listBytes);
+    const bool withList = input.ConsumeBool();
+
+    const tav::ProfileStore store(Root().string());
+    if (withList) {
+        fs::create_directories(Root() / "profiles");
+        std::ofstream(store.ListPath(), std::ios::binary).write(list.data(), list.size());
+    }
+    std::string current;
+    const tav::Settings settings{};
+    Host host;
+    tav::ProfileSession session(current, settings, host);
+    Prompts prompts(input);
+    tav::ProfileSelection selection(store, session, prompts);
+    if (!selection.Open()) {
+        for (int step = 0; step < 8 && input.remaining_bytes() > 0; ++step) {
+            switch (input.ConsumeIntegralInRange(0, 3)) {
+            case 0: selection.SetSelected(input.ConsumeIntegralInRange(-1, 40)); break;
+            case 1: (void)selection.Select(); break;
+            case 2: (void)selection.New(); break;
+            default: selection.Delete(); break;
+            }
+        }
+    }
+    FUZZ_CHECK(tav::CheckProfileName(session.Name()) == tav::ProfileNameProblem::None ||
+                   session.Name().empty(),
+               "the current profile has a plain name");
+    CheckAndEmptyRoot(store, withList ? std::string_view(list) : std::string_view());
+    return 0;
+}

@@ -1,0 +1,165 @@
+// The terminal screen driven as the program drives it: received bytes interleaved with
+// window resizes, scroll bar requests, Page Up and Page Down, the output hold, mode
+// changes, mouse selection and ResetScreen. After every operation the cursor, the top
+// line and the screen must lie inside the buffer, and the view reads every row it is
+// asked to paint, as the widget does.
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScreenOps.h"
+#include "settings/Settings.h"
+#include "term/MudScreen.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+using tav::fuzz::ScreenOp;
+
+// Reads the script; past its end every byte reads as 0.
+class Script {
+public:
+    Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool AtEnd() const { return pos_ >= size_; }
+    std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    int Word() {
+        const int high = Byte();
+        return (high << 8) | Byte();
+    }
+    std::size_t Take(std::size_t n, const std::uint8_t** bytes) {
+        *bytes = data_ + pos_;
+        n = std::min(n, size_ - pos_);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
+
+void CheckInside(const tav::TMudScreen& screen) {
+    const int lines = screen.Lines();
+    FUZZ_CHECK(lines >= 1, "the buffer keeps a line");
+    FUZZ_CHECK(screen.Rows() >= 1 && screen.Rows() <= lines, "rows within the buffer");
+    FUZZ_CHECK(screen.Columns() >= 1 && screen.Columns() <= tav::kBufferColumns,
+               "columns within a buffer line");
+    FUZZ_CHECK(screen.Top() >= 0 && screen.Top() <= lines - screen.Rows(),
+               "the screen lies inside the buffer");
+}
+
+// Paints as the widget does: every row it is told about is read from the buffer at
+// top + row, so a row or top outside the buffer shows here.
+class PaintingView final : public tav::ScreenView {
+public:
+    const tav::TMudScreen* screen = nullptr;
+
+    void InvalidateRow(int row) override {
+        CheckInside(*screen);
+        FUZZ_CHECK(row >= 0 && row < screen->Rows(), "an invalidated row is on the screen");
+        Read(row);
+    }
+    void UpdateView() override {
+        CheckInside(*screen);
+        for (int row = 0; row < screen->Rows(); ++row)
+            Read(row);
+    }
+    void SetScrollRange(int min, int max) override {
+        FUZZ_CHECK(min <= max, "scroll range in order");
+    }
+
+private:
+    void Read(int row) {
+        const tav::ScreenLine& line = screen->Line(screen->Top() + row);
+        checksum_ += static_cast<unsigned char>(line.ch[0]) + line.attr[tav::kBufferColumns - 1];
+    }
+    unsigned checksum_ = 0;
+};
+
+void CheckCursor(const tav::TMudScreen& screen) {
+    CheckInside(screen);
+    FUZZ_CHECK(screen.CursorRow() >= 0 && screen.CursorRow() < screen.Rows(),
+               "cursor row on the screen");
+    FUZZ_CHECK(screen.CursorCol() >= 0 && screen.CursorCol() < tav::kBufferColumns,
+               "cursor column inside a buffer line");
+    FUZZ_CHECK(screen.BufferLine() >= 0 && screen.BufferLine() < screen.Lines(),
+               "output line inside the buffer");
+    FUZZ_CHECK(screen.BufferCol() >= 0 && screen.BufferCol() < tav::kBufferColumns,
+               "output column inside a buffer line");
+}
+
+void Select(tav::TMudScreen& screen, Script& script) {
+    const int kind = script.Byte() % 6;
+    const int x = script.Byte() * 4;
+    const int y = script.Byte() * 8;
+    const auto cell = screen.CellAt(x, y);
+    switch (kind) {
+    case 0:
+        if (cell) screen.BeginSelection(*cell);
+        break;
+    case 1:
+        if (cell) screen.ExtendSelection(*cell);
+        break;
+    case 2: screen.EndSelection(); break;
+    case 3: screen.SelectAll(); break;
+    case 4: screen.ClearSelection(); break;
+    default:
+        (void)screen.GetSelectedText();
+        if (cell) (void)screen.UrlAt(*cell);
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    tav::Settings settings{};
+    PaintingView view;
+    tav::TMudScreen screen(settings, &view);
+    view.screen = &screen;
+    screen.SetScreenRect({0, 0, 4 + 80 * screen.CellWidth(), 24 * screen.CellHeight()}, false);
+
+    Script script(data, size);
+    while (!script.AtEnd()) {
+        switch (static_cast<ScreenOp>(script.Byte() % tav::fuzz::kScreenOpCount)) {
+        case ScreenOp::Feed: {
+            const std::uint8_t* bytes = nullptr;
+            const std::size_t n = script.Take(script.Byte(), &bytes);
+            screen.AddText(reinterpret_cast<const char*>(bytes), n);
+            while (screen.TakeLine()) {
+            }
+            break;
+        }
+        case ScreenOp::Resize: {
+            const int rows = script.Byte();
+            const int cols = script.Byte();
+            screen.SetScreenRect({0, 0, 4 + cols * screen.CellWidth(), rows * screen.CellHeight()},
+                                 true);
+            break;
+        }
+        case ScreenOp::ScrollBar: {
+            const auto request = static_cast<tav::ScrollRequest>(script.Byte() % 9);
+            screen.ScrollBar(request, static_cast<std::int16_t>(script.Word()));
+            break;
+        }
+        case ScreenOp::PageUp: screen.PageUp((script.Byte() & 1) != 0); break;
+        case ScreenOp::PageDown: screen.PageDown((script.Byte() & 1) != 0); break;
+        case ScreenOp::Hold: screen.ToggleHold(); break;
+        case ScreenOp::Reset:
+            screen.ResetScreen(1 + script.Word() % tav::fuzz::kMaxResetLines);
+            break;
+        case ScreenOp::Modes: {
+            const std::uint8_t bits = script.Byte();
+            screen.autowrap = (bits & 1) != 0;
+            screen.appendcr = (bits & 2) != 0;
+            screen.smoothscroll = (bits & 4) != 0;
+            settings.urlaware = (bits & 8) != 0 ? 1 : 0;
+            settings.visualbell = (bits & 16) != 0 ? 1 : 0;
+            break;
+        }
+        case ScreenOp::Select: Select(screen, script); break;
+        }
+        CheckCursor(screen);
+    }
+    return 0;
+}

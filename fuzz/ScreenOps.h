@@ -1,0 +1,57 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tav::fuzz {
+
+// The screen fuzzer reads its input as a script: one byte names an operation (taken
+// modulo kScreenOpCount) and the bytes after it are its arguments; a script that ends
+// early reads zeros. The seed maker writes scripts with the helpers below.
+enum class ScreenOp : std::uint8_t {
+    Feed,      // length n (one byte), then n bytes for AddText
+    Resize,    // rows, columns (one byte each): SetScreenRect of that many cells
+    ScrollBar, // request (ScrollRequest, modulo 9), position (two bytes, signed)
+    PageUp,    // one byte: bit 0 paints at once
+    PageDown,  // one byte: bit 0 paints at once
+    Hold,      // ToggleHold, as Scroll Lock does
+    Reset,     // two bytes: ResetScreen(1 + value % kMaxResetLines)
+    Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell bits
+    Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
+};
+inline constexpr int kScreenOpCount = 9;
+// Scrollback sizes stay small so each run is quick; the faults do not need more.
+inline constexpr int kMaxResetLines = 400;
+
+inline void AppendOp(std::string& script, ScreenOp op) {
+    script.push_back(static_cast<char>(op));
+}
+
+// Feeds `bytes` in operations of at most 255 bytes.
+inline void AppendFeed(std::string& script, std::string_view bytes) {
+    do {
+        const std::size_t n = std::min<std::size_t>(bytes.size(), 255);
+        AppendOp(script, ScreenOp::Feed);
+        script.push_back(static_cast<char>(n));
+        script.append(bytes.substr(0, n));
+        bytes.remove_prefix(n);
+    } while (!bytes.empty());
+}
+
+inline void AppendResize(std::string& script, int rows, int cols) {
+    AppendOp(script, ScreenOp::Resize);
+    script.push_back(static_cast<char>(rows));
+    script.push_back(static_cast<char>(cols));
+}
+
+inline void AppendReset(std::string& script, int lines) {
+    const int value = lines - 1;
+    AppendOp(script, ScreenOp::Reset);
+    script.push_back(static_cast<char>(value >> 8));
+    script.push_back(static_cast<char>(value & 0xFF));
+}
+
+} // namespace tav::fuzz

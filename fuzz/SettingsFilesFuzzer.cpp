@@ -1,0 +1,102 @@
+// A profile's tav.cfg and colors.dat as any editor or old version may have left them,
+// loaded and saved through the real files of a scratch profile. Whatever the load takes
+// in, the saved files must load back to the same record: saving twice writes the same
+// bytes. Fonts and colours handed to the windows stay within their fields.
+//
+// Input: the colors.dat bytes (their count taken from the last byte; 0 leaves the file
+// out), then tav.cfg.
+#include "client/LogSink.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchDir.h"
+#include "settings/ColorFile.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsHost.h"
+#include "settings/TextMode.h"
+#include "term/LocalPrinter.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kProfile = "fuzz";
+
+struct Host final : tav::SettingsHost, tav::LocalPrinter, tav::LogSink {
+    void ReplaceFont(tav::FontItem, const tav::FontSpec& font) override {
+        FUZZ_CHECK(strnlen(font.face, sizeof font.face) < sizeof font.face,
+                   "a font's face name keeps its NUL");
+        FUZZ_CHECK(font.face[0] != '\0', "only a named face replaces a font");
+    }
+    void SetScreenColor(tav::ScreenColor, tav::ColorRef color) override {
+        FUZZ_CHECK(color <= 0xFFFFFF, "colour channels are bytes");
+    }
+    void SetTopmost(bool) override {}
+    void PlaceFrame(const tav::Rect&) override {}
+    void PostConfigCommand() override {}
+    void PrintLocal(std::string_view) override {}
+    void LogLine(std::string_view) override {}
+};
+
+const fs::path& Root() {
+    const fs::path& root = tav::fuzz::ScratchDir("settings");
+    static const bool made = [&root] {
+        fs::create_directories(root / "profiles" / kProfile);
+        return true;
+    }();
+    (void)made;
+    return root;
+}
+
+void WriteRaw(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+}
+
+struct Saved {
+    std::string settings;
+    std::string colors;
+};
+
+// Loads the profile into a fresh record, saves it and returns the saved bytes.
+Saved LoadAndSave(const std::string& root, Host& host) {
+    tav::Settings settings{};
+    tav::StoredValues values = tav::StoredValues::Defaults();
+    tav::SettingsFile file(settings, values, host, host, host, root);
+    file.LoadSettings(kProfile);
+    file.SaveSettings(kProfile);
+    auto text = tav::ReadFileBytes(file.SettingsPath(kProfile));
+    auto colors = tav::ReadFileBytes(file.ColorsPath(kProfile));
+    FUZZ_CHECK(text && colors, "the saved files are there");
+    return {*text, *colors};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider provider(data, size);
+    const std::size_t colorBytes = provider.ConsumeIntegral<std::uint8_t>();
+    const std::string colors = provider.ConsumeBytesAsString(colorBytes);
+    const std::string settings = provider.ConsumeRemainingBytesAsString();
+
+    const std::string root = Root().string();
+    const fs::path dir = Root() / "profiles" / kProfile;
+    WriteRaw(dir / "tav.cfg", settings);
+    WriteRaw(dir / "colors.dat", colors);
+    if (colorBytes == 0) fs::remove(dir / "colors.dat"); // a profile without one
+
+    Host host;
+
+    const Saved first = LoadAndSave(root, host);
+    FUZZ_CHECK(first.colors.size() == tav::kColorFileSize, "colors.dat is 128 bytes");
+    FUZZ_CHECK(first.settings == tav::ToTextMode(tav::FromTextMode(first.settings)),
+               "tav.cfg is written in text mode");
+    const Saved second = LoadAndSave(root, host);
+    FUZZ_CHECK(first.settings == second.settings, "tav.cfg reads back as it was saved");
+    FUZZ_CHECK(first.colors == second.colors, "colors.dat reads back as it was saved");
+    return 0;
+}

@@ -1,0 +1,105 @@
+// The escape and telnet interpreter must not care where the socket cut the stream: the
+// same bytes fed whole and fed in pieces give the same cells, attributes, cursor,
+// completed lines, pending tail and echo result.
+//
+// Input: the stream, then (taken from the end) the screen's geometry and modes and the
+// seed of the cuts. Streams are at most kMaxStream bytes, below the point where an
+// unfinished telnet subnegotiation is abandoned.
+#include "fuzz/FuzzCheck.h"
+#include "settings/Settings.h"
+#include "term/MudScreen.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kMaxStream = 4096;
+static_assert(kMaxStream < tav::kMaxSubnegotiation);
+
+struct Fed {
+    std::vector<std::string> lines;
+    tav::ScreenResult lastEcho = tav::ScreenResult::None;
+};
+
+void Feed(tav::TMudScreen& screen, const char* bytes, std::size_t n, Fed& fed) {
+    const tav::ScreenResult result = screen.AddText(bytes, n);
+    if (result != tav::ScreenResult::None) fed.lastEcho = result;
+    while (auto line = screen.TakeLine())
+        fed.lines.push_back(std::move(*line));
+}
+
+// An unfinished control sequence is dropped once kMaxControlSequence bytes of it are
+// pending, which can only happen in pieces; such streams are compared no further.
+bool HasOverlongSequence(const std::string& stream) {
+    for (std::size_t i = 0; i + 1 < stream.size(); ++i) {
+        if (stream[i] != '\x1b' || stream[i + 1] != '[') continue;
+        std::size_t j = i + 2;
+        while (j < stream.size() && ((stream[j] >= '0' && stream[j] <= '9') || stream[j] == ';'))
+            ++j;
+        if (j - i >= tav::kMaxControlSequence) return true;
+    }
+    return false;
+}
+
+void ExpectSameScreen(const tav::TMudScreen& a, const tav::TMudScreen& b) {
+    FUZZ_CHECK(a.Lines() == b.Lines() && a.Top() == b.Top(), "same buffer and top line");
+    FUZZ_CHECK(a.CursorRow() == b.CursorRow() && a.CursorCol() == b.CursorCol(), "same cursor");
+    FUZZ_CHECK(a.BufferLine() == b.BufferLine() && a.BufferCol() == b.BufferCol(),
+               "same output position");
+    FUZZ_CHECK(a.CurrentAttr() == b.CurrentAttr(), "same current attribute");
+    FUZZ_CHECK(a.PendingBytes() == b.PendingBytes(), "same unfinished tail");
+    for (int n = 0; n < a.Lines(); ++n) {
+        FUZZ_CHECK(std::memcmp(a.Line(n).ch, b.Line(n).ch, sizeof a.Line(n).ch) == 0,
+                   "same characters");
+        FUZZ_CHECK(std::memcmp(a.Line(n).attr, b.Line(n).attr, sizeof a.Line(n).attr) == 0,
+                   "same attributes");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider provider(data, size);
+    const std::uint8_t modes = provider.ConsumeIntegral<std::uint8_t>();
+    const int rows = provider.ConsumeIntegralInRange(1, 60);
+    const int cols = provider.ConsumeIntegralInRange(1, 140);
+    std::uint32_t cuts = provider.ConsumeIntegral<std::uint32_t>() | 1;
+    const std::string stream = provider.ConsumeRemainingBytesAsString();
+    if (stream.size() > kMaxStream || HasOverlongSequence(stream)) return 0;
+
+    tav::Settings settings{};
+    settings.urlaware = (modes & 4) != 0 ? 1 : 0;
+    tav::TMudScreen whole(settings);
+    tav::TMudScreen pieces(settings);
+    for (tav::TMudScreen* screen : {&whole, &pieces}) {
+        screen->autowrap = (modes & 1) != 0;
+        screen->appendcr = (modes & 2) != 0;
+        screen->SetScreenRect({0, 0, 4 + cols * screen->CellWidth(), rows * screen->CellHeight()},
+                              false);
+    }
+
+    Fed wholeFed;
+    Feed(whole, stream.data(), stream.size(), wholeFed);
+
+    // Cuts from a small generator: mostly short pieces, sometimes single bytes.
+    const std::size_t longest = (modes & 8) != 0 ? 1 : 1 + (modes >> 4) * 16;
+    Fed piecesFed;
+    for (std::size_t at = 0; at < stream.size();) {
+        cuts ^= cuts << 13;
+        cuts ^= cuts >> 17;
+        cuts ^= cuts << 5;
+        const std::size_t n = std::min<std::size_t>(1 + cuts % longest, stream.size() - at);
+        Feed(pieces, stream.data() + at, n, piecesFed);
+        at += n;
+    }
+
+    FUZZ_CHECK(wholeFed.lines == piecesFed.lines, "same completed lines");
+    FUZZ_CHECK(wholeFed.lastEcho == piecesFed.lastEcho, "same echo result");
+    ExpectSameScreen(whole, pieces);
+    return 0;
+}

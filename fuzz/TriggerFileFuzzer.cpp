@@ -1,0 +1,114 @@
+// A profile's trigs.ndx as anything may have left it, loaded from a real file, then every
+// terminal line of the input offered to the trigger pass. The list stays sorted, saving
+// and loading it again gives the same triggers, each sent reaction stays within its
+// bound, and the quick byte-pair test never hides a trigger that matches.
+//
+// Input: the trigs.ndx bytes (their count taken from the last two bytes), then the
+// terminal lines, cut where the screen would end them (LF, VT, FF, CR).
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchDir.h"
+#include "triggers/LineBigrams.h"
+#include "triggers/TriggerList.h"
+#include "triggers/TriggerSender.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kProfile = "fuzz";
+
+const fs::path& Root() {
+    const fs::path& root = tav::fuzz::ScratchDir("triggers");
+    static const bool made = [&root] {
+        fs::create_directories(root / kProfile);
+        return true;
+    }();
+    (void)made;
+    return root;
+}
+
+// Sends as the terminal session does while not connected: the message it prints comes
+// straight back as a completed line, which the pass must ignore.
+class EchoingSender final : public tav::TriggerSender {
+public:
+    explicit EchoingSender(tav::TriggerList& list) : list_(list) {}
+    void Send(std::string_view text) override {
+        FUZZ_CHECK(text.size() <= tav::kMaxReactionChars, "a reaction stays within its bound");
+        ++sends;
+        list_.CheckTriggers("Not connected.");
+    }
+    int sends = 0;
+
+private:
+    tav::TriggerList& list_;
+};
+
+std::vector<std::string_view> TerminalLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || (text[i] >= '\n' && text[i] <= '\r')) {
+            lines.push_back(text.substr(from, i - from));
+            from = i + 1;
+        }
+    }
+    return lines;
+}
+
+void ExpectSameTriggers(const tav::TriggerList& a, const tav::TriggerList& b) {
+    FUZZ_CHECK(a.Count() == b.Count(), "as many triggers after saving and loading");
+    for (std::size_t i = 0; i < a.Count(); ++i) {
+        FUZZ_CHECK(a.At(i).pattern() == b.At(i).pattern(), "same pattern after a save");
+        FUZZ_CHECK(a.At(i).reaction() == b.At(i).reaction(), "same reaction after a save");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider provider(data, size);
+    const std::size_t fileBytes = provider.ConsumeIntegral<std::uint16_t>();
+    const std::string file = provider.ConsumeBytesAsString(fileBytes);
+    const std::string text = provider.ConsumeRemainingBytesAsString();
+
+    const std::string profilesRoot = Root().string();
+    tav::TriggerList list(profilesRoot);
+    std::ofstream(list.TriggerFilePath(kProfile), std::ios::binary | std::ios::trunc)
+        .write(file.data(), static_cast<std::streamsize>(file.size()));
+    FUZZ_CHECK(list.LoadTriggers(kProfile), "the file loads");
+    for (std::size_t i = 1; i < list.Count(); ++i)
+        FUZZ_CHECK(!tav::TriggerPatternLess(list.At(i).pattern(), list.At(i - 1).pattern()),
+                   "the list stays sorted");
+
+    FUZZ_CHECK(list.SaveTriggers(kProfile), "the list saves");
+    tav::TriggerList reloaded(profilesRoot);
+    reloaded.LoadTriggers(kProfile);
+    ExpectSameTriggers(list, reloaded);
+
+    EchoingSender sender(list);
+    list.SetSender(&sender);
+    for (std::string_view line : TerminalLines(text)) {
+        const tav::LineBigrams bigrams(line);
+        int matching = 0;
+        tav::TriggerVars scratch;
+        for (std::size_t i = 0; i < list.Count(); ++i) {
+            const tav::TriggerPattern& pattern = list.At(i).Compiled();
+            if (!pattern.Match(line, scratch)) continue;
+            ++matching;
+            FUZZ_CHECK(pattern.MayMatch(bigrams), "the byte-pair test keeps a matching line");
+        }
+        sender.sends = 0;
+        list.CheckTriggers(line);
+        FUZZ_CHECK(sender.sends == (line.empty() ? 0 : matching),
+                   "every matching trigger sends once");
+    }
+    return 0;
+}
