@@ -72,6 +72,27 @@ TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
     EXPECT_NE(QColor(image.pixel(45, 8)), QColor(80, 80, 120));
 }
 
+// The caption's digits are drawn with a character height of 14 pixels: on an empty bar
+// all ink on the button face, about ten pixel rows high (a 0.73 em digit height).
+TEST(StatusBarTest, GaugeCaptionHasACharacterHeightOf14) {
+    TCustomGauge gauge;
+    gauge.SetValue(0);
+    gauge.SetCaption(QStringLiteral("88%"));
+    const QImage image = gauge.grab().toImage();
+    const QColor face = gauge.palette().color(QPalette::Button);
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (QColor(image.pixel(x, y)) != face) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(bottom, 0) << "no caption drawn";
+    EXPECT_GE(bottom - top + 1, 10);
+    EXPECT_LE(bottom - top + 1, 12);
+}
+
 TEST(MenuTableTest, PopupsNestAndEveryItemHasAHintAUniqueIdAndItsAcceleratorInItsText) {
     std::set<int> ids;
     int depth = 0;
