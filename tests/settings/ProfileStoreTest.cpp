@@ -344,6 +344,10 @@ TEST_F(ProfileTest, DeleteAsksRewritesSortedAndDropsTheLastList) {
     EXPECT_FALSE(fs::exists(root / "profiles/hero"));
     EXPECT_EQ(dialog.Names(), Lines{"zed"});
     EXPECT_EQ(List(), "zed\r\n");
+    // Nothing is selected afterwards: Select stays until the user chooses.
+    EXPECT_EQ(dialog.Selected(), -1);
+    EXPECT_EQ(dialog.Select(), std::nullopt);
+    EXPECT_EQ(current, "");
 
     dialog.SetSelected(0);
     dialog.Delete();
