@@ -94,7 +94,7 @@ private:
     SystemWallClock clock_;
     AddressCheckOf<TermSession> address_;
     std::unique_ptr<ClientConnection> connection_;
-    int level_ = 0;
+    int level_ = kInitialCharacterLevel;
 };
 
 } // namespace tav

@@ -1,5 +1,7 @@
 #include "app/CustomGauge.h"
 
+#include "term/ScreenFonts.h"
+
 #include <QPainter>
 
 namespace tav {
@@ -7,7 +9,15 @@ namespace tav {
 namespace {
 
 constexpr int kMaxValue = 100;
-constexpr int kCaptionPixelSize = 11;
+
+// The caption's font: "Small Fonts" with a character height of 14 (a negative stored
+// height is a character height).
+QFont CaptionFont() {
+    FontSpec spec{};
+    CopyField(spec.face, "Small Fonts");
+    spec.height = -14;
+    return FontFromSpec(spec);
+}
 
 } // namespace
 
@@ -65,9 +75,7 @@ void TCustomGauge::paintEvent(QPaintEvent* /*event*/) {
 
     QString text = CaptionText();
     if (text.isEmpty()) return;
-    QFont font = painter.font();
-    font.setPixelSize(kCaptionPixelSize);
-    painter.setFont(font);
+    painter.setFont(CaptionFont());
     painter.setClipRect(bar);
     painter.setPen(face);
     painter.drawText(inner, Qt::AlignCenter, text);

@@ -2,6 +2,7 @@
 
 #include "app/ConnectionIndicator.h"
 #include "app/CustomGauge.h"
+#include "app/KeyboardModeWatcher.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -16,6 +17,8 @@ constexpr int kGadgetPointSize = 8;
 // in the small gadget font, and grow when a text needs more.
 constexpr int kTextFieldChars = 5;
 constexpr int kSeparatorWidth = 4;
+// What the lock indicators show while their locks are on: Caps, Num and Scroll Lock.
+constexpr std::array<const char*, 3> kModeTexts = {"CAPS", "NUM", "SCRL"};
 
 QString FromLatin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -49,6 +52,40 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     client_ = new ConnectionIndicator(ConnectionIndicator::Picture::Client, this);
     client_->setToolTip(QStringLiteral("TavClient"));
     addPermanentWidget(client_);
+    AddModeIndicators();
+    RefreshKeyboardModes();
+    // Lock keys are watched through key and activation events: a state changed while
+    // another program had the keyboard is read when this one becomes active again.
+    new KeyboardModeWatcher([this] { RefreshKeyboardModes(); }, this);
+}
+
+void StatusBar::AddModeIndicators() {
+    const QFontMetrics metrics(font());
+    for (std::size_t i = 0; i < modes_.size(); ++i) {
+        const QString text = QString::fromLatin1(kModeTexts[i]);
+        auto* label = new QLabel(this);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAccessibleName(text);
+        label->setFixedWidth(metrics.horizontalAdvance(text) + 2 * label->frameWidth() + 6);
+        label->hide();
+        addPermanentWidget(label);
+        modes_[i] = label;
+    }
+}
+
+void StatusBar::ShowKeyboardModes(const std::optional<KeyboardModes>& modes) {
+    const bool on[] = {modes && modes->caps, modes && modes->num, modes && modes->scroll};
+    for (std::size_t i = 0; i < modes_.size(); ++i) {
+        QLabel* label = modes_[i];
+        label->setText(on[i] ? QString::fromLatin1(kModeTexts[i]) : QString());
+        label->setVisible(modes.has_value());
+    }
+}
+
+void StatusBar::RefreshKeyboardModes() {
+    ShowKeyboardModes(ReadKeyboardModes());
 }
 
 QLabel* StatusBar::AddTextField(const QString& initial) {

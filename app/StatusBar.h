@@ -1,8 +1,12 @@
 #pragma once
 
+#include "app/KeyboardModes.h"
 #include "app/StatusBarSink.h"
 
 #include <QStatusBar>
+
+#include <array>
+#include <optional>
 
 class QLabel;
 
@@ -13,8 +17,9 @@ class TCustomGauge;
 
 // The main frame's status bar: the message area (the latest log line; a menu hint while
 // a menu is open), then the latency, cursor-position and screen-size texts, the transfer
-// gauge and the Term and Client indicators. Calls from another thread are queued to the
-// user-interface thread.
+// gauge, the Term and Client indicators and the Caps Lock, Num Lock and Scroll Lock
+// indicators ("CAPS", "NUM", "SCRL" while on; all hidden where the platform cannot tell
+// their states). Calls from another thread are queued to the user-interface thread.
 class StatusBar : public QStatusBar, public StatusBarSink {
     Q_OBJECT
 public:
@@ -33,11 +38,18 @@ public:
     QString CursorText() const;
     QString SizeText() const;
     TCustomGauge& Gauge() { return *gauge_; }
+    // The lock indicators in the order CAPS, NUM, SCRL: their texts are empty while off.
+    const std::array<QLabel*, 3>& ModeIndicators() const { return modes_; }
+    // Shows the given lock states, or hides the indicators when nothing can be told.
+    void ShowKeyboardModes(const std::optional<KeyboardModes>& modes);
+    // Reads the states from the platform and shows them.
+    void RefreshKeyboardModes();
     ConnectionIndicator& TermIndicator() { return *term_; }
     ConnectionIndicator& ClientIndicator() { return *client_; }
 
 private:
     QLabel* AddTextField(const QString& initial);
+    void AddModeIndicators();
     void AddSeparator();
     // Runs fn now on the user-interface thread, or queues it there.
     template <typename Fn> void OnUiThread(Fn fn);
@@ -49,6 +61,7 @@ private:
     TCustomGauge* gauge_ = nullptr;
     ConnectionIndicator* term_ = nullptr;
     ConnectionIndicator* client_ = nullptr;
+    std::array<QLabel*, 3> modes_{};
 };
 
 } // namespace tav

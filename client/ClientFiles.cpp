@@ -1,7 +1,9 @@
 #include "client/ClientFiles.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -12,22 +14,13 @@ namespace tav {
 
 namespace {
 
-constexpr mode_t kFileMode = 0644;
-
-// Opens for writing, replacing the file; never follows a symbolic link at the name.
-int OpenForWrite(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kFileMode);
-}
-
-std::size_t WriteFully(int fd, const std::uint8_t* bytes, std::size_t size) {
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, bytes + written, size - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    return written;
+// Whether a download may be stored at `path`: nothing is there yet, or a regular file that
+// the download replaces. A symbolic link (never followed) or a directory refuses it, as
+// an open for writing would.
+bool MayReplace(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    return S_ISREG(info.st_mode);
 }
 
 std::string Join(std::string_view dir, std::string_view name) {
@@ -74,24 +67,28 @@ std::string ClientFiles::Resolve(const std::string& relative) const {
     return Join(root_, relative);
 }
 
+// Both downloads replace their file as one step, so a kill or a crash mid-write never
+// leaves a cut file that would later count as cached.
 bool ClientFiles::WriteText(std::string_view name, std::string_view text) const {
     if (!IsSafeName(name)) return false;
-    const int fd = OpenForWrite(Resolve(TextPath(name)));
-    if (fd < 0) return false;
-    const std::string bytes = ToTextMode(text);
-    WriteFully(fd, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    ::close(fd);
-    return true;
+    const std::string path = Resolve(TextPath(name));
+    if (!MayReplace(path)) return false;
+    return ReplaceFileAtomically(path, ToTextMode(text)) != AtomicWriteResult::NotCreated;
 }
 
 ClientFiles::BinaryWrite ClientFiles::WriteBinary(std::string_view name,
                                                   std::span<const std::uint8_t> bytes) const {
     if (!IsSafeName(name)) return {};
-    const int fd = OpenForWrite(Resolve(BinaryPath(name)));
-    if (fd < 0) return {};
-    const std::size_t written = WriteFully(fd, bytes.data(), bytes.size());
-    const bool closed = ::close(fd) == 0;
-    return {true, written == bytes.size() && closed};
+    const std::string path = Resolve(BinaryPath(name));
+    if (!MayReplace(path)) return {};
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    switch (ReplaceFileAtomically(path, content)) {
+    case AtomicWriteResult::NotCreated: return {};
+    case AtomicWriteResult::NotWritten: return {true, false}; // the old file stays whole
+    case AtomicWriteResult::Replaced:
+    case AtomicWriteResult::NotSynced: return {true, true};
+    }
+    return {};
 }
 
 bool ClientFiles::IsCached(std::string_view name) const {

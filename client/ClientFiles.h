@@ -31,14 +31,16 @@ public:
     // "<absolute root>/text/<name>.id".
     std::string IdPath(std::string_view name) const;
 
-    // Writes text/<name> in text mode, replacing it. False when it cannot be opened.
+    // Writes text/<name> in text mode, replacing it whole. False when it cannot be
+    // opened: its directory is missing, or a link or a directory stands at the name.
     bool WriteText(std::string_view name, std::string_view text) const;
 
     struct BinaryWrite {
         bool opened = false;
-        bool complete = false; // every byte written
+        bool complete = false; // in place; otherwise the old file (or none) stays as it was
     };
-    // Writes binary/<name> byte for byte, replacing it.
+    // Writes binary/<name> byte for byte, replacing it whole: a write that fails or is
+    // cut short never leaves part of the file at the name.
     BinaryWrite WriteBinary(std::string_view name, std::span<const std::uint8_t> bytes) const;
 
     // Whether binary/<name> is a file that can be opened for reading.

@@ -29,6 +29,9 @@ inline constexpr int kHitGauge = 101;
 inline constexpr int kManaGauge = 102;
 inline constexpr int kMoveGauge = 103;
 
+// The character level the terminal window holds before the server has reported one.
+inline constexpr int kInitialCharacterLevel = 1;
+
 // Title of the message box a `msgbox` message raises.
 inline constexpr std::string_view kServerMessageTitle = "Msg from server...";
 
@@ -66,7 +69,8 @@ public:
     virtual void ShowIdentification(std::string_view name, std::string_view path,
                                     std::string_view text) = 0;
 
-    // Terminal window values.
+    // Terminal window values. The character level is kInitialCharacterLevel until the
+    // first `levelreport`.
     virtual void SetCharacterLevel(int level) = 0;
     virtual void SetTimeAndDate(std::string_view time, std::string_view date) = 0;
 

@@ -24,8 +24,18 @@ bool ClientWire::Debug() const {
 }
 
 std::ptrdiff_t ClientWire::ReceiveAll(StreamSocket& socket, std::span<std::uint8_t> buffer) {
-    const auto total = static_cast<std::int64_t>(buffer.size());
-    const bool eachChunk = buffer.size() > kProgressThreshold;
+    const std::ptrdiff_t result = ReceivePart(socket, buffer, 0, buffer.size());
+    if (result == static_cast<std::ptrdiff_t>(buffer.size())) {
+        const auto total = static_cast<std::int64_t>(buffer.size());
+        gauge_.ShowProgress(total, total);
+    }
+    return result;
+}
+
+std::ptrdiff_t ClientWire::ReceivePart(StreamSocket& socket, std::span<std::uint8_t> buffer,
+                                       std::size_t before, std::size_t total) {
+    const auto all = static_cast<std::int64_t>(total);
+    const bool eachChunk = total > kProgressThreshold;
     std::size_t received = 0;
     while (received < buffer.size()) {
         const std::size_t ask = std::min(buffer.size() - received, kReceiveChunkBytes);
@@ -37,18 +47,45 @@ std::ptrdiff_t ClientWire::ReceiveAll(StreamSocket& socket, std::span<std::uint8
         }
         if (result.count < 0) {
             if (result.TryAgain()) {
-                if (eachChunk) gauge_.ShowProgress(static_cast<std::int64_t>(received), total);
+                if (eachChunk)
+                    gauge_.ShowProgress(static_cast<std::int64_t>(before + received), all);
                 socket.WaitReady(IoDirection::receive);
                 continue;
             }
-            gauge_.ShowProgress(total, total);
+            gauge_.ShowProgress(all, all);
             return result.count;
         }
         received += static_cast<std::size_t>(result.count);
-        if (eachChunk) gauge_.ShowProgress(static_cast<std::int64_t>(received), total);
+        if (eachChunk) gauge_.ShowProgress(static_cast<std::int64_t>(before + received), all);
     }
-    gauge_.ShowProgress(total, total);
     return static_cast<std::ptrdiff_t>(buffer.size());
+}
+
+bool ClientWire::ReceiveBody(StreamSocket& socket, std::size_t length,
+                             std::vector<std::uint8_t>& body) {
+    std::size_t received = 0;
+    while (received < length) {
+        // The first kFrameBytesAhead bytes are taken on trust; beyond them the buffer at
+        // most doubles what has really arrived, so a peer must send what it makes us hold.
+        const std::size_t size = std::min(length, std::max(kFrameBytesAhead, 2 * received));
+        try {
+            body.reserve(size); // exactly this much, not a doubled capacity
+            body.resize(size);
+        } catch (const std::bad_alloc&) {
+            log_.LogLine("Read error in read_dblock...out of memory.");
+            return false;
+        }
+        const std::span<std::uint8_t> part = std::span<std::uint8_t>(body).subspan(received);
+        if (ReceivePart(socket, part, received, length) !=
+            static_cast<std::ptrdiff_t>(part.size())) {
+            if (Debug()) log_.LogLine("Msgbody read failure (read_dblock).");
+            return false;
+        }
+        received = size;
+    }
+    const auto total = static_cast<std::int64_t>(length);
+    gauge_.ShowProgress(total, total);
+    return true;
 }
 
 std::ptrdiff_t ClientWire::SendAll(StreamSocket& socket, std::span<const std::uint8_t> bytes) {
@@ -113,16 +150,7 @@ ReadResult ClientWire::read_dblock(StreamSocket& socket) {
     }
 
     std::vector<std::uint8_t> body;
-    try {
-        body.resize(length);
-    } catch (const std::bad_alloc&) {
-        log_.LogLine("Read error in read_dblock...out of memory.");
-        return {};
-    }
-    if (ReceiveAll(socket, body) != static_cast<std::ptrdiff_t>(length)) {
-        if (Debug()) log_.LogLine("Msgbody read failure (read_dblock).");
-        return {};
-    }
+    if (!ReceiveBody(socket, length, body)) return {};
 
     const std::int32_t dataLen = static_cast<std::int32_t>(LoadLe32(body.data() + kDataLenOffset));
     std::optional<ClientMessage> message = ClientMessage::FromBody(std::move(body));

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace tav {
 
@@ -56,12 +57,20 @@ public:
 
     // Reads one frame. A frame whose length word is below the header size or above
     // kMaxFrameBytes, or whose `data_len` is negative or does not fit the frame, is
-    // refused with a log line. On -1 the caller ends the connection: the stream cannot be
-    // resynchronised.
+    // refused with a log line. The body's buffer never runs more than kFrameBytesAhead,
+    // or the bytes already received, ahead of what has arrived. On -1 the caller ends
+    // the connection: the stream cannot be resynchronised.
     ReadResult read_dblock(StreamSocket& socket);
 
 private:
     bool Debug() const;
+    // The receive loop of ReceiveAll for one part of a transfer of `total` bytes, of
+    // which `before` have arrived already: reports progress against the whole transfer
+    // (but not its end) and returns buffer.size() or the failure.
+    std::ptrdiff_t ReceivePart(StreamSocket& socket, std::span<std::uint8_t> buffer,
+                               std::size_t before, std::size_t total);
+    // Reads a frame body of `length` bytes into a buffer that grows as they arrive.
+    bool ReceiveBody(StreamSocket& socket, std::size_t length, std::vector<std::uint8_t>& body);
 
     ClientLink& link_;
     LogSink& log_;

@@ -17,9 +17,13 @@ inline constexpr std::size_t kTextBytes = 128;
 inline constexpr std::size_t kMaxTextChars = kTextBytes - 1;
 // The value the client writes into `aux` of every message it sends.
 inline constexpr std::int32_t kClientAux = 3;
-// Largest length word L accepted from the server (header and data). A larger frame ends
-// the connection instead of being allocated.
-inline constexpr std::size_t kMaxFrameBytes = 16 << 20;
+// Largest length word L accepted from the server (header and data): room for a long MP3
+// cue. A larger frame ends the connection instead of being allocated.
+inline constexpr std::size_t kMaxFrameBytes = std::size_t{256} << 20;
+// Most bytes of a frame allocated before they arrive. A longer frame's buffer starts at
+// this size and grows only as its bytes come in, so a length word alone never makes the
+// client allocate more.
+inline constexpr std::size_t kFrameBytesAhead = std::size_t{16} << 20;
 
 // Byte offsets of the header fields.
 inline constexpr std::size_t kTypeOffset = 0;

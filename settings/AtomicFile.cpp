@@ -1,5 +1,6 @@
 #include "settings/AtomicFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +24,8 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+constexpr std::string_view kTemporaryInfix = ".tmp-";
+
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -37,7 +40,7 @@ int CreateTemporary(const std::string& path, mode_t mode, std::string& temporary
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         // A name left over by a process that died mid-save only costs one more attempt.
-        temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" +
+        temporary = path + std::string(kTemporaryInfix) + std::to_string(::getpid()) + "-" +
                     std::to_string(counter.fetch_add(1));
         const int fd =
             ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
@@ -58,18 +61,39 @@ bool SyncDirectory(const std::string& directory) {
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileAccess access) {
+AtomicWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes,
+                                        FileAccess access) {
     const mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0666;
     std::string temporary;
     const int fd = CreateTemporary(path, mode, temporary);
-    if (fd < 0) return false;
+    if (fd < 0) return AtomicWriteResult::NotCreated;
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
-        return false;
+        return AtomicWriteResult::NotWritten;
     }
-    return SyncDirectory(DirectoryOf(path));
+    return SyncDirectory(DirectoryOf(path)) ? AtomicWriteResult::Replaced
+                                            : AtomicWriteResult::NotSynced;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileAccess access) {
+    return ReplaceFileAtomically(path, bytes, access) == AtomicWriteResult::Replaced;
+}
+
+bool IsTemporaryFileOf(std::string_view name, std::string_view target) {
+    if (name.size() <= target.size() || name.substr(0, target.size()) != target) return false;
+    name.remove_prefix(target.size());
+    if (name.substr(0, kTemporaryInfix.size()) != kTemporaryInfix) return false;
+    name.remove_prefix(kTemporaryInfix.size());
+    // Two decimal numbers joined by '-'.
+    const std::size_t dash = name.find('-');
+    if (dash == std::string_view::npos) return false;
+    const auto digits = [](std::string_view part) {
+        return !part.empty() &&
+               std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
 }
 
 } // namespace tav

@@ -11,14 +11,31 @@ enum class FileAccess {
     OwnerOnly // the user alone (0600): files holding a password
 };
 
+// How a replacement went.
+enum class AtomicWriteResult {
+    Replaced,   // the new content is in place, and synced
+    NotCreated, // no temporary file could be made (no directory, no permission): no change
+    NotWritten, // writing, syncing or renaming failed: the old file is untouched
+    NotSynced   // the new content is in place, but the directory could not be synced
+};
+
 // Replaces the file at `path` with `bytes` as one step: the bytes go to a new temporary
 // file in the same directory, which is synced, renamed over `path`, and then the
 // directory is synced too. Whenever the program dies (or the machine stops), `path` holds
-// either its old content or the new one, never an empty or cut file. False when any step
-// failed; the temporary file is then removed and the old file is untouched (unless only
-// the final directory sync failed, in which case the new content is in place but may not
-// survive a power loss). Every file the program saves goes through here.
+// either its old content or the new one, never an empty or cut file. On NotCreated and
+// NotWritten the temporary file is removed again; on NotSynced the new content may not
+// survive a power loss. A symbolic link at `path` is replaced, never followed. Every file
+// the program saves goes through here.
+AtomicWriteResult ReplaceFileAtomically(const std::string& path, std::string_view bytes,
+                                        FileAccess access = FileAccess::Shared);
+
+// ReplaceFileAtomically, true only when the new content is in place and synced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          FileAccess access = FileAccess::Shared);
+
+// Whether `name` is a temporary file that replacing the file `target` (both bare names in
+// one directory) makes: "<target>.tmp-<process id>-<number>". A save killed mid-way
+// leaves one behind.
+bool IsTemporaryFileOf(std::string_view name, std::string_view target);
 
 } // namespace tav

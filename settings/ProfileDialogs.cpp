@@ -16,6 +16,20 @@ QString ToQString(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The bytes of a typed name, or nothing when it holds a character Latin-1 lacks (which
+// toLatin1() would turn into '?', merging different names into one profile).
+std::optional<std::string> Latin1Bytes(const QString& text) {
+    for (const QChar ch : text)
+        if (ch.unicode() > 0xFF) return std::nullopt;
+    return text.toLatin1().toStdString();
+}
+
+// The row the user selected, or -1: the current row alone may be set without a selection.
+int SelectedRow(const QListWidget& list) {
+    const QList<QListWidgetItem*> items = list.selectedItems();
+    return items.isEmpty() ? -1 : list.row(items.front());
+}
+
 } // namespace
 
 tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* parent)
@@ -62,7 +76,7 @@ void tprofdlg::Finish(std::optional<ProfileSelection::Result> result) {
 }
 
 void tprofdlg::OnSelect() {
-    selection_.SetSelected(list_->currentRow());
+    selection_.SetSelected(SelectedRow(*list_));
     Finish(selection_.Select());
 }
 
@@ -71,7 +85,7 @@ void tprofdlg::OnNew() {
 }
 
 void tprofdlg::OnDelete() {
-    selection_.SetSelected(list_->currentRow());
+    selection_.SetSelected(SelectedRow(*list_));
     selection_.Delete();
     Fill();
 }
@@ -85,14 +99,20 @@ QWidget* tprofdlg::PromptParent() {
 }
 
 std::optional<std::string> tprofdlg::AskProfileName(std::string_view initial) {
+    return AskName(ToQString(initial));
+}
+
+std::optional<std::string> tprofdlg::AskName(const QString& offered) {
     QInputDialog dialog(PromptParent());
     dialog.setWindowTitle(QStringLiteral("TavClient - Create New Profile"));
     dialog.setLabelText(QStringLiteral("Enter a new profile name:"));
-    dialog.setTextValue(ToQString(initial));
+    dialog.setTextValue(offered);
     if (auto* edit = dialog.findChild<QLineEdit*>())
         edit->setMaxLength(static_cast<int>(kMaxProfileName));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.textValue().toLatin1().toStdString();
+    if (auto name = Latin1Bytes(dialog.textValue())) return name;
+    ShowError("A profile name can hold only Latin-1 characters.", "Error...");
+    return AskName(dialog.textValue()); // asked again with what was typed
 }
 
 // The texts name profiles, which come from profiles.cfg: shown as they are, never as markup.

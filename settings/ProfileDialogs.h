@@ -46,6 +46,8 @@ private:
     void OnDelete();
     void Finish(std::optional<ProfileSelection::Result> result);
     QWidget* PromptParent();
+    // The create dialog; a name that is not Latin-1 is refused and asked for again.
+    std::optional<std::string> AskName(const QString& offered);
 
     ProfileSelection selection_;
     QListWidget* list_ = nullptr;

@@ -75,7 +75,8 @@ void ProfileSelection::Delete() {
         return;
     store_.DeleteProfileFiles(*name);
     names_.erase(names_.begin() + selected_);
-    selected_ = names_.empty() ? -1 : 0;
+    // Nothing stays selected: Select must not take a profile the user never chose.
+    selected_ = -1;
     // Lines the list did not show are written back, so a deletion never loses them. With
     // nothing left the list file is deleted, and a failure of that goes unreported.
     const bool deletesList = names_.empty() && hidden_.empty();

@@ -1,10 +1,12 @@
 #include "settings/ProfileStore.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,6 +141,18 @@ void ProfileStore::DeleteProfileFiles(std::string_view name) const {
     std::string dir = ProfileDir(name);
     for (std::string_view file : kProfileFiles)
         ::unlink((dir + "/" + std::string(file)).c_str());
+    // A save killed mid-way leaves its temporary file, which would keep the directory.
+    if (DIR* entries = ::opendir(dir.c_str())) {
+        std::vector<std::string> leftovers;
+        while (const dirent* entry = ::readdir(entries)) {
+            const std::string_view entryName = entry->d_name;
+            for (std::string_view file : kProfileFiles)
+                if (IsTemporaryFileOf(entryName, file)) leftovers.emplace_back(entryName);
+        }
+        ::closedir(entries);
+        for (const std::string& leftover : leftovers)
+            ::unlink((dir + "/" + leftover).c_str());
+    }
     ::rmdir(dir.c_str());
 }
 

@@ -76,7 +76,8 @@ public:
     // must pass CheckProfileName.
     CreateResult CreateProfile(std::string_view name) const;
 
-    // Deletes the profile's files and removes its directory; failures are silent.
+    // Deletes the profile's files, and the temporary files that killed saves of them left,
+    // and removes its directory; failures are silent (other files keep the directory).
     void DeleteProfileFiles(std::string_view name) const;
     // Writes the list anew: `names` in their order, leaving out one-character names, then
     // the `hidden` lines of the read it came from. With nothing to write, the list file is

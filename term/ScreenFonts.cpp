@@ -94,7 +94,7 @@ QFont FontFromSpec(const FontSpec& stored) {
 
 CellSize CellSizeOf(const QFont& font) {
     const QFontMetricsF metrics(font);
-    return {CeilPixels(metrics.horizontalAdvance(QLatin1Char('M'))), CeilPixels(metrics.height())};
+    return {CeilPixels(metrics.averageCharWidth()), CeilPixels(metrics.height())};
 }
 
 } // namespace tav

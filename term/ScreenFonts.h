@@ -19,8 +19,10 @@ inline constexpr int kMaxFontPixels = 400;
 // used: the face's own proportions decide. The FontSpec itself is never changed.
 QFont FontFromSpec(const FontSpec& stored);
 
-// Whole-pixel cell size of a monospace font: the width of 'M' and the line height, each
-// rounded up.
+// Whole-pixel cell size of a font: its average character width and its line height, each
+// rounded up. For a monospace font the width is that of every glyph; a proportional font
+// gets narrower cells than its widest letters, so the screen holds as many columns as the
+// font's average text needs.
 struct CellSize {
     int width;
     int height;

@@ -6,6 +6,8 @@
 #include "app/MenuCommands.h"
 
 #include <QFileInfo>
+#include <QLabel>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -70,6 +72,63 @@ TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
     QImage image = gauge.grab().toImage();
     EXPECT_EQ(QColor(image.pixel(5, 8)), QColor(80, 80, 120));
     EXPECT_NE(QColor(image.pixel(45, 8)), QColor(80, 80, 120));
+}
+
+// The caption's digits are drawn with a character height of 14 pixels: on an empty bar
+// all ink on the button face, about ten pixel rows high (a 0.73 em digit height).
+TEST(StatusBarTest, GaugeCaptionHasACharacterHeightOf14) {
+    TCustomGauge gauge;
+    gauge.SetValue(0);
+    gauge.SetCaption(QStringLiteral("88%"));
+    const QImage image = gauge.grab().toImage();
+    const QColor face = gauge.palette().color(QPalette::Button);
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (QColor(image.pixel(x, y)) != face) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(bottom, 0) << "no caption drawn";
+    EXPECT_GE(bottom - top + 1, 10);
+    EXPECT_LE(bottom - top + 1, 12);
+}
+
+// The lock indicators show only where the platform can tell the states; then each shows
+// its text while its lock is on.
+TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
+    StatusBar bar;
+    auto shown = [&] {
+        QStringList texts;
+        for (const QLabel* label : bar.ModeIndicators())
+            texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
+        return texts;
+    };
+    // The offscreen platform cannot tell: hidden from the start.
+    EXPECT_EQ(shown(), (QStringList{"hidden", "hidden", "hidden"}));
+
+    struct Case {
+        std::optional<KeyboardModes> modes;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {KeyboardModes{}, {"", "", ""}},
+        {KeyboardModes{true, false, false}, {"CAPS", "", ""}},
+        {KeyboardModes{false, true, true}, {"", "NUM", "SCRL"}},
+        {std::nullopt, {"hidden", "hidden", "hidden"}},
+    };
+    for (const Case& c : cases) {
+        bar.ShowKeyboardModes(c.modes);
+        EXPECT_EQ(shown(), c.texts);
+    }
+    for (const QLabel* label : bar.ModeIndicators())
+        EXPECT_FALSE(label->accessibleName().isEmpty());
+
+    // A lock key pressed in the program reads the states again: still nothing to tell.
+    bar.ShowKeyboardModes(KeyboardModes{true, true, true});
+    QTest::keyClick(&bar, Qt::Key_CapsLock);
+    EXPECT_TRUE(WaitFor([&] { return shown() == QStringList{"hidden", "hidden", "hidden"}; }));
 }
 
 TEST(MenuTableTest, PopupsNestAndEveryItemHasAHintAUniqueIdAndItsAcceleratorInItsText) {

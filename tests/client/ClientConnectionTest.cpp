@@ -486,19 +486,33 @@ TEST(ClientConnection, RequestsWhileNotConnectedFailAfterTheirDebugLine) {
     EXPECT_TRUE(rig.ReadFrames(100ms).empty());
 }
 
-TEST(ClientConnection, ABadFrameEndsTheConnectionWithALogLine) {
-    // The wire tests cover every malformed frame; here one must end the connection.
-    std::string hugeFrame(4, '\0');
-    StoreLe32(reinterpret_cast<std::uint8_t*>(hugeFrame.data()), (16u << 20) + 1);
+// A sound file larger than the memory taken on trust arrives whole; a frame beyond the
+// largest accepted one ends the connection with its log line (the wire tests cover every
+// malformed frame).
+TEST(ClientConnection, LargeSoundFilesArriveButFramesBeyondTheLimitEndTheConnection) {
+    std::string hugeFrame(4, '\0'); // its length word is all the peer needs to send
+    StoreLe32(reinterpret_cast<std::uint8_t*>(hugeFrame.data()),
+              static_cast<std::uint32_t>(kMaxFrameBytes + 1));
+    std::string mp3(kFrameBytesAhead + (4u << 20), '\0');
+    for (std::size_t i = 0; i < mp3.size(); ++i)
+        mp3[i] = static_cast<char>(i * 31 + i / 4096);
     ConnectionRig rig;
     ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(60, "", "", "before") + hugeFrame +
-                    ServerFrame(60, "", "", "after"));
-    ASSERT_TRUE(rig.WaitForThreadEnd());
-    const auto log = rig.log.Lines();
-    ASSERT_GE(log.size(), 4u);
-    EXPECT_NE(log[2].find("(read_dblock)."), std::string::npos) << log[2];
-    EXPECT_EQ(log[3], "Disconnecting...");
+    std::thread peer([&] {
+        rig.server.Send(ServerFrame(51, "long.mp3", "", mp3) + ServerFrame(60, "", "", "before") +
+                        hugeFrame + ServerFrame(60, "", "", "after"));
+    });
+    const bool ended = rig.Pump([&] { return !rig.connection->ThreadRunning(); }, 60s);
+    peer.join();
+    ASSERT_TRUE(ended);
+    EXPECT_THAT(Slice(rig.log.Lines(), 2),
+                ElementsAre("Sound File received.",
+                            "Sound file: binary/long.mp3 written successfully.",
+                            "Frame of 268435457 bytes exceeds the limit of 268435456 bytes "
+                            "(read_dblock).",
+                            "Disconnecting..."));
+    EXPECT_TRUE(ReadFileBytes((rig.dir.path / "binary/long.mp3").string()) == mp3);
+    EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/long.mp3", "stop"));
     rig.loop.RunFor(20ms);
     EXPECT_EQ(rig.windows.calls.front(), "append channel before");
     EXPECT_EQ(

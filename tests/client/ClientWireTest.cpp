@@ -1,3 +1,4 @@
+#include "AllocationProbe.h"
 #include "ClientTestSupport.h"
 
 #include "client/OutgoingMessage.h"
@@ -216,9 +217,9 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
         {withLength(0), "Frame of 0 bytes is shorter than a header (read_dblock).", 300},
         {withLength(271), "Frame of 271 bytes is shorter than a header (read_dblock).", 300},
         {withLength(kMaxFrameBytes + 1),
-         "Frame of " + big + " bytes exceeds the limit of 16777216 bytes (read_dblock).", 300},
+         "Frame of " + big + " bytes exceeds the limit of 268435456 bytes (read_dblock).", 300},
         {withLength(0xFFFFFFFF),
-         "Frame of 4294967295 bytes exceeds the limit of 16777216 bytes (read_dblock).", 300},
+         "Frame of 4294967295 bytes exceeds the limit of 268435456 bytes (read_dblock).", 300},
         {withDataLen(-1, 10),
          "Frame data length -1 does not fit a frame of 282 bytes (read_dblock).", 0},
         {withDataLen(11, 10),
@@ -242,6 +243,40 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
     ASSERT_TRUE(r.Ok());
     EXPECT_EQ(r.size, 286);
     EXPECT_EQ(Bytes(r.message->Data().begin(), r.message->Data().end()), Bytes(Pattern(4)));
+}
+
+// A length word alone buys no memory: the body's buffer starts at kFrameBytesAhead and
+// then at most doubles what has arrived, however long the frame says it is.
+TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    struct Case {
+        std::size_t announced; // body bytes the length word promises
+        std::size_t sent;      // body bytes that arrive before the peer closes
+        std::size_t largest;   // the largest block the read may ask for
+    };
+    const Case cases[] = {
+        {kMaxFrameBytes, kMiB, kFrameBytesAhead},
+        {64 * kMiB, 20 * kMiB, 32 * kMiB},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.announced);
+        ScriptedSocket socket;
+        Bytes length(kLengthBytes);
+        StoreLe32(length.data(), static_cast<std::uint32_t>(c.announced));
+        socket.Add(length);
+        for (std::size_t at = 0; at < c.sent; at += 64 * 1024) // small pieces: cheap to replay
+            socket.Add(Bytes(64 * 1024, 0x5a));
+        WireRig rig(socket);
+        std::size_t largest = 0;
+        {
+            AllocationProbe probe;
+            EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
+            largest = probe.Largest();
+        }
+        EXPECT_LE(largest, c.largest);
+        EXPECT_GE(largest, std::min(c.sent, kFrameBytesAhead)); // the probe did see the body
+        EXPECT_EQ(rig.log.lines, std::vector<std::string>{"Connection closed by server..."});
+    }
 }
 
 } // namespace

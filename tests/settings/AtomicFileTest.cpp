@@ -1,6 +1,7 @@
 #include "settings/AtomicFile.h"
 
 #include "SettingsTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -60,11 +61,40 @@ TEST_F(AtomicFileTest, NewFilesTakeTheUmaskOrAreTheOwnersAlone) {
 TEST_F(AtomicFileTest, AFailureReportsItselfAndKeepsWhatWasThere) {
     // A missing directory, and a target that is a directory: nothing can be written.
     EXPECT_FALSE(WriteFileAtomically((dir / "missing/tav.cfg").string(), "x"));
+    EXPECT_EQ(ReplaceFileAtomically((dir / "missing/tav.cfg").string(), "x"),
+              AtomicWriteResult::NotCreated);
     fs::create_directory(dir / "taken");
     std::ofstream(dir / "taken/inside") << "kept";
     EXPECT_FALSE(WriteFileAtomically((dir / "taken").string(), "x"));
+    EXPECT_EQ(ReplaceFileAtomically((dir / "taken").string(), "x"), AtomicWriteResult::NotWritten);
     EXPECT_EQ(ReadBytes(dir / "taken/inside"), "kept");
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"}); // no temporary file left over
+
+    // A write cut short (here by the file size limit) keeps the whole old file.
+    ASSERT_TRUE(WriteFileAtomically((dir / "sound.mp3").string(), "old sound"));
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_EQ(ReplaceFileAtomically((dir / "sound.mp3").string(), std::string(10000, 'n')),
+                  AtomicWriteResult::NotWritten);
+    }
+    EXPECT_EQ(ReadBytes(dir / "sound.mp3"), "old sound");
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"sound.mp3", "taken"}));
+}
+
+TEST(AtomicFileNames, OnlyTheHelpersOwnTemporaryNamesAreRecognised) {
+    struct Case {
+        const char* name;
+        bool temporary; // of "tav.cfg"
+    };
+    const Case cases[] = {
+        {"tav.cfg.tmp-4242-0", true}, {"tav.cfg.tmp-1-17", true},    {"tav.cfg", false},
+        {"tav.cfg.tmp-", false},      {"tav.cfg.tmp-4242", false},   {"tav.cfg.tmp-4242-", false},
+        {"tav.cfg.tmp--1", false},    {"tav.cfg.tmp-12-3-4", false}, {"tav.cfg.tmp-1x-2", false},
+        {"tav.cfg.tmp-1-2 ", false},  {"tav.cfg.bak-1-2", false},    {"colors.dat.tmp-1-2", false},
+        {"xtav.cfg.tmp-1-2", false},  {"tav.cfg.tmp-1-2/x", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsTemporaryFileOf(c.name, "tav.cfg"), c.temporary) << c.name;
 }
 
 } // namespace

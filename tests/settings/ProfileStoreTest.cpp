@@ -161,6 +161,19 @@ TEST_F(ProfileTest, DeleteRemovesFilesAndRewritesOrDropsTheList) {
     ASSERT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Created);
     for (std::string_view file : ProfileStore::kProfileFiles)
         std::ofstream(root / "profiles/hero" / file) << "x";
+    // What killed saves left is removed with the profile; anything else keeps the directory.
+    for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
+        std::ofstream(root / "profiles/hero" / leftover) << "cut";
+    for (const char* other : {"notes.txt", "tav.cfg.tmp-4242", "old.cfg.tmp-1-2"}) {
+        std::ofstream(root / "profiles/hero" / other) << "mine";
+        store.DeleteProfileFiles("hero");
+        EXPECT_TRUE(fs::exists(root / "profiles/hero" / other)) << other;
+        EXPECT_EQ(std::distance(fs::directory_iterator(root / "profiles/hero"), {}), 1) << other;
+        fs::remove(root / "profiles/hero" / other);
+    }
+    for (std::string_view file : ProfileStore::kProfileFiles)
+        std::ofstream(root / "profiles/hero" / file) << "x";
+    std::ofstream(root / "profiles/hero/colors.dat.tmp-1-0") << "cut";
     store.DeleteProfileFiles("hero");
     EXPECT_FALSE(fs::exists(root / "profiles/hero"));
     store.DeleteProfileFiles(".."); // refused, the profiles directory stays
@@ -344,6 +357,10 @@ TEST_F(ProfileTest, DeleteAsksRewritesSortedAndDropsTheLastList) {
     EXPECT_FALSE(fs::exists(root / "profiles/hero"));
     EXPECT_EQ(dialog.Names(), Lines{"zed"});
     EXPECT_EQ(List(), "zed\r\n");
+    // Nothing is selected afterwards: Select stays until the user chooses.
+    EXPECT_EQ(dialog.Selected(), -1);
+    EXPECT_EQ(dialog.Select(), std::nullopt);
+    EXPECT_EQ(current, "");
 
     dialog.SetSelected(0);
     dialog.Delete();

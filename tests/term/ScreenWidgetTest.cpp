@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -337,6 +338,39 @@ TEST(ScreenFonts, WindowsFacesMapToSystemFonts) {
         if (c.height < 0) EXPECT_EQ(font.pixelSize(), -c.height) << c.face;
         if (c.height > 0) EXPECT_LE(CellSizeOf(font).height, c.height) << c.face;
         EXPECT_EQ(std::string(stored.face), c.face); // the stored name is kept
+    }
+}
+
+// Cells are as wide as the font's average character: every glyph of a monospace font
+// fits its cell exactly, and a proportional font gets more columns than its 'M' allows.
+TEST(ScreenFonts, CellsAreAsWideAsTheAverageCharacter) {
+    struct Case {
+        const char* face;
+        bool monospace;
+    };
+    for (const Case& c : {Case{"fixedsys", true}, Case{"MS Sans Serif", false}}) {
+        SCOPED_TRACE(c.face);
+        FontSpec stored{};
+        CopyField(stored.face, c.face);
+        stored.height = -16;
+        const QFont font = FontFromSpec(stored);
+        const QFontMetricsF metrics(font);
+        const int width = CellSizeOf(font).width;
+        const qreal m = metrics.horizontalAdvance(QLatin1Char('M'));
+        if (c.monospace)
+            EXPECT_LT(width - m, 1.0);
+        else
+            EXPECT_LT(width, m);
+
+        // The screen's columns, and so the wrap point and the size text, follow the cell.
+        Settings settings{};
+        TMudScreen model(settings);
+        model.ResetScreen(100);
+        ScreenWidget widget(model, settings, nullptr);
+        widget.SetScreenFont(stored);
+        const int bar = widget.findChild<QScrollBar*>()->sizeHint().width();
+        widget.SetScreenRect(QRect(0, 0, 40 * width + 4 + bar, 10 * model.CellHeight()), true);
+        EXPECT_EQ(model.Columns(), 40);
     }
 }
 
