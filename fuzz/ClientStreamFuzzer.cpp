@@ -10,6 +10,7 @@
 #include "client/ClientLink.h"
 #include "client/ClientMessageHandler.h"
 #include "client/ClientSender.h"
+#include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/ClientWire.h"
 #include "client/LogSink.h"
@@ -101,7 +102,7 @@ bool UnderDirectory(std::string_view path, std::string_view dir) {
 
 // The windows as the desktop has them: text goes into a pane screen, and every path and
 // size the handler hands over is checked.
-class Windows final : public tav::ClientWindows {
+class Windows final : public tav::ClientWindows, public tav::ClientSound {
 public:
     explicit Windows(std::string textDir) : textDir_(std::move(textDir)), pane_(settings_) {}
 
@@ -223,7 +224,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tav::PendingEdit pendingEdit;
     const std::atomic<std::int32_t> lastPing{123000};
     tav::ClientMessageHandler handler(
-        {settings, windows, quiet, quiet, files, pendingEdit, quiet, lastPing});
+        {settings, windows, windows, quiet, quiet, files, pendingEdit, quiet, lastPing});
 
     for (;;) {
         tav::ReadResult read = wire.read_dblock(socket);
