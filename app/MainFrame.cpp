@@ -1,4 +1,5 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "settings/Latin1Text.h"
 #include "term/TermSession.h"
 
 #include "app/MainFrame.h"
@@ -45,10 +46,6 @@ int ScreenCommandId(ScreenCommand command) {
     case ScreenCommand::EditScrollBuffer: return kCmScrollBuffer;
     }
     return 0;
-}
-
-QString ToQString(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The frame's icon: a small terminal screen with a prompt.
@@ -172,79 +169,32 @@ void TSDIDecFrame::ShowAbout() {
 
 void TSDIDecFrame::PlaceFrame(const QRect& rect, bool topmost) {
     SetTopmost(topmost);
-    placement_ = rect;
-    ApplyPlacement();
+    placement_.Place(rect);
     recordRect_ = true;
 }
 
-std::optional<QMargins> TSDIDecFrame::FrameMargins() const {
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins margins(inner.left() - outer.left(), inner.top() - outer.top(),
-                           outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    // While a window manager is still building its frame around the window, the frame
-    // can come out smaller than the window: nothing is known then.
-    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
-        return std::nullopt;
-    return margins;
-}
-
-void TSDIDecFrame::ApplyPlacement() {
-    // The rectangle is the outer frame; the window system adds its decorations around the
-    // size given here, and move() places the frame's corner where they are known. Until a
-    // window manager has framed the window they count as none.
-    placementMargins_ = FrameMargins().value_or(QMargins());
-    const QRect rect = *placement_;
-    applyingPlacement_ = true;
-    move(rect.topLeft());
-    resize(std::max(0, rect.width() - placementMargins_.left() - placementMargins_.right()),
-           std::max(0, rect.height() - placementMargins_.top() - placementMargins_.bottom()));
-    applyingPlacement_ = false;
-}
-
-void TSDIDecFrame::FollowFrameMargins() {
-    if (!placement_ || applyingPlacement_) return;
-    const std::optional<QMargins> margins = FrameMargins();
-    if (!margins) return;
-    if (*margins != placementMargins_) {
-        ApplyPlacement(); // the decorations have come (or changed): place again
-    } else if (!margins->isNull()) {
-        placement_.reset(); // placed with the decorations it has
-    }
-}
-
 bool TSDIDecFrame::Topmost() const {
-    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return placement_.Topmost();
 }
 
 void TSDIDecFrame::SetTopmost(bool topmost) {
-    if (Topmost() == topmost) return;
-    bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    // Changing the flags hides a shown window; show it again without taking the focus.
-    if (visible) {
-        setAttribute(Qt::WA_ShowWithoutActivating, true);
-        show();
-        setAttribute(Qt::WA_ShowWithoutActivating, false);
-    }
+    placement_.SetTopmost(topmost);
 }
 
 void TSDIDecFrame::RecordRect() {
-    if (minMax_ || !recordRect_ || !FrameMargins()) return;
-    QRect outer = frameGeometry();
-    stored_.termpos =
-        Rect{outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
+    if (minMax_ || !recordRect_) return;
+    if (const std::optional<Rect> outer = placement_.OuterRect()) stored_.termpos = *outer;
 }
 
 void TSDIDecFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    FollowFrameMargins();
+    placement_.Follow();
     RecordRect();
 }
 
 void TSDIDecFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    FollowFrameMargins();
+    placement_.Follow();
     minMax_ = isMinimized() || isMaximized() || isFullScreen();
     RecordRect();
 }
@@ -321,7 +271,7 @@ void TSDIDecFrame::ShutDown() {
 // --- profile steps ----------------------------------------------------------------------
 
 void TSDIDecFrame::SetCaption(std::string_view caption) {
-    setWindowTitle(ToQString(caption));
+    setWindowTitle(Latin1ToQString(caption));
 }
 
 void TSDIDecFrame::LoadSettings() {

@@ -3,6 +3,7 @@
 #include "settings/ProfileHost.h"
 #include "settings/ProfileSession.h"
 #include "settings/ProfileStore.h"
+#include "windows/WindowPlacement.h"
 
 #include <QMainWindow>
 
@@ -87,9 +88,6 @@ private:
     int RunProfileSelection();
     bool CanClose();
     void RecordRect();
-    std::optional<QMargins> FrameMargins() const;
-    void ApplyPlacement();
-    void FollowFrameMargins();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();
 
@@ -102,12 +100,7 @@ private:
     MainMenu* menu_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
-    // The outer rectangle PlaceFrame was given, until the frame has been placed with the
-    // decorations the window system gives it; placementMargins_ are those it was placed
-    // with last.
-    std::optional<QRect> placement_;
-    QMargins placementMargins_;
-    bool applyingPlacement_ = false;
+    WindowPlacement placement_{*this};
     bool minMax_ = false;
     bool recordRect_ = true; // off while a profile's settings are applied
     bool exitConfirmed_ = false;

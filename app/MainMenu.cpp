@@ -1,4 +1,5 @@
 #include "app/MainMenu.h"
+#include "settings/Latin1Text.h"
 
 #include "app/MenuCommands.h"
 
@@ -10,21 +11,13 @@
 
 namespace tav {
 
-namespace {
-
-QString ToQString(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
     std::vector<QMenu*> open; // the popups being filled, innermost last
     for (const MenuEntry& entry : kMainMenu) {
         switch (entry.kind) {
         case MenuEntry::Kind::Popup: {
-            QMenu* menu = open.empty() ? bar.addMenu(ToQString(entry.text))
-                                       : open.back()->addMenu(ToQString(entry.text));
+            QMenu* menu = open.empty() ? bar.addMenu(Latin1ToQString(entry.text))
+                                       : open.back()->addMenu(Latin1ToQString(entry.text));
             open.push_back(menu);
             break;
         }
@@ -32,8 +25,8 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
         case MenuEntry::Kind::Separator: open.back()->addSeparator(); break;
         case MenuEntry::Kind::Blank: bar.addAction(QString())->setEnabled(false); break;
         case MenuEntry::Kind::Item: {
-            QAction* action = open.back()->addAction(ToQString(entry.text));
-            action->setStatusTip(ToQString(entry.hint));
+            QAction* action = open.back()->addAction(Latin1ToQString(entry.text));
+            action->setStatusTip(Latin1ToQString(entry.hint));
             action->setCheckable(entry.checkable);
             action->setChecked(entry.checked);
             action->setEnabled(false);
@@ -51,7 +44,7 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
     for (const MenuEntry& entry : kMainMenu) {
         if (entry.kind != MenuEntry::Kind::Item || entry.accel.empty()) continue;
         auto* accel = new QAction(&frame);
-        accel->setShortcut(QKeySequence(ToQString(entry.accel), QKeySequence::PortableText));
+        accel->setShortcut(QKeySequence(Latin1ToQString(entry.accel), QKeySequence::PortableText));
         accel->setShortcutContext(Qt::WindowShortcut);
         int id = entry.id;
         connect(accel, &QAction::triggered, this, [this, id] {

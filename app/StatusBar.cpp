@@ -1,4 +1,5 @@
 #include "app/StatusBar.h"
+#include "settings/Latin1Text.h"
 
 #include "app/ConnectionIndicator.h"
 #include "app/CustomGauge.h"
@@ -19,10 +20,6 @@ constexpr int kTextFieldChars = 5;
 constexpr int kSeparatorWidth = 4;
 // What the lock indicators show while their locks are on: Caps, Num and Scroll Lock.
 constexpr std::array<const char*, 3> kModeTexts = {"CAPS", "NUM", "SCRL"};
-
-QString FromLatin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -115,19 +112,19 @@ template <typename Fn> void StatusBar::OnUiThread(Fn fn) {
 }
 
 void StatusBar::SetMessageText(std::string_view text) {
-    OnUiThread([this, t = FromLatin1(text)] { message_->setText(t); });
+    OnUiThread([this, t = Latin1ToQString(text)] { message_->setText(t); });
 }
 
 void StatusBar::SetLatencyText(std::string_view text) {
-    OnUiThread([this, t = FromLatin1(text)] { latency_->setText(t); });
+    OnUiThread([this, t = Latin1ToQString(text)] { latency_->setText(t); });
 }
 
 void StatusBar::SetCursorText(std::string_view text) {
-    OnUiThread([this, t = FromLatin1(text)] { cursor_->setText(t); });
+    OnUiThread([this, t = Latin1ToQString(text)] { cursor_->setText(t); });
 }
 
 void StatusBar::SetSizeText(std::string_view text) {
-    OnUiThread([this, t = FromLatin1(text)] { size_->setText(t); });
+    OnUiThread([this, t = Latin1ToQString(text)] { size_->setText(t); });
 }
 
 void StatusBar::ShowTermState(bool connected) {

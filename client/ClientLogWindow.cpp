@@ -1,4 +1,5 @@
 #include "client/ClientLogWindow.h"
+#include "settings/Latin1Text.h"
 
 #include "client/ClientLog.h"
 
@@ -65,7 +66,7 @@ void TmarrowDlgClient::Refresh() {
     refreshQueued_ = false;
     const std::string text = log_.Text();
     if (text.empty()) return;
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    QString shown = Latin1ToQString(text);
     text_->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     text_->moveCursor(QTextCursor::End);
     text_->verticalScrollBar()->setValue(text_->verticalScrollBar()->maximum());

@@ -1,4 +1,5 @@
 #include "settings/ProfileDialogs.h"
+#include "settings/Latin1Text.h"
 
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -12,16 +13,11 @@ namespace tav {
 
 namespace {
 
-QString ToQString(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The bytes of a typed name, or nothing when it holds a character Latin-1 lacks (which
 // toLatin1() would turn into '?', merging different names into one profile).
 std::optional<std::string> Latin1Bytes(const QString& text) {
-    for (const QChar ch : text)
-        if (ch.unicode() > 0xFF) return std::nullopt;
-    return text.toLatin1().toStdString();
+    if (!IsLatin1(text)) return std::nullopt;
+    return QStringToLatin1(text);
 }
 
 // The row the user selected, or -1: the current row alone may be set without a selection.
@@ -40,7 +36,7 @@ tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* 
     select_ = new QPushButton(QStringLiteral("Select"), this);
     new_ = new QPushButton(QStringLiteral("New..."), this);
     delete_ = new QPushButton(QStringLiteral("Delete..."), this);
-    cancel_ = new QPushButton(ToQString(selection_.CancelText()), this);
+    cancel_ = new QPushButton(Latin1ToQString(selection_.CancelText()), this);
     select_->setDefault(true);
 
     auto* buttons = new QVBoxLayout;
@@ -67,7 +63,7 @@ int tprofdlg::Run() {
 void tprofdlg::Fill() {
     list_->clear();
     for (const std::string& name : selection_.Names())
-        list_->addItem(ToQString(name));
+        list_->addItem(Latin1ToQString(name));
     list_->setCurrentRow(selection_.Selected());
 }
 
@@ -99,7 +95,7 @@ QWidget* tprofdlg::PromptParent() {
 }
 
 std::optional<std::string> tprofdlg::AskProfileName(std::string_view initial) {
-    return AskName(ToQString(initial));
+    return AskName(Latin1ToQString(initial));
 }
 
 std::optional<std::string> tprofdlg::AskName(const QString& offered) {
@@ -117,7 +113,7 @@ std::optional<std::string> tprofdlg::AskName(const QString& offered) {
 
 // The texts name profiles, which come from profiles.cfg: shown as they are, never as markup.
 bool tprofdlg::AskYesNo(std::string_view text, std::string_view title) {
-    QMessageBox box(QMessageBox::Question, ToQString(title), ToQString(text),
+    QMessageBox box(QMessageBox::Question, Latin1ToQString(title), Latin1ToQString(text),
                     QMessageBox::Yes | QMessageBox::No, PromptParent());
     box.setDefaultButton(QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
@@ -125,8 +121,8 @@ bool tprofdlg::AskYesNo(std::string_view text, std::string_view title) {
 }
 
 void tprofdlg::ShowError(std::string_view text, std::string_view title) {
-    QMessageBox box(QMessageBox::Critical, ToQString(title), ToQString(text), QMessageBox::Ok,
-                    PromptParent());
+    QMessageBox box(QMessageBox::Critical, Latin1ToQString(title), Latin1ToQString(text),
+                    QMessageBox::Ok, PromptParent());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

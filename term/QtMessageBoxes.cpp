@@ -1,14 +1,11 @@
 #include "term/QtMessageBoxes.h"
+#include "settings/Latin1Text.h"
 
 #include <QMessageBox>
 
 namespace tav {
 
 namespace {
-
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QMessageBox::Icon QtIcon(BoxIcon icon) {
     switch (icon) {
@@ -23,7 +20,8 @@ QMessageBox::Icon QtIcon(BoxIcon icon) {
 
 void ExecPlainMessageBox(QWidget* owner, BoxIcon icon, std::string_view title,
                          std::string_view text) {
-    QMessageBox box(QtIcon(icon), Latin1(title), Latin1(text), QMessageBox::Ok, owner);
+    QMessageBox box(QtIcon(icon), Latin1ToQString(title), Latin1ToQString(text), QMessageBox::Ok,
+                    owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -92,6 +92,23 @@ QFont FontFromSpec(const FontSpec& stored) {
     return font;
 }
 
+FontSpec SpecFromFont(const QFont& font) {
+    FontSpec spec{};
+    const QByteArray face = font.family().toLocal8Bit();
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(face.size()), sizeof spec.face - 1);
+    std::memcpy(spec.face, face.constData(), n);
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    spec.height = -std::clamp(pixels, 1, kMaxFontPixels);
+    spec.width = CellSizeOf(font).width;
+    return spec;
+}
+
+bool SameFontSpec(const FontSpec& a, const FontSpec& b) {
+    return a.height == b.height && a.width == b.width &&
+           strncmp(a.face, b.face, sizeof a.face) == 0;
+}
+
 CellSize CellSizeOf(const QFont& font) {
     const QFontMetricsF metrics(font);
     return {CeilPixels(metrics.averageCharWidth()), CeilPixels(metrics.height())};

@@ -29,4 +29,13 @@ struct CellSize {
 };
 CellSize CellSizeOf(const QFont& font);
 
+// The stored form of a font the user chose: its family as the face name (cut to fit), the
+// character height as a negative pixel height and the average character width, so that
+// FontFromSpec gives the same face and size back.
+FontSpec SpecFromFont(const QFont& font);
+
+// True when two stored fonts have the same face name, height and width: a window lays
+// itself out again only when a chosen font differs from the one it had.
+bool SameFontSpec(const FontSpec& a, const FontSpec& b);
+
 } // namespace tav

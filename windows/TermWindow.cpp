@@ -1,4 +1,5 @@
 #include "windows/TermWindow.h"
+#include "settings/Latin1Text.h"
 
 #include "term/QtMessageBoxes.h"
 #include "term/SystemWallClock.h"
@@ -38,10 +39,6 @@ Rect FromQRect(const QRect& r) {
 void Place(QWidget& widget, bool shown, const Rect& rect) {
     if (shown) widget.setGeometry(ToQRect(rect));
     widget.setVisible(shown);
-}
-
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Runs fn on the widget's own thread later when called from another thread; true then.
@@ -153,8 +150,8 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
 
     input_ = new tinedit(this);
     // The game time and date come from the server: never read as markup.
-    time_ = new QLabel(Latin1(kTimeTemplate), this);
-    date_ = new QLabel(Latin1(kDateTemplate), this);
+    time_ = new QLabel(Latin1ToQString(kTimeTemplate), this);
+    date_ = new QLabel(Latin1ToQString(kDateTemplate), this);
     time_->setTextFormat(Qt::PlainText);
     date_->setTextFormat(Qt::PlainText);
     time_->hide();
@@ -474,8 +471,8 @@ void tmudterm::SetTimeAndDate(std::string_view time, std::string_view date) {
     if (QueueOffThread(
             this, [this, t = std::string(time), d = std::string(date)] { SetTimeAndDate(t, d); }))
         return;
-    time_->setText(Latin1(FirstLine(time)));
-    date_->setText(Latin1(FirstLine(date)));
+    time_->setText(Latin1ToQString(FirstLine(time)));
+    date_->setText(Latin1ToQString(FirstLine(date)));
 }
 
 // --- input and painting ------------------------------------------------------------------

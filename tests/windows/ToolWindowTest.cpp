@@ -1,0 +1,75 @@
+// The tool window base as the user meets it: placed where it was left, closing hides it,
+// the menu toggles it, and the stored rectangle follows moves and sizes.
+#include "windows/ToolWindow.h"
+#include "term/ScreenFonts.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QMainWindow>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+namespace tav {
+namespace {
+
+TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
+    QMainWindow owner;
+    Rect stored{100, 120, 420, 360};
+    ToolWindow window("TavClient WhoDlg", stored, &owner);
+    EXPECT_EQ(window.accessibleName(), "TavClient WhoDlg");
+
+    window.PlaceStored(/*topmost=*/true);
+    EXPECT_FALSE(window.isVisible()) << "placing never shows a hidden window";
+    EXPECT_TRUE(window.Topmost());
+    EXPECT_EQ(window.geometry(), QRect(100, 120, 320, 240));
+
+    window.Toggle();
+    ASSERT_TRUE(window.isVisible());
+    QCloseEvent close;
+    QCoreApplication::sendEvent(&window, &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_FALSE(window.isVisible()) << "closing hides";
+    window.Toggle();
+    EXPECT_TRUE(window.isVisible());
+
+    window.move(150, 170);
+    EXPECT_EQ(stored, (Rect{150, 170, 470, 410})) << "a move keeps the size";
+    window.resize(200, 100);
+    const QRect outer = window.frameGeometry(); // the decorations are part of it
+    const Rect resized{outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1};
+    EXPECT_EQ(stored, resized);
+    EXPECT_EQ(outer.topLeft(), QPoint(150, 170));
+    window.SetTopmost(false);
+    EXPECT_TRUE(window.isVisible()) << "leaving the top keeps the window shown";
+    EXPECT_EQ(stored, resized);
+}
+
+TEST(ToolWindow, AnEmptyStoredRectangleGivesAUsableWindow) {
+    QMainWindow owner;
+    Rect stored{};
+    ToolWindow window("TavClient InvDlg", stored, &owner);
+    window.setMinimumSize(120, 80);
+    window.PlaceStored(false);
+    EXPECT_GE(window.width(), 120);
+    EXPECT_GE(window.height(), 80);
+    window.Toggle();
+    EXPECT_GE(stored.Width(), 120) << "recorded once shown";
+}
+
+TEST(ScreenFonts, AChosenFontComesBackFromItsStoredForm) {
+    QFont chosen = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    chosen.setPixelSize(17);
+    const FontSpec spec = SpecFromFont(chosen);
+    EXPECT_EQ(spec.height, -17);
+    const QFont again = FontFromSpec(spec);
+    EXPECT_EQ(again.family(), chosen.family());
+    EXPECT_EQ(again.pixelSize(), 17);
+    EXPECT_TRUE(SameFontSpec(spec, SpecFromFont(again)));
+    FontSpec other = spec;
+    other.height = -18;
+    EXPECT_FALSE(SameFontSpec(spec, other));
+}
+
+} // namespace
+} // namespace tav

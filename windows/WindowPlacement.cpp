@@ -1,0 +1,74 @@
+#include "windows/WindowPlacement.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace tav {
+
+void WindowPlacement::Place(const QRect& outer) {
+    placement_ = outer;
+    Apply();
+}
+
+std::optional<QMargins> WindowPlacement::FrameMargins() const {
+    const QRect outer = window_.frameGeometry();
+    const QRect inner = window_.geometry();
+    const QMargins margins(inner.left() - outer.left(), inner.top() - outer.top(),
+                           outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    // While a window manager is still building its frame around the window, the frame
+    // can come out smaller than the window: nothing is known then.
+    if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
+        return std::nullopt;
+    return margins;
+}
+
+void WindowPlacement::Apply() {
+    // The window system adds its decorations around the size given here, and move()
+    // places the frame's corner where they are known.
+    margins_ = FrameMargins().value_or(QMargins());
+    const QRect rect = *placement_;
+    applying_ = true;
+    window_.move(rect.topLeft());
+    window_.resize(std::max(0, rect.width() - margins_.left() - margins_.right()),
+                   std::max(0, rect.height() - margins_.top() - margins_.bottom()));
+    applying_ = false;
+}
+
+void WindowPlacement::Follow() {
+    if (!placement_ || applying_) return;
+    const std::optional<QMargins> margins = FrameMargins();
+    if (!margins) return;
+    if (*margins != margins_) {
+        Apply(); // the decorations have come (or changed): place again
+    } else if (!margins->isNull()) {
+        placement_.reset(); // placed with the decorations it has
+    }
+}
+
+std::optional<Rect> WindowPlacement::OuterRect() const {
+    if (window_.isMinimized() || window_.isMaximized() || window_.isFullScreen()) return {};
+    if (!FrameMargins()) return {};
+    const QRect outer = window_.frameGeometry();
+    return Rect{outer.left(), outer.top(), outer.left() + outer.width(),
+                outer.top() + outer.height()};
+}
+
+bool WindowPlacement::Topmost() const {
+    return window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void WindowPlacement::SetTopmost(bool topmost) {
+    if (Topmost() == topmost) return;
+    const bool visible = window_.isVisible();
+    window_.setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    // Changing the flags hides a shown window; show it again without taking the focus.
+    if (visible) {
+        const bool before = window_.testAttribute(Qt::WA_ShowWithoutActivating);
+        window_.setAttribute(Qt::WA_ShowWithoutActivating, true);
+        window_.show();
+        window_.setAttribute(Qt::WA_ShowWithoutActivating, before);
+    }
+}
+
+} // namespace tav
