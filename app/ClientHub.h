@@ -24,6 +24,7 @@ class QWidget;
 namespace tav {
 
 class TmarrowDlgClient;
+class brddlg;
 class tidxdlg;
 class tmudterm;
 
@@ -48,6 +49,7 @@ public:
     TmarrowDlgClient& LogWindow();
     PendingEdit& Edits() { return pendingEdit_; }
     tidxdlg& HelpWindow();
+    brddlg& BoardsWindow();
 
     // At start and on a profile switch: the tool windows take the profile's fonts and
     // rectangles, and the help index window the profile's help.ndx.
@@ -60,9 +62,9 @@ private:
     void SetMap(const MapGrid& grid) override;
     void SetStatusValues(const HitManaMove& values) override;
     void SetGauge(int, int, int) override {}
-    void SetBoardIndex(std::vector<BoardEntry>) override {}
-    void SetMessageIndex(std::vector<std::string>) override {}
-    void BoardUpdate(int) override {}
+    void SetBoardIndex(std::vector<BoardEntry> boards) override;
+    void SetMessageIndex(std::vector<std::string> lines) override;
+    void BoardUpdate(int board) override;
     void SetHelpIndex(std::vector<std::string> topics) override;
     void ShowIdentification(std::string_view, std::string_view, std::string_view) override {}
     void SetCharacterLevel(int level) override { level_ = level; }
@@ -94,6 +96,7 @@ private:
     ClientLog log_;
     QPointer<TmarrowDlgClient> logWindow_;
     QPointer<tidxdlg> help_;
+    QPointer<brddlg> boards_;
     SoundBackendSet backends_;
     // Shared only so that a MIDI completion still queued at destruction can see it is gone.
     std::shared_ptr<SoundPlayer> sound_;

@@ -15,6 +15,7 @@
 #include "settings/StoredValues.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
+#include "windows/BoardsWindow.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/TermWindow.h"
 
@@ -31,7 +32,7 @@ namespace {
 constexpr int kAvailableCommands[] = {
     kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect, kCmStopSound,
     kCmClientLog,   kCmExit,           kCmCopy,          kCmSelectAll,        kCmProfiles,
-    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,         kCmServerHelp,
+    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,         kCmServerHelp,       kCmBoards,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -142,6 +143,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmStopSound: client_->Sound().Stop(); break;
     case kCmClientLog: client_->LogWindow().Toggle(); break;
     case kCmServerHelp: client_->HelpWindow().Toggle(); break;
+    case kCmBoards: client_->BoardsWindow().Toggle(); break;
     case kCmExit: close(); break;
     case kCmCopy: term_->MainScreenWidget().CopySelection(); break;
     case kCmSelectAll: term_->MainScreenWidget().SelectAll(); break;
