@@ -384,14 +384,6 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
          {},
          titles,
          {}},
-        {"an update of the current board asks for its index again",
-         [&] {
-             server.Send(Frame(IncomingType::brdupdate, "7"));
-             WaitFor([&] { return false; }, 300);
-         },
-         {"13 7|"},
-         titles,
-         {}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -409,7 +401,6 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
     receive(Frame(IncomingType::bindex_reply, "1", {}, BoardRecords({{1, "News"}})),
             sizeIs(boards, 1));
     EXPECT_EQ(window.Screen().GetAllText().find("wares"), std::string::npos);
-    EXPECT_EQ(window.Model().CurrentBoard(), 0);
     EXPECT_EQ(Sent(), Lines{});
 
     EXPECT_EQ(window.accessibleName(), "TavClient BoardWin");

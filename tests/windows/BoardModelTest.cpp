@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,126 +61,55 @@ TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
     EXPECT_EQ(LimitHeading("short"), "short");
 }
 
+// One step of a board session: an action with its argument, what it returns and sends,
+// and the current board and the shown list's board afterwards.
+struct Step {
+    const char* action; // boards, select, messages (argument: line count), read, delete,
+                        // reply, post, down (the next request fails)
+    int arg;
+    bool result;
+    Lines sent;
+    std::int32_t current;
+    std::int32_t listBoard;
+};
+
 TEST(BoardModel, EveryChoiceGoesToTheBoardTheShownListBelongsTo) {
     RecordingRequests requests;
     BoardModel model(requests);
     const std::string long200(200, 'p');
-
-    struct Step {
-        const char* what;
-        std::function<bool()> act; // what the step returns
-        bool result;
-        Lines sent;
-        std::int32_t current;
-        std::int32_t listBoard;
-    };
     const Step steps[] = {
-        {"nothing to read before an index",
-         [&] { return model.ReadMessage(0); },
-         false,
-         {},
-         -1,
-         -1},
-        {"a board index makes board 0 current",
-         [&] {
-             model.SetBoards({{10, "General"}, {20, "Trade"}, {30, ""}});
-             return true;
-         },
-         true,
-         {},
-         0,
-         -1},
-        {"select a board by position",
-         [&] { return model.SelectBoard(0); },
-         true,
-         {"msgindex 10"},
-         10,
-         -1},
-        {"move on before the reply",
-         [&] { return model.SelectBoard(1); },
-         true,
-         {"msgindex 20"},
-         20,
-         -1},
-        {"the late reply is board 10's",
-         [&] {
-             model.SetMessages({"1 Bob :: hi", "2 Ann :: sale"});
-             return true;
-         },
-         true,
-         {},
-         20,
-         10},
-        {"delete hits board 10, the one shown",
-         [&] { return model.DeleteMessage(1); },
-         true,
-         {"delete 10 1", "msgindex 10"},
-         20,
-         10},
-        {"board 20's reply arrives",
-         [&] {
-             model.SetMessages({"1 Cid :: wts"});
-             return true;
-         },
-         true,
-         {},
-         20,
-         20},
-        {"read goes to board 20", [&] { return model.ReadMessage(0); }, true, {"msg 20 0"}, 20, 20},
-        {"a position past the list sends nothing",
-         [&] { return model.ReadMessage(1); },
-         false,
-         {},
-         20,
-         20},
-        {"the index asked after the delete",
-         [&] {
-             model.SetMessages({"1 Bob :: hi"});
-             return true;
-         },
-         true,
-         {},
-         20,
-         10},
-        {"a reply goes to the shown board, cut to 127 bytes",
-         [&] { return model.PostReply(long200); },
-         true,
-         {"post 10 [" + long200.substr(0, 127) + "]"},
-         20,
-         10},
-        {"a post goes to the current board",
-         [&] { return model.PostMessage("Hi all"); },
-         true,
-         {"post 20 [Hi all]"},
-         20,
-         10},
-        {"an unasked reply is the current board's",
-         [&] {
-             model.SetMessages({"9 Dee :: x"});
-             return true;
-         },
-         true,
-         {},
-         20,
-         20},
-        {"no board at that position", [&] { return model.SelectBoard(3); }, false, {}, 20, 20},
-        {"requests that could not go are not waited for",
-         [&] {
-             requests.down = true;
-             const bool selected = model.SelectBoard(0);
-             requests.down = false;
-             model.SetMessages({"1 Eve :: late"});
-             return selected;
-         },
-         true,
-         {},
-         10,
-         10},
+        {"read", 0, false, {}, -1, -1}, // nothing before an index
+        {"boards", 0, true, {}, 0, -1}, // board 0 is current, whatever the numbers
+        {"select", 0, true, {"msgindex 10"}, 10, -1},
+        {"select", 1, true, {"msgindex 20"}, 20, -1}, // moved on before the reply
+        {"messages", 2, true, {}, 20, 10},            // the late reply is board 10's
+        {"delete", 1, true, {"delete 10 1", "msgindex 10"}, 20, 10},
+        {"messages", 1, true, {}, 20, 20}, // board 20's reply
+        {"read", 0, true, {"msg 20 0"}, 20, 20},
+        {"read", 1, false, {}, 20, 20},    // past the list
+        {"messages", 2, true, {}, 20, 10}, // the index asked after the delete
+        {"reply", 0, true, {"post 10 [" + long200.substr(0, 127) + "]"}, 20, 10},
+        {"post", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20, 10},
+        {"messages", 1, true, {}, 20, 20}, // asked by nobody: the current board's
+        {"select", 3, false, {}, 20, 20},  // no board there
+        {"down", 0, true, {}, 20, 20},
+        {"select", 0, true, {}, 10, -1}, // could not be sent, so not waited for
+        {"messages", 1, true, {}, 10, 10},
     };
     for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
+        SCOPED_TRACE(std::string(step.action) + " " + std::to_string(step.arg));
         requests.sent.clear();
-        EXPECT_EQ(step.act(), step.result);
+        const std::string_view action = step.action;
+        bool result = true;
+        if (action == "boards") model.SetBoards({{10, "General"}, {20, "Trade"}, {30, ""}});
+        if (action == "messages") model.SetMessages(Lines(step.arg, "1 Bob :: hi"));
+        if (action == "select") result = model.SelectBoard(step.arg);
+        if (action == "read") result = model.ReadMessage(step.arg);
+        if (action == "delete") result = model.DeleteMessage(step.arg);
+        if (action == "reply") result = model.PostReply(long200);
+        if (action == "post") result = model.PostMessage(long200);
+        requests.down = action == "down";
+        EXPECT_EQ(result, step.result);
         EXPECT_EQ(requests.sent, step.sent);
         EXPECT_EQ(model.CurrentBoard(), step.current);
         EXPECT_EQ(model.MessageBoard(), step.listBoard);
