@@ -7,6 +7,8 @@
 #include "AppTestSupport.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
+#include "term/ScreenFonts.h"
+#include "term/ScreenWidget.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
@@ -15,6 +17,8 @@
 #include "windows/MessageListBox.h"
 #include "windows/TermWindow.h"
 
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -439,6 +443,34 @@ TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindows) {
                 << part->metaObject()->className() << " " << part->accessibleName().toStdString();
         }
         window->hide();
+    }
+}
+
+TEST_F(ToolWindowsHubTest, FontChosenForTheTextIsKeptInTheStoredValues) {
+    hub.RestoreToolWindows();
+    struct Row {
+        ToolWindow& window;
+        ScreenWidget& text;
+        FontSpec& stored;
+    };
+    const Row rows[] = {{hub.BoardsWindow(), hub.BoardsWindow().TextWidget(), stored.brdfont},
+                        {hub.HelpWindow(), hub.HelpWindow().TextWidget(), stored.helpfont}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.window.windowTitle().toStdString());
+        row.window.Toggle();
+        script.Then([](QWidget* w) {
+            auto* dialog = qobject_cast<QFontDialog*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            font.setPixelSize(17);
+            dialog->setCurrentFont(font);
+            dialog->accept();
+        });
+        Control<QPushButton>(row.window, "Font...")->click();
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(row.stored.height, -17);
+        EXPECT_TRUE(SameFontSpec(row.text.ScreenFont(), row.stored));
+        row.window.hide();
     }
 }
 
