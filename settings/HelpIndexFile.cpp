@@ -50,7 +50,9 @@ std::vector<std::string> ParseHelpIndex(std::string_view bytes) {
         // A CR before the LF of a CR CR LF ending is line end too.
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         line = line.substr(0, line.find('\0'));
-        if (!line.empty()) topics.emplace_back(line);
+        // A topic holding a CR could not be written back as one line: left out, as a
+        // save leaves it out.
+        if (!line.empty() && line.find('\r') == std::string_view::npos) topics.emplace_back(line);
     }
     return topics;
 }

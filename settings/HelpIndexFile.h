@@ -20,7 +20,7 @@ inline constexpr std::string_view kHelpIndexFileName = "help.ndx";
 std::string HelpIndexPath(std::string_view dataRoot, std::string_view profile);
 
 // The topics of the file's bytes: whole lines, each without its line end (LF or CR LF),
-// cut at a NUL byte, empty lines left out.
+// cut at a NUL byte; empty lines and lines holding another CR left out.
 std::vector<std::string> ParseHelpIndex(std::string_view bytes);
 // The file's bytes for the topics: each whole topic and CR LF, in the order given. Empty
 // topics and topics holding a CR or an LF (which would not come back as one line) are
