@@ -4,6 +4,7 @@
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
 namespace tav {
 
@@ -52,7 +53,11 @@ TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
     case ClientScreen::Description: return &term_.DescPane();
     case ClientScreen::Exits: return &term_.ExitPane();
     case ClientScreen::Contents: return &term_.ListPane();
-    default: return nullptr; // the text list, board and help windows are not there yet
+    case ClientScreen::Who: return &term_.WhoWindow().Screen();
+    case ClientScreen::Channel: return &term_.ChannelWindow().Screen();
+    case ClientScreen::Equipment: return &term_.EquipmentWindow().Screen();
+    case ClientScreen::Inventory: return &term_.InventoryWindow().Screen();
+    default: return nullptr; // the board and help windows are not there yet
     }
 }
 

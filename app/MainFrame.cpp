@@ -16,6 +16,7 @@
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -28,9 +29,26 @@ namespace {
 
 // Commands whose effect is there; the rest of the menu stays disabled until it is.
 constexpr int kAvailableCommands[] = {
-    kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect, kCmStopSound,
-    kCmClientLog,   kCmExit,           kCmCopy,          kCmSelectAll,        kCmProfiles,
-    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,
+    kCmTermConnect,
+    kCmTermDisconnect,
+    kCmClientConnect,
+    kCmClientDisconnect,
+    kCmStopSound,
+    kCmClientLog,
+    kCmExit,
+    kCmCopy,
+    kCmSelectAll,
+    kCmProfiles,
+    kCmIgnoreTrigs,
+    kCmToggleHide,
+    kCmAbout,
+    // Tool windows.
+    kCmWho,
+    kCmEquipment,
+    kCmInventory,
+    kCmOoc,
+    kCmScrollBuffer,
+    kCmScrollback,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -156,6 +174,12 @@ void TSDIDecFrame::OnCommand(int id) {
         menu_->SetChecked(kCmToggleHide, term_->Hidden());
         break;
     case kCmAbout: ShowAbout(); break;
+    case kCmWho: term_->WhoWindow().Toggle(); break;
+    case kCmEquipment: term_->EquipmentWindow().Toggle(); break;
+    case kCmInventory: term_->InventoryWindow().Toggle(); break;
+    case kCmOoc: term_->ChannelWindow().Toggle(); break;
+    case kCmScrollBuffer:
+    case kCmScrollback: term_->ShowScrollBuffer(); break;
     default: break;
     }
 }
@@ -300,7 +324,7 @@ void TSDIDecFrame::PlaceFrame() {
 }
 
 void TSDIDecFrame::RestoreSideWindows() {
-    // The tool windows arrive with their own issue; nothing to restore yet.
+    term_->SetUpTextWindows();
 }
 
 void TSDIDecFrame::LoadTriggers() {

@@ -11,6 +11,7 @@
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QFile>
 #include <QLabel>
@@ -87,13 +88,31 @@ TEST_F(ClientHubTest, RoomMessagesReplaceTheTextOfTheirOwnPane) {
             if (&other.pane != &row.pane)
                 EXPECT_EQ(other.pane.GetAllText().find(std::to_string(code)), std::string::npos);
     }
-    // A window that is not there yet drops its text; the connection goes on.
-    server.Send(Frame(IncomingType::who_list, "", "", "Bob"));
-    server.Send(Frame(IncomingType::desctext, "", "", "after the who list"));
-    EXPECT_TRUE(WaitFor([&] {
-        return term.DescPane().GetAllText().find("after the who list") != std::string::npos;
-    }));
-    EXPECT_TRUE(hub.Connection().IsConnected());
+}
+
+TEST_F(ClientHubTest, ListsReplaceTheirWindowsTextAndTheChannelAppends) {
+    ASSERT_TRUE(Connect());
+    struct Row {
+        IncomingType type;
+        txtdlg& window;
+        bool appends;
+    };
+    const Row rows[] = {{IncomingType::who_list, term.WhoWindow(), false},
+                        {IncomingType::channel_txt, term.ChannelWindow(), true},
+                        {IncomingType::eq_list, term.EquipmentWindow(), false},
+                        {IncomingType::inv_list, term.InventoryWindow(), false}};
+    for (const Row& row : rows) {
+        const std::string code = std::to_string(static_cast<int>(row.type));
+        SCOPED_TRACE(code);
+        server.Send(Frame(row.type, "", "", "first " + code + "\r\n"));
+        server.Send(Frame(row.type, "", "", "second " + code + "\r\n"));
+        ASSERT_TRUE(WaitFor([&] {
+            return row.window.Screen().GetAllText().find("second " + code) != std::string::npos;
+        }));
+        EXPECT_EQ(row.window.Screen().GetAllText().find("first " + code) != std::string::npos,
+                  row.appends);
+        EXPECT_FALSE(row.window.isVisible()) << "text arrives without showing the window";
+    }
 }
 
 TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {
