@@ -3,6 +3,7 @@
 #include "client/ClientLogWindow.h"
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 
@@ -13,6 +14,8 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
       address_(term.Session()) {
     log_.AttachStatusBar(&status_);
     logWindow_ = new TmarrowDlgClient(log_, parent);
+    monitor_ = new tmonitor(monitorRect_, parent);
+    monitor_->PlaceStored(false);
 
     backends_ = MakeQtSoundBackends(log_);
     sound_ = std::make_shared<SoundPlayer>(settings_, log_, backends_.View());
@@ -41,11 +44,16 @@ ClientHub::~ClientHub() {
     sound_->Stop();
     // The window observes the log, so it goes first (unless its parent took it already).
     delete logWindow_.data();
+    delete monitor_.data();
     log_.AttachStatusBar(nullptr);
 }
 
 TmarrowDlgClient& ClientHub::LogWindow() {
     return *logWindow_;
+}
+
+tmonitor& ClientHub::Monitor() {
+    return *monitor_;
 }
 
 TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
@@ -75,6 +83,10 @@ void ClientHub::SetMap(const MapGrid& grid) {
 
 void ClientHub::SetStatusValues(const HitManaMove& v) {
     term_.SetStatusValues(v.hit, v.hitMax, v.mana, v.manaMax, v.move, v.moveMax);
+}
+
+void ClientHub::SetGauge(int gaugeId, int value, int maximum) {
+    monitor_->SetGauge(gaugeId, value, maximum);
 }
 
 void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {

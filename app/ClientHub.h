@@ -24,6 +24,7 @@ class QWidget;
 namespace tav {
 
 class TmarrowDlgClient;
+class tmonitor;
 class tmudterm;
 
 // The Client connection as the desktop holds it: the client log and its window, the
@@ -45,6 +46,8 @@ public:
     ClientLog& Log() { return log_; }
     TmarrowDlgClient& LogWindow();
     PendingEdit& Edits() { return pendingEdit_; }
+    // Tool windows the connection's effects reach, made hidden with the hub.
+    tmonitor& Monitor();
 
 private:
     // ClientWindows, on the user-interface thread.
@@ -52,7 +55,7 @@ private:
     void AppendText(ClientScreen screen, std::string_view text) override;
     void SetMap(const MapGrid& grid) override;
     void SetStatusValues(const HitManaMove& values) override;
-    void SetGauge(int, int, int) override {}
+    void SetGauge(int gaugeId, int value, int maximum) override;
     void SetBoardIndex(std::vector<BoardEntry>) override {}
     void SetMessageIndex(std::vector<std::string>) override {}
     void BoardUpdate(int) override {}
@@ -86,6 +89,8 @@ private:
     QWidget* parent_;
     ClientLog log_;
     QPointer<TmarrowDlgClient> logWindow_;
+    Rect monitorRect_{}; // not stored: placed beside the frame at first
+    QPointer<tmonitor> monitor_;
     SoundBackendSet backends_;
     // Shared only so that a MIDI completion still queued at destruction can see it is gone.
     std::shared_ptr<SoundPlayer> sound_;

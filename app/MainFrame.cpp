@@ -15,6 +15,7 @@
 #include "settings/StoredValues.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 
@@ -180,6 +181,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmOoc: term_->ChannelWindow().Toggle(); break;
     case kCmScrollBuffer:
     case kCmScrollback: term_->ShowScrollBuffer(); break;
+    case kCmMonitor: client_->Monitor().Toggle(); break;
     default: break;
     }
 }
