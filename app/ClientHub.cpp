@@ -1,8 +1,10 @@
 #include "app/ClientHub.h"
 
 #include "client/ClientLogWindow.h"
+#include "settings/AtomicFile.h"
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
+#include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
@@ -16,6 +18,9 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
     logWindow_ = new TmarrowDlgClient(log_, parent);
     monitor_ = new tmonitor(monitorRect_, parent);
     monitor_->PlaceStored(false);
+    StoredValues& stored = term_.Stored();
+    identification_ = new iddlg(stored.idpos, stored.idfont, parent);
+    identification_->SetUp();
 
     backends_ = MakeQtSoundBackends(log_);
     sound_ = std::make_shared<SoundPlayer>(settings_, log_, backends_.View());
@@ -45,6 +50,7 @@ ClientHub::~ClientHub() {
     // The window observes the log, so it goes first (unless its parent took it already).
     delete logWindow_.data();
     delete monitor_.data();
+    delete identification_.data();
     log_.AttachStatusBar(nullptr);
 }
 
@@ -54,6 +60,14 @@ TmarrowDlgClient& ClientHub::LogWindow() {
 
 tmonitor& ClientHub::Monitor() {
     return *monitor_;
+}
+
+iddlg& ClientHub::Identification() {
+    return *identification_;
+}
+
+void ClientHub::RestoreToolWindows() {
+    identification_->SetUp();
 }
 
 TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
@@ -87,6 +101,22 @@ void ClientHub::SetStatusValues(const HitManaMove& v) {
 
 void ClientHub::SetGauge(int gaugeId, int value, int maximum) {
     monitor_->SetGauge(gaugeId, value, maximum);
+}
+
+// The file keeps the bytes as they came; the window only shows them.
+void ClientHub::ShowIdentification(std::string_view name, std::string_view path,
+                                   std::string_view text) {
+    identification_->ShowDescription(name, path, text);
+    if (path.empty()) return; // a name that would leave the text folder: logged already
+    const std::string file(path);
+    switch (ReplaceFileAtomically(file, text)) {
+    case AtomicWriteResult::Replaced:
+    case AtomicWriteResult::NotSynced: break;
+    case AtomicWriteResult::NotCreated:
+        log_.LogLine("Unable to open " + file + " for write.");
+        break;
+    case AtomicWriteResult::NotWritten: log_.LogLine("Unable to write " + file + "."); break;
+    }
 }
 
 void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {

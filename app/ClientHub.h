@@ -24,6 +24,7 @@ class QWidget;
 namespace tav {
 
 class TmarrowDlgClient;
+class iddlg;
 class tmonitor;
 class tmudterm;
 
@@ -48,6 +49,9 @@ public:
     PendingEdit& Edits() { return pendingEdit_; }
     // Tool windows the connection's effects reach, made hidden with the hub.
     tmonitor& Monitor();
+    iddlg& Identification();
+    // The stored fonts and places of the tool windows, again (a profile switch).
+    void RestoreToolWindows();
 
 private:
     // ClientWindows, on the user-interface thread.
@@ -60,7 +64,8 @@ private:
     void SetMessageIndex(std::vector<std::string>) override {}
     void BoardUpdate(int) override {}
     void SetHelpIndex(std::vector<std::string>) override {}
-    void ShowIdentification(std::string_view, std::string_view, std::string_view) override {}
+    void ShowIdentification(std::string_view name, std::string_view path,
+                            std::string_view text) override;
     void SetCharacterLevel(int level) override { level_ = level; }
     void SetTimeAndDate(std::string_view time, std::string_view date) override;
     void ShowMessageBox(std::string_view text, std::string_view title) override;
@@ -91,6 +96,7 @@ private:
     QPointer<TmarrowDlgClient> logWindow_;
     Rect monitorRect_{}; // not stored: placed beside the frame at first
     QPointer<tmonitor> monitor_;
+    QPointer<iddlg> identification_;
     SoundBackendSet backends_;
     // Shared only so that a MIDI completion still queued at destruction can see it is gone.
     std::shared_ptr<SoundPlayer> sound_;

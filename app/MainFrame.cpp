@@ -15,6 +15,7 @@
 #include "settings/StoredValues.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
+#include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
@@ -182,6 +183,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmScrollBuffer:
     case kCmScrollback: term_->ShowScrollBuffer(); break;
     case kCmMonitor: client_->Monitor().Toggle(); break;
+    case kCmIdentify: client_->Identification().Toggle(); break;
     default: break;
     }
 }
@@ -327,6 +329,7 @@ void TSDIDecFrame::PlaceFrame() {
 
 void TSDIDecFrame::RestoreSideWindows() {
     term_->SetUpTextWindows();
+    client_->RestoreToolWindows();
 }
 
 void TSDIDecFrame::LoadTriggers() {

@@ -10,12 +10,15 @@
 #include "client/MessageType.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -113,6 +116,38 @@ TEST_F(ClientHubTest, ListsReplaceTheirWindowsTextAndTheChannelAppends) {
                   row.appends);
         EXPECT_FALSE(row.window.isVisible()) << "text arrives without showing the window";
     }
+}
+
+TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges) {
+    ASSERT_TRUE(Connect());
+    // The file holds the bytes as they came (line ends, 8-bit and all); the window shows them.
+    const std::string description = "A <i>lamp</i>.\r\nIt glows \xe9.\n\rEnd";
+    server.Send(Frame(IncomingType::idinfo, "lamp", "", description));
+    const QString path = data.Path("text/lamp.id");
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), description);
+    iddlg& window = hub.Identification();
+    EXPECT_EQ(window.NameLabel().text(), "lamp");
+    EXPECT_EQ(window.Text().toPlainText(),
+              QString::fromLatin1("A <i>lamp</i>.\nIt glows \xe9.\nEnd"));
+    EXPECT_FALSE(window.isVisible());
+
+    // No text folder: shown, and the failed write is logged.
+    QDir(data.Path("text")).removeRecursively();
+    server.Send(Frame(IncomingType::idinfo, "orb", "", "Round."));
+    EXPECT_TRUE(Logged("Unable to open " +
+                       QDir(data.Path()).absoluteFilePath("text/orb.id").toStdString() +
+                       " for write."));
+    EXPECT_EQ(window.Text().toPlainText(), "Round.");
+    EXPECT_TRUE(hub.Connection().IsConnected());
+
+    server.Send(Frame(IncomingType::hitmanamove, "29/100 50/0 140/100"));
+    tmonitor& monitor = hub.Monitor();
+    ASSERT_TRUE(WaitFor([&] { return monitor.Reading(kHitGauge).percent == 29; }));
+    EXPECT_EQ(monitor.Reading(kManaGauge), (GaugeReading{0, GaugeBand::Red}));
+    EXPECT_EQ(monitor.Reading(kMoveGauge), (GaugeReading{100, GaugeBand::Green}));
 }
 
 TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {
