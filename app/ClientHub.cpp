@@ -4,6 +4,7 @@
 #include "settings/AtomicFile.h"
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
+#include "windows/CommandPad.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
@@ -40,11 +41,14 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
                                   pendingEdit_, term_.Session().PingStamp()});
     term_.SetClientLog(&log_);
     term_.SetClientControl(connection_.get());
+    pad_ = new tmudcon(*connection_, padRect_, parent);
+    pad_->PlaceStored(false);
 }
 
 ClientHub::~ClientHub() {
     term_.SetClientControl(nullptr);
     term_.SetClientLog(nullptr);
+    delete pad_.data();  // it sends through the connection
     connection_.reset(); // ends the network thread before the windows and sound go
     sound_->Stop();
     // The window observes the log, so it goes first (unless its parent took it already).
@@ -64,6 +68,10 @@ tmonitor& ClientHub::Monitor() {
 
 iddlg& ClientHub::Identification() {
     return *identification_;
+}
+
+tmudcon& ClientHub::CommandPad() {
+    return *pad_;
 }
 
 void ClientHub::RestoreToolWindows() {

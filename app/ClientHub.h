@@ -26,6 +26,7 @@ namespace tav {
 class TmarrowDlgClient;
 class iddlg;
 class tmonitor;
+class tmudcon;
 class tmudterm;
 
 // The Client connection as the desktop holds it: the client log and its window, the
@@ -50,6 +51,7 @@ public:
     // Tool windows the connection's effects reach, made hidden with the hub.
     tmonitor& Monitor();
     iddlg& Identification();
+    tmudcon& CommandPad();
     // The stored fonts and places of the tool windows, again (a profile switch).
     void RestoreToolWindows();
 
@@ -97,6 +99,8 @@ private:
     Rect monitorRect_{}; // not stored: placed beside the frame at first
     QPointer<tmonitor> monitor_;
     QPointer<iddlg> identification_;
+    Rect padRect_{}; // not stored either
+    QPointer<tmudcon> pad_;
     SoundBackendSet backends_;
     // Shared only so that a MIDI completion still queued at destruction can see it is gone.
     std::shared_ptr<SoundPlayer> sound_;

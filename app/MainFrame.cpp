@@ -15,6 +15,7 @@
 #include "settings/StoredValues.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
+#include "windows/CommandPad.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
@@ -184,6 +185,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmScrollback: term_->ShowScrollBuffer(); break;
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
+    case kCmMudCom: client_->CommandPad().Toggle(); break;
     default: break;
     }
 }
