@@ -52,6 +52,9 @@ constexpr int kAvailableCommands[] = {
     kCmOoc,
     kCmScrollBuffer,
     kCmScrollback,
+    kCmMonitor,
+    kCmIdentify,
+    kCmMudCom,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.

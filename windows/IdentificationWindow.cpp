@@ -75,6 +75,7 @@ iddlg::iddlg(Rect& stored, FontSpec& font, QWidget* owner)
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->move(kMargin, name_->geometry().bottom() + 1 + kGap);
     name_->setBuddy(text_);
+    SetName({});
 
     setMinimumSize(close_->geometry().right() + 1 + kMargin, text_->y() + 60);
     resize(std::max(420, minimumWidth()), 320);
@@ -105,8 +106,15 @@ void iddlg::resizeEvent(QResizeEvent* event) {
     Layout();
 }
 
+void iddlg::SetName(const QString& name) {
+    name_->setText(name);
+    // The text is named by the label above it; before the first description by the
+    // window's caption.
+    text_->setAccessibleName(name.isEmpty() ? windowTitle() : name);
+}
+
 void iddlg::ShowDescription(std::string_view name, std::string_view path, std::string_view text) {
-    name_->setText(Latin1ToQString(name));
+    SetName(Latin1ToQString(name));
     fileName_ = Latin1ToQString(path);
     text_->setPlainText(DisplayText(text));
 }
@@ -119,7 +127,7 @@ bool iddlg::OpenFile(const QString& path) {
         return false;
     }
     fileName_ = path;
-    name_->setText(path);
+    SetName(path);
     text_->setPlainText(DisplayText(*bytes));
     return true;
 }

@@ -41,6 +41,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void SetName(const QString& name);
     void ChooseFont();
     void ChooseFileAndOpen();
     void Layout();
