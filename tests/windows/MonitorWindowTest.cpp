@@ -4,7 +4,6 @@
 #include "client/ClientWindows.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
@@ -55,14 +54,7 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColourAndKeepItWhileHidden) {
     EXPECT_EQ(monitor.Gauge(kManaGauge)->value(), 29);
     EXPECT_EQ(monitor.Gauge(kMoveGauge)->value(), 100);
 
-    // Each bar is named by the caption beside it; the on-top box only changes the window.
-    QStringList names;
-    for (const QLabel* label : monitor.findChildren<QLabel*>()) {
-        ASSERT_NE(label->buddy(), nullptr) << label->text().toStdString();
-        EXPECT_EQ(label->buddy()->accessibleName(), label->text());
-        names << label->text();
-    }
-    EXPECT_EQ(names, (QStringList{"Hit", "Mana", "Move"}));
+    // The on-top box only changes the window (the frame test checks every name).
     EXPECT_EQ(monitor.OnTopBox().accessibleName(), "Always on top");
     monitor.OnTopBox().click();
     EXPECT_TRUE(monitor.Topmost());
