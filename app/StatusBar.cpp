@@ -104,13 +104,6 @@ void StatusBar::AddSeparator() {
     addPermanentWidget(gap);
 }
 
-template <typename Fn> void StatusBar::OnUiThread(Fn fn) {
-    if (QThread::currentThread() == thread())
-        fn();
-    else
-        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-}
-
 void StatusBar::SetMessageText(std::string_view text) {
     OnUiThread([this, t = Latin1ToQString(text)] { message_->setText(t); });
 }

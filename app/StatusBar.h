@@ -2,6 +2,7 @@
 
 #include "app/KeyboardModes.h"
 #include "app/StatusBarSink.h"
+#include "term/PostedCalls.h"
 
 #include <QStatusBar>
 
@@ -52,7 +53,7 @@ private:
     void AddModeIndicators();
     void AddSeparator();
     // Runs fn now on the user-interface thread, or queues it there.
-    template <typename Fn> void OnUiThread(Fn fn);
+    template <typename Fn> void OnUiThread(Fn fn) { calls_.Run(std::move(fn)); }
 
     QLabel* message_ = nullptr;
     QLabel* latency_ = nullptr;
@@ -62,6 +63,7 @@ private:
     ConnectionIndicator* term_ = nullptr;
     ConnectionIndicator* client_ = nullptr;
     std::array<QLabel*, 3> modes_{};
+    PostedCalls calls_;
 };
 
 } // namespace tav

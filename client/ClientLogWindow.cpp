@@ -52,8 +52,7 @@ TmarrowDlgClient::TmarrowDlgClient(ClientLog& log, QWidget* parent)
     // Lines arrive from both threads; one queued repaint covers every line before it.
     log_.SetObserver([this] {
         if (refreshQueued_.exchange(true)) return;
-        QMetaObject::invokeMethod(
-            this, [this] { Refresh(); }, Qt::QueuedConnection);
+        calls_.Post([this] { Refresh(); });
     });
     if (!log_.Text().empty()) Refresh();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "term/PostedCalls.h"
+
 #include <QDialog>
 
 #include <atomic>
@@ -39,6 +41,7 @@ private:
     QPlainTextEdit* text_ = nullptr;
     QPushButton* close_ = nullptr;
     std::atomic<bool> refreshQueued_{false};
+    PostedCalls calls_; // the repaints queued from the network thread
 };
 
 } // namespace tav

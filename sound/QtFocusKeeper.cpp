@@ -4,23 +4,18 @@
 
 namespace tav {
 
-QtFocusKeeper::QtFocusKeeper() : context_(std::make_unique<QObject>()) {}
+QtFocusKeeper::QtFocusKeeper() : context_(std::make_unique<PostedCalls>()) {}
 
 QtFocusKeeper::~QtFocusKeeper() = default;
 
 void QtFocusKeeper::RememberForeground() {
-    QMetaObject::invokeMethod(
-        context_.get(), [this] { remembered_ = QApplication::activeWindow(); },
-        Qt::QueuedConnection);
+    context_->Post([this] { remembered_ = QApplication::activeWindow(); });
 }
 
 void QtFocusKeeper::RestoreForeground() {
-    QMetaObject::invokeMethod(
-        context_.get(),
-        [this] {
-            if (remembered_ != nullptr) remembered_->activateWindow();
-        },
-        Qt::QueuedConnection);
+    context_->Post([this] {
+        if (remembered_ != nullptr) remembered_->activateWindow();
+    });
 }
 
 } // namespace tav

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sound/FocusKeeper.h"
+#include "term/PostedCalls.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,8 +25,8 @@ public:
     void RestoreForeground() override;
 
 private:
-    std::unique_ptr<QObject> context_; // queued requests die with it
-    QPointer<QWidget> remembered_;     // touched on the user-interface thread only
+    std::unique_ptr<PostedCalls> context_; // queued requests die with it
+    QPointer<QWidget> remembered_;         // touched on the user-interface thread only
 };
 
 } // namespace tav

@@ -11,7 +11,8 @@
 namespace tav {
 
 QtWavPlayer::QtWavPlayer(LogSink& log)
-    : log_(log), context_(std::make_unique<QObject>()), effect_(std::make_unique<QSoundEffect>()) {
+    : log_(log), context_(std::make_unique<PostedCalls>()),
+      effect_(std::make_unique<QSoundEffect>()) {
     QObject::connect(effect_.get(), &QSoundEffect::statusChanged, context_.get(), [this] {
         if (effect_->status() == QSoundEffect::Error)
             log_.LogLine("Unable to play " + current_ + ".");
@@ -26,9 +27,7 @@ QtWavPlayer::~QtWavPlayer() {
 void QtWavPlayer::PlayAsync(const std::string& path) {
     // Resolved now: the working directory is the one the request was made in.
     const QString absolutePath = QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath();
-    QMetaObject::invokeMethod(
-        context_.get(), [this, absolutePath, path] { PlayNow(absolutePath, path); },
-        Qt::QueuedConnection);
+    context_->Post([this, absolutePath, path] { PlayNow(absolutePath, path); });
 }
 
 void QtWavPlayer::PlayNow(const QString& absolutePath, const std::string& path) {

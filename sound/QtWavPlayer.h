@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sound/WavPlayer.h"
+#include "term/PostedCalls.h"
 
 #include <QObject>
 #include <QString>
@@ -30,7 +31,7 @@ private:
     void PlayNow(const QString& absolutePath, const std::string& path);
 
     LogSink& log_;
-    std::unique_ptr<QObject> context_; // queued requests die with it
+    std::unique_ptr<PostedCalls> context_; // queued requests die with it
     std::unique_ptr<QSoundEffect> effect_;
     std::string current_;
 };

@@ -62,7 +62,7 @@ void QtEventLoop::SingleShot(int delayMs, Callback fn) {
 }
 
 void QtEventLoop::Post(Callback fn) {
-    QMetaObject::invokeMethod(&context_, std::move(fn), Qt::QueuedConnection);
+    posted_.Post(std::move(fn));
 }
 
 } // namespace tav

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "term/EventLoop.h"
+#include "term/PostedCalls.h"
 
 #include <QObject>
 #include <QPointer>
@@ -37,6 +38,7 @@ private:
     // Receiver of queued calls and parent of the notifiers and timers; lives in the
     // thread that created the loop.
     QObject context_;
+    PostedCalls posted_;
     std::map<int, QPointer<QSocketNotifier>> notifiers_;
     std::map<int, QTimer*> timers_;
 };

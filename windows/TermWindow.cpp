@@ -42,10 +42,10 @@ void Place(QWidget& widget, bool shown, const Rect& rect) {
     widget.setVisible(shown);
 }
 
-// Runs fn on the widget's own thread later when called from another thread; true then.
-template <class Fn> bool QueueOffThread(QObject* target, Fn&& fn) {
-    if (QThread::currentThread() == target->thread()) return false;
-    QMetaObject::invokeMethod(target, std::forward<Fn>(fn), Qt::QueuedConnection);
+// Runs fn on the calls' own thread later when called from another thread; true then.
+template <class Fn> bool QueueOffThread(PostedCalls& calls, Fn&& fn) {
+    if (QThread::currentThread() == calls.thread()) return false;
+    calls.Post(std::forward<Fn>(fn));
     return true;
 }
 
@@ -500,7 +500,7 @@ void tmudterm::UpdateCursorText() {
 }
 
 void tmudterm::SetClientConnected(bool connected) {
-    if (QueueOffThread(this, [this, connected] { SetClientConnected(connected); })) return;
+    if (QueueOffThread(offThread_, [this, connected] { SetClientConnected(connected); })) return;
     clientConnected_ = connected;
     Relayout();
 }
@@ -508,20 +508,21 @@ void tmudterm::SetClientConnected(bool connected) {
 // --- effects of Client messages ----------------------------------------------------------
 
 void tmudterm::SetMap(const MapGrid& grid) {
-    if (QueueOffThread(this, [this, grid] { SetMap(grid); })) return;
+    if (QueueOffThread(offThread_, [this, grid] { SetMap(grid); })) return;
     map_->SetMap(grid);
 }
 
 void tmudterm::SetStatusValues(int hit, int hitMax, int mana, int manaMax, int move, int moveMax) {
-    if (QueueOffThread(this,
+    if (QueueOffThread(offThread_,
                        [=, this] { SetStatusValues(hit, hitMax, mana, manaMax, move, moveMax); }))
         return;
     stat_->SetStatus(hit, hitMax, mana, manaMax, move, moveMax);
 }
 
 void tmudterm::SetTimeAndDate(std::string_view time, std::string_view date) {
-    if (QueueOffThread(
-            this, [this, t = std::string(time), d = std::string(date)] { SetTimeAndDate(t, d); }))
+    if (QueueOffThread(offThread_, [this, t = std::string(time), d = std::string(date)] {
+            SetTimeAndDate(t, d);
+        }))
         return;
     time_->setText(Latin1ToQString(FirstLine(time)));
     date_->setText(Latin1ToQString(FirstLine(date)));

@@ -6,6 +6,7 @@
 #include "settings/SettingsHost.h"
 #include "settings/StoredValues.h"
 #include "term/MudScreen.h"
+#include "term/PostedCalls.h"
 #include "term/ScreenWidget.h"
 #include "term/TermServices.h"
 #include "windows/MapPalette.h"
@@ -172,6 +173,7 @@ private:
     ClientControl* client_ = nullptr;
     LineLog* lineLog_ = nullptr;
     MessageBoxes* boxesOverride_ = nullptr;
+    PostedCalls offThread_; // map, status, time and client state set from another thread
 
     std::unique_ptr<TMudScreen> main_;
     std::unique_ptr<TMudScreen> desc_;
