@@ -2,6 +2,7 @@
 // random moment: afterwards each file holds one whole version, never an empty or cut one.
 #include "SettingsTestSupport.h"
 #include "settings/AtomicFile.h"
+#include "settings/HelpIndexFile.h"
 #include "settings/ProfileStore.h"
 #include "settings/SettingsFile.h"
 #include "settings/TextMode.h"
@@ -28,10 +29,15 @@ struct Version {
     StoredValues values{};
     std::vector<std::pair<std::string, std::string>> triggers;
     std::vector<std::string> profiles;
+    std::vector<std::string> helpTopics;
 };
 
 Version First() {
-    Version v{FilledSettings(), FilledValues(), {{"hungry", "eat bread\r\n"}}, {"p", "alpha"}};
+    Version v{FilledSettings(),
+              FilledValues(),
+              {{"hungry", "eat bread\r\n"}},
+              {"p", "alpha"},
+              {"armor", "weapons"}};
     return v;
 }
 
@@ -46,15 +52,16 @@ Version Second() {
                   {"hungry", "eat bread\r\ndrink water\r\n"},
                   {std::string(200, 'p'), std::string(200, 'r') + "\r\n"}};
     v.profiles = {"p", "bravo", "charlie", std::string(60, 'd')};
+    v.helpTopics = {"armor", "magic", "weapons", std::string(300, 't')};
     return v;
 }
 
-// Saves the four files of profile "p" below root the way the program does.
+// Saves the files of profile "p" below root the way the program does.
 class Saver {
 public:
     explicit Saver(const std::string& root)
         : file_(settings_, values_, recorder_, recorder_, recorder_, root),
-          triggers_(root + "/profiles"), store_(root) {}
+          triggers_(root + "/profiles"), store_(root), helpIndex_(HelpIndexPath(root, kProfile)) {}
 
     void Save(const Version& v) {
         settings_ = v.settings;
@@ -65,6 +72,7 @@ public:
             triggers_.AddTrigger(pattern, reaction);
         triggers_.SaveTriggers(kProfile);
         store_.RewriteList(v.profiles);
+        SaveHelpIndex(helpIndex_, v.helpTopics);
         recorder_.logged.clear(); // "Configuration saved." on every round
     }
 
@@ -75,6 +83,7 @@ private:
     SettingsFile file_;
     TriggerList triggers_;
     ProfileStore store_;
+    std::string helpIndex_;
 };
 
 class SaveStressTest : public ::testing::Test {
@@ -90,9 +99,9 @@ protected:
 TEST_F(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {
     ASSERT_FALSE(root.empty());
     fs::create_directories(root / "profiles" / kProfile);
-    const std::vector<fs::path> files = {root / "profiles/p/tav.cfg",
-                                         root / "profiles/p/colors.dat",
-                                         root / "profiles/p/trigs.ndx", root / "profiles.cfg"};
+    const std::vector<fs::path> files = {
+        root / "profiles/p/tav.cfg", root / "profiles/p/colors.dat", root / "profiles/p/trigs.ndx",
+        root / "profiles.cfg", root / "profiles/p/help.ndx"};
 
     const Version first = First();
     const Version second = Second();
