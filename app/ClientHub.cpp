@@ -1,8 +1,11 @@
 #include "app/ClientHub.h"
 
 #include "client/ClientLogWindow.h"
+#include "settings/HelpIndexFile.h"
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
+#include "windows/BoardsWindow.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/TermWindow.h"
 
 namespace tav {
@@ -31,12 +34,16 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
                                   pendingEdit_, term_.Session().PingStamp()});
     term_.SetClientLog(&log_);
     term_.SetClientControl(connection_.get());
+    help_ = new tidxdlg(settings_, term_.Stored(), *connection_, parent);
+    boards_ = new brddlg(settings_, term_.Stored(), *connection_, parent);
 }
 
 ClientHub::~ClientHub() {
     term_.SetClientControl(nullptr);
     term_.SetClientLog(nullptr);
     connection_.reset(); // ends the network thread before the windows and sound go
+    delete help_.data();
+    delete boards_.data();
     sound_->Stop();
     // The window observes the log, so it goes first (unless its parent took it already).
     delete logWindow_.data();
@@ -47,12 +54,22 @@ TmarrowDlgClient& ClientHub::LogWindow() {
     return *logWindow_;
 }
 
+tidxdlg& ClientHub::HelpWindow() {
+    return *help_;
+}
+
+brddlg& ClientHub::BoardsWindow() {
+    return *boards_;
+}
+
 TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
     switch (screen) {
     case ClientScreen::Description: return &term_.DescPane();
     case ClientScreen::Exits: return &term_.ExitPane();
     case ClientScreen::Contents: return &term_.ListPane();
-    default: return nullptr; // the text list, board and help windows are not there yet
+    case ClientScreen::BoardMessage: return &boards_->Screen();
+    case ClientScreen::HelpText: return &help_->Screen();
+    default: return nullptr; // the text list windows are not there yet
     }
 }
 
@@ -70,6 +87,30 @@ void ClientHub::SetMap(const MapGrid& grid) {
 
 void ClientHub::SetStatusValues(const HitManaMove& v) {
     term_.SetStatusValues(v.hit, v.hitMax, v.mana, v.manaMax, v.move, v.moveMax);
+}
+
+void ClientHub::SetBoardIndex(std::vector<BoardEntry> boards) {
+    boards_->SetBoardIndex(std::move(boards));
+}
+
+void ClientHub::SetMessageIndex(std::vector<std::string> lines) {
+    boards_->SetMessageIndex(std::move(lines));
+}
+
+void ClientHub::BoardUpdate(int board) {
+    const std::optional<std::string> title = boards_->BoardUpdate(board);
+    if (title && settings_.boardnotify != 0)
+        ExecPlainMessageBox(parent_, BoxIcon::Information, "Notification...",
+                            "Board content update: " + *title);
+}
+
+void ClientHub::SetHelpIndex(std::vector<std::string> topics) {
+    help_->SetHelpIndex(std::move(topics));
+}
+
+void ClientHub::RestoreToolWindows() {
+    help_->Restore(HelpIndexPath(term_.DataRoot(), term_.ProfileName()));
+    boards_->Restore();
 }
 
 void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {
@@ -93,6 +134,8 @@ void ClientHub::PollSoundPlayer() {
 void ClientHub::ShowClientState(bool connected) {
     status_.ShowClientState(connected);
     term_.SetClientConnected(connected);
+    // Answers to what the lost connection asked never come.
+    if (!connected && boards_) boards_->ForgetRequests();
 }
 
 } // namespace tav

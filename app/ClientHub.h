@@ -25,14 +25,17 @@ class QWidget;
 namespace tav {
 
 class TmarrowDlgClient;
+class brddlg;
+class tidxdlg;
 class tmudterm;
 
 // The Client connection as the desktop holds it: the client log and its window, the
 // sound player with the desktop's backends, the pending-edit slot and the connection,
 // with the connection's window effects applied to the terminal window on the
 // user-interface thread. Effects for tool windows that do not exist yet are dropped.
-// It owns its log window (a child of `parent` for placement) and deletes it before the
-// log goes; the terminal window, the status bar and `parent` must outlive it.
+// It owns its log window and the tool windows it feeds (children of `parent` for
+// placement) and deletes them once the connection is gone, the log window before the log; the
+// terminal window, the status bar and `parent` must outlive it.
 class ClientHub final : private ClientWindows, private ClientSound, private StatusBarSink {
 public:
     // status: the frame's status bar; parent: owner of the log window and message boxes.
@@ -48,6 +51,12 @@ public:
     PendingEdit& Edits() { return pendingEdit_; }
     // Where a command the connection posts (the edit request) goes; dropped without one.
     void SetCommandPoster(std::function<void(int)> post) { post_ = std::move(post); }
+    tidxdlg& HelpWindow();
+    brddlg& BoardsWindow();
+
+    // At start and on a profile switch: the tool windows take the profile's fonts and
+    // rectangles, and the help index window the profile's help.ndx.
+    void RestoreToolWindows();
 
 private:
     // ClientWindows, on the user-interface thread.
@@ -56,10 +65,10 @@ private:
     void SetMap(const MapGrid& grid) override;
     void SetStatusValues(const HitManaMove& values) override;
     void SetGauge(int, int, int) override {}
-    void SetBoardIndex(std::vector<BoardEntry>) override {}
-    void SetMessageIndex(std::vector<std::string>) override {}
-    void BoardUpdate(int) override {}
-    void SetHelpIndex(std::vector<std::string>) override {}
+    void SetBoardIndex(std::vector<BoardEntry> boards) override;
+    void SetMessageIndex(std::vector<std::string> lines) override;
+    void BoardUpdate(int board) override;
+    void SetHelpIndex(std::vector<std::string> topics) override;
     void ShowIdentification(std::string_view, std::string_view, std::string_view) override {}
     void SetCharacterLevel(int level) override { level_ = level; }
     void SetTimeAndDate(std::string_view time, std::string_view date) override;
@@ -91,6 +100,8 @@ private:
     QWidget* parent_;
     ClientLog log_;
     QPointer<TmarrowDlgClient> logWindow_;
+    QPointer<tidxdlg> help_;
+    QPointer<brddlg> boards_;
     SoundBackendSet backends_;
     // Shared only so that a MIDI completion still queued at destruction can see it is gone.
     std::shared_ptr<SoundPlayer> sound_;

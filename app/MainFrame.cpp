@@ -15,6 +15,8 @@
 #include "settings/StoredValues.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
+#include "windows/BoardsWindow.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/TermWindow.h"
 
 #include <QCloseEvent>
@@ -30,7 +32,7 @@ namespace {
 constexpr int kAvailableCommands[] = {
     kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect, kCmStopSound,
     kCmClientLog,   kCmExit,           kCmCopy,          kCmSelectAll,        kCmProfiles,
-    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,
+    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,         kCmServerHelp,       kCmBoards,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -149,6 +151,8 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmClientDisconnect: client_->Connection().Disconnect(); break;
     case kCmStopSound: client_->Sound().Stop(); break;
     case kCmClientLog: client_->LogWindow().Toggle(); break;
+    case kCmServerHelp: client_->HelpWindow().Toggle(); break;
+    case kCmBoards: client_->BoardsWindow().Toggle(); break;
     case kCmExit: close(); break;
     case kCmCopy: term_->MainScreenWidget().CopySelection(); break;
     case kCmSelectAll: term_->MainScreenWidget().SelectAll(); break;
@@ -309,7 +313,7 @@ void TSDIDecFrame::PlaceFrame() {
 }
 
 void TSDIDecFrame::RestoreSideWindows() {
-    // The tool windows arrive with their own issue; nothing to restore yet.
+    client_->RestoreToolWindows();
 }
 
 void TSDIDecFrame::LoadTriggers() {

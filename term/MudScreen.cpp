@@ -270,21 +270,26 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
     const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
     if (i + 2 >= length) return i;
 
-    // An unfinished sequence waits for more bytes, unless it has already run on for too
-    // long: then everything pending is dropped so it cannot grow without end.
-    auto incomplete = [&]() { return length - i >= kMaxControlSequence ? length : i; };
+    // A sequence that runs on for kMaxControlSequence bytes without its final byte is
+    // abandoned there: those bytes are dropped and what follows is read afresh. The rule
+    // looks only at the bytes, never at where the socket cut them, and an unfinished
+    // sequence waits for more bytes only while it is shorter than that.
+    const std::size_t limit = i + kMaxControlSequence;
+    std::size_t j = i + 2;
+    // Steps to the next byte; false when there is none yet or the sequence is overlong.
+    auto next = [&]() { return ++j < length && j < limit; };
+    auto stop = [&]() { return j >= limit ? limit : i; };
 
     int values[kMaxCsiParams];
     int count = 0;
-    std::size_t j = i + 2;
     for (;;) {
         int value = 0;
         if (data[j] == ';') {
-            if (++j >= length) return incomplete();
+            if (!next()) return stop();
         }
         while (data[j] >= '0' && data[j] <= '9') {
             value = std::min(value * 10 + (data[j] - '0'), kMaxCsiValue);
-            if (++j >= length) return incomplete();
+            if (!next()) return stop();
         }
         if (count < kMaxCsiParams) values[count++] = value; // later values are dropped
         if (data[j] != ';') break;
@@ -360,14 +365,19 @@ std::size_t TMudScreen::DoTelnet(std::size_t i) {
             if (command == kWont) result_ = ScreenResult::EchoOff;
         }
         return i + 3;
-    case kSb:
+    case kSb: {
         // Subnegotiation: consumed whole through IAC SE; IAC IAC inside is a data byte.
-        for (std::size_t j = i + 2; j + 1 < length; ++j) {
+        // One that runs on for kMaxSubnegotiation bytes without its end is abandoned
+        // there, the same whether it came in one piece or many.
+        const std::size_t limit = i + kMaxSubnegotiation;
+        const std::size_t end = std::min(length, limit);
+        for (std::size_t j = i + 2; j + 1 < end; ++j) {
             if (data[j] != kIac) continue;
             if (data[j + 1] == kSe) return j + 2;
             ++j;
         }
-        return length - i > kMaxSubnegotiation ? length : i;
+        return length >= limit ? limit : i;
+    }
     default: return i + 2; // IAC IAC, GA, NOP and the other two-byte commands
     }
 }

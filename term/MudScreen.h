@@ -22,7 +22,7 @@ enum class ScreenResult {
 
 // Bounds on what the byte stream can make the screen hold.
 inline constexpr int kMaxCsiParams = 10;
-// An unfinished control sequence longer than this is abandoned.
+// A control sequence without its final byte after this many bytes is abandoned.
 inline constexpr std::size_t kMaxControlSequence = 256;
 // A telnet subnegotiation without IAC SE after this many bytes is abandoned.
 inline constexpr std::size_t kMaxSubnegotiation = 8192;

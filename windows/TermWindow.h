@@ -62,6 +62,9 @@ public:
     void LoadSettings();
     void SaveSettings();
     void SetDataRoot(std::string root) { dataRoot_ = std::move(root); }
+    const std::string& DataRoot() const { return dataRoot_; }
+    // The fonts, rectangles and colours the settings file keeps beside the record.
+    StoredValues& Stored() { return stored_; }
     // Fonts, screen flags and bell, panes and map shown or hidden; with initial, the
     // dividers' first positions from the current client size.
     void ApplyScreenSettings(bool initial);

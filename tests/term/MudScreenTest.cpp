@@ -272,6 +272,23 @@ TEST(MudScreenPending, UnfinishedSequencesStayBounded) {
     EXPECT_LT(h.screen.PendingBytes(), kMaxSubnegotiation + 101);
     h.Feed("\xff\xf0ok");
     EXPECT_NE(h.screen.GetAllText().find("ok"), std::string::npos);
+
+    // Where the socket cut an overlong sequence makes no difference either.
+    const std::string streams[] = {
+        "\x1b[" + std::string(300, '1') + "mAB\r\n",
+        "\x1b[" + std::string(253, ';') + "1mAB\r\n",
+        "\xff\xfa" + std::string(9000, 'p') + "\xff\xf0ok\r\n",
+        "\xff\xfa" + std::string(kMaxSubnegotiation - 3, 'p') + "\xff\xf0ok\r\n",
+    };
+    for (const std::string& stream : streams) {
+        Fixture whole;
+        Fixture bytes;
+        whole.Feed(stream);
+        for (char c : stream)
+            bytes.Feed(std::string(1, c));
+        EXPECT_EQ(whole.screen.GetAllText(), bytes.screen.GetAllText()) << stream.size();
+        EXPECT_EQ(whole.screen.PendingBytes(), bytes.screen.PendingBytes()) << stream.size();
+    }
 }
 
 TEST(MudScreenScroll, ScrollbackRingDropsTheOldestLine) {

@@ -1,0 +1,23 @@
+// help.ndx as any server download or editor may have left it: whatever the reader takes
+// in, the topics it keeps hold no line end, and writing them out and reading them back
+// gives the same list, so a save never changes what the next start shows.
+#include "fuzz/FuzzCheck.h"
+#include "settings/HelpIndexFile.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> topics = tav::ParseHelpIndex(bytes);
+    for (const std::string& topic : topics)
+        FUZZ_CHECK(topic.find_first_of("\r\n") == std::string::npos, "a topic holds no line end");
+    tav::SortHelpTopics(topics);
+    const std::string saved = tav::FormatHelpIndex(topics);
+    std::vector<std::string> again = tav::ParseHelpIndex(saved);
+    tav::SortHelpTopics(again);
+    FUZZ_CHECK(tav::FormatHelpIndex(again) == saved, "a saved index reads back the same");
+    return 0;
+}

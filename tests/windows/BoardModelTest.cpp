@@ -1,0 +1,153 @@
+// The boards window's model: which board a message list belongs to when replies come late,
+// what each choice sends, and the heading limits.
+#include "windows/BoardModel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The requests as readable lines; `down` makes every send fail as a closed connection does.
+struct RecordingRequests : ClientRequests {
+    Lines sent;
+    bool down = false;
+    std::ptrdiff_t Add(std::string line) {
+        if (down) return -1;
+        sent.push_back(std::move(line));
+        return 272;
+    }
+    std::ptrdiff_t SendEditReply(std::string_view) override { return Add("edit"); }
+    std::ptrdiff_t SendCommand(std::string_view) override { return Add("command"); }
+    std::ptrdiff_t SendHelpIndexRequest() override { return Add("helpindex"); }
+    std::ptrdiff_t SendHelpFileRequest(std::string_view) override { return Add("helpfile"); }
+    std::ptrdiff_t SendBindexRequest() override { return Add("bindex"); }
+    std::ptrdiff_t SendMsgIndexRequest(std::int32_t b) override {
+        return Add("msgindex " + std::to_string(b));
+    }
+    std::ptrdiff_t SendMsgRequest(std::int32_t b, std::int32_t p) override {
+        return Add("msg " + std::to_string(b) + " " + std::to_string(p));
+    }
+    std::ptrdiff_t SendMsgDelete(std::int32_t b, std::int32_t p) override {
+        return Add("delete " + std::to_string(b) + " " + std::to_string(p));
+    }
+    std::ptrdiff_t SendMsgPost(std::int32_t b, std::string_view h) override {
+        return Add("post " + std::to_string(b) + " [" + std::string(h) + "]");
+    }
+};
+
+TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
+    const std::string long200(200, 'h');
+    struct Case {
+        std::string line;
+        std::string heading;
+    };
+    const Case cases[] = {
+        {"1 Bob :: Hello", "re:  Hello"}, // the space after "::" stays
+        {"1 Bob : no heading", ""},
+        {"a::b::c", "re: b::c"},
+        {"3 Ann ::", "re: "},
+        {"x::" + long200, "re: " + long200.substr(0, 123)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReplyHeading(c.line), c.heading) << c.line;
+        EXPECT_LE(ReplyHeading(c.line).size(), kMaxHeadingBytes);
+    }
+    EXPECT_EQ(LimitHeading(long200), long200.substr(0, 127));
+    EXPECT_EQ(LimitHeading("short"), "short");
+}
+
+// One step of a board session: an action with its argument, what it returns and sends,
+// and the current board and the shown list's board afterwards.
+struct Step {
+    const char* action; // boards, select, messages (argument: line count), read, delete,
+                        // reply, post, down (the next request fails)
+    int arg;
+    bool result;
+    Lines sent;
+    std::int32_t current;
+    std::int32_t listBoard;
+};
+
+TEST(BoardModel, EveryChoiceGoesToTheBoardTheShownListBelongsTo) {
+    RecordingRequests requests;
+    BoardModel model(requests);
+    const std::string long200(200, 'p');
+    const Step steps[] = {
+        {"read", 0, false, {}, -1, -1}, // nothing before an index
+        {"boards", 0, true, {}, 0, -1}, // board 0 is current, whatever the numbers
+        {"select", 0, true, {"msgindex 10"}, 10, -1},
+        {"select", 1, true, {"msgindex 20"}, 20, -1}, // moved on before the reply
+        {"messages", 2, true, {}, 20, 10},            // the late reply is board 10's
+        {"delete", 1, true, {"delete 10 1", "msgindex 10"}, 20, 10},
+        {"messages", 1, true, {}, 20, 20}, // board 20's reply
+        {"read", 0, true, {"msg 20 0"}, 20, 20},
+        {"read", 1, false, {}, 20, 20},    // past the list
+        {"messages", 2, true, {}, 20, 10}, // the index asked after the delete
+        {"reply", 0, true, {"post 10 [" + long200.substr(0, 127) + "]"}, 20, 10},
+        {"post", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20, 10},
+        {"messages", 1, true, {}, 20, 20}, // asked by nobody: the current board's
+        {"select", 3, false, {}, 20, 20},  // no board there
+        {"down", 0, true, {}, 20, 20},
+        {"select", 0, true, {}, 10, -1}, // could not be sent, so not waited for
+        {"messages", 1, true, {}, 10, 10},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.action) + " " + std::to_string(step.arg));
+        requests.sent.clear();
+        const std::string_view action = step.action;
+        bool result = true;
+        if (action == "boards") model.SetBoards({{10, "General"}, {20, "Trade"}, {30, ""}});
+        if (action == "messages") model.SetMessages(Lines(step.arg, "1 Bob :: hi"));
+        if (action == "select") result = model.SelectBoard(step.arg);
+        if (action == "read") result = model.ReadMessage(step.arg);
+        if (action == "delete") result = model.DeleteMessage(step.arg);
+        if (action == "reply") result = model.PostReply(long200);
+        if (action == "post") result = model.PostMessage(long200);
+        requests.down = action == "down";
+        EXPECT_EQ(result, step.result);
+        EXPECT_EQ(requests.sent, step.sent);
+        EXPECT_EQ(model.CurrentBoard(), step.current);
+        EXPECT_EQ(model.MessageBoard(), step.listBoard);
+    }
+}
+
+TEST(BoardModel, BoardUpdatesNotifyOnlyForBoardsInTheList) {
+    RecordingRequests requests;
+    BoardModel model(requests);
+    EXPECT_EQ(model.BoardUpdate(0), std::nullopt) << "no index yet";
+    EXPECT_TRUE(requests.sent.empty());
+
+    model.SetBoards({{0, "General"}, {1, "Trade"}, {2, ""}});
+    struct Case {
+        std::int32_t board;
+        std::optional<std::string> title;
+        Lines sent;
+    };
+    const Case cases[] = {
+        {0, "General", {"msgindex 0"}}, // the current board is asked for again
+        {1, "Trade", {}},
+        {2, std::nullopt, {}}, // an empty title notifies nobody
+        {3, std::nullopt, {}},
+        {-1, std::nullopt, {}},
+        {2147483647, std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        requests.sent.clear();
+        EXPECT_EQ(model.BoardUpdate(c.board), c.title) << c.board;
+        EXPECT_EQ(requests.sent, c.sent) << c.board;
+    }
+
+    model.ForgetRequests(); // board 0's index, asked above, will never come
+
+    ASSERT_TRUE(model.SelectBoard(1));
+    model.SetMessages({"2 Ann :: x"});
+    EXPECT_EQ(model.MessageBoard(), 1) << "forgotten requests no longer take replies";
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,248 @@
+#include "windows/BoardsWindow.h"
+
+#include "settings/Latin1Text.h"
+#include "term/ScreenFonts.h"
+#include "term/ScreenWidget.h"
+#include "windows/Divider.h"
+#include "windows/MessageListBox.h"
+
+#include <QFontDialog>
+#include <QFrame>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+constexpr int kMargin = 5;
+constexpr int kDividerThickness = 8;
+// The least each list and the screen keep when a divider is dragged or the window shrinks.
+constexpr int kMinPane = 24;
+
+QPushButton* MakeButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+Divider* MakeDivider(Qt::Orientation orientation, const QString& title, QWidget* parent) {
+    auto* divider = new Divider(orientation, parent);
+    divider->setWindowTitle(title);
+    divider->setAccessibleName(title);
+    return divider;
+}
+
+} // namespace
+
+brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
+               QWidget* owner)
+    : ToolWindow(QStringLiteral("TavClient BoardWin"), stored.brdpos, owner), settings_(settings),
+      stored_(stored), model_(requests), screen_(std::make_unique<TMudScreen>(settings)) {
+    update_ = MakeButton(QStringLiteral("Update Board Index"), this);
+    font_ = MakeButton(QStringLiteral("Font..."), this);
+    close_ = MakeButton(QStringLiteral("Close"), this);
+    line_ = new QFrame(this);
+    line_->setFrameShape(QFrame::HLine);
+    boards_ = new TMsgListBox(
+        QStringLiteral("Board Index"),
+        {{QStringLiteral("&Select"), kCmSelect}, {QStringLiteral("&Post"), kCmPost}}, this);
+    messages_ = new TMsgListBox(QStringLiteral("Msg Index"),
+                                {{QStringLiteral("&Read"), kCmRead},
+                                 {QStringLiteral("Re&ply"), kCmReply},
+                                 {QStringLiteral("&Delete"), kCmDelete}},
+                                this);
+    hdiv_ = MakeDivider(Qt::Horizontal, QStringLiteral("TavClient BrdHDivWin"), this);
+    vdiv_ = MakeDivider(Qt::Vertical, QStringLiteral("TavClient BrdVDivWin"), this);
+
+    screen_->ResetScreen(kScreenLines);
+    screen_->autowrap = false;
+    screen_->appendcr = true;
+    screen_->smoothscroll = false;
+    screen_->explicitmode = true;
+    text_ = new ScreenWidget(*screen_, settings_, stored_.mudcolors, this);
+    text_->setWindowTitle(QStringLiteral("TavClient MudScreen"));
+    text_->setAccessibleName(text_->windowTitle());
+
+    const int buttons = update_->sizeHint().height();
+    const int minimumWidth = update_->sizeHint().width() + font_->sizeHint().width() +
+                             close_->sizeHint().width() + 4 * kMargin;
+    setMinimumSize(std::max(minimumWidth, 2 * kMargin + 2 * kMinPane + kDividerThickness),
+                   buttons + 3 * kMargin + 1 + 2 * kMinPane + kDividerThickness + kMargin);
+
+    connect(update_, &QPushButton::clicked, this, [&requests] { requests.SendBindexRequest(); });
+    connect(font_, &QPushButton::clicked, this, &brddlg::ChooseFont);
+    connect(close_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(boards_, &QListWidget::currentRowChanged, this, &brddlg::SelectBoard);
+    connect(boards_, &QListWidget::itemDoubleClicked, this, &brddlg::SelectBoard);
+    connect(messages_, &QListWidget::currentRowChanged, this, &brddlg::ReadMessage);
+    connect(messages_, &QListWidget::itemDoubleClicked, this, &brddlg::ReadMessage);
+    connect(boards_, &TMsgListBox::command, this, &brddlg::RunCommand);
+    connect(messages_, &TMsgListBox::command, this, &brddlg::RunCommand);
+    connect(hdiv_, &Divider::moved, this, [this](int delta) {
+        hdivTop_ += delta;
+        Layout();
+    });
+    connect(vdiv_, &Divider::moved, this, [this](int delta) {
+        vdivLeft_ += delta;
+        Layout();
+    });
+}
+
+// The screen widget refers to the screen, so it goes first.
+brddlg::~brddlg() {
+    delete text_;
+}
+
+void brddlg::Restore() {
+    text_->SetScreenFont(stored_.brdfont, true);
+    Layout();
+    PlaceStored(false);
+}
+
+void brddlg::SetBoardIndex(std::vector<BoardEntry> boards) {
+    model_.SetBoards(std::move(boards));
+    {
+        // Filling is not choosing: no requests for the boards put in.
+        const QSignalBlocker blocker(boards_);
+        boards_->clear();
+        for (const BoardEntry& board : model_.Boards())
+            boards_->addItem(Latin1ToQString(board.title));
+    }
+    ShowMessages();
+    screen_->ResetScreen(screen_->Lines());
+    update();
+}
+
+void brddlg::SetMessageIndex(std::vector<std::string> lines) {
+    model_.SetMessages(std::move(lines));
+    ShowMessages(); // the text of the message last read stays
+    update();
+}
+
+std::optional<std::string> brddlg::BoardUpdate(int board) {
+    return model_.BoardUpdate(board);
+}
+
+void brddlg::ShowMessages() {
+    const QSignalBlocker blocker(messages_);
+    messages_->clear();
+    for (const std::string& line : model_.Messages())
+        messages_->addItem(Latin1ToQString(line));
+}
+
+void brddlg::RunCommand(int id) {
+    switch (id) {
+    case kCmSelect: SelectBoard(); break;
+    case kCmRead: ReadMessage(); break;
+    case kCmReply: Reply(); break;
+    case kCmPost: Post(); break;
+    case kCmDelete: Delete(); break;
+    default: break;
+    }
+}
+
+void brddlg::SelectBoard() {
+    if (!model_.SelectBoard(boards_->currentRow())) return;
+    ShowMessages();
+    screen_->ResetScreen(screen_->Lines());
+}
+
+void brddlg::ReadMessage() {
+    model_.ReadMessage(messages_->currentRow());
+}
+
+void brddlg::Delete() {
+    // No question asked: the server keeps its own rules on who may delete what.
+    model_.DeleteMessage(messages_->currentRow());
+}
+
+void brddlg::Reply() {
+    const std::optional<std::string> proposed = model_.ReplyHeadingAt(messages_->currentRow());
+    if (!proposed) return;
+    if (const auto heading = AskHeading(QStringLiteral("Post reply"), *proposed))
+        model_.PostReply(*heading);
+}
+
+void brddlg::Post() {
+    SelectBoard();
+    if (model_.CurrentBoard() < 0) return;
+    if (const auto heading = AskHeading(QStringLiteral("Post message"), "<no heading>"))
+        model_.PostMessage(*heading);
+}
+
+std::optional<std::string> brddlg::AskHeading(const QString& title, const std::string& heading) {
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(title);
+    dialog.setAccessibleName(title);
+    dialog.setLabelText(QStringLiteral("Enter the message heading:"));
+    dialog.setTextValue(Latin1ToQString(LimitHeading(heading)));
+    // A heading goes into a header text of its own size: the field takes no more, so what
+    // is sent is what was shown. One character is one byte (Latin-1, others become '?').
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMaxLength(static_cast<int>(kMaxHeadingBytes));
+        edit->setAccessibleName(dialog.labelText());
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return QStringToLatin1(dialog.textValue());
+}
+
+void brddlg::ChooseFont() {
+    bool ok = false;
+    const QFont chosen =
+        QFontDialog::getFont(&ok, FontFromSpec(stored_.brdfont), this, QStringLiteral("Font"));
+    if (!ok) return;
+    stored_.brdfont = SpecFromFont(chosen);
+    text_->SetScreenFont(stored_.brdfont, true);
+    Layout();
+}
+
+void brddlg::resizeEvent(QResizeEvent* event) {
+    ToolWindow::resizeEvent(event);
+    Layout();
+}
+
+void brddlg::Layout() {
+    const int w = width();
+    const int h = height();
+    const QSize button = update_->sizeHint();
+    update_->setGeometry(kMargin, kMargin, button.width(), button.height());
+    font_->setGeometry(update_->geometry().right() + 1 + kMargin, kMargin,
+                       font_->sizeHint().width(), button.height());
+    const int closeWidth = close_->sizeHint().width();
+    close_->setGeometry(w - kMargin - closeWidth, kMargin, closeWidth, button.height());
+    const int lineTop = kMargin + button.height() + kMargin;
+    line_->setGeometry(kMargin, lineTop, std::max(0, w - 2 * kMargin), 1);
+    const int listTop = lineTop + kMargin;
+
+    if (hdivTop_ < 0) hdivTop_ = h / 2 - kDividerThickness / 2;
+    if (vdivLeft_ < 0) vdivLeft_ = w / 3 - kDividerThickness / 2;
+    // Both dividers stay inside the window, so they can always be grabbed again.
+    const int highest = listTop + kMinPane;
+    hdivTop_ = std::clamp(hdivTop_, highest,
+                          std::max(highest, h - kMargin - kMinPane - kDividerThickness));
+    const int leftmost = kMargin + kMinPane;
+    vdivLeft_ = std::clamp(vdivLeft_, leftmost,
+                           std::max(leftmost, w - kMargin - kMinPane - kDividerThickness));
+
+    hdiv_->setGeometry(0, hdivTop_, w, kDividerThickness);
+    const int vdivTop = lineTop + 4;
+    vdiv_->setGeometry(vdivLeft_, vdivTop, kDividerThickness,
+                       std::max(0, std::min(h, hdivTop_) - vdivTop));
+    boards_->setGeometry(kMargin, listTop, vdivLeft_ - kMargin, hdivTop_ - listTop);
+    const int messagesLeft = vdivLeft_ + kDividerThickness;
+    messages_->setGeometry(messagesLeft, listTop, std::max(0, w - kMargin - messagesLeft),
+                           hdivTop_ - listTop);
+    const int textTop = hdivTop_ + kDividerThickness;
+    text_->SetScreenRect(
+        QRect(kMargin, textTop, std::max(0, w - 2 * kMargin), std::max(0, h - kMargin - textTop)),
+        true);
+    update();
+}
+
+} // namespace tav

@@ -1,0 +1,164 @@
+#include "windows/HelpIndexWindow.h"
+
+#include "settings/HelpIndexFile.h"
+#include "settings/Latin1Text.h"
+#include "term/ScreenFonts.h"
+#include "term/ScreenWidget.h"
+#include "windows/Divider.h"
+
+#include <QFontDialog>
+#include <QFrame>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+constexpr int kMargin = 5;
+constexpr int kDividerThickness = 8;
+// The least the list and the screen keep when the divider is dragged or the window shrinks.
+constexpr int kMinPane = 24;
+
+QPushButton* MakeButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
+                 QWidget* owner)
+    : ToolWindow(QStringLiteral("TavClient HelpIndex"), stored.helppos, owner), settings_(settings),
+      stored_(stored), requests_(requests), screen_(std::make_unique<TMudScreen>(settings)) {
+    download_ = MakeButton(QStringLiteral("Download new index"), this);
+    font_ = MakeButton(QStringLiteral("Font..."), this);
+    close_ = MakeButton(QStringLiteral("Close"), this);
+    line_ = new QFrame(this);
+    line_->setFrameShape(QFrame::HLine);
+    list_ = new QListWidget(this);
+    list_->setAccessibleName(QStringLiteral("Help Index"));
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    divider_ = new Divider(Qt::Horizontal, this);
+    divider_->setWindowTitle(QStringLiteral("TavClient IdxDivWin"));
+    divider_->setAccessibleName(divider_->windowTitle());
+
+    screen_->ResetScreen(kScreenLines);
+    screen_->autowrap = false;
+    screen_->appendcr = true;
+    screen_->smoothscroll = false;
+    screen_->explicitmode = true;
+    text_ = new ScreenWidget(*screen_, settings_, stored_.mudcolors, this);
+    text_->setWindowTitle(QStringLiteral("TavClient MudScreen"));
+    text_->setAccessibleName(text_->windowTitle());
+
+    const int buttons = download_->sizeHint().height();
+    setMinimumSize(download_->sizeHint().width() + font_->sizeHint().width() +
+                       close_->sizeHint().width() + 4 * kMargin,
+                   buttons + 4 * kMargin + 2 * kMinPane + kDividerThickness + kMargin);
+
+    connect(download_, &QPushButton::clicked, this, [this] { requests_.SendHelpIndexRequest(); });
+    connect(font_, &QPushButton::clicked, this, &tidxdlg::ChooseFont);
+    connect(close_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(list_, &QListWidget::currentRowChanged, this, &tidxdlg::TopicChosen);
+    connect(list_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { TopicChosen(list_->row(item)); });
+    connect(divider_, &Divider::moved, this, [this](int delta) {
+        dividerTop_ += delta;
+        Layout();
+    });
+}
+
+// The screen widget refers to the screen, so it goes first.
+tidxdlg::~tidxdlg() {
+    delete text_;
+}
+
+void tidxdlg::Restore(const std::string& indexPath) {
+    text_->SetScreenFont(stored_.helpfont, true);
+    Layout();
+    PlaceStored(false);
+    indexPath_ = indexPath;
+    // Another profile's topics must not be saved into this profile's file, so the list
+    // is emptied even when this profile has no help.ndx yet.
+    topics_.clear();
+    LoadHelpIndex(indexPath_, topics_);
+    SortHelpTopics(topics_);
+    FillList();
+}
+
+void tidxdlg::SetHelpIndex(std::vector<std::string> topics) {
+    topics_ = std::move(topics);
+    SortHelpTopics(topics_);
+    FillList();
+    if (!indexPath_.empty()) SaveHelpIndex(indexPath_, topics_);
+    update();
+}
+
+void tidxdlg::FillList() {
+    // Filling is not choosing: no requests for the topics put in.
+    const QSignalBlocker blocker(list_);
+    list_->clear();
+    for (const std::string& topic : topics_)
+        list_->addItem(Latin1ToQString(topic));
+}
+
+void tidxdlg::TopicChosen(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= topics_.size()) return;
+    const std::string& topic = topics_[static_cast<std::size_t>(row)];
+    if (topic.empty() || topic.size() > kMaxTopicRequestBytes) return;
+    requests_.SendHelpFileRequest(topic);
+}
+
+void tidxdlg::ChooseFont() {
+    bool ok = false;
+    const QFont chosen =
+        QFontDialog::getFont(&ok, FontFromSpec(stored_.helpfont), this, QStringLiteral("Font"));
+    if (!ok) return;
+    const FontSpec spec = SpecFromFont(chosen);
+    const bool changed = !SameFontSpec(spec, stored_.helpfont);
+    stored_.helpfont = spec;
+    text_->SetScreenFont(spec, true);
+    if (changed) Layout();
+    text_->update();
+}
+
+void tidxdlg::resizeEvent(QResizeEvent* event) {
+    ToolWindow::resizeEvent(event);
+    Layout();
+}
+
+void tidxdlg::Layout() {
+    const int w = width();
+    const int h = height();
+    const QSize button = download_->sizeHint();
+    download_->setGeometry(kMargin, kMargin, button.width(), button.height());
+    font_->setGeometry(download_->geometry().right() + 1 + kMargin, kMargin,
+                       font_->sizeHint().width(), button.height());
+    const int closeWidth = close_->sizeHint().width();
+    close_->setGeometry(w - 4 - closeWidth, kMargin, closeWidth, button.height());
+    const int lineTop = kMargin + button.height() + kMargin;
+    line_->setGeometry(kMargin, lineTop, std::max(0, w - 2 * kMargin), 1);
+
+    const int listTop = lineTop + kMargin;
+    if (dividerTop_ < 0) dividerTop_ = h / 2 - kDividerThickness / 2;
+    // Kept inside the window, so the divider can always be grabbed again.
+    const int highest = listTop + kMinPane;
+    const int lowest = std::max(highest, h - kMargin - kMinPane - kDividerThickness);
+    dividerTop_ = std::clamp(dividerTop_, highest, lowest);
+
+    divider_->setGeometry(0, dividerTop_, w, kDividerThickness);
+    list_->setGeometry(kMargin, listTop, std::max(0, w - 2 * kMargin), dividerTop_ - listTop);
+    const int textTop = dividerTop_ + kDividerThickness;
+    text_->SetScreenRect(
+        QRect(kMargin, textTop, std::max(0, w - 2 * kMargin), std::max(0, h - kMargin - textTop)),
+        true);
+    update();
+}
+
+} // namespace tav

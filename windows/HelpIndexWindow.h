@@ -1,0 +1,77 @@
+#pragma once
+
+#include "client/ClientRequests.h"
+#include "settings/Settings.h"
+#include "settings/StoredValues.h"
+#include "term/MudScreen.h"
+#include "windows/ToolWindow.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QFrame;
+class QListWidget;
+class QPushButton;
+
+namespace tav {
+
+class Divider;
+class ScreenWidget;
+
+// The help index window: the server's help topics in a list (kept sorted, cached in the
+// profile's help.ndx) and the text of the chosen topic in a screen below a draggable
+// divider. Choosing a topic (selection change or double click) asks the server for it;
+// "Download new index" asks for the topic list. Replies arrive through SetHelpIndex and
+// the screen (ClientScreen::HelpText). Runs on the user-interface thread only.
+class tidxdlg : public ToolWindow {
+    Q_OBJECT
+public:
+    static constexpr int kScreenLines = 100;
+    // Topics this long or longer cannot be asked for.
+    static constexpr std::size_t kMaxTopicRequestBytes = 63;
+
+    // stored: helppos, helpfont and the colours, which must outlive the window.
+    tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
+            QWidget* owner);
+    ~tidxdlg() override;
+
+    // Takes the stored font, places the window at the stored rectangle (hidden stays
+    // hidden) and loads the topics of the given help.ndx, the file later indexes are
+    // saved to. Called at start and on every profile switch.
+    void Restore(const std::string& indexPath);
+    // A received index: replaces the list (sorted) and saves help.ndx.
+    void SetHelpIndex(std::vector<std::string> topics);
+
+    TMudScreen& Screen() { return *screen_; }
+    ScreenWidget& TextWidget() { return *text_; }
+    QListWidget& TopicList() { return *list_; }
+    const std::vector<std::string>& Topics() const { return topics_; }
+    QSize sizeHint() const override { return {520, 460}; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FillList();
+    void TopicChosen(int row);
+    void ChooseFont();
+    void Layout();
+
+    const Settings& settings_;
+    StoredValues& stored_;
+    ClientRequests& requests_;
+    std::string indexPath_;
+    std::vector<std::string> topics_;
+    std::unique_ptr<TMudScreen> screen_;
+    QPushButton* download_ = nullptr;
+    QPushButton* font_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QFrame* line_ = nullptr;
+    QListWidget* list_ = nullptr;
+    Divider* divider_ = nullptr;
+    ScreenWidget* text_ = nullptr;
+    int dividerTop_ = -1; // placed at half the height on the first layout
+};
+
+} // namespace tav
