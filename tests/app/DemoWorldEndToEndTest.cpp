@@ -13,12 +13,17 @@
 #include "sound/SoundPlayer.h"
 #include "term/InputLine.h"
 #include "triggers/TriggerList.h"
+#include "windows/BoardsWindow.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/MapWindow.h"
+#include "windows/MessageListBox.h"
 #include "windows/ServerEditDialog.h"
 #include "windows/StatusWindow.h"
 #include "windows/TermWindow.h"
 
+#include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -42,6 +47,37 @@ ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen 
 void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
     dialog.Text().setPlainText(text);
     QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
+}
+
+// The push button of a window with these words.
+QPushButton& Button(QWidget& window, const QString& words) {
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->accessibleName() == words || button->text() == words) return *button;
+    ADD_FAILURE() << "no button " << words.toStdString();
+    static QPushButton none;
+    return none;
+}
+QStringList Rows(const QListWidget& list) {
+    QStringList rows;
+    for (int i = 0; i < list.count(); ++i)
+        rows << list.item(i)->text();
+    return rows;
+}
+ModalScript::Step AnswerHeading(QString* proposed) {
+    return [proposed](QWidget* w) {
+        auto* dialog = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        *proposed = dialog->windowTitle() + " | " + dialog->textValue();
+        dialog->accept();
+    };
+}
+ModalScript::Step CloseBox(QString* seen) {
+    return [seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        *seen = box->windowTitle() + " | " + box->text();
+        box->accept();
+    };
 }
 
 class DemoWorldEndToEnd : public ::testing::Test {
@@ -197,6 +233,74 @@ TEST_F(DemoWorldEndToEnd, ModAndMp3CuesAreDownloadedAndHandedToTheirPlayers) {
             << FileBytes("player.sh.log").toStdString();
     }
     EXPECT_EQ(world.Count("received soundgo"), 2);
+}
+
+TEST_F(DemoWorldEndToEnd, HelpIndexIsDownloadedKeptInHelpNdxAndItsTopicsRead) {
+    frame->OnCommand(kCmServerHelp);
+    tidxdlg& help = frame->Client().HelpWindow();
+    ASSERT_TRUE(help.isVisible());
+    Button(help, "Download new index").click();
+    ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
+    EXPECT_EQ(world.Count("received helpindex_request"), 1);
+    const QStringList topics = Rows(help.TopicList());
+    EXPECT_TRUE(topics.contains("movement"));
+    QStringList sorted = topics;
+    sorted.sort();
+    EXPECT_EQ(topics, sorted);
+    // The profile's cache: one topic a line, CR LF, in the list's order.
+    EXPECT_EQ(FileBytes("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
+
+    help.TopicList().setCurrentRow(static_cast<int>(topics.indexOf("movement")));
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
+    EXPECT_TRUE(Contains(Pane(help.Screen()), "north, south, east, west"));
+    EXPECT_EQ(world.Count("received helpfile_request"), 1);
+}
+
+TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
+    settings.boardnotify = 1;
+    frame->OnCommand(kCmBoards);
+    brddlg& boards = frame->Client().BoardsWindow();
+    ASSERT_TRUE(boards.isVisible());
+    Button(boards, "Update Board Index").click();
+    ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
+    EXPECT_EQ(Rows(boards.BoardList()),
+              (QStringList{"Announcements", "General", "Trade", "Quests"}));
+    EXPECT_EQ(world.Count("received bindex_request"), 1);
+
+    boards.BoardList().setCurrentRow(3);
+    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
+    boards.MessageList().setCurrentRow(0);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
+    EXPECT_EQ(world.Count("received msgindex_request"), 1);
+    EXPECT_EQ(world.Count("received msg_request"), 1);
+
+    // Reply: the heading offered, the body in the edit dialog, the post announced to all.
+    QString proposed, editor, notice;
+    script.Then(AnswerHeading(&proposed));
+    script.Then(
+        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
+    script.Then(CloseBox(&notice));
+    boards.RunCommand(brddlg::kCmReply);
+    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
+        << world.Log().toStdString();
+    EXPECT_EQ(proposed, "Post reply | re: The cellar key");
+    EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
+    EXPECT_EQ(notice, "Notification... | Board content update: Quests");
+    EXPECT_EQ(world.Count("received msg_post"), 1);
+    const QString mine = boards.MessageList().item(3)->text();
+    EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
+        << mine.toStdString();
+    boards.MessageList().setCurrentRow(3);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "by the sea."); }));
+
+    // Delete it; asking for the board again shows it gone.
+    boards.RunCommand(brddlg::kCmDelete);
+    ASSERT_TRUE(WaitForWorld("received msg_delete"));
+    EXPECT_TRUE(WaitFor(
+        [&] { return Contains(frame->Client().Log().Text(), "Message 4 deleted from Quests."); }));
+    boards.RunCommand(brddlg::kCmSelect);
+    EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
+    EXPECT_TRUE(script.Done());
 }
 
 } // namespace
