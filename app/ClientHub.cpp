@@ -1,12 +1,17 @@
 #include "app/ClientHub.h"
 
 #include "client/ClientLogWindow.h"
+#include "settings/AtomicFile.h"
 #include "settings/HelpIndexFile.h"
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
 #include "windows/BoardsWindow.h"
+#include "windows/CommandPad.h"
 #include "windows/HelpIndexWindow.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
 namespace tav {
 
@@ -15,6 +20,11 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
       address_(term.Session()) {
     log_.AttachStatusBar(&status_);
     logWindow_ = new TmarrowDlgClient(log_, parent);
+    monitor_ = new tmonitor(monitorRect_, parent);
+    monitor_->PlaceStored(false);
+    StoredValues& stored = term_.Stored();
+    identification_ = new iddlg(stored.idpos, stored.idfont, parent);
+    identification_->SetUp();
 
     backends_ = MakeQtSoundBackends(log_);
     sound_ = std::make_shared<SoundPlayer>(settings_, log_, backends_.View());
@@ -36,17 +46,22 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
     term_.SetClientControl(connection_.get());
     help_ = new tidxdlg(settings_, term_.Stored(), *connection_, parent);
     boards_ = new brddlg(settings_, term_.Stored(), *connection_, parent);
+    pad_ = new tmudcon(*connection_, padRect_, parent);
+    pad_->PlaceStored(false);
 }
 
 ClientHub::~ClientHub() {
     term_.SetClientControl(nullptr);
     term_.SetClientLog(nullptr);
+    delete pad_.data();  // it sends through the connection
     connection_.reset(); // ends the network thread before the windows and sound go
     delete help_.data();
     delete boards_.data();
     sound_->Stop();
     // The window observes the log, so it goes first (unless its parent took it already).
     delete logWindow_.data();
+    delete monitor_.data();
+    delete identification_.data();
     log_.AttachStatusBar(nullptr);
 }
 
@@ -62,6 +77,18 @@ brddlg& ClientHub::BoardsWindow() {
     return *boards_;
 }
 
+tmonitor& ClientHub::Monitor() {
+    return *monitor_;
+}
+
+iddlg& ClientHub::Identification() {
+    return *identification_;
+}
+
+tmudcon& ClientHub::CommandPad() {
+    return *pad_;
+}
+
 TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
     switch (screen) {
     case ClientScreen::Description: return &term_.DescPane();
@@ -69,7 +96,11 @@ TMudScreen* ClientHub::PaneOf(ClientScreen screen) {
     case ClientScreen::Contents: return &term_.ListPane();
     case ClientScreen::BoardMessage: return &boards_->Screen();
     case ClientScreen::HelpText: return &help_->Screen();
-    default: return nullptr; // the text list windows are not there yet
+    case ClientScreen::Who: return &term_.WhoWindow().Screen();
+    case ClientScreen::Channel: return &term_.ChannelWindow().Screen();
+    case ClientScreen::Equipment: return &term_.EquipmentWindow().Screen();
+    case ClientScreen::Inventory: return &term_.InventoryWindow().Screen();
+    default: return nullptr;
     }
 }
 
@@ -109,8 +140,29 @@ void ClientHub::SetHelpIndex(std::vector<std::string> topics) {
 }
 
 void ClientHub::RestoreToolWindows() {
+    identification_->SetUp();
     help_->Restore(HelpIndexPath(term_.DataRoot(), term_.ProfileName()));
     boards_->Restore();
+}
+
+void ClientHub::SetGauge(int gaugeId, int value, int maximum) {
+    monitor_->SetGauge(gaugeId, value, maximum);
+}
+
+// The file keeps the bytes as they came; the window only shows them.
+void ClientHub::ShowIdentification(std::string_view name, std::string_view path,
+                                   std::string_view text) {
+    identification_->ShowDescription(name, path, text);
+    if (path.empty()) return; // a name that would leave the text folder: logged already
+    const std::string file(path);
+    switch (ReplaceFileAtomically(file, text)) {
+    case AtomicWriteResult::Replaced:
+    case AtomicWriteResult::NotSynced: break;
+    case AtomicWriteResult::NotCreated:
+        log_.LogLine("Unable to open " + file + " for write.");
+        break;
+    case AtomicWriteResult::NotWritten: log_.LogLine("Unable to write " + file + "."); break;
+    }
 }
 
 void ClientHub::SetTimeAndDate(std::string_view time, std::string_view date) {

@@ -26,7 +26,10 @@ namespace tav {
 
 class TmarrowDlgClient;
 class brddlg;
+class iddlg;
 class tidxdlg;
+class tmonitor;
+class tmudcon;
 class tmudterm;
 
 // The Client connection as the desktop holds it: the client log and its window, the
@@ -53,6 +56,10 @@ public:
     void SetCommandPoster(std::function<void(int)> post) { post_ = std::move(post); }
     tidxdlg& HelpWindow();
     brddlg& BoardsWindow();
+    // Tool windows the connection's effects reach, made hidden with the hub.
+    tmonitor& Monitor();
+    iddlg& Identification();
+    tmudcon& CommandPad();
 
     // At start and on a profile switch: the tool windows take the profile's fonts and
     // rectangles, and the help index window the profile's help.ndx.
@@ -64,12 +71,13 @@ private:
     void AppendText(ClientScreen screen, std::string_view text) override;
     void SetMap(const MapGrid& grid) override;
     void SetStatusValues(const HitManaMove& values) override;
-    void SetGauge(int, int, int) override {}
+    void SetGauge(int gaugeId, int value, int maximum) override;
     void SetBoardIndex(std::vector<BoardEntry> boards) override;
     void SetMessageIndex(std::vector<std::string> lines) override;
     void BoardUpdate(int board) override;
     void SetHelpIndex(std::vector<std::string> topics) override;
-    void ShowIdentification(std::string_view, std::string_view, std::string_view) override {}
+    void ShowIdentification(std::string_view name, std::string_view path,
+                            std::string_view text) override;
     void SetCharacterLevel(int level) override { level_ = level; }
     void SetTimeAndDate(std::string_view time, std::string_view date) override;
     void ShowMessageBox(std::string_view text, std::string_view title) override;
@@ -102,6 +110,11 @@ private:
     QPointer<TmarrowDlgClient> logWindow_;
     QPointer<tidxdlg> help_;
     QPointer<brddlg> boards_;
+    Rect monitorRect_{}; // not stored: placed beside the frame at first
+    QPointer<tmonitor> monitor_;
+    QPointer<iddlg> identification_;
+    Rect padRect_{}; // not stored either
+    QPointer<tmudcon> pad_;
     SoundBackendSet backends_;
     // Shared only so that a MIDI completion still queued at destruction can see it is gone.
     std::shared_ptr<SoundPlayer> sound_;

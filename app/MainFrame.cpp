@@ -16,8 +16,12 @@
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
+#include "windows/CommandPad.h"
 #include "windows/HelpIndexWindow.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -30,9 +34,31 @@ namespace {
 
 // Commands whose effect is there; the rest of the menu stays disabled until it is.
 constexpr int kAvailableCommands[] = {
-    kCmTermConnect, kCmTermDisconnect, kCmClientConnect, kCmClientDisconnect, kCmStopSound,
-    kCmClientLog,   kCmExit,           kCmCopy,          kCmSelectAll,        kCmProfiles,
-    kCmIgnoreTrigs, kCmToggleHide,     kCmAbout,         kCmServerHelp,       kCmBoards,
+    kCmTermConnect,
+    kCmTermDisconnect,
+    kCmClientConnect,
+    kCmClientDisconnect,
+    kCmStopSound,
+    kCmClientLog,
+    kCmExit,
+    kCmCopy,
+    kCmSelectAll,
+    kCmProfiles,
+    kCmIgnoreTrigs,
+    kCmToggleHide,
+    kCmAbout,
+    // Tool windows.
+    kCmServerHelp,
+    kCmBoards,
+    kCmWho,
+    kCmEquipment,
+    kCmInventory,
+    kCmOoc,
+    kCmScrollBuffer,
+    kCmScrollback,
+    kCmMonitor,
+    kCmIdentify,
+    kCmMudCom,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -169,6 +195,15 @@ void TSDIDecFrame::OnCommand(int id) {
         menu_->SetChecked(kCmToggleHide, term_->Hidden());
         break;
     case kCmAbout: ShowAbout(); break;
+    case kCmWho: term_->WhoWindow().Toggle(); break;
+    case kCmEquipment: term_->EquipmentWindow().Toggle(); break;
+    case kCmInventory: term_->InventoryWindow().Toggle(); break;
+    case kCmOoc: term_->ChannelWindow().Toggle(); break;
+    case kCmScrollBuffer:
+    case kCmScrollback: term_->ShowScrollBuffer(); break;
+    case kCmMonitor: client_->Monitor().Toggle(); break;
+    case kCmIdentify: client_->Identification().Toggle(); break;
+    case kCmMudCom: client_->CommandPad().Toggle(); break;
     default: break;
     }
 }
@@ -313,6 +348,7 @@ void TSDIDecFrame::PlaceFrame() {
 }
 
 void TSDIDecFrame::RestoreSideWindows() {
+    term_->SetUpTextWindows();
     client_->RestoreToolWindows();
 }
 

@@ -13,6 +13,7 @@
 #include "windows/Divider.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -190,6 +191,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
         connect(divider, &Divider::moved, this, [this] { Relayout(); });
 
     ApplyScreenSettings(true);
+    SetUpTextWindows();
     input_->setFocus();
 }
 
@@ -199,6 +201,8 @@ tmudterm::~tmudterm() {
     // of those widgets and must not reach the session in between.
     input_->SetSession(nullptr);
     session_.reset();
+    for (txtdlg* window : {who_.data(), chan_.data(), eq_.data(), inv_.data(), scroll_.data()})
+        delete window;
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
@@ -328,6 +332,54 @@ void tmudterm::PlaceFrame(const Rect& frame) {
 void tmudterm::PostConfigCommand() {
     QMetaObject::invokeMethod(
         this, [this] { emit configRequested(); }, Qt::QueuedConnection);
+}
+
+// --- text list windows ----------------------------------------------------------------
+
+txtdlg& tmudterm::WhoWindow() {
+    return *who_;
+}
+txtdlg& tmudterm::ChannelWindow() {
+    return *chan_;
+}
+txtdlg& tmudterm::EquipmentWindow() {
+    return *eq_;
+}
+txtdlg& tmudterm::InventoryWindow() {
+    return *inv_;
+}
+txtdlg& tmudterm::ScrollWindow() {
+    return *scroll_;
+}
+
+void tmudterm::SetUpTextWindows() {
+    struct Window {
+        QPointer<txtdlg>& window;
+        const char* caption;
+        TextListStore store;
+    };
+    const Window windows[] = {
+        {who_, "TavClient WhoDlg", {stored_.whopos, stored_.whofont, &stored_.whoontop}},
+        {chan_, "TavClient ChanDlg", {stored_.gosspos, stored_.chanfont, &stored_.chanontop}},
+        {eq_, "TavClient EqDlg", {stored_.eqpos, stored_.eqfont, &stored_.eqontop}},
+        {inv_, "TavClient InvDlg", {stored_.invpos, stored_.invfont, &stored_.invontop}},
+        {scroll_, "TavClient ScrollDlg", {stored_.scrollpos, stored_.scrollfont, nullptr}},
+    };
+    for (const Window& w : windows) {
+        if (w.window == nullptr)
+            w.window = new txtdlg(w.caption, w.store, settings_, stored_.mudcolors, window());
+        w.window->SetUp();
+    }
+}
+
+void tmudterm::ShowScrollBuffer() {
+    TMudScreen& screen = scroll_->Screen();
+    const SizesStep step = ComputeSizesStep(settings_, screen.Lines(), 0);
+    screen.ResetScreen(step.scrollLines.value_or(screen.Lines()));
+    scroll_->ShowRaised();
+    screen.AddText(session_->RecentText());
+    while (screen.TakeLine()) {
+    }
 }
 
 // --- layout -----------------------------------------------------------------------------

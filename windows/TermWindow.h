@@ -11,6 +11,7 @@
 #include "windows/MapPalette.h"
 #include "windows/TermLayout.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -29,6 +30,7 @@ class StatusWindow;
 class TermSession;
 class TriggerList;
 class tinedit;
+class txtdlg;
 
 // The main terminal window that fills the main frame: the main terminal screen, the
 // command input line with its "ml-send" button, the MultiScreen panes (room description,
@@ -109,6 +111,18 @@ public:
     QLabel& DateText() { return *date_; }
     QPushButton& MlSendButton() { return *mlSend_; }
 
+    // --- text list windows (owned here, top-level windows of the frame) -----------------
+    txtdlg& WhoWindow();
+    txtdlg& ChannelWindow();
+    txtdlg& EquipmentWindow();
+    txtdlg& InventoryWindow();
+    txtdlg& ScrollWindow();
+    // Makes the five windows the first time; every time gives them their stored fonts,
+    // on-top flags and places.
+    void SetUpTextWindows();
+    // The scroll-back window shown and raised, filled with the recent text.
+    void ShowScrollBuffer();
+
     // --- outside services, attached as they come to exist -----------------------------
     void SetClientLog(LogSink* log) { clientLog_ = log; }
     void SetClientControl(ClientControl* client) { client_ = client; }
@@ -180,6 +194,11 @@ private:
     QLabel* time_ = nullptr;
     QLabel* date_ = nullptr;
     QPushButton* mlSend_ = nullptr;
+    QPointer<txtdlg> who_;
+    QPointer<txtdlg> chan_;
+    QPointer<txtdlg> eq_;
+    QPointer<txtdlg> inv_;
+    QPointer<txtdlg> scroll_;
 
     std::unique_ptr<Services> services_;
     std::unique_ptr<QtEventLoop> loop_;

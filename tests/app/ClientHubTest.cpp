@@ -10,11 +10,15 @@
 #include "client/MessageType.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -87,13 +91,63 @@ TEST_F(ClientHubTest, RoomMessagesReplaceTheTextOfTheirOwnPane) {
             if (&other.pane != &row.pane)
                 EXPECT_EQ(other.pane.GetAllText().find(std::to_string(code)), std::string::npos);
     }
-    // A window that is not there yet drops its text; the connection goes on.
-    server.Send(Frame(IncomingType::who_list, "", "", "Bob"));
-    server.Send(Frame(IncomingType::desctext, "", "", "after the who list"));
-    EXPECT_TRUE(WaitFor([&] {
-        return term.DescPane().GetAllText().find("after the who list") != std::string::npos;
-    }));
+}
+
+TEST_F(ClientHubTest, ListsReplaceTheirWindowsTextAndTheChannelAppends) {
+    ASSERT_TRUE(Connect());
+    struct Row {
+        IncomingType type;
+        txtdlg& window;
+        bool appends;
+    };
+    const Row rows[] = {{IncomingType::who_list, term.WhoWindow(), false},
+                        {IncomingType::channel_txt, term.ChannelWindow(), true},
+                        {IncomingType::eq_list, term.EquipmentWindow(), false},
+                        {IncomingType::inv_list, term.InventoryWindow(), false}};
+    for (const Row& row : rows) {
+        const std::string code = std::to_string(static_cast<int>(row.type));
+        SCOPED_TRACE(code);
+        server.Send(Frame(row.type, "", "", "first " + code + "\r\n"));
+        server.Send(Frame(row.type, "", "", "second " + code + "\r\n"));
+        ASSERT_TRUE(WaitFor([&] {
+            return row.window.Screen().GetAllText().find("second " + code) != std::string::npos;
+        }));
+        EXPECT_EQ(row.window.Screen().GetAllText().find("first " + code) != std::string::npos,
+                  row.appends);
+        EXPECT_FALSE(row.window.isVisible()) << "text arrives without showing the window";
+    }
+}
+
+TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges) {
+    ASSERT_TRUE(Connect());
+    // The file holds the bytes as they came (line ends, 8-bit and all); the window shows them.
+    const std::string description = "A <i>lamp</i>.\r\nIt glows \xe9.\n\rEnd";
+    server.Send(Frame(IncomingType::idinfo, "lamp", "", description));
+    const QString path = data.Path("text/lamp.id");
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), description);
+    iddlg& window = hub.Identification();
+    EXPECT_EQ(window.NameLabel().text(), "lamp");
+    EXPECT_EQ(window.Text().toPlainText(),
+              QString::fromLatin1("A <i>lamp</i>.\nIt glows \xe9.\nEnd"));
+    EXPECT_FALSE(window.isVisible());
+
+    // No text folder: shown, and the failed write is logged.
+    QDir(data.Path("text")).removeRecursively();
+    server.Send(Frame(IncomingType::idinfo, "orb", "", "Round."));
+    EXPECT_TRUE(Logged("Unable to open " +
+                       QDir(data.Path()).absoluteFilePath("text/orb.id").toStdString() +
+                       " for write."));
+    EXPECT_EQ(window.Text().toPlainText(), "Round.");
     EXPECT_TRUE(hub.Connection().IsConnected());
+
+    server.Send(Frame(IncomingType::hitmanamove, "29/100 50/0 140/100"));
+    tmonitor& monitor = hub.Monitor();
+    ASSERT_TRUE(WaitFor([&] { return monitor.Reading(kHitGauge).percent == 29; }));
+    EXPECT_EQ(monitor.Reading(kManaGauge), (GaugeReading{0, GaugeBand::Red}));
+    EXPECT_EQ(monitor.Reading(kMoveGauge), (GaugeReading{100, GaugeBand::Green}));
 }
 
 TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {

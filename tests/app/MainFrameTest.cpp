@@ -5,6 +5,7 @@
 #include "app/ClientHub.h"
 #include "app/ConnectionIndicator.h"
 #include "app/MainFrame.h"
+#include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
@@ -14,12 +15,21 @@
 #include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "triggers/TriggerList.h"
+#include "windows/CommandPad.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QFile>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -172,6 +182,81 @@ TEST_F(MainFrameTest, PlacesAProfileAtItsSavedRectangleWithEitherOnTopFlag) {
         EXPECT_EQ(frame->frameGeometry(), QRect(20, 30, 500, 300));
         frame.reset();
     }
+}
+
+TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    ASSERT_TRUE(frame->close()); // writes a settings file with the defaults
+    frame.reset();
+    QFile file(data.Path("profiles/hero/tav.cfg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    for (QByteArray& line : lines) {
+        if (line.startsWith("whopos:")) line = "whopos:20 30 520 300\r"; // left top width height
+        if (line.startsWith("idpos:")) line = "idpos:40 50 450 350\r";
+    }
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(lines.join('\n'));
+    file.close();
+
+    stored = StoredValues::Defaults();
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    tmudterm& term = frame->Term();
+    ClientHub& client = frame->Client();
+    EXPECT_EQ(term.WhoWindow().frameGeometry(), QRect(20, 30, 520, 300));
+    EXPECT_EQ(client.Identification().frameGeometry(), QRect(40, 50, 450, 350));
+
+    struct Row {
+        int command;
+        QWidget& window;
+    };
+    const Row rows[] = {
+        {kCmWho, term.WhoWindow()},
+        {kCmOoc, term.ChannelWindow()},
+        {kCmEquipment, term.EquipmentWindow()},
+        {kCmInventory, term.InventoryWindow()},
+        {kCmIdentify, client.Identification()},
+        {kCmMonitor, client.Monitor()},
+        {kCmMudCom, client.CommandPad()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        EXPECT_TRUE(frame->Menu().IsEnabled(row.command));
+        EXPECT_FALSE(row.window.isVisible());
+        frame->OnCommand(row.command);
+        EXPECT_TRUE(row.window.isVisible());
+        EXPECT_EQ(row.window.parentWidget(), frame.get()) << "a window of the frame";
+        frame->OnCommand(row.command);
+        EXPECT_FALSE(row.window.isVisible());
+
+        // A screen reader finds every control by its words: a button by its text, the
+        // rest by their label or caption.
+        EXPECT_EQ(row.window.accessibleName(), row.window.windowTitle());
+        for (QWidget* control : row.window.findChildren<QWidget*>()) {
+            const bool named =
+                qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+                qobject_cast<QProgressBar*>(control) || qobject_cast<QPlainTextEdit*>(control);
+            if (!named) continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
+            ASSERT_NE(a, nullptr);
+            const QString name = a->text(QAccessible::Name);
+            EXPECT_FALSE(name.isEmpty()) << control->metaObject()->className();
+            if (auto* button = qobject_cast<QAbstractButton*>(control);
+                button && !button->text().isEmpty())
+                EXPECT_EQ(name, button->text());
+        }
+    }
+    // The scroll buffer command only shows its window, with the recent text.
+    term.Session().AppendRecent("Recently.\r\n");
+    for (int twice = 0; twice < 2; ++twice) {
+        frame->OnCommand(kCmScrollBuffer);
+        EXPECT_TRUE(term.ScrollWindow().isVisible());
+    }
+    EXPECT_NE(term.ScrollWindow().Screen().GetAllText().find("Recently."), std::string::npos);
 }
 
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {

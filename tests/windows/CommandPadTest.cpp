@@ -1,0 +1,139 @@
+// The command pad against a real Client connection to a loopback game.
+#include "windows/CommandPad.h"
+
+#include "client/MessageType.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/client/ConnectionTestSupport.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tav::test {
+namespace {
+
+struct CommandPadFixture : ::testing::Test {
+    ConnectionRig rig;
+    QMainWindow owner;
+    Rect rect{};
+    std::unique_ptr<tmudcon> pad;
+    ModalScript script;
+
+    void SetUp() override {
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        pad = std::make_unique<tmudcon>(*rig.connection, rect, &owner);
+        pad->PlaceStored(false);
+        pad->Toggle();
+    }
+    // The commands that reached the game since the last call, in order.
+    std::vector<std::string> Sent() {
+        std::vector<std::string> words;
+        for (const ClientMessage& frame : rig.ReadFrames(std::chrono::milliseconds(150))) {
+            EXPECT_EQ(frame.Type(), static_cast<std::int32_t>(OutgoingType::command));
+            words.emplace_back(frame.Text1());
+        }
+        return words;
+    }
+    QPushButton* Button(const QString& name) {
+        for (auto* button : pad->findChildren<QPushButton*>())
+            if (button->accessibleName() == name) return button;
+        return nullptr;
+    }
+};
+
+TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
+    EXPECT_EQ(pad->windowTitle(), "TavClient MUDCom");
+    std::vector<std::string> expected;
+    for (const PadButton& b : kPadButtons) {
+        QPushButton* button = Button(b.label[0] != '\0' ? b.label : "Return");
+        ASSERT_NE(button, nullptr) << b.label;
+        EXPECT_EQ(button->text(), b.label);
+        button->click();
+        expected.emplace_back(b.word);
+    }
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(expected[4], "\n") << "the centre sends a line feed";
+    EXPECT_TRUE(pad->isVisible()) << "the pad stays open";
+}
+
+TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
+    QLineEdit& field = pad->Field();
+    auto* label = pad->findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Direct Command...");
+    EXPECT_EQ(label->buddy(), &field);
+    EXPECT_EQ(field.accessibleName(), "Direct Command...");
+
+    struct Step {
+        const char* what;
+        QString text;
+        bool clearOnSend;
+        std::vector<std::string> sent;
+        QString fieldAfter;
+        bool refused;
+    };
+    const QString longest(127, 'x');
+    const Step steps[] = {
+        {"kept without clear on send", "say hi", false, {"say hi"}, "say hi", false},
+        {"cleared with it", "look sword", true, {"look sword"}, "", false},
+        {"empty: nothing sent", "", true, {}, "", false},
+        {"127 bytes fit", longest, true, {longest.toStdString()}, "", false},
+        {"128 refused whole", longest + "y", true, {}, longest + "y", true},
+        {"8-bit text as its Latin-1 bytes",
+         QString::fromLatin1("say caf\xe9"),
+         true,
+         {"say caf\xe9"},
+         "",
+         false},
+        {"beyond Latin-1 refused", QString("say \u20ac"), true, {}, QString("say \u20ac"), true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        pad->ClearOnSend().setChecked(step.clearOnSend);
+        field.setText(step.text);
+        QString boxTitle;
+        if (step.refused)
+            script.Then([&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                ASSERT_NE(box, nullptr) << w->metaObject()->className();
+                boxTitle = box->windowTitle();
+                box->button(QMessageBox::Ok)->click();
+            });
+        QTest::keyClick(&field, Qt::Key_Return);
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(boxTitle, step.refused ? "Warning..." : "");
+        EXPECT_EQ(Sent(), step.sent);
+        EXPECT_EQ(field.text(), step.fieldAfter);
+    }
+    // Send does what Enter does.
+    pad->ClearOnSend().setChecked(false);
+    field.setText("score");
+    pad->SendButton().click();
+    pad->SendButton().click();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"score", "score"}));
+}
+
+TEST_F(CommandPadFixture, CloseAndEscapeHideThePadAndItComesBack) {
+    Button("Close")->click();
+    EXPECT_FALSE(pad->isVisible());
+    pad->Toggle();
+    ASSERT_TRUE(pad->isVisible());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(pad.get(), &escape);
+    EXPECT_FALSE(pad->isVisible());
+
+    // Disconnected, a button still hands its word to the connection, which refuses it.
+    rig.connection->Disconnect();
+    pad->Toggle();
+    Button("Look")->click();
+    EXPECT_TRUE(rig.ReadFrames(std::chrono::milliseconds(100)).empty());
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,132 @@
+// The identification window with real widgets and real files.
+#include "windows/IdentificationWindow.h"
+
+#include "tests/app/AppTestSupport.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tav {
+namespace {
+
+using test::ModalScript;
+using test::ScratchDataDir;
+
+QPushButton* Button(QWidget& window, const QString& name) {
+    for (auto* button : window.findChildren<QPushButton*>())
+        if (button->accessibleName() == name) return button;
+    return nullptr;
+}
+
+struct IdentificationFixture : ::testing::Test {
+    ScratchDataDir data;
+    QMainWindow owner;
+    StoredValues stored = StoredValues::Defaults();
+    iddlg window{stored.idpos, stored.idfont, &owner};
+    ModalScript script;
+    IdentificationFixture() {
+        stored.idpos = {30, 40, 530, 440};
+        window.SetUp();
+    }
+};
+
+TEST_F(IdentificationFixture, ShowsTheDescriptionAsPlainTextWithoutShowingTheWindow) {
+    struct Case {
+        const char* name;
+        std::string_view bytes;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"a <b>sword</b>", "Sharp.\r\nVery sharp.\r\n", "Sharp.\nVery sharp.\n"},
+        {"ring", "Gold\n\rround", "Gold\nround"},
+        {"orb", "one\rtwo\nthree", "one\ntwo\nthree"},
+        {"r\xe9gle", "caf\xe9", QString::fromLatin1("caf\xe9")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.ShowDescription(c.name, "/data/text/x.id", c.bytes);
+        EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(c.name));
+        EXPECT_EQ(window.NameLabel().textFormat(), Qt::PlainText);
+        EXPECT_EQ(window.Text().toPlainText(), c.shown);
+        EXPECT_EQ(window.FileName(), "/data/text/x.id");
+    }
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(window.Text().isReadOnly());
+    EXPECT_EQ(window.NameLabel().buddy(), &window.Text()) << "the text is named by the label";
+}
+
+TEST_F(IdentificationFixture, PlacedStoredLaidOutAndToggled) {
+    EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 400));
+    window.Toggle();
+    ASSERT_TRUE(window.isVisible());
+    for (const QSize size : {QSize(600, 300), QSize(433, 517), window.minimumSize()}) {
+        window.resize(size);
+        const QRect text = window.Text().geometry();
+        EXPECT_EQ(text.right() + 1, window.width() - 5);
+        EXPECT_EQ(text.bottom() + 1, window.height() - 5);
+        EXPECT_EQ(Button(window, "Close")->geometry().right() + 1, window.width() - 5);
+        EXPECT_GT(text.height(), 0);
+        EXPECT_FALSE(
+            Button(window, "Close")->geometry().intersects(Button(window, "Font...")->geometry()));
+    }
+    Button(window, "Close")->click();
+    EXPECT_FALSE(window.isVisible());
+    window.Toggle();
+    QTest::keyClick(&window.Text(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible()) << "Esc hides it too";
+}
+
+TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnUnreadableOne) {
+    QDir(data.Path()).mkpath("text");
+    QFile file(data.Path("text/lamp.id"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("A brass lamp.\r\nIt glows.");
+    file.close();
+    window.ShowDescription("old", "", "old text");
+    const QString workingDir = QDir::currentPath();
+
+    QString startedIn;
+    QStringList filters;
+    script.Then([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        startedIn = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText("lamp.id");
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    Button(window, "Open...")->click();
+    ASSERT_TRUE(script.Done());
+    EXPECT_EQ(startedIn, QDir(data.Path("text")).absolutePath());
+    EXPECT_EQ(filters, QStringList{"Id files (*.id)"});
+    EXPECT_EQ(QDir::currentPath(), workingDir);
+    EXPECT_EQ(window.Text().toPlainText(), "A brass lamp.\nIt glows.");
+    EXPECT_TRUE(window.NameLabel().text().endsWith("text/lamp.id"));
+    EXPECT_EQ(window.FileName(), window.NameLabel().text());
+
+    QString title, text;
+    script.Then([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_FALSE(window.OpenFile(data.Path("text/gone.id")));
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(title, "Error...");
+    EXPECT_EQ(text, "Unable to open file for reading.");
+    EXPECT_EQ(window.Text().toPlainText(), "A brass lamp.\nIt glows.") << "the text stays";
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,67 @@
+// The hit/mana/move monitor as a real window.
+#include "windows/MonitorWindow.h"
+
+#include "client/ClientWindows.h"
+
+#include <QCheckBox>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace tav {
+namespace {
+
+TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColourAndKeepItWhileHidden) {
+    QMainWindow owner;
+    Rect rect{};
+    tmonitor monitor(rect, &owner);
+    monitor.PlaceStored(false);
+    EXPECT_EQ(monitor.windowTitle(), "TavClient Monitor");
+    struct Set {
+        int id;
+        int value;
+        int maximum;
+        int shown;
+        QColor color;
+    };
+    const QColor green(10, 250, 10), yellow(250, 250, 10), red(250, 10, 10);
+    const Set sets[] = {
+        {kHitGauge, 30, 100, 30, yellow},  {kManaGauge, 100, 100, 100, green},
+        {kMoveGauge, 14, 100, 14, red},    {kHitGauge, 7, 0, 0, red},
+        {kManaGauge, 29, 100, 29, yellow}, {kMoveGauge, 900, 100, 100, green},
+    };
+    for (const Set& s : sets) {
+        SCOPED_TRACE(s.id);
+        monitor.SetGauge(s.id, s.value, s.maximum);
+        const QProgressBar* bar = monitor.Gauge(s.id);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->value(), s.shown);
+        EXPECT_EQ(bar->palette().color(QPalette::Highlight), s.color);
+    }
+    monitor.SetGauge(104, 1, 1); // not a gauge
+    EXPECT_EQ(monitor.Gauge(104), nullptr);
+
+    // Shown and hidden: the bars stay where they were.
+    monitor.Toggle();
+    ASSERT_TRUE(monitor.isVisible());
+    QPushButton* close = monitor.findChild<QPushButton*>();
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->accessibleName(), "Close");
+    close->click();
+    EXPECT_FALSE(monitor.isVisible());
+    monitor.Toggle();
+    EXPECT_EQ(monitor.Gauge(kManaGauge)->value(), 29);
+    EXPECT_EQ(monitor.Gauge(kMoveGauge)->value(), 100);
+
+    // The on-top box only changes the window (the frame test checks every name).
+    EXPECT_EQ(monitor.OnTopBox().accessibleName(), "Always on top");
+    monitor.OnTopBox().click();
+    EXPECT_TRUE(monitor.Topmost());
+    monitor.OnTopBox().click();
+    EXPECT_FALSE(monitor.Topmost());
+    EXPECT_TRUE(monitor.isVisible());
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,172 @@
+#include "windows/TextListWindow.h"
+
+#include "settings/AtomicFile.h"
+#include "settings/Latin1Text.h"
+#include "term/QtMessageBoxes.h"
+#include "term/ScreenFonts.h"
+#include "term/ScreenWidget.h"
+#include "windows/ToolChoosers.h"
+
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace tav {
+
+namespace {
+
+constexpr int kButtonTop = 4;
+constexpr int kButtonGap = 4;
+constexpr int kFrameLeft = 2;
+
+QPushButton* MakeButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    button->resize(button->sizeHint());
+    return button;
+}
+
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+} // namespace
+
+txtdlg::txtdlg(const QString& caption, TextListStore store, const Settings& settings,
+               const ColorRef* mudColors, QWidget* owner)
+    : ToolWindow(caption, store.rect, owner), store_(store) {
+    if (store_.onTop == nullptr) store_.onTop = &unsavedOnTop_;
+    screen_ = std::make_unique<TMudScreen>(settings);
+    screen_->ResetScreen(kTextListLines);
+
+    font_ = MakeButton("Font...", this);
+    saveAs_ = MakeButton("Save As...", this);
+    onTopBox_ = new QCheckBox("Always on top.", this);
+    onTopBox_->setAccessibleName("Always on top.");
+    onTopBox_->resize(onTopBox_->sizeHint());
+    close_ = MakeButton("Close", this);
+    font_->move(kButtonGap, kButtonTop);
+    saveAs_->move(font_->geometry().right() + 1 + kButtonGap, kButtonTop);
+    onTopBox_->move(0, kButtonTop + (font_->height() - onTopBox_->height()) / 2);
+    close_->move(0, kButtonTop);
+
+    frame_ = new QFrame(this);
+    frame_->setObjectName("Frame1");
+    frame_->setFrameShape(QFrame::HLine);
+    frame_->setGeometry(kFrameLeft, kButtonTop + font_->height() + kButtonGap, 10, 1);
+
+    view_ = new ScreenWidget(*screen_, settings, mudColors, this);
+    view_->setWindowTitle("TavClient MudScreen");
+    view_->setAccessibleName("TavClient MudScreen");
+
+    const TextListLayoutInput in = LayoutInput();
+    // Room for the buttons and a few lines of text.
+    setMinimumSize(TextListMinimumWidth(in, saveAs_->geometry().right() + 1),
+                   TextListMinimumHeight(in) + 3 * font_->height());
+
+    connect(close_, &QPushButton::clicked, this, &txtdlg::hide);
+    connect(font_, &QPushButton::clicked, this, &txtdlg::ChooseFont);
+    connect(saveAs_, &QPushButton::clicked, this, &txtdlg::ChooseFileAndSave);
+    connect(onTopBox_, &QCheckBox::clicked, this, &txtdlg::OnTopClicked);
+}
+
+txtdlg::~txtdlg() {
+    // The widget reads the screen until it goes.
+    delete view_;
+}
+
+void txtdlg::SetUp() {
+    if (store_.font.face[0] != '\0') view_->SetScreenFont(store_.font);
+    screen_->autowrap = false;
+    screen_->appendcr = true;
+    screen_->smoothscroll = false;
+    screen_->explicitmode = true;
+    onTopBox_->setChecked(*store_.onTop != 0);
+    PlaceStored(onTopBox_->isChecked());
+    Layout();
+}
+
+void txtdlg::ShowRaised() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+TextListLayoutInput txtdlg::LayoutInput() const {
+    TextListLayoutInput in;
+    in.width = width();
+    in.height = height();
+    in.frameLeft = frame_->x();
+    in.frameTop = frame_->y();
+    in.closeTop = close_->y();
+    in.closeWidth = close_->width();
+    in.closeHeight = close_->height();
+    in.checkTop = onTopBox_->y();
+    in.checkWidth = onTopBox_->width();
+    in.checkHeight = onTopBox_->height();
+    return in;
+}
+
+void txtdlg::Layout() {
+    if (view_ == nullptr) return; // sized before its children are all there
+    const TextListLayout layout = ComputeTextListLayout(LayoutInput());
+    frame_->setGeometry(ToQRect(layout.frame));
+    close_->setGeometry(ToQRect(layout.close));
+    onTopBox_->setGeometry(ToQRect(layout.check));
+    view_->SetScreenRect(ToQRect(layout.screen), true);
+}
+
+void txtdlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    ToolWindow::keyPressEvent(event);
+}
+
+void txtdlg::resizeEvent(QResizeEvent* event) {
+    ToolWindow::resizeEvent(event);
+    Layout();
+}
+
+void txtdlg::OnTopClicked(bool checked) {
+    SetTopmost(checked);
+    *store_.onTop = checked ? 1 : 0;
+}
+
+void txtdlg::ChooseFont() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, FontFromSpec(view_->ScreenFont()), this);
+    if (!ok) return;
+    const FontSpec spec = SpecFromFont(chosen);
+    const bool changed = !SameFontSpec(spec, view_->ScreenFont());
+    store_.font = spec;
+    view_->SetScreenFont(spec);
+    if (changed) Layout();
+    view_->update();
+}
+
+void txtdlg::ChooseFileAndSave() {
+    const QString path = ChooseFileToSave(this, "Text files (*.txt)");
+    if (!path.isEmpty()) SaveTo(path);
+}
+
+bool txtdlg::SaveTo(const QString& path) {
+    const std::string file = path.toLocal8Bit().toStdString();
+    switch (ReplaceFileAtomically(file, screen_->GetAllText())) {
+    case AtomicWriteResult::Replaced:
+    case AtomicWriteResult::NotSynced: return true;
+    case AtomicWriteResult::NotCreated:
+        ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
+                            "Unable to open file for writing.");
+        return false;
+    case AtomicWriteResult::NotWritten: break;
+    }
+    ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
+                        "Unable to write the file; it was left as it was.");
+    return false;
+}
+
+} // namespace tav

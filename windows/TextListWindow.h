@@ -1,0 +1,80 @@
+#pragma once
+
+#include "settings/Settings.h"
+#include "settings/StoredValues.h"
+#include "term/MudScreen.h"
+#include "windows/TextListLayout.h"
+#include "windows/ToolWindow.h"
+
+#include <QString>
+
+#include <memory>
+
+class QCheckBox;
+class QFrame;
+class QPushButton;
+
+namespace tav {
+
+class ScreenWidget;
+
+// Lines of a text list window's screen when it is made.
+inline constexpr int kTextListLines = 100;
+
+// The stored values one text list window keeps: its rectangle, its font and, for the
+// windows whose flag the settings file holds, its always-on-top flag.
+struct TextListStore {
+    Rect& rect;
+    FontSpec& font;
+    Flag* onTop; // null: the flag lives with the window and is not saved
+};
+
+// A tool window showing a screen of text (the who list, the channel, equipment,
+// inventory and the recent terminal text) with "Close", "Font...", "Save As..." and
+// "Always on top.". The window owns its screen; the Client connection and the
+// scroll-back commands write into Screen(). SetUp() gives it its stored font and place.
+class txtdlg : public ToolWindow {
+    Q_OBJECT
+public:
+    txtdlg(const QString& caption, TextListStore store, const Settings& settings,
+           const ColorRef* mudColors, QWidget* owner);
+    ~txtdlg() override;
+
+    TMudScreen& Screen() { return *screen_; }
+    ScreenWidget& View() { return *view_; }
+
+    // The stored font for the screen, its fixed modes, the check box from the stored
+    // flag, and the window at its stored rectangle (hidden stays hidden).
+    void SetUp();
+    // Shows the window restored and raised (visible or not).
+    void ShowRaised();
+    // Writes the screen's whole text, lines joined by CR LF, to path; on failure an
+    // "Error..." box says so and false is returned.
+    bool SaveTo(const QString& path);
+
+    QCheckBox& OnTopBox() { return *onTopBox_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Esc hides the window, as "Close" does.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ChooseFont();
+    void ChooseFileAndSave();
+    void OnTopClicked(bool checked);
+    void Layout();
+    TextListLayoutInput LayoutInput() const;
+
+    TextListStore store_;
+    Flag unsavedOnTop_ = 0;
+    std::unique_ptr<TMudScreen> screen_;
+    ScreenWidget* view_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QPushButton* font_ = nullptr;
+    QPushButton* saveAs_ = nullptr;
+    QCheckBox* onTopBox_ = nullptr;
+    QFrame* frame_ = nullptr;
+};
+
+} // namespace tav

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tav {
+
+// The file choosers of the tool windows. Both start in startDir (the working directory
+// when empty) and never change the process's working directory: the Client connection
+// writes its downloads relative to it from another thread. No extension is added to the
+// chosen name. An empty string means the user cancelled.
+QString ChooseFileToSave(QWidget* owner, const QString& filter, const QString& startDir = {});
+QString ChooseFileToOpen(QWidget* owner, const QString& filter, const QString& startDir = {});
+
+} // namespace tav
