@@ -14,14 +14,20 @@
 #include "term/InputLine.h"
 #include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
+#include "windows/CommandPad.h"
 #include "windows/HelpIndexWindow.h"
+#include "windows/IdentificationWindow.h"
 #include "windows/MapWindow.h"
 #include "windows/MessageListBox.h"
+#include "windows/MonitorWindow.h"
 #include "windows/ServerEditDialog.h"
 #include "windows/StatusWindow.h"
 #include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
 
+#include <QCheckBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -301,6 +307,60 @@ TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
     boards.RunCommand(brddlg::kCmSelect);
     EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
     EXPECT_TRUE(script.Done());
+}
+
+TEST_F(DemoWorldEndToEnd, TextListsMonitorIdentificationAndCommandPadShowWhatTheWorldSends) {
+    // Filled at login (the channel by the world's chatter), shown by their menu commands.
+    struct Row {
+        int command;
+        txtdlg& window;
+        std::string_view text;
+    };
+    const Row rows[] = {
+        {kCmWho, term().WhoWindow(), "Players in the Demo World"},
+        {kCmOoc, term().ChannelWindow(), "[gossip]"},
+        {kCmEquipment, term().EquipmentWindow(), "a padded tunic"},
+        {kCmInventory, term().InventoryWindow(), "You are carrying:"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_TRUE(WaitFor([&] { return Contains(Pane(row.window.Screen()), row.text); }));
+        frame->OnCommand(row.command);
+        EXPECT_TRUE(row.window.isVisible());
+    }
+    EXPECT_TRUE(Contains(Pane(term().WhoWindow().Screen()), "Hero"));
+    frame->OnCommand(kCmScrollBuffer);
+    EXPECT_TRUE(Contains(Pane(term().ScrollWindow().Screen()), "Town Square"));
+
+    // The monitor: full mana, then a maximum of 0 shows 0 and red.
+    frame->OnCommand(kCmMonitor);
+    tmonitor& monitor = frame->Client().Monitor();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
+    Type("pray");
+    EXPECT_TRUE(WaitFor([&] {
+        return monitor.Reading(kManaGauge) == GaugeReading{0, GaugeBand::Red};
+    }));
+
+    // Identification: the window and the .id file from the received text.
+    Type("identify bread");
+    iddlg& id = frame->Client().Identification();
+    ASSERT_TRUE(WaitFor([&] { return id.NameLabel().text().contains("bread"); }));
+    EXPECT_TRUE(id.Text().toPlainText().contains("Object 'loaf of bread' is of type food."));
+    frame->OnCommand(kCmIdentify);
+    EXPECT_TRUE(id.isVisible());
+    const QByteArray file = FileBytes("text/bread.id");
+    EXPECT_TRUE(
+        file.contains("Object 'loaf of bread' is of type food.\r\nWeight 1, value 5 gold.\r\n"))
+        << file.toStdString();
+
+    // The command pad sends a command the world runs as typed.
+    frame->OnCommand(kCmMudCom);
+    tmudcon& pad = frame->Client().CommandPad();
+    pad.Field().setText("score");
+    QTest::mouseClick(&pad.SendButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForWorld("received command"));
+    EXPECT_TRUE(WaitForScreen("You have explored"));
 }
 
 } // namespace
