@@ -17,6 +17,7 @@
 
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -51,6 +52,8 @@ public:
     ClientLog& Log() { return log_; }
     TmarrowDlgClient& LogWindow();
     PendingEdit& Edits() { return pendingEdit_; }
+    // Where a command the connection posts (the edit request) goes; dropped without one.
+    void SetCommandPoster(std::function<void(int)> post) { post_ = std::move(post); }
     tidxdlg& HelpWindow();
     brddlg& BoardsWindow();
     // Tool windows the connection's effects reach, made hidden with the hub.
@@ -78,7 +81,9 @@ private:
     void SetCharacterLevel(int level) override { level_ = level; }
     void SetTimeAndDate(std::string_view time, std::string_view date) override;
     void ShowMessageBox(std::string_view text, std::string_view title) override;
-    void PostCommand(int) override {}
+    void PostCommand(int commandId) override {
+        if (post_) post_(commandId);
+    }
 
     // ClientSound, from either thread: the player takes its decisions and writes its log
     // lines at once, and its Qt backends hand their work to the user-interface thread.
@@ -119,6 +124,7 @@ private:
     AddressCheckOf<TermSession> address_;
     std::unique_ptr<ClientConnection> connection_;
     int level_ = kInitialCharacterLevel;
+    std::function<void(int)> post_;
 };
 
 } // namespace tav

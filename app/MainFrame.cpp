@@ -126,6 +126,11 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
             [this](QRect rect) { PlaceFrame(rect, settings_.ontop != 0); });
     connect(term_, &tmudterm::topmostRequested, this, &TSDIDecFrame::SetTopmost);
     connect(term_, &tmudterm::hiddenModeChanged, this, &TSDIDecFrame::OnHiddenModeChanged);
+    // A posted command runs after the effect that posted it, from the event loop.
+    client_->SetCommandPoster([this](int id) {
+        QMetaObject::invokeMethod(
+            this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+    });
 }
 
 TSDIDecFrame::~TSDIDecFrame() {
@@ -153,6 +158,10 @@ int TSDIDecFrame::RunProfileSelection() {
 }
 
 void TSDIDecFrame::OnCommand(int id) {
+    // Commands without a menu item: posted by the Client connection, and the input
+    // line's "ml-send" button.
+    if (id == kCmEditRequest) return RunServerEdit();
+    if (id == tmudterm::kCmdMultiLineSend) return RunMultiLineSend();
     if (!menu_->IsEnabled(id)) return;
     TermSession& session = term_->Session();
     switch (id) {

@@ -90,6 +90,10 @@ private:
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();
+    // The edit dialog's commands (FrameEditCommands.cpp).
+    void RunServerEdit();
+    void RunMultiLineSend();
+    void ReturnFocusAfterEdit(QWidget* previous);
 
     Settings& settings_;
     StoredValues& stored_;

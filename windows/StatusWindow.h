@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <array>
+
 namespace tav {
 
 // The hit, mana and move bars beside the terminal: a label and a coloured bar per value
@@ -12,6 +14,8 @@ public:
     explicit StatusWindow(QWidget* parent = nullptr);
 
     void SetStatus(int hit, int hitMax, int mana, int manaMax, int move, int moveMax);
+    // What it shows: hit, its maximum, mana, its maximum, move, its maximum.
+    std::array<int, 6> Values() const { return {hit_, hitMax_, mana_, manaMax_, move_, moveMax_}; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;

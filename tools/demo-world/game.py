@@ -43,6 +43,7 @@ class Player:
     description: str = "A traveller with an honest face."
     client: object = None  # sink with send(Message) and close(), once bound
     pending_edit: tuple | None = None
+    lent_mana: int | None = None  # the mana maximum while given to the Lamp
 
     @property
     def level(self) -> int:
@@ -87,6 +88,7 @@ class Game:
             "inventory": self.do_inventory, "i": self.do_inventory, "inv": self.do_inventory,
             "equipment": self.do_equipment, "eq": self.do_equipment,
             "identify": self.do_identify, "sound": self.do_sound, "edit": self.do_edit,
+            "note": self.do_note, "pray": self.do_pray,
             "msgbox": self.do_msgbox, "board": self.do_board, "boards": self.do_board,
             "time": self.do_time, "news": self.do_news, "clear": self.do_clear,
         }
@@ -286,7 +288,10 @@ class Game:
         player.write(f"You gain {amount} experience for exploring.\r\n")
         if player.level > before:
             player.hit_max += 10
-            player.mana_max += 5
+            if player.lent_mana is None:
+                player.mana_max += 5
+            else:
+                player.lent_mana += 5
             player.write(yellow(f"You rise to level {player.level}!") + "\r\n")
             player.push(wire.levelreport(player.level),
                         wire.text_mesg(f"{player.name} reached level {player.level}."))
@@ -458,6 +463,20 @@ class Game:
                            player.description):
             player.write("Your editor opens in the client.\r\n")
 
+    def do_note(self, player, _rest):
+        if self.start_edit(player, ("note",), "A note to yourself (starts empty)", None):
+            player.write("An empty page opens in the client.\r\n")
+
+    def do_pray(self, player, _rest):
+        # A maximum of 0 is what a character without magic reports.
+        if player.lent_mana is None:
+            player.lent_mana, player.mana_max, player.mana = player.mana_max, 0, 0
+            player.write("You give your magic to the Lamp. You have no mana at all now.\r\n")
+        else:
+            player.mana_max, player.lent_mana = player.lent_mana, None
+            player.write("The Lamp gives your magic back.\r\n")
+        player.push(player.gauges())
+
     def do_msgbox(self, player, _rest):
         if player.client is None:
             player.write("Message boxes need the client connection.\r\n")
@@ -520,7 +539,9 @@ class Game:
             self.finish_post(player, purpose[1], purpose[2], text)
             player.prompt()
             return
-        if purpose is not None:
+        if purpose == ("note",):
+            player.write("\r\n" + white("Your note:") + "\r\n")
+        elif purpose is not None:
             player.description = text
             player.write("\r\n" + white("Your description now reads:") + "\r\n")
         else:

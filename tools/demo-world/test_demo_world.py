@@ -330,6 +330,50 @@ class ServerTest(unittest.TestCase):
             before_pong.append(frame.type)
         self.assertNotIn(51, before_pong)  # soundnogo is not answered
 
+    def test_module_and_mp3_cues_are_real_files(self):
+        text, client, _name = self.enter()
+        for word, name in (("shanty", b"shanty.mod"), ("silence", b"silence.mp3")):
+            text.send(f"sound {word}")
+            self.assertEqual(client.expect(54).text1, name)
+            client.send(3, name)
+            sound = client.expect(51)
+            self.assertWellFormed(sound)
+            if name.endswith(b".mod"):
+                self.assertEqual(sound.data[1080:1084], b"M.K.")  # 4-channel ProTracker
+                lengths = [struct.unpack_from(">H", sound.data, 20 + 30 * i + 22)[0]
+                           for i in range(31)]
+                patterns = max(sound.data[952:952 + 128]) + 1
+                self.assertEqual(len(sound.data), 1084 + 1024 * patterns + 2 * sum(lengths))
+            else:
+                frames = len(sound.data) // 417
+                self.assertEqual(len(sound.data), 417 * frames)
+                self.assertGreater(frames, 30)
+                for i in range(frames):  # every frame starts with the MPEG-1 Layer III sync
+                    self.assertEqual(sound.data[i * 417:i * 417 + 2], b"\xff\xfb")
+
+    def test_edits_with_and_without_text_and_a_mana_maximum_of_zero(self):
+        text, client, _name = self.enter()
+        text.send("note")
+        note = client.expect(57)
+        self.assertEqual((note.data_len, note.data), (0, b""))
+        self.assertIn(b"note", note.text1)
+        client.send(8, data=b"buy bread\r\nfeed the cat\0")
+        self.assertIn(b"  feed the cat\r\n", text.until(b"feed the cat\r\n"))
+
+        text.send("pray")
+        self.assertRegex(client.expect(66).text1.decode(), r"^\d+/\d+ 0/0 \d+/\d+$")
+        text.send("pray")
+        self.assertRegex(client.expect(66).text1.decode(), r"^\d+/\d+ \d+/[1-9]\d* \d+/\d+$")
+
+    def test_the_cellar_sign_has_accented_latin1_letters(self):
+        text, client, _name = self.enter()
+        text.send("d")
+        while b"Wine Cellar" not in (desc := client.expect(74).data):
+            pass
+        self.assertIn("Château Aurélie".encode("latin-1"), desc)
+        self.assertIn("Ælfrida Østby".encode("latin-1"), desc)
+        self.assertIn("Château".encode("latin-1"), text.until(b"mv> "))
+
     def test_requests_of_the_side_windows(self):
         text, client, name = self.enter()
         client.send(9, b"who")
@@ -361,6 +405,9 @@ class ServerTest(unittest.TestCase):
         titles = [boards.data[i * 144 + 4:(i + 1) * 144].split(b"\0")[0] for i in range(count)]
         self.assertIn(b"Trade", titles)
         trade = struct.unpack_from("<i", boards.data, titles.index(b"Trade") * 144)[0]
+        for board in range(count):  # every board has messages to read
+            client.send(13, str(board).encode())
+            self.assertGreater(int(client.expect(70).text1), 0, titles[board])
 
         client.send(13, str(0).encode())
         index = client.expect(70)

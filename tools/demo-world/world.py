@@ -119,11 +119,13 @@ def make_rooms() -> dict[str, Room]:
              {"down": "temple"}, [ITEMS["bell"]], sound="chime.wav"),
         Room("harbour", "Harbour", (0, 1, 0),
              "Fishing boats bob at the quay and gulls wheel overhead. The sea stretches\r\n"
-             "away to the south.",
-             {"north": "square"}, [ITEMS["key"]]),
+             "away to the south. Sailors mending nets hum a shanty.",
+             {"north": "square"}, [ITEMS["key"]], sound="shanty.mod"),
         Room("cellar", "Wine Cellar", (0, 0, -1),
              "Barrels line the walls of this cool cellar. A minstrel in the corner plays a\r\n"
-             "merry tune on a vibraphone.",
+             "merry tune on a vibraphone. Chalked on a barrel: \u00abCh\u00e2teau Aur\u00e9lie,\r\n"
+             "cr\u00e8me de pomme, 12 \u00e9cus \u00e0 la ma\u00eetresse \u00c6lfrida "
+             "\u00d8stby, na\u00efve \u00fcber alles\u00bb.",
              {"up": "square"}, sound="tune.mid"),
     ]
     return {room.key: room for room in rooms}
@@ -134,7 +136,7 @@ START_ROOM = "square"
 HELP_TOPICS = {
     "commands": "Commands: look, north/south/east/west/up/down (n s e w u d), who, say,\r\n"
                 "chat, score, inventory (i), equipment (eq), get, drop, identify, sound,\r\n"
-                "edit, msgbox, board, news, time, clear, help, quit.\r\n",
+                "edit, note, pray, msgbox, board, news, time, clear, help, quit.\r\n",
     "movement": "Move with north, south, east, west, up and down, or n s e w u d.\r\n"
                 "Every step costs movement points; they come back while you rest.\r\n",
     "who": "who - lists the players in the world.\r\n",
@@ -146,8 +148,11 @@ HELP_TOPICS = {
     "get": "get <item> - pick up an item from the room.\r\n",
     "drop": "drop <item> - put down an item you carry.\r\n",
     "identify": "identify <item> - learn about an item you carry or see.\r\n",
-    "sound": "sound <chime|tune> - play a sound cue; sound stop - stop it.\r\n",
+    "sound": "sound <chime|tune|shanty|silence> - play a sound cue (WAV, MIDI, MOD, MP3);\r\n"
+             "sound stop - stop it.\r\n",
     "edit": "edit - edit your description in the client's editor.\r\n",
+    "note": "note - write a note to yourself in the client's editor, starting empty.\r\n",
+    "pray": "pray - give your magic to the Lamp (no mana at all); pray again for it back.\r\n",
     "msgbox": "msgbox - the world shows you a message box.\r\n",
     "board": "board - lists the boards. Read and post in the client's boards window.\r\n",
     "time": "time - the game's time and date.\r\n",
@@ -163,7 +168,7 @@ NEWS = ("Demo World news\r\n"
         "\r\n"
         "* The Bell Tower has a new bell. Climb up from the Temple to hear it.\r\n"
         "* A minstrel plays in the Wine Cellar below the Town Square.\r\n"
-        "* The boards are open: Announcements, General and Trade.\r\n"
+        "* The boards are open: Announcements, General, Trade and Quests.\r\n"
         "* More at http://example.org/tavclient/news\r\n")
 
 CHATTER = [
@@ -201,7 +206,16 @@ def make_boards() -> list[Board]:
         Board(1, "General", [
             Post("Morwen", "Lost cat", "Has anyone seen a grey cat near the harbour?\r\n"),
         ]),
-        Board(2, "Trade", []),
+        Board(2, "Trade", [
+            Post("Grimble", "Bandages wanted", "Paying 3 gold each for clean bandages.\r\n"
+                 "Find me at the North Gate.\r\n"),
+        ]),
+        Board(3, "Quests", [
+            Post("Tavish", "The cellar key", "A rusty key lies somewhere by the sea.\r\n"
+                 "Whoever brings it to the Wine Cellar gets a free cup.\r\n"),
+            Post("Morwen", "re: The cellar key", "I looked at the harbour. Only gulls.\r\n"),
+            Post("Grimble", "Thorns", "Clear the forest path and the guards will thank you.\r\n"),
+        ]),
     ]
 
 

@@ -1,0 +1,367 @@
+// The whole desktop program against the bundled demo world, a real server process: logged
+// in on both ports, it goes through the windows, and each request shows in the world's log
+// of what it received, each answer in its window, the files on disk.
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "term/TermSession.h"
+
+#include "AppTestSupport.h"
+#include "DemoWorldProcess.h"
+#include "app/ClientHub.h"
+#include "app/MainFrame.h"
+#include "app/MenuCommands.h"
+#include "settings/Latin1Text.h"
+#include "sound/SoundPlayer.h"
+#include "term/InputLine.h"
+#include "triggers/TriggerList.h"
+#include "windows/BoardsWindow.h"
+#include "windows/CommandPad.h"
+#include "windows/HelpIndexWindow.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MapWindow.h"
+#include "windows/MessageListBox.h"
+#include "windows/MonitorWindow.h"
+#include "windows/ServerEditDialog.h"
+#include "windows/StatusWindow.h"
+#include "windows/TermWindow.h"
+#include "windows/TextListWindow.h"
+
+#include <QCheckBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tav::test {
+namespace {
+
+bool Contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
+    return [act, seen](QWidget* w) {
+        auto* dialog = qobject_cast<tmarrowedit*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
+        act(*dialog);
+    };
+}
+void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
+    dialog.Text().setPlainText(text);
+    QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
+}
+
+// The push button of a window with these words.
+QPushButton& Button(QWidget& window, const QString& words) {
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->accessibleName() == words || button->text() == words) return *button;
+    ADD_FAILURE() << "no button " << words.toStdString();
+    static QPushButton none;
+    return none;
+}
+QStringList Rows(const QListWidget& list) {
+    QStringList rows;
+    for (int i = 0; i < list.count(); ++i)
+        rows << list.item(i)->text();
+    return rows;
+}
+ModalScript::Step AnswerHeading(QString* proposed) {
+    return [proposed](QWidget* w) {
+        auto* dialog = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        *proposed = dialog->windowTitle() + " | " + dialog->textValue();
+        dialog->accept();
+    };
+}
+ModalScript::Step CloseBox(QString* seen) {
+    return [seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        *seen = box->windowTitle() + " | " + box->text();
+        box->accept();
+    };
+}
+
+class DemoWorldEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(world.Start()) << world.Error().toStdString();
+        QFile list(data.Path("profiles.cfg"));
+        list.open(QIODevice::WriteOnly);
+        list.write("demo\r\n");
+        list.close();
+        for (const char* dir : {"profiles/demo", "text", "binary"})
+            QDir(data.Path()).mkpath(dir);
+        ASSERT_TRUE(WritePlayerLog(data.Path("player.sh")));
+
+        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
+        frame->show();
+        ASSERT_TRUE(frame->Start());
+        // The profile had no settings file: its defaults are in; now the world's address.
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(world.Port()).c_str());
+        CopyField(settings.user, "Hero");
+        CopyField(settings.passwd, "demo");
+        const std::string player = QStringToLatin1(data.Path("player.sh"));
+        CopyField(settings.modplayer, player.c_str());
+        CopyField(settings.mp3player, player.c_str());
+        ASSERT_NO_FATAL_FAILURE(LogIn());
+    }
+
+    // A player program that appends the file it is given to "<path>.log" and ends.
+    static bool WritePlayerLog(const QString& path) {
+        QFile script(path);
+        if (!script.open(QIODevice::WriteOnly)) return false;
+        script.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
+        script.close();
+        return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void LogIn() {
+        frame->OnCommand(kCmTermConnect);
+        ASSERT_TRUE(WaitForScreen("By what name are you known?"));
+        Type("Hero");
+        ASSERT_TRUE(WaitForScreen("Password:"));
+        Type("demo");
+        ASSERT_TRUE(WaitForScreen("mv>"));
+        frame->OnCommand(kCmClientConnect);
+        ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Town Square"); }))
+            << world.Log().toStdString();
+        EXPECT_EQ(world.Count("received login_request"), 1);
+    }
+
+    tmudterm& term() { return frame->Term(); }
+    static std::string Pane(TMudScreen& screen) { return screen.GetAllText(); }
+    std::string Screen() { return Pane(term().MainScreen()); }
+    // Types a line into the input line and presses Enter.
+    void Type(const QString& line) {
+        tinedit& input = term().InputLine();
+        input.setText(line);
+        QTest::keyClick(&input, Qt::Key_Return);
+    }
+    // Waits until the main screen shows `text`.
+    bool WaitForScreen(std::string_view text, int ms = 5000) {
+        return WaitFor([&] { return Contains(Screen(), text); }, ms);
+    }
+    bool WaitForWorld(const QString& line, int times = 1) {
+        return WaitFor([&] { return world.Count(line) >= times; });
+    }
+    QByteArray FileBytes(const QString& name) {
+        QFile file(data.Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    DemoWorldProcess world;
+    ScratchDataDir data;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    ModalScript script;
+    std::unique_ptr<TSDIDecFrame> frame;
+};
+
+TEST_F(DemoWorldEndToEnd, PanesMapAndStatusFollowTheWalk) {
+    EXPECT_TRUE(Contains(Pane(term().ExitPane()), "north"));
+    EXPECT_TRUE(Contains(Pane(term().ListPane()), "bread"));
+    EXPECT_TRUE(WaitFor([&] { return term().Map().HasMap(); }));
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[1] > 0; }));
+
+    // Down into the cellar: the panes take the new room.
+    Type("d");
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Wine Cellar"); }));
+    EXPECT_TRUE(Contains(Pane(term().DescPane()), "Chalked on a barrel"));
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "up"); }));
+    EXPECT_FALSE(Contains(Pane(term().ListPane()), "bread"));
+
+    // A mana maximum of 0 reaches the status window as it is.
+    Type("pray");
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] == 0; }));
+    EXPECT_EQ(term().Status().Values()[2], 0);
+    Type("pray");
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
+}
+
+TEST_F(DemoWorldEndToEnd, EditRequestsAreAnsweredAndTheMultiLineSendReachesTheGame) {
+    // With the description as text: edited and sent with CR LF; the world reads it back.
+    QString seen;
+    script.Then(
+        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "Tall and\nwell dressed"); }, &seen));
+    Type("edit");
+    ASSERT_TRUE(WaitForWorld("received edit_reply")) << world.Log().toStdString();
+    EXPECT_EQ(seen, "Your description (press Done to send it) | A traveller with an honest face.");
+    EXPECT_TRUE(WaitForScreen("Your description now reads:"));
+    EXPECT_TRUE(WaitForScreen("  Tall and\r\n  well dressed\r\n"));
+
+    // Without data: the editor starts empty; closing it still answers, with nothing.
+    script.Then(InEditor([](tmarrowedit& d) { d.reject(); }, &seen));
+    Type("note");
+    ASSERT_TRUE(WaitForWorld("received edit_reply", 2));
+    EXPECT_EQ(seen, "A note to yourself (starts empty) | ");
+    EXPECT_TRUE(WaitForScreen("Your note:"));
+
+    // The answer went before the slot could refuse the next one: at once, another edit.
+    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "again"); }));
+    Type("edit");
+    ASSERT_TRUE(WaitForWorld("received edit_reply", 3));
+    EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
+    EXPECT_TRUE(WaitFor([&] { return term().InputLine().hasFocus(); }));
+
+    // The multi-line send: each line goes to the game as a command of its own.
+    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "say first line\nsay second\n"); }));
+    term().MlSendButton().click();
+    EXPECT_TRUE(WaitForScreen("You say 'first line'"));
+    EXPECT_TRUE(WaitForScreen("You say 'second'"));
+    EXPECT_TRUE(script.Done());
+}
+
+TEST_F(DemoWorldEndToEnd, ModAndMp3CuesAreDownloadedAndHandedToTheirPlayers) {
+    struct Row {
+        const char* command;
+        const char* file;
+        QByteArray magic;
+        int offset;
+    };
+    const Row rows[] = {
+        {"sound shanty", "binary/shanty.mod", "M.K.", 1080},
+        {"sound silence", "binary/silence.mp3", "\xff\xfb", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        Type(row.command);
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(data.Path(row.file)); }));
+        ASSERT_TRUE(WaitFor(
+            [&] { return FileBytes(row.file).mid(row.offset, row.magic.size()) == row.magic; }));
+        EXPECT_TRUE(WaitFor([&] { return FileBytes("player.sh.log").contains(row.file); }))
+            << FileBytes("player.sh.log").toStdString();
+    }
+    EXPECT_EQ(world.Count("received soundgo"), 2);
+}
+
+TEST_F(DemoWorldEndToEnd, HelpIndexIsDownloadedKeptInHelpNdxAndItsTopicsRead) {
+    frame->OnCommand(kCmServerHelp);
+    tidxdlg& help = frame->Client().HelpWindow();
+    ASSERT_TRUE(help.isVisible());
+    Button(help, "Download new index").click();
+    ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
+    EXPECT_EQ(world.Count("received helpindex_request"), 1);
+    const QStringList topics = Rows(help.TopicList());
+    EXPECT_TRUE(topics.contains("movement"));
+    QStringList sorted = topics;
+    sorted.sort();
+    EXPECT_EQ(topics, sorted);
+    // The profile's cache: one topic a line, CR LF, in the list's order.
+    EXPECT_EQ(FileBytes("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
+
+    help.TopicList().setCurrentRow(static_cast<int>(topics.indexOf("movement")));
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
+    EXPECT_TRUE(Contains(Pane(help.Screen()), "north, south, east, west"));
+    EXPECT_EQ(world.Count("received helpfile_request"), 1);
+}
+
+TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
+    settings.boardnotify = 1;
+    frame->OnCommand(kCmBoards);
+    brddlg& boards = frame->Client().BoardsWindow();
+    ASSERT_TRUE(boards.isVisible());
+    Button(boards, "Update Board Index").click();
+    ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
+    EXPECT_EQ(Rows(boards.BoardList()),
+              (QStringList{"Announcements", "General", "Trade", "Quests"}));
+    EXPECT_EQ(world.Count("received bindex_request"), 1);
+
+    boards.BoardList().setCurrentRow(3);
+    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
+    boards.MessageList().setCurrentRow(0);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
+    EXPECT_EQ(world.Count("received msgindex_request"), 1);
+    EXPECT_EQ(world.Count("received msg_request"), 1);
+
+    // Reply: the heading offered, the body in the edit dialog, the post announced to all.
+    QString proposed, editor, notice;
+    script.Then(AnswerHeading(&proposed));
+    script.Then(
+        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
+    script.Then(CloseBox(&notice));
+    boards.RunCommand(brddlg::kCmReply);
+    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
+        << world.Log().toStdString();
+    EXPECT_EQ(proposed, "Post reply | re: The cellar key");
+    EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
+    EXPECT_EQ(notice, "Notification... | Board content update: Quests");
+    EXPECT_EQ(world.Count("received msg_post"), 1);
+    const QString mine = boards.MessageList().item(3)->text();
+    EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
+        << mine.toStdString();
+    boards.MessageList().setCurrentRow(3);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "by the sea."); }));
+
+    // Delete it; asking for the board again shows it gone.
+    boards.RunCommand(brddlg::kCmDelete);
+    ASSERT_TRUE(WaitForWorld("received msg_delete"));
+    EXPECT_TRUE(WaitFor(
+        [&] { return Contains(frame->Client().Log().Text(), "Message 4 deleted from Quests."); }));
+    boards.RunCommand(brddlg::kCmSelect);
+    EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
+    EXPECT_TRUE(script.Done());
+}
+
+TEST_F(DemoWorldEndToEnd, TextListsMonitorIdentificationAndCommandPadShowWhatTheWorldSends) {
+    // Filled at login (the channel by the world's chatter), shown by their menu commands.
+    struct Row {
+        int command;
+        txtdlg& window;
+        std::string_view text;
+    };
+    const Row rows[] = {
+        {kCmWho, term().WhoWindow(), "Players in the Demo World"},
+        {kCmOoc, term().ChannelWindow(), "[gossip]"},
+        {kCmEquipment, term().EquipmentWindow(), "a padded tunic"},
+        {kCmInventory, term().InventoryWindow(), "You are carrying:"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_TRUE(WaitFor([&] { return Contains(Pane(row.window.Screen()), row.text); }));
+        frame->OnCommand(row.command);
+        EXPECT_TRUE(row.window.isVisible());
+    }
+    EXPECT_TRUE(Contains(Pane(term().WhoWindow().Screen()), "Hero"));
+    frame->OnCommand(kCmScrollBuffer);
+    EXPECT_TRUE(Contains(Pane(term().ScrollWindow().Screen()), "Town Square"));
+
+    // The monitor: full mana, then a maximum of 0 shows 0 and red.
+    frame->OnCommand(kCmMonitor);
+    tmonitor& monitor = frame->Client().Monitor();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
+    Type("pray");
+    EXPECT_TRUE(WaitFor([&] {
+        return monitor.Reading(kManaGauge) == GaugeReading{0, GaugeBand::Red};
+    }));
+
+    // Identification: the window and the .id file from the received text.
+    Type("identify bread");
+    iddlg& id = frame->Client().Identification();
+    ASSERT_TRUE(WaitFor([&] { return id.NameLabel().text().contains("bread"); }));
+    EXPECT_TRUE(id.Text().toPlainText().contains("Object 'loaf of bread' is of type food."));
+    frame->OnCommand(kCmIdentify);
+    EXPECT_TRUE(id.isVisible());
+    const QByteArray file = FileBytes("text/bread.id");
+    EXPECT_TRUE(
+        file.contains("Object 'loaf of bread' is of type food.\r\nWeight 1, value 5 gold.\r\n"))
+        << file.toStdString();
+
+    // The command pad sends a command the world runs as typed.
+    frame->OnCommand(kCmMudCom);
+    tmudcon& pad = frame->Client().CommandPad();
+    pad.Field().setText("score");
+    QTest::mouseClick(&pad.SendButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForWorld("received command"));
+    EXPECT_TRUE(WaitForScreen("You have explored"));
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,236 @@
+// The frame's edit commands with real connections on the loopback: the server's edit
+// request answered on the wire however the dialog ends, and the multi-line send.
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "term/TermSession.h"
+
+#include "AppTestSupport.h"
+#include "app/ClientHub.h"
+#include "app/MainFrame.h"
+#include "app/MenuCommands.h"
+#include "client/MessageType.h"
+#include "client/ServerEdit.h"
+#include "settings/Latin1Text.h"
+#include "term/InputLine.h"
+#include "tests/client/ConnectionTestSupport.h"
+#include "tests/support/LoopbackServer.h"
+#include "triggers/TriggerList.h"
+#include "windows/ServerEditDialog.h"
+#include "windows/TermWindow.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A step that finds the edit dialog, records its heading and text, and lets `act` end it.
+ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
+    return [act, seen](QWidget* w) {
+        auto* dialog = qobject_cast<tmarrowedit*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
+        act(*dialog);
+    };
+}
+void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
+    dialog.Text().setPlainText(text);
+    QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
+}
+
+class FrameEditTest : public ::testing::Test {
+protected:
+    FrameEditTest() {
+        QFile list(data.Path("profiles.cfg"));
+        list.open(QIODevice::WriteOnly);
+        list.write("hero\r\n");
+        list.close();
+        QDir(data.Path()).mkpath("profiles/hero");
+        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
+        frame->show();
+    }
+    void Login() {
+        CopyField(settings.user, "hero");
+        CopyField(settings.passwd, "secret");
+        CopyField(settings.addy, "127.0.0.1");
+    }
+    ::testing::AssertionResult ConnectClient() {
+        Login();
+        CopyField(settings.port, std::to_string(clientPeer.Port() - 1).c_str());
+        frame->OnCommand(kCmClientConnect);
+        if (!clientPeer.Accept()) return ::testing::AssertionFailure() << "no client connection";
+        if (!WaitFor([&] { return frame->Client().Connection().IsConnected(); }))
+            return ::testing::AssertionFailure() << "never connected";
+        clientPeer.Read(); // the login
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult ConnectTerm() {
+        Login();
+        CopyField(settings.port, std::to_string(termPeer.Port()).c_str());
+        frame->OnCommand(kCmTermConnect);
+        if (!termPeer.Accept()) return ::testing::AssertionFailure() << "no term connection";
+        if (!WaitFor([&] { return frame->Term().Session().Connected(); }))
+            return ::testing::AssertionFailure() << "never connected";
+        return ::testing::AssertionSuccess();
+    }
+    // The data of the next edit_reply the peer receives, its NUL included.
+    std::string NextEditReply() {
+        std::string bytes;
+        std::vector<ClientMessage> frames;
+        WaitFor([&] {
+            bytes += clientPeer.Read(50ms);
+            frames = ParseFrames(bytes);
+            return !frames.empty();
+        });
+        if (frames.size() != 1 || frames[0].Type() != 8) return "<no single edit_reply>";
+        return std::string(frames[0].Data().begin(), frames[0].Data().end());
+    }
+    std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
+
+    ScratchDataDir data;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    LoopbackServer clientPeer;
+    LoopbackServer termPeer;
+    ModalScript script;
+    std::unique_ptr<TSDIDecFrame> frame;
+};
+
+TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
+    ASSERT_TRUE(frame->Start());
+    ASSERT_TRUE(ConnectClient());
+    struct Row {
+        const char* name;
+        std::string heading, data;
+        bool done;
+        QString typed;
+        QString seen;
+        std::string reply;
+    };
+    const Row rows[] = {
+        {"edited and done", "Your\r\ndescription", "A tall\r\nelf.", true, "A short\ndwarf.",
+         "Your  description | A tall\nelf.", std::string("A short\r\ndwarf.") + '\0'},
+        {"closed unchanged", "Message body", "caf\xe9\r\nsecond", false, "thrown away",
+         QString::fromUtf8("Message body | café\nsecond"), std::string("caf\xe9\r\nsecond") + '\0'},
+        {"no text, done empty", "Empty", "", true, "", "Empty | ", std::string(1, '\0')},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QString seen;
+        script.Then(InEditor(
+            [&row](tmarrowedit& d) {
+                if (row.done)
+                    TypeAndFinish(d, row.typed);
+                else
+                    d.reject();
+            },
+            &seen));
+        clientPeer.Send(
+            ServerFrame(static_cast<int>(IncomingType::edit_request), row.heading, "", row.data));
+        EXPECT_EQ(NextEditReply(), row.reply);
+        EXPECT_EQ(seen, row.seen);
+        EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
+    }
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
+    EXPECT_FALSE(frame->isMinimized());
+}
+
+TEST_F(FrameEditTest, MinimizeOnEditMinimizesTheFrameAfterTheReply) {
+    ASSERT_TRUE(frame->Start());
+    ASSERT_TRUE(ConnectClient());
+    settings.minimizeonedit = 1;
+    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "done"); }));
+    clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::edit_request), "Edit", "", "x"));
+    EXPECT_EQ(NextEditReply(), std::string("done") + '\0');
+    EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
+}
+
+TEST_F(FrameEditTest, TheEditCommandWithoutARequestShowsTheError) {
+    ASSERT_TRUE(frame->Start());
+    QString seen;
+    script.Then([&seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        seen = box->windowTitle() + " | " + box->text();
+        box->accept();
+    });
+    frame->OnCommand(kCmEditRequest);
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(seen, "Error... | Edit request received, but no block to edit.");
+}
+
+TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
+    ASSERT_TRUE(frame->Start());
+    QPushButton& mlSend = frame->Term().MlSendButton();
+    mlSend.click();
+    EXPECT_NE(ScreenText().find("Not connected..."), std::string::npos);
+
+    ASSERT_TRUE(ConnectTerm());
+    // Longer than one send of the connection: it still arrives whole.
+    QString lines;
+    for (int i = 0; i < 60; ++i)
+        lines += QStringLiteral("say line %1 of a long speech\n").arg(i, 2, 10, QChar('0'));
+    lines += QStringLiteral("smile");
+    std::string expected = ToGameLineEnds(QStringToLatin1(lines));
+    ASSERT_GT(expected.size(), kMaxSendChars);
+
+    QString seen;
+    script.Then(InEditor([&lines](tmarrowedit& d) { TypeAndFinish(d, lines); }, &seen));
+    mlSend.click();
+    EXPECT_EQ(seen, QString::fromLatin1(kMultiLinePrompt.data(), kMultiLinePrompt.size()) + " | ");
+    std::string received;
+    EXPECT_TRUE(WaitFor([&] {
+        received += termPeer.Read(50ms);
+        return received.size() >= expected.size();
+    }));
+    EXPECT_EQ(received, expected);
+    EXPECT_NE(ScreenText().find("say line 59 of a long speech"), std::string::npos) << "echoed";
+    EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
+
+    // Closed without "Done", or done empty: nothing is sent.
+    script.Then(InEditor([](tmarrowedit& d) { d.reject(); }));
+    mlSend.click();
+    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, ""); }));
+    mlSend.click();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(termPeer.Read(200ms), "");
+}
+
+// Each dialog holds its own text: an edit request that comes while the multi-line send is
+// open is answered from its own text, and the multi-line text is still there afterwards.
+TEST_F(FrameEditTest, AnEditRequestDuringTheMultiLineSendLeavesItsTextAlone) {
+    ASSERT_TRUE(frame->Start());
+    ASSERT_TRUE(ConnectTerm());
+    ASSERT_TRUE(ConnectClient());
+    QString second;
+    script.Then(InEditor([this](tmarrowedit& d) {
+        d.Text().setPlainText("typed for the game");
+        clientPeer.Send(
+            ServerFrame(static_cast<int>(IncomingType::edit_request), "Server", "", "server text"));
+    }));
+    script.Then(InEditor([](tmarrowedit& d) { QTest::mouseClick(&d.DoneButton(), Qt::LeftButton); },
+                         &second));
+    script.Then(InEditor([](tmarrowedit& d) {
+        EXPECT_EQ(d.Text().toPlainText(), "typed for the game");
+        QTest::mouseClick(&d.DoneButton(), Qt::LeftButton);
+    }));
+    QTimer::singleShot(0, [this] { frame->Term().MlSendButton().click(); });
+    EXPECT_EQ(NextEditReply(), std::string("server text") + '\0');
+    EXPECT_EQ(second, "Server | server text");
+    std::string received;
+    EXPECT_TRUE(WaitFor([&] {
+        received += termPeer.Read(50ms);
+        return received == "typed for the game";
+    })) << received;
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,226 @@
+// The server edit flow without a window: the texts the dialog starts from, the reply
+// bytes, and the order of emptying the slot and answering, against a real connection.
+#include "client/ServerEdit.h"
+
+#include "ConnectionTestSupport.h"
+#include "client/ClientRequests.h"
+#include "client/PendingEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+namespace tav::test {
+namespace {
+
+TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
+    struct Row {
+        std::string_view received;
+        std::string editor;
+    };
+    const Row editorRows[] = {
+        {"a\r\nb", "a\nb"},           {"a\n\rb", "a\nb"}, {"a\rb\nc", "a\nb\nc"},
+        {"a\r\n\r\nb", "a\n\nb"},     {"\r\r", "\n\n"},   {"", ""},
+        {"caf\xe9\r\n", "caf\xe9\n"},
+    };
+    for (const Row& row : editorRows)
+        EXPECT_EQ(ToEditorLineEnds(row.received), row.editor) << row.received;
+
+    struct GameRow {
+        std::string_view editor;
+        std::string game;
+    };
+    const GameRow gameRows[] = {
+        {"a\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"}, {"a\r\nb", "a\r\nb"}, {"end\n", "end\r\n"},
+        {"", ""},
+    };
+    for (const GameRow& row : gameRows)
+        EXPECT_EQ(ToGameLineEnds(row.editor), row.game) << row.editor;
+
+    // What the server sends in CR LF comes back the same after an untouched "Done".
+    const std::string_view crlf = "line one\r\nline two\r\n\r\nlast";
+    EXPECT_EQ(ToGameLineEnds(ToEditorLineEnds(crlf)), crlf);
+
+    EXPECT_EQ(EditHeading("Your\r\ndescription\n"), "Your  description ");
+    EXPECT_EQ(EditHeading(std::string(300, 'h')).size(), kEditHeadingBytes);
+
+    EXPECT_EQ(EditByteLimit(""), kEditTextBytes - 1);
+    EXPECT_EQ(EditByteLimit(std::string(20000, 'x')), 20000u);
+}
+
+TEST(ServerEditTextTest, MultiLineTextIsSplitAfterLineEndsIntoWholePieces) {
+    struct Row {
+        std::string text;
+        std::size_t max;
+        std::vector<std::string> pieces;
+    };
+    const Row rows[] = {
+        {"short\r\n", 10, {"short\r\n"}},
+        {"one\r\ntwo\r\nthree", 9, {"one\r\n", "two\r\n", "three"}},
+        {"abcdefghij", 4, {"abcd", "efgh", "ij"}},
+        {"ab\r\ncdefghij", 6, {"ab\r\n", "cdefgh", "ij"}},
+        {"", 5, {}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> got;
+        for (std::string_view piece : SplitForTermSend(row.text, row.max))
+            got.emplace_back(piece);
+        EXPECT_EQ(got, row.pieces) << row.text;
+    }
+}
+
+// The dialog as a script: each run records what it was given and answers the next reply.
+struct ScriptedDialog : EditDialogRunner {
+    struct Run {
+        std::string heading, text;
+        std::size_t limit;
+    };
+    std::vector<Run> runs;
+    std::deque<std::optional<std::string>> answers;
+    std::function<void()> whileOpen;
+    std::optional<std::string> RunEditDialog(std::string_view heading, std::string_view text,
+                                             std::size_t limit) override {
+        runs.push_back({std::string(heading), std::string(text), limit});
+        if (whileOpen) whileOpen();
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+ClientMessage EditRequest(std::string_view heading, std::string_view data) {
+    MessageHeader header{};
+    header.type = 57;
+    SetText(header.text1, heading);
+    return ClientMessage(
+        header, std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+}
+
+TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlot) {
+    struct Row {
+        const char* name;
+        std::string_view heading;
+        std::string_view data;
+        std::optional<std::string> answer;
+        std::string reply;
+    };
+    const Row rows[] = {
+        {"done after editing", "Desc\r\nription", "old\r\ntext", "new\ntext\n", "new\r\ntext\r\n"},
+        {"closed without done", "Desc", "old\ntext\x01\xe9", std::nullopt, "old\ntext\x01\xe9"},
+        {"empty request, done", "Desc", "", "", ""},
+        {"empty request, closed", "Desc", "", std::nullopt, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ConnectionRig rig;
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        ASSERT_TRUE(rig.pendingEdit.Offer(EditRequest(row.heading, row.data)));
+        ScriptedDialog dialog;
+        dialog.answers.push_back(row.answer);
+        dialog.whileOpen = [&] { EXPECT_TRUE(rig.pendingEdit.Busy()); };
+        EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
+                  EditOutcome::Answered);
+        ASSERT_EQ(dialog.runs.size(), 1u);
+        EXPECT_EQ(dialog.runs[0].heading, EditHeading(row.heading));
+        EXPECT_EQ(dialog.runs[0].text, ToEditorLineEnds(row.data));
+        EXPECT_FALSE(rig.pendingEdit.Busy());
+
+        const auto frames = rig.ReadFrames();
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].Type(), 8); // edit_reply
+        EXPECT_EQ(frames[0].Text1(), "");
+        const std::string withNul = row.reply + '\0';
+        EXPECT_EQ(std::string(frames[0].Data().begin(), frames[0].Data().end()), withNul);
+        EXPECT_TRUE(rig.boxes.boxes.empty());
+    }
+}
+
+TEST(ServerEditFlowTest, EmptySlotShowsTheErrorAndSendsNothing) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    ScriptedDialog dialog;
+    EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
+              EditOutcome::NoRequest);
+    EXPECT_TRUE(dialog.runs.empty());
+    EXPECT_EQ(rig.boxes.boxes,
+              std::vector<std::string>{"Error... Edit request received, but no block to edit."});
+    EXPECT_TRUE(rig.ReadFrames(100ms).empty());
+}
+
+// Forwards to the connection, then lets the server answer the reply with a new request
+// before the flow goes on: a flow that emptied the slot only after sending would refuse it.
+struct ServerAnswersAtOnce : ClientRequests {
+    ConnectionRig& rig;
+    std::string replyOnWire;
+    explicit ServerAnswersAtOnce(ConnectionRig& r) : rig(r) {}
+    std::ptrdiff_t SendEditReply(std::string_view text) override {
+        const std::ptrdiff_t sent = rig.connection->SendEditReply(text);
+        replyOnWire = rig.server.Read();
+        rig.server.Send(ServerFrame(57, "Second edit", "", "second text"));
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        const auto parked = [&] {
+            const auto current = rig.pendingEdit.Current();
+            return current && current->Text1() == "Second edit";
+        };
+        while (!parked() && !rig.log.Has("Edit request ignored, already editing...") &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        return sent;
+    }
+    std::ptrdiff_t SendCommand(std::string_view) override { return -1; }
+    std::ptrdiff_t SendHelpIndexRequest() override { return -1; }
+    std::ptrdiff_t SendHelpFileRequest(std::string_view) override { return -1; }
+    std::ptrdiff_t SendBindexRequest() override { return -1; }
+    std::ptrdiff_t SendMsgIndexRequest(std::int32_t) override { return -1; }
+    std::ptrdiff_t SendMsgRequest(std::int32_t, std::int32_t) override { return -1; }
+    std::ptrdiff_t SendMsgDelete(std::int32_t, std::int32_t) override { return -1; }
+    std::ptrdiff_t SendMsgPost(std::int32_t, std::string_view) override { return -1; }
+};
+
+TEST(ServerEditFlowTest, ARequestArrivingRightAfterTheReplyIsParkedAndAnsweredNext) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(57, "First edit", "", "first text"));
+    ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() == 1; }));
+    EXPECT_EQ(rig.windows.calls[0], "command 5624");
+
+    ServerAnswersAtOnce requests(rig);
+    ScriptedDialog dialog;
+    dialog.answers = {std::string("first, edited"), std::nullopt};
+    ASSERT_EQ(AnswerEditRequest(rig.pendingEdit, requests, dialog, rig.boxes),
+              EditOutcome::Answered);
+    const auto first = ParseFrames(requests.replyOnWire);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].DataText(), "first, edited");
+    EXPECT_FALSE(rig.log.Has("Edit request ignored, already editing..."));
+    ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() == 2; }));
+    EXPECT_EQ(rig.windows.calls[1], "command 5624");
+
+    // The second request is answered from its own text, closed without "Done".
+    ASSERT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
+              EditOutcome::Answered);
+    EXPECT_EQ(dialog.runs.at(1).heading, "Second edit");
+    const auto second = rig.ReadFrames();
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0].DataText(), "second text");
+}
+
+TEST(ServerEditFlowTest, TheReplyIsAttemptedWhenTheConnectionWentDownMeanwhile) {
+    ConnectionRig rig;
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    ASSERT_TRUE(rig.pendingEdit.Offer(EditRequest("Gone", "text")));
+    ScriptedDialog dialog;
+    dialog.answers.push_back(std::string("edited"));
+    dialog.whileOpen = [&] {
+        rig.connection->Disconnect();
+        rig.WaitForThreadEnd();
+    };
+    EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
+              EditOutcome::Answered);
+    EXPECT_FALSE(rig.pendingEdit.Busy());
+    EXPECT_TRUE(rig.boxes.boxes.empty());
+}
+
+} // namespace
+} // namespace tav::test

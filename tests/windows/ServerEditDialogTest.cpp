@@ -1,0 +1,175 @@
+// The edit dialog as the user meets it: what it shows, what "Done" gives back or refuses,
+// its font and its stored rectangle.
+#include "windows/ServerEditDialog.h"
+
+#include "client/ServerEdit.h"
+#include "term/ScreenFonts.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+namespace tav {
+namespace {
+
+using test::ModalScript;
+
+FontSpec Fixedsys() {
+    FontSpec font{};
+    std::snprintf(font.face, sizeof font.face, "fixedsys");
+    font.height = 10;
+    font.width = 5;
+    return font;
+}
+
+// Runs the dialog while `act` drives it from the event loop; the answer and every
+// message box that came up on the way (title | text).
+struct Outcome {
+    std::optional<std::string> text;
+    QStringList boxes;
+};
+Outcome RunWith(tmarrowedit& dialog, const std::function<void(tmarrowedit&, Outcome&)>& act) {
+    Outcome outcome;
+    QTimer::singleShot(0, &dialog, [&] { act(dialog, outcome); });
+    outcome.text = dialog.Run();
+    return outcome;
+}
+
+// Clicks "Done", answering the refusal box if one comes.
+void PressDone(tmarrowedit& dialog, Outcome& outcome) {
+    QTimer::singleShot(50, [&outcome] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            outcome.boxes << box->windowTitle() + " | " + box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
+}
+
+TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
+    QMainWindow owner;
+    FontSpec font = Fixedsys();
+    Rect stored{};
+    tmarrowedit dialog("Your description", "caf\xe9 au lait\nsecond line", 16383, font, stored,
+                       &owner);
+    EXPECT_EQ(dialog.windowTitle(), "TavClient Edit Dialog");
+    EXPECT_EQ(dialog.accessibleName(), "TavClient Edit Dialog");
+    EXPECT_TRUE(dialog.Heading().isReadOnly());
+    EXPECT_EQ(dialog.Heading().text(), "Your description");
+    EXPECT_EQ(dialog.Text().toPlainText(), QString::fromUtf8("café au lait\nsecond line"));
+    EXPECT_EQ(dialog.Text().accessibleName(), "Your description");
+    EXPECT_EQ(dialog.DoneButton().accessibleName(), "Done");
+    EXPECT_EQ(dialog.FontButton().accessibleName(), "Font...");
+    EXPECT_TRUE(dialog.HeightText().accessibleName().startsWith("Height: "));
+    EXPECT_TRUE(dialog.WidthText().accessibleName().startsWith("Width: "));
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+}
+
+TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
+    struct Row {
+        const char* name;
+        QString typed;
+        std::size_t limit;
+        std::optional<std::string> expected; // nothing: refused, then closed
+        QString box;
+    };
+    const Row rows[] = {
+        {"latin-1 text", QString::fromUtf8("line one\nna\u00efve"), 100,
+         std::string("line one\nna\xefve"), ""},
+        {"empty text", "", 100, std::string(), ""},
+        {"exactly the limit once CR LF", "abc\nde", 7, std::string("abc\nde"), ""},
+        {"one byte over once CR LF", "abc\ndef", 7, std::nullopt,
+         "Error... | The text is 8 bytes long; the game takes at most 7. Shorten it, then press "
+         "Done again."},
+        {"outside latin-1", QString::fromUtf8("snow \u2603"), 100, std::nullopt,
+         "Error... | The text has characters the game cannot receive (outside Latin-1). Replace "
+         "them, then press Done again."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FontSpec font = Fixedsys();
+        Rect stored{};
+        tmarrowedit dialog("Heading", "", row.limit, font, stored, nullptr);
+        const Outcome outcome = RunWith(dialog, [&](tmarrowedit& d, Outcome& o) {
+            d.Text().setPlainText(row.typed);
+            PressDone(d, o);
+            // A refused text keeps the dialog open with the text as typed.
+            QTimer::singleShot(200, &d, [&d, &row] {
+                if (!d.isVisible()) return;
+                EXPECT_EQ(d.Text().toPlainText(), row.typed);
+                d.reject();
+            });
+        });
+        EXPECT_EQ(outcome.text, row.expected);
+        EXPECT_EQ(outcome.boxes.join(""), row.box);
+    }
+}
+
+TEST(ServerEditDialog, ClosingWithoutDoneGivesNothing) {
+    FontSpec font = Fixedsys();
+    Rect stored{};
+    tmarrowedit dialog("Heading", "received", 100, font, stored, nullptr);
+    const Outcome outcome = RunWith(dialog, [](tmarrowedit& d, Outcome&) {
+        d.Text().setPlainText("changed");
+        d.close();
+    });
+    EXPECT_EQ(outcome.text, std::nullopt);
+}
+
+TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {
+    QMainWindow owner;
+    FontSpec font = Fixedsys();
+    Rect stored{100, 80, 600, 480};
+    tmarrowedit dialog("Heading", "", 100, font, stored, &owner);
+    EXPECT_EQ(dialog.geometry(), QRect(100, 80, 500, 400));
+    dialog.show();
+    dialog.move(130, 90);
+    EXPECT_EQ(stored, (Rect{130, 90, 630, 490}));
+    dialog.resize(400, 300);
+    EXPECT_EQ(stored.Width(), dialog.frameGeometry().width());
+    dialog.resize(10, 10);
+    EXPECT_GE(dialog.width(), dialog.minimumWidth()) << "the layout never goes negative";
+    dialog.hide();
+
+    Rect empty{};
+    tmarrowedit fresh("Heading", "", 100, font, empty, &owner);
+    EXPECT_GE(fresh.width(), fresh.minimumWidth());
+    EXPECT_GE(fresh.height(), fresh.minimumHeight());
+}
+
+TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
+    FontSpec font = Fixedsys();
+    Rect stored{50, 50, 650, 450};
+    tmarrowedit dialog("Heading", "", 100, font, stored, nullptr);
+    dialog.show();
+    const QString linesBefore = dialog.HeightText().text();
+    QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    big.setPixelSize(40);
+    ModalScript script;
+    script.Then([&big](QWidget* w) {
+        auto* chooser = qobject_cast<QFontDialog*>(w);
+        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
+        chooser->setCurrentFont(big);
+        chooser->accept();
+    });
+    QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
+    ASSERT_TRUE(test::WaitFor([&] { return script.Done() && font.height == -40; }));
+    EXPECT_EQ(dialog.Text().font().pixelSize(), 40);
+    const CellSize cell = CellSizeOf(dialog.Text().font());
+    EXPECT_EQ(dialog.HeightText().text().toInt(), dialog.Text().viewport()->height() / cell.height);
+    EXPECT_EQ(dialog.WidthText().text().toInt(), dialog.Text().viewport()->width() / cell.width);
+    EXPECT_LT(dialog.HeightText().text().toInt(), linesBefore.toInt());
+}
+
+} // namespace
+} // namespace tav
