@@ -31,7 +31,8 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
 
     message_ = new QLabel(QStringLiteral("TavClient client status..."), this);
     message_->setTextFormat(Qt::PlainText);
-    message_->setMinimumWidth(0);
+    // A long message is cut, never a reason for the main window to grow.
+    message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(message_, 1);
     AddSeparator();
     latency_ = AddTextField(QStringLiteral("999 ms"));
