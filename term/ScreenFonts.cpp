@@ -83,7 +83,11 @@ QFont FontFromSpec(const FontSpec& stored) {
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);
-    const int height = std::clamp(stored.height, -kMaxFontPixels, kMaxFontPixels);
+    int height = std::clamp(stored.height, -kMaxFontPixels, kMaxFontPixels);
+    // Fixedsys is a bitmap face whose smallest lines are 15 pixels high: asked for less
+    // (the tool windows store 10), Windows gives those, and so do we, readable.
+    if (IsFace(face, "fixedsys") && height >= 0 && height < kDefaultFontCellHeight)
+        height = kDefaultFontCellHeight;
     if (height < 0)
         font.setPixelSize(-height);
     else

@@ -13,10 +13,11 @@ inline constexpr int kMaxFontPixels = 400;
 
 // The Qt font for a font as the settings file stores it. The old Windows bitmap faces do
 // not exist here: "fixedsys" (and the other Windows terminal faces, when missing) become
-// the system monospace font, "Small Fonts" and "MS Sans Serif" the default sans font;
-// other face names are kept. A positive height is the height of a text line (ascent plus
-// descent), a negative one the character height; both in pixels. The stored width is not
-// used: the face's own proportions decide. The FontSpec itself is never changed.
+// the system monospace font ("fixedsys" never below its 15-pixel lines), "Small Fonts" and
+// "MS Sans Serif" the default sans font; other face names are kept. A positive height is the height
+// of a text line (ascent plus descent), a negative one the character height; both in pixels. The
+// stored width is not used: the face's own proportions decide. The FontSpec itself is never
+// changed.
 QFont FontFromSpec(const FontSpec& stored);
 
 // Whole-pixel cell size of a font: its average character width and its line height, each
