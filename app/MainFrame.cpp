@@ -6,6 +6,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ClientHub.h"
+#include "app/CustomButtonBar.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
@@ -59,6 +60,10 @@ constexpr int kAvailableCommands[] = {
     kCmMonitor,
     kCmIdentify,
     kCmMudCom,
+    // The bars.
+    kCmCustombar,
+    kCmAddCustomButton,
+    kCmRemoveCustomButton,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -195,6 +200,14 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;
+    // The bars.
+    case kCmCustombar: ToggleBar(customBar_, customBarShown_, kCmCustombar); break;
+    case kCmAddCustomButton:
+        if (customBar_) customBar_->AddButton();
+        break;
+    case kCmRemoveCustomButton:
+        if (customBar_) customBar_->RemoveButton();
+        break;
     default: break;
     }
 }
@@ -380,7 +393,25 @@ void TSDIDecFrame::ClientDisconnect() {
 }
 
 void TSDIDecFrame::CreateBars() {
-    // The toolbar and the custom button bar arrive with their own issue.
+    PrintLocal("Creating toolbars...\r\n");
+    if (customBar_) {
+        removeToolBar(customBar_);
+        delete customBar_;
+    }
+    customBar_ = new CustomButtonBar(
+        [this](std::string_view command) { term_->Session().TermSend(command, true, true); },
+        [this] { return CustomButtonPath(term_->DataRoot(), session_->Name()); }, this);
+    customBar_->Load(term_->Session());
+    addToolBar(Qt::TopToolBarArea, customBar_);
+    customBar_->setVisible(customBarShown_);
+}
+
+// A bar's toggle: hides a shown bar, shows a hidden one; the menu's check mark follows.
+void TSDIDecFrame::ToggleBar(QToolBar* bar, bool& shown, int command) {
+    if (bar == nullptr) return;
+    shown = bar->isHidden();
+    bar->setVisible(shown);
+    menu_->SetChecked(command, shown);
 }
 
 void TSDIDecFrame::PrintLocal(std::string_view text) {

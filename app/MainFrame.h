@@ -13,6 +13,7 @@
 namespace tav {
 
 class ClientHub;
+class CustomButtonBar;
 class MainMenu;
 class StatusBar;
 class TriggerList;
@@ -49,6 +50,8 @@ public:
     ClientHub& Client() { return *client_; }
     StatusBar& Status() { return *status_; }
     MainMenu& Menu() { return *menu_; }
+    // The custom button bar; null before the first profile is applied.
+    CustomButtonBar* CustomBar() { return customBar_; }
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
@@ -90,6 +93,7 @@ private:
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();
+    void ToggleBar(QToolBar* bar, bool& shown, int command);
 
     Settings& settings_;
     StoredValues& stored_;
@@ -107,6 +111,10 @@ private:
     bool shutDown_ = false;
     bool profilesBusy_ = false;
     int heightBeforeHidden_ = 0;
+    // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
+    // survive the rebuilds.
+    CustomButtonBar* customBar_ = nullptr;
+    bool customBarShown_ = true;
 };
 
 } // namespace tav
