@@ -10,6 +10,7 @@
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
+#include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
@@ -61,6 +62,7 @@ constexpr int kAvailableCommands[] = {
     kCmIdentify,
     kCmMudCom,
     // The bars.
+    kCmToolbar,
     kCmCustombar,
     kCmAddCustomButton,
     kCmRemoveCustomButton,
@@ -201,6 +203,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;
     // The bars.
+    case kCmToolbar: ToggleBar(toolBar_, toolBarShown_, kCmToolbar); break;
     case kCmCustombar: ToggleBar(customBar_, customBarShown_, kCmCustombar); break;
     case kCmAddCustomButton:
         if (customBar_) customBar_->AddButton();
@@ -394,10 +397,14 @@ void TSDIDecFrame::ClientDisconnect() {
 
 void TSDIDecFrame::CreateBars() {
     PrintLocal("Creating toolbars...\r\n");
-    if (customBar_) {
-        removeToolBar(customBar_);
-        delete customBar_;
+    for (QToolBar* bar : std::initializer_list<QToolBar*>{toolBar_, customBar_}) {
+        if (bar == nullptr) continue;
+        removeToolBar(bar);
+        delete bar;
     }
+    toolBar_ = new ToolBar(*menu_, this);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    toolBar_->setVisible(toolBarShown_);
     customBar_ = new CustomButtonBar(
         [this](std::string_view command) { term_->Session().TermSend(command, true, true); },
         [this] { return CustomButtonPath(term_->DataRoot(), session_->Name()); }, this);

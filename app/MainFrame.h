@@ -14,6 +14,7 @@ namespace tav {
 
 class ClientHub;
 class CustomButtonBar;
+class ToolBar;
 class MainMenu;
 class StatusBar;
 class TriggerList;
@@ -50,8 +51,9 @@ public:
     ClientHub& Client() { return *client_; }
     StatusBar& Status() { return *status_; }
     MainMenu& Menu() { return *menu_; }
-    // The custom button bar; null before the first profile is applied.
+    // The bars; null before the first profile is applied.
     CustomButtonBar* CustomBar() { return customBar_; }
+    ToolBar* Tools() { return toolBar_; }
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
@@ -113,7 +115,9 @@ private:
     int heightBeforeHidden_ = 0;
     // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
     // survive the rebuilds.
+    ToolBar* toolBar_ = nullptr;
     CustomButtonBar* customBar_ = nullptr;
+    bool toolBarShown_ = true;
     bool customBarShown_ = true;
 };
 
