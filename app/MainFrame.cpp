@@ -409,6 +409,8 @@ void TSDIDecFrame::CreateBars() {
         [this](std::string_view command) { term_->Session().TermSend(command, true, true); },
         [this] { return CustomButtonPath(term_->DataRoot(), session_->Name()); }, this);
     customBar_->Load(term_->Session());
+    // A row of its own below the toolbar, so neither bar hides the other's buttons.
+    addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, customBar_);
     customBar_->setVisible(customBarShown_);
 }

@@ -257,6 +257,23 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     frame.OnCommand(kCmRemoveCustomButton);
     EXPECT_FALSE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
     EXPECT_TRUE(script.Done());
+
+    // Another profile: the bars are built again from its file, the shown flags kept.
+    QDir(data.Path()).mkpath("profiles/alt");
+    path = data.Path("profiles/alt/custbut.ndx").toStdString();
+    Put("Alt\r\nalt\r\r\n#\r\n");
+    frame.OnCommand(kCmCustombar);
+    for (int round = 0; round < 2; ++round) {
+        frame.Profile().SetName("alt");
+        frame.Profile().Switch("Now %s\r\n");
+    }
+    custom = frame.CustomBar();
+    ASSERT_EQ(custom->Buttons().size(), 1u);
+    EXPECT_EQ(custom->Buttons().front()->text(), "Alt");
+    EXPECT_TRUE(custom->isHidden());
+    frame.OnCommand(kCmCustombar);
+    EXPECT_FALSE(custom->isHidden());
+    EXPECT_TRUE(frame.toolBarBreak(custom));
 }
 
 } // namespace
