@@ -7,7 +7,7 @@
 #include <QPixmap>
 
 #include <cmath>
-#include <functional>
+#include <numbers>
 
 namespace tav {
 
@@ -232,7 +232,7 @@ void Draw(QPainter& p, int command) {
         p.setBrush(QColor(150, 150, 160));
         QPainterPath cog;
         for (int i = 0; i < 8; ++i) {
-            const qreal a = i * M_PI / 4;
+            const qreal a = i * std::numbers::pi / 4;
             const QPointF c(12 + 8 * std::cos(a), 12 + 8 * std::sin(a));
             cog.addEllipse(c, 2.5, 2.5);
         }
