@@ -6,9 +6,11 @@
 
 #include "app/AboutBox.h"
 #include "app/ClientHub.h"
+#include "app/CustomButtonBar.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
+#include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
@@ -59,6 +61,11 @@ constexpr int kAvailableCommands[] = {
     kCmMonitor,
     kCmIdentify,
     kCmMudCom,
+    // The bars.
+    kCmToolbar,
+    kCmCustombar,
+    kCmAddCustomButton,
+    kCmRemoveCustomButton,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -204,6 +211,15 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;
+    // The bars.
+    case kCmToolbar: ToggleBar(toolBar_, toolBarShown_, kCmToolbar); break;
+    case kCmCustombar: ToggleBar(customBar_, customBarShown_, kCmCustombar); break;
+    case kCmAddCustomButton:
+        if (customBar_) customBar_->AddButton();
+        break;
+    case kCmRemoveCustomButton:
+        if (customBar_) customBar_->RemoveButton();
+        break;
     default: break;
     }
 }
@@ -389,7 +405,31 @@ void TSDIDecFrame::ClientDisconnect() {
 }
 
 void TSDIDecFrame::CreateBars() {
-    // The toolbar and the custom button bar arrive with their own issue.
+    PrintLocal("Creating toolbars...\r\n");
+    for (QToolBar* bar : std::initializer_list<QToolBar*>{toolBar_, customBar_}) {
+        if (bar == nullptr) continue;
+        removeToolBar(bar);
+        delete bar;
+    }
+    toolBar_ = new ToolBar(*menu_, this);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    toolBar_->setVisible(toolBarShown_);
+    customBar_ = new CustomButtonBar(
+        [this](std::string_view command) { term_->Session().TermSend(command, true, true); },
+        [this] { return CustomButtonPath(term_->DataRoot(), session_->Name()); }, this);
+    customBar_->Load(term_->Session());
+    // A row of its own below the toolbar, so neither bar hides the other's buttons.
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, customBar_);
+    customBar_->setVisible(customBarShown_);
+}
+
+// A bar's toggle: hides a shown bar, shows a hidden one; the menu's check mark follows.
+void TSDIDecFrame::ToggleBar(QToolBar* bar, bool& shown, int command) {
+    if (bar == nullptr) return;
+    shown = bar->isHidden();
+    bar->setVisible(shown);
+    menu_->SetChecked(command, shown);
 }
 
 void TSDIDecFrame::PrintLocal(std::string_view text) {

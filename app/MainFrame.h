@@ -13,6 +13,8 @@
 namespace tav {
 
 class ClientHub;
+class CustomButtonBar;
+class ToolBar;
 class MainMenu;
 class StatusBar;
 class TriggerList;
@@ -49,6 +51,9 @@ public:
     ClientHub& Client() { return *client_; }
     StatusBar& Status() { return *status_; }
     MainMenu& Menu() { return *menu_; }
+    // The bars; null before the first profile is applied.
+    CustomButtonBar* CustomBar() { return customBar_; }
+    ToolBar* Tools() { return toolBar_; }
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
@@ -94,6 +99,7 @@ private:
     void RunServerEdit();
     void RunMultiLineSend();
     void ReturnFocusAfterEdit(QWidget* previous);
+    void ToggleBar(QToolBar* bar, bool& shown, int command);
 
     Settings& settings_;
     StoredValues& stored_;
@@ -111,6 +117,12 @@ private:
     bool shutDown_ = false;
     bool profilesBusy_ = false;
     int heightBeforeHidden_ = 0;
+    // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
+    // survive the rebuilds.
+    ToolBar* toolBar_ = nullptr;
+    CustomButtonBar* customBar_ = nullptr;
+    bool toolBarShown_ = true;
+    bool customBarShown_ = true;
 };
 
 } // namespace tav

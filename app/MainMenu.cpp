@@ -38,6 +38,17 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
         }
     }
 
+    // Commands without a menu item (a toolbar button, the screen's pop-up menu) have an
+    // action of their own too, so they are enabled and hinted like the others.
+    for (const CommandHint& extra : kExtraHints) {
+        auto* action = new QAction(this);
+        action->setStatusTip(Latin1ToQString(extra.hint));
+        action->setEnabled(false);
+        int id = extra.id;
+        connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+        actions_[id] = action;
+    }
+
     // The accelerator table. The shortcut stays off the menu items themselves, whose texts
     // already show it, so each key is bound once; a key does nothing while its item is
     // disabled.

@@ -1,0 +1,280 @@
+// The custom button bar: custbut.ndx through the add, edit and remove flows and their
+// dialogs, what a press sends, and the bar in the frame against a loopback game.
+#include "term/TermSession.h"
+
+#include "AppTestSupport.h"
+#include "app/CustomButtonBar.h"
+#include "app/CustomButtonDialog.h"
+#include "app/MainFrame.h"
+#include "app/MainMenu.h"
+#include "app/MenuCommands.h"
+#include "settings/Settings.h"
+#include "settings/StoredValues.h"
+#include "tests/support/LoopbackServer.h"
+#include "triggers/TriggerList.h"
+#include "windows/TermWindow.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace tav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+template <typename T> T* Named(QWidget* parent, const QString& name) {
+    for (T* child : parent->findChildren<T*>())
+        if (child->accessibleName() == name) return child;
+    return nullptr;
+}
+
+// Fills the button editor and presses OK (or Cancel); `seen` gets the fields it showed.
+ModalScript::Step Editor(const QString& name, const QString& command, bool ok = true,
+                         QString* seen = nullptr) {
+    return [=](QWidget* w) {
+        auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        EXPECT_EQ(dialog->windowTitle(), "TavTerm Custom Button Config");
+        auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
+        auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
+        ASSERT_TRUE(nameEdit && commandEdit);
+        if (seen) *seen = nameEdit->text() + " | " + commandEdit->toPlainText();
+        nameEdit->setText(name);
+        commandEdit->setPlainText(command);
+        Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
+    };
+}
+ModalScript::Step AskName(const QString& name) {
+    return [=](QWidget* w) {
+        auto* dialog = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        EXPECT_EQ(dialog->windowTitle() + " | " + dialog->labelText(),
+                  "Remove custom button | Enter the button name to remove:");
+        if (name.isNull()) return dialog->reject();
+        dialog->setTextValue(name);
+        dialog->accept();
+    };
+}
+ModalScript::Step Box(QString* seen) {
+    return [=](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        *seen = box->windowTitle() + " | " + box->text();
+        box->button(QMessageBox::Ok)->click();
+    };
+}
+
+struct Printer : LocalPrinter {
+    void PrintLocal(std::string_view text) override { printed += text; }
+    std::string printed;
+};
+
+class CustomButtonBarTest : public ::testing::Test {
+protected:
+    CustomButtonBarTest() {
+        QDir(data.Path()).mkpath("profiles/hero");
+        path = data.Path("profiles/hero/custbut.ndx").toStdString();
+    }
+    void MakeBar() {
+        bar = std::make_unique<CustomButtonBar>(
+            [this](std::string_view command) { sent.emplace_back(command); },
+            [this] { return path; }, nullptr);
+        bar->Load(printer);
+        bar->show();
+    }
+    void Put(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+    std::string File() const {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The bar's buttons left to right, as "label id".
+    QStringList Shown() const {
+        QStringList shown;
+        for (QAction* action : bar->actions())
+            if (auto* b = qobject_cast<TCustomButton*>(bar->widgetForAction(action)))
+                shown << b->text() + " " + QString::number(b->Id());
+        return shown;
+    }
+    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(bar.get(), name); }
+
+    ScratchDataDir data;
+    std::string path;
+    Printer printer;
+    std::vector<std::string> sent;
+    ModalScript script;
+    std::unique_ptr<CustomButtonBar> bar;
+};
+
+TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstAndEditsAddsAndRemovesThroughTheFile) {
+    Put("A\r\nsay a\r\r\n#\r\nB\r\n#\r\nC\r\nget all\r\r\nsay c\r\r\n#\r\n");
+    MakeBar();
+    EXPECT_EQ(printer.printed, "Loading CustomBar...\r\n");
+    EXPECT_EQ(Shown(), QStringList({"C 8002", "B 8001", "A 8000"}));
+
+    // Right-click edits in place; OK saves the list newest first.
+    QString seen;
+    script.Then(Editor("Cee", "get all\nsay cee", true, &seen));
+    QTest::mousePress(Button("C"), Qt::RightButton);
+    EXPECT_EQ(seen, "C | get all\nsay c\n");
+    EXPECT_EQ(File(), "Cee\r\nget all\r\r\nsay cee\r\r\n#\r\nB\r\n#\r\nA\r\nsay a\r\r\n#\r\n");
+    script.Then(Editor("X", "x", false));
+    QTest::mousePress(Button("Cee"), Qt::RightButton);
+    EXPECT_EQ(Button("Cee")->Record().command, "get all\r\nsay cee\r\n");
+
+    // A new button goes to the bar's right end and the file's front.
+    script.Then(Editor("D", "dance", true, &seen));
+    bar->AddButton();
+    EXPECT_EQ(seen, "name | command\n");
+    EXPECT_EQ(Shown(), QStringList({"Cee 8002", "B 8001", "A 8000", "D 8003"}));
+    EXPECT_EQ(File().substr(0, 14), "D\r\ndance\r\r\n#\r\n");
+    script.Then(Editor("E", "e", false));
+    bar->AddButton();
+    EXPECT_EQ(Shown().size(), 4);
+
+    // Removal matches the name exactly; the highest id comes back with the next button.
+    script.Then(AskName("d"));
+    script.Then(Box(&seen));
+    bar->RemoveButton();
+    EXPECT_EQ(seen, "Error... | Unable to find a matching button!");
+    script.Then(AskName(QString()));
+    bar->RemoveButton();
+    script.Then(AskName("D"));
+    bar->RemoveButton();
+    EXPECT_EQ(Shown(), QStringList({"Cee 8002", "B 8001", "A 8000"}));
+    EXPECT_EQ(File().substr(0, 5), "Cee\r\n");
+    script.Then(Editor("F", "f"));
+    bar->AddButton();
+    EXPECT_EQ(Shown().back(), "F 8003");
+
+    // The last button gone, the file goes with it.
+    for (const char* name : {"F", "A", "Cee", "B"}) {
+        script.Then(AskName(name));
+        bar->RemoveButton();
+    }
+    EXPECT_TRUE(Shown().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
+    EXPECT_TRUE(script.Done());
+
+    // Built again without a file: empty, and said so.
+    printer.printed.clear();
+    MakeBar();
+    EXPECT_EQ(printer.printed, "Loading CustomBar...\r\nUnable to open CustomBar index.\r\n");
+    EXPECT_TRUE(Shown().isEmpty());
+}
+
+TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds) {
+    MakeBar();
+    QString seen, refused;
+    script.Then(Editor("x", "say hi\n#grin"));
+    script.Then(Box(&refused));
+    script.Then(Editor("x", QString(254, 'y')));
+    script.Then(Box(&seen));
+    // Still open after both refusals: a command that fits, and a pasted line end.
+    script.Then([](QWidget* w) {
+        auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        Named<QLineEdit>(dialog, "Button name:")->setText("R&D\r\nx");
+        Named<QPlainTextEdit>(dialog, "Button command:")->setPlainText(QString(253, 'y'));
+        Named<QPushButton>(dialog, "OK")->click();
+    });
+    bar->AddButton();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(refused, "Error... | A command line cannot begin with '#'.");
+    EXPECT_TRUE(seen.startsWith("Error... | The command is too long")) << seen.toStdString();
+
+    // '&' is shown, not taken as a shortcut.
+    TCustomButton* button = Button("R&Dx");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "R&&Dx");
+    EXPECT_EQ(File(), "R&Dx\r\n" + std::string(253, 'y') + "\r\r\n#\r\n");
+}
+
+TEST_F(CustomButtonBarTest, SendsOnThePressAndReportsASaveThatFailed) {
+    Put("Look\r\nlook\r\r\n#\r\nTwo\r\nget all\r\r\nsay hi\r\r\n#\r\n");
+    MakeBar();
+    QTest::mousePress(Button("Two"), Qt::LeftButton);
+    EXPECT_EQ(sent, std::vector<std::string>({"get all\r\nsay hi\r\n"}));
+    QTest::mouseRelease(Button("Two"), Qt::LeftButton);
+    EXPECT_EQ(sent.size(), 1u);
+    Button("Look")->click(); // from the keyboard or a screen reader
+    EXPECT_EQ(sent.back(), "look\r\n");
+
+    path = data.Path("profiles/gone/custbut.ndx").toStdString();
+    QString seen;
+    script.Then(Editor("N", "n"));
+    script.Then(Box(&seen));
+    bar->AddButton();
+    EXPECT_EQ(seen, "Error... | Unable to open CustomBar index.");
+    EXPECT_EQ(bar->Buttons().size(), 3u); // kept on the bar
+}
+
+TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    {
+        QFile list(data.Path("profiles.cfg"));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write("hero\r\n");
+    }
+    LoopbackServer server;
+    TSDIDecFrame frame(settings, stored, triggers);
+    frame.show();
+    ASSERT_TRUE(frame.Start());
+    CopyField(settings.addy, "127.0.0.1");
+    CopyField(settings.port, std::to_string(server.Port()).c_str());
+    CustomButtonBar* custom = frame.CustomBar();
+    ASSERT_NE(custom, nullptr);
+    EXPECT_TRUE(custom->Buttons().empty());
+
+    // Hidden, then given its first button: shown again, its check mark still off.
+    frame.OnCommand(kCmCustombar);
+    EXPECT_TRUE(custom->isHidden());
+    EXPECT_FALSE(frame.Menu().IsChecked(kCmCustombar));
+    script.Then(Editor("Look", "look"));
+    frame.OnCommand(kCmAddCustomButton);
+    EXPECT_FALSE(custom->isHidden());
+    EXPECT_FALSE(frame.Menu().IsChecked(kCmCustombar));
+    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
+    frame.OnCommand(kCmCustombar);
+    EXPECT_TRUE(custom->isHidden());
+    frame.OnCommand(kCmCustombar);
+    EXPECT_TRUE(frame.Menu().IsChecked(kCmCustombar));
+
+    frame.OnCommand(kCmTermConnect);
+    ASSERT_TRUE(server.Accept());
+    ASSERT_TRUE(WaitFor([&] { return frame.Term().Session().Connected(); }));
+    QTest::mousePress(custom->Buttons().front(), Qt::LeftButton);
+    EXPECT_EQ(server.Read(500ms), "look\r\n");
+    frame.Term().Session().TermDisconnect();
+
+    script.Then(AskName("Look"));
+    frame.OnCommand(kCmRemoveCustomButton);
+    EXPECT_FALSE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
+    EXPECT_TRUE(script.Done());
+
+    // Another profile: the bars are built again from its file, the shown flags kept.
+    QDir(data.Path()).mkpath("profiles/alt");
+    path = data.Path("profiles/alt/custbut.ndx").toStdString();
+    Put("Alt\r\nalt\r\r\n#\r\n");
+    frame.OnCommand(kCmCustombar);
+    for (int round = 0; round < 2; ++round) {
+        frame.Profile().SetName("alt");
+        frame.Profile().Switch("Now %s\r\n");
+    }
+    custom = frame.CustomBar();
+    ASSERT_EQ(custom->Buttons().size(), 1u);
+    EXPECT_EQ(custom->Buttons().front()->text(), "Alt");
+    EXPECT_TRUE(custom->isHidden());
+    frame.OnCommand(kCmCustombar);
+    EXPECT_FALSE(custom->isHidden());
+    EXPECT_TRUE(frame.toolBarBreak(custom));
+}
+
+} // namespace
+} // namespace tav::test
