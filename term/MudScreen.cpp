@@ -371,12 +371,19 @@ std::size_t TMudScreen::DoTelnet(std::size_t i) {
         // there, the same whether it came in one piece or many.
         const std::size_t limit = i + kMaxSubnegotiation;
         const std::size_t end = std::min(length, limit);
-        for (std::size_t j = i + 2; j + 1 < end; ++j) {
+        // An unfinished subnegotiation waits at the start of the pending bytes; the scan
+        // goes on where the last pass stopped, so one arriving byte by byte costs linear
+        // time, not quadratic.
+        std::size_t j = i == 0 && subnegScanned_ > 2 ? subnegScanned_ : i + 2;
+        subnegScanned_ = 0;
+        for (; j + 1 < end; ++j) {
             if (data[j] != kIac) continue;
             if (data[j + 1] == kSe) return j + 2;
             ++j;
         }
-        return length >= limit ? limit : i;
+        if (length >= limit) return limit;
+        subnegScanned_ = j - i; // the bytes before j hold no end; i becomes 0 next pass
+        return i;
     }
     default: return i + 2; // IAC IAC, GA, NOP and the other two-byte commands
     }
@@ -445,6 +452,7 @@ void TMudScreen::ResetScreen(int lines) {
     anchor_.line = std::min(anchor_.line, buffer_.Lines() - 1);
     end_.line = std::min(end_.line, buffer_.Lines() - 1);
     pending_.clear();
+    subnegScanned_ = 0;
     pending_.shrink_to_fit();
     pending_.reserve(4096);
     view_->SetScrollRange(0, buffer_.Lines() - rows_);

@@ -183,6 +183,9 @@ private:
     bool hold_ = false;
     bool scrolledBack_ = false;
 
+    // How far an unfinished telnet subnegotiation at the start of pending_ has been
+    // scanned without finding its end.
+    std::size_t subnegScanned_ = 0;
     bool selecting_ = false;
     bool hasSelection_ = false;
     CellPos anchor_{0, 0};
