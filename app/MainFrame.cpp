@@ -6,6 +6,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ClientHub.h"
+#include "app/FrameCommands.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
@@ -116,6 +117,10 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     menu_ = new MainMenu(*menuBar(), *this);
     for (int id : kAvailableCommands)
         menu_->SetEnabled(id, true);
+    // Clipboard, selection, log, colours, fonts, screen, mixer and help.
+    commands_ = new FrameCommands(*term_, stored_, *this, [this] { session_->SaveIfLoaded(); });
+    for (int id : FrameCommands::Ids())
+        menu_->SetEnabled(id, true);
     connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);
 
     connect(term_, &tmudterm::frameCommand, this, &TSDIDecFrame::OnCommand);
@@ -195,7 +200,9 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;
-    default: break;
+    default:
+        if (FrameCommands::Handles(id)) commands_->Run(id);
+        break;
     }
 }
 

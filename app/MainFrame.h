@@ -13,6 +13,7 @@
 namespace tav {
 
 class ClientHub;
+class FrameCommands;
 class MainMenu;
 class StatusBar;
 class TriggerList;
@@ -49,6 +50,7 @@ public:
     ClientHub& Client() { return *client_; }
     StatusBar& Status() { return *status_; }
     MainMenu& Menu() { return *menu_; }
+    FrameCommands& Commands() { return *commands_; }
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
@@ -98,6 +100,7 @@ private:
     StatusBar* status_ = nullptr;
     tmudterm* term_ = nullptr;
     MainMenu* menu_ = nullptr;
+    FrameCommands* commands_ = nullptr; // owned by Qt
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
     WindowPlacement placement_{*this};
