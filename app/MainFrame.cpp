@@ -141,6 +141,8 @@ TSDIDecFrame::~TSDIDecFrame() {
     // that nothing is left to refer to a freed one.
     client_.reset();
     session_.reset();
+    delete commands_; // holds the terminal log the terminal window writes to
+    commands_ = nullptr;
     delete term_;
     term_ = nullptr;
 }

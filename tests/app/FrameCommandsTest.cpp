@@ -291,6 +291,7 @@ TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
     ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(ran); }));
     const std::string seen = FileText(ran);
     EXPECT_EQ(seen.substr(0, 6), "args:\n");
+    EXPECT_NE(seen.find('/', 6), std::string::npos) << seen; // its descriptors were listed
     EXPECT_EQ(seen.find("socket:"), std::string::npos) << seen;
     EXPECT_EQ(seen.find("held.log"), std::string::npos) << seen;
 }
