@@ -63,10 +63,8 @@ void TSDIDecFrame::RunMultiLineSend() {
     tmarrowedit dialog(kMultiLinePrompt, "", kEditTextBytes - 1, font, stored_.editorpos, this);
     const std::optional<std::string> text = dialog.Run();
     if (text && !text->empty()) {
-        // In pieces the connection sends whole; the text keeps its own line breaks.
-        const std::string game = ToGameLineEnds(*text);
-        for (std::string_view piece : SplitForTermSend(game, kMaxSendChars))
-            if (session.TermSend(piece, true, true) < 0) break;
+        // Whole, with its own line breaks and no final newline.
+        session.TermSend(ToGameLineEnds(*text), true, true);
     }
     ReturnFocusAfterEdit(previous);
 }

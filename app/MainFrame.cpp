@@ -7,6 +7,7 @@
 #include "app/AboutBox.h"
 #include "app/ClientHub.h"
 #include "app/CustomButtonBar.h"
+#include "app/FrameCommands.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
@@ -123,6 +124,10 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     menu_ = new MainMenu(*menuBar(), *this);
     for (int id : kAvailableCommands)
         menu_->SetEnabled(id, true);
+    // Clipboard, selection, log, colours, fonts, screen, mixer and help.
+    commands_ = new FrameCommands(*term_, stored_, *this, [this] { session_->SaveIfLoaded(); });
+    for (int id : FrameCommands::Ids())
+        menu_->SetEnabled(id, true);
     connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);
 
     connect(term_, &tmudterm::frameCommand, this, &TSDIDecFrame::OnCommand);
@@ -148,6 +153,8 @@ TSDIDecFrame::~TSDIDecFrame() {
     // that nothing is left to refer to a freed one.
     client_.reset();
     session_.reset();
+    delete commands_; // holds the terminal log the terminal window writes to
+    commands_ = nullptr;
     delete term_;
     term_ = nullptr;
 }
@@ -220,7 +227,9 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmRemoveCustomButton:
         if (customBar_) customBar_->RemoveButton();
         break;
-    default: break;
+    default:
+        if (FrameCommands::Handles(id)) commands_->Run(id);
+        break;
     }
 }
 

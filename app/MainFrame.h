@@ -15,6 +15,7 @@ namespace tav {
 class ClientHub;
 class CustomButtonBar;
 class ToolBar;
+class FrameCommands;
 class MainMenu;
 class StatusBar;
 class TriggerList;
@@ -54,6 +55,7 @@ public:
     // The bars; null before the first profile is applied.
     CustomButtonBar* CustomBar() { return customBar_; }
     ToolBar* Tools() { return toolBar_; }
+    FrameCommands& Commands() { return *commands_; }
     ProfileSession& Profile() { return *session_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
@@ -108,6 +110,7 @@ private:
     StatusBar* status_ = nullptr;
     tmudterm* term_ = nullptr;
     MainMenu* menu_ = nullptr;
+    FrameCommands* commands_ = nullptr; // owned by Qt
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
     WindowPlacement placement_{*this};

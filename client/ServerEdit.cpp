@@ -47,21 +47,6 @@ std::size_t EditByteLimit(std::string_view received) {
     return std::max(kEditTextBytes - 1, received.size());
 }
 
-std::vector<std::string_view> SplitForTermSend(std::string_view text, std::size_t maxBytes) {
-    std::vector<std::string_view> pieces;
-    if (maxBytes == 0) return pieces;
-    while (!text.empty()) {
-        std::size_t take = std::min(maxBytes, text.size());
-        if (take < text.size()) {
-            const std::size_t lineEnd = text.substr(0, take).rfind('\n');
-            if (lineEnd != std::string_view::npos) take = lineEnd + 1;
-        }
-        pieces.push_back(text.substr(0, take));
-        text.remove_prefix(take);
-    }
-    return pieces;
-}
-
 EditOutcome AnswerEditRequest(PendingEdit& pending, ClientRequests& requests,
                               EditDialogRunner& dialog, MessageBoxes& boxes) {
     const std::optional<ClientMessage> request = pending.Current();

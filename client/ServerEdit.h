@@ -42,10 +42,6 @@ std::string ToGameLineEnds(std::string_view editorText);
 // text's own length when that is longer, so that a long text always goes back whole.
 std::size_t EditByteLimit(std::string_view received);
 
-// The multi-line text in pieces the Term connection sends whole (each at most maxBytes),
-// cut after a line end where one falls inside the piece.
-std::vector<std::string_view> SplitForTermSend(std::string_view text, std::size_t maxBytes);
-
 // Runs the edit dialog for one text. Returns the edited text (LF line ends) when the
 // user finished with "Done", nothing when the dialog was closed otherwise.
 class EditDialogRunner {

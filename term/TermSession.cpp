@@ -255,13 +255,21 @@ int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
         PrintLocal(kNotConnected);
         return -1;
     }
-    std::string buffer(text.substr(0, kMaxSendChars));
+    std::string buffer(text);
     if (!raw) buffer.push_back('\n');
     const int result = TermSendAll(buffer);
-    if (echo && inputVisible_) {
+    // Text that did not go out is not shown as if it had.
+    if (echo && inputVisible_ && result >= 0) {
         buffer.push_back('\r');
         PrintLocal(buffer);
     }
+    return result;
+}
+
+int TermSession::SendText(std::string_view text) {
+    if (!connected_) return -1;
+    const int result = TermSendAll(text);
+    if (result >= 0 && inputVisible_) PrintLocal(text);
     return result;
 }
 

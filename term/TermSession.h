@@ -35,7 +35,6 @@ inline constexpr std::size_t kReceiveBlock = 1024;
 // a flood then costs one wake-up per 64 KiB instead of one per block.
 inline constexpr int kReceiveBlocksPerWake = 64;
 inline constexpr std::size_t kRecentTextChars = 16383;
-inline constexpr std::size_t kMaxSendChars = 1021;
 inline constexpr std::size_t kMaxCommandStringChars = 255;
 inline constexpr int kMaxCountdownSeconds = 60;
 inline constexpr int kFunctionKeys = 12;
@@ -102,7 +101,12 @@ public:
 
     // --- sending ---------------------------------------------------------------------
     int TermSendAll(std::string_view bytes);
+    // Sends `text` (with "\n" unless raw) whole, however long, and echoes it when echo is
+    // on and input is visible, only once it was sent.
     int TermSend(std::string_view text, bool echo, bool raw);
+    // Sends the bytes exactly as they are (no line end added, no splitting) and echoes
+    // them when input is visible; nothing at all when not connected. -1 when not sent.
+    int SendText(std::string_view text);
     void SendCommandString(std::string_view text);
     void SendFunctionKey(int key); // 1..12
     void SendKeypadWord(char key);

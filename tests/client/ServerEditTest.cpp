@@ -49,27 +49,6 @@ TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
     EXPECT_EQ(EditByteLimit(std::string(20000, 'x')), 20000u);
 }
 
-TEST(ServerEditTextTest, MultiLineTextIsSplitAfterLineEndsIntoWholePieces) {
-    struct Row {
-        std::string text;
-        std::size_t max;
-        std::vector<std::string> pieces;
-    };
-    const Row rows[] = {
-        {"short\r\n", 10, {"short\r\n"}},
-        {"one\r\ntwo\r\nthree", 9, {"one\r\n", "two\r\n", "three"}},
-        {"abcdefghij", 4, {"abcd", "efgh", "ij"}},
-        {"ab\r\ncdefghij", 6, {"ab\r\n", "cdefgh", "ij"}},
-        {"", 5, {}},
-    };
-    for (const Row& row : rows) {
-        std::vector<std::string> got;
-        for (std::string_view piece : SplitForTermSend(row.text, row.max))
-            got.emplace_back(piece);
-        EXPECT_EQ(got, row.pieces) << row.text;
-    }
-}
-
 // The dialog as a script: each run records what it was given and answers the next reply.
 struct ScriptedDialog : EditDialogRunner {
     struct Run {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "settings/StoredValues.h"
+
+#include <QColor>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tav {
+
+// Stored colours are 0x00BBGGRR (red in the low byte); QColor is built from its parts.
+QColor ColorRefToQColor(ColorRef color);
+ColorRef QColorToColorRef(const QColor& color);
+
+// Asks for a colour starting at `initial`; nothing when the user cancelled.
+using ColorAsker = std::function<std::optional<QColor>(const QColor& initial)>;
+// Qt's chooser, owned by `owner`.
+ColorAsker QtColorAsker(QWidget* owner, const QString& title);
+
+// Runs `ask` with the chooser's custom colours set from `custom` and copies them back
+// afterwards, also on cancel: Qt keeps one set of custom colours for the whole program, and
+// the stored ones are the profile's.
+std::optional<ColorRef> ChooseColor(const ColorAsker& ask, ColorRef initial,
+                                    ColorRef (&custom)[kCustomColorCount]);
+
+} // namespace tav

@@ -1,0 +1,70 @@
+#include "term/TerminalLog.h"
+
+#include "settings/TextMode.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tav {
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+TerminalLog::~TerminalLog() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool TerminalLog::CheckNotLogging() {
+    if (!IsOpen()) return true;
+    boxes_.ShowMessage(kAlreadyLogging, kErrorTitle);
+    return false;
+}
+
+bool TerminalLog::Begin(const std::string& path) {
+    if (!CheckNotLogging()) return false;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd_ < 0) {
+        boxes_.ShowMessage(kUnableToOpen, kErrorTitle);
+        return false;
+    }
+    return true;
+}
+
+void TerminalLog::End() {
+    if (fd_ < 0) return;
+    const int fd = fd_;
+    fd_ = -1;
+    // A full disk may show only now, when the file system writes back on close.
+    if (::close(fd) != 0 && errno != EINTR) boxes_.ShowMessage(kLogWriteFailed, kErrorTitle);
+}
+
+void TerminalLog::Write(std::string_view text) {
+    if (fd_ < 0) return;
+    if (!WriteAll(fd_, ToTextMode(text))) Fail();
+}
+
+void TerminalLog::Fail() {
+    ::close(fd_);
+    fd_ = -1;
+    boxes_.ShowMessage(kLogWriteFailed, kErrorTitle);
+}
+
+bool SaveTextAs(MessageBoxes& boxes, const std::string& path, std::string_view text) {
+    if (WriteTextFile(path, FromTextMode(text))) return true;
+    boxes.ShowMessage(kUnableToOpen, kErrorTitle);
+    return false;
+}
+
+} // namespace tav

@@ -1,0 +1,331 @@
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "term/TermSession.h"
+
+#include "AppTestSupport.h"
+#include "app/ColorChoice.h"
+#include "app/FrameCommands.h"
+#include "app/MainFrame.h"
+#include "app/MenuCommands.h"
+#include "settings/Latin1Text.h"
+#include "settings/TextMode.h"
+#include "term/InputLine.h"
+#include "term/ScreenWidget.h"
+#include "tests/support/LoopbackServer.h"
+#include "triggers/TriggerList.h"
+#include "windows/TermWindow.h"
+
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct BoxRecorder : MessageBoxes {
+    std::vector<std::string> shown;
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        shown.push_back(std::string(title) + " " + std::string(text));
+    }
+};
+
+std::string FileText(const QString& path) {
+    return ReadFileBytes(path.toStdString()).value_or("<missing>");
+}
+
+// The frame with a loaded profile, its commands answering into recorders.
+class FrameCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile list(data.Path("profiles.cfg"));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write("hero\r\n");
+        list.close();
+        QDir(data.Path()).mkpath("profiles/hero");
+        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
+        frame->show();
+        ASSERT_TRUE(frame->Start());
+        commands().SetMessageBoxes(&boxes);
+        commands().Choose().file = [this](const QString&, const QString&) { return nextFile; };
+    }
+    void TearDown() override {
+        if (frame) frame->Term().Session().TermDisconnect();
+    }
+    FrameCommands& commands() { return frame->Commands(); }
+    TermSession& session() { return frame->Term().Session(); }
+    void Connect() {
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port()).c_str());
+        frame->OnCommand(kCmTermConnect);
+        ASSERT_TRUE(server.Accept());
+        ASSERT_TRUE(WaitFor([&] { return session().Connected(); }));
+        server.Read();
+    }
+    // An empty screen and scrollback.
+    void FreshScreen() {
+        TMudScreen& screen = frame->Term().MainScreen();
+        screen.ResetScreen(screen.Lines());
+    }
+    // Shows exactly `lines` on a fresh screen, all of it selected.
+    void SelectScreen(std::string_view lines) {
+        FreshScreen();
+        frame->Term().MainScreen().AddText(lines);
+        frame->OnCommand(kCmSelectAll);
+    }
+
+    ScratchDataDir data;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    LoopbackServer server;
+    BoxRecorder boxes;
+    QString nextFile;
+    std::unique_ptr<TSDIDecFrame> frame;
+};
+
+TEST_F(FrameCommandsTest, ClipboardAndSelectionReachTheGameFromMenuAndInputLine) {
+    Connect();
+    QGuiApplication::clipboard()->setText(QStringLiteral("north\nsouth"));
+    tinedit& input = frame->Term().InputLine();
+    input.setFocus();
+    QTest::keyClick(&input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(server.Read(), "north\nsouth");
+    EXPECT_TRUE(input.text().isEmpty()); // the paste went to the game, not into the line
+
+    SelectScreen("first line\r\nsecond");
+    frame->OnCommand(kCmSelectedToMudNl);
+    EXPECT_EQ(server.Read(), "first line\r\nsecond\r\n");
+
+    // Ctrl+A and Ctrl+C with the input line focused act on the screen.
+    SelectScreen("only this");
+    frame->Term().MainScreenWidget().ClearSelection();
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&input, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&input, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "only this");
+
+    commands().Choose().clipboard = [] { return std::nullopt; };
+    frame->OnCommand(kCmPasteToMud);
+    EXPECT_EQ(boxes.shown,
+              std::vector<std::string>{"Error... No text available in the clipboard."});
+    EXPECT_EQ(server.Read(), "");
+}
+
+TEST_F(FrameCommandsTest, SelectionAndLogGoToRealFilesAndFailuresAreSaid) {
+    frame->Term().MainScreen().ClearSelection();
+    frame->OnCommand(kCmSaveSelected);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Nothing selected."});
+
+    SelectScreen("alpha\r\nbeta");
+    nextFile = data.Path("new-folder-free.txt"); // a file that does not exist yet
+    frame->OnCommand(kCmSaveSelected);
+    EXPECT_EQ(FileText(nextFile), "alpha\r\nbeta");
+
+    FreshScreen();
+    const QString log = data.Path("play.log");
+    nextFile = log;
+    frame->OnCommand(kCmBeginLog);
+    session().PrintLocal("You enter the hall.\r\n> ");
+    EXPECT_EQ(FileText(log), "You enter the hall.\r\n");
+    nextFile = data.Path("second.log");
+    frame->OnCommand(kCmBeginLog);
+    frame->OnCommand(kCmEndLog);
+    session().PrintLocal("unlogged\r\n");
+    EXPECT_EQ(FileText(log), "You enter the hall.\r\n");
+    EXPECT_FALSE(QFileInfo::exists(data.Path("second.log")));
+
+    struct Case {
+        const char* name;
+        int id;
+        QString file;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        {"cancelled save", kCmSaveSelected, QString(), {}},
+        {"cancelled log", kCmBeginLog, QString(), {}},
+        {"log on a full disk",
+         kCmBeginLog,
+         QStringLiteral("/dev/full"),
+         {"Error... Unable to write to the log file; logging has stopped."}},
+    };
+    for (const Case& c : cases) {
+        boxes.shown = {};
+        SelectScreen("gamma");
+        nextFile = c.file;
+        frame->OnCommand(c.id);
+        session().PrintLocal("one\r\ntwo\r\n");
+        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
+        EXPECT_FALSE(commands().Log().IsOpen()) << c.name;
+    }
+    EXPECT_EQ(QDir::currentPath(), data.Path().chopped(data.Path().endsWith('/') ? 1 : 0));
+}
+
+TEST(ColorChoice, StoredColoursConvertBothWays) {
+    struct Case {
+        ColorRef stored;
+        int red, green, blue;
+    };
+    const Case cases[] = {
+        {0x000000FF, 255, 0, 0},        {0x0000FF00, 0, 255, 0},     {0x00FF0000, 0, 0, 255},
+        {0x00123456, 0x56, 0x34, 0x12}, {0x00D2D2D2, 210, 210, 210}, {0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const QColor color = ColorRefToQColor(c.stored);
+        EXPECT_EQ(color, QColor(c.red, c.green, c.blue)) << std::hex << c.stored;
+        EXPECT_EQ(QColorToColorRef(color), c.stored) << std::hex << c.stored;
+    }
+}
+
+TEST_F(FrameCommandsTest, ColoursUseTheProfilesCustomColoursAndAreSaved) {
+    for (std::size_t k = 0; k < kCustomColorCount; ++k)
+        stored.custcolors[k] = MakeColor(static_cast<int>(k), 0, 100);
+    int asked = 0;
+    QColor offered;
+    QColor customSeen;
+    commands().Choose().color = [&](const QColor& initial, const QString&) {
+        ++asked;
+        offered = initial;
+        customSeen = QColorDialog::customColor(3);
+        QColorDialog::setCustomColor(5, QColor(9, 8, 7));
+        frame->OnCommand(kCmTextColor); // asked again while open: ignored
+        return std::optional<QColor>(QColor(1, 2, 3));
+    };
+    const ColorRef before = stored.tcolor;
+    frame->OnCommand(kCmTextColor);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(offered, ColorRefToQColor(before));
+    EXPECT_EQ(customSeen, QColor(3, 0, 100));
+    EXPECT_EQ(stored.custcolors[5], MakeColor(9, 8, 7));
+    EXPECT_EQ(stored.tcolor, MakeColor(1, 2, 3));
+    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/tav.cfg")));
+
+    commands().Choose().color = [](const QColor&, const QString&) {
+        return std::optional<QColor>();
+    };
+    frame->OnCommand(kCmBkgndColor);
+    EXPECT_EQ(stored.bcolor, StoredValues::Defaults().bcolor);
+}
+
+TEST_F(FrameCommandsTest, FontsGoToTheirScreensAndAreStored) {
+    QFont chosen(QStringLiteral("DejaVu Sans Mono"));
+    chosen.setPixelSize(17);
+    commands().Choose().font = [&](const QFont&) { return std::optional<QFont>(chosen); };
+    struct Case {
+        int id;
+        FontSpec StoredValues::*field;
+    };
+    const Case cases[] = {
+        {kCmTermFont, &StoredValues::termfont},     {kCmInputFont, &StoredValues::inputfont},
+        {kCmRoomFont, &StoredValues::descfont},     {kCmExitFont, &StoredValues::exitfont},
+        {kCmContentsFont, &StoredValues::listfont},
+    };
+    for (const Case& c : cases) {
+        frame->OnCommand(c.id);
+        EXPECT_STREQ((stored.*c.field).face, "DejaVu Sans Mono") << c.id;
+    }
+    EXPECT_EQ(frame->Term().InputLine().font().family(), "DejaVu Sans Mono");
+    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/tav.cfg")));
+}
+
+TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
+    Connect();
+    nextFile = data.Path("held.log");
+    frame->OnCommand(kCmBeginLog);
+    ASSERT_TRUE(commands().Log().IsOpen());
+
+    const QByteArray oldPath = qgetenv("PATH");
+    QDir(data.Path()).mkpath("bin");
+    QFile mixer(data.Path("bin/pavucontrol"));
+    ASSERT_TRUE(mixer.open(QIODevice::WriteOnly));
+    mixer.write("#!/bin/sh\nPATH=/usr/bin:/bin\n"
+                "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
+                " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n");
+    mixer.close();
+    mixer.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    struct Case {
+        const char* name;
+        QString path;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        {"no mixer installed", data.Path("empty"), {"Error... CreateProcess() failed!"}},
+        {"mixer on PATH", data.Path("bin"), {}},
+    };
+    for (const Case& c : cases) {
+        boxes.shown.clear();
+        qputenv("PATH", c.path.toLocal8Bit());
+        frame->OnCommand(kCmMixer);
+        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
+    }
+    qputenv("PATH", oldPath);
+
+    const QString ran = data.Path("bin/pavucontrol.ran");
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(ran); }));
+    const std::string seen = FileText(ran);
+    EXPECT_EQ(seen.substr(0, 6), "args:\n");
+    EXPECT_NE(seen.find('/', 6), std::string::npos) << seen; // its descriptors were listed
+    EXPECT_EQ(seen.find("socket:"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("held.log"), std::string::npos) << seen;
+}
+
+// Takes the URLs the desktop would open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(FrameCommandsTest, ClientHelpOpensTheShippedTextWithTheDesktopsViewer) {
+    UrlRecorder viewer;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
+    const QString resources = qEnvironmentVariable("TAV_SOURCE_DIR") + "/resources";
+    struct Case {
+        const char* name;
+        QStringList folders;
+        int opened;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        {"not installed", {data.Path("nowhere")}, 0, {"Error... CreateProcess() failed!"}},
+        {"beside the program", {data.Path("nowhere"), resources}, 1, {}},
+    };
+    for (const Case& c : cases) {
+        boxes.shown.clear();
+        commands().SetHelpFolders(c.folders);
+        frame->OnCommand(kCmClientHelp);
+        EXPECT_EQ(viewer.opened.size(), c.opened) << c.name;
+        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(viewer.opened.size(), 1);
+    const std::string help = FileText(viewer.opened.front().toLocalFile());
+    for (const char* topic : {"Ctrl+V", "Scroll Lock", "Begin log", "F1", "Config..."})
+        EXPECT_NE(help.find(topic), std::string::npos) << topic;
+}
+
+TEST_F(FrameCommandsTest, EscapeNeverHidesTheTerminalWindow) {
+    for (QWidget* target : {static_cast<QWidget*>(&frame->Term().InputLine()),
+                            static_cast<QWidget*>(&frame->Term().MainScreenWidget()),
+                            static_cast<QWidget*>(&frame->Term())}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(frame->Term().isVisible()) << target->metaObject()->className();
+        EXPECT_TRUE(frame->isVisible());
+    }
+}
+
+} // namespace
+} // namespace tav::test
+
+#include "FrameCommandsTest.moc"

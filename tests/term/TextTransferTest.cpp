@@ -1,0 +1,226 @@
+#include "term/TextTransfer.h"
+#include "settings/TextMode.h"
+#include "term/PollEventLoop.h"
+#include "term/TermSession.h"
+#include "term/TerminalLog.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+struct Boxes : MessageBoxes {
+    std::vector<std::string> shown;
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        shown.push_back(std::string(title) + " " + std::string(text));
+    }
+};
+
+std::string Contents(const fs::path& path) {
+    return ReadFileBytes(path.string()).value_or("<missing>");
+}
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "tav-log-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+// A session connected to a real peer, with the terminal log attached to its lines.
+struct TransferFixture : ::testing::Test {
+    TempDir dir;
+    Settings settings{};
+    TMudScreen screen{settings};
+    PollEventLoop loop;
+    Boxes boxes;
+    TerminalLog log{boxes};
+    test::LoopbackServer server;
+    std::unique_ptr<TermSession> session;
+
+    void SetUp() override {
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port()).c_str());
+        TermServices services;
+        services.boxes = &boxes;
+        services.log = &log;
+        session = std::make_unique<TermSession>(settings, screen, loop, services);
+    }
+    void Connect() {
+        ASSERT_EQ(session->TermConnect(), 0);
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+        ASSERT_TRUE(server.Accept());
+    }
+    bool Echoed(const std::string& text) const {
+        return session->RecentText().find(text) != std::string::npos;
+    }
+};
+
+TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
+    Connect();
+    struct Case {
+        const char* name;
+        bool paste;
+        std::optional<std::string> text;
+        bool lineEnd;
+        std::string sent;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        {"three clipboard lines", true, "one\ntwo\r\nthree", false, "one\ntwo\r\nthree", {}},
+        {"paste with line end", true, "say hi", true, "say hi\r\n", {}},
+        {"empty clipboard with line end", true, "", true, "\r\n", {}},
+        {"no text on the clipboard",
+         true,
+         std::nullopt,
+         false,
+         "",
+         {"Error... No text available in the clipboard."}},
+        {"no text, line end still sent",
+         true,
+         std::nullopt,
+         true,
+         "\r\n",
+         {"Error... No text available in the clipboard."}},
+        {"semicolons are not split", true, "a;b", false, "a;b", {}},
+        {"two-line selection", false, "first\r\nsecond", false, "first\r\nsecond", {}},
+        {"selection with line end", false, "look", true, "look\r\n", {}},
+        {"no selection", false, std::nullopt, false, "", {}},
+    };
+    for (const Case& c : cases) {
+        boxes.shown.clear();
+        if (c.paste)
+            PasteToGame(*session, boxes, c.text, c.lineEnd);
+        else
+            SelectionToGame(*session, c.text, c.lineEnd);
+        EXPECT_EQ(server.Read(), c.sent) << c.name;
+        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
+    }
+    EXPECT_TRUE(Echoed("say hi\r\n"));
+}
+
+TEST_F(TransferFixture, NothingIsSentOrEchoedWithoutAConnection) {
+    PasteToGame(*session, boxes, std::string("kill rat"), true);
+    SelectionToGame(*session, std::string("flee"), true);
+    EXPECT_FALSE(Echoed("kill rat"));
+    EXPECT_FALSE(Echoed("flee"));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
+    Connect();
+    std::string text;
+    for (int k = 0; text.size() < 5000; ++k)
+        text += "line " + std::to_string(k) + "\r\n";
+    session->TermSend(text, true, true);
+    std::string got;
+    for (int k = 0; k < 50 && got.size() < text.size(); ++k)
+        got += server.Read();
+    EXPECT_EQ(got, text);
+
+    server.CloseClient();
+    // The first send after the peer left may still be taken by the kernel; the next fails.
+    for (int k = 0; k < 20 && session->Connected(); ++k) {
+        session->SendText("lost words\r\n");
+        loop.RunFor(10ms);
+    }
+    const auto echoes = [&] {
+        std::size_t n = 0;
+        for (auto at = session->RecentText().find("lost words"); at != std::string::npos;
+             at = session->RecentText().find("lost words", at + 1))
+            ++n;
+        return n;
+    };
+    const std::size_t before = echoes();
+    session->SendText("lost words\r\n");
+    EXPECT_EQ(echoes(), before);
+}
+
+TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrives) {
+    const fs::path file = dir.path / "session.log";
+    { // Beginning a log on an existing file truncates it.
+        FILE* f = std::fopen(file.c_str(), "w");
+        std::fputs("old content that must go\n", f);
+        std::fclose(f);
+    }
+    ASSERT_TRUE(log.Begin(file.string()));
+    EXPECT_EQ(Contents(file), "");
+    session->PrintLocal("You see a rat.\r\nThe rat");
+    // On disk at once, without closing: a crash now loses nothing.
+    EXPECT_EQ(Contents(file), "You see a rat.\r\n");
+    session->PrintLocal(" squeaks.\r\n> ");
+    EXPECT_EQ(Contents(file), "You see a rat.\r\nThe rat squeaks.\r\n");
+
+    EXPECT_FALSE(log.Begin((dir.path / "other.log").string()));
+    EXPECT_FALSE(fs::exists(dir.path / "other.log"));
+    log.End();
+    log.End(); // nothing open: nothing happens
+    session->PrintLocal("after the end\r\n");
+    EXPECT_EQ(Contents(file), "You see a rat.\r\nThe rat squeaks.\r\n");
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Already logging to file."});
+    EXPECT_FALSE(log.IsOpen());
+}
+
+TEST_F(TransferFixture, LogFailuresAreReportedOnceAndCloseTheLog) {
+    struct Case {
+        const char* name;
+        std::string path;
+        bool opens;
+        std::vector<std::string> boxes;
+    };
+    const Case cases[] = {
+        {"missing folder",
+         (dir.path / "no" / "such.log").string(),
+         false,
+         {"Error... Unable to open file for writing."}},
+        {"a folder", dir.path.string(), false, {"Error... Unable to open file for writing."}},
+        {"full disk",
+         "/dev/full",
+         true,
+         {"Error... Unable to write to the log file; logging has stopped."}},
+    };
+    for (const Case& c : cases) {
+        boxes.shown.clear();
+        EXPECT_EQ(log.Begin(c.path), c.opens) << c.name;
+        session->PrintLocal("one\r\ntwo\r\nthree\r\n");
+        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
+        EXPECT_FALSE(log.IsOpen()) << c.name;
+    }
+}
+
+TEST(SaveTextAs, WritesTheTextWithOneLineEndPerLine) {
+    TempDir dir;
+    Boxes boxes;
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"one line has no line end", "a single line", "a single line"},
+        {"selected lines", "first\r\nsecond\r\nthird", "first\r\nsecond\r\nthird"},
+        {"empty lines kept", "a\r\n\r\nb", "a\r\n\r\nb"},
+    };
+    const fs::path file = dir.path / "selected.txt";
+    for (const Case& c : cases) {
+        EXPECT_TRUE(SaveTextAs(boxes, file.string(), c.text)) << c.name;
+        EXPECT_EQ(Contents(file), c.file) << c.name;
+    }
+    EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
+}
+
+} // namespace
+} // namespace tav
