@@ -22,6 +22,7 @@
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
+#include "windows/TriggerDialogs.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -59,6 +60,8 @@ constexpr int kAvailableCommands[] = {
     kCmMonitor,
     kCmIdentify,
     kCmMudCom,
+    // Trigger list.
+    kCmTriggers,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -112,6 +115,10 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     client_ = std::make_unique<ClientHub>(settings_, *term_, *status_, this);
     session_ = std::make_unique<ProfileSession>(term_->ProfileName(), settings_,
                                                 static_cast<ProfileHost&>(*this));
+    triggerWindow_ = new ttrigdlg(
+        triggers_,
+        [this]() -> std::string { return session_ && session_->Loaded() ? session_->Name() : ""; },
+        this);
 
     menu_ = new MainMenu(*menuBar(), *this);
     for (int id : kAvailableCommands)
@@ -195,6 +202,8 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;
+    // Trigger list.
+    case kCmTriggers: triggerWindow_->ToggleTriggerWindow(); break;
     default: break;
     }
 }
@@ -345,6 +354,7 @@ void TSDIDecFrame::RestoreSideWindows() {
 
 void TSDIDecFrame::LoadTriggers() {
     triggers_.LoadTriggers(session_->Name());
+    triggerWindow_->Refill();
 }
 
 void TSDIDecFrame::TermStartup() {

@@ -17,6 +17,7 @@ class MainMenu;
 class StatusBar;
 class TriggerList;
 class tmudterm;
+class ttrigdlg;
 struct Settings;
 struct StoredValues;
 
@@ -50,6 +51,7 @@ public:
     StatusBar& Status() { return *status_; }
     MainMenu& Menu() { return *menu_; }
     ProfileSession& Profile() { return *session_; }
+    ttrigdlg& TriggerWindow() { return *triggerWindow_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
     // Saves the settings and the triggers of the loaded profile (nothing before one is).
@@ -98,6 +100,7 @@ private:
     StatusBar* status_ = nullptr;
     tmudterm* term_ = nullptr;
     MainMenu* menu_ = nullptr;
+    ttrigdlg* triggerWindow_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
     WindowPlacement placement_{*this};
