@@ -10,6 +10,7 @@
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/ClientLogWindow.h"
+#include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
@@ -60,8 +61,9 @@ constexpr int kAvailableCommands[] = {
     kCmMonitor,
     kCmIdentify,
     kCmMudCom,
-    // Trigger list.
+    // Trigger list and function keys.
     kCmTriggers,
+    kCmFunctionKeys,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -202,10 +204,16 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;
-    // Trigger list.
+    // Trigger list and function keys.
     case kCmTriggers: triggerWindow_->ToggleTriggerWindow(); break;
+    case kCmFunctionKeys: RunFunctionKeys(); break;
     default: break;
     }
+}
+
+void TSDIDecFrame::RunFunctionKeys() {
+    fkeydlg dialog(stored_, this);
+    if (dialog.Run() == QDialog::Accepted) session_->SaveIfLoaded();
 }
 
 void TSDIDecFrame::ShowAbout() {

@@ -92,6 +92,7 @@ private:
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
     void ShowAbout();
+    void RunFunctionKeys();
 
     Settings& settings_;
     StoredValues& stored_;
