@@ -238,11 +238,7 @@ TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
     const std::vector<Case> cases = {
         {"a line beginning with '#'", "say hi\n#quit\n", true, "cannot begin with '#'"},
         {"254 characters and the line end", QString(254, 'x'), true, "too long: 256"},
-        {"three short lines over the limit",
-         QString(84, 'a') + "\n" + QString(84, 'b') + "\n" + QString(84, 'c'), true,
-         "too long: 258"},
         {"253 characters and the line end fit", QString(253, 'x'), false, {}},
-        {"'#' inside a line is fine", "say #1", false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
