@@ -43,7 +43,7 @@ TEST(ColorConversion, ComponentsKeepTheirPlaces) {
         EXPECT_EQ(ToQColor(c.stored), c.shown) << std::hex << c.stored;
         EXPECT_EQ(ToColorRef(c.shown), c.stored) << c.shown.name().toStdString();
     }
-    EXPECT_EQ(ToColorRef(QColor::fromHsv(240, 255, 255)), 0x00FF0000u) << "any colour spec";
+    EXPECT_EQ(ToColorRef(QColor::fromHsv(240, 255, 255)), 0x00FF0000u) << "HSV too";
 }
 
 class ColorDialogTest : public ::testing::Test {
