@@ -13,6 +13,7 @@
 #include "app/StatusBar.h"
 #include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
+#include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
@@ -25,6 +26,7 @@
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
+#include "windows/TriggerDialogs.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -67,6 +69,9 @@ constexpr int kAvailableCommands[] = {
     kCmCustombar,
     kCmAddCustomButton,
     kCmRemoveCustomButton,
+    // Trigger list and function keys.
+    kCmTriggers,
+    kCmFunctionKeys,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -120,6 +125,10 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     client_ = std::make_unique<ClientHub>(settings_, *term_, *status_, this);
     session_ = std::make_unique<ProfileSession>(term_->ProfileName(), settings_,
                                                 static_cast<ProfileHost&>(*this));
+    triggerWindow_ = new ttrigdlg(
+        triggers_,
+        [this]() -> std::string { return session_ && session_->Loaded() ? session_->Name() : ""; },
+        this);
 
     menu_ = new MainMenu(*menuBar(), *this);
     for (int id : kAvailableCommands)
@@ -227,10 +236,18 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmRemoveCustomButton:
         if (customBar_) customBar_->RemoveButton();
         break;
+    // Trigger list and function keys.
+    case kCmTriggers: triggerWindow_->ToggleTriggerWindow(); break;
+    case kCmFunctionKeys: RunFunctionKeys(); break;
     default:
         if (FrameCommands::Handles(id)) commands_->Run(id);
         break;
     }
+}
+
+void TSDIDecFrame::RunFunctionKeys() {
+    fkeydlg dialog(stored_, this);
+    if (dialog.Run() == QDialog::Accepted) session_->SaveIfLoaded();
 }
 
 void TSDIDecFrame::ShowAbout() {
@@ -379,6 +396,7 @@ void TSDIDecFrame::RestoreSideWindows() {
 
 void TSDIDecFrame::LoadTriggers() {
     triggers_.LoadTriggers(session_->Name());
+    triggerWindow_->Refill();
 }
 
 void TSDIDecFrame::TermStartup() {

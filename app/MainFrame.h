@@ -20,6 +20,7 @@ class MainMenu;
 class StatusBar;
 class TriggerList;
 class tmudterm;
+class ttrigdlg;
 struct Settings;
 struct StoredValues;
 
@@ -57,6 +58,7 @@ public:
     ToolBar* Tools() { return toolBar_; }
     FrameCommands& Commands() { return *commands_; }
     ProfileSession& Profile() { return *session_; }
+    ttrigdlg& TriggerWindow() { return *triggerWindow_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
 
     // Saves the settings and the triggers of the loaded profile (nothing before one is).
@@ -102,6 +104,7 @@ private:
     void RunMultiLineSend();
     void ReturnFocusAfterEdit(QWidget* previous);
     void ToggleBar(QToolBar* bar, bool& shown, int command);
+    void RunFunctionKeys();
 
     Settings& settings_;
     StoredValues& stored_;
@@ -111,6 +114,7 @@ private:
     tmudterm* term_ = nullptr;
     MainMenu* menu_ = nullptr;
     FrameCommands* commands_ = nullptr; // owned by Qt
+    ttrigdlg* triggerWindow_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;
     WindowPlacement placement_{*this};

@@ -9,6 +9,7 @@
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
+#include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
 #include "term/InputLine.h"
@@ -20,9 +21,11 @@
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
+#include "windows/TriggerDialogs.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -222,6 +225,7 @@ TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) 
         {kCmIdentify, client.Identification()},
         {kCmMonitor, client.Monitor()},
         {kCmMudCom, client.CommandPad()},
+        {kCmTriggers, frame->TriggerWindow()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.command);
@@ -257,6 +261,34 @@ TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) 
         EXPECT_TRUE(term.ScrollWindow().isVisible());
     }
     EXPECT_NE(term.ScrollWindow().Screen().GetAllText().find("Recently."), std::string::npos);
+}
+
+TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
+    PutList("hero\r\n");
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    auto typeF2 = [](const QString& text, QDialogButtonBox::StandardButton button) {
+        return [=](QWidget* w) {
+            auto* dialog = qobject_cast<fkeydlg*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            dialog->Field(1).setText(text);
+            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+        };
+    };
+    auto savedF2 = [&] {
+        QFile file(data.Path("profiles/hero/tav.cfg"));
+        if (!file.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("f2key:")) return line;
+        return QByteArray("<none>");
+    };
+    script.Then(typeF2("kick;bash;", QDialogButtonBox::Cancel));
+    frame->OnCommand(kCmFunctionKeys);
+    EXPECT_EQ(savedF2(), "<missing>") << "Cancel saves nothing";
+    script.Then(typeF2("kick;bash;", QDialogButtonBox::Ok));
+    frame->OnCommand(kCmFunctionKeys);
+    EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
+    EXPECT_EQ(frame->Term().Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
 }
 
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {

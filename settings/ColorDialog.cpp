@@ -1,0 +1,118 @@
+#include "settings/ColorDialog.h"
+
+#include <QColorDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tav {
+
+namespace {
+
+// The entries of the MUD colour table in index order, with their button words.
+constexpr const char* kEntryNames[kMudColorCount] = {
+    "Red",       "Green",      "Blue",       "Yellow",     "Magenta",     "Cyan",
+    "White",     "Bold Red",   "Bold Green", "Bold Blue",  "Bold Yellow", "Bold Magenta",
+    "Bold Cyan", "Bold White", "Gray",       "Bold Normal"};
+// Rows of the two columns, top to bottom.
+constexpr std::size_t kLeftColumn[] = {0, 1, 2, 3, 4, 5, 6, 14};
+constexpr std::size_t kRightColumn[] = {7, 8, 9, 10, 11, 12, 13, 15};
+
+// A rectangle filled with one entry of the table, read whenever it paints.
+class ColorSwatch final : public QWidget {
+public:
+    ColorSwatch(const ColorRef& color, QWidget* parent) : QWidget(parent), color_(color) {
+        setMinimumSize(40, 20);
+    }
+    void Changed() {
+        setAccessibleDescription(ToQColor(color_).name());
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), ToQColor(color_));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    const ColorRef& color_;
+};
+
+} // namespace
+
+QColor ToQColor(ColorRef color) {
+    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+ColorRef ToColorRef(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return MakeColor(rgb.red(), rgb.green(), rgb.blue());
+}
+
+std::optional<ColorRef> ChooseColor(QWidget* owner, ColorRef initial,
+                                    std::span<ColorRef, kCustomColorCount> custom) {
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        QColorDialog::setCustomColor(static_cast<int>(i), ToQColor(custom[i]));
+    // Qt's own chooser: the desktop's may not offer the custom colours at all.
+    QColorDialog chooser(ToQColor(initial), owner);
+    chooser.setOption(QColorDialog::DontUseNativeDialog);
+    const bool accepted = chooser.exec() == QDialog::Accepted;
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        custom[i] = ToColorRef(QColorDialog::customColor(static_cast<int>(i)));
+    if (!accepted) return std::nullopt;
+    return ToColorRef(chooser.selectedColor());
+}
+
+mcolordlg::mcolordlg(std::span<ColorRef, kMudColorCount> mudColors,
+                     std::span<ColorRef, kCustomColorCount> custom, QWidget* parent)
+    : QDialog(parent), mudColors_(mudColors), custom_(custom) {
+    setWindowTitle(QStringLiteral("TavTerm MUD Color Selection Dialog"));
+    setAccessibleName(windowTitle());
+
+    auto* title = new QLabel(QStringLiteral("Select appearance of each MUD color:"), this);
+    title->setTextFormat(Qt::PlainText);
+    auto* grid = new QGridLayout;
+    auto addColumn = [&](std::span<const std::size_t> entries, int column) {
+        int row = 0;
+        for (std::size_t index : entries) {
+            const QString name = QString::fromLatin1(kEntryNames[index]);
+            auto* button = new QPushButton(name, this);
+            button->setAutoDefault(false);
+            auto* swatch = new ColorSwatch(mudColors_[index], this);
+            swatch->setAccessibleName(name + QStringLiteral(" colour"));
+            swatch->Changed();
+            swatches_[index] = swatch;
+            connect(button, &QPushButton::clicked, this, [this, index] { Choose(index); });
+            grid->addWidget(button, row, column);
+            grid->addWidget(swatch, row, column + 1);
+            ++row;
+        }
+    };
+    addColumn(kLeftColumn, 0);
+    addColumn(kRightColumn, 2);
+    grid->setColumnMinimumWidth(2, 0);
+
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addLayout(grid);
+    layout->addWidget(close, 0, Qt::AlignHCenter);
+}
+
+void mcolordlg::Choose(std::size_t index) {
+    if (const std::optional<ColorRef> chosen = ChooseColor(this, mudColors_[index], custom_)) {
+        mudColors_[index] = *chosen;
+        for (QWidget* swatch : swatches_)
+            static_cast<ColorSwatch*>(swatch)->Changed();
+    }
+}
+
+} // namespace tav

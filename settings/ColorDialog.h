@@ -1,0 +1,48 @@
+#pragma once
+
+#include "settings/StoredValues.h"
+
+#include <QColor>
+#include <QDialog>
+
+#include <array>
+#include <optional>
+#include <span>
+
+class QPushButton;
+
+namespace tav {
+
+// Colour values are 0x00BBGGRR (red in the low byte); QColor is built from and read into
+// its components, never from the raw number, which Qt would read as 0xRRGGBB.
+QColor ToQColor(ColorRef color);
+ColorRef ToColorRef(const QColor& color);
+
+// Runs the colour chooser on `initial` with `custom` as its custom colours: they are
+// copied into the chooser before it opens and back after it closes, since Qt keeps one set
+// for the whole program. The chosen colour on OK; nothing on Cancel.
+std::optional<ColorRef> ChooseColor(QWidget* owner, ColorRef initial,
+                                    std::span<ColorRef, kCustomColorCount> custom);
+
+// The MUD colour dialog: one button and swatch per entry of the MUD colour table, the
+// eight normal colours on the left and the eight bold ones on the right. A colour chosen
+// is stored in the table at once (there is no undo); it reaches colors.dat with the next
+// settings save. Made per use and run with exec().
+class mcolordlg : public QDialog {
+    Q_OBJECT
+public:
+    mcolordlg(std::span<ColorRef, kMudColorCount> mudColors,
+              std::span<ColorRef, kCustomColorCount> custom, QWidget* parent);
+
+    // The swatch widget of a table entry (for its colour and name).
+    QWidget* Swatch(std::size_t index) const { return swatches_.at(index); }
+
+private:
+    void Choose(std::size_t index);
+
+    std::span<ColorRef, kMudColorCount> mudColors_;
+    std::span<ColorRef, kCustomColorCount> custom_;
+    std::array<QWidget*, kMudColorCount> swatches_{};
+};
+
+} // namespace tav

@@ -1,0 +1,73 @@
+#include "settings/FKeyDialog.h"
+
+#include "settings/Latin1Text.h"
+#include "settings/OneLineValidator.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace tav {
+
+namespace {
+
+constexpr std::size_t kMenuKey = 9; // F10
+
+} // namespace
+
+fkeydlg::fkeydlg(StoredValues& stored, QWidget* parent) : QDialog(parent), stored_(stored) {
+    setWindowTitle(QStringLiteral("TavClient Function Key Assignments"));
+    setAccessibleName(windowTitle());
+
+    auto* title = new QLabel(
+        QStringLiteral("Enter function key assignments, use semicolon (;) for newlines:"), this);
+    title->setTextFormat(Qt::PlainText);
+    auto* form = new QFormLayout;
+    for (std::size_t key = 0; key < kFunctionKeyCount; ++key) {
+        auto* field = new QLineEdit(this);
+        field->setMaxLength(static_cast<int>(kFunctionKeySize - 1));
+        field->setValidator(new OneLineValidator(field));
+        if (key == kMenuKey) {
+            field->setReadOnly(true);
+            field->setAlignment(Qt::AlignHCenter);
+            field->setPlaceholderText(QStringLiteral("(menu shortcut)"));
+        }
+        form->addRow(QStringLiteral("F%1").arg(key + 1), field);
+        fields_[key] = field;
+    }
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+int fkeydlg::Run() {
+    for (std::size_t key = 0; key < kFunctionKeyCount; ++key)
+        fields_[key]->setText(Latin1ToQString(stored_.fkeys[key]));
+    fields_[0]->setFocus();
+    return exec();
+}
+
+void fkeydlg::done(int result) {
+    if (result == Accepted) {
+        for (std::size_t key = 0; key < kFunctionKeyCount; ++key) {
+            const std::string text = QStringToLatin1(fields_[key]->text());
+            char(&slot)[kFunctionKeySize] = stored_.fkeys[key];
+            std::memset(slot, 0, sizeof slot);
+            std::memcpy(slot, text.data(), std::min(text.size(), sizeof slot - 1));
+        }
+    }
+    QDialog::done(result);
+}
+
+} // namespace tav

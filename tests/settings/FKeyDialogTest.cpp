@@ -1,0 +1,102 @@
+// The function-key dialog driven like a user: real widgets offscreen.
+#include "settings/FKeyDialog.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/settings/SettingsTestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace tav::test {
+namespace {
+
+QPushButton* Button(QWidget* root, const QString& text) {
+    for (QPushButton* button : root->findChildren<QPushButton*>())
+        if (button->text().remove('&') == text) return button;
+    return nullptr;
+}
+
+// The field a label names, as a screen reader finds it.
+QLineEdit* Labelled(QWidget* root, const QString& label) {
+    for (QLabel* l : root->findChildren<QLabel*>())
+        if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
+    return nullptr;
+}
+
+class FKeyDialogTest : public ::testing::Test {
+protected:
+    FKeyDialogTest() {
+        Set(values.fkeys[0], "look");
+        Set(values.fkeys[1], "score;inventory");
+        Set(values.fkeys[9], "menu text");
+    }
+    // Runs the dialog; `edit` changes the fields before `button` is clicked.
+    int Run(const std::function<void(QWidget*)>& edit, const QString& button) {
+        fkeydlg dialog(values, nullptr);
+        ModalScript script;
+        script.Then([&](QWidget* modal) {
+            edit(modal);
+            Button(modal, button)->click();
+        });
+        return dialog.Run();
+    }
+
+    StoredValues values = StoredValues::Defaults();
+};
+
+TEST_F(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
+    QStringList shown;
+    bool f10ReadOnly = false;
+    QString f10Placeholder;
+    const int result = Run(
+        [&](QWidget* modal) {
+            for (int key = 1; key <= 12; ++key)
+                shown << Labelled(modal, QStringLiteral("F%1").arg(key))->text();
+            QLineEdit* f10 = Labelled(modal, "F10");
+            f10ReadOnly = f10->isReadOnly();
+            f10Placeholder = f10->placeholderText();
+            QTest::keyClick(Labelled(modal, "F1"), Qt::Key_End);
+            QTest::keyClicks(Labelled(modal, "F1"), ";n");
+            QApplication::clipboard()->setText("get all\r\nsay done\n");
+            Labelled(modal, "F3")->paste();
+            Labelled(modal, "F12")->setText(QString(300, 'k'));
+            QTest::keyClicks(f10, "x"); // read-only: nothing changes
+        },
+        "OK");
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(shown.mid(0, 3), (QStringList{"look", "score;inventory", ""})) << "';' shown";
+    EXPECT_EQ(shown.at(9), "menu text");
+    EXPECT_TRUE(f10ReadOnly);
+    EXPECT_EQ(f10Placeholder, "(menu shortcut)");
+
+    struct Expect {
+        std::size_t key;
+        std::string text;
+    };
+    const Expect expected[] = {{0, "look;n"},
+                               {1, "score;inventory"},
+                               {2, "get allsay done"},
+                               {9, "menu text"},
+                               {11, std::string(255, 'k')}};
+    for (const Expect& e : expected)
+        EXPECT_EQ(std::string(values.fkeys[e.key]), e.text) << "F" << e.key + 1;
+}
+
+TEST_F(FKeyDialogTest, CancelChangesNothing) {
+    const StoredValues before = values;
+    const int result = Run(
+        [](QWidget* modal) {
+            for (int key = 1; key <= 12; ++key)
+                Labelled(modal, QStringLiteral("F%1").arg(key))->setText("changed");
+        },
+        "Cancel");
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_TRUE(SameBytes(before, values));
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,346 @@
+// The trigger list window and edit dialog as the user meets them: every change goes
+// through the dialogs and lands byte for byte in a real trigs.ndx.
+#include "windows/TriggerDialogs.h"
+
+#include "tests/app/AppTestSupport.h"
+#include "triggers/TriggerList.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tav {
+namespace {
+
+using test::ModalScript;
+using test::WaitFor;
+
+template <typename T> T* Named(QWidget* root, const QString& name) {
+    for (T* widget : root->findChildren<T*>())
+        if (widget->accessibleName() == name) return widget;
+    return nullptr;
+}
+
+QPushButton* Button(QWidget* root, const QString& text) {
+    for (QPushButton* button : root->findChildren<QPushButton*>())
+        if (button->text() == text) return button;
+    return nullptr;
+}
+
+// The answer to a message box: its text is kept, then `button` is clicked.
+ModalScript::Step Answer(QString* seen, QMessageBox::StandardButton button) {
+    return [seen, button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        if (seen) *seen = box->text();
+        box->button(button)->click();
+    };
+}
+
+// Types into the edit dialog and clicks one of its buttons.
+ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QString& button,
+                       QString* shownPattern = nullptr) {
+    return [=](QWidget* modal) {
+        ASSERT_EQ(modal->windowTitle(), "TavClient TrigEdit");
+        auto* patternField = Named<QLineEdit>(modal, "Trigger:");
+        auto* reactionField = Named<QPlainTextEdit>(modal, "Reaction:");
+        ASSERT_TRUE(patternField && reactionField);
+        if (shownPattern) *shownPattern = patternField->text();
+        if (!pattern.isNull()) patternField->setText(pattern);
+        if (!reaction.isNull()) reactionField->setPlainText(reaction);
+        Button(modal, button)->click();
+    };
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class TriggerDialogs : public ::testing::Test {
+protected:
+    TriggerDialogs() {
+        std::filesystem::create_directories(Root() / "hero");
+        window.show();
+    }
+    std::filesystem::path Root() const { return dir.path().toStdString(); }
+    std::string File() const { return ReadFile(Root() / "hero" / "trigs.ndx"); }
+    QStringList Lines() {
+        QStringList lines;
+        for (int row = 0; row < window.ListBox().count(); ++row)
+            lines << window.ListBox().item(row)->text();
+        return lines;
+    }
+    void Select(int row) { window.ListBox().setCurrentRow(row); }
+    void Run(ModalScript& script, const std::function<void()>& action) {
+        action();
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    }
+
+    QTemporaryDir dir;
+    TriggerList triggers{dir.path().toStdString()};
+    std::string profile = "hero";
+    ttrigdlg window{triggers, [this] { return profile; }, nullptr};
+};
+
+TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
+    enum class Act { New, Edit, EditDelete, PopupDelete };
+    struct Step {
+        const char* what;
+        Act act;
+        int row;
+        QString pattern, reaction;
+        QMessageBox::StandardButton answer;
+        QStringList lines;
+        std::string file;
+    };
+    const std::vector<Step> steps = {
+        {"new without a final Enter gets CR LF",
+         Act::New,
+         -1,
+         "orc",
+         "kill orc",
+         QMessageBox::NoButton,
+         {"orc"},
+         "orc\r\nkill orc\r\r\n#\r\n"},
+        {"new lines take the list's order, letter case aside",
+         Act::New,
+         -1,
+         "Apple",
+         "eat apple\nsmile\n",
+         QMessageBox::NoButton,
+         {"Apple", "orc"},
+         "Apple\r\neat apple\r\r\nsmile\r\r\n#\r\norc\r\nkill orc\r\r\n#\r\n"},
+        {"an empty reaction is kept",
+         Act::New,
+         -1,
+         "bell",
+         "",
+         QMessageBox::NoButton,
+         {"Apple", "bell", "orc"},
+         "Apple\r\neat apple\r\r\nsmile\r\r\n#\r\nbell\r\n#\r\norc\r\nkill orc\r\r\n#\r\n"},
+        {"a changed pattern moves its line",
+         Act::Edit,
+         0,
+         "zebra",
+         QString(),
+         QMessageBox::NoButton,
+         {"bell", "orc", "zebra"},
+         "bell\r\n#\r\norc\r\nkill orc\r\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n"},
+        {"the popup asks first; No keeps it",
+         Act::PopupDelete,
+         1,
+         {},
+         {},
+         QMessageBox::No,
+         {"bell", "orc", "zebra"},
+         "bell\r\n#\r\norc\r\nkill orc\r\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n"},
+        {"Yes deletes the selected line's trigger",
+         Act::PopupDelete,
+         1,
+         {},
+         {},
+         QMessageBox::Yes,
+         {"bell", "zebra"},
+         "bell\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n"},
+        {"Delete in the editor deletes at once",
+         Act::EditDelete,
+         1,
+         {},
+         {},
+         QMessageBox::NoButton,
+         {"bell"},
+         "bell\r\n#\r\n"},
+        {"the last trigger gone, so is the file",
+         Act::EditDelete,
+         0,
+         {},
+         {},
+         QMessageBox::NoButton,
+         {},
+         "<missing>"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ModalScript script;
+        QString question;
+        switch (step.act) {
+        case Act::New:
+            script.Then(Fill(step.pattern, step.reaction, "OK"));
+            Run(script, [&] { window.NewTrigger(); });
+            break;
+        case Act::Edit:
+            Select(step.row);
+            script.Then(Fill(step.pattern, step.reaction, "OK"));
+            Run(script, [&] { window.EditSelectedTrigger(); });
+            break;
+        case Act::EditDelete:
+            Select(step.row);
+            script.Then(Fill({}, {}, "Delete"));
+            Run(script, [&] { window.EditSelectedTrigger(); });
+            break;
+        case Act::PopupDelete:
+            Select(step.row);
+            script.Then(Answer(&question, step.answer));
+            Run(script, [&] { window.DeleteSelectedTrigger(); });
+            EXPECT_EQ(question, "Delete trigger?");
+            break;
+        }
+        EXPECT_EQ(Lines(), step.lines);
+        EXPECT_EQ(File(), step.file);
+        ASSERT_EQ(triggers.Count(), static_cast<std::size_t>(step.lines.size()));
+    }
+}
+
+TEST_F(TriggerDialogs, CancelAndDeleteOfANewTriggerChangeNothing) {
+    triggers.AddTrigger("orc", "kill orc");
+    window.Refill();
+    for (const char* button : {"Cancel", "Delete"}) {
+        SCOPED_TRACE(button);
+        ModalScript script;
+        script.Then(Fill("troll", "flee", button));
+        Run(script, [&] { window.NewTrigger(); });
+        EXPECT_EQ(Lines(), QStringList{"orc"});
+        EXPECT_EQ(File(), "<missing>") << "nothing was saved";
+    }
+    Select(0);
+    QString shown;
+    ModalScript script;
+    script.Then(Fill("troll", "flee", "Cancel", &shown));
+    Run(script, [&] { window.EditSelectedTrigger(); });
+    EXPECT_EQ(shown, "orc") << "the editor opens on the selected trigger";
+    EXPECT_EQ(triggers.At(0).pattern(), "orc");
+}
+
+TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
+    struct Case {
+        const char* what;
+        QString reaction;
+        bool refused;
+        QString messageHas;
+    };
+    const std::vector<Case> cases = {
+        {"a line beginning with '#'", "say hi\n#quit\n", true, "cannot begin with '#'"},
+        {"254 characters and the line end", QString(254, 'x'), true, "too long: 256"},
+        {"253 characters and the line end fit", QString(253, 'x'), false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        triggers.ClearTriggers();
+        window.Refill();
+        ModalScript script;
+        QString message;
+        script.Then(Fill("orc", c.reaction, "OK"));
+        if (c.refused) {
+            script.Then(Answer(&message, QMessageBox::Ok));
+            // Back in the editor with the typed text kept: leave it.
+            script.Then([&](QWidget* modal) {
+                EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), c.reaction);
+                Button(modal, "Cancel")->click();
+            });
+        }
+        Run(script, [&] { window.NewTrigger(); });
+        EXPECT_TRUE(message.contains(c.messageHas)) << message.toStdString();
+        EXPECT_EQ(triggers.Count(), c.refused ? 0u : 1u);
+    }
+}
+
+TEST_F(TriggerDialogs, PastedLineBreaksNeverReachThePattern) {
+    QApplication::clipboard()->setText("orc\r\nattacks\n");
+    ModalScript script;
+    script.Then([](QWidget* modal) {
+        auto* pattern = Named<QLineEdit>(modal, "Trigger:");
+        pattern->setFocus();
+        pattern->paste();
+        EXPECT_EQ(pattern->text(), "orcattacks");
+        pattern->setText("a\nb");
+        EXPECT_EQ(pattern->text(), "ab");
+        Button(modal, "OK")->click();
+    });
+    Run(script, [&] { window.NewTrigger(); });
+    EXPECT_EQ(File(), "ab\r\n#\r\n");
+}
+
+TEST_F(TriggerDialogs, AStaleLineNeverActsOnAnotherTrigger) {
+    triggers.AddTrigger("orc", "kill orc");
+    window.Refill();
+    Select(0);
+    // Changed behind the window's back: the line's trigger is gone, another one is there.
+    triggers.ClearTriggers();
+    triggers.AddTrigger("troll", "flee");
+    bool opened = false;
+    ModalScript script;
+    script.Then([&](QWidget* modal) {
+        opened = true;
+        modal->close();
+    });
+    window.EditSelectedTrigger();
+    window.DeleteSelectedTrigger();
+    EXPECT_FALSE(opened) << "a modal run would have blocked until answered";
+    EXPECT_EQ(triggers.Count(), 1u);
+    EXPECT_EQ(triggers.At(0).pattern(), "troll");
+}
+
+TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
+    profile = "lost"; // its directory is a file: nothing can be written below it
+    std::ofstream(Root() / "lost") << "x";
+    ModalScript script;
+    QString message;
+    script.Then(Fill("orc", "kill orc", "OK"));
+    script.Then(Answer(&message, QMessageBox::Ok));
+    Run(script, [&] { window.NewTrigger(); });
+    EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
+
+    Button(&window, "Close")->click();
+    EXPECT_FALSE(window.isVisible()) << "Close only hides";
+    window.ToggleTriggerWindow(); // shown again: no reload over the unsaved trigger
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(Lines(), QStringList{"orc"});
+    EXPECT_EQ(triggers.Count(), 1u);
+}
+
+TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClicked) {
+    for (const char* pattern : {"b", "A", "a"})
+        triggers.AddTrigger(pattern, "x");
+    window.Refill();
+    ASSERT_EQ(Lines(), (QStringList{"A", "a", "b"})) << "the list's own order, not a sort";
+    QStringList menuTexts;
+    QTimer::singleShot(100, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            menuTexts << action->text();
+        menu->setActiveAction(menu->actions().at(0)); // "&Edit"
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QString shown;
+    ModalScript script;
+    script.Then(Fill({}, {}, "Cancel", &shown));
+    QListWidget& list = window.ListBox();
+    EXPECT_EQ(list.accessibleName(), "Triggers");
+    const QPoint at = list.visualItemRect(list.item(1)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(list.viewport(), &event);
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(menuTexts, (QStringList{"&Edit", "&New", "", "&Delete"}));
+    EXPECT_EQ(shown, "a");
+}
+
+} // namespace
+} // namespace tav
