@@ -23,7 +23,7 @@ inline constexpr std::size_t kMaxFrameBytes = std::size_t{256} << 20;
 // Most bytes of a frame allocated before they arrive. A longer frame's buffer starts at
 // this size and grows only as its bytes come in, so a length word alone never makes the
 // client allocate more.
-inline constexpr std::size_t kFrameBytesAhead = std::size_t{16} << 20;
+inline constexpr std::size_t kFrameBytesAhead = std::size_t{1} << 20;
 
 // Byte offsets of the header fields.
 inline constexpr std::size_t kTypeOffset = 0;

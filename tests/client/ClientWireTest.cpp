@@ -255,7 +255,7 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
         std::size_t largest;   // the largest block the read may ask for
     };
     const Case cases[] = {
-        {kMaxFrameBytes, kMiB, kFrameBytesAhead},
+        {kMaxFrameBytes, kMiB / 2, kFrameBytesAhead},
         {64 * kMiB, 20 * kMiB, 32 * kMiB},
     };
     for (const Case& c : cases) {
