@@ -15,6 +15,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,7 +67,8 @@ const fs::path& Root() {
 }
 
 // Checks what the run left in the data directory and empties it for the next input.
-void CheckAndEmptyRoot(const tav::ProfileStore& store, std::string_view original) {
+void CheckAndEmptyRoot(const tav::ProfileStore& store, std::string_view original,
+                       const std::vector<std::string>& originalHidden) {
     for (const auto& entry : fs::directory_iterator(Root())) {
         const std::string name = entry.path().filename().string();
         if (name == "profiles") {
@@ -81,11 +83,18 @@ void CheckAndEmptyRoot(const tav::ProfileStore& store, std::string_view original
         }
     }
     // A list the program wrote anew (not the original with a name appended) holds only
-    // names it accepts.
+    // names it accepts and the lines of the original it could not show, kept: a rewrite
+    // never invents a refused line. (A name New appended after an empty line is hidden
+    // too, but it is a name the program accepted.)
     const auto bytes = tav::ReadFileBytes(store.ListPath());
     if (bytes && !bytes->starts_with(original)) {
         const auto list = store.ReadList();
-        FUZZ_CHECK(list && !list->refused, "a rewritten list holds only accepted names");
+        FUZZ_CHECK(list.has_value(), "a rewritten list can be read");
+        for (const std::string& line : list->hidden)
+            FUZZ_CHECK(std::find(originalHidden.begin(), originalHidden.end(), line) !=
+                               originalHidden.end() ||
+                           tav::CheckProfileName(line) == tav::ProfileNameProblem::None,
+                       "a rewritten list hides only lines the original hid, or names");
     }
     for (const auto& entry : fs::directory_iterator(Root()))
         fs::remove_all(entry.path());
@@ -104,6 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fs::create_directories(Root() / "profiles");
         std::ofstream(store.ListPath(), std::ios::binary).write(list.data(), list.size());
     }
+    std::vector<std::string> originalHidden;
+    if (const auto read = store.ReadList()) originalHidden = read->hidden;
     std::string current;
     const tav::Settings settings{};
     Host host;
@@ -123,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(tav::CheckProfileName(session.Name()) == tav::ProfileNameProblem::None ||
                    session.Name().empty(),
                "the current profile has a plain name");
-    CheckAndEmptyRoot(store, withList ? std::string_view(list) : std::string_view());
+    CheckAndEmptyRoot(store, withList ? std::string_view(list) : std::string_view(),
+                      originalHidden);
     return 0;
 }
