@@ -24,13 +24,6 @@ constexpr int kDividerThickness = 8;
 // The least each list and the screen keep when a divider is dragged or the window shrinks.
 constexpr int kMinPane = 24;
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setAccessibleName(text);
-    button->setAutoDefault(false);
-    return button;
-}
-
 Divider* MakeDivider(Qt::Orientation orientation, const QString& title, QWidget* parent) {
     auto* divider = new Divider(orientation, parent);
     divider->setWindowTitle(title);
@@ -44,9 +37,9 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
                QWidget* owner)
     : ToolWindow(QStringLiteral("TavClient BoardWin"), stored.brdpos, owner), settings_(settings),
       stored_(stored), model_(requests), screen_(std::make_unique<TMudScreen>(settings)) {
-    update_ = MakeButton(QStringLiteral("Update Board Index"), this);
-    font_ = MakeButton(QStringLiteral("Font..."), this);
-    close_ = MakeButton(QStringLiteral("Close"), this);
+    update_ = MakeToolButton(QStringLiteral("Update Board Index"), this);
+    font_ = MakeToolButton(QStringLiteral("Font..."), this);
+    close_ = MakeToolButton(QStringLiteral("Close"), this);
     line_ = new QFrame(this);
     line_->setFrameShape(QFrame::HLine);
     boards_ = new TMsgListBox(

@@ -23,22 +23,15 @@ constexpr int kDividerThickness = 8;
 // The least the list and the screen keep when the divider is dragged or the window shrinks.
 constexpr int kMinPane = 24;
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setAccessibleName(text);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
                  QWidget* owner)
     : ToolWindow(QStringLiteral("TavClient HelpIndex"), stored.helppos, owner), settings_(settings),
       stored_(stored), requests_(requests), screen_(std::make_unique<TMudScreen>(settings)) {
-    download_ = MakeButton(QStringLiteral("Download new index"), this);
-    font_ = MakeButton(QStringLiteral("Font..."), this);
-    close_ = MakeButton(QStringLiteral("Close"), this);
+    download_ = MakeToolButton(QStringLiteral("Download new index"), this);
+    font_ = MakeToolButton(QStringLiteral("Font..."), this);
+    close_ = MakeToolButton(QStringLiteral("Close"), this);
     line_ = new QFrame(this);
     line_->setFrameShape(QFrame::HLine);
     list_ = new QListWidget(this);

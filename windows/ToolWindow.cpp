@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 
 namespace tav {
 
@@ -30,6 +31,13 @@ ToolWindow::ToolWindow(const QString& caption, Rect& stored, QWidget* owner)
     : QWidget(owner, Qt::Window), stored_(stored) {
     setWindowTitle(caption);
     setAccessibleName(caption);
+}
+
+QPushButton* ToolWindow::MakeToolButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    return button;
 }
 
 void ToolWindow::Toggle() {

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 namespace tav {
 
 // A tool window of the terminal (text lists, boards, help, identification, monitor,
@@ -28,6 +30,9 @@ public:
     bool Topmost() const { return placement_.Topmost(); }
 
 protected:
+    // A button named by its text that Return in a field never presses.
+    static QPushButton* MakeToolButton(const QString& text, QWidget* parent);
+
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
