@@ -13,8 +13,9 @@ namespace tav::test {
 namespace {
 
 // The game's ports must lie below 32000, under the kernel's ephemeral range, so the
-// listener takes the first free port from a start that differs between processes.
-int Listen(int& port) {
+// socket takes the first free port from a start that differs between processes. Without
+// `listen` the port stays bound, so no other process can take it, and refuses connections.
+int Bind(int& port, bool listen) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) throw std::runtime_error("cannot create a socket");
     const int first = 20000 + static_cast<int>(::getpid() % 5000) * 2;
@@ -24,19 +25,19 @@ int Listen(int& port) {
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         addr.sin_port = htons(static_cast<std::uint16_t>(candidate));
         if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-            ::listen(fd, 4) == 0) {
+            (!listen || ::listen(fd, 4) == 0)) {
             port = candidate;
             return fd;
         }
     }
     ::close(fd);
-    throw std::runtime_error("cannot listen on loopback");
+    throw std::runtime_error("cannot bind on loopback");
 }
 
 } // namespace
 
 LoopbackServer::LoopbackServer() {
-    listenFd_ = Listen(port_);
+    listenFd_ = Bind(port_, true);
 }
 
 LoopbackServer::~LoopbackServer() {
@@ -80,11 +81,10 @@ void LoopbackServer::CloseClient() {
     clientFd_ = -1;
 }
 
-int ClosedPort() {
-    int port = 0;
-    const int fd = Listen(port);
-    ::close(fd);
-    return port;
+ClosedPort::ClosedPort() : fd_(Bind(port_, false)) {}
+
+ClosedPort::~ClosedPort() {
+    ::close(fd_);
 }
 
 } // namespace tav::test

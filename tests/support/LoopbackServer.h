@@ -27,7 +27,19 @@ private:
     int port_ = 0;
 };
 
-// A port on 127.0.0.1 where nothing listens.
-int ClosedPort();
+// A port on 127.0.0.1 where nothing listens, held bound while the object lives so that a
+// test running in parallel cannot start listening on it: connecting is refused at once.
+class ClosedPort {
+public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+    int Port() const { return port_; }
+
+private:
+    int port_ = 0;
+    int fd_ = -1;
+};
 
 } // namespace tav::test

@@ -224,7 +224,8 @@ TEST_F(SessionFixture, SpecialWordsAreNeverSent) {
 }
 
 TEST_F(SessionFixture, ConnectFailureIsReportedWithoutBlocking) {
-    CopyField(settings.port, std::to_string(test::ClosedPort()).c_str());
+    const test::ClosedPort closed;
+    CopyField(settings.port, std::to_string(closed.Port()).c_str());
     int result = 0;
     EXPECT_EQ(session->TermConnect([&](int r) { result = r; }), 0);
     ASSERT_TRUE(loop.RunUntil([&] { return result != 0; }, 5s));
