@@ -36,6 +36,11 @@ constexpr int kIds[] = {
 };
 
 constexpr const char* kHelpFile = "clienthelp.txt";
+// The file types of the log chooser: the second also writes the HTML log in colour
+// beside the text log.
+const QString kTextFileType = QStringLiteral("Text files (*.txt)");
+const QString kTextAndHtmlFileType =
+    QStringLiteral("Text files, and an HTML log with colors beside them (*.txt)");
 
 std::optional<QString> SystemClipboardText() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -48,10 +53,15 @@ std::optional<QString> SystemClipboardText() {
 FrameCommands::FrameCommands(tmudterm& term, StoredValues& stored, QWidget& owner,
                              std::function<void()> save)
     : QObject(&owner), term_(term), stored_(stored), owner_(owner), save_(std::move(save)),
-      qtBoxes_(&owner), log_(static_cast<MessageBoxes&>(*this)) {
-    choosers_.file = [this](const QString& title, const QString& startDir) {
+      qtBoxes_(&owner), log_(static_cast<MessageBoxes&>(*this)),
+      colorLog_(static_cast<MessageBoxes&>(*this),
+                [this] { return term_.MainScreenWidget().Palette(); }) {
+    choosers_.file = [this](const QString& title, const QString& startDir,
+                            const QStringList& types) {
         (void)title;
-        return ChooseFileToSave(&owner_, QStringLiteral("Text files (*.txt)"), startDir);
+        FileChoice choice;
+        choice.path = ChooseFileToSave(&owner_, types, startDir, &choice.type);
+        return choice;
     };
     choosers_.color = [this](const QColor& initial, const QString& title) {
         return QtColorAsker(&owner_, title)(initial);
@@ -67,7 +77,7 @@ FrameCommands::FrameCommands(tmudterm& term, StoredValues& stored, QWidget& owne
     const QString programDir = QCoreApplication::applicationDirPath();
     helpFolders_ = {programDir, QDir(programDir).filePath(QStringLiteral("../share/tavclient")),
                     QDir::currentPath()};
-    term_.SetLineLog(&log_);
+    term_.SetLineLog(static_cast<LineLog*>(this));
 }
 
 FrameCommands::~FrameCommands() {
@@ -103,7 +113,7 @@ void FrameCommands::Run(int id) {
     case kCmSelectedToMudNl: SelectedToGame(true); break;
     case kCmSaveSelected: SaveSelected(); break;
     case kCmBeginLog: BeginLog(); break;
-    case kCmEndLog: log_.End(); break;
+    case kCmEndLog: EndLog(); break;
     case kCmTextColor: ChooseScreenColor(false); break;
     case kCmBkgndColor: ChooseScreenColor(true); break;
     case kCmTermFont:
@@ -135,10 +145,11 @@ void FrameCommands::SelectedToGame(bool lineEnd) {
     SelectionToGame(term_.Session(), term_.MainScreen().GetSelectedText(), lineEnd);
 }
 
-QString FrameCommands::ChooseTextFile(const QString& title) {
-    const QString path = choosers_.file(title, lastFolder_);
-    if (!path.isEmpty()) lastFolder_ = QFileInfo(path).absolutePath();
-    return path;
+FrameCommands::FileChoice FrameCommands::ChooseTextFile(const QString& title,
+                                                        const QStringList& types) {
+    const FileChoice choice = choosers_.file(title, lastFolder_, types);
+    if (!choice.path.isEmpty()) lastFolder_ = QFileInfo(choice.path).absolutePath();
+    return choice;
 }
 
 void FrameCommands::SaveSelected() {
@@ -147,14 +158,31 @@ void FrameCommands::SaveSelected() {
         boxes_->ShowMessage(kNothingSelected, kErrorTitle);
         return;
     }
-    const QString path = ChooseTextFile(QStringLiteral("Save selected as..."));
+    const QString path =
+        ChooseTextFile(QStringLiteral("Save selected as..."), {kTextFileType}).path;
     if (!path.isEmpty()) SaveTextAs(*boxes_, path.toStdString(), *text);
 }
 
 void FrameCommands::BeginLog() {
+    // A colour log left open after its text log failed still counts as logging.
+    if (colorLog_.IsOpen()) {
+        boxes_->ShowMessage(kAlreadyLogging, kErrorTitle);
+        return;
+    }
     if (!log_.CheckNotLogging()) return;
-    const QString path = ChooseTextFile(QStringLiteral("Begin log"));
-    if (!path.isEmpty()) log_.Begin(path.toStdString());
+    const FileChoice choice =
+        ChooseTextFile(QStringLiteral("Begin log"), {kTextFileType, kTextAndHtmlFileType});
+    if (choice.path.isEmpty()) return;
+    const std::string path = choice.path.toStdString();
+    if (!log_.Begin(path) || choice.type != 1) return;
+    // The screen keeps each line's colours for the HTML log from now on.
+    if (colorLog_.Begin(HtmlLogPathBeside(path))) term_.MainScreen().keepLineAttributes = true;
+}
+
+void FrameCommands::EndLog() {
+    log_.End();
+    colorLog_.End();
+    term_.MainScreen().keepLineAttributes = false;
 }
 
 // --- colours and fonts ------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "app/ColorChoice.h"
 #include "settings/StoredValues.h"
+#include "term/HtmlLog.h"
 #include "term/QtMessageBoxes.h"
 #include "term/TerminalLog.h"
 
@@ -28,12 +29,18 @@ inline constexpr std::string_view kStartFailed = "CreateProcess() failed!";
 // (clipboard, selection, file, terminal log), choose its colours and fonts, clear and
 // repaint the screen and start the desktop's mixer and the client's help text. The
 // choosers and the clipboard are replaceable so that a test can answer them.
-class FrameCommands : public QObject, private MessageBoxes {
+class FrameCommands : public QObject, private MessageBoxes, private LineLog {
     Q_OBJECT
 public:
+    // A file to write and which of the offered file types was chosen with it.
+    struct FileChoice {
+        QString path; // empty when cancelled
+        int type = 0; // index into the types offered
+    };
     struct Choosers {
-        // A file to write; empty when cancelled.
-        std::function<QString(const QString& title, const QString& startDir)> file;
+        std::function<FileChoice(const QString& title, const QString& startDir,
+                                 const QStringList& types)>
+            file;
         std::function<std::optional<QColor>(const QColor& initial, const QString& title)> color;
         std::function<std::optional<QFont>(const QFont& initial)> font;
         // The clipboard's plain text; nothing when it holds none.
@@ -50,6 +57,8 @@ public:
     void Run(int id);
 
     TerminalLog& Log() { return log_; }
+    // The HTML log in colour that Begin log can write beside the text log.
+    HtmlLog& ColorLog() { return colorLog_; }
     Choosers& Choose() { return choosers_; }
     void SetMessageBoxes(MessageBoxes* boxes) { boxes_ = boxes ? boxes : &qtBoxes_; }
     // Folders searched, in order, for the help text.
@@ -64,11 +73,18 @@ private:
     void ShowMessage(std::string_view text, std::string_view title) override {
         boxes_->ShowMessage(text, title);
     }
+    // The terminal's lines go to both logs.
+    bool IsOpen() const override { return log_.IsOpen() || colorLog_.IsOpen(); }
+    void Write(std::string_view text) override { log_.Write(text); }
+    void WriteColored(std::string_view line, std::span<const Attr> attrs) override {
+        colorLog_.WriteLine(line, attrs);
+    }
     void Paste(bool lineEnd);
     void SelectedToGame(bool lineEnd);
     void SaveSelected();
     void BeginLog();
-    QString ChooseTextFile(const QString& title);
+    void EndLog();
+    FileChoice ChooseTextFile(const QString& title, const QStringList& types);
     void ChooseScreenColor(bool background);
     void ChooseFont(int id);
     void StartMixer();
@@ -81,6 +97,7 @@ private:
     QtMessageBoxes qtBoxes_;
     MessageBoxes* boxes_ = &qtBoxes_;
     TerminalLog log_;
+    HtmlLog colorLog_;
     Choosers choosers_;
     QStringList helpFolders_;
     QString lastFolder_;

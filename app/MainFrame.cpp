@@ -189,10 +189,15 @@ void TSDIDecFrame::OnCommand(int id) {
     TermSession& session = term_->Session();
     switch (id) {
     case kCmTermConnect:
+        // A reconnect already connecting gives way to the user's own connect.
+        session.CancelReconnect();
         if (!session.Connected() && !session.Connecting()) session.TermConnect();
         break;
     case kCmTermDisconnect:
-        if (session.Connected()) session.TermDisconnect();
+        if (session.Connected())
+            session.TermDisconnect();
+        else
+            session.CancelReconnect();
         break;
     case kCmClientConnect:
         if (!client_->Connection().IsConnected()) client_->Connection().Connect();
@@ -418,7 +423,9 @@ void TSDIDecFrame::ReleaseLayout() {
 }
 
 bool TSDIDecFrame::TermConnected() {
-    return term_->Session().Connected() || term_->Session().Connecting();
+    // A reconnect waiting for its time belongs to this profile's connection too.
+    return term_->Session().Connected() || term_->Session().Connecting() ||
+           term_->Session().ReconnectPending();
 }
 
 void TSDIDecFrame::TermDisconnect() {

@@ -3,6 +3,8 @@
 #include "settings/StoredValues.h"
 #include "term/ScreenBuffer.h"
 
+#include <array>
+
 namespace tav {
 
 // Fixed colours of the screen view.
@@ -35,10 +37,23 @@ struct CellColors {
     friend bool operator==(const CellColors&, const CellColors&) = default;
 };
 
+// The colours a screen draws with: its text and background colours and, when
+// customColors is set, the 16-entry MUD colour table.
+struct ScreenPalette {
+    ColorRef text = MakeColor(210, 210, 210);
+    ColorRef background = MakeColor(0, 0, 0);
+    std::array<ColorRef, kMudColorCount> mudColors{};
+    bool customColors = false;
+};
+
 // The text colour of a cell attribute. textColor is the screen's colour of normal text;
 // mudColors the 16-entry MUD colour table, used when customColors is set (it may be null
 // otherwise). The selected bit is not looked at: selection colours are drawn over these.
 CellColors ColorsOfAttribute(Attr attribute, ColorRef textColor, const ColorRef* mudColors,
                              bool customColors);
+inline CellColors ColorsOfAttribute(Attr attribute, const ScreenPalette& palette) {
+    return ColorsOfAttribute(attribute, palette.text, palette.mudColors.data(),
+                             palette.customColors);
+}
 
 } // namespace tav

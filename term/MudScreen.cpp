@@ -66,7 +66,14 @@ ScreenResult TMudScreen::AddString(const char* text) {
 
 std::optional<std::string> TMudScreen::TakeLine() {
     if (lineQueue_.empty()) return std::nullopt;
-    std::string line = std::move(lineQueue_.front());
+    std::string line = std::move(lineQueue_.front().text);
+    lineQueue_.pop_front();
+    return line;
+}
+
+std::optional<TakenLine> TMudScreen::TakeLineWithAttributes() {
+    if (lineQueue_.empty()) return std::nullopt;
+    TakenLine line = std::move(lineQueue_.front());
     lineQueue_.pop_front();
     return line;
 }
@@ -175,7 +182,9 @@ int TMudScreen::NewLine() {
     const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
     std::string text(line.ch, nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns);
     if (settings_.urlaware) MarkUrls(text);
-    lineQueue_.push_back(std::move(text));
+    std::vector<Attr> attrs;
+    if (keepLineAttributes) attrs.assign(line.attr, line.attr + text.size());
+    lineQueue_.push_back({std::move(text), std::move(attrs)});
 
     if (bufLine_ >= buffer_.Lines() - 1) {
         buffer_.Advance(attr_);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tav {
 
@@ -31,6 +32,13 @@ inline constexpr std::size_t kMaxHeldBytes = 1 << 20;
 // CSI parameter values saturate here instead of overflowing.
 inline constexpr int kMaxCsiValue = 1'000'000;
 inline constexpr int kMaxScreenLines = 100'000;
+
+// A completed line as the screen hands it over: its characters up to the first empty
+// cell and, when the screen keeps them, the attribute of each.
+struct TakenLine {
+    std::string text;
+    std::vector<Attr> attrs; // empty unless keepLineAttributes was set
+};
 
 // Scroll bar requests the view forwards to the model.
 enum class ScrollRequest {
@@ -62,6 +70,7 @@ public:
     ScreenResult AddString(const char* text);
     ScreenResult ProcessText();
     std::optional<std::string> TakeLine();
+    std::optional<TakenLine> TakeLineWithAttributes();
 
     // --- cursor and erasing -----------------------------------------------------------
     void GotoXY(int row, int col);
@@ -97,6 +106,8 @@ public:
     bool appendcr = true;
     bool smoothscroll = false;
     bool explicitmode = true;
+    // Completed lines keep the attributes of their characters (for a log in colour).
+    bool keepLineAttributes = false;
     bool Held() const { return hold_; }
     bool ScrolledBack() const { return scrolledBack_; }
     // Scroll Lock. Releasing interprets the held bytes with one space after them; an
@@ -176,7 +187,7 @@ private:
     int bufCol_ = 0;
 
     std::string pending_;
-    std::deque<std::string> lineQueue_;
+    std::deque<TakenLine> lineQueue_;
     ScreenResult result_ = ScreenResult::None;
     int passScrolls_ = 0;
 

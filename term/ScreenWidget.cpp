@@ -126,6 +126,12 @@ void ScreenWidget::SetTextColor(ColorRef color) {
     InvalidateScreen();
 }
 
+ScreenPalette ScreenWidget::Palette() const {
+    ScreenPalette palette{textColor_, background_, {}, settings_.customcolors != 0};
+    if (mudColors_) std::copy_n(mudColors_, palette.mudColors.size(), palette.mudColors.begin());
+    return palette;
+}
+
 QSize ScreenWidget::sizeHint() const {
     return preferredCells_ + QSize(ScrollBarWidth(), 0);
 }

@@ -2,6 +2,7 @@
 
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
+#include "term/CellColors.h"
 #include "term/MudScreen.h"
 #include "term/ScreenView.h"
 #include "term/TermServices.h"
@@ -71,6 +72,8 @@ public:
     void SetTextColor(ColorRef color);
     ColorRef BackgroundColor() const { return background_; }
     ColorRef TextColor() const { return textColor_; }
+    // The colours the screen draws with now.
+    ScreenPalette Palette() const;
 
     // One blink step of the text cursor: drawn in the text colour, then removed.
     void ToggleCursor(CursorStyle style);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "term/ScreenBuffer.h"
+
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,6 +27,8 @@ public:
     virtual void ShowTermState(bool /*connected*/) {}
     virtual void UpdateCursorText(int /*row*/, int /*col*/) {}
     virtual void SetLatencyText(std::string_view /*text*/) {}
+    // The message area (the reconnect countdown).
+    virtual void SetMessageText(std::string_view /*text*/) {}
 };
 
 // The command input line as the session drives it.
@@ -67,6 +72,9 @@ public:
     virtual ~LineLog() = default;
     virtual bool IsOpen() const = 0;
     virtual void Write(std::string_view text) = 0;
+    // The same line (without its line end) with the attribute of each character, for a
+    // log in colour; empty attributes when the screen was not keeping them.
+    virtual void WriteColored(std::string_view /*line*/, std::span<const Attr> /*attrs*/) {}
 };
 
 // Milliseconds of the wall clock: seconds times 1000 plus the milliseconds, wrapping in
@@ -75,6 +83,14 @@ class WallClock {
 public:
     virtual ~WallClock() = default;
     virtual std::int32_t NowMs() = 0;
+};
+
+// Milliseconds of a clock that never jumps, counted from any fixed start: how long a
+// connection lasted and when a reconnect is due.
+class SteadyClock {
+public:
+    virtual ~SteadyClock() = default;
+    virtual std::int64_t SteadyNowMs() = 0;
 };
 
 } // namespace tav

@@ -45,7 +45,8 @@ TermSession::TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop
 
 TermSession::~TermSession() {
     connector_.Cancel();
-    for (int id : {kSoundPollTimer, kPingTimer, kCountdownTimer, kCursorBlinkTimer})
+    for (int id :
+         {kSoundPollTimer, kPingTimer, kCountdownTimer, kCursorBlinkTimer, kReconnectTimer})
         loop_.StopTimer(id);
     if (fd_ >= 0) {
         loop_.Unwatch(fd_);
@@ -83,6 +84,11 @@ bool TermSession::ValidateAddress() {
 }
 
 int TermSession::TermConnect(std::function<void(int)> done) {
+    CancelReconnect();
+    return StartConnect(std::move(done));
+}
+
+int TermSession::StartConnect(std::function<void(int)> done) {
     if (!ValidateAddress()) return -1;
     if (!started_ && !TermStartup()) return -1;
     if (connector_.Pending()) return 0; // already on its way
@@ -116,20 +122,27 @@ void TermSession::Adopt(int fd) {
     fd_ = fd;
     connected_ = true;
     ++connectionSerial_;
+    reconnect_.Connected(SteadyNow());
     if (fd_ < 0) return;
     loop_.WatchReadable(fd_, [this] {
         if (TermReceive() >= 0) return;
         if (connected_) {
-            TermDisconnect();
+            CloseConnection();
         } else { // closed after a failed send: drop it quietly
             loop_.Unwatch(fd_);
             ::close(fd_);
             fd_ = -1;
         }
+        OnConnectionLost();
     });
 }
 
 void TermSession::TermDisconnect() {
+    CancelReconnect();
+    CloseConnection();
+}
+
+void TermSession::CloseConnection() {
     PrintLocal("TavTerm disconnecting...\r\n");
     if (fd_ >= 0) {
         loop_.Unwatch(fd_);
@@ -182,15 +195,18 @@ void TermSession::DrainLines() {
     // completed while a reaction is sent are not matched, so no trigger can keep firing
     // on its own output.
     const bool fromReaction = services_.triggers && services_.triggers->Sending();
-    while (auto line = screen_.TakeLine())
-        completed_.push_back({std::move(*line), !fromReaction});
+    while (auto line = screen_.TakeLineWithAttributes())
+        completed_.push_back({std::move(line->text), std::move(line->attrs), !fromReaction});
     if (draining_) return;
     draining_ = true;
     while (!completed_.empty()) {
         const CompletedLine line = std::move(completed_.front());
         completed_.pop_front();
         if (services_.triggers && line.matchTriggers) services_.triggers->CheckTriggers(line.text);
-        if (services_.log && services_.log->IsOpen()) services_.log->Write(line.text + "\n");
+        if (services_.log && services_.log->IsOpen()) {
+            services_.log->Write(line.text + "\n");
+            services_.log->WriteColored(line.text, line.attrs);
+        }
         AppendRecent(line.text);
         AppendRecent("\r\n");
     }
@@ -313,7 +329,10 @@ void TermSession::SubmitInput() {
         } else if (line == "_connect") {
             if (!connected_) TermConnect();
         } else if (line == "_disconnect") {
-            if (connected_) TermDisconnect();
+            if (connected_)
+                TermDisconnect();
+            else
+                CancelReconnect();
         } else if (inputVisible_) {
             screen_.AddText(line + "\r\n");
         }
@@ -354,19 +373,24 @@ void TermSession::AutoConnect() {
             ClientAutoConnect(false);
             return;
         }
-        TermSend(settings_.user, false, false);
-        TermSend(settings_.passwd, false, false);
-        // The pause before the login commands runs on a timer, not by blocking. It ends
-        // with its connection: a disconnect or a profile switch within it sends no login
-        // commands (nor the next profile's) and starts no Client countdown.
-        loop_.SingleShot(
-            1000, [this, alive = std::weak_ptr<int>(alive_), connection = connectionSerial_] {
-                if (alive.expired() || connection != connectionSerial_ || !connected_) return;
-                SendCommandString(settings_.logincom);
-                ClientAutoConnect(true);
-            });
+        LogIn();
     };
     if (TermConnect(afterTerm) < 0) afterTerm(-1);
+}
+
+void TermSession::LogIn() {
+    TermSend(settings_.user, false, false);
+    TermSend(settings_.passwd, false, false);
+    // The pause before the login commands runs on a timer, not by blocking. It ends
+    // with its connection: a disconnect or a profile switch within it sends no login
+    // commands (nor the next profile's) and starts no Client countdown.
+    loop_.SingleShot(1000,
+                     [this, alive = std::weak_ptr<int>(alive_), connection = connectionSerial_] {
+                         if (alive.expired() || connection != connectionSerial_ || !connected_)
+                             return;
+                         SendCommandString(settings_.logincom);
+                         ClientAutoConnect(true);
+                     });
 }
 
 void TermSession::ClientAutoConnect(bool termConnected) {
@@ -419,6 +443,7 @@ void TermSession::OnTimer(int id) {
         LogLine("Attempting client autoconnect...");
         if (client && !client->IsConnected()) client->Connect();
         break;
+    case kReconnectTimer: ReconnectTick(); break;
     case kCursorBlinkTimer:
         if (!services_.window) break;
         if (settings_.cursorline)

@@ -6,6 +6,7 @@
 #include "term/InputHistory.h"
 #include "term/LocalPrinter.h"
 #include "term/MudScreen.h"
+#include "term/ReconnectPolicy.h"
 #include "term/TcpConnector.h"
 #include "term/TermServices.h"
 #include "triggers/TriggerList.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tav {
 
@@ -28,6 +30,7 @@ enum TermTimer : int {
     kPingTimer = 57,        // every 10 s: stamp the ping time, ping the Client
     kCountdownTimer = 58,   // every 1 s while the Client autoconnect counts down
     kCursorBlinkTimer = 59, // every 500 ms: blink the terminal cursor
+    kReconnectTimer = 60,   // every 1 s while a reconnect of the Term connection waits
 };
 
 inline constexpr std::size_t kReceiveBlock = 1024;
@@ -52,6 +55,8 @@ struct TermServices {
     LineLog* log = nullptr;
     LogSink* clientLog = nullptr;
     WallClock* clock = nullptr;
+    // The reconnect's clock; the system's steady clock when null.
+    SteadyClock* steadyClock = nullptr;
     TriggerList* triggers = nullptr;
     // Called with every chunk of bytes sent on the socket (the replay tool records them).
     std::function<void(std::string_view)> onSent;
@@ -76,10 +81,16 @@ public:
     int PortNumber() const { return port_; }
     // Starts connecting: -1 at once when the address is invalid, else 0 while the lookup
     // and connect run; `done` then receives 1 (connected) or -1 on the loop's thread.
+    // A reconnect still pending is cancelled: the user's connect replaces it.
     int TermConnect(std::function<void(int)> done = {});
+    // The user's disconnect: also cancels a pending reconnect.
     void TermDisconnect();
-    // Drops a connect still in progress (profile switch, shut-down).
-    void CancelConnect() { connector_.Cancel(); }
+    // Drops a connect still in progress and any pending reconnect (profile switch,
+    // shut-down).
+    void CancelConnect() {
+        CancelReconnect();
+        connector_.Cancel();
+    }
     bool Connected() const { return connected_; }
     bool Connecting() const { return connector_.Pending(); }
     // Takes fd as the open connection; -1 makes a connection without a socket whose
@@ -125,6 +136,17 @@ public:
     // network thread reads it when a ping response arrives.
     const std::atomic<std::int32_t>& PingStamp() const { return lastPingTime_; }
 
+    // --- reconnecting after a lost connection (TermSessionReconnect.cpp) --------------
+    // Off by default. When on, a connection the server closed or the network broke is
+    // opened again after 2, 4, 8 ... 60 s, at most kMaxReconnectTries times, with the
+    // login of the autoconnect; not after a connection of under 30 s.
+    void SetAutoReconnect(bool on);
+    bool AutoReconnect() const { return reconnect_.Enabled(); }
+    // A reconnect waits for its time or is connecting.
+    bool ReconnectPending() const { return reconnect_.Pending(); }
+    // Stops a pending reconnect (the user's Connect or Disconnect); says so on the screen.
+    void CancelReconnect();
+
     // --- state -----------------------------------------------------------------------
     bool InputVisible() const { return inputVisible_; }
     InputHistory& History() { return history_; }
@@ -133,7 +155,20 @@ public:
 
 private:
     void OnConnectResult(const ConnectResult& result, const std::function<void(int)>& done);
+    int StartConnect(std::function<void(int)> done);
+    // Closes the connection (the disconnect message, the socket, the indicator).
+    void CloseConnection();
+    // The login after an automatic connect: user name, password, and after a pause the
+    // login commands and the Client autoconnect.
+    void LogIn();
     void ClientAutoConnect(bool termConnected);
+    void OnConnectionLost();
+    // Carries out what the reconnect policy answered to a loss or a failed try.
+    void FollowReconnect(const ReconnectStep& step);
+    void ReconnectTick();
+    void TryReconnect(int attempt);
+    void ShowMessageText(std::string_view text);
+    SteadyMs SteadyNow();
     void LogLine(std::string_view line);
     void UpdateCursorText();
     void SetMasked(bool masked);
@@ -162,11 +197,13 @@ private:
     // Completed lines taken from the screen and not yet processed, oldest first.
     struct CompletedLine {
         std::string text;
+        std::vector<Attr> attrs;
         bool matchTriggers; // false for a line completed while a reaction was sent
     };
     std::deque<CompletedLine> completed_;
     bool draining_ = false;
     InputHistory history_;
+    ReconnectPolicy reconnect_;
     std::array<std::string, kFunctionKeys> functionKeys_;
     // Expires with the session, so timers already queued can tell it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

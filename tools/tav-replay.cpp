@@ -2,6 +2,7 @@
 // if a connected server had sent it -- screen, line processing, triggers -- without a
 // network, and prints what happened. See tools/README.md.
 #include "settings/TextMode.h"
+#include "term/HtmlLog.h"
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "tools/DumpFormat.h"
@@ -20,7 +21,8 @@ using tav::tools::Escape;
 
 int Usage() {
     std::fputs("usage: tav-replay [--triggers TRIGS_NDX] [--rows R] [--cols C] [--lines L] "
-               "[--no-autowrap] [--no-appendcr] [--chunk N] [--input TEXT]... CAPTURE\n",
+               "[--no-autowrap] [--no-appendcr] [--chunk N] [--input TEXT]... "
+               "[--html-log FILE] CAPTURE\n",
                stderr);
     return 2;
 }
@@ -29,10 +31,14 @@ int Usage() {
 // triggers) and every change of the input masking.
 struct Printer : tav::LineLog, tav::InputLineControl {
     std::string typed;
+    tav::HtmlLog* htmlLog = nullptr; // --html-log: the lines in colour as well
     bool IsOpen() const override { return true; }
     void Write(std::string_view text) override {
         if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
         std::printf("line %s\n", Escape(text, true).c_str());
+    }
+    void WriteColored(std::string_view line, std::span<const tav::Attr> attrs) override {
+        if (htmlLog) htmlLog->WriteLine(line, attrs);
     }
     std::optional<std::string> ReadText() override { return typed; }
     void SetMasked(bool masked) override { std::printf("mask %s\n", masked ? "on" : "off"); }
@@ -44,6 +50,7 @@ int main(int argc, char** argv) {
     tav::tools::ScreenOptions options;
     const char* triggersPath = nullptr;
     const char* capturePath = nullptr;
+    const char* htmlLogPath = nullptr;
     std::vector<std::string> inputs;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -55,6 +62,9 @@ int main(int argc, char** argv) {
         if (!std::strcmp(arg, "--triggers")) {
             if (++i >= argc) return Usage();
             triggersPath = argv[i];
+        } else if (!std::strcmp(arg, "--html-log")) {
+            if (++i >= argc) return Usage();
+            htmlLogPath = argv[i];
         } else if (!std::strcmp(arg, "--input")) {
             if (++i >= argc) return Usage();
             inputs.emplace_back(argv[i]);
@@ -89,6 +99,19 @@ int main(int argc, char** argv) {
     tav::tools::ApplyScreenOptions(options, screen);
 
     Printer printer;
+    struct StderrBoxes : tav::MessageBoxes {
+        bool failed = false;
+        void ShowMessage(std::string_view text, std::string_view) override {
+            failed = true;
+            std::fprintf(stderr, "tav-replay: %.*s\n", static_cast<int>(text.size()), text.data());
+        }
+    } boxes;
+    tav::HtmlLog htmlLog(boxes, [] { return tav::ScreenPalette{}; });
+    if (htmlLogPath) {
+        if (!htmlLog.Begin(htmlLogPath)) return 1;
+        screen.keepLineAttributes = true;
+        printer.htmlLog = &htmlLog;
+    }
     tav::PollEventLoop loop;
     tav::TermServices services;
     services.input = &printer;
@@ -111,5 +134,6 @@ int main(int argc, char** argv) {
                           : tav::kReceiveBlock;
     for (std::size_t at = 0; at < bytes.size(); at += step)
         session.ReceiveBytes(bytes.data() + at, std::min(step, bytes.size() - at));
-    return 0;
+    htmlLog.End();
+    return boxes.failed ? 1 : 0;
 }

@@ -79,6 +79,7 @@ public:
     void ShowTermState(bool connected) override { term_.status_.ShowTermState(connected); }
     void UpdateCursorText(int, int) override { term_.UpdateCursorText(); }
     void SetLatencyText(std::string_view text) override { term_.status_.SetLatencyText(text); }
+    void SetMessageText(std::string_view text) override { term_.status_.SetMessageText(text); }
 
     // TermWindow
     void ShowTimeAndDate(std::string_view time, std::string_view date) override {
@@ -117,6 +118,9 @@ public:
     bool IsOpen() const override { return term_.lineLog_ && term_.lineLog_->IsOpen(); }
     void Write(std::string_view text) override {
         if (term_.lineLog_) term_.lineLog_->Write(text);
+    }
+    void WriteColored(std::string_view line, std::span<const Attr> attrs) override {
+        if (term_.lineLog_) term_.lineLog_->WriteColored(line, attrs);
     }
 
 private:

@@ -3,11 +3,15 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include <algorithm>
+
 namespace tav {
 
 namespace {
 
-QString Run(QWidget* owner, const QString& filter, const QString& startDir, bool save) {
+// `filter` may hold several types separated by ";;".
+QString Run(QWidget* owner, const QString& filter, const QString& startDir, bool save,
+            int* chosenFilter = nullptr) {
     QFileDialog dialog(owner, QString(), startDir.isEmpty() ? QDir::currentPath() : startDir,
                        filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -17,6 +21,9 @@ QString Run(QWidget* owner, const QString& filter, const QString& startDir, bool
     // screen readers and tests find like every other.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (chosenFilter)
+        *chosenFilter = static_cast<int>(
+            std::max<qsizetype>(0, dialog.nameFilters().indexOf(dialog.selectedNameFilter())));
     return dialog.selectedFiles().front();
 }
 
@@ -24,6 +31,11 @@ QString Run(QWidget* owner, const QString& filter, const QString& startDir, bool
 
 QString ChooseFileToSave(QWidget* owner, const QString& filter, const QString& startDir) {
     return Run(owner, filter, startDir, true);
+}
+
+QString ChooseFileToSave(QWidget* owner, const QStringList& filters, const QString& startDir,
+                         int* chosenFilter) {
+    return Run(owner, filters.join(QStringLiteral(";;")), startDir, true, chosenFilter);
 }
 
 QString ChooseFileToOpen(QWidget* owner, const QString& filter, const QString& startDir) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -12,5 +13,8 @@ namespace tav {
 // chosen name. An empty string means the user cancelled.
 QString ChooseFileToSave(QWidget* owner, const QString& filter, const QString& startDir = {});
 QString ChooseFileToOpen(QWidget* owner, const QString& filter, const QString& startDir = {});
+// The same with a choice of file types; *chosenFilter receives the index of the one chosen.
+QString ChooseFileToSave(QWidget* owner, const QStringList& filters, const QString& startDir,
+                         int* chosenFilter);
 
 } // namespace tav

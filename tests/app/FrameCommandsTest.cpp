@@ -54,7 +54,9 @@ protected:
         frame->show();
         ASSERT_TRUE(frame->Start());
         commands().SetMessageBoxes(&boxes);
-        commands().Choose().file = [this](const QString&, const QString&) { return nextFile; };
+        commands().Choose().file = [this](const QString&, const QString&, const QStringList&) {
+            return FrameCommands::FileChoice{nextFile, nextType};
+        };
     }
     void TearDown() override {
         if (frame) frame->Term().Session().TermDisconnect();
@@ -88,6 +90,7 @@ protected:
     LoopbackServer server;
     BoxRecorder boxes;
     QString nextFile;
+    int nextType = 0; // the file type chosen with it: 1 adds the HTML log
     std::unique_ptr<TSDIDecFrame> frame;
 };
 
@@ -166,6 +169,31 @@ TEST_F(FrameCommandsTest, SelectionAndLogGoToRealFilesAndFailuresAreSaid) {
         EXPECT_FALSE(commands().Log().IsOpen()) << c.name;
     }
     EXPECT_EQ(QDir::currentPath(), data.Path().chopped(data.Path().endsWith('/') ? 1 : 0));
+}
+
+TEST_F(FrameCommandsTest, TheSecondFileTypeAddsAnHtmlLogInTheScreensColours) {
+    FreshScreen();
+    frame->Term().SetScreenColor(ScreenColor::Background, MakeColor(0, 0, 0x40));
+    nextFile = data.Path("colour.txt");
+    nextType = 1;
+    frame->OnCommand(kCmBeginLog);
+    ASSERT_TRUE(commands().ColorLog().IsOpen());
+    session().PrintLocal("\x1b[1;33mGold\x1b[0m & <silver>\r\n");
+    nextFile = data.Path("refused.txt"); // both logs count as logging
+    frame->OnCommand(kCmBeginLog);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Already logging to file."});
+    frame->OnCommand(kCmEndLog);
+    session().PrintLocal("after the end\r\n");
+
+    EXPECT_EQ(FileText(data.Path("colour.txt")), "Gold & <silver>\r\n");
+    const std::string page = FileText(data.Path("colour.html"));
+    EXPECT_NE(page.find("background:#000040"), std::string::npos);
+    EXPECT_NE(page.find("<span style=\"color:#ffff00;font-weight:bold\">Gold</span> &amp; "
+                        "&lt;silver&gt;\n</pre>"),
+              std::string::npos)
+        << page;
+    EXPECT_FALSE(commands().ColorLog().IsOpen());
+    EXPECT_FALSE(frame->Term().MainScreen().keepLineAttributes);
 }
 
 TEST(ColorChoice, StoredColoursConvertBothWays) {

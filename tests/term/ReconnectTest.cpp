@@ -1,0 +1,371 @@
+#include "term/PollEventLoop.h"
+#include "term/ReconnectPolicy.h"
+#include "term/TermSession.h"
+#include "tests/support/LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+std::ostream& operator<<(std::ostream& out, const ReconnectStep& step) {
+    static const char* const kNames[] = {"None", "TooShort", "Wait", "Try", "GiveUp"};
+    return out << kNames[static_cast<int>(step.kind)] << " attempt " << step.attempt << " in "
+               << step.seconds << "s";
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = ReconnectStep::Kind;
+using test::LoopbackServer;
+
+// --- the policy alone -------------------------------------------------------------------
+
+constexpr SteadyMs kLongSession = kMinReconnectableMs;
+
+TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
+    struct Case {
+        const char* name;
+        bool enabled;
+        SteadyMs lasted; // -1: no connection was ever made
+        ReconnectStep expected;
+    };
+    const Case cases[] = {
+        {"off by default", false, 60'000, {}},
+        {"never connected", true, -1, {}},
+        {"refused login", true, 1'000, {Kind::TooShort}},
+        {"just short", true, kMinReconnectableMs - 1, {Kind::TooShort}},
+        {"just long enough", true, kMinReconnectableMs, {Kind::Wait, 1, 2}},
+        {"long session", true, 3'600'000, {Kind::Wait, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        ReconnectPolicy policy;
+        policy.SetEnabled(c.enabled);
+        if (c.lasted >= 0) policy.Connected(1000);
+        EXPECT_EQ(policy.Lost(1000 + c.lasted), c.expected) << c.name;
+        EXPECT_EQ(policy.Pending(), c.expected.kind == Kind::Wait) << c.name;
+    }
+}
+
+TEST(ReconnectPolicy, FailedTriesBackOffToAMinuteAndStopAfterTen) {
+    ReconnectPolicy policy;
+    policy.SetEnabled(true);
+    policy.Connected(0);
+    SteadyMs now = kLongSession;
+    ReconnectStep step = policy.Lost(now);
+    std::vector<int> delays;
+    while (step.kind == Kind::Wait) {
+        delays.push_back(step.seconds);
+        const int attempt = step.attempt;
+        // One second before the time the try still waits, with the seconds left.
+        EXPECT_EQ(policy.Tick(now + step.seconds * 1000 - 1000),
+                  (ReconnectStep{Kind::Wait, attempt, 1}));
+        now += step.seconds * 1000;
+        ASSERT_EQ(policy.Tick(now), (ReconnectStep{Kind::Try, attempt, 0}));
+        EXPECT_TRUE(policy.Trying());
+        EXPECT_EQ(policy.Tick(now + 500), ReconnectStep{}) << "a try is not started twice";
+        step = policy.TryFailed(now);
+    }
+    EXPECT_EQ(delays, (std::vector<int>{2, 4, 8, 16, 32, 60, 60, 60, 60, 60}));
+    EXPECT_EQ(step, (ReconnectStep{Kind::GiveUp, kMaxReconnectTries, 0}));
+    EXPECT_FALSE(policy.Pending());
+}
+
+TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUp) {
+    ReconnectPolicy policy;
+    policy.SetEnabled(true);
+    policy.Connected(0);
+    ASSERT_EQ(policy.Lost(kLongSession).seconds, 2);
+    const std::pair<SteadyMs, int> left[] = {{0, 2}, {1, 2}, {999, 2}, {1000, 1}, {1999, 1}};
+    for (auto [elapsed, seconds] : left)
+        EXPECT_EQ(policy.Tick(kLongSession + elapsed), (ReconnectStep{Kind::Wait, 1, seconds}))
+            << elapsed;
+}
+
+TEST(ReconnectPolicy, CancelAndNewConnectionsStartAfresh) {
+    ReconnectPolicy policy;
+    policy.SetEnabled(true);
+    policy.Connected(0);
+    policy.Lost(kLongSession);
+    policy.Tick(kLongSession + 2000);
+    policy.TryFailed(kLongSession + 2000); // try 2 waits 4 s
+
+    // A try that connects ends the sequence; the next loss starts at 2 s again.
+    policy.Tick(kLongSession + 6000);
+    policy.Connected(kLongSession + 6000);
+    EXPECT_FALSE(policy.Pending());
+    EXPECT_EQ(policy.Lost(2 * kLongSession + 6000), (ReconnectStep{Kind::Wait, 1, 2}));
+
+    // Cancelled (the user's Connect or Disconnect): nothing more, and a late report of
+    // the old connection's end is not the policy's to act on.
+    policy.Cancel();
+    EXPECT_FALSE(policy.Pending());
+    EXPECT_EQ(policy.Tick(10 * kLongSession), ReconnectStep{});
+    EXPECT_EQ(policy.TryFailed(10 * kLongSession), ReconnectStep{});
+    EXPECT_EQ(policy.Lost(10 * kLongSession), ReconnectStep{});
+
+    // Turned off while waiting: stops; turned on again, the open connection counts.
+    policy.Connected(0);
+    policy.Lost(kLongSession);
+    policy.Connected(kLongSession);
+    policy.SetEnabled(false);
+    policy.SetEnabled(true);
+    EXPECT_EQ(policy.Lost(3 * kLongSession), (ReconnectStep{Kind::Wait, 1, 2}));
+}
+
+// --- the session over a real connection ---------------------------------------------------
+
+// A poll loop whose reconnect timer is ticked by the test, with a steady clock the test
+// moves: the sockets are real, only the waiting is not.
+class HeldTimerLoop final : public EventLoop, public SteadyClock {
+public:
+    void WatchReadable(int fd, Callback fn) override { poll_.WatchReadable(fd, std::move(fn)); }
+    void Unwatch(int fd) override { poll_.Unwatch(fd); }
+    void StartTimer(int id, int periodMs, Callback onTick) override {
+        if (id == kReconnectTimer)
+            held_[id] = std::move(onTick);
+        else
+            poll_.StartTimer(id, periodMs, std::move(onTick));
+    }
+    void StopTimer(int id) override {
+        held_.erase(id);
+        poll_.StopTimer(id);
+    }
+    void SingleShot(int delayMs, Callback fn) override { poll_.SingleShot(delayMs, std::move(fn)); }
+    void Post(Callback fn) override { poll_.Post(std::move(fn)); }
+    std::int64_t SteadyNowMs() override { return now_; }
+
+    bool ReconnectTimerRunning() const { return held_.count(kReconnectTimer) != 0; }
+    // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
+    void Advance(SteadyMs ms) {
+        now_ += ms;
+        if (auto it = held_.find(kReconnectTimer); it != held_.end()) {
+            Callback tick = it->second; // the tick may stop (erase) the timer
+            tick();
+        }
+    }
+    PollEventLoop& Poll() { return poll_; }
+
+private:
+    PollEventLoop poll_;
+    std::map<int, Callback> held_;
+    SteadyMs now_ = 1'000'000;
+};
+
+struct Recorder : TermStatus, ClientControl, LogSink, InputLineControl {
+    std::vector<std::string> messages;
+    std::optional<std::string> typed;
+    bool clientConnected = false;
+    int clientConnects = 0;
+    void SetMessageText(std::string_view text) override { messages.emplace_back(text); }
+    bool IsConnected() override { return clientConnected; }
+    void Connect() override { ++clientConnects; }
+    void SendPing() override {}
+    void PollSoundPlayer() override {}
+    void LogLine(std::string_view) override {}
+    std::optional<std::string> ReadText() override { return typed; }
+    void SetMasked(bool) override {}
+};
+
+struct ReconnectFixture : ::testing::Test {
+    Settings settings{};
+    TMudScreen screen{settings};
+    HeldTimerLoop loop;
+    Recorder rec;
+    std::unique_ptr<TermSession> session;
+    LoopbackServer server;
+
+    void SetUp() override {
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port()).c_str());
+        TermServices services;
+        services.status = &rec;
+        services.client = &rec;
+        services.clientLog = &rec;
+        services.input = &rec;
+        services.steadyClock = &loop;
+        session = std::make_unique<TermSession>(settings, screen, loop, services);
+        session->SetAutoReconnect(true);
+    }
+
+    bool Shown(const std::string& text) const {
+        return session->RecentText().find(text) != std::string::npos;
+    }
+    std::size_t TimesShown(std::string_view text) const {
+        std::size_t count = 0;
+        for (auto at = session->RecentText().find(text); at != std::string::npos;
+             at = session->RecentText().find(text, at + 1))
+            ++count;
+        return count;
+    }
+    void Connect() {
+        ASSERT_EQ(session->TermConnect(), 0);
+        ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+        ASSERT_TRUE(server.Accept());
+    }
+    // The server drops the client after the connection lasted `lasted` ms.
+    void DropAfter(SteadyMs lasted) {
+        loop.Advance(lasted);
+        server.CloseClient();
+        ASSERT_TRUE(loop.Poll().RunUntil([&] { return !session->Connected(); }, 5s));
+    }
+    // Waits for what a try started (its connect runs on a worker thread).
+    bool Settled() {
+        return loop.Poll().RunUntil([&] { return !session->Connecting(); }, 5s);
+    }
+};
+
+TEST_F(ReconnectFixture, ALostConnectionIsReopenedWithTheLoginAndTheClientFollows) {
+    CopyField(settings.user, "bob");
+    CopyField(settings.passwd, "secret");
+    CopyField(settings.logincom, ";look;");
+    settings.autoclient = 1;
+    Connect();
+    DropAfter(kMinReconnectableMs);
+
+    EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
+    EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10 in 2 secs...\r\n"));
+    ASSERT_TRUE(loop.ReconnectTimerRunning());
+    EXPECT_TRUE(session->ReconnectPending());
+
+    loop.Advance(1000); // the countdown shows in the status bar, not on the screen
+    EXPECT_EQ(rec.messages.back(), "Attempting TavTerm reconnect 1 of 10 in 1 secs...");
+    EXPECT_EQ(TimesShown("in 1 secs"), 0u);
+
+    loop.Advance(1000);
+    EXPECT_FALSE(loop.ReconnectTimerRunning());
+    EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10...\r\n"));
+    ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(server.Accept());
+    EXPECT_EQ(server.Read(), "bob\nsecret\n");
+    // After the login pause: the login commands, then the Client as the autoconnect would.
+    loop.Poll().RunFor(1200ms);
+    EXPECT_EQ(server.Read(), "\nlook\n");
+    EXPECT_EQ(rec.clientConnects, 1);
+    EXPECT_FALSE(session->ReconnectPending());
+    EXPECT_EQ(TimesShown("Connecting to 127.0.0.1"), 2u);
+}
+
+TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
+    Connect();
+    CopyField(settings.port, std::to_string(test::ClosedPort()).c_str());
+    DropAfter(10 * kMinReconnectableMs);
+
+    std::vector<int> delays;
+    for (int attempt = 1; attempt <= kMaxReconnectTries; ++attempt) {
+        const std::string waiting =
+            "Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10 in ";
+        const auto at = session->RecentText().rfind(waiting);
+        ASSERT_NE(at, std::string::npos) << attempt;
+        const int seconds =
+            std::stoi(std::string(session->RecentText().substr(at + waiting.size())));
+        delays.push_back(seconds);
+        loop.Advance(seconds * 1000 - 1);
+        EXPECT_FALSE(session->Connecting()) << "try " << attempt << " started early";
+        loop.Advance(1);
+        EXPECT_TRUE(
+            Shown("Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10...\r\n"));
+        ASSERT_TRUE(Settled());
+    }
+    EXPECT_EQ(delays, (std::vector<int>{2, 4, 8, 16, 32, 60, 60, 60, 60, 60}));
+    EXPECT_EQ(TimesShown("Connect()\r\n"), 10u);
+    EXPECT_TRUE(Shown("TavTerm reconnect given up after 10 tries.\r\n"));
+    EXPECT_FALSE(session->ReconnectPending());
+    EXPECT_FALSE(loop.ReconnectTimerRunning());
+}
+
+TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconnect) {
+    struct Case {
+        const char* name;
+        std::function<void(ReconnectFixture&)> end; // ends the connection
+        const char* shown;                          // what the screen then says, if anything
+    };
+    const Case cases[] = {
+        {"a refused login closes at once",
+         [](ReconnectFixture& f) { f.DropAfter(kMinReconnectableMs - 1); },
+         "TavTerm connection lasted under 30 secs: not reconnecting.\r\n"},
+        {"the user's Disconnect",
+         [](ReconnectFixture& f) {
+             f.loop.Advance(kMinReconnectableMs);
+             f.session->TermDisconnect();
+         },
+         nullptr},
+        {"the profile switch or exit",
+         [](ReconnectFixture& f) {
+             f.loop.Advance(kMinReconnectableMs);
+             f.session->CancelConnect();
+             f.session->TermDisconnect();
+         },
+         nullptr},
+        {"reconnecting turned off",
+         [](ReconnectFixture& f) {
+             f.session->SetAutoReconnect(false);
+             f.DropAfter(kMinReconnectableMs);
+         },
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        session->SetAutoReconnect(true);
+        Connect();
+        c.end(*this);
+        loop.Poll().RunFor(50ms);
+        EXPECT_FALSE(session->ReconnectPending()) << c.name;
+        EXPECT_FALSE(loop.ReconnectTimerRunning()) << c.name;
+        EXPECT_EQ(TimesShown("Attempting TavTerm reconnect"), 0u) << c.name;
+        if (c.shown) {
+            EXPECT_TRUE(Shown(c.shown)) << c.name;
+        }
+        server.CloseClient();
+    }
+}
+
+TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
+    struct Case {
+        const char* name;
+        std::function<void(ReconnectFixture&)> act;
+        bool connectedAfter;
+    };
+    const Case cases[] = {
+        {"Connect", [](ReconnectFixture& f) { f.session->TermConnect(); }, true},
+        {"Disconnect while waiting", [](ReconnectFixture& f) { f.session->CancelReconnect(); },
+         false},
+        {"_disconnect typed",
+         [](ReconnectFixture& f) {
+             f.rec.typed = "_disconnect";
+             f.session->SubmitInput();
+         },
+         false},
+        {"profile switch or exit", [](ReconnectFixture& f) { f.session->CancelConnect(); }, false},
+        {"a try already connecting",
+         [](ReconnectFixture& f) {
+             f.loop.Advance(2000); // the try starts
+             f.session->CancelReconnect();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        Connect();
+        DropAfter(kMinReconnectableMs);
+        ASSERT_TRUE(session->ReconnectPending()) << c.name;
+        c.act(*this);
+        EXPECT_FALSE(session->ReconnectPending()) << c.name;
+        EXPECT_FALSE(loop.ReconnectTimerRunning()) << c.name;
+        EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << c.name;
+        loop.Poll().RunFor(100ms);
+        loop.Advance(120'000); // no try comes any more
+        EXPECT_EQ(session->Connected(), c.connectedAfter) << c.name;
+        if (c.connectedAfter) {
+            ASSERT_TRUE(server.Accept());
+            session->TermDisconnect();
+        }
+        server.CloseClient();
+    }
+}
+
+} // namespace
+} // namespace tav
