@@ -253,7 +253,8 @@ TEST_F(ReconnectFixture, ALostConnectionIsReopenedWithTheLoginAndTheClientFollow
 
 TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
     Connect();
-    CopyField(settings.port, std::to_string(test::ClosedPort()).c_str());
+    const test::ClosedPort closed;
+    CopyField(settings.port, std::to_string(closed.Port()).c_str());
     DropAfter(10 * kMinReconnectableMs);
 
     std::vector<int> delays;
