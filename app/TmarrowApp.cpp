@@ -26,11 +26,11 @@ TmarrowApp::~TmarrowApp() {
     frame_.reset();
 }
 
-bool TmarrowApp::InitMainWindow() {
+bool TmarrowApp::InitMainWindow(const std::optional<std::string>& profile) {
     frame_ = std::make_unique<TSDIDecFrame>(settings_, stored_, triggers_);
     // A maximized or otherwise special start becomes a normal window; the profile places it.
     frame_->showNormal();
-    return frame_->Start() && !endRequested_;
+    return frame_->Start(profile) && !endRequested_;
 }
 
 int TmarrowApp::Run() {
