@@ -11,6 +11,8 @@ namespace tav {
 
 TmarrowApp::TmarrowApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("TavClient"));
+    // Wayland desktops find the installed desktop entry (and so the icon) by this name.
+    setDesktopFileName(QStringLiteral("tavclient"));
     setQuitOnLastWindowClosed(true);
 
     signals_ = std::make_unique<SignalBridge>(std::initializer_list<int>{SIGTERM, SIGHUP, SIGINT});
