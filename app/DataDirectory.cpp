@@ -12,7 +12,6 @@ namespace {
 
 constexpr mode_t kParentMode = 0755;
 constexpr mode_t kDataMode = 0700;
-constexpr std::string_view kOption = "--data-dir";
 
 bool IsDirectory(const std::string& path) {
     struct stat info {};
@@ -31,30 +30,6 @@ std::string DataDirectory::Default() {
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share/tavclient";
     return {};
-}
-
-DataDirectory::Options DataDirectory::Parse(const std::vector<std::string>& args) {
-    Options options;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == kOption) {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                options.error = "--data-dir needs a directory";
-                return options;
-            }
-            options.dataDir = args[++i];
-        } else if (arg.starts_with(std::string(kOption) + "=")) {
-            std::string dir = arg.substr(kOption.size() + 1);
-            if (dir.empty()) {
-                options.error = "--data-dir needs a directory";
-                return options;
-            }
-            options.dataDir = dir;
-        }
-    }
-    return options;
 }
 
 std::optional<std::string> DataDirectory::Enter(const std::string& dir) {

@@ -168,7 +168,11 @@ TSDIDecFrame::~TSDIDecFrame() {
     term_ = nullptr;
 }
 
-bool TSDIDecFrame::Start() {
+bool TSDIDecFrame::Start(const std::optional<std::string>& profile) {
+    if (profile) {
+        session_->SetName(*profile);
+        return session_->StartWith(true);
+    }
     return session_->StartWith(RunProfileSelection() == 1);
 }
 

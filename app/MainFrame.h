@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tav {
 
@@ -37,8 +38,10 @@ public:
     ~TSDIDecFrame() override;
 
     // Runs when the frame's window exists: the profile selection and, when a profile was
-    // chosen, its application. False when the user left without a profile.
-    bool Start();
+    // chosen, its application. False when the user left without a profile. A `profile`
+    // given (from the command line, already checked to be listed) is applied without
+    // asking.
+    bool Start(const std::optional<std::string>& profile = std::nullopt);
 
     void OnCommand(int id);
     // Moves and sizes the frame to `rect` (outer frame, screen pixels) and makes it topmost

@@ -11,6 +11,8 @@ namespace tav {
 
 TmarrowApp::TmarrowApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("TavClient"));
+    // Wayland desktops find the installed desktop entry (and so the icon) by this name.
+    setDesktopFileName(QStringLiteral("tavclient"));
     setQuitOnLastWindowClosed(true);
 
     signals_ = std::make_unique<SignalBridge>(std::initializer_list<int>{SIGTERM, SIGHUP, SIGINT});
@@ -26,11 +28,11 @@ TmarrowApp::~TmarrowApp() {
     frame_.reset();
 }
 
-bool TmarrowApp::InitMainWindow() {
+bool TmarrowApp::InitMainWindow(const std::optional<std::string>& profile) {
     frame_ = std::make_unique<TSDIDecFrame>(settings_, stored_, triggers_);
     // A maximized or otherwise special start becomes a normal window; the profile places it.
     frame_->showNormal();
-    return frame_->Start() && !endRequested_;
+    return frame_->Start(profile) && !endRequested_;
 }
 
 int TmarrowApp::Run() {

@@ -7,6 +7,8 @@
 #include <QApplication>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace tav {
 
@@ -28,8 +30,9 @@ public:
     ~TmarrowApp() override;
 
     // Builds the frame (terminal window, status bar, menu), shows it and runs the profile
-    // selection. False when the user left it without a profile: the program ends.
-    bool InitMainWindow();
+    // selection, or applies `profile` without asking. False when the user left the selection
+    // without a profile: the program ends.
+    bool InitMainWindow(const std::optional<std::string>& profile = std::nullopt);
     // The event loop; its result is the exit code. Returns at once when the program was
     // asked to end while the main window was being built.
     int Run();

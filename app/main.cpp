@@ -1,8 +1,12 @@
 // tavclient: the desktop MUD client. Runs in its data directory (--data-dir DIR, default
-// $XDG_DATA_HOME/tavclient), where the profiles and downloaded files live.
+// $XDG_DATA_HOME/tavclient), where the profiles and downloaded files live; tavclient --help
+// lists the options.
+#include "app/CommandLine.h"
 #include "app/DataDirectory.h"
 #include "app/MainFrame.h"
+#include "app/StartProfile.h"
 #include "app/TmarrowApp.h"
+#include "settings/ProfileStore.h"
 
 #include <QEvent>
 
@@ -11,9 +15,11 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
-#include <vector>
 
 namespace {
+
+// The exit status for a command line the program cannot follow.
+constexpr int kUsageError = 2;
 
 // With TAV_REPORT_SHOWN set, the main frame's first paint once a profile is applied prints
 // "shown <ms>" (milliseconds since main began) to stderr, for the start-up benchmark.
@@ -39,28 +45,37 @@ private:
 
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
-    std::vector<std::string> args(argv, argv + argc);
-    tav::DataDirectory::Options options = tav::DataDirectory::Parse(args);
-    if (options.help) {
-        std::printf("Usage: %s [--data-dir DIR] [Qt options]\n"
-                    "Runs TavClient with its profiles and files in DIR\n"
-                    "(default: $XDG_DATA_HOME/tavclient or ~/.local/share/tavclient).\n",
-                    argv[0]);
+    const tav::CommandLine command = tav::CommandLine::Parse({argv, argv + argc});
+    switch (command.action) {
+    case tav::CommandLine::Action::Run: break;
+    case tav::CommandLine::Action::Help:
+        std::fputs(tav::CommandLine::HelpText().toLocal8Bit().constData(), stdout);
         return 0;
+    case tav::CommandLine::Action::Version:
+        std::printf("%s\n", tav::CommandLine::VersionText().toLocal8Bit().constData());
+        return 0;
+    case tav::CommandLine::Action::Refused:
+        // The error quotes the argument's own bytes (read as Latin-1 to keep each one).
+        std::fprintf(stderr, "tavclient: %s\n\n%s", command.error.toLatin1().constData(),
+                     tav::CommandLine::HelpText().toLocal8Bit().constData());
+        return kUsageError;
     }
-    if (!options.error.empty()) {
-        std::fprintf(stderr, "tavclient: %s\n", options.error.c_str());
-        return 2;
-    }
-    std::string dir = options.dataDir.value_or(tav::DataDirectory::Default());
+    std::string dir = command.dataDir.value_or(tav::DataDirectory::Default());
     if (auto error = tav::DataDirectory::Enter(dir)) {
         std::fprintf(stderr, "tavclient: %s\n", error->c_str());
         return 1;
     }
+    if (command.profile) {
+        if (auto error = tav::CheckStartProfile(tav::ProfileStore("."), *command.profile)) {
+            std::fprintf(stderr, "tavclient: %s (data directory %s)\n", error->c_str(),
+                         dir.c_str());
+            return kUsageError;
+        }
+    }
 
     try {
         tav::TmarrowApp app(argc, argv);
-        if (!app.InitMainWindow()) return 0;
+        if (!app.InitMainWindow(command.profile)) return 0;
         ShownReport shown(start);
         if (std::getenv("TAV_REPORT_SHOWN") != nullptr) {
             app.Frame()->installEventFilter(&shown);
