@@ -9,6 +9,7 @@
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
+#include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
@@ -96,6 +97,16 @@ protected:
         QDir(data.Path()).mkpath("profiles/alt");
     }
     std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
+    // A profile without a settings file opens the configuration dialog once the event loop
+    // runs; tests about other things leave it with Cancel.
+    void CancelConfig() {
+        script.Then([](QWidget* w) {
+            auto* dialog = qobject_cast<tmarrowcfg*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            dialog->reject();
+        });
+        ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+    }
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
 
     ScratchDataDir data;
@@ -125,6 +136,61 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
+// A new profile is configured from the dialog alone: it opens by itself, refuses what is
+// missing, and what it takes is applied, logged and saved.
+TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
+    MakeFrame();
+    script.Then(NameProfile("hero"));
+    ASSERT_TRUE(frame->Start());
+    auto type = [](QWidget* dialog, const QString& name, const QString& text) {
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+            if (edit->accessibleName() == name) QTest::keyClicks(edit, text);
+    };
+    auto click = [](QWidget* dialog, const QString& name) {
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (button->accessibleName() == name) button->click();
+    };
+    QString refusal;
+    script.Then([&](QWidget* w) {
+        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
+        type(w, "TavServer IP Address:", "mud.example.org");
+        type(w, "Port:", "4000");
+        type(w, "Username:", "hero");
+        click(w, "OK");
+    });
+    script.Then(Answer(QMessageBox::Ok, &refusal));
+    script.Then([&](QWidget* w) {
+        type(w, "Password:", "secret");
+        for (const char* name : {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen."})
+            click(w, name);
+        type(w, "Mod Player:", "xmp");
+        type(w, "MP3 Player:", "mpg123");
+        type(w, "Scroll lines:", "800");
+        type(w, "Input buffer lines:", "50");
+        click(w, "OK");
+    });
+    ASSERT_TRUE(WaitFor([&] { return script.Done() && Exists("profiles/hero/tav.cfg"); }));
+    EXPECT_EQ(refusal, "Error... | You must enter a password.");
+    EXPECT_TRUE(frame->Topmost());
+    EXPECT_EQ(frame->Term().MainScreen().Lines(), 800);
+    EXPECT_TRUE(frame->Term().DescPaneWidget().isVisibleTo(frame.get()));
+    const std::string log = frame->Client().Log().Text();
+    EXPECT_NE(log.find("Always on top mode selected.\r\nConfiguration saved."), std::string::npos)
+        << log;
+    QFile file(data.Path("profiles/hero/tav.cfg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    for (const char* line : {"addy:mud.example.org\r\n", "port:4000\r\n", "user:hero\r\n"})
+        EXPECT_TRUE(saved.contains(line)) << line;
+
+    // The command again, cancelled: nothing changes.
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_STREQ(settings.addy, "mud.example.org");
+    EXPECT_TRUE(frame->close());
+}
+
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     PutList("hero\r\nalt\r\n");
     MakeFrame();
@@ -135,6 +201,7 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
         d.SelectButton().click();
     }));
     ASSERT_TRUE(frame->Start());
+    CancelConfig();
     EXPECT_EQ(shown, (QStringList{"alt", "hero"}));
     EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
 
@@ -316,6 +383,7 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     PutList("hero\r\n");
     MakeFrame();
     ASSERT_TRUE(frame->Start());
+    CancelConfig();
     ASSERT_FALSE(Exists("profiles/hero/tav.cfg"));
 
     const QString player = data.Path("player.sh");
@@ -375,6 +443,7 @@ TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnecte
     CopyField(settings.port, std::to_string(server.Port()).c_str());
     MakeFrame();
     ASSERT_TRUE(frame->Start());
+    CancelConfig();
     // The profile had no settings file: the defaults cleared nothing we set but the login.
     CopyField(settings.addy, "127.0.0.1");
     CopyField(settings.port, std::to_string(server.Port()).c_str());
