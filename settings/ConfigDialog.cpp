@@ -20,6 +20,8 @@
 #include <QSortFilterProxyModel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstring>
 #include <span>
 
 namespace tav {
@@ -369,8 +371,8 @@ void tmarrowcfg::Load(const Settings& record) {
     for (const Field& field : fields_) {
         if (field.edit != nullptr) {
             const std::span<char> text = field.text(copy);
-            field.edit->setText(Latin1ToQString(
-                std::string_view(text.data(), std::char_traits<char>::length(text.data()))));
+            field.edit->setText(
+                Latin1ToQString(std::string_view(text.data(), strnlen(text.data(), text.size()))));
             continue;
         }
         // A radio button of an exclusive set cannot be unchecked while it is the checked
