@@ -1,6 +1,7 @@
 #include "settings/ConfigDialog.h"
 
 #include "settings/Latin1Text.h"
+#include "settings/OneLineValidator.h"
 #include "settings/TextMode.h"
 
 #include <QCheckBox>
@@ -58,25 +59,17 @@ QString ChooseExistingFile(QWidget* owner, const QString& filter, const QString&
     return dialog.selectedFiles().front();
 }
 
-// A one-line field: `maxBytes` characters at most, line breaks taken out as they arrive
-// (typed, pasted or set).
+// A one-line field: `maxBytes` characters at most, line breaks dropped as they are typed
+// or pasted (Store drops any that arrive otherwise).
 QLineEdit* MakeEdit(QWidget* parent, int maxBytes, const QString& name) {
     auto* edit = new QLineEdit(parent);
     edit->setMaxLength(maxBytes);
     edit->setAccessibleName(name);
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
-        if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))) return;
-        const int cursor = edit->cursorPosition();
-        const int removedBefore = static_cast<int>(text.left(cursor).count(QLatin1Char('\r')) +
-                                                   text.left(cursor).count(QLatin1Char('\n')));
-        QString kept = text;
-        kept.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-        edit->setText(kept);
-        edit->setCursorPosition(cursor - removedBefore);
-    });
+    edit->setValidator(new OneLineValidator(edit));
     return edit;
 }
 
+// Digits only, which also keeps line breaks out.
 QLineEdit* MakeNumberEdit(QWidget* parent, const QString& name) {
     QLineEdit* edit = MakeEdit(parent, 15, name);
     edit->setValidator(
