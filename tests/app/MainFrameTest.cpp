@@ -38,6 +38,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace tav::test {
@@ -134,6 +135,19 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     EXPECT_TRUE(frame->close());
     EXPECT_FALSE(frame->ExitConfirmed());
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
+}
+
+// The scripts that run the whole program give a new profile this file, so that it starts
+// without the configuration dialog; it must be what the program itself would write.
+TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    const char* source = std::getenv("TAV_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    QFile fixture(QString::fromLocal8Bit(source) + "/tests/app/data/configured_tav.cfg");
+    QFile written(data.Path("profiles/hero/tav.cfg"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), fixture.readAll());
 }
 
 // A new profile is configured from the dialog alone: it opens by itself, refuses what is
@@ -332,6 +346,7 @@ TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) 
 
 TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
     PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     auto typeF2 = [](const QString& text, QDialogButtonBox::StandardButton button) {
@@ -351,7 +366,7 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
     };
     script.Then(typeF2("kick;bash;", QDialogButtonBox::Cancel));
     frame->OnCommand(kCmFunctionKeys);
-    EXPECT_EQ(savedF2(), "<missing>") << "Cancel saves nothing";
+    EXPECT_EQ(savedF2(), "f2key:\r") << "Cancel saves nothing";
     script.Then(typeF2("kick;bash;", QDialogButtonBox::Ok));
     frame->OnCommand(kCmFunctionKeys);
     EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
@@ -360,6 +375,7 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
 
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
     PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     frame->PlaceFrame(QRect(20, 30, 500, 300), true);
@@ -439,14 +455,12 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
 TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
     PutList("hero\r\n");
     LoopbackServer server;
-    CopyField(settings.addy, "127.0.0.1");
-    CopyField(settings.port, std::to_string(server.Port()).c_str());
+    ProfileSettings profile;
+    CopyField(profile.settings.addy, "127.0.0.1");
+    CopyField(profile.settings.port, std::to_string(server.Port()).c_str());
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero", profile));
     MakeFrame();
     ASSERT_TRUE(frame->Start());
-    CancelConfig();
-    // The profile had no settings file: the defaults cleared nothing we set but the login.
-    CopyField(settings.addy, "127.0.0.1");
-    CopyField(settings.port, std::to_string(server.Port()).c_str());
 
     frame->OnCommand(kCmTermConnect);
     ASSERT_TRUE(server.Accept());
