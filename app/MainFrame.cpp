@@ -13,6 +13,7 @@
 #include "app/StatusBar.h"
 #include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
+#include "settings/ColorDialog.h"
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
@@ -274,6 +275,12 @@ void TSDIDecFrame::RunConfig() {
         explicit Host(TSDIDecFrame& frame) : frame_(frame) {}
         bool RunConfigDialog(Settings& edited) override {
             tmarrowcfg dialog(&frame_);
+            // The MUD colours change in place at once, whatever the configuration's end;
+            // they are saved with the next settings save.
+            dialog.SetColorsAction([this, &dialog] {
+                mcolordlg colors(frame_.stored_.mudcolors, frame_.stored_.custcolors, &dialog);
+                colors.exec();
+            });
             return dialog.Run(edited) == 1;
         }
         void ShowConfigError(std::string_view text) override {

@@ -26,6 +26,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QInputDialog>
@@ -203,6 +204,44 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
     EXPECT_TRUE(script.Done());
     EXPECT_STREQ(settings.addy, "mud.example.org");
     EXPECT_TRUE(frame->close());
+}
+
+// "Colors..." of the configuration runs the MUD colour dialog on the profile's table: a
+// colour chosen there stays even when the configuration is cancelled.
+TEST_F(MainFrameTest, ConfigColorsButtonChangesTheMudColoursAtOnce) {
+    PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    // By the name a screen reader hears.
+    auto press = [](QWidget* w, const QString& name) {
+        for (QPushButton* button : w->findChildren<QPushButton*>())
+            if (QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name) == name)
+                return button->click();
+        ADD_FAILURE() << "no button " << name.toStdString();
+    };
+    QString colorsTitle;
+    script.Then([&](QWidget* w) {
+        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
+        press(w, "Colors...");
+    });
+    script.Then([&](QWidget* w) {
+        colorsTitle = w->windowTitle();
+        press(w, "Bold Cyan");
+    });
+    script.Then([](QWidget* w) {
+        auto* chooser = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
+        chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        chooser->accept();
+    });
+    script.Then([&](QWidget* w) { press(w, "Close"); });
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(colorsTitle, "TavTerm MUD Color Selection Dialog");
+    EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
 }
 
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
