@@ -91,9 +91,11 @@ QCheckBox* MakeBox(QWidget* parent, const QString& text) {
     return box;
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& description) {
+// A button named by its text, or by `name` where several share one text.
+QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& description,
+                        const QString& name = {}) {
     auto* button = new QPushButton(text, parent);
-    button->setAccessibleName(text);
+    button->setAccessibleName(name.isEmpty() ? text : name);
     button->setAccessibleDescription(description);
     button->setAutoDefault(false);
     return button;
@@ -232,11 +234,14 @@ void tmarrowcfg::Build() {
 #undef TAV_FLAG
 
     auto* browseMidi = MakeButton(this, QStringLiteral("browse..."),
-                                  QStringLiteral("Choose the MIDI player program"));
+                                  QStringLiteral("Choose the MIDI player program"),
+                                  QStringLiteral("Browse: MIDI player"));
     auto* browseMod = MakeButton(this, QStringLiteral("browse..."),
-                                 QStringLiteral("Choose the MOD player program"));
+                                 QStringLiteral("Choose the MOD player program"),
+                                 QStringLiteral("Browse: MOD player"));
     auto* browseMp3 = MakeButton(this, QStringLiteral("browse..."),
-                                 QStringLiteral("Choose the MP3 player program"));
+                                 QStringLiteral("Choose the MP3 player program"),
+                                 QStringLiteral("Browse: MP3 player"));
     auto* browseBell = MakeButton(this, QStringLiteral("Bell Wav..."),
                                   QStringLiteral("Choose the bell's sound file"));
     colors_ = MakeButton(this, QStringLiteral("Colors..."),
@@ -327,6 +332,9 @@ void tmarrowcfg::Build() {
         MakeLabel(this, QStringLiteral("TavTerm Login Commands (use ; for newline):"), loginCom));
     termLayout->addWidget(loginCom);
     termLayout->addStretch(1);
+
+    for (QGroupBox* group : findChildren<QGroupBox*>())
+        group->setAccessibleName(group->title());
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())

@@ -2,11 +2,13 @@
 #include "settings/ConfigDialog.h"
 #include "tests/app/AppTestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -187,11 +189,23 @@ TEST(ConfigDialogTest, LabelsNameTheirFields) {
             std::string(c.name) == "Midi player" || std::string(c.name) == "Bell wav file";
         EXPECT_EQ(labelled, !besideAButton) << c.name;
     }
+    // What a screen reader hears for every control: a name, and never one another control
+    // has (the three "browse..." buttons say which player they choose).
+    QStringList names;
     for (QWidget* w : dialog.findChildren<QWidget*>()) {
         if (qobject_cast<QAbstractButton*>(w) == nullptr && qobject_cast<QLineEdit*>(w) == nullptr)
             continue;
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
+        const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << w->metaObject()->className();
+        EXPECT_FALSE(names.contains(name)) << "two controls named " << name.toStdString();
+        names << name;
     }
+    for (const char* words : {"Browse: MIDI player", "Browse: MOD player", "Browse: MP3 player",
+                              "Bell Wav...", "Colors...", "OK", "Cancel", "Password:"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(words))) << words;
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(group)->text(QAccessible::Name),
+                  group->title());
 }
 
 TEST(ConfigDialogTest, Interlocks) {
