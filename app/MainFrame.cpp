@@ -13,10 +13,13 @@
 #include "app/StatusBar.h"
 #include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
+#include "settings/ColorDialog.h"
+#include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
+#include "term/QtMessageBoxes.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
@@ -72,6 +75,8 @@ constexpr int kAvailableCommands[] = {
     // Trigger list and function keys.
     kCmTriggers,
     kCmFunctionKeys,
+    // Configuration.
+    kCmConfig,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -248,6 +253,8 @@ void TSDIDecFrame::OnCommand(int id) {
     // Trigger list and function keys.
     case kCmTriggers: triggerWindow_->ToggleTriggerWindow(); break;
     case kCmFunctionKeys: RunFunctionKeys(); break;
+    // Configuration.
+    case kCmConfig: RunConfig(); break;
     default:
         if (FrameCommands::Handles(id)) commands_->Run(id);
         break;
@@ -262,6 +269,44 @@ void TSDIDecFrame::RunFunctionKeys() {
 void TSDIDecFrame::ShowAbout() {
     taboutdlg about(this);
     about.exec();
+}
+
+// --- configuration ---------------------------------------------------------------------
+
+void TSDIDecFrame::RunConfig() {
+    // Also posted when a profile has no settings file; once is enough while it is open.
+    if (configBusy_ || !session_->Loaded()) return;
+    configBusy_ = true;
+
+    // The command's effects on this frame, its terminal window and the client log.
+    class Host final : public ConfigCommandHost {
+    public:
+        explicit Host(TSDIDecFrame& frame) : frame_(frame) {}
+        bool RunConfigDialog(Settings& edited) override {
+            tmarrowcfg dialog(&frame_);
+            // The MUD colours change in place at once, whatever the configuration's end;
+            // they are saved with the next settings save.
+            dialog.SetColorsAction([this, &dialog] {
+                mcolordlg colors(frame_.stored_.mudcolors, frame_.stored_.custcolors, &dialog);
+                colors.exec();
+            });
+            return dialog.Run(edited) == 1;
+        }
+        void ShowConfigError(std::string_view text) override {
+            ExecPlainMessageBox(&frame_, BoxIcon::Critical, "Error...", text);
+        }
+        void LogLine(std::string_view line) override { frame_.client_->Log().LogLine(line); }
+        void SetTopmost(bool topmost) override { frame_.SetTopmost(topmost); }
+        void ApplyScreenSettings() override { frame_.term_->ApplyScreenSettings(false); }
+        void SaveSettings() override { frame_.term_->SaveSettings(); }
+        void ApplySizes() override { frame_.term_->ApplySizes(); }
+        void Relayout() override { frame_.term_->Relayout(); }
+
+    private:
+        TSDIDecFrame& frame_;
+    } host(*this);
+    RunConfigCommand(settings_, host);
+    configBusy_ = false;
 }
 
 // --- placement and position tracking --------------------------------------------------

@@ -108,6 +108,9 @@ private:
     void ReturnFocusAfterEdit(QWidget* previous);
     void ToggleBar(QToolBar* bar, bool& shown, int command);
     void RunFunctionKeys();
+    // "Config...": the configuration dialog until its values are valid or cancelled, then
+    // the new settings applied and saved.
+    void RunConfig();
 
     Settings& settings_;
     StoredValues& stored_;
@@ -126,6 +129,7 @@ private:
     bool exitConfirmed_ = false;
     bool shutDown_ = false;
     bool profilesBusy_ = false;
+    bool configBusy_ = false;
     int heightBeforeHidden_ = 0;
     // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
     // survive the rebuilds.

@@ -26,6 +26,14 @@ std::string FromTextMode(std::string_view bytes) {
     return out;
 }
 
+std::string WithoutLineBreaks(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (char ch : text)
+        if (ch != '\r' && ch != '\n') kept.push_back(ch);
+    return kept;
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
     // Close-on-exec: a program started from another thread meanwhile must not keep it.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);

@@ -17,6 +17,10 @@ std::string ToTextMode(std::string_view text);
 // Converts every "\r\n" to "\n"; a lone CR stays.
 std::string FromTextMode(std::string_view bytes);
 
+// `text` without any CR or LF: a one-line field holds one line of a file, where a line
+// break would shift every line after it.
+std::string WithoutLineBreaks(std::string_view text);
+
 // Reads a whole file; nothing when it cannot be opened.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // Reads a whole text-mode file with CR LF turned into "\n".

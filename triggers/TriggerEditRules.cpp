@@ -51,12 +51,4 @@ std::optional<TriggerEditProblem> CheckTriggerReaction(std::string_view reaction
     return std::nullopt;
 }
 
-std::string WithoutLineBreaks(std::string_view text) {
-    std::string kept;
-    kept.reserve(text.size());
-    for (char c : text)
-        if (c != '\r' && c != '\n') kept.push_back(c);
-    return kept;
-}
-
 } // namespace tav

@@ -26,7 +26,4 @@ std::size_t StoredReactionChars(std::string_view reaction);
 // Nothing when the reaction can be stored as typed; otherwise why not.
 std::optional<TriggerEditProblem> CheckTriggerReaction(std::string_view reaction);
 
-// `text` without any CR or LF: a one-line field holds one line of a file.
-std::string WithoutLineBreaks(std::string_view text);
-
 } // namespace tav

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "settings/Settings.h"
+#include "settings/SettingsText.h"
+#include "settings/StoredValues.h"
+#include "settings/TextMode.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -72,6 +77,31 @@ private:
     QTemporaryDir dir_;
     QString previous_;
 };
+
+// The settings a configured profile starts with in tests: the defaults, with the frame
+// and tool window places a profile without a settings file is given.
+struct ProfileSettings {
+    Settings settings{};
+    StoredValues values = StoredValues::Defaults();
+    ProfileSettings() {
+        values.termpos = Rect{0, 0, 640, 400};
+        for (Rect* rect :
+             {&values.scrollpos, &values.brdpos, &values.idpos, &values.gosspos, &values.editorpos,
+              &values.helppos, &values.invpos, &values.eqpos, &values.whopos})
+            *rect = Rect{0, 0, 300, 300};
+    }
+};
+
+// Makes `name` a configured profile of the data directory `root`: its directory and its
+// tav.cfg, written as the program writes it. Applying a profile without a settings file
+// opens the configuration dialog, which only tests about that dialog want.
+inline bool WriteConfiguredProfile(const QString& root, const QString& name,
+                                   const ProfileSettings& profile = {}) {
+    const QString dir = QDir(root).filePath(QStringLiteral("profiles/") + name);
+    if (!QDir().mkpath(dir)) return false;
+    return WriteTextFile(QDir(dir).filePath(QStringLiteral("tav.cfg")).toStdString(),
+                         WriteSettingsText(profile.settings, profile.values));
+}
 
 // A player program that writes its process id to "<path>.pid", then plays for a long while.
 inline bool WritePlayer(const QString& path) {

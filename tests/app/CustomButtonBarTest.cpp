@@ -222,6 +222,7 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         list.write("hero\r\n");
     }
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     LoopbackServer server;
     TSDIDecFrame frame(settings, stored, triggers);
     frame.show();
@@ -259,7 +260,7 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     EXPECT_TRUE(script.Done());
 
     // Another profile: the bars are built again from its file, the shown flags kept.
-    QDir(data.Path()).mkpath("profiles/alt");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "alt"));
     path = data.Path("profiles/alt/custbut.ndx").toStdString();
     Put("Alt\r\nalt\r\r\n#\r\n");
     frame.OnCommand(kCmCustombar);

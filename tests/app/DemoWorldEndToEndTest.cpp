@@ -94,21 +94,26 @@ protected:
         list.open(QIODevice::WriteOnly);
         list.write("demo\r\n");
         list.close();
-        for (const char* dir : {"profiles/demo", "text", "binary"})
+        for (const char* dir : {"text", "binary"})
             QDir(data.Path()).mkpath(dir);
         ASSERT_TRUE(WritePlayerLog(data.Path("player.sh")));
+        // The profile as the configuration dialog leaves it: the world's address, the
+        // login and the players.
+        ProfileSettings profile;
+        Settings& s = profile.settings;
+        CopyField(s.addy, "127.0.0.1");
+        CopyField(s.port, std::to_string(world.Port()).c_str());
+        CopyField(s.user, "Hero");
+        CopyField(s.passwd, "demo");
+        s.savepasswd = 1;
+        const std::string player = QStringToLatin1(data.Path("player.sh"));
+        CopyField(s.modplayer, player.c_str());
+        CopyField(s.mp3player, player.c_str());
+        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "demo", profile));
 
         frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
         frame->show();
         ASSERT_TRUE(frame->Start());
-        // The profile had no settings file: its defaults are in; now the world's address.
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(world.Port()).c_str());
-        CopyField(settings.user, "Hero");
-        CopyField(settings.passwd, "demo");
-        const std::string player = QStringToLatin1(data.Path("player.sh"));
-        CopyField(settings.modplayer, player.c_str());
-        CopyField(settings.mp3player, player.c_str());
         ASSERT_NO_FATAL_FAILURE(LogIn());
     }
 

@@ -49,7 +49,7 @@ protected:
         ASSERT_TRUE(list.open(QIODevice::WriteOnly));
         list.write("hero\r\n");
         list.close();
-        QDir(data.Path()).mkpath("profiles/hero");
+        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
         frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
         frame->show();
         ASSERT_TRUE(frame->Start());
@@ -233,7 +233,9 @@ TEST_F(FrameCommandsTest, ColoursUseTheProfilesCustomColoursAndAreSaved) {
     EXPECT_EQ(customSeen, QColor(3, 0, 100));
     EXPECT_EQ(stored.custcolors[5], MakeColor(9, 8, 7));
     EXPECT_EQ(stored.tcolor, MakeColor(1, 2, 3));
-    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/tav.cfg")));
+    EXPECT_NE(FileText(data.Path("profiles/hero/tav.cfg")).find("\r\ntcolor:1 2 3\r\n"),
+              std::string::npos)
+        << "saved";
 
     commands().Choose().color = [](const QColor&, const QString&) {
         return std::optional<QColor>();
@@ -260,7 +262,10 @@ TEST_F(FrameCommandsTest, FontsGoToTheirScreensAndAreStored) {
         EXPECT_STREQ((stored.*c.field).face, "DejaVu Sans Mono") << c.id;
     }
     EXPECT_EQ(frame->Term().InputLine().font().family(), "DejaVu Sans Mono");
-    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/tav.cfg")));
+    EXPECT_NE(
+        FileText(data.Path("profiles/hero/tav.cfg")).find("\r\nlistfont:DejaVu Sans Mono\r\n"),
+        std::string::npos)
+        << "saved";
 }
 
 TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {

@@ -50,7 +50,7 @@ protected:
         list.open(QIODevice::WriteOnly);
         list.write("hero\r\n");
         list.close();
-        QDir(data.Path()).mkpath("profiles/hero");
+        EXPECT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
         frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
         frame->show();
     }

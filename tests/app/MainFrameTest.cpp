@@ -9,6 +9,7 @@
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
+#include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
@@ -25,6 +26,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QInputDialog>
@@ -37,6 +39,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace tav::test {
@@ -96,6 +99,16 @@ protected:
         QDir(data.Path()).mkpath("profiles/alt");
     }
     std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
+    // A profile without a settings file opens the configuration dialog once the event loop
+    // runs; tests about other things leave it with Cancel.
+    void CancelConfig() {
+        script.Then([](QWidget* w) {
+            auto* dialog = qobject_cast<tmarrowcfg*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            dialog->reject();
+        });
+        ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+    }
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
 
     ScratchDataDir data;
@@ -125,6 +138,112 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
+// The scripts that run the whole program give a new profile this file, so that it starts
+// without the configuration dialog; it must be what the program itself would write.
+TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    const char* source = std::getenv("TAV_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    QFile fixture(QString::fromLocal8Bit(source) + "/tests/app/data/configured_tav.cfg");
+    QFile written(data.Path("profiles/hero/tav.cfg"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), fixture.readAll());
+}
+
+// A new profile is configured from the dialog alone: it opens by itself, refuses what is
+// missing, and what it takes is applied, logged and saved.
+TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
+    MakeFrame();
+    script.Then(NameProfile("hero"));
+    ASSERT_TRUE(frame->Start());
+    auto type = [](QWidget* dialog, const QString& name, const QString& text) {
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+            if (edit->accessibleName() == name) QTest::keyClicks(edit, text);
+    };
+    auto click = [](QWidget* dialog, const QString& name) {
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (button->accessibleName() == name) button->click();
+    };
+    QString refusal;
+    script.Then([&](QWidget* w) {
+        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
+        type(w, "TavServer IP Address:", "mud.example.org");
+        type(w, "Port:", "4000");
+        type(w, "Username:", "hero");
+        click(w, "OK");
+    });
+    script.Then(Answer(QMessageBox::Ok, &refusal));
+    script.Then([&](QWidget* w) {
+        type(w, "Password:", "secret");
+        for (const char* name : {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen."})
+            click(w, name);
+        type(w, "Mod Player:", "xmp");
+        type(w, "MP3 Player:", "mpg123");
+        type(w, "Scroll lines:", "800");
+        type(w, "Input buffer lines:", "50");
+        click(w, "OK");
+    });
+    ASSERT_TRUE(WaitFor([&] { return script.Done() && Exists("profiles/hero/tav.cfg"); }));
+    EXPECT_EQ(refusal, "Error... | You must enter a password.");
+    EXPECT_TRUE(frame->Topmost());
+    EXPECT_EQ(frame->Term().MainScreen().Lines(), 800);
+    EXPECT_TRUE(frame->Term().DescPaneWidget().isVisibleTo(frame.get()));
+    const std::string log = frame->Client().Log().Text();
+    EXPECT_NE(log.find("Always on top mode selected.\r\nConfiguration saved."), std::string::npos)
+        << log;
+    QFile file(data.Path("profiles/hero/tav.cfg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    for (const char* line : {"addy:mud.example.org\r\n", "port:4000\r\n", "user:hero\r\n"})
+        EXPECT_TRUE(saved.contains(line)) << line;
+
+    // The command again, cancelled: nothing changes.
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_STREQ(settings.addy, "mud.example.org");
+    EXPECT_TRUE(frame->close());
+}
+
+// "Colors..." of the configuration runs the MUD colour dialog on the profile's table: a
+// colour chosen there stays even when the configuration is cancelled.
+TEST_F(MainFrameTest, ConfigColorsButtonChangesTheMudColoursAtOnce) {
+    PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    // By the name a screen reader hears.
+    auto press = [](QWidget* w, const QString& name) {
+        for (QPushButton* button : w->findChildren<QPushButton*>())
+            if (QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name) == name)
+                return button->click();
+        ADD_FAILURE() << "no button " << name.toStdString();
+    };
+    QString colorsTitle;
+    script.Then([&](QWidget* w) {
+        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
+        press(w, "Colors...");
+    });
+    script.Then([&](QWidget* w) {
+        colorsTitle = w->windowTitle();
+        press(w, "Bold Cyan");
+    });
+    script.Then([](QWidget* w) {
+        auto* chooser = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
+        chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        chooser->accept();
+    });
+    script.Then([&](QWidget* w) { press(w, "Close"); });
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(colorsTitle, "TavTerm MUD Color Selection Dialog");
+    EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
+}
+
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     PutList("hero\r\nalt\r\n");
     MakeFrame();
@@ -135,6 +254,7 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
         d.SelectButton().click();
     }));
     ASSERT_TRUE(frame->Start());
+    CancelConfig();
     EXPECT_EQ(shown, (QStringList{"alt", "hero"}));
     EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
 
@@ -265,6 +385,7 @@ TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) 
 
 TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
     PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     auto typeF2 = [](const QString& text, QDialogButtonBox::StandardButton button) {
@@ -284,7 +405,7 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
     };
     script.Then(typeF2("kick;bash;", QDialogButtonBox::Cancel));
     frame->OnCommand(kCmFunctionKeys);
-    EXPECT_EQ(savedF2(), "<missing>") << "Cancel saves nothing";
+    EXPECT_EQ(savedF2(), "f2key:\r") << "Cancel saves nothing";
     script.Then(typeF2("kick;bash;", QDialogButtonBox::Ok));
     frame->OnCommand(kCmFunctionKeys);
     EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
@@ -293,6 +414,7 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
 
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
     PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     frame->PlaceFrame(QRect(20, 30, 500, 300), true);
@@ -316,6 +438,7 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     PutList("hero\r\n");
     MakeFrame();
     ASSERT_TRUE(frame->Start());
+    CancelConfig();
     ASSERT_FALSE(Exists("profiles/hero/tav.cfg"));
 
     const QString player = data.Path("player.sh");
@@ -371,13 +494,12 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
 TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
     PutList("hero\r\n");
     LoopbackServer server;
-    CopyField(settings.addy, "127.0.0.1");
-    CopyField(settings.port, std::to_string(server.Port()).c_str());
+    ProfileSettings profile;
+    CopyField(profile.settings.addy, "127.0.0.1");
+    CopyField(profile.settings.port, std::to_string(server.Port()).c_str());
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero", profile));
     MakeFrame();
     ASSERT_TRUE(frame->Start());
-    // The profile had no settings file: the defaults cleared nothing we set but the login.
-    CopyField(settings.addy, "127.0.0.1");
-    CopyField(settings.port, std::to_string(server.Port()).c_str());
 
     frame->OnCommand(kCmTermConnect);
     ASSERT_TRUE(server.Accept());

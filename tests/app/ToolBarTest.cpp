@@ -29,6 +29,7 @@ protected:
         list.open(QIODevice::WriteOnly);
         list.write("hero\r\n");
         list.close();
+        EXPECT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
         frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
         frame->show();
         started = frame->Start();

@@ -17,6 +17,8 @@ import threading
 import time
 import unittest
 
+from profile_files import make_profile
+
 PROGRAM = None
 SKIP = 77
 WAIT = 30  # seconds: a bound on every wait, never a measurement
@@ -158,12 +160,7 @@ class FrameRectTest(unittest.TestCase):
     def test_the_saved_rectangle_survives_starts_and_closes(self):
         for ontop in (False, True):
             with self.subTest(ontop=ontop), tempfile.TemporaryDirectory() as root:
-                with open(os.path.join(root, "profiles.cfg"), "wb") as f:
-                    f.write(b"hero\r\n")
-                profile = os.path.join(root, "profiles", "hero")
-                os.makedirs(profile)
-                status, errors = self.run_once(root)  # writes a tav.cfg with defaults
-                self.assertEqual(status, 0, errors)
+                profile = make_profile(root)
                 edit_settings(profile, START_RECT, ontop)
 
                 saved = []

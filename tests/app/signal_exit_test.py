@@ -14,6 +14,8 @@ import tempfile
 import threading
 import unittest
 
+from profile_files import make_profile
+
 PROGRAM = None
 WAIT = 30  # seconds: a bound on every wait, never a measurement
 LONG_AGO = 946684800  # 2000-01-01
@@ -84,14 +86,6 @@ def listen_below_32000():
     raise RuntimeError("no free port below 32000")
 
 
-def make_profile(root, name="hero"):
-    with open(os.path.join(root, "profiles.cfg"), "wb") as f:
-        f.write(name.encode() + b"\r\n")
-    profile = os.path.join(root, "profiles", name)
-    os.makedirs(profile)
-    return profile
-
-
 def set_lines(path, changes):
     """Rewrites tav.cfg lines: {"addy:": "addy:127.0.0.1", ...}; a key "after tcolor:"
     replaces the first number of the line after "tcolor:" (the autoterm flag)."""
@@ -126,7 +120,8 @@ class SignalExitTest(unittest.TestCase):
     def test_each_signal_saves_a_new_profile_and_ends_normally(self):
         for signum in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
             with self.subTest(signal=signum.name), tempfile.TemporaryDirectory() as root:
-                profile = make_profile(root)
+                # New: the configuration dialog is open when the signal comes.
+                profile = make_profile(root, configured=False)
                 self.run_until_signal(root, signum)
                 # A profile without tav.cfg gets one with default values at exit.
                 with open(os.path.join(profile, "tav.cfg"), "rb") as f:
@@ -137,7 +132,7 @@ class SignalExitTest(unittest.TestCase):
     def test_a_signal_while_connected_does_not_ask(self):
         with tempfile.TemporaryDirectory() as root:
             profile = make_profile(root)
-            self.run_until_signal(root, signal.SIGTERM)  # writes a tav.cfg to edit
+            self.run_until_signal(root, signal.SIGTERM)  # saves tav.cfg and colors.dat
             game = listen_below_32000()
             game.settimeout(WAIT)
             set_lines(os.path.join(profile, "tav.cfg"), {

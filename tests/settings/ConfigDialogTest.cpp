@@ -1,0 +1,309 @@
+// The configuration dialog driven like a user: real widgets offscreen, real files.
+#include "settings/ConfigDialog.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSortFilterProxyModel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace tav::test {
+namespace {
+
+// The control whose accessible name is `name`; exactly one must have it.
+template <typename T> T* Control(const QWidget& dialog, const QString& name) {
+    T* found = nullptr;
+    for (T* child : dialog.findChildren<T*>()) {
+        if (child->accessibleName() != name) continue;
+        EXPECT_EQ(found, nullptr) << "two controls named " << name.toStdString();
+        found = child;
+    }
+    EXPECT_NE(found, nullptr) << "no control named " << name.toStdString();
+    return found;
+}
+
+QPushButton* ButtonNamed(const QWidget& dialog, const QString& text) {
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        if (button->text().remove(QLatin1Char('&')) == text) return button;
+    return nullptr;
+}
+
+template <std::size_t N> void Put(char (&field)[N], const std::string& text) {
+    std::memset(field, 0, N);
+    CopyField(field, text.c_str());
+}
+
+// Every text field: its control's name and the field, in the record's order.
+struct TextCase {
+    const char* name;
+    char* (*field)(Settings&);
+    bool digits;
+};
+#define TAV_FIELD(member) [](Settings& s) -> char* { return s.member; }
+const TextCase kTexts[] = {
+    {"Midi player", TAV_FIELD(midiplayer), false},
+    {"Mod Player:", TAV_FIELD(modplayer), false},
+    {"MP3 Player:", TAV_FIELD(mp3player), false},
+    {"Username:", TAV_FIELD(user), false},
+    {"Password:", TAV_FIELD(passwd), false},
+    {"TavServer IP Address:", TAV_FIELD(addy), false},
+    {"Port:", TAV_FIELD(port), true},
+    {"TavTerm Login Commands (use ; for newline):", TAV_FIELD(logincom), false},
+    {"seconds after Term connects.", TAV_FIELD(waitsecs), true},
+    {"Scroll lines:", TAV_FIELD(scrolllines), true},
+    {"Input buffer lines:", TAV_FIELD(inputlines), true},
+    {"Bell wav file", TAV_FIELD(bell), false},
+};
+#undef TAV_FIELD
+
+struct FlagCase {
+    const char* name;
+    Flag Settings::*flag;
+};
+const FlagCase kFlags[] = {
+    {"Minimize on edit reply.", &Settings::minimizeonedit},
+    {"Midi", &Settings::nomidi},
+    {"Mod", &Settings::nomod},
+    {"Wav", &Settings::nowav},
+    {"Attempt to hide sound players.", &Settings::hideplayers},
+    {"Mp3", &Settings::nomp3},
+    {"Ignore all server sound queries.", &Settings::ignorequeries},
+    {"Main window on top.", &Settings::ontop},
+    {"Always download server files.", &Settings::downloadall},
+    {"Save password.", &Settings::savepasswd},
+    {"Autowrap.", &Settings::autowrap},
+    {"Append CR to LF.", &Settings::appendcr},
+    {"Smooth scroll.", &Settings::smoothscroll},
+    {"Text explicit mode.", &Settings::explicitmode},
+    {"Ignore redundant sounds.", &Settings::ignoreredundant},
+    {"AutoConnect TavTerm.", &Settings::autoterm},
+    {"AutoConnect Client:", &Settings::autoclient},
+    {"Wait ", &Settings::waitclient},
+    {"Internal MIDI (MCI)", &Settings::midiinternal},
+    {"External->", &Settings::midiexternal},
+    {"Use custom MUD colors ->", &Settings::customcolors},
+    {"No erase on input.", &Settings::noerase},
+    {"Never hide pword.", &Settings::neverhidepw},
+    {"Visual bell.", &Settings::visualbell},
+    {"Board notification.", &Settings::boardnotify},
+    {"MultiScreen.", &Settings::multiscreen},
+    {"Enhanced Term.", &Settings::enhancedterm},
+    {"URL aware.", &Settings::urlaware},
+    {"Disable AutoPing.", &Settings::noautoping},
+    {"CDM (debug).", &Settings::cdmdebug},
+};
+const FlagCase kCursor[] = {
+    {"None", &Settings::cursornone},
+    {"Line", &Settings::cursorline},
+    {"Block", &Settings::cursorblock},
+};
+
+TEST(ConfigDialogTest, EveryTextFieldReachesItsMemberAndBack) {
+    tmarrowcfg dialog;
+    Settings record{};
+    int n = 0;
+    for (const TextCase& c : kTexts)
+        std::strcpy(c.field(record), (std::to_string(++n) + (c.digits ? "" : "x")).c_str());
+    dialog.Load(record);
+    n = 0;
+    for (const TextCase& c : kTexts) {
+        auto* edit = Control<QLineEdit>(dialog, QString::fromLatin1(c.name));
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->text().toStdString(), std::string(c.field(record))) << c.name;
+        EXPECT_EQ(edit->maxLength(), c.digits ? 15 : 255) << c.name;
+        edit->setText(QString::number(100 + ++n) + (c.digits ? QString() : QString(QChar(0xE9))));
+    }
+    Settings stored{};
+    dialog.Store(stored);
+    n = 0;
+    for (const TextCase& c : kTexts)
+        EXPECT_EQ(std::string(c.field(stored)),
+                  std::to_string(100 + ++n) + (c.digits ? "" : "\xe9"))
+            << c.name;
+
+    // A fresh record empties every field the last run filled.
+    dialog.Load(Settings{});
+    Settings empty;
+    std::memset(&empty, 0x55, sizeof empty);
+    dialog.Store(empty);
+    for (const TextCase& c : kTexts)
+        EXPECT_STREQ(c.field(empty), "") << c.name;
+}
+
+TEST(ConfigDialogTest, EveryFlagReachesItsMemberAndBack) {
+    tmarrowcfg dialog;
+    // Alternate patterns catch two boxes that trade places.
+    for (int pattern = 0; pattern < 2; ++pattern) {
+        Settings record{};
+        for (std::size_t i = 0; i < std::size(kFlags); ++i)
+            record.*kFlags[i].flag = (i % 2 == static_cast<std::size_t>(pattern)) ? 1 : 0;
+        dialog.Load(record);
+        Settings stored{};
+        for (std::size_t i = 0; i < std::size(kFlags); ++i) {
+            auto* box = Control<QCheckBox>(dialog, QString::fromLatin1(kFlags[i].name));
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->isChecked(), record.*kFlags[i].flag != 0) << kFlags[i].name;
+            box->setChecked(!box->isChecked());
+        }
+        dialog.Store(stored);
+        for (const FlagCase& c : kFlags)
+            EXPECT_EQ(stored.*c.flag, record.*c.flag ? 0 : 1) << c.name;
+    }
+    // The cursor style: one of three, or none at all in a fresh record.
+    for (int chosen = -1; chosen < 3; ++chosen) {
+        Settings record{};
+        if (chosen >= 0) record.*kCursor[chosen].flag = 1;
+        dialog.Load(record);
+        Settings stored{};
+        dialog.Store(stored);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(Control<QRadioButton>(dialog, kCursor[i].name)->isChecked(), i == chosen);
+            EXPECT_EQ(stored.*kCursor[i].flag, i == chosen ? 1 : 0) << kCursor[i].name;
+        }
+    }
+}
+
+TEST(ConfigDialogTest, LabelsNameTheirFields) {
+    tmarrowcfg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("TavClient Configuration"));
+    for (const TextCase& c : kTexts) {
+        QWidget* edit = Control<QLineEdit>(dialog, QString::fromLatin1(c.name));
+        bool labelled = false;
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            labelled |= label->buddy() == edit && label->text() == QString::fromLatin1(c.name);
+        // The player and bell paths sit beside their check box and button instead.
+        const bool besideAButton =
+            std::string(c.name) == "Midi player" || std::string(c.name) == "Bell wav file";
+        EXPECT_EQ(labelled, !besideAButton) << c.name;
+    }
+    // What a screen reader hears for every control: a name, and never one another control
+    // has (the three "browse..." buttons say which player they choose).
+    QStringList names;
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(w) == nullptr && qobject_cast<QLineEdit*>(w) == nullptr)
+            continue;
+        const QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << w->metaObject()->className();
+        EXPECT_FALSE(names.contains(name)) << "two controls named " << name.toStdString();
+        names << name;
+    }
+    for (const char* words : {"Browse: MIDI player", "Browse: MOD player", "Browse: MP3 player",
+                              "Bell Wav...", "Colors...", "OK", "Cancel", "Password:"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(words))) << words;
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(group)->text(QAccessible::Name),
+                  group->title());
+}
+
+TEST(ConfigDialogTest, Interlocks) {
+    tmarrowcfg dialog;
+    dialog.Load(Settings{});
+    QCheckBox& internal = dialog.Box(ConfigBox::MidiInternal);
+    QCheckBox& external = dialog.Box(ConfigBox::MidiExternal);
+    QCheckBox& autoClient = dialog.Box(ConfigBox::AutoClient);
+    QCheckBox& wait = dialog.Box(ConfigBox::WaitClient);
+    struct Step {
+        QCheckBox* click;
+        bool internal, external, autoClient, wait;
+    };
+    // The rules themselves are the core's; here, that every click reaches them.
+    const Step steps[] = {
+        {&internal, true, false, false, false},   {&external, false, true, false, false},
+        {&autoClient, false, true, true, false},  {&wait, false, true, true, true},
+        {&autoClient, false, true, false, false},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        s.click->click();
+        EXPECT_EQ(internal.isChecked(), s.internal) << "step " << n;
+        EXPECT_EQ(external.isChecked(), s.external) << "step " << n;
+        EXPECT_EQ(autoClient.isChecked(), s.autoClient) << "step " << n;
+        EXPECT_EQ(wait.isChecked(), s.wait) << "step " << n;
+        ++n;
+    }
+}
+
+TEST(ConfigDialogTest, OneLineFieldsKeepNoLineBreaksAndNumbersOnlyDigits) {
+    tmarrowcfg dialog;
+    dialog.Load(Settings{});
+    auto* addy = Control<QLineEdit>(dialog, QStringLiteral("TavServer IP Address:"));
+    auto* login =
+        Control<QLineEdit>(dialog, QStringLiteral("TavTerm Login Commands (use ; for newline):"));
+    auto* port = Control<QLineEdit>(dialog, QStringLiteral("Port:"));
+    addy->setText(QStringLiteral("mud.example.org\r\nport:1"));
+    QApplication::clipboard()->setText(QStringLiteral(";1;\nwho;\r\n"));
+    login->setFocus();
+    login->paste();
+    QTest::keyClicks(port, QStringLiteral("4a0-0 0"));
+    QTest::keyClicks(port, QStringLiteral("12345678901234567890"));
+    Settings record{};
+    dialog.Store(record);
+    EXPECT_STREQ(record.addy, "mud.example.orgport:1");
+    EXPECT_STREQ(record.logincom, ";1;who;");
+    EXPECT_STREQ(record.port, "400012345678901"); // 15 digits at most
+    EXPECT_EQ(login->cursorPosition(), login->text().size());
+}
+
+TEST(ConfigDialogTest, PlayerBrowseListsProgramsAndLeavesTheWorkingDirectory) {
+    ScratchDataDir data;
+    const QString player = data.Path(QStringLiteral("player"));
+    ASSERT_TRUE(WritePlayer(player));
+    QFile notes(data.Path(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+
+    tmarrowcfg dialog;
+    Settings record{};
+    Put(record.midiplayer, player.toStdString());
+    ModalScript script;
+    script.Then([&](QWidget* shown) {
+        for (QPushButton* b : shown->findChildren<QPushButton*>())
+            if (b->accessibleDescription() == QStringLiteral("Choose the MOD player program"))
+                b->click();
+    });
+    QStringList listed;
+    script.Then([&](QWidget* shown) {
+        auto* chooser = qobject_cast<QFileDialog*>(shown);
+        ASSERT_NE(chooser, nullptr);
+        chooser->setDirectory(data.Path());
+        auto* proxy = qobject_cast<QSortFilterProxyModel*>(chooser->proxyModel());
+        ASSERT_NE(proxy, nullptr);
+        auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
+        ASSERT_NE(files, nullptr);
+        WaitFor([&] {
+            listed.clear();
+            const QModelIndex root = proxy->mapFromSource(files->index(data.Path()));
+            for (int row = 0; row < proxy->rowCount(root); ++row)
+                listed << proxy->index(row, 0, root).data().toString();
+            return !listed.isEmpty();
+        });
+        // Typed, as a user would: the name box of Qt's own chooser.
+        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("player"));
+        QMetaObject::invokeMethod(chooser, "accept");
+    });
+    script.Then([](QWidget* shown) { ButtonNamed(*shown, QStringLiteral("OK"))->click(); });
+    const QString workingDir = QDir::currentPath();
+    EXPECT_EQ(dialog.Run(record), 1);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(listed, QStringList{QStringLiteral("player")});
+    EXPECT_EQ(QString::fromLatin1(record.modplayer), player);
+    EXPECT_EQ(QDir::currentPath(), workingDir);
+}
+
+} // namespace
+} // namespace tav::test

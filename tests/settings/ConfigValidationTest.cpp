@@ -1,0 +1,224 @@
+#include "settings/ConfigValidation.h"
+
+#include "SettingsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using test::SameBytes;
+using test::Set;
+
+// A record the validation takes, with every text the checks look at filled.
+Settings ValidSettings() {
+    Settings s{};
+    Set(s.user, "ann");
+    Set(s.passwd, "secret");
+    Set(s.midiplayer, "/usr/bin/timidity");
+    Set(s.modplayer, "/usr/bin/xmp");
+    Set(s.mp3player, "/usr/bin/mpg123");
+    Set(s.scrolllines, "500");
+    Set(s.inputlines, "100");
+    Set(s.port, "4000");
+    Set(s.waitsecs, "5");
+    return s;
+}
+
+struct RefusalCase {
+    const char* name;
+    std::function<void(Settings&)> change;
+    const char* refusal; // nullptr: accepted
+};
+
+TEST(ConfigValidationTest, FirstRefusalInOrder) {
+    const RefusalCase cases[] = {
+        {"fresh record", [](Settings& s) { s = Settings{}; }, "You must enter a username."},
+        {"no password", [](Settings& s) { Set(s.passwd, ""); }, "You must enter a password."},
+        {"no midi player", [](Settings& s) { Set(s.midiplayer, ""); },
+         "You must enter a midi player."},
+        {"internal midi needs no player",
+         [](Settings& s) {
+             Set(s.midiplayer, "");
+             s.midiinternal = 1;
+         },
+         nullptr},
+        {"no mod player", [](Settings& s) { Set(s.modplayer, ""); },
+         "You must enter a mod player."},
+        {"no mp3 player", [](Settings& s) { Set(s.mp3player, ""); },
+         "You must enter an mp3 player."},
+        {"players before sizes",
+         [](Settings& s) {
+             Set(s.mp3player, "");
+             Set(s.scrolllines, "");
+         },
+         "You must enter an mp3 player."},
+        {"no scroll lines", [](Settings& s) { Set(s.scrolllines, ""); },
+         "You must enter the scrollback buffer size."},
+        {"no input lines", [](Settings& s) { Set(s.inputlines, ""); },
+         "You must enter the input buffer size."},
+        {"largest scrollback", [](Settings& s) { Set(s.scrolllines, "50000"); }, nullptr},
+        {"scrollback too large", [](Settings& s) { Set(s.scrolllines, "50001"); },
+         "The scrollback buffer size must be a number from 0 to 50000."},
+        {"fifteen digits", [](Settings& s) { Set(s.scrolllines, "999999999999999"); },
+         "The scrollback buffer size must be a number from 0 to 50000."},
+        {"ten digits past int", [](Settings& s) { Set(s.scrolllines, "4294967346"); },
+         "The scrollback buffer size must be a number from 0 to 50000."},
+        {"largest history", [](Settings& s) { Set(s.inputlines, "10000"); }, nullptr},
+        {"history too large", [](Settings& s) { Set(s.inputlines, "10001"); },
+         "The input buffer size must be a number from 0 to 10000."},
+        {"history not a number", [](Settings& s) { Set(s.inputlines, " 1"); },
+         "The input buffer size must be a number from 0 to 10000."},
+        {"empty port left to the connection", [](Settings& s) { Set(s.port, ""); }, nullptr},
+        {"port zero", [](Settings& s) { Set(s.port, "0"); },
+         "The port must be a number from 1 to 65535."},
+        {"highest port", [](Settings& s) { Set(s.port, "65535"); }, nullptr},
+        {"port too high", [](Settings& s) { Set(s.port, "65536"); },
+         "The port must be a number from 1 to 65535."},
+        {"port with letters", [](Settings& s) { Set(s.port, "40a0"); },
+         "The port must be a number from 1 to 65535."},
+        {"no wait", [](Settings& s) { Set(s.waitsecs, ""); }, nullptr},
+        {"longest wait", [](Settings& s) { Set(s.waitsecs, "60"); }, nullptr},
+        {"wait too long", [](Settings& s) { Set(s.waitsecs, "61"); },
+         "The seconds to wait must be a number from 0 to 60."},
+    };
+    for (const RefusalCase& c : cases) {
+        Settings s = ValidSettings();
+        c.change(s);
+        const ConfigVerdict verdict = ValidateConfig(s);
+        if (c.refusal == nullptr)
+            EXPECT_FALSE(verdict.error) << c.name << ": " << *verdict.error;
+        else
+            EXPECT_EQ(verdict.error.value_or("(accepted)"), c.refusal) << c.name;
+    }
+}
+
+TEST(ConfigValidationTest, LogLinesFollowTheFlagsInOrder) {
+    Settings all = ValidSettings();
+    for (Flag* flag :
+         {&all.minimizeonedit, &all.hideplayers, &all.nomidi, &all.nomod, &all.nowav, &all.nomp3,
+          &all.ignorequeries, &all.ontop, &all.downloadall, &all.cdmdebug, &all.autowrap})
+        *flag = 7; // any value but 0 is on
+    const std::vector<std::string_view> everyLine = {"Will minimize on edit response.",
+                                                     "Will attempt to hide players.",
+                                                     "Will not play midis.",
+                                                     "Will not play mods.",
+                                                     "Will not play wavs.",
+                                                     "Will not play mp3s.",
+                                                     "Will ignore all server sound queries.",
+                                                     "Always on top mode selected.",
+                                                     "Will download all sound files."};
+    EXPECT_EQ(ValidateConfig(all).logLines, everyLine);
+
+    Settings onTop = ValidSettings();
+    onTop.ontop = 1;
+    EXPECT_EQ(ValidateConfig(onTop).logLines,
+              std::vector<std::string_view>{"Always on top mode selected."});
+    EXPECT_TRUE(ValidateConfig(ValidSettings()).logLines.empty());
+
+    all.user[0] = '\0'; // a refusal logs nothing
+    EXPECT_TRUE(ValidateConfig(all).logLines.empty());
+}
+
+TEST(ConfigValidationTest, Interlocks) {
+    struct Case {
+        ConfigBoxStates toggled;
+        ConfigBox clicked;
+        ConfigBoxStates expected;
+    };
+    // {midiInternal, midiExternal, autoClient, waitClient}
+    const Case cases[] = {
+        {{true, true, false, false}, ConfigBox::MidiInternal, {true, false, false, false}},
+        {{false, false, false, false}, ConfigBox::MidiInternal, {false, true, false, false}},
+        {{true, true, false, false}, ConfigBox::MidiExternal, {false, true, false, false}},
+        {{false, false, false, false}, ConfigBox::MidiExternal, {true, false, false, false}},
+        {{false, false, false, true}, ConfigBox::AutoClient, {false, false, false, false}},
+        {{false, false, true, true}, ConfigBox::AutoClient, {false, false, true, true}},
+        {{false, false, false, true}, ConfigBox::WaitClient, {false, false, false, false}},
+        {{false, false, true, true}, ConfigBox::WaitClient, {false, false, true, true}},
+        {{false, false, true, false}, ConfigBox::WaitClient, {false, false, true, false}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ApplyConfigInterlock(c.toggled, c.clicked), c.expected)
+            << static_cast<int>(c.clicked);
+}
+
+// Answers the dialog from a script and records what the command does around it.
+struct CommandRecorder : ConfigCommandHost {
+    std::deque<std::function<bool(Settings&)>> answers;
+    std::vector<std::string> calls;
+
+    bool RunConfigDialog(Settings& edited) override {
+        calls.push_back("dialog");
+        if (answers.empty()) return false;
+        auto answer = std::move(answers.front());
+        answers.pop_front();
+        return answer(edited);
+    }
+    void ShowConfigError(std::string_view text) override {
+        calls.push_back("error " + std::string(text));
+    }
+    void LogLine(std::string_view line) override { calls.push_back("log " + std::string(line)); }
+    void SetTopmost(bool on) override { calls.push_back(on ? "topmost" : "normal"); }
+    void ApplyScreenSettings() override { calls.push_back("screen"); }
+    void SaveSettings() override { calls.push_back("save"); }
+    void ApplySizes() override { calls.push_back("sizes"); }
+    void Relayout() override { calls.push_back("relayout"); }
+};
+
+TEST(ConfigValidationTest, CommandLoopsUntilValidOrCancelled) {
+    auto cancel = [](Settings&) { return false; };
+    auto ok = [](Settings&) { return true; };
+    auto clearUser = [](Settings& s) {
+        s.user[0] = '\0';
+        s.multiscreen = 1;
+        return true;
+    };
+    auto fixUser = [](Settings& s) {
+        Set(s.user, "bob");
+        s.ontop = 1;
+        return true;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::function<bool(Settings&)>> answers;
+        std::vector<std::string> calls;
+        bool taken;
+        const char* user; // the record's user afterwards
+    };
+    const Case cases[] = {
+        {"cancel", {cancel}, {"dialog"}, false, "ann"},
+        {"ok", {ok}, {"dialog", "normal", "screen", "save", "sizes"}, true, "ann"},
+        {"refused, then cancel restores the record",
+         {clearUser, cancel},
+         {"dialog", "error You must enter a username.", "dialog"},
+         false,
+         "ann"},
+        {"refused, then fixed",
+         {clearUser, fixUser},
+         {"dialog", "error You must enter a username.", "dialog",
+          "log Always on top mode selected.", "topmost", "screen", "save", "sizes", "relayout"},
+         true,
+         "bob"},
+    };
+    for (const Case& c : cases) {
+        Settings settings = ValidSettings();
+        const Settings before = settings;
+        CommandRecorder host;
+        host.answers.assign(c.answers.begin(), c.answers.end());
+        EXPECT_EQ(RunConfigCommand(settings, host), c.taken) << c.name;
+        EXPECT_EQ(host.calls, c.calls) << c.name;
+        EXPECT_STREQ(settings.user, c.user) << c.name;
+        if (!c.taken) {
+            EXPECT_TRUE(SameBytes(settings, before)) << c.name;
+        }
+    }
+}
+
+} // namespace
+} // namespace tav
