@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QProcess>
 #include <QString>
 
@@ -30,10 +31,14 @@ public:
             process_->start("python3", {script, "--port", QString::number(port_), "-v",
                                         "--chatter-seconds", "2", "--clock-seconds", "2"});
             if (!process_->waitForStarted(5000)) return Fail("python3 does not start");
-            // The world prints its ports once it listens.
-            while (process_->waitForReadyRead(5000))
-                if (process_->readAllStandardOutput().contains("demo world: text port"))
-                    return true;
+            // The world prints its ports once it listens; it ends at once when a port is
+            // taken. On a loaded machine Python can take many seconds to get there, and the
+            // line may arrive in pieces.
+            QByteArray output;
+            while (process_->waitForReadyRead(20000)) {
+                output += process_->readAllStandardOutput();
+                if (output.contains("demo world: text port")) return true;
+            }
             process_->kill();
             process_->waitForFinished(2000);
         }
