@@ -191,6 +191,7 @@ void TermSession::DrainLines() {
         completed_.pop_front();
         if (services_.triggers && line.matchTriggers) services_.triggers->CheckTriggers(line.text);
         if (services_.log && services_.log->IsOpen()) services_.log->Write(line.text + "\n");
+        if (services_.onLine) services_.onLine(line.text);
         AppendRecent(line.text);
         AppendRecent("\r\n");
     }
