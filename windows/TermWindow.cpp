@@ -391,17 +391,33 @@ void tmudterm::SetUpTextWindows() {
         QPointer<txtdlg>& window;
         const char* caption;
         TextListStore store;
+        const char* shows; // what screen readers call its text
     };
     const Window windows[] = {
-        {who_, "TavClient WhoDlg", {stored_.whopos, stored_.whofont, &stored_.whoontop}},
-        {chan_, "TavClient ChanDlg", {stored_.gosspos, stored_.chanfont, &stored_.chanontop}},
-        {eq_, "TavClient EqDlg", {stored_.eqpos, stored_.eqfont, &stored_.eqontop}},
-        {inv_, "TavClient InvDlg", {stored_.invpos, stored_.invfont, &stored_.invontop}},
-        {scroll_, "TavClient ScrollDlg", {stored_.scrollpos, stored_.scrollfont, nullptr}},
+        {who_,
+         "TavClient WhoDlg",
+         {stored_.whopos, stored_.whofont, &stored_.whoontop},
+         "Who list"},
+        {chan_,
+         "TavClient ChanDlg",
+         {stored_.gosspos, stored_.chanfont, &stored_.chanontop},
+         "Channel"},
+        {eq_, "TavClient EqDlg", {stored_.eqpos, stored_.eqfont, &stored_.eqontop}, "Equipment"},
+        {inv_,
+         "TavClient InvDlg",
+         {stored_.invpos, stored_.invfont, &stored_.invontop},
+         "Inventory"},
+        {scroll_,
+         "TavClient ScrollDlg",
+         {stored_.scrollpos, stored_.scrollfont, nullptr},
+         "Scroll buffer"},
     };
     for (const Window& w : windows) {
-        if (w.window == nullptr)
+        if (w.window == nullptr) {
             w.window = new txtdlg(w.caption, w.store, settings_, stored_.mudcolors, window());
+            if (auto* text = w.window->findChild<ScreenWidget*>())
+                text->setAccessibleName(QString::fromLatin1(w.shows));
+        }
         w.window->SetUp();
     }
 }
