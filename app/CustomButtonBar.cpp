@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QWidgetAction>
 
 #include <algorithm>
@@ -63,6 +64,9 @@ CustomButtonBar::CustomButtonBar(Sender send, PathOfProfile path, QWidget* paren
       path_(std::move(path)) {
     setObjectName(QStringLiteral("CustomBar"));
     setAccessibleName(windowTitle());
+    // The button that shows the buttons a narrow window cannot hold has no text of its own.
+    if (auto* more = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More buttons"));
     QFont gadgets = font();
     gadgets.setPointSize(10);
     setFont(gadgets);

@@ -1,5 +1,6 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "settings/Latin1Text.h"
+#include "term/InputLine.h"
 #include "term/TermSession.h"
 
 #include "app/MainFrame.h"
@@ -8,6 +9,7 @@
 #include "app/ClientHub.h"
 #include "app/CustomButtonBar.h"
 #include "app/FrameCommands.h"
+#include "app/InputFocusReturn.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
@@ -152,6 +154,7 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
             [this](QRect rect) { PlaceFrame(rect, settings_.ontop != 0); });
     connect(term_, &tmudterm::topmostRequested, this, &TSDIDecFrame::SetTopmost);
     connect(term_, &tmudterm::hiddenModeChanged, this, &TSDIDecFrame::OnHiddenModeChanged);
+    new InputFocusReturn(*this, term_->InputLine());
     // A posted command runs after the effect that posted it, from the event loop.
     client_->SetCommandPoster([this](int id) {
         QMetaObject::invokeMethod(

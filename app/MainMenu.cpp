@@ -3,6 +3,7 @@
 
 #include "app/MenuCommands.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +19,8 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
         case MenuEntry::Kind::Popup: {
             QMenu* menu = open.empty() ? bar.addMenu(Latin1ToQString(entry.text))
                                        : open.back()->addMenu(Latin1ToQString(entry.text));
+            // A pop-up is named by its item's words, which is how a screen reader calls it.
+            menu->setWindowTitle(menu->title().remove(QLatin1Char('&')));
             open.push_back(menu);
             break;
         }
@@ -31,7 +34,7 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
             action->setChecked(entry.checked);
             action->setEnabled(false);
             int id = entry.id;
-            connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+            connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
             actions_[id] = action;
             break;
         }
@@ -63,6 +66,16 @@ MainMenu::MainMenu(QMenuBar& bar, QWidget& frame) : QObject(&frame) {
         });
         frame.addAction(accel);
     }
+}
+
+void MainMenu::Dispatch(int id) {
+    // A screen reader triggers a menu item through the accessibility bridge, which answers
+    // it only once the action returns: a modal dialog run from here would hold the screen
+    // reader until the dialog closes. While one listens, the command runs from the event
+    // loop just after.
+    if (!QAccessible::isActive()) return emit command(id);
+    QMetaObject::invokeMethod(
+        this, [this, id] { emit command(id); }, Qt::QueuedConnection);
 }
 
 QAction* MainMenu::Action(int id) const {

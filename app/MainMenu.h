@@ -31,6 +31,8 @@ signals:
     void command(int id);
 
 private:
+    void Dispatch(int id);
+
     std::map<int, QAction*> actions_;
 };
 

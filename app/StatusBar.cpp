@@ -52,6 +52,19 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     addPermanentWidget(client_);
     AddModeIndicators();
     RefreshKeyboardModes();
+    // Screen readers read each field's text as its name and say what the field is.
+    const std::pair<QWidget*, const char*> fields[] = {{message_, "Message"},
+                                                       {latency_, "Latency"},
+                                                       {cursor_, "Cursor position"},
+                                                       {size_, "Screen size"},
+                                                       {gauge_, "Transfer"},
+                                                       {term_, "TavTerm connection"},
+                                                       {client_, "TavClient connection"}};
+    for (const auto& [field, what] : fields)
+        field->setAccessibleDescription(QString::fromLatin1(what));
+    term_->setAccessibleName(QStringLiteral("TavTerm"));
+    client_->setAccessibleName(QStringLiteral("TavClient"));
+    gauge_->setAccessibleName(QStringLiteral("Transfer"));
     // Lock keys are watched through key and activation events: a state changed while
     // another program had the keyboard is read when this one becomes active again.
     new KeyboardModeWatcher([this] { RefreshKeyboardModes(); }, this);

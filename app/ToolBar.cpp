@@ -5,6 +5,7 @@
 #include "app/ToolBarIcons.h"
 
 #include <QAction>
+#include <QToolButton>
 
 namespace tav {
 
@@ -30,6 +31,9 @@ ToolBar::ToolBar(MainMenu& menu, QWidget* parent)
     : QToolBar(QStringLiteral("TavClient ToolBar"), parent) {
     setObjectName(QStringLiteral("ToolBar"));
     setAccessibleName(windowTitle());
+    // The button that shows the buttons a narrow window cannot hold has no text of its own.
+    if (auto* more = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More buttons"));
     QFont gadgets = font();
     gadgets.setPointSize(10);
     setFont(gadgets);

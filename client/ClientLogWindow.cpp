@@ -31,6 +31,7 @@ TmarrowDlgClient::TmarrowDlgClient(ClientLog& log, QWidget* parent)
     text_->setReadOnly(true);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setPlainText(QString::fromLatin1(kInitialText));
+    text_->setAccessibleName(QStringLiteral("Client log"));
 
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::HLine);

@@ -1,6 +1,7 @@
 #include "term/ScreenWidget.h"
 
 #include "term/CellColors.h"
+#include "term/ScreenAccessible.h"
 #include "term/ScreenFonts.h"
 
 #include <QApplication>
@@ -51,10 +52,13 @@ FontSpec InitialFont() {
 ScreenWidget::ScreenWidget(TMudScreen& screen, const Settings& settings, const ColorRef* mudColors,
                            QWidget* parent)
     : QWidget(parent), screen_(screen), settings_(settings), mudColors_(mudColors) {
+    ScreenAccessible::Install();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setCursor(Qt::IBeamCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reachable with Tab, so a screen reader can read it; a click leaves the focus where
+    // it was (the input line).
+    setFocusPolicy(Qt::TabFocus);
 
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     scrollBar_->setFocusPolicy(Qt::NoFocus);
@@ -251,6 +255,7 @@ void ScreenWidget::PostRefresh() {
 }
 
 void ScreenWidget::InvalidateRow(int row) {
+    textMap_.Invalidate();
     if (OnForeignThread()) return PostRefresh();
     if (fullMarked_ || row < 0) return;
     const auto k = static_cast<std::size_t>(row);
@@ -262,6 +267,7 @@ void ScreenWidget::InvalidateRow(int row) {
 }
 
 void ScreenWidget::InvalidateScreen() {
+    textMap_.Invalidate();
     if (OnForeignThread()) return PostRefresh();
     if (fullMarked_) return;
     fullMarked_ = true;
@@ -269,6 +275,7 @@ void ScreenWidget::InvalidateScreen() {
 }
 
 void ScreenWidget::ScrollPixels(int /*dy*/) {
+    textMap_.Invalidate();
     if (OnForeignThread()) return PostRefresh();
     // The rows are repainted from the buffer, which already holds the new top line; the
     // cursor phase restarts.

@@ -4,6 +4,7 @@
 #include "settings/StoredValues.h"
 #include "term/CellColors.h"
 #include "term/MudScreen.h"
+#include "term/ScreenTextMap.h"
 #include "term/ScreenView.h"
 #include "term/TermServices.h"
 
@@ -61,6 +62,8 @@ public:
     ~ScreenWidget() override;
 
     TMudScreen& Screen() { return screen_; }
+    // The screen's text as screen readers read it (see ScreenAccessible).
+    ScreenTextMap& TextMap() { return textMap_; }
 
     // Copies the font, sets the model's cell size from it and recomputes rows and columns;
     // with setPreferredSize the size hint becomes 132 columns by the buffer's line count.
@@ -145,6 +148,7 @@ private:
     QRect CursorRect() const;
 
     TMudScreen& screen_;
+    ScreenTextMap textMap_{screen_};
     const Settings& settings_;
     const ColorRef* mudColors_;
     MessageBoxes* messageBoxes_ = nullptr;

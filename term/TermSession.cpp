@@ -207,6 +207,7 @@ void TermSession::DrainLines() {
             services_.log->Write(line.text + "\n");
             services_.log->WriteColored(line.text, line.attrs);
         }
+        if (services_.onLine) services_.onLine(line.text);
         AppendRecent(line.text);
         AppendRecent("\r\n");
     }

@@ -60,6 +60,9 @@ struct TermServices {
     TriggerList* triggers = nullptr;
     // Called with every chunk of bytes sent on the socket (the replay tool records them).
     std::function<void(std::string_view)> onSent;
+    // Called with every completed line of the screen after its trigger pass (the screen
+    // reader announcements).
+    std::function<void(std::string_view)> onLine;
 };
 
 // The Term connection: the plain text stream to the game's text port, from the socket to

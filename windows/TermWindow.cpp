@@ -1,5 +1,7 @@
 #include "windows/TermWindow.h"
+
 #include "settings/Latin1Text.h"
+#include "term/ScreenAnnouncer.h"
 
 #include "term/QtMessageBoxes.h"
 #include "term/SystemWallClock.h"
@@ -162,7 +164,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     time_->hide();
     date_->hide();
     mlSend_ = new QPushButton("ml-send", this);
-    mlSend_->setFocusPolicy(Qt::NoFocus);
+    mlSend_->setFocusPolicy(Qt::TabFocus);
     mlSend_->resize(mlSend_->sizeHint());
 
     services_ = std::make_unique<Services>(*this);
@@ -177,6 +179,9 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.clientLog = services_.get();
     services.clock = services_.get();
     services.triggers = &triggers;
+    // Screen readers hear the game's lines as they arrive.
+    auto* announcer = new ScreenAnnouncer(*mainWidget_, *services_, {}, this);
+    services.onLine = [announcer](std::string_view line) { announcer->LineCompleted(line); };
     session_ = std::make_unique<TermSession>(settings_, *main_, *loop_, std::move(services));
     input_->SetSession(session_.get());
 
@@ -194,6 +199,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     for (Divider* divider : {hdiv_, h2div_, vdiv_})
         connect(divider, &Divider::moved, this, [this] { Relayout(); });
 
+    NameForScreenReaders();
     ApplyScreenSettings(true);
     SetUpTextWindows();
     input_->setFocus();
@@ -208,6 +214,34 @@ tmudterm::~tmudterm() {
     for (txtdlg* window : {who_.data(), chan_.data(), eq_.data(), inv_.data(), scroll_.data()})
         delete window;
     qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
+void tmudterm::NameForScreenReaders() {
+    // Each screen and pane is named by what it shows; Tab walks them in the order they
+    // appear, top left to bottom right, and back to the input line.
+    const std::pair<QWidget*, const char*> names[] = {
+        {time_, "Game time"},
+        {date_, "Game date"},
+        {descWidget_, "Room description"},
+        {exitWidget_, "Exits"},
+        {listWidget_, "Room contents"},
+        {mainWidget_, "Game text"},
+        {splitWidget_, "Scroll back"},
+        {map_, "Map"},
+        {stat_, "Hit/Mana/Move"},
+        {input_, "Command input"},
+        {hdiv_, "Divider above the game text"},
+        {h2div_, "Divider between exits and room contents"},
+        {vdiv_, "Divider beside the room description"},
+    };
+    for (const auto& [widget, name] : names)
+        widget->setAccessibleName(QString::fromLatin1(name));
+    QWidget* order[] = {descWidget_, exitWidget_, listWidget_, splitWidget_, mainWidget_,
+                        map_,        stat_,       input_,      mlSend_};
+    for (QWidget* w : {static_cast<QWidget*>(map_), static_cast<QWidget*>(stat_)})
+        w->setFocusPolicy(Qt::TabFocus);
+    for (std::size_t k = 0; k + 1 < std::size(order); ++k)
+        setTabOrder(order[k], order[k + 1]);
 }
 
 ScreenWidget* tmudterm::MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title) {
@@ -361,17 +395,33 @@ void tmudterm::SetUpTextWindows() {
         QPointer<txtdlg>& window;
         const char* caption;
         TextListStore store;
+        const char* shows; // what screen readers call its text
     };
     const Window windows[] = {
-        {who_, "TavClient WhoDlg", {stored_.whopos, stored_.whofont, &stored_.whoontop}},
-        {chan_, "TavClient ChanDlg", {stored_.gosspos, stored_.chanfont, &stored_.chanontop}},
-        {eq_, "TavClient EqDlg", {stored_.eqpos, stored_.eqfont, &stored_.eqontop}},
-        {inv_, "TavClient InvDlg", {stored_.invpos, stored_.invfont, &stored_.invontop}},
-        {scroll_, "TavClient ScrollDlg", {stored_.scrollpos, stored_.scrollfont, nullptr}},
+        {who_,
+         "TavClient WhoDlg",
+         {stored_.whopos, stored_.whofont, &stored_.whoontop},
+         "Who list"},
+        {chan_,
+         "TavClient ChanDlg",
+         {stored_.gosspos, stored_.chanfont, &stored_.chanontop},
+         "Channel"},
+        {eq_, "TavClient EqDlg", {stored_.eqpos, stored_.eqfont, &stored_.eqontop}, "Equipment"},
+        {inv_,
+         "TavClient InvDlg",
+         {stored_.invpos, stored_.invfont, &stored_.invontop},
+         "Inventory"},
+        {scroll_,
+         "TavClient ScrollDlg",
+         {stored_.scrollpos, stored_.scrollfont, nullptr},
+         "Scroll buffer"},
     };
     for (const Window& w : windows) {
-        if (w.window == nullptr)
+        if (w.window == nullptr) {
             w.window = new txtdlg(w.caption, w.store, settings_, stored_.mudcolors, window());
+            if (auto* text = w.window->findChild<ScreenWidget*>())
+                text->setAccessibleName(QString::fromLatin1(w.shows));
+        }
         w.window->SetUp();
     }
 }

@@ -161,6 +161,7 @@ private:
     void PlaceInitialDividers();
     void OnInputEnter();
     int TimeTextHeight() const;
+    void NameForScreenReaders();
     ScreenWidget* MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title);
 
     Settings& settings_;

@@ -1,0 +1,378 @@
+#!/usr/bin/python3
+"""Drives the real program as a screen reader would. On a virtual display (Xvfb) with a
+private D-Bus session and the AT-SPI bus, it starts tavclient connected to the demo world
+and, through AT-SPI (Debian's python3-pyatspi):
+  - walks the accessible tree and requires a name on every interactive object,
+  - connects through a menu item's action, reads the game text through the text interface
+    of the main screen and finds the world's latest line at the caret each time, logs in
+    by typing (the password prompt masks the input line: a password field whose text
+    cannot be read) and reads a typed command's answer,
+  - opens a dialog through its menu item's action, reads its controls and closes it.
+
+Usage: screen_reader_test.py PATH/TO/tavclient PATH/TO/demo_world.py
+Exits with 77 (skipped) when no D-Bus session can be started here.
+"""
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import warnings
+
+warnings.simplefilter("ignore", DeprecationWarning)  # pyatspi's own calls
+
+SKIP = 77
+WAIT = 30  # seconds: a bound on every wait, never a measurement
+PRIVATE_BUS = "TAV_A11Y_PRIVATE_BUS"
+AT_SPI_BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+PROGRAM = None
+WORLD = None
+
+
+def wait_for(condition, seconds=WAIT):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            if condition():
+                return True
+        except Exception:  # the tree changes under us while windows open and close
+            pass
+        time.sleep(0.2)
+    return False
+
+
+def free_port_pair():
+    for port in range(23000, 31990, 7):
+        sockets = []
+        try:
+            for p in (port, port + 1):
+                s = socket.socket()
+                sockets.append(s)
+                s.bind(("127.0.0.1", p))
+            return port
+        except OSError:
+            continue
+        finally:
+            for s in sockets:
+                s.close()
+    return 0
+
+
+def write_profile(root, port):
+    """A data directory with one profile, "demo", whose settings connect at start."""
+    def line(*texts):
+        return "".join(t + "\r\n" for t in texts)
+
+    def font(key, face, height, width):
+        return line(key + face, f"{height} {width}")
+
+    cfg = (line("midiplayer:", "modplayer:", "mp3player:", "0 0 0 0 0 0 0 0 0 1")
+           + "".join(font(k, "fixedsys", 10, 5) for k in
+                     ("whofont:", "invfont:", "eqfont:", "chanfont:", "editfont:", "helpfont:"))
+           + line("0 0 0 0", "whopos:660 0 300 300", "gosspos:660 300 300 200",
+                  "eqpos:360 0 300 300", "invpos:360 300 300 300", "helppos:40 40 500 400",
+                  "editorpos:100 100 500 350", "user:demo", "passwd:demo", "addy:127.0.0.1",
+                  f"port:{port}")
+           + font("idfont:", "fixedsys", 10, 5) + line("idpos:60 60 400 300")
+           + font("brdfont:", "fixedsys", 10, 5) + line("brdpos:80 80 560 420")
+           + font("termfont:", "fixedsys", 15, 9) + line("termpos:0 0 900 650")
+           + font("scrollfont:", "fixedsys", 10, 5) + line("scrollpos:20 20 600 400")
+           # autoterm off: the test connects through the menu and logs in by typing.
+           + line("1 1 0 1 0", "bcolor:0 0 0", "tcolor:192 192 192", "0 1 1",
+                  "logincom:", "waitsecs:2", "1000 100 0 0 1", "bell:", "1 0")
+           + font("inputfont:", "fixedsys", 15, 9)
+           + line("f1key:look", "f2key:score") + line(*[f"f{k}key:" for k in range(3, 13)])
+           + line("0", "0", "0 0 1 1 1 1 0 0")
+           + font("descfont:", "fixedsys", 15, 9) + font("exitfont:", "fixedsys", 15, 9)
+           + font("listfont:", "fixedsys", 15, 9))
+    os.makedirs(os.path.join(root, "profiles", "demo"))
+    for sub in ("binary", "text"):
+        os.makedirs(os.path.join(root, sub))
+    with open(os.path.join(root, "profiles.cfg"), "w", newline="") as f:
+        f.write("demo\r\n")
+    with open(os.path.join(root, "profiles", "demo", "tav.cfg"), "w", newline="",
+              encoding="latin-1") as f:
+        f.write(cfg)
+
+
+class Session:
+    """Xvfb, the AT-SPI bus, the demo world and the program, all children of this one."""
+
+    def __init__(self):
+        self.processes = []
+        self.env = dict(os.environ)
+        self.root = tempfile.mkdtemp(prefix="tav-a11y-")
+
+    def spawn(self, command, **kwargs):
+        process = subprocess.Popen(command, env=self.env, stdin=subprocess.DEVNULL, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                    "-nolisten", "tcp"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            number = display.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        runtime = os.path.join(self.root, "runtime")
+        os.mkdir(runtime, 0o700)
+        self.env.update(DISPLAY=":" + number, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                        QT_ACCESSIBILITY="1", XDG_RUNTIME_DIR=runtime, NO_AT_BRIDGE="0")
+        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
+            self.env.pop(name, None)
+        self.spawn([AT_SPI_BUS_LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+        port = free_port_pair()
+        world = self.spawn([sys.executable, WORLD, "--host", "127.0.0.1", "--port", str(port)],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        started = "demo world" in world.stdout.readline()
+        world.stdout.close()
+        if not started:
+            raise RuntimeError("the demo world did not start")
+        write_profile(self.root, port)
+        self.program = self.spawn([PROGRAM, "--data-dir", self.root], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        os.environ.update(self.env)  # pyatspi finds the bus through them
+
+    def stop(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(WAIT)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+INTERACTIVE = None  # filled once pyatspi is imported
+
+
+def walk(node, depth=0):
+    """Every object under node, without descending into the cells of a screen's text."""
+    yield node
+    if depth > 40:
+        return
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is not None:
+            yield from walk(child, depth + 1)
+
+
+def describe(node):
+    path = []
+    while node is not None and len(path) < 6:
+        path.append(f"{node.getRoleName()} '{node.name}'")
+        node = node.parent
+    return " < ".join(path)
+
+
+class ScreenReaderTest(unittest.TestCase):
+    session = None
+
+    @classmethod
+    def setUpClass(cls):
+        import pyatspi
+        cls.pyatspi = pyatspi
+        cls.app = None
+
+        def found():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                app = desktop.getChildAtIndex(i)
+                if app is not None and app.get_process_id() == cls.session.program.pid:
+                    cls.app = app
+                    return True
+            return False
+
+        if not wait_for(found):
+            raise AssertionError("tavclient never appeared on the accessibility bus")
+
+    def find(self, predicate, root=None, seconds=WAIT):
+        hit = []
+
+        def look():
+            hit[:] = [n for n in walk(root or self.app) if predicate(n)]
+            return bool(hit)
+
+        self.assertTrue(wait_for(look, seconds), "not found")
+        return hit[0]
+
+    def named(self, role, name, root=None):
+        return self.find(lambda n: n.getRole() == role and n.name == name, root)
+
+    def main_screen_text(self):
+        return self.named(self.pyatspi.ROLE_TERMINAL, "Game text").queryText()
+
+    def test_3_every_interactive_object_has_a_name(self):
+        p = self.pyatspi
+        interactive = {p.ROLE_PUSH_BUTTON, p.ROLE_CHECK_BOX, p.ROLE_RADIO_BUTTON,
+                       p.ROLE_TOGGLE_BUTTON, p.ROLE_MENU_ITEM, p.ROLE_CHECK_MENU_ITEM,
+                       p.ROLE_RADIO_MENU_ITEM, p.ROLE_MENU, p.ROLE_TEXT, p.ROLE_ENTRY,
+                       p.ROLE_PASSWORD_TEXT, p.ROLE_COMBO_BOX, p.ROLE_LIST, p.ROLE_LIST_BOX,
+                       p.ROLE_TABLE, p.ROLE_TREE, p.ROLE_TREE_TABLE, p.ROLE_SPIN_BUTTON,
+                       p.ROLE_TERMINAL, p.ROLE_SLIDER}
+        # The main window with its panes, and every tool window of the View menu.
+        self.named(p.ROLE_TERMINAL, "Room description")
+        for item in ("Who...", "Ooc...", "Equipment...", "Inventory...", "Identify...",
+                     "MudCom...", "Clientlog...", "HMM Monitor...", "Boards...",
+                     "Server Help...", "Scroll Buffer...", "Triggers..."):
+            self.menu_item(item).queryAction().doAction(0)
+        counts = []
+
+        def settled():  # no window opened for a second
+            counts.append(self.app.childCount)
+            return len(counts) >= 5 and len(set(counts[-5:])) == 1
+
+        self.assertTrue(wait_for(settled))
+        objects = list(walk(self.app))
+        roles = {n.getRole() for n in objects}
+        for needed in (p.ROLE_MENU_ITEM, p.ROLE_TERMINAL, p.ROLE_PUSH_BUTTON):
+            self.assertIn(needed, roles)
+        unnamed = [describe(n) for n in objects
+                   if n.getRole() in interactive and not n.name.strip()
+                   and n.getState().contains(p.STATE_SENSITIVE)]
+        self.assertEqual(unnamed, [])
+        names = {n.name for n in objects if n.getRole() == p.ROLE_TERMINAL}
+        self.assertTrue({"Game text", "Room description", "Exits", "Room contents"} <= names,
+                        names)
+
+    def menu_item(self, name):
+        p = self.pyatspi
+        return self.find(lambda n: n.getRole() in (p.ROLE_MENU_ITEM, p.ROLE_CHECK_MENU_ITEM)
+                         and n.name.split("\t")[0].split("  ")[0].strip() == name)
+
+    def input_line(self):
+        p = self.pyatspi
+        return self.find(lambda n: n.getRole() in (p.ROLE_TEXT, p.ROLE_PASSWORD_TEXT)
+                         and n.name == "Command input")
+
+    def type_line(self, typed):
+        """Types a line into the input line and presses Return, as a user would."""
+        p = self.pyatspi
+        entry = self.input_line()
+        entry.queryEditableText().setTextContents(typed)
+        entry.queryComponent().grabFocus()
+        self.assertTrue(wait_for(lambda: entry.getState().contains(p.STATE_FOCUSED)))
+        p.Registry.generateKeyboardEvent(0xFF0D, None, p.KEY_SYM)  # Return
+        return entry
+
+    def wait_for_latest_line(self, text, needle):
+        """Waits until the line at the caret (the world's latest) holds needle."""
+        p = self.pyatspi
+
+        def at_caret():
+            line = text.getTextAtOffset(text.caretOffset, p.TEXT_BOUNDARY_LINE_START)[0]
+            return needle in line
+
+        self.assertTrue(wait_for(at_caret), text.getText(0, -1)[-400:])
+
+    def test_1_the_game_text_is_read_through_the_text_interface(self):
+        p = self.pyatspi
+        connect = self.find(lambda n: n.getRole() == p.ROLE_MENU_ITEM and n.name == "Connect"
+                            and n.parent is not None and n.parent.name == "TavTerm...")
+        connect.queryAction().doAction(0)
+        text = self.main_screen_text()
+        self.wait_for_latest_line(text, "By what name are you known?")
+        self.assertIn("The Demo World", text.getText(0, -1))
+        self.assertEqual(text.characterCount, len(text.getText(0, -1)))
+
+        self.type_line("demo")
+        self.wait_for_latest_line(text, "Password:")
+        # While the server echoes, the input line is a password field that reads nothing.
+        entry = self.input_line()
+        self.assertTrue(wait_for(lambda: entry.getRole() == p.ROLE_PASSWORD_TEXT),
+                        entry.getRoleName())
+        entry.queryEditableText().setTextContents("demo")
+        typed = entry.queryText()
+        self.assertNotIn("demo", typed.getText(0, -1))
+        self.assertNotIn("demo", typed.getTextAtOffset(1, p.TEXT_BOUNDARY_LINE_START)[0])
+        self.type_line("demo")
+        self.wait_for_latest_line(text, "mv>")
+        self.assertEqual(self.input_line().getRole(), p.ROLE_TEXT)
+
+        # A command typed into the input line gets its answer on the screen.
+        self.type_line("score")
+        self.assertTrue(wait_for(lambda: "You are Demo" in text.getText(0, -1)),
+                        text.getText(0, -1)[-400:])
+
+    def test_2_a_dialog_opens_from_its_menu_item_and_is_read(self):
+        p = self.pyatspi
+        # The keyboard is in a pane when the dialog opens.
+        screen = self.named(p.ROLE_TERMINAL, "Game text")
+        screen.queryComponent().grabFocus()
+        self.assertTrue(wait_for(lambda: screen.getState().contains(p.STATE_FOCUSED)))
+        action = self.menu_item("Function Keys...").queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        self.assertTrue(names, "the menu item has no action")
+        action.doAction(0)
+        dialog = self.find(lambda n: n.getRole() == p.ROLE_DIALOG
+                           and n.name == "TavClient Function Key Assignments")
+        fields = self.find(lambda n: n.getRole() == p.ROLE_TEXT and n.name == "F2", dialog)
+        self.assertEqual(fields.queryText().getText(0, -1), "score")
+        for n in walk(dialog):
+            if n.getRole() in (p.ROLE_TEXT, p.ROLE_PUSH_BUTTON):
+                self.assertTrue(n.name.strip(), describe(n))
+        cancel = self.named(p.ROLE_PUSH_BUTTON, "Cancel", dialog)
+        cancel.queryAction().doAction(0)
+        self.assertTrue(wait_for(lambda: not any(
+            n.getRole() == p.ROLE_DIALOG and n.name == "TavClient Function Key Assignments"
+            for n in walk(self.app))))
+        # The keyboard is back in the input line once the main window is active again
+        # (without a window manager nobody gives it the X input focus back: xdotool does).
+        windows = subprocess.run(["xdotool", "search", "--pid", str(self.session.program.pid),
+                                  "--name", "^TavClient - demo$"], env=self.session.env,
+                                 capture_output=True, text=True).stdout.split()
+        self.assertTrue(windows, "no main window")
+        subprocess.run(["xdotool", "windowfocus", windows[0]], env=self.session.env, check=True)
+        entry = self.input_line()
+        self.assertTrue(wait_for(lambda: entry.getState().contains(p.STATE_FOCUSED)))
+
+
+def main():
+    global PROGRAM, WORLD
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    WORLD = os.path.abspath(sys.argv.pop(1))
+    if os.environ.get(PRIVATE_BUS) != "1":
+        # Everything runs inside a D-Bus session of its own.
+        runner = shutil.which("dbus-run-session")
+        if runner is None or shutil.which("dbus-daemon") is None:
+            print("SKIPPED: no D-Bus session can be started here (dbus-run-session and "
+                  "dbus-daemon come with the package dbus)", file=sys.stderr)
+            sys.exit(SKIP)
+        env = dict(os.environ, **{PRIVATE_BUS: "1"})
+        sys.exit(subprocess.call([runner, "--", "/usr/bin/python3", os.path.abspath(__file__),
+                                  PROGRAM, WORLD] + sys.argv[1:], env=env))
+    if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+        print("SKIPPED: the private D-Bus session did not start", file=sys.stderr)
+        sys.exit(SKIP)
+    for needed in ("Xvfb", AT_SPI_BUS_LAUNCHER):
+        if shutil.which(needed) is None:
+            sys.exit(f"{needed} is missing: scripts/setup installs it")
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        sys.exit("python3-pyatspi is missing: scripts/setup installs it")
+    ScreenReaderTest.session = Session()
+    try:
+        ScreenReaderTest.session.start()
+        result = unittest.main(exit=False, warnings="ignore").result
+        code = 0 if result.wasSuccessful() else 1
+    finally:
+        ScreenReaderTest.session.stop()
+    sys.exit(code)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,189 @@
+#include "term/ScreenAccessible.h"
+#include "term/InputLine.h"
+#include "term/ScreenAnnouncer.h"
+#include "term/ScreenWidget.h"
+
+#include <QAccessible>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+constexpr int kCols = 30;
+constexpr int kRows = 4;
+
+struct Screen {
+    Settings settings{};
+    std::array<ColorRef, kMudColorCount> table{};
+    TMudScreen model{settings};
+    std::unique_ptr<ScreenWidget> widget;
+    QAccessibleInterface* iface = nullptr;
+    QAccessibleTextInterface* text = nullptr;
+
+    explicit Screen(int lines = 10) {
+        ScreenWidget::SetLogoPending(false);
+        model.ResetScreen(lines);
+        widget = std::make_unique<ScreenWidget>(model, settings, table.data());
+        widget->setAccessibleName("Room description");
+        const int bar = widget->findChild<QScrollBar*>()->sizeHint().width();
+        widget->SetScreenRect(
+            QRect(0, 0, kCols * model.CellWidth() + 4 + bar, kRows * model.CellHeight()), true);
+        iface = QAccessible::queryAccessibleInterface(widget.get());
+        text = iface ? iface->textInterface() : nullptr;
+    }
+    void Feed(std::string_view bytes) {
+        model.AddText(bytes);
+        while (model.TakeLine()) {
+        }
+    }
+    QString All() const { return text->text(0, text->characterCount()); }
+};
+
+TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
+    Screen s(6);
+    ASSERT_NE(s.text, nullptr);
+    EXPECT_EQ(s.iface->role(), QAccessible::Terminal);
+    EXPECT_EQ(s.iface->text(QAccessible::Name), "Room description");
+    EXPECT_TRUE(s.iface->state().readOnly);
+    s.Feed("first line\r\nsecond\r\nthi");
+    EXPECT_EQ(s.All(), "first line\nsecond\nthi\n\n\n");
+    // The caret is the screen's cursor, after "thi".
+    EXPECT_EQ(s.text->cursorPosition(), 21);
+    // New text is seen without any other step.
+    s.Feed("rd\r\ntet");
+    EXPECT_EQ(s.All(), "first line\nsecond\nthird\ntet\n\n");
+    EXPECT_EQ(s.text->text(-5, 3), "fir");
+    EXPECT_EQ(s.text->text(26, 1000), "t\n\n");
+}
+
+TEST(ScreenAccessible, BoundariesStayWithinTheLine) {
+    Screen s(5);
+    s.Feed("look at the fountain\r\nnorth gate\r\n");
+    // "look at the fountain\nnorth gate\n\n\n"; line 1 starts at 21.
+    struct Case {
+        int offset;
+        QAccessible::TextBoundaryType boundary;
+        const char* at;
+        int start;
+        int end;
+        const char* before;
+        const char* after;
+    };
+    const Case cases[] = {
+        {3, QAccessible::LineBoundary, "look at the fountain\n", 0, 21, "", "north gate\n"},
+        {25, QAccessible::LineBoundary, "north gate\n", 21, 32, "look at the fountain\n", "\n"},
+        {22, QAccessible::CharBoundary, "o", 22, 23, "n", "r"},
+        {13, QAccessible::WordBoundary, "fountain", 12, 20, " ", "\n"},
+    };
+    for (const Case& c : cases) {
+        int start = -2;
+        int end = -2;
+        EXPECT_EQ(s.text->textAtOffset(c.offset, c.boundary, &start, &end), c.at) << c.offset;
+        EXPECT_EQ(start, c.start) << c.offset;
+        EXPECT_EQ(end, c.end) << c.offset;
+        EXPECT_EQ(s.text->textBeforeOffset(c.offset, c.boundary, &start, &end), c.before)
+            << c.offset;
+        EXPECT_EQ(s.text->textAfterOffset(c.offset, c.boundary, &start, &end), c.after) << c.offset;
+    }
+    int start = 0;
+    int end = 0;
+    EXPECT_EQ(s.text->textBeforeOffset(2, QAccessible::LineBoundary, &start, &end), "");
+    EXPECT_EQ(start, -1);
+    EXPECT_EQ(s.text->textAtOffset(999, QAccessible::LineBoundary, &start, &end), "");
+    EXPECT_EQ(start, s.text->characterCount());
+}
+
+TEST(ScreenAccessible, SelectionAndVisibleCells) {
+    Screen s(8);
+    s.Feed("alpha\r\nbravo\r\ncharlie\r\ndelta\r\necho\r\nfox");
+    // Lines 0..5; four rows show lines 2..5.
+    ASSERT_EQ(s.model.Top(), 2);
+    EXPECT_EQ(s.text->selectionCount(), 0);
+    s.text->setSelection(0, 8, 16); // "avo\nchar"
+    EXPECT_EQ(s.text->selectionCount(), 1);
+    EXPECT_EQ(s.model.GetSelectedText(), "avo\r\nchar");
+    int start = 0;
+    int end = 0;
+    s.text->selection(0, &start, &end);
+    EXPECT_EQ(start, 8);
+    EXPECT_EQ(end, 16);
+    s.model.SelectAll();
+    s.text->selection(0, &start, &end);
+    EXPECT_EQ(s.text->text(start, end), "alpha\nbravo\ncharlie\ndelta\necho\nfox");
+    s.text->removeSelection(0);
+    EXPECT_EQ(s.text->selectionCount(), 0);
+
+    // A visible character has a place on the screen and is found there again; a line
+    // scrolled off the top has none.
+    const int charlie = 12;
+    const QRect cell = s.text->characterRect(charlie + 2);
+    ASSERT_FALSE(cell.isEmpty());
+    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.model.CellWidth(), 0)));
+    EXPECT_EQ(s.text->offsetAtPoint(cell.center()), charlie + 2);
+    EXPECT_TRUE(s.text->characterRect(1).isEmpty());
+    // Asking for it brings it into view.
+    s.text->scrollToSubstring(1, 3);
+    EXPECT_EQ(s.model.Top(), 0);
+    EXPECT_FALSE(s.text->characterRect(1).isEmpty());
+}
+
+struct TestClock : WallClock {
+    std::int32_t now = 0;
+    std::int32_t NowMs() override { return now; }
+};
+
+TEST(ScreenAnnouncer, CompletedLinesAreInsertedTextWithinTheLimit) {
+    Screen s;
+    TestClock clock;
+    ScreenAnnouncer announcer(*s.widget, clock, {2, 50});
+    std::vector<QString> inserted;
+    std::vector<int> positions;
+    announcer.SetSink([&](int position, const QString& text) {
+        positions.push_back(position);
+        inserted.push_back(text);
+    });
+    s.Feed("look\r\nhere");
+    // Nobody listening: nothing is sent.
+    bool listening = false;
+    announcer.SetListening([&] { return listening; });
+    announcer.LineCompleted("unheard");
+    EXPECT_TRUE(inserted.empty());
+
+    listening = true;
+    for (const char* line : {"one", "two", "three", "four"})
+        announcer.LineCompleted(line);
+    clock.now = 60;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return inserted.size() == 3; }, 2000));
+    EXPECT_EQ(inserted, (std::vector<QString>{"one\n", "two\n", "2 more lines\n"}));
+    // Inserted at the start of the cursor line, after "look\n".
+    EXPECT_EQ(positions, (std::vector<int>{5, 5, 5}));
+}
+
+TEST(InputLineAccessible, MaskedInputIsAPasswordFieldThatIsNeverRead) {
+    tinedit input;
+    QTest::keyClicks(&input, "secret");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&input);
+    ASSERT_NE(iface, nullptr);
+    ASSERT_NE(iface->textInterface(), nullptr);
+    EXPECT_FALSE(iface->state().passwordEdit);
+    EXPECT_EQ(iface->textInterface()->text(0, 6), "secret");
+    input.SetMasked(true);
+    EXPECT_TRUE(iface->state().passwordEdit);
+    const QAccessibleTextInterface* text = iface->textInterface();
+    EXPECT_FALSE(text->text(0, text->characterCount()).contains("secret"));
+    EXPECT_FALSE(iface->text(QAccessible::Value).contains("secret"));
+    int start = 0;
+    int end = 0;
+    EXPECT_FALSE(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end).contains("cr"));
+    input.SetMasked(false);
+    EXPECT_FALSE(iface->state().passwordEdit);
+}
+
+} // namespace
+} // namespace tav
