@@ -205,15 +205,20 @@ int TMudScreen::NewLine() {
 }
 
 void TMudScreen::MarkUrls(const std::string& text) {
-    static constexpr std::string_view kPrefixes[] = {"http://", "https://", "ftp://", "mailto:"};
+    // Every prefix has its one ':' where the scheme ends, so a single walk over the colons
+    // finds them all; each line pays for one scan however many prefixes there are.
+    static constexpr std::string_view kPrefixes[] = {"https://", "http://", "ftp://", "mailto:"};
     ScreenLine& line = buffer_[bufLine_];
-    for (std::string_view prefix : kPrefixes) {
-        std::size_t from = 0;
-        while ((from = text.find(prefix, from)) != std::string::npos) {
-            std::size_t k = from;
+    for (std::size_t colon = text.find(':'); colon != std::string::npos;
+         colon = text.find(':', colon + 1)) {
+        for (std::string_view prefix : kPrefixes) {
+            const std::size_t scheme = prefix.find(':');
+            if (colon < scheme || text.compare(colon - scheme, prefix.size(), prefix) != 0)
+                continue;
+            std::size_t k = colon - scheme;
             while (k < text.size() && !IsUrlSpace(text[k]))
                 line.attr[k++] |= attr::kUrl;
-            from = k;
+            break;
         }
     }
 }
