@@ -14,6 +14,7 @@
 #include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
 #include "settings/FKeyDialog.h"
+#include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
@@ -72,6 +73,8 @@ constexpr int kAvailableCommands[] = {
     // Trigger list and function keys.
     kCmTriggers,
     kCmFunctionKeys,
+    // The profile's own options beside its settings.
+    kCmMoreOptions,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -239,6 +242,9 @@ void TSDIDecFrame::OnCommand(int id) {
     // Trigger list and function keys.
     case kCmTriggers: triggerWindow_->ToggleTriggerWindow(); break;
     case kCmFunctionKeys: RunFunctionKeys(); break;
+    case kCmMoreOptions:
+        if (!moreOptionsBusy_ && session_->Loaded()) RunMoreOptions();
+        break;
     default:
         if (FrameCommands::Handles(id)) commands_->Run(id);
         break;
@@ -248,6 +254,14 @@ void TSDIDecFrame::OnCommand(int id) {
 void TSDIDecFrame::RunFunctionKeys() {
     fkeydlg dialog(stored_, this);
     if (dialog.Run() == QDialog::Accepted) session_->SaveIfLoaded();
+}
+
+void TSDIDecFrame::RunMoreOptions() {
+    moreOptionsBusy_ = true;
+    MoreOptionsDialog dialog(term_->Options(), this);
+    // Saved at once, and the encoding applies from the next bytes received.
+    if (dialog.exec() == QDialog::Accepted) term_->SetOptions(dialog.Options());
+    moreOptionsBusy_ = false;
 }
 
 void TSDIDecFrame::ShowAbout() {
@@ -442,7 +456,10 @@ void TSDIDecFrame::CreateBars() {
     addToolBar(Qt::TopToolBarArea, toolBar_);
     toolBar_->setVisible(toolBarShown_);
     customBar_ = new CustomButtonBar(
-        [this](std::string_view command) { term_->Session().TermSend(command, true, true); },
+        [this](std::string_view command) {
+            TermSession& session = term_->Session();
+            session.TermSend(session.GameBytes(command), true, true);
+        },
         [this] { return CustomButtonPath(term_->DataRoot(), session_->Name()); }, this);
     customBar_->Load(term_->Session());
     // A row of its own below the toolbar, so neither bar hides the other's buttons.

@@ -105,6 +105,7 @@ private:
     void ReturnFocusAfterEdit(QWidget* previous);
     void ToggleBar(QToolBar* bar, bool& shown, int command);
     void RunFunctionKeys();
+    void RunMoreOptions();
 
     Settings& settings_;
     StoredValues& stored_;
@@ -123,6 +124,7 @@ private:
     bool exitConfirmed_ = false;
     bool shutDown_ = false;
     bool profilesBusy_ = false;
+    bool moreOptionsBusy_ = false;
     int heightBeforeHidden_ = 0;
     // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
     // survive the rebuilds.
