@@ -20,7 +20,8 @@ using tav::tools::Escape;
 
 int Usage() {
     std::fputs("usage: tav-replay [--triggers TRIGS_NDX] [--rows R] [--cols C] [--lines L] "
-               "[--no-autowrap] [--no-appendcr] [--chunk N] [--input TEXT]... CAPTURE\n",
+               "[--no-autowrap] [--no-appendcr] [--chunk N] [--encoding 7bit|latin1|utf8] "
+               "[--input TEXT]... CAPTURE\n",
                stderr);
     return 2;
 }
