@@ -74,6 +74,12 @@ public:
     // options.cfg; false, with a line on the screen, when it could not be written.
     bool SetOptions(const ProfileOptions& options);
     std::string OptionsPath() const;
+    // How the screens fed by the Client connection read its text, which that protocol
+    // keeps in Latin-1: as Latin-1, unless the profile keeps to 7-bit text.
+    TextEncoding ClientTextEncoding() const {
+        return options_.encoding == TextEncoding::SevenBit ? TextEncoding::SevenBit
+                                                           : TextEncoding::Latin1;
+    }
     // The fonts, rectangles and colours the settings file keeps beside the record.
     StoredValues& Stored() { return stored_; }
     // Fonts, screen flags and bell, panes and map shown or hidden; with initial, the

@@ -117,10 +117,10 @@ def make_rooms() -> dict[str, Room]:
              "says: See the world's notes at http://example.org/tavclient/demo for news.",
              {"west": "square", "east": "cafe"}, [ITEMS["shield"], ITEMS["lantern"]]),
         Room("cafe", "Caf\u00e9 de la For\u00eat", (2, 0, 0),
-             "A little caf\u00e9 smelling of cr\u00e8me br\u00fbl\u00e9e and pain au chocolat. The\r\n"
-             "board reads: \u00ab Cr\u00e8me br\u00fbl\u00e9e 3 \u00e9cus \u2192 ask the ma\u00eetre "
+             "A little caf\u00e9 smelling of cr\u00e8me br\u00fbl\u00e9e and fresh bread.\r\n"
+             "The board reads: \u00ab Cr\u00e8me br\u00fbl\u00e9e, 3 \u00e9cus \u2192 ma\u00eetre "
              "d'h\u00f4tel \u00bb.\r\n"
-             "(This room is sent as UTF-8: a profile with that text encoding reads it.)",
+             "(Sent as UTF-8: a profile with that text encoding reads it.)",
              {"west": "market"}, utf8=True),
         Room("temple", "Temple of the Lamp", (-1, 0, 0),
              "Lamps burn in niches along the quiet nave. A narrow stair winds up into the\r\n"
