@@ -109,7 +109,10 @@ void ClientHub::ClearScreen(ClientScreen screen) {
 }
 
 void ClientHub::AppendText(ClientScreen screen, std::string_view text) {
-    if (TMudScreen* pane = PaneOf(screen)) pane->AddText(text);
+    if (TMudScreen* pane = PaneOf(screen)) {
+        pane->SetEncoding(term_.ClientTextEncoding());
+        pane->AddText(text);
+    }
 }
 
 void ClientHub::SetMap(const MapGrid& grid) {

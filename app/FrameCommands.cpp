@@ -6,6 +6,7 @@
 
 #include "app/MenuCommands.h"
 #include "settings/Latin1Text.h"
+#include "term/GameText.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
 #include "windows/TermWindow.h"
@@ -137,7 +138,8 @@ void FrameCommands::Run(int id) {
 
 void FrameCommands::Paste(bool lineEnd) {
     std::optional<std::string> bytes;
-    if (const std::optional<QString> text = choosers_.clipboard()) bytes = QStringToLatin1(*text);
+    if (const std::optional<QString> text = choosers_.clipboard())
+        bytes = QStringToGameBytes(*text, term_.Session().Encoding());
     PasteToGame(term_.Session(), *boxes_, bytes, lineEnd);
 }
 

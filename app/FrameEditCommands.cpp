@@ -64,7 +64,7 @@ void TSDIDecFrame::RunMultiLineSend() {
     const std::optional<std::string> text = dialog.Run();
     if (text && !text->empty()) {
         // Whole, with its own line breaks and no final newline.
-        session.TermSend(ToGameLineEnds(*text), true, true);
+        session.TermSend(session.GameBytes(ToGameLineEnds(*text)), true, true);
     }
     ReturnFocusAfterEdit(previous);
 }

@@ -18,6 +18,7 @@
 #include "settings/ColorDialog.h"
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
+#include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
@@ -79,6 +80,8 @@ constexpr int kAvailableCommands[] = {
     kCmFunctionKeys,
     // Configuration.
     kCmConfig,
+    // The profile's own options beside its settings.
+    kCmMoreOptions,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -258,6 +261,9 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmFunctionKeys: RunFunctionKeys(); break;
     // Configuration.
     case kCmConfig: RunConfig(); break;
+    case kCmMoreOptions:
+        if (!moreOptionsBusy_ && session_->Loaded()) RunMoreOptions();
+        break;
     default:
         if (FrameCommands::Handles(id)) commands_->Run(id);
         break;
@@ -267,6 +273,14 @@ void TSDIDecFrame::OnCommand(int id) {
 void TSDIDecFrame::RunFunctionKeys() {
     fkeydlg dialog(stored_, this);
     if (dialog.Run() == QDialog::Accepted) session_->SaveIfLoaded();
+}
+
+void TSDIDecFrame::RunMoreOptions() {
+    moreOptionsBusy_ = true;
+    MoreOptionsDialog dialog(term_->Options(), this);
+    // Saved at once, and the encoding applies from the next bytes received.
+    if (dialog.exec() == QDialog::Accepted) term_->SetOptions(dialog.Options());
+    moreOptionsBusy_ = false;
 }
 
 void TSDIDecFrame::ShowAbout() {
@@ -501,7 +515,10 @@ void TSDIDecFrame::CreateBars() {
     addToolBar(Qt::TopToolBarArea, toolBar_);
     toolBar_->setVisible(toolBarShown_);
     customBar_ = new CustomButtonBar(
-        [this](std::string_view command) { term_->Session().TermSend(command, true, true); },
+        [this](std::string_view command) {
+            TermSession& session = term_->Session();
+            session.TermSend(session.GameBytes(command), true, true);
+        },
         [this] { return CustomButtonPath(term_->DataRoot(), session_->Name()); }, this);
     customBar_->Load(term_->Session());
     // A row of its own below the toolbar, so neither bar hides the other's buttons.

@@ -111,6 +111,7 @@ private:
     // "Config...": the configuration dialog until its values are valid or cancelled, then
     // the new settings applied and saved.
     void RunConfig();
+    void RunMoreOptions();
 
     Settings& settings_;
     StoredValues& stored_;
@@ -130,6 +131,7 @@ private:
     bool shutDown_ = false;
     bool profilesBusy_ = false;
     bool configBusy_ = false;
+    bool moreOptionsBusy_ = false;
     int heightBeforeHidden_ = 0;
     // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
     // survive the rebuilds.

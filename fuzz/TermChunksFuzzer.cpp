@@ -1,6 +1,6 @@
-// The escape and telnet interpreter must not care where the socket cut the stream: the
-// same bytes fed whole and fed in pieces give the same cells, attributes, cursor,
-// completed lines, pending tail and echo result.
+// The escape, telnet and text-encoding interpreter must not care where the socket cut the
+// stream: the same bytes fed whole and fed in pieces give the same cells, attributes,
+// cursor, completed lines, pending tail and echo result, in every text encoding.
 //
 // Input: the stream, then (taken from the end) the screen's geometry and modes and the
 // seed of the cuts. Streams are at most kMaxStream bytes, past the point where an
@@ -55,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int rows = provider.ConsumeIntegralInRange(1, 60);
     const int cols = provider.ConsumeIntegralInRange(1, 140);
     std::uint32_t cuts = provider.ConsumeIntegral<std::uint32_t>() | 1;
+    const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 2));
     const std::string stream = provider.ConsumeRemainingBytesAsString();
     if (stream.size() > kMaxStream) return 0;
 
@@ -65,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (tav::TMudScreen* screen : {&whole, &pieces}) {
         screen->autowrap = (modes & 1) != 0;
         screen->appendcr = (modes & 2) != 0;
+        screen->SetEncoding(encoding);
         screen->SetScreenRect({0, 0, 4 + cols * screen->CellWidth(), rows * screen->CellHeight()},
                               false);
     }

@@ -1,5 +1,6 @@
 #include "term/InputLine.h"
 
+#include "term/GameText.h"
 #include "term/TermSession.h"
 
 #include <QApplication>
@@ -28,15 +29,19 @@ tinedit::tinedit(QWidget* parent) : QLineEdit(parent) {
 
 tinedit::~tinedit() = default;
 
+TextEncoding tinedit::Encoding() const {
+    return session_ ? session_->Encoding() : TextEncoding::SevenBit;
+}
+
 std::optional<std::string> tinedit::ReadText() {
-    // At most 254 bytes, cut at a character boundary.
+    // The game's bytes, at most 254 of them, cut at a character boundary.
     QString typed = text();
-    QByteArray bytes = typed.toUtf8();
-    while (bytes.size() > static_cast<qsizetype>(kMaxHistoryChars)) {
-        typed.chop(1);
-        bytes = typed.toUtf8();
+    std::string bytes = QStringToGameBytes(typed, Encoding());
+    while (bytes.size() > kMaxHistoryChars) {
+        typed.chop(typed.size() >= 2 && typed.back().isLowSurrogate() ? 2 : 1);
+        bytes = QStringToGameBytes(typed, Encoding());
     }
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return bytes;
 }
 
 void tinedit::SetMasked(bool masked) {
@@ -131,7 +136,7 @@ void tinedit::WalkHistory(bool back) {
         emit beeped();
         break;
     case InputHistory::Step::Kind::Show:
-        setText(QString::fromUtf8(step.text.data(), static_cast<qsizetype>(step.text.size())));
+        setText(GameBytesToQString(step.text, Encoding()));
         selectAll();
         break;
     case InputHistory::Step::Kind::Clear: clear(); break;

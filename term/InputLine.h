@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ProfileOptions.h"
 #include "term/TermServices.h"
 
 #include <QLineEdit>
@@ -37,6 +38,7 @@ public:
     void SetSession(TermSession* session) { session_ = session; }
 
     // --- InputLineControl ---------------------------------------------------------------
+    // The typed line in the session's encoding (GameBytes).
     std::optional<std::string> ReadText() override;
     void SetMasked(bool masked) override;
     bool Masked() const { return echoMode() == QLineEdit::Password; }
@@ -57,6 +59,7 @@ private:
     static int ShortcutCommand(const QKeyEvent& e);
     bool HandleKey(const QKeyEvent& e);
     void WalkHistory(bool back);
+    TextEncoding Encoding() const;
 
     TermSession* session_ = nullptr;
     class MaskStyle;

@@ -1,5 +1,7 @@
 #include "term/MudScreen.h"
 
+#include "term/TextDecoder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -30,6 +32,11 @@ constexpr std::array<bool, 256> MakeTextTable() {
     return table;
 }
 constexpr std::array<bool, 256> kTextByte = MakeTextTable();
+
+// Bytes 0x80-0xFE: text in the 8-bit encodings (0xFF is telnet's IAC).
+bool IsHighByte(unsigned char b) {
+    return b >= 0x80 && b < kIac;
+}
 
 bool IsLineEnd(unsigned char b) {
     return b >= 10 && b <= 13;
@@ -207,15 +214,20 @@ int TMudScreen::NewLine() {
 }
 
 void TMudScreen::MarkUrls(const std::string& text) {
-    static constexpr std::string_view kPrefixes[] = {"http://", "ftp://", "mailto:"};
+    // Every prefix has its one ':' where the scheme ends, so a single walk over the colons
+    // finds them all; each line pays for one scan however many prefixes there are.
+    static constexpr std::string_view kPrefixes[] = {"https://", "http://", "ftp://", "mailto:"};
     ScreenLine& line = buffer_[bufLine_];
-    for (std::string_view prefix : kPrefixes) {
-        std::size_t from = 0;
-        while ((from = text.find(prefix, from)) != std::string::npos) {
-            std::size_t k = from;
+    for (std::size_t colon = text.find(':'); colon != std::string::npos;
+         colon = text.find(':', colon + 1)) {
+        for (std::string_view prefix : kPrefixes) {
+            const std::size_t scheme = prefix.find(':');
+            if (colon < scheme || text.compare(colon - scheme, prefix.size(), prefix) != 0)
+                continue;
+            std::size_t k = colon - scheme;
             while (k < text.size() && !IsUrlSpace(text[k]))
                 line.attr[k++] |= attr::kUrl;
-            from = k;
+            break;
         }
     }
 }
@@ -243,8 +255,44 @@ std::size_t TMudScreen::DoControl(std::size_t i) {
         return i + 1;
     }
     case kEsc: return DoEscape(i);
-    default: return i + 1; // every other control byte (BS included) is ignored
+    default:
+        if (encoding_ != TextEncoding::SevenBit &&
+            IsHighByte(static_cast<unsigned char>(pending_[i])))
+            return DoHighBytes(i);
+        return i + 1; // every other control byte (BS included) is ignored, and 7-bit drops
+                      // 0x80-0xFE
     }
+}
+
+std::size_t TMudScreen::DoHighBytes(std::size_t i) {
+    if (encoding_ == TextEncoding::Utf8) return DoUtf8(i);
+    // Latin-1: the whole run of 8-bit bytes is text; the C1 controls (0x80-0x9F) have
+    // nothing to show and become '?'. pending_ is ours, so the run is mapped in place.
+    std::size_t j = i;
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
+        pending_[j] = CellCharacter(static_cast<unsigned char>(pending_[j]));
+        ++j;
+    }
+    PutText(pending_.data() + i, j - i);
+    return j;
+}
+
+std::size_t TMudScreen::DoUtf8(std::size_t i) {
+    // Decodes the run of sequences starting here into cells. A sequence the bytes end
+    // inside stays in pending_ for the next read; any other byte that breaks a sequence
+    // (CR, LF, ESC, ASCII) ends the run, after a '?' for the broken part.
+    char cells[64];
+    std::size_t count = 0;
+    std::size_t j = i;
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j])) &&
+           count < sizeof cells) {
+        const Utf8Step step = DecodeUtf8(std::string_view(pending_).substr(j));
+        if (step.kind == Utf8Step::Kind::Incomplete) break;
+        cells[count++] = step.kind == Utf8Step::Kind::Char ? CellCharacter(step.codePoint) : '?';
+        j += step.length;
+    }
+    if (count > 0) PutText(cells, count);
+    return j;
 }
 
 std::size_t TMudScreen::DoEscape(std::size_t i) {
@@ -394,7 +442,14 @@ std::size_t TMudScreen::DoTelnet(std::size_t i) {
         subnegScanned_ = j - i; // the bytes before j hold no end; i becomes 0 next pass
         return i;
     }
-    default: return i + 2; // IAC IAC, GA, NOP and the other two-byte commands
+    case kIac:
+        // IAC IAC is the data byte 0xFF: 'ÿ' in Latin-1, never well-formed UTF-8.
+        if (encoding_ != TextEncoding::SevenBit) {
+            const char cell = encoding_ == TextEncoding::Latin1 ? '\xFF' : '?';
+            PutText(&cell, 1);
+        }
+        return i + 2;
+    default: return i + 2; // GA, NOP and the other two-byte commands
     }
 }
 
@@ -503,6 +558,15 @@ void TMudScreen::SetScreenRect(const Rect& rect, bool repaint) {
 }
 
 // --- hold and text extraction ---------------------------------------------------------
+
+void TMudScreen::SetEncoding(TextEncoding encoding) {
+    // Outside a hold, a high byte at the start of pending_ can only be the unfinished
+    // sequence that ended the last pass; it is shown as given up with the next bytes.
+    if (!hold_ && encoding_ == TextEncoding::Utf8 && encoding != encoding_ && !pending_.empty() &&
+        IsHighByte(static_cast<unsigned char>(pending_[0])))
+        pending_ = "?";
+    encoding_ = encoding;
+}
 
 void TMudScreen::ToggleHold() {
     if (!hold_) {

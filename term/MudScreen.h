@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
 #include "term/ScreenBuffer.h"
 #include "term/ScreenView.h"
@@ -118,6 +119,11 @@ public:
     bool ReleaseHold();
     // WAV file played for BEL; empty for the system beep.
     std::string bellPath;
+    // How bytes 0x80-0xFE become cells (7-bit drops them). The change applies to the
+    // next bytes interpreted; an unfinished UTF-8 sequence left from the last ones is
+    // given up and shows as '?'.
+    void SetEncoding(TextEncoding encoding);
+    TextEncoding Encoding() const { return encoding_; }
 
     // --- text extraction --------------------------------------------------------------
     std::optional<std::string> GetSelectedText() const;
@@ -157,6 +163,8 @@ private:
     std::size_t DoEscape(std::size_t i);
     std::size_t DoAnsi(std::size_t i);
     std::size_t DoTelnet(std::size_t i);
+    std::size_t DoHighBytes(std::size_t i);
+    std::size_t DoUtf8(std::size_t i);
     void SelectGraphicRendition(const int* values, int count);
     void EraseToEndOfLine();
     void EraseToEndOfScreen();
@@ -193,6 +201,7 @@ private:
 
     bool hold_ = false;
     bool scrolledBack_ = false;
+    TextEncoding encoding_ = TextEncoding::SevenBit;
 
     // How far an unfinished telnet subnegotiation at the start of pending_ has been
     // scanned without finding its end.

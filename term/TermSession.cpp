@@ -1,5 +1,7 @@
 #include "term/TermSession.h"
 
+#include "term/TextDecoder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -242,6 +244,10 @@ void TermSession::PrintLocal(std::string_view text) {
 
 // --- sending ------------------------------------------------------------------------
 
+std::string TermSession::GameBytes(std::string_view latin1) const {
+    return Latin1ToGameBytes(latin1, Encoding());
+}
+
 int TermSession::TermSendAll(std::string_view bytes) {
     if (fd_ < 0) { // a connection without a socket (replay): record only
         if (services_.onSent) services_.onSent(bytes);
@@ -298,7 +304,7 @@ void TermSession::SendCommandString(std::string_view text) {
         if (k == start)
             TermSend("\n", false, true);
         else
-            TermSend(std::string_view(buffer).substr(start, k - start), true, false);
+            TermSend(GameBytes(std::string_view(buffer).substr(start, k - start)), true, false);
         start = k + 1;
     }
 }
@@ -380,8 +386,8 @@ void TermSession::AutoConnect() {
 }
 
 void TermSession::LogIn() {
-    TermSend(settings_.user, false, false);
-    TermSend(settings_.passwd, false, false);
+    TermSend(GameBytes(settings_.user), false, false);
+    TermSend(GameBytes(settings_.passwd), false, false);
     // The pause before the login commands runs on a timer, not by blocking. It ends
     // with its connection: a disconnect or a profile switch within it sends no login
     // commands (nor the next profile's) and starts no Client countdown.

@@ -114,6 +114,13 @@ public:
     std::string_view RecentText() const { return std::string_view(recent_).substr(recentStart_); }
 
     // --- sending ---------------------------------------------------------------------
+    // The text encoding of the connection, both ways: the main screen decodes what
+    // arrives with it, and the program's own Latin-1 texts (settings, function keys,
+    // login commands, trigger reactions, the screen's cells) are sent in it. TermSend,
+    // SendText and TermSendAll take bytes already in it (GameBytes).
+    void SetEncoding(TextEncoding encoding) { screen_.SetEncoding(encoding); }
+    TextEncoding Encoding() const { return screen_.Encoding(); }
+    std::string GameBytes(std::string_view latin1) const;
     int TermSendAll(std::string_view bytes);
     // Sends `text` (with "\n" unless raw) whole, however long, and echoes it when echo is
     // on and input is visible, only once it was sent.
@@ -126,7 +133,7 @@ public:
     void SendKeypadWord(char key);
     void SubmitInput();
     void PrintLocal(std::string_view text) override;
-    void Send(std::string_view reaction) override { TermSend(reaction, false, true); }
+    void Send(std::string_view reaction) override { TermSend(GameBytes(reaction), false, true); }
 
     // --- start-up and timers ---------------------------------------------------------
     void AutoConnect();

@@ -20,7 +20,7 @@ void PasteToGame(TermSession& session, MessageBoxes& boxes,
 
 void SelectionToGame(TermSession& session, const std::optional<std::string>& selection,
                      bool lineEnd) {
-    if (selection) session.SendText(*selection);
+    if (selection) session.SendText(session.GameBytes(*selection));
     if (lineEnd) session.SendText(kCrLf);
 }
 

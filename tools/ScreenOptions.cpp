@@ -32,6 +32,13 @@ OptionParse ParseScreenOption(int argc, char** argv, int& i, ScreenOptions& opti
         return i + 1 < argc && ParseCount(argv[++i], *c.value) ? OptionParse::Taken
                                                                : OptionParse::Bad;
     }
+    if (!std::strcmp(arg, "--encoding")) {
+        if (i + 1 >= argc) return OptionParse::Bad;
+        const auto encoding = EncodingFromWord(argv[++i]);
+        if (!encoding) return OptionParse::Bad;
+        options.encoding = *encoding;
+        return OptionParse::Taken;
+    }
     if (!std::strcmp(arg, "--no-autowrap")) {
         options.autowrap = false;
         return OptionParse::Taken;
@@ -47,6 +54,7 @@ void ApplyScreenOptions(const ScreenOptions& options, TMudScreen& screen) {
     if (options.lines != screen.Lines()) screen.ResetScreen(options.lines);
     screen.autowrap = options.autowrap;
     screen.appendcr = options.appendcr;
+    screen.SetEncoding(options.encoding);
     screen.SetScreenRect(
         {0, 0, options.cols * screen.CellWidth() + 4, options.rows * screen.CellHeight()}, false);
 }

@@ -12,12 +12,13 @@ struct ScreenOptions {
     int chunk = 0; // 0: the tool's own default
     bool autowrap = true;
     bool appendcr = true;
+    TextEncoding encoding = TextEncoding::SevenBit;
 };
 
 enum class OptionParse { NotMine, Taken, Bad };
 
 // Takes argv[i] (and its value, advancing i) when it is one of --rows, --cols, --lines,
-// --chunk, --no-autowrap, --no-appendcr.
+// --chunk, --encoding 7bit|latin1|utf8, --no-autowrap, --no-appendcr.
 OptionParse ParseScreenOption(int argc, char** argv, int& i, ScreenOptions& options);
 
 // Applies the options to a new screen as a window of rows x cols cells would set them

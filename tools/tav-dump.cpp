@@ -17,7 +17,8 @@ namespace {
 
 int Usage() {
     std::fputs("usage: tav-dump [--rows R] [--cols C] [--lines L] [--no-autowrap] "
-               "[--no-appendcr] [--urlaware] [--chunk N] [FILE]\n",
+               "[--no-appendcr] [--urlaware] [--chunk N] [--encoding 7bit|latin1|utf8] "
+               "[FILE]\n",
                stderr);
     return 2;
 }

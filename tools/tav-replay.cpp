@@ -21,8 +21,8 @@ using tav::tools::Escape;
 
 int Usage() {
     std::fputs("usage: tav-replay [--triggers TRIGS_NDX] [--rows R] [--cols C] [--lines L] "
-               "[--no-autowrap] [--no-appendcr] [--chunk N] [--input TEXT]... "
-               "[--html-log FILE] CAPTURE\n",
+               "[--no-autowrap] [--no-appendcr] [--chunk N] [--encoding 7bit|latin1|utf8] "
+               "[--input TEXT]... [--html-log FILE] CAPTURE\n",
                stderr);
     return 2;
 }

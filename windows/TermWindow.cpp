@@ -148,6 +148,8 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     map_ = new MapWindow(this);
     stat_ = new StatusWindow(this);
     splitWidget_ = MakeScreen(split_, "TavClient MudScroll");
+    // The split view shows the recent text, which holds the main screen's cells: Latin-1.
+    split_->SetEncoding(TextEncoding::Latin1);
     splitWidget_->hide();
     for (QWidget* w : {static_cast<QWidget*>(descWidget_), static_cast<QWidget*>(exitWidget_),
                        static_cast<QWidget*>(listWidget_), static_cast<QWidget*>(hdiv_),
@@ -275,6 +277,8 @@ void tmudterm::LoadSettings() {
     file.LoadSettings(profileName_);
     for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
         session_->FunctionKeys()[k] = stored_.fkeys[k];
+    options_ = LoadProfileOptions(OptionsPath());
+    ApplyOptions();
 }
 
 void tmudterm::SaveSettings() {
@@ -283,6 +287,28 @@ void tmudterm::SaveSettings() {
         session_->FunctionKeys()[k] = stored_.fkeys[k];
     SettingsFile file(settings_, stored_, *this, *session_, *services_, dataRoot_);
     file.SaveSettings(profileName_);
+    SaveOptions();
+}
+
+std::string tmudterm::OptionsPath() const {
+    return ProfileOptionsPath(dataRoot_, profileName_);
+}
+
+void tmudterm::ApplyOptions() {
+    session_->SetEncoding(options_.encoding);
+    session_->SetAutoReconnect(options_.autoReconnect);
+}
+
+bool tmudterm::SetOptions(const ProfileOptions& options) {
+    options_ = options;
+    ApplyOptions();
+    return SaveOptions();
+}
+
+bool tmudterm::SaveOptions() {
+    if (SaveProfileOptions(OptionsPath(), options_)) return true;
+    session_->PrintLocal("Unable to open options.cfg for writing...\r\n");
+    return false;
 }
 
 void tmudterm::ApplyScreenSettings(bool initial) {
@@ -431,6 +457,7 @@ void tmudterm::ShowScrollBuffer() {
     const SizesStep step = ComputeSizesStep(settings_, screen.Lines(), 0);
     screen.ResetScreen(step.scrollLines.value_or(screen.Lines()));
     scroll_->ShowRaised();
+    screen.SetEncoding(TextEncoding::Latin1); // the main screen's cells, as the split view
     screen.AddText(session_->RecentText());
     while (screen.TakeLine()) {
     }

@@ -2,6 +2,7 @@
 
 #include "app/StatusBarSink.h"
 #include "client/LogSink.h"
+#include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
 #include "settings/SettingsHost.h"
 #include "settings/StoredValues.h"
@@ -66,6 +67,19 @@ public:
     void SaveSettings();
     void SetDataRoot(std::string root) { dataRoot_ = std::move(root); }
     const std::string& DataRoot() const { return dataRoot_; }
+    // The current profile's options.cfg, read and written with tav.cfg (a missing file
+    // gives the defaults).
+    const ProfileOptions& Options() const { return options_; }
+    // Takes new options at once (the encoding from the next bytes received on) and writes
+    // options.cfg; false, with a line on the screen, when it could not be written.
+    bool SetOptions(const ProfileOptions& options);
+    std::string OptionsPath() const;
+    // How the screens fed by the Client connection read its text, which that protocol
+    // keeps in Latin-1: as Latin-1, unless the profile keeps to 7-bit text.
+    TextEncoding ClientTextEncoding() const {
+        return options_.encoding == TextEncoding::SevenBit ? TextEncoding::SevenBit
+                                                           : TextEncoding::Latin1;
+    }
     // The fonts, rectangles and colours the settings file keeps beside the record.
     StoredValues& Stored() { return stored_; }
     // Fonts, screen flags and bell, panes and map shown or hidden; with initial, the
@@ -155,6 +169,8 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    void ApplyOptions();
+    bool SaveOptions();
     class Services;
 
     void Layout(int width, int height);
@@ -166,6 +182,7 @@ private:
 
     Settings& settings_;
     StoredValues& stored_;
+    ProfileOptions options_;
     StatusBarSink& status_;
     std::string profileName_;
     std::string dataRoot_ = ".";

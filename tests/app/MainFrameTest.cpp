@@ -11,6 +11,7 @@
 #include "client/MessageType.h"
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
+#include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
 #include "term/InputLine.h"
@@ -27,8 +28,10 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QColorDialog>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -36,6 +39,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -410,6 +414,67 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
     frame->OnCommand(kCmFunctionKeys);
     EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
     EXPECT_EQ(frame->Term().Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
+}
+
+TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
+    PutList("hero\r\n");
+    {
+        QFile file(data.Path("profiles/hero/options.cfg"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("mine=kept\nencoding=latin1\n");
+    }
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    tmudterm& term = frame->Term();
+    EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
+    EXPECT_TRUE(frame->Menu().IsEnabled(kCmMoreOptions));
+
+    auto choose = [](TextEncoding encoding, bool reconnect, QDialogButtonBox::StandardButton button,
+                     QStringList* names = nullptr) {
+        return [=](QWidget* w) {
+            auto* dialog = qobject_cast<MoreOptionsDialog*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            EXPECT_TRUE(dialog->EncodingButton(TextEncoding::Latin1).isChecked());
+            if (names) {
+                *names << dialog->accessibleName();
+                for (QWidget* child : dialog->findChildren<QWidget*>())
+                    if (child->focusPolicy() != Qt::NoFocus || qobject_cast<QGroupBox*>(child))
+                        *names << child->accessibleName();
+            }
+            dialog->EncodingButton(encoding).click();
+            dialog->ReconnectBox().setChecked(reconnect);
+            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+        };
+    };
+    auto saved = [&] {
+        QFile file(data.Path("profiles/hero/options.cfg"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    };
+    QStringList names;
+    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Cancel, &names));
+    frame->OnCommand(kCmMoreOptions);
+    EXPECT_EQ(saved(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
+    EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
+    EXPECT_FALSE(term.Session().AutoReconnect());
+    EXPECT_EQ(names, (QStringList{"TavClient More Options", "Text encoding", "7-bit", "Latin-1",
+                                  "UTF-8", "Reconnect automatically", "OK", "Cancel"}));
+
+    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Ok));
+    frame->OnCommand(kCmMoreOptions);
+    EXPECT_EQ(saved(), "mine=kept\nencoding=utf8\nautoreconnect=1\n");
+    EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true}));
+    EXPECT_TRUE(term.Session().AutoReconnect());
+    // In effect at once: what arrives is read as UTF-8, and what is typed is sent so.
+    term.Session().ReceiveBytes("Caf\xC3\xA9\r\n", 8);
+    EXPECT_NE(ScreenText().find("Caf\xE9\r\n"), std::string::npos);
+    term.InputLine().setText(QString::fromUtf8("caf\xC3\xA9 \xE2\x86\x92"));
+    EXPECT_EQ(term.InputLine().ReadText(), "caf\xC3\xA9 \xE2\x86\x92");
+    term.Session().History().Add("d\xC3\xA9j\xC3\xA0");
+    QTest::keyClick(&term.InputLine(), Qt::Key_Up); // the history holds what was sent
+    EXPECT_EQ(term.InputLine().text(), QString::fromUtf8("d\xC3\xA9j\xC3\xA0"));
+    term.Session().SetEncoding(TextEncoding::SevenBit);
+    term.InputLine().setText(QString::fromUtf8("caf\xC3\xA9 \xE2\x86\x92"));
+    EXPECT_EQ(term.InputLine().ReadText(), "caf\xE9 ?");
 }
 
 TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {

@@ -341,11 +341,12 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
     Fixture f;
     f.settings.urlaware = 1;
-    f.Feed("see http://abcdef, and ftp://x mailto:y\r\n");
-    const char* marked = "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ";
+    f.Feed("see http://abcdef, and ftp://x mailto:y https://s.org/p?q=1 https:/no\r\n");
+    const char* marked = "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ^^^^^^^^^^^^^^^^^^^ ";
     for (int k = 0; marked[k]; ++k)
         EXPECT_EQ((f.AttrAt(0, k) & attr::kUrl) != 0, marked[k] == '^') << k;
     EXPECT_EQ(f.screen.UrlAt({0, 10}), "http://abcdef,");
+    EXPECT_EQ(f.screen.UrlAt({0, 45}), "https://s.org/p?q=1");
     EXPECT_FALSE(f.screen.UrlAt({0, 2}));
 
     Fixture off;

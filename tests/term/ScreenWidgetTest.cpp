@@ -247,10 +247,11 @@ void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons button
 TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAware) {
     UrlSink sink;
     QDesktopServices::setUrlHandler("http", &sink, "Open");
+    QDesktopServices::setUrlHandler("https", &sink, "Open");
     for (bool aware : {true, false}) {
         Screen s;
         s.settings.urlaware = 1;
-        s.Feed("see http://x.org/a b\r\nnext\r\n");
+        s.Feed("see http://x.org/a b\r\nnext https://y.org/\r\n");
         s.settings.urlaware = aware;
         QWidget* w = s.widget.get();
         const QPoint url = s.Cell(0, 6).center();
@@ -264,8 +265,15 @@ TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAware) {
         ASSERT_EQ(sink.opened.size(), 1);
         EXPECT_EQ(sink.opened[0].toString(), "http://x.org/a");
         EXPECT_EQ(s.model.HasSelection(), !aware); // otherwise the press starts a selection
+        if (aware) {
+            SendMouse(w, QEvent::MouseButtonPress, s.Cell(1, 8).center(), Qt::LeftButton);
+            ASSERT_EQ(sink.opened.size(), 2);
+            EXPECT_EQ(sink.opened[1].toString(), "https://y.org/");
+            sink.opened.pop_back();
+        }
     }
     QDesktopServices::unsetUrlHandler("http");
+    QDesktopServices::unsetUrlHandler("https");
 }
 
 TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {

@@ -391,6 +391,41 @@ TEST_F(SessionFixture, TriggersAnswerReceivedLinesAndCannotLoopWhileDisconnected
     EXPECT_LE(count, 2u);
 }
 
+TEST_F(SessionFixture, EverythingSentAndEchoedFollowsTheEncoding) {
+    triggers.AddTrigger("caf\xE9", "say cr\xE8me");
+    session->FunctionKeys()[0] = "\xE9t\xE9;";
+    Connect();
+    struct Case {
+        TextEncoding encoding;
+        const char* reaction; // the trigger's Latin-1 reaction as sent
+        const char* fkey;     // F1's Latin-1 text as sent
+        const char* shown;    // the line received and then the typed line's echo
+    };
+    const Case cases[] = {
+        {TextEncoding::SevenBit, "say cr\xE8me\r\n", "\xE9t\xE9\n", "The caf is open.\r\n"},
+        {TextEncoding::Latin1, "say cr\xE8me\r\n", "\xE9t\xE9\n", "The caf\xE9 is open.\r\n"},
+        {TextEncoding::Utf8, "say cr\xC3\xA8me\r\n", "\xC3\xA9t\xC3\xA9\n",
+         "The caf\xE9 is open.\r\n"},
+    };
+    for (const Case& c : cases) {
+        session->SetEncoding(c.encoding);
+        EXPECT_EQ(screen.Encoding(), c.encoding);
+        // What arrives is decoded, matched as Latin-1 cells, and the reaction is encoded.
+        server.Send(c.encoding == TextEncoding::Utf8 ? "The caf\xC3\xA9 is open.\r\n"
+                                                     : "The caf\xE9 is open.\r\n");
+        Pump();
+        EXPECT_TRUE(Shown(c.shown)) << c.shown;
+        const bool matches = c.encoding != TextEncoding::SevenBit;
+        EXPECT_EQ(server.Read(100ms), matches ? std::string(c.reaction) : std::string());
+        session->SendFunctionKey(1);
+        EXPECT_EQ(server.Read(100ms), c.fkey);
+    }
+    // A typed line is already in the game's bytes; its echo decodes the same way.
+    Type("say \xE2\x86\x92 \xC3\xA9");
+    EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
+    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
+}
+
 TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrder) {
     triggers.AddTrigger("first", "a");
     triggers.AddTrigger("second", "b");

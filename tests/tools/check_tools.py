@@ -44,6 +44,19 @@ expect("dump erase takes the attribute, no autowrap, rows limited to lines",
        "cursor 2 131 2 131 top 0\n"
        "line 2 " + "y" * 132 + "\nattr 2 0:132:40\n")
 
+# One stream read with each encoding, in 4-byte calls so a UTF-8 sequence is split between
+# two: 7-bit drops the high bytes, Latin-1 keeps each (IAC IAC is 0xFF), UTF-8 joins the
+# split sequence and shows malformed bytes (and one cut short by the CR) as '?'.
+for name, args, text in [
+        ("default", [], "Caf t"),
+        ("7bit", ["--encoding", "7bit"], "Caf t"),
+        ("latin1", ["--encoding", "latin1"], "Caf\\xC3\\xA9 \\xE9t\\xFF\\xC3"),
+        ("utf8", ["--encoding", "utf8"], "Caf\\xE9 ?t??"),
+]:
+    expect("dump encoding " + name,
+           run("tav-dump", ["--chunk", "4"] + args, b"Caf\xc3\xa9 \xe9t\xff\xff\xc3\r\n"),
+           f"queued {text}\ncursor 1 0 1 0 top 0\nline 0 {text}\nattr 0 0:132:1\n")
+
 with tempfile.TemporaryDirectory() as tmp:
     capture = os.path.join(tmp, "capture.bin")
     trigs = os.path.join(tmp, "trigs.ndx")

@@ -211,7 +211,9 @@ class Game:
     def show_room(self, player: Player):
         room = self.room_of(player)
         exits = " ".join(room.exits) or "none"
-        player.write(f"{cyan(room.name)}\r\n{room.desc}\r\n{green('[Exits: ' + exits + ']')}\r\n")
+        heading = f"{cyan(room.name)}\r\n{room.desc}\r\n"
+        player.write(world.as_utf8(heading) if room.utf8 else heading)
+        player.write(green('[Exits: ' + exits + ']') + "\r\n")
         for item in room.items:
             player.write(yellow(item.short[0].upper() + item.short[1:] + " lies here.") + "\r\n")
         for other in self.others_in(player.room, but=player):

@@ -374,6 +374,20 @@ class ServerTest(unittest.TestCase):
         self.assertIn("Ælfrida Østby".encode("latin-1"), desc)
         self.assertIn("Château".encode("latin-1"), text.until(b"mv> "))
 
+    def test_the_cafe_east_of_the_market_is_sent_as_utf8_on_the_text_port(self):
+        text, client, _name = self.enter()
+        text.send("e")
+        text.until(b"mv> ")
+        text.send("e")
+        shown = text.until(b"mv> ")
+        self.assertIn("Caf\u00e9 de la For\u00eat".encode("utf-8"), shown)
+        self.assertIn("Cr\u00e8me br\u00fbl\u00e9e, 3 \u00e9cus \u2192".encode("utf-8"), shown)
+        self.assertIn(b"[Exits: west]", shown)
+        # The client port's protocol stays Latin-1: the arrow has no byte there.
+        while "Caf\u00e9".encode("latin-1") not in (desc := client.expect(74).data):
+            pass
+        self.assertIn("br\u00fbl\u00e9e, 3 \u00e9cus ?".encode("latin-1"), desc)
+
     def test_requests_of_the_side_windows(self):
         text, client, name = self.enter()
         client.send(9, b"who")

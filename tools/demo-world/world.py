@@ -65,6 +65,12 @@ class Room:
     items: list[Item] = field(default_factory=list)
     sound: str | None = None  # cue played on entering
     hurts: int = 0  # hit points lost on entering
+    utf8: bool = False  # shown on the text port as UTF-8 bytes, not Latin-1
+
+
+def as_utf8(text: str) -> str:
+    """text whose Latin-1 bytes are the UTF-8 bytes of `text`, for the Latin-1 text port."""
+    return text.encode("utf-8").decode("latin-1")
 
 
 ITEMS = {
@@ -109,7 +115,13 @@ def make_rooms() -> dict[str, Room]:
         Room("market", "Market Street", (1, 0, 0),
              "Stalls line the street, their keepers crying their wares. A painted notice\r\n"
              "says: See the world's notes at http://example.org/tavclient/demo for news.",
-             {"west": "square"}, [ITEMS["shield"], ITEMS["lantern"]]),
+             {"west": "square", "east": "cafe"}, [ITEMS["shield"], ITEMS["lantern"]]),
+        Room("cafe", "Caf\u00e9 de la For\u00eat", (2, 0, 0),
+             "A little caf\u00e9 smelling of cr\u00e8me br\u00fbl\u00e9e and fresh bread.\r\n"
+             "The board reads: \u00ab Cr\u00e8me br\u00fbl\u00e9e, 3 \u00e9cus \u2192 ma\u00eetre "
+             "d'h\u00f4tel \u00bb.\r\n"
+             "(Sent as UTF-8: a profile with that text encoding reads it.)",
+             {"west": "market"}, utf8=True),
         Room("temple", "Temple of the Lamp", (-1, 0, 0),
              "Lamps burn in niches along the quiet nave. A narrow stair winds up into the\r\n"
              "bell tower.",

@@ -1,0 +1,74 @@
+#include "settings/MoreOptionsDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tav {
+
+namespace {
+
+// A control whose accessible name is its visible words, without the mnemonic mark.
+template <typename Control> Control* Named(Control* control) {
+    control->setAccessibleName(control->text().remove(QLatin1Char('&')));
+    return control;
+}
+
+} // namespace
+
+MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("TavClient More Options"));
+    setAccessibleName(windowTitle());
+
+    auto* encoding = new QGroupBox(QStringLiteral("Text encoding"), this);
+    encoding->setAccessibleName(encoding->title());
+    encoding->setAccessibleDescription(
+        QStringLiteral("How the game's text is read and what you type is sent"));
+    sevenBit_ = Named(new QRadioButton(QStringLiteral("&7-bit"), encoding));
+    latin1_ = Named(new QRadioButton(QStringLiteral("&Latin-1"), encoding));
+    utf8_ = Named(new QRadioButton(QStringLiteral("&UTF-8"), encoding));
+    auto* encodingLayout = new QVBoxLayout(encoding);
+    for (QRadioButton* button : {sevenBit_, latin1_, utf8_})
+        encodingLayout->addWidget(button);
+    EncodingButton(options.encoding).setChecked(true);
+
+    reconnect_ = Named(new QCheckBox(QStringLiteral("&Reconnect automatically"), this));
+    reconnect_->setAccessibleDescription(
+        QStringLiteral("Connect the game again when the server closes the connection"));
+    reconnect_->setChecked(options.autoReconnect);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    for (QAbstractButton* button : buttons->buttons())
+        Named(button);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(encoding);
+    layout->addWidget(reconnect_);
+    layout->addWidget(buttons);
+    EncodingButton(options.encoding).setFocus();
+}
+
+QRadioButton& MoreOptionsDialog::EncodingButton(TextEncoding encoding) const {
+    switch (encoding) {
+    case TextEncoding::Latin1: return *latin1_;
+    case TextEncoding::Utf8: return *utf8_;
+    case TextEncoding::SevenBit: break;
+    }
+    return *sevenBit_;
+}
+
+ProfileOptions MoreOptionsDialog::Options() const {
+    ProfileOptions options;
+    if (latin1_->isChecked()) options.encoding = TextEncoding::Latin1;
+    if (utf8_->isChecked()) options.encoding = TextEncoding::Utf8;
+    options.autoReconnect = reconnect_->isChecked();
+    return options;
+}
+
+} // namespace tav

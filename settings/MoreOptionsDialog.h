@@ -1,0 +1,32 @@
+#pragma once
+
+#include "settings/ProfileOptions.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QRadioButton;
+
+namespace tav {
+
+// "More options...": the profile's options that tav.cfg has no place for (the text
+// encoding of the Term connection, reconnecting automatically). It edits a copy; the
+// caller takes Options() only when the dialog was accepted.
+class MoreOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    MoreOptionsDialog(const ProfileOptions& options, QWidget* parent);
+
+    ProfileOptions Options() const;
+
+    QRadioButton& EncodingButton(TextEncoding encoding) const;
+    QCheckBox& ReconnectBox() const { return *reconnect_; }
+
+private:
+    QRadioButton* sevenBit_ = nullptr;
+    QRadioButton* latin1_ = nullptr;
+    QRadioButton* utf8_ = nullptr;
+    QCheckBox* reconnect_ = nullptr;
+};
+
+} // namespace tav

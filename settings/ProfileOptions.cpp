@@ -1,0 +1,120 @@
+#include "settings/ProfileOptions.h"
+
+#include "settings/AtomicFile.h"
+#include "settings/LineScanner.h"
+#include "settings/TextMode.h"
+
+#include <array>
+
+namespace tav {
+
+namespace {
+
+constexpr std::string_view kEncodingKey = "encoding";
+constexpr std::string_view kReconnectKey = "autoreconnect";
+
+struct EncodingName {
+    TextEncoding encoding;
+    std::string_view word;
+};
+constexpr std::array<EncodingName, 3> kEncodingNames{{
+    {TextEncoding::SevenBit, "7bit"},
+    {TextEncoding::Latin1, "latin1"},
+    {TextEncoding::Utf8, "utf8"},
+}};
+
+// Spaces, tabs and a stray CR around a key or value edited by hand do not matter.
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// A line split at its first '='; a line without one has no key.
+struct KeyValue {
+    std::string_view key;
+    std::string_view value;
+};
+std::optional<KeyValue> SplitLine(std::string_view line) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return KeyValue{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))};
+}
+
+std::string ReconnectValue(bool on) {
+    return on ? "1" : "0";
+}
+
+} // namespace
+
+std::string_view EncodingWord(TextEncoding encoding) {
+    for (const EncodingName& name : kEncodingNames)
+        if (name.encoding == encoding) return name.word;
+    return kEncodingNames[0].word;
+}
+
+std::optional<TextEncoding> EncodingFromWord(std::string_view word) {
+    for (const EncodingName& name : kEncodingNames)
+        if (name.word == word) return name.encoding;
+    return std::nullopt;
+}
+
+std::string ProfileOptionsPath(std::string_view root, std::string_view profile) {
+    return std::string(root) + "/profiles/" + std::string(profile) + "/options.cfg";
+}
+
+ProfileOptions ReadProfileOptionsText(std::string_view text) {
+    ProfileOptions options;
+    LineScanner lines(text);
+    while (const auto line = lines.NextLine()) {
+        const auto pair = SplitLine(*line);
+        if (!pair) continue;
+        if (pair->key == kEncodingKey) {
+            if (const auto encoding = EncodingFromWord(pair->value)) options.encoding = *encoding;
+        } else if (pair->key == kReconnectKey) {
+            if (pair->value == "0" || pair->value == "1")
+                options.autoReconnect = pair->value == "1";
+        }
+    }
+    return options;
+}
+
+std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_view existing) {
+    const std::pair<std::string_view, std::string> known[] = {
+        {kEncodingKey, std::string(EncodingWord(options.encoding))},
+        {kReconnectKey, ReconnectValue(options.autoReconnect)},
+    };
+    bool written[std::size(known)] = {};
+    std::string text;
+    LineScanner lines(existing);
+    while (const auto line = lines.NextLine()) {
+        bool replaced = false;
+        if (const auto pair = SplitLine(*line)) {
+            for (std::size_t k = 0; k < std::size(known); ++k) {
+                if (pair->key != known[k].first) continue;
+                // A key written twice by hand keeps only its first line.
+                if (!written[k]) text += std::string(known[k].first) + "=" + known[k].second + "\n";
+                written[k] = replaced = true;
+            }
+        }
+        if (!replaced) {
+            text += *line;
+            text += '\n';
+        }
+    }
+    for (std::size_t k = 0; k < std::size(known); ++k)
+        if (!written[k]) text += std::string(known[k].first) + "=" + known[k].second + "\n";
+    return text;
+}
+
+ProfileOptions LoadProfileOptions(const std::string& path) {
+    const std::optional<std::string> text = ReadTextFile(path);
+    return text ? ReadProfileOptionsText(*text) : ProfileOptions{};
+}
+
+bool SaveProfileOptions(const std::string& path, const ProfileOptions& options) {
+    const std::optional<std::string> existing = ReadTextFile(path);
+    return WriteFileAtomically(path, WriteProfileOptionsText(options, existing.value_or("")));
+}
+
+} // namespace tav

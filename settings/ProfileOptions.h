@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+// How the bytes of the Term connection map to characters, both ways.
+enum class TextEncoding {
+    SevenBit, // bytes 0x80-0xFE are dropped; what is sent is Latin-1
+    Latin1,   // each byte is the Latin-1 character of its value
+    Utf8      // UTF-8 sequences; characters outside Latin-1 show as '?'
+};
+
+// The profile's settings that tav.cfg has no place for. They live in a small file of
+// their own, "options.cfg", beside it in the profile directory, so tav.cfg keeps its
+// layout byte for byte.
+struct ProfileOptions {
+    TextEncoding encoding = TextEncoding::SevenBit;
+    bool autoReconnect = false;
+
+    bool operator==(const ProfileOptions&) const = default;
+};
+
+// The word options.cfg uses for an encoding ("7bit", "latin1", "utf8"), and back;
+// nothing for a word that names none.
+std::string_view EncodingWord(TextEncoding encoding);
+std::optional<TextEncoding> EncodingFromWord(std::string_view word);
+
+// "profiles/<name>/options.cfg" below root.
+std::string ProfileOptionsPath(std::string_view root, std::string_view profile);
+
+// Reads "key=value" lines; unknown keys and malformed values leave the defaults.
+ProfileOptions ReadProfileOptionsText(std::string_view text);
+// The file's new text: every line of `existing` is kept in its place except the known
+// keys' lines, which carry the new values; keys not there yet are added at the end.
+std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_view existing);
+
+// A missing or unreadable file gives the defaults.
+ProfileOptions LoadProfileOptions(const std::string& path);
+// Replaces the file whole (keeping lines of keys this program does not know); false when
+// it could not be written.
+bool SaveProfileOptions(const std::string& path, const ProfileOptions& options);
+
+} // namespace tav

@@ -1,0 +1,198 @@
+#include "term/TextDecoder.h"
+#include "term/MudScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using Kind = Utf8Step::Kind;
+
+TEST(Utf8Decode, WellFormedMalformedAndIncompleteSequences) {
+    struct Case {
+        std::string bytes;
+        Kind kind;
+        std::size_t length;
+        char32_t codePoint;
+    };
+    const Case cases[] = {
+        {"A", Kind::Char, 1, U'A'},
+        {"\xC3\xA9", Kind::Char, 2, U'\u00E9'},
+        {"\xC2\xA0", Kind::Char, 2, 0xA0},
+        {"\xDF\xBF", Kind::Char, 2, 0x7FF},
+        {"\xE0\xA0\x80", Kind::Char, 3, 0x800},
+        {"\xE2\x86\x92", Kind::Char, 3, U'\u2192'},
+        {"\xED\x9F\xBF", Kind::Char, 3, 0xD7FF},
+        {"\xEF\xBF\xBF", Kind::Char, 3, 0xFFFF},
+        {"\xF0\x90\x80\x80", Kind::Char, 4, 0x10000},
+        {"\xF0\x9F\x98\x80", Kind::Char, 4, 0x1F600},
+        {"\xF4\x8F\xBF\xBF", Kind::Char, 4, 0x10FFFF},
+        // Overlong forms: the lead byte alone, or with the second byte out of its range.
+        {"\xC0\xAF", Kind::Malformed, 1, 0},
+        {"\xC1\xBF", Kind::Malformed, 1, 0},
+        {"\xE0\x80\xAF", Kind::Malformed, 1, 0},
+        {"\xE0\x9F\xBF", Kind::Malformed, 1, 0},
+        {"\xF0\x80\x80\xAF", Kind::Malformed, 1, 0},
+        {"\xF0\x8F\xBF\xBF", Kind::Malformed, 1, 0},
+        // Surrogates and code points past U+10FFFF.
+        {"\xED\xA0\x80", Kind::Malformed, 1, 0},
+        {"\xED\xBF\xBF", Kind::Malformed, 1, 0},
+        {"\xF4\x90\x80\x80", Kind::Malformed, 1, 0},
+        {"\xF5\x80\x80\x80", Kind::Malformed, 1, 0},
+        {"\xFE", Kind::Malformed, 1, 0},
+        // Stray continuation bytes.
+        {"\x80", Kind::Malformed, 1, 0},
+        {"\xBF\xBF", Kind::Malformed, 1, 0},
+        // A sequence broken by another byte covers what came before that byte.
+        {"\xE2\x86\r", Kind::Malformed, 2, 0},
+        {"\xE2\r\n", Kind::Malformed, 1, 0},
+        {"\xF0\x9F\x98\x1B", Kind::Malformed, 3, 0},
+        {"\xC3\xC3\xA9", Kind::Malformed, 1, 0},
+        // Running out inside a well-formed start: wait.
+        {"\xC3", Kind::Incomplete, 1, 0},
+        {"\xE2\x86", Kind::Incomplete, 2, 0},
+        {"\xF0\x9F\x98", Kind::Incomplete, 3, 0},
+    };
+    for (const Case& c : cases) {
+        const Utf8Step step = DecodeUtf8(c.bytes);
+        EXPECT_EQ(step.kind, c.kind) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(step.length, c.length) << testing::PrintToString(c.bytes);
+        if (c.kind == Kind::Char) EXPECT_EQ(step.codePoint, c.codePoint);
+    }
+}
+
+TEST(Utf8Decode, CellsHoldLatin1AndQuestionMarksForTheRest) {
+    EXPECT_EQ(CellCharacter(U'a'), 'a');
+    EXPECT_EQ(CellCharacter(0xA0), '\xA0');
+    EXPECT_EQ(CellCharacter(0xFF), '\xFF');
+    EXPECT_EQ(CellCharacter(0x85), '?'); // C1 control
+    EXPECT_EQ(CellCharacter(0x100), '?');
+    EXPECT_EQ(CellCharacter(0x1F600), '?');
+}
+
+TEST(GameBytes, Latin1TextIsSentInTheEncoding) {
+    struct Case {
+        TextEncoding encoding;
+        std::string latin1;
+        std::string sent;
+    };
+    const Case cases[] = {
+        {TextEncoding::SevenBit, "say caf\xE9", "say caf\xE9"},
+        {TextEncoding::Latin1, "say caf\xE9\xFF", "say caf\xE9\xFF"},
+        {TextEncoding::Utf8, "say caf\xE9", "say caf\xC3\xA9"},
+        {TextEncoding::Utf8, "\xA0\xFF", "\xC2\xA0\xC3\xBF"},
+        {TextEncoding::Utf8, "plain", "plain"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Latin1ToGameBytes(c.latin1, c.encoding), c.sent) << c.latin1;
+
+    struct Point {
+        char32_t codePoint;
+        std::string utf8;
+        std::string latin1;
+    };
+    const Point points[] = {
+        {U'\u00E9', "\xC3\xA9", "\xE9"},    {U'\u2192', "\xE2\x86\x92", "?"},
+        {0x1F600, "\xF0\x9F\x98\x80", "?"}, {0xD800, "?", "?"},
+        {0x7FF, "\xDF\xBF", "?"},           {0x10FFFF, "\xF4\x8F\xBF\xBF", "?"},
+    };
+    for (const Point& p : points) {
+        std::string utf8, latin1;
+        AppendEncoded(utf8, p.codePoint, TextEncoding::Utf8);
+        AppendEncoded(latin1, p.codePoint, TextEncoding::Latin1);
+        EXPECT_EQ(utf8, p.utf8) << static_cast<unsigned>(p.codePoint);
+        EXPECT_EQ(latin1, p.latin1) << static_cast<unsigned>(p.codePoint);
+        // What is sent as UTF-8 decodes back to the same character.
+        if (p.utf8 != "?") EXPECT_EQ(DecodeUtf8(utf8).codePoint, p.codePoint);
+    }
+}
+
+// The screen's completed lines for the bytes fed in the pieces given.
+std::vector<std::string> LinesOf(TextEncoding encoding, const std::vector<std::string>& pieces) {
+    Settings settings{};
+    TMudScreen screen(settings);
+    screen.SetEncoding(encoding);
+    std::vector<std::string> lines;
+    for (const std::string& piece : pieces) {
+        screen.AddText(piece);
+        while (auto line = screen.TakeLine())
+            lines.push_back(*line);
+    }
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
+    struct Case {
+        TextEncoding encoding;
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        // 7-bit: high bytes are dropped, as always.
+        {TextEncoding::SevenBit, "Caf\xC3\xA9 \xE9t\xE9\r\n", {"Caf t"}},
+        {TextEncoding::Latin1, "Caf\xE9 \xC3\xA9\r\n", {"Caf\xE9 \xC3\xA9"}},
+        {TextEncoding::Latin1,
+         "a\x85"
+         "b\x9F\xA0\r\n",
+         {"a?b?\xA0"}},
+        {TextEncoding::Utf8, "Caf\xC3\xA9 \xE2\x86\x92 \xF0\x9F\x98\x80!\r\n", {"Caf\xE9 ? ?!"}},
+        {TextEncoding::Utf8, "\xC2\x85\xC3\xBF\r\n", {"?\xFF"}},
+        // Malformed bytes become '?' and never take the line end with them.
+        {TextEncoding::Utf8, "a\xE9t\xE9\r\nb\x80\xBF\r\n", {"a?t?", "b??"}},
+        {TextEncoding::Utf8, "overlong \xC0\xAF \xE0\x80\xAF\r\n", {"overlong ?? ???"}},
+        {TextEncoding::Utf8, "surrogate \xED\xA0\x80!\r\n", {"surrogate ???!"}},
+        // A sequence cut short by CR LF or an escape: '?', then the control byte works.
+        {TextEncoding::Utf8, "cut \xE2\x86\r\nnext\r\n", {"cut ?", "next"}},
+        {TextEncoding::Utf8, "esc \xC3\x1B[1mB\r\n", {"esc ?B"}},
+        // IAC IAC is the data byte 0xFF; other telnet commands stay commands.
+        {TextEncoding::SevenBit, "y\xFF\xFFz\xFF\xF9\r\n", {"yz"}},
+        {TextEncoding::Latin1, "y\xFF\xFFz\xFF\xF9\r\n", {"y\xFFz"}},
+        {TextEncoding::Utf8, "y\xFF\xFFz\xFF\xF9\r\n", {"y?z"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LinesOf(c.encoding, {c.bytes}), c.lines) << testing::PrintToString(c.bytes);
+}
+
+TEST(MudScreenEncoding, SequencesSplitAtEveryByteBoundaryAreJoined) {
+    const std::string text = "\xC3\xA9t\xC3\xA9 \xE2\x86\x92 \xF0\x9F\x98\x80 \xE9\r\n";
+    const Lines whole = LinesOf(TextEncoding::Utf8, {text});
+    ASSERT_EQ(whole, (Lines{"\xE9t\xE9 ? ? ?"}));
+    for (std::size_t cut = 1; cut < text.size(); ++cut)
+        EXPECT_EQ(LinesOf(TextEncoding::Utf8, {text.substr(0, cut), text.substr(cut)}), whole)
+            << cut;
+    std::vector<std::string> bytes;
+    for (char c : text)
+        bytes.emplace_back(1, c);
+    EXPECT_EQ(LinesOf(TextEncoding::Utf8, bytes), whole);
+}
+
+TEST(MudScreenEncoding, SevenBitOutputIsUnchangedByTheOtherCodePaths) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    all += "\r\n";
+    std::string ascii;
+    for (unsigned char b : all)
+        if (b < 0x80) ascii.push_back(static_cast<char>(b));
+    // Every byte value at once: the high half vanishes, the rest reads as ASCII alone does.
+    EXPECT_EQ(LinesOf(TextEncoding::SevenBit, {all}), LinesOf(TextEncoding::SevenBit, {ascii}));
+}
+
+TEST(MudScreenEncoding, SwitchingGivesUpAPendingSequenceAsAQuestionMark) {
+    Settings settings{};
+    TMudScreen screen(settings);
+    screen.SetEncoding(TextEncoding::Utf8);
+    screen.AddText("ab\xE2\x86");
+    EXPECT_EQ(screen.PendingBytes(), 2u);
+    screen.SetEncoding(TextEncoding::Latin1);
+    screen.AddText("\x92\xE9\r\n");
+    EXPECT_EQ(screen.TakeLine(), "ab??\xE9");
+}
+
+} // namespace
+} // namespace tav
