@@ -418,6 +418,7 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
 
 TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
     PutList("hero\r\n");
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     {
         QFile file(data.Path("profiles/hero/options.cfg"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
