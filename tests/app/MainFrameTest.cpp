@@ -27,8 +27,8 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QColorDialog>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QGroupBox>
