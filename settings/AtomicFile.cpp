@@ -12,18 +12,6 @@ namespace tav {
 
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 constexpr std::string_view kTemporaryInfix = ".tmp-";
 
 std::string DirectoryOf(const std::string& path) {
@@ -67,7 +55,7 @@ AtomicWriteResult ReplaceFileAtomically(const std::string& path, std::string_vie
     std::string temporary;
     const int fd = CreateTemporary(path, mode, temporary);
     if (fd < 0) return AtomicWriteResult::NotCreated;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
@@ -79,6 +67,16 @@ AtomicWriteResult ReplaceFileAtomically(const std::string& path, std::string_vie
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileAccess access) {
     return ReplaceFileAtomically(path, bytes, access) == AtomicWriteResult::Replaced;
+}
+
+bool WriteAllBytes(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 bool IsTemporaryFileOf(std::string_view name, std::string_view target) {

@@ -33,6 +33,10 @@ AtomicWriteResult ReplaceFileAtomically(const std::string& path, std::string_vie
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          FileAccess access = FileAccess::Shared);
 
+// Writes all of `bytes` to `fd`, going on after interrupted and partial writes; false
+// when a write fails or writes nothing.
+bool WriteAllBytes(int fd, std::string_view bytes);
+
 // Whether `name` is a temporary file that replacing the file `target` (both bare names in
 // one directory) makes: "<target>.tmp-<process id>-<number>". A save killed mid-way
 // leaves one behind.

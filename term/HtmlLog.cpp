@@ -1,5 +1,6 @@
 #include "term/HtmlLog.h"
 
+#include "settings/AtomicFile.h"
 #include "term/TerminalLog.h"
 
 #include <cerrno>
@@ -13,16 +14,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 constexpr std::string_view kPageEnd = "</pre>\n</body>\n</html>\n";
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 void AppendEscaped(std::string& out, char ch) {
     const auto byte = static_cast<unsigned char>(ch);
@@ -142,7 +133,7 @@ bool HtmlLog::Begin(const std::string& path) {
     const ScreenPalette palette = palette_ ? palette_() : ScreenPalette{};
     pageText_ = palette.text;
     pageBackground_ = palette.background;
-    if (WriteAll(fd_, HtmlLogHead(pageText_, pageBackground_))) return true;
+    if (WriteAllBytes(fd_, HtmlLogHead(pageText_, pageBackground_))) return true;
     ::close(fd_);
     fd_ = -1;
     boxes_.ShowMessage(kUnableToOpen, kErrorTitle);
@@ -165,7 +156,7 @@ void HtmlLog::WriteLine(std::string_view text, std::span<const Attr> attrs) {
 }
 
 bool HtmlLog::WriteOrFail(std::string_view bytes) {
-    if (WriteAll(fd_, bytes)) return true;
+    if (WriteAllBytes(fd_, bytes)) return true;
     ::close(fd_);
     fd_ = -1;
     boxes_.ShowMessage(kHtmlLogWriteFailed, kErrorTitle);

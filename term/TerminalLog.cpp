@@ -1,5 +1,6 @@
 #include "term/TerminalLog.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
 
 #include <cerrno>
@@ -7,20 +8,6 @@
 #include <unistd.h>
 
 namespace tav {
-
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-} // namespace
 
 TerminalLog::~TerminalLog() {
     if (fd_ >= 0) ::close(fd_);
@@ -52,7 +39,7 @@ void TerminalLog::End() {
 
 void TerminalLog::Write(std::string_view text) {
     if (fd_ < 0) return;
-    if (!WriteAll(fd_, ToTextMode(text))) Fail();
+    if (!WriteAllBytes(fd_, ToTextMode(text))) Fail();
 }
 
 void TerminalLog::Fail() {
