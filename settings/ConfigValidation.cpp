@@ -8,11 +8,6 @@ namespace tav {
 
 namespace {
 
-template <std::size_t N> std::string_view FieldText(const char (&field)[N]) {
-    std::string_view text(field, N);
-    return text.substr(0, text.find('\0'));
-}
-
 // The value of a field of decimal digits, when it is one and at most `max`; a field of 15
 // digits stays far from any overflow because the digits are counted first.
 std::optional<int> BoundedNumber(std::string_view text, int max) {
@@ -39,18 +34,18 @@ std::optional<std::string> FirstRefusal(const Settings& s) {
     if (s.modplayer[0] == '\0') return "You must enter a mod player.";
     if (s.mp3player[0] == '\0') return "You must enter an mp3 player.";
     if (s.scrolllines[0] == '\0') return "You must enter the scrollback buffer size.";
-    if (!BoundedNumber(FieldText(s.scrolllines), kMaxScrollLines))
+    if (!BoundedNumber(FieldView(s.scrolllines), kMaxScrollLines))
         return RangeText("The scrollback buffer size", 0, kMaxScrollLines);
     if (s.inputlines[0] == '\0') return "You must enter the input buffer size.";
-    if (!BoundedNumber(FieldText(s.inputlines), kMaxInputLines))
+    if (!BoundedNumber(FieldView(s.inputlines), kMaxInputLines))
         return RangeText("The input buffer size", 0, kMaxInputLines);
     // An empty port or wait is left to the connection, which reports a missing port and
     // does not wait without seconds.
     if (s.port[0] != '\0') {
-        std::optional<int> port = BoundedNumber(FieldText(s.port), kMaxPort);
+        std::optional<int> port = BoundedNumber(FieldView(s.port), kMaxPort);
         if (!port || *port < kMinPort) return RangeText("The port", kMinPort, kMaxPort);
     }
-    if (s.waitsecs[0] != '\0' && !BoundedNumber(FieldText(s.waitsecs), kMaxWaitSeconds))
+    if (s.waitsecs[0] != '\0' && !BoundedNumber(FieldView(s.waitsecs), kMaxWaitSeconds))
         return RangeText("The seconds to wait", 0, kMaxWaitSeconds);
     return std::nullopt;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace tav {
 
@@ -65,6 +67,12 @@ template <std::size_t N> void CopyField(char (&field)[N], const char* text) {
     for (; text != nullptr && text[i] != '\0' && i + 1 < N; ++i)
         field[i] = text[i];
     field[i] = '\0';
+}
+
+// The text of a fixed-size field: up to its NUL, and never past its end when it has none.
+template <std::size_t N> std::string_view FieldView(const char (&field)[N]) {
+    std::string_view text(field, N);
+    return text.substr(0, text.find('\0'));
 }
 
 } // namespace tav

@@ -15,11 +15,6 @@ namespace {
 constexpr Rect kDefaultFrameRect{0, 0, 640, 400};
 constexpr Rect kDefaultToolRect{0, 0, 300, 300};
 
-template <std::size_t N> std::string FieldText(const char (&field)[N]) {
-    std::string_view text(field, N);
-    return std::string(text.substr(0, text.find('\0')));
-}
-
 } // namespace
 
 SettingsFile::SettingsFile(Settings& settings, StoredValues& values, SettingsHost& host,
@@ -52,11 +47,14 @@ void SettingsFile::LoadSettings(std::string_view profile) {
     }
     printer_.PrintLocal("Selected wavplayer: MCI Internal\r\n");
     if (settings_.midiexternal != 0)
-        printer_.PrintLocal("Selected midiplayer: " + FieldText(settings_.midiplayer) + "\r\n");
+        printer_.PrintLocal("Selected midiplayer: " + std::string(FieldView(settings_.midiplayer)) +
+                            "\r\n");
     else
         printer_.PrintLocal("Selected midiplayer: MCI Internal\r\n");
-    printer_.PrintLocal("Selected modplayer: " + FieldText(settings_.modplayer) + "\r\n");
-    printer_.PrintLocal("Selected mp3player: " + FieldText(settings_.mp3player) + "\r\n");
+    printer_.PrintLocal("Selected modplayer: " + std::string(FieldView(settings_.modplayer)) +
+                        "\r\n");
+    printer_.PrintLocal("Selected mp3player: " + std::string(FieldView(settings_.mp3player)) +
+                        "\r\n");
 }
 
 void SettingsFile::ApplyMissingFileDefaults() {

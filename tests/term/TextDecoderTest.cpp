@@ -60,7 +60,9 @@ TEST(Utf8Decode, WellFormedMalformedAndIncompleteSequences) {
         const Utf8Step step = DecodeUtf8(c.bytes);
         EXPECT_EQ(step.kind, c.kind) << testing::PrintToString(c.bytes);
         EXPECT_EQ(step.length, c.length) << testing::PrintToString(c.bytes);
-        if (c.kind == Kind::Char) EXPECT_EQ(step.codePoint, c.codePoint);
+        if (c.kind == Kind::Char) {
+            EXPECT_EQ(step.codePoint, c.codePoint);
+        }
     }
 }
 
@@ -106,7 +108,9 @@ TEST(GameBytes, Latin1TextIsSentInTheEncoding) {
         EXPECT_EQ(utf8, p.utf8) << static_cast<unsigned>(p.codePoint);
         EXPECT_EQ(latin1, p.latin1) << static_cast<unsigned>(p.codePoint);
         // What is sent as UTF-8 decodes back to the same character.
-        if (p.utf8 != "?") EXPECT_EQ(DecodeUtf8(utf8).codePoint, p.codePoint);
+        if (p.utf8 != "?") {
+            EXPECT_EQ(DecodeUtf8(utf8).codePoint, p.codePoint);
+        }
     }
 }
 
@@ -145,7 +149,10 @@ TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
         // Malformed bytes become '?' and never take the line end with them.
         {TextEncoding::Utf8, "a\xE9t\xE9\r\nb\x80\xBF\r\n", {"a?t?", "b??"}},
         {TextEncoding::Utf8, "overlong \xC0\xAF \xE0\x80\xAF\r\n", {"overlong ?? ???"}},
-        {TextEncoding::Utf8, "surrogate \xED\xA0\x80!\r\n", {"surrogate ???!"}},
+        {TextEncoding::Utf8,
+         "surrogate \xED\xA0\x80!\r\n",
+         {"surrogate ??"
+          "?!"}},
         // A sequence cut short by CR LF or an escape: '?', then the control byte works.
         {TextEncoding::Utf8, "cut \xE2\x86\r\nnext\r\n", {"cut ?", "next"}},
         {TextEncoding::Utf8, "esc \xC3\x1B[1mB\r\n", {"esc ?B"}},
