@@ -31,7 +31,8 @@ fkeydlg::fkeydlg(StoredValues& stored, QWidget* parent) : QDialog(parent), store
     for (std::size_t key = 0; key < kFunctionKeyCount; ++key) {
         auto* field = new QLineEdit(this);
         field->setMaxLength(static_cast<int>(kFunctionKeySize - 1));
-        field->setValidator(new OneLineValidator(field));
+        // The label says it: ';' is the line break of a function-key text.
+        field->setValidator(new OneLineValidator(field, QLatin1Char(';')));
         if (key == kMenuKey) {
             field->setReadOnly(true);
             field->setAlignment(Qt::AlignHCenter);
