@@ -1,5 +1,6 @@
 #include "settings/ConfigDialog.h"
 
+#include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
 #include "settings/TextMode.h"
@@ -430,6 +431,16 @@ void tmarrowcfg::Store(Settings& record) const {
             record.*field.flag = field.button->isChecked() ? 1 : 0;
         }
     }
+}
+
+void tmarrowcfg::done(int result) {
+    if (result == Accepted) {
+        std::vector<QWidget*> edits;
+        for (const Field& field : fields_)
+            if (field.edit != nullptr) edits.push_back(field.edit);
+        if (RefuseNonLatin1(this, edits, "the settings")) return;
+    }
+    QDialog::done(result);
 }
 
 void tmarrowcfg::SetColorsAction(std::function<void()> action) {
