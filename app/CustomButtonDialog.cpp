@@ -1,6 +1,7 @@
 #include "app/CustomButtonDialog.h"
 
 #include "settings/CustomButtonFile.h"
+#include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "term/QtMessageBoxes.h"
 
@@ -74,7 +75,7 @@ void tcustombuttoncfg::accept() {
     const QString command = commandEdit_->toPlainText();
     if (!IsLatin1(name) || !IsLatin1(command)) {
         ExecPlainMessageBox(this, BoxIcon::Warning, "Error...",
-                            "Only Latin-1 characters can be stored in a custom button.");
+                            OnlyLatin1Message("a custom button"));
         return;
     }
     const std::string stored = StoredButtonCommand(QStringToLatin1(command));

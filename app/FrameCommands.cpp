@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
@@ -74,6 +75,13 @@ FrameCommands::FrameCommands(tmudterm& term, StoredValues& stored, QWidget& owne
         return font;
     };
     choosers_.clipboard = SystemClipboardText;
+    choosers_.confirm = [this](const QString& text, const QString& title) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                        &owner_);
+        box.setDefaultButton(QMessageBox::No);
+        box.setTextFormat(Qt::PlainText);
+        return box.exec() == QMessageBox::Yes;
+    };
 
     const QString programDir = QCoreApplication::applicationDirPath();
     helpFolders_ = {programDir, QDir(programDir).filePath(QStringLiteral("../share/tavclient")),
@@ -176,9 +184,26 @@ void FrameCommands::BeginLog() {
         ChooseTextFile(QStringLiteral("Begin log"), {kTextFileType, kTextAndHtmlFileType});
     if (choice.path.isEmpty()) return;
     const std::string path = choice.path.toStdString();
-    if (!log_.Begin(path) || choice.type != 1) return;
+    const bool withHtml = choice.type == 1;
+    const std::string htmlPath = HtmlLogPathBeside(path);
+    // The chooser asked about the text file it names; the HTML file beside it is asked
+    // about here, before either file is touched.
+    if (withHtml) {
+        const QFileInfo html(QString::fromStdString(htmlPath));
+        if ((html.exists() || html.isSymLink()) &&
+            !choosers_.confirm(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                   .arg(html.filePath()),
+                               QStringLiteral("Begin log")))
+            return;
+    }
+    // Both logs or neither: an HTML log that cannot begin ends the text log again.
+    if (!log_.Begin(path) || !withHtml) return;
+    if (!colorLog_.Begin(htmlPath)) {
+        log_.End();
+        return;
+    }
     // The screen keeps each line's colours for the HTML log from now on.
-    if (colorLog_.Begin(HtmlLogPathBeside(path))) term_.MainScreen().keepLineAttributes = true;
+    term_.MainScreen().keepLineAttributes = true;
 }
 
 void FrameCommands::EndLog() {

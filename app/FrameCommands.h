@@ -45,6 +45,8 @@ public:
         std::function<std::optional<QFont>(const QFont& initial)> font;
         // The clipboard's plain text; nothing when it holds none.
         std::function<std::optional<QString>()> clipboard;
+        // A Yes/No question; true for Yes.
+        std::function<bool(const QString& text, const QString& title)> confirm;
     };
 
     // `save` saves the profile's settings (nothing without a profile).

@@ -1,12 +1,15 @@
 #include "settings/ConfigDialog.h"
 
+#include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
 #include "settings/TextMode.h"
+#include "sound/PlayerCommand.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -15,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -23,7 +27,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace tav {
 
@@ -57,6 +63,34 @@ QString ChooseExistingFile(QWidget* owner, const QString& filter, const QString&
     if (programsOnly) dialog.setProxyModel(new ProgramFilter(&dialog));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
+}
+
+void ShowError(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error..."), text, QMessageBox::Ok,
+                    owner);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+// The player setting for a chosen program, as the field shows it: the path's own bytes
+// (each shown as its Latin-1 character, as every setting is), quoted when it has blanks,
+// so that the launcher, which splits the setting into words, starts exactly this file.
+// Nothing, after saying why, when no setting can name it.
+std::optional<QString> PlayerFieldText(QWidget* owner, const QString& chosen) {
+    const std::optional<std::string> command =
+        PlayerCommandFor(QFile::encodeName(chosen).toStdString());
+    if (!command) {
+        ShowError(owner, QStringLiteral("A player's path cannot hold a double quote (\"). "
+                                        "Rename the player or its folder, then choose it "
+                                        "again."));
+        return std::nullopt;
+    }
+    if (command->size() > 255) {
+        ShowError(owner, QStringLiteral("The player's path is too long: a player setting "
+                                        "holds at most 255 characters."));
+        return std::nullopt;
+    }
+    return Latin1ToQString(*command);
 }
 
 // A one-line field: `maxBytes` characters at most, line breaks dropped as they are typed
@@ -399,6 +433,16 @@ void tmarrowcfg::Store(Settings& record) const {
     }
 }
 
+void tmarrowcfg::done(int result) {
+    if (result == Accepted) {
+        std::vector<QWidget*> edits;
+        for (const Field& field : fields_)
+            if (field.edit != nullptr) edits.push_back(field.edit);
+        if (RefuseNonLatin1(this, edits, "the settings")) return;
+    }
+    QDialog::done(result);
+}
+
 void tmarrowcfg::SetColorsAction(std::function<void()> action) {
     colorsAction_ = std::move(action);
     colors_->setEnabled(static_cast<bool>(colorsAction_));
@@ -432,7 +476,11 @@ void tmarrowcfg::OnBrowse(Browse which) {
     case Browse::MidiPlayer:
         edit = midiPlayer_;
         // Starts where the current player is, when it names one.
-        if (!edit->text().isEmpty()) startDir = QFileInfo(edit->text()).absolutePath();
+        if (const std::vector<std::string> words =
+                SplitPlayerCommand(QStringToLatin1(edit->text()));
+            !words.empty())
+            startDir = QFileInfo(QFile::decodeName(QByteArray::fromStdString(words.front())))
+                           .absolutePath();
         break;
     case Browse::ModPlayer: edit = modPlayer_; break;
     case Browse::Mp3Player: edit = mp3Player_; break;
@@ -442,7 +490,12 @@ void tmarrowcfg::OnBrowse(Browse which) {
     const QString chosen = ChooseExistingFile(
         this, program ? QStringLiteral("Programs (*)") : QStringLiteral("Wavs (*.wav *.WAV)"),
         startDir, program);
-    if (!chosen.isEmpty()) edit->setText(chosen);
+    if (chosen.isEmpty()) return;
+    if (!program) {
+        edit->setText(chosen);
+        return;
+    }
+    if (const std::optional<QString> text = PlayerFieldText(this, chosen)) edit->setText(*text);
 }
 
 } // namespace tav

@@ -19,7 +19,8 @@ namespace tav {
 // settings record, in the record's order. Run shows a record's values, and on OK writes
 // every control back into it. The player and bell buttons choose files (the player ones
 // list programs only); the MIDI and autoconnect boxes hold each other in check (see
-// ApplyConfigInterlock). One-line fields never keep a line break.
+// ApplyConfigInterlock). One-line fields never keep a line break, and OK keeps no text a
+// field could not store.
 class tmarrowcfg : public QDialog {
     Q_OBJECT
 public:
@@ -31,6 +32,8 @@ public:
     // The two halves of Run, for the flow and for tests.
     void Load(const Settings& record);
     void Store(Settings& record) const;
+    // OK is refused, with a message, while a field holds a character Latin-1 lacks.
+    void done(int result) override;
 
     // What "Colors..." runs; the button stays disabled until one is given.
     void SetColorsAction(std::function<void()> action);

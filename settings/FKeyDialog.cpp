@@ -1,5 +1,6 @@
 #include "settings/FKeyDialog.h"
 
+#include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
 
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <vector>
 
 namespace tav {
 
@@ -31,12 +33,14 @@ fkeydlg::fkeydlg(StoredValues& stored, QWidget* parent) : QDialog(parent), store
     for (std::size_t key = 0; key < kFunctionKeyCount; ++key) {
         auto* field = new QLineEdit(this);
         field->setMaxLength(static_cast<int>(kFunctionKeySize - 1));
-        field->setValidator(new OneLineValidator(field));
+        // The label says it: ';' is the line break of a function-key text.
+        field->setValidator(new OneLineValidator(field, QLatin1Char(';')));
         if (key == kMenuKey) {
             field->setReadOnly(true);
             field->setAlignment(Qt::AlignHCenter);
             field->setPlaceholderText(QStringLiteral("(menu shortcut)"));
         }
+        field->setAccessibleName(QStringLiteral("F%1").arg(key + 1));
         form->addRow(QStringLiteral("F%1").arg(key + 1), field);
         fields_[key] = field;
     }
@@ -60,6 +64,8 @@ int fkeydlg::Run() {
 
 void fkeydlg::done(int result) {
     if (result == Accepted) {
+        const std::vector<QWidget*> fields(fields_.begin(), fields_.end());
+        if (RefuseNonLatin1(this, fields, "a function key")) return;
         for (std::size_t key = 0; key < kFunctionKeyCount; ++key) {
             const std::string text = QStringToLatin1(fields_[key]->text());
             char(&slot)[kFunctionKeySize] = stored_.fkeys[key];

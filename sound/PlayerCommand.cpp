@@ -24,4 +24,13 @@ std::vector<std::string> SplitPlayerCommand(std::string_view command) {
     return words;
 }
 
+std::optional<std::string> PlayerCommandFor(std::string_view program) {
+    if (program.empty() || program.find('"') != std::string_view::npos) return std::nullopt;
+    if (program.find_first_of(" \t") == std::string_view::npos) return std::string(program);
+    std::string quoted;
+    quoted.reserve(program.size() + 2);
+    quoted.append("\"").append(program).append("\"");
+    return quoted;
+}
+
 } // namespace tav

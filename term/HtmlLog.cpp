@@ -1,11 +1,11 @@
 #include "term/HtmlLog.h"
 
 #include "settings/AtomicFile.h"
+#include "settings/UserFile.h"
 #include "term/TerminalLog.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace tav {
@@ -125,7 +125,7 @@ HtmlLog::~HtmlLog() {
 
 bool HtmlLog::Begin(const std::string& path) {
     if (fd_ >= 0) End();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    fd_ = OpenUserFileForWriting(path);
     if (fd_ < 0) {
         boxes_.ShowMessage(kUnableToOpen, kErrorTitle);
         return false;

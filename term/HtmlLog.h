@@ -30,7 +30,8 @@ public:
     HtmlLog(const HtmlLog&) = delete;
     HtmlLog& operator=(const HtmlLog&) = delete;
 
-    // Opens `path`, replacing its content, and writes the page head. False, with
+    // Opens `path` and empties it, writing into the file itself (see UserFile.h), and
+    // writes the page head. False, with
     // "Unable to open file for writing.", when it cannot be opened or written.
     bool Begin(const std::string& path);
     // Writes the closing tags and closes the log, if one is open.

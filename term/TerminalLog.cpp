@@ -2,9 +2,9 @@
 
 #include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
+#include "settings/UserFile.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace tav {
@@ -21,7 +21,7 @@ bool TerminalLog::CheckNotLogging() {
 
 bool TerminalLog::Begin(const std::string& path) {
     if (!CheckNotLogging()) return false;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    fd_ = OpenUserFileForWriting(path);
     if (fd_ < 0) {
         boxes_.ShowMessage(kUnableToOpen, kErrorTitle);
         return false;
@@ -49,7 +49,7 @@ void TerminalLog::Fail() {
 }
 
 bool SaveTextAs(MessageBoxes& boxes, const std::string& path, std::string_view text) {
-    if (WriteTextFile(path, FromTextMode(text))) return true;
+    if (WriteUserFile(path, ToTextMode(FromTextMode(text))) == UserFileResult::Written) return true;
     boxes.ShowMessage(kUnableToOpen, kErrorTitle);
     return false;
 }

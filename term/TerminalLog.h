@@ -27,8 +27,8 @@ public:
 
     // True when no log is open; otherwise says "Already logging to file." and is false.
     bool CheckNotLogging();
-    // Opens `path`, replacing its content. False (with its message) when a log is open
-    // already or the file cannot be opened.
+    // Opens `path` and empties it, writing into the file itself (see UserFile.h). False (with its
+    // message) when a log is open already or the file cannot be opened.
     bool Begin(const std::string& path);
     // Closes the log, if one is open. No message unless the close itself fails.
     void End();
@@ -44,7 +44,7 @@ private:
 };
 
 // Writes `text` (lines ended by CR LF or "\n") to `path` with every line end stored as
-// CR LF, replacing the file. False after saying
+// CR LF, into the file itself (see UserFile.h). False after saying
 // "Unable to open file for writing." when the file could not be written completely.
 bool SaveTextAs(MessageBoxes& boxes, const std::string& path, std::string_view text);
 

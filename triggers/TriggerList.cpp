@@ -5,6 +5,7 @@
 #include "triggers/TriggerFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -79,10 +80,9 @@ bool TriggerList::LoadTriggers(std::string_view profile) {
 
 bool TriggerList::SaveTriggers(std::string_view profile) const {
     const std::string path = TriggerFilePath(profile);
-    if (triggers_.empty()) {
-        std::remove(path.c_str()); // a missing file is just as good
-        return true;
-    }
+    // A file that cannot be removed would bring the deleted triggers back at the next
+    // load; a missing one is just as good as a removed one.
+    if (triggers_.empty()) return std::remove(path.c_str()) == 0 || errno == ENOENT;
     return WriteTextFile(path, FormatTriggerFile(*this));
 }
 

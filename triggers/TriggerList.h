@@ -59,7 +59,8 @@ public:
     // unreadable file leaves the list empty; false then.
     bool LoadTriggers(std::string_view profile);
     // Writes the whole list to the profile's trigger file, or deletes the file when the
-    // list is empty. On a failed write the old file stays as it was; false then.
+    // list is empty. On a failed write the old file stays as it was, and so does a file
+    // that cannot be deleted; false then.
     bool SaveTriggers(std::string_view profile) const;
 
     // The per-line pass: unless IgnoreTrigs is on or a reaction is being sent, every

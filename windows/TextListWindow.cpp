@@ -1,7 +1,7 @@
 #include "windows/TextListWindow.h"
 
-#include "settings/AtomicFile.h"
 #include "settings/Latin1Text.h"
+#include "settings/UserFile.h"
 #include "term/QtMessageBoxes.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
@@ -155,17 +155,16 @@ void txtdlg::ChooseFileAndSave() {
 
 bool txtdlg::SaveTo(const QString& path) {
     const std::string file = path.toLocal8Bit().toStdString();
-    switch (ReplaceFileAtomically(file, screen_->GetAllText())) {
-    case AtomicWriteResult::Replaced:
-    case AtomicWriteResult::NotSynced: return true;
-    case AtomicWriteResult::NotCreated:
+    switch (WriteUserFile(file, screen_->GetAllText())) {
+    case UserFileResult::Written: return true;
+    case UserFileResult::NotOpened:
         ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
                             "Unable to open file for writing.");
         return false;
-    case AtomicWriteResult::NotWritten: break;
+    case UserFileResult::NotWritten: break;
     }
     ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
-                        "Unable to write the file; it was left as it was.");
+                        "Unable to write the whole text to the file.");
     return false;
 }
 

@@ -48,7 +48,8 @@ public:
     void SetUp();
     // Shows the window restored and raised (visible or not).
     void ShowRaised();
-    // Writes the screen's whole text, lines joined by CR LF, to path; on failure an
+    // Writes the screen's whole text, lines joined by CR LF, into the file at path (in
+    // place: a file the user picks keeps its mode and links); on failure an
     // "Error..." box says so and false is returned.
     bool SaveTo(const QString& path);
 

@@ -1,5 +1,6 @@
 #include "windows/TriggerDialogs.h"
 
+#include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
 #include "term/QtMessageBoxes.h"
@@ -135,6 +136,8 @@ int ttrigedit::Run() {
 
 void ttrigedit::done(int result) {
     if (result == Accepted) {
+        QWidget* const fields[] = {pattern_, reaction_};
+        if (RefuseNonLatin1(this, fields, "a trigger")) return;
         const std::string reaction = ReactionFromEditor(reaction_->toPlainText());
         if (const auto problem = CheckTriggerReaction(reaction)) {
             ExecPlainMessageBox(this, BoxIcon::Warning, problem->title, problem->text);

@@ -40,8 +40,8 @@ protected:
 
 // The modal trigger edit dialog over a TriggerTexts buffer. Run copies the buffer into the
 // fields and returns Accepted (the fields copied back), Rejected or kDeleteResult. OK is
-// refused with a message while a reaction line begins with '#' or the reaction does not
-// fit; the typed text stays for the user to change.
+// refused with a message while a reaction line begins with '#', the reaction does not fit
+// or a field holds a character Latin-1 lacks; the typed text stays for the user to change.
 class ttrigedit : public QDialog {
     Q_OBJECT
 public:

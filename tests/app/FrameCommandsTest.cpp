@@ -196,6 +196,49 @@ TEST_F(FrameCommandsTest, TheSecondFileTypeAddsAnHtmlLogInTheScreensColours) {
     EXPECT_FALSE(frame->Term().MainScreen().keepLineAttributes);
 }
 
+// The HTML log's file is not the one the chooser asked about: an existing one is replaced
+// only after a Yes, and the two logs begin together or not at all.
+TEST_F(FrameCommandsTest, TheHtmlLogAsksBeforeReplacingAndBothLogsBeginOrNeither) {
+    FreshScreen();
+    QStringList asked;
+    bool answer = false;
+    commands().Choose().confirm = [&](const QString& text, const QString& title) {
+        asked << title + " " + text;
+        return answer;
+    };
+    QFile old(data.Path("game.html"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("a page kept from before");
+    old.close();
+    nextFile = data.Path("game.txt");
+    nextType = 1;
+
+    frame->OnCommand(kCmBeginLog); // No: nothing begins, nothing is touched
+    EXPECT_EQ(asked, QStringList{"Begin log " + data.Path("game.html") +
+                                 " already exists.\nDo you want to replace it?"});
+    EXPECT_FALSE(commands().Log().IsOpen());
+    EXPECT_FALSE(commands().ColorLog().IsOpen());
+    EXPECT_EQ(FileText(data.Path("game.html")), "a page kept from before");
+    EXPECT_FALSE(QFileInfo::exists(data.Path("game.txt")));
+
+    answer = true; // Yes: both begin
+    frame->OnCommand(kCmBeginLog);
+    EXPECT_TRUE(commands().Log().IsOpen());
+    EXPECT_TRUE(commands().ColorLog().IsOpen());
+    frame->OnCommand(kCmEndLog);
+    EXPECT_NE(FileText(data.Path("game.html")).find("<!DOCTYPE html>"), std::string::npos);
+
+    // An HTML log that cannot begin (its name is a folder's): the text log stops too.
+    ASSERT_TRUE(QDir(data.Path()).mkdir("folder.html"));
+    nextFile = data.Path("folder.txt");
+    frame->OnCommand(kCmBeginLog);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
+    EXPECT_FALSE(commands().Log().IsOpen());
+    EXPECT_FALSE(commands().ColorLog().IsOpen());
+    session().PrintLocal("not logged\r\n");
+    EXPECT_EQ(FileText(data.Path("folder.txt")), "");
+}
+
 TEST(ColorChoice, StoredColoursConvertBothWays) {
     struct Case {
         ColorRef stored;

@@ -1,5 +1,7 @@
 // The configuration dialog driven like a user: real widgets offscreen, real files.
 #include "settings/ConfigDialog.h"
+#include "sound/PlayerCommand.h"
+#include "sound/ProcessRunner.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QAccessible>
@@ -303,6 +305,47 @@ TEST(ConfigDialogTest, PlayerBrowseListsProgramsAndLeavesTheWorkingDirectory) {
     EXPECT_EQ(listed, QStringList{QStringLiteral("player")});
     EXPECT_EQ(QString::fromLatin1(record.modplayer), player);
     EXPECT_EQ(QDir::currentPath(), workingDir);
+}
+
+// A player chosen in a folder whose name has a blank is the program that runs, with the
+// sound as its one argument: not a program named after the folder's first word.
+TEST(ConfigDialogTest, ABrowsedPlayerInAFolderWithBlanksIsWhatRuns) {
+    ScratchDataDir data;
+    ASSERT_TRUE(QDir(data.Path()).mkdir(QStringLiteral("My Players")));
+    const QString player = data.Path(QStringLiteral("My Players/modplay"));
+    const QString decoy = data.Path(QStringLiteral("My")); // what splitting at blanks starts
+    ASSERT_TRUE(WritePlayer(player));
+    ASSERT_TRUE(WritePlayer(decoy));
+
+    tmarrowcfg dialog;
+    Settings record{};
+    ModalScript script;
+    script.Then([&](QWidget* shown) {
+        for (QPushButton* b : shown->findChildren<QPushButton*>())
+            if (b->accessibleDescription() == QStringLiteral("Choose the MOD player program"))
+                b->click();
+    });
+    script.Then([&](QWidget* shown) {
+        auto* chooser = qobject_cast<QFileDialog*>(shown);
+        ASSERT_NE(chooser, nullptr);
+        chooser->setDirectory(data.Path(QStringLiteral("My Players")));
+        chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("modplay"));
+        QMetaObject::invokeMethod(chooser, "accept");
+    });
+    script.Then([](QWidget* shown) { ButtonNamed(*shown, QStringLiteral("OK"))->click(); });
+    ASSERT_EQ(dialog.Run(record), 1);
+    EXPECT_TRUE(script.Done());
+
+    PlayerLaunch launch;
+    launch.argv = SplitPlayerCommand(record.modplayer);
+    launch.argv.emplace_back("song.mod");
+    ProcessRunner runner;
+    const LaunchResult started = runner.Start(launch);
+    ASSERT_TRUE(started.Started()) << started.error << " for " << record.modplayer;
+    EXPECT_EQ(PlayerPid(player), started.pid) << record.modplayer;
+    EXPECT_FALSE(QFile::exists(decoy + QStringLiteral(".pid"))) << record.modplayer;
+    runner.Terminate(started.pid);
 }
 
 } // namespace

@@ -61,8 +61,10 @@ TEST_F(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
             f10Placeholder = f10->placeholderText();
             QTest::keyClick(Labelled(modal, "F1"), Qt::Key_End);
             QTest::keyClicks(Labelled(modal, "F1"), ";n");
-            QApplication::clipboard()->setText("get all\r\nsay done\n");
+            // Pasted lines become the ';' that sends each: CR LF, CR and LF alike.
+            QApplication::clipboard()->setText("get all\r\nsay done\rwho\n");
             Labelled(modal, "F3")->paste();
+            QTest::keyClicks(Labelled(modal, "F3"), "x");
             Labelled(modal, "F12")->setText(QString(300, 'k'));
             QTest::keyClicks(f10, "x"); // read-only: nothing changes
         },
@@ -79,7 +81,7 @@ TEST_F(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
     };
     const Expect expected[] = {{0, "look;n"},
                                {1, "score;inventory"},
-                               {2, "get allsay done"},
+                               {2, "get all;say done;who;x"},
                                {9, "menu text"},
                                {11, std::string(255, 'k')}};
     for (const Expect& e : expected)

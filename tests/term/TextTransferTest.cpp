@@ -1,5 +1,6 @@
 #include "term/TextTransfer.h"
 #include "settings/TextMode.h"
+#include "term/HtmlLog.h"
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "term/TerminalLog.h"
@@ -10,7 +11,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tav {
@@ -220,6 +223,66 @@ TEST(SaveTextAs, WritesTheTextWithOneLineEndPerLine) {
     }
     EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
+}
+
+// A file the user picks is written into, never replaced: a private file stays private
+// (and the same file), a symbolic link stays a link and its target gets the text.
+TEST(UserFiles, AreWrittenIntoNotReplaced) {
+    TempDir dir;
+    Boxes boxes;
+    struct Writer {
+        const char* name;
+        std::function<bool(const std::string&)> write;
+        std::string file;
+    };
+    const Writer writers[] = {
+        {"save selected", [&](const std::string& path) { return SaveTextAs(boxes, path, "kept"); },
+         "kept"},
+        {"terminal log",
+         [&](const std::string& path) {
+             TerminalLog log(boxes);
+             if (!log.Begin(path)) return false;
+             log.Write("a line\n");
+             log.End();
+             return true;
+         },
+         "a line\r\n"},
+        {"html log",
+         [&](const std::string& path) {
+             HtmlLog log(boxes, {});
+             if (!log.Begin(path)) return false;
+             log.End();
+             return true;
+         },
+         HtmlLogHead(ScreenPalette{}.text, ScreenPalette{}.background) +
+             "</pre>\n</body>\n</html>\n"},
+    };
+    const auto inode = [](const fs::path& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    for (const Writer& w : writers) {
+        SCOPED_TRACE(w.name);
+        const fs::path owned = dir.path / (std::string(w.name) + ".private");
+        const fs::path target = dir.path / (std::string(w.name) + ".target");
+        const fs::path link = dir.path / (std::string(w.name) + ".link");
+        const std::string old(5000, 'o'); // longer than any text: emptied, not overwritten
+        ASSERT_TRUE(WriteFileAtomically(owned.string(), old, FileAccess::OwnerOnly));
+        ASSERT_TRUE(WriteFileAtomically(target.string(), old));
+        fs::create_symlink(target.filename(), link);
+        const auto ownedInode = inode(owned);
+
+        ASSERT_TRUE(w.write(owned.string()));
+        EXPECT_EQ(Contents(owned), w.file);
+        EXPECT_EQ(fs::status(owned).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(inode(owned), ownedInode) << "the same file, not a new one";
+
+        ASSERT_TRUE(w.write(link.string()));
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(Contents(target), w.file);
+    }
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{});
 }
 
 } // namespace

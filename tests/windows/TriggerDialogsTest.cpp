@@ -315,6 +315,23 @@ TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
     EXPECT_EQ(triggers.Count(), 1u);
 }
 
+// The last trigger deleted, its file must go too, or the trigger comes back at the next
+// load: a file that stays is said, for root as well (a directory that is not empty).
+TEST_F(TriggerDialogs, ATriggerFileThatCannotBeRemovedIsReported) {
+    std::filesystem::create_directories(Root() / "hero" / "trigs.ndx" / "kept");
+    triggers.AddTrigger("orc", "kill orc\r\n");
+    window.Refill();
+    Select(0);
+    ModalScript script;
+    QString message;
+    script.Then(Answer(nullptr, QMessageBox::Yes)); // "Delete trigger?"
+    script.Then(Answer(&message, QMessageBox::Ok));
+    Run(script, [&] { window.DeleteSelectedTrigger(); });
+    EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
+    EXPECT_EQ(Lines(), QStringList{});
+    EXPECT_EQ(triggers.Count(), 0u);
+}
+
 TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClicked) {
     for (const char* pattern : {"b", "A", "a"})
         triggers.AddTrigger(pattern, "x");

@@ -1,0 +1,97 @@
+// Text a dialog cannot store is refused where it is typed: the settings, function keys
+// and triggers hold Latin-1 bytes, and anything else would become '?' without a word.
+#include "settings/ConfigDialog.h"
+#include "settings/FKeyDialog.h"
+#include "tests/app/AppTestSupport.h"
+#include "windows/TriggerDialogs.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+namespace tav {
+namespace {
+
+using test::ModalScript;
+using test::WaitFor;
+
+QPushButton* OkButton(QWidget* dialog) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text().remove(QLatin1Char('&')) == QStringLiteral("OK")) return button;
+    return nullptr;
+}
+
+void Type(QWidget* dialog, const QString& field, const QString& text) {
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        if (widget->accessibleName() != field) continue;
+        if (auto* line = qobject_cast<QLineEdit*>(widget)) line->setText(text);
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) plain->setPlainText(text);
+        return;
+    }
+    ADD_FAILURE() << "no field " << field.toStdString();
+}
+
+TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1) {
+    const QString password = QString::fromUtf8("пароль€1");
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerTexts trigger;
+    tmarrowcfg config;
+    fkeydlg keys(stored, nullptr);
+    ttrigedit edit(trigger, nullptr);
+    struct Case {
+        const char* dialog;
+        QString field;
+        std::function<int()> run;
+        std::function<bool()> unchanged;
+    };
+    const Case cases[] = {
+        {"configuration", QStringLiteral("Password:"), [&] { return config.Run(settings); },
+         [&] { return settings.passwd[0] == '\0'; }},
+        {"function keys", QStringLiteral("F1"), [&] { return keys.Run(); },
+         [&] { return stored.fkeys[0][0] == '\0'; }},
+        {"trigger pattern", QStringLiteral("Trigger:"), [&] { return edit.Run(); },
+         [&] { return trigger.pattern.empty(); }},
+        {"trigger reaction", QStringLiteral("Reaction:"), [&] { return edit.Run(); },
+         [&] { return trigger.reaction.empty(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dialog);
+        std::memset(stored.fkeys[0], 0, sizeof stored.fkeys[0]);
+        ModalScript script;
+        QString said;
+        bool stillOpen = false;
+        script.Then([&](QWidget* dialog) {
+            Type(dialog, c.field, password);
+            OkButton(dialog)->click();
+        });
+        script.Then([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            said = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        script.Then([&](QWidget* dialog) { // back in the dialog, the text as typed
+            stillOpen = true;
+            auto* focused = dialog->focusWidget();
+            ASSERT_NE(focused, nullptr);
+            EXPECT_EQ(focused->accessibleName(), c.field);
+            qobject_cast<QDialog*>(dialog)->reject();
+        });
+        const int result = c.run();
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+        EXPECT_NE(result, QDialog::Accepted);
+        EXPECT_TRUE(stillOpen);
+        EXPECT_TRUE(said.startsWith(QStringLiteral("Only Latin-1 characters")))
+            << said.toStdString();
+        EXPECT_TRUE(c.unchanged());
+    }
+}
+
+} // namespace
+} // namespace tav
