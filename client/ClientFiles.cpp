@@ -3,6 +3,7 @@
 #include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -61,6 +62,10 @@ std::string ClientFiles::IdPath(std::string_view name) const {
     std::string path = Join(Join(absoluteRoot_, kTextDir), name);
     path += kIdExtension;
     return path;
+}
+
+std::uint64_t ClientFiles::TextFileBytes(std::string_view text) {
+    return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::string ClientFiles::Resolve(const std::string& relative) const {

@@ -33,6 +33,19 @@ std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_vi
 // "Markup" that Qt would render (and an image it would load) if it read it as rich text.
 constexpr std::string_view kMarkup = "<b>Run</b> <img src=/etc/hostname>";
 
+// The processes this one started that still run, whichever of its threads started them.
+int LiveChildren() {
+    int live = 0;
+    for (const QString& task :
+         QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children("/proc/self/task/" + task + "/children");
+        if (!children.open(QIODevice::ReadOnly)) continue;
+        for (const QByteArray& pid : children.readAll().split(' '))
+            if (!pid.trimmed().isEmpty() && !ProcessGone(pid.trimmed().toInt())) ++live;
+    }
+    return live;
+}
+
 class ClientHubTest : public ::testing::Test {
 protected:
     ClientHubTest() {
@@ -239,6 +252,17 @@ TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
         }
     }
     EXPECT_NE(hub.Log().Text().find("Received soundstop from server."), std::string::npos);
+
+    // The same cue delivered as a file again and again, as fast as the server can: one
+    // player at a time.
+    ASSERT_TRUE(Connect());
+    std::string burst;
+    for (int i = 0; i < 10; ++i)
+        burst += Frame(IncomingType::sound_file, "rain.mod", "", "MOD");
+    server.Send(burst + Frame(IncomingType::text_mesg, "burst done"));
+    ASSERT_TRUE(Logged("burst done"));
+    ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning(); }));
+    EXPECT_EQ(LiveChildren(), 1);
 }
 
 } // namespace
