@@ -58,9 +58,9 @@ enum class EditOutcome {
 
 // Answers the parked `edit_request`: runs the dialog with its heading and text, empties
 // the slot, then sends the reply, so a request that arrives at once after the reply is
-// parked rather than refused. A dialog closed without "Done" sends the received bytes
-// unchanged; "Done" sends the edited text with CR LF line ends. The reply is sent
-// however the dialog ends.
+// parked rather than refused. A dialog closed without "Done", or finished with the text
+// as it was, sends the received bytes unchanged; "Done" after a change sends the edited
+// text with CR LF line ends. The reply is sent however the dialog ends.
 EditOutcome AnswerEditRequest(PendingEdit& pending, ClientRequests& requests,
                               EditDialogRunner& dialog, MessageBoxes& boxes);
 
