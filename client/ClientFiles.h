@@ -32,7 +32,8 @@ public:
     // "text/<name>" and "binary/<name>", as shown in log lines and given to sound.
     static std::string TextPath(std::string_view name);
     static std::string BinaryPath(std::string_view name);
-    // "<absolute root>/text/<name>.id".
+    // "<absolute root>/text/<name>.id", the name's Latin-1 characters in UTF-8 (how the
+    // desktop lists file names, so that "Open..." finds the file under the object's name).
     std::string IdPath(std::string_view name) const;
 
     // The bytes WriteText stores for text: every "\n" becomes CR LF.

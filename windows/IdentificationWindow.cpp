@@ -7,6 +7,7 @@
 #include "windows/ToolChoosers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontDialog>
 #include <QFrame>
 #include <QKeyEvent>
@@ -124,7 +125,7 @@ void iddlg::SetName(const QString& name) {
 
 void iddlg::ShowDescription(std::string_view name, std::string_view path, std::string_view text) {
     SetName(Latin1ToQString(name));
-    fileName_ = Latin1ToQString(path);
+    fileName_ = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
     text_->setPlainText(DisplayText(text));
 }
 

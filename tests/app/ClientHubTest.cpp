@@ -8,6 +8,7 @@
 #include "app/ConnectionIndicator.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
+#include "settings/Latin1Text.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
 #include "windows/IdentificationWindow.h"
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace tav::test {
@@ -161,6 +163,33 @@ TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges
     ASSERT_TRUE(WaitFor([&] { return monitor.Reading(kHitGauge).percent == 29; }));
     EXPECT_EQ(monitor.Reading(kManaGauge), (GaugeReading{0, GaugeBand::Red}));
     EXPECT_EQ(monitor.Reading(kMoveGauge), (GaugeReading{100, GaugeBand::Green}));
+}
+
+// Descriptions of objects whose names have accented letters: the kept file is listed
+// under the object's own name (as the "Open..." chooser lists it) and opens again, for
+// every range of Latin-1 letters and signs.
+TEST_F(ClientHubTest, IdentificationFilesOfEveryLatin1NameAreListedAndOpenAgain) {
+    ASSERT_TRUE(Connect());
+    std::vector<std::string> names;
+    for (const int first : {0x80, 0xA0, 0xC0, 0xE0}) {
+        std::string name = "n";
+        for (int byte = first; byte < first + 32; ++byte)
+            name += static_cast<char>(byte);
+        names.push_back(name);
+        server.Send(Frame(IncomingType::idinfo, name, "", "About " + name));
+    }
+    const QDir text(data.Path("text"));
+    iddlg& window = hub.Identification();
+    ASSERT_TRUE(
+        WaitFor([&] { return window.NameLabel().text() == Latin1ToQString(names.back()); }));
+    const QStringList listed = text.entryList({"*.id"}, QDir::Files);
+    for (const std::string& name : names) {
+        const QString file = Latin1ToQString(name) + ".id";
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_TRUE(listed.contains(file));
+        ASSERT_TRUE(window.OpenFile(text.filePath(file)));
+        EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
+    }
 }
 
 TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {
