@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFontDialog>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -101,14 +100,6 @@ void iddlg::Layout() {
     frame_->setGeometry(frame_->x(), frame_->y(), std::max(0, w - 2 - frame_->x()), 1);
     close_->move(w - kMargin - close_->width(), close_->y());
     name_->resize(std::max(0, w - kMargin - name_->x()), name_->height());
-}
-
-void iddlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        return;
-    }
-    ToolWindow::keyPressEvent(event);
 }
 
 void iddlg::resizeEvent(QResizeEvent* event) {

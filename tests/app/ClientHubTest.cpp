@@ -7,10 +7,13 @@
 #include "AppTestSupport.h"
 #include "app/ConnectionIndicator.h"
 #include "app/StatusBar.h"
+#include "client/ClientLogWindow.h"
 #include "client/MessageType.h"
 #include "settings/Latin1Text.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
+#include "windows/BoardsWindow.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
@@ -22,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace tav::test {
@@ -189,6 +193,27 @@ TEST_F(ClientHubTest, IdentificationFilesOfEveryLatin1NameAreListedAndOpenAgain)
         EXPECT_TRUE(listed.contains(file));
         ASSERT_TRUE(window.OpenFile(text.filePath(file)));
         EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
+    }
+}
+
+// Escape does what "Close" does in each tool window the connection feeds (and in the
+// client log): it hides the window, wherever in it the keyboard is.
+TEST_F(ClientHubTest, EscapeHidesEachToolWindowFromAnyOfItsControls) {
+    QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
+                                &hub.Monitor()};
+    for (QWidget* window : windows) {
+        QList<QWidget*> targets{window};
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if ((child->focusPolicy() & Qt::TabFocus) != 0) targets << child;
+        for (QWidget* target : targets) {
+            SCOPED_TRACE(window->windowTitle().toStdString() + " " +
+                         target->metaObject()->className() + " " +
+                         target->accessibleName().toStdString());
+            window->show();
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_FALSE(window->isVisible());
+        }
     }
 }
 
