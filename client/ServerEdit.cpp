@@ -44,7 +44,9 @@ std::string ToGameLineEnds(std::string_view editorText) {
 }
 
 std::size_t EditByteLimit(std::string_view received) {
-    return std::max(kEditTextBytes - 1, received.size());
+    // The editor's game form of the received text (CR LF line ends) may be the longer.
+    const std::size_t shown = ToGameLineEnds(ToEditorLineEnds(received)).size();
+    return std::max({kEditTextBytes - 1, received.size(), shown});
 }
 
 EditOutcome AnswerEditRequest(PendingEdit& pending, ClientRequests& requests,

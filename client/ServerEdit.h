@@ -39,7 +39,8 @@ std::string ToEditorLineEnds(std::string_view bytes);
 std::string ToGameLineEnds(std::string_view editorText);
 
 // The most bytes a finished edit may send: the buffer the server expects, or the received
-// text's own length when that is longer, so that a long text always goes back whole.
+// text's own length (also in CR LF line ends) when that is longer, so that a long text
+// always goes back whole.
 std::size_t EditByteLimit(std::string_view received);
 
 // Runs the edit dialog for one text. Returns the edited text (LF line ends) when the
