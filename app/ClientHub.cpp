@@ -3,6 +3,7 @@
 #include "client/ClientLogWindow.h"
 #include "settings/AtomicFile.h"
 #include "settings/HelpIndexFile.h"
+#include "settings/Latin1Text.h"
 #include "sound/QtSoundBackends.h"
 #include "term/QtEventLoop.h"
 #include "windows/BoardsWindow.h"
@@ -12,6 +13,8 @@
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
+
+#include <QFile>
 
 namespace tav {
 
@@ -158,13 +161,15 @@ void ClientHub::ShowIdentification(std::string_view name, std::string_view path,
     identification_->ShowDescription(name, path, text);
     if (path.empty()) return; // a name that would leave the text folder: logged already
     const std::string file(path);
+    // The log holds Latin-1 text; the path's name is UTF-8 on disk.
+    const auto shown = [&file] { return QStringToLatin1(QFile::decodeName(file.c_str())); };
     switch (ReplaceFileAtomically(file, text)) {
     case AtomicWriteResult::Replaced:
     case AtomicWriteResult::NotSynced: break;
     case AtomicWriteResult::NotCreated:
-        log_.LogLine("Unable to open " + file + " for write.");
+        log_.LogLine("Unable to open " + shown() + " for write.");
         break;
-    case AtomicWriteResult::NotWritten: log_.LogLine("Unable to write " + file + "."); break;
+    case AtomicWriteResult::NotWritten: log_.LogLine("Unable to write " + shown() + "."); break;
     }
 }
 

@@ -140,8 +140,8 @@ double CoreOnly(const std::string& stream) {
     MemoryLink link(socket);
     ClientWire wire(link, quiet, quiet, settings);
     ClientSender sender(wire, link, quiet, settings);
-    ClientMessageHandler handler(
-        HandlerServices{settings, windows, quiet, quiet, quiet, files, pending, quiet, ping});
+    ClientMessageHandler handler(HandlerServices{settings, windows, quiet, quiet, quiet, files,
+                                                 pending, quiet, ping, kDownloadLimitBytes});
     const auto start = Clock::now();
     while (!windows.ended) {
         ReadResult read = wire.read_dblock(socket);

@@ -65,9 +65,9 @@ struct ClientConnection::Session final : ClientLink, TransferGauge {
 };
 
 ClientConnection::ClientConnection(const Settings& settings, ClientServices services,
-                                   std::string filesRoot)
+                                   std::string filesRoot, std::uint64_t downloadLimit)
     : settings_(settings), services_(services), files_(std::move(filesRoot)),
-      batched_(services.loop), windows_(batched_, services.windows),
+      downloadLimit_(downloadLimit), batched_(services.loop), windows_(batched_, services.windows),
       status_(batched_, services.status) {}
 
 ClientConnection::~ClientConnection() {
@@ -185,9 +185,9 @@ void ClientConnection::Run(const std::shared_ptr<Session>& session) {
 }
 
 void ClientConnection::Serve(Session& s) {
-    ClientMessageHandler handler(HandlerServices{settings_, windows_, services_.sound, status_,
-                                                 services_.log, files_, services_.pendingEdit,
-                                                 services_.clock, services_.pingStamp});
+    ClientMessageHandler handler(HandlerServices{
+        settings_, windows_, services_.sound, status_, services_.log, files_, services_.pendingEdit,
+        services_.clock, services_.pingStamp, downloadLimit_});
     while (s.IsConnected()) {
         switch (s.socket.WaitReadable()) {
         case ClientSocket::Readiness::Readable: {

@@ -59,9 +59,10 @@ struct ClientServices {
 // connection and waits for the network threads.
 class ClientConnection final : public ClientControl, public ClientRequests {
 public:
-    // filesRoot: where "text" and "binary" are (the working directory by default).
-    ClientConnection(const Settings& settings, ClientServices services,
-                     std::string filesRoot = ".");
+    // filesRoot: where "text" and "binary" are (the working directory by default);
+    // downloadLimit: the most bytes each connection may store there.
+    ClientConnection(const Settings& settings, ClientServices services, std::string filesRoot = ".",
+                     std::uint64_t downloadLimit = kDownloadLimitBytes);
     ~ClientConnection() override;
     ClientConnection(const ClientConnection&) = delete;
     ClientConnection& operator=(const ClientConnection&) = delete;
@@ -112,6 +113,7 @@ private:
     const Settings& settings_;
     ClientServices services_;
     ClientFiles files_;
+    std::uint64_t downloadLimit_;
     BatchingEventLoop batched_; // one wake of the loop per burst of effects
     QueuedClientWindows windows_;
     QueuedStatusBar status_;

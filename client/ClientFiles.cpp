@@ -3,6 +3,7 @@
 #include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -21,6 +22,23 @@ bool MayReplace(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
     return S_ISREG(info.st_mode);
+}
+
+// A server's name (Latin-1 bytes) as a file name the desktop reads back: UTF-8, the way
+// file choosers and listings decode names, so an accented name lists and opens as itself.
+std::string Latin1ToUtf8(std::string_view latin1) {
+    std::string utf8;
+    utf8.reserve(latin1.size() * 2);
+    for (const char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+            continue;
+        }
+        utf8 += static_cast<char>(0xC0 | (byte >> 6));
+        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+    return utf8;
 }
 
 std::string Join(std::string_view dir, std::string_view name) {
@@ -58,9 +76,13 @@ std::string ClientFiles::BinaryPath(std::string_view name) {
 }
 
 std::string ClientFiles::IdPath(std::string_view name) const {
-    std::string path = Join(Join(absoluteRoot_, kTextDir), name);
+    std::string path = Join(Join(absoluteRoot_, kTextDir), Latin1ToUtf8(name));
     path += kIdExtension;
     return path;
+}
+
+std::uint64_t ClientFiles::TextFileBytes(std::string_view text) {
+    return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::string ClientFiles::Resolve(const std::string& relative) const {

@@ -12,6 +12,10 @@ inline constexpr std::string_view kTextDir = "text";
 inline constexpr std::string_view kBinaryDir = "binary";
 // Extension of identification files, kept in kTextDir.
 inline constexpr std::string_view kIdExtension = ".id";
+// The most bytes one Client connection may store under kTextDir and kBinaryDir together:
+// far above what a game sends in a session, low enough that a server sending files
+// nobody asked for cannot fill the disk.
+inline constexpr std::uint64_t kDownloadLimitBytes = std::uint64_t{256} << 20;
 
 // The files the server sends: text files under "text", sound files under "binary",
 // identification files "<root>/text/<name>.id". The directories are never created here.
@@ -28,9 +32,12 @@ public:
     // "text/<name>" and "binary/<name>", as shown in log lines and given to sound.
     static std::string TextPath(std::string_view name);
     static std::string BinaryPath(std::string_view name);
-    // "<absolute root>/text/<name>.id".
+    // "<absolute root>/text/<name>.id", the name's Latin-1 characters in UTF-8 (how the
+    // desktop lists file names, so that "Open..." finds the file under the object's name).
     std::string IdPath(std::string_view name) const;
 
+    // The bytes WriteText stores for text: every "\n" becomes CR LF.
+    static std::uint64_t TextFileBytes(std::string_view text);
     // Writes text/<name> in text mode, replacing it whole. False when it cannot be
     // opened: its directory is missing, or a link or a directory stands at the name.
     bool WriteText(std::string_view name, std::string_view text) const;

@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "term/TermServices.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -23,6 +24,13 @@ std::string Concat(std::string_view a, std::string_view b, std::string_view c = 
     line += b;
     line += c;
     return line;
+}
+
+// The limit reads as MiB when it is a whole number of them.
+std::string LimitText(std::uint64_t bytes) {
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+    return std::to_string(bytes) + " bytes";
 }
 
 } // namespace
@@ -115,9 +123,22 @@ void ClientMessageHandler::ShowText(ClientScreen screen, const ClientMessage& me
     s_.windows.AppendText(screen, message.DataText());
 }
 
+bool ClientMessageHandler::TakeDownload(std::string_view path, std::uint64_t bytes) {
+    if (bytes > s_.downloadLimit - std::min(downloaded_, s_.downloadLimit)) {
+        Log(Concat("Not written: ", path,
+                   " would pass the " + LimitText(s_.downloadLimit) +
+                       " this connection may download."));
+        return false;
+    }
+    downloaded_ += bytes;
+    return true;
+}
+
 int ClientMessageHandler::TextFile(const ClientMessage& message) {
     const std::string_view name = message.Text1();
-    if (!s_.files.WriteText(name, message.DataText())) {
+    const std::string_view text = message.DataText();
+    if (!TakeDownload(ClientFiles::TextPath(name), ClientFiles::TextFileBytes(text))) return 1;
+    if (!s_.files.WriteText(name, text)) {
         Log(Concat("Unable to open ", ClientFiles::TextPath(name), " for write."));
         return -1;
     }
@@ -129,6 +150,7 @@ int ClientMessageHandler::SoundFile(const ClientMessage& message) {
     Log("Sound File received.");
     const std::string_view name = message.Text1();
     const std::string path = ClientFiles::BinaryPath(name);
+    if (!TakeDownload(path, message.Data().size())) return 1;
     const ClientFiles::BinaryWrite written = s_.files.WriteBinary(name, message.Data());
     if (!written.opened) {
         Log(Concat("Unable to open ", path, " for write."));

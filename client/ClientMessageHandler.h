@@ -32,13 +32,15 @@ struct HandlerServices {
     // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs), stamped by
     // the terminal's ping timer on every tick.
     const std::atomic<std::int32_t>& lastPingMs;
+    // The most bytes the downloads of this connection may store (kDownloadLimitBytes).
+    std::uint64_t downloadLimit;
 };
 
 // Carries out what one received message means: the debug line, then the effect on the
 // windows, the files under "text" and "binary", sound, and the answers to the server.
 // It has no socket: the connection reads the frame and hands the message over together
 // with the link it arrived on (for a `disconnect`) and that link's sender (for the sound
-// answers).
+// answers). One handler serves one connection, whose downloads it counts.
 class ClientMessageHandler {
 public:
     explicit ClientMessageHandler(HandlerServices services) : s_(services) {}
@@ -49,6 +51,9 @@ public:
 
 private:
     void Log(std::string_view line);
+    // Counts `bytes` as downloaded when they fit in the connection's limit; otherwise
+    // logs that `path` is not written and counts nothing.
+    bool TakeDownload(std::string_view path, std::uint64_t bytes);
     void ShowText(ClientScreen screen, const ClientMessage& message, bool clear);
     int TextFile(const ClientMessage& message);
     int SoundFile(const ClientMessage& message);
@@ -58,6 +63,7 @@ private:
     void EditRequest(ClientMessage message);
 
     HandlerServices s_;
+    std::uint64_t downloaded_ = 0;
 };
 
 } // namespace tav

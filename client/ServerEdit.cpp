@@ -44,7 +44,9 @@ std::string ToGameLineEnds(std::string_view editorText) {
 }
 
 std::size_t EditByteLimit(std::string_view received) {
-    return std::max(kEditTextBytes - 1, received.size());
+    // The editor's game form of the received text (CR LF line ends) may be the longer.
+    const std::size_t shown = ToGameLineEnds(ToEditorLineEnds(received)).size();
+    return std::max({kEditTextBytes - 1, received.size(), shown});
 }
 
 EditOutcome AnswerEditRequest(PendingEdit& pending, ClientRequests& requests,
@@ -55,9 +57,12 @@ EditOutcome AnswerEditRequest(PendingEdit& pending, ClientRequests& requests,
         return EditOutcome::NoRequest;
     }
     const std::string received(request->DataText());
-    const std::optional<std::string> edited = dialog.RunEditDialog(
-        EditHeading(request->Text1()), ToEditorLineEnds(received), EditByteLimit(received));
-    const std::string reply = edited ? ToGameLineEnds(*edited) : received;
+    const std::string shown = ToEditorLineEnds(received);
+    const std::optional<std::string> edited =
+        dialog.RunEditDialog(EditHeading(request->Text1()), shown, EditByteLimit(received));
+    // A text the user left as it was goes back as it came, its line ends included.
+    const bool changed = edited && *edited != shown;
+    const std::string reply = changed ? ToGameLineEnds(*edited) : received;
     pending.Clear();
     requests.SendEditReply(reply);
     return EditOutcome::Answered;

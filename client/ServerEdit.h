@@ -39,7 +39,8 @@ std::string ToEditorLineEnds(std::string_view bytes);
 std::string ToGameLineEnds(std::string_view editorText);
 
 // The most bytes a finished edit may send: the buffer the server expects, or the received
-// text's own length when that is longer, so that a long text always goes back whole.
+// text's own length (also in CR LF line ends) when that is longer, so that a long text
+// always goes back whole.
 std::size_t EditByteLimit(std::string_view received);
 
 // Runs the edit dialog for one text. Returns the edited text (LF line ends) when the
@@ -58,9 +59,9 @@ enum class EditOutcome {
 
 // Answers the parked `edit_request`: runs the dialog with its heading and text, empties
 // the slot, then sends the reply, so a request that arrives at once after the reply is
-// parked rather than refused. A dialog closed without "Done" sends the received bytes
-// unchanged; "Done" sends the edited text with CR LF line ends. The reply is sent
-// however the dialog ends.
+// parked rather than refused. A dialog closed without "Done", or finished with the text
+// as it was, sends the received bytes unchanged; "Done" after a change sends the edited
+// text with CR LF line ends. The reply is sent however the dialog ends.
 EditOutcome AnswerEditRequest(PendingEdit& pending, ClientRequests& requests,
                               EditDialogRunner& dialog, MessageBoxes& boxes);
 

@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,14 +94,6 @@ tmudcon::tmudcon(ClientRequests& requests, Rect& stored, QWidget* owner)
     connect(close, &QPushButton::clicked, this, &tmudcon::hide);
     connect(send_, &QPushButton::clicked, this, &tmudcon::SendField);
     connect(field_, &QLineEdit::returnPressed, this, &tmudcon::SendField);
-}
-
-void tmudcon::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        return;
-    }
-    ToolWindow::keyPressEvent(event);
 }
 
 void tmudcon::SendField() {

@@ -35,9 +35,6 @@ public:
     QCheckBox& ClearOnSend() { return *clearOnSend_; }
     QPushButton& SendButton() { return *send_; }
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void SendField();
     void Refuse(std::string_view why);

@@ -7,9 +7,9 @@
 #include "windows/ToolChoosers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontDialog>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -102,14 +102,6 @@ void iddlg::Layout() {
     name_->resize(std::max(0, w - kMargin - name_->x()), name_->height());
 }
 
-void iddlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        return;
-    }
-    ToolWindow::keyPressEvent(event);
-}
-
 void iddlg::resizeEvent(QResizeEvent* event) {
     ToolWindow::resizeEvent(event);
     Layout();
@@ -124,7 +116,7 @@ void iddlg::SetName(const QString& name) {
 
 void iddlg::ShowDescription(std::string_view name, std::string_view path, std::string_view text) {
     SetName(Latin1ToQString(name));
-    fileName_ = Latin1ToQString(path);
+    fileName_ = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
     text_->setPlainText(DisplayText(text));
 }
 

@@ -26,8 +26,8 @@ public:
 
     // The stored font and the window at its stored rectangle (never on top).
     void SetUp();
-    // The name in the label, path as the file name, and the text (CR LF or lone CR as
-    // line ends).
+    // The name in the label, path (a file system path) as the file name, and the text
+    // (CR LF or lone CR as line ends).
     void ShowDescription(std::string_view name, std::string_view path, std::string_view text);
     // Loads a stored description; the label then shows its path. When the file cannot be
     // read an "Error..." box says so and the shown text stays.
@@ -39,8 +39,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // Esc hides the window, as "Close" does.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void SetName(const QString& name);

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace tav {
@@ -21,6 +22,15 @@ namespace {
 // Room for the buttons and a few lines of text, so no part of the layout goes negative.
 constexpr QSize kMinimumSize(260, 140);
 constexpr QSize kDefaultSize(560, 380);
+
+// The text as the user sees it, every character kept (toPlainText would turn each no-break
+// space into a plain one), with one LF between lines.
+QString EditedText(const QPlainTextEdit& edit) {
+    QString text = edit.document()->toRawText();
+    for (QChar& c : text)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = u'\n';
+    return text;
+}
 
 } // namespace
 
@@ -104,7 +114,7 @@ std::optional<std::string> tmarrowedit::Run() {
 
 void tmarrowedit::done(int result) {
     if (result == QDialog::Accepted) {
-        const QString text = text_->toPlainText();
+        const QString text = EditedText(*text_);
         if (!IsLatin1(text)) {
             ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
                                 "The text has characters the game cannot receive (outside "

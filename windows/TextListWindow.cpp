@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QFontDialog>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QPushButton>
 
 namespace tav {
@@ -116,14 +115,6 @@ void txtdlg::Layout() {
     close_->setGeometry(ToQRect(layout.close));
     onTopBox_->setGeometry(ToQRect(layout.check));
     view_->SetScreenRect(ToQRect(layout.screen), true);
-}
-
-void txtdlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        return;
-    }
-    ToolWindow::keyPressEvent(event);
 }
 
 void txtdlg::resizeEvent(QResizeEvent* event) {

@@ -57,8 +57,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // Esc hides the window, as "Close" does.
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ChooseFont();

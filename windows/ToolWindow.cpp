@@ -1,6 +1,7 @@
 #include "windows/ToolWindow.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -69,6 +70,14 @@ void ToolWindow::PlaceStored(bool topmost) {
 void ToolWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     hide();
+}
+
+void ToolWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ToolWindow::Record() {

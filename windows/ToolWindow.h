@@ -11,7 +11,7 @@ namespace tav {
 // A tool window of the terminal (text lists, boards, help, identification, monitor,
 // server edit, command pad): a top-level window owned by the main frame, so it stays
 // above the frame and goes with it. It is placed from a rectangle of the stored values
-// and records its moves and sizes into it; closing it only hides it. The background is
+// and records its moves and sizes into it; closing it, or Esc, only hides it. The background is
 // the program's tiled pattern.
 class ToolWindow : public QWidget {
     Q_OBJECT
@@ -34,6 +34,8 @@ protected:
     static QPushButton* MakeToolButton(const QString& text, QWidget* parent);
 
     void closeEvent(QCloseEvent* event) override;
+    // Esc hides the window, as its "Close" does, wherever in it the keyboard is.
+    void keyPressEvent(QKeyEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -7,9 +7,13 @@
 #include "AppTestSupport.h"
 #include "app/ConnectionIndicator.h"
 #include "app/StatusBar.h"
+#include "client/ClientLogWindow.h"
 #include "client/MessageType.h"
+#include "settings/Latin1Text.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "triggers/TriggerList.h"
+#include "windows/BoardsWindow.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TermWindow.h"
@@ -20,6 +24,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace tav::test {
@@ -32,6 +38,19 @@ std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_vi
 
 // "Markup" that Qt would render (and an image it would load) if it read it as rich text.
 constexpr std::string_view kMarkup = "<b>Run</b> <img src=/etc/hostname>";
+
+// The processes this one started that still run, whichever of its threads started them.
+int LiveChildren() {
+    int live = 0;
+    for (const QString& task :
+         QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children("/proc/self/task/" + task + "/children");
+        if (!children.open(QIODevice::ReadOnly)) continue;
+        for (const QByteArray& pid : children.readAll().split(' '))
+            if (!pid.trimmed().isEmpty() && !ProcessGone(pid.trimmed().toInt())) ++live;
+    }
+    return live;
+}
 
 class ClientHubTest : public ::testing::Test {
 protected:
@@ -150,6 +169,54 @@ TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges
     EXPECT_EQ(monitor.Reading(kMoveGauge), (GaugeReading{100, GaugeBand::Green}));
 }
 
+// Descriptions of objects whose names have accented letters: the kept file is listed
+// under the object's own name (as the "Open..." chooser lists it) and opens again, for
+// every range of Latin-1 letters and signs.
+TEST_F(ClientHubTest, IdentificationFilesOfEveryLatin1NameAreListedAndOpenAgain) {
+    ASSERT_TRUE(Connect());
+    std::vector<std::string> names;
+    for (const int first : {0x80, 0xA0, 0xC0, 0xE0}) {
+        std::string name = "n";
+        for (int byte = first; byte < first + 32; ++byte)
+            name += static_cast<char>(byte);
+        names.push_back(name);
+        server.Send(Frame(IncomingType::idinfo, name, "", "About " + name));
+    }
+    const QDir text(data.Path("text"));
+    iddlg& window = hub.Identification();
+    ASSERT_TRUE(
+        WaitFor([&] { return window.NameLabel().text() == Latin1ToQString(names.back()); }));
+    const QStringList listed = text.entryList({"*.id"}, QDir::Files);
+    for (const std::string& name : names) {
+        const QString file = Latin1ToQString(name) + ".id";
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_TRUE(listed.contains(file));
+        ASSERT_TRUE(window.OpenFile(text.filePath(file)));
+        EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
+    }
+}
+
+// Escape does what "Close" does in each tool window the connection feeds (and in the
+// client log): it hides the window, wherever in it the keyboard is.
+TEST_F(ClientHubTest, EscapeHidesEachToolWindowFromAnyOfItsControls) {
+    QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
+                                &hub.Monitor()};
+    for (QWidget* window : windows) {
+        QList<QWidget*> targets{window};
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if ((child->focusPolicy() & Qt::TabFocus) != 0) targets << child;
+        for (QWidget* target : targets) {
+            SCOPED_TRACE(window->windowTitle().toStdString() + " " +
+                         target->metaObject()->className() + " " +
+                         target->accessibleName().toStdString());
+            window->show();
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_FALSE(window->isVisible());
+        }
+    }
+}
+
 TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {
     ASSERT_TRUE(Connect());
     QString title;
@@ -239,6 +306,17 @@ TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
         }
     }
     EXPECT_NE(hub.Log().Text().find("Received soundstop from server."), std::string::npos);
+
+    // The same cue delivered as a file again and again, as fast as the server can: one
+    // player at a time.
+    ASSERT_TRUE(Connect());
+    std::string burst;
+    for (int i = 0; i < 10; ++i)
+        burst += Frame(IncomingType::sound_file, "rain.mod", "", "MOD");
+    server.Send(burst + Frame(IncomingType::text_mesg, "burst done"));
+    ASSERT_TRUE(Logged("burst done"));
+    ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning(); }));
+    EXPECT_EQ(LiveChildren(), 1);
 }
 
 } // namespace

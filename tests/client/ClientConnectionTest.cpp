@@ -267,6 +267,51 @@ TEST(ClientConnection, DownloadsAreWrittenUnderTextAndBinary) {
     }));
 }
 
+// A server that sends files nobody asked for cannot fill the disk: each connection may
+// write only so many bytes under "text" and "binary" (counted as stored, CR LF and all).
+// A file beyond that is refused with a log line, neither written nor played, and the
+// connection goes on; the next connection starts afresh.
+TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextConnection) {
+    ConnectionRig rig;
+    rig.connection = std::make_unique<ClientConnection>(
+        rig.settings,
+        ClientServices{rig.loop, rig.windows, rig.sound, rig.status, rig.log, rig.boxes,
+                       rig.address, rig.clock, rig.pendingEdit, rig.pingStamp},
+        rig.dir.path.string(), /*downloadLimit=*/1000);
+    const auto exists = [&](const char* path) {
+        return std::filesystem::exists(rig.dir.path / path);
+    };
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(50, "a.txt", "", std::string(299, 'a') + "\n") + // 301 stored
+                    ServerFrame(51, "b.mod", "", std::string(600, 'b')) +        // 901
+                    ServerFrame(50, "c.txt", "", std::string(100, 'c')) +        // refused
+                    ServerFrame(51, "d.mod", "", std::string(100, 'd')) +        // refused
+                    ServerFrame(51, "e.wav", "", std::string(99, 'e')) +         // 1000
+                    ServerFrame(53, "done"));
+    ASSERT_TRUE(rig.WaitForLog("done"));
+    EXPECT_THAT(Slice(rig.log.Lines(), 2),
+                ElementsAre("Text file: a.txt written successfully.", "Sound File received.",
+                            "Sound file: binary/b.mod written successfully.",
+                            "Not written: text/c.txt would pass the 1000 bytes this connection "
+                            "may download.",
+                            "Sound File received.",
+                            "Not written: binary/d.mod would pass the 1000 bytes this connection "
+                            "may download.",
+                            "Sound File received.",
+                            "Sound file: binary/e.wav written successfully.", "Server msg:", "done",
+                            ""));
+    EXPECT_FALSE(exists("text/c.txt"));
+    EXPECT_FALSE(exists("binary/d.mod"));
+    EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/b.mod", "play binary/e.wav"));
+    EXPECT_TRUE(rig.connection->IsConnected());
+
+    rig.connection->Disconnect();
+    ASSERT_TRUE(rig.ConnectAndLogin());
+    rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
+    ASSERT_TRUE(rig.WaitForLog("Text file: c.txt written successfully."));
+    EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
+}
+
 // The real sound player behind the connection: its own lines ("Playing ...", "Stopping
 // sound...") come exactly where the handling of each message puts them, before the next
 // message's lines. Only the WAV output records, for want of an audio device.

@@ -47,6 +47,12 @@ TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
 
     EXPECT_EQ(EditByteLimit(""), kEditTextBytes - 1);
     EXPECT_EQ(EditByteLimit(std::string(20000, 'x')), 20000u);
+    // A long text in lone LFs grows by a CR a line in the editor's game form; "Done" on
+    // it untouched must not be refused.
+    std::string lines;
+    for (int i = 0; i < 6000; ++i)
+        lines += "ab\n";
+    EXPECT_EQ(EditByteLimit(lines), 24000u);
 }
 
 // The dialog as a script: each run records what it was given and answers the next reply.

@@ -2,9 +2,11 @@
 // its font and its stored rectangle.
 #include "windows/ServerEditDialog.h"
 
+#include "client/PendingEdit.h"
 #include "client/ServerEdit.h"
 #include "term/ScreenFonts.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/client/ConnectionTestSupport.h"
 
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -112,6 +114,62 @@ TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
         });
         EXPECT_EQ(outcome.text, row.expected);
         EXPECT_EQ(outcome.boxes.join(""), row.box);
+    }
+}
+
+// A server's edit request answered through the real dialog and connection: whatever bytes
+// the server sent come back as they were unless the user changed the text, and a change
+// keeps every character the user left alone (a no-break space stays one).
+TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
+    std::string every; // 1 to 255; a NUL would end the text
+    for (int byte = 1; byte < 256; ++byte)
+        every += static_cast<char>(byte);
+    struct Row {
+        const char* name;
+        std::string received;
+        const char* typed; // at the end of the text before "Done"
+        std::string reply;
+    };
+    const Row rows[] = {
+        {"every byte, untouched", every, "", every},
+        {"lone and paired line ends, untouched", "a\nb\rc\r\nd\n\re\xa0", "",
+         "a\nb\rc\r\nd\n\re\xa0"},
+        {"every byte, then typed", every, "!", ToGameLineEnds(ToEditorLineEnds(every)) + "!"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::ConnectionRig rig;
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        MessageHeader header{};
+        header.type = 57; // edit_request
+        SetText(header.text1, "Description");
+        ASSERT_TRUE(rig.pendingEdit.Offer(ClientMessage(
+            header, std::span(reinterpret_cast<const std::uint8_t*>(row.received.data()),
+                              row.received.size()))));
+        struct RealDialog : EditDialogRunner {
+            const Row* row = nullptr;
+            std::optional<std::string> RunEditDialog(std::string_view heading,
+                                                     std::string_view text,
+                                                     std::size_t limit) override {
+                FontSpec font = Fixedsys();
+                Rect stored{};
+                tmarrowedit dialog(heading, text, limit, font, stored, nullptr);
+                return RunWith(dialog,
+                               [this](tmarrowedit& d, Outcome& o) {
+                                   d.Text().moveCursor(QTextCursor::End);
+                                   QTest::keyClicks(&d.Text(), QString::fromLatin1(row->typed));
+                                   PressDone(d, o);
+                               })
+                    .text;
+            }
+        } dialog;
+        dialog.row = &row;
+        EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
+                  EditOutcome::Answered);
+        const std::vector<ClientMessage> frames = rig.ReadFrames();
+        ASSERT_EQ(frames.size(), 1u);
+        const std::string data(frames[0].Data().begin(), frames[0].Data().end());
+        EXPECT_EQ(data, row.reply + '\0');
     }
 }
 
