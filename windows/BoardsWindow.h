@@ -54,8 +54,6 @@ public:
     // Asks again for the current board's index when it is the board updated; returns the
     // board's title to notify of, or nothing for a number that is no board of the list.
     std::optional<std::string> BoardUpdate(int board);
-    // The connection changed: answers to earlier requests will not come.
-    void ForgetRequests() { model_.ForgetRequests(); }
     // Carries out a context-menu command.
     void RunCommand(int id);
 

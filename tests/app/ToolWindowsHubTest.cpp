@@ -229,7 +229,7 @@ void Choose(TMsgListBox& list, const QString& item) {
     ADD_FAILURE() << "no menu item " << item.toStdString();
 }
 
-TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShown) {
+TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBoard) {
     settings.boardnotify = 1;
     ASSERT_TRUE(Connect());
     brddlg& window = hub.BoardsWindow();
@@ -301,7 +301,7 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
          {"13 7|"},
          titles,
          {}},
-        {"board 5's index arrives late",
+        {"board 7's index",
          [&] {
              receive(Frame(IncomingType::msgindex_reply, "2", {},
                            Records(kMessageEntryBytes, {"1 Bob :: Hello", "2 Ann : nothing"})),
@@ -310,17 +310,17 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
          {},
          titles,
          {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"reading reads on board 5, the one shown",
+        {"reading reads on board 7, the current one",
          [&] { messages.setCurrentRow(1); },
-         {"14 5 1|"},
+         {"14 7 1|"},
          titles,
          {"1 Bob :: Hello", "2 Ann : nothing"}},
         {"deleting deletes there and asks again",
          [&] { Choose(messages, "&Delete"); },
-         {"15 5 1|", "13 5|"},
+         {"15 7 1|", "13 7|"},
          titles,
          {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"board 7's index",
+        {"board 7's index again",
          [&] {
              receive(Frame(IncomingType::msgindex_reply, "1", {},
                            Records(kMessageEntryBytes, {"1 Cid :: Wares"})),
@@ -412,6 +412,51 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
         EXPECT_FALSE(list->accessibleName().isEmpty());
     for (const char* name : {"Close", "Font...", "Update Board Index"})
         EXPECT_NE(Control<QPushButton>(window, name), nullptr) << name;
+}
+
+// Answers the next heading dialog with `heading`, after running `meanwhile` while it is open.
+void AnswerHeading(ModalScript& script, const std::string& heading,
+                   std::function<void()> meanwhile = {}) {
+    script.Then([heading, meanwhile](QWidget* w) {
+        auto* input = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(input, nullptr) << w->metaObject()->className();
+        if (meanwhile) meanwhile();
+        input->findChild<QLineEdit*>()->setText(QString::fromStdString(heading));
+        input->accept();
+    });
+}
+
+// A request the server answers with a text instead of an index (the demo world's "No such
+// board.") must not shift where later choices go: each goes to the board chosen.
+TEST_F(ToolWindowsHubTest, ABoardAnsweredWithATextLeavesLaterChoicesOnTheChosenBoard) {
+    ASSERT_TRUE(Connect());
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    server.Send(Frame(IncomingType::bindex_reply, "3", {},
+                      BoardRecords({{0, "Announcements"}, {2, "Trade"}, {7, "Gone"}})));
+    ASSERT_TRUE(WaitFor([&] { return boards.count() == 3; }));
+
+    boards.setCurrentRow(2);
+    EXPECT_EQ(Sent(), Lines{"13 7|"});
+    server.Send(Frame(IncomingType::text_mesg, "No such board."));
+    ASSERT_TRUE(
+        WaitFor([&] { return hub.Log().Text().find("No such board.") != std::string::npos; }));
+
+    boards.setCurrentRow(1);
+    EXPECT_EQ(Sent(), Lines{"13 2|"});
+    server.Send(Frame(IncomingType::msgindex_reply, "2", {},
+                      Records(kMessageEntryBytes,
+                              {" 1 Grimble   ::Bandages wanted", " 2 Hero      ::Selling rope"})));
+    ASSERT_TRUE(WaitFor([&] { return messages.count() == 2; }));
+
+    messages.setCurrentRow(1);
+    AnswerHeading(script, "re: Selling rope");
+    Choose(messages, "Re&ply");
+    Choose(messages, "&Delete");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), (Lines{"14 2 1|", "16 2|re: Selling rope", "15 2 1|", "13 2|"}));
 }
 
 // Dragged anywhere, a divider stays where it can be grabbed again; at its smallest a
