@@ -44,14 +44,9 @@ std::optional<std::string> BoardModel::ReplyHeadingAt(int position) const {
     return ReplyHeading(messages_[static_cast<std::size_t>(position)]);
 }
 
-bool BoardModel::PostReply(std::string_view heading) {
-    return PostMessage(heading);
-}
-
-bool BoardModel::PostMessage(std::string_view heading) {
-    if (currentBoard_ < 0) return false;
-    requests_.SendMsgPost(currentBoard_, LimitHeading(heading));
-    return true;
+bool BoardModel::Post(std::int32_t board, std::string_view heading) {
+    if (board < 0) return false;
+    return requests_.SendMsgPost(board, LimitHeading(heading)) >= 0;
 }
 
 std::optional<std::string> BoardModel::BoardUpdate(std::int32_t board) {

@@ -55,10 +55,10 @@ public:
     // The heading a reply to the message at a position proposes, or nothing when the
     // position holds no message.
     std::optional<std::string> ReplyHeadingAt(int position) const;
-    // Posts a reply to the current board with the heading (cut to the limit).
-    bool PostReply(std::string_view heading);
-    // Posts to the current board.
-    bool PostMessage(std::string_view heading);
+    // Posts to a board with the heading (cut to the limit). The board is the one current
+    // when the heading was asked for, which a board index arriving meanwhile may have
+    // changed. False when it is no board or the post could not be sent.
+    bool Post(std::int32_t board, std::string_view heading);
     // A board's content changed: its index is asked for again when it is the current
     // board. Returns the title to notify of, or nothing when the number is no board list
     // position or the title is empty.

@@ -1,6 +1,7 @@
 #include "windows/BoardsWindow.h"
 
 #include "settings/Latin1Text.h"
+#include "term/QtMessageBoxes.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
 #include "windows/Divider.h"
@@ -155,18 +156,29 @@ void brddlg::Delete() {
     model_.DeleteMessage(messages_->currentRow());
 }
 
+// Both take the board when they ask for the heading: a board index arriving while the
+// dialog is open changes the current board, not where the heading goes.
 void brddlg::Reply() {
+    const std::int32_t board = model_.CurrentBoard();
     const std::optional<std::string> proposed = model_.ReplyHeadingAt(messages_->currentRow());
     if (!proposed) return;
     if (const auto heading = AskHeading(QStringLiteral("Post reply"), *proposed))
-        model_.PostReply(*heading);
+        SendPost(board, *heading);
 }
 
 void brddlg::Post() {
     SelectBoard();
-    if (model_.CurrentBoard() < 0) return;
+    const std::int32_t board = model_.CurrentBoard();
+    if (board < 0) return;
     if (const auto heading = AskHeading(QStringLiteral("Post message"), "<no heading>"))
-        model_.PostMessage(*heading);
+        SendPost(board, *heading);
+}
+
+// The user typed the heading: it is never dropped without a word.
+void brddlg::SendPost(std::int32_t board, const std::string& heading) {
+    if (model_.Post(board, heading)) return;
+    ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
+                        "Not connected... the message was not posted.");
 }
 
 std::optional<std::string> brddlg::AskHeading(const QString& title, const std::string& heading) {

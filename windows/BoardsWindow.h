@@ -77,6 +77,7 @@ private:
     void Delete();
     void ShowMessages();
     std::optional<std::string> AskHeading(const QString& title, const std::string& heading);
+    void SendPost(std::int32_t board, const std::string& heading);
     void ChooseFont();
     void Layout();
 

@@ -459,6 +459,61 @@ TEST_F(ToolWindowsHubTest, ABoardAnsweredWithATextLeavesLaterChoicesOnTheChosenB
     EXPECT_EQ(Sent(), (Lines{"14 2 1|", "16 2|re: Selling rope", "15 2 1|", "13 2|"}));
 }
 
+// A heading goes to the board it was asked for, whatever board index arrives while the
+// dialog is open; a heading that cannot go out is said so.
+TEST_F(ToolWindowsHubTest, AHeadingGoesToTheBoardItWasAskedForOrSaysWhyNot) {
+    ASSERT_TRUE(Connect());
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    const auto boardIndex = [&](const std::vector<std::pair<std::int32_t, std::string>>& list) {
+        server.Send(
+            Frame(IncomingType::bindex_reply, std::to_string(list.size()), {}, BoardRecords(list)));
+        EXPECT_TRUE(WaitFor([&] {
+            return boards.count() == static_cast<int>(list.size()) &&
+                   boards.item(0)->text().toStdString() == list.front().second;
+        }));
+    };
+    const auto readTrade = [&] {
+        boards.setCurrentRow(1);
+        server.Send(Frame(IncomingType::msgindex_reply, "1", {},
+                          Records(kMessageEntryBytes, {"1 Cid :: Wares"})));
+        EXPECT_TRUE(WaitFor([&] { return messages.count() == 1; }));
+        messages.setCurrentRow(0);
+        EXPECT_EQ(Sent(), (Lines{"13 7|", "14 7 0|"}));
+    };
+    boardIndex({{5, "General"}, {7, "Trade"}});
+    readTrade();
+
+    AnswerHeading(script, "re: Wares", [&] { boardIndex({{1, "News"}}); });
+    Choose(messages, "Re&ply");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), Lines{"16 7|re: Wares"});
+
+    boards.setCurrentRow(0);
+    AnswerHeading(script, "Hello", [&] { boardIndex({{5, "General"}, {7, "Trade"}}); });
+    Choose(boards, "&Post");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), (Lines{"13 1|", "13 1|", "16 1|Hello"}));
+
+    readTrade();
+    std::string box;
+    AnswerHeading(script, "re: Wares", [&] {
+        hub.Connection().Disconnect();
+        EXPECT_TRUE(WaitFor([&] { return !hub.Connection().IsConnected(); }));
+    });
+    script.Then([&](QWidget* w) {
+        auto* shown = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(shown, nullptr) << w->metaObject()->className();
+        box = shown->windowTitle().toStdString() + " / " + shown->text().toStdString();
+        shown->button(QMessageBox::Ok)->click();
+    });
+    Choose(messages, "Re&ply");
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(box, "Error... / Not connected... the message was not posted.");
+}
+
 // Dragged anywhere, a divider stays where it can be grabbed again; at its smallest a
 // window still gives every part a size.
 TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindows) {

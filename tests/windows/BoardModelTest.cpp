@@ -65,7 +65,7 @@ TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
 // and the current board afterwards.
 struct Step {
     const char* action; // boards, select, messages (argument: line count), read, delete,
-                        // reply, post
+                        // post, lost post (the connection is down)
     int arg;
     bool result;
     Lines sent;
@@ -87,8 +87,8 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
         {"delete", 1, true, {"delete 20 1", "msgindex 20"}, 20},
         {"read", 0, true, {"msg 20 0"}, 20},
         {"read", 2, false, {}, 20}, // past the list
-        {"reply", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20},
         {"post", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20},
+        {"lost post", 0, false, {}, 20},
         {"messages", 1, true, {}, 20}, // asked by nobody
         {"read", 0, true, {"msg 20 0"}, 20},
         {"select", 3, false, {}, 20}, // no board there
@@ -107,8 +107,8 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
         if (action == "select") result = model.SelectBoard(step.arg);
         if (action == "read") result = model.ReadMessage(step.arg);
         if (action == "delete") result = model.DeleteMessage(step.arg);
-        if (action == "reply") result = model.PostReply(long200);
-        if (action == "post") result = model.PostMessage(long200);
+        requests.down = action == "lost post";
+        if (action.ends_with("post")) result = model.Post(model.CurrentBoard(), long200);
         EXPECT_EQ(result, step.result);
         EXPECT_EQ(requests.sent, step.sent);
         EXPECT_EQ(model.CurrentBoard(), step.current);
