@@ -12,7 +12,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -101,13 +100,10 @@ void brddlg::Restore() {
 
 void brddlg::SetBoardIndex(std::vector<BoardEntry> boards) {
     model_.SetBoards(std::move(boards));
-    {
-        // Filling is not choosing: no requests for the boards put in.
-        const QSignalBlocker blocker(boards_);
-        boards_->clear();
-        for (const BoardEntry& board : model_.Boards())
-            boards_->addItem(Latin1ToQString(board.title));
-    }
+    QStringList titles;
+    for (const BoardEntry& board : model_.Boards())
+        titles.push_back(Latin1ToQString(board.title));
+    boards_->Fill(titles);
     ShowMessages();
     screen_->ResetScreen(screen_->Lines());
     update();
@@ -124,10 +120,10 @@ std::optional<std::string> brddlg::BoardUpdate(int board) {
 }
 
 void brddlg::ShowMessages() {
-    const QSignalBlocker blocker(messages_);
-    messages_->clear();
+    QStringList lines;
     for (const std::string& line : model_.Messages())
-        messages_->addItem(Latin1ToQString(line));
+        lines.push_back(Latin1ToQString(line));
+    messages_->Fill(lines);
 }
 
 void brddlg::RunCommand(int id) {

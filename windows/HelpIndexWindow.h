@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
 #include "term/MudScreen.h"
+#include "windows/IndexList.h"
 #include "windows/ToolWindow.h"
 
 #include <memory>
@@ -11,7 +12,6 @@
 #include <vector>
 
 class QFrame;
-class QListWidget;
 class QPushButton;
 
 namespace tav {
@@ -45,7 +45,7 @@ public:
 
     TMudScreen& Screen() { return *screen_; }
     ScreenWidget& TextWidget() { return *text_; }
-    QListWidget& TopicList() { return *list_; }
+    IndexList& TopicList() { return *list_; }
     const std::vector<std::string>& Topics() const { return topics_; }
     QSize sizeHint() const override { return {520, 460}; }
 
@@ -68,7 +68,7 @@ private:
     QPushButton* font_ = nullptr;
     QPushButton* close_ = nullptr;
     QFrame* line_ = nullptr;
-    QListWidget* list_ = nullptr;
+    IndexList* list_ = nullptr;
     Divider* divider_ = nullptr;
     ScreenWidget* text_ = nullptr;
     int dividerTop_ = -1; // placed at half the height on the first layout
