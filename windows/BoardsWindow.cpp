@@ -71,10 +71,8 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
     connect(update_, &QPushButton::clicked, this, [&requests] { requests.SendBindexRequest(); });
     connect(font_, &QPushButton::clicked, this, &brddlg::ChooseFont);
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(boards_, &QListWidget::currentRowChanged, this, &brddlg::SelectBoard);
-    connect(boards_, &QListWidget::itemDoubleClicked, this, &brddlg::SelectBoard);
-    connect(messages_, &QListWidget::currentRowChanged, this, &brddlg::ReadMessage);
-    connect(messages_, &QListWidget::itemDoubleClicked, this, &brddlg::ReadMessage);
+    connect(boards_, &IndexList::chosen, this, &brddlg::SelectBoard);
+    connect(messages_, &IndexList::chosen, this, &brddlg::ReadMessage);
     connect(boards_, &TMsgListBox::command, this, &brddlg::RunCommand);
     connect(messages_, &TMsgListBox::command, this, &brddlg::RunCommand);
     connect(hdiv_, &Divider::moved, this, [this](int delta) {
@@ -138,25 +136,25 @@ void brddlg::RunCommand(int id) {
 }
 
 void brddlg::SelectBoard() {
-    if (!model_.SelectBoard(boards_->currentRow())) return;
+    if (!model_.SelectBoard(boards_->SelectedRow())) return;
     ShowMessages();
     screen_->ResetScreen(screen_->Lines());
 }
 
 void brddlg::ReadMessage() {
-    model_.ReadMessage(messages_->currentRow());
+    model_.ReadMessage(messages_->SelectedRow());
 }
 
 void brddlg::Delete() {
     // No question asked: the server keeps its own rules on who may delete what.
-    model_.DeleteMessage(messages_->currentRow());
+    model_.DeleteMessage(messages_->SelectedRow());
 }
 
 // Both take the board when they ask for the heading: a board index arriving while the
 // dialog is open changes the current board, not where the heading goes.
 void brddlg::Reply() {
     const std::int32_t board = model_.CurrentBoard();
-    const std::optional<std::string> proposed = model_.ReplyHeadingAt(messages_->currentRow());
+    const std::optional<std::string> proposed = model_.ReplyHeadingAt(messages_->SelectedRow());
     if (!proposed) return;
     if (const auto heading = AskHeading(QStringLiteral("Post reply"), *proposed))
         SendPost(board, *heading);

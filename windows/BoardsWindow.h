@@ -23,8 +23,8 @@ class TMsgListBox;
 
 // The boards window: the boards in one list, the messages of the chosen board in another
 // beside it, and the text of the message read in a screen below; a vertical divider
-// between the lists and a horizontal one above the screen. Choosing a board (selection
-// change, double click or "&Select") asks for its message index, choosing a message for
+// between the lists and a horizontal one above the screen. Choosing a board (selecting
+// it, a double click, Enter or "&Select") asks for its message index, choosing a message for
 // its text; the message list's menu replies to and deletes messages, the board list's
 // posts. What the server answers arrives through SetBoardIndex, SetMessageIndex,
 // BoardUpdate and the screen (ClientScreen::BoardMessage). The rules live in BoardModel;

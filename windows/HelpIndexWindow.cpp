@@ -55,9 +55,7 @@ tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests&
     connect(download_, &QPushButton::clicked, this, [this] { requests_.SendHelpIndexRequest(); });
     connect(font_, &QPushButton::clicked, this, &tidxdlg::ChooseFont);
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(list_, &QListWidget::currentRowChanged, this, &tidxdlg::TopicChosen);
-    connect(list_, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { TopicChosen(list_->row(item)); });
+    connect(list_, &IndexList::chosen, this, &tidxdlg::TopicChosen);
     connect(divider_, &Divider::moved, this, [this](int delta) {
         dividerTop_ += delta;
         Layout();

@@ -21,7 +21,7 @@ class ScreenWidget;
 
 // The help index window: the server's help topics in a list (kept sorted, cached in the
 // profile's help.ndx) and the text of the chosen topic in a screen below a draggable
-// divider. Choosing a topic (selection change or double click) asks the server for it;
+// divider. Choosing a topic (selecting it, a double click or Enter) asks the server for it;
 // "Download new index" asks for the topic list. Replies arrive through SetHelpIndex and
 // the screen (ClientScreen::HelpText). Runs on the user-interface thread only.
 class tidxdlg : public ToolWindow {

@@ -17,6 +17,7 @@
 #include "windows/MessageListBox.h"
 #include "windows/TermWindow.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -512,6 +513,55 @@ TEST_F(ToolWindowsHubTest, AHeadingGoesToTheBoardItWasAskedForOrSaysWhyNot) {
     Choose(messages, "Re&ply");
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(box, "Error... / Not connected... the message was not posted.");
+}
+
+// Moves the keyboard focus with Tab, as the user does, until it is in `target`.
+::testing::AssertionResult TabInto(QWidget& window, QWidget& target) {
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return ::testing::AssertionFailure() << "inactive";
+    for (int presses = 0; presses < 20 && QApplication::focusWidget() != &target; ++presses) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : &window, Qt::Key_Tab);
+    }
+    if (QApplication::focusWidget() == &target) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "Tab never reached " << target.accessibleName().toStdString();
+}
+
+// Focus coming to a list by Tab asks the server for nothing; the user's choice (Enter, a
+// click) asks once.
+TEST_F(ToolWindowsHubTest, TabbingIntoAListAsksForNothingUntilTheUserChooses) {
+    WriteFile(data.Path("profiles/hero/help.ndx"), "armor\r\nweapons\r\n");
+    ASSERT_TRUE(Connect());
+    hub.RestoreToolWindows();
+    tidxdlg& help = hub.HelpWindow();
+    help.Toggle();
+    ASSERT_TRUE(TabInto(help, help.TopicList()));
+    EXPECT_EQ(Sent(), Lines{});
+    QTest::keyClick(&help.TopicList(), Qt::Key_Return);
+    EXPECT_EQ(Sent(), Lines{"11 armor|"});
+    help.hide();
+
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    server.Send(
+        Frame(IncomingType::bindex_reply, "2", {}, BoardRecords({{5, "General"}, {7, "Trade"}})));
+    ASSERT_TRUE(WaitFor([&] { return boards.count() == 2; }));
+    ASSERT_TRUE(TabInto(window, boards));
+    EXPECT_EQ(Sent(), Lines{});
+    QTest::keyClick(&boards, Qt::Key_Enter);
+    EXPECT_EQ(Sent(), Lines{"13 5|"});
+
+    server.Send(Frame(IncomingType::msgindex_reply, "2", {},
+                      Records(kMessageEntryBytes, {"1 Bob :: Hello", "2 Ann :: Bye"})));
+    ASSERT_TRUE(WaitFor([&] { return messages.count() == 2; }));
+    ASSERT_TRUE(TabInto(window, messages));
+    EXPECT_EQ(Sent(), Lines{});
+    QTest::mouseClick(messages.viewport(), Qt::LeftButton, {},
+                      messages.visualItemRect(messages.item(1)).center());
+    EXPECT_EQ(Sent(), Lines{"14 5 1|"});
 }
 
 // An index far longer than any game's fills its list only up to the limit, and the client
