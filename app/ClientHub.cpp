@@ -194,8 +194,6 @@ void ClientHub::PollSoundPlayer() {
 void ClientHub::ShowClientState(bool connected) {
     status_.ShowClientState(connected);
     term_.SetClientConnected(connected);
-    // Answers to what the lost connection asked never come.
-    if (!connected && boards_) boards_->ForgetRequests();
 }
 
 } // namespace tav

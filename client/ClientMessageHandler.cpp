@@ -33,6 +33,11 @@ std::string LimitText(std::uint64_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+// Said when a reply held more entries than a list takes.
+std::string CutIndexLine(std::string_view index) {
+    return Concat(index, " cut to its first ", std::to_string(kMaxIndexEntries) + " entries.");
+}
+
 } // namespace
 
 void ClientMessageHandler::Log(std::string_view line) {
@@ -61,13 +66,20 @@ int ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, Client
     case IncomingType::exittext: ShowText(ClientScreen::Exits, message, true); return 1;
     case IncomingType::contenttext: ShowText(ClientScreen::Contents, message, true); return 1;
     case IncomingType::brdupdate: s_.windows.BoardUpdate(ParseNumber(message.Text1())); return 1;
-    case IncomingType::bindex_reply:
-        s_.windows.SetBoardIndex(DecodeBoardIndex(ParseNumber(message.Text1()), message.Data()));
+    case IncomingType::bindex_reply: {
+        bool cut = false;
+        auto boards = DecodeBoardIndex(ParseNumber(message.Text1()), message.Data(), &cut);
+        if (cut) Log(CutIndexLine("Board index"));
+        s_.windows.SetBoardIndex(std::move(boards));
         return 1;
-    case IncomingType::msgindex_reply:
-        s_.windows.SetMessageIndex(
-            DecodeMessageIndex(ParseNumber(message.Text1()), message.Data()));
+    }
+    case IncomingType::msgindex_reply: {
+        bool cut = false;
+        auto lines = DecodeMessageIndex(ParseNumber(message.Text1()), message.Data(), &cut);
+        if (cut) Log(CutIndexLine("Message index"));
+        s_.windows.SetMessageIndex(std::move(lines));
         return 1;
+    }
     case IncomingType::msg_reply: ShowText(ClientScreen::BoardMessage, message, true); return 1;
     case IncomingType::levelreport: {
         const int level = ParseNumber(message.Text1());
@@ -85,7 +97,10 @@ int ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, Client
         return 1;
     case IncomingType::helpindex_reply: {
         const auto [entrySize, count] = ParseNumberPair(message.Text1());
-        s_.windows.SetHelpIndex(DecodeHelpIndex(entrySize, count, message.Data()));
+        bool cut = false;
+        auto topics = DecodeHelpIndex(entrySize, count, message.Data(), &cut);
+        if (cut) Log(CutIndexLine("Help index"));
+        s_.windows.SetHelpIndex(std::move(topics));
         return 1;
     }
     case IncomingType::helpfile_reply: ShowText(ClientScreen::HelpText, message, true); return 1;

@@ -49,6 +49,12 @@ std::size_t WholeEntries(int count, std::size_t entrySize, std::size_t dataSize)
     return std::min(static_cast<std::size_t>(count), dataSize / entrySize);
 }
 
+// The entries of a reply a list takes: at most kMaxIndexEntries.
+std::size_t KeptEntries(std::size_t entries, bool* cut) {
+    if (cut != nullptr) *cut = entries > kMaxIndexEntries;
+    return std::min(entries, kMaxIndexEntries);
+}
+
 } // namespace
 
 void ScanNumbers(std::string_view text, std::string_view format, std::span<int> out) {
@@ -100,9 +106,9 @@ MapGrid DecodeMap(std::span<const std::uint8_t> data) {
     return grid;
 }
 
-std::vector<BoardEntry> DecodeBoardIndex(int count, std::span<const std::uint8_t> data) {
+std::vector<BoardEntry> DecodeBoardIndex(int count, std::span<const std::uint8_t> data, bool* cut) {
     std::vector<BoardEntry> boards;
-    const std::size_t n = WholeEntries(count, kBoardEntryBytes, data.size());
+    const std::size_t n = KeptEntries(WholeEntries(count, kBoardEntryBytes, data.size()), cut);
     boards.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         const auto entry = data.subspan(i * kBoardEntryBytes, kBoardEntryBytes);
@@ -112,9 +118,10 @@ std::vector<BoardEntry> DecodeBoardIndex(int count, std::span<const std::uint8_t
     return boards;
 }
 
-std::vector<std::string> DecodeMessageIndex(int count, std::span<const std::uint8_t> data) {
+std::vector<std::string> DecodeMessageIndex(int count, std::span<const std::uint8_t> data,
+                                            bool* cut) {
     std::vector<std::string> lines;
-    const std::size_t n = WholeEntries(count, kMessageEntryBytes, data.size());
+    const std::size_t n = KeptEntries(WholeEntries(count, kMessageEntryBytes, data.size()), cut);
     lines.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         lines.push_back(EntryText(data.subspan(i * kMessageEntryBytes, kMessageEntryBytes)));
@@ -129,14 +136,19 @@ std::string_view MessageHeading(std::string_view line) {
 }
 
 std::vector<std::string> DecodeHelpIndex(int entrySize, int count,
-                                         std::span<const std::uint8_t> data) {
+                                         std::span<const std::uint8_t> data, bool* cut) {
     std::vector<std::string> topics;
+    if (cut != nullptr) *cut = false;
     if (entrySize <= 0) return topics;
     const auto size = static_cast<std::size_t>(entrySize);
     const std::size_t n = WholeEntries(count, size, data.size());
     for (std::size_t i = 0; i < n; ++i) {
         const auto entry = data.subspan(i * size, size);
         if (entry[0] == 0) break;
+        if (topics.size() == kMaxIndexEntries) {
+            if (cut != nullptr) *cut = true;
+            break;
+        }
         topics.push_back(EntryText(entry));
     }
     return topics;

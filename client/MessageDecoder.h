@@ -20,6 +20,11 @@ inline constexpr std::size_t kBoardEntryBytes = 144;
 inline constexpr std::size_t kBoardTitleBytes = kBoardEntryBytes - 4;
 inline constexpr std::size_t kMessageEntryBytes = 128;
 
+// The most entries one index list takes: the boards, the messages of a board and the help
+// topics alike. Far above any game's, low enough that a hostile or broken reply cannot
+// swamp the lists (a million help topics once took 278 MB and stalled the window).
+inline constexpr std::size_t kMaxIndexEntries = 10000;
+
 // One board of a `bindex_reply`.
 struct BoardEntry {
     std::int32_t number = 0;
@@ -58,15 +63,19 @@ std::string_view CutAtLineEnd(std::string_view text);
 // beyond kMapBytes are ignored.
 MapGrid DecodeMap(std::span<const std::uint8_t> data);
 
+// The decoders of the index replies keep at most kMaxIndexEntries entries; `cut`, when
+// given, tells whether the reply held more.
 // The first count entries of a `bindex_reply`, as far as whole entries fit the data.
-std::vector<BoardEntry> DecodeBoardIndex(int count, std::span<const std::uint8_t> data);
+std::vector<BoardEntry> DecodeBoardIndex(int count, std::span<const std::uint8_t> data,
+                                         bool* cut = nullptr);
 // The first count lines of a `msgindex_reply`, as far as whole entries fit the data.
-std::vector<std::string> DecodeMessageIndex(int count, std::span<const std::uint8_t> data);
+std::vector<std::string> DecodeMessageIndex(int count, std::span<const std::uint8_t> data,
+                                            bool* cut = nullptr);
 // The heading of a message index line: the text after its first "::", or empty.
 std::string_view MessageHeading(std::string_view line);
 // The topics of a `helpindex_reply`: entry i at i × entrySize, up to the first entry that
 // starts with NUL, the count-th entry, or the last whole entry in the data.
 std::vector<std::string> DecodeHelpIndex(int entrySize, int count,
-                                         std::span<const std::uint8_t> data);
+                                         std::span<const std::uint8_t> data, bool* cut = nullptr);
 
 } // namespace tav

@@ -1,6 +1,7 @@
 #include "windows/BoardsWindow.h"
 
 #include "settings/Latin1Text.h"
+#include "term/QtMessageBoxes.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
 #include "windows/Divider.h"
@@ -11,7 +12,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -71,10 +71,8 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
     connect(update_, &QPushButton::clicked, this, [&requests] { requests.SendBindexRequest(); });
     connect(font_, &QPushButton::clicked, this, &brddlg::ChooseFont);
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(boards_, &QListWidget::currentRowChanged, this, &brddlg::SelectBoard);
-    connect(boards_, &QListWidget::itemDoubleClicked, this, &brddlg::SelectBoard);
-    connect(messages_, &QListWidget::currentRowChanged, this, &brddlg::ReadMessage);
-    connect(messages_, &QListWidget::itemDoubleClicked, this, &brddlg::ReadMessage);
+    connect(boards_, &IndexList::chosen, this, &brddlg::SelectBoard);
+    connect(messages_, &IndexList::chosen, this, &brddlg::ReadMessage);
     connect(boards_, &TMsgListBox::command, this, &brddlg::RunCommand);
     connect(messages_, &TMsgListBox::command, this, &brddlg::RunCommand);
     connect(hdiv_, &Divider::moved, this, [this](int delta) {
@@ -100,13 +98,10 @@ void brddlg::Restore() {
 
 void brddlg::SetBoardIndex(std::vector<BoardEntry> boards) {
     model_.SetBoards(std::move(boards));
-    {
-        // Filling is not choosing: no requests for the boards put in.
-        const QSignalBlocker blocker(boards_);
-        boards_->clear();
-        for (const BoardEntry& board : model_.Boards())
-            boards_->addItem(Latin1ToQString(board.title));
-    }
+    QStringList titles;
+    for (const BoardEntry& board : model_.Boards())
+        titles.push_back(Latin1ToQString(board.title));
+    boards_->Fill(titles);
     ShowMessages();
     screen_->ResetScreen(screen_->Lines());
     update();
@@ -123,10 +118,10 @@ std::optional<std::string> brddlg::BoardUpdate(int board) {
 }
 
 void brddlg::ShowMessages() {
-    const QSignalBlocker blocker(messages_);
-    messages_->clear();
+    QStringList lines;
     for (const std::string& line : model_.Messages())
-        messages_->addItem(Latin1ToQString(line));
+        lines.push_back(Latin1ToQString(line));
+    messages_->Fill(lines);
 }
 
 void brddlg::RunCommand(int id) {
@@ -141,32 +136,43 @@ void brddlg::RunCommand(int id) {
 }
 
 void brddlg::SelectBoard() {
-    if (!model_.SelectBoard(boards_->currentRow())) return;
+    if (!model_.SelectBoard(boards_->SelectedRow())) return;
     ShowMessages();
     screen_->ResetScreen(screen_->Lines());
 }
 
 void brddlg::ReadMessage() {
-    model_.ReadMessage(messages_->currentRow());
+    model_.ReadMessage(messages_->SelectedRow());
 }
 
 void brddlg::Delete() {
     // No question asked: the server keeps its own rules on who may delete what.
-    model_.DeleteMessage(messages_->currentRow());
+    model_.DeleteMessage(messages_->SelectedRow());
 }
 
+// Both take the board when they ask for the heading: a board index arriving while the
+// dialog is open changes the current board, not where the heading goes.
 void brddlg::Reply() {
-    const std::optional<std::string> proposed = model_.ReplyHeadingAt(messages_->currentRow());
+    const std::int32_t board = model_.CurrentBoard();
+    const std::optional<std::string> proposed = model_.ReplyHeadingAt(messages_->SelectedRow());
     if (!proposed) return;
     if (const auto heading = AskHeading(QStringLiteral("Post reply"), *proposed))
-        model_.PostReply(*heading);
+        SendPost(board, *heading);
 }
 
 void brddlg::Post() {
     SelectBoard();
-    if (model_.CurrentBoard() < 0) return;
+    const std::int32_t board = model_.CurrentBoard();
+    if (board < 0) return;
     if (const auto heading = AskHeading(QStringLiteral("Post message"), "<no heading>"))
-        model_.PostMessage(*heading);
+        SendPost(board, *heading);
+}
+
+// The user typed the heading: it is never dropped without a word.
+void brddlg::SendPost(std::int32_t board, const std::string& heading) {
+    if (model_.Post(board, heading)) return;
+    ExecPlainMessageBox(this, BoxIcon::Critical, "Error...",
+                        "Not connected... the message was not posted.");
 }
 
 std::optional<std::string> brddlg::AskHeading(const QString& title, const std::string& heading) {

@@ -23,8 +23,8 @@ class TMsgListBox;
 
 // The boards window: the boards in one list, the messages of the chosen board in another
 // beside it, and the text of the message read in a screen below; a vertical divider
-// between the lists and a horizontal one above the screen. Choosing a board (selection
-// change, double click or "&Select") asks for its message index, choosing a message for
+// between the lists and a horizontal one above the screen. Choosing a board (selecting
+// it, a double click, Enter or "&Select") asks for its message index, choosing a message for
 // its text; the message list's menu replies to and deletes messages, the board list's
 // posts. What the server answers arrives through SetBoardIndex, SetMessageIndex,
 // BoardUpdate and the screen (ClientScreen::BoardMessage). The rules live in BoardModel;
@@ -54,8 +54,6 @@ public:
     // Asks again for the current board's index when it is the board updated; returns the
     // board's title to notify of, or nothing for a number that is no board of the list.
     std::optional<std::string> BoardUpdate(int board);
-    // The connection changed: answers to earlier requests will not come.
-    void ForgetRequests() { model_.ForgetRequests(); }
     // Carries out a context-menu command.
     void RunCommand(int id);
 
@@ -79,6 +77,7 @@ private:
     void Delete();
     void ShowMessages();
     std::optional<std::string> AskHeading(const QString& title, const std::string& heading);
+    void SendPost(std::int32_t board, const std::string& heading);
     void ChooseFont();
     void Layout();
 

@@ -1,5 +1,6 @@
 #include "windows/HelpIndexWindow.h"
 
+#include "client/MessageDecoder.h"
 #include "settings/HelpIndexFile.h"
 #include "settings/Latin1Text.h"
 #include "term/ScreenFonts.h"
@@ -8,9 +9,7 @@
 
 #include <QFontDialog>
 #include <QFrame>
-#include <QListWidget>
 #include <QPushButton>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -34,9 +33,7 @@ tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests&
     close_ = MakeToolButton(QStringLiteral("Close"), this);
     line_ = new QFrame(this);
     line_->setFrameShape(QFrame::HLine);
-    list_ = new QListWidget(this);
-    list_->setAccessibleName(QStringLiteral("Help Index"));
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_ = new IndexList(QStringLiteral("Help Index"), this);
     divider_ = new Divider(Qt::Horizontal, this);
     divider_->setWindowTitle(QStringLiteral("TavClient IdxDivWin"));
     divider_->setAccessibleName(divider_->windowTitle());
@@ -58,9 +55,7 @@ tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests&
     connect(download_, &QPushButton::clicked, this, [this] { requests_.SendHelpIndexRequest(); });
     connect(font_, &QPushButton::clicked, this, &tidxdlg::ChooseFont);
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(list_, &QListWidget::currentRowChanged, this, &tidxdlg::TopicChosen);
-    connect(list_, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { TopicChosen(list_->row(item)); });
+    connect(list_, &IndexList::chosen, this, &tidxdlg::TopicChosen);
     connect(divider_, &Divider::moved, this, [this](int delta) {
         dividerTop_ += delta;
         Layout();
@@ -82,6 +77,9 @@ void tidxdlg::Restore(const std::string& indexPath) {
     topics_.clear();
     LoadHelpIndex(indexPath_, topics_);
     SortHelpTopics(topics_);
+    // A file written by hand may hold more than a list takes; the next save keeps what
+    // the list shows.
+    if (topics_.size() > kMaxIndexEntries) topics_.resize(kMaxIndexEntries);
     FillList();
 }
 
@@ -94,11 +92,11 @@ void tidxdlg::SetHelpIndex(std::vector<std::string> topics) {
 }
 
 void tidxdlg::FillList() {
-    // Filling is not choosing: no requests for the topics put in.
-    const QSignalBlocker blocker(list_);
-    list_->clear();
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(topics_.size()));
     for (const std::string& topic : topics_)
-        list_->addItem(Latin1ToQString(topic));
+        texts.push_back(Latin1ToQString(topic));
+    list_->Fill(texts);
 }
 
 void tidxdlg::TopicChosen(int row) {

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
 #include "term/MudScreen.h"
+#include "windows/IndexList.h"
 #include "windows/ToolWindow.h"
 
 #include <memory>
@@ -11,7 +12,6 @@
 #include <vector>
 
 class QFrame;
-class QListWidget;
 class QPushButton;
 
 namespace tav {
@@ -21,7 +21,7 @@ class ScreenWidget;
 
 // The help index window: the server's help topics in a list (kept sorted, cached in the
 // profile's help.ndx) and the text of the chosen topic in a screen below a draggable
-// divider. Choosing a topic (selection change or double click) asks the server for it;
+// divider. Choosing a topic (selecting it, a double click or Enter) asks the server for it;
 // "Download new index" asks for the topic list. Replies arrive through SetHelpIndex and
 // the screen (ClientScreen::HelpText). Runs on the user-interface thread only.
 class tidxdlg : public ToolWindow {
@@ -45,7 +45,7 @@ public:
 
     TMudScreen& Screen() { return *screen_; }
     ScreenWidget& TextWidget() { return *text_; }
-    QListWidget& TopicList() { return *list_; }
+    IndexList& TopicList() { return *list_; }
     const std::vector<std::string>& Topics() const { return topics_; }
     QSize sizeHint() const override { return {520, 460}; }
 
@@ -68,7 +68,7 @@ private:
     QPushButton* font_ = nullptr;
     QPushButton* close_ = nullptr;
     QFrame* line_ = nullptr;
-    QListWidget* list_ = nullptr;
+    IndexList* list_ = nullptr;
     Divider* divider_ = nullptr;
     ScreenWidget* text_ = nullptr;
     int dividerTop_ = -1; // placed at half the height on the first layout

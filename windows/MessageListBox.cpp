@@ -8,9 +8,7 @@ namespace tav {
 
 TMsgListBox::TMsgListBox(const QString& name, std::initializer_list<std::pair<QString, int>> menu,
                          QWidget* parent)
-    : QListWidget(parent), menu_(new QMenu(this)) {
-    setAccessibleName(name);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    : IndexList(name, parent), menu_(new QMenu(this)) {
     for (const auto& [text, id] : menu) {
         QAction* action = menu_->addAction(text);
         connect(action, &QAction::triggered, this, [this, id = id] { emit command(id); });

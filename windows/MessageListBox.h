@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QListWidget>
+#include "windows/IndexList.h"
 
 #include <initializer_list>
 #include <utility>
@@ -13,7 +13,7 @@ namespace tav {
 // chosen there is reported with command() and its command id, unchanged, for the window
 // to carry out. The right button opens the menu without changing the selection (a
 // selection change is a request to the server).
-class TMsgListBox : public QListWidget {
+class TMsgListBox : public IndexList {
     Q_OBJECT
 public:
     // name: the list's accessible name; menu: the context menu's items and their ids.

@@ -17,6 +17,7 @@
 #include "windows/MessageListBox.h"
 #include "windows/TermWindow.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -229,7 +230,7 @@ void Choose(TMsgListBox& list, const QString& item) {
     ADD_FAILURE() << "no menu item " << item.toStdString();
 }
 
-TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShown) {
+TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBoard) {
     settings.boardnotify = 1;
     ASSERT_TRUE(Connect());
     brddlg& window = hub.BoardsWindow();
@@ -301,7 +302,7 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
          {"13 7|"},
          titles,
          {}},
-        {"board 5's index arrives late",
+        {"board 7's index",
          [&] {
              receive(Frame(IncomingType::msgindex_reply, "2", {},
                            Records(kMessageEntryBytes, {"1 Bob :: Hello", "2 Ann : nothing"})),
@@ -310,17 +311,17 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
          {},
          titles,
          {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"reading reads on board 5, the one shown",
+        {"reading reads on board 7, the current one",
          [&] { messages.setCurrentRow(1); },
-         {"14 5 1|"},
+         {"14 7 1|"},
          titles,
          {"1 Bob :: Hello", "2 Ann : nothing"}},
         {"deleting deletes there and asks again",
          [&] { Choose(messages, "&Delete"); },
-         {"15 5 1|", "13 5|"},
+         {"15 7 1|", "13 7|"},
          titles,
          {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"board 7's index",
+        {"board 7's index again",
          [&] {
              receive(Frame(IncomingType::msgindex_reply, "1", {},
                            Records(kMessageEntryBytes, {"1 Cid :: Wares"})),
@@ -412,6 +413,198 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheBoardShow
         EXPECT_FALSE(list->accessibleName().isEmpty());
     for (const char* name : {"Close", "Font...", "Update Board Index"})
         EXPECT_NE(Control<QPushButton>(window, name), nullptr) << name;
+}
+
+// Answers the next heading dialog with `heading`, after running `meanwhile` while it is open.
+void AnswerHeading(ModalScript& script, const std::string& heading,
+                   std::function<void()> meanwhile = {}) {
+    script.Then([heading, meanwhile](QWidget* w) {
+        auto* input = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(input, nullptr) << w->metaObject()->className();
+        if (meanwhile) meanwhile();
+        input->findChild<QLineEdit*>()->setText(QString::fromStdString(heading));
+        input->accept();
+    });
+}
+
+// A request the server answers with a text instead of an index (the demo world's "No such
+// board.") must not shift where later choices go: each goes to the board chosen.
+TEST_F(ToolWindowsHubTest, ABoardAnsweredWithATextLeavesLaterChoicesOnTheChosenBoard) {
+    ASSERT_TRUE(Connect());
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    server.Send(Frame(IncomingType::bindex_reply, "3", {},
+                      BoardRecords({{0, "Announcements"}, {2, "Trade"}, {7, "Gone"}})));
+    ASSERT_TRUE(WaitFor([&] { return boards.count() == 3; }));
+
+    boards.setCurrentRow(2);
+    EXPECT_EQ(Sent(), Lines{"13 7|"});
+    server.Send(Frame(IncomingType::text_mesg, "No such board."));
+    ASSERT_TRUE(
+        WaitFor([&] { return hub.Log().Text().find("No such board.") != std::string::npos; }));
+
+    boards.setCurrentRow(1);
+    EXPECT_EQ(Sent(), Lines{"13 2|"});
+    server.Send(Frame(IncomingType::msgindex_reply, "2", {},
+                      Records(kMessageEntryBytes,
+                              {" 1 Grimble   ::Bandages wanted", " 2 Hero      ::Selling rope"})));
+    ASSERT_TRUE(WaitFor([&] { return messages.count() == 2; }));
+
+    messages.setCurrentRow(1);
+    AnswerHeading(script, "re: Selling rope");
+    Choose(messages, "Re&ply");
+    Choose(messages, "&Delete");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), (Lines{"14 2 1|", "16 2|re: Selling rope", "15 2 1|", "13 2|"}));
+}
+
+// A heading goes to the board it was asked for, whatever board index arrives while the
+// dialog is open; a heading that cannot go out is said so.
+TEST_F(ToolWindowsHubTest, AHeadingGoesToTheBoardItWasAskedForOrSaysWhyNot) {
+    ASSERT_TRUE(Connect());
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    const auto boardIndex = [&](const std::vector<std::pair<std::int32_t, std::string>>& list) {
+        server.Send(
+            Frame(IncomingType::bindex_reply, std::to_string(list.size()), {}, BoardRecords(list)));
+        EXPECT_TRUE(WaitFor([&] {
+            return boards.count() == static_cast<int>(list.size()) &&
+                   boards.item(0)->text().toStdString() == list.front().second;
+        }));
+    };
+    const auto readTrade = [&] {
+        boards.setCurrentRow(1);
+        server.Send(Frame(IncomingType::msgindex_reply, "1", {},
+                          Records(kMessageEntryBytes, {"1 Cid :: Wares"})));
+        EXPECT_TRUE(WaitFor([&] { return messages.count() == 1; }));
+        messages.setCurrentRow(0);
+        EXPECT_EQ(Sent(), (Lines{"13 7|", "14 7 0|"}));
+    };
+    boardIndex({{5, "General"}, {7, "Trade"}});
+    readTrade();
+
+    AnswerHeading(script, "re: Wares", [&] { boardIndex({{1, "News"}}); });
+    Choose(messages, "Re&ply");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), Lines{"16 7|re: Wares"});
+
+    boards.setCurrentRow(0);
+    AnswerHeading(script, "Hello", [&] { boardIndex({{5, "General"}, {7, "Trade"}}); });
+    Choose(boards, "&Post");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), (Lines{"13 1|", "13 1|", "16 1|Hello"}));
+
+    readTrade();
+    std::string box;
+    AnswerHeading(script, "re: Wares", [&] {
+        hub.Connection().Disconnect();
+        EXPECT_TRUE(WaitFor([&] { return !hub.Connection().IsConnected(); }));
+    });
+    script.Then([&](QWidget* w) {
+        auto* shown = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(shown, nullptr) << w->metaObject()->className();
+        box = shown->windowTitle().toStdString() + " / " + shown->text().toStdString();
+        shown->button(QMessageBox::Ok)->click();
+    });
+    Choose(messages, "Re&ply");
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(box, "Error... / Not connected... the message was not posted.");
+}
+
+// Moves the keyboard focus with Tab, as the user does, until it is in `target`.
+::testing::AssertionResult TabInto(QWidget& window, QWidget& target) {
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return ::testing::AssertionFailure() << "inactive";
+    for (int presses = 0; presses < 20 && QApplication::focusWidget() != &target; ++presses) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : &window, Qt::Key_Tab);
+    }
+    if (QApplication::focusWidget() == &target) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "Tab never reached " << target.accessibleName().toStdString();
+}
+
+// Focus coming to a list by Tab asks the server for nothing; the user's choice (Enter, a
+// click) asks once.
+TEST_F(ToolWindowsHubTest, TabbingIntoAListAsksForNothingUntilTheUserChooses) {
+    WriteFile(data.Path("profiles/hero/help.ndx"), "armor\r\nweapons\r\n");
+    ASSERT_TRUE(Connect());
+    hub.RestoreToolWindows();
+    tidxdlg& help = hub.HelpWindow();
+    help.Toggle();
+    ASSERT_TRUE(TabInto(help, help.TopicList()));
+    EXPECT_EQ(Sent(), Lines{});
+    QTest::keyClick(&help.TopicList(), Qt::Key_Return);
+    EXPECT_EQ(Sent(), Lines{"11 armor|"});
+    help.hide();
+
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    server.Send(
+        Frame(IncomingType::bindex_reply, "2", {}, BoardRecords({{5, "General"}, {7, "Trade"}})));
+    ASSERT_TRUE(WaitFor([&] { return boards.count() == 2; }));
+    ASSERT_TRUE(TabInto(window, boards));
+    EXPECT_EQ(Sent(), Lines{});
+    QTest::keyClick(&boards, Qt::Key_Enter);
+    EXPECT_EQ(Sent(), Lines{"13 5|"});
+
+    server.Send(Frame(IncomingType::msgindex_reply, "2", {},
+                      Records(kMessageEntryBytes, {"1 Bob :: Hello", "2 Ann :: Bye"})));
+    ASSERT_TRUE(WaitFor([&] { return messages.count() == 2; }));
+    ASSERT_TRUE(TabInto(window, messages));
+    EXPECT_EQ(Sent(), Lines{});
+    QTest::mouseClick(messages.viewport(), Qt::LeftButton, {},
+                      messages.visualItemRect(messages.item(1)).center());
+    EXPECT_EQ(Sent(), Lines{"14 5 1|"});
+}
+
+// An index far longer than any game's fills its list only up to the limit, and the client
+// log says so; a help.ndx that long is cut the same way.
+TEST_F(ToolWindowsHubTest, IndexesLongerThanTheLimitFillTheirListsOnlyUpToIt) {
+    const std::size_t over = kMaxIndexEntries + 5;
+    std::vector<std::string> names;
+    std::string helpFile;
+    for (std::size_t i = 0; i < over; ++i) {
+        names.push_back(std::to_string(i));
+        helpFile += "topic " + names.back() + "\r\n";
+    }
+    WriteFile(data.Path("profiles/hero/help.ndx"), helpFile);
+    ASSERT_TRUE(Connect());
+    hub.RestoreToolWindows();
+    const int limit = static_cast<int>(kMaxIndexEntries);
+    EXPECT_EQ(hub.HelpWindow().TopicList().count(), limit);
+
+    std::vector<std::pair<std::int32_t, std::string>> boards;
+    for (std::size_t i = 0; i < over; ++i)
+        boards.emplace_back(static_cast<std::int32_t>(i), names[i]);
+    struct Row {
+        std::string frame;
+        QListWidget& list;
+        std::string logLine;
+    };
+    const std::string count = std::to_string(over);
+    const Row rows[] = {
+        {Frame(IncomingType::helpindex_reply, "8 " + count, {}, Records(8, names)),
+         hub.HelpWindow().TopicList(), "Help index cut to its first 10000 entries."},
+        {Frame(IncomingType::bindex_reply, count, {}, BoardRecords(boards)),
+         hub.BoardsWindow().BoardList(), "Board index cut to its first 10000 entries."},
+        {Frame(IncomingType::msgindex_reply, count, {}, Records(kMessageEntryBytes, names)),
+         hub.BoardsWindow().MessageList(), "Message index cut to its first 10000 entries."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.logLine);
+        row.list.clear();
+        server.Send(row.frame);
+        EXPECT_TRUE(WaitFor([&] { return row.list.count() >= limit; }));
+        EXPECT_EQ(row.list.count(), limit);
+        EXPECT_NE(hub.Log().Text().find(row.logLine), std::string::npos);
+    }
 }
 
 // Dragged anywhere, a divider stays where it can be grabbed again; at its smallest a

@@ -1,5 +1,5 @@
-// The boards window's model: which board a message list belongs to when replies come late,
-// what each choice sends, and the heading limits.
+// The boards window's model: which board each choice goes to, what it sends, and the
+// heading limits.
 #include "windows/BoardModel.h"
 
 #include <gtest/gtest.h>
@@ -62,39 +62,40 @@ TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
 }
 
 // One step of a board session: an action with its argument, what it returns and sends,
-// and the current board and the shown list's board afterwards.
+// and the current board afterwards.
 struct Step {
     const char* action; // boards, select, messages (argument: line count), read, delete,
-                        // reply, post, down (the next request fails)
+                        // post, lost post (the connection is down)
     int arg;
     bool result;
     Lines sent;
     std::int32_t current;
-    std::int32_t listBoard;
 };
 
-TEST(BoardModel, EveryChoiceGoesToTheBoardTheShownListBelongsTo) {
+// Whatever the replies, every choice goes to the board chosen last: a request answered
+// with no index (or a reply nobody asked for) shifts nothing.
+TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
     RecordingRequests requests;
     BoardModel model(requests);
     const std::string long200(200, 'p');
     const Step steps[] = {
-        {"read", 0, false, {}, -1, -1}, // nothing before an index
-        {"boards", 0, true, {}, 0, -1}, // board 0 is current, whatever the numbers
-        {"select", 0, true, {"msgindex 10"}, 10, -1},
-        {"select", 1, true, {"msgindex 20"}, 20, -1}, // moved on before the reply
-        {"messages", 2, true, {}, 20, 10},            // the late reply is board 10's
-        {"delete", 1, true, {"delete 10 1", "msgindex 10"}, 20, 10},
-        {"messages", 1, true, {}, 20, 20}, // board 20's reply
-        {"read", 0, true, {"msg 20 0"}, 20, 20},
-        {"read", 1, false, {}, 20, 20},    // past the list
-        {"messages", 2, true, {}, 20, 10}, // the index asked after the delete
-        {"reply", 0, true, {"post 10 [" + long200.substr(0, 127) + "]"}, 20, 10},
-        {"post", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20, 10},
-        {"messages", 1, true, {}, 20, 20}, // asked by nobody: the current board's
-        {"select", 3, false, {}, 20, 20},  // no board there
-        {"down", 0, true, {}, 20, 20},
-        {"select", 0, true, {}, 10, -1}, // could not be sent, so not waited for
-        {"messages", 1, true, {}, 10, 10},
+        {"read", 0, false, {}, -1}, // nothing before an index
+        {"boards", 0, true, {}, 0}, // board 0 is current, whatever the numbers
+        {"select", 0, true, {"msgindex 10"}, 10},
+        {"select", 1, true, {"msgindex 20"}, 20}, // board 10 answered with a text only
+        {"messages", 2, true, {}, 20},
+        {"delete", 1, true, {"delete 20 1", "msgindex 20"}, 20},
+        {"read", 0, true, {"msg 20 0"}, 20},
+        {"read", 2, false, {}, 20}, // past the list
+        {"post", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20},
+        {"lost post", 0, false, {}, 20},
+        {"messages", 1, true, {}, 20}, // asked by nobody
+        {"read", 0, true, {"msg 20 0"}, 20},
+        {"select", 3, false, {}, 20}, // no board there
+        {"select", 0, true, {"msgindex 10"}, 10},
+        {"read", 0, false, {}, 10}, // the list went with the choice
+        {"boards", 0, true, {}, 0},
+        {"read", 0, false, {}, 0},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(std::string(step.action) + " " + std::to_string(step.arg));
@@ -106,13 +107,11 @@ TEST(BoardModel, EveryChoiceGoesToTheBoardTheShownListBelongsTo) {
         if (action == "select") result = model.SelectBoard(step.arg);
         if (action == "read") result = model.ReadMessage(step.arg);
         if (action == "delete") result = model.DeleteMessage(step.arg);
-        if (action == "reply") result = model.PostReply(long200);
-        if (action == "post") result = model.PostMessage(long200);
-        requests.down = action == "down";
+        requests.down = action == "lost post";
+        if (action.ends_with("post")) result = model.Post(model.CurrentBoard(), long200);
         EXPECT_EQ(result, step.result);
         EXPECT_EQ(requests.sent, step.sent);
         EXPECT_EQ(model.CurrentBoard(), step.current);
-        EXPECT_EQ(model.MessageBoard(), step.listBoard);
     }
 }
 
@@ -141,12 +140,6 @@ TEST(BoardModel, BoardUpdatesNotifyOnlyForBoardsInTheList) {
         EXPECT_EQ(model.BoardUpdate(c.board), c.title) << c.board;
         EXPECT_EQ(requests.sent, c.sent) << c.board;
     }
-
-    model.ForgetRequests(); // board 0's index, asked above, will never come
-
-    ASSERT_TRUE(model.SelectBoard(1));
-    model.SetMessages({"2 Ann :: x"});
-    EXPECT_EQ(model.MessageBoard(), 1) << "forgotten requests no longer take replies";
 }
 
 } // namespace
