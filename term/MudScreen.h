@@ -34,6 +34,9 @@ inline constexpr std::size_t kMaxHeldBytes = 1 << 20;
 inline constexpr int kMaxCsiValue = 1'000'000;
 inline constexpr int kMaxScreenLines = 100'000;
 
+// What starts a URL the screen marks in a completed line.
+inline constexpr std::string_view kUrlPrefixes[] = {"https://", "http://", "ftp://", "mailto:"};
+
 // A completed line as the screen hands it over: its characters up to the first empty
 // cell and, when the screen keeps them, the attribute of each.
 struct TakenLine {
@@ -143,7 +146,8 @@ public:
     };
     // The buffer cell under a client-area pixel, or nothing outside the buffer.
     std::optional<CellPos> CellAt(int x, int y) const;
-    // The whole URL through a cell carrying the URL bit.
+    // The whole URL through a cell carrying the URL bit; nothing when the marked run
+    // does not start with one of kUrlPrefixes.
     std::optional<std::string> UrlAt(CellPos cell) const;
     void BeginSelection(CellPos cell);
     void ExtendSelection(CellPos cell);

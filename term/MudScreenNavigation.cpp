@@ -3,6 +3,7 @@
 #include "term/MudScreen.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tav {
 
@@ -107,6 +108,8 @@ std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
     std::string url;
     for (int k = first; k < kBufferColumns && (line.attr[k] & attr::kUrl); ++k)
         url.push_back(line.ch[k]);
+    const auto starts = [&url](std::string_view prefix) { return url.starts_with(prefix); };
+    if (std::none_of(std::begin(kUrlPrefixes), std::end(kUrlPrefixes), starts)) return std::nullopt;
     return url;
 }
 

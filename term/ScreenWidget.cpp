@@ -26,6 +26,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace tav {
 
@@ -37,6 +39,19 @@ constexpr char kErrorTitle[] = "Error...";
 
 QColor ToQColor(ColorRef color) {
     return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+// The address a click on a marked run opens: only a whole web address (http or https
+// with a host). The run is game text: a file, a program option or any other scheme
+// handed to the system's opener could do more than show a page.
+std::optional<QUrl> WebAddress(const std::string& run) {
+    const QUrl url(QString::fromLatin1(run.data(), static_cast<qsizetype>(run.size())),
+                   QUrl::TolerantMode);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        url.host().isEmpty() || url.toEncoded().startsWith('-'))
+        return std::nullopt;
+    return url;
 }
 
 FontSpec InitialFont() {
@@ -619,11 +634,9 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
     const auto cell = screen_.CellAt(at.x(), at.y());
     if (!cell) return;
     if (settings_.urlaware) {
-        if (const auto url = screen_.UrlAt(*cell)) {
-            const QUrl target(QString::fromLatin1(url->data(), static_cast<qsizetype>(url->size())),
-                              QUrl::TolerantMode);
-            if (!target.isValid() || !QDesktopServices::openUrl(target))
-                ShowError("Unable to launch web browser.");
+        const auto run = screen_.UrlAt(*cell);
+        if (const auto target = run ? WebAddress(*run) : std::nullopt) {
+            if (!QDesktopServices::openUrl(*target)) ShowError("Unable to launch web browser.");
             return;
         }
     }

@@ -1,6 +1,7 @@
 #include "term/ScreenWidget.h"
 #include "term/CellColors.h"
 #include "term/ScreenFonts.h"
+#include "term/TermServices.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -274,6 +275,51 @@ TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAware) {
     }
     QDesktopServices::unsetUrlHandler("http");
     QDesktopServices::unsetUrlHandler("https");
+}
+
+struct NoBoxes : MessageBoxes {
+    std::vector<std::string> shown;
+    void ShowMessage(std::string_view text, std::string_view) override { shown.emplace_back(text); }
+};
+
+// A server prints a URL, moves the cursor back and overwrites its start: what is left
+// is no URL, and a click on it through the screen opens nothing. A marked run that is
+// not a web address opens nothing either.
+TEST(ScreenWidgetMouse, OnlyWholeWebAddressesOpen) {
+    UrlSink sink;
+    const char* schemes[] = {"http", "https", "file", "ftp", "mailto"};
+    for (const char* scheme : schemes)
+        QDesktopServices::setUrlHandler(scheme, &sink, "Open");
+    struct Case {
+        const char* printed;
+        const char* after; // then the click on column 10 of the first row
+    };
+    const char* back = "\x1b[1A\x1b[99D"; // up one row, to column 0
+    const Case cases[] = {
+        {"http:///etc/passwd\r\n", "       "},   {"http://--help-me\r\n", "       "},
+        {"http://file:///etc/x\r\n", "       "}, {"http://x.org/abcdef\r\n", "ht"},
+        {"ftp://x.org/abcdef\r\n", ""},          {"mailto:me@x.org\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        Screen s;
+        NoBoxes boxes;
+        s.widget->SetMessageBoxes(&boxes);
+        s.settings.urlaware = 1;
+        s.Feed(c.printed);
+        if (*c.after) s.Feed(std::string(back) + c.after);
+        QWidget* w = s.widget.get();
+        const QPoint rest = s.Cell(0, 10).center();
+        SendMouse(w, QEvent::MouseMove, rest, Qt::NoButton);
+        if (*c.after) EXPECT_EQ(w->cursor().shape(), Qt::IBeamCursor) << c.printed;
+        SendMouse(w, QEvent::MouseButtonPress, rest, Qt::LeftButton);
+        SendMouse(w, QEvent::MouseButtonRelease, rest, Qt::NoButton);
+        EXPECT_TRUE(sink.opened.isEmpty())
+            << c.printed << " opened " << sink.opened.value(0).toString().toStdString();
+        EXPECT_TRUE(boxes.shown.empty()) << c.printed;
+        sink.opened.clear();
+    }
+    for (const char* scheme : schemes)
+        QDesktopServices::unsetUrlHandler(scheme);
 }
 
 TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {
