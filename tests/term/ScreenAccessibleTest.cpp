@@ -243,7 +243,7 @@ TEST(ScreenAccessible, SelectionAndVisibleCells) {
     EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
-struct TestClock : WallClock {
+struct TestClock : IntervalClock {
     std::int32_t now = 0;
     std::int32_t NowMs() override { return now; }
 };
