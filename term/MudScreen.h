@@ -100,6 +100,10 @@ public:
     int CursorCol() const { return col_; }
     int BufferLine() const { return bufLine_; }
     int BufferCol() const { return bufCol_; }
+    // The row of the view that shows the cursor's line: its screen row while the view is
+    // live, moved down by how far the view is scrolled back; nothing when that line is
+    // out of view.
+    std::optional<int> CursorViewRow() const;
 
     const ScreenLine& Line(int n) const { return buffer_[n]; }
     Attr CurrentAttr() const { return attr_; }

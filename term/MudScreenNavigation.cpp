@@ -15,6 +15,13 @@ void TMudScreen::ScrollView(int dy, bool adjust, bool movePixels) {
     if (movePixels) view_->ScrollPixels(dy);
 }
 
+std::optional<int> TMudScreen::CursorViewRow() const {
+    const int liveTop = scrolledBack_ ? savedTop_ : top_;
+    const int row = row_ + liveTop - top_;
+    if (row < 0 || row >= rows_) return std::nullopt;
+    return row;
+}
+
 void TMudScreen::PageUp(bool now) {
     if (!scrolledBack_) savedTop_ = top_;
     if (top_ > 0) ScrollView(rows_, true, true);

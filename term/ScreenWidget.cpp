@@ -403,9 +403,13 @@ void ScreenWidget::ToggleCursor(CursorStyle style) {
 }
 
 QRect ScreenWidget::CursorRect() const {
+    // Scrolled back, the cursor goes with its line (or out of view with it); drawn at its
+    // screen row it would stand in older text.
+    const std::optional<int> row = screen_.CursorViewRow();
+    if (!row || screen_.CursorCol() >= screen_.Columns()) return {};
     const int cw = screen_.CellWidth();
     const int ch = screen_.CellHeight();
-    const QRect cell(screen_.CursorCol() * cw, screen_.CursorRow() * ch, cw, ch);
+    const QRect cell(screen_.CursorCol() * cw, *row * ch, cw, ch);
     if (cursorStyle_ == CursorStyle::Block) return cell;
     const int line = ch / 4;
     return QRect(cell.left(), cell.bottom() + 1 - line, cw, line);
@@ -431,8 +435,7 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
     }
     PaintCells(painter, event->rect() & client, logo);
 
-    if (cursorPhase_ && screen_.CursorRow() < screen_.Rows() &&
-        screen_.CursorCol() < screen_.Columns()) {
+    if (cursorPhase_) {
         drawnCursor_ = CursorRect();
         painter.fillRect(drawnCursor_, ToQColor(textColor_));
     }

@@ -145,6 +145,7 @@ private:
     void DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
                    bool opaqueCells);
     void DrawLogo(QPainter& painter) const;
+    // Where the cursor is drawn; empty when its line is out of view.
     QRect CursorRect() const;
 
     TMudScreen& screen_;

@@ -151,6 +151,47 @@ TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
     EXPECT_EQ(s.Grab().pixelColor(0, 3 * s.ch), Q(kAlertColor));
 }
 
+// The cells the block cursor covers, whichever phase of its blink it is in.
+std::vector<QPoint> CursorCells(Screen& s) {
+    std::vector<QPoint> cells;
+    for (int blink = 0; blink < 2; ++blink) {
+        s.widget->ToggleCursor(CursorStyle::Block);
+        const QImage image = s.Grab();
+        for (int row = 0; row < kRows; ++row)
+            for (int col = 0; col < kCols; ++col)
+                if (Only(image, s.Cell(row, col), Q(s.widget->TextColor())))
+                    cells.emplace_back(col, row);
+    }
+    return cells;
+}
+
+// Scrolled back, the cursor is drawn on the row that shows its line, or not at all,
+// never over the older text shown where it stands on the live screen.
+TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
+    Screen s;
+    for (int n = 0; n < 20; ++n)
+        s.Feed("line\r\n");
+    QScrollBar* bar = s.widget->findChild<QScrollBar*>();
+    const int live = s.model.Top();
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<QPoint> cursor;
+    };
+    const Step steps[] = {
+        {"placed", [&] { s.Feed("\x1b[2;5H"); }, {{5, 2}}},
+        {"page up", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, {}},
+        {"one line back", [&] { bar->setSliderPosition(live - 1); }, {{5, 3}}},
+        {"text while back", [&] { s.Feed("x"); }, {{6, 3}}},
+        {"a line end returns", [&] { s.Feed("\r\n"); }, {{0, 3}}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(CursorCells(s), step.cursor) << step.what;
+    }
+}
+
 TEST(ScreenWidgetPaint, PartialRepaintMatchesFullRepaint) {
     for (bool explicitMode : {true, false}) {
         Screen s;
