@@ -395,6 +395,23 @@ void ScreenWidget::FrameHold(bool held) {
     update(QRegion(r).subtracted(r.adjusted(1, 1, -1, -1)));
 }
 
+QRegion ScreenWidget::FocusFrame() const {
+    // Inside the one-pixel hold frame, so both show at once.
+    const QRect outer = ClientRect().adjusted(1, 1, -1, -1);
+    return QRegion(outer).subtracted(
+        outer.adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth, -kFocusFrameWidth));
+}
+
+void ScreenWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update(FocusFrame());
+}
+
+void ScreenWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update(FocusFrame());
+}
+
 void ScreenWidget::ToggleCursor(CursorStyle style) {
     cursorStyle_ = style;
     cursorPhase_ = !cursorPhase_;
@@ -438,6 +455,10 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
     if (cursorPhase_) {
         drawnCursor_ = CursorRect();
         painter.fillRect(drawnCursor_, ToQColor(textColor_));
+    }
+    if (hasFocus()) {
+        for (const QRect& edge : FocusFrame())
+            painter.fillRect(edge, palette().color(QPalette::Highlight));
     }
     if (held_) {
         painter.setPen(ToQColor(kAlertColor));

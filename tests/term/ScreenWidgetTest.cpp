@@ -192,6 +192,30 @@ TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
     }
 }
 
+// A screen reached with Tab shows that it has the keyboard.
+TEST(ScreenWidgetPaint, KeyboardFocusIsFramed) {
+    Screen s;
+    s.Feed("text\r\n");
+    QWidget* w = s.widget.get();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    const QColor frame = w->palette().color(QPalette::Highlight);
+    const QPoint edges[] = {{1, 3 * s.ch}, {2 * s.cw, 2}, {2 * s.cw, kRows * s.ch - 2}};
+    const auto framed = [&] {
+        const QImage image = s.Grab();
+        return std::all_of(std::begin(edges), std::end(edges),
+                           [&](QPoint p) { return image.pixelColor(p) == frame; });
+    };
+    w->clearFocus(); // an active window gives its first focus stop the keyboard
+    EXPECT_FALSE(framed());
+    w->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->hasFocus(); }, 2000));
+    EXPECT_TRUE(framed());
+    w->clearFocus();
+    EXPECT_FALSE(framed());
+}
+
 TEST(ScreenWidgetPaint, PartialRepaintMatchesFullRepaint) {
     for (bool explicitMode : {true, false}) {
         Screen s;
