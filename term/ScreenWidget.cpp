@@ -672,7 +672,9 @@ void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
     const auto cell = screen_.CellAt(at.x(), at.y());
     if (!cell) return;
     if (!screen_.Selecting()) {
-        const bool hand = (screen_.Line(cell->line).attr[cell->col] & attr::kUrl) != 0;
+        // The hand only where a click opens something.
+        const auto run = screen_.UrlAt(*cell);
+        const bool hand = run && WebAddress(*run);
         if (hand != handPointer_) {
             handPointer_ = hand;
             setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);
