@@ -272,6 +272,9 @@ void ScreenWidget::PostRefresh() {
 void ScreenWidget::InvalidateRow(int row) {
     textMap_.Invalidate();
     if (OnForeignThread()) return PostRefresh();
+    // Scrolled back, output counts rows from the live top line while the view shows
+    // others: the changed row may be shown anywhere, or not at all.
+    if (screen_.ScrolledBack()) return InvalidateScreen();
     if (fullMarked_ || row < 0) return;
     const auto k = static_cast<std::size_t>(row);
     if (k >= rowMarks_.size()) rowMarks_.resize(k + 1, 0);
