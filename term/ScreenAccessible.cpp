@@ -75,12 +75,14 @@ int SentenceEnd(const QString& line, int from) {
 }
 
 Span SentenceAt(const QString& line, int col) {
+    const int n = static_cast<int>(line.size());
     int start = 0;
-    for (;;) {
+    while (start < n) {
         const int end = SentenceEnd(line, start);
         if (col < end) return {start, end};
         start = end;
     }
+    return {n, n};
 }
 
 QAccessibleInterface* ScreenFactory(const QString& key, QObject* object) {
