@@ -9,8 +9,8 @@
 #include "client/PendingEdit.h"
 #include "sound/SoundBackends.h"
 #include "sound/SoundPlayer.h"
+#include "term/MonotonicClock.h"
 #include "term/QtMessageBoxes.h"
-#include "term/SystemWallClock.h"
 #include "term/TermSession.h"
 
 #include "app/StatusBarSink.h"
@@ -120,7 +120,7 @@ private:
     std::shared_ptr<SoundPlayer> sound_;
     PendingEdit pendingEdit_;
     QtMessageBoxes boxes_;
-    SystemWallClock clock_;
+    MonotonicClock clock_;
     AddressCheckOf<TermSession> address_;
     std::unique_ptr<ClientConnection> connection_;
     int level_ = kInitialCharacterLevel;

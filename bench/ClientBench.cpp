@@ -94,7 +94,12 @@ struct CountingWindows final : ClientWindows {
     void PostCommand(int) override {}
 };
 
-struct Quiet final : LogSink, StatusBarSink, TransferGauge, WallClock, MessageBoxes, ClientSound {
+struct Quiet final : LogSink,
+                     StatusBarSink,
+                     TransferGauge,
+                     IntervalClock,
+                     MessageBoxes,
+                     ClientSound {
     void LogLine(std::string_view) override {}
     void PlaySound(std::string_view) override {}
     void StopSound() override {}

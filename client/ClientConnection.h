@@ -41,7 +41,7 @@ struct ClientServices {
     LogSink& log;
     MessageBoxes& boxes;
     AddressCheck& address;
-    WallClock& clock;
+    IntervalClock& clock;
     PendingEdit& pendingEdit;
     const std::atomic<std::int32_t>& pingStamp;
 };

@@ -16,7 +16,7 @@ class ClientSound;
 class LogSink;
 class PendingEdit;
 class StatusBarSink;
-class WallClock;
+class IntervalClock;
 struct Settings;
 
 // What the message handler reaches outside itself.
@@ -28,8 +28,8 @@ struct HandlerServices {
     LogSink& log;
     const ClientFiles& files;
     PendingEdit& pendingEdit;
-    WallClock& clock;
-    // Time of the last ping tick in wrapping milliseconds (WallClock::NowMs), stamped by
+    IntervalClock& clock;
+    // Time of the last ping tick in wrapping milliseconds (IntervalClock::NowMs), stamped by
     // the terminal's ping timer on every tick.
     const std::atomic<std::int32_t>& lastPingMs;
     // The most bytes the downloads of this connection may store (kDownloadLimitBytes).

@@ -84,7 +84,7 @@ private:
     bool connected_ = true;
 };
 
-struct Quiet final : tav::LogSink, tav::StatusBarSink, tav::WallClock {
+struct Quiet final : tav::LogSink, tav::StatusBarSink, tav::IntervalClock {
     void LogLine(std::string_view) override {}
     std::int32_t NowMs() override { return 123456; }
 };

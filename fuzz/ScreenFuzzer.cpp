@@ -1,8 +1,8 @@
 // The terminal screen driven as the program drives it: received bytes interleaved with
 // window resizes, scroll bar requests, Page Up and Page Down, the output hold, mode
 // changes, mouse selection and ResetScreen. After every operation the cursor, the top
-// line and the screen must lie inside the buffer, and the view reads every row it is
-// asked to paint, as the widget does.
+// line and the screen must lie inside the buffer, the view reads every row it is asked
+// to paint, as the widget does, and no leftover of an overwritten URL stays marked.
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScreenOps.h"
 #include "settings/Settings.h"
@@ -88,6 +88,21 @@ void CheckCursor(const tav::TMudScreen& screen) {
                "output column inside a buffer line");
 }
 
+// Every run of URL cells on the screen starts with a marked prefix: what is left of a URL
+// the server partly overwrote is never clickable.
+void CheckUrls(const tav::TMudScreen& screen) {
+    for (int row = 0; row < screen.Rows(); ++row) {
+        const tav::ScreenLine& line = screen.Line(screen.Top() + row);
+        for (int col = 0; col < tav::kBufferColumns; ++col) {
+            const bool starts = (line.attr[col] & tav::attr::kUrl) != 0 &&
+                                (col == 0 || (line.attr[col - 1] & tav::attr::kUrl) == 0);
+            if (!starts) continue;
+            FUZZ_CHECK(screen.UrlAt({screen.Top() + row, col}).has_value(),
+                       "a marked run starts with a URL prefix");
+        }
+    }
+}
+
 void Select(tav::TMudScreen& screen, Script& script) {
     const int kind = script.Byte() % 6;
     const int x = script.Byte() * 4;
@@ -160,6 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case ScreenOp::Select: Select(screen, script); break;
         }
         CheckCursor(screen);
+        CheckUrls(screen);
     }
     return 0;
 }

@@ -5,17 +5,24 @@
 
 namespace tav {
 
-AnnouncementThrottle::AnnouncementThrottle(WallClock& clock, AnnouncementLimits limits)
+AnnouncementThrottle::AnnouncementThrottle(IntervalClock& clock, AnnouncementLimits limits)
     : clock_(clock), limits_(limits) {
     limits_.linesPerWindow = std::max(limits_.linesPerWindow, 1);
     limits_.windowMs = std::max(limits_.windowMs, 1);
 }
 
 int AnnouncementThrottle::Elapsed() {
-    // The clock wraps in 32 bits; the difference stays right across the wrap.
-    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_.NowMs()) -
-                                                   static_cast<std::uint32_t>(windowStart_));
-    return std::max<std::int32_t>(elapsed, 0);
+    // The clock wraps in 32 bits; the difference stays right across the wrap. It is
+    // negative only when the clock went back (or ran more than 24 days without a line).
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_.NowMs()) -
+                                     static_cast<std::uint32_t>(windowStart_));
+}
+
+bool AnnouncementThrottle::WindowOver() {
+    // A clock that went back ends the window: waiting for it to catch up would silence
+    // the reader for as long as it stepped.
+    const int elapsed = Elapsed();
+    return elapsed < 0 || elapsed >= limits_.windowMs;
 }
 
 std::string AnnouncementThrottle::SummaryText(int lines) {
@@ -23,7 +30,7 @@ std::string AnnouncementThrottle::SummaryText(int lines) {
 }
 
 std::optional<std::string> AnnouncementThrottle::RollWindow() {
-    if (started_ && Elapsed() < limits_.windowMs) return std::nullopt;
+    if (started_ && !WindowOver()) return std::nullopt;
     started_ = true;
     windowStart_ = clock_.NowMs();
     announced_ = 0;
@@ -52,8 +59,8 @@ std::optional<std::string> AnnouncementThrottle::Tick() {
 }
 
 int AnnouncementThrottle::MsUntilSummary() {
-    if (!started_) return 0;
-    return std::max(limits_.windowMs - Elapsed(), 0);
+    if (!started_ || WindowOver()) return 0;
+    return limits_.windowMs - Elapsed();
 }
 
 } // namespace tav

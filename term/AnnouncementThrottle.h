@@ -24,7 +24,7 @@ struct AnnouncementLimits {
 // MsUntilSummary() has passed (a timer).
 class AnnouncementThrottle {
 public:
-    explicit AnnouncementThrottle(WallClock& clock, AnnouncementLimits limits = {});
+    explicit AnnouncementThrottle(IntervalClock& clock, AnnouncementLimits limits = {});
 
     // What to announce for a completed line now: the line, after the summary of the lines
     // held back when their window is over; nothing while the burst is over the limit.
@@ -40,11 +40,12 @@ public:
 
 private:
     int Elapsed();
+    bool WindowOver();
     // Begins a new window at the current time when the last one is over; returns the
     // summary of the lines it held back.
     std::optional<std::string> RollWindow();
 
-    WallClock& clock_;
+    IntervalClock& clock_;
     AnnouncementLimits limits_;
     std::int32_t windowStart_ = 0;
     bool started_ = false;

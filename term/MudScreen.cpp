@@ -149,6 +149,7 @@ void TMudScreen::PutText(const char* run, std::size_t n) {
 
         ScreenLine& line = buffer_[bufLine_];
         const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
+        line.UnmarkCutUrls(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
             std::memcpy(line.ch + bufCol_, run + k, chunk);
             std::fill_n(line.attr + bufCol_, chunk, attr_);
@@ -216,11 +217,10 @@ int TMudScreen::NewLine() {
 void TMudScreen::MarkUrls(const std::string& text) {
     // Every prefix has its one ':' where the scheme ends, so a single walk over the colons
     // finds them all; each line pays for one scan however many prefixes there are.
-    static constexpr std::string_view kPrefixes[] = {"https://", "http://", "ftp://", "mailto:"};
     ScreenLine& line = buffer_[bufLine_];
     for (std::size_t colon = text.find(':'); colon != std::string::npos;
          colon = text.find(':', colon + 1)) {
-        for (std::string_view prefix : kPrefixes) {
+        for (std::string_view prefix : kUrlPrefixes) {
             const std::size_t scheme = prefix.find(':');
             if (colon < scheme || text.compare(colon - scheme, prefix.size(), prefix) != 0)
                 continue;
@@ -247,6 +247,7 @@ std::size_t TMudScreen::DoControl(std::size_t i) {
         col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
         int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
         ScreenLine& line = buffer_[bufLine_];
+        line.UnmarkCutUrls(bufCol_, newCol);
         for (int k = bufCol_; k < newCol; ++k) {
             line.ch[k] = ' ';
             line.attr[k] = attr_;

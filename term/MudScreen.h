@@ -34,6 +34,9 @@ inline constexpr std::size_t kMaxHeldBytes = 1 << 20;
 inline constexpr int kMaxCsiValue = 1'000'000;
 inline constexpr int kMaxScreenLines = 100'000;
 
+// What starts a URL the screen marks in a completed line.
+inline constexpr std::string_view kUrlPrefixes[] = {"https://", "http://", "ftp://", "mailto:"};
+
 // A completed line as the screen hands it over: its characters up to the first empty
 // cell and, when the screen keeps them, the attribute of each.
 struct TakenLine {
@@ -97,6 +100,10 @@ public:
     int CursorCol() const { return col_; }
     int BufferLine() const { return bufLine_; }
     int BufferCol() const { return bufCol_; }
+    // The row of the view that shows the cursor's line: its screen row while the view is
+    // live, moved down by how far the view is scrolled back; nothing when that line is
+    // out of view.
+    std::optional<int> CursorViewRow() const;
 
     const ScreenLine& Line(int n) const { return buffer_[n]; }
     Attr CurrentAttr() const { return attr_; }
@@ -143,7 +150,8 @@ public:
     };
     // The buffer cell under a client-area pixel, or nothing outside the buffer.
     std::optional<CellPos> CellAt(int x, int y) const;
-    // The whole URL through a cell carrying the URL bit.
+    // The whole URL through a cell carrying the URL bit; nothing when the marked run
+    // does not start with one of kUrlPrefixes.
     std::optional<std::string> UrlAt(CellPos cell) const;
     void BeginSelection(CellPos cell);
     void ExtendSelection(CellPos cell);

@@ -3,6 +3,7 @@
 #include "term/MudScreen.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tav {
 
@@ -12,6 +13,13 @@ void TMudScreen::ScrollView(int dy, bool adjust, bool movePixels) {
         view_->SetScrollPos(top_);
     }
     if (movePixels) view_->ScrollPixels(dy);
+}
+
+std::optional<int> TMudScreen::CursorViewRow() const {
+    const int liveTop = scrolledBack_ ? savedTop_ : top_;
+    const int row = row_ + liveTop - top_;
+    if (row < 0 || row >= rows_) return std::nullopt;
+    return row;
 }
 
 void TMudScreen::PageUp(bool now) {
@@ -107,6 +115,8 @@ std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
     std::string url;
     for (int k = first; k < kBufferColumns && (line.attr[k] & attr::kUrl); ++k)
         url.push_back(line.ch[k]);
+    const auto starts = [&url](std::string_view prefix) { return url.starts_with(prefix); };
+    if (std::none_of(std::begin(kUrlPrefixes), std::end(kUrlPrefixes), starts)) return std::nullopt;
     return url;
 }
 

@@ -13,31 +13,77 @@ QString FromCells(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// One line of the screen as a text on its own, so that Qt's word and sentence
-// boundaries are found within the line instead of over the whole scrollback.
-class LineText final : public QAccessibleTextInterface {
-public:
-    explicit LineText(QString text) : text_(std::move(text)) {}
-    QString text(int start, int end) const override { return text_.mid(start, end - start); }
-    int characterCount() const override { return static_cast<int>(text_.size()); }
-    void selection(int, int* start, int* end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int* start, int* end) const override {
-        *start = *end = 0;
-        return {};
-    }
-
-private:
-    QString text_;
+// Pieces of one line (its text with the '\n' after it) for the character, word and
+// sentence boundaries, found here rather than by Qt's default boundary code, which never
+// returns on lines without a word (a blank line, a ruler, a prompt). Every loop moves
+// forwards or backwards through the one line, so a query costs at most a few passes over
+// 133 characters.
+struct Span {
+    int start;
+    int end; // exclusive
 };
+
+enum class CharClass { LineEnd, Blank, Word, Sign };
+
+CharClass ClassOf(QChar c) {
+    if (c == QLatin1Char('\n')) return CharClass::LineEnd;
+    if (c.isSpace()) return CharClass::Blank;
+    if (c.isLetterOrNumber() || c == QLatin1Char('_')) return CharClass::Word;
+    return CharClass::Sign;
+}
+
+// A word is a run of letters and digits, a run of blanks or a run of other signs; the
+// line end is a piece of its own.
+Span WordAt(const QString& line, int col) {
+    const int n = static_cast<int>(line.size());
+    const CharClass kind = ClassOf(line[col]);
+    if (kind == CharClass::LineEnd) return {col, col + 1};
+    int start = col;
+    while (start > 0 && ClassOf(line[start - 1]) == kind)
+        --start;
+    int end = col + 1;
+    while (end < n && ClassOf(line[end]) == kind)
+        ++end;
+    return {start, end};
+}
+
+bool EndsSentence(QChar c) {
+    return c == QLatin1Char('.') || c == QLatin1Char('!') || c == QLatin1Char('?');
+}
+
+// Where the sentence starting at from ends: after a run of '.', '!' or '?' that a blank
+// or the line end follows, with the blanks after it; the line end belongs to the last
+// sentence of its line. Always beyond from while from is inside the line.
+int SentenceEnd(const QString& line, int from) {
+    const int n = static_cast<int>(line.size());
+    int k = from;
+    while (k < n) {
+        if (line[k] == QLatin1Char('\n')) return k + 1;
+        if (!EndsSentence(line[k])) {
+            ++k;
+            continue;
+        }
+        while (k < n && EndsSentence(line[k]))
+            ++k;
+        if (k < n && !line[k].isSpace()) continue; // "x.org": no sentence ends here
+        while (k < n && line[k].isSpace() && line[k] != QLatin1Char('\n'))
+            ++k;
+        if (k < n && line[k] == QLatin1Char('\n')) ++k;
+        return k;
+    }
+    return n;
+}
+
+Span SentenceAt(const QString& line, int col) {
+    const int n = static_cast<int>(line.size());
+    int start = 0;
+    while (start < n) {
+        const int end = SentenceEnd(line, start);
+        if (col < end) return {start, end};
+        start = end;
+    }
+    return {n, n};
+}
 
 QAccessibleInterface* ScreenFactory(const QString& key, QObject* object) {
     if (key == QLatin1String(ScreenWidget::staticMetaObject.className()) && object &&
@@ -110,12 +156,18 @@ QString ScreenAccessible::AtOffsetInLine(int offset, QAccessible::TextBoundaryTy
         *endOffset = lineEnd;
         return text(lineStart, lineEnd);
     }
-    const LineText single(text(lineStart, lineEnd));
-    const QString found =
-        single.textAtOffset(offset - lineStart, boundaryType, startOffset, endOffset);
-    if (*startOffset >= 0) *startOffset += lineStart;
-    if (*endOffset >= 0) *endOffset += lineStart;
-    return found;
+    if (offset >= lineEnd) { // past the last character: no piece holds it
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+    const QString single = text(lineStart, lineEnd);
+    const int col = offset - lineStart;
+    Span span{col, col + 1};
+    if (boundaryType == QAccessible::WordBoundary) span = WordAt(single, col);
+    if (boundaryType == QAccessible::SentenceBoundary) span = SentenceAt(single, col);
+    *startOffset = lineStart + span.start;
+    *endOffset = lineStart + span.end;
+    return single.mid(span.start, span.end - span.start);
 }
 
 QString ScreenAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
@@ -132,7 +184,7 @@ QString ScreenAccessible::textBeforeOffset(int offset, QAccessible::TextBoundary
                                            int* startOffset, int* endOffset) const {
     int start = 0;
     int end = 0;
-    AtOffsetInLine(offset, boundaryType, &start, &end);
+    textAtOffset(offset, boundaryType, &start, &end);
     if (start <= 0) {
         *startOffset = *endOffset = -1;
         return {};
@@ -144,7 +196,7 @@ QString ScreenAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryT
                                           int* startOffset, int* endOffset) const {
     int start = 0;
     int end = 0;
-    AtOffsetInLine(offset, boundaryType, &start, &end);
+    textAtOffset(offset, boundaryType, &start, &end);
     if (end >= characterCount() || end <= offset) {
         *startOffset = *endOffset = -1;
         return {};

@@ -6,8 +6,8 @@
 
 namespace tav {
 
-ScreenAnnouncer::ScreenAnnouncer(ScreenWidget& screen, WallClock& clock, AnnouncementLimits limits,
-                                 QObject* parent)
+ScreenAnnouncer::ScreenAnnouncer(ScreenWidget& screen, IntervalClock& clock,
+                                 AnnouncementLimits limits, QObject* parent)
     : QObject(parent), screen_(screen), throttle_(clock, limits),
       listening_([] { return QAccessible::isActive(); }) {
     sink_ = [this](int position, const QString& text) {

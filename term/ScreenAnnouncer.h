@@ -20,7 +20,7 @@ class ScreenWidget;
 class ScreenAnnouncer final : public QObject {
     Q_OBJECT
 public:
-    ScreenAnnouncer(ScreenWidget& screen, WallClock& clock, AnnouncementLimits limits = {},
+    ScreenAnnouncer(ScreenWidget& screen, IntervalClock& clock, AnnouncementLimits limits = {},
                     QObject* parent = nullptr);
 
     void LineCompleted(std::string_view line);

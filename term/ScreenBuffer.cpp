@@ -15,8 +15,16 @@ void ScreenLine::Blank(Attr a) {
 void ScreenLine::Blank(int from, int to, Attr a) {
     assert(from >= 0 && to <= kBufferColumns);
     if (from >= to) return;
+    UnmarkCutUrls(from, to);
     std::memset(ch + from, 0, static_cast<std::size_t>(to - from));
     std::fill(attr + from, attr + to, a);
+}
+
+void ScreenLine::UnmarkCutUrls(int from, int to) {
+    for (int k = from - 1; k >= 0 && (attr[k] & attr::kUrl); --k)
+        attr[k] &= ~attr::kUrl;
+    for (int k = to; k < kBufferColumns && (attr[k] & attr::kUrl); ++k)
+        attr[k] &= ~attr::kUrl;
 }
 
 ScreenBuffer::ScreenBuffer(int lines) {

@@ -32,6 +32,9 @@ struct ScreenLine {
 
     void Blank(Attr a);
     void Blank(int from, int to, Attr a); // columns from..to-1
+    // Cells from..to-1 are being overwritten: a URL marked across either edge is cut, so
+    // the rest of it loses its mark and is never taken for a URL of its own.
+    void UnmarkCutUrls(int from, int to);
 };
 
 // The scrollback lines, oldest first, kept as a ring so that dropping the oldest line

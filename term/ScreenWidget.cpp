@@ -26,6 +26,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace tav {
 
@@ -37,6 +39,19 @@ constexpr char kErrorTitle[] = "Error...";
 
 QColor ToQColor(ColorRef color) {
     return QColor(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+// The address a click on a marked run opens: only a whole web address (http or https
+// with a host). The run is game text: a file, a program option or any other scheme
+// handed to the system's opener could do more than show a page.
+std::optional<QUrl> WebAddress(const std::string& run) {
+    const QUrl url(QString::fromLatin1(run.data(), static_cast<qsizetype>(run.size())),
+                   QUrl::TolerantMode);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        url.host().isEmpty() || url.toEncoded().startsWith('-'))
+        return std::nullopt;
+    return url;
 }
 
 FontSpec InitialFont() {
@@ -257,6 +272,9 @@ void ScreenWidget::PostRefresh() {
 void ScreenWidget::InvalidateRow(int row) {
     textMap_.Invalidate();
     if (OnForeignThread()) return PostRefresh();
+    // Scrolled back, output counts rows from the live top line while the view shows
+    // others: the changed row may be shown anywhere, or not at all.
+    if (screen_.ScrolledBack()) return InvalidateScreen();
     if (fullMarked_ || row < 0) return;
     const auto k = static_cast<std::size_t>(row);
     if (k >= rowMarks_.size()) rowMarks_.resize(k + 1, 0);
@@ -380,6 +398,23 @@ void ScreenWidget::FrameHold(bool held) {
     update(QRegion(r).subtracted(r.adjusted(1, 1, -1, -1)));
 }
 
+QRegion ScreenWidget::FocusFrame() const {
+    // Inside the one-pixel hold frame, so both show at once.
+    const QRect outer = ClientRect().adjusted(1, 1, -1, -1);
+    return QRegion(outer).subtracted(
+        outer.adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth, -kFocusFrameWidth));
+}
+
+void ScreenWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update(FocusFrame());
+}
+
+void ScreenWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update(FocusFrame());
+}
+
 void ScreenWidget::ToggleCursor(CursorStyle style) {
     cursorStyle_ = style;
     cursorPhase_ = !cursorPhase_;
@@ -388,9 +423,13 @@ void ScreenWidget::ToggleCursor(CursorStyle style) {
 }
 
 QRect ScreenWidget::CursorRect() const {
+    // Scrolled back, the cursor goes with its line (or out of view with it); drawn at its
+    // screen row it would stand in older text.
+    const std::optional<int> row = screen_.CursorViewRow();
+    if (!row || screen_.CursorCol() >= screen_.Columns()) return {};
     const int cw = screen_.CellWidth();
     const int ch = screen_.CellHeight();
-    const QRect cell(screen_.CursorCol() * cw, screen_.CursorRow() * ch, cw, ch);
+    const QRect cell(screen_.CursorCol() * cw, *row * ch, cw, ch);
     if (cursorStyle_ == CursorStyle::Block) return cell;
     const int line = ch / 4;
     return QRect(cell.left(), cell.bottom() + 1 - line, cw, line);
@@ -416,10 +455,13 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
     }
     PaintCells(painter, event->rect() & client, logo);
 
-    if (cursorPhase_ && screen_.CursorRow() < screen_.Rows() &&
-        screen_.CursorCol() < screen_.Columns()) {
+    if (cursorPhase_) {
         drawnCursor_ = CursorRect();
         painter.fillRect(drawnCursor_, ToQColor(textColor_));
+    }
+    if (hasFocus()) {
+        for (const QRect& edge : FocusFrame())
+            painter.fillRect(edge, palette().color(QPalette::Highlight));
     }
     if (held_) {
         painter.setPen(ToQColor(kAlertColor));
@@ -619,11 +661,9 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
     const auto cell = screen_.CellAt(at.x(), at.y());
     if (!cell) return;
     if (settings_.urlaware) {
-        if (const auto url = screen_.UrlAt(*cell)) {
-            const QUrl target(QString::fromLatin1(url->data(), static_cast<qsizetype>(url->size())),
-                              QUrl::TolerantMode);
-            if (!target.isValid() || !QDesktopServices::openUrl(target))
-                ShowError("Unable to launch web browser.");
+        const auto run = screen_.UrlAt(*cell);
+        if (const auto target = run ? WebAddress(*run) : std::nullopt) {
+            if (!QDesktopServices::openUrl(*target)) ShowError("Unable to launch web browser.");
             return;
         }
     }
@@ -635,7 +675,9 @@ void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
     const auto cell = screen_.CellAt(at.x(), at.y());
     if (!cell) return;
     if (!screen_.Selecting()) {
-        const bool hand = (screen_.Line(cell->line).attr[cell->col] & attr::kUrl) != 0;
+        // The hand only where a click opens something.
+        const auto run = screen_.UrlAt(*cell);
+        const bool hand = run && WebAddress(*run);
         if (hand != handPointer_) {
             handPointer_ = hand;
             setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);

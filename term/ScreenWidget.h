@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QRawFont>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,10 +45,13 @@ inline constexpr int kVisualBellMs = 80;
 // The picture drawn once behind the first screen painted.
 inline constexpr int kLogoWidth = 160;
 inline constexpr int kLogoHeight = 80;
+// Pixels of the frame that shows a screen has the keyboard.
+inline constexpr int kFocusFrameWidth = 2;
 
 // The window of a TMudScreen: paints its cells in colour, keeps a vertical scroll bar over
 // the scrollback, blinks the text cursor, selects text with the mouse, opens URLs, flashes
-// the visual bell, frames held output and offers the screen's context menu.
+// the visual bell, frames held output, frames itself while it has the keyboard and offers
+// the screen's context menu.
 //
 // The widget registers itself as the screen's view. Change notifications only mark rows;
 // marked rows are handed to Qt at most once per frame, so a flood of text costs one paint
@@ -121,6 +125,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -145,7 +151,9 @@ private:
     void DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
                    bool opaqueCells);
     void DrawLogo(QPainter& painter) const;
+    // Where the cursor is drawn; empty when its line is out of view.
     QRect CursorRect() const;
+    QRegion FocusFrame() const;
 
     TMudScreen& screen_;
     ScreenTextMap textMap_{screen_};

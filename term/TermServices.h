@@ -77,11 +77,12 @@ public:
     virtual void WriteColored(std::string_view /*line*/, std::span<const Attr> /*attrs*/) {}
 };
 
-// Milliseconds of the wall clock: seconds times 1000 plus the milliseconds, wrapping in
-// 32 bits as the latency arithmetic expects.
-class WallClock {
+// Milliseconds of a clock that never steps back, from an arbitrary start and wrapping in
+// 32 bits as the latency arithmetic expects: for measuring intervals (the ping latency,
+// announcement windows), never for showing the time of day.
+class IntervalClock {
 public:
-    virtual ~WallClock() = default;
+    virtual ~IntervalClock() = default;
     virtual std::int32_t NowMs() = 0;
 };
 

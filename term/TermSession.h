@@ -54,7 +54,7 @@ struct TermServices {
     TermWindow* window = nullptr;
     LineLog* log = nullptr;
     LogSink* clientLog = nullptr;
-    WallClock* clock = nullptr;
+    IntervalClock* clock = nullptr;
     // The reconnect's clock; the system's steady clock when null.
     SteadyClock* steadyClock = nullptr;
     TriggerList* triggers = nullptr;

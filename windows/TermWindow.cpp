@@ -3,8 +3,8 @@
 #include "settings/Latin1Text.h"
 #include "term/ScreenAnnouncer.h"
 
+#include "term/MonotonicClock.h"
 #include "term/QtMessageBoxes.h"
-#include "term/SystemWallClock.h"
 
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
@@ -64,7 +64,7 @@ constexpr int kTimeTextTop = 2;
 class tmudterm::Services final : public MessageBoxes,
                                  public TermStatus,
                                  public TermWindow,
-                                 public WallClock,
+                                 public IntervalClock,
                                  public ClientControl,
                                  public LogSink,
                                  public LineLog {
@@ -93,7 +93,7 @@ public:
         return {term_.mainWidget_->width(), term_.mainWidget_->height()};
     }
 
-    // WallClock
+    // IntervalClock
     std::int32_t NowMs() override { return clock_.NowMs(); }
 
     // ClientControl: the Client connection once attached.
@@ -127,7 +127,7 @@ public:
 
 private:
     tmudterm& term_;
-    SystemWallClock clock_;
+    MonotonicClock clock_;
 };
 
 tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& triggers,

@@ -134,7 +134,7 @@ struct RecordingBoxes : MessageBoxes {
     }
 };
 
-struct SettableClock : WallClock {
+struct SettableClock : IntervalClock {
     std::atomic<std::int32_t> now{0};
     std::int32_t NowMs() override { return now.load(); }
 };

@@ -8,7 +8,7 @@
 namespace tav {
 namespace {
 
-struct TestClock : WallClock {
+struct TestClock : IntervalClock {
     std::int32_t now = 0;
     std::int32_t NowMs() override { return now; }
 };
@@ -70,6 +70,13 @@ TEST(AnnouncementThrottle, BurstsAreCutToAFewLinesAndASummary) {
           {0, "4", {}},
           {1500, "5", {"1 more line", "5"}},
           {1600, nullptr, {}}}},
+        {"a clock that steps back ends the window instead of stopping announcements",
+         {{5000, "1", {"1"}},
+          {5000, "2", {"2"}},
+          {5000, "3", {"3"}},
+          {5000, "4", {}},
+          {1000, nullptr, {"1 more line"}},
+          {1001, "5", {"5"}}}},
         {"blank lines are neither read nor counted",
          {{0, "", {}}, {0, "   ", {}}, {0, "\r", {}}, {0, "x", {"x"}}}},
     };

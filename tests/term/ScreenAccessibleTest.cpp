@@ -8,6 +8,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -99,6 +100,115 @@ TEST(ScreenAccessible, BoundariesStayWithinTheLine) {
     EXPECT_EQ(start, s.text->characterCount());
 }
 
+// Screen readers ask for pieces of text at every offset; game screens are full of blank
+// lines, lines of spaces, rulers and prompts. At every offset and for every boundary each
+// query answers a piece of the text (or nothing), and reading forwards with
+// textAfterOffset or backwards with textBeforeOffset visits pieces that join up to the
+// whole text.
+TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
+    using Kind = QAccessible::TextBoundaryType;
+    const Kind kinds[] = {QAccessible::CharBoundary,     QAccessible::WordBoundary,
+                          QAccessible::SentenceBoundary, QAccessible::ParagraphBoundary,
+                          QAccessible::LineBoundary,     QAccessible::NoBoundary};
+    struct Screenful {
+        int lines;
+        const char* bytes;
+    };
+    const Screenful screens[] = {
+        {1, ""},
+        {5, ""},
+        {8, "\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n"},
+    };
+    for (const Screenful& screen : screens) {
+        Screen s(screen.lines);
+        s.Feed(screen.bytes);
+        const QString all = s.All();
+        const int count = s.text->characterCount();
+        for (Kind kind : kinds) {
+            const auto where = [&](const char* call, int offset) {
+                return std::string(call) + " kind " + std::to_string(kind) + " offset " +
+                       std::to_string(offset) + " of " + all.toStdString();
+            };
+            // A piece is either nothing (-1, -1) or the text between its offsets.
+            const auto check = [&](const QString& piece, int start, int end,
+                                   const std::string& at) {
+                if (start == -1 && end == -1) {
+                    EXPECT_TRUE(piece.isEmpty()) << at;
+                    return;
+                }
+                ASSERT_TRUE(0 <= start && start <= end && end <= count) << at;
+                EXPECT_EQ(piece, all.mid(start, end - start)) << at;
+            };
+            for (int offset = -1; offset <= count + 1; ++offset) {
+                int start = -2;
+                int end = -2;
+                QString piece = s.text->textAtOffset(offset, kind, &start, &end);
+                check(piece, start, end, where("at", offset));
+                const int clamped = std::clamp(offset, 0, count);
+                EXPECT_TRUE(start <= clamped && clamped <= end) << where("at", offset);
+                piece = s.text->textBeforeOffset(offset, kind, &start, &end);
+                check(piece, start, end, where("before", offset));
+                piece = s.text->textAfterOffset(offset, kind, &start, &end);
+                check(piece, start, end, where("after", offset));
+            }
+            int start = 0;
+            int end = 0;
+            QString forwards = s.text->textAtOffset(0, kind, &start, &end);
+            for (int steps = 0; steps <= count; ++steps) {
+                int nextStart = 0;
+                int nextEnd = 0;
+                const QString next = s.text->textAfterOffset(start, kind, &nextStart, &nextEnd);
+                if (nextStart == -1) break;
+                ASSERT_EQ(nextStart, end) << where("after", start);
+                forwards += next;
+                start = nextStart;
+                end = nextEnd;
+            }
+            EXPECT_EQ(forwards, all) << where("forwards", 0);
+            QString backwards = s.text->textAtOffset(count, kind, &start, &end);
+            for (int steps = 0; steps <= count; ++steps) {
+                int previousStart = 0;
+                int previousEnd = 0;
+                const QString previous =
+                    s.text->textBeforeOffset(start, kind, &previousStart, &previousEnd);
+                if (previousStart == -1) break;
+                ASSERT_EQ(previousEnd, start) << where("before", start);
+                backwards.prepend(previous);
+                start = previousStart;
+            }
+            EXPECT_EQ(backwards, all) << where("backwards", count);
+        }
+    }
+
+    // Words are runs of letters, of blanks or of other signs; a sentence ends after its
+    // stop and the blanks that follow.
+    Screen s(8);
+    s.Feed("\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n");
+    const QString all = s.All();
+    struct Piece {
+        const char* near; // the piece holds the first character of this text
+        QAccessible::TextBoundaryType kind;
+        const char* expected;
+    };
+    const Piece pieces[] = {
+        {"\n   ", QAccessible::WordBoundary, "\n"},
+        {"   ", QAccessible::WordBoundary, "   "},
+        {"---", QAccessible::WordBoundary, "---"},
+        {"> ", QAccessible::WordBoundary, ">"},
+        {"prompt", QAccessible::WordBoundary, "prompt"},
+        {"x.org", QAccessible::SentenceBoundary, "look at x.org. "},
+        {"Go", QAccessible::SentenceBoundary, "Go north!  \n"},
+        {"   ", QAccessible::SentenceBoundary, "   \n"},
+    };
+    for (const Piece& p : pieces) {
+        int start = 0;
+        int end = 0;
+        EXPECT_EQ(s.text->textAtOffset(static_cast<int>(all.indexOf(p.near)), p.kind, &start, &end),
+                  p.expected)
+            << p.near;
+    }
+}
+
 TEST(ScreenAccessible, SelectionAndVisibleCells) {
     Screen s(8);
     s.Feed("alpha\r\nbravo\r\ncharlie\r\ndelta\r\necho\r\nfox");
@@ -133,7 +243,7 @@ TEST(ScreenAccessible, SelectionAndVisibleCells) {
     EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
-struct TestClock : WallClock {
+struct TestClock : IntervalClock {
     std::int32_t now = 0;
     std::int32_t NowMs() override { return now; }
 };

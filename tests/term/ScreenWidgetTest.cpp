@@ -1,6 +1,7 @@
 #include "term/ScreenWidget.h"
 #include "term/CellColors.h"
 #include "term/ScreenFonts.h"
+#include "term/TermServices.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -36,12 +37,23 @@ QColor Q(ColorRef c) {
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
 
-// Counts paints and remembers the last painted region.
+// Counts paints and remembers the last painted region, and the rows asked to be
+// repainted.
 class CountingScreen : public ScreenWidget {
 public:
     using ScreenWidget::ScreenWidget;
     int paints = 0;
     QRegion painted;
+    std::vector<int> invalidRows; // -1: the whole screen
+
+    void InvalidateRow(int row) override {
+        invalidRows.push_back(row);
+        ScreenWidget::InvalidateRow(row);
+    }
+    void InvalidateScreen() override {
+        invalidRows.push_back(-1);
+        ScreenWidget::InvalidateScreen();
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override {
@@ -148,6 +160,80 @@ TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
     s.model.ToggleHold(); // held text: a red frame
     s.Feed("x");
     EXPECT_EQ(s.Grab().pixelColor(0, 3 * s.ch), Q(kAlertColor));
+}
+
+// The cells the block cursor covers, whichever phase of its blink it is in.
+std::vector<QPoint> CursorCells(Screen& s) {
+    std::vector<QPoint> cells;
+    for (int blink = 0; blink < 2; ++blink) {
+        s.widget->ToggleCursor(CursorStyle::Block);
+        const QImage image = s.Grab();
+        for (int row = 0; row < kRows; ++row)
+            for (int col = 0; col < kCols; ++col)
+                if (Only(image, s.Cell(row, col), Q(s.widget->TextColor())))
+                    cells.emplace_back(col, row);
+    }
+    return cells;
+}
+
+// Scrolled back, the cursor is drawn on the row that shows its line, or not at all,
+// never over the older text shown where it stands on the live screen; text arriving
+// then is repainted where its line is shown.
+TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
+    Screen s;
+    for (int n = 0; n < 20; ++n)
+        s.Feed("line\r\n");
+    QScrollBar* bar = s.widget->findChild<QScrollBar*>();
+    const int live = s.model.Top();
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<QPoint> cursor;
+    };
+    const Step steps[] = {
+        {"placed", [&] { s.Feed("\x1b[2;5H"); }, {{5, 2}}},
+        {"page up", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, {}},
+        {"one line back", [&] { bar->setSliderPosition(live - 1); }, {{5, 3}}},
+        {"text while back",
+         [&] {
+             s.widget->invalidRows.clear();
+             s.Feed("x"); // repainted where its line is shown, not on the live row
+             const auto& rows = s.widget->invalidRows;
+             EXPECT_TRUE(std::find(rows.begin(), rows.end(), -1) != rows.end() ||
+                         std::find(rows.begin(), rows.end(), 3) != rows.end());
+         },
+         {{6, 3}}},
+        {"a line end returns", [&] { s.Feed("\r\n"); }, {{0, 3}}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(CursorCells(s), step.cursor) << step.what;
+    }
+}
+
+// A screen reached with Tab shows that it has the keyboard.
+TEST(ScreenWidgetPaint, KeyboardFocusIsFramed) {
+    Screen s;
+    s.Feed("text\r\n");
+    QWidget* w = s.widget.get();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    const QColor frame = w->palette().color(QPalette::Highlight);
+    const QPoint edges[] = {{1, 3 * s.ch}, {2 * s.cw, 2}, {2 * s.cw, kRows * s.ch - 2}};
+    const auto framed = [&] {
+        const QImage image = s.Grab();
+        return std::all_of(std::begin(edges), std::end(edges),
+                           [&](QPoint p) { return image.pixelColor(p) == frame; });
+    };
+    w->clearFocus(); // an active window gives its first focus stop the keyboard
+    EXPECT_FALSE(framed());
+    w->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->hasFocus(); }, 2000));
+    EXPECT_TRUE(framed());
+    w->clearFocus();
+    EXPECT_FALSE(framed());
 }
 
 TEST(ScreenWidgetPaint, PartialRepaintMatchesFullRepaint) {
@@ -274,6 +360,51 @@ TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAware) {
     }
     QDesktopServices::unsetUrlHandler("http");
     QDesktopServices::unsetUrlHandler("https");
+}
+
+struct NoBoxes : MessageBoxes {
+    std::vector<std::string> shown;
+    void ShowMessage(std::string_view text, std::string_view) override { shown.emplace_back(text); }
+};
+
+// A server prints a URL, moves the cursor back and overwrites its start: what is left
+// is no URL, and a click on it through the screen opens nothing. A marked run that is
+// not a web address opens nothing either, and the pointer never promises otherwise.
+TEST(ScreenWidgetMouse, OnlyWholeWebAddressesOpen) {
+    UrlSink sink;
+    const char* schemes[] = {"http", "https", "file", "ftp", "mailto"};
+    for (const char* scheme : schemes)
+        QDesktopServices::setUrlHandler(scheme, &sink, "Open");
+    struct Case {
+        const char* printed;
+        const char* after; // then the click on column 10 of the first row
+    };
+    const char* back = "\x1b[1A\x1b[99D"; // up one row, to column 0
+    const Case cases[] = {
+        {"http:///etc/passwd\r\n", "       "},   {"http://--help-me\r\n", "       "},
+        {"http://file:///etc/x\r\n", "       "}, {"http://x.org/abcdef\r\n", "ht"},
+        {"ftp://x.org/abcdef\r\n", ""},          {"mailto:me@x.org\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        Screen s;
+        NoBoxes boxes;
+        s.widget->SetMessageBoxes(&boxes);
+        s.settings.urlaware = 1;
+        s.Feed(c.printed);
+        if (*c.after) s.Feed(std::string(back) + c.after);
+        QWidget* w = s.widget.get();
+        const QPoint rest = s.Cell(0, 10).center();
+        SendMouse(w, QEvent::MouseMove, rest, Qt::NoButton);
+        EXPECT_EQ(w->cursor().shape(), Qt::IBeamCursor) << c.printed;
+        SendMouse(w, QEvent::MouseButtonPress, rest, Qt::LeftButton);
+        SendMouse(w, QEvent::MouseButtonRelease, rest, Qt::NoButton);
+        EXPECT_TRUE(sink.opened.isEmpty())
+            << c.printed << " opened " << sink.opened.value(0).toString().toStdString();
+        EXPECT_TRUE(boxes.shown.empty()) << c.printed;
+        sink.opened.clear();
+    }
+    for (const char* scheme : schemes)
+        QDesktopServices::unsetUrlHandler(scheme);
 }
 
 TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {

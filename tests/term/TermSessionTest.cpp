@@ -19,7 +19,7 @@ struct Recorder : MessageBoxes,
                   InputLineControl,
                   ClientControl,
                   LogSink,
-                  WallClock,
+                  IntervalClock,
                   LineLog {
     std::vector<std::string> boxes;
     std::vector<std::string> logFile;
