@@ -249,6 +249,18 @@ std::string TermSession::GameBytes(std::string_view latin1) const {
 }
 
 int TermSession::TermSendAll(std::string_view bytes) {
+    // 0xFF is telnet's IAC: a data byte of that value goes out doubled, or the server
+    // would take it and the byte after it for a command ("\xFF\xF4" is IAC IP). Every
+    // send passes here once, after its text was encoded, so nothing is doubled twice.
+    std::string escaped;
+    if (bytes.find('\xFF') != std::string_view::npos) {
+        escaped.reserve(bytes.size() * 2);
+        for (char c : bytes) {
+            escaped.push_back(c);
+            if (c == '\xFF') escaped.push_back(c);
+        }
+        bytes = escaped;
+    }
     if (fd_ < 0) { // a connection without a socket (replay): record only
         if (services_.onSent) services_.onSent(bytes);
         return static_cast<int>(bytes.size());

@@ -121,6 +121,8 @@ public:
     void SetEncoding(TextEncoding encoding) { screen_.SetEncoding(encoding); }
     TextEncoding Encoding() const { return screen_.Encoding(); }
     std::string GameBytes(std::string_view latin1) const;
+    // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
+    // The bytes written (0xFF counted twice), or -1.
     int TermSendAll(std::string_view bytes);
     // Sends `text` (with "\n" unless raw) whole, however long, and echoes it when echo is
     // on and input is visible, only once it was sent.
