@@ -1,5 +1,6 @@
 #include "term/TermSession.h"
 
+#include "settings/GamePort.h"
 #include "term/TextDecoder.h"
 
 #include <algorithm>
@@ -81,7 +82,7 @@ bool TermSession::ValidateAddress() {
     if (settings_.addy[0] == '\0')
         return box("You must enter the IP address to connect to.", "Error...");
     if (settings_.port[0] == '\0') return box("You must enter the port to connect to.", "Error...");
-    if (!(port_ > 0 && port_ < 32000)) return box("Invalid port.", "Warning...");
+    if (!IsGamePort(port_)) return box("Invalid port.", "Warning...");
     return true;
 }
 

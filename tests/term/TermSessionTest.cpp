@@ -1,4 +1,5 @@
 #include "term/TermSession.h"
+#include "settings/ConfigValidation.h"
 #include "term/PollEventLoop.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -119,6 +120,26 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedWithTheirMessages) {
         EXPECT_EQ(session->ValidateAddress(), c.box[0] == '\0') << c.port;
         EXPECT_EQ(rec.boxes,
                   c.box[0] ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+    }
+}
+
+// A port the configuration dialog takes is one the connection opens: OK never keeps a
+// port that Connect then calls invalid.
+TEST_F(SessionFixture, ThePortsTheConfigurationTakesAreThoseTheConnectionTakes) {
+    CopyField(settings.user, "bob");
+    CopyField(settings.passwd, "pw");
+    settings.midiinternal = 1;
+    CopyField(settings.modplayer, "modplay");
+    CopyField(settings.mp3player, "mp3play");
+    CopyField(settings.scrolllines, "500");
+    CopyField(settings.inputlines, "100");
+    for (const char* port : {"0", "1", "4000", "31999", "32000", "65535", "65536", "99999999"}) {
+        CopyField(settings.port, port);
+        const ConfigVerdict verdict = ValidateConfig(settings);
+        EXPECT_EQ(!verdict.error, session->ValidateAddress()) << port;
+        if (verdict.error) {
+            EXPECT_EQ(*verdict.error, "Invalid port.") << port;
+        }
     }
 }
 
