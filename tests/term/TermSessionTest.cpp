@@ -448,7 +448,8 @@ TEST_F(SessionFixture, EverythingSentAndEchoedFollowsTheEncoding) {
 }
 
 // 0xFF is telnet's IAC: whichever way a text goes out, each 0xFF in it reaches the wire
-// doubled, exactly once, so that "\xFF\xF4" (Latin-1 "yo") is never read as IAC IP.
+// doubled, exactly once, so that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never
+// read as IAC IP.
 TEST_F(SessionFixture, EveryWayOfSendingDoublesTheTelnetCommandByteOnce) {
     const std::string latin1 = "\xFF\xF4";
     settings.autoterm = 1;
