@@ -85,7 +85,7 @@ def write_profile(root, port):
            + line("1 1 0 1 0", "bcolor:0 0 0", "tcolor:192 192 192", "0 1 1",
                   "logincom:", "waitsecs:2", "1000 100 0 0 1", "bell:", "1 0")
            + font("inputfont:", "fixedsys", 15, 9)
-           + line("f1key:look;", "f2key:score;") + line(*[f"f{k}key:" for k in range(3, 13)])
+           + line("f1key:look", "f2key:score") + line(*[f"f{k}key:" for k in range(3, 13)])
            + line("0", "0", "0 0 1 1 1 1 0 0")
            + font("descfont:", "fixedsys", 15, 9) + font("exitfont:", "fixedsys", 15, 9)
            + font("listfont:", "fixedsys", 15, 9))
