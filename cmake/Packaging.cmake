@@ -27,10 +27,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TAV_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/tavclient/tavclient")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The General MIDI sound font FluidSynth plays with (sound/FluidMidiDevice.h names its
-# file), the GStreamer plugins Qt Multimedia decodes sound with, and python3 for the demo
-# world.
+# file), the GStreamer plugins Qt Multimedia decodes sound with, python3 for the demo
+# world, and xdg-utils: xdg-open opens the links clicked on the screen and Client Help.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "timgm6mb-soundfont, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, python3")
+    "timgm6mb-soundfont, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, python3, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pavucontrol")
 

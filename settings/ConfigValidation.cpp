@@ -40,10 +40,11 @@ std::optional<std::string> FirstRefusal(const Settings& s) {
     if (!BoundedNumber(FieldView(s.inputlines), kMaxInputLines))
         return RangeText("The input buffer size", 0, kMaxInputLines);
     // An empty port or wait is left to the connection, which reports a missing port and
-    // does not wait without seconds.
+    // does not wait without seconds. A port the connection would call invalid is refused
+    // here in its words.
     if (s.port[0] != '\0') {
         std::optional<int> port = BoundedNumber(FieldView(s.port), kMaxPort);
-        if (!port || *port < kMinPort) return RangeText("The port", kMinPort, kMaxPort);
+        if (!port || !IsGamePort(*port)) return "Invalid port.";
     }
     if (s.waitsecs[0] != '\0' && !BoundedNumber(FieldView(s.waitsecs), kMaxWaitSeconds))
         return RangeText("The seconds to wait", 0, kMaxWaitSeconds);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/LogSink.h"
+#include "settings/GamePort.h"
 #include "settings/Settings.h"
 
 #include <optional>
@@ -10,10 +11,9 @@
 
 namespace tav {
 
-// Bounds of the numbers the configuration dialog accepts. The sizes are what the screens
-// and the input history really allocate; the client autoconnect waits at most a minute.
-inline constexpr int kMinPort = 1;
-inline constexpr int kMaxPort = 65535;
+// Bounds of the numbers the configuration dialog accepts (the port's are in GamePort.h).
+// The sizes are what the screens and the input history really allocate; the client
+// autoconnect waits at most a minute.
 inline constexpr int kMaxWaitSeconds = 60;
 
 // The four check boxes of the configuration dialog that hold each other in check.

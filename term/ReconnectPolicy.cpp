@@ -27,26 +27,28 @@ void ReconnectPolicy::Connected(SteadyMs at) {
     state_ = State::Idle;
     hadConnection_ = true;
     connectedAt_ = at;
-    tries_ = 0;
 }
 
 ReconnectStep ReconnectPolicy::Lost(SteadyMs at) {
     const bool had = hadConnection_;
     hadConnection_ = false;
     state_ = State::Idle;
-    tries_ = 0;
-    if (!enabled_ || !had) return {};
-    if (at - connectedAt_ < kMinReconnectableMs) return {ReconnectStep::Kind::TooShort};
-    return Schedule(at);
+    if (!enabled_ || !had) {
+        tries_ = 0;
+        return {};
+    }
+    const SteadyMs lasted = at - connectedAt_;
+    if (lasted < kMinReconnectableMs) {
+        tries_ = 0;
+        return {ReconnectStep::Kind::TooShort};
+    }
+    if (lasted >= kHealthyConnectionMs) tries_ = 0;
+    return Next(at);
 }
 
 ReconnectStep ReconnectPolicy::TryFailed(SteadyMs at) {
     if (state_ != State::Trying) return {};
-    if (tries_ >= kMaxReconnectTries) {
-        state_ = State::Idle;
-        return {ReconnectStep::Kind::GiveUp, tries_, 0};
-    }
-    return Schedule(at);
+    return Next(at);
 }
 
 ReconnectStep ReconnectPolicy::Tick(SteadyMs now) {
@@ -54,6 +56,7 @@ ReconnectStep ReconnectPolicy::Tick(SteadyMs now) {
     if (now >= due_) {
         state_ = State::Trying;
         ++tries_;
+        recentTries_.push_back(now);
         return {ReconnectStep::Kind::Try, tries_, 0};
     }
     // Whole seconds left, rounded up: a wait is never shown as 0 before it is over.
@@ -68,7 +71,18 @@ void ReconnectPolicy::Cancel() {
     hadConnection_ = false;
 }
 
-ReconnectStep ReconnectPolicy::Schedule(SteadyMs at) {
+ReconnectStep ReconnectPolicy::Next(SteadyMs at) {
+    if (tries_ >= kMaxReconnectTries) {
+        state_ = State::Idle;
+        return {ReconnectStep::Kind::GiveUp, tries_, 0};
+    }
+    while (!recentTries_.empty() && at - recentTries_.front() >= kReconnectWindowMs)
+        recentTries_.pop_front();
+    // Checked when the try is planned: when it starts, the hour can only hold fewer.
+    if (static_cast<int>(recentTries_.size()) >= kMaxReconnectsPerWindow) {
+        state_ = State::Idle;
+        return {ReconnectStep::Kind::HourFull, tries_, 0};
+    }
     const int attempt = tries_ + 1;
     const int seconds = ReconnectDelaySeconds(attempt);
     state_ = State::Waiting;

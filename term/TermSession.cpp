@@ -1,5 +1,6 @@
 #include "term/TermSession.h"
 
+#include "settings/GamePort.h"
 #include "term/TextDecoder.h"
 
 #include <algorithm>
@@ -81,7 +82,7 @@ bool TermSession::ValidateAddress() {
     if (settings_.addy[0] == '\0')
         return box("You must enter the IP address to connect to.", "Error...");
     if (settings_.port[0] == '\0') return box("You must enter the port to connect to.", "Error...");
-    if (!(port_ > 0 && port_ < 32000)) return box("Invalid port.", "Warning...");
+    if (!IsGamePort(port_)) return box("Invalid port.", "Warning...");
     return true;
 }
 
@@ -249,6 +250,18 @@ std::string TermSession::GameBytes(std::string_view latin1) const {
 }
 
 int TermSession::TermSendAll(std::string_view bytes) {
+    // 0xFF is telnet's IAC: a data byte of that value goes out doubled, or the server
+    // would take it and the byte after it for a command ("\xFF\xF4" is IAC IP). Every
+    // send passes here once, after its text was encoded, so nothing is doubled twice.
+    std::string escaped;
+    if (bytes.find('\xFF') != std::string_view::npos) {
+        escaped.reserve(bytes.size() * 2);
+        for (char c : bytes) {
+            escaped.push_back(c);
+            if (c == '\xFF') escaped.push_back(c);
+        }
+        bytes = escaped;
+    }
     if (fd_ < 0) { // a connection without a socket (replay): record only
         if (services_.onSent) services_.onSent(bytes);
         return static_cast<int>(bytes.size());

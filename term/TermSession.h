@@ -121,6 +121,8 @@ public:
     void SetEncoding(TextEncoding encoding) { screen_.SetEncoding(encoding); }
     TextEncoding Encoding() const { return screen_.Encoding(); }
     std::string GameBytes(std::string_view latin1) const;
+    // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
+    // The bytes written (0xFF counted twice), or -1.
     int TermSendAll(std::string_view bytes);
     // Sends `text` (with "\n" unless raw) whole, however long, and echoes it when echo is
     // on and input is visible, only once it was sent.
@@ -148,8 +150,10 @@ public:
 
     // --- reconnecting after a lost connection (TermSessionReconnect.cpp) --------------
     // Off by default. When on, a connection the server closed or the network broke is
-    // opened again after 2, 4, 8 ... 60 s, at most kMaxReconnectTries times, with the
-    // login of the autoconnect; not after a connection of under 30 s.
+    // opened again after 2, 4, 8 ... 60 s, with the login of the autoconnect; not after a
+    // connection of under 30 s. A series has at most kMaxReconnectTries tries and goes on
+    // over connections it opens until one lasts kHealthyConnectionMs; no more than
+    // kMaxReconnectsPerWindow tries are made in any hour (ReconnectPolicy.h).
     void SetAutoReconnect(bool on);
     bool AutoReconnect() const { return reconnect_.Enabled(); }
     // A reconnect waits for its time or is connecting.
@@ -175,6 +179,7 @@ private:
     void OnConnectionLost();
     // Carries out what the reconnect policy answered to a loss or a failed try.
     void FollowReconnect(const ReconnectStep& step);
+    void GiveUpReconnect(const std::string& text);
     void ReconnectTick();
     void TryReconnect(int attempt);
     void ShowMessageText(std::string_view text);

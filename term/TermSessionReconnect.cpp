@@ -55,14 +55,21 @@ void TermSession::FollowReconnect(const ReconnectStep& step) {
         break;
     }
     case Kind::Try: TryReconnect(step.attempt); break;
-    case Kind::GiveUp: {
-        const std::string text =
-            "TavTerm reconnect given up after " + std::to_string(step.attempt) + " tries.";
-        PrintLocal(text + "\r\n");
-        ShowMessageText(text);
+    case Kind::GiveUp:
+        GiveUpReconnect("TavTerm reconnect given up after " + std::to_string(step.attempt) +
+                        " tries without a " + std::to_string(kHealthyConnectionMs / 60'000) +
+                        "-minute connection.");
+        break;
+    case Kind::HourFull:
+        GiveUpReconnect("TavTerm reconnect given up: at most " +
+                        std::to_string(kMaxReconnectsPerWindow) + " reconnects in any hour.");
         break;
     }
-    }
+}
+
+void TermSession::GiveUpReconnect(const std::string& text) {
+    PrintLocal(text + "\r\n");
+    ShowMessageText(text);
 }
 
 void TermSession::ReconnectTick() {

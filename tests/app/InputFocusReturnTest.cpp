@@ -1,9 +1,12 @@
 #include "app/InputFocusReturn.h"
+#include "app/MainMenu.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 namespace tav {
 namespace {
@@ -78,6 +82,61 @@ TEST(InputFocusReturn, ClosingAWindowOfTheFrameFocusesTheInputLine) {
         QTest::qWait(50); // nothing to wait for when the focus rightly stays
         EXPECT_EQ(f.input->hasFocus(), c.focusesInput) << c.name;
         EXPECT_EQ(f.pane->hasFocus(), !c.focusesInput) << c.name;
+    }
+}
+
+// Escape twice after opening a menu gives the keyboard back to the input line, also when
+// nothing had it before (the menu's own window had taken it): the next word typed goes
+// there, not to the menu bar's mnemonics, which would open a menu or run a command.
+TEST(InputFocusReturn, EscapeFromAMenuGivesTheKeyboardBackToTheInputLine) {
+    struct Case {
+        const char* name;
+        bool inputHadFocus;
+        std::function<void(QMenuBar&)> open;
+    };
+    auto altO = [](QMenuBar& bar) { QTest::keyClick(bar.window(), Qt::Key_O, Qt::AltModifier); };
+    auto click = [](QMenuBar& bar) {
+        QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.actionGeometry(bar.actions()[0]).center());
+    };
+    const Case cases[] = {
+        {"Alt+O from the input line", true, altO},
+        {"Alt+O with no focus widget", false, altO},
+        {"a click with no focus widget", false, click},
+    };
+    // Keys go where the keyboard is: the open menu, else the focus widget.
+    auto keyboard = [] {
+        QWidget* target = QApplication::activePopupWidget();
+        return target != nullptr ? target : QApplication::focusWidget();
+    };
+    for (const Case& c : cases) {
+        QMainWindow window;
+        auto* input = new QLineEdit(&window);
+        window.setCentralWidget(input);
+        MainMenu menu(*window.menuBar(), window);
+        InputFocusReturn keeper(window, *input);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << c.name;
+        input->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << c.name;
+        if (!c.inputHadFocus) input->clearFocus();
+
+        c.open(*window.menuBar());
+        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }))
+            << c.name;
+        QCoreApplication::processEvents(); // the platform's news of the menu's window
+        QTest::keyClick(keyboard(), Qt::Key_Escape);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return keyboard() != nullptr; })) << c.name;
+        QTest::keyClick(keyboard(), Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << c.name;
+        for (char letter : std::string("look")) {
+            ASSERT_NE(keyboard(), nullptr) << c.name;
+            QTest::keyClick(keyboard(), letter);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << c.name;
+        EXPECT_EQ(input->text(), "look") << c.name;
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     }
 }
 

@@ -62,9 +62,10 @@ class PackageTest(unittest.TestCase):
         self.assertRegex(fields, r"(?m)^Maintainer: .+ <[^>]+@[^>]+>$")
         self.assertRegex(fields, r"(?m)^Version: %s$" % re.escape(VERSION))
         depends = re.search(r"(?m)^Depends: (.*)$", fields).group(1)
-        # Computed from the program's libraries, and those it loads without linking.
+        # Computed from the program's libraries, and those it loads or runs without linking
+        # (xdg-open opens clicked links and Client Help).
         for package in ("libqt6widgets6", "libfluidsynth3", "timgm6mb-soundfont",
-                        "gstreamer1.0-plugins-good", "python3"):
+                        "gstreamer1.0-plugins-good", "python3", "xdg-utils"):
             self.assertIn(package, depends)
 
     def test_lintian_finds_no_errors_or_warnings(self):

@@ -13,7 +13,7 @@
 namespace tav {
 
 std::ostream& operator<<(std::ostream& out, const ReconnectStep& step) {
-    static const char* const kNames[] = {"None", "TooShort", "Wait", "Try", "GiveUp"};
+    static const char* const kNames[] = {"None", "TooShort", "Wait", "Try", "GiveUp", "HourFull"};
     return out << kNames[static_cast<int>(step.kind)] << " attempt " << step.attempt << " in "
                << step.seconds << "s";
 }
@@ -76,6 +76,50 @@ TEST(ReconnectPolicy, FailedTriesBackOffToAMinuteAndStopAfterTen) {
     EXPECT_FALSE(policy.Pending());
 }
 
+// Every try connects and its connection is lost again after `lasted`: short connections
+// go on with one series, healthy ones start a new series each, and no hour ever holds
+// more than ten tries.
+TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAnHour) {
+    struct Case {
+        const char* name;
+        SteadyMs lasted;
+        std::vector<int> delays; // of every try made, before the end (or 30 tries)
+        ReconnectStep end;
+    };
+    const Case cases[] = {
+        {"closed after 31 s", 31'000, {2, 4, 8, 16, 32, 60, 60, 60, 60, 60}, {Kind::GiveUp, 10, 0}},
+        {"closed after 5 minutes",
+         kHealthyConnectionMs,
+         std::vector<int>(10, 2),
+         {Kind::HourFull, 0, 0}},
+        // Ten tries take just over an hour: they go on, at most ten an hour.
+        {"closed after 6 minutes", 6 * 60'000, std::vector<int>(30, 2), {Kind::Wait, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        ReconnectPolicy policy;
+        policy.SetEnabled(true);
+        SteadyMs now = 0;
+        policy.Connected(now);
+        now += c.lasted;
+        ReconnectStep step = policy.Lost(now);
+        std::vector<int> delays;
+        std::vector<SteadyMs> tries;
+        while (step.kind == Kind::Wait && tries.size() < 30) {
+            delays.push_back(step.seconds);
+            now += step.seconds * 1000;
+            ASSERT_EQ(policy.Tick(now).kind, Kind::Try) << c.name;
+            tries.push_back(now);
+            policy.Connected(now);
+            now += c.lasted;
+            step = policy.Lost(now);
+        }
+        EXPECT_EQ(delays, c.delays) << c.name;
+        EXPECT_EQ(step, c.end) << c.name;
+        for (std::size_t k = kMaxReconnectsPerWindow; k < tries.size(); ++k)
+            EXPECT_GE(tries[k] - tries[k - kMaxReconnectsPerWindow], kReconnectWindowMs) << c.name;
+    }
+}
+
 TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUp) {
     ReconnectPolicy policy;
     policy.SetEnabled(true);
@@ -95,11 +139,13 @@ TEST(ReconnectPolicy, CancelAndNewConnectionsStartAfresh) {
     policy.Tick(kLongSession + 2000);
     policy.TryFailed(kLongSession + 2000); // try 2 waits 4 s
 
-    // A try that connects ends the sequence; the next loss starts at 2 s again.
+    // A try that connects ends the waiting; the loss of a healthy connection starts at
+    // 2 s again.
     policy.Tick(kLongSession + 6000);
     policy.Connected(kLongSession + 6000);
     EXPECT_FALSE(policy.Pending());
-    EXPECT_EQ(policy.Lost(2 * kLongSession + 6000), (ReconnectStep{Kind::Wait, 1, 2}));
+    EXPECT_EQ(policy.Lost(kLongSession + 6000 + kHealthyConnectionMs),
+              (ReconnectStep{Kind::Wait, 1, 2}));
 
     // Cancelled (the user's Connect or Disconnect): nothing more, and a late report of
     // the old connection's end is not the policy's to act on.
@@ -275,9 +321,42 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
     }
     EXPECT_EQ(delays, (std::vector<int>{2, 4, 8, 16, 32, 60, 60, 60, 60, 60}));
     EXPECT_EQ(TimesShown("Connect()\r\n"), 10u);
-    EXPECT_TRUE(Shown("TavTerm reconnect given up after 10 tries.\r\n"));
+    EXPECT_TRUE(Shown("TavTerm reconnect given up after 10 tries without a 5-minute "
+                      "connection.\r\n"));
     EXPECT_FALSE(session->ReconnectPending());
     EXPECT_FALSE(loop.ReconnectTimerRunning());
+}
+
+// A server that accepts every connection and closes it after a while: each try succeeds,
+// yet the tries end, with the rule on the screen and in the status bar. Connections of
+// 31 s never count as healthy, so their series ends; healthy ones of 5 minutes start a new
+// series each, and the hour's limit ends them.
+TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
+    const std::pair<SteadyMs, std::string> cases[] = {
+        {31'000, "TavTerm reconnect given up after 10 tries without a 5-minute connection."},
+        {kHealthyConnectionMs, "TavTerm reconnect given up: at most 10 reconnects in any hour."},
+    };
+    for (const auto& [lasted, givenUp] : cases) {
+        loop.Advance(kReconnectWindowMs); // no tries of the case before in this hour
+        Connect();
+        int reconnects = 0;
+        for (int round = 0; round < 3 * kMaxReconnectTries; ++round) {
+            DropAfter(lasted);
+            if (!loop.ReconnectTimerRunning()) break;
+            const std::string_view waiting = " of 10 in ";
+            const auto at = session->RecentText().rfind(waiting);
+            ASSERT_NE(at, std::string::npos);
+            loop.Advance(std::stoi(std::string(session->RecentText().substr(at + waiting.size()))) *
+                         1000);
+            ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+            ASSERT_TRUE(server.Accept());
+            ++reconnects;
+        }
+        EXPECT_EQ(reconnects, kMaxReconnectTries) << givenUp;
+        EXPECT_TRUE(Shown(givenUp + "\r\n")) << givenUp;
+        EXPECT_EQ(rec.messages.back(), givenUp);
+        EXPECT_FALSE(session->ReconnectPending()) << givenUp;
+    }
 }
 
 TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconnect) {

@@ -1,4 +1,5 @@
 #include "term/TermSession.h"
+#include "settings/ConfigValidation.h"
 #include "term/PollEventLoop.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -119,6 +120,26 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedWithTheirMessages) {
         EXPECT_EQ(session->ValidateAddress(), c.box[0] == '\0') << c.port;
         EXPECT_EQ(rec.boxes,
                   c.box[0] ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+    }
+}
+
+// A port the configuration dialog takes is one the connection opens: OK never keeps a
+// port that Connect then calls invalid.
+TEST_F(SessionFixture, ThePortsTheConfigurationTakesAreThoseTheConnectionTakes) {
+    CopyField(settings.user, "bob");
+    CopyField(settings.passwd, "pw");
+    settings.midiinternal = 1;
+    CopyField(settings.modplayer, "modplay");
+    CopyField(settings.mp3player, "mp3play");
+    CopyField(settings.scrolllines, "500");
+    CopyField(settings.inputlines, "100");
+    for (const char* port : {"0", "1", "4000", "31999", "32000", "65535", "65536", "99999999"}) {
+        CopyField(settings.port, port);
+        const ConfigVerdict verdict = ValidateConfig(settings);
+        EXPECT_EQ(!verdict.error, session->ValidateAddress()) << port;
+        if (verdict.error) {
+            EXPECT_EQ(*verdict.error, "Invalid port.") << port;
+        }
     }
 }
 
@@ -424,6 +445,42 @@ TEST_F(SessionFixture, EverythingSentAndEchoedFollowsTheEncoding) {
     Type("say \xE2\x86\x92 \xC3\xA9");
     EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
     EXPECT_TRUE(Shown("say ? \xE9\r\n"));
+}
+
+// 0xFF is telnet's IAC: whichever way a text goes out, each 0xFF in it reaches the wire
+// doubled, exactly once, so that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never
+// read as IAC IP.
+TEST_F(SessionFixture, EveryWayOfSendingDoublesTheTelnetCommandByteOnce) {
+    const std::string latin1 = "\xFF\xF4";
+    settings.autoterm = 1;
+    CopyField(settings.user, latin1.c_str());
+    CopyField(settings.passwd, "p\xFF");
+    CopyField(settings.logincom, (latin1 + ";").c_str());
+    triggers.AddTrigger("bell", latin1);
+    session->FunctionKeys()[0] = latin1 + ";";
+    session->SetEncoding(TextEncoding::Latin1);
+    session->AutoConnect();
+    ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(server.Accept());
+    loop.RunFor(1200ms); // the login pause
+    EXPECT_EQ(server.Read(), "\xFF\xFF\xF4\np\xFF\xFF\n\xFF\xFF\xF4\n");
+
+    const std::pair<TextEncoding, std::string> cases[] = {
+        {TextEncoding::SevenBit, "\xFF\xFF\xF4"},
+        {TextEncoding::Latin1, "\xFF\xFF\xF4"},
+        {TextEncoding::Utf8, "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
+    };
+    for (const auto& [encoding, wire] : cases) {
+        session->SetEncoding(encoding);
+        Type(session->GameBytes(latin1)); // the input line
+        session->SendFunctionKey(1);      // a function key
+        server.Send("bell\r\n");          // a trigger's reaction
+        Pump();
+        session->SendText(session->GameBytes(latin1));             // a paste
+        session->TermSend(session->GameBytes(latin1), true, true); // a button, multi-line send
+        EXPECT_EQ(server.Read(), wire + "\n" + wire + "\n" + wire + "\r\n" + wire + wire)
+            << static_cast<int>(encoding);
+    }
 }
 
 TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrder) {

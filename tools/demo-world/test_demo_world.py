@@ -15,6 +15,7 @@ import socket
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 import wave
@@ -479,6 +480,37 @@ class ServerTest(unittest.TestCase):
         self.assertWellFormed(client.expect(999))
         with self.assertRaises(EOFError):
             text.until(b"never sent")
+
+
+class DemoProfileTest(unittest.TestCase):
+    """The profile the tavclient-demo launcher writes, taken from a stand-in client."""
+
+    def test_every_command_string_ends_in_a_semicolon(self):
+        # Text after the last ';' of a command string is never sent: a function key "look"
+        # would send nothing at all.
+        with tempfile.TemporaryDirectory() as tmp:
+            copy = os.path.join(tmp, "tav.cfg")
+            client = os.path.join(tmp, "client")
+            with open(client, "w") as f:
+                f.write('#!/bin/sh\ncp "$2/profiles/demo/tav.cfg" "%s"\n' % copy)
+            os.chmod(client, 0o755)
+            env = dict(os.environ, TAVCLIENT=client, TMPDIR=tmp)
+            subprocess.run([os.path.join(HERE, "tavclient-demo")], env=env, check=True,
+                           capture_output=True, timeout=60)
+            with open(copy, "rb") as f:
+                lines = f.read().decode("latin-1").split("\r\n")
+        self.assertEqual(lines.pop(), "")  # every line ends in CR LF
+        self.assertEqual(len(lines), 71)  # 57 items, 14 of them fonts of two lines
+        strings = {}
+        for line in lines:
+            key, _, text = line.partition(":")
+            if key == "logincom" or (key.startswith("f") and key.endswith("key")):
+                strings[key] = text
+        self.assertEqual(len(strings), 13)
+        for key, text in strings.items():
+            with self.subTest(key=key):
+                self.assertTrue(text == "" or text.endswith(";"), text)
+        self.assertTrue(strings["f1key"])
 
 
 class ShutdownTest(unittest.TestCase):
