@@ -170,8 +170,9 @@ protected:
 };
 
 TEST_F(DemoWorldEndToEnd, PanesMapAndStatusFollowTheWalk) {
-    EXPECT_TRUE(Contains(Pane(term().ExitPane()), "north"));
-    EXPECT_TRUE(Contains(Pane(term().ListPane()), "bread"));
+    // Exits and contents come in messages of their own, after the description.
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "north"); }));
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ListPane()), "bread"); }));
     EXPECT_TRUE(WaitFor([&] { return term().Map().HasMap(); }));
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[1] > 0; }));
 
