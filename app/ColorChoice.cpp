@@ -4,16 +4,6 @@
 
 namespace tav {
 
-QColor ColorRefToQColor(ColorRef color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
-ColorRef QColorToColorRef(const QColor& color) {
-    const QColor rgb = color.toRgb();
-    return MakeColor(rgb.red(), rgb.green(), rgb.blue());
-}
-
 ColorAsker QtColorAsker(QWidget* owner, const QString& title) {
     return [owner, title](const QColor& initial) -> std::optional<QColor> {
         const QColor chosen = QColorDialog::getColor(initial, owner, title);
@@ -25,12 +15,12 @@ ColorAsker QtColorAsker(QWidget* owner, const QString& title) {
 std::optional<ColorRef> ChooseColor(const ColorAsker& ask, ColorRef initial,
                                     ColorRef (&custom)[kCustomColorCount]) {
     for (int k = 0; k < static_cast<int>(kCustomColorCount); ++k)
-        QColorDialog::setCustomColor(k, ColorRefToQColor(custom[k]));
-    const std::optional<QColor> chosen = ask(ColorRefToQColor(initial));
+        QColorDialog::setCustomColor(k, ToQColor(custom[k]));
+    const std::optional<QColor> chosen = ask(ToQColor(initial));
     for (int k = 0; k < static_cast<int>(kCustomColorCount); ++k)
-        custom[k] = QColorToColorRef(QColorDialog::customColor(k));
+        custom[k] = ToColorRef(QColorDialog::customColor(k));
     if (!chosen) return std::nullopt;
-    return QColorToColorRef(*chosen);
+    return ToColorRef(*chosen);
 }
 
 } // namespace tav

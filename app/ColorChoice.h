@@ -1,8 +1,6 @@
 #pragma once
 
-#include "settings/StoredValues.h"
-
-#include <QColor>
+#include "settings/QtColor.h"
 
 #include <functional>
 #include <optional>
@@ -10,10 +8,6 @@
 class QWidget;
 
 namespace tav {
-
-// Stored colours are 0x00BBGGRR (red in the low byte); QColor is built from its parts.
-QColor ColorRefToQColor(ColorRef color);
-ColorRef QColorToColorRef(const QColor& color);
 
 // Asks for a colour starting at `initial`; nothing when the user cancelled.
 using ColorAsker = std::function<std::optional<QColor>(const QColor& initial)>;

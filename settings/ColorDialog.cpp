@@ -45,15 +45,6 @@ private:
 
 } // namespace
 
-QColor ToQColor(ColorRef color) {
-    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
-}
-
-ColorRef ToColorRef(const QColor& color) {
-    const QColor rgb = color.toRgb();
-    return MakeColor(rgb.red(), rgb.green(), rgb.blue());
-}
-
 std::optional<ColorRef> ChooseColor(QWidget* owner, ColorRef initial,
                                     std::span<ColorRef, kCustomColorCount> custom) {
     for (std::size_t i = 0; i < custom.size(); ++i)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "settings/QtColor.h"
 #include "settings/StoredValues.h"
 
-#include <QColor>
 #include <QDialog>
 
 #include <array>
@@ -12,11 +12,6 @@
 class QPushButton;
 
 namespace tav {
-
-// Colour values are 0x00BBGGRR (red in the low byte); QColor is built from and read into
-// its components, never from the raw number, which Qt would read as 0xRRGGBB.
-QColor ToQColor(ColorRef color);
-ColorRef ToColorRef(const QColor& color);
 
 // Runs the colour chooser on `initial` with `custom` as its custom colours: they are
 // copied into the chooser before it opens and back after it closes, since Qt keeps one set

@@ -1,5 +1,6 @@
 #include "term/ScreenWidget.h"
 
+#include "settings/QtColor.h"
 #include "term/CellColors.h"
 #include "term/ScreenAccessible.h"
 #include "term/ScreenFonts.h"
@@ -36,10 +37,6 @@ namespace {
 constexpr int kPreferredColumns = 80;
 constexpr int kPreferredRows = 24;
 constexpr char kErrorTitle[] = "Error...";
-
-QColor ToQColor(ColorRef color) {
-    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
-}
 
 // The address a click on a marked run opens: only a whole web address (http or https
 // with a host). The run is game text: a file, a program option or any other scheme

@@ -239,22 +239,6 @@ TEST_F(FrameCommandsTest, TheHtmlLogAsksBeforeReplacingAndBothLogsBeginOrNeither
     EXPECT_EQ(FileText(data.Path("folder.txt")), "");
 }
 
-TEST(ColorChoice, StoredColoursConvertBothWays) {
-    struct Case {
-        ColorRef stored;
-        int red, green, blue;
-    };
-    const Case cases[] = {
-        {0x000000FF, 255, 0, 0},        {0x0000FF00, 0, 255, 0},     {0x00FF0000, 0, 0, 255},
-        {0x00123456, 0x56, 0x34, 0x12}, {0x00D2D2D2, 210, 210, 210}, {0, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        const QColor color = ColorRefToQColor(c.stored);
-        EXPECT_EQ(color, QColor(c.red, c.green, c.blue)) << std::hex << c.stored;
-        EXPECT_EQ(QColorToColorRef(color), c.stored) << std::hex << c.stored;
-    }
-}
-
 TEST_F(FrameCommandsTest, ColoursUseTheProfilesCustomColoursAndAreSaved) {
     for (std::size_t k = 0; k < kCustomColorCount; ++k)
         stored.custcolors[k] = MakeColor(static_cast<int>(k), 0, 100);
@@ -272,7 +256,7 @@ TEST_F(FrameCommandsTest, ColoursUseTheProfilesCustomColoursAndAreSaved) {
     const ColorRef before = stored.tcolor;
     frame->OnCommand(kCmTextColor);
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(offered, ColorRefToQColor(before));
+    EXPECT_EQ(offered, ToQColor(before));
     EXPECT_EQ(customSeen, QColor(3, 0, 100));
     EXPECT_EQ(stored.custcolors[5], MakeColor(9, 8, 7));
     EXPECT_EQ(stored.tcolor, MakeColor(1, 2, 3));
