@@ -13,7 +13,7 @@
 #include "term/QtMessageBoxes.h"
 #include "term/TermSession.h"
 
-#include "app/StatusBarSink.h"
+#include "client/StatusBarSink.h"
 
 #include <QPointer>
 

@@ -2,7 +2,7 @@
 
 #include "app/CustomButtonDialog.h"
 #include "settings/Latin1Text.h"
-#include "term/LocalPrinter.h"
+#include "settings/LocalPrinter.h"
 #include "term/QtMessageBoxes.h"
 
 #include <QInputDialog>

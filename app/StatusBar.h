@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/KeyboardModes.h"
-#include "app/StatusBarSink.h"
+#include "client/StatusBarSink.h"
 #include "term/PostedCalls.h"
 
 #include <QStatusBar>

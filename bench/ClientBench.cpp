@@ -4,7 +4,6 @@
 // rate: the same bytes read from memory by the frame reader and handled with the effects
 // counted directly. Prints messages per second for both.
 
-#include "app/StatusBarSink.h"
 #include "client/AddressCheck.h"
 #include "client/ClientConnection.h"
 #include "client/ClientFiles.h"
@@ -14,11 +13,12 @@
 #include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/ClientWire.h"
-#include "client/LogSink.h"
 #include "client/MessageHeader.h"
 #include "client/PendingEdit.h"
+#include "client/StatusBarSink.h"
 #include "client/StreamSocket.h"
 #include "client/TransferGauge.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/PollEventLoop.h"
 

@@ -7,9 +7,9 @@
 #include "client/ClientSocket.h"
 #include "client/ClientSound.h"
 #include "client/ClientWire.h"
-#include "client/LogSink.h"
 #include "client/OutgoingMessage.h"
 #include "client/TransferGauge.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "client/ClientLog.h"
 
-#include "app/StatusBarSink.h"
+#include "client/StatusBarSink.h"
 
 #include <utility>
 

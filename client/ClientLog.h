@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/LogSink.h"
+#include "settings/LogSink.h"
 
 #include <cstddef>
 #include <functional>

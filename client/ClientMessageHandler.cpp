@@ -1,13 +1,13 @@
 #include "client/ClientMessageHandler.h"
 
-#include "app/StatusBarSink.h"
 #include "client/ClientFiles.h"
 #include "client/ClientLink.h"
 #include "client/ClientSender.h"
 #include "client/ClientSound.h"
-#include "client/LogSink.h"
 #include "client/MessageDecoder.h"
 #include "client/PendingEdit.h"
+#include "client/StatusBarSink.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/TermServices.h"
 

@@ -2,8 +2,8 @@
 
 #include "client/ClientLink.h"
 #include "client/ClientWire.h"
-#include "client/LogSink.h"
 #include "client/OutgoingMessage.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 
 namespace tav {

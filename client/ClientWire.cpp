@@ -1,9 +1,9 @@
 #include "client/ClientWire.h"
 
 #include "client/ClientLink.h"
-#include "client/LogSink.h"
 #include "client/StreamSocket.h"
 #include "client/TransferGauge.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 
 #include <algorithm>

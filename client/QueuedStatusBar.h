@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StatusBarSink.h"
+#include "client/StatusBarSink.h"
 
 #include <functional>
 #include <memory>

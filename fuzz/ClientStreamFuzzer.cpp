@@ -5,7 +5,6 @@
 //
 // Input: the byte stream the server sends, then (taken from the end) the settings flags
 // the handler reads and the seed of the pieces.
-#include "app/StatusBarSink.h"
 #include "client/ClientFiles.h"
 #include "client/ClientLink.h"
 #include "client/ClientMessageHandler.h"
@@ -13,12 +12,13 @@
 #include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/ClientWire.h"
-#include "client/LogSink.h"
 #include "client/PendingEdit.h"
+#include "client/StatusBarSink.h"
 #include "client/StreamSocket.h"
 #include "client/TransferGauge.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchDir.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"
 #include "term/TermServices.h"

@@ -5,14 +5,14 @@
 //
 // Input: the colors.dat bytes (their count taken from the last byte; 0 leaves the file
 // out), then tav.cfg.
-#include "client/LogSink.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchDir.h"
 #include "settings/ColorFile.h"
+#include "settings/LocalPrinter.h"
+#include "settings/LogSink.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsHost.h"
 #include "settings/TextMode.h"
-#include "term/LocalPrinter.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,8 +3,8 @@
 #include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
+#include "settings/PlayerCommand.h"
 #include "settings/TextMode.h"
-#include "sound/PlayerCommand.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "client/LogSink.h"
 #include "settings/GamePort.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "sound/PlayerCommand.h"
+#include "settings/PlayerCommand.h"
 
 namespace tav {
 

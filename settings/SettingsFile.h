@@ -1,10 +1,10 @@
 #pragma once
 
-#include "client/LogSink.h"
+#include "settings/LocalPrinter.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "settings/SettingsHost.h"
 #include "settings/StoredValues.h"
-#include "term/LocalPrinter.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "settings/Rect.h"
 #include "settings/Settings.h"
-#include "term/ScreenView.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "sound/LoggingWavPlayer.h"
 
-#include "client/LogSink.h"
+#include "settings/LogSink.h"
 
 namespace tav {
 

@@ -1,6 +1,6 @@
 #include "sound/QtWavPlayer.h"
 
-#include "client/LogSink.h"
+#include "settings/LogSink.h"
 
 #include <QAudioDevice>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "sound/SoundPlayer.h"
 
-#include "client/LogSink.h"
+#include "settings/LogSink.h"
+#include "settings/PlayerCommand.h"
 #include "settings/Settings.h"
 #include "sound/MidiError.h"
-#include "sound/PlayerCommand.h"
 
 #include <cstdio>
 #include <cstring>

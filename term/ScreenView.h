@@ -1,19 +1,10 @@
 #pragma once
 
+#include "settings/Rect.h"
+
 #include <string>
 
 namespace tav {
-
-// A pixel rectangle: left, top, right, bottom (right and bottom exclusive).
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // What a TMudScreen tells the window that shows it. The model never paints: it reports
 // which rows changed and the view repaints them from the buffer when it chooses.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "client/LogSink.h"
+#include "settings/LocalPrinter.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/EventLoop.h"
 #include "term/InputHistory.h"
-#include "term/LocalPrinter.h"
 #include "term/MudScreen.h"
 #include "term/ReconnectPolicy.h"
 #include "term/TcpConnector.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/StatusBarSink.h"
-#include "client/LogSink.h"
+#include "client/StatusBarSink.h"
+#include "settings/LogSink.h"
 #include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
 #include "settings/SettingsHost.h"

@@ -1,7 +1,7 @@
 // The client log window on the offscreen platform.
 #include "client/ClientLogWindow.h"
-#include "app/StatusBarSink.h"
 #include "client/ClientLog.h"
+#include "client/StatusBarSink.h"
 
 #include <QApplication>
 #include <QCloseEvent>

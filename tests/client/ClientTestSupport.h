@@ -2,9 +2,9 @@
 
 #include "client/ClientLink.h"
 #include "client/ClientWire.h"
-#include "client/LogSink.h"
 #include "client/PosixSocket.h"
 #include "client/TransferGauge.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>

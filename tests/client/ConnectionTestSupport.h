@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/StatusBarSink.h"
 #include "client/AddressCheck.h"
 #include "client/ClientConnection.h"
 #include "client/ClientMessage.h"
 #include "client/ClientSound.h"
 #include "client/ClientWindows.h"
-#include "client/LogSink.h"
 #include "client/MessageHeader.h"
 #include "client/PendingEdit.h"
+#include "client/StatusBarSink.h"
+#include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/PollEventLoop.h"
 #include "tests/support/LoopbackServer.h"

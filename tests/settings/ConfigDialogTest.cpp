@@ -1,6 +1,6 @@
 // The configuration dialog driven like a user: real widgets offscreen, real files.
 #include "settings/ConfigDialog.h"
-#include "sound/PlayerCommand.h"
+#include "settings/PlayerCommand.h"
 #include "sound/ProcessRunner.h"
 #include "tests/app/AppTestSupport.h"
 

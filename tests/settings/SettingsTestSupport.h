@@ -1,8 +1,8 @@
 #pragma once
 
-#include "client/LogSink.h"
+#include "settings/LocalPrinter.h"
+#include "settings/LogSink.h"
 #include "settings/SettingsHost.h"
-#include "term/LocalPrinter.h"
 
 #include <cstring>
 #include <filesystem>

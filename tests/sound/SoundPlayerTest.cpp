@@ -1,6 +1,6 @@
 // The sound rules as short scripts against a recorder of every backend.
 #include "sound/SoundPlayer.h"
-#include "sound/PlayerCommand.h"
+#include "settings/PlayerCommand.h"
 #include "tests/sound/SoundTestSupport.h"
 
 #include <gtest/gtest.h>
