@@ -19,24 +19,17 @@ namespace tav {
 
 namespace {
 
-constexpr int kMargin = 5;
-constexpr int kDividerThickness = 8;
-// The least each list and the screen keep when a divider is dragged or the window shrinks.
-constexpr int kMinPane = 24;
-
-Divider* MakeDivider(Qt::Orientation orientation, const QString& title, QWidget* parent) {
-    auto* divider = new Divider(orientation, parent);
-    divider->setWindowTitle(title);
-    divider->setAccessibleName(title);
-    return divider;
-}
+constexpr int kMargin = ReadingPane::kMargin;
+constexpr int kDividerThickness = ReadingPane::kDividerThickness;
+// The least each list keeps when the vertical divider is dragged or the window shrinks.
+constexpr int kMinPane = ReadingPane::kMinPane;
 
 } // namespace
 
 brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
                QWidget* owner)
     : ToolWindow(QStringLiteral("TavClient BoardWin"), stored.brdpos, owner), settings_(settings),
-      stored_(stored), model_(requests), screen_(std::make_unique<TMudScreen>(settings)) {
+      stored_(stored), model_(requests) {
     update_ = MakeToolButton(QStringLiteral("Update Board Index"), this);
     font_ = MakeToolButton(QStringLiteral("Font..."), this);
     close_ = MakeToolButton(QStringLiteral("Close"), this);
@@ -50,17 +43,10 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
                                  {QStringLiteral("Re&ply"), kCmReply},
                                  {QStringLiteral("&Delete"), kCmDelete}},
                                 this);
-    hdiv_ = MakeDivider(Qt::Horizontal, QStringLiteral("TavClient BrdHDivWin"), this);
-    vdiv_ = MakeDivider(Qt::Vertical, QStringLiteral("TavClient BrdVDivWin"), this);
-
-    screen_->ResetScreen(kScreenLines);
-    screen_->autowrap = false;
-    screen_->appendcr = true;
-    screen_->smoothscroll = false;
-    screen_->explicitmode = true;
-    text_ = new ScreenWidget(*screen_, settings_, stored_.mudcolors, this);
-    text_->setWindowTitle(QStringLiteral("TavClient MudScreen"));
-    text_->setAccessibleName(text_->windowTitle());
+    reading_.emplace(settings, stored, QStringLiteral("TavClient BrdHDivWin"), this);
+    vdiv_ = new Divider(Qt::Vertical, this);
+    vdiv_->setWindowTitle(QStringLiteral("TavClient BrdVDivWin"));
+    vdiv_->setAccessibleName(vdiv_->windowTitle());
 
     const int buttons = update_->sizeHint().height();
     const int minimumWidth = update_->sizeHint().width() + font_->sizeHint().width() +
@@ -75,8 +61,8 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
     connect(messages_, &IndexList::chosen, this, &brddlg::ReadMessage);
     connect(boards_, &TMsgListBox::command, this, &brddlg::RunCommand);
     connect(messages_, &TMsgListBox::command, this, &brddlg::RunCommand);
-    connect(hdiv_, &Divider::moved, this, [this](int delta) {
-        hdivTop_ += delta;
+    connect(&reading_->Bar(), &Divider::moved, this, [this](int delta) {
+        reading_->Drag(delta);
         Layout();
     });
     connect(vdiv_, &Divider::moved, this, [this](int delta) {
@@ -85,13 +71,8 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
     });
 }
 
-// The screen widget refers to the screen, so it goes first.
-brddlg::~brddlg() {
-    delete text_;
-}
-
 void brddlg::Restore() {
-    text_->SetScreenFont(stored_.brdfont, true);
+    reading_->Widget().SetScreenFont(stored_.brdfont, true);
     Layout();
     PlaceStored(false);
 }
@@ -103,7 +84,7 @@ void brddlg::SetBoardIndex(std::vector<BoardEntry> boards) {
         titles.push_back(Latin1ToQString(board.title));
     boards_->Fill(titles);
     ShowMessages();
-    screen_->ResetScreen(screen_->Lines());
+    reading_->Screen().ResetScreen(reading_->Screen().Lines());
     update();
 }
 
@@ -138,7 +119,7 @@ void brddlg::RunCommand(int id) {
 void brddlg::SelectBoard() {
     if (!model_.SelectBoard(boards_->SelectedRow())) return;
     ShowMessages();
-    screen_->ResetScreen(screen_->Lines());
+    reading_->Screen().ResetScreen(reading_->Screen().Lines());
 }
 
 void brddlg::ReadMessage() {
@@ -197,7 +178,7 @@ void brddlg::ChooseFont() {
         QFontDialog::getFont(&ok, FontFromSpec(stored_.brdfont), this, QStringLiteral("Font"));
     if (!ok) return;
     stored_.brdfont = SpecFromFont(chosen);
-    text_->SetScreenFont(stored_.brdfont, true);
+    reading_->Widget().SetScreenFont(stored_.brdfont, true);
     Layout();
 }
 
@@ -219,28 +200,19 @@ void brddlg::Layout() {
     line_->setGeometry(kMargin, lineTop, std::max(0, w - 2 * kMargin), 1);
     const int listTop = lineTop + kMargin;
 
-    if (hdivTop_ < 0) hdivTop_ = h / 2 - kDividerThickness / 2;
+    const int hdivTop = reading_->Place(listTop, w, h);
     if (vdivLeft_ < 0) vdivLeft_ = w / 3 - kDividerThickness / 2;
-    // Both dividers stay inside the window, so they can always be grabbed again.
-    const int highest = listTop + kMinPane;
-    hdivTop_ = std::clamp(hdivTop_, highest,
-                          std::max(highest, h - kMargin - kMinPane - kDividerThickness));
+    // The vertical divider stays inside the window, so it can always be grabbed again.
     const int leftmost = kMargin + kMinPane;
     vdivLeft_ = std::clamp(vdivLeft_, leftmost,
                            std::max(leftmost, w - kMargin - kMinPane - kDividerThickness));
-
-    hdiv_->setGeometry(0, hdivTop_, w, kDividerThickness);
     const int vdivTop = lineTop + 4;
     vdiv_->setGeometry(vdivLeft_, vdivTop, kDividerThickness,
-                       std::max(0, std::min(h, hdivTop_) - vdivTop));
-    boards_->setGeometry(kMargin, listTop, vdivLeft_ - kMargin, hdivTop_ - listTop);
+                       std::max(0, std::min(h, hdivTop) - vdivTop));
+    boards_->setGeometry(kMargin, listTop, vdivLeft_ - kMargin, hdivTop - listTop);
     const int messagesLeft = vdivLeft_ + kDividerThickness;
     messages_->setGeometry(messagesLeft, listTop, std::max(0, w - kMargin - messagesLeft),
-                           hdivTop_ - listTop);
-    const int textTop = hdivTop_ + kDividerThickness;
-    text_->SetScreenRect(
-        QRect(kMargin, textTop, std::max(0, w - 2 * kMargin), std::max(0, h - kMargin - textTop)),
-        true);
+                           hdivTop - listTop);
     update();
 }
 

@@ -5,6 +5,7 @@
 #include "settings/StoredValues.h"
 #include "term/MudScreen.h"
 #include "windows/BoardModel.h"
+#include "windows/ReadingPane.h"
 #include "windows/ToolWindow.h"
 
 #include <memory>
@@ -38,12 +39,10 @@ public:
     static constexpr int kCmSelect = 11872;
     static constexpr int kCmPost = 11873;
     static constexpr int kCmDelete = 11864;
-    static constexpr int kScreenLines = 100;
 
     // stored: brdpos, brdfont and the colours, which must outlive the window.
     brddlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
            QWidget* owner);
-    ~brddlg() override;
 
     // Takes the stored font and places the window at the stored rectangle (hidden stays
     // hidden). Called at start and on every profile switch.
@@ -57,12 +56,12 @@ public:
     // Carries out a context-menu command.
     void RunCommand(int id);
 
-    TMudScreen& Screen() { return *screen_; }
+    TMudScreen& Screen() { return reading_->Screen(); }
     TMsgListBox& BoardList() { return *boards_; }
     TMsgListBox& MessageList() { return *messages_; }
-    Divider& HorizontalDivider() { return *hdiv_; }
+    Divider& HorizontalDivider() { return reading_->Bar(); }
     Divider& VerticalDivider() { return *vdiv_; }
-    ScreenWidget& TextWidget() { return *text_; }
+    ScreenWidget& TextWidget() { return reading_->Widget(); }
     const BoardModel& Model() const { return model_; }
     QSize sizeHint() const override { return {600, 480}; }
 
@@ -84,18 +83,16 @@ private:
     const Settings& settings_;
     StoredValues& stored_;
     BoardModel model_;
-    std::unique_ptr<TMudScreen> screen_;
     QPushButton* update_ = nullptr;
     QPushButton* font_ = nullptr;
     QPushButton* close_ = nullptr;
     QFrame* line_ = nullptr;
     TMsgListBox* boards_ = nullptr;
     TMsgListBox* messages_ = nullptr;
-    Divider* hdiv_ = nullptr;
+    // Made after the lists, so that it follows them in the focus chain.
+    std::optional<ReadingPane> reading_;
     Divider* vdiv_ = nullptr;
-    ScreenWidget* text_ = nullptr;
-    int hdivTop_ = -1;  // placed at half the height on the first layout
-    int vdivLeft_ = -1; // and at a third of the width
+    int vdivLeft_ = -1; // placed at a third of the width on the first layout
 };
 
 } // namespace tav

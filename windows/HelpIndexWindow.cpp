@@ -17,58 +17,40 @@ namespace tav {
 
 namespace {
 
-constexpr int kMargin = 5;
-constexpr int kDividerThickness = 8;
-// The least the list and the screen keep when the divider is dragged or the window shrinks.
-constexpr int kMinPane = 24;
+constexpr int kMargin = ReadingPane::kMargin;
 
 } // namespace
 
 tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
                  QWidget* owner)
     : ToolWindow(QStringLiteral("TavClient HelpIndex"), stored.helppos, owner), settings_(settings),
-      stored_(stored), requests_(requests), screen_(std::make_unique<TMudScreen>(settings)) {
+      stored_(stored), requests_(requests) {
     download_ = MakeToolButton(QStringLiteral("Download new index"), this);
     font_ = MakeToolButton(QStringLiteral("Font..."), this);
     close_ = MakeToolButton(QStringLiteral("Close"), this);
     line_ = new QFrame(this);
     line_->setFrameShape(QFrame::HLine);
     list_ = new IndexList(QStringLiteral("Help Index"), this);
-    divider_ = new Divider(Qt::Horizontal, this);
-    divider_->setWindowTitle(QStringLiteral("TavClient IdxDivWin"));
-    divider_->setAccessibleName(divider_->windowTitle());
-
-    screen_->ResetScreen(kScreenLines);
-    screen_->autowrap = false;
-    screen_->appendcr = true;
-    screen_->smoothscroll = false;
-    screen_->explicitmode = true;
-    text_ = new ScreenWidget(*screen_, settings_, stored_.mudcolors, this);
-    text_->setWindowTitle(QStringLiteral("TavClient MudScreen"));
-    text_->setAccessibleName(text_->windowTitle());
+    reading_.emplace(settings, stored, QStringLiteral("TavClient IdxDivWin"), this);
 
     const int buttons = download_->sizeHint().height();
     setMinimumSize(download_->sizeHint().width() + font_->sizeHint().width() +
                        close_->sizeHint().width() + 4 * kMargin,
-                   buttons + 4 * kMargin + 2 * kMinPane + kDividerThickness + kMargin);
+                   buttons + 4 * kMargin + 2 * ReadingPane::kMinPane +
+                       ReadingPane::kDividerThickness + kMargin);
 
     connect(download_, &QPushButton::clicked, this, [this] { requests_.SendHelpIndexRequest(); });
     connect(font_, &QPushButton::clicked, this, &tidxdlg::ChooseFont);
     connect(close_, &QPushButton::clicked, this, &QWidget::hide);
     connect(list_, &IndexList::chosen, this, &tidxdlg::TopicChosen);
-    connect(divider_, &Divider::moved, this, [this](int delta) {
-        dividerTop_ += delta;
+    connect(&reading_->Bar(), &Divider::moved, this, [this](int delta) {
+        reading_->Drag(delta);
         Layout();
     });
 }
 
-// The screen widget refers to the screen, so it goes first.
-tidxdlg::~tidxdlg() {
-    delete text_;
-}
-
 void tidxdlg::Restore(const std::string& indexPath) {
-    text_->SetScreenFont(stored_.helpfont, true);
+    reading_->Widget().SetScreenFont(stored_.helpfont, true);
     Layout();
     PlaceStored(false);
     indexPath_ = indexPath;
@@ -114,9 +96,9 @@ void tidxdlg::ChooseFont() {
     const FontSpec spec = SpecFromFont(chosen);
     const bool changed = !SameFontSpec(spec, stored_.helpfont);
     stored_.helpfont = spec;
-    text_->SetScreenFont(spec, true);
+    reading_->Widget().SetScreenFont(spec, true);
     if (changed) Layout();
-    text_->update();
+    reading_->Widget().update();
 }
 
 void tidxdlg::resizeEvent(QResizeEvent* event) {
@@ -137,18 +119,8 @@ void tidxdlg::Layout() {
     line_->setGeometry(kMargin, lineTop, std::max(0, w - 2 * kMargin), 1);
 
     const int listTop = lineTop + kMargin;
-    if (dividerTop_ < 0) dividerTop_ = h / 2 - kDividerThickness / 2;
-    // Kept inside the window, so the divider can always be grabbed again.
-    const int highest = listTop + kMinPane;
-    const int lowest = std::max(highest, h - kMargin - kMinPane - kDividerThickness);
-    dividerTop_ = std::clamp(dividerTop_, highest, lowest);
-
-    divider_->setGeometry(0, dividerTop_, w, kDividerThickness);
-    list_->setGeometry(kMargin, listTop, std::max(0, w - 2 * kMargin), dividerTop_ - listTop);
-    const int textTop = dividerTop_ + kDividerThickness;
-    text_->SetScreenRect(
-        QRect(kMargin, textTop, std::max(0, w - 2 * kMargin), std::max(0, h - kMargin - textTop)),
-        true);
+    const int listBottom = reading_->Place(listTop, w, h);
+    list_->setGeometry(kMargin, listTop, std::max(0, w - 2 * kMargin), listBottom - listTop);
     update();
 }
 

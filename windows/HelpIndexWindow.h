@@ -5,9 +5,11 @@
 #include "settings/StoredValues.h"
 #include "term/MudScreen.h"
 #include "windows/IndexList.h"
+#include "windows/ReadingPane.h"
 #include "windows/ToolWindow.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,6 @@ class QPushButton;
 
 namespace tav {
 
-class Divider;
 class ScreenWidget;
 
 // The help index window: the server's help topics in a list (kept sorted, cached in the
@@ -27,14 +28,12 @@ class ScreenWidget;
 class tidxdlg : public ToolWindow {
     Q_OBJECT
 public:
-    static constexpr int kScreenLines = 100;
     // Topics this long or longer cannot be asked for.
     static constexpr std::size_t kMaxTopicRequestBytes = 63;
 
     // stored: helppos, helpfont and the colours, which must outlive the window.
     tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests& requests,
             QWidget* owner);
-    ~tidxdlg() override;
 
     // Takes the stored font, places the window at the stored rectangle (hidden stays
     // hidden) and loads the topics of the given help.ndx, the file later indexes are
@@ -43,8 +42,8 @@ public:
     // A received index: replaces the list (sorted) and saves help.ndx.
     void SetHelpIndex(std::vector<std::string> topics);
 
-    TMudScreen& Screen() { return *screen_; }
-    ScreenWidget& TextWidget() { return *text_; }
+    TMudScreen& Screen() { return reading_->Screen(); }
+    ScreenWidget& TextWidget() { return reading_->Widget(); }
     IndexList& TopicList() { return *list_; }
     const std::vector<std::string>& Topics() const { return topics_; }
     QSize sizeHint() const override { return {520, 460}; }
@@ -63,15 +62,13 @@ private:
     ClientRequests& requests_;
     std::string indexPath_;
     std::vector<std::string> topics_;
-    std::unique_ptr<TMudScreen> screen_;
     QPushButton* download_ = nullptr;
     QPushButton* font_ = nullptr;
     QPushButton* close_ = nullptr;
     QFrame* line_ = nullptr;
     IndexList* list_ = nullptr;
-    Divider* divider_ = nullptr;
-    ScreenWidget* text_ = nullptr;
-    int dividerTop_ = -1; // placed at half the height on the first layout
+    // Made after the list, so that it follows the list in the focus chain.
+    std::optional<ReadingPane> reading_;
 };
 
 } // namespace tav
