@@ -2,39 +2,22 @@
 // the server sends reaches the terminal window's panes, the status bar, message boxes
 // and real player processes.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "app/ClientHub.h"
+#include "HubTestSupport.h"
 
-#include "AppTestSupport.h"
 #include "app/ConnectionIndicator.h"
-#include "app/StatusBar.h"
 #include "client/ClientLogWindow.h"
-#include "client/MessageType.h"
 #include "settings/Latin1Text.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
-#include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 
-#include <QFile>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextDocument>
-#include <QtTest/QTest>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
-
-std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_view text2 = {},
-                  std::string_view data = {}) {
-    return ServerFrame(static_cast<std::int32_t>(type), text1, text2, data);
-}
 
 // "Markup" that Qt would render (and an image it would load) if it read it as rich text.
 constexpr std::string_view kMarkup = "<b>Run</b> <img src=/etc/hostname>";
@@ -52,40 +35,7 @@ int LiveChildren() {
     return live;
 }
 
-class ClientHubTest : public ::testing::Test {
-protected:
-    ClientHubTest() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
-        QDir(data.Path()).mkpath("binary");
-        QDir(data.Path()).mkpath("text");
-    }
-
-    // Connects and takes the login frame off the wire.
-    ::testing::AssertionResult Connect() {
-        hub.Connection().Connect();
-        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
-        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        server.Read();
-        return ::testing::AssertionSuccess();
-    }
-    bool Logged(const std::string& line) {
-        return WaitFor([&] { return hub.Log().Text().find(line + "\r\n") != std::string::npos; });
-    }
-
-    ScratchDataDir data;
-    LoopbackServer server;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    StatusBar status;
-    tmudterm term{settings, stored, triggers, status};
-    ClientHub hub{settings, term, status, &term};
-    ModalScript script;
-};
+using ClientHubTest = HubTest;
 
 TEST_F(ClientHubTest, RoomMessagesReplaceTheTextOfTheirOwnPane) {
     ASSERT_TRUE(Connect());

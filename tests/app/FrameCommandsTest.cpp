@@ -1,34 +1,21 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
 #include "app/ColorChoice.h"
 #include "app/FrameCommands.h"
-#include "app/MainFrame.h"
-#include "app/MenuCommands.h"
 #include "settings/Latin1Text.h"
 #include "settings/TextMode.h"
-#include "term/InputLine.h"
 #include "term/ScreenWidget.h"
 #include "tests/support/LoopbackServer.h"
-#include "triggers/TriggerList.h"
-#include "windows/TermWindow.h"
 
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QFile>
 #include <QGuiApplication>
-#include <QTest>
 #include <QUrl>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tav::test {
 namespace {
-
-using namespace std::chrono_literals;
 
 struct BoxRecorder : MessageBoxes {
     std::vector<std::string> shown;
@@ -38,21 +25,14 @@ struct BoxRecorder : MessageBoxes {
 };
 
 std::string FileText(const QString& path) {
-    return ReadFileBytes(path.toStdString()).value_or("<missing>");
+    return FileBytes(path).toStdString();
 }
 
 // The frame with a loaded profile, its commands answering into recorders.
-class FrameCommandsTest : public ::testing::Test {
+class FrameCommandsTest : public FrameTest {
 protected:
     void SetUp() override {
-        QFile list(data.Path("profiles.cfg"));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("hero\r\n");
-        list.close();
-        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
-        frame->show();
-        ASSERT_TRUE(frame->Start());
+        StartConfigured();
         commands().SetMessageBoxes(&boxes);
         commands().Choose().file = [this](const QString&, const QString&, const QStringList&) {
             return FrameCommands::FileChoice{nextFile, nextType};
@@ -60,6 +40,7 @@ protected:
     }
     void TearDown() override {
         if (frame) frame->Term().Session().TermDisconnect();
+        FrameTest::TearDown();
     }
     FrameCommands& commands() { return frame->Commands(); }
     TermSession& session() { return frame->Term().Session(); }
@@ -83,15 +64,10 @@ protected:
         frame->OnCommand(kCmSelectAll);
     }
 
-    ScratchDataDir data;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
     LoopbackServer server;
     BoxRecorder boxes;
     QString nextFile;
     int nextType = 0; // the file type chosen with it: 1 adds the HTML log
-    std::unique_ptr<TSDIDecFrame> frame;
 };
 
 TEST_F(FrameCommandsTest, ClipboardAndSelectionReachTheGameFromMenuAndInputLine) {
@@ -206,10 +182,7 @@ TEST_F(FrameCommandsTest, TheHtmlLogAsksBeforeReplacingAndBothLogsBeginOrNeither
         asked << title + " " + text;
         return answer;
     };
-    QFile old(data.Path("game.html"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("a page kept from before");
-    old.close();
+    ASSERT_TRUE(WriteBytes(data.Path("game.html"), "a page kept from before"));
     nextFile = data.Path("game.txt");
     nextType = 1;
 

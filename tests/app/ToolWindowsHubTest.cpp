@@ -2,42 +2,25 @@
 // against a game on the loopback, each request checked on the wire and each reply in the
 // window it belongs to.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "app/ClientHub.h"
+#include "HubTestSupport.h"
 
-#include "AppTestSupport.h"
-#include "app/StatusBar.h"
-#include "client/MessageType.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
 #include "windows/Divider.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/MessageListBox.h"
-#include "windows/TermWindow.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QtTest/QTest>
-#include <gtest/gtest.h>
 
 #include <fstream>
 
 namespace tav::test {
 namespace {
-
-std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_view text2 = {},
-                  std::string_view data = {}) {
-    return ServerFrame(static_cast<std::int32_t>(type), text1, text2, data);
-}
 
 // Fixed-size NUL-padded records, as the index replies carry them.
 std::string Records(std::size_t size, const std::vector<std::string>& texts) {
@@ -63,37 +46,13 @@ std::string BoardRecords(const std::vector<std::pair<std::int32_t, std::string>>
 
 std::vector<std::string> Items(const QListWidget& list) {
     std::vector<std::string> items;
-    for (int i = 0; i < list.count(); ++i)
-        items.push_back(list.item(i)->text().toStdString());
+    for (const QString& row : Rows(list))
+        items.push_back(row.toStdString());
     return items;
 }
 
-template <typename T> T* Control(QWidget& window, const QString& name) {
-    for (T* child : window.findChildren<T*>())
-        if (child->accessibleName() == name) return child;
-    return nullptr;
-}
-
-class ToolWindowsHubTest : public ::testing::Test {
+class ToolWindowsHubTest : public HubTest {
 protected:
-    ToolWindowsHubTest() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
-        for (const char* dir : {"binary", "text", "profiles/hero", "profiles/other"})
-            QDir(data.Path()).mkpath(dir);
-        term.ProfileName() = "hero";
-    }
-
-    ::testing::AssertionResult Connect() {
-        hub.Connection().Connect();
-        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
-        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        server.Read();
-        return ::testing::AssertionSuccess();
-    }
     // The frames sent since the last call, as "type text1|text2".
     std::vector<std::string> Sent() {
         std::vector<std::string> lines;
@@ -102,23 +61,9 @@ protected:
                             std::string(m.Text2()));
         return lines;
     }
-    static std::string FileBytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-    }
     static void WriteFile(const QString& path, const std::string& bytes) {
         std::ofstream(path.toStdString(), std::ios::binary) << bytes;
     }
-
-    ScratchDataDir data;
-    LoopbackServer server;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    StatusBar status;
-    tmudterm term{settings, stored, triggers, status};
-    ClientHub hub{settings, term, status, &term};
-    ModalScript script;
 };
 
 using Lines = std::vector<std::string>;
@@ -145,7 +90,7 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
          {},
          {"armor", "weapons"}},
         {"Download new index",
-         [&] { Control<QPushButton>(help, "Download new index")->click(); },
+         [&] { Named<QPushButton>(help, "Download new index")->click(); },
          {"10 |"},
          {"armor", "weapons"}},
         {"a received index is sorted, saved and requests nothing",
@@ -208,7 +153,8 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
         step.act();
         EXPECT_EQ(Sent(), step.sent);
         EXPECT_EQ(Items(list), step.items);
-        if (!step.ndx.empty()) EXPECT_EQ(FileBytes(data.Path("profiles/hero/help.ndx")), step.ndx);
+        if (!step.ndx.empty())
+            EXPECT_EQ(FileBytes(data.Path("profiles/hero/help.ndx")).toStdString(), step.ndx);
     }
 
     server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "Alpha: the first letter."));
@@ -218,8 +164,8 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     EXPECT_EQ(list.accessibleName(), "Help Index");
     EXPECT_EQ(help.accessibleName(), "TavClient HelpIndex");
     for (const char* name : {"Close", "Font..."})
-        EXPECT_NE(Control<QPushButton>(help, name), nullptr) << name;
-    Control<QPushButton>(help, "Close")->click();
+        EXPECT_NE(Named<QPushButton>(help, name), nullptr) << name;
+    Named<QPushButton>(help, "Close")->click();
     EXPECT_FALSE(help.isVisible());
 }
 
@@ -280,7 +226,7 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     const Lines titles = {"General", "<b>Trade</b>", "Quests"};
     const Step steps[] = {
         {"Update Board Index",
-         [&] { Control<QPushButton>(window, "Update Board Index")->click(); },
+         [&] { Named<QPushButton>(window, "Update Board Index")->click(); },
          {"12 |"},
          {},
          {}},
@@ -412,7 +358,7 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     for (QWidget* list : {static_cast<QWidget*>(&boards), static_cast<QWidget*>(&messages)})
         EXPECT_FALSE(list->accessibleName().isEmpty());
     for (const char* name : {"Close", "Font...", "Update Board Index"})
-        EXPECT_NE(Control<QPushButton>(window, name), nullptr) << name;
+        EXPECT_NE(Named<QPushButton>(window, name), nullptr) << name;
 }
 
 // Answers the next heading dialog with `heading`, after running `meanwhile` while it is open.
@@ -659,7 +605,7 @@ TEST_F(ToolWindowsHubTest, FontChosenForTheTextIsKeptInTheStoredValues) {
             dialog->setCurrentFont(font);
             dialog->accept();
         });
-        Control<QPushButton>(row.window, "Font...")->click();
+        Named<QPushButton>(row.window, "Font...")->click();
         EXPECT_TRUE(script.Done());
         EXPECT_EQ(row.stored.height, -17);
         EXPECT_TRUE(SameFontSpec(row.text.ScreenFont(), row.stored));

@@ -1,0 +1,112 @@
+#pragma once
+
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "term/TermSession.h"
+
+#include "AppTestSupport.h"
+#include "app/ClientHub.h"
+#include "app/MainFrame.h"
+#include "app/MenuCommands.h"
+#include "term/InputLine.h"
+#include "triggers/TriggerList.h"
+#include "windows/ServerEditDialog.h"
+#include "windows/TermWindow.h"
+
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tav::test {
+
+// The child of `parent` that a screen reader knows by `name`.
+template <typename T> T* Named(QWidget& parent, const QString& name) {
+    for (T* child : parent.findChildren<T*>())
+        if (child->accessibleName() == name) return child;
+    return nullptr;
+}
+
+inline QStringList Rows(const QListWidget& list) {
+    QStringList rows;
+    for (int i = 0; i < list.count(); ++i)
+        rows << list.item(i)->text();
+    return rows;
+}
+
+inline QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Answers the next message box with `button`; `seen` gets "title | text".
+inline ModalScript::Step AnswerBox(QString* seen = nullptr,
+                                   QMessageBox::StandardButton button = QMessageBox::Ok) {
+    return [button, seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr) << w->metaObject()->className();
+        if (seen) *seen = box->windowTitle() + " | " + box->text();
+        box->button(button)->click();
+    };
+}
+
+// Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.
+inline ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
+    return [act, seen](QWidget* w) {
+        auto* dialog = qobject_cast<tmarrowedit*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
+        act(*dialog);
+    };
+}
+inline void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
+    dialog.Text().setPlainText(text);
+    QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
+}
+
+// The main frame over a scratch data directory.
+class FrameTest : public ::testing::Test {
+protected:
+    // The frame goes first, before the peers of a fixture built on this one.
+    void TearDown() override { frame.reset(); }
+    // Lists the profiles (CR LF lines) and makes "hero" and "alt" directories.
+    void ListProfiles(const QByteArray& list = "hero\r\n") {
+        ASSERT_TRUE(WriteBytes(data.Path("profiles.cfg"), list));
+        for (const char* dir : {"profiles/hero", "profiles/alt"})
+            QDir(data.Path()).mkpath(dir);
+    }
+    // "hero" listed and configured, the frame built and started on it.
+    void StartConfigured(const ProfileSettings& profile = {}) {
+        ListProfiles();
+        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero", profile));
+        MakeFrame();
+        ASSERT_TRUE(frame->Start());
+    }
+    void MakeFrame() {
+        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
+        frame->show();
+    }
+    std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
+    // Types a line into the input line and presses Enter.
+    void Type(const QString& line) {
+        tinedit& input = frame->Term().InputLine();
+        input.setText(line);
+        QTest::keyClick(&input, Qt::Key_Return);
+    }
+
+    ScratchDataDir data;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    ModalScript script;
+    std::unique_ptr<TSDIDecFrame> frame;
+};
+
+} // namespace tav::test
