@@ -37,53 +37,37 @@ int LiveChildren() {
 
 using ClientHubTest = HubTest;
 
-TEST_F(ClientHubTest, RoomMessagesReplaceTheTextOfTheirOwnPane) {
+// Room panes and list windows take the text of their own messages, replacing what they
+// showed (the channel appends); the windows stay hidden.
+TEST_F(ClientHubTest, EachTextMessageFillsItsOwnPaneOrWindow) {
     ASSERT_TRUE(Connect());
     struct Row {
         IncomingType type;
-        TMudScreen& pane;
-    };
-    const Row rows[] = {{IncomingType::desctext, term.DescPane()},
-                        {IncomingType::exittext, term.ExitPane()},
-                        {IncomingType::contenttext, term.ListPane()}};
-    for (const Row& row : rows) {
-        const int code = static_cast<int>(row.type);
-        SCOPED_TRACE(code);
-        server.Send(Frame(row.type, "", "", "first " + std::to_string(code)));
-        server.Send(Frame(row.type, "", "", "second " + std::to_string(code)));
-        ASSERT_TRUE(WaitFor([&] {
-            return row.pane.GetAllText().find("second " + std::to_string(code)) !=
-                   std::string::npos;
-        }));
-        EXPECT_EQ(row.pane.GetAllText().find("first"), std::string::npos);
-        for (const Row& other : rows)
-            if (&other.pane != &row.pane)
-                EXPECT_EQ(other.pane.GetAllText().find(std::to_string(code)), std::string::npos);
-    }
-}
-
-TEST_F(ClientHubTest, ListsReplaceTheirWindowsTextAndTheChannelAppends) {
-    ASSERT_TRUE(Connect());
-    struct Row {
-        IncomingType type;
-        txtdlg& window;
+        TMudScreen& screen;
         bool appends;
+        QWidget* window;
     };
-    const Row rows[] = {{IncomingType::who_list, term.WhoWindow(), false},
-                        {IncomingType::channel_txt, term.ChannelWindow(), true},
-                        {IncomingType::eq_list, term.EquipmentWindow(), false},
-                        {IncomingType::inv_list, term.InventoryWindow(), false}};
+    const Row rows[] = {
+        {IncomingType::desctext, term.DescPane(), false, nullptr},
+        {IncomingType::exittext, term.ExitPane(), false, nullptr},
+        {IncomingType::contenttext, term.ListPane(), false, nullptr},
+        {IncomingType::who_list, term.WhoWindow().Screen(), false, &term.WhoWindow()},
+        {IncomingType::channel_txt, term.ChannelWindow().Screen(), true, &term.ChannelWindow()},
+        {IncomingType::eq_list, term.EquipmentWindow().Screen(), false, &term.EquipmentWindow()},
+        {IncomingType::inv_list, term.InventoryWindow().Screen(), false, &term.InventoryWindow()},
+    };
     for (const Row& row : rows) {
-        const std::string code = std::to_string(static_cast<int>(row.type));
+        const std::string code = "#" + std::to_string(static_cast<int>(row.type)) + ".";
         SCOPED_TRACE(code);
         server.Send(Frame(row.type, "", "", "first " + code + "\r\n"));
         server.Send(Frame(row.type, "", "", "second " + code + "\r\n"));
-        ASSERT_TRUE(WaitFor([&] {
-            return row.window.Screen().GetAllText().find("second " + code) != std::string::npos;
-        }));
-        EXPECT_EQ(row.window.Screen().GetAllText().find("first " + code) != std::string::npos,
-                  row.appends);
-        EXPECT_FALSE(row.window.isVisible()) << "text arrives without showing the window";
+        ASSERT_TRUE(WaitFor(
+            [&] { return row.screen.GetAllText().find("second " + code) != std::string::npos; }));
+        EXPECT_EQ(row.screen.GetAllText().find("first " + code) != std::string::npos, row.appends);
+        for (const Row& other : rows)
+            if (&other.screen != &row.screen)
+                EXPECT_EQ(other.screen.GetAllText().find(code), std::string::npos);
+        if (row.window) EXPECT_FALSE(row.window->isVisible());
     }
 }
 

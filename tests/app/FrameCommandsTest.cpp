@@ -284,22 +284,13 @@ TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
     mixer.close();
     mixer.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    struct Case {
-        const char* name;
-        QString path;
-        std::vector<std::string> boxes;
-    };
-    const Case cases[] = {
-        {"no mixer installed", data.Path("empty"), {"Error... CreateProcess() failed!"}},
-        {"mixer on PATH", data.Path("bin"), {}},
-    };
-    for (const Case& c : cases) {
-        boxes.shown.clear();
-        qputenv("PATH", c.path.toLocal8Bit());
-        frame->OnCommand(kCmMixer);
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-    }
+    qputenv("PATH", data.Path("empty").toLocal8Bit()); // no mixer installed
+    frame->OnCommand(kCmMixer);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
+    qputenv("PATH", data.Path("bin").toLocal8Bit());
+    frame->OnCommand(kCmMixer);
     qputenv("PATH", oldPath);
+    EXPECT_EQ(boxes.shown.size(), 1u);
 
     const QString ran = data.Path("bin/pavucontrol.ran");
     ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(ran); }));
@@ -323,23 +314,12 @@ TEST_F(FrameCommandsTest, ClientHelpOpensTheShippedTextWithTheDesktopsViewer) {
     UrlRecorder viewer;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
     const QString resources = qEnvironmentVariable("TAV_SOURCE_DIR") + "/resources";
-    struct Case {
-        const char* name;
-        QStringList folders;
-        int opened;
-        std::vector<std::string> boxes;
-    };
-    const Case cases[] = {
-        {"not installed", {data.Path("nowhere")}, 0, {"Error... CreateProcess() failed!"}},
-        {"beside the program", {data.Path("nowhere"), resources}, 1, {}},
-    };
-    for (const Case& c : cases) {
-        boxes.shown.clear();
-        commands().SetHelpFolders(c.folders);
-        frame->OnCommand(kCmClientHelp);
-        EXPECT_EQ(viewer.opened.size(), c.opened) << c.name;
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-    }
+    commands().SetHelpFolders({data.Path("nowhere")}); // not installed
+    frame->OnCommand(kCmClientHelp);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
+    commands().SetHelpFolders({data.Path("nowhere"), resources}); // beside the program
+    frame->OnCommand(kCmClientHelp);
+    EXPECT_EQ(boxes.shown.size(), 1u);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     ASSERT_EQ(viewer.opened.size(), 1);
     const std::string help = FileText(viewer.opened.front().toLocalFile());
