@@ -2,7 +2,7 @@
 // the server sends reaches the terminal window's panes, the status bar, message boxes
 // and real player processes.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "HubTestSupport.h"
+#include "FrameTestSupport.h"
 
 #include "app/ConnectionIndicator.h"
 #include "client/ClientLogWindow.h"

@@ -7,11 +7,16 @@
 #include "app/ClientHub.h"
 #include "app/MainFrame.h"
 #include "app/MenuCommands.h"
+#include "app/StatusBar.h"
+#include "client/MessageType.h"
 #include "term/InputLine.h"
+#include "tests/client/ConnectionTestSupport.h"
+#include "tests/support/LoopbackServer.h"
 #include "triggers/TriggerList.h"
 #include "windows/ServerEditDialog.h"
 #include "windows/TermWindow.h"
 
+#include <QAccessible>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -71,6 +76,40 @@ inline void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
     QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
 }
 
+// Every control a screen reader can land on under `window` that has no name: neither its
+// own words, nor its label's, nor its group's. Each as the path of roles down to it.
+inline std::vector<std::string> UnnamedControls(QWidget& window) {
+    std::vector<std::string> unnamed;
+    const std::function<void(QAccessibleInterface*, const std::string&)> walk =
+        [&](QAccessibleInterface* iface, const std::string& path) {
+            if (!iface || iface->state().invisible) return;
+            const std::string here = path + "/" + std::to_string(iface->role());
+            switch (iface->role()) {
+            case QAccessible::PushButton:
+            case QAccessible::CheckBox:
+            case QAccessible::RadioButton:
+            case QAccessible::EditableText:
+            case QAccessible::ComboBox:
+            case QAccessible::List:
+            case QAccessible::Table:
+            case QAccessible::Tree:
+            case QAccessible::SpinBox:
+            case QAccessible::ProgressBar:
+            case QAccessible::Terminal:
+            case QAccessible::MenuItem:
+                if (iface->text(QAccessible::Name).trimmed().isEmpty() &&
+                    iface->relations(QAccessible::Label).isEmpty())
+                    unnamed.push_back(here);
+                break;
+            default: break;
+            }
+            for (int i = 0; i < iface->childCount(); ++i)
+                walk(iface->child(i), here);
+        };
+    walk(QAccessible::queryAccessibleInterface(&window), "");
+    return unnamed;
+}
+
 // The main frame over a scratch data directory.
 class FrameTest : public ::testing::Test {
 protected:
@@ -107,6 +146,49 @@ protected:
     TriggerList triggers;
     ModalScript script;
     std::unique_ptr<TSDIDecFrame> frame;
+};
+
+inline std::string Frame(IncomingType type, std::string_view text1 = {},
+                         std::string_view text2 = {}, std::string_view data = {}) {
+    return ServerFrame(static_cast<std::int32_t>(type), text1, text2, data);
+}
+
+// The Client connection as the desktop holds it, logged in as "hero" to a game on the
+// loopback, with the terminal window it feeds.
+class HubTest : public ::testing::Test {
+protected:
+    HubTest() {
+        CopyField(settings.user, "hero");
+        CopyField(settings.passwd, "secret");
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
+        for (const char* dir : {"binary", "text", "profiles/hero", "profiles/other"})
+            QDir(data.Path()).mkpath(dir);
+        term.ProfileName() = "hero";
+    }
+
+    // Connects and takes the login frame off the wire.
+    ::testing::AssertionResult Connect() {
+        hub.Connection().Connect();
+        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
+        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
+            return ::testing::AssertionFailure() << "never connected";
+        server.Read();
+        return ::testing::AssertionSuccess();
+    }
+    bool Logged(const std::string& line) {
+        return WaitFor([&] { return hub.Log().Text().find(line + "\r\n") != std::string::npos; });
+    }
+
+    ScratchDataDir data;
+    LoopbackServer server;
+    Settings settings{};
+    StoredValues stored = StoredValues::Defaults();
+    TriggerList triggers;
+    StatusBar status;
+    tmudterm term{settings, stored, triggers, status};
+    ClientHub hub{settings, term, status, &term};
+    ModalScript script;
 };
 
 } // namespace tav::test

@@ -2,7 +2,7 @@
 // against a game on the loopback, each request checked on the wire and each reply in the
 // window it belongs to.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "HubTestSupport.h"
+#include "FrameTestSupport.h"
 
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
