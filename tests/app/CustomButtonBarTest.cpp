@@ -187,8 +187,6 @@ TEST_F(CustomButtonBarTest, SendsOnThePressAndReportsASaveThatFailed) {
 TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {
     LoopbackServer server;
     StartConfigured();
-    CopyField(settings.addy, "127.0.0.1");
-    CopyField(settings.port, std::to_string(server.Port()).c_str());
     CustomButtonBar* custom = frame->CustomBar();
     ASSERT_NE(custom, nullptr);
     EXPECT_TRUE(custom->Buttons().empty());
@@ -207,9 +205,7 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     frame->OnCommand(kCmCustombar);
     EXPECT_TRUE(frame->Menu().IsChecked(kCmCustombar));
 
-    frame->OnCommand(kCmTermConnect);
-    ASSERT_TRUE(server.Accept());
-    ASSERT_TRUE(WaitFor([&] { return frame->Term().Session().Connected(); }));
+    ASSERT_TRUE(ConnectTerm(server));
     QTest::mousePress(custom->Buttons().front(), Qt::LeftButton);
     EXPECT_EQ(server.Read(500ms), "look\r\n");
     frame->Term().Session().TermDisconnect();

@@ -44,14 +44,6 @@ protected:
     }
     FrameCommands& commands() { return frame->Commands(); }
     TermSession& session() { return frame->Term().Session(); }
-    void Connect() {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
-        frame->OnCommand(kCmTermConnect);
-        ASSERT_TRUE(server.Accept());
-        ASSERT_TRUE(WaitFor([&] { return session().Connected(); }));
-        server.Read();
-    }
     // An empty screen and scrollback.
     void FreshScreen() {
         TMudScreen& screen = frame->Term().MainScreen();
@@ -71,7 +63,7 @@ protected:
 };
 
 TEST_F(FrameCommandsTest, ClipboardAndSelectionReachTheGameFromMenuAndInputLine) {
-    Connect();
+    ASSERT_TRUE(ConnectTerm(server));
     QGuiApplication::clipboard()->setText(QStringLiteral("north\nsouth"));
     tinedit& input = frame->Term().InputLine();
     input.setFocus();
@@ -269,7 +261,7 @@ TEST_F(FrameCommandsTest, FontsGoToTheirScreensAndAreStored) {
 }
 
 TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
-    Connect();
+    ASSERT_TRUE(ConnectTerm(server));
     nextFile = data.Path("held.log");
     frame->OnCommand(kCmBeginLog);
     ASSERT_TRUE(commands().Log().IsOpen());

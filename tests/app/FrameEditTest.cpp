@@ -17,30 +17,6 @@ using namespace std::chrono_literals;
 class FrameEditTest : public FrameTest {
 protected:
     void SetUp() override { StartConfigured(); }
-    void Login() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-    }
-    ::testing::AssertionResult ConnectClient() {
-        Login();
-        CopyField(settings.port, std::to_string(clientPeer.Port() - 1).c_str());
-        frame->OnCommand(kCmClientConnect);
-        if (!clientPeer.Accept()) return ::testing::AssertionFailure() << "no client connection";
-        if (!WaitFor([&] { return frame->Client().Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        clientPeer.Read(); // the login
-        return ::testing::AssertionSuccess();
-    }
-    ::testing::AssertionResult ConnectTerm() {
-        Login();
-        CopyField(settings.port, std::to_string(termPeer.Port()).c_str());
-        frame->OnCommand(kCmTermConnect);
-        if (!termPeer.Accept()) return ::testing::AssertionFailure() << "no term connection";
-        if (!WaitFor([&] { return frame->Term().Session().Connected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        return ::testing::AssertionSuccess();
-    }
     // The data of the next edit_reply the peer receives, its NUL included.
     std::string NextEditReply() {
         std::string bytes;
@@ -59,7 +35,7 @@ protected:
 };
 
 TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
-    ASSERT_TRUE(ConnectClient());
+    ASSERT_TRUE(ConnectClient(clientPeer));
     struct Row {
         const char* name;
         std::string heading, data;
@@ -117,7 +93,7 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     mlSend.click();
     EXPECT_NE(ScreenText().find("Not connected..."), std::string::npos);
 
-    ASSERT_TRUE(ConnectTerm());
+    ASSERT_TRUE(ConnectTerm(termPeer));
     // Longer than the 1021 bytes an old send path cut at: it still arrives whole.
     QString lines;
     for (int i = 0; i < 60; ++i)
@@ -151,8 +127,8 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
 // Each dialog holds its own text: an edit request that comes while the multi-line send is
 // open is answered from its own text, and the multi-line text is still there afterwards.
 TEST_F(FrameEditTest, AnEditRequestDuringTheMultiLineSendLeavesItsTextAlone) {
-    ASSERT_TRUE(ConnectTerm());
-    ASSERT_TRUE(ConnectClient());
+    ASSERT_TRUE(ConnectTerm(termPeer));
+    ASSERT_TRUE(ConnectClient(clientPeer));
     QString second;
     script.Then(InEditor([this](tmarrowedit& d) {
         d.Text().setPlainText("typed for the game");

@@ -132,6 +132,28 @@ protected:
         frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
         frame->show();
     }
+    // Connects the Term port from the menu to `peer`, as "hero", and empties the wire.
+    ::testing::AssertionResult ConnectTerm(LoopbackServer& peer) {
+        return Connect(kCmTermConnect, peer.Port(), peer,
+                       [&] { return frame->Term().Session().Connected(); });
+    }
+    // The same for the Client port (the Term port's next one).
+    ::testing::AssertionResult ConnectClient(LoopbackServer& peer) {
+        return Connect(kCmClientConnect, peer.Port() - 1, peer,
+                       [&] { return frame->Client().Connection().IsConnected(); });
+    }
+    ::testing::AssertionResult Connect(int command, int port, LoopbackServer& peer,
+                                       const std::function<bool()>& connected) {
+        CopyField(settings.user, "hero");
+        CopyField(settings.passwd, "secret");
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(port).c_str());
+        frame->OnCommand(command);
+        if (!peer.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
+        if (!WaitFor(connected)) return ::testing::AssertionFailure() << "never connected";
+        peer.Read(); // the login
+        return ::testing::AssertionSuccess();
+    }
     std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
     // Types a line into the input line and presses Enter.
     void Type(const QString& line) {

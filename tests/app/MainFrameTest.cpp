@@ -393,24 +393,12 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     QDir(data.Path()).mkpath("binary");
     QFile(data.Path("binary/rain.mod")).open(QIODevice::WriteOnly);
     CopyField(settings.modplayer, player.toLatin1().constData());
-    CopyField(settings.user, "hero");
-    CopyField(settings.passwd, "secret");
-    CopyField(settings.addy, "127.0.0.1");
-
-    // Each connection to a peer of its own: the Client connection reads the port when it
-    // connects, after the Term connection is up.
     LoopbackServer termPeer;
     LoopbackServer clientPeer;
+    ASSERT_TRUE(ConnectTerm(termPeer));
+    ASSERT_TRUE(ConnectClient(clientPeer));
     TermSession& session = frame->Term().Session();
-    CopyField(settings.port, std::to_string(termPeer.Port()).c_str());
-    frame->OnCommand(kCmTermConnect);
-    ASSERT_TRUE(termPeer.Accept());
-    ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
-    CopyField(settings.port, std::to_string(clientPeer.Port() - 1).c_str());
-    frame->OnCommand(kCmClientConnect);
-    ASSERT_TRUE(clientPeer.Accept());
     ClientConnection& client = frame->Client().Connection();
-    ASSERT_TRUE(WaitFor([&] { return client.IsConnected(); }));
     clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::sound_query), "rain.mod"));
     SoundPlayer& sound = frame->Client().Sound();
     ASSERT_TRUE(WaitFor([&] { return sound.PlayerRunning(); }));
@@ -440,15 +428,9 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
 // shows what the server sends, sends the typed line and asks before closing.
 TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
     LoopbackServer server;
-    ProfileSettings profile;
-    CopyField(profile.settings.addy, "127.0.0.1");
-    CopyField(profile.settings.port, std::to_string(server.Port()).c_str());
-    StartConfigured(profile);
-
-    frame->OnCommand(kCmTermConnect);
-    ASSERT_TRUE(server.Accept());
+    StartConfigured();
+    ASSERT_TRUE(ConnectTerm(server));
     TermSession& session = frame->Term().Session();
-    ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
 
     server.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
