@@ -50,13 +50,12 @@ class CommandLineTest(unittest.TestCase):
     def test_refusals_exit_with_status_2_and_say_why(self):
         with tempfile.TemporaryDirectory() as root:
             make_profile(root, ["hero", "alt"])
+            # Which names a profile may have is the StartProfile test's.
             cases = (
                 (["--bogus"], "Unknown option 'bogus'", True),
                 (["stray"], "Unexpected argument 'stray'", True),
                 (["--data-dir"], "Missing value after '--data-dir'", True),
                 (["--data-dir", root, "--profile", "nobody"], 'no profile named "nobody"', False),
-                (["--data-dir", root, "--profile", "../hero"], "contains '/'", False),
-                (["--data-dir", root, "--profile", ".."], "not a directory of its own", False),
             )
             for args, reason, usage in cases:
                 with self.subTest(args=args):
