@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace tav::test {
@@ -125,25 +126,54 @@ TEST(MenuTableTest, PopupsNestAndEveryItemHasAHintAUniqueIdAndItsAcceleratorInIt
     EXPECT_EQ(depth, 0);
 }
 
-TEST(DataDirectoryTest, DefaultAndCreation) {
-    const char* home = std::getenv("HOME");
-    std::string savedHome = home ? home : "";
-    setenv("XDG_DATA_HOME", "/xdg", 1);
-    EXPECT_EQ(DataDirectory::Default(), "/xdg/tavclient");
-    unsetenv("XDG_DATA_HOME");
-    setenv("HOME", "/home/hero", 1);
-    EXPECT_EQ(DataDirectory::Default(), "/home/hero/.local/share/tavclient");
-    setenv("HOME", savedHome.c_str(), 1);
+TEST(DataDirectoryTest, DefaultFollowsXdgThenHome) {
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    struct Row {
+        const char* xdg; // nullptr: unset
+        const char* home;
+        std::string dir;
+    };
+    const Row rows[] = {
+        {"/xdg", "/home/hero", "/xdg/tavclient"},
+        {"relative", "/home/hero", "/home/hero/.local/share/tavclient"}, // only absolute counts
+        {nullptr, "/home/hero", "/home/hero/.local/share/tavclient"},
+        {nullptr, "", ""},
+    };
+    for (const Row& row : rows) {
+        row.xdg ? qputenv("XDG_DATA_HOME", row.xdg) : qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", row.home);
+        EXPECT_EQ(DataDirectory::Default(), row.dir) << (row.xdg ? row.xdg : "-") << row.home;
+    }
+    qputenv("HOME", home);
+    xdg.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", xdg);
+}
 
+// Missing parents are made readable by all, the data directory for the user alone; an
+// existing one is entered as it is.
+TEST(DataDirectoryTest, EnterMakesTheMissingDirectoriesAndEntersIt) {
     ScratchDataDir scratch;
-    std::string target = scratch.Path("deep/er/tavclient").toStdString();
-    EXPECT_EQ(DataDirectory::Enter(target), std::nullopt);
-    EXPECT_EQ(QDir::currentPath(), QFileInfo(QString::fromStdString(target)).canonicalFilePath());
-    EXPECT_EQ(QFileInfo(QString::fromStdString(target)).permissions() & QFile::ReadOther,
-              QFile::Permissions());
-    std::string blocked = scratch.Path("file").toStdString();
+    const std::string target = scratch.Path("deep/er/tavclient").toStdString();
+    const auto mode = [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0u;
+    };
+    const mode_t mask = ::umask(022);
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_EQ(DataDirectory::Enter(target), std::nullopt);
+        EXPECT_EQ(QDir::currentPath(),
+                  QFileInfo(QString::fromStdString(target)).canonicalFilePath());
+        EXPECT_EQ(mode(target), 0700u);
+        EXPECT_EQ(mode(scratch.Path("deep/er").toStdString()), 0755u);
+    }
+    ::umask(mask);
+    EXPECT_TRUE(DataDirectory::Enter("").has_value());
+    const std::string blocked = scratch.Path("file").toStdString();
     QFile(QString::fromStdString(blocked)).open(QIODevice::WriteOnly);
-    EXPECT_TRUE(DataDirectory::Enter(blocked + "/sub").has_value());
+    for (const std::string& dir : {blocked, blocked + "/sub"})
+        EXPECT_NE(DataDirectory::Enter(dir).value_or("").find("cannot create " + blocked),
+                  std::string::npos)
+            << dir;
 }
 
 } // namespace
