@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/StatusBar.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredValues.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,13 +105,17 @@ inline bool WriteConfiguredProfile(const QString& root, const QString& name,
                          WriteSettingsText(profile.settings, profile.values));
 }
 
-// A player program that writes its process id to "<path>.pid", then plays for a long while.
-inline bool WritePlayer(const QString& path) {
+// An executable shell script at `path` running `body`.
+inline bool WriteScript(const QString& path, const QByteArray& body) {
     QFile script(path);
-    if (!script.open(QIODevice::WriteOnly)) return false;
-    script.write("#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
+    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body) < 0) return false;
     script.close();
     return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A player program that writes its process id to "<path>.pid", then plays for a long while.
+inline bool WritePlayer(const QString& path) {
+    return WriteScript(path, "echo $$ > \"$0.pid\"\nexec sleep 30\n");
 }
 
 // The process id the player at `path` wrote, once it has; 0 when it never did.
@@ -117,6 +123,14 @@ inline int PlayerPid(const QString& path) {
     int pid = 0;
     WaitFor([&] { return static_cast<bool>(std::ifstream((path + ".pid").toStdString()) >> pid); });
     return pid;
+}
+
+// The lock indicators' texts, "hidden" for one that is not shown.
+inline QStringList ModeTexts(const StatusBar& bar) {
+    QStringList texts;
+    for (const QLabel* label : bar.ModeIndicators())
+        texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
+    return texts;
 }
 
 // No such process, or one that has ended and waits to be collected.

@@ -36,6 +36,7 @@ ModalScript::Step AnswerHeading(QString* proposed) {
         dialog->accept();
     };
 }
+
 class DemoWorldEndToEnd : public FrameTest {
 protected:
     void SetUp() override {
@@ -43,7 +44,8 @@ protected:
         ASSERT_TRUE(WriteBytes(data.Path("profiles.cfg"), "demo\r\n"));
         for (const char* dir : {"text", "binary"})
             QDir(data.Path()).mkpath(dir);
-        ASSERT_TRUE(WritePlayerLog(data.Path("player.sh")));
+        // A player that appends the file it is given to "player.sh.log" and ends.
+        ASSERT_TRUE(WriteScript(data.Path("player.sh"), "echo \"$@\" >> \"$0.log\"\n"));
         // The profile as the configuration dialog leaves it: the world's address, the
         // login and the players.
         ProfileSettings profile;
@@ -61,15 +63,6 @@ protected:
         MakeFrame();
         ASSERT_TRUE(frame->Start());
         ASSERT_NO_FATAL_FAILURE(LogIn());
-    }
-
-    // A player program that appends the file it is given to "<path>.log" and ends.
-    static bool WritePlayerLog(const QString& path) {
-        QFile script(path);
-        if (!script.open(QIODevice::WriteOnly)) return false;
-        script.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
-        script.close();
-        return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void LogIn() {

@@ -268,13 +268,11 @@ TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
 
     const QByteArray oldPath = qgetenv("PATH");
     QDir(data.Path()).mkpath("bin");
-    QFile mixer(data.Path("bin/pavucontrol"));
-    ASSERT_TRUE(mixer.open(QIODevice::WriteOnly));
-    mixer.write("#!/bin/sh\nPATH=/usr/bin:/bin\n"
-                "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
-                " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n");
-    mixer.close();
-    mixer.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(
+        WriteScript(data.Path("bin/pavucontrol"),
+                    "PATH=/usr/bin:/bin\n"
+                    "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
+                    " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n"));
 
     qputenv("PATH", data.Path("empty").toLocal8Bit()); // no mixer installed
     frame->OnCommand(kCmMixer);

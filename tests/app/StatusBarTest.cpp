@@ -74,12 +74,7 @@ TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
 // its text while its lock is on.
 TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
     StatusBar bar;
-    auto shown = [&] {
-        QStringList texts;
-        for (const QLabel* label : bar.ModeIndicators())
-            texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
-        return texts;
-    };
+    auto shown = [&] { return ModeTexts(bar); };
     // The offscreen platform cannot tell: hidden from the start.
     EXPECT_EQ(shown(), (QStringList{"hidden", "hidden", "hidden"}));
 
