@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/StatusBar.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredValues.h"
@@ -11,7 +10,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -123,14 +121,6 @@ inline int PlayerPid(const QString& path) {
     int pid = 0;
     WaitFor([&] { return static_cast<bool>(std::ifstream((path + ".pid").toStdString()) >> pid); });
     return pid;
-}
-
-// The lock indicators' texts, "hidden" for one that is not shown.
-inline QStringList ModeTexts(const StatusBar& bar) {
-    QStringList texts;
-    for (const QLabel* label : bar.ModeIndicators())
-        texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
-    return texts;
 }
 
 // No such process, or one that has ended and waits to be collected.

@@ -37,6 +37,13 @@ private:
     Display* display_;
 };
 
+QStringList ModeTexts(const StatusBar& bar) {
+    QStringList texts;
+    for (const QLabel* label : bar.ModeIndicators())
+        texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
+    return texts;
+}
+
 TEST(KeyboardModesX11, IndicatorsFollowTheServersLockStates) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs the xcb platform and an X server";
