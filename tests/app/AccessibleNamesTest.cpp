@@ -1,57 +1,17 @@
 // Every control a screen reader can land on in the program's dialogs has a name: its own
 // words, its label's, or its group's.
+#include "FrameTestSupport.h"
+
 #include "app/AboutBox.h"
 #include "app/CustomButtonDialog.h"
 #include "settings/ColorDialog.h"
 #include "settings/FKeyDialog.h"
-#include "triggers/TriggerList.h"
 #include "windows/TriggerDialogs.h"
 
-#include <QAccessible>
-#include <QDialog>
-#include <gtest/gtest.h>
-
 #include <array>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
-namespace tav {
+namespace tav::test {
 namespace {
-
-bool Interactive(QAccessible::Role role) {
-    switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::EditableText:
-    case QAccessible::ComboBox:
-    case QAccessible::List:
-    case QAccessible::Table:
-    case QAccessible::Tree:
-    case QAccessible::SpinBox:
-    case QAccessible::Terminal:
-    case QAccessible::MenuItem: return true;
-    default: return false;
-    }
-}
-
-bool Labelled(QAccessibleInterface* iface) {
-    return !iface->relations(QAccessible::Label).isEmpty();
-}
-
-// The path of each unnamed interactive object under iface.
-void CollectUnnamed(QAccessibleInterface* iface, const std::string& path,
-                    std::vector<std::string>& unnamed) {
-    if (!iface || iface->state().invisible) return;
-    const std::string here = path + "/" + std::to_string(iface->role());
-    if (Interactive(iface->role()) && iface->text(QAccessible::Name).trimmed().isEmpty() &&
-        !Labelled(iface))
-        unnamed.push_back(here);
-    for (int i = 0; i < iface->childCount(); ++i)
-        CollectUnnamed(iface->child(i), here, unnamed);
-}
 
 TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     StoredValues stored{};
@@ -77,14 +37,12 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();
         dialog->show();
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(dialog.get());
-        ASSERT_NE(iface, nullptr) << what;
-        EXPECT_FALSE(iface->text(QAccessible::Name).isEmpty()) << what;
-        std::vector<std::string> unnamed;
-        CollectUnnamed(iface, "", unnamed);
-        EXPECT_EQ(unnamed, std::vector<std::string>{}) << what;
+        EXPECT_FALSE(
+            QAccessible::queryAccessibleInterface(dialog.get())->text(QAccessible::Name).isEmpty())
+            << what;
+        EXPECT_EQ(UnnamedControls(*dialog), std::vector<std::string>{}) << what;
     }
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test

@@ -103,13 +103,17 @@ inline bool WriteConfiguredProfile(const QString& root, const QString& name,
                          WriteSettingsText(profile.settings, profile.values));
 }
 
-// A player program that writes its process id to "<path>.pid", then plays for a long while.
-inline bool WritePlayer(const QString& path) {
+// An executable shell script at `path` running `body`.
+inline bool WriteScript(const QString& path, const QByteArray& body) {
     QFile script(path);
-    if (!script.open(QIODevice::WriteOnly)) return false;
-    script.write("#!/bin/sh\necho $$ > \"$0.pid\"\nexec sleep 30\n");
+    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body) < 0) return false;
     script.close();
     return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// A player program that writes its process id to "<path>.pid", then plays for a long while.
+inline bool WritePlayer(const QString& path) {
+    return WriteScript(path, "echo $$ > \"$0.pid\"\nexec sleep 30\n");
 }
 
 // The process id the player at `path` wrote, once it has; 0 when it never did.

@@ -2,39 +2,22 @@
 // the server sends reaches the terminal window's panes, the status bar, message boxes
 // and real player processes.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "app/ClientHub.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
 #include "app/ConnectionIndicator.h"
-#include "app/StatusBar.h"
 #include "client/ClientLogWindow.h"
-#include "client/MessageType.h"
 #include "settings/Latin1Text.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
-#include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 
-#include <QFile>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextDocument>
-#include <QtTest/QTest>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
-
-std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_view text2 = {},
-                  std::string_view data = {}) {
-    return ServerFrame(static_cast<std::int32_t>(type), text1, text2, data);
-}
 
 // "Markup" that Qt would render (and an image it would load) if it read it as rich text.
 constexpr std::string_view kMarkup = "<b>Run</b> <img src=/etc/hostname>";
@@ -52,88 +35,39 @@ int LiveChildren() {
     return live;
 }
 
-class ClientHubTest : public ::testing::Test {
-protected:
-    ClientHubTest() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
-        QDir(data.Path()).mkpath("binary");
-        QDir(data.Path()).mkpath("text");
-    }
+using ClientHubTest = HubTest;
 
-    // Connects and takes the login frame off the wire.
-    ::testing::AssertionResult Connect() {
-        hub.Connection().Connect();
-        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
-        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        server.Read();
-        return ::testing::AssertionSuccess();
-    }
-    bool Logged(const std::string& line) {
-        return WaitFor([&] { return hub.Log().Text().find(line + "\r\n") != std::string::npos; });
-    }
-
-    ScratchDataDir data;
-    LoopbackServer server;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    StatusBar status;
-    tmudterm term{settings, stored, triggers, status};
-    ClientHub hub{settings, term, status, &term};
-    ModalScript script;
-};
-
-TEST_F(ClientHubTest, RoomMessagesReplaceTheTextOfTheirOwnPane) {
+// Room panes and list windows take the text of their own messages, replacing what they
+// showed (the channel appends); the windows stay hidden.
+TEST_F(ClientHubTest, EachTextMessageFillsItsOwnPaneOrWindow) {
     ASSERT_TRUE(Connect());
     struct Row {
         IncomingType type;
-        TMudScreen& pane;
-    };
-    const Row rows[] = {{IncomingType::desctext, term.DescPane()},
-                        {IncomingType::exittext, term.ExitPane()},
-                        {IncomingType::contenttext, term.ListPane()}};
-    for (const Row& row : rows) {
-        const int code = static_cast<int>(row.type);
-        SCOPED_TRACE(code);
-        server.Send(Frame(row.type, "", "", "first " + std::to_string(code)));
-        server.Send(Frame(row.type, "", "", "second " + std::to_string(code)));
-        ASSERT_TRUE(WaitFor([&] {
-            return row.pane.GetAllText().find("second " + std::to_string(code)) !=
-                   std::string::npos;
-        }));
-        EXPECT_EQ(row.pane.GetAllText().find("first"), std::string::npos);
-        for (const Row& other : rows)
-            if (&other.pane != &row.pane)
-                EXPECT_EQ(other.pane.GetAllText().find(std::to_string(code)), std::string::npos);
-    }
-}
-
-TEST_F(ClientHubTest, ListsReplaceTheirWindowsTextAndTheChannelAppends) {
-    ASSERT_TRUE(Connect());
-    struct Row {
-        IncomingType type;
-        txtdlg& window;
+        TMudScreen& screen;
         bool appends;
+        QWidget* window;
     };
-    const Row rows[] = {{IncomingType::who_list, term.WhoWindow(), false},
-                        {IncomingType::channel_txt, term.ChannelWindow(), true},
-                        {IncomingType::eq_list, term.EquipmentWindow(), false},
-                        {IncomingType::inv_list, term.InventoryWindow(), false}};
+    const Row rows[] = {
+        {IncomingType::desctext, term.DescPane(), false, nullptr},
+        {IncomingType::exittext, term.ExitPane(), false, nullptr},
+        {IncomingType::contenttext, term.ListPane(), false, nullptr},
+        {IncomingType::who_list, term.WhoWindow().Screen(), false, &term.WhoWindow()},
+        {IncomingType::channel_txt, term.ChannelWindow().Screen(), true, &term.ChannelWindow()},
+        {IncomingType::eq_list, term.EquipmentWindow().Screen(), false, &term.EquipmentWindow()},
+        {IncomingType::inv_list, term.InventoryWindow().Screen(), false, &term.InventoryWindow()},
+    };
     for (const Row& row : rows) {
-        const std::string code = std::to_string(static_cast<int>(row.type));
+        const std::string code = "#" + std::to_string(static_cast<int>(row.type)) + ".";
         SCOPED_TRACE(code);
         server.Send(Frame(row.type, "", "", "first " + code + "\r\n"));
         server.Send(Frame(row.type, "", "", "second " + code + "\r\n"));
-        ASSERT_TRUE(WaitFor([&] {
-            return row.window.Screen().GetAllText().find("second " + code) != std::string::npos;
-        }));
-        EXPECT_EQ(row.window.Screen().GetAllText().find("first " + code) != std::string::npos,
-                  row.appends);
-        EXPECT_FALSE(row.window.isVisible()) << "text arrives without showing the window";
+        ASSERT_TRUE(WaitFor(
+            [&] { return row.screen.GetAllText().find("second " + code) != std::string::npos; }));
+        EXPECT_EQ(row.screen.GetAllText().find("first " + code) != std::string::npos, row.appends);
+        for (const Row& other : rows)
+            if (&other.screen != &row.screen)
+                EXPECT_EQ(other.screen.GetAllText().find(code), std::string::npos);
+        if (row.window) EXPECT_FALSE(row.window->isVisible());
     }
 }
 

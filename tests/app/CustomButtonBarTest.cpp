@@ -1,37 +1,19 @@
 // The custom button bar: custbut.ndx through the add, edit and remove flows and their
 // dialogs, what a press sends, and the bar in the frame against a loopback game.
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
 #include "app/CustomButtonBar.h"
 #include "app/CustomButtonDialog.h"
-#include "app/MainFrame.h"
 #include "app/MainMenu.h"
-#include "app/MenuCommands.h"
-#include "settings/Settings.h"
-#include "settings/StoredValues.h"
 #include "tests/support/LoopbackServer.h"
-#include "triggers/TriggerList.h"
-#include "windows/TermWindow.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-template <typename T> T* Named(QWidget* parent, const QString& name) {
-    for (T* child : parent->findChildren<T*>())
-        if (child->accessibleName() == name) return child;
-    return nullptr;
-}
 
 // Fills the button editor and presses OK (or Cancel); `seen` gets the fields it showed.
 ModalScript::Step Editor(const QString& name, const QString& command, bool ok = true,
@@ -40,13 +22,13 @@ ModalScript::Step Editor(const QString& name, const QString& command, bool ok = 
         auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
         EXPECT_EQ(dialog->windowTitle(), "TavTerm Custom Button Config");
-        auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
-        auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
+        auto* nameEdit = Named<QLineEdit>(*dialog, "Button name:");
+        auto* commandEdit = Named<QPlainTextEdit>(*dialog, "Button command:");
         ASSERT_TRUE(nameEdit && commandEdit);
         if (seen) *seen = nameEdit->text() + " | " + commandEdit->toPlainText();
         nameEdit->setText(name);
         commandEdit->setPlainText(command);
-        Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
+        Named<QPushButton>(*dialog, ok ? "OK" : "Cancel")->click();
     };
 }
 ModalScript::Step AskName(const QString& name) {
@@ -60,21 +42,12 @@ ModalScript::Step AskName(const QString& name) {
         dialog->accept();
     };
 }
-ModalScript::Step Box(QString* seen) {
-    return [=](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        *seen = box->windowTitle() + " | " + box->text();
-        box->button(QMessageBox::Ok)->click();
-    };
-}
-
 struct Printer : LocalPrinter {
     void PrintLocal(std::string_view text) override { printed += text; }
     std::string printed;
 };
 
-class CustomButtonBarTest : public ::testing::Test {
+class CustomButtonBarTest : public FrameTest {
 protected:
     CustomButtonBarTest() {
         QDir(data.Path()).mkpath("profiles/hero");
@@ -100,13 +73,11 @@ protected:
                 shown << b->text() + " " + QString::number(b->Id());
         return shown;
     }
-    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(bar.get(), name); }
+    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(*bar, name); }
 
-    ScratchDataDir data;
     std::string path;
     Printer printer;
     std::vector<std::string> sent;
-    ModalScript script;
     std::unique_ptr<CustomButtonBar> bar;
 };
 
@@ -138,7 +109,7 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstAndEditsAddsAndRemovesThrough
 
     // Removal matches the name exactly; the highest id comes back with the next button.
     script.Then(AskName("d"));
-    script.Then(Box(&seen));
+    script.Then(AnswerBox(&seen));
     bar->RemoveButton();
     EXPECT_EQ(seen, "Error... | Unable to find a matching button!");
     script.Then(AskName(QString()));
@@ -171,16 +142,16 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     MakeBar();
     QString seen, refused;
     script.Then(Editor("x", "say hi\n#grin"));
-    script.Then(Box(&refused));
+    script.Then(AnswerBox(&refused));
     script.Then(Editor("x", QString(254, 'y')));
-    script.Then(Box(&seen));
+    script.Then(AnswerBox(&seen));
     // Still open after both refusals: a command that fits, and a pasted line end.
     script.Then([](QWidget* w) {
         auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
         ASSERT_NE(dialog, nullptr);
-        Named<QLineEdit>(dialog, "Button name:")->setText("R&D\r\nx");
-        Named<QPlainTextEdit>(dialog, "Button command:")->setPlainText(QString(253, 'y'));
-        Named<QPushButton>(dialog, "OK")->click();
+        Named<QLineEdit>(*dialog, "Button name:")->setText("R&D\r\nx");
+        Named<QPlainTextEdit>(*dialog, "Button command:")->setPlainText(QString(253, 'y'));
+        Named<QPushButton>(*dialog, "OK")->click();
     });
     bar->AddButton();
     EXPECT_TRUE(script.Done());
@@ -207,55 +178,40 @@ TEST_F(CustomButtonBarTest, SendsOnThePressAndReportsASaveThatFailed) {
     path = data.Path("profiles/gone/custbut.ndx").toStdString();
     QString seen;
     script.Then(Editor("N", "n"));
-    script.Then(Box(&seen));
+    script.Then(AnswerBox(&seen));
     bar->AddButton();
     EXPECT_EQ(seen, "Error... | Unable to open CustomBar index.");
     EXPECT_EQ(bar->Buttons().size(), 3u); // kept on the bar
 }
 
 TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    {
-        QFile list(data.Path("profiles.cfg"));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("hero\r\n");
-    }
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     LoopbackServer server;
-    TSDIDecFrame frame(settings, stored, triggers);
-    frame.show();
-    ASSERT_TRUE(frame.Start());
-    CopyField(settings.addy, "127.0.0.1");
-    CopyField(settings.port, std::to_string(server.Port()).c_str());
-    CustomButtonBar* custom = frame.CustomBar();
+    StartConfigured();
+    CustomButtonBar* custom = frame->CustomBar();
     ASSERT_NE(custom, nullptr);
     EXPECT_TRUE(custom->Buttons().empty());
 
     // Hidden, then given its first button: shown again, its check mark still off.
-    frame.OnCommand(kCmCustombar);
+    frame->OnCommand(kCmCustombar);
     EXPECT_TRUE(custom->isHidden());
-    EXPECT_FALSE(frame.Menu().IsChecked(kCmCustombar));
+    EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
     script.Then(Editor("Look", "look"));
-    frame.OnCommand(kCmAddCustomButton);
+    frame->OnCommand(kCmAddCustomButton);
     EXPECT_FALSE(custom->isHidden());
-    EXPECT_FALSE(frame.Menu().IsChecked(kCmCustombar));
+    EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
     EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
-    frame.OnCommand(kCmCustombar);
+    frame->OnCommand(kCmCustombar);
     EXPECT_TRUE(custom->isHidden());
-    frame.OnCommand(kCmCustombar);
-    EXPECT_TRUE(frame.Menu().IsChecked(kCmCustombar));
+    frame->OnCommand(kCmCustombar);
+    EXPECT_TRUE(frame->Menu().IsChecked(kCmCustombar));
 
-    frame.OnCommand(kCmTermConnect);
-    ASSERT_TRUE(server.Accept());
-    ASSERT_TRUE(WaitFor([&] { return frame.Term().Session().Connected(); }));
+    ASSERT_TRUE(ConnectTerm(server));
     QTest::mousePress(custom->Buttons().front(), Qt::LeftButton);
     EXPECT_EQ(server.Read(500ms), "look\r\n");
-    frame.Term().Session().TermDisconnect();
+    frame->Term().Session().TermDisconnect();
 
     script.Then(AskName("Look"));
-    frame.OnCommand(kCmRemoveCustomButton);
+    frame->OnCommand(kCmRemoveCustomButton);
     EXPECT_FALSE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
     EXPECT_TRUE(script.Done());
 
@@ -263,18 +219,18 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "alt"));
     path = data.Path("profiles/alt/custbut.ndx").toStdString();
     Put("Alt\r\nalt\r\r\n#\r\n");
-    frame.OnCommand(kCmCustombar);
+    frame->OnCommand(kCmCustombar);
     for (int round = 0; round < 2; ++round) {
-        frame.Profile().SetName("alt");
-        frame.Profile().Switch("Now %s\r\n");
+        frame->Profile().SetName("alt");
+        frame->Profile().Switch("Now %s\r\n");
     }
-    custom = frame.CustomBar();
+    custom = frame->CustomBar();
     ASSERT_EQ(custom->Buttons().size(), 1u);
     EXPECT_EQ(custom->Buttons().front()->text(), "Alt");
     EXPECT_TRUE(custom->isHidden());
-    frame.OnCommand(kCmCustombar);
+    frame->OnCommand(kCmCustombar);
     EXPECT_FALSE(custom->isHidden());
-    EXPECT_TRUE(frame.toolBarBreak(custom));
+    EXPECT_TRUE(frame->toolBarBreak(custom));
 }
 
 } // namespace

@@ -2,17 +2,11 @@
 // in on both ports, it goes through the windows, and each request shows in the world's log
 // of what it received, each answer in its window, the files on disk.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
 #include "DemoWorldProcess.h"
-#include "app/ClientHub.h"
-#include "app/MainFrame.h"
-#include "app/MenuCommands.h"
 #include "settings/Latin1Text.h"
 #include "sound/SoundPlayer.h"
-#include "term/InputLine.h"
-#include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
 #include "windows/HelpIndexWindow.h"
@@ -20,20 +14,12 @@
 #include "windows/MapWindow.h"
 #include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
-#include "windows/ServerEditDialog.h"
 #include "windows/StatusWindow.h"
-#include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 
-#include <QCheckBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
@@ -42,33 +28,6 @@ bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
-ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
-    return [act, seen](QWidget* w) {
-        auto* dialog = qobject_cast<tmarrowedit*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
-        act(*dialog);
-    };
-}
-void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
-    dialog.Text().setPlainText(text);
-    QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
-}
-
-// The push button of a window with these words.
-QPushButton& Button(QWidget& window, const QString& words) {
-    for (QPushButton* button : window.findChildren<QPushButton*>())
-        if (button->accessibleName() == words || button->text() == words) return *button;
-    ADD_FAILURE() << "no button " << words.toStdString();
-    static QPushButton none;
-    return none;
-}
-QStringList Rows(const QListWidget& list) {
-    QStringList rows;
-    for (int i = 0; i < list.count(); ++i)
-        rows << list.item(i)->text();
-    return rows;
-}
 ModalScript::Step AnswerHeading(QString* proposed) {
     return [proposed](QWidget* w) {
         auto* dialog = qobject_cast<QInputDialog*>(w);
@@ -77,26 +36,16 @@ ModalScript::Step AnswerHeading(QString* proposed) {
         dialog->accept();
     };
 }
-ModalScript::Step CloseBox(QString* seen) {
-    return [seen](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        *seen = box->windowTitle() + " | " + box->text();
-        box->accept();
-    };
-}
 
-class DemoWorldEndToEnd : public ::testing::Test {
+class DemoWorldEndToEnd : public FrameTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(world.Start()) << world.Error().toStdString();
-        QFile list(data.Path("profiles.cfg"));
-        list.open(QIODevice::WriteOnly);
-        list.write("demo\r\n");
-        list.close();
+        ASSERT_TRUE(WriteBytes(data.Path("profiles.cfg"), "demo\r\n"));
         for (const char* dir : {"text", "binary"})
             QDir(data.Path()).mkpath(dir);
-        ASSERT_TRUE(WritePlayerLog(data.Path("player.sh")));
+        // A player that appends the file it is given to "player.sh.log" and ends.
+        ASSERT_TRUE(WriteScript(data.Path("player.sh"), "echo \"$@\" >> \"$0.log\"\n"));
         // The profile as the configuration dialog leaves it: the world's address, the
         // login and the players.
         ProfileSettings profile;
@@ -111,19 +60,9 @@ protected:
         CopyField(s.mp3player, player.c_str());
         ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "demo", profile));
 
-        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
-        frame->show();
+        MakeFrame();
         ASSERT_TRUE(frame->Start());
         ASSERT_NO_FATAL_FAILURE(LogIn());
-    }
-
-    // A player program that appends the file it is given to "<path>.log" and ends.
-    static bool WritePlayerLog(const QString& path) {
-        QFile script(path);
-        if (!script.open(QIODevice::WriteOnly)) return false;
-        script.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
-        script.close();
-        return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void LogIn() {
@@ -142,12 +81,6 @@ protected:
     tmudterm& term() { return frame->Term(); }
     static std::string Pane(TMudScreen& screen) { return screen.GetAllText(); }
     std::string Screen() { return Pane(term().MainScreen()); }
-    // Types a line into the input line and presses Enter.
-    void Type(const QString& line) {
-        tinedit& input = term().InputLine();
-        input.setText(line);
-        QTest::keyClick(&input, Qt::Key_Return);
-    }
     // Waits until the main screen shows `text`.
     bool WaitForScreen(std::string_view text, int ms = 5000) {
         return WaitFor([&] { return Contains(Screen(), text); }, ms);
@@ -155,18 +88,9 @@ protected:
     bool WaitForWorld(const QString& line, int times = 1) {
         return WaitFor([&] { return world.Count(line) >= times; });
     }
-    QByteArray FileBytes(const QString& name) {
-        QFile file(data.Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray File(const QString& name) { return FileBytes(data.Path(name)); }
 
     DemoWorldProcess world;
-    ScratchDataDir data;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    ModalScript script;
-    std::unique_ptr<TSDIDecFrame> frame;
 };
 
 TEST_F(DemoWorldEndToEnd, PanesMapAndStatusFollowTheWalk) {
@@ -240,10 +164,10 @@ TEST_F(DemoWorldEndToEnd, ModAndMp3CuesAreDownloadedAndHandedToTheirPlayers) {
         SCOPED_TRACE(row.command);
         Type(row.command);
         ASSERT_TRUE(WaitFor([&] { return QFile::exists(data.Path(row.file)); }));
-        ASSERT_TRUE(WaitFor(
-            [&] { return FileBytes(row.file).mid(row.offset, row.magic.size()) == row.magic; }));
-        EXPECT_TRUE(WaitFor([&] { return FileBytes("player.sh.log").contains(row.file); }))
-            << FileBytes("player.sh.log").toStdString();
+        ASSERT_TRUE(
+            WaitFor([&] { return File(row.file).mid(row.offset, row.magic.size()) == row.magic; }));
+        EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(row.file); }))
+            << File("player.sh.log").toStdString();
     }
     EXPECT_EQ(world.Count("received soundgo"), 2);
 }
@@ -252,7 +176,7 @@ TEST_F(DemoWorldEndToEnd, HelpIndexIsDownloadedKeptInHelpNdxAndItsTopicsRead) {
     frame->OnCommand(kCmServerHelp);
     tidxdlg& help = frame->Client().HelpWindow();
     ASSERT_TRUE(help.isVisible());
-    Button(help, "Download new index").click();
+    Named<QPushButton>(help, "Download new index")->click();
     ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
     EXPECT_EQ(world.Count("received helpindex_request"), 1);
     const QStringList topics = Rows(help.TopicList());
@@ -261,7 +185,7 @@ TEST_F(DemoWorldEndToEnd, HelpIndexIsDownloadedKeptInHelpNdxAndItsTopicsRead) {
     sorted.sort();
     EXPECT_EQ(topics, sorted);
     // The profile's cache: one topic a line, CR LF, in the list's order.
-    EXPECT_EQ(FileBytes("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
+    EXPECT_EQ(File("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
 
     help.TopicList().setCurrentRow(static_cast<int>(topics.indexOf("movement")));
     ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
@@ -274,7 +198,7 @@ TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
     frame->OnCommand(kCmBoards);
     brddlg& boards = frame->Client().BoardsWindow();
     ASSERT_TRUE(boards.isVisible());
-    Button(boards, "Update Board Index").click();
+    Named<QPushButton>(boards, "Update Board Index")->click();
     ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
     EXPECT_EQ(Rows(boards.BoardList()),
               (QStringList{"Announcements", "General", "Trade", "Quests"}));
@@ -292,7 +216,7 @@ TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
     script.Then(AnswerHeading(&proposed));
     script.Then(
         InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
-    script.Then(CloseBox(&notice));
+    script.Then(AnswerBox(&notice));
     boards.RunCommand(brddlg::kCmReply);
     ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
         << world.Log().toStdString();
@@ -356,7 +280,7 @@ TEST_F(DemoWorldEndToEnd, TextListsMonitorIdentificationAndCommandPadShowWhatThe
     EXPECT_TRUE(id.Text().toPlainText().contains("Object 'loaf of bread' is of type food."));
     frame->OnCommand(kCmIdentify);
     EXPECT_TRUE(id.isVisible());
-    const QByteArray file = FileBytes("text/bread.id");
+    const QByteArray file = File("text/bread.id");
     EXPECT_TRUE(
         file.contains("Object 'loaf of bread' is of type food.\r\nWeight 1, value 5 gold.\r\n"))
         << file.toStdString();

@@ -1,34 +1,21 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
 #include "app/ColorChoice.h"
 #include "app/FrameCommands.h"
-#include "app/MainFrame.h"
-#include "app/MenuCommands.h"
 #include "settings/Latin1Text.h"
 #include "settings/TextMode.h"
-#include "term/InputLine.h"
 #include "term/ScreenWidget.h"
 #include "tests/support/LoopbackServer.h"
-#include "triggers/TriggerList.h"
-#include "windows/TermWindow.h"
 
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QFile>
 #include <QGuiApplication>
-#include <QTest>
 #include <QUrl>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tav::test {
 namespace {
-
-using namespace std::chrono_literals;
 
 struct BoxRecorder : MessageBoxes {
     std::vector<std::string> shown;
@@ -38,21 +25,14 @@ struct BoxRecorder : MessageBoxes {
 };
 
 std::string FileText(const QString& path) {
-    return ReadFileBytes(path.toStdString()).value_or("<missing>");
+    return FileBytes(path).toStdString();
 }
 
 // The frame with a loaded profile, its commands answering into recorders.
-class FrameCommandsTest : public ::testing::Test {
+class FrameCommandsTest : public FrameTest {
 protected:
     void SetUp() override {
-        QFile list(data.Path("profiles.cfg"));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("hero\r\n");
-        list.close();
-        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
-        frame->show();
-        ASSERT_TRUE(frame->Start());
+        StartConfigured();
         commands().SetMessageBoxes(&boxes);
         commands().Choose().file = [this](const QString&, const QString&, const QStringList&) {
             return FrameCommands::FileChoice{nextFile, nextType};
@@ -60,17 +40,10 @@ protected:
     }
     void TearDown() override {
         if (frame) frame->Term().Session().TermDisconnect();
+        FrameTest::TearDown();
     }
     FrameCommands& commands() { return frame->Commands(); }
     TermSession& session() { return frame->Term().Session(); }
-    void Connect() {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
-        frame->OnCommand(kCmTermConnect);
-        ASSERT_TRUE(server.Accept());
-        ASSERT_TRUE(WaitFor([&] { return session().Connected(); }));
-        server.Read();
-    }
     // An empty screen and scrollback.
     void FreshScreen() {
         TMudScreen& screen = frame->Term().MainScreen();
@@ -83,19 +56,14 @@ protected:
         frame->OnCommand(kCmSelectAll);
     }
 
-    ScratchDataDir data;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
     LoopbackServer server;
     BoxRecorder boxes;
     QString nextFile;
     int nextType = 0; // the file type chosen with it: 1 adds the HTML log
-    std::unique_ptr<TSDIDecFrame> frame;
 };
 
 TEST_F(FrameCommandsTest, ClipboardAndSelectionReachTheGameFromMenuAndInputLine) {
-    Connect();
+    ASSERT_TRUE(ConnectTerm(server));
     QGuiApplication::clipboard()->setText(QStringLiteral("north\nsouth"));
     tinedit& input = frame->Term().InputLine();
     input.setFocus();
@@ -206,10 +174,7 @@ TEST_F(FrameCommandsTest, TheHtmlLogAsksBeforeReplacingAndBothLogsBeginOrNeither
         asked << title + " " + text;
         return answer;
     };
-    QFile old(data.Path("game.html"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("a page kept from before");
-    old.close();
+    ASSERT_TRUE(WriteBytes(data.Path("game.html"), "a page kept from before"));
     nextFile = data.Path("game.txt");
     nextType = 1;
 
@@ -296,37 +261,26 @@ TEST_F(FrameCommandsTest, FontsGoToTheirScreensAndAreStored) {
 }
 
 TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
-    Connect();
+    ASSERT_TRUE(ConnectTerm(server));
     nextFile = data.Path("held.log");
     frame->OnCommand(kCmBeginLog);
     ASSERT_TRUE(commands().Log().IsOpen());
 
     const QByteArray oldPath = qgetenv("PATH");
     QDir(data.Path()).mkpath("bin");
-    QFile mixer(data.Path("bin/pavucontrol"));
-    ASSERT_TRUE(mixer.open(QIODevice::WriteOnly));
-    mixer.write("#!/bin/sh\nPATH=/usr/bin:/bin\n"
-                "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
-                " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n");
-    mixer.close();
-    mixer.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(
+        WriteScript(data.Path("bin/pavucontrol"),
+                    "PATH=/usr/bin:/bin\n"
+                    "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
+                    " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n"));
 
-    struct Case {
-        const char* name;
-        QString path;
-        std::vector<std::string> boxes;
-    };
-    const Case cases[] = {
-        {"no mixer installed", data.Path("empty"), {"Error... CreateProcess() failed!"}},
-        {"mixer on PATH", data.Path("bin"), {}},
-    };
-    for (const Case& c : cases) {
-        boxes.shown.clear();
-        qputenv("PATH", c.path.toLocal8Bit());
-        frame->OnCommand(kCmMixer);
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-    }
+    qputenv("PATH", data.Path("empty").toLocal8Bit()); // no mixer installed
+    frame->OnCommand(kCmMixer);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
+    qputenv("PATH", data.Path("bin").toLocal8Bit());
+    frame->OnCommand(kCmMixer);
     qputenv("PATH", oldPath);
+    EXPECT_EQ(boxes.shown.size(), 1u);
 
     const QString ran = data.Path("bin/pavucontrol.ran");
     ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(ran); }));
@@ -350,23 +304,12 @@ TEST_F(FrameCommandsTest, ClientHelpOpensTheShippedTextWithTheDesktopsViewer) {
     UrlRecorder viewer;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
     const QString resources = qEnvironmentVariable("TAV_SOURCE_DIR") + "/resources";
-    struct Case {
-        const char* name;
-        QStringList folders;
-        int opened;
-        std::vector<std::string> boxes;
-    };
-    const Case cases[] = {
-        {"not installed", {data.Path("nowhere")}, 0, {"Error... CreateProcess() failed!"}},
-        {"beside the program", {data.Path("nowhere"), resources}, 1, {}},
-    };
-    for (const Case& c : cases) {
-        boxes.shown.clear();
-        commands().SetHelpFolders(c.folders);
-        frame->OnCommand(kCmClientHelp);
-        EXPECT_EQ(viewer.opened.size(), c.opened) << c.name;
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-    }
+    commands().SetHelpFolders({data.Path("nowhere")}); // not installed
+    frame->OnCommand(kCmClientHelp);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
+    commands().SetHelpFolders({data.Path("nowhere"), resources}); // beside the program
+    frame->OnCommand(kCmClientHelp);
+    EXPECT_EQ(boxes.shown.size(), 1u);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     ASSERT_EQ(viewer.opened.size(), 1);
     const std::string help = FileText(viewer.opened.front().toLocalFile());

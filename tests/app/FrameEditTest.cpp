@@ -1,83 +1,22 @@
 // The frame's edit commands with real connections on the loopback: the server's edit
 // request answered on the wire however the dialog ends, and the multi-line send.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
-#include "app/ClientHub.h"
-#include "app/MainFrame.h"
-#include "app/MenuCommands.h"
 #include "client/MessageType.h"
 #include "client/ServerEdit.h"
 #include "settings/Latin1Text.h"
-#include "term/InputLine.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
-#include "triggers/TriggerList.h"
-#include "windows/ServerEditDialog.h"
-#include "windows/TermWindow.h"
-
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-// A step that finds the edit dialog, records its heading and text, and lets `act` end it.
-ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
-    return [act, seen](QWidget* w) {
-        auto* dialog = qobject_cast<tmarrowedit*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
-        act(*dialog);
-    };
-}
-void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
-    dialog.Text().setPlainText(text);
-    QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
-}
-
-class FrameEditTest : public ::testing::Test {
+class FrameEditTest : public FrameTest {
 protected:
-    FrameEditTest() {
-        QFile list(data.Path("profiles.cfg"));
-        list.open(QIODevice::WriteOnly);
-        list.write("hero\r\n");
-        list.close();
-        EXPECT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
-        frame->show();
-    }
-    void Login() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-    }
-    ::testing::AssertionResult ConnectClient() {
-        Login();
-        CopyField(settings.port, std::to_string(clientPeer.Port() - 1).c_str());
-        frame->OnCommand(kCmClientConnect);
-        if (!clientPeer.Accept()) return ::testing::AssertionFailure() << "no client connection";
-        if (!WaitFor([&] { return frame->Client().Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        clientPeer.Read(); // the login
-        return ::testing::AssertionSuccess();
-    }
-    ::testing::AssertionResult ConnectTerm() {
-        Login();
-        CopyField(settings.port, std::to_string(termPeer.Port()).c_str());
-        frame->OnCommand(kCmTermConnect);
-        if (!termPeer.Accept()) return ::testing::AssertionFailure() << "no term connection";
-        if (!WaitFor([&] { return frame->Term().Session().Connected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        return ::testing::AssertionSuccess();
-    }
+    void SetUp() override { StartConfigured(); }
     // The data of the next edit_reply the peer receives, its NUL included.
     std::string NextEditReply() {
         std::string bytes;
@@ -90,21 +29,13 @@ protected:
         if (frames.size() != 1 || frames[0].Type() != 8) return "<no single edit_reply>";
         return std::string(frames[0].Data().begin(), frames[0].Data().end());
     }
-    std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
 
-    ScratchDataDir data;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
     LoopbackServer clientPeer;
     LoopbackServer termPeer;
-    ModalScript script;
-    std::unique_ptr<TSDIDecFrame> frame;
 };
 
 TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
-    ASSERT_TRUE(frame->Start());
-    ASSERT_TRUE(ConnectClient());
+    ASSERT_TRUE(ConnectClient(clientPeer));
     struct Row {
         const char* name;
         std::string heading, data;
@@ -140,11 +71,8 @@ TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
     EXPECT_TRUE(script.Done());
     EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
     EXPECT_FALSE(frame->isMinimized());
-}
 
-TEST_F(FrameEditTest, MinimizeOnEditMinimizesTheFrameAfterTheReply) {
-    ASSERT_TRUE(frame->Start());
-    ASSERT_TRUE(ConnectClient());
+    // With "minimize on edit" the frame goes down after the reply.
     settings.minimizeonedit = 1;
     script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "done"); }));
     clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::edit_request), "Edit", "", "x"));
@@ -153,26 +81,19 @@ TEST_F(FrameEditTest, MinimizeOnEditMinimizesTheFrameAfterTheReply) {
 }
 
 TEST_F(FrameEditTest, TheEditCommandWithoutARequestShowsTheError) {
-    ASSERT_TRUE(frame->Start());
     QString seen;
-    script.Then([&seen](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        seen = box->windowTitle() + " | " + box->text();
-        box->accept();
-    });
+    script.Then(AnswerBox(&seen));
     frame->OnCommand(kCmEditRequest);
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(seen, "Error... | Edit request received, but no block to edit.");
 }
 
 TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
-    ASSERT_TRUE(frame->Start());
     QPushButton& mlSend = frame->Term().MlSendButton();
     mlSend.click();
     EXPECT_NE(ScreenText().find("Not connected..."), std::string::npos);
 
-    ASSERT_TRUE(ConnectTerm());
+    ASSERT_TRUE(ConnectTerm(termPeer));
     // Longer than the 1021 bytes an old send path cut at: it still arrives whole.
     QString lines;
     for (int i = 0; i < 60; ++i)
@@ -206,9 +127,8 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
 // Each dialog holds its own text: an edit request that comes while the multi-line send is
 // open is answered from its own text, and the multi-line text is still there afterwards.
 TEST_F(FrameEditTest, AnEditRequestDuringTheMultiLineSendLeavesItsTextAlone) {
-    ASSERT_TRUE(frame->Start());
-    ASSERT_TRUE(ConnectTerm());
-    ASSERT_TRUE(ConnectClient());
+    ASSERT_TRUE(ConnectTerm(termPeer));
+    ASSERT_TRUE(ConnectClient(clientPeer));
     QString second;
     script.Then(InEditor([this](tmarrowedit& d) {
         d.Text().setPlainText("typed for the game");

@@ -37,7 +37,7 @@ private:
     Display* display_;
 };
 
-QStringList Shown(const StatusBar& bar) {
+QStringList ModeTexts(const StatusBar& bar) {
     QStringList texts;
     for (const QLabel* label : bar.ModeIndicators())
         texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
@@ -54,14 +54,14 @@ TEST(KeyboardModesX11, IndicatorsFollowTheServersLockStates) {
 
     StatusBar bar;
     bar.show();
-    EXPECT_EQ(Shown(bar), (QStringList{"", "", ""}));
+    EXPECT_EQ(ModeTexts(bar), (QStringList{"", "", ""}));
 
     // Caps Lock goes on; its key press reaches the program.
     other.Lock(LockMask, true);
     QTest::keyClick(&bar, Qt::Key_CapsLock);
     EXPECT_TRUE(WaitFor([&] {
-        return Shown(bar) == QStringList{"CAPS", "", ""};
-    })) << Shown(bar).join(',').toStdString();
+        return ModeTexts(bar) == QStringList{"CAPS", "", ""};
+    })) << ModeTexts(bar).join(',').toStdString();
 
     // Num Lock goes on while another program has the keyboard; read on activation.
     other.Lock(LockMask, false);
@@ -69,8 +69,8 @@ TEST(KeyboardModesX11, IndicatorsFollowTheServersLockStates) {
     QEvent active(QEvent::ApplicationStateChange);
     QCoreApplication::sendEvent(qApp, &active);
     EXPECT_TRUE(WaitFor([&] {
-        return Shown(bar) == QStringList{"", "NUM", ""};
-    })) << Shown(bar).join(',').toStdString();
+        return ModeTexts(bar) == QStringList{"", "NUM", ""};
+    })) << ModeTexts(bar).join(',').toStdString();
 }
 
 } // namespace

@@ -1,12 +1,8 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
-#include "app/ClientHub.h"
 #include "app/ConnectionIndicator.h"
-#include "app/MainFrame.h"
 #include "app/MainMenu.h"
-#include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
 #include "settings/ConfigDialog.h"
@@ -14,14 +10,11 @@
 #include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
-#include "term/InputLine.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
-#include "triggers/TriggerList.h"
 #include "windows/CommandPad.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
-#include "windows/TermWindow.h"
 #include "windows/TextListWindow.h"
 #include "windows/TriggerDialogs.h"
 
@@ -30,28 +23,17 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
-#include <QFile>
-#include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 
 namespace tav::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Modal steps.
 ModalScript::Step NameProfile(const QString& name, QString* title = nullptr) {
     return [name, title](QWidget* w) {
         auto* dialog = qobject_cast<QInputDialog*>(w);
@@ -59,20 +41,8 @@ ModalScript::Step NameProfile(const QString& name, QString* title = nullptr) {
         if (title)
             *title =
                 dialog->windowTitle() + " | " + dialog->labelText() + " | " + dialog->textValue();
-        if (name.isEmpty()) {
-            dialog->reject();
-        } else {
-            dialog->setTextValue(name);
-            dialog->accept();
-        }
-    };
-}
-ModalScript::Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
-    return [button, seen](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        if (seen) *seen = box->windowTitle() + " | " + box->text();
-        box->button(button)->click();
+        dialog->setTextValue(name);
+        dialog->accept();
     };
 }
 ModalScript::Step InProfiles(std::function<void(tprofdlg&)> act) {
@@ -82,27 +52,9 @@ ModalScript::Step InProfiles(std::function<void(tprofdlg&)> act) {
         act(*dialog);
     };
 }
-QStringList Rows(QListWidget& list) {
-    QStringList rows;
-    for (int i = 0; i < list.count(); ++i)
-        rows << list.item(i)->text();
-    return rows;
-}
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public FrameTest {
 protected:
-    void MakeFrame() {
-        frame = std::make_unique<TSDIDecFrame>(settings, stored, triggers);
-        frame->show();
-    }
-    void PutList(const QByteArray& bytes) {
-        QFile file(data.Path("profiles.cfg"));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        QDir(data.Path()).mkpath("profiles/hero");
-        QDir(data.Path()).mkpath("profiles/alt");
-    }
-    std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
     // A profile without a settings file opens the configuration dialog once the event loop
     // runs; tests about other things leave it with Cancel.
     void CancelConfig() {
@@ -114,13 +66,13 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
     }
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
-
-    ScratchDataDir data;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    ModalScript script;
-    std::unique_ptr<TSDIDecFrame> frame;
+    // Rewrites hero's tav.cfg line by line.
+    void EditSettings(const std::function<void(QList<QByteArray>&)>& edit) {
+        const QString path = data.Path("profiles/hero/tav.cfg");
+        QList<QByteArray> lines = FileBytes(path).split('\n');
+        edit(lines);
+        ASSERT_TRUE(WriteBytes(path, lines.join('\n')));
+    }
 };
 
 TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
@@ -146,13 +98,9 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
 // without the configuration dialog; it must be what the program itself would write.
 TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
     ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    const char* source = std::getenv("TAV_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    QFile fixture(QString::fromLocal8Bit(source) + "/tests/app/data/configured_tav.cfg");
-    QFile written(data.Path("profiles/hero/tav.cfg"));
-    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), fixture.readAll());
+    EXPECT_EQ(
+        FileBytes(data.Path("profiles/hero/tav.cfg")),
+        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
 }
 
 // A new profile is configured from the dialog alone: it opens by itself, refuses what is
@@ -177,7 +125,7 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
         type(w, "Username:", "hero");
         click(w, "OK");
     });
-    script.Then(Answer(QMessageBox::Ok, &refusal));
+    script.Then(AnswerBox(&refusal));
     script.Then([&](QWidget* w) {
         type(w, "Password:", "secret");
         for (const char* name : {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen."})
@@ -196,9 +144,7 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
     const std::string log = frame->Client().Log().Text();
     EXPECT_NE(log.find("Always on top mode selected.\r\nConfiguration saved."), std::string::npos)
         << log;
-    QFile file(data.Path("profiles/hero/tav.cfg"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
+    const QByteArray saved = FileBytes(data.Path("profiles/hero/tav.cfg"));
     for (const char* line : {"addy:mud.example.org\r\n", "port:4000\r\n", "user:hero\r\n"})
         EXPECT_TRUE(saved.contains(line)) << line;
 
@@ -213,10 +159,7 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
 // "Colors..." of the configuration runs the MUD colour dialog on the profile's table: a
 // colour chosen there stays even when the configuration is cancelled.
 TEST_F(MainFrameTest, ConfigColorsButtonChangesTheMudColoursAtOnce) {
-    PutList("hero\r\n");
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
+    StartConfigured();
     // By the name a screen reader hears.
     auto press = [](QWidget* w, const QString& name) {
         for (QPushButton* button : w->findChildren<QPushButton*>())
@@ -249,7 +192,7 @@ TEST_F(MainFrameTest, ConfigColorsButtonChangesTheMudColoursAtOnce) {
 }
 
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
-    PutList("hero\r\nalt\r\n");
+    ListProfiles("hero\r\nalt\r\n");
     MakeFrame();
     QStringList shown;
     script.Then(InProfiles([&](tprofdlg& d) {
@@ -274,69 +217,54 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
 }
 
 // Applying the profile's settings (the always-on-top flag shows the window again) must
-// not overwrite the rectangle just loaded before the frame is placed at it.
-TEST_F(MainFrameTest, PlacesAProfileAtItsSavedRectangleWithEitherOnTopFlag) {
-    PutList("hero\r\n");
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
-    ASSERT_TRUE(frame->close()); // writes a settings file with the defaults
-    frame.reset();
-
+// not overwrite the rectangles just loaded before the windows are placed at them.
+TEST_F(MainFrameTest, PlacesFrameAndToolWindowsAtTheProfilesRectanglesWithEitherOnTopFlag) {
+    ListProfiles();
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     for (bool ontop : {false, true}) {
         SCOPED_TRACE(ontop);
-        QFile file(data.Path("profiles/hero/tav.cfg"));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QList<QByteArray> lines = file.readAll().split('\n');
-        file.close();
-        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-            if (lines[i].startsWith("termpos:"))
-                lines[i] = "termpos:20 30 500 300\r"; // left top width height
-            if (lines[i].startsWith("mp3player:")) {
-                QList<QByteArray> flags = lines[i + 1].split(' ');
-                flags[7] = ontop ? "1" : "0"; // the always-on-top flag
-                lines[i + 1] = flags.join(' ');
+        frame.reset();
+        EditSettings([&](QList<QByteArray>& lines) {
+            for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+                // left top width height
+                if (lines[i].startsWith("termpos:")) lines[i] = "termpos:20 30 500 300\r";
+                if (lines[i].startsWith("whopos:")) lines[i] = "whopos:20 30 520 300\r";
+                if (lines[i].startsWith("idpos:")) lines[i] = "idpos:40 50 450 350\r";
+                if (lines[i].startsWith("mp3player:")) {
+                    QList<QByteArray> flags = lines[i + 1].split(' ');
+                    flags[7] = ontop ? "1" : "0"; // the always-on-top flag
+                    lines[i + 1] = flags.join(' ');
+                }
             }
-        }
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(lines.join('\n'));
-        file.close();
-
+        });
         stored = StoredValues::Defaults();
         MakeFrame();
         ASSERT_TRUE(frame->Start());
         EXPECT_EQ(frame->Topmost(), ontop);
         EXPECT_EQ(stored.termpos, (Rect{20, 30, 520, 330}));
         EXPECT_EQ(frame->frameGeometry(), QRect(20, 30, 500, 300));
-        frame.reset();
+        EXPECT_EQ(frame->Term().WhoWindow().frameGeometry(), QRect(20, 30, 520, 300));
+        EXPECT_EQ(frame->Client().Identification().frameGeometry(), QRect(40, 50, 450, 350));
     }
+
+    // Placed again, the frame records its normal rectangle, and keeps it while maximised.
+    frame->PlaceFrame(QRect(20, 40, 500, 300), true);
+    EXPECT_TRUE(frame->Topmost());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{20, 40, 520, 340}; }, 2000));
+    frame->showMaximized();
+    WaitFor([&] { return frame->isMaximized(); }, 1000);
+    EXPECT_EQ(stored.termpos, (Rect{20, 40, 520, 340}));
+    frame->showNormal();
+    frame->PlaceFrame(QRect(40, 50, 600, 400), false);
+    EXPECT_FALSE(frame->Topmost());
+    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{40, 50, 640, 450}; }, 2000));
 }
 
-TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) {
-    PutList("hero\r\n");
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
-    ASSERT_TRUE(frame->close()); // writes a settings file with the defaults
-    frame.reset();
-    QFile file(data.Path("profiles/hero/tav.cfg"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> lines = file.readAll().split('\n');
-    file.close();
-    for (QByteArray& line : lines) {
-        if (line.startsWith("whopos:")) line = "whopos:20 30 520 300\r"; // left top width height
-        if (line.startsWith("idpos:")) line = "idpos:40 50 450 350\r";
-    }
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(lines.join('\n'));
-    file.close();
-
-    stored = StoredValues::Defaults();
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
+TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
+    StartConfigured();
     tmudterm& term = frame->Term();
     ClientHub& client = frame->Client();
-    EXPECT_EQ(term.WhoWindow().frameGeometry(), QRect(20, 30, 520, 300));
-    EXPECT_EQ(client.Identification().frameGeometry(), QRect(40, 50, 450, 350));
-
     struct Row {
         int command;
         QWidget& window;
@@ -358,25 +286,11 @@ TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) 
         frame->OnCommand(row.command);
         EXPECT_TRUE(row.window.isVisible());
         EXPECT_EQ(row.window.parentWidget(), frame.get()) << "a window of the frame";
+        // A screen reader finds the window by its title and every control by its words.
+        EXPECT_EQ(row.window.accessibleName(), row.window.windowTitle());
+        EXPECT_EQ(UnnamedControls(row.window), std::vector<std::string>{});
         frame->OnCommand(row.command);
         EXPECT_FALSE(row.window.isVisible());
-
-        // A screen reader finds every control by its words: a button by its text, the
-        // rest by their label or caption.
-        EXPECT_EQ(row.window.accessibleName(), row.window.windowTitle());
-        for (QWidget* control : row.window.findChildren<QWidget*>()) {
-            const bool named =
-                qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
-                qobject_cast<QProgressBar*>(control) || qobject_cast<QPlainTextEdit*>(control);
-            if (!named) continue;
-            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control);
-            ASSERT_NE(a, nullptr);
-            const QString name = a->text(QAccessible::Name);
-            EXPECT_FALSE(name.isEmpty()) << control->metaObject()->className();
-            if (auto* button = qobject_cast<QAbstractButton*>(control);
-                button && !button->text().isEmpty())
-                EXPECT_EQ(name, button->text());
-        }
     }
     // The scroll buffer command only shows its window, with the recent text.
     term.Session().AppendRecent("Recently.\r\n");
@@ -388,10 +302,7 @@ TEST_F(MainFrameTest, ToolWindowsTakeTheProfilesPlacesAndToggleFromTheViewMenu) 
 }
 
 TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
-    PutList("hero\r\n");
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
+    StartConfigured();
     auto typeF2 = [](const QString& text, QDialogButtonBox::StandardButton button) {
         return [=](QWidget* w) {
             auto* dialog = qobject_cast<fkeydlg*>(w);
@@ -401,9 +312,7 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
         };
     };
     auto savedF2 = [&] {
-        QFile file(data.Path("profiles/hero/tav.cfg"));
-        if (!file.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-        for (const QByteArray& line : file.readAll().split('\n'))
+        for (const QByteArray& line : FileBytes(data.Path("profiles/hero/tav.cfg")).split('\n'))
             if (line.startsWith("f2key:")) return line;
         return QByteArray("<none>");
     };
@@ -417,48 +326,32 @@ TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
 }
 
 TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
-    PutList("hero\r\n");
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    {
-        QFile file(data.Path("profiles/hero/options.cfg"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("mine=kept\nencoding=latin1\n");
-    }
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
+    ListProfiles();
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/options.cfg"), "mine=kept\nencoding=latin1\n"));
+    StartConfigured();
     tmudterm& term = frame->Term();
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_TRUE(frame->Menu().IsEnabled(kCmMoreOptions));
 
-    auto choose = [](TextEncoding encoding, bool reconnect, QDialogButtonBox::StandardButton button,
-                     QStringList* names = nullptr) {
+    auto choose = [](TextEncoding encoding, bool reconnect,
+                     QDialogButtonBox::StandardButton button) {
         return [=](QWidget* w) {
             auto* dialog = qobject_cast<MoreOptionsDialog*>(w);
             ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
             EXPECT_TRUE(dialog->EncodingButton(TextEncoding::Latin1).isChecked());
-            if (names) {
-                *names << dialog->accessibleName();
-                for (QWidget* child : dialog->findChildren<QWidget*>())
-                    if (child->focusPolicy() != Qt::NoFocus || qobject_cast<QGroupBox*>(child))
-                        *names << child->accessibleName();
-            }
+            EXPECT_EQ(dialog->accessibleName(), "TavClient More Options");
+            EXPECT_EQ(UnnamedControls(*dialog), std::vector<std::string>{});
             dialog->EncodingButton(encoding).click();
             dialog->ReconnectBox().setChecked(reconnect);
             dialog->findChild<QDialogButtonBox*>()->button(button)->click();
         };
     };
-    auto saved = [&] {
-        QFile file(data.Path("profiles/hero/options.cfg"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    };
-    QStringList names;
-    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Cancel, &names));
+    auto saved = [&] { return FileBytes(data.Path("profiles/hero/options.cfg")); };
+    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Cancel));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(saved(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_FALSE(term.Session().AutoReconnect());
-    EXPECT_EQ(names, (QStringList{"TavClient More Options", "Text encoding", "7-bit", "Latin-1",
-                                  "UTF-8", "Reconnect automatically", "OK", "Cancel"}));
 
     script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
@@ -478,30 +371,10 @@ TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
     EXPECT_EQ(term.InputLine().ReadText(), "caf\xE9 ?");
 }
 
-TEST_F(MainFrameTest, RecordsItsNormalRectangleAndPlacesItselfOnTop) {
-    PutList("hero\r\n");
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
-    frame->PlaceFrame(QRect(20, 30, 500, 300), true);
-    EXPECT_TRUE(frame->Topmost());
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{20, 30, 520, 330}; }, 2000));
-
-    // A maximised frame keeps the normal rectangle it had.
-    frame->showMaximized();
-    WaitFor([&] { return frame->isMaximized(); }, 1000);
-    EXPECT_EQ(stored.termpos, (Rect{20, 30, 520, 330}));
-    frame->showNormal();
-    frame->PlaceFrame(QRect(40, 50, 600, 400), false);
-    EXPECT_FALSE(frame->Topmost());
-    EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{40, 50, 640, 450}; }, 2000));
-}
-
 // What Exit does once confirmed, and what the program does when it is ended from outside:
 // saved, both connections closed, the player ended -- once, however often it is asked.
 TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
-    PutList("hero\r\n");
+    ListProfiles();
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     CancelConfig();
@@ -512,24 +385,12 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     QDir(data.Path()).mkpath("binary");
     QFile(data.Path("binary/rain.mod")).open(QIODevice::WriteOnly);
     CopyField(settings.modplayer, player.toLatin1().constData());
-    CopyField(settings.user, "hero");
-    CopyField(settings.passwd, "secret");
-    CopyField(settings.addy, "127.0.0.1");
-
-    // Each connection to a peer of its own: the Client connection reads the port when it
-    // connects, after the Term connection is up.
     LoopbackServer termPeer;
     LoopbackServer clientPeer;
+    ASSERT_TRUE(ConnectTerm(termPeer));
+    ASSERT_TRUE(ConnectClient(clientPeer));
     TermSession& session = frame->Term().Session();
-    CopyField(settings.port, std::to_string(termPeer.Port()).c_str());
-    frame->OnCommand(kCmTermConnect);
-    ASSERT_TRUE(termPeer.Accept());
-    ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
-    CopyField(settings.port, std::to_string(clientPeer.Port() - 1).c_str());
-    frame->OnCommand(kCmClientConnect);
-    ASSERT_TRUE(clientPeer.Accept());
     ClientConnection& client = frame->Client().Connection();
-    ASSERT_TRUE(WaitFor([&] { return client.IsConnected(); }));
     clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::sound_query), "rain.mod"));
     SoundPlayer& sound = frame->Client().Sound();
     ASSERT_TRUE(WaitFor([&] { return sound.PlayerRunning(); }));
@@ -558,38 +419,27 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
 // The whole program against a game on the loopback: the frame connects from the menu,
 // shows what the server sends, sends the typed line and asks before closing.
 TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
-    PutList("hero\r\n");
     LoopbackServer server;
-    ProfileSettings profile;
-    CopyField(profile.settings.addy, "127.0.0.1");
-    CopyField(profile.settings.port, std::to_string(server.Port()).c_str());
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero", profile));
-    MakeFrame();
-    ASSERT_TRUE(frame->Start());
-
-    frame->OnCommand(kCmTermConnect);
-    ASSERT_TRUE(server.Accept());
+    StartConfigured();
+    ASSERT_TRUE(ConnectTerm(server));
     TermSession& session = frame->Term().Session();
-    ASSERT_TRUE(WaitFor([&] { return session.Connected(); }));
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
 
     server.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
     ASSERT_TRUE(
         WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
 
-    tinedit& input = frame->Term().InputLine();
-    input.setText("look");
-    QTest::keyClick(&input, Qt::Key_Return);
+    Type("look");
     EXPECT_EQ(server.Read(500ms), "look\n");
 
     QString seen;
-    script.Then(Answer(QMessageBox::No, &seen));
+    script.Then(AnswerBox(&seen, QMessageBox::No));
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(seen, "Warning... | Still connected... exit?");
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(session.Connected());
 
-    script.Then(Answer(QMessageBox::Yes));
+    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(frame->ExitConfirmed());
     EXPECT_TRUE(script.Done());

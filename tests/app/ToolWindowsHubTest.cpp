@@ -2,42 +2,23 @@
 // against a game on the loopback, each request checked on the wire and each reply in the
 // window it belongs to.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "app/ClientHub.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
-#include "app/StatusBar.h"
-#include "client/MessageType.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "triggers/TriggerList.h"
 #include "windows/BoardsWindow.h"
 #include "windows/Divider.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/MessageListBox.h"
-#include "windows/TermWindow.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QtTest/QTest>
-#include <gtest/gtest.h>
-
-#include <fstream>
 
 namespace tav::test {
 namespace {
-
-std::string Frame(IncomingType type, std::string_view text1 = {}, std::string_view text2 = {},
-                  std::string_view data = {}) {
-    return ServerFrame(static_cast<std::int32_t>(type), text1, text2, data);
-}
 
 // Fixed-size NUL-padded records, as the index replies carry them.
 std::string Records(std::size_t size, const std::vector<std::string>& texts) {
@@ -61,155 +42,94 @@ std::string BoardRecords(const std::vector<std::pair<std::int32_t, std::string>>
     return data;
 }
 
-std::vector<std::string> Items(const QListWidget& list) {
-    std::vector<std::string> items;
-    for (int i = 0; i < list.count(); ++i)
-        items.push_back(list.item(i)->text().toStdString());
-    return items;
-}
+using Lines = std::vector<std::string>;
+using Boards = std::vector<std::pair<std::int32_t, std::string>>;
 
-template <typename T> T* Control(QWidget& window, const QString& name) {
-    for (T* child : window.findChildren<T*>())
-        if (child->accessibleName() == name) return child;
-    return nullptr;
-}
-
-class ToolWindowsHubTest : public ::testing::Test {
+class ToolWindowsHubTest : public HubTest {
 protected:
-    ToolWindowsHubTest() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
-        for (const char* dir : {"binary", "text", "profiles/hero", "profiles/other"})
-            QDir(data.Path()).mkpath(dir);
-        term.ProfileName() = "hero";
-    }
-
-    ::testing::AssertionResult Connect() {
-        hub.Connection().Connect();
-        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
-        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        server.Read();
-        return ::testing::AssertionSuccess();
-    }
     // The frames sent since the last call, as "type text1|text2".
-    std::vector<std::string> Sent() {
-        std::vector<std::string> lines;
+    Lines Sent() {
+        Lines lines;
         for (const ClientMessage& m : ParseFrames(server.Read(std::chrono::milliseconds(150))))
             lines.push_back(std::to_string(m.Type()) + " " + std::string(m.Text1()) + "|" +
                             std::string(m.Text2()));
         return lines;
     }
-    static std::string FileBytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    // What went on the wire since the last look, and what `list` shows.
+    ::testing::AssertionResult Shows(const Lines& sent, const QListWidget& list,
+                                     const QStringList& rows) {
+        const Lines wire = Sent();
+        if (wire != sent)
+            return ::testing::AssertionFailure() << "sent " << ::testing::PrintToString(wire);
+        if (Rows(list) != rows)
+            return ::testing::AssertionFailure() << "shows " << Rows(list).join(',').toStdString();
+        return ::testing::AssertionSuccess();
     }
-    static void WriteFile(const QString& path, const std::string& bytes) {
-        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+    // Sends an index and waits until `list` holds `count` rows, the first `first`.
+    void Receive(const std::string& frame, QListWidget& list, int count, QString first = {}) {
+        server.Send(frame);
+        EXPECT_TRUE(WaitFor([&] {
+            return list.count() == count && (first.isNull() || list.item(0)->text() == first);
+        })) << frame.size();
     }
-
-    ScratchDataDir data;
-    LoopbackServer server;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    StatusBar status;
-    tmudterm term{settings, stored, triggers, status};
-    ClientHub hub{settings, term, status, &term};
-    ModalScript script;
+    void BoardIndex(const Boards& boards) {
+        Receive(Frame(IncomingType::bindex_reply, std::to_string(boards.size()), {},
+                      BoardRecords(boards)),
+                hub.BoardsWindow().BoardList(), static_cast<int>(boards.size()),
+                QString::fromStdString(boards.front().second));
+    }
+    void MessageIndex(const Lines& entries) {
+        Receive(Frame(IncomingType::msgindex_reply, std::to_string(entries.size()), {},
+                      Records(kMessageEntryBytes, entries)),
+                hub.BoardsWindow().MessageList(), static_cast<int>(entries.size()));
+    }
+    std::string HelpNdx() { return FileBytes(data.Path("profiles/hero/help.ndx")).toStdString(); }
 };
 
-using Lines = std::vector<std::string>;
-
 TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
-    WriteFile(data.Path("profiles/hero/help.ndx"), "weapons\r\narmor\r\n");
-    WriteFile(data.Path("profiles/other/help.ndx"), "other\r\n");
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/help.ndx"), "weapons\r\narmor\r\n"));
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/other/help.ndx"), "other\r\n"));
     ASSERT_TRUE(Connect());
     tidxdlg& help = hub.HelpWindow();
     QListWidget& list = help.TopicList();
     help.Toggle();
-    const std::string topic64(64, 'q');
+    hub.RestoreToolWindows(); // filled from help.ndx, asking nothing
+    EXPECT_TRUE(Shows({}, list, {"armor", "weapons"}));
+    Named<QPushButton>(help, "Download new index")->click();
+    EXPECT_TRUE(Shows({"10 |"}, list, {"armor", "weapons"}));
 
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        Lines sent;           // frames on the wire afterwards
-        Lines items;          // the topic list afterwards
-        std::string ndx = {}; // help.ndx of "hero" afterwards, when given
-    };
-    const Step steps[] = {
-        {"filling from help.ndx sends nothing",
-         [&] { hub.RestoreToolWindows(); },
-         {},
-         {"armor", "weapons"}},
-        {"Download new index",
-         [&] { Control<QPushButton>(help, "Download new index")->click(); },
-         {"10 |"},
-         {"armor", "weapons"}},
-        {"a received index is sorted, saved and requests nothing",
-         [&] {
-             server.Send(Frame(IncomingType::helpindex_reply, "16 5", {},
-                               Records(16, {"zeta", "Alpha", "<b>x</b>", "", "lost"})));
-             WaitFor([&] { return list.count() == 3; });
-         },
-         {},
-         {"<b>x</b>", "Alpha", "zeta"},
-         "<b>x</b>\r\nAlpha\r\nzeta\r\n"},
-        {"selecting a topic",
-         [&] { list.setCurrentRow(1); },
-         {"11 Alpha|"},
-         {"<b>x</b>", "Alpha", "zeta"}},
-        {"a double click asks again",
-         [&] {
-             const QPoint at = list.visualItemRect(list.item(1)).center();
-             // The view takes a double click only over the item the button went down on.
-             QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
-             QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
-         },
-         {"11 Alpha|"},
-         {"<b>x</b>", "Alpha", "zeta"}},
-        {"the arrow keys ask for every topic passed",
-         [&] {
-             list.setFocus();
-             QTest::keyClick(&list, Qt::Key_Down);
-             QTest::keyClick(&list, Qt::Key_Up);
-         },
-         {"11 zeta|", "11 Alpha|"},
-         {"<b>x</b>", "Alpha", "zeta"}},
-        {"a 64-byte topic is not asked for",
-         [&] {
-             server.Send(Frame(IncomingType::helpindex_reply, "80 1", {}, Records(80, {topic64})));
-             WaitFor([&] { return list.count() == 1; });
-             list.setCurrentRow(0);
-         },
-         {},
-         {topic64},
-         topic64 + "\r\n"},
-        {"an empty index empties the list and keeps the file",
-         [&] {
-             server.Send(Frame(IncomingType::helpindex_reply, "16 0"));
-             WaitFor([&] { return list.count() == 0; });
-         },
-         {},
-         {},
-         topic64 + "\r\n"},
-        {"a profile switch loads that profile's index",
-         [&] {
-             term.ProfileName() = "other";
-             hub.RestoreToolWindows();
-         },
-         {},
-         {"other"}},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        step.act();
-        EXPECT_EQ(Sent(), step.sent);
-        EXPECT_EQ(Items(list), step.items);
-        if (!step.ndx.empty()) EXPECT_EQ(FileBytes(data.Path("profiles/hero/help.ndx")), step.ndx);
-    }
+    // A received index is sorted and saved, and asks for nothing.
+    const QStringList sorted = {"<b>x</b>", "Alpha", "zeta"};
+    Receive(Frame(IncomingType::helpindex_reply, "16 5", {},
+                  Records(16, {"zeta", "Alpha", "<b>x</b>", "", "lost"})),
+            list, 3);
+    EXPECT_TRUE(Shows({}, list, sorted));
+    EXPECT_EQ(HelpNdx(), "<b>x</b>\r\nAlpha\r\nzeta\r\n");
+    list.setCurrentRow(1);
+    EXPECT_TRUE(Shows({"11 Alpha|"}, list, sorted));
+    // A double click asks again (the view takes one only over the item the button went
+    // down on); the arrow keys ask for every topic passed.
+    const QPoint at = list.visualItemRect(list.item(1)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(Shows({"11 Alpha|"}, list, sorted));
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_TRUE(Shows({"11 zeta|", "11 Alpha|"}, list, sorted));
+
+    // A 64-byte topic is not asked for; an empty index empties the list, not the file.
+    const std::string topic64(64, 'q');
+    Receive(Frame(IncomingType::helpindex_reply, "80 1", {}, Records(80, {topic64})), list, 1);
+    list.setCurrentRow(0);
+    EXPECT_TRUE(Shows({}, list, {QString::fromStdString(topic64)}));
+    Receive(Frame(IncomingType::helpindex_reply, "16 0"), list, 0);
+    EXPECT_TRUE(Shows({}, list, {}));
+    EXPECT_EQ(HelpNdx(), topic64 + "\r\n");
+    // A profile switch loads that profile's index.
+    term.ProfileName() = "other";
+    hub.RestoreToolWindows();
+    EXPECT_TRUE(Shows({}, list, {"other"}));
 
     server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "Alpha: the first letter."));
     EXPECT_TRUE(WaitFor([&] {
@@ -218,8 +138,8 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     EXPECT_EQ(list.accessibleName(), "Help Index");
     EXPECT_EQ(help.accessibleName(), "TavClient HelpIndex");
     for (const char* name : {"Close", "Font..."})
-        EXPECT_NE(Control<QPushButton>(help, name), nullptr) << name;
-    Control<QPushButton>(help, "Close")->click();
+        EXPECT_NE(Named<QPushButton>(help, name), nullptr) << name;
+    Named<QPushButton>(help, "Close")->click();
     EXPECT_FALSE(help.isVisible());
 }
 
@@ -230,6 +150,23 @@ void Choose(TMsgListBox& list, const QString& item) {
     ADD_FAILURE() << "no menu item " << item.toStdString();
 }
 
+// Answers the next heading dialog with `heading`, after running `meanwhile` while it is
+// open; `seen` gets "title | label | proposed heading | length limit".
+void AnswerHeading(ModalScript& script, const std::string& heading,
+                   std::function<void()> meanwhile = {}, QString* seen = nullptr) {
+    script.Then([heading, meanwhile, seen](QWidget* w) {
+        auto* input = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(input, nullptr) << w->metaObject()->className();
+        auto* edit = input->findChild<QLineEdit*>();
+        if (seen)
+            *seen = input->windowTitle() + " | " + input->labelText() + " | " + edit->text() +
+                    " | " + QString::number(edit->maxLength());
+        if (meanwhile) meanwhile();
+        edit->setText(QString::fromStdString(heading));
+        input->accept();
+    });
+}
+
 TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBoard) {
     settings.boardnotify = 1;
     ASSERT_TRUE(Connect());
@@ -237,174 +174,68 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     TMsgListBox& boards = window.BoardList();
     TMsgListBox& messages = window.MessageList();
     window.Toggle();
+    const QStringList titles = {"General", "<b>Trade</b>", "Quests"};
+    Named<QPushButton>(window, "Update Board Index")->click();
+    EXPECT_TRUE(Shows({"12 |"}, boards, {}));
+    BoardIndex({{5, "General"}, {7, "<b>Trade</b>"}, {9, "Quests"}});
+    EXPECT_TRUE(Shows({}, boards, titles));
+    boards.setCurrentRow(0);
+    EXPECT_TRUE(Shows({"13 5|"}, boards, titles));
+    boards.setFocus();
+    QTest::keyClick(&boards, Qt::Key_Down); // the arrow keys ask for every board passed
+    EXPECT_TRUE(Shows({"13 7|"}, boards, titles));
+
+    // Reading and deleting go to board 7, the current one; deleting asks again.
+    MessageIndex({"1 Bob :: Hello", "2 Ann : nothing"});
+    messages.setCurrentRow(1);
+    EXPECT_TRUE(Shows({"14 7 1|"}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
+    Choose(messages, "&Delete");
+    EXPECT_TRUE(Shows({"15 7 1|", "13 7|"}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
+    MessageIndex({"1 Cid :: Wares"});
+    messages.setCurrentRow(0);
+    server.Send(Frame(IncomingType::msg_reply, {}, {}, "Fine <i>wares</i> for sale."));
+    EXPECT_TRUE(WaitFor([&] {
+        return window.Screen().GetAllText().find("Fine <i>wares</i> for sale.") !=
+               std::string::npos;
+    }));
+    EXPECT_TRUE(Shows({"14 7 0|"}, messages, {"1 Cid :: Wares"}));
+
+    // A reply proposes "re:" and takes at most 127 bytes; a post selects the board again.
+    QString dialog;
     const std::string long200(200, 'x');
-    std::string dialog; // what the last modal showed: title, label or text, field
+    AnswerHeading(script, long200, {}, &dialog);
+    Choose(messages, "Re&ply");
+    EXPECT_EQ(dialog, "Post reply | Enter the message heading: | re:  Wares | 127");
+    EXPECT_TRUE(Shows({"16 7|" + long200.substr(0, 127)}, messages, {"1 Cid :: Wares"}));
+    AnswerHeading(script, "Buying swords", {}, &dialog);
+    Choose(boards, "&Post");
+    EXPECT_EQ(dialog, "Post message | Enter the message heading: | <no heading> | 127");
+    EXPECT_TRUE(Shows({"13 7|", "16 7|Buying swords"}, messages, {}));
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    Choose(boards, "&Post"); // cancelled: only the selection's request
+    EXPECT_TRUE(Shows({"13 7|"}, boards, titles));
+    EXPECT_TRUE(script.Done());
 
-    // Answers the next heading dialog with `heading` (or the last dialog box with OK).
-    const auto answerHeading = [&](const std::string& heading) {
-        script.Then([&, heading](QWidget* w) {
-            auto* input = qobject_cast<QInputDialog*>(w);
-            ASSERT_NE(input, nullptr) << w->metaObject()->className();
-            auto* edit = input->findChild<QLineEdit*>();
-            dialog = input->windowTitle().toStdString() + " / " + input->labelText().toStdString() +
-                     " / " + edit->text().toStdString() + " / " + std::to_string(edit->maxLength());
-            edit->setText(QString::fromStdString(heading));
-            input->accept();
-        });
-    };
-    const auto answerBox = [&] {
-        script.Then([&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            ASSERT_NE(box, nullptr) << w->metaObject()->className();
-            dialog = box->windowTitle().toStdString() + " / " + box->text().toStdString() + " / " +
-                     std::to_string(box->textFormat());
-            box->button(QMessageBox::Ok)->click();
-        });
-    };
-    const auto receive = [&](std::string frame, std::function<bool()> shown) {
-        server.Send(frame);
-        EXPECT_TRUE(WaitFor(shown));
-    };
-    const auto sizeIs = [](QListWidget& list, int n) {
-        return [&list, n] { return list.count() == n; };
-    };
-
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        Lines sent;
-        Lines boardItems;
-        Lines messageItems;
-        std::string dialog = {};
-    };
-    const Lines titles = {"General", "<b>Trade</b>", "Quests"};
-    const Step steps[] = {
-        {"Update Board Index",
-         [&] { Control<QPushButton>(window, "Update Board Index")->click(); },
-         {"12 |"},
-         {},
-         {}},
-        {"a board index fills the list and requests nothing",
-         [&] {
-             receive(Frame(IncomingType::bindex_reply, "3", {},
-                           BoardRecords({{5, titles[0]}, {7, titles[1]}, {9, titles[2]}})),
-                     sizeIs(boards, 3));
-         },
-         {},
-         titles,
-         {}},
-        {"selecting a board", [&] { boards.setCurrentRow(0); }, {"13 5|"}, titles, {}},
-        {"the arrow keys ask for every board passed",
-         [&] {
-             boards.setFocus();
-             QTest::keyClick(&boards, Qt::Key_Down);
-         },
-         {"13 7|"},
-         titles,
-         {}},
-        {"board 7's index",
-         [&] {
-             receive(Frame(IncomingType::msgindex_reply, "2", {},
-                           Records(kMessageEntryBytes, {"1 Bob :: Hello", "2 Ann : nothing"})),
-                     sizeIs(messages, 2));
-         },
-         {},
-         titles,
-         {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"reading reads on board 7, the current one",
-         [&] { messages.setCurrentRow(1); },
-         {"14 7 1|"},
-         titles,
-         {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"deleting deletes there and asks again",
-         [&] { Choose(messages, "&Delete"); },
-         {"15 7 1|", "13 7|"},
-         titles,
-         {"1 Bob :: Hello", "2 Ann : nothing"}},
-        {"board 7's index again",
-         [&] {
-             receive(Frame(IncomingType::msgindex_reply, "1", {},
-                           Records(kMessageEntryBytes, {"1 Cid :: Wares"})),
-                     sizeIs(messages, 1));
-         },
-         {},
-         titles,
-         {"1 Cid :: Wares"}},
-        {"the message's text",
-         [&] {
-             messages.setCurrentRow(0);
-             receive(Frame(IncomingType::msg_reply, {}, {}, "Fine <i>wares</i> for sale."), [&] {
-                 return window.Screen().GetAllText().find("Fine <i>wares</i> for sale.") !=
-                        std::string::npos;
-             });
-         },
-         {"14 7 0|"},
-         titles,
-         {"1 Cid :: Wares"}},
-        {"a reply proposes re: and takes at most 127 bytes",
-         [&] {
-             answerHeading(long200);
-             Choose(messages, "Re&ply");
-         },
-         {"16 7|" + long200.substr(0, 127)},
-         titles,
-         {"1 Cid :: Wares"},
-         "Post reply / Enter the message heading: / re:  Wares / 127"},
-        {"a post selects the board again and asks for a heading",
-         [&] {
-             answerHeading("Buying swords");
-             Choose(boards, "&Post");
-         },
-         {"13 7|", "16 7|Buying swords"},
-         titles,
-         {},
-         "Post message / Enter the message heading: / <no heading> / 127"},
-        {"a cancelled post sends only the selection's request",
-         [&] {
-             script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-             Choose(boards, "&Post");
-         },
-         {"13 7|"},
-         titles,
-         {}},
-        {"an update of another board notifies",
-         [&] {
-             answerBox();
-             server.Send(Frame(IncomingType::brdupdate, "2"));
-             EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
-         },
-         {},
-         titles,
-         {},
-         "Notification... / Board content update: Quests / 0"},
-        {"a board number out of range shows nothing",
-         [&] {
-             for (const char* number : {"3", "-1", "99999"})
-                 server.Send(Frame(IncomingType::brdupdate, number));
-             server.Send(Frame(IncomingType::msgindex_reply, "1", {},
-                               Records(kMessageEntryBytes, {"after the updates"})));
-             EXPECT_TRUE(WaitFor(sizeIs(messages, 1)));
-             messages.clear();
-         },
-         {},
-         titles,
-         {}},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        dialog.clear();
-        step.act();
-        EXPECT_TRUE(script.Done());
-        EXPECT_EQ(Sent(), step.sent);
-        EXPECT_EQ(Items(boards), step.boardItems);
-        EXPECT_EQ(Items(messages), step.messageItems);
-        EXPECT_EQ(dialog, step.dialog);
-    }
+    // An update of another board notifies, as plain text; numbers out of range show nothing.
+    Qt::TextFormat format = Qt::RichText;
+    script.Then([&](QWidget* w) {
+        format = qobject_cast<QMessageBox*>(w)->textFormat();
+        AnswerBox (&dialog)(w);
+    });
+    server.Send(Frame(IncomingType::brdupdate, "2"));
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(dialog, "Notification... | Board content update: Quests");
+    EXPECT_EQ(format, Qt::PlainText);
+    for (const char* number : {"3", "-1", "99999"})
+        server.Send(Frame(IncomingType::brdupdate, number));
+    MessageIndex({"after the updates"});
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(Shows({}, boards, titles));
     EXPECT_TRUE(hub.Connection().IsConnected());
 
     // A new board index starts over: no messages, no text.
-    receive(Frame(IncomingType::bindex_reply, "1", {}, BoardRecords({{1, "News"}})),
-            sizeIs(boards, 1));
+    BoardIndex({{1, "News"}});
+    EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(window.Screen().GetAllText().find("wares"), std::string::npos);
     EXPECT_EQ(Sent(), Lines{});
 
@@ -412,46 +243,26 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     for (QWidget* list : {static_cast<QWidget*>(&boards), static_cast<QWidget*>(&messages)})
         EXPECT_FALSE(list->accessibleName().isEmpty());
     for (const char* name : {"Close", "Font...", "Update Board Index"})
-        EXPECT_NE(Control<QPushButton>(window, name), nullptr) << name;
-}
-
-// Answers the next heading dialog with `heading`, after running `meanwhile` while it is open.
-void AnswerHeading(ModalScript& script, const std::string& heading,
-                   std::function<void()> meanwhile = {}) {
-    script.Then([heading, meanwhile](QWidget* w) {
-        auto* input = qobject_cast<QInputDialog*>(w);
-        ASSERT_NE(input, nullptr) << w->metaObject()->className();
-        if (meanwhile) meanwhile();
-        input->findChild<QLineEdit*>()->setText(QString::fromStdString(heading));
-        input->accept();
-    });
+        EXPECT_NE(Named<QPushButton>(window, name), nullptr) << name;
 }
 
 // A request the server answers with a text instead of an index (the demo world's "No such
 // board.") must not shift where later choices go: each goes to the board chosen.
 TEST_F(ToolWindowsHubTest, ABoardAnsweredWithATextLeavesLaterChoicesOnTheChosenBoard) {
     ASSERT_TRUE(Connect());
-    brddlg& window = hub.BoardsWindow();
-    TMsgListBox& boards = window.BoardList();
-    TMsgListBox& messages = window.MessageList();
-    window.Toggle();
-    server.Send(Frame(IncomingType::bindex_reply, "3", {},
-                      BoardRecords({{0, "Announcements"}, {2, "Trade"}, {7, "Gone"}})));
-    ASSERT_TRUE(WaitFor([&] { return boards.count() == 3; }));
+    TMsgListBox& boards = hub.BoardsWindow().BoardList();
+    TMsgListBox& messages = hub.BoardsWindow().MessageList();
+    hub.BoardsWindow().Toggle();
+    BoardIndex({{0, "Announcements"}, {2, "Trade"}, {7, "Gone"}});
 
     boards.setCurrentRow(2);
     EXPECT_EQ(Sent(), Lines{"13 7|"});
     server.Send(Frame(IncomingType::text_mesg, "No such board."));
-    ASSERT_TRUE(
-        WaitFor([&] { return hub.Log().Text().find("No such board.") != std::string::npos; }));
+    ASSERT_TRUE(Logged("No such board."));
 
     boards.setCurrentRow(1);
     EXPECT_EQ(Sent(), Lines{"13 2|"});
-    server.Send(Frame(IncomingType::msgindex_reply, "2", {},
-                      Records(kMessageEntryBytes,
-                              {" 1 Grimble   ::Bandages wanted", " 2 Hero      ::Selling rope"})));
-    ASSERT_TRUE(WaitFor([&] { return messages.count() == 2; }));
-
+    MessageIndex({" 1 Grimble   ::Bandages wanted", " 2 Hero      ::Selling rope"});
     messages.setCurrentRow(1);
     AnswerHeading(script, "re: Selling rope");
     Choose(messages, "Re&ply");
@@ -464,55 +275,40 @@ TEST_F(ToolWindowsHubTest, ABoardAnsweredWithATextLeavesLaterChoicesOnTheChosenB
 // dialog is open; a heading that cannot go out is said so.
 TEST_F(ToolWindowsHubTest, AHeadingGoesToTheBoardItWasAskedForOrSaysWhyNot) {
     ASSERT_TRUE(Connect());
-    brddlg& window = hub.BoardsWindow();
-    TMsgListBox& boards = window.BoardList();
-    TMsgListBox& messages = window.MessageList();
-    window.Toggle();
-    const auto boardIndex = [&](const std::vector<std::pair<std::int32_t, std::string>>& list) {
-        server.Send(
-            Frame(IncomingType::bindex_reply, std::to_string(list.size()), {}, BoardRecords(list)));
-        EXPECT_TRUE(WaitFor([&] {
-            return boards.count() == static_cast<int>(list.size()) &&
-                   boards.item(0)->text().toStdString() == list.front().second;
-        }));
-    };
+    TMsgListBox& boards = hub.BoardsWindow().BoardList();
+    TMsgListBox& messages = hub.BoardsWindow().MessageList();
+    hub.BoardsWindow().Toggle();
+    const Boards two = {{5, "General"}, {7, "Trade"}};
     const auto readTrade = [&] {
         boards.setCurrentRow(1);
-        server.Send(Frame(IncomingType::msgindex_reply, "1", {},
-                          Records(kMessageEntryBytes, {"1 Cid :: Wares"})));
-        EXPECT_TRUE(WaitFor([&] { return messages.count() == 1; }));
+        MessageIndex({"1 Cid :: Wares"});
         messages.setCurrentRow(0);
         EXPECT_EQ(Sent(), (Lines{"13 7|", "14 7 0|"}));
     };
-    boardIndex({{5, "General"}, {7, "Trade"}});
+    BoardIndex(two);
     readTrade();
 
-    AnswerHeading(script, "re: Wares", [&] { boardIndex({{1, "News"}}); });
+    AnswerHeading(script, "re: Wares", [&] { BoardIndex({{1, "News"}}); });
     Choose(messages, "Re&ply");
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(Sent(), Lines{"16 7|re: Wares"});
 
     boards.setCurrentRow(0);
-    AnswerHeading(script, "Hello", [&] { boardIndex({{5, "General"}, {7, "Trade"}}); });
+    AnswerHeading(script, "Hello", [&] { BoardIndex(two); });
     Choose(boards, "&Post");
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(Sent(), (Lines{"13 1|", "13 1|", "16 1|Hello"}));
 
     readTrade();
-    std::string box;
+    QString box;
     AnswerHeading(script, "re: Wares", [&] {
         hub.Connection().Disconnect();
         EXPECT_TRUE(WaitFor([&] { return !hub.Connection().IsConnected(); }));
     });
-    script.Then([&](QWidget* w) {
-        auto* shown = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(shown, nullptr) << w->metaObject()->className();
-        box = shown->windowTitle().toStdString() + " / " + shown->text().toStdString();
-        shown->button(QMessageBox::Ok)->click();
-    });
+    script.Then(AnswerBox(&box));
     Choose(messages, "Re&ply");
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
-    EXPECT_EQ(box, "Error... / Not connected... the message was not posted.");
+    EXPECT_EQ(box, "Error... | Not connected... the message was not posted.");
 }
 
 // Moves the keyboard focus with Tab, as the user does, until it is in `target`.
@@ -531,7 +327,7 @@ TEST_F(ToolWindowsHubTest, AHeadingGoesToTheBoardItWasAskedForOrSaysWhyNot) {
 // Focus coming to a list by Tab asks the server for nothing; the user's choice (Enter, a
 // click) asks once.
 TEST_F(ToolWindowsHubTest, TabbingIntoAListAsksForNothingUntilTheUserChooses) {
-    WriteFile(data.Path("profiles/hero/help.ndx"), "armor\r\nweapons\r\n");
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/help.ndx"), "armor\r\nweapons\r\n"));
     ASSERT_TRUE(Connect());
     hub.RestoreToolWindows();
     tidxdlg& help = hub.HelpWindow();
@@ -546,17 +342,13 @@ TEST_F(ToolWindowsHubTest, TabbingIntoAListAsksForNothingUntilTheUserChooses) {
     TMsgListBox& boards = window.BoardList();
     TMsgListBox& messages = window.MessageList();
     window.Toggle();
-    server.Send(
-        Frame(IncomingType::bindex_reply, "2", {}, BoardRecords({{5, "General"}, {7, "Trade"}})));
-    ASSERT_TRUE(WaitFor([&] { return boards.count() == 2; }));
+    BoardIndex({{5, "General"}, {7, "Trade"}});
     ASSERT_TRUE(TabInto(window, boards));
     EXPECT_EQ(Sent(), Lines{});
     QTest::keyClick(&boards, Qt::Key_Enter);
     EXPECT_EQ(Sent(), Lines{"13 5|"});
 
-    server.Send(Frame(IncomingType::msgindex_reply, "2", {},
-                      Records(kMessageEntryBytes, {"1 Bob :: Hello", "2 Ann :: Bye"})));
-    ASSERT_TRUE(WaitFor([&] { return messages.count() == 2; }));
+    MessageIndex({"1 Bob :: Hello", "2 Ann :: Bye"});
     ASSERT_TRUE(TabInto(window, messages));
     EXPECT_EQ(Sent(), Lines{});
     QTest::mouseClick(messages.viewport(), Qt::LeftButton, {},
@@ -574,7 +366,8 @@ TEST_F(ToolWindowsHubTest, IndexesLongerThanTheLimitFillTheirListsOnlyUpToIt) {
         names.push_back(std::to_string(i));
         helpFile += "topic " + names.back() + "\r\n";
     }
-    WriteFile(data.Path("profiles/hero/help.ndx"), helpFile);
+    ASSERT_TRUE(
+        WriteBytes(data.Path("profiles/hero/help.ndx"), QByteArray::fromStdString(helpFile)));
     ASSERT_TRUE(Connect());
     hub.RestoreToolWindows();
     const int limit = static_cast<int>(kMaxIndexEntries);
@@ -659,7 +452,7 @@ TEST_F(ToolWindowsHubTest, FontChosenForTheTextIsKeptInTheStoredValues) {
             dialog->setCurrentFont(font);
             dialog->accept();
         });
-        Control<QPushButton>(row.window, "Font...")->click();
+        Named<QPushButton>(row.window, "Font...")->click();
         EXPECT_TRUE(script.Done());
         EXPECT_EQ(row.stored.height, -17);
         EXPECT_TRUE(SameFontSpec(row.text.ScreenFont(), row.stored));

@@ -2,33 +2,25 @@
 // never read as markup (the server's own message box and the game time and date are the
 // Client hub test's).
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
-#include "term/TermSession.h"
+#include "FrameTestSupport.h"
 
-#include "AppTestSupport.h"
-#include "app/MainFrame.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileStore.h"
-#include "settings/StoredValues.h"
 #include "term/QtMessageBoxes.h"
-#include "triggers/TriggerList.h"
 
 #include <QAbstractButton>
-#include <QMessageBox>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
 
 constexpr std::string_view kMarkup = "Delete <b>x</b><img src=/etc/hostname>?";
 
-TEST(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
-    ScratchDataDir data;
-    Settings settings{};
-    StoredValues stored = StoredValues::Defaults();
-    TriggerList triggers;
-    TSDIDecFrame frame(settings, stored, triggers);
+using UntrustedTextTest = FrameTest;
+
+TEST_F(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
+    MakeFrame();
     ProfileStore store;
-    tprofdlg profiles(store, frame.Profile(), &frame);
+    tprofdlg profiles(store, frame->Profile(), frame.get());
 
     struct Row {
         const char* where;
@@ -44,7 +36,6 @@ TEST(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
         SCOPED_TRACE(row.where);
         QString text;
         Qt::TextFormat format = Qt::AutoText;
-        ModalScript script;
         script.Then([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             ASSERT_NE(box, nullptr) << w->metaObject()->className();

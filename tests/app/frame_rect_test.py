@@ -13,15 +13,12 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import threading
-import time
 import unittest
 
-from profile_files import make_profile
+from program_support import WAIT, Program, edit_settings, make_profile, set_flag, wait_for
 
 PROGRAM = None
 SKIP = 77
-WAIT = 30  # seconds: a bound on every wait, never a measurement
 START_RECT = b"100 80 800 540"
 CYCLES = 5
 
@@ -70,15 +67,6 @@ class Display:
                 process.wait()
 
 
-def wait_for(condition, seconds=WAIT):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.1)
-    return False
-
-
 def termpos(profile):
     with open(os.path.join(profile, "tav.cfg"), "rb") as f:
         for line in f.read().split(b"\r\n"):
@@ -87,20 +75,11 @@ def termpos(profile):
     return None
 
 
-def edit_settings(profile, rect, ontop):
-    path = os.path.join(profile, "tav.cfg")
-    with open(path, "rb") as f:
-        lines = f.read().split(b"\r\n")
+def place(lines, rect, ontop):
     for i, line in enumerate(lines):
         if line.startswith(b"termpos:"):
             lines[i] = b"termpos:" + rect
-        if line.startswith(b"mp3player:"):
-            # The flags after the players; the eighth is "ontop".
-            words = lines[i + 1].split(b" ")
-            words[7] = b"1" if ontop else b"0"
-            lines[i + 1] = b" ".join(words)
-    with open(path, "wb") as f:
-        f.write(b"\r\n".join(lines))
+    set_flag(lines, b"mp3player:", 7, b"1" if ontop else b"0")  # the always-on-top flag
 
 
 class FrameRectTest(unittest.TestCase):
@@ -109,28 +88,15 @@ class FrameRectTest(unittest.TestCase):
     def run_once(self, root):
         """Starts the program, waits until its frame has settled, and closes it through the
         window manager as a user would; returns its exit status and stderr."""
-        program = subprocess.Popen(
-            [PROGRAM, "--data-dir", root], env=dict(self.display.env, TAV_REPORT_SHOWN="1"),
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.addCleanup(lambda: program.poll() is None and (program.kill(), program.wait()))
-        errors = []
-        shown = threading.Event()
-
-        def read():
-            for raw in program.stderr:
-                errors.append(raw.decode("latin-1").rstrip("\n"))
-                if errors[-1].startswith("shown "):
-                    shown.set()
-
-        reader = threading.Thread(target=read, daemon=True)
-        reader.start()
-        self.assertTrue(shown.wait(WAIT), "never shown")
+        program = Program(PROGRAM, root, env=self.display.env)
+        self.addCleanup(program.kill)
+        self.assertTrue(program.wait_shown(), "never shown")
 
         window = None
 
         def found():
             nonlocal window
-            result = self.display.run("xdotool", "search", "--pid", str(program.pid),
+            result = self.display.run("xdotool", "search", "--pid", str(program.process.pid),
                                       "--name", "^TavClient - hero$")
             ids = result.stdout.split()
             window = ids[0] if ids else None
@@ -149,19 +115,14 @@ class FrameRectTest(unittest.TestCase):
 
         self.assertTrue(wait_for(settled), "the window never settled")
         self.assertEqual(self.display.run("wmctrl", "-i", "-c", window).returncode, 0)
-        try:
-            status = program.wait(WAIT)
-        except subprocess.TimeoutExpired:
-            status = None
-        reader.join(WAIT)
-        program.stderr.close()
-        return status, "\n".join(errors)
+        status = program.wait()
+        return status, program.stderr()
 
     def test_the_saved_rectangle_survives_starts_and_closes(self):
         for ontop in (False, True):
             with self.subTest(ontop=ontop), tempfile.TemporaryDirectory() as root:
                 profile = make_profile(root)
-                edit_settings(profile, START_RECT, ontop)
+                edit_settings(profile, lambda lines: place(lines, START_RECT, ontop))
 
                 saved = []
                 for _ in range(CYCLES):

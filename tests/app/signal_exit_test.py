@@ -8,68 +8,14 @@ import os
 import random
 import signal
 import socket
-import subprocess
 import sys
 import tempfile
-import threading
 import unittest
 
-from profile_files import make_profile
+from program_support import WAIT, Program, edit_settings, make_profile, set_flag
 
 PROGRAM = None
-WAIT = 30  # seconds: a bound on every wait, never a measurement
 LONG_AGO = 946684800  # 2000-01-01
-
-
-class Program:
-    """tavclient on the offscreen platform in a data directory; ready once it has shown
-    its main frame with the profile applied (it reports "shown" on stderr)."""
-
-    def __init__(self, data_dir):
-        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", TAV_REPORT_SHOWN="1")
-        runtime = os.path.join(data_dir, "runtime")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
-        env["XDG_RUNTIME_DIR"] = runtime
-        self.process = subprocess.Popen(
-            [PROGRAM, "--data-dir", data_dir],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-            env=env)
-        self.errors = []
-        self.shown = threading.Event()
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-
-    def _read(self):
-        for raw in self.process.stderr:
-            line = raw.decode("latin-1").rstrip("\n")
-            self.errors.append(line)
-            if line.startswith("shown "):
-                self.shown.set()
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        self.reader.join(WAIT)
-        self.process.stderr.close()
-
-    def wait_shown(self):
-        return self.shown.wait(WAIT)
-
-    def end(self, signum):
-        self.process.send_signal(signum)
-        try:
-            return self.process.wait(WAIT)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-            return None
-
-    def stderr(self):
-        """What it wrote to stderr; ends it first if it still runs."""
-        self.kill()
-        self.reader.join(WAIT)
-        return "\n".join(self.errors)
 
 
 def listen_below_32000():
@@ -86,31 +32,13 @@ def listen_below_32000():
     raise RuntimeError("no free port below 32000")
 
 
-def set_lines(path, changes):
-    """Rewrites tav.cfg lines: {"addy:": "addy:127.0.0.1", ...}; a key "after tcolor:"
-    replaces the first number of the line after "tcolor:" (the autoterm flag)."""
-    with open(path, "rb") as f:
-        lines = f.read().split(b"\r\n")
-    for i, line in enumerate(lines):
-        for key, value in changes.items():
-            if key.startswith("after "):
-                if line.startswith(key[len("after "):].encode()):
-                    words = lines[i + 1].split(b" ")
-                    lines[i + 1] = b" ".join([value.encode()] + words[1:])
-            elif line.startswith(key.encode()):
-                lines[i] = value.encode()
-    with open(path, "wb") as f:
-        f.write(b"\r\n".join(lines))
-
-
 class SignalExitTest(unittest.TestCase):
     def start(self, data_dir):
-        program = Program(data_dir)
+        program = Program(PROGRAM, data_dir)
         self.addCleanup(program.kill)
         return program
 
-    def run_until_signal(self, data_dir, signum):
-        program = self.start(data_dir)
+    def end(self, program, signum):
         if not program.wait_shown():
             self.fail("never ready:\n" + program.stderr())
         status = program.end(signum)
@@ -122,24 +50,28 @@ class SignalExitTest(unittest.TestCase):
             with self.subTest(signal=signum.name), tempfile.TemporaryDirectory() as root:
                 # New: the configuration dialog is open when the signal comes.
                 profile = make_profile(root, configured=False)
-                self.run_until_signal(root, signum)
+                self.end(self.start(root), signum)
                 # A profile without tav.cfg gets one with default values at exit.
                 with open(os.path.join(profile, "tav.cfg"), "rb") as f:
-                    saved = f.read()
-                self.assertIn(b"\r\ntermpos:", saved)
+                    self.assertIn(b"\r\ntermpos:", f.read())
                 self.assertTrue(os.path.exists(os.path.join(profile, "colors.dat")))
 
     def test_a_signal_while_connected_does_not_ask(self):
         with tempfile.TemporaryDirectory() as root:
             profile = make_profile(root)
-            self.run_until_signal(root, signal.SIGTERM)  # saves tav.cfg and colors.dat
+            self.end(self.start(root), signal.SIGTERM)  # saves tav.cfg and colors.dat
             game = listen_below_32000()
             game.settimeout(WAIT)
-            set_lines(os.path.join(profile, "tav.cfg"), {
-                "addy:": "addy:127.0.0.1",
-                "port:": "port:%d" % game.getsockname()[1],
-                "after tcolor:": "1",
-            })
+
+            def connect_at_start(lines):
+                for i, line in enumerate(lines):
+                    if line.startswith(b"addy:"):
+                        lines[i] = b"addy:127.0.0.1"
+                    if line.startswith(b"port:"):
+                        lines[i] = b"port:%d" % game.getsockname()[1]
+                set_flag(lines, b"tcolor:", 0, b"1")  # autoterm
+
+            edit_settings(profile, connect_at_start)
             # Files from long ago: saving at exit gives them the present time.
             saved_files = [os.path.join(profile, name) for name in ("tav.cfg", "colors.dat")]
             for path in saved_files:
@@ -147,12 +79,8 @@ class SignalExitTest(unittest.TestCase):
 
             program = self.start(root)
             peer, _ = game.accept()  # the start-up autoconnect
-            if not program.wait_shown():
-                self.fail("never ready:\n" + program.stderr())
             # Exit would ask "Still connected... exit?" here; a signal must not wait for it.
-            status = program.end(signal.SIGTERM)
-            if status != 0:
-                self.fail("did not end by itself (status %s):\n%s" % (status, program.stderr()))
+            self.end(program, signal.SIGTERM)
             peer.close()
             game.close()
             for path in saved_files:

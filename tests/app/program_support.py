@@ -1,0 +1,106 @@
+"""The real program for the tests that run it whole: a data directory with profiles, the
+program started in it, and bounded waits."""
+import os
+import shutil
+import subprocess
+import threading
+import time
+
+WAIT = 30  # seconds: a bound on every wait, never a measurement
+# A tav.cfg of default values as the program writes it (a test of app_gui_tests keeps the
+# two alike); it connects nowhere at start. A profile without one opens the configuration
+# dialog at start.
+CONFIGURED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data",
+                          "configured_tav.cfg")
+
+
+def make_profile(root, names=("hero",), configured=True):
+    """Lists `names` in profiles.cfg and makes their directories, with a tav.cfg when
+    `configured`; returns the first one's directory."""
+    with open(os.path.join(root, "profiles.cfg"), "wb") as f:
+        f.write(b"".join(n.encode() + b"\r\n" for n in names))
+    for name in names:
+        os.makedirs(os.path.join(root, "profiles", name))
+        if configured:
+            shutil.copyfile(CONFIGURED, os.path.join(root, "profiles", name, "tav.cfg"))
+    return os.path.join(root, "profiles", names[0])
+
+
+def edit_settings(profile, edit):
+    """Rewrites the profile's tav.cfg: `edit(lines)` changes the list of its lines."""
+    path = os.path.join(profile, "tav.cfg")
+    with open(path, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    edit(lines)
+    with open(path, "wb") as f:
+        f.write(b"\r\n".join(lines))
+
+
+def set_flag(lines, after, index, value):
+    """Sets word `index` of the line after the one starting with `after`."""
+    for i, line in enumerate(lines):
+        if line.startswith(after):
+            words = lines[i + 1].split(b" ")
+            words[index] = value
+            lines[i + 1] = b" ".join(words)
+
+
+def wait_for(condition, seconds=WAIT):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.1)
+    return False
+
+
+class Program:
+    """tavclient in a data directory (offscreen unless `env` names a display); ready once
+    it has shown its main frame with the profile applied (it reports "shown" on stderr)."""
+
+    def __init__(self, program, data_dir, args=(), env=None):
+        if env is None:
+            env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+            runtime = os.path.join(data_dir, "runtime")
+            os.makedirs(runtime, mode=0o700, exist_ok=True)
+            env["XDG_RUNTIME_DIR"] = runtime
+        self.process = subprocess.Popen(
+            [program, "--data-dir", data_dir] + list(args), env=dict(env, TAV_REPORT_SHOWN="1"),
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.errors = []
+        self.shown = threading.Event()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        for raw in self.process.stderr:
+            self.errors.append(raw.decode("latin-1").rstrip("\n"))
+            if self.errors[-1].startswith("shown "):
+                self.shown.set()
+
+    def wait_shown(self):
+        return self.shown.wait(WAIT)
+
+    def wait(self):
+        """Its exit status once it ends by itself; None (and ended) when it does not."""
+        try:
+            return self.process.wait(WAIT)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            return None
+
+    def end(self, signum):
+        self.process.send_signal(signum)
+        return self.wait()
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.reader.join(WAIT)
+        self.process.stderr.close()
+
+    def stderr(self):
+        """What it wrote to stderr; ends it first if it still runs."""
+        self.kill()
+        return "\n".join(self.errors)
