@@ -55,8 +55,9 @@ private:
     int pending_ = 0;
 };
 
-// Runs the event loop until `done` holds or `ms` pass; true when it held.
-inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+// Runs the event loop until `done` holds or `ms` pass; true when it held. The bound only
+// matters when something is wrong: a loaded machine may take seconds for a step.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {

@@ -82,7 +82,7 @@ protected:
     static std::string Pane(TMudScreen& screen) { return screen.GetAllText(); }
     std::string Screen() { return Pane(term().MainScreen()); }
     // Waits until the main screen shows `text`.
-    bool WaitForScreen(std::string_view text, int ms = 5000) {
+    bool WaitForScreen(std::string_view text, int ms = 20000) {
         return WaitFor([&] { return Contains(Screen(), text); }, ms);
     }
     bool WaitForWorld(const QString& line, int times = 1) {
