@@ -9,6 +9,7 @@
 #include "client/MessageDecoder.h"
 #include "client/MessageHeader.h"
 #include "client/MessageType.h"
+#include "client/OutgoingMessage.h"
 #include "fuzz/ScreenOps.h"
 #include "settings/ColorFile.h"
 #include "settings/SettingsText.h"
@@ -61,16 +62,13 @@ std::vector<std::string> SplitFrames(std::string_view stream) {
 
 std::string Frame(tav::IncomingType type, std::string_view text1, std::string_view data = {},
                   std::string_view text2 = {}) {
-    tav::MessageHeader header;
-    header.type = static_cast<std::int32_t>(type);
-    tav::SetText(header.text1, text1);
-    tav::SetText(header.text2, text2);
-    header.data_len = static_cast<std::int32_t>(data.size());
-    std::string frame(tav::kLengthBytes + tav::kHeaderBytes, '\0');
-    auto* bytes = reinterpret_cast<std::uint8_t*>(frame.data());
-    tav::StoreLe32(bytes, static_cast<std::uint32_t>(tav::kHeaderBytes + data.size()));
-    tav::EncodeHeader(header, std::span<std::uint8_t, tav::kHeaderBytes>(bytes + 4, 272));
-    return frame.append(data);
+    tav::OutgoingMessage message; // the server's frames are laid out as the client's
+    message.header.type = static_cast<std::int32_t>(type);
+    tav::SetText(message.header.text1, text1);
+    tav::SetText(message.header.text2, text2);
+    message.data.assign(data.begin(), data.end());
+    const std::vector<std::uint8_t> frame = tav::EncodeFrame(message);
+    return {frame.begin(), frame.end()};
 }
 
 void ScreenSeeds(const std::string& term) {
@@ -88,17 +86,9 @@ void ScreenSeeds(const std::string& term) {
     script.clear();
     AppendOp(script, ScreenOp::Modes);
     script.push_back(0x0B); // autowrap, appendcr, urlaware
-    AppendFeed(script, "Visit http://example.org/x now\r\n\x1b[1;31mred\x1b[0m\tTab\x07\r\n"
-                       "\x1b[5;10Hmid\x1b[K\x1b[1K\x1b[J\x1b[1J\x1b[2A\x1b[3B\x1b[4C\x1b[D"
-                       "\x1b"
-                       "A\x1b"
-                       "B\x1b"
-                       "C\x1b"
-                       "D\x1b"
-                       "H\x1b"
-                       "J\x1b"
-                       "K\x1b"
-                       "Nx\r\n");
+    AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
+                       "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
+                       "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
     AppendOp(script, ScreenOp::Select);
     script.append({0, 1, 1});
     AppendOp(script, ScreenOp::Select);
@@ -138,9 +128,7 @@ void TermChunkSeeds(const std::string& term) {
     Write("term_chunks_fuzzer", "escapes",
           seed("\xff\xfb\x01Password: \xff\xfc\x01\xff\xfd\x18\xff\xfa\x18\x01\xff\xff\xff\xf0"
                "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
-               "\x1b[;;5;m\x1b[99999999999m\x1b"
-               "Ox\x1b[A\x1b"
-               "ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
+               "\x1b[;;5;m\x1b[99999999999m\033Ox\x1b[A\033ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
                10, 20, 0x1B));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
