@@ -1,7 +1,5 @@
 #include "AllocationProbe.h"
-#include "ClientTestSupport.h"
-
-#include "client/OutgoingMessage.h"
+#include "ConnectionTestSupport.h"
 
 #include <ostream>
 #include <thread>
@@ -39,12 +37,9 @@ std::vector<Got> ReadFrames(ClientWire& wire, StreamSocket& socket, int count) {
 }
 
 Bytes Frame(std::int32_t type, std::string_view text1, std::string_view text2, const Bytes& data) {
-    OutgoingMessage m;
-    m.header.type = type;
-    SetText(m.header.text1, text1);
-    SetText(m.header.text2, text2);
-    m.data = data;
-    return EncodeFrame(m);
+    const std::string frame =
+        ServerFrame(type, text1, text2, {reinterpret_cast<const char*>(data.data()), data.size()});
+    return {frame.begin(), frame.end()};
 }
 
 Bytes Pattern(std::size_t n) {
@@ -116,16 +111,22 @@ TEST(ReadDblockTest, RealSocketPeerWritingInSmallPieces) {
     EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), LongExpected());
 }
 
-TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512Bytes) {
+TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512BytesAndTryAgainWaits) {
     using Reports = std::vector<std::pair<std::int64_t, std::int64_t>>;
     struct Case {
         std::size_t dataBytes;
         std::vector<std::size_t> cuts; // in the stream, which starts with the 4-byte length
         std::vector<std::size_t> asked;
         Reports reports;
+        bool tryAgain = false; // "try again" at the first cut: one wait, then the rest
     };
     const std::vector<Case> cases = {
         {0, {}, {4, 272}, {{4, 4}, {272, 272}}},
+        {728,
+         {604},
+         {4, 1000, 400, 400},
+         {{4, 4}, {600, 1000}, {600, 1000}, {1000, 1000}, {1000, 1000}},
+         true},
         {240, {4, 100}, {4, 512, 416}, {{4, 4}, {512, 512}}},
         {241, {}, {4, 513}, {{4, 4}, {513, 513}, {513, 513}}},
         {241, {304}, {4, 513, 213}, {{4, 4}, {300, 513}, {513, 513}, {513, 513}}},
@@ -138,25 +139,13 @@ TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512Bytes) {
         SCOPED_TRACE(c.dataBytes);
         ScriptedSocket socket;
         socket.AddSplit(Frame(60, "", "", Pattern(c.dataBytes)), c.cuts);
+        if (c.tryAgain) socket.script.insert(socket.script.begin() + 1, {{}, EAGAIN});
         WireRig rig(socket);
         EXPECT_TRUE(rig.wire.read_dblock(socket).Ok());
         EXPECT_EQ(socket.asked, c.asked);
         EXPECT_EQ(rig.gauge.reports, c.reports);
+        EXPECT_EQ(socket.waits, c.tryAgain ? 1 : 0);
     }
-}
-
-TEST(ReadDblockTest, TryAgainWaitsAndRetries) {
-    const Bytes frame = Frame(60, "", "", Pattern(728)); // body of 1000 bytes
-    ScriptedSocket socket;
-    socket.Add(Bytes(frame.begin(), frame.begin() + 604));
-    socket.AddError(EAGAIN);
-    socket.Add(Bytes(frame.begin() + 604, frame.end()));
-    WireRig rig(socket);
-    EXPECT_TRUE(rig.wire.read_dblock(socket).Ok());
-    EXPECT_EQ(socket.waits, 1);
-    const std::vector<std::pair<std::int64_t, std::int64_t>> reports = {
-        {4, 4}, {600, 1000}, {600, 1000}, {1000, 1000}, {1000, 1000}};
-    EXPECT_EQ(rig.gauge.reports, reports);
 }
 
 TEST(ReadDblockTest, ShortReadsEndTheFrame) {

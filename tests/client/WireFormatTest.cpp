@@ -1,4 +1,4 @@
-#include "ClientTestSupport.h"
+#include "ConnectionTestSupport.h"
 
 #include "client/ClientMessage.h"
 #include "client/ClientSender.h"
