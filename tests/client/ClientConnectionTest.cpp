@@ -2,6 +2,7 @@
 // network thread, and the window effects arriving on the loop's thread.
 #include "tests/client/ConnectionTestSupport.h"
 
+#include "client/ClientSocket.h"
 #include "client/MessageType.h"
 #include "settings/TextMode.h"
 #include "sound/MidiError.h"
@@ -541,6 +542,39 @@ TEST(ClientConnection, LargeSoundFilesArriveButFramesBeyondTheLimitEndTheConnect
     EXPECT_EQ(rig.windows.calls.front(), "append channel before");
     EXPECT_EQ(
         std::count(rig.windows.calls.begin(), rig.windows.calls.end(), "append channel after"), 0);
+}
+
+// The socket's own error paths: a peer that went away reads as a close and takes no bytes
+// (never a partial count, which would make the sender go on), a shut socket refuses every
+// transfer at once, and each failed open names its stage.
+TEST(ClientSocketTest, AGonePeerIsACloseAndAShutSocketRefusesEverything) {
+    LoopbackServer server;
+    ClientSocket socket;
+    ASSERT_EQ(socket.Open("127.0.0.1", server.Port(), 5s), OpenStage::Connected);
+    ASSERT_TRUE(server.Accept());
+    server.Send("abc");
+    std::uint8_t buffer[8];
+    ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
+    EXPECT_EQ(socket.Receive(buffer).count, 3);
+    server.CloseClient();
+    ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
+    EXPECT_EQ(socket.Receive(buffer).count, 0);
+    IoResult sent{5, 0}; // the first send after the close still goes out; the peer resets
+    for (int i = 0; i < 3000 && sent.count == 5; ++i) {
+        sent = socket.Send(std::span(buffer).first(5));
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(sent.count, 0);
+    EXPECT_EQ(sent.error, 0);
+
+    socket.Shutdown();
+    EXPECT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Shut);
+    EXPECT_EQ(socket.Receive(buffer).error, ECONNABORTED);
+    EXPECT_EQ(socket.Send(buffer).error, ECONNABORTED);
+
+    const ClosedPort closed;
+    EXPECT_EQ(ClientSocket().Open("127.0.0.1", closed.Port(), 5s), OpenStage::Connect);
+    EXPECT_EQ(ClientSocket().Open("no-such-host.invalid", 4000, 5s), OpenStage::Resolve);
 }
 
 TEST(ClientConnection, ReconnectStartsAFreshConnectionTheOldThreadNeverTouches) {
