@@ -124,11 +124,7 @@ TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
     services.clock = &rig.clock;
     services.client = &client;
     TermSession term(rig.settings, screen, rig.loop, services);
-    rig.connection = std::make_unique<ClientConnection>(
-        rig.settings,
-        ClientServices{rig.loop, rig.windows, rig.sound, rig.status, rig.log, rig.boxes,
-                       rig.address, rig.clock, rig.pendingEdit, term.PingStamp()},
-        rig.dir.path.string());
+    rig.Rebuild(rig.sound, term.PingStamp());
     client.connection = rig.connection.get();
     ASSERT_TRUE(rig.ConnectAndLogin());
 
@@ -271,11 +267,7 @@ TEST(ClientConnection, DownloadsAndIdentificationsAreWrittenUnderText) {
 // connection goes on; the next connection starts afresh.
 TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextConnection) {
     ConnectionRig rig;
-    rig.connection = std::make_unique<ClientConnection>(
-        rig.settings,
-        ClientServices{rig.loop, rig.windows, rig.sound, rig.status, rig.log, rig.boxes,
-                       rig.address, rig.clock, rig.pendingEdit, rig.pingStamp},
-        rig.dir.path.string(), /*downloadLimit=*/1000);
+    rig.Rebuild(rig.sound, rig.pingStamp, /*limit=*/1000);
     const auto exists = [&](const char* path) {
         return std::filesystem::exists(rig.dir.path / path);
     };
@@ -345,11 +337,7 @@ TEST(ClientConnection, SoundLinesKeepTheirPlaceAmongTheHandlersLines) {
         void StopSound() override { player.Stop(); }
         void PollSoundPlayer() override { player.PollPlayer(); }
     } sound(player);
-    rig.connection = std::make_unique<ClientConnection>(
-        rig.settings,
-        ClientServices{rig.loop, rig.windows, sound, rig.status, rig.log, rig.boxes, rig.address,
-                       rig.clock, rig.pendingEdit, rig.pingStamp},
-        rig.dir.path.string());
+    rig.Rebuild(sound, rig.pingStamp);
     struct EndsFirst { // the connection goes before the player it calls
         ConnectionRig& rig;
         ~EndsFirst() { rig.connection.reset(); }

@@ -1,10 +1,41 @@
-#include "AllocationProbe.h"
 #include "ConnectionTestSupport.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <new>
 #include <ostream>
 #include <thread>
 
 namespace tav::test {
+namespace {
+
+// The largest single block asked of operator new while `run` runs: shows how much a piece
+// of code allocates at once without trusting its own account. This binary's operator new
+// and delete (below) are plain malloc and free that watch the sizes while armed.
+std::atomic<bool> gArmed{false};
+std::atomic<std::size_t> gLargest{0};
+
+std::size_t LargestAllocationDuring(const std::function<void()>& run) {
+    gLargest = 0;
+    gArmed = true;
+    run();
+    gArmed = false;
+    return gLargest.load();
+}
+
+} // namespace
+
+void* Allocate(std::size_t size) {
+    if (gArmed.load(std::memory_order_relaxed)) {
+        std::size_t seen = gLargest.load(std::memory_order_relaxed);
+        while (size > seen && !gLargest.compare_exchange_weak(seen, size)) {
+        }
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+
 namespace {
 
 // What one read_dblock gave, printable so a failure reads as data.
@@ -256,12 +287,8 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
         for (std::size_t at = 0; at < c.sent; at += 64 * 1024) // small pieces: cheap to replay
             socket.Add(Bytes(64 * 1024, 0x5a));
         WireRig rig(socket);
-        std::size_t largest = 0;
-        {
-            AllocationProbe probe;
-            EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
-            largest = probe.Largest();
-        }
+        const std::size_t largest =
+            LargestAllocationDuring([&] { EXPECT_FALSE(rig.wire.read_dblock(socket).Ok()); });
         EXPECT_LE(largest, c.largest);
         EXPECT_GE(largest, std::min(c.sent, kFrameBytesAhead)); // the probe did see the body
         EXPECT_EQ(rig.log.lines, std::vector<std::string>{"Connection closed by server..."});
@@ -270,3 +297,40 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
 
 } // namespace
 } // namespace tav::test
+
+// Every plain new and delete of the binary goes through malloc and free, so the pairs
+// stay matched for the sanitizers too.
+void* operator new(std::size_t size) {
+    return tav::test::Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return tav::test::Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return tav::test::Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}

@@ -39,11 +39,16 @@ ConnectionRig::ConnectionRig(bool debug) {
     CopyField(settings.addy, "127.0.0.1");
     CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
     settings.cdmdebug = debug ? 1 : 0;
-    connection =
-        std::make_unique<ClientConnection>(settings,
-                                           ClientServices{loop, windows, sound, status, log, boxes,
-                                                          address, clock, pendingEdit, pingStamp},
-                                           dir.path.string());
+    Rebuild(sound, pingStamp);
+}
+
+void ConnectionRig::Rebuild(ClientSound& through, const std::atomic<std::int32_t>& stamp,
+                            std::uint64_t limit) {
+    connection = std::make_unique<ClientConnection>(settings,
+                                                    ClientServices{loop, windows, through, status,
+                                                                   log, boxes, address, clock,
+                                                                   pendingEdit, stamp},
+                                                    dir.path.string(), limit);
 }
 
 ::testing::AssertionResult ConnectionRig::ConnectAndLogin() {

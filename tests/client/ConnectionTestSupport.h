@@ -308,6 +308,10 @@ struct ConnectionRig {
     std::unique_ptr<ClientConnection> connection;
 
     explicit ConnectionRig(bool debug = false);
+    // Replaces the connection with one that plays through `through`, reads the ping time
+    // from `stamp` and may download `limit` bytes a connection.
+    void Rebuild(ClientSound& through, const std::atomic<std::int32_t>& stamp,
+                 std::uint64_t limit = kDownloadLimitBytes);
     // Connects, accepts and reads the login frame.
     ::testing::AssertionResult ConnectAndLogin();
     // Runs the loop until done() or the time-out.

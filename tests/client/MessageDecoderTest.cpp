@@ -36,12 +36,6 @@ TEST(MessageDecoderTest, NumbersReadLikeTheServersFormats) {
     EXPECT_EQ(ParseNumberPair("64"), (std::array<int, 2>{64, 0}));
 }
 
-TEST(MessageDecoderTest, DateTimeTextsEndAtTheFirstLineEnd) {
-    EXPECT_EQ(CutAtLineEnd("12:00 pm\r\nrest"), "12:00 pm");
-    EXPECT_EQ(CutAtLineEnd("day\nx\r"), "day");
-    EXPECT_EQ(CutAtLineEnd("plain"), "plain");
-}
-
 TEST(MessageDecoderTest, MapFillsGroupsInOrderAndZeroesWhatIsMissing) {
     Bytes data(kMapBytes + 8);
     for (std::size_t i = 0; i < data.size() / 4; ++i)
