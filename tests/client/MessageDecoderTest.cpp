@@ -95,5 +95,21 @@ TEST(MessageDecoderTest, HelpIndexStopsAtEmptyEntryOrDataEnd) {
     EXPECT_TRUE(DecodeHelpIndex(-16, 4, data).empty());
 }
 
+// An index reply keeps at most kMaxIndexEntries entries and says whether it cut any.
+TEST(MessageDecoderTest, IndexesKeepAtMostTheirLimitAndSaySo) {
+    for (const std::size_t n : {kMaxIndexEntries, kMaxIndexEntries + 1}) {
+        const int count = static_cast<int>(n);
+        const bool over = n > kMaxIndexEntries;
+        bool boardsCut = !over, messagesCut = !over, helpCut = !over;
+        EXPECT_EQ(DecodeBoardIndex(count, Bytes(n * kBoardEntryBytes, 'b'), &boardsCut).size(),
+                  kMaxIndexEntries);
+        EXPECT_EQ(
+            DecodeMessageIndex(count, Bytes(n * kMessageEntryBytes, 'm'), &messagesCut).size(),
+            kMaxIndexEntries);
+        EXPECT_EQ(DecodeHelpIndex(2, count, Bytes(n * 2, 'h'), &helpCut).size(), kMaxIndexEntries);
+        EXPECT_EQ(std::vector<bool>({boardsCut, messagesCut, helpCut}), std::vector<bool>(3, over));
+    }
+}
+
 } // namespace
 } // namespace tav
