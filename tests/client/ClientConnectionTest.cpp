@@ -5,11 +5,11 @@
 #include "client/ClientSocket.h"
 #include "client/MessageType.h"
 #include "settings/TextMode.h"
-#include "sound/MidiError.h"
 #include "sound/ProcessRunner.h"
 #include "sound/SoundPlayer.h"
 #include "term/MudScreen.h"
 #include "term/TermSession.h"
+#include "tests/sound/SoundTestSupport.h"
 
 #include <gmock/gmock.h>
 
@@ -37,60 +37,52 @@ TEST(ClientConnection, ConnectsLogsInAndReportsInOrder) {
     EXPECT_FALSE(rig.server.Accept(100ms));
 }
 
+// Connect checks the settings first, the address with the Term session's own check and
+// boxes; a refused or unresolved connect ends the thread with its line.
 TEST(ClientConnection, ConnectChecksStopWithTheirMessages) {
     struct Case {
         const char* user;
         const char* passwd;
         const char* host;
-        bool closedPort;
+        std::string port;
         std::vector<std::string> boxes;
         std::string lastLog; // "" when nothing is logged
     };
+    const ClosedPort closed; // the client connects to the text port + 1
     const Case cases[] = {
-        {"", "pw", "127.0.0.1", false, {"Error... You must enter a username."}, ""},
-        {"me", "", "127.0.0.1", false, {"Error... You must enter a password."}, ""},
-        {"me", "pw", "127.0.0.1", true, {}, "Connection refused."},
-        {"me", "pw", "no-such-host.invalid", false, {}, "Unable to resolve hostname."},
+        {"", "pw", "127.0.0.1", "4000", {"Error... You must enter a username."}, ""},
+        {"me", "", "127.0.0.1", "4000", {"Error... You must enter a password."}, ""},
+        {"me", "pw", "", "4000", {"Error... You must enter the IP address to connect to."}, ""},
+        {"me", "pw", "127.0.0.1", "32000", {"Warning... Invalid port."}, ""},
+        {"me", "pw", "127.0.0.1", std::to_string(closed.Port() - 1), {}, "Connection refused."},
+        {"me", "pw", "no-such-host.invalid", "4000", {}, "Unable to resolve hostname."},
     };
     for (const Case& c : cases) {
         ConnectionRig rig;
+        TMudScreen screen{rig.settings};
+        TermServices services;
+        services.boxes = &rig.boxes;
+        TermSession term(rig.settings, screen, rig.loop, services);
+        AddressCheckOf<TermSession> check(term);
+        ClientConnection connection(rig.settings,
+                                    ClientServices{rig.loop, rig.windows, rig.sound, rig.status,
+                                                   rig.log, rig.boxes, check, rig.clock,
+                                                   rig.pendingEdit, term.PingStamp()});
         CopyField(rig.settings.user, c.user);
         CopyField(rig.settings.passwd, c.passwd);
         CopyField(rig.settings.addy, c.host);
-        const ClosedPort closed; // the client connects to the text port + 1
-        if (c.closedPort) CopyField(rig.settings.port, std::to_string(closed.Port() - 1).c_str());
-        rig.connection->Connect();
+        CopyField(rig.settings.port, c.port.c_str());
+        connection.Connect();
         if (!c.lastLog.empty()) {
-            ASSERT_TRUE(rig.WaitForThreadEnd()) << c.lastLog;
+            ASSERT_TRUE(rig.Pump([&] { return !connection.ThreadRunning(); })) << c.lastLog;
             EXPECT_EQ(rig.log.Lines().back(), c.lastLog);
             EXPECT_EQ(rig.log.Lines().size(), 2u);
         } else {
             EXPECT_TRUE(rig.log.Lines().empty());
         }
         EXPECT_EQ(rig.boxes.boxes, c.boxes);
-        EXPECT_FALSE(rig.connection->IsConnected());
+        EXPECT_FALSE(connection.IsConnected());
     }
-}
-
-// The address check is the Term session's own, with its boxes.
-TEST(ClientConnection, SharesTheTermSessionAddressCheck) {
-    ConnectionRig rig;
-    TMudScreen screen{rig.settings};
-    TermServices services;
-    services.boxes = &rig.boxes;
-    TermSession term(rig.settings, screen, rig.loop, services);
-    AddressCheckOf<TermSession> check(term);
-    ClientConnection connection(rig.settings,
-                                ClientServices{rig.loop, rig.windows, rig.sound, rig.status,
-                                               rig.log, rig.boxes, check, rig.clock,
-                                               rig.pendingEdit, term.PingStamp()});
-    CopyField(rig.settings.port, "32000");
-    connection.Connect();
-    EXPECT_THAT(rig.boxes.boxes, ElementsAre("Warning... Invalid port."));
-    CopyField(rig.settings.addy, "");
-    connection.Connect();
-    EXPECT_EQ(rig.boxes.boxes.back(), "Error... You must enter the IP address to connect to.");
-    EXPECT_TRUE(rig.log.Lines().empty());
 }
 
 // The terminal's ping timer as the program wires it: the tick stamps the time on every
@@ -148,14 +140,6 @@ TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
     rig.connection.reset(); // it reads the stamp of the session about to go
 }
 
-std::string Map() {
-    std::string data(kMapBytes, '\0');
-    for (std::size_t i = 0; i < kMapSide * kMapSide; ++i)
-        StoreLe32(reinterpret_cast<std::uint8_t*>(data.data()) + i * 4,
-                  static_cast<std::uint32_t>(i));
-    return data;
-}
-
 std::string Entry(std::size_t size, std::string_view text, std::int32_t number = -1) {
     std::string entry(size, '\0');
     std::size_t at = 0;
@@ -176,13 +160,15 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
     };
     const std::string boards = Entry(144, "News", 3) + Entry(144, "Ideas", 5);
     const std::string help = Entry(10, "look") + Entry(10, "kill") + Entry(10, "") + Entry(10, "x");
+    std::string map(kMapBytes, '\0'); // the decoder's test has the layout; a corner shows it
+    StoreLe32(reinterpret_cast<std::uint8_t*>(&map[kMapBytes - 4]), 483);
     const std::vector<Case> cases = {
         {ServerFrame(74, "", "", "A room.\0junk"s), {"clear desc", "append desc A room."}},
         {ServerFrame(59), {}}, // no data: the who window stays as it was
         {ServerFrame(59, "", "", "Bob"), {"clear who", "append who Bob"}},
         {ServerFrame(60, "", "", "hi"), {"append channel hi"}},
         {ServerFrame(65, "", "", "topic"), {"clear help", "append help topic"}},
-        {ServerFrame(77, "", "", Map()), {"map 483"}},
+        {ServerFrame(77, "", "", map), {"map 483"}},
         {ServerFrame(66, "10/20 30/40 50/60"),
          {"gauge 101 10 20", "gauge 102 30 40", "gauge 103 50 60", "status 10/60"}},
         {ServerFrame(67, "12"), {"level 12"}},
@@ -305,31 +291,11 @@ TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextC
 // sound...") come exactly where the handling of each message puts them, before the next
 // message's lines. Only the WAV output records, for want of an audio device.
 TEST(ClientConnection, SoundLinesKeepTheirPlaceAmongTheHandlersLines) {
-    struct RecordingWav : WavPlayer {
-        std::mutex mutex;
-        std::vector<std::string> paths;
-        void PlayAsync(const std::string& path) override {
-            const std::lock_guard<std::mutex> lock(mutex);
-            paths.push_back(path);
-        }
-        std::vector<std::string> Paths() {
-            const std::lock_guard<std::mutex> lock(mutex);
-            return paths;
-        }
-    } wav;
-    struct NoMidi : MidiDevice { // MIDI is not played here
-        int Open(const std::string&, const std::string&) override { return kMidiNoAudioOutput; }
-        int DeviceId(const std::string&) override { return 0; }
-        int Play(const std::string&) override { return kMidiInvalidDeviceName; }
-        int Close(const std::string&) override { return kMidiInvalidDeviceName; }
-        std::string ErrorText(int) override { return "no MIDI"; }
-        void SetCompletionCallback(CompletionCallback) override {}
-    } midi;
+    Recorder rec; // the WAV output and the focus
     ConnectionRig rig;
     CopyField(rig.settings.modplayer, "true"); // a real player program that ends at once
     ProcessRunner processes;
-    NoFocusKeeper focus;
-    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, wav, midi, focus});
+    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, rec, rec, rec});
     struct PlayerSound : ClientSound {
         explicit PlayerSound(SoundPlayer& p) : player(p) {}
         SoundPlayer& player;
@@ -354,7 +320,7 @@ TEST(ClientConnection, SoundLinesKeepTheirPlaceAmongTheHandlersLines) {
                             "Sound query acknowledged.", "Playing binary/x.mod...",
                             "Received soundstop from server.", "Stopping sound...",
                             "Server msg:", "two", ""));
-    EXPECT_EQ(wav.Paths(), std::vector<std::string>{"binary/rain.wav"});
+    EXPECT_EQ(rec.Take(), (std::vector<std::string>{"wav binary/rain.wav", "remember", "restore"}));
     EXPECT_FALSE(player.PlayerRunning());
 }
 
