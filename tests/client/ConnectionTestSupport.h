@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -44,49 +45,42 @@ struct RecordingWindows : ClientWindows {
     std::thread::id uiThread = std::this_thread::get_id();
     int offThread = 0;
 
-    void Add(std::string line) {
+    template <typename... Parts> void Add(const Parts&... parts) {
         if (std::this_thread::get_id() != uiThread) ++offThread;
-        calls.push_back(std::move(line));
+        std::ostringstream line;
+        (line << ... << parts);
+        calls.push_back(line.str());
     }
     static std::string Name(ClientScreen s) {
         static const char* const names[] = {"desc", "exits", "contents", "who", "channel",
                                             "eq",   "inv",   "boardmsg", "help"};
         return names[static_cast<int>(s)];
     }
-    void ClearScreen(ClientScreen s) override { Add("clear " + Name(s)); }
+    void ClearScreen(ClientScreen s) override { Add("clear ", Name(s)); }
     void AppendText(ClientScreen s, std::string_view t) override {
-        Add("append " + Name(s) + " " + std::string(t));
+        Add("append ", Name(s), " ", t);
     }
     // The decoders' own tests check the contents; a corner shows the call arrived.
-    void SetMap(const MapGrid& g) override { Add("map " + std::to_string(g[21][21])); }
-    void SetStatusValues(const HitManaMove& v) override {
-        Add("status " + std::to_string(v.hit) + "/" + std::to_string(v.moveMax));
-    }
-    void SetGauge(int id, int value, int max) override {
-        Add("gauge " + std::to_string(id) + " " + std::to_string(value) + " " +
-            std::to_string(max));
-    }
-    void SetBoardIndex(std::vector<BoardEntry> b) override {
-        Add("boards " + std::to_string(b.size()));
-    }
+    void SetMap(const MapGrid& g) override { Add("map ", g[21][21]); }
+    void SetStatusValues(const HitManaMove& v) override { Add("status ", v.hit, "/", v.moveMax); }
+    void SetGauge(int id, int value, int max) override { Add("gauge ", id, " ", value, " ", max); }
+    void SetBoardIndex(std::vector<BoardEntry> b) override { Add("boards ", b.size()); }
     void SetMessageIndex(std::vector<std::string> l) override {
-        Add("msgindex " + (l.empty() ? "" : l[0]));
+        Add("msgindex ", l.empty() ? "" : l[0]);
     }
-    void BoardUpdate(int board) override { Add("brdupdate " + std::to_string(board)); }
-    void SetHelpIndex(std::vector<std::string> t) override {
-        Add("helpindex " + std::to_string(t.size()));
-    }
+    void BoardUpdate(int board) override { Add("brdupdate ", board); }
+    void SetHelpIndex(std::vector<std::string> t) override { Add("helpindex ", t.size()); }
     void ShowIdentification(std::string_view n, std::string_view p, std::string_view t) override {
-        Add("id " + std::string(n) + " [" + std::string(p) + "] " + std::string(t));
+        Add("id ", n, " [", p, "] ", t);
     }
-    void SetCharacterLevel(int level) override { Add("level " + std::to_string(level)); }
+    void SetCharacterLevel(int level) override { Add("level ", level); }
     void SetTimeAndDate(std::string_view t, std::string_view d) override {
-        Add("time [" + std::string(t) + "] [" + std::string(d) + "]");
+        Add("time [", t, "] [", d, "]");
     }
     void ShowMessageBox(std::string_view text, std::string_view title) override {
-        Add("box " + std::string(title) + " " + std::string(text));
+        Add("box ", title, " ", text);
     }
-    void PostCommand(int id) override { Add("command " + std::to_string(id)); }
+    void PostCommand(int id) override { Add("command ", id); }
 };
 
 // Sound calls as readable lines, from whichever thread makes them.
