@@ -16,8 +16,7 @@
 #include "client/StatusBarSink.h"
 #include "client/StreamSocket.h"
 #include "client/TransferGauge.h"
-#include "fuzz/FuzzCheck.h"
-#include "fuzz/ScratchDir.h"
+#include "fuzz/FuzzSupport.h"
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"
@@ -43,7 +42,7 @@ public:
 
     tav::IoResult Receive(std::span<std::uint8_t> buffer) override {
         if (pos_ == bytes_.size()) return {0, 0};
-        const std::uint32_t r = Next();
+        const std::uint32_t r = tav::fuzz::XorShift(rng_);
         if (r % 16 == 0) return {-1, EAGAIN};
         const std::size_t n =
             std::min({buffer.size(), bytes_.size() - pos_, std::size_t{1} + r % 700});
@@ -61,12 +60,6 @@ public:
     std::vector<std::uint8_t> sent;
 
 private:
-    std::uint32_t Next() {
-        rng_ ^= rng_ << 13;
-        rng_ ^= rng_ >> 17;
-        rng_ ^= rng_ << 5;
-        return rng_;
-    }
     std::string bytes_;
     std::size_t pos_ = 0;
     std::uint32_t rng_;
@@ -159,17 +152,10 @@ private:
     tav::TMudScreen pane_;
 };
 
-// A scratch directory with "text" and "binary", made once and emptied after every input
-// so each run starts from the same files.
+// A scratch directory with "text" and "binary", emptied after every input so each run
+// starts from the same files.
 const fs::path& Root() {
-    const fs::path& root = tav::fuzz::ScratchDir("client");
-    static const bool made = [&root] {
-        fs::create_directory(root / tav::kTextDir);
-        fs::create_directory(root / tav::kBinaryDir);
-        return true;
-    }();
-    (void)made;
-    return root;
+    return tav::fuzz::ScratchDir("client", {tav::kTextDir, tav::kBinaryDir});
 }
 
 // Only plain files directly in text/ and binary/ may have been written.

@@ -1,7 +1,7 @@
 // help.ndx as any server download or editor may have left it: whatever the reader takes
 // in, the topics it keeps hold no line end, and writing them out and reading them back
 // gives the same list, so a save never changes what the next start shows.
-#include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzSupport.h"
 #include "settings/HelpIndexFile.h"
 
 #include <cstdint>

@@ -1,14 +1,14 @@
 // Writes the starting corpus of every fuzz target from what the tests and benchmarks
 // already hold: the golden settings files, the benchmark's game-like output, trigger
-// files like the tests', one frame of every incoming client message, and the captures
-// of a session with the demo world when there are any.
+// files like the tests', the client messages a session with the demo world lacks, and the
+// captures of such a session when there are any.
 //
 // Usage: fuzz_seeds SOURCE_DIR CAPTURE_DIR OUT_DIR
 //   writes OUT_DIR/<target>/<seed>; CAPTURE_DIR may lack term.bin and client.bin.
 #include "bench/Corpus.h"
-#include "client/MessageDecoder.h"
 #include "client/MessageHeader.h"
 #include "client/MessageType.h"
+#include "client/OutgoingMessage.h"
 #include "fuzz/ScreenOps.h"
 #include "settings/ColorFile.h"
 #include "settings/SettingsText.h"
@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,16 +62,13 @@ std::vector<std::string> SplitFrames(std::string_view stream) {
 
 std::string Frame(tav::IncomingType type, std::string_view text1, std::string_view data = {},
                   std::string_view text2 = {}) {
-    tav::MessageHeader header;
-    header.type = static_cast<std::int32_t>(type);
-    tav::SetText(header.text1, text1);
-    tav::SetText(header.text2, text2);
-    header.data_len = static_cast<std::int32_t>(data.size());
-    std::string frame(tav::kLengthBytes + tav::kHeaderBytes, '\0');
-    auto* bytes = reinterpret_cast<std::uint8_t*>(frame.data());
-    tav::StoreLe32(bytes, static_cast<std::uint32_t>(tav::kHeaderBytes + data.size()));
-    tav::EncodeHeader(header, std::span<std::uint8_t, tav::kHeaderBytes>(bytes + 4, 272));
-    return frame.append(data);
+    tav::OutgoingMessage message; // the server's frames are laid out as the client's
+    message.header.type = static_cast<std::int32_t>(type);
+    tav::SetText(message.header.text1, text1);
+    tav::SetText(message.header.text2, text2);
+    message.data.assign(data.begin(), data.end());
+    const std::vector<std::uint8_t> frame = tav::EncodeFrame(message);
+    return {frame.begin(), frame.end()};
 }
 
 void ScreenSeeds(const std::string& term) {
@@ -88,17 +86,9 @@ void ScreenSeeds(const std::string& term) {
     script.clear();
     AppendOp(script, ScreenOp::Modes);
     script.push_back(0x0B); // autowrap, appendcr, urlaware
-    AppendFeed(script, "Visit http://example.org/x now\r\n\x1b[1;31mred\x1b[0m\tTab\x07\r\n"
-                       "\x1b[5;10Hmid\x1b[K\x1b[1K\x1b[J\x1b[1J\x1b[2A\x1b[3B\x1b[4C\x1b[D"
-                       "\x1b"
-                       "A\x1b"
-                       "B\x1b"
-                       "C\x1b"
-                       "D\x1b"
-                       "H\x1b"
-                       "J\x1b"
-                       "K\x1b"
-                       "Nx\r\n");
+    AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
+                       "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
+                       "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
     AppendOp(script, ScreenOp::Select);
     script.append({0, 1, 1});
     AppendOp(script, ScreenOp::Select);
@@ -138,9 +128,7 @@ void TermChunkSeeds(const std::string& term) {
     Write("term_chunks_fuzzer", "escapes",
           seed("\xff\xfb\x01Password: \xff\xfc\x01\xff\xfd\x18\xff\xfa\x18\x01\xff\xff\xff\xf0"
                "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
-               "\x1b[;;5;m\x1b[99999999999m\x1b"
-               "Ox\x1b[A\x1b"
-               "ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
+               "\x1b[;;5;m\x1b[99999999999m\033Ox\x1b[A\033ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
                10, 20, 0x1B));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
@@ -155,52 +143,19 @@ void ClientSeeds(const std::string& client) {
         stream.push_back(static_cast<char>(flags));
         return stream;
     };
+    // The demo world sends every message but these three; of the others the first one of
+    // each type in its capture joins them.
     using T = tav::IncomingType;
-    std::string map(tav::kMapBytes, '\0');
-    for (std::size_t i = 0; i < map.size(); i += 4)
-        map[i] = static_cast<char>(i % 7);
-    std::string boards;
-    for (int b = 0; b < 2; ++b) {
-        boards += std::string{static_cast<char>(b), 0, 0, 0};
-        boards += std::string("General") + std::string(tav::kBoardTitleBytes - 7, '\0');
-    }
-    const std::string messages = "1 alice::Hello" + std::string(tav::kMessageEntryBytes - 14, '\0');
-    const std::string help = "combat" + std::string(34, '\0') + "movement" + std::string(32, '\0');
-    const std::vector<std::string> frames = {
-        Frame(T::text_mesg, "Welcome to the demo world."),
-        Frame(T::levelreport, "3"),
-        Frame(T::datetime, "12:30\r\n", {}, "Day of the Moon\r\n"),
-        Frame(T::hitmanamove, "90/100 40/50 70/80"),
-        Frame(T::desctext, {}, std::string("A wide square.\r\n\0", 17)),
-        Frame(T::exittext, {}, std::string("\x1b[1;32mnorth south\x1b[0m\r\n\0", 26)),
-        Frame(T::contenttext, {}, std::string("A fountain.\r\n\0", 14)),
-        Frame(T::mapinfo, {}, map),
-        Frame(T::who_list, {}, std::string("alice\r\nbob\r\n\0", 13)),
-        Frame(T::channel_txt, {}, std::string("[chat] hi\r\n\0", 12)),
-        Frame(T::eq_list, {}, std::string("a sword\r\n\0", 10)),
-        Frame(T::inv_list, {}, std::string("bread\r\n\0", 8)),
-        Frame(T::sound_query, "chime.wav"),
-        Frame(T::sound_file, "chime.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)),
-        Frame(T::text_file, "news.txt", std::string("News\r\n\0", 7)),
-        Frame(T::idinfo, "bread", std::string("A loaf.\r\n\0", 10)),
-        Frame(T::edit_request, "Your description", std::string("Tall.\0", 6)),
-        Frame(T::msgbox, "Hello from the server"),
-        Frame(T::bindex_reply, "2", boards),
-        Frame(T::msgindex_reply, "1", messages),
-        Frame(T::msg_reply, {}, std::string("Body\r\n\0", 7)),
-        Frame(T::brdupdate, "1"),
-        Frame(T::helpindex_reply, "40 2", help),
-        Frame(T::helpfile_reply, {}, std::string("Help text\0", 10)),
-        Frame(T::pingresponse, {}),
-        Frame(T::soundstop, {}),
-        Frame(T::disconnect, {}),
-    };
-    std::string all;
-    for (const std::string& frame : frames)
-        all += frame;
+    std::string all = Frame(T::edit_request, "Your description", std::string("Tall.\0", 6)) +
+                      Frame(T::msg_reply, {}, std::string("Body\r\n\0", 7)) +
+                      Frame(T::brdupdate, "1");
+    const std::vector<std::string> captured = SplitFrames(client);
+    std::set<std::uint32_t> types;
+    for (const std::string& frame : captured)
+        if (types.insert(tav::LoadLe32(reinterpret_cast<const std::uint8_t*>(&frame[4]))).second)
+            all += frame;
     Write("client_stream_fuzzer", "every-type", seed(all, 0x01));
     Write("client_stream_fuzzer", "every-type-cached", seed(all, 0x0C));
-    const std::vector<std::string> captured = SplitFrames(client);
     for (std::size_t i = 0; i < captured.size(); i += 6) {
         std::string some;
         for (std::size_t k = i; k < std::min(i + 6, captured.size()); ++k)

@@ -5,8 +5,7 @@
 // only names the selection accepts.
 //
 // Input: profiles.cfg, then (taken from the end) the user's actions and answers.
-#include "fuzz/FuzzCheck.h"
-#include "fuzz/ScratchDir.h"
+#include "fuzz/FuzzSupport.h"
 #include "settings/ProfileHost.h"
 #include "settings/ProfileSelection.h"
 #include "settings/ProfileSession.h"
@@ -62,8 +61,7 @@ private:
 };
 
 const fs::path& Root() {
-    const fs::path& root = tav::fuzz::ScratchDir("profiles");
-    return root;
+    return tav::fuzz::ScratchDir("profiles", {});
 }
 
 // Checks what the run left in the data directory and empties it for the next input.

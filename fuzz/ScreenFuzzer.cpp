@@ -3,7 +3,7 @@
 // changes, mouse selection and ResetScreen. After every operation the cursor, the top
 // line and the screen must lie inside the buffer, the view reads every row it is asked
 // to paint, as the widget does, and no leftover of an overwritten URL stays marked.
-#include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"

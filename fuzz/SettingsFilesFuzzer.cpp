@@ -5,8 +5,7 @@
 //
 // Input: the colors.dat bytes (their count taken from the last byte; 0 leaves the file
 // out), then tav.cfg.
-#include "fuzz/FuzzCheck.h"
-#include "fuzz/ScratchDir.h"
+#include "fuzz/FuzzSupport.h"
 #include "settings/ColorFile.h"
 #include "settings/LocalPrinter.h"
 #include "settings/LogSink.h"
@@ -44,13 +43,7 @@ struct Host final : tav::SettingsHost, tav::LocalPrinter, tav::LogSink {
 };
 
 const fs::path& Root() {
-    const fs::path& root = tav::fuzz::ScratchDir("settings");
-    static const bool made = [&root] {
-        fs::create_directories(root / "profiles" / kProfile);
-        return true;
-    }();
-    (void)made;
-    return root;
+    return tav::fuzz::ScratchDir("settings", {"profiles/fuzz"});
 }
 
 void WriteRaw(const fs::path& path, std::string_view bytes) {

@@ -5,7 +5,7 @@
 // Input: the stream, then (taken from the end) the screen's geometry and modes and the
 // seed of the cuts. Streams are at most kMaxStream bytes, past the point where an
 // unfinished telnet subnegotiation is abandoned.
-#include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzSupport.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"
 
@@ -78,10 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t longest = (modes & 8) != 0 ? 1 : 1 + (modes >> 4) * 16;
     Fed piecesFed;
     for (std::size_t at = 0; at < stream.size();) {
-        cuts ^= cuts << 13;
-        cuts ^= cuts >> 17;
-        cuts ^= cuts << 5;
-        const std::size_t n = std::min<std::size_t>(1 + cuts % longest, stream.size() - at);
+        const std::size_t n =
+            std::min<std::size_t>(1 + tav::fuzz::XorShift(cuts) % longest, stream.size() - at);
         Feed(pieces, stream.data() + at, n, piecesFed);
         at += n;
     }

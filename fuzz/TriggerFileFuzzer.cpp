@@ -5,8 +5,7 @@
 //
 // Input: the trigs.ndx bytes (their count taken from the last two bytes), then the
 // terminal lines, cut where the screen would end them (LF, VT, FF, CR).
-#include "fuzz/FuzzCheck.h"
-#include "fuzz/ScratchDir.h"
+#include "fuzz/FuzzSupport.h"
 #include "triggers/LineBigrams.h"
 #include "triggers/TriggerList.h"
 #include "triggers/TriggerSender.h"
@@ -26,13 +25,7 @@ namespace fs = std::filesystem;
 constexpr std::string_view kProfile = "fuzz";
 
 const fs::path& Root() {
-    const fs::path& root = tav::fuzz::ScratchDir("triggers");
-    static const bool made = [&root] {
-        fs::create_directories(root / kProfile);
-        return true;
-    }();
-    (void)made;
-    return root;
+    return tav::fuzz::ScratchDir("triggers", {kProfile});
 }
 
 // Sends as the terminal session does while not connected: the message it prints comes

@@ -11,7 +11,6 @@ import socket
 import struct
 import subprocess
 import sys
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -21,11 +20,9 @@ TIMEOUT = 10
 
 def free_port_pair() -> int:
     for port in range(24100, 31000, 7):
-        socks = []
+        socks = [socket.socket(), socket.socket()]
         try:
-            for p in (port, port + 1):
-                s = socket.socket()
-                socks.append(s)
+            for s, p in zip(socks, (port, port + 1)):
                 s.bind(("127.0.0.1", p))
             return port
         except OSError:
@@ -36,31 +33,14 @@ def free_port_pair() -> int:
     raise RuntimeError("no free port pair")
 
 
-class Recorder:
-    """Keeps everything a socket receives until the peer closes it."""
-
-    def __init__(self, sock):
-        self.sock = sock
-        self.data = bytearray()
-        self.thread = threading.Thread(target=self._run, daemon=True)
-        self.thread.start()
-
-    def _run(self):
-        while True:
-            try:
-                chunk = self.sock.recv(65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            self.data += chunk
-
-    def wait_for(self, needle: bytes):
-        deadline = time.monotonic() + TIMEOUT
-        while needle not in self.data:
-            if time.monotonic() > deadline:
-                raise TimeoutError(needle)
-            time.sleep(0.02)
+def read_until(sock, data: bytearray, needle: bytes = None):
+    """Appends what the socket receives to data until needle arrives or the peer closes;
+    the socket's time-out bounds every wait."""
+    while needle is None or needle not in data:
+        chunk = sock.recv(65536)
+        if not chunk:
+            return
+        data += chunk
 
 
 def frame(mtype: int, text1: bytes = b"", text2: bytes = b"", data: bytes = b"") -> bytes:
@@ -73,20 +53,17 @@ def main(out_dir: str):
     world = subprocess.Popen(
         [sys.executable, WORLD, "--port", str(port), "-q", "--chatter-seconds", "0.3",
          "--clock-seconds", "0.3"], stdout=subprocess.PIPE, text=True)
+    term, client = bytearray(), bytearray()
     try:
         world.stdout.readline()  # "demo world: ..." once it listens
         text = socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT)
-        term = Recorder(text)
-        term.wait_for(b"known? ")
-        text.sendall(b"fuzzer\n")
-        term.wait_for(b"Password: ")
-        text.sendall(b"demo\n")
-        term.wait_for(b"mv> ")
-
+        for needle, answer in [(b"known? ", b"fuzzer\n"), (b"Password: ", b"demo\n"),
+                               (b"mv> ", b"")]:
+            read_until(text, term, needle)
+            text.sendall(answer)
         client_sock = socket.create_connection(("127.0.0.1", port + 1), timeout=TIMEOUT)
-        client = Recorder(client_sock)
         client_sock.sendall(frame(1, b"fuzzer", b"demo"))
-        client.wait_for(b"Welcome")
+        read_until(client_sock, client, b"Welcome")
 
         for command in ["look", "north", "south", "east", "west", "who", "score", "inventory",
                         "equipment", "identify bread", "sound chime", "sound tune",
@@ -101,18 +78,18 @@ def main(out_dir: str):
             time.sleep(0.05)
         time.sleep(1.0)  # chatter and the clock
         text.sendall(b"quit\n")
-        term.thread.join(TIMEOUT)
-        client.thread.join(TIMEOUT)
+        read_until(text, term)
+        read_until(client_sock, client)
     finally:
         world.terminate()
         world.wait(TIMEOUT)
 
     os.makedirs(out_dir, exist_ok=True)
     with open(os.path.join(out_dir, "term.bin"), "wb") as f:
-        f.write(term.data)
+        f.write(term)
     with open(os.path.join(out_dir, "client.bin"), "wb") as f:
-        f.write(client.data)
-    print(f"captured {len(term.data)} text bytes, {len(client.data)} client bytes")
+        f.write(client)
+    print(f"captured {len(term)} text bytes, {len(client)} client bytes")
 
 
 if __name__ == "__main__":

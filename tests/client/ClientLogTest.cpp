@@ -16,15 +16,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-struct LogStatus : StatusBarSink {
-    std::mutex mutex;
-    std::vector<std::string> texts;
-    void SetMessageText(std::string_view t) override {
-        const std::lock_guard<std::mutex> lock(mutex);
-        texts.emplace_back(t);
-    }
-};
-
 TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
     struct Case {
         std::size_t before;   // characters already logged
@@ -40,7 +31,7 @@ TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
     };
     for (const Case& c : cases) {
         ClientLog log;
-        LogStatus status;
+        RecordingStatus status;
         log.AttachStatusBar(&status);
         std::string before;
         while (before.size() < c.before) { // lines of 10 + CR LF, the last one shorter
@@ -56,7 +47,7 @@ TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
             (before.substr(std::min(c.cut, before.size())) + line + "\r\n");
         EXPECT_EQ(log.Text().size(), c.after) << c.before << "+" << c.lineSize;
         EXPECT_EQ(log.Text(), expected.substr(expected.size() - c.after));
-        EXPECT_EQ(status.texts.back(), line);
+        EXPECT_EQ(status.calls.back(), "msg " + line);
     }
 }
 
@@ -65,17 +56,18 @@ TEST(ClientLog, LinesBeforeTheStatusBarExistsAreLostAndObserversHearTheRest) {
     int changes = 0;
     log.SetObserver([&] { ++changes; });
     log.LogLine("lost");
-    LogStatus status;
+    RecordingStatus status;
     log.AttachStatusBar(&status);
     log.LogLine("kept");
     EXPECT_EQ(log.Text(), "kept\r\n");
     EXPECT_EQ(changes, 1);
-    EXPECT_THAT(status.texts, ElementsAre("kept"));
+    EXPECT_THAT(status.calls, ElementsAre("msg kept"));
 }
 
+// The log holds its lock while it shows a line, so one recorder serves two threads.
 TEST(ClientLog, TwoThreadsWritingNeverTearALine) {
     ClientLog log;
-    LogStatus status;
+    RecordingStatus status;
     log.AttachStatusBar(&status);
     auto writer = [&](char c) {
         for (int i = 0; i < 2000; ++i)
@@ -87,7 +79,7 @@ TEST(ClientLog, TwoThreadsWritingNeverTearALine) {
     b.join();
     const std::string text = log.Text();
     EXPECT_LE(text.size(), kMaxLogChars);
-    EXPECT_EQ(status.texts.size(), 4000u);
+    EXPECT_EQ(status.calls.size(), 4000u);
     EXPECT_EQ(text.substr(text.size() - 11).find_first_not_of(text[text.size() - 3]), 9u);
 }
 

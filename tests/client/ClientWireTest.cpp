@@ -1,12 +1,41 @@
-#include "AllocationProbe.h"
-#include "ClientTestSupport.h"
+#include "ConnectionTestSupport.h"
 
-#include "client/OutgoingMessage.h"
-
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <new>
 #include <ostream>
 #include <thread>
 
 namespace tav::test {
+namespace {
+
+// The largest single block asked of operator new while `run` runs: shows how much a piece
+// of code allocates at once without trusting its own account. This binary's operator new
+// and delete (below) are plain malloc and free that watch the sizes while armed.
+std::atomic<bool> gArmed{false};
+std::atomic<std::size_t> gLargest{0};
+
+std::size_t LargestAllocationDuring(const std::function<void()>& run) {
+    gLargest = 0;
+    gArmed = true;
+    run();
+    gArmed = false;
+    return gLargest.load();
+}
+
+} // namespace
+
+void* Allocate(std::size_t size) {
+    if (gArmed.load(std::memory_order_relaxed)) {
+        std::size_t seen = gLargest.load(std::memory_order_relaxed);
+        while (size > seen && !gLargest.compare_exchange_weak(seen, size)) {
+        }
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+
 namespace {
 
 // What one read_dblock gave, printable so a failure reads as data.
@@ -39,12 +68,9 @@ std::vector<Got> ReadFrames(ClientWire& wire, StreamSocket& socket, int count) {
 }
 
 Bytes Frame(std::int32_t type, std::string_view text1, std::string_view text2, const Bytes& data) {
-    OutgoingMessage m;
-    m.header.type = type;
-    SetText(m.header.text1, text1);
-    SetText(m.header.text2, text2);
-    m.data = data;
-    return EncodeFrame(m);
+    const std::string frame =
+        ServerFrame(type, text1, text2, {reinterpret_cast<const char*>(data.data()), data.size()});
+    return {frame.begin(), frame.end()};
 }
 
 Bytes Pattern(std::size_t n) {
@@ -116,16 +142,22 @@ TEST(ReadDblockTest, RealSocketPeerWritingInSmallPieces) {
     EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), LongExpected());
 }
 
-TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512Bytes) {
+TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512BytesAndTryAgainWaits) {
     using Reports = std::vector<std::pair<std::int64_t, std::int64_t>>;
     struct Case {
         std::size_t dataBytes;
         std::vector<std::size_t> cuts; // in the stream, which starts with the 4-byte length
         std::vector<std::size_t> asked;
         Reports reports;
+        bool tryAgain = false; // "try again" at the first cut: one wait, then the rest
     };
     const std::vector<Case> cases = {
         {0, {}, {4, 272}, {{4, 4}, {272, 272}}},
+        {728,
+         {604},
+         {4, 1000, 400, 400},
+         {{4, 4}, {600, 1000}, {600, 1000}, {1000, 1000}, {1000, 1000}},
+         true},
         {240, {4, 100}, {4, 512, 416}, {{4, 4}, {512, 512}}},
         {241, {}, {4, 513}, {{4, 4}, {513, 513}, {513, 513}}},
         {241, {304}, {4, 513, 213}, {{4, 4}, {300, 513}, {513, 513}, {513, 513}}},
@@ -138,25 +170,13 @@ TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512Bytes) {
         SCOPED_TRACE(c.dataBytes);
         ScriptedSocket socket;
         socket.AddSplit(Frame(60, "", "", Pattern(c.dataBytes)), c.cuts);
+        if (c.tryAgain) socket.script.insert(socket.script.begin() + 1, {{}, EAGAIN});
         WireRig rig(socket);
         EXPECT_TRUE(rig.wire.read_dblock(socket).Ok());
         EXPECT_EQ(socket.asked, c.asked);
         EXPECT_EQ(rig.gauge.reports, c.reports);
+        EXPECT_EQ(socket.waits, c.tryAgain ? 1 : 0);
     }
-}
-
-TEST(ReadDblockTest, TryAgainWaitsAndRetries) {
-    const Bytes frame = Frame(60, "", "", Pattern(728)); // body of 1000 bytes
-    ScriptedSocket socket;
-    socket.Add(Bytes(frame.begin(), frame.begin() + 604));
-    socket.AddError(EAGAIN);
-    socket.Add(Bytes(frame.begin() + 604, frame.end()));
-    WireRig rig(socket);
-    EXPECT_TRUE(rig.wire.read_dblock(socket).Ok());
-    EXPECT_EQ(socket.waits, 1);
-    const std::vector<std::pair<std::int64_t, std::int64_t>> reports = {
-        {4, 4}, {600, 1000}, {600, 1000}, {1000, 1000}, {1000, 1000}};
-    EXPECT_EQ(rig.gauge.reports, reports);
 }
 
 TEST(ReadDblockTest, ShortReadsEndTheFrame) {
@@ -267,12 +287,8 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
         for (std::size_t at = 0; at < c.sent; at += 64 * 1024) // small pieces: cheap to replay
             socket.Add(Bytes(64 * 1024, 0x5a));
         WireRig rig(socket);
-        std::size_t largest = 0;
-        {
-            AllocationProbe probe;
-            EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
-            largest = probe.Largest();
-        }
+        const std::size_t largest =
+            LargestAllocationDuring([&] { EXPECT_FALSE(rig.wire.read_dblock(socket).Ok()); });
         EXPECT_LE(largest, c.largest);
         EXPECT_GE(largest, std::min(c.sent, kFrameBytesAhead)); // the probe did see the body
         EXPECT_EQ(rig.log.lines, std::vector<std::string>{"Connection closed by server..."});
@@ -281,3 +297,40 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
 
 } // namespace
 } // namespace tav::test
+
+// Every plain new and delete of the binary goes through malloc and free, so the pairs
+// stay matched for the sanitizers too.
+void* operator new(std::size_t size) {
+    return tav::test::Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return tav::test::Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return tav::test::Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}

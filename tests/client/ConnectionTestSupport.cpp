@@ -1,24 +1,21 @@
 #include "tests/client/ConnectionTestSupport.h"
 
-#include <random>
-#include <unistd.h>
+#include "client/OutgoingMessage.h"
 
 namespace tav::test {
 
 std::string ServerFrame(std::int32_t type, std::string_view text1, std::string_view text2,
                         std::string_view data, std::optional<std::int32_t> dataLen) {
-    MessageHeader header;
-    header.type = type;
-    header.aux = 7;
-    SetText(header.text1, text1);
-    SetText(header.text2, text2);
-    header.data_len = dataLen.value_or(static_cast<std::int32_t>(data.size()));
-    std::string frame(kLengthBytes + kHeaderBytes, '\0');
-    auto* bytes = reinterpret_cast<std::uint8_t*>(frame.data());
-    StoreLe32(bytes, static_cast<std::uint32_t>(kHeaderBytes + data.size()));
-    EncodeHeader(header, std::span<std::uint8_t, kHeaderBytes>(bytes + kLengthBytes, kHeaderBytes));
-    frame += data;
-    return frame;
+    OutgoingMessage message; // the server's frames are laid out as the client's
+    message.header.type = type;
+    message.header.aux = 7;
+    SetText(message.header.text1, text1);
+    SetText(message.header.text2, text2);
+    message.data.assign(data.begin(), data.end());
+    Bytes frame = EncodeFrame(message);
+    if (dataLen)
+        StoreLe32(&frame[kLengthBytes + kDataLenOffset], static_cast<std::uint32_t>(*dataLen));
+    return {frame.begin(), frame.end()};
 }
 
 std::vector<ClientMessage> ParseFrames(const std::string& bytes) {
@@ -36,30 +33,22 @@ std::vector<ClientMessage> ParseFrames(const std::string& bytes) {
     return out;
 }
 
-TempDir::TempDir() {
-    std::random_device random;
-    path = std::filesystem::temp_directory_path() /
-           ("tav-client-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path / "text");
-    std::filesystem::create_directories(path / "binary");
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
 ConnectionRig::ConnectionRig(bool debug) {
     CopyField(settings.user, "hero");
     CopyField(settings.passwd, "secret");
     CopyField(settings.addy, "127.0.0.1");
     CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
     settings.cdmdebug = debug ? 1 : 0;
-    connection =
-        std::make_unique<ClientConnection>(settings,
-                                           ClientServices{loop, windows, sound, status, log, boxes,
-                                                          address, clock, pendingEdit, pingStamp},
-                                           dir.path.string());
+    Rebuild(sound, pingStamp);
+}
+
+void ConnectionRig::Rebuild(ClientSound& through, const std::atomic<std::int32_t>& stamp,
+                            std::uint64_t limit) {
+    connection = std::make_unique<ClientConnection>(settings,
+                                                    ClientServices{loop, windows, through, status,
+                                                                   log, boxes, address, clock,
+                                                                   pendingEdit, stamp},
+                                                    dir.path.string(), limit);
 }
 
 ::testing::AssertionResult ConnectionRig::ConnectAndLogin() {

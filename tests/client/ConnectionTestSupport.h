@@ -2,31 +2,41 @@
 
 #include "client/AddressCheck.h"
 #include "client/ClientConnection.h"
+#include "client/ClientLink.h"
 #include "client/ClientMessage.h"
 #include "client/ClientSound.h"
 #include "client/ClientWindows.h"
+#include "client/ClientWire.h"
 #include "client/MessageHeader.h"
 #include "client/PendingEdit.h"
+#include "client/PosixSocket.h"
 #include "client/StatusBarSink.h"
+#include "client/TransferGauge.h"
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/PollEventLoop.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <sstream>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tav::test {
 
 using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
 
 // Window effects as readable lines, in the order they were made; also checks that every
 // call comes on the thread that runs the loop.
@@ -35,49 +45,42 @@ struct RecordingWindows : ClientWindows {
     std::thread::id uiThread = std::this_thread::get_id();
     int offThread = 0;
 
-    void Add(std::string line) {
+    template <typename... Parts> void Add(const Parts&... parts) {
         if (std::this_thread::get_id() != uiThread) ++offThread;
-        calls.push_back(std::move(line));
+        std::ostringstream line;
+        (line << ... << parts);
+        calls.push_back(line.str());
     }
     static std::string Name(ClientScreen s) {
         static const char* const names[] = {"desc", "exits", "contents", "who", "channel",
                                             "eq",   "inv",   "boardmsg", "help"};
         return names[static_cast<int>(s)];
     }
-    void ClearScreen(ClientScreen s) override { Add("clear " + Name(s)); }
+    void ClearScreen(ClientScreen s) override { Add("clear ", Name(s)); }
     void AppendText(ClientScreen s, std::string_view t) override {
-        Add("append " + Name(s) + " " + std::string(t));
+        Add("append ", Name(s), " ", t);
     }
     // The decoders' own tests check the contents; a corner shows the call arrived.
-    void SetMap(const MapGrid& g) override { Add("map " + std::to_string(g[21][21])); }
-    void SetStatusValues(const HitManaMove& v) override {
-        Add("status " + std::to_string(v.hit) + "/" + std::to_string(v.moveMax));
-    }
-    void SetGauge(int id, int value, int max) override {
-        Add("gauge " + std::to_string(id) + " " + std::to_string(value) + " " +
-            std::to_string(max));
-    }
-    void SetBoardIndex(std::vector<BoardEntry> b) override {
-        Add("boards " + std::to_string(b.size()));
-    }
+    void SetMap(const MapGrid& g) override { Add("map ", g[21][21]); }
+    void SetStatusValues(const HitManaMove& v) override { Add("status ", v.hit, "/", v.moveMax); }
+    void SetGauge(int id, int value, int max) override { Add("gauge ", id, " ", value, " ", max); }
+    void SetBoardIndex(std::vector<BoardEntry> b) override { Add("boards ", b.size()); }
     void SetMessageIndex(std::vector<std::string> l) override {
-        Add("msgindex " + (l.empty() ? "" : l[0]));
+        Add("msgindex ", l.empty() ? "" : l[0]);
     }
-    void BoardUpdate(int board) override { Add("brdupdate " + std::to_string(board)); }
-    void SetHelpIndex(std::vector<std::string> t) override {
-        Add("helpindex " + std::to_string(t.size()));
-    }
+    void BoardUpdate(int board) override { Add("brdupdate ", board); }
+    void SetHelpIndex(std::vector<std::string> t) override { Add("helpindex ", t.size()); }
     void ShowIdentification(std::string_view n, std::string_view p, std::string_view t) override {
-        Add("id " + std::string(n) + " [" + std::string(p) + "] " + std::string(t));
+        Add("id ", n, " [", p, "] ", t);
     }
-    void SetCharacterLevel(int level) override { Add("level " + std::to_string(level)); }
+    void SetCharacterLevel(int level) override { Add("level ", level); }
     void SetTimeAndDate(std::string_view t, std::string_view d) override {
-        Add("time [" + std::string(t) + "] [" + std::string(d) + "]");
+        Add("time [", t, "] [", d, "]");
     }
     void ShowMessageBox(std::string_view text, std::string_view title) override {
-        Add("box " + std::string(title) + " " + std::string(text));
+        Add("box ", title, " ", text);
     }
-    void PostCommand(int id) override { Add("command " + std::to_string(id)); }
+    void PostCommand(int id) override { Add("command ", id); }
 };
 
 // Sound calls as readable lines, from whichever thread makes them.
@@ -125,7 +128,13 @@ struct SharedLog : LogSink {
         const auto all = Lines();
         return std::find(all.begin(), all.end(), line) != all.end();
     }
+    // The lines from the n-th on.
+    std::vector<std::string> After(std::size_t n) const {
+        const auto all = Lines();
+        return {all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
+    }
 };
+using RecordingLog = SharedLog;
 
 struct RecordingBoxes : MessageBoxes {
     std::vector<std::string> boxes;
@@ -147,19 +156,132 @@ struct PortFromSettings : AddressCheck {
     int PortNumber() const override { return std::atoi(settings.port); }
 };
 
+struct RecordingGauge : TransferGauge {
+    std::vector<std::pair<std::int64_t, std::int64_t>> reports;
+    void ShowProgress(std::int64_t received, std::int64_t total) override {
+        reports.emplace_back(received, total);
+    }
+};
+
+struct FakeLink : ClientLink {
+    explicit FakeLink(StreamSocket& s) : socket(s) {}
+    StreamSocket& socket;
+    bool connected = true;
+    int disconnects = 0;
+    bool IsConnected() const override { return connected; }
+    void Disconnect() override {
+        ++disconnects;
+        connected = false;
+    }
+    StreamSocket& SendSocket() override { return socket; }
+};
+
+// A socket that replays a script: each receive returns at most the rest of the current
+// piece; a piece may instead be an error number, and the end of the script is a close.
+struct ScriptedSocket : StreamSocket {
+    struct Step {
+        Bytes bytes;
+        int error = 0;
+    };
+    std::deque<Step> script;
+    std::vector<std::size_t> asked;
+    int waits = 0;
+    Bytes sent;
+
+    void Add(Bytes bytes) { script.push_back({std::move(bytes), 0}); }
+    void AddError(int error) { script.push_back({{}, error}); }
+    // The stream cut into pieces at the given offsets.
+    void AddSplit(const Bytes& stream, const std::vector<std::size_t>& cuts) {
+        std::size_t from = 0;
+        for (std::size_t cut : cuts) {
+            Add(Bytes(stream.begin() + from, stream.begin() + cut));
+            from = cut;
+        }
+        Add(Bytes(stream.begin() + from, stream.end()));
+    }
+    std::size_t Remaining() const {
+        std::size_t n = 0;
+        for (const Step& s : script)
+            n += s.bytes.size();
+        return n;
+    }
+
+    IoResult Receive(std::span<std::uint8_t> buffer) override {
+        asked.push_back(buffer.size());
+        while (!script.empty() && script.front().error == 0 && script.front().bytes.empty())
+            script.pop_front();
+        if (script.empty()) return {0, 0};
+        Step& step = script.front();
+        if (step.error != 0) {
+            const int error = step.error;
+            script.pop_front();
+            return {-1, error};
+        }
+        const std::size_t n = std::min(buffer.size(), step.bytes.size());
+        std::copy_n(step.bytes.begin(), n, buffer.begin());
+        step.bytes.erase(step.bytes.begin(), step.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        return {static_cast<std::ptrdiff_t>(n), 0};
+    }
+    IoResult Send(std::span<const std::uint8_t> bytes) override {
+        sent.insert(sent.end(), bytes.begin(), bytes.end());
+        return {static_cast<std::ptrdiff_t>(bytes.size()), 0};
+    }
+    void WaitReady(IoDirection) override { ++waits; }
+};
+
+// The services a ClientWire needs, all recording, around one socket.
+struct WireRig {
+    explicit WireRig(StreamSocket& socket, bool debug = false) : link(socket) {
+        settings.cdmdebug = debug ? 1 : 0;
+    }
+    Settings settings{};
+    RecordingLog log;
+    RecordingGauge gauge;
+    FakeLink link;
+    ClientWire wire{link, log, gauge, settings};
+};
+
+// A connected AF_UNIX stream socket pair, closed on destruction.
+struct SocketPair {
+    int fds[2] = {-1, -1};
+    SocketPair() { EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0); }
+    ~SocketPair() {
+        for (int fd : fds)
+            if (fd >= 0) ::close(fd);
+    }
+    void Close(int i) {
+        ::close(fds[i]);
+        fds[i] = -1;
+    }
+};
+
+inline void WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n <= 0) return;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+inline Bytes ReadExactly(int fd, std::size_t size) {
+    Bytes out(size);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, out.data() + got, size - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
+    return out;
+}
+
 // One frame as the server sends it. dataLen overrides the header's `data_len`.
 std::string ServerFrame(std::int32_t type, std::string_view text1 = {}, std::string_view text2 = {},
                         std::string_view data = {},
                         std::optional<std::int32_t> dataLen = std::nullopt);
 // The frames in a byte stream the client sent (whole frames only).
 std::vector<ClientMessage> ParseFrames(const std::string& bytes);
-
-// A fresh directory with "text" and "binary" in it, removed at the end.
-struct TempDir {
-    std::filesystem::path path;
-    TempDir();
-    ~TempDir();
-};
 
 // A ClientConnection to a loopback peer with every outside part recorded. The peer
 // listens on the game port + 1, as the client expects.
@@ -175,11 +297,15 @@ struct ConnectionRig {
     SettableClock clock;
     PendingEdit pendingEdit;
     std::atomic<std::int32_t> pingStamp{0}; // the terminal's ping tick stamps it
-    TempDir dir;
+    TempDir dir{"text", "binary"};
     LoopbackServer server;
     std::unique_ptr<ClientConnection> connection;
 
     explicit ConnectionRig(bool debug = false);
+    // Replaces the connection with one that plays through `through`, reads the ping time
+    // from `stamp` and may download `limit` bytes a connection.
+    void Rebuild(ClientSound& through, const std::atomic<std::int32_t>& stamp,
+                 std::uint64_t limit = kDownloadLimitBytes);
     // Connects, accepts and reads the login frame.
     ::testing::AssertionResult ConnectAndLogin();
     // Runs the loop until done() or the time-out.
@@ -191,6 +317,11 @@ struct ConnectionRig {
     }
     bool WaitForThreadEnd() {
         return Pump([&] { return !connection->ThreadRunning(); });
+    }
+    // The log after the two connect lines, once it holds at least n lines (or the time-out).
+    std::vector<std::string> LogAfterConnect(std::size_t n) {
+        Pump([&] { return log.Lines().size() >= n + 2; });
+        return log.After(2);
     }
     // The frames the client sent since the last call.
     std::vector<ClientMessage> ReadFrames(std::chrono::milliseconds wait = 300ms) {

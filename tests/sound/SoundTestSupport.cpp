@@ -1,10 +1,8 @@
 #include "tests/sound/SoundTestSupport.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <thread>
 
 namespace tav::test {
@@ -42,17 +40,6 @@ int PostQueue::RunPosted(int timeoutMs) {
     for (auto& fn : batch)
         fn();
     return static_cast<int>(batch.size());
-}
-
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tav-sound-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
 }
 
 ScopedCwd::ScopedCwd(const fs::path& dir) : previous(fs::current_path()) {

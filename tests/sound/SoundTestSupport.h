@@ -3,6 +3,7 @@
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "sound/SoundBackends.h"
+#include "tests/support/TempDir.h"
 
 #include <condition_variable>
 #include <deque>
@@ -77,13 +78,6 @@ struct PostQueue {
     void Post(std::function<void()> fn);
     // Waits up to timeoutMs for work, then runs what is there; returns how much ran.
     int RunPosted(int timeoutMs);
-};
-
-// A fresh directory under the temporary directory, removed at the end.
-struct TempDir {
-    TempDir();
-    ~TempDir();
-    std::filesystem::path path;
 };
 
 // Runs with the working directory set to dir until the end of the scope.
