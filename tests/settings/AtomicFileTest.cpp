@@ -16,11 +16,6 @@ namespace fs = std::filesystem;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    ~AtomicFileTest() override { fs::remove_all(dir); }
-    static fs::path MakeDir() {
-        std::string pattern = (fs::temp_directory_path() / "tav-atomic-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir))
@@ -33,7 +28,8 @@ protected:
         return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
     }
 
-    fs::path dir = MakeDir();
+    TempDir temp;
+    fs::path dir = temp.Path();
 };
 
 TEST_F(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingElse) {
@@ -87,11 +83,14 @@ TEST(AtomicFileNames, OnlyTheHelpersOwnTemporaryNamesAreRecognised) {
         bool temporary; // of "tav.cfg"
     };
     const Case cases[] = {
-        {"tav.cfg.tmp-4242-0", true}, {"tav.cfg.tmp-1-17", true},    {"tav.cfg", false},
-        {"tav.cfg.tmp-", false},      {"tav.cfg.tmp-4242", false},   {"tav.cfg.tmp-4242-", false},
-        {"tav.cfg.tmp--1", false},    {"tav.cfg.tmp-12-3-4", false}, {"tav.cfg.tmp-1x-2", false},
-        {"tav.cfg.tmp-1-2 ", false},  {"tav.cfg.bak-1-2", false},    {"colors.dat.tmp-1-2", false},
-        {"xtav.cfg.tmp-1-2", false},  {"tav.cfg.tmp-1-2/x", false},
+        {"tav.cfg.tmp-4242-0", true},  {"tav.cfg.tmp-1-17", true},
+        {"tav.cfg.tmp-9-90", true},    {"tav.cfg", false},
+        {"tav.cfg.tmp-", false},       {"tav.cfg.tmp-4242", false},
+        {"tav.cfg.tmp-4242-", false},  {"tav.cfg.tmp--1", false},
+        {"tav.cfg.tmp-12-3-4", false}, {"tav.cfg.tmp-1x-2", false},
+        {"tav.cfg.tmp-1-2 ", false},   {"tav.cfg.bak-1-2", false},
+        {"colors.dat.tmp-1-2", false}, {"xtav.cfg.tmp-1-2", false},
+        {"tav.cfg.tmp-1-2/x", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsTemporaryFileOf(c.name, "tav.cfg"), c.temporary) << c.name;

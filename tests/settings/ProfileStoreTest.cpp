@@ -58,18 +58,14 @@ struct ProfileRecorder : ProfileHost, ProfilePrompts {
 
 class ProfileTest : public ::testing::Test {
 protected:
-    ~ProfileTest() override { fs::remove_all(root); }
-    static fs::path MakeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "tav-profiles-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
     void PutList(const std::string& bytes) const {
         std::ofstream(root / "profiles.cfg", std::ios::binary) << bytes;
     }
     std::string List() const { return ReadBytes(root / "profiles.cfg"); }
     ProfileSelection Dialog() { return ProfileSelection(store, session, rec); }
 
-    fs::path root = MakeRoot();
+    TempDir temp;
+    fs::path root = temp.Path();
     ProfileStore store{root.string()};
     Settings settings{};
     std::string current;

@@ -88,12 +88,8 @@ private:
 
 class SaveStressTest : public ::testing::Test {
 protected:
-    ~SaveStressTest() override { fs::remove_all(root); }
-    static fs::path MakeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "tav-stress-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    const fs::path root = MakeRoot();
+    const TempDir temp;
+    const fs::path root = temp.Path();
 };
 
 TEST_F(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {

@@ -45,6 +45,20 @@ inline bool SameBytes(const auto& a, const auto& b) {
 Settings FilledSettings();
 StoredValues FilledValues();
 
+// A fresh directory of its own under the system's temporary one, removed with everything
+// in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 std::string ReadBytes(const std::filesystem::path& path);
 std::string Golden(const std::string& name); // a file of tests/settings/data
 
