@@ -3,20 +3,18 @@
 #include "settings/PlayerCommand.h"
 #include "sound/ProcessRunner.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSortFilterProxyModel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -35,17 +33,6 @@ template <typename T> T* Control(const QWidget& dialog, const QString& name) {
     }
     EXPECT_NE(found, nullptr) << "no control named " << name.toStdString();
     return found;
-}
-
-QPushButton* ButtonNamed(const QWidget& dialog, const QString& text) {
-    for (QPushButton* button : dialog.findChildren<QPushButton*>())
-        if (button->text().remove(QLatin1Char('&')) == text) return button;
-    return nullptr;
-}
-
-template <std::size_t N> void Put(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    CopyField(field, text.c_str());
 }
 
 // Every text field: its control's name and the field, in the record's order.
@@ -259,17 +246,22 @@ TEST(ConfigDialogTest, OneLineFieldsKeepNoLineBreaksAndNumbersOnlyDigits) {
     EXPECT_EQ(login->cursorPosition(), login->text().size());
 }
 
-TEST(ConfigDialogTest, PlayerBrowseListsProgramsAndLeavesTheWorkingDirectory) {
+// The chooser lists programs only. A player chosen in a folder whose name has a blank is
+// the program that runs, with the sound as its one argument: not a program named after the
+// folder's first word.
+TEST(ConfigDialogTest, ABrowsedPlayerIsListedAndIsWhatRunsFromAFolderWithBlanks) {
     ScratchDataDir data;
-    const QString player = data.Path(QStringLiteral("player"));
+    ASSERT_TRUE(QDir(data.Path()).mkdir(QStringLiteral("My Players")));
+    const QString player = data.Path(QStringLiteral("My Players/modplay"));
+    const QString decoy = data.Path(QStringLiteral("My")); // what splitting at blanks starts
     ASSERT_TRUE(WritePlayer(player));
-    QFile notes(data.Path(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(WritePlayer(decoy));
+    QFile notes(data.Path(QStringLiteral("My Players/notes.txt")));
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.close();
 
     tmarrowcfg dialog;
     Settings record{};
-    Put(record.midiplayer, player.toStdString());
     ModalScript script;
     script.Then([&](QWidget* shown) {
         for (QPushButton* b : shown->findChildren<QPushButton*>())
@@ -277,68 +269,32 @@ TEST(ConfigDialogTest, PlayerBrowseListsProgramsAndLeavesTheWorkingDirectory) {
                 b->click();
     });
     QStringList listed;
-    script.Then([&](QWidget* shown) {
-        auto* chooser = qobject_cast<QFileDialog*>(shown);
-        ASSERT_NE(chooser, nullptr);
-        chooser->setDirectory(data.Path());
-        auto* proxy = qobject_cast<QSortFilterProxyModel*>(chooser->proxyModel());
+    script.Then(ChooseFile(QStringLiteral("modplay"), [&](QFileDialog& chooser) {
+        chooser.setDirectory(data.Path(QStringLiteral("My Players")));
+        auto* proxy = qobject_cast<QSortFilterProxyModel*>(chooser.proxyModel());
         ASSERT_NE(proxy, nullptr);
         auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
         ASSERT_NE(files, nullptr);
         WaitFor([&] {
             listed.clear();
-            const QModelIndex root = proxy->mapFromSource(files->index(data.Path()));
+            const QModelIndex root =
+                proxy->mapFromSource(files->index(data.Path(QStringLiteral("My Players"))));
             for (int row = 0; row < proxy->rowCount(root); ++row)
                 listed << proxy->index(row, 0, root).data().toString();
             return !listed.isEmpty();
         });
-        // Typed, as a user would: the name box of Qt's own chooser.
-        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        name->setText(QStringLiteral("player"));
-        QMetaObject::invokeMethod(chooser, "accept");
-    });
-    script.Then([](QWidget* shown) { ButtonNamed(*shown, QStringLiteral("OK"))->click(); });
+    }));
+    script.Then([](QWidget* shown) { ButtonText(shown, QStringLiteral("OK"))->click(); });
     const QString workingDir = QDir::currentPath();
-    EXPECT_EQ(dialog.Run(record), 1);
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(listed, QStringList{QStringLiteral("player")});
-    EXPECT_EQ(QString::fromLatin1(record.modplayer), player);
-    EXPECT_EQ(QDir::currentPath(), workingDir);
-}
-
-// A player chosen in a folder whose name has a blank is the program that runs, with the
-// sound as its one argument: not a program named after the folder's first word.
-TEST(ConfigDialogTest, ABrowsedPlayerInAFolderWithBlanksIsWhatRuns) {
-    ScratchDataDir data;
-    ASSERT_TRUE(QDir(data.Path()).mkdir(QStringLiteral("My Players")));
-    const QString player = data.Path(QStringLiteral("My Players/modplay"));
-    const QString decoy = data.Path(QStringLiteral("My")); // what splitting at blanks starts
-    ASSERT_TRUE(WritePlayer(player));
-    ASSERT_TRUE(WritePlayer(decoy));
-
-    tmarrowcfg dialog;
-    Settings record{};
-    ModalScript script;
-    script.Then([&](QWidget* shown) {
-        for (QPushButton* b : shown->findChildren<QPushButton*>())
-            if (b->accessibleDescription() == QStringLiteral("Choose the MOD player program"))
-                b->click();
-    });
-    script.Then([&](QWidget* shown) {
-        auto* chooser = qobject_cast<QFileDialog*>(shown);
-        ASSERT_NE(chooser, nullptr);
-        chooser->setDirectory(data.Path(QStringLiteral("My Players")));
-        chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QStringLiteral("modplay"));
-        QMetaObject::invokeMethod(chooser, "accept");
-    });
-    script.Then([](QWidget* shown) { ButtonNamed(*shown, QStringLiteral("OK"))->click(); });
     ASSERT_EQ(dialog.Run(record), 1);
     EXPECT_TRUE(script.Done());
+    EXPECT_EQ(listed, QStringList{QStringLiteral("modplay")});
+    EXPECT_EQ(QDir::currentPath(), workingDir);
 
     PlayerLaunch launch;
     launch.argv = SplitPlayerCommand(record.modplayer);
+    ASSERT_FALSE(launch.argv.empty());
+    EXPECT_EQ(launch.argv.front(), player.toStdString()) << record.modplayer;
     launch.argv.emplace_back("song.mod");
     ProcessRunner runner;
     const LaunchResult started = runner.Start(launch);

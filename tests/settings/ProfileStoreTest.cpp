@@ -3,7 +3,6 @@
 #include "settings/ProfileSelection.h"
 #include "settings/ProfileSession.h"
 
-#include <deque>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,48 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-// Records the profile steps and answers the prompts from scripted replies.
-struct ProfileRecorder : ProfileHost, ProfilePrompts {
-    void SetCaption(std::string_view c) override { calls.push_back("caption " + std::string(c)); }
-    void LoadSettings() override { calls.emplace_back("load"); }
-    void SaveSettings() override { calls.emplace_back("save"); }
-    void ApplyScreenSettings() override { calls.emplace_back("screen"); }
-    void ApplySizes() override { calls.emplace_back("sizes"); }
-    void PlaceFrame() override { calls.emplace_back("place"); }
-    void RestoreSideWindows() override { calls.emplace_back("windows"); }
-    void LoadTriggers() override { calls.emplace_back("triggers"); }
-    void TermStartup() override { calls.emplace_back("startup"); }
-    void AutoConnect() override { calls.emplace_back("autoconnect"); }
-    void StartTimers() override { calls.emplace_back("timers"); }
-    void ReleaseLayout() override { calls.emplace_back("release"); }
-    bool TermConnected() override { return connected; }
-    void TermDisconnect() override { calls.emplace_back("term off"); }
-    void ClientDisconnect() override { calls.emplace_back("client off"); }
-    void CreateBars() override { calls.emplace_back("bars"); }
-    void PrintLocal(std::string_view t) override { calls.push_back("print " + std::string(t)); }
-
-    std::optional<std::string> AskProfileName(std::string_view initial) override {
-        calls.push_back("ask " + std::string(initial));
-        if (names.empty()) return std::nullopt;
-        auto name = names.front();
-        names.pop_front();
-        return name;
-    }
-    bool AskYesNo(std::string_view text, std::string_view title) override {
-        calls.push_back("question " + std::string(text) + " | " + std::string(title));
-        return yes;
-    }
-    void ShowError(std::string_view text, std::string_view title) override {
-        calls.push_back("error " + std::string(text) + " | " + std::string(title));
-    }
-    Lines Take() { return std::exchange(calls, {}); }
-
-    Lines calls;
-    std::deque<std::optional<std::string>> names; // nullopt: the user cancels
-    bool yes = true;
-    bool connected = false;
-};
 
 class ProfileTest : public ::testing::Test {
 protected:
