@@ -1,5 +1,6 @@
 // The configuration dialog driven like a user: real widgets offscreen, real files.
 #include "settings/ConfigDialog.h"
+#include "settings/ConfigValidation.h"
 #include "settings/PlayerCommand.h"
 #include "sound/ProcessRunner.h"
 #include "tests/app/AppTestSupport.h"
@@ -197,31 +198,24 @@ TEST(ConfigDialogTest, LabelsNameTheirFields) {
                   group->title());
 }
 
-TEST(ConfigDialogTest, Interlocks) {
+// The rules themselves are the core's; here, that every click on the four boxes reaches
+// them and their answer reaches the boxes.
+TEST(ConfigDialogTest, EveryInterlockedClickGoesThroughTheRules) {
     tmarrowcfg dialog;
     dialog.Load(Settings{});
-    QCheckBox& internal = dialog.Box(ConfigBox::MidiInternal);
-    QCheckBox& external = dialog.Box(ConfigBox::MidiExternal);
-    QCheckBox& autoClient = dialog.Box(ConfigBox::AutoClient);
-    QCheckBox& wait = dialog.Box(ConfigBox::WaitClient);
-    struct Step {
-        QCheckBox* click;
-        bool internal, external, autoClient, wait;
+    const ConfigBox boxes[] = {ConfigBox::MidiInternal, ConfigBox::MidiExternal,
+                               ConfigBox::AutoClient, ConfigBox::WaitClient};
+    const auto states = [&] {
+        return ConfigBoxStates{dialog.Box(boxes[0]).isChecked(), dialog.Box(boxes[1]).isChecked(),
+                               dialog.Box(boxes[2]).isChecked(), dialog.Box(boxes[3]).isChecked()};
     };
-    // The rules themselves are the core's; here, that every click reaches them.
-    const Step steps[] = {
-        {&internal, true, false, false, false},   {&external, false, true, false, false},
-        {&autoClient, false, true, true, false},  {&wait, false, true, true, true},
-        {&autoClient, false, true, false, false},
-    };
-    int n = 0;
-    for (const Step& s : steps) {
-        s.click->click();
-        EXPECT_EQ(internal.isChecked(), s.internal) << "step " << n;
-        EXPECT_EQ(external.isChecked(), s.external) << "step " << n;
-        EXPECT_EQ(autoClient.isChecked(), s.autoClient) << "step " << n;
-        EXPECT_EQ(wait.isChecked(), s.wait) << "step " << n;
-        ++n;
+    for (int step : {0, 1, 2, 3, 2, 3, 1, 0, 3}) {
+        ConfigBoxStates toggled = states();
+        bool* flags[] = {&toggled.midiInternal, &toggled.midiExternal, &toggled.autoClient,
+                         &toggled.waitClient};
+        *flags[step] = !*flags[step];
+        dialog.Box(boxes[step]).click();
+        EXPECT_EQ(states(), ApplyConfigInterlock(toggled, boxes[step])) << "box " << step;
     }
 }
 
