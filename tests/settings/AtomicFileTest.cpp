@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tav::test {
 namespace {
@@ -40,6 +41,24 @@ TEST_F(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingElse) {
         EXPECT_EQ(ReadBytes(file), bytes);
         EXPECT_EQ(Entries(), std::vector<std::string>{"tav.cfg"});
     }
+}
+
+// Names left over by saves that died are stepped over: they cost another attempt, never
+// the save.
+TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOver) {
+    const fs::path file = dir / "tav.cfg";
+    // A save that dies mid-write leaves its temporary file, named with the number this
+    // process's next save starts from.
+    ASSERT_TRUE(
+        CrashesMidWrite([&] { WriteFileAtomically(file.string(), std::string(9999, 'x')); }, 4096));
+    const std::vector<std::string> left = Entries();
+    ASSERT_EQ(left.size(), 1u);
+    const int next = std::stoi(left[0].substr(left[0].rfind('-') + 1));
+    const std::string ours = file.string() + ".tmp-" + std::to_string(::getpid()) + "-";
+    for (int n : {next, next + 1})
+        std::ofstream(ours + std::to_string(n)) << "left over";
+    EXPECT_TRUE(WriteFileAtomically(file.string(), "saved"));
+    EXPECT_EQ(ReadBytes(file), "saved");
 }
 
 TEST_F(AtomicFileTest, NewFilesTakeTheUmaskOrAreTheOwnersAlone) {
