@@ -78,9 +78,8 @@ protected:
 };
 
 TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
-    enum class Act { New, Edit, EditDelete, PopupDelete };
-    // One change through the dialogs (for the popup, `pattern` is the answer); afterwards
-    // the list, and trigs.ndx byte for byte.
+    enum class Act { New, Edit, EditDelete, PopupNo, PopupYes };
+    // One change through the dialogs; afterwards the list, and trigs.ndx byte for byte.
     const auto change = [&](const char* what, Act act, int row, const QString& pattern,
                             const QString& reaction, const QStringList& lines,
                             const std::string& file) {
@@ -88,17 +87,18 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
         ModalScript script;
         QString question;
         if (row >= 0) Select(row);
-        if (act == Act::PopupDelete)
+        const bool popup = act == Act::PopupNo || act == Act::PopupYes;
+        if (popup)
             script.Then(
-                AnswerBox(&question, pattern == "Yes" ? QMessageBox::Yes : QMessageBox::No));
+                AnswerBox(&question, act == Act::PopupYes ? QMessageBox::Yes : QMessageBox::No));
         else
             script.Then(Fill(pattern, reaction, act == Act::EditDelete ? "Delete" : "OK"));
         Run(script, [&] {
             if (act == Act::New) window.NewTrigger();
             if (act == Act::Edit || act == Act::EditDelete) window.EditSelectedTrigger();
-            if (act == Act::PopupDelete) window.DeleteSelectedTrigger();
+            if (popup) window.DeleteSelectedTrigger();
         });
-        if (act == Act::PopupDelete) EXPECT_EQ(question, "Confirm delete | Delete trigger?");
+        if (popup) EXPECT_EQ(question, "Confirm delete | Delete trigger?");
         EXPECT_EQ(Lines(), lines);
         EXPECT_EQ(File(), file);
         EXPECT_EQ(triggers.Count(), static_cast<std::size_t>(lines.size()));
@@ -114,10 +114,10 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
         "bell\r\n#\r\norc\r\nkill orc\r\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n";
     change("a changed pattern moves its line", Act::Edit, 0, "zebra", QString(),
            {"bell", "orc", "zebra"}, moved);
-    change("the popup asks first; No keeps it", Act::PopupDelete, 1, "No", {},
-           {"bell", "orc", "zebra"}, moved);
-    change("Yes deletes the selected line's trigger", Act::PopupDelete, 1, "Yes", {},
-           {"bell", "zebra"}, "bell\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n");
+    change("the popup asks first; No keeps it", Act::PopupNo, 1, {}, {}, {"bell", "orc", "zebra"},
+           moved);
+    change("Yes deletes the selected line's trigger", Act::PopupYes, 1, {}, {}, {"bell", "zebra"},
+           "bell\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n");
     change("Delete in the editor deletes at once", Act::EditDelete, 1, {}, {}, {"bell"},
            "bell\r\n#\r\n");
     change("the last trigger gone, so is the file", Act::EditDelete, 0, {}, {}, {}, "<missing>");
