@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tav::test {
 namespace {
@@ -16,11 +17,6 @@ namespace fs = std::filesystem;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    ~AtomicFileTest() override { fs::remove_all(dir); }
-    static fs::path MakeDir() {
-        std::string pattern = (fs::temp_directory_path() / "tav-atomic-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir))
@@ -33,7 +29,8 @@ protected:
         return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
     }
 
-    fs::path dir = MakeDir();
+    TempDir temp;
+    fs::path dir = temp.Path();
 };
 
 TEST_F(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingElse) {
@@ -44,6 +41,25 @@ TEST_F(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingElse) {
         EXPECT_EQ(ReadBytes(file), bytes);
         EXPECT_EQ(Entries(), std::vector<std::string>{"tav.cfg"});
     }
+}
+
+// Names left over by saves that died are stepped over: they cost another attempt, never
+// the save.
+TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOver) {
+    const fs::path file = dir / "tav.cfg";
+    // A save that dies mid-write leaves its temporary file, named with the number this
+    // process's next save starts from.
+    ASSERT_TRUE(
+        CrashesMidWrite([&] { WriteFileAtomically(file.string(), std::string(9999, 'x')); }, 4096));
+    const std::vector<std::string> left = Entries();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_TRUE(IsTemporaryFileOf(left[0], "tav.cfg")) << left[0]; // deleting a profile takes it
+    const int next = std::stoi(left[0].substr(left[0].rfind('-') + 1));
+    const std::string ours = file.string() + ".tmp-" + std::to_string(::getpid()) + "-";
+    for (int n : {next, next + 1})
+        std::ofstream(ours + std::to_string(n)) << "left over";
+    EXPECT_TRUE(WriteFileAtomically(file.string(), "saved"));
+    EXPECT_EQ(ReadBytes(file), "saved");
 }
 
 TEST_F(AtomicFileTest, NewFilesTakeTheUmaskOrAreTheOwnersAlone) {
@@ -87,11 +103,14 @@ TEST(AtomicFileNames, OnlyTheHelpersOwnTemporaryNamesAreRecognised) {
         bool temporary; // of "tav.cfg"
     };
     const Case cases[] = {
-        {"tav.cfg.tmp-4242-0", true}, {"tav.cfg.tmp-1-17", true},    {"tav.cfg", false},
-        {"tav.cfg.tmp-", false},      {"tav.cfg.tmp-4242", false},   {"tav.cfg.tmp-4242-", false},
-        {"tav.cfg.tmp--1", false},    {"tav.cfg.tmp-12-3-4", false}, {"tav.cfg.tmp-1x-2", false},
-        {"tav.cfg.tmp-1-2 ", false},  {"tav.cfg.bak-1-2", false},    {"colors.dat.tmp-1-2", false},
-        {"xtav.cfg.tmp-1-2", false},  {"tav.cfg.tmp-1-2/x", false},
+        {"tav.cfg.tmp-4242-0", true},  {"tav.cfg.tmp-1-17", true},
+        {"tav.cfg.tmp-9-90", true},    {"tav.cfg", false},
+        {"tav.cfg.tmp-", false},       {"tav.cfg.tmp-4242", false},
+        {"tav.cfg.tmp-4242-", false},  {"tav.cfg.tmp--1", false},
+        {"tav.cfg.tmp-12-3-4", false}, {"tav.cfg.tmp-1x-2", false},
+        {"tav.cfg.tmp-1-2 ", false},   {"tav.cfg.bak-1-2", false},
+        {"colors.dat.tmp-1-2", false}, {"xtav.cfg.tmp-1-2", false},
+        {"tav.cfg.tmp-1-2/x", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsTemporaryFileOf(c.name, "tav.cfg"), c.temporary) << c.name;

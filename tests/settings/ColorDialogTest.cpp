@@ -4,22 +4,16 @@
 #include "settings/SettingsFile.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace tav::test {
 namespace {
-
-QPushButton* Button(QWidget* root, const QString& text) {
-    for (QPushButton* button : root->findChildren<QPushButton*>())
-        if (button->text().remove('&') == text) return button;
-    return nullptr;
-}
 
 std::string LittleEndian(std::initializer_list<ColorRef> colors) {
     std::string bytes;
@@ -79,7 +73,7 @@ protected:
                 chooser->reject();
             }
         });
-        Button(&dialog, entry)->click();
+        ButtonText(&dialog, entry)->click();
         EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
         EXPECT_EQ(ToQColor(values.custcolors[5]), custom5) << "copied back";
     }
@@ -107,7 +101,7 @@ TEST_F(ColorDialogTest, ChosenColoursReachColorsDat) {
     Choose(dialog, "Red", QColor(255, 0, 0), QColor(2, 2, 2));
     Choose(dialog, "Gray", std::nullopt, QColor(0xAA, 0xBB, 0xCC));
     EXPECT_EQ(values.mudcolors[14], 0u) << "Cancel leaves the entry";
-    Button(&dialog, "Close")->click();
+    ButtonText(&dialog, "Close")->click();
 
     SettingsFile file(settings, values, recorder, recorder, recorder, Root());
     ASSERT_TRUE(file.SaveColors("hero"));

@@ -1,22 +1,21 @@
 // The configuration dialog driven like a user: real widgets offscreen, real files.
 #include "settings/ConfigDialog.h"
+#include "settings/ConfigValidation.h"
 #include "settings/PlayerCommand.h"
 #include "sound/ProcessRunner.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSortFilterProxyModel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -35,17 +34,6 @@ template <typename T> T* Control(const QWidget& dialog, const QString& name) {
     }
     EXPECT_NE(found, nullptr) << "no control named " << name.toStdString();
     return found;
-}
-
-QPushButton* ButtonNamed(const QWidget& dialog, const QString& text) {
-    for (QPushButton* button : dialog.findChildren<QPushButton*>())
-        if (button->text().remove(QLatin1Char('&')) == text) return button;
-    return nullptr;
-}
-
-template <std::size_t N> void Put(char (&field)[N], const std::string& text) {
-    std::memset(field, 0, N);
-    CopyField(field, text.c_str());
 }
 
 // Every text field: its control's name and the field, in the record's order.
@@ -210,31 +198,24 @@ TEST(ConfigDialogTest, LabelsNameTheirFields) {
                   group->title());
 }
 
-TEST(ConfigDialogTest, Interlocks) {
+// The rules themselves are the core's; here, that every click on the four boxes reaches
+// them and their answer reaches the boxes.
+TEST(ConfigDialogTest, EveryInterlockedClickGoesThroughTheRules) {
     tmarrowcfg dialog;
     dialog.Load(Settings{});
-    QCheckBox& internal = dialog.Box(ConfigBox::MidiInternal);
-    QCheckBox& external = dialog.Box(ConfigBox::MidiExternal);
-    QCheckBox& autoClient = dialog.Box(ConfigBox::AutoClient);
-    QCheckBox& wait = dialog.Box(ConfigBox::WaitClient);
-    struct Step {
-        QCheckBox* click;
-        bool internal, external, autoClient, wait;
+    const ConfigBox boxes[] = {ConfigBox::MidiInternal, ConfigBox::MidiExternal,
+                               ConfigBox::AutoClient, ConfigBox::WaitClient};
+    const auto states = [&] {
+        return ConfigBoxStates{dialog.Box(boxes[0]).isChecked(), dialog.Box(boxes[1]).isChecked(),
+                               dialog.Box(boxes[2]).isChecked(), dialog.Box(boxes[3]).isChecked()};
     };
-    // The rules themselves are the core's; here, that every click reaches them.
-    const Step steps[] = {
-        {&internal, true, false, false, false},   {&external, false, true, false, false},
-        {&autoClient, false, true, true, false},  {&wait, false, true, true, true},
-        {&autoClient, false, true, false, false},
-    };
-    int n = 0;
-    for (const Step& s : steps) {
-        s.click->click();
-        EXPECT_EQ(internal.isChecked(), s.internal) << "step " << n;
-        EXPECT_EQ(external.isChecked(), s.external) << "step " << n;
-        EXPECT_EQ(autoClient.isChecked(), s.autoClient) << "step " << n;
-        EXPECT_EQ(wait.isChecked(), s.wait) << "step " << n;
-        ++n;
+    for (int step : {0, 1, 2, 3, 2, 3, 1, 0, 3}) {
+        ConfigBoxStates toggled = states();
+        bool* flags[] = {&toggled.midiInternal, &toggled.midiExternal, &toggled.autoClient,
+                         &toggled.waitClient};
+        *flags[step] = !*flags[step];
+        dialog.Box(boxes[step]).click();
+        EXPECT_EQ(states(), ApplyConfigInterlock(toggled, boxes[step])) << "box " << step;
     }
 }
 
@@ -259,17 +240,22 @@ TEST(ConfigDialogTest, OneLineFieldsKeepNoLineBreaksAndNumbersOnlyDigits) {
     EXPECT_EQ(login->cursorPosition(), login->text().size());
 }
 
-TEST(ConfigDialogTest, PlayerBrowseListsProgramsAndLeavesTheWorkingDirectory) {
+// The chooser lists programs only. A player chosen in a folder whose name has a blank is
+// the program that runs, with the sound as its one argument: not a program named after the
+// folder's first word.
+TEST(ConfigDialogTest, ABrowsedPlayerIsListedAndIsWhatRunsFromAFolderWithBlanks) {
     ScratchDataDir data;
-    const QString player = data.Path(QStringLiteral("player"));
+    ASSERT_TRUE(QDir(data.Path()).mkdir(QStringLiteral("My Players")));
+    const QString player = data.Path(QStringLiteral("My Players/modplay"));
+    const QString decoy = data.Path(QStringLiteral("My")); // what splitting at blanks starts
     ASSERT_TRUE(WritePlayer(player));
-    QFile notes(data.Path(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(WritePlayer(decoy));
+    QFile notes(data.Path(QStringLiteral("My Players/notes.txt")));
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.close();
 
     tmarrowcfg dialog;
     Settings record{};
-    Put(record.midiplayer, player.toStdString());
     ModalScript script;
     script.Then([&](QWidget* shown) {
         for (QPushButton* b : shown->findChildren<QPushButton*>())
@@ -277,68 +263,32 @@ TEST(ConfigDialogTest, PlayerBrowseListsProgramsAndLeavesTheWorkingDirectory) {
                 b->click();
     });
     QStringList listed;
-    script.Then([&](QWidget* shown) {
-        auto* chooser = qobject_cast<QFileDialog*>(shown);
-        ASSERT_NE(chooser, nullptr);
-        chooser->setDirectory(data.Path());
-        auto* proxy = qobject_cast<QSortFilterProxyModel*>(chooser->proxyModel());
+    script.Then(ChooseFile(QStringLiteral("modplay"), [&](QFileDialog& chooser) {
+        chooser.setDirectory(data.Path(QStringLiteral("My Players")));
+        auto* proxy = qobject_cast<QSortFilterProxyModel*>(chooser.proxyModel());
         ASSERT_NE(proxy, nullptr);
         auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
         ASSERT_NE(files, nullptr);
         WaitFor([&] {
             listed.clear();
-            const QModelIndex root = proxy->mapFromSource(files->index(data.Path()));
+            const QModelIndex root =
+                proxy->mapFromSource(files->index(data.Path(QStringLiteral("My Players"))));
             for (int row = 0; row < proxy->rowCount(root); ++row)
                 listed << proxy->index(row, 0, root).data().toString();
             return !listed.isEmpty();
         });
-        // Typed, as a user would: the name box of Qt's own chooser.
-        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        name->setText(QStringLiteral("player"));
-        QMetaObject::invokeMethod(chooser, "accept");
-    });
-    script.Then([](QWidget* shown) { ButtonNamed(*shown, QStringLiteral("OK"))->click(); });
+    }));
+    script.Then([](QWidget* shown) { ButtonText(shown, QStringLiteral("OK"))->click(); });
     const QString workingDir = QDir::currentPath();
-    EXPECT_EQ(dialog.Run(record), 1);
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(listed, QStringList{QStringLiteral("player")});
-    EXPECT_EQ(QString::fromLatin1(record.modplayer), player);
-    EXPECT_EQ(QDir::currentPath(), workingDir);
-}
-
-// A player chosen in a folder whose name has a blank is the program that runs, with the
-// sound as its one argument: not a program named after the folder's first word.
-TEST(ConfigDialogTest, ABrowsedPlayerInAFolderWithBlanksIsWhatRuns) {
-    ScratchDataDir data;
-    ASSERT_TRUE(QDir(data.Path()).mkdir(QStringLiteral("My Players")));
-    const QString player = data.Path(QStringLiteral("My Players/modplay"));
-    const QString decoy = data.Path(QStringLiteral("My")); // what splitting at blanks starts
-    ASSERT_TRUE(WritePlayer(player));
-    ASSERT_TRUE(WritePlayer(decoy));
-
-    tmarrowcfg dialog;
-    Settings record{};
-    ModalScript script;
-    script.Then([&](QWidget* shown) {
-        for (QPushButton* b : shown->findChildren<QPushButton*>())
-            if (b->accessibleDescription() == QStringLiteral("Choose the MOD player program"))
-                b->click();
-    });
-    script.Then([&](QWidget* shown) {
-        auto* chooser = qobject_cast<QFileDialog*>(shown);
-        ASSERT_NE(chooser, nullptr);
-        chooser->setDirectory(data.Path(QStringLiteral("My Players")));
-        chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
-            ->setText(QStringLiteral("modplay"));
-        QMetaObject::invokeMethod(chooser, "accept");
-    });
-    script.Then([](QWidget* shown) { ButtonNamed(*shown, QStringLiteral("OK"))->click(); });
     ASSERT_EQ(dialog.Run(record), 1);
     EXPECT_TRUE(script.Done());
+    EXPECT_EQ(listed, QStringList{QStringLiteral("modplay")});
+    EXPECT_EQ(QDir::currentPath(), workingDir);
 
     PlayerLaunch launch;
     launch.argv = SplitPlayerCommand(record.modplayer);
+    ASSERT_FALSE(launch.argv.empty());
+    EXPECT_EQ(launch.argv.front(), player.toStdString()) << record.modplayer;
     launch.argv.emplace_back("song.mod");
     ProcessRunner runner;
     const LaunchResult started = runner.Start(launch);

@@ -30,61 +30,51 @@ Settings ValidSettings() {
     return s;
 }
 
-struct RefusalCase {
-    const char* name;
-    std::function<void(Settings&)> change;
-    const char* refusal; // nullptr: accepted
-};
+// Sets one text of the record.
+template <std::size_t N>
+std::function<void(Settings&)> Text(char (Settings::*field)[N], const char* text) {
+    return [=](Settings& s) { Set(s.*field, text); };
+}
 
 TEST(ConfigValidationTest, FirstRefusalInOrder) {
-    const RefusalCase cases[] = {
+    const char* const scrollRange = "The scrollback buffer size must be a number from 0 to 50000.";
+    const char* const inputRange = "The input buffer size must be a number from 0 to 10000.";
+    const struct {
+        const char* name;
+        std::function<void(Settings&)> change;
+        const char* refusal; // nullptr: accepted
+    } cases[] = {
         {"fresh record", [](Settings& s) { s = Settings{}; }, "You must enter a username."},
-        {"no password", [](Settings& s) { Set(s.passwd, ""); }, "You must enter a password."},
-        {"no midi player", [](Settings& s) { Set(s.midiplayer, ""); },
-         "You must enter a midi player."},
+        {"no password", Text(&Settings::passwd, ""), "You must enter a password."},
+        {"no midi player", Text(&Settings::midiplayer, ""), "You must enter a midi player."},
         {"internal midi needs no player",
-         [](Settings& s) {
-             Set(s.midiplayer, "");
-             s.midiinternal = 1;
-         },
-         nullptr},
-        {"no mod player", [](Settings& s) { Set(s.modplayer, ""); },
-         "You must enter a mod player."},
-        {"no mp3 player", [](Settings& s) { Set(s.mp3player, ""); },
+         [](Settings& s) { Set(s.midiplayer, ""), s.midiinternal = 1; }, nullptr},
+        {"no mod player", Text(&Settings::modplayer, ""), "You must enter a mod player."},
+        {"no mp3 player", Text(&Settings::mp3player, ""), "You must enter an mp3 player."},
+        {"players before sizes", [](Settings& s) { Set(s.mp3player, ""), Set(s.scrolllines, ""); },
          "You must enter an mp3 player."},
-        {"players before sizes",
-         [](Settings& s) {
-             Set(s.mp3player, "");
-             Set(s.scrolllines, "");
-         },
-         "You must enter an mp3 player."},
-        {"no scroll lines", [](Settings& s) { Set(s.scrolllines, ""); },
+        {"no scroll lines", Text(&Settings::scrolllines, ""),
          "You must enter the scrollback buffer size."},
-        {"no input lines", [](Settings& s) { Set(s.inputlines, ""); },
+        {"no input lines", Text(&Settings::inputlines, ""),
          "You must enter the input buffer size."},
-        {"largest scrollback", [](Settings& s) { Set(s.scrolllines, "50000"); }, nullptr},
-        {"scrollback too large", [](Settings& s) { Set(s.scrolllines, "50001"); },
-         "The scrollback buffer size must be a number from 0 to 50000."},
-        {"fifteen digits", [](Settings& s) { Set(s.scrolllines, "999999999999999"); },
-         "The scrollback buffer size must be a number from 0 to 50000."},
-        {"ten digits past int", [](Settings& s) { Set(s.scrolllines, "4294967346"); },
-         "The scrollback buffer size must be a number from 0 to 50000."},
-        {"largest history", [](Settings& s) { Set(s.inputlines, "10000"); }, nullptr},
-        {"history too large", [](Settings& s) { Set(s.inputlines, "10001"); },
-         "The input buffer size must be a number from 0 to 10000."},
-        {"history not a number", [](Settings& s) { Set(s.inputlines, " 1"); },
-         "The input buffer size must be a number from 0 to 10000."},
-        {"empty port left to the connection", [](Settings& s) { Set(s.port, ""); }, nullptr},
-        {"port zero", [](Settings& s) { Set(s.port, "0"); }, "Invalid port."},
-        {"highest port", [](Settings& s) { Set(s.port, "31999"); }, nullptr},
-        {"port too high", [](Settings& s) { Set(s.port, "32000"); }, "Invalid port."},
-        {"port with letters", [](Settings& s) { Set(s.port, "40a0"); }, "Invalid port."},
-        {"no wait", [](Settings& s) { Set(s.waitsecs, ""); }, nullptr},
-        {"longest wait", [](Settings& s) { Set(s.waitsecs, "60"); }, nullptr},
-        {"wait too long", [](Settings& s) { Set(s.waitsecs, "61"); },
+        {"largest scrollback", Text(&Settings::scrolllines, "50000"), nullptr},
+        {"scrollback too large", Text(&Settings::scrolllines, "50001"), scrollRange},
+        {"fifteen digits", Text(&Settings::scrolllines, "999999999999999"), scrollRange},
+        {"ten digits past int", Text(&Settings::scrolllines, "4294967346"), scrollRange},
+        {"largest history", Text(&Settings::inputlines, "10000"), nullptr},
+        {"history too large", Text(&Settings::inputlines, "10001"), inputRange},
+        {"history not a number", Text(&Settings::inputlines, " 1"), inputRange},
+        {"empty port left to the connection", Text(&Settings::port, ""), nullptr},
+        {"port zero", Text(&Settings::port, "0"), "Invalid port."},
+        {"highest port", Text(&Settings::port, "31999"), nullptr},
+        {"port too high", Text(&Settings::port, "32000"), "Invalid port."},
+        {"port with letters", Text(&Settings::port, "40a0"), "Invalid port."},
+        {"no wait", Text(&Settings::waitsecs, ""), nullptr},
+        {"longest wait", Text(&Settings::waitsecs, "60"), nullptr},
+        {"wait too long", Text(&Settings::waitsecs, "61"),
          "The seconds to wait must be a number from 0 to 60."},
     };
-    for (const RefusalCase& c : cases) {
+    for (const auto& c : cases) {
         Settings s = ValidSettings();
         c.change(s);
         const ConfigVerdict verdict = ValidateConfig(s);

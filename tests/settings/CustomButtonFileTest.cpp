@@ -7,9 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
 
 namespace tav::test {
 namespace {
@@ -65,7 +62,8 @@ TEST(CustomButtonFile, ReadsWholeLines) {
 }
 
 TEST(CustomButtonFile, SaveReplacesTheFileAndDeletesItWhenEmpty) {
-    const fs::path dir = fs::temp_directory_path() / ("custbut-test-" + std::to_string(getpid()));
+    const TempDir temp;
+    const fs::path& dir = temp.Path();
     fs::create_directories(dir / "profiles" / "hero");
     const std::string path = CustomButtonPath(dir.string(), "hero");
     EXPECT_EQ(path, dir.string() + "/profiles/hero/custbut.ndx");
@@ -88,7 +86,6 @@ TEST(CustomButtonFile, SaveReplacesTheFileAndDeletesItWhenEmpty) {
 
     // A profile directory that is not there: reported.
     EXPECT_FALSE(SaveCustomButtons(CustomButtonPath(dir.string(), "gone"), records));
-    fs::remove_all(dir);
 }
 
 TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {

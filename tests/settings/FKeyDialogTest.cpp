@@ -2,23 +2,17 @@
 #include "settings/FKeyDialog.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
-
-QPushButton* Button(QWidget* root, const QString& text) {
-    for (QPushButton* button : root->findChildren<QPushButton*>())
-        if (button->text().remove('&') == text) return button;
-    return nullptr;
-}
 
 // The field a label names, as a screen reader finds it.
 QLineEdit* Labelled(QWidget* root, const QString& label) {
@@ -40,7 +34,7 @@ protected:
         ModalScript script;
         script.Then([&](QWidget* modal) {
             edit(modal);
-            Button(modal, button)->click();
+            ButtonText(modal, button)->click();
         });
         return dialog.Run();
     }

@@ -50,26 +50,23 @@ TEST(HelpIndexFile, WritesWholeTopicsAndSkipsThoseThatWouldNotComeBack) {
 }
 
 TEST(HelpIndexFile, SortsCaseFoldedThenByBytes) {
-    Topics topics = {"zone", "Armor", "armor", "\xe9t\xe9", "ARMOR", "bash", "Bash", "a"};
+    Topics topics = {"Zone", "Armor", "armor", "\xe9t\xe9", "ARMOR", "bash", "Bash", "a", "yes"};
     SortHelpTopics(topics);
-    const Topics sorted = {"a", "ARMOR", "Armor", "armor", "Bash", "bash", "zone", "\xe9t\xe9"};
+    const Topics sorted = {"a",    "ARMOR", "Armor", "armor",    "Bash",
+                           "bash", "yes",   "Zone",  "\xe9t\xe9"};
     EXPECT_EQ(topics, sorted);
 }
 
 class HelpIndexFileOnDisk : public ::testing::Test {
 protected:
-    HelpIndexFileOnDisk() {
-        std::string pattern = (fs::temp_directory_path() / "tav-helpndx-XXXXXX").string();
-        root = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-        fs::create_directories(root / "profiles" / "hero");
-    }
-    ~HelpIndexFileOnDisk() override { fs::remove_all(root); }
+    HelpIndexFileOnDisk() { fs::create_directories(root / "profiles" / "hero"); }
     std::size_t FilesIn(const fs::path& dir) const {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
-    fs::path root;
+    TempDir temp;
+    fs::path root = temp.Path();
 };
 
 TEST_F(HelpIndexFileOnDisk, SavesAtomicallyAndLoadsBack) {

@@ -4,39 +4,17 @@
 #include "settings/ProfileStore.h"
 #include "settings/Settings.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/settings/SettingsTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
-#include <QFile>
 #include <QInputDialog>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace tav::test {
 namespace {
-
-// A program that is not running yet: a profile change has nothing to drive.
-struct IdleHost : ProfileHost {
-    void SetCaption(std::string_view) override {}
-    void LoadSettings() override {}
-    void SaveSettings() override {}
-    void ApplyScreenSettings() override {}
-    void ApplySizes() override {}
-    void PlaceFrame() override {}
-    void RestoreSideWindows() override {}
-    void LoadTriggers() override {}
-    void TermStartup() override {}
-    void AutoConnect() override {}
-    void StartTimers() override {}
-    void ReleaseLayout() override {}
-    bool TermConnected() override { return false; }
-    void TermDisconnect() override {}
-    void ClientDisconnect() override {}
-    void CreateBars() override {}
-    void PrintLocal(std::string_view) override {}
-};
 
 class ProfileDialogTest : public ::testing::Test {
 protected:
@@ -49,16 +27,13 @@ protected:
         tprofdlg dialog(store, session);
         return dialog.Run();
     }
-    QByteArray List() const {
-        QFile file(data.Path("profiles.cfg"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray List() const { return FileBytes(data.Path("profiles.cfg")); }
 
     ScratchDataDir data;
     ProfileStore store{data.Path().toStdString()};
     Settings settings{};
     std::string current;
-    IdleHost host;
+    ProfileRecorder host; // a program that is not running yet: nothing to drive
     ProfileSession session{current, settings, host};
     ModalScript script;
 };
@@ -70,14 +45,6 @@ ModalScript::Step Type(const QString& name, QString* offered = nullptr) {
         if (offered) *offered = dialog->textValue();
         dialog->setTextValue(name);
         dialog->accept();
-    };
-}
-ModalScript::Step Press(QMessageBox::StandardButton button, QString* text = nullptr) {
-    return [button, text](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        if (text) *text = box->windowTitle() + " | " + box->text();
-        box->button(button)->click();
     };
 }
 ModalScript::Step InDialog(std::function<void(tprofdlg&)> act) {
@@ -101,7 +68,7 @@ TEST_F(ProfileDialogTest, DeleteLeavesNothingSelected) {
         d.List().setCurrentRow(1); // hero
         d.DeleteButton().click();
     }));
-    script.Then(Press(QMessageBox::Yes));
+    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
     script.Then(InDialog([&](tprofdlg& d) {
         EXPECT_TRUE(d.List().selectedItems().isEmpty());
         d.List().setFocus(); // focus may set a current row, which is no choice
@@ -123,7 +90,7 @@ TEST_F(ProfileDialogTest, NamesOutsideLatin1AreRefusedAndAskedAgain) {
     QString error;
     QString offeredAgain;
     script.Then(Type(QString::fromUtf8("名前")));
-    script.Then(Press(QMessageBox::Ok, &error));
+    script.Then(AnswerBox(&error));
     script.Then(Type(QString::fromUtf8("Zoë"), &offeredAgain));
     EXPECT_EQ(Run(), 1);
     EXPECT_TRUE(script.Done());

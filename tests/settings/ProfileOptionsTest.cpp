@@ -1,17 +1,15 @@
 // options.cfg: what its lines give, what a rewrite keeps, and the file on disk.
 #include "settings/ProfileOptions.h"
+#include "SettingsTestSupport.h"
 #include "settings/TextMode.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include <stdlib.h>
 
 namespace tav {
 namespace {
 
 namespace fs = std::filesystem;
+using test::TempDir;
 using Enc = TextEncoding;
 
 TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
@@ -61,9 +59,8 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
 }
 
 TEST(ProfileOptions, FileBesideTavCfgIsReadAndReplacedWhole) {
-    std::string pattern = (fs::temp_directory_path() / "tav-options-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path root = pattern;
+    const TempDir temp;
+    const fs::path& root = temp.Path();
     const std::string path = ProfileOptionsPath(root.string(), "alice");
     EXPECT_EQ(path, root.string() + "/profiles/alice/options.cfg");
 
@@ -77,7 +74,6 @@ TEST(ProfileOptions, FileBesideTavCfgIsReadAndReplacedWhole) {
     ASSERT_TRUE(SaveProfileOptions(path, {}));
     EXPECT_EQ(LoadProfileOptions(path), ProfileOptions{});
     EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=7bit\nautoreconnect=0\n");
-    fs::remove_all(root);
 }
 
 } // namespace

@@ -1,12 +1,10 @@
 // Every file the program saves, saved over and over by a child process that is killed at a
 // random moment: afterwards each file holds one whole version, never an empty or cut one.
 #include "SettingsTestSupport.h"
-#include "settings/AtomicFile.h"
 #include "settings/HelpIndexFile.h"
 #include "settings/ProfileStore.h"
 #include "settings/SettingsFile.h"
 #include "settings/TextMode.h"
-#include "tests/support/FileSizeLimit.h"
 #include "triggers/TriggerList.h"
 
 #include <gtest/gtest.h>
@@ -88,12 +86,8 @@ private:
 
 class SaveStressTest : public ::testing::Test {
 protected:
-    ~SaveStressTest() override { fs::remove_all(root); }
-    static fs::path MakeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "tav-stress-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    const fs::path root = MakeRoot();
+    const TempDir temp;
+    const fs::path root = temp.Path();
 };
 
 TEST_F(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {
@@ -147,26 +141,6 @@ TEST_F(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {
         }
     }
     RecordProperty("files_found_in_second_version", secondSeen);
-}
-
-// A save that crashes mid-write leaves its temporary file beside the profile's files (and
-// the old file whole); deleting the profile removes that leftover and the directory.
-TEST_F(SaveStressTest, DeletingAProfileRemovesWhatACrashedSaveLeft) {
-    ASSERT_FALSE(root.empty());
-    const fs::path dir = root / "profiles" / kProfile;
-    fs::create_directories(dir);
-    const std::string cfg = (dir / "tav.cfg").string();
-    ASSERT_TRUE(WriteFileAtomically(cfg, "old"));
-    ASSERT_TRUE(CrashesMidWrite([&] { WriteFileAtomically(cfg, std::string(100000, 'n')); }, 4096));
-    EXPECT_EQ(ReadBytes(cfg), "old");
-    std::vector<std::string> leftovers;
-    for (const auto& entry : fs::directory_iterator(dir))
-        if (entry.path().filename() != "tav.cfg") leftovers.push_back(entry.path().filename());
-    ASSERT_EQ(leftovers.size(), 1u);
-    EXPECT_TRUE(IsTemporaryFileOf(leftovers[0], "tav.cfg")) << leftovers[0];
-
-    ProfileStore(root.string()).DeleteProfileFiles(kProfile);
-    EXPECT_FALSE(fs::exists(dir));
 }
 
 } // namespace

@@ -2,13 +2,10 @@
 #include "SettingsTestSupport.h"
 #include "settings/ColorFile.h"
 #include "settings/SizesStep.h"
+#include "tests/support/FileSizeLimit.h"
 
-#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tav::test {
 namespace {
@@ -19,12 +16,6 @@ using Lines = std::vector<std::string>;
 class SettingsFileTest : public ::testing::Test {
 protected:
     SettingsFileTest() { fs::create_directories(dir); }
-    ~SettingsFileTest() override { fs::remove_all(root); }
-
-    static std::string MakeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "tav-settings-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
     void Put(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir / name, std::ios::binary) << bytes;
     }
@@ -32,7 +23,8 @@ protected:
         return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
     }
 
-    fs::path root = MakeRoot();
+    TempDir temp;
+    fs::path root = temp.Path();
     fs::path dir = root / "profiles" / "hero";
     Settings settings = FilledSettings();
     StoredValues values = FilledValues();
@@ -59,15 +51,10 @@ TEST_F(SettingsFileTest, FailedSaveReportsAndLeavesTheOldFileWhole) {
     // A file size limit makes the write fail part way, as a full disk would.
     Put("tav.cfg", Golden("golden_tav.cfg"));
     Set(settings.logincom, std::string(255, 'x'));
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 200;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    file.SaveSettings("hero");
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(200);
+        file.SaveSettings("hero");
+    }
 
     EXPECT_EQ(rec.printed.size(), 2u);
     EXPECT_EQ(ReadBytes(dir / "tav.cfg"), Golden("golden_tav.cfg"));

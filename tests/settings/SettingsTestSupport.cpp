@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
 namespace tav::test {
 
@@ -67,6 +68,16 @@ StoredValues FilledValues() {
         v.mudcolors[i] = 0x00112233u + static_cast<ColorRef>(i);
     }
     return v;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tav-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
 std::string ReadBytes(const std::filesystem::path& path) {

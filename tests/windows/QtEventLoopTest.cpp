@@ -21,22 +21,21 @@ TEST(QtEventLoop, TimersRestartStopAndFireOnce) {
     EXPECT_EQ(ticks, 0);
     loop.StopTimer(57);
     EXPECT_FALSE(loop.TimerActive(57));
-    const int after = restarted;
-    QTest::qWait(40);
-    EXPECT_EQ(restarted, after);
 
-    // A timer may stop itself from its own tick.
+    // A timer may stop itself from its own tick; a single shot fires once. Each is
+    // waited for, then given time in which a stopped timer must stay quiet.
     int selfStops = 0;
     loop.StartTimer(58, 5, [&] {
         ++selfStops;
         loop.StopTimer(58);
     });
-    QTest::qWait(60);
-    EXPECT_EQ(selfStops, 1);
-
     int shots = 0;
     loop.SingleShot(5, [&] { ++shots; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return selfStops == 1 && shots == 1; }, 2000));
+    const int after = restarted;
     QTest::qWait(60);
+    EXPECT_EQ(restarted, after);
+    EXPECT_EQ(selfStops, 1);
     EXPECT_EQ(shots, 1);
 }
 

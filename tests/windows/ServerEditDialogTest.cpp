@@ -25,13 +25,15 @@ namespace {
 
 using test::ModalScript;
 
-FontSpec Fixedsys() {
-    FontSpec font{};
-    std::snprintf(font.face, sizeof font.face, "fixedsys");
-    font.height = 10;
-    font.width = 5;
-    return font;
-}
+// The dialog with a font and a stored rectangle of its own.
+struct EditDialog {
+    FontSpec font{"fixedsys", 10, 5};
+    Rect stored;
+    tmarrowedit dialog;
+    explicit EditDialog(std::string_view text, std::size_t limit = 100, Rect place = {},
+                        QWidget* owner = nullptr, std::string_view heading = "Heading")
+        : stored(place), dialog(heading, text, limit, font, stored, owner) {}
+};
 
 // Runs the dialog while `act` drives it from the event loop; the answer and every
 // message box that came up on the way (title | text).
@@ -59,10 +61,8 @@ void PressDone(tmarrowedit& dialog, Outcome& outcome) {
 
 TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
     QMainWindow owner;
-    FontSpec font = Fixedsys();
-    Rect stored{};
-    tmarrowedit dialog("Your description", "caf\xe9 au lait\nsecond line", 16383, font, stored,
-                       &owner);
+    EditDialog edit("caf\xe9 au lait\nsecond line", 16383, {}, &owner, "Your description");
+    tmarrowedit& dialog = edit.dialog;
     EXPECT_EQ(dialog.windowTitle(), "TavClient Edit Dialog");
     EXPECT_EQ(dialog.accessibleName(), "TavClient Edit Dialog");
     EXPECT_TRUE(dialog.Heading().isReadOnly());
@@ -99,10 +99,8 @@ TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        FontSpec font = Fixedsys();
-        Rect stored{};
-        tmarrowedit dialog("Heading", "", row.limit, font, stored, nullptr);
-        const Outcome outcome = RunWith(dialog, [&](tmarrowedit& d, Outcome& o) {
+        EditDialog edit("", row.limit);
+        const Outcome outcome = RunWith(edit.dialog, [&](tmarrowedit& d, Outcome& o) {
             d.Text().setPlainText(row.typed);
             PressDone(d, o);
             // A refused text keeps the dialog open with the text as typed.
@@ -151,10 +149,8 @@ TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
             std::optional<std::string> RunEditDialog(std::string_view heading,
                                                      std::string_view text,
                                                      std::size_t limit) override {
-                FontSpec font = Fixedsys();
-                Rect stored{};
-                tmarrowedit dialog(heading, text, limit, font, stored, nullptr);
-                return RunWith(dialog,
+                EditDialog edit(text, limit, {}, nullptr, heading);
+                return RunWith(edit.dialog,
                                [this](tmarrowedit& d, Outcome& o) {
                                    d.Text().moveCursor(QTextCursor::End);
                                    QTest::keyClicks(&d.Text(), QString::fromLatin1(row->typed));
@@ -174,10 +170,8 @@ TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
 }
 
 TEST(ServerEditDialog, ClosingWithoutDoneGivesNothing) {
-    FontSpec font = Fixedsys();
-    Rect stored{};
-    tmarrowedit dialog("Heading", "received", 100, font, stored, nullptr);
-    const Outcome outcome = RunWith(dialog, [](tmarrowedit& d, Outcome&) {
+    EditDialog edit("received");
+    const Outcome outcome = RunWith(edit.dialog, [](tmarrowedit& d, Outcome&) {
         d.Text().setPlainText("changed");
         d.close();
     });
@@ -186,9 +180,9 @@ TEST(ServerEditDialog, ClosingWithoutDoneGivesNothing) {
 
 TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {
     QMainWindow owner;
-    FontSpec font = Fixedsys();
-    Rect stored{100, 80, 600, 480};
-    tmarrowedit dialog("Heading", "", 100, font, stored, &owner);
+    EditDialog edit("", 100, {100, 80, 600, 480}, &owner);
+    tmarrowedit& dialog = edit.dialog;
+    const Rect& stored = edit.stored;
     EXPECT_EQ(dialog.geometry(), QRect(100, 80, 500, 400));
     dialog.show();
     dialog.move(130, 90);
@@ -199,16 +193,14 @@ TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {
     EXPECT_GE(dialog.width(), dialog.minimumWidth()) << "the layout never goes negative";
     dialog.hide();
 
-    Rect empty{};
-    tmarrowedit fresh("Heading", "", 100, font, empty, &owner);
-    EXPECT_GE(fresh.width(), fresh.minimumWidth());
-    EXPECT_GE(fresh.height(), fresh.minimumHeight());
+    EditDialog fresh("", 100, {}, &owner);
+    EXPECT_GE(fresh.dialog.width(), fresh.dialog.minimumWidth());
+    EXPECT_GE(fresh.dialog.height(), fresh.dialog.minimumHeight());
 }
 
 TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
-    FontSpec font = Fixedsys();
-    Rect stored{50, 50, 650, 450};
-    tmarrowedit dialog("Heading", "", 100, font, stored, nullptr);
+    EditDialog edit("", 100, {50, 50, 650, 450});
+    tmarrowedit& dialog = edit.dialog;
     dialog.show();
     const QString linesBefore = dialog.HeightText().text();
     QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -221,7 +213,7 @@ TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
         chooser->accept();
     });
     QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
-    ASSERT_TRUE(test::WaitFor([&] { return script.Done() && font.height == -40; }));
+    ASSERT_TRUE(test::WaitFor([&] { return script.Done() && edit.font.height == -40; }));
     EXPECT_EQ(dialog.Text().font().pixelSize(), 40);
     const CellSize cell = CellSizeOf(dialog.Text().font());
     EXPECT_EQ(dialog.HeightText().text().toInt(), dialog.Text().viewport()->height() / cell.height);

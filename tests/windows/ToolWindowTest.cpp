@@ -31,6 +31,9 @@ TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
     EXPECT_FALSE(close.isAccepted());
     EXPECT_FALSE(window.isVisible()) << "closing hides";
     window.Toggle();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible()) << "so does Escape";
+    window.Toggle();
     EXPECT_TRUE(window.isVisible());
 
     window.move(150, 170);

@@ -3,6 +3,7 @@
 #include "windows/TriggerDialogs.h"
 
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 
 #include <QApplication>
@@ -20,34 +21,17 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace tav {
 namespace {
 
+using test::AnswerBox;
 using test::ModalScript;
+using test::Named;
 using test::WaitFor;
 
-template <typename T> T* Named(QWidget* root, const QString& name) {
-    for (T* widget : root->findChildren<T*>())
-        if (widget->accessibleName() == name) return widget;
-    return nullptr;
-}
-
 QPushButton* Button(QWidget* root, const QString& text) {
-    for (QPushButton* button : root->findChildren<QPushButton*>())
-        if (button->text() == text) return button;
-    return nullptr;
-}
-
-// The answer to a message box: its text is kept, then `button` is clicked.
-ModalScript::Step Answer(QString* seen, QMessageBox::StandardButton button) {
-    return [seen, button](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        if (seen) *seen = box->text();
-        box->button(button)->click();
-    };
+    return test::ButtonText(root, text);
 }
 
 // Types into the edit dialog and clicks one of its buttons.
@@ -65,14 +49,6 @@ ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QS
     };
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "<missing>";
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 class TriggerDialogs : public ::testing::Test {
 protected:
     TriggerDialogs() {
@@ -80,7 +56,9 @@ protected:
         window.show();
     }
     std::filesystem::path Root() const { return dir.path().toStdString(); }
-    std::string File() const { return ReadFile(Root() / "hero" / "trigs.ndx"); }
+    std::string File() const {
+        return test::FileBytes(dir.filePath("hero/trigs.ndx")).toStdString();
+    }
     QStringList Lines() {
         QStringList lines;
         for (int row = 0; row < window.ListBox().count(); ++row)
@@ -100,112 +78,49 @@ protected:
 };
 
 TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
-    enum class Act { New, Edit, EditDelete, PopupDelete };
-    struct Step {
-        const char* what;
-        Act act;
-        int row;
-        QString pattern, reaction;
-        QMessageBox::StandardButton answer;
-        QStringList lines;
-        std::string file;
-    };
-    const std::vector<Step> steps = {
-        {"new without a final Enter gets CR LF",
-         Act::New,
-         -1,
-         "orc",
-         "kill orc",
-         QMessageBox::NoButton,
-         {"orc"},
-         "orc\r\nkill orc\r\r\n#\r\n"},
-        {"new lines take the list's order, letter case aside",
-         Act::New,
-         -1,
-         "Apple",
-         "eat apple\nsmile\n",
-         QMessageBox::NoButton,
-         {"Apple", "orc"},
-         "Apple\r\neat apple\r\r\nsmile\r\r\n#\r\norc\r\nkill orc\r\r\n#\r\n"},
-        {"an empty reaction is kept",
-         Act::New,
-         -1,
-         "bell",
-         "",
-         QMessageBox::NoButton,
-         {"Apple", "bell", "orc"},
-         "Apple\r\neat apple\r\r\nsmile\r\r\n#\r\nbell\r\n#\r\norc\r\nkill orc\r\r\n#\r\n"},
-        {"a changed pattern moves its line",
-         Act::Edit,
-         0,
-         "zebra",
-         QString(),
-         QMessageBox::NoButton,
-         {"bell", "orc", "zebra"},
-         "bell\r\n#\r\norc\r\nkill orc\r\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n"},
-        {"the popup asks first; No keeps it",
-         Act::PopupDelete,
-         1,
-         {},
-         {},
-         QMessageBox::No,
-         {"bell", "orc", "zebra"},
-         "bell\r\n#\r\norc\r\nkill orc\r\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n"},
-        {"Yes deletes the selected line's trigger",
-         Act::PopupDelete,
-         1,
-         {},
-         {},
-         QMessageBox::Yes,
-         {"bell", "zebra"},
-         "bell\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n"},
-        {"Delete in the editor deletes at once",
-         Act::EditDelete,
-         1,
-         {},
-         {},
-         QMessageBox::NoButton,
-         {"bell"},
-         "bell\r\n#\r\n"},
-        {"the last trigger gone, so is the file",
-         Act::EditDelete,
-         0,
-         {},
-         {},
-         QMessageBox::NoButton,
-         {},
-         "<missing>"},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
+    enum class Act { New, Edit, EditDelete, PopupNo, PopupYes };
+    // One change through the dialogs; afterwards the list, and trigs.ndx byte for byte.
+    const auto change = [&](const char* what, Act act, int row, const QString& pattern,
+                            const QString& reaction, const QStringList& lines,
+                            const std::string& file) {
+        SCOPED_TRACE(what);
         ModalScript script;
         QString question;
-        switch (step.act) {
-        case Act::New:
-            script.Then(Fill(step.pattern, step.reaction, "OK"));
-            Run(script, [&] { window.NewTrigger(); });
-            break;
-        case Act::Edit:
-            Select(step.row);
-            script.Then(Fill(step.pattern, step.reaction, "OK"));
-            Run(script, [&] { window.EditSelectedTrigger(); });
-            break;
-        case Act::EditDelete:
-            Select(step.row);
-            script.Then(Fill({}, {}, "Delete"));
-            Run(script, [&] { window.EditSelectedTrigger(); });
-            break;
-        case Act::PopupDelete:
-            Select(step.row);
-            script.Then(Answer(&question, step.answer));
-            Run(script, [&] { window.DeleteSelectedTrigger(); });
-            EXPECT_EQ(question, "Delete trigger?");
-            break;
-        }
-        EXPECT_EQ(Lines(), step.lines);
-        EXPECT_EQ(File(), step.file);
-        ASSERT_EQ(triggers.Count(), static_cast<std::size_t>(step.lines.size()));
-    }
+        if (row >= 0) Select(row);
+        const bool popup = act == Act::PopupNo || act == Act::PopupYes;
+        if (popup)
+            script.Then(
+                AnswerBox(&question, act == Act::PopupYes ? QMessageBox::Yes : QMessageBox::No));
+        else
+            script.Then(Fill(pattern, reaction, act == Act::EditDelete ? "Delete" : "OK"));
+        Run(script, [&] {
+            if (act == Act::New) window.NewTrigger();
+            if (act == Act::Edit || act == Act::EditDelete) window.EditSelectedTrigger();
+            if (popup) window.DeleteSelectedTrigger();
+        });
+        if (popup) EXPECT_EQ(question, "Confirm delete | Delete trigger?");
+        EXPECT_EQ(Lines(), lines);
+        EXPECT_EQ(File(), file);
+        EXPECT_EQ(triggers.Count(), static_cast<std::size_t>(lines.size()));
+    };
+    change("new without a final Enter gets CR LF", Act::New, -1, "orc", "kill orc", {"orc"},
+           "orc\r\nkill orc\r\r\n#\r\n");
+    change("new lines take the list's order, letter case aside", Act::New, -1, "Apple",
+           "eat apple\nsmile\n", {"Apple", "orc"},
+           "Apple\r\neat apple\r\r\nsmile\r\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
+    change("an empty reaction is kept", Act::New, -1, "bell", "", {"Apple", "bell", "orc"},
+           "Apple\r\neat apple\r\r\nsmile\r\r\n#\r\nbell\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
+    const std::string moved =
+        "bell\r\n#\r\norc\r\nkill orc\r\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n";
+    change("a changed pattern moves its line", Act::Edit, 0, "zebra", QString(),
+           {"bell", "orc", "zebra"}, moved);
+    change("the popup asks first; No keeps it", Act::PopupNo, 1, {}, {}, {"bell", "orc", "zebra"},
+           moved);
+    change("Yes deletes the selected line's trigger", Act::PopupYes, 1, {}, {}, {"bell", "zebra"},
+           "bell\r\n#\r\nzebra\r\neat apple\r\r\nsmile\r\r\n#\r\n");
+    change("Delete in the editor deletes at once", Act::EditDelete, 1, {}, {}, {"bell"},
+           "bell\r\n#\r\n");
+    change("the last trigger gone, so is the file", Act::EditDelete, 0, {}, {}, {}, "<missing>");
 }
 
 TEST_F(TriggerDialogs, CancelAndDeleteOfANewTriggerChangeNothing) {
@@ -248,7 +163,7 @@ TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
         QString message;
         script.Then(Fill("orc", c.reaction, "OK"));
         if (c.refused) {
-            script.Then(Answer(&message, QMessageBox::Ok));
+            script.Then(AnswerBox(&message));
             // Back in the editor with the typed text kept: leave it.
             script.Then([&](QWidget* modal) {
                 EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), c.reaction);
@@ -303,7 +218,7 @@ TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
     ModalScript script;
     QString message;
     script.Then(Fill("orc", "kill orc", "OK"));
-    script.Then(Answer(&message, QMessageBox::Ok));
+    script.Then(AnswerBox(&message));
     Run(script, [&] { window.NewTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
 
@@ -324,8 +239,8 @@ TEST_F(TriggerDialogs, ATriggerFileThatCannotBeRemovedIsReported) {
     Select(0);
     ModalScript script;
     QString message;
-    script.Then(Answer(nullptr, QMessageBox::Yes)); // "Delete trigger?"
-    script.Then(Answer(&message, QMessageBox::Ok));
+    script.Then(AnswerBox(nullptr, QMessageBox::Yes)); // "Delete trigger?"
+    script.Then(AnswerBox(&message));
     Run(script, [&] { window.DeleteSelectedTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
     EXPECT_EQ(Lines(), QStringList{});
