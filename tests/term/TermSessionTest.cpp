@@ -1,8 +1,6 @@
 #include "term/TermSession.h"
 #include "settings/ConfigValidation.h"
-#include "term/PollEventLoop.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/term/TestSupport.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -14,93 +12,17 @@ namespace tav {
 namespace {
 
 using namespace std::chrono_literals;
-using test::LoopbackServer;
 
-struct Recorder : MessageBoxes,
-                  TermStatus,
-                  InputLineControl,
-                  ClientControl,
-                  LogSink,
-                  IntervalClock,
-                  LineLog,
-                  TermWindow {
-    std::vector<std::string> boxes;
-    std::vector<std::string> logFile;
-    std::vector<bool> termStates;
-    std::vector<std::string> latency;
-    std::vector<bool> masks;
-    std::vector<CursorStyle> blinks;
-    std::vector<std::string> log;
-    std::optional<std::string> typed;
-    bool clientConnected = false;
-    int clientConnects = 0;
-    int pings = 0;
-    int soundPolls = 0;
-
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        boxes.push_back(std::string(title) + " " + std::string(text));
-    }
-    void ShowTermState(bool on) override { termStates.push_back(on); }
-    void SetLatencyText(std::string_view text) override { latency.emplace_back(text); }
-    std::optional<std::string> ReadText() override { return typed; }
-    void SetMasked(bool masked) override { masks.push_back(masked); }
-    bool IsConnected() override { return clientConnected; }
-    void Connect() override { ++clientConnects; }
-    void SendPing() override { ++pings; }
-    void PollSoundPlayer() override { ++soundPolls; }
-    void LogLine(std::string_view line) override { log.emplace_back(line); }
-    std::int32_t NowMs() override { return 4242; }
-    bool IsOpen() const override { return true; }
-    void Write(std::string_view text) override { logFile.emplace_back(text); }
-    void ToggleCursor(CursorStyle style) override { blinks.push_back(style); }
-};
-
-struct SessionFixture : ::testing::Test {
-    Settings settings{};
-    TMudScreen screen{settings};
+struct SessionFixture : ::testing::Test, test::SessionHarness {
     PollEventLoop loop;
-    Recorder rec;
-    TriggerList triggers{"/nonexistent"};
-    std::unique_ptr<TermSession> session;
-    LoopbackServer server;
 
-    void SetUp() override {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
-        TermServices services;
-        services.boxes = &rec;
-        services.status = &rec;
-        services.input = &rec;
-        services.client = &rec;
-        services.clientLog = &rec;
-        services.clock = &rec;
-        services.log = &rec;
-        services.triggers = &triggers;
-        services.window = &rec;
-        session = std::make_unique<TermSession>(settings, screen, loop, services);
-    }
-
-    void Connect() {
-        ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
-        ASSERT_TRUE(server.Accept());
-    }
-    void Type(const std::string& line) {
-        rec.typed = line;
-        session->SubmitInput();
-    }
+    void SetUp() override { Open(loop, Recorded()); }
+    ~SessionFixture() override { session.reset(); } // before the loop it uses
+    void Connect() { ConnectOn(loop); }
     // Lets the session read what the server sent.
     void Pump() { loop.RunFor(100ms); }
-    bool Shown(const std::string& text) const {
-        return session->RecentText().find(text) != std::string::npos;
-    }
-    std::size_t TimesShown(std::string_view text) const {
-        return test::CountOf(session->RecentText(), text);
-    }
 };
 
-// A port the configuration dialog takes is one the connection opens: OK never keeps a
-// port that Connect then calls invalid.
 TEST_F(SessionFixture, AddressAndPortAreValidatedAsTheConfigurationValidatesThem) {
     CopyField(settings.user, "bob");
     CopyField(settings.passwd, "pw");

@@ -1,10 +1,7 @@
 #include "term/TextTransfer.h"
 #include "term/HtmlLog.h"
-#include "term/PollEventLoop.h"
-#include "term/TermSession.h"
 #include "term/TerminalLog.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/term/TestSupport.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -24,32 +21,20 @@ using Boxes = test::RecordingBoxes;
 using TempDir = test::ScratchFolder;
 
 // A session connected to a real peer, with the terminal log attached to its lines.
-struct TransferFixture : ::testing::Test {
+struct TransferFixture : ::testing::Test, test::SessionHarness {
     TempDir dir;
-    Settings settings{};
-    TMudScreen screen{settings};
     PollEventLoop loop;
     Boxes boxes;
     TerminalLog log{boxes};
-    test::LoopbackServer server;
-    std::unique_ptr<TermSession> session;
 
     void SetUp() override {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
         TermServices services;
         services.boxes = &boxes;
         services.log = &log;
-        session = std::make_unique<TermSession>(settings, screen, loop, services);
+        Open(loop, services);
     }
-    void Connect() {
-        ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
-        ASSERT_TRUE(server.Accept());
-    }
-    bool Echoed(const std::string& text) const {
-        return session->RecentText().find(text) != std::string::npos;
-    }
+    ~TransferFixture() override { session.reset(); } // before the loop it uses
+    void Connect() { ConnectOn(loop); }
 };
 
 TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
@@ -85,14 +70,14 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
                   c.paste && !c.text ? std::vector{noClipboard} : std::vector<std::string>{})
             << c.name;
     }
-    EXPECT_TRUE(Echoed("say hi\r\n"));
+    EXPECT_TRUE(Shown("say hi\r\n"));
 }
 
 TEST_F(TransferFixture, NothingIsSentOrEchoedWithoutAConnection) {
     PasteToGame(*session, boxes, std::string("kill rat"), true);
     SelectionToGame(*session, std::string("flee"), true);
-    EXPECT_FALSE(Echoed("kill rat"));
-    EXPECT_FALSE(Echoed("flee"));
+    EXPECT_FALSE(Shown("kill rat"));
+    EXPECT_FALSE(Shown("flee"));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
