@@ -322,51 +322,16 @@ TEST_F(SessionFixture, TriggersAnswerReceivedLinesAndCannotLoopWhileDisconnected
     EXPECT_LE(TimesShown("Not connected"), 2u);
 }
 
-TEST_F(SessionFixture, EverythingSentAndEchoedFollowsTheEncoding) {
-    triggers.AddTrigger("caf\xE9", "say cr\xE8me");
-    session->FunctionKeys()[0] = "\xE9t\xE9;";
-    Connect();
-    struct Case {
-        TextEncoding encoding;
-        const char* reaction; // the trigger's Latin-1 reaction as sent
-        const char* fkey;     // F1's Latin-1 text as sent
-        const char* shown;    // the line received and then the typed line's echo
-    };
-    const Case cases[] = {
-        {TextEncoding::SevenBit, "say cr\xE8me\r\n", "\xE9t\xE9\n", "The caf is open.\r\n"},
-        {TextEncoding::Latin1, "say cr\xE8me\r\n", "\xE9t\xE9\n", "The caf\xE9 is open.\r\n"},
-        {TextEncoding::Utf8, "say cr\xC3\xA8me\r\n", "\xC3\xA9t\xC3\xA9\n",
-         "The caf\xE9 is open.\r\n"},
-    };
-    for (const Case& c : cases) {
-        session->SetEncoding(c.encoding);
-        EXPECT_EQ(screen.Encoding(), c.encoding);
-        // What arrives is decoded, matched as Latin-1 cells, and the reaction is encoded.
-        server.Send(c.encoding == TextEncoding::Utf8 ? "The caf\xC3\xA9 is open.\r\n"
-                                                     : "The caf\xE9 is open.\r\n");
-        Pump();
-        EXPECT_TRUE(Shown(c.shown)) << c.shown;
-        const bool matches = c.encoding != TextEncoding::SevenBit;
-        EXPECT_EQ(server.Read(100ms), matches ? std::string(c.reaction) : std::string());
-        session->SendFunctionKey(1);
-        EXPECT_EQ(server.Read(100ms), c.fkey);
-    }
-    // A typed line is already in the game's bytes; its echo decodes the same way.
-    Type("say \xE2\x86\x92 \xC3\xA9");
-    EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
-    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
-}
-
-// 0xFF is telnet's IAC: whichever way a text goes out, each 0xFF in it reaches the wire
-// doubled, exactly once, so that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never
-// read as IAC IP.
-TEST_F(SessionFixture, EveryWayOfSendingDoublesTheTelnetCommandByteOnce) {
+// What arrives is decoded to Latin-1 cells and matched as such; every way of sending
+// encodes its Latin-1 text, and each 0xFF byte reaches the wire doubled exactly once, so
+// that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never read as IAC IP.
+TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteOnce) {
     const std::string latin1 = "\xFF\xF4";
     settings.autoterm = 1;
     CopyField(settings.user, latin1.c_str());
     CopyField(settings.passwd, "p\xFF");
     CopyField(settings.logincom, (latin1 + ";").c_str());
-    triggers.AddTrigger("bell", latin1);
+    triggers.AddTrigger("caf\xE9", latin1);
     session->FunctionKeys()[0] = latin1 + ";";
     session->SetEncoding(TextEncoding::Latin1);
     session->AutoConnect();
@@ -375,22 +340,39 @@ TEST_F(SessionFixture, EveryWayOfSendingDoublesTheTelnetCommandByteOnce) {
     loop.RunFor(1200ms); // the login pause
     EXPECT_EQ(server.Read(), "\xFF\xFF\xF4\np\xFF\xFF\n\xFF\xFF\xF4\n");
 
-    const std::pair<TextEncoding, std::string> cases[] = {
-        {TextEncoding::SevenBit, "\xFF\xFF\xF4"},
-        {TextEncoding::Latin1, "\xFF\xFF\xF4"},
-        {TextEncoding::Utf8, "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
+    struct Case {
+        TextEncoding encoding;
+        const char* received;
+        const char* shown;
+        std::string wire; // the Latin-1 text as sent
     };
-    for (const auto& [encoding, wire] : cases) {
-        session->SetEncoding(encoding);
+    const Case cases[] = {
+        // 7-bit drops the high byte, so the trigger does not match.
+        {TextEncoding::SevenBit, "The caf\xE9 is open.\r\n", "The caf is open.\r\n",
+         "\xFF\xFF\xF4"},
+        {TextEncoding::Latin1, "The caf\xE9 is open.\r\n", "The caf\xE9 is open.\r\n",
+         "\xFF\xFF\xF4"},
+        {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xE9 is open.\r\n",
+         "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
+    };
+    for (const Case& c : cases) {
+        session->SetEncoding(c.encoding);
+        EXPECT_EQ(screen.Encoding(), c.encoding);
         Type(session->GameBytes(latin1)); // the input line
         session->SendFunctionKey(1);      // a function key
-        server.Send("bell\r\n");          // a trigger's reaction
+        server.Send(c.received);          // a trigger's reaction
         Pump();
+        EXPECT_TRUE(Shown(c.shown)) << c.shown;
         session->SendText(session->GameBytes(latin1));             // a paste
         session->TermSend(session->GameBytes(latin1), true, true); // a button, multi-line send
-        EXPECT_EQ(server.Read(), wire + "\n" + wire + "\n" + wire + "\r\n" + wire + wire)
-            << static_cast<int>(encoding);
+        const std::string reaction = c.encoding == TextEncoding::SevenBit ? "" : c.wire + "\r\n";
+        EXPECT_EQ(server.Read(), c.wire + "\n" + c.wire + "\n" + reaction + c.wire + c.wire)
+            << static_cast<int>(c.encoding);
     }
+    // A typed line is already in the game's bytes; its echo decodes the same way.
+    Type("say \xE2\x86\x92 \xC3\xA9");
+    EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
+    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
 }
 
 TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrder) {
@@ -435,8 +417,6 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     Type("secret");
     EXPECT_EQ(server.Read(), "secret\n");
     EXPECT_FALSE(Shown("secret"));
-    for (int k = 0; k < session->History().Slots(); ++k)
-        EXPECT_NE(session->History().Slot(k), "secret");
 
     server.Send("\xff\xfc\x01Welcome\r\n"); // the next pass neither drops nor repeats
     Pump();
