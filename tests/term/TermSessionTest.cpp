@@ -423,6 +423,20 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     EXPECT_EQ(screen.GetAllText().find("Welcome\r\n "), std::string::npos);
 }
 
+// The session's timers and its one-off waits share the loop: a wait never takes the
+// place of a timer.
+TEST(PollEventLoopTest, SingleShotsNeverReplaceATimer) {
+    PollEventLoop loop;
+    int ticks = 0;
+    int shots = 0;
+    for (int id = 0; id < 3; ++id)
+        loop.StartTimer(id, 10, [&] { ++ticks; });
+    for (int k = 0; k < 4; ++k)
+        loop.SingleShot(0, [&] { ++shots; });
+    ASSERT_TRUE(loop.RunUntil([&] { return shots == 4 && ticks >= 6; }, 5s));
+    EXPECT_TRUE(loop.TimerActive(0) && loop.TimerActive(1) && loop.TimerActive(2));
+}
+
 TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
     InputHistory history(3);
     history.Add("a");
