@@ -142,7 +142,7 @@ TEST_F(HtmlLogFile, EndClosesThePageAndFailuresSayWhyOnce) {
     for (const Case& c : cases) {
         boxes.shown.clear();
         HtmlLog log(boxes, [this] { return palette; });
-        log.Begin(c.path);
+        EXPECT_EQ(log.Begin(c.path), c.boxes.empty()) << c.name;
         for (int k = 0; k < c.lines; ++k)
             log.WriteLine("line", {});
         log.End();

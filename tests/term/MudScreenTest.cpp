@@ -197,6 +197,11 @@ TEST(MudScreenCursor, EraseOperations) {
     EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
     EXPECT_EQ(f.AttrAt(23, 131), 0x20u);
     EXPECT_EQ(f.screen.CursorRow(), 0);
+
+    Fixture g; // ESC J: to the end of the screen, leaving the rows above
+    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\x1b"
+           "J");
+    EXPECT_EQ(g.Text(0) + "|" + g.Text(1) + "|" + g.Text(2), "ab|c|");
 }
 
 TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
