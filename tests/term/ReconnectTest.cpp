@@ -46,6 +46,11 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
         if (c.lasted >= 0) policy.Connected(1000);
         EXPECT_EQ(policy.Lost(1000 + c.lasted), c.expected) << c.name;
         EXPECT_EQ(policy.Pending(), c.expected.kind == Kind::Wait) << c.name;
+        // Whatever went before, the next lost connection starts a series at try 1.
+        policy.Connected(5000);
+        EXPECT_EQ(policy.Lost(5000 + kLongSession),
+                  (c.enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
+            << c.name;
     }
 }
 
