@@ -99,6 +99,13 @@ TEST(AnnouncementThrottle, ToldWhenTheSummaryIsDue) {
     EXPECT_EQ(throttle.MsUntilSummary(), 0);
     EXPECT_EQ(throttle.Tick(), "1 more line");
     EXPECT_FALSE(throttle.HoldingBack());
+
+    // Limits of nothing are one line in one millisecond.
+    AnnouncementThrottle least(clock, {0, 0});
+    EXPECT_EQ(least.Offer("a"), std::vector<std::string>{"a"});
+    EXPECT_TRUE(least.Offer("b").empty());
+    clock.now += 1;
+    EXPECT_EQ(least.Tick(), "1 more line");
 }
 
 } // namespace

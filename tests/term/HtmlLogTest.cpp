@@ -1,42 +1,18 @@
 #include "term/HtmlLog.h"
 #include "term/MudScreen.h"
-#include "term/TerminalLog.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/term/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace tav {
 namespace {
 
-struct Boxes : MessageBoxes {
-    std::vector<std::string> shown;
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        shown.push_back(std::string(title) + " " + std::string(text));
-    }
-};
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-std::size_t Count(const std::string& text, std::string_view what) {
-    std::size_t count = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
+using test::Contents;
+using test::CountOf;
 
 // The lines a screen completes for `bytes`, with their attributes.
 std::vector<TakenLine> ScreenLines(const std::string& bytes) {
@@ -51,9 +27,7 @@ std::vector<TakenLine> ScreenLines(const std::string& bytes) {
 }
 
 // Text #d2d2d2 on black with the built-in colours.
-ScreenPalette Palette() {
-    return ScreenPalette{};
-}
+const ScreenPalette kPalette{};
 
 TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
     struct Case {
@@ -77,8 +51,8 @@ TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
     for (const Case& c : cases) {
         const std::vector<TakenLine> lines = ScreenLines(c.bytes);
         ASSERT_EQ(lines.size(), 1u) << c.name;
-        EXPECT_EQ(HtmlLogLine(lines[0].text, lines[0].attrs, Palette(), Palette().text,
-                              Palette().background),
+        EXPECT_EQ(HtmlLogLine(lines[0].text, lines[0].attrs, kPalette, kPalette.text,
+                              kPalette.background),
                   c.html)
             << c.name;
     }
@@ -87,51 +61,41 @@ TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
 TEST(HtmlLogLine, ThePaletteOfTheMomentDecides) {
     const std::vector<TakenLine> lines = ScreenLines("\x1b[31mred\x1b[0m plain\r\n");
     ASSERT_EQ(lines.size(), 1u);
-    ScreenPalette custom = Palette();
+    ScreenPalette custom = kPalette;
     custom.customColors = true;
     custom.mudColors[0] = MakeColor(0x12, 0x34, 0x56); // Red
     custom.text = MakeColor(1, 2, 3);
     custom.background = MakeColor(0xff, 0xff, 0xff);
     // The page was opened with the default colours; the screen's have changed since.
     EXPECT_EQ(
-        HtmlLogLine(lines[0].text, lines[0].attrs, custom, Palette().text, Palette().background),
+        HtmlLogLine(lines[0].text, lines[0].attrs, custom, kPalette.text, kPalette.background),
         "<span style=\"color:#123456;background:#ffffff\">red</span>"
         "<span style=\"color:#010203;background:#ffffff\"> plain</span>\n");
     // Characters without attributes are plain; Latin-1 letters become UTF-8; control
     // characters have no glyph.
     EXPECT_EQ(HtmlLogLine("a<b caf\xe9 \xa3"
                           "5\x1c",
-                          {}, Palette(), Palette().text, Palette().background),
+                          {}, kPalette, kPalette.text, kPalette.background),
               "a&lt;b caf\xc3\xa9 \xc2\xa3"
               "5\xef\xbf\xbd\n");
 }
 
 TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/tmp/game.txt", "/tmp/game.html"},
-        {"/tmp/game.TXT", "/tmp/game.html"},
-        {"/tmp/game.log", "/tmp/game.log.html"},
-        {"/tmp/game", "/tmp/game.html"},
-        {"/tmp/.txt", "/tmp/.txt.html"},
-        {"/tmp/game.html", "/tmp/game.html.html"},
-        {"game.txt", "game.html"},
+        {"/tmp/game.txt", "/tmp/game.html"},       {"/tmp/game.TXT", "/tmp/game.html"},
+        {"/tmp/game.log", "/tmp/game.log.html"},   {"/tmp/game", "/tmp/game.html"},
+        {"/tmp/.txt", "/tmp/.txt.html"},           {"/tmp/a.txt", "/tmp/a.html"},
+        {"/tmp/game.html", "/tmp/game.html.html"}, {"game.txt", "game.html"},
     };
     for (auto [text, html] : cases)
         EXPECT_EQ(HtmlLogPathBeside(text), html) << text;
 }
 
-class HtmlLogFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/htmllog.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    std::filesystem::path dir;
-    Boxes boxes;
-    ScreenPalette palette = Palette();
+struct HtmlLogFile : ::testing::Test {
+    test::ScratchFolder scratch;
+    const std::filesystem::path dir = scratch.path;
+    test::RecordingBoxes boxes;
+    ScreenPalette palette = kPalette;
 };
 
 TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
@@ -140,14 +104,14 @@ TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
         HtmlLog log(boxes, [this] { return palette; });
         ASSERT_TRUE(log.Begin(path.string()));
         // The head is on disk before any line arrives.
-        EXPECT_NE(ReadAll(path).find("<pre>\n"), std::string::npos);
+        EXPECT_NE(Contents(path).find("<pre>\n"), std::string::npos);
         for (const TakenLine& line : ScreenLines("\x1b[1;31mDanger\x1b[0m <here>\r\nnext\r\n"))
             log.WriteLine(line.text, line.attrs);
         // Every line is on disk as soon as it was written.
-        EXPECT_NE(ReadAll(path).find("next\n"), std::string::npos);
+        EXPECT_NE(Contents(path).find("next\n"), std::string::npos);
     } // destroyed without End, as if the program were killed
 
-    const std::string page = ReadAll(path);
+    const std::string page = Contents(path);
     EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
     EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
     EXPECT_NE(page.find("body{margin:0;background:#000000;color:#d2d2d2}"), std::string::npos);
@@ -155,8 +119,8 @@ TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
                         "&lt;here&gt;\nnext\n"),
               std::string::npos);
     // Every element a line opens it also closes; only the page's own stay open.
-    EXPECT_EQ(Count(page, "<span"), Count(page, "</span>"));
-    EXPECT_EQ(Count(page, "</pre>"), 0u);
+    EXPECT_EQ(CountOf(page, "<span"), CountOf(page, "</span>"));
+    EXPECT_EQ(CountOf(page, "</pre>"), 0u);
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -178,7 +142,7 @@ TEST_F(HtmlLogFile, EndClosesThePageAndFailuresSayWhyOnce) {
     for (const Case& c : cases) {
         boxes.shown.clear();
         HtmlLog log(boxes, [this] { return palette; });
-        log.Begin(c.path);
+        EXPECT_EQ(log.Begin(c.path), c.boxes.empty()) << c.name;
         for (int k = 0; k < c.lines; ++k)
             log.WriteLine("line", {});
         log.End();
@@ -186,32 +150,22 @@ TEST_F(HtmlLogFile, EndClosesThePageAndFailuresSayWhyOnce) {
         EXPECT_EQ(boxes.shown, c.boxes) << c.name;
         EXPECT_FALSE(log.IsOpen()) << c.name;
     }
-    const std::string page = ReadAll(dir / "ok.html");
+    const std::string page = Contents(dir / "ok.html");
     EXPECT_NE(page.find("line\nline\n</pre>\n</body>\n</html>\n"), std::string::npos);
 }
 
 TEST_F(HtmlLogFile, AWriteThatFailsClosesTheLogWithOneMessage) {
     HtmlLog log(boxes, [this] { return palette; });
     ASSERT_TRUE(log.Begin((dir / "x.html").string()));
-    // The disk fills up after the head was written: the log's descriptor now leads to
-    // /dev/full (dup2 keeps the number the log writes to).
-    const std::string head = ReadAll(dir / "x.html");
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    for (int fd = 3; fd < 64; ++fd) {
-        char link[64];
-        char target[256] = {};
-        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-        const ssize_t n = ::readlink(link, target, sizeof target - 1);
-        if (n > 0 && std::string(target).ends_with("/x.html")) ::dup2(::fileno(full), fd);
-    }
-    std::fclose(full);
+    // The disk fills up after the head was written.
+    const std::string head = Contents(dir / "x.html");
+    const test::FileSizeLimit full(head.size());
     log.WriteLine("lost", {});
     log.WriteLine("lost too", {});
     EXPECT_FALSE(log.IsOpen());
     EXPECT_EQ(boxes.shown, std::vector<std::string>{
                                "Error... Unable to write to the HTML log file; it has stopped."});
-    EXPECT_EQ(ReadAll(dir / "x.html"), head);
+    EXPECT_EQ(Contents(dir / "x.html"), head);
 }
 
 } // namespace

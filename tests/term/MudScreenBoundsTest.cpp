@@ -204,8 +204,8 @@ TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     ScreenBuffer buffer(10);
     buffer.Advance(attr::kNormal); // the ring's start is no longer line 0
-    EXPECT_DEATH(buffer[10].ch[0] = 'x', "line 10 outside");
-    EXPECT_DEATH(buffer[-1].ch[0] = 'x', "line -1 outside");
+    EXPECT_DEATH(buffer[10].ch[0] = 'x', "line 10 outside 0\\.\\.9");
+    EXPECT_DEATH(buffer[-1].ch[0] = 'x', "line -1 outside 0\\.\\.9");
     buffer[9].ch[0] = 'x';
     EXPECT_EQ(buffer[9].ch[0], 'x');
 }

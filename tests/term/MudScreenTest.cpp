@@ -148,13 +148,15 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     f.Feed("\x1b[1;2;3HW"); // three values: nothing moves
     EXPECT_EQ(f.screen.Line(5).ch[1], 'W');
 
-    // ESC A at row 0 does nothing; ESC [ 5 A from row 2 stops the screen row at 0 while
-    // the buffer line moves 5 up, but never below line 0.
+    // ESC A moves up a row but not past row 0; ESC [ 5 A from row 1 stops the screen row
+    // at 0 while the buffer line moves 5 up, but never below line 0.
     Fixture g;
     g.Feed("\x1b"
            "A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
-    g.Feed("\r\n\r\n");
+    g.Feed("\r\n\r\n\x1b"
+           "A");
+    EXPECT_EQ(g.screen.CursorRow(), 1);
     g.Feed("\x1b[5A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
     EXPECT_EQ(g.screen.BufferLine(), 0);
@@ -185,14 +187,21 @@ TEST(MudScreenCursor, EraseOperations) {
     f.Feed("\x1b[1;2H\x1b"
            "K"); // ESC K: to end of line from column 2
     EXPECT_EQ(f.Text(1), "li");
-    f.Feed("\x1b[0;1H\x1b[1J"); // from start of screen through (0,1)
-    EXPECT_EQ(f.screen.Line(0).ch[1], 0);
-    EXPECT_EQ(f.screen.Line(0).ch[2], 'n');
+    f.Feed("\x1b[2;1H\x1b[1J"); // rows above, then the row through column 1
+    EXPECT_EQ(f.Text(0), "");
+    EXPECT_EQ(f.Text(1), "");
+    EXPECT_EQ(f.screen.Line(2).ch[1], 0);
+    EXPECT_EQ(f.screen.Line(2).ch[4], '2');
     f.Feed("\x1b[31m\x1b[J"); // whole screen with the current attribute, cursor home
     EXPECT_EQ(f.Text(0), "");
     EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
     EXPECT_EQ(f.AttrAt(23, 131), 0x20u);
     EXPECT_EQ(f.screen.CursorRow(), 0);
+
+    Fixture g; // ESC J: to the end of the screen, leaving the rows above
+    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\x1b"
+           "J");
+    EXPECT_EQ(g.Text(0) + "|" + g.Text(1) + "|" + g.Text(2), "ab|c|");
 }
 
 TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
@@ -215,40 +224,48 @@ TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
     EXPECT_EQ(h.screen.PendingBytes(), 0u);
 }
 
-TEST(MudScreenPending, ChunkBoundariesAreInvisible) {
-    const std::string input =
-        "\x1b[1;31mred\x1b[0m plain\r\n\xff\xfb\x01pass\xff\xf9\r\n\x1b[3;4Hxy\x1b[K\tq"
-        "\xff\xfa\x1f\x00\x50\xff\xf0tail http://a.b/c, d\r\n";
-    auto render = [](const std::vector<std::string>& chunks) {
+// However the socket cuts the stream (any split in two, or byte by byte), the screen
+// ends up the same: cells, attributes, completed lines and what is left pending.
+TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
+    using namespace std::string_literals;
+    const std::pair<TextEncoding, std::string> streams[] = {
+        {TextEncoding::SevenBit,
+         "\x1b[1;31mred\x1b[0m plain\r\n\xff\xfb\x01pass\xff\xf9\r\n\x1b[3;4Hxy\x1b[K\tq"
+         "\xff\xfa\x1f\x00\x50\xff\xf0tail http://a.b/c, d\r\n"s},
+        {TextEncoding::Utf8, "\xC3\xA9t\xC3\xA9 \xE2\x86\x92 \xF0\x9F\x98\x80 \xE9\xE2\x86\r\n"},
+        // Overlong sequences are abandoned at the same byte wherever the cut falls.
+        {TextEncoding::SevenBit, "\x1b[" + std::string(300, '1') + "mAB\r\n"},
+        {TextEncoding::SevenBit, "\x1b[" + std::string(253, ';') + "1mAB\r\n"},
+        {TextEncoding::SevenBit, "\xff\xfa" + std::string(9000, 'p') + "\xff\xf0ok\r\n"},
+        {TextEncoding::SevenBit,
+         "\xff\xfa" + std::string(kMaxSubnegotiation - 3, 'p') + "\xff\xf0ok\r\n"},
+    };
+    const auto render = [](TextEncoding encoding, const std::vector<std::string>& chunks) {
         Fixture f;
         f.settings.urlaware = 1;
-        std::string log;
+        f.screen.SetEncoding(encoding);
+        std::string lines;
         for (const auto& c : chunks) {
-            log += std::to_string(static_cast<int>(f.Feed(c))) + ";";
+            f.Feed(c);
             for (auto& l : f.Lines())
-                log += l + "|";
+                lines += l + "|";
         }
         std::string cells;
         for (int n = 0; n < f.screen.Lines(); ++n)
-            for (int k = 0; k < kBufferColumns; ++k) {
-                cells.push_back(f.screen.Line(n).ch[k]);
-                cells += std::to_string(f.AttrAt(n, k));
-            }
-        // Results are reported per call, so only the lines and cells must agree.
-        log.erase(std::remove_if(log.begin(), log.end(), [](char c) { return c == ';'; }),
-                  log.end());
-        return std::make_pair(cells, log);
+            for (int k = 0; k < kBufferColumns; ++k)
+                cells += f.screen.Line(n).ch[k] + std::to_string(f.AttrAt(n, k));
+        return std::make_tuple(cells, lines, f.screen.PendingBytes());
     };
-    std::vector<std::string> whole{input};
-    const auto expected = render(whole);
-    for (std::size_t split = 1; split < input.size(); ++split) {
-        auto got = render({input.substr(0, split), input.substr(split)});
-        ASSERT_EQ(got.first, expected.first) << "split at " << split;
+    for (const auto& [encoding, input] : streams) {
+        const auto expected = render(encoding, {input});
+        for (std::size_t split = 1; split < input.size() && input.size() < 1000; ++split)
+            ASSERT_EQ(render(encoding, {input.substr(0, split), input.substr(split)}), expected)
+                << "split at " << split << " of " << testing::PrintToString(input);
+        std::vector<std::string> bytes;
+        for (char ch : input)
+            bytes.emplace_back(1, ch);
+        EXPECT_EQ(render(encoding, bytes), expected) << testing::PrintToString(input);
     }
-    std::vector<std::string> bytes;
-    for (char ch : input)
-        bytes.emplace_back(1, ch);
-    EXPECT_EQ(render(bytes).first, expected.first);
 }
 
 TEST(MudScreenPending, UnfinishedSequencesStayBounded) {
@@ -272,23 +289,6 @@ TEST(MudScreenPending, UnfinishedSequencesStayBounded) {
     EXPECT_LT(h.screen.PendingBytes(), kMaxSubnegotiation + 101);
     h.Feed("\xff\xf0ok");
     EXPECT_NE(h.screen.GetAllText().find("ok"), std::string::npos);
-
-    // Where the socket cut an overlong sequence makes no difference either.
-    const std::string streams[] = {
-        "\x1b[" + std::string(300, '1') + "mAB\r\n",
-        "\x1b[" + std::string(253, ';') + "1mAB\r\n",
-        "\xff\xfa" + std::string(9000, 'p') + "\xff\xf0ok\r\n",
-        "\xff\xfa" + std::string(kMaxSubnegotiation - 3, 'p') + "\xff\xf0ok\r\n",
-    };
-    for (const std::string& stream : streams) {
-        Fixture whole;
-        Fixture bytes;
-        whole.Feed(stream);
-        for (char c : stream)
-            bytes.Feed(std::string(1, c));
-        EXPECT_EQ(whole.screen.GetAllText(), bytes.screen.GetAllText()) << stream.size();
-        EXPECT_EQ(whole.screen.PendingBytes(), bytes.screen.PendingBytes()) << stream.size();
-    }
 }
 
 TEST(MudScreenScroll, ScrollbackRingDropsTheOldestLine) {

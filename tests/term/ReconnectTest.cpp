@@ -1,7 +1,5 @@
-#include "term/PollEventLoop.h"
 #include "term/ReconnectPolicy.h"
-#include "term/TermSession.h"
-#include "tests/support/LoopbackServer.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Kind = ReconnectStep::Kind;
-using test::LoopbackServer;
 
 // --- the policy alone -------------------------------------------------------------------
 
@@ -49,31 +46,12 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
         if (c.lasted >= 0) policy.Connected(1000);
         EXPECT_EQ(policy.Lost(1000 + c.lasted), c.expected) << c.name;
         EXPECT_EQ(policy.Pending(), c.expected.kind == Kind::Wait) << c.name;
+        // Whatever went before, the next lost connection starts a series at try 1.
+        policy.Connected(5000);
+        EXPECT_EQ(policy.Lost(5000 + kLongSession),
+                  (c.enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
+            << c.name;
     }
-}
-
-TEST(ReconnectPolicy, FailedTriesBackOffToAMinuteAndStopAfterTen) {
-    ReconnectPolicy policy;
-    policy.SetEnabled(true);
-    policy.Connected(0);
-    SteadyMs now = kLongSession;
-    ReconnectStep step = policy.Lost(now);
-    std::vector<int> delays;
-    while (step.kind == Kind::Wait) {
-        delays.push_back(step.seconds);
-        const int attempt = step.attempt;
-        // One second before the time the try still waits, with the seconds left.
-        EXPECT_EQ(policy.Tick(now + step.seconds * 1000 - 1000),
-                  (ReconnectStep{Kind::Wait, attempt, 1}));
-        now += step.seconds * 1000;
-        ASSERT_EQ(policy.Tick(now), (ReconnectStep{Kind::Try, attempt, 0}));
-        EXPECT_TRUE(policy.Trying());
-        EXPECT_EQ(policy.Tick(now + 500), ReconnectStep{}) << "a try is not started twice";
-        step = policy.TryFailed(now);
-    }
-    EXPECT_EQ(delays, (std::vector<int>{2, 4, 8, 16, 32, 60, 60, 60, 60, 60}));
-    EXPECT_EQ(step, (ReconnectStep{Kind::GiveUp, kMaxReconnectTries, 0}));
-    EXPECT_FALSE(policy.Pending());
 }
 
 // Every try connects and its connection is lost again after `lasted`: short connections
@@ -120,7 +98,7 @@ TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAn
     }
 }
 
-TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUp) {
+TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUpAndATryStartsOnce) {
     ReconnectPolicy policy;
     policy.SetEnabled(true);
     policy.Connected(0);
@@ -129,6 +107,9 @@ TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUp) {
     for (auto [elapsed, seconds] : left)
         EXPECT_EQ(policy.Tick(kLongSession + elapsed), (ReconnectStep{Kind::Wait, 1, seconds}))
             << elapsed;
+    EXPECT_EQ(policy.Tick(kLongSession + 2000), (ReconnectStep{Kind::Try, 1, 0}));
+    EXPECT_TRUE(policy.Trying());
+    EXPECT_EQ(policy.Tick(kLongSession + 2500), ReconnectStep{});
 }
 
 TEST(ReconnectPolicy, CancelAndNewConnectionsStartAfresh) {
@@ -203,57 +184,17 @@ private:
     SteadyMs now_ = 1'000'000;
 };
 
-struct Recorder : TermStatus, ClientControl, LogSink, InputLineControl {
-    std::vector<std::string> messages;
-    std::optional<std::string> typed;
-    bool clientConnected = false;
-    int clientConnects = 0;
-    void SetMessageText(std::string_view text) override { messages.emplace_back(text); }
-    bool IsConnected() override { return clientConnected; }
-    void Connect() override { ++clientConnects; }
-    void SendPing() override {}
-    void PollSoundPlayer() override {}
-    void LogLine(std::string_view) override {}
-    std::optional<std::string> ReadText() override { return typed; }
-    void SetMasked(bool) override {}
-};
-
-struct ReconnectFixture : ::testing::Test {
-    Settings settings{};
-    TMudScreen screen{settings};
+struct ReconnectFixture : ::testing::Test, test::SessionHarness {
     HeldTimerLoop loop;
-    Recorder rec;
-    std::unique_ptr<TermSession> session;
-    LoopbackServer server;
 
     void SetUp() override {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
-        TermServices services;
-        services.status = &rec;
-        services.client = &rec;
-        services.clientLog = &rec;
-        services.input = &rec;
+        TermServices services = Recorded();
         services.steadyClock = &loop;
-        session = std::make_unique<TermSession>(settings, screen, loop, services);
+        Open(loop, services);
         session->SetAutoReconnect(true);
     }
-
-    bool Shown(const std::string& text) const {
-        return session->RecentText().find(text) != std::string::npos;
-    }
-    std::size_t TimesShown(std::string_view text) const {
-        std::size_t count = 0;
-        for (auto at = session->RecentText().find(text); at != std::string::npos;
-             at = session->RecentText().find(text, at + 1))
-            ++count;
-        return count;
-    }
-    void Connect() {
-        ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
-        ASSERT_TRUE(server.Accept());
-    }
+    ~ReconnectFixture() override { session.reset(); } // before the loop it uses
+    void Connect() { ConnectOn(loop.Poll()); }
     // The server drops the client after the connection lasted `lasted` ms.
     void DropAfter(SteadyMs lasted) {
         loop.Advance(lasted);
@@ -327,36 +268,30 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
     EXPECT_FALSE(loop.ReconnectTimerRunning());
 }
 
-// A server that accepts every connection and closes it after a while: each try succeeds,
-// yet the tries end, with the rule on the screen and in the status bar. Connections of
-// 31 s never count as healthy, so their series ends; healthy ones of 5 minutes start a new
-// series each, and the hour's limit ends them.
+// A server that accepts every connection and closes it after 5 minutes: each try
+// succeeds and starts a new series, yet the hour's limit ends them, with the rule on the
+// screen and in the status bar. (Connections too short to count as healthy end their
+// series like refused tries.)
 TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
-    const std::pair<SteadyMs, std::string> cases[] = {
-        {31'000, "TavTerm reconnect given up after 10 tries without a 5-minute connection."},
-        {kHealthyConnectionMs, "TavTerm reconnect given up: at most 10 reconnects in any hour."},
-    };
-    for (const auto& [lasted, givenUp] : cases) {
-        loop.Advance(kReconnectWindowMs); // no tries of the case before in this hour
-        Connect();
-        int reconnects = 0;
-        for (int round = 0; round < 3 * kMaxReconnectTries; ++round) {
-            DropAfter(lasted);
-            if (!loop.ReconnectTimerRunning()) break;
-            const std::string_view waiting = " of 10 in ";
-            const auto at = session->RecentText().rfind(waiting);
-            ASSERT_NE(at, std::string::npos);
-            loop.Advance(std::stoi(std::string(session->RecentText().substr(at + waiting.size()))) *
-                         1000);
-            ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
-            ASSERT_TRUE(server.Accept());
-            ++reconnects;
-        }
-        EXPECT_EQ(reconnects, kMaxReconnectTries) << givenUp;
-        EXPECT_TRUE(Shown(givenUp + "\r\n")) << givenUp;
-        EXPECT_EQ(rec.messages.back(), givenUp);
-        EXPECT_FALSE(session->ReconnectPending()) << givenUp;
+    const std::string givenUp = "TavTerm reconnect given up: at most 10 reconnects in any hour.";
+    Connect();
+    int reconnects = 0;
+    for (int round = 0; round < 3 * kMaxReconnectTries; ++round) {
+        DropAfter(kHealthyConnectionMs);
+        if (!loop.ReconnectTimerRunning()) break;
+        const std::string_view waiting = " of 10 in ";
+        const auto at = session->RecentText().rfind(waiting);
+        ASSERT_NE(at, std::string::npos);
+        loop.Advance(std::stoi(std::string(session->RecentText().substr(at + waiting.size()))) *
+                     1000);
+        ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+        ASSERT_TRUE(server.Accept());
+        ++reconnects;
     }
+    EXPECT_EQ(reconnects, kMaxReconnectTries);
+    EXPECT_TRUE(Shown(givenUp + "\r\n"));
+    EXPECT_EQ(rec.messages.back(), givenUp);
+    EXPECT_FALSE(session->ReconnectPending());
 }
 
 TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconnect) {
@@ -414,12 +349,7 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
         {"Connect", [](ReconnectFixture& f) { f.session->TermConnect(); }, true},
         {"Disconnect while waiting", [](ReconnectFixture& f) { f.session->CancelReconnect(); },
          false},
-        {"_disconnect typed",
-         [](ReconnectFixture& f) {
-             f.rec.typed = "_disconnect";
-             f.session->SubmitInput();
-         },
-         false},
+        {"_disconnect typed", [](ReconnectFixture& f) { f.Type("_disconnect"); }, false},
         {"profile switch or exit", [](ReconnectFixture& f) { f.session->CancelConnect(); }, false},
         {"a try already connecting",
          [](ReconnectFixture& f) {

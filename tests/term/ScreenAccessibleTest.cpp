@@ -63,43 +63,6 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
     EXPECT_EQ(s.text->text(26, 1000), "t\n\n");
 }
 
-TEST(ScreenAccessible, BoundariesStayWithinTheLine) {
-    Screen s(5);
-    s.Feed("look at the fountain\r\nnorth gate\r\n");
-    // "look at the fountain\nnorth gate\n\n\n"; line 1 starts at 21.
-    struct Case {
-        int offset;
-        QAccessible::TextBoundaryType boundary;
-        const char* at;
-        int start;
-        int end;
-        const char* before;
-        const char* after;
-    };
-    const Case cases[] = {
-        {3, QAccessible::LineBoundary, "look at the fountain\n", 0, 21, "", "north gate\n"},
-        {25, QAccessible::LineBoundary, "north gate\n", 21, 32, "look at the fountain\n", "\n"},
-        {22, QAccessible::CharBoundary, "o", 22, 23, "n", "r"},
-        {13, QAccessible::WordBoundary, "fountain", 12, 20, " ", "\n"},
-    };
-    for (const Case& c : cases) {
-        int start = -2;
-        int end = -2;
-        EXPECT_EQ(s.text->textAtOffset(c.offset, c.boundary, &start, &end), c.at) << c.offset;
-        EXPECT_EQ(start, c.start) << c.offset;
-        EXPECT_EQ(end, c.end) << c.offset;
-        EXPECT_EQ(s.text->textBeforeOffset(c.offset, c.boundary, &start, &end), c.before)
-            << c.offset;
-        EXPECT_EQ(s.text->textAfterOffset(c.offset, c.boundary, &start, &end), c.after) << c.offset;
-    }
-    int start = 0;
-    int end = 0;
-    EXPECT_EQ(s.text->textBeforeOffset(2, QAccessible::LineBoundary, &start, &end), "");
-    EXPECT_EQ(start, -1);
-    EXPECT_EQ(s.text->textAtOffset(999, QAccessible::LineBoundary, &start, &end), "");
-    EXPECT_EQ(start, s.text->characterCount());
-}
-
 // Screen readers ask for pieces of text at every offset; game screens are full of blank
 // lines, lines of spaces, rulers and prompts. At every offset and for every boundary each
 // query answers a piece of the text (or nothing), and reading forwards with
@@ -180,8 +143,8 @@ TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
         }
     }
 
-    // Words are runs of letters, of blanks or of other signs; a sentence ends after its
-    // stop and the blanks that follow.
+    // A line's piece ends with its line end; words are runs of letters, of blanks or of
+    // other signs; a sentence ends after its stop and the blanks that follow.
     Screen s(8);
     s.Feed("\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n");
     const QString all = s.All();
@@ -191,6 +154,9 @@ TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
         const char* expected;
     };
     const Piece pieces[] = {
+        {"rompt", QAccessible::CharBoundary, "r"},
+        {"ompt", QAccessible::LineBoundary, "> prompt\n"},
+        {"---", QAccessible::ParagraphBoundary, "---\n"},
         {"\n   ", QAccessible::WordBoundary, "\n"},
         {"   ", QAccessible::WordBoundary, "   "},
         {"---", QAccessible::WordBoundary, "---"},

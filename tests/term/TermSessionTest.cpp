@@ -1,10 +1,10 @@
 #include "term/TermSession.h"
 #include "settings/ConfigValidation.h"
-#include "term/PollEventLoop.h"
-#include "tests/support/LoopbackServer.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,92 +13,27 @@ namespace tav {
 namespace {
 
 using namespace std::chrono_literals;
-using test::LoopbackServer;
 
-struct Recorder : MessageBoxes,
-                  TermStatus,
-                  InputLineControl,
-                  ClientControl,
-                  LogSink,
-                  IntervalClock,
-                  LineLog {
-    std::vector<std::string> boxes;
-    std::vector<std::string> logFile;
-    std::vector<bool> termStates;
-    std::vector<std::string> latency;
-    std::vector<bool> masks;
-    std::vector<std::string> log;
-    std::optional<std::string> typed;
-    bool clientConnected = false;
-    int clientConnects = 0;
-    int pings = 0;
-    int soundPolls = 0;
-
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        boxes.push_back(std::string(title) + " " + std::string(text));
-    }
-    void ShowTermState(bool on) override { termStates.push_back(on); }
-    void SetLatencyText(std::string_view text) override { latency.emplace_back(text); }
-    std::optional<std::string> ReadText() override { return typed; }
-    void SetMasked(bool masked) override { masks.push_back(masked); }
-    bool IsConnected() override { return clientConnected; }
-    void Connect() override { ++clientConnects; }
-    void SendPing() override { ++pings; }
-    void PollSoundPlayer() override { ++soundPolls; }
-    void LogLine(std::string_view line) override { log.emplace_back(line); }
-    std::int32_t NowMs() override { return 4242; }
-    bool IsOpen() const override { return true; }
-    void Write(std::string_view text) override { logFile.emplace_back(text); }
-};
-
-struct SessionFixture : ::testing::Test {
-    Settings settings{};
-    TMudScreen screen{settings};
+struct SessionFixture : ::testing::Test, test::SessionHarness {
     PollEventLoop loop;
-    Recorder rec;
-    TriggerList triggers{"/nonexistent"};
-    std::unique_ptr<TermSession> session;
-    LoopbackServer server;
 
-    void SetUp() override {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
-        TermServices services;
-        services.boxes = &rec;
-        services.status = &rec;
-        services.input = &rec;
-        services.client = &rec;
-        services.clientLog = &rec;
-        services.clock = &rec;
-        services.log = &rec;
-        services.triggers = &triggers;
-        session = std::make_unique<TermSession>(settings, screen, loop, services);
-    }
-
-    void Connect() {
-        ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
-        ASSERT_TRUE(server.Accept());
-    }
-    void Type(const std::string& line) {
-        rec.typed = line;
-        session->SubmitInput();
-    }
+    void SetUp() override { Open(loop, Recorded()); }
+    ~SessionFixture() override { session.reset(); } // before the loop it uses
+    void Connect() { ConnectOn(loop); }
     // Lets the session read what the server sent.
     void Pump() { loop.RunFor(100ms); }
-    bool Shown(const std::string& text) const {
-        return session->RecentText().find(text) != std::string::npos;
-    }
-    std::size_t TimesShown(std::string_view text) const {
-        std::size_t count = 0;
-        for (std::size_t at = 0; (at = session->RecentText().find(text, at)) != std::string::npos;
-             ++at)
-            ++count;
-        return count;
-    }
 };
 
-TEST_F(SessionFixture, AddressAndPortAreValidatedWithTheirMessages) {
+// A port the configuration dialog takes is one the connection opens: OK never keeps a
+// port that Connect then calls invalid.
+TEST_F(SessionFixture, AddressAndPortAreValidatedAsTheConfigurationValidatesThem) {
+    CopyField(settings.user, "bob");
+    CopyField(settings.passwd, "pw");
+    settings.midiinternal = 1;
+    CopyField(settings.modplayer, "modplay");
+    CopyField(settings.mp3player, "mp3play");
+    CopyField(settings.scrolllines, "500");
+    CopyField(settings.inputlines, "100");
     struct Case {
         const char* addy;
         const char* port;
@@ -108,44 +43,28 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedWithTheirMessages) {
         {"", "4000", "Error... You must enter the IP address to connect to."},
         {"host", "", "Error... You must enter the port to connect to."},
         {"host", "0", "Warning... Invalid port."},
+        {"host", "1", ""},
+        {"host", "31999", ""},
         {"host", "32000", "Warning... Invalid port."},
         {"host", "abc", "Warning... Invalid port."},
-        {"host", "31999", ""},
         {"host", "99999999999999", "Warning... Invalid port."},
     };
-    for (const auto& c : cases) {
+    for (const Case& c : cases) {
         rec.boxes.clear();
         CopyField(settings.addy, c.addy);
         CopyField(settings.port, c.port);
-        EXPECT_EQ(session->ValidateAddress(), c.box[0] == '\0') << c.port;
-        EXPECT_EQ(rec.boxes,
-                  c.box[0] ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+        EXPECT_EQ(session->ValidateAddress(), !*c.box) << c.port;
+        EXPECT_EQ(rec.boxes, *c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+        if (!*c.addy || !*c.port) continue; // the configuration has its own messages for these
+        EXPECT_EQ(ValidateConfig(settings).error.value_or(""), *c.box ? "Invalid port." : "")
+            << c.port;
     }
 }
 
-// A port the configuration dialog takes is one the connection opens: OK never keeps a
-// port that Connect then calls invalid.
-TEST_F(SessionFixture, ThePortsTheConfigurationTakesAreThoseTheConnectionTakes) {
-    CopyField(settings.user, "bob");
-    CopyField(settings.passwd, "pw");
-    settings.midiinternal = 1;
-    CopyField(settings.modplayer, "modplay");
-    CopyField(settings.mp3player, "mp3play");
-    CopyField(settings.scrolllines, "500");
-    CopyField(settings.inputlines, "100");
-    for (const char* port : {"0", "1", "4000", "31999", "32000", "65535", "65536", "99999999"}) {
-        CopyField(settings.port, port);
-        const ConfigVerdict verdict = ValidateConfig(settings);
-        EXPECT_EQ(!verdict.error, session->ValidateAddress()) << port;
-        if (verdict.error) {
-            EXPECT_EQ(*verdict.error, "Invalid port.") << port;
-        }
-    }
-}
-
-TEST_F(SessionFixture, ConnectsSendsEchoesAndReceivesColour) {
+TEST_F(SessionFixture, ConnectsByNameSendsEchoesAndReceivesColour) {
+    CopyField(settings.addy, "localhost");
     Connect();
-    EXPECT_TRUE(Shown("Connecting to 127.0.0.1 " + std::to_string(server.Port()) + " ...\r\n"));
+    EXPECT_TRUE(Shown("Connecting to localhost " + std::to_string(server.Port()) + " ...\r\n"));
     EXPECT_EQ(rec.termStates, std::vector<bool>{true});
 
     Type("look");
@@ -222,11 +141,7 @@ TEST_F(SessionFixture, PeerCloseDisconnectsAndSendingThenReportsNotConnected) {
     EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "north");
     session->SendFunctionKey(3);
     session->SendKeypadWord('8');
-    std::size_t count = 0;
-    for (std::size_t at = 0;
-         (at = session->RecentText().find("Not connected", at)) != std::string::npos; ++at)
-        ++count;
-    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(TimesShown("Not connected"), 3u);
 }
 
 TEST_F(SessionFixture, SpecialWordsAreNeverSent) {
@@ -316,8 +231,10 @@ TEST_F(SessionFixture, LoginPauseIsCancelledWithItsConnection) {
     session->TermDisconnect();
     autoConnect("ann", "new;");
     ASSERT_TRUE(loop.RunUntil([&] { return !rec.log.empty(); }, 3s));
+    loop.RunFor(1200ms); // past the end of the old connection's pause too
     EXPECT_EQ(server.Read(), "ann\npw\nnew\n");
-    EXPECT_EQ(rec.log, std::vector<std::string>{"Attempting client connect in 5 secs..."});
+    EXPECT_EQ(rec.log.front(), "Attempting client connect in 5 secs...");
+    EXPECT_EQ(std::count(rec.log.begin(), rec.log.end(), rec.log.front()), 1);
 }
 
 TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
@@ -339,7 +256,7 @@ TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
     EXPECT_EQ(rec.log, std::vector<std::string>{"Cancelling client autoconnect..."});
 }
 
-TEST_F(SessionFixture, PingTimerStampsAndPingsOnlyAConnectedClient) {
+TEST_F(SessionFixture, TimersPingOnlyAConnectedClientAndBlinkTheChosenCursor) {
     session->OnTimer(kPingTimer);
     EXPECT_EQ(session->LastPingTime(), 4242);
     EXPECT_EQ(rec.latency, std::vector<std::string>{"- - -"});
@@ -352,28 +269,30 @@ TEST_F(SessionFixture, PingTimerStampsAndPingsOnlyAConnectedClient) {
     session->OnTimer(kPingTimer);
     EXPECT_EQ(rec.pings, 1);
     EXPECT_EQ(rec.latency.size(), 2u);
+
+    session->OnTimer(kCursorBlinkTimer); // no cursor chosen: nothing blinks
+    settings.cursorblock = 1;
+    session->OnTimer(kCursorBlinkTimer);
+    settings.cursorline = 1;
+    session->OnTimer(kCursorBlinkTimer);
+    EXPECT_EQ(rec.blinks, (std::vector{CursorStyle::Block, CursorStyle::Line}));
 }
 
+// However the text arrives, the recent text holds exactly the newest characters, and
+// once full it stays close to full.
 TEST_F(SessionFixture, RecentTextKeepsTheNewestCharacters) {
-    const std::string block(16200, 'a');
-    session->AppendRecent(block);
-    session->AppendRecent(std::string(300, 'b')); // drops exactly 300 from the front
-    EXPECT_EQ(session->RecentText().size(), 16200u);
-    EXPECT_EQ(session->RecentText().substr(15900), std::string(300, 'b'));
-    session->AppendRecent("");
-    EXPECT_EQ(session->RecentText().size(), 16200u);
-
-    // Long after the buffer first filled it still holds exactly the newest characters.
-    std::string all = block + std::string(300, 'b');
-    for (int n = 0; n < 200; ++n) {
+    std::string all;
+    for (int n = 0; n < 300; ++n) {
         const std::string piece = std::to_string(n) + std::string(n % 7 * 50, 'c' + n % 5);
         session->AppendRecent(piece);
         all += piece;
+        const std::string_view recent = session->RecentText();
+        EXPECT_EQ(recent, std::string_view(all).substr(all.size() - recent.size())) << n;
+        if (all.size() > 16383) {
+            EXPECT_GT(recent.size(), 16000u) << n;
+            EXPECT_LT(recent.size(), 16383u) << n;
+        }
     }
-    const std::string_view recent = session->RecentText();
-    EXPECT_GT(recent.size(), 16000u);
-    EXPECT_LT(recent.size(), 16383u);
-    EXPECT_EQ(recent, std::string_view(all).substr(all.size() - recent.size()));
 }
 
 TEST_F(SessionFixture, BurstFollowedByCloseArrivesWholeBeforeTheDisconnect) {
@@ -405,58 +324,19 @@ TEST_F(SessionFixture, TriggersAnswerReceivedLinesAndCannotLoopWhileDisconnected
     session->PrintLocal("the dragon follows\r\n");
     // The reaction prints "Not connected...", which matches another trigger; that one
     // must not fire on it again and again.
-    std::size_t count = 0;
-    for (std::size_t at = 0;
-         (at = session->RecentText().find("Not connected", at)) != std::string::npos; ++at)
-        ++count;
-    EXPECT_LE(count, 2u);
+    EXPECT_LE(TimesShown("Not connected"), 2u);
 }
 
-TEST_F(SessionFixture, EverythingSentAndEchoedFollowsTheEncoding) {
-    triggers.AddTrigger("caf\xE9", "say cr\xE8me");
-    session->FunctionKeys()[0] = "\xE9t\xE9;";
-    Connect();
-    struct Case {
-        TextEncoding encoding;
-        const char* reaction; // the trigger's Latin-1 reaction as sent
-        const char* fkey;     // F1's Latin-1 text as sent
-        const char* shown;    // the line received and then the typed line's echo
-    };
-    const Case cases[] = {
-        {TextEncoding::SevenBit, "say cr\xE8me\r\n", "\xE9t\xE9\n", "The caf is open.\r\n"},
-        {TextEncoding::Latin1, "say cr\xE8me\r\n", "\xE9t\xE9\n", "The caf\xE9 is open.\r\n"},
-        {TextEncoding::Utf8, "say cr\xC3\xA8me\r\n", "\xC3\xA9t\xC3\xA9\n",
-         "The caf\xE9 is open.\r\n"},
-    };
-    for (const Case& c : cases) {
-        session->SetEncoding(c.encoding);
-        EXPECT_EQ(screen.Encoding(), c.encoding);
-        // What arrives is decoded, matched as Latin-1 cells, and the reaction is encoded.
-        server.Send(c.encoding == TextEncoding::Utf8 ? "The caf\xC3\xA9 is open.\r\n"
-                                                     : "The caf\xE9 is open.\r\n");
-        Pump();
-        EXPECT_TRUE(Shown(c.shown)) << c.shown;
-        const bool matches = c.encoding != TextEncoding::SevenBit;
-        EXPECT_EQ(server.Read(100ms), matches ? std::string(c.reaction) : std::string());
-        session->SendFunctionKey(1);
-        EXPECT_EQ(server.Read(100ms), c.fkey);
-    }
-    // A typed line is already in the game's bytes; its echo decodes the same way.
-    Type("say \xE2\x86\x92 \xC3\xA9");
-    EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
-    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
-}
-
-// 0xFF is telnet's IAC: whichever way a text goes out, each 0xFF in it reaches the wire
-// doubled, exactly once, so that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never
-// read as IAC IP.
-TEST_F(SessionFixture, EveryWayOfSendingDoublesTheTelnetCommandByteOnce) {
+// What arrives is decoded to Latin-1 cells and matched as such; every way of sending
+// encodes its Latin-1 text, and each 0xFF byte reaches the wire doubled exactly once, so
+// that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never read as IAC IP.
+TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteOnce) {
     const std::string latin1 = "\xFF\xF4";
     settings.autoterm = 1;
     CopyField(settings.user, latin1.c_str());
     CopyField(settings.passwd, "p\xFF");
     CopyField(settings.logincom, (latin1 + ";").c_str());
-    triggers.AddTrigger("bell", latin1);
+    triggers.AddTrigger("caf\xE9", latin1);
     session->FunctionKeys()[0] = latin1 + ";";
     session->SetEncoding(TextEncoding::Latin1);
     session->AutoConnect();
@@ -465,22 +345,39 @@ TEST_F(SessionFixture, EveryWayOfSendingDoublesTheTelnetCommandByteOnce) {
     loop.RunFor(1200ms); // the login pause
     EXPECT_EQ(server.Read(), "\xFF\xFF\xF4\np\xFF\xFF\n\xFF\xFF\xF4\n");
 
-    const std::pair<TextEncoding, std::string> cases[] = {
-        {TextEncoding::SevenBit, "\xFF\xFF\xF4"},
-        {TextEncoding::Latin1, "\xFF\xFF\xF4"},
-        {TextEncoding::Utf8, "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
+    struct Case {
+        TextEncoding encoding;
+        const char* received;
+        const char* shown;
+        std::string wire; // the Latin-1 text as sent
     };
-    for (const auto& [encoding, wire] : cases) {
-        session->SetEncoding(encoding);
+    const Case cases[] = {
+        // 7-bit drops the high byte, so the trigger does not match.
+        {TextEncoding::SevenBit, "The caf\xE9 is open.\r\n", "The caf is open.\r\n",
+         "\xFF\xFF\xF4"},
+        {TextEncoding::Latin1, "The caf\xE9 is open.\r\n", "The caf\xE9 is open.\r\n",
+         "\xFF\xFF\xF4"},
+        {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xE9 is open.\r\n",
+         "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
+    };
+    for (const Case& c : cases) {
+        session->SetEncoding(c.encoding);
+        EXPECT_EQ(screen.Encoding(), c.encoding);
         Type(session->GameBytes(latin1)); // the input line
         session->SendFunctionKey(1);      // a function key
-        server.Send("bell\r\n");          // a trigger's reaction
+        server.Send(c.received);          // a trigger's reaction
         Pump();
+        EXPECT_TRUE(Shown(c.shown)) << c.shown;
         session->SendText(session->GameBytes(latin1));             // a paste
         session->TermSend(session->GameBytes(latin1), true, true); // a button, multi-line send
-        EXPECT_EQ(server.Read(), wire + "\n" + wire + "\n" + wire + "\r\n" + wire + wire)
-            << static_cast<int>(encoding);
+        const std::string reaction = c.encoding == TextEncoding::SevenBit ? "" : c.wire + "\r\n";
+        EXPECT_EQ(server.Read(), c.wire + "\n" + c.wire + "\n" + reaction + c.wire + c.wire)
+            << static_cast<int>(c.encoding);
     }
+    // A typed line is already in the game's bytes; its echo decodes the same way.
+    Type("say \xE2\x86\x92 \xC3\xA9");
+    EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
+    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
 }
 
 TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrder) {
@@ -525,8 +422,6 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     Type("secret");
     EXPECT_EQ(server.Read(), "secret\n");
     EXPECT_FALSE(Shown("secret"));
-    for (int k = 0; k < session->History().Slots(); ++k)
-        EXPECT_NE(session->History().Slot(k), "secret");
 
     server.Send("\xff\xfc\x01Welcome\r\n"); // the next pass neither drops nor repeats
     Pump();
@@ -536,6 +431,20 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     session->ToggleHold(); // a release with nothing held interprets nothing
     session->ToggleHold();
     EXPECT_EQ(screen.GetAllText().find("Welcome\r\n "), std::string::npos);
+}
+
+// The session's timers and its one-off waits share the loop: a wait never takes the
+// place of a timer.
+TEST(PollEventLoopTest, SingleShotsNeverReplaceATimer) {
+    PollEventLoop loop;
+    int ticks = 0;
+    int shots = 0;
+    for (int id = 0; id < 3; ++id)
+        loop.StartTimer(id, 10, [&] { ++ticks; });
+    for (int k = 0; k < 4; ++k)
+        loop.SingleShot(0, [&] { ++shots; });
+    ASSERT_TRUE(loop.RunUntil([&] { return shots == 4 && ticks >= 6; }, 5s));
+    EXPECT_TRUE(loop.TimerActive(0) && loop.TimerActive(1) && loop.TimerActive(2));
 }
 
 TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {

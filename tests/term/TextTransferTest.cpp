@@ -1,15 +1,10 @@
 #include "term/TextTransfer.h"
-#include "settings/TextMode.h"
 #include "term/HtmlLog.h"
-#include "term/PollEventLoop.h"
-#include "term/TermSession.h"
 #include "term/TerminalLog.h"
-#include "tests/support/LoopbackServer.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -20,105 +15,69 @@ namespace tav {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Contents;
 namespace fs = std::filesystem;
-
-struct Boxes : MessageBoxes {
-    std::vector<std::string> shown;
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        shown.push_back(std::string(title) + " " + std::string(text));
-    }
-};
-
-std::string Contents(const fs::path& path) {
-    return ReadFileBytes(path.string()).value_or("<missing>");
-}
-
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tav-log-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-};
+using Boxes = test::RecordingBoxes;
+using TempDir = test::ScratchFolder;
 
 // A session connected to a real peer, with the terminal log attached to its lines.
-struct TransferFixture : ::testing::Test {
+struct TransferFixture : ::testing::Test, test::SessionHarness {
     TempDir dir;
-    Settings settings{};
-    TMudScreen screen{settings};
     PollEventLoop loop;
     Boxes boxes;
     TerminalLog log{boxes};
-    test::LoopbackServer server;
-    std::unique_ptr<TermSession> session;
 
     void SetUp() override {
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port()).c_str());
         TermServices services;
         services.boxes = &boxes;
         services.log = &log;
-        session = std::make_unique<TermSession>(settings, screen, loop, services);
+        Open(loop, services);
     }
-    void Connect() {
-        ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
-        ASSERT_TRUE(server.Accept());
-    }
-    bool Echoed(const std::string& text) const {
-        return session->RecentText().find(text) != std::string::npos;
-    }
+    ~TransferFixture() override { session.reset(); } // before the loop it uses
+    void Connect() { ConnectOn(loop); }
 };
 
 TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
     Connect();
+    const std::string noClipboard = "Error... No text available in the clipboard.";
     struct Case {
         const char* name;
         bool paste;
-        std::optional<std::string> text;
+        const char* text; // null: no text
         bool lineEnd;
         std::string sent;
-        std::vector<std::string> boxes;
     };
     const Case cases[] = {
-        {"three clipboard lines", true, "one\ntwo\r\nthree", false, "one\ntwo\r\nthree", {}},
-        {"paste with line end", true, "say hi", true, "say hi\r\n", {}},
-        {"empty clipboard with line end", true, "", true, "\r\n", {}},
-        {"no text on the clipboard",
-         true,
-         std::nullopt,
-         false,
-         "",
-         {"Error... No text available in the clipboard."}},
-        {"no text, line end still sent",
-         true,
-         std::nullopt,
-         true,
-         "\r\n",
-         {"Error... No text available in the clipboard."}},
-        {"semicolons are not split", true, "a;b", false, "a;b", {}},
-        {"two-line selection", false, "first\r\nsecond", false, "first\r\nsecond", {}},
-        {"selection with line end", false, "look", true, "look\r\n", {}},
-        {"no selection", false, std::nullopt, false, "", {}},
+        {"three clipboard lines", true, "one\ntwo\r\nthree", false, "one\ntwo\r\nthree"},
+        {"paste with line end", true, "say hi", true, "say hi\r\n"},
+        {"empty clipboard with line end", true, "", true, "\r\n"},
+        {"no text on the clipboard", true, nullptr, false, ""},
+        {"no text, line end still sent", true, nullptr, true, "\r\n"},
+        {"semicolons are not split", true, "a;b", false, "a;b"},
+        {"two-line selection", false, "first\r\nsecond", false, "first\r\nsecond"},
+        {"selection with line end", false, "look", true, "look\r\n"},
+        {"no selection", false, nullptr, false, ""},
     };
     for (const Case& c : cases) {
         boxes.shown.clear();
+        const auto text = c.text ? std::optional<std::string>(c.text) : std::nullopt;
         if (c.paste)
-            PasteToGame(*session, boxes, c.text, c.lineEnd);
+            PasteToGame(*session, boxes, text, c.lineEnd);
         else
-            SelectionToGame(*session, c.text, c.lineEnd);
+            SelectionToGame(*session, text, c.lineEnd);
         EXPECT_EQ(server.Read(), c.sent) << c.name;
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
+        EXPECT_EQ(boxes.shown,
+                  c.paste && !c.text ? std::vector{noClipboard} : std::vector<std::string>{})
+            << c.name;
     }
-    EXPECT_TRUE(Echoed("say hi\r\n"));
+    EXPECT_TRUE(Shown("say hi\r\n"));
 }
 
 TEST_F(TransferFixture, NothingIsSentOrEchoedWithoutAConnection) {
     PasteToGame(*session, boxes, std::string("kill rat"), true);
     SelectionToGame(*session, std::string("flee"), true);
-    EXPECT_FALSE(Echoed("kill rat"));
-    EXPECT_FALSE(Echoed("flee"));
+    EXPECT_FALSE(Shown("kill rat"));
+    EXPECT_FALSE(Shown("flee"));
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -139,13 +98,7 @@ TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
         session->SendText("lost words\r\n");
         loop.RunFor(10ms);
     }
-    const auto echoes = [&] {
-        std::size_t n = 0;
-        for (auto at = session->RecentText().find("lost words"); at != std::string::npos;
-             at = session->RecentText().find("lost words", at + 1))
-            ++n;
-        return n;
-    };
+    const auto echoes = [&] { return test::CountOf(session->RecentText(), "lost words"); };
     const std::size_t before = echoes();
     session->SendText("lost words\r\n");
     EXPECT_EQ(echoes(), before);
@@ -153,11 +106,8 @@ TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
 
 TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrives) {
     const fs::path file = dir.path / "session.log";
-    { // Beginning a log on an existing file truncates it.
-        FILE* f = std::fopen(file.c_str(), "w");
-        std::fputs("old content that must go\n", f);
-        std::fclose(f);
-    }
+    // Beginning a log on an existing file truncates it.
+    ASSERT_TRUE(WriteFileAtomically(file.string(), "old content that must go\n"));
     ASSERT_TRUE(log.Begin(file.string()));
     EXPECT_EQ(Contents(file), "");
     session->PrintLocal("You see a rat.\r\nThe rat");

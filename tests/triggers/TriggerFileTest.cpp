@@ -42,47 +42,38 @@ protected:
     fs::path root_;
 };
 
-// The bytes the file holds for two triggers, one with a two-line reaction.
-const std::string kTwoTriggers = "%1 tells you %2\r\n"
-                                 "tell %1 got it\r\r\n"
-                                 "#\r\n"
-                                 "hungry\r\n"
-                                 "eat bread\r\r\n"
-                                 "drink water\r\r\n"
-                                 "#\r\n";
+// The bytes the file holds for three triggers: one with a two-line reaction, one whose
+// lines are longer than the old read buffer.
+const std::string kLongPattern = "The " + std::string(150, 'p') + " %1 arrives.";
+const std::string kLongReaction = "say " + std::string(200, 'r');
+const std::string kTriggers = "%1 tells you %2\r\n"
+                              "tell %1 got it\r\r\n"
+                              "#\r\n"
+                              "hungry\r\n"
+                              "eat bread\r\r\n"
+                              "drink water\r\r\n"
+                              "#\r\n" +
+                              kLongPattern + "\r\n" + kLongReaction + "\r\r\n#\r\n";
 
 TEST_F(TriggerFileTest, LoadsAndSavesByteForByte) {
-    Write(kTwoTriggers);
+    Write(kTriggers);
     TriggerList list(root_.string());
     list.AddTrigger("replaced by the load", "");
     ASSERT_TRUE(list.LoadTriggers("p"));
-    ASSERT_EQ(list.Count(), 2U);
+    ASSERT_EQ(list.Count(), 3U);
     EXPECT_EQ(list.At(0).pattern(), "%1 tells you %2");
     EXPECT_EQ(list.At(0).reaction(), "tell %1 got it\r\n");
     EXPECT_EQ(list.At(1).reaction(), "eat bread\r\ndrink water\r\n");
+    EXPECT_EQ(list.At(2).pattern(), kLongPattern);
+    EXPECT_EQ(list.At(2).reaction(), kLongReaction + "\r\n");
 
     fs::remove(File());
     ASSERT_TRUE(list.SaveTriggers("p"));
-    EXPECT_EQ(Read(), kTwoTriggers);
-}
-
-TEST_F(TriggerFileTest, KeepsLinesLongerThanTheOldReadBuffer) {
-    const std::string pattern = "The " + std::string(150, 'p') + " %1 arrives.";
-    const std::string reaction = "say " + std::string(200, 'r');
-    TriggerList list(root_.string());
-    list.AddTrigger(pattern, reaction);
-    ASSERT_TRUE(list.SaveTriggers("p"));
-    EXPECT_EQ(Read(), pattern + "\r\n" + reaction + "\r\r\n#\r\n");
-
-    TriggerList loaded(root_.string());
-    ASSERT_TRUE(loaded.LoadTriggers("p"));
-    ASSERT_EQ(loaded.Count(), 1U);
-    EXPECT_EQ(loaded.At(0).pattern(), pattern);
-    EXPECT_EQ(loaded.At(0).reaction(), reaction + "\r\n");
+    EXPECT_EQ(Read(), kTriggers);
 }
 
 TEST_F(TriggerFileTest, SavingAnEmptyListDeletesTheFile) {
-    Write(kTwoTriggers);
+    Write(kTriggers);
     TriggerList list(root_.string());
     ASSERT_TRUE(list.SaveTriggers("p"));
     EXPECT_FALSE(fs::exists(File()));

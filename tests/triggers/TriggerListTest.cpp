@@ -29,10 +29,13 @@ std::vector<std::string> Patterns(const TriggerList& list) {
 
 TEST(TriggerListTest, KeepsCaseInsensitiveOrder) {
     TriggerList list;
-    for (const char* p : {"beta", "Alpha", "gamma", "alpha", "Beta2", "", "ALPHA", "_x", "alpha"})
+    // Letters fold to lower case, so '[' and '_' (between the cases) sort before 'A'
+    // and 'Z'.
+    for (const char* p :
+         {"beta", "Alpha", "gamma", "Zed", "alpha", "Beta2", "", "ALPHA", "_x", "[x", "alpha"})
         list.AddTrigger(p, "");
-    EXPECT_EQ(Patterns(list), (std::vector<std::string>{"", "_x", "ALPHA", "Alpha", "alpha",
-                                                        "alpha", "beta", "Beta2", "gamma"}));
+    EXPECT_EQ(Patterns(list), (std::vector<std::string>{"", "[x", "_x", "ALPHA", "Alpha", "alpha",
+                                                        "alpha", "beta", "Beta2", "gamma", "Zed"}));
 }
 
 TEST(TriggerListTest, AddReplaceDeleteReportPositions) {

@@ -4,7 +4,6 @@
 
 #include <map>
 #include <optional>
-#include <ostream>
 #include <random>
 #include <string>
 
@@ -15,64 +14,56 @@ namespace {
 
 using Vars = std::map<int, std::string>;
 
-struct MatchCase {
-    std::string pattern;
-    std::string line;
-    bool matches;
-    Vars set; // variables the match stores (all others must stay untouched)
-};
+TEST(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
+    struct Case {
+        std::string pattern;
+        std::string line;
+        bool matches;
+        Vars set; // variables the match stores (all others must stay untouched)
+    };
+    const Case cases[] = {
+        // The worked examples.
+        {"hungry", "You are hungry.", true, {}},
+        {"%1 tells you %2", "Bob tells you hi there", true, {{1, "Bob"}, {2, "hi there"}}},
+        {"HP:%1", "HP:", false, {}},
+        {"a%1b", "ab", true, {{1, ""}}},
+        {"%1", "any non-empty line", true, {{1, "any non-empty line"}}},
+        {"", "any non-empty line", true, {}},
+        {"Hungry", "You are hungry.", false, {}},
+        // Empty lines never match.
+        {"", "", false, {}},
+        {"%1", "", false, {}},
+        // Found anywhere; text after the last literal is ignored.
+        {"x%1y", "aaxbbyccy", true, {{1, "bb"}}},
+        // Leftmost occurrence, no backtracking to a later one.
+        {"a%1bc", "a1b a2bc", true, {{1, "1b a2"}}},
+        {"ab%1c", "ab ab", false, {}},
+        {"x%1:%2!", "x1:2 x3:4!", true, {{1, "1"}, {2, "2 x3:4"}}},
+        // Adjacent markers: the first takes nothing, the last the rest.
+        {"%1%2", "abc", true, {{1, ""}, {2, "abc"}}},
+        // A failed match after a partial one stores nothing.
+        {"%1 says %2!", "Bob says hi", false, {}},
+        // A repeated digit keeps the later text.
+        {"%1-%1.", "a-b.", true, {{1, "b"}}},
+        // '%' without a digit is ordinary, and so is a literal "%%".
+        {"100%", "at 100% now", true, {}},
+        {"%%1", "50%25", true, {{1, "25"}}},
+        {"%0|%9", "l|r", true, {{0, "l"}, {9, "r"}}},
+        // Literal longer than the rest of the line.
+        {"long literal", "long", false, {}}};
 
-std::ostream& operator<<(std::ostream& os, const MatchCase& c) {
-    return os << "pattern \"" << c.pattern << "\" line \"" << c.line << "\"";
-}
-
-constexpr const char* kUntouched = "<old>";
-
-class MatchPatternTest : public testing::TestWithParam<MatchCase> {};
-
-TEST_P(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
-    const MatchCase& c = GetParam();
-    TriggerVars vars;
-    for (std::size_t d = 0; d < kTriggerVarCount; ++d)
-        vars.Set(d, kUntouched);
-
-    EXPECT_EQ(MatchPattern(c.line, c.pattern, vars), c.matches);
-    for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
-        const auto it = c.set.find(static_cast<int>(d));
-        const std::string expected = it == c.set.end() ? kUntouched : it->second;
-        EXPECT_EQ(vars.Get(d), expected) << "variable " << d;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("pattern \"" + c.pattern + "\" line \"" + c.line + "\"");
+        TriggerVars vars;
+        for (std::size_t d = 0; d < kTriggerVarCount; ++d)
+            vars.Set(d, "<old>");
+        EXPECT_EQ(MatchPattern(c.line, c.pattern, vars), c.matches);
+        for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
+            const auto it = c.set.find(static_cast<int>(d));
+            EXPECT_EQ(vars.Get(d), it == c.set.end() ? "<old>" : it->second) << "variable " << d;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, MatchPatternTest,
-    testing::Values(
-        // The worked examples.
-        MatchCase{"hungry", "You are hungry.", true, {}},
-        MatchCase{"%1 tells you %2", "Bob tells you hi there", true, {{1, "Bob"}, {2, "hi there"}}},
-        MatchCase{"HP:%1", "HP:", false, {}}, MatchCase{"a%1b", "ab", true, {{1, ""}}},
-        MatchCase{"%1", "any non-empty line", true, {{1, "any non-empty line"}}},
-        MatchCase{"", "any non-empty line", true, {}},
-        MatchCase{"Hungry", "You are hungry.", false, {}},
-        // Empty lines never match.
-        MatchCase{"", "", false, {}}, MatchCase{"%1", "", false, {}},
-        // Found anywhere; text after the last literal is ignored.
-        MatchCase{"x%1y", "aaxbbyccy", true, {{1, "bb"}}},
-        // Leftmost occurrence, no backtracking to a later one.
-        MatchCase{"a%1bc", "a1b a2bc", true, {{1, "1b a2"}}},
-        MatchCase{"ab%1c", "ab ab", false, {}},
-        MatchCase{"x%1:%2!", "x1:2 x3:4!", true, {{1, "1"}, {2, "2 x3:4"}}},
-        // Adjacent markers: the first takes nothing, the last the rest.
-        MatchCase{"%1%2", "abc", true, {{1, ""}, {2, "abc"}}},
-        // A failed match after a partial one stores nothing.
-        MatchCase{"%1 says %2!", "Bob says hi", false, {}},
-        // A repeated digit keeps the later text.
-        MatchCase{"%1-%1.", "a-b.", true, {{1, "b"}}},
-        // '%' without a digit is ordinary, and so is a literal "%%".
-        MatchCase{"100%", "at 100% now", true, {}}, MatchCase{"%%1", "50%25", true, {{1, "25"}}},
-        MatchCase{"%0|%9", "l|r", true, {{0, "l"}, {9, "r"}}},
-        // Literal longer than the rest of the line.
-        MatchCase{"long literal", "long", false, {}}));
 
 TEST(MatchPatternTest, VariableTextIsBounded) {
     TriggerVars vars;

@@ -1,0 +1,98 @@
+#pragma once
+
+// A Term session pointed at a real peer on 127.0.0.1, with every service it reaches
+// recorded, for the session, reconnect and transfer tests.
+
+#include "term/PollEventLoop.h"
+#include "term/TermSession.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/term/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tav::test {
+
+struct SessionRecorder : MessageBoxes,
+                         TermStatus,
+                         InputLineControl,
+                         ClientControl,
+                         LogSink,
+                         IntervalClock,
+                         LineLog,
+                         TermWindow {
+    std::vector<std::string> boxes, logFile, latency, log, messages;
+    std::vector<bool> termStates, masks;
+    std::vector<CursorStyle> blinks;
+    std::optional<std::string> typed;
+    bool clientConnected = false;
+    int clientConnects = 0;
+    int pings = 0;
+    int soundPolls = 0;
+
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        boxes.push_back(std::string(title) + " " + std::string(text));
+    }
+    void ShowTermState(bool on) override { termStates.push_back(on); }
+    void SetLatencyText(std::string_view text) override { latency.emplace_back(text); }
+    void SetMessageText(std::string_view text) override { messages.emplace_back(text); }
+    std::optional<std::string> ReadText() override { return typed; }
+    void SetMasked(bool masked) override { masks.push_back(masked); }
+    bool IsConnected() override { return clientConnected; }
+    void Connect() override { ++clientConnects; }
+    void SendPing() override { ++pings; }
+    void PollSoundPlayer() override { ++soundPolls; }
+    void LogLine(std::string_view line) override { log.emplace_back(line); }
+    std::int32_t NowMs() override { return 4242; }
+    bool IsOpen() const override { return true; }
+    void Write(std::string_view text) override { logFile.emplace_back(text); }
+    void ToggleCursor(CursorStyle style) override { blinks.push_back(style); }
+};
+
+struct SessionHarness {
+    Settings settings{};
+    TMudScreen screen{settings};
+    SessionRecorder rec;
+    TriggerList triggers{"/nonexistent"};
+    LoopbackServer server;
+    std::unique_ptr<TermSession> session;
+
+    // Every service recorded by `rec`.
+    TermServices Recorded() {
+        TermServices services;
+        services.boxes = &rec;
+        services.status = &rec;
+        services.input = &rec;
+        services.client = &rec;
+        services.window = &rec;
+        services.log = &rec;
+        services.clientLog = &rec;
+        services.clock = &rec;
+        services.triggers = &triggers;
+        return services;
+    }
+    void Open(EventLoop& loop, const TermServices& services) {
+        CopyField(settings.addy, "127.0.0.1");
+        CopyField(settings.port, std::to_string(server.Port()).c_str());
+        session = std::make_unique<TermSession>(settings, screen, loop, services);
+    }
+    void ConnectOn(PollEventLoop& poll) {
+        ASSERT_EQ(session->TermConnect(), 0);
+        ASSERT_TRUE(poll.RunUntil([&] { return session->Connected(); }, std::chrono::seconds(5)));
+        ASSERT_TRUE(server.Accept());
+    }
+    void Type(const std::string& line) {
+        rec.typed = line;
+        session->SubmitInput();
+    }
+    bool Shown(std::string_view text) const { return TimesShown(text) != 0; }
+    std::size_t TimesShown(std::string_view text) const {
+        return CountOf(session->RecentText(), text);
+    }
+};
+
+} // namespace tav::test
