@@ -164,6 +164,8 @@ TEST(MapPalette, FirstKnownBitDecidesTheColour) {
     };
     const Case cases[] = {
         {0, std::nullopt},
+        {0x1, MakeColor(255, 255, 255)},
+        {0x2, MakeColor(0, 0, 100)},
         {0x1010, MakeColor(128, 128, 128)}, // 0x1000 is tested before 0x10
         {0x10, MakeColor(255, 255, 0)},
         {0x200, std::nullopt},
