@@ -114,8 +114,10 @@ class Session:
 
     def start(self):
         read_end, write_end = os.pipe()
+        # -noreset: the bus launcher connects to the display and leaves; a server that
+        # resets when its last client leaves refuses the program that connects meanwhile.
         self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                    "-nolisten", "tcp"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
+                    "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as display:
@@ -130,6 +132,10 @@ class Session:
             self.env.pop(name, None)
         self.spawn([AT_SPI_BUS_LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
+        # The program looks for the accessibility bus once, as it starts: on a loaded
+        # machine the launcher may not have registered it yet.
+        if not wait_for(self.accessibility_bus_answers):
+            raise RuntimeError("the accessibility bus did not start")
         port = free_port_pair()
         world = self.spawn([sys.executable, WORLD, "--host", "127.0.0.1", "--port", str(port)],
                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -138,9 +144,17 @@ class Session:
         if not started:
             raise RuntimeError("the demo world did not start")
         write_profile(self.root, port)
-        self.program = self.spawn([PROGRAM, "--data-dir", self.root], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
+        self.program_log = os.path.join(self.root, "program.log")
+        with open(self.program_log, "w") as log:
+            self.program = self.spawn([PROGRAM, "--data-dir", self.root], stdout=log,
+                                      stderr=subprocess.STDOUT)
         os.environ.update(self.env)  # pyatspi finds the bus through them
+
+    def accessibility_bus_answers(self):
+        asked = subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=WAIT)
+        return asked.returncode == 0
 
     def stop(self):
         for process in reversed(self.processes):
@@ -195,7 +209,14 @@ class ScreenReaderTest(unittest.TestCase):
             return False
 
         if not wait_for(found):
-            raise AssertionError("tavclient never appeared on the accessibility bus")
+            with open(cls.session.program_log, errors="replace") as log:
+                said = log.read()[-2000:]
+            desktop = pyatspi.Registry.getDesktop(0)
+            apps = [(desktop.getChildAtIndex(i).name, desktop.getChildAtIndex(i).get_process_id())
+                    for i in range(desktop.childCount) if desktop.getChildAtIndex(i) is not None]
+            raise AssertionError("tavclient never appeared on the accessibility bus (exit status "
+                                 f"{cls.session.program.poll()}, pid {cls.session.program.pid}, "
+                                 f"bus has {apps}); it said:\n{said}")
 
     def find(self, predicate, root=None, seconds=WAIT):
         hit = []
@@ -267,14 +288,18 @@ class ScreenReaderTest(unittest.TestCase):
         return entry
 
     def wait_for_latest_line(self, text, needle):
-        """Waits until the line at the caret (the world's latest) holds needle."""
+        """Waits until the line at the caret (the world's latest) holds needle. The screen's
+        object is asked for again on each look: the bus may hand out a new one for it."""
         p = self.pyatspi
 
         def at_caret():
-            line = text.getTextAtOffset(text.caretOffset, p.TEXT_BOUNDARY_LINE_START)[0]
+            now = self.main_screen_text()
+            line = now.getTextAtOffset(now.caretOffset, p.TEXT_BOUNDARY_LINE_START)[0]
             return needle in line
 
-        self.assertTrue(wait_for(at_caret), text.getText(0, -1)[-400:])
+        self.assertTrue(wait_for(at_caret), f"{needle!r} not at the caret of: "
+                        + repr(self.main_screen_text().getText(0, -1).rstrip("\n")[-400:])
+                        + "; the input line holds " + repr(self.input_line().queryText().getText(0, -1)))
 
     def test_1_the_game_text_is_read_through_the_text_interface(self):
         p = self.pyatspi
