@@ -5,6 +5,7 @@
 //
 // Usage: desktop_bench [path/to/tavclient]   (default: ../app/tavclient beside the bench)
 #include "bench/Corpus.h"
+#include "bench/ResidentMemory.h"
 #include "term/MudScreen.h"
 #include "term/TermSession.h"
 #include "triggers/TriggerList.h"
@@ -54,15 +55,6 @@ constexpr int kFirstPort = 21000;
 
 double Ms(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// Resident set size in MiB from /proc/self/status.
-double ResidentMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
-    return -1;
 }
 
 // The same bytes through the screen alone: AddText in 1024-byte blocks, lines drained.
@@ -285,7 +277,7 @@ int main(int argc, char** argv) {
     tav::TriggerList triggers{"/nonexistent"};
     Quiet quiet;
 
-    std::printf("rss at start: %.1f MiB\n", ResidentMiB());
+    std::printf("rss at start: %.1f MiB\n", tav::bench::ResidentMiB());
     {
         std::string corpus = tav::bench::GameCorpus(kCorpusBytes);
         const double mb = static_cast<double>(corpus.size()) / 1e6;
@@ -311,7 +303,7 @@ int main(int argc, char** argv) {
         // The corpus is the bench's, not the window's: drop it before measuring.
         std::string().swap(corpus);
         QCoreApplication::processEvents();
-        const double rss = ResidentMiB();
+        const double rss = tav::bench::ResidentMiB();
 
         corpus = tav::bench::GameCorpus(kCorpusBytes);
         const double core =

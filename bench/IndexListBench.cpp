@@ -3,6 +3,7 @@
 // bytes to the filled list and the resident memory it added.
 //
 // Usage: index_list_bench
+#include "bench/ResidentMemory.h"
 #include "client/MessageDecoder.h"
 #include "windows/IndexList.h"
 
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,14 +19,6 @@ namespace {
 
 constexpr int kEntryBytes = 3;
 constexpr int kEntries = 1000000;
-
-double ResidentMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
-    return -1;
-}
 
 } // namespace
 
@@ -42,7 +34,7 @@ int main(int argc, char** argv) {
     list.show();
     QApplication::processEvents();
 
-    const double before = ResidentMiB();
+    const double before = tav::bench::ResidentMiB();
     const auto start = std::chrono::steady_clock::now();
     bool cut = false;
     const std::vector<std::string> topics =
@@ -55,6 +47,7 @@ int main(int argc, char** argv) {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("help index of %d entries: %d listed%s, %.1f ms to a painted list, %+.1f MiB\n",
-                kEntries, list.count(), cut ? " (cut)" : "", ms, ResidentMiB() - before);
+                kEntries, list.count(), cut ? " (cut)" : "", ms,
+                tav::bench::ResidentMiB() - before);
     return 0;
 }
