@@ -124,8 +124,18 @@ public:
                             std::string_view) override {
         if (path.empty()) return;
         FUZZ_CHECK(path.size() > 3 && path.substr(path.size() - 3) == ".id", "an .id file");
+        // Named after the object, its Latin-1 characters in UTF-8 as the desktop lists them.
+        std::string utf8;
+        for (const unsigned char c : name) {
+            if (c < 0x80) {
+                utf8 += static_cast<char>(c);
+            } else {
+                utf8 += static_cast<char>(0xC0 | (c >> 6));
+                utf8 += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
         FUZZ_CHECK(UnderDirectory(path.substr(0, path.size() - 3), textDir_) &&
-                       path.substr(textDir_.size() + 1, name.size()) == name,
+                       path.substr(textDir_.size() + 1, utf8.size()) == utf8,
                    "identification file stays in the text directory");
     }
     void SetCharacterLevel(int) override {}
