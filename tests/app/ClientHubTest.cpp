@@ -98,7 +98,11 @@ TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges
 
     server.Send(Frame(IncomingType::hitmanamove, "29/100 50/0 140/100"));
     tmonitor& monitor = hub.Monitor();
-    ASSERT_TRUE(WaitFor([&] { return monitor.Reading(kHitGauge).percent == 29; }));
+    // The three gauges are set one after another: wait for all of them.
+    ASSERT_TRUE(WaitFor([&] {
+        return monitor.Reading(kHitGauge).percent == 29 &&
+               monitor.Reading(kMoveGauge).percent == 100;
+    }));
     EXPECT_EQ(monitor.Reading(kManaGauge), (GaugeReading{0, GaugeBand::Red}));
     EXPECT_EQ(monitor.Reading(kMoveGauge), (GaugeReading{100, GaugeBand::Green}));
 }
