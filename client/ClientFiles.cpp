@@ -2,6 +2,7 @@
 
 #include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
+#include "term/TextDecoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,23 +23,6 @@ bool MayReplace(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
     return S_ISREG(info.st_mode);
-}
-
-// A server's name (Latin-1 bytes) as a file name the desktop reads back: UTF-8, the way
-// file choosers and listings decode names, so an accented name lists and opens as itself.
-std::string Latin1ToUtf8(std::string_view latin1) {
-    std::string utf8;
-    utf8.reserve(latin1.size() * 2);
-    for (const char c : latin1) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            utf8 += c;
-            continue;
-        }
-        utf8 += static_cast<char>(0xC0 | (byte >> 6));
-        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-    return utf8;
 }
 
 std::string Join(std::string_view dir, std::string_view name) {
@@ -76,7 +60,10 @@ std::string ClientFiles::BinaryPath(std::string_view name) {
 }
 
 std::string ClientFiles::IdPath(std::string_view name) const {
-    std::string path = Join(Join(absoluteRoot_, kTextDir), Latin1ToUtf8(name));
+    // The name's Latin-1 characters in UTF-8, the way file choosers and listings decode
+    // names, so an accented name lists and opens as itself.
+    std::string path =
+        Join(Join(absoluteRoot_, kTextDir), Latin1ToGameBytes(name, TextEncoding::Utf8));
     path += kIdExtension;
     return path;
 }
