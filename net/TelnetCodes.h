@@ -1,0 +1,44 @@
+#pragma once
+
+namespace tav::telnet {
+
+// Commands (RFC 854) and the MCCP, CHARSET and TTYPE subcommands the connection uses.
+inline constexpr unsigned char kIac = 255;
+inline constexpr unsigned char kDont = 254;
+inline constexpr unsigned char kDo = 253;
+inline constexpr unsigned char kWont = 252;
+inline constexpr unsigned char kWill = 251;
+inline constexpr unsigned char kSb = 250;
+inline constexpr unsigned char kGa = 249;
+inline constexpr unsigned char kSe = 240;
+inline constexpr unsigned char kEor = 239;
+
+// Options.
+inline constexpr unsigned char kEcho = 1;
+inline constexpr unsigned char kSuppressGoAhead = 3;
+inline constexpr unsigned char kTerminalType = 24;
+inline constexpr unsigned char kEndOfRecord = 25;
+inline constexpr unsigned char kWindowSize = 31; // NAWS
+inline constexpr unsigned char kCharset = 42;
+inline constexpr unsigned char kMsdp = 69;
+inline constexpr unsigned char kCompress2 = 86; // MCCP version 2
+inline constexpr unsigned char kGmcp = 201;
+
+// TTYPE subnegotiation.
+inline constexpr unsigned char kTerminalTypeIs = 0;
+inline constexpr unsigned char kTerminalTypeSend = 1;
+
+// CHARSET subnegotiation (RFC 2066).
+inline constexpr unsigned char kCharsetRequest = 1;
+inline constexpr unsigned char kCharsetAccepted = 2;
+inline constexpr unsigned char kCharsetRejected = 3;
+
+// MSDP framing bytes.
+inline constexpr unsigned char kMsdpVar = 1;
+inline constexpr unsigned char kMsdpVal = 2;
+inline constexpr unsigned char kMsdpTableOpen = 3;
+inline constexpr unsigned char kMsdpTableClose = 4;
+inline constexpr unsigned char kMsdpArrayOpen = 5;
+inline constexpr unsigned char kMsdpArrayClose = 6;
+
+} // namespace tav::telnet

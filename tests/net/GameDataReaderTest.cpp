@@ -1,0 +1,94 @@
+#include "net/GameData.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tav;
+
+namespace {
+
+struct Collected final : GameDataSink {
+    std::vector<GameVitals> vitals;
+    std::vector<GameRoom> rooms;
+    std::vector<GameChannelText> channel;
+    void Vitals(const GameVitals& v) override { vitals.push_back(v); }
+    void Room(const GameRoom& r) override { rooms.push_back(r); }
+    void ChannelText(const GameChannelText& t) override { channel.push_back(t); }
+};
+
+} // namespace
+
+TEST(GameDataReader, GmcpVitalsInTheSpellingsGamesUse) {
+    struct Case {
+        const char* message;
+        GameVitals expected;
+    };
+    const Case cases[] = {
+        {R"(Char.Vitals {"hp":50,"maxhp":"120","mp":7,"maxmp":9,"mv":3,"maxmv":4})",
+         {50, 120, 7, 9, 3, 4}},
+        {R"(char.vitals {"hp":"10","mana":"20","moves":30})", {10, {}, 20, {}, 30, {}}},
+        {R"(char.maxstats {"maxhp":100,"maxmana":200,"maxmoves":300})",
+         {{}, 100, {}, 200, {}, 300}},
+        {R"(Char.Vitals {"HP":1.9,"ep":5,"maxep":6})", {1, {}, {}, {}, 5, 6}},
+    };
+    for (const Case& c : cases) {
+        Collected sink;
+        GameDataReader(sink).ReadGmcp(c.message);
+        ASSERT_EQ(sink.vitals.size(), 1u) << c.message;
+        EXPECT_EQ(sink.vitals[0], c.expected) << c.message;
+    }
+}
+
+TEST(GameDataReader, GmcpRoomsAndChannelsAndWhatIsIgnored) {
+    Collected sink;
+    GameDataReader reader(sink);
+    reader.ReadGmcp(R"(Room.Info {"num":1,"name":"Market","exits":{"n":2,"se":3}})");
+    reader.ReadGmcp(R"(room.info {"name":"Hall","exits":["up","down"]})");
+    reader.ReadGmcp(R"(Comm.Channel.Text {"channel":"ooc","talker":"Bob","text":"hi all"})");
+    reader.ReadGmcp(R"(comm.channel {"chan":"gossip","player":"Al","msg":"yo"})");
+    // Ignored: other packages, broken JSON, non-objects, no text, nesting past the bound.
+    for (std::string ignored :
+         {R"(Char.Skills {"hp":1})", R"(Char.Vitals {"hp":)", R"(Char.Vitals [1,2])",
+          R"(Char.Vitals)", "", R"(Comm.Channel.Text {"channel":"x"})"})
+        reader.ReadGmcp(ignored);
+    reader.ReadGmcp("Char.Vitals {\"a\":" + std::string(100'000, '[') + "}");
+    ASSERT_EQ(sink.rooms.size(), 2u);
+    EXPECT_EQ(sink.rooms[0], (GameRoom{"Market", {"n", "se"}}));
+    EXPECT_EQ(sink.rooms[1], (GameRoom{"Hall", {"up", "down"}}));
+    ASSERT_EQ(sink.channel.size(), 2u);
+    EXPECT_EQ(sink.channel[0], (GameChannelText{"ooc", "Bob", "hi all"}));
+    EXPECT_EQ(sink.channel[1], (GameChannelText{"gossip", "Al", "yo"}));
+    EXPECT_TRUE(sink.vitals.empty());
+}
+
+TEST(GameDataReader, MsdpVariablesTablesAndArrays) {
+    // \1 VAR \2 VAL \3 table open \4 table close \5 array open \6 array close
+    Collected sink;
+    GameDataReader reader(sink);
+    reader.ReadMsdp("\1HEALTH\2"
+                    "40\1HEALTH_MAX\2"
+                    "50\1MANA\2x\1MOVEMENT\2"
+                    "7");
+    reader.ReadMsdp("\1ROOM\2\3\1NAME\2Gate\1EXITS\2\3\1n\2"
+                    "1\1w\2"
+                    "2\4\4");
+    reader.ReadMsdp("\1ROOM_NAME\2Yard\1ROOM_EXITS\2\5\2e\2s\6");
+    reader.ReadMsdp(std::string(5000, '\3') + "\1\2\5\5\6"); // deep and broken: no crash
+    ASSERT_EQ(sink.vitals.size(), 1u);
+    EXPECT_EQ(sink.vitals[0], (GameVitals{40, 50, {}, {}, 7, {}}));
+    ASSERT_EQ(sink.rooms.size(), 2u);
+    EXPECT_EQ(sink.rooms[0], (GameRoom{"Gate", {"n", "w"}}));
+    EXPECT_EQ(sink.rooms[1], (GameRoom{"Yard", {"e", "s"}}));
+}
+
+TEST(GameDataReader, LoggedMessagesAreOneBoundedLine) {
+    EXPECT_EQ(LoggedGameMessage("GMCP", "Room.Info {}"), "GMCP Room.Info {}");
+    EXPECT_EQ(LoggedGameMessage("MSDP", "\1HP\2"
+                                        "5\r\n"),
+              "MSDP  HP 5..");
+    const std::string long_ = LoggedGameMessage("GMCP", std::string(5000, 'a'));
+    EXPECT_EQ(long_.size(), kMaxLoggedMessage + 3);
+    EXPECT_EQ(long_.substr(long_.size() - 3), "...");
+}

@@ -1,0 +1,229 @@
+#include "net/TelnetProtocol.h"
+#include "net/TelnetCodes.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+using namespace tav;
+
+namespace {
+
+// Records everything the protocol hands on, in order, as readable events.
+struct Recorder final : TelnetEvents {
+    std::string screen, sent;
+    std::vector<std::string> events;
+    void ScreenBytes(std::string_view b) override {
+        screen += b;
+        events.push_back("text:" + std::string(b));
+    }
+    void SendBytes(std::string_view b) override { sent += b; }
+    void PromptEnd() override { events.push_back("prompt"); }
+    void Utf8Agreed() override { events.push_back("utf8"); }
+    void Gmcp(std::string_view m) override { events.push_back("gmcp:" + std::string(m)); }
+    void Msdp(std::string_view m) override { events.push_back("msdp:" + std::string(m)); }
+    void Failed(std::string_view r) override { events.push_back("failed:" + std::string(r)); }
+};
+
+std::string Iac(std::initializer_list<int> bytes) {
+    std::string s = "\xFF";
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+std::string Compressed(std::string_view text) {
+    uLongf size = compressBound(text.size());
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &size,
+             reinterpret_cast<const Bytef*>(text.data()), text.size());
+    out.resize(size);
+    return out;
+}
+
+const std::string kMccpStart = Iac({telnet::kSb, telnet::kCompress2}) + Iac({telnet::kSe});
+
+} // namespace
+
+TEST(TelnetProtocol, AnswersEachOfferOnceAndNeverTheEchoOffers) {
+    using namespace telnet;
+    struct Case {
+        std::string received, reply;
+    };
+    const Case cases[] = {
+        {Iac({kWill, kEcho}), ""}, // masks the input; never answered
+        {Iac({kDo, kEcho}), ""},   //
+        {Iac({kWill, kSuppressGoAhead}), Iac({kDo, kSuppressGoAhead})},
+        {Iac({kWill, kEndOfRecord}), Iac({kDo, kEndOfRecord})},
+        {Iac({kWill, kCompress2}), Iac({kDo, kCompress2})},
+        {Iac({kDo, kTerminalType}), Iac({kWill, kTerminalType})},
+        {Iac({kDo, kCharset}), Iac({kWill, kCharset})},
+        {Iac({kWill, 99}), Iac({kDont, 99})}, // unknown: refused
+        {Iac({kDo, 99}), Iac({kWont, 99})},
+        {Iac({kWont, 99}), ""}, // already off: nothing to confirm
+        {Iac({kWill, kEndOfRecord}) + Iac({kWill, kEndOfRecord}), Iac({kDo, kEndOfRecord})},
+        {Iac({kWill, kEndOfRecord}) + Iac({kWont, kEndOfRecord}),
+         Iac({kDo, kEndOfRecord}) + Iac({kDont, kEndOfRecord})},
+        {Iac({kDo, kWindowSize}), Iac({kWill, kWindowSize})}, // no size known yet: no NAWS
+    };
+    for (const Case& c : cases) {
+        Recorder out;
+        TelnetProtocol protocol({}, out);
+        protocol.Receive(c.received);
+        EXPECT_EQ(out.sent, c.reply) << testing::PrintToString(c.received);
+    }
+    Recorder out;
+    TelnetProtocol protocol({}, out);
+    protocol.Receive("a" + Iac({kWill, kEcho}) + "b" + Iac({kIac}) + "c" + Iac({kWont, kEcho}));
+    EXPECT_EQ(out.screen, "a" + Iac({kWill, kEcho}) +
+                              "b\xFF\xFF"
+                              "c" +
+                              Iac({kWont, kEcho}));
+}
+
+TEST(TelnetProtocol, AnyCutOfTheStreamGivesTheSameTextAndAnswers) {
+    using namespace telnet;
+    const std::string stream = "Hello" + Iac({kWill, kGmcp}) + "\r\n" + Iac({kSb, kGmcp}) +
+                               "Char.Vitals {\"hp\":1}" + Iac({kSe}) + Iac({kDo, kTerminalType}) +
+                               Iac({kSb, kTerminalType, 1}) + Iac({kSe}) + "x" + Iac({kIac}) + "y" +
+                               Iac({kGa}) + "prompt" + Iac({kSb, 200}) + "ab" + Iac({kIac}) +
+                               Iac({kSe}) + "end";
+    Recorder whole;
+    TelnetProtocol reference({}, whole);
+    reference.Receive(stream);
+    EXPECT_EQ(whole.screen, "Hello\r\nx\xFF\xFFyprompt"
+                            "end");
+    for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+        for (std::size_t cut2 = cut; cut2 < stream.size(); cut2 += 7) {
+            Recorder pieces;
+            TelnetProtocol protocol({}, pieces);
+            protocol.Receive(stream.substr(0, cut));
+            protocol.Receive(stream.substr(cut, cut2 - cut));
+            protocol.Receive(stream.substr(cut2));
+            ASSERT_EQ(pieces.screen, whole.screen) << cut << "/" << cut2;
+            ASSERT_EQ(pieces.sent, whole.sent) << cut << "/" << cut2;
+        }
+    }
+}
+
+TEST(TelnetProtocol, TerminalTypeCyclesThroughNameTypeAndMtts) {
+    using namespace telnet;
+    Recorder out;
+    TelnetIdentity identity;
+    identity.mttsBits = kMttsAnsi | kMttsUtf8;
+    TelnetProtocol protocol(identity, out);
+    protocol.Receive(Iac({kDo, kTerminalType}));
+    out.sent.clear();
+    const std::string send = Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe});
+    for (int k = 0; k < 4; ++k)
+        protocol.Receive(send);
+    auto is = [](std::string_view name) {
+        return Iac({kSb, kTerminalType, kTerminalTypeIs}) + std::string(name) + Iac({kSe});
+    };
+    EXPECT_EQ(out.sent, is("TAVCLIENT") + is("ANSI") + is("MTTS 5") + is("MTTS 5"));
+}
+
+TEST(TelnetProtocol, WindowSizeIsSentWhenAgreedAndOnlyWhenItChanges) {
+    using namespace telnet;
+    Recorder out;
+    TelnetProtocol protocol({}, out);
+    protocol.SetWindowSize(80, 24); // not agreed yet: nothing
+    EXPECT_EQ(out.sent, "");
+    protocol.Receive(Iac({kDo, kWindowSize}));
+    protocol.SetWindowSize(80, 24);
+    protocol.SetWindowSize(300, 255); // 255 goes out doubled
+    const std::string naws = Iac({kSb, kWindowSize});
+    EXPECT_EQ(out.sent, Iac({kWill, kWindowSize}) + naws + std::string("\0P\0\x18", 4) +
+                            Iac({kSe}) + naws + std::string("\x01,\0\xFF\xFF", 5) + Iac({kSe}));
+}
+
+TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
+    using namespace telnet;
+    const std::string request =
+        Iac({kSb, kCharset, kCharsetRequest}) + ";ISO-8859-1;utf-8" + Iac({kSe});
+    for (bool allow : {false, true}) {
+        Recorder out;
+        TelnetIdentity identity;
+        identity.acceptUtf8 = allow;
+        TelnetProtocol protocol(identity, out);
+        protocol.Receive(Iac({kWill, kCharset}) + "before" + request + "after");
+        const std::string answer = allow ? std::string(1, char(kCharsetAccepted)) + "UTF-8"
+                                         : std::string(1, char(kCharsetRejected));
+        EXPECT_EQ(out.sent, Iac({kDo, kCharset}) + Iac({kSb, kCharset}) + answer + Iac({kSe}));
+        const std::vector<std::string> expected =
+            allow ? std::vector<std::string>{"text:before", "utf8", "text:after"}
+                  : std::vector<std::string>{"text:beforeafter"};
+        EXPECT_EQ(out.events, expected);
+    }
+}
+
+TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
+    using namespace telnet;
+    Recorder out;
+    TelnetProtocol protocol({}, out);
+    protocol.Receive(Iac({kWill, kEndOfRecord}) + Iac({kWill, kGmcp}) + "HP 10> " + Iac({kEor}) +
+                     Iac({kSb, kGmcp}) + "Room.Info {}" + Iac({kSe}) + "next" + Iac({kGa}));
+    const std::vector<std::string> expected = {"text:HP 10> ", "prompt", "gmcp:Room.Info {}",
+                                               "text:next", "prompt"};
+    EXPECT_EQ(out.events, expected);
+    EXPECT_NE(out.sent.find("Core.Hello {\"client\":\"TavClient\""), std::string::npos);
+    EXPECT_NE(out.sent.find("Core.Supports.Set"), std::string::npos);
+}
+
+TEST(TelnetProtocol, SubnegotiationsAreBounded) {
+    using namespace telnet;
+    Recorder out;
+    TelnetProtocol protocol({}, out);
+    protocol.Receive(Iac({kWill, kGmcp}));
+    protocol.Receive(Iac({kSb, kGmcp}));
+    protocol.Receive(std::string(TelnetProtocol::kMaxSubnegotiation + 10, 'x'));
+    protocol.Receive(Iac({kSe}) + "shown");
+    for (const std::string& event : out.events)
+        EXPECT_NE(event.substr(0, 5), "gmcp:");
+    EXPECT_EQ(out.screen, std::string(9, 'x') + "shown"); // the rest after the abandoned cut
+}
+
+TEST(TelnetProtocol, CompressedTextIsInflatedUntilItsStreamEndsInTheSameRead) {
+    using namespace telnet;
+    const std::string inside = "compressed line\r\n" + Iac({kIac}) + Iac({kWill, kEcho});
+    const std::string stream =
+        Iac({kWill, kCompress2}) + "plain " + kMccpStart + Compressed(inside) + "plain again";
+    Recorder whole;
+    TelnetProtocol reference({}, whole);
+    reference.Receive(stream);
+    const std::string expected =
+        "plain compressed line\r\n\xFF\xFF" + Iac({kWill, kEcho}) + "plain again";
+    EXPECT_EQ(whole.screen, expected);
+    EXPECT_FALSE(reference.Compressing());
+    for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+        Recorder pieces;
+        TelnetProtocol protocol({}, pieces);
+        protocol.Receive(stream.substr(0, cut));
+        protocol.Receive(stream.substr(cut));
+        ASSERT_EQ(pieces.screen, expected) << cut;
+    }
+}
+
+TEST(TelnetProtocol, DamagedOrExplodingCompressionFailsWithoutShowingGarbage) {
+    using namespace telnet;
+    std::string bomb = Compressed(std::string(Inflater::kMaxOutputPerInput + 1, 'a'));
+    const std::string streams[] = {"garbage that is not zlib", bomb};
+    for (const std::string& compressed : streams) {
+        Recorder out;
+        TelnetProtocol protocol({}, out);
+        protocol.Receive(Iac({kWill, kCompress2}) + "before" + kMccpStart + compressed);
+        protocol.Receive("after the failure");
+        ASSERT_TRUE(protocol.HasFailed());
+        EXPECT_EQ(out.events.front(), "text:before");
+        EXPECT_EQ(out.events.back().substr(0, 7), "failed:");
+        EXPECT_EQ(out.screen.find("after"), std::string::npos);
+        EXPECT_LE(out.screen.size(), 6 + Inflater::kMaxOutputPerInput);
+    }
+    // A compression start the server never agreed to is ignored.
+    Recorder out;
+    TelnetProtocol protocol({}, out);
+    protocol.Receive(kMccpStart + "plain");
+    EXPECT_EQ(out.screen, "plain");
+}
