@@ -47,6 +47,10 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
                                   pendingEdit_, term_.Session().PingStamp()});
     term_.SetClientLog(&log_);
     term_.SetClientControl(connection_.get());
+    gameData_ = std::make_unique<GameDataWindows>(
+        static_cast<ClientWindows&>(*this), [this] { return connection_->IsConnected(); },
+        [this] { return term_.ClientTextEncoding(); });
+    term_.Session().SetGameDataSink(gameData_.get());
     help_ = new tidxdlg(settings_, term_.Stored(), *connection_, parent);
     boards_ = new brddlg(settings_, term_.Stored(), *connection_, parent);
     pad_ = new tmudcon(*connection_, padRect_, parent);
@@ -54,6 +58,7 @@ ClientHub::ClientHub(Settings& settings, tmudterm& term, StatusBarSink& status, 
 }
 
 ClientHub::~ClientHub() {
+    term_.Session().SetGameDataSink(nullptr);
     term_.SetClientControl(nullptr);
     term_.SetClientLog(nullptr);
     delete pad_.data();  // it sends through the connection

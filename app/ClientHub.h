@@ -6,6 +6,7 @@
 #include "client/ClientLog.h"
 #include "client/ClientSound.h"
 #include "client/ClientWindows.h"
+#include "client/GameDataWindows.h"
 #include "client/PendingEdit.h"
 #include "sound/SoundBackends.h"
 #include "sound/SoundPlayer.h"
@@ -123,6 +124,8 @@ private:
     MonotonicClock clock_;
     AddressCheckOf<TermSession> address_;
     std::unique_ptr<ClientConnection> connection_;
+    // Another game's GMCP/MSDP data, shown here while the Client connection is down.
+    std::unique_ptr<GameDataWindows> gameData_;
     int level_ = kInitialCharacterLevel;
     std::function<void(int)> post_;
 };

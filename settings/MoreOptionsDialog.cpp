@@ -20,7 +20,7 @@ template <typename Control> Control* Named(Control* control) {
 } // namespace
 
 MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), options_(options) {
     setWindowTitle(QStringLiteral("TavClient More Options"));
     setAccessibleName(windowTitle());
 
@@ -41,6 +41,12 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("Connect the game again when the server closes the connection"));
     reconnect_->setChecked(options.autoReconnect);
 
+    negotiate_ = Named(new QCheckBox(QStringLiteral("&Negotiate telnet options"), this));
+    negotiate_->setAccessibleDescription(
+        QStringLiteral("Tell other games the window size, terminal type and character set, "
+                       "and accept compression and game data (GMCP, MSDP)"));
+    negotiate_->setChecked(options.negotiate);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
         Named(button);
@@ -50,6 +56,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(encoding);
     layout->addWidget(reconnect_);
+    layout->addWidget(negotiate_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -64,10 +71,12 @@ QRadioButton& MoreOptionsDialog::EncodingButton(TextEncoding encoding) const {
 }
 
 ProfileOptions MoreOptionsDialog::Options() const {
-    ProfileOptions options;
+    ProfileOptions options = options_;
+    options.encoding = TextEncoding::SevenBit;
     if (latin1_->isChecked()) options.encoding = TextEncoding::Latin1;
     if (utf8_->isChecked()) options.encoding = TextEncoding::Utf8;
     options.autoReconnect = reconnect_->isChecked();
+    options.negotiate = negotiate_->isChecked();
     return options;
 }
 

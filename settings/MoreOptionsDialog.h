@@ -10,8 +10,8 @@ class QRadioButton;
 namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
-// encoding of the Term connection, reconnecting automatically). It edits a copy; the
-// caller takes Options() only when the dialog was accepted.
+// encoding of the Term connection, reconnecting automatically, telnet negotiation). It edits a
+// copy; the caller takes Options() only when the dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -21,12 +21,15 @@ public:
 
     QRadioButton& EncodingButton(TextEncoding encoding) const;
     QCheckBox& ReconnectBox() const { return *reconnect_; }
+    QCheckBox& NegotiateBox() const { return *negotiate_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
     QRadioButton* latin1_ = nullptr;
     QRadioButton* utf8_ = nullptr;
     QCheckBox* reconnect_ = nullptr;
+    QCheckBox* negotiate_ = nullptr;
+    ProfileOptions options_; // keeps the options this dialog does not show
 };
 
 } // namespace tav

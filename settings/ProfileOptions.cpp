@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kEncodingKey = "encoding";
 constexpr std::string_view kReconnectKey = "autoreconnect";
+constexpr std::string_view kNegotiateKey = "negotiate";
 
 struct EncodingName {
     TextEncoding encoding;
@@ -41,8 +42,13 @@ std::optional<KeyValue> SplitLine(std::string_view line) {
     return KeyValue{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))};
 }
 
-std::string ReconnectValue(bool on) {
+std::string FlagValue(bool on) {
     return on ? "1" : "0";
+}
+
+// "0" or "1"; anything else leaves `flag` as it was.
+void ReadFlag(std::string_view value, bool& flag) {
+    if (value == "0" || value == "1") flag = value == "1";
 }
 
 } // namespace
@@ -72,8 +78,9 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
         if (pair->key == kEncodingKey) {
             if (const auto encoding = EncodingFromWord(pair->value)) options.encoding = *encoding;
         } else if (pair->key == kReconnectKey) {
-            if (pair->value == "0" || pair->value == "1")
-                options.autoReconnect = pair->value == "1";
+            ReadFlag(pair->value, options.autoReconnect);
+        } else if (pair->key == kNegotiateKey) {
+            ReadFlag(pair->value, options.negotiate);
         }
     }
     return options;
@@ -82,7 +89,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
 std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_view existing) {
     const std::pair<std::string_view, std::string> known[] = {
         {kEncodingKey, std::string(EncodingWord(options.encoding))},
-        {kReconnectKey, ReconnectValue(options.autoReconnect)},
+        {kReconnectKey, FlagValue(options.autoReconnect)},
+        {kNegotiateKey, FlagValue(options.negotiate)},
     };
     bool written[std::size(known)] = {};
     std::string text;

@@ -19,6 +19,9 @@ enum class TextEncoding {
 struct ProfileOptions {
     TextEncoding encoding = TextEncoding::SevenBit;
     bool autoReconnect = false;
+    // Telnet option negotiation (TTYPE, NAWS, CHARSET, MCCP, GMCP...) with servers that
+    // offer it; off, the connection answers nothing but takes the ECHO offers.
+    bool negotiate = true;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -190,9 +190,14 @@ int TMudScreen::NewLine() {
     const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
     std::string text(line.ch, nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns);
     if (settings_.urlaware) MarkUrls(text);
-    std::vector<Attr> attrs;
-    if (keepLineAttributes) attrs.assign(line.attr, line.attr + text.size());
-    lineQueue_.push_back({std::move(text), std::move(attrs)});
+    if (promptLine_ == bufLine_) {
+        // The prompt at the start of this line was handed over already.
+        const std::size_t from = std::min(promptLength_, text.size());
+        if (from < text.size()) QueueLine(text.substr(from), line.attr + from);
+    } else {
+        QueueLine(std::move(text), line.attr);
+    }
+    promptLine_ = -1;
 
     if (bufLine_ >= buffer_.Lines() - 1) {
         buffer_.Advance(attr_);
@@ -212,6 +217,23 @@ int TMudScreen::NewLine() {
     ++row_;
     view_->UpdateView();
     return 0;
+}
+
+void TMudScreen::QueueLine(std::string text, const Attr* attrs) {
+    std::vector<Attr> kept;
+    if (keepLineAttributes) kept.assign(attrs, attrs + text.size());
+    lineQueue_.push_back({std::move(text), std::move(kept)});
+}
+
+void TMudScreen::EndPrompt() {
+    const ScreenLine& line = buffer_[bufLine_];
+    const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
+    const std::size_t length = nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns;
+    const std::size_t from = promptLine_ == bufLine_ ? std::min(promptLength_, length) : 0;
+    if (from >= length) return;
+    QueueLine(std::string(line.ch + from, length - from), line.attr + from);
+    promptLine_ = bufLine_;
+    promptLength_ = length;
 }
 
 void TMudScreen::MarkUrls(const std::string& text) {
@@ -457,6 +479,7 @@ std::size_t TMudScreen::DoTelnet(std::size_t i) {
 // --- cursor and erasing ---------------------------------------------------------------
 
 void TMudScreen::GotoXY(int row, int col) {
+    promptLine_ = -1; // text written after a jump is not the prompt's continuation
     row_ = std::clamp(row, 0, rows_ - 1);
     col_ = std::clamp(col, 0, cols_ - 1);
     bufLine_ = top_ + row_;

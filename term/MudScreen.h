@@ -74,6 +74,10 @@ public:
     ScreenResult AddString(const char* text);
     ScreenResult ProcessText();
     std::optional<std::string> TakeLine();
+    // The text since the last line end is a prompt (the server ended it with GA or EOR):
+    // it is queued as a completed line at once, and the line's end later queues only
+    // what was added after it (typically the echo of a command).
+    void EndPrompt();
     std::optional<TakenLine> TakeLineWithAttributes();
 
     // --- cursor and erasing -----------------------------------------------------------
@@ -167,6 +171,8 @@ private:
     void PutText(const char* run, std::size_t n);
     int NewLine();
     void MarkUrls(const std::string& text);
+    // Queues a completed line with the attributes of its cells from `attrs` on.
+    void QueueLine(std::string text, const Attr* attrs);
     std::size_t DoControl(std::size_t i);
     std::size_t DoEscape(std::size_t i);
     std::size_t DoAnsi(std::size_t i);
@@ -193,6 +199,9 @@ private:
     int cols_ = 80;
     int top_ = 0;
     int savedTop_ = 0;
+    // The buffer line a prompt was queued from, and how much of it; -1 when none.
+    int promptLine_ = -1;
+    std::size_t promptLength_ = 0;
     int cellWidth_ = 7;
     int cellHeight_ = 15;
 

@@ -126,6 +126,7 @@ void TermSession::Adopt(int fd) {
     connected_ = true;
     ++connectionSerial_;
     reconnect_.Connected(SteadyNow());
+    StartProtocol();
     if (fd_ < 0) return;
     loop_.WatchReadable(fd_, [this] {
         if (TermReceive() >= 0) return;
@@ -154,6 +155,7 @@ void TermSession::CloseConnection() {
     }
     connected_ = false;
     ++connectionSerial_;
+    StopProtocol();
     if (services_.status) services_.status->ShowTermState(false);
 }
 
@@ -171,6 +173,7 @@ int TermSession::TermReceive() {
         }
         if (n == 0) return -1;
         ReceiveBytes(buffer, static_cast<std::size_t>(n));
+        if (protocol_ && protocol_->HasFailed()) return -1;
         total += static_cast<int>(n);
         if (static_cast<std::size_t>(n) < sizeof buffer) break; // nothing more waiting
     }
@@ -178,7 +181,18 @@ int TermSession::TermReceive() {
 }
 
 void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
-    const ScreenResult result = screen_.AddText(bytes, count);
+    if (protocol_) {
+        protocol_->Receive(std::string_view(bytes, count));
+        UpdateWindowSize();
+    } else {
+        ShowServerBytes(std::string_view(bytes, count));
+    }
+    UpdateCursorText();
+    DrainLines();
+}
+
+void TermSession::ShowServerBytes(std::string_view bytes) {
+    const ScreenResult result = screen_.AddText(bytes);
     if (result == ScreenResult::EchoOff && !inputVisible_) {
         inputVisible_ = true;
         SetMasked(false);
@@ -186,8 +200,6 @@ void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
         inputVisible_ = false;
         SetMasked(true);
     }
-    UpdateCursorText();
-    DrainLines();
 }
 
 void TermSession::DrainLines() {
@@ -262,6 +274,10 @@ int TermSession::TermSendAll(std::string_view bytes) {
         }
         bytes = escaped;
     }
+    return SendRaw(bytes);
+}
+
+int TermSession::SendRaw(std::string_view bytes) {
     if (fd_ < 0) { // a connection without a socket (replay): record only
         if (services_.onSent) services_.onSent(bytes);
         return static_cast<int>(bytes.size());
@@ -465,6 +481,7 @@ void TermSession::OnTimer(int id) {
         break;
     case kReconnectTimer: ReconnectTick(); break;
     case kCursorBlinkTimer:
+        UpdateWindowSize(); // a resized window's new size in cells, for NAWS
         if (!services_.window) break;
         if (settings_.cursorline)
             services_.window->ToggleCursor(CursorStyle::Line);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/GameData.h"
+#include "net/TelnetProtocol.h"
 #include "settings/LocalPrinter.h"
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
@@ -18,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +61,10 @@ struct TermServices {
     // The reconnect's clock; the system's steady clock when null.
     SteadyClock* steadyClock = nullptr;
     TriggerList* triggers = nullptr;
+    // Receives the vitals, rooms and channel text a game sends by GMCP or MSDP.
+    GameDataSink* gameData = nullptr;
+    // Whether an assistive technology is listening (told to games in the terminal type).
+    std::function<bool()> screenReaderActive;
     // Called with every chunk of bytes sent on the socket (the replay tool records them).
     std::function<void(std::string_view)> onSent;
     // Called with every completed line of the screen after its trigger pass (the screen
@@ -161,6 +168,16 @@ public:
     // Stops a pending reconnect (the user's Connect or Disconnect); says so on the screen.
     void CancelReconnect();
 
+    // --- telnet negotiation (TermSessionTelnet.cpp) -----------------------------------
+    // Negotiates telnet options with servers that offer them, from the next connection
+    // on. Off (the default here; profiles turn it on), the connection answers nothing.
+    void SetNegotiation(bool on) { negotiate_ = on; }
+    bool Negotiation() const { return negotiate_; }
+    // Where GMCP/MSDP game data goes from now on (null: nowhere).
+    void SetGameDataSink(GameDataSink* sink);
+    // The open connection's telnet layer; null without negotiation or connection.
+    const TelnetProtocol* Protocol() const { return protocol_.get(); }
+
     // --- state -----------------------------------------------------------------------
     bool InputVisible() const { return inputVisible_; }
     InputHistory& History() { return history_; }
@@ -188,6 +205,13 @@ private:
     void UpdateCursorText();
     void SetMasked(bool masked);
     void ShowDiagnostics();
+    // The screen's part of receiving: interprets the bytes and follows the echo groups.
+    void ShowServerBytes(std::string_view bytes);
+    // Writes bytes as they are (already escaped); the bytes written or -1.
+    int SendRaw(std::string_view bytes);
+    void StartProtocol();
+    void StopProtocol();
+    void UpdateWindowSize();
 
     Settings& settings_;
     TMudScreen& screen_;
@@ -220,6 +244,13 @@ private:
     InputHistory history_;
     ReconnectPolicy reconnect_;
     std::array<std::string, kFunctionKeys> functionKeys_;
+    bool negotiate_ = false;
+    class ProtocolEvents;
+    std::unique_ptr<TelnetEvents> protocolEvents_; // a ProtocolEvents
+    std::unique_ptr<TelnetProtocol> protocol_;
+    std::unique_ptr<GameDataReader> gameDataReader_;
+    // The encoding to go back to when a CHARSET agreement ends with its connection.
+    std::optional<TextEncoding> encodingBeforeCharset_;
     // Expires with the session, so timers already queued can tell it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

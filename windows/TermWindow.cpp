@@ -17,6 +17,7 @@
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
@@ -181,6 +182,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.clientLog = services_.get();
     services.clock = services_.get();
     services.triggers = &triggers;
+    services.screenReaderActive = [] { return QAccessible::isActive(); };
     // Screen readers hear the game's lines as they arrive.
     auto* announcer = new ScreenAnnouncer(*mainWidget_, *services_, {}, this);
     services.onLine = [announcer](std::string_view line) { announcer->LineCompleted(line); };
@@ -297,6 +299,7 @@ std::string tmudterm::OptionsPath() const {
 void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
     session_->SetAutoReconnect(options_.autoReconnect);
+    session_->SetNegotiation(options_.negotiate);
 }
 
 bool tmudterm::SetOptions(const ProfileOptions& options) {

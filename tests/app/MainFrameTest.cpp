@@ -355,7 +355,7 @@ TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
 
     script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
-    EXPECT_EQ(saved(), "mine=kept\nencoding=utf8\nautoreconnect=1\n");
+    EXPECT_EQ(saved(), "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\n");
     EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true}));
     EXPECT_TRUE(term.Session().AutoReconnect());
     // In effect at once: what arrives is read as UTF-8, and what is typed is sent so.

@@ -27,6 +27,7 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"encoding=UTF-8\nautoreconnect=yes\n", {}},
         {"encoding=\nautoreconnect=10\nencoding\n", {}},
         {"colour=red\n# encoding=utf8\n", {}},
+        {"negotiate=0\nnegotiate=yes\n", {Enc::SevenBit, false, false}},
         // The last valid line of a key counts.
         {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
         {"encoding=utf8\nencoding=bogus\n", {Enc::Utf8, false}},
@@ -42,14 +43,14 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         const char* written;
     };
     const Case cases[] = {
-        {"", {}, "encoding=7bit\nautoreconnect=0\n"},
-        {"", {Enc::Utf8, true}, "encoding=utf8\nautoreconnect=1\n"},
+        {"", {}, "encoding=7bit\nautoreconnect=0\nnegotiate=1\n"},
+        {"", {Enc::Utf8, true, false}, "encoding=utf8\nautoreconnect=1\nnegotiate=0\n"},
         {"# mine\nencoding=latin1\nfuture=x y\n",
          {Enc::Utf8, false},
-         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\n"},
-        {"autoreconnect=bogus\nnote\n\nencoding=utf8\nencoding=7bit\n",
+         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\nnegotiate=1\n"},
+        {"autoreconnect=bogus\nnote\n\nnegotiate=2\nencoding=utf8\nencoding=7bit\n",
          {Enc::Latin1, true},
-         "autoreconnect=1\nnote\n\nencoding=latin1\n"},
+         "autoreconnect=1\nnote\n\nnegotiate=1\nencoding=latin1\n"},
     };
     for (const Case& c : cases) {
         const std::string text = WriteProfileOptionsText(c.options, c.existing);
@@ -69,7 +70,7 @@ TEST(ProfileOptions, FileBesideTavCfgIsReadAndReplacedWhole) {
     fs::create_directories(root / "profiles" / "alice");
     ASSERT_TRUE(WriteFileAtomically(path, "later=1\n"));
     ASSERT_TRUE(SaveProfileOptions(path, {Enc::Utf8, true}));
-    EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=utf8\nautoreconnect=1\n");
+    EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=utf8\nautoreconnect=1\nnegotiate=1\n");
     EXPECT_EQ(LoadProfileOptions(path), (ProfileOptions{Enc::Utf8, true}));
     ASSERT_TRUE(SaveProfileOptions(path, {}));
     EXPECT_EQ(LoadProfileOptions(path), ProfileOptions{});

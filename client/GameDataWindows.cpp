@@ -1,0 +1,85 @@
+#include "client/GameDataWindows.h"
+
+#include "client/MessageDecoder.h"
+#include "term/TextDecoder.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace tav {
+
+namespace {
+
+int Clamped(const std::optional<long>& value) {
+    return static_cast<int>(std::clamp<long>(value.value_or(0), INT_MIN, INT_MAX));
+}
+
+// Every field the update has replaces the kept one.
+void Merge(GameVitals& known, const GameVitals& update) {
+    for (auto field : {&GameVitals::hp, &GameVitals::maxHp, &GameVitals::mana, &GameVitals::maxMana,
+                       &GameVitals::moves, &GameVitals::maxMoves})
+        if (update.*field) known.*field = update.*field;
+}
+
+} // namespace
+
+GameDataWindows::GameDataWindows(ClientWindows& windows, std::function<bool()> clientConnected,
+                                 std::function<TextEncoding()> encoding)
+    : windows_(windows), clientConnected_(std::move(clientConnected)),
+      encoding_(std::move(encoding)) {}
+
+void GameDataWindows::Vitals(const GameVitals& vitals) {
+    Merge(known_, vitals);
+    if (!Active()) return;
+    const HitManaMove values{Clamped(known_.hp),    Clamped(known_.maxHp),
+                             Clamped(known_.mana),  Clamped(known_.maxMana),
+                             Clamped(known_.moves), Clamped(known_.maxMoves)};
+    windows_.SetStatusValues(values);
+    struct Gauge {
+        int id;
+        int value, maximum;
+        bool known;
+    };
+    const Gauge gauges[] = {
+        {kHitGauge, values.hit, values.hitMax, known_.hp && known_.maxHp},
+        {kManaGauge, values.mana, values.manaMax, known_.mana && known_.maxMana},
+        {kMoveGauge, values.move, values.moveMax, known_.moves && known_.maxMoves},
+    };
+    for (const Gauge& gauge : gauges)
+        if (gauge.known) windows_.SetGauge(gauge.id, gauge.value, gauge.maximum);
+}
+
+void GameDataWindows::Room(const GameRoom& room) {
+    if (!Active()) return;
+    windows_.ClearScreen(ClientScreen::Description);
+    windows_.AppendText(ClientScreen::Description, PaneText(room.name) + "\r\n");
+    std::string exits;
+    for (const std::string& exit : room.exits) {
+        if (!exits.empty()) exits += ' ';
+        exits += exit;
+    }
+    windows_.ClearScreen(ClientScreen::Exits);
+    windows_.AppendText(ClientScreen::Exits, PaneText(exits) + "\r\n");
+}
+
+void GameDataWindows::ChannelText(const GameChannelText& text) {
+    if (!Active()) return;
+    // Channel text often carries the game's colour sequences: they are kept for the pane.
+    windows_.AppendText(ClientScreen::Channel, PaneText(text.text) + "\r\n");
+}
+
+std::string GameDataWindows::PaneText(std::string_view utf8) const {
+    std::string latin1;
+    while (!utf8.empty()) {
+        const Utf8Step step = DecodeUtf8(utf8);
+        if (step.kind == Utf8Step::Kind::Incomplete) break;
+        const char cell = step.kind == Utf8Step::Kind::Char ? CellCharacter(step.codePoint) : '?';
+        // Line breaks inside the text would start lines the pane cannot tell from ours.
+        const auto byte = static_cast<unsigned char>(cell);
+        if (byte >= 0x20 || byte == 0x1B) latin1.push_back(cell);
+        utf8.remove_prefix(std::max<std::size_t>(step.length, 1));
+    }
+    return Latin1ToGameBytes(latin1, encoding_ ? encoding_() : TextEncoding::Latin1);
+}
+
+} // namespace tav

@@ -1,0 +1,112 @@
+// The Term connection's telnet layer against a real loopback peer: what goes on the wire
+// with negotiation on and off, and what reaches the screen, the log and the game data.
+
+#include "net/TelnetCodes.h"
+#include "tests/term/SessionHarness.h"
+
+#include <zlib.h>
+
+using namespace tav;
+using namespace tav::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string Iac(std::initializer_list<int> bytes) {
+    std::string s = "\xFF";
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+std::string Compressed(std::string_view text) {
+    uLongf size = compressBound(text.size());
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &size,
+             reinterpret_cast<const Bytef*>(text.data()), text.size());
+    out.resize(size);
+    return out;
+}
+
+struct GameDataRecorder final : GameDataSink {
+    std::vector<GameVitals> vitals;
+    std::vector<GameRoom> rooms;
+    void Vitals(const GameVitals& v) override { vitals.push_back(v); }
+    void Room(const GameRoom& r) override { rooms.push_back(r); }
+    void ChannelText(const GameChannelText&) override {}
+};
+
+// Reads from the peer until `what` has arrived (bounded).
+std::string ReadUntil(LoopbackServer& server, PollEventLoop& poll, std::string_view what) {
+    std::string got;
+    for (int k = 0; k < 50 && got.find(what) == std::string::npos; ++k) {
+        poll.RunFor(20ms);
+        got += server.Read(20ms);
+    }
+    return got;
+}
+
+using namespace telnet;
+const std::string kOffers = Iac({kWill, kEcho}) + Iac({kDo, kWindowSize}) +
+                            Iac({kDo, kTerminalType}) + Iac({kWill, kGmcp}) +
+                            Iac({kWill, kCompress2}) + "Hello\r\n";
+
+} // namespace
+
+TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
+    PollEventLoop poll; // outlives the session, which unwatches its socket on it
+    SessionHarness h;
+    GameDataRecorder data;
+    TermServices services = h.Recorded();
+    services.gameData = &data;
+    h.Open(poll, services);
+    h.session->SetNegotiation(true);
+    h.ConnectOn(poll);
+
+    h.server.Send(kOffers);
+    const std::string answers = ReadUntil(h.server, poll, "Core.Supports.Set");
+    const std::string naws = Iac({kSb, kWindowSize}) + std::string(1, '\0') +
+                             char(h.screen.Columns()) + std::string(1, '\0') +
+                             char(h.screen.Rows()) + Iac({kSe});
+    const std::string expected =
+        Iac({kWill, kWindowSize}) + naws + Iac({kWill, kTerminalType}) + Iac({kDo, kGmcp});
+    EXPECT_EQ(answers.substr(0, expected.size()), expected);
+    EXPECT_EQ(answers.find(Iac({kDo, kEcho})), std::string::npos); // ECHO is never answered
+    EXPECT_NE(answers.find(Iac({kDo, kCompress2})), std::string::npos);
+    EXPECT_TRUE(h.Shown("Hello"));
+    EXPECT_EQ(h.rec.masks, std::vector<bool>{true}); // WILL ECHO still masks the input
+
+    // A prompt ended by GA is a line for the log at once; the echo after it is not
+    // logged a second time with it.
+    h.server.Send(Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":7,\"maxhp\":9}" + Iac({kSe}) + "HP 7> " +
+                  Iac({kGa}));
+    ASSERT_TRUE(poll.RunUntil([&] { return !data.vitals.empty(); }, 5s));
+    ASSERT_TRUE(poll.RunUntil([&] { return h.rec.logFile.size() >= 2; }, 5s));
+    EXPECT_EQ(h.rec.logFile.back(), "HP 7> \n");
+    EXPECT_EQ(data.vitals[0].hp, 7);
+    EXPECT_EQ(h.rec.log.back(), "GMCP Char.Vitals {\"hp\":7,\"maxhp\":9}");
+
+    // MCCP: compressed text, then the stream's end and plain text in the same read.
+    h.server.Send(Iac({kSb, kCompress2}) + Iac({kSe}) + Compressed("inside\r\n") + "after\r\n");
+    ASSERT_TRUE(poll.RunUntil([&] { return h.Shown("after"); }, 5s));
+    EXPECT_TRUE(h.Shown("HP 7> \r\ninside\r\nafter")); // the prompt a line of its own
+    EXPECT_EQ(h.rec.logFile[h.rec.logFile.size() - 2], "inside\n");
+
+    // A damaged compressed stream ends the connection with a message, not garbage.
+    h.server.Send(Iac({kSb, kCompress2}) + Iac({kSe}) + "this is not zlib data at all");
+    ASSERT_TRUE(poll.RunUntil([&] { return !h.session->Connected(); }, 5s));
+    EXPECT_TRUE(h.Shown("(MCCP) is damaged"));
+    EXPECT_FALSE(h.Shown("zlib data"));
+}
+
+TEST(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
+    PollEventLoop poll; // outlives the session, which unwatches its socket on it
+    SessionHarness h;
+    h.Open(poll, h.Recorded());
+    h.ConnectOn(poll);
+    h.server.Send(kOffers + Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe}) + "done\r\n");
+    ASSERT_TRUE(poll.RunUntil([&] { return h.Shown("done"); }, 5s));
+    poll.RunFor(100ms);
+    EXPECT_EQ(h.server.Read(100ms), "");
+    EXPECT_EQ(h.rec.masks, std::vector<bool>{true});
+}
