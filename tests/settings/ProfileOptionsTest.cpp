@@ -74,7 +74,7 @@ TEST(ProfileOptions, FileBesideTavCfgIsReadAndReplacedWhole) {
     EXPECT_EQ(LoadProfileOptions(path), (ProfileOptions{Enc::Utf8, true}));
     ASSERT_TRUE(SaveProfileOptions(path, {}));
     EXPECT_EQ(LoadProfileOptions(path), ProfileOptions{});
-    EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=7bit\nautoreconnect=0\n");
+    EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=7bit\nautoreconnect=0\nnegotiate=1\n");
 }
 
 } // namespace
