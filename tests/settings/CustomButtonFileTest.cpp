@@ -63,7 +63,7 @@ TEST(CustomButtonFile, ReadsWholeLines) {
 
 TEST(CustomButtonFile, SaveReplacesTheFileAndDeletesItWhenEmpty) {
     const TempDir temp;
-    const fs::path& dir = temp.Path();
+    const fs::path& dir = temp.path;
     fs::create_directories(dir / "profiles" / "hero");
     const std::string path = CustomButtonPath(dir.string(), "hero");
     EXPECT_EQ(path, dir.string() + "/profiles/hero/custbut.ndx");

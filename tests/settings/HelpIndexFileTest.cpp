@@ -66,7 +66,7 @@ protected:
     }
 
     TempDir temp;
-    fs::path root = temp.Path();
+    fs::path root = temp.path;
 };
 
 TEST_F(HelpIndexFileOnDisk, SavesAtomicallyAndLoadsBack) {

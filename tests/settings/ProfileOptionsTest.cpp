@@ -60,7 +60,7 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
 
 TEST(ProfileOptions, FileBesideTavCfgIsReadAndReplacedWhole) {
     const TempDir temp;
-    const fs::path& root = temp.Path();
+    const fs::path& root = temp.path;
     const std::string path = ProfileOptionsPath(root.string(), "alice");
     EXPECT_EQ(path, root.string() + "/profiles/alice/options.cfg");
 

@@ -87,7 +87,7 @@ private:
 class SaveStressTest : public ::testing::Test {
 protected:
     const TempDir temp;
-    const fs::path root = temp.Path();
+    const fs::path root = temp.path;
 };
 
 TEST_F(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {

@@ -24,7 +24,7 @@ protected:
     }
 
     TempDir temp;
-    fs::path root = temp.Path();
+    fs::path root = temp.path;
     fs::path dir = root / "profiles" / "hero";
     Settings settings = FilledSettings();
     StoredValues values = FilledValues();
