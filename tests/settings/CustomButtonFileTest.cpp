@@ -14,19 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using Records = std::vector<CustomButtonRecord>;
 
-TEST(CustomButtonFile, WritesNameCommandAndTerminatorInTextMode) {
-    const Records records = {
-        {"Kill", "kill orc\r\n"},
-        {"Two", "get all\r\nsay done\r\n"},
-        {"Empty", ""},
-    };
-    const std::string bytes = "Kill\r\nkill orc\r\r\n#\r\n"
-                              "Two\r\nget all\r\r\nsay done\r\r\n#\r\n"
-                              "Empty\r\n#\r\n";
-    EXPECT_EQ(FormatCustomButtons(records), bytes);
-    EXPECT_EQ(ParseCustomButtons(bytes), records);
-}
-
 TEST(CustomButtonFile, ReadsWholeLines) {
     const std::string longName(64, 'n');
     const std::string line100(100, 'a');
@@ -37,6 +24,9 @@ TEST(CustomButtonFile, ReadsWholeLines) {
         Records records;
     };
     const Case cases[] = {
+        {"text mode",
+         "Kill\r\nkill orc\r\r\n#\r\nTwo\r\nget all\r\r\nsay done\r\r\n#\r\nEmpty\r\n#\r\n",
+         {{"Kill", "kill orc\r\n"}, {"Two", "get all\r\nsay done\r\n"}, {"Empty", ""}}},
         {"LF lines", "A\nlook\n#\n", {{"A", "look\r\n"}}},
         {"last line without an end", "A\r\nlook\r\r\n#", {{"A", "look\r\n"}}},
         {"a long name is cut, not carried into the command",
@@ -59,12 +49,12 @@ TEST(CustomButtonFile, ReadsWholeLines) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseCustomButtons(c.bytes), c.records) << c.what;
+    EXPECT_EQ(FormatCustomButtons(cases[0].records), cases[0].bytes);
 }
 
 TEST(CustomButtonFile, SaveReplacesTheFileAndDeletesItWhenEmpty) {
-    const TempDir temp;
+    const TempDir temp({"profiles/hero"});
     const fs::path& dir = temp.path;
-    fs::create_directories(dir / "profiles" / "hero");
     const std::string path = CustomButtonPath(dir.string(), "hero");
     EXPECT_EQ(path, dir.string() + "/profiles/hero/custbut.ndx");
 
@@ -121,11 +111,8 @@ TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
     }
     EXPECT_EQ(CleanButtonName("a\r\nb"), "ab");
     EXPECT_EQ(CleanButtonName(std::string(40, 'z')), std::string(31, 'z'));
-}
-
-TEST(CustomButtonFile, NewIdsFollowTheHighest) {
     EXPECT_EQ(NextCustomButtonId({}), 8000);
-    EXPECT_EQ(NextCustomButtonId({8000, 8003, 8001}), 8004);
+    EXPECT_EQ(NextCustomButtonId({8000, 8003, 8001}), 8004); // new ids follow the highest
 }
 
 } // namespace

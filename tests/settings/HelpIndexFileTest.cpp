@@ -39,57 +39,40 @@ TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {
         EXPECT_EQ(ParseHelpIndex(c.bytes), c.topics) << c.what;
 }
 
-TEST(HelpIndexFile, WritesWholeTopicsAndSkipsThoseThatWouldNotComeBack) {
+// Only whole topics that come back are written, sorted case-folded then by bytes; a save
+// replaces the file whole, keeps it when there is nothing to write, and reports a failure.
+TEST(HelpIndexFile, WritesSortsAndSavesWholeTopics) {
     const std::string longTopic(300, 'y');
-    const Topics topics = {"armor", "", "bad\rtopic", "bad\ntopic", longTopic, "weapons"};
-    const std::string bytes = FormatHelpIndex(topics);
+    const std::string bytes =
+        FormatHelpIndex({"armor", "", "bad\rtopic", "bad\ntopic", longTopic, "weapons"});
     EXPECT_EQ(bytes, "armor\r\n" + longTopic + "\r\nweapons\r\n");
     const Topics back = {"armor", longTopic, "weapons"};
     EXPECT_EQ(ParseHelpIndex(bytes), back) << "round trip";
     EXPECT_EQ(FormatHelpIndex(back), bytes) << "and back again, byte for byte";
-}
 
-TEST(HelpIndexFile, SortsCaseFoldedThenByBytes) {
     Topics topics = {"Zone", "Armor", "armor", "\xe9t\xe9", "ARMOR", "bash", "Bash", "a", "yes"};
     SortHelpTopics(topics);
-    const Topics sorted = {"a",    "ARMOR", "Armor", "armor",    "Bash",
-                           "bash", "yes",   "Zone",  "\xe9t\xe9"};
-    EXPECT_EQ(topics, sorted);
-}
+    EXPECT_EQ(topics,
+              (Topics{"a", "ARMOR", "Armor", "armor", "Bash", "bash", "yes", "Zone", "\xe9t\xe9"}));
 
-class HelpIndexFileOnDisk : public ::testing::Test {
-protected:
-    HelpIndexFileOnDisk() { fs::create_directories(root / "profiles" / "hero"); }
-    std::size_t FilesIn(const fs::path& dir) const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-    }
-
-    TempDir temp;
-    fs::path root = temp.path;
-};
-
-TEST_F(HelpIndexFileOnDisk, SavesAtomicallyAndLoadsBack) {
-    const std::string path = HelpIndexPath(root.string(), "hero");
-    EXPECT_EQ(path, root.string() + "/profiles/hero/help.ndx");
-
-    Topics topics = {"old"};
+    const TempDir temp({"profiles/hero"});
+    const std::string root = temp.path.string();
+    const std::string path = HelpIndexPath(root, "hero");
+    EXPECT_EQ(path, root + "/profiles/hero/help.ndx");
+    topics = {"old"};
     EXPECT_FALSE(LoadHelpIndex(path, topics)) << "no file yet";
     EXPECT_EQ(topics, Topics{"old"}) << "a missing file leaves the list as it was";
-
     ASSERT_TRUE(SaveHelpIndex(path, {"armor", "weapons"}));
     EXPECT_EQ(ReadBytes(path), "armor\r\nweapons\r\n");
     ASSERT_TRUE(LoadHelpIndex(path, topics));
     EXPECT_EQ(topics, (Topics{"armor", "weapons"}));
-
     EXPECT_TRUE(SaveHelpIndex(path, {}));
     EXPECT_TRUE(SaveHelpIndex(path, {"", "x\ny"}));
     EXPECT_EQ(ReadBytes(path), "armor\r\nweapons\r\n") << "nothing to write keeps the file";
-    EXPECT_EQ(FilesIn(root / "profiles" / "hero"), 1u) << "no temporary file left behind";
-
-    EXPECT_FALSE(SaveHelpIndex(HelpIndexPath(root.string(), "nobody"), {"armor"}))
-        << "a failed write is reported";
-    EXPECT_FALSE(fs::exists(root / "profiles" / "nobody"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path / "profiles/hero"), {}), 1)
+        << "no temporary file left behind";
+    EXPECT_FALSE(SaveHelpIndex(HelpIndexPath(root, "nobody"), {"armor"}));
+    EXPECT_FALSE(fs::exists(temp.path / "profiles" / "nobody"));
 }
 
 } // namespace
