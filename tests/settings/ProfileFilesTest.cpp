@@ -16,6 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 using Records = std::vector<CustomButtonRecord>;
+using Topics = std::vector<std::string>;
+using Enc = TextEncoding;
 
 TEST(CustomButtonFile, ReadsWholeLines) {
     const std::string longName(64, 'n');
@@ -55,32 +57,6 @@ TEST(CustomButtonFile, ReadsWholeLines) {
     EXPECT_EQ(FormatCustomButtons(cases[0].records), cases[0].bytes);
 }
 
-TEST(CustomButtonFile, SaveReplacesTheFileAndDeletesItWhenEmpty) {
-    const TempDir temp({"profiles/hero"});
-    const fs::path& dir = temp.path;
-    const std::string path = CustomButtonPath(dir.string(), "hero");
-    EXPECT_EQ(path, dir.string() + "/profiles/hero/custbut.ndx");
-
-    EXPECT_FALSE(LoadCustomButtons(path).has_value());
-    const Records records = {{"D", "dance\r\n"}, {"C", "cheer\r\n"}};
-    ASSERT_TRUE(SaveCustomButtons(path, records));
-    EXPECT_EQ(ReadBytes(path), "D\r\ndance\r\r\n#\r\nC\r\ncheer\r\r\n#\r\n");
-    EXPECT_EQ(LoadCustomButtons(path), records);
-
-    // Replaced whole: only the file is left in the directory, no temporary beside it.
-    ASSERT_TRUE(SaveCustomButtons(path, {{"C", "cheer\r\n"}}));
-    EXPECT_EQ(ReadBytes(path), "C\r\ncheer\r\r\n#\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "profiles" / "hero"), {}), 1);
-
-    // No buttons: no file, never an empty one; deleting what is gone already is fine.
-    EXPECT_TRUE(SaveCustomButtons(path, {}));
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_TRUE(SaveCustomButtons(path, {}));
-
-    // A profile directory that is not there: reported.
-    EXPECT_FALSE(SaveCustomButtons(CustomButtonPath(dir.string(), "gone"), records));
-}
-
 TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
     struct Case {
         const char* what;
@@ -118,8 +94,6 @@ TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
     EXPECT_EQ(NextCustomButtonId({8000, 8003, 8001}), 8004); // new ids follow the highest
 }
 
-using Topics = std::vector<std::string>;
-
 TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {
     const std::string longTopic(300, 'x');
     struct Case {
@@ -143,9 +117,8 @@ TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {
         EXPECT_EQ(ParseHelpIndex(c.bytes), c.topics) << c.what;
 }
 
-// Only whole topics that come back are written, sorted case-folded then by bytes; a save
-// replaces the file whole, keeps it when there is nothing to write, and reports a failure.
-TEST(HelpIndexFile, WritesSortsAndSavesWholeTopics) {
+// Only whole topics that come back are written, sorted case-folded then by bytes.
+TEST(HelpIndexFile, WritesAndSortsWholeTopics) {
     const std::string longTopic(300, 'y');
     const std::string bytes =
         FormatHelpIndex({"armor", "", "bad\rtopic", "bad\ntopic", longTopic, "weapons"});
@@ -158,28 +131,7 @@ TEST(HelpIndexFile, WritesSortsAndSavesWholeTopics) {
     SortHelpTopics(topics);
     EXPECT_EQ(topics,
               (Topics{"a", "ARMOR", "Armor", "armor", "Bash", "bash", "yes", "Zone", "\xe9t\xe9"}));
-
-    const TempDir temp({"profiles/hero"});
-    const std::string root = temp.path.string();
-    const std::string path = HelpIndexPath(root, "hero");
-    EXPECT_EQ(path, root + "/profiles/hero/help.ndx");
-    topics = {"old"};
-    EXPECT_FALSE(LoadHelpIndex(path, topics)) << "no file yet";
-    EXPECT_EQ(topics, Topics{"old"}) << "a missing file leaves the list as it was";
-    ASSERT_TRUE(SaveHelpIndex(path, {"armor", "weapons"}));
-    EXPECT_EQ(ReadBytes(path), "armor\r\nweapons\r\n");
-    ASSERT_TRUE(LoadHelpIndex(path, topics));
-    EXPECT_EQ(topics, (Topics{"armor", "weapons"}));
-    EXPECT_TRUE(SaveHelpIndex(path, {}));
-    EXPECT_TRUE(SaveHelpIndex(path, {"", "x\ny"}));
-    EXPECT_EQ(ReadBytes(path), "armor\r\nweapons\r\n") << "nothing to write keeps the file";
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path / "profiles/hero"), {}), 1)
-        << "no temporary file left behind";
-    EXPECT_FALSE(SaveHelpIndex(HelpIndexPath(root, "nobody"), {"armor"}));
-    EXPECT_FALSE(fs::exists(temp.path / "profiles" / "nobody"));
 }
-
-using Enc = TextEncoding;
 
 TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
     struct Case {
@@ -227,22 +179,58 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
     }
 }
 
-TEST(ProfileOptions, FileBesideTavCfgIsReadAndReplacedWhole) {
-    const TempDir temp;
-    const fs::path& root = temp.path;
-    const std::string path = ProfileOptionsPath(root.string(), "alice");
-    EXPECT_EQ(path, root.string() + "/profiles/alice/options.cfg");
+// Each file sits beside tav.cfg and is replaced whole, never leaving a temporary file;
+// a missing profile directory is reported.
+TEST(ProfileFiles, SavesReplaceEachFileWholeBesideTavCfg) {
+    const TempDir temp({"profiles/hero"});
+    const std::string root = temp.path.string();
+    const fs::path hero = temp.path / "profiles/hero";
+    const auto filesInHero = [&] { return std::distance(fs::directory_iterator(hero), {}); };
 
-    EXPECT_EQ(LoadProfileOptions(path), ProfileOptions{});     // missing: defaults
-    EXPECT_FALSE(SaveProfileOptions(path, {Enc::Utf8, true})); // no profile directory
-    fs::create_directories(root / "profiles" / "alice");
-    ASSERT_TRUE(WriteFileAtomically(path, "later=1\n"));
-    ASSERT_TRUE(SaveProfileOptions(path, {Enc::Utf8, true}));
-    EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=utf8\nautoreconnect=1\n");
-    EXPECT_EQ(LoadProfileOptions(path), (ProfileOptions{Enc::Utf8, true}));
-    ASSERT_TRUE(SaveProfileOptions(path, {}));
-    EXPECT_EQ(LoadProfileOptions(path), ProfileOptions{});
-    EXPECT_EQ(ReadFileBytes(path), "later=1\nencoding=7bit\nautoreconnect=0\n");
+    const std::string buttons = CustomButtonPath(root, "hero");
+    EXPECT_EQ(buttons, root + "/profiles/hero/custbut.ndx");
+    EXPECT_FALSE(LoadCustomButtons(buttons).has_value());
+    const Records records = {{"D", "dance\r\n"}, {"C", "cheer\r\n"}};
+    ASSERT_TRUE(SaveCustomButtons(buttons, records));
+    EXPECT_EQ(ReadBytes(buttons), "D\r\ndance\r\r\n#\r\nC\r\ncheer\r\r\n#\r\n");
+    EXPECT_EQ(LoadCustomButtons(buttons), records);
+    ASSERT_TRUE(SaveCustomButtons(buttons, {{"C", "cheer\r\n"}}));
+    EXPECT_EQ(ReadBytes(buttons), "C\r\ncheer\r\r\n#\r\n");
+    EXPECT_EQ(filesInHero(), 1);
+    // No buttons: no file, never an empty one; deleting what is gone already is fine.
+    EXPECT_TRUE(SaveCustomButtons(buttons, {}));
+    EXPECT_FALSE(fs::exists(buttons));
+    EXPECT_TRUE(SaveCustomButtons(buttons, {}));
+    EXPECT_FALSE(SaveCustomButtons(CustomButtonPath(root, "gone"), records));
+
+    const std::string help = HelpIndexPath(root, "hero");
+    EXPECT_EQ(help, root + "/profiles/hero/help.ndx");
+    Topics topics = {"old"};
+    EXPECT_FALSE(LoadHelpIndex(help, topics)) << "no file yet";
+    EXPECT_EQ(topics, Topics{"old"}) << "a missing file leaves the list as it was";
+    ASSERT_TRUE(SaveHelpIndex(help, {"armor", "weapons"}));
+    EXPECT_EQ(ReadBytes(help), "armor\r\nweapons\r\n");
+    ASSERT_TRUE(LoadHelpIndex(help, topics));
+    EXPECT_EQ(topics, (Topics{"armor", "weapons"}));
+    EXPECT_TRUE(SaveHelpIndex(help, {}));
+    EXPECT_TRUE(SaveHelpIndex(help, {"", "x\ny"}));
+    EXPECT_EQ(ReadBytes(help), "armor\r\nweapons\r\n") << "nothing to write keeps the file";
+    EXPECT_EQ(filesInHero(), 1);
+    EXPECT_FALSE(SaveHelpIndex(HelpIndexPath(root, "nobody"), {"armor"}));
+    EXPECT_FALSE(fs::exists(temp.path / "profiles" / "nobody"));
+
+    const std::string options = ProfileOptionsPath(root, "alice");
+    EXPECT_EQ(options, root + "/profiles/alice/options.cfg");
+    EXPECT_EQ(LoadProfileOptions(options), ProfileOptions{});     // missing: defaults
+    EXPECT_FALSE(SaveProfileOptions(options, {Enc::Utf8, true})); // no profile directory
+    fs::create_directories(temp.path / "profiles" / "alice");
+    ASSERT_TRUE(WriteFileAtomically(options, "later=1\n"));
+    ASSERT_TRUE(SaveProfileOptions(options, {Enc::Utf8, true}));
+    EXPECT_EQ(ReadBytes(options), "later=1\nencoding=utf8\nautoreconnect=1\n");
+    EXPECT_EQ(LoadProfileOptions(options), (ProfileOptions{Enc::Utf8, true}));
+    ASSERT_TRUE(SaveProfileOptions(options, {}));
+    EXPECT_EQ(LoadProfileOptions(options), ProfileOptions{});
+    EXPECT_EQ(ReadBytes(options), "later=1\nencoding=7bit\nautoreconnect=0\n");
 }
 
 } // namespace

@@ -36,12 +36,9 @@ std::string LittleEndian(std::initializer_list<ColorRef> colors) {
 class ColorDialogTest : public ::testing::Test {
 protected:
     ColorDialogTest() {
-        std::filesystem::create_directories(std::filesystem::path(Root()) / "profiles" / "hero");
         for (std::size_t i = 0; i < kCustomColorCount; ++i)
             values.custcolors[i] = MakeColor(static_cast<int>(i), 0, 0);
     }
-    std::string Root() const { return dir.path().toStdString(); }
-
     // Clicks an entry's button and answers the chooser: `color` and OK, or Cancel. The user
     // also changes custom colour 5 to `custom5`.
     void Choose(mcolordlg& dialog, const QString& entry, std::optional<QColor> color,
@@ -71,7 +68,7 @@ protected:
         EXPECT_EQ(ToQColor(values.custcolors[5]), custom5) << "copied back";
     }
 
-    QTemporaryDir dir;
+    TempDir dir{{"profiles/hero"}};
     StoredValues values = StoredValues::Defaults();
     Settings settings{};
     Recorder recorder;
@@ -97,14 +94,13 @@ TEST_F(ColorDialogTest, ChosenColoursReachColorsDat) {
     EXPECT_EQ(values.mudcolors[14], 0u) << "Cancel leaves the entry";
     ButtonText(&dialog, "Close")->click();
 
-    SettingsFile file(settings, values, recorder, recorder, recorder, Root());
+    SettingsFile file(settings, values, recorder, recorder, recorder, dir.path.string());
     ASSERT_TRUE(file.SaveColors("hero"));
     std::string expected = LittleEndian({0x000000, 0x000001, 0x000002, 0x000003, 0x000004, 0xCCBBAA,
                                          0x000006, 0x000007, 0x000008, 0x000009, 0x00000A, 0x00000B,
                                          0x00000C, 0x00000D, 0x00000E, 0x00000F});
     expected += LittleEndian({0x0000FF, 0, 0, 0, 0, 0xFF0000, 0, 0, 0, 0x563412, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(ReadBytes(std::filesystem::path(Root()) / "profiles" / "hero" / "colors.dat"),
-              expected);
+    EXPECT_EQ(ReadBytes(dir.path / "profiles/hero/colors.dat"), expected);
 }
 
 // The field a label names, as a screen reader finds it.
