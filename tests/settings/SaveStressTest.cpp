@@ -30,15 +30,17 @@ struct Version {
     std::vector<std::string> helpTopics;
 };
 
-const Version kFirst{FilledSettings(),
-                     FilledValues(),
-                     {{"hungry", "eat bread\r\n"}},
-                     {"p", "alpha"},
-                     {"armor", "weapons"}};
+Version First() {
+    return {FilledSettings(),
+            FilledValues(),
+            {{"hungry", "eat bread\r\n"}},
+            {"p", "alpha"},
+            {"armor", "weapons"}};
+}
 
 // Larger in every file, so a cut copy of it can never pass for the first version.
 Version Second() {
-    Version v = kFirst;
+    Version v = First();
     Set(v.settings.user, "another hero");
     Set(v.settings.logincom, std::string(200, 'l'));
     for (ColorRef& color : v.values.mudcolors)
@@ -88,13 +90,14 @@ TEST(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {
     const fs::path files[] = {root / "profiles/p/tav.cfg", root / "profiles/p/colors.dat",
                               root / "profiles/p/trigs.ndx", root / "profiles.cfg",
                               root / "profiles/p/help.ndx"};
+    const Version first = First();
     const Version second = Second();
     Saver saver(root.string());
     std::vector<std::string> secondBytes, firstBytes;
     saver.Save(second);
     for (const fs::path& file : files)
         secondBytes.push_back(ReadBytes(file));
-    saver.Save(kFirst); // the files start out as the first version
+    saver.Save(first); // the files start out as the first version
     for (const fs::path& file : files) {
         firstBytes.push_back(ReadBytes(file));
         ASSERT_NE(firstBytes.back(), secondBytes[firstBytes.size() - 1]) << file;
@@ -113,7 +116,7 @@ TEST(SaveStressTest, AKilledSaveLeavesTheOldFileOrTheNewOneNeverACutOne) {
             Saver busy(root.string());
             for (;;) {
                 busy.Save(second);
-                busy.Save(kFirst);
+                busy.Save(first);
             }
         }
         ::usleep(static_cast<useconds_t>(delayUs(random)));
