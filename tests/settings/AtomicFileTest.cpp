@@ -14,106 +14,91 @@ namespace tav::test {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
+    Names Entries() const {
+        Names names;
         for (const auto& entry : fs::directory_iterator(dir))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
-    static mode_t Mode(const fs::path& path) {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-    }
+    std::string At(const char* name) const { return (dir / name).string(); }
 
     TempDir temp;
-    fs::path dir = temp.Path();
+    fs::path dir = temp.path;
 };
 
-TEST_F(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingElse) {
-    const fs::path file = dir / "tav.cfg";
-    const std::string contents[] = {"first version\r\n", std::string(100000, 'x'), "", "\0\1"};
-    for (const std::string& bytes : contents) {
-        ASSERT_TRUE(WriteFileAtomically(file.string(), bytes));
-        EXPECT_EQ(ReadBytes(file), bytes);
-        EXPECT_EQ(Entries(), std::vector<std::string>{"tav.cfg"});
+// Whole replacements with the umask or owner-only modes, then failures that must keep
+// what was there and leave no temporary file behind.
+TEST_F(AtomicFileTest, ReplacesWholeOrKeepsWhatWasThere) {
+    for (const std::string& bytes : {std::string("first\r\n"), std::string(100000, 'x'),
+                                     std::string(), std::string("\0\1", 2)}) {
+        ASSERT_TRUE(WriteFileAtomically(At("tav.cfg"), bytes));
+        EXPECT_EQ(ReadBytes(At("tav.cfg")), bytes);
+        EXPECT_EQ(Entries(), Names{"tav.cfg"});
     }
+    const mode_t old = ::umask(022);
+    EXPECT_TRUE(WriteFileAtomically(At("shared"), "s"));
+    EXPECT_TRUE(WriteFileAtomically(At("secret"), "p", FileAccess::OwnerOnly));
+    ::umask(077);
+    EXPECT_TRUE(WriteFileAtomically(At("private"), "s"));
+    ::umask(old);
+    for (const auto& [name, mode] :
+         {std::pair{"shared", 0644u}, {"secret", 0600u}, {"private", 0600u}}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(At(name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, mode) << name;
+        fs::remove(At(name));
+    }
+    fs::remove(At("tav.cfg"));
+
+    EXPECT_EQ(ReplaceFileAtomically(At("missing/tav.cfg"), "x"), AtomicWriteResult::NotCreated);
+    fs::create_directory(dir / "taken");
+    std::ofstream(dir / "taken/inside") << "kept";
+    EXPECT_FALSE(WriteFileAtomically(At("taken"), "x"));
+    EXPECT_EQ(ReplaceFileAtomically(At("taken"), "x"), AtomicWriteResult::NotWritten);
+    EXPECT_EQ(ReadBytes(dir / "taken/inside"), "kept");
+    EXPECT_EQ(Entries(), Names{"taken"});
+    // A write cut short (here by the file size limit) keeps the whole old file.
+    ASSERT_TRUE(WriteFileAtomically(At("sound.mp3"), "old sound"));
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_EQ(ReplaceFileAtomically(At("sound.mp3"), std::string(10000, 'n')),
+                  AtomicWriteResult::NotWritten);
+    }
+    EXPECT_EQ(ReadBytes(At("sound.mp3")), "old sound");
+    EXPECT_EQ(Entries(), (Names{"sound.mp3", "taken"}));
 }
 
 // Names left over by saves that died are stepped over: they cost another attempt, never
 // the save.
 TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOver) {
-    const fs::path file = dir / "tav.cfg";
+    const std::string file = At("tav.cfg");
     // A save that dies mid-write leaves its temporary file, named with the number this
     // process's next save starts from.
-    ASSERT_TRUE(
-        CrashesMidWrite([&] { WriteFileAtomically(file.string(), std::string(9999, 'x')); }, 4096));
-    const std::vector<std::string> left = Entries();
+    ASSERT_TRUE(CrashesMidWrite([&] { WriteFileAtomically(file, std::string(9999, 'x')); }, 4096));
+    const Names left = Entries();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_TRUE(IsTemporaryFileOf(left[0], "tav.cfg")) << left[0]; // deleting a profile takes it
     const int next = std::stoi(left[0].substr(left[0].rfind('-') + 1));
-    const std::string ours = file.string() + ".tmp-" + std::to_string(::getpid()) + "-";
+    const std::string ours = file + ".tmp-" + std::to_string(::getpid()) + "-";
     for (int n : {next, next + 1})
         std::ofstream(ours + std::to_string(n)) << "left over";
-    EXPECT_TRUE(WriteFileAtomically(file.string(), "saved"));
+    EXPECT_TRUE(WriteFileAtomically(file, "saved"));
     EXPECT_EQ(ReadBytes(file), "saved");
 }
 
-TEST_F(AtomicFileTest, NewFilesTakeTheUmaskOrAreTheOwnersAlone) {
-    const mode_t old = ::umask(022);
-    EXPECT_TRUE(WriteFileAtomically((dir / "shared").string(), "s"));
-    EXPECT_TRUE(WriteFileAtomically((dir / "secret").string(), "p", FileAccess::OwnerOnly));
-    ::umask(077);
-    EXPECT_TRUE(WriteFileAtomically((dir / "private").string(), "s"));
-    ::umask(old);
-    EXPECT_EQ(Mode(dir / "shared"), 0644u);
-    EXPECT_EQ(Mode(dir / "secret"), 0600u);
-    EXPECT_EQ(Mode(dir / "private"), 0600u);
-}
-
-TEST_F(AtomicFileTest, AFailureReportsItselfAndKeepsWhatWasThere) {
-    // A missing directory, and a target that is a directory: nothing can be written.
-    EXPECT_FALSE(WriteFileAtomically((dir / "missing/tav.cfg").string(), "x"));
-    EXPECT_EQ(ReplaceFileAtomically((dir / "missing/tav.cfg").string(), "x"),
-              AtomicWriteResult::NotCreated);
-    fs::create_directory(dir / "taken");
-    std::ofstream(dir / "taken/inside") << "kept";
-    EXPECT_FALSE(WriteFileAtomically((dir / "taken").string(), "x"));
-    EXPECT_EQ(ReplaceFileAtomically((dir / "taken").string(), "x"), AtomicWriteResult::NotWritten);
-    EXPECT_EQ(ReadBytes(dir / "taken/inside"), "kept");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"taken"}); // no temporary file left over
-
-    // A write cut short (here by the file size limit) keeps the whole old file.
-    ASSERT_TRUE(WriteFileAtomically((dir / "sound.mp3").string(), "old sound"));
-    {
-        FileSizeLimit limit(4096);
-        EXPECT_EQ(ReplaceFileAtomically((dir / "sound.mp3").string(), std::string(10000, 'n')),
-                  AtomicWriteResult::NotWritten);
-    }
-    EXPECT_EQ(ReadBytes(dir / "sound.mp3"), "old sound");
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"sound.mp3", "taken"}));
-}
-
 TEST(AtomicFileNames, OnlyTheHelpersOwnTemporaryNamesAreRecognised) {
-    struct Case {
-        const char* name;
-        bool temporary; // of "tav.cfg"
-    };
-    const Case cases[] = {
-        {"tav.cfg.tmp-4242-0", true},  {"tav.cfg.tmp-1-17", true},
-        {"tav.cfg.tmp-9-90", true},    {"tav.cfg", false},
-        {"tav.cfg.tmp-", false},       {"tav.cfg.tmp-4242", false},
-        {"tav.cfg.tmp-4242-", false},  {"tav.cfg.tmp--1", false},
-        {"tav.cfg.tmp-12-3-4", false}, {"tav.cfg.tmp-1x-2", false},
-        {"tav.cfg.tmp-1-2 ", false},   {"tav.cfg.bak-1-2", false},
-        {"colors.dat.tmp-1-2", false}, {"xtav.cfg.tmp-1-2", false},
-        {"tav.cfg.tmp-1-2/x", false},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsTemporaryFileOf(c.name, "tav.cfg"), c.temporary) << c.name;
+    for (const char* name : {"tav.cfg.tmp-4242-0", "tav.cfg.tmp-1-17", "tav.cfg.tmp-9-90"})
+        EXPECT_TRUE(IsTemporaryFileOf(name, "tav.cfg")) << name;
+    for (const char* name :
+         {"tav.cfg", "tav.cfg.tmp-", "tav.cfg.tmp-4242", "tav.cfg.tmp-4242-", "tav.cfg.tmp--1",
+          "tav.cfg.tmp-12-3-4", "tav.cfg.tmp-1x-2", "tav.cfg.tmp-1-2 ", "tav.cfg.bak-1-2",
+          "colors.dat.tmp-1-2", "xtav.cfg.tmp-1-2", "tav.cfg.tmp-1-2/x"})
+        EXPECT_FALSE(IsTemporaryFileOf(name, "tav.cfg")) << name;
 }
 
 } // namespace

@@ -24,18 +24,6 @@
 namespace tav::test {
 namespace {
 
-// The control whose accessible name is `name`; exactly one must have it.
-template <typename T> T* Control(const QWidget& dialog, const QString& name) {
-    T* found = nullptr;
-    for (T* child : dialog.findChildren<T*>()) {
-        if (child->accessibleName() != name) continue;
-        EXPECT_EQ(found, nullptr) << "two controls named " << name.toStdString();
-        found = child;
-    }
-    EXPECT_NE(found, nullptr) << "no control named " << name.toStdString();
-    return found;
-}
-
 // Every text field: its control's name and the field, in the record's order.
 struct TextCase {
     const char* name;
@@ -101,8 +89,19 @@ const FlagCase kCursor[] = {
     {"Block", &Settings::cursorblock},
 };
 
-TEST(ConfigDialogTest, EveryTextFieldReachesItsMemberAndBack) {
+template <typename T> T* Control(const QWidget& dialog, const char* name) {
+    T* found = Named<T>(&dialog, QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << "no control named " << name;
+    return found;
+}
+
+// One dialog through every step: each text field, box and cursor button reaches its member
+// and back, a fresh record empties the fields, every control is labelled and named once,
+// each click on the four interlocked boxes goes through the rules, and one-line fields keep
+// no line breaks.
+TEST(ConfigDialogTest, EveryControlReachesItsMemberAndIsNamed) {
     tmarrowcfg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("TavClient Configuration"));
     Settings record{};
     int n = 0;
     for (const TextCase& c : kTexts)
@@ -110,11 +109,17 @@ TEST(ConfigDialogTest, EveryTextFieldReachesItsMemberAndBack) {
     dialog.Load(record);
     n = 0;
     for (const TextCase& c : kTexts) {
-        auto* edit = Control<QLineEdit>(dialog, QString::fromLatin1(c.name));
+        auto* edit = Control<QLineEdit>(dialog, c.name);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->text().toStdString(), std::string(c.field(record))) << c.name;
         EXPECT_EQ(edit->maxLength(), c.digits ? 15 : 255) << c.name;
         edit->setText(QString::number(100 + ++n) + (c.digits ? QString() : QString(QChar(0xE9))));
+        bool labelled = false;
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            labelled |= label->buddy() == edit && label->text() == QString::fromLatin1(c.name);
+        // The player and bell paths sit beside their check box and button instead.
+        const std::string name = c.name;
+        EXPECT_EQ(labelled, name != "Midi player" && name != "Bell wav file") << c.name;
     }
     Settings stored{};
     dialog.Store(stored);
@@ -123,62 +128,42 @@ TEST(ConfigDialogTest, EveryTextFieldReachesItsMemberAndBack) {
         EXPECT_EQ(std::string(c.field(stored)),
                   std::to_string(100 + ++n) + (c.digits ? "" : "\xe9"))
             << c.name;
-
-    // A fresh record empties every field the last run filled.
     dialog.Load(Settings{});
-    Settings empty;
-    std::memset(&empty, 0x55, sizeof empty);
-    dialog.Store(empty);
+    std::memset(&stored, 0x55, sizeof stored);
+    dialog.Store(stored);
     for (const TextCase& c : kTexts)
-        EXPECT_STREQ(c.field(empty), "") << c.name;
-}
+        EXPECT_STREQ(c.field(stored), "") << c.name;
 
-TEST(ConfigDialogTest, EveryFlagReachesItsMemberAndBack) {
-    tmarrowcfg dialog;
     // Alternate patterns catch two boxes that trade places.
-    for (int pattern = 0; pattern < 2; ++pattern) {
-        Settings record{};
+    for (std::size_t pattern = 0; pattern < 2; ++pattern) {
+        record = Settings{};
         for (std::size_t i = 0; i < std::size(kFlags); ++i)
-            record.*kFlags[i].flag = (i % 2 == static_cast<std::size_t>(pattern)) ? 1 : 0;
+            record.*kFlags[i].flag = i % 2 == pattern ? 1 : 0;
         dialog.Load(record);
-        Settings stored{};
-        for (std::size_t i = 0; i < std::size(kFlags); ++i) {
-            auto* box = Control<QCheckBox>(dialog, QString::fromLatin1(kFlags[i].name));
+        for (const FlagCase& c : kFlags) {
+            auto* box = Control<QCheckBox>(dialog, c.name);
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->isChecked(), record.*kFlags[i].flag != 0) << kFlags[i].name;
+            EXPECT_EQ(box->isChecked(), record.*c.flag != 0) << c.name;
             box->setChecked(!box->isChecked());
         }
+        stored = Settings{};
         dialog.Store(stored);
         for (const FlagCase& c : kFlags)
             EXPECT_EQ(stored.*c.flag, record.*c.flag ? 0 : 1) << c.name;
     }
     // The cursor style: one of three, or none at all in a fresh record.
     for (int chosen = -1; chosen < 3; ++chosen) {
-        Settings record{};
+        record = Settings{};
         if (chosen >= 0) record.*kCursor[chosen].flag = 1;
         dialog.Load(record);
-        Settings stored{};
+        stored = Settings{};
         dialog.Store(stored);
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(Control<QRadioButton>(dialog, kCursor[i].name)->isChecked(), i == chosen);
             EXPECT_EQ(stored.*kCursor[i].flag, i == chosen ? 1 : 0) << kCursor[i].name;
         }
     }
-}
 
-TEST(ConfigDialogTest, LabelsNameTheirFields) {
-    tmarrowcfg dialog;
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("TavClient Configuration"));
-    for (const TextCase& c : kTexts) {
-        QWidget* edit = Control<QLineEdit>(dialog, QString::fromLatin1(c.name));
-        bool labelled = false;
-        for (QLabel* label : dialog.findChildren<QLabel*>())
-            labelled |= label->buddy() == edit && label->text() == QString::fromLatin1(c.name);
-        // The player and bell paths sit beside their check box and button instead.
-        const bool besideAButton =
-            std::string(c.name) == "Midi player" || std::string(c.name) == "Bell wav file";
-        EXPECT_EQ(labelled, !besideAButton) << c.name;
-    }
     // What a screen reader hears for every control: a name, and never one another control
     // has (the three "browse..." buttons say which player they choose).
     QStringList names;
@@ -196,12 +181,9 @@ TEST(ConfigDialogTest, LabelsNameTheirFields) {
     for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
         EXPECT_EQ(QAccessible::queryAccessibleInterface(group)->text(QAccessible::Name),
                   group->title());
-}
 
-// The rules themselves are the core's; here, that every click on the four boxes reaches
-// them and their answer reaches the boxes.
-TEST(ConfigDialogTest, EveryInterlockedClickGoesThroughTheRules) {
-    tmarrowcfg dialog;
+    // The interlock rules are the core's; here, that every click reaches them and their
+    // answer reaches the boxes.
     dialog.Load(Settings{});
     const ConfigBox boxes[] = {ConfigBox::MidiInternal, ConfigBox::MidiExternal,
                                ConfigBox::AutoClient, ConfigBox::WaitClient};
@@ -217,26 +199,20 @@ TEST(ConfigDialogTest, EveryInterlockedClickGoesThroughTheRules) {
         dialog.Box(boxes[step]).click();
         EXPECT_EQ(states(), ApplyConfigInterlock(toggled, boxes[step])) << "box " << step;
     }
-}
 
-TEST(ConfigDialogTest, OneLineFieldsKeepNoLineBreaksAndNumbersOnlyDigits) {
-    tmarrowcfg dialog;
     dialog.Load(Settings{});
-    auto* addy = Control<QLineEdit>(dialog, QStringLiteral("TavServer IP Address:"));
-    auto* login =
-        Control<QLineEdit>(dialog, QStringLiteral("TavTerm Login Commands (use ; for newline):"));
-    auto* port = Control<QLineEdit>(dialog, QStringLiteral("Port:"));
-    addy->setText(QStringLiteral("mud.example.org\r\nport:1"));
+    auto* login = Control<QLineEdit>(dialog, "TavTerm Login Commands (use ; for newline):");
+    auto* port = Control<QLineEdit>(dialog, "Port:");
+    Control<QLineEdit>(dialog, "TavServer IP Address:")->setText("mud.example.org\r\nport:1");
     QApplication::clipboard()->setText(QStringLiteral(";1;\nwho;\r\n"));
     login->setFocus();
     login->paste();
     QTest::keyClicks(port, QStringLiteral("4a0-0 0"));
     QTest::keyClicks(port, QStringLiteral("12345678901234567890"));
-    Settings record{};
-    dialog.Store(record);
-    EXPECT_STREQ(record.addy, "mud.example.orgport:1");
-    EXPECT_STREQ(record.logincom, ";1;who;");
-    EXPECT_STREQ(record.port, "400012345678901"); // 15 digits at most
+    dialog.Store(stored);
+    EXPECT_STREQ(stored.addy, "mud.example.orgport:1");
+    EXPECT_STREQ(stored.logincom, ";1;who;");
+    EXPECT_STREQ(stored.port, "400012345678901"); // 15 digits at most
     EXPECT_EQ(login->cursorPosition(), login->text().size());
 }
 

@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace tav::test {
 namespace {
@@ -20,9 +19,18 @@ protected:
     }
     std::string List() const { return ReadBytes(root / "profiles.cfg"); }
     ProfileSelection Dialog() { return ProfileSelection(store, session, rec); }
+    void BlockProfilesDirectory() const {
+        fs::remove_all(root / "profiles");
+        std::ofstream(root / "profiles") << "a file in the way";
+    }
+    void Started(const std::string& name) {
+        current = name;
+        session.StartWith(true);
+        rec.Take();
+    }
 
     TempDir temp;
-    fs::path root = temp.Path();
+    fs::path root = temp.path;
     ProfileStore store{root.string()};
     Settings settings{};
     std::string current;
@@ -87,48 +95,34 @@ TEST_F(ProfileTest, PathsAndListReading) {
     EXPECT_FALSE(store.ProfileExists("al"));
 }
 
-TEST_F(ProfileTest, CreateListsTheNameAndMakesTheDirectories) {
-    EXPECT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Created);
+TEST_F(ProfileTest, CreateListsAndMakesDirectoriesDeleteRemovesAndRewrites) {
+    using enum ProfileStore::CreateResult;
+    EXPECT_EQ(store.CreateProfile("hero"), Created);
     EXPECT_EQ(List(), "hero\r\n");
     for (const char* dir : {"profiles", "binary", "text", "profiles/hero"})
         EXPECT_TRUE(fs::is_directory(root / dir)) << dir;
-
-    EXPECT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Existing);
-    EXPECT_EQ(store.CreateProfile("alt"), ProfileStore::CreateResult::Created);
+    EXPECT_EQ(store.CreateProfile("hero"), Existing);
+    EXPECT_EQ(store.CreateProfile("alt"), Created);
     EXPECT_EQ(List(), "hero\r\nalt\r\n");
-    EXPECT_EQ(store.CreateProfile("../escape"), ProfileStore::CreateResult::Failed);
+    EXPECT_EQ(store.CreateProfile("../escape"), Failed);
     EXPECT_FALSE(fs::exists(root / "escape"));
 
-    PutList("hero"); // a hand-edited list without its last line end
-    EXPECT_EQ(store.CreateProfile("third"), ProfileStore::CreateResult::Created);
-    EXPECT_EQ(List(), "hero\r\nthird\r\n");
-
-    // The directory cannot be made: the name stays listed, the result says so.
-    fs::remove_all(root / "profiles");
-    std::ofstream(root / "profiles") << "a file in the way";
-    EXPECT_EQ(store.CreateProfile("fourth"), ProfileStore::CreateResult::Failed);
-    EXPECT_TRUE(store.ProfileExists("fourth"));
-}
-
-TEST_F(ProfileTest, DeleteRemovesFilesAndRewritesOrDropsTheList) {
-    ASSERT_EQ(store.CreateProfile("hero"), ProfileStore::CreateResult::Created);
-    for (std::string_view file : ProfileStore::kProfileFiles)
-        std::ofstream(root / "profiles/hero" / file) << "x";
     // What killed saves left is removed with the profile; anything else keeps the directory.
-    for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
-        std::ofstream(root / "profiles/hero" / leftover) << "cut";
+    const fs::path hero = root / "profiles/hero";
     for (const char* other : {"notes.txt", "tav.cfg.tmp-4242", "old.cfg.tmp-1-2"}) {
-        std::ofstream(root / "profiles/hero" / other) << "mine";
+        for (std::string_view file : ProfileStore::kProfileFiles)
+            std::ofstream(hero / file) << "x";
+        for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
+            std::ofstream(hero / leftover) << "cut";
+        std::ofstream(hero / other) << "mine";
         store.DeleteProfileFiles("hero");
-        EXPECT_TRUE(fs::exists(root / "profiles/hero" / other)) << other;
-        EXPECT_EQ(std::distance(fs::directory_iterator(root / "profiles/hero"), {}), 1) << other;
-        fs::remove(root / "profiles/hero" / other);
+        EXPECT_EQ(std::distance(fs::directory_iterator(hero), {}), 1) << other;
+        EXPECT_TRUE(fs::exists(hero / other)) << other;
+        fs::remove(hero / other);
     }
-    for (std::string_view file : ProfileStore::kProfileFiles)
-        std::ofstream(root / "profiles/hero" / file) << "x";
-    std::ofstream(root / "profiles/hero/colors.dat.tmp-1-0") << "cut";
+    std::ofstream(hero / "colors.dat.tmp-1-0") << "cut";
     store.DeleteProfileFiles("hero");
-    EXPECT_FALSE(fs::exists(root / "profiles/hero"));
+    EXPECT_FALSE(fs::exists(hero));
     store.DeleteProfileFiles(".."); // refused, the profiles directory stays
     EXPECT_TRUE(fs::is_directory(root / "profiles"));
 
@@ -136,6 +130,14 @@ TEST_F(ProfileTest, DeleteRemovesFilesAndRewritesOrDropsTheList) {
     EXPECT_EQ(List(), "alt\r\nzed\r\n"); // one-character names are dropped
     EXPECT_TRUE(store.RewriteList({}));
     EXPECT_FALSE(store.ListExists());
+
+    PutList("hero"); // a hand-edited list without its last line end
+    EXPECT_EQ(store.CreateProfile("third"), Created);
+    EXPECT_EQ(List(), "hero\r\nthird\r\n");
+    // The directory cannot be made: the name stays listed, the result says so.
+    BlockProfilesDirectory();
+    EXPECT_EQ(store.CreateProfile("fourth"), Failed);
+    EXPECT_TRUE(store.ProfileExists("fourth"));
 }
 
 // Cancelled, the program ends with nothing written; at the next start the name is
@@ -164,8 +166,28 @@ TEST_F(ProfileTest, FirstStartAsksForANameThenApplies) {
     EXPECT_EQ(Dialog().CancelText(), "Close");
 }
 
-TEST_F(ProfileTest, FirstStartTakesTheProfileEvenWithoutItsDirectory) {
-    std::ofstream(root / "profiles") << "a file in the way";
+// Unsafe names are asked again; a directory that cannot be made keeps the old name, but
+// does not stop the first start.
+TEST_F(ProfileTest, UnsafeNamesAreAskedAgainAndFailedDirectoriesStopOnlyLaterCreates) {
+    rec.names = {std::string("../x"), std::string("ok")};
+    EXPECT_EQ(Dialog().CreateProfile(), ProfileSelection::Result::Chosen);
+    const Lines calls = rec.Take();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "ask default");
+    EXPECT_EQ(calls[1].substr(0, 6), "error ");
+    EXPECT_EQ(calls[2], "ask ../x");
+    EXPECT_EQ(current, "ok");
+
+    BlockProfilesDirectory();
+    rec.names = {std::string("other")};
+    EXPECT_EQ(Dialog().CreateProfile(), ProfileSelection::Result::Cancelled);
+    EXPECT_EQ(current, "ok");
+    EXPECT_EQ(rec.Take(),
+              (Lines{"ask default", "error Error creating profile directory. | Error..."}));
+
+    fs::remove(root / "profiles.cfg");
+    fs::remove_all(root / "binary");
+    current.clear();
     rec.names = {std::string("default")};
     EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
     EXPECT_EQ(current, "default");
@@ -174,67 +196,24 @@ TEST_F(ProfileTest, FirstStartTakesTheProfileEvenWithoutItsDirectory) {
     EXPECT_TRUE(fs::is_directory(root / "binary"));
 }
 
-TEST_F(ProfileTest, UnsafeNamesAreAskedAgainAndFailedDirectoriesKeepTheOldName) {
-    rec.names = {std::string("../x"), std::string("ok")};
-    EXPECT_EQ(Dialog().CreateProfile(), ProfileSelection::Result::Chosen);
-    Lines calls = rec.Take();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0], "ask default");
-    EXPECT_EQ(calls[1].substr(0, 6), "error ");
-    EXPECT_EQ(calls[2], "ask ../x");
-    EXPECT_EQ(current, "ok");
+// One profile is taken at start-up but listed later; a refused name is reported and
+// stops that automatic choice.
+TEST_F(ProfileTest, OneProfileIsTakenAtStartUpUnlessANameWasRefused) {
+    PutList("../bad\r\nhero\r\n");
+    auto refused = Dialog();
+    EXPECT_EQ(refused.Open(), std::nullopt);
+    EXPECT_EQ(refused.Names(), Lines{"hero"});
+    EXPECT_EQ(rec.Take(), Lines{"error Error adding profile... | Error..."});
+    EXPECT_EQ(current, "");
 
-    fs::remove_all(root / "profiles");
-    std::ofstream(root / "profiles") << "in the way";
-    rec.names = {std::string("other")};
-    EXPECT_EQ(Dialog().CreateProfile(), ProfileSelection::Result::Cancelled);
-    EXPECT_EQ(current, "ok");
-    EXPECT_EQ(rec.Take(),
-              (Lines{"ask default", "error Error creating profile directory. | Error..."}));
-}
-
-TEST_F(ProfileTest, OneProfileIsTakenAtStartUpButListedLater) {
     PutList("hero\r\n");
     EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
     EXPECT_EQ(current, "hero");
-    session.StartWith(true);
-    rec.Take();
+    Started("hero");
     auto later = Dialog();
     EXPECT_EQ(later.Open(), std::nullopt);
     EXPECT_EQ(later.Names(), Lines{"hero"});
     EXPECT_EQ(later.Selected(), 0);
-}
-
-TEST_F(ProfileTest, RefusedNameIsReportedAndStopsTheAutomaticChoice) {
-    PutList("../bad\r\nhero\r\n");
-    auto dialog = Dialog();
-    EXPECT_EQ(dialog.Open(), std::nullopt);
-    EXPECT_EQ(dialog.Names(), Lines{"hero"});
-    EXPECT_EQ(rec.Take(), Lines{"error Error adding profile... | Error..."});
-    EXPECT_EQ(current, "");
-}
-
-// Deleting rewrites the list; what the dialog did not show must survive that.
-TEST_F(ProfileTest, DeleteKeepsEveryLineItDidNotShow) {
-    struct Case {
-        std::string before;
-        std::string after; // deleting "hero"
-    };
-    const Case cases[] = {
-        {"hero\r\nMr..T\r\nzed\r\n", "Mr..T\r\nzed\r\n"},
-        {"hero\r\na/b\r\nzed\r\n", "zed\r\na/b\r\n"},
-        {"hero\r\n\r\nold\r\n", "\r\nold\r\n"},
-    };
-    for (const Case& c : cases) {
-        PutList(c.before);
-        auto dialog = Dialog();
-        dialog.Open();
-        dialog.SetSelected(0);
-        ASSERT_EQ(dialog.Names().front(), "hero") << c.before;
-        dialog.Delete();
-        EXPECT_EQ(List(), c.after) << c.before;
-        rec.Take();
-    }
 }
 
 TEST_F(ProfileTest, SelectSwitchesARunningProgram) {
@@ -252,79 +231,76 @@ TEST_F(ProfileTest, SelectSwitchesARunningProgram) {
     EXPECT_EQ(dialog.Select(), ProfileSelection::Result::Chosen);
     EXPECT_EQ(current, "beta");
     EXPECT_TRUE(rec.Take().empty()); // at start-up the caller applies
-    session.StartWith(true);
-    rec.Take();
+    Started("beta");
 
     rec.connected = true;
     auto later = Dialog();
     later.Open();
     later.SetSelected(0);
     EXPECT_EQ(later.Select(), ProfileSelection::Result::Chosen);
-    Lines expected = {"save",       "term off",
-                      "client off", "caption TavClient - Alpha",
-                      "load",       "screen",
-                      "sizes",      "place",
-                      "windows",    "triggers",
-                      "timers",     "release",
-                      "bars",       "print New profile selected - Alpha\r\n"};
-    EXPECT_EQ(rec.Take(), expected);
-}
+    EXPECT_EQ(rec.Take(),
+              (Lines{"save", "term off", "client off", "caption TavClient - Alpha", "load",
+                     "screen", "sizes", "place", "windows", "triggers", "timers", "release", "bars",
+                     "print New profile selected - Alpha\r\n"}));
 
-TEST_F(ProfileTest, NewWhileRunningSwitchesEvenToAnExistingName) {
-    PutList("hero\r\nalt\r\n");
-    current = "hero";
-    session.StartWith(true);
-    rec.Take();
-
-    auto dialog = Dialog();
-    dialog.Open();
-    rec.names = {std::string("alt")};
-    EXPECT_EQ(dialog.New(), ProfileSelection::Result::Chosen);
-    Lines calls = rec.Take();
+    // New while running switches even to an existing name; cancelled, it stays.
+    rec.names = {std::string("beta"), std::nullopt};
+    EXPECT_EQ(later.New(), ProfileSelection::Result::Chosen);
+    const Lines calls = rec.Take();
     EXPECT_EQ(calls.front(), "save");
-    EXPECT_EQ(calls.back(), "print New profile created - alt\r\n");
-    EXPECT_EQ(List(), "hero\r\nalt\r\n");
-
-    rec.names = {std::nullopt};
-    EXPECT_EQ(dialog.New(), std::nullopt); // cancelled: stay in the dialog
-    EXPECT_EQ(current, "alt");
+    EXPECT_EQ(calls.back(), "print New profile created - beta\r\n");
+    EXPECT_EQ(List(), "zed\r\nAlpha\r\nbeta\r\nq\r\n");
+    EXPECT_EQ(later.New(), std::nullopt);
+    EXPECT_EQ(current, "beta");
 }
 
-TEST_F(ProfileTest, DeleteAsksRewritesSortedAndDropsTheLastList) {
+// Deleting rewrites the list: what the dialog did not show survives, nothing stays
+// selected, and the last deletion drops the list; a new profile is then switched to.
+TEST_F(ProfileTest, DeleteKeepsHiddenLinesSelectsNothingAndDropsTheLastList) {
+    const std::pair<std::string, std::string> kept[] = {
+        {"hero\r\nMr..T\r\nzed\r\n", "Mr..T\r\nzed\r\n"},
+        {"hero\r\na/b\r\nzed\r\n", "zed\r\na/b\r\n"},
+        {"hero\r\n\r\nold\r\n", "\r\nold\r\n"},
+    };
+    for (const auto& [before, after] : kept) {
+        PutList(before);
+        auto dialog = Dialog();
+        dialog.Open();
+        dialog.SetSelected(0);
+        ASSERT_EQ(dialog.Names().front(), "hero") << before;
+        dialog.Delete();
+        EXPECT_EQ(List(), after) << before;
+        rec.Take();
+    }
+    current.clear(); // the last list held one profile, taken at once
+
     PutList("zed\r\nhero\r\n");
     ASSERT_TRUE(fs::create_directories(root / "profiles/hero"));
     std::ofstream(root / "profiles/hero/tav.cfg") << "x";
     auto dialog = Dialog();
     dialog.Open();
     dialog.SetSelected(0);
-
     rec.yes = false;
     dialog.Delete();
     EXPECT_EQ(rec.Take(), Lines{"question Delete profile hero? | Confirm profile deletion..."});
     EXPECT_TRUE(fs::exists(root / "profiles/hero/tav.cfg"));
-
     rec.yes = true;
     dialog.Delete();
     EXPECT_FALSE(fs::exists(root / "profiles/hero"));
     EXPECT_EQ(dialog.Names(), Lines{"zed"});
     EXPECT_EQ(List(), "zed\r\n");
-    // Nothing is selected afterwards: Select stays until the user chooses.
     EXPECT_EQ(dialog.Selected(), -1);
     EXPECT_EQ(dialog.Select(), std::nullopt);
     EXPECT_EQ(current, "");
-
     dialog.SetSelected(0);
     dialog.Delete();
     EXPECT_FALSE(store.ListExists());
-}
-
-TEST_F(ProfileTest, CreatingAfterEveryProfileWasDeletedSwitchesToTheNewOne) {
-    current = "hero";
-    session.StartWith(true);
     rec.Take();
+
+    Started("hero");
     rec.names = {std::string("fresh")};
     EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
-    Lines calls = rec.Take();
+    const Lines calls = rec.Take();
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls[0], "ask default");
     EXPECT_EQ(calls[1], "client off");

@@ -1,9 +1,6 @@
 #include "SettingsTestSupport.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <unistd.h>
 
 namespace tav::test {
 
@@ -68,21 +65,6 @@ StoredValues FilledValues() {
         v.mudcolors[i] = 0x00112233u + static_cast<ColorRef>(i);
     }
     return v;
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tav-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::string Golden(const std::string& name) {

@@ -5,6 +5,8 @@
 #include "settings/ProfileSelection.h"
 #include "settings/ProfileSession.h"
 #include "settings/SettingsHost.h"
+#include "settings/TextMode.h"
+#include "tests/support/TempDir.h"
 
 #include <cstring>
 #include <deque>
@@ -92,21 +94,9 @@ inline bool SameBytes(const auto& a, const auto& b) {
 Settings FilledSettings();
 StoredValues FilledValues();
 
-// A fresh directory of its own under the system's temporary one, removed with everything
-// in it at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-std::string ReadBytes(const std::filesystem::path& path);
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    return ReadFileBytes(path.string()).value_or("");
+}
 std::string Golden(const std::string& name); // a file of tests/settings/data
 
 } // namespace tav::test

@@ -25,8 +25,8 @@ struct MidiRig {
 
     explicit MidiRig(std::vector<std::string> drivers) {
         fs::create_directory(dir.path / "binary");
-        WriteFile(dir.path / "binary" / "tune.mid", TinyMidi());
-        WriteFile(dir.path / "binary" / "text.mid", "not a MIDI file");
+        WriteFileAtomically((dir.path / "binary/tune.mid").string(), TinyMidi());
+        WriteFileAtomically((dir.path / "binary/text.mid").string(), "not a MIDI file");
         settings.midiinternal = 1;
         midi = std::make_unique<FluidMidiDevice>(
             FluidMidiOptions{kGeneralMidiSoundFont, std::move(drivers), Path("out.wav")});

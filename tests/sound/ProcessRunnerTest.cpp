@@ -32,7 +32,9 @@ bool Gone(int pid) {
     return stat.empty() || stat.substr(stat.rfind(')') + 2, 1) == "Z";
 }
 
-TEST(ProcessRunnerTest, RunsEndsAndIsAlwaysCollected) {
+// A player runs until it ends or is ended, together with what it started, and is always
+// collected: also when the runner goes first.
+TEST(ProcessRunnerTest, RunsEndsWithWhatItStartedAndIsAlwaysCollected) {
     TempDir dir;
     ProcessRunner runner;
     const LaunchResult running = runner.Start({{WritePlayer(dir.path / "long", "30")}});
@@ -45,25 +47,13 @@ TEST(ProcessRunnerTest, RunsEndsAndIsAlwaysCollected) {
     const LaunchResult ending = runner.Start({{WritePlayer(dir.path / "short", "0.05")}});
     EXPECT_TRUE(WaitFor([&] { return !runner.IsRunning(ending.pid); }, 5000));
     EXPECT_TRUE(Collected(ending.pid));
-
     const LaunchResult missing = runner.Start({{(dir.path / "none").string()}});
     EXPECT_FALSE(missing.Started());
     EXPECT_NE(missing.error.find("No such file or directory"), std::string::npos);
 
-    int left = -1;
-    {
-        ProcessRunner scoped;
-        left = scoped.Start({{(dir.path / "long").string()}}).pid;
-    }
-    EXPECT_TRUE(Collected(left));
-}
-
-TEST(ProcessRunnerTest, TerminateAlsoEndsWhatThePlayerStarted) {
-    TempDir dir;
     const fs::path wrapper = dir.path / "wrapper";
     WriteScript(wrapper, "sleep 30 &\necho $! > \"$0.child\"\nwait\n");
     for (const bool newConsole : {false, true}) {
-        ProcessRunner runner;
         const LaunchResult started = runner.Start({{wrapper.string()}, true, newConsole});
         const fs::path childFile = dir.path / "wrapper.child";
         ASSERT_TRUE(WaitFor([&] { return ReadFile(childFile).ends_with('\n'); }, 5000));
@@ -73,6 +63,13 @@ TEST(ProcessRunnerTest, TerminateAlsoEndsWhatThePlayerStarted) {
         EXPECT_TRUE(Collected(started.pid));
         EXPECT_TRUE(WaitFor([&] { return Gone(child); }, 5000)) << newConsole;
     }
+
+    int left = -1;
+    {
+        ProcessRunner scoped;
+        left = scoped.Start({{(dir.path / "long").string()}}).pid;
+    }
+    EXPECT_TRUE(Collected(left));
 }
 
 TEST(ProcessRunnerTest, PlayerGetsOnlyTheStandardStreams) {

@@ -18,7 +18,7 @@ namespace {
 TEST(QtSoundTest, WavRequestFromTheNetworkThreadPlaysOrLogs) {
     TempDir dir;
     const std::string wav = (dir.path / "ding.wav").string();
-    WriteFile(wav, TinyWav());
+    WriteFileAtomically(wav, TinyWav());
     Recorder log;
     {
         QtWavPlayer player(log);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace tav::test {
@@ -16,6 +17,12 @@ namespace {
 // "openRc N" / "playRc N" / "closeRc N", "startError". A Play that does not return 1
 // adds "-> result".
 std::string Run(std::string_view script) {
+    Recorder rec;
+    Settings settings = PlayerSettings();
+    SoundPlayer player(settings, rec, rec.All());
+    auto play = [&](std::string_view name) {
+        if (const int rc = player.Play(name); rc != 1) rec.Add("-> " + std::to_string(rc));
+    };
     const std::map<std::string, Flag Settings::*> flags = {
         {"ignoreredundant", &Settings::ignoreredundant},
         {"midiinternal", &Settings::midiinternal},
@@ -23,50 +30,33 @@ std::string Run(std::string_view script) {
         {"hideplayers", &Settings::hideplayers},
         {"nowav", &Settings::nowav},
         {"nomod", &Settings::nomod},
-        {"nomp3", &Settings::nomp3},
         {"nomidi", &Settings::nomidi}};
-    Recorder rec;
-    Settings settings = PlayerSettings();
-    SoundPlayer player(settings, rec, rec.All());
-    auto play = [&](std::string_view name) {
-        if (const int rc = player.Play(name); rc != 1) rec.Add("-> " + std::to_string(rc));
+    using Arg = const std::string&;
+    const std::map<std::string, std::function<void(Arg)>> steps = {
+        {"|", [&](Arg) { rec.Take(); }},
+        {"play", [&](Arg name) { play(name); }},
+        {"mod", [&](Arg) { play("binary/old.mod"); }},
+        {"stop", [&](Arg) { player.Stop(); }},
+        {"poll", [&](Arg) { player.PollPlayer(); }},
+        {"exit", [&](Arg pid) { rec.running.erase(std::stoi(pid)); }},
+        {"notify", [&](Arg id) { player.OnMidiNotify(std::stoi(id)); }},
+        {"set", [&](Arg flag) { settings.*flags.at(flag) = 1; }},
+        {"player", [&](Arg text) { CopyField(settings.modplayer, text.c_str()); }},
+        {"openRc", [&](Arg rc) { rec.openRc = std::stoi(rc); }},
+        {"playRc", [&](Arg rc) { rec.playRc = std::stoi(rc); }},
+        {"closeRc", [&](Arg rc) { rec.closeRc = std::stoi(rc); }},
+        {"startError", [&](Arg) { rec.startError = "no such player"; }},
     };
     while (!script.empty()) {
         const std::size_t end = std::min(script.find(", "), script.size());
         const std::string step(script.substr(0, end));
         script.remove_prefix(std::min(end + 2, script.size()));
         const std::size_t space = step.find(' ');
-        const std::string verb = step.substr(0, space);
-        const std::string arg = space == std::string::npos ? "" : step.substr(space + 1);
-        const int number = std::atoi(arg.c_str());
-        if (verb == "|")
-            rec.Take();
-        else if (verb == "play")
-            play(arg);
-        else if (verb == "mod")
-            play("binary/old.mod");
-        else if (verb == "stop")
-            player.Stop();
-        else if (verb == "poll")
-            player.PollPlayer();
-        else if (verb == "exit")
-            rec.running.erase(number);
-        else if (verb == "notify")
-            player.OnMidiNotify(number);
-        else if (verb == "set")
-            settings.*flags.at(arg) = 1;
-        else if (verb == "player")
-            CopyField(settings.modplayer, arg.c_str());
-        else if (verb == "openRc")
-            rec.openRc = number;
-        else if (verb == "playRc")
-            rec.playRc = number;
-        else if (verb == "closeRc")
-            rec.closeRc = number;
-        else if (verb == "startError")
-            rec.startError = "no such player";
-        else
+        const auto found = steps.find(step.substr(0, space));
+        if (found == steps.end())
             ADD_FAILURE() << "unknown step " << step;
+        else
+            found->second(space == std::string::npos ? "" : step.substr(space + 1));
     }
     std::string trace;
     for (const std::string& event : rec.Take())

@@ -1,25 +1,11 @@
 #include "tests/sound/SoundTestSupport.h"
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace tav::test {
 
 namespace fs = std::filesystem;
-
-LaunchResult Recorder::Start(const PlayerLaunch& launch) {
-    std::string event = "start";
-    if (launch.hidden) event += " hidden";
-    if (launch.newConsole) event += " console";
-    for (const std::string& word : launch.argv)
-        event += " " + word;
-    Add(event);
-    if (!startError.empty()) return {-1, startError};
-    running.insert(nextPid);
-    return {nextPid++, {}};
-}
 
 void PostQueue::Post(std::function<void()> fn) {
     {
@@ -40,38 +26,6 @@ int PostQueue::RunPosted(int timeoutMs) {
     for (auto& fn : batch)
         fn();
     return static_cast<int>(batch.size());
-}
-
-ScopedCwd::ScopedCwd(const fs::path& dir) : previous(fs::current_path()) {
-    fs::current_path(dir);
-}
-
-ScopedCwd::~ScopedCwd() {
-    fs::current_path(previous);
-}
-
-Settings PlayerSettings() {
-    Settings s{};
-    CopyField(s.modplayer, "modplay -q");
-    CopyField(s.mp3player, "mp3play");
-    CopyField(s.midiplayer, "midiplay");
-    return s;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteScript(const fs::path& path, const std::string& body) {
-    WriteFile(path, "#!/bin/sh\n" + body);
-    fs::permissions(path, fs::perms::owner_all);
 }
 
 namespace {

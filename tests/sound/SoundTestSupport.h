@@ -2,6 +2,7 @@
 
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
+#include "settings/TextMode.h"
 #include "sound/SoundBackends.h"
 #include "tests/support/TempDir.h"
 
@@ -39,7 +40,16 @@ struct Recorder : LogSink, ProcessLauncher, WavPlayer, MidiDevice, FocusKeeper {
         return std::exchange(events, {});
     }
     void LogLine(std::string_view line) override { Add(std::string(line)); }
-    LaunchResult Start(const PlayerLaunch& launch) override;
+    LaunchResult Start(const PlayerLaunch& launch) override {
+        std::string event = launch.hidden ? "start hidden" : "start";
+        if (launch.newConsole) event += " console";
+        for (const std::string& word : launch.argv)
+            event += " " + word;
+        Add(event);
+        if (!startError.empty()) return {-1, startError};
+        running.insert(nextPid);
+        return {nextPid++, {}};
+    }
     bool IsRunning(int pid) override { return running.count(pid) != 0; }
     void Terminate(int pid) override {
         Add("kill " + std::to_string(pid));
@@ -82,16 +92,27 @@ struct PostQueue {
 
 // Runs with the working directory set to dir until the end of the scope.
 struct ScopedCwd {
-    explicit ScopedCwd(const std::filesystem::path& dir);
-    ~ScopedCwd();
-    std::filesystem::path previous;
+    explicit ScopedCwd(const std::filesystem::path& dir) { std::filesystem::current_path(dir); }
+    ~ScopedCwd() { std::filesystem::current_path(previous); }
+    std::filesystem::path previous = std::filesystem::current_path();
 };
 
-Settings PlayerSettings(); // players "modplay -q", "mp3play", "midiplay"; all flags off
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
-std::string ReadFile(const std::filesystem::path& path);
+// Players "modplay -q", "mp3play", "midiplay"; all flags off.
+inline Settings PlayerSettings() {
+    Settings s{};
+    CopyField(s.modplayer, "modplay -q");
+    CopyField(s.mp3player, "mp3play");
+    CopyField(s.midiplayer, "midiplay");
+    return s;
+}
+inline std::string ReadFile(const std::filesystem::path& path) {
+    return ReadFileBytes(path.string()).value_or("");
+}
 // An executable "#!/bin/sh" script with the given body.
-void WriteScript(const std::filesystem::path& path, const std::string& body);
+inline void WriteScript(const std::filesystem::path& path, const std::string& body) {
+    WriteFileAtomically(path.string(), "#!/bin/sh\n" + body);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
 std::string TinyMidi(); // a quarter-second middle C on the piano
 std::string TinyWav();  // a tenth of a second of 16-bit mono square wave
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs);

@@ -1,0 +1,238 @@
+// A profile's small files byte for byte: custbut.ndx, help.ndx and options.cfg. What the
+// lines on disk give, what a save writes, and that a save replaces a file whole or not at all.
+#include "SettingsTestSupport.h"
+#include "settings/CustomButtonFile.h"
+#include "settings/HelpIndexFile.h"
+#include "settings/ProfileOptions.h"
+#include "settings/TextMode.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tav::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Records = std::vector<CustomButtonRecord>;
+using Topics = std::vector<std::string>;
+using Enc = TextEncoding;
+
+TEST(CustomButtonFile, ReadsWholeLines) {
+    const std::string longName(64, 'n');
+    const std::string line100(100, 'a');
+    const std::string line300(300, 'b');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Records records;
+    };
+    const Case cases[] = {
+        {"text mode",
+         "Kill\r\nkill orc\r\r\n#\r\nTwo\r\nget all\r\r\nsay done\r\r\n#\r\nEmpty\r\n#\r\n",
+         {{"Kill", "kill orc\r\n"}, {"Two", "get all\r\nsay done\r\n"}, {"Empty", ""}}},
+        {"LF lines", "A\nlook\n#\n", {{"A", "look\r\n"}}},
+        {"last line without an end", "A\r\nlook\r\r\n#", {{"A", "look\r\n"}}},
+        {"a long name is cut, not carried into the command",
+         longName + "\r\nlook\r\r\n#\r\n",
+         {{longName.substr(0, 31), "look\r\n"}}},
+        {"long lines stay whole",
+         "A\r\n" + line100 + "\r\r\n" + line100 + "\r\r\n#\r\n",
+         {{"A", line100 + "\r\n" + line100 + "\r\n"}}},
+        {"a line passing the limit is left out whole, with the ones after it",
+         "A\r\n" + line100 + "\r\n" + line100 + "\r\n" + line100 + "\r\nshort\r\n#\r\nB\r\n#\r\n",
+         {{"A", line100 + "\r\n" + line100 + "\r\n"}, {"B", ""}}},
+        {"a line longer than the limit", "A\r\n" + line300 + "\r\n#\r\n", {{"A", ""}}},
+        {"the '#' line ends the record whatever follows the '#'",
+         "A\r\nx\r\n#junk\r\nB\r\n#\r\n",
+         {{"A", "x\r\n"}, {"B", ""}}},
+        {"an unfinished last record is left out", "A\r\n#\r\nB\r\nlook\r\n", {{"A", ""}}},
+        {"a lone CR inside a line is dropped", "A\rB\r\nsa\ry\r\n#\r\n", {{"AB", "say\r\n"}}},
+        {"Latin-1 kept", "Caf\xe9\r\n\xe9t\xe9\r\n#\r\n", {{"Caf\xe9", "\xe9t\xe9\r\n"}}},
+        {"empty file", "", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseCustomButtons(c.bytes), c.records) << c.what;
+    EXPECT_EQ(FormatCustomButtons(cases[0].records), cases[0].bytes);
+}
+
+TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
+    struct Case {
+        const char* what;
+        std::string typed;
+        std::string stored;
+        bool refused;
+    };
+    const std::string fits(253, 'x');
+    const Case cases[] = {
+        {"one line gets CR LF", "look", "look\r\n", false},
+        {"lines end in CR LF", "get all\nsay hi", "get all\r\nsay hi\r\n", false},
+        {"a typed last line end is kept once", "look\n", "look\r\n", false},
+        {"CR LF typed", "a\r\nb\r\n", "a\r\nb\r\n", false},
+        {"lone CRs dropped", "lo\rok", "look\r\n", false},
+        {"empty stays empty", "", "", false},
+        {"a '#' line would end the record", "say hi\n#grin", "say hi\r\n#grin\r\n", true},
+        {"'#' inside a line is fine", "say #1", "say #1\r\n", false},
+        {"253 characters and CR LF fit", fits, fits + "\r\n", false},
+        {"254 characters do not", fits + "x", fits + "x\r\n", true},
+    };
+    for (const Case& c : cases) {
+        const std::string stored = StoredButtonCommand(c.typed);
+        EXPECT_EQ(stored, c.stored) << c.what;
+        EXPECT_EQ(ButtonCommandProblem(stored).has_value(), c.refused) << c.what;
+        // Whatever is accepted comes back from the file as it was.
+        if (!c.refused) {
+            EXPECT_EQ(ParseCustomButtons(FormatCustomButtons({{"N", stored}})),
+                      Records({{"N", stored}}))
+                << c.what;
+        }
+    }
+    EXPECT_EQ(CleanButtonName("a\r\nb"), "ab");
+    EXPECT_EQ(CleanButtonName(std::string(40, 'z')), std::string(31, 'z'));
+    EXPECT_EQ(NextCustomButtonId({}), 8000);
+    EXPECT_EQ(NextCustomButtonId({8000, 8003, 8001}), 8004); // new ids follow the highest
+}
+
+TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {
+    const std::string longTopic(300, 'x');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Topics topics;
+    };
+    const Case cases[] = {
+        {"CR LF lines", "armor\r\nweapons\r\n", {"armor", "weapons"}},
+        {"LF lines", "armor\nweapons\n", {"armor", "weapons"}},
+        {"last line without an end", "armor\r\nweapons", {"armor", "weapons"}},
+        {"empty lines left out", "\r\narmor\r\n\r\n\nweapons\r\n\r\n", {"armor", "weapons"}},
+        {"a long line is one topic", longTopic + "\r\nshort\r\n", {longTopic, "short"}},
+        {"CR CR LF ends a line too", "armor\r\r\nweapons\r\n", {"armor", "weapons"}},
+        {"a lone CR inside is left out", "a\rb\r\nc\r\n\r\r", {"c"}},
+        {"cut at a NUL", std::string("mag\0ic\r\nwand\r\n", 14), {"mag", "wand"}},
+        {"Latin-1 bytes kept", "caf\xe9\r\n", {"caf\xe9"}},
+        {"empty file", "", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseHelpIndex(c.bytes), c.topics) << c.what;
+}
+
+// Only whole topics that come back are written, sorted case-folded then by bytes.
+TEST(HelpIndexFile, WritesAndSortsWholeTopics) {
+    const std::string longTopic(300, 'y');
+    const std::string bytes =
+        FormatHelpIndex({"armor", "", "bad\rtopic", "bad\ntopic", longTopic, "weapons"});
+    EXPECT_EQ(bytes, "armor\r\n" + longTopic + "\r\nweapons\r\n");
+    const Topics back = {"armor", longTopic, "weapons"};
+    EXPECT_EQ(ParseHelpIndex(bytes), back) << "round trip";
+    EXPECT_EQ(FormatHelpIndex(back), bytes) << "and back again, byte for byte";
+
+    Topics topics = {"Zone", "Armor", "armor", "\xe9t\xe9", "ARMOR", "bash", "Bash", "a", "yes"};
+    SortHelpTopics(topics);
+    EXPECT_EQ(topics,
+              (Topics{"a", "ARMOR", "Armor", "armor", "Bash", "bash", "yes", "Zone", "\xe9t\xe9"}));
+}
+
+TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
+    struct Case {
+        const char* text;
+        ProfileOptions options;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"encoding=utf8\nautoreconnect=1\n", {Enc::Utf8, true}},
+        {"encoding=latin1", {Enc::Latin1, false}},
+        {"encoding=7bit\nautoreconnect=0\n", {Enc::SevenBit, false}},
+        {" encoding = utf8 \r\n", {Enc::Utf8, false}}, // hand-typed spaces, a CR
+        // Malformed values and unknown keys are ignored.
+        {"encoding=UTF-8\nautoreconnect=yes\n", {}},
+        {"encoding=\nautoreconnect=10\nencoding\n", {}},
+        {"negotiate=0\nnegotiate=yes\n", {Enc::SevenBit, false, false}},
+        {"colour=red\n# encoding=utf8\n", {}},
+        // The last valid line of a key counts.
+        {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
+        {"encoding=utf8\nencoding=bogus\n", {Enc::Utf8, false}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadProfileOptionsText(c.text), c.options) << c.text;
+}
+
+TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
+    struct Case {
+        const char* existing;
+        ProfileOptions options;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"", {}, "encoding=7bit\nautoreconnect=0\nnegotiate=1\n"},
+        {"", {Enc::Utf8, true, false}, "encoding=utf8\nautoreconnect=1\nnegotiate=0\n"},
+        {"# mine\nencoding=latin1\nfuture=x y\n",
+         {Enc::Utf8, false},
+         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\nnegotiate=1\n"},
+        {"autoreconnect=bogus\nnote\n\nnegotiate=2\nencoding=utf8\nencoding=7bit\n",
+         {Enc::Latin1, true},
+         "autoreconnect=1\nnote\n\nnegotiate=1\nencoding=latin1\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = WriteProfileOptionsText(c.options, c.existing);
+        EXPECT_EQ(text, c.written) << c.existing;
+        EXPECT_EQ(ReadProfileOptionsText(text), c.options) << c.existing;
+    }
+}
+
+// Each file sits beside tav.cfg and is replaced whole, never leaving a temporary file;
+// a missing profile directory is reported.
+TEST(ProfileFiles, SavesReplaceEachFileWholeBesideTavCfg) {
+    const TempDir temp({"profiles/hero"});
+    const std::string root = temp.path.string();
+    const fs::path hero = temp.path / "profiles/hero";
+    const auto filesInHero = [&] { return std::distance(fs::directory_iterator(hero), {}); };
+
+    const std::string buttons = CustomButtonPath(root, "hero");
+    EXPECT_EQ(buttons, root + "/profiles/hero/custbut.ndx");
+    EXPECT_FALSE(LoadCustomButtons(buttons).has_value());
+    const Records records = {{"D", "dance\r\n"}, {"C", "cheer\r\n"}};
+    ASSERT_TRUE(SaveCustomButtons(buttons, records));
+    EXPECT_EQ(ReadBytes(buttons), "D\r\ndance\r\r\n#\r\nC\r\ncheer\r\r\n#\r\n");
+    EXPECT_EQ(LoadCustomButtons(buttons), records);
+    ASSERT_TRUE(SaveCustomButtons(buttons, {{"C", "cheer\r\n"}}));
+    EXPECT_EQ(ReadBytes(buttons), "C\r\ncheer\r\r\n#\r\n");
+    EXPECT_EQ(filesInHero(), 1);
+    // No buttons: no file, never an empty one; deleting what is gone already is fine.
+    EXPECT_TRUE(SaveCustomButtons(buttons, {}));
+    EXPECT_FALSE(fs::exists(buttons));
+    EXPECT_TRUE(SaveCustomButtons(buttons, {}));
+    EXPECT_FALSE(SaveCustomButtons(CustomButtonPath(root, "gone"), records));
+
+    const std::string help = HelpIndexPath(root, "hero");
+    EXPECT_EQ(help, root + "/profiles/hero/help.ndx");
+    Topics topics = {"old"};
+    EXPECT_FALSE(LoadHelpIndex(help, topics)) << "no file yet";
+    EXPECT_EQ(topics, Topics{"old"}) << "a missing file leaves the list as it was";
+    ASSERT_TRUE(SaveHelpIndex(help, {"armor", "weapons"}));
+    EXPECT_EQ(ReadBytes(help), "armor\r\nweapons\r\n");
+    ASSERT_TRUE(LoadHelpIndex(help, topics));
+    EXPECT_EQ(topics, (Topics{"armor", "weapons"}));
+    EXPECT_TRUE(SaveHelpIndex(help, {}));
+    EXPECT_TRUE(SaveHelpIndex(help, {"", "x\ny"}));
+    EXPECT_EQ(ReadBytes(help), "armor\r\nweapons\r\n") << "nothing to write keeps the file";
+    EXPECT_EQ(filesInHero(), 1);
+    EXPECT_FALSE(SaveHelpIndex(HelpIndexPath(root, "nobody"), {"armor"}));
+    EXPECT_FALSE(fs::exists(temp.path / "profiles" / "nobody"));
+
+    const std::string options = ProfileOptionsPath(root, "alice");
+    EXPECT_EQ(options, root + "/profiles/alice/options.cfg");
+    EXPECT_EQ(LoadProfileOptions(options), ProfileOptions{});     // missing: defaults
+    EXPECT_FALSE(SaveProfileOptions(options, {Enc::Utf8, true})); // no profile directory
+    fs::create_directories(temp.path / "profiles" / "alice");
+    ASSERT_TRUE(WriteFileAtomically(options, "later=1\n"));
+    ASSERT_TRUE(SaveProfileOptions(options, {Enc::Utf8, true}));
+    EXPECT_EQ(ReadBytes(options), "later=1\nencoding=utf8\nautoreconnect=1\nnegotiate=1\n");
+    EXPECT_EQ(LoadProfileOptions(options), (ProfileOptions{Enc::Utf8, true}));
+    ASSERT_TRUE(SaveProfileOptions(options, {}));
+    EXPECT_EQ(LoadProfileOptions(options), ProfileOptions{});
+    EXPECT_EQ(ReadBytes(options), "later=1\nencoding=7bit\nautoreconnect=0\nnegotiate=1\n");
+}
+
+} // namespace
+} // namespace tav::test
