@@ -1,7 +1,7 @@
 #include "term/HtmlLog.h"
 #include "term/MudScreen.h"
 #include "tests/support/FileSizeLimit.h"
-#include "tests/term/TestSupport.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +92,7 @@ TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
 }
 
 struct HtmlLogFile : ::testing::Test {
-    test::ScratchFolder scratch;
+    test::TempDir scratch;
     const std::filesystem::path dir = scratch.path;
     test::RecordingBoxes boxes;
     ScreenPalette palette = kPalette;

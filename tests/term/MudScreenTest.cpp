@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,13 +39,8 @@ struct Fixture {
     }
     // Text of buffer line n up to its first empty cell.
     std::string Text(int n) const {
-        const ScreenLine& line = screen.Line(n);
-        std::string s;
-        for (char ch : line.ch) {
-            if (ch == 0) break;
-            s.push_back(ch);
-        }
-        return s;
+        const char* cells = screen.Line(n).ch;
+        return std::string(cells, ::strnlen(cells, kBufferColumns));
     }
     Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
 };
@@ -113,13 +109,9 @@ TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
     }
 }
 
-struct SgrCase {
-    const char* bytes;
-    Attr expected; // attribute of the last stored character
-};
-
+// The attribute of the last character stored.
 TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
-    const SgrCase cases[] = {
+    const std::pair<const char*, Attr> cases[] = {
         {"\x1b[31mx", 0x20},
         {"\x1b[1m\x1b[31mx", 0x22},
         {"\x1b[31mx\x1b[0my", 0x1},
@@ -130,11 +122,10 @@ TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
         {"\x1b[1m\x1b[36mx\x1b[40;2;22mx", 0xC2}, // ignored values change nothing
         {"\x1b[mx", 0x1},                         // empty parameter is 0
     };
-    for (const auto& c : cases) {
+    for (const auto& [bytes, expected] : cases) {
         Fixture f;
-        f.Feed(c.bytes);
-        const int col = f.screen.BufferCol() - 1;
-        EXPECT_EQ(f.AttrAt(0, col), c.expected) << c.bytes;
+        f.Feed(bytes);
+        EXPECT_EQ(f.AttrAt(0, f.screen.BufferCol() - 1), expected) << bytes;
     }
 }
 
@@ -151,11 +142,9 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     // ESC A moves up a row but not past row 0; ESC [ 5 A from row 1 stops the screen row
     // at 0 while the buffer line moves 5 up, but never below line 0.
     Fixture g;
-    g.Feed("\x1b"
-           "A");
+    g.Feed("\033A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
-    g.Feed("\r\n\r\n\x1b"
-           "A");
+    g.Feed("\r\n\r\n\033A");
     EXPECT_EQ(g.screen.CursorRow(), 1);
     g.Feed("\x1b[5A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
@@ -163,9 +152,7 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
 
     // ESC C/D move only the screen column.
     Fixture h;
-    h.Feed("ab\x1b"
-           "D\x1b"
-           "D");
+    h.Feed("ab\033D\033D");
     EXPECT_EQ(h.screen.CursorCol(), 0);
     EXPECT_EQ(h.screen.BufferCol(), 2);
 
@@ -184,8 +171,7 @@ TEST(MudScreenCursor, EraseOperations) {
     f.Feed("\x1b[2;3H\x1b[1K"); // erase from start of line 2 through column 3
     EXPECT_EQ(f.screen.Line(2).ch[3], 0);
     EXPECT_EQ(f.screen.Line(2).ch[4], '2');
-    f.Feed("\x1b[1;2H\x1b"
-           "K"); // ESC K: to end of line from column 2
+    f.Feed("\x1b[1;2H\033K"); // ESC K: to end of line from column 2
     EXPECT_EQ(f.Text(1), "li");
     f.Feed("\x1b[2;1H\x1b[1J"); // rows above, then the row through column 1
     EXPECT_EQ(f.Text(0), "");
@@ -199,8 +185,7 @@ TEST(MudScreenCursor, EraseOperations) {
     EXPECT_EQ(f.screen.CursorRow(), 0);
 
     Fixture g; // ESC J: to the end of the screen, leaving the rows above
-    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\x1b"
-           "J");
+    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\033J");
     EXPECT_EQ(g.Text(0) + "|" + g.Text(1) + "|" + g.Text(2), "ab|c|");
 }
 
@@ -354,7 +339,7 @@ TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
     EXPECT_EQ(off.AttrAt(0, 0) & attr::kUrl, 0u);
 }
 
-TEST(MudScreenBell, BellUsesThePathAndTheVisualSetting) {
+TEST(MudScreenView, BellsAndHeldTextReachTheView) {
     Fixture f;
     f.Feed("\a");
     f.screen.bellPath = "ding.wav";
@@ -362,10 +347,8 @@ TEST(MudScreenBell, BellUsesThePathAndTheVisualSetting) {
     f.Feed("\a");
     EXPECT_EQ(f.view.bells, (std::vector<std::string>{"", "ding.wav"}));
     EXPECT_EQ(f.view.visualBells, 1);
-}
 
-TEST(MudScreenHold, HeldTextIsShownWithASpaceOnRelease) {
-    Fixture f;
+    // Held text is shown with a space on release.
     f.screen.ToggleHold();
     EXPECT_EQ(f.Feed("held\r\n"), ScreenResult::Held);
     EXPECT_TRUE(f.Lines().empty());

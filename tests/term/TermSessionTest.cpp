@@ -50,18 +50,18 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedAsTheConfigurationValidatesThem
         {"host", "99999999999999", "Warning... Invalid port."},
     };
     for (const Case& c : cases) {
-        rec.boxes.clear();
+        rec.shown.clear();
         CopyField(settings.addy, c.addy);
         CopyField(settings.port, c.port);
         EXPECT_EQ(session->ValidateAddress(), !*c.box) << c.port;
-        EXPECT_EQ(rec.boxes, *c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+        EXPECT_EQ(rec.shown, *c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{});
         if (!*c.addy || !*c.port) continue; // the configuration has its own messages for these
         EXPECT_EQ(ValidateConfig(settings).error.value_or(""), *c.box ? "Invalid port." : "")
             << c.port;
     }
 }
 
-TEST_F(SessionFixture, ConnectsByNameSendsEchoesAndReceivesColour) {
+TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     CopyField(settings.addy, "localhost");
     Connect();
     EXPECT_TRUE(Shown("Connecting to localhost " + std::to_string(server.Port()) + " ...\r\n"));
@@ -71,7 +71,6 @@ TEST_F(SessionFixture, ConnectsByNameSendsEchoesAndReceivesColour) {
     EXPECT_EQ(server.Read(), "look\n");
     EXPECT_TRUE(Shown("look\r\n"));
     EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "look");
-
     rec.typed = std::nullopt; // an empty Enter sends a bare line feed
     session->SubmitInput();
     EXPECT_EQ(server.Read(), "\n");
@@ -80,35 +79,25 @@ TEST_F(SessionFixture, ConnectsByNameSendsEchoesAndReceivesColour) {
     Pump();
     EXPECT_TRUE(Shown("A dragon roars.\r\n"));
     EXPECT_EQ(screen.Line(screen.BufferLine() - 1).attr[2], 0x22u);
-}
 
-TEST_F(SessionFixture, CommandStringsSplitOnSemicolons) {
-    Connect();
-    struct Case {
-        const char* commands;
-        const char* sent;
+    // Command strings split on ';' (the last segment needs its own); only non-empty
+    // segments are echoed.
+    const std::pair<const char*, const char*> commands[] = {
+        {"who", ""}, {"who;", "who\n"}, {";;", "\n\n"}, {";1;who;", "\n1\nwho\n"}, {"", ""},
     };
-    const Case cases[] = {
-        {"who", ""}, // the last segment needs its ';'
-        {"who;", "who\n"}, {";;", "\n\n"}, {";1;who;", "\n1\nwho\n"}, {"", ""},
-    };
-    for (const auto& c : cases) {
-        session->SendCommandString(c.commands);
-        EXPECT_EQ(server.Read(100ms), c.sent) << c.commands;
+    for (const auto& [string, sent] : commands) {
+        session->SendCommandString(string);
+        EXPECT_EQ(server.Read(100ms), sent) << string;
     }
-    // Only non-empty segments are echoed.
     session->SendCommandString("x;;");
     EXPECT_TRUE(Shown("x\r\n"));
     EXPECT_EQ(server.Read(100ms), "x\n\n");
-}
 
-TEST_F(SessionFixture, ServerEchoMasksInputAndKeepsPasswordsOutOfHistory) {
-    Connect();
+    // The server's echo request masks the input and keeps the password out of history.
     server.Send("Password: \xff\xfb\x01");
     Pump();
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
     EXPECT_FALSE(session->InputVisible());
-
     const int historyIndex = session->History().Index();
     Type("secret");
     EXPECT_EQ(server.Read(), "secret\n");
@@ -116,12 +105,10 @@ TEST_F(SessionFixture, ServerEchoMasksInputAndKeepsPasswordsOutOfHistory) {
     for (int k = 0; k < session->History().Slots(); ++k)
         EXPECT_NE(session->History().Slot(k), "secret");
     EXPECT_EQ(session->History().Index(), historyIndex);
-
     server.Send("\xff\xfc\x01Welcome!\r\n");
     Pump();
     EXPECT_EQ(rec.masks, (std::vector<bool>{true, false}));
     EXPECT_TRUE(session->InputVisible());
-
     settings.neverhidepw = 1;
     server.Send("\xff\xfb\x01");
     Pump();
@@ -129,22 +116,7 @@ TEST_F(SessionFixture, ServerEchoMasksInputAndKeepsPasswordsOutOfHistory) {
     EXPECT_TRUE(session->InputVisible());
 }
 
-TEST_F(SessionFixture, PeerCloseDisconnectsAndSendingThenReportsNotConnected) {
-    Connect();
-    server.CloseClient();
-    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
-    EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
-    EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
-
-    Type("north"); // still enters the history
-    EXPECT_TRUE(Shown("Not connected...\r\n"));
-    EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "north");
-    session->SendFunctionKey(3);
-    session->SendKeypadWord('8');
-    EXPECT_EQ(TimesShown("Not connected"), 3u);
-}
-
-TEST_F(SessionFixture, SpecialWordsAreNeverSent) {
+TEST_F(SessionFixture, SpecialWordsAreNeverSentAndAfterThePeerLeavesNothingIs) {
     Connect();
     Type("_Connect"); // case matters: this is an ordinary '_' word, shown but not sent
     Type("_disconnect");
@@ -154,9 +126,22 @@ TEST_F(SessionFixture, SpecialWordsAreNeverSent) {
     EXPECT_NE(screen.GetAllText().find("_Connect"), std::string::npos);
     for (int k = 0; k < session->History().Slots(); ++k)
         EXPECT_EQ(session->History().Slot(k), "");
+    server.CloseClient();
 
     Type("_connect");
     ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(server.Accept());
+    server.CloseClient();
+    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
+    EXPECT_EQ(TimesShown("TavTerm disconnecting...\r\n"), 2u);
+    EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false, true, false}));
+
+    Type("north"); // still enters the history
+    EXPECT_TRUE(Shown("Not connected...\r\n"));
+    EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "north");
+    session->SendFunctionKey(3);
+    session->SendKeypadWord('8');
+    EXPECT_EQ(TimesShown("Not connected"), 3u);
 }
 
 TEST_F(SessionFixture, ConnectFailureIsReportedWithoutBlocking) {
@@ -453,14 +438,11 @@ TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
     history.Add("b");
     using Kind = InputHistory::Step::Kind;
     std::vector<std::pair<Kind, std::string>> steps;
-    for (int k = 0; k < 4; ++k) {
-        auto s = history.WalkBack();
-        steps.emplace_back(s.kind, s.text);
-    }
-    for (int k = 0; k < 3; ++k) {
-        auto s = history.WalkForward();
-        steps.emplace_back(s.kind, s.text);
-    }
+    const auto walk = [&](InputHistory::Step s) { steps.emplace_back(s.kind, s.text); };
+    for (int k = 0; k < 4; ++k)
+        walk(history.WalkBack());
+    for (int k = 0; k < 3; ++k)
+        walk(history.WalkForward());
     const std::vector<std::pair<Kind, std::string>> expected = {
         {Kind::Show, "b"}, {Kind::Show, "a"}, {Kind::Show, ""},  {Kind::Beep, ""},
         {Kind::Show, "a"}, {Kind::Show, "b"}, {Kind::Clear, ""},

@@ -1,6 +1,5 @@
 #include "term/TextDecoder.h"
 #include "term/MudScreen.h"
-#include "tests/term/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -110,12 +109,16 @@ TEST(GameBytes, Latin1TextIsSentInTheEncoding) {
     }
 }
 
-// The screen's completed lines for the bytes fed in the pieces given.
+// The lines a screen completes for `bytes`.
 std::vector<std::string> LinesOf(TextEncoding encoding, const std::string& bytes) {
     Settings settings{};
     TMudScreen screen(settings);
     screen.SetEncoding(encoding);
-    return test::FeedLines(screen, bytes);
+    screen.AddText(bytes);
+    std::vector<std::string> lines;
+    while (auto line = screen.TakeLine())
+        lines.push_back(*line);
+    return lines;
 }
 
 using Lines = std::vector<std::string>;

@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 using test::Contents;
 namespace fs = std::filesystem;
 using Boxes = test::RecordingBoxes;
-using TempDir = test::ScratchFolder;
+using test::TempDir;
 
 // A session connected to a real peer, with the terminal log attached to its lines.
 struct TransferFixture : ::testing::Test, test::SessionHarness {
