@@ -98,7 +98,7 @@ TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAn
     }
 }
 
-TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUpAndATryStartsOnce) {
+TEST(ReconnectPolicy, WaitsRoundUpATryStartsOnceAndCancelOrANewConnectionStartAfresh) {
     ReconnectPolicy policy;
     policy.SetEnabled(true);
     policy.Connected(0);
@@ -110,14 +110,6 @@ TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUpAndATryStartsOnce) {
     EXPECT_EQ(policy.Tick(kLongSession + 2000), (ReconnectStep{Kind::Try, 1, 0}));
     EXPECT_TRUE(policy.Trying());
     EXPECT_EQ(policy.Tick(kLongSession + 2500), ReconnectStep{});
-}
-
-TEST(ReconnectPolicy, CancelAndNewConnectionsStartAfresh) {
-    ReconnectPolicy policy;
-    policy.SetEnabled(true);
-    policy.Connected(0);
-    policy.Lost(kLongSession);
-    policy.Tick(kLongSession + 2000);
     policy.TryFailed(kLongSession + 2000); // try 2 waits 4 s
 
     // A try that connects ends the waiting; the loss of a healthy connection starts at
@@ -205,6 +197,14 @@ struct ReconnectFixture : ::testing::Test, test::SessionHarness {
     bool Settled() {
         return loop.Poll().RunUntil([&] { return !session->Connecting(); }, 5s);
     }
+    // The seconds of the last "... of 10 in N secs" shown; 0 when none is.
+    int ShownWait() const {
+        const std::string_view waiting = " of 10 in ";
+        const auto at = session->RecentText().rfind(waiting);
+        return at == std::string::npos
+                   ? 0
+                   : std::stoi(std::string(session->RecentText().substr(at + waiting.size())));
+    }
 };
 
 TEST_F(ReconnectFixture, ALostConnectionIsReopenedWithTheLoginAndTheClientFollows) {
@@ -246,12 +246,9 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
 
     std::vector<int> delays;
     for (int attempt = 1; attempt <= kMaxReconnectTries; ++attempt) {
-        const std::string waiting =
-            "Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10 in ";
-        const auto at = session->RecentText().rfind(waiting);
-        ASSERT_NE(at, std::string::npos) << attempt;
-        const int seconds =
-            std::stoi(std::string(session->RecentText().substr(at + waiting.size())));
+        ASSERT_TRUE(
+            Shown("Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10 in "));
+        const int seconds = ShownWait();
         delays.push_back(seconds);
         loop.Advance(seconds * 1000 - 1);
         EXPECT_FALSE(session->Connecting()) << "try " << attempt << " started early";
@@ -279,11 +276,8 @@ TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
     for (int round = 0; round < 3 * kMaxReconnectTries; ++round) {
         DropAfter(kHealthyConnectionMs);
         if (!loop.ReconnectTimerRunning()) break;
-        const std::string_view waiting = " of 10 in ";
-        const auto at = session->RecentText().rfind(waiting);
-        ASSERT_NE(at, std::string::npos);
-        loop.Advance(std::stoi(std::string(session->RecentText().substr(at + waiting.size()))) *
-                     1000);
+        ASSERT_GT(ShownWait(), 0);
+        loop.Advance(ShownWait() * 1000);
         ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
         ASSERT_TRUE(server.Accept());
         ++reconnects;
