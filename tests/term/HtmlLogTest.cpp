@@ -29,7 +29,7 @@ std::vector<TakenLine> ScreenLines(const std::string& bytes) {
 // Text #d2d2d2 on black with the built-in colours.
 const ScreenPalette kPalette{};
 
-TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
+TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEscaped) {
     struct Case {
         const char* name;
         std::string bytes; // one line as the server sends it
@@ -56,9 +56,8 @@ TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
                   c.html)
             << c.name;
     }
-}
 
-TEST(HtmlLogLine, ThePaletteOfTheMomentDecides) {
+    // The palette of the moment decides.
     const std::vector<TakenLine> lines = ScreenLines("\x1b[31mred\x1b[0m plain\r\n");
     ASSERT_EQ(lines.size(), 1u);
     ScreenPalette custom = kPalette;

