@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -124,30 +125,23 @@ TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
 }
 
 TEST_F(HtmlLogFile, EndClosesThePageAndFailuresSayWhyOnce) {
-    struct Case {
-        const char* name;
-        std::string path;
-        int lines;
-        std::vector<std::string> boxes;
+    const std::vector<std::string> cannotOpen = {"Error... Unable to open file for writing."};
+    // Where, how many lines, and the boxes shown: an ended page, a missing folder, a full disk.
+    const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
+        {(dir / "ok.html").string(), 2, {}},
+        {(dir / "missing/x.html").string(), 0, cannotOpen},
+        {"/dev/full", 3, cannotOpen},
     };
-    const Case cases[] = {
-        {"ended normally", (dir / "ok.html").string(), 2, {}},
-        {"no such folder",
-         (dir / "missing/x.html").string(),
-         0,
-         {"Error... Unable to open file for writing."}},
-        {"a full disk", "/dev/full", 3, {"Error... Unable to open file for writing."}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [path, lines, shown] : cases) {
         boxes.shown.clear();
         HtmlLog log(boxes, [this] { return palette; });
-        EXPECT_EQ(log.Begin(c.path), c.boxes.empty()) << c.name;
-        for (int k = 0; k < c.lines; ++k)
+        EXPECT_EQ(log.Begin(path), shown.empty()) << path;
+        for (int k = 0; k < lines; ++k)
             log.WriteLine("line", {});
         log.End();
         log.End(); // a second End does nothing
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-        EXPECT_FALSE(log.IsOpen()) << c.name;
+        EXPECT_EQ(boxes.shown, shown) << path;
+        EXPECT_FALSE(log.IsOpen()) << path;
     }
     const std::string page = Contents(dir / "ok.html");
     EXPECT_NE(page.find("line\nline\n</pre>\n</body>\n</html>\n"), std::string::npos);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -103,7 +104,7 @@ TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
     EXPECT_EQ(echoes(), before);
 }
 
-TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrives) {
+TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrivesAndStopsOnAFailure) {
     const fs::path file = dir.path / "session.log";
     // Beginning a log on an existing file truncates it.
     ASSERT_TRUE(WriteFileAtomically(file.string(), "old content that must go\n"));
@@ -123,55 +124,23 @@ TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrives) {
     EXPECT_EQ(Contents(file), "You see a rat.\r\nThe rat squeaks.\r\n");
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Already logging to file."});
     EXPECT_FALSE(log.IsOpen());
-}
 
-TEST_F(TransferFixture, LogFailuresAreReportedOnceAndCloseTheLog) {
-    struct Case {
-        const char* name;
-        std::string path;
-        bool opens;
-        std::vector<std::string> boxes;
+    // Failures are reported once and close the log.
+    const std::string cannotOpen = "Error... Unable to open file for writing.";
+    const std::string cannotWrite =
+        "Error... Unable to write to the log file; logging has stopped.";
+    const std::tuple<std::string, bool, std::string> failures[] = {
+        {(dir.path / "no" / "such.log").string(), false, cannotOpen},
+        {dir.path.string(), false, cannotOpen},
+        {"/dev/full", true, cannotWrite},
     };
-    const Case cases[] = {
-        {"missing folder",
-         (dir.path / "no" / "such.log").string(),
-         false,
-         {"Error... Unable to open file for writing."}},
-        {"a folder", dir.path.string(), false, {"Error... Unable to open file for writing."}},
-        {"full disk",
-         "/dev/full",
-         true,
-         {"Error... Unable to write to the log file; logging has stopped."}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [path, opens, box] : failures) {
         boxes.shown.clear();
-        EXPECT_EQ(log.Begin(c.path), c.opens) << c.name;
+        EXPECT_EQ(log.Begin(path), opens) << path;
         session->PrintLocal("one\r\ntwo\r\nthree\r\n");
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-        EXPECT_FALSE(log.IsOpen()) << c.name;
+        EXPECT_EQ(boxes.shown, std::vector{box}) << path;
+        EXPECT_FALSE(log.IsOpen()) << path;
     }
-}
-
-TEST(SaveTextAs, WritesTheTextWithOneLineEndPerLine) {
-    TempDir dir;
-    Boxes boxes;
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string file;
-    };
-    const Case cases[] = {
-        {"one line has no line end", "a single line", "a single line"},
-        {"selected lines", "first\r\nsecond\r\nthird", "first\r\nsecond\r\nthird"},
-        {"empty lines kept", "a\r\n\r\nb", "a\r\n\r\nb"},
-    };
-    const fs::path file = dir.path / "selected.txt";
-    for (const Case& c : cases) {
-        EXPECT_TRUE(SaveTextAs(boxes, file.string(), c.text)) << c.name;
-        EXPECT_EQ(Contents(file), c.file) << c.name;
-    }
-    EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
 }
 
 // A file the user picks is written into, never replaced: a private file stays private
@@ -179,6 +148,16 @@ TEST(SaveTextAs, WritesTheTextWithOneLineEndPerLine) {
 TEST(UserFiles, AreWrittenIntoNotReplaced) {
     TempDir dir;
     Boxes boxes;
+    // Saved text has one line end per line, none after the last.
+    const fs::path file = dir.path / "selected.txt";
+    for (const char* text : {"a single line", "first\r\nsecond\r\nthird", "a\r\n\r\nb"}) {
+        EXPECT_TRUE(SaveTextAs(boxes, file.string(), text));
+        EXPECT_EQ(Contents(file), text);
+    }
+    EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
+    boxes.shown.clear();
+
     struct Writer {
         const char* name;
         std::function<bool(const std::string&)> write;
