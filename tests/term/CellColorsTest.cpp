@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <ostream>
+#include <tuple>
 
 namespace tav {
 
@@ -30,12 +31,7 @@ std::array<ColorRef, kMudColorCount> NumberedTable() {
 }
 
 TEST(CellColors, BuiltInColoursThenTheCustomTable) {
-    struct Case {
-        Attr attribute;
-        ColorRef textColor;
-        CellColors expected;
-    };
-    const Case cases[] = {
+    const std::tuple<Attr, ColorRef, CellColors> cases[] = {
         {attr::kNormal, kText, {kText, false}},
         {0xE1, kText, {kText, false}}, // 37 after a reset keeps the normal bit
         {attr::kNormal | attr::kBold, kText, {MakeColor(255, 255, 255), false}},
@@ -55,11 +51,11 @@ TEST(CellColors, BuiltInColoursThenTheCustomTable) {
         {attr::kNormal | attr::kBold | attr::kUrl, MakeColor(1, 2, 3), {kUrlColor, true}},
     };
     const auto table = NumberedTable();
-    for (const Case& c : cases) {
-        EXPECT_EQ(ColorsOfAttribute(c.attribute, c.textColor, table.data(), false), c.expected)
-            << std::hex << c.attribute;
-        EXPECT_EQ(ColorsOfAttribute(c.attribute, c.textColor, nullptr, false), c.expected)
-            << std::hex << c.attribute;
+    for (const auto& [attribute, textColor, expected] : cases) {
+        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, table.data(), false), expected)
+            << std::hex << attribute;
+        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, nullptr, false), expected)
+            << std::hex << attribute;
     }
 
     // Attribute (colour bits 0x20..0xE0, bold 0x02, gray 0x100, normal 0x01) and the table

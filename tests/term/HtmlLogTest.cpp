@@ -31,12 +31,8 @@ std::vector<TakenLine> ScreenLines(const std::string& bytes) {
 const ScreenPalette kPalette{};
 
 TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEscaped) {
-    struct Case {
-        const char* name;
-        std::string bytes; // one line as the server sends it
-        std::string html;
-    };
-    const Case cases[] = {
+    // One line as the server sends it, and its HTML.
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"plain text needs no span", "You see a door.\r\n", "You see a door.\n"},
         {"every special character escaped", "<b>&\"quote\"'s</b>\r\n",
          "&lt;b&gt;&amp;&quot;quote&quot;&#39;s&lt;/b&gt;\n"},
@@ -49,13 +45,13 @@ TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEsca
         {"a new colour starts a new span", "\x1b[33my\x1b[36mc\x1b[0m\r\n",
          "<span style=\"color:#d2d200\">y</span><span style=\"color:#00d2d2\">c</span>\n"},
     };
-    for (const Case& c : cases) {
-        const std::vector<TakenLine> lines = ScreenLines(c.bytes);
-        ASSERT_EQ(lines.size(), 1u) << c.name;
+    for (const auto& [name, bytes, html] : cases) {
+        const std::vector<TakenLine> lines = ScreenLines(bytes);
+        ASSERT_EQ(lines.size(), 1u) << name;
         EXPECT_EQ(HtmlLogLine(lines[0].text, lines[0].attrs, kPalette, kPalette.text,
                               kPalette.background),
-                  c.html)
-            << c.name;
+                  html)
+            << name;
     }
 
     // The palette of the moment decides.

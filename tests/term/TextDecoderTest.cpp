@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -12,13 +13,7 @@ namespace {
 using Kind = Utf8Step::Kind;
 
 TEST(Utf8Decode, WellFormedMalformedAndIncompleteSequences) {
-    struct Case {
-        std::string bytes;
-        Kind kind;
-        std::size_t length;
-        char32_t codePoint;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, Kind, std::size_t, char32_t> cases[] = {
         // Every form's boundaries decode in the encoder's round trip below.
         {"A", Kind::Char, 1, U'A'},
         {"\xC3\xA9", Kind::Char, 2, U'\u00E9'},
@@ -43,12 +38,12 @@ TEST(Utf8Decode, WellFormedMalformedAndIncompleteSequences) {
         {"\xE2\x86", Kind::Incomplete, 2, 0},
         {"\xF0\x9F\x98", Kind::Incomplete, 3, 0},
     };
-    for (const Case& c : cases) {
-        const Utf8Step step = DecodeUtf8(c.bytes);
-        EXPECT_EQ(step.kind, c.kind) << testing::PrintToString(c.bytes);
-        EXPECT_EQ(step.length, c.length) << testing::PrintToString(c.bytes);
-        if (c.kind == Kind::Char) {
-            EXPECT_EQ(step.codePoint, c.codePoint);
+    for (const auto& [bytes, kind, length, codePoint] : cases) {
+        const Utf8Step step = DecodeUtf8(bytes);
+        EXPECT_EQ(step.kind, kind) << testing::PrintToString(bytes);
+        EXPECT_EQ(step.length, length) << testing::PrintToString(bytes);
+        if (kind == Kind::Char) {
+            EXPECT_EQ(step.codePoint, codePoint);
         }
     }
 }
@@ -63,20 +58,15 @@ TEST(Utf8Decode, CellsHoldLatin1AndQuestionMarksForTheRest) {
 }
 
 TEST(GameBytes, Latin1TextIsSentInTheEncoding) {
-    struct Case {
-        TextEncoding encoding;
-        std::string latin1;
-        std::string sent;
-    };
-    const Case cases[] = {
+    const std::tuple<TextEncoding, std::string, std::string> cases[] = {
         {TextEncoding::SevenBit, "say caf\xE9", "say caf\xE9"},
         {TextEncoding::Latin1, "say caf\xE9\xFF", "say caf\xE9\xFF"},
         {TextEncoding::Utf8, "say caf\xE9", "say caf\xC3\xA9"},
         {TextEncoding::Utf8, "\xA0\xFF", "\xC2\xA0\xC3\xBF"},
         {TextEncoding::Utf8, "plain", "plain"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Latin1ToGameBytes(c.latin1, c.encoding), c.sent) << c.latin1;
+    for (const auto& [encoding, latin1, sent] : cases)
+        EXPECT_EQ(Latin1ToGameBytes(latin1, encoding), sent) << latin1;
 
     // Around every boundary of the UTF-8 forms: the length the form takes, and what is
     // sent decodes back to the same character; Latin-1 has the first 256 only.
@@ -117,12 +107,7 @@ std::vector<std::string> LinesOf(TextEncoding encoding, const std::string& bytes
 using Lines = std::vector<std::string>;
 
 TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
-    struct Case {
-        TextEncoding encoding;
-        std::string bytes;
-        Lines lines;
-    };
-    const Case cases[] = {
+    const std::tuple<TextEncoding, std::string, Lines> cases[] = {
         // 7-bit: high bytes are dropped, as always.
         {TextEncoding::SevenBit, "Caf\xC3\xA9 \xE9t\xE9\r\n", {"Caf t"}},
         {TextEncoding::Latin1, "Caf\xE9 \xC3\xA9\r\n", {"Caf\xE9 \xC3\xA9"}},
@@ -147,8 +132,8 @@ TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
         {TextEncoding::Latin1, "y\xFF\xFFz\xFF\xF9\r\n", {"y\xFFz"}},
         {TextEncoding::Utf8, "y\xFF\xFFz\xFF\xF9\r\n", {"y?z"}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(LinesOf(c.encoding, c.bytes), c.lines) << testing::PrintToString(c.bytes);
+    for (const auto& [encoding, bytes, lines] : cases)
+        EXPECT_EQ(LinesOf(encoding, bytes), lines) << testing::PrintToString(bytes);
 }
 
 TEST(MudScreenEncoding, SevenBitOutputIsUnchangedByTheOtherCodePaths) {

@@ -48,14 +48,8 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
 
     Connect();
     const std::string noClipboard = "Error... No text available in the clipboard.";
-    struct Case {
-        const char* name;
-        bool paste;
-        const char* text; // null: no text
-        bool lineEnd;
-        std::string sent;
-    };
-    const Case cases[] = {
+    // The text is null when there is none.
+    const std::tuple<const char*, bool, const char*, bool, std::string> cases[] = {
         {"three clipboard lines", true, "one\ntwo\r\nthree", false, "one\ntwo\r\nthree"},
         {"paste with line end", true, "say hi", true, "say hi\r\n"},
         {"empty clipboard with line end", true, "", true, "\r\n"},
@@ -66,17 +60,17 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
         {"selection with line end", false, "look", true, "look\r\n"},
         {"no selection", false, nullptr, false, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, paste, given, lineEnd, sent] : cases) {
         boxes.shown.clear();
-        const auto text = c.text ? std::optional<std::string>(c.text) : std::nullopt;
-        if (c.paste)
-            PasteToGame(*session, boxes, text, c.lineEnd);
+        const auto text = given ? std::optional<std::string>(given) : std::nullopt;
+        if (paste)
+            PasteToGame(*session, boxes, text, lineEnd);
         else
-            SelectionToGame(*session, text, c.lineEnd);
-        EXPECT_EQ(server.Read(), c.sent) << c.name;
+            SelectionToGame(*session, text, lineEnd);
+        EXPECT_EQ(server.Read(), sent) << name;
         EXPECT_EQ(boxes.shown,
-                  c.paste && !c.text ? std::vector{noClipboard} : std::vector<std::string>{})
-            << c.name;
+                  paste && !given ? std::vector{noClipboard} : std::vector<std::string>{})
+            << name;
     }
     EXPECT_TRUE(Shown("say hi\r\n"));
 }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -59,11 +60,8 @@ TEST(TriggerFileTest, LoadsAndSavesByteForByteAndAnEmptyListDeletesTheFile) {
 }
 
 TEST(ParseTriggerFileTest, ReadsRecords) {
-    struct Case {
-        std::string text; // after the text-mode translation
-        std::vector<TriggerRecord> records;
-    };
-    const Case cases[] = {
+    // The text after the text-mode translation, and the records read from it.
+    const std::tuple<std::string, std::vector<TriggerRecord>> cases[] = {
         {"", {}},
         {"a\n#\n", {{"a", ""}}},
         // A pattern may begin with '#'; the rest of a '#' line is ignored.
@@ -78,8 +76,8 @@ TEST(ParseTriggerFileTest, ReadsRecords) {
         // An empty pattern line is an empty pattern; a last line without end is whole.
         {"\nr\n#", {{"", "r\r\n"}}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParseTriggerFile(c.text), c.records) << c.text;
+    for (const auto& [text, records] : cases)
+        EXPECT_EQ(ParseTriggerFile(text), records) << text;
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "triggers/TriggerList.h"
+#include "triggers/TriggerEditRules.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -53,10 +55,7 @@ TEST(TriggerListTest, KeepsCaseInsensitiveOrderThroughAddReplaceAndDelete) {
 }
 
 TEST(TriggerListTest, StoresNormalizedTexts) {
-    struct Case {
-        std::string pattern, reaction, storedPattern, storedReaction;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"p", "", "p", ""},
         {"p", "kill orc", "p", "kill orc\r\n"},
         {"p", "a\r\nb", "p", "a\r\nb\r\n"},
@@ -67,11 +66,41 @@ TEST(TriggerListTest, StoresNormalizedTexts) {
         {std::string(300, 'p'), "", std::string(kMaxPatternChars, 'p'), ""},
         {"p", std::string(300, 'r'), "p", std::string(kMaxReactionChars - 2, 'r') + "\r\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [pattern, reaction, storedPattern, storedReaction] : cases) {
         TriggerList list;
-        list.AddTrigger(c.pattern, c.reaction);
-        EXPECT_EQ(list.At(0).pattern(), c.storedPattern);
-        EXPECT_EQ(list.At(0).reaction(), c.storedReaction) << c.reaction;
+        list.AddTrigger(pattern, reaction);
+        EXPECT_EQ(list.At(0).pattern(), storedPattern);
+        EXPECT_EQ(list.At(0).reaction(), storedReaction) << reaction;
+    }
+}
+
+// What the trigger editor lets through, counted as trigs.ndx will hold it.
+TEST(TriggerEditRules, ReactionsAreCountedAndRefusedAsStored) {
+    // The refusal is part of its message, or null when the reaction is accepted.
+    const std::tuple<const char*, std::string, std::size_t, const char*> cases[] = {
+        {"empty", "", 0, nullptr},
+        {"no final line end still gets one", "kill orc", 10, nullptr},
+        {"CR LF and LF alike", "a\r\nb\n", 6, nullptr},
+        {"an empty line in between", "a\n\nb", 8, nullptr},
+        {"exactly full", std::string(253, 'x'), 255, nullptr},
+        {"one over", std::string(254, 'x'), 256, "too long: 256"},
+        {"one over in line ends", std::string(126, 'x') + "\n" + std::string(126, 'y'), 256,
+         "too long: 256"},
+        {"'#' starting a later line", "say hi\r\n#quit", 15, "cannot begin with '#'"},
+        {"'#' starting the first line", "#", 3, "cannot begin with '#'"},
+        {"'#' inside a line", "say #1", 8, nullptr},
+    };
+    for (const auto& [what, reaction, stored, refusal] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(StoredReactionChars(reaction), stored);
+        const auto problem = CheckTriggerReaction(reaction);
+        ASSERT_EQ(problem.has_value(), refusal != nullptr);
+        if (problem) {
+            EXPECT_NE(problem->text.find(refusal), std::string::npos) << problem->text;
+        } else {
+            EXPECT_EQ(NormalizeReaction(reaction).size(), stored)
+                << "what is accepted is stored whole";
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace tav {
 namespace {
@@ -14,13 +15,8 @@ namespace {
 using Vars = std::map<int, std::string>;
 
 TEST(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
-    struct Case {
-        std::string pattern;
-        std::string line;
-        bool matches;
-        Vars set; // variables the match stores (all others must stay untouched)
-    };
-    const Case cases[] = {
+    // The variables a match stores; all others must stay untouched.
+    const std::tuple<std::string, std::string, bool, Vars> cases[] = {
         // The worked examples.
         {"hungry", "You are hungry.", true, {}},
         {"%1 tells you %2", "Bob tells you hi there", true, {{1, "Bob"}, {2, "hi there"}}},
@@ -54,15 +50,15 @@ TEST(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
         {"%3", std::string(kMaxVarChars + 40, 'v'), true, {{3, std::string(kMaxVarChars, 'v')}}},
     };
 
-    for (const Case& c : cases) {
-        SCOPED_TRACE("pattern \"" + c.pattern + "\" line \"" + c.line + "\"");
+    for (const auto& [pattern, line, matches, set] : cases) {
+        SCOPED_TRACE("pattern \"" + pattern + "\" line \"" + line + "\"");
         TriggerVars vars;
         for (std::size_t d = 0; d < kTriggerVarCount; ++d)
             vars.Set(d, "<old>");
-        EXPECT_EQ(MatchPattern(c.line, c.pattern, vars), c.matches);
+        EXPECT_EQ(MatchPattern(line, pattern, vars), matches);
         for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
-            const auto it = c.set.find(static_cast<int>(d));
-            EXPECT_EQ(vars.Get(d), it == c.set.end() ? "<old>" : it->second) << "variable " << d;
+            const auto it = set.find(static_cast<int>(d));
+            EXPECT_EQ(vars.Get(d), it == set.end() ? "<old>" : it->second) << "variable " << d;
         }
     }
 }
