@@ -108,25 +108,20 @@ bool Only(const QImage& image, const QRect& rect, const QColor& color) {
 }
 
 TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
-    struct Case {
-        const char* bytes;
-        bool custom;
-        ColorRef expected;
-    };
     // The colour rules are CellColorsTest's; these show the painter uses them.
-    const Case cases[] = {
+    const std::tuple<const char*, bool, ColorRef> cases[] = {
         {"M", false, MakeColor(210, 210, 210)},
         {"\x1b[1;31mM", false, MakeColor(255, 0, 0)},
         {"\x1b[1;34mM", true, MakeColor(90, 100, 200)}, // "Bold Blue", entry 9
     };
-    for (const Case& c : cases) {
+    for (const auto& [bytes, custom, expected] : cases) {
         Screen s;
-        s.settings.customcolors = c.custom;
+        s.settings.customcolors = custom;
         s.widget->SetTextColor(MakeColor(210, 210, 210));
-        s.Feed(c.bytes);
+        s.Feed(bytes);
         const QImage image = s.Grab();
-        EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(c.expected))) << c.bytes;
-        EXPECT_TRUE(Only(image, s.Cell(0, 1), Qt::black)) << c.bytes;
+        EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(expected))) << bytes;
+        EXPECT_TRUE(Only(image, s.Cell(0, 1), Qt::black)) << bytes;
     }
 
     Screen s;
@@ -451,25 +446,25 @@ TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
 // proportional font gets more columns than its 'M' allows; the screen's columns, and so
 // the wrap point and the size text, follow the cell.
 TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
-    struct Case {
-        const char* face;
-        int height;
-        bool monospace;
+    const std::tuple<const char*, int, bool> fonts[] = {
+        {"fixedsys", 15, true},
+        {"Fixedsys", -12, true},
+        {"MS Sans Serif", 15, false},
+        {"MS Sans Serif", -16, false},
     };
-    for (const Case& c : {Case{"fixedsys", 15, true}, Case{"Fixedsys", -12, true},
-                          Case{"MS Sans Serif", 15, false}, Case{"MS Sans Serif", -16, false}}) {
-        SCOPED_TRACE(c.face + std::to_string(c.height));
+    for (const auto& [face, height, monospace] : fonts) {
+        SCOPED_TRACE(face + std::to_string(height));
         FontSpec stored{};
-        CopyField(stored.face, c.face);
-        stored.height = c.height;
+        CopyField(stored.face, face);
+        stored.height = height;
         const QFont font = FontFromSpec(stored);
-        EXPECT_EQ(std::string(stored.face), c.face);
-        EXPECT_EQ(QFontInfo(font).fixedPitch(), c.monospace);
-        if (c.height < 0) EXPECT_EQ(font.pixelSize(), -c.height);
-        if (c.height > 0) EXPECT_LE(CellSizeOf(font).height, c.height);
+        EXPECT_EQ(std::string(stored.face), face);
+        EXPECT_EQ(QFontInfo(font).fixedPitch(), monospace);
+        if (height < 0) EXPECT_EQ(font.pixelSize(), -height);
+        if (height > 0) EXPECT_LE(CellSizeOf(font).height, height);
         const int width = CellSizeOf(font).width;
         const qreal m = QFontMetricsF(font).horizontalAdvance(QLatin1Char('M'));
-        if (c.monospace)
+        if (monospace)
             EXPECT_LT(width - m, 1.0);
         else
             EXPECT_LT(width, m);
