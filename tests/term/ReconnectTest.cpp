@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -131,63 +130,41 @@ TEST(ReconnectPolicy, WaitsRoundUpATryStartsOnceAndCancelOrANewConnectionStartAf
 
 // --- the session over a real connection ---------------------------------------------------
 
-// A poll loop whose reconnect timer is ticked by the test, with a steady clock the test
-// moves: the sockets are real, only the waiting is not.
-class HeldTimerLoop final : public EventLoop, public SteadyClock {
-public:
-    void WatchReadable(int fd, Callback fn) override { poll_.WatchReadable(fd, std::move(fn)); }
-    void Unwatch(int fd) override { poll_.Unwatch(fd); }
-    void StartTimer(int id, int periodMs, Callback onTick) override {
-        if (id == kReconnectTimer)
-            held_[id] = std::move(onTick);
-        else
-            poll_.StartTimer(id, periodMs, std::move(onTick));
-    }
-    void StopTimer(int id) override {
-        held_.erase(id);
-        poll_.StopTimer(id);
-    }
-    void SingleShot(int delayMs, Callback fn) override { poll_.SingleShot(delayMs, std::move(fn)); }
-    void Post(Callback fn) override { poll_.Post(std::move(fn)); }
-    std::int64_t SteadyNowMs() override { return now_; }
-
-    bool ReconnectTimerRunning() const { return held_.count(kReconnectTimer) != 0; }
-    // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
-    void Advance(SteadyMs ms) {
-        now_ += ms;
-        if (auto it = held_.find(kReconnectTimer); it != held_.end()) {
-            Callback tick = it->second; // the tick may stop (erase) the timer
-            tick();
-        }
-    }
-    PollEventLoop& Poll() { return poll_; }
-
-private:
-    PollEventLoop poll_;
-    std::map<int, Callback> held_;
-    SteadyMs now_ = 1'000'000;
+// A steady clock the test moves: the sockets and the loop are real, only the waiting is
+// not. The reconnect timer's own ticks, a second apart, find nothing due on this clock;
+// Advance ticks it when the clock has moved.
+struct TestSteadyClock : SteadyClock {
+    SteadyMs now = 1'000'000;
+    std::int64_t SteadyNowMs() override { return now; }
 };
 
 struct ReconnectFixture : ::testing::Test, test::SessionHarness {
-    HeldTimerLoop loop;
+    PollEventLoop loop;
+    TestSteadyClock clock;
 
     void SetUp() override {
         TermServices services = Recorded();
-        services.steadyClock = &loop;
+        services.steadyClock = &clock;
         Open(loop, services);
         session->SetAutoReconnect(true);
     }
     ~ReconnectFixture() override { session.reset(); } // before the loop it uses
-    void Connect() { ConnectOn(loop.Poll()); }
+    void Connect() { ConnectOn(loop); }
+    bool ReconnectTimerRunning() const { return loop.TimerActive(kReconnectTimer); }
+    // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
+    void Advance(SteadyMs ms) {
+        clock.now += ms;
+        if (ReconnectTimerRunning()) session->OnTimer(kReconnectTimer);
+    }
     // The server drops the client after the connection lasted `lasted` ms.
     void DropAfter(SteadyMs lasted) {
-        loop.Advance(lasted);
+        Advance(lasted);
         server.CloseClient();
-        ASSERT_TRUE(loop.Poll().RunUntil([&] { return !session->Connected(); }, 5s));
+        ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
     }
     // Waits for what a try started (its connect runs on a worker thread).
     bool Settled() {
-        return loop.Poll().RunUntil([&] { return !session->Connecting(); }, 5s);
+        return loop.RunUntil([&] { return !session->Connecting(); }, 5s);
     }
     // The seconds of the last "... of 10 in N secs" shown; 0 when none is.
     int ShownWait() const {
@@ -209,21 +186,21 @@ TEST_F(ReconnectFixture, ALostConnectionIsReopenedWithTheLoginAndTheClientFollow
 
     EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
     EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10 in 2 secs...\r\n"));
-    ASSERT_TRUE(loop.ReconnectTimerRunning());
+    ASSERT_TRUE(ReconnectTimerRunning());
     EXPECT_TRUE(session->ReconnectPending());
 
-    loop.Advance(1000); // the countdown shows in the status bar, not on the screen
+    Advance(1000); // the countdown shows in the status bar, not on the screen
     EXPECT_EQ(rec.messages.back(), "Attempting TavTerm reconnect 1 of 10 in 1 secs...");
     EXPECT_EQ(TimesShown("in 1 secs"), 0u);
 
-    loop.Advance(1000);
-    EXPECT_FALSE(loop.ReconnectTimerRunning());
+    Advance(1000);
+    EXPECT_FALSE(ReconnectTimerRunning());
     EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10...\r\n"));
-    ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
     ASSERT_TRUE(server.Accept());
     EXPECT_EQ(server.Read(), "bob\nsecret\n");
     // After the login pause: the login commands, then the Client as the autoconnect would.
-    loop.Poll().RunFor(1200ms);
+    loop.RunFor(1200ms);
     EXPECT_EQ(server.Read(), "\nlook\n");
     EXPECT_EQ(rec.clientConnects, 1);
     EXPECT_FALSE(session->ReconnectPending());
@@ -242,9 +219,9 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
             Shown("Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10 in "));
         const int seconds = ShownWait();
         delays.push_back(seconds);
-        loop.Advance(seconds * 1000 - 1);
+        Advance(seconds * 1000 - 1);
         EXPECT_FALSE(session->Connecting()) << "try " << attempt << " started early";
-        loop.Advance(1);
+        Advance(1);
         EXPECT_TRUE(
             Shown("Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10...\r\n"));
         ASSERT_TRUE(Settled());
@@ -254,7 +231,7 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
     EXPECT_TRUE(Shown("TavTerm reconnect given up after 10 tries without a 5-minute "
                       "connection.\r\n"));
     EXPECT_FALSE(session->ReconnectPending());
-    EXPECT_FALSE(loop.ReconnectTimerRunning());
+    EXPECT_FALSE(ReconnectTimerRunning());
 }
 
 // A server that accepts every connection and closes it after 5 minutes: each try
@@ -267,10 +244,10 @@ TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
     int reconnects = 0;
     for (int round = 0; round < 3 * kMaxReconnectTries; ++round) {
         DropAfter(kHealthyConnectionMs);
-        if (!loop.ReconnectTimerRunning()) break;
+        if (!ReconnectTimerRunning()) break;
         ASSERT_GT(ShownWait(), 0);
-        loop.Advance(ShownWait() * 1000);
-        ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+        Advance(ShownWait() * 1000);
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
         ASSERT_TRUE(server.Accept());
         ++reconnects;
     }
@@ -288,13 +265,13 @@ TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconne
          "TavTerm connection lasted under 30 secs: not reconnecting.\r\n"},
         {"the user's Disconnect",
          [](ReconnectFixture& f) {
-             f.loop.Advance(kMinReconnectableMs);
+             f.Advance(kMinReconnectableMs);
              f.session->TermDisconnect();
          },
          nullptr},
         {"the profile switch or exit",
          [](ReconnectFixture& f) {
-             f.loop.Advance(kMinReconnectableMs);
+             f.Advance(kMinReconnectableMs);
              f.session->CancelConnect();
              f.session->TermDisconnect();
          },
@@ -310,9 +287,9 @@ TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconne
         session->SetAutoReconnect(true);
         Connect();
         end(*this);
-        loop.Poll().RunFor(50ms);
+        loop.RunFor(50ms);
         EXPECT_FALSE(session->ReconnectPending()) << name;
-        EXPECT_FALSE(loop.ReconnectTimerRunning()) << name;
+        EXPECT_FALSE(ReconnectTimerRunning()) << name;
         EXPECT_EQ(TimesShown("Attempting TavTerm reconnect"), 0u) << name;
         if (shown) {
             EXPECT_TRUE(Shown(shown)) << name;
@@ -330,7 +307,7 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
         {"profile switch or exit", [](ReconnectFixture& f) { f.session->CancelConnect(); }, false},
         {"a try already connecting",
          [](ReconnectFixture& f) {
-             f.loop.Advance(2000); // the try starts
+             f.Advance(2000); // the try starts
              f.session->CancelReconnect();
          },
          false},
@@ -341,10 +318,10 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
         ASSERT_TRUE(session->ReconnectPending()) << name;
         act(*this);
         EXPECT_FALSE(session->ReconnectPending()) << name;
-        EXPECT_FALSE(loop.ReconnectTimerRunning()) << name;
+        EXPECT_FALSE(ReconnectTimerRunning()) << name;
         EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << name;
-        loop.Poll().RunFor(100ms);
-        loop.Advance(120'000); // no try comes any more
+        loop.RunFor(100ms);
+        Advance(120'000); // no try comes any more
         EXPECT_EQ(session->Connected(), connectedAfter) << name;
         if (connectedAfter) {
             ASSERT_TRUE(server.Accept());

@@ -38,13 +38,11 @@ QColor Q(ColorRef c) {
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
 
-// Counts paints and remembers the last painted region, and the rows asked to be
-// repainted.
+// Counts paints and the rows asked to be repainted.
 class CountingScreen : public ScreenWidget {
 public:
     using ScreenWidget::ScreenWidget;
     int paints = 0;
-    QRegion painted;
     std::vector<int> invalidRows; // -1: the whole screen
 
     void InvalidateRow(int row) override {
@@ -59,7 +57,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         ++paints;
-        painted = event->region();
         ScreenWidget::paintEvent(event);
     }
 };
@@ -72,11 +69,11 @@ struct Screen {
     int cw = 0;
     int ch = 0;
 
-    explicit Screen(int lines = 100) {
+    Screen() {
         ScreenWidget::SetLogoPending(false);
         for (std::size_t i = 0; i < table.size(); ++i)
             table[i] = MakeColor(static_cast<int>(10 * i), 100, 200);
-        model.ResetScreen(lines);
+        model.ResetScreen(100);
         widget = std::make_unique<CountingScreen>(model, settings, table.data());
         FontSpec font{};
         CopyField(font.face, "fixedsys");
