@@ -139,17 +139,15 @@ struct TestSteadyClock : SteadyClock {
 };
 
 struct ReconnectFixture : ::testing::Test, test::SessionHarness {
-    PollEventLoop loop;
     TestSteadyClock clock;
 
     void SetUp() override {
         TermServices services = Recorded();
         services.steadyClock = &clock;
-        Open(loop, services);
+        Open(services);
         session->SetAutoReconnect(true);
     }
-    ~ReconnectFixture() override { session.reset(); } // before the loop it uses
-    void Connect() { ConnectOn(loop); }
+    ~ReconnectFixture() override { session.reset(); } // before the clock it uses
     bool ReconnectTimerRunning() const { return loop.TimerActive(kReconnectTimer); }
     // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
     void Advance(SteadyMs ms) {

@@ -75,12 +75,15 @@ struct SessionRecorder : RecordingBoxes,
     void ToggleCursor(CursorStyle style) override { blinks.push_back(style); }
 };
 
+// The session goes before the loop it uses; a fixture that lends it services of its own
+// resets `session` in its destructor.
 struct SessionHarness {
     Settings settings{};
     TMudScreen screen{settings};
     SessionRecorder rec;
     TriggerList triggers{"/nonexistent"};
     LoopbackServer server;
+    PollEventLoop loop;
     std::unique_ptr<TermSession> session;
 
     // Every service recorded by `rec`.
@@ -97,16 +100,18 @@ struct SessionHarness {
         services.triggers = &triggers;
         return services;
     }
-    void Open(EventLoop& loop, const TermServices& services) {
+    void Open(const TermServices& services) {
         CopyField(settings.addy, "127.0.0.1");
         CopyField(settings.port, std::to_string(server.Port()).c_str());
         session = std::make_unique<TermSession>(settings, screen, loop, services);
     }
-    void ConnectOn(PollEventLoop& poll) {
+    void Connect() {
         ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(poll.RunUntil([&] { return session->Connected(); }, std::chrono::seconds(5)));
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, std::chrono::seconds(5)));
         ASSERT_TRUE(server.Accept());
     }
+    // Lets the session read what the server sent.
+    void Pump() { loop.RunFor(std::chrono::milliseconds(100)); }
     void Type(const std::string& line) {
         rec.typed = line;
         session->SubmitInput();

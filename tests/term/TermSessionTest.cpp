@@ -16,13 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 struct SessionFixture : ::testing::Test, test::SessionHarness {
-    PollEventLoop loop;
-
-    void SetUp() override { Open(loop, Recorded()); }
-    ~SessionFixture() override { session.reset(); } // before the loop it uses
-    void Connect() { ConnectOn(loop); }
-    // Lets the session read what the server sent.
-    void Pump() { loop.RunFor(100ms); }
+    void SetUp() override { Open(Recorded()); }
 };
 
 // A port the configuration dialog takes is one the connection opens: OK never keeps a

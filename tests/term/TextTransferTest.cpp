@@ -24,7 +24,6 @@ using test::TempDir;
 // A session connected to a real peer, with the terminal log attached to its lines.
 struct TransferFixture : ::testing::Test, test::SessionHarness {
     TempDir dir;
-    PollEventLoop loop;
     Boxes boxes;
     TerminalLog log{boxes};
 
@@ -32,10 +31,9 @@ struct TransferFixture : ::testing::Test, test::SessionHarness {
         TermServices services;
         services.boxes = &boxes;
         services.log = &log;
-        Open(loop, services);
+        Open(services);
     }
-    ~TransferFixture() override { session.reset(); } // before the loop it uses
-    void Connect() { ConnectOn(loop); }
+    ~TransferFixture() override { session.reset(); } // before the log it uses
 };
 
 TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
