@@ -47,7 +47,7 @@ struct Fixture {
 
 using Lines = std::vector<std::string>;
 
-TEST(MudScreenText, LineEndsQueueLinesWithAndWithoutAppendCr) {
+TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
     for (bool appendcr : {true, false}) {
         Fixture f;
         f.screen.appendcr = appendcr;
@@ -63,14 +63,13 @@ TEST(MudScreenText, LineEndsQueueLinesWithAndWithoutAppendCr) {
     EXPECT_EQ(f.screen.Line(1).ch[3], 'd');
     EXPECT_EQ(f.screen.Line(1).ch[5], 'f');
     EXPECT_EQ(f.screen.Line(1).ch[2], 0);
-}
 
-TEST(MudScreenText, AutowrapFillsOneCellLessThanTheWidth) {
-    Fixture f;
-    f.Feed(std::string(100, 'x'));
-    EXPECT_EQ(f.Lines(), (Lines{std::string(79, 'x')}));
-    EXPECT_EQ(f.Text(1), std::string(21, 'x'));
-    EXPECT_EQ(f.screen.CursorCol(), 21);
+    // Autowrap fills one cell less than the width.
+    Fixture w;
+    w.Feed(std::string(100, 'x'));
+    EXPECT_EQ(w.Lines(), (Lines{std::string(79, 'x')}));
+    EXPECT_EQ(w.Text(1), std::string(21, 'x'));
+    EXPECT_EQ(w.screen.CursorCol(), 21);
 
     // Without autowrap everything past the last buffer column lands in it.
     Fixture g;
@@ -189,7 +188,7 @@ TEST(MudScreenCursor, EraseOperations) {
     EXPECT_EQ(g.Text(0) + "|" + g.Text(1) + "|" + g.Text(2), "ab|c|");
 }
 
-TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
+TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     Fixture f;
     EXPECT_EQ(f.Feed("\xff\xfb\x01"), ScreenResult::EchoOn);
     EXPECT_EQ(f.Feed("\xff\xfc\x01"), ScreenResult::EchoOff);
@@ -207,6 +206,28 @@ TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
     h.Feed("\xf0y");
     EXPECT_EQ(h.Text(0), "xy");
     EXPECT_EQ(h.screen.PendingBytes(), 0u);
+
+    // Unfinished sequences wait, but are abandoned before they grow without bound.
+    Fixture u;
+    u.Feed("\x1b[3");
+    EXPECT_EQ(u.screen.PendingBytes(), 3u);
+    u.Feed("1mX");
+    EXPECT_EQ(u.AttrAt(0, 0), 0x20u);
+
+    // A CSI that never ends is abandoned instead of growing the pending input.
+    Fixture c;
+    c.Feed("\x1b[");
+    for (int k = 0; k < 1000; ++k)
+        c.Feed("1;");
+    EXPECT_LT(c.screen.PendingBytes(), kMaxControlSequence + 4);
+
+    Fixture n;
+    n.Feed("\xff\xfa");
+    for (int k = 0; k < 1000; ++k)
+        n.Feed(std::string(100, 'p'));
+    EXPECT_LT(n.screen.PendingBytes(), kMaxSubnegotiation + 101);
+    n.Feed("\xff\xf0ok");
+    EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
 }
 
 // However the socket cuts the stream (any split in two, or byte by byte), the screen
@@ -253,46 +274,7 @@ TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
     }
 }
 
-TEST(MudScreenPending, UnfinishedSequencesStayBounded) {
-    Fixture f;
-    f.Feed("\x1b[3");
-    EXPECT_EQ(f.screen.PendingBytes(), 3u);
-    f.Feed("1mX");
-    EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
-
-    // A CSI that never ends is abandoned instead of growing the pending input.
-    Fixture g;
-    g.Feed("\x1b[");
-    for (int k = 0; k < 1000; ++k)
-        g.Feed("1;");
-    EXPECT_LT(g.screen.PendingBytes(), kMaxControlSequence + 4);
-
-    Fixture h;
-    h.Feed("\xff\xfa");
-    for (int k = 0; k < 1000; ++k)
-        h.Feed(std::string(100, 'p'));
-    EXPECT_LT(h.screen.PendingBytes(), kMaxSubnegotiation + 101);
-    h.Feed("\xff\xf0ok");
-    EXPECT_NE(h.screen.GetAllText().find("ok"), std::string::npos);
-}
-
-TEST(MudScreenScroll, ScrollbackRingDropsTheOldestLine) {
-    Fixture f;
-    for (int k = 0; k < 150; ++k)
-        f.Feed("line " + std::to_string(k) + "\r\n");
-    EXPECT_EQ(f.screen.Top(), 100 - 24);
-    EXPECT_EQ(f.view.scrollPos, 76);
-    EXPECT_EQ(f.screen.BufferLine(), 99);
-    EXPECT_EQ(f.Text(0), "line 51");
-    EXPECT_EQ(f.Text(98), "line 149");
-    EXPECT_EQ(f.Text(99), "");
-    // One pixel scroll per block, by the number of new lines.
-    EXPECT_EQ(f.view.scrolls.back(), -1);
-    f.Feed("a\r\nb\r\nc\r\n");
-    EXPECT_EQ(f.view.scrolls.back(), -3);
-}
-
-TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
+TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
     Fixture f;
     f.screen.PageUp(true); // at T = 0 still marks scrolled back
     EXPECT_TRUE(f.screen.ScrolledBack());
@@ -321,6 +303,20 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
     f.screen.ScrollBar(ScrollRequest::Bottom);
     EXPECT_FALSE(f.screen.ScrolledBack());
     EXPECT_EQ(f.screen.Top(), live + 1);
+
+    // The scrollback ring drops the oldest line.
+    for (int k = 0; k < 150; ++k)
+        f.Feed("line " + std::to_string(k) + "\r\n");
+    EXPECT_EQ(f.screen.Top(), 100 - 24);
+    EXPECT_EQ(f.view.scrollPos, 76);
+    EXPECT_EQ(f.screen.BufferLine(), 99);
+    EXPECT_EQ(f.Text(0), "line 51");
+    EXPECT_EQ(f.Text(98), "line 149");
+    EXPECT_EQ(f.Text(99), "");
+    // One pixel scroll per block, by the number of new lines.
+    EXPECT_EQ(f.view.scrolls.back(), -1);
+    f.Feed("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(f.view.scrolls.back(), -3);
 }
 
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {

@@ -48,16 +48,15 @@ TEST(Utf8Decode, WellFormedMalformedAndIncompleteSequences) {
     }
 }
 
-TEST(Utf8Decode, CellsHoldLatin1AndQuestionMarksForTheRest) {
+// Cells hold Latin-1 and question marks for the rest; Latin-1 text is sent in the
+// encoding.
+TEST(GameBytes, CellsHoldLatin1AndLatin1TextIsSentInTheEncoding) {
     EXPECT_EQ(CellCharacter(U'a'), 'a');
     EXPECT_EQ(CellCharacter(0xA0), '\xA0');
     EXPECT_EQ(CellCharacter(0xFF), '\xFF');
     EXPECT_EQ(CellCharacter(0x85), '?'); // C1 control
     EXPECT_EQ(CellCharacter(0x100), '?');
     EXPECT_EQ(CellCharacter(0x1F600), '?');
-}
-
-TEST(GameBytes, Latin1TextIsSentInTheEncoding) {
     const std::tuple<TextEncoding, std::string, std::string> cases[] = {
         {TextEncoding::SevenBit, "say caf\xE9", "say caf\xE9"},
         {TextEncoding::Latin1, "say caf\xE9\xFF", "say caf\xE9\xFF"},
@@ -136,7 +135,7 @@ TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
         EXPECT_EQ(LinesOf(encoding, bytes), lines) << testing::PrintToString(bytes);
 }
 
-TEST(MudScreenEncoding, SevenBitOutputIsUnchangedByTheOtherCodePaths) {
+TEST(MudScreenEncoding, SevenBitIsUnchangedByTheOtherPathsAndSwitchingEndsAPendingSequence) {
     std::string all;
     for (int b = 0; b < 256; ++b)
         all.push_back(static_cast<char>(b));
@@ -146,9 +145,8 @@ TEST(MudScreenEncoding, SevenBitOutputIsUnchangedByTheOtherCodePaths) {
         if (b < 0x80) ascii.push_back(static_cast<char>(b));
     // Every byte value at once: the high half vanishes, the rest reads as ASCII alone does.
     EXPECT_EQ(LinesOf(TextEncoding::SevenBit, all), LinesOf(TextEncoding::SevenBit, ascii));
-}
 
-TEST(MudScreenEncoding, SwitchingGivesUpAPendingSequenceAsAQuestionMark) {
+    // Switching gives up a pending sequence as a question mark.
     Settings settings{};
     TMudScreen screen(settings);
     screen.SetEncoding(TextEncoding::Utf8);
