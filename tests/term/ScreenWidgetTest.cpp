@@ -176,12 +176,8 @@ TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
         s.Feed("line\r\n");
     QScrollBar* bar = s.widget->findChild<QScrollBar*>();
     const int live = s.model.Top();
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        std::vector<QPoint> cursor;
-    };
-    const Step steps[] = {
+    // Each step, and the cells the cursor covers after it.
+    const std::tuple<const char*, std::function<void()>, std::vector<QPoint>> steps[] = {
         {"placed", [&] { s.Feed("\x1b[2;5H"); }, {{5, 2}}},
         {"page up", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, {}},
         {"one line back", [&] { bar->setSliderPosition(live - 1); }, {{5, 3}}},
@@ -196,10 +192,10 @@ TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
          {{6, 3}}},
         {"a line end returns", [&] { s.Feed("\r\n"); }, {{0, 3}}},
     };
-    for (const Step& step : steps) {
-        step.act();
+    for (const auto& [what, act, cursor] : steps) {
+        act();
         QCoreApplication::processEvents();
-        EXPECT_EQ(CursorCells(s), step.cursor) << step.what;
+        EXPECT_EQ(CursorCells(s), cursor) << what;
     }
 }
 
@@ -258,12 +254,8 @@ TEST(ScreenWidgetScroll, ScrollBarWheelAndPagingKeysMoveTheModel) {
     const int live = s.model.Top();
     EXPECT_EQ(bar->maximum(), live - 1); // the range ends one line short of the live position
 
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        int top;
-    };
-    const Step steps[] = {
+    // Each step, and the model's top line after it.
+    const std::tuple<const char*, std::function<void()>, int> steps[] = {
         {"line up", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); }, live - 1},
         {"page up key", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, live - 1 - kRows},
         {"thumb", [&] { bar->setSliderPosition(3); }, 3},
@@ -272,12 +264,12 @@ TEST(ScreenWidgetScroll, ScrollBarWheelAndPagingKeysMoveTheModel) {
         {"line down to live", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); },
          live},
     };
-    for (const Step& step : steps) {
-        step.act();
+    for (const auto& [what, act, top] : steps) {
+        act();
         QCoreApplication::processEvents();
-        EXPECT_EQ(s.model.Top(), step.top) << step.what;
-        EXPECT_EQ(s.model.ScrolledBack(), step.top != live) << step.what;
-        EXPECT_EQ(bar->value(), std::min(step.top, bar->maximum())) << step.what;
+        EXPECT_EQ(s.model.Top(), top) << what;
+        EXPECT_EQ(s.model.ScrolledBack(), top != live) << what;
+        EXPECT_EQ(bar->value(), std::min(top, bar->maximum())) << what;
     }
     QWheelEvent wheel(QPointF(s.Cell(1, 1).center()), QPointF(), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);

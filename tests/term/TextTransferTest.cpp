@@ -150,57 +150,54 @@ TEST(UserFiles, AreWrittenIntoNotReplaced) {
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
     boxes.shown.clear();
 
-    struct Writer {
-        const char* name;
-        std::function<bool(const std::string&)> write;
-        std::string file;
-    };
-    const Writer writers[] = {
-        {"save selected", [&](const std::string& path) { return SaveTextAs(boxes, path, "kept"); },
-         "kept"},
-        {"terminal log",
-         [&](const std::string& path) {
-             TerminalLog log(boxes);
-             if (!log.Begin(path)) return false;
-             log.Write("a line\n");
-             log.End();
-             return true;
-         },
-         "a line\r\n"},
-        {"html log",
-         [&](const std::string& path) {
-             HtmlLog log(boxes, {});
-             if (!log.Begin(path)) return false;
-             log.End();
-             return true;
-         },
-         HtmlLogHead(ScreenPalette{}.text, ScreenPalette{}.background) +
-             "</pre>\n</body>\n</html>\n"},
-    };
+    // Each way of writing a file, and what the file then holds.
+    const std::tuple<const char*, std::function<bool(const std::string&)>, std::string> writers[] =
+        {
+            {"save selected",
+             [&](const std::string& path) { return SaveTextAs(boxes, path, "kept"); }, "kept"},
+            {"terminal log",
+             [&](const std::string& path) {
+                 TerminalLog log(boxes);
+                 if (!log.Begin(path)) return false;
+                 log.Write("a line\n");
+                 log.End();
+                 return true;
+             },
+             "a line\r\n"},
+            {"html log",
+             [&](const std::string& path) {
+                 HtmlLog log(boxes, {});
+                 if (!log.Begin(path)) return false;
+                 log.End();
+                 return true;
+             },
+             HtmlLogHead(ScreenPalette{}.text, ScreenPalette{}.background) +
+                 "</pre>\n</body>\n</html>\n"},
+        };
     const auto inode = [](const fs::path& path) {
         struct stat st {};
         return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
     };
-    for (const Writer& w : writers) {
-        SCOPED_TRACE(w.name);
-        const fs::path owned = dir.path / (std::string(w.name) + ".private");
-        const fs::path target = dir.path / (std::string(w.name) + ".target");
-        const fs::path link = dir.path / (std::string(w.name) + ".link");
+    for (const auto& [name, write, holds] : writers) {
+        SCOPED_TRACE(name);
+        const fs::path owned = dir.path / (std::string(name) + ".private");
+        const fs::path target = dir.path / (std::string(name) + ".target");
+        const fs::path link = dir.path / (std::string(name) + ".link");
         const std::string old(5000, 'o'); // longer than any text: emptied, not overwritten
         ASSERT_TRUE(WriteFileAtomically(owned.string(), old, FileAccess::OwnerOnly));
         ASSERT_TRUE(WriteFileAtomically(target.string(), old));
         fs::create_symlink(target.filename(), link);
         const auto ownedInode = inode(owned);
 
-        ASSERT_TRUE(w.write(owned.string()));
-        EXPECT_EQ(Contents(owned), w.file);
+        ASSERT_TRUE(write(owned.string()));
+        EXPECT_EQ(Contents(owned), holds);
         EXPECT_EQ(fs::status(owned).permissions() & fs::perms::all,
                   fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_EQ(inode(owned), ownedInode) << "the same file, not a new one";
 
-        ASSERT_TRUE(w.write(link.string()));
+        ASSERT_TRUE(write(link.string()));
         EXPECT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(Contents(target), w.file);
+        EXPECT_EQ(Contents(target), holds);
     }
     EXPECT_EQ(boxes.shown, std::vector<std::string>{});
 }
