@@ -46,7 +46,7 @@ struct Screen {
     QString All() const { return text->text(0, text->characterCount()); }
 };
 
-TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
+TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCells) {
     Screen s(6);
     ASSERT_NE(s.text, nullptr);
     EXPECT_EQ(s.iface->role(), QAccessible::Terminal);
@@ -61,6 +61,37 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
     EXPECT_EQ(s.All(), "first line\nsecond\nthird\ntet\n\n");
     EXPECT_EQ(s.text->text(-5, 3), "fir");
     EXPECT_EQ(s.text->text(26, 1000), "t\n\n");
+
+    // Two more lines: four rows show lines 2..5.
+    s.Feed("\r\nfive\r\nsix");
+    ASSERT_EQ(s.model.Top(), 2);
+    EXPECT_EQ(s.text->selectionCount(), 0);
+    s.text->setSelection(0, 8, 16); // "ne\nsecon"
+    EXPECT_EQ(s.text->selectionCount(), 1);
+    EXPECT_EQ(s.model.GetSelectedText(), "ne\r\nsecon");
+    int start = 0;
+    int end = 0;
+    s.text->selection(0, &start, &end);
+    EXPECT_EQ(start, 8);
+    EXPECT_EQ(end, 16);
+    s.model.SelectAll();
+    s.text->selection(0, &start, &end);
+    EXPECT_EQ(s.text->text(start, end), "first line\nsecond\nthird\ntet\nfive\nsix");
+    s.text->removeSelection(0);
+    EXPECT_EQ(s.text->selectionCount(), 0);
+
+    // A visible character has a place on the screen and is found there again; a line
+    // scrolled off the top has none.
+    const int third = 18;
+    const QRect cell = s.text->characterRect(third + 2);
+    ASSERT_FALSE(cell.isEmpty());
+    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.model.CellWidth(), 0)));
+    EXPECT_EQ(s.text->offsetAtPoint(cell.center()), third + 2);
+    EXPECT_TRUE(s.text->characterRect(1).isEmpty());
+    // Asking for it brings it into view.
+    s.text->scrollToSubstring(1, 3);
+    EXPECT_EQ(s.model.Top(), 0);
+    EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
 // Screen readers ask for pieces of text at every offset; game screens are full of blank
@@ -144,40 +175,6 @@ TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
                   expected)
             << near;
     }
-}
-
-TEST(ScreenAccessible, SelectionAndVisibleCells) {
-    Screen s(8);
-    s.Feed("alpha\r\nbravo\r\ncharlie\r\ndelta\r\necho\r\nfox");
-    // Lines 0..5; four rows show lines 2..5.
-    ASSERT_EQ(s.model.Top(), 2);
-    EXPECT_EQ(s.text->selectionCount(), 0);
-    s.text->setSelection(0, 8, 16); // "avo\nchar"
-    EXPECT_EQ(s.text->selectionCount(), 1);
-    EXPECT_EQ(s.model.GetSelectedText(), "avo\r\nchar");
-    int start = 0;
-    int end = 0;
-    s.text->selection(0, &start, &end);
-    EXPECT_EQ(start, 8);
-    EXPECT_EQ(end, 16);
-    s.model.SelectAll();
-    s.text->selection(0, &start, &end);
-    EXPECT_EQ(s.text->text(start, end), "alpha\nbravo\ncharlie\ndelta\necho\nfox");
-    s.text->removeSelection(0);
-    EXPECT_EQ(s.text->selectionCount(), 0);
-
-    // A visible character has a place on the screen and is found there again; a line
-    // scrolled off the top has none.
-    const int charlie = 12;
-    const QRect cell = s.text->characterRect(charlie + 2);
-    ASSERT_FALSE(cell.isEmpty());
-    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.model.CellWidth(), 0)));
-    EXPECT_EQ(s.text->offsetAtPoint(cell.center()), charlie + 2);
-    EXPECT_TRUE(s.text->characterRect(1).isEmpty());
-    // Asking for it brings it into view.
-    s.text->scrollToSubstring(1, 3);
-    EXPECT_EQ(s.model.Top(), 0);
-    EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
 struct TestClock : IntervalClock {
