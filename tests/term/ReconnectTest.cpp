@@ -257,34 +257,33 @@ TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
 
 TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconnect) {
     // How the connection ends, and what the screen then says, if anything.
-    const std::tuple<const char*, std::function<void(ReconnectFixture&)>, const char*> cases[] = {
-        {"a refused login closes at once",
-         [](ReconnectFixture& f) { f.DropAfter(kMinReconnectableMs - 1); },
+    const std::tuple<const char*, std::function<void()>, const char*> cases[] = {
+        {"a refused login closes at once", [&] { DropAfter(kMinReconnectableMs - 1); },
          "TavTerm connection lasted under 30 secs: not reconnecting.\r\n"},
         {"the user's Disconnect",
-         [](ReconnectFixture& f) {
-             f.Advance(kMinReconnectableMs);
-             f.session->TermDisconnect();
+         [&] {
+             Advance(kMinReconnectableMs);
+             session->TermDisconnect();
          },
          nullptr},
         {"the profile switch or exit",
-         [](ReconnectFixture& f) {
-             f.Advance(kMinReconnectableMs);
-             f.session->CancelConnect();
-             f.session->TermDisconnect();
+         [&] {
+             Advance(kMinReconnectableMs);
+             session->CancelConnect();
+             session->TermDisconnect();
          },
          nullptr},
         {"reconnecting turned off",
-         [](ReconnectFixture& f) {
-             f.session->SetAutoReconnect(false);
-             f.DropAfter(kMinReconnectableMs);
+         [&] {
+             session->SetAutoReconnect(false);
+             DropAfter(kMinReconnectableMs);
          },
          nullptr},
     };
     for (const auto& [name, end, shown] : cases) {
         session->SetAutoReconnect(true);
         Connect();
-        end(*this);
+        end();
         loop.RunFor(50ms);
         EXPECT_FALSE(session->ReconnectPending()) << name;
         EXPECT_FALSE(ReconnectTimerRunning()) << name;
@@ -297,16 +296,15 @@ TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconne
 }
 
 TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
-    const std::tuple<const char*, std::function<void(ReconnectFixture&)>, bool> cases[] = {
-        {"Connect", [](ReconnectFixture& f) { f.session->TermConnect(); }, true},
-        {"Disconnect while waiting", [](ReconnectFixture& f) { f.session->CancelReconnect(); },
-         false},
-        {"_disconnect typed", [](ReconnectFixture& f) { f.Type("_disconnect"); }, false},
-        {"profile switch or exit", [](ReconnectFixture& f) { f.session->CancelConnect(); }, false},
+    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
+        {"Connect", [&] { session->TermConnect(); }, true},
+        {"Disconnect while waiting", [&] { session->CancelReconnect(); }, false},
+        {"_disconnect typed", [&] { Type("_disconnect"); }, false},
+        {"profile switch or exit", [&] { session->CancelConnect(); }, false},
         {"a try already connecting",
-         [](ReconnectFixture& f) {
-             f.Advance(2000); // the try starts
-             f.session->CancelReconnect();
+         [&] {
+             Advance(2000); // the try starts
+             session->CancelReconnect();
          },
          false},
     };
@@ -314,7 +312,7 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
         Connect();
         DropAfter(kMinReconnectableMs);
         ASSERT_TRUE(session->ReconnectPending()) << name;
-        act(*this);
+        act();
         EXPECT_FALSE(session->ReconnectPending()) << name;
         EXPECT_FALSE(ReconnectTimerRunning()) << name;
         EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << name;
