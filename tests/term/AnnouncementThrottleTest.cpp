@@ -41,6 +41,13 @@ void RunScript(const char* name, std::int32_t start, const std::vector<Step>& st
     }
 }
 
+// Four lines at `at`: three are read, the fourth is held back.
+std::vector<Step> Burst(std::int32_t at, std::vector<Step> then) {
+    std::vector<Step> steps = {{at, "1", {"1"}}, {at, "2", {"2"}}, {at, "3", {"3"}}, {at, "4", {}}};
+    steps.insert(steps.end(), then.begin(), then.end());
+    return steps;
+}
+
 TEST(AnnouncementThrottle, BurstsAreCutToAFewLinesAndASummary) {
     const std::vector<std::pair<const char*, std::vector<Step>>> scripts = {
         {"a slow trickle is read line by line",
@@ -54,29 +61,14 @@ TEST(AnnouncementThrottle, BurstsAreCutToAFewLinesAndASummary) {
           {999, nullptr, {}},
           {1000, nullptr, {"2 more lines"}},
           {1001, nullptr, {}}}},
-        {"the summary takes a place in the next window",
-         {{0, "1", {"1"}},
-          {0, "2", {"2"}},
-          {0, "3", {"3"}},
-          {0, "4", {}},
-          {1000, nullptr, {"1 more line"}},
-          {1001, "5", {"5"}},
-          {1002, "6", {"6"}},
-          {1003, "7", {}}}},
+        {"the summary takes a place in the next window", Burst(0, {{1000, nullptr, {"1 more line"}},
+                                                                   {1001, "5", {"5"}},
+                                                                   {1002, "6", {"6"}},
+                                                                   {1003, "7", {}}})},
         {"a line after the window, before the timer, comes after the summary",
-         {{0, "1", {"1"}},
-          {0, "2", {"2"}},
-          {0, "3", {"3"}},
-          {0, "4", {}},
-          {1500, "5", {"1 more line", "5"}},
-          {1600, nullptr, {}}}},
+         Burst(0, {{1500, "5", {"1 more line", "5"}}, {1600, nullptr, {}}})},
         {"a clock that steps back ends the window instead of stopping announcements",
-         {{5000, "1", {"1"}},
-          {5000, "2", {"2"}},
-          {5000, "3", {"3"}},
-          {5000, "4", {}},
-          {1000, nullptr, {"1 more line"}},
-          {1001, "5", {"5"}}}},
+         Burst(5000, {{1000, nullptr, {"1 more line"}}, {1001, "5", {"5"}}})},
         {"blank lines are neither read nor counted",
          {{0, "", {}}, {0, "   ", {}}, {0, "\r", {}}, {0, "x", {"x"}}}},
     };

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <ostream>
+#include <tuple>
 
 namespace tav {
 
@@ -18,25 +19,19 @@ namespace {
 
 constexpr ColorRef kText = MakeColor(210, 210, 210);
 
-// A table whose entry i is 0x00000i01, so a result names the entry it came from.
-std::array<ColorRef, kMudColorCount> NumberedTable() {
-    std::array<ColorRef, kMudColorCount> table{};
-    for (std::size_t i = 0; i < table.size(); ++i)
-        table[i] = static_cast<ColorRef>(0x100 * i + 1);
-    return table;
-}
+// Entry i of a table whose entries name themselves.
 constexpr ColorRef Entry(int i) {
     return static_cast<ColorRef>(0x100 * i + 1);
 }
+std::array<ColorRef, kMudColorCount> NumberedTable() {
+    std::array<ColorRef, kMudColorCount> table{};
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = Entry(static_cast<int>(i));
+    return table;
+}
 
-struct Case {
-    Attr attribute;
-    ColorRef textColor;
-    CellColors expected;
-};
-
-TEST(CellColors, BuiltInColours) {
-    const Case cases[] = {
+TEST(CellColors, BuiltInColoursThenTheCustomTable) {
+    const std::tuple<Attr, ColorRef, CellColors> cases[] = {
         {attr::kNormal, kText, {kText, false}},
         {0xE1, kText, {kText, false}}, // 37 after a reset keeps the normal bit
         {attr::kNormal | attr::kBold, kText, {MakeColor(255, 255, 255), false}},
@@ -56,15 +51,13 @@ TEST(CellColors, BuiltInColours) {
         {attr::kNormal | attr::kBold | attr::kUrl, MakeColor(1, 2, 3), {kUrlColor, true}},
     };
     const auto table = NumberedTable();
-    for (const Case& c : cases) {
-        EXPECT_EQ(ColorsOfAttribute(c.attribute, c.textColor, table.data(), false), c.expected)
-            << std::hex << c.attribute;
-        EXPECT_EQ(ColorsOfAttribute(c.attribute, c.textColor, nullptr, false), c.expected)
-            << std::hex << c.attribute;
+    for (const auto& [attribute, textColor, expected] : cases) {
+        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, table.data(), false), expected)
+            << std::hex << attribute;
+        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, nullptr, false), expected)
+            << std::hex << attribute;
     }
-}
 
-TEST(CellColors, CustomTable) {
     // Attribute (colour bits 0x20..0xE0, bold 0x02, gray 0x100, normal 0x01) and the table
     // entry it takes, with the text colour kText; 0xE1 (37 after a reset) is white.
     const std::pair<Attr, int> entries[] = {
@@ -72,7 +65,6 @@ TEST(CellColors, CustomTable) {
         {0x0E1, 6},  {0x022, 7},  {0x042, 8},  {0x082, 9},  {0x062, 10}, {0x0A2, 11},
         {0x0C2, 12}, {0x0E2, 13}, {0x100, 14}, {0x122, 14}, {0x003, 15},
     };
-    const auto table = NumberedTable();
     for (const auto& [attribute, entry] : entries)
         EXPECT_EQ(ColorsOfAttribute(attribute, kText, table.data(), true),
                   (CellColors{Entry(entry), false}))

@@ -1,11 +1,12 @@
 #include "term/HtmlLog.h"
 #include "term/MudScreen.h"
 #include "tests/support/FileSizeLimit.h"
-#include "tests/term/TestSupport.h"
+#include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -29,13 +30,9 @@ std::vector<TakenLine> ScreenLines(const std::string& bytes) {
 // Text #d2d2d2 on black with the built-in colours.
 const ScreenPalette kPalette{};
 
-TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
-    struct Case {
-        const char* name;
-        std::string bytes; // one line as the server sends it
-        std::string html;
-    };
-    const Case cases[] = {
+TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEscaped) {
+    // One line as the server sends it, and its HTML.
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"plain text needs no span", "You see a door.\r\n", "You see a door.\n"},
         {"every special character escaped", "<b>&\"quote\"'s</b>\r\n",
          "&lt;b&gt;&amp;&quot;quote&quot;&#39;s&lt;/b&gt;\n"},
@@ -48,17 +45,16 @@ TEST(HtmlLogLine, ColoursAndBoldBecomeOneSpanPerRunAndTextIsEscaped) {
         {"a new colour starts a new span", "\x1b[33my\x1b[36mc\x1b[0m\r\n",
          "<span style=\"color:#d2d200\">y</span><span style=\"color:#00d2d2\">c</span>\n"},
     };
-    for (const Case& c : cases) {
-        const std::vector<TakenLine> lines = ScreenLines(c.bytes);
-        ASSERT_EQ(lines.size(), 1u) << c.name;
+    for (const auto& [name, bytes, html] : cases) {
+        const std::vector<TakenLine> lines = ScreenLines(bytes);
+        ASSERT_EQ(lines.size(), 1u) << name;
         EXPECT_EQ(HtmlLogLine(lines[0].text, lines[0].attrs, kPalette, kPalette.text,
                               kPalette.background),
-                  c.html)
-            << c.name;
+                  html)
+            << name;
     }
-}
 
-TEST(HtmlLogLine, ThePaletteOfTheMomentDecides) {
+    // The palette of the moment decides.
     const std::vector<TakenLine> lines = ScreenLines("\x1b[31mred\x1b[0m plain\r\n");
     ASSERT_EQ(lines.size(), 1u);
     ScreenPalette custom = kPalette;
@@ -92,7 +88,7 @@ TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
 }
 
 struct HtmlLogFile : ::testing::Test {
-    test::ScratchFolder scratch;
+    test::TempDir scratch;
     const std::filesystem::path dir = scratch.path;
     test::RecordingBoxes boxes;
     ScreenPalette palette = kPalette;
@@ -125,30 +121,23 @@ TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
 }
 
 TEST_F(HtmlLogFile, EndClosesThePageAndFailuresSayWhyOnce) {
-    struct Case {
-        const char* name;
-        std::string path;
-        int lines;
-        std::vector<std::string> boxes;
+    const std::vector<std::string> cannotOpen = {"Error... Unable to open file for writing."};
+    // Where, how many lines, and the boxes shown: an ended page, a missing folder, a full disk.
+    const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
+        {(dir / "ok.html").string(), 2, {}},
+        {(dir / "missing/x.html").string(), 0, cannotOpen},
+        {"/dev/full", 3, cannotOpen},
     };
-    const Case cases[] = {
-        {"ended normally", (dir / "ok.html").string(), 2, {}},
-        {"no such folder",
-         (dir / "missing/x.html").string(),
-         0,
-         {"Error... Unable to open file for writing."}},
-        {"a full disk", "/dev/full", 3, {"Error... Unable to open file for writing."}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [path, lines, shown] : cases) {
         boxes.shown.clear();
         HtmlLog log(boxes, [this] { return palette; });
-        EXPECT_EQ(log.Begin(c.path), c.boxes.empty()) << c.name;
-        for (int k = 0; k < c.lines; ++k)
+        EXPECT_EQ(log.Begin(path), shown.empty()) << path;
+        for (int k = 0; k < lines; ++k)
             log.WriteLine("line", {});
         log.End();
         log.End(); // a second End does nothing
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-        EXPECT_FALSE(log.IsOpen()) << c.name;
+        EXPECT_EQ(boxes.shown, shown) << path;
+        EXPECT_FALSE(log.IsOpen()) << path;
     }
     const std::string page = Contents(dir / "ok.html");
     EXPECT_NE(page.find("line\nline\n</pre>\n</body>\n</html>\n"), std::string::npos);

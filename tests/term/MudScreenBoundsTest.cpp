@@ -107,14 +107,11 @@ std::vector<Step> AllSteps() {
         {"far corner", Bytes("\x1b[9999;9999Hz")},
         {"down 99", Bytes("\x1b[99B")},
         {"up 99", Bytes("\x1b[99A")},
-        {"right and ESC B", Bytes("\x1b[200C\x1b"
-                                  "B\x1b"
-                                  "C")},
+        {"right and ESC B", Bytes("\x1b[200C\033B\033C")},
         {"tabs", Bytes("\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t")},
         {"erase screen", Bytes("\x1b[2J")},
         {"erase to start", Bytes("\x1b[1J\x1b[1K")},
-        {"erase to end", Bytes("\x1b"
-                               "J\x1b[K")},
+        {"erase to end", Bytes("\033J\x1b[K")},
         {"erase rows off the screen",
          [](Screen& f) {
              f.screen.EraseLine(-1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,20 +39,15 @@ struct Fixture {
     }
     // Text of buffer line n up to its first empty cell.
     std::string Text(int n) const {
-        const ScreenLine& line = screen.Line(n);
-        std::string s;
-        for (char ch : line.ch) {
-            if (ch == 0) break;
-            s.push_back(ch);
-        }
-        return s;
+        const char* cells = screen.Line(n).ch;
+        return std::string(cells, ::strnlen(cells, kBufferColumns));
     }
     Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
 };
 
 using Lines = std::vector<std::string>;
 
-TEST(MudScreenText, LineEndsQueueLinesWithAndWithoutAppendCr) {
+TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
     for (bool appendcr : {true, false}) {
         Fixture f;
         f.screen.appendcr = appendcr;
@@ -67,14 +63,13 @@ TEST(MudScreenText, LineEndsQueueLinesWithAndWithoutAppendCr) {
     EXPECT_EQ(f.screen.Line(1).ch[3], 'd');
     EXPECT_EQ(f.screen.Line(1).ch[5], 'f');
     EXPECT_EQ(f.screen.Line(1).ch[2], 0);
-}
 
-TEST(MudScreenText, AutowrapFillsOneCellLessThanTheWidth) {
-    Fixture f;
-    f.Feed(std::string(100, 'x'));
-    EXPECT_EQ(f.Lines(), (Lines{std::string(79, 'x')}));
-    EXPECT_EQ(f.Text(1), std::string(21, 'x'));
-    EXPECT_EQ(f.screen.CursorCol(), 21);
+    // Autowrap fills one cell less than the width.
+    Fixture w;
+    w.Feed(std::string(100, 'x'));
+    EXPECT_EQ(w.Lines(), (Lines{std::string(79, 'x')}));
+    EXPECT_EQ(w.Text(1), std::string(21, 'x'));
+    EXPECT_EQ(w.screen.CursorCol(), 21);
 
     // Without autowrap everything past the last buffer column lands in it.
     Fixture g;
@@ -113,13 +108,9 @@ TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
     }
 }
 
-struct SgrCase {
-    const char* bytes;
-    Attr expected; // attribute of the last stored character
-};
-
+// The attribute of the last character stored.
 TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
-    const SgrCase cases[] = {
+    const std::pair<const char*, Attr> cases[] = {
         {"\x1b[31mx", 0x20},
         {"\x1b[1m\x1b[31mx", 0x22},
         {"\x1b[31mx\x1b[0my", 0x1},
@@ -130,11 +121,10 @@ TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
         {"\x1b[1m\x1b[36mx\x1b[40;2;22mx", 0xC2}, // ignored values change nothing
         {"\x1b[mx", 0x1},                         // empty parameter is 0
     };
-    for (const auto& c : cases) {
+    for (const auto& [bytes, expected] : cases) {
         Fixture f;
-        f.Feed(c.bytes);
-        const int col = f.screen.BufferCol() - 1;
-        EXPECT_EQ(f.AttrAt(0, col), c.expected) << c.bytes;
+        f.Feed(bytes);
+        EXPECT_EQ(f.AttrAt(0, f.screen.BufferCol() - 1), expected) << bytes;
     }
 }
 
@@ -151,11 +141,9 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     // ESC A moves up a row but not past row 0; ESC [ 5 A from row 1 stops the screen row
     // at 0 while the buffer line moves 5 up, but never below line 0.
     Fixture g;
-    g.Feed("\x1b"
-           "A");
+    g.Feed("\033A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
-    g.Feed("\r\n\r\n\x1b"
-           "A");
+    g.Feed("\r\n\r\n\033A");
     EXPECT_EQ(g.screen.CursorRow(), 1);
     g.Feed("\x1b[5A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
@@ -163,9 +151,7 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
 
     // ESC C/D move only the screen column.
     Fixture h;
-    h.Feed("ab\x1b"
-           "D\x1b"
-           "D");
+    h.Feed("ab\033D\033D");
     EXPECT_EQ(h.screen.CursorCol(), 0);
     EXPECT_EQ(h.screen.BufferCol(), 2);
 
@@ -184,8 +170,7 @@ TEST(MudScreenCursor, EraseOperations) {
     f.Feed("\x1b[2;3H\x1b[1K"); // erase from start of line 2 through column 3
     EXPECT_EQ(f.screen.Line(2).ch[3], 0);
     EXPECT_EQ(f.screen.Line(2).ch[4], '2');
-    f.Feed("\x1b[1;2H\x1b"
-           "K"); // ESC K: to end of line from column 2
+    f.Feed("\x1b[1;2H\033K"); // ESC K: to end of line from column 2
     EXPECT_EQ(f.Text(1), "li");
     f.Feed("\x1b[2;1H\x1b[1J"); // rows above, then the row through column 1
     EXPECT_EQ(f.Text(0), "");
@@ -199,12 +184,11 @@ TEST(MudScreenCursor, EraseOperations) {
     EXPECT_EQ(f.screen.CursorRow(), 0);
 
     Fixture g; // ESC J: to the end of the screen, leaving the rows above
-    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\x1b"
-           "J");
+    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\033J");
     EXPECT_EQ(g.Text(0) + "|" + g.Text(1) + "|" + g.Text(2), "ab|c|");
 }
 
-TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
+TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     Fixture f;
     EXPECT_EQ(f.Feed("\xff\xfb\x01"), ScreenResult::EchoOn);
     EXPECT_EQ(f.Feed("\xff\xfc\x01"), ScreenResult::EchoOff);
@@ -222,6 +206,28 @@ TEST(MudScreenTelnet, EchoGroupsAndCommandLengths) {
     h.Feed("\xf0y");
     EXPECT_EQ(h.Text(0), "xy");
     EXPECT_EQ(h.screen.PendingBytes(), 0u);
+
+    // Unfinished sequences wait, but are abandoned before they grow without bound.
+    Fixture u;
+    u.Feed("\x1b[3");
+    EXPECT_EQ(u.screen.PendingBytes(), 3u);
+    u.Feed("1mX");
+    EXPECT_EQ(u.AttrAt(0, 0), 0x20u);
+
+    // A CSI that never ends is abandoned instead of growing the pending input.
+    Fixture c;
+    c.Feed("\x1b[");
+    for (int k = 0; k < 1000; ++k)
+        c.Feed("1;");
+    EXPECT_LT(c.screen.PendingBytes(), kMaxControlSequence + 4);
+
+    Fixture n;
+    n.Feed("\xff\xfa");
+    for (int k = 0; k < 1000; ++k)
+        n.Feed(std::string(100, 'p'));
+    EXPECT_LT(n.screen.PendingBytes(), kMaxSubnegotiation + 101);
+    n.Feed("\xff\xf0ok");
+    EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
 }
 
 // However the socket cuts the stream (any split in two, or byte by byte), the screen
@@ -268,46 +274,7 @@ TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
     }
 }
 
-TEST(MudScreenPending, UnfinishedSequencesStayBounded) {
-    Fixture f;
-    f.Feed("\x1b[3");
-    EXPECT_EQ(f.screen.PendingBytes(), 3u);
-    f.Feed("1mX");
-    EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
-
-    // A CSI that never ends is abandoned instead of growing the pending input.
-    Fixture g;
-    g.Feed("\x1b[");
-    for (int k = 0; k < 1000; ++k)
-        g.Feed("1;");
-    EXPECT_LT(g.screen.PendingBytes(), kMaxControlSequence + 4);
-
-    Fixture h;
-    h.Feed("\xff\xfa");
-    for (int k = 0; k < 1000; ++k)
-        h.Feed(std::string(100, 'p'));
-    EXPECT_LT(h.screen.PendingBytes(), kMaxSubnegotiation + 101);
-    h.Feed("\xff\xf0ok");
-    EXPECT_NE(h.screen.GetAllText().find("ok"), std::string::npos);
-}
-
-TEST(MudScreenScroll, ScrollbackRingDropsTheOldestLine) {
-    Fixture f;
-    for (int k = 0; k < 150; ++k)
-        f.Feed("line " + std::to_string(k) + "\r\n");
-    EXPECT_EQ(f.screen.Top(), 100 - 24);
-    EXPECT_EQ(f.view.scrollPos, 76);
-    EXPECT_EQ(f.screen.BufferLine(), 99);
-    EXPECT_EQ(f.Text(0), "line 51");
-    EXPECT_EQ(f.Text(98), "line 149");
-    EXPECT_EQ(f.Text(99), "");
-    // One pixel scroll per block, by the number of new lines.
-    EXPECT_EQ(f.view.scrolls.back(), -1);
-    f.Feed("a\r\nb\r\nc\r\n");
-    EXPECT_EQ(f.view.scrolls.back(), -3);
-}
-
-TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
+TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
     Fixture f;
     f.screen.PageUp(true); // at T = 0 still marks scrolled back
     EXPECT_TRUE(f.screen.ScrolledBack());
@@ -336,6 +303,20 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLine) {
     f.screen.ScrollBar(ScrollRequest::Bottom);
     EXPECT_FALSE(f.screen.ScrolledBack());
     EXPECT_EQ(f.screen.Top(), live + 1);
+
+    // The scrollback ring drops the oldest line.
+    for (int k = 0; k < 150; ++k)
+        f.Feed("line " + std::to_string(k) + "\r\n");
+    EXPECT_EQ(f.screen.Top(), 100 - 24);
+    EXPECT_EQ(f.view.scrollPos, 76);
+    EXPECT_EQ(f.screen.BufferLine(), 99);
+    EXPECT_EQ(f.Text(0), "line 51");
+    EXPECT_EQ(f.Text(98), "line 149");
+    EXPECT_EQ(f.Text(99), "");
+    // One pixel scroll per block, by the number of new lines.
+    EXPECT_EQ(f.view.scrolls.back(), -1);
+    f.Feed("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(f.view.scrolls.back(), -3);
 }
 
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
@@ -354,7 +335,7 @@ TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
     EXPECT_EQ(off.AttrAt(0, 0) & attr::kUrl, 0u);
 }
 
-TEST(MudScreenBell, BellUsesThePathAndTheVisualSetting) {
+TEST(MudScreenView, BellsAndHeldTextReachTheView) {
     Fixture f;
     f.Feed("\a");
     f.screen.bellPath = "ding.wav";
@@ -362,10 +343,8 @@ TEST(MudScreenBell, BellUsesThePathAndTheVisualSetting) {
     f.Feed("\a");
     EXPECT_EQ(f.view.bells, (std::vector<std::string>{"", "ding.wav"}));
     EXPECT_EQ(f.view.visualBells, 1);
-}
 
-TEST(MudScreenHold, HeldTextIsShownWithASpaceOnRelease) {
-    Fixture f;
+    // Held text is shown with a space on release.
     f.screen.ToggleHold();
     EXPECT_EQ(f.Feed("held\r\n"), ScreenResult::Held);
     EXPECT_TRUE(f.Lines().empty());

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -26,13 +26,8 @@ using Kind = ReconnectStep::Kind;
 constexpr SteadyMs kLongSession = kMinReconnectableMs;
 
 TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
-    struct Case {
-        const char* name;
-        bool enabled;
-        SteadyMs lasted; // -1: no connection was ever made
-        ReconnectStep expected;
-    };
-    const Case cases[] = {
+    // How long the connection lasted; -1 when none was ever made.
+    const std::tuple<const char*, bool, SteadyMs, ReconnectStep> cases[] = {
         {"off by default", false, 60'000, {}},
         {"never connected", true, -1, {}},
         {"refused login", true, 1'000, {Kind::TooShort}},
@@ -40,17 +35,17 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
         {"just long enough", true, kMinReconnectableMs, {Kind::Wait, 1, 2}},
         {"long session", true, 3'600'000, {Kind::Wait, 1, 2}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, enabled, lasted, expected] : cases) {
         ReconnectPolicy policy;
-        policy.SetEnabled(c.enabled);
-        if (c.lasted >= 0) policy.Connected(1000);
-        EXPECT_EQ(policy.Lost(1000 + c.lasted), c.expected) << c.name;
-        EXPECT_EQ(policy.Pending(), c.expected.kind == Kind::Wait) << c.name;
+        policy.SetEnabled(enabled);
+        if (lasted >= 0) policy.Connected(1000);
+        EXPECT_EQ(policy.Lost(1000 + lasted), expected) << name;
+        EXPECT_EQ(policy.Pending(), expected.kind == Kind::Wait) << name;
         // Whatever went before, the next lost connection starts a series at try 1.
         policy.Connected(5000);
         EXPECT_EQ(policy.Lost(5000 + kLongSession),
-                  (c.enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
-            << c.name;
+                  (enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
+            << name;
     }
 }
 
@@ -58,13 +53,9 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
 // go on with one series, healthy ones start a new series each, and no hour ever holds
 // more than ten tries.
 TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAnHour) {
-    struct Case {
-        const char* name;
-        SteadyMs lasted;
-        std::vector<int> delays; // of every try made, before the end (or 30 tries)
-        ReconnectStep end;
-    };
-    const Case cases[] = {
+    // The name, how long each connection lasts, the delay of every try made before the
+    // end (or 30 tries), and that end.
+    const std::tuple<const char*, SteadyMs, std::vector<int>, ReconnectStep> cases[] = {
         {"closed after 31 s", 31'000, {2, 4, 8, 16, 32, 60, 60, 60, 60, 60}, {Kind::GiveUp, 10, 0}},
         {"closed after 5 minutes",
          kHealthyConnectionMs,
@@ -73,32 +64,32 @@ TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAn
         // Ten tries take just over an hour: they go on, at most ten an hour.
         {"closed after 6 minutes", 6 * 60'000, std::vector<int>(30, 2), {Kind::Wait, 1, 2}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, lasted, expectedDelays, end] : cases) {
         ReconnectPolicy policy;
         policy.SetEnabled(true);
         SteadyMs now = 0;
         policy.Connected(now);
-        now += c.lasted;
+        now += lasted;
         ReconnectStep step = policy.Lost(now);
         std::vector<int> delays;
         std::vector<SteadyMs> tries;
         while (step.kind == Kind::Wait && tries.size() < 30) {
             delays.push_back(step.seconds);
             now += step.seconds * 1000;
-            ASSERT_EQ(policy.Tick(now).kind, Kind::Try) << c.name;
+            ASSERT_EQ(policy.Tick(now).kind, Kind::Try) << name;
             tries.push_back(now);
             policy.Connected(now);
-            now += c.lasted;
+            now += lasted;
             step = policy.Lost(now);
         }
-        EXPECT_EQ(delays, c.delays) << c.name;
-        EXPECT_EQ(step, c.end) << c.name;
+        EXPECT_EQ(delays, expectedDelays) << name;
+        EXPECT_EQ(step, end) << name;
         for (std::size_t k = kMaxReconnectsPerWindow; k < tries.size(); ++k)
-            EXPECT_GE(tries[k] - tries[k - kMaxReconnectsPerWindow], kReconnectWindowMs) << c.name;
+            EXPECT_GE(tries[k] - tries[k - kMaxReconnectsPerWindow], kReconnectWindowMs) << name;
     }
 }
 
-TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUpAndATryStartsOnce) {
+TEST(ReconnectPolicy, WaitsRoundUpATryStartsOnceAndCancelOrANewConnectionStartAfresh) {
     ReconnectPolicy policy;
     policy.SetEnabled(true);
     policy.Connected(0);
@@ -110,14 +101,6 @@ TEST(ReconnectPolicy, WaitsShowWholeSecondsRoundedUpAndATryStartsOnce) {
     EXPECT_EQ(policy.Tick(kLongSession + 2000), (ReconnectStep{Kind::Try, 1, 0}));
     EXPECT_TRUE(policy.Trying());
     EXPECT_EQ(policy.Tick(kLongSession + 2500), ReconnectStep{});
-}
-
-TEST(ReconnectPolicy, CancelAndNewConnectionsStartAfresh) {
-    ReconnectPolicy policy;
-    policy.SetEnabled(true);
-    policy.Connected(0);
-    policy.Lost(kLongSession);
-    policy.Tick(kLongSession + 2000);
     policy.TryFailed(kLongSession + 2000); // try 2 waits 4 s
 
     // A try that connects ends the waiting; the loss of a healthy connection starts at
@@ -147,63 +130,47 @@ TEST(ReconnectPolicy, CancelAndNewConnectionsStartAfresh) {
 
 // --- the session over a real connection ---------------------------------------------------
 
-// A poll loop whose reconnect timer is ticked by the test, with a steady clock the test
-// moves: the sockets are real, only the waiting is not.
-class HeldTimerLoop final : public EventLoop, public SteadyClock {
-public:
-    void WatchReadable(int fd, Callback fn) override { poll_.WatchReadable(fd, std::move(fn)); }
-    void Unwatch(int fd) override { poll_.Unwatch(fd); }
-    void StartTimer(int id, int periodMs, Callback onTick) override {
-        if (id == kReconnectTimer)
-            held_[id] = std::move(onTick);
-        else
-            poll_.StartTimer(id, periodMs, std::move(onTick));
-    }
-    void StopTimer(int id) override {
-        held_.erase(id);
-        poll_.StopTimer(id);
-    }
-    void SingleShot(int delayMs, Callback fn) override { poll_.SingleShot(delayMs, std::move(fn)); }
-    void Post(Callback fn) override { poll_.Post(std::move(fn)); }
-    std::int64_t SteadyNowMs() override { return now_; }
-
-    bool ReconnectTimerRunning() const { return held_.count(kReconnectTimer) != 0; }
-    // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
-    void Advance(SteadyMs ms) {
-        now_ += ms;
-        if (auto it = held_.find(kReconnectTimer); it != held_.end()) {
-            Callback tick = it->second; // the tick may stop (erase) the timer
-            tick();
-        }
-    }
-    PollEventLoop& Poll() { return poll_; }
-
-private:
-    PollEventLoop poll_;
-    std::map<int, Callback> held_;
-    SteadyMs now_ = 1'000'000;
+// A steady clock the test moves: the sockets and the loop are real, only the waiting is
+// not. The reconnect timer's own ticks, a second apart, find nothing due on this clock;
+// Advance ticks it when the clock has moved.
+struct TestSteadyClock : SteadyClock {
+    SteadyMs now = 1'000'000;
+    std::int64_t SteadyNowMs() override { return now; }
 };
 
 struct ReconnectFixture : ::testing::Test, test::SessionHarness {
-    HeldTimerLoop loop;
+    TestSteadyClock clock;
 
     void SetUp() override {
         TermServices services = Recorded();
-        services.steadyClock = &loop;
-        Open(loop, services);
+        services.steadyClock = &clock;
+        Open(services);
         session->SetAutoReconnect(true);
     }
-    ~ReconnectFixture() override { session.reset(); } // before the loop it uses
-    void Connect() { ConnectOn(loop.Poll()); }
+    ~ReconnectFixture() override { session.reset(); } // before the clock it uses
+    bool ReconnectTimerRunning() const { return loop.TimerActive(kReconnectTimer); }
+    // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
+    void Advance(SteadyMs ms) {
+        clock.now += ms;
+        if (ReconnectTimerRunning()) session->OnTimer(kReconnectTimer);
+    }
     // The server drops the client after the connection lasted `lasted` ms.
     void DropAfter(SteadyMs lasted) {
-        loop.Advance(lasted);
+        Advance(lasted);
         server.CloseClient();
-        ASSERT_TRUE(loop.Poll().RunUntil([&] { return !session->Connected(); }, 5s));
+        ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
     }
     // Waits for what a try started (its connect runs on a worker thread).
     bool Settled() {
-        return loop.Poll().RunUntil([&] { return !session->Connecting(); }, 5s);
+        return loop.RunUntil([&] { return !session->Connecting(); }, 5s);
+    }
+    // The seconds of the last "... of 10 in N secs" shown; 0 when none is.
+    int ShownWait() const {
+        const std::string_view waiting = " of 10 in ";
+        const auto at = session->RecentText().rfind(waiting);
+        return at == std::string::npos
+                   ? 0
+                   : std::stoi(std::string(session->RecentText().substr(at + waiting.size())));
     }
 };
 
@@ -217,21 +184,21 @@ TEST_F(ReconnectFixture, ALostConnectionIsReopenedWithTheLoginAndTheClientFollow
 
     EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
     EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10 in 2 secs...\r\n"));
-    ASSERT_TRUE(loop.ReconnectTimerRunning());
+    ASSERT_TRUE(ReconnectTimerRunning());
     EXPECT_TRUE(session->ReconnectPending());
 
-    loop.Advance(1000); // the countdown shows in the status bar, not on the screen
+    Advance(1000); // the countdown shows in the status bar, not on the screen
     EXPECT_EQ(rec.messages.back(), "Attempting TavTerm reconnect 1 of 10 in 1 secs...");
     EXPECT_EQ(TimesShown("in 1 secs"), 0u);
 
-    loop.Advance(1000);
-    EXPECT_FALSE(loop.ReconnectTimerRunning());
+    Advance(1000);
+    EXPECT_FALSE(ReconnectTimerRunning());
     EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10...\r\n"));
-    ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
     ASSERT_TRUE(server.Accept());
     EXPECT_EQ(server.Read(), "bob\nsecret\n");
     // After the login pause: the login commands, then the Client as the autoconnect would.
-    loop.Poll().RunFor(1200ms);
+    loop.RunFor(1200ms);
     EXPECT_EQ(server.Read(), "\nlook\n");
     EXPECT_EQ(rec.clientConnects, 1);
     EXPECT_FALSE(session->ReconnectPending());
@@ -246,16 +213,13 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
 
     std::vector<int> delays;
     for (int attempt = 1; attempt <= kMaxReconnectTries; ++attempt) {
-        const std::string waiting =
-            "Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10 in ";
-        const auto at = session->RecentText().rfind(waiting);
-        ASSERT_NE(at, std::string::npos) << attempt;
-        const int seconds =
-            std::stoi(std::string(session->RecentText().substr(at + waiting.size())));
+        ASSERT_TRUE(
+            Shown("Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10 in "));
+        const int seconds = ShownWait();
         delays.push_back(seconds);
-        loop.Advance(seconds * 1000 - 1);
+        Advance(seconds * 1000 - 1);
         EXPECT_FALSE(session->Connecting()) << "try " << attempt << " started early";
-        loop.Advance(1);
+        Advance(1);
         EXPECT_TRUE(
             Shown("Attempting TavTerm reconnect " + std::to_string(attempt) + " of 10...\r\n"));
         ASSERT_TRUE(Settled());
@@ -265,7 +229,7 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
     EXPECT_TRUE(Shown("TavTerm reconnect given up after 10 tries without a 5-minute "
                       "connection.\r\n"));
     EXPECT_FALSE(session->ReconnectPending());
-    EXPECT_FALSE(loop.ReconnectTimerRunning());
+    EXPECT_FALSE(ReconnectTimerRunning());
 }
 
 // A server that accepts every connection and closes it after 5 minutes: each try
@@ -278,13 +242,10 @@ TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
     int reconnects = 0;
     for (int round = 0; round < 3 * kMaxReconnectTries; ++round) {
         DropAfter(kHealthyConnectionMs);
-        if (!loop.ReconnectTimerRunning()) break;
-        const std::string_view waiting = " of 10 in ";
-        const auto at = session->RecentText().rfind(waiting);
-        ASSERT_NE(at, std::string::npos);
-        loop.Advance(std::stoi(std::string(session->RecentText().substr(at + waiting.size()))) *
-                     1000);
-        ASSERT_TRUE(loop.Poll().RunUntil([&] { return session->Connected(); }, 5s));
+        if (!ReconnectTimerRunning()) break;
+        ASSERT_GT(ShownWait(), 0);
+        Advance(ShownWait() * 1000);
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
         ASSERT_TRUE(server.Accept());
         ++reconnects;
     }
@@ -295,81 +256,70 @@ TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
 }
 
 TEST_F(ReconnectFixture, ShortSessionsUserDisconnectsAndTheOffSwitchNeverReconnect) {
-    struct Case {
-        const char* name;
-        std::function<void(ReconnectFixture&)> end; // ends the connection
-        const char* shown;                          // what the screen then says, if anything
-    };
-    const Case cases[] = {
-        {"a refused login closes at once",
-         [](ReconnectFixture& f) { f.DropAfter(kMinReconnectableMs - 1); },
+    // How the connection ends, and what the screen then says, if anything.
+    const std::tuple<const char*, std::function<void()>, const char*> cases[] = {
+        {"a refused login closes at once", [&] { DropAfter(kMinReconnectableMs - 1); },
          "TavTerm connection lasted under 30 secs: not reconnecting.\r\n"},
         {"the user's Disconnect",
-         [](ReconnectFixture& f) {
-             f.loop.Advance(kMinReconnectableMs);
-             f.session->TermDisconnect();
+         [&] {
+             Advance(kMinReconnectableMs);
+             session->TermDisconnect();
          },
          nullptr},
         {"the profile switch or exit",
-         [](ReconnectFixture& f) {
-             f.loop.Advance(kMinReconnectableMs);
-             f.session->CancelConnect();
-             f.session->TermDisconnect();
+         [&] {
+             Advance(kMinReconnectableMs);
+             session->CancelConnect();
+             session->TermDisconnect();
          },
          nullptr},
         {"reconnecting turned off",
-         [](ReconnectFixture& f) {
-             f.session->SetAutoReconnect(false);
-             f.DropAfter(kMinReconnectableMs);
+         [&] {
+             session->SetAutoReconnect(false);
+             DropAfter(kMinReconnectableMs);
          },
          nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, end, shown] : cases) {
         session->SetAutoReconnect(true);
         Connect();
-        c.end(*this);
-        loop.Poll().RunFor(50ms);
-        EXPECT_FALSE(session->ReconnectPending()) << c.name;
-        EXPECT_FALSE(loop.ReconnectTimerRunning()) << c.name;
-        EXPECT_EQ(TimesShown("Attempting TavTerm reconnect"), 0u) << c.name;
-        if (c.shown) {
-            EXPECT_TRUE(Shown(c.shown)) << c.name;
+        end();
+        loop.RunFor(50ms);
+        EXPECT_FALSE(session->ReconnectPending()) << name;
+        EXPECT_FALSE(ReconnectTimerRunning()) << name;
+        EXPECT_EQ(TimesShown("Attempting TavTerm reconnect"), 0u) << name;
+        if (shown) {
+            EXPECT_TRUE(Shown(shown)) << name;
         }
         server.CloseClient();
     }
 }
 
 TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
-    struct Case {
-        const char* name;
-        std::function<void(ReconnectFixture&)> act;
-        bool connectedAfter;
-    };
-    const Case cases[] = {
-        {"Connect", [](ReconnectFixture& f) { f.session->TermConnect(); }, true},
-        {"Disconnect while waiting", [](ReconnectFixture& f) { f.session->CancelReconnect(); },
-         false},
-        {"_disconnect typed", [](ReconnectFixture& f) { f.Type("_disconnect"); }, false},
-        {"profile switch or exit", [](ReconnectFixture& f) { f.session->CancelConnect(); }, false},
+    const std::tuple<const char*, std::function<void()>, bool> cases[] = {
+        {"Connect", [&] { session->TermConnect(); }, true},
+        {"Disconnect while waiting", [&] { session->CancelReconnect(); }, false},
+        {"_disconnect typed", [&] { Type("_disconnect"); }, false},
+        {"profile switch or exit", [&] { session->CancelConnect(); }, false},
         {"a try already connecting",
-         [](ReconnectFixture& f) {
-             f.loop.Advance(2000); // the try starts
-             f.session->CancelReconnect();
+         [&] {
+             Advance(2000); // the try starts
+             session->CancelReconnect();
          },
          false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, act, connectedAfter] : cases) {
         Connect();
         DropAfter(kMinReconnectableMs);
-        ASSERT_TRUE(session->ReconnectPending()) << c.name;
-        c.act(*this);
-        EXPECT_FALSE(session->ReconnectPending()) << c.name;
-        EXPECT_FALSE(loop.ReconnectTimerRunning()) << c.name;
-        EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << c.name;
-        loop.Poll().RunFor(100ms);
-        loop.Advance(120'000); // no try comes any more
-        EXPECT_EQ(session->Connected(), c.connectedAfter) << c.name;
-        if (c.connectedAfter) {
+        ASSERT_TRUE(session->ReconnectPending()) << name;
+        act();
+        EXPECT_FALSE(session->ReconnectPending()) << name;
+        EXPECT_FALSE(ReconnectTimerRunning()) << name;
+        EXPECT_TRUE(Shown("TavTerm reconnect cancelled.\r\n")) << name;
+        loop.RunFor(100ms);
+        Advance(120'000); // no try comes any more
+        EXPECT_EQ(session->Connected(), connectedAfter) << name;
+        if (connectedAfter) {
             ASSERT_TRUE(server.Accept());
             session->TermDisconnect();
         }

@@ -46,7 +46,7 @@ struct Screen {
     QString All() const { return text->text(0, text->characterCount()); }
 };
 
-TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
+TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCells) {
     Screen s(6);
     ASSERT_NE(s.text, nullptr);
     EXPECT_EQ(s.iface->role(), QAccessible::Terminal);
@@ -61,6 +61,37 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
     EXPECT_EQ(s.All(), "first line\nsecond\nthird\ntet\n\n");
     EXPECT_EQ(s.text->text(-5, 3), "fir");
     EXPECT_EQ(s.text->text(26, 1000), "t\n\n");
+
+    // Two more lines: four rows show lines 2..5.
+    s.Feed("\r\nfive\r\nsix");
+    ASSERT_EQ(s.model.Top(), 2);
+    EXPECT_EQ(s.text->selectionCount(), 0);
+    s.text->setSelection(0, 8, 16); // "ne\nsecon"
+    EXPECT_EQ(s.text->selectionCount(), 1);
+    EXPECT_EQ(s.model.GetSelectedText(), "ne\r\nsecon");
+    int start = 0;
+    int end = 0;
+    s.text->selection(0, &start, &end);
+    EXPECT_EQ(start, 8);
+    EXPECT_EQ(end, 16);
+    s.model.SelectAll();
+    s.text->selection(0, &start, &end);
+    EXPECT_EQ(s.text->text(start, end), "first line\nsecond\nthird\ntet\nfive\nsix");
+    s.text->removeSelection(0);
+    EXPECT_EQ(s.text->selectionCount(), 0);
+
+    // A visible character has a place on the screen and is found there again; a line
+    // scrolled off the top has none.
+    const int third = 18;
+    const QRect cell = s.text->characterRect(third + 2);
+    ASSERT_FALSE(cell.isEmpty());
+    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.model.CellWidth(), 0)));
+    EXPECT_EQ(s.text->offsetAtPoint(cell.center()), third + 2);
+    EXPECT_TRUE(s.text->characterRect(1).isEmpty());
+    // Asking for it brings it into view.
+    s.text->scrollToSubstring(1, 3);
+    EXPECT_EQ(s.model.Top(), 0);
+    EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
 // Screen readers ask for pieces of text at every offset; game screens are full of blank
@@ -69,91 +100,62 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBuffer) {
 // textAfterOffset or backwards with textBeforeOffset visits pieces that join up to the
 // whole text.
 TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
-    using Kind = QAccessible::TextBoundaryType;
-    const Kind kinds[] = {QAccessible::CharBoundary,     QAccessible::WordBoundary,
-                          QAccessible::SentenceBoundary, QAccessible::ParagraphBoundary,
-                          QAccessible::LineBoundary,     QAccessible::NoBoundary};
-    struct Screenful {
-        int lines;
-        const char* bytes;
-    };
-    const Screenful screens[] = {
-        {1, ""},
-        {5, ""},
-        {8, "\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n"},
-    };
-    for (const Screenful& screen : screens) {
-        Screen s(screen.lines);
-        s.Feed(screen.bytes);
+    const char* const kScreen = "\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n";
+    const std::pair<int, const char*> screens[] = {{1, ""}, {5, ""}, {8, kScreen}};
+    for (const auto& [lines, bytes] : screens) {
+        Screen s(lines);
+        s.Feed(bytes);
         const QString all = s.All();
         const int count = s.text->characterCount();
-        for (Kind kind : kinds) {
-            const auto where = [&](const char* call, int offset) {
-                return std::string(call) + " kind " + std::to_string(kind) + " offset " +
-                       std::to_string(offset) + " of " + all.toStdString();
-            };
+        for (int kind = QAccessible::CharBoundary; kind <= QAccessible::NoBoundary; ++kind) {
+            const auto boundary = static_cast<QAccessible::TextBoundaryType>(kind);
+            SCOPED_TRACE("kind " + std::to_string(kind) + " of " + all.toStdString());
             // A piece is either nothing (-1, -1) or the text between its offsets.
-            const auto check = [&](const QString& piece, int start, int end,
-                                   const std::string& at) {
+            int start = -2;
+            int end = -2;
+            const auto check = [&](const char* call, int offset, const QString& piece) {
+                SCOPED_TRACE(std::string(call) + " offset " + std::to_string(offset));
                 if (start == -1 && end == -1) {
-                    EXPECT_TRUE(piece.isEmpty()) << at;
-                    return;
+                    EXPECT_TRUE(piece.isEmpty());
+                } else {
+                    ASSERT_TRUE(0 <= start && start <= end && end <= count);
+                    EXPECT_EQ(piece, all.mid(start, end - start));
                 }
-                ASSERT_TRUE(0 <= start && start <= end && end <= count) << at;
-                EXPECT_EQ(piece, all.mid(start, end - start)) << at;
             };
             for (int offset = -1; offset <= count + 1; ++offset) {
-                int start = -2;
-                int end = -2;
-                QString piece = s.text->textAtOffset(offset, kind, &start, &end);
-                check(piece, start, end, where("at", offset));
+                check("at", offset, s.text->textAtOffset(offset, boundary, &start, &end));
                 const int clamped = std::clamp(offset, 0, count);
-                EXPECT_TRUE(start <= clamped && clamped <= end) << where("at", offset);
-                piece = s.text->textBeforeOffset(offset, kind, &start, &end);
-                check(piece, start, end, where("before", offset));
-                piece = s.text->textAfterOffset(offset, kind, &start, &end);
-                check(piece, start, end, where("after", offset));
+                EXPECT_TRUE(start <= clamped && clamped <= end) << "at " << offset;
+                check("before", offset, s.text->textBeforeOffset(offset, boundary, &start, &end));
+                check("after", offset, s.text->textAfterOffset(offset, boundary, &start, &end));
             }
-            int start = 0;
-            int end = 0;
-            QString forwards = s.text->textAtOffset(0, kind, &start, &end);
-            for (int steps = 0; steps <= count; ++steps) {
-                int nextStart = 0;
-                int nextEnd = 0;
-                const QString next = s.text->textAfterOffset(start, kind, &nextStart, &nextEnd);
-                if (nextStart == -1) break;
-                ASSERT_EQ(nextStart, end) << where("after", start);
-                forwards += next;
-                start = nextStart;
-                end = nextEnd;
+            // Reading on from the first piece, or back from the last, joins up to the text.
+            for (bool forwards : {true, false}) {
+                QString read = s.text->textAtOffset(forwards ? 0 : count, boundary, &start, &end);
+                for (int steps = 0; steps <= count; ++steps) {
+                    int nextStart = 0;
+                    int nextEnd = 0;
+                    const QString next =
+                        forwards ? s.text->textAfterOffset(start, boundary, &nextStart, &nextEnd)
+                                 : s.text->textBeforeOffset(start, boundary, &nextStart, &nextEnd);
+                    if (nextStart == -1) break;
+                    ASSERT_EQ(forwards ? nextStart : nextEnd, forwards ? end : start) << start;
+                    read = forwards ? read + next : next + read;
+                    start = nextStart;
+                    end = nextEnd;
+                }
+                EXPECT_EQ(read, all) << (forwards ? "forwards" : "backwards");
             }
-            EXPECT_EQ(forwards, all) << where("forwards", 0);
-            QString backwards = s.text->textAtOffset(count, kind, &start, &end);
-            for (int steps = 0; steps <= count; ++steps) {
-                int previousStart = 0;
-                int previousEnd = 0;
-                const QString previous =
-                    s.text->textBeforeOffset(start, kind, &previousStart, &previousEnd);
-                if (previousStart == -1) break;
-                ASSERT_EQ(previousEnd, start) << where("before", start);
-                backwards.prepend(previous);
-                start = previousStart;
-            }
-            EXPECT_EQ(backwards, all) << where("backwards", count);
         }
     }
 
     // A line's piece ends with its line end; words are runs of letters, of blanks or of
     // other signs; a sentence ends after its stop and the blanks that follow.
     Screen s(8);
-    s.Feed("\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n");
+    s.Feed(kScreen);
     const QString all = s.All();
-    struct Piece {
-        const char* near; // the piece holds the first character of this text
-        QAccessible::TextBoundaryType kind;
-        const char* expected;
-    };
-    const Piece pieces[] = {
+    const std::tuple<const char*, QAccessible::TextBoundaryType, const char*> pieces[] = {
+        // The piece that holds the first character of the text on the left.
         {"rompt", QAccessible::CharBoundary, "r"},
         {"ompt", QAccessible::LineBoundary, "> prompt\n"},
         {"---", QAccessible::ParagraphBoundary, "---\n"},
@@ -166,47 +168,13 @@ TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
         {"Go", QAccessible::SentenceBoundary, "Go north!  \n"},
         {"   ", QAccessible::SentenceBoundary, "   \n"},
     };
-    for (const Piece& p : pieces) {
+    for (const auto& [near, kind, expected] : pieces) {
         int start = 0;
         int end = 0;
-        EXPECT_EQ(s.text->textAtOffset(static_cast<int>(all.indexOf(p.near)), p.kind, &start, &end),
-                  p.expected)
-            << p.near;
+        EXPECT_EQ(s.text->textAtOffset(static_cast<int>(all.indexOf(near)), kind, &start, &end),
+                  expected)
+            << near;
     }
-}
-
-TEST(ScreenAccessible, SelectionAndVisibleCells) {
-    Screen s(8);
-    s.Feed("alpha\r\nbravo\r\ncharlie\r\ndelta\r\necho\r\nfox");
-    // Lines 0..5; four rows show lines 2..5.
-    ASSERT_EQ(s.model.Top(), 2);
-    EXPECT_EQ(s.text->selectionCount(), 0);
-    s.text->setSelection(0, 8, 16); // "avo\nchar"
-    EXPECT_EQ(s.text->selectionCount(), 1);
-    EXPECT_EQ(s.model.GetSelectedText(), "avo\r\nchar");
-    int start = 0;
-    int end = 0;
-    s.text->selection(0, &start, &end);
-    EXPECT_EQ(start, 8);
-    EXPECT_EQ(end, 16);
-    s.model.SelectAll();
-    s.text->selection(0, &start, &end);
-    EXPECT_EQ(s.text->text(start, end), "alpha\nbravo\ncharlie\ndelta\necho\nfox");
-    s.text->removeSelection(0);
-    EXPECT_EQ(s.text->selectionCount(), 0);
-
-    // A visible character has a place on the screen and is found there again; a line
-    // scrolled off the top has none.
-    const int charlie = 12;
-    const QRect cell = s.text->characterRect(charlie + 2);
-    ASSERT_FALSE(cell.isEmpty());
-    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.model.CellWidth(), 0)));
-    EXPECT_EQ(s.text->offsetAtPoint(cell.center()), charlie + 2);
-    EXPECT_TRUE(s.text->characterRect(1).isEmpty());
-    // Asking for it brings it into view.
-    s.text->scrollToSubstring(1, 3);
-    EXPECT_EQ(s.model.Top(), 0);
-    EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
 struct TestClock : IntervalClock {

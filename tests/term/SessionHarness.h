@@ -1,23 +1,48 @@
 #pragma once
 
 // A Term session pointed at a real peer on 127.0.0.1, with every service it reaches
-// recorded, for the session, reconnect and transfer tests.
+// recorded, for the session, reconnect and transfer tests; and the small helpers the
+// term tests share.
 
+#include "settings/TextMode.h"
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "tests/support/LoopbackServer.h"
-#include "tests/term/TestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tav::test {
 
-struct SessionRecorder : MessageBoxes,
+// A file's bytes; "<missing>" when it cannot be read.
+inline std::string Contents(const std::filesystem::path& path) {
+    return ReadFileBytes(path.string()).value_or("<missing>");
+}
+
+// How many times `what` occurs in `text`, overlapping ones included.
+inline std::size_t CountOf(std::string_view text, std::string_view what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// Records every message box as "title text".
+struct RecordingBoxes : MessageBoxes {
+    std::vector<std::string> shown;
+    void ShowMessage(std::string_view text, std::string_view title) override {
+        shown.push_back(std::string(title) + " " + std::string(text));
+    }
+};
+
+struct SessionRecorder : RecordingBoxes,
                          TermStatus,
                          InputLineControl,
                          ClientControl,
@@ -25,7 +50,7 @@ struct SessionRecorder : MessageBoxes,
                          IntervalClock,
                          LineLog,
                          TermWindow {
-    std::vector<std::string> boxes, logFile, latency, log, messages;
+    std::vector<std::string> logFile, latency, log, messages;
     std::vector<bool> termStates, masks;
     std::vector<CursorStyle> blinks;
     std::optional<std::string> typed;
@@ -34,9 +59,6 @@ struct SessionRecorder : MessageBoxes,
     int pings = 0;
     int soundPolls = 0;
 
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        boxes.push_back(std::string(title) + " " + std::string(text));
-    }
     void ShowTermState(bool on) override { termStates.push_back(on); }
     void SetLatencyText(std::string_view text) override { latency.emplace_back(text); }
     void SetMessageText(std::string_view text) override { messages.emplace_back(text); }
@@ -53,12 +75,15 @@ struct SessionRecorder : MessageBoxes,
     void ToggleCursor(CursorStyle style) override { blinks.push_back(style); }
 };
 
+// The session goes before the loop it uses; a fixture that lends it services of its own
+// resets `session` in its destructor.
 struct SessionHarness {
     Settings settings{};
     TMudScreen screen{settings};
     SessionRecorder rec;
     TriggerList triggers{"/nonexistent"};
     LoopbackServer server;
+    PollEventLoop loop;
     std::unique_ptr<TermSession> session;
 
     // Every service recorded by `rec`.
@@ -75,16 +100,18 @@ struct SessionHarness {
         services.triggers = &triggers;
         return services;
     }
-    void Open(EventLoop& loop, const TermServices& services) {
+    void Open(const TermServices& services) {
         CopyField(settings.addy, "127.0.0.1");
         CopyField(settings.port, std::to_string(server.Port()).c_str());
         session = std::make_unique<TermSession>(settings, screen, loop, services);
     }
-    void ConnectOn(PollEventLoop& poll) {
+    void Connect() {
         ASSERT_EQ(session->TermConnect(), 0);
-        ASSERT_TRUE(poll.RunUntil([&] { return session->Connected(); }, std::chrono::seconds(5)));
+        ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, std::chrono::seconds(5)));
         ASSERT_TRUE(server.Accept());
     }
+    // Lets the session read what the server sent.
+    void Pump() { loop.RunFor(std::chrono::milliseconds(100)); }
     void Type(const std::string& line) {
         rec.typed = line;
         session->SubmitInput();

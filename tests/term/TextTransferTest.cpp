@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -18,12 +19,11 @@ using namespace std::chrono_literals;
 using test::Contents;
 namespace fs = std::filesystem;
 using Boxes = test::RecordingBoxes;
-using TempDir = test::ScratchFolder;
+using test::TempDir;
 
 // A session connected to a real peer, with the terminal log attached to its lines.
 struct TransferFixture : ::testing::Test, test::SessionHarness {
     TempDir dir;
-    PollEventLoop loop;
     Boxes boxes;
     TerminalLog log{boxes};
 
@@ -31,23 +31,23 @@ struct TransferFixture : ::testing::Test, test::SessionHarness {
         TermServices services;
         services.boxes = &boxes;
         services.log = &log;
-        Open(loop, services);
+        Open(services);
     }
-    ~TransferFixture() override { session.reset(); } // before the loop it uses
-    void Connect() { ConnectOn(loop); }
+    ~TransferFixture() override { session.reset(); } // before the log it uses
 };
 
 TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
+    // Without a connection nothing is sent or echoed.
+    PasteToGame(*session, boxes, std::string("kill rat"), true);
+    SelectionToGame(*session, std::string("flee"), true);
+    EXPECT_FALSE(Shown("kill rat"));
+    EXPECT_FALSE(Shown("flee"));
+    EXPECT_TRUE(boxes.shown.empty());
+
     Connect();
     const std::string noClipboard = "Error... No text available in the clipboard.";
-    struct Case {
-        const char* name;
-        bool paste;
-        const char* text; // null: no text
-        bool lineEnd;
-        std::string sent;
-    };
-    const Case cases[] = {
+    // The text is null when there is none.
+    const std::tuple<const char*, bool, const char*, bool, std::string> cases[] = {
         {"three clipboard lines", true, "one\ntwo\r\nthree", false, "one\ntwo\r\nthree"},
         {"paste with line end", true, "say hi", true, "say hi\r\n"},
         {"empty clipboard with line end", true, "", true, "\r\n"},
@@ -58,27 +58,19 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
         {"selection with line end", false, "look", true, "look\r\n"},
         {"no selection", false, nullptr, false, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, paste, given, lineEnd, sent] : cases) {
         boxes.shown.clear();
-        const auto text = c.text ? std::optional<std::string>(c.text) : std::nullopt;
-        if (c.paste)
-            PasteToGame(*session, boxes, text, c.lineEnd);
+        const auto text = given ? std::optional<std::string>(given) : std::nullopt;
+        if (paste)
+            PasteToGame(*session, boxes, text, lineEnd);
         else
-            SelectionToGame(*session, text, c.lineEnd);
-        EXPECT_EQ(server.Read(), c.sent) << c.name;
+            SelectionToGame(*session, text, lineEnd);
+        EXPECT_EQ(server.Read(), sent) << name;
         EXPECT_EQ(boxes.shown,
-                  c.paste && !c.text ? std::vector{noClipboard} : std::vector<std::string>{})
-            << c.name;
+                  paste && !given ? std::vector{noClipboard} : std::vector<std::string>{})
+            << name;
     }
     EXPECT_TRUE(Shown("say hi\r\n"));
-}
-
-TEST_F(TransferFixture, NothingIsSentOrEchoedWithoutAConnection) {
-    PasteToGame(*session, boxes, std::string("kill rat"), true);
-    SelectionToGame(*session, std::string("flee"), true);
-    EXPECT_FALSE(Shown("kill rat"));
-    EXPECT_FALSE(Shown("flee"));
-    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
@@ -104,7 +96,7 @@ TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
     EXPECT_EQ(echoes(), before);
 }
 
-TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrives) {
+TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrivesAndStopsOnAFailure) {
     const fs::path file = dir.path / "session.log";
     // Beginning a log on an existing file truncates it.
     ASSERT_TRUE(WriteFileAtomically(file.string(), "old content that must go\n"));
@@ -124,55 +116,23 @@ TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrives) {
     EXPECT_EQ(Contents(file), "You see a rat.\r\nThe rat squeaks.\r\n");
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Already logging to file."});
     EXPECT_FALSE(log.IsOpen());
-}
 
-TEST_F(TransferFixture, LogFailuresAreReportedOnceAndCloseTheLog) {
-    struct Case {
-        const char* name;
-        std::string path;
-        bool opens;
-        std::vector<std::string> boxes;
+    // Failures are reported once and close the log.
+    const std::string cannotOpen = "Error... Unable to open file for writing.";
+    const std::string cannotWrite =
+        "Error... Unable to write to the log file; logging has stopped.";
+    const std::tuple<std::string, bool, std::string> failures[] = {
+        {(dir.path / "no" / "such.log").string(), false, cannotOpen},
+        {dir.path.string(), false, cannotOpen},
+        {"/dev/full", true, cannotWrite},
     };
-    const Case cases[] = {
-        {"missing folder",
-         (dir.path / "no" / "such.log").string(),
-         false,
-         {"Error... Unable to open file for writing."}},
-        {"a folder", dir.path.string(), false, {"Error... Unable to open file for writing."}},
-        {"full disk",
-         "/dev/full",
-         true,
-         {"Error... Unable to write to the log file; logging has stopped."}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [path, opens, box] : failures) {
         boxes.shown.clear();
-        EXPECT_EQ(log.Begin(c.path), c.opens) << c.name;
+        EXPECT_EQ(log.Begin(path), opens) << path;
         session->PrintLocal("one\r\ntwo\r\nthree\r\n");
-        EXPECT_EQ(boxes.shown, c.boxes) << c.name;
-        EXPECT_FALSE(log.IsOpen()) << c.name;
+        EXPECT_EQ(boxes.shown, std::vector{box}) << path;
+        EXPECT_FALSE(log.IsOpen()) << path;
     }
-}
-
-TEST(SaveTextAs, WritesTheTextWithOneLineEndPerLine) {
-    TempDir dir;
-    Boxes boxes;
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string file;
-    };
-    const Case cases[] = {
-        {"one line has no line end", "a single line", "a single line"},
-        {"selected lines", "first\r\nsecond\r\nthird", "first\r\nsecond\r\nthird"},
-        {"empty lines kept", "a\r\n\r\nb", "a\r\n\r\nb"},
-    };
-    const fs::path file = dir.path / "selected.txt";
-    for (const Case& c : cases) {
-        EXPECT_TRUE(SaveTextAs(boxes, file.string(), c.text)) << c.name;
-        EXPECT_EQ(Contents(file), c.file) << c.name;
-    }
-    EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
 }
 
 // A file the user picks is written into, never replaced: a private file stays private
@@ -180,57 +140,64 @@ TEST(SaveTextAs, WritesTheTextWithOneLineEndPerLine) {
 TEST(UserFiles, AreWrittenIntoNotReplaced) {
     TempDir dir;
     Boxes boxes;
-    struct Writer {
-        const char* name;
-        std::function<bool(const std::string&)> write;
-        std::string file;
-    };
-    const Writer writers[] = {
-        {"save selected", [&](const std::string& path) { return SaveTextAs(boxes, path, "kept"); },
-         "kept"},
-        {"terminal log",
-         [&](const std::string& path) {
-             TerminalLog log(boxes);
-             if (!log.Begin(path)) return false;
-             log.Write("a line\n");
-             log.End();
-             return true;
-         },
-         "a line\r\n"},
-        {"html log",
-         [&](const std::string& path) {
-             HtmlLog log(boxes, {});
-             if (!log.Begin(path)) return false;
-             log.End();
-             return true;
-         },
-         HtmlLogHead(ScreenPalette{}.text, ScreenPalette{}.background) +
-             "</pre>\n</body>\n</html>\n"},
-    };
+    // Saved text has one line end per line, none after the last.
+    const fs::path file = dir.path / "selected.txt";
+    for (const char* text : {"a single line", "first\r\nsecond\r\nthird", "a\r\n\r\nb"}) {
+        EXPECT_TRUE(SaveTextAs(boxes, file.string(), text));
+        EXPECT_EQ(Contents(file), text);
+    }
+    EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
+    boxes.shown.clear();
+
+    // Each way of writing a file, and what the file then holds.
+    const std::tuple<const char*, std::function<bool(const std::string&)>, std::string> writers[] =
+        {
+            {"save selected",
+             [&](const std::string& path) { return SaveTextAs(boxes, path, "kept"); }, "kept"},
+            {"terminal log",
+             [&](const std::string& path) {
+                 TerminalLog log(boxes);
+                 if (!log.Begin(path)) return false;
+                 log.Write("a line\n");
+                 log.End();
+                 return true;
+             },
+             "a line\r\n"},
+            {"html log",
+             [&](const std::string& path) {
+                 HtmlLog log(boxes, {});
+                 if (!log.Begin(path)) return false;
+                 log.End();
+                 return true;
+             },
+             HtmlLogHead(ScreenPalette{}.text, ScreenPalette{}.background) +
+                 "</pre>\n</body>\n</html>\n"},
+        };
     const auto inode = [](const fs::path& path) {
         struct stat st {};
         return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
     };
-    for (const Writer& w : writers) {
-        SCOPED_TRACE(w.name);
-        const fs::path owned = dir.path / (std::string(w.name) + ".private");
-        const fs::path target = dir.path / (std::string(w.name) + ".target");
-        const fs::path link = dir.path / (std::string(w.name) + ".link");
+    for (const auto& [name, write, holds] : writers) {
+        SCOPED_TRACE(name);
+        const fs::path owned = dir.path / (std::string(name) + ".private");
+        const fs::path target = dir.path / (std::string(name) + ".target");
+        const fs::path link = dir.path / (std::string(name) + ".link");
         const std::string old(5000, 'o'); // longer than any text: emptied, not overwritten
         ASSERT_TRUE(WriteFileAtomically(owned.string(), old, FileAccess::OwnerOnly));
         ASSERT_TRUE(WriteFileAtomically(target.string(), old));
         fs::create_symlink(target.filename(), link);
         const auto ownedInode = inode(owned);
 
-        ASSERT_TRUE(w.write(owned.string()));
-        EXPECT_EQ(Contents(owned), w.file);
+        ASSERT_TRUE(write(owned.string()));
+        EXPECT_EQ(Contents(owned), holds);
         EXPECT_EQ(fs::status(owned).permissions() & fs::perms::all,
                   fs::perms::owner_read | fs::perms::owner_write);
         EXPECT_EQ(inode(owned), ownedInode) << "the same file, not a new one";
 
-        ASSERT_TRUE(w.write(link.string()));
+        ASSERT_TRUE(write(link.string()));
         EXPECT_TRUE(fs::is_symlink(link));
-        EXPECT_EQ(Contents(target), w.file);
+        EXPECT_EQ(Contents(target), holds);
     }
     EXPECT_EQ(boxes.shown, std::vector<std::string>{});
 }

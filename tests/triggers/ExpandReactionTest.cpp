@@ -3,81 +3,60 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
+#include <utility>
 
 namespace tav {
 namespace {
 
-struct ExpandCase {
-    std::string reaction;
-    std::string output;
-};
+using Case = std::pair<std::string, std::string>; // text in, text out
 
-std::ostream& operator<<(std::ostream& os, const ExpandCase& c) {
-    return os << "reaction \"" << c.reaction << "\"";
-}
-
-class ExpandReactionTest : public testing::TestWithParam<ExpandCase> {};
-
-TEST_P(ExpandReactionTest, Expands) {
+TEST(ExpandReactionTest, ExpandsVariablesInsideBracesAndAfterBackslashes) {
     TriggerVars vars;
     vars.Set(1, "abc");
     vars.Set(2, "x");
-    EXPECT_EQ(ExpandReaction(GetParam().reaction, vars), GetParam().output);
+    // The worked examples; nesting and unbalanced braces; unset variables (nothing) and
+    // runs at the end (kept); backslashes, only outside braces and before '%'; line ends.
+    const Case cases[] = {
+        {"say %1", "say abc"}, {"%1%2", "abc%2"},
+        {"%1%%2", "abc%x"},    {"\\%1", "%1"},
+        {"{%1}", "{%1}"},      {"{%%1}", "{abc}"},
+        {"}%1", "}%1"},        {"50%done", "50%done"},
+        {"{{%%%2}}", "{{x}}"}, {"{{%%2}}", "{{%%2}}"},
+        {"}%1{%1", "}%1{abc"}, {"}{%1", "}{abc"},
+        {"a%5b", "ab"},        {"end%", "end%"},
+        {"end%%", "end%%"},    {"%{%1", "%{%1"},
+        {"\\\\%1", "\\%1"},    {"a\\b", "a\\b"},
+        {"\\%", "%"},          {"{\\%%1}", "{\\abc}"},
+        {"\\%1%2", "%1x"},     {"say %1\r\nwave\r\n", "say abc\r\nwave\r\n"},
+    };
+    for (const auto& [reaction, output] : cases)
+        EXPECT_EQ(ExpandReaction(reaction, vars), output) << reaction;
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, ExpandReactionTest,
-                         testing::Values(
-                             // The worked examples.
-                             ExpandCase{"say %1", "say abc"}, ExpandCase{"%1%2", "abc%2"},
-                             ExpandCase{"%1%%2", "abc%x"}, ExpandCase{"\\%1", "%1"},
-                             ExpandCase{"{%1}", "{%1}"}, ExpandCase{"{%%1}", "{abc}"},
-                             ExpandCase{"}%1", "}%1"}, ExpandCase{"50%done", "50%done"},
-                             // Nesting and unbalanced braces.
-                             ExpandCase{"{{%%%2}}", "{{x}}"}, ExpandCase{"{{%%2}}", "{{%%2}}"},
-                             ExpandCase{"}%1{%1", "}%1{abc"}, ExpandCase{"}{%1", "}{abc"},
-                             // Unset variables expand to nothing; runs at the end stay.
-                             ExpandCase{"a%5b", "ab"}, ExpandCase{"end%", "end%"},
-                             ExpandCase{"end%%", "end%%"}, ExpandCase{"%{%1", "%{%1"},
-                             // Backslashes: only outside braces and only before '%'.
-                             ExpandCase{"\\\\%1", "\\%1"}, ExpandCase{"a\\b", "a\\b"},
-                             ExpandCase{"\\%", "%"}, ExpandCase{"{\\%%1}", "{\\abc}"},
-                             ExpandCase{"\\%1%2", "%1x"},
-                             // Line ends pass through.
-                             ExpandCase{"say %1\r\nwave\r\n", "say abc\r\nwave\r\n"}));
 
 TEST(ExpandReactionTest, OutputIsBoundedAndEndsInALineEnd) {
     TriggerVars vars;
     vars.Set(1, std::string(132, 'a'));
     const std::string out = ExpandReaction("say %1 %1\r\nwave\r\n", vars);
-    EXPECT_EQ(out.size(), kMaxReactionChars);
     EXPECT_EQ(out, "say " + std::string(132, 'a') + " " + std::string(116, 'a') + "\r\n");
+    ASSERT_EQ(out.size(), kMaxReactionChars);
 
     // Whole lines that fit are kept; the cut line keeps its CR LF, later lines are dropped.
     const std::string two = ExpandReaction("say %1\r\nsay %1 %1\r\nwave\r\n", vars);
     EXPECT_EQ(two.size(), kMaxReactionChars);
     EXPECT_EQ(two.substr(0, 138), "say " + std::string(132, 'a') + "\r\n");
     EXPECT_EQ(two.substr(two.size() - 3), "a\r\n");
-}
 
-struct LimitCase {
-    std::string text;
-    std::size_t max;
-    std::string output;
-};
-
-TEST(LimitLinesTest, CutsAtTheBound) {
-    const LimitCase cases[] = {
-        {"ab\r\ncd\r\n", 8, "ab\r\ncd\r\n"},
-        {"ab\r\ncd\r\n", 7, "ab\r\nc\r\n"},
-        {"ab\r\ncd\r\n", 6, "ab\r\n"},
-        {"ab\r\ncd\r\n", 5, "ab\r\n"},
-        {"abcdef", 4, "abcd"},
-        {"ab\r\ncdef", 6, "ab\r\ncd"},
+    const std::pair<Case, std::size_t> limits[] = {
+        {{"ab\r\ncd\r\n", "ab\r\ncd\r\n"}, 8},
+        {{"ab\r\ncd\r\n", "ab\r\nc\r\n"}, 7},
+        {{"ab\r\ncd\r\n", "ab\r\n"}, 6},
+        {{"ab\r\ncd\r\n", "ab\r\n"}, 5},
+        {{"abcdef", "abcd"}, 4},
+        {{"ab\r\ncdef", "ab\r\ncd"}, 6},
     };
-    for (const LimitCase& c : cases)
-        EXPECT_EQ(LimitLines(c.text, c.max), c.output) << c.text;
+    for (const auto& [c, max] : limits)
+        EXPECT_EQ(LimitLines(c.first, max), c.second) << c.first << " " << max;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "triggers/TriggerFile.h"
+#include "tests/support/TempDir.h"
 #include "triggers/TriggerList.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <ostream>
-#include <stdlib.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
@@ -19,31 +20,8 @@ void PrintTo(const TriggerRecord& r, std::ostream* os) {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// A profiles root in a fresh temporary directory with one profile "p".
-class TriggerFileTest : public testing::Test {
-protected:
-    void SetUp() override {
-        std::string templ = (fs::temp_directory_path() / "trigtest-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        root_ = templ;
-        fs::create_directory(root_ / "p");
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    fs::path File() const { return root_ / "p" / "trigs.ndx"; }
-    void Write(const std::string& bytes) const { std::ofstream(File(), std::ios::binary) << bytes; }
-    std::string Read() const {
-        std::ifstream in(File(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path root_;
-};
-
-// The bytes the file holds for three triggers: one with a two-line reaction, one whose
-// lines are longer than the old read buffer.
+// Three triggers as the file holds them: one with a two-line reaction, one whose lines
+// are longer than the old read buffer.
 const std::string kLongPattern = "The " + std::string(150, 'p') + " %1 arrives.";
 const std::string kLongReaction = "say " + std::string(200, 'r');
 const std::string kTriggers = "%1 tells you %2\r\n"
@@ -55,9 +33,11 @@ const std::string kTriggers = "%1 tells you %2\r\n"
                               "#\r\n" +
                               kLongPattern + "\r\n" + kLongReaction + "\r\r\n#\r\n";
 
-TEST_F(TriggerFileTest, LoadsAndSavesByteForByte) {
-    Write(kTriggers);
-    TriggerList list(root_.string());
+TEST(TriggerFileTest, LoadsAndSavesByteForByteAndAnEmptyListDeletesTheFile) {
+    const test::TempDir root({"p"});
+    const std::filesystem::path file = root.path / "p" / "trigs.ndx";
+    std::ofstream(file, std::ios::binary) << kTriggers;
+    TriggerList list(root.path.string());
     list.AddTrigger("replaced by the load", "");
     ASSERT_TRUE(list.LoadTriggers("p"));
     ASSERT_EQ(list.Count(), 3U);
@@ -67,26 +47,21 @@ TEST_F(TriggerFileTest, LoadsAndSavesByteForByte) {
     EXPECT_EQ(list.At(2).pattern(), kLongPattern);
     EXPECT_EQ(list.At(2).reaction(), kLongReaction + "\r\n");
 
-    fs::remove(File());
+    std::filesystem::remove(file);
     ASSERT_TRUE(list.SaveTriggers("p"));
-    EXPECT_EQ(Read(), kTriggers);
-}
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kTriggers);
 
-TEST_F(TriggerFileTest, SavingAnEmptyListDeletesTheFile) {
-    Write(kTriggers);
-    TriggerList list(root_.string());
+    list.ClearTriggers();
     ASSERT_TRUE(list.SaveTriggers("p"));
-    EXPECT_FALSE(fs::exists(File()));
+    EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(list.LoadTriggers("p"));
     EXPECT_TRUE(list.Empty());
 }
 
 TEST(ParseTriggerFileTest, ReadsRecords) {
-    struct Case {
-        std::string text; // after the text-mode translation
-        std::vector<TriggerRecord> records;
-    };
-    const Case cases[] = {
+    // The text after the text-mode translation, and the records read from it.
+    const std::tuple<std::string, std::vector<TriggerRecord>> cases[] = {
         {"", {}},
         {"a\n#\n", {{"a", ""}}},
         // A pattern may begin with '#'; the rest of a '#' line is ignored.
@@ -101,8 +76,8 @@ TEST(ParseTriggerFileTest, ReadsRecords) {
         // An empty pattern line is an empty pattern; a last line without end is whole.
         {"\nr\n#", {{"", "r\r\n"}}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParseTriggerFile(c.text), c.records) << c.text;
+    for (const auto& [text, records] : cases)
+        EXPECT_EQ(ParseTriggerFile(text), records) << text;
 }
 
 } // namespace

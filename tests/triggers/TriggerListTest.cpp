@@ -1,45 +1,46 @@
 #include "triggers/TriggerList.h"
+#include "triggers/TriggerEditRules.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tav {
 namespace {
 
+using Texts = std::vector<std::string>;
+
 // Records every reaction sent; `onSend` plays the terminal's part afterwards.
-class RecordingSender : public TriggerSender {
-public:
+struct RecordingSender : TriggerSender {
     void Send(std::string_view text) override {
         sent.emplace_back(text);
         if (onSend) onSend();
     }
-    std::vector<std::string> sent;
+    Texts sent;
     std::function<void()> onSend;
 };
 
-std::vector<std::string> Patterns(const TriggerList& list) {
-    std::vector<std::string> out;
+Texts Patterns(const TriggerList& list) {
+    Texts out;
     for (std::size_t i = 0; i < list.Count(); ++i)
         out.push_back(list.At(i).pattern());
     return out;
 }
 
-TEST(TriggerListTest, KeepsCaseInsensitiveOrder) {
+TEST(TriggerListTest, KeepsCaseInsensitiveOrderThroughAddReplaceAndDelete) {
     TriggerList list;
     // Letters fold to lower case, so '[' and '_' (between the cases) sort before 'A'
     // and 'Z'.
     for (const char* p :
          {"beta", "Alpha", "gamma", "Zed", "alpha", "Beta2", "", "ALPHA", "_x", "[x", "alpha"})
         list.AddTrigger(p, "");
-    EXPECT_EQ(Patterns(list), (std::vector<std::string>{"", "[x", "_x", "ALPHA", "Alpha", "alpha",
-                                                        "alpha", "beta", "Beta2", "gamma", "Zed"}));
-}
+    EXPECT_EQ(Patterns(list), (Texts{"", "[x", "_x", "ALPHA", "Alpha", "alpha", "alpha", "beta",
+                                     "Beta2", "gamma", "Zed"}));
 
-TEST(TriggerListTest, AddReplaceDeleteReportPositions) {
-    TriggerList list;
+    list.ClearTriggers();
     EXPECT_EQ(list.AddTrigger("m", "1"), 0U);
     EXPECT_EQ(list.AddTrigger("a", "2"), 0U);
     EXPECT_EQ(list.AddTrigger("z", "3"), 2U);
@@ -50,16 +51,11 @@ TEST(TriggerListTest, AddReplaceDeleteReportPositions) {
     EXPECT_EQ(list.ReplaceTrigger(3, "q", ""), std::nullopt);
     EXPECT_FALSE(list.DeleteTrigger(3));
     EXPECT_TRUE(list.DeleteTrigger(0));
-    EXPECT_EQ(Patterns(list), (std::vector<std::string>{"x", "z"}));
-    list.ClearTriggers();
-    EXPECT_TRUE(list.Empty());
+    EXPECT_EQ(Patterns(list), (Texts{"x", "z"}));
 }
 
 TEST(TriggerListTest, StoresNormalizedTexts) {
-    struct Case {
-        std::string pattern, reaction, storedPattern, storedReaction;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"p", "", "p", ""},
         {"p", "kill orc", "p", "kill orc\r\n"},
         {"p", "a\r\nb", "p", "a\r\nb\r\n"},
@@ -70,15 +66,45 @@ TEST(TriggerListTest, StoresNormalizedTexts) {
         {std::string(300, 'p'), "", std::string(kMaxPatternChars, 'p'), ""},
         {"p", std::string(300, 'r'), "p", std::string(kMaxReactionChars - 2, 'r') + "\r\n"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [pattern, reaction, storedPattern, storedReaction] : cases) {
         TriggerList list;
-        list.AddTrigger(c.pattern, c.reaction);
-        EXPECT_EQ(list.At(0).pattern(), c.storedPattern);
-        EXPECT_EQ(list.At(0).reaction(), c.storedReaction) << c.reaction;
+        list.AddTrigger(pattern, reaction);
+        EXPECT_EQ(list.At(0).pattern(), storedPattern);
+        EXPECT_EQ(list.At(0).reaction(), storedReaction) << reaction;
     }
 }
 
-TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrder) {
+// What the trigger editor lets through, counted as trigs.ndx will hold it.
+TEST(TriggerEditRules, ReactionsAreCountedAndRefusedAsStored) {
+    // The refusal is part of its message, or null when the reaction is accepted.
+    const std::tuple<const char*, std::string, std::size_t, const char*> cases[] = {
+        {"empty", "", 0, nullptr},
+        {"no final line end still gets one", "kill orc", 10, nullptr},
+        {"CR LF and LF alike", "a\r\nb\n", 6, nullptr},
+        {"an empty line in between", "a\n\nb", 8, nullptr},
+        {"exactly full", std::string(253, 'x'), 255, nullptr},
+        {"one over", std::string(254, 'x'), 256, "too long: 256"},
+        {"one over in line ends", std::string(126, 'x') + "\n" + std::string(126, 'y'), 256,
+         "too long: 256"},
+        {"'#' starting a later line", "say hi\r\n#quit", 15, "cannot begin with '#'"},
+        {"'#' starting the first line", "#", 3, "cannot begin with '#'"},
+        {"'#' inside a line", "say #1", 8, nullptr},
+    };
+    for (const auto& [what, reaction, stored, refusal] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(StoredReactionChars(reaction), stored);
+        const auto problem = CheckTriggerReaction(reaction);
+        ASSERT_EQ(problem.has_value(), refusal != nullptr);
+        if (problem) {
+            EXPECT_NE(problem->text.find(refusal), std::string::npos) << problem->text;
+        } else {
+            EXPECT_EQ(NormalizeReaction(reaction).size(), stored)
+                << "what is accepted is stored whole";
+        }
+    }
+}
+
+TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrderUnlessIgnored) {
     TriggerList list;
     RecordingSender sender;
     list.SetSender(&sender);
@@ -90,27 +116,26 @@ TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrder) {
 
     list.CheckTriggers("Bob tells you I am hungry");
     // "%1 tells..." first sets 1 and 2; "%2" then overwrites 2 and reads the 1 left behind.
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"reply Bob I am hungry\r\n",
-                                                     "say Bob tells you I am hungry from Bob\r\n",
-                                                     "", "eat bread\r\n"}));
+    EXPECT_EQ(sender.sent,
+              (Texts{"reply Bob I am hungry\r\n", "say Bob tells you I am hungry from Bob\r\n", "",
+                     "eat bread\r\n"}));
     sender.sent.clear();
     list.CheckTriggers("");
     EXPECT_TRUE(sender.sent.empty());
-}
 
-TEST(CheckTriggersTest, IgnoreTrigsMatchesNothing) {
-    TriggerList list;
-    RecordingSender sender;
-    list.SetSender(&sender);
-    list.AddTrigger("HP:%1", "hp %1");
-    list.CheckTriggers("HP:10");
     list.ToggleIgnoreTrigs();
     EXPECT_TRUE(list.IgnoreTrigs());
-    list.CheckTriggers("HP:20");
-    EXPECT_EQ(list.Vars().Get(1), "10");
+    list.CheckTriggers("Ann tells you hi");
+    EXPECT_EQ(list.Vars().Get(1), "Bob");
     list.ToggleIgnoreTrigs();
-    list.CheckTriggers("HP:30");
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"hp 10\r\n", "hp 30\r\n"}));
+    list.CheckTriggers("hungry");
+    EXPECT_EQ(sender.sent, (Texts{"say hungry from Bob\r\n", "eat bread\r\n"}));
+
+    // The sender may change the list in the middle of the pass.
+    sender.sent.clear();
+    sender.onSend = [&] { list.ClearTriggers(); };
+    list.CheckTriggers("Bob tells you hungry");
+    EXPECT_EQ(sender.sent, (Texts{"reply Bob hungry\r\n"}));
 }
 
 // While disconnected the terminal prints "Not connected...\r\n" for every send, and the
@@ -128,24 +153,13 @@ TEST(CheckTriggersTest, ReactionOutputDoesNotRefire) {
         list.CheckTriggers("Not connected...");
     };
     list.CheckTriggers("Not connected...");
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"any Not connected...\r\n", "retry\r\n"}));
+    EXPECT_EQ(sender.sent, (Texts{"any Not connected...\r\n", "retry\r\n"}));
     EXPECT_FALSE(list.Sending());
 
     // The guard ends with the send: the next line is matched again.
     sender.sent.clear();
     list.CheckTriggers("hello");
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"any hello\r\n"}));
-}
-
-TEST(CheckTriggersTest, SenderMayChangeTheList) {
-    TriggerList list;
-    RecordingSender sender;
-    list.SetSender(&sender);
-    list.AddTrigger("a", "1");
-    list.AddTrigger("b", "2");
-    sender.onSend = [&] { list.ClearTriggers(); };
-    list.CheckTriggers("ab");
-    EXPECT_EQ(sender.sent, (std::vector<std::string>{"1\r\n"}));
+    EXPECT_EQ(sender.sent, (Texts{"any hello\r\n"}));
 }
 
 } // namespace
