@@ -54,14 +54,14 @@ const std::string kOffers = Iac({kWill, kEcho}) + Iac({kDo, kWindowSize}) +
 } // namespace
 
 TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
-    PollEventLoop poll; // outlives the session, which unwatches its socket on it
     SessionHarness h;
+    PollEventLoop& poll = h.loop;
     GameDataRecorder data;
     TermServices services = h.Recorded();
     services.gameData = &data;
-    h.Open(poll, services);
+    h.Open(services);
     h.session->SetNegotiation(true);
-    h.ConnectOn(poll);
+    h.Connect();
 
     h.server.Send(kOffers);
     const std::string answers = ReadUntil(h.server, poll, "Core.Supports.Set");
@@ -100,10 +100,10 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
 }
 
 TEST(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
-    PollEventLoop poll; // outlives the session, which unwatches its socket on it
     SessionHarness h;
-    h.Open(poll, h.Recorded());
-    h.ConnectOn(poll);
+    PollEventLoop& poll = h.loop;
+    h.Open(h.Recorded());
+    h.Connect();
     h.server.Send(kOffers + Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe}) + "done\r\n");
     ASSERT_TRUE(poll.RunUntil([&] { return h.Shown("done"); }, 5s));
     poll.RunFor(100ms);
