@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace tav {
 
 namespace {
@@ -25,7 +27,7 @@ QSize ConnectionIndicator::sizeHint() const {
 }
 
 void ConnectionIndicator::SetImage(int image) {
-    int next = image != 0 ? 1 : 0;
+    const int next = std::clamp(image, 0, 2);
     if (next == image_) return;
     image_ = next;
     update();
@@ -68,6 +70,16 @@ void ConnectionIndicator::PaintTerm(QPainter& painter, const QRect& area) const 
         QPointF c = screen.center();
         painter.drawLine(c + QPointF(-3, -3), c + QPointF(3, 3));
         painter.drawLine(c + QPointF(-3, 3), c + QPointF(3, -3));
+    }
+    if (image_ == 2) {
+        // A small gold padlock in the screen's lower right corner.
+        const QPointF corner(screen.right() - 6, screen.bottom() - 6);
+        painter.setPen(QPen(QColor(230, 190, 40), 1.2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawArc(QRectF(corner.x() + 0.5, corner.y() - 3, 4, 5), 0, 180 * 16);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(230, 190, 40));
+        painter.drawRect(QRectF(corner.x(), corner.y(), 5, 4));
     }
 }
 

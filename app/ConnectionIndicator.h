@@ -16,7 +16,7 @@ public:
 
     explicit ConnectionIndicator(Picture picture, QWidget* parent = nullptr);
 
-    // 0: not connected, 1: connected.
+    // 0: not connected, 1: connected, 2: connected securely (the Term picture's padlock).
     int Image() const { return image_; }
     void SetImage(int image);
 

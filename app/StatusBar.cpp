@@ -138,6 +138,19 @@ void StatusBar::ShowTermState(bool connected) {
     OnUiThread([this, connected] { term_->SetImage(connected ? 1 : 0); });
 }
 
+void StatusBar::ShowTermSecure(bool secure) {
+    OnUiThread([this, secure] {
+        if (secure)
+            term_->SetImage(2);
+        else if (term_->Image() == 2)
+            term_->SetImage(1);
+        const QString words =
+            secure ? QStringLiteral("TavTerm (secure connection)") : QStringLiteral("TavTerm");
+        term_->setToolTip(words);
+        term_->setAccessibleName(words);
+    });
+}
+
 void StatusBar::ShowClientState(bool connected) {
     OnUiThread([this, connected] { client_->SetImage(connected ? 1 : 0); });
 }

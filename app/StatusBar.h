@@ -31,6 +31,7 @@ public:
     void SetCursorText(std::string_view text) override;
     void SetSizeText(std::string_view text) override;
     void ShowTermState(bool connected) override;
+    void ShowTermSecure(bool secure) override;
     void ShowClientState(bool connected) override;
     void ShowProgress(long long received, long long total) override;
 

@@ -16,6 +16,8 @@ public:
     virtual void SetCursorText(std::string_view /*text*/) {}
     virtual void SetSizeText(std::string_view /*text*/) {}
     virtual void ShowTermState(bool /*connected*/) {}
+    // The Term connection is secure (TLS); ShowTermState(false) ends it too.
+    virtual void ShowTermSecure(bool /*secure*/) {}
     virtual void ShowClientState(bool /*connected*/) {}
     // Transfer gauge: received of total bytes; total 0 hides the gauge.
     virtual void ShowProgress(long long /*received*/, long long /*total*/) {}

@@ -3,8 +3,11 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tav {
@@ -47,6 +50,25 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
                        "and accept compression and game data (GMCP, MSDP)"));
     negotiate_->setChecked(options.negotiate);
 
+    // TLS: a check box and the secure port, which is only used while the box is ticked.
+    tls_ = Named(new QCheckBox(QStringLiteral("&Secure connection (TLS)"), this));
+    tls_->setAccessibleDescription(
+        QStringLiteral("Connect the game's text port with TLS; never in clear text instead"));
+    tls_->setChecked(options.tls);
+    tlsPort_ = new QSpinBox(this);
+    tlsPort_->setRange(0, kMaxTlsPort);
+    tlsPort_->setSpecialValueText(QStringLiteral("the game port"));
+    tlsPort_->setValue(options.tlsPort);
+    tlsPort_->setEnabled(options.tls);
+    auto* tlsPortLabel = new QLabel(QStringLiteral("Secure &port:"), this);
+    tlsPortLabel->setBuddy(tlsPort_);
+    tlsPort_->setAccessibleName(QStringLiteral("Secure port"));
+    connect(tls_, &QCheckBox::toggled, tlsPort_, &QWidget::setEnabled);
+    auto* tlsRow = new QHBoxLayout;
+    tlsRow->addWidget(tls_);
+    tlsRow->addWidget(tlsPortLabel);
+    tlsRow->addWidget(tlsPort_);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
         Named(button);
@@ -57,6 +79,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(encoding);
     layout->addWidget(reconnect_);
     layout->addWidget(negotiate_);
+    layout->addLayout(tlsRow);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -77,6 +100,8 @@ ProfileOptions MoreOptionsDialog::Options() const {
     if (utf8_->isChecked()) options.encoding = TextEncoding::Utf8;
     options.autoReconnect = reconnect_->isChecked();
     options.negotiate = negotiate_->isChecked();
+    options.tls = tls_->isChecked();
+    options.tlsPort = tlsPort_->value();
     return options;
 }
 

@@ -5,12 +5,13 @@
 #include <QDialog>
 
 class QCheckBox;
+class QSpinBox;
 class QRadioButton;
 
 namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
-// encoding of the Term connection, reconnecting automatically, telnet negotiation). It edits a
+// encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS). It edits a
 // copy; the caller takes Options() only when the dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
     QRadioButton& EncodingButton(TextEncoding encoding) const;
     QCheckBox& ReconnectBox() const { return *reconnect_; }
     QCheckBox& NegotiateBox() const { return *negotiate_; }
+    QCheckBox& TlsBox() const { return *tls_; }
+    QSpinBox& TlsPortBox() const { return *tlsPort_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -29,6 +32,8 @@ private:
     QRadioButton* utf8_ = nullptr;
     QCheckBox* reconnect_ = nullptr;
     QCheckBox* negotiate_ = nullptr;
+    QCheckBox* tls_ = nullptr;
+    QSpinBox* tlsPort_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

@@ -5,6 +5,7 @@
 #include "settings/TextMode.h"
 
 #include <array>
+#include <charconv>
 
 namespace tav {
 
@@ -13,6 +14,8 @@ namespace {
 constexpr std::string_view kEncodingKey = "encoding";
 constexpr std::string_view kReconnectKey = "autoreconnect";
 constexpr std::string_view kNegotiateKey = "negotiate";
+constexpr std::string_view kTlsKey = "tls";
+constexpr std::string_view kTlsPortKey = "tlsport";
 
 struct EncodingName {
     TextEncoding encoding;
@@ -81,6 +84,15 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.autoReconnect);
         } else if (pair->key == kNegotiateKey) {
             ReadFlag(pair->value, options.negotiate);
+        } else if (pair->key == kTlsKey) {
+            ReadFlag(pair->value, options.tls);
+        } else if (pair->key == kTlsPortKey) {
+            int port = -1;
+            const auto [end, error] =
+                std::from_chars(pair->value.data(), pair->value.data() + pair->value.size(), port);
+            if (error == std::errc() && end == pair->value.data() + pair->value.size() &&
+                port >= 0 && port <= kMaxTlsPort)
+                options.tlsPort = port;
         }
     }
     return options;
@@ -91,6 +103,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kEncodingKey, std::string(EncodingWord(options.encoding))},
         {kReconnectKey, FlagValue(options.autoReconnect)},
         {kNegotiateKey, FlagValue(options.negotiate)},
+        {kTlsKey, FlagValue(options.tls)},
+        {kTlsPortKey, std::to_string(options.tlsPort)},
     };
     bool written[std::size(known)] = {};
     std::string text;

@@ -16,12 +16,19 @@ enum class TextEncoding {
 // The profile's settings that tav.cfg has no place for. They live in a small file of
 // their own, "options.cfg", beside it in the profile directory, so tav.cfg keeps its
 // layout byte for byte.
+// A TLS port is any TCP port: it has no Client port above it.
+inline constexpr int kMaxTlsPort = 65535;
+
 struct ProfileOptions {
     TextEncoding encoding = TextEncoding::SevenBit;
     bool autoReconnect = false;
     // Telnet option negotiation (TTYPE, NAWS, CHARSET, MCCP, GMCP...) with servers that
     // offer it; off, the connection answers nothing but takes the ECHO offers.
     bool negotiate = true;
+    // TLS on the Term connection, to tlsPort (the game port when 0). Never clear text
+    // instead.
+    bool tls = false;
+    int tlsPort = 0;
 
     bool operator==(const ProfileOptions&) const = default;
 };

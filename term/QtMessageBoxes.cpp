@@ -26,6 +26,14 @@ void ExecPlainMessageBox(QWidget* owner, BoxIcon icon, std::string_view title,
     box.exec();
 }
 
+bool QtMessageBoxes::AskYesNo(std::string_view text, std::string_view title) {
+    QMessageBox box(QMessageBox::Question, Latin1ToQString(title), Latin1ToQString(text),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtMessageBoxes::ShowMessage(std::string_view text, std::string_view title) {
     ExecPlainMessageBox(owner_, title == "Error..." ? BoxIcon::Critical : BoxIcon::Warning, title,
                         text);

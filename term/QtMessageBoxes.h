@@ -22,6 +22,8 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     explicit QtMessageBoxes(QWidget* owner) : owner_(owner) {}
     void ShowMessage(std::string_view text, std::string_view title) override;
+    // Yes and No, No the default; the text is shown as plain text.
+    bool AskYesNo(std::string_view text, std::string_view title) override;
 
 private:
     QWidget* owner_;

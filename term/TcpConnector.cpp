@@ -99,15 +99,27 @@ ConnectResult TcpConnector::OpenBlocking(const std::string& host, int port,
     return result;
 }
 
-void TcpConnector::Start(std::string host, int port, Done done) {
+void TcpConnector::Start(std::string host, int port, Done done, bool tls) {
     Cancel();
     auto attempt = std::make_shared<Attempt>();
     attempt->loop = &loop_;
     attempt_ = attempt;
     // The connector is alive for as long as the attempt is not cancelled, and both the
     // cancel and the delivery run on the loop's thread, so `this` is safe to use there.
-    std::thread([this, attempt, host = std::move(host), port, done = std::move(done)]() mutable {
+    std::thread([this, attempt, host = std::move(host), port, done = std::move(done),
+                 tls]() mutable {
         ConnectResult result = OpenBlocking(host, port, kConnectTimeout);
+        if (tls && result.fd >= 0) {
+            result.tls = std::make_shared<TlsHandshake>(
+                TlsChannel::Handshake(result.fd, host, kConnectTimeout));
+            if (!result.tls->channel) {
+                ::close(result.fd);
+                result.fd = -1;
+                result.stage = ConnectResult::Stage::Connect;
+                result.reason = "Secure connection failed: " + result.tls->error;
+                result.tls.reset();
+            }
+        }
         std::lock_guard lock(attempt->mutex);
         if (attempt->loop == nullptr) {
             if (result.fd >= 0) ::close(result.fd);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/TlsChannel.h"
 #include "term/EventLoop.h"
 
 #include <chrono>
@@ -17,6 +18,9 @@ struct ConnectResult {
     enum class Stage { Connected, CreateSocket, Connect } stage = Stage::Connect;
     int fd = -1;        // the connected, non-blocking socket when Connected
     std::string reason; // why it failed, at most 127 characters
+    // A secure connection's handshake (certificate, fingerprint, the channel to read and
+    // write through); null for a plain one.
+    std::shared_ptr<TlsHandshake> tls;
 };
 
 // Resolves a host (dotted IPv4 or a name) and connects to it on a worker thread, so the
@@ -32,7 +36,9 @@ public:
     TcpConnector(const TcpConnector&) = delete;
     TcpConnector& operator=(const TcpConnector&) = delete;
 
-    void Start(std::string host, int port, Done done);
+    // With `tls`, the worker also runs the TLS handshake; a handshake that fails fails the
+    // connection (it never falls back to clear text).
+    void Start(std::string host, int port, Done done, bool tls = false);
     void Cancel();
     bool Pending() const { return attempt_ != nullptr; }
 

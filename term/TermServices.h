@@ -18,6 +18,8 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual void ShowMessage(std::string_view text, std::string_view title) = 0;
+    // A question with Yes and No; true for Yes. Without an answer it is No.
+    virtual bool AskYesNo(std::string_view /*text*/, std::string_view /*title*/) { return false; }
 };
 
 // The status bar texts and indicators the session updates.
@@ -25,6 +27,8 @@ class TermStatus {
 public:
     virtual ~TermStatus() = default;
     virtual void ShowTermState(bool /*connected*/) {}
+    // The Term connection is secure (TLS), or no longer.
+    virtual void ShowTermSecure(bool /*secure*/) {}
     virtual void UpdateCursorText(int /*row*/, int /*col*/) {}
     virtual void SetLatencyText(std::string_view /*text*/) {}
     // The message area (the reconnect countdown).

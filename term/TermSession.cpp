@@ -95,10 +95,11 @@ int TermSession::StartConnect(std::function<void(int)> done) {
     if (!ValidateAddress()) return -1;
     if (!started_ && !TermStartup()) return -1;
     if (connector_.Pending()) return 0; // already on its way
-    PrintLocal(Format("Connecting to %s %d ...\r\n", settings_.addy, port_));
-    connector_.Start(settings_.addy, port_, [this, done = std::move(done)](ConnectResult result) {
-        OnConnectResult(result, done);
-    });
+    PrintLocal(Format("Connecting to %s %d ...\r\n", settings_.addy, ConnectPort()));
+    connector_.Start(
+        settings_.addy, ConnectPort(),
+        [this, done = std::move(done)](ConnectResult result) { OnConnectResult(result, done); },
+        tlsOptions_.enabled);
     return 0;
 }
 
@@ -112,17 +113,29 @@ void TermSession::OnConnectResult(const ConnectResult& result,
         if (done) done(-1);
         return;
     }
-    Adopt(result.fd);
+    if (result.tls && !AcceptCertificate(*result.tls, ConnectPort())) {
+        result.tls->channel->Shutdown();
+        ::close(result.fd);
+        PrintLocal("Connect()\r\nThe server's certificate was not accepted.\r\n");
+        if (done) done(-1);
+        return;
+    }
+    Adopt(result.fd, result.tls ? std::move(result.tls->channel) : nullptr);
     if (services_.status) services_.status->ShowTermState(true);
+    if (result.tls) {
+        PrintLocal("Secure connection (" + result.tls->version + ").\r\n");
+        if (services_.status) services_.status->ShowTermSecure(true);
+    }
     if (done) done(1);
 }
 
-void TermSession::Adopt(int fd) {
+void TermSession::Adopt(int fd, std::unique_ptr<TlsChannel> tls) {
     if (fd_ >= 0) { // the socket left open by a failed send is replaced
         loop_.Unwatch(fd_);
         ::close(fd_);
     }
     fd_ = fd;
+    tls_ = std::move(tls);
     connected_ = true;
     ++connectionSerial_;
     reconnect_.Connected(SteadyNow());
@@ -136,6 +149,7 @@ void TermSession::Adopt(int fd) {
             loop_.Unwatch(fd_);
             ::close(fd_);
             fd_ = -1;
+            tls_.reset();
         }
         OnConnectionLost();
     });
@@ -150,9 +164,12 @@ void TermSession::CloseConnection() {
     PrintLocal("TavTerm disconnecting...\r\n");
     if (fd_ >= 0) {
         loop_.Unwatch(fd_);
+        if (tls_) tls_->Shutdown();
         ::close(fd_);
         fd_ = -1;
     }
+    if (tls_ && services_.status) services_.status->ShowTermSecure(false);
+    tls_.reset();
     connected_ = false;
     ++connectionSerial_;
     StopProtocol();
@@ -166,6 +183,15 @@ int TermSession::TermReceive() {
     int total = 0;
     for (int block = 0; block < kReceiveBlocksPerWake && fd_ >= 0; ++block) {
         char buffer[kReceiveBlock];
+        if (tls_) {
+            const long n = tls_->Read(buffer, sizeof buffer);
+            if (n < 0) return -1;
+            if (n == 0) return total;
+            ReceiveBytes(buffer, static_cast<std::size_t>(n));
+            if (protocol_ && protocol_->HasFailed()) return -1;
+            total += static_cast<int>(n);
+            continue;
+        }
         const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
         if (n < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return total;
@@ -176,6 +202,16 @@ int TermSession::TermReceive() {
         if (protocol_ && protocol_->HasFailed()) return -1;
         total += static_cast<int>(n);
         if (static_cast<std::size_t>(n) < sizeof buffer) break; // nothing more waiting
+    }
+    // Text already decrypted waits inside the channel, where the socket's readiness does
+    // not tell of it: read it on the loop's next turn.
+    if (tls_ && tls_->Pending()) {
+        loop_.Post([this, alive = std::weak_ptr<int>(alive_)] {
+            if (!alive.expired() && TermReceive() < 0 && connected_) {
+                CloseConnection();
+                OnConnectionLost();
+            }
+        });
     }
     return total;
 }
@@ -278,6 +314,14 @@ int TermSession::TermSendAll(std::string_view bytes) {
 }
 
 int TermSession::SendRaw(std::string_view bytes) {
+    if (tls_ && fd_ >= 0) {
+        if (!tls_->WriteAll(bytes, kSendWaitMs)) {
+            connected_ = false;
+            return -1;
+        }
+        if (services_.onSent) services_.onSent(bytes);
+        return static_cast<int>(bytes.size());
+    }
     if (fd_ < 0) { // a connection without a socket (replay): record only
         if (services_.onSent) services_.onSent(bytes);
         return static_cast<int>(bytes.size());

@@ -103,9 +103,9 @@ public:
     }
     bool Connected() const { return connected_; }
     bool Connecting() const { return connector_.Pending(); }
-    // Takes fd as the open connection; -1 makes a connection without a socket whose
-    // sends are only reported to onSent (the replay tool).
-    void Adopt(int fd);
+    // Takes fd as the open connection (secure through `tls` when given); -1 makes a
+    // connection without a socket whose sends are only reported to onSent (the replay tool).
+    void Adopt(int fd, std::unique_ptr<TlsChannel> tls = nullptr);
 
     // --- receiving -------------------------------------------------------------------
     // Reads what is waiting, block by block (at most kReceiveBlocksPerWake), and feeds each
@@ -168,6 +168,17 @@ public:
     // Stops a pending reconnect (the user's Connect or Disconnect); says so on the screen.
     void CancelReconnect();
 
+    // --- TLS (TermSessionTelnet.cpp) ----------------------------------------------------
+    // From the next connection on: connect securely to `port` (the game port when 0) and
+    // accept certificates that do not verify only as `trust` records them.
+    struct TlsOptions {
+        bool enabled = false;
+        int port = 0;
+        std::string trustPath; // the profile's trusted-certificates.cfg
+    };
+    void SetTls(TlsOptions options) { tlsOptions_ = std::move(options); }
+    bool Secure() const { return tls_ != nullptr; }
+
     // --- telnet negotiation (TermSessionTelnet.cpp) -----------------------------------
     // Negotiates telnet options with servers that offer them, from the next connection
     // on. Off (the default here; profiles turn it on), the connection answers nothing.
@@ -212,6 +223,10 @@ private:
     void StartProtocol();
     void StopProtocol();
     void UpdateWindowSize();
+    // Whether a secure connection's certificate is accepted: verified, trusted before, or
+    // trusted now by the user. Says why when it is not.
+    bool AcceptCertificate(const TlsHandshake& handshake, int port);
+    int ConnectPort() const;
 
     Settings& settings_;
     TMudScreen& screen_;
@@ -245,6 +260,8 @@ private:
     ReconnectPolicy reconnect_;
     std::array<std::string, kFunctionKeys> functionKeys_;
     bool negotiate_ = false;
+    TlsOptions tlsOptions_;
+    std::unique_ptr<TlsChannel> tls_;
     class ProtocolEvents;
     std::unique_ptr<TelnetEvents> protocolEvents_; // a ProtocolEvents
     std::unique_ptr<TelnetProtocol> protocol_;

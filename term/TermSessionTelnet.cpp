@@ -1,5 +1,7 @@
-// The Term connection's telnet layer: what the session does with negotiated options.
+// The Term connection's protocol layers: what the session does with negotiated telnet
+// options, and which certificates of secure connections it accepts.
 
+#include "net/CertificateTrust.h"
 #include "term/TermSession.h"
 
 #ifndef TAV_VERSION
@@ -47,6 +49,7 @@ void TermSession::StartProtocol() {
     identity.version = TAV_VERSION;
     identity.mttsBits = kMttsAnsi;
     if (Encoding() == TextEncoding::Utf8) identity.mttsBits |= kMttsUtf8;
+    if (tls_) identity.mttsBits |= kMttsSsl;
     if (services_.screenReaderActive && services_.screenReaderActive())
         identity.mttsBits |= kMttsScreenReader;
     // A player who chose Latin-1 keeps it; the 7-bit default gains from UTF-8.
@@ -71,6 +74,44 @@ void TermSession::SetGameDataSink(GameDataSink* sink) {
     services_.gameData = sink;
     gameDataReader_.reset();
     if (sink && protocol_) gameDataReader_ = std::make_unique<GameDataReader>(*sink);
+}
+
+int TermSession::ConnectPort() const {
+    return tlsOptions_.enabled && tlsOptions_.port > 0 ? tlsOptions_.port : port_;
+}
+
+bool TermSession::AcceptCertificate(const TlsHandshake& handshake, int port) {
+    if (handshake.verified) return true;
+    const std::string host = settings_.addy;
+    const std::string where = host + ":" + std::to_string(port);
+    const CertificateTrust trust(tlsOptions_.trustPath);
+    const std::optional<std::string> trusted = trust.Trusted(host, port);
+    if (trusted && *trusted == handshake.fingerprint) return true;
+    auto say = [this](std::string_view text, std::string_view title) {
+        if (services_.boxes) services_.boxes->ShowMessage(text, title);
+    };
+    if (trusted) {
+        // Never accepted quietly: someone may stand between the player and the game.
+        say("The certificate of " + where + " has changed since you trusted it.\n\n" +
+                "Trusted: " + *trusted + "\nNow:     " + handshake.fingerprint +
+                "\n\nThe connection is refused. If the game's administrators changed their "
+                "certificate, remove its line from " +
+                trust.Path() + " and connect again.",
+            "Certificate changed");
+        return false;
+    }
+    const std::string question = "The certificate of " + where +
+                                 " could not be verified: " + handshake.problem +
+                                 ".\n\nSHA-256 fingerprint:\n" + handshake.fingerprint +
+                                 "\n\nTrust this certificate for " + where + " from now on?";
+    if (!services_.boxes || !services_.boxes->AskYesNo(question, "Unverified certificate"))
+        return false;
+    if (!trust.Trust(host, port, handshake.fingerprint))
+        say("Unable to write " + trust.Path() +
+                "; the certificate is trusted for this "
+                "connection only.",
+            "Unverified certificate");
+    return true;
 }
 
 void TermSession::UpdateWindowSize() {

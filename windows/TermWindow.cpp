@@ -1,5 +1,6 @@
 #include "windows/TermWindow.h"
 
+#include "net/CertificateTrust.h"
 #include "settings/Latin1Text.h"
 #include "term/ScreenAnnouncer.h"
 
@@ -77,9 +78,14 @@ public:
         if (term_.boxesOverride_) return term_.boxesOverride_->ShowMessage(text, title);
         QtMessageBoxes(term_.window()).ShowMessage(text, title);
     }
+    bool AskYesNo(std::string_view text, std::string_view title) override {
+        if (term_.boxesOverride_) return term_.boxesOverride_->AskYesNo(text, title);
+        return QtMessageBoxes(term_.window()).AskYesNo(text, title);
+    }
 
     // TermStatus
     void ShowTermState(bool connected) override { term_.status_.ShowTermState(connected); }
+    void ShowTermSecure(bool secure) override { term_.status_.ShowTermSecure(secure); }
     void UpdateCursorText(int, int) override { term_.UpdateCursorText(); }
     void SetLatencyText(std::string_view text) override { term_.status_.SetLatencyText(text); }
     void SetMessageText(std::string_view text) override { term_.status_.SetMessageText(text); }
@@ -300,6 +306,8 @@ void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
+    session_->SetTls(
+        {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
 }
 
 bool tmudterm::SetOptions(const ProfileOptions& options) {

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tav {
+
+class TlsChannel;
+
+// The outcome of a TLS handshake on a connected socket.
+struct TlsHandshake {
+    std::unique_ptr<TlsChannel> channel; // null when the handshake failed
+    std::string error;                   // why it failed
+    bool verified = false;               // the certificate chain and host name check out
+    std::string problem;                 // why it did not verify
+    std::string fingerprint;             // SHA-256 of the server's certificate, "AB:CD:..."
+    std::string version;                 // "TLSv1.3"
+};
+
+// TLS (1.2 or newer, OpenSSL) over a connected non-blocking socket the caller owns. The
+// certificate is checked against the system's store and the host name; a certificate that
+// does not verify still completes the handshake, so that the caller can show why and its
+// fingerprint and let the user decide: nothing is accepted here.
+class TlsChannel {
+public:
+    ~TlsChannel();
+    TlsChannel(const TlsChannel&) = delete;
+    TlsChannel& operator=(const TlsChannel&) = delete;
+
+    // Runs the handshake within `timeout` (SNI and host-name check use `host`).
+    static TlsHandshake Handshake(int fd, const std::string& host,
+                                  std::chrono::milliseconds timeout);
+
+    // Decrypted bytes: the count read, 0 when nothing is there yet, -1 when the peer closed
+    // or the connection failed.
+    long Read(char* buffer, std::size_t size);
+    // Bytes decrypted and waiting inside the channel, which the socket's readiness will not
+    // announce.
+    bool Pending() const;
+    // Writes all the bytes, waiting at most waitMs for room each time; false on failure.
+    bool WriteAll(std::string_view bytes, int waitMs);
+    // Tells the peer the connection ends (best effort, never waits).
+    void Shutdown();
+
+private:
+    struct State;
+    explicit TlsChannel(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+} // namespace tav
