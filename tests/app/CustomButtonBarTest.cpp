@@ -22,13 +22,13 @@ ModalScript::Step Editor(const QString& name, const QString& command, bool ok = 
         auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
         EXPECT_EQ(dialog->windowTitle(), "TavTerm Custom Button Config");
-        auto* nameEdit = Named<QLineEdit>(*dialog, "Button name:");
-        auto* commandEdit = Named<QPlainTextEdit>(*dialog, "Button command:");
+        auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
+        auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
         ASSERT_TRUE(nameEdit && commandEdit);
         if (seen) *seen = nameEdit->text() + " | " + commandEdit->toPlainText();
         nameEdit->setText(name);
         commandEdit->setPlainText(command);
-        Named<QPushButton>(*dialog, ok ? "OK" : "Cancel")->click();
+        Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
     };
 }
 ModalScript::Step AskName(const QString& name) {
@@ -73,7 +73,7 @@ protected:
                 shown << b->text() + " " + QString::number(b->Id());
         return shown;
     }
-    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(*bar, name); }
+    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(bar.get(), name); }
 
     std::string path;
     Printer printer;
@@ -149,9 +149,9 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     script.Then([](QWidget* w) {
         auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
         ASSERT_NE(dialog, nullptr);
-        Named<QLineEdit>(*dialog, "Button name:")->setText("R&D\r\nx");
-        Named<QPlainTextEdit>(*dialog, "Button command:")->setPlainText(QString(253, 'y'));
-        Named<QPushButton>(*dialog, "OK")->click();
+        Named<QLineEdit>(dialog, "Button name:")->setText("R&D\r\nx");
+        Named<QPlainTextEdit>(dialog, "Button command:")->setPlainText(QString(253, 'y'));
+        Named<QPushButton>(dialog, "OK")->click();
     });
     bar->AddButton();
     EXPECT_TRUE(script.Done());

@@ -176,7 +176,7 @@ TEST_F(DemoWorldEndToEnd, HelpIndexIsDownloadedKeptInHelpNdxAndItsTopicsRead) {
     frame->OnCommand(kCmServerHelp);
     tidxdlg& help = frame->Client().HelpWindow();
     ASSERT_TRUE(help.isVisible());
-    Named<QPushButton>(help, "Download new index")->click();
+    Named<QPushButton>(&help, "Download new index")->click();
     ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
     EXPECT_EQ(world.Count("received helpindex_request"), 1);
     const QStringList topics = Rows(help.TopicList());
@@ -198,7 +198,7 @@ TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
     frame->OnCommand(kCmBoards);
     brddlg& boards = frame->Client().BoardsWindow();
     ASSERT_TRUE(boards.isVisible());
-    Named<QPushButton>(boards, "Update Board Index")->click();
+    Named<QPushButton>(&boards, "Update Board Index")->click();
     ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
     EXPECT_EQ(Rows(boards.BoardList()),
               (QStringList{"Announcements", "General", "Trade", "Quests"}));

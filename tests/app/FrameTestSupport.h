@@ -12,6 +12,7 @@
 #include "term/InputLine.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 #include "windows/ServerEditDialog.h"
 #include "windows/TermWindow.h"
@@ -28,13 +29,6 @@
 
 namespace tav::test {
 
-// The child of `parent` that a screen reader knows by `name`.
-template <typename T> T* Named(QWidget& parent, const QString& name) {
-    for (T* child : parent.findChildren<T*>())
-        if (child->accessibleName() == name) return child;
-    return nullptr;
-}
-
 inline QStringList Rows(const QListWidget& list) {
     QStringList rows;
     for (int i = 0; i < list.count(); ++i)
@@ -42,24 +36,9 @@ inline QStringList Rows(const QListWidget& list) {
     return rows;
 }
 
-inline QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Answers the next message box with `button`; `seen` gets "title | text".
-inline ModalScript::Step AnswerBox(QString* seen = nullptr,
-                                   QMessageBox::StandardButton button = QMessageBox::Ok) {
-    return [button, seen](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        if (seen) *seen = box->windowTitle() + " | " + box->text();
-        box->button(button)->click();
-    };
 }
 
 // Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.

@@ -3,31 +3,25 @@
 
 #include "app/ConnectionIndicator.h"
 #include "app/MainMenu.h"
-#include "app/StatusBar.h"
-#include "client/MessageType.h"
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
 #include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "tests/support/LoopbackServer.h"
+#include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TextListWindow.h"
 #include "windows/TriggerDialogs.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QRadioButton>
-
-#include <cstdlib>
 
 namespace tav::test {
 namespace {
@@ -110,12 +104,7 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
     script.Then(NameProfile("hero"));
     ASSERT_TRUE(frame->Start());
     auto type = [](QWidget* dialog, const QString& name, const QString& text) {
-        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-            if (edit->accessibleName() == name) QTest::keyClicks(edit, text);
-    };
-    auto click = [](QWidget* dialog, const QString& name) {
-        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
-            if (button->accessibleName() == name) button->click();
+        QTest::keyClicks(Named<QLineEdit>(dialog, name), text);
     };
     QString refusal;
     script.Then([&](QWidget* w) {
@@ -123,18 +112,18 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
         type(w, "TavServer IP Address:", "mud.example.org");
         type(w, "Port:", "4000");
         type(w, "Username:", "hero");
-        click(w, "OK");
+        Named<QAbstractButton>(w, "OK")->click();
     });
     script.Then(AnswerBox(&refusal));
     script.Then([&](QWidget* w) {
         type(w, "Password:", "secret");
         for (const char* name : {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen."})
-            click(w, name);
+            Named<QAbstractButton>(w, name)->click();
         type(w, "Mod Player:", "xmp");
         type(w, "MP3 Player:", "mpg123");
         type(w, "Scroll lines:", "800");
         type(w, "Input buffer lines:", "50");
-        click(w, "OK");
+        Named<QAbstractButton>(w, "OK")->click();
     });
     ASSERT_TRUE(WaitFor([&] { return script.Done() && Exists("profiles/hero/tav.cfg"); }));
     EXPECT_EQ(refusal, "Error... | You must enter a password.");
@@ -154,41 +143,6 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
     EXPECT_TRUE(script.Done());
     EXPECT_STREQ(settings.addy, "mud.example.org");
     EXPECT_TRUE(frame->close());
-}
-
-// "Colors..." of the configuration runs the MUD colour dialog on the profile's table: a
-// colour chosen there stays even when the configuration is cancelled.
-TEST_F(MainFrameTest, ConfigColorsButtonChangesTheMudColoursAtOnce) {
-    StartConfigured();
-    // By the name a screen reader hears.
-    auto press = [](QWidget* w, const QString& name) {
-        for (QPushButton* button : w->findChildren<QPushButton*>())
-            if (QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name) == name)
-                return button->click();
-        ADD_FAILURE() << "no button " << name.toStdString();
-    };
-    QString colorsTitle;
-    script.Then([&](QWidget* w) {
-        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
-        press(w, "Colors...");
-    });
-    script.Then([&](QWidget* w) {
-        colorsTitle = w->windowTitle();
-        press(w, "Bold Cyan");
-    });
-    script.Then([](QWidget* w) {
-        auto* chooser = qobject_cast<QColorDialog*>(w);
-        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
-        chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
-        chooser->accept();
-    });
-    script.Then([&](QWidget* w) { press(w, "Close"); });
-    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-    frame->OnCommand(kCmConfig);
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(colorsTitle, "TavTerm MUD Color Selection Dialog");
-    EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
 }
 
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
@@ -278,6 +232,8 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
         {kCmMonitor, client.Monitor()},
         {kCmMudCom, client.CommandPad()},
         {kCmTriggers, frame->TriggerWindow()},
+        {kCmServerHelp, client.HelpWindow()},
+        {kCmBoards, client.BoardsWindow()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.command);
@@ -301,59 +257,36 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
     EXPECT_NE(term.ScrollWindow().Screen().GetAllText().find("Recently."), std::string::npos);
 }
 
-TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
-    StartConfigured();
-    auto typeF2 = [](const QString& text, QDialogButtonBox::StandardButton button) {
-        return [=](QWidget* w) {
-            auto* dialog = qobject_cast<fkeydlg*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            dialog->Field(1).setText(text);
-            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
-        };
-    };
-    auto savedF2 = [&] {
-        for (const QByteArray& line : FileBytes(data.Path("profiles/hero/tav.cfg")).split('\n'))
-            if (line.startsWith("f2key:")) return line;
-        return QByteArray("<none>");
-    };
-    script.Then(typeF2("kick;bash;", QDialogButtonBox::Cancel));
-    frame->OnCommand(kCmFunctionKeys);
-    EXPECT_EQ(savedF2(), "f2key:\r") << "Cancel saves nothing";
-    script.Then(typeF2("kick;bash;", QDialogButtonBox::Ok));
-    frame->OnCommand(kCmFunctionKeys);
-    EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
-    EXPECT_EQ(frame->Term().Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
-}
-
-TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
+// The settings dialogs of the frame: the more options (read with the profile) and the
+// function keys are saved on OK only; "Colors..." of the configuration changes the MUD
+// colours at once, kept when the configuration is cancelled.
+TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     ListProfiles();
     ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/options.cfg"), "mine=kept\nencoding=latin1\n"));
     StartConfigured();
     tmudterm& term = frame->Term();
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_TRUE(frame->Menu().IsEnabled(kCmMoreOptions));
-
-    auto choose = [](TextEncoding encoding, bool reconnect,
-                     QDialogButtonBox::StandardButton button) {
+    auto choose = [](QDialogButtonBox::StandardButton button) {
         return [=](QWidget* w) {
             auto* dialog = qobject_cast<MoreOptionsDialog*>(w);
             ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
             EXPECT_TRUE(dialog->EncodingButton(TextEncoding::Latin1).isChecked());
             EXPECT_EQ(dialog->accessibleName(), "TavClient More Options");
             EXPECT_EQ(UnnamedControls(*dialog), std::vector<std::string>{});
-            dialog->EncodingButton(encoding).click();
-            dialog->ReconnectBox().setChecked(reconnect);
+            dialog->EncodingButton(TextEncoding::Utf8).click();
+            dialog->ReconnectBox().setChecked(true);
             dialog->findChild<QDialogButtonBox*>()->button(button)->click();
         };
     };
     auto saved = [&] { return FileBytes(data.Path("profiles/hero/options.cfg")); };
-    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Cancel));
+    script.Then(choose(QDialogButtonBox::Cancel));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(saved(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_FALSE(term.Session().AutoReconnect());
 
-    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Ok));
+    script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(saved(), "mine=kept\nencoding=utf8\nautoreconnect=1\n");
     EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true}));
@@ -369,6 +302,50 @@ TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
     term.Session().SetEncoding(TextEncoding::SevenBit);
     term.InputLine().setText(QString::fromUtf8("caf\xC3\xA9 \xE2\x86\x92"));
     EXPECT_EQ(term.InputLine().ReadText(), "caf\xE9 ?");
+
+    QString colorsTitle;
+    script.Then([&](QWidget* w) {
+        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
+        ButtonText(w, "Colors...")->click();
+    });
+    script.Then([&](QWidget* w) {
+        colorsTitle = w->windowTitle();
+        ButtonText(w, "Bold Cyan")->click();
+    });
+    script.Then([](QWidget* w) {
+        auto* chooser = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
+        chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        chooser->accept();
+    });
+    script.Then([&](QWidget* w) { ButtonText(w, "Close")->click(); });
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(colorsTitle, "TavTerm MUD Color Selection Dialog");
+    EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
+
+    auto typeF2 = [](QDialogButtonBox::StandardButton button) {
+        return [=](QWidget* w) {
+            auto* dialog = qobject_cast<fkeydlg*>(w);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+            dialog->Field(1).setText("kick;bash;");
+            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+        };
+    };
+    auto savedF2 = [&] {
+        for (const QByteArray& line : FileBytes(data.Path("profiles/hero/tav.cfg")).split('\n'))
+            if (line.startsWith("f2key:")) return line;
+        return QByteArray("<none>");
+    };
+    script.Then(typeF2(QDialogButtonBox::Cancel));
+    frame->OnCommand(kCmFunctionKeys);
+    EXPECT_EQ(savedF2(), "f2key:\r") << "Cancel saves nothing";
+    script.Then(typeF2(QDialogButtonBox::Ok));
+    frame->OnCommand(kCmFunctionKeys);
+    EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
+    EXPECT_EQ(term.Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
 }
 
 // What Exit does once confirmed, and what the program does when it is ended from outside:
