@@ -22,12 +22,21 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace tav::test {
+
+// The settings that log in as "hero" to the loopback at `port`.
+inline void LogInAsHero(Settings& settings, int port) {
+    CopyField(settings.user, "hero");
+    CopyField(settings.passwd, "secret");
+    CopyField(settings.addy, "127.0.0.1");
+    CopyField(settings.port, std::to_string(port).c_str());
+}
 
 inline QStringList Rows(const QListWidget& list) {
     QStringList rows;
@@ -58,30 +67,20 @@ inline void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
 // Every control a screen reader can land on under `window` that has no name: neither its
 // own words, nor its label's, nor its group's. Each as the path of roles down to it.
 inline std::vector<std::string> UnnamedControls(QWidget& window) {
+    static const QSet<QAccessible::Role> kControls = {
+        QAccessible::PushButton,   QAccessible::CheckBox, QAccessible::RadioButton,
+        QAccessible::EditableText, QAccessible::ComboBox, QAccessible::List,
+        QAccessible::Table,        QAccessible::Tree,     QAccessible::SpinBox,
+        QAccessible::ProgressBar,  QAccessible::Terminal, QAccessible::MenuItem};
     std::vector<std::string> unnamed;
     const std::function<void(QAccessibleInterface*, const std::string&)> walk =
         [&](QAccessibleInterface* iface, const std::string& path) {
             if (!iface || iface->state().invisible) return;
             const std::string here = path + "/" + std::to_string(iface->role());
-            switch (iface->role()) {
-            case QAccessible::PushButton:
-            case QAccessible::CheckBox:
-            case QAccessible::RadioButton:
-            case QAccessible::EditableText:
-            case QAccessible::ComboBox:
-            case QAccessible::List:
-            case QAccessible::Table:
-            case QAccessible::Tree:
-            case QAccessible::SpinBox:
-            case QAccessible::ProgressBar:
-            case QAccessible::Terminal:
-            case QAccessible::MenuItem:
-                if (iface->text(QAccessible::Name).trimmed().isEmpty() &&
-                    iface->relations(QAccessible::Label).isEmpty())
-                    unnamed.push_back(here);
-                break;
-            default: break;
-            }
+            if (kControls.contains(iface->role()) &&
+                iface->text(QAccessible::Name).trimmed().isEmpty() &&
+                iface->relations(QAccessible::Label).isEmpty())
+                unnamed.push_back(here);
             for (int i = 0; i < iface->childCount(); ++i)
                 walk(iface->child(i), here);
         };
@@ -123,10 +122,7 @@ protected:
     }
     ::testing::AssertionResult Connect(int command, int port, LoopbackServer& peer,
                                        const std::function<bool()>& connected) {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(port).c_str());
+        LogInAsHero(settings, port);
         frame->OnCommand(command);
         if (!peer.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
         if (!WaitFor(connected)) return ::testing::AssertionFailure() << "never connected";
@@ -159,10 +155,7 @@ inline std::string Frame(IncomingType type, std::string_view text1 = {},
 class HubTest : public ::testing::Test {
 protected:
     HubTest() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
+        LogInAsHero(settings, server.Port() - 1);
         for (const char* dir : {"binary", "text", "profiles/hero", "profiles/other"})
             QDir(data.Path()).mkpath(dir);
         term.ProfileName() = "hero";
