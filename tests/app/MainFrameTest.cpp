@@ -69,7 +69,19 @@ protected:
     }
 };
 
-TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
+// The scripts that run the whole program give a new profile this file, so that it starts
+// without the configuration dialog; it must be what the program itself would write.
+TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    EXPECT_EQ(
+        FileBytes(data.Path("profiles/hero/tav.cfg")),
+        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
+}
+
+// The first start creates a profile and applies it; the new profile is configured from
+// the dialog alone: it opens by itself, refuses what is missing, and what it takes is
+// applied, logged and saved.
+TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndConfiguresItFromTheDialog) {
     MakeFrame();
     EXPECT_EQ(frame->windowTitle(), "TavClient");
     QString asked;
@@ -81,28 +93,6 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     // No settings file yet: the defaults place the frame at 0,0 640x400.
     EXPECT_EQ(stored.termpos, (Rect{0, 0, 640, 400}));
     EXPECT_NE(ScreenText().find("Unable to open tav.cfg"), std::string::npos);
-
-    // Shut-down while disconnected asks nothing and saves the profile's settings.
-    EXPECT_TRUE(frame->close());
-    EXPECT_FALSE(frame->ExitConfirmed());
-    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
-}
-
-// The scripts that run the whole program give a new profile this file, so that it starts
-// without the configuration dialog; it must be what the program itself would write.
-TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    EXPECT_EQ(
-        FileBytes(data.Path("profiles/hero/tav.cfg")),
-        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
-}
-
-// A new profile is configured from the dialog alone: it opens by itself, refuses what is
-// missing, and what it takes is applied, logged and saved.
-TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
-    MakeFrame();
-    script.Then(NameProfile("hero"));
-    ASSERT_TRUE(frame->Start());
     auto type = [](QWidget* dialog, const QString& name, const QString& text) {
         QTest::keyClicks(Named<QLineEdit>(dialog, name), text);
     };
@@ -142,7 +132,12 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
     frame->OnCommand(kCmConfig);
     EXPECT_TRUE(script.Done());
     EXPECT_STREQ(settings.addy, "mud.example.org");
+
+    // Shut-down while disconnected asks nothing and saves the profile's settings.
+    QFile::remove(data.Path("profiles/hero/tav.cfg"));
     EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->ExitConfirmed());
+    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
@@ -348,15 +343,16 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     EXPECT_EQ(term.Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
 }
 
-// What Exit does once confirmed, and what the program does when it is ended from outside:
-// saved, both connections closed, the player ended -- once, however often it is asked.
-TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
+// The whole program against a game on the loopback: the frame connects from the menu,
+// shows what the server sends, sends the typed line and asks before closing. Exit once
+// confirmed (and the program ended from outside) saves, closes both connections and ends
+// the player -- once, however often it is asked.
+TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndExitsOnceAfterAskingWhileConnected) {
     ListProfiles();
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     CancelConfig();
     ASSERT_FALSE(Exists("profiles/hero/tav.cfg"));
-
     const QString player = data.Path("player.sh");
     ASSERT_TRUE(WritePlayer(player));
     QDir(data.Path()).mkpath("binary");
@@ -368,13 +364,30 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     ASSERT_TRUE(ConnectClient(clientPeer));
     TermSession& session = frame->Term().Session();
     ClientConnection& client = frame->Client().Connection();
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
+
+    termPeer.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
+    ASSERT_TRUE(
+        WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
+    Type("look");
+    EXPECT_EQ(termPeer.Read(500ms), "look\n");
     clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::sound_query), "rain.mod"));
     SoundPlayer& sound = frame->Client().Sound();
     ASSERT_TRUE(WaitFor([&] { return sound.PlayerRunning(); }));
     const int pid = PlayerPid(player);
     ASSERT_GT(pid, 0);
 
-    frame->ShutDown();
+    QString seen;
+    script.Then(AnswerBox(&seen, QMessageBox::No));
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(seen, "Warning... | Still connected... exit?");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(session.Connected());
+
+    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(frame->ExitConfirmed());
+    EXPECT_TRUE(script.Done());
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
     EXPECT_FALSE(session.Connected());
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
@@ -391,36 +404,6 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     EXPECT_EQ(ScreenText(), screen);
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(script.Done());
-}
-
-// The whole program against a game on the loopback: the frame connects from the menu,
-// shows what the server sends, sends the typed line and asks before closing.
-TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
-    LoopbackServer server;
-    StartConfigured();
-    ASSERT_TRUE(ConnectTerm(server));
-    TermSession& session = frame->Term().Session();
-    EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
-
-    server.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
-    ASSERT_TRUE(
-        WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
-
-    Type("look");
-    EXPECT_EQ(server.Read(500ms), "look\n");
-
-    QString seen;
-    script.Then(AnswerBox(&seen, QMessageBox::No));
-    EXPECT_FALSE(frame->close());
-    EXPECT_EQ(seen, "Warning... | Still connected... exit?");
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(session.Connected());
-
-    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
-    EXPECT_TRUE(frame->close());
-    EXPECT_TRUE(frame->ExitConfirmed());
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
 } // namespace
