@@ -146,13 +146,7 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     script.Then(Editor("x", QString(254, 'y')));
     script.Then(AnswerBox(&seen));
     // Still open after both refusals: a command that fits, and a pasted line end.
-    script.Then([](QWidget* w) {
-        auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
-        ASSERT_NE(dialog, nullptr);
-        Named<QLineEdit>(dialog, "Button name:")->setText("R&D\r\nx");
-        Named<QPlainTextEdit>(dialog, "Button command:")->setPlainText(QString(253, 'y'));
-        Named<QPushButton>(dialog, "OK")->click();
-    });
+    script.Then(Editor("R&D\r\nx", QString(253, 'y')));
     bar->AddButton();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(refused, "Error... | A command line cannot begin with '#'.");

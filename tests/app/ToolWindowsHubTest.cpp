@@ -86,6 +86,19 @@ protected:
     std::string HelpNdx() { return FileBytes(data.Path("profiles/hero/help.ndx")).toStdString(); }
 };
 
+// Moves the keyboard focus with Tab, as the user does, until it is in `target`.
+::testing::AssertionResult TabInto(QWidget& window, QWidget& target) {
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return ::testing::AssertionFailure() << "inactive";
+    for (int presses = 0; presses < 20 && QApplication::focusWidget() != &target; ++presses) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : &window, Qt::Key_Tab);
+    }
+    if (QApplication::focusWidget() == &target) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "Tab never reached " << target.accessibleName().toStdString();
+}
+
 TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/help.ndx"), "weapons\r\narmor\r\n"));
     ASSERT_TRUE(WriteBytes(data.Path("profiles/other/help.ndx"), "other\r\n"));
@@ -95,6 +108,11 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     help.Toggle();
     hub.RestoreToolWindows(); // filled from help.ndx, asking nothing
     EXPECT_TRUE(Shows({}, list, {"armor", "weapons"}));
+    // Focus coming to the list by Tab asks for nothing; the user's choice asks once.
+    ASSERT_TRUE(TabInto(help, list));
+    EXPECT_TRUE(Shows({}, list, {"armor", "weapons"}));
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_TRUE(Shows({"11 armor|"}, list, {"armor", "weapons"}));
     Named<QPushButton>(&help, "Download new index")->click();
     EXPECT_TRUE(Shows({"10 |"}, list, {"armor", "weapons"}));
 
@@ -176,15 +194,19 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     EXPECT_TRUE(Shows({"12 |"}, boards, {}));
     BoardIndex({{5, "General"}, {7, "<b>Trade</b>"}, {9, "Quests"}});
     EXPECT_TRUE(Shows({}, boards, titles));
-    boards.setCurrentRow(0);
+    ASSERT_TRUE(TabInto(window, boards)); // by Tab: nothing asked until Enter
+    EXPECT_TRUE(Shows({}, boards, titles));
+    QTest::keyClick(&boards, Qt::Key_Enter);
     EXPECT_TRUE(Shows({"13 5|"}, boards, titles));
-    boards.setFocus();
     QTest::keyClick(&boards, Qt::Key_Down); // the arrow keys ask for every board passed
     EXPECT_TRUE(Shows({"13 7|"}, boards, titles));
 
     // Reading and deleting go to board 7, the current one; deleting asks again.
     MessageIndex({"1 Bob :: Hello", "2 Ann : nothing"});
-    messages.setCurrentRow(1);
+    ASSERT_TRUE(TabInto(window, messages)); // by Tab: nothing asked until the click
+    EXPECT_TRUE(Shows({}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
+    QTest::mouseClick(messages.viewport(), Qt::LeftButton, {},
+                      messages.visualItemRect(messages.item(1)).center());
     EXPECT_TRUE(Shows({"14 7 1|"}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
     Choose(messages, "&Delete");
     EXPECT_TRUE(Shows({"15 7 1|", "13 7|"}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
@@ -293,51 +315,6 @@ TEST_F(ToolWindowsHubTest, ChoicesAndHeadingsGoToTheBoardTheyWereMadeOn) {
     Choose(messages, "Re&ply");
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(box, "Error... | Not connected... the message was not posted.");
-}
-
-// Moves the keyboard focus with Tab, as the user does, until it is in `target`.
-::testing::AssertionResult TabInto(QWidget& window, QWidget& target) {
-    window.activateWindow();
-    if (!QTest::qWaitForWindowActive(&window)) return ::testing::AssertionFailure() << "inactive";
-    for (int presses = 0; presses < 20 && QApplication::focusWidget() != &target; ++presses) {
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus != nullptr ? focus : &window, Qt::Key_Tab);
-    }
-    if (QApplication::focusWidget() == &target) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "Tab never reached " << target.accessibleName().toStdString();
-}
-
-// Focus coming to a list by Tab asks the server for nothing; the user's choice (Enter, a
-// click) asks once.
-TEST_F(ToolWindowsHubTest, TabbingIntoAListAsksForNothingUntilTheUserChooses) {
-    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/help.ndx"), "armor\r\nweapons\r\n"));
-    ASSERT_TRUE(Connect());
-    hub.RestoreToolWindows();
-    tidxdlg& help = hub.HelpWindow();
-    help.Toggle();
-    ASSERT_TRUE(TabInto(help, help.TopicList()));
-    EXPECT_EQ(Sent(), Lines{});
-    QTest::keyClick(&help.TopicList(), Qt::Key_Return);
-    EXPECT_EQ(Sent(), Lines{"11 armor|"});
-    help.hide();
-
-    brddlg& window = hub.BoardsWindow();
-    TMsgListBox& boards = window.BoardList();
-    TMsgListBox& messages = window.MessageList();
-    window.Toggle();
-    BoardIndex({{5, "General"}, {7, "Trade"}});
-    ASSERT_TRUE(TabInto(window, boards));
-    EXPECT_EQ(Sent(), Lines{});
-    QTest::keyClick(&boards, Qt::Key_Enter);
-    EXPECT_EQ(Sent(), Lines{"13 5|"});
-
-    MessageIndex({"1 Bob :: Hello", "2 Ann :: Bye"});
-    ASSERT_TRUE(TabInto(window, messages));
-    EXPECT_EQ(Sent(), Lines{});
-    QTest::mouseClick(messages.viewport(), Qt::LeftButton, {},
-                      messages.visualItemRect(messages.item(1)).center());
-    EXPECT_EQ(Sent(), Lines{"14 5 1|"});
 }
 
 // An index far longer than any game's fills its list only up to the limit, and the client

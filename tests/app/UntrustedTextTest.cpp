@@ -8,8 +8,6 @@
 #include "settings/ProfileStore.h"
 #include "term/QtMessageBoxes.h"
 
-#include <QAbstractButton>
-
 namespace tav::test {
 namespace {
 
@@ -23,29 +21,23 @@ TEST_F(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
     tprofdlg profiles(store, frame->Profile(), frame.get());
 
     struct Row {
-        const char* where;
+        const char* title;
         std::function<void()> show;
+        QMessageBox::StandardButton button = QMessageBox::Ok;
     };
     const Row rows[] = {
-        {"shared error box", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Error..."); }},
-        {"shared warning box", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Warning..."); }},
-        {"profile question", [&] { profiles.AskYesNo(kMarkup, "Warning..."); }},
-        {"profile error", [&] { profiles.ShowError(kMarkup, "Error..."); }},
+        {"Error...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Error..."); }},
+        {"Warning...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Warning..."); }},
+        {"Warning...", [&] { profiles.AskYesNo(kMarkup, "Warning..."); }, QMessageBox::No},
+        {"Error...", [&] { profiles.ShowError(kMarkup, "Error..."); }},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.where);
-        QString text;
+        QString said;
         Qt::TextFormat format = Qt::AutoText;
-        script.Then([&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            ASSERT_NE(box, nullptr) << w->metaObject()->className();
-            text = box->text();
-            format = box->textFormat();
-            box->buttons().first()->click();
-        });
+        script.Then(AnswerBox(&said, row.button, &format));
         row.show();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(text, QString::fromLatin1(kMarkup));
+        EXPECT_EQ(said, row.title + QStringLiteral(" | ") + QString::fromLatin1(kMarkup));
         EXPECT_EQ(format, Qt::PlainText);
     }
 }
