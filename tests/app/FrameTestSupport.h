@@ -50,14 +50,21 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.
-inline ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
-    return [act, seen](QWidget* w) {
-        auto* dialog = qobject_cast<tmarrowedit*>(w);
+// A step that expects the modal widget to be a `Dialog` and lets `act` answer it.
+template <typename Dialog> ModalScript::Step In(std::function<void(Dialog&)> act) {
+    return [act](QWidget* w) {
+        auto* dialog = qobject_cast<Dialog*>(w);
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
         act(*dialog);
     };
+}
+
+// Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.
+inline ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
+    return In<tmarrowedit>([act, seen](tmarrowedit& dialog) {
+        if (seen) *seen = dialog.Heading().text() + " | " + dialog.Text().toPlainText();
+        act(dialog);
+    });
 }
 inline void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
     dialog.Text().setPlainText(text);

@@ -39,24 +39,13 @@ ModalScript::Step NameProfile(const QString& name, QString* title = nullptr) {
         dialog->accept();
     };
 }
-ModalScript::Step InProfiles(std::function<void(tprofdlg&)> act) {
-    return [act](QWidget* w) {
-        auto* dialog = qobject_cast<tprofdlg*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        act(*dialog);
-    };
-}
 
 class MainFrameTest : public FrameTest {
 protected:
     // A profile without a settings file opens the configuration dialog once the event loop
     // runs; tests about other things leave it with Cancel.
     void CancelConfig() {
-        script.Then([](QWidget* w) {
-            auto* dialog = qobject_cast<tmarrowcfg*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            dialog->reject();
-        });
+        script.Then(In<tmarrowcfg>([](tmarrowcfg& dialog) { dialog.reject(); }));
         ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
     }
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
@@ -144,7 +133,7 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     ListProfiles("hero\r\nalt\r\n");
     MakeFrame();
     QStringList shown;
-    script.Then(InProfiles([&](tprofdlg& d) {
+    script.Then(In<tprofdlg>([&](tprofdlg& d) {
         shown = Rows(d.List());
         d.List().setCurrentRow(1);
         d.SelectButton().click();
@@ -154,7 +143,7 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     EXPECT_EQ(shown, (QStringList{"alt", "hero"}));
     EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
 
-    script.Then(InProfiles([&](tprofdlg& d) {
+    script.Then(In<tprofdlg>([&](tprofdlg& d) {
         d.List().setCurrentRow(0);
         d.SelectButton().click();
     }));
@@ -263,16 +252,14 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_TRUE(frame->Menu().IsEnabled(kCmMoreOptions));
     auto choose = [](QDialogButtonBox::StandardButton button) {
-        return [=](QWidget* w) {
-            auto* dialog = qobject_cast<MoreOptionsDialog*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            EXPECT_TRUE(dialog->EncodingButton(TextEncoding::Latin1).isChecked());
-            EXPECT_EQ(dialog->accessibleName(), "TavClient More Options");
-            EXPECT_EQ(UnnamedControls(*dialog), std::vector<std::string>{});
-            dialog->EncodingButton(TextEncoding::Utf8).click();
-            dialog->ReconnectBox().setChecked(true);
-            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
-        };
+        return In<MoreOptionsDialog>([=](MoreOptionsDialog& dialog) {
+            EXPECT_TRUE(dialog.EncodingButton(TextEncoding::Latin1).isChecked());
+            EXPECT_EQ(dialog.accessibleName(), "TavClient More Options");
+            EXPECT_EQ(UnnamedControls(dialog), std::vector<std::string>{});
+            dialog.EncodingButton(TextEncoding::Utf8).click();
+            dialog.ReconnectBox().setChecked(true);
+            dialog.findChild<QDialogButtonBox*>()->button(button)->click();
+        });
     };
     auto saved = [&] { return FileBytes(data.Path("profiles/hero/options.cfg")); };
     script.Then(choose(QDialogButtonBox::Cancel));
@@ -307,12 +294,10 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
         colorsTitle = w->windowTitle();
         ButtonText(w, "Bold Cyan")->click();
     });
-    script.Then([](QWidget* w) {
-        auto* chooser = qobject_cast<QColorDialog*>(w);
-        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
-        chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
-        chooser->accept();
-    });
+    script.Then(In<QColorDialog>([](QColorDialog& chooser) {
+        chooser.setCurrentColor(QColor(0x12, 0x34, 0x56));
+        chooser.accept();
+    }));
     script.Then([&](QWidget* w) { ButtonText(w, "Close")->click(); });
     script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
     frame->OnCommand(kCmConfig);
@@ -322,12 +307,10 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
 
     auto typeF2 = [](QDialogButtonBox::StandardButton button) {
-        return [=](QWidget* w) {
-            auto* dialog = qobject_cast<fkeydlg*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            dialog->Field(1).setText("kick;bash;");
-            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
-        };
+        return In<fkeydlg>([=](fkeydlg& dialog) {
+            dialog.Field(1).setText("kick;bash;");
+            dialog.findChild<QDialogButtonBox*>()->button(button)->click();
+        });
     };
     auto savedF2 = [&] {
         for (const QByteArray& line : FileBytes(data.Path("profiles/hero/tav.cfg")).split('\n'))

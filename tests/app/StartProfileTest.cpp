@@ -1,28 +1,23 @@
 // The profile named on the command line, checked against a real profile list on disk.
 #include "app/StartProfile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 namespace tav::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(StartProfileTest, TakesOnlyAListedSafeName) {
-    std::string pattern = (fs::temp_directory_path() / "tav-start-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path root(pattern);
-    const ProfileStore store(root.string());
+    const TempDir root;
+    const ProfileStore store(root.path.string());
     // Before there is a list, no name is a profile.
     EXPECT_TRUE(CheckStartProfile(store, "hero").has_value());
 
     // The list as the program writes it (CR LF), with a line too unsafe to be shown and a
     // one-character name the selection cannot take.
-    std::ofstream(root / "profiles.cfg", std::ios::binary)
+    std::ofstream(root.path / "profiles.cfg", std::ios::binary)
         << "hero\r\nMr..T\r\ncaf\xe9\r\nx\r\na/b\r\n";
     struct Row {
         std::string name;
@@ -50,7 +45,6 @@ TEST(StartProfileTest, TakesOnlyAListedSafeName) {
             EXPECT_EQ(error->find('\x1b'), std::string::npos);
         }
     }
-    fs::remove_all(root);
 }
 
 } // namespace

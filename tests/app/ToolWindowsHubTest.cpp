@@ -397,14 +397,12 @@ TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindowsAndTheFontChosenIsKept)
                 << part->metaObject()->className() << " " << part->accessibleName().toStdString();
         }
 
-        script.Then([](QWidget* w) {
-            auto* dialog = qobject_cast<QFontDialog*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        script.Then(In<QFontDialog>([](QFontDialog& dialog) {
             QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
             font.setPixelSize(17);
-            dialog->setCurrentFont(font);
-            dialog->accept();
-        });
+            dialog.setCurrentFont(font);
+            dialog.accept();
+        }));
         Named<QPushButton>(window, "Font...")->click();
         EXPECT_TRUE(script.Done());
         EXPECT_EQ(row.stored.height, -17);
