@@ -5,10 +5,8 @@
 #include "app/CustomButtonBar.h"
 #include "app/CustomButtonDialog.h"
 #include "app/MainMenu.h"
-#include "tests/support/LoopbackServer.h"
 
 #include <QInputDialog>
-#include <QLineEdit>
 
 namespace tav::test {
 namespace {
@@ -61,10 +59,7 @@ protected:
         bar->show();
     }
     void Put(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    std::string File() const {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string File() const { return FileBytes(QString::fromStdString(path)).toStdString(); }
     // The bar's buttons left to right, as "label id".
     QStringList Shown() const {
         QStringList shown;

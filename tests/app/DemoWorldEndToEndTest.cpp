@@ -19,7 +19,6 @@
 
 #include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 
 namespace tav::test {
 namespace {

@@ -3,10 +3,7 @@
 
 #include "app/ColorChoice.h"
 #include "app/FrameCommands.h"
-#include "settings/Latin1Text.h"
-#include "settings/TextMode.h"
 #include "term/ScreenWidget.h"
-#include "tests/support/LoopbackServer.h"
 
 #include <QClipboard>
 #include <QColorDialog>

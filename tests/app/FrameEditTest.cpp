@@ -3,11 +3,8 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
-#include "client/MessageType.h"
 #include "client/ServerEdit.h"
 #include "settings/Latin1Text.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "tests/support/LoopbackServer.h"
 
 namespace tav::test {
 namespace {

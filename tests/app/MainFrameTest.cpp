@@ -20,7 +20,6 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QRadioButton>
 
 namespace tav::test {

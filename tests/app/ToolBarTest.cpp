@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QImage>
-#include <QSet>
 #include <QToolButton>
 
 namespace tav::test {

@@ -14,7 +14,6 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMenu>
 
 namespace tav::test {
