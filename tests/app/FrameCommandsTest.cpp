@@ -137,8 +137,8 @@ TEST_F(FrameCommandsTest, SelectionAndLogGoToRealFilesAndFailuresAreSaid) {
 }
 
 // The second file type adds an HTML log in the screen's colours. Its file is not the one
-// the chooser asked about: an existing one is replaced
-// only after a Yes, and the two logs begin together or not at all.
+// the chooser asked about: an existing one is replaced only after a Yes, and the two logs
+// begin together or not at all.
 TEST_F(FrameCommandsTest, TheHtmlLogIsInTheScreensColoursAndAsksBeforeReplacing) {
     FreshScreen();
     frame->Term().SetScreenColor(ScreenColor::Background, MakeColor(0, 0, 0x40));

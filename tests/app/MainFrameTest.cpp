@@ -48,13 +48,6 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
     }
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
-    // Rewrites hero's tav.cfg line by line.
-    void EditSettings(const std::function<void(QList<QByteArray>&)>& edit) {
-        const QString path = data.Path("profiles/hero/tav.cfg");
-        QList<QByteArray> lines = FileBytes(path).split('\n');
-        edit(lines);
-        ASSERT_TRUE(WriteBytes(path, lines.join('\n')));
-    }
 };
 
 // The scripts that run the whole program give a new profile this file, so that it starts
@@ -157,23 +150,15 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
 // not overwrite the rectangles just loaded before the windows are placed at them.
 TEST_F(MainFrameTest, PlacesFrameAndToolWindowsAtTheProfilesRectanglesWithEitherOnTopFlag) {
     ListProfiles();
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     for (bool ontop : {false, true}) {
         SCOPED_TRACE(ontop);
         frame.reset();
-        EditSettings([&](QList<QByteArray>& lines) {
-            for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-                // left top width height
-                if (lines[i].startsWith("termpos:")) lines[i] = "termpos:20 30 500 300\r";
-                if (lines[i].startsWith("whopos:")) lines[i] = "whopos:20 30 520 300\r";
-                if (lines[i].startsWith("idpos:")) lines[i] = "idpos:40 50 450 350\r";
-                if (lines[i].startsWith("mp3player:")) {
-                    QList<QByteArray> flags = lines[i + 1].split(' ');
-                    flags[7] = ontop ? "1" : "0"; // the always-on-top flag
-                    lines[i + 1] = flags.join(' ');
-                }
-            }
-        });
+        ProfileSettings profile;
+        profile.values.termpos = Rect{20, 30, 520, 330};
+        profile.values.whopos = Rect{20, 30, 540, 330};
+        profile.values.idpos = Rect{40, 50, 490, 400};
+        profile.settings.ontop = ontop;
+        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero", profile));
         stored = StoredValues::Defaults();
         MakeFrame();
         ASSERT_TRUE(frame->Start());
