@@ -76,11 +76,17 @@ protected:
     std::unique_ptr<CustomButtonBar> bar;
 };
 
-TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstAndEditsAddsAndRemovesThroughTheFile) {
+TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstSendsOnThePressAndEditsThroughTheFile) {
     Put("A\r\nsay a\r\r\n#\r\nB\r\n#\r\nC\r\nget all\r\r\nsay c\r\r\n#\r\n");
     MakeBar();
     EXPECT_EQ(printer.printed, "Loading CustomBar...\r\n");
     EXPECT_EQ(Shown(), QStringList({"C 8002", "B 8001", "A 8000"}));
+    QTest::mousePress(Button("C"), Qt::LeftButton); // sent on the press
+    EXPECT_EQ(sent, std::vector<std::string>({"get all\r\nsay c\r\n"}));
+    QTest::mouseRelease(Button("C"), Qt::LeftButton);
+    EXPECT_EQ(sent.size(), 1u);
+    Button("A")->click(); // from the keyboard or a screen reader
+    EXPECT_EQ(sent.back(), "say a\r\n");
 
     // Right-click edits in place; OK saves the list newest first.
     QString seen;
@@ -131,6 +137,15 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstAndEditsAddsAndRemovesThrough
     MakeBar();
     EXPECT_EQ(printer.printed, "Loading CustomBar...\r\nUnable to open CustomBar index.\r\n");
     EXPECT_TRUE(Shown().isEmpty());
+
+    // A save that failed is said, and the button kept on the bar.
+    path = data.Path("profiles/gone/custbut.ndx").toStdString();
+    QString failed;
+    script.Then(Editor("N", "n"));
+    script.Then(AnswerBox(&failed));
+    bar->AddButton();
+    EXPECT_EQ(failed, "Error... | Unable to open CustomBar index.");
+    EXPECT_EQ(bar->Buttons().size(), 1u);
 }
 
 TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds) {
@@ -152,25 +167,6 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "R&&Dx");
     EXPECT_EQ(File(), "R&Dx\r\n" + std::string(253, 'y') + "\r\r\n#\r\n");
-}
-
-TEST_F(CustomButtonBarTest, SendsOnThePressAndReportsASaveThatFailed) {
-    Put("Look\r\nlook\r\r\n#\r\nTwo\r\nget all\r\r\nsay hi\r\r\n#\r\n");
-    MakeBar();
-    QTest::mousePress(Button("Two"), Qt::LeftButton);
-    EXPECT_EQ(sent, std::vector<std::string>({"get all\r\nsay hi\r\n"}));
-    QTest::mouseRelease(Button("Two"), Qt::LeftButton);
-    EXPECT_EQ(sent.size(), 1u);
-    Button("Look")->click(); // from the keyboard or a screen reader
-    EXPECT_EQ(sent.back(), "look\r\n");
-
-    path = data.Path("profiles/gone/custbut.ndx").toStdString();
-    QString seen;
-    script.Then(Editor("N", "n"));
-    script.Then(AnswerBox(&seen));
-    bar->AddButton();
-    EXPECT_EQ(seen, "Error... | Unable to open CustomBar index.");
-    EXPECT_EQ(bar->Buttons().size(), 3u); // kept on the bar
 }
 
 TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {
