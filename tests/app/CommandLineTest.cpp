@@ -1,9 +1,13 @@
 // The command line read before the window system: which arguments start the program,
-// which ask for help or the version, and which are refused.
+// which ask for help or the version, and which are refused; the profile named there,
+// checked against a real profile list on disk.
 #include "app/CommandLine.h"
+#include "app/StartProfile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,6 +68,44 @@ TEST(CommandLineTest, HelpNamesTheProgramAndEveryOptionButQtsOwn) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(help.find("--platform"), std::string::npos);
     EXPECT_EQ(CommandLine::VersionText().toStdString().rfind("tavclient ", 0), 0u);
+}
+
+TEST(StartProfileTest, TakesOnlyAListedSafeName) {
+    const TempDir root;
+    const ProfileStore store(root.path.string());
+    // Before there is a list, no name is a profile.
+    EXPECT_TRUE(CheckStartProfile(store, "hero").has_value());
+
+    // The list as the program writes it (CR LF), with a line too unsafe to be shown and a
+    // one-character name the selection cannot take.
+    std::ofstream(root.path / "profiles.cfg", std::ios::binary)
+        << "hero\r\nMr..T\r\ncaf\xe9\r\nx\r\na/b\r\n";
+    struct Row {
+        std::string name;
+        bool accepted;
+        std::string errorPart;
+    };
+    const Row rows[] = {
+        {"hero", true, ""},
+        {"Mr..T", true, ""},
+        {"caf\xe9", true, ""},
+        {"Hero", false, "no profile named \"Hero\""},
+        {"x", false, "no profile named"},
+        {"a/b", false, "contains '/'"},
+        {"..", false, "not a directory of its own"},
+        {"", false, "needs a profile name"},
+        {"he\x1bro", false, "control characters"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto error = CheckStartProfile(store, row.name);
+        EXPECT_EQ(!error.has_value(), row.accepted);
+        if (error) {
+            EXPECT_NE(error->find(row.errorPart), std::string::npos) << *error;
+            // A control character never reaches the terminal.
+            EXPECT_EQ(error->find('\x1b'), std::string::npos);
+        }
+    }
 }
 
 } // namespace

@@ -88,137 +88,28 @@ protected:
     DemoWorldProcess world;
 };
 
-TEST_F(DemoWorldEndToEnd, PanesMapStatusMonitorAndSoundsFollowTheGame) {
+TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
     // Sound cues: the files downloaded and handed to their players.
-    struct Row {
+    struct Cue {
         const char* command;
         const char* file;
         QByteArray magic;
         int offset;
     };
-    const Row rows[] = {
+    const Cue cues[] = {
         {"sound shanty", "binary/shanty.mod", "M.K.", 1080},
         {"sound silence", "binary/silence.mp3", "\xff\xfb", 0},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.command);
-        Type(row.command);
+    for (const Cue& cue : cues) {
+        SCOPED_TRACE(cue.command);
+        Type(cue.command);
         ASSERT_TRUE(
-            WaitFor([&] { return File(row.file).mid(row.offset, row.magic.size()) == row.magic; }));
-        EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(row.file); }))
+            WaitFor([&] { return File(cue.file).mid(cue.offset, cue.magic.size()) == cue.magic; }));
+        EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(cue.file); }))
             << File("player.sh.log").toStdString();
     }
     EXPECT_EQ(world.Count("received soundgo"), 2);
 
-    // Exits and contents come in messages of their own, after the description.
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "north"); }));
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ListPane()), "bread"); }));
-    EXPECT_TRUE(WaitFor([&] { return term().Map().HasMap(); }));
-    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[1] > 0; }));
-    frame->OnCommand(kCmMonitor);
-    tmonitor& monitor = frame->Client().Monitor();
-    EXPECT_TRUE(monitor.isVisible());
-    EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
-
-    // Down into the cellar: the panes take the new room.
-    Type("d");
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Wine Cellar"); }));
-    EXPECT_TRUE(Contains(Pane(term().DescPane()), "Chalked on a barrel"));
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "up"); }));
-    EXPECT_TRUE(WaitFor([&] { return !Contains(Pane(term().ListPane()), "bread"); }));
-
-    // A mana maximum of 0 reaches the status window as it is; the monitor shows 0 and red.
-    Type("pray");
-    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] == 0; }));
-    EXPECT_EQ(term().Status().Values()[2], 0);
-    EXPECT_TRUE(WaitFor([&] {
-        return monitor.Reading(kManaGauge) == GaugeReading{0, GaugeBand::Red};
-    }));
-    Type("pray");
-    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
-}
-
-TEST_F(DemoWorldEndToEnd, EditRequestsAreAnsweredAndTheMultiLineSendReachesTheGame) {
-    // With the description as text: edited and sent with CR LF; the world reads it back.
-    QString seen;
-    script.Then(
-        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "Tall and\nwell dressed"); }, &seen));
-    Type("edit");
-    ASSERT_TRUE(WaitForWorld("received edit_reply")) << world.Log().toStdString();
-    EXPECT_EQ(seen, "Your description (press Done to send it) | A traveller with an honest face.");
-    EXPECT_TRUE(WaitForScreen("Your description now reads:"));
-    EXPECT_TRUE(WaitForScreen("  Tall and\r\n  well dressed\r\n"));
-
-    // Without data: the editor starts empty; closing it still answers, with nothing.
-    script.Then(InEditor([](tmarrowedit& d) { d.reject(); }, &seen));
-    Type("note");
-    ASSERT_TRUE(WaitForWorld("received edit_reply", 2));
-    EXPECT_EQ(seen, "A note to yourself (starts empty) | ");
-    EXPECT_TRUE(WaitForScreen("Your note:"));
-
-    // The answer went before the slot could refuse the next one: at once, another edit.
-    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "again"); }));
-    Type("edit");
-    ASSERT_TRUE(WaitForWorld("received edit_reply", 3));
-    EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
-    EXPECT_TRUE(WaitFor([&] { return term().InputLine().hasFocus(); }));
-
-    // The multi-line send: each line goes to the game as a command of its own.
-    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "say first line\nsay second\n"); }));
-    term().MlSendButton().click();
-    EXPECT_TRUE(WaitForScreen("You say 'first line'"));
-    EXPECT_TRUE(WaitForScreen("You say 'second'"));
-    EXPECT_TRUE(script.Done());
-}
-
-TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
-    settings.boardnotify = 1;
-    frame->OnCommand(kCmBoards);
-    brddlg& boards = frame->Client().BoardsWindow();
-    ASSERT_TRUE(boards.isVisible());
-    Named<QPushButton>(&boards, "Update Board Index")->click();
-    ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
-    EXPECT_EQ(Rows(boards.BoardList()),
-              (QStringList{"Announcements", "General", "Trade", "Quests"}));
-    EXPECT_EQ(world.Count("received bindex_request"), 1);
-
-    boards.BoardList().setCurrentRow(3);
-    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
-    boards.MessageList().setCurrentRow(0);
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
-    EXPECT_EQ(world.Count("received msgindex_request"), 1);
-    EXPECT_EQ(world.Count("received msg_request"), 1);
-
-    // Reply: the heading offered, the body in the edit dialog, the post announced to all.
-    QString proposed, editor, notice;
-    script.Then(AnswerHeading(&proposed));
-    script.Then(
-        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
-    script.Then(AnswerBox(&notice));
-    boards.RunCommand(brddlg::kCmReply);
-    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
-        << world.Log().toStdString();
-    EXPECT_EQ(proposed, "Post reply | re: The cellar key");
-    EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
-    EXPECT_EQ(notice, "Notification... | Board content update: Quests");
-    EXPECT_EQ(world.Count("received msg_post"), 1);
-    const QString mine = boards.MessageList().item(3)->text();
-    EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
-        << mine.toStdString();
-    boards.MessageList().setCurrentRow(3);
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "by the sea."); }));
-
-    // Delete it; asking for the board again shows it gone.
-    boards.RunCommand(brddlg::kCmDelete);
-    ASSERT_TRUE(WaitForWorld("received msg_delete"));
-    EXPECT_TRUE(WaitFor(
-        [&] { return Contains(frame->Client().Log().Text(), "Message 4 deleted from Quests."); }));
-    boards.RunCommand(brddlg::kCmSelect);
-    EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
-    EXPECT_TRUE(script.Done());
-}
-
-TEST_F(DemoWorldEndToEnd, ToolWindowsShowWhatTheWorldSends) {
     // Filled at login (the channel by the world's chatter), shown by their menu commands.
     struct Row {
         int command;
@@ -276,6 +167,112 @@ TEST_F(DemoWorldEndToEnd, ToolWindowsShowWhatTheWorldSends) {
     ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
     EXPECT_TRUE(Contains(Pane(help.Screen()), "north, south, east, west"));
     EXPECT_EQ(world.Count("received helpfile_request"), 1);
+
+    // Exits and contents come in messages of their own, after the description.
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "north"); }));
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ListPane()), "bread"); }));
+    EXPECT_TRUE(WaitFor([&] { return term().Map().HasMap(); }));
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[1] > 0; }));
+    frame->OnCommand(kCmMonitor);
+    tmonitor& monitor = frame->Client().Monitor();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
+
+    // Down into the cellar: the panes take the new room.
+    Type("d");
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Wine Cellar"); }));
+    EXPECT_TRUE(Contains(Pane(term().DescPane()), "Chalked on a barrel"));
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "up"); }));
+    EXPECT_TRUE(WaitFor([&] { return !Contains(Pane(term().ListPane()), "bread"); }));
+
+    // A mana maximum of 0 reaches the status window as it is; the monitor shows 0 and red.
+    Type("pray");
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] == 0; }));
+    EXPECT_EQ(term().Status().Values()[2], 0);
+    EXPECT_TRUE(WaitFor([&] {
+        return monitor.Reading(kManaGauge) == GaugeReading{0, GaugeBand::Red};
+    }));
+    Type("pray");
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
+}
+
+TEST_F(DemoWorldEndToEnd, EditRequestsTheMultiLineSendAndABoardReplyReachTheGame) {
+    // With the description as text: edited and sent with CR LF; the world reads it back.
+    QString seen;
+    script.Then(
+        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "Tall and\nwell dressed"); }, &seen));
+    Type("edit");
+    ASSERT_TRUE(WaitForWorld("received edit_reply")) << world.Log().toStdString();
+    EXPECT_EQ(seen, "Your description (press Done to send it) | A traveller with an honest face.");
+    EXPECT_TRUE(WaitForScreen("Your description now reads:"));
+    EXPECT_TRUE(WaitForScreen("  Tall and\r\n  well dressed\r\n"));
+
+    // Without data: the editor starts empty; closing it still answers, with nothing.
+    script.Then(InEditor([](tmarrowedit& d) { d.reject(); }, &seen));
+    Type("note");
+    ASSERT_TRUE(WaitForWorld("received edit_reply", 2));
+    EXPECT_EQ(seen, "A note to yourself (starts empty) | ");
+    EXPECT_TRUE(WaitForScreen("Your note:"));
+
+    // The answer went before the slot could refuse the next one: at once, another edit.
+    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "again"); }));
+    Type("edit");
+    ASSERT_TRUE(WaitForWorld("received edit_reply", 3));
+    EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
+    EXPECT_TRUE(WaitFor([&] { return term().InputLine().hasFocus(); }));
+
+    // The multi-line send: each line goes to the game as a command of its own.
+    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "say first line\nsay second\n"); }));
+    term().MlSendButton().click();
+    EXPECT_TRUE(WaitForScreen("You say 'first line'"));
+    EXPECT_TRUE(WaitForScreen("You say 'second'"));
+    EXPECT_TRUE(script.Done());
+
+    // The boards: listed, read, replied to (the body in the edit dialog) and the reply deleted.
+    settings.boardnotify = 1;
+    frame->OnCommand(kCmBoards);
+    brddlg& boards = frame->Client().BoardsWindow();
+    ASSERT_TRUE(boards.isVisible());
+    Named<QPushButton>(&boards, "Update Board Index")->click();
+    ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
+    EXPECT_EQ(Rows(boards.BoardList()),
+              (QStringList{"Announcements", "General", "Trade", "Quests"}));
+    EXPECT_EQ(world.Count("received bindex_request"), 1);
+
+    boards.BoardList().setCurrentRow(3);
+    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
+    boards.MessageList().setCurrentRow(0);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
+    EXPECT_EQ(world.Count("received msgindex_request"), 1);
+    EXPECT_EQ(world.Count("received msg_request"), 1);
+
+    // Reply: the heading offered, the body in the edit dialog, the post announced to all.
+    QString proposed, editor, notice;
+    script.Then(AnswerHeading(&proposed));
+    script.Then(
+        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
+    script.Then(AnswerBox(&notice));
+    boards.RunCommand(brddlg::kCmReply);
+    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
+        << world.Log().toStdString();
+    EXPECT_EQ(proposed, "Post reply | re: The cellar key");
+    EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
+    EXPECT_EQ(notice, "Notification... | Board content update: Quests");
+    EXPECT_EQ(world.Count("received msg_post"), 1);
+    const QString mine = boards.MessageList().item(3)->text();
+    EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
+        << mine.toStdString();
+    boards.MessageList().setCurrentRow(3);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "by the sea."); }));
+
+    // Delete it; asking for the board again shows it gone.
+    boards.RunCommand(brddlg::kCmDelete);
+    ASSERT_TRUE(WaitForWorld("received msg_delete"));
+    EXPECT_TRUE(WaitFor(
+        [&] { return Contains(frame->Client().Log().Text(), "Message 4 deleted from Quests."); }));
+    boards.RunCommand(brddlg::kCmSelect);
+    EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
+    EXPECT_TRUE(script.Done());
 }
 
 } // namespace
