@@ -59,8 +59,7 @@ TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
                     d.reject();
             },
             &seen));
-        clientPeer.Send(
-            ServerFrame(static_cast<int>(IncomingType::edit_request), row.heading, "", row.data));
+        clientPeer.Send(Frame(IncomingType::edit_request, row.heading, "", row.data));
         EXPECT_EQ(NextEditReply(), row.reply);
         EXPECT_EQ(seen, row.seen);
         EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
@@ -72,7 +71,7 @@ TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
     // With "minimize on edit" the frame goes down after the reply.
     settings.minimizeonedit = 1;
     script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "done"); }));
-    clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::edit_request), "Edit", "", "x"));
+    clientPeer.Send(Frame(IncomingType::edit_request, "Edit", "", "x"));
     EXPECT_EQ(NextEditReply(), std::string("done") + '\0');
     EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
 }
@@ -124,8 +123,7 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     QString second;
     script.Then(InEditor([this](tmarrowedit& d) {
         d.Text().setPlainText("typed for the game");
-        clientPeer.Send(
-            ServerFrame(static_cast<int>(IncomingType::edit_request), "Server", "", "server text"));
+        clientPeer.Send(Frame(IncomingType::edit_request, "Server", "", "server text"));
     }));
     script.Then(InEditor([](tmarrowedit& d) { QTest::mouseClick(&d.DoneButton(), Qt::LeftButton); },
                          &second));

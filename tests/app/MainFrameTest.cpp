@@ -338,7 +338,7 @@ TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndExitsOnceAfterAskingWhileConne
         WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
     Type("look");
     EXPECT_EQ(termPeer.Read(500ms), "look\n");
-    clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::sound_query), "rain.mod"));
+    clientPeer.Send(Frame(IncomingType::sound_query, "rain.mod"));
     SoundPlayer& sound = frame->Client().Sound();
     ASSERT_TRUE(WaitFor([&] { return sound.PlayerRunning(); }));
     const int pid = PlayerPid(player);
