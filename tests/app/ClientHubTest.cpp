@@ -71,21 +71,43 @@ TEST_F(ClientHubTest, EachTextMessageFillsItsOwnPaneOrWindow) {
     }
 }
 
-TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges) {
+TEST_F(ClientHubTest,
+       IdentificationFilesKeepTheReceivedBytesUnderTheObjectsNameAndMonitorGetsTheGauges) {
     ASSERT_TRUE(Connect());
     // The file holds the bytes as they came (line ends, 8-bit and all); the window shows them.
     const std::string description = "A <i>lamp</i>.\r\nIt glows \xe9.\n\rEnd";
     server.Send(Frame(IncomingType::idinfo, "lamp", "", description));
     const QString path = data.Path("text/lamp.id");
     ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(), description);
+    EXPECT_EQ(FileBytes(path).toStdString(), description);
     iddlg& window = hub.Identification();
     EXPECT_EQ(window.NameLabel().text(), "lamp");
     EXPECT_EQ(window.Text().toPlainText(),
               QString::fromLatin1("A <i>lamp</i>.\nIt glows \xe9.\nEnd"));
     EXPECT_FALSE(window.isVisible());
+
+    // Descriptions of objects whose names have accented letters: the kept file is listed
+    // under the object's own name (as the "Open..." chooser lists it) and opens again, for
+    // every range of Latin-1 letters and signs.
+    std::vector<std::string> names;
+    for (const int first : {0x80, 0xA0, 0xC0, 0xE0}) {
+        std::string name = "n";
+        for (int byte = first; byte < first + 32; ++byte)
+            name += static_cast<char>(byte);
+        names.push_back(name);
+        server.Send(Frame(IncomingType::idinfo, name, "", "About " + name));
+    }
+    const QDir text(data.Path("text"));
+    ASSERT_TRUE(
+        WaitFor([&] { return window.NameLabel().text() == Latin1ToQString(names.back()); }));
+    const QStringList listed = text.entryList({"*.id"}, QDir::Files);
+    for (const std::string& name : names) {
+        const QString file = Latin1ToQString(name) + ".id";
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_TRUE(listed.contains(file));
+        ASSERT_TRUE(window.OpenFile(text.filePath(file)));
+        EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
+    }
 
     // No text folder: shown, and the failed write is logged.
     QDir(data.Path("text")).removeRecursively();
@@ -105,33 +127,6 @@ TEST_F(ClientHubTest, IdentificationKeepsTheReceivedBytesAndMonitorGetsTheGauges
     }));
     EXPECT_EQ(monitor.Reading(kManaGauge), (GaugeReading{0, GaugeBand::Red}));
     EXPECT_EQ(monitor.Reading(kMoveGauge), (GaugeReading{100, GaugeBand::Green}));
-}
-
-// Descriptions of objects whose names have accented letters: the kept file is listed
-// under the object's own name (as the "Open..." chooser lists it) and opens again, for
-// every range of Latin-1 letters and signs.
-TEST_F(ClientHubTest, IdentificationFilesOfEveryLatin1NameAreListedAndOpenAgain) {
-    ASSERT_TRUE(Connect());
-    std::vector<std::string> names;
-    for (const int first : {0x80, 0xA0, 0xC0, 0xE0}) {
-        std::string name = "n";
-        for (int byte = first; byte < first + 32; ++byte)
-            name += static_cast<char>(byte);
-        names.push_back(name);
-        server.Send(Frame(IncomingType::idinfo, name, "", "About " + name));
-    }
-    const QDir text(data.Path("text"));
-    iddlg& window = hub.Identification();
-    ASSERT_TRUE(
-        WaitFor([&] { return window.NameLabel().text() == Latin1ToQString(names.back()); }));
-    const QStringList listed = text.entryList({"*.id"}, QDir::Files);
-    for (const std::string& name : names) {
-        const QString file = Latin1ToQString(name) + ".id";
-        SCOPED_TRACE(file.toStdString());
-        EXPECT_TRUE(listed.contains(file));
-        ASSERT_TRUE(window.OpenFile(text.filePath(file)));
-        EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
-    }
 }
 
 // Escape does what "Close" does in each tool window the connection feeds (and in the
@@ -155,36 +150,7 @@ TEST_F(ClientHubTest, EscapeHidesEachToolWindowFromAnyOfItsControls) {
     }
 }
 
-TEST_F(ClientHubTest, ServerMessageBoxShowsItsTextLiterallyAndHoldsTheConnectionUntilClosed) {
-    ASSERT_TRUE(Connect());
-    QString title;
-    QString text;
-    Qt::TextFormat format = Qt::AutoText;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    std::string paneWhileOpen = "not asked";
-    script.Then([&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        title = box->windowTitle();
-        text = box->text();
-        format = box->textFormat();
-        icon = box->icon();
-        paneWhileOpen = term.DescPane().GetAllText();
-        box->button(QMessageBox::Ok)->click();
-    });
-    server.Send(Frame(IncomingType::msgbox, kMarkup));
-    server.Send(Frame(IncomingType::desctext, "", "", "behind the box"));
-    ASSERT_TRUE(WaitFor(
-        [&] { return term.DescPane().GetAllText().find("behind the box") != std::string::npos; }));
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(title, "Msg from server...");
-    EXPECT_EQ(text, QString::fromLatin1(kMarkup));
-    EXPECT_EQ(format, Qt::PlainText);
-    EXPECT_EQ(icon, QMessageBox::Information);
-    EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
-}
-
-TEST_F(ClientHubTest, StatusBarAndTimeLineFollowTheConnection) {
+TEST_F(ClientHubTest, StatusBarTimeLineAndMessageBoxFollowTheConnection) {
     EXPECT_FALSE(term.ClientConnected());
     ASSERT_TRUE(Connect());
     const std::string connected = "Connected to 127.0.0.1 " + std::to_string(server.Port() - 1);
@@ -203,6 +169,27 @@ TEST_F(ClientHubTest, StatusBarAndTimeLineFollowTheConnection) {
     server.Send(Frame(IncomingType::pingresponse));
     EXPECT_TRUE(WaitFor([&] { return status.LatencyText().endsWith(" ms"); }));
 
+    // The server's message box shows its text as written and holds what comes after it
+    // until it is closed.
+    QString seen;
+    Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    std::string paneWhileOpen = "not asked";
+    script.Then([&](QWidget* w) {
+        icon = qobject_cast<QMessageBox*>(w)->icon();
+        paneWhileOpen = term.DescPane().GetAllText();
+        AnswerBox(&seen, QMessageBox::Ok, &format)(w);
+    });
+    server.Send(Frame(IncomingType::msgbox, kMarkup));
+    server.Send(Frame(IncomingType::desctext, "", "", "behind the box"));
+    ASSERT_TRUE(WaitFor(
+        [&] { return term.DescPane().GetAllText().find("behind the box") != std::string::npos; }));
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(seen, "Msg from server... | " + QString::fromLatin1(kMarkup));
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
+
     server.Send(Frame(IncomingType::disconnect));
     ASSERT_TRUE(Logged("Server terminated client connection."));
     EXPECT_TRUE(WaitFor([&] { return status.ClientIndicator().Image() == 0; }));
@@ -213,9 +200,7 @@ TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
     const QString player = data.Path("player.sh");
     ASSERT_TRUE(WritePlayer(player));
     CopyField(settings.modplayer, player.toLatin1().constData());
-    QFile cached(data.Path("binary/rain.mod"));
-    ASSERT_TRUE(cached.open(QIODevice::WriteOnly));
-    cached.close();
+    ASSERT_TRUE(WriteBytes(data.Path("binary/rain.mod"), "")); // a cue in the cache
     ASSERT_TRUE(Connect());
 
     struct Step {

@@ -1,9 +1,13 @@
 // The command line read before the window system: which arguments start the program,
-// which ask for help or the version, and which are refused.
+// which ask for help or the version, and which are refused; the profile named there,
+// checked against a real profile list on disk.
 #include "app/CommandLine.h"
+#include "app/StartProfile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,64 +17,95 @@ namespace {
 
 using Action = CommandLine::Action;
 
-struct Case {
-    std::vector<std::string> args; // after the program name
-    Action action;
-    std::optional<std::string> dataDir;
-    std::optional<std::string> profile;
-};
-
-void PrintTo(const Case& c, std::ostream* os) {
-    for (const std::string& arg : c.args)
-        *os << '"' << arg << "\" ";
-}
-
-class CommandLineTest : public testing::TestWithParam<Case> {};
-
-TEST_P(CommandLineTest, ReadsTheArguments) {
-    const Case& c = GetParam();
-    std::vector<std::string> args{"tavclient"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const CommandLine line = CommandLine::Parse(args);
-    EXPECT_EQ(line.action, c.action) << line.error.toStdString();
-    EXPECT_EQ(line.error.isEmpty(), c.action != Action::Refused);
-    EXPECT_EQ(line.dataDir, c.dataDir);
-    EXPECT_EQ(line.profile, c.profile);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CommandLineTest,
-    testing::Values(
-        Case{{}, Action::Run, {}, {}}, Case{{"--data-dir", "/tmp/a"}, Action::Run, "/tmp/a", {}},
-        Case{{"--data-dir=/tmp/b", "--profile", "hero"}, Action::Run, "/tmp/b", "hero"},
+TEST(CommandLineTest, ReadsTheArguments) {
+    struct Case {
+        std::vector<std::string> args; // after the program name
+        Action action;
+        std::optional<std::string> dataDir;
+        std::optional<std::string> profile;
+    };
+    const Case cases[] = {
+        {{}, Action::Run, {}, {}},
+        {{"--data-dir", "/tmp/a"}, Action::Run, "/tmp/a", {}},
+        {{"--data-dir=/tmp/b", "--profile", "hero"}, Action::Run, "/tmp/b", "hero"},
         // The last of a repeated option counts.
-        Case{{"--profile=a b", "--profile", "Mr..T"}, Action::Run, {}, "Mr..T"},
+        {{"--profile=a b", "--profile", "Mr..T"}, Action::Run, {}, "Mr..T"},
         // Qt's own options pass, in either form, with their values.
-        Case{{"-platform", "offscreen", "--style=Fusion", "-reverse", "--data-dir", "d"},
-             Action::Run,
-             "d",
-             {}},
+        {{"-platform", "offscreen", "--style=Fusion", "-reverse", "--data-dir", "d"},
+         Action::Run,
+         "d",
+         {}},
         // Bytes that are not text in the locale arrive unchanged.
-        Case{{"--profile", "caf\xe9", "--data-dir", "/tmp/\xff"},
-             Action::Run,
-             "/tmp/\xff",
-             "caf\xe9"},
-        Case{{"--help"}, Action::Help, {}, {}}, Case{{"-h", "--bogus"}, Action::Refused, {}, {}},
-        Case{{"--data-dir", "x", "-v"}, Action::Version, {}, {}},
-        Case{{"--version"}, Action::Version, {}, {}}, Case{{"--bogus"}, Action::Refused, {}, {}},
-        Case{{"-x"}, Action::Refused, {}, {}}, Case{{"somefile"}, Action::Refused, {}, {}},
-        Case{{"--data-dir"}, Action::Refused, {}, {}},
-        Case{{"--data-dir="}, Action::Refused, {}, {}},
-        Case{{"--profile="}, Action::Refused, {}, {}},
-        Case{{"--profile"}, Action::Refused, {}, {}}));
+        {{"--profile", "caf\xe9", "--data-dir", "/tmp/\xff"}, Action::Run, "/tmp/\xff", "caf\xe9"},
+        {{"--help"}, Action::Help, {}, {}},
+        {{"-h", "--bogus"}, Action::Refused, {}, {}},
+        {{"--data-dir", "x", "-v"}, Action::Version, {}, {}},
+        {{"--version"}, Action::Version, {}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"tavclient"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(testing::PrintToString(args));
+        const CommandLine line = CommandLine::Parse(args);
+        EXPECT_EQ(line.action, c.action) << line.error.toStdString();
+        EXPECT_EQ(line.error.isEmpty(), c.action != Action::Refused);
+        EXPECT_EQ(line.dataDir, c.dataDir);
+        EXPECT_EQ(line.profile, c.profile);
+    }
+    for (const char* refused :
+         {"--bogus", "-x", "somefile", "--data-dir", "--data-dir=", "--profile=", "--profile"}) {
+        const CommandLine line = CommandLine::Parse({"tavclient", refused});
+        EXPECT_EQ(line.action, Action::Refused) << refused;
+        EXPECT_FALSE(line.error.isEmpty()) << refused;
+        EXPECT_FALSE(line.dataDir || line.profile) << refused;
+    }
+}
 
-TEST(CommandLineHelpTest, NamesTheProgramAndEveryOptionButQtsOwn) {
+TEST(CommandLineTest, HelpNamesTheProgramAndEveryOptionButQtsOwn) {
     const std::string help = CommandLine::HelpText().toStdString();
     EXPECT_EQ(help.rfind("Usage: tavclient [options]\n", 0), 0u) << help;
     for (const char* option : {"--help", "--version", "--data-dir <DIR>", "--profile <NAME>"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(help.find("--platform"), std::string::npos);
     EXPECT_EQ(CommandLine::VersionText().toStdString().rfind("tavclient ", 0), 0u);
+}
+
+TEST(StartProfileTest, TakesOnlyAListedSafeName) {
+    const TempDir root;
+    const ProfileStore store(root.path.string());
+    // Before there is a list, no name is a profile.
+    EXPECT_TRUE(CheckStartProfile(store, "hero").has_value());
+
+    // The list as the program writes it (CR LF), with a line too unsafe to be shown and a
+    // one-character name the selection cannot take.
+    std::ofstream(root.path / "profiles.cfg", std::ios::binary)
+        << "hero\r\nMr..T\r\ncaf\xe9\r\nx\r\na/b\r\n";
+    struct Row {
+        std::string name;
+        bool accepted;
+        std::string errorPart;
+    };
+    const Row rows[] = {
+        {"hero", true, ""},
+        {"Mr..T", true, ""},
+        {"caf\xe9", true, ""},
+        {"Hero", false, "no profile named \"Hero\""},
+        {"x", false, "no profile named"},
+        {"a/b", false, "contains '/'"},
+        {"..", false, "not a directory of its own"},
+        {"", false, "needs a profile name"},
+        {"he\x1bro", false, "control characters"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto error = CheckStartProfile(store, row.name);
+        EXPECT_EQ(!error.has_value(), row.accepted);
+        if (error) {
+            EXPECT_NE(error->find(row.errorPart), std::string::npos) << *error;
+            // A control character never reaches the terminal.
+            EXPECT_EQ(error->find('\x1b'), std::string::npos);
+        }
+    }
 }
 
 } // namespace

@@ -5,10 +5,8 @@
 #include "app/CustomButtonBar.h"
 #include "app/CustomButtonDialog.h"
 #include "app/MainMenu.h"
-#include "tests/support/LoopbackServer.h"
 
 #include <QInputDialog>
-#include <QLineEdit>
 
 namespace tav::test {
 namespace {
@@ -22,13 +20,13 @@ ModalScript::Step Editor(const QString& name, const QString& command, bool ok = 
         auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
         EXPECT_EQ(dialog->windowTitle(), "TavTerm Custom Button Config");
-        auto* nameEdit = Named<QLineEdit>(*dialog, "Button name:");
-        auto* commandEdit = Named<QPlainTextEdit>(*dialog, "Button command:");
+        auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
+        auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
         ASSERT_TRUE(nameEdit && commandEdit);
         if (seen) *seen = nameEdit->text() + " | " + commandEdit->toPlainText();
         nameEdit->setText(name);
         commandEdit->setPlainText(command);
-        Named<QPushButton>(*dialog, ok ? "OK" : "Cancel")->click();
+        Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
     };
 }
 ModalScript::Step AskName(const QString& name) {
@@ -61,10 +59,7 @@ protected:
         bar->show();
     }
     void Put(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    std::string File() const {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string File() const { return FileBytes(QString::fromStdString(path)).toStdString(); }
     // The bar's buttons left to right, as "label id".
     QStringList Shown() const {
         QStringList shown;
@@ -73,7 +68,7 @@ protected:
                 shown << b->text() + " " + QString::number(b->Id());
         return shown;
     }
-    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(*bar, name); }
+    TCustomButton* Button(const QString& name) { return Named<TCustomButton>(bar.get(), name); }
 
     std::string path;
     Printer printer;
@@ -81,11 +76,17 @@ protected:
     std::unique_ptr<CustomButtonBar> bar;
 };
 
-TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstAndEditsAddsAndRemovesThroughTheFile) {
+TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstSendsOnThePressAndEditsThroughTheFile) {
     Put("A\r\nsay a\r\r\n#\r\nB\r\n#\r\nC\r\nget all\r\r\nsay c\r\r\n#\r\n");
     MakeBar();
     EXPECT_EQ(printer.printed, "Loading CustomBar...\r\n");
     EXPECT_EQ(Shown(), QStringList({"C 8002", "B 8001", "A 8000"}));
+    QTest::mousePress(Button("C"), Qt::LeftButton); // sent on the press
+    EXPECT_EQ(sent, std::vector<std::string>({"get all\r\nsay c\r\n"}));
+    QTest::mouseRelease(Button("C"), Qt::LeftButton);
+    EXPECT_EQ(sent.size(), 1u);
+    Button("A")->click(); // from the keyboard or a screen reader
+    EXPECT_EQ(sent.back(), "say a\r\n");
 
     // Right-click edits in place; OK saves the list newest first.
     QString seen;
@@ -136,6 +137,15 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstAndEditsAddsAndRemovesThrough
     MakeBar();
     EXPECT_EQ(printer.printed, "Loading CustomBar...\r\nUnable to open CustomBar index.\r\n");
     EXPECT_TRUE(Shown().isEmpty());
+
+    // A save that failed is said, and the button kept on the bar.
+    path = data.Path("profiles/gone/custbut.ndx").toStdString();
+    QString failed;
+    script.Then(Editor("N", "n"));
+    script.Then(AnswerBox(&failed));
+    bar->AddButton();
+    EXPECT_EQ(failed, "Error... | Unable to open CustomBar index.");
+    EXPECT_EQ(bar->Buttons().size(), 1u);
 }
 
 TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds) {
@@ -146,13 +156,7 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     script.Then(Editor("x", QString(254, 'y')));
     script.Then(AnswerBox(&seen));
     // Still open after both refusals: a command that fits, and a pasted line end.
-    script.Then([](QWidget* w) {
-        auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
-        ASSERT_NE(dialog, nullptr);
-        Named<QLineEdit>(*dialog, "Button name:")->setText("R&D\r\nx");
-        Named<QPlainTextEdit>(*dialog, "Button command:")->setPlainText(QString(253, 'y'));
-        Named<QPushButton>(*dialog, "OK")->click();
-    });
+    script.Then(Editor("R&D\r\nx", QString(253, 'y')));
     bar->AddButton();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(refused, "Error... | A command line cannot begin with '#'.");
@@ -163,25 +167,6 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "R&&Dx");
     EXPECT_EQ(File(), "R&Dx\r\n" + std::string(253, 'y') + "\r\r\n#\r\n");
-}
-
-TEST_F(CustomButtonBarTest, SendsOnThePressAndReportsASaveThatFailed) {
-    Put("Look\r\nlook\r\r\n#\r\nTwo\r\nget all\r\r\nsay hi\r\r\n#\r\n");
-    MakeBar();
-    QTest::mousePress(Button("Two"), Qt::LeftButton);
-    EXPECT_EQ(sent, std::vector<std::string>({"get all\r\nsay hi\r\n"}));
-    QTest::mouseRelease(Button("Two"), Qt::LeftButton);
-    EXPECT_EQ(sent.size(), 1u);
-    Button("Look")->click(); // from the keyboard or a screen reader
-    EXPECT_EQ(sent.back(), "look\r\n");
-
-    path = data.Path("profiles/gone/custbut.ndx").toStdString();
-    QString seen;
-    script.Then(Editor("N", "n"));
-    script.Then(AnswerBox(&seen));
-    bar->AddButton();
-    EXPECT_EQ(seen, "Error... | Unable to open CustomBar index.");
-    EXPECT_EQ(bar->Buttons().size(), 3u); // kept on the bar
 }
 
 TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {

@@ -19,7 +19,6 @@
 
 #include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 
 namespace tav::test {
 namespace {
@@ -62,10 +61,6 @@ protected:
 
         MakeFrame();
         ASSERT_TRUE(frame->Start());
-        ASSERT_NO_FATAL_FAILURE(LogIn());
-    }
-
-    void LogIn() {
         frame->OnCommand(kCmTermConnect);
         ASSERT_TRUE(WaitForScreen("By what name are you known?"));
         Type("Hero");
@@ -93,30 +88,115 @@ protected:
     DemoWorldProcess world;
 };
 
-TEST_F(DemoWorldEndToEnd, PanesMapAndStatusFollowTheWalk) {
+TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
+    // Sound cues: the files downloaded and handed to their players.
+    struct Cue {
+        const char* command;
+        const char* file;
+        QByteArray magic;
+        int offset;
+    };
+    const Cue cues[] = {
+        {"sound shanty", "binary/shanty.mod", "M.K.", 1080},
+        {"sound silence", "binary/silence.mp3", "\xff\xfb", 0},
+    };
+    for (const Cue& cue : cues) {
+        SCOPED_TRACE(cue.command);
+        Type(cue.command);
+        ASSERT_TRUE(
+            WaitFor([&] { return File(cue.file).mid(cue.offset, cue.magic.size()) == cue.magic; }));
+        EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(cue.file); }))
+            << File("player.sh.log").toStdString();
+    }
+    EXPECT_EQ(world.Count("received soundgo"), 2);
+
+    // Filled at login (the channel by the world's chatter), shown by their menu commands.
+    struct Row {
+        int command;
+        txtdlg& window;
+        std::string_view text;
+    };
+    const Row rows[] = {
+        {kCmWho, term().WhoWindow(), "Players in the Demo World"},
+        {kCmOoc, term().ChannelWindow(), "[gossip]"},
+        {kCmEquipment, term().EquipmentWindow(), "a padded tunic"},
+        {kCmInventory, term().InventoryWindow(), "You are carrying:"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_TRUE(WaitFor([&] { return Contains(Pane(row.window.Screen()), row.text); }));
+        frame->OnCommand(row.command);
+        EXPECT_TRUE(row.window.isVisible());
+    }
+    EXPECT_TRUE(Contains(Pane(term().WhoWindow().Screen()), "Hero"));
+    frame->OnCommand(kCmScrollBuffer);
+    EXPECT_TRUE(Contains(Pane(term().ScrollWindow().Screen()), "Town Square"));
+
+    // Identification: the window and the .id file from the received text.
+    Type("identify bread");
+    iddlg& id = frame->Client().Identification();
+    ASSERT_TRUE(WaitFor([&] { return id.NameLabel().text().contains("bread"); }));
+    EXPECT_TRUE(id.Text().toPlainText().contains("Object 'loaf of bread' is of type food."));
+    frame->OnCommand(kCmIdentify);
+    EXPECT_TRUE(id.isVisible());
+    const QByteArray file = File("text/bread.id");
+    EXPECT_TRUE(
+        file.contains("Object 'loaf of bread' is of type food.\r\nWeight 1, value 5 gold.\r\n"))
+        << file.toStdString();
+
+    // The command pad sends a command the world runs as typed.
+    frame->OnCommand(kCmMudCom);
+    tmudcon& pad = frame->Client().CommandPad();
+    pad.Field().setText("score");
+    QTest::mouseClick(&pad.SendButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForWorld("received command"));
+    EXPECT_TRUE(WaitForScreen("You have explored"));
+
+    // The help index: downloaded, kept in help.ndx, its topics read.
+    frame->OnCommand(kCmServerHelp);
+    tidxdlg& help = frame->Client().HelpWindow();
+    ASSERT_TRUE(help.isVisible());
+    Named<QPushButton>(&help, "Download new index")->click();
+    ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
+    EXPECT_EQ(world.Count("received helpindex_request"), 1);
+    const QStringList topics = Rows(help.TopicList());
+    // The profile's cache: one topic a line, CR LF, in the list's order.
+    EXPECT_EQ(File("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
+
+    help.TopicList().setCurrentRow(static_cast<int>(topics.indexOf("movement")));
+    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
+    EXPECT_TRUE(Contains(Pane(help.Screen()), "north, south, east, west"));
+    EXPECT_EQ(world.Count("received helpfile_request"), 1);
+
     // Exits and contents come in messages of their own, after the description.
     EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "north"); }));
     EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ListPane()), "bread"); }));
     EXPECT_TRUE(WaitFor([&] { return term().Map().HasMap(); }));
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[1] > 0; }));
+    frame->OnCommand(kCmMonitor);
+    tmonitor& monitor = frame->Client().Monitor();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
 
     // Down into the cellar: the panes take the new room.
     Type("d");
     ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Wine Cellar"); }));
     EXPECT_TRUE(Contains(Pane(term().DescPane()), "Chalked on a barrel"));
     EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "up"); }));
-    // The contents come in a message of their own, maybe after the exits.
     EXPECT_TRUE(WaitFor([&] { return !Contains(Pane(term().ListPane()), "bread"); }));
 
-    // A mana maximum of 0 reaches the status window as it is.
+    // A mana maximum of 0 reaches the status window as it is; the monitor shows 0 and red.
     Type("pray");
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] == 0; }));
     EXPECT_EQ(term().Status().Values()[2], 0);
+    EXPECT_TRUE(WaitFor([&] {
+        return monitor.Reading(kManaGauge) == GaugeReading{0, GaugeBand::Red};
+    }));
     Type("pray");
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
 }
 
-TEST_F(DemoWorldEndToEnd, EditRequestsAreAnsweredAndTheMultiLineSendReachesTheGame) {
+TEST_F(DemoWorldEndToEnd, EditRequestsTheMultiLineSendAndABoardReplyReachTheGame) {
     // With the description as text: edited and sent with CR LF; the world reads it back.
     QString seen;
     script.Then(
@@ -147,58 +227,13 @@ TEST_F(DemoWorldEndToEnd, EditRequestsAreAnsweredAndTheMultiLineSendReachesTheGa
     EXPECT_TRUE(WaitForScreen("You say 'first line'"));
     EXPECT_TRUE(WaitForScreen("You say 'second'"));
     EXPECT_TRUE(script.Done());
-}
 
-TEST_F(DemoWorldEndToEnd, ModAndMp3CuesAreDownloadedAndHandedToTheirPlayers) {
-    struct Row {
-        const char* command;
-        const char* file;
-        QByteArray magic;
-        int offset;
-    };
-    const Row rows[] = {
-        {"sound shanty", "binary/shanty.mod", "M.K.", 1080},
-        {"sound silence", "binary/silence.mp3", "\xff\xfb", 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.command);
-        Type(row.command);
-        ASSERT_TRUE(WaitFor([&] { return QFile::exists(data.Path(row.file)); }));
-        ASSERT_TRUE(
-            WaitFor([&] { return File(row.file).mid(row.offset, row.magic.size()) == row.magic; }));
-        EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(row.file); }))
-            << File("player.sh.log").toStdString();
-    }
-    EXPECT_EQ(world.Count("received soundgo"), 2);
-}
-
-TEST_F(DemoWorldEndToEnd, HelpIndexIsDownloadedKeptInHelpNdxAndItsTopicsRead) {
-    frame->OnCommand(kCmServerHelp);
-    tidxdlg& help = frame->Client().HelpWindow();
-    ASSERT_TRUE(help.isVisible());
-    Named<QPushButton>(help, "Download new index")->click();
-    ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
-    EXPECT_EQ(world.Count("received helpindex_request"), 1);
-    const QStringList topics = Rows(help.TopicList());
-    EXPECT_TRUE(topics.contains("movement"));
-    QStringList sorted = topics;
-    sorted.sort();
-    EXPECT_EQ(topics, sorted);
-    // The profile's cache: one topic a line, CR LF, in the list's order.
-    EXPECT_EQ(File("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
-
-    help.TopicList().setCurrentRow(static_cast<int>(topics.indexOf("movement")));
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
-    EXPECT_TRUE(Contains(Pane(help.Screen()), "north, south, east, west"));
-    EXPECT_EQ(world.Count("received helpfile_request"), 1);
-}
-
-TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
+    // The boards: listed, read, replied to (the body in the edit dialog) and the reply deleted.
     settings.boardnotify = 1;
     frame->OnCommand(kCmBoards);
     brddlg& boards = frame->Client().BoardsWindow();
     ASSERT_TRUE(boards.isVisible());
-    Named<QPushButton>(boards, "Update Board Index")->click();
+    Named<QPushButton>(&boards, "Update Board Index")->click();
     ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
     EXPECT_EQ(Rows(boards.BoardList()),
               (QStringList{"Announcements", "General", "Trade", "Quests"}));
@@ -238,60 +273,6 @@ TEST_F(DemoWorldEndToEnd, BoardsAreListedReadRepliedToAndTheReplyDeleted) {
     boards.RunCommand(brddlg::kCmSelect);
     EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
     EXPECT_TRUE(script.Done());
-}
-
-TEST_F(DemoWorldEndToEnd, TextListsMonitorIdentificationAndCommandPadShowWhatTheWorldSends) {
-    // Filled at login (the channel by the world's chatter), shown by their menu commands.
-    struct Row {
-        int command;
-        txtdlg& window;
-        std::string_view text;
-    };
-    const Row rows[] = {
-        {kCmWho, term().WhoWindow(), "Players in the Demo World"},
-        {kCmOoc, term().ChannelWindow(), "[gossip]"},
-        {kCmEquipment, term().EquipmentWindow(), "a padded tunic"},
-        {kCmInventory, term().InventoryWindow(), "You are carrying:"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_TRUE(WaitFor([&] { return Contains(Pane(row.window.Screen()), row.text); }));
-        frame->OnCommand(row.command);
-        EXPECT_TRUE(row.window.isVisible());
-    }
-    EXPECT_TRUE(Contains(Pane(term().WhoWindow().Screen()), "Hero"));
-    frame->OnCommand(kCmScrollBuffer);
-    EXPECT_TRUE(Contains(Pane(term().ScrollWindow().Screen()), "Town Square"));
-
-    // The monitor: full mana, then a maximum of 0 shows 0 and red.
-    frame->OnCommand(kCmMonitor);
-    tmonitor& monitor = frame->Client().Monitor();
-    EXPECT_TRUE(monitor.isVisible());
-    EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
-    Type("pray");
-    EXPECT_TRUE(WaitFor([&] {
-        return monitor.Reading(kManaGauge) == GaugeReading{0, GaugeBand::Red};
-    }));
-
-    // Identification: the window and the .id file from the received text.
-    Type("identify bread");
-    iddlg& id = frame->Client().Identification();
-    ASSERT_TRUE(WaitFor([&] { return id.NameLabel().text().contains("bread"); }));
-    EXPECT_TRUE(id.Text().toPlainText().contains("Object 'loaf of bread' is of type food."));
-    frame->OnCommand(kCmIdentify);
-    EXPECT_TRUE(id.isVisible());
-    const QByteArray file = File("text/bread.id");
-    EXPECT_TRUE(
-        file.contains("Object 'loaf of bread' is of type food.\r\nWeight 1, value 5 gold.\r\n"))
-        << file.toStdString();
-
-    // The command pad sends a command the world runs as typed.
-    frame->OnCommand(kCmMudCom);
-    tmudcon& pad = frame->Client().CommandPad();
-    pad.Field().setText("score");
-    QTest::mouseClick(&pad.SendButton(), Qt::LeftButton);
-    ASSERT_TRUE(WaitForWorld("received command"));
-    EXPECT_TRUE(WaitForScreen("You have explored"));
 }
 
 } // namespace

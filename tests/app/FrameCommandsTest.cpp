@@ -3,10 +3,7 @@
 
 #include "app/ColorChoice.h"
 #include "app/FrameCommands.h"
-#include "settings/Latin1Text.h"
-#include "settings/TextMode.h"
 #include "term/ScreenWidget.h"
-#include "tests/support/LoopbackServer.h"
 
 #include <QClipboard>
 #include <QColorDialog>
@@ -139,7 +136,10 @@ TEST_F(FrameCommandsTest, SelectionAndLogGoToRealFilesAndFailuresAreSaid) {
     EXPECT_EQ(QDir::currentPath(), data.Path().chopped(data.Path().endsWith('/') ? 1 : 0));
 }
 
-TEST_F(FrameCommandsTest, TheSecondFileTypeAddsAnHtmlLogInTheScreensColours) {
+// The second file type adds an HTML log in the screen's colours. Its file is not the one
+// the chooser asked about: an existing one is replaced only after a Yes, and the two logs
+// begin together or not at all.
+TEST_F(FrameCommandsTest, TheHtmlLogIsInTheScreensColoursAndAsksBeforeReplacing) {
     FreshScreen();
     frame->Term().SetScreenColor(ScreenColor::Background, MakeColor(0, 0, 0x40));
     nextFile = data.Path("colour.txt");
@@ -162,12 +162,8 @@ TEST_F(FrameCommandsTest, TheSecondFileTypeAddsAnHtmlLogInTheScreensColours) {
         << page;
     EXPECT_FALSE(commands().ColorLog().IsOpen());
     EXPECT_FALSE(frame->Term().MainScreen().keepLineAttributes);
-}
 
-// The HTML log's file is not the one the chooser asked about: an existing one is replaced
-// only after a Yes, and the two logs begin together or not at all.
-TEST_F(FrameCommandsTest, TheHtmlLogAsksBeforeReplacingAndBothLogsBeginOrNeither) {
-    FreshScreen();
+    boxes.shown.clear();
     QStringList asked;
     bool answer = false;
     commands().Choose().confirm = [&](const QString& text, const QString& title) {
@@ -204,7 +200,9 @@ TEST_F(FrameCommandsTest, TheHtmlLogAsksBeforeReplacingAndBothLogsBeginOrNeither
     EXPECT_EQ(FileText(data.Path("folder.txt")), "");
 }
 
-TEST_F(FrameCommandsTest, ColoursUseTheProfilesCustomColoursAndAreSaved) {
+// Colours use the profile's custom colours; colours and fonts go to their screens and
+// are saved.
+TEST_F(FrameCommandsTest, ColoursAndFontsGoToTheirScreensAndAreSaved) {
     for (std::size_t k = 0; k < kCustomColorCount; ++k)
         stored.custcolors[k] = MakeColor(static_cast<int>(k), 0, 100);
     int asked = 0;
@@ -234,9 +232,7 @@ TEST_F(FrameCommandsTest, ColoursUseTheProfilesCustomColoursAndAreSaved) {
     };
     frame->OnCommand(kCmBkgndColor);
     EXPECT_EQ(stored.bcolor, StoredValues::Defaults().bcolor);
-}
 
-TEST_F(FrameCommandsTest, FontsGoToTheirScreensAndAreStored) {
     QFont chosen(QStringLiteral("DejaVu Sans Mono"));
     chosen.setPixelSize(17);
     commands().Choose().font = [&](const QFont&) { return std::optional<QFont>(chosen); };
@@ -260,7 +256,18 @@ TEST_F(FrameCommandsTest, FontsGoToTheirScreensAndAreStored) {
         << "saved";
 }
 
-TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
+// Takes the URLs the desktop would open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+// The mixer and the client help are other programs: the mixer a child holding no socket
+// or log of ours, the help the shipped text opened with the desktop's viewer.
+TEST_F(FrameCommandsTest, MixerAndClientHelpStartOtherProgramsOrSayWhyNot) {
     ASSERT_TRUE(ConnectTerm(server));
     nextFile = data.Path("held.log");
     frame->OnCommand(kCmBeginLog);
@@ -289,18 +296,8 @@ TEST_F(FrameCommandsTest, MixerStartsAsAChildHoldingNoSocketOrLog) {
     EXPECT_NE(seen.find('/', 6), std::string::npos) << seen; // its descriptors were listed
     EXPECT_EQ(seen.find("socket:"), std::string::npos) << seen;
     EXPECT_EQ(seen.find("held.log"), std::string::npos) << seen;
-}
 
-// Takes the URLs the desktop would open.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
-
-TEST_F(FrameCommandsTest, ClientHelpOpensTheShippedTextWithTheDesktopsViewer) {
+    boxes.shown.clear();
     UrlRecorder viewer;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
     const QString resources = qEnvironmentVariable("TAV_SOURCE_DIR") + "/resources";

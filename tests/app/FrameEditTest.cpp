@@ -3,11 +3,8 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
-#include "client/MessageType.h"
 #include "client/ServerEdit.h"
 #include "settings/Latin1Text.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "tests/support/LoopbackServer.h"
 
 namespace tav::test {
 namespace {
@@ -62,8 +59,7 @@ TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
                     d.reject();
             },
             &seen));
-        clientPeer.Send(
-            ServerFrame(static_cast<int>(IncomingType::edit_request), row.heading, "", row.data));
+        clientPeer.Send(Frame(IncomingType::edit_request, row.heading, "", row.data));
         EXPECT_EQ(NextEditReply(), row.reply);
         EXPECT_EQ(seen, row.seen);
         EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
@@ -75,20 +71,19 @@ TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
     // With "minimize on edit" the frame goes down after the reply.
     settings.minimizeonedit = 1;
     script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "done"); }));
-    clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::edit_request), "Edit", "", "x"));
+    clientPeer.Send(Frame(IncomingType::edit_request, "Edit", "", "x"));
     EXPECT_EQ(NextEditReply(), std::string("done") + '\0');
     EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
 }
 
-TEST_F(FrameEditTest, TheEditCommandWithoutARequestShowsTheError) {
+// Without a request the edit command says so, and without a connection the multi-line
+// send; connected, it sends the text with its own line ends and echoes it.
+TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     QString seen;
     script.Then(AnswerBox(&seen));
     frame->OnCommand(kCmEditRequest);
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(seen, "Error... | Edit request received, but no block to edit.");
-}
-
-TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     QPushButton& mlSend = frame->Term().MlSendButton();
     mlSend.click();
     EXPECT_NE(ScreenText().find("Not connected..."), std::string::npos);
@@ -102,7 +97,6 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     std::string expected = ToGameLineEnds(QStringToLatin1(lines));
     ASSERT_GT(expected.size(), 1021u);
 
-    QString seen;
     script.Then(InEditor([&lines](tmarrowedit& d) { TypeAndFinish(d, lines); }, &seen));
     mlSend.click();
     EXPECT_EQ(seen, QString::fromLatin1(kMultiLinePrompt.data(), kMultiLinePrompt.size()) + " | ");
@@ -122,18 +116,14 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     mlSend.click();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(termPeer.Read(200ms), "");
-}
 
-// Each dialog holds its own text: an edit request that comes while the multi-line send is
-// open is answered from its own text, and the multi-line text is still there afterwards.
-TEST_F(FrameEditTest, AnEditRequestDuringTheMultiLineSendLeavesItsTextAlone) {
-    ASSERT_TRUE(ConnectTerm(termPeer));
+    // Each dialog holds its own text: an edit request that comes while the multi-line send is
+    // open is answered from its own text, and the multi-line text is still there afterwards.
     ASSERT_TRUE(ConnectClient(clientPeer));
     QString second;
     script.Then(InEditor([this](tmarrowedit& d) {
         d.Text().setPlainText("typed for the game");
-        clientPeer.Send(
-            ServerFrame(static_cast<int>(IncomingType::edit_request), "Server", "", "server text"));
+        clientPeer.Send(Frame(IncomingType::edit_request, "Server", "", "server text"));
     }));
     script.Then(InEditor([](tmarrowedit& d) { QTest::mouseClick(&d.DoneButton(), Qt::LeftButton); },
                          &second));
@@ -144,7 +134,7 @@ TEST_F(FrameEditTest, AnEditRequestDuringTheMultiLineSendLeavesItsTextAlone) {
     QTimer::singleShot(0, [this] { frame->Term().MlSendButton().click(); });
     EXPECT_EQ(NextEditReply(), std::string("server text") + '\0');
     EXPECT_EQ(second, "Server | server text");
-    std::string received;
+    received.clear();
     EXPECT_TRUE(WaitFor([&] {
         received += termPeer.Read(50ms);
         return received == "typed for the game";

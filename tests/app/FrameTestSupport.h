@@ -12,6 +12,7 @@
 #include "term/InputLine.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 #include "windows/ServerEditDialog.h"
 #include "windows/TermWindow.h"
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -28,11 +30,12 @@
 
 namespace tav::test {
 
-// The child of `parent` that a screen reader knows by `name`.
-template <typename T> T* Named(QWidget& parent, const QString& name) {
-    for (T* child : parent.findChildren<T*>())
-        if (child->accessibleName() == name) return child;
-    return nullptr;
+// The settings that log in as "hero" to the loopback at `port`.
+inline void LogInAsHero(Settings& settings, int port) {
+    CopyField(settings.user, "hero");
+    CopyField(settings.passwd, "secret");
+    CopyField(settings.addy, "127.0.0.1");
+    CopyField(settings.port, std::to_string(port).c_str());
 }
 
 inline QStringList Rows(const QListWidget& list) {
@@ -42,34 +45,26 @@ inline QStringList Rows(const QListWidget& list) {
     return rows;
 }
 
-inline QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Answers the next message box with `button`; `seen` gets "title | text".
-inline ModalScript::Step AnswerBox(QString* seen = nullptr,
-                                   QMessageBox::StandardButton button = QMessageBox::Ok) {
-    return [button, seen](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr) << w->metaObject()->className();
-        if (seen) *seen = box->windowTitle() + " | " + box->text();
-        box->button(button)->click();
+// A step that expects the modal widget to be a `Dialog` and lets `act` answer it.
+template <typename Dialog> ModalScript::Step In(std::function<void(Dialog&)> act) {
+    return [act](QWidget* w) {
+        auto* dialog = qobject_cast<Dialog*>(w);
+        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
+        act(*dialog);
     };
 }
 
 // Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.
 inline ModalScript::Step InEditor(std::function<void(tmarrowedit&)> act, QString* seen = nullptr) {
-    return [act, seen](QWidget* w) {
-        auto* dialog = qobject_cast<tmarrowedit*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        if (seen) *seen = dialog->Heading().text() + " | " + dialog->Text().toPlainText();
-        act(*dialog);
-    };
+    return In<tmarrowedit>([act, seen](tmarrowedit& dialog) {
+        if (seen) *seen = dialog.Heading().text() + " | " + dialog.Text().toPlainText();
+        act(dialog);
+    });
 }
 inline void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
     dialog.Text().setPlainText(text);
@@ -79,30 +74,20 @@ inline void TypeAndFinish(tmarrowedit& dialog, const QString& text) {
 // Every control a screen reader can land on under `window` that has no name: neither its
 // own words, nor its label's, nor its group's. Each as the path of roles down to it.
 inline std::vector<std::string> UnnamedControls(QWidget& window) {
+    static const QSet<QAccessible::Role> kControls = {
+        QAccessible::PushButton,   QAccessible::CheckBox, QAccessible::RadioButton,
+        QAccessible::EditableText, QAccessible::ComboBox, QAccessible::List,
+        QAccessible::Table,        QAccessible::Tree,     QAccessible::SpinBox,
+        QAccessible::ProgressBar,  QAccessible::Terminal, QAccessible::MenuItem};
     std::vector<std::string> unnamed;
     const std::function<void(QAccessibleInterface*, const std::string&)> walk =
         [&](QAccessibleInterface* iface, const std::string& path) {
             if (!iface || iface->state().invisible) return;
             const std::string here = path + "/" + std::to_string(iface->role());
-            switch (iface->role()) {
-            case QAccessible::PushButton:
-            case QAccessible::CheckBox:
-            case QAccessible::RadioButton:
-            case QAccessible::EditableText:
-            case QAccessible::ComboBox:
-            case QAccessible::List:
-            case QAccessible::Table:
-            case QAccessible::Tree:
-            case QAccessible::SpinBox:
-            case QAccessible::ProgressBar:
-            case QAccessible::Terminal:
-            case QAccessible::MenuItem:
-                if (iface->text(QAccessible::Name).trimmed().isEmpty() &&
-                    iface->relations(QAccessible::Label).isEmpty())
-                    unnamed.push_back(here);
-                break;
-            default: break;
-            }
+            if (kControls.contains(iface->role()) &&
+                iface->text(QAccessible::Name).trimmed().isEmpty() &&
+                iface->relations(QAccessible::Label).isEmpty())
+                unnamed.push_back(here);
             for (int i = 0; i < iface->childCount(); ++i)
                 walk(iface->child(i), here);
         };
@@ -144,10 +129,7 @@ protected:
     }
     ::testing::AssertionResult Connect(int command, int port, LoopbackServer& peer,
                                        const std::function<bool()>& connected) {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(port).c_str());
+        LogInAsHero(settings, port);
         frame->OnCommand(command);
         if (!peer.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
         if (!WaitFor(connected)) return ::testing::AssertionFailure() << "never connected";
@@ -180,10 +162,7 @@ inline std::string Frame(IncomingType type, std::string_view text1 = {},
 class HubTest : public ::testing::Test {
 protected:
     HubTest() {
-        CopyField(settings.user, "hero");
-        CopyField(settings.passwd, "secret");
-        CopyField(settings.addy, "127.0.0.1");
-        CopyField(settings.port, std::to_string(server.Port() - 1).c_str());
+        LogInAsHero(settings, server.Port() - 1);
         for (const char* dir : {"binary", "text", "profiles/hero", "profiles/other"})
             QDir(data.Path()).mkpath(dir);
         term.ProfileName() = "hero";

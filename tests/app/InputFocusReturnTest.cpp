@@ -19,17 +19,20 @@
 namespace tav {
 namespace {
 
-// A main window with a pane that can take the focus and the input line.
+// A main window with the program's menu, a pane that can take the focus and the input line.
 struct Frame {
-    QWidget window;
-    QPlainTextEdit* pane = new QPlainTextEdit(&window);
-    QLineEdit* input = new QLineEdit(&window);
+    QMainWindow window;
+    QWidget* central = new QWidget(&window);
+    QPlainTextEdit* pane = new QPlainTextEdit(central);
+    QLineEdit* input = new QLineEdit(central);
+    MainMenu menu{*window.menuBar(), window};
     InputFocusReturn keeper{window, *input};
 
     Frame() {
-        auto* layout = new QVBoxLayout(&window);
+        auto* layout = new QVBoxLayout(central);
         layout->addWidget(pane);
         layout->addWidget(input);
+        window.setCentralWidget(central);
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -109,19 +112,13 @@ TEST(InputFocusReturn, EscapeFromAMenuGivesTheKeyboardBackToTheInputLine) {
         return target != nullptr ? target : QApplication::focusWidget();
     };
     for (const Case& c : cases) {
-        QMainWindow window;
-        auto* input = new QLineEdit(&window);
-        window.setCentralWidget(input);
-        MainMenu menu(*window.menuBar(), window);
-        InputFocusReturn keeper(window, *input);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << c.name;
+        Frame f;
+        QLineEdit* input = f.input;
         input->setFocus();
         ASSERT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << c.name;
         if (!c.inputHadFocus) input->clearFocus();
 
-        c.open(*window.menuBar());
+        c.open(*f.window.menuBar());
         ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }))
             << c.name;
         QCoreApplication::processEvents(); // the platform's news of the menu's window

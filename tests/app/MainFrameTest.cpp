@@ -3,31 +3,24 @@
 
 #include "app/ConnectionIndicator.h"
 #include "app/MainMenu.h"
-#include "app/StatusBar.h"
-#include "client/MessageType.h"
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
 #include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
-#include "tests/client/ConnectionTestSupport.h"
-#include "tests/support/LoopbackServer.h"
+#include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
+#include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TextListWindow.h"
 #include "windows/TriggerDialogs.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QRadioButton>
-
-#include <cstdlib>
 
 namespace tav::test {
 namespace {
@@ -45,37 +38,31 @@ ModalScript::Step NameProfile(const QString& name, QString* title = nullptr) {
         dialog->accept();
     };
 }
-ModalScript::Step InProfiles(std::function<void(tprofdlg&)> act) {
-    return [act](QWidget* w) {
-        auto* dialog = qobject_cast<tprofdlg*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        act(*dialog);
-    };
-}
 
 class MainFrameTest : public FrameTest {
 protected:
     // A profile without a settings file opens the configuration dialog once the event loop
     // runs; tests about other things leave it with Cancel.
     void CancelConfig() {
-        script.Then([](QWidget* w) {
-            auto* dialog = qobject_cast<tmarrowcfg*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            dialog->reject();
-        });
+        script.Then(In<tmarrowcfg>([](tmarrowcfg& dialog) { dialog.reject(); }));
         ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
     }
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
-    // Rewrites hero's tav.cfg line by line.
-    void EditSettings(const std::function<void(QList<QByteArray>&)>& edit) {
-        const QString path = data.Path("profiles/hero/tav.cfg");
-        QList<QByteArray> lines = FileBytes(path).split('\n');
-        edit(lines);
-        ASSERT_TRUE(WriteBytes(path, lines.join('\n')));
-    }
 };
 
-TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
+// The scripts that run the whole program give a new profile this file, so that it starts
+// without the configuration dialog; it must be what the program itself would write.
+TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    EXPECT_EQ(
+        FileBytes(data.Path("profiles/hero/tav.cfg")),
+        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
+}
+
+// The first start creates a profile and applies it; the new profile is configured from
+// the dialog alone: it opens by itself, refuses what is missing, and what it takes is
+// applied, logged and saved.
+TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndConfiguresItFromTheDialog) {
     MakeFrame();
     EXPECT_EQ(frame->windowTitle(), "TavClient");
     QString asked;
@@ -87,35 +74,8 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndAppliesIt) {
     // No settings file yet: the defaults place the frame at 0,0 640x400.
     EXPECT_EQ(stored.termpos, (Rect{0, 0, 640, 400}));
     EXPECT_NE(ScreenText().find("Unable to open tav.cfg"), std::string::npos);
-
-    // Shut-down while disconnected asks nothing and saves the profile's settings.
-    EXPECT_TRUE(frame->close());
-    EXPECT_FALSE(frame->ExitConfirmed());
-    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
-}
-
-// The scripts that run the whole program give a new profile this file, so that it starts
-// without the configuration dialog; it must be what the program itself would write.
-TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    EXPECT_EQ(
-        FileBytes(data.Path("profiles/hero/tav.cfg")),
-        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
-}
-
-// A new profile is configured from the dialog alone: it opens by itself, refuses what is
-// missing, and what it takes is applied, logged and saved.
-TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
-    MakeFrame();
-    script.Then(NameProfile("hero"));
-    ASSERT_TRUE(frame->Start());
     auto type = [](QWidget* dialog, const QString& name, const QString& text) {
-        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-            if (edit->accessibleName() == name) QTest::keyClicks(edit, text);
-    };
-    auto click = [](QWidget* dialog, const QString& name) {
-        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
-            if (button->accessibleName() == name) button->click();
+        QTest::keyClicks(Named<QLineEdit>(dialog, name), text);
     };
     QString refusal;
     script.Then([&](QWidget* w) {
@@ -123,18 +83,18 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
         type(w, "TavServer IP Address:", "mud.example.org");
         type(w, "Port:", "4000");
         type(w, "Username:", "hero");
-        click(w, "OK");
+        Named<QAbstractButton>(w, "OK")->click();
     });
     script.Then(AnswerBox(&refusal));
     script.Then([&](QWidget* w) {
         type(w, "Password:", "secret");
         for (const char* name : {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen."})
-            click(w, name);
+            Named<QAbstractButton>(w, name)->click();
         type(w, "Mod Player:", "xmp");
         type(w, "MP3 Player:", "mpg123");
         type(w, "Scroll lines:", "800");
         type(w, "Input buffer lines:", "50");
-        click(w, "OK");
+        Named<QAbstractButton>(w, "OK")->click();
     });
     ASSERT_TRUE(WaitFor([&] { return script.Done() && Exists("profiles/hero/tav.cfg"); }));
     EXPECT_EQ(refusal, "Error... | You must enter a password.");
@@ -153,49 +113,19 @@ TEST_F(MainFrameTest, NewProfileIsConfiguredFromTheDialog) {
     frame->OnCommand(kCmConfig);
     EXPECT_TRUE(script.Done());
     EXPECT_STREQ(settings.addy, "mud.example.org");
-    EXPECT_TRUE(frame->close());
-}
 
-// "Colors..." of the configuration runs the MUD colour dialog on the profile's table: a
-// colour chosen there stays even when the configuration is cancelled.
-TEST_F(MainFrameTest, ConfigColorsButtonChangesTheMudColoursAtOnce) {
-    StartConfigured();
-    // By the name a screen reader hears.
-    auto press = [](QWidget* w, const QString& name) {
-        for (QPushButton* button : w->findChildren<QPushButton*>())
-            if (QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name) == name)
-                return button->click();
-        ADD_FAILURE() << "no button " << name.toStdString();
-    };
-    QString colorsTitle;
-    script.Then([&](QWidget* w) {
-        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
-        press(w, "Colors...");
-    });
-    script.Then([&](QWidget* w) {
-        colorsTitle = w->windowTitle();
-        press(w, "Bold Cyan");
-    });
-    script.Then([](QWidget* w) {
-        auto* chooser = qobject_cast<QColorDialog*>(w);
-        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
-        chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
-        chooser->accept();
-    });
-    script.Then([&](QWidget* w) { press(w, "Close"); });
-    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-    frame->OnCommand(kCmConfig);
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(colorsTitle, "TavTerm MUD Color Selection Dialog");
-    EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
+    // Shut-down while disconnected asks nothing and saves the profile's settings.
+    QFile::remove(data.Path("profiles/hero/tav.cfg"));
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->ExitConfirmed());
+    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
 TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     ListProfiles("hero\r\nalt\r\n");
     MakeFrame();
     QStringList shown;
-    script.Then(InProfiles([&](tprofdlg& d) {
+    script.Then(In<tprofdlg>([&](tprofdlg& d) {
         shown = Rows(d.List());
         d.List().setCurrentRow(1);
         d.SelectButton().click();
@@ -205,7 +135,7 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
     EXPECT_EQ(shown, (QStringList{"alt", "hero"}));
     EXPECT_EQ(frame->windowTitle(), "TavClient - hero");
 
-    script.Then(InProfiles([&](tprofdlg& d) {
+    script.Then(In<tprofdlg>([&](tprofdlg& d) {
         d.List().setCurrentRow(0);
         d.SelectButton().click();
     }));
@@ -220,23 +150,15 @@ TEST_F(MainFrameTest, ProfilesCommandSwitchesToTheChosenProfile) {
 // not overwrite the rectangles just loaded before the windows are placed at them.
 TEST_F(MainFrameTest, PlacesFrameAndToolWindowsAtTheProfilesRectanglesWithEitherOnTopFlag) {
     ListProfiles();
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
     for (bool ontop : {false, true}) {
         SCOPED_TRACE(ontop);
         frame.reset();
-        EditSettings([&](QList<QByteArray>& lines) {
-            for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-                // left top width height
-                if (lines[i].startsWith("termpos:")) lines[i] = "termpos:20 30 500 300\r";
-                if (lines[i].startsWith("whopos:")) lines[i] = "whopos:20 30 520 300\r";
-                if (lines[i].startsWith("idpos:")) lines[i] = "idpos:40 50 450 350\r";
-                if (lines[i].startsWith("mp3player:")) {
-                    QList<QByteArray> flags = lines[i + 1].split(' ');
-                    flags[7] = ontop ? "1" : "0"; // the always-on-top flag
-                    lines[i + 1] = flags.join(' ');
-                }
-            }
-        });
+        ProfileSettings profile;
+        profile.values.termpos = Rect{20, 30, 520, 330};
+        profile.values.whopos = Rect{20, 30, 540, 330};
+        profile.values.idpos = Rect{40, 50, 490, 400};
+        profile.settings.ontop = ontop;
+        ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero", profile));
         stored = StoredValues::Defaults();
         MakeFrame();
         ASSERT_TRUE(frame->Start());
@@ -278,6 +200,8 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
         {kCmMonitor, client.Monitor()},
         {kCmMudCom, client.CommandPad()},
         {kCmTriggers, frame->TriggerWindow()},
+        {kCmServerHelp, client.HelpWindow()},
+        {kCmBoards, client.BoardsWindow()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.command);
@@ -301,59 +225,34 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
     EXPECT_NE(term.ScrollWindow().Screen().GetAllText().find("Recently."), std::string::npos);
 }
 
-TEST_F(MainFrameTest, FunctionKeysAreSavedOnOkOnly) {
-    StartConfigured();
-    auto typeF2 = [](const QString& text, QDialogButtonBox::StandardButton button) {
-        return [=](QWidget* w) {
-            auto* dialog = qobject_cast<fkeydlg*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            dialog->Field(1).setText(text);
-            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
-        };
-    };
-    auto savedF2 = [&] {
-        for (const QByteArray& line : FileBytes(data.Path("profiles/hero/tav.cfg")).split('\n'))
-            if (line.startsWith("f2key:")) return line;
-        return QByteArray("<none>");
-    };
-    script.Then(typeF2("kick;bash;", QDialogButtonBox::Cancel));
-    frame->OnCommand(kCmFunctionKeys);
-    EXPECT_EQ(savedF2(), "f2key:\r") << "Cancel saves nothing";
-    script.Then(typeF2("kick;bash;", QDialogButtonBox::Ok));
-    frame->OnCommand(kCmFunctionKeys);
-    EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
-    EXPECT_EQ(frame->Term().Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
-}
-
-TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
+// The settings dialogs of the frame: the more options (read with the profile) and the
+// function keys are saved on OK only; "Colors..." of the configuration changes the MUD
+// colours at once, kept when the configuration is cancelled.
+TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     ListProfiles();
     ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/options.cfg"), "mine=kept\nencoding=latin1\n"));
     StartConfigured();
     tmudterm& term = frame->Term();
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_TRUE(frame->Menu().IsEnabled(kCmMoreOptions));
-
-    auto choose = [](TextEncoding encoding, bool reconnect,
-                     QDialogButtonBox::StandardButton button) {
-        return [=](QWidget* w) {
-            auto* dialog = qobject_cast<MoreOptionsDialog*>(w);
-            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-            EXPECT_TRUE(dialog->EncodingButton(TextEncoding::Latin1).isChecked());
-            EXPECT_EQ(dialog->accessibleName(), "TavClient More Options");
-            EXPECT_EQ(UnnamedControls(*dialog), std::vector<std::string>{});
-            dialog->EncodingButton(encoding).click();
-            dialog->ReconnectBox().setChecked(reconnect);
-            dialog->findChild<QDialogButtonBox*>()->button(button)->click();
-        };
+    auto choose = [](QDialogButtonBox::StandardButton button) {
+        return In<MoreOptionsDialog>([=](MoreOptionsDialog& dialog) {
+            EXPECT_TRUE(dialog.EncodingButton(TextEncoding::Latin1).isChecked());
+            EXPECT_EQ(dialog.accessibleName(), "TavClient More Options");
+            EXPECT_EQ(UnnamedControls(dialog), std::vector<std::string>{});
+            dialog.EncodingButton(TextEncoding::Utf8).click();
+            dialog.ReconnectBox().setChecked(true);
+            dialog.findChild<QDialogButtonBox*>()->button(button)->click();
+        });
     };
     auto saved = [&] { return FileBytes(data.Path("profiles/hero/options.cfg")); };
-    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Cancel));
+    script.Then(choose(QDialogButtonBox::Cancel));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(saved(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_FALSE(term.Session().AutoReconnect());
 
-    script.Then(choose(TextEncoding::Utf8, true, QDialogButtonBox::Ok));
+    script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(saved(), "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\n");
     EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true}));
@@ -369,17 +268,58 @@ TEST_F(MainFrameTest, MoreOptionsAreReadWithTheProfileAndSavedOnOkOnly) {
     term.Session().SetEncoding(TextEncoding::SevenBit);
     term.InputLine().setText(QString::fromUtf8("caf\xC3\xA9 \xE2\x86\x92"));
     EXPECT_EQ(term.InputLine().ReadText(), "caf\xE9 ?");
+
+    QString colorsTitle;
+    script.Then([&](QWidget* w) {
+        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
+        ButtonText(w, "Colors...")->click();
+    });
+    script.Then([&](QWidget* w) {
+        colorsTitle = w->windowTitle();
+        ButtonText(w, "Bold Cyan")->click();
+    });
+    script.Then(In<QColorDialog>([](QColorDialog& chooser) {
+        chooser.setCurrentColor(QColor(0x12, 0x34, 0x56));
+        chooser.accept();
+    }));
+    script.Then([&](QWidget* w) { ButtonText(w, "Close")->click(); });
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(colorsTitle, "TavTerm MUD Color Selection Dialog");
+    EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
+
+    auto typeF2 = [](QDialogButtonBox::StandardButton button) {
+        return In<fkeydlg>([=](fkeydlg& dialog) {
+            dialog.Field(1).setText("kick;bash;");
+            dialog.findChild<QDialogButtonBox*>()->button(button)->click();
+        });
+    };
+    auto savedF2 = [&] {
+        for (const QByteArray& line : FileBytes(data.Path("profiles/hero/tav.cfg")).split('\n'))
+            if (line.startsWith("f2key:")) return line;
+        return QByteArray("<none>");
+    };
+    script.Then(typeF2(QDialogButtonBox::Cancel));
+    frame->OnCommand(kCmFunctionKeys);
+    EXPECT_EQ(savedF2(), "f2key:\r") << "Cancel saves nothing";
+    script.Then(typeF2(QDialogButtonBox::Ok));
+    frame->OnCommand(kCmFunctionKeys);
+    EXPECT_EQ(savedF2(), "f2key:kick;bash;\r");
+    EXPECT_EQ(term.Session().FunctionKeys()[1], "kick;bash;") << "and sent from now on";
 }
 
-// What Exit does once confirmed, and what the program does when it is ended from outside:
-// saved, both connections closed, the player ended -- once, however often it is asked.
-TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
+// The whole program against a game on the loopback: the frame connects from the menu,
+// shows what the server sends, sends the typed line and asks before closing. Exit once
+// confirmed (and the program ended from outside) saves, closes both connections and ends
+// the player -- once, however often it is asked.
+TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndExitsOnceAfterAskingWhileConnected) {
     ListProfiles();
     MakeFrame();
     ASSERT_TRUE(frame->Start());
     CancelConfig();
     ASSERT_FALSE(Exists("profiles/hero/tav.cfg"));
-
     const QString player = data.Path("player.sh");
     ASSERT_TRUE(WritePlayer(player));
     QDir(data.Path()).mkpath("binary");
@@ -391,13 +331,30 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     ASSERT_TRUE(ConnectClient(clientPeer));
     TermSession& session = frame->Term().Session();
     ClientConnection& client = frame->Client().Connection();
-    clientPeer.Send(ServerFrame(static_cast<int>(IncomingType::sound_query), "rain.mod"));
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
+
+    termPeer.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
+    ASSERT_TRUE(
+        WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
+    Type("look");
+    EXPECT_EQ(termPeer.Read(500ms), "look\n");
+    clientPeer.Send(Frame(IncomingType::sound_query, "rain.mod"));
     SoundPlayer& sound = frame->Client().Sound();
     ASSERT_TRUE(WaitFor([&] { return sound.PlayerRunning(); }));
     const int pid = PlayerPid(player);
     ASSERT_GT(pid, 0);
 
-    frame->ShutDown();
+    QString seen;
+    script.Then(AnswerBox(&seen, QMessageBox::No));
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(seen, "Warning... | Still connected... exit?");
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(session.Connected());
+
+    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(frame->ExitConfirmed());
+    EXPECT_TRUE(script.Done());
     EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
     EXPECT_FALSE(session.Connected());
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
@@ -414,36 +371,6 @@ TEST_F(MainFrameTest, ShutDownSavesClosesBothConnectionsAndEndsThePlayerOnce) {
     EXPECT_EQ(ScreenText(), screen);
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(script.Done());
-}
-
-// The whole program against a game on the loopback: the frame connects from the menu,
-// shows what the server sends, sends the typed line and asks before closing.
-TEST_F(MainFrameTest, PlaysAgainstALoopbackGameAndAsksBeforeClosingWhileConnected) {
-    LoopbackServer server;
-    StartConfigured();
-    ASSERT_TRUE(ConnectTerm(server));
-    TermSession& session = frame->Term().Session();
-    EXPECT_EQ(frame->Status().TermIndicator().Image(), 1);
-
-    server.Send("\x1b[31mHello\x1b[0m adventurer\r\n"); // the colour is the session test's
-    ASSERT_TRUE(
-        WaitFor([&] { return ScreenText().find("Hello adventurer") != std::string::npos; }));
-
-    Type("look");
-    EXPECT_EQ(server.Read(500ms), "look\n");
-
-    QString seen;
-    script.Then(AnswerBox(&seen, QMessageBox::No));
-    EXPECT_FALSE(frame->close());
-    EXPECT_EQ(seen, "Warning... | Still connected... exit?");
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(session.Connected());
-
-    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
-    EXPECT_TRUE(frame->close());
-    EXPECT_TRUE(frame->ExitConfirmed());
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(Exists("profiles/hero/tav.cfg"));
 }
 
 } // namespace

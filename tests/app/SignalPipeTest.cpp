@@ -21,23 +21,20 @@ bool HandlerIsDefault(int signal) {
 }
 
 TEST(SignalPipeTest, CaughtSignalsWakeTheLoopInOrderAndAreCaughtOnce) {
-    struct Row {
-        std::vector<int> raised;
-    };
-    const Row rows[] = {{{SIGTERM}}, {{SIGHUP, SIGINT}}, {{SIGINT, SIGTERM, SIGHUP}}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.raised.size());
+    const std::vector<int> rows[] = {{SIGTERM}, {SIGHUP, SIGINT}, {SIGINT, SIGTERM, SIGHUP}};
+    for (const std::vector<int>& raised : rows) {
+        SCOPED_TRACE(raised.size());
         SignalPipe pipe({SIGTERM, SIGHUP, SIGINT});
         ASSERT_TRUE(pipe.Ok());
         EXPECT_FALSE(Readable(pipe.ReadFd()));
-        for (int signal : row.raised)
+        for (int signal : raised)
             ASSERT_EQ(std::raise(signal), 0);
         EXPECT_TRUE(Readable(pipe.ReadFd()));
-        EXPECT_EQ(pipe.Take(), row.raised);
+        EXPECT_EQ(pipe.Take(), raised);
         EXPECT_FALSE(Readable(pipe.ReadFd()));
         EXPECT_TRUE(pipe.Take().empty());
         // A second one of the same kind would end the program.
-        for (int signal : row.raised)
+        for (int signal : raised)
             EXPECT_TRUE(HandlerIsDefault(signal));
     }
 }

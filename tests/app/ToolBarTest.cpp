@@ -7,35 +7,25 @@
 
 #include <QAction>
 #include <QImage>
-#include <QSet>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace tav::test {
 namespace {
 
-class ToolBarTest : public FrameTest {
-protected:
-    void SetUp() override { StartConfigured(); }
-    QList<QToolButton*> Buttons() {
-        QList<QToolButton*> buttons;
-        for (QAction* action : frame->Tools()->actions())
-            if (auto* b = qobject_cast<QToolButton*>(frame->Tools()->widgetForAction(action)))
-                buttons << b;
-        return buttons;
-    }
-    QToolButton* Button(const QString& name) {
-        for (QToolButton* b : Buttons())
-            if (b->accessibleName() == name) return b;
-        return nullptr;
-    }
-};
+using ToolBarTest = FrameTest;
 
-TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndAPictureOfItsOwn) {
-    ASSERT_NE(frame->Tools(), nullptr);
-    EXPECT_EQ(frame->Tools()->windowTitle(), "TavClient ToolBar");
+TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndPictureIssuesItAndToggles) {
+    StartConfigured();
+    QToolBar* bar = frame->Tools();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->windowTitle(), "TavClient ToolBar");
+    auto byName = [&](const QString& name) { return Named<QToolButton>(bar, name); };
     QStringList names;
     QSet<QByteArray> pictures;
-    for (QToolButton* button : Buttons()) {
+    for (QAction* action : bar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+        if (button == nullptr) continue;
         names << button->accessibleName();
         EXPECT_FALSE(button->accessibleName().isEmpty());
         EXPECT_EQ(button->toolTip(), button->accessibleName());
@@ -52,19 +42,17 @@ TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndAPictureOfItsOwn) {
     EXPECT_EQ(names.size(), 24);
     EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
     EXPECT_EQ(pictures.size(), names.size());
-}
 
-TEST_F(ToolBarTest, ButtonsIssueTheirCommandsAndShowTheirCheckMarks) {
     txtdlg& who = frame->Term().WhoWindow();
     EXPECT_FALSE(who.isVisible());
-    Button("Toggle display of the who window")->click();
+    byName("Toggle display of the who window")->click();
     EXPECT_TRUE(who.isVisible());
 
     // The scroll-back button has no menu item of its own.
-    Button("Display the term scrollback window")->click();
+    byName("Display the term scrollback window")->click();
     EXPECT_TRUE(frame->Term().ScrollWindow().isVisible());
 
-    QToolButton* ignore = Button("Toggle ignoring of triggers");
+    QToolButton* ignore = byName("Toggle ignoring of triggers");
     ignore->click();
     EXPECT_TRUE(triggers.IgnoreTrigs());
     EXPECT_TRUE(ignore->isChecked());
@@ -73,10 +61,9 @@ TEST_F(ToolBarTest, ButtonsIssueTheirCommandsAndShowTheirCheckMarks) {
 
     // Disabled with its menu item.
     frame->Menu().SetEnabled(kCmWho, false);
-    EXPECT_FALSE(Button("Toggle display of the who window")->isEnabled());
-}
+    EXPECT_FALSE(byName("Toggle display of the who window")->isEnabled());
 
-TEST_F(ToolBarTest, ToggleHidesAndShowsTheBarWithTheCheckMark) {
+    // The toggle hides and shows the bar with the check mark.
     EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
     EXPECT_TRUE(frame->Tools()->isVisible());
     frame->Menu().Action(kCmToolbar)->trigger();

@@ -89,9 +89,14 @@ class Program:
             self.kill()
             return None
 
-    def end(self, signum):
+    def end_once_shown(self, signum):
+        """Ends it with `signum` once shown; None when it then ended by itself with status 0,
+        else what went wrong and its stderr."""
+        if not self.wait_shown():
+            return "never shown:\n" + self.stderr()
         self.process.send_signal(signum)
-        return self.wait()
+        status = self.wait()
+        return None if status == 0 else "status %s:\n%s" % (status, self.stderr())
 
     def kill(self):
         if self.process.poll() is None:

@@ -1,11 +1,17 @@
-// Every control a screen reader can land on in the program's dialogs has a name: its own
-// words, its label's, or its group's.
+// What the program's dialogs and message boxes show: every control a screen reader can
+// land on has a name (its own words, its label's, or its group's), and text from the
+// server or from files arrives as written, never read as markup (the server's own message
+// box and the game time and date are the Client hub test's).
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "app/AboutBox.h"
 #include "app/CustomButtonDialog.h"
 #include "settings/ColorDialog.h"
 #include "settings/FKeyDialog.h"
+#include "settings/ProfileDialogs.h"
+#include "settings/ProfileStore.h"
+#include "term/QtMessageBoxes.h"
 #include "windows/TriggerDialogs.h"
 
 #include <array>
@@ -41,6 +47,37 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
             QAccessible::queryAccessibleInterface(dialog.get())->text(QAccessible::Name).isEmpty())
             << what;
         EXPECT_EQ(UnnamedControls(*dialog), std::vector<std::string>{}) << what;
+    }
+}
+
+constexpr std::string_view kMarkup = "Delete <b>x</b><img src=/etc/hostname>?";
+
+using UntrustedTextTest = FrameTest;
+
+TEST_F(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
+    MakeFrame();
+    ProfileStore store;
+    tprofdlg profiles(store, frame->Profile(), frame.get());
+
+    struct Row {
+        const char* title;
+        std::function<void()> show;
+        QMessageBox::StandardButton button = QMessageBox::Ok;
+    };
+    const Row rows[] = {
+        {"Error...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Error..."); }},
+        {"Warning...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Warning..."); }},
+        {"Warning...", [&] { profiles.AskYesNo(kMarkup, "Warning..."); }, QMessageBox::No},
+        {"Error...", [&] { profiles.ShowError(kMarkup, "Error..."); }},
+    };
+    for (const Row& row : rows) {
+        QString said;
+        Qt::TextFormat format = Qt::AutoText;
+        script.Then(AnswerBox(&said, row.button, &format));
+        row.show();
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(said, row.title + QStringLiteral(" | ") + QString::fromLatin1(kMarkup));
+        EXPECT_EQ(format, Qt::PlainText);
     }
 }
 
