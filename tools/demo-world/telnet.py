@@ -220,7 +220,7 @@ class Telnet:
         elif option == NAWS and self.him.get(NAWS) == YES and len(data) == 4:
             self.columns, self.rows = data[0] << 8 | data[1], data[2] << 8 | data[3]
             log.info("%s: window %dx%d (NAWS)", self.address, self.columns, self.rows)
-        elif option == CHARSET and CHARSET in (self.us.get(CHARSET), self.him.get(CHARSET)):
+        elif option == CHARSET and YES in (self.us.get(CHARSET), self.him.get(CHARSET)):
             self.charset_answer(data)
         elif option == GMCP and self.us.get(GMCP) == YES:
             self.gmcp_received(data.decode("utf-8", "replace"))
