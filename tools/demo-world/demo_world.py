@@ -112,7 +112,8 @@ class Connection:
     def readable(self):
         if self.handshaking:
             self.handshake()
-            return
+            if self.handshaking or self.closed:
+                return
         try:
             chunk = self.sock.recv(READ_SIZE)
             # TLS may hold more decrypted bytes than one read takes; no new event will come.
@@ -379,6 +380,8 @@ class Server:
                        if isinstance(key.data, Connection)]
         deadline = time.monotonic() + 1.0
         for connection in connections:
+            if isinstance(connection, TextConnection):
+                connection.telnet.end_compression()  # the farewell ends the stream properly
             connection.closing = True
         while any(c.out and not c.closed for c in connections) and time.monotonic() < deadline:
             for connection in connections:

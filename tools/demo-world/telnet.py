@@ -336,6 +336,7 @@ class Telnet:
             + (f" {hello['version']}" if "version" in hello else ""),
             f"Terminal type: {names[1] if len(names) > 1 else 'unknown'}  MTTS: {mtts}",
             f"Window: {size}",
+            f"GMCP packages: {', '.join(self.supports) or 'none named'}",
             f"Text encoding: {'UTF-8' if self.utf8 else 'Latin-1'}"
             f"  Compressed: {'yes' if self.deflater is not None else 'no'}",
         ]

@@ -598,7 +598,8 @@ class NegotiationTest(unittest.TestCase):
         player.sock.sendall(
             iac(WILL, TTYPE) + iac(WILL, NAWS) + sub(NAWS, b"\x01\xff\xff\x00\x25")  # 511 x 37
             + iac(DO, EOR) + iac(DO, CHARSET) + iac(DO, GMCP)
-            + sub(GMCP, b'Core.Hello {"client":"Hand","version":"1"}') + iac(DO, MSDP)
+            + sub(GMCP, b'Core.Hello {"client":"Hand","version":"1"}')
+            + sub(GMCP, b'Core.Supports.Set ["Char 1","Room 1"]') + iac(DO, MSDP)
             + sub(MSDP, msdp_report) + iac(DO, COMPRESS2)
             + iac(WILL, 99) + iac(DO, 98) + iac(DONT, 97))  # unknown: refused, never repeated
         for answer in (b"HAND", b"VT100", b"MTTS 9", b"MTTS 9"):  # the cycle ends on a repeat
@@ -624,6 +625,7 @@ class NegotiationTest(unittest.TestCase):
         player.send("client")
         shown = player.until(b"mv> " + iac(EOR_MARK))
         for part in (b"Client: HAND 1", b"Terminal type: VT100  MTTS: 9", b"Window: 511x37",
+                     b"GMCP packages: Char 1, Room 1",
                      b"Text encoding: UTF-8  Compressed: yes"):
             self.assertIn(part, shown)
 
