@@ -68,7 +68,9 @@ protected:
         Type("demo");
         ASSERT_TRUE(WaitForScreen("mv>"));
         frame->OnCommand(kCmClientConnect);
-        ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Town Square"); }))
+        // The room's name may be there already from the text port's GMCP; its description
+        // comes only from the client port.
+        ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "cobbled square"); }))
             << world.Log().toStdString();
         EXPECT_EQ(world.Count("received login_request"), 1);
     }
@@ -273,6 +275,31 @@ TEST_F(DemoWorldEndToEnd, EditRequestsTheMultiLineSendAndABoardReplyReachTheGame
     boards.RunCommand(brddlg::kCmSelect);
     EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
     EXPECT_TRUE(script.Done());
+}
+
+TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsCleanly) {
+    // The world lists what the client agreed to and told it.
+    Type("client");
+    ASSERT_TRUE(WaitForScreen("Compressed: yes")) << Screen();
+    EXPECT_TRUE(Contains(Screen(), "Options agreed: EOR CHARSET MSDP MCCP2 GMCP TTYPE NAWS"))
+        << Screen();
+    EXPECT_TRUE(Contains(Screen(), "Client: TAVCLIENT")) << Screen();
+    EXPECT_TRUE(Contains(Screen(), "Terminal type: ANSI  MTTS: ")) << Screen();
+    EXPECT_EQ(world.Count("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
+                          "ROOM_EXITS ROOM_NAME"),
+              1);
+
+    // The compressed stream ends, plain text follows on the same connection, and a new
+    // stream starts again.
+    Type("compress off");
+    ASSERT_TRUE(WaitForScreen("Compression is off; the rest is plain text."));
+    Type("say plain");
+    ASSERT_TRUE(WaitForScreen("You say 'plain'"));
+    Type("compress on");
+    ASSERT_TRUE(WaitForScreen("Compression is on."));
+    Type("say packed");
+    EXPECT_TRUE(WaitForScreen("You say 'packed'"));
+    EXPECT_EQ(world.Count("compressing (MCCP2)"), 2);
 }
 
 } // namespace

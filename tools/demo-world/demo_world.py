@@ -11,12 +11,14 @@ import os
 import selectors
 import signal
 import socket
+import ssl
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import game  # noqa: E402
+import telnet  # noqa: E402
 import wire  # noqa: E402
 import world  # noqa: E402
 
@@ -39,6 +41,7 @@ class Connection:
         self.out = bytearray()
         self.closing = False  # close once everything queued is written
         self.closed = False
+        self.handshaking = isinstance(sock, ssl.SSLSocket)  # TLS: nothing flows until done
         sock.setblocking(False)
         server.selector.register(sock, selectors.EVENT_READ, self)
 
@@ -53,10 +56,14 @@ class Connection:
         self.flush()
 
     def flush(self):
+        if self.handshaking and not self.closed:
+            self.handshake()
+            return
         while self.out and not self.closed:
             try:
                 sent = self.sock.send(self.out)
-            except (BlockingIOError, InterruptedError):
+            except (BlockingIOError, InterruptedError, ssl.SSLWantReadError,
+                    ssl.SSLWantWriteError):
                 break
             except OSError as error:
                 log.info("%s: send failed: %s", self.address, error)
@@ -85,10 +92,35 @@ class Connection:
         self.sock.close()
         self.gone()
 
+    def handshake(self):
+        try:
+            self.sock.do_handshake()
+        except ssl.SSLWantReadError:
+            self.server.selector.modify(self.sock, selectors.EVENT_READ, self)
+            return
+        except ssl.SSLWantWriteError:
+            self.server.selector.modify(self.sock, selectors.EVENT_WRITE, self)
+            return
+        except OSError as error:
+            log.info("%s: TLS handshake failed: %s", self.address, error)
+            self.drop()
+            return
+        log.info("%s: TLS %s", self.address, self.sock.version())
+        self.handshaking = False
+        self.flush()
+
     def readable(self):
+        if self.handshaking:
+            self.handshake()
+            if self.handshaking or self.closed:
+                return
         try:
             chunk = self.sock.recv(READ_SIZE)
-        except (BlockingIOError, InterruptedError):
+            # TLS may hold more decrypted bytes than one read takes; no new event will come.
+            while getattr(self.sock, "pending", lambda: 0)() and len(chunk) < MAX_LINE * 64:
+                chunk += self.sock.recv(READ_SIZE)
+        except (BlockingIOError, InterruptedError, ssl.SSLWantReadError,
+                ssl.SSLWantWriteError):
             return
         except OSError as error:
             log.info("%s: receive failed: %s", self.address, error)
@@ -108,7 +140,7 @@ class Connection:
 
 
 class TextConnection(Connection):
-    """The text port: login, then every line is a command."""
+    """The text port: telnet options, login, then every line is a command."""
 
     def __init__(self, server, sock, address):
         super().__init__(server, sock, address)
@@ -116,16 +148,54 @@ class TextConnection(Connection):
         self.name = ""
         self.player = None
         self.pending = bytearray()
+        self.telnet = telnet.Telnet(self.queue, address, server.negotiate)
+        self.telnet.start()
         self.write(f"\r\n{world.yellow('*** The Demo World ***')}\r\n"
                    "A tiny world for trying out TavClient. Any name will do, and so will any\r\n"
-                   "password (the demo profile uses 'demo').\r\n\r\n"
-                   "By what name are you known? " + game.GO_AHEAD)
+                   "password (the demo profile uses 'demo').\r\n\r\n")
+        self.prompt("By what name are you known? ")
+
+    @property
+    def utf8(self) -> bool:
+        return self.telnet.utf8
 
     def write(self, text: str):
-        self.queue(text.encode("latin-1", "replace"))
+        data = text.encode("utf-8") if self.utf8 else text.encode("latin-1", "replace")
+        self.telnet.send(data.replace(b"\xff", b"\xff\xff"))
+
+    def prompt(self, text: str):
+        """A prompt: the text, then IAC EOR when the client agreed to it, IAC GA if not."""
+        self.write(text)
+        self.telnet.send(self.telnet.prompt_end())
+
+    def echo(self, server_echoes: bool):
+        """IAC WILL ECHO hides the password being typed; IAC WONT ECHO shows input again."""
+        self.telnet.send(telnet.group(telnet.WILL if server_echoes else telnet.WONT,
+                                      telnet.ECHO))
+
+    # Game data for clients that agreed to GMCP or MSDP, and the connection commands.
+    def vitals(self, values: dict):
+        self.telnet.vitals(values)
+
+    def room(self, info: dict):
+        self.telnet.room(info)
+
+    def channel(self, talker: str, text: str):
+        self.telnet.channel(talker, text)
+
+    def client_lines(self) -> list[str]:
+        tls = self.sock.version() if isinstance(self.sock, ssl.SSLSocket) else "no"
+        return self.telnet.describe() + [f"TLS: {tls}"]
+
+    def compress(self, on: bool) -> str:
+        return self.telnet.compress(on)
+
+    def close(self):
+        self.telnet.end_compression()
+        super().close()
 
     def received(self, chunk: bytes):
-        self.pending += chunk
+        self.pending += self.telnet.feed(chunk)
         for line in self._take_lines():
             if self.closed or self.closing:
                 break
@@ -133,50 +203,43 @@ class TextConnection(Connection):
             self.line(line)
 
     def _take_lines(self) -> list[str]:
-        """Complete lines with telnet groups removed; the rest waits for more bytes."""
-        clean, i, data = bytearray(), 0, self.pending
-        while i < len(data):
-            byte = data[i]
-            if byte == 0xFF:
-                if i + 1 >= len(data):
-                    break
-                command = data[i + 1]
-                if command == 0xFF:  # IAC IAC: a literal 0xFF
-                    clean.append(0xFF)
-                    i += 2
-                elif command in (0xFB, 0xFC, 0xFD, 0xFE):  # WILL WONT DO DONT: option follows
-                    if i + 2 >= len(data):
-                        break
-                    i += 3
-                else:
-                    i += 2
-            else:
-                clean.append(byte)
-                i += 1
-        self.pending = data[i:]
-        *lines, rest = bytes(clean).split(b"\n")
-        self.pending[:0] = rest[:MAX_LINE]
-        return [line.replace(b"\r", b"")[:MAX_LINE].decode("latin-1") for line in lines]
+        """Complete lines; the rest waits for more bytes."""
+        *lines, rest = bytes(self.pending).split(b"\n")
+        self.pending = bytearray(rest[:MAX_LINE])
+        return [self._decode(line.replace(b"\r", b"")[:MAX_LINE]) for line in lines]
+
+    def _decode(self, line: bytes) -> str:
+        if self.utf8:
+            try:
+                return line.decode("utf-8")
+            except UnicodeDecodeError:
+                pass
+        return line.decode("latin-1")
 
     def line(self, text: str):
         text = "".join(ch for ch in text if ch >= " ").strip()
         if self.state == "name":
             problem = self.server.game.check_name(text)
             if problem:
-                self.write(problem + "\r\nBy what name are you known? " + game.GO_AHEAD)
+                self.write(problem + "\r\n")
+                self.prompt("By what name are you known? ")
                 return
             self.name = text
             self.state = "password"
-            self.write("Password: " + game.ECHO_OFF + game.GO_AHEAD)
+            self.write("Password: ")
+            self.echo(True)
+            self.telnet.send(self.telnet.prompt_end())
         elif self.state == "password":
             if not text:
-                self.write("\r\nA password, please: " + game.GO_AHEAD)
+                self.prompt("\r\nA password, please: ")
                 return
-            self.write(game.ECHO_ON + "\r\n")
+            self.echo(False)
+            self.write("\r\n")
             problem = self.server.game.check_name(self.name)
             if problem:  # someone took the name while we asked for the password
                 self.state = "name"
-                self.write(problem + "\r\nBy what name are you known? " + game.GO_AHEAD)
+                self.write(problem + "\r\n")
+                self.prompt("By what name are you known? ")
                 return
             self.state = "playing"
             log.info("%s: %s enters", self.address, self.name)
@@ -238,17 +301,23 @@ class ClientConnection(Connection):
 
 
 class Server:
-    def __init__(self, host: str, port: int, chatter_seconds: float, clock_seconds: float):
+    def __init__(self, host: str, port: int, chatter_seconds: float, clock_seconds: float,
+                 negotiate: bool = True, tls_port: int | None = None,
+                 tls_context: ssl.SSLContext | None = None):
         self.selector = selectors.DefaultSelector()
         self.game = game.Game(time.monotonic(), port)
+        self.negotiate = negotiate  # offer telnet options beyond ECHO
         self.listeners = []
-        for listen_port, kind in ((port, TextConnection), (port + 1, ClientConnection)):
+        ports = [(port, TextConnection, None), (port + 1, ClientConnection, None)]
+        if tls_port is not None:
+            ports.append((tls_port, TextConnection, tls_context))
+        for listen_port, kind, context in ports:
             sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
             sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
             sock.bind((host, listen_port))
             sock.listen(8)
             sock.setblocking(False)
-            self.selector.register(sock, selectors.EVENT_READ, kind)
+            self.selector.register(sock, selectors.EVENT_READ, (kind, context))
             self.listeners.append(sock)
         self.periods = {"regen": REGEN_SECONDS, "chatter": chatter_seconds,
                         "clock": clock_seconds}
@@ -271,8 +340,8 @@ class Server:
                 target = key.data
                 if target is None:
                     self.wake_reader.recv(64)
-                elif isinstance(target, type):
-                    self.accept(key.fileobj, target)
+                elif isinstance(target, tuple):
+                    self.accept(key.fileobj, *target)
                 else:
                     if events & selectors.EVENT_WRITE and not target.closed:
                         target.flush()
@@ -281,13 +350,17 @@ class Server:
             self.run_timers()
         self.shut_down()
 
-    def accept(self, listener, kind):
+    def accept(self, listener, kind, tls_context):
         try:
             sock, address = listener.accept()
         except (BlockingIOError, InterruptedError):
             return
         address = f"{address[0]}:{address[1]}"
-        log.info("%s: %s connection", address, "text" if kind is TextConnection else "client")
+        log.info("%s: %s connection", address,
+                 "client" if kind is ClientConnection else "TLS text" if tls_context else "text")
+        if tls_context is not None:
+            sock.setblocking(False)
+            sock = tls_context.wrap_socket(sock, server_side=True, do_handshake_on_connect=False)
         kind(self, sock, address)
 
     def run_timers(self):
@@ -307,6 +380,8 @@ class Server:
                        if isinstance(key.data, Connection)]
         deadline = time.monotonic() + 1.0
         for connection in connections:
+            if isinstance(connection, TextConnection):
+                connection.telnet.end_compression()  # the farewell ends the stream properly
             connection.closing = True
         while any(c.out and not c.closed for c in connections) and time.monotonic() < deadline:
             for connection in connections:
@@ -333,6 +408,11 @@ def main(argv=None) -> int:
                         help="seconds between lines of channel chatter")
     parser.add_argument("--clock-seconds", type=float, default=20.0,
                         help="seconds between game date and time updates")
+    parser.add_argument("--no-telnet-options", action="store_true",
+                        help="offer no telnet option but ECHO, as a plain game would")
+    parser.add_argument("--tls-port", type=int, help="also serve the text port over TLS here")
+    parser.add_argument("--certificate", help="PEM certificate (chain) for the TLS port")
+    parser.add_argument("--key", help="PEM private key for the TLS port")
     parser.add_argument("-v", "--verbose", action="store_true", help="log every message")
     parser.add_argument("-q", "--quiet", action="store_true", help="log warnings only")
     args = parser.parse_args(argv)
@@ -341,16 +421,29 @@ def main(argv=None) -> int:
     level = logging.DEBUG if args.verbose else logging.WARNING if args.quiet else logging.INFO
     logging.basicConfig(level=level, format="%(name)s: %(message)s")
 
+    tls_context = None
+    if args.tls_port is not None:
+        if not (args.certificate and args.key):
+            parser.error("--tls-port needs --certificate and --key")
+        tls_context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls_context.minimum_version = ssl.TLSVersion.TLSv1_2
+        try:
+            tls_context.load_cert_chain(args.certificate, args.key)
+        except (OSError, ssl.SSLError) as error:
+            log.error("cannot load the certificate or key: %s", error)
+            return 2
     try:
-        server = Server(args.host, args.port, args.chatter_seconds, args.clock_seconds)
+        server = Server(args.host, args.port, args.chatter_seconds, args.clock_seconds,
+                        not args.no_telnet_options, args.tls_port, tls_context)
     except OSError as error:
         log.error("cannot listen on %s ports %d and %d: %s", args.host, args.port,
                   args.port + 1, error)
         return 2
     signal.signal(signal.SIGINT, server.stop)
     signal.signal(signal.SIGTERM, server.stop)
+    tls = f", TLS text port {args.host}:{args.tls_port}" if tls_context else ""
     print(f"demo world: text port {args.host}:{args.port}, client port "
-          f"{args.host}:{args.port + 1}", flush=True)
+          f"{args.host}:{args.port + 1}{tls}", flush=True)
     server.run()
     return 0
 

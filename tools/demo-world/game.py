@@ -1,6 +1,7 @@
 """Players and what they do: the text port's commands and the client port's requests.
 
-The game never touches a socket.  Each player has a text sink (write text, close) and, once
+The game never touches a socket.  Each player has a text sink (write text, a prompt, close,
+the state for telnet-negotiated game data, the `client` and `compress` commands) and, once
 the client port has logged in under the same name, a client sink (send a message, close);
 the network layer supplies both.
 """
@@ -12,12 +13,6 @@ import media
 import wire
 import world
 from world import cyan, green, magenta, red, white, yellow
-
-IAC, WILL, WONT, GA, ECHO = "\xff", "\xfb", "\xfc", "\xf9", "\x01"
-# Every prompt ends in the two-byte telnet Go Ahead, as most games send it.
-GO_AHEAD = IAC + GA
-ECHO_OFF = IAC + WILL + ECHO  # the server echoes: the client hides what is typed
-ECHO_ON = IAC + WONT + ECHO
 
 MAX_NAME = 20
 MAX_SAY = 200
@@ -58,8 +53,14 @@ class Player:
                 self.client.send(message)
 
     def prompt(self):
-        self.write(f"\r\n<{self.hit}/{self.hit_max}hp {self.mana}/{self.mana_max}m "
-                   f"{self.move}/{self.move_max}mv> " + GO_AHEAD)
+        self.report_vitals()
+        self.text.prompt(f"\r\n<{self.hit}/{self.hit_max}hp {self.mana}/{self.mana_max}m "
+                         f"{self.move}/{self.move_max}mv> ")
+
+    def report_vitals(self):
+        """The prompt's numbers, for a client that takes them as game data."""
+        self.text.vitals({"hp": self.hit, "maxhp": self.hit_max, "mp": self.mana,
+                          "maxmp": self.mana_max, "mv": self.move, "maxmv": self.move_max})
 
     def gauges(self) -> wire.Message:
         return wire.hitmanamove(self.hit, self.hit_max, self.mana, self.mana_max,
@@ -91,6 +92,7 @@ class Game:
             "note": self.do_note, "pray": self.do_pray,
             "msgbox": self.do_msgbox, "board": self.do_board, "boards": self.do_board,
             "time": self.do_time, "news": self.do_news, "clear": self.do_clear,
+            "client": self.do_client, "compress": self.do_compress,
         }
         for short, direction in world.DIRECTIONS.items():
             self.commands[short] = self.commands[direction] = self._mover(direction)
@@ -127,6 +129,7 @@ class Game:
         for sink in self.waiting_clients.pop(name.lower(), []):
             self.bind(player, sink)
         self.show_room(player)
+        self.report_room(player)
         self.refresh_others(player, {player.room})
         player.prompt()
         return player
@@ -212,12 +215,22 @@ class Game:
         room = self.room_of(player)
         exits = " ".join(room.exits) or "none"
         heading = f"{cyan(room.name)}\r\n{room.desc}\r\n"
-        player.write(world.as_utf8(heading) if room.utf8 else heading)
+        # A Latin-1 text port carries the UTF-8 bytes as they are; a connection that agreed
+        # on UTF-8 encodes all its text so.
+        player.write(world.as_utf8(heading) if room.utf8 and not player.text.utf8 else heading)
         player.write(green('[Exits: ' + exits + ']') + "\r\n")
         for item in room.items:
             player.write(yellow(item.short[0].upper() + item.short[1:] + " lies here.") + "\r\n")
         for other in self.others_in(player.room, but=player):
             player.write(white(f"{other.name} is here.") + "\r\n")
+
+    def report_room(self, player: Player):
+        """The room as game data: its number, name and exits by their short names."""
+        numbers = {key: number for number, key in enumerate(self.rooms, 1)}
+        room = self.room_of(player)
+        player.text.room({"num": numbers[player.room], "name": room.name,
+                          "exits": {direction[0]: numbers[key]
+                                    for direction, key in room.exits.items()}})
 
     def push_room(self, player: Player):
         room = self.room_of(player)
@@ -277,6 +290,7 @@ class Game:
             player.visited.add(target)
             self.gain_xp(player, XP_PER_ROOM)
         self.push_room(player)
+        self.report_room(player)
         if new_room.sound:
             if player.client is not None:
                 player.push(wire.sound_query(new_room.sound))
@@ -325,6 +339,7 @@ class Game:
             return
         rest = rest[:MAX_SAY]
         player.write(f"You gossip '{rest}'\r\n")
+        player.text.channel(player.name, rest)
         self.broadcast_channel(player.name, rest, but=player)
         player.push(wire.channel_txt(f"{magenta('[gossip]')} You: {rest}\r\n"))
 
@@ -332,6 +347,7 @@ class Game:
         for other in self.players.values():
             if other is but:
                 continue
+            other.text.channel(speaker, text)
             if other.client is not None:
                 other.push(wire.channel_txt(f"{magenta('[gossip]')} {speaker}: {text}\r\n"))
             else:
@@ -478,6 +494,17 @@ class Game:
             player.mana_max, player.lent_mana = player.lent_mana, None
             player.write("The Lamp gives your magic back.\r\n")
         player.push(player.gauges())
+
+    def do_client(self, player, _rest):
+        player.write(white("Your connection:") + "\r\n")
+        for line in player.text.client_lines():
+            player.write(f"  {line}\r\n")
+
+    def do_compress(self, player, rest):
+        if rest.lower() not in ("on", "off"):
+            player.write("Usage: compress on|off\r\n")
+            return
+        player.write(player.text.compress(rest.lower() == "on") + "\r\n")
 
     def do_msgbox(self, player, _rest):
         if player.client is None:
@@ -661,11 +688,13 @@ class Game:
             player.move = min(player.move_max, player.move + REGEN[2])
             if (player.hit, player.mana, player.move) != before:
                 player.push(player.gauges())
+                player.report_vitals()
 
     def chatter(self):
         speaker, text = world.CHATTER[self.chatter_index % len(world.CHATTER)]
         self.chatter_index += 1
         for player in self.players.values():
+            player.text.channel(speaker, text)
             player.push(wire.channel_txt(f"{magenta('[gossip]')} {speaker}: {text}\r\n"))
 
     def clock_tick(self):

@@ -6,19 +6,27 @@ server's own encoder, so a mistake in the encoder cannot hide itself.
     python3 -m unittest discover -s tools/demo-world -p 'test_*.py'
 """
 
+import fcntl
 import io
+import json
 import os
+import pty
 import random
+import re
 import select
+import shutil
 import signal
 import socket
+import ssl
 import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 import wave
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -111,12 +119,12 @@ class ReaderTest(unittest.TestCase):
                     self.assertEqual(message.text_data(), expected)
 
 
-def free_port_pair() -> int:
+def free_port_pair(count: int = 2) -> int:
     while True:
         port = random.randrange(20000, 31000)
         socks = []
         try:
-            for p in (port, port + 1):
+            for p in range(port, port + count):
                 s = socket.socket()
                 socks.append(s)
                 s.bind(("127.0.0.1", p))
@@ -128,13 +136,18 @@ def free_port_pair() -> int:
                 s.close()
 
 
-def start_server(*extra) -> tuple[subprocess.Popen, int]:
+def start_server(*extra, tls: tuple | None = None,
+                 log: bool = False) -> tuple[subprocess.Popen, int]:
+    """The world on a free port; `tls` (certificate, key) adds a TLS text port at port + 2,
+    `log` keeps its informational log on a pipe (stderr) instead of quiet."""
     for _attempt in range(5):
-        port = free_port_pair()
+        port = free_port_pair(3 if tls else 2)
+        tls_args = ["--tls-port", str(port + 2), "--certificate", *tls[:1], "--key",
+                    *tls[1:]] if tls else []
         process = subprocess.Popen(
-            [sys.executable, os.path.join(HERE, "demo_world.py"), "--port", str(port), "-q",
-             *extra],
-            stdout=subprocess.PIPE, text=True)
+            [sys.executable, os.path.join(HERE, "demo_world.py"), "--port", str(port),
+             *([] if log else ["-q"]), *tls_args, *extra],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE if log else None, text=True)
         if select.select([process.stdout], [], [], TIMEOUT)[0]:
             if process.stdout.readline().startswith("demo world:"):
                 return process, port
@@ -146,8 +159,8 @@ def start_server(*extra) -> tuple[subprocess.Popen, int]:
 class Text:
     """The text port as a player sees it."""
 
-    def __init__(self, port):
-        self.sock = socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT)
+    def __init__(self, port, sock=None):
+        self.sock = sock or socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT)
         self.seen = b""
 
     def send(self, line: str):
@@ -161,9 +174,12 @@ class Text:
             chunk = self.sock.recv(4096)
             if not chunk:
                 raise EOFError(self.seen)
-            self.seen += chunk
+            self.take(chunk)
         head, _, self.seen = self.seen.partition(needle)
         return head + needle
+
+    def take(self, chunk: bytes):
+        self.seen += chunk
 
     def login(self, name: str):
         self.until(b"By what name are you known? \xff\xf9")
@@ -480,6 +496,244 @@ class ServerTest(unittest.TestCase):
         self.assertWellFormed(client.expect(999))
         with self.assertRaises(EOFError):
             text.until(b"never sent")
+
+
+IAC, SB, SE, WILL, WONT, DO, DONT, GA, EOR_MARK = 255, 250, 240, 251, 252, 253, 254, 249, 239
+ECHO, TTYPE, EOR, NAWS, CHARSET, MSDP, COMPRESS2, GMCP = 1, 24, 25, 31, 42, 69, 86, 201
+
+
+def iac(*codes: int) -> bytes:
+    return bytes((IAC, *codes))
+
+
+def sub(option: int, data: bytes) -> bytes:
+    return iac(SB, option) + data + iac(SE)
+
+
+def stop(process: subprocess.Popen) -> str:
+    """Stops the world; its log, when it was kept."""
+    process.send_signal(signal.SIGTERM)
+    return process.communicate(timeout=TIMEOUT)[1] or ""
+
+
+class Negotiator(Text):
+    """A client that speaks the options by hand: it inflates MCCP and keeps subnegotiations
+    apart (`subs`); the other telnet groups stay in the text."""
+
+    def __init__(self, port):
+        super().__init__(port)
+        self.inflater = None
+        self.plain = b""  # inflated or plain bytes not parsed yet
+        self.subs = []  # (option, data), in order
+        self.streams_ended = 0
+        self.everything = b""  # all the text, for counting telnet groups
+
+    def take(self, chunk: bytes):
+        while chunk:
+            if self.inflater is None:
+                self.plain, chunk = self.plain + chunk, b""
+            else:
+                self.plain += self.inflater.decompress(chunk)
+                chunk = b""
+                if self.inflater.eof:  # what follows the stream's end is plain
+                    chunk, self.inflater = self.inflater.unused_data, None
+                    self.streams_ended += 1
+            chunk = self.parse() + chunk
+
+    def parse(self) -> bytes:
+        """Moves text to `seen` and subnegotiations to `subs`; returns the bytes after a
+        compression start, which are compressed."""
+        while True:
+            start = self.plain.find(iac(SB))
+            end = self.plain.find(iac(SE), start) if start >= 0 else -1
+            cut = len(self.plain) - self.plain.endswith(b"\xff") if start < 0 else start
+            text, self.plain = self.plain[:cut], self.plain[cut:]
+            self.seen += text
+            self.everything += text
+            if end < 0:
+                return b""
+            end -= cut
+            option, data = self.plain[2], self.plain[3:end].replace(b"\xff\xff", b"\xff")
+            self.subs.append((option, data))
+            self.plain = self.plain[end + 2:]
+            if option == COMPRESS2:
+                self.inflater = zlib.decompressobj()
+                rest, self.plain = self.plain, b""
+                return rest
+
+    def sub(self, option: int, prefix: bytes = b"") -> bytes:
+        """The next subnegotiation of `option` starting with `prefix` (taken from `subs`)."""
+        deadline = time.monotonic() + TIMEOUT
+        while True:
+            for i, (found, data) in enumerate(self.subs):
+                if found == option and data.startswith(prefix):
+                    del self.subs[i]
+                    return data
+            self.sock.settimeout(max(0.01, deadline - time.monotonic()))
+            chunk = self.sock.recv(4096)
+            if not chunk:
+                raise EOFError(self.subs)
+            self.take(chunk)
+
+    def gmcp(self, package: str):
+        return json.loads(self.sub(GMCP, package.encode() + b" ")[len(package) + 1:])
+
+
+class NegotiationTest(unittest.TestCase):
+    def start(self, *extra):
+        process, port = start_server(*extra)
+        self.addCleanup(stop, process)
+        player = Negotiator(port)
+        self.addCleanup(player.sock.close)
+        return player
+
+    def test_a_client_that_agrees_to_every_option(self):
+        player = self.start()
+        offers = player.until(b"By what name are you known? ")
+        for group in (iac(WILL, EOR), iac(WILL, CHARSET), iac(WILL, COMPRESS2), iac(WILL, GMCP),
+                      iac(WILL, MSDP), iac(DO, TTYPE), iac(DO, NAWS)):
+            self.assertIn(group, offers)
+        msdp_report = b"\x01REPORT" + b"".join(b"\x02" + name for name in (
+            b"HEALTH", b"MOVEMENT", b"ROOM_NAME", b"ROOM_EXITS"))
+        player.sock.sendall(
+            iac(WILL, TTYPE) + iac(WILL, NAWS) + sub(NAWS, b"\x01\xff\xff\x00\x25")  # 511 x 37
+            + iac(DO, EOR) + iac(DO, CHARSET) + iac(DO, GMCP)
+            + sub(GMCP, b'Core.Hello {"client":"Hand","version":"1"}')
+            + sub(GMCP, b'Core.Supports.Set ["Char 1","Room 1"]') + iac(DO, MSDP)
+            + sub(MSDP, msdp_report) + iac(DO, COMPRESS2)
+            + iac(WILL, 99) + iac(DO, 98) + iac(DONT, 97))  # unknown: refused, never repeated
+        for answer in (b"HAND", b"VT100", b"MTTS 9", b"MTTS 9"):  # the cycle ends on a repeat
+            self.assertEqual(player.sub(TTYPE), b"\x01")
+            player.sock.sendall(sub(TTYPE, b"\x00" + answer))
+        self.assertEqual(player.sub(CHARSET), b"\x01;UTF-8;ISO-8859-1")
+        player.sock.sendall(sub(CHARSET, b"\x02UTF-8"))
+
+        player.send("Hand")
+        player.until(b"Password: " + iac(WILL, ECHO) + iac(EOR_MARK))
+        player.send("demo")
+        player.until(b"mv> " + iac(EOR_MARK))
+        self.assertEqual(player.gmcp("Char.Vitals"), {"hp": 80, "maxhp": 80, "mp": 40,
+                                                      "maxmp": 40, "mv": 100, "maxmv": 100})
+        room = player.gmcp("Room.Info")
+        self.assertEqual((room["name"], sorted(room["exits"])),
+                         ("Town Square", ["d", "e", "n", "s", "w"]))
+        msdp = player.sub(MSDP) + player.sub(MSDP)  # the room, the vitals
+        self.assertIn(b"\x01HEALTH\x0280", msdp)
+        self.assertIn(b"\x01ROOM_NAME\x02Town Square", msdp)
+        self.assertIn(b"\x01ROOM_EXITS\x02\x03\x01n\x02", msdp)
+        self.assertNotIn(b"MANA", msdp)  # not asked for
+        player.send("client")
+        shown = player.until(b"mv> " + iac(EOR_MARK))
+        for part in (b"Client: HAND 1", b"Terminal type: VT100  MTTS: 9", b"Window: 511x37",
+                     b"GMCP packages: Char 1, Room 1",
+                     b"Text encoding: UTF-8  Compressed: yes"):
+            self.assertIn(part, shown)
+
+        for _step in range(2):  # east twice: the Cafe, its name now in UTF-8 like all text
+            player.send("e")
+            shown = player.until(b"mv> " + iac(EOR_MARK))
+        self.assertIn("Caf\u00e9 de la For\u00eat".encode("utf-8"), shown)
+        market, cafe = player.gmcp("Room.Info"), player.gmcp("Room.Info")
+        self.assertEqual((market["exits"]["w"], market["num"]), (room["num"], room["exits"]["e"]))
+        self.assertEqual((cafe["name"], cafe["exits"]), ("Caf\u00e9 de la For\u00eat",
+                                                         {"w": market["num"]}))
+        self.assertEqual(player.gmcp("Char.Vitals")["mv"], 98)  # after the first step
+        player.send("chat hi all")
+        self.assertEqual(player.gmcp("Comm.Channel.Text"),
+                         {"channel": "chat", "talker": "Hand", "text": "hi all"})
+        player.until(b"mv> " + iac(EOR_MARK))
+
+        player.send("compress off")
+        self.assertIn(b"Compression is off", player.until(b"mv> " + iac(EOR_MARK)))
+        self.assertEqual((player.streams_ended, player.inflater), (1, None))
+        player.send("look")
+        self.assertIn(b"[Exits: west]", player.until(b"mv> " + iac(EOR_MARK)))
+        player.send("compress on")
+        self.assertEqual(player.sub(COMPRESS2), b"")
+        player.until(b"Compression is on.")
+        self.assertIsNotNone(player.inflater)
+
+        refusals = [player.everything.count(group) for group in (
+            iac(DONT, 99), iac(WONT, 98), iac(WONT, 97), iac(WILL, 97))]
+        self.assertEqual(refusals, [1, 1, 0, 0])
+        self.assertEqual([option for option, _ in player.subs].count(TTYPE), 0)
+
+    def test_without_telnet_options_only_echo_is_offered(self):
+        player = self.start("--no-telnet-options")
+        player.sock.sendall(iac(DO, EOR) + iac(WILL, TTYPE))
+        player.login("Plain")
+        player.send("quit")
+        with self.assertRaises(EOFError):
+            player.until(b"never sent")
+        groups = re.findall(rb"\xff[\xf0-\xfa]|\xff[\xfb-\xfe].", player.everything)
+        self.assertEqual(set(groups), {iac(WILL, ECHO), iac(WONT, ECHO), iac(GA),
+                                       iac(WONT, EOR), iac(DONT, TTYPE)})
+        self.assertEqual(player.subs, [])
+
+    @unittest.skipUnless(shutil.which("openssl"), "openssl is not installed")
+    def test_tls_port_serves_the_same_game(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            cert, key = os.path.join(tmp, "cert.pem"), os.path.join(tmp, "key.pem")
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                            "-days", "1", "-subj", "/CN=localhost", "-keyout", key,
+                            "-out", cert], check=True, capture_output=True, timeout=60)
+            process, port = start_server(tls=(cert, key))
+            self.addCleanup(stop, process)
+            context = ssl.create_default_context(cafile=cert)
+            context.check_hostname = False  # the certificate names no address
+            raw = socket.create_connection(("127.0.0.1", port + 2), timeout=TIMEOUT)
+            text = Text(port, context.wrap_socket(raw))
+            self.addCleanup(text.sock.close)
+            text.login("Secret")
+            text.send("client")
+            self.assertRegex(text.until(b"mv> "), rb"TLS: TLSv1\.[23]")
+
+    @unittest.skipUnless(shutil.which("tt++") or os.path.exists("/usr/games/tt++"),
+                         "tintin++ is not installed")
+    def test_tintin_agrees_to_the_options(self):
+        """A real third-party client: tintin++ in a pseudo-terminal, with its telnet debug."""
+        tintin = shutil.which("tt++") or "/usr/games/tt++"
+        process, port = start_server(log=True)
+        with tempfile.TemporaryDirectory() as tmp:
+            script = os.path.join(tmp, "demo.tin")
+            with open(script, "w") as f:  # tintin++ refuses GMCP and MSDP unless told
+                f.write("#config {debug telnet} on\n"
+                        "#event {IAC WILL GMCP} {#send {\\xFF\\xFD\\xC9\\}}\n"
+                        "#event {IAC WILL MSDP} {#send {\\xFF\\xFD\\x45\\xFF\\xFA\\x45\\x01REPORT"
+                        "\\x02HEALTH\\xFF\\xF0\\}}\n"
+                        f"#session demo 127.0.0.1 {port}\n")
+            master, slave = pty.openpty()
+            fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 30, 100, 0, 0))
+            client = subprocess.Popen([tintin, "-G", script], stdin=slave, stdout=slave,
+                                      stderr=slave, env=dict(os.environ, TERM="xterm", HOME=tmp),
+                                      start_new_session=True)
+            os.close(slave)
+            self.addCleanup(os.close, master)
+            screen = b""
+
+            def until(needle: bytes):
+                nonlocal screen
+                deadline = time.monotonic() + TIMEOUT
+                while needle not in screen:
+                    if time.monotonic() > deadline:
+                        client.kill()
+                        self.fail(f"tintin++ never showed {needle!r}: {screen[-2000:]!r}")
+                    if select.select([master], [], [], 0.1)[0]:
+                        screen += os.read(master, 65536)
+
+            for wait, line in ((b"known?", b"Tinner"), (b"Password:", b"demo"),
+                               (b"mv>", b"client"), (b"Compressed: yes", b"#end")):
+                until(wait)
+                os.write(master, line + b"\r")
+            self.assertEqual(client.wait(timeout=TIMEOUT), 0)
+        log = stop(process)
+        for part in (b"MCCP2 INITIALIZED", b"RCVD IAC SB GMCP", b"RCVD IAC SB MSDP",
+                     b"SENT IAC SB TTYPE MTTS", b"SENT IAC SB NAWS 0 100 0 30"):
+            self.assertIn(part, screen)
+        for option in ("MCCP2", "GMCP", "MSDP", "TTYPE", "NAWS", "EOR"):
+            self.assertIn(f"{option} agreed", log)
+        self.assertIn("window 100x30 (NAWS)", log)
+
 
 
 class DemoProfileTest(unittest.TestCase):
