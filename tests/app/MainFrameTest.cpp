@@ -16,6 +16,7 @@
 #include "windows/TextListWindow.h"
 #include "windows/TriggerDialogs.h"
 
+#include <QSpinBox>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -242,6 +243,9 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
             EXPECT_EQ(UnnamedControls(dialog), std::vector<std::string>{});
             dialog.EncodingButton(TextEncoding::Utf8).click();
             dialog.ReconnectBox().setChecked(true);
+            EXPECT_FALSE(dialog.TlsPortBox().isEnabled());
+            dialog.TlsBox().setChecked(true);
+            dialog.TlsPortBox().setValue(6697);
             dialog.findChild<QDialogButtonBox*>()->button(button)->click();
         });
     };
@@ -254,8 +258,9 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
 
     script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
-    EXPECT_EQ(saved(), "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\n");
-    EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true}));
+    EXPECT_EQ(saved(),
+              "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=1\ntlsport=6697\n");
+    EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697}));
     EXPECT_TRUE(term.Session().AutoReconnect());
     // In effect at once: what arrives is read as UTF-8, and what is typed is sent so.
     term.Session().ReceiveBytes("Caf\xC3\xA9\r\n", 8);

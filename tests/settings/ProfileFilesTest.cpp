@@ -148,6 +148,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"encoding=UTF-8\nautoreconnect=yes\n", {}},
         {"encoding=\nautoreconnect=10\nencoding\n", {}},
         {"negotiate=0\nnegotiate=yes\n", {Enc::SevenBit, false, false}},
+        {"tls=1\ntlsport=65535\n", {Enc::SevenBit, false, true, true, 65535}},
+        {"tls=on\ntlsport=65536\ntlsport=-1\ntlsport=44x\n", {}},
         {"colour=red\n# encoding=utf8\n", {}},
         // The last valid line of a key counts.
         {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
@@ -164,14 +166,16 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         const char* written;
     };
     const Case cases[] = {
-        {"", {}, "encoding=7bit\nautoreconnect=0\nnegotiate=1\n"},
-        {"", {Enc::Utf8, true, false}, "encoding=utf8\nautoreconnect=1\nnegotiate=0\n"},
+        {"", {}, "encoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
+        {"",
+         {Enc::Utf8, true, false},
+         "encoding=utf8\nautoreconnect=1\nnegotiate=0\ntls=0\ntlsport=0\n"},
         {"# mine\nencoding=latin1\nfuture=x y\n",
          {Enc::Utf8, false},
-         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\nnegotiate=1\n"},
-        {"autoreconnect=bogus\nnote\n\nnegotiate=2\nencoding=utf8\nencoding=7bit\n",
-         {Enc::Latin1, true},
-         "autoreconnect=1\nnote\n\nnegotiate=1\nencoding=latin1\n"},
+         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
+        {"autoreconnect=bogus\nnote\n\nnegotiate=2\ntlsport=99999\nencoding=utf8\nencoding=7bit\n",
+         {Enc::Latin1, true, true, true, 6697},
+         "autoreconnect=1\nnote\n\nnegotiate=1\ntlsport=6697\nencoding=latin1\ntls=1\n"},
     };
     for (const Case& c : cases) {
         const std::string text = WriteProfileOptionsText(c.options, c.existing);
@@ -227,11 +231,13 @@ TEST(ProfileFiles, SavesReplaceEachFileWholeBesideTavCfg) {
     fs::create_directories(temp.path / "profiles" / "alice");
     ASSERT_TRUE(WriteFileAtomically(options, "later=1\n"));
     ASSERT_TRUE(SaveProfileOptions(options, {Enc::Utf8, true}));
-    EXPECT_EQ(ReadBytes(options), "later=1\nencoding=utf8\nautoreconnect=1\nnegotiate=1\n");
+    EXPECT_EQ(ReadBytes(options),
+              "later=1\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=0\ntlsport=0\n");
     EXPECT_EQ(LoadProfileOptions(options), (ProfileOptions{Enc::Utf8, true}));
     ASSERT_TRUE(SaveProfileOptions(options, {}));
     EXPECT_EQ(LoadProfileOptions(options), ProfileOptions{});
-    EXPECT_EQ(ReadBytes(options), "later=1\nencoding=7bit\nautoreconnect=0\nnegotiate=1\n");
+    EXPECT_EQ(ReadBytes(options),
+              "later=1\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n");
 }
 
 } // namespace
