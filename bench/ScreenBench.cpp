@@ -1,8 +1,13 @@
 // Throughput of the terminal screen: the game corpus fed through AddText in 1024-byte
 // blocks with the line queue drained after each, for two scrollback sizes, and a plain
-// memcpy of the same bytes as the reference of this machine.
+// memcpy of the same bytes as the reference of this machine. Then the intake of a
+// negotiated connection: the same corpus through the telnet layer into the screen, plain
+// and compressed (MCCP, as a server flushes it every 4 KiB), in MB/s of game text.
 #include "bench/Corpus.h"
+#include "net/TelnetProtocol.h"
 #include "term/MudScreen.h"
+
+#include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -24,6 +29,46 @@ template <typename F> double BestSeconds(int rounds, F&& run) {
     }
     return best;
 }
+
+// The corpus as a server compressing it would send it: the MCCP start, then a zlib
+// stream flushed every 4 KiB of text.
+std::string CompressedStream(const std::string& text) {
+    std::string out = "\xFF\xFA\x56\xFF\xF0";
+    z_stream z{};
+    deflateInit(&z, Z_DEFAULT_COMPRESSION);
+    std::vector<char> chunk(64 * 1024);
+    for (std::size_t at = 0; at < text.size(); at += 4096) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data() + at));
+        z.avail_in = static_cast<uInt>(std::min<std::size_t>(4096, text.size() - at));
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(chunk.data());
+            z.avail_out = static_cast<uInt>(chunk.size());
+            deflate(&z, Z_SYNC_FLUSH);
+            out.append(chunk.data(), chunk.size() - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return out;
+}
+
+// Feeds the screen whatever the telnet layer hands it.
+struct ScreenFeed final : tav::TelnetEvents {
+    tav::TMudScreen& screen;
+    std::size_t text = 0;
+    explicit ScreenFeed(tav::TMudScreen& s) : screen(s) {}
+    void ScreenBytes(std::string_view bytes) override {
+        text += bytes.size();
+        screen.AddText(bytes);
+        while (screen.TakeLine()) {
+        }
+    }
+    void SendBytes(std::string_view) override {}
+    void PromptEnd() override {}
+    void Utf8Agreed() override {}
+    void Gmcp(std::string_view) override {}
+    void Msdp(std::string_view) override {}
+    void Failed(std::string_view) override {}
+};
 
 } // namespace
 
@@ -55,6 +100,32 @@ int main() {
             }
         });
         std::printf("AddText, scrollback %5d: %8.1f MB/s\n", lines, mb / secs);
+    }
+
+    const std::string compressed = CompressedStream(corpus);
+    std::printf("compressed stream: %.1f MB (%.1fx)\n",
+                static_cast<double>(compressed.size()) / 1e6,
+                static_cast<double>(corpus.size()) / static_cast<double>(compressed.size()));
+    for (const std::string* wire : {&corpus, &compressed}) {
+        tav::Settings settings{};
+        settings.urlaware = 1;
+        static std::size_t plainShown = 0;
+        std::size_t shown = 0;
+        const double secs = BestSeconds(3, [&] {
+            tav::TMudScreen screen(settings);
+            screen.ResetScreen(10000);
+            ScreenFeed feed(screen);
+            tav::TelnetProtocol protocol({}, feed);
+            // The server offered compression and the client agreed.
+            protocol.Receive("\xFF\xFB\x56");
+            for (std::size_t at = 0; at < wire->size(); at += kBlock)
+                protocol.Receive(std::string_view(*wire).substr(at, kBlock));
+            shown = feed.text;
+        });
+        if (wire == &corpus) plainShown = shown;
+        if (shown != plainShown) std::printf("(compressed and plain intake differ!)\n");
+        std::printf("intake, telnet layer, %s: %8.1f MB/s of game text\n",
+                    wire == &corpus ? "plain" : "MCCP ", mb / secs);
     }
     return 0;
 }

@@ -135,6 +135,34 @@ void TermChunkSeeds(const std::string& term) {
               seed(term.substr(at, 4000), 24, 80, 0x27));
 }
 
+void TelnetSeeds(const std::string& term) {
+    // Leading configuration: mode (1 compress the second half, 2 end the stream, 4 accept
+    // UTF-8), then the cut seed.
+    auto seed = [](int mode, std::string stream) {
+        return std::string(1, static_cast<char>(mode)) + "\x5a\x17\xc3\x01" + stream;
+    };
+    const std::string offers =
+        "\xff\xfb\x01\xff\xfd\x18\xff\xfd\x1f\xff\xfb\x2a\xff\xfb\xc9\xff\xfb\x45"
+        "\xff\xfb\x19\xff\xfa\x18\x01\xff\xf0\xff\xfa\x2a\x01;UTF-8\xff\xf0"
+        "\xff\xfa\xc9"
+        "Char.Vitals {\"hp\":5,\"maxhp\":\"9\"}\xff\xf0"
+        "\xff\xfa\x45\x01ROOM\x02\x03\x01NAME\x02Hall\x01"
+        "EXITS\x02\x05\x02n\x06\x04\xff\xf0"
+        "HP> \xff\xef\xff\xf9text \xff\xff\r\n";
+    Write("telnet_fuzzer", "offers", seed(4, offers));
+    Write("telnet_fuzzer", "compressed", seed(3, offers + tav::bench::GameCorpus(2000)));
+    if (!term.empty()) Write("telnet_fuzzer", "demo", seed(0, term.substr(0, 20000)));
+    Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}");
+    Write("game_data_fuzzer", "room",
+          "\0Room.Info {\"name\":\"Caf\xc3\xa9\",\"exits\":{\"n\":1,\"se\":[2]}}");
+    Write("game_data_fuzzer", "channel", "\0comm.channel {\"chan\":\"ooc\",\"msg\":\"hi\"}");
+    Write("game_data_fuzzer", "msdp",
+          "\1\x01HEALTH\x02"
+          "5\x01ROOM\x02\x03\x01NAME\x02Hall\x01"
+          "EXITS\x02\x03\x01n\x02"
+          "1\x04\x04");
+}
+
 void ClientSeeds(const std::string& client) {
     // Trailing configuration: piece seed, then flags (cdmdebug, ignorequeries,
     // downloadall, edit dialog answers).
@@ -224,6 +252,7 @@ int main(int argc, char** argv) {
     const std::string client = ReadOr(captures / "client.bin");
     ScreenSeeds(term);
     TermChunkSeeds(term);
+    TelnetSeeds(term);
     ClientSeeds(client);
     SettingsSeeds(argv[1]);
     TriggerSeeds();
