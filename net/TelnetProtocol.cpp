@@ -257,7 +257,8 @@ void TelnetProtocol::AnswerTerminalType() {
 void TelnetProtocol::AnswerCharset(std::string_view request) {
     // An optional "[TTABLE]" and its version byte come before the separator.
     constexpr std::string_view kTable = "[TTABLE]";
-    if (request.substr(0, kTable.size()) == kTable) request.remove_prefix(kTable.size() + 1);
+    if (request.substr(0, kTable.size()) == kTable)
+        request.remove_prefix(std::min(request.size(), kTable.size() + 1));
     bool utf8 = false;
     if (request.size() > 1 && identity_.acceptUtf8) {
         const char separator = request[0];

@@ -285,6 +285,17 @@ TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsClea
         << Screen();
     EXPECT_TRUE(Contains(Screen(), "Client: TAVCLIENT")) << Screen();
     EXPECT_TRUE(Contains(Screen(), "Terminal type: ANSI  MTTS: ")) << Screen();
+    // NAWS: the size the main screen has once the window has settled after the login.
+    const TMudScreen& main = term().MainScreen();
+    auto sizeShown = [&] {
+        return Contains(Screen(), "Window: " + std::to_string(main.Columns()) + "x" +
+                                      std::to_string(main.Rows()));
+    };
+    for (int k = 0; k < 5 && !sizeShown(); ++k) {
+        Type("client");
+        WaitFor(sizeShown, 2000);
+    }
+    EXPECT_TRUE(sizeShown()) << Screen() << main.Columns() << "x" << main.Rows();
     EXPECT_EQ(world.Count("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
                           "ROOM_EXITS ROOM_NAME"),
               1);
@@ -300,6 +311,18 @@ TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsClea
     Type("say packed");
     EXPECT_TRUE(WaitForScreen("You say 'packed'"));
     EXPECT_EQ(world.Count("compressing (MCCP2)"), 2);
+
+    // Without the Client connection, the game's GMCP fills the room panes, the status
+    // window and the monitor as the Client connection would.
+    frame->OnCommand(kCmClientDisconnect);
+    Type("north");
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "North Gate"); }))
+        << Pane(term().DescPane());
+    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "n s"); }))
+        << Pane(term().ExitPane());
+    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[5] > 0; }));
+    frame->OnCommand(kCmMonitor);
+    EXPECT_TRUE(WaitFor([&] { return frame->Client().Monitor().Reading(kMoveGauge).percent > 0; }));
 }
 
 } // namespace

@@ -157,6 +157,14 @@ TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
                   : std::vector<std::string>{"text:beforeafter"};
         EXPECT_EQ(out.events, expected);
     }
+    // A request that is only the translation-table mark, cut short: refused.
+    Recorder out;
+    TelnetIdentity identity;
+    identity.acceptUtf8 = true;
+    TelnetProtocol protocol(identity, out);
+    protocol.Receive(Iac({kWill, kCharset}) + Iac({kSb, kCharset, kCharsetRequest}) + "[TTABLE]" +
+                     Iac({kSe}));
+    EXPECT_EQ(out.sent.substr(3), Iac({kSb, kCharset, kCharsetRejected}) + Iac({kSe}));
 }
 
 TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
