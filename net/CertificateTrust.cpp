@@ -37,7 +37,8 @@ std::optional<std::string> CertificateTrust::Trusted(std::string_view host, int 
 bool CertificateTrust::Trust(std::string_view host, int port, std::string_view fingerprint) const {
     const std::string key = Key(host, port);
     std::string text;
-    LineScanner lines(ReadTextFile(path_).value_or(""));
+    const std::string existing = ReadTextFile(path_).value_or(""); // the scanner's text
+    LineScanner lines(existing);
     while (const auto line = lines.NextLine()) {
         const auto pair = Split(*line);
         if (pair && pair->first == key) continue; // replaced below
