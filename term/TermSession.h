@@ -125,7 +125,11 @@ public:
     // arrives with it, and the program's own Latin-1 texts (settings, function keys,
     // login commands, trigger reactions, the screen's cells) are sent in it. TermSend,
     // SendText and TermSendAll take bytes already in it (GameBytes).
-    void SetEncoding(TextEncoding encoding) { screen_.SetEncoding(encoding); }
+    // The player's choice replaces an encoding the server agreed on (CHARSET) for good.
+    void SetEncoding(TextEncoding encoding) {
+        encodingBeforeCharset_.reset();
+        screen_.SetEncoding(encoding);
+    }
     TextEncoding Encoding() const { return screen_.Encoding(); }
     std::string GameBytes(std::string_view latin1) const;
     // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.

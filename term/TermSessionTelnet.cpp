@@ -19,7 +19,7 @@ public:
     void PromptEnd() override { session_.screen_.EndPrompt(); }
     void Utf8Agreed() override {
         if (!session_.encodingBeforeCharset_) session_.encodingBeforeCharset_ = session_.Encoding();
-        session_.SetEncoding(TextEncoding::Utf8);
+        session_.screen_.SetEncoding(TextEncoding::Utf8);
     }
     void Gmcp(std::string_view message) override {
         Log("GMCP", message);
@@ -65,7 +65,7 @@ void TermSession::StopProtocol() {
     protocolEvents_.reset();
     gameDataReader_.reset();
     if (encodingBeforeCharset_) {
-        SetEncoding(*encodingBeforeCharset_);
+        screen_.SetEncoding(*encodingBeforeCharset_);
         encodingBeforeCharset_.reset();
     }
 }

@@ -16,12 +16,12 @@
 #include "windows/TextListWindow.h"
 #include "windows/TriggerDialogs.h"
 
-#include <QSpinBox>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QRadioButton>
+#include <QSpinBox>
 
 namespace tav::test {
 namespace {

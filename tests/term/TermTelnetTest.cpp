@@ -50,6 +50,8 @@ using namespace telnet;
 const std::string kOffers = Iac({kWill, kEcho}) + Iac({kDo, kWindowSize}) +
                             Iac({kDo, kTerminalType}) + Iac({kWill, kGmcp}) +
                             Iac({kWill, kCompress2}) + "Hello\r\n";
+const std::string kUtf8Offer =
+    Iac({kWill, kCharset}) + Iac({kSb, kCharset, kCharsetRequest}) + ";UTF-8" + Iac({kSe});
 
 } // namespace
 
@@ -63,8 +65,8 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     h.session->SetNegotiation(true);
     h.Connect();
 
-    h.server.Send(kOffers);
-    const std::string answers = ReadUntil(h.server, poll, "Core.Supports.Set");
+    h.server.Send(kOffers + kUtf8Offer);
+    const std::string answers = ReadUntil(h.server, poll, "UTF-8" + Iac({kSe}));
     const std::string naws = Iac({kSb, kWindowSize}) + std::string(1, '\0') +
                              char(h.screen.Columns()) + std::string(1, '\0') +
                              char(h.screen.Rows()) + Iac({kSe});
@@ -97,6 +99,20 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     ASSERT_TRUE(poll.RunUntil([&] { return !h.session->Connected(); }, 5s));
     EXPECT_TRUE(h.Shown("(MCCP) is damaged"));
     EXPECT_FALSE(h.Shown("zlib data"));
+    EXPECT_EQ(h.session->Encoding(), TextEncoding::SevenBit) << "the agreement ends with it";
+}
+
+TEST(TermTelnet, APlayersEncodingChosenDuringACharsetAgreementOutlivesIt) {
+    SessionHarness h;
+    h.Open(h.Recorded());
+    h.session->SetNegotiation(true);
+    h.Connect();
+    h.server.Send(kUtf8Offer);
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.session->Encoding() == TextEncoding::Utf8; }, 5s));
+    h.session->SetEncoding(TextEncoding::Latin1); // More options... while connected
+    h.server.CloseClient();
+    ASSERT_TRUE(h.loop.RunUntil([&] { return !h.session->Connected(); }, 5s));
+    EXPECT_EQ(h.session->Encoding(), TextEncoding::Latin1);
 }
 
 TEST(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
