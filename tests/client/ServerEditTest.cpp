@@ -1,15 +1,8 @@
-// The server edit flow without a window: the texts the dialog starts from, the reply
-// bytes, and the order of emptying the slot and answering, against a real connection.
+// The server edit flow without a window, against a real connection.
 #include "client/ServerEdit.h"
 
 #include "ConnectionTestSupport.h"
 #include "client/ClientRequests.h"
-#include "client/PendingEdit.h"
-
-#include <gtest/gtest.h>
-
-#include <deque>
-#include <functional>
 
 namespace tav::test {
 namespace {
@@ -38,7 +31,7 @@ TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
     for (const GameRow& row : gameRows)
         EXPECT_EQ(ToGameLineEnds(row.editor), row.game) << row.editor;
 
-    // What the server sends in CR LF comes back the same after an untouched "Done".
+    // CR LF text comes back the same after an untouched "Done".
     const std::string_view crlf = "line one\r\nline two\r\n\r\nlast";
     EXPECT_EQ(ToGameLineEnds(ToEditorLineEnds(crlf)), crlf);
 
@@ -47,15 +40,14 @@ TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
 
     EXPECT_EQ(EditByteLimit(""), kEditTextBytes - 1);
     EXPECT_EQ(EditByteLimit(std::string(20000, 'x')), 20000u);
-    // A long text in lone LFs grows by a CR a line in the editor's game form; "Done" on
-    // it untouched must not be refused.
+    // Lone LFs grow by a CR each in the game form; an untouched "Done" must still fit.
     std::string lines;
     for (int i = 0; i < 6000; ++i)
         lines += "ab\n";
     EXPECT_EQ(EditByteLimit(lines), 24000u);
 }
 
-// The dialog as a script: each run records what it was given and answers the next reply.
+// Each run records what it was given and gives the next answer.
 struct ScriptedDialog : EditDialogRunner {
     struct Run {
         std::string heading, text;
@@ -129,8 +121,8 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
     }
 }
 
-// Forwards to the connection, then lets the server answer the reply with a new request
-// before the flow goes on: a flow that emptied the slot only after sending would refuse it.
+// The server answers the reply with a new request before the flow goes on: a flow that
+// emptied the slot only after sending would refuse it.
 struct ServerAnswersAtOnce : ClientRequests {
     ConnectionRig& rig;
     std::string replyOnWire;
@@ -178,7 +170,6 @@ TEST(ServerEditFlowTest, ARequestArrivingRightAfterTheReplyIsParkedAndAnsweredNe
     ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() == 2; }));
     EXPECT_EQ(rig.windows.calls[1], "command 5624");
 
-    // The second request is answered from its own text, closed without "Done".
     ASSERT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
               EditOutcome::Answered);
     EXPECT_EQ(dialog.runs.at(1).heading, "Second edit");
