@@ -1,11 +1,7 @@
-// The boards window's model: which board each choice goes to, what it sends, and the
-// heading limits.
+// The boards window's model: where each choice goes, what it sends, heading limits.
 #include "windows/BoardModel.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 namespace tav {
 namespace {
@@ -61,8 +57,7 @@ TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
     EXPECT_EQ(LimitHeading("short"), "short");
 }
 
-// One step of a board session: an action with its argument, what it returns and sends,
-// and the current board afterwards.
+// An action with its argument, what it returns and sends, and the current board after.
 struct Step {
     const char* action; // boards, select, messages (argument: line count), read, delete,
                         // post, lost post (the connection is down)

@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
@@ -27,7 +26,6 @@ struct CommandPadFixture : ::testing::Test {
         pad->PlaceStored(false);
         pad->Toggle();
     }
-    // The commands that reached the game since the last call, in order.
     std::vector<std::string> Sent() {
         std::vector<std::string> words;
         for (const ClientMessage& frame : rig.ReadFrames(std::chrono::milliseconds(150))) {

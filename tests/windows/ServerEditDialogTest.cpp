@@ -1,8 +1,6 @@
-// The edit dialog as the user meets it: what it shows, what "Done" gives back or refuses,
-// its font and its stored rectangle.
+// The edit dialog as the user meets it.
 #include "windows/ServerEditDialog.h"
 
-#include "client/PendingEdit.h"
 #include "client/ServerEdit.h"
 #include "term/ScreenFonts.h"
 #include "tests/app/AppTestSupport.h"
@@ -18,14 +16,11 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
-#include <gtest/gtest.h>
-
 namespace tav {
 namespace {
 
 using test::ModalScript;
 
-// The dialog with a font and a stored rectangle of its own.
 struct EditDialog {
     FontSpec font{"fixedsys", 10, 5};
     Rect stored;
@@ -35,8 +30,7 @@ struct EditDialog {
         : stored(place), dialog(heading, text, limit, font, stored, owner) {}
 };
 
-// Runs the dialog while `act` drives it from the event loop; the answer and every
-// message box that came up on the way (title | text).
+// Runs the dialog while `act` drives it; the answer and every box on the way.
 struct Outcome {
     std::optional<std::string> text;
     QStringList boxes;
@@ -75,6 +69,12 @@ TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
     EXPECT_TRUE(dialog.WidthText().accessibleName().startsWith("Width: "));
     for (QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
+
+    const Outcome closed = RunWith(dialog, [](tmarrowedit& d, Outcome&) {
+        d.Text().setPlainText("changed");
+        d.close();
+    });
+    EXPECT_EQ(closed.text, std::nullopt) << "closing without Done gives nothing";
 }
 
 TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
@@ -115,9 +115,8 @@ TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
     }
 }
 
-// A server's edit request answered through the real dialog and connection: whatever bytes
-// the server sent come back as they were unless the user changed the text, and a change
-// keeps every character the user left alone (a no-break space stays one).
+// Through the real dialog and connection, the server's bytes come back as they were
+// unless changed, and a change keeps every character left alone (a no-break space too).
 TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
     std::string every; // 1 to 255; a NUL would end the text
     for (int byte = 1; byte < 256; ++byte)
@@ -167,15 +166,6 @@ TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
         const std::string data(frames[0].Data().begin(), frames[0].Data().end());
         EXPECT_EQ(data, row.reply + '\0');
     }
-}
-
-TEST(ServerEditDialog, ClosingWithoutDoneGivesNothing) {
-    EditDialog edit("received");
-    const Outcome outcome = RunWith(edit.dialog, [](tmarrowedit& d, Outcome&) {
-        d.Text().setPlainText("changed");
-        d.close();
-    });
-    EXPECT_EQ(outcome.text, std::nullopt);
 }
 
 TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {

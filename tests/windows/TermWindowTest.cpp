@@ -20,9 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace tav {
 namespace {

@@ -1,4 +1,4 @@
-// The five text list windows of the terminal window, with real widgets and real files.
+// The five text list windows with real widgets and real files.
 #include "windows/TextListWindow.h"
 
 #include "term/ScreenFonts.h"
@@ -12,11 +12,9 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontDialog>
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include <cstring>
+#include <filesystem>
 
 namespace tav {
 namespace {
@@ -114,8 +112,7 @@ TEST_F(TextListFixture, SetUpAppliesTheStoredPlaceAndFontAgain) {
     EXPECT_TRUE(who.Topmost());
 }
 
-// Every size, the smallest too, keeps the screen and the buttons inside the window and
-// apart; where exactly each goes is the layout code's own business.
+// Every size, the smallest too, keeps the screen and the buttons inside and apart.
 TEST_F(TextListFixture, LayoutKeepsEveryControlInsideAndApart) {
     txtdlg& window = term->ChannelWindow();
     window.Toggle();

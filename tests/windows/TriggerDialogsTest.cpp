@@ -1,26 +1,16 @@
-// The trigger list window and edit dialog as the user meets them: every change goes
-// through the dialogs and lands byte for byte in a real trigs.ndx.
+// The trigger window and editor: every change lands byte for byte in a real trigs.ndx.
 #include "windows/TriggerDialogs.h"
 
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDialog>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest/QTest>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace tav {
 namespace {
@@ -79,7 +69,6 @@ protected:
 
 TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     enum class Act { New, Edit, EditDelete, PopupNo, PopupYes };
-    // One change through the dialogs; afterwards the list, and trigs.ndx byte for byte.
     const auto change = [&](const char* what, Act act, int row, const QString& pattern,
                             const QString& reaction, const QStringList& lines,
                             const std::string& file) {
