@@ -2,7 +2,7 @@
 #include "client/ServerEdit.h"
 
 #include "ConnectionTestSupport.h"
-#include "client/ClientRequests.h"
+#include "tests/support/RecordingRequests.h"
 
 namespace tav::test {
 namespace {
@@ -123,7 +123,7 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
 
 // The server answers the reply with a new request before the flow goes on: a flow that
 // emptied the slot only after sending would refuse it.
-struct ServerAnswersAtOnce : ClientRequests {
+struct ServerAnswersAtOnce : RecordingRequests {
     ConnectionRig& rig;
     std::string replyOnWire;
     explicit ServerAnswersAtOnce(ConnectionRig& r) : rig(r) {}
@@ -141,14 +141,6 @@ struct ServerAnswersAtOnce : ClientRequests {
             std::this_thread::sleep_for(1ms);
         return sent;
     }
-    std::ptrdiff_t SendCommand(std::string_view) override { return -1; }
-    std::ptrdiff_t SendHelpIndexRequest() override { return -1; }
-    std::ptrdiff_t SendHelpFileRequest(std::string_view) override { return -1; }
-    std::ptrdiff_t SendBindexRequest() override { return -1; }
-    std::ptrdiff_t SendMsgIndexRequest(std::int32_t) override { return -1; }
-    std::ptrdiff_t SendMsgRequest(std::int32_t, std::int32_t) override { return -1; }
-    std::ptrdiff_t SendMsgDelete(std::int32_t, std::int32_t) override { return -1; }
-    std::ptrdiff_t SendMsgPost(std::int32_t, std::string_view) override { return -1; }
 };
 
 TEST(ServerEditFlowTest, ARequestArrivingRightAfterTheReplyIsParkedAndAnsweredNext) {

@@ -5,16 +5,11 @@
 #include "term/ScreenFonts.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/client/ConnectionTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
-#include <QFontDatabase>
-#include <QFontDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest/QTest>
 
 namespace tav {
 namespace {
@@ -193,15 +188,8 @@ TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
     tmarrowedit& dialog = edit.dialog;
     dialog.show();
     const QString linesBefore = dialog.HeightText().text();
-    QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    big.setPixelSize(40);
     ModalScript script;
-    script.Then([&big](QWidget* w) {
-        auto* chooser = qobject_cast<QFontDialog*>(w);
-        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
-        chooser->setCurrentFont(big);
-        chooser->accept();
-    });
+    script.Then(test::ChooseFont(40));
     QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
     ASSERT_TRUE(test::WaitFor([&] { return script.Done() && edit.font.height == -40; }));
     EXPECT_EQ(dialog.Text().font().pixelSize(), 40);

@@ -10,8 +10,6 @@
 #include "windows/TermWindow.h"
 
 #include <QCheckBox>
-#include <QFontDatabase>
-#include <QFontDialog>
 
 #include <cstring>
 #include <filesystem>
@@ -196,14 +194,7 @@ TEST_F(TextListFixture, FontChoiceIsStoredAndGivenToTheScreen) {
     txtdlg& window = term->EquipmentWindow();
     window.Toggle();
     const int cellHeight = window.Screen().CellHeight();
-    QFont chosen = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    chosen.setPixelSize(21);
-    script.Then([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFontDialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        dialog->setCurrentFont(chosen);
-        dialog->accept();
-    });
+    script.Then(test::ChooseFont(21));
     Button(window, "Font...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(stored.eqfont.height, -21);
