@@ -68,26 +68,20 @@ void ScreenSeeds(const std::string& term) {
     const std::string game = tav::bench::GameCorpus(6000);
     std::string script;
     AppendFeed(script, game.substr(0, 3000));
-    AppendOp(script, ScreenOp::PageUp);
-    script.push_back(0);
+    AppendOp(script, ScreenOp::PageUp, {"\0", 1});
     AppendResize(script, 50, 100);
     AppendFeed(script, game.substr(3000));
-    AppendOp(script, ScreenOp::ScrollBar);
-    script.append({8, 0, 0}); // Bottom
+    AppendOp(script, ScreenOp::ScrollBar, {"\x08\0\0", 3}); // Bottom
     Write("screen_fuzzer", "game", script);
 
     script.clear();
-    AppendOp(script, ScreenOp::Modes);
-    script.push_back(0x0B); // autowrap, appendcr, urlaware
+    AppendOp(script, ScreenOp::Modes, "\x0b"); // autowrap, appendcr, urlaware
     AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
                        "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
                        "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
-    AppendOp(script, ScreenOp::Select);
-    script.append({0, 1, 1});
-    AppendOp(script, ScreenOp::Select);
-    script.append({1, 30, 3});
-    AppendOp(script, ScreenOp::Select);
-    script.append({5, 10, 0});
+    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
+    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
+    AppendOp(script, ScreenOp::Select, {"\x05\x0a\0", 3});
     AppendOp(script, ScreenOp::Hold);
     AppendFeed(script, "held line\r\n");
     AppendOp(script, ScreenOp::Hold);
@@ -99,10 +93,8 @@ void ScreenSeeds(const std::string& term) {
         script.clear();
         AppendResize(script, 30, 90);
         AppendFeed(script, std::string_view(term).substr(0, 12000));
-        AppendOp(script, ScreenOp::PageUp);
-        script.push_back(1);
-        AppendOp(script, ScreenOp::PageDown);
-        script.push_back(1);
+        AppendOp(script, ScreenOp::PageUp, "\x01");
+        AppendOp(script, ScreenOp::PageDown, "\x01");
         Write("screen_fuzzer", "demo-session", script);
     }
 }

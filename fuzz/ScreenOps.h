@@ -24,8 +24,9 @@ inline constexpr int kScreenOpCount = 9;
 // Small scrollbacks keep each run quick.
 inline constexpr int kMaxResetLines = 400;
 
-inline void AppendOp(std::string& script, ScreenOp op) {
+inline void AppendOp(std::string& script, ScreenOp op, std::string_view arguments = {}) {
     script.push_back(static_cast<char>(op));
+    script.append(arguments);
 }
 
 // Feeds `bytes` in operations of at most 255 bytes.

@@ -266,10 +266,9 @@ inline Bytes ReadExactly(int fd, std::size_t size) {
     return out;
 }
 
-// One frame as the server sends it. dataLen overrides the header's `data_len`.
+// One frame as the server sends it.
 std::string ServerFrame(std::int32_t type, std::string_view text1 = {}, std::string_view text2 = {},
-                        std::string_view data = {},
-                        std::optional<std::int32_t> dataLen = std::nullopt);
+                        std::string_view data = {});
 // The frames in a byte stream the client sent (whole frames only).
 std::vector<ClientMessage> ParseFrames(const std::string& bytes);
 

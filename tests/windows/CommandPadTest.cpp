@@ -50,6 +50,14 @@ TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
     EXPECT_EQ(Sent(), expected);
     EXPECT_EQ(expected[4], "\n") << "the centre sends a line feed";
     EXPECT_TRUE(pad->isVisible()) << "the pad stays open";
+
+    Button("Close")->click();
+    EXPECT_FALSE(pad->isVisible());
+    // Disconnected, a button still hands its word to the connection, which refuses it.
+    rig.connection->Disconnect();
+    pad->Toggle();
+    Button("Look")->click();
+    EXPECT_TRUE(rig.ReadFrames(std::chrono::milliseconds(100)).empty());
 }
 
 TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
@@ -101,17 +109,6 @@ TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
     pad->SendButton().click();
     pad->SendButton().click();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"score", "score"}));
-}
-
-TEST_F(CommandPadFixture, CloseHidesThePadAndItComesBack) {
-    Button("Close")->click();
-    EXPECT_FALSE(pad->isVisible());
-
-    // Disconnected, a button still hands its word to the connection, which refuses it.
-    rig.connection->Disconnect();
-    pad->Toggle();
-    Button("Look")->click();
-    EXPECT_TRUE(rig.ReadFrames(std::chrono::milliseconds(100)).empty());
 }
 
 } // namespace

@@ -112,7 +112,7 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     change("the last trigger gone, so is the file", Act::EditDelete, 0, {}, {}, {}, "<missing>");
 }
 
-TEST_F(TriggerDialogs, CancelAndDeleteOfANewTriggerChangeNothing) {
+TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
     triggers.AddTrigger("orc", "kill orc");
     window.Refill();
     for (const char* button : {"Cancel", "Delete"}) {
@@ -130,6 +130,21 @@ TEST_F(TriggerDialogs, CancelAndDeleteOfANewTriggerChangeNothing) {
     Run(script, [&] { window.EditSelectedTrigger(); });
     EXPECT_EQ(shown, "orc") << "the editor opens on the selected trigger";
     EXPECT_EQ(triggers.At(0).pattern(), "orc");
+
+    // Pasted line breaks never reach the pattern.
+    QApplication::clipboard()->setText("orc\r\nattacks\n");
+    ModalScript paste; // a fresh script: the editor window is the one just answered
+    paste.Then([](QWidget* modal) {
+        auto* pattern = Named<QLineEdit>(modal, "Trigger:");
+        pattern->setFocus();
+        pattern->paste();
+        EXPECT_EQ(pattern->text(), "orcattacks");
+        pattern->setText("a\nb");
+        EXPECT_EQ(pattern->text(), "ab");
+        Button(modal, "OK")->click();
+    });
+    Run(paste, [&] { window.NewTrigger(); });
+    EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
 }
 
 TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
@@ -163,22 +178,6 @@ TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
         EXPECT_TRUE(message.contains(c.messageHas)) << message.toStdString();
         EXPECT_EQ(triggers.Count(), c.refused ? 0u : 1u);
     }
-}
-
-TEST_F(TriggerDialogs, PastedLineBreaksNeverReachThePattern) {
-    QApplication::clipboard()->setText("orc\r\nattacks\n");
-    ModalScript script;
-    script.Then([](QWidget* modal) {
-        auto* pattern = Named<QLineEdit>(modal, "Trigger:");
-        pattern->setFocus();
-        pattern->paste();
-        EXPECT_EQ(pattern->text(), "orcattacks");
-        pattern->setText("a\nb");
-        EXPECT_EQ(pattern->text(), "ab");
-        Button(modal, "OK")->click();
-    });
-    Run(script, [&] { window.NewTrigger(); });
-    EXPECT_EQ(File(), "ab\r\n#\r\n");
 }
 
 TEST_F(TriggerDialogs, AStaleLineNeverActsOnAnotherTrigger) {
