@@ -242,33 +242,55 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
                 IsSubsetOf(log));
 }
 
-// Downloads, identifications and the messages that only log, without the debug lines.
-TEST(ClientConnection, DownloadsAndIdentificationsAreWrittenUnderText) {
+// Downloads, identifications and the messages that only log, without the debug lines,
+// through the real sound player: its own lines come where each message's handling puts
+// them. Only the WAV output records, for want of an audio device.
+TEST(ClientConnection, DownloadsIdentificationsAndSoundLinesInOrder) {
+    Recorder rec; // the WAV output and the focus
     ConnectionRig rig;
+    CopyField(rig.settings.modplayer, "true"); // a real player program that ends at once
+    ProcessRunner processes;
+    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, rec, rec, rec});
+    struct PlayerSound : ClientSound {
+        explicit PlayerSound(SoundPlayer& p) : player(p) {}
+        SoundPlayer& player;
+        void PlaySound(std::string_view path) override { player.Play(path); }
+        void StopSound() override { player.Stop(); }
+        void PollSoundPlayer() override { player.PollPlayer(); }
+    } sound(player);
+    rig.Rebuild(sound, rig.pingStamp);
+    struct EndsFirst { // the connection goes before the player it calls
+        ConnectionRig& rig;
+        ~EndsFirst() { rig.connection.reset(); }
+    } endsFirst{rig};
+    WriteFileAtomically((rig.dir.path / "binary/x.mod").string(), "MOD");
     ASSERT_TRUE(rig.ConnectAndLogin());
-    const std::string sound = "RIFF\0\x01\x02\xff"s + std::string(2000, '\x80');
+    const std::string wav = "RIFF\0\x01\x02\xff"s + std::string(2000, '\x80');
     rig.server.Send(ServerFrame(50, "notes.txt", "", "line1\nline2\n\0tail"s) +
-                    ServerFrame(51, "rain.wav", "", sound) + ServerFrame(50, "empty.txt") +
+                    ServerFrame(51, "rain.wav", "", wav) + ServerFrame(50, "empty.txt") +
                     ServerFrame(68, "sword") + ServerFrame(68, "sword", "", "Sharp.") +
-                    ServerFrame(68, "../evil", "", "Bad.") + ServerFrame(53, "The server says hi") +
-                    ServerFrame(67, "3") + ServerFrame(998));
+                    ServerFrame(68, "../evil", "", "Bad.") + ServerFrame(53, "one") +
+                    ServerFrame(67, "3") + ServerFrame(54, "x.mod") + ServerFrame(998) +
+                    ServerFrame(53, "two"));
     const std::string root = std::filesystem::absolute(rig.dir.path).lexically_normal().string();
-    EXPECT_EQ(rig.LogAfterConnect(10),
-              (std::vector<std::string>{
-                  "Text file: notes.txt written successfully.", "Sound File received.",
-                  "Sound file: binary/rain.wav written successfully.",
-                  "Text file: empty.txt written successfully.",
-                  "Unable to open " + root + "/text/../evil.id for write.",
-                  "Server msg:", "The server says hi", "", "Level reported as 3.",
-                  "Received soundstop from server."}));
+    EXPECT_EQ(
+        rig.LogAfterConnect(17),
+        (std::vector<std::string>{
+            "Text file: notes.txt written successfully.", "Sound File received.",
+            "Sound file: binary/rain.wav written successfully.", "Playing binary/rain.wav...",
+            "Text file: empty.txt written successfully.",
+            "Unable to open " + root + "/text/../evil.id for write.", "Server msg:", "one", "",
+            "Level reported as 3.", "Sound query acknowledged.", "Playing binary/x.mod...",
+            "Received soundstop from server.", "Stopping sound...", "Server msg:", "two", ""}));
     ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() >= 3; }));
     EXPECT_THAT(rig.windows.calls, ElementsAre("id sword [" + root + "/text/sword.id] Sharp.",
                                                "id ../evil [] Bad.", "level 3"));
     EXPECT_TRUE(rig.connection->IsConnected());
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/notes.txt").string()), "line1\r\nline2\r\n");
-    EXPECT_EQ(ReadFileBytes((rig.dir.path / "binary/rain.wav").string()), sound);
+    EXPECT_EQ(ReadFileBytes((rig.dir.path / "binary/rain.wav").string()), wav);
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/empty.txt").string()), "");
-    EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/rain.wav", "stop"));
+    EXPECT_EQ(rec.Take(), (std::vector<std::string>{"wav binary/rain.wav", "remember", "restore"}));
+    EXPECT_FALSE(player.PlayerRunning());
     // The status bar's calls are queued on the loop.
     EXPECT_TRUE(rig.Pump([&] {
         return !rig.status.calls.empty() && rig.status.calls.back() == "progress 2280/2280";
@@ -311,42 +333,6 @@ TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextC
     rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
     ASSERT_TRUE(rig.WaitForLog("Text file: c.txt written successfully."));
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
-}
-
-// The real sound player's own lines come where each message's handling puts them, before
-// the next message's lines. Only the WAV output records, for want of an audio device.
-TEST(ClientConnection, SoundLinesKeepTheirPlaceAmongTheHandlersLines) {
-    Recorder rec; // the WAV output and the focus
-    ConnectionRig rig;
-    CopyField(rig.settings.modplayer, "true"); // a real player program that ends at once
-    ProcessRunner processes;
-    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, rec, rec, rec});
-    struct PlayerSound : ClientSound {
-        explicit PlayerSound(SoundPlayer& p) : player(p) {}
-        SoundPlayer& player;
-        void PlaySound(std::string_view path) override { player.Play(path); }
-        void StopSound() override { player.Stop(); }
-        void PollSoundPlayer() override { player.PollPlayer(); }
-    } sound(player);
-    rig.Rebuild(sound, rig.pingStamp);
-    struct EndsFirst { // the connection goes before the player it calls
-        ConnectionRig& rig;
-        ~EndsFirst() { rig.connection.reset(); }
-    } endsFirst{rig};
-    WriteFileAtomically((rig.dir.path / "binary/x.mod").string(), "MOD");
-    ASSERT_TRUE(rig.ConnectAndLogin());
-
-    rig.server.Send(ServerFrame(51, "rain.wav", "", "RIFF") + ServerFrame(53, "one") +
-                    ServerFrame(54, "x.mod") + ServerFrame(998) + ServerFrame(53, "two"));
-    EXPECT_THAT(rig.LogAfterConnect(13),
-                ElementsAre("Sound File received.",
-                            "Sound file: binary/rain.wav written successfully.",
-                            "Playing binary/rain.wav...", "Server msg:", "one", "",
-                            "Sound query acknowledged.", "Playing binary/x.mod...",
-                            "Received soundstop from server.", "Stopping sound...",
-                            "Server msg:", "two", ""));
-    EXPECT_EQ(rec.Take(), (std::vector<std::string>{"wav binary/rain.wav", "remember", "restore"}));
-    EXPECT_FALSE(player.PlayerRunning());
 }
 
 // A name outside binary/ is declined even with downloadall, and never played from its
