@@ -88,26 +88,6 @@ const std::vector<Got> kLongExpected = {{276, 63, "", "", {}},
                                         {280, 59, "", "", {'w', 'h', 'o', 0}},
                                         {5276, 51, "a.wav", "x", Pattern(5000)}};
 
-TEST(ReadDblockTest, ChunkBoundariesAreInvisible) {
-    const std::vector<Got>& expected = kLongExpected;
-    auto check = [&](const std::vector<std::size_t>& cuts) {
-        ScriptedSocket socket;
-        socket.AddSplit(kLongStream, cuts);
-        WireRig rig(socket, true);
-        ASSERT_EQ(ReadFrames(rig.wire, socket, 3), expected);
-        EXPECT_TRUE(rig.log.lines.empty());
-        for (std::size_t asked : socket.asked)
-            EXPECT_LE(asked, kReceiveChunkBytes);
-    };
-    check({});
-    std::vector<std::size_t> everyByte;
-    for (std::size_t i = 1; i < kLongStream.size(); ++i)
-        everyByte.push_back(i);
-    check(everyByte);
-    for (std::size_t cut = 1; cut < kLongStream.size(); ++cut)
-        check({cut});
-}
-
 // A peer on the other end of a real socket writes the stream in the given pieces.
 std::vector<Got> ReadOverSocketPair(const Bytes& stream, const std::vector<std::size_t>& pieces,
                                     int frames) {
@@ -127,9 +107,26 @@ std::vector<Got> ReadOverSocketPair(const Bytes& stream, const std::vector<std::
     return got;
 }
 
-TEST(ReadDblockTest, RealSocketPeerWritingInSmallPieces) {
-    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1}, 3), kLongExpected);
-    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), kLongExpected);
+TEST(ReadDblockTest, ChunkBoundariesAreInvisibleScriptedAndOnARealSocket) {
+    const std::vector<Got>& expected = kLongExpected;
+    auto check = [&](const std::vector<std::size_t>& cuts) {
+        ScriptedSocket socket;
+        socket.AddSplit(kLongStream, cuts);
+        WireRig rig(socket, true);
+        ASSERT_EQ(ReadFrames(rig.wire, socket, 3), expected);
+        EXPECT_TRUE(rig.log.lines.empty());
+        for (std::size_t asked : socket.asked)
+            EXPECT_LE(asked, kReceiveChunkBytes);
+    };
+    check({});
+    std::vector<std::size_t> everyByte;
+    for (std::size_t i = 1; i < kLongStream.size(); ++i)
+        everyByte.push_back(i);
+    check(everyByte);
+    for (std::size_t cut = 1; cut < kLongStream.size(); ++cut)
+        check({cut});
+    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1}, 3), expected);
+    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), expected);
 }
 
 TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512BytesAndTryAgainWaits) {

@@ -163,29 +163,14 @@ TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
     }
 }
 
-TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {
+// Placed at the stored rectangle, which follows moves and sizes; a chosen font replaces
+// the stored one and the size texts.
+TEST(ServerEditDialog, StoredRectangleAndFontFollowTheUser) {
     QMainWindow owner;
     EditDialog edit("", 100, {100, 80, 600, 480}, &owner);
     tmarrowedit& dialog = edit.dialog;
     const Rect& stored = edit.stored;
     EXPECT_EQ(dialog.geometry(), QRect(100, 80, 500, 400));
-    dialog.show();
-    dialog.move(130, 90);
-    EXPECT_EQ(stored, (Rect{130, 90, 630, 490}));
-    dialog.resize(400, 300);
-    EXPECT_EQ(stored.Width(), dialog.frameGeometry().width());
-    dialog.resize(10, 10);
-    EXPECT_GE(dialog.width(), dialog.minimumWidth()) << "the layout never goes negative";
-    dialog.hide();
-
-    EditDialog fresh("", 100, {}, &owner);
-    EXPECT_GE(fresh.dialog.width(), fresh.dialog.minimumWidth());
-    EXPECT_GE(fresh.dialog.height(), fresh.dialog.minimumHeight());
-}
-
-TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
-    EditDialog edit("", 100, {50, 50, 650, 450});
-    tmarrowedit& dialog = edit.dialog;
     dialog.show();
     const QString linesBefore = dialog.HeightText().text();
     ModalScript script;
@@ -197,6 +182,18 @@ TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
     EXPECT_EQ(dialog.HeightText().text().toInt(), dialog.Text().viewport()->height() / cell.height);
     EXPECT_EQ(dialog.WidthText().text().toInt(), dialog.Text().viewport()->width() / cell.width);
     EXPECT_LT(dialog.HeightText().text().toInt(), linesBefore.toInt());
+
+    dialog.move(130, 90);
+    EXPECT_EQ(stored, (Rect{130, 90, 630, 490}));
+    dialog.resize(400, 300);
+    EXPECT_EQ(stored.Width(), dialog.frameGeometry().width());
+    dialog.resize(10, 10);
+    EXPECT_GE(dialog.width(), dialog.minimumWidth()) << "the layout never goes negative";
+    dialog.hide();
+
+    EditDialog fresh("", 100, {}, &owner);
+    EXPECT_GE(fresh.dialog.width(), fresh.dialog.minimumWidth());
+    EXPECT_GE(fresh.dialog.height(), fresh.dialog.minimumHeight());
 }
 
 } // namespace
