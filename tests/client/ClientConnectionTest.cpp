@@ -369,6 +369,7 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
         EXPECT_EQ(frames[0].Type(), c.answer);
         EXPECT_EQ(frames[0].Text1(), name);
         ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
+        EXPECT_THAT(rig.windows.calls, ElementsAre("append channel still here"));
         EXPECT_EQ(rig.log.After(2), c.log);
         EXPECT_EQ(rig.sound.Calls(), c.sound);
         EXPECT_TRUE(rig.connection->IsConnected());
