@@ -1,16 +1,12 @@
-// The Client connection's receive path: the frame reader over an in-memory stream that
-// hands out the bytes in pieces (and now and then "try again"), then the decoder and the
-// message handler with real files below a scratch directory, a real pane screen for the
-// text windows, and a sender whose frames are read back.
-//
-// Input: the byte stream the server sends, then (taken from the end) the settings flags
-// the handler reads and the seed of the pieces.
+// The Client receive path: the frame reader over a stream handed out in pieces (now and
+// then "try again"), the decoder and the message handler with real files in a scratch
+// directory, a real pane screen, and a sender whose frames are read back. Input: the
+// server's stream, then (from the end) the settings flags and the seed of the pieces.
 #include "client/ClientFiles.h"
 #include "client/ClientLink.h"
 #include "client/ClientMessageHandler.h"
 #include "client/ClientSender.h"
 #include "client/ClientSound.h"
-#include "client/ClientWindows.h"
 #include "client/ClientWire.h"
 #include "client/PendingEdit.h"
 #include "client/StatusBarSink.h"
@@ -18,23 +14,16 @@
 #include "client/TransferGauge.h"
 #include "fuzz/FuzzSupport.h"
 #include "settings/LogSink.h"
-#include "settings/Settings.h"
 #include "term/MudScreen.h"
 #include "term/TermServices.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 namespace {
 
 namespace fs = std::filesystem;
 
-// The server's side of the socket: the stream in pieces, then a close.
+// The stream in pieces, then a close; what the client sends is kept.
 class StreamFromServer final : public tav::StreamSocket {
 public:
     StreamFromServer(std::string bytes, std::uint32_t seed)
@@ -50,7 +39,6 @@ public:
         pos_ += n;
         return {static_cast<std::ptrdiff_t>(n), 0};
     }
-    // What the client sends back: kept, to be read as frames.
     tav::IoResult Send(std::span<const std::uint8_t> bytes) override {
         sent.insert(sent.end(), bytes.begin(), bytes.end());
         return {static_cast<std::ptrdiff_t>(bytes.size()), 0};
@@ -93,8 +81,7 @@ bool UnderDirectory(std::string_view path, std::string_view dir) {
            path[dir.size()] == '/' && tav::ClientFiles::IsSafeName(path.substr(dir.size() + 1));
 }
 
-// The windows as the desktop has them: text goes into a pane screen, and every path and
-// size the handler hands over is checked.
+// Text goes into a pane screen; every path and size handed over is checked.
 class Windows final : public tav::ClientWindows, public tav::ClientSound {
 public:
     explicit Windows(std::string textDir) : textDir_(std::move(textDir)), pane_(settings_) {}
@@ -124,7 +111,7 @@ public:
                             std::string_view) override {
         if (path.empty()) return;
         FUZZ_CHECK(path.size() > 3 && path.substr(path.size() - 3) == ".id", "an .id file");
-        // Named after the object, its Latin-1 characters in UTF-8 as the desktop lists them.
+        // Named after the object, its Latin-1 in UTF-8.
         std::string utf8;
         for (const unsigned char c : name) {
             if (c < 0x80) {
@@ -162,8 +149,7 @@ private:
     tav::TMudScreen pane_;
 };
 
-// A scratch directory with "text" and "binary", emptied after every input so each run
-// starts from the same files.
+// Emptied after every input so each run starts from the same files.
 const fs::path& Root() {
     return tav::fuzz::ScratchDir("client", {tav::kTextDir, tav::kBinaryDir});
 }
@@ -181,7 +167,6 @@ void CheckAndEmptyRoot() {
     }
 }
 
-// The frames the client sent back are whole: length word, header, data_len as sent.
 void CheckSentFrames(const std::vector<std::uint8_t>& sent) {
     std::size_t at = 0;
     while (at < sent.size()) {

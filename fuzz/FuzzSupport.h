@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
-// A property the fuzz targets insist on. A failure prints what broke and aborts, so
-// libFuzzer saves the input as a crash like any sanitizer report.
+// A failure prints what broke and aborts, so libFuzzer saves the input as a crash.
 #define FUZZ_CHECK(condition, what)                                                                \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
@@ -21,9 +21,8 @@
 
 namespace tav::fuzz {
 
-// A scratch directory for the files a target reads and writes, with `subdirs` in it, made
-// on first use and removed at exit. It lives in /dev/shm when there is one: the programs
-// flush every file they save, which costs a disk write per run elsewhere.
+// A scratch directory with `subdirs`, made on first use and removed at exit. It lives in
+// /dev/shm when there is one: the programs flush every file they save.
 inline const std::filesystem::path& ScratchDir(std::string_view purpose,
                                                std::initializer_list<std::string_view> subdirs) {
     namespace fs = std::filesystem;
@@ -41,7 +40,12 @@ inline const std::filesystem::path& ScratchDir(std::string_view purpose,
     return *dir;
 }
 
-// The next number of a small xorshift generator: where the targets cut a stream.
+inline void WriteRaw(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A small xorshift generator: where the targets cut a stream.
 inline std::uint32_t XorShift(std::uint32_t& state) {
     state ^= state << 13;
     state ^= state >> 17;

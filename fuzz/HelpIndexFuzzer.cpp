@@ -1,13 +1,7 @@
-// help.ndx as any server download or editor may have left it: whatever the reader takes
-// in, the topics it keeps hold no line end, and writing them out and reading them back
-// gives the same list, so a save never changes what the next start shows.
+// help.ndx as anything may have left it: no kept topic holds a line end, and a saved
+// index reads back the same.
 #include "fuzz/FuzzSupport.h"
 #include "settings/HelpIndexFile.h"
-
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

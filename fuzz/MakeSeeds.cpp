@@ -1,10 +1,7 @@
-// Writes the starting corpus of every fuzz target from what the tests and benchmarks
-// already hold: the golden settings files, the benchmark's game-like output, trigger
-// files like the tests', the client messages a session with the demo world lacks, and the
-// captures of such a session when there are any.
-//
-// Usage: fuzz_seeds SOURCE_DIR CAPTURE_DIR OUT_DIR
-//   writes OUT_DIR/<target>/<seed>; CAPTURE_DIR may lack term.bin and client.bin.
+// Writes the starting corpus of every fuzz target: golden settings files, the benchmark's
+// game output, trigger files, the client messages the demo world lacks, and the captures
+// of a demo session. Usage: fuzz_seeds SOURCE_DIR CAPTURE_DIR OUT_DIR (writes
+// OUT_DIR/<target>/<seed>; CAPTURE_DIR may lack term.bin and client.bin).
 #include "bench/Corpus.h"
 #include "client/MessageHeader.h"
 #include "client/MessageType.h"
@@ -14,14 +11,11 @@
 #include "settings/SettingsText.h"
 #include "settings/TextMode.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -47,7 +41,6 @@ void AppendTrailing16(std::string& seed, unsigned value) {
     seed.push_back(static_cast<char>(value >> 8));
 }
 
-// Captured frames one by one (a frame is its length word and what it counts).
 std::vector<std::string> SplitFrames(std::string_view stream) {
     std::vector<std::string> frames;
     while (stream.size() >= tav::kLengthBytes) {
@@ -75,26 +68,20 @@ void ScreenSeeds(const std::string& term) {
     const std::string game = tav::bench::GameCorpus(6000);
     std::string script;
     AppendFeed(script, game.substr(0, 3000));
-    AppendOp(script, ScreenOp::PageUp);
-    script.push_back(0);
+    AppendOp(script, ScreenOp::PageUp, {"\0", 1});
     AppendResize(script, 50, 100);
     AppendFeed(script, game.substr(3000));
-    AppendOp(script, ScreenOp::ScrollBar);
-    script.append({8, 0, 0}); // Bottom
+    AppendOp(script, ScreenOp::ScrollBar, {"\x08\0\0", 3}); // Bottom
     Write("screen_fuzzer", "game", script);
 
     script.clear();
-    AppendOp(script, ScreenOp::Modes);
-    script.push_back(0x0B); // autowrap, appendcr, urlaware
+    AppendOp(script, ScreenOp::Modes, "\x0b"); // autowrap, appendcr, urlaware
     AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
                        "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
                        "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
-    AppendOp(script, ScreenOp::Select);
-    script.append({0, 1, 1});
-    AppendOp(script, ScreenOp::Select);
-    script.append({1, 30, 3});
-    AppendOp(script, ScreenOp::Select);
-    script.append({5, 10, 0});
+    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
+    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
+    AppendOp(script, ScreenOp::Select, {"\x05\x0a\0", 3});
     AppendOp(script, ScreenOp::Hold);
     AppendFeed(script, "held line\r\n");
     AppendOp(script, ScreenOp::Hold);
@@ -106,17 +93,14 @@ void ScreenSeeds(const std::string& term) {
         script.clear();
         AppendResize(script, 30, 90);
         AppendFeed(script, std::string_view(term).substr(0, 12000));
-        AppendOp(script, ScreenOp::PageUp);
-        script.push_back(1);
-        AppendOp(script, ScreenOp::PageDown);
-        script.push_back(1);
+        AppendOp(script, ScreenOp::PageUp, "\x01");
+        AppendOp(script, ScreenOp::PageDown, "\x01");
         Write("screen_fuzzer", "demo-session", script);
     }
 }
 
 void TermChunkSeeds(const std::string& term) {
-    // Trailing configuration: cut seed, columns - 1, rows - 1, modes (autowrap, appendcr,
-    // urlaware; pieces of up to 1 + 16 * (modes >> 4) bytes).
+    // Trailing: cut seed, columns - 1, rows - 1, modes (as the target reads them).
     auto seed = [](std::string stream, int rows, int cols, int modes) {
         stream += "\x5a\x17\xc3\x01";
         stream.push_back(static_cast<char>(cols - 1));
@@ -164,15 +148,13 @@ void TelnetSeeds(const std::string& term) {
 }
 
 void ClientSeeds(const std::string& client) {
-    // Trailing configuration: piece seed, then flags (cdmdebug, ignorequeries,
-    // downloadall, edit dialog answers).
+    // Trailing: piece seed, then flags (as the target reads them).
     auto seed = [](std::string stream, int flags) {
         stream += "\x35\x9d\x22\x71";
         stream.push_back(static_cast<char>(flags));
         return stream;
     };
-    // The demo world sends every message but these three; of the others the first one of
-    // each type in its capture joins them.
+    // The demo world sends every message but these three; its first of each type joins.
     using T = tav::IncomingType;
     std::string all = Frame(T::edit_request, "Your description", std::string("Tall.\0", 6)) +
                       Frame(T::msg_reply, {}, std::string("Body\r\n\0", 7)) +
@@ -226,7 +208,6 @@ void TriggerSeeds() {
 }
 
 void ProfileSeeds() {
-    // Trailing: answers and actions (read from the end), with list, list length.
     auto seed = [](const std::string& list, const std::string& answers) {
         std::string bytes = list + answers;
         bytes.push_back(1);

@@ -1,10 +1,7 @@
-// profiles.cfg as anything may have left it, read by the profile selection, then the
-// user's choices on it: select a row, create a profile under a typed name, delete one.
-// Whatever the list holds, nothing is made or removed outside the data directory's
-// profiles.cfg, profiles/<plain name>, binary and text, and the list written back holds
-// only names the selection accepts.
-//
-// Input: profiles.cfg, then (taken from the end) the user's actions and answers.
+// profiles.cfg as anything may have left it, then the user's select, new and delete on
+// it: nothing is made outside profiles.cfg, profiles/<plain name>, binary and text, and a
+// list written back holds only names the selection accepts. Input: profiles.cfg, then
+// (from the end) the user's actions and answers.
 #include "fuzz/FuzzSupport.h"
 #include "settings/ProfileHost.h"
 #include "settings/ProfileSelection.h"
@@ -15,9 +12,6 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -44,8 +38,8 @@ public:
     void PrintLocal(std::string_view) override {}
 };
 
-// The user answers from the input; once it is used up every question is cancelled, so
-// the create dialog cannot ask for ever.
+// Answers from the input; once it is used up every question is cancelled, so the create
+// dialog cannot ask for ever.
 class Prompts final : public tav::ProfilePrompts {
 public:
     explicit Prompts(FuzzedDataProvider& input) : input_(input) {}
@@ -64,7 +58,6 @@ const fs::path& Root() {
     return tav::fuzz::ScratchDir("profiles", {});
 }
 
-// Checks what the run left in the data directory and empties it for the next input.
 void CheckAndEmptyRoot(const tav::ProfileStore& store, std::string_view original,
                        const std::vector<std::string>& originalHidden) {
     for (const auto& entry : fs::directory_iterator(Root())) {
@@ -80,10 +73,8 @@ void CheckAndEmptyRoot(const tav::ProfileStore& store, std::string_view original
                        "nothing else is made in the data directory");
         }
     }
-    // A list the program wrote anew (not the original with a name appended) holds only
-    // names it accepts and the lines of the original it could not show, kept: a rewrite
-    // never invents a refused line. (A name New appended after an empty line is hidden
-    // too, but it is a name the program accepted.)
+    // A rewritten list (not the original with a name appended) hides only the original's
+    // hidden lines or accepted names (New after an empty line is hidden too).
     const auto bytes = tav::ReadFileBytes(store.ListPath());
     if (bytes && !bytes->starts_with(original)) {
         const auto list = store.ReadList();
@@ -109,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const tav::ProfileStore store(Root().string());
     if (withList) {
         fs::create_directories(Root() / "profiles");
-        std::ofstream(store.ListPath(), std::ios::binary).write(list.data(), list.size());
+        tav::fuzz::WriteRaw(store.ListPath(), list);
     }
     std::vector<std::string> originalHidden;
     if (const auto read = store.ReadList()) originalHidden = read->hidden;

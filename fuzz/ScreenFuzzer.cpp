@@ -1,21 +1,15 @@
-// The terminal screen driven as the program drives it: received bytes interleaved with
-// window resizes, scroll bar requests, Page Up and Page Down, the output hold, mode
-// changes, mouse selection and ResetScreen. After every operation the cursor, the top
-// line and the screen must lie inside the buffer, the view reads every row it is asked
-// to paint, as the widget does, and no leftover of an overwritten URL stays marked.
+// The terminal screen driven by a script of operations (ScreenOps.h). After each one the
+// cursor, top line and screen lie inside the buffer, every row the view is told to paint
+// can be read, and no leftover of an overwritten URL stays marked.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
 using tav::fuzz::ScreenOp;
 
-// Reads the script; past its end every byte reads as 0.
 class Script {
 public:
     Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
@@ -48,8 +42,7 @@ void CheckInside(const tav::TMudScreen& screen) {
                "the screen lies inside the buffer");
 }
 
-// Paints as the widget does: every row it is told about is read from the buffer at
-// top + row, so a row or top outside the buffer shows here.
+// Reads every row it is told about from the buffer at top + row, as the widget does.
 class PaintingView final : public tav::ScreenView {
 public:
     const tav::TMudScreen* screen = nullptr;
@@ -88,8 +81,7 @@ void CheckCursor(const tav::TMudScreen& screen) {
                "output column inside a buffer line");
 }
 
-// Every run of URL cells on the screen starts with a marked prefix: what is left of a URL
-// the server partly overwrote is never clickable.
+// Every run of URL cells starts with a URL prefix, so a partly overwritten one is dead.
 void CheckUrls(const tav::TMudScreen& screen) {
     for (int row = 0; row < screen.Rows(); ++row) {
         const tav::ScreenLine& line = screen.Line(screen.Top() + row);

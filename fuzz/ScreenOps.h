@@ -1,16 +1,14 @@
 #pragma once
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tav::fuzz {
 
-// The screen fuzzer reads its input as a script: one byte names an operation (taken
-// modulo kScreenOpCount) and the bytes after it are its arguments; a script that ends
-// early reads zeros. The seed maker writes scripts with the helpers below.
+// The screen fuzzer's script: one byte names an operation (modulo kScreenOpCount), the
+// bytes after it are its arguments; a script that ends early reads zeros.
 enum class ScreenOp : std::uint8_t {
     Feed,      // length n (one byte), then n bytes for AddText
     Resize,    // rows, columns (one byte each): SetScreenRect of that many cells
@@ -23,11 +21,12 @@ enum class ScreenOp : std::uint8_t {
     Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
 };
 inline constexpr int kScreenOpCount = 9;
-// Scrollback sizes stay small so each run is quick; the faults do not need more.
+// Small scrollbacks keep each run quick.
 inline constexpr int kMaxResetLines = 400;
 
-inline void AppendOp(std::string& script, ScreenOp op) {
+inline void AppendOp(std::string& script, ScreenOp op, std::string_view arguments = {}) {
     script.push_back(static_cast<char>(op));
+    script.append(arguments);
 }
 
 // Feeds `bytes` in operations of at most 255 bytes.

@@ -1,10 +1,7 @@
-// A profile's tav.cfg and colors.dat as any editor or old version may have left them,
-// loaded and saved through the real files of a scratch profile. Whatever the load takes
-// in, the saved files must load back to the same record: saving twice writes the same
-// bytes. Fonts and colours handed to the windows stay within their fields.
-//
-// Input: the colors.dat bytes (their count taken from the last byte; 0 leaves the file
-// out), then tav.cfg.
+// A profile's tav.cfg and colors.dat as anything may have left them, loaded and saved
+// twice through real files: both saves write the same bytes, and fonts and colours handed
+// to the windows stay within their fields. Input: colors.dat (its length in the last
+// byte; 0 leaves the file out), then tav.cfg.
 #include "fuzz/FuzzSupport.h"
 #include "settings/ColorFile.h"
 #include "settings/LocalPrinter.h"
@@ -15,10 +12,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -46,16 +40,11 @@ const fs::path& Root() {
     return tav::fuzz::ScratchDir("settings", {"profiles/fuzz"});
 }
 
-void WriteRaw(const fs::path& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
-}
-
 struct Saved {
     std::string settings;
     std::string colors;
 };
 
-// Loads the profile into a fresh record, saves it and returns the saved bytes.
 Saved LoadAndSave(const std::string& root, Host& host) {
     tav::Settings settings{};
     tav::StoredValues values = tav::StoredValues::Defaults();
@@ -78,12 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string root = Root().string();
     const fs::path dir = Root() / "profiles" / kProfile;
-    WriteRaw(dir / "tav.cfg", settings);
-    WriteRaw(dir / "colors.dat", colors);
-    if (colorBytes == 0) fs::remove(dir / "colors.dat"); // a profile without one
-
+    tav::fuzz::WriteRaw(dir / "tav.cfg", settings);
+    tav::fuzz::WriteRaw(dir / "colors.dat", colors);
+    if (colorBytes == 0) fs::remove(dir / "colors.dat");
     Host host;
-
     const Saved first = LoadAndSave(root, host);
     FUZZ_CHECK(first.colors.size() == tav::kColorFileSize, "colors.dat is 128 bytes");
     FUZZ_CHECK(first.settings == tav::ToTextMode(tav::FromTextMode(first.settings)),

@@ -1,9 +1,6 @@
-// The escape, telnet and text-encoding interpreter must not care where the socket cut the
-// stream: the same bytes fed whole and fed in pieces give the same cells, attributes,
-// cursor, completed lines, pending tail and echo result, in every text encoding.
-//
-// Input: the stream, then (taken from the end) the screen's geometry and modes and the
-// seed of the cuts. Streams are at most kMaxStream bytes, past the point where an
+// The same bytes fed whole and in pieces give the same cells, attributes, cursor, lines,
+// pending tail and echo result, in every text encoding. Input: the stream, then (from the
+// end) geometry, modes and the seed of the cuts; at most kMaxStream bytes, past where an
 // unfinished telnet subnegotiation is abandoned.
 #include "fuzz/FuzzSupport.h"
 #include "settings/Settings.h"
@@ -11,9 +8,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdint>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace {
@@ -74,7 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fed wholeFed;
     Feed(whole, stream.data(), stream.size(), wholeFed);
 
-    // Cuts from a small generator: mostly short pieces, sometimes single bytes.
     const std::size_t longest = (modes & 8) != 0 ? 1 : 1 + (modes >> 4) * 16;
     Fed piecesFed;
     for (std::size_t at = 0; at < stream.size();) {

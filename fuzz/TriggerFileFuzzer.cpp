@@ -1,10 +1,7 @@
-// A profile's trigs.ndx as anything may have left it, loaded from a real file, then every
-// terminal line of the input offered to the trigger pass. The list stays sorted, saving
-// and loading it again gives the same triggers, each sent reaction stays within its
-// bound, and the quick byte-pair test never hides a trigger that matches.
-//
-// Input: the trigs.ndx bytes (their count taken from the last two bytes), then the
-// terminal lines, cut where the screen would end them (LF, VT, FF, CR).
+// trigs.ndx as anything may have left it, then terminal lines through the trigger pass:
+// the list stays sorted and survives a save and load, reactions stay within their bound,
+// and the byte-pair test never hides a match. Input: trigs.ndx (its length in the last
+// two bytes), then the lines, cut where the screen ends them (LF, VT, FF, CR).
 #include "fuzz/FuzzSupport.h"
 #include "triggers/LineBigrams.h"
 #include "triggers/TriggerList.h"
@@ -12,10 +9,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
 
 namespace {
@@ -28,8 +21,8 @@ const fs::path& Root() {
     return tav::fuzz::ScratchDir("triggers", {kProfile});
 }
 
-// Sends as the terminal session does while not connected: the message it prints comes
-// straight back as a completed line, which the pass must ignore.
+// As the session does while not connected: its message comes back as a line, which the
+// pass must ignore.
 class EchoingSender final : public tav::TriggerSender {
 public:
     explicit EchoingSender(tav::TriggerList& list) : list_(list) {}
@@ -74,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string profilesRoot = Root().string();
     tav::TriggerList list(profilesRoot);
-    std::ofstream(list.TriggerFilePath(kProfile), std::ios::binary | std::ios::trunc)
-        .write(file.data(), static_cast<std::streamsize>(file.size()));
+    tav::fuzz::WriteRaw(list.TriggerFilePath(kProfile), file);
     FUZZ_CHECK(list.LoadTriggers(kProfile), "the file loads");
     for (std::size_t i = 1; i < list.Count(); ++i)
         FUZZ_CHECK(!tav::TriggerPatternLess(list.At(i).pattern(), list.At(i - 1).pattern()),

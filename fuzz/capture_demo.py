@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""Records one short session with the demo world as seeds for the fuzz targets.
-
-Starts tools/demo-world on a free port, logs a player in on the text port and a client on
-the client port, runs commands that make the world send every kind of text and message,
-quits, and writes everything each port sent: OUT_DIR/term.bin and OUT_DIR/client.bin.
+"""Records a short demo-world session that sends every kind of text and message, as seeds
+for the fuzz targets: what each port sent, in OUT_DIR/term.bin and OUT_DIR/client.bin.
 Usage: capture_demo.py OUT_DIR
 """
 import os
@@ -34,8 +31,7 @@ def free_port_pair() -> int:
 
 
 def read_until(sock, data: bytearray, needle: bytes = None):
-    """Appends what the socket receives to data until needle arrives or the peer closes;
-    the socket's time-out bounds every wait."""
+    """Appends what arrives until needle does or the peer closes (the time-out bounds it)."""
     while needle is None or needle not in data:
         chunk = sock.recv(65536)
         if not chunk:

@@ -1,15 +1,15 @@
-// Downloads on real files: a write that dies or fails half-way never leaves a cut file
-// at the name, and links or directories at the name are never written through.
+// Downloads on real files: a write that dies or fails half-way never leaves a cut file,
+// and links or directories at the name are never written through.
 #include "client/ClientFiles.h"
 #include "settings/TextMode.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 namespace tav::test {
 namespace {
@@ -19,29 +19,21 @@ using Bytes = std::vector<std::uint8_t>;
 
 class ClientFilesTest : public ::testing::Test {
 protected:
-    ClientFilesTest() {
-        fs::create_directories(root / "binary");
-        fs::create_directories(root / "text");
-    }
-    ~ClientFilesTest() override { fs::remove_all(root); }
-    static fs::path MakeRoot() {
-        std::string pattern = (fs::temp_directory_path() / "tav-files-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-    }
-    // The file's bytes; a long content reads as its size, so a failure stays readable.
+    // A long content reads as its size, so a failure stays readable.
     std::string Read(const fs::path& relative) const {
         const std::string bytes = ReadFileBytes((root / relative).string()).value_or("<missing>");
         return bytes.size() > 64 ? std::to_string(bytes.size()) + " bytes" : bytes;
     }
-    std::vector<std::string> Entries(const char* dir) const {
+    std::vector<std::string> Entries(const char* sub) const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root / dir))
+        for (const auto& entry : fs::directory_iterator(root / sub))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    const fs::path root = MakeRoot();
+    TempDir dir{"binary", "text"};
+    const fs::path root = dir.path;
     const ClientFiles files{root.string()};
     const Bytes sound = Bytes(100000, 0x80);
 };
@@ -72,8 +64,8 @@ TEST_F(ClientFilesTest, AShortWriteIsReportedAndKeepsTheOldFile) {
                 std::string(sound.begin(), sound.end()));
 }
 
-// Only a plain file (or nothing) at the name is replaced; a link is not followed and not
-// replaced, a directory is not touched, and both count as files that cannot be opened.
+// Only a plain file (or nothing) at the name is replaced; links and directories count as
+// files that cannot be opened.
 TEST_F(ClientFilesTest, LinksAndDirectoriesAtTheNameAreRefused) {
     std::ofstream(root / "outside") << "keep";
     for (const char* dir : {"binary", "text"}) {

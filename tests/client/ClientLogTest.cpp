@@ -9,8 +9,6 @@
 
 #include <gmock/gmock.h>
 
-#include <thread>
-
 namespace tav::test {
 namespace {
 
@@ -64,7 +62,7 @@ TEST(ClientLog, LinesBeforeTheStatusBarExistsAreLostAndObserversHearTheRest) {
     EXPECT_THAT(status.calls, ElementsAre("msg kept"));
 }
 
-// The log holds its lock while it shows a line, so one recorder serves two threads.
+// The log holds its lock while it shows a line, so one recorder serves both threads.
 TEST(ClientLog, TwoThreadsWritingNeverTearALine) {
     ClientLog log;
     RecordingStatus status;
@@ -108,7 +106,7 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
     EXPECT_THAT(status.calls, ElementsAre("latency 5 ms"));
     EXPECT_EQ(windows.offThread, 0);
 
-    // Released waiters go on; calls still queued when the decorator goes are dropped.
+    // Released waiters go on; calls queued when the decorator goes are dropped.
     queued->ReleaseWaiters();
     queued->BoardUpdate(9 /* made on the loop thread: runs at once */);
     std::thread late([&] { queued->BoardUpdate(1); });

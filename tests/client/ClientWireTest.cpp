@@ -1,18 +1,13 @@
 #include "ConnectionTestSupport.h"
 
-#include <atomic>
-#include <cstdlib>
-#include <functional>
 #include <new>
 #include <ostream>
-#include <thread>
 
 namespace tav::test {
 namespace {
 
-// The largest single block asked of operator new while `run` runs: shows how much a piece
-// of code allocates at once without trusting its own account. This binary's operator new
-// and delete (below) are plain malloc and free that watch the sizes while armed.
+// The largest single block asked of operator new while `run` runs; this binary's operator
+// new and delete (below) are plain malloc and free that watch the sizes while armed.
 std::atomic<bool> gArmed{false};
 std::atomic<std::size_t> gLargest{0};
 
@@ -38,7 +33,7 @@ void* Allocate(std::size_t size) {
 
 namespace {
 
-// What one read_dblock gave, printable so a failure reads as data.
+// What one read_dblock gave, printable.
 struct Got {
     std::ptrdiff_t size = -1;
     std::int32_t type = 0;
@@ -87,36 +82,11 @@ Bytes Join(std::initializer_list<Bytes> parts) {
     return out;
 }
 
-const Bytes kShortStream = Join({Frame(63, "", "", {}), Frame(59, "", "", {'w', 'h', 'o', 0})});
-const std::vector<Got> kShortExpected = {{276, 63, "", "", {}},
-                                         {280, 59, "", "", {'w', 'h', 'o', 0}}};
-
-const Bytes kLongStream = Join({kShortStream, Frame(51, "a.wav", "x", Pattern(5000))});
-std::vector<Got> LongExpected() {
-    std::vector<Got> e = kShortExpected;
-    e.push_back({5276, 51, "a.wav", "x", Pattern(5000)});
-    return e;
-}
-
-TEST(ReadDblockTest, ChunkBoundariesAreInvisible) {
-    const std::vector<Got> expected = LongExpected();
-    auto check = [&](const std::vector<std::size_t>& cuts) {
-        ScriptedSocket socket;
-        socket.AddSplit(kLongStream, cuts);
-        WireRig rig(socket, true);
-        ASSERT_EQ(ReadFrames(rig.wire, socket, 3), expected);
-        EXPECT_TRUE(rig.log.lines.empty());
-        for (std::size_t asked : socket.asked)
-            EXPECT_LE(asked, kReceiveChunkBytes);
-    };
-    check({});
-    std::vector<std::size_t> everyByte;
-    for (std::size_t i = 1; i < kLongStream.size(); ++i)
-        everyByte.push_back(i);
-    check(everyByte);
-    for (std::size_t cut = 1; cut < kLongStream.size(); ++cut)
-        check({cut});
-}
+const Bytes kLongStream = Join({Frame(63, "", "", {}), Frame(59, "", "", {'w', 'h', 'o', 0}),
+                                Frame(51, "a.wav", "x", Pattern(5000))});
+const std::vector<Got> kLongExpected = {{276, 63, "", "", {}},
+                                        {280, 59, "", "", {'w', 'h', 'o', 0}},
+                                        {5276, 51, "a.wav", "x", Pattern(5000)}};
 
 // A peer on the other end of a real socket writes the stream in the given pieces.
 std::vector<Got> ReadOverSocketPair(const Bytes& stream, const std::vector<std::size_t>& pieces,
@@ -137,9 +107,26 @@ std::vector<Got> ReadOverSocketPair(const Bytes& stream, const std::vector<std::
     return got;
 }
 
-TEST(ReadDblockTest, RealSocketPeerWritingInSmallPieces) {
-    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1}, 3), LongExpected());
-    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), LongExpected());
+TEST(ReadDblockTest, ChunkBoundariesAreInvisibleScriptedAndOnARealSocket) {
+    const std::vector<Got>& expected = kLongExpected;
+    auto check = [&](const std::vector<std::size_t>& cuts) {
+        ScriptedSocket socket;
+        socket.AddSplit(kLongStream, cuts);
+        WireRig rig(socket, true);
+        ASSERT_EQ(ReadFrames(rig.wire, socket, 3), expected);
+        EXPECT_TRUE(rig.log.lines.empty());
+        for (std::size_t asked : socket.asked)
+            EXPECT_LE(asked, kReceiveChunkBytes);
+    };
+    check({});
+    std::vector<std::size_t> everyByte;
+    for (std::size_t i = 1; i < kLongStream.size(); ++i)
+        everyByte.push_back(i);
+    check(everyByte);
+    for (std::size_t cut = 1; cut < kLongStream.size(); ++cut)
+        check({cut});
+    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1}, 3), expected);
+    EXPECT_EQ(ReadOverSocketPair(kLongStream, {1, 2, 3, 5, 8, 13, 4097}, 3), expected);
 }
 
 TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512BytesAndTryAgainWaits) {
@@ -265,8 +252,8 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
     EXPECT_EQ(Bytes(r.message->Data().begin(), r.message->Data().end()), Bytes(Pattern(4)));
 }
 
-// A length word alone buys no memory: the body's buffer starts at kFrameBytesAhead and
-// then at most doubles what has arrived, however long the frame says it is.
+// A length word alone buys no memory: the buffer starts at kFrameBytesAhead, then at most
+// doubles what has arrived.
 TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
     constexpr std::size_t kMiB = std::size_t{1} << 20;
     struct Case {
@@ -298,8 +285,8 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
 } // namespace
 } // namespace tav::test
 
-// Every plain new and delete of the binary goes through malloc and free, so the pairs
-// stay matched for the sanitizers too.
+// Every new and delete goes through malloc and free, so the pairs stay matched for the
+// sanitizers.
 void* operator new(std::size_t size) {
     return tav::test::Allocate(size);
 }

@@ -5,16 +5,14 @@
 namespace tav::test {
 
 std::string ServerFrame(std::int32_t type, std::string_view text1, std::string_view text2,
-                        std::string_view data, std::optional<std::int32_t> dataLen) {
+                        std::string_view data) {
     OutgoingMessage message; // the server's frames are laid out as the client's
     message.header.type = type;
     message.header.aux = 7;
     SetText(message.header.text1, text1);
     SetText(message.header.text2, text2);
     message.data.assign(data.begin(), data.end());
-    Bytes frame = EncodeFrame(message);
-    if (dataLen)
-        StoreLe32(&frame[kLengthBytes + kDataLenOffset], static_cast<std::uint32_t>(*dataLen));
+    const Bytes frame = EncodeFrame(message);
     return {frame.begin(), frame.end()};
 }
 

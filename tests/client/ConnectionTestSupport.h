@@ -20,26 +20,19 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <sstream>
-#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tav::test {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-// Window effects as readable lines, in the order they were made; also checks that every
-// call comes on the thread that runs the loop.
+// Window effects as readable lines in order; counts calls off the loop's thread.
 struct RecordingWindows : ClientWindows {
     std::vector<std::string> calls;
     std::thread::id uiThread = std::this_thread::get_id();
@@ -60,7 +53,7 @@ struct RecordingWindows : ClientWindows {
     void AppendText(ClientScreen s, std::string_view t) override {
         Add("append ", Name(s), " ", t);
     }
-    // The decoders' own tests check the contents; a corner shows the call arrived.
+    // A corner shows the call arrived; the decoders' tests check the contents.
     void SetMap(const MapGrid& g) override { Add("map ", g[21][21]); }
     void SetStatusValues(const HitManaMove& v) override { Add("status ", v.hit, "/", v.moveMax); }
     void SetGauge(int id, int value, int max) override { Add("gauge ", id, " ", value, " ", max); }
@@ -134,7 +127,6 @@ struct SharedLog : LogSink {
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
     }
 };
-using RecordingLog = SharedLog;
 
 struct RecordingBoxes : MessageBoxes {
     std::vector<std::string> boxes;
@@ -176,8 +168,8 @@ struct FakeLink : ClientLink {
     StreamSocket& SendSocket() override { return socket; }
 };
 
-// A socket that replays a script: each receive returns at most the rest of the current
-// piece; a piece may instead be an error number, and the end of the script is a close.
+// Replays a script: each receive gives at most the rest of the current piece; a piece
+// may be an error number instead, and the script's end is a close.
 struct ScriptedSocket : StreamSocket {
     struct Step {
         Bytes bytes;
@@ -190,7 +182,6 @@ struct ScriptedSocket : StreamSocket {
 
     void Add(Bytes bytes) { script.push_back({std::move(bytes), 0}); }
     void AddError(int error) { script.push_back({{}, error}); }
-    // The stream cut into pieces at the given offsets.
     void AddSplit(const Bytes& stream, const std::vector<std::size_t>& cuts) {
         std::size_t from = 0;
         for (std::size_t cut : cuts) {
@@ -235,13 +226,12 @@ struct WireRig {
         settings.cdmdebug = debug ? 1 : 0;
     }
     Settings settings{};
-    RecordingLog log;
+    SharedLog log;
     RecordingGauge gauge;
     FakeLink link;
     ClientWire wire{link, log, gauge, settings};
 };
 
-// A connected AF_UNIX stream socket pair, closed on destruction.
 struct SocketPair {
     int fds[2] = {-1, -1};
     SocketPair() { EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0); }
@@ -276,15 +266,14 @@ inline Bytes ReadExactly(int fd, std::size_t size) {
     return out;
 }
 
-// One frame as the server sends it. dataLen overrides the header's `data_len`.
+// One frame as the server sends it.
 std::string ServerFrame(std::int32_t type, std::string_view text1 = {}, std::string_view text2 = {},
-                        std::string_view data = {},
-                        std::optional<std::int32_t> dataLen = std::nullopt);
+                        std::string_view data = {});
 // The frames in a byte stream the client sent (whole frames only).
 std::vector<ClientMessage> ParseFrames(const std::string& bytes);
 
-// A ClientConnection to a loopback peer with every outside part recorded. The peer
-// listens on the game port + 1, as the client expects.
+// A ClientConnection to a loopback peer (on the game port + 1) with every outside part
+// recorded.
 struct ConnectionRig {
     Settings settings{};
     PollEventLoop loop;
@@ -302,13 +291,10 @@ struct ConnectionRig {
     std::unique_ptr<ClientConnection> connection;
 
     explicit ConnectionRig(bool debug = false);
-    // Replaces the connection with one that plays through `through`, reads the ping time
-    // from `stamp` and may download `limit` bytes a connection.
+    // A new connection playing through `through`, its ping stamp `stamp`.
     void Rebuild(ClientSound& through, const std::atomic<std::int32_t>& stamp,
                  std::uint64_t limit = kDownloadLimitBytes);
-    // Connects, accepts and reads the login frame.
     ::testing::AssertionResult ConnectAndLogin();
-    // Runs the loop until done() or the time-out.
     bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
         return loop.RunUntil(done, timeout);
     }
@@ -323,7 +309,6 @@ struct ConnectionRig {
         Pump([&] { return log.Lines().size() >= n + 2; });
         return log.After(2);
     }
-    // The frames the client sent since the last call.
     std::vector<ClientMessage> ReadFrames(std::chrono::milliseconds wait = 300ms) {
         return ParseFrames(server.Read(wait));
     }

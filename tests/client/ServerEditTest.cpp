@@ -1,15 +1,8 @@
-// The server edit flow without a window: the texts the dialog starts from, the reply
-// bytes, and the order of emptying the slot and answering, against a real connection.
+// The server edit flow without a window, against a real connection.
 #include "client/ServerEdit.h"
 
 #include "ConnectionTestSupport.h"
-#include "client/ClientRequests.h"
-#include "client/PendingEdit.h"
-
-#include <gtest/gtest.h>
-
-#include <deque>
-#include <functional>
+#include "tests/support/RecordingRequests.h"
 
 namespace tav::test {
 namespace {
@@ -38,7 +31,7 @@ TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
     for (const GameRow& row : gameRows)
         EXPECT_EQ(ToGameLineEnds(row.editor), row.game) << row.editor;
 
-    // What the server sends in CR LF comes back the same after an untouched "Done".
+    // CR LF text comes back the same after an untouched "Done".
     const std::string_view crlf = "line one\r\nline two\r\n\r\nlast";
     EXPECT_EQ(ToGameLineEnds(ToEditorLineEnds(crlf)), crlf);
 
@@ -47,15 +40,14 @@ TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
 
     EXPECT_EQ(EditByteLimit(""), kEditTextBytes - 1);
     EXPECT_EQ(EditByteLimit(std::string(20000, 'x')), 20000u);
-    // A long text in lone LFs grows by a CR a line in the editor's game form; "Done" on
-    // it untouched must not be refused.
+    // Lone LFs grow by a CR each in the game form; an untouched "Done" must still fit.
     std::string lines;
     for (int i = 0; i < 6000; ++i)
         lines += "ab\n";
     EXPECT_EQ(EditByteLimit(lines), 24000u);
 }
 
-// The dialog as a script: each run records what it was given and answers the next reply.
+// Each run records what it was given and gives the next answer.
 struct ScriptedDialog : EditDialogRunner {
     struct Run {
         std::string heading, text;
@@ -129,9 +121,9 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
     }
 }
 
-// Forwards to the connection, then lets the server answer the reply with a new request
-// before the flow goes on: a flow that emptied the slot only after sending would refuse it.
-struct ServerAnswersAtOnce : ClientRequests {
+// The server answers the reply with a new request before the flow goes on: a flow that
+// emptied the slot only after sending would refuse it.
+struct ServerAnswersAtOnce : RecordingRequests {
     ConnectionRig& rig;
     std::string replyOnWire;
     explicit ServerAnswersAtOnce(ConnectionRig& r) : rig(r) {}
@@ -149,17 +141,9 @@ struct ServerAnswersAtOnce : ClientRequests {
             std::this_thread::sleep_for(1ms);
         return sent;
     }
-    std::ptrdiff_t SendCommand(std::string_view) override { return -1; }
-    std::ptrdiff_t SendHelpIndexRequest() override { return -1; }
-    std::ptrdiff_t SendHelpFileRequest(std::string_view) override { return -1; }
-    std::ptrdiff_t SendBindexRequest() override { return -1; }
-    std::ptrdiff_t SendMsgIndexRequest(std::int32_t) override { return -1; }
-    std::ptrdiff_t SendMsgRequest(std::int32_t, std::int32_t) override { return -1; }
-    std::ptrdiff_t SendMsgDelete(std::int32_t, std::int32_t) override { return -1; }
-    std::ptrdiff_t SendMsgPost(std::int32_t, std::string_view) override { return -1; }
 };
 
-TEST(ServerEditFlowTest, ARequestArrivingRightAfterTheReplyIsParkedAndAnsweredNext) {
+TEST(ServerEditFlowTest, ARequestRightAfterTheReplyIsParkedAndAnsweredNextEvenWhenTheLinkGoes) {
     ConnectionRig rig;
     ASSERT_TRUE(rig.ConnectAndLogin());
     rig.server.Send(ServerFrame(57, "First edit", "", "first text"));
@@ -178,20 +162,15 @@ TEST(ServerEditFlowTest, ARequestArrivingRightAfterTheReplyIsParkedAndAnsweredNe
     ASSERT_TRUE(rig.Pump([&] { return rig.windows.calls.size() == 2; }));
     EXPECT_EQ(rig.windows.calls[1], "command 5624");
 
-    // The second request is answered from its own text, closed without "Done".
     ASSERT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
               EditOutcome::Answered);
     EXPECT_EQ(dialog.runs.at(1).heading, "Second edit");
     const auto second = rig.ReadFrames();
     ASSERT_EQ(second.size(), 1u);
     EXPECT_EQ(second[0].DataText(), "second text");
-}
 
-TEST(ServerEditFlowTest, TheReplyIsAttemptedWhenTheConnectionWentDownMeanwhile) {
-    ConnectionRig rig;
-    ASSERT_TRUE(rig.ConnectAndLogin());
+    // The reply is attempted, and the slot emptied, when the connection went down meanwhile.
     ASSERT_TRUE(rig.pendingEdit.Offer(EditRequest("Gone", "text")));
-    ScriptedDialog dialog;
     dialog.answers.push_back(std::string("edited"));
     dialog.whileOpen = [&] {
         rig.connection->Disconnect();

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -54,6 +56,18 @@ inline std::function<void(QWidget*)> ChooseFile(const QString& name,
         ASSERT_NE(field, nullptr);
         field->setText(name);
         QTest::keyClick(field, Qt::Key_Return);
+    };
+}
+
+// Answers a font chooser with the fixed system font at `pixelSize` pixels.
+inline std::function<void(QWidget*)> ChooseFont(int pixelSize) {
+    return [=](QWidget* modal) {
+        auto* chooser = qobject_cast<QFontDialog*>(modal);
+        ASSERT_NE(chooser, nullptr) << modal->metaObject()->className();
+        QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPixelSize(pixelSize);
+        chooser->setCurrentFont(font);
+        chooser->accept();
     };
 }
 

@@ -1,44 +1,15 @@
-// The boards window's model: which board each choice goes to, what it sends, and the
-// heading limits.
+// The boards window's model: where each choice goes, what it sends, heading limits.
 #include "windows/BoardModel.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/RecordingRequests.h"
 
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
 
 namespace tav {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// The requests as readable lines; `down` makes every send fail as a closed connection does.
-struct RecordingRequests : ClientRequests {
-    Lines sent;
-    bool down = false;
-    std::ptrdiff_t Add(std::string line) {
-        if (down) return -1;
-        sent.push_back(std::move(line));
-        return 272;
-    }
-    std::ptrdiff_t SendEditReply(std::string_view) override { return Add("edit"); }
-    std::ptrdiff_t SendCommand(std::string_view) override { return Add("command"); }
-    std::ptrdiff_t SendHelpIndexRequest() override { return Add("helpindex"); }
-    std::ptrdiff_t SendHelpFileRequest(std::string_view) override { return Add("helpfile"); }
-    std::ptrdiff_t SendBindexRequest() override { return Add("bindex"); }
-    std::ptrdiff_t SendMsgIndexRequest(std::int32_t b) override {
-        return Add("msgindex " + std::to_string(b));
-    }
-    std::ptrdiff_t SendMsgRequest(std::int32_t b, std::int32_t p) override {
-        return Add("msg " + std::to_string(b) + " " + std::to_string(p));
-    }
-    std::ptrdiff_t SendMsgDelete(std::int32_t b, std::int32_t p) override {
-        return Add("delete " + std::to_string(b) + " " + std::to_string(p));
-    }
-    std::ptrdiff_t SendMsgPost(std::int32_t b, std::string_view h) override {
-        return Add("post " + std::to_string(b) + " [" + std::string(h) + "]");
-    }
-};
+using test::RecordingRequests;
 
 TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
     const std::string long200(200, 'h');
@@ -61,8 +32,7 @@ TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
     EXPECT_EQ(LimitHeading("short"), "short");
 }
 
-// One step of a board session: an action with its argument, what it returns and sends,
-// and the current board afterwards.
+// An action with its argument, what it returns and sends, and the current board after.
 struct Step {
     const char* action; // boards, select, messages (argument: line count), read, delete,
                         // post, lost post (the connection is down)

@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <gtest/gtest.h>
 
 namespace tav::test {
 namespace {
@@ -27,7 +26,6 @@ struct CommandPadFixture : ::testing::Test {
         pad->PlaceStored(false);
         pad->Toggle();
     }
-    // The commands that reached the game since the last call, in order.
     std::vector<std::string> Sent() {
         std::vector<std::string> words;
         for (const ClientMessage& frame : rig.ReadFrames(std::chrono::milliseconds(150))) {
@@ -52,6 +50,14 @@ TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
     EXPECT_EQ(Sent(), expected);
     EXPECT_EQ(expected[4], "\n") << "the centre sends a line feed";
     EXPECT_TRUE(pad->isVisible()) << "the pad stays open";
+
+    Button("Close")->click();
+    EXPECT_FALSE(pad->isVisible());
+    // Disconnected, a button still hands its word to the connection, which refuses it.
+    rig.connection->Disconnect();
+    pad->Toggle();
+    Button("Look")->click();
+    EXPECT_TRUE(rig.ReadFrames(std::chrono::milliseconds(100)).empty());
 }
 
 TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
@@ -103,17 +109,6 @@ TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
     pad->SendButton().click();
     pad->SendButton().click();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"score", "score"}));
-}
-
-TEST_F(CommandPadFixture, CloseHidesThePadAndItComesBack) {
-    Button("Close")->click();
-    EXPECT_FALSE(pad->isVisible());
-
-    // Disconnected, a button still hands its word to the connection, which refuses it.
-    rig.connection->Disconnect();
-    pad->Toggle();
-    Button("Look")->click();
-    EXPECT_TRUE(rig.ReadFrames(std::chrono::milliseconds(100)).empty());
 }
 
 } // namespace

@@ -7,10 +7,8 @@
 #include "windows/TriggerDialogs.h"
 
 #include <QPlainTextEdit>
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 
 namespace tav {
 namespace {

@@ -6,7 +6,6 @@
 
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace tav {
 namespace {

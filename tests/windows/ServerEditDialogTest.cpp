@@ -1,31 +1,21 @@
-// The edit dialog as the user meets it: what it shows, what "Done" gives back or refuses,
-// its font and its stored rectangle.
+// The edit dialog as the user meets it.
 #include "windows/ServerEditDialog.h"
 
-#include "client/PendingEdit.h"
 #include "client/ServerEdit.h"
 #include "term/ScreenFonts.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/client/ConnectionTestSupport.h"
+#include "tests/support/WidgetLookup.h"
 
-#include <QFontDatabase>
-#include <QFontDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest/QTest>
-
-#include <gtest/gtest.h>
 
 namespace tav {
 namespace {
 
 using test::ModalScript;
 
-// The dialog with a font and a stored rectangle of its own.
 struct EditDialog {
     FontSpec font{"fixedsys", 10, 5};
     Rect stored;
@@ -35,8 +25,7 @@ struct EditDialog {
         : stored(place), dialog(heading, text, limit, font, stored, owner) {}
 };
 
-// Runs the dialog while `act` drives it from the event loop; the answer and every
-// message box that came up on the way (title | text).
+// Runs the dialog while `act` drives it; the answer and every box on the way.
 struct Outcome {
     std::optional<std::string> text;
     QStringList boxes;
@@ -75,6 +64,12 @@ TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
     EXPECT_TRUE(dialog.WidthText().accessibleName().startsWith("Width: "));
     for (QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
+
+    const Outcome closed = RunWith(dialog, [](tmarrowedit& d, Outcome&) {
+        d.Text().setPlainText("changed");
+        d.close();
+    });
+    EXPECT_EQ(closed.text, std::nullopt) << "closing without Done gives nothing";
 }
 
 TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
@@ -115,9 +110,8 @@ TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
     }
 }
 
-// A server's edit request answered through the real dialog and connection: whatever bytes
-// the server sent come back as they were unless the user changed the text, and a change
-// keeps every character the user left alone (a no-break space stays one).
+// Through the real dialog and connection, the server's bytes come back as they were
+// unless changed, and a change keeps every character left alone (a no-break space too).
 TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
     std::string every; // 1 to 255; a NUL would end the text
     for (int byte = 1; byte < 256; ++byte)
@@ -169,22 +163,26 @@ TEST(ServerEditDialog, DoneSendsBackEveryByteTheUserDidNotChange) {
     }
 }
 
-TEST(ServerEditDialog, ClosingWithoutDoneGivesNothing) {
-    EditDialog edit("received");
-    const Outcome outcome = RunWith(edit.dialog, [](tmarrowedit& d, Outcome&) {
-        d.Text().setPlainText("changed");
-        d.close();
-    });
-    EXPECT_EQ(outcome.text, std::nullopt);
-}
-
-TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {
+// Placed at the stored rectangle, which follows moves and sizes; a chosen font replaces
+// the stored one and the size texts.
+TEST(ServerEditDialog, StoredRectangleAndFontFollowTheUser) {
     QMainWindow owner;
     EditDialog edit("", 100, {100, 80, 600, 480}, &owner);
     tmarrowedit& dialog = edit.dialog;
     const Rect& stored = edit.stored;
     EXPECT_EQ(dialog.geometry(), QRect(100, 80, 500, 400));
     dialog.show();
+    const QString linesBefore = dialog.HeightText().text();
+    ModalScript script;
+    script.Then(test::ChooseFont(40));
+    QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
+    ASSERT_TRUE(test::WaitFor([&] { return script.Done() && edit.font.height == -40; }));
+    EXPECT_EQ(dialog.Text().font().pixelSize(), 40);
+    const CellSize cell = CellSizeOf(dialog.Text().font());
+    EXPECT_EQ(dialog.HeightText().text().toInt(), dialog.Text().viewport()->height() / cell.height);
+    EXPECT_EQ(dialog.WidthText().text().toInt(), dialog.Text().viewport()->width() / cell.width);
+    EXPECT_LT(dialog.HeightText().text().toInt(), linesBefore.toInt());
+
     dialog.move(130, 90);
     EXPECT_EQ(stored, (Rect{130, 90, 630, 490}));
     dialog.resize(400, 300);
@@ -196,29 +194,6 @@ TEST(ServerEditDialog, PlacedAtTheStoredRectangleWhichFollowsMovesAndSizes) {
     EditDialog fresh("", 100, {}, &owner);
     EXPECT_GE(fresh.dialog.width(), fresh.dialog.minimumWidth());
     EXPECT_GE(fresh.dialog.height(), fresh.dialog.minimumHeight());
-}
-
-TEST(ServerEditDialog, FontReplacesTheStoredFontAndTheSizeTexts) {
-    EditDialog edit("", 100, {50, 50, 650, 450});
-    tmarrowedit& dialog = edit.dialog;
-    dialog.show();
-    const QString linesBefore = dialog.HeightText().text();
-    QFont big = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    big.setPixelSize(40);
-    ModalScript script;
-    script.Then([&big](QWidget* w) {
-        auto* chooser = qobject_cast<QFontDialog*>(w);
-        ASSERT_NE(chooser, nullptr) << w->metaObject()->className();
-        chooser->setCurrentFont(big);
-        chooser->accept();
-    });
-    QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
-    ASSERT_TRUE(test::WaitFor([&] { return script.Done() && edit.font.height == -40; }));
-    EXPECT_EQ(dialog.Text().font().pixelSize(), 40);
-    const CellSize cell = CellSizeOf(dialog.Text().font());
-    EXPECT_EQ(dialog.HeightText().text().toInt(), dialog.Text().viewport()->height() / cell.height);
-    EXPECT_EQ(dialog.WidthText().text().toInt(), dialog.Text().viewport()->width() / cell.width);
-    EXPECT_LT(dialog.HeightText().text().toInt(), linesBefore.toInt());
 }
 
 } // namespace

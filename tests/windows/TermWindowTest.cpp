@@ -20,9 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace tav {
 namespace {
@@ -65,7 +63,7 @@ struct TermWindowFixture : ::testing::Test {
     QRect Geometry(const char* name) { return term->findChild<QWidget*>(name)->geometry(); }
 };
 
-TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
+TEST_F(TermWindowFixture, DividerDragThenAProfileAppliedBeforeTheFrameIsSized) {
     Divider& hdiv = term->HDivider();
     const QRect divider = hdiv.geometry();
     const QRect desc = Geometry("TavClient DescWin");
@@ -92,17 +90,15 @@ TEST_F(TermWindowFixture, DividerDragMovesOnlyTheOutlineUntilRelease) {
     EXPECT_FALSE(outline->isVisible());
     EXPECT_EQ(hdiv.geometry(), divider.translated(0, 50));
     EXPECT_EQ(Geometry("TavClient MudScreen").top(), main.top() + 50);
-}
 
-TEST_F(TermWindowFixture, ProfileAppliedBeforeTheFrameIsSizedSplitsTheFinalSize) {
-    // Applying a profile happens while the window still has its start-up size; the first
-    // divider positions must follow the size the window has once the layout is released.
+    // A profile applied while the window still has its start-up size: the dividers must
+    // split the size the window has once the layout is released.
     term->SetLayoutLock(true);
     term->resize(300, 90);
     term->ApplyScreenSettings(true);
-    term->resize(1000, 700);
+    term->resize(1000, 760); // not where the drag left the divider
     term->SetLayoutLock(false);
-    EXPECT_EQ(term->HDivider().geometry().top(), 700 / 2 - 4);
+    EXPECT_EQ(term->HDivider().geometry().top(), 760 / 2 - 4);
     EXPECT_GT(Geometry("TavClient DescWin").height(), 250);
 }
 
@@ -248,7 +244,7 @@ TEST_F(InputLineFixture, EnterHistoryKeysSplitViewAndNoErase) {
     EXPECT_EQ(server.Read(), "kill rat\nkill rat\n");
 }
 
-TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsAndMasking) {
+TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsMaskingAndHold) {
     QTest::keyClicks(&Input(), "ab");
     struct Pad {
         Qt::Key key;
@@ -288,9 +284,8 @@ TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsAndMasking) {
     EXPECT_EQ(Input().text(), "ab5");
     server.Send("\xff\xfc\x01");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Input().Masked(); }, 2000));
-}
 
-TEST_F(InputLineFixture, ScrollLockHoldsOutputAndItsEchoRequestUntilReleased) {
+    // Scroll Lock holds the output and its echo request until released.
     QTest::keyClick(&Input(), Qt::Key_ScrollLock);
     EXPECT_TRUE(term->MainScreen().Held());
     const std::string held = "You are held.\r\nPassword: \xff\xfb\x01";

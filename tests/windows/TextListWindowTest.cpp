@@ -1,4 +1,4 @@
-// The five text list windows of the terminal window, with real widgets and real files.
+// The five text list windows with real widgets and real files.
 #include "windows/TextListWindow.h"
 
 #include "term/ScreenFonts.h"
@@ -10,13 +10,9 @@
 #include "windows/TermWindow.h"
 
 #include <QCheckBox>
-#include <QFontDatabase>
-#include <QFontDialog>
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 #include <cstring>
+#include <filesystem>
 
 namespace tav {
 namespace {
@@ -114,8 +110,7 @@ TEST_F(TextListFixture, SetUpAppliesTheStoredPlaceAndFontAgain) {
     EXPECT_TRUE(who.Topmost());
 }
 
-// Every size, the smallest too, keeps the screen and the buttons inside the window and
-// apart; where exactly each goes is the layout code's own business.
+// Every size, the smallest too, keeps the screen and the buttons inside and apart.
 TEST_F(TextListFixture, LayoutKeepsEveryControlInsideAndApart) {
     txtdlg& window = term->ChannelWindow();
     window.Toggle();
@@ -199,14 +194,7 @@ TEST_F(TextListFixture, FontChoiceIsStoredAndGivenToTheScreen) {
     txtdlg& window = term->EquipmentWindow();
     window.Toggle();
     const int cellHeight = window.Screen().CellHeight();
-    QFont chosen = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    chosen.setPixelSize(21);
-    script.Then([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFontDialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        dialog->setCurrentFont(chosen);
-        dialog->accept();
-    });
+    script.Then(test::ChooseFont(21));
     Button(window, "Font...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(stored.eqfont.height, -21);

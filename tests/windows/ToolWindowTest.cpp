@@ -1,5 +1,5 @@
-// The tool window base as the user meets it: placed where it was left, closing hides it,
-// the menu toggles it, and the stored rectangle follows moves and sizes.
+// The tool window base: placed where it was left, closing hides it, the menu toggles it,
+// and the stored rectangle follows moves and sizes.
 #include "windows/ToolWindow.h"
 #include "term/ScreenFonts.h"
 
@@ -46,18 +46,15 @@ TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
     window.SetTopmost(false);
     EXPECT_TRUE(window.isVisible()) << "leaving the top keeps the window shown";
     EXPECT_EQ(stored, resized);
-}
 
-TEST(ToolWindow, AnEmptyStoredRectangleGivesAUsableWindow) {
-    QMainWindow owner;
-    Rect stored{};
-    ToolWindow window("TavClient InvDlg", stored, &owner);
-    window.setMinimumSize(120, 80);
-    window.PlaceStored(false);
-    EXPECT_GE(window.width(), 120);
-    EXPECT_GE(window.height(), 80);
-    window.Toggle();
-    EXPECT_GE(stored.Width(), 120) << "recorded once shown";
+    Rect empty{};
+    ToolWindow fresh("TavClient InvDlg", empty, &owner);
+    fresh.setMinimumSize(120, 80);
+    fresh.PlaceStored(false);
+    EXPECT_GE(fresh.width(), 120) << "an empty stored rectangle gives a usable window";
+    EXPECT_GE(fresh.height(), 80);
+    fresh.Toggle();
+    EXPECT_GE(empty.Width(), 120) << "recorded once shown";
 }
 
 TEST(ScreenFonts, AChosenFontComesBackFromItsStoredForm) {

@@ -1,26 +1,16 @@
-// The trigger list window and edit dialog as the user meets them: every change goes
-// through the dialogs and lands byte for byte in a real trigs.ndx.
+// The trigger window and editor: every change lands byte for byte in a real trigs.ndx.
 #include "windows/TriggerDialogs.h"
 
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDialog>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest/QTest>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace tav {
 namespace {
@@ -79,7 +69,6 @@ protected:
 
 TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     enum class Act { New, Edit, EditDelete, PopupNo, PopupYes };
-    // One change through the dialogs; afterwards the list, and trigs.ndx byte for byte.
     const auto change = [&](const char* what, Act act, int row, const QString& pattern,
                             const QString& reaction, const QStringList& lines,
                             const std::string& file) {
@@ -123,7 +112,7 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     change("the last trigger gone, so is the file", Act::EditDelete, 0, {}, {}, {}, "<missing>");
 }
 
-TEST_F(TriggerDialogs, CancelAndDeleteOfANewTriggerChangeNothing) {
+TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
     triggers.AddTrigger("orc", "kill orc");
     window.Refill();
     for (const char* button : {"Cancel", "Delete"}) {
@@ -141,6 +130,21 @@ TEST_F(TriggerDialogs, CancelAndDeleteOfANewTriggerChangeNothing) {
     Run(script, [&] { window.EditSelectedTrigger(); });
     EXPECT_EQ(shown, "orc") << "the editor opens on the selected trigger";
     EXPECT_EQ(triggers.At(0).pattern(), "orc");
+
+    // Pasted line breaks never reach the pattern.
+    QApplication::clipboard()->setText("orc\r\nattacks\n");
+    ModalScript paste; // a fresh script: the editor window is the one just answered
+    paste.Then([](QWidget* modal) {
+        auto* pattern = Named<QLineEdit>(modal, "Trigger:");
+        pattern->setFocus();
+        pattern->paste();
+        EXPECT_EQ(pattern->text(), "orcattacks");
+        pattern->setText("a\nb");
+        EXPECT_EQ(pattern->text(), "ab");
+        Button(modal, "OK")->click();
+    });
+    Run(paste, [&] { window.NewTrigger(); });
+    EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
 }
 
 TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
@@ -174,22 +178,6 @@ TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
         EXPECT_TRUE(message.contains(c.messageHas)) << message.toStdString();
         EXPECT_EQ(triggers.Count(), c.refused ? 0u : 1u);
     }
-}
-
-TEST_F(TriggerDialogs, PastedLineBreaksNeverReachThePattern) {
-    QApplication::clipboard()->setText("orc\r\nattacks\n");
-    ModalScript script;
-    script.Then([](QWidget* modal) {
-        auto* pattern = Named<QLineEdit>(modal, "Trigger:");
-        pattern->setFocus();
-        pattern->paste();
-        EXPECT_EQ(pattern->text(), "orcattacks");
-        pattern->setText("a\nb");
-        EXPECT_EQ(pattern->text(), "ab");
-        Button(modal, "OK")->click();
-    });
-    Run(script, [&] { window.NewTrigger(); });
-    EXPECT_EQ(File(), "ab\r\n#\r\n");
 }
 
 TEST_F(TriggerDialogs, AStaleLineNeverActsOnAnotherTrigger) {
