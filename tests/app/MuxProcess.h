@@ -54,7 +54,8 @@ inline int UnusedPort() {
 // The path of a program the tests need, or empty where it is not installed.
 inline QString Program(const QString& name) {
     if (name.startsWith('/')) return QFileInfo(name).isExecutable() ? name : QString();
-    return QStandardPaths::findExecutable(name, {"/usr/bin", "/usr/sbin", "/usr/games", "/bin"});
+    const QString found = QStandardPaths::findExecutable(name);
+    return found.isEmpty() ? QStandardPaths::findExecutable(name, {"/usr/sbin"}) : found;
 }
 
 // One child process whose output goes to a file; terminated (then killed) when the object

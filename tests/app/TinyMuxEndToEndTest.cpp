@@ -1,5 +1,5 @@
-// The desktop program against real peers from the system: a TinyMUX game, reached once
-// through a relay that records what was negotiated, and once through stunnel with
+// The desktop program against real peers from the system: a TinyMUX game behind a relay
+// that records what was negotiated, reached in clear text and through stunnel with
 // certificates made here, whose trust the player decides.
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
@@ -84,7 +84,7 @@ protected:
 TEST_F(TinyMuxEndToEnd, NegotiatesOptionsThenConnectsSecurelyOnlyWithATrustedCertificate) {
     // Plain, through the relay: TinyMUX gets the screen's size, the client's name and UTF-8.
     ASSERT_TRUE(ConnectTerm());
-    LogIn();
+    ASSERT_NO_FATAL_FAILURE(LogIn());
     Type("think W=[width(me)] T=[terminfo(me)]");
     const std::string columns = std::to_string(frame->Term().MainScreen().Columns());
     ASSERT_NE(columns, "78");
@@ -131,7 +131,7 @@ TEST_F(TinyMuxEndToEnd, NegotiatesOptionsThenConnectsSecurelyOnlyWithATrustedCer
     EXPECT_TRUE(session().Secure());
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 2);
     EXPECT_EQ(TrustedFile(), (where + " " + first + "\n").toLatin1());
-    LogIn();
+    ASSERT_NO_FATAL_FAILURE(LogIn());
     EXPECT_TRUE(WaitFor([&] { return stunnel.Log().contains("TLS accepted: new session"); }));
     Type("think S=[terminfo(me)]");
     EXPECT_TRUE(WaitForText("S=TAVCLIENT")) << Recent();
