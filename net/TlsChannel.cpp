@@ -5,7 +5,9 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
+#include <sys/socket.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace tav {
@@ -49,6 +51,35 @@ bool IsAddress(const std::string& host) {
            ::inet_pton(AF_INET6, host.c_str(), buffer) == 1;
 }
 
+// OpenSSL's socket BIO writes with write(), which raises SIGPIPE on a connection the server
+// has closed (the close_notify of a shutdown, a command sent as the game hangs up), and that
+// signal ends the program. This is the socket BIO sending with MSG_NOSIGNAL, as the plain
+// connection does: a closed peer is then an error like any other.
+int SendWithoutSignal(BIO* bio, const char* data, int size) {
+    BIO_clear_retry_flags(bio);
+    const int fd = static_cast<int>(BIO_ctrl(bio, BIO_C_GET_FD, 0, nullptr));
+    const ssize_t sent = ::send(fd, data, static_cast<std::size_t>(size), MSG_NOSIGNAL);
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        BIO_set_retry_write(bio);
+    return static_cast<int>(sent);
+}
+
+BIO_METHOD* SocketWithoutSignal() {
+    static BIO_METHOD* const method = [] {
+        const BIO_METHOD* socket = BIO_s_socket();
+        BIO_METHOD* m = BIO_meth_new(BIO_TYPE_SOCKET, "socket without SIGPIPE");
+        if (!m) return m;
+        BIO_meth_set_write(m, SendWithoutSignal);
+        BIO_meth_set_read(m, BIO_meth_get_read(socket));
+        BIO_meth_set_puts(m, BIO_meth_get_puts(socket));
+        BIO_meth_set_ctrl(m, BIO_meth_get_ctrl(socket));
+        BIO_meth_set_create(m, BIO_meth_get_create(socket));
+        BIO_meth_set_destroy(m, BIO_meth_get_destroy(socket));
+        return m;
+    }();
+    return method;
+}
+
 } // namespace
 
 struct TlsChannel::State {
@@ -79,10 +110,14 @@ TlsHandshake TlsChannel::Handshake(int fd, const std::string& host,
     // The chain is checked but the handshake goes on, so that the user can be told why.
     SSL_CTX_set_verify(state->context, SSL_VERIFY_NONE, nullptr);
     state->ssl = SSL_new(state->context);
-    if (!state->ssl || SSL_set_fd(state->ssl, fd) != 1) {
+    BIO* socket = SocketWithoutSignal() ? BIO_new(SocketWithoutSignal()) : nullptr;
+    if (!state->ssl || !socket) {
+        if (socket) BIO_free(socket);
         result.error = LastError("no TLS session");
         return result;
     }
+    BIO_int_ctrl(socket, BIO_C_SET_FD, BIO_NOCLOSE, fd);
+    SSL_set_bio(state->ssl, socket, socket); // the session owns it from here
     SSL_set_mode(state->ssl, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     X509_VERIFY_PARAM* check = SSL_get0_param(state->ssl);
     if (IsAddress(host)) {

@@ -1,0 +1,169 @@
+// The desktop program against real peers from the system: a TinyMUX game behind a relay
+// that records what was negotiated, reached in clear text and through stunnel with
+// certificates made here, whose trust the player decides.
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "FrameTestSupport.h"
+
+#include "MuxProcess.h"
+#include "app/ConnectionIndicator.h"
+#include "settings/ProfileOptions.h"
+
+namespace tav::test {
+namespace {
+
+int Count(std::string_view text, std::string_view part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string_view::npos;
+         at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+bool Has(const QByteArray& bytes, std::string_view part) {
+    return bytes.contains(QByteArray(part.data(), static_cast<qsizetype>(part.size())));
+}
+
+class TinyMuxEndToEnd : public FrameTest {
+protected:
+    void SetUp() override {
+        for (const QString& program : {"openssl", "stunnel4", "python3"})
+            if (Program(program).isEmpty())
+                GTEST_SKIP() << program.toStdString() << " is not installed";
+        if (!TinyMux::Installed()) GTEST_SKIP() << "tinymux is not installed";
+        peers = data.Path("peers");
+        ASSERT_TRUE(QDir().mkpath(peers));
+        ASSERT_TRUE(mux.Start(peers)) << "TinyMUX never listened";
+        first = MakeCertificate(peers, "first");
+        ASSERT_FALSE(first.isEmpty());
+        ASSERT_TRUE(relay.Start(peers, mux.Port()));
+        ASSERT_TRUE(stunnel.Start(peers, relay.Port(), "first")) << stunnel.Log().toStdString();
+
+        ProfileSettings profile;
+        CopyField(profile.settings.addy, "127.0.0.1");
+        CopyField(profile.settings.port, std::to_string(relay.Port()).c_str());
+        StartConfigured(profile);
+    }
+
+    TermSession& session() { return frame->Term().Session(); }
+    std::string_view Recent() { return session().RecentText(); }
+    // Waits until the lines received so far hold `part` `times` times.
+    bool WaitForText(std::string_view part, int times = 1) {
+        return WaitFor([&] { return Count(Recent(), part) >= times; });
+    }
+    int Logins() { return mux.Log().count("Connected to Wizard(#1)"); }
+    // Connects from the menu; true once connected, false once the attempt has ended without.
+    bool ConnectTerm() {
+        const int ended = Count(Recent(), "Connect()\r\n");
+        frame->OnCommand(kCmTermConnect);
+        EXPECT_TRUE(WaitFor(
+            [&] { return session().Connected() || Count(Recent(), "Connect()\r\n") > ended; }));
+        return session().Connected();
+    }
+    // Logs in once TinyMUX has had the client's answers: it asks for the terminal type and
+    // the character set only after its welcome, and takes what is typed before them as
+    // coming from an unknown terminal.
+    void LogIn() {
+        ASSERT_TRUE(WaitForText("Welcome to TinyMUX", ++welcomes)) << Recent();
+        ASSERT_TRUE(WaitFor([&] { return session().Encoding() == TextEncoding::Utf8; }))
+            << "CHARSET UTF-8 never agreed";
+        const int before = Logins();
+        Type("connect wizard potrzebie");
+        ASSERT_TRUE(WaitFor([&] { return Logins() > before; })) << mux.Log().toStdString();
+    }
+    QByteArray TrustedFile() {
+        return ReadAll(data.Path("profiles/hero/trusted-certificates.cfg"));
+    }
+
+    QString peers, first;
+    TinyMux mux;
+    Stunnel stunnel;
+    RecordingRelay relay;
+    int welcomes = 0;
+};
+
+TEST_F(TinyMuxEndToEnd, NegotiatesOptionsThenConnectsSecurelyOnlyWithATrustedCertificate) {
+    // Plain, through the relay: TinyMUX gets the screen's size, the client's name and UTF-8.
+    ASSERT_TRUE(ConnectTerm());
+    ASSERT_NO_FATAL_FAILURE(LogIn());
+    Type("think W=[width(me)] T=[terminfo(me)]");
+    const std::string columns = std::to_string(frame->Term().MainScreen().Columns());
+    ASSERT_NE(columns, "78");
+    ASSERT_TRUE(WaitForText("W=" + columns + " T=")) << Recent();
+    EXPECT_TRUE(WaitForText("T=TAVCLIENT")) << Recent();
+    // é comes as UTF-8 and fills one cell; the euro sign, outside Latin-1, shows as '?'.
+    Type("think U=[chr(233)][chr(8364)]");
+    EXPECT_TRUE(WaitForText("U=\xE9?\r\n")) << Recent();
+    EXPECT_TRUE(Has(relay.FromGame(), "U=\xC3\xA9\xE2\x82\xAC"));
+    EXPECT_TRUE(Has(relay.FromClient(), "\xFF\xFA\x2A\x02UTF-8\xFF\xF0"))
+        << "CHARSET ACCEPTED UTF-8";
+    EXPECT_TRUE(Has(relay.FromClient(), {"\xFF\xFA\x18\x00TAVCLIENT\xFF\xF0", 15}))
+        << "TTYPE IS TAVCLIENT";
+    EXPECT_FALSE(session().Secure());
+    frame->OnCommand(kCmTermDisconnect);
+    ASSERT_TRUE(WaitFor([&] { return !session().Connected(); }));
+
+    // Secure, through stunnel, as the More options dialog leaves the profile.
+    ProfileOptions options = frame->Term().Options();
+    options.tls = true;
+    options.tlsPort = stunnel.Port();
+    ASSERT_TRUE(frame->Term().SetOptions(options));
+    const QByteArray saved = ReadAll(data.Path("profiles/hero/options.cfg"));
+    ASSERT_TRUE(saved.contains("tls=1\ntlsport=" + QByteArray::number(stunnel.Port()) + "\n"))
+        << saved.toStdString();
+    const QString where = QStringLiteral("127.0.0.1:%1").arg(stunnel.Port());
+
+    // Not trusted: no connection and nothing stored.
+    QString asked;
+    script.Then(AnswerBox(&asked, QMessageBox::No));
+    EXPECT_FALSE(ConnectTerm());
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(asked.startsWith("Unverified certificate | The certificate of " + where))
+        << asked.toStdString();
+    EXPECT_TRUE(asked.contains(first)) << asked.toStdString();
+    EXPECT_TRUE(WaitForText("The server's certificate was not accepted.\r\n")) << Recent();
+    EXPECT_TRUE(TrustedFile().isEmpty());
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
+
+    // Trusted: a secure connection, the fingerprint kept, and the game behind it.
+    script.Then(AnswerBox(nullptr, QMessageBox::Yes));
+    ASSERT_TRUE(ConnectTerm()) << Recent();
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(session().Secure());
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 2);
+    EXPECT_EQ(TrustedFile(), (where + " " + first + "\n").toLatin1());
+    ASSERT_NO_FATAL_FAILURE(LogIn());
+    EXPECT_TRUE(WaitFor([&] { return stunnel.Log().contains("TLS accepted: new session"); }));
+    Type("think S=[terminfo(me)]");
+    EXPECT_TRUE(WaitForText("S=TAVCLIENT")) << Recent();
+    // The game hangs up: the secure connection ends quietly, the program goes on.
+    Type("QUIT");
+    ASSERT_TRUE(WaitFor([&] { return !session().Connected(); }));
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
+
+    // The game behind stunnel is down: stunnel resets the connection it has just accepted
+    // (the certificate, trusted now, asks nothing), and the program outlives the reset.
+    relay.Stop();
+    const int closes = Count(Recent(), "TavTerm disconnecting...");
+    frame->OnCommand(kCmTermConnect);
+    ASSERT_TRUE(WaitForText("TavTerm disconnecting...", closes + 1)) << Recent();
+    EXPECT_FALSE(session().Connected());
+    EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
+
+    // Another certificate on the same port: refused with both fingerprints, no question.
+    const QString second = MakeCertificate(peers, "second");
+    ASSERT_FALSE(second.isEmpty());
+    ASSERT_TRUE(stunnel.Restart("second")) << stunnel.Log().toStdString();
+    QString changed;
+    script.Then(AnswerBox(&changed));
+    EXPECT_FALSE(ConnectTerm());
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(changed.startsWith("Certificate changed | The certificate of " + where))
+        << changed.toStdString();
+    EXPECT_TRUE(changed.contains("Trusted: " + first)) << changed.toStdString();
+    EXPECT_TRUE(changed.contains(second)) << changed.toStdString();
+    EXPECT_TRUE(WaitForText("The server's certificate was not accepted.\r\n", 2));
+    EXPECT_EQ(TrustedFile(), (where + " " + first + "\n").toLatin1());
+}
+
+} // namespace
+} // namespace tav::test
