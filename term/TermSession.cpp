@@ -123,8 +123,12 @@ void TermSession::OnConnectResult(const ConnectResult& result,
     Adopt(result.fd, result.tls ? std::move(result.tls->channel) : nullptr);
     if (services_.status) services_.status->ShowTermState(true);
     if (result.tls) {
-        PrintLocal("Secure connection (" + result.tls->version + ").\r\n");
-        if (services_.status) services_.status->ShowTermSecure(true);
+        const std::string secure = "Secure connection (" + result.tls->version + ")";
+        PrintLocal(secure + ".\r\n");
+        if (services_.status) {
+            services_.status->ShowTermSecure(true);
+            services_.status->SetMessageText("TavTerm: " + secure);
+        }
     }
     if (done) done(1);
 }
