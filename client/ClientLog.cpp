@@ -20,7 +20,16 @@ void ClientLog::LogLine(std::string_view line) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (status_ == nullptr) return;
     status_->SetMessageText(line);
+    Append(line);
+}
 
+void ClientLog::AppendToLogWindow(std::string_view line) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (status_ == nullptr) return;
+    Append(line);
+}
+
+void ClientLog::Append(std::string_view line) {
     std::string formatted(line);
     formatted += "\r\n";
     const std::size_t n = formatted.size();

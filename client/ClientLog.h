@@ -29,12 +29,15 @@ public:
     void SetObserver(std::function<void()> changed);
 
     void LogLine(std::string_view line) override;
+    void AppendToLogWindow(std::string_view line) override;
     std::string Text() const;
 
 private:
     mutable std::mutex mutex_;
     StatusBarSink* status_ = nullptr;
     std::function<void()> changed_;
+
+    void Append(std::string_view line); // with the mutex held
     std::string text_;
 };
 

@@ -11,6 +11,9 @@ class LogSink {
 public:
     virtual ~LogSink() = default;
     virtual void LogLine(std::string_view line) = 0;
+    // Appends the line to the client log window only, leaving the status bar to what it
+    // says (a stream of game data messages would drown it).
+    virtual void AppendToLogWindow(std::string_view line) { LogLine(line); }
 };
 
 } // namespace tav

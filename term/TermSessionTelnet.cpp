@@ -36,7 +36,7 @@ public:
 private:
     void Log(std::string_view protocol, std::string_view message) {
         if (session_.services_.clientLog)
-            session_.services_.clientLog->LogLine(LoggedGameMessage(protocol, message));
+            session_.services_.clientLog->AppendToLogWindow(LoggedGameMessage(protocol, message));
     }
 
     TermSession& session_;

@@ -122,6 +122,9 @@ public:
         else
             term_.status_.SetMessageText(line);
     }
+    void AppendToLogWindow(std::string_view line) override {
+        if (term_.clientLog_) term_.clientLog_->AppendToLogWindow(line);
+    }
 
     // LineLog: the user's terminal log once attached.
     bool IsOpen() const override { return term_.lineLog_ && term_.lineLog_->IsOpen(); }
