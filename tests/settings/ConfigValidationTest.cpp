@@ -1,4 +1,5 @@
 #include "settings/ConfigValidation.h"
+#include "settings/PlayerCommand.h"
 
 #include "SettingsTestSupport.h"
 
@@ -198,6 +199,19 @@ TEST(ConfigValidationTest, CommandLoopsUntilValidOrCancelled) {
             EXPECT_TRUE(SameBytes(settings, before)) << c.name;
         }
     }
+}
+
+TEST(PlayerCommandTest, SplitsWordsHonouringQuotes) {
+    using Words = std::vector<std::string>;
+    const std::pair<const char*, Words> cases[] = {
+        {" \t ", {}},
+        {"  mpg123   -q\t-o pulse ", {"mpg123", "-q", "-o", "pulse"}},
+        {R"("C:\Program Files\play.exe" /q)", {R"(C:\Program Files\play.exe)", "/q"}},
+        {R"(play --title="a b" "" "unclosed quote)", {"play", "--title=a b", "", "unclosed quote"}},
+        {"play ';' `id`", {"play", "';'", "`id`"}},
+    };
+    for (const auto& [command, words] : cases)
+        EXPECT_EQ(SplitPlayerCommand(command), words) << command;
 }
 
 } // namespace
