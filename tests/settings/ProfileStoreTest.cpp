@@ -221,10 +221,10 @@ TEST_F(ProfileTest, SelectSwitchesARunningProgram) {
     EXPECT_EQ(dialog.Names(), (Lines{"Alpha", "beta", "q", "zed"}));
     EXPECT_EQ(dialog.Selected(), 0); // the alphabetically first is preselected
 
-    dialog.SetSelected(2); // a one-character name cannot be chosen
-    EXPECT_EQ(dialog.Select(), std::nullopt);
-    dialog.SetSelected(-1);
-    EXPECT_EQ(dialog.Select(), std::nullopt);
+    for (int row : {2, -1, 4}) { // a one-character name, no row, past the end
+        dialog.SetSelected(row);
+        EXPECT_EQ(dialog.Select(), std::nullopt) << row;
+    }
     dialog.SetSelected(1);
     EXPECT_EQ(dialog.Select(), ProfileSelection::Result::Chosen);
     EXPECT_EQ(current, "beta");
