@@ -92,6 +92,8 @@ const DamagedLine kDamagedLines[] = {
      [](Settings& s, StoredValues&) {
          Set(s.scrolllines, "20"), Set(s.inputlines, "0"), s.cursornone = 1;
      }},
+    {"OneSizeKeepsTheOther", 45, "20",
+     [](Settings& s, StoredValues&) { Set(s.scrolllines, "20"); }},
     {"UnreadableSizesKeepTheirText", 45, "lots", kSame},
 };
 
