@@ -1,4 +1,5 @@
 #include "settings/ConfigValidation.h"
+#include "settings/PlayerCommand.h"
 
 #include "SettingsTestSupport.h"
 
@@ -65,10 +66,6 @@ TEST(ConfigValidationTest, FirstRefusalInOrder) {
         {"history too large", Text(&Settings::inputlines, "10001"), inputRange},
         {"history not a number", Text(&Settings::inputlines, " 1"), inputRange},
         {"empty port left to the connection", Text(&Settings::port, ""), nullptr},
-        {"port zero", Text(&Settings::port, "0"), "Invalid port."},
-        {"highest port", Text(&Settings::port, "31999"), nullptr},
-        {"port too high", Text(&Settings::port, "32000"), "Invalid port."},
-        {"port with letters", Text(&Settings::port, "40a0"), "Invalid port."},
         {"no wait", Text(&Settings::waitsecs, ""), nullptr},
         {"longest wait", Text(&Settings::waitsecs, "60"), nullptr},
         {"wait too long", Text(&Settings::waitsecs, "61"),
@@ -202,6 +199,19 @@ TEST(ConfigValidationTest, CommandLoopsUntilValidOrCancelled) {
             EXPECT_TRUE(SameBytes(settings, before)) << c.name;
         }
     }
+}
+
+TEST(PlayerCommandTest, SplitsWordsHonouringQuotes) {
+    using Words = std::vector<std::string>;
+    const std::pair<const char*, Words> cases[] = {
+        {" \t ", {}},
+        {"  mpg123   -q\t-o pulse ", {"mpg123", "-q", "-o", "pulse"}},
+        {R"("C:\Program Files\play.exe" /q)", {R"(C:\Program Files\play.exe)", "/q"}},
+        {R"(play --title="a b" "" "unclosed quote)", {"play", "--title=a b", "", "unclosed quote"}},
+        {"play ';' `id`", {"play", "';'", "`id`"}},
+    };
+    for (const auto& [command, words] : cases)
+        EXPECT_EQ(SplitPlayerCommand(command), words) << command;
 }
 
 } // namespace

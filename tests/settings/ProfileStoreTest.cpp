@@ -107,19 +107,17 @@ TEST_F(ProfileTest, CreateListsAndMakesDirectoriesDeleteRemovesAndRewrites) {
     EXPECT_EQ(store.CreateProfile("../escape"), Failed);
     EXPECT_FALSE(fs::exists(root / "escape"));
 
-    // What killed saves left is removed with the profile; anything else keeps the directory.
+    // What killed saves left is removed with the profile (which names those are is the
+    // atomic file test's); anything else keeps the directory.
     const fs::path hero = root / "profiles/hero";
-    for (const char* other : {"notes.txt", "tav.cfg.tmp-4242", "old.cfg.tmp-1-2"}) {
-        for (std::string_view file : ProfileStore::kProfileFiles)
-            std::ofstream(hero / file) << "x";
-        for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
-            std::ofstream(hero / leftover) << "cut";
-        std::ofstream(hero / other) << "mine";
-        store.DeleteProfileFiles("hero");
-        EXPECT_EQ(std::distance(fs::directory_iterator(hero), {}), 1) << other;
-        EXPECT_TRUE(fs::exists(hero / other)) << other;
-        fs::remove(hero / other);
-    }
+    for (std::string_view file : ProfileStore::kProfileFiles)
+        std::ofstream(hero / file) << "x";
+    for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
+        std::ofstream(hero / leftover) << "cut";
+    std::ofstream(hero / "notes.txt") << "mine";
+    store.DeleteProfileFiles("hero");
+    EXPECT_EQ(std::distance(fs::directory_iterator(hero), {}), 1);
+    fs::remove(hero / "notes.txt");
     std::ofstream(hero / "colors.dat.tmp-1-0") << "cut";
     store.DeleteProfileFiles("hero");
     EXPECT_FALSE(fs::exists(hero));
@@ -223,10 +221,10 @@ TEST_F(ProfileTest, SelectSwitchesARunningProgram) {
     EXPECT_EQ(dialog.Names(), (Lines{"Alpha", "beta", "q", "zed"}));
     EXPECT_EQ(dialog.Selected(), 0); // the alphabetically first is preselected
 
-    dialog.SetSelected(2); // a one-character name cannot be chosen
-    EXPECT_EQ(dialog.Select(), std::nullopt);
-    dialog.SetSelected(-1);
-    EXPECT_EQ(dialog.Select(), std::nullopt);
+    for (int row : {2, -1, 4}) { // a one-character name, no row, past the end
+        dialog.SetSelected(row);
+        EXPECT_EQ(dialog.Select(), std::nullopt) << row;
+    }
     dialog.SetSelected(1);
     EXPECT_EQ(dialog.Select(), ProfileSelection::Result::Chosen);
     EXPECT_EQ(current, "beta");

@@ -92,6 +92,8 @@ const DamagedLine kDamagedLines[] = {
      [](Settings& s, StoredValues&) {
          Set(s.scrolllines, "20"), Set(s.inputlines, "0"), s.cursornone = 1;
      }},
+    {"OneSizeKeepsTheOther", 45, "20",
+     [](Settings& s, StoredValues&) { Set(s.scrolllines, "20"); }},
     {"UnreadableSizesKeepTheirText", 45, "lots", kSame},
 };
 
@@ -111,24 +113,9 @@ TEST(SettingsText, ADamagedLineChangesOnlyWhatItSays) {
     }
 }
 
-TEST(TextMode, LineEndsBecomeCrLfAndBackAndOneLineFieldsLoseThem) {
-    // Both directions over one table: what is written reads back unchanged.
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"look\n", "look\r\n"}, {"a\n\nb", "a\r\n\r\nb"}, {"\n\n", "\r\n\r\n"}};
-    for (const auto& [text, stored] : cases) {
-        EXPECT_EQ(ToTextMode(text), stored) << text;
-        EXPECT_EQ(FromTextMode(stored), text) << stored;
-    }
-    EXPECT_EQ(FromTextMode("a\rb\r"), "a\rb\r"); // a CR not before LF is kept
-    EXPECT_EQ(FromTextMode("a\r\r\nb"), "a\r\nb");
-    EXPECT_EQ(WithoutLineBreaks("mud.example.org\r\nport:1"), "mud.example.orgport:1");
-    EXPECT_EQ(WithoutLineBreaks("\n\r\r\n"), "");
-    EXPECT_EQ(WithoutLineBreaks(";1;who;"), ";1;who;");
-}
-
 TEST(LineScanner, ScanNumbersReadsLikeSuccessiveDecimalConversions) {
     const std::pair<std::string_view, std::vector<int>> cases[] = {
-        {" \t-4 +5", {-4, 5}},
+        {" \t\n\v\f\r-4 +5", {-4, 5}},
         {"12abc 4", {12}},
         {"- 3", {}},
         {"1 2 3 4 5", {1, 2, 3}}, // room for three

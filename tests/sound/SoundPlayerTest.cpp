@@ -1,6 +1,5 @@
 // The sound rules as short scripts against a recorder of every backend.
 #include "sound/SoundPlayer.h"
-#include "settings/PlayerCommand.h"
 #include "tests/sound/SoundTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -186,19 +185,6 @@ TEST(SoundPlayerTest, LastSoundIsBounded) {
     EXPECT_NE(rec.Take().at(2).find(name), std::string::npos); // the player gets it whole
     player.Play(name);
     EXPECT_EQ(rec.Take(), std::vector<std::string>{"Ignoring redundancy..."});
-}
-
-TEST(PlayerCommandTest, SplitsWordsHonouringQuotes) {
-    using Words = std::vector<std::string>;
-    const std::pair<const char*, Words> cases[] = {
-        {" \t ", {}},
-        {"  mpg123   -q\t-o pulse ", {"mpg123", "-q", "-o", "pulse"}},
-        {R"("C:\Program Files\play.exe" /q)", {R"(C:\Program Files\play.exe)", "/q"}},
-        {R"(play --title="a b" "" "unclosed quote)", {"play", "--title=a b", "", "unclosed quote"}},
-        {"play ';' `id`", {"play", "';'", "`id`"}},
-    };
-    for (const auto& [command, words] : cases)
-        EXPECT_EQ(SplitPlayerCommand(command), words) << command;
 }
 
 } // namespace
