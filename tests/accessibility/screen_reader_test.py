@@ -242,19 +242,9 @@ class ScreenReaderTest(unittest.TestCase):
                        p.ROLE_PASSWORD_TEXT, p.ROLE_COMBO_BOX, p.ROLE_LIST, p.ROLE_LIST_BOX,
                        p.ROLE_TABLE, p.ROLE_TREE, p.ROLE_TREE_TABLE, p.ROLE_SPIN_BUTTON,
                        p.ROLE_TERMINAL, p.ROLE_SLIDER}
-        # The main window with its panes, and every tool window of the View menu.
+        # The main window with its menus, toolbar and panes (the controls of each tool window
+        # are named as Qt's accessibility sees them in the main frame's test).
         self.named(p.ROLE_TERMINAL, "Room description")
-        for item in ("Who...", "Ooc...", "Equipment...", "Inventory...", "Identify...",
-                     "MudCom...", "Clientlog...", "HMM Monitor...", "Boards...",
-                     "Server Help...", "Scroll Buffer...", "Triggers..."):
-            self.menu_item(item).queryAction().doAction(0)
-        counts = []
-
-        def settled():  # no window opened for a second
-            counts.append(self.app.childCount)
-            return len(counts) >= 5 and len(set(counts[-5:])) == 1
-
-        self.assertTrue(wait_for(settled))
         objects = list(walk(self.app))
         roles = {n.getRole() for n in objects}
         for needed in (p.ROLE_MENU_ITEM, p.ROLE_TERMINAL, p.ROLE_PUSH_BUTTON):
