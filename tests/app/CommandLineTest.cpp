@@ -61,15 +61,6 @@ TEST(CommandLineTest, ReadsTheArguments) {
     }
 }
 
-TEST(CommandLineTest, HelpNamesTheProgramAndEveryOptionButQtsOwn) {
-    const std::string help = CommandLine::HelpText().toStdString();
-    EXPECT_EQ(help.rfind("Usage: tavclient [options]\n", 0), 0u) << help;
-    for (const char* option : {"--help", "--version", "--data-dir <DIR>", "--profile <NAME>"})
-        EXPECT_NE(help.find(option), std::string::npos) << option;
-    EXPECT_EQ(help.find("--platform"), std::string::npos);
-    EXPECT_EQ(CommandLine::VersionText().toStdString().rfind("tavclient ", 0), 0u);
-}
-
 TEST(StartProfileTest, TakesOnlyAListedSafeName) {
     const TempDir root;
     const ProfileStore store(root.path.string());

@@ -8,9 +8,6 @@
 #include "settings/Latin1Text.h"
 #include "sound/SoundPlayer.h"
 #include "windows/BoardsWindow.h"
-#include "windows/CommandPad.h"
-#include "windows/HelpIndexWindow.h"
-#include "windows/IdentificationWindow.h"
 #include "windows/MapWindow.h"
 #include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
@@ -112,72 +109,26 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
     }
     EXPECT_EQ(world.Count("received soundgo"), 2);
 
-    // Filled at login (the channel by the world's chatter), shown by their menu commands.
-    struct Row {
-        int command;
-        txtdlg& window;
-        std::string_view text;
+    // Filled at login (the channel by the world's chatter), each its own window, left hidden.
+    const std::pair<txtdlg&, std::string_view> rows[] = {
+        {term().WhoWindow(), "Players in the Demo World"},
+        {term().ChannelWindow(), "[gossip]"},
+        {term().EquipmentWindow(), "a padded tunic"},
+        {term().InventoryWindow(), "You are carrying:"},
     };
-    const Row rows[] = {
-        {kCmWho, term().WhoWindow(), "Players in the Demo World"},
-        {kCmOoc, term().ChannelWindow(), "[gossip]"},
-        {kCmEquipment, term().EquipmentWindow(), "a padded tunic"},
-        {kCmInventory, term().InventoryWindow(), "You are carrying:"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_TRUE(WaitFor([&] { return Contains(Pane(row.window.Screen()), row.text); }));
-        frame->OnCommand(row.command);
-        EXPECT_TRUE(row.window.isVisible());
+    for (const auto& [window, text] : rows) {
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(WaitFor([&] { return Contains(Pane(window.Screen()), text); }));
+        EXPECT_FALSE(window.isVisible());
     }
     EXPECT_TRUE(Contains(Pane(term().WhoWindow().Screen()), "Hero"));
-    frame->OnCommand(kCmScrollBuffer);
-    EXPECT_TRUE(Contains(Pane(term().ScrollWindow().Screen()), "Town Square"));
-
-    // Identification: the window and the .id file from the received text.
-    Type("identify bread");
-    iddlg& id = frame->Client().Identification();
-    ASSERT_TRUE(WaitFor([&] { return id.NameLabel().text().contains("bread"); }));
-    EXPECT_TRUE(id.Text().toPlainText().contains("Object 'loaf of bread' is of type food."));
-    frame->OnCommand(kCmIdentify);
-    EXPECT_TRUE(id.isVisible());
-    const QByteArray file = File("text/bread.id");
-    EXPECT_TRUE(
-        file.contains("Object 'loaf of bread' is of type food.\r\nWeight 1, value 5 gold.\r\n"))
-        << file.toStdString();
-
-    // The command pad sends a command the world runs as typed.
-    frame->OnCommand(kCmMudCom);
-    tmudcon& pad = frame->Client().CommandPad();
-    pad.Field().setText("score");
-    QTest::mouseClick(&pad.SendButton(), Qt::LeftButton);
-    ASSERT_TRUE(WaitForWorld("received command"));
-    EXPECT_TRUE(WaitForScreen("You have explored"));
-
-    // The help index: downloaded, kept in help.ndx, its topics read.
-    frame->OnCommand(kCmServerHelp);
-    tidxdlg& help = frame->Client().HelpWindow();
-    ASSERT_TRUE(help.isVisible());
-    Named<QPushButton>(&help, "Download new index")->click();
-    ASSERT_TRUE(WaitFor([&] { return help.TopicList().count() > 10; }));
-    EXPECT_EQ(world.Count("received helpindex_request"), 1);
-    const QStringList topics = Rows(help.TopicList());
-    // The profile's cache: one topic a line, CR LF, in the list's order.
-    EXPECT_EQ(File("profiles/demo/help.ndx"), (topics.join("\r\n") + "\r\n").toLatin1());
-
-    help.TopicList().setCurrentRow(static_cast<int>(topics.indexOf("movement")));
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(help.Screen()), "MOVEMENT"); }));
-    EXPECT_TRUE(Contains(Pane(help.Screen()), "north, south, east, west"));
-    EXPECT_EQ(world.Count("received helpfile_request"), 1);
 
     // Exits and contents come in messages of their own, after the description.
     EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "north"); }));
     EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ListPane()), "bread"); }));
     EXPECT_TRUE(WaitFor([&] { return term().Map().HasMap(); }));
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[1] > 0; }));
-    frame->OnCommand(kCmMonitor);
     tmonitor& monitor = frame->Client().Monitor();
-    EXPECT_TRUE(monitor.isVisible());
     EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
 
     // Down into the cellar: the panes take the new room.
@@ -198,7 +149,7 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
 }
 
-TEST_F(DemoWorldEndToEnd, EditRequestsTheMultiLineSendAndABoardReplyReachTheGame) {
+TEST_F(DemoWorldEndToEnd, EditRequestsAndABoardReplyReachTheGame) {
     // With the description as text: edited and sent with CR LF; the world reads it back.
     QString seen;
     script.Then(
@@ -222,13 +173,6 @@ TEST_F(DemoWorldEndToEnd, EditRequestsTheMultiLineSendAndABoardReplyReachTheGame
     ASSERT_TRUE(WaitForWorld("received edit_reply", 3));
     EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
     EXPECT_TRUE(WaitFor([&] { return term().InputLine().hasFocus(); }));
-
-    // The multi-line send: each line goes to the game as a command of its own.
-    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "say first line\nsay second\n"); }));
-    term().MlSendButton().click();
-    EXPECT_TRUE(WaitForScreen("You say 'first line'"));
-    EXPECT_TRUE(WaitForScreen("You say 'second'"));
-    EXPECT_TRUE(script.Done());
 
     // The boards: listed, read, replied to (the body in the edit dialog) and the reply deleted.
     settings.boardnotify = 1;
@@ -321,7 +265,6 @@ TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsClea
     EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "n s"); }))
         << Pane(term().ExitPane());
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[5] > 0; }));
-    frame->OnCommand(kCmMonitor);
     EXPECT_TRUE(WaitFor([&] { return frame->Client().Monitor().Reading(kMoveGauge).percent > 0; }));
 }
 

@@ -31,49 +31,28 @@ protected:
     LoopbackServer termPeer;
 };
 
-TEST_F(FrameEditTest, EveryEditRequestIsAnsweredOnTheWireHoweverTheDialogEnds) {
+// How each ending of the dialog is answered is the edit flow's and the dialog's tests'
+// business; here the frame's part: the keyboard back in the input line, or with "minimize
+// on edit" the frame minimised after the reply.
+TEST_F(FrameEditTest, AfterTheReplyTheInputLineHasTheKeyboardOrTheFrameIsMinimised) {
     ASSERT_TRUE(ConnectClient(clientPeer));
-    struct Row {
-        const char* name;
-        std::string heading, data;
-        bool done;
-        QString typed;
+    for (const bool minimize : {false, true}) {
+        SCOPED_TRACE(minimize);
+        settings.minimizeonedit = minimize ? 1 : 0;
         QString seen;
-        std::string reply;
-    };
-    const Row rows[] = {
-        {"edited and done", "Your\r\ndescription", "A tall\r\nelf.", true, "A short\ndwarf.",
-         "Your  description | A tall\nelf.", std::string("A short\r\ndwarf.") + '\0'},
-        {"closed unchanged", "Message body", "caf\xe9\r\nsecond", false, "thrown away",
-         QString::fromUtf8("Message body | café\nsecond"), std::string("caf\xe9\r\nsecond") + '\0'},
-        {"no text, done empty", "Empty", "", true, "", "Empty | ", std::string(1, '\0')},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        QString seen;
-        script.Then(InEditor(
-            [&row](tmarrowedit& d) {
-                if (row.done)
-                    TypeAndFinish(d, row.typed);
-                else
-                    d.reject();
-            },
-            &seen));
-        clientPeer.Send(Frame(IncomingType::edit_request, row.heading, "", row.data));
-        EXPECT_EQ(NextEditReply(), row.reply);
-        EXPECT_EQ(seen, row.seen);
+        script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "A short\ndwarf."); }, &seen));
+        clientPeer.Send(
+            Frame(IncomingType::edit_request, "Your\r\ndescription", "", "A tall\r\nelf."));
+        EXPECT_EQ(NextEditReply(), std::string("A short\r\ndwarf.") + '\0');
+        EXPECT_EQ(seen, "Your  description | A tall\nelf.");
         EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
+        if (minimize) {
+            EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
+            EXPECT_FALSE(frame->isMinimized());
+        }
     }
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
-    EXPECT_FALSE(frame->isMinimized());
-
-    // With "minimize on edit" the frame goes down after the reply.
-    settings.minimizeonedit = 1;
-    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "done"); }));
-    clientPeer.Send(Frame(IncomingType::edit_request, "Edit", "", "x"));
-    EXPECT_EQ(NextEditReply(), std::string("done") + '\0');
-    EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
 }
 
 // Without a request the edit command says so, and without a connection the multi-line

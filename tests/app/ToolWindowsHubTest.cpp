@@ -152,7 +152,6 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     EXPECT_TRUE(WaitFor([&] {
         return help.Screen().GetAllText().find("Alpha: the first letter.") != std::string::npos;
     }));
-    EXPECT_EQ(help.accessibleName(), "TavClient HelpIndex");
     Named<QPushButton>(&help, "Close")->click();
     EXPECT_FALSE(help.isVisible());
 }
@@ -234,55 +233,30 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     EXPECT_TRUE(Shows({"13 7|"}, boards, titles));
     EXPECT_TRUE(script.Done());
 
-    // An update of another board notifies, as plain text; numbers out of range show nothing.
+    // An update of another board notifies, as plain text.
     Qt::TextFormat format = Qt::RichText;
     script.Then(AnswerBox(&dialog, QMessageBox::Ok, &format));
     server.Send(Frame(IncomingType::brdupdate, "2"));
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(dialog, "Notification... | Board content update: Quests");
     EXPECT_EQ(format, Qt::PlainText);
-    for (const char* number : {"3", "-1", "99999"})
-        server.Send(Frame(IncomingType::brdupdate, number));
-    MessageIndex({"after the updates"});
-    EXPECT_TRUE(script.Done());
     EXPECT_TRUE(Shows({}, boards, titles));
-    EXPECT_TRUE(hub.Connection().IsConnected());
 
     // A new board index starts over: no messages, no text.
     BoardIndex({{1, "News"}});
     EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(window.Screen().GetAllText().find("wares"), std::string::npos);
     EXPECT_EQ(Sent(), Lines{});
-
-    EXPECT_EQ(window.accessibleName(), "TavClient BoardWin");
 }
 
-// Where later choices go: a request the server answers with a text instead of an index
-// (the demo world's "No such board.") must not shift them, and a heading goes to the board
-// it was asked for, whatever board index arrives while the dialog is open; a heading that
-// cannot go out is said so.
-TEST_F(ToolWindowsHubTest, ChoicesAndHeadingsGoToTheBoardTheyWereMadeOn) {
+// A heading goes to the board it was asked for, whatever board index arrives while the
+// dialog is open, and one that cannot go out is said so. (Where later choices go when a
+// request is answered with a text instead of an index is the board model's test.)
+TEST_F(ToolWindowsHubTest, HeadingsGoToTheBoardTheyWereMadeOn) {
     ASSERT_TRUE(Connect());
     TMsgListBox& boards = hub.BoardsWindow().BoardList();
     TMsgListBox& messages = hub.BoardsWindow().MessageList();
     hub.BoardsWindow().Toggle();
-    BoardIndex({{0, "Announcements"}, {2, "Trade"}, {7, "Gone"}});
-
-    boards.setCurrentRow(2);
-    EXPECT_EQ(Sent(), Lines{"13 7|"});
-    server.Send(Frame(IncomingType::text_mesg, "No such board."));
-    ASSERT_TRUE(Logged("No such board."));
-
-    boards.setCurrentRow(1);
-    EXPECT_EQ(Sent(), Lines{"13 2|"});
-    MessageIndex({" 1 Grimble   ::Bandages wanted", " 2 Hero      ::Selling rope"});
-    messages.setCurrentRow(1);
-    AnswerHeading(script, "re: Selling rope");
-    Choose(messages, "Re&ply");
-    Choose(messages, "&Delete");
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(Sent(), (Lines{"14 2 1|", "16 2|re: Selling rope", "15 2 1|", "13 2|"}));
-
     const Boards two = {{5, "General"}, {7, "Trade"}};
     const auto readTrade = [&] {
         boards.setCurrentRow(1);

@@ -15,7 +15,8 @@ import sys
 import tempfile
 import unittest
 
-from program_support import WAIT, Program, edit_settings, make_profile, set_flag, wait_for
+from program_support import (WAIT, Program, edit_settings, make_profile, set_flag, start_xvfb,
+                             wait_for)
 
 PROGRAM = None
 SKIP = 77
@@ -33,18 +34,11 @@ class Display:
     def start(self):
         if not shutil.which("Xvfb") or not shutil.which("openbox"):
             return "Xvfb or openbox is not installed"
-        read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xvfb, display = start_xvfb()
         self.processes.append(xvfb)
-        os.close(write_end)
-        with os.fdopen(read_end) as display:
-            number = display.readline().strip()
-        if not number:
+        if not display:
             return "Xvfb did not start"
-        self.env = dict(os.environ, DISPLAY=":" + number)
+        self.env = dict(os.environ, DISPLAY=display)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         openbox = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,

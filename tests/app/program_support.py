@@ -45,6 +45,21 @@ def set_flag(lines, after, index, value):
             lines[i + 1] = b" ".join(words)
 
 
+def start_xvfb():
+    """Xvfb on a free display: its process and the display's name (None when it failed)."""
+    read_end, write_end = os.pipe()
+    # -noreset: a server that resets when its last client leaves refuses a program that
+    # connects meanwhile (the accessibility bus launcher connects and leaves).
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                             "1024x768x24", "-nolisten", "tcp", "-noreset"],
+                            pass_fds=[write_end], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as display:
+        number = display.readline().strip()
+    return xvfb, ":" + number if number else None
+
+
 def wait_for(condition, seconds=WAIT):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
