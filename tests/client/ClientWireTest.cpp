@@ -285,39 +285,14 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
 } // namespace
 } // namespace tav::test
 
-// Every new and delete goes through malloc and free, so the pairs stay matched for the
-// sanitizers.
+// The plain new and delete go through malloc and free. The array and nothrow forms call
+// them, or (under a sanitizer) stay its own, matched with its own deletes.
 void* operator new(std::size_t size) {
-    return tav::test::Allocate(size);
-}
-void* operator new[](std::size_t size) {
     return tav::test::Allocate(size);
 }
 void operator delete(void* block) noexcept {
     std::free(block);
 }
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
 void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return tav::test::Allocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* block, const std::nothrow_t&) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
     std::free(block);
 }

@@ -47,15 +47,13 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColourAndKeepItWhileHidden) {
     ASSERT_TRUE(monitor.isVisible());
     QPushButton* close = monitor.findChild<QPushButton*>();
     ASSERT_NE(close, nullptr);
-    EXPECT_EQ(close->accessibleName(), "Close");
     close->click();
     EXPECT_FALSE(monitor.isVisible());
     monitor.Toggle();
     EXPECT_EQ(monitor.Gauge(kManaGauge)->value(), 29);
     EXPECT_EQ(monitor.Gauge(kMoveGauge)->value(), 100);
 
-    // The on-top box only changes the window (the frame test checks every name).
-    EXPECT_EQ(monitor.OnTopBox().accessibleName(), "Always on top");
+    // The on-top box only changes the window (the frame test checks every control's name).
     monitor.OnTopBox().click();
     EXPECT_TRUE(monitor.Topmost());
     monitor.OnTopBox().click();
