@@ -199,10 +199,6 @@ void TriggerSeeds() {
     std::string corpusLines;
     for (const std::string& line : tav::bench::CorpusLines(60))
         corpusLines += line + "\n";
-    Write("trigger_file_fuzzer", "tells",
-          seed("%1 tells you %2\r\ntell %1 got it\r\r\n#\r\nHP:%1\r\nsay {%%1} \\%1\r\r\n"
-               "wave\r\r\n#\r\ndragon\r\nflee\r\r\n#\r\n",
-               "Bob tells you hi there\nHP:42\nA dragon sleeps under the mountain\n"));
     Write("trigger_file_fuzzer", "game",
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
 }
@@ -214,10 +210,8 @@ void ProfileSeeds() {
         AppendTrailing16(bytes, static_cast<unsigned>(list.size()));
         return bytes;
     };
-    Write("profile_list_fuzzer", "one", seed("default\r\n", "newname\x01\x02\x03\x00"));
     Write("profile_list_fuzzer", "several",
-          seed("alice\r\nBob\r\ncarol\r\nx\r\n", "dave\x03\x01\x00\x02\x03\x01"));
-    Write("profile_list_fuzzer", "refused", seed("ok\r\n../up\r\n.hidden\r\n", "a/b\x02\x01"));
+          seed("alice\r\nBob\r\n../up\r\n.hidden\r\n", "dave\x03\x01\x00\x02a/b\x02\x01"));
 }
 
 } // namespace

@@ -245,15 +245,6 @@ struct SocketPair {
     }
 };
 
-inline void WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n <= 0) return;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
 inline Bytes ReadExactly(int fd, std::size_t size) {
     Bytes out(size);
     std::size_t got = 0;

@@ -85,6 +85,8 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
     const Row rows[] = {
         {"done after editing", "Desc\r\nription", "old\r\ntext", "new\ntext\n", "new\r\ntext\r\n"},
         {"closed without done", "Desc", "old\ntext\x01\xe9", std::nullopt, "old\ntext\x01\xe9"},
+        {"done untouched", "Desc", "a\nb\rc\r\nd\n\re\xa0", "a\nb\nc\nd\ne\xa0",
+         "a\nb\rc\r\nd\n\re\xa0"},
         {"empty request, done", "Desc", "", "", ""},
         {"empty request, closed", "Desc", "", std::nullopt, ""},
     };

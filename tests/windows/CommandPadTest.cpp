@@ -53,11 +53,6 @@ TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
 
     Button("Close")->click();
     EXPECT_FALSE(pad->isVisible());
-    // Disconnected, a button still hands its word to the connection, which refuses it.
-    rig.connection->Disconnect();
-    pad->Toggle();
-    Button("Look")->click();
-    EXPECT_TRUE(rig.ReadFrames(std::chrono::milliseconds(100)).empty());
 }
 
 TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {

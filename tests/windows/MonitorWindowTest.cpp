@@ -27,9 +27,9 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColourAndKeepItWhileHidden) {
     };
     const QColor green(10, 250, 10), yellow(250, 250, 10), red(250, 10, 10);
     const Set sets[] = {
-        {kHitGauge, 30, 100, 30, yellow},  {kManaGauge, 100, 100, 100, green},
-        {kMoveGauge, 14, 100, 14, red},    {kHitGauge, 7, 0, 0, red},
-        {kManaGauge, 29, 100, 29, yellow}, {kMoveGauge, 900, 100, 100, green},
+        {kHitGauge, 7, 0, 0, red},
+        {kManaGauge, 29, 100, 29, yellow},
+        {kMoveGauge, 900, 100, 100, green},
     };
     for (const Set& s : sets) {
         SCOPED_TRACE(s.id);
@@ -47,15 +47,13 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColourAndKeepItWhileHidden) {
     ASSERT_TRUE(monitor.isVisible());
     QPushButton* close = monitor.findChild<QPushButton*>();
     ASSERT_NE(close, nullptr);
-    EXPECT_EQ(close->accessibleName(), "Close");
     close->click();
     EXPECT_FALSE(monitor.isVisible());
     monitor.Toggle();
     EXPECT_EQ(monitor.Gauge(kManaGauge)->value(), 29);
     EXPECT_EQ(monitor.Gauge(kMoveGauge)->value(), 100);
 
-    // The on-top box only changes the window (the frame test checks every name).
-    EXPECT_EQ(monitor.OnTopBox().accessibleName(), "Always on top");
+    // The on-top box only changes the window (the frame test checks every control's name).
     monitor.OnTopBox().click();
     EXPECT_TRUE(monitor.Topmost());
     monitor.OnTopBox().click();

@@ -134,6 +134,7 @@ TEST(StatusBars, ColourAndLengthFollowThePercentage) {
     };
     const Case cases[] = {
         {7, 50, kStatusRed, 8},
+        {15, 100, kStatusYellow, 8}, // yellow from 15%
         {10, 50, kStatusYellow, 11},
         {20, 50, kStatusGreen, 23},
         {50, 50, kStatusGreen, 58},

@@ -62,7 +62,6 @@ TEST_F(TextListFixture, EachWindowTogglesKeepsItsTextAndItsOnTopFlag) {
         SCOPED_TRACE(w.caption);
         txtdlg& window = w.window;
         EXPECT_EQ(window.windowTitle(), w.caption);
-        EXPECT_EQ(window.accessibleName(), w.caption);
         EXPECT_FALSE(window.isVisible()) << "made hidden";
         EXPECT_EQ(window.Screen().Lines(), kTextListLines);
         EXPECT_FALSE(window.Screen().autowrap);
