@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -384,6 +385,22 @@ TEST(PollEventLoopTest, SingleShotsNeverReplaceATimer) {
         loop.SingleShot(0, [&] { ++shots; });
     ASSERT_TRUE(loop.RunUntil([&] { return shots == 4 && ticks >= 6; }, 5s));
     EXPECT_TRUE(loop.TimerActive(0) && loop.TimerActive(1) && loop.TimerActive(2));
+}
+
+// RunFor asks for the time left after checking that some is: on a busy machine that is
+// below zero, which poll(2) takes as "wait for ever".
+TEST(PollEventLoopTest, AWaitAlreadyOverDoesNotBlock) {
+    PollEventLoop loop;
+    std::atomic<bool> returned = false;
+    std::thread runner([&] {
+        loop.RunOnce(-2ms);
+        returned = true;
+    });
+    for (int k = 0; k < 500 && !returned; ++k)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(returned);
+    loop.Post([] {}); // wakes a loop that did block
+    runner.join();
 }
 
 TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
