@@ -82,7 +82,9 @@ void PollEventLoop::RunDueTimers() {
 }
 
 void PollEventLoop::RunOnce(std::chrono::milliseconds wait) {
-    auto timeout = wait;
+    // A wait already over (the caller's clock moved on) must not reach poll(2) as a
+    // negative time-out, which blocks until something arrives.
+    auto timeout = std::max(wait, std::chrono::milliseconds::zero());
     const auto now = Clock::now();
     for (const auto& [id, timer] : timers_)
         timeout = std::min(timeout, std::chrono::duration_cast<std::chrono::milliseconds>(

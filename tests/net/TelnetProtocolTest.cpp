@@ -1,13 +1,16 @@
 #include "net/TelnetProtocol.h"
 #include "net/TelnetCodes.h"
+#include "tests/support/TelnetBytes.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
 
 using namespace tav;
+using tav::test::Compressed;
+using tav::test::Iac;
+using namespace tav::telnet;
 
 namespace {
 
@@ -27,28 +30,11 @@ struct Recorder final : TelnetEvents {
     void Failed(std::string_view r) override { events.push_back("failed:" + std::string(r)); }
 };
 
-std::string Iac(std::initializer_list<int> bytes) {
-    std::string s = "\xFF";
-    for (int b : bytes)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
-std::string Compressed(std::string_view text) {
-    uLongf size = compressBound(text.size());
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &size,
-             reinterpret_cast<const Bytef*>(text.data()), text.size());
-    out.resize(size);
-    return out;
-}
-
-const std::string kMccpStart = Iac({telnet::kSb, telnet::kCompress2}) + Iac({telnet::kSe});
+const std::string kMccpStart = Iac({kSb, kCompress2}) + Iac({kSe});
 
 } // namespace
 
 TEST(TelnetProtocol, AnswersEachOfferOnceAndNeverTheEchoOffers) {
-    using namespace telnet;
     struct Case {
         std::string received, reply;
     };
@@ -84,7 +70,6 @@ TEST(TelnetProtocol, AnswersEachOfferOnceAndNeverTheEchoOffers) {
 }
 
 TEST(TelnetProtocol, AnyCutOfTheStreamGivesTheSameTextAndAnswers) {
-    using namespace telnet;
     const std::string stream = "Hello" + Iac({kWill, kGmcp}) + "\r\n" + Iac({kSb, kGmcp}) +
                                "Char.Vitals {\"hp\":1}" + Iac({kSe}) + Iac({kDo, kTerminalType}) +
                                Iac({kSb, kTerminalType, 1}) + Iac({kSe}) + "x" + Iac({kIac}) + "y" +
@@ -109,7 +94,6 @@ TEST(TelnetProtocol, AnyCutOfTheStreamGivesTheSameTextAndAnswers) {
 }
 
 TEST(TelnetProtocol, TerminalTypeCyclesThroughNameTypeAndMtts) {
-    using namespace telnet;
     Recorder out;
     TelnetIdentity identity;
     identity.mttsBits = kMttsAnsi | kMttsUtf8;
@@ -126,7 +110,6 @@ TEST(TelnetProtocol, TerminalTypeCyclesThroughNameTypeAndMtts) {
 }
 
 TEST(TelnetProtocol, WindowSizeIsSentWhenAgreedAndOnlyWhenItChanges) {
-    using namespace telnet;
     Recorder out;
     TelnetProtocol protocol({}, out);
     protocol.SetWindowSize(80, 24); // not agreed yet: nothing
@@ -140,7 +123,6 @@ TEST(TelnetProtocol, WindowSizeIsSentWhenAgreedAndOnlyWhenItChanges) {
 }
 
 TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
-    using namespace telnet;
     const std::string request =
         Iac({kSb, kCharset, kCharsetRequest}) + ";ISO-8859-1;utf-8" + Iac({kSe});
     for (bool allow : {false, true}) {
@@ -168,7 +150,6 @@ TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
 }
 
 TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
-    using namespace telnet;
     Recorder out;
     TelnetProtocol protocol({}, out);
     protocol.Receive(Iac({kWill, kEndOfRecord}) + Iac({kWill, kGmcp}) + "HP 10> " + Iac({kEor}) +
@@ -181,7 +162,6 @@ TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
 }
 
 TEST(TelnetProtocol, SubnegotiationsAreBounded) {
-    using namespace telnet;
     Recorder out;
     TelnetProtocol protocol({}, out);
     protocol.Receive(Iac({kWill, kGmcp}));
@@ -194,7 +174,6 @@ TEST(TelnetProtocol, SubnegotiationsAreBounded) {
 }
 
 TEST(TelnetProtocol, CompressedTextIsInflatedUntilItsStreamEndsInTheSameRead) {
-    using namespace telnet;
     const std::string inside = "compressed line\r\n" + Iac({kIac}) + Iac({kWill, kEcho});
     const std::string stream =
         Iac({kWill, kCompress2}) + "plain " + kMccpStart + Compressed(inside) + "plain again";
@@ -215,7 +194,6 @@ TEST(TelnetProtocol, CompressedTextIsInflatedUntilItsStreamEndsInTheSameRead) {
 }
 
 TEST(TelnetProtocol, DamagedOrExplodingCompressionFailsWithoutShowingGarbage) {
-    using namespace telnet;
     std::string bomb = Compressed(std::string(Inflater::kMaxOutputPerInput + 1, 'a'));
     const std::string streams[] = {"garbage that is not zlib", bomb};
     for (const std::string& compressed : streams) {

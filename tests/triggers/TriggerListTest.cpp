@@ -54,54 +54,41 @@ TEST(TriggerListTest, KeepsCaseInsensitiveOrderThroughAddReplaceAndDelete) {
     EXPECT_EQ(Patterns(list), (Texts{"x", "z"}));
 }
 
-TEST(TriggerListTest, StoresNormalizedTexts) {
-    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
-        {"p", "", "p", ""},
-        {"p", "kill orc", "p", "kill orc\r\n"},
-        {"p", "a\r\nb", "p", "a\r\nb\r\n"},
-        {"p", "a\nb\n", "p", "a\r\nb\r\n"},
-        {"p", "a\r\n\r\nb\r\n", "p", "a\r\n\r\nb\r\n"},
-        {"p", "say hi\r\n#flee\r\nkill orc\r\n", "p", "say hi\r\nkill orc\r\n"},
-        {"one\r\ntwo", "", "one", ""},
-        {std::string(300, 'p'), "", std::string(kMaxPatternChars, 'p'), ""},
-        {"p", std::string(300, 'r'), "p", std::string(kMaxReactionChars - 2, 'r') + "\r\n"},
-    };
-    for (const auto& [pattern, reaction, storedPattern, storedReaction] : cases) {
-        TriggerList list;
-        list.AddTrigger(pattern, reaction);
-        EXPECT_EQ(list.At(0).pattern(), storedPattern);
-        EXPECT_EQ(list.At(0).reaction(), storedReaction) << reaction;
-    }
-}
-
-// What the trigger editor lets through, counted as trigs.ndx will hold it.
-TEST(TriggerEditRules, ReactionsAreCountedAndRefusedAsStored) {
+// What the trigger editor lets through, counted as trigs.ndx will hold it, and what the
+// list then stores.
+TEST(TriggerEditRules, ReactionsAreCountedRefusedAndStoredAsTheFileHoldsThem) {
     // The refusal is part of its message, or null when the reaction is accepted.
-    const std::tuple<const char*, std::string, std::size_t, const char*> cases[] = {
-        {"empty", "", 0, nullptr},
-        {"no final line end still gets one", "kill orc", 10, nullptr},
-        {"CR LF and LF alike", "a\r\nb\n", 6, nullptr},
-        {"an empty line in between", "a\n\nb", 8, nullptr},
-        {"exactly full", std::string(253, 'x'), 255, nullptr},
-        {"one over", std::string(254, 'x'), 256, "too long: 256"},
+    const std::tuple<const char*, std::string, std::size_t, const char*, std::string> cases[] = {
+        {"empty", "", 0, nullptr, ""},
+        {"no final line end still gets one", "kill orc", 10, nullptr, "kill orc\r\n"},
+        {"CR LF and LF alike", "a\r\nb\n", 6, nullptr, "a\r\nb\r\n"},
+        {"an empty line in between", "a\n\nb", 8, nullptr, "a\r\n\r\nb\r\n"},
+        {"exactly full", std::string(253, 'x'), 255, nullptr, std::string(253, 'x') + "\r\n"},
+        {"one over", std::string(254, 'x'), 256, "too long: 256", std::string(253, 'x') + "\r\n"},
         {"one over in line ends", std::string(126, 'x') + "\n" + std::string(126, 'y'), 256,
-         "too long: 256"},
-        {"'#' starting a later line", "say hi\r\n#quit", 15, "cannot begin with '#'"},
-        {"'#' starting the first line", "#", 3, "cannot begin with '#'"},
-        {"'#' inside a line", "say #1", 8, nullptr},
+         "too long: 256", std::string(126, 'x') + "\r\n" + std::string(125, 'y') + "\r\n"},
+        {"'#' starting a later line", "say hi\r\n#quit\r\nwave", 21, "cannot begin with '#'",
+         "say hi\r\nwave\r\n"},
+        {"'#' starting the first line", "#", 3, "cannot begin with '#'", ""},
+        {"'#' inside a line", "say #1", 8, nullptr, "say #1\r\n"},
     };
-    for (const auto& [what, reaction, stored, refusal] : cases) {
+    for (const auto& [what, reaction, counted, refusal, stored] : cases) {
         SCOPED_TRACE(what);
-        EXPECT_EQ(StoredReactionChars(reaction), stored);
+        EXPECT_EQ(StoredReactionChars(reaction), counted);
         const auto problem = CheckTriggerReaction(reaction);
         ASSERT_EQ(problem.has_value(), refusal != nullptr);
         if (problem) {
             EXPECT_NE(problem->text.find(refusal), std::string::npos) << problem->text;
-        } else {
-            EXPECT_EQ(NormalizeReaction(reaction).size(), stored)
-                << "what is accepted is stored whole";
         }
+        TriggerList list;
+        list.AddTrigger("p", reaction);
+        EXPECT_EQ(list.At(0).reaction(), stored);
     }
+    TriggerList list;
+    list.AddTrigger("one\r\ntwo", "");
+    list.AddTrigger(std::string(300, 'p'), "");
+    EXPECT_EQ(list.At(0).pattern(), "one");
+    EXPECT_EQ(list.At(1).pattern(), std::string(kMaxPatternChars, 'p'));
 }
 
 TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrderUnlessIgnored) {
@@ -136,30 +123,6 @@ TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrderUnlessIgnored) {
     sender.onSend = [&] { list.ClearTriggers(); };
     list.CheckTriggers("Bob tells you hungry");
     EXPECT_EQ(sender.sent, (Texts{"reply Bob hungry\r\n"}));
-}
-
-// While disconnected the terminal prints "Not connected...\r\n" for every send, and the
-// completed line comes straight back into the trigger pass.
-TEST(CheckTriggersTest, ReactionOutputDoesNotRefire) {
-    TriggerList list;
-    RecordingSender sender;
-    list.SetSender(&sender);
-    list.AddTrigger("Not connected", "retry");
-    list.AddTrigger("%1", "any %1");
-    int nested = 0;
-    sender.onSend = [&] {
-        ASSERT_LT(++nested, 100) << "reactions keep firing";
-        EXPECT_TRUE(list.Sending());
-        list.CheckTriggers("Not connected...");
-    };
-    list.CheckTriggers("Not connected...");
-    EXPECT_EQ(sender.sent, (Texts{"any Not connected...\r\n", "retry\r\n"}));
-    EXPECT_FALSE(list.Sending());
-
-    // The guard ends with the send: the next line is matched again.
-    sender.sent.clear();
-    list.CheckTriggers("hello");
-    EXPECT_EQ(sender.sent, (Texts{"any hello\r\n"}));
 }
 
 } // namespace
