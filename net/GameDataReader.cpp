@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace tav {
@@ -46,13 +49,21 @@ int NestingDepth(std::string_view json, int limit) {
 }
 
 std::optional<long> Number(const Json& value) {
-    if (value.is_number_integer()) return value.get<long>();
-    if (value.is_number_float()) return static_cast<long>(value.get<double>());
+    // Gauges hold ints: anything larger is cut to the int range before it is converted.
+    constexpr double kLimit = 2147483647.0;
+    if (value.is_number_unsigned())
+        return static_cast<long>(std::min<std::uint64_t>(value.get<std::uint64_t>(), INT_MAX));
+    if (value.is_number_integer()) return std::clamp<long>(value.get<long>(), INT_MIN, INT_MAX);
+    if (value.is_number_float()) {
+        const double number = value.get<double>();
+        if (std::isnan(number)) return std::nullopt;
+        return static_cast<long>(std::clamp(number, -kLimit, kLimit));
+    }
     if (value.is_string()) {
         const std::string& text = value.get_ref<const std::string&>();
         char* end = nullptr;
         const long number = std::strtol(text.c_str(), &end, 10);
-        if (!text.empty() && end && *end == '\0') return number;
+        if (!text.empty() && end && *end == '\0') return std::clamp<long>(number, INT_MIN, INT_MAX);
     }
     return std::nullopt;
 }

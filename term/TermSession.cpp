@@ -274,7 +274,12 @@ void TermSession::ToggleHold() {
         screen_.ToggleHold();
         return;
     }
-    if (screen_.ReleaseHold()) ReceiveBytes(" ", 1);
+    if (!screen_.ReleaseHold()) return;
+    // The held bytes went through the telnet layer before they were held: the release
+    // goes straight to the screen, never into the layer's parse of the stream.
+    ShowServerBytes(" ");
+    UpdateCursorText();
+    DrainLines();
 }
 
 void TermSession::AppendRecent(std::string_view text) {

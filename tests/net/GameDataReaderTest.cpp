@@ -32,6 +32,9 @@ TEST(GameDataReader, GmcpVitalsInTheSpellingsGamesUse) {
         {R"(char.maxstats {"maxhp":100,"maxmana":200,"maxmoves":300})",
          {{}, 100, {}, 200, {}, 300}},
         {R"(Char.Vitals {"HP":1.9,"ep":5,"maxep":6})", {1, {}, {}, {}, 5, 6}},
+        // Beyond what a gauge holds: cut to the int range, never converted out of range.
+        {R"(Char.Vitals {"hp":1e300,"mp":-1e300,"mv":"99999999999","maxhp":18446744073709551615})",
+         {2147483647, 2147483647, -2147483647, {}, 2147483647, {}}},
     };
     for (const Case& c : cases) {
         Collected sink;

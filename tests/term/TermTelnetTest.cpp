@@ -83,6 +83,29 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     EXPECT_EQ(h.session->Encoding(), TextEncoding::SevenBit) << "the agreement ends with it";
 }
 
+// Releasing Scroll Lock while a GMCP message is half received must not put anything into
+// the message: what was held had passed the telnet layer already.
+TEST(TermTelnet, ReleasingTheHoldLeavesAHalfReceivedMessageWhole) {
+    SessionHarness h;
+    GameDataRecorder data;
+    TermServices services = h.Recorded();
+    services.gameData = &data;
+    h.Open(services);
+    h.session->SetNegotiation(true);
+    h.Connect();
+    h.server.Send(Iac({kWill, kGmcp}));
+    ReadUntil(h.server, h.loop, "Core.Supports.Set");
+    h.session->ToggleHold();
+    h.server.Send("held line\r\n" + Iac({kSb, kGmcp}) + "Char.Vit");
+    h.Pump();
+    EXPECT_FALSE(h.Shown("held line"));
+    h.session->ToggleHold();
+    EXPECT_TRUE(h.Shown("held line"));
+    h.server.Send("als {\"hp\":3}" + Iac({kSe}));
+    ASSERT_TRUE(h.loop.RunUntil([&] { return !data.vitals.empty(); }, 5s));
+    EXPECT_EQ(data.vitals[0].hp, 3);
+}
+
 TEST(TermTelnet, APlayersEncodingChosenDuringACharsetAgreementOutlivesIt) {
     SessionHarness h;
     h.Open(h.Recorded());
