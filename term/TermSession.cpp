@@ -118,6 +118,8 @@ void TermSession::OnConnectResult(const ConnectResult& result,
         ::close(result.fd);
         PrintLocal("Connect()\r\nThe server's certificate was not accepted.\r\n");
         if (done) done(-1);
+        // A reconnect would only ask again, or show the changed certificate again.
+        CancelReconnect();
         return;
     }
     Adopt(result.fd, result.tls ? std::move(result.tls->channel) : nullptr);

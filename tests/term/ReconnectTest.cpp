@@ -1,4 +1,6 @@
 #include "term/ReconnectPolicy.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TlsPeer.h"
 #include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
@@ -314,6 +316,25 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
         }
         server.CloseClient();
     }
+}
+
+// A reconnect that meets a certificate the player does not accept (a real openssl server
+// with a self-signed one) ends the series: every further try would only ask again.
+TEST_F(ReconnectFixture, ARefusedCertificateEndsTheReconnectSeries) {
+    const test::TempDir temp;
+    const test::TlsPeer peer(temp.path);
+    if (!peer.Ready()) GTEST_SKIP() << "openssl cannot serve TLS here";
+    Connect();
+    session->SetTls({true, peer.Port(), (temp.path / "trusted.cfg").string()});
+    DropAfter(kLongSession);
+    ASSERT_TRUE(session->ReconnectPending());
+    Advance(2000); // the first try, to the TLS port: the recorder answers No
+    ASSERT_TRUE(Settled());
+    EXPECT_TRUE(Shown("The server's certificate was not accepted."));
+    EXPECT_FALSE(session->Connected());
+    EXPECT_FALSE(session->ReconnectPending());
+    EXPECT_TRUE(Shown("TavTerm reconnect cancelled."));
+    EXPECT_FALSE(std::filesystem::exists(temp.path / "trusted.cfg"));
 }
 
 } // namespace

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace tav::test {
+
+// A real TLS server on 127.0.0.1: `openssl s_server` with a self-signed certificate made
+// when it starts, in `dir`. Ready() is false when openssl is missing or never listened.
+class TlsPeer {
+public:
+    explicit TlsPeer(const std::filesystem::path& dir) {
+        const std::string cert = (dir / "peer.crt").string(), key = (dir / "peer.key").string();
+        if (Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                 "/CN=localhost", "-keyout", key, "-out", cert}) != 0)
+            return;
+        port_ = FreePort();
+        pid_ = Spawn({"openssl", "s_server", "-quiet", "-accept",
+                      "127.0.0.1:" + std::to_string(port_), "-cert", cert, "-key", key});
+        for (int k = 0; k < 100 && pid_ > 0 && !ready_; ++k) {
+            ready_ = Listening();
+            if (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~TlsPeer() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    TlsPeer(const TlsPeer&) = delete;
+    TlsPeer& operator=(const TlsPeer&) = delete;
+
+    bool Ready() const { return ready_; }
+    int Port() const { return port_; }
+
+private:
+    static pid_t Spawn(const std::vector<std::string>& args) {
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+    static int Run(const std::vector<std::string>& args) {
+        const pid_t pid = Spawn(args);
+        int status = -1;
+        if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    static int FreePort() {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        ::close(fd);
+        return ntohs(address.sin_port);
+    }
+    // Listening, read from the kernel's table so that no probe connection uses up the
+    // server's first accept.
+    bool Listening() const {
+        char wanted[16];
+        std::snprintf(wanted, sizeof wanted, ":%04X ", port_);
+        FILE* table = std::fopen("/proc/net/tcp", "r");
+        if (!table) return false;
+        char line[512];
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, table))
+            found = std::strstr(line, wanted) && std::strstr(line, " 0A "); // LISTEN
+        std::fclose(table);
+        return found;
+    }
+
+    pid_t pid_ = -1;
+    int port_ = 0;
+    bool ready_ = false;
+};
+
+} // namespace tav::test
