@@ -29,6 +29,15 @@ std::string ReadUntil(LoopbackServer& server, PollEventLoop& poll, std::string_v
     return got;
 }
 
+// Connects a session that negotiates, with its game data recorded.
+void ConnectNegotiating(SessionHarness& h, GameDataRecorder& data) {
+    TermServices services = h.Recorded();
+    services.gameData = &data;
+    h.Open(services);
+    h.session->SetNegotiation(true);
+    h.Connect();
+}
+
 using namespace telnet;
 const std::string kOffers = Iac({kWill, kEcho}) + Iac({kDo, kWindowSize}) +
                             Iac({kDo, kTerminalType}) + Iac({kWill, kGmcp}) +
@@ -42,11 +51,7 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     SessionHarness h;
     PollEventLoop& poll = h.loop;
     GameDataRecorder data;
-    TermServices services = h.Recorded();
-    services.gameData = &data;
-    h.Open(services);
-    h.session->SetNegotiation(true);
-    h.Connect();
+    ConnectNegotiating(h, data);
 
     h.server.Send(kOffers + kUtf8Offer);
     const std::string answers = ReadUntil(h.server, poll, "UTF-8" + Iac({kSe}));
@@ -88,11 +93,7 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
 TEST(TermTelnet, ReleasingTheHoldLeavesAHalfReceivedMessageWhole) {
     SessionHarness h;
     GameDataRecorder data;
-    TermServices services = h.Recorded();
-    services.gameData = &data;
-    h.Open(services);
-    h.session->SetNegotiation(true);
-    h.Connect();
+    ConnectNegotiating(h, data);
     h.server.Send(Iac({kWill, kGmcp}));
     ReadUntil(h.server, h.loop, "Core.Supports.Set");
     h.session->ToggleHold();
