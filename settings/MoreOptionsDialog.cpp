@@ -59,6 +59,10 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     tlsPort_->setRange(0, kMaxTlsPort);
     tlsPort_->setSpecialValueText(QStringLiteral("the game port"));
     tlsPort_->setValue(options.tlsPort);
+    // Wide enough for its words when it shows no number.
+    tlsPort_->setMinimumWidth(
+        tlsPort_->fontMetrics().horizontalAdvance(tlsPort_->specialValueText()) +
+        tlsPort_->sizeHint().height() * 2);
     tlsPort_->setEnabled(options.tls);
     auto* tlsPortLabel = new QLabel(QStringLiteral("Secure &port:"), this);
     tlsPortLabel->setBuddy(tlsPort_);
