@@ -69,7 +69,7 @@ protected:
         // comes only from the client port.
         ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "cobbled square"); }))
             << world.Log().toStdString();
-        EXPECT_EQ(world.Count("received login_request"), 1);
+        EXPECT_EQ(WorldCount("received login_request", 1), 1);
     }
 
     tmudterm& term() { return frame->Term(); }
@@ -81,6 +81,12 @@ protected:
     }
     bool WaitForWorld(const QString& line, int times = 1) {
         return WaitFor([&] { return world.Count(line) >= times; });
+    }
+    // The world writes its log as it goes: its count of `line` once it has reached `times`
+    // (bounded), so that a count is never read before the world has written it.
+    int WorldCount(const QString& line, int times) {
+        WaitForWorld(line, times);
+        return world.Count(line);
     }
     QByteArray File(const QString& name) { return FileBytes(data.Path(name)); }
 
@@ -107,7 +113,7 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
         EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(cue.file); }))
             << File("player.sh.log").toStdString();
     }
-    EXPECT_EQ(world.Count("received soundgo"), 2);
+    EXPECT_EQ(WorldCount("received soundgo", 2), 2);
 
     // Filled at login (the channel by the world's chatter), each its own window, left hidden.
     const std::pair<txtdlg&, std::string_view> rows[] = {
@@ -183,14 +189,14 @@ TEST_F(DemoWorldEndToEnd, EditRequestsAndABoardReplyReachTheGame) {
     ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
     EXPECT_EQ(Rows(boards.BoardList()),
               (QStringList{"Announcements", "General", "Trade", "Quests"}));
-    EXPECT_EQ(world.Count("received bindex_request"), 1);
+    EXPECT_EQ(WorldCount("received bindex_request", 1), 1);
 
     boards.BoardList().setCurrentRow(3);
     ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
     boards.MessageList().setCurrentRow(0);
     ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
-    EXPECT_EQ(world.Count("received msgindex_request"), 1);
-    EXPECT_EQ(world.Count("received msg_request"), 1);
+    EXPECT_EQ(WorldCount("received msgindex_request", 1), 1);
+    EXPECT_EQ(WorldCount("received msg_request", 1), 1);
 
     // Reply: the heading offered, the body in the edit dialog, the post announced to all.
     QString proposed, editor, notice;
@@ -204,7 +210,7 @@ TEST_F(DemoWorldEndToEnd, EditRequestsAndABoardReplyReachTheGame) {
     EXPECT_EQ(proposed, "Post reply | re: The cellar key");
     EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
     EXPECT_EQ(notice, "Notification... | Board content update: Quests");
-    EXPECT_EQ(world.Count("received msg_post"), 1);
+    EXPECT_EQ(WorldCount("received msg_post", 1), 1);
     const QString mine = boards.MessageList().item(3)->text();
     EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
         << mine.toStdString();
@@ -240,8 +246,9 @@ TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsClea
         WaitFor(sizeShown, 2000);
     }
     EXPECT_TRUE(sizeShown()) << Screen() << main.Columns() << "x" << main.Rows();
-    EXPECT_EQ(world.Count("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
-                          "ROOM_EXITS ROOM_NAME"),
+    EXPECT_EQ(WorldCount("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
+                         "ROOM_EXITS ROOM_NAME",
+                         1),
               1);
 
     // The compressed stream ends, plain text follows on the same connection, and a new
@@ -254,7 +261,7 @@ TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsClea
     ASSERT_TRUE(WaitForScreen("Compression is on."));
     Type("say packed");
     EXPECT_TRUE(WaitForScreen("You say 'packed'"));
-    EXPECT_EQ(world.Count("compressing (MCCP2)"), 2);
+    EXPECT_EQ(WorldCount("compressing (MCCP2)", 2), 2);
 
     // Without the Client connection, the game's GMCP fills the room panes, the status
     // window and the monitor as the Client connection would.
