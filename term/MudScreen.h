@@ -92,6 +92,8 @@ public:
     // Recomputes rows, columns, top line and cursor for a pixel rectangle.
     void SetScreenRect(const Rect& rect, bool repaint);
     int Lines() const { return buffer_.Lines(); }
+    // Lines dropped from the buffer's top (or cleared with it) since the screen was made.
+    std::int64_t LinesDropped() const { return buffer_.Dropped(); }
     int Rows() const { return rows_; }
     int Columns() const { return cols_; }
     int Top() const { return top_; }
