@@ -148,6 +148,9 @@ public:
     void PageUp(bool now);
     void PageDown(bool now);
     void ScrollBar(ScrollRequest request, int position = 0);
+    // Takes a copy of another screen's lines (same count, same line numbering) and shows
+    // its live position; for a view that scrolls back over that screen's text.
+    void CopyLinesFrom(const TMudScreen& other);
 
     // --- selection (view side) --------------------------------------------------------
     struct CellPos {
