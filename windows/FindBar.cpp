@@ -114,10 +114,13 @@ void FindBar::SetCurrent(std::optional<std::size_t> index) {
         position = spoken = "No matches";
     }
     position_->setText(position);
-    // Screen readers hear the new place and the line it is on.
-    position_->setAccessibleName(spoken.isEmpty() ? QString("Matches") : spoken);
-    QAccessibleEvent event(position_, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    // Screen readers hear the new place and the line it is on, once per change.
+    if (spoken.isEmpty()) spoken = "Matches";
+    if (position_->accessibleName() != spoken) {
+        position_->setAccessibleName(spoken);
+        QAccessibleEvent event(position_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
     emit foundChanged();
 }
 

@@ -21,6 +21,7 @@
 
 #include <QAccessible>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -614,6 +615,11 @@ void tmudterm::RevealFound(const SearchMatch& match) {
     split_->ScrollBar(ScrollRequest::ThumbTrack, *line - split_->Rows() / 2);
 }
 
+void tmudterm::keyPressEvent(QKeyEvent* e) {
+    if (find_->TakeKey(*e)) return e->accept();
+    QWidget::keyPressEvent(e);
+}
+
 void tmudterm::OnFindClosed() {
     if (splitOpenedByFind_ && splitView_) ToggleSplitView();
     splitWidget_->SetFoundText({}, std::nullopt);
@@ -623,6 +629,8 @@ void tmudterm::OnFindClosed() {
 
 void tmudterm::ToggleHidden() {
     hidden_ = !hidden_;
+    // Hidden mode keeps only the time and date line: no place for the find bar.
+    if (hidden_ && !find_->isHidden()) find_->Close();
     const bool wasLocked = layoutLock_;
     layoutLock_ = true;
     // In hidden mode only the time and date line stays: the window keeps the height down

@@ -171,6 +171,8 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    // Keys the screens leave unhandled: F3, Shift+F3 and Escape reach the open find bar.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void ApplyOptions();

@@ -344,6 +344,8 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
     QTest::keyClick(&Input(), Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(find.PositionText().text(), "match 1 of 2");
     EXPECT_EQ(server.Read(50ms), "");
+    QTest::keyClick(&term->MainScreenWidget(), Qt::Key_F3); // and on the screen
+    EXPECT_EQ(find.PositionText().text(), "match 2 of 2");
 
     QTest::keyClick(&find.Field(), Qt::Key_Escape);
     EXPECT_FALSE(find.isVisible());
