@@ -67,6 +67,7 @@ constexpr int kAvailableCommands[] = {
     kCmOoc,
     kCmScrollBuffer,
     kCmScrollback,
+    kCmFind,
     kCmMonitor,
     kCmIdentify,
     kCmMudCom,
@@ -244,6 +245,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmOoc: term_->ChannelWindow().Toggle(); break;
     case kCmScrollBuffer:
     case kCmScrollback: term_->ShowScrollBuffer(); break;
+    case kCmFind: term_->OpenFindBar(); break;
     case kCmMonitor: client_->Monitor().Toggle(); break;
     case kCmIdentify: client_->Identification().Toggle(); break;
     case kCmMudCom: client_->CommandPad().Toggle(); break;

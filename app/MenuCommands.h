@@ -57,6 +57,7 @@ enum MenuCommand : int {
     kCmRoomFont = 11874,
     kCmExitFont = 11875,
     kCmContentsFont = 11876,
+    kCmFind = 11877,
     kCmExit = 24310,
 };
 
@@ -128,6 +129,8 @@ inline constexpr MenuEntry kMainMenu[] = {
     menu_detail::Item(kCmSaveSelected, "Save selected as...", "Saves selected text as a text file"),
     menu_detail::Sep(),
     menu_detail::Item(kCmScrollBuffer, "&Scroll Buffer...", "Opens the scrollback window"),
+    menu_detail::Item(kCmFind, "&Find...\tCtrl+Shift+F", "Finds text in the game text",
+                      "Ctrl+Shift+F"),
     menu_detail::End(),
 
     menu_detail::Popup("&View"),

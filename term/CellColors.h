@@ -12,6 +12,9 @@ inline constexpr ColorRef kUrlColor = MakeColor(0, 255, 255);    // light cyan
 inline constexpr ColorRef kGrayColor = MakeColor(155, 155, 155); // gray bit, default table
 inline constexpr ColorRef kSelectedText = MakeColor(0, 0, 0);    // selected cells
 inline constexpr ColorRef kSelectedBackground = MakeColor(230, 230, 230);
+// Found text, painted behind its cells; the current match stands out from the others.
+inline constexpr ColorRef kFoundBackground = MakeColor(110, 90, 0);
+inline constexpr ColorRef kCurrentFoundBackground = MakeColor(200, 90, 0);
 inline constexpr ColorRef kAlertColor = MakeColor(255, 0, 0); // visual bell, hold frame
 inline constexpr int kColorLevel = 210;                       // a colour component without bold
 inline constexpr int kBoldLift = 45;                          // what bold adds to each component

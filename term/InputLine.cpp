@@ -85,6 +85,7 @@ void tinedit::keyPressEvent(QKeyEvent* e) {
 
 bool tinedit::HandleKey(const QKeyEvent& e) {
     const int key = e.key();
+    if (keyTaker_ && keyTaker_(e)) return true;
     if (const int command = ShortcutCommand(e)) {
         if (command == kCmdSelectAll)
             emit selectScreenRequested();

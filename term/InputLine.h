@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,9 @@ public:
     // The session whose history, function keys and keypad words the keys use; without
     // one those keys do nothing.
     void SetSession(TermSession* session) { session_ = session; }
+    // Offered each key before the line's own handling; a true answer takes the key. The
+    // find bar takes F3 and Escape this way while it is open.
+    void SetKeyTaker(std::function<bool(const QKeyEvent&)> taker) { keyTaker_ = std::move(taker); }
 
     // --- InputLineControl ---------------------------------------------------------------
     // The typed line in the session's encoding (GameBytes).
@@ -62,6 +66,7 @@ private:
     TextEncoding Encoding() const;
 
     TermSession* session_ = nullptr;
+    std::function<bool(const QKeyEvent&)> keyTaker_;
     class MaskStyle;
     MaskStyle* maskStyle_ = nullptr;
 };

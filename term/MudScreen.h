@@ -92,6 +92,8 @@ public:
     // Recomputes rows, columns, top line and cursor for a pixel rectangle.
     void SetScreenRect(const Rect& rect, bool repaint);
     int Lines() const { return buffer_.Lines(); }
+    // Lines dropped from the buffer's top (or cleared with it) since the screen was made.
+    std::int64_t LinesDropped() const { return buffer_.Dropped(); }
     int Rows() const { return rows_; }
     int Columns() const { return cols_; }
     int Top() const { return top_; }
@@ -146,6 +148,9 @@ public:
     void PageUp(bool now);
     void PageDown(bool now);
     void ScrollBar(ScrollRequest request, int position = 0);
+    // Takes a copy of another screen's lines (same count, same line numbering) and shows
+    // its live position; for a view that scrolls back over that screen's text.
+    void CopyLinesFrom(const TMudScreen& other);
 
     // --- selection (view side) --------------------------------------------------------
     struct CellPos {

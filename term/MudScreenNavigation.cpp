@@ -194,4 +194,20 @@ void TMudScreen::ClearSelection() {
     ClearSelectedBits();
 }
 
+void TMudScreen::CopyLinesFrom(const TMudScreen& other) {
+    buffer_ = other.buffer_;
+    selecting_ = hasSelection_ = false;
+    rows_ = std::min(rows_, buffer_.Lines());
+    bufLine_ = other.bufLine_;
+    bufCol_ = other.bufCol_;
+    top_ = savedTop_ = LimitTop(bufLine_ - rows_ + 1);
+    row_ = bufLine_ - top_;
+    col_ = std::min(bufCol_, cols_ - 1);
+    scrolledBack_ = false;
+    view_->SetScrollRange(0, buffer_.Lines() - rows_);
+    view_->SetScrollPos(top_);
+    view_->InvalidateScreen();
+    view_->UpdateView();
+}
+
 } // namespace tav

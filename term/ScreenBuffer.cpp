@@ -32,6 +32,7 @@ ScreenBuffer::ScreenBuffer(int lines) {
 }
 
 void ScreenBuffer::Reset(int lines) {
+    dropped_ += count_;
     count_ = std::max(lines, 1);
     head_ = 0;
     lines_.assign(static_cast<std::size_t>(count_), ScreenLine{});
@@ -47,6 +48,7 @@ void ScreenBuffer::LineOutOfRange(int n, int count) {
 void ScreenBuffer::Advance(Attr a) {
     lines_[static_cast<std::size_t>(head_)].Blank(a);
     head_ = head_ + 1 == count_ ? 0 : head_ + 1;
+    ++dropped_;
 }
 
 } // namespace tav

@@ -46,6 +46,8 @@ public:
     explicit ScreenBuffer(int lines);
 
     int Lines() const { return count_; }
+    // Lines that have left the buffer so far: dropped at the top, or cleared by Reset.
+    std::int64_t Dropped() const { return dropped_; }
     ScreenLine& operator[](int n) { return lines_[Physical(n)]; }
     const ScreenLine& operator[](int n) const { return lines_[Physical(n)]; }
 
@@ -66,6 +68,7 @@ private:
     std::vector<ScreenLine> lines_;
     int count_ = 0;
     int head_ = 0;
+    std::int64_t dropped_ = 0;
 };
 
 } // namespace tav

@@ -495,7 +495,37 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
         const int to = std::min(lastCol, static_cast<int>(stop - begin) - 1);
         if (from <= to) DrawCells(painter, line, row, from, to, opaqueCells);
     }
+    DrawFoundText(painter, firstRow, lastRow, firstCol, lastCol);
     DrawBatches(painter);
+}
+
+void ScreenWidget::SetFoundText(std::vector<SearchMatch> matches,
+                                std::optional<SearchMatch> current) {
+    found_ = std::move(matches);
+    currentFound_ = current;
+    update();
+}
+
+// Over the cell backgrounds and under the glyphs, which DrawBatches draws next.
+void ScreenWidget::DrawFoundText(QPainter& painter, int firstRow, int lastRow, int firstCol,
+                                 int lastCol) const {
+    if (found_.empty()) return;
+    const int cw = screen_.CellWidth();
+    const int ch = screen_.CellHeight();
+    const std::int64_t firstLine = screen_.LinesDropped() + screen_.Top() + firstRow;
+    const std::int64_t lastLine = firstLine + (lastRow - firstRow);
+    auto it =
+        std::lower_bound(found_.begin(), found_.end(), firstLine,
+                         [](const SearchMatch& m, std::int64_t line) { return m.line < line; });
+    for (; it != found_.end() && it->line <= lastLine; ++it) {
+        const int from = std::max(it->col, firstCol);
+        const int to = std::min(it->col + it->length - 1, lastCol);
+        if (from > to) continue;
+        const bool current = currentFound_ && *currentFound_ == *it;
+        const int row = static_cast<int>(it->line - firstLine) + firstRow;
+        painter.fillRect(from * cw, row * ch, (to - from + 1) * cw, ch,
+                         ToQColor(current ? kCurrentFoundBackground : kFoundBackground));
+    }
 }
 
 // Gathers the non-empty cells of columns from..to of one row: every glyph sits at the left

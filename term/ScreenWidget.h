@@ -6,6 +6,7 @@
 #include "term/MudScreen.h"
 #include "term/ScreenTextMap.h"
 #include "term/ScreenView.h"
+#include "term/ScrollbackSearch.h"
 #include "term/TermServices.h"
 
 #include <QElapsedTimer>
@@ -95,6 +96,11 @@ public:
     // columns for the area left of the scroll bar.
     void SetScreenRect(const QRect& rect, bool repaint);
 
+    // Text found in the scrollback, marked behind its cells while in view (the cells and
+    // their attributes stay as they are); `current` gets a colour of its own.
+    void SetFoundText(std::vector<SearchMatch> matches, std::optional<SearchMatch> current);
+    const std::vector<SearchMatch>& FoundText() const { return found_; }
+
     // Where error boxes go; null (the default) shows them as modal message boxes.
     void SetMessageBoxes(MessageBoxes* boxes) { messageBoxes_ = boxes; }
 
@@ -150,6 +156,8 @@ private:
     void PaintCells(QPainter& painter, const QRect& area, bool opaqueCells);
     void DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
                    bool opaqueCells);
+    void DrawFoundText(QPainter& painter, int firstRow, int lastRow, int firstCol,
+                       int lastCol) const;
     void DrawLogo(QPainter& painter) const;
     // Where the cursor is drawn; empty when its line is out of view.
     QRect CursorRect() const;
@@ -200,6 +208,8 @@ private:
     bool flashing_ = false;
     QTimer flashTimer_;
     bool handPointer_ = false;
+    std::vector<SearchMatch> found_; // in order, as the search gives them
+    std::optional<SearchMatch> currentFound_;
 
     // The glyphs of one paint gathered by text colour, drawn with one glyph run per
     // colour; kept from paint to paint so their storage is reused.

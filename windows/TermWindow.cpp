@@ -14,12 +14,14 @@
 #include "term/ScreenFonts.h"
 #include "term/TermSession.h"
 #include "windows/Divider.h"
+#include "windows/FindBar.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
 
 #include <QAccessible>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -178,6 +180,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     mlSend_ = new QPushButton("ml-send", this);
     mlSend_->setFocusPolicy(Qt::TabFocus);
     mlSend_->resize(mlSend_->sizeHint());
+    find_ = new FindBar(*main_, this);
 
     services_ = std::make_unique<Services>(*this);
     loop_ = std::make_unique<QtEventLoop>();
@@ -209,6 +212,9 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     connect(input_, &tinedit::frameCommand, this, &tmudterm::frameCommand);
     connect(mlSend_, &QPushButton::clicked, this, [this] { emit frameCommand(kCmdMultiLineSend); });
     connect(mainWidget_, &ScreenWidget::parentCommand, this, &tmudterm::screenCommand);
+    connect(find_, &FindBar::foundChanged, this, &tmudterm::ShowFoundText);
+    connect(find_, &FindBar::closed, this, &tmudterm::OnFindClosed);
+    input_->SetKeyTaker([this](const QKeyEvent& key) { return find_->TakeKey(key); });
     for (Divider* divider : {hdiv_, h2div_, vdiv_})
         connect(divider, &Divider::moved, this, [this] { Relayout(); });
 
@@ -541,7 +547,14 @@ void tmudterm::Layout(int width, int height) {
     }
     Place(*map_, r.showMapAndStatus, r.map);
     Place(*stat_, r.showMapAndStatus, r.status);
-    mainWidget_->SetScreenRect(ToQRect(r.mainScreen), false);
+    Rect mainScreen = r.mainScreen;
+    if (!find_->isHidden()) {
+        // The find bar takes the bottom of the main screen's place.
+        const int barHeight = std::min(find_->sizeHint().height(), mainScreen.Height());
+        mainScreen.bottom -= barHeight;
+        find_->setGeometry(mainScreen.left, mainScreen.bottom, mainScreen.Width(), barHeight);
+    }
+    mainWidget_->SetScreenRect(ToQRect(mainScreen), false);
     if (r.showSplitView) splitWidget_->SetScreenRect(ToQRect(r.splitView), false);
     splitWidget_->setVisible(r.showSplitView);
     input_->setGeometry(ToQRect(r.input));
@@ -556,6 +569,9 @@ void tmudterm::Layout(int width, int height) {
 
 void tmudterm::ToggleSplitView() {
     splitView_ = !splitView_;
+    splitOpenedByFind_ = false;
+    splitHoldsMainLines_ = false;
+    splitWidget_->SetFoundText({}, std::nullopt);
     if (splitView_) {
         split_->ClearScreen();
         split_->AddText(session_->RecentText());
@@ -565,8 +581,56 @@ void tmudterm::ToggleSplitView() {
     Relayout();
 }
 
+void tmudterm::OpenFindBar() {
+    find_->show();
+    Relayout();
+    find_->Open();
+}
+
+void tmudterm::ShowFoundText() {
+    const std::optional<SearchMatch> current = find_->Current();
+    mainWidget_->SetFoundText(find_->Matches(), current);
+    if (current) RevealFound(*current);
+    if (splitHoldsMainLines_) splitWidget_->SetFoundText(find_->Matches(), current);
+}
+
+// A match already on the main screen stays where it is; on a screen scrolled back the
+// screen goes to it; otherwise the main screen keeps following the game and the split
+// view above it shows the match among a copy of the main screen's lines.
+void tmudterm::RevealFound(const SearchMatch& match) {
+    const std::optional<int> line = BufferLineOf(*main_, match);
+    if (!line) return;
+    const int rows = main_->Rows();
+    if (*line >= main_->Top() && *line < main_->Top() + rows) return;
+    if (main_->ScrolledBack()) {
+        main_->ScrollBar(ScrollRequest::ThumbTrack, *line - rows / 2);
+        return;
+    }
+    if (!splitView_) {
+        ToggleSplitView();
+        splitOpenedByFind_ = true;
+    }
+    split_->CopyLinesFrom(*main_);
+    splitHoldsMainLines_ = true;
+    split_->ScrollBar(ScrollRequest::ThumbTrack, *line - split_->Rows() / 2);
+}
+
+void tmudterm::keyPressEvent(QKeyEvent* e) {
+    if (find_->TakeKey(*e)) return e->accept();
+    QWidget::keyPressEvent(e);
+}
+
+void tmudterm::OnFindClosed() {
+    if (splitOpenedByFind_ && splitView_) ToggleSplitView();
+    splitWidget_->SetFoundText({}, std::nullopt);
+    Relayout();
+    input_->setFocus();
+}
+
 void tmudterm::ToggleHidden() {
     hidden_ = !hidden_;
+    // Hidden mode keeps only the time and date line: no place for the find bar.
+    if (hidden_ && !find_->isHidden()) find_->Close();
     const bool wasLocked = layoutLock_;
     layoutLock_ = true;
     // In hidden mode only the time and date line stays: the window keeps the height down

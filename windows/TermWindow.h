@@ -26,6 +26,7 @@ class QPushButton;
 namespace tav {
 
 class Divider;
+class FindBar;
 class MapWindow;
 class QtEventLoop;
 class StatusWindow;
@@ -97,6 +98,8 @@ public:
     bool Hidden() const { return hidden_; }
     void ToggleSplitView();
     bool SplitViewShown() const { return splitView_; }
+    // The find bar under the main screen, opened with the keyboard in its field.
+    void OpenFindBar();
     void UpdateSizeText();
     void UpdateCursorText();
     void SetClientConnected(bool connected);
@@ -125,6 +128,7 @@ public:
     QLabel& TimeText() { return *time_; }
     QLabel& DateText() { return *date_; }
     QPushButton& MlSendButton() { return *mlSend_; }
+    FindBar& FindText() { return *find_; }
 
     // --- text list windows (owned here, top-level windows of the frame) -----------------
     txtdlg& WhoWindow();
@@ -167,6 +171,8 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    // Keys the screens leave unhandled: F3, Shift+F3 and Escape reach the open find bar.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void ApplyOptions();
@@ -179,6 +185,10 @@ private:
     int TimeTextHeight() const;
     void NameForScreenReaders();
     ScreenWidget* MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title);
+    // The find bar's matches marked on the screens and its current match brought into view.
+    void ShowFoundText();
+    void RevealFound(const SearchMatch& match);
+    void OnFindClosed();
 
     Settings& settings_;
     StoredValues& stored_;
@@ -214,6 +224,7 @@ private:
     QLabel* time_ = nullptr;
     QLabel* date_ = nullptr;
     QPushButton* mlSend_ = nullptr;
+    FindBar* find_ = nullptr;
     QPointer<txtdlg> who_;
     QPointer<txtdlg> chan_;
     QPointer<txtdlg> eq_;
@@ -231,6 +242,8 @@ private:
     bool hidden_ = false;
     bool dividersPending_ = false; // first divider positions wait for the real size
     bool splitView_ = false;
+    bool splitOpenedByFind_ = false;   // closed again with the find bar
+    bool splitHoldsMainLines_ = false; // a copy of the main screen's lines, not the recent text
     bool clientConnected_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "sound/SoundPlayer.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
+#include "windows/FindBar.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
@@ -187,6 +188,14 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
         EXPECT_TRUE(term.ScrollWindow().isVisible());
     }
     EXPECT_NE(term.ScrollWindow().Screen().GetAllText().find("Recently."), std::string::npos);
+
+    // Edit > Find... opens the find bar, every control of it named.
+    QAction* find = frame->Menu().Action(kCmFind);
+    ASSERT_NE(find, nullptr);
+    EXPECT_EQ(find->text(), "&Find...\tCtrl+Shift+F");
+    find->trigger();
+    EXPECT_TRUE(term.FindText().isVisible());
+    EXPECT_EQ(UnnamedControls(term.FindText()), std::vector<std::string>{});
 }
 
 // The settings dialogs of the frame: the more options (read with the profile) and the

@@ -6,11 +6,15 @@
 #include "tests/support/LoopbackServer.h"
 #include "triggers/TriggerList.h"
 #include "windows/Divider.h"
+#include "windows/FindBar.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRubberBand>
 #include <QSignalSpy>
@@ -296,6 +300,60 @@ TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsMaskingAndHold) {
     EXPECT_FALSE(term->MainScreen().Held());
     EXPECT_TRUE(Input().Masked());
     EXPECT_NE(term->Session().RecentText().find("You are held.\r\n"), std::string::npos);
+}
+
+TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back) {
+    std::string text = "the orc hits you\r\n";
+    for (int k = 0; k < 60; ++k) // more than the main screen's rows, less than its 100 lines
+        text += "filler line\r\n";
+    text += "another Orc here\r\ntail\r\n";
+    server.Send(text);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return term->Session().RecentText().find("tail") != std::string::npos; }, 2000));
+    term->Session().FunctionKeys()[2] = "look;";
+
+    FindBar& find = term->FindText();
+    term->OpenFindBar();
+    ASSERT_TRUE(find.isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find.Field().hasFocus(); }, 2000));
+    QTest::keyClicks(&find.Field(), "ORC");
+    EXPECT_EQ(find.PositionText().text(), "match 1 of 2");
+    EXPECT_EQ(term->MainScreenWidget().FoundText().size(), 2u);
+    // The first match is far above the live rows: the split view shows it, marked.
+    ASSERT_TRUE(term->SplitViewShown());
+    TMudScreen& split = term->SplitViewScreen();
+    const int line = BufferLineOf(split, *find.Current()).value_or(-1);
+    ASSERT_GE(line, split.Top());
+    ASSERT_LT(line, split.Top() + split.Rows());
+    EXPECT_EQ(std::string(split.Line(line).ch, 16), "the orc hits you");
+    EXPECT_EQ(Pixel(term->SplitViewWidget(), 4 * split.CellWidth() + 1,
+                    (line - split.Top()) * split.CellHeight() + 1),
+              QColor(200, 90, 0));
+    // Marking leaves the main screen's cells as they were.
+    EXPECT_EQ(term->MainScreen().Line(line).attr[4], attr::kNormal);
+
+    QTest::keyClick(&find.Field(), Qt::Key_F3);
+    EXPECT_EQ(find.PositionText().text(), "match 2 of 2");
+    EXPECT_EQ(find.PositionText().accessibleName(), "match 2 of 2: another Orc here");
+    QTest::mouseClick(&find.MatchCaseBox(), Qt::LeftButton);
+    EXPECT_EQ(find.PositionText().text(), "No matches");
+    QTest::mouseClick(&find.MatchCaseBox(), Qt::LeftButton);
+
+    // F3 in the input line steps too while the bar is open, and sends nothing.
+    Input().setFocus();
+    QTest::keyClick(&Input(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(find.PositionText().text(), "match 1 of 2");
+    EXPECT_EQ(server.Read(50ms), "");
+    QTest::keyClick(&term->MainScreenWidget(), Qt::Key_F3); // and on the screen
+    EXPECT_EQ(find.PositionText().text(), "match 2 of 2");
+
+    QTest::keyClick(&find.Field(), Qt::Key_Escape);
+    EXPECT_FALSE(find.isVisible());
+    EXPECT_FALSE(term->SplitViewShown());
+    EXPECT_TRUE(term->MainScreenWidget().FoundText().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Input().hasFocus(); }, 2000));
+    QTest::keyClick(&Input(), Qt::Key_F3);
+    EXPECT_EQ(server.Read(), "look\n");
 }
 
 } // namespace
