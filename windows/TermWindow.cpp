@@ -470,6 +470,7 @@ void tmudterm::SetUpTextWindows() {
         }
         w.window->SetUp();
     }
+    scroll_->AddFindBar();
 }
 
 void tmudterm::ShowScrollBuffer() {

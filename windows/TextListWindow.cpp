@@ -5,12 +5,17 @@
 #include "term/QtMessageBoxes.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
+#include "windows/FindBar.h"
 #include "windows/ToolChoosers.h"
 
 #include <QCheckBox>
 #include <QFontDialog>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QShortcut>
+
+#include <algorithm>
 
 namespace tav {
 
@@ -114,12 +119,60 @@ void txtdlg::Layout() {
     frame_->setGeometry(ToQRect(layout.frame));
     close_->setGeometry(ToQRect(layout.close));
     onTopBox_->setGeometry(ToQRect(layout.check));
-    view_->SetScreenRect(ToQRect(layout.screen), true);
+    QRect screen = ToQRect(layout.screen);
+    if (find_ != nullptr && !find_->isHidden()) {
+        // The find bar takes the bottom of the screen's place.
+        const int barHeight = std::min(find_->sizeHint().height(), screen.height());
+        screen.setHeight(screen.height() - barHeight);
+        find_->setGeometry(screen.left(), screen.bottom() + 1, screen.width(), barHeight);
+    }
+    view_->SetScreenRect(screen, true);
 }
 
 void txtdlg::resizeEvent(QResizeEvent* event) {
     ToolWindow::resizeEvent(event);
     Layout();
+}
+
+void txtdlg::keyPressEvent(QKeyEvent* event) {
+    if (find_ != nullptr && find_->TakeKey(*event)) return event->accept();
+    ToolWindow::keyPressEvent(event);
+}
+
+void txtdlg::AddFindBar() {
+    if (find_ != nullptr) return;
+    find_ = new FindBar(*screen_, this);
+    // The window's own shortcut: the main window's Find... serves the main screen.
+    auto* shortcut = new QShortcut(QKeySequence("Ctrl+Shift+F"), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, &txtdlg::OpenFindBar);
+    connect(find_, &FindBar::foundChanged, this, &txtdlg::ShowFoundText);
+    connect(find_, &FindBar::closed, this, &txtdlg::OnFindClosed);
+}
+
+void txtdlg::OpenFindBar() {
+    find_->show();
+    Layout();
+    find_->Open();
+}
+
+void txtdlg::ShowFoundText() {
+    const std::optional<SearchMatch> current = find_->Current();
+    view_->SetFoundText(find_->Matches(), current);
+    if (current) RevealFound(*current);
+}
+
+void txtdlg::RevealFound(const SearchMatch& match) {
+    const std::optional<int> line = BufferLineOf(*screen_, match);
+    if (!line) return;
+    const int rows = screen_->Rows();
+    if (*line >= screen_->Top() && *line < screen_->Top() + rows) return;
+    screen_->ScrollBar(ScrollRequest::ThumbTrack, *line - rows / 2);
+}
+
+void txtdlg::OnFindClosed() {
+    Layout();
+    view_->setFocus();
 }
 
 void txtdlg::OnTopClicked(bool checked) {

@@ -16,7 +16,9 @@ class QPushButton;
 
 namespace tav {
 
+class FindBar;
 class ScreenWidget;
+struct SearchMatch;
 
 // Lines of a text list window's screen when it is made.
 inline constexpr int kTextListLines = 100;
@@ -55,8 +57,17 @@ public:
 
     QCheckBox& OnTopBox() { return *onTopBox_; }
 
+    // Gives the window a find bar over its screen, opened by Ctrl+Shift+F while the
+    // window is active. Once only; the other text lists go without.
+    void AddFindBar();
+    // The bar under the screen, shown with the keyboard in it; needs AddFindBar().
+    void OpenFindBar();
+    FindBar* FindText() { return find_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // F3, Shift+F3 and Escape go to an open find bar before Escape hides the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ChooseFont();
@@ -64,6 +75,10 @@ private:
     void OnTopClicked(bool checked);
     void Layout();
     TextListLayoutInput LayoutInput() const;
+    void ShowFoundText();
+    // Scrolls the screen so the match's line shows, unless it shows already.
+    void RevealFound(const SearchMatch& match);
+    void OnFindClosed();
 
     TextListStore store_;
     Flag unsavedOnTop_ = 0;
@@ -74,6 +89,7 @@ private:
     QPushButton* saveAs_ = nullptr;
     QCheckBox* onTopBox_ = nullptr;
     QFrame* frame_ = nullptr;
+    FindBar* find_ = nullptr;
 };
 
 } // namespace tav

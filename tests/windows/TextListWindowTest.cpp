@@ -7,9 +7,13 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
+#include "windows/FindBar.h"
 #include "windows/TermWindow.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 
 #include <cstring>
 #include <filesystem>
@@ -212,6 +216,50 @@ TEST_F(TextListFixture, ScrollBufferShowsTheRecentTerminalText) {
     const std::string text = scroll.Screen().GetAllText();
     EXPECT_EQ(text.find("old text"), std::string::npos);
     EXPECT_EQ(text.rfind("You see a troll.\r\nIt hits you.\r\n", 0), 0u);
+}
+
+TEST_F(TextListFixture, ScrollBufferFindsItsOwnTextAndScrollsToEachMatch) {
+    std::strcpy(settings.scrolllines, "250");
+    std::string text = "the orc hits you\r\n";
+    for (int k = 0; k < 150; ++k) // far more than the window's rows
+        text += "filler line\r\n";
+    text += "another Orc here\r\ntail\r\n";
+    term->Session().AppendRecent(text);
+    txtdlg& scroll = term->ScrollWindow();
+    term->ShowScrollBuffer();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&scroll));
+    FindBar* find = scroll.FindText();
+    ASSERT_NE(find, nullptr);
+    EXPECT_EQ(find->parentWidget(), &scroll);
+
+    QTest::keyClick(&scroll.View(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(find->isVisible());
+    EXPECT_FALSE(term->FindText().isVisible()) << "the main screen's bar stays closed";
+    EXPECT_LE(scroll.View().geometry().bottom(), find->geometry().top());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find->Field().hasFocus(); }, 2000));
+    QTest::keyClicks(&find->Field(), "orc");
+    EXPECT_EQ(find->PositionText().text(), "match 1 of 2");
+    EXPECT_EQ(scroll.View().FoundText().size(), 2u);
+
+    TMudScreen& screen = scroll.Screen();
+    auto shownLine = [&]() -> std::string {
+        const int line = BufferLineOf(screen, *find->Current()).value_or(-1);
+        if (line < screen.Top() || line >= screen.Top() + screen.Rows()) return "not shown";
+        return std::string(screen.Line(line).ch, 16);
+    };
+    EXPECT_EQ(shownLine(), "the orc hits you");
+    QTest::keyClick(&find->Field(), Qt::Key_F3);
+    EXPECT_EQ(find->PositionText().text(), "match 2 of 2");
+    EXPECT_EQ(shownLine(), "another Orc here");
+    QTest::keyClick(&scroll.View(), Qt::Key_F3, Qt::ShiftModifier); // from the screen too
+    EXPECT_EQ(shownLine(), "the orc hits you");
+
+    // Escape closes the bar first, keeps the window and gives the keyboard to the screen.
+    QTest::keyClick(&find->Field(), Qt::Key_Escape);
+    EXPECT_FALSE(find->isVisible());
+    EXPECT_TRUE(scroll.isVisible());
+    EXPECT_TRUE(scroll.View().FoundText().empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scroll.View().hasFocus(); }, 2000));
 }
 
 } // namespace
