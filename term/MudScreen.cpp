@@ -153,11 +153,13 @@ void TMudScreen::PutText(const char* run, std::size_t n) {
         if (chunk < fit) {
             std::memcpy(line.ch + bufCol_, run + k, chunk);
             std::fill_n(line.attr + bufCol_, chunk, attr_);
+            line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {
             // Everything past the last column lands in it; the last character wins.
             std::memcpy(line.ch + bufCol_, run + k, fit - 1);
             std::fill_n(line.attr + bufCol_, fit, attr_);
+            line.SetColors(bufCol_, kBufferColumns, textColor_, backColor_);
             line.ch[kBufferColumns - 1] = run[k + chunk - 1];
             bufCol_ = kBufferColumns - 1;
         }
@@ -274,6 +276,7 @@ std::size_t TMudScreen::DoControl(std::size_t i) {
             line.ch[k] = ' ';
             line.attr[k] = attr_;
         }
+        line.SetColors(bufCol_, newCol, textColor_, backColor_);
         bufCol_ = newCol;
         return i + 1;
     }

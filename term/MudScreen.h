@@ -211,6 +211,9 @@ private:
     int cellHeight_ = 15;
 
     Attr attr_ = attr::kNormal;
+    // Explicit colours given to the cells written next (0: the attribute bits decide).
+    CellColor textColor_ = 0;
+    CellColor backColor_ = 0;
     int row_ = 0;
     int col_ = 0;
     int bufLine_ = 0;

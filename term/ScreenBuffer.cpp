@@ -8,7 +8,33 @@
 
 namespace tav {
 
+ScreenLine::ScreenLine(const ScreenLine& other) {
+    *this = other;
+}
+
+ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
+    if (this == &other) return *this;
+    std::memcpy(ch, other.ch, sizeof ch);
+    std::memcpy(attr, other.attr, sizeof attr);
+    if (!other.colors)
+        colors.reset();
+    else if (colors)
+        *colors = *other.colors;
+    else
+        colors = std::make_unique<LineColors>(*other.colors);
+    return *this;
+}
+
+void ScreenLine::SetColors(int from, int to, CellColor text, CellColor back) {
+    assert(from >= 0 && to <= kBufferColumns);
+    if (from >= to || (!colors && text == 0 && back == 0)) return;
+    if (!colors) colors = std::make_unique<LineColors>();
+    std::fill(colors->text + from, colors->text + to, text);
+    std::fill(colors->back + from, colors->back + to, back);
+}
+
 void ScreenLine::Blank(Attr a) {
+    colors.reset();
     Blank(0, kBufferColumns, a);
 }
 
@@ -18,6 +44,7 @@ void ScreenLine::Blank(int from, int to, Attr a) {
     UnmarkCutUrls(from, to);
     std::memset(ch + from, 0, static_cast<std::size_t>(to - from));
     std::fill(attr + from, attr + to, a);
+    SetColors(from, to, 0, 0);
 }
 
 void ScreenLine::UnmarkCutUrls(int from, int to) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tav {
@@ -25,13 +26,41 @@ inline constexpr Attr kSelected = 0x100000;
 inline constexpr Attr kUrl = 0x200000;
 } // namespace attr
 
-// One buffer line: 132 characters (0 = empty cell) and their attributes.
+// A colour a cell carries beyond its attribute bits: kCellColorSet with 0x00BBGGRR, or
+// 0 when the attribute bits (text) or the screen (background) decide.
+using CellColor = std::uint32_t;
+inline constexpr CellColor kCellColorSet = 0x01000000;
+constexpr CellColor ExplicitCellColor(std::uint32_t bgr) {
+    return kCellColorSet | (bgr & 0xFFFFFF);
+}
+
+// The explicit colours of one line's cells.
+struct LineColors {
+    CellColor text[kBufferColumns]{};
+    CellColor back[kBufferColumns]{};
+};
+
+// One buffer line: 132 characters (0 = empty cell) and their attributes. Explicit colours
+// are kept only for lines that have had one since they were last blanked whole, so text
+// in the attribute colours costs nothing more.
 struct ScreenLine {
     char ch[kBufferColumns];
     Attr attr[kBufferColumns];
+    std::unique_ptr<LineColors> colors;
+
+    ScreenLine() = default;
+    ScreenLine(const ScreenLine& other);
+    ScreenLine& operator=(const ScreenLine& other);
+    ScreenLine(ScreenLine&&) noexcept = default;
+    ScreenLine& operator=(ScreenLine&&) noexcept = default;
+
+    CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
+    CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
+    // Gives cells from..to-1 these colours (0 for none).
+    void SetColors(int from, int to, CellColor text, CellColor back);
 
     void Blank(Attr a);
-    void Blank(int from, int to, Attr a); // columns from..to-1
+    void Blank(int from, int to, Attr a); // columns from..to-1; their colours go too
     // Cells from..to-1 are being overwritten: a URL marked across either edge is cut, so
     // the rest of it loses its mark and is never taken for a URL of its own.
     void UnmarkCutUrls(int from, int to);

@@ -556,19 +556,27 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
             continue;
         }
         const Attr a = line.attr[col];
+        const CellColor explicitText = line.TextColor(col);
+        const CellColor explicitBack = line.BackColor(col);
         const CellColors colors = ColorsOfAttribute(a, textColor_, mudColors_, custom);
         const bool selected = (a & attr::kSelected) != 0;
-        const ColorRef text = selected ? kSelectedText : colors.text;
+        const ColorRef text = selected       ? kSelectedText
+                              : explicitText ? (explicitText & 0xFFFFFF)
+                                             : colors.text;
         GlyphBatch& batch = BatchFor(ToQColor(text).rgb());
         const int start = col;
-        for (; col <= to && line.ch[col] != 0 && line.attr[col] == a; ++col) {
+        for (; col <= to && line.ch[col] != 0 && line.attr[col] == a &&
+               line.TextColor(col) == explicitText && line.BackColor(col) == explicitBack;
+             ++col) {
             batch.glyphs.append(glyphs_[static_cast<unsigned char>(line.ch[col])]);
             batch.positions.append(QPointF(col * cw, baseline));
         }
         const int left = start * cw;
         const int width = (col - start) * cw;
-        if (selected || opaqueCells) {
-            const ColorRef back = selected ? kSelectedBackground : background_;
+        if (selected || opaqueCells || explicitBack) {
+            const ColorRef back = selected       ? kSelectedBackground
+                                  : explicitBack ? (explicitBack & 0xFFFFFF)
+                                                 : background_;
             if (fillTo != left || back != fillColor) {
                 flushFill();
                 fillFrom = left;

@@ -185,5 +185,21 @@ TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {
     EXPECT_EQ(buffer[9].ch[0], 'x');
 }
 
+// Explicit colours live beside the cells: a copy owns its own, blanking a range clears
+// them there, and a line that leaves the ring comes back without any.
+TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
+    ScreenBuffer buffer(2);
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    buffer[0].SetColors(2, 6, red, 0);
+    ScreenLine copy = buffer[0];
+    buffer[0].Blank(3, 5, attr::kNormal);
+    EXPECT_EQ(buffer[0].TextColor(2), red);
+    EXPECT_EQ(buffer[0].TextColor(3), 0U);
+    EXPECT_EQ(buffer[0].TextColor(5), red);
+    EXPECT_EQ(copy.TextColor(3), red);
+    buffer.Advance(attr::kNormal); // the coloured line is now the last one, blank
+    EXPECT_FALSE(buffer[1].colors);
+}
+
 } // namespace
 } // namespace tav
