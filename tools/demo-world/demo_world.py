@@ -190,6 +190,9 @@ class TextConnection(Connection):
     def compress(self, on: bool) -> str:
         return self.telnet.compress(on)
 
+    def colour_depth(self) -> int:
+        return self.telnet.colour_depth()
+
     def close(self):
         self.telnet.end_compression()
         super().close()

@@ -12,7 +12,7 @@ from dataclasses import dataclass, field
 import media
 import wire
 import world
-from world import cyan, green, magenta, red, white, yellow
+from world import colour, cyan, green, magenta, red, white, yellow
 
 MAX_NAME = 20
 MAX_SAY = 200
@@ -93,6 +93,7 @@ class Game:
             "msgbox": self.do_msgbox, "board": self.do_board, "boards": self.do_board,
             "time": self.do_time, "news": self.do_news, "clear": self.do_clear,
             "client": self.do_client, "compress": self.do_compress,
+            "colours": self.do_colours, "colors": self.do_colours,
         }
         for short, direction in world.DIRECTIONS.items():
             self.commands[short] = self.commands[direction] = self._mover(direction)
@@ -499,6 +500,30 @@ class Game:
         player.write(white("Your connection:") + "\r\n")
         for line in player.text.client_lines():
             player.write(f"  {line}\r\n")
+
+    def do_colours(self, player, _rest):
+        """A test card: each colour range as far as the client's MTTS answer says it shows
+        (the nearest lower range stands in for the others), then text beyond Latin-1."""
+        depth = player.text.colour_depth()
+        shown = {24: "true colour", 8: "256 colours", 4: "16 colours"}[depth]
+        player.write(white("Colours and characters") + f" (your client shows {shown}):\r\n")
+        names = ("black", "red", "green", "yellow", "blue", "magenta", "cyan", "white")
+        player.write("  " + " ".join(colour(str(30 + k), n) for k, n in enumerate(names))
+                     + "\r\n  " + " ".join(colour(f"1;{30 + k}", n) for k, n in enumerate(names))
+                     + "\r\n  " + "".join(colour(f"30;{40 + k}", f" {n} ") for k, n in
+                                          enumerate(names)) + "\r\n")
+        ramp = "".join(f"{world.ESC}[48;5;{n}m " for n in range(232, 256))
+        cube = "".join(f"{world.ESC}[48;5;{16 + 36 * k + 5}m " for k in range(6))
+        if depth >= 8:
+            player.write(f"  256: {cube}{ramp}{world.RESET} "
+                         f"{world.ESC}[38;5;208morange{world.RESET}\r\n")
+        if depth >= 24:
+            word = "".join(f"{world.ESC}[38;2;{255 - 20 * k};{20 * k};128m{c}"
+                           for k, c in enumerate("true colour"))
+            player.write(f"  24-bit: {word}{world.RESET} "
+                         f"{world.ESC}[48;2;40;0;80m on plum {world.RESET}\r\n")
+        player.write("  Text: caf\u00e9 \u20ac, \u4e2d\u6587, \u65e5\u672c\u8a9e, "
+                     "\U0001f409\r\n")
 
     def do_compress(self, player, rest):
         if rest.lower() not in ("on", "off"):

@@ -27,6 +27,7 @@ OURS = (EOR, CHARSET, COMPRESS2, GMCP, MSDP)  # offered with WILL
 HIS = (TTYPE, NAWS, CHARSET)  # asked for with DO
 MAX_SUBNEGOTIATION = 8192  # longer ones are dropped
 MAX_TTYPE_REQUESTS = 4
+MTTS_256_COLORS, MTTS_TRUECOLOR = 8, 256  # bits of the "MTTS n" terminal type
 
 NO, YES, WANT_NO, WANT_YES = "no", "yes", "want-no", "want-yes"
 
@@ -318,6 +319,14 @@ class Telnet:
                 bytes((MSDP_VAR,)) + short.encode() + bytes((MSDP_VAL,)) + str(num).encode()
                 for short, num in room["exits"].items()) + bytes((MSDP_TABLE_CLOSE,)))
         return values
+
+    def colour_depth(self) -> int:
+        """What the client's MTTS bits say it shows: 24 (true colour), 8 (256 colours) or 4."""
+        for answer in self.terminal_types:
+            if answer.upper().startswith("MTTS ") and answer[5:].strip().isdigit():
+                bits = int(answer[5:])
+                return 24 if bits & MTTS_TRUECOLOR else 8 if bits & MTTS_256_COLORS else 4
+        return 4
 
     # ----- the client command
 

@@ -628,6 +628,12 @@ class NegotiationTest(unittest.TestCase):
                      b"GMCP packages: Char 1, Room 1",
                      b"Text encoding: UTF-8  Compressed: yes"):
             self.assertIn(part, shown)
+        player.send("colours")  # MTTS 9: ANSI and 256 colours, not true colour
+        card = player.until(b"mv> " + iac(EOR_MARK))
+        self.assertIn(b"(your client shows 256 colours)", card)
+        self.assertIn(b"\x1b[38;5;208morange", card)
+        self.assertNotIn(b"38;2;", card)
+        self.assertIn("caf\u00e9 \u20ac, \u4e2d\u6587".encode("utf-8"), card)
 
         for _step in range(2):  # east twice: the Cafe, its name now in UTF-8 like all text
             player.send("e")
@@ -662,6 +668,11 @@ class NegotiationTest(unittest.TestCase):
         player = self.start("--no-telnet-options")
         player.sock.sendall(iac(DO, EOR) + iac(WILL, TTYPE))
         player.login("Plain")
+        player.send("colours")
+        card = player.until(b"mv> ")
+        self.assertIn(b"(your client shows 16 colours)", card)
+        self.assertNotIn(b"48;5;", card)
+        self.assertIn(b"caf\xe9 ?, ??", card)  # Latin-1: what it cannot carry is '?'
         player.send("quit")
         with self.assertRaises(EOFError):
             player.until(b"never sent")

@@ -149,7 +149,7 @@ HELP_TOPICS = {
     "commands": "Commands: look, north/south/east/west/up/down (n s e w u d), who, say,\r\n"
                 "chat, score, inventory (i), equipment (eq), get, drop, identify, sound,\r\n"
                 "edit, note, pray, msgbox, board, news, time, clear, client, compress,\r\n"
-                "help, quit.\r\n",
+                "colours, help, quit.\r\n",
     "movement": "Move with north, south, east, west, up and down, or n s e w u d.\r\n"
                 "Every step costs movement points; they come back while you rest.\r\n",
     "who": "who - lists the players in the world.\r\n",
@@ -166,6 +166,8 @@ HELP_TOPICS = {
     "edit": "edit - edit your description in the client's editor.\r\n",
     "client": "client - what your connection agreed on: telnet options, terminal, window.\r\n",
     "compress": "compress on|off - start or end the compressed text stream (MCCP).\r\n",
+    "colours": "colours - a test card: 16, 256 and true colours as far as your client says it\r\n"
+               "shows them (MTTS), and text beyond Latin-1 (UTF-8 connections).\r\n",
     "note": "note - write a note to yourself in the client's editor, starting empty.\r\n",
     "pray": "pray - give your magic to the Lamp (no mana at all); pray again for it back.\r\n",
     "msgbox": "msgbox - the world shows you a message box.\r\n",
