@@ -40,7 +40,7 @@ Walk ParseWalk(std::string_view text, std::string_view prefix,
         if (count == 0) return {};
         const std::string* longest = nullptr;
         for (const std::string& direction : directions)
-            if (text.substr(at).starts_with(direction) &&
+            if (!direction.empty() && text.substr(at).starts_with(direction) &&
                 (!longest || direction.size() > longest->size()))
                 longest = &direction;
         if (!longest) return {};

@@ -109,6 +109,9 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
     EXPECT_EQ(single.Expand("say a\\;b").commands, Commands{"say a\\;b"});
     EXPECT_EQ(single.Expand(".3n").commands, Commands{".3n"});
     EXPECT_EQ(single.Expand("ga x y").commands, Commands{"get all x;put all x in y"});
+    // An empty direction word matches nothing (and never stalls the walk).
+    EXPECT_EQ(ParseWalk(".n", ".", {"", "n"}).steps, Commands{"n"});
+    EXPECT_EQ(ParseWalk(".x", ".", {""}).kind, Walk::Kind::None);
 }
 
 TEST(CommandExpander, DirectionListsKeepOnlyUsableWords) {
