@@ -311,7 +311,9 @@ void tmudterm::LoadAliases() {
 
 bool tmudterm::SetAliases(std::vector<Alias> aliases) {
     aliases_ = std::move(aliases);
-    ApplyOptions();
+    // Only the typed-line rules: the rest of the options (an encoding the server agreed
+    // on) stays as it is.
+    ApplyCommandRules();
     if (SaveAliasFile(AliasFilePath(dataRoot_, profileName_), aliases_)) return true;
     session_->PrintLocal("Unable to open aliases.cfg for writing...\r\n");
     return false;
@@ -336,6 +338,10 @@ void tmudterm::ApplyOptions() {
     session_->SetNegotiation(options_.negotiate);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
+    ApplyCommandRules();
+}
+
+void tmudterm::ApplyCommandRules() {
     session_->SetCommandRules({options_.separator, options_.speedwalk,
                                WalkDirections(options_.speedwalkDirections), aliases_});
 }

@@ -183,6 +183,7 @@ protected:
 
 private:
     void ApplyOptions();
+    void ApplyCommandRules();
     bool SaveOptions();
     void LoadAliases();
     class Services;

@@ -315,7 +315,9 @@ TEST_F(InputLineFixture, StackedAliasedAndWalkedLinesButMaskedOnesUntouched) {
     options.separator = ";";
     options.speedwalk = ".";
     ASSERT_TRUE(term->SetOptions(options));
+    term->Session().SetEncoding(TextEncoding::Utf8); // as a server's CHARSET may have
     ASSERT_TRUE(term->SetAliases({{"loot", "get all %1;put all %1 in bag"}}));
+    EXPECT_EQ(term->Session().Encoding(), TextEncoding::Utf8) << "new aliases touch nothing else";
 
     Enter("score;look");
     EXPECT_EQ(server.Read(), "score\nlook\n");
