@@ -25,6 +25,7 @@
 #include "term/QtMessageBoxes.h"
 #include "term/ScreenWidget.h"
 #include "triggers/TriggerList.h"
+#include "windows/AliasDialog.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
 #include "windows/HelpIndexWindow.h"
@@ -83,6 +84,7 @@ constexpr int kAvailableCommands[] = {
     kCmConfig,
     // The profile's own options beside its settings.
     kCmMoreOptions,
+    kCmAliases,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -266,6 +268,9 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmMoreOptions:
         if (!moreOptionsBusy_ && session_->Loaded()) RunMoreOptions();
         break;
+    case kCmAliases:
+        if (!aliasesBusy_ && session_->Loaded()) RunAliases();
+        break;
     default:
         if (FrameCommands::Handles(id)) commands_->Run(id);
         break;
@@ -283,6 +288,14 @@ void TSDIDecFrame::RunMoreOptions() {
     // Saved at once, and the encoding applies from the next bytes received.
     if (dialog.exec() == QDialog::Accepted) term_->SetOptions(dialog.Options());
     moreOptionsBusy_ = false;
+}
+
+void TSDIDecFrame::RunAliases() {
+    aliasesBusy_ = true;
+    AliasDialog dialog(term_->Aliases(), this);
+    // Saved at once, and used from the next typed line.
+    if (dialog.exec() == QDialog::Accepted) term_->SetAliases(dialog.Aliases());
+    aliasesBusy_ = false;
 }
 
 void TSDIDecFrame::ShowAbout() {

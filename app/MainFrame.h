@@ -112,6 +112,7 @@ private:
     // the new settings applied and saved.
     void RunConfig();
     void RunMoreOptions();
+    void RunAliases();
 
     Settings& settings_;
     StoredValues& stored_;
@@ -132,6 +133,7 @@ private:
     bool profilesBusy_ = false;
     bool configBusy_ = false;
     bool moreOptionsBusy_ = false;
+    bool aliasesBusy_ = false;
     int heightBeforeHidden_ = 0;
     // The toolbar and the custom button bar, rebuilt for every profile; the shown flags
     // survive the rebuilds.

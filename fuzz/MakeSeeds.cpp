@@ -214,6 +214,20 @@ void ProfileSeeds() {
           seed("alice\r\nBob\r\n../up\r\n.hidden\r\n", "dave\x03\x01\x00\x02a/b\x02\x01"));
 }
 
+void AliasSeeds() {
+    auto seed = [](const std::string& file, const std::string& typed, char choice) {
+        std::string bytes = file + typed;
+        bytes.push_back(choice);
+        AppendTrailing16(bytes, static_cast<unsigned>(file.size()));
+        return bytes;
+    };
+    const std::string file = "# notes\r\nk=kill %1\r\nga=get all %1;put all %1 in %2\r\n"
+                             "gg=ga %1 bag\r\nn=n;look\r\nhome=.2s;open door\r\nbad\r\n"
+                             "k=second\r\n";
+    Write("alias_file_fuzzer", "stacked", seed(file, "gg coin;k orc;home;.3n2e;say a\\;b", 0x15));
+    Write("alias_file_fuzzer", "plain", seed(file, "ga sword sack", 0));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -232,5 +246,6 @@ int main(int argc, char** argv) {
     SettingsSeeds(argv[1]);
     TriggerSeeds();
     ProfileSeeds();
+    AliasSeeds();
     return 0;
 }

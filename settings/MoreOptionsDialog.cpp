@@ -2,11 +2,14 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -18,6 +21,20 @@ namespace {
 template <typename Control> Control* Named(Control* control) {
     control->setAccessibleName(control->text().remove(QLatin1Char('&')));
     return control;
+}
+
+// A field for a few printable characters that mark commands in typed lines.
+QLineEdit* CommandMarkField(const std::string& value, const QString& example,
+                            const QString& description, QWidget* parent) {
+    auto* field = new QLineEdit(QString::fromLatin1(value), parent);
+    field->setMaxLength(static_cast<int>(kMaxCommandMark));
+    // Printable ASCII but the space and the backslash, which escapes the separator.
+    field->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[!-\\[\\]-~]*")), field));
+    field->setPlaceholderText(QStringLiteral("off, e.g. ") + example);
+    field->setToolTip(description);
+    field->setAccessibleDescription(description);
+    return field;
 }
 
 } // namespace
@@ -73,6 +90,25 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     tlsRow->addWidget(tlsPortLabel);
     tlsRow->addWidget(tlsPort_);
 
+    separator_ = CommandMarkField(
+        options.separator, QStringLiteral(";"),
+        QStringLiteral("Splits a typed line into several commands, e.g. ';'; a backslash "
+                       "before it sends it as text"),
+        this);
+    speedwalk_ = CommandMarkField(
+        options.speedwalk, QStringLiteral("."),
+        QStringLiteral("Starts a speedwalk, e.g. '.' so that .3n2e walks north three times "
+                       "and east twice"),
+        this);
+    auto* commandRows = new QFormLayout;
+    for (auto [label, field] : {std::pair{QStringLiteral("Co&mmand separator:"), separator_},
+                                std::pair{QStringLiteral("Spee&dwalk prefix:"), speedwalk_}}) {
+        auto* text = new QLabel(label, this);
+        text->setBuddy(field);
+        field->setAccessibleName(text->text().remove(QLatin1Char('&')).chopped(1));
+        commandRows->addRow(text, field);
+    }
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
         Named(button);
@@ -84,6 +120,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(reconnect_);
     layout->addWidget(negotiate_);
     layout->addLayout(tlsRow);
+    layout->addLayout(commandRows);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -106,6 +143,8 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.negotiate = negotiate_->isChecked();
     options.tls = tls_->isChecked();
     options.tlsPort = tlsPort_->value();
+    options.separator = separator_->text().toStdString();
+    options.speedwalk = speedwalk_->text().toStdString();
     return options;
 }
 

@@ -5,13 +5,15 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLineEdit;
 class QSpinBox;
 class QRadioButton;
 
 namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
-// encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS). It edits a
+// encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS,
+// the command separator and the speedwalk prefix of typed lines). It edits a
 // copy; the caller takes Options() only when the dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
@@ -25,6 +27,8 @@ public:
     QCheckBox& NegotiateBox() const { return *negotiate_; }
     QCheckBox& TlsBox() const { return *tls_; }
     QSpinBox& TlsPortBox() const { return *tlsPort_; }
+    QLineEdit& SeparatorField() const { return *separator_; }
+    QLineEdit& SpeedwalkField() const { return *speedwalk_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -34,6 +38,8 @@ private:
     QCheckBox* negotiate_ = nullptr;
     QCheckBox* tls_ = nullptr;
     QSpinBox* tlsPort_ = nullptr;
+    QLineEdit* separator_ = nullptr;
+    QLineEdit* speedwalk_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

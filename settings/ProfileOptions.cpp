@@ -4,6 +4,7 @@
 #include "settings/LineScanner.h"
 #include "settings/TextMode.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -16,6 +17,9 @@ constexpr std::string_view kReconnectKey = "autoreconnect";
 constexpr std::string_view kNegotiateKey = "negotiate";
 constexpr std::string_view kTlsKey = "tls";
 constexpr std::string_view kTlsPortKey = "tlsport";
+constexpr std::string_view kSeparatorKey = "separator";
+constexpr std::string_view kSpeedwalkKey = "speedwalk";
+constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
 
 struct EncodingName {
     TextEncoding encoding;
@@ -54,7 +58,16 @@ void ReadFlag(std::string_view value, bool& flag) {
     if (value == "0" || value == "1") flag = value == "1";
 }
 
+bool IsPrintable(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 0x7F; });
+}
+
 } // namespace
+
+bool IsCommandMark(std::string_view text) {
+    return text.size() <= kMaxCommandMark && IsPrintable(text) &&
+           text.find('\\') == std::string_view::npos;
+}
 
 std::string_view EncodingWord(TextEncoding encoding) {
     for (const EncodingName& name : kEncodingNames)
@@ -93,18 +106,37 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             if (error == std::errc() && end == pair->value.data() + pair->value.size() &&
                 port >= 0 && port <= kMaxTlsPort)
                 options.tlsPort = port;
+        } else if (pair->key == kSeparatorKey) {
+            if (IsCommandMark(pair->value)) options.separator = pair->value;
+        } else if (pair->key == kSpeedwalkKey) {
+            if (IsCommandMark(pair->value)) options.speedwalk = pair->value;
+        } else if (pair->key == kWalkDirectionsKey) {
+            if (pair->value.size() <= kMaxWalkDirectionsText &&
+                std::all_of(pair->value.begin(), pair->value.end(),
+                            [](char c) { return c >= ' ' && c < 0x7F; }))
+                options.speedwalkDirections = pair->value;
         }
     }
     return options;
 }
 
 std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_view existing) {
-    const std::pair<std::string_view, std::string> known[] = {
-        {kEncodingKey, std::string(EncodingWord(options.encoding))},
-        {kReconnectKey, FlagValue(options.autoReconnect)},
-        {kNegotiateKey, FlagValue(options.negotiate)},
-        {kTlsKey, FlagValue(options.tls)},
-        {kTlsPortKey, std::to_string(options.tlsPort)},
+    struct Known {
+        std::string_view key;
+        std::string value;
+        bool always; // written even at its default, which a newer key is not
+    };
+    const ProfileOptions defaults;
+    const Known known[] = {
+        {kEncodingKey, std::string(EncodingWord(options.encoding)), true},
+        {kReconnectKey, FlagValue(options.autoReconnect), true},
+        {kNegotiateKey, FlagValue(options.negotiate), true},
+        {kTlsKey, FlagValue(options.tls), true},
+        {kTlsPortKey, std::to_string(options.tlsPort), true},
+        {kSeparatorKey, options.separator, options.separator != defaults.separator},
+        {kSpeedwalkKey, options.speedwalk, options.speedwalk != defaults.speedwalk},
+        {kWalkDirectionsKey, options.speedwalkDirections,
+         options.speedwalkDirections != defaults.speedwalkDirections},
     };
     bool written[std::size(known)] = {};
     std::string text;
@@ -113,9 +145,9 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         bool replaced = false;
         if (const auto pair = SplitLine(*line)) {
             for (std::size_t k = 0; k < std::size(known); ++k) {
-                if (pair->key != known[k].first) continue;
+                if (pair->key != known[k].key) continue;
                 // A key written twice by hand keeps only its first line.
-                if (!written[k]) text += std::string(known[k].first) + "=" + known[k].second + "\n";
+                if (!written[k]) text += std::string(known[k].key) + "=" + known[k].value + "\n";
                 written[k] = replaced = true;
             }
         }
@@ -125,7 +157,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         }
     }
     for (std::size_t k = 0; k < std::size(known); ++k)
-        if (!written[k]) text += std::string(known[k].first) + "=" + known[k].second + "\n";
+        if (!written[k] && known[k].always)
+            text += std::string(known[k].key) + "=" + known[k].value + "\n";
     return text;
 }
 

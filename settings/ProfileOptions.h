@@ -18,6 +18,12 @@ enum class TextEncoding {
 // layout byte for byte.
 // A TLS port is any TCP port: it has no Client port above it.
 inline constexpr int kMaxTlsPort = 65535;
+// The command separator and the speedwalk prefix: a few printable characters, neither a
+// space nor a backslash (which escapes the separator).
+inline constexpr std::size_t kMaxCommandMark = 8;
+inline constexpr std::size_t kMaxWalkDirectionsText = 255;
+inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
+bool IsCommandMark(std::string_view text);
 
 struct ProfileOptions {
     TextEncoding encoding = TextEncoding::SevenBit;
@@ -29,6 +35,11 @@ struct ProfileOptions {
     // instead.
     bool tls = false;
     int tlsPort = 0;
+    // Typed lines: split into commands at `separator`, walked when they begin with
+    // `speedwalk`, in the direction words of `speedwalkDirections`. Empty: neither.
+    std::string separator{};
+    std::string speedwalk{};
+    std::string speedwalkDirections{kDefaultWalkDirections};
 
     bool operator==(const ProfileOptions&) const = default;
 };
@@ -44,7 +55,8 @@ std::string ProfileOptionsPath(std::string_view root, std::string_view profile);
 // Reads "key=value" lines; unknown keys and malformed values leave the defaults.
 ProfileOptions ReadProfileOptionsText(std::string_view text);
 // The file's new text: every line of `existing` is kept in its place except the known
-// keys' lines, which carry the new values; keys not there yet are added at the end.
+// keys' lines, which carry the new values; keys not there yet are added at the end (the
+// command keys only when they differ from their defaults).
 std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_view existing);
 
 // A missing or unreadable file gives the defaults.

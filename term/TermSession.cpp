@@ -430,13 +430,40 @@ void TermSession::SubmitInput() {
         return;
     }
 
-    // A line typed while the server echoes is a password: it is sent but never kept,
-    // so the history cannot show it again in clear text.
-    if (inputVisible_) history_.Add(line);
-    if (!connected_)
+    // A line typed while the server echoes is a password: it is sent exactly as typed
+    // and never kept, so the history cannot show it again in clear text.
+    if (!inputVisible_) {
+        if (!connected_)
+            PrintLocal(kNotConnected);
+        else
+            TermSend(line, true, false);
+        return;
+    }
+    history_.Add(line);
+    const Expansion expansion = Expander().Expand(line);
+    if (!expansion.refusal.empty()) {
+        PrintLocal(expansion.refusal + "\r\n");
+        return;
+    }
+    if (!connected_) {
         PrintLocal(kNotConnected);
-    else
-        TermSend(line, true, false);
+        return;
+    }
+    // Once a send fails the rest would only repeat "Not connected...".
+    for (const std::string& command : expansion.commands)
+        if (TermSend(command, true, false) < 0) break;
+}
+
+const CommandExpander& TermSession::Expander() {
+    if (expander_ && expanderEncoding_ == Encoding()) return *expander_;
+    CommandRules rules{
+        GameBytes(commandRules_.separator), GameBytes(commandRules_.speedwalkPrefix), {}, {}};
+    for (const std::string& direction : commandRules_.directions)
+        rules.directions.push_back(GameBytes(direction));
+    for (const Alias& alias : commandRules_.aliases)
+        rules.aliases.push_back({GameBytes(alias.name), GameBytes(alias.body)});
+    expanderEncoding_ = Encoding();
+    return expander_.emplace(std::move(rules));
 }
 
 void TermSession::ShowDiagnostics() {

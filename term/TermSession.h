@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/CommandExpander.h"
 #include "net/GameData.h"
 #include "net/TelnetProtocol.h"
 #include "settings/LocalPrinter.h"
@@ -144,7 +145,16 @@ public:
     void SendCommandString(std::string_view text);
     void SendFunctionKey(int key); // 1..12
     void SendKeypadWord(char key);
+    // Sends the typed line: special words, history, then the line's commands (split at
+    // the separator, speedwalks and aliases expanded) unless the input is masked, when
+    // the line goes out exactly as typed.
     void SubmitInput();
+    // How typed lines become commands, in Latin-1 like the profile's files; they are
+    // matched against typed lines in the connection's encoding.
+    void SetCommandRules(CommandRules rules) {
+        commandRules_ = std::move(rules);
+        expander_.reset();
+    }
     void PrintLocal(std::string_view text) override;
     void Send(std::string_view reaction) override { TermSend(GameBytes(reaction), false, true); }
 
@@ -220,6 +230,8 @@ private:
     void UpdateCursorText();
     void SetMasked(bool masked);
     void ShowDiagnostics();
+    // The command rules in the connection's current encoding.
+    const CommandExpander& Expander();
     // The screen's part of receiving: interprets the bytes and follows the echo groups.
     void ShowServerBytes(std::string_view bytes);
     // Writes bytes as they are (already escaped); the bytes written or -1.
@@ -261,6 +273,9 @@ private:
     std::deque<CompletedLine> completed_;
     bool draining_ = false;
     InputHistory history_;
+    CommandRules commandRules_;
+    std::optional<CommandExpander> expander_;
+    TextEncoding expanderEncoding_ = TextEncoding::SevenBit;
     ReconnectPolicy reconnect_;
     std::array<std::string, kFunctionKeys> functionKeys_;
     bool negotiate_ = false;

@@ -1,5 +1,7 @@
 #include "windows/TermWindow.h"
 
+#include "commands/AliasFile.h"
+#include "commands/Speedwalk.h"
 #include "net/CertificateTrust.h"
 #include "settings/Latin1Text.h"
 #include "term/ScreenAnnouncer.h"
@@ -295,7 +297,26 @@ void tmudterm::LoadSettings() {
     for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
         session_->FunctionKeys()[k] = stored_.fkeys[k];
     options_ = LoadProfileOptions(OptionsPath());
+    LoadAliases();
     ApplyOptions();
+}
+
+void tmudterm::LoadAliases() {
+    AliasFileContents contents = LoadAliasFile(AliasFilePath(dataRoot_, profileName_));
+    aliases_ = std::move(contents.aliases);
+    if (contents.notUnderstood > 0)
+        session_->PrintLocal("aliases.cfg: " + std::to_string(contents.notUnderstood) +
+                             " line(s) not understood, kept as they are...\r\n");
+}
+
+bool tmudterm::SetAliases(std::vector<Alias> aliases) {
+    aliases_ = std::move(aliases);
+    // Only the typed-line rules: the rest of the options (an encoding the server agreed
+    // on) stays as it is.
+    ApplyCommandRules();
+    if (SaveAliasFile(AliasFilePath(dataRoot_, profileName_), aliases_)) return true;
+    session_->PrintLocal("Unable to open aliases.cfg for writing...\r\n");
+    return false;
 }
 
 void tmudterm::SaveSettings() {
@@ -317,6 +338,12 @@ void tmudterm::ApplyOptions() {
     session_->SetNegotiation(options_.negotiate);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
+    ApplyCommandRules();
+}
+
+void tmudterm::ApplyCommandRules() {
+    session_->SetCommandRules({options_.separator, options_.speedwalk,
+                               WalkDirections(options_.speedwalkDirections), aliases_});
 }
 
 bool tmudterm::SetOptions(const ProfileOptions& options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/StatusBarSink.h"
+#include "commands/Alias.h"
 #include "settings/LogSink.h"
 #include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -75,6 +77,11 @@ public:
     // options.cfg; false, with a line on the screen, when it could not be written.
     bool SetOptions(const ProfileOptions& options);
     std::string OptionsPath() const;
+    // The current profile's aliases.cfg, read with the settings; SetAliases takes a new
+    // list at once and writes the file (false, with a line on the screen, when it could
+    // not be written).
+    const std::vector<Alias>& Aliases() const { return aliases_; }
+    bool SetAliases(std::vector<Alias> aliases);
     // How the screens fed by the Client connection read its text, which that protocol
     // keeps in Latin-1: as Latin-1, unless the profile keeps to 7-bit text.
     TextEncoding ClientTextEncoding() const {
@@ -176,7 +183,9 @@ protected:
 
 private:
     void ApplyOptions();
+    void ApplyCommandRules();
     bool SaveOptions();
+    void LoadAliases();
     class Services;
 
     void Layout(int width, int height);
@@ -193,6 +202,7 @@ private:
     Settings& settings_;
     StoredValues& stored_;
     ProfileOptions options_;
+    std::vector<Alias> aliases_;
     StatusBarSink& status_;
     std::string profileName_;
     std::string dataRoot_ = ".";

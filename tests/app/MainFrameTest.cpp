@@ -8,6 +8,7 @@
 #include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "sound/SoundPlayer.h"
+#include "windows/AliasDialog.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
 #include "windows/FindBar.h"
@@ -21,6 +22,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
 
@@ -198,6 +200,64 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
     EXPECT_EQ(UnnamedControls(term.FindText()), std::vector<std::string>{});
 }
 
+// Options > Aliases... edits a copy: New, Edit and Delete, a taken name refused with a
+// message; OK writes aliases.cfg (keeping the line it did not understand) and the list is
+// used at once; Cancel keeps everything.
+TEST_F(MainFrameTest, AliasesDialogEditsACopyThatOkSaves) {
+    ListProfiles();
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/aliases.cfg"), "k=kill %1\r\nbad line\r\n"));
+    StartConfigured();
+    tmudterm& term = frame->Term();
+    EXPECT_EQ(term.Aliases(), (std::vector<Alias>{{"k", "kill %1"}}));
+    EXPECT_NE(term.Session().RecentText().find("aliases.cfg: 1 line(s) not understood"),
+              std::string::npos);
+    const auto saved = [&] { return FileBytes(data.Path("profiles/hero/aliases.cfg")); };
+    const auto rows = [](const AliasDialog& dialog) {
+        QStringList texts;
+        for (int k = 0; k < dialog.List().count(); ++k)
+            texts << dialog.List().item(k)->text();
+        return texts;
+    };
+
+    QString refusal;
+    script.Then(In<AliasDialog>([&](AliasDialog& dialog) {
+        EXPECT_EQ(dialog.accessibleName(), "TavClient Aliases");
+        EXPECT_EQ(UnnamedControls(dialog), std::vector<std::string>{});
+        EXPECT_EQ(dialog.BodyField().text(), "kill %1"); // the first alias is picked
+        script.Then(AnswerBox(&refusal));
+        Named<QPushButton>(&dialog, "New")->click();
+        dialog.NameField().setText("gg");
+        dialog.BodyField().setText("get all;look");
+        Named<QPushButton>(&dialog, "New")->click();
+        dialog.NameField().setText("tmp");
+        Named<QPushButton>(&dialog, "New")->click();
+        Named<QPushButton>(&dialog, "Delete")->click();
+        dialog.List().setCurrentRow(0);
+        dialog.BodyField().setText("kill %1;loot");
+        Named<QPushButton>(&dialog, "Edit")->click();
+        EXPECT_EQ(rows(dialog), (QStringList{"k = kill %1;loot", "gg = get all;look"}));
+        Named<QPushButton>(&dialog, "OK")->click();
+    }));
+    QAction* aliases = frame->Menu().Action(kCmAliases);
+    ASSERT_NE(aliases, nullptr);
+    EXPECT_EQ(aliases->text(), "Al&iases...");
+    aliases->trigger();
+    ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(refusal, "Error... | There is an alias k already.");
+    EXPECT_EQ(saved(), "k=kill %1;loot\r\nbad line\r\ngg=get all;look\r\n");
+    EXPECT_EQ(term.Aliases(), (std::vector<Alias>{{"k", "kill %1;loot"}, {"gg", "get all;look"}}));
+
+    script.Then(In<AliasDialog>([&](AliasDialog& dialog) {
+        Named<QPushButton>(&dialog, "Delete")->click();
+        EXPECT_EQ(rows(dialog), QStringList{"gg = get all;look"});
+        Named<QPushButton>(&dialog, "Cancel")->click();
+    }));
+    frame->OnCommand(kCmAliases);
+    ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(term.Aliases().size(), 2U);
+    EXPECT_EQ(saved(), "k=kill %1;loot\r\nbad line\r\ngg=get all;look\r\n");
+}
+
 // The settings dialogs of the frame: the more options (read with the profile) and the
 // function keys are saved on OK only; "Colors..." of the configuration changes the MUD
 // colours at once, kept when the configuration is cancelled.
@@ -218,6 +278,7 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
             EXPECT_FALSE(dialog.TlsPortBox().isEnabled());
             dialog.TlsBox().setChecked(true);
             dialog.TlsPortBox().setValue(6697);
+            QTest::keyClicks(&dialog.SeparatorField(), "; \\"); // no space, no backslash
             dialog.findChild<QDialogButtonBox*>()->button(button)->click();
         });
     };
@@ -231,8 +292,9 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(saved(),
-              "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=1\ntlsport=6697\n");
-    EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697}));
+              "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=1\ntlsport=6697\n"
+              "separator=;\n");
+    EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697, ";"}));
     EXPECT_TRUE(term.Session().AutoReconnect());
     // In effect at once: the session reads UTF-8, and what is typed is sent so.
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Utf8);

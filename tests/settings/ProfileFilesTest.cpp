@@ -148,6 +148,10 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"tls=1\ntlsport=65535\n", {Enc::SevenBit, false, true, true, 65535}},
         {"tls=on\ntlsport=65536\ntlsport=-1\ntlsport=44x\n", {}},
         {"colour=red\n# encoding=utf8\n", {}},
+        {"separator=;;\nspeedwalk=.\nspeedwalkdirs=n, s,ne\n",
+         {Enc::SevenBit, false, true, false, 0, ";;", ".", "n, s,ne"}},
+        // A space, a backslash or more than eight characters cannot mark commands.
+        {"separator=a\\b\nspeedwalk=123456789\nseparator=\x01\n", {}},
         // The last valid line of a key counts.
         {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
         {"encoding=utf8\nencoding=bogus\n", {Enc::Utf8, false}},
@@ -173,6 +177,11 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         {"autoreconnect=bogus\nnote\n\nnegotiate=2\ntlsport=99999\nencoding=utf8\nencoding=7bit\n",
          {Enc::Latin1, true, true, true, 6697},
          "autoreconnect=1\nnote\n\nnegotiate=1\ntlsport=6697\nencoding=latin1\ntls=1\n"},
+        // The command keys appear once they differ from their defaults, and stay.
+        {"separator=;\n",
+         {Enc::SevenBit, false, true, false, 0, "", ".", "n,s"},
+         "separator=\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"
+         "speedwalk=.\nspeedwalkdirs=n,s\n"},
     };
     for (const Case& c : cases) {
         const std::string text = WriteProfileOptionsText(c.options, c.existing);

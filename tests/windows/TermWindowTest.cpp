@@ -13,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -300,6 +301,46 @@ TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsMaskingAndHold) {
     EXPECT_FALSE(term->MainScreen().Held());
     EXPECT_TRUE(Input().Masked());
     EXPECT_NE(term->Session().RecentText().find("You are held.\r\n"), std::string::npos);
+}
+
+// Typed lines on the wire: a stacked line, an alias whose body stacks commands with %1,
+// a speedwalk and a refused one, then a masked line that goes out untouched. The history
+// keeps each line as typed, the screen echoes each command.
+TEST_F(InputLineFixture, StackedAliasedAndWalkedLinesButMaskedOnesUntouched) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("profiles/hero"));
+    term->SetDataRoot(dir.path().toStdString());
+    term->ProfileName() = "hero";
+    ProfileOptions options = term->Options();
+    options.separator = ";";
+    options.speedwalk = ".";
+    ASSERT_TRUE(term->SetOptions(options));
+    term->Session().SetEncoding(TextEncoding::Utf8); // as a server's CHARSET may have
+    ASSERT_TRUE(term->SetAliases({{"loot", "get all %1;put all %1 in bag"}}));
+    EXPECT_EQ(term->Session().Encoding(), TextEncoding::Utf8) << "new aliases touch nothing else";
+
+    Enter("score;look");
+    EXPECT_EQ(server.Read(), "score\nlook\n");
+    Enter("loot corpse");
+    EXPECT_EQ(server.Read(), "get all corpse\nput all corpse in bag\n");
+    Enter(".3n2e");
+    EXPECT_EQ(server.Read(), "n\nn\nn\ne\ne\n");
+    Enter(".100n");
+    EXPECT_EQ(server.Read(50ms), "");
+    const std::string_view recent = term->Session().RecentText();
+    EXPECT_NE(recent.find("get all corpse\r\nput all corpse in bag\r\n"), std::string::npos);
+    EXPECT_NE(recent.find("Speedwalk too long"), std::string::npos);
+    const InputHistory& history = term->Session().History();
+    const int last = history.Slots() - 1;
+    EXPECT_EQ(history.Slot(last - 3), "score;look");
+    EXPECT_EQ(history.Slot(last - 2), "loot corpse");
+    EXPECT_EQ(history.Slot(last), ".100n");
+
+    server.Send("Password: \xff\xfb\x01");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Input().Masked(); }, 2000));
+    Enter("loot;.2n");
+    EXPECT_EQ(server.Read(), "loot;.2n\n");
+    EXPECT_EQ(history.Slot(last), ".100n");
 }
 
 TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back) {

@@ -1,0 +1,128 @@
+#include "commands/CommandExpander.h"
+#include "commands/Speedwalk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using Commands = std::vector<std::string>;
+
+std::string Repeat(const std::string& command, int times) {
+    std::string body = command;
+    for (int k = 1; k < times; ++k)
+        body += ";" + command;
+    return body;
+}
+
+CommandRules Stacked() {
+    CommandRules rules{";", ".", WalkDirections("n,s,e,w,u,d,ne,nw,se,sw"), {}};
+    rules.aliases = {
+        {"k", "kill %1"},
+        {"ga", "get all %1;put all %1 in %2"},
+        {"gg", "ga %1 bag"},
+        {"n", "n;look"},              // its own name is the game's command
+        {"greet", "say hello"},       // takes no words: they go after it
+        {"mark", "say %3|%1|%*|\\;"}, // missing words are empty
+        {"home", ".2s;open door"},
+        {"x", ""},
+        {"k", "ignored: a second alias of one name"},
+        {"d0", "d1"},
+        {"d1", "d2"},
+        {"d2", "d3"},
+        {"d3", "d4"},
+        {"d4", "d5"},
+        {"d5", "d6"},
+        {"d6", "d7"},
+        {"d7", "d8"},
+        {"d8", "done"},
+        {"u", Repeat("look", 20)},
+        {"t", Repeat("u", 20)},
+        {"v", Repeat("t", 3)},
+        // Nothing sent, but exponentially much to look at.
+        {"z", ""},
+        {"e1", Repeat("z", 50)},
+        {"e2", Repeat("e1", 50)},
+        {"e3", Repeat("e2", 50)},
+        {"e4", Repeat("e3", 50)},
+        {"e5", Repeat("e4", 50)},
+        {"e6", Repeat("e5", 50)},
+    };
+    return rules;
+}
+
+TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
+    struct Case {
+        const char* typed;
+        Commands commands;
+        const char* refusal = "";
+    };
+    const Case cases[] = {
+        {"score;look", {"score", "look"}},
+        {" score ;; look ;", {"score", "look"}},
+        {"say hi\\;there;smile", {"say hi;there", "smile"}},
+        {"say a\\b", {"say a\\b"}},
+        {"k rat", {"kill rat"}},
+        {"K rat", {"K rat"}},
+        {"ga sword sack", {"get all sword", "put all sword in sack"}},
+        {"gg coin;k orc", {"get all coin", "put all coin in bag", "kill orc"}},
+        {"n", {"n", "look"}},
+        {"greet bob  smith", {"say hello bob  smith"}},
+        {"mark a  b", {"say |a|a  b|;"}},
+        {"mark x;y", {"say |x|x|;", "y"}},
+        {"x foo;look", {"look"}},
+        {".3n2e", {"n", "n", "n", "e", "e"}},
+        {".ne2sw", {"ne", "sw", "sw"}},
+        {"home", {"s", "s", "open door"}},
+        // Not walks: sent as typed.
+        {".", {"."}},
+        {".hello", {".hello"}},
+        {".0n", {".0n"}},
+        {".3", {".3"}},
+        {".3N", {".3N"}},
+        {"d1", {"done"}},
+        {"t", Commands(400, "look")},
+        // Refused whole: nothing of the line is sent.
+        {"score;.100n", {}, "Speedwalk too long"},
+        {".99n99s99e99w99u99d", {}, "Speedwalk too long"},
+        {"d0", {}, "Aliases nested deeper than 8"},
+        {"v", {}, "Too many commands"},
+        {"e6", {}, "Too many commands"},
+    };
+    const CommandExpander expander(Stacked());
+    for (const Case& c : cases) {
+        const Expansion expansion = expander.Expand(c.typed);
+        EXPECT_EQ(expansion.commands, c.commands) << c.typed;
+        EXPECT_EQ(expansion.refusal.substr(0, std::string(c.refusal).size()), c.refusal) << c.typed;
+        EXPECT_EQ(expansion.refusal.empty(), *c.refusal == '\0') << c.typed;
+    }
+
+    // Without a separator or a prefix a line is one command, aliases still apply.
+    CommandRules plain = Stacked();
+    plain.separator.clear();
+    plain.speedwalkPrefix.clear();
+    const CommandExpander single(plain);
+    EXPECT_EQ(single.Expand("score;look").commands, Commands{"score;look"});
+    EXPECT_EQ(single.Expand("say a\\;b").commands, Commands{"say a\\;b"});
+    EXPECT_EQ(single.Expand(".3n").commands, Commands{".3n"});
+    EXPECT_EQ(single.Expand("ga x y").commands, Commands{"get all x;put all x in y"});
+    // An empty direction word matches nothing (and never stalls the walk).
+    EXPECT_EQ(ParseWalk(".n", ".", {"", "n"}).steps, Commands{"n"});
+    EXPECT_EQ(ParseWalk(".x", ".", {""}).kind, Walk::Kind::None);
+}
+
+TEST(CommandExpander, DirectionListsKeepOnlyUsableWords) {
+    EXPECT_EQ(WalkDirections("n, s,,ne n2 out"), (Commands{"n", "s", "ne", "out"}));
+    EXPECT_EQ(WalkDirections(std::string(17, 'a') + ",b").size(), 1U);
+    std::string many = "w";
+    for (int k = 1; k < 40; ++k)
+        many += ",w";
+    EXPECT_EQ(WalkDirections(many).size(), kMaxWalkDirections);
+    EXPECT_EQ(WalkDirections(std::string(79, ',') + "a,b,c").size(), 3U);
+}
+
+} // namespace
+} // namespace tav
