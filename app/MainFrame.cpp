@@ -8,6 +8,7 @@
 #include "app/AboutBox.h"
 #include "app/ClientHub.h"
 #include "app/CustomButtonBar.h"
+#include "app/ExtraCommands.h"
 #include "app/FrameCommands.h"
 #include "app/InputFocusReturn.h"
 #include "app/MainMenu.h"
@@ -148,6 +149,12 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     commands_ = new FrameCommands(*term_, stored_, *this, [this] { session_->SaveIfLoaded(); });
     for (int id : FrameCommands::Ids())
         menu_->SetEnabled(id, true);
+    // Timers, the variables view, export and import.
+    extras_ = new ExtraCommands(*term_, *this, [this]() -> std::string {
+        return session_ && session_->Loaded() ? session_->Name() : "";
+    });
+    for (int id : ExtraCommands::Ids())
+        menu_->SetEnabled(id, true);
     connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);
 
     connect(term_, &tmudterm::frameCommand, this, &TSDIDecFrame::OnCommand);
@@ -267,7 +274,10 @@ void TSDIDecFrame::OnCommand(int id) {
         if (!moreOptionsBusy_ && session_->Loaded()) RunMoreOptions();
         break;
     default:
-        if (FrameCommands::Handles(id)) commands_->Run(id);
+        if (FrameCommands::Handles(id))
+            commands_->Run(id);
+        else if (ExtraCommands::Handles(id))
+            extras_->Run(id);
         break;
     }
 }

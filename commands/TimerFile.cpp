@@ -84,11 +84,13 @@ TimerFileRead ReadTimerText(std::string_view text) {
 
 std::string WriteTimerText(const std::vector<CommandTimer>& timers,
                            const std::vector<std::string>& kept) {
+    // Timers first: a timer line kept because the file held too many must stay behind
+    // the timers taken, or the next read would take it instead of one of them.
     std::string text;
-    for (const std::string& line : kept)
-        text += line + '\n';
     for (const CommandTimer& timer : timers)
         text += TimerLine(timer) + '\n';
+    for (const std::string& line : kept)
+        text += line + '\n';
     return text;
 }
 

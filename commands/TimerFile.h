@@ -52,7 +52,7 @@ bool ParseTimerLine(std::string_view line, CommandTimer& timer);
 // Parses the file's text (line ends already "\n"); at most kMaxTimers timers, later
 // timer lines count as bad.
 TimerFileRead ReadTimerText(std::string_view text);
-// The text to write: the kept lines, then the timers.
+// The text to write: the timers, then the kept lines.
 std::string WriteTimerText(const std::vector<CommandTimer>& timers,
                            const std::vector<std::string>& kept);
 

@@ -203,6 +203,12 @@ void TriggerSeeds() {
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
 }
 
+void TimerSeeds() {
+    Write("timer_file_fuzzer", "timers",
+          "# mine\r\ntimer=heal|60|on|cast heal;\r\ntimer=walk|1|off|n;s|x\r\n"
+          "timer=bad|0|on|x\r\ntimer=a|86400|on|\r\n");
+}
+
 void ProfileSeeds() {
     auto seed = [](const std::string& list, const std::string& answers) {
         std::string bytes = list + answers;
@@ -231,6 +237,7 @@ int main(int argc, char** argv) {
     ClientSeeds(client);
     SettingsSeeds(argv[1]);
     TriggerSeeds();
+    TimerSeeds();
     ProfileSeeds();
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
+#include "term/CommandTimers.h"
 #include "term/InputLine.h"
 #include "term/QtEventLoop.h"
 #include "term/ScreenFonts.h"
@@ -200,6 +201,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.onLine = [announcer](std::string_view line) { announcer->LineCompleted(line); };
     session_ = std::make_unique<TermSession>(settings_, *main_, *loop_, std::move(services));
     input_->SetSession(session_.get());
+    timers_ = std::make_unique<CommandTimers>(*session_, *loop_);
 
     connect(input_, &tinedit::submitted, this, &tmudterm::OnInputEnter);
     connect(input_, &tinedit::pageRequested, this, [this](bool up) {
@@ -229,6 +231,7 @@ tmudterm::~tmudterm() {
     // widgets that show the screens, then the screens themselves. The input line is one
     // of those widgets and must not reach the session in between.
     input_->SetSession(nullptr);
+    timers_.reset();
     session_.reset();
     for (txtdlg* window : {who_.data(), chan_.data(), eq_.data(), inv_.data(), scroll_.data()})
         delete window;
@@ -296,6 +299,7 @@ void tmudterm::LoadSettings() {
         session_->FunctionKeys()[k] = stored_.fkeys[k];
     options_ = LoadProfileOptions(OptionsPath());
     ApplyOptions();
+    timers_->Load(TimerFilePath(dataRoot_, profileName_));
 }
 
 void tmudterm::SaveSettings() {

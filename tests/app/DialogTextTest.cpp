@@ -12,6 +12,7 @@
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileStore.h"
 #include "term/QtMessageBoxes.h"
+#include "windows/TimersDialog.h"
 #include "windows/TriggerDialogs.h"
 
 #include <array>
@@ -39,6 +40,9 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
              return std::make_unique<ttrigdlg>(
                  triggers, [] { return std::string("hero"); }, nullptr);
          }},
+        {"timer list",
+         [] { return std::make_unique<TimersDialog>(std::vector<CommandTimer>{{}}); }},
+        {"timer editor", [] { return std::make_unique<TimerEditDialog>(CommandTimer{}); }},
     };
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();

@@ -61,7 +61,7 @@ TEST_F(CommandTimersFixture, FileKeepsUnknownLinesAndReportsBadOnesOnce) {
 
     timers->SetTimers({{"c", 86400, false, ""}});
     ASSERT_TRUE(timers->Save());
-    EXPECT_EQ(test::Contents(path), "# mine\r\ntimer=b|0|on|x\r\ntimer=c|86400|off|\r\n");
+    EXPECT_EQ(test::Contents(path), "timer=c|86400|off|\r\n# mine\r\ntimer=b|0|on|x\r\n");
 }
 
 } // namespace

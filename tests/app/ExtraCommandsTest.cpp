@@ -1,0 +1,57 @@
+// Timers, the variables view and the settings export through the main frame's menu.
+// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+#include "FrameTestSupport.h"
+
+#include "windows/TimersDialog.h"
+
+#include <QCheckBox>
+#include <QSpinBox>
+
+namespace tav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ExtraCommandsTest : public FrameTest {
+protected:
+    void RunCommand(int id) {
+        frame->OnCommand(id);
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    }
+    // Reads at the peer until `what` has arrived (bounded).
+    bool PeerReceives(LoopbackServer& peer, const std::string& what) {
+        std::string got;
+        return WaitFor([&] {
+            got += peer.Read(10ms);
+            return got.find(what) != std::string::npos;
+        });
+    }
+};
+
+TEST_F(ExtraCommandsTest, ATimerMadeInTheDialogIsSavedAndRunsOnceConnected) {
+    ASSERT_NO_FATAL_FAILURE(StartConfigured());
+    QString refusal;
+    const auto fill = [](const QString& name, int seconds, const QString& command) {
+        return In<TimerEditDialog>([=](TimerEditDialog& dialog) {
+            Named<QLineEdit>(&dialog, "Name")->setText(name);
+            Named<QSpinBox>(&dialog, "Every (seconds)")->setValue(seconds);
+            Named<QLineEdit>(&dialog, "Command")->setText(command);
+            ButtonText(&dialog, "OK")->click();
+        });
+    };
+    script.Then(In<TimersDialog>([](TimersDialog& d) { ButtonText(&d, "New...")->click(); }));
+    script.Then(fill("a|b", 1, "cast heal;n"));
+    script.Then(AnswerBox(&refusal));
+    script.Then(fill("heal", 1, "cast heal;n"));
+    script.Then(In<TimersDialog>([](TimersDialog& d) { ButtonText(&d, "OK")->click(); }));
+    RunCommand(kCmTimers);
+    EXPECT_EQ(refusal, "Error... | A timer's name cannot hold '|'.");
+    EXPECT_EQ(FileBytes(data.Path("profiles/hero/timers.cfg")), "timer=heal|1|on|cast heal;n\r\n");
+
+    LoopbackServer peer;
+    ASSERT_TRUE(ConnectTerm(peer));
+    EXPECT_TRUE(PeerReceives(peer, "cast heal\nn\n"));
+}
+
+} // namespace
+} // namespace tav::test
