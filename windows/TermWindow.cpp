@@ -196,9 +196,12 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.clock = services_.get();
     services.triggers = &triggers;
     services.screenReaderActive = [] { return QAccessible::isActive(); };
-    // Screen readers hear the game's lines as they arrive.
     auto* announcer = new ScreenAnnouncer(*mainWidget_, *services_, {}, this);
-    services.onLine = [announcer](std::string_view line) { announcer->LineCompleted(line); };
+    // Screen readers hear the game's lines as they arrive; Tab completes from their words.
+    services.onLine = [announcer, input = input_](std::string_view line) {
+        announcer->LineCompleted(line);
+        input->Words().AddLine(line);
+    };
     session_ = std::make_unique<TermSession>(settings_, *main_, *loop_, std::move(services));
     input_->SetSession(session_.get());
     timers_ = std::make_unique<CommandTimers>(*session_, *loop_);
@@ -211,6 +214,8 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
             mainWidget_->PageDown(true);
     });
     connect(input_, &tinedit::selectScreenRequested, this, [this] { mainWidget_->SelectAll(); });
+    connect(input_, &tinedit::searchPrompt, this,
+            [this](const QString& prompt) { status_.SetMessageText(QStringToLatin1(prompt)); });
     connect(input_, &tinedit::frameCommand, this, &tmudterm::frameCommand);
     connect(mlSend_, &QPushButton::clicked, this, [this] { emit frameCommand(kCmdMultiLineSend); });
     connect(mainWidget_, &ScreenWidget::parentCommand, this, &tmudterm::screenCommand);
