@@ -8,6 +8,7 @@
 #include "term/QtMessageBoxes.h"
 #include "windows/TermWindow.h"
 #include "windows/TimersDialog.h"
+#include "windows/VariablesWindow.h"
 
 #include <algorithm>
 
@@ -15,12 +16,23 @@ namespace tav {
 
 namespace {
 
-constexpr int kIds[] = {kCmTimers};
+constexpr int kIds[] = {kCmTimers, kCmVariables};
 
 } // namespace
 
-ExtraCommands::ExtraCommands(tmudterm& term, QWidget& owner, std::function<std::string()> profile)
-    : QObject(&owner), term_(term), owner_(owner), profile_(std::move(profile)) {}
+ExtraCommands::ExtraCommands(tmudterm& term, TriggerList& triggers, QWidget& owner,
+                             std::function<std::string()> profile)
+    : QObject(&owner), term_(term), triggers_(triggers), owner_(owner),
+      profile_(std::move(profile)) {}
+
+ExtraCommands::~ExtraCommands() {
+    delete variables_.data();
+}
+
+VariablesWindow& ExtraCommands::Variables() {
+    if (!variables_) variables_ = new VariablesWindow(triggers_, variablesRect_, &owner_);
+    return *variables_;
+}
 
 std::span<const int> ExtraCommands::Ids() {
     return kIds;
@@ -31,6 +43,8 @@ bool ExtraCommands::Handles(int id) {
 }
 
 void ExtraCommands::Run(int id) {
+    // A tool window, not a dialog: it toggles at any time.
+    if (id == kCmVariables) return Variables().Toggle();
     if (busy_ || profile_().empty()) return;
     busy_ = true;
     switch (id) {

@@ -150,7 +150,7 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     for (int id : FrameCommands::Ids())
         menu_->SetEnabled(id, true);
     // Timers, the variables view, export and import.
-    extras_ = new ExtraCommands(*term_, *this, [this]() -> std::string {
+    extras_ = new ExtraCommands(*term_, triggers_, *this, [this]() -> std::string {
         return session_ && session_->Loaded() ? session_->Name() : "";
     });
     for (int id : ExtraCommands::Ids())

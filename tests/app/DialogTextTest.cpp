@@ -14,6 +14,7 @@
 #include "term/QtMessageBoxes.h"
 #include "windows/TimersDialog.h"
 #include "windows/TriggerDialogs.h"
+#include "windows/VariablesWindow.h"
 
 #include <array>
 
@@ -28,6 +29,7 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     std::string command = "n";
     TriggerTexts texts{"* arrives", "wave"};
     TriggerList triggers;
+    Rect rect{};
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs = {
         {"about", [] { return std::make_unique<taboutdlg>(); }},
         {"function keys", [&] { return std::make_unique<fkeydlg>(stored, nullptr); }},
@@ -43,6 +45,7 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
         {"timer list",
          [] { return std::make_unique<TimersDialog>(std::vector<CommandTimer>{{}}); }},
         {"timer editor", [] { return std::make_unique<TimerEditDialog>(CommandTimer{}); }},
+        {"variables", [&] { return std::make_unique<VariablesWindow>(triggers, rect, nullptr); }},
     };
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();

@@ -2,9 +2,12 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
+#include "app/ExtraCommands.h"
 #include "windows/TimersDialog.h"
+#include "windows/VariablesWindow.h"
 
 #include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 
 namespace tav::test {
@@ -51,6 +54,25 @@ TEST_F(ExtraCommandsTest, ATimerMadeInTheDialogIsSavedAndRunsOnceConnected) {
     LoopbackServer peer;
     ASSERT_TRUE(ConnectTerm(peer));
     EXPECT_TRUE(PeerReceives(peer, "cast heal\nn\n"));
+}
+
+TEST_F(ExtraCommandsTest, VariablesWindowFollowsTheLastTriggerAndAliasArguments) {
+    ASSERT_NO_FATAL_FAILURE(StartConfigured());
+    triggers.AddTrigger("%1 tells you %2", "");
+    triggers.AddTrigger("%3 arrives", "");
+    frame->OnCommand(kCmVariables);
+    VariablesWindow& window = frame->Extras().Variables();
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_EQ(window.Text().toPlainText(), "Last trigger: none\n\nLast alias: none\n");
+
+    frame->Term().Session().PrintLocal("Bob tells you <b>hi</b>\r\nAnn arrives\r\n");
+    const QString expected = "Last trigger: %3 arrives\n%3 = Ann\n\nLast alias: heal\n%1 = bob\n";
+    window.SetAliasArguments("heal", {"bob"});
+    EXPECT_TRUE(WaitFor([&] { return window.Text().toPlainText() == expected; }))
+        << window.Text().toPlainText().toStdString();
+    EXPECT_EQ(std::string(triggers.Vars().Get(2)), "<b>hi</b>");
+    frame->OnCommand(kCmVariables);
+    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace
