@@ -207,6 +207,11 @@ void TimerSeeds() {
     Write("timer_file_fuzzer", "timers",
           "# mine\r\ntimer=heal|60|on|cast heal;\r\ntimer=walk|1|off|n;s|x\r\n"
           "timer=bad|0|on|x\r\ntimer=a|86400|on|\r\n");
+    Write("settings_import_fuzzer", "export",
+          "# TavClient settings\n\n[triggers]\ntrigger=%1 tells you %2\nreaction=say hi %1\n"
+          "reaction=wave\ntrigger=hungry\n\n[timers]\ntimer=heal|60|on|cast heal;\n\n"
+          "[aliases]\nk=kill %1\n\n[buttons]\nbutton=L\ncommand=look\nbutton=E\n\n"
+          "[function keys]\nF1=n;s;\nF12=say \xC3\xA9;\n[x]\ny=\xFF\n");
 }
 
 void ProfileSeeds() {
