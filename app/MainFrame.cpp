@@ -153,6 +153,10 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     extras_ = new ExtraCommands(*term_, triggers_, *this, [this]() -> std::string {
         return session_ && session_->Loaded() ? session_->Name() : "";
     });
+    extras_->SetImportFollowUp([this] {
+        triggerWindow_->Refill();
+        if (customBar_) customBar_->Load(term_->Session());
+    });
     for (int id : ExtraCommands::Ids())
         menu_->SetEnabled(id, true);
     connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);

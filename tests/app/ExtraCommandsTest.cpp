@@ -4,6 +4,7 @@
 
 #include "app/ExtraCommands.h"
 #include "windows/TimersDialog.h"
+#include "windows/TriggerDialogs.h"
 #include "windows/VariablesWindow.h"
 
 #include <QCheckBox>
@@ -73,6 +74,30 @@ TEST_F(ExtraCommandsTest, VariablesWindowFollowsTheLastTriggerAndAliasArguments)
     EXPECT_EQ(std::string(triggers.Vars().Get(2)), "<b>hi</b>");
     frame->OnCommand(kCmVariables);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(ExtraCommandsTest, ExportThenImportReportsWhatWasMergedAndRefused) {
+    ASSERT_NO_FATAL_FAILURE(StartConfigured());
+    triggers.AddTrigger("hungry", "eat\r\n");
+    const QString file = data.Path("shared.txt");
+    script.Then(ChooseFile(file));
+    RunCommand(kCmExportSettings);
+    const QByteArray exported = FileBytes(file);
+    EXPECT_TRUE(exported.contains("[triggers]\ntrigger=hungry\nreaction=eat\n")) << exported.data();
+
+    triggers.ClearTriggers();
+    ASSERT_TRUE(WriteBytes(file, exported + "[colours]\n"));
+    QString said;
+    script.Then(ChooseFile(file));
+    script.Then(AnswerBox(&said));
+    RunCommand(kCmImportSettings);
+    const int lines = static_cast<int>(exported.count('\n')) + 1;
+    EXPECT_TRUE(
+        said.startsWith("Import settings | 1 added, 0 replaced, 1 refused.\n\nRefused line " +
+                        QString::number(lines) + ": an unknown section"))
+        << said.toStdString();
+    EXPECT_EQ(FileBytes(data.Path("profiles/hero/trigs.ndx")), "hungry\r\neat\r\r\n#\r\n");
+    EXPECT_EQ(frame->TriggerWindow().ListBox().count(), 1);
 }
 
 } // namespace
