@@ -48,6 +48,12 @@ TEST_F(CommandTimersFixture, SendOnlyWhileConnectedAndStartAgainOnConnect) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     EXPECT_TRUE(PeerReceives("look\nn\n"));
     EXPECT_EQ(sent.find("never"), std::string::npos);
+
+    // Timers changed while connected run at once as they are now, the old ones no more.
+    timers->SetTimers({{"idle", 1, true, "never"}});
+    sent.clear();
+    EXPECT_TRUE(PeerReceives("never\n"));
+    EXPECT_EQ(sent.find("look"), std::string::npos);
 }
 
 TEST_F(CommandTimersFixture, FileKeepsUnknownLinesAndReportsBadOnesOnce) {
