@@ -105,6 +105,11 @@ void tinedit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
+void tinedit::focusOutEvent(QFocusEvent* e) {
+    if (search_) EndSearch();
+    QLineEdit::focusOutEvent(e);
+}
+
 bool tinedit::HandleKey(const QKeyEvent& e) {
     const int key = e.key();
     if (keyTaker_ && keyTaker_(e)) return true;

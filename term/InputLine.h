@@ -68,6 +68,8 @@ signals:
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // Leaving the line ends a history search, keeping the line found.
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     // The frame command for a Ctrl+key shortcut, 0 when the key is none of them.
