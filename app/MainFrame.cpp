@@ -8,6 +8,7 @@
 #include "app/AboutBox.h"
 #include "app/ClientHub.h"
 #include "app/CustomButtonBar.h"
+#include "app/ExtraCommands.h"
 #include "app/FrameCommands.h"
 #include "app/InputFocusReturn.h"
 #include "app/MainMenu.h"
@@ -150,6 +151,16 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     commands_ = new FrameCommands(*term_, stored_, *this, [this] { session_->SaveIfLoaded(); });
     for (int id : FrameCommands::Ids())
         menu_->SetEnabled(id, true);
+    // Timers, the variables view, export and import.
+    extras_ = new ExtraCommands(*term_, triggers_, *this, [this]() -> std::string {
+        return session_ && session_->Loaded() ? session_->Name() : "";
+    });
+    extras_->SetImportFollowUp([this] {
+        triggerWindow_->Refill();
+        if (customBar_) customBar_->Load(term_->Session());
+    });
+    for (int id : ExtraCommands::Ids())
+        menu_->SetEnabled(id, true);
     connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);
 
     connect(term_, &tmudterm::frameCommand, this, &TSDIDecFrame::OnCommand);
@@ -272,7 +283,10 @@ void TSDIDecFrame::OnCommand(int id) {
         if (!aliasesBusy_ && session_->Loaded()) RunAliases();
         break;
     default:
-        if (FrameCommands::Handles(id)) commands_->Run(id);
+        if (FrameCommands::Handles(id))
+            commands_->Run(id);
+        else if (ExtraCommands::Handles(id))
+            extras_->Run(id);
         break;
     }
 }

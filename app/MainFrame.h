@@ -15,6 +15,7 @@ namespace tav {
 
 class ClientHub;
 class CustomButtonBar;
+class ExtraCommands;
 class ToolBar;
 class FrameCommands;
 class MainMenu;
@@ -60,6 +61,7 @@ public:
     CustomButtonBar* CustomBar() { return customBar_; }
     ToolBar* Tools() { return toolBar_; }
     FrameCommands& Commands() { return *commands_; }
+    ExtraCommands& Extras() { return *extras_; }
     ProfileSession& Profile() { return *session_; }
     ttrigdlg& TriggerWindow() { return *triggerWindow_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
@@ -122,6 +124,7 @@ private:
     tmudterm* term_ = nullptr;
     MainMenu* menu_ = nullptr;
     FrameCommands* commands_ = nullptr; // owned by Qt
+    ExtraCommands* extras_ = nullptr;   // owned by Qt
     ttrigdlg* triggerWindow_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;

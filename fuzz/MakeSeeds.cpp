@@ -203,6 +203,17 @@ void TriggerSeeds() {
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
 }
 
+void TimerSeeds() {
+    Write("timer_file_fuzzer", "timers",
+          "# mine\r\ntimer=heal|60|on|cast heal;\r\ntimer=walk|1|off|n;s|x\r\n"
+          "timer=bad|0|on|x\r\ntimer=a|86400|on|\r\n");
+    Write("settings_import_fuzzer", "export",
+          "# TavClient settings\n\n[triggers]\ntrigger=%1 tells you %2\nreaction=say hi %1\n"
+          "reaction=wave\ntrigger=hungry\n\n[timers]\ntimer=heal|60|on|cast heal;\n\n"
+          "[aliases]\nk=kill %1\n\n[buttons]\nbutton=L\ncommand=look\nbutton=E\n\n"
+          "[function keys]\nF1=n;s;\nF12=say \xC3\xA9;\n[x]\ny=\xFF\n");
+}
+
 void ProfileSeeds() {
     auto seed = [](const std::string& list, const std::string& answers) {
         std::string bytes = list + answers;
@@ -245,6 +256,7 @@ int main(int argc, char** argv) {
     ClientSeeds(client);
     SettingsSeeds(argv[1]);
     TriggerSeeds();
+    TimerSeeds();
     ProfileSeeds();
     AliasSeeds();
     return 0;

@@ -1,5 +1,6 @@
 #include "term/InputLine.h"
 
+#include "settings/Latin1Text.h"
 #include "term/GameText.h"
 #include "term/TermSession.h"
 
@@ -49,6 +50,14 @@ void tinedit::SetMasked(bool masked) {
     setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
 }
 
+namespace {
+
+bool IsSearchKey(const QKeyEvent& e) {
+    return e.key() == Qt::Key_R && (e.modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+} // namespace
+
 int tinedit::ShortcutCommand(const QKeyEvent& e) {
     if ((e.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return 0;
     switch (e.key()) {
@@ -67,15 +76,28 @@ bool tinedit::event(QEvent* e) {
     // keyPressEvent once instead of also firing the frame's own shortcuts.
     if (e->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(e);
-        if (ShortcutCommand(*key) != 0 || (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12)) {
+        if (ShortcutCommand(*key) != 0 || (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12) ||
+            IsSearchKey(*key)) {
             e->accept();
             return true;
         }
+    }
+    // Tab completes before it can move the keyboard to the next control.
+    if (e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Tab && (key->modifiers() & ~Qt::KeypadModifier) == 0 &&
+            !search_ && CompleteWord())
+            return true;
+        if (key->key() != Qt::Key_Tab) completion_.End();
     }
     return QLineEdit::event(e);
 }
 
 void tinedit::keyPressEvent(QKeyEvent* e) {
+    if (search_ && SearchKey(*e)) {
+        e->accept();
+        return;
+    }
     if (HandleKey(*e)) {
         e->accept();
         return;
@@ -83,9 +105,18 @@ void tinedit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
 }
 
+void tinedit::focusOutEvent(QFocusEvent* e) {
+    if (search_) EndSearch();
+    QLineEdit::focusOutEvent(e);
+}
+
 bool tinedit::HandleKey(const QKeyEvent& e) {
     const int key = e.key();
     if (keyTaker_ && keyTaker_(e)) return true;
+    if (IsSearchKey(e)) {
+        StartSearch();
+        return true;
+    }
     if (const int command = ShortcutCommand(e)) {
         if (command == kCmdSelectAll)
             emit selectScreenRequested();
@@ -142,6 +173,85 @@ void tinedit::WalkHistory(bool back) {
         break;
     case InputHistory::Step::Kind::Clear: clear(); break;
     }
+}
+
+bool tinedit::CompleteWord() {
+    // Never offer the screen's words into a password, nor turn a line that holds what
+    // Latin-1 cannot into one that loses it.
+    if (Masked() || !IsLatin1(text())) return false;
+    const std::optional<TabCompletion::Edit> edit = completion_.Tab(
+        QStringToLatin1(text()), static_cast<std::size_t>(cursorPosition()), words_);
+    if (!edit) return false;
+    setText(Latin1ToQString(edit->line));
+    setCursorPosition(static_cast<int>(edit->cursor));
+    return true;
+}
+
+void tinedit::StartSearch() {
+    // The history holds what was typed at a password prompt too: never shown while masked.
+    if (!session_ || Masked()) return;
+    std::vector<std::string> lines;
+    const InputHistory& history = session_->History();
+    for (int k = 0; k < history.Slots(); ++k)
+        lines.push_back(history.Slot(k));
+    search_.emplace(std::move(lines));
+    textBeforeSearch_ = text();
+    ShowSearch();
+}
+
+bool tinedit::SearchKey(const QKeyEvent& e) {
+    const Qt::KeyboardModifiers mods = e.modifiers() & ~Qt::KeypadModifier;
+    switch (e.key()) {
+    case Qt::Key_R:
+        if (mods != Qt::ControlModifier) break;
+        search_->Older();
+        ShowSearch();
+        return true;
+    case Qt::Key_Escape:
+        setText(textBeforeSearch_);
+        EndSearch();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // As a shell does: Enter runs the line found.
+        EndSearch();
+        emit submitted();
+        return true;
+    case Qt::Key_Backspace:
+        search_->Erase();
+        ShowSearch();
+        return true;
+    // A modifier pressed on its own is the start of a chord, not a key of its own.
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock: return true;
+    default: break;
+    }
+    const QString typed = e.text();
+    if (!typed.isEmpty() && typed.at(0).isPrint() &&
+        !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        search_->Type(QStringToGameBytes(typed, Encoding()));
+        ShowSearch();
+        return true;
+    }
+    // Any other key keeps the line found and does what it always does.
+    EndSearch();
+    return false;
+}
+
+void tinedit::ShowSearch() {
+    if (const std::optional<std::string> match = search_->Match())
+        setText(GameBytesToQString(*match, Encoding()));
+    emit searchPrompt(GameBytesToQString(search_->Prompt(), Encoding()));
+}
+
+void tinedit::EndSearch() {
+    search_.reset();
+    emit searchPrompt(QString());
 }
 
 } // namespace tav

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands/HistorySearch.h"
+#include "commands/RecentWords.h"
 #include "settings/ProfileOptions.h"
 #include "term/TermServices.h"
 
@@ -20,6 +22,9 @@ class TermSession;
 // Ctrl+A selects the whole terminal screen, Ctrl+C/V/F/P/T go to the frame as menu
 // commands. Enter is reported with submitted(); the owner sends the line and then clears
 // it or selects it. While the server echoes, typed characters show as '*'.
+// While the line is not masked, Tab completes the word before the cursor from the words
+// lately shown on the screen (repeated Tabs cycle; with nothing to complete Tab moves the
+// keyboard on as before), and Ctrl+R searches the history backwards as a shell does.
 class tinedit : public QLineEdit, public InputLineControl {
     Q_OBJECT
 public:
@@ -47,28 +52,46 @@ public:
     void SetMasked(bool masked) override;
     bool Masked() const { return echoMode() == QLineEdit::Password; }
 
+    // The words Tab completes from; the owner adds the lines the screen completes.
+    RecentWords& Words() { return words_; }
+    bool Searching() const { return search_.has_value(); }
+
 signals:
     void submitted();             // Enter
     void pageRequested(bool up);  // Page Up (true) or Page Down (false)
     void selectScreenRequested(); // Ctrl+A: select the whole terminal screen
     void frameCommand(int id);    // Ctrl+C/V/F/P/T as the frame's menu command ids
     void beeped();                // walked back past the oldest slot
+    // The history search's prompt as it changes; empty when the search ends.
+    void searchPrompt(const QString& prompt);
 
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // Leaving the line ends a history search, keeping the line found.
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     // The frame command for a Ctrl+key shortcut, 0 when the key is none of them.
     static int ShortcutCommand(const QKeyEvent& e);
     bool HandleKey(const QKeyEvent& e);
     void WalkHistory(bool back);
+    bool CompleteWord();
+    void StartSearch();
+    // A key while searching; false when it ends the search and is handled as usual.
+    bool SearchKey(const QKeyEvent& e);
+    void ShowSearch();
+    void EndSearch();
     TextEncoding Encoding() const;
 
     TermSession* session_ = nullptr;
     std::function<bool(const QKeyEvent&)> keyTaker_;
     class MaskStyle;
     MaskStyle* maskStyle_ = nullptr;
+    RecentWords words_;
+    TabCompletion completion_;
+    std::optional<HistorySearch> search_;
+    QString textBeforeSearch_;
 };
 
 } // namespace tav

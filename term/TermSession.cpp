@@ -124,6 +124,7 @@ void TermSession::OnConnectResult(const ConnectResult& result,
     }
     Adopt(result.fd, result.tls ? std::move(result.tls->channel) : nullptr);
     if (services_.status) services_.status->ShowTermState(true);
+    if (connectionListener_) connectionListener_(true);
     if (result.tls) {
         const std::string secure = "Secure connection (" + result.tls->version + ")";
         PrintLocal(secure + ".\r\n");
@@ -180,6 +181,7 @@ void TermSession::CloseConnection() {
     ++connectionSerial_;
     StopProtocol();
     if (services_.status) services_.status->ShowTermState(false);
+    if (connectionListener_) connectionListener_(false);
 }
 
 // --- receiving ----------------------------------------------------------------------

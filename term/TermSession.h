@@ -103,6 +103,10 @@ public:
         connector_.Cancel();
     }
     bool Connected() const { return connected_; }
+    // Told true when a connection opens and false when it is closed.
+    void SetConnectionListener(std::function<void(bool)> listener) {
+        connectionListener_ = std::move(listener);
+    }
     bool Connecting() const { return connector_.Pending(); }
     // Takes fd as the open connection (secure through `tls` when given); -1 makes a
     // connection without a socket whose sends are only reported to onSent (the replay tool).
@@ -278,6 +282,7 @@ private:
     TextEncoding expanderEncoding_ = TextEncoding::SevenBit;
     ReconnectPolicy reconnect_;
     std::array<std::string, kFunctionKeys> functionKeys_;
+    std::function<void(bool)> connectionListener_;
     bool negotiate_ = false;
     TlsOptions tlsOptions_;
     std::unique_ptr<TlsChannel> tls_;

@@ -98,6 +98,8 @@ void TriggerList::CheckTriggers(std::string_view line) {
         const TriggerPattern& pattern = trigger.Compiled();
         if (!pattern.MayMatch(bigrams) || !pattern.Match(line, vars_)) continue;
         const std::string text = ExpandReaction(trigger.reaction(), vars_);
+        lastFired_ = trigger.pattern();
+        if (firedListener_) firedListener_();
         if (sender_ == nullptr) continue;
         ++sendDepth_;
         sender_->Send(text);

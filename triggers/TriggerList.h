@@ -5,6 +5,7 @@
 #include "triggers/TriggerVars.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,11 +79,18 @@ public:
     TriggerVars& Vars() { return vars_; }
     const TriggerVars& Vars() const { return vars_; }
 
+    // The pattern of the trigger that fired last (kept across profiles, as the variables
+    // are), and who is told each time one fires (after its match, before its reaction).
+    const std::optional<std::string>& LastFired() const { return lastFired_; }
+    void SetFiredListener(std::function<void()> listener) { firedListener_ = std::move(listener); }
+
 private:
     std::size_t Insert(std::unique_ptr<TTrigger> trigger);
 
     std::vector<std::unique_ptr<TTrigger>> triggers_;
     TriggerVars vars_;
+    std::optional<std::string> lastFired_;
+    std::function<void()> firedListener_;
     TriggerSender* sender_ = nullptr;
     std::string profilesRoot_;
     bool ignoreTrigs_ = false;

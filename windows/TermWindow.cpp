@@ -11,6 +11,7 @@
 
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
+#include "term/CommandTimers.h"
 #include "term/InputLine.h"
 #include "term/QtEventLoop.h"
 #include "term/ScreenFonts.h"
@@ -197,11 +198,15 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.clock = services_.get();
     services.triggers = &triggers;
     services.screenReaderActive = [] { return QAccessible::isActive(); };
-    // Screen readers hear the game's lines as they arrive.
     auto* announcer = new ScreenAnnouncer(*mainWidget_, *services_, {}, this);
-    services.onLine = [announcer](std::string_view line) { announcer->LineCompleted(line); };
+    // Screen readers hear the game's lines as they arrive; Tab completes from their words.
+    services.onLine = [announcer, input = input_](std::string_view line) {
+        announcer->LineCompleted(line);
+        input->Words().AddLine(line);
+    };
     session_ = std::make_unique<TermSession>(settings_, *main_, *loop_, std::move(services));
     input_->SetSession(session_.get());
+    timers_ = std::make_unique<CommandTimers>(*session_, *loop_);
 
     connect(input_, &tinedit::submitted, this, &tmudterm::OnInputEnter);
     connect(input_, &tinedit::pageRequested, this, [this](bool up) {
@@ -211,6 +216,8 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
             mainWidget_->PageDown(true);
     });
     connect(input_, &tinedit::selectScreenRequested, this, [this] { mainWidget_->SelectAll(); });
+    connect(input_, &tinedit::searchPrompt, this,
+            [this](const QString& prompt) { status_.SetMessageText(QStringToLatin1(prompt)); });
     connect(input_, &tinedit::frameCommand, this, &tmudterm::frameCommand);
     connect(mlSend_, &QPushButton::clicked, this, [this] { emit frameCommand(kCmdMultiLineSend); });
     connect(mainWidget_, &ScreenWidget::parentCommand, this, &tmudterm::screenCommand);
@@ -231,6 +238,7 @@ tmudterm::~tmudterm() {
     // widgets that show the screens, then the screens themselves. The input line is one
     // of those widgets and must not reach the session in between.
     input_->SetSession(nullptr);
+    timers_.reset();
     session_.reset();
     for (txtdlg* window : {who_.data(), chan_.data(), eq_.data(), inv_.data(), scroll_.data()})
         delete window;
@@ -299,6 +307,7 @@ void tmudterm::LoadSettings() {
     options_ = LoadProfileOptions(OptionsPath());
     LoadAliases();
     ApplyOptions();
+    timers_->Load(TimerFilePath(dataRoot_, profileName_));
 }
 
 void tmudterm::LoadAliases() {

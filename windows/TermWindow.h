@@ -32,6 +32,7 @@ class FindBar;
 class MapWindow;
 class QtEventLoop;
 class StatusWindow;
+class CommandTimers;
 class TermSession;
 class TriggerList;
 class tinedit;
@@ -59,6 +60,8 @@ public:
     ~tmudterm() override;
 
     TermSession& Session();
+    // The profile's timers, loaded with its settings; they run while the Term connection is.
+    CommandTimers& Timers() { return *timers_; }
     QtEventLoop& Loop();
     TMudScreen& MainScreen();
     ScreenWidget& MainScreenWidget();
@@ -244,6 +247,7 @@ private:
     std::unique_ptr<Services> services_;
     std::unique_ptr<QtEventLoop> loop_;
     std::unique_ptr<TermSession> session_;
+    std::unique_ptr<CommandTimers> timers_;
 
     TermLayoutResult lastLayout_;
     int lastWidth_ = 0;

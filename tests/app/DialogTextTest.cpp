@@ -12,7 +12,9 @@
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileStore.h"
 #include "term/QtMessageBoxes.h"
+#include "windows/TimersDialog.h"
 #include "windows/TriggerDialogs.h"
+#include "windows/VariablesWindow.h"
 
 #include <array>
 
@@ -27,6 +29,7 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     std::string command = "n";
     TriggerTexts texts{"* arrives", "wave"};
     TriggerList triggers;
+    Rect rect{};
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs = {
         {"about", [] { return std::make_unique<taboutdlg>(); }},
         {"function keys", [&] { return std::make_unique<fkeydlg>(stored, nullptr); }},
@@ -39,6 +42,10 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
              return std::make_unique<ttrigdlg>(
                  triggers, [] { return std::string("hero"); }, nullptr);
          }},
+        {"timer list",
+         [] { return std::make_unique<TimersDialog>(std::vector<CommandTimer>{{}}); }},
+        {"timer editor", [] { return std::make_unique<TimerEditDialog>(CommandTimer{}); }},
+        {"variables", [&] { return std::make_unique<VariablesWindow>(triggers, rect, nullptr); }},
     };
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();

@@ -343,6 +343,50 @@ TEST_F(InputLineFixture, StackedAliasedAndWalkedLinesButMaskedOnesUntouched) {
     EXPECT_EQ(history.Slot(last), ".100n");
 }
 
+TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
+    server.Send("The goblin and the gobbler flee.\r\n");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return term->Session().RecentText().find("flee") != std::string::npos; }, 2000));
+    QTest::keyClicks(&Input(), "kill gob");
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(), "kill gobbler");
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(), "kill goblin");
+    QTest::keyClick(&Input(), Qt::Key_Space); // ends the cycle; nothing left to complete
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(), "kill goblin ");
+    EXPECT_NE(term->focusWidget(), &Input()); // Tab walked on, as it always did
+    Input().setFocus();
+
+    Input().clear();
+    Enter("kill rat");
+    Enter("look");
+    EXPECT_EQ(server.Read(), "kill rat\nlook\n");
+    QTest::keyClicks(&Input(), "typed");
+    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClicks(&Input(), "o");
+    EXPECT_EQ(Input().text(), "look");
+    QTest::keyClick(&Input(), Qt::Key_Escape);
+    EXPECT_EQ(Input().text(), "typed");
+    EXPECT_EQ(status.messages.back(), "");
+    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClicks(&Input(), "l");
+    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(status.messages.back(), "(reverse-i-search)'l': kill rat");
+    QTest::keyClick(&Input(), Qt::Key_Return);
+    EXPECT_EQ(server.Read(), "kill rat\n");
+    EXPECT_FALSE(Input().Searching());
+
+    // A password prompt gets neither the screen's words nor the history.
+    server.Send("Password: \xff\xfb\x01");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Input().Masked(); }, 2000));
+    QTest::keyClicks(&Input(), "gob");
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Input().text(), "gob");
+    EXPECT_FALSE(Input().Searching());
+}
+
 TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back) {
     std::string text = "the orc hits you\r\n";
     for (int k = 0; k < 60; ++k) // more than the main screen's rows, less than its 100 lines

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "settings/Rect.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <span>
+#include <string>
+
+class QWidget;
+
+namespace tav {
+
+class TriggerList;
+class VariablesWindow;
+class tmudterm;
+
+// The main window's commands for what a profile keeps beside the classic files: the
+// timers, the variables view, and the export and import of the settings a player shares.
+// Each dialog is modal and runs once at a time; nothing runs without a profile.
+class ExtraCommands : public QObject {
+    Q_OBJECT
+public:
+    // `profile` names the loaded profile, empty before one is.
+    ExtraCommands(tmudterm& term, TriggerList& triggers, QWidget& owner,
+                  std::function<std::string()> profile);
+    ~ExtraCommands() override;
+
+    static std::span<const int> Ids();
+    static bool Handles(int id);
+    void Run(int id);
+
+    // Called after an import changed the profile's files: the trigger window and the
+    // custom bar show them again.
+    void SetImportFollowUp(std::function<void()> followUp) {
+        importFollowUp_ = std::move(followUp);
+    }
+
+    // The variables window, made the first time; the alias code reports its arguments to it.
+    VariablesWindow& Variables();
+
+private:
+    void RunTimers();
+    void RunExport();
+    void RunImport();
+
+    tmudterm& term_;
+    TriggerList& triggers_;
+    QPointer<VariablesWindow> variables_;
+    Rect variablesRect_{}; // where the variables window was last, for this run only
+    QWidget& owner_;
+    std::function<std::string()> profile_;
+    std::function<void()> importFollowUp_;
+    bool busy_ = false;
+};
+
+} // namespace tav

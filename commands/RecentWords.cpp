@@ -1,0 +1,99 @@
+#include "commands/RecentWords.h"
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+bool IsWordByte(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+           c == '-' || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+}
+
+unsigned char Folded(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    return c;
+}
+
+bool StartsWithFolded(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (Folded(static_cast<unsigned char>(text[i])) !=
+            Folded(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void RecentWords::AddLine(std::string_view line) {
+    std::size_t at = 0;
+    while (at < line.size()) {
+        while (at < line.size() && !IsWordByte(static_cast<unsigned char>(line[at])))
+            ++at;
+        std::size_t end = at;
+        while (end < line.size() && IsWordByte(static_cast<unsigned char>(line[end])))
+            ++end;
+        std::string_view word = line.substr(at, end - at);
+        // "--north--" is the word north.
+        while (!word.empty() && word.front() == '-')
+            word.remove_prefix(1);
+        while (!word.empty() && word.back() == '-')
+            word.remove_suffix(1);
+        if (word.size() >= kMinWordChars && word.size() <= kMaxWordChars) Add(word);
+        at = end;
+    }
+}
+
+void RecentWords::Add(std::string_view word) {
+    if (capacity_ == 0) return;
+    if (auto found = index_.find(word); found != index_.end()) {
+        order_.splice(order_.begin(), order_, found->second);
+        return;
+    }
+    if (order_.size() >= capacity_) {
+        index_.erase(order_.back());
+        order_.pop_back();
+    }
+    order_.emplace_front(word);
+    index_.emplace(order_.front(), order_.begin());
+}
+
+std::vector<std::string> RecentWords::Completions(std::string_view prefix,
+                                                  std::size_t limit) const {
+    std::vector<std::string> found;
+    for (const std::string& word : order_) {
+        if (found.size() >= limit) break;
+        if (word.size() > prefix.size() && StartsWithFolded(word, prefix)) found.push_back(word);
+    }
+    return found;
+}
+
+std::optional<TabCompletion::Edit> TabCompletion::Tab(std::string_view line, std::size_t cursor,
+                                                      const RecentWords& words) {
+    if (Cycling() && line == last_.line && cursor == last_.cursor) return Show();
+    End();
+    cursor = std::min(cursor, line.size());
+    std::size_t start = cursor;
+    while (start > 0 && IsWordByte(static_cast<unsigned char>(line[start - 1])))
+        --start;
+    if (start == cursor) return std::nullopt;
+    typed_ = line.substr(start, cursor - start);
+    candidates_ = words.Completions(typed_);
+    if (candidates_.empty()) return std::nullopt;
+    before_ = line.substr(0, start);
+    after_ = line.substr(cursor);
+    next_ = 0;
+    return Show();
+}
+
+TabCompletion::Edit TabCompletion::Show() {
+    const std::string& word = next_ < candidates_.size() ? candidates_[next_] : typed_;
+    next_ = next_ < candidates_.size() ? next_ + 1 : 0;
+    last_.line = before_ + word + after_;
+    last_.cursor = before_.size() + word.size();
+    return last_;
+}
+
+} // namespace tav

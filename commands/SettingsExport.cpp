@@ -1,0 +1,348 @@
+#include "commands/SettingsExport.h"
+
+#include "triggers/TriggerLimits.h"
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::size_t kMaxAliasNameChars = 32;
+constexpr std::size_t kMaxAliasBodyChars = 1000;
+constexpr std::size_t kMaxAliasCount = 1000;
+
+enum class Section { None, Triggers, Timers, Aliases, Buttons, FunctionKeys };
+
+std::string Utf8(std::string_view latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out.push_back(c);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// The Latin-1 text of UTF-8, or nothing when it is not UTF-8 or holds characters beyond
+// Latin-1.
+std::optional<std::string> Latin1(std::string_view utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            out.push_back(static_cast<char>(byte));
+            continue;
+        }
+        if ((byte != 0xC2 && byte != 0xC3) || i + 1 >= utf8.size()) return std::nullopt;
+        const auto next = static_cast<unsigned char>(utf8[i + 1]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        out.push_back(static_cast<char>(((byte & 0x03) << 6) | (next & 0x3F)));
+        ++i;
+    }
+    return out;
+}
+
+// The lines of stored text (each ending in CR LF), without their line ends.
+std::vector<std::string_view> StoredLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find(kCrLf);
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + kCrLf.size());
+    }
+    return lines;
+}
+
+bool HasControl(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+std::optional<std::string> AliasProblem(const AliasEntry& alias) {
+    if (alias.name.empty() || alias.name.size() > kMaxAliasNameChars)
+        return "an alias name is one word of 1 to 32 characters";
+    if (alias.name.find_first_of(" =") != std::string::npos || HasControl(alias.name))
+        return "an alias name is one word";
+    if (alias.body.size() > kMaxAliasBodyChars) return "an alias is at most 1000 characters";
+    if (alias.body.find_first_of("\r\n") != std::string::npos) return "an alias is one line";
+    return std::nullopt;
+}
+
+// Reads the file line by line, building entries; every refusal names its line.
+class ImportReader {
+public:
+    SettingsImport Read(std::string_view text) {
+        if (text.size() > kMaxImportBytes) {
+            result_.refused.push_back("the file is larger than 4 MiB: nothing was read");
+            return std::move(result_);
+        }
+        while (!text.empty()) {
+            const std::size_t end = text.find('\n');
+            std::string_view line = text.substr(0, end);
+            text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+            ++number_;
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            Take(line);
+        }
+        Finish();
+        return std::move(result_);
+    }
+
+private:
+    void Refuse(std::size_t line, const std::string& why) {
+        result_.refused.push_back("line " + std::to_string(line) + ": " + why);
+    }
+
+    void Take(std::string_view raw) {
+        if (raw.size() > kMaxImportLine) return Refuse(number_, "longer than 4096 bytes");
+        const std::optional<std::string> decoded = Latin1(raw);
+        if (!decoded) return Refuse(number_, "not UTF-8 text of Latin-1 characters");
+        const std::string_view line = *decoded;
+        // A carriage return inside a line could not come back from a file intact.
+        if (line.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos)
+            return Refuse(number_, "a line holds a carriage return or a NUL");
+        if (line.starts_with('[')) return StartSection(line);
+        const std::size_t equals = line.find('=');
+        const std::string_view key = line.substr(0, equals);
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+        // Lines that continue an entry.
+        if (equals != std::string_view::npos && pending_ && key == pendingKey_)
+            return Continue(value);
+        Finish();
+        if (line.empty() || line.starts_with('#')) return;
+        if (entries_ >= kMaxImportEntries) return Refuse(number_, "too many entries");
+        if (equals == std::string_view::npos) return Refuse(number_, "not understood");
+        ++entries_;
+        switch (section_) {
+        case Section::Triggers:
+            if (key != "trigger") return Refuse(number_, "not understood");
+            Begin("reaction", value);
+            // Refused whole at its end, so that its reaction lines go with it.
+            if (value.size() > kMaxPatternChars)
+                pendingBad_ = "a pattern is at most 255 characters";
+            return;
+        case Section::Buttons:
+            if (key != "button") return Refuse(number_, "not understood");
+            Begin("command", value);
+            if (value.size() > kMaxButtonName)
+                pendingBad_ = "a button name is at most 31 characters";
+            return;
+        case Section::Timers: {
+            CommandTimer timer;
+            if (!ParseTimerLine(line, timer))
+                return Refuse(number_, "not a timer of 1 to 86400 seconds with a short command");
+            result_.bundle.timers.push_back(std::move(timer));
+            return;
+        }
+        case Section::Aliases: {
+            AliasEntry alias{std::string(key), std::string(value)};
+            if (auto problem = AliasProblem(alias)) return Refuse(number_, *problem);
+            result_.bundle.aliases->push_back(std::move(alias));
+            return;
+        }
+        case Section::FunctionKeys: {
+            int key_number = 0;
+            for (int k = 1; k <= static_cast<int>(kFunctionKeyCount); ++k)
+                if (key == "F" + std::to_string(k)) key_number = k;
+            if (key_number == 0) return Refuse(number_, "not a function key F1 to F12");
+            if (value.size() >= kFunctionKeySize)
+                return Refuse(number_, "a function key holds at most 255 characters");
+            result_.bundle.functionKeys[static_cast<std::size_t>(key_number - 1)] = value;
+            return;
+        }
+        case Section::None: return Refuse(number_, "outside a section");
+        }
+    }
+
+    void StartSection(std::string_view line) {
+        Finish();
+        static constexpr std::pair<std::string_view, Section> kSections[] = {
+            {"[triggers]", Section::Triggers},
+            {"[timers]", Section::Timers},
+            {"[aliases]", Section::Aliases},
+            {"[buttons]", Section::Buttons},
+            {"[function keys]", Section::FunctionKeys}};
+        for (const auto& [name, section] : kSections) {
+            if (line != name) continue;
+            section_ = section;
+            if (section == Section::Aliases && !result_.bundle.aliases)
+                result_.bundle.aliases.emplace();
+            return;
+        }
+        section_ = Section::None;
+        Refuse(number_, "an unknown section: its lines are not read");
+    }
+
+    void Begin(std::string_view continuation, std::string_view head) {
+        pending_ = true;
+        pendingKey_ = continuation;
+        pendingHead_ = head;
+        pendingBody_.clear();
+        pendingLine_ = number_;
+        pendingBad_.clear();
+    }
+
+    void Continue(std::string_view value) {
+        if (!pendingBad_.empty()) return;
+        if (!value.empty() && value.front() == '#')
+            pendingBad_ = "a line beginning with '#' cannot be kept";
+        pendingBody_ += value;
+        pendingBody_ += kCrLf;
+    }
+
+    // Ends the entry being read, taking it or refusing it whole.
+    void Finish() {
+        if (!pending_) return;
+        pending_ = false;
+        const bool trigger = pendingKey_ == "reaction";
+        const std::size_t limit = trigger ? kMaxReactionChars : kMaxButtonCommand;
+        if (pendingBad_.empty() && pendingBody_.size() > limit)
+            pendingBad_ = trigger ? "the reaction is longer than 255 characters"
+                                  : "the command is longer than 255 characters";
+        if (!pendingBad_.empty()) return Refuse(pendingLine_, pendingBad_);
+        if (trigger)
+            result_.bundle.triggers.push_back({pendingHead_, pendingBody_});
+        else
+            result_.bundle.buttons.push_back({pendingHead_, pendingBody_});
+    }
+
+    SettingsImport result_;
+    Section section_ = Section::None;
+    std::size_t number_ = 0;
+    std::size_t entries_ = 0;
+    bool pending_ = false;
+    std::string pendingKey_;
+    std::string pendingHead_;
+    std::string pendingBody_;
+    std::size_t pendingLine_ = 0;
+    std::string pendingBad_;
+};
+
+template <typename Entry, typename Name>
+void MergeList(std::vector<Entry>& into, const std::vector<Entry>& from, Name name,
+               std::string_view what, std::vector<std::string>& report,
+               std::size_t limit = kMaxImportEntries) {
+    for (const Entry& entry : from) {
+        auto same = std::find_if(into.begin(), into.end(),
+                                 [&](const Entry& e) { return name(e) == name(entry); });
+        const std::string shown = Utf8(name(entry));
+        if (same == into.end() && into.size() >= limit) {
+            report.push_back(std::string(what) + " refused: " + shown + " (at most " +
+                             std::to_string(limit) + ")");
+        } else if (same == into.end()) {
+            into.push_back(entry);
+            report.push_back(std::string(what) + " added: " + shown);
+        } else {
+            *same = entry;
+            report.push_back(std::string(what) + " replaced: " + shown);
+        }
+    }
+}
+
+} // namespace
+
+std::string FormatSettingsExport(const SettingsBundle& bundle) {
+    std::string text = "# TavClient settings\n\n[triggers]\n";
+    for (const TriggerRecord& trigger : bundle.triggers) {
+        text += "trigger=" + Utf8(trigger.pattern) + "\n";
+        for (std::string_view line : StoredLines(trigger.reaction))
+            text += "reaction=" + Utf8(line) + "\n";
+    }
+    text += "\n[timers]\n";
+    for (const CommandTimer& timer : bundle.timers)
+        text += Utf8(TimerLine(timer)) + "\n";
+    if (bundle.aliases) {
+        text += "\n[aliases]\n";
+        for (const AliasEntry& alias : *bundle.aliases)
+            text += Utf8(alias.name) + "=" + Utf8(alias.body) + "\n";
+    }
+    text += "\n[buttons]\n";
+    for (const CustomButtonRecord& button : bundle.buttons) {
+        text += "button=" + Utf8(button.name) + "\n";
+        for (std::string_view line : StoredLines(button.command))
+            text += "command=" + Utf8(line) + "\n";
+    }
+    text += "\n[function keys]\n";
+    for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
+        if (!bundle.functionKeys[k].empty())
+            text += "F" + std::to_string(k + 1) + "=" + Utf8(bundle.functionKeys[k]) + "\n";
+    return text;
+}
+
+SettingsImport ParseSettingsImport(std::string_view utf8) {
+    return ImportReader().Read(utf8);
+}
+
+std::vector<std::string> MergeSettings(SettingsBundle& into, const SettingsBundle& from) {
+    std::vector<std::string> report;
+    MergeList(
+        into.triggers, from.triggers, [](const TriggerRecord& t) { return t.pattern; }, "Trigger",
+        report);
+    MergeList(
+        into.timers, from.timers, [](const CommandTimer& t) { return t.name; }, "Timer", report,
+        kMaxTimers);
+    if (from.aliases) {
+        if (!into.aliases) into.aliases.emplace();
+        MergeList(
+            *into.aliases, *from.aliases, [](const AliasEntry& a) { return a.name; }, "Alias",
+            report, kMaxAliasCount);
+    }
+    MergeList(
+        into.buttons, from.buttons, [](const CustomButtonRecord& b) { return b.name; }, "Button",
+        report);
+    for (std::size_t k = 0; k < kFunctionKeyCount; ++k) {
+        if (from.functionKeys[k].empty()) continue;
+        const std::string key = "F" + std::to_string(k + 1);
+        report.push_back("Function key " + key +
+                         (into.functionKeys[k].empty() ? " added" : " replaced"));
+        into.functionKeys[k] = from.functionKeys[k];
+    }
+    return report;
+}
+
+std::vector<AliasEntry> ReadAliasEntries(std::string_view text) {
+    std::vector<AliasEntry> aliases;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::size_t equals = line.find('=');
+        if (line.starts_with('#') || equals == std::string_view::npos) continue;
+        AliasEntry alias{std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))};
+        if (!AliasProblem(alias)) aliases.push_back(std::move(alias));
+    }
+    return aliases;
+}
+
+std::string MergeAliasText(std::string_view existing, const std::vector<AliasEntry>& aliases) {
+    std::vector<std::string> lines;
+    while (!existing.empty()) {
+        const std::size_t end = existing.find('\n');
+        lines.emplace_back(existing.substr(0, end));
+        existing.remove_prefix(end == std::string_view::npos ? existing.size() : end + 1);
+    }
+    for (const AliasEntry& alias : aliases) {
+        const std::string line = alias.name + "=" + alias.body;
+        auto same = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+            return !l.starts_with('#') && l.starts_with(alias.name + "=");
+        });
+        if (same != lines.end())
+            *same = line;
+        else
+            lines.push_back(line);
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+} // namespace tav
