@@ -1,0 +1,276 @@
+#include "triggers/TriggerPrefilter.h"
+
+#include "triggers/LineBigrams.h"
+#include "triggers/TriggerList.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace tav {
+
+namespace {
+
+constexpr std::uint64_t kHashFactor = 0x9E3779B97F4A7C15ULL;
+// Hash bits kept per distinct gram: a line's gram that no trigger uses finds its bit
+// clear about fifteen times in sixteen and costs no table probe.
+constexpr std::size_t kSeenBitsPerGram = 16;
+constexpr std::size_t kMinSeenBits = 4096;
+
+std::uint32_t GramAt(const char* at) {
+    std::uint32_t gram = 0;
+    std::memcpy(&gram, at, sizeof gram);
+    return gram;
+}
+
+std::uint64_t HashGram(std::uint32_t gram) {
+    return gram * kHashFactor;
+}
+
+// How often a byte turns up in game text, roughly per thousand: English letter frequencies,
+// capitals and digits far rarer, other bytes rarer still.
+double ByteFrequency(unsigned char byte) {
+    static constexpr double kLower[26] = {65, 12, 22, 34, 102, 18, 16, 49, 56, 1,  6, 32, 20,
+                                          56, 62, 15, 1,  48,  52, 73, 22, 8,  19, 1, 16, 1};
+    if (byte == ' ') return 180;
+    if (byte >= 'a' && byte <= 'z') return kLower[byte - 'a'];
+    if (byte >= 'A' && byte <= 'Z') return std::max(1.0, kLower[byte - 'A'] / 8);
+    if (byte >= '0' && byte <= '9') return 4;
+    if (byte == '.' || byte == ',') return 8;
+    return byte >= 0x21 && byte < 0x7f ? 2 : 1;
+}
+
+// The logarithm of each byte's share of game text: a text's sum estimates how rarely it
+// occurs at a given place, the bytes taken as independent.
+const std::array<double, 256>& LogShares() {
+    static const std::array<double, 256> shares = [] {
+        std::array<double, 256> table{};
+        for (std::size_t byte = 0; byte < table.size(); ++byte)
+            table[byte] = std::log(ByteFrequency(static_cast<unsigned char>(byte)) / 1000);
+        return table;
+    }();
+    return shares;
+}
+
+double LogShare(std::string_view text) {
+    const std::array<double, 256>& shares = LogShares();
+    double sum = 0;
+    for (const char ch : text)
+        sum += shares[static_cast<unsigned char>(ch)];
+    return sum;
+}
+
+// The literal of a pattern least likely to occur in a line: a line that lacks it costs
+// nothing more. Empty when the pattern has no literal long enough to hold a gram.
+std::string_view ChooseLiteral(const TriggerPattern& pattern) {
+    std::string_view best;
+    double bestShare = 0;
+    pattern.ForEachLiteral([&](std::string_view literal) {
+        if (literal.size() < TriggerPrefilter::kMinKeyChars) return;
+        const double share = LogShare(literal);
+        if (best.empty() || share < bestShare) {
+            best = literal;
+            bestShare = share;
+        }
+    });
+    return best;
+}
+
+// How many times each gram occurs in a set of literals. The literals of a trigger set
+// are written in the game's own words, so a gram they share (a common word of the game)
+// is likely common in its lines too, whatever its letters say.
+class GramCounts {
+public:
+    explicit GramCounts(const std::vector<std::string_view>& literals) {
+        for (const std::string_view literal : literals) {
+            for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars <= literal.size(); ++at)
+                grams_.push_back(GramAt(literal.data() + at));
+        }
+        std::sort(grams_.begin(), grams_.end());
+    }
+    std::size_t Count(std::uint32_t gram) const {
+        const auto [first, last] = std::equal_range(grams_.begin(), grams_.end(), gram);
+        return static_cast<std::size_t>(last - first);
+    }
+
+private:
+    std::vector<std::uint32_t> grams_;
+};
+
+// Where in `literal` its gram stands: the gram cheapest by its letters and by how many
+// literals of the set share it, which counts twice: as a sign of a common gram, and as
+// the number of literals compared each time the gram turns up.
+std::size_t ChooseGram(std::string_view literal, const GramCounts& counts) {
+    std::size_t best = 0;
+    double bestCost = 0;
+    for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars <= literal.size(); ++at) {
+        const auto sharing = static_cast<double>(counts.Count(GramAt(literal.data() + at)));
+        const double cost =
+            LogShare(literal.substr(at, TriggerPrefilter::kMinKeyChars)) + 2 * std::log(sharing);
+        if (at == 0 || cost < bestCost) {
+            best = at;
+            bestCost = cost;
+        }
+    }
+    return best;
+}
+
+// The shift that keeps the top log2(size) bits of a 64-bit hash; `size` a power of two.
+unsigned ShiftFor(std::size_t size) {
+    return 64U - static_cast<unsigned>(std::countr_zero(size));
+}
+
+} // namespace
+
+void TriggerPrefilter::Rebuild(const TriggerList& list) {
+    pool_.clear();
+    needles_.clear();
+    positions_.clear();
+    slots_.clear();
+    seen_.clear();
+    unkeyed_.clear();
+    const std::size_t count = list.Count();
+    repeats_.assign(count, false);
+    for (std::size_t i = 1; i < count; ++i)
+        repeats_[i] = list.At(i).pattern() == list.At(i - 1).pattern();
+    struct Keyed {
+        std::string_view literal;
+        std::uint32_t position;
+    };
+    std::vector<Keyed> keyed;
+    const bool indexed = count >= kMinKeyedTriggers && count <= kMaxKeyedTriggers;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto position = static_cast<std::uint32_t>(i);
+        const std::string_view literal =
+            indexed ? ChooseLiteral(list.At(i).Compiled()) : std::string_view();
+        if (literal.empty())
+            unkeyed_.push_back(position);
+        else
+            keyed.push_back(Keyed{literal, position});
+    }
+    if (keyed.empty()) return;
+
+    // Triggers keyed by the same literal share one needle, looked for once per line.
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.literal != b.literal ? a.literal < b.literal : a.position < b.position;
+    });
+    std::vector<std::string_view> literals;
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        if (i == 0 || keyed[i].literal != keyed[i - 1].literal)
+            literals.push_back(keyed[i].literal);
+    }
+    const GramCounts counts(literals);
+    positions_.reserve(keyed.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        const std::string_view literal = keyed[i].literal;
+        if (i == 0 || literal != keyed[i - 1].literal) {
+            const std::size_t gramOffset = ChooseGram(literal, counts);
+            needles_.push_back(Needle{
+                GramAt(literal.data() + gramOffset), static_cast<std::uint32_t>(pool_.size()),
+                static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(gramOffset),
+                static_cast<std::uint32_t>(positions_.size()), 0});
+            pool_.append(literal);
+        }
+        positions_.push_back(keyed[i].position);
+        ++needles_.back().positionCount;
+    }
+    std::sort(needles_.begin(), needles_.end(),
+              [](const Needle& a, const Needle& b) { return a.gram < b.gram; });
+
+    std::size_t distinct = 1;
+    for (std::size_t i = 1; i < needles_.size(); ++i)
+        distinct += needles_[i].gram != needles_[i - 1].gram ? 1 : 0;
+
+    slots_.assign(std::bit_ceil(distinct * 2), Slot{0, 0, 0});
+    slotShift_ = ShiftFor(slots_.size());
+    const std::size_t seenBits = std::max(kMinSeenBits, std::bit_ceil(distinct * kSeenBitsPerGram));
+    seen_.assign(seenBits / 64, 0);
+    seenShift_ = ShiftFor(seenBits);
+
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t first = 0; first < needles_.size();) {
+        const std::uint32_t gram = needles_[first].gram;
+        std::size_t end = first + 1;
+        while (end < needles_.size() && needles_[end].gram == gram)
+            ++end;
+        const std::uint64_t hash = HashGram(gram);
+        std::size_t at = static_cast<std::size_t>(hash >> slotShift_);
+        while (slots_[at].count != 0)
+            at = (at + 1) & mask;
+        slots_[at] =
+            Slot{gram, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(end - first)};
+        const std::size_t bit = static_cast<std::size_t>(hash >> seenShift_);
+        seen_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        first = end;
+    }
+}
+
+const TriggerPrefilter::Slot* TriggerPrefilter::Find(std::uint32_t gram, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = static_cast<std::size_t>(hash >> slotShift_);; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.count == 0) return nullptr;
+        if (slot.gram == gram) return &slot;
+    }
+}
+
+void TriggerPrefilter::AddKeyed(std::string_view line, std::vector<std::uint32_t>& out) const {
+    const char* const data = line.data();
+    const std::size_t size = line.size();
+    for (std::size_t at = 0; at + kMinKeyChars <= size; ++at) {
+        const std::uint32_t gram = GramAt(data + at);
+        const std::uint64_t hash = HashGram(gram);
+        const std::size_t bit = static_cast<std::size_t>(hash >> seenShift_);
+        if (((seen_[bit / 64] >> (bit % 64)) & 1U) == 0) continue;
+        const Slot* slot = Find(gram, hash);
+        if (slot == nullptr) continue;
+        for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
+            const Needle& needle = needles_[n];
+            // The literal must lie inside the line around the gram.
+            if (needle.gramOffset > at) continue;
+            const std::size_t start = at - needle.gramOffset;
+            if (needle.literalLength > size - start) continue;
+            if (std::memcmp(data + start, pool_.data() + needle.literalOffset,
+                            needle.literalLength) != 0)
+                continue;
+            const auto first = positions_.begin() + needle.firstPosition;
+            out.insert(out.end(), first, first + needle.positionCount);
+        }
+    }
+}
+
+void TriggerPrefilter::AddUnkeyed(std::string_view line, const TriggerList& list,
+                                  std::vector<std::uint32_t>& out) const {
+    if (unkeyed_.size() < kMinBigramTriggers) {
+        out.insert(out.end(), unkeyed_.begin(), unkeyed_.end());
+        return;
+    }
+    const LineBigrams bigrams(line);
+    for (const std::uint32_t position : unkeyed_) {
+        if (list.At(position).Compiled().MayMatch(bigrams)) out.push_back(position);
+    }
+}
+
+void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list,
+                                  std::vector<std::uint32_t>& out) const {
+    out.clear();
+    if (!needles_.empty()) AddKeyed(line, out);
+    const bool keyedFound = !out.empty();
+    if (!unkeyed_.empty()) AddUnkeyed(line, list, out);
+    if (keyedFound) {
+        // A literal found twice in the line names its trigger twice.
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+}
+
+std::size_t TriggerPrefilter::MemoryBytes() const {
+    return sizeof(*this) + pool_.capacity() + needles_.capacity() * sizeof(Needle) +
+           positions_.capacity() * sizeof(std::uint32_t) + slots_.capacity() * sizeof(Slot) +
+           seen_.capacity() * sizeof(std::uint64_t) + unkeyed_.capacity() * sizeof(std::uint32_t) +
+           repeats_.capacity() / 8;
+}
+
+} // namespace tav
