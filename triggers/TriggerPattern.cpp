@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -148,8 +149,9 @@ bool TriggerPattern::Find(std::string_view line, TriggerCaptures& captures) cons
 }
 
 void TriggerCaptures::Store(std::string_view line, TriggerVars& vars) const {
-    for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
-        if ((set & (1U << d)) != 0) vars.Set(d, line.substr(spans[d].first, spans[d].second));
+    for (unsigned rest = set; rest != 0; rest &= rest - 1) {
+        const auto d = static_cast<std::size_t>(std::countr_zero(rest));
+        vars.Set(d, line.substr(spans[d].first, spans[d].second));
     }
 }
 

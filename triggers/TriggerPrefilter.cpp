@@ -29,6 +29,11 @@ std::uint64_t HashGram(std::uint32_t gram) {
     return gram * kHashFactor;
 }
 
+// The shift that keeps the top log2(size) bits of a 64-bit hash; `size` a power of two.
+unsigned ShiftFor(std::size_t size) {
+    return 64U - static_cast<unsigned>(std::countr_zero(size));
+}
+
 // How often a byte turns up in game text, roughly per thousand: English letter frequencies,
 // capitals and digits far rarer, other bytes rarer still.
 double ByteFrequency(unsigned char byte) {
@@ -42,37 +47,38 @@ double ByteFrequency(unsigned char byte) {
     return byte >= 0x21 && byte < 0x7f ? 2 : 1;
 }
 
-// The logarithm of each byte's share of game text: a text's sum estimates how rarely it
-// occurs at a given place, the bytes taken as independent.
-const std::array<double, 256>& LogShares() {
-    static const std::array<double, 256> shares = [] {
-        std::array<double, 256> table{};
-        for (std::size_t byte = 0; byte < table.size(); ++byte)
-            table[byte] = std::log(ByteFrequency(static_cast<unsigned char>(byte)) / 1000);
+// Each byte's share of game text, and its logarithm: a text's sum of logarithms estimates
+// how rarely the text occurs at a given place, the bytes taken as independent.
+struct ByteShares {
+    std::array<double, 256> share{};
+    std::array<double, 256> log{};
+};
+
+const ByteShares& Shares() {
+    static const ByteShares shares = [] {
+        ByteShares table;
+        for (std::size_t byte = 0; byte < table.share.size(); ++byte) {
+            table.share[byte] = ByteFrequency(static_cast<unsigned char>(byte)) / 1000;
+            table.log[byte] = std::log(table.share[byte]);
+        }
         return table;
     }();
     return shares;
 }
 
-double LogShare(std::string_view text) {
-    const std::array<double, 256>& shares = LogShares();
-    double sum = 0;
-    for (const char ch : text)
-        sum += shares[static_cast<unsigned char>(ch)];
-    return sum;
-}
-
 // The literal of a pattern least likely to occur in a line: a line that lacks it costs
 // nothing more. Empty when the pattern has no literal long enough to hold a gram.
-std::string_view ChooseLiteral(const TriggerPattern& pattern) {
+std::string_view ChooseLiteral(const TriggerPattern& pattern, const ByteShares& shares) {
     std::string_view best;
-    double bestShare = 0;
+    double bestLogShare = 0;
     pattern.ForEachLiteral([&](std::string_view literal) {
         if (literal.size() < TriggerPrefilter::kMinKeyChars) return;
-        const double share = LogShare(literal);
-        if (best.empty() || share < bestShare) {
+        double logShare = 0;
+        for (const char ch : literal)
+            logShare += shares.log[static_cast<unsigned char>(ch)];
+        if (best.empty() || logShare < bestLogShare) {
             best = literal;
-            bestShare = share;
+            bestLogShare = logShare;
         }
     });
     return best;
@@ -84,42 +90,66 @@ std::string_view ChooseLiteral(const TriggerPattern& pattern) {
 class GramCounts {
 public:
     explicit GramCounts(const std::vector<std::string_view>& literals) {
+        std::size_t grams = 0;
+        for (const std::string_view literal : literals)
+            grams += literal.size() - TriggerPrefilter::kMinKeyChars + 1;
+        table_.assign(std::bit_ceil(grams * 2), Entry{0, 0});
+        shift_ = ShiftFor(table_.size());
         for (const std::string_view literal : literals) {
             for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars <= literal.size(); ++at)
-                grams_.push_back(GramAt(literal.data() + at));
+                Add(GramAt(literal.data() + at));
         }
-        std::sort(grams_.begin(), grams_.end());
     }
     std::size_t Count(std::uint32_t gram) const {
-        const auto [first, last] = std::equal_range(grams_.begin(), grams_.end(), gram);
-        return static_cast<std::size_t>(last - first);
+        for (std::size_t at = Start(gram);; at = Next(at)) {
+            const Entry& entry = table_[at];
+            if (entry.count == 0) return 0;
+            if (entry.gram == gram) return entry.count;
+        }
     }
 
 private:
-    std::vector<std::uint32_t> grams_;
+    struct Entry {
+        std::uint32_t gram;
+        std::uint32_t count; // 0: a free entry
+    };
+    std::size_t Start(std::uint32_t gram) const {
+        return static_cast<std::size_t>(HashGram(gram) >> shift_);
+    }
+    std::size_t Next(std::size_t at) const { return (at + 1) & (table_.size() - 1); }
+    void Add(std::uint32_t gram) {
+        for (std::size_t at = Start(gram);; at = Next(at)) {
+            Entry& entry = table_[at];
+            if (entry.count == 0) entry.gram = gram;
+            if (entry.gram == gram) {
+                ++entry.count;
+                return;
+            }
+        }
+    }
+
+    std::vector<Entry> table_;
+    unsigned shift_ = 64;
 };
 
 // Where in `literal` its gram stands: the gram cheapest by its letters and by how many
 // literals of the set share it, which counts twice: as a sign of a common gram, and as
 // the number of literals compared each time the gram turns up.
-std::size_t ChooseGram(std::string_view literal, const GramCounts& counts) {
+std::size_t ChooseGram(std::string_view literal, const GramCounts& counts,
+                       const ByteShares& shares) {
     std::size_t best = 0;
     double bestCost = 0;
     for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars <= literal.size(); ++at) {
-        const auto sharing = static_cast<double>(counts.Count(GramAt(literal.data() + at)));
-        const double cost =
-            LogShare(literal.substr(at, TriggerPrefilter::kMinKeyChars)) + 2 * std::log(sharing);
+        auto cost = static_cast<double>(counts.Count(GramAt(literal.data() + at)));
+        cost *= cost;
+        for (std::size_t i = at; i < at + TriggerPrefilter::kMinKeyChars; ++i)
+            cost *= shares.share[static_cast<unsigned char>(literal[i])];
         if (at == 0 || cost < bestCost) {
             best = at;
             bestCost = cost;
         }
     }
     return best;
-}
-
-// The shift that keeps the top log2(size) bits of a 64-bit hash; `size` a power of two.
-unsigned ShiftFor(std::size_t size) {
-    return 64U - static_cast<unsigned>(std::countr_zero(size));
 }
 
 } // namespace
@@ -140,11 +170,12 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
         std::uint32_t position;
     };
     std::vector<Keyed> keyed;
+    const ByteShares& shares = Shares();
     const bool indexed = count >= kMinKeyedTriggers && count <= kMaxKeyedTriggers;
     for (std::size_t i = 0; i < count; ++i) {
         const auto position = static_cast<std::uint32_t>(i);
         const std::string_view literal =
-            indexed ? ChooseLiteral(list.At(i).Compiled()) : std::string_view();
+            indexed ? ChooseLiteral(list.At(i).Compiled(), shares) : std::string_view();
         if (literal.empty())
             unkeyed_.push_back(position);
         else
@@ -166,7 +197,7 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
     for (std::size_t i = 0; i < keyed.size(); ++i) {
         const std::string_view literal = keyed[i].literal;
         if (i == 0 || literal != keyed[i - 1].literal) {
-            const std::size_t gramOffset = ChooseGram(literal, counts);
+            const std::size_t gramOffset = ChooseGram(literal, counts, shares);
             needles_.push_back(Needle{
                 GramAt(literal.data() + gramOffset), static_cast<std::uint32_t>(pool_.size()),
                 static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(gramOffset),
@@ -217,27 +248,34 @@ const TriggerPrefilter::Slot* TriggerPrefilter::Find(std::uint32_t gram, std::ui
 }
 
 void TriggerPrefilter::AddKeyed(std::string_view line, std::vector<std::uint32_t>& out) const {
+    // Copied, so that the loop keeps them in registers whatever the writes to `out` touch.
     const char* const data = line.data();
     const std::size_t size = line.size();
+    const std::uint64_t* const seen = seen_.data();
+    const unsigned seenShift = seenShift_;
     for (std::size_t at = 0; at + kMinKeyChars <= size; ++at) {
         const std::uint32_t gram = GramAt(data + at);
         const std::uint64_t hash = HashGram(gram);
-        const std::size_t bit = static_cast<std::size_t>(hash >> seenShift_);
-        if (((seen_[bit / 64] >> (bit % 64)) & 1U) == 0) continue;
-        const Slot* slot = Find(gram, hash);
-        if (slot == nullptr) continue;
-        for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
-            const Needle& needle = needles_[n];
-            // The literal must lie inside the line around the gram.
-            if (needle.gramOffset > at) continue;
-            const std::size_t start = at - needle.gramOffset;
-            if (needle.literalLength > size - start) continue;
-            if (std::memcmp(data + start, pool_.data() + needle.literalOffset,
-                            needle.literalLength) != 0)
-                continue;
-            const auto first = positions_.begin() + needle.firstPosition;
-            out.insert(out.end(), first, first + needle.positionCount);
-        }
+        const auto bit = static_cast<std::size_t>(hash >> seenShift);
+        if (((seen[bit / 64] >> (bit % 64)) & 1U) != 0) AddFound(line, at, gram, hash, out);
+    }
+}
+
+void TriggerPrefilter::AddFound(std::string_view line, std::size_t at, std::uint32_t gram,
+                                std::uint64_t hash, std::vector<std::uint32_t>& out) const {
+    const Slot* slot = Find(gram, hash);
+    if (slot == nullptr) return;
+    for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
+        const Needle& needle = needles_[n];
+        // The literal must lie inside the line around the gram.
+        if (needle.gramOffset > at) continue;
+        const std::size_t start = at - needle.gramOffset;
+        if (needle.literalLength > line.size() - start) continue;
+        if (std::memcmp(line.data() + start, pool_.data() + needle.literalOffset,
+                        needle.literalLength) != 0)
+            continue;
+        const auto first = positions_.begin() + needle.firstPosition;
+        out.insert(out.end(), first, first + needle.positionCount);
     }
 }
 

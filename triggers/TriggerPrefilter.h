@@ -72,6 +72,9 @@ private:
 
     const Slot* Find(std::uint32_t gram, std::uint64_t hash) const;
     void AddKeyed(std::string_view line, std::vector<std::uint32_t>& out) const;
+    // The triggers whose literals stand around the gram found at `at`.
+    void AddFound(std::string_view line, std::size_t at, std::uint32_t gram, std::uint64_t hash,
+                  std::vector<std::uint32_t>& out) const;
     void AddUnkeyed(std::string_view line, const TriggerList& list,
                     std::vector<std::uint32_t>& out) const;
 
