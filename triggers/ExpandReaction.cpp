@@ -64,10 +64,9 @@ private:
             Backslashes();
             return;
         }
-        out_.push_back(ch);
-        ++pos_;
-        // Plain text up to the next character with a meaning goes over in one piece.
-        const std::size_t start = pos_;
+        // This character and the plain text up to the next one with a meaning go over in
+        // one piece.
+        const std::size_t start = pos_++;
         while (pos_ < text_.size() && !IsSpecial(text_[pos_]))
             ++pos_;
         out_.append(text_.substr(start, pos_ - start));

@@ -116,8 +116,14 @@ void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& 
 
 void TriggerList::SendReaction(const TTrigger& trigger) {
     if (sender_ == nullptr) return;
-    // The one reaction buffer is safe: nothing expands while a reaction is being sent.
-    ExpandReaction(trigger.reaction(), vars_, reaction_);
+    // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
+    // same reaction with the same variables expands to the same text (equal patterns with
+    // equal reactions fire one after the other).
+    if (vars_.Version() != expandedVersion_ || trigger.reaction() != expandedFrom_) {
+        ExpandReaction(trigger.reaction(), vars_, reaction_);
+        expandedFrom_ = trigger.reaction();
+        expandedVersion_ = vars_.Version();
+    }
     ++sendDepth_;
     sender_->Send(reaction_);
     --sendDepth_;
@@ -143,17 +149,24 @@ void TriggerList::CheckTriggers(std::string_view line) {
     // candidates before the walk is over; a changed list ends the walk below.
     Candidates(line, passCandidates_);
     // Equal patterns sit side by side and find the same on the same line: a run of them
-    // is searched once (a pattern used with several reactions is common).
+    // is searched once (a pattern used with several reactions is common), and its
+    // variables stored again only if something changed them in between.
     std::size_t previous = std::numeric_limits<std::size_t>::max();
     bool matched = false;
     TriggerCaptures captures;
+    std::optional<std::uint64_t> stored; // the variables' version after the last store
     for (const std::uint32_t pos : passCandidates_) {
         const TTrigger& trigger = *triggers_[pos];
-        if (pos == 0 || pos - 1 != previous || !prefilter_.RepeatsPrevious(pos))
+        if (pos == 0 || pos - 1 != previous || !prefilter_.RepeatsPrevious(pos)) {
             matched = trigger.Compiled().Find(line, captures);
+            stored.reset();
+        }
         previous = pos;
         if (!matched) continue;
-        captures.Store(line, vars_);
+        if (stored != vars_.Version()) {
+            captures.Store(line, vars_);
+            stored = vars_.Version();
+        }
         SendReaction(trigger);
         if (generation_ == generation) continue;
         // The sender changed the list: the candidates no longer name its positions, so

@@ -111,7 +111,9 @@ private:
     mutable bool prefilterBuilt_ = false;
     // CheckTriggers's, kept to spare allocations.
     std::vector<std::uint32_t> passCandidates_;
-    std::string reaction_;
+    std::string reaction_;                              // the text last sent,
+    std::string expandedFrom_;                          // expanded from this reaction
+    std::uint64_t expandedVersion_ = ~std::uint64_t{0}; // with the variables at this version
 };
 
 // Orders patterns as the list does: case-insensitively (ASCII letters), then by bytes.
