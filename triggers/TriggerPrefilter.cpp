@@ -31,12 +31,6 @@ std::uint64_t Word64At(const char* at) {
     return word;
 }
 
-std::uint16_t PairAt(const char* at) {
-    std::uint16_t pair = 0;
-    std::memcpy(&pair, at, sizeof pair);
-    return pair;
-}
-
 // Whether `length` bytes (at least a gram's) at `a` and `b` are equal: the first and the
 // last word compared at once, which covers up to 16 bytes, and a longer middle after them.
 bool SameBytes(const char* a, const char* b, std::size_t length) {
@@ -183,7 +177,6 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
     positions_.clear();
     slots_.clear();
     seen_.clear();
-    pairs_.clear();
     unkeyed_.clear();
     const std::size_t count = list.Count();
     repeats_.assign(count, false);
@@ -242,7 +235,6 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
     slotShift_ = ShiftFor(slots_.size());
     const std::size_t seenBits = std::max(kMinSeenBits, std::bit_ceil(distinct * kSeenBitsPerGram));
     seen_.assign(seenBits / 64, 0);
-    pairs_.assign(std::size_t{1} << 16 >> 6, 0);
     seenShift_ = ShiftFor(seenBits);
 
     const std::size_t mask = slots_.size() - 1;
@@ -259,9 +251,6 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
             Slot{gram, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(end - first)};
         const std::size_t bit = static_cast<std::size_t>(hash >> seenShift_);
         seen_[bit / 64] |= std::uint64_t{1} << (bit % 64);
-        const std::uint16_t pair =
-            PairAt(pool_.data() + needles_[first].literalOffset + needles_[first].gramOffset);
-        pairs_[pair / 64] |= std::uint64_t{1} << (pair % 64);
         first = end;
     }
 }
@@ -280,11 +269,8 @@ void TriggerPrefilter::AddKeyed(std::string_view line, std::vector<std::uint32_t
     const char* const data = line.data();
     const std::size_t size = line.size();
     const std::uint64_t* const seen = seen_.data();
-    const std::uint64_t* const pairs = pairs_.data();
     const unsigned seenShift = seenShift_;
     for (std::size_t at = 0; at + kMinKeyChars <= size; ++at) {
-        const std::uint16_t pair = PairAt(data + at);
-        if (((pairs[pair / 64] >> (pair % 64)) & 1U) == 0) continue;
         const std::uint32_t gram = GramAt(data + at);
         const std::uint64_t hash = HashGram(gram);
         const auto bit = static_cast<std::size_t>(hash >> seenShift);
@@ -342,8 +328,8 @@ void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list
 std::size_t TriggerPrefilter::MemoryBytes() const {
     return sizeof(*this) + pool_.capacity() + needles_.capacity() * sizeof(Needle) +
            positions_.capacity() * sizeof(std::uint32_t) + slots_.capacity() * sizeof(Slot) +
-           (seen_.capacity() + pairs_.capacity()) * sizeof(std::uint64_t) +
-           unkeyed_.capacity() * sizeof(std::uint32_t) + repeats_.capacity() / 8;
+           seen_.capacity() * sizeof(std::uint64_t) + unkeyed_.capacity() * sizeof(std::uint32_t) +
+           repeats_.capacity() / 8;
 }
 
 } // namespace tav

@@ -81,9 +81,8 @@ private:
     std::string pool_;
     std::vector<Needle> needles_; // by gram
     std::vector<std::uint32_t> positions_;
-    std::vector<Slot> slots_;          // open addressing, a power of two in size
-    std::vector<std::uint64_t> seen_;  // one bit per hashed gram: "maybe in slots_"
-    std::vector<std::uint64_t> pairs_; // one bit per byte pair that starts a gram in slots_
+    std::vector<Slot> slots_;         // open addressing, a power of two in size
+    std::vector<std::uint64_t> seen_; // one bit per hashed gram: "maybe in slots_"
     unsigned slotShift_ = 64;
     unsigned seenShift_ = 64;
     std::vector<std::uint32_t> unkeyed_; // positions of the always-candidates, ascending
