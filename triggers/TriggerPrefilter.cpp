@@ -149,18 +149,28 @@ private:
     unsigned shift_ = 64;
 };
 
-// Where in `literal` its gram stands: the gram cheapest by its letters and by how many
-// literals of the set share it, which counts twice: as a sign of a common gram, and as
-// the number of literals compared each time the gram turns up.
-std::size_t ChooseGram(std::string_view literal, const GramCounts& counts,
-                       const ByteShares& shares) {
+// The cost of looking `literal` up by the gram at `at`: the gram's share by its letters,
+// and how many literals of the set share it, which counts twice: as a sign of a common
+// gram, and as the number of literals compared each time the gram turns up.
+double GramCost(std::string_view literal, std::size_t at, const GramCounts& counts,
+                const ByteShares& shares) {
+    auto cost = static_cast<double>(counts.Count(GramAt(literal.data() + at)));
+    cost *= cost;
+    for (std::size_t i = at; i < at + TriggerPrefilter::kMinKeyChars; ++i)
+        cost *= shares.share[static_cast<unsigned char>(literal[i])];
+    return cost;
+}
+
+// Where in `literal` its first of `step` grams in a row stands: the cheapest run.
+std::size_t ChooseGrams(std::string_view literal, std::size_t step, const GramCounts& counts,
+                        const ByteShares& shares) {
     std::size_t best = 0;
     double bestCost = 0;
-    for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars <= literal.size(); ++at) {
-        auto cost = static_cast<double>(counts.Count(GramAt(literal.data() + at)));
-        cost *= cost;
-        for (std::size_t i = at; i < at + TriggerPrefilter::kMinKeyChars; ++i)
-            cost *= shares.share[static_cast<unsigned char>(literal[i])];
+    for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars + step - 1 <= literal.size();
+         ++at) {
+        double cost = 0;
+        for (std::size_t k = 0; k < step; ++k)
+            cost += GramCost(literal, at + k, counts, shares);
         if (at == 0 || cost < bestCost) {
             best = at;
             bestCost = cost;
@@ -178,6 +188,7 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
     slots_.clear();
     seen_.clear();
     unkeyed_.clear();
+    step_ = 1;
     const std::size_t count = list.Count();
     repeats_.assign(count, false);
     for (std::size_t i = 1; i < count; ++i)
@@ -200,7 +211,7 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
     }
     if (keyed.empty()) return;
 
-    // Triggers keyed by the same literal share one needle, looked for once per line.
+    // Triggers keyed by the same literal share its needles, looked for once per line.
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         return a.literal != b.literal ? a.literal < b.literal : a.position < b.position;
     });
@@ -210,19 +221,27 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
             literals.push_back(keyed[i].literal);
     }
     const GramCounts counts(literals);
+
+    // A line is read every step_ bytes; each literal is then looked up by step_ grams in a
+    // row, one of which starts at a position read wherever the literal stands.
+    std::size_t shortest = literals.front().size();
+    for (const std::string_view literal : literals)
+        shortest = std::min(shortest, literal.size());
+    step_ = std::min(kMaxStep, shortest - kMinKeyChars + 1);
+
     positions_.reserve(keyed.size());
-    for (std::size_t i = 0; i < keyed.size(); ++i) {
+    for (std::size_t i = 0, first = 0; i < keyed.size(); first = i) {
         const std::string_view literal = keyed[i].literal;
-        if (i == 0 || literal != keyed[i - 1].literal) {
-            const std::size_t gramOffset = ChooseGram(literal, counts, shares);
-            needles_.push_back(Needle{
-                GramAt(literal.data() + gramOffset), static_cast<std::uint32_t>(pool_.size()),
-                static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(gramOffset),
-                static_cast<std::uint32_t>(positions_.size()), 0});
-            pool_.append(literal);
+        while (i < keyed.size() && keyed[i].literal == literal)
+            positions_.push_back(keyed[i++].position);
+        const std::size_t at = ChooseGrams(literal, step_, counts, shares);
+        for (std::size_t k = at; k < at + step_; ++k) {
+            needles_.push_back(
+                Needle{GramAt(literal.data() + k), static_cast<std::uint32_t>(pool_.size()),
+                       static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(k),
+                       static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(i - first)});
         }
-        positions_.push_back(keyed[i].position);
-        ++needles_.back().positionCount;
+        pool_.append(literal);
     }
     std::sort(needles_.begin(), needles_.end(),
               [](const Needle& a, const Needle& b) { return a.gram < b.gram; });
@@ -270,7 +289,8 @@ void TriggerPrefilter::AddKeyed(std::string_view line, std::vector<std::uint32_t
     const std::size_t size = line.size();
     const std::uint64_t* const seen = seen_.data();
     const unsigned seenShift = seenShift_;
-    for (std::size_t at = 0; at + kMinKeyChars <= size; ++at) {
+    const std::size_t step = step_;
+    for (std::size_t at = 0; at + kMinKeyChars <= size; at += step) {
         const std::uint32_t gram = GramAt(data + at);
         const std::uint64_t hash = HashGram(gram);
         const auto bit = static_cast<std::size_t>(hash >> seenShift);

@@ -14,18 +14,21 @@ class TriggerList;
 // time in its length and in those candidates rather than in the size of the list.
 //
 // Every literal of a pattern must occur in a line the pattern matches. Each trigger is
-// keyed by one of its literals of at least kMinKeyChars bytes, found through the rarest
-// four-byte window ("gram") of that literal: a line is read once, gram by gram, each gram
-// looked up in a hashed table, and a trigger becomes a candidate only where its whole
-// literal stands around the gram. Triggers without such a literal (a lone "%1", short
-// literals) are always candidates, passed through the byte-pair test of LineBigrams when
-// there are enough of them to pay for it. Small lists are not keyed at all.
+// keyed by one of its literals of at least kMinKeyChars bytes, found through its rarest
+// four-byte windows ("grams"): a line is read once, a gram every step bytes (as many as
+// the shortest keyed literal allows, up to kMaxStep, each literal then keyed by that many
+// grams in a row), each gram looked up in a hashed table, and a trigger becomes a
+// candidate only where its whole literal stands around the gram. Triggers without such a literal (a
+// lone "%1", short literals) are always candidates, passed through the byte-pair test of
+// LineBigrams when there are enough of them to pay for it. Small lists are not keyed at all.
 //
 // Candidates are only "maybe": the exact matcher decides. The index holds list positions,
 // so it must be rebuilt after every change to the list; a rebuild reads each pattern once.
 class TriggerPrefilter {
 public:
     static constexpr std::size_t kMinKeyChars = 4;
+    // The most bytes a line is read by at a time, when all keyed literals are long enough.
+    static constexpr std::size_t kMaxStep = 4;
     // Lists shorter than this are scanned trigger by trigger.
     static constexpr std::size_t kMinKeyedTriggers = 16;
     // Larger lists too: positions and the copied literals (at most kMaxPatternChars each)
@@ -83,6 +86,7 @@ private:
     std::vector<std::uint32_t> positions_;
     std::vector<Slot> slots_;         // open addressing, a power of two in size
     std::vector<std::uint64_t> seen_; // one bit per hashed gram: "maybe in slots_"
+    std::size_t step_ = 1;
     unsigned slotShift_ = 64;
     unsigned seenShift_ = 64;
     std::vector<std::uint32_t> unkeyed_; // positions of the always-candidates, ascending

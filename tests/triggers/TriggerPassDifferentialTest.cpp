@@ -31,14 +31,22 @@ public:
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
     }
     std::string Piece() { return kPieces[Below(kPieces.size())]; }
+    // Patterns of pieces this long or longer let the index read lines in longer steps.
+    std::size_t longPieces = 0;
+    std::string PatternPiece() {
+        std::string piece = Piece();
+        while (piece.size() < longPieces)
+            piece = Piece();
+        return piece;
+    }
     std::string Pattern(const Texts& existing) {
-        if (!existing.empty() && Below(8) == 0) {
+        if (!existing.empty() && Below(8) == 0 && longPieces == 0) {
             const std::string& other = existing[Below(existing.size())]; // a prefix of another
             return other.substr(0, Below(other.size() + 1));
         }
-        std::string pattern;
+        std::string pattern; // digits repeat
         for (std::size_t n = Below(6); n > 0; --n)
-            pattern += Below(3) == 0 ? "%" + std::to_string(Below(4)) : Piece(); // digits repeat
+            pattern += Below(3) == 0 ? "%" + std::to_string(Below(4)) : PatternPiece();
         return pattern;
     }
     // A line that a pattern is likely to match: its markers filled with pieces.
@@ -112,6 +120,7 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
             }
         };
         const std::size_t size = round % 3 == 0 ? random.Below(20) : random.Below(400);
+        random.longPieces = std::size_t{round % 4} * 2; // 0, 2, 4, 6: longer steps
         if (round % 5 == 4) {
             // Out-of-order records load as if added one by one.
             std::string file;
