@@ -1,20 +1,38 @@
-// Trigger matching throughput: game-like lines through CheckTriggers with 1, 10, 100 and
-// 1000 triggers, a mix of plain and variable patterns. Prints lines per second for each.
+// Trigger matching throughput: game-like lines through CheckTriggers with 1 to 10,000
+// triggers of a mix of plain and variable patterns, and with 10,000 plain word triggers.
+// Prints the time to load a file of 10,000 triggers and to index them, then lines per
+// second for each set.
 
 #include "bench/Corpus.h"
 #include "triggers/TriggerList.h"
+#include "triggers/TriggerPrefilter.h"
+
+#include <malloc.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr std::size_t kLineCount = 20000;
 constexpr std::size_t kScreenColumns = 132; // completed lines are at most one screen row
 constexpr double kSecondsPerRun = 0.5;
+
+// Bytes the program has allocated and not yet freed, in MiB.
+double HeapMiB() {
+    return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0);
+}
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 // The lines offered to the trigger pass: the shared corpus cut into screen rows.
 std::vector<std::string> GameLines(std::size_t count) {
@@ -49,6 +67,31 @@ std::string MakePattern(std::size_t i) {
     }
 }
 
+// A made-up word, different for every index: syllables as digits of `i`.
+std::string SyntheticWord(std::size_t i) {
+    static constexpr std::string_view kSyllables[] = {"ka", "lo",  "mir", "ven", "tu", "sor",
+                                                      "ba", "rek", "ni",  "dul", "pa", "zet"};
+    std::string word;
+    do {
+        word += kSyllables[i % std::size(kSyllables)];
+        i /= std::size(kSyllables);
+    } while (i != 0);
+    return word + "an";
+}
+
+// Plain triggers without variables, one or two words each, no two alike: made-up words,
+// and every hundredth a pair of the corpus's own words, which fires now and then.
+std::string MakePlainPattern(std::size_t i) {
+    static constexpr std::string_view kCorpusWords[] = {
+        "dark", "forest", "goblin", "sword", "gold", "guard", "tavern", "stone", "door", "light"};
+    if (i % 100 == 0) {
+        const std::size_t pair = i / 100;
+        return std::string(kCorpusWords[pair % 10]) + " " + std::string(kCorpusWords[pair / 10]);
+    }
+    if (i % 3 == 0) return SyntheticWord(i) + " " + SyntheticWord(i + 20000);
+    return SyntheticWord(i);
+}
+
 class CountingSender : public tav::TriggerSender {
 public:
     void Send(std::string_view text) override {
@@ -59,16 +102,19 @@ public:
     std::size_t bytes = 0;
 };
 
-void Run(std::size_t triggerCount, const std::vector<std::string>& lines) {
-    tav::TriggerList list;
-    CountingSender sender;
-    list.SetSender(&sender);
+void Fill(tav::TriggerList& list, std::size_t triggerCount, bool plain) {
     // A few triggers that do fire on this text, as real sets have.
     list.AddTrigger("%1 says %2", "say %1 said %2");
     for (std::size_t i = 1; i < triggerCount; ++i)
-        list.AddTrigger(MakePattern(i), "react %1");
+        list.AddTrigger(plain ? MakePlainPattern(i) : MakePattern(i), "react %1");
+}
 
-    using Clock = std::chrono::steady_clock;
+void Run(std::size_t triggerCount, bool plain, const std::vector<std::string>& lines) {
+    tav::TriggerList list;
+    CountingSender sender;
+    list.SetSender(&sender);
+    Fill(list, triggerCount, plain);
+
     const auto start = Clock::now();
     std::size_t done = 0;
     double seconds = 0;
@@ -80,11 +126,53 @@ void Run(std::size_t triggerCount, const std::vector<std::string>& lines) {
     } while (seconds < kSecondsPerRun);
 
     const double perSecond = static_cast<double>(done) / seconds;
-    std::printf("%5zu triggers: %12.0f lines/s  %8.1f ns/line  %6.2f ns/trigger  "
+    std::printf("%5zu %s: %12.0f lines/s  %8.1f ns/line  %6.2f ns/trigger  "
                 "%.3f reactions/line\n",
-                triggerCount, perSecond, 1e9 / perSecond,
+                triggerCount, plain ? "plain   " : "triggers", perSecond, 1e9 / perSecond,
                 1e9 / perSecond / static_cast<double>(triggerCount),
                 static_cast<double>(sender.sends) / static_cast<double>(done));
+}
+
+// Loading a profile's file of 10,000 triggers, stored in list order as the program saves
+// it, and the first line matched after it (which builds the index); then the index built
+// on its own, its size, and an edit as the trigger dialogs make it, with the next line.
+void Load(std::size_t triggerCount, bool plain, const std::vector<std::string>& lines) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / "tav-trigger-bench";
+    fs::create_directories(root / "bench");
+    {
+        tav::TriggerList list(root.string());
+        Fill(list, triggerCount, plain);
+        list.SaveTriggers("bench");
+    }
+    const double heapBefore = HeapMiB();
+    tav::TriggerList list(root.string());
+    auto start = Clock::now();
+    list.LoadTriggers("bench");
+    const double loadMs = MillisecondsSince(start);
+    const double listMiB = HeapMiB() - heapBefore;
+    start = Clock::now();
+    list.CheckTriggers(lines.front());
+    const double firstLineMs = MillisecondsSince(start);
+    const double indexMiB = HeapMiB() - heapBefore - listMiB;
+
+    tav::TriggerPrefilter index;
+    start = Clock::now();
+    index.Rebuild(list);
+    const double buildMs = MillisecondsSince(start);
+
+    start = Clock::now();
+    const std::size_t at = list.AddTrigger("a new trigger", "");
+    list.CheckTriggers(lines.front());
+    list.ReplaceTrigger(at, "a changed trigger", "");
+    list.CheckTriggers(lines.front());
+    const double editMs = MillisecondsSince(start) / 2;
+    std::printf("%zu %s triggers: load %.2f ms, first line after it %.2f ms, index build "
+                "%.2f ms, an edit and a line %.2f ms; index %.0f KiB; heap growth: list %.2f MiB, "
+                "index %.2f MiB\n",
+                triggerCount, plain ? "plain" : "mixed", loadMs, firstLineMs, buildMs, editMs,
+                static_cast<double>(index.MemoryBytes()) / 1024, listMiB, indexMiB);
+    fs::remove_all(root);
 }
 
 } // namespace
@@ -92,7 +180,10 @@ void Run(std::size_t triggerCount, const std::vector<std::string>& lines) {
 int main() {
     const std::vector<std::string> lines = GameLines(kLineCount);
     std::printf("%zu lines\n", lines.size());
-    for (std::size_t count : {1, 10, 100, 1000})
-        Run(count, lines);
+    Load(10000, false, lines);
+    Load(10000, true, lines);
+    for (std::size_t count : {1, 10, 100, 1000, 10000})
+        Run(count, false, lines);
+    Run(10000, true, lines);
     return 0;
 }

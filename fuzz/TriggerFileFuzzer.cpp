@@ -1,8 +1,11 @@
 // trigs.ndx as anything may have left it, then terminal lines through the trigger pass:
 // the list stays sorted and survives a save and load, reactions stay within their bound,
-// and the byte-pair test never hides a match. Input: trigs.ndx (its length in the last
-// two bytes), then the lines, cut where the screen ends them (LF, VT, FF, CR).
+// the byte-pair test never hides a match, and the indexed pass sends the same reactions
+// and leaves the same variables as testing every trigger in turn. Input: trigs.ndx (its
+// length in the last two bytes), then the lines, cut where the screen ends them (LF, VT,
+// FF, CR).
 #include "fuzz/FuzzSupport.h"
+#include "triggers/ExpandReaction.h"
 #include "triggers/LineBigrams.h"
 #include "triggers/TriggerList.h"
 #include "triggers/TriggerSender.h"
@@ -28,10 +31,10 @@ public:
     explicit EchoingSender(tav::TriggerList& list) : list_(list) {}
     void Send(std::string_view text) override {
         FUZZ_CHECK(text.size() <= tav::kMaxReactionChars, "a reaction stays within its bound");
-        ++sends;
+        sent.emplace_back(text);
         list_.CheckTriggers("Not connected.");
     }
-    int sends = 0;
+    std::vector<std::string> sent;
 
 private:
     tav::TriggerList& list_;
@@ -80,20 +83,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     EchoingSender sender(list);
     list.SetSender(&sender);
+    tav::TriggerVars reference;
     for (std::string_view line : TerminalLines(text)) {
+        // Every trigger in turn, as the pass did before it had an index.
         const tav::LineBigrams bigrams(line);
-        int matching = 0;
-        tav::TriggerVars scratch;
-        for (std::size_t i = 0; i < list.Count(); ++i) {
+        std::vector<std::size_t> matching;
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < list.Count() && !line.empty(); ++i) {
             const tav::TriggerPattern& pattern = list.At(i).Compiled();
-            if (!pattern.Match(line, scratch)) continue;
-            ++matching;
+            if (!pattern.Match(line, reference)) continue;
             FUZZ_CHECK(pattern.MayMatch(bigrams), "the byte-pair test keeps a matching line");
+            matching.push_back(i);
+            expected.push_back(tav::ExpandReaction(list.At(i).reaction(), reference));
         }
-        sender.sends = 0;
+        FUZZ_CHECK(list.MatchingTriggers(line) == matching, "the same triggers match");
+        sender.sent.clear();
         list.CheckTriggers(line);
-        FUZZ_CHECK(sender.sends == (line.empty() ? 0 : matching),
-                   "every matching trigger sends once");
+        FUZZ_CHECK(sender.sent == expected, "the same reactions go out, in list order");
+        for (std::size_t d = 0; d < tav::kTriggerVarCount; ++d)
+            FUZZ_CHECK(list.Vars().Get(d) == reference.Get(d), "the same variables");
     }
     return 0;
 }

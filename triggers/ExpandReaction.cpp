@@ -6,6 +6,11 @@ namespace tav {
 
 namespace {
 
+// The characters the walk must look at; any other is copied as it is.
+bool IsSpecial(char ch) {
+    return ch == '%' || ch == '{' || ch == '}' || ch == '\\';
+}
+
 bool IsDigit(char ch) {
     return ch >= '0' && ch <= '9';
 }
@@ -59,8 +64,12 @@ private:
             Backslashes();
             return;
         }
-        out_.push_back(ch);
-        ++pos_;
+        // This character and the plain text up to the next one with a meaning go over in
+        // one piece.
+        const std::size_t start = pos_++;
+        while (pos_ < text_.size() && !IsSpecial(text_[pos_]))
+            ++pos_;
+        out_.append(text_.substr(start, pos_ - start));
     }
 
     // A run of backslashes at depth 0; the last one escapes a '%' that follows.
@@ -90,10 +99,15 @@ private:
 
 std::string ExpandReaction(std::string_view reaction, const TriggerVars& vars) {
     std::string out;
+    ExpandReaction(reaction, vars, out);
+    return out;
+}
+
+void ExpandReaction(std::string_view reaction, const TriggerVars& vars, std::string& out) {
+    out.clear();
     out.reserve(reaction.size());
     Expander(reaction, vars, out).Run();
-    if (out.size() > kMaxReactionChars) return LimitLines(out, kMaxReactionChars);
-    return out;
+    if (out.size() > kMaxReactionChars) out = LimitLines(out, kMaxReactionChars);
 }
 
 } // namespace tav

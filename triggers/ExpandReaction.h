@@ -15,5 +15,7 @@ namespace tav {
 // backslash before '%' escapes it: "\%1" gives "%1". A '%' right after a handled run is
 // an ordinary character, so "%1%2" gives the first variable followed by "%2".
 std::string ExpandReaction(std::string_view reaction, const TriggerVars& vars);
+// The same into `out` (replacing what it held), reusing its storage.
+void ExpandReaction(std::string_view reaction, const TriggerVars& vars, std::string& out);
 
 } // namespace tav

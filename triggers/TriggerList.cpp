@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <utility>
 
 namespace tav {
@@ -41,7 +42,17 @@ std::size_t TriggerList::Insert(std::unique_ptr<TTrigger> trigger) {
                                      });
     const auto pos = static_cast<std::size_t>(at - triggers_.begin());
     triggers_.insert(at, std::move(trigger));
+    Changed();
     return pos;
+}
+
+void TriggerList::Changed() {
+    ++generation_;
+}
+
+void TriggerList::ClearTriggers() {
+    triggers_.clear();
+    Changed();
 }
 
 std::size_t TriggerList::AddTrigger(std::string_view pattern, std::string_view reaction) {
@@ -53,6 +64,7 @@ std::optional<std::size_t> TriggerList::ReplaceTrigger(std::size_t pos, std::str
     if (pos >= triggers_.size()) return std::nullopt;
     std::unique_ptr<TTrigger> trigger = std::move(triggers_[pos]);
     triggers_.erase(triggers_.begin() + static_cast<std::ptrdiff_t>(pos));
+    Changed();
     trigger->Set(pattern, reaction);
     return Insert(std::move(trigger));
 }
@@ -60,6 +72,7 @@ std::optional<std::size_t> TriggerList::ReplaceTrigger(std::size_t pos, std::str
 bool TriggerList::DeleteTrigger(std::size_t pos) {
     if (pos >= triggers_.size()) return false;
     triggers_.erase(triggers_.begin() + static_cast<std::ptrdiff_t>(pos));
+    Changed();
     return true;
 }
 
@@ -73,8 +86,14 @@ bool TriggerList::LoadTriggers(std::string_view profile) {
     ClearTriggers();
     const std::optional<std::string> text = ReadTextFile(TriggerFilePath(profile));
     if (!text) return false;
+    // A stable sort places every record where adding them one by one would (after its
+    // equals), without moving the list once per record.
     for (const TriggerRecord& record : ParseTriggerFile(*text))
-        AddTrigger(record.pattern, record.reaction);
+        triggers_.push_back(std::make_unique<TTrigger>(record.pattern, record.reaction));
+    std::stable_sort(triggers_.begin(), triggers_.end(), [](const auto& a, const auto& b) {
+        return TriggerPatternLess(a->pattern(), b->pattern());
+    });
+    Changed();
     return true;
 }
 
@@ -86,25 +105,89 @@ bool TriggerList::SaveTriggers(std::string_view profile) const {
     return WriteTextFile(path, FormatTriggerFile(*this));
 }
 
+void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& out) const {
+    if (!prefilterBuilt_ || prefilterGeneration_ != generation_) {
+        prefilter_.Rebuild(*this);
+        prefilterGeneration_ = generation_;
+        prefilterBuilt_ = true;
+    }
+    prefilter_.Candidates(line, *this, out);
+}
+
+void TriggerList::SendReaction(const TTrigger& trigger) {
+    lastFired_ = trigger.pattern();
+    if (firedListener_) firedListener_();
+    if (sender_ == nullptr) return;
+    // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
+    // same reaction with the same variables expands to the same text (equal patterns with
+    // equal reactions fire one after the other).
+    if (vars_.Version() != expandedVersion_ || trigger.reaction() != expandedFrom_) {
+        ExpandReaction(trigger.reaction(), vars_, reaction_);
+        expandedFrom_ = trigger.reaction();
+        expandedVersion_ = vars_.Version();
+    }
+    ++sendDepth_;
+    sender_->Send(reaction_);
+    --sendDepth_;
+}
+
+void TriggerList::CheckFrom(std::size_t pos, std::string_view line) {
+    const LineBigrams bigrams(line);
+    // By index: a sender may print lines, and the list must survive whatever it does.
+    for (std::size_t i = pos; i < triggers_.size(); ++i) {
+        const TTrigger& trigger = *triggers_[i];
+        if (trigger.Compiled().MayMatch(bigrams) && trigger.Compiled().Match(line, vars_))
+            SendReaction(trigger);
+    }
+}
+
 void TriggerList::CheckTriggers(std::string_view line) {
     // A line completed by sending a reaction (the "not connected" message) is not matched:
     // a trigger on that line would otherwise fire again for ever.
     if (ignoreTrigs_ || sendDepth_ > 0) return;
     if (line.empty() || triggers_.empty()) return; // an empty line matches nothing
-    const LineBigrams bigrams(line);
-    // By index: a sender may print lines, and the list must survive whatever it does.
-    for (std::size_t i = 0; i < triggers_.size(); ++i) {
-        const TTrigger& trigger = *triggers_[i];
-        const TriggerPattern& pattern = trigger.Compiled();
-        if (!pattern.MayMatch(bigrams) || !pattern.Match(line, vars_)) continue;
-        const std::string text = ExpandReaction(trigger.reaction(), vars_);
-        lastFired_ = trigger.pattern();
-        if (firedListener_) firedListener_();
-        if (sender_ == nullptr) continue;
-        ++sendDepth_;
-        sender_->Send(text);
-        --sendDepth_;
+    const std::uint64_t generation = generation_;
+    // A line printed while a reaction is sent comes back above, so nothing refills these
+    // candidates before the walk is over; a changed list ends the walk below.
+    Candidates(line, passCandidates_);
+    // Equal patterns sit side by side and find the same on the same line: a run of them
+    // is searched once (a pattern used with several reactions is common), and its
+    // variables stored again only if something changed them in between.
+    std::size_t previous = std::numeric_limits<std::size_t>::max();
+    bool matched = false;
+    TriggerCaptures captures;
+    std::optional<std::uint64_t> stored; // the variables' version after the last store
+    for (const std::uint32_t pos : passCandidates_) {
+        const TTrigger& trigger = *triggers_[pos];
+        if (pos == 0 || pos - 1 != previous || !prefilter_.RepeatsPrevious(pos)) {
+            matched = trigger.Compiled().Find(line, captures);
+            stored.reset();
+        }
+        previous = pos;
+        if (!matched) continue;
+        if (stored != vars_.Version()) {
+            captures.Store(line, vars_);
+            stored = vars_.Version();
+        }
+        SendReaction(trigger);
+        if (generation_ == generation) continue;
+        // The sender changed the list: the candidates no longer name its positions, so
+        // the pass goes on from the next position trigger by trigger.
+        CheckFrom(pos + std::size_t{1}, line);
+        return;
     }
+}
+
+std::vector<std::size_t> TriggerList::MatchingTriggers(std::string_view line) const {
+    std::vector<std::size_t> matching;
+    if (line.empty() || triggers_.empty()) return matching;
+    TriggerVars scratch;
+    std::vector<std::uint32_t> candidates;
+    Candidates(line, candidates);
+    for (const std::uint32_t pos : candidates) {
+        if (triggers_[pos]->Compiled().Match(line, scratch)) matching.push_back(pos);
+    }
+    return matching;
 }
 
 } // namespace tav

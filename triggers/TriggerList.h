@@ -1,10 +1,12 @@
 #pragma once
 
 #include "triggers/Trigger.h"
+#include "triggers/TriggerPrefilter.h"
 #include "triggers/TriggerSender.h"
 #include "triggers/TriggerVars.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +26,10 @@ namespace tav {
 // Reactions go out through the TriggerSender. A send may print a line into the terminal
 // ("not connected") that comes straight back into CheckTriggers; lines that arrive while a
 // reaction is being sent are not matched, so no trigger can keep firing on its own output.
+//
+// A line is tested only against the triggers a TriggerPrefilter picks for it, in list
+// order, which gives the same firings as testing every trigger in turn. The index behind
+// it is rebuilt on the first line after the list changed.
 class TriggerList {
 public:
     static constexpr std::string_view kDefaultProfilesRoot = "./profiles";
@@ -52,7 +58,7 @@ public:
                                               std::string_view reaction);
     // Removes the trigger at `pos`; false when `pos` is not in the list.
     bool DeleteTrigger(std::size_t pos);
-    void ClearTriggers() { triggers_.clear(); }
+    void ClearTriggers();
 
     // "<root>/<profile>/trigs.ndx".
     std::string TriggerFilePath(std::string_view profile) const;
@@ -68,6 +74,10 @@ public:
     // trigger whose pattern matches `line` (a completed line without its line end) sends
     // its expanded reaction, in list order, each once.
     void CheckTriggers(std::string_view line);
+
+    // The list positions, in list order, of the triggers whose patterns match `line`,
+    // whatever IgnoreTrigs says. The trigger variables are left as they are.
+    std::vector<std::size_t> MatchingTriggers(std::string_view line) const;
 
     bool IgnoreTrigs() const { return ignoreTrigs_; }
     void SetIgnoreTrigs(bool on) { ignoreTrigs_ = on; }
@@ -86,6 +96,13 @@ public:
 
 private:
     std::size_t Insert(std::unique_ptr<TTrigger> trigger);
+    void Changed();
+    // Fills `out` with the positions of the triggers that may match `line`, ascending.
+    void Candidates(std::string_view line, std::vector<std::uint32_t>& out) const;
+    // Records the trigger as the last fired and tells the listener, then sends its reaction.
+    void SendReaction(const TTrigger& trigger);
+    // Tests every trigger from `pos` on, one after the other.
+    void CheckFrom(std::size_t pos, std::string_view line);
 
     std::vector<std::unique_ptr<TTrigger>> triggers_;
     TriggerVars vars_;
@@ -95,6 +112,16 @@ private:
     std::string profilesRoot_;
     bool ignoreTrigs_ = false;
     int sendDepth_ = 0;
+    // Counts the changes to the list, so that a pass notices one made while it sends.
+    std::uint64_t generation_ = 0;
+    mutable TriggerPrefilter prefilter_;
+    mutable std::uint64_t prefilterGeneration_ = 0; // the generation it indexes
+    mutable bool prefilterBuilt_ = false;
+    // CheckTriggers's, kept to spare allocations.
+    std::vector<std::uint32_t> passCandidates_;
+    std::string reaction_;                              // the text last sent,
+    std::string expandedFrom_;                          // expanded from this reaction
+    std::uint64_t expandedVersion_ = ~std::uint64_t{0}; // with the variables at this version
 };
 
 // Orders patterns as the list does: case-insensitively (ASCII letters), then by bytes.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -111,6 +112,14 @@ void TriggerPattern::ChooseProbes() {
 }
 
 bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
+    TriggerCaptures captures;
+    if (!Find(line, captures)) return false;
+    captures.Store(line, vars);
+    return true;
+}
+
+bool TriggerPattern::Find(std::string_view line, TriggerCaptures& captures) const {
+    captures.set = 0;
     if (line.empty()) return false;
     const std::string_view literals(literals_);
 
@@ -118,34 +127,32 @@ bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
     if (lead == kNotFound) return false;
     std::size_t pos = lead + leadLength_;
 
-    // Variables found so far as (offset, length) in the line; stored only on success.
-    std::array<std::pair<std::size_t, std::size_t>, kTriggerVarCount> found{};
-    unsigned setMask = 0;
-
     std::size_t step = 0;
     while (pos < line.size() && step < steps_.size()) {
         const Step& s = steps_[step];
         if (step + 1 == steps_.size() && s.literalLength == 0) {
             // A marker at the very end takes the rest of the line.
-            found[s.digit] = {pos, line.size() - pos};
-            setMask |= 1U << s.digit;
+            captures.spans[s.digit] = {pos, line.size() - pos};
+            captures.set |= 1U << s.digit;
             ++step;
             break;
         }
         const std::string_view literal = literals.substr(s.literalOffset, s.literalLength);
         const std::size_t at = FindLiteral(line, pos, literal, s.anchor);
         if (at == kNotFound) return false;
-        found[s.digit] = {pos, at - pos};
-        setMask |= 1U << s.digit;
+        captures.spans[s.digit] = {pos, at - pos};
+        captures.set |= 1U << s.digit;
         pos = at + literal.size();
         ++step;
     }
-    if (step != steps_.size()) return false;
+    return step == steps_.size();
+}
 
-    for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
-        if ((setMask & (1U << d)) != 0) vars.Set(d, line.substr(found[d].first, found[d].second));
+void TriggerCaptures::Store(std::string_view line, TriggerVars& vars) const {
+    for (unsigned rest = set; rest != 0; rest &= rest - 1) {
+        const auto d = static_cast<std::size_t>(std::countr_zero(rest));
+        vars.Set(d, line.substr(spans[d].first, spans[d].second));
     }
-    return true;
 }
 
 bool MatchPattern(std::string_view line, std::string_view pattern, TriggerVars& vars) {

@@ -7,9 +7,21 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tav {
+
+// Where a match found the variables of its pattern: (offset, length) in the line for each
+// digit whose bit is in `set`.
+struct TriggerCaptures {
+    std::array<std::pair<std::size_t, std::size_t>, kTriggerVarCount> spans;
+    unsigned set = 0;
+
+    // Stores the captured texts of `line` in `vars` (where a digit occurs twice in the
+    // pattern, the later occurrence's text is the one captured).
+    void Store(std::string_view line, TriggerVars& vars) const;
+};
 
 // A trigger pattern split once into its literals and variable markers, so that matching a
 // line parses nothing. A marker is '%' followed by a digit; every other character, a '%'
@@ -27,6 +39,9 @@ public:
     // True when `line` matches; only then are the variables of the pattern stored in
     // `vars` (where a digit occurs twice, the later occurrence's text wins).
     bool Match(std::string_view line, TriggerVars& vars) const;
+    // The same without storing: true when `line` matches, with the variables' places in
+    // `captures`.
+    bool Find(std::string_view line, TriggerCaptures& captures) const;
 
     // False when `line` (given as its byte pairs) cannot match: a byte pair of one of the
     // pattern's literals is missing from it. True says only "maybe".
@@ -39,6 +54,15 @@ public:
 
     // The literal the pattern starts with (may be empty).
     std::string_view Lead() const { return std::string_view(literals_).substr(0, leadLength_); }
+
+    // Calls `visit` with each literal of the pattern, the leading one first; some may be
+    // empty. A line that matches holds every one of them somewhere.
+    template <typename Visit> void ForEachLiteral(Visit&& visit) const {
+        const std::string_view literals(literals_);
+        visit(literals.substr(0, leadLength_));
+        for (const Step& s : steps_)
+            visit(literals.substr(s.literalOffset, s.literalLength));
+    }
 
 private:
     // A variable marker and the literal after it, up to the next marker or the end.

@@ -3,6 +3,7 @@
 #include "triggers/TriggerLimits.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,12 @@ public:
     // Stores at most kMaxVarChars characters of `text` in slot `digit` (0 to 9).
     void Set(std::size_t digit, std::string_view text);
 
+    // Counts the calls to Set: while it stays the same, so do the slots.
+    std::uint64_t Version() const { return version_; }
+
 private:
     std::array<std::string, kTriggerVarCount> slots_;
+    std::uint64_t version_ = 0;
 };
 
 } // namespace tav

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tav {
+
+class TriggerList;
+
+// Picks, for one line, the few triggers of a list that may match it, so that a line costs
+// time in its length and in those candidates rather than in the size of the list.
+//
+// Every literal of a pattern must occur in a line the pattern matches. Each trigger is
+// keyed by one of its literals of at least kMinKeyChars bytes, found through its rarest
+// four-byte windows ("grams"): a line is read once, a gram every step bytes (as many as
+// the shortest keyed literal allows, up to kMaxStep, each literal then keyed by that many
+// grams in a row), each gram looked up in a hashed table, and a trigger becomes a
+// candidate only where its whole literal stands around the gram. Triggers without such a literal (a
+// lone "%1", short literals) are always candidates, passed through the byte-pair test of
+// LineBigrams when there are enough of them to pay for it. Small lists are not keyed at all.
+//
+// Candidates are only "maybe": the exact matcher decides. The index holds list positions,
+// so it must be rebuilt after every change to the list; a rebuild reads each pattern once.
+class TriggerPrefilter {
+public:
+    static constexpr std::size_t kMinKeyChars = 4;
+    // The most bytes a line is read by at a time, when all keyed literals are long enough.
+    static constexpr std::size_t kMaxStep = 4;
+    // Lists shorter than this are scanned trigger by trigger.
+    static constexpr std::size_t kMinKeyedTriggers = 16;
+    // Larger lists too: positions and the copied literals (at most kMaxPatternChars each)
+    // then still fit the index's 32-bit offsets.
+    static constexpr std::size_t kMaxKeyedTriggers = std::size_t{1} << 24;
+    // The byte-pair table of a line is built only for at least this many unkeyed triggers.
+    static constexpr std::size_t kMinBigramTriggers = 8;
+
+    // Indexes the patterns of `list` as it is now.
+    void Rebuild(const TriggerList& list);
+
+    // Fills `out` with the list positions, ascending, of the triggers of `list` (the list
+    // given to the last Rebuild, unchanged since) that may match `line`.
+    void Candidates(std::string_view line, const TriggerList& list,
+                    std::vector<std::uint32_t>& out) const;
+
+    // True when the trigger at `position` has the same pattern as the one before it, so
+    // that it matches a line exactly when that one does, with the same variables.
+    bool RepeatsPrevious(std::size_t position) const {
+        return position < repeats_.size() && repeats_[position];
+    }
+
+    // Bytes held by the index (its tables and the copies of the keyed literals).
+    std::size_t MemoryBytes() const;
+
+private:
+    // A literal looked for, with the gram it is found by, and the triggers keyed by it:
+    // positions_[firstPosition, firstPosition + positionCount).
+    struct Needle {
+        std::uint32_t gram;
+        std::uint32_t literalOffset; // in pool_
+        std::uint16_t literalLength;
+        std::uint16_t gramOffset; // where the gram stands in the literal
+        std::uint32_t firstPosition;
+        std::uint32_t positionCount;
+    };
+    // One distinct gram: its needles are needles_[first, first + count); count 0 is a free
+    // slot.
+    struct Slot {
+        std::uint32_t gram;
+        std::uint32_t first;
+        std::uint32_t count;
+    };
+
+    const Slot* Find(std::uint32_t gram, std::uint64_t hash) const;
+    void AddKeyed(std::string_view line, std::vector<std::uint32_t>& out) const;
+    // The triggers whose literals stand around the gram found at `at`.
+    void AddFound(std::string_view line, std::size_t at, std::uint32_t gram, std::uint64_t hash,
+                  std::vector<std::uint32_t>& out) const;
+    void AddUnkeyed(std::string_view line, const TriggerList& list,
+                    std::vector<std::uint32_t>& out) const;
+
+    std::string pool_;
+    std::vector<Needle> needles_; // by gram
+    std::vector<std::uint32_t> positions_;
+    std::vector<Slot> slots_;         // open addressing, a power of two in size
+    std::vector<std::uint64_t> seen_; // one bit per hashed gram: "maybe in slots_"
+    std::size_t step_ = 1;
+    unsigned slotShift_ = 64;
+    unsigned seenShift_ = 64;
+    std::vector<std::uint32_t> unkeyed_; // positions of the always-candidates, ascending
+    std::vector<bool> repeats_;          // by position: RepeatsPrevious
+};
+
+} // namespace tav
