@@ -2,6 +2,7 @@
 
 #include "settings/TextMode.h"
 #include "triggers/ExpandReaction.h"
+#include "triggers/TriggerActionFile.h"
 #include "triggers/TriggerFile.h"
 
 #include <algorithm>
@@ -69,12 +70,38 @@ std::string TriggerList::TriggerFilePath(std::string_view profile) const {
     return path;
 }
 
+std::string TriggerList::ActionFilePath(std::string_view profile) const {
+    std::string path = profilesRoot_;
+    path.append("/").append(profile).append("/").append(kActionFileName);
+    return path;
+}
+
+std::size_t TriggerList::SetGroupEnabled(std::string_view group, bool enabled) {
+    std::size_t count = 0;
+    for (auto& trigger : triggers_) {
+        if (group.empty() || trigger->Actions().group != group) continue;
+        TriggerActions actions = trigger->Actions();
+        actions.enabled = enabled;
+        trigger->SetActions(std::move(actions));
+        ++count;
+    }
+    return count;
+}
+
 bool TriggerList::LoadTriggers(std::string_view profile) {
     ClearTriggers();
+    actionLeading_.clear();
+    actionProblems_.clear();
     const std::optional<std::string> text = ReadTextFile(TriggerFilePath(profile));
     if (!text) return false;
     for (const TriggerRecord& record : ParseTriggerFile(*text))
         AddTrigger(record.pattern, record.reaction);
+    if (const auto actions = ReadTextFile(ActionFilePath(profile))) {
+        TriggerActionFile file = ParseTriggerActionFile(*actions);
+        AttachTriggerActions(*this, file.records);
+        actionLeading_ = std::move(file.leading);
+        actionProblems_ = std::move(file.problems);
+    }
     return true;
 }
 
@@ -82,8 +109,14 @@ bool TriggerList::SaveTriggers(std::string_view profile) const {
     const std::string path = TriggerFilePath(profile);
     // A file that cannot be removed would bring the deleted triggers back at the next
     // load; a missing one is just as good as a removed one.
-    if (triggers_.empty()) return std::remove(path.c_str()) == 0 || errno == ENOENT;
-    return WriteTextFile(path, FormatTriggerFile(*this));
+    auto removed = [](const std::string& file) {
+        return std::remove(file.c_str()) == 0 || errno == ENOENT;
+    };
+    if (triggers_.empty()) return removed(path) && removed(ActionFilePath(profile));
+    if (!WriteTextFile(path, FormatTriggerFile(*this))) return false;
+    const std::string actions = FormatTriggerActionFile(*this, actionLeading_);
+    const std::string actionPath = ActionFilePath(profile);
+    return actions.empty() ? removed(actionPath) : WriteTextFile(actionPath, actions);
 }
 
 void TriggerList::CheckTriggers(std::string_view line) {
@@ -96,7 +129,11 @@ void TriggerList::CheckTriggers(std::string_view line) {
     for (std::size_t i = 0; i < triggers_.size(); ++i) {
         const TTrigger& trigger = *triggers_[i];
         const TriggerPattern& pattern = trigger.Compiled();
-        if (!pattern.MayMatch(bigrams) || !pattern.Match(line, vars_)) continue;
+        MatchSpan span;
+        if (!trigger.Actions().enabled || !pattern.MayMatch(bigrams) ||
+            !pattern.Match(line, vars_, &span))
+            continue;
+        if (observer_ != nullptr) observer_->TriggerFired(trigger, span);
         const std::string text = ExpandReaction(trigger.reaction(), vars_);
         if (sender_ == nullptr) continue;
         ++sendDepth_;

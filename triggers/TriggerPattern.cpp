@@ -110,7 +110,7 @@ void TriggerPattern::ChooseProbes() {
     }
 }
 
-bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
+bool TriggerPattern::Match(std::string_view line, TriggerVars& vars, MatchSpan* span) const {
     if (line.empty()) return false;
     const std::string_view literals(literals_);
 
@@ -129,6 +129,7 @@ bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
             // A marker at the very end takes the rest of the line.
             found[s.digit] = {pos, line.size() - pos};
             setMask |= 1U << s.digit;
+            pos = line.size();
             ++step;
             break;
         }
@@ -141,6 +142,7 @@ bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
         ++step;
     }
     if (step != steps_.size()) return false;
+    if (span != nullptr) *span = {lead, pos};
 
     for (std::size_t d = 0; d < kTriggerVarCount; ++d) {
         if ((setMask & (1U << d)) != 0) vars.Set(d, line.substr(found[d].first, found[d].second));

@@ -19,14 +19,22 @@ namespace tav {
 // anywhere in the line, each later literal from where the previous one ended (leftmost,
 // never backtracking), each variable takes the text between, and a final variable takes
 // the rest of the line, at least one character. An empty line never matches.
+// Where a match lies in the line: from the start of the leading literal to the end of
+// the last literal or variable.
+struct MatchSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
 class TriggerPattern {
 public:
     TriggerPattern() = default;
     explicit TriggerPattern(std::string_view pattern);
 
     // True when `line` matches; only then are the variables of the pattern stored in
-    // `vars` (where a digit occurs twice, the later occurrence's text wins).
-    bool Match(std::string_view line, TriggerVars& vars) const;
+    // `vars` (where a digit occurs twice, the later occurrence's text wins), and the
+    // matched stretch in `span` when one is given.
+    bool Match(std::string_view line, TriggerVars& vars, MatchSpan* span = nullptr) const;
 
     // False when `line` (given as its byte pairs) cannot match: a byte pair of one of the
     // pattern's literals is missing from it. True says only "maybe".
