@@ -71,9 +71,19 @@ class tmudterm::Services final : public MessageBoxes,
                                  public IntervalClock,
                                  public ClientControl,
                                  public LogSink,
-                                 public LineLog {
+                                 public LineLog,
+                                 public TriggerEffects {
 public:
     explicit Services(tmudterm& term) : term_(term) {}
+
+    // TriggerEffects: the bell's player (so "Don't play: Wav" silences these too) and the
+    // channel window once it exists.
+    void PlayTriggerSound(std::string_view path) override {
+        if (term_.settings_.nowav == 0) term_.mainWidget_->Bell(std::string(path));
+    }
+    void CopyToChannel(std::string_view line) override {
+        if (term_.chan_) term_.chan_->Screen().AddText(std::string(line) + "\r\n");
+    }
 
     // MessageBoxes: one OK button, owned by the main window.
     void ShowMessage(std::string_view text, std::string_view title) override {
@@ -194,6 +204,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.clientLog = services_.get();
     services.clock = services_.get();
     services.triggers = &triggers;
+    services.triggerEffects = services_.get();
     services.screenReaderActive = [] { return QAccessible::isActive(); };
     // Screen readers hear the game's lines as they arrive.
     auto* announcer = new ScreenAnnouncer(*mainWidget_, *services_, {}, this);
