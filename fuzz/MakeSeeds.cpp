@@ -201,6 +201,12 @@ void TriggerSeeds() {
         corpusLines += line + "\n";
     Write("trigger_file_fuzzer", "game",
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
+    Write("trigger_actions_fuzzer", "entries",
+          seed("hit\r\n#\r\nhit\r\nflee\r\r\n#\r\nwin\r\n#\r\n",
+               "; notes\r\n[trigger]\r\npattern=hit\r\noccurrence=2\r\nenabled=no\r\n"
+               "group=fight\r\nhighlight=match\r\ntext=#FF8000\r\nback=#000080\r\n"
+               "gag=yes\r\ngag-log=yes\r\nsound=hit.wav\r\nchannel=yes\r\nfuture=1\r\n"
+               "gag=maybe\r\n[trigger]\r\npattern=gone\r\n[trigger]\r\nenabled=no\r\n"));
 }
 
 void ProfileSeeds() {

@@ -276,6 +276,8 @@ void TermSession::DrainLines() {
             services_.log->Write(line.text + "\n");
             services_.log->WriteColored(line.text, line.attrs);
         }
+        // A gagged line is not read out, nor shown by the scroll-back views.
+        if (!line.shown) continue;
         if (services_.onLine) services_.onLine(line.text);
         AppendRecent(line.text);
         AppendRecent("\r\n");
@@ -394,6 +396,7 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
         screen_.ColorWholeCompletedLine(line.serial, text, back);
     if (actions.gag) {
         screen_.RemoveCompletedLine(line.serial);
+        line.shown = false;
         if (actions.gagLog) line.logged = false;
     }
     if (services_.triggerEffects) {

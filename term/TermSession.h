@@ -265,6 +265,7 @@ private:
         bool matchTriggers; // false for a line completed while a reaction was sent
         std::uint64_t serial = 0;
         int column = 0;
+        bool shown = true;  // false once a trigger gagged it from the screen
         bool logged = true; // false once a trigger gagged it from the log too
     };
     // The line the trigger pass is working on.

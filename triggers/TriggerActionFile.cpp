@@ -112,8 +112,12 @@ public:
     TriggerActionFile file;
 
     void Line(std::size_t number, std::string_view line) {
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // Every CR at the end goes: one written back would come back as a line end.
+        while (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         if (line.empty()) return;
+        // Kept lines are kept whole or not at all: a cut one could read differently.
+        const bool keepable = line.size() <= kMaxKeptLineChars;
         if (line == kEntry) {
             EndRecord();
             current_ = TriggerActionRecord{};
@@ -122,8 +126,10 @@ public:
             return;
         }
         if (!current_) {
-            if (file.leading.size() < kMaxLeadingLines)
-                file.leading.emplace_back(line.substr(0, kMaxKeptLineChars));
+            if (!keepable)
+                Problem(number, line, "is too long; left out");
+            else if (file.leading.size() < kMaxLeadingLines)
+                file.leading.emplace_back(line);
             return;
         }
         const std::size_t eq = line.find('=');
@@ -131,10 +137,14 @@ public:
         if (eq != std::string_view::npos)
             result = SetField(*current_, line.substr(0, eq), line.substr(eq + 1), hasPattern_);
         if (result == KeyResult::Set) return;
+        if (!keepable) {
+            Problem(number, line, "is too long; left out");
+            return;
+        }
         if (result == KeyResult::BadValue)
             Problem(number, line, "is not understood; kept as it is");
         std::vector<std::string>& kept = current_->actions.keptLines;
-        if (kept.size() < kMaxKeptLines) kept.emplace_back(line.substr(0, kMaxKeptLineChars));
+        if (kept.size() < kMaxKeptLines) kept.emplace_back(line);
     }
 
     void EndRecord() {

@@ -385,6 +385,7 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     const std::string all = h.screen.GetAllText();
     EXPECT_NE(all.find("An orc attacks\r\nafter\r\n"), std::string::npos) << all;
     EXPECT_EQ(all.find("spam"), std::string::npos);
+    EXPECT_EQ(h.session->RecentText().find("spam"), std::string::npos);
     const int row = h.screen.BufferLine() - 2;
     ASSERT_EQ(std::string(h.screen.Line(row).ch, 14), "An orc attacks");
     std::vector<CellColor> colors;
