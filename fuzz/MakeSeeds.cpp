@@ -89,6 +89,19 @@ void ScreenSeeds(const std::string& term) {
     AppendFeed(script, "after reset\r\n");
     Write("screen_fuzzer", "controls", script);
 
+    // Completed lines gagged and coloured afterwards, scrolled back and live, and a prompt.
+    script.clear();
+    AppendResize(script, 10, 80);
+    AppendFeed(script, game.substr(0, 2000));
+    AppendOp(script, ScreenOp::PageUp, {"\0", 1});
+    AppendOp(script, ScreenOp::Line, {"\0", 1});
+    AppendOp(script, ScreenOp::Line, "\x0b");
+    AppendFeed(script, "one\r\ntwo\r\nhp> ");
+    AppendOp(script, ScreenOp::Line, "\x07");
+    AppendOp(script, ScreenOp::Line, "\x06");
+    AppendFeed(script, "look\r\n");
+    Write("screen_fuzzer", "gags", script);
+
     if (!term.empty()) {
         script.clear();
         AppendResize(script, 30, 90);
