@@ -13,6 +13,7 @@
 #include "term/QtEventLoop.h"
 #include "term/ScreenFonts.h"
 #include "term/TermSession.h"
+#include "term/TextDecoder.h"
 #include "windows/Divider.h"
 #include "windows/FindBar.h"
 #include "windows/MapWindow.h"
@@ -82,7 +83,16 @@ public:
         if (term_.settings_.nowav == 0) term_.mainWidget_->Bell(std::string(path));
     }
     void CopyToChannel(std::string_view line) override {
-        if (term_.chan_) term_.chan_->Screen().AddText(std::string(line) + "\r\n");
+        if (!term_.chan_) return;
+        // The line's cells are Latin-1; the channel screen reads bytes in its own encoding,
+        // and 0xFF there starts a telnet command unless doubled.
+        TMudScreen& channel = term_.chan_->Screen();
+        std::string bytes;
+        for (char c : Latin1ToGameBytes(line, channel.Encoding())) {
+            bytes.push_back(c);
+            if (c == '\xFF') bytes.push_back(c);
+        }
+        channel.AddText(bytes + "\r\n");
     }
 
     // MessageBoxes: one OK button, owned by the main window.
