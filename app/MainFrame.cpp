@@ -496,6 +496,9 @@ void TSDIDecFrame::RestoreSideWindows() {
 
 void TSDIDecFrame::LoadTriggers() {
     triggers_.LoadTriggers(session_->Name());
+    // Said once per load; the lines themselves are kept in the file.
+    for (const std::string& problem : triggers_.TakeActionFileProblems())
+        term_->Session().PrintLocal(problem + "\r\n");
     triggerWindow_->Refill();
 }
 

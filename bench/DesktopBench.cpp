@@ -316,6 +316,34 @@ int main(int argc, char** argv) {
         report("longest event-loop stall during the flood", flood.maxStallMs, 100, "ms");
         report("resident memory after the flood", rss, 150, "MiB");
     }
+    {
+        // The same flood with 1,000 highlight triggers, each on a stretch of the corpus's own
+        // text so that they keep firing; they colour what they matched and send nothing.
+        tav::TriggerActions highlight;
+        highlight.highlight = tav::HighlightScope::Match;
+        highlight.textColor = 0x0000FF;
+        for (const std::string& line : tav::bench::CorpusLines(1000)) {
+            const std::string pattern = line.substr(line.size() / 3, 12);
+            triggers.SetActions(triggers.AddTrigger(pattern, ""), highlight);
+        }
+        const std::string corpus = tav::bench::GameCorpus(kCorpusBytes);
+        tav::tmudterm term(settings, stored, triggers, quiet);
+        term.SetMessageBoxOverride(&quiet);
+        term.resize(1024, 768);
+        term.ApplyScreenSettings(true);
+        term.ApplySizes();
+        term.SetLayoutLock(false);
+        term.show();
+        QCoreApplication::processEvents();
+        const FloodResult flood = Flood(term, settings, corpus);
+        const double mb = static_cast<double>(corpus.size()) / 1e6;
+        if (flood.complete)
+            std::printf("flood with 1,000 highlight triggers:         %9.2f s    (%.1f MB/s)\n",
+                        flood.totalMs / 1e3, mb / (flood.totalMs / 1e3));
+        else
+            std::printf("flood with 1,000 highlight triggers did not complete\n");
+        triggers.ClearTriggers();
+    }
 
     const fs::path client = FindClient(argc, argv);
     char pattern[] = "/tmp/desktop_bench.XXXXXX";

@@ -89,6 +89,19 @@ void ScreenSeeds(const std::string& term) {
     AppendFeed(script, "after reset\r\n");
     Write("screen_fuzzer", "controls", script);
 
+    // Completed lines gagged and coloured afterwards, scrolled back and live, and a prompt.
+    script.clear();
+    AppendResize(script, 10, 80);
+    AppendFeed(script, game.substr(0, 2000));
+    AppendOp(script, ScreenOp::PageUp, {"\0", 1});
+    AppendOp(script, ScreenOp::Line, {"\0", 1});
+    AppendOp(script, ScreenOp::Line, "\x0b");
+    AppendFeed(script, "one\r\ntwo\r\nhp> ");
+    AppendOp(script, ScreenOp::Line, "\x07");
+    AppendOp(script, ScreenOp::Line, "\x06");
+    AppendFeed(script, "look\r\n");
+    Write("screen_fuzzer", "gags", script);
+
     if (!term.empty()) {
         script.clear();
         AppendResize(script, 30, 90);
@@ -229,6 +242,12 @@ void TriggerSeeds() {
                                 "dark"})
         many += std::string(pattern) + "\r\nsay %1\r\r\n#\r\n";
     Write("trigger_file_fuzzer", "many", seed(many, corpusLines));
+    Write("trigger_actions_fuzzer", "entries",
+          seed("hit\r\n#\r\nhit\r\nflee\r\r\n#\r\nwin\r\n#\r\n",
+               "; notes\r\n[trigger]\r\npattern=hit\r\noccurrence=2\r\nenabled=no\r\n"
+               "group=fight\r\nhighlight=match\r\ntext=#FF8000\r\nback=#000080\r\n"
+               "gag=yes\r\ngag-log=yes\r\nsound=hit.wav\r\nchannel=yes\r\nfuture=1\r\n"
+               "gag=maybe\r\n[trigger]\r\npattern=gone\r\n[trigger]\r\nenabled=no\r\n"));
 }
 
 void TimerSeeds() {

@@ -1,10 +1,13 @@
 // The terminal screen driven by a script of operations (ScreenOps.h). After each one the
 // cursor, top line and screen lie inside the buffer, every row the view is told to paint
-// can be read, and no leftover of an overwritten URL stays marked.
+// can be read, and no leftover of an overwritten URL stays marked; completed lines may be
+// gagged or coloured afterwards, as trigger actions do.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"
+
+#include <array>
 
 namespace {
 
@@ -127,13 +130,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     screen.SetScreenRect({0, 0, 4 + 80 * screen.CellWidth(), 24 * screen.CellHeight()}, false);
 
     Script script(data, size);
+    // The serials of the last lines taken, as the session keeps them for trigger actions.
+    std::array<std::uint64_t, tav::fuzz::kRecentTakenLines> taken{};
+    std::size_t takenCount = 0;
     while (!script.AtEnd()) {
         switch (static_cast<ScreenOp>(script.Byte() % tav::fuzz::kScreenOpCount)) {
         case ScreenOp::Feed: {
             const std::uint8_t* bytes = nullptr;
             const std::size_t n = script.Take(script.Byte(), &bytes);
             screen.AddText(reinterpret_cast<const char*>(bytes), n);
-            while (screen.TakeLine()) {
+            while (auto line = screen.TakeLineWithAttributes()) {
+                FUZZ_CHECK(line->serial != 0, "a taken line has a serial");
+                taken[takenCount++ % taken.size()] = line->serial;
             }
             break;
         }
@@ -165,6 +173,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case ScreenOp::Select: Select(screen, script); break;
+        case ScreenOp::Line: {
+            const std::uint8_t which = script.Byte();
+            const std::uint64_t serial = taken[which % taken.size()];
+            if ((which & 8) != 0)
+                screen.ColorWholeCompletedLine(serial, tav::ExplicitCellColor(which), 0);
+            else
+                screen.RemoveCompletedLine(serial);
+            break;
+        }
         }
         CheckCursor(screen);
         CheckUrls(screen);

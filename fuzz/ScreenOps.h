@@ -19,8 +19,11 @@ enum class ScreenOp : std::uint8_t {
     Reset,     // two bytes: ResetScreen(1 + value % kMaxResetLines)
     Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell bits
     Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
+    Line,      // one byte: one of the last lines taken (bits 0-2) is gagged or coloured (bit 3)
 };
-inline constexpr int kScreenOpCount = 9;
+inline constexpr int kScreenOpCount = 10;
+// How many of the last completed lines the Line operation can reach.
+inline constexpr std::size_t kRecentTakenLines = 8;
 // Small scrollbacks keep each run quick.
 inline constexpr int kMaxResetLines = 400;
 

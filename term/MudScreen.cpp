@@ -148,6 +148,7 @@ void TMudScreen::PutText(const char* run, std::size_t n) {
                                           static_cast<std::size_t>(std::max(1, cols_ - 1 - col_)));
 
         ScreenLine& line = buffer_[bufLine_];
+        deepest_ = std::max(deepest_, bufLine_);
         const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
         line.UnmarkCutUrls(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
@@ -192,14 +193,23 @@ int TMudScreen::NewLine() {
     const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
     std::string text(line.ch, nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns);
     if (settings_.urlaware) MarkUrls(text);
+    const bool removeNow = removePrompt_ && promptLine_ == bufLine_;
     if (promptLine_ == bufLine_) {
         // The prompt at the start of this line was handed over already.
         const std::size_t from = std::min(promptLength_, text.size());
-        if (from < text.size()) QueueLine(text.substr(from), line.attr + from);
+        if (from < text.size())
+            QueueLine(text.substr(from), line.attr + from, static_cast<int>(from));
     } else {
-        QueueLine(std::move(text), line.attr);
+        QueueLine(std::move(text), line.attr, 0);
     }
     promptLine_ = -1;
+    removePrompt_ = false;
+    if (removeNow) {
+        // A gagged prompt's line goes now that it is complete: the cursor stays on the
+        // buffer line, which the line below has moved into.
+        RemoveLine(bufLine_);
+        return 0;
+    }
 
     if (bufLine_ >= buffer_.Lines() - 1) {
         buffer_.Advance(attr_);
@@ -221,10 +231,11 @@ int TMudScreen::NewLine() {
     return 0;
 }
 
-void TMudScreen::QueueLine(std::string text, const Attr* attrs) {
+void TMudScreen::QueueLine(std::string text, const Attr* attrs, int column) {
     std::vector<Attr> kept;
     if (keepLineAttributes) kept.assign(attrs, attrs + text.size());
-    lineQueue_.push_back({std::move(text), std::move(kept)});
+    buffer_[bufLine_].serial = ++lastSerial_;
+    lineQueue_.push_back({std::move(text), std::move(kept), lastSerial_, column});
 }
 
 void TMudScreen::EndPrompt() {
@@ -233,7 +244,7 @@ void TMudScreen::EndPrompt() {
     const std::size_t length = nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns;
     const std::size_t from = promptLine_ == bufLine_ ? std::min(promptLength_, length) : 0;
     if (from >= length) return;
-    QueueLine(std::string(line.ch + from, length - from), line.attr + from);
+    QueueLine(std::string(line.ch + from, length - from), line.attr + from, static_cast<int>(from));
     promptLine_ = bufLine_;
     promptLength_ = length;
 }
@@ -483,6 +494,7 @@ std::size_t TMudScreen::DoTelnet(std::size_t i) {
 
 void TMudScreen::GotoXY(int row, int col) {
     promptLine_ = -1; // text written after a jump is not the prompt's continuation
+    removePrompt_ = false;
     row_ = std::clamp(row, 0, rows_ - 1);
     col_ = std::clamp(col, 0, cols_ - 1);
     bufLine_ = top_ + row_;
@@ -538,7 +550,7 @@ void TMudScreen::ResetScreen(int lines) {
     buffer_.Reset(std::clamp(lines, 1, kMaxScreenLines));
     rows_ = std::min(rows_, buffer_.Lines());
     top_ = savedTop_ = 0;
-    row_ = col_ = bufLine_ = bufCol_ = 0;
+    row_ = col_ = bufLine_ = bufCol_ = deepest_ = 0;
     // The selection's cells are gone; its ends stay, but inside the smaller buffer.
     anchor_.line = std::min(anchor_.line, buffer_.Lines() - 1);
     end_.line = std::min(end_.line, buffer_.Lines() - 1);

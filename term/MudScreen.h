@@ -42,6 +42,10 @@ inline constexpr std::string_view kUrlPrefixes[] = {"https://", "http://", "ftp:
 struct TakenLine {
     std::string text;
     std::vector<Attr> attrs; // empty unless keepLineAttributes was set
+    // Names the buffer line for the completed-line operations below; never 0.
+    std::uint64_t serial = 0;
+    // The buffer column of text[0] (past a prompt that was handed over before).
+    int column = 0;
 };
 
 // Scroll bar requests the view forwards to the model.
@@ -152,6 +156,19 @@ public:
     // its live position; for a view that scrolls back over that screen's text.
     void CopyLinesFrom(const TMudScreen& other);
 
+    // --- completed lines after the fact (TakenLine::serial) ---------------------------
+    // Gives the cells of the completed line under text offsets from..to-1 these colours
+    // (0 keeps a cell's own); false when the line has left the buffer.
+    bool ColorCompletedLine(std::uint64_t serial, std::size_t from, std::size_t to, CellColor text,
+                            CellColor back);
+    // The same for every non-empty cell of the line, a prompt before the text included.
+    bool ColorWholeCompletedLine(std::uint64_t serial, CellColor text, CellColor back);
+    // Takes the completed line out of the buffer: the lines below move up and the
+    // cursor's line goes with them; the view keeps showing the same text where it can,
+    // and the selection keeps its text. A prompt still being written on the cursor's line
+    // is taken out once its line is complete. False when the line has left the buffer.
+    bool RemoveCompletedLine(std::uint64_t serial);
+
     // --- selection (view side) --------------------------------------------------------
     struct CellPos {
         int line;
@@ -176,8 +193,11 @@ private:
     void PutText(const char* run, std::size_t n);
     int NewLine();
     void MarkUrls(const std::string& text);
+    std::optional<int> FindCompletedLine(std::uint64_t serial) const;
+    void RemoveLine(int n);
+    void InvalidateBufferLine(int n);
     // Queues a completed line with the attributes of its cells from `attrs` on.
-    void QueueLine(std::string text, const Attr* attrs);
+    void QueueLine(std::string text, const Attr* attrs, int column);
     std::size_t DoControl(std::size_t i);
     std::size_t DoEscape(std::size_t i);
     std::size_t DoAnsi(std::size_t i);
@@ -207,6 +227,12 @@ private:
     // The buffer line a prompt was queued from, and how much of it; -1 when none.
     int promptLine_ = -1;
     std::size_t promptLength_ = 0;
+    // The prompt line is to be taken out when it completes.
+    bool removePrompt_ = false;
+    // The serial of the last completed line.
+    std::uint64_t lastSerial_ = 0;
+    // No line below this one has been written since the buffer was reset.
+    int deepest_ = 0;
     int cellWidth_ = 7;
     int cellHeight_ = 15;
 

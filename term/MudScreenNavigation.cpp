@@ -200,6 +200,7 @@ void TMudScreen::CopyLinesFrom(const TMudScreen& other) {
     rows_ = std::min(rows_, buffer_.Lines());
     bufLine_ = other.bufLine_;
     bufCol_ = other.bufCol_;
+    deepest_ = buffer_.Lines() - 1;
     top_ = savedTop_ = LimitTop(bufLine_ - rows_ + 1);
     row_ = bufLine_ - top_;
     col_ = std::min(bufCol_, cols_ - 1);

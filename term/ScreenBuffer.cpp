@@ -16,6 +16,7 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     if (this == &other) return *this;
     std::memcpy(ch, other.ch, sizeof ch);
     std::memcpy(attr, other.attr, sizeof attr);
+    serial = other.serial;
     if (!other.colors)
         colors.reset();
     else if (colors)
@@ -35,6 +36,7 @@ void ScreenLine::SetColors(int from, int to, CellColor text, CellColor back) {
 
 void ScreenLine::Blank(Attr a) {
     colors.reset();
+    serial = 0;
     Blank(0, kBufferColumns, a);
 }
 
@@ -70,6 +72,12 @@ void ScreenBuffer::Reset(int lines) {
 void ScreenBuffer::LineOutOfRange(int n, int count) {
     std::fprintf(stderr, "ScreenBuffer: line %d outside 0..%d\n", n, count - 1);
     std::abort();
+}
+
+void ScreenBuffer::Remove(int n, int last, Attr a) {
+    for (int i = n; i < last; ++i)
+        (*this)[i] = std::move((*this)[i + 1]);
+    (*this)[last].Blank(a);
 }
 
 void ScreenBuffer::Advance(Attr a) {

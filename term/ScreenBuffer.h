@@ -47,6 +47,9 @@ struct ScreenLine {
     char ch[kBufferColumns];
     Attr attr[kBufferColumns];
     std::unique_ptr<LineColors> colors;
+    // Which completed line this is (TakenLine::serial); 0 for a line not completed since
+    // it was last blanked whole.
+    std::uint64_t serial = 0;
 
     ScreenLine() = default;
     ScreenLine(const ScreenLine& other);
@@ -84,6 +87,9 @@ public:
     void Reset(int lines);
     // Drops line 0; the new last line is empty with attribute a.
     void Advance(Attr a);
+    // Takes line n out: lines n+1..last move up one, and line `last` becomes empty with
+    // attribute a. Lines below `last` stay where they are (the caller knows them empty).
+    void Remove(int n, int last, Attr a);
 
 private:
     std::size_t Physical(int n) const {

@@ -81,6 +81,16 @@ public:
     virtual void WriteColored(std::string_view /*line*/, std::span<const Attr> /*attrs*/) {}
 };
 
+// What trigger actions reach beyond the terminal screen.
+class TriggerEffects {
+public:
+    virtual ~TriggerEffects() = default;
+    // Plays a WAV file as the terminal bell does.
+    virtual void PlayTriggerSound(std::string_view path) = 0;
+    // Adds a completed line (without its line end) to the channel window.
+    virtual void CopyToChannel(std::string_view line) = 0;
+};
+
 // Milliseconds of a clock that never steps back, from an arbitrary start and wrapping in
 // 32 bits as the latency arithmetic expects: for measuring intervals (the ping latency,
 // announcement windows), never for showing the time of day.

@@ -2,6 +2,7 @@
 
 #include "settings/GamePort.h"
 #include "term/TextDecoder.h"
+#include "triggers/GroupCommand.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -43,7 +44,10 @@ TermSession::TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop
                          TermServices services)
     : settings_(settings), screen_(screen), loop_(loop), services_(std::move(services)),
       connector_(loop) {
-    if (services_.triggers) services_.triggers->SetSender(this);
+    if (services_.triggers) {
+        services_.triggers->SetSender(this);
+        services_.triggers->SetObserver(this);
+    }
 }
 
 TermSession::~TermSession() {
@@ -55,7 +59,10 @@ TermSession::~TermSession() {
         loop_.Unwatch(fd_);
         ::close(fd_);
     }
-    if (services_.triggers) services_.triggers->SetSender(nullptr);
+    if (services_.triggers) {
+        services_.triggers->SetSender(nullptr);
+        services_.triggers->SetObserver(nullptr);
+    }
 }
 
 // --- connection ---------------------------------------------------------------------
@@ -255,17 +262,24 @@ void TermSession::DrainLines() {
     // on its own output.
     const bool fromReaction = services_.triggers && services_.triggers->Sending();
     while (auto line = screen_.TakeLineWithAttributes())
-        completed_.push_back({std::move(line->text), std::move(line->attrs), !fromReaction});
+        completed_.push_back({std::move(line->text), std::move(line->attrs), !fromReaction,
+                              line->serial, line->column});
     if (draining_) return;
     draining_ = true;
     while (!completed_.empty()) {
-        const CompletedLine line = std::move(completed_.front());
+        CompletedLine line = std::move(completed_.front());
         completed_.pop_front();
-        if (services_.triggers && line.matchTriggers) services_.triggers->CheckTriggers(line.text);
-        if (services_.log && services_.log->IsOpen()) {
+        if (services_.triggers && line.matchTriggers) {
+            matching_ = &line;
+            services_.triggers->CheckTriggers(line.text);
+            matching_ = nullptr;
+        }
+        if (line.logged && services_.log && services_.log->IsOpen()) {
             services_.log->Write(line.text + "\n");
             services_.log->WriteColored(line.text, line.attrs);
         }
+        // A gagged line is not read out, nor shown by the scroll-back views.
+        if (!line.shown) continue;
         if (services_.onLine) services_.onLine(line.text);
         AppendRecent(line.text);
         AppendRecent("\r\n");
@@ -357,6 +371,40 @@ int TermSession::SendRaw(std::string_view bytes) {
         sent += static_cast<std::size_t>(n);
     }
     return static_cast<int>(sent);
+}
+
+void TermSession::Send(std::string_view reaction) {
+    if (services_.triggers) {
+        const GroupCommandResult result = RunGroupCommands(reaction, *services_.triggers);
+        if (result.ran) {
+            // A reaction of group commands alone has nothing to send.
+            if (!result.rest.empty()) TermSend(GameBytes(result.rest), false, true);
+            return;
+        }
+    }
+    TermSend(GameBytes(reaction), false, true);
+}
+
+void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
+    const TriggerActions& actions = trigger.Actions();
+    if (matching_ == nullptr || !actions.ActsOnLine()) return;
+    CompletedLine& line = *matching_;
+    const CellColor text = actions.textColor ? ExplicitCellColor(*actions.textColor) : 0;
+    const CellColor back = actions.backColor ? ExplicitCellColor(*actions.backColor) : 0;
+    const auto column = static_cast<std::size_t>(line.column);
+    if (actions.highlight == HighlightScope::Match)
+        screen_.ColorCompletedLine(line.serial, column + span.begin, column + span.end, text, back);
+    else if (actions.highlight == HighlightScope::Line)
+        screen_.ColorWholeCompletedLine(line.serial, text, back);
+    if (actions.gag) {
+        screen_.RemoveCompletedLine(line.serial);
+        line.shown = false;
+        if (actions.gagLog) line.logged = false;
+    }
+    if (services_.triggerEffects) {
+        if (!actions.sound.empty()) services_.triggerEffects->PlayTriggerSound(actions.sound);
+        if (actions.toChannel) services_.triggerEffects->CopyToChannel(line.text);
+    }
 }
 
 int TermSession::TermSend(std::string_view text, bool echo, bool raw) {

@@ -62,6 +62,8 @@ struct TermServices {
     // The reconnect's clock; the system's steady clock when null.
     SteadyClock* steadyClock = nullptr;
     TriggerList* triggers = nullptr;
+    // Sounds and channel copies of trigger actions; none when null.
+    TriggerEffects* triggerEffects = nullptr;
     // Receives the vitals, rooms and channel text a game sends by GMCP or MSDP.
     GameDataSink* gameData = nullptr;
     // Whether an assistive technology is listening (told to games in the terminal type).
@@ -79,7 +81,7 @@ struct TermServices {
 // trigger pass, the log file and the recent-text buffer, sends lines with or without
 // echo, runs the login commands and the start-up autoconnect, and owns the input history
 // and the window's timers. Everything runs on the event loop's thread.
-class TermSession final : public LocalPrinter, public TriggerSender {
+class TermSession final : public LocalPrinter, public TriggerSender, public TriggerObserver {
 public:
     TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop, TermServices services);
     ~TermSession() override;
@@ -160,7 +162,11 @@ public:
         expander_.reset();
     }
     void PrintLocal(std::string_view text) override;
-    void Send(std::string_view reaction) override { TermSend(GameBytes(reaction), false, true); }
+    // Sends a reaction raw and without echo; its group command lines are run instead.
+    void Send(std::string_view reaction) override;
+    // Acts on the line being matched: colours or gags it on the screen, plays a sound,
+    // copies it to the channel window.
+    void TriggerFired(const TTrigger& trigger, MatchSpan span) override;
 
     // --- start-up and timers ---------------------------------------------------------
     void AutoConnect();
@@ -273,7 +279,13 @@ private:
         std::string text;
         std::vector<Attr> attrs;
         bool matchTriggers; // false for a line completed while a reaction was sent
+        std::uint64_t serial = 0;
+        int column = 0;
+        bool shown = true;  // false once a trigger gagged it from the screen
+        bool logged = true; // false once a trigger gagged it from the log too
     };
+    // The line the trigger pass is working on.
+    CompletedLine* matching_ = nullptr;
     std::deque<CompletedLine> completed_;
     bool draining_ = false;
     InputHistory history_;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "triggers/TriggerActions.h"
 #include "triggers/TriggerLimits.h"
 #include "triggers/TriggerPattern.h"
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tav {
 
@@ -19,13 +21,18 @@ public:
     const std::string& reaction() const { return reaction_; }
     const TriggerPattern& Compiled() const { return compiled_; }
 
-    // Replaces both texts, normalized as by the constructor.
+    // Replaces both texts, normalized as by the constructor. The actions stay: they belong
+    // to the trigger, not to its texts.
     void Set(std::string_view pattern, std::string_view reaction);
+
+    const TriggerActions& Actions() const { return actions_; }
+    void SetActions(TriggerActions actions) { actions_ = std::move(actions); }
 
 private:
     std::string pattern_;
     std::string reaction_;
     TriggerPattern compiled_;
+    TriggerActions actions_;
 };
 
 // The stored form of a pattern: one line (cut at the first CR or LF, which the trigger file

@@ -2,6 +2,7 @@
 
 #include "settings/TextMode.h"
 #include "triggers/ExpandReaction.h"
+#include "triggers/TriggerActionFile.h"
 #include "triggers/TriggerFile.h"
 
 #include <algorithm>
@@ -82,8 +83,28 @@ std::string TriggerList::TriggerFilePath(std::string_view profile) const {
     return path;
 }
 
+std::string TriggerList::ActionFilePath(std::string_view profile) const {
+    std::string path = profilesRoot_;
+    path.append("/").append(profile).append("/").append(kActionFileName);
+    return path;
+}
+
+std::size_t TriggerList::SetGroupEnabled(std::string_view group, bool enabled) {
+    std::size_t count = 0;
+    for (auto& trigger : triggers_) {
+        if (group.empty() || trigger->Actions().group != group) continue;
+        TriggerActions actions = trigger->Actions();
+        actions.enabled = enabled;
+        trigger->SetActions(std::move(actions));
+        ++count;
+    }
+    return count;
+}
+
 bool TriggerList::LoadTriggers(std::string_view profile) {
     ClearTriggers();
+    actionLeading_.clear();
+    actionProblems_.clear();
     const std::optional<std::string> text = ReadTextFile(TriggerFilePath(profile));
     if (!text) return false;
     // A stable sort places every record where adding them one by one would (after its
@@ -94,6 +115,12 @@ bool TriggerList::LoadTriggers(std::string_view profile) {
         return TriggerPatternLess(a->pattern(), b->pattern());
     });
     Changed();
+    if (const auto actions = ReadTextFile(ActionFilePath(profile))) {
+        TriggerActionFile file = ParseTriggerActionFile(*actions);
+        AttachTriggerActions(*this, file.records);
+        actionLeading_ = std::move(file.leading);
+        actionProblems_ = std::move(file.problems);
+    }
     return true;
 }
 
@@ -101,8 +128,14 @@ bool TriggerList::SaveTriggers(std::string_view profile) const {
     const std::string path = TriggerFilePath(profile);
     // A file that cannot be removed would bring the deleted triggers back at the next
     // load; a missing one is just as good as a removed one.
-    if (triggers_.empty()) return std::remove(path.c_str()) == 0 || errno == ENOENT;
-    return WriteTextFile(path, FormatTriggerFile(*this));
+    auto removed = [](const std::string& file) {
+        return std::remove(file.c_str()) == 0 || errno == ENOENT;
+    };
+    if (triggers_.empty()) return removed(path) && removed(ActionFilePath(profile));
+    if (!WriteTextFile(path, FormatTriggerFile(*this))) return false;
+    const std::string actions = FormatTriggerActionFile(*this, actionLeading_);
+    const std::string actionPath = ActionFilePath(profile);
+    return actions.empty() ? removed(actionPath) : WriteTextFile(actionPath, actions);
 }
 
 void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& out) const {
@@ -136,8 +169,13 @@ void TriggerList::CheckFrom(std::size_t pos, std::string_view line) {
     // By index: a sender may print lines, and the list must survive whatever it does.
     for (std::size_t i = pos; i < triggers_.size(); ++i) {
         const TTrigger& trigger = *triggers_[i];
-        if (trigger.Compiled().MayMatch(bigrams) && trigger.Compiled().Match(line, vars_))
-            SendReaction(trigger);
+        const TriggerPattern& pattern = trigger.Compiled();
+        MatchSpan span;
+        if (!trigger.Actions().enabled || !pattern.MayMatch(bigrams) ||
+            !pattern.Match(line, vars_, &span))
+            continue;
+        if (observer_ != nullptr) observer_->TriggerFired(trigger, span);
+        SendReaction(trigger);
     }
 }
 
@@ -159,6 +197,9 @@ void TriggerList::CheckTriggers(std::string_view line) {
     std::optional<std::uint64_t> stored; // the variables' version after the last store
     for (const std::uint32_t pos : passCandidates_) {
         const TTrigger& trigger = *triggers_[pos];
+        // Checked as each is reached: a reaction may switch a group on or off. A skipped
+        // trigger ends a run of equal patterns, so the next one is searched afresh.
+        if (!trigger.Actions().enabled) continue;
         if (pos == 0 || pos - 1 != previous || !prefilter_.RepeatsPrevious(pos)) {
             matched = trigger.Compiled().Find(line, captures);
             stored.reset();
@@ -169,6 +210,7 @@ void TriggerList::CheckTriggers(std::string_view line) {
             captures.Store(line, vars_);
             stored = vars_.Version();
         }
+        if (observer_ != nullptr) observer_->TriggerFired(trigger, captures.match);
         SendReaction(trigger);
         if (generation_ == generation) continue;
         // The sender changed the list: the candidates no longer name its positions, so

@@ -16,6 +16,14 @@
 
 namespace tav {
 
+// Told of every trigger that fires on a line and where its pattern matched, before its
+// reaction is sent: how the terminal learns which lines to colour, gag, sound or copy.
+class TriggerObserver {
+public:
+    virtual ~TriggerObserver() = default;
+    virtual void TriggerFired(const TTrigger& trigger, MatchSpan span) = 0;
+};
+
 // The triggers of the current profile, kept in ascending order of their patterns compared
 // without regard to letter case (patterns equal but for case: in byte order; equal
 // patterns: in the order they were added), plus the trigger variables, the ignore switch
@@ -34,6 +42,7 @@ class TriggerList {
 public:
     static constexpr std::string_view kDefaultProfilesRoot = "./profiles";
     static constexpr std::string_view kFileName = "trigs.ndx";
+    static constexpr std::string_view kActionFileName = "trigs.act";
 
     // `profilesRoot` is the directory holding one directory per profile.
     explicit TriggerList(std::string profilesRoot = std::string(kDefaultProfilesRoot));
@@ -43,6 +52,8 @@ public:
 
     // Where reactions are sent; null sends nothing.
     void SetSender(TriggerSender* sender) { sender_ = sender; }
+    // Told of every firing; null for nobody.
+    void SetObserver(TriggerObserver* observer) { observer_ = observer; }
 
     std::size_t Count() const { return triggers_.size(); }
     bool Empty() const { return triggers_.empty(); }
@@ -60,19 +71,34 @@ public:
     bool DeleteTrigger(std::size_t pos);
     void ClearTriggers();
 
+    // Replaces the actions of the trigger at `pos` (< Count()).
+    void SetActions(std::size_t pos, TriggerActions actions) {
+        triggers_.at(pos)->SetActions(std::move(actions));
+    }
+    // Switches every trigger of `group` on or off; returns how many there are.
+    std::size_t SetGroupEnabled(std::string_view group, bool enabled);
+
     // "<root>/<profile>/trigs.ndx".
     std::string TriggerFilePath(std::string_view profile) const;
-    // Empties the list, then reads the profile's trigger file into it. A missing or
-    // unreadable file leaves the list empty; false then.
+    // "<root>/<profile>/trigs.act", the triggers' further actions (TriggerActionFile.h).
+    std::string ActionFilePath(std::string_view profile) const;
+    // Empties the list, then reads the profile's trigger file into it, and the actions
+    // file onto its triggers. A missing or unreadable trigger file leaves the list empty;
+    // false then.
     bool LoadTriggers(std::string_view profile);
     // Writes the whole list to the profile's trigger file, or deletes the file when the
-    // list is empty. On a failed write the old file stays as it was, and so does a file
-    // that cannot be deleted; false then.
+    // list is empty; the same for the actions file when no trigger has actions. On a
+    // failed write the old file stays as it was, and so does a file that cannot be
+    // deleted; false then.
     bool SaveTriggers(std::string_view profile) const;
+    // What the last load found wrong in the actions file, once: the texts are handed over
+    // and forgotten.
+    std::vector<std::string> TakeActionFileProblems() { return std::move(actionProblems_); }
 
     // The per-line pass: unless IgnoreTrigs is on or a reaction is being sent, every
-    // trigger whose pattern matches `line` (a completed line without its line end) sends
-    // its expanded reaction, in list order, each once.
+    // enabled trigger whose pattern matches `line` (a completed line without its line
+    // end) is told to the observer and sends its expanded reaction, in list order, each
+    // once.
     void CheckTriggers(std::string_view line);
 
     // The list positions, in list order, of the triggers whose patterns match `line`,
@@ -109,6 +135,9 @@ private:
     std::optional<std::string> lastFired_;
     std::function<void()> firedListener_;
     TriggerSender* sender_ = nullptr;
+    TriggerObserver* observer_ = nullptr;
+    std::vector<std::string> actionLeading_;
+    std::vector<std::string> actionProblems_;
     std::string profilesRoot_;
     bool ignoreTrigs_ = false;
     int sendDepth_ = 0;

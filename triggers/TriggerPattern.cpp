@@ -111,10 +111,11 @@ void TriggerPattern::ChooseProbes() {
     }
 }
 
-bool TriggerPattern::Match(std::string_view line, TriggerVars& vars) const {
+bool TriggerPattern::Match(std::string_view line, TriggerVars& vars, MatchSpan* span) const {
     TriggerCaptures captures;
     if (!Find(line, captures)) return false;
     captures.Store(line, vars);
+    if (span != nullptr) *span = captures.match;
     return true;
 }
 
@@ -134,6 +135,7 @@ bool TriggerPattern::Find(std::string_view line, TriggerCaptures& captures) cons
             // A marker at the very end takes the rest of the line.
             captures.spans[s.digit] = {pos, line.size() - pos};
             captures.set |= 1U << s.digit;
+            pos = line.size();
             ++step;
             break;
         }
@@ -145,7 +147,9 @@ bool TriggerPattern::Find(std::string_view line, TriggerCaptures& captures) cons
         pos = at + literal.size();
         ++step;
     }
-    return step == steps_.size();
+    if (step != steps_.size()) return false;
+    captures.match = {lead, pos};
+    return true;
 }
 
 void TriggerCaptures::Store(std::string_view line, TriggerVars& vars) const {

@@ -14,9 +14,17 @@ namespace tav {
 
 // Where a match found the variables of its pattern: (offset, length) in the line for each
 // digit whose bit is in `set`.
+// Where a match lies in the line: from the start of the leading literal to the end of
+// the last literal or variable.
+struct MatchSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
 struct TriggerCaptures {
     std::array<std::pair<std::size_t, std::size_t>, kTriggerVarCount> spans;
     unsigned set = 0;
+    MatchSpan match; // the matched stretch of the line
 
     // Stores the captured texts of `line` in `vars` (where a digit occurs twice in the
     // pattern, the later occurrence's text is the one captured).
@@ -37,10 +45,11 @@ public:
     explicit TriggerPattern(std::string_view pattern);
 
     // True when `line` matches; only then are the variables of the pattern stored in
-    // `vars` (where a digit occurs twice, the later occurrence's text wins).
-    bool Match(std::string_view line, TriggerVars& vars) const;
-    // The same without storing: true when `line` matches, with the variables' places in
-    // `captures`.
+    // `vars` (where a digit occurs twice, the later occurrence's text wins), and the
+    // matched stretch in `span` when one is given.
+    bool Match(std::string_view line, TriggerVars& vars, MatchSpan* span = nullptr) const;
+    // The same without storing: true when `line` matches, with the variables' places and
+    // the matched stretch in `captures`.
     bool Find(std::string_view line, TriggerCaptures& captures) const;
 
     // False when `line` (given as its byte pairs) cannot match: a byte pair of one of the

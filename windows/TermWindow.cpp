@@ -16,6 +16,7 @@
 #include "term/QtEventLoop.h"
 #include "term/ScreenFonts.h"
 #include "term/TermSession.h"
+#include "term/TextDecoder.h"
 #include "windows/Divider.h"
 #include "windows/FindBar.h"
 #include "windows/MapWindow.h"
@@ -74,9 +75,28 @@ class tmudterm::Services final : public MessageBoxes,
                                  public IntervalClock,
                                  public ClientControl,
                                  public LogSink,
-                                 public LineLog {
+                                 public LineLog,
+                                 public TriggerEffects {
 public:
     explicit Services(tmudterm& term) : term_(term) {}
+
+    // TriggerEffects: the bell's player (so "Don't play: Wav" silences these too) and the
+    // channel window once it exists.
+    void PlayTriggerSound(std::string_view path) override {
+        if (term_.settings_.nowav == 0) term_.mainWidget_->Bell(std::string(path));
+    }
+    void CopyToChannel(std::string_view line) override {
+        if (!term_.chan_) return;
+        // The line's cells are Latin-1; the channel screen reads bytes in its own encoding,
+        // and 0xFF there starts a telnet command unless doubled.
+        TMudScreen& channel = term_.chan_->Screen();
+        std::string bytes;
+        for (char c : Latin1ToGameBytes(line, channel.Encoding())) {
+            bytes.push_back(c);
+            if (c == '\xFF') bytes.push_back(c);
+        }
+        channel.AddText(bytes + "\r\n");
+    }
 
     // MessageBoxes: one OK button, owned by the main window.
     void ShowMessage(std::string_view text, std::string_view title) override {
@@ -197,6 +217,7 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     services.clientLog = services_.get();
     services.clock = services_.get();
     services.triggers = &triggers;
+    services.triggerEffects = services_.get();
     services.screenReaderActive = [] { return QAccessible::isActive(); };
     auto* announcer = new ScreenAnnouncer(*mainWidget_, *services_, {}, this);
     // Screen readers hear the game's lines as they arrive; Tab completes from their words.

@@ -7,6 +7,7 @@
 #include "triggers/TriggerEditRules.h"
 #include "triggers/TriggerLimits.h"
 #include "triggers/TriggerList.h"
+#include "windows/TriggerActionsBox.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -86,7 +87,7 @@ void TMenuListBox::contextMenuEvent(QContextMenuEvent* event) {
 
 ttrigedit::ttrigedit(TriggerTexts& buffer, QWidget* parent)
     : QDialog(parent), buffer_(buffer), pattern_(new QLineEdit(this)),
-      reaction_(new QPlainTextEdit(this)) {
+      reaction_(new QPlainTextEdit(this)), actions_(new TriggerActionsBox(this)) {
     setWindowTitle(QStringLiteral("TavClient TrigEdit"));
     setAccessibleName(windowTitle());
 
@@ -123,13 +124,15 @@ ttrigedit::ttrigedit(TriggerTexts& buffer, QWidget* parent)
     layout->addWidget(pattern_);
     layout->addWidget(reactionLabel);
     layout->addWidget(reaction_, 1);
+    layout->addWidget(actions_);
     layout->addWidget(buttons);
-    resize(360, 240);
+    resize(400, 480);
 }
 
 int ttrigedit::Run() {
     pattern_->setText(Latin1ToQString(buffer_.pattern));
     reaction_->setPlainText(ReactionForEditor(buffer_.reaction));
+    actions_->Show(buffer_.actions);
     pattern_->setFocus();
     return exec();
 }
@@ -144,8 +147,12 @@ void ttrigedit::done(int result) {
             reaction_->setFocus();
             return;
         }
+        const std::optional<TriggerActions> actions = actions_->Read();
+        if (!actions) return;
         buffer_.pattern = QStringToLatin1(pattern_->text());
         buffer_.reaction = reaction;
+        buffer_.actions = *actions;
+        buffer_.switchGroup = actions_->SwitchWholeGroup();
     }
     QDialog::done(result);
 }
@@ -224,19 +231,21 @@ void ttrigdlg::OnCommand(int id) {
 void ttrigdlg::NewTrigger() {
     buffer_ = {};
     if (edit_->Run() != QDialog::Accepted) return;
-    SaveAndRefill(triggers_.AddTrigger(buffer_.pattern, buffer_.reaction));
+    SaveAndRefill(StoreActions(triggers_.AddTrigger(buffer_.pattern, buffer_.reaction)));
 }
 
 void ttrigdlg::EditSelectedTrigger() {
     const std::optional<std::size_t> pos = SelectedPosition();
     if (!pos) return;
-    buffer_ = {triggers_.At(*pos).pattern(), triggers_.At(*pos).reaction()};
+    const TTrigger& trigger = triggers_.At(*pos);
+    buffer_ = {trigger.pattern(), trigger.reaction(), trigger.Actions()};
     const int result = edit_->Run();
     // The modal run lets other events through: find the trigger again before changing it.
     const std::optional<std::size_t> still = SelectedPosition();
     if (!still) return;
     if (result == QDialog::Accepted)
-        SaveAndRefill(triggers_.ReplaceTrigger(*still, buffer_.pattern, buffer_.reaction));
+        SaveAndRefill(
+            StoreActions(triggers_.ReplaceTrigger(*still, buffer_.pattern, buffer_.reaction)));
     else if (result == ttrigedit::kDeleteResult && triggers_.DeleteTrigger(*still))
         SaveAndRefill(std::nullopt);
 }
@@ -249,6 +258,14 @@ void ttrigdlg::DeleteSelectedTrigger() {
     if (box.exec() != QMessageBox::Yes) return;
     const std::optional<std::size_t> pos = SelectedPosition();
     if (pos && triggers_.DeleteTrigger(*pos)) SaveAndRefill(std::nullopt);
+}
+
+std::optional<std::size_t> ttrigdlg::StoreActions(std::optional<std::size_t> pos) {
+    if (!pos) return pos;
+    triggers_.SetActions(*pos, buffer_.actions);
+    if (buffer_.switchGroup)
+        triggers_.SetGroupEnabled(buffer_.actions.group, buffer_.actions.enabled);
+    return pos;
 }
 
 void ttrigdlg::SaveAndRefill(std::optional<std::size_t> select) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "triggers/TriggerActions.h"
+
 #include <QDialog>
 #include <QListWidget>
 #include <QWidget>
@@ -18,11 +20,16 @@ class TTrigger;
 class TriggerList;
 
 // The two texts the trigger edit dialog works on: the pattern and the reaction, its lines
-// ending in CR LF as the trigger list keeps them.
+// ending in CR LF as the trigger list keeps them; and the trigger's further actions.
 struct TriggerTexts {
     std::string pattern;
     std::string reaction;
+    TriggerActions actions;
+    // The Enabled state goes to every trigger of the actions' group.
+    bool switchGroup = false;
 };
+
+class TriggerActionsBox;
 
 // A list box with a context menu: a right click selects the line under the pointer and
 // shows the menu; the chosen command goes to `command`.
@@ -56,6 +63,7 @@ private:
     TriggerTexts& buffer_;
     QLineEdit* pattern_;
     QPlainTextEdit* reaction_;
+    TriggerActionsBox* actions_;
 };
 
 // The trigger list window: one line per trigger of the list, in the list's own order,
@@ -92,6 +100,8 @@ private:
     // trigger is still in the list.
     std::optional<std::size_t> SelectedPosition() const;
     void SaveAndRefill(std::optional<std::size_t> select);
+    // Gives the trigger at `pos` the buffer's actions (and its group their Enabled state).
+    std::optional<std::size_t> StoreActions(std::optional<std::size_t> pos);
     void OnCommand(int id);
 
     TriggerList& triggers_;

@@ -394,5 +394,73 @@ TEST(MudScreenGeometry, ScreenRectKeepsTheCursorLineVisible) {
     EXPECT_EQ(f.screen.Rows(), 20);
 }
 
+// Completed lines are found again by their serial after the screen moved on: coloured
+// through a resize, gagged while the view is scrolled back, gagged as the last line and
+// as a prompt still being written.
+TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
+    Fixture f;
+    auto take = [&] {
+        std::vector<TakenLine> out;
+        while (auto line = f.screen.TakeLineWithAttributes())
+            out.push_back(std::move(*line));
+        return out;
+    };
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    const CellColor blue = ExplicitCellColor(0xFF0000);
+    f.Feed("You hit the orc\r\n");
+    const TakenLine hit = take().at(0);
+    EXPECT_TRUE(f.screen.ColorCompletedLine(hit.serial, 4, 7, red, 0));
+    f.screen.SetScreenRect({0, 0, 4 + 7 * 40, 15 * 10}, false);
+    EXPECT_TRUE(f.screen.ColorWholeCompletedLine(hit.serial, 0, blue));
+    const ScreenLine& line = f.screen.Line(0);
+    EXPECT_EQ((std::vector<CellColor>{line.TextColor(3), line.TextColor(4), line.TextColor(6),
+                                      line.TextColor(7), line.BackColor(0), line.BackColor(14),
+                                      line.BackColor(15)}),
+              (std::vector<CellColor>{0, red, red, 0, blue, blue, 0}));
+
+    // The last line gagged: the cursor's line follows it up and new text goes there.
+    f.Feed("a\r\nb\r\n");
+    const std::vector<TakenLine> ab = take();
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(ab.at(1).serial));
+    EXPECT_EQ(f.screen.BufferLine(), 2);
+    EXPECT_EQ(f.screen.CursorRow(), 2);
+    // A prompt stays until its line completes, then goes with the rest of it.
+    f.Feed("hp> ");
+    f.screen.EndPrompt();
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(take().at(0).serial));
+    EXPECT_EQ(f.Text(2), "hp> ");
+    f.Feed("look\r\nc\r\n");
+    const std::vector<TakenLine> rest = take();
+    EXPECT_EQ(rest.at(0).column, 4);
+    EXPECT_EQ((Lines{f.Text(1), f.Text(2), f.Text(3)}), (Lines{"a", "c", ""}));
+    EXPECT_FALSE(f.screen.RemoveCompletedLine(rest.at(0).serial)); // gone already
+
+    // Scrolled back: a gag above the view keeps the view on its text, one below it and the
+    // selection keep theirs too; the next line returns to a live view with the cursor row
+    // in step.
+    f.screen.SetScreenRect({0, 0, 4 + 7 * 80, 15 * 24}, false);
+    std::vector<TakenLine> taken;
+    for (int k = 0; k < 60; ++k) {
+        f.Feed("l" + std::to_string(k) + "\r\n");
+        taken.push_back(take().at(0));
+    }
+    f.screen.PageUp(true);
+    const int top = f.screen.Top();
+    const std::string shown = f.Text(top);
+    f.screen.BeginSelection({top + 2, 0});
+    f.screen.ExtendSelection({top + 3, 1});
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(taken[55].serial));
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(taken[1].serial));
+    EXPECT_EQ(f.Text(f.screen.Top()), shown);
+    EXPECT_EQ(f.screen.SelectionAnchor().line, f.screen.Top() + 2);
+    EXPECT_EQ(f.screen.SelectionEnd().line, f.screen.Top() + 3);
+    f.Feed("next\r\n");
+    EXPECT_FALSE(f.screen.ScrolledBack());
+    EXPECT_EQ(f.screen.BufferLine() - f.screen.Top(), f.screen.CursorRow());
+    EXPECT_EQ(f.Text(f.screen.BufferLine() - 1), "next");
+    EXPECT_EQ(f.Text(f.screen.BufferLine() - 2), "l59");
+    EXPECT_EQ(f.Text(f.screen.BufferLine() - 6), "l54");
+}
+
 } // namespace
 } // namespace tav

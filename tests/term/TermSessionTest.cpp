@@ -346,6 +346,64 @@ TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrd
     EXPECT_EQ(rec.logFile, (std::vector<std::string>{"first line\n", "second line\n"}));
 }
 
+struct RecordingEffects : TriggerEffects {
+    std::vector<std::string> sounds, channel;
+    void PlayTriggerSound(std::string_view path) override { sounds.emplace_back(path); }
+    void CopyToChannel(std::string_view line) override { channel.emplace_back(line); }
+};
+
+// Trigger actions on lines from the peer: the match is coloured, gagged lines leave the
+// screen (and the log only when asked), sound and channel copy reach their sinks, and a
+// group switched off by a reaction line stops firing.
+TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
+    RecordingEffects effects;
+    test::SessionHarness h;
+    TermServices services = h.Recorded();
+    services.triggerEffects = &effects;
+    h.Open(services);
+    TriggerActions orc;
+    orc.group = "fight";
+    orc.highlight = HighlightScope::Match;
+    orc.textColor = 0x0000FF;
+    orc.sound = "hit.wav";
+    orc.toChannel = true;
+    TriggerActions gag;
+    gag.gag = true;
+    TriggerActions gagLog = gag;
+    gagLog.gagLog = true;
+    h.triggers.SetActions(h.triggers.AddTrigger("orc %1ck", "kill orc"), orc);
+    h.triggers.SetActions(h.triggers.AddTrigger("spam", ""), gag);
+    h.triggers.SetActions(h.triggers.AddTrigger("secret", ""), gagLog);
+    h.triggers.AddTrigger("calm", "/group off fight\r\nsay calm");
+    h.Connect();
+    h.rec.logFile.clear();
+
+    h.server.Send("An orc attacks\r\nspam here\r\nsecret word\r\nafter\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 3; }, 5s));
+    EXPECT_EQ(h.rec.logFile,
+              (std::vector<std::string>{"An orc attacks\n", "spam here\n", "after\n"}));
+    const std::string all = h.screen.GetAllText();
+    EXPECT_NE(all.find("An orc attacks\r\nafter\r\n"), std::string::npos) << all;
+    EXPECT_EQ(all.find("spam"), std::string::npos);
+    EXPECT_EQ(h.session->RecentText().find("spam"), std::string::npos);
+    const int row = h.screen.BufferLine() - 2;
+    ASSERT_EQ(std::string(h.screen.Line(row).ch, 14), "An orc attacks");
+    std::vector<CellColor> colors;
+    for (int col : {2, 3, 12, 13})
+        colors.push_back(h.screen.Line(row).TextColor(col));
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, 0}));
+    EXPECT_EQ(effects.sounds, (std::vector<std::string>{"hit.wav"}));
+    EXPECT_EQ(effects.channel, (std::vector<std::string>{"An orc attacks"}));
+
+    h.server.Send("calm down\r\nAn orc attacks\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 5; }, 5s));
+    std::string sent;
+    ASSERT_TRUE(h.loop.RunUntil([&] { return (sent += h.server.Read()).size() >= 20; }, 5s));
+    EXPECT_EQ(sent, "kill orc\r\nsay calm\r\n");
+    EXPECT_EQ(effects.sounds.size(), 1u);
+}
+
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     triggers.AddTrigger("dragon", "flee");
     Connect();

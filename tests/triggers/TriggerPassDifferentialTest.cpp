@@ -73,6 +73,14 @@ private:
     std::mt19937 rng_;
 };
 
+struct RecordingObserver : TriggerObserver {
+    void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
+        fired.push_back(trigger.reaction() + "@" + std::to_string(span.begin) + "-" +
+                        std::to_string(span.end));
+    }
+    Texts fired;
+};
+
 struct RecordingSender : TriggerSender {
     void Send(std::string_view text) override {
         sent.emplace_back(text);
@@ -85,8 +93,9 @@ struct RecordingSender : TriggerSender {
 // Every trigger tested in list order against every line, as the trigger pass did before
 // it had an index, on a twin list given the same edits: the reactions sent, the variables
 // after each line and the matching positions must come out the same. Now and then the
-// sender changes the list in the middle of a pass, prints a line back into it, or the
-// list is loaded from a file whose records are out of order.
+// sender changes the list in the middle of a pass, switches a group of triggers off or
+// on, prints a line back into it, or the list is loaded from a file whose records are out
+// of order; the observer must hear of the same firings at the same places.
 TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
     const test::TempDir root({"p"});
     Texts lines;
@@ -99,20 +108,25 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
         TriggerList plain;
         TriggerVars plainVars;
         RecordingSender sender;
+        RecordingObserver observer;
         fast.SetSender(&sender);
+        fast.SetObserver(&observer);
         Texts patterns;
         std::size_t reactionId = 0;
         const auto add = [&](TriggerList& list, const std::string& pattern) {
-            list.AddTrigger(pattern, "r" + std::to_string(reactionId) + " %0|%1|%2{%%3}\\%1");
+            return list.AddTrigger(pattern,
+                                   "r" + std::to_string(reactionId) + " %0|%1|%2{%%3}\\%1");
         };
         const auto edit = [&](std::size_t kind) {
             ++reactionId;
             const std::string pattern = random.Pattern(patterns);
             patterns.push_back(pattern);
             const std::size_t pos = random.Below(std::max<std::size_t>(plain.Count(), 1));
+            const TriggerActions actions{.enabled = random.Below(8) != 0,
+                                         .group = random.Below(3) == 0 ? "g" : ""};
             for (TriggerList* list : {&fast, &plain}) {
                 if (kind == 0)
-                    add(*list, pattern);
+                    list->SetActions(add(*list, pattern), actions);
                 else if (kind == 1)
                     list->ReplaceTrigger(pos, pattern, "x %1\r\n");
                 else
@@ -157,8 +171,9 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
 
             const bool ignore = random.Below(20) == 0;
             fast.SetIgnoreTrigs(ignore);
-            // Now and then the first reaction deletes a trigger or adds one.
-            const std::size_t change = random.Below(10) == 0 ? 1 + random.Below(2) : 0;
+            // Now and then the first reaction deletes a trigger, adds one or switches a group.
+            const std::size_t change = random.Below(10) == 0 ? 1 + random.Below(3) : 0;
+            const bool groupOn = random.Below(2) == 0;
             const std::string added = random.Pattern(patterns);
             const std::size_t victim = random.Below(1000);
             const auto changeList = [&](TriggerList& list) {
@@ -166,20 +181,29 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
                     list.DeleteTrigger(victim % list.Count());
                 else if (change == 2)
                     add(list, added);
+                else if (change == 3)
+                    list.SetGroupEnabled("g", groupOn);
             };
             sender.sent.clear();
+            observer.fired.clear();
             sender.onSend = [&] {
                 fast.CheckTriggers("Not connected...");
                 if (sender.sent.size() == 1) changeList(fast);
             };
-            Texts expected;
+            Texts expected, expectedFired;
             for (std::size_t i = 0; !ignore && !line.empty() && i < plain.Count(); ++i) {
-                if (!plain.At(i).Compiled().Match(line, plainVars)) continue;
+                MatchSpan span;
+                if (!plain.At(i).Actions().enabled ||
+                    !plain.At(i).Compiled().Match(line, plainVars, &span))
+                    continue;
+                expectedFired.push_back(plain.At(i).reaction() + "@" + std::to_string(span.begin) +
+                                        "-" + std::to_string(span.end));
                 expected.push_back(ExpandReaction(plain.At(i).reaction(), plainVars));
                 if (expected.size() == 1) changeList(plain);
             }
             fast.CheckTriggers(line);
             ASSERT_EQ(sender.sent, expected) << line;
+            ASSERT_EQ(observer.fired, expectedFired) << line;
             for (std::size_t d = 0; d < kTriggerVarCount; ++d)
                 ASSERT_EQ(fast.Vars().Get(d), plainVars.Get(d)) << d;
         }

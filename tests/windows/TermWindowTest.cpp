@@ -9,6 +9,7 @@
 #include "windows/FindBar.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -163,6 +164,16 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     EXPECT_FALSE(hidden[1][0].toBool());
     EXPECT_EQ(status.cursor,
               std::to_string(screen.CursorRow()) + "," + std::to_string(screen.CursorCol()));
+}
+
+// A trigger's channel copy reaches the channel window, on the user-interface thread.
+TEST_F(TermWindowFixture, TriggerCopiesLandInTheChannelWindow) {
+    term->SetUpTextWindows();
+    TriggerActions copy;
+    copy.toChannel = true;
+    triggers.SetActions(triggers.AddTrigger("tells you", ""), copy);
+    term->Session().PrintLocal("Bob tells you hi\r\nnot this\r\n");
+    EXPECT_EQ(term->ChannelWindow().Screen().GetAllText().substr(0, 18), "Bob tells you hi\r\n");
 }
 
 TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {

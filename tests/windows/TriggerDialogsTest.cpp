@@ -5,8 +5,12 @@
 #include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -110,6 +114,47 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     change("Delete in the editor deletes at once", Act::EditDelete, 1, {}, {}, {"bell"},
            "bell\r\n#\r\n");
     change("the last trigger gone, so is the file", Act::EditDelete, 0, {}, {}, {}, "<missing>");
+}
+
+// The editor's Actions section: every control named by its words, what is chosen saved to
+// trigs.act beside an unchanged trigs.ndx, the whole group switched, and shown again.
+TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
+    triggers.SetActions(triggers.AddTrigger("bash", ""), {.group = "fight"});
+    window.Refill();
+    ModalScript script;
+    script.Then([](QWidget* modal) {
+        auto* box = Named<QGroupBox>(modal, "Actions");
+        ASSERT_NE(box, nullptr);
+        for (QCheckBox* check : box->findChildren<QCheckBox*>())
+            EXPECT_EQ(check->accessibleName(), check->text().remove('&'));
+        for (QLabel* label : box->findChildren<QLabel*>())
+            EXPECT_EQ(label->buddy()->accessibleName(), label->text().remove('&'));
+        Named<QLineEdit>(modal, "Trigger:")->setText("orc");
+        Named<QLineEdit>(box, "Group:")->setText("fight");
+        Named<QComboBox>(box, "Highlight:")->setCurrentIndex(2);
+        Named<QLineEdit>(box, "Text colour:")->setText("#ff8000");
+        Named<QCheckBox>(box, "Gag (remove from the screen)")->setChecked(true);
+        Named<QCheckBox>(box, "Also from the log")->setChecked(true);
+        Named<QCheckBox>(box, "Enabled")->setChecked(false);
+        Named<QCheckBox>(box, "Switch the whole group")->setChecked(true);
+        Button(modal, "OK")->click();
+    });
+    Run(script, [&] { window.NewTrigger(); });
+    EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
+    EXPECT_EQ(test::FileBytes(dir.filePath("hero/trigs.act")).toStdString(),
+              "[trigger]\r\npattern=bash\r\nenabled=no\r\ngroup=fight\r\n"
+              "[trigger]\r\npattern=orc\r\nenabled=no\r\ngroup=fight\r\nhighlight=line\r\n"
+              "text=#FF8000\r\ngag=yes\r\ngag-log=yes\r\n");
+
+    Select(1);
+    ModalScript again;
+    QString colour;
+    again.Then([&](QWidget* modal) {
+        colour = Named<QLineEdit>(modal, "Text colour:")->text();
+        Button(modal, "Cancel")->click();
+    });
+    Run(again, [&] { window.EditSelectedTrigger(); });
+    EXPECT_EQ(colour, "#FF8000");
 }
 
 TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {

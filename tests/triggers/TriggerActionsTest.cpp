@@ -1,0 +1,118 @@
+#include "settings/TextMode.h"
+#include "tests/support/TempDir.h"
+#include "triggers/GroupCommand.h"
+#include "triggers/TriggerList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+std::string Read(const std::string& path) {
+    return ReadFileBytes(path).value_or("<missing>");
+}
+
+// Two equal patterns, so the entry must name its trigger by occurrence; an entry whose
+// trigger is gone, a value that is not understood and a key of a later version.
+TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFollowsDeletes) {
+    test::TempDir dir({"p"});
+    TriggerList list(dir.path.string());
+    const std::string ndx = "hit\r\nflee\r\r\n#\r\nhit\r\n#\r\nwin\r\n#\r\n";
+    ASSERT_TRUE(WriteFileAtomically(list.TriggerFilePath("p"), ndx));
+    ASSERT_TRUE(WriteTextFile(list.ActionFilePath("p"),
+                              "; my notes\n"
+                              "[trigger]\npattern=hit\noccurrence=2\nhighlight=line\n"
+                              "text=#FF8000\ngag=maybe\nfuture=1\ngroup=fight\n"
+                              "[trigger]\npattern=gone\nchannel=yes\n"
+                              "[trigger]\npattern=win\nenabled=no\nsound=a.wav\n"));
+    ASSERT_TRUE(list.LoadTriggers("p"));
+
+    EXPECT_TRUE(list.At(0).Actions().IsDefault());
+    const TriggerActions& second = list.At(1).Actions();
+    EXPECT_EQ(second.highlight, HighlightScope::Line);
+    EXPECT_EQ(second.textColor, 0x0080FFu);
+    EXPECT_FALSE(second.gag);
+    EXPECT_EQ(second.keptLines, (std::vector<std::string>{"gag=maybe", "future=1"}));
+    EXPECT_FALSE(list.At(2).Actions().enabled);
+    const std::vector<std::string> problems = list.TakeActionFileProblems();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("line 7"), std::string::npos);
+    EXPECT_TRUE(list.TakeActionFileProblems().empty()); // said once
+
+    // An edited pattern keeps the trigger's actions; trigs.ndx stays as the Parts write it.
+    ASSERT_EQ(list.ReplaceTrigger(1, "hit hard", "flee\r\n"), 1u);
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    EXPECT_EQ(Read(list.TriggerFilePath("p")),
+              "hit\r\nflee\r\r\n#\r\nhit hard\r\nflee\r\r\n#\r\nwin\r\n#\r\n");
+    EXPECT_EQ(Read(list.ActionFilePath("p")),
+              "; my notes\r\n"
+              "[trigger]\r\npattern=hit hard\r\ngroup=fight\r\nhighlight=line\r\n"
+              "text=#FF8000\r\ngag=maybe\r\nfuture=1\r\n"
+              "[trigger]\r\npattern=win\r\nenabled=no\r\nsound=a.wav\r\n");
+
+    // A deleted trigger takes its actions with it; with none left the file goes.
+    list.DeleteTrigger(2);
+    list.DeleteTrigger(1);
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    EXPECT_EQ(Read(list.ActionFilePath("p")), "; my notes\r\n");
+    list.DeleteTrigger(0);
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    EXPECT_EQ(Read(list.ActionFilePath("p")), "<missing>");
+}
+
+struct RecordingObserver : TriggerObserver {
+    std::vector<std::string> fired;
+    void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
+        fired.push_back(trigger.pattern() + "@" + std::to_string(span.begin) + "-" +
+                        std::to_string(span.end));
+    }
+};
+
+struct RecordingSender : TriggerSender {
+    std::vector<std::string> sent;
+    void Send(std::string_view text) override { sent.emplace_back(text); }
+};
+
+// Spans of literal and variable ends; a group switched off by a reaction line stops
+// firing on the next line, and the command line itself is never sent.
+TEST(TriggerActionsTest, ObserverSeesSpansAndGroupsSwitchThroughReactionLines) {
+    TriggerList list;
+    RecordingObserver observer;
+    RecordingSender sender;
+    list.SetObserver(&observer);
+    list.SetSender(&sender);
+    list.AddTrigger("tells you %1", "");
+    list.AddTrigger("Bob %1 you", "/group off chat\r\nsay hi\r\n/group on none\r\n");
+    TriggerActions chat;
+    chat.group = "chat";
+    list.SetActions(1, chat); // "tells you %1" sorts after "Bob..."
+
+    auto checkLine = [&](std::string_view line) {
+        list.CheckTriggers(line);
+        std::vector<std::string> sent;
+        for (const std::string& text : sender.sent) {
+            const GroupCommandResult result = RunGroupCommands(text, list);
+            sent.push_back(result.rest);
+        }
+        sender.sent = sent;
+    };
+    checkLine("Bob tells you hi!");
+    EXPECT_EQ(observer.fired, (std::vector<std::string>{"Bob %1 you@0-13", "tells you %1@4-17"}));
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"say hi\r\n", ""}));
+    EXPECT_FALSE(list.At(1).Actions().enabled);
+
+    observer.fired.clear();
+    sender.sent.clear();
+    checkLine("Ann tells you hi");
+    EXPECT_TRUE(observer.fired.empty());
+    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(list.SetGroupEnabled("chat", true), 1u);
+    list.CheckTriggers("Ann tells you hi");
+    EXPECT_EQ(observer.fired, (std::vector<std::string>{"tells you %1@4-16"}));
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tav {
+
+// What of the matched line a highlight colours.
+enum class HighlightScope : std::uint8_t {
+    None,
+    Match, // the cells the pattern's literals and variables covered
+    Line,  // every non-empty cell of the line
+};
+
+// What a trigger does beyond sending its reaction. A default-made value does nothing
+// more, so a trigger without any of these behaves as a plain pattern and reaction.
+struct TriggerActions {
+    // A disabled trigger neither sends its reaction nor acts.
+    bool enabled = true;
+    // Triggers sharing a group are switched on and off together.
+    std::string group;
+    HighlightScope highlight = HighlightScope::None;
+    // Colours as 0x00BBGGRR; none leaves the line's own colour.
+    std::optional<std::uint32_t> textColor;
+    std::optional<std::uint32_t> backColor;
+    // The line leaves the main screen; with gagLog it is not logged either.
+    bool gag = false;
+    bool gagLog = false;
+    // A WAV file played on a match; empty for none.
+    std::string sound;
+    // The line is copied to the channel window.
+    bool toChannel = false;
+    // Lines of this trigger's entry in the actions file that were not understood; they
+    // are written back as they were read.
+    std::vector<std::string> keptLines;
+
+    bool IsDefault() const { return *this == TriggerActions{}; }
+    // Whether the line itself is touched (coloured, gagged, played or copied).
+    bool ActsOnLine() const {
+        return highlight != HighlightScope::None || gag || !sound.empty() || toChannel;
+    }
+    bool operator==(const TriggerActions&) const = default;
+};
+
+// Bounds of what the actions file can fill.
+inline constexpr std::size_t kMaxGroupChars = 64;
+inline constexpr std::size_t kMaxSoundPathChars = 1024;
+inline constexpr std::size_t kMaxKeptLineChars = 1024;
+inline constexpr std::size_t kMaxKeptLines = 64;
+// Bytes of the actions file read; the rest is left unread and reported.
+inline constexpr std::size_t kMaxActionFileBytes = 8u << 20;
+
+} // namespace tav
