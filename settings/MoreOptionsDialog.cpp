@@ -73,6 +73,13 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     tlsRow->addWidget(tlsPortLabel);
     tlsRow->addWidget(tlsPort_);
 
+    fullColour_ = Named(new QCheckBox(
+        QStringLiteral("&Full colour (256 colours, true colour, backgrounds)"), this));
+    fullColour_->setAccessibleDescription(
+        QStringLiteral("Show every colour and background the game sends, in italic and "
+                       "struck-through text too"));
+    fullColour_->setChecked(options.colours == ColourMode::Full);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
         Named(button);
@@ -84,6 +91,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(reconnect_);
     layout->addWidget(negotiate_);
     layout->addLayout(tlsRow);
+    layout->addWidget(fullColour_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -106,6 +114,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.negotiate = negotiate_->isChecked();
     options.tls = tls_->isChecked();
     options.tlsPort = tlsPort_->value();
+    options.colours = fullColour_->isChecked() ? ColourMode::Full : ColourMode::Basic;
     return options;
 }
 

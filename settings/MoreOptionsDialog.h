@@ -11,8 +11,8 @@ class QRadioButton;
 namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
-// encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS). It edits a
-// copy; the caller takes Options() only when the dialog was accepted.
+// encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS, full
+// colour). It edits a copy; the caller takes Options() only when the dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +25,7 @@ public:
     QCheckBox& NegotiateBox() const { return *negotiate_; }
     QCheckBox& TlsBox() const { return *tls_; }
     QSpinBox& TlsPortBox() const { return *tlsPort_; }
+    QCheckBox& FullColourBox() const { return *fullColour_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -34,6 +35,7 @@ private:
     QCheckBox* negotiate_ = nullptr;
     QCheckBox* tls_ = nullptr;
     QSpinBox* tlsPort_ = nullptr;
+    QCheckBox* fullColour_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

@@ -16,6 +16,9 @@ constexpr std::string_view kReconnectKey = "autoreconnect";
 constexpr std::string_view kNegotiateKey = "negotiate";
 constexpr std::string_view kTlsKey = "tls";
 constexpr std::string_view kTlsPortKey = "tlsport";
+constexpr std::string_view kColoursKey = "colours";
+constexpr std::string_view kBasicColours = "basic";
+constexpr std::string_view kFullColours = "full";
 
 struct EncodingName {
     TextEncoding encoding;
@@ -93,6 +96,9 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             if (error == std::errc() && end == pair->value.data() + pair->value.size() &&
                 port >= 0 && port <= kMaxTlsPort)
                 options.tlsPort = port;
+        } else if (pair->key == kColoursKey) {
+            if (pair->value == kBasicColours) options.colours = ColourMode::Basic;
+            if (pair->value == kFullColours) options.colours = ColourMode::Full;
         }
     }
     return options;
@@ -105,6 +111,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kNegotiateKey, FlagValue(options.negotiate)},
         {kTlsKey, FlagValue(options.tls)},
         {kTlsPortKey, std::to_string(options.tlsPort)},
+        {kColoursKey,
+         std::string(options.colours == ColourMode::Full ? kFullColours : kBasicColours)},
     };
     bool written[std::size(known)] = {};
     std::string text;
@@ -124,6 +132,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
             text += '\n';
         }
     }
+    // The colour key is new: a file that never chose full colour is written as before.
+    written[std::size(known) - 1] |= options.colours == ColourMode::Basic;
     for (std::size_t k = 0; k < std::size(known); ++k)
         if (!written[k]) text += std::string(known[k].first) + "=" + known[k].second + "\n";
     return text;

@@ -131,6 +131,9 @@ public:
         screen_.SetEncoding(encoding);
     }
     TextEncoding Encoding() const { return screen_.Encoding(); }
+    // The main screen's colour mode; a connection made in full colour tells the server
+    // that it takes 256 colours and true colour.
+    void SetColourMode(ColourMode mode) { screen_.SetColourMode(mode); }
     std::string GameBytes(std::string_view latin1) const;
     // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
     // The bytes written (0xFF counted twice), or -1.

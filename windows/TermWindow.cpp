@@ -313,6 +313,8 @@ std::string tmudterm::OptionsPath() const {
 
 void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
+    session_->SetColourMode(options_.colours);
+    split_->SetColourMode(options_.colours);
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
     session_->SetTls(
