@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace tav {
@@ -55,6 +56,14 @@ constexpr bool IsSystemCellColor(CellColor color) {
 struct LineColors {
     CellColor text[kBufferColumns]{};
     CellColor back[kBufferColumns]{};
+};
+
+// How the characters of a completed line look, for a log in colour: the attribute of
+// each and, when the line has any, their explicit colours (else both spans are empty).
+struct LineLook {
+    std::span<const Attr> attrs;
+    std::span<const CellColor> textColors;
+    std::span<const CellColor> backColors;
 };
 
 // One buffer line: 132 characters (0 = empty cell) and their attributes. Explicit colours

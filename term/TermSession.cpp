@@ -253,16 +253,18 @@ void TermSession::DrainLines() {
     // on its own output.
     const bool fromReaction = services_.triggers && services_.triggers->Sending();
     while (auto line = screen_.TakeLineWithAttributes())
-        completed_.push_back({std::move(line->text), std::move(line->attrs), !fromReaction});
+        completed_.push_back({std::move(*line), !fromReaction});
     if (draining_) return;
     draining_ = true;
     while (!completed_.empty()) {
-        const CompletedLine line = std::move(completed_.front());
+        const CompletedLine completed = std::move(completed_.front());
         completed_.pop_front();
-        if (services_.triggers && line.matchTriggers) services_.triggers->CheckTriggers(line.text);
+        const TakenLine& line = completed.taken;
+        if (services_.triggers && completed.matchTriggers)
+            services_.triggers->CheckTriggers(line.text);
         if (services_.log && services_.log->IsOpen()) {
             services_.log->Write(line.text + "\n");
-            services_.log->WriteColored(line.text, line.attrs);
+            services_.log->WriteColored(line.text, {line.attrs, line.textColors, line.backColors});
         }
         if (services_.onLine) services_.onLine(line.text);
         AppendRecent(line.text);

@@ -257,8 +257,7 @@ private:
     std::size_t recentStart_ = 0;
     // Completed lines taken from the screen and not yet processed, oldest first.
     struct CompletedLine {
-        std::string text;
-        std::vector<Attr> attrs;
+        TakenLine taken;
         bool matchTriggers; // false for a line completed while a reaction was sent
     };
     std::deque<CompletedLine> completed_;

@@ -133,8 +133,8 @@ public:
     void Write(std::string_view text) override {
         if (term_.lineLog_) term_.lineLog_->Write(text);
     }
-    void WriteColored(std::string_view line, std::span<const Attr> attrs) override {
-        if (term_.lineLog_) term_.lineLog_->WriteColored(line, attrs);
+    void WriteColored(std::string_view line, const LineLook& look) override {
+        if (term_.lineLog_) term_.lineLog_->WriteColored(line, look);
     }
 
 private:
