@@ -73,32 +73,36 @@ CellColor XtermCellColor(int index) {
 }
 
 void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count) {
-    int k = 0;
-    while (k < count) {
-        const int value = values[k];
-        int end = k + 1; // the end of this value's group of sub-parameters
-        while (end < count && joined[end])
-            ++end;
-        const int subs = end - k - 1;
+    // The list as groups: a value and the sub-parameters joined to it by ':'.
+    int starts[kMaxFullCsiParams + 2];
+    int groups = 0;
+    for (int k = 0; k < count && groups <= kMaxFullCsiParams; ++k)
+        if (k == 0 || !joined[k]) starts[groups++] = k;
+    starts[groups] = count;
+    auto base = [&](int g) { return values[starts[g]]; };
+
+    int g = 0;
+    while (g < groups) {
+        const int value = base(g);
+        const int* sub = values + starts[g] + 1;
+        const int subs = starts[g + 1] - starts[g] - 1;
 
         if (value == 38 || value == 48 || value == 58) {
             CellColor* target = Target(rendition, value);
             if (subs > 0) {
-                ExtendedFromGroup(target, values + k + 1, subs);
-                k = end;
+                ExtendedFromGroup(target, sub, subs);
+                ++g;
                 continue;
             }
-            // 38;5;n and 38;2;r;g;b take the values after them, whatever joins them.
-            const int left = count - end;
-            if (left >= 1 && values[end] == 5) {
-                if (left >= 2 && IsByte(values[end + 1]))
-                    Set(target, XtermCellColor(values[end + 1]));
-                k = end + 2;
-            } else if (left >= 1 && values[end] == 2) {
-                if (left >= 4 && IsByte(values[end + 1]) && IsByte(values[end + 2]) &&
-                    IsByte(values[end + 3]))
-                    Set(target, Rgb(values[end + 1], values[end + 2], values[end + 3]));
-                k = end + 4;
+            // 38;5;n and 38;2;r;g;b take the groups after them.
+            const int left = groups - g - 1;
+            if (left >= 1 && base(g + 1) == 5) {
+                if (left >= 2 && IsByte(base(g + 2))) Set(target, XtermCellColor(base(g + 2)));
+                g += 3;
+            } else if (left >= 1 && base(g + 1) == 2) {
+                if (left >= 4 && IsByte(base(g + 2)) && IsByte(base(g + 3)) && IsByte(base(g + 4)))
+                    Set(target, Rgb(base(g + 2), base(g + 3), base(g + 4)));
+                g += 5;
             } else {
                 return;
             }
@@ -120,9 +124,9 @@ void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joi
         } else if (value >= 100 && value <= 107) {
             rendition.back = SystemCellColor(value - 100 + 8);
         } else {
-            Style(rendition.attr, value, value == 4 && subs > 0 && values[k + 1] == 0);
+            Style(rendition.attr, value, value == 4 && subs > 0 && sub[0] == 0);
         }
-        k = end;
+        ++g;
     }
 }
 

@@ -20,10 +20,12 @@ struct Rendition {
     friend bool operator==(const Rendition&, const Rendition&) = default;
 };
 
-// Applies one select-graphic-rendition list. joined[k] is set when a ':' rather than a
-// ';' came before values[k], making it a sub-parameter of the value before it (38:2::r:g:b).
-// An extended colour that is cut short or malformed is ignored; one whose kind is unknown
-// (38;7) ends the list, since how many values belong to it cannot be known.
+// Applies one select-graphic-rendition list (at most kMaxFullCsiParams + 1 values).
+// joined[k] is set when a ':' rather than a ';' came before values[k], making it a
+// sub-parameter of the value before it (38:2::r:g:b); other values ignore theirs, except
+// that 4:0 ends underlining. The forms 38;5;n and 38;2;r;g;b take the values of the next
+// groups. An extended colour that is cut short or malformed is ignored; one whose kind is
+// unknown (38;7) ends the list, since how many values belong to it cannot be known.
 void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count);
 
 // Entry `index` (0..255) of the xterm palette: the 16 system colours, the 6x6x6 cube and

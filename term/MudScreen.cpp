@@ -376,15 +376,18 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
     const bool full = colourMode_ == ColourMode::Full;
     const int capacity = full ? kMaxFullCsiParams : kMaxCsiParams;
     auto separator = [&](unsigned char b) { return b == ';' || (full && b == ':'); };
-    int values[kMaxFullCsiParams];
-    bool joined[kMaxFullCsiParams];
-    const bool leadingEmpty = separator(data[j]);
+    // One slot in front for a graphic rendition list that starts with an empty value.
+    int list[kMaxFullCsiParams + 1];
+    bool joinedList[kMaxFullCsiParams + 1];
+    int* values = list + 1;
+    bool* joined = joinedList + 1;
+    const unsigned char leading = data[j];
     int count = 0;
     for (;;) {
         int value = 0;
         bool colon = false;
         if (separator(data[j])) {
-            colon = count > 0 && data[j] == ':';
+            colon = data[j] == ':';
             if (!next()) return stop();
         }
         while (data[j] >= '0' && data[j] <= '9') {
@@ -427,13 +430,15 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
         break;
     case 'm':
         if (full) {
-            // An empty first parameter is a reset, as everywhere else in the list.
-            if (leadingEmpty) {
-                constexpr int kReset = 0;
-                constexpr bool kNotJoined = false;
-                ApplyFullColourSgr(rendition_, &kReset, &kNotJoined, 1);
+            // The separator a list starts with follows an empty value, as anywhere else.
+            if (separator(leading)) {
+                list[0] = 0;
+                joinedList[0] = false;
+                ApplyFullColourSgr(rendition_, list, joinedList, count + 1);
+            } else {
+                joined[0] = false;
+                ApplyFullColourSgr(rendition_, values, joined, count);
             }
-            ApplyFullColourSgr(rendition_, values, joined, count);
             attr_ = rendition_.attr;
             std::tie(textColor_, backColor_) = WrittenColors(rendition_);
         } else {
