@@ -151,6 +151,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         // The last valid line of a key counts.
         {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
         {"encoding=utf8\nencoding=bogus\n", {Enc::Utf8, false}},
+        {"colours=full\n", {Enc::SevenBit, false, true, false, 0, ColourMode::Full}},
+        {"colours=full\ncolours=basic\ncolours=Full\n", {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadProfileOptionsText(c.text), c.options) << c.text;
@@ -173,6 +175,13 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         {"autoreconnect=bogus\nnote\n\nnegotiate=2\ntlsport=99999\nencoding=utf8\nencoding=7bit\n",
          {Enc::Latin1, true, true, true, 6697},
          "autoreconnect=1\nnote\n\nnegotiate=1\ntlsport=6697\nencoding=latin1\ntls=1\n"},
+        // The colour key is written once full colour was chosen, and then kept.
+        {"",
+         {Enc::SevenBit, false, true, false, 0, ColourMode::Full},
+         "encoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\ncolours=full\n"},
+        {"colours=full\n",
+         {},
+         "colours=basic\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
     };
     for (const Case& c : cases) {
         const std::string text = WriteProfileOptionsText(c.options, c.existing);
