@@ -130,10 +130,4 @@ void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joi
     }
 }
 
-std::pair<CellColor, CellColor> WrittenColors(const Rendition& rendition) {
-    if (!(rendition.attr & attr::kReverse)) return {rendition.text, rendition.back};
-    return {rendition.back ? rendition.back : kCellDefaultBack,
-            rendition.text ? rendition.text : kCellDefaultText};
-}
-
 } // namespace tav

@@ -34,6 +34,10 @@ CellColor XtermCellColor(int index);
 
 // The text and background colours a cell is written with: reverse video swaps them, a
 // default taking the screen's own colour of the other side.
-std::pair<CellColor, CellColor> WrittenColors(const Rendition& rendition);
+inline std::pair<CellColor, CellColor> WrittenColors(const Rendition& rendition) {
+    if (!(rendition.attr & attr::kReverse)) return {rendition.text, rendition.back};
+    return {rendition.back ? rendition.back : kCellDefaultBack,
+            rendition.text ? rendition.text : kCellDefaultText};
+}
 
 } // namespace tav
