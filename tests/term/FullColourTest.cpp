@@ -88,8 +88,8 @@ private:
             const int v = group[0];
             if (v == 38 || v == 48 || v == 58) {
                 CellColor* target = v == 38 ? &fg : v == 48 ? &bg : &ignored;
-                std::vector<int> spec(group.begin() + 1, group.end());
-                if (spec.empty()) {
+                std::vector<int> kind(group.begin() + 1, group.end());
+                if (kind.empty()) {
                     // The ';' form: the next groups' leading numbers.
                     std::vector<int> next;
                     for (std::size_t k = g + 1; k < groups.size(); ++k)
@@ -104,11 +104,11 @@ private:
                     g += want;
                     continue;
                 }
-                if (spec[0] == 5 && spec.size() == 2 && Byte(spec[1])) *target = Palette(spec[1]);
-                if (spec[0] == 2 && (spec.size() == 4 || spec.size() == 5)) {
-                    const std::size_t r = spec.size() - 3;
-                    if (Byte(spec[r]) && Byte(spec[r + 1]) && Byte(spec[r + 2]))
-                        *target = Rgb(spec[r], spec[r + 1], spec[r + 2]);
+                if (kind[0] == 5 && kind.size() == 2 && Byte(kind[1])) *target = Palette(kind[1]);
+                if (kind[0] == 2 && (kind.size() == 4 || kind.size() == 5)) {
+                    const std::size_t r = kind.size() - 3;
+                    if (Byte(kind[r]) && Byte(kind[r + 1]) && Byte(kind[r + 2]))
+                        *target = Rgb(kind[r], kind[r + 1], kind[r + 2]);
                 }
                 continue;
             }
@@ -136,64 +136,18 @@ private:
     CellColor fg = 0, bg = 0, ignored = 0;
 };
 
-// Pieces of parameter lists, well-formed and not.
-const char* const kPieces[] = {
-    "0",
-    "1",
-    "2",
-    "3",
-    "4",
-    "5",
-    "7",
-    "9",
-    "22",
-    "23",
-    "24",
-    "25",
-    "27",
-    "29",
-    "31",
-    "36",
-    "30",
-    "39",
-    "42",
-    "47",
-    "49",
-    "91",
-    "97",
-    "103",
-    "107",
-    "38;5;196",
-    "48;5;21",
-    "38;5;7",
-    "38;5;250",
-    "48;2;10;20;30",
-    "38;2;255;0;128",
-    "38:5:33",
-    "48:5:9",
-    "38:2::1:2:3",
-    "38:2:4:5:6",
-    "48:2:0:7:8:9",
-    "58;5;3",
-    "58:2::1:1:1",
-    "38",
-    "48;5",
-    "38;2;1;2",
-    "38;7;1",
-    "48:5",
-    "38:2:1:2",
-    "4:0",
-    "4:3",
-    "",
-    "300",
-    "38;5;256",
-    "38;2;999;0;0",
-    "99999999",
-    "38;5;1000000",
-    "6",
-    "21",
-    "1:2",
-};
+// Pieces of parameter lists, well-formed and not ('_' is the empty one).
+std::vector<std::string> Pieces() {
+    std::istringstream words(
+        "0 1 2 3 4 5 7 9 22 23 24 25 27 29 31 36 30 39 42 47 49 91 97 103 107 38;5;196 48;5;21 "
+        "38;5;7 38;5;250 48;2;10;20;30 38;2;255;0;128 38:5:33 48:5:9 38:2::1:2:3 38:2:4:5:6 "
+        "48:2:0:7:8:9 58;5;3 58:2::1:1:1 38 48;5 38;2;1;2 38;7;1 48:5 38:2:1:2 4:0 4:3 _ 300 "
+        "38;5;256 38;2;999;0;0 99999999 38;5;1000000 6 21 1:2");
+    std::vector<std::string> pieces;
+    for (std::string word; words >> word;)
+        pieces.push_back(word == "_" ? "" : word);
+    return pieces;
+}
 
 struct Stream {
     std::string bytes;
@@ -201,6 +155,7 @@ struct Stream {
 };
 
 Stream RandomStream(std::mt19937& random) {
+    static const std::vector<std::string> kinds = Pieces();
     SgrModel model;
     Stream stream;
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -211,7 +166,7 @@ Stream RandomStream(std::mt19937& random) {
         if (pick(6) == 0) params += pick(2) ? ";" : ":";
         for (int p = 0; p < pieces; ++p) {
             if (p > 0) params += pick(5) == 0 ? ":" : ";";
-            params += kPieces[pick(static_cast<int>(std::size(kPieces)))];
+            params += kinds[static_cast<std::size_t>(pick(static_cast<int>(kinds.size())))];
         }
         model.Apply(params);
         stream.bytes += "\x1b[" + params + "m";
