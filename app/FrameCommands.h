@@ -78,8 +78,8 @@ private:
     // The terminal's lines go to both logs.
     bool IsOpen() const override { return log_.IsOpen() || colorLog_.IsOpen(); }
     void Write(std::string_view text) override { log_.Write(text); }
-    void WriteColored(std::string_view line, std::span<const Attr> attrs) override {
-        colorLog_.WriteLine(line, attrs);
+    void WriteColored(std::string_view line, const LineLook& look) override {
+        colorLog_.WriteCells(line, look);
     }
     void Paste(bool lineEnd);
     void SelectedToGame(bool lineEnd);

@@ -75,6 +75,35 @@ std::string GameCorpus(std::size_t bytes) {
     return out;
 }
 
+std::string ColourfulCorpus(std::size_t bytes) {
+    constexpr std::string_view kAccented[] = {"caf\xC3\xA9", "na\xC3\xAFve", "\xE2\x86\x92",
+                                              "stra\xC3\x9F"
+                                              "e"};
+    Rng rng;
+    std::string out;
+    out.reserve(bytes + 512);
+    while (out.size() < bytes) {
+        const std::size_t words = 6 + rng.Below(10);
+        for (std::size_t w = 0; w < words; ++w) {
+            switch (rng.Below(6)) {
+            case 0: out += "\x1b[38;5;" + std::to_string(rng.Below(256)) + "m"; break;
+            case 1:
+                out += "\x1b[38;2;" + std::to_string(rng.Below(256)) + ";" +
+                       std::to_string(rng.Below(256)) + ";" + std::to_string(rng.Below(256)) + "m";
+                break;
+            case 2: out += "\x1b[1;3;48;5;" + std::to_string(rng.Below(256)) + "m"; break;
+            case 3: out += "\x1b[0m"; break;
+            default: break;
+            }
+            out += rng.Below(8) == 0 ? kAccented[rng.Below(std::size(kAccented))]
+                                     : kWords[rng.Below(std::size(kWords))];
+            out.push_back(' ');
+        }
+        out += "\x1b[0m\r\n";
+    }
+    return out;
+}
+
 std::vector<std::string> CorpusLines(std::size_t count) {
     Rng rng;
     std::vector<std::string> lines;

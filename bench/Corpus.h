@@ -11,6 +11,11 @@ namespace tav::bench {
 // lines that wrap. The same size always gives the same bytes.
 std::string GameCorpus(std::size_t bytes);
 
+// Output of a game that colours everything, in UTF-8: most words in their own 256 or true
+// colour, some on a background, with italic and bold runs and accented words. The same
+// size always gives the same bytes.
+std::string ColourfulCorpus(std::size_t bytes);
+
 // The corpus split into its lines (without CR LF and with escapes removed), for the
 // benchmarks that work on completed lines.
 std::vector<std::string> CorpusLines(std::size_t count);

@@ -101,6 +101,14 @@ void ScreenSeeds(const std::string& term) {
     AppendOp(script, ScreenOp::Line, "\x06");
     AppendFeed(script, "look\r\n");
     Write("screen_fuzzer", "gags", script);
+    script.clear();
+    AppendOp(script, ScreenOp::Modes, "\x23"); // autowrap, appendcr, full colour
+    AppendFeed(script, tav::bench::ColourfulCorpus(3000));
+    AppendFeed(script, "\033[44m\033[K\033[1J\033[J\033[38:2::1:2:3;48;5;300;7;3;9m"
+                       "x\033[58;2;1;2\033[38;7;1m\r\n");
+    AppendOp(script, ScreenOp::Modes, "\x03"); // back to basic colour
+    AppendFeed(script, "\033[38;5;1mplain\r\n");
+    Write("screen_fuzzer", "full-colour", script);
 
     if (!term.empty()) {
         script.clear();
@@ -114,8 +122,8 @@ void ScreenSeeds(const std::string& term) {
 
 void TermChunkSeeds(const std::string& term) {
     // Trailing: cut seed, columns - 1, rows - 1, modes (as the target reads them).
-    auto seed = [](std::string stream, int rows, int cols, int modes) {
-        stream += "\x5a\x17\xc3\x01";
+    auto seed = [](std::string stream, int rows, int cols, int modes, bool full = false) {
+        stream += full ? "\x5a\x17\xc3\x81" : "\x5a\x17\xc3\x01";
         stream.push_back(static_cast<char>(cols - 1));
         stream.push_back(static_cast<char>(rows - 1));
         stream.push_back(static_cast<char>(modes));
@@ -127,6 +135,9 @@ void TermChunkSeeds(const std::string& term) {
                "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
                "\x1b[;;5;m\x1b[99999999999m\033Ox\x1b[A\033ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
                10, 20, 0x1B));
+    Write("term_chunks_fuzzer", "full-colour",
+          seed(tav::bench::ColourfulCorpus(3000) + "\x1b[;38:2::9:8:7:1;48;2;1;2;3;4:0m\x1b[38;5",
+               24, 80, 0x37, true));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
               seed(term.substr(at, 4000), 24, 80, 0x27));

@@ -68,6 +68,13 @@ private:
     void Read(int row) {
         const tav::ScreenLine& line = screen->Line(screen->Top() + row);
         checksum_ += static_cast<unsigned char>(line.ch[0]) + line.attr[tav::kBufferColumns - 1];
+        for (int col = 0; col < tav::kBufferColumns; ++col)
+            for (const tav::CellColor color : {line.TextColor(col), line.BackColor(col)})
+                FUZZ_CHECK(color == 0 || color == tav::kCellDefaultText ||
+                               color == tav::kCellDefaultBack ||
+                               (color >> 24) == (tav::kCellColorSet >> 24) ||
+                               (color >> 4) == (tav::kCellColorSystem >> 4),
+                           "an explicit colour is one the screen can paint");
     }
     unsigned checksum_ = 0;
 };
@@ -170,6 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             screen.smoothscroll = (bits & 4) != 0;
             settings.urlaware = (bits & 8) != 0 ? 1 : 0;
             settings.visualbell = (bits & 16) != 0 ? 1 : 0;
+            screen.SetColourMode((bits & 32) != 0 ? tav::ColourMode::Full : tav::ColourMode::Basic);
             break;
         }
         case ScreenOp::Select: Select(screen, script); break;

@@ -17,7 +17,7 @@ enum class ScreenOp : std::uint8_t {
     PageDown,  // one byte: bit 0 paints at once
     Hold,      // ToggleHold, as Scroll Lock does
     Reset,     // two bytes: ResetScreen(1 + value % kMaxResetLines)
-    Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell bits
+    Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell, full colour bits
     Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
     Line,      // one byte: one of the last lines taken (bits 0-2) is gagged or coloured (bit 3)
 };

@@ -1,6 +1,7 @@
 // The same bytes fed whole and in pieces give the same cells, attributes, cursor, lines,
-// pending tail and echo result, in every text encoding. Input: the stream, then (from the
-// end) geometry, modes and the seed of the cuts; at most kMaxStream bytes, past where an
+// pending tail and echo result, in every text encoding and both colour modes (the explicit
+// colours too). Input: the stream, then (from the end) geometry, modes and the seed of the
+// cuts, whose top bit chooses full colour; at most kMaxStream bytes, past where an
 // unfinished telnet subnegotiation is abandoned.
 #include "fuzz/FuzzSupport.h"
 #include "settings/Settings.h"
@@ -39,6 +40,10 @@ void ExpectSameScreen(const tav::TMudScreen& a, const tav::TMudScreen& b) {
                    "same characters");
         FUZZ_CHECK(std::memcmp(a.Line(n).attr, b.Line(n).attr, sizeof a.Line(n).attr) == 0,
                    "same attributes");
+        for (int col = 0; col < tav::kBufferColumns; ++col)
+            FUZZ_CHECK(a.Line(n).TextColor(col) == b.Line(n).TextColor(col) &&
+                           a.Line(n).BackColor(col) == b.Line(n).BackColor(col),
+                       "same explicit colours");
     }
 }
 
@@ -50,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int rows = provider.ConsumeIntegralInRange(1, 60);
     const int cols = provider.ConsumeIntegralInRange(1, 140);
     std::uint32_t cuts = provider.ConsumeIntegral<std::uint32_t>() | 1;
+    const bool fullColour = (cuts >> 31) != 0;
     const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 2));
     const std::string stream = provider.ConsumeRemainingBytesAsString();
     if (stream.size() > kMaxStream) return 0;
@@ -62,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         screen->autowrap = (modes & 1) != 0;
         screen->appendcr = (modes & 2) != 0;
         screen->SetEncoding(encoding);
+        screen->SetColourMode(fullColour ? tav::ColourMode::Full : tav::ColourMode::Basic);
         screen->SetScreenRect({0, 0, 4 + cols * screen->CellWidth(), rows * screen->CellHeight()},
                               false);
     }

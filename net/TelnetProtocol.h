@@ -14,7 +14,8 @@ namespace tav {
 struct TelnetIdentity {
     std::string clientName = "TAVCLIENT";
     std::string terminalType = "ANSI";
-    int mttsBits = 1;        // the MTTS bit set: 1 ANSI, 4 UTF-8, 64 screen reader, 2048 SSL
+    int mttsBits = 1;        // the MTTS bit set: 1 ANSI, 4 UTF-8, 8 256 colours, 64 screen reader,
+                             // 256 true colour, 2048 SSL
     bool acceptUtf8 = false; // CHARSET: the profile may switch to UTF-8
     std::string version;     // sent in GMCP's Core.Hello
 };
@@ -22,8 +23,12 @@ struct TelnetIdentity {
 // MTTS bits (the MUD terminal type standard).
 inline constexpr int kMttsAnsi = 1;
 inline constexpr int kMttsUtf8 = 4;
+inline constexpr int kMtts256Colours = 8;
 inline constexpr int kMttsScreenReader = 64;
+inline constexpr int kMttsTrueColour = 256;
 inline constexpr int kMttsSsl = 2048;
+// The terminal type of a screen in full colour.
+inline constexpr std::string_view kFullColourTerminalType = "XTERM-256COLOR";
 
 // Where the protocol's results go. Called on the thread that calls Receive.
 class TelnetEvents {

@@ -108,6 +108,12 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         field->setAccessibleName(text->text().remove(QLatin1Char('&')).chopped(1));
         commandRows->addRow(text, field);
     }
+    fullColour_ = Named(new QCheckBox(
+        QStringLiteral("&Full colour (256 colours, true colour, backgrounds)"), this));
+    fullColour_->setAccessibleDescription(
+        QStringLiteral("Show every colour and background the game sends, in italic and "
+                       "struck-through text too"));
+    fullColour_->setChecked(options.colours == ColourMode::Full);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
@@ -121,6 +127,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(negotiate_);
     layout->addLayout(tlsRow);
     layout->addLayout(commandRows);
+    layout->addWidget(fullColour_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -145,6 +152,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.tlsPort = tlsPort_->value();
     options.separator = separator_->text().toStdString();
     options.speedwalk = speedwalk_->text().toStdString();
+    options.colours = fullColour_->isChecked() ? ColourMode::Full : ColourMode::Basic;
     return options;
 }
 

@@ -13,7 +13,7 @@ namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
 // encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS,
-// the command separator and the speedwalk prefix of typed lines). It edits a
+// full colour, the command separator and the speedwalk prefix of typed lines). It edits a
 // copy; the caller takes Options() only when the dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
@@ -29,6 +29,7 @@ public:
     QSpinBox& TlsPortBox() const { return *tlsPort_; }
     QLineEdit& SeparatorField() const { return *separator_; }
     QLineEdit& SpeedwalkField() const { return *speedwalk_; }
+    QCheckBox& FullColourBox() const { return *fullColour_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -40,6 +41,7 @@ private:
     QSpinBox* tlsPort_ = nullptr;
     QLineEdit* separator_ = nullptr;
     QLineEdit* speedwalk_ = nullptr;
+    QCheckBox* fullColour_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

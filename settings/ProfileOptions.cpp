@@ -20,6 +20,9 @@ constexpr std::string_view kTlsPortKey = "tlsport";
 constexpr std::string_view kSeparatorKey = "separator";
 constexpr std::string_view kSpeedwalkKey = "speedwalk";
 constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
+constexpr std::string_view kColoursKey = "colours";
+constexpr std::string_view kPartsColours = "parts";
+constexpr std::string_view kFullColours = "full";
 
 struct EncodingName {
     TextEncoding encoding;
@@ -115,6 +118,11 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
                 std::all_of(pair->value.begin(), pair->value.end(),
                             [](char c) { return c >= ' ' && c < 0x7F; }))
                 options.speedwalkDirections = pair->value;
+        } else if (pair->key == kColoursKey) {
+            // "basic" is what the first builds wrote for the default.
+            if (pair->value == kPartsColours || pair->value == "basic")
+                options.colours = ColourMode::Basic;
+            if (pair->value == kFullColours) options.colours = ColourMode::Full;
         }
     }
     return options;
@@ -137,6 +145,9 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kSpeedwalkKey, options.speedwalk, options.speedwalk != defaults.speedwalk},
         {kWalkDirectionsKey, options.speedwalkDirections,
          options.speedwalkDirections != defaults.speedwalkDirections},
+        {kColoursKey,
+         std::string(options.colours == ColourMode::Full ? kFullColours : kPartsColours),
+         options.colours != defaults.colours},
     };
     bool written[std::size(known)] = {};
     std::string text;

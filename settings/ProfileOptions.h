@@ -13,6 +13,11 @@ enum class TextEncoding {
     Utf8      // UTF-8 sequences; characters outside Latin-1 show as '?'
 };
 
+// How the main screen shows colour: `Basic` maps the eight ANSI text colours onto the
+// attribute bits and ignores backgrounds; `Full` adds backgrounds, bright colours, the
+// 256-colour palette, true colour, italic and strike-through.
+enum class ColourMode { Basic, Full };
+
 // The profile's settings that tav.cfg has no place for. They live in a small file of
 // their own, "options.cfg", beside it in the profile directory, so tav.cfg keeps its
 // layout byte for byte.
@@ -35,6 +40,7 @@ struct ProfileOptions {
     // instead.
     bool tls = false;
     int tlsPort = 0;
+    ColourMode colours = ColourMode::Basic;
     // Typed lines: split into commands at `separator`, walked when they begin with
     // `speedwalk`, in the direction words of `speedwalkDirections`. Empty: neither.
     std::string separator{};

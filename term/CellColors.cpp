@@ -55,4 +55,39 @@ CellColors ColorsOfAttribute(Attr a, ColorRef textColor, const ColorRef* mudColo
     return DefaultColors(a, textColor);
 }
 
+ColorRef ExplicitColor(CellColor color, bool asText, bool bold, const ScreenPalette& palette) {
+    if (!IsSystemCellColor(color)) return color & kColorMask;
+    if (color == kCellDefaultBack) return palette.background;
+    if (color == kCellDefaultText)
+        return asText ? ColorsOfAttribute(attr::kNormal | (bold ? attr::kBold : 0), palette).text
+                      : palette.text;
+    int index = static_cast<int>(color & 0xF);
+    if (asText && bold && index < 8) index += 8;
+    if (index == 0) return MakeColor(0, 0, 0);
+    if (index == 8) return ColorsOfAttribute(attr::kGray, palette).text;
+    // 1 red, 2 green, 4 blue: the attribute's colour bits in the same order.
+    const Attr bits = static_cast<Attr>(index & 7) << 5;
+    return ColorsOfAttribute(bits | (index > 8 ? attr::kBold : 0), palette).text;
+}
+
+CellLook LookOfCell(Attr a, CellColor text, CellColor back, const ScreenPalette& palette) {
+    const CellColors base = ColorsOfAttribute(a, palette);
+    const bool bold = (a & attr::kBold) != 0;
+    CellLook look{base.text,      palette.background,       back != 0,
+                  base.underline, (a & attr::kItalic) != 0, (a & attr::kStrike) != 0};
+    if (text && !(a & attr::kUrl)) look.text = ExplicitColor(text, true, bold, palette);
+    if (back) look.back = ExplicitColor(back, false, false, palette);
+    if (palette.fullColour) {
+        look.underline = look.underline || (a & attr::kUnderline) != 0;
+        if (a & attr::kFaint) { // halfway to the background
+            auto mix = [&](int shift) {
+                return (((look.text >> shift) & 0xFF) + ((look.back >> shift) & 0xFF)) / 2;
+            };
+            look.text = MakeColor(static_cast<int>(mix(0)), static_cast<int>(mix(8)),
+                                  static_cast<int>(mix(16)));
+        }
+    }
+    return look;
+}
+
 } // namespace tav

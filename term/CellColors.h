@@ -47,6 +47,8 @@ struct ScreenPalette {
     ColorRef background = MakeColor(0, 0, 0);
     std::array<ColorRef, kMudColorCount> mudColors{};
     bool customColors = false;
+    // The screen is in full colour: the underline and faint bits are drawn too.
+    bool fullColour = false;
 };
 
 // The text colour of a cell attribute. textColor is the screen's colour of normal text;
@@ -58,5 +60,24 @@ inline CellColors ColorsOfAttribute(Attr attribute, const ScreenPalette& palette
     return ColorsOfAttribute(attribute, palette.text, palette.mudColors.data(),
                              palette.customColors);
 }
+
+// Everything about how one cell is drawn: its attribute and its explicit colours.
+struct CellLook {
+    ColorRef text;
+    ColorRef back;  // the palette's background unless hasBack
+    bool hasBack;   // an explicit background to fill
+    bool underline; // URL cells, and underlined cells in full colour
+    bool italic;
+    bool strike;
+    friend bool operator==(const CellLook&, const CellLook&) = default;
+};
+
+// The colour an explicit cell colour stands for. The system colours take the colours the
+// attribute bits give the same colour (the MUD colour table when it is in use); as text,
+// bold lifts the eight dark ones to their bright forms, as it lifts the attribute colours.
+ColorRef ExplicitColor(CellColor color, bool asText, bool bold, const ScreenPalette& palette);
+// The selected bit is not looked at: selection colours are drawn over these. URL cells keep
+// their colour whatever their explicit text colour.
+CellLook LookOfCell(Attr attribute, CellColor text, CellColor back, const ScreenPalette& palette);
 
 } // namespace tav

@@ -40,6 +40,8 @@ struct RunStyle {
     ColorRef background;
     bool bold;
     bool underline;
+    bool italic = false;
+    bool strike = false;
     friend bool operator==(const RunStyle&, const RunStyle&) = default;
 };
 
@@ -72,11 +74,20 @@ std::string HtmlLogHead(ColorRef text, ColorRef background) {
 
 std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
                         const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground) {
+    return HtmlLogLineOfCells(text, LineLook{attrs, {}, {}}, palette, pageText, pageBackground);
+}
+
+std::string HtmlLogLineOfCells(std::string_view text, const LineLook& look,
+                               const ScreenPalette& palette, ColorRef pageText,
+                               ColorRef pageBackground) {
     const RunStyle page{pageText, pageBackground, false, false};
     auto styleAt = [&](std::size_t k) {
-        const Attr a = k < attrs.size() ? attrs[k] : attr::kNormal;
-        const CellColors colors = ColorsOfAttribute(a, palette);
-        return RunStyle{colors.text, palette.background, (a & attr::kBold) != 0, colors.underline};
+        const Attr a = k < look.attrs.size() ? look.attrs[k] : attr::kNormal;
+        const CellColor textColor = k < look.textColors.size() ? look.textColors[k] : 0;
+        const CellColor backColor = k < look.backColors.size() ? look.backColors[k] : 0;
+        const CellLook cell = LookOfCell(a, textColor, backColor, palette);
+        return RunStyle{cell.text,      cell.back,   (a & attr::kBold) != 0,
+                        cell.underline, cell.italic, cell.strike};
     };
     std::string out;
     out.reserve(text.size() * 2 + 64);
@@ -90,7 +101,14 @@ std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
             if (style.background != pageBackground)
                 out += ";background:" + CssColor(style.background);
             if (style.bold) out += ";font-weight:bold";
-            if (style.underline) out += ";text-decoration:underline";
+            if (style.italic) out += ";font-style:italic";
+            if (style.underline || style.strike) {
+                out += ";text-decoration:";
+                if (style.underline)
+                    out += style.strike ? "underline line-through" : "underline";
+                else
+                    out += "line-through";
+            }
             out += "\">";
         }
         for (; k < text.size() && styleAt(k) == style; ++k)
@@ -149,10 +167,10 @@ void HtmlLog::End() {
     if (::close(fd) != 0 && errno != EINTR) boxes_.ShowMessage(kHtmlLogWriteFailed, kErrorTitle);
 }
 
-void HtmlLog::WriteLine(std::string_view text, std::span<const Attr> attrs) {
+void HtmlLog::WriteCells(std::string_view text, const LineLook& look) {
     if (fd_ < 0) return;
     const ScreenPalette palette = palette_ ? palette_() : ScreenPalette{};
-    WriteOrFail(HtmlLogLine(text, attrs, palette, pageText_, pageBackground_));
+    WriteOrFail(HtmlLogLineOfCells(text, look, palette, pageText_, pageBackground_));
 }
 
 bool HtmlLog::WriteOrFail(std::string_view bytes) {

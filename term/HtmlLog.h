@@ -39,7 +39,11 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // One completed line: its characters and the attribute of each (missing attributes
     // count as plain text).
-    void WriteLine(std::string_view text, std::span<const Attr> attrs);
+    void WriteLine(std::string_view text, std::span<const Attr> attrs) {
+        WriteCells(text, LineLook{attrs, {}, {}});
+    }
+    // The same with the characters' explicit colours, when they have any.
+    void WriteCells(std::string_view text, const LineLook& look);
 
 private:
     bool WriteOrFail(std::string_view bytes);
@@ -60,6 +64,11 @@ std::string HtmlLogHead(ColorRef text, ColorRef background);
 // own colours needs none. Characters are Latin-1; the page is UTF-8.
 std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
                         const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground);
+// The same with explicit colours (and, on a palette in full colour, the styles the screen
+// draws then: underline, italic, strike-through).
+std::string HtmlLogLineOfCells(std::string_view text, const LineLook& look,
+                               const ScreenPalette& palette, ColorRef pageText,
+                               ColorRef pageBackground);
 // The HTML file kept beside a text log: ".txt" replaced by ".html", else ".html" added.
 std::string HtmlLogPathBeside(std::string_view textPath);
 

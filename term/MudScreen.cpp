@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 
 namespace tav {
 
@@ -197,10 +198,9 @@ int TMudScreen::NewLine() {
     if (promptLine_ == bufLine_) {
         // The prompt at the start of this line was handed over already.
         const std::size_t from = std::min(promptLength_, text.size());
-        if (from < text.size())
-            QueueLine(text.substr(from), line.attr + from, static_cast<int>(from));
+        if (from < text.size()) QueueLine(text.substr(from), line, from);
     } else {
-        QueueLine(std::move(text), line.attr, 0);
+        QueueLine(std::move(text), line, 0);
     }
     promptLine_ = -1;
     removePrompt_ = false;
@@ -231,11 +231,21 @@ int TMudScreen::NewLine() {
     return 0;
 }
 
-void TMudScreen::QueueLine(std::string text, const Attr* attrs, int column) {
-    std::vector<Attr> kept;
-    if (keepLineAttributes) kept.assign(attrs, attrs + text.size());
+void TMudScreen::QueueLine(std::string text, const ScreenLine& line, std::size_t from) {
+    TakenLine taken;
+    if (keepLineAttributes) {
+        const std::size_t to = from + text.size();
+        taken.attrs.assign(line.attr + from, line.attr + to);
+        if (line.colors) {
+            taken.textColors.assign(line.colors->text + from, line.colors->text + to);
+            taken.backColors.assign(line.colors->back + from, line.colors->back + to);
+        }
+    }
+    taken.text = std::move(text);
     buffer_[bufLine_].serial = ++lastSerial_;
-    lineQueue_.push_back({std::move(text), std::move(kept), lastSerial_, column});
+    taken.serial = lastSerial_;
+    taken.column = static_cast<int>(from);
+    lineQueue_.push_back(std::move(taken));
 }
 
 void TMudScreen::EndPrompt() {
@@ -244,7 +254,7 @@ void TMudScreen::EndPrompt() {
     const std::size_t length = nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns;
     const std::size_t from = promptLine_ == bufLine_ ? std::min(promptLength_, length) : 0;
     if (from >= length) return;
-    QueueLine(std::string(line.ch + from, length - from), line.attr + from, static_cast<int>(from));
+    QueueLine(std::string(line.ch + from, length - from), line, from);
     promptLine_ = bufLine_;
     promptLength_ = length;
 }
@@ -374,19 +384,33 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
     auto next = [&]() { return ++j < length && j < limit; };
     auto stop = [&]() { return j >= limit ? limit : i; };
 
-    int values[kMaxCsiParams];
+    // In full colour ':' separates sub-parameters (38:2::r:g:b) and the list is longer.
+    const bool full = colourMode_ == ColourMode::Full;
+    const int capacity = full ? kMaxFullCsiParams : kMaxCsiParams;
+    auto separator = [&](unsigned char b) { return b == ';' || (full && b == ':'); };
+    // One slot in front for a graphic rendition list that starts with an empty value.
+    int list[kMaxFullCsiParams + 1];
+    bool joinedList[kMaxFullCsiParams + 1];
+    int* values = list + 1;
+    bool* joined = joinedList + 1;
+    const unsigned char leading = data[j];
     int count = 0;
     for (;;) {
         int value = 0;
-        if (data[j] == ';') {
+        bool colon = false;
+        if (separator(data[j])) {
+            colon = data[j] == ':';
             if (!next()) return stop();
         }
         while (data[j] >= '0' && data[j] <= '9') {
             value = std::min(value * 10 + (data[j] - '0'), kMaxCsiValue);
             if (!next()) return stop();
         }
-        if (count < kMaxCsiParams) values[count++] = value; // later values are dropped
-        if (data[j] != ';') break;
+        if (count < capacity) { // later values are dropped
+            joined[count] = colon;
+            values[count++] = value;
+        }
+        if (!separator(data[j])) break;
     }
 
     const unsigned char final = data[j];
@@ -416,7 +440,23 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
         else
             EraseLine(row_);
         break;
-    case 'm': SelectGraphicRendition(values, count); break;
+    case 'm':
+        if (full) {
+            // The separator a list starts with follows an empty value, as anywhere else.
+            if (separator(leading)) {
+                list[0] = 0;
+                joinedList[0] = false;
+                ApplyFullColourSgr(rendition_, list, joinedList, count + 1);
+            } else {
+                joined[0] = false;
+                ApplyFullColourSgr(rendition_, values, joined, count);
+            }
+            attr_ = rendition_.attr;
+            std::tie(textColor_, backColor_) = WrittenColors(rendition_);
+        } else {
+            SelectGraphicRendition(values, count);
+        }
+        break;
     default: break;
     }
     return j + 1;
@@ -511,14 +551,23 @@ void TMudScreen::MoveCursor(int dy, int dx) {
     bufCol_ = add(bufCol_, dx, kBufferColumns - 1);
 }
 
+void TMudScreen::BlankCells(ScreenLine& line, int from, int to) {
+    if (from == 0 && to == kBufferColumns)
+        line.Blank(attr_);
+    else
+        line.Blank(from, to, attr_);
+    // Full colour erases in the current background.
+    if (rendition_.back) line.SetColors(from, to, 0, rendition_.back);
+}
+
 void TMudScreen::EraseLine(int row) {
     if (row < 0 || row >= rows_) return; // only rows on the screen
-    buffer_[top_ + row].Blank(attr_);
+    BlankCells(buffer_[top_ + row], 0, kBufferColumns);
     view_->InvalidateRow(row);
 }
 
 void TMudScreen::EraseToEndOfLine() {
-    buffer_[top_ + row_].Blank(col_, kBufferColumns, attr_);
+    BlankCells(buffer_[top_ + row_], col_, kBufferColumns);
     view_->InvalidateRow(row_);
 }
 
@@ -529,7 +578,7 @@ void TMudScreen::EraseToEndOfScreen() {
 }
 
 void TMudScreen::EraseFromStartOfLine() {
-    buffer_[top_ + row_].Blank(0, std::min(col_ + 1, kBufferColumns), attr_);
+    BlankCells(buffer_[top_ + row_], 0, std::min(col_ + 1, kBufferColumns));
     view_->InvalidateRow(row_);
 }
 
@@ -605,6 +654,14 @@ void TMudScreen::SetEncoding(TextEncoding encoding) {
         IsHighByte(static_cast<unsigned char>(pending_[0])))
         pending_ = "?";
     encoding_ = encoding;
+}
+
+void TMudScreen::SetColourMode(ColourMode mode) {
+    if (mode == colourMode_) return;
+    colourMode_ = mode;
+    rendition_ = Rendition{};
+    attr_ = attr::kNormal;
+    textColor_ = backColor_ = 0;
 }
 
 void TMudScreen::ToggleHold() {

@@ -2,6 +2,7 @@
 
 #include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
+#include "term/FullColourSgr.h"
 #include "term/ScreenBuffer.h"
 #include "term/ScreenView.h"
 
@@ -38,10 +39,13 @@ inline constexpr int kMaxScreenLines = 100'000;
 inline constexpr std::string_view kUrlPrefixes[] = {"https://", "http://", "ftp://", "mailto:"};
 
 // A completed line as the screen hands it over: its characters up to the first empty
-// cell and, when the screen keeps them, the attribute of each.
+// cell and, when the screen keeps them, the attribute of each and their explicit colours.
 struct TakenLine {
     std::string text;
     std::vector<Attr> attrs; // empty unless keepLineAttributes was set
+    // Empty unless keepLineAttributes was set and the line has explicit colours.
+    std::vector<CellColor> textColors;
+    std::vector<CellColor> backColors;
     // Names the buffer line for the completed-line operations below; never 0.
     std::uint64_t serial = 0;
     // The buffer column of text[0] (past a prompt that was handed over before).
@@ -141,6 +145,12 @@ public:
     // given up and shows as '?'.
     void SetEncoding(TextEncoding encoding);
     TextEncoding Encoding() const { return encoding_; }
+    // Basic colour reads the eight text colours into attribute bits; full colour also
+    // reads backgrounds, bright and extended colours and more styles into the cells'
+    // explicit colours, and erases fill with the current background. A change starts
+    // from plain text.
+    void SetColourMode(ColourMode mode);
+    ColourMode Colours() const { return colourMode_; }
 
     // --- text extraction --------------------------------------------------------------
     std::optional<std::string> GetSelectedText() const;
@@ -196,8 +206,8 @@ private:
     std::optional<int> FindCompletedLine(std::uint64_t serial) const;
     void RemoveLine(int n);
     void InvalidateBufferLine(int n);
-    // Queues a completed line with the attributes of its cells from `attrs` on.
-    void QueueLine(std::string text, const Attr* attrs, int column);
+    // Queues a completed line with the attributes (and colours) of its cells from `from` on.
+    void QueueLine(std::string text, const ScreenLine& line, std::size_t from);
     std::size_t DoControl(std::size_t i);
     std::size_t DoEscape(std::size_t i);
     std::size_t DoAnsi(std::size_t i);
@@ -205,6 +215,8 @@ private:
     std::size_t DoHighBytes(std::size_t i);
     std::size_t DoUtf8(std::size_t i);
     void SelectGraphicRendition(const int* values, int count);
+    // Blanks cells from..to-1 of a line with the current attribute (and background).
+    void BlankCells(ScreenLine& line, int from, int to);
     void EraseToEndOfLine();
     void EraseToEndOfScreen();
     void EraseFromStartOfLine();
@@ -240,6 +252,8 @@ private:
     // Explicit colours given to the cells written next (0: the attribute bits decide).
     CellColor textColor_ = 0;
     CellColor backColor_ = 0;
+    ColourMode colourMode_ = ColourMode::Basic;
+    Rendition rendition_; // full colour: what the graphic rendition sequences chose
     int row_ = 0;
     int col_ = 0;
     int bufLine_ = 0;

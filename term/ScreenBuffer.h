@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace tav {
@@ -22,6 +23,10 @@ inline constexpr Attr kRed = 0x20;
 inline constexpr Attr kGreen = 0x40;
 inline constexpr Attr kBlue = 0x80;
 inline constexpr Attr kGray = 0x100;
+// Drawn only on screens in full colour.
+inline constexpr Attr kItalic = 0x10000;
+inline constexpr Attr kStrike = 0x20000;
+inline constexpr Attr kFaint = 0x40000;
 inline constexpr Attr kSelected = 0x100000;
 inline constexpr Attr kUrl = 0x200000;
 } // namespace attr
@@ -33,11 +38,32 @@ inline constexpr CellColor kCellColorSet = 0x01000000;
 constexpr CellColor ExplicitCellColor(std::uint32_t bgr) {
     return kCellColorSet | (bgr & 0xFFFFFF);
 }
+// A colour looked up in the screen's palette when drawn, so it follows the colour table:
+// one of the 16 system colours (0 black .. 7 white, 8..15 their bright forms), or the
+// screen's own text or background colour (what reverse video puts where the other was).
+inline constexpr CellColor kCellColorSystem = 0x02000000;
+inline constexpr int kSystemColorCount = 16;
+inline constexpr CellColor kCellDefaultText = kCellColorSystem | 16;
+inline constexpr CellColor kCellDefaultBack = kCellColorSystem | 17;
+constexpr CellColor SystemCellColor(int index) {
+    return kCellColorSystem | static_cast<CellColor>(index & 0xF);
+}
+constexpr bool IsSystemCellColor(CellColor color) {
+    return (color & kCellColorSystem) != 0;
+}
 
 // The explicit colours of one line's cells.
 struct LineColors {
     CellColor text[kBufferColumns]{};
     CellColor back[kBufferColumns]{};
+};
+
+// How the characters of a completed line look, for a log in colour: the attribute of
+// each and, when the line has any, their explicit colours (else both spans are empty).
+struct LineLook {
+    std::span<const Attr> attrs;
+    std::span<const CellColor> textColors;
+    std::span<const CellColor> backColors;
 };
 
 // One buffer line: 132 characters (0 = empty cell) and their attributes. Explicit colours

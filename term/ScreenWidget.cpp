@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QSoundEffect>
 #include <QThread>
+#include <QTransform>
 #include <QUrl>
 #include <QWheelEvent>
 
@@ -37,6 +38,8 @@ namespace {
 constexpr int kPreferredColumns = 80;
 constexpr int kPreferredRows = 24;
 constexpr char kErrorTitle[] = "Error...";
+// How far italic glyphs lean: the shift per pixel above the baseline.
+constexpr qreal kItalicSlant = 0.2;
 
 // The address a click on a marked run opens: only a whole web address (http or https
 // with a host). The run is game text: a file, a program option or any other scheme
@@ -119,6 +122,7 @@ void ScreenWidget::SetScreenFont(const FontSpec& stored, bool setPreferredSize) 
     ascent_ = static_cast<int>(std::lround(metrics.ascent()));
     underlineOffset_ = static_cast<int>(std::lround(metrics.underlinePos()));
     underlineWidth_ = std::max(1, static_cast<int>(std::lround(metrics.lineWidth())));
+    strikeOffset_ = static_cast<int>(std::lround(metrics.strikeOutPos()));
     const CellSize cell = CellSizeOf(font_);
     screen_.SetCellSize(cell.width, cell.height);
     if (setPreferredSize) {
@@ -143,7 +147,11 @@ void ScreenWidget::SetTextColor(ColorRef color) {
 }
 
 ScreenPalette ScreenWidget::Palette() const {
-    ScreenPalette palette{textColor_, background_, {}, settings_.customcolors != 0};
+    ScreenPalette palette{textColor_,
+                          background_,
+                          {},
+                          settings_.customcolors != 0,
+                          screen_.Colours() == ColourMode::Full};
     if (mudColors_) std::copy_n(mudColors_, palette.mudColors.size(), palette.mudColors.begin());
     return palette;
 }
@@ -476,6 +484,7 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
     const int lastCol = std::min(area.right() / cw + 1, screen_.Columns() - 1);
     const int lastRow = std::min(area.bottom() / ch + 1, screen_.Rows() - 1);
     const int top = screen_.Top();
+    paintPalette_ = Palette();
 
     for (int row = firstRow; row <= lastRow; ++row) {
         const ScreenLine& line = screen_.Line(top + row);
@@ -537,7 +546,7 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
     const int ch = screen_.CellHeight();
     const int y = row * ch;
     const qreal baseline = y + ascent_;
-    const bool custom = settings_.customcolors != 0;
+    const ScreenPalette& palette = paintPalette_;
 
     // Cell backgrounds of neighbouring runs are merged into one fill.
     int fillFrom = 0;
@@ -548,55 +557,61 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
             painter.fillRect(fillFrom, y, fillTo - fillFrom, ch, ToQColor(fillColor));
         fillFrom = fillTo = 0;
     };
+    auto fill = [&](int left, int width, ColorRef color) {
+        if (fillTo != left || color != fillColor) {
+            flushFill();
+            fillFrom = left;
+            fillColor = color;
+        }
+        fillTo = left + width;
+    };
 
     int col = from;
     while (col <= to) {
         if (line.ch[col] == 0) {
+            // An empty cell shows nothing but a background erased in colour.
+            if (const CellColor back = line.BackColor(col))
+                fill(col * cw, cw, ExplicitColor(back, false, false, palette));
             ++col;
             continue;
         }
         const Attr a = line.attr[col];
         const CellColor explicitText = line.TextColor(col);
         const CellColor explicitBack = line.BackColor(col);
-        const CellColors colors = ColorsOfAttribute(a, textColor_, mudColors_, custom);
+        const CellLook look = LookOfCell(a, explicitText, explicitBack, palette);
         const bool selected = (a & attr::kSelected) != 0;
-        const ColorRef text = selected       ? kSelectedText
-                              : explicitText ? (explicitText & 0xFFFFFF)
-                                             : colors.text;
-        GlyphBatch& batch = BatchFor(ToQColor(text).rgb());
+        const ColorRef text = selected ? kSelectedText : look.text;
+        GlyphBatch& batch = BatchFor(ToQColor(text).rgb(), look.italic);
+        // The slant turns about each row's baseline.
+        const qreal slant = look.italic ? kItalicSlant * baseline : 0;
         const int start = col;
         for (; col <= to && line.ch[col] != 0 && line.attr[col] == a &&
                line.TextColor(col) == explicitText && line.BackColor(col) == explicitBack;
              ++col) {
             batch.glyphs.append(glyphs_[static_cast<unsigned char>(line.ch[col])]);
-            batch.positions.append(QPointF(col * cw, baseline));
+            batch.positions.append(QPointF(col * cw + slant, baseline));
         }
         const int left = start * cw;
         const int width = (col - start) * cw;
-        if (selected || opaqueCells || explicitBack) {
-            const ColorRef back = selected       ? kSelectedBackground
-                                  : explicitBack ? (explicitBack & 0xFFFFFF)
-                                                 : background_;
-            if (fillTo != left || back != fillColor) {
-                flushFill();
-                fillFrom = left;
-                fillColor = back;
-            }
-            fillTo = left + width;
-        }
-        if (colors.underline)
+        if (selected || opaqueCells || look.hasBack)
+            fill(left, width, selected ? kSelectedBackground : look.back);
+        if (look.underline)
             underlines_.push_back(
                 {QRect(left, y + ascent_ + underlineOffset_, width, underlineWidth_), text});
+        if (look.strike)
+            underlines_.push_back(
+                {QRect(left, y + ascent_ - strikeOffset_, width, underlineWidth_), text});
     }
     flushFill();
 }
 
-ScreenWidget::GlyphBatch& ScreenWidget::BatchFor(QRgb color) {
+ScreenWidget::GlyphBatch& ScreenWidget::BatchFor(QRgb color, bool italic) {
     for (std::size_t k = 0; k < usedBatches_; ++k)
-        if (batches_[k].color == color) return batches_[k];
+        if (batches_[k].color == color && batches_[k].italic == italic) return batches_[k];
     if (usedBatches_ == batches_.size()) batches_.emplace_back();
     GlyphBatch& batch = batches_[usedBatches_++];
     batch.color = color;
+    batch.italic = italic;
     batch.glyphs.clear();
     batch.positions.clear();
     return batch;
@@ -610,7 +625,16 @@ void ScreenWidget::DrawBatches(QPainter& painter) {
         run.setGlyphIndexes(batch.glyphs);
         run.setPositions(batch.positions);
         painter.setPen(QColor::fromRgb(batch.color));
-        painter.drawGlyphRun(QPointF(0, 0), run);
+        if (batch.italic) {
+            // Slanted glyphs of the cell font, whatever faces the font has: every font
+            // keeps its cell width and its glyph table.
+            painter.save();
+            painter.setTransform(QTransform(1, 0, -kItalicSlant, 1, 0, 0), true);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+            painter.restore();
+        } else {
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
     }
     usedBatches_ = 0;
     for (const Underline& line : underlines_)

@@ -176,6 +176,7 @@ private:
     int ascent_ = 0;
     int underlineOffset_ = 0;
     int underlineWidth_ = 1;
+    int strikeOffset_ = 0; // above the baseline
     QSize preferredCells_; // preferred size of the cell area in pixels
 
     ColorRef background_ = MakeColor(0, 0, 0);
@@ -215,6 +216,7 @@ private:
     // colour; kept from paint to paint so their storage is reused.
     struct GlyphBatch {
         QRgb color = 0;
+        bool italic = false; // slanted when drawn; positions are moved to make up for it
         QVector<quint32> glyphs;
         QVector<QPointF> positions;
     };
@@ -225,7 +227,8 @@ private:
     };
     std::vector<Underline> underlines_;
     std::size_t usedBatches_ = 0;
-    GlyphBatch& BatchFor(QRgb color);
+    GlyphBatch& BatchFor(QRgb color, bool italic);
+    ScreenPalette paintPalette_; // the palette of the paint under way
     void DrawBatches(QPainter& painter);
 
     inline static bool logoPending_ = true;

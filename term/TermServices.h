@@ -76,9 +76,9 @@ public:
     virtual ~LineLog() = default;
     virtual bool IsOpen() const = 0;
     virtual void Write(std::string_view text) = 0;
-    // The same line (without its line end) with the attribute of each character, for a
-    // log in colour; empty attributes when the screen was not keeping them.
-    virtual void WriteColored(std::string_view /*line*/, std::span<const Attr> /*attrs*/) {}
+    // The same line (without its line end) with the look of each character, for a log in
+    // colour; empty attributes when the screen was not keeping them.
+    virtual void WriteColored(std::string_view /*line*/, const LineLook& /*look*/) {}
 };
 
 // What trigger actions reach beyond the terminal screen.

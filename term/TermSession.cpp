@@ -262,24 +262,24 @@ void TermSession::DrainLines() {
     // on its own output.
     const bool fromReaction = services_.triggers && services_.triggers->Sending();
     while (auto line = screen_.TakeLineWithAttributes())
-        completed_.push_back({std::move(line->text), std::move(line->attrs), !fromReaction,
-                              line->serial, line->column});
+        completed_.push_back({std::move(*line), !fromReaction});
     if (draining_) return;
     draining_ = true;
     while (!completed_.empty()) {
-        CompletedLine line = std::move(completed_.front());
+        CompletedLine completed = std::move(completed_.front());
         completed_.pop_front();
-        if (services_.triggers && line.matchTriggers) {
-            matching_ = &line;
-            services_.triggers->CheckTriggers(line.text);
+        if (services_.triggers && completed.matchTriggers) {
+            matching_ = &completed;
+            services_.triggers->CheckTriggers(completed.taken.text);
             matching_ = nullptr;
         }
-        if (line.logged && services_.log && services_.log->IsOpen()) {
+        const TakenLine& line = completed.taken;
+        if (completed.logged && services_.log && services_.log->IsOpen()) {
             services_.log->Write(line.text + "\n");
-            services_.log->WriteColored(line.text, line.attrs);
+            services_.log->WriteColored(line.text, {line.attrs, line.textColors, line.backColors});
         }
         // A gagged line is not read out, nor shown by the scroll-back views.
-        if (!line.shown) continue;
+        if (!completed.shown) continue;
         if (services_.onLine) services_.onLine(line.text);
         AppendRecent(line.text);
         AppendRecent("\r\n");
@@ -391,19 +391,20 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
     CompletedLine& line = *matching_;
     const CellColor text = actions.textColor ? ExplicitCellColor(*actions.textColor) : 0;
     const CellColor back = actions.backColor ? ExplicitCellColor(*actions.backColor) : 0;
-    const auto column = static_cast<std::size_t>(line.column);
+    const auto column = static_cast<std::size_t>(line.taken.column);
     if (actions.highlight == HighlightScope::Match)
-        screen_.ColorCompletedLine(line.serial, column + span.begin, column + span.end, text, back);
+        screen_.ColorCompletedLine(line.taken.serial, column + span.begin, column + span.end, text,
+                                   back);
     else if (actions.highlight == HighlightScope::Line)
-        screen_.ColorWholeCompletedLine(line.serial, text, back);
+        screen_.ColorWholeCompletedLine(line.taken.serial, text, back);
     if (actions.gag) {
-        screen_.RemoveCompletedLine(line.serial);
+        screen_.RemoveCompletedLine(line.taken.serial);
         line.shown = false;
         if (actions.gagLog) line.logged = false;
     }
     if (services_.triggerEffects) {
         if (!actions.sound.empty()) services_.triggerEffects->PlayTriggerSound(actions.sound);
-        if (actions.toChannel) services_.triggerEffects->CopyToChannel(line.text);
+        if (actions.toChannel) services_.triggerEffects->CopyToChannel(line.taken.text);
     }
 }
 

@@ -138,6 +138,9 @@ public:
         screen_.SetEncoding(encoding);
     }
     TextEncoding Encoding() const { return screen_.Encoding(); }
+    // The main screen's colour mode; a connection made in full colour tells the server
+    // that it takes 256 colours and true colour.
+    void SetColourMode(ColourMode mode) { screen_.SetColourMode(mode); }
     std::string GameBytes(std::string_view latin1) const;
     // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
     // The bytes written (0xFF counted twice), or -1.
@@ -276,11 +279,8 @@ private:
     std::size_t recentStart_ = 0;
     // Completed lines taken from the screen and not yet processed, oldest first.
     struct CompletedLine {
-        std::string text;
-        std::vector<Attr> attrs;
+        TakenLine taken;
         bool matchTriggers; // false for a line completed while a reaction was sent
-        std::uint64_t serial = 0;
-        int column = 0;
         bool shown = true;  // false once a trigger gagged it from the screen
         bool logged = true; // false once a trigger gagged it from the log too
     };

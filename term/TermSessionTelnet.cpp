@@ -50,6 +50,10 @@ void TermSession::StartProtocol() {
     identity.mttsBits = kMttsAnsi;
     if (Encoding() == TextEncoding::Utf8) identity.mttsBits |= kMttsUtf8;
     if (tls_) identity.mttsBits |= kMttsSsl;
+    if (screen_.Colours() == ColourMode::Full) {
+        identity.terminalType = kFullColourTerminalType;
+        identity.mttsBits |= kMtts256Colours | kMttsTrueColour;
+    }
     if (services_.screenReaderActive && services_.screenReaderActive())
         identity.mttsBits |= kMttsScreenReader;
     // A player who chose Latin-1 keeps it; the 7-bit default gains from UTF-8.

@@ -28,4 +28,18 @@ std::string Escape(std::string_view bytes, bool lineEnds) {
     return out;
 }
 
+std::string CellColorWord(CellColor color) {
+    if (color == 0) return "-";
+    if (color == kCellDefaultText) return "t";
+    if (color == kCellDefaultBack) return "b";
+    char word[8];
+    if (IsSystemCellColor(color))
+        std::snprintf(word, sizeof word, "s%u", static_cast<unsigned>(color & 0xF));
+    else
+        std::snprintf(word, sizeof word, "#%02x%02x%02x", static_cast<unsigned>(color & 0xFF),
+                      static_cast<unsigned>((color >> 8) & 0xFF),
+                      static_cast<unsigned>((color >> 16) & 0xFF));
+    return word;
+}
+
 } // namespace tav::tools

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "term/ScreenBuffer.h"
+
 #include <string>
 #include <string_view>
 
@@ -9,5 +11,9 @@ namespace tav::tools {
 // backslash becomes "\\", NUL "\0", and every other byte "\xHH". With lineEnds, CR and
 // LF are written "\r" and "\n".
 std::string Escape(std::string_view bytes, bool lineEnds = false);
+
+// An explicit cell colour: "-" for none, "sN" for system colour N (0..15), "t" and "b" for
+// the screen's text and background colours (reverse video), "#rrggbb" for the others.
+std::string CellColorWord(CellColor color);
 
 } // namespace tav::tools

@@ -43,6 +43,10 @@ OptionParse ParseScreenOption(int argc, char** argv, int& i, ScreenOptions& opti
         options.autowrap = false;
         return OptionParse::Taken;
     }
+    if (!std::strcmp(arg, "--full-colour")) {
+        options.colours = ColourMode::Full;
+        return OptionParse::Taken;
+    }
     if (!std::strcmp(arg, "--no-appendcr")) {
         options.appendcr = false;
         return OptionParse::Taken;
@@ -55,6 +59,7 @@ void ApplyScreenOptions(const ScreenOptions& options, TMudScreen& screen) {
     screen.autowrap = options.autowrap;
     screen.appendcr = options.appendcr;
     screen.SetEncoding(options.encoding);
+    screen.SetColourMode(options.colours);
     screen.SetScreenRect(
         {0, 0, options.cols * screen.CellWidth() + 4, options.rows * screen.CellHeight()}, false);
 }

@@ -13,12 +13,13 @@ struct ScreenOptions {
     bool autowrap = true;
     bool appendcr = true;
     TextEncoding encoding = TextEncoding::SevenBit;
+    ColourMode colours = ColourMode::Basic;
 };
 
 enum class OptionParse { NotMine, Taken, Bad };
 
 // Takes argv[i] (and its value, advancing i) when it is one of --rows, --cols, --lines,
-// --chunk, --encoding 7bit|latin1|utf8, --no-autowrap, --no-appendcr.
+// --chunk, --encoding 7bit|latin1|utf8, --no-autowrap, --no-appendcr, --full-colour.
 OptionParse ParseScreenOption(int argc, char** argv, int& i, ScreenOptions& options);
 
 // Applies the options to a new screen as a window of rows x cols cells would set them

@@ -18,18 +18,40 @@ namespace {
 int Usage() {
     std::fputs("usage: tav-dump [--rows R] [--cols C] [--lines L] [--no-autowrap] "
                "[--no-appendcr] [--urlaware] [--chunk N] [--encoding 7bit|latin1|utf8] "
-               "[FILE]\n",
+               "[--full-colour] [FILE]\n",
                stderr);
     return 2;
 }
 
-void PrintLine(const tav::TMudScreen& screen, int n) {
+// In full colour: `colour n` and the runs of equal explicit colours, each as
+// `col:len:text/back`; nothing for a line without any.
+void PrintColours(const tav::ScreenLine& line, int n) {
+    if (!line.colors) return;
+    std::string runs;
+    bool any = false;
+    for (int k = 0; k < tav::kBufferColumns;) {
+        const tav::CellColor text = line.TextColor(k);
+        const tav::CellColor back = line.BackColor(k);
+        int run = k;
+        while (run < tav::kBufferColumns && line.TextColor(run) == text &&
+               line.BackColor(run) == back)
+            ++run;
+        any = any || text != 0 || back != 0;
+        runs += " " + std::to_string(k) + ":" + std::to_string(run - k) + ":" +
+                tav::tools::CellColorWord(text) + "/" + tav::tools::CellColorWord(back);
+        k = run;
+    }
+    if (any) std::printf("colour %d%s\n", n, runs.c_str());
+}
+
+void PrintLine(const tav::TMudScreen& screen, int n, bool colours) {
     const tav::ScreenLine& line = screen.Line(n);
     int last = -1;
     bool attrs = false;
     for (int k = 0; k < tav::kBufferColumns; ++k) {
         if (line.ch[k] != 0) last = k;
         if (line.attr[k] != tav::attr::kNormal) attrs = true;
+        if (colours && (line.TextColor(k) != 0 || line.BackColor(k) != 0)) attrs = true;
     }
     if (last < 0 && !attrs) return;
     std::string text(line.ch, static_cast<std::size_t>(last + 1));
@@ -42,6 +64,7 @@ void PrintLine(const tav::TMudScreen& screen, int n) {
         k = run;
     }
     std::printf("\n");
+    if (colours) PrintColours(line, n);
 }
 
 } // namespace
@@ -97,6 +120,6 @@ int main(int argc, char** argv) {
     std::printf("cursor %d %d %d %d top %d\n", screen.CursorRow(), screen.CursorCol(),
                 screen.BufferLine(), screen.BufferCol(), screen.Top());
     for (int n = 0; n < screen.Lines(); ++n)
-        PrintLine(screen, n);
+        PrintLine(screen, n, options.colours == tav::ColourMode::Full);
     return 0;
 }

@@ -22,7 +22,7 @@ using tav::tools::Escape;
 int Usage() {
     std::fputs("usage: tav-replay [--triggers TRIGS_NDX] [--rows R] [--cols C] [--lines L] "
                "[--no-autowrap] [--no-appendcr] [--chunk N] [--encoding 7bit|latin1|utf8] "
-               "[--input TEXT]... [--html-log FILE] CAPTURE\n",
+               "[--full-colour] [--input TEXT]... [--html-log FILE] CAPTURE\n",
                stderr);
     return 2;
 }
@@ -37,8 +37,8 @@ struct Printer : tav::LineLog, tav::InputLineControl {
         if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
         std::printf("line %s\n", Escape(text, true).c_str());
     }
-    void WriteColored(std::string_view line, std::span<const tav::Attr> attrs) override {
-        if (htmlLog) htmlLog->WriteLine(line, attrs);
+    void WriteColored(std::string_view line, const tav::LineLook& look) override {
+        if (htmlLog) htmlLog->WriteCells(line, look);
     }
     std::optional<std::string> ReadText() override { return typed; }
     void SetMasked(bool masked) override { std::printf("mask %s\n", masked ? "on" : "off"); }
@@ -106,7 +106,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tav-replay: %.*s\n", static_cast<int>(text.size()), text.data());
         }
     } boxes;
-    tav::HtmlLog htmlLog(boxes, [] { return tav::ScreenPalette{}; });
+    tav::HtmlLog htmlLog(boxes, [&options] {
+        tav::ScreenPalette palette;
+        palette.fullColour = options.colours == tav::ColourMode::Full;
+        return palette;
+    });
     if (htmlLogPath) {
         if (!htmlLog.Begin(htmlLogPath)) return 1;
         screen.keepLineAttributes = true;

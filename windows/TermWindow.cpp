@@ -156,8 +156,8 @@ public:
     void Write(std::string_view text) override {
         if (term_.lineLog_) term_.lineLog_->Write(text);
     }
-    void WriteColored(std::string_view line, std::span<const Attr> attrs) override {
-        if (term_.lineLog_) term_.lineLog_->WriteColored(line, attrs);
+    void WriteColored(std::string_view line, const LineLook& look) override {
+        if (term_.lineLog_) term_.lineLog_->WriteColored(line, look);
     }
 
 private:
@@ -364,6 +364,8 @@ std::string tmudterm::OptionsPath() const {
 
 void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
+    session_->SetColourMode(options_.colours);
+    split_->SetColourMode(options_.colours);
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
     session_->SetTls(

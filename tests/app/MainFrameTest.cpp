@@ -294,7 +294,8 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
     EXPECT_EQ(saved(),
               "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=1\ntlsport=6697\n"
               "separator=;\n");
-    EXPECT_EQ(term.Options(), (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697, ";"}));
+    EXPECT_EQ(term.Options(),
+              (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697, ColourMode::Basic, ";"}));
     EXPECT_TRUE(term.Session().AutoReconnect());
     // In effect at once: the session reads UTF-8, and what is typed is sent so.
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Utf8);

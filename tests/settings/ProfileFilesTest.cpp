@@ -149,12 +149,15 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"tls=on\ntlsport=65536\ntlsport=-1\ntlsport=44x\n", {}},
         {"colour=red\n# encoding=utf8\n", {}},
         {"separator=;;\nspeedwalk=.\nspeedwalkdirs=n, s,ne\n",
-         {Enc::SevenBit, false, true, false, 0, ";;", ".", "n, s,ne"}},
+         {Enc::SevenBit, false, true, false, 0, ColourMode::Basic, ";;", ".", "n, s,ne"}},
         // A space, a backslash or more than eight characters cannot mark commands.
         {"separator=a\\b\nspeedwalk=123456789\nseparator=\x01\n", {}},
         // The last valid line of a key counts.
         {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
         {"encoding=utf8\nencoding=bogus\n", {Enc::Utf8, false}},
+        {"colours=full\n", {Enc::SevenBit, false, true, false, 0, ColourMode::Full}},
+        {"colours=full\ncolours=parts\ncolours=Full\n", {}},
+        {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReadProfileOptionsText(c.text), c.options) << c.text;
@@ -179,9 +182,16 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          "autoreconnect=1\nnote\n\nnegotiate=1\ntlsport=6697\nencoding=latin1\ntls=1\n"},
         // The command keys appear once they differ from their defaults, and stay.
         {"separator=;\n",
-         {Enc::SevenBit, false, true, false, 0, "", ".", "n,s"},
+         {Enc::SevenBit, false, true, false, 0, ColourMode::Basic, "", ".", "n,s"},
          "separator=\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"
          "speedwalk=.\nspeedwalkdirs=n,s\n"},
+        // The colour key is written once full colour was chosen, and then kept.
+        {"",
+         {Enc::SevenBit, false, true, false, 0, ColourMode::Full},
+         "encoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\ncolours=full\n"},
+        {"colours=full\n",
+         {},
+         "colours=parts\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
     };
     for (const Case& c : cases) {
         const std::string text = WriteProfileOptionsText(c.options, c.existing);

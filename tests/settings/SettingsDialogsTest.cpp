@@ -2,6 +2,7 @@
 // real files.
 #include "settings/ColorDialog.h"
 #include "settings/FKeyDialog.h"
+#include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileSession.h"
 #include "settings/ProfileStore.h"
@@ -10,6 +11,7 @@
 #include "tests/support/WidgetLookup.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QInputDialog>
@@ -99,6 +101,22 @@ QLineEdit* Labelled(QWidget* root, const QString& label) {
     for (QLabel* l : root->findChildren<QLabel*>())
         if (l->text() == label) return qobject_cast<QLineEdit*>(l->buddy());
     return nullptr;
+}
+
+// Full colour is one box, named by its words, and kept in the
+// options the dialog gives back with everything else as it was.
+TEST(MoreOptionsDialogTest, TheFullColourBoxChoosesTheColourMode) {
+    ProfileOptions options;
+    options.encoding = TextEncoding::Utf8;
+    MoreOptionsDialog dialog(options, nullptr);
+    QCheckBox& box = dialog.FullColourBox();
+    EXPECT_EQ(box.accessibleName(), "Full colour (256 colours, true colour, backgrounds)");
+    EXPECT_FALSE(box.isChecked());
+    EXPECT_EQ(box.text(), "&Full colour (256 colours, true colour, backgrounds)");
+    box.click();
+    options.colours = ColourMode::Full;
+    EXPECT_EQ(dialog.Options(), options);
+    EXPECT_TRUE(MoreOptionsDialog(options, nullptr).FullColourBox().isChecked());
 }
 
 // OK stores what is typed, one line each (Cancel is the main frame test's).

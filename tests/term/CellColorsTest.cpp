@@ -77,3 +77,41 @@ TEST(CellColors, BuiltInColoursThenTheCustomTable) {
 
 } // namespace
 } // namespace tav
+
+namespace tav {
+namespace {
+
+// The sixteen system colours are the attribute colours of the same name (the custom table's
+// entries when it is in use), bold lifts the dark ones as text only, and true colours and
+// the screen's own colours pass through.
+TEST(CellColors, ExplicitColoursFollowTheTableAndBold) {
+    ScreenPalette custom;
+    custom.mudColors = NumberedTable();
+    custom.customColors = true;
+    custom.text = kText;
+    custom.background = MakeColor(1, 2, 3);
+    const ScreenPalette builtIn{kText, MakeColor(1, 2, 3)};
+    const std::tuple<CellColor, bool, bool, const ScreenPalette&, ColorRef> cases[] = {
+        // colour, as text, bold, palette, drawn
+        {SystemCellColor(1), true, false, custom, Entry(mudcolor::kRed)},
+        {SystemCellColor(4), true, true, custom, Entry(mudcolor::kBlue + mudcolor::kBoldOffset)},
+        {SystemCellColor(4), false, true, custom, Entry(mudcolor::kBlue)},
+        {SystemCellColor(11), false, false, custom,
+         Entry(mudcolor::kYellow + mudcolor::kBoldOffset)},
+        {SystemCellColor(8), true, false, custom, Entry(mudcolor::kGray)},
+        {SystemCellColor(7), true, false, builtIn, MakeColor(210, 210, 210)},
+        {SystemCellColor(6), true, true, builtIn, MakeColor(0, 255, 255)},
+        {SystemCellColor(0), false, false, builtIn, MakeColor(0, 0, 0)},
+        {SystemCellColor(0), true, true, builtIn, kGrayColor},
+        {kCellDefaultText, true, true, custom, Entry(mudcolor::kBoldNormal)},
+        {kCellDefaultText, false, true, custom, kText},
+        {kCellDefaultBack, true, false, custom, MakeColor(1, 2, 3)},
+        {ExplicitCellColor(0x123456), true, true, custom, 0x123456},
+    };
+    for (const auto& [color, asText, bold, palette, drawn] : cases)
+        EXPECT_EQ(ExplicitColor(color, asText, bold, palette), drawn)
+            << std::hex << color << " text " << asText << " bold " << bold;
+}
+
+} // namespace
+} // namespace tav

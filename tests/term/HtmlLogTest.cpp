@@ -76,6 +76,27 @@ TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEsca
               "5\xef\xbf\xbd\n");
 }
 
+// In full colour the explicit colours and the styles drawn then become the spans' styles;
+// the server's text stays text.
+TEST(HtmlLogLine, ExplicitColoursAndStylesOfAFullColourLine) {
+    Settings settings{};
+    TMudScreen screen(settings);
+    screen.SetColourMode(ColourMode::Full);
+    screen.keepLineAttributes = true;
+    screen.AddText("A \x1b[38;5;196;48;2;0;0;128;3m<i>\x1b[0m \x1b[4;9;32mx\x1b[7mz\x1b[0m\r\n");
+    const auto line = screen.TakeLineWithAttributes();
+    ASSERT_TRUE(line);
+    ScreenPalette palette = kPalette;
+    palette.fullColour = true;
+    EXPECT_EQ(HtmlLogLineOfCells(line->text, {line->attrs, line->textColors, line->backColors},
+                                 palette, kPalette.text, kPalette.background),
+              "A <span style=\"color:#ff0000;background:#000080;font-style:italic\">"
+              "&lt;i&gt;</span> "
+              "<span style=\"color:#00d200;text-decoration:underline line-through\">x</span>"
+              "<span style=\"color:#000000;background:#00d200;text-decoration:underline "
+              "line-through\">z</span>\n");
+}
+
 TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
     const std::pair<const char*, const char*> cases[] = {
         {"/tmp/game.txt", "/tmp/game.html"},       {"/tmp/game.TXT", "/tmp/game.html"},

@@ -153,6 +153,25 @@ TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
     EXPECT_EQ(s.Grab().pixelColor(0, 3 * s.ch), Q(kAlertColor));
 }
 
+// In full colour the painter draws 256-colour and true-colour text, backgrounds behind
+// text and behind erased cells, and a strike-through line.
+TEST(ScreenWidgetPaint, FullColourTextBackgroundsAndStrikeThrough) {
+    Screen s;
+    s.model.SetColourMode(ColourMode::Full);
+    s.Feed("\x1b[38;5;196mM\x1b[38;2;1;2;250mM\x1b[48;5;21m \x1b[0;9m \x1b[0m\r\n"
+           "\x1b[42m\x1b[K\x1b[0m");
+    const QImage image = s.Grab();
+    EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(MakeColor(255, 0, 0))));
+    EXPECT_TRUE(Has(image, s.Cell(0, 1), Q(MakeColor(1, 2, 250))));
+    EXPECT_TRUE(Only(image, s.Cell(0, 2), Q(MakeColor(0, 0, 255))));
+    bool strike = false;
+    for (int y = s.Cell(0, 3).top(); y <= s.Cell(0, 3).bottom() && !strike; ++y)
+        strike = Only(image, QRect(3 * s.cw, y, s.cw, 1), Q(s.widget->TextColor()));
+    EXPECT_TRUE(strike);
+    EXPECT_TRUE(Only(image, s.Cell(1, 5), Q(MakeColor(0, 210, 0)))) << "erased in green";
+    EXPECT_TRUE(Only(image, s.Cell(2, 5), Qt::black));
+}
+
 // The cells the block cursor covers, whichever phase of its blink it is in.
 std::vector<QPoint> CursorCells(Screen& s) {
     std::vector<QPoint> cells;

@@ -44,6 +44,15 @@ expect("dump erase takes the attribute, no autowrap, rows limited to lines",
        "cursor 2 131 2 131 top 0\n"
        "line 2 " + "y" * 132 + "\nattr 2 0:132:40\n")
 
+# In full colour each line is followed by its colour runs; an erase in colour shows a line
+# of background only.
+expect("dump full colour",
+       run("tav-dump", ["--full-colour"],
+           b"a\x1b[38;5;196;48;2;1;2;3mbc\x1b[7md\x1b[0m\r\n\x1b[44m\x1b[K"),
+       "queued abcd\ncursor 1 0 1 0 top 0\nline 0 abcd\nattr 0 0:3:1 3:1:11 4:128:1\n"
+       "colour 0 0:1:-/- 1:2:#ff0000/#010203 3:1:#010203/#ff0000 4:128:-/-\n"
+       "line 1 \nattr 1 0:132:1\ncolour 1 0:132:-/s4\n")
+
 # One stream read with each encoding, in 4-byte calls so a UTF-8 sequence is split between
 # two: 7-bit drops the high bytes, Latin-1 keeps each (IAC IAC is 0xFF), UTF-8 joins the
 # split sequence and shows malformed bytes (and one cut short by the CR) as '?'.
