@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 constexpr std::string_view kPageEnd = "</pre>\n</body>\n</html>\n";
 
-void AppendEscaped(std::string& out, char ch) {
+void AppendEscaped(std::string& out, char ch, bool utf8Text) {
     const auto byte = static_cast<unsigned char>(ch);
     switch (ch) {
     case '&': out += "&amp;"; return;
@@ -25,7 +25,7 @@ void AppendEscaped(std::string& out, char ch) {
     case '\'': out += "&#39;"; return;
     default: break;
     }
-    if (byte >= 0x20 && byte < 0x7F) {
+    if ((byte >= 0x20 && byte < 0x7F) || (utf8Text && byte >= 0x80)) {
         out += ch;
     } else if (byte >= 0xA0) { // Latin-1 letters and signs: two bytes of UTF-8
         out += static_cast<char>(0xC0 | (byte >> 6));
@@ -71,7 +71,8 @@ std::string HtmlLogHead(ColorRef text, ColorRef background) {
 }
 
 std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
-                        const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground) {
+                        const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground,
+                        bool utf8Text) {
     const RunStyle page{pageText, pageBackground, false, false};
     auto styleAt = [&](std::size_t k) {
         const Attr a = k < attrs.size() ? attrs[k] : attr::kNormal;
@@ -94,7 +95,7 @@ std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
             out += "\">";
         }
         for (; k < text.size() && styleAt(k) == style; ++k)
-            AppendEscaped(out, text[k]);
+            AppendEscaped(out, text[k], utf8Text);
         if (span) out += "</span>";
     }
     out += '\n';
@@ -152,7 +153,7 @@ void HtmlLog::End() {
 void HtmlLog::WriteLine(std::string_view text, std::span<const Attr> attrs) {
     if (fd_ < 0) return;
     const ScreenPalette palette = palette_ ? palette_() : ScreenPalette{};
-    WriteOrFail(HtmlLogLine(text, attrs, palette, pageText_, pageBackground_));
+    WriteOrFail(HtmlLogLine(text, attrs, palette, pageText_, pageBackground_, utf8Text_));
 }
 
 bool HtmlLog::WriteOrFail(std::string_view bytes) {

@@ -133,8 +133,9 @@ public:
     // WAV file played for BEL; empty for the system beep.
     std::string bellPath;
     // How bytes 0x80-0xFE become cells (7-bit drops them). The change applies to the
-    // next bytes interpreted; an unfinished UTF-8 sequence left from the last ones is
-    // given up and shows as '?'.
+    // next bytes interpreted; an unfinished multibyte sequence left from the last ones is
+    // given up and shows as '?'. In the encodings with Unicode cells the text handed out
+    // (completed lines, selections, GetAllText) is UTF-8; otherwise it is the cells' bytes.
     void SetEncoding(TextEncoding encoding);
     TextEncoding Encoding() const { return encoding_; }
 
@@ -174,16 +175,26 @@ public:
 
 private:
     void PutText(const char* run, std::size_t n);
+    // Writes one-cell characters (bytes or Unicode characters) and acts on line ends.
+    template <typename Unit> void PutCells(const Unit* run, std::size_t n);
+    void PutWide(char32_t c);
+    void AttachMark(char32_t mark);
+    // Places one Unicode character: narrow ones are gathered in `narrow` and written
+    // together; a wide one or a mark writes them first.
+    void PutCharacter(char32_t c, std::u32string& narrow);
+    // Moves the cursor to screen column `col` after a write, wrapping at the edge.
+    void AdvanceAfterWrite(long long col);
     int NewLine();
-    void MarkUrls(const std::string& text);
-    // Queues a completed line with the attributes of its cells from `attrs` on.
-    void QueueLine(std::string text, const Attr* attrs);
+    void MarkUrls(int length);
+    // Queues the text of cells from..to-1 of a line as a completed line.
+    void QueueLine(const ScreenLine& line, int from, int to);
     std::size_t DoControl(std::size_t i);
     std::size_t DoEscape(std::size_t i);
     std::size_t DoAnsi(std::size_t i);
     std::size_t DoTelnet(std::size_t i);
     std::size_t DoHighBytes(std::size_t i);
     std::size_t DoUtf8(std::size_t i);
+    std::size_t DoLegacy(std::size_t i);
     void SelectGraphicRendition(const int* values, int count);
     void EraseToEndOfLine();
     void EraseToEndOfScreen();
@@ -227,6 +238,8 @@ private:
     bool hold_ = false;
     bool scrolledBack_ = false;
     TextEncoding encoding_ = TextEncoding::SevenBit;
+    bool unicode_ = false;     // HasUnicodeCells(encoding_)
+    std::u32string narrowRun_; // reused by the Unicode decoders
 
     // How far an unfinished telnet subnegotiation at the start of pending_ has been
     // scanned without finding its end.

@@ -2,6 +2,7 @@
 
 #include "settings/QtColor.h"
 #include "term/CellColors.h"
+#include "term/GameText.h"
 #include "term/ScreenAccessible.h"
 #include "term/ScreenFonts.h"
 
@@ -41,9 +42,8 @@ constexpr char kErrorTitle[] = "Error...";
 // The address a click on a marked run opens: only a whole web address (http or https
 // with a host). The run is game text: a file, a program option or any other scheme
 // handed to the system's opener could do more than show a page.
-std::optional<QUrl> WebAddress(const std::string& run) {
-    const QUrl url(QString::fromLatin1(run.data(), static_cast<qsizetype>(run.size())),
-                   QUrl::TolerantMode);
+std::optional<QUrl> WebAddress(const std::string& run, TextEncoding encoding) {
+    const QUrl url(ScreenTextToQString(run, encoding), QUrl::TolerantMode);
     const QString scheme = url.scheme();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
         url.host().isEmpty() || url.toEncoded().startsWith('-'))
@@ -106,14 +106,7 @@ ScreenWidget::~ScreenWidget() {
 void ScreenWidget::SetScreenFont(const FontSpec& stored, bool setPreferredSize) {
     fontSpec_ = stored;
     font_ = FontFromSpec(stored);
-    rawFont_ = QRawFont::fromFont(font_);
-    QString all(256, QChar(' '));
-    for (int b = 0; b < 256; ++b)
-        all[b] = QChar::fromLatin1(static_cast<char>(b));
-    const QList<quint32> indexes = rawFont_.glyphIndexesForString(all);
-    glyphs_.fill(0);
-    for (int b = 0; b < 256 && b < indexes.size(); ++b)
-        glyphs_[static_cast<std::size_t>(b)] = indexes[b];
+    glyphs_.SetFont(font_);
 
     const QFontMetricsF metrics(font_);
     ascent_ = static_cast<int>(std::lround(metrics.ascent()));
@@ -486,11 +479,11 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
         // Run mode: a row shows its first text only; the first empty cell after it ends
         // the row. The text is found from column 0, so a repaint of part of the row shows
         // exactly what a repaint of the whole row shows.
-        const char* begin = line.ch;
-        const char* end = line.ch + kBufferColumns;
-        const char* first = std::find_if(begin, end, [](char c) { return c != 0; });
+        const Cell* begin = line.ch;
+        const Cell* end = line.ch + kBufferColumns;
+        const Cell* first = std::find_if(begin, end, [](Cell c) { return c != 0; });
         if (first == end) continue;
-        const char* stop = std::find(first, end, '\0');
+        const Cell* stop = std::find(first, end, Cell{0});
         const int from = std::max(firstCol, static_cast<int>(first - begin));
         const int to = std::min(lastCol, static_cast<int>(stop - begin) - 1);
         if (from <= to) DrawCells(painter, line, row, from, to, opaqueCells);
@@ -549,7 +542,8 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
         fillFrom = fillTo = 0;
     };
 
-    int col = from;
+    // A wide character whose right half starts the range is drawn whole.
+    int col = from > 0 && line.ch[from] == kWideTail ? from - 1 : from;
     while (col <= to) {
         if (line.ch[col] == 0) {
             ++col;
@@ -563,14 +557,28 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
         const ColorRef text = selected       ? kSelectedText
                               : explicitText ? (explicitText & 0xFFFFFF)
                                              : colors.text;
-        GlyphBatch& batch = BatchFor(ToQColor(text).rgb());
+        const QRgb rgb = ToQColor(text).rgb();
+        // The run's batch in the screen's font, found once; kept by number, as a fallback
+        // glyph may add a batch and move them all.
+        std::size_t plain = batches_.size() + 1;
         const int start = col;
         for (; col <= to && line.ch[col] != 0 && line.attr[col] == a &&
                line.TextColor(col) == explicitText && line.BackColor(col) == explicitBack;
              ++col) {
-            batch.glyphs.append(glyphs_[static_cast<unsigned char>(line.ch[col])]);
-            batch.positions.append(QPointF(col * cw, baseline));
+            const Cell c = line.ch[col];
+            if (c < 256 && !line.marks) {
+                if (plain >= usedBatches_)
+                    plain = static_cast<std::size_t>(&BatchFor(rgb) - batches_.data());
+                GlyphBatch& batch = batches_[plain];
+                batch.glyphs.append(glyphs_.Lookup(c).index);
+                batch.positions.append(QPointF(col * cw, baseline));
+            } else if (c != kWideTail) {
+                AddCellGlyphs(line, col, baseline, rgb);
+            }
         }
+        if (col <= kBufferColumns - 1 && col > start && line.ch[col] == kWideTail &&
+            line.ch[col - 1] != kWideTail)
+            ++col; // the right half of the last character drawn belongs to its run
         const int left = start * cw;
         const int width = (col - start) * cw;
         if (selected || opaqueCells || explicitBack) {
@@ -591,12 +599,23 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
     flushFill();
 }
 
-ScreenWidget::GlyphBatch& ScreenWidget::BatchFor(QRgb color) {
+void ScreenWidget::AddCellGlyphs(const ScreenLine& line, int col, qreal baseline, QRgb color) {
+    PlacedGlyph placed[1 + kMaxCellMarks];
+    const int count = glyphs_.PlaceCell(line, col, screen_.CellWidth(), placed);
+    for (int k = 0; k < count; ++k) {
+        GlyphBatch& batch = BatchFor(color, placed[k].glyph.font);
+        batch.glyphs.append(placed[k].glyph.index);
+        batch.positions.append(QPointF(placed[k].x, baseline));
+    }
+}
+
+ScreenWidget::GlyphBatch& ScreenWidget::BatchFor(QRgb color, int font) {
     for (std::size_t k = 0; k < usedBatches_; ++k)
-        if (batches_[k].color == color) return batches_[k];
+        if (batches_[k].color == color && batches_[k].font == font) return batches_[k];
     if (usedBatches_ == batches_.size()) batches_.emplace_back();
     GlyphBatch& batch = batches_[usedBatches_++];
     batch.color = color;
+    batch.font = font;
     batch.glyphs.clear();
     batch.positions.clear();
     return batch;
@@ -606,7 +625,7 @@ void ScreenWidget::DrawBatches(QPainter& painter) {
     for (std::size_t k = 0; k < usedBatches_; ++k) {
         const GlyphBatch& batch = batches_[k];
         QGlyphRun run;
-        run.setRawFont(rawFont_);
+        run.setRawFont(glyphs_.Font(batch.font));
         run.setGlyphIndexes(batch.glyphs);
         run.setPositions(batch.positions);
         painter.setPen(QColor::fromRgb(batch.color));
@@ -674,7 +693,7 @@ void ScreenWidget::CopySelection() {
     if (!screen_.HasSelection()) return;
     const std::optional<std::string> text = screen_.GetSelectedText();
     if (!text || text->empty()) return;
-    const QString copied = QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size()));
+    const QString copied = ScreenTextToQString(*text, screen_.Encoding());
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(copied);
     if (clipboard->text() != copied) ShowError("Error setting clipboard data.");
@@ -697,7 +716,7 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
     if (!cell) return;
     if (settings_.urlaware) {
         const auto run = screen_.UrlAt(*cell);
-        if (const auto target = run ? WebAddress(*run) : std::nullopt) {
+        if (const auto target = run ? WebAddress(*run, screen_.Encoding()) : std::nullopt) {
             if (!QDesktopServices::openUrl(*target)) ShowError("Unable to launch web browser.");
             return;
         }
@@ -712,7 +731,7 @@ void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!screen_.Selecting()) {
         // The hand only where a click opens something.
         const auto run = screen_.UrlAt(*cell);
-        const bool hand = run && WebAddress(*run);
+        const bool hand = run && WebAddress(*run, screen_.Encoding());
         if (hand != handPointer_) {
             handPointer_ = hand;
             setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);

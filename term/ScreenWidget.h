@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QRawFont>
+
+#include "term/GlyphCache.h"
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -171,8 +173,7 @@ private:
 
     FontSpec fontSpec_{};
     QFont font_;
-    QRawFont rawFont_;
-    std::array<quint32, 256> glyphs_{};
+    GlyphCache glyphs_;
     int ascent_ = 0;
     int underlineOffset_ = 0;
     int underlineWidth_ = 1;
@@ -215,6 +216,7 @@ private:
     // colour; kept from paint to paint so their storage is reused.
     struct GlyphBatch {
         QRgb color = 0;
+        int font = 0; // in glyphs_
         QVector<quint32> glyphs;
         QVector<QPointF> positions;
     };
@@ -225,7 +227,11 @@ private:
     };
     std::vector<Underline> underlines_;
     std::size_t usedBatches_ = 0;
-    GlyphBatch& BatchFor(QRgb color);
+    GlyphBatch& BatchFor(QRgb color, int font = 0);
+    // Adds the glyphs of a cell holding a character beyond Latin-1 or marks: placed at the
+    // cell's left edge when the screen's font has it, centred on the cell (or both cells
+    // of a wide character) when a fallback font draws it.
+    void AddCellGlyphs(const ScreenLine& line, int col, qreal baseline, QRgb color);
     void DrawBatches(QPainter& painter);
 
     inline static bool logoPending_ = true;

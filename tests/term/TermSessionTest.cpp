@@ -283,6 +283,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     CopyField(settings.passwd, "p\xFF");
     CopyField(settings.logincom, (latin1 + ";").c_str());
     triggers.AddTrigger("caf\xE9", latin1);
+    triggers.AddTrigger("caf\xC3\xA9", latin1); // the same word in a UTF-8 profile's file
     session->FunctionKeys()[0] = latin1 + ";";
     session->SetEncoding(TextEncoding::Latin1);
     session->AutoConnect();
@@ -298,7 +299,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
          "\xFF\xFF\xF4"},
         {TextEncoding::Latin1, "The caf\xE9 is open.\r\n", "The caf\xE9 is open.\r\n",
          "\xFF\xFF\xF4"},
-        {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xE9 is open.\r\n",
+        {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xC3\xA9 is open.\r\n",
          "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
     };
     for (const auto& [encoding, received, shown, wire] : cases) {
@@ -318,7 +319,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     // A typed line is already in the game's bytes; its echo decodes the same way.
     Type("say \xE2\x86\x92 \xC3\xA9");
     EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
-    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
+    EXPECT_TRUE(Shown("say \xE2\x86\x92 \xC3\xA9\r\n"));
 }
 
 // A reaction sent while disconnected prints "Not connected...", which must not set off
