@@ -2,6 +2,7 @@
 
 #include "net/CertificateTrust.h"
 #include "settings/Latin1Text.h"
+#include "settings/ProfileText.h"
 #include "term/ScreenAnnouncer.h"
 
 #include "term/MonotonicClock.h"
@@ -313,6 +314,7 @@ std::string tmudterm::OptionsPath() const {
 
 void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
+    SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
     session_->SetTls(
@@ -473,12 +475,18 @@ void tmudterm::SetUpTextWindows() {
     scroll_->AddFindBar();
 }
 
+TextEncoding tmudterm::RecentTextEncoding() const {
+    // The recent text holds the main screen's lines as it hands them out: the cells'
+    // Latin-1 bytes, or UTF-8 when its cells are Unicode.
+    return HasUnicodeCells(session_->Encoding()) ? TextEncoding::Utf8 : TextEncoding::Latin1;
+}
+
 void tmudterm::ShowScrollBuffer() {
     TMudScreen& screen = scroll_->Screen();
     const SizesStep step = ComputeSizesStep(settings_, screen.Lines(), 0);
     screen.ResetScreen(step.scrollLines.value_or(screen.Lines()));
     scroll_->ShowRaised();
-    screen.SetEncoding(TextEncoding::Latin1); // the main screen's cells, as the split view
+    screen.SetEncoding(RecentTextEncoding());
     screen.AddText(session_->RecentText());
     while (screen.TakeLine()) {
     }
@@ -575,6 +583,7 @@ void tmudterm::ToggleSplitView() {
     splitWidget_->SetFoundText({}, std::nullopt);
     if (splitView_) {
         split_->ClearScreen();
+        split_->SetEncoding(RecentTextEncoding());
         split_->AddText(session_->RecentText());
         while (split_->TakeLine()) {
         }
