@@ -89,6 +89,19 @@ void ScreenSeeds(const std::string& term) {
     AppendFeed(script, "after reset\r\n");
     Write("screen_fuzzer", "controls", script);
 
+    // Wide characters, marks and emoji at the edges, in UTF-8 and then GB18030.
+    const std::string wide = "\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81\xCC\xA3\xCC\x8A "
+                             "\xF0\x9F\x98\x80\xE2\x80\x8Bhttp://\xE4\xBE\x8B.jp/ ok";
+    script.clear();
+    AppendResize(script, 10, 9);
+    AppendOp(script, ScreenOp::Modes, "\x4b"); // autowrap, appendcr, urlaware, UTF-8
+    AppendFeed(script, wide + wide + "\x1B[0;1Hx\x1B[3D\xE4\xB8\xAD\x1B[K\r\n");
+    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
+    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
+    AppendOp(script, ScreenOp::Modes, "\x6a"); // no autowrap, GB18030
+    AppendFeed(script, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\xD6\r\n");
+    Write("screen_fuzzer", "unicode", script);
+
     if (!term.empty()) {
         script.clear();
         AppendResize(script, 30, 90);
@@ -114,6 +127,14 @@ void TermChunkSeeds(const std::string& term) {
                "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
                "\x1b[;;5;m\x1b[99999999999m\033Ox\x1b[A\033ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
                10, 20, 0x1B));
+    // The byte before the cut seed picks the encoding: 2 UTF-8, 3 GB18030, 4 Big5.
+    Write("term_chunks_fuzzer", "utf8",
+          seed("\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81 \xF0\x9F\x98\x80\xE2\x80\x8B"
+               "wrap\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\r\n\x02",
+               5, 9, 0x37));
+    Write("term_chunks_fuzzer", "gb18030",
+          seed("\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n\x03", 5, 9, 0x37));
+    Write("term_chunks_fuzzer", "big5", seed("\xA4\xA4\xA4\xE5\xB3\x5C\xA4\r\n\x04", 5, 9, 0x37));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
               seed(term.substr(at, 4000), 24, 80, 0x27));

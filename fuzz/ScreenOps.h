@@ -17,7 +17,8 @@ enum class ScreenOp : std::uint8_t {
     PageDown,  // one byte: bit 0 paints at once
     Hold,      // ToggleHold, as Scroll Lock does
     Reset,     // two bytes: ResetScreen(1 + value % kMaxResetLines)
-    Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell bits
+    Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell bits,
+               // then the text encoding (bits 5-7, modulo 5)
     Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
 };
 inline constexpr int kScreenOpCount = 9;

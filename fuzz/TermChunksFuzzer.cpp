@@ -39,6 +39,10 @@ void ExpectSameScreen(const tav::TMudScreen& a, const tav::TMudScreen& b) {
                    "same characters");
         FUZZ_CHECK(std::memcmp(a.Line(n).attr, b.Line(n).attr, sizeof a.Line(n).attr) == 0,
                    "same attributes");
+        const tav::LineMarks none{};
+        const tav::LineMarks& marksA = a.Line(n).marks ? *a.Line(n).marks : none;
+        const tav::LineMarks& marksB = b.Line(n).marks ? *b.Line(n).marks : none;
+        FUZZ_CHECK(std::memcmp(&marksA, &marksB, sizeof none) == 0, "same combining marks");
     }
 }
 
@@ -50,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int rows = provider.ConsumeIntegralInRange(1, 60);
     const int cols = provider.ConsumeIntegralInRange(1, 140);
     std::uint32_t cuts = provider.ConsumeIntegral<std::uint32_t>() | 1;
-    const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 2));
+    const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 4));
     const std::string stream = provider.ConsumeRemainingBytesAsString();
     if (stream.size() > kMaxStream) return 0;
 
