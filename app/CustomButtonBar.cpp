@@ -3,6 +3,7 @@
 #include "app/CustomButtonDialog.h"
 #include "settings/Latin1Text.h"
 #include "settings/LocalPrinter.h"
+#include "settings/ProfileText.h"
 #include "term/QtMessageBoxes.h"
 
 #include <QInputDialog>
@@ -39,7 +40,7 @@ TCustomButton::TCustomButton(int id, CustomButtonRecord record, QWidget* parent)
 }
 
 void TCustomButton::UpdateLabel() {
-    QString name = Latin1ToQString(record_.name);
+    QString name = StoredToQString(record_.name);
     setAccessibleName(name);
     setText(name.replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
@@ -141,7 +142,7 @@ void CustomButtonBar::RemoveButton() {
         edit->setAccessibleName(dialog.labelText());
     }
     if (dialog.exec() != QDialog::Accepted) return;
-    const std::string name = QStringToLatin1(dialog.textValue());
+    const std::string name = QStringToStored(dialog.textValue());
 
     const auto found = std::find_if(buttons_.begin(), buttons_.end(),
                                     [&](TCustomButton* b) { return b->Record().name == name; });

@@ -3,6 +3,7 @@
 #include "settings/CustomButtonFile.h"
 #include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
+#include "settings/ProfileText.h"
 #include "term/QtMessageBoxes.h"
 
 #include <QDialogButtonBox>
@@ -24,7 +25,7 @@ QString CommandForField(const std::string& stored) {
     std::string text;
     for (char c : stored)
         if (c != '\r') text.push_back(c);
-    return Latin1ToQString(text);
+    return StoredToQString(text);
 }
 
 } // namespace
@@ -35,7 +36,7 @@ tcustombuttoncfg::tcustombuttoncfg(std::string& name, std::string& command, QWid
     setAccessibleName(windowTitle());
 
     auto* nameLabel = new QLabel(QStringLiteral("Button name:"), this);
-    nameEdit_ = new QLineEdit(Latin1ToQString(name), this);
+    nameEdit_ = new QLineEdit(StoredToQString(name), this);
     nameEdit_->setMaxLength(static_cast<int>(kMaxButtonName));
     nameLabel->setBuddy(nameEdit_);
     nameEdit_->setAccessibleName(nameLabel->text());
@@ -73,18 +74,18 @@ tcustombuttoncfg::tcustombuttoncfg(std::string& name, std::string& command, QWid
 void tcustombuttoncfg::accept() {
     const QString name = nameEdit_->text();
     const QString command = commandEdit_->toPlainText();
-    if (!IsLatin1(name) || !IsLatin1(command)) {
+    if (!StorableText(name) || !StorableText(command)) {
         ExecPlainMessageBox(this, BoxIcon::Warning, "Error...",
                             OnlyLatin1Message("a custom button"));
         return;
     }
-    const std::string stored = StoredButtonCommand(QStringToLatin1(command));
+    const std::string stored = StoredButtonCommand(QStringToStored(command));
     if (const std::optional<std::string> problem = ButtonCommandProblem(stored)) {
         ExecPlainMessageBox(this, BoxIcon::Warning, "Error...", *problem);
         commandEdit_->setFocus();
         return;
     }
-    name_ = CleanButtonName(QStringToLatin1(name));
+    name_ = CleanButtonName(QStringToStored(name));
     command_ = stored;
     QDialog::accept();
 }

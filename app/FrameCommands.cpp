@@ -202,6 +202,7 @@ void FrameCommands::BeginLog() {
         log_.End();
         return;
     }
+    colorLog_.SetUtf8Text(HasUnicodeCells(term_.Session().Encoding()));
     // The screen keeps each line's colours for the HTML log from now on.
     term_.MainScreen().keepLineAttributes = true;
 }

@@ -314,7 +314,7 @@ int main(int argc, char** argv) {
                     flood.totalMs / 1e3, mb / (flood.totalMs / 1e3));
         report("flood time / core-only time", flood.totalMs / 1e3 / core, 3, "x");
         report("longest event-loop stall during the flood", flood.maxStallMs, 100, "ms");
-        report("resident memory after the flood", rss, 150, "MiB");
+        report("resident memory after the flood", rss, 80, "MiB");
     }
     {
         // The same flood with 1,000 highlight triggers, each on a stretch of the corpus's own

@@ -1,6 +1,7 @@
 // Throughput of the terminal screen: the game corpus fed through AddText in 1024-byte
 // blocks with the line queue drained after each, for two scrollback sizes, and a plain
-// memcpy of the same bytes as the reference of this machine. Then the intake of a
+// memcpy of the same bytes as the reference of this machine; then a multilingual UTF-8
+// text (wide characters, combining marks, emoji) through a UTF-8 screen. Then the intake of a
 // negotiated connection: the same corpus through the telnet layer into the screen, plain
 // and compressed (MCCP, as a server flushes it every 4 KiB), in MB/s of game text. Last,
 // a colourful UTF-8 corpus (256 and true colours, backgrounds, styles) in UTF-8 with basic
@@ -16,6 +17,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -55,6 +58,34 @@ std::string CompressedStream(const std::string& text) {
     return out;
 }
 
+// Game-like UTF-8 text in several scripts: accented Latin (some with combining marks),
+// Greek, Cyrillic, Chinese, Japanese, Korean and emoji, with colour changes and prompts,
+// repeated up to `bytes`.
+std::string MultilingualCorpus(std::size_t bytes) {
+    static const char* const kLines[] = {
+        "The caf\xC3\xA9 is open; a cre\xCC\x80me br\xC3\xBBl\xC3\xA9"
+        "e waits on the counter.",
+        "\x1B[1;33m\xCE\x9F \xCF\x86\xCF\x8D\xCE\xBB\xCE\xB1\xCE\xBA\xCE\xB1\xCF\x82 "
+        "\xCF\x83\xCE\xB5 \xCF\x87\xCE\xB1\xCE\xB9\xCF\x81\xCE\xB5\xCF\x84\xCE\xAC\x1B[0m",
+        "\xD0\x9E\xD1\x80\xD0\xBA \xD0\xB1\xD1\x8C\xD1\x91\xD1\x82 \xD1\x82\xD0\xB5\xD0\xB1"
+        "\xD1\x8F \xD0\xB4\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xBE\xD0\xB9.",
+        "\xE4\xBD\xA0\xE7\x9C\x8B\xE5\x88\xB0\xE4\xB8\x80\xE5\xBA\xA7\xE9\xAB\x98\xE5\xA1"
+        "\x94\xEF\xBC\x8C\xE5\x8C\x97\xE9\x9D\xA2\xE6\x9C\x89\xE4\xB8\x80\xE6\x89\x87\xE9"
+        "\x97\xA8\xE3\x80\x82",
+        "\xE3\x82\xA8\xE3\x83\xAB\xE3\x83\x95\xE3\x81\x8C\xE8\xA9\xB1\xE3\x81\x99: "
+        "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF \xF0\x9F\x98\x80 "
+        "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94",
+        "HP: 120/120 MP: 45/80 \xE2\x9D\xA4 > \xFF\xF9",
+    };
+    std::string out;
+    for (std::size_t k = 0; out.size() < bytes; ++k) {
+        out += kLines[k % std::size(kLines)];
+        out += "\r\n";
+    }
+    out.resize(bytes);
+    return out;
+}
+
 // Feeds the screen whatever the telnet layer hands it.
 struct ScreenFeed final : tav::TelnetEvents {
     tav::TMudScreen& screen;
@@ -90,23 +121,32 @@ int main() {
     });
     std::printf("memcpy reference:          %8.0f MB/s\n", mb / copy);
 
-    double basicSecs = 0;
-    for (int lines : {500, 10000}) {
+    // The text in 1024-byte blocks through one screen in the given encoding.
+    auto intake = [](const std::string& text, int lines, tav::TextEncoding encoding) {
         tav::Settings settings{};
         settings.urlaware = 1;
         std::size_t queued = 0;
-        double secs = BestSeconds(3, [&] {
+        return BestSeconds(3, [&] {
             tav::TMudScreen screen(settings);
+            screen.SetEncoding(encoding);
             screen.ResetScreen(lines);
-            for (std::size_t at = 0; at < corpus.size(); at += kBlock) {
-                screen.AddText(corpus.data() + at, std::min(kBlock, corpus.size() - at));
+            for (std::size_t at = 0; at < text.size(); at += kBlock) {
+                screen.AddText(text.data() + at, std::min(kBlock, text.size() - at));
                 while (auto line = screen.TakeLine())
                     queued += line->size();
             }
         });
+    };
+    double basicSecs = 0;
+    for (int lines : {500, 10000}) {
+        const double secs = intake(corpus, lines, tav::TextEncoding::SevenBit);
         std::printf("AddText, scrollback %5d: %8.1f MB/s\n", lines, mb / secs);
         if (lines == 10000) basicSecs = secs;
     }
+    const std::string multilingual = MultilingualCorpus(kCorpusBytes / 4);
+    const double multilingualMb = static_cast<double>(multilingual.size()) / 1e6;
+    std::printf("AddText UTF-8, multilingual, scrollback 10000: %8.1f MB/s\n",
+                multilingualMb / intake(multilingual, 10000, tav::TextEncoding::Utf8));
 
     const std::string compressed = CompressedStream(corpus);
     std::printf("compressed stream: %.1f MB (%.1fx)\n",

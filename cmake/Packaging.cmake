@@ -31,7 +31,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # world, and xdg-utils: xdg-open opens the links clicked on the screen and Client Help.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "timgm6mb-soundfont, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, python3, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Fonts the screen falls back to for CJK text and emoji its own font lacks.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-wayland, fonts-noto-cjk | fonts-wqy-microhei, fonts-noto-color-emoji")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pavucontrol")
 
 include(CPack)

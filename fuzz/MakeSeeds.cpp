@@ -75,7 +75,7 @@ void ScreenSeeds(const std::string& term) {
     Write("screen_fuzzer", "game", script);
 
     script.clear();
-    AppendOp(script, ScreenOp::Modes, "\x0b"); // autowrap, appendcr, urlaware
+    AppendOp(script, ScreenOp::Modes, {"\x0b\x00", 2}); // autowrap, appendcr, urlaware
     AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
                        "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
                        "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
@@ -102,13 +102,25 @@ void ScreenSeeds(const std::string& term) {
     AppendFeed(script, "look\r\n");
     Write("screen_fuzzer", "gags", script);
     script.clear();
-    AppendOp(script, ScreenOp::Modes, "\x23"); // autowrap, appendcr, full colour
+    AppendOp(script, ScreenOp::Modes, {"\x23\x00", 2}); // autowrap, appendcr, full colour
     AppendFeed(script, tav::bench::ColourfulCorpus(3000));
     AppendFeed(script, "\033[44m\033[K\033[1J\033[J\033[38:2::1:2:3;48;5;300;7;3;9m"
                        "x\033[58;2;1;2\033[38;7;1m\r\n");
-    AppendOp(script, ScreenOp::Modes, "\x03"); // back to basic colour
+    AppendOp(script, ScreenOp::Modes, {"\x03\x00", 2}); // back to basic colour
     AppendFeed(script, "\033[38;5;1mplain\r\n");
     Write("screen_fuzzer", "full-colour", script);
+    // Wide characters, marks and emoji at the edges, in UTF-8 and then GB18030.
+    const std::string wide = "\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81\xCC\xA3\xCC\x8A "
+                             "\xF0\x9F\x98\x80\xE2\x80\x8Bhttp://\xE4\xBE\x8B.jp/ ok";
+    script.clear();
+    AppendResize(script, 10, 9);
+    AppendOp(script, ScreenOp::Modes, "\x0b\x02"); // autowrap, appendcr, urlaware, UTF-8
+    AppendFeed(script, wide + wide + "\x1B[0;1Hx\x1B[3D\xE4\xB8\xAD\x1B[K\r\n");
+    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
+    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
+    AppendOp(script, ScreenOp::Modes, "\x0a\x03"); // no autowrap, GB18030
+    AppendFeed(script, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\xD6\r\n");
+    Write("screen_fuzzer", "unicode", script);
 
     if (!term.empty()) {
         script.clear();
@@ -138,6 +150,14 @@ void TermChunkSeeds(const std::string& term) {
     Write("term_chunks_fuzzer", "full-colour",
           seed(tav::bench::ColourfulCorpus(3000) + "\x1b[;38:2::9:8:7:1;48;2;1;2;3;4:0m\x1b[38;5",
                24, 80, 0x37, true));
+    // The byte before the cut seed picks the encoding: 2 UTF-8, 3 GB18030, 4 Big5.
+    Write("term_chunks_fuzzer", "utf8",
+          seed("\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81 \xF0\x9F\x98\x80\xE2\x80\x8B"
+               "wrap\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\r\n\x02",
+               5, 9, 0x37));
+    Write("term_chunks_fuzzer", "gb18030",
+          seed("\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n\x03", 5, 9, 0x37));
+    Write("term_chunks_fuzzer", "big5", seed("\xA4\xA4\xA4\xE5\xB3\x5C\xA4\r\n\x04", 5, 9, 0x37));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
               seed(term.substr(at, 4000), 24, 80, 0x27));

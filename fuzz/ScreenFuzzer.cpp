@@ -67,7 +67,7 @@ public:
 private:
     void Read(int row) {
         const tav::ScreenLine& line = screen->Line(screen->Top() + row);
-        checksum_ += static_cast<unsigned char>(line.ch[0]) + line.attr[tav::kBufferColumns - 1];
+        checksum_ += line.ch[0] + line.attr[tav::kBufferColumns - 1];
         for (int col = 0; col < tav::kBufferColumns; ++col)
             for (const tav::CellColor color : {line.TextColor(col), line.BackColor(col)})
                 FUZZ_CHECK(color == 0 || color == tav::kCellDefaultText ||
@@ -78,6 +78,17 @@ private:
     }
     unsigned checksum_ = 0;
 };
+
+// Every right half of a wide character has its left half beside it.
+void CheckWideHalves(const tav::TMudScreen& screen) {
+    for (int n = 0; n < screen.Lines(); ++n) {
+        const tav::ScreenLine& line = screen.Line(n);
+        for (int k = 0; k < tav::kBufferColumns; ++k)
+            if (line.ch[k] == tav::kWideTail)
+                FUZZ_CHECK(k > 0 && line.ch[k - 1] != 0 && line.ch[k - 1] != tav::kWideTail,
+                           "a wide character is never split");
+    }
+}
 
 void CheckCursor(const tav::TMudScreen& screen) {
     CheckInside(screen);
@@ -178,6 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             settings.urlaware = (bits & 8) != 0 ? 1 : 0;
             settings.visualbell = (bits & 16) != 0 ? 1 : 0;
             screen.SetColourMode((bits & 32) != 0 ? tav::ColourMode::Full : tav::ColourMode::Basic);
+            screen.SetEncoding(static_cast<tav::TextEncoding>(script.Byte() % 5));
             break;
         }
         case ScreenOp::Select: Select(screen, script); break;
@@ -193,6 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         CheckCursor(screen);
         CheckUrls(screen);
+        CheckWideHalves(screen);
     }
     return 0;
 }

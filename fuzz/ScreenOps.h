@@ -17,7 +17,8 @@ enum class ScreenOp : std::uint8_t {
     PageDown,  // one byte: bit 0 paints at once
     Hold,      // ToggleHold, as Scroll Lock does
     Reset,     // two bytes: ResetScreen(1 + value % kMaxResetLines)
-    Modes,     // one byte: autowrap, appendcr, smoothscroll, urlaware, visualbell, full colour bits
+    Modes,     // two bytes: autowrap, appendcr, smoothscroll, urlaware, visualbell and full
+               // colour bits, then the text encoding (modulo 5)
     Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
     Line,      // one byte: one of the last lines taken (bits 0-2) is gagged or coloured (bit 3)
 };

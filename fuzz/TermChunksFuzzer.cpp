@@ -44,6 +44,10 @@ void ExpectSameScreen(const tav::TMudScreen& a, const tav::TMudScreen& b) {
             FUZZ_CHECK(a.Line(n).TextColor(col) == b.Line(n).TextColor(col) &&
                            a.Line(n).BackColor(col) == b.Line(n).BackColor(col),
                        "same explicit colours");
+        const tav::LineMarks none{};
+        const tav::LineMarks& marksA = a.Line(n).marks ? *a.Line(n).marks : none;
+        const tav::LineMarks& marksB = b.Line(n).marks ? *b.Line(n).marks : none;
+        FUZZ_CHECK(std::memcmp(&marksA, &marksB, sizeof none) == 0, "same combining marks");
     }
 }
 
@@ -56,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int cols = provider.ConsumeIntegralInRange(1, 140);
     std::uint32_t cuts = provider.ConsumeIntegral<std::uint32_t>() | 1;
     const bool fullColour = (cuts >> 31) != 0;
-    const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 2));
+    const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 4));
     const std::string stream = provider.ConsumeRemainingBytesAsString();
     if (stream.size() > kMaxStream) return 0;
 

@@ -3,6 +3,7 @@
 #include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
+#include "settings/ProfileText.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -57,7 +58,7 @@ fkeydlg::fkeydlg(StoredValues& stored, QWidget* parent) : QDialog(parent), store
 
 int fkeydlg::Run() {
     for (std::size_t key = 0; key < kFunctionKeyCount; ++key)
-        fields_[key]->setText(Latin1ToQString(stored_.fkeys[key]));
+        fields_[key]->setText(StoredToQString(stored_.fkeys[key]));
     fields_[0]->setFocus();
     return exec();
 }
@@ -65,12 +66,18 @@ int fkeydlg::Run() {
 void fkeydlg::done(int result) {
     if (result == Accepted) {
         const std::vector<QWidget*> fields(fields_.begin(), fields_.end());
-        if (RefuseNonLatin1(this, fields, "a function key")) return;
+        if (RefuseUnstorable(this, fields, "a function key")) return;
         for (std::size_t key = 0; key < kFunctionKeyCount; ++key) {
-            const std::string text = QStringToLatin1(fields_[key]->text());
+            const std::string text = QStringToStored(fields_[key]->text());
             char(&slot)[kFunctionKeySize] = stored_.fkeys[key];
             std::memset(slot, 0, sizeof slot);
-            std::memcpy(slot, text.data(), std::min(text.size(), sizeof slot - 1));
+            std::size_t length = std::min(text.size(), sizeof slot - 1);
+            // UTF-8 is cut before a character, never inside one.
+            if (ProfileTextUtf8())
+                while (length > 0 && length < text.size() &&
+                       (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+                    --length;
+            std::memcpy(slot, text.data(), length);
         }
     }
     QDialog::done(result);

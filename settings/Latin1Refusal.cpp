@@ -1,6 +1,7 @@
 #include "settings/Latin1Refusal.h"
 
 #include "settings/Latin1Text.h"
+#include "settings/ProfileText.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,11 +17,10 @@ QString TextOf(QWidget* field) {
     return {};
 }
 
-} // namespace
-
-bool RefuseNonLatin1(QWidget* owner, std::span<QWidget* const> fields, std::string_view what) {
+bool Refuse(QWidget* owner, std::span<QWidget* const> fields, std::string_view what,
+            bool (*storable)(const QString&)) {
     for (QWidget* field : fields) {
-        if (IsLatin1(TextOf(field))) continue;
+        if (storable(TextOf(field))) continue;
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Error..."),
                         Latin1ToQString(OnlyLatin1Message(what)), QMessageBox::Ok, owner);
         box.setTextFormat(Qt::PlainText);
@@ -29,6 +29,16 @@ bool RefuseNonLatin1(QWidget* owner, std::span<QWidget* const> fields, std::stri
         return true;
     }
     return false;
+}
+
+} // namespace
+
+bool RefuseNonLatin1(QWidget* owner, std::span<QWidget* const> fields, std::string_view what) {
+    return Refuse(owner, fields, what, &IsLatin1);
+}
+
+bool RefuseUnstorable(QWidget* owner, std::span<QWidget* const> fields, std::string_view what) {
+    return Refuse(owner, fields, what, &StorableText);
 }
 
 } // namespace tav

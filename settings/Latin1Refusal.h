@@ -22,4 +22,8 @@ inline std::string OnlyLatin1Message(std::string_view what) {
 // text as typed.
 bool RefuseNonLatin1(QWidget* owner, std::span<QWidget* const> fields, std::string_view what);
 
+// The same for the texts a profile's own files keep (StorableText): nothing is refused in
+// a UTF-8 profile.
+bool RefuseUnstorable(QWidget* owner, std::span<QWidget* const> fields, std::string_view what);
+
 } // namespace tav

@@ -51,8 +51,10 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     sevenBit_ = Named(new QRadioButton(QStringLiteral("&7-bit"), encoding));
     latin1_ = Named(new QRadioButton(QStringLiteral("&Latin-1"), encoding));
     utf8_ = Named(new QRadioButton(QStringLiteral("&UTF-8"), encoding));
+    gb18030_ = Named(new QRadioButton(QStringLiteral("&GB18030 (GBK)"), encoding));
+    big5_ = Named(new QRadioButton(QStringLiteral("&Big5"), encoding));
     auto* encodingLayout = new QVBoxLayout(encoding);
-    for (QRadioButton* button : {sevenBit_, latin1_, utf8_})
+    for (QRadioButton* button : {sevenBit_, latin1_, utf8_, gb18030_, big5_})
         encodingLayout->addWidget(button);
     EncodingButton(options.encoding).setChecked(true);
 
@@ -136,6 +138,8 @@ QRadioButton& MoreOptionsDialog::EncodingButton(TextEncoding encoding) const {
     switch (encoding) {
     case TextEncoding::Latin1: return *latin1_;
     case TextEncoding::Utf8: return *utf8_;
+    case TextEncoding::Gb18030: return *gb18030_;
+    case TextEncoding::Big5: return *big5_;
     case TextEncoding::SevenBit: break;
     }
     return *sevenBit_;
@@ -146,6 +150,8 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.encoding = TextEncoding::SevenBit;
     if (latin1_->isChecked()) options.encoding = TextEncoding::Latin1;
     if (utf8_->isChecked()) options.encoding = TextEncoding::Utf8;
+    if (gb18030_->isChecked()) options.encoding = TextEncoding::Gb18030;
+    if (big5_->isChecked()) options.encoding = TextEncoding::Big5;
     options.autoReconnect = reconnect_->isChecked();
     options.negotiate = negotiate_->isChecked();
     options.tls = tls_->isChecked();

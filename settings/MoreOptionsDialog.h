@@ -35,6 +35,8 @@ private:
     QRadioButton* sevenBit_ = nullptr;
     QRadioButton* latin1_ = nullptr;
     QRadioButton* utf8_ = nullptr;
+    QRadioButton* gb18030_ = nullptr;
+    QRadioButton* big5_ = nullptr;
     QCheckBox* reconnect_ = nullptr;
     QCheckBox* negotiate_ = nullptr;
     QCheckBox* tls_ = nullptr;

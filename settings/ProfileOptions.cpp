@@ -28,10 +28,12 @@ struct EncodingName {
     TextEncoding encoding;
     std::string_view word;
 };
-constexpr std::array<EncodingName, 3> kEncodingNames{{
+constexpr std::array<EncodingName, 5> kEncodingNames{{
     {TextEncoding::SevenBit, "7bit"},
     {TextEncoding::Latin1, "latin1"},
     {TextEncoding::Utf8, "utf8"},
+    {TextEncoding::Gb18030, "gb18030"},
+    {TextEncoding::Big5, "big5"},
 }};
 
 // Spaces, tabs and a stray CR around a key or value edited by hand do not matter.

@@ -10,13 +10,21 @@ namespace tav {
 enum class TextEncoding {
     SevenBit, // bytes 0x80-0xFE are dropped; what is sent is Latin-1
     Latin1,   // each byte is the Latin-1 character of its value
-    Utf8      // UTF-8 sequences; characters outside Latin-1 show as '?'
+    Utf8,     // UTF-8 sequences
+    Gb18030,  // GB18030 (a superset of GBK and GB2312), through iconv
+    Big5      // Big5, through iconv
 };
 
 // How the main screen shows colour: `Basic` maps the eight ANSI text colours onto the
 // attribute bits and ignores backgrounds; `Full` adds backgrounds, bright colours, the
 // 256-colour palette, true colour, italic and strike-through.
 enum class ColourMode { Basic, Full };
+// Encodings whose screen cells hold any Unicode character and whose text handed out
+// (completed lines, copies, the screen reader) is UTF-8; the others hold Latin-1 bytes.
+constexpr bool HasUnicodeCells(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 || encoding == TextEncoding::Gb18030 ||
+           encoding == TextEncoding::Big5;
+}
 
 // The profile's settings that tav.cfg has no place for. They live in a small file of
 // their own, "options.cfg", beside it in the profile directory, so tav.cfg keeps its
@@ -50,7 +58,8 @@ struct ProfileOptions {
     bool operator==(const ProfileOptions&) const = default;
 };
 
-// The word options.cfg uses for an encoding ("7bit", "latin1", "utf8"), and back;
+// The word options.cfg uses for an encoding ("7bit", "latin1", "utf8", "gb18030",
+// "big5"), and back;
 // nothing for a word that names none.
 std::string_view EncodingWord(TextEncoding encoding);
 std::optional<TextEncoding> EncodingFromWord(std::string_view word);

@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 constexpr std::string_view kPageEnd = "</pre>\n</body>\n</html>\n";
 
-void AppendEscaped(std::string& out, char ch) {
+void AppendEscaped(std::string& out, char ch, bool utf8Text) {
     const auto byte = static_cast<unsigned char>(ch);
     switch (ch) {
     case '&': out += "&amp;"; return;
@@ -25,7 +25,7 @@ void AppendEscaped(std::string& out, char ch) {
     case '\'': out += "&#39;"; return;
     default: break;
     }
-    if (byte >= 0x20 && byte < 0x7F) {
+    if ((byte >= 0x20 && byte < 0x7F) || (utf8Text && byte >= 0x80)) {
         out += ch;
     } else if (byte >= 0xA0) { // Latin-1 letters and signs: two bytes of UTF-8
         out += static_cast<char>(0xC0 | (byte >> 6));
@@ -73,13 +73,15 @@ std::string HtmlLogHead(ColorRef text, ColorRef background) {
 }
 
 std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
-                        const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground) {
-    return HtmlLogLineOfCells(text, LineLook{attrs, {}, {}}, palette, pageText, pageBackground);
+                        const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground,
+                        bool utf8Text) {
+    return HtmlLogLineOfCells(text, LineLook{attrs, {}, {}}, palette, pageText, pageBackground,
+                              utf8Text);
 }
 
 std::string HtmlLogLineOfCells(std::string_view text, const LineLook& look,
                                const ScreenPalette& palette, ColorRef pageText,
-                               ColorRef pageBackground) {
+                               ColorRef pageBackground, bool utf8Text) {
     const RunStyle page{pageText, pageBackground, false, false};
     auto styleAt = [&](std::size_t k) {
         const Attr a = k < look.attrs.size() ? look.attrs[k] : attr::kNormal;
@@ -112,7 +114,7 @@ std::string HtmlLogLineOfCells(std::string_view text, const LineLook& look,
             out += "\">";
         }
         for (; k < text.size() && styleAt(k) == style; ++k)
-            AppendEscaped(out, text[k]);
+            AppendEscaped(out, text[k], utf8Text);
         if (span) out += "</span>";
     }
     out += '\n';
@@ -170,7 +172,7 @@ void HtmlLog::End() {
 void HtmlLog::WriteCells(std::string_view text, const LineLook& look) {
     if (fd_ < 0) return;
     const ScreenPalette palette = palette_ ? palette_() : ScreenPalette{};
-    WriteOrFail(HtmlLogLineOfCells(text, look, palette, pageText_, pageBackground_));
+    WriteOrFail(HtmlLogLineOfCells(text, look, palette, pageText_, pageBackground_, utf8Text_));
 }
 
 bool HtmlLog::WriteOrFail(std::string_view bytes) {

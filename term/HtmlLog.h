@@ -34,6 +34,9 @@ public:
     // writes the page head. False, with
     // "Unable to open file for writing.", when it cannot be opened or written.
     bool Begin(const std::string& path);
+    // Whether the lines written are UTF-8 (from a screen with Unicode cells) rather than
+    // Latin-1 bytes.
+    void SetUtf8Text(bool utf8) { utf8Text_ = utf8; }
     // Writes the closing tags and closes the log, if one is open.
     void End();
     bool IsOpen() const { return fd_ >= 0; }
@@ -53,6 +56,7 @@ private:
     int fd_ = -1;
     ColorRef pageText_ = 0;
     ColorRef pageBackground_ = 0;
+    bool utf8Text_ = false;
 };
 
 // "#rrggbb" of a 0x00BBGGRR colour.
@@ -62,13 +66,15 @@ std::string CssColor(ColorRef color);
 std::string HtmlLogHead(ColorRef text, ColorRef background);
 // One line of the page: runs of equal style merged into one span each; text in the page's
 // own colours needs none. Characters are Latin-1; the page is UTF-8.
+// With utf8Text the bytes from 0x80 on are UTF-8 and go into the page as they are.
 std::string HtmlLogLine(std::string_view text, std::span<const Attr> attrs,
-                        const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground);
+                        const ScreenPalette& palette, ColorRef pageText, ColorRef pageBackground,
+                        bool utf8Text = false);
 // The same with explicit colours (and, on a palette in full colour, the styles the screen
 // draws then: underline, italic, strike-through).
 std::string HtmlLogLineOfCells(std::string_view text, const LineLook& look,
                                const ScreenPalette& palette, ColorRef pageText,
-                               ColorRef pageBackground);
+                               ColorRef pageBackground, bool utf8Text = false);
 // The HTML file kept beside a text log: ".txt" replaced by ".html", else ".html" added.
 std::string HtmlLogPathBeside(std::string_view textPath);
 

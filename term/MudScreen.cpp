@@ -1,5 +1,6 @@
 #include "term/MudScreen.h"
 
+#include "term/LegacyCodec.h"
 #include "term/TextDecoder.h"
 
 #include <algorithm>
@@ -126,10 +127,14 @@ ScreenResult TMudScreen::ProcessText() {
 }
 
 void TMudScreen::PutText(const char* run, std::size_t n) {
+    PutCells(reinterpret_cast<const unsigned char*>(run), n);
+}
+
+template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t n) {
     std::size_t k = 0;
     while (k < n) {
-        auto b = static_cast<unsigned char>(run[k]);
-        if (IsLineEnd(b)) {
+        const auto b = run[k];
+        if (b < 0x80 && IsLineEnd(static_cast<unsigned char>(b))) {
             if (b == '\r') {
                 if (!appendcr) col_ = bufCol_ = 0;
             } else {
@@ -141,7 +146,7 @@ void TMudScreen::PutText(const char* run, std::size_t n) {
         }
         // A stretch of printable characters: store as many as fit before the wrap.
         std::size_t end = k;
-        while (end < n && !IsLineEnd(static_cast<unsigned char>(run[end])))
+        while (end < n && !(run[end] < 0x80 && IsLineEnd(static_cast<unsigned char>(run[end]))))
             ++end;
         std::size_t chunk = end - k;
         if (autowrap)
@@ -151,15 +156,15 @@ void TMudScreen::PutText(const char* run, std::size_t n) {
         ScreenLine& line = buffer_[bufLine_];
         deepest_ = std::max(deepest_, bufLine_);
         const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
-        line.UnmarkCutUrls(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
+        line.PrepareWrite(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
-            std::memcpy(line.ch + bufCol_, run + k, chunk);
+            std::copy_n(run + k, chunk, line.ch + bufCol_);
             std::fill_n(line.attr + bufCol_, chunk, attr_);
             line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {
             // Everything past the last column lands in it; the last character wins.
-            std::memcpy(line.ch + bufCol_, run + k, fit - 1);
+            std::copy_n(run + k, fit - 1, line.ch + bufCol_);
             std::fill_n(line.attr + bufCol_, fit, attr_);
             line.SetColors(bufCol_, kBufferColumns, textColor_, backColor_);
             line.ch[kBufferColumns - 1] = run[k + chunk - 1];
@@ -167,17 +172,68 @@ void TMudScreen::PutText(const char* run, std::size_t n) {
         }
         const long long col = static_cast<long long>(col_) + static_cast<long long>(chunk);
         k += chunk;
-        if (col >= cols_ - 1) {
-            if (autowrap) {
-                passScrolls_ += NewLine();
-                col_ = bufCol_ = 0;
-            } else {
-                col_ = static_cast<int>(std::min<long long>(col, kBufferColumns - 1));
-            }
-        } else {
-            col_ = static_cast<int>(col);
-        }
+        AdvanceAfterWrite(col);
     }
+}
+
+void TMudScreen::AdvanceAfterWrite(long long col) {
+    if (col >= cols_ - 1) {
+        if (autowrap) {
+            passScrolls_ += NewLine();
+            col_ = bufCol_ = 0;
+        } else {
+            col_ = static_cast<int>(std::min<long long>(col, kBufferColumns - 1));
+        }
+    } else {
+        col_ = static_cast<int>(col);
+    }
+}
+
+void TMudScreen::PutWide(char32_t c) {
+    // A wide character never splits at the right edge: with autowrap it goes to the next
+    // line when its right half would reach the wrap column; without, or in the last
+    // buffer column, it takes the two cells that end there.
+    if (autowrap && col_ > 0 && col_ + 2 > cols_ - 1) {
+        passScrolls_ += NewLine();
+        col_ = bufCol_ = 0;
+    }
+    const int at = std::min(bufCol_, kBufferColumns - 2);
+    ScreenLine& line = buffer_[bufLine_];
+    line.PrepareWrite(at, at + 2);
+    line.ch[at] = c;
+    line.ch[at + 1] = kWideTail;
+    line.attr[at] = line.attr[at + 1] = attr_;
+    line.SetColors(at, at + 2, textColor_, backColor_);
+    bufCol_ = std::min(at + 2, kBufferColumns - 1);
+    AdvanceAfterWrite(static_cast<long long>(col_) + 2);
+}
+
+void TMudScreen::AttachMark(char32_t mark) {
+    // The mark joins the character just written on this line; with none there it is
+    // dropped, as are marks beyond what a cell keeps.
+    if (bufCol_ == 0) return;
+    ScreenLine& line = buffer_[bufLine_];
+    int k = bufCol_ - 1;
+    if (line.ch[k] == 0) return;
+    if (line.ch[k] == kWideTail && k > 0) --k;
+    line.AddMark(k, mark);
+}
+
+void TMudScreen::PutCharacter(char32_t c, std::u32string& narrow) {
+    switch (FitOf(c)) {
+    case CellFit::Narrow: narrow.push_back(c); return;
+    case CellFit::Invisible: return;
+    case CellFit::Wide:
+    case CellFit::Mark: break;
+    }
+    if (!narrow.empty()) {
+        PutCells(narrow.data(), narrow.size());
+        narrow.clear();
+    }
+    if (FitOf(c) == CellFit::Wide)
+        PutWide(c);
+    else
+        AttachMark(c);
 }
 
 int TMudScreen::NewLine() {
@@ -191,17 +247,16 @@ int TMudScreen::NewLine() {
     view_->InvalidateRow(row_);
 
     const ScreenLine& line = buffer_[bufLine_];
-    const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
-    std::string text(line.ch, nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns);
-    if (settings_.urlaware) MarkUrls(text);
+    const int length = TextLength(line);
+    if (settings_.urlaware) MarkUrls(length);
     const bool removeNow = removePrompt_ && promptLine_ == bufLine_;
-    if (promptLine_ == bufLine_) {
-        // The prompt at the start of this line was handed over already.
-        const std::size_t from = std::min(promptLength_, text.size());
-        if (from < text.size()) QueueLine(text.substr(from), line, from);
-    } else {
-        QueueLine(std::move(text), line, 0);
-    }
+    // The prompt at the start of this line was handed over already.
+    const int from =
+        promptLine_ == bufLine_ ? std::min(static_cast<int>(promptLength_), length) : 0;
+    if (from < length)
+        QueueLine(line, from, length);
+    else if (promptLine_ != bufLine_)
+        QueueLine(line, 0, 0);
     promptLine_ = -1;
     removePrompt_ = false;
     if (removeNow) {
@@ -231,38 +286,16 @@ int TMudScreen::NewLine() {
     return 0;
 }
 
-void TMudScreen::QueueLine(std::string text, const ScreenLine& line, std::size_t from) {
-    TakenLine taken;
-    if (keepLineAttributes) {
-        const std::size_t to = from + text.size();
-        taken.attrs.assign(line.attr + from, line.attr + to);
-        if (line.colors) {
-            taken.textColors.assign(line.colors->text + from, line.colors->text + to);
-            taken.backColors.assign(line.colors->back + from, line.colors->back + to);
-        }
-    }
-    taken.text = std::move(text);
-    buffer_[bufLine_].serial = ++lastSerial_;
-    taken.serial = lastSerial_;
-    taken.column = static_cast<int>(from);
-    lineQueue_.push_back(std::move(taken));
-}
-
-void TMudScreen::EndPrompt() {
-    const ScreenLine& line = buffer_[bufLine_];
-    const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
-    const std::size_t length = nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns;
-    const std::size_t from = promptLine_ == bufLine_ ? std::min(promptLength_, length) : 0;
-    if (from >= length) return;
-    QueueLine(std::string(line.ch + from, length - from), line, from);
-    promptLine_ = bufLine_;
-    promptLength_ = length;
-}
-
-void TMudScreen::MarkUrls(const std::string& text) {
+void TMudScreen::MarkUrls(int length) {
     // Every prefix has its one ':' where the scheme ends, so a single walk over the colons
-    // finds them all; each line pays for one scan however many prefixes there are.
+    // finds them all; each line pays for one scan however many prefixes there are. The
+    // walk reads one byte per cell: characters beyond ASCII stand in as 0x80, which is
+    // no space and so part of a URL.
     ScreenLine& line = buffer_[bufLine_];
+    std::string text(static_cast<std::size_t>(length), '\0');
+    for (int k = 0; k < length; ++k)
+        text[static_cast<std::size_t>(k)] =
+            static_cast<char>(line.ch[k] < 0x100 ? line.ch[k] : 0x80);
     for (std::size_t colon = text.find(':'); colon != std::string::npos;
          colon = text.find(':', colon + 1)) {
         for (std::string_view prefix : kUrlPrefixes) {
@@ -292,7 +325,7 @@ std::size_t TMudScreen::DoControl(std::size_t i) {
         col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
         int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
         ScreenLine& line = buffer_[bufLine_];
-        line.UnmarkCutUrls(bufCol_, newCol);
+        line.PrepareWrite(bufCol_, newCol);
         for (int k = bufCol_; k < newCol; ++k) {
             line.ch[k] = ' ';
             line.attr[k] = attr_;
@@ -313,6 +346,7 @@ std::size_t TMudScreen::DoControl(std::size_t i) {
 
 std::size_t TMudScreen::DoHighBytes(std::size_t i) {
     if (encoding_ == TextEncoding::Utf8) return DoUtf8(i);
+    if (unicode_) return DoLegacy(i);
     // Latin-1: the whole run of 8-bit bytes is text; the C1 controls (0x80-0x9F) have
     // nothing to show and become '?'. pending_ is ours, so the run is mapped in place.
     std::size_t j = i;
@@ -328,17 +362,46 @@ std::size_t TMudScreen::DoUtf8(std::size_t i) {
     // Decodes the run of sequences starting here into cells. A sequence the bytes end
     // inside stays in pending_ for the next read; any other byte that breaks a sequence
     // (CR, LF, ESC, ASCII) ends the run, after a '?' for the broken part.
-    char cells[64];
-    std::size_t count = 0;
+    std::u32string& narrow = narrowRun_;
+    narrow.clear();
     std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j])) &&
-           count < sizeof cells) {
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
         const Utf8Step step = DecodeUtf8(std::string_view(pending_).substr(j));
         if (step.kind == Utf8Step::Kind::Incomplete) break;
-        cells[count++] = step.kind == Utf8Step::Kind::Char ? CellCharacter(step.codePoint) : '?';
+        if (step.kind != Utf8Step::Kind::Char)
+            narrow.push_back(U'?');
+        else if (step.codePoint < 0x100)
+            narrow.push_back(static_cast<unsigned char>(CellCharacter(step.codePoint)));
+        else
+            PutCharacter(step.codePoint, narrow);
         j += step.length;
     }
-    if (count > 0) PutText(cells, count);
+    if (!narrow.empty()) PutCells(narrow.data(), narrow.size());
+    return j;
+}
+
+std::size_t TMudScreen::DoLegacy(std::size_t i) {
+    // GB18030 and Big5: a lead byte and the trail bytes after it, which may be ASCII. A
+    // character the bytes end inside stays in pending_ for the next read; a byte that
+    // begins none, or a sequence iconv maps to nothing, shows as '?'.
+    std::u32string& narrow = narrowRun_;
+    narrow.clear();
+    LegacyCodec& codec = LegacyCodec::ForThread(encoding_);
+    std::size_t j = i;
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
+        const std::string_view rest = std::string_view(pending_).substr(j);
+        const LegacyStep step = ScanLegacy(rest, encoding_);
+        if (step.kind == LegacyStep::Kind::Incomplete) break;
+        const std::optional<char32_t> c = step.kind == LegacyStep::Kind::Char
+                                              ? codec.Decode(rest.substr(0, step.length))
+                                              : std::nullopt;
+        if (!c || *c < 0xA0)
+            narrow.push_back(U'?');
+        else
+            PutCharacter(*c, narrow);
+        j += step.length;
+    }
+    if (!narrow.empty()) PutCells(narrow.data(), narrow.size());
     return j;
 }
 
@@ -650,10 +713,11 @@ void TMudScreen::SetScreenRect(const Rect& rect, bool repaint) {
 void TMudScreen::SetEncoding(TextEncoding encoding) {
     // Outside a hold, a high byte at the start of pending_ can only be the unfinished
     // sequence that ended the last pass; it is shown as given up with the next bytes.
-    if (!hold_ && encoding_ == TextEncoding::Utf8 && encoding != encoding_ && !pending_.empty() &&
+    if (!hold_ && unicode_ && encoding != encoding_ && !pending_.empty() &&
         IsHighByte(static_cast<unsigned char>(pending_[0])))
         pending_ = "?";
     encoding_ = encoding;
+    unicode_ = HasUnicodeCells(encoding);
 }
 
 void TMudScreen::SetColourMode(ColourMode mode) {
@@ -688,7 +752,7 @@ std::optional<std::string> TMudScreen::GetSelectedText() const {
     for (int n = from; n <= to; ++n) {
         const ScreenLine& line = buffer_[n];
         for (int k = 0; k < kBufferColumns; ++k)
-            if ((line.attr[k] & attr::kSelected) && line.ch[k] != 0) text.push_back(line.ch[k]);
+            if (line.attr[k] & attr::kSelected) AppendCellText(text, line, k, k + 1, unicode_);
         if (n < to) text += "\r\n";
     }
     return text;
@@ -697,9 +761,7 @@ std::optional<std::string> TMudScreen::GetSelectedText() const {
 std::string TMudScreen::GetAllText() const {
     std::string text;
     for (int n = 0; n < buffer_.Lines(); ++n) {
-        const ScreenLine& line = buffer_[n];
-        for (char ch : line.ch)
-            if (ch != 0) text.push_back(ch);
+        AppendCellText(text, buffer_[n], 0, kBufferColumns, unicode_);
         if (n + 1 < buffer_.Lines()) text += "\r\n";
     }
     return text;

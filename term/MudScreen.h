@@ -50,6 +50,12 @@ struct TakenLine {
     std::uint64_t serial = 0;
     // The buffer column of text[0] (past a prompt that was handed over before).
     int column = 0;
+    // When text is UTF-8: the buffer column of each of its bytes. Empty otherwise, where
+    // byte i lies in column `column + i`.
+    std::vector<std::uint8_t> byteColumns;
+
+    // The buffer columns [first, last) the bytes [from, to) of text lie in.
+    std::pair<std::size_t, std::size_t> Columns(std::size_t from, std::size_t to) const;
 };
 
 // Scroll bar requests the view forwards to the model.
@@ -141,8 +147,9 @@ public:
     // WAV file played for BEL; empty for the system beep.
     std::string bellPath;
     // How bytes 0x80-0xFE become cells (7-bit drops them). The change applies to the
-    // next bytes interpreted; an unfinished UTF-8 sequence left from the last ones is
-    // given up and shows as '?'.
+    // next bytes interpreted; an unfinished multibyte sequence left from the last ones is
+    // given up and shows as '?'. In the encodings with Unicode cells the text handed out
+    // (completed lines, selections, GetAllText) is UTF-8; otherwise it is the cells' bytes.
     void SetEncoding(TextEncoding encoding);
     TextEncoding Encoding() const { return encoding_; }
     // Basic colour reads the eight text colours into attribute bits; full colour also
@@ -201,19 +208,29 @@ public:
 
 private:
     void PutText(const char* run, std::size_t n);
+    // Writes one-cell characters (bytes or Unicode characters) and acts on line ends.
+    template <typename Unit> void PutCells(const Unit* run, std::size_t n);
+    void PutWide(char32_t c);
+    void AttachMark(char32_t mark);
+    // Places one Unicode character: narrow ones are gathered in `narrow` and written
+    // together; a wide one or a mark writes them first.
+    void PutCharacter(char32_t c, std::u32string& narrow);
+    // Moves the cursor to screen column `col` after a write, wrapping at the edge.
+    void AdvanceAfterWrite(long long col);
     int NewLine();
-    void MarkUrls(const std::string& text);
+    void MarkUrls(int length);
     std::optional<int> FindCompletedLine(std::uint64_t serial) const;
     void RemoveLine(int n);
     void InvalidateBufferLine(int n);
-    // Queues a completed line with the attributes (and colours) of its cells from `from` on.
-    void QueueLine(std::string text, const ScreenLine& line, std::size_t from);
+    // Queues the text of cells from..to-1 of a line as a completed line.
+    void QueueLine(const ScreenLine& line, int from, int to);
     std::size_t DoControl(std::size_t i);
     std::size_t DoEscape(std::size_t i);
     std::size_t DoAnsi(std::size_t i);
     std::size_t DoTelnet(std::size_t i);
     std::size_t DoHighBytes(std::size_t i);
     std::size_t DoUtf8(std::size_t i);
+    std::size_t DoLegacy(std::size_t i);
     void SelectGraphicRendition(const int* values, int count);
     // Blanks cells from..to-1 of a line with the current attribute (and background).
     void BlankCells(ScreenLine& line, int from, int to);
@@ -267,6 +284,8 @@ private:
     bool hold_ = false;
     bool scrolledBack_ = false;
     TextEncoding encoding_ = TextEncoding::SevenBit;
+    bool unicode_ = false;     // HasUnicodeCells(encoding_)
+    std::u32string narrowRun_; // reused by the Unicode decoders
 
     // How far an unfinished telnet subnegotiation at the start of pending_ has been
     // scanned without finding its end.

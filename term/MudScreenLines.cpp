@@ -1,11 +1,57 @@
-// Changes to lines the screen has completed and handed over already: the colours and
-// removals that trigger actions make once a line has been matched.
+// Lines the screen completes: handed over with their attributes and colours, then
+// changed afterwards by the colours and removals trigger actions make once a line has
+// been matched.
 #include "term/MudScreen.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tav {
+
+std::pair<std::size_t, std::size_t> TakenLine::Columns(std::size_t from, std::size_t to) const {
+    const auto base = static_cast<std::size_t>(column);
+    if (byteColumns.empty()) return {base + from, base + to};
+    if (from >= to || from >= byteColumns.size()) return {0, 0};
+    to = std::min(to, byteColumns.size());
+    // The last byte's character ends one column on (a wide one's right half is added by
+    // the colouring itself).
+    return {byteColumns[from], std::size_t{byteColumns[to - 1]} + 1};
+}
+
+void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
+    TakenLine taken;
+    taken.text.reserve(static_cast<std::size_t>(to - from));
+    AppendCellText(taken.text, line, from, to, unicode_,
+                   keepLineAttributes ? &taken.attrs : nullptr,
+                   unicode_ ? &taken.byteColumns : nullptr);
+    if (keepLineAttributes && line.colors) {
+        // One colour per byte of the text, as the attributes are.
+        const auto colourOf = [&](const CellColor* cells, std::vector<CellColor>& out) {
+            if (!unicode_) {
+                out.assign(cells + from, cells + to);
+                return;
+            }
+            out.reserve(taken.byteColumns.size());
+            for (const std::uint8_t col : taken.byteColumns)
+                out.push_back(cells[col]);
+        };
+        colourOf(line.colors->text, taken.textColors);
+        colourOf(line.colors->back, taken.backColors);
+    }
+    buffer_[bufLine_].serial = ++lastSerial_;
+    taken.serial = lastSerial_;
+    taken.column = from;
+    lineQueue_.push_back(std::move(taken));
+}
+
+void TMudScreen::EndPrompt() {
+    const ScreenLine& line = buffer_[bufLine_];
+    const auto length = static_cast<std::size_t>(TextLength(line));
+    const std::size_t from = promptLine_ == bufLine_ ? std::min(promptLength_, length) : 0;
+    if (from >= length) return;
+    QueueLine(line, static_cast<int>(from), static_cast<int>(length));
+    promptLine_ = bufLine_;
+    promptLength_ = length;
+}
 
 std::optional<int> TMudScreen::FindCompletedLine(std::uint64_t serial) const {
     if (serial == 0) return std::nullopt;
@@ -26,6 +72,9 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
     if (!n) return false;
     ScreenLine& line = buffer_[*n];
     to = std::min<std::size_t>(to, kBufferColumns);
+    // A wide character is coloured whole.
+    while (to > from && to < kBufferColumns && line.ch[to] == kWideTail)
+        ++to;
     for (auto col = static_cast<int>(from); col < static_cast<int>(to); ++col)
         line.SetColors(col, col + 1, text != 0 ? text : line.TextColor(col),
                        back != 0 ? back : line.BackColor(col));
@@ -36,9 +85,7 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
 bool TMudScreen::ColorWholeCompletedLine(std::uint64_t serial, CellColor text, CellColor back) {
     const std::optional<int> n = FindCompletedLine(serial);
     if (!n) return false;
-    const ScreenLine& line = buffer_[*n];
-    const char* nul = static_cast<const char*>(std::memchr(line.ch, 0, kBufferColumns));
-    const std::size_t length = nul ? static_cast<std::size_t>(nul - line.ch) : kBufferColumns;
+    const auto length = static_cast<std::size_t>(TextLength(buffer_[*n]));
     return ColorCompletedLine(serial, 0, length, text, back);
 }
 

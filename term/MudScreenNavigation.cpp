@@ -114,7 +114,7 @@ std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
         --first;
     std::string url;
     for (int k = first; k < kBufferColumns && (line.attr[k] & attr::kUrl); ++k)
-        url.push_back(line.ch[k]);
+        AppendCellText(url, line, k, k + 1, unicode_);
     const auto starts = [&url](std::string_view prefix) { return url.starts_with(prefix); };
     if (std::none_of(std::begin(kUrlPrefixes), std::end(kUrlPrefixes), starts)) return std::nullopt;
     return url;
@@ -139,8 +139,12 @@ void TMudScreen::ExtendSelection(CellPos cell) {
     ClearSelectedBits();
 
     auto mark = [this](int line, int from, int to) { // columns from..to inclusive
+        // A wide character is selected whole, whichever half the range ends in.
+        ScreenLine& cells = buffer_[line];
+        if (from > 0 && cells.ch[from] == kWideTail) --from;
+        if (to + 1 < kBufferColumns && cells.ch[to + 1] == kWideTail) ++to;
         for (int k = from; k <= to; ++k)
-            buffer_[line].attr[k] |= attr::kSelected;
+            cells.attr[k] |= attr::kSelected;
     };
     if (cell.line == anchor_.line) {
         mark(cell.line, std::min(anchor_.col, cell.col), std::max(anchor_.col, cell.col));

@@ -1,5 +1,7 @@
 #include "term/ScreenAccessible.h"
 
+#include "term/GameText.h"
+
 #include "term/ScreenTextMap.h"
 #include "term/ScreenWidget.h"
 
@@ -8,10 +10,6 @@
 namespace tav {
 
 namespace {
-
-QString FromCells(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Pieces of one line (its text with the '\n' after it) for the character, word and
 // sentence boundaries, found here rather than by Qt's default boundary code, which never
@@ -139,7 +137,7 @@ int ScreenAccessible::characterCount() const {
 }
 
 QString ScreenAccessible::text(int startOffset, int endOffset) const {
-    return FromCells(Map().Text(startOffset, endOffset));
+    return ScreenTextToQString(Map().Text(startOffset, endOffset), Screen()->Screen().Encoding());
 }
 
 QString ScreenAccessible::AtOffsetInLine(int offset, QAccessible::TextBoundaryType boundaryType,

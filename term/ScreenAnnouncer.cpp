@@ -1,5 +1,7 @@
 #include "term/ScreenAnnouncer.h"
 
+#include "term/GameText.h"
+
 #include "term/ScreenWidget.h"
 
 #include <QAccessible>
@@ -36,8 +38,7 @@ void ScreenAnnouncer::ArmTimer() {
 void ScreenAnnouncer::Announce(const std::string& text) {
     const TMudScreen& model = screen_.Screen();
     const int position = screen_.TextMap().LineStart(model.BufferLine());
-    sink_(position, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) +
-                        QLatin1Char('\n'));
+    sink_(position, ScreenTextToQString(text, model.Encoding()) + QLatin1Char('\n'));
 }
 
 } // namespace tav

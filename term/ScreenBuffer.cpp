@@ -1,5 +1,7 @@
 #include "term/ScreenBuffer.h"
 
+#include "term/TextDecoder.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
@@ -23,6 +25,12 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
         *colors = *other.colors;
     else
         colors = std::make_unique<LineColors>(*other.colors);
+    if (!other.marks)
+        marks.reset();
+    else if (marks)
+        *marks = *other.marks;
+    else
+        marks = std::make_unique<LineMarks>(*other.marks);
     return *this;
 }
 
@@ -37,14 +45,15 @@ void ScreenLine::SetColors(int from, int to, CellColor text, CellColor back) {
 void ScreenLine::Blank(Attr a) {
     colors.reset();
     serial = 0;
+    marks.reset();
     Blank(0, kBufferColumns, a);
 }
 
 void ScreenLine::Blank(int from, int to, Attr a) {
     assert(from >= 0 && to <= kBufferColumns);
     if (from >= to) return;
-    UnmarkCutUrls(from, to);
-    std::memset(ch + from, 0, static_cast<std::size_t>(to - from));
+    PrepareWrite(from, to);
+    std::fill(ch + from, ch + to, Cell{0});
     std::fill(attr + from, attr + to, a);
     SetColors(from, to, 0, 0);
 }
@@ -54,6 +63,50 @@ void ScreenLine::UnmarkCutUrls(int from, int to) {
         attr[k] &= ~attr::kUrl;
     for (int k = to; k < kBufferColumns && (attr[k] & attr::kUrl); ++k)
         attr[k] &= ~attr::kUrl;
+}
+
+void ScreenLine::CutWide(int from, int to) {
+    if (from > 0 && from < kBufferColumns && ch[from] == kWideTail) ch[from - 1] = ' ';
+    if (to > 0 && to < kBufferColumns && ch[to] == kWideTail) ch[to] = ' ';
+    if (marks)
+        for (int k = from; k < to; ++k)
+            std::fill(marks->mark[k], marks->mark[k] + kMaxCellMarks, Cell{0});
+}
+
+bool ScreenLine::AddMark(int col, Cell mark) {
+    if (!marks) marks = std::make_unique<LineMarks>();
+    Cell* slots = marks->mark[col];
+    for (int k = 0; k < kMaxCellMarks; ++k)
+        if (slots[k] == 0) {
+            slots[k] = mark;
+            return true;
+        }
+    return false;
+}
+
+void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
+                    std::vector<Attr>* attrs, std::vector<std::uint8_t>* columns) {
+    static_assert(kBufferColumns <= 256, "a column must fit a byte");
+    for (int k = from; k < to; ++k) {
+        const Cell c = line.ch[k];
+        if (c == 0 || c == kWideTail) continue;
+        const std::size_t before = out.size();
+        if (!utf8) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            AppendEncoded(out, c, TextEncoding::Utf8);
+            if (const Cell* marks = line.MarksOf(k))
+                for (int m = 0; m < kMaxCellMarks && marks[m] != 0; ++m)
+                    AppendEncoded(out, marks[m], TextEncoding::Utf8);
+        }
+        if (attrs) attrs->insert(attrs->end(), out.size() - before, line.attr[k]);
+        if (columns)
+            columns->insert(columns->end(), out.size() - before, static_cast<std::uint8_t>(k));
+    }
+}
+
+int TextLength(const ScreenLine& line) {
+    return static_cast<int>(std::find(line.ch, line.ch + kBufferColumns, Cell{0}) - line.ch);
 }
 
 ScreenBuffer::ScreenBuffer(int lines) {

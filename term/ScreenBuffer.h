@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace tav {
@@ -69,13 +70,29 @@ struct LineLook {
 // One buffer line: 132 characters (0 = empty cell) and their attributes. Explicit colours
 // are kept only for lines that have had one since they were last blanked whole, so text
 // in the attribute colours costs nothing more.
+// What a cell holds: a character (a Latin-1 byte value in the 8-bit encodings, any
+// Unicode character otherwise), 0 for an empty cell, or kWideTail for the right half of a
+// character two cells wide, whose left half holds the character.
+using Cell = char32_t;
+inline constexpr Cell kWideTail = 0x110000; // no character has this value
+
+// Combining marks a cell keeps on its character; marks beyond them are dropped.
+inline constexpr int kMaxCellMarks = 2;
+struct LineMarks {
+    Cell mark[kBufferColumns][kMaxCellMarks]{}; // 0 = no mark
+};
+
+// One buffer line: 132 cells and their attributes. Explicit colours and combining marks
+// are kept only for lines that have had one since they were last blanked whole, so plain
+// text costs nothing more.
 struct ScreenLine {
-    char ch[kBufferColumns];
+    Cell ch[kBufferColumns];
     Attr attr[kBufferColumns];
     std::unique_ptr<LineColors> colors;
     // Which completed line this is (TakenLine::serial); 0 for a line not completed since
     // it was last blanked whole.
     std::uint64_t serial = 0;
+    std::unique_ptr<LineMarks> marks;
 
     ScreenLine() = default;
     ScreenLine(const ScreenLine& other);
@@ -93,7 +110,28 @@ struct ScreenLine {
     // Cells from..to-1 are being overwritten: a URL marked across either edge is cut, so
     // the rest of it loses its mark and is never taken for a URL of its own.
     void UnmarkCutUrls(int from, int to);
+    // Cells from..to-1 are being overwritten or erased: a wide character cut in half at
+    // either edge leaves a space in its other half, and the cells' marks go.
+    void CutWide(int from, int to);
+    // Every change of cells from..to-1 goes through here first.
+    void PrepareWrite(int from, int to) {
+        UnmarkCutUrls(from, to);
+        CutWide(from, to);
+    }
+    // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
+    bool AddMark(int col, Cell mark);
+    const Cell* MarksOf(int col) const { return marks ? marks->mark[col] : nullptr; }
 };
+
+// Appends the text of cells from..to-1: in the 8-bit encodings (utf8 false) each
+// filled cell's byte; otherwise UTF-8, each character with its marks. Empty cells and
+// right halves give nothing. When attrs is given, it gets each appended byte's attribute,
+// and columns each appended byte's column.
+void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
+                    std::vector<Attr>* attrs = nullptr,
+                    std::vector<std::uint8_t>* columns = nullptr);
+// The cells up to the first empty one.
+int TextLength(const ScreenLine& line);
 
 // The scrollback lines, oldest first, kept as a ring so that dropping the oldest line
 // and opening a new one at the bottom costs the same whatever the line count. A line

@@ -1,5 +1,7 @@
 #include "term/ScreenTextMap.h"
 
+#include "term/TextDecoder.h"
+
 #include <algorithm>
 
 namespace tav {
@@ -60,31 +62,75 @@ int ScreenTextMap::OffsetAt(int line, int col) {
     return LineStart(line) + std::clamp(col, 0, LineLength(line));
 }
 
-std::string ScreenTextMap::LineText(int line) const {
+std::u16string ScreenTextMap::LineUnits(int line) const {
     const ScreenLine& cells = screen_.Line(ClampLine(line));
     const int length = FilledLength(cells);
-    std::string text(cells.ch, static_cast<std::size_t>(length));
-    std::replace(text.begin(), text.end(), '\0', ' ');
+    std::u16string units;
+    units.reserve(static_cast<std::size_t>(length));
+    for (int k = 0; k < length; ++k) {
+        const Cell c = cells.ch[k];
+        if (c == 0) {
+            units.push_back(u' ');
+        } else if (c == kWideTail) {
+            // The right half reads as a word joiner, unless the character needed two
+            // units itself.
+            if (k == 0 || cells.ch[k - 1] < 0x10000) units.push_back(u'\u2060');
+        } else {
+            const char32_t shown = ComposedWithMarks(c, cells.MarksOf(k), kMaxCellMarks);
+            const bool pairFits =
+                shown >= 0x10000 && k + 1 < length && cells.ch[k + 1] == kWideTail;
+            if (shown < 0x10000) {
+                units.push_back(static_cast<char16_t>(shown));
+            } else if (pairFits) {
+                units.push_back(static_cast<char16_t>(0xD800 + ((shown - 0x10000) >> 10)));
+                units.push_back(static_cast<char16_t>(0xDC00 + ((shown - 0x10000) & 0x3FF)));
+            } else {
+                units.push_back(u'\uFFFD');
+            }
+        }
+    }
+    return units;
+}
+
+std::string ScreenTextMap::FromUnits(std::u16string_view units) const {
+    std::string text;
+    text.reserve(units.size());
+    if (!HasUnicodeCells(screen_.Encoding())) {
+        for (char16_t u : units)
+            text.push_back(static_cast<char>(u));
+        return text;
+    }
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        char32_t c = units[k];
+        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < units.size() && units[k + 1] >= 0xDC00 &&
+            units[k + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++k] - 0xDC00);
+        AppendEncoded(text, c, TextEncoding::Utf8); // a lone surrogate becomes '?'
+    }
     return text;
+}
+
+std::string ScreenTextMap::LineText(int line) const {
+    return FromUnits(LineUnits(line));
 }
 
 std::string ScreenTextMap::Text(int start, int end) {
     const int count = CharacterCount();
     start = std::clamp(start, 0, count);
     end = std::clamp(end, start, count);
-    std::string text;
+    std::u16string text;
     text.reserve(static_cast<std::size_t>(end - start));
     const Position first = PositionAt(start);
     int offset = start;
     for (int line = first.line; offset < end; ++line) {
         const int lineStart = starts_[static_cast<std::size_t>(line)];
-        const std::string whole = LineText(line) + '\n';
+        const std::u16string whole = LineUnits(line) + u'\n';
         const int from = offset - lineStart;
         const int to = std::min(end - lineStart, static_cast<int>(whole.size()));
         text.append(whole, static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
         offset = lineStart + to;
     }
-    return text;
+    return FromUnits(text);
 }
 
 } // namespace tav

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tav {
@@ -11,7 +12,11 @@ namespace tav {
 // The text of a screen as a screen reader reads it: every buffer line up to its last
 // filled cell (empty cells before that read as spaces), the lines joined with '\n'.
 // Offsets count cells, one character each, from the start of buffer line 0, so a
-// column of a line is its offset within the line.
+// column of a line is its offset within the line. The text is the cells' bytes in the
+// 8-bit encodings; with Unicode cells it is UTF-8 in which every cell is one UTF-16 unit:
+// a character with its marks composed where Unicode has one character for them, the
+// right half of a wide character a word joiner (or the second unit of a character
+// beyond the BMP), anything else that needs two units U+FFFD.
 //
 // The map keeps where each line starts and recomputes that only after Invalidate (the
 // screen changed) or when the line count changed, so a query on a long scrollback costs
@@ -52,6 +57,8 @@ public:
     static int FilledLength(const ScreenLine& line);
 
 private:
+    std::u16string LineUnits(int line) const;
+    std::string FromUnits(std::u16string_view units) const;
     void Refresh();
     int ClampLine(int line) const;
 

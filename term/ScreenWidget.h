@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QRawFont>
+
+#include "term/GlyphCache.h"
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -171,8 +173,7 @@ private:
 
     FontSpec fontSpec_{};
     QFont font_;
-    QRawFont rawFont_;
-    std::array<quint32, 256> glyphs_{};
+    GlyphCache glyphs_;
     int ascent_ = 0;
     int underlineOffset_ = 0;
     int underlineWidth_ = 1;
@@ -217,6 +218,7 @@ private:
     struct GlyphBatch {
         QRgb color = 0;
         bool italic = false; // slanted when drawn; positions are moved to make up for it
+        int font = 0;        // in glyphs_
         QVector<quint32> glyphs;
         QVector<QPointF> positions;
     };
@@ -227,8 +229,13 @@ private:
     };
     std::vector<Underline> underlines_;
     std::size_t usedBatches_ = 0;
-    GlyphBatch& BatchFor(QRgb color, bool italic);
+    GlyphBatch& BatchFor(QRgb color, bool italic, int font = 0);
     ScreenPalette paintPalette_; // the palette of the paint under way
+    // Adds the glyphs of a cell holding a character beyond Latin-1 or marks: placed at the
+    // cell's left edge when the screen's font has it, centred on the cell (or both cells
+    // of a wide character) when a fallback font draws it; moved by `slant` when italic.
+    void AddCellGlyphs(const ScreenLine& line, int col, qreal baseline, QRgb color, bool italic,
+                       qreal slant);
     void DrawBatches(QPainter& painter);
 
     inline static bool logoPending_ = true;

@@ -1,5 +1,7 @@
 #include "term/ScrollbackSearch.h"
 
+#include "term/TextDecoder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -34,29 +36,68 @@ std::string Folded(std::string_view text) {
     return out;
 }
 
+// A line of Unicode cells as UTF-8 (lower case unless the case matters), with the cell
+// each byte came from.
+struct LineBytes {
+    std::string text;
+    std::vector<int> cellOf;
+};
+
+void AppendFolded(std::string& out, char32_t c, bool matchCase) {
+    AppendEncoded(out, matchCase ? c : LowerCase(c), TextEncoding::Utf8);
+}
+
+void ReadUnicodeLine(const ScreenLine& line, int length, bool matchCase, LineBytes& bytes) {
+    bytes.text.clear();
+    bytes.cellOf.clear();
+    for (int k = 0; k < length; ++k) {
+        if (line.ch[k] == kWideTail) continue;
+        AppendFolded(bytes.text, line.ch[k], matchCase);
+        if (const Cell* marks = line.MarksOf(k))
+            for (int m = 0; m < kMaxCellMarks && marks[m] != 0; ++m)
+                AppendFolded(bytes.text, marks[m], matchCase);
+        bytes.cellOf.resize(bytes.text.size(), k);
+    }
+}
+
+std::string FoldedUtf8(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const Utf8Step step = DecodeUtf8(text);
+        if (step.kind == Utf8Step::Kind::Char)
+            AppendFolded(out, step.codePoint, false);
+        else
+            out.append(text.substr(0, step.length));
+        text.remove_prefix(step.length);
+    }
+    return out;
+}
+
 bool Before(const SearchMatch& a, const SearchMatch& b) {
     return a.line != b.line ? a.line < b.line : a.col < b.col;
 }
+
+SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, SearchOptions options);
 
 } // namespace
 
 SearchResult SearchScreen(const TMudScreen& screen, std::string_view text, SearchOptions options) {
     SearchResult result;
+    if (HasUnicodeCells(screen.Encoding())) return SearchUnicode(screen, text, options);
     if (text.empty() || text.size() > static_cast<std::size_t>(kBufferColumns)) return result;
     const std::string needle = options.matchCase ? std::string(text) : Folded(text);
     const std::int64_t dropped = screen.LinesDropped();
     char folded[kBufferColumns];
 
     for (int n = 0; n < screen.Lines(); ++n) {
-        const char* cells = screen.Line(n).ch;
-        const auto length =
-            static_cast<std::size_t>(std::find(cells, cells + kBufferColumns, '\0') - cells);
+        const ScreenLine& screenLine = screen.Line(n);
+        const auto length = static_cast<std::size_t>(TextLength(screenLine));
         if (length < needle.size()) continue;
-        if (!options.matchCase) {
-            for (std::size_t k = 0; k < length; ++k)
-                folded[k] = static_cast<char>(kFold[static_cast<unsigned char>(cells[k])]);
-            cells = folded;
+        for (std::size_t k = 0; k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(screenLine.ch[k]);
+            folded[k] = static_cast<char>(options.matchCase ? byte : kFold[byte]);
         }
+        const char* cells = folded;
         const std::string_view line(cells, length);
         for (std::size_t at = line.find(needle); at != std::string_view::npos;
              at = line.find(needle, at)) {
@@ -77,6 +118,43 @@ SearchResult SearchScreen(const TMudScreen& screen, std::string_view text, Searc
     }
     return result;
 }
+
+namespace {
+
+SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, SearchOptions options) {
+    SearchResult result;
+    const std::string needle = options.matchCase ? std::string(text) : FoldedUtf8(text);
+    if (needle.empty() || needle.size() > std::size_t{4} * (1 + kMaxCellMarks) * kBufferColumns)
+        return result;
+    const std::int64_t dropped = screen.LinesDropped();
+    LineBytes bytes;
+    for (int n = 0; n < screen.Lines(); ++n) {
+        const ScreenLine& cells = screen.Line(n);
+        ReadUnicodeLine(cells, TextLength(cells), options.matchCase, bytes);
+        const std::string_view line(bytes.text);
+        for (std::size_t at = line.find(needle); at != std::string_view::npos;
+             at = line.find(needle, at)) {
+            const std::size_t end = at + needle.size();
+            if (options.wholeWords && ((at > 0 && IsWordByte(line[at - 1])) ||
+                                       (end < line.size() && IsWordByte(line[end])))) {
+                ++at;
+                continue;
+            }
+            if (result.matches.size() == kMaxSearchMatches) {
+                result.truncated = true;
+                return result;
+            }
+            const int first = bytes.cellOf[at];
+            int last = bytes.cellOf[end - 1];
+            if (last + 1 < kBufferColumns && cells.ch[last + 1] == kWideTail) ++last;
+            result.matches.push_back({dropped + n, first, last - first + 1});
+            at = end;
+        }
+    }
+    return result;
+}
+
+} // namespace
 
 std::optional<std::size_t> StepMatch(const std::vector<SearchMatch>& matches,
                                      const SearchMatch& from, bool forward) {

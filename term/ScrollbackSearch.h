@@ -34,9 +34,10 @@ struct SearchResult {
     bool truncated = false;           // more than kMaxSearchMatches were there
 };
 
-// Every occurrence of `text` (the screen's cell bytes, Latin-1) in the screen's buffer
-// lines, each line read up to its first empty cell. Without matchCase ASCII and Latin-1
-// letters match either case; with wholeWords a match may not touch a letter, digit or
+// Every occurrence of `text` (the screen's cell bytes, Latin-1; UTF-8 when the screen's
+// cells are Unicode) in the screen's buffer lines, each line read up to its first empty
+// cell. Without matchCase ASCII and Latin-1 letters (any letter with Unicode cells) match
+// either case; with wholeWords a match may not touch a letter, digit or
 // '_' on either side. Occurrences do not overlap. An empty text matches nothing.
 SearchResult SearchScreen(const TMudScreen& screen, std::string_view text, SearchOptions options);
 

@@ -391,10 +391,9 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
     CompletedLine& line = *matching_;
     const CellColor text = actions.textColor ? ExplicitCellColor(*actions.textColor) : 0;
     const CellColor back = actions.backColor ? ExplicitCellColor(*actions.backColor) : 0;
-    const auto column = static_cast<std::size_t>(line.taken.column);
+    const auto [first, last] = line.taken.Columns(span.begin, span.end);
     if (actions.highlight == HighlightScope::Match)
-        screen_.ColorCompletedLine(line.taken.serial, column + span.begin, column + span.end, text,
-                                   back);
+        screen_.ColorCompletedLine(line.taken.serial, first, last, text, back);
     else if (actions.highlight == HighlightScope::Line)
         screen_.ColorWholeCompletedLine(line.taken.serial, text, back);
     if (actions.gag) {

@@ -32,12 +32,36 @@ Utf8Step DecodeUtf8(std::string_view bytes);
 // Latin-1).
 char CellCharacter(char32_t codePoint);
 
-// Appends the game's bytes for one character: UTF-8 for Utf8, otherwise the Latin-1 byte
-// ('?' for a character outside Latin-1).
+// How a character takes its place among the cells of a Unicode screen.
+enum class CellFit {
+    Narrow,    // one cell
+    Wide,      // two cells (East Asian wide, most emoji)
+    Mark,      // a combining mark: joins the character before it
+    Invisible, // zero width and no mark (joiners, other format characters): dropped
+};
+CellFit FitOf(char32_t codePoint);
+
+// The lower case of a character, for searches that ignore case.
+char32_t LowerCase(char32_t codePoint);
+
+// The one character a base and its combining marks (up to `count`, ending early at a 0)
+// compose to; the base itself when Unicode has no such character.
+char32_t ComposedWithMarks(char32_t base, const char32_t* marks, int count);
+
+// Appends the game's bytes for one character: UTF-8 for Utf8, GB18030 or Big5 for those
+// ('?' for a character they lack), otherwise the Latin-1 byte ('?' for a character
+// outside Latin-1).
 void AppendEncoded(std::string& out, char32_t codePoint, TextEncoding encoding);
 
-// The game's bytes for Latin-1 text the program holds (settings, triggers, the screen's
-// cells): unchanged for 7-bit and Latin-1, UTF-8 for Utf8.
+// The game's bytes for text the program holds (settings, triggers, the screen's text):
+// in the encodings with Unicode cells that text is UTF-8 (or, written before, Latin-1
+// bytes that are not valid UTF-8) and is encoded for the game; otherwise it is Latin-1
+// and goes unchanged.
 std::string Latin1ToGameBytes(std::string_view latin1, TextEncoding encoding);
+
+// Latin-1 bytes as UTF-8.
+std::string Latin1ToUtf8(std::string_view latin1);
+// Whether the bytes are well-formed UTF-8 throughout.
+bool IsUtf8(std::string_view bytes);
 
 } // namespace tav

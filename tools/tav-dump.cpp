@@ -54,7 +54,15 @@ void PrintLine(const tav::TMudScreen& screen, int n, bool colours) {
         if (colours && (line.TextColor(k) != 0 || line.BackColor(k) != 0)) attrs = true;
     }
     if (last < 0 && !attrs) return;
-    std::string text(line.ch, static_cast<std::size_t>(last + 1));
+    // The cells' bytes in the 8-bit encodings, UTF-8 with Unicode cells; an empty cell
+    // before the last filled one prints as NUL, as it always has.
+    std::string text;
+    for (int k = 0; k <= last; ++k) {
+        if (line.ch[k] == 0)
+            text.push_back('\0');
+        else
+            tav::AppendCellText(text, line, k, k + 1, tav::HasUnicodeCells(screen.Encoding()));
+    }
     std::printf("line %d %s\nattr %d", n, tav::tools::Escape(text).c_str(), n);
     for (int k = 0; k < tav::kBufferColumns;) {
         int run = k;

@@ -1,5 +1,7 @@
 #include "windows/FindBar.h"
 
+#include "term/GameText.h"
+
 #include <QAccessible>
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -71,10 +73,9 @@ std::optional<SearchMatch> FindBar::Current() const {
 }
 
 void FindBar::Search() {
-    // The cells hold Latin-1; a character outside it can match nothing.
-    const QByteArray text = field_->text().toLatin1();
-    result_ = SearchScreen(screen_, std::string_view(text.constData(), text.size()),
-                           {matchCase_->isChecked(), wholeWords_->isChecked()});
+    // In the 8-bit encodings the cells hold Latin-1; a character outside it matches nothing.
+    const std::string text = QStringToScreenText(field_->text(), screen_.Encoding());
+    result_ = SearchScreen(screen_, text, {matchCase_->isChecked(), wholeWords_->isChecked()});
     std::optional<std::size_t> index;
     if (!result_.matches.empty()) {
         index = 0;
@@ -106,10 +107,11 @@ void FindBar::SetCurrent(std::optional<std::size_t> index) {
                        ? QString("match %1 of %2+ matches").arg(*index + 1).arg(kMaxSearchMatches)
                        : QString("match %1 of %2").arg(*index + 1).arg(Matches().size());
         const std::optional<int> line = BufferLineOf(screen_, match);
-        const char* cells = line ? screen_.Line(*line).ch : "";
-        spoken =
-            position + ": " +
-            QString::fromLatin1(cells, static_cast<qsizetype>(::strnlen(cells, kBufferColumns)));
+        std::string text;
+        if (line)
+            AppendCellText(text, screen_.Line(*line), 0, TextLength(screen_.Line(*line)),
+                           HasUnicodeCells(screen_.Encoding()));
+        spoken = position + ": " + ScreenTextToQString(text, screen_.Encoding());
     } else if (!field_->text().isEmpty()) {
         position = spoken = "No matches";
     }

@@ -4,6 +4,7 @@
 #include "commands/Speedwalk.h"
 #include "net/CertificateTrust.h"
 #include "settings/Latin1Text.h"
+#include "settings/ProfileText.h"
 #include "term/ScreenAnnouncer.h"
 
 #include "term/MonotonicClock.h"
@@ -366,6 +367,7 @@ void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
     session_->SetColourMode(options_.colours);
     split_->SetColourMode(options_.colours);
+    SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
     session_->SetTls(
@@ -532,12 +534,18 @@ void tmudterm::SetUpTextWindows() {
     scroll_->AddFindBar();
 }
 
+TextEncoding tmudterm::RecentTextEncoding() const {
+    // The recent text holds the main screen's lines as it hands them out: the cells'
+    // Latin-1 bytes, or UTF-8 when its cells are Unicode.
+    return HasUnicodeCells(session_->Encoding()) ? TextEncoding::Utf8 : TextEncoding::Latin1;
+}
+
 void tmudterm::ShowScrollBuffer() {
     TMudScreen& screen = scroll_->Screen();
     const SizesStep step = ComputeSizesStep(settings_, screen.Lines(), 0);
     screen.ResetScreen(step.scrollLines.value_or(screen.Lines()));
     scroll_->ShowRaised();
-    screen.SetEncoding(TextEncoding::Latin1); // the main screen's cells, as the split view
+    screen.SetEncoding(RecentTextEncoding());
     screen.AddText(session_->RecentText());
     while (screen.TakeLine()) {
     }
@@ -634,6 +642,7 @@ void tmudterm::ToggleSplitView() {
     splitWidget_->SetFoundText({}, std::nullopt);
     if (splitView_) {
         split_->ClearScreen();
+        split_->SetEncoding(RecentTextEncoding());
         split_->AddText(session_->RecentText());
         while (split_->TakeLine()) {
         }

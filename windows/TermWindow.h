@@ -149,6 +149,8 @@ public:
     // Makes the five windows the first time; every time gives them their stored fonts,
     // on-top flags and places.
     void SetUpTextWindows();
+    // How the recent text is to be read.
+    TextEncoding RecentTextEncoding() const;
     // The scroll-back window shown and raised, filled with the recent text.
     void ShowScrollBuffer();
 

@@ -3,6 +3,7 @@
 #include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
+#include "settings/ProfileText.h"
 #include "term/QtMessageBoxes.h"
 #include "triggers/TriggerEditRules.h"
 #include "triggers/TriggerLimits.h"
@@ -34,13 +35,13 @@ QString ReactionForEditor(const std::string& reaction) {
     text.reserve(reaction.size());
     for (char c : reaction)
         if (c != '\r') text.push_back(c);
-    return Latin1ToQString(text);
+    return StoredToQString(text);
 }
 
 // The editor's text as the list keeps it: CR LF line ends.
 std::string ReactionFromEditor(const QString& text) {
     std::string reaction;
-    for (char c : QStringToLatin1(text)) {
+    for (char c : QStringToStored(text)) {
         if (c == '\r') continue;
         if (c == '\n') reaction.push_back('\r');
         reaction.push_back(c);
@@ -130,7 +131,7 @@ ttrigedit::ttrigedit(TriggerTexts& buffer, QWidget* parent)
 }
 
 int ttrigedit::Run() {
-    pattern_->setText(Latin1ToQString(buffer_.pattern));
+    pattern_->setText(StoredToQString(buffer_.pattern));
     reaction_->setPlainText(ReactionForEditor(buffer_.reaction));
     actions_->Show(buffer_.actions);
     pattern_->setFocus();
@@ -140,7 +141,7 @@ int ttrigedit::Run() {
 void ttrigedit::done(int result) {
     if (result == Accepted) {
         QWidget* const fields[] = {pattern_, reaction_};
-        if (RefuseNonLatin1(this, fields, "a trigger")) return;
+        if (RefuseUnstorable(this, fields, "a trigger")) return;
         const std::string reaction = ReactionFromEditor(reaction_->toPlainText());
         if (const auto problem = CheckTriggerReaction(reaction)) {
             ExecPlainMessageBox(this, BoxIcon::Warning, problem->title, problem->text);
@@ -149,7 +150,7 @@ void ttrigedit::done(int result) {
         }
         const std::optional<TriggerActions> actions = actions_->Read();
         if (!actions) return;
-        buffer_.pattern = QStringToLatin1(pattern_->text());
+        buffer_.pattern = QStringToStored(pattern_->text());
         buffer_.reaction = reaction;
         buffer_.actions = *actions;
         buffer_.switchGroup = actions_->SwitchWholeGroup();
@@ -201,7 +202,7 @@ void ttrigdlg::Refill() {
     list_->clear();
     for (std::size_t pos = 0; pos < triggers_.Count(); ++pos) {
         const TTrigger& trigger = triggers_.At(pos);
-        auto* item = new QListWidgetItem(Latin1ToQString(trigger.pattern()), list_);
+        auto* item = new QListWidgetItem(StoredToQString(trigger.pattern()), list_);
         item->setData(kTriggerRole, QVariant::fromValue(reinterpret_cast<quintptr>(&trigger)));
     }
 }
@@ -213,7 +214,7 @@ std::optional<std::size_t> ttrigdlg::SelectedPosition() const {
     for (std::size_t pos = 0; pos < triggers_.Count(); ++pos) {
         const TTrigger& trigger = triggers_.At(pos);
         if (reinterpret_cast<quintptr>(&trigger) == tied &&
-            Latin1ToQString(trigger.pattern()) == item->text())
+            StoredToQString(trigger.pattern()) == item->text())
             return pos;
     }
     return std::nullopt;

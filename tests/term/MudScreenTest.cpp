@@ -1,4 +1,5 @@
 #include "term/MudScreen.h"
+#include "tests/support/ScreenCells.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,7 @@ struct Fixture {
     }
     // Text of buffer line n up to its first empty cell.
     std::string Text(int n) const {
-        const char* cells = screen.Line(n).ch;
-        return std::string(cells, ::strnlen(cells, kBufferColumns));
+        return test::CellBytes(screen.Line(n), TextLength(screen.Line(n)));
     }
     Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
 };
@@ -253,7 +253,8 @@ TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
         std::string cells;
         for (int n = 0; n < f.screen.Lines(); ++n)
             for (int k = 0; k < kBufferColumns; ++k)
-                cells += f.screen.Line(n).ch[k] + std::to_string(f.AttrAt(n, k));
+                cells +=
+                    std::to_string(f.screen.Line(n).ch[k]) + ":" + std::to_string(f.AttrAt(n, k));
         return std::make_tuple(cells, lines, f.screen.PendingBytes());
     };
     for (const auto& [encoding, input] : streams) {

@@ -283,6 +283,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     CopyField(settings.passwd, "p\xFF");
     CopyField(settings.logincom, (latin1 + ";").c_str());
     triggers.AddTrigger("caf\xE9", latin1);
+    triggers.AddTrigger("caf\xC3\xA9", latin1); // the same word in a UTF-8 profile's file
     session->FunctionKeys()[0] = latin1 + ";";
     session->SetEncoding(TextEncoding::Latin1);
     session->AutoConnect();
@@ -298,7 +299,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
          "\xFF\xFF\xF4"},
         {TextEncoding::Latin1, "The caf\xE9 is open.\r\n", "The caf\xE9 is open.\r\n",
          "\xFF\xFF\xF4"},
-        {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xE9 is open.\r\n",
+        {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xC3\xA9 is open.\r\n",
          "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
     };
     for (const auto& [encoding, received, shown, wire] : cases) {
@@ -318,7 +319,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     // A typed line is already in the game's bytes; its echo decodes the same way.
     Type("say \xE2\x86\x92 \xC3\xA9");
     EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
-    EXPECT_TRUE(Shown("say ? \xE9\r\n"));
+    EXPECT_TRUE(Shown("say \xE2\x86\x92 \xC3\xA9\r\n"));
 }
 
 // A reaction sent while disconnected prints "Not connected...", which must not set off
@@ -387,7 +388,9 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     EXPECT_EQ(all.find("spam"), std::string::npos);
     EXPECT_EQ(h.session->RecentText().find("spam"), std::string::npos);
     const int row = h.screen.BufferLine() - 2;
-    ASSERT_EQ(std::string(h.screen.Line(row).ch, 14), "An orc attacks");
+    std::string shown;
+    AppendCellText(shown, h.screen.Line(row), 0, 14, false);
+    ASSERT_EQ(shown, "An orc attacks");
     std::vector<CellColor> colors;
     for (int col : {2, 3, 12, 13})
         colors.push_back(h.screen.Line(row).TextColor(col));
@@ -402,6 +405,29 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     ASSERT_TRUE(h.loop.RunUntil([&] { return (sent += h.server.Read()).size() >= 20; }, 5s));
     EXPECT_EQ(sent, "kill orc\r\nsay calm\r\n");
     EXPECT_EQ(effects.sounds.size(), 1u);
+}
+
+// In a UTF-8 profile the matched bytes are coloured in the cells they fill: a wide
+// character and an arrow before the match move it, and a wide character in it is coloured
+// whole.
+TEST(TermSessionActions, HighlightsFollowCellsOfUtf8Text) {
+    test::SessionHarness h;
+    h.Open(h.Recorded());
+    TriggerActions orc;
+    orc.highlight = HighlightScope::Match;
+    orc.textColor = 0x0000FF;
+    h.triggers.SetActions(h.triggers.AddTrigger("orc %1\xE4\xB8\xAD", ""), orc);
+    h.session->SetEncoding(TextEncoding::Utf8);
+    h.Connect();
+    h.rec.logFile.clear();
+    h.server.Send("\xE4\xB8\xAD\xE2\x86\x92 An orc at\xE4\xB8\xAD!\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 1; }, 5s));
+    const int row = h.screen.BufferLine() - 1;
+    std::vector<CellColor> colors;
+    for (int col : {6, 7, 12, 13, 14, 15})
+        colors.push_back(h.screen.Line(row).TextColor(col));
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, red, red, 0}));
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {

@@ -1,5 +1,6 @@
 #include "term/TextDecoder.h"
 #include "term/MudScreen.h"
+#include "term/ScrollbackSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -99,8 +100,10 @@ TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
          "a\x85"
          "b\x9F\xA0\r\n",
          {"a?b?\xA0"}},
-        {TextEncoding::Utf8, "Caf\xC3\xA9 \xE2\x86\x92 \xF0\x9F\x98\x80!\r\n", {"Caf\xE9 ? ?!"}},
-        {TextEncoding::Utf8, "\xC2\x85\xC3\xBF\r\n", {"?\xFF"}},
+        {TextEncoding::Utf8,
+         "Caf\xC3\xA9 \xE2\x86\x92 \xF0\x9F\x98\x80!\r\n",
+         {"Caf\xC3\xA9 \xE2\x86\x92 \xF0\x9F\x98\x80!"}},
+        {TextEncoding::Utf8, "\xC2\x85\xC3\xBF\r\n", {"?\xC3\xBF"}},
         // Malformed bytes become '?' and never take the line end with them.
         {TextEncoding::Utf8, "a\xE9t\xE9\r\nb\x80\xBF\r\n", {"a?t?", "b??"}},
         // A sequence cut short by CR LF or an escape: '?', then the control byte works.
@@ -135,6 +138,113 @@ TEST(MudScreenEncoding, SevenBitIsUnchangedByTheOtherPathsAndSwitchingEndsAPendi
     screen.SetEncoding(TextEncoding::Latin1);
     screen.AddText("\x92\xE9\r\n");
     EXPECT_EQ(screen.TakeLine(), "ab??\xE9");
+}
+
+// Cells 0..n-1 of a line: '.' for an empty cell, '>' for the right half of a wide
+// character, otherwise the character and its marks in UTF-8.
+std::string CellsOf(const ScreenLine& line, int n) {
+    std::string out;
+    for (int k = 0; k < n; ++k) {
+        if (line.ch[k] == 0)
+            out += '.';
+        else if (line.ch[k] == kWideTail)
+            out += '>';
+        else
+            AppendCellText(out, line, k, k + 1, true);
+    }
+    return out;
+}
+
+TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
+    struct Case {
+        bool autowrap;
+        std::string bytes;
+        std::string line0, line1; // the first 10 cells of buffer lines 0 and 1
+    };
+    const Case cases[] = {
+        // A wide character that would reach the wrap column goes to the next line whole.
+        {true, "abcdefgh\xE4\xB8\xAD", "abcdefgh..", "\xE4\xB8\xAD>........"},
+        // Without autowrap it takes the last two columns.
+        {false, "abcdefgh\xE4\xB8\xAD", "abcdefgh\xE4\xB8\xAD>", ".........."},
+        // Cursor addressing onto either half; overwriting or erasing one half blanks
+        // the other.
+        {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[0;1Hx", " x\xE6\x96\x87>......", ".........."},
+        {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[2Dy", "\xE4\xB8\xAD>y ......", ".........."},
+        {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[0;1H\x1BK", " .........", ".........."},
+        // Emoji are wide; marks join the cell before (two at most); zero-width format
+        // characters take no cell.
+        {true, "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80>!.......", ".........."},
+        {true, "e\xCC\x81\xCC\xA3\xCC\x8Ax\xE2\x80\x8By", "e\xCC\x81\xCC\xA3xy.......",
+         ".........."},
+        {true, "\xE4\xB8\xAD\xCC\x81z", "\xE4\xB8\xAD\xCC\x81>z.......", ".........."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        Settings settings{};
+        TMudScreen screen(settings);
+        screen.SetEncoding(TextEncoding::Utf8);
+        screen.SetScreenRect({0, 0, 4 + 10 * screen.CellWidth(), 24 * screen.CellHeight()}, false);
+        screen.autowrap = c.autowrap;
+        screen.AddText(c.bytes);
+        EXPECT_EQ(CellsOf(screen.Line(0), 10), c.line0);
+        EXPECT_EQ(CellsOf(screen.Line(1), 10), c.line1);
+    }
+}
+
+// What a Unicode screen hands out is UTF-8: completed lines, the selection (whole wide
+// characters, whichever half it ends in), all the text, URLs; search counts cells.
+TEST(UnicodeCells, HandedOutTextIsUtf8) {
+    Settings settings{};
+    settings.urlaware = 1;
+    TMudScreen screen(settings);
+    screen.SetEncoding(TextEncoding::Utf8);
+    screen.AddText("\xE4\xB8\xAD\xE6\x96\x87 E\xCC\x81"
+                   "cole http://\xE4\xBE\x8B.jp/a ok\r\n");
+    EXPECT_EQ(screen.TakeLine(), "\xE4\xB8\xAD\xE6\x96\x87 E\xCC\x81"
+                                 "cole http://\xE4\xBE\x8B.jp/a ok");
+    EXPECT_EQ(screen.UrlAt({0, 20}), "http://\xE4\xBE\x8B.jp/a");
+    screen.BeginSelection({0, 1});
+    screen.ExtendSelection({0, 2});
+    EXPECT_EQ(screen.GetSelectedText(), "\xE4\xB8\xAD\xE6\x96\x87");
+    EXPECT_TRUE(screen.GetAllText().starts_with("\xE4\xB8\xAD\xE6\x96\x87 E\xCC\x81"));
+
+    const SearchResult wide = SearchScreen(screen, "\xE6\x96\x87", {});
+    ASSERT_EQ(wide.matches.size(), 1u);
+    EXPECT_EQ(wide.matches[0], (SearchMatch{0, 2, 2}));
+    const SearchResult folded = SearchScreen(screen,
+                                             "e\xCC\x81"
+                                             "COLE",
+                                             {});
+    ASSERT_EQ(folded.matches.size(), 1u);
+    EXPECT_EQ(folded.matches[0], (SearchMatch{0, 5, 5}));
+}
+
+// GB18030 and Big5 decode through a character split between two reads (trail bytes in
+// the ASCII range included), show bytes that begin no character as '?', hand out UTF-8
+// and encode typed characters back.
+TEST(UnicodeCells, LegacyEncodingsDecodeAcrossReadsAndEncodeBack) {
+    const std::tuple<TextEncoding, std::string, std::string> cases[] = {
+        {TextEncoding::Gb18030, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n",
+         "\xE4\xB8\xAD\xE6\x96\x87\xF0\x9F\x98\x80\xE8\xA8\xB1?!"},
+        {TextEncoding::Big5, "\xA4\xA4\xA4\xE5\xB3\x5C\xA4\r\n",
+         "\xE4\xB8\xAD\xE6\x96\x87\xE8\xA8\xB1?"},
+    };
+    for (const auto& [encoding, bytes, text] : cases) {
+        for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            Settings settings{};
+            TMudScreen screen(settings);
+            screen.SetEncoding(encoding);
+            screen.AddText(bytes.substr(0, cut));
+            screen.AddText(bytes.substr(cut));
+            EXPECT_EQ(screen.TakeLine(), text);
+        }
+        std::string sent;
+        for (char32_t c : {U'\u4E2D', U'\u6587', U'\u8A31', U'a'})
+            AppendEncoded(sent, c, encoding);
+        EXPECT_EQ(sent, bytes.substr(0, 4) +
+                            bytes.substr(encoding == TextEncoding::Big5 ? 4 : 8, 2) + "a");
+    }
 }
 
 } // namespace

@@ -55,12 +55,13 @@ expect("dump full colour",
 
 # One stream read with each encoding, in 4-byte calls so a UTF-8 sequence is split between
 # two: 7-bit drops the high bytes, Latin-1 keeps each (IAC IAC is 0xFF), UTF-8 joins the
-# split sequence and shows malformed bytes (and one cut short by the CR) as '?'.
+# split sequence, prints its lines as UTF-8, and shows malformed bytes (and one cut short
+# by the CR) as '?'.
 for name, args, text in [
         ("default", [], "Caf t"),
         ("7bit", ["--encoding", "7bit"], "Caf t"),
         ("latin1", ["--encoding", "latin1"], "Caf\\xC3\\xA9 \\xE9t\\xFF\\xC3"),
-        ("utf8", ["--encoding", "utf8"], "Caf\\xE9 ?t??"),
+        ("utf8", ["--encoding", "utf8"], "Caf\\xC3\\xA9 ?t??"),
 ]:
     expect("dump encoding " + name,
            run("tav-dump", ["--chunk", "4"] + args, b"Caf\xc3\xa9 \xe9t\xff\xff\xc3\r\n"),

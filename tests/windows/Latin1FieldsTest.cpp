@@ -2,6 +2,7 @@
 // and triggers hold Latin-1 bytes, and anything else would become '?' without a word.
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
+#include "settings/ProfileText.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 #include "windows/TriggerDialogs.h"
@@ -9,6 +10,7 @@
 #include <QPlainTextEdit>
 
 #include <cstring>
+#include <tuple>
 
 namespace tav {
 namespace {
@@ -73,6 +75,35 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1) {
             << said.toStdString();
         EXPECT_TRUE(c.unchanged());
     }
+}
+
+// A profile whose screen holds Unicode characters stores them as UTF-8 and refuses none.
+TEST(Latin1Fields, AUtf8ProfileStoresAnyTextAsUtf8) {
+    const QString text = QString::fromUtf8("go \u5317 \u2192 caf\u00E9");
+    const std::string utf8 = text.toUtf8().toStdString();
+    SetProfileTextUtf8(true);
+    StoredValues stored = StoredValues::Defaults();
+    TriggerTexts trigger;
+    fkeydlg keys(stored, nullptr);
+    ttrigedit edit(trigger, nullptr);
+    const std::tuple<QStringList, std::function<int()>> cases[] = {
+        {{QStringLiteral("F1")}, [&] { return keys.Run(); }},
+        {{QStringLiteral("Trigger:"), QStringLiteral("Reaction:")}, [&] { return edit.Run(); }},
+    };
+    for (const auto& [fields, run] : cases) {
+        ModalScript script;
+        script.Then([&](QWidget* dialog) {
+            for (const QString& field : fields)
+                Type(dialog, field, text);
+            test::ButtonText(dialog, "OK")->click();
+        });
+        EXPECT_EQ(run(), QDialog::Accepted);
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    }
+    SetProfileTextUtf8(false);
+    EXPECT_EQ(std::string(stored.fkeys[0]), utf8);
+    EXPECT_EQ(trigger.pattern, utf8);
+    EXPECT_EQ(trigger.reaction, utf8);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "term/InputLine.h"
 #include "term/TermSession.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/ScreenCells.h"
 #include "triggers/TriggerList.h"
 #include "windows/Divider.h"
 #include "windows/FindBar.h"
@@ -421,7 +422,7 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
     const int line = BufferLineOf(split, *find.Current()).value_or(-1);
     ASSERT_GE(line, split.Top());
     ASSERT_LT(line, split.Top() + split.Rows());
-    EXPECT_EQ(std::string(split.Line(line).ch, 16), "the orc hits you");
+    EXPECT_EQ(test::CellBytes(split.Line(line), 16), "the orc hits you");
     EXPECT_EQ(Pixel(term->SplitViewWidget(), 4 * split.CellWidth() + 1,
                     (line - split.Top()) * split.CellHeight() + 1),
               QColor(200, 90, 0));

@@ -5,6 +5,7 @@
 #include "term/ScreenWidget.h"
 #include "term/TermSession.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/ScreenCells.h"
 #include "tests/support/WidgetLookup.h"
 #include "triggers/TriggerList.h"
 #include "windows/FindBar.h"
@@ -245,7 +246,7 @@ TEST_F(TextListFixture, ScrollBufferFindsItsOwnTextAndScrollsToEachMatch) {
     auto shownLine = [&]() -> std::string {
         const int line = BufferLineOf(screen, *find->Current()).value_or(-1);
         if (line < screen.Top() || line >= screen.Top() + screen.Rows()) return "not shown";
-        return std::string(screen.Line(line).ch, 16);
+        return test::CellBytes(screen.Line(line), 16);
     };
     EXPECT_EQ(shownLine(), "the orc hits you");
     QTest::keyClick(&find->Field(), Qt::Key_F3);
