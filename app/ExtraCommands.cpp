@@ -56,14 +56,27 @@ std::string ImportReportText(const std::vector<std::string>& report) {
 ExtraCommands::ExtraCommands(tmudterm& term, TriggerList& triggers, QWidget& owner,
                              std::function<std::string()> profile)
     : QObject(&owner), term_(term), triggers_(triggers), owner_(owner),
-      profile_(std::move(profile)) {}
+      profile_(std::move(profile)) {
+    // The session may outlive these commands while the frame is taken down.
+    term_.Session().SetAliasListener([self = QPointer<ExtraCommands>(this)] {
+        if (self && self->variables_) self->ShowLastAlias(*self->variables_);
+    });
+}
+
+void ExtraCommands::ShowLastAlias(VariablesWindow& window) {
+    if (const auto& call = term_.Session().LastAlias())
+        window.SetAliasArguments(call->alias, call->arguments);
+}
 
 ExtraCommands::~ExtraCommands() {
     delete variables_.data();
 }
 
 VariablesWindow& ExtraCommands::Variables() {
-    if (!variables_) variables_ = new VariablesWindow(triggers_, variablesRect_, &owner_);
+    if (!variables_) {
+        variables_ = new VariablesWindow(triggers_, variablesRect_, &owner_);
+        ShowLastAlias(*variables_);
+    }
     return *variables_;
 }
 

@@ -38,10 +38,11 @@ public:
         importFollowUp_ = std::move(followUp);
     }
 
-    // The variables window, made the first time; the alias code reports its arguments to it.
+    // The variables window, made the first time; it shows the last typed alias's words.
     VariablesWindow& Variables();
 
 private:
+    void ShowLastAlias(VariablesWindow& window);
     void RunTimers();
     void RunExport();
     void RunImport();

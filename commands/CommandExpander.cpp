@@ -166,6 +166,12 @@ bool CommandExpander::ExpandAlias(const std::string& name, const std::string& bo
     // Words typed after an alias whose body takes none go after its last command, so
     // nothing typed is lost.
     const bool appendRest = !UsesArguments(body) && !rest.empty() && !commands.empty();
+    if (run.active.empty()) {
+        AliasCall call{name, {}};
+        for (const std::string_view word : Arguments(rest))
+            call.arguments.emplace_back(word);
+        run.out.alias = std::move(call);
+    }
     run.active.push_back(name);
     for (std::size_t k = 0; k < commands.size(); ++k) {
         std::string command = FillArguments(commands[k], rest);

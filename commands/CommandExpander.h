@@ -1,8 +1,10 @@
 #pragma once
 
 #include "commands/Alias.h"
+#include "commands/VariablesReport.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,8 @@ struct CommandRules {
 struct Expansion {
     std::vector<std::string> commands;
     std::string refusal; // empty unless the line was refused (then commands is empty)
+    // The last alias the line itself named, with its words (for the variables view).
+    std::optional<AliasCall> alias;
 };
 
 // `text` cut at every separator; a backslash right before a separator keeps it as text

@@ -490,7 +490,11 @@ void TermSession::SubmitInput() {
         return;
     }
     history_.Add(line);
-    const Expansion expansion = Expander().Expand(line);
+    Expansion expansion = Expander().Expand(line);
+    if (expansion.alias) {
+        lastAlias_ = std::move(expansion.alias);
+        if (aliasListener_) aliasListener_();
+    }
     if (!expansion.refusal.empty()) {
         PrintLocal(expansion.refusal + "\r\n");
         return;

@@ -219,6 +219,9 @@ public:
     // --- state -----------------------------------------------------------------------
     bool InputVisible() const { return inputVisible_; }
     InputHistory& History() { return history_; }
+    // The alias the last typed line named, with its words; who is told of each new one.
+    const std::optional<AliasCall>& LastAlias() const { return lastAlias_; }
+    void SetAliasListener(std::function<void()> listener) { aliasListener_ = std::move(listener); }
     std::array<std::string, kFunctionKeys>& FunctionKeys() { return functionKeys_; }
     TMudScreen& Screen() { return screen_; }
 
@@ -289,6 +292,8 @@ private:
     std::deque<CompletedLine> completed_;
     bool draining_ = false;
     InputHistory history_;
+    std::optional<AliasCall> lastAlias_;
+    std::function<void()> aliasListener_;
     CommandRules commandRules_;
     std::optional<CommandExpander> expander_;
     TextEncoding expanderEncoding_ = TextEncoding::SevenBit;

@@ -1,6 +1,6 @@
 #include "windows/VariablesWindow.h"
 
-#include "settings/Latin1Text.h"
+#include "settings/ProfileText.h"
 #include "triggers/TriggerList.h"
 
 #include <QPlainTextEdit>
@@ -50,9 +50,9 @@ void VariablesWindow::RefreshSoon() {
 }
 
 void VariablesWindow::Refresh() {
-    // Game text: shown as it is, never read as markup.
+    // Game text (UTF-8 in a UTF-8 profile): shown as it is, never read as markup.
     text_->setPlainText(
-        Latin1ToQString(VariablesText(triggers_.LastFired(), triggers_.Vars(), alias_)));
+        StoredToQString(VariablesText(triggers_.LastFired(), triggers_.Vars(), alias_)));
 }
 
 } // namespace tav

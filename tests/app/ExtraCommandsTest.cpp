@@ -68,7 +68,11 @@ TEST_F(ExtraCommandsTest, VariablesWindowFollowsTheLastTriggerAndAliasArguments)
 
     frame->Term().Session().PrintLocal("Bob tells you <b>hi</b>\r\nAnn arrives\r\n");
     const QString expected = "Last trigger: %3 arrives\n%3 = Ann\n\nLast alias: heal\n%1 = bob\n";
-    window.SetAliasArguments("heal", {"bob"});
+    // A typed line naming an alias shows its words, sent or not.
+    TermSession& session = frame->Term().Session();
+    session.SetCommandRules({";", "", {}, {{"heal", "cast heal %1"}}});
+    frame->Term().InputLine().setText(QStringLiteral("heal bob;look"));
+    session.SubmitInput();
     EXPECT_TRUE(WaitFor([&] { return window.Text().toPlainText() == expected; }))
         << window.Text().toPlainText().toStdString();
     EXPECT_EQ(std::string(triggers.Vars().Get(2)), "<b>hi</b>");
