@@ -87,22 +87,29 @@ bool ScreenLine::AddMark(int col, Cell mark) {
 void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
                     std::vector<Attr>* attrs, std::vector<std::uint8_t>* columns) {
     static_assert(kBufferColumns <= 256, "a column must fit a byte");
+    if (from >= to) return;
+    // Every completed line passes here: the text is written into place, a byte per cell
+    // (or the few of a character), and the attributes and columns follow in runs.
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(to - from) * (utf8 ? 4 * (1 + kMaxCellMarks) : 1));
+    char* const text = out.data();
+    std::size_t used = start;
     for (int k = from; k < to; ++k) {
         const Cell c = line.ch[k];
         if (c == 0 || c == kWideTail) continue;
-        const std::size_t before = out.size();
-        if (!utf8) {
-            out.push_back(static_cast<char>(c));
+        const std::size_t before = used;
+        if (!utf8 || (c < 0x80 && !line.marks)) {
+            text[used++] = static_cast<char>(c);
         } else {
-            AppendEncoded(out, c, TextEncoding::Utf8);
+            used += EncodeUtf8(c, text + used);
             if (const Cell* marks = line.MarksOf(k))
                 for (int m = 0; m < kMaxCellMarks && marks[m] != 0; ++m)
-                    AppendEncoded(out, marks[m], TextEncoding::Utf8);
+                    used += EncodeUtf8(marks[m], text + used);
         }
-        if (attrs) attrs->insert(attrs->end(), out.size() - before, line.attr[k]);
-        if (columns)
-            columns->insert(columns->end(), out.size() - before, static_cast<std::uint8_t>(k));
+        if (attrs) attrs->insert(attrs->end(), used - before, line.attr[k]);
+        if (columns) columns->insert(columns->end(), used - before, static_cast<std::uint8_t>(k));
     }
+    out.resize(used);
 }
 
 int TextLength(const ScreenLine& line) {

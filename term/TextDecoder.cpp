@@ -100,6 +100,34 @@ char32_t ComposedWithMarks(char32_t base, const char32_t* marks, int count) {
     return result;
 }
 
+std::size_t EncodeUtf8(char32_t codePoint, char* out) {
+    // A lone surrogate or a value past U+10FFFF has no UTF-8 form.
+    if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
+        out[0] = '?';
+        return 1;
+    }
+    if (codePoint < 0x80) {
+        out[0] = static_cast<char>(codePoint);
+        return 1;
+    }
+    if (codePoint < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (codePoint >> 6));
+        out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (codePoint >> 12));
+        out[1] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (codePoint >> 18));
+    out[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    return 4;
+}
+
 void AppendEncoded(std::string& out, char32_t codePoint, TextEncoding encoding) {
     if (encoding == TextEncoding::Gb18030 || encoding == TextEncoding::Big5) {
         if (codePoint < 0x80)
@@ -112,24 +140,8 @@ void AppendEncoded(std::string& out, char32_t codePoint, TextEncoding encoding) 
         out.push_back(codePoint <= 0xFF ? static_cast<char>(codePoint) : '?');
         return;
     }
-    // A lone surrogate or a value past U+10FFFF has no UTF-8 form.
-    if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
-        out.push_back('?');
-    } else if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
+    char bytes[4];
+    out.append(bytes, EncodeUtf8(codePoint, bytes));
 }
 
 std::string Latin1ToGameBytes(std::string_view latin1, TextEncoding encoding) {

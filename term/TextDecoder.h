@@ -52,6 +52,9 @@ char32_t ComposedWithMarks(char32_t base, const char32_t* marks, int count);
 // ('?' for a character they lack), otherwise the Latin-1 byte ('?' for a character
 // outside Latin-1).
 void AppendEncoded(std::string& out, char32_t codePoint, TextEncoding encoding);
+// Writes the UTF-8 form of `codePoint` ('?' for one that has none) to `out`, which has room
+// for four bytes; returns how many it wrote.
+std::size_t EncodeUtf8(char32_t codePoint, char* out);
 
 // The game's bytes for text the program holds (settings, triggers, the screen's text):
 // in the encodings with Unicode cells that text is UTF-8 (or, written before, Latin-1
