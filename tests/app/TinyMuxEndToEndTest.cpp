@@ -11,14 +11,6 @@
 namespace tav::test {
 namespace {
 
-int Count(std::string_view text, std::string_view part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string_view::npos;
-         at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 bool Has(const QByteArray& bytes, std::string_view part) {
     return bytes.contains(QByteArray(part.data(), static_cast<qsizetype>(part.size())));
 }
