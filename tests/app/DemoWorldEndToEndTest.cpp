@@ -273,6 +273,31 @@ TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsClea
         << Pane(term().ExitPane());
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[5] > 0; }));
     EXPECT_TRUE(WaitFor([&] { return frame->Client().Monitor().Reading(kMoveGauge).percent > 0; }));
+
+    // Reconnected in full colour, the client tells MTTS that it shows true colour, and the
+    // world's colour card colours its word letter by letter in 24-bit colours.
+    frame->OnCommand(kCmTermDisconnect);
+    ASSERT_TRUE(WaitFor([&] { return !term().Session().Connected(); }));
+    ProfileOptions options = term().Options();
+    options.encoding = TextEncoding::Utf8;
+    options.colours = ColourMode::Full;
+    ASSERT_TRUE(term().SetOptions(options));
+    const int asked = Count(Screen(), "By what name are you known?");
+    const int told = world.Count("terminal type 'MTTS ");
+    frame->OnCommand(kCmTermConnect);
+    ASSERT_TRUE(WaitFor([&] { return Count(Screen(), "By what name are you known?") > asked; }));
+    // The card goes by the MTTS answer, which comes a few round trips after the prompt.
+    ASSERT_TRUE(WaitForWorld("terminal type 'MTTS ", told + 1));
+    Type("Painter"); // Hero may not have left the world yet
+    Type("demo");
+    Type("colours");
+    ASSERT_TRUE(WaitForScreen("(your client shows true colour)")) << Screen();
+    ASSERT_TRUE(WaitForScreen(" on plum ")) << Screen();
+    const ScreenLine* line = LastLineStarting(term().MainScreen(), U"  24-bit: true");
+    ASSERT_NE(line, nullptr) << Screen();
+    // (255, 0, 128) then (235, 20, 128) as 0x00BBGGRR.
+    EXPECT_EQ(TextColors(*line, {10, 11}),
+              (std::vector<CellColor>{ExplicitCellColor(0x8000FF), ExplicitCellColor(0x8014EB)}));
 }
 
 } // namespace

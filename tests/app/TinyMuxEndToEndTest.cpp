@@ -11,14 +11,6 @@
 namespace tav::test {
 namespace {
 
-int Count(std::string_view text, std::string_view part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string_view::npos;
-         at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 bool Has(const QByteArray& bytes, std::string_view part) {
     return bytes.contains(QByteArray(part.data(), static_cast<qsizetype>(part.size())));
 }
@@ -163,6 +155,32 @@ TEST_F(TinyMuxEndToEnd, NegotiatesOptionsThenConnectsSecurelyOnlyWithATrustedCer
     EXPECT_TRUE(changed.contains(second)) << changed.toStdString();
     EXPECT_TRUE(WaitForText("The server's certificate was not accepted.\r\n", 2));
     EXPECT_EQ(TrustedFile(), (where + " " + first + "\n").toLatin1());
+}
+
+// A UTF-8 profile in full colour: TinyMUX's characters beyond Latin-1 fill one cell each,
+// a CJK one two cells, and the xterm colour it picks for an RGB colour colours its word.
+TEST_F(TinyMuxEndToEnd, UnicodeTextAndXtermColoursReachTheMainScreensCells) {
+    ProfileOptions options = frame->Term().Options();
+    options.encoding = TextEncoding::Utf8;
+    options.colours = ColourMode::Full;
+    ASSERT_TRUE(frame->Term().SetOptions(options));
+    ASSERT_TRUE(ConnectTerm());
+    // TinyMUX sends Latin-1 until the character set is agreed.
+    ASSERT_TRUE(WaitFor([&] { return Has(relay.FromClient(), "\xFF\xFA\x2A\x02UTF-8\xFF\xF0"); }));
+    ASSERT_NO_FATAL_FAILURE(LogIn());
+    // Without both flags TinyMUX sends no colour, then only the eight basic ones.
+    Type("@set me=ANSI");
+    Type("@set me=COLOR256");
+    Type("think X=[chr(233)] [chr(8364)] [chr(20013)][chr(25991)] [ansi(<#FF8040>,orange)].");
+    ASSERT_TRUE(WaitForText("orange.\r\n")) << Recent();
+    EXPECT_TRUE(Has(relay.FromGame(), "\xE4\xB8\xAD\xE6\x96\x87 \x1B[38;5;209morange\x1B[0m."));
+
+    const ScreenLine* line = LastLineStarting(frame->Term().MainScreen(), U"X=");
+    ASSERT_NE(line, nullptr) << Recent();
+    EXPECT_EQ(Cells(*line, 0, 18), std::u32string(U"X=\u00E9 \u20AC \u4E2D") + kWideTail +
+                                       U'\u6587' + kWideTail + U" orange.");
+    const CellColor orange = ExplicitCellColor(0x5F87FF); // xterm 209: (255, 135, 95)
+    EXPECT_EQ(TextColors(*line, {10, 11, 16, 17}), (std::vector<CellColor>{0, orange, orange, 0}));
 }
 
 } // namespace
