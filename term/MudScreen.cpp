@@ -1,5 +1,6 @@
 #include "term/MudScreen.h"
 
+#include "term/BlockScan.h"
 #include "term/LegacyCodec.h"
 #include "term/TextDecoder.h"
 
@@ -25,23 +26,19 @@ constexpr unsigned char kEchoOption = 0x01;
 
 // Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
 // (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
-constexpr std::array<bool, 256> MakeTextTable() {
-    std::array<bool, 256> table{};
-    for (int b = 0x1C; b <= 0x7F; ++b)
-        table[static_cast<std::size_t>(b)] = true;
-    for (int b = 10; b <= 13; ++b)
-        table[static_cast<std::size_t>(b)] = true;
-    return table;
+// Two range tests rather than a table, so a block of bytes is tested at once.
+constexpr bool IsTextByte(unsigned char b) {
+    return static_cast<unsigned char>(b - 0x1C) <= 0x7F - 0x1C ||
+           static_cast<unsigned char>(b - 10) <= 13 - 10;
 }
-constexpr std::array<bool, 256> kTextByte = MakeTextTable();
 
 // Bytes 0x80-0xFE: text in the 8-bit encodings (0xFF is telnet's IAC).
 bool IsHighByte(unsigned char b) {
     return b >= 0x80 && b < kIac;
 }
 
-bool IsLineEnd(unsigned char b) {
-    return b >= 10 && b <= 13;
+constexpr bool IsLineEnd(unsigned char b) {
+    return static_cast<unsigned char>(b - 10) <= 13 - 10;
 }
 
 bool IsUrlSpace(char ch) {
@@ -97,9 +94,8 @@ ScreenResult TMudScreen::ProcessText() {
     std::size_t i = 0;
     bool incomplete = false;
     while (i < length) {
-        std::size_t runEnd = i;
-        while (runEnd < length && kTextByte[data[runEnd]])
-            ++runEnd;
+        const std::size_t runEnd =
+            i + FindFirst(data + i, length - i, [](unsigned char b) { return !IsTextByte(b); });
         if (runEnd > i) PutText(pending_.data() + i, runEnd - i);
         if (runEnd == length) {
             i = length;
@@ -145,10 +141,9 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
             continue;
         }
         // A stretch of printable characters: store as many as fit before the wrap.
-        std::size_t end = k;
-        while (end < n && !(run[end] < 0x80 && IsLineEnd(static_cast<unsigned char>(run[end]))))
-            ++end;
-        std::size_t chunk = end - k;
+        std::size_t chunk = FindFirst(run + k, n - k, [](Unit u) {
+            return u < 0x80 && IsLineEnd(static_cast<unsigned char>(u));
+        });
         if (autowrap)
             chunk = std::min<std::size_t>(chunk,
                                           static_cast<std::size_t>(std::max(1, cols_ - 1 - col_)));
@@ -158,14 +153,14 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
         const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
         line.PrepareWrite(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
-            std::copy_n(run + k, chunk, line.ch + bufCol_);
-            std::fill_n(line.attr + bufCol_, chunk, attr_);
+            WidenCopy(run + k, chunk, line.ch + bufCol_);
+            BlockFill(line.attr + bufCol_, chunk, attr_);
             line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {
             // Everything past the last column lands in it; the last character wins.
-            std::copy_n(run + k, fit - 1, line.ch + bufCol_);
-            std::fill_n(line.attr + bufCol_, fit, attr_);
+            WidenCopy(run + k, fit - 1, line.ch + bufCol_);
+            BlockFill(line.attr + bufCol_, fit, attr_);
             line.SetColors(bufCol_, kBufferColumns, textColor_, backColor_);
             line.ch[kBufferColumns - 1] = run[k + chunk - 1];
             bufCol_ = kBufferColumns - 1;
