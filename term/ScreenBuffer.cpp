@@ -1,5 +1,6 @@
 #include "term/ScreenBuffer.h"
 
+#include "term/BlockScan.h"
 #include "term/TextDecoder.h"
 
 #include <algorithm>
@@ -94,7 +95,24 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
     out.resize(start + static_cast<std::size_t>(to - from) * (utf8 ? 4 * (1 + kMaxCellMarks) : 1));
     char* const text = out.data();
     std::size_t used = start;
-    for (int k = from; k < to; ++k) {
+    int k = from;
+    if (!utf8 && !attrs && !columns) {
+        // A byte per cell: whole blocks are narrowed at once, and a block with an empty
+        // cell or a right half goes through the walk below instead.
+        for (; k + static_cast<int>(kScanBlock) <= to; k += static_cast<int>(kScanBlock)) {
+            char block[kScanBlock];
+            unsigned skipped = 0;
+            for (std::size_t j = 0; j < kScanBlock; ++j) {
+                const Cell c = line.ch[static_cast<std::size_t>(k) + j];
+                block[j] = static_cast<char>(c);
+                skipped |= (c == 0 ? 1u : 0u) | (c == kWideTail ? 1u : 0u);
+            }
+            if (skipped) break;
+            std::memcpy(text + used, block, kScanBlock);
+            used += kScanBlock;
+        }
+    }
+    for (; k < to; ++k) {
         const Cell c = line.ch[k];
         if (c == 0 || c == kWideTail) continue;
         const std::size_t before = used;
@@ -113,7 +131,7 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
 }
 
 int TextLength(const ScreenLine& line) {
-    return static_cast<int>(std::find(line.ch, line.ch + kBufferColumns, Cell{0}) - line.ch);
+    return static_cast<int>(FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0; }));
 }
 
 ScreenBuffer::ScreenBuffer(int lines) {
