@@ -41,7 +41,7 @@ constexpr bool IsLineEnd(unsigned char b) {
     return static_cast<unsigned char>(b - 10) <= 13 - 10;
 }
 
-bool IsUrlSpace(char ch) {
+bool IsUrlSpace(Cell ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
@@ -284,21 +284,23 @@ int TMudScreen::NewLine() {
 void TMudScreen::MarkUrls(int length) {
     // Every prefix has its one ':' where the scheme ends, so a single walk over the colons
     // finds them all; each line pays for one scan however many prefixes there are. The
-    // walk reads one byte per cell: characters beyond ASCII stand in as 0x80, which is
-    // no space and so part of a URL.
+    // walk reads the cells themselves: a character beyond ASCII matches no prefix and is
+    // no space, so it is part of a URL.
     ScreenLine& line = buffer_[bufLine_];
-    std::string text(static_cast<std::size_t>(length), '\0');
-    for (int k = 0; k < length; ++k)
-        text[static_cast<std::size_t>(k)] =
-            static_cast<char>(line.ch[k] < 0x100 ? line.ch[k] : 0x80);
-    for (std::size_t colon = text.find(':'); colon != std::string::npos;
-         colon = text.find(':', colon + 1)) {
+    const Cell* const cells = line.ch;
+    const auto end = static_cast<std::size_t>(length);
+    auto isColon = [](Cell c) { return c == ':'; };
+    for (std::size_t colon = FindFirst(cells, end, isColon); colon < end;
+         colon += 1 + FindFirst(cells + colon + 1, end - colon - 1, isColon)) {
         for (std::string_view prefix : kUrlPrefixes) {
             const std::size_t scheme = prefix.find(':');
-            if (colon < scheme || text.compare(colon - scheme, prefix.size(), prefix) != 0)
+            if (colon < scheme || colon - scheme + prefix.size() > end ||
+                !std::equal(
+                    prefix.begin(), prefix.end(), cells + (colon - scheme),
+                    [](char p, Cell c) { return Cell{static_cast<unsigned char>(p)} == c; }))
                 continue;
             std::size_t k = colon - scheme;
-            while (k < text.size() && !IsUrlSpace(text[k]))
+            while (k < end && !IsUrlSpace(cells[k]))
                 line.attr[k++] |= attr::kUrl;
             break;
         }
