@@ -55,7 +55,7 @@ void ScreenLine::Blank(int from, int to, Attr a) {
     if (from >= to) return;
     PrepareWrite(from, to);
     std::fill(ch + from, ch + to, Cell{0});
-    std::fill(attr + from, attr + to, a);
+    BlockFill(attr + from, static_cast<std::size_t>(to - from), a);
     SetColors(from, to, 0, 0);
 }
 
