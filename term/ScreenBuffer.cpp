@@ -95,6 +95,10 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
     out.resize(start + static_cast<std::size_t>(to - from) * (utf8 ? 4 * (1 + kMaxCellMarks) : 1));
     char* const text = out.data();
     std::size_t used = start;
+    // A byte each for the attributes and columns: fresh ones get room for the likely
+    // count (a byte per cell) up front, so that appending them is a store, not a call.
+    if (attrs && attrs->empty()) attrs->reserve(static_cast<std::size_t>(to - from));
+    if (columns && columns->empty()) columns->reserve(static_cast<std::size_t>(to - from));
     int k = from;
     if (!utf8 && !attrs && !columns) {
         // A byte per cell: whole blocks are narrowed at once, and a block with an empty
@@ -124,8 +128,10 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
                 for (int m = 0; m < kMaxCellMarks && marks[m] != 0; ++m)
                     used += EncodeUtf8(marks[m], text + used);
         }
-        if (attrs) attrs->insert(attrs->end(), used - before, line.attr[k]);
-        if (columns) columns->insert(columns->end(), used - before, static_cast<std::uint8_t>(k));
+        for (std::size_t n = before; n < used; ++n) {
+            if (attrs) attrs->push_back(line.attr[k]);
+            if (columns) columns->push_back(static_cast<std::uint8_t>(k));
+        }
     }
     out.resize(used);
 }
