@@ -242,8 +242,13 @@ int TMudScreen::NewLine() {
     view_->InvalidateRow(row_);
 
     const ScreenLine& line = buffer_[bufLine_];
-    const int length = TextLength(line);
-    if (settings_.urlaware) MarkUrls(length);
+    // One scan finds where the text ends, or the first colon, which every URL has; a
+    // line without one needs no look for URLs.
+    const auto stop = static_cast<int>(
+        FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0 || c == ':'; }));
+    const bool colon = stop < kBufferColumns && line.ch[stop] == ':';
+    const int length = colon ? TextLength(line) : stop;
+    if (settings_.urlaware && colon) MarkUrls(length);
     const bool removeNow = removePrompt_ && promptLine_ == bufLine_;
     // The prompt at the start of this line was handed over already.
     const int from =
