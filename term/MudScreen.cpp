@@ -1,5 +1,6 @@
 #include "term/MudScreen.h"
 
+#include "term/BlockScan.h"
 #include "term/LegacyCodec.h"
 #include "term/TextDecoder.h"
 
@@ -25,26 +26,22 @@ constexpr unsigned char kEchoOption = 0x01;
 
 // Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
 // (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
-constexpr std::array<bool, 256> MakeTextTable() {
-    std::array<bool, 256> table{};
-    for (int b = 0x1C; b <= 0x7F; ++b)
-        table[static_cast<std::size_t>(b)] = true;
-    for (int b = 10; b <= 13; ++b)
-        table[static_cast<std::size_t>(b)] = true;
-    return table;
+// Two range tests rather than a table, so a block of bytes is tested at once.
+constexpr bool IsTextByte(unsigned char b) {
+    return static_cast<unsigned char>(b - 0x1C) <= 0x7F - 0x1C ||
+           static_cast<unsigned char>(b - 10) <= 13 - 10;
 }
-constexpr std::array<bool, 256> kTextByte = MakeTextTable();
 
 // Bytes 0x80-0xFE: text in the 8-bit encodings (0xFF is telnet's IAC).
 bool IsHighByte(unsigned char b) {
     return b >= 0x80 && b < kIac;
 }
 
-bool IsLineEnd(unsigned char b) {
-    return b >= 10 && b <= 13;
+constexpr bool IsLineEnd(unsigned char b) {
+    return static_cast<unsigned char>(b - 10) <= 13 - 10;
 }
 
-bool IsUrlSpace(char ch) {
+bool IsUrlSpace(Cell ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
@@ -97,9 +94,8 @@ ScreenResult TMudScreen::ProcessText() {
     std::size_t i = 0;
     bool incomplete = false;
     while (i < length) {
-        std::size_t runEnd = i;
-        while (runEnd < length && kTextByte[data[runEnd]])
-            ++runEnd;
+        const std::size_t runEnd =
+            i + FindFirst(data + i, length - i, [](unsigned char b) { return !IsTextByte(b); });
         if (runEnd > i) PutText(pending_.data() + i, runEnd - i);
         if (runEnd == length) {
             i = length;
@@ -145,10 +141,9 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
             continue;
         }
         // A stretch of printable characters: store as many as fit before the wrap.
-        std::size_t end = k;
-        while (end < n && !(run[end] < 0x80 && IsLineEnd(static_cast<unsigned char>(run[end]))))
-            ++end;
-        std::size_t chunk = end - k;
+        std::size_t chunk = FindFirst(run + k, n - k, [](Unit u) {
+            return u < 0x80 && IsLineEnd(static_cast<unsigned char>(u));
+        });
         if (autowrap)
             chunk = std::min<std::size_t>(chunk,
                                           static_cast<std::size_t>(std::max(1, cols_ - 1 - col_)));
@@ -158,14 +153,14 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
         const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
         line.PrepareWrite(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
-            std::copy_n(run + k, chunk, line.ch + bufCol_);
-            std::fill_n(line.attr + bufCol_, chunk, attr_);
+            WidenCopy(run + k, chunk, line.ch + bufCol_);
+            BlockFill(line.attr + bufCol_, chunk, attr_);
             line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {
             // Everything past the last column lands in it; the last character wins.
-            std::copy_n(run + k, fit - 1, line.ch + bufCol_);
-            std::fill_n(line.attr + bufCol_, fit, attr_);
+            WidenCopy(run + k, fit - 1, line.ch + bufCol_);
+            BlockFill(line.attr + bufCol_, fit, attr_);
             line.SetColors(bufCol_, kBufferColumns, textColor_, backColor_);
             line.ch[kBufferColumns - 1] = run[k + chunk - 1];
             bufCol_ = kBufferColumns - 1;
@@ -247,8 +242,13 @@ int TMudScreen::NewLine() {
     view_->InvalidateRow(row_);
 
     const ScreenLine& line = buffer_[bufLine_];
-    const int length = TextLength(line);
-    if (settings_.urlaware) MarkUrls(length);
+    // One scan finds where the text ends, or the first colon, which every URL has; a
+    // line without one needs no look for URLs.
+    const auto stop = static_cast<int>(
+        FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0 || c == ':'; }));
+    const bool colon = stop < kBufferColumns && line.ch[stop] == ':';
+    const int length = colon ? TextLength(line) : stop;
+    if (settings_.urlaware && colon) MarkUrls(length);
     const bool removeNow = removePrompt_ && promptLine_ == bufLine_;
     // The prompt at the start of this line was handed over already.
     const int from =
@@ -289,21 +289,23 @@ int TMudScreen::NewLine() {
 void TMudScreen::MarkUrls(int length) {
     // Every prefix has its one ':' where the scheme ends, so a single walk over the colons
     // finds them all; each line pays for one scan however many prefixes there are. The
-    // walk reads one byte per cell: characters beyond ASCII stand in as 0x80, which is
-    // no space and so part of a URL.
+    // walk reads the cells themselves: a character beyond ASCII matches no prefix and is
+    // no space, so it is part of a URL.
     ScreenLine& line = buffer_[bufLine_];
-    std::string text(static_cast<std::size_t>(length), '\0');
-    for (int k = 0; k < length; ++k)
-        text[static_cast<std::size_t>(k)] =
-            static_cast<char>(line.ch[k] < 0x100 ? line.ch[k] : 0x80);
-    for (std::size_t colon = text.find(':'); colon != std::string::npos;
-         colon = text.find(':', colon + 1)) {
+    const Cell* const cells = line.ch;
+    const auto end = static_cast<std::size_t>(length);
+    auto isColon = [](Cell c) { return c == ':'; };
+    for (std::size_t colon = FindFirst(cells, end, isColon); colon < end;
+         colon += 1 + FindFirst(cells + colon + 1, end - colon - 1, isColon)) {
         for (std::string_view prefix : kUrlPrefixes) {
             const std::size_t scheme = prefix.find(':');
-            if (colon < scheme || text.compare(colon - scheme, prefix.size(), prefix) != 0)
+            if (colon < scheme || colon - scheme + prefix.size() > end ||
+                !std::equal(
+                    prefix.begin(), prefix.end(), cells + (colon - scheme),
+                    [](char p, Cell c) { return Cell{static_cast<unsigned char>(p)} == c; }))
                 continue;
             std::size_t k = colon - scheme;
-            while (k < text.size() && !IsUrlSpace(text[k]))
+            while (k < end && !IsUrlSpace(cells[k]))
                 line.attr[k++] |= attr::kUrl;
             break;
         }

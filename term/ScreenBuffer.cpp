@@ -1,5 +1,6 @@
 #include "term/ScreenBuffer.h"
 
+#include "term/BlockScan.h"
 #include "term/TextDecoder.h"
 
 #include <algorithm>
@@ -54,7 +55,7 @@ void ScreenLine::Blank(int from, int to, Attr a) {
     if (from >= to) return;
     PrepareWrite(from, to);
     std::fill(ch + from, ch + to, Cell{0});
-    std::fill(attr + from, attr + to, a);
+    BlockFill(attr + from, static_cast<std::size_t>(to - from), a);
     SetColors(from, to, 0, 0);
 }
 
@@ -94,7 +95,28 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
     out.resize(start + static_cast<std::size_t>(to - from) * (utf8 ? 4 * (1 + kMaxCellMarks) : 1));
     char* const text = out.data();
     std::size_t used = start;
-    for (int k = from; k < to; ++k) {
+    // A byte each for the attributes and columns: fresh ones get room for the likely
+    // count (a byte per cell) up front, so that appending them is a store, not a call.
+    if (attrs && attrs->empty()) attrs->reserve(static_cast<std::size_t>(to - from));
+    if (columns && columns->empty()) columns->reserve(static_cast<std::size_t>(to - from));
+    int k = from;
+    if (!utf8 && !attrs && !columns) {
+        // A byte per cell: whole blocks are narrowed at once, and a block with an empty
+        // cell or a right half goes through the walk below instead.
+        for (; k + static_cast<int>(kScanBlock) <= to; k += static_cast<int>(kScanBlock)) {
+            char block[kScanBlock];
+            unsigned skipped = 0;
+            for (std::size_t j = 0; j < kScanBlock; ++j) {
+                const Cell c = line.ch[static_cast<std::size_t>(k) + j];
+                block[j] = static_cast<char>(c);
+                skipped |= (c == 0 ? 1u : 0u) | (c == kWideTail ? 1u : 0u);
+            }
+            if (skipped) break;
+            std::memcpy(text + used, block, kScanBlock);
+            used += kScanBlock;
+        }
+    }
+    for (; k < to; ++k) {
         const Cell c = line.ch[k];
         if (c == 0 || c == kWideTail) continue;
         const std::size_t before = used;
@@ -106,14 +128,16 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
                 for (int m = 0; m < kMaxCellMarks && marks[m] != 0; ++m)
                     used += EncodeUtf8(marks[m], text + used);
         }
-        if (attrs) attrs->insert(attrs->end(), used - before, line.attr[k]);
-        if (columns) columns->insert(columns->end(), used - before, static_cast<std::uint8_t>(k));
+        for (std::size_t n = before; n < used; ++n) {
+            if (attrs) attrs->push_back(line.attr[k]);
+            if (columns) columns->push_back(static_cast<std::uint8_t>(k));
+        }
     }
     out.resize(used);
 }
 
 int TextLength(const ScreenLine& line) {
-    return static_cast<int>(std::find(line.ch, line.ch + kBufferColumns, Cell{0}) - line.ch);
+    return static_cast<int>(FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0; }));
 }
 
 ScreenBuffer::ScreenBuffer(int lines) {

@@ -115,8 +115,14 @@ struct ScreenLine {
     void CutWide(int from, int to);
     // Every change of cells from..to-1 goes through here first.
     void PrepareWrite(int from, int to) {
-        UnmarkCutUrls(from, to);
-        CutWide(from, to);
+        // Mostly there is nothing to do, and the cells at the edges tell so without a call.
+        auto inLine = [](int col) { return col >= 0 && col < kBufferColumns; };
+        if ((inLine(from - 1) && (attr[from - 1] & attr::kUrl)) ||
+            (inLine(to) && (attr[to] & attr::kUrl)))
+            UnmarkCutUrls(from, to);
+        if (marks || (from > 0 && inLine(from) && ch[from] == kWideTail) ||
+            (to > 0 && inLine(to) && ch[to] == kWideTail))
+            CutWide(from, to);
     }
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
     bool AddMark(int col, Cell mark);
