@@ -50,8 +50,8 @@ struct TakenLine {
     std::uint64_t serial = 0;
     // The buffer column of text[0] (past a prompt that was handed over before).
     int column = 0;
-    // When text is UTF-8: the buffer column of each of its bytes. Empty otherwise, where
-    // byte i lies in column `column + i`.
+    // When text is UTF-8, or some cells gave no byte: the buffer column of each of its
+    // bytes. Empty otherwise, where byte i lies in column `column + i`.
     std::vector<std::uint8_t> byteColumns;
 
     // The buffer columns [first, last) the bytes [from, to) of text lie in.

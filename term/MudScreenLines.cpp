@@ -20,13 +20,20 @@ std::pair<std::size_t, std::size_t> TakenLine::Columns(std::size_t from, std::si
 void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     TakenLine taken;
     taken.text.reserve(static_cast<std::size_t>(to - from));
-    AppendCellText(taken.text, line, from, to, unicode_,
-                   keepLineAttributes ? &taken.attrs : nullptr,
+    std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
+    AppendCellText(taken.text, line, from, to, unicode_, attrs,
                    unicode_ ? &taken.byteColumns : nullptr);
+    if (!unicode_ && taken.text.size() != static_cast<std::size_t>(to - from)) {
+        // Right halves left by a screen that held Unicode give no byte: the bytes need
+        // their columns after all.
+        taken.text.clear();
+        taken.attrs.clear();
+        AppendCellText(taken.text, line, from, to, false, attrs, &taken.byteColumns);
+    }
     if (keepLineAttributes && line.colors) {
         // One colour per byte of the text, as the attributes are.
         const auto colourOf = [&](const CellColor* cells, std::vector<CellColor>& out) {
-            if (!unicode_) {
+            if (taken.byteColumns.empty()) {
                 out.assign(cells + from, cells + to);
                 return;
             }

@@ -241,6 +241,19 @@ TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
     screen.AddText("\x1b[Kx");
     EXPECT_FALSE(screen.Line(1).colors);
     EXPECT_EQ(screen.Line(1).attr[0], attr::kNormal);
+
+    // A wide character left by a UTF-8 screen gives its line one byte for two cells: the
+    // colours still follow the bytes.
+    screen.SetColourMode(ColourMode::Full);
+    screen.SetEncoding(TextEncoding::Utf8);
+    screen.AddText("\x1b[0m\xE4\xB8\xAD");
+    screen.SetEncoding(TextEncoding::Latin1);
+    screen.AddText("\x1b[32mok\r\n");
+    const auto mixed = screen.TakeLineWithAttributes();
+    ASSERT_TRUE(mixed);
+    EXPECT_EQ(mixed->text.size(), 4u); // x, the character's low byte, o, k
+    EXPECT_EQ(mixed->textColors,
+              (std::vector<CellColor>{0, 0, SystemCellColor(2), SystemCellColor(2)}));
 }
 
 } // namespace
