@@ -109,7 +109,9 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
             for (std::size_t j = 0; j < kScanBlock; ++j) {
                 const Cell c = line.ch[static_cast<std::size_t>(k) + j];
                 block[j] = static_cast<char>(c);
-                skipped |= (c == 0 ? 1u : 0u) | (c == kWideTail ? 1u : 0u);
+                // Also beyond a byte: the right half of a wide character, or a character
+                // a Unicode screen left before the encoding changed.
+                skipped |= (c == 0 ? 1u : 0u) | (c > 0xFF ? 1u : 0u);
             }
             if (skipped) break;
             std::memcpy(text + used, block, kScanBlock);
@@ -120,7 +122,9 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
         const Cell c = line.ch[k];
         if (c == 0 || c == kWideTail) continue;
         const std::size_t before = used;
-        if (!utf8 || (c < 0x80 && !line.marks)) {
+        if (!utf8) {
+            text[used++] = c <= 0xFF ? static_cast<char>(c) : '?';
+        } else if (c < 0x80 && !line.marks) {
             text[used++] = static_cast<char>(c);
         } else {
             used += EncodeUtf8(c, text + used);
