@@ -1,5 +1,6 @@
 #include "settings/TextMode.h"
 #include "tests/support/TempDir.h"
+#include "tests/triggers/TriggerRecorders.h"
 #include "triggers/GroupCommand.h"
 #include "triggers/TriggerList.h"
 
@@ -71,10 +72,7 @@ struct RecordingObserver : TriggerObserver {
     }
 };
 
-struct RecordingSender : TriggerSender {
-    std::vector<std::string> sent;
-    void Send(std::string_view text) override { sent.emplace_back(text); }
-};
+using test::RecordingSender;
 
 // Spans of literal and variable ends; a group switched off by a reaction line stops
 // firing on the next line, and the command line itself is never sent.

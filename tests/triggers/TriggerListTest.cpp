@@ -1,9 +1,9 @@
 #include "triggers/TriggerList.h"
+#include "tests/triggers/TriggerRecorders.h"
 #include "triggers/TriggerEditRules.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,15 +13,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Records every reaction sent; `onSend` plays the terminal's part afterwards.
-struct RecordingSender : TriggerSender {
-    void Send(std::string_view text) override {
-        sent.emplace_back(text);
-        if (onSend) onSend();
-    }
-    Texts sent;
-    std::function<void()> onSend;
-};
+using test::RecordingSender;
 
 Texts Patterns(const TriggerList& list) {
     Texts out;
