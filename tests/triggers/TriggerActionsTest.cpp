@@ -43,7 +43,7 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_NE(problems[0].find("line 7"), std::string::npos);
     EXPECT_TRUE(list.TakeActionFileProblems().empty()); // said once
 
-    // An edited pattern keeps the trigger's actions; trigs.ndx stays as the Parts write it.
+    // An edited pattern keeps the trigger's actions; trigs.ndx keeps its own layout.
     ASSERT_EQ(list.ReplaceTrigger(1, "hit hard", "flee\r\n"), 1u);
     ASSERT_TRUE(list.SaveTriggers("p"));
     EXPECT_EQ(Read(list.TriggerFilePath("p")),
