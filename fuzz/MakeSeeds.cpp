@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -247,31 +248,12 @@ void TriggerSeeds() {
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
     // Enough triggers for the pass to index them, some sharing words, some too short.
     std::string many;
-    for (const char* pattern : {"the goblin",
-                                "%1 says %2",
-                                "goblin %1 the door",
-                                "sword",
-                                "gold coins",
-                                "hits you",
-                                "HP:%1",
-                                "%1 the %2",
-                                "a",
-                                "The %1",
-                                "dragon sleeps",
-                                "merchant offers %1",
-                                "stone door",
-                                "path leads %1",
-                                "tavern",
-                                "tavern ",
-                                "you see %1 here",
-                                "misses your %1",
-                                "heals",
-                                "east",
-                                "ancient %1 light",
-                                "%1",
-                                "fountain",
-                                "dark"})
-        many += std::string(pattern) + "\r\nsay %1\r\r\n#\r\n";
+    std::istringstream patterns(
+        "the goblin|%1 says %2|goblin %1 the door|sword|gold coins|hits you|HP:%1|%1 the %2|a|The "
+        "%1|dragon sleeps|merchant offers %1|stone door|path leads %1|tavern|tavern |you see %1 "
+        "here|misses your %1|heals|east|ancient %1 light|%1|fountain|dark");
+    for (std::string pattern; std::getline(patterns, pattern, '|');)
+        many += pattern + "\r\nsay %1\r\r\n#\r\n";
     Write("trigger_file_fuzzer", "many", seed(many, corpusLines));
     Write("trigger_actions_fuzzer", "entries",
           seed("hit\r\n#\r\nhit\r\nflee\r\r\n#\r\nwin\r\n#\r\n",

@@ -14,13 +14,6 @@
 namespace tav::test {
 namespace {
 
-struct BoxRecorder : MessageBoxes {
-    std::vector<std::string> shown;
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        shown.push_back(std::string(title) + " " + std::string(text));
-    }
-};
-
 std::string FileText(const QString& path) {
     return FileBytes(path).toStdString();
 }
@@ -54,7 +47,7 @@ protected:
     }
 
     LoopbackServer server;
-    BoxRecorder boxes;
+    RecordingBoxes boxes;
     QString nextFile;
     int nextType = 0; // the file type chosen with it: 1 adds the HTML log
 };

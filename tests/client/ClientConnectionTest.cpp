@@ -109,7 +109,7 @@ TEST(ClientConnection, ConnectChecksStopWithTheirMessages) {
         } else {
             EXPECT_TRUE(rig.log.Lines().empty());
         }
-        EXPECT_EQ(rig.boxes.boxes, c.boxes);
+        EXPECT_EQ(rig.boxes.shown, c.boxes);
         EXPECT_FALSE(connection.IsConnected());
     }
 }

@@ -16,6 +16,7 @@
 #include "settings/Settings.h"
 #include "term/PollEventLoop.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/RecordingBoxes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -125,13 +126,6 @@ struct SharedLog : LogSink {
     std::vector<std::string> After(std::size_t n) const {
         const auto all = Lines();
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
-    }
-};
-
-struct RecordingBoxes : MessageBoxes {
-    std::vector<std::string> boxes;
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        boxes.push_back(std::string(title) + " " + std::string(text));
     }
 };
 

@@ -111,13 +111,13 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
         EXPECT_EQ(frames[0].Text1(), "");
         const std::string withNul = row.reply + '\0';
         EXPECT_EQ(std::string(frames[0].Data().begin(), frames[0].Data().end()), withNul);
-        EXPECT_TRUE(rig.boxes.boxes.empty());
+        EXPECT_TRUE(rig.boxes.shown.empty());
 
         // The command again finds the slot empty: the error, no dialog, nothing sent.
         EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
                   EditOutcome::NoRequest);
         EXPECT_EQ(dialog.runs.size(), 1u);
-        EXPECT_EQ(rig.boxes.boxes, std::vector<std::string>{
+        EXPECT_EQ(rig.boxes.shown, std::vector<std::string>{
                                        "Error... Edit request received, but no block to edit."});
         EXPECT_TRUE(rig.ReadFrames(100ms).empty());
     }
@@ -181,7 +181,7 @@ TEST(ServerEditFlowTest, ARequestRightAfterTheReplyIsParkedAndAnsweredNextEvenWh
     EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
               EditOutcome::Answered);
     EXPECT_FALSE(rig.pendingEdit.Busy());
-    EXPECT_TRUE(rig.boxes.boxes.empty());
+    EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "term/CellColors.h"
 #include "term/ScreenFonts.h"
 #include "term/TermServices.h"
+#include "tests/support/RecordingBoxes.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -347,11 +348,6 @@ void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons button
     QCoreApplication::sendEvent(w, &event);
 }
 
-struct NoBoxes : MessageBoxes {
-    std::vector<std::string> shown;
-    void ShowMessage(std::string_view text, std::string_view) override { shown.emplace_back(text); }
-};
-
 TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAwareAndOnlyWholeWebAddresses) {
     UrlSink sink;
     const char* schemes[] = {"http", "https", "file", "ftp", "mailto"};
@@ -394,7 +390,7 @@ TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAwareAndOnlyWholeWebAddresses) {
     };
     for (const auto& [printed, after] : cases) {
         Screen s;
-        NoBoxes boxes;
+        test::RecordingBoxes boxes;
         s.widget->SetMessageBoxes(&boxes);
         s.settings.urlaware = 1;
         s.Feed(printed);

@@ -8,6 +8,7 @@
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/RecordingBoxes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,6 @@ inline std::size_t CountOf(std::string_view text, std::string_view what) {
         ++count;
     return count;
 }
-
-// Records every message box as "title text".
-struct RecordingBoxes : MessageBoxes {
-    std::vector<std::string> shown;
-    void ShowMessage(std::string_view text, std::string_view title) override {
-        shown.push_back(std::string(title) + " " + std::string(text));
-    }
-};
 
 struct SessionRecorder : RecordingBoxes,
                          TermStatus,

@@ -1,5 +1,6 @@
 #include "settings/TextMode.h"
 #include "tests/support/TempDir.h"
+#include "tests/triggers/TriggerRecorders.h"
 #include "triggers/GroupCommand.h"
 #include "triggers/TriggerList.h"
 
@@ -42,7 +43,7 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_NE(problems[0].find("line 7"), std::string::npos);
     EXPECT_TRUE(list.TakeActionFileProblems().empty()); // said once
 
-    // An edited pattern keeps the trigger's actions; trigs.ndx stays as the Parts write it.
+    // An edited pattern keeps the trigger's actions; trigs.ndx keeps its own layout.
     ASSERT_EQ(list.ReplaceTrigger(1, "hit hard", "flee\r\n"), 1u);
     ASSERT_TRUE(list.SaveTriggers("p"));
     EXPECT_EQ(Read(list.TriggerFilePath("p")),
@@ -71,10 +72,7 @@ struct RecordingObserver : TriggerObserver {
     }
 };
 
-struct RecordingSender : TriggerSender {
-    std::vector<std::string> sent;
-    void Send(std::string_view text) override { sent.emplace_back(text); }
-};
+using test::RecordingSender;
 
 // Spans of literal and variable ends; a group switched off by a reaction line stops
 // firing on the next line, and the command line itself is never sent.

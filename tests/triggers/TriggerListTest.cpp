@@ -1,9 +1,9 @@
 #include "triggers/TriggerList.h"
+#include "tests/triggers/TriggerRecorders.h"
 #include "triggers/TriggerEditRules.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,15 +13,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Records every reaction sent; `onSend` plays the terminal's part afterwards.
-struct RecordingSender : TriggerSender {
-    void Send(std::string_view text) override {
-        sent.emplace_back(text);
-        if (onSend) onSend();
-    }
-    Texts sent;
-    std::function<void()> onSend;
-};
+using test::RecordingSender;
 
 Texts Patterns(const TriggerList& list) {
     Texts out;
@@ -91,34 +83,21 @@ TEST(TriggerEditRules, ReactionsAreCountedRefusedAndStoredAsTheFileHoldsThem) {
     EXPECT_EQ(list.At(1).pattern(), std::string(kMaxPatternChars, 'p'));
 }
 
-TEST(CheckTriggersTest, EveryMatchFiresOnceInListOrderUnlessIgnored) {
+// List order, the variables one trigger leaves to the next and ignoring are
+// TriggerPassDifferentialTest's; these are what its random lists never hold.
+TEST(CheckTriggersTest, EmptyReactionsFireAndTheSenderMayEmptyTheListMidPass) {
     TriggerList list;
     RecordingSender sender;
     list.SetSender(&sender);
     list.AddTrigger("%1 tells you %2", "reply %1 %2");
     list.AddTrigger("hungry", "eat bread\r\n");
-    list.AddTrigger("%2", "say %2 from %1");
-    list.AddTrigger("nothing", "never");
     list.AddTrigger("am hungry", ""); // an empty reaction still fires
-
     list.CheckTriggers("Bob tells you I am hungry");
-    // "%1 tells..." first sets 1 and 2; "%2" then overwrites 2 and reads the 1 left behind.
-    EXPECT_EQ(sender.sent,
-              (Texts{"reply Bob I am hungry\r\n", "say Bob tells you I am hungry from Bob\r\n", "",
-                     "eat bread\r\n"}));
-    sender.sent.clear();
-    list.CheckTriggers("");
-    EXPECT_TRUE(sender.sent.empty());
+    EXPECT_EQ(sender.sent, (Texts{"reply Bob I am hungry\r\n", "", "eat bread\r\n"}));
 
     list.ToggleIgnoreTrigs();
     EXPECT_TRUE(list.IgnoreTrigs());
-    list.CheckTriggers("Ann tells you hi");
-    EXPECT_EQ(list.Vars().Get(1), "Bob");
     list.ToggleIgnoreTrigs();
-    list.CheckTriggers("hungry");
-    EXPECT_EQ(sender.sent, (Texts{"say hungry from Bob\r\n", "eat bread\r\n"}));
-
-    // The sender may change the list in the middle of the pass.
     sender.sent.clear();
     sender.onSend = [&] { list.ClearTriggers(); };
     list.CheckTriggers("Bob tells you hungry");

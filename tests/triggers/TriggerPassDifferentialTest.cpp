@@ -1,5 +1,6 @@
 #include "bench/Corpus.h"
 #include "tests/support/TempDir.h"
+#include "tests/triggers/TriggerRecorders.h"
 #include "triggers/ExpandReaction.h"
 #include "triggers/TriggerList.h"
 
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,14 +81,7 @@ struct RecordingObserver : TriggerObserver {
     Texts fired;
 };
 
-struct RecordingSender : TriggerSender {
-    void Send(std::string_view text) override {
-        sent.emplace_back(text);
-        if (onSend) onSend();
-    }
-    Texts sent;
-    std::function<void()> onSend;
-};
+using test::RecordingSender;
 
 // Every trigger tested in list order against every line, as the trigger pass did before
 // it had an index, on a twin list given the same edits: the reactions sent, the variables
