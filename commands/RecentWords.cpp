@@ -28,6 +28,23 @@ bool StartsWithFolded(std::string_view text, std::string_view prefix) {
 } // namespace
 
 void RecentWords::AddLine(std::string_view line) {
+    if (capacity_ == 0) return;
+    if (unread_.size() == kMaxUnreadLines) unread_.pop_front();
+    unread_.emplace_back(line);
+}
+
+std::size_t RecentWords::Size() const {
+    ReadUnread();
+    return order_.size();
+}
+
+void RecentWords::ReadUnread() const {
+    for (const std::string& line : unread_)
+        AddWords(line);
+    unread_.clear();
+}
+
+void RecentWords::AddWords(std::string_view line) const {
     std::size_t at = 0;
     while (at < line.size()) {
         while (at < line.size() && !IsWordByte(static_cast<unsigned char>(line[at])))
@@ -46,7 +63,7 @@ void RecentWords::AddLine(std::string_view line) {
     }
 }
 
-void RecentWords::Add(std::string_view word) {
+void RecentWords::Add(std::string_view word) const {
     if (capacity_ == 0) return;
     if (auto found = index_.find(word); found != index_.end()) {
         order_.splice(order_.begin(), order_, found->second);
@@ -62,6 +79,7 @@ void RecentWords::Add(std::string_view word) {
 
 std::vector<std::string> RecentWords::Completions(std::string_view prefix,
                                                   std::size_t limit) const {
+    ReadUnread();
     std::vector<std::string> found;
     for (const std::string& word : order_) {
         if (found.size() >= limit) break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <list>
 #include <optional>
 #include <string>
@@ -22,18 +23,26 @@ public:
 
     explicit RecentWords(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
 
+    // Every line the screen completes comes here: it is only kept, and read into words
+    // once a completion is asked for, so a flood pays a copy a line, not a word parse.
     void AddLine(std::string_view line);
     // The words that begin with `prefix` (letter case aside) and are longer than it, most
     // recent first, at most `limit` of them.
     std::vector<std::string> Completions(std::string_view prefix, std::size_t limit = 100) const;
-    std::size_t Size() const { return order_.size(); }
+    std::size_t Size() const;
 
 private:
-    void Add(std::string_view word);
+    // Lines kept unread; older ones go (their words would mostly have been pushed out).
+    static constexpr std::size_t kMaxUnreadLines = 1000;
+
+    void ReadUnread() const;
+    void AddWords(std::string_view line) const;
+    void Add(std::string_view word) const;
 
     std::size_t capacity_;
-    std::list<std::string> order_; // most recent first
-    std::unordered_map<std::string_view, std::list<std::string>::iterator> index_;
+    mutable std::deque<std::string> unread_; // oldest first
+    mutable std::list<std::string> order_;   // most recent first
+    mutable std::unordered_map<std::string_view, std::list<std::string>::iterator> index_;
 };
 
 // Tab completion of the word before the cursor, cycling: the first Tab puts the most
