@@ -82,9 +82,11 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
     // A wide character is coloured whole.
     while (to > from && to < kBufferColumns && line.ch[to] == kWideTail)
         ++to;
-    for (auto col = static_cast<int>(from); col < static_cast<int>(to); ++col)
-        line.SetColors(col, col + 1, text != 0 ? text : line.TextColor(col),
-                       back != 0 ? back : line.BackColor(col));
+    if (from >= to || (text == 0 && back == 0)) return true;
+    // Each colour given replaces the cells' own; the other stays as it was.
+    if (!line.colors) line.colors = std::make_unique<LineColors>();
+    if (text != 0) std::fill(line.colors->text + from, line.colors->text + to, text);
+    if (back != 0) std::fill(line.colors->back + from, line.colors->back + to, back);
     InvalidateBufferLine(*n);
     return true;
 }
