@@ -1,6 +1,7 @@
 #include "commands/ProfileBundle.h"
 
 #include "settings/TextMode.h"
+#include "triggers/TriggerActionFile.h"
 #include "triggers/TriggerList.h"
 
 #include <cstring>
@@ -43,9 +44,14 @@ ImportOutcome ApplyImport(const ProfilePlaces& places, const std::vector<Command
         outcome.report.push_back(std::move(line));
 
     if (!from.triggers.empty()) {
+        // The list is built anew: the actions of its triggers (kept beside trigs.ndx by
+        // pattern and occurrence) go back onto the triggers that still have them.
+        const TriggerActionFile actions =
+            ParseTriggerActionFile(FormatTriggerActionFile(places.triggers, {}));
         places.triggers.ClearTriggers();
         for (const TriggerRecord& trigger : bundle.triggers)
             places.triggers.AddTrigger(trigger.pattern, trigger.reaction);
+        AttachTriggerActions(places.triggers, actions.records);
         if (!places.triggers.SaveTriggers(places.profile))
             outcome.report.push_back("Unable to write trigs.ndx.");
     }

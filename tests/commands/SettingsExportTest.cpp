@@ -56,7 +56,8 @@ TEST(SettingsExportTest, AnExportImportedIntoAnEmptyProfileWritesTheSameFiles) {
 
 TEST(SettingsExportTest, ImportReplacesByNameAddsTheRestAndRefusesWhatCannotBeKept) {
     Profiles p;
-    p.triggersB.AddTrigger("hungry", "eat\r\n");
+    // Actions of the profile's triggers survive the import that rewrites the list.
+    p.triggersB.SetActions(p.triggersB.AddTrigger("hungry", "eat\r\n"), {.group = "food"});
     const std::vector<CommandTimer> timers = {{"heal", 60, true, "cast heal"}};
     const std::string file = "[triggers]\n"
                              "trigger=hungry\nreaction=eat bread\n"
@@ -87,6 +88,8 @@ TEST(SettingsExportTest, ImportReplacesByNameAddsTheRestAndRefusesWhatCannotBeKe
                                   "Function key F2 added",
                               }));
     EXPECT_EQ(p.Bytes("b/trigs.ndx"), "hungry\r\neat bread\r\r\n#\r\ntired\r\nsleep\r\r\n#\r\n");
+    EXPECT_EQ(p.triggersB.At(0).Actions().group, "food");
+    EXPECT_NE(p.Bytes("b/trigs.act").find("group=food"), std::string::npos);
     EXPECT_EQ(p.Bytes("b/custbut.ndx"), "B\r\nbash\r\r\n#\r\n");
     EXPECT_EQ(outcome.timers, (std::vector<CommandTimer>{{"heal", 30, false, ""}}));
     EXPECT_STREQ(p.storedB.fkeys[1], "flee;");
