@@ -1,15 +1,33 @@
 #include "commands/ProfileBundle.h"
 
+#include "commands/AliasFile.h"
+
 #include "settings/TextMode.h"
 #include "triggers/TriggerActionFile.h"
 #include "triggers/TriggerList.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 namespace tav {
 
 namespace {
+
+// The alias file's new text: the imported aliases replace those of their names and the
+// rest are added, every other line staying in its place.
+std::string MergeAliasText(std::string_view existing, const std::vector<Alias>& imported) {
+    std::vector<Alias> aliases = ParseAliasText(existing).aliases;
+    for (const Alias& alias : imported) {
+        const auto same = std::find_if(aliases.begin(), aliases.end(),
+                                       [&](const Alias& a) { return a.name == alias.name; });
+        if (same != aliases.end())
+            same->body = alias.body;
+        else
+            aliases.push_back(alias);
+    }
+    return WriteAliasText(aliases, existing);
+}
 
 std::string AliasPath(const ProfilePlaces& places) {
     return places.dataRoot + "/profiles/" + places.profile + "/aliases.cfg";
@@ -25,7 +43,7 @@ SettingsBundle ReadProfileBundle(const ProfilePlaces& places,
             {places.triggers.At(i).pattern(), places.triggers.At(i).reaction()});
     bundle.timers = timers;
     if (const std::optional<std::string> text = ReadTextFile(AliasPath(places)))
-        bundle.aliases = ReadAliasEntries(*text);
+        bundle.aliases = ParseAliasText(*text).aliases;
     bundle.buttons = LoadCustomButtons(CustomButtonPath(places.dataRoot, places.profile))
                          .value_or(std::vector<CustomButtonRecord>{});
     for (std::size_t k = 0; k < kFunctionKeyCount; ++k)

@@ -1,5 +1,7 @@
 #include "commands/SettingsExport.h"
 
+#include "commands/AliasFile.h"
+
 #include "triggers/TriggerLimits.h"
 
 #include <algorithm>
@@ -9,9 +11,6 @@ namespace tav {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::size_t kMaxAliasNameChars = 32;
-constexpr std::size_t kMaxAliasBodyChars = 1000;
-constexpr std::size_t kMaxAliasCount = 1000;
 
 enum class Section { None, Triggers, Timers, Aliases, Buttons, FunctionKeys };
 
@@ -60,18 +59,14 @@ std::vector<std::string_view> StoredLines(std::string_view text) {
     return lines;
 }
 
-bool HasControl(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-}
-
 std::optional<std::string> AliasProblem(const AliasEntry& alias) {
-    if (alias.name.empty() || alias.name.size() > kMaxAliasNameChars)
-        return "an alias name is one word of 1 to 32 characters";
-    if (alias.name.find_first_of(" =") != std::string::npos || HasControl(alias.name))
-        return "an alias name is one word";
-    if (alias.body.size() > kMaxAliasBodyChars) return "an alias is at most 1000 characters";
-    if (alias.body.find_first_of("\r\n") != std::string::npos) return "an alias is one line";
+    // The rules of aliases.cfg, in the report's words.
+    if (alias.name.empty() || alias.name.size() > kMaxAliasName)
+        return "an alias name is one word of 1 to " + std::to_string(kMaxAliasName) + " characters";
+    if (AliasNameProblem(alias.name)) return "an alias name is one word";
+    if (alias.body.size() > kMaxAliasBody)
+        return "an alias is at most " + std::to_string(kMaxAliasBody) + " characters";
+    if (AliasBodyProblem(alias.body)) return "an alias is one line";
     return std::nullopt;
 }
 
@@ -293,7 +288,7 @@ std::vector<std::string> MergeSettings(SettingsBundle& into, const SettingsBundl
         if (!into.aliases) into.aliases.emplace();
         MergeList(
             *into.aliases, *from.aliases, [](const AliasEntry& a) { return a.name; }, "Alias",
-            report, kMaxAliasCount);
+            report, kMaxAliases);
     }
     MergeList(
         into.buttons, from.buttons, [](const CustomButtonRecord& b) { return b.name; }, "Button",
@@ -306,43 +301,6 @@ std::vector<std::string> MergeSettings(SettingsBundle& into, const SettingsBundl
         into.functionKeys[k] = from.functionKeys[k];
     }
     return report;
-}
-
-std::vector<AliasEntry> ReadAliasEntries(std::string_view text) {
-    std::vector<AliasEntry> aliases;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        const std::size_t equals = line.find('=');
-        if (line.starts_with('#') || equals == std::string_view::npos) continue;
-        AliasEntry alias{std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))};
-        if (!AliasProblem(alias)) aliases.push_back(std::move(alias));
-    }
-    return aliases;
-}
-
-std::string MergeAliasText(std::string_view existing, const std::vector<AliasEntry>& aliases) {
-    std::vector<std::string> lines;
-    while (!existing.empty()) {
-        const std::size_t end = existing.find('\n');
-        lines.emplace_back(existing.substr(0, end));
-        existing.remove_prefix(end == std::string_view::npos ? existing.size() : end + 1);
-    }
-    for (const AliasEntry& alias : aliases) {
-        const std::string line = alias.name + "=" + alias.body;
-        auto same = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
-            return !l.starts_with('#') && l.starts_with(alias.name + "=");
-        });
-        if (same != lines.end())
-            *same = line;
-        else
-            lines.push_back(line);
-    }
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
 }
 
 } // namespace tav

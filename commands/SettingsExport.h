@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands/Alias.h"
+
 #include "commands/TimerFile.h"
 #include "settings/CustomButtonFile.h"
 #include "settings/StoredValues.h"
@@ -31,11 +33,7 @@ inline constexpr std::size_t kMaxImportLine = 4096;
 // More than any profile needs, so a mistaken file cannot fill the memory.
 inline constexpr std::size_t kMaxImportEntries = 10000;
 
-struct AliasEntry {
-    std::string name;
-    std::string body;
-    bool operator==(const AliasEntry&) const = default;
-};
+using AliasEntry = Alias; // a line of aliases.cfg
 
 struct SettingsBundle {
     std::vector<TriggerRecord> triggers; // reactions held as stored: lines with CR LF
@@ -58,10 +56,5 @@ SettingsImport ParseSettingsImport(std::string_view utf8);
 // name, function key) already there is replaced in place, a new one is added at the end.
 // Returns what happened, one line per entry ("Trigger added: hungry").
 std::vector<std::string> MergeSettings(SettingsBundle& into, const SettingsBundle& from);
-
-// The lines "name=body" of an alias file's text (notes and other lines skipped), and the
-// text with `aliases` merged: each alias's line replaced in its place or added at the end.
-std::vector<AliasEntry> ReadAliasEntries(std::string_view text);
-std::string MergeAliasText(std::string_view existing, const std::vector<AliasEntry>& aliases);
 
 } // namespace tav
