@@ -123,6 +123,17 @@ struct FloodResult {
 
 // The corpus over a loopback socket into a shown terminal window, until the session has
 // seen the server close (every byte before that was processed).
+// Lays the window out at a fixed size and shows it, as the floods below need it.
+void ShowForFlood(tav::tmudterm& term, Quiet& quiet) {
+    term.SetMessageBoxOverride(&quiet);
+    term.resize(1024, 768);
+    term.ApplyScreenSettings(true);
+    term.ApplySizes();
+    term.SetLayoutLock(false);
+    term.show();
+    QCoreApplication::processEvents();
+}
+
 FloodResult Flood(tav::tmudterm& term, tav::Settings& settings, const std::string& corpus) {
     FloodResult result;
     int port = 0;
@@ -284,13 +295,7 @@ int main(int argc, char** argv) {
         std::printf("corpus: %.1f MB, scrollback %d lines\n", mb, kScrollLines);
 
         tav::tmudterm term(settings, stored, triggers, quiet);
-        term.SetMessageBoxOverride(&quiet);
-        term.resize(1024, 768);
-        term.ApplyScreenSettings(true);
-        term.ApplySizes();
-        term.SetLayoutLock(false);
-        term.show();
-        QCoreApplication::processEvents();
+        ShowForFlood(term, quiet);
 
         const FloodResult flood = Flood(term, settings, corpus);
         if (!flood.complete) {
@@ -328,13 +333,7 @@ int main(int argc, char** argv) {
         }
         const std::string corpus = tav::bench::GameCorpus(kCorpusBytes);
         tav::tmudterm term(settings, stored, triggers, quiet);
-        term.SetMessageBoxOverride(&quiet);
-        term.resize(1024, 768);
-        term.ApplyScreenSettings(true);
-        term.ApplySizes();
-        term.SetLayoutLock(false);
-        term.show();
-        QCoreApplication::processEvents();
+        ShowForFlood(term, quiet);
         const FloodResult flood = Flood(term, settings, corpus);
         const double mb = static_cast<double>(corpus.size()) / 1e6;
         if (flood.complete)
