@@ -184,6 +184,8 @@ int main() {
     const Run runs[] = {
         {"game corpus, 7-bit, full colour ", &corpus, tav::TextEncoding::SevenBit,
          tav::ColourMode::Full},
+        {"game corpus, UTF-8, full colour ", &corpus, tav::TextEncoding::Utf8,
+         tav::ColourMode::Full},
         {"colourful, UTF-8, basic colour  ", &colourful, tav::TextEncoding::Utf8,
          tav::ColourMode::Basic},
         {"colourful, UTF-8, full colour   ", &colourful, tav::TextEncoding::Utf8,

@@ -3,6 +3,8 @@
 // been matched.
 #include "term/MudScreen.h"
 
+#include "term/BlockScan.h"
+
 #include <algorithm>
 
 namespace tav {
@@ -21,9 +23,13 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     TakenLine taken;
     taken.text.reserve(static_cast<std::size_t>(to - from));
     std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
-    AppendCellText(taken.text, line, from, to, unicode_, attrs,
-                   unicode_ ? &taken.byteColumns : nullptr);
-    if (!unicode_ && taken.text.size() != static_cast<std::size_t>(to - from)) {
+    // A line of plain ASCII is a byte a cell in every encoding: it takes the quick way.
+    const auto count = static_cast<std::size_t>(to - from);
+    const bool utf8 = unicode_ && (line.marks || FindFirst(line.ch + from, count, [](Cell c) {
+                                                     return c >= 0x80 || c == 0;
+                                                 }) != count);
+    AppendCellText(taken.text, line, from, to, utf8, attrs, utf8 ? &taken.byteColumns : nullptr);
+    if (!utf8 && taken.text.size() != count) {
         // Right halves left by a screen that held Unicode give no byte: the bytes need
         // their columns after all.
         taken.text.clear();
