@@ -7,6 +7,7 @@
 #include "app/MenuCommands.h"
 #include "commands/ProfileBundle.h"
 #include "settings/Latin1Text.h"
+#include "settings/ProfileText.h"
 #include "settings/TextMode.h"
 #include "term/QtMessageBoxes.h"
 #include "windows/TermWindow.h"
@@ -114,7 +115,8 @@ void ExtraCommands::RunTimers() {
 void ExtraCommands::RunExport() {
     const QString path = ChooseFileToSave(&owner_, QString::fromLatin1(kFileTypes));
     if (path.isEmpty()) return;
-    const ProfilePlaces places{term_.DataRoot(), profile_(), triggers_, term_.Stored()};
+    const ProfilePlaces places{term_.DataRoot(), profile_(), triggers_, term_.Stored(),
+                               ProfileTextUtf8()};
     const std::string text =
         FormatSettingsExport(ReadProfileBundle(places, term_.Timers().Timers()));
     if (WriteFileAtomically(LocalPath(path), text))
@@ -131,9 +133,10 @@ void ExtraCommands::RunImport() {
         QtMessageBoxes(&owner_).ShowMessage("Unable to read the settings file.", "Error...");
         return;
     }
-    const ProfilePlaces places{term_.DataRoot(), profile_(), triggers_, term_.Stored()};
+    const ProfilePlaces places{term_.DataRoot(), profile_(), triggers_, term_.Stored(),
+                               ProfileTextUtf8()};
     const ImportOutcome outcome =
-        ApplyImport(places, term_.Timers().Timers(), ParseSettingsImport(*bytes));
+        ApplyImport(places, term_.Timers().Timers(), ParseSettingsImport(*bytes, places.utf8));
     std::vector<std::string> report = outcome.report;
     if (outcome.timers) {
         term_.Timers().SetTimers(*outcome.timers);

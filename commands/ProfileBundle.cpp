@@ -38,6 +38,7 @@ std::string AliasPath(const ProfilePlaces& places) {
 SettingsBundle ReadProfileBundle(const ProfilePlaces& places,
                                  const std::vector<CommandTimer>& timers) {
     SettingsBundle bundle;
+    bundle.utf8 = places.utf8;
     for (std::size_t i = 0; i < places.triggers.Count(); ++i)
         bundle.triggers.push_back(
             {places.triggers.At(i).pattern(), places.triggers.At(i).reaction()});

@@ -17,6 +17,7 @@ struct ProfilePlaces {
     std::string profile;
     TriggerList& triggers;
     StoredValues& stored;
+    bool utf8 = false; // the profile keeps its texts as UTF-8
 };
 
 // What the profile holds now; `timers` are the profile's timers as they run.

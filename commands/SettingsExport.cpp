@@ -14,7 +14,35 @@ constexpr std::string_view kCrLf = "\r\n";
 
 enum class Section { None, Triggers, Timers, Aliases, Buttons, FunctionKeys };
 
-std::string Utf8(std::string_view latin1) {
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool ValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte < 0x80                    ? 1
+                                   : byte >= 0xC2 && byte <= 0xDF ? 2
+                                   : byte >= 0xE0 && byte <= 0xEF ? 3
+                                   : byte >= 0xF0 && byte <= 0xF4 ? 4
+                                                                  : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        char32_t value = length == 1 ? byte : byte & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            value = (value << 6) | (next & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < least[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// The file's text for a stored text: the stored bytes themselves in a profile that keeps
+// UTF-8 (unless they were written as Latin-1 before), else Latin-1 turned into UTF-8.
+std::string Utf8(std::string_view latin1, bool storedUtf8) {
+    if (storedUtf8 && ValidUtf8(latin1)) return std::string(latin1);
     std::string out;
     out.reserve(latin1.size());
     for (char c : latin1) {
@@ -73,6 +101,10 @@ std::optional<std::string> AliasProblem(const AliasEntry& alias) {
 // Reads the file line by line, building entries; every refusal names its line.
 class ImportReader {
 public:
+    explicit ImportReader(bool storedUtf8) : storedUtf8_(storedUtf8) {
+        result_.bundle.utf8 = storedUtf8;
+    }
+
     SettingsImport Read(std::string_view text) {
         if (text.size() > kMaxImportBytes) {
             result_.refused.push_back("the file is larger than 4 MiB: nothing was read");
@@ -97,8 +129,13 @@ private:
 
     void Take(std::string_view raw) {
         if (raw.size() > kMaxImportLine) return Refuse(number_, "longer than 4096 bytes");
-        const std::optional<std::string> decoded = Latin1(raw);
-        if (!decoded) return Refuse(number_, "not UTF-8 text of Latin-1 characters");
+        // A profile that keeps UTF-8 stores the text as it is; the others hold Latin-1.
+        const std::optional<std::string> decoded =
+            storedUtf8_ ? (ValidUtf8(raw) ? std::optional<std::string>(raw) : std::nullopt)
+                        : Latin1(raw);
+        if (!decoded)
+            return Refuse(number_,
+                          storedUtf8_ ? "not UTF-8 text" : "not UTF-8 text of Latin-1 characters");
         const std::string_view line = *decoded;
         // A carriage return inside a line could not come back from a file intact.
         if (line.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos)
@@ -211,6 +248,7 @@ private:
 
     SettingsImport result_;
     Section section_ = Section::None;
+    bool storedUtf8_;
     std::size_t number_ = 0;
     std::size_t entries_ = 0;
     bool pending_ = false;
@@ -223,12 +261,12 @@ private:
 
 template <typename Entry, typename Name>
 void MergeList(std::vector<Entry>& into, const std::vector<Entry>& from, Name name,
-               std::string_view what, std::vector<std::string>& report,
+               std::string_view what, std::vector<std::string>& report, bool utf8,
                std::size_t limit = kMaxImportEntries) {
     for (const Entry& entry : from) {
         auto same = std::find_if(into.begin(), into.end(),
                                  [&](const Entry& e) { return name(e) == name(entry); });
-        const std::string shown = Utf8(name(entry));
+        const std::string shown = Utf8(name(entry), utf8);
         if (same == into.end() && into.size() >= limit) {
             report.push_back(std::string(what) + " refused: " + shown + " (at most " +
                              std::to_string(limit) + ")");
@@ -247,52 +285,53 @@ void MergeList(std::vector<Entry>& into, const std::vector<Entry>& from, Name na
 std::string FormatSettingsExport(const SettingsBundle& bundle) {
     std::string text = "# TavClient settings\n\n[triggers]\n";
     for (const TriggerRecord& trigger : bundle.triggers) {
-        text += "trigger=" + Utf8(trigger.pattern) + "\n";
+        text += "trigger=" + Utf8(trigger.pattern, bundle.utf8) + "\n";
         for (std::string_view line : StoredLines(trigger.reaction))
-            text += "reaction=" + Utf8(line) + "\n";
+            text += "reaction=" + Utf8(line, bundle.utf8) + "\n";
     }
     text += "\n[timers]\n";
     for (const CommandTimer& timer : bundle.timers)
-        text += Utf8(TimerLine(timer)) + "\n";
+        text += Utf8(TimerLine(timer), bundle.utf8) + "\n";
     if (bundle.aliases) {
         text += "\n[aliases]\n";
         for (const AliasEntry& alias : *bundle.aliases)
-            text += Utf8(alias.name) + "=" + Utf8(alias.body) + "\n";
+            text += Utf8(alias.name, bundle.utf8) + "=" + Utf8(alias.body, bundle.utf8) + "\n";
     }
     text += "\n[buttons]\n";
     for (const CustomButtonRecord& button : bundle.buttons) {
-        text += "button=" + Utf8(button.name) + "\n";
+        text += "button=" + Utf8(button.name, bundle.utf8) + "\n";
         for (std::string_view line : StoredLines(button.command))
-            text += "command=" + Utf8(line) + "\n";
+            text += "command=" + Utf8(line, bundle.utf8) + "\n";
     }
     text += "\n[function keys]\n";
     for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
         if (!bundle.functionKeys[k].empty())
-            text += "F" + std::to_string(k + 1) + "=" + Utf8(bundle.functionKeys[k]) + "\n";
+            text += "F" + std::to_string(k + 1) + "=" + Utf8(bundle.functionKeys[k], bundle.utf8) +
+                    "\n";
     return text;
 }
 
-SettingsImport ParseSettingsImport(std::string_view utf8) {
-    return ImportReader().Read(utf8);
+SettingsImport ParseSettingsImport(std::string_view utf8, bool storedUtf8) {
+    return ImportReader(storedUtf8).Read(utf8);
 }
 
 std::vector<std::string> MergeSettings(SettingsBundle& into, const SettingsBundle& from) {
     std::vector<std::string> report;
     MergeList(
         into.triggers, from.triggers, [](const TriggerRecord& t) { return t.pattern; }, "Trigger",
-        report);
+        report, into.utf8);
     MergeList(
         into.timers, from.timers, [](const CommandTimer& t) { return t.name; }, "Timer", report,
-        kMaxTimers);
+        into.utf8, kMaxTimers);
     if (from.aliases) {
         if (!into.aliases) into.aliases.emplace();
         MergeList(
             *into.aliases, *from.aliases, [](const AliasEntry& a) { return a.name; }, "Alias",
-            report, kMaxAliases);
+            report, into.utf8, kMaxAliases);
     }
     MergeList(
         into.buttons, from.buttons, [](const CustomButtonRecord& b) { return b.name; }, "Button",
-        report);
+        report, into.utf8);
     for (std::size_t k = 0; k < kFunctionKeyCount; ++k) {
         if (from.functionKeys[k].empty()) continue;
         const std::string key = "F" + std::to_string(k + 1);

@@ -26,7 +26,8 @@ namespace tav {
 //   [function keys]       F1=<text> ... F12=<text> (keys without text are left out)
 //
 // Blank lines and lines beginning with '#' outside an entry are notes. The profile's
-// texts are Latin-1; the file holds them as UTF-8.
+// texts are Latin-1 (UTF-8 in a profile whose screen holds Unicode characters); the file
+// holds them as UTF-8.
 
 inline constexpr std::size_t kMaxImportBytes = 4 * 1024 * 1024;
 inline constexpr std::size_t kMaxImportLine = 4096;
@@ -41,6 +42,8 @@ struct SettingsBundle {
     std::optional<std::vector<AliasEntry>> aliases; // nothing: no alias file / section
     std::vector<CustomButtonRecord> buttons;        // commands as stored: lines with CR LF
     std::array<std::string, kFunctionKeyCount> functionKeys{}; // empty: not set
+    // The profile's texts are UTF-8 (its screen holds Unicode characters), not Latin-1.
+    bool utf8 = false;
 };
 
 std::string FormatSettingsExport(const SettingsBundle& bundle);
@@ -50,7 +53,8 @@ struct SettingsImport {
     // "line N: why", for every line that was not taken.
     std::vector<std::string> refused;
 };
-SettingsImport ParseSettingsImport(std::string_view utf8);
+// `storedUtf8`: the profile keeps its texts as UTF-8, so any character is taken.
+SettingsImport ParseSettingsImport(std::string_view utf8, bool storedUtf8 = false);
 
 // Merges `from` into `into`: an entry of a name (trigger pattern, timer, alias or button
 // name, function key) already there is replaced in place, a new one is added at the end.

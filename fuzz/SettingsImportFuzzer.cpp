@@ -19,7 +19,9 @@ bool SameBundle(const tav::SettingsBundle& a, const tav::SettingsBundle& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const tav::SettingsImport read = tav::ParseSettingsImport(text);
+    // Odd sizes read as a profile that keeps UTF-8, even ones as a Latin-1 profile.
+    const bool utf8 = size % 2 == 1;
+    const tav::SettingsImport read = tav::ParseSettingsImport(text, utf8);
     const tav::SettingsBundle& bundle = read.bundle;
     for (const tav::TriggerRecord& trigger : bundle.triggers) {
         FUZZ_CHECK(trigger.pattern.size() <= tav::kMaxPatternChars, "a pattern fits");
@@ -36,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string exported = tav::FormatSettingsExport(bundle);
     if (exported.size() <= tav::kMaxImportBytes) {
-        const tav::SettingsImport again = tav::ParseSettingsImport(exported);
+        const tav::SettingsImport again = tav::ParseSettingsImport(exported, utf8);
         FUZZ_CHECK(again.refused.empty(), "an export is read without refusals");
         FUZZ_CHECK(SameBundle(again.bundle, bundle), "an export reads back the same");
     }

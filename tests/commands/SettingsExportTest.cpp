@@ -58,6 +58,22 @@ TEST(SettingsExportTest, AnExportImportedIntoAnEmptyProfileWritesTheSameFiles) {
         << aliases;
 }
 
+// A profile that keeps UTF-8 exports its texts as they are and takes any character back.
+TEST(SettingsExportTest, AUtf8ProfileKeepsItsTextsAsTheyAre) {
+    Profiles p;
+    const std::string trigs = "\xE5\x8C\x97 %1\r\nsay \xE2\x86\x92\r\r\n#\r\n";
+    p.Write("a/trigs.ndx", trigs);
+    ASSERT_TRUE(p.triggersA.LoadTriggers("a"));
+    const std::string text =
+        FormatSettingsExport(ReadProfileBundle({p.root, "a", p.triggersA, p.storedA, true}, {}));
+    EXPECT_NE(text.find("trigger=\xE5\x8C\x97 %1\nreaction=say \xE2\x86\x92\n"), std::string::npos)
+        << text;
+    const SettingsImport imported = ParseSettingsImport(text, true);
+    EXPECT_EQ(imported.refused, Lines{});
+    ApplyImport({p.root, "b", p.triggersB, p.storedB, true}, {}, imported);
+    EXPECT_EQ(p.Bytes("b/trigs.ndx"), trigs);
+}
+
 TEST(SettingsExportTest, ImportReplacesByNameAddsTheRestAndRefusesWhatCannotBeKept) {
     Profiles p;
     // Actions of the profile's triggers survive the import that rewrites the list.
