@@ -1,7 +1,7 @@
 #include "commands/SettingsExport.h"
 
 #include "commands/AliasFile.h"
-
+#include "settings/Utf8Text.h"
 #include "triggers/TriggerLimits.h"
 
 #include <algorithm>
@@ -14,66 +14,10 @@ constexpr std::string_view kCrLf = "\r\n";
 
 enum class Section { None, Triggers, Timers, Aliases, Buttons, FunctionKeys };
 
-// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF).
-bool ValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const std::size_t length = byte < 0x80                    ? 1
-                                   : byte >= 0xC2 && byte <= 0xDF ? 2
-                                   : byte >= 0xE0 && byte <= 0xEF ? 3
-                                   : byte >= 0xF0 && byte <= 0xF4 ? 4
-                                                                  : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        char32_t value = length == 1 ? byte : byte & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (value < least[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 // The file's text for a stored text: the stored bytes themselves in a profile that keeps
 // UTF-8 (unless they were written as Latin-1 before), else Latin-1 turned into UTF-8.
-std::string Utf8(std::string_view latin1, bool storedUtf8) {
-    if (storedUtf8 && ValidUtf8(latin1)) return std::string(latin1);
-    std::string out;
-    out.reserve(latin1.size());
-    for (char c : latin1) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out.push_back(c);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
-    }
-    return out;
-}
-
-// The Latin-1 text of UTF-8, or nothing when it is not UTF-8 or holds characters beyond
-// Latin-1.
-std::optional<std::string> Latin1(std::string_view utf8) {
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte < 0x80) {
-            out.push_back(static_cast<char>(byte));
-            continue;
-        }
-        if ((byte != 0xC2 && byte != 0xC3) || i + 1 >= utf8.size()) return std::nullopt;
-        const auto next = static_cast<unsigned char>(utf8[i + 1]);
-        if ((next & 0xC0) != 0x80) return std::nullopt;
-        out.push_back(static_cast<char>(((byte & 0x03) << 6) | (next & 0x3F)));
-        ++i;
-    }
-    return out;
+std::string Utf8(std::string_view stored, bool storedUtf8) {
+    return storedUtf8 && IsUtf8(stored) ? std::string(stored) : Latin1ToUtf8(stored);
 }
 
 // The lines of stored text (each ending in CR LF), without their line ends.
@@ -131,8 +75,8 @@ private:
         if (raw.size() > kMaxImportLine) return Refuse(number_, "longer than 4096 bytes");
         // A profile that keeps UTF-8 stores the text as it is; the others hold Latin-1.
         const std::optional<std::string> decoded =
-            storedUtf8_ ? (ValidUtf8(raw) ? std::optional<std::string>(raw) : std::nullopt)
-                        : Latin1(raw);
+            storedUtf8_ ? (IsUtf8(raw) ? std::optional<std::string>(raw) : std::nullopt)
+                        : Utf8ToLatin1(raw);
         if (!decoded)
             return Refuse(number_,
                           storedUtf8_ ? "not UTF-8 text" : "not UTF-8 text of Latin-1 characters");

@@ -1,31 +1,13 @@
 #pragma once
 
 #include "settings/ProfileOptions.h"
+#include "settings/Utf8Text.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace tav {
-
-// What one UTF-8 sequence at the start of some bytes comes to.
-struct Utf8Step {
-    enum class Kind {
-        Char,       // a well-formed sequence of `length` bytes
-        Malformed,  // `length` bytes (at least 1) that begin no well-formed sequence
-        Incomplete, // a well-formed start that the bytes end inside: wait for more
-    };
-    Kind kind;
-    std::size_t length;
-    char32_t codePoint; // Char only
-};
-
-// Decodes the sequence at the start of `bytes` (not empty). Overlong forms, surrogates,
-// code points past U+10FFFF and stray continuation bytes are malformed; a malformed
-// sequence covers the longest start that could have been well formed (at least one
-// byte), so the byte that broke it is read afresh: "\xE2\x82\r" is one malformed
-// sequence of two bytes followed by the CR.
-Utf8Step DecodeUtf8(std::string_view bytes);
 
 // The one-byte cell that shows a character: itself for ASCII and the printable Latin-1
 // range (U+00A0-U+00FF), '?' for anything else (the C1 controls, characters outside
@@ -52,19 +34,11 @@ char32_t ComposedWithMarks(char32_t base, const char32_t* marks, int count);
 // ('?' for a character they lack), otherwise the Latin-1 byte ('?' for a character
 // outside Latin-1).
 void AppendEncoded(std::string& out, char32_t codePoint, TextEncoding encoding);
-// Writes the UTF-8 form of `codePoint` ('?' for one that has none) to `out`, which has room
-// for four bytes; returns how many it wrote.
-std::size_t EncodeUtf8(char32_t codePoint, char* out);
 
 // The game's bytes for text the program holds (settings, triggers, the screen's text):
 // in the encodings with Unicode cells that text is UTF-8 (or, written before, Latin-1
 // bytes that are not valid UTF-8) and is encoded for the game; otherwise it is Latin-1
 // and goes unchanged.
 std::string Latin1ToGameBytes(std::string_view latin1, TextEncoding encoding);
-
-// Latin-1 bytes as UTF-8.
-std::string Latin1ToUtf8(std::string_view latin1);
-// Whether the bytes are well-formed UTF-8 throughout.
-bool IsUtf8(std::string_view bytes);
 
 } // namespace tav
