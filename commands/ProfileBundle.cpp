@@ -65,12 +65,11 @@ ImportOutcome ApplyImport(const ProfilePlaces& places, const std::vector<Command
     if (!from.triggers.empty()) {
         // The list is built anew: the actions of its triggers (kept beside trigs.ndx by
         // pattern and occurrence) go back onto the triggers that still have them.
-        const TriggerActionFile actions =
-            ParseTriggerActionFile(FormatTriggerActionFile(places.triggers, {}));
+        const std::vector<TriggerActionRecord> actions = TriggerActionRecords(places.triggers);
         places.triggers.ClearTriggers();
         for (const TriggerRecord& trigger : bundle.triggers)
             places.triggers.AddTrigger(trigger.pattern, trigger.reaction);
-        AttachTriggerActions(places.triggers, actions.records);
+        AttachTriggerActions(places.triggers, actions);
         if (!places.triggers.SaveTriggers(places.profile))
             outcome.report.push_back("Unable to write trigs.ndx.");
     }

@@ -193,20 +193,27 @@ TriggerActionFile ParseTriggerActionFile(std::string_view text) {
     return std::move(parser.file);
 }
 
-std::string FormatTriggerActionFile(const TriggerList& list,
-                                    const std::vector<std::string>& leading) {
-    std::string out;
+std::vector<TriggerActionRecord> TriggerActionRecords(const TriggerList& list) {
+    std::vector<TriggerActionRecord> records;
     std::map<std::string_view, std::size_t> seen;
-    bool any = false;
     for (std::size_t pos = 0; pos < list.Count(); ++pos) {
         const TTrigger& trigger = list.At(pos);
         const std::size_t occurrence = ++seen[trigger.pattern()];
-        const TriggerActions& a = trigger.Actions();
-        if (a.IsDefault()) continue;
-        any = true;
+        if (!trigger.Actions().IsDefault())
+            records.push_back({trigger.pattern(), occurrence, trigger.Actions()});
+    }
+    return records;
+}
+
+std::string FormatTriggerActionFile(const TriggerList& list,
+                                    const std::vector<std::string>& leading) {
+    std::string out;
+    const std::vector<TriggerActionRecord> records = TriggerActionRecords(list);
+    for (const TriggerActionRecord& record : records) {
+        const TriggerActions& a = record.actions;
         out.append(kEntry).append("\n");
-        AppendLine(out, "pattern", trigger.pattern());
-        if (occurrence > 1) AppendLine(out, "occurrence", std::to_string(occurrence));
+        AppendLine(out, "pattern", record.pattern);
+        if (record.occurrence > 1) AppendLine(out, "occurrence", std::to_string(record.occurrence));
         if (!a.enabled) AppendLine(out, "enabled", "no");
         if (!a.group.empty()) AppendLine(out, "group", a.group);
         if (a.highlight != HighlightScope::None)
@@ -220,7 +227,7 @@ std::string FormatTriggerActionFile(const TriggerList& list,
         for (const std::string& line : a.keptLines)
             out.append(line).append("\n");
     }
-    if (!any && leading.empty()) return {};
+    if (records.empty() && leading.empty()) return {};
     std::string head;
     for (const std::string& line : leading)
         head.append(line).append("\n");

@@ -58,6 +58,9 @@ TriggerActionFile ParseTriggerActionFile(std::string_view text);
 std::string FormatTriggerActionFile(const TriggerList& list,
                                     const std::vector<std::string>& leading);
 
+// The records of the triggers of `list` that have actions, keyed as the file keys them.
+std::vector<TriggerActionRecord> TriggerActionRecords(const TriggerList& list);
+
 // Gives each trigger of `list` the actions of its record; records naming no trigger are
 // left out. Returns how many were attached.
 std::size_t AttachTriggerActions(TriggerList& list,
