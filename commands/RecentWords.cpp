@@ -6,21 +6,23 @@ namespace tav {
 
 namespace {
 
-bool IsWordByte(unsigned char c) {
+// In UTF-8 text every byte of a character beyond ASCII belongs to a word, so a word
+// is never cut inside a character; in Latin-1 text the letters do.
+bool IsWordByte(unsigned char c, bool utf8) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-           c == '-' || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+           c == '-' || (utf8 ? c >= 0x80 : (c >= 0xC0 && c != 0xD7 && c != 0xF7));
 }
 
-unsigned char Folded(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+unsigned char Folded(unsigned char c, bool utf8) {
+    if ((c >= 'A' && c <= 'Z') || (!utf8 && c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
     return c;
 }
 
-bool StartsWithFolded(std::string_view text, std::string_view prefix) {
+bool StartsWithFolded(std::string_view text, std::string_view prefix, bool utf8) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (Folded(static_cast<unsigned char>(text[i])) !=
-            Folded(static_cast<unsigned char>(prefix[i])))
+        if (Folded(static_cast<unsigned char>(text[i]), utf8) !=
+            Folded(static_cast<unsigned char>(prefix[i]), utf8))
             return false;
     return true;
 }
@@ -31,6 +33,14 @@ void RecentWords::AddLine(std::string_view line) {
     if (capacity_ == 0) return;
     if (unread_.size() == kMaxUnreadLines) unread_.pop_front();
     unread_.emplace_back(line);
+}
+
+void RecentWords::SetUtf8(bool utf8) {
+    if (utf8 == utf8_) return;
+    // Words read by the other rule could hold parts of characters.
+    utf8_ = utf8;
+    order_.clear();
+    index_.clear();
 }
 
 std::size_t RecentWords::Size() const {
@@ -47,10 +57,10 @@ void RecentWords::ReadUnread() const {
 void RecentWords::AddWords(std::string_view line) const {
     std::size_t at = 0;
     while (at < line.size()) {
-        while (at < line.size() && !IsWordByte(static_cast<unsigned char>(line[at])))
+        while (at < line.size() && !IsWordByte(static_cast<unsigned char>(line[at]), utf8_))
             ++at;
         std::size_t end = at;
-        while (end < line.size() && IsWordByte(static_cast<unsigned char>(line[end])))
+        while (end < line.size() && IsWordByte(static_cast<unsigned char>(line[end]), utf8_))
             ++end;
         std::string_view word = line.substr(at, end - at);
         // "--north--" is the word north.
@@ -83,7 +93,8 @@ std::vector<std::string> RecentWords::Completions(std::string_view prefix,
     std::vector<std::string> found;
     for (const std::string& word : order_) {
         if (found.size() >= limit) break;
-        if (word.size() > prefix.size() && StartsWithFolded(word, prefix)) found.push_back(word);
+        if (word.size() > prefix.size() && StartsWithFolded(word, prefix, utf8_))
+            found.push_back(word);
     }
     return found;
 }
@@ -94,7 +105,7 @@ std::optional<TabCompletion::Edit> TabCompletion::Tab(std::string_view line, std
     End();
     cursor = std::min(cursor, line.size());
     std::size_t start = cursor;
-    while (start > 0 && IsWordByte(static_cast<unsigned char>(line[start - 1])))
+    while (start > 0 && IsWordByte(static_cast<unsigned char>(line[start - 1]), words.Utf8()))
         --start;
     if (start == cursor) return std::nullopt;
     typed_ = line.substr(start, cursor - start);

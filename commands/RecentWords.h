@@ -12,8 +12,9 @@
 namespace tav {
 
 // The words of the lines lately shown on the main screen, for completing what is typed:
-// the last `capacity` distinct words of three or more characters, most recent first. A
-// word is a run of letters (Latin-1 included), digits, '_' and '-'.
+// the last `capacity` distinct words of three or more bytes, most recent first. A word is
+// a run of letters, digits, '_' and '-': Latin-1 letters in Latin-1 text, any character
+// beyond ASCII in UTF-8 text.
 class RecentWords {
 public:
     static constexpr std::size_t kDefaultCapacity = 2000;
@@ -30,6 +31,9 @@ public:
     // recent first, at most `limit` of them.
     std::vector<std::string> Completions(std::string_view prefix, std::size_t limit = 100) const;
     std::size_t Size() const;
+    // Whether the lines (and the lines completed) are UTF-8 rather than Latin-1.
+    void SetUtf8(bool utf8);
+    bool Utf8() const { return utf8_; }
 
 private:
     // Lines kept unread; older ones go (their words would mostly have been pushed out).
@@ -40,6 +44,7 @@ private:
     void Add(std::string_view word) const;
 
     std::size_t capacity_;
+    bool utf8_ = false;
     mutable std::deque<std::string> unread_; // oldest first
     mutable std::list<std::string> order_;   // most recent first
     mutable std::unordered_map<std::string_view, std::list<std::string>::iterator> index_;

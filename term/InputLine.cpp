@@ -176,14 +176,21 @@ void tinedit::WalkHistory(bool back) {
 }
 
 bool tinedit::CompleteWord() {
-    // Never offer the screen's words into a password, nor turn a line that holds what
-    // Latin-1 cannot into one that loses it.
-    if (Masked() || !IsLatin1(text())) return false;
-    const std::optional<TabCompletion::Edit> edit = completion_.Tab(
-        QStringToLatin1(text()), static_cast<std::size_t>(cursorPosition()), words_);
+    // The words come as the screen hands its lines out: UTF-8 on a screen of Unicode
+    // characters, Latin-1 otherwise. Never offer them into a password, nor turn a line
+    // that holds what Latin-1 cannot into one that loses it.
+    const TextEncoding encoding = Encoding();
+    const bool utf8 = HasUnicodeCells(encoding);
+    words_.SetUtf8(utf8);
+    if (Masked() || (!utf8 && !IsLatin1(text()))) return false;
+    const std::size_t cursor = QStringToScreenText(text().left(cursorPosition()), encoding).size();
+    const std::optional<TabCompletion::Edit> edit =
+        completion_.Tab(QStringToScreenText(text(), encoding), cursor, words_);
     if (!edit) return false;
-    setText(Latin1ToQString(edit->line));
-    setCursorPosition(static_cast<int>(edit->cursor));
+    setText(ScreenTextToQString(edit->line, encoding));
+    setCursorPosition(static_cast<int>(
+        ScreenTextToQString(std::string_view(edit->line).substr(0, edit->cursor), encoding)
+            .size()));
     return true;
 }
 

@@ -394,6 +394,22 @@ TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
     EXPECT_FALSE(Input().Searching());
 }
 
+// In a UTF-8 profile the screen's words are UTF-8: they complete whole, beside any character.
+TEST_F(InputLineFixture, TabCompletesUtf8WordsWhole) {
+    term->Session().SetEncoding(TextEncoding::Utf8);
+    server.Send("Le caf\xC3\xA9 \xE2\x86\x92 \xE5\x8C\x97\xE4\xBA\xAC ok\r\n");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return term->Session().RecentText().find(" ok") != std::string::npos; }, 2000));
+    Input().insert(QString::fromUtf8("\xE2\x86\x92 caf")); // typed by an input method
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(), QString::fromUtf8("\xE2\x86\x92 caf\xC3\xA9"));
+    EXPECT_EQ(Input().cursorPosition(), Input().text().size());
+    Input().insert(QString::fromUtf8(" \xE5\x8C\x97"));
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(),
+              QString::fromUtf8("\xE2\x86\x92 caf\xC3\xA9 \xE5\x8C\x97\xE4\xBA\xAC"));
+}
+
 TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back) {
     std::string text = "the orc hits you\r\n";
     for (int k = 0; k < 60; ++k) // more than the main screen's rows, less than its 100 lines
