@@ -6,8 +6,15 @@
 
 namespace tav {
 
+WindowPlacement::WindowPlacement(QWidget& window) : window_(window) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleTime);
+    settle_.callOnTimeout([this] { Settle(); });
+}
+
 void WindowPlacement::Place(const QRect& outer) {
     placement_ = outer;
+    retries_ = 0;
     Apply();
 }
 
@@ -42,7 +49,20 @@ void WindowPlacement::Follow() {
     if (*margins != margins_) {
         Apply(); // the decorations have come (or changed): place again
     } else if (!margins->isNull()) {
-        placement_.reset(); // placed with the decorations it has
+        // Placed with the decorations it has. A busy window manager can still report (and
+        // even carry out) older requests after the newer ones, so the frame is checked
+        // once the reports have stopped coming, not at each one.
+        settle_.start();
+    }
+}
+
+void WindowPlacement::Settle() {
+    if (!placement_) return;
+    if (window_.frameGeometry() != *placement_ && retries_ < kMaxRetries) {
+        ++retries_;
+        Apply();
+    } else {
+        placement_.reset();
     }
 }
 

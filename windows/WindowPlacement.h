@@ -4,6 +4,9 @@
 
 #include <QMargins>
 #include <QRect>
+#include <QTimer>
+
+#include <chrono>
 
 #include <optional>
 
@@ -18,7 +21,7 @@ namespace tav {
 // none, and the window is placed again as soon as they are known.
 class WindowPlacement {
 public:
-    explicit WindowPlacement(QWidget& window) : window_(window) {}
+    explicit WindowPlacement(QWidget& window);
 
     void Place(const QRect& outer);
     // Call from the window's moveEvent and resizeEvent.
@@ -39,6 +42,10 @@ public:
 
 private:
     void Apply();
+    // Places again when the frame did not end where it was asked (a window manager that
+    // carried out an older request last), a few times at most, so that a window manager
+    // keeping its own idea of the place (a frame larger than the screen) is not fought.
+    void Settle();
 
     QWidget& window_;
     // The rectangle Place was given, until the window has been placed with the
@@ -46,6 +53,10 @@ private:
     std::optional<QRect> placement_;
     QMargins margins_;
     bool applying_ = false;
+    static constexpr std::chrono::milliseconds kSettleTime{300};
+    static constexpr int kMaxRetries = 3;
+    QTimer settle_;
+    int retries_ = 0;
 };
 
 } // namespace tav
