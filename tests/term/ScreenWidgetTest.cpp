@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -17,18 +16,24 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tav {
 namespace {
@@ -120,27 +125,15 @@ TEST(ScreenWidgetPaint, WideCharactersFromAFallbackFontFillBothCells) {
     EXPECT_TRUE(Only(image, s.Cell(0, 5), Qt::black));
 }
 
+// A custom table's entry, the URL underline, the selection, the cursor, the visual bell
+// and the frame of held text, each drawn in its colour (the rules are CellColorsTest's).
 TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
-    // The colour rules are CellColorsTest's; these show the painter uses them.
-    const std::tuple<const char*, bool, ColorRef> cases[] = {
-        {"M", false, MakeColor(210, 210, 210)},
-        {"\x1b[1;31mM", false, MakeColor(255, 0, 0)},
-        {"\x1b[1;34mM", true, MakeColor(90, 100, 200)}, // "Bold Blue", entry 9
-    };
-    for (const auto& [bytes, custom, expected] : cases) {
-        Screen s;
-        s.settings.customcolors = custom;
-        s.widget->SetTextColor(MakeColor(210, 210, 210));
-        s.Feed(bytes);
-        const QImage image = s.Grab();
-        EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(expected))) << bytes;
-        EXPECT_TRUE(Only(image, s.Cell(0, 1), Qt::black)) << bytes;
-    }
-
     Screen s;
+    s.settings.customcolors = 1;
     s.settings.urlaware = 1;
-    s.Feed("go http://x.org now\r\ncd\r\n");
+    s.Feed("\x1b[1;34mgo\x1b[0m http://x.org now\r\ncd\r\n");
     QImage image = s.Grab();
+    EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(s.table[9]))); // "Bold Blue"
     for (int col : {3, 14}) { // the underline crosses the whole cell on one pixel row
         bool line = false;
         for (int y = s.Cell(0, col).top(); y <= s.Cell(0, col).bottom() && !line; ++y)
@@ -447,20 +440,35 @@ TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {
     EXPECT_TRUE(spy.isEmpty());
 }
 
+// Ringing only starts loading the sound: a sound that cannot load yet (a pipe nobody
+// writes to) never holds the screen. Should the rings wait for it, the pipe is closed
+// after a bound so that the test fails instead of hanging.
 TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
     Screen s;
     s.settings.visualbell = 1;
-    s.model.bellPath = "/nonexistent/bell.wav"; // loads in the background and stays silent
-    QElapsedTimer clock;
-    clock.start();
+    const QTemporaryDir dir;
+    const QByteArray pipe = dir.filePath("bell.wav").toLocal8Bit();
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    const int writer = ::open(pipe.constData(), O_RDWR); // opens at once, never writes
+    ASSERT_GE(writer, 0);
+    std::atomic<bool> rung = false;
+    std::atomic<bool> waited = false;
+    std::thread guard([&] {
+        for (int k = 0; k < 500 && !rung; ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        waited = !rung;
+        ::close(writer);
+    });
+    s.model.bellPath = pipe.toStdString();
     s.Feed("\a\a");
     s.model.bellPath.clear();
     s.Feed("\a");
-    EXPECT_LT(clock.elapsed(), 500);
-    QTest::qWait(200); // the background load ends before the widget goes
+    rung = true;
+    guard.join();
+    EXPECT_FALSE(waited);
 }
 
-// Windows faces map to system fonts, keeping the stored name. Cells are as wide as the
+// Windows faces map to system fonts. Cells are as wide as the
 // font's average character: every glyph of a monospace font fits its cell exactly, and a
 // proportional font gets more columns than its 'M' allows; the screen's columns, and so
 // the wrap point and the size text, follow the cell.
@@ -477,7 +485,6 @@ TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
         CopyField(stored.face, face);
         stored.height = height;
         const QFont font = FontFromSpec(stored);
-        EXPECT_EQ(std::string(stored.face), face);
         EXPECT_EQ(QFontInfo(font).fixedPitch(), monospace);
         if (height < 0) EXPECT_EQ(font.pixelSize(), -height);
         if (height > 0) EXPECT_LE(CellSizeOf(font).height, height);
