@@ -441,11 +441,9 @@ TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {
 }
 
 // Ringing only starts loading the sound: a sound that cannot load yet (a pipe nobody
-// writes to) never holds the screen. Should the rings wait for it, the pipe is closed
-// after a bound so that the test fails instead of hanging.
+// writes to) never holds the screen. Should the rings wait for it, a guard frees the pipe
+// after a bound, and every open of it after that, so that the test fails instead of hanging.
 TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
-    Screen s;
-    s.settings.visualbell = 1;
     const QTemporaryDir dir;
     const QByteArray pipe = dir.filePath("bell.wav").toLocal8Bit();
     ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
@@ -453,17 +451,28 @@ TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
     ASSERT_GE(writer, 0);
     std::atomic<bool> rung = false;
     std::atomic<bool> waited = false;
+    std::atomic<bool> done = false;
     std::thread guard([&] {
         for (int k = 0; k < 500 && !rung; ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         waited = !rung;
         ::close(writer);
+        while (!done) {
+            const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     });
-    s.model.bellPath = pipe.toStdString();
-    s.Feed("\a\a");
-    s.model.bellPath.clear();
-    s.Feed("\a");
-    rung = true;
+    {
+        Screen s;
+        s.settings.visualbell = 1;
+        s.model.bellPath = pipe.toStdString();
+        s.Feed("\a\a");
+        s.model.bellPath.clear();
+        s.Feed("\a");
+        rung = true;
+    }
+    done = true;
     guard.join();
     EXPECT_FALSE(waited);
 }
