@@ -1,5 +1,4 @@
 #include "term/ScreenAccessible.h"
-#include "term/InputLine.h"
 #include "term/ScreenAnnouncer.h"
 #include "term/ScreenWidget.h"
 
@@ -205,26 +204,6 @@ TEST(ScreenAnnouncer, CompletedLinesAreInsertedTextWithinTheLimit) {
     EXPECT_EQ(inserted, (std::vector<QString>{"one\n", "two\n", "2 more lines\n"}));
     // Inserted at the start of the cursor line, after "look\n".
     EXPECT_EQ(positions, (std::vector<int>{5, 5, 5}));
-}
-
-TEST(InputLineAccessible, MaskedInputIsAPasswordFieldThatIsNeverRead) {
-    tinedit input;
-    QTest::keyClicks(&input, "secret");
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&input);
-    ASSERT_NE(iface, nullptr);
-    ASSERT_NE(iface->textInterface(), nullptr);
-    EXPECT_FALSE(iface->state().passwordEdit);
-    EXPECT_EQ(iface->textInterface()->text(0, 6), "secret");
-    input.SetMasked(true);
-    EXPECT_TRUE(iface->state().passwordEdit);
-    const QAccessibleTextInterface* text = iface->textInterface();
-    EXPECT_FALSE(text->text(0, text->characterCount()).contains("secret"));
-    EXPECT_FALSE(iface->text(QAccessible::Value).contains("secret"));
-    int start = 0;
-    int end = 0;
-    EXPECT_FALSE(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end).contains("cr"));
-    input.SetMasked(false);
-    EXPECT_FALSE(iface->state().passwordEdit);
 }
 
 } // namespace

@@ -120,28 +120,3 @@ TEST(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
     EXPECT_EQ(h.server.Read(100ms), "");
     EXPECT_EQ(h.rec.masks, std::vector<bool>{true});
 }
-
-// The terminal type cycle tells the server about 256 colours and true colour only while
-// the screen is in full colour; in basic colour the answers are those of before.
-TEST(TermTelnet, TheTerminalTypeCycleReportsFullColourOnlyInFullColour) {
-    const std::pair<ColourMode, std::string> cases[] = {
-        {ColourMode::Basic, "ANSI|MTTS 1"},
-        {ColourMode::Full, "XTERM-256COLOR|MTTS 265"},
-    };
-    for (const auto& [mode, answers] : cases) {
-        SessionHarness h;
-        h.Open(h.Recorded());
-        h.session->SetNegotiation(true);
-        h.session->SetColourMode(mode);
-        h.Connect();
-        const std::string send = Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe});
-        h.server.Send(Iac({kDo, kTerminalType}) + send + send + send);
-        const std::string got = ReadUntil(h.server, h.loop, "MTTS");
-        const std::size_t bar = answers.find('|');
-        auto is = [](std::string_view text) {
-            return Iac({kSb, kTerminalType, kTerminalTypeIs}) + std::string(text) + Iac({kSe});
-        };
-        EXPECT_EQ(got, Iac({kWill, kTerminalType}) + is("TAVCLIENT") + is(answers.substr(0, bar)) +
-                           is(answers.substr(bar + 1)));
-    }
-}
