@@ -78,9 +78,8 @@ TEST(CellColors, BuiltInColoursThenTheCustomTable) {
               (CellColors{kUrlColor, true}));
 }
 
-// The sixteen system colours are the attribute colours of the same name (the custom table's
-// entries when it is in use), bold lifts the dark ones as text only, and true colours and
-// the screen's own colours pass through.
+// System colours are the attribute colours (or custom entries) of their name, bold lifts
+// dark ones as text only, and true and screen colours pass through.
 TEST(CellColors, ExplicitColoursFollowTheTableAndBold) {
     ScreenPalette custom;
     custom.mudColors = NumberedTable();
@@ -289,9 +288,8 @@ std::vector<Look> Written(const TMudScreen& screen, std::size_t count) {
     return cells;
 }
 
-// The screen in full colour agrees with the model on every cell, however the bytes are
-// cut into reads; in basic colour the same bytes leave no explicit colour and no style
-// only full colour draws.
+// In full colour every cell agrees with the model however the bytes are cut; in basic
+// colour they leave no explicit colour and no full-colour style.
 TEST(FullColour, GraphicRenditionMatchesAModelOfItsState) {
     std::mt19937 random(20261207);
     Settings settings{};
@@ -315,8 +313,8 @@ TEST(FullColour, GraphicRenditionMatchesAModelOfItsState) {
     }
 }
 
-// Erasing in full colour fills with the current background, and a line that is taken keeps
-// its colours for the log; switching back to basic colour starts from plain text.
+// A full-colour erase fills with the background, taken lines keep their colours, and basic
+// colour starts from plain text.
 TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
     Settings settings{};
     TMudScreen screen(settings);
@@ -341,8 +339,7 @@ TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
     EXPECT_FALSE(screen.Line(1).colors);
     EXPECT_EQ(screen.Line(1).attr[0], attr::kNormal);
 
-    // A wide character left by a UTF-8 screen gives its line one byte for two cells: the
-    // colours still follow the bytes.
+    // A wide character's two cells give one byte: the colours still follow the bytes.
     screen.SetColourMode(ColourMode::Full);
     screen.SetEncoding(TextEncoding::Utf8);
     screen.AddText("\x1b[0m\xE4\xB8\xAD");

@@ -1,6 +1,5 @@
-// Every position the screen keeps (top line, saved top, both cursors, the selection) must
-// address the buffer after any mix of input, paging, scroll-bar requests, resizes, resets
-// and holds: the server's bytes must never reach a cell outside it.
+// Every position the screen keeps must address the buffer after any mix of input, paging,
+// scroll-bar requests, resizes, resets and holds.
 #include "term/MudScreen.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +23,7 @@ struct Screen {
     }
 };
 
-// Checks the bounds, then reads every visible row and the cursor line as painting does
-// (the buffer stops the program on a line outside it).
+// The bounds, then every visible row and the cursor line read as painting does.
 ::testing::AssertionResult Consistent(const TMudScreen& s) {
     const int lines = s.Lines();
     const int rows = s.Rows();
@@ -128,7 +126,6 @@ std::vector<Step> AllSteps() {
     };
 }
 
-// Runs the named steps in order, checking the screen after each.
 void RunSteps(Screen& f, const std::vector<Step>& all, const std::vector<std::string>& names) {
     std::string done;
     for (const std::string& name : names) {
@@ -185,8 +182,7 @@ TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {
     EXPECT_EQ(buffer[9].ch[0], 'x');
 }
 
-// Explicit colours live beside the cells: a copy owns its own, blanking a range clears
-// them there, and a line that leaves the ring comes back without any.
+// Explicit colours follow their cells: copied, blanked, and gone with a line that leaves.
 TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
     ScreenBuffer buffer(2);
     const CellColor red = ExplicitCellColor(0x0000FF);

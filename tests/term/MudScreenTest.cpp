@@ -53,8 +53,7 @@ TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
         f.Feed("abc\r\ndef\r\n");
         EXPECT_EQ(f.Lines(), (Lines{"abc", "def"})) << appendcr;
     }
-    // Without appendcr a bare LF keeps the column: "def" lands in columns 3..5 and its
-    // line is queued empty because its first cell is empty.
+    // Without appendcr a bare LF keeps the column; a line whose first cell is empty is empty.
     Fixture f;
     f.screen.appendcr = false;
     f.Feed("abc\ndef\n");
@@ -135,8 +134,7 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     f.Feed("\x1b[1;2;3HW"); // three values: nothing moves
     EXPECT_EQ(f.screen.Line(5).ch[1], 'W');
 
-    // ESC A moves up a row but not past row 0; ESC [ 5 A from row 1 stops the screen row
-    // at 0 while the buffer line moves 5 up, but never below line 0.
+    // Moving up stops the screen row at 0 and the buffer line at line 0.
     Fixture g;
     g.Feed("\033A");
     EXPECT_EQ(g.screen.CursorRow(), 0);
@@ -204,8 +202,7 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_EQ(h.Text(0), "xy");
     EXPECT_EQ(h.screen.PendingBytes(), 0u);
 
-    // A CSI that never ends is abandoned instead of growing the pending input (how an
-    // unfinished one waits is AnySplitOfTheStreamGivesTheSameScreen's).
+    // A CSI that never ends is abandoned instead of growing the pending input.
     Fixture c;
     c.Feed("\x1b[");
     for (int k = 0; k < 1000; ++k)
@@ -221,8 +218,7 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
 }
 
-// However the socket cuts the stream (any split in two, or byte by byte), the screen
-// ends up the same: cells, attributes, completed lines and what is left pending.
+// However the socket cuts the stream, the cells, lines and pending bytes end up the same.
 TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
     using namespace std::string_literals;
     const std::pair<TextEncoding, std::string> streams[] = {
@@ -275,8 +271,7 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheO
 
     for (int k = 0; k < 60; ++k)
         f.Feed("l\r\n");
-    // Each paging step is ScrollBarWheelAndPagingKeysMoveTheModel's; a new line while
-    // scrolled back returns to the live position.
+    // A new line while scrolled back returns to the live position (paging is the widget's).
     const int live = f.screen.Top();
     f.screen.ScrollBar(ScrollRequest::ThumbTrack, 3);
     f.Feed("y\r\n");
@@ -365,9 +360,8 @@ TEST(MudScreenSelection, DragLimitsAndExtraction) {
     EXPECT_EQ(f.screen.GetAllText().substr(0, 27), "first line\r\nsecond\r\nthird\r\n");
 }
 
-// Completed lines are found again by their serial after the screen moved on: coloured
-// through a resize, gagged while the view is scrolled back, gagged as the last line and
-// as a prompt still being written.
+// Completed lines are found by their serial after the screen moved on: coloured through a
+// resize, gagged scrolled back, as the last line and as a prompt still being written.
 TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     Fixture f;
     auto take = [&] {
@@ -406,9 +400,8 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     EXPECT_EQ((Lines{f.Text(1), f.Text(2), f.Text(3)}), (Lines{"a", "c", ""}));
     EXPECT_FALSE(f.screen.RemoveCompletedLine(rest.at(0).serial)); // gone already
 
-    // Scrolled back: a gag above the view keeps the view on its text, one below it and the
-    // selection keep theirs too; the next line returns to a live view with the cursor row
-    // in step.
+    // Scrolled back, gags above and below keep the view and selection on their text; the
+    // next line returns to a live view with the cursor row in step.
     f.screen.SetScreenRect({0, 0, 4 + 7 * 80, 15 * 24}, false);
     std::vector<TakenLine> taken;
     for (int k = 0; k < 60; ++k) {

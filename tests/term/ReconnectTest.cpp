@@ -47,9 +47,8 @@ TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
     }
 }
 
-// Every try connects and its connection is lost again after `lasted`: short connections
-// go on with one series, healthy ones start a new series each, and no hour ever holds
-// more than ten tries (AServerClosingEverySessionIsGivenUpOn fills an hour).
+// Every try connects and is lost again after `lasted`: short connections go on with one
+// series, healthy ones start a new one each, and no hour holds more than ten tries.
 TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAnHour) {
     // How long each connection lasts, the delay of every try before the end (or 30), the end.
     const std::tuple<const char*, SteadyMs, std::vector<int>, ReconnectStep> cases[] = {
@@ -96,8 +95,7 @@ TEST(ReconnectPolicy, WaitsRoundUpATryStartsOnceAndANewConnectionStartsAfresh) {
     EXPECT_EQ(policy.Tick(kLongSession + 2500), ReconnectStep{});
     policy.TryFailed(kLongSession + 2000); // try 2 waits 4 s
 
-    // A try that connects ends the waiting; the loss of a healthy connection starts at
-    // 2 s again.
+    // A try that connects ends the waiting; a healthy one's loss starts at 2 s again.
     policy.Tick(kLongSession + 6000);
     policy.Connected(kLongSession + 6000);
     EXPECT_FALSE(policy.Pending());
@@ -113,9 +111,7 @@ TEST(ReconnectPolicy, WaitsRoundUpATryStartsOnceAndANewConnectionStartsAfresh) {
     EXPECT_EQ(policy.Lost(3 * kLongSession), (ReconnectStep{Kind::Wait, 1, 2}));
 }
 
-// A steady clock the test moves: the sockets and the loop are real, only the waiting is
-// not. The reconnect timer's own ticks, a second apart, find nothing due on this clock;
-// Advance ticks it when the clock has moved.
+// A steady clock the test moves (sockets and loop are real); Advance ticks the timer.
 struct TestSteadyClock : SteadyClock {
     SteadyMs now = 1'000'000;
     std::int64_t SteadyNowMs() override { return now; }
@@ -213,10 +209,8 @@ TEST_F(ReconnectFixture, RefusedTriesBackOffAndStopAfterTen) {
     EXPECT_FALSE(ReconnectTimerRunning());
 }
 
-// A server that accepts every connection and closes it after 5 minutes: each try
-// succeeds and starts a new series, yet the hour's limit ends them, with the rule on the
-// screen and in the status bar. (Connections too short to count as healthy end their
-// series like refused tries.)
+// A server closing every connection after 5 minutes: each try starts a new series, yet
+// the hour's limit ends them, said on the screen and in the status bar.
 TEST_F(ReconnectFixture, AServerClosingEverySessionIsGivenUpOn) {
     const std::string givenUp = "TavTerm reconnect given up: at most 10 reconnects in any hour.";
     Connect();
@@ -308,8 +302,7 @@ TEST_F(ReconnectFixture, TheUsersConnectOrDisconnectCancelsAPendingTry) {
     }
 }
 
-// A reconnect that meets a certificate the player does not accept (a real openssl server
-// with a self-signed one) ends the series: every further try would only ask again.
+// A certificate the player refuses (a real openssl server) ends the series.
 TEST_F(ReconnectFixture, ARefusedCertificateEndsTheReconnectSeries) {
     const test::TempDir temp;
     const test::TlsPeer peer(temp.path);

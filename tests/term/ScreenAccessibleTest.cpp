@@ -77,8 +77,7 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCe
     s.text->removeSelection(0);
     EXPECT_EQ(s.text->selectionCount(), 0);
 
-    // A visible character has a place on the screen and is found there again; a line
-    // scrolled off the top has none.
+    // A visible character is found again at its place; one scrolled off has none.
     const int third = 18;
     const QRect cell = s.text->characterRect(third + 2);
     ASSERT_FALSE(cell.isEmpty());
@@ -91,11 +90,8 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCe
     EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
-// Screen readers ask for pieces of text at every offset; game screens are full of blank
-// lines, lines of spaces, rulers and prompts. At every offset and for every boundary each
-// query answers a piece of the text (or nothing), and reading forwards with
-// textAfterOffset or backwards with textBeforeOffset visits pieces that join up to the
-// whole text.
+// Game screens are full of blank lines, rulers and prompts: at every offset and boundary
+// each query answers a piece of the text (or nothing), and pieces read on join up to it.
 TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
     const char* const kScreen = "\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n";
     const std::pair<int, const char*> screens[] = {{1, ""}, {5, ""}, {8, kScreen}};

@@ -1,5 +1,4 @@
-// Reading the screen's text: the map a screen reader reads through, scrollback search and
-// the throttle on what is announced.
+// The screen's text as read: the screen reader's map, scrollback search, announcements.
 #include "term/AnnouncementThrottle.h"
 #include "term/ScreenTextMap.h"
 #include "term/ScrollbackSearch.h"
@@ -53,8 +52,7 @@ TEST(ScreenTextMap, TextIsLinesJoinedWithLineEnds) {
         const int count = f.map.CharacterCount();
         EXPECT_EQ(count, static_cast<int>(text.size()));
         EXPECT_EQ(f.map.Text(0, count), text);
-        // Every offset maps to a line and column and back, and each piece of text read
-        // through the map agrees with the whole.
+        // Every offset maps to a line and column and back; every piece agrees with the whole.
         for (int offset = 0; offset <= count; ++offset) {
             const ScreenTextMap::Position at = f.map.PositionAt(offset);
             EXPECT_EQ(f.map.OffsetAt(at.line, at.col), offset) << offset;
@@ -174,8 +172,7 @@ struct TestClock : IntervalClock {
 
 using Said = std::vector<std::string>;
 
-// One step of a script: at a time, a line arrives (or, with no line, the timer ticks),
-// and what is announced then.
+// At a time a line arrives (or, with no line, the timer ticks), and what is announced.
 struct Step {
     std::int32_t at;
     const char* line; // nullptr: a timer tick

@@ -195,16 +195,14 @@ std::vector<QPoint> CursorCells(Screen& s) {
     return cells;
 }
 
-// Scrolled back, the cursor is drawn on the row that shows its line, or not at all,
-// never over the older text shown where it stands on the live screen; text arriving
-// then is repainted where its line is shown.
+// Scrolled back, the cursor is drawn on the row that shows its line or not at all, and
+// text arriving then is repainted where its line is shown.
 TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
     Screen s;
     for (int n = 0; n < 20; ++n)
         s.Feed("line\r\n");
     QScrollBar* bar = s.widget->findChild<QScrollBar*>();
     const int live = s.model.Top();
-    // Each step, and the cells the cursor covers after it.
     const std::tuple<const char*, std::function<void()>, std::vector<QPoint>> steps[] = {
         {"placed", [&] { s.Feed("\x1b[2;5H"); }, {{5, 2}}},
         {"page up", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, {}},
@@ -282,7 +280,6 @@ TEST(ScreenWidgetScroll, ScrollBarWheelAndPagingKeysMoveTheModel) {
     const int live = s.model.Top();
     EXPECT_EQ(bar->maximum(), live - 1); // the range ends one line short of the live position
 
-    // Each step, and the model's top line after it.
     const std::tuple<const char*, std::function<void()>, int> steps[] = {
         {"line up", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); }, live - 1},
         {"page up key", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, live - 1 - kRows},
@@ -371,9 +368,8 @@ TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAwareAndOnlyWholeWebAddresses) {
         sink.opened.clear();
     }
 
-    // A server prints a URL, moves the cursor back and overwrites its start: what is left
-    // is no URL, and a click on it through the screen opens nothing. A marked run that is
-    // not a web address opens nothing either, and the pointer never promises otherwise.
+    // A URL whose start was overwritten, or a marked run that is no web address, opens
+    // nothing, and the pointer never promises otherwise.
     const char* back = "\x1b[1A\x1b[99D"; // up one row, to column 0
     const std::pair<const char*, const char*> cases[] = {
         // What is printed, then what overwrites its start before the click on column 10.
@@ -440,9 +436,8 @@ TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {
     EXPECT_TRUE(spy.isEmpty());
 }
 
-// Ringing only starts loading the sound: a sound that cannot load yet (a pipe nobody
-// writes to) never holds the screen. Should the rings wait for it, a guard frees the pipe
-// after a bound, and every open of it after that, so that the test fails instead of hanging.
+// A bell whose sound cannot load yet (a pipe nobody writes to) never holds the screen; a
+// guard frees the pipe after a bound so that a bell that waits fails instead of hanging.
 TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
     const QTemporaryDir dir;
     const QByteArray pipe = dir.filePath("bell.wav").toLocal8Bit();
@@ -477,10 +472,8 @@ TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
     EXPECT_FALSE(waited);
 }
 
-// Windows faces map to system fonts. Cells are as wide as the
-// font's average character: every glyph of a monospace font fits its cell exactly, and a
-// proportional font gets more columns than its 'M' allows; the screen's columns, and so
-// the wrap point and the size text, follow the cell.
+// Windows faces map to system fonts whose average character is the cell: a monospace
+// glyph fits it exactly, a proportional font gets more columns than its 'M' allows.
 TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
     const std::tuple<const char*, int, bool> fonts[] = {
         {"fixedsys", 15, true},

@@ -67,8 +67,7 @@ TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     session->SubmitInput();
     EXPECT_EQ(server.Read(), "\n");
 
-    // Command strings split on ';' (the last segment needs its own); only non-empty
-    // segments are echoed.
+    // Only ';'-ended segments are sent, and only non-empty ones echoed.
     const std::pair<const char*, const char*> commands[] = {
         {"who", ""}, {"who;", "who\n"}, {";;", "\n\n"}, {";1;who;", "\n1\nwho\n"}, {"", ""},
     };
@@ -224,8 +223,7 @@ TEST_F(SessionFixture, TimersPingOnlyAConnectedClientAndBlinkTheChosenCursor) {
     EXPECT_EQ(rec.blinks, (std::vector{CursorStyle::Block, CursorStyle::Line}));
 }
 
-// However the text arrives, the recent text holds exactly the newest characters, and
-// once full it stays close to full.
+// The recent text holds exactly the newest characters and, once full, stays close to full.
 TEST_F(SessionFixture, RecentTextKeepsTheNewestCharacters) {
     std::string all;
     for (int n = 0; n < 300; ++n) {
@@ -258,9 +256,8 @@ TEST_F(SessionFixture, BurstFollowedByCloseArrivesWholeBeforeTheDisconnect) {
     EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
 }
 
-// What arrives is decoded to Latin-1 cells and matched as such; every way of sending
-// encodes its Latin-1 text, and each 0xFF byte reaches the wire doubled exactly once, so
-// that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never read as IAC IP.
+// Every way of sending encodes its Latin-1 text and doubles each 0xFF byte exactly once,
+// so that "\xFF\xF4" (y-diaeresis, o-circumflex) is never read as IAC IP.
 TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteOnce) {
     const std::string latin1 = "\xFF\xF4";
     settings.autoterm = 1;
@@ -277,7 +274,6 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     loop.RunFor(1200ms); // the login pause
     EXPECT_EQ(server.Read(), "\xFF\xFF\xF4\np\xFF\xFF\n\xFF\xFF\xF4\n");
 
-    // What arrives, what it shows, and the Latin-1 text as sent.
     const std::tuple<TextEncoding, const char*, const char*, std::string> cases[] = {
         // 7-bit drops the high byte, so the trigger does not match.
         {TextEncoding::SevenBit, "The caf\xE9 is open.\r\n", "The caf is open.\r\n",
@@ -337,11 +333,9 @@ struct RecordingEffects : TriggerEffects {
     void CopyToChannel(std::string_view line) override { channel.emplace_back(line); }
 };
 
-// Trigger actions on lines from the peer: the match is coloured, gagged lines leave the
-// screen (and the log only when asked), sound and channel copy reach their sinks, and a
-// group switched off by a reaction line stops firing. In a UTF-8 profile the matched
-// bytes are coloured in the cells they fill: a wide character and an arrow before the
-// match move it, and a wide character in it is coloured whole.
+// Trigger actions on lines from the peer: colour (in a UTF-8 profile, in the cells the
+// matched bytes fill), gags (off the log only when asked), sound, channel copy, and a
+// group switched off by a reaction line.
 TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     RecordingEffects effects;
     test::SessionHarness h;
@@ -432,8 +426,7 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     EXPECT_EQ(screen.GetAllText().find("Welcome\r\n "), std::string::npos);
 }
 
-// The session's timers and its one-off waits share the loop: a wait never takes the
-// place of a timer.
+// A one-off wait never takes the place of a timer on the loop they share.
 TEST(PollEventLoopTest, SingleShotsNeverReplaceATimer) {
     PollEventLoop loop;
     int ticks = 0;

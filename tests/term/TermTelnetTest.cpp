@@ -1,5 +1,4 @@
-// The Term connection's telnet layer against a real loopback peer: what goes on the wire
-// with negotiation on and off, and what reaches the screen, the log and the game data.
+// The Term connection's telnet layer against a real loopback peer.
 
 #include "net/TelnetCodes.h"
 #include "tests/support/TelnetBytes.h"
@@ -80,8 +79,7 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     EXPECT_TRUE(h.Shown("HP 7> \r\ninside\r\nafter")); // the prompt a line of its own
     EXPECT_EQ(h.rec.logFile[h.rec.logFile.size() - 2], "inside\n");
 
-    // Releasing Scroll Lock while a GMCP message is half received puts nothing into the
-    // message: what was held had passed the telnet layer already.
+    // Releasing the hold inside a half received GMCP message leaves the message whole.
     h.session->ToggleHold();
     h.server.Send("held line\r\n" + Iac({kSb, kGmcp}) + "Char.Vit");
     h.Pump();

@@ -135,8 +135,8 @@ TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrivesAndStopsOnAFa
     }
 }
 
-// A file the user picks is written into, never replaced: a private file stays private
-// (and the same file), a symbolic link stays a link and its target gets the text.
+// A file the user picks is written into, never replaced: private stays private, a link
+// stays a link.
 TEST(UserFiles, AreWrittenIntoNotReplaced) {
     TempDir dir;
     Boxes boxes;
@@ -248,8 +248,7 @@ TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEsca
         HtmlLogLine(lines[0].text, lines[0].attrs, custom, kPalette.text, kPalette.background),
         "<span style=\"color:#123456;background:#ffffff\">red</span>"
         "<span style=\"color:#010203;background:#ffffff\"> plain</span>\n");
-    // Characters without attributes are plain; Latin-1 letters become UTF-8; control
-    // characters have no glyph.
+    // Latin-1 letters become UTF-8; control characters have no glyph.
     EXPECT_EQ(HtmlLogLine("a<b caf\xe9 \xa3"
                           "5\x1c\x7f",
                           {}, kPalette, kPalette.text, kPalette.background),
@@ -257,8 +256,7 @@ TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEsca
               "5\xef\xbf\xbd\xef\xbf\xbd\n");
 }
 
-// In full colour the explicit colours and the styles drawn then become the spans' styles;
-// the server's text stays text.
+// In full colour the explicit colours and styles become the spans' styles.
 TEST(HtmlLogLine, ExplicitColoursAndStylesOfAFullColourLine) {
     Settings settings{};
     TMudScreen screen(settings);
@@ -328,7 +326,6 @@ TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
 // How an ended page closes is AreWrittenIntoNotReplaced's.
 TEST_F(HtmlLogFile, EndClosesTheLogAndFailuresSayWhyOnce) {
     const std::vector<std::string> cannotOpen = {"Error... Unable to open file for writing."};
-    // Where, how many lines, and the boxes shown: an ended page, a missing folder, a full disk.
     const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
         {(dir / "ok.html").string(), 2, {}},
         {(dir / "missing/x.html").string(), 0, cannotOpen},
