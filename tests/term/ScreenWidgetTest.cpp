@@ -496,15 +496,6 @@ TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
             EXPECT_LT(width - m, 1.0);
         else
             EXPECT_LT(width, m);
-
-        Settings settings{};
-        TMudScreen model(settings);
-        model.ResetScreen(100);
-        ScreenWidget widget(model, settings, nullptr);
-        widget.SetScreenFont(stored);
-        const int bar = widget.findChild<QScrollBar*>()->sizeHint().width();
-        widget.SetScreenRect(QRect(0, 0, 40 * width + 4 + bar, 10 * model.CellHeight()), true);
-        EXPECT_EQ(model.Columns(), 40);
     }
 }
 
