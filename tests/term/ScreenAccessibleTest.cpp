@@ -1,5 +1,4 @@
 #include "term/ScreenAccessible.h"
-#include "term/InputLine.h"
 #include "term/ScreenAnnouncer.h"
 #include "term/ScreenWidget.h"
 
@@ -78,8 +77,7 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCe
     s.text->removeSelection(0);
     EXPECT_EQ(s.text->selectionCount(), 0);
 
-    // A visible character has a place on the screen and is found there again; a line
-    // scrolled off the top has none.
+    // A visible character is found again at its place; one scrolled off has none.
     const int third = 18;
     const QRect cell = s.text->characterRect(third + 2);
     ASSERT_FALSE(cell.isEmpty());
@@ -92,11 +90,8 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCe
     EXPECT_FALSE(s.text->characterRect(1).isEmpty());
 }
 
-// Screen readers ask for pieces of text at every offset; game screens are full of blank
-// lines, lines of spaces, rulers and prompts. At every offset and for every boundary each
-// query answers a piece of the text (or nothing), and reading forwards with
-// textAfterOffset or backwards with textBeforeOffset visits pieces that join up to the
-// whole text.
+// Game screens are full of blank lines, rulers and prompts: at every offset and boundary
+// each query answers a piece of the text (or nothing), and pieces read on join up to it.
 TEST(ScreenAccessible, EveryBoundaryAtEveryOffsetAnswersAndReadsTheWholeText) {
     const char* const kScreen = "\r\n   \r\n---\r\n> prompt\r\nlook at x.org. Go north!  \r\n";
     const std::pair<int, const char*> screens[] = {{1, ""}, {5, ""}, {8, kScreen}};
@@ -205,26 +200,6 @@ TEST(ScreenAnnouncer, CompletedLinesAreInsertedTextWithinTheLimit) {
     EXPECT_EQ(inserted, (std::vector<QString>{"one\n", "two\n", "2 more lines\n"}));
     // Inserted at the start of the cursor line, after "look\n".
     EXPECT_EQ(positions, (std::vector<int>{5, 5, 5}));
-}
-
-TEST(InputLineAccessible, MaskedInputIsAPasswordFieldThatIsNeverRead) {
-    tinedit input;
-    QTest::keyClicks(&input, "secret");
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&input);
-    ASSERT_NE(iface, nullptr);
-    ASSERT_NE(iface->textInterface(), nullptr);
-    EXPECT_FALSE(iface->state().passwordEdit);
-    EXPECT_EQ(iface->textInterface()->text(0, 6), "secret");
-    input.SetMasked(true);
-    EXPECT_TRUE(iface->state().passwordEdit);
-    const QAccessibleTextInterface* text = iface->textInterface();
-    EXPECT_FALSE(text->text(0, text->characterCount()).contains("secret"));
-    EXPECT_FALSE(iface->text(QAccessible::Value).contains("secret"));
-    int start = 0;
-    int end = 0;
-    EXPECT_FALSE(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end).contains("cr"));
-    input.SetMasked(false);
-    EXPECT_FALSE(iface->state().passwordEdit);
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -17,18 +16,24 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tav {
 namespace {
@@ -120,27 +125,15 @@ TEST(ScreenWidgetPaint, WideCharactersFromAFallbackFontFillBothCells) {
     EXPECT_TRUE(Only(image, s.Cell(0, 5), Qt::black));
 }
 
+// A custom table's entry, the URL underline, the selection, the cursor, the visual bell
+// and the frame of held text, each drawn in its colour (the rules are CellColorsTest's).
 TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
-    // The colour rules are CellColorsTest's; these show the painter uses them.
-    const std::tuple<const char*, bool, ColorRef> cases[] = {
-        {"M", false, MakeColor(210, 210, 210)},
-        {"\x1b[1;31mM", false, MakeColor(255, 0, 0)},
-        {"\x1b[1;34mM", true, MakeColor(90, 100, 200)}, // "Bold Blue", entry 9
-    };
-    for (const auto& [bytes, custom, expected] : cases) {
-        Screen s;
-        s.settings.customcolors = custom;
-        s.widget->SetTextColor(MakeColor(210, 210, 210));
-        s.Feed(bytes);
-        const QImage image = s.Grab();
-        EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(expected))) << bytes;
-        EXPECT_TRUE(Only(image, s.Cell(0, 1), Qt::black)) << bytes;
-    }
-
     Screen s;
+    s.settings.customcolors = 1;
     s.settings.urlaware = 1;
-    s.Feed("go http://x.org now\r\ncd\r\n");
+    s.Feed("\x1b[1;34mgo\x1b[0m http://x.org now\r\ncd\r\n");
     QImage image = s.Grab();
+    EXPECT_TRUE(Has(image, s.Cell(0, 0), Q(s.table[9]))); // "Bold Blue"
     for (int col : {3, 14}) { // the underline crosses the whole cell on one pixel row
         bool line = false;
         for (int y = s.Cell(0, col).top(); y <= s.Cell(0, col).bottom() && !line; ++y)
@@ -202,16 +195,14 @@ std::vector<QPoint> CursorCells(Screen& s) {
     return cells;
 }
 
-// Scrolled back, the cursor is drawn on the row that shows its line, or not at all,
-// never over the older text shown where it stands on the live screen; text arriving
-// then is repainted where its line is shown.
+// Scrolled back, the cursor is drawn on the row that shows its line or not at all, and
+// text arriving then is repainted where its line is shown.
 TEST(ScreenWidgetPaint, CursorStaysWithItsLineWhenScrolledBack) {
     Screen s;
     for (int n = 0; n < 20; ++n)
         s.Feed("line\r\n");
     QScrollBar* bar = s.widget->findChild<QScrollBar*>();
     const int live = s.model.Top();
-    // Each step, and the cells the cursor covers after it.
     const std::tuple<const char*, std::function<void()>, std::vector<QPoint>> steps[] = {
         {"placed", [&] { s.Feed("\x1b[2;5H"); }, {{5, 2}}},
         {"page up", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, {}},
@@ -289,7 +280,6 @@ TEST(ScreenWidgetScroll, ScrollBarWheelAndPagingKeysMoveTheModel) {
     const int live = s.model.Top();
     EXPECT_EQ(bar->maximum(), live - 1); // the range ends one line short of the live position
 
-    // Each step, and the model's top line after it.
     const std::tuple<const char*, std::function<void()>, int> steps[] = {
         {"line up", [&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); }, live - 1},
         {"page up key", [&] { QTest::keyClick(s.widget.get(), Qt::Key_PageUp); }, live - 1 - kRows},
@@ -378,9 +368,8 @@ TEST(ScreenWidgetMouse, UrlClickOpensOnlyWhenUrlAwareAndOnlyWholeWebAddresses) {
         sink.opened.clear();
     }
 
-    // A server prints a URL, moves the cursor back and overwrites its start: what is left
-    // is no URL, and a click on it through the screen opens nothing. A marked run that is
-    // not a web address opens nothing either, and the pointer never promises otherwise.
+    // A URL whose start was overwritten, or a marked run that is no web address, opens
+    // nothing, and the pointer never promises otherwise.
     const char* back = "\x1b[1A\x1b[99D"; // up one row, to column 0
     const std::pair<const char*, const char*> cases[] = {
         // What is printed, then what overwrites its start before the click on column 10.
@@ -447,23 +436,44 @@ TEST(ScreenWidgetCommands, ContextMenuAndClipboard) {
     EXPECT_TRUE(spy.isEmpty());
 }
 
+// A bell whose sound cannot load yet (a pipe nobody writes to) never holds the screen; a
+// guard frees the pipe after a bound so that a bell that waits fails instead of hanging.
 TEST(ScreenWidgetSound, BellWithOrWithoutASoundDoesNotBlock) {
-    Screen s;
-    s.settings.visualbell = 1;
-    s.model.bellPath = "/nonexistent/bell.wav"; // loads in the background and stays silent
-    QElapsedTimer clock;
-    clock.start();
-    s.Feed("\a\a");
-    s.model.bellPath.clear();
-    s.Feed("\a");
-    EXPECT_LT(clock.elapsed(), 500);
-    QTest::qWait(200); // the background load ends before the widget goes
+    const QTemporaryDir dir;
+    const QByteArray pipe = dir.filePath("bell.wav").toLocal8Bit();
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    const int writer = ::open(pipe.constData(), O_RDWR); // opens at once, never writes
+    ASSERT_GE(writer, 0);
+    std::atomic<bool> rung = false;
+    std::atomic<bool> waited = false;
+    std::atomic<bool> done = false;
+    std::thread guard([&] {
+        for (int k = 0; k < 500 && !rung; ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        waited = !rung;
+        ::close(writer);
+        while (!done) {
+            const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    {
+        Screen s;
+        s.settings.visualbell = 1;
+        s.model.bellPath = pipe.toStdString();
+        s.Feed("\a\a");
+        s.model.bellPath.clear();
+        s.Feed("\a");
+        rung = true;
+    }
+    done = true;
+    guard.join();
+    EXPECT_FALSE(waited);
 }
 
-// Windows faces map to system fonts, keeping the stored name. Cells are as wide as the
-// font's average character: every glyph of a monospace font fits its cell exactly, and a
-// proportional font gets more columns than its 'M' allows; the screen's columns, and so
-// the wrap point and the size text, follow the cell.
+// Windows faces map to system fonts whose average character is the cell: a monospace
+// glyph fits it exactly, a proportional font gets more columns than its 'M' allows.
 TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
     const std::tuple<const char*, int, bool> fonts[] = {
         {"fixedsys", 15, true},
@@ -477,7 +487,6 @@ TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
         CopyField(stored.face, face);
         stored.height = height;
         const QFont font = FontFromSpec(stored);
-        EXPECT_EQ(std::string(stored.face), face);
         EXPECT_EQ(QFontInfo(font).fixedPitch(), monospace);
         if (height < 0) EXPECT_EQ(font.pixelSize(), -height);
         if (height > 0) EXPECT_LE(CellSizeOf(font).height, height);
@@ -487,15 +496,6 @@ TEST(ScreenFonts, FacesMapToSystemFontsWhoseAverageCharacterIsTheCell) {
             EXPECT_LT(width - m, 1.0);
         else
             EXPECT_LT(width, m);
-
-        Settings settings{};
-        TMudScreen model(settings);
-        model.ResetScreen(100);
-        ScreenWidget widget(model, settings, nullptr);
-        widget.SetScreenFont(stored);
-        const int bar = widget.findChild<QScrollBar*>()->sizeHint().width();
-        widget.SetScreenRect(QRect(0, 0, 40 * width + 4 + bar, 10 * model.CellHeight()), true);
-        EXPECT_EQ(model.Columns(), 40);
     }
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
-// A Term session pointed at a real peer on 127.0.0.1, with every service it reaches
-// recorded, for the session, reconnect and transfer tests; and the small helpers the
-// term tests share.
+// A Term session pointed at a real peer on 127.0.0.1, its services recorded.
 
 #include "settings/TextMode.h"
 #include "term/PollEventLoop.h"
@@ -68,8 +66,7 @@ struct SessionRecorder : RecordingBoxes,
     void ToggleCursor(CursorStyle style) override { blinks.push_back(style); }
 };
 
-// The session goes before the loop it uses; a fixture that lends it services of its own
-// resets `session` in its destructor.
+// `session` goes before the loop it uses; a fixture lending it services resets it first.
 struct SessionHarness {
     Settings settings{};
     TMudScreen screen{settings};

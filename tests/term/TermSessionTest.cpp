@@ -1,5 +1,6 @@
 #include "term/TermSession.h"
 #include "settings/ConfigValidation.h"
+#include "term/CommandTimers.h"
 #include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
@@ -66,12 +67,7 @@ TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     session->SubmitInput();
     EXPECT_EQ(server.Read(), "\n");
 
-    server.Send("\x1b[1;31mA dragon\x1b[0m roars.\r\n");
-    Pump();
-    EXPECT_TRUE(Shown("A dragon roars.\r\n"));
-
-    // Command strings split on ';' (the last segment needs its own); only non-empty
-    // segments are echoed.
+    // Only ';'-ended segments are sent, and only non-empty ones echoed.
     const std::pair<const char*, const char*> commands[] = {
         {"who", ""}, {"who;", "who\n"}, {";;", "\n\n"}, {";1;who;", "\n1\nwho\n"}, {"", ""},
     };
@@ -134,21 +130,15 @@ TEST_F(SessionFixture, SpecialWordsAreNeverSentAndAfterThePeerLeavesNothingIs) {
     EXPECT_EQ(TimesShown("Not connected"), 3u);
 }
 
+// A name that does not resolve fails through the callback, never blocking the loop (a
+// refused port is RefusedTriesBackOffAndStopAfterTen's).
 TEST_F(SessionFixture, ConnectFailureIsReportedWithoutBlocking) {
-    const test::ClosedPort closed;
-    CopyField(settings.port, std::to_string(closed.Port()).c_str());
     int result = 0;
-    EXPECT_EQ(session->TermConnect([&](int r) { result = r; }), 0);
-    ASSERT_TRUE(loop.RunUntil([&] { return result != 0; }, 5s));
-    EXPECT_EQ(result, -1);
-    EXPECT_TRUE(Shown("Connect()\r\n"));
-    EXPECT_FALSE(session->Connected());
-
-    result = 0;
     CopyField(settings.addy, "no-such-host.invalid");
-    session->TermConnect([&](int r) { result = r; });
+    EXPECT_EQ(session->TermConnect([&](int r) { result = r; }), 0);
     ASSERT_TRUE(loop.RunUntil([&] { return result != 0; }, 10s));
     EXPECT_EQ(result, -1);
+    EXPECT_FALSE(session->Connected());
 }
 
 // The login goes out at once, its commands and the countdown to the Client after a pause
@@ -218,7 +208,6 @@ TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
 
 TEST_F(SessionFixture, TimersPingOnlyAConnectedClientAndBlinkTheChosenCursor) {
     session->OnTimer(kPingTimer);
-    EXPECT_EQ(session->LastPingTime(), 4242);
     EXPECT_EQ(rec.latency, std::vector<std::string>{"- - -"});
     rec.clientConnected = true;
     session->OnTimer(kPingTimer);
@@ -234,8 +223,7 @@ TEST_F(SessionFixture, TimersPingOnlyAConnectedClientAndBlinkTheChosenCursor) {
     EXPECT_EQ(rec.blinks, (std::vector{CursorStyle::Block, CursorStyle::Line}));
 }
 
-// However the text arrives, the recent text holds exactly the newest characters, and
-// once full it stays close to full.
+// The recent text holds exactly the newest characters and, once full, stays close to full.
 TEST_F(SessionFixture, RecentTextKeepsTheNewestCharacters) {
     std::string all;
     for (int n = 0; n < 300; ++n) {
@@ -268,9 +256,8 @@ TEST_F(SessionFixture, BurstFollowedByCloseArrivesWholeBeforeTheDisconnect) {
     EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
 }
 
-// What arrives is decoded to Latin-1 cells and matched as such; every way of sending
-// encodes its Latin-1 text, and each 0xFF byte reaches the wire doubled exactly once, so
-// that "\xFF\xF4" (Latin-1 y-diaeresis, o-circumflex) is never read as IAC IP.
+// Every way of sending encodes its Latin-1 text and doubles each 0xFF byte exactly once,
+// so that "\xFF\xF4" (y-diaeresis, o-circumflex) is never read as IAC IP.
 TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteOnce) {
     const std::string latin1 = "\xFF\xF4";
     settings.autoterm = 1;
@@ -287,7 +274,6 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     loop.RunFor(1200ms); // the login pause
     EXPECT_EQ(server.Read(), "\xFF\xFF\xF4\np\xFF\xFF\n\xFF\xFF\xF4\n");
 
-    // What arrives, what it shows, and the Latin-1 text as sent.
     const std::tuple<TextEncoding, const char*, const char*, std::string> cases[] = {
         // 7-bit drops the high byte, so the trigger does not match.
         {TextEncoding::SevenBit, "The caf\xE9 is open.\r\n", "The caf is open.\r\n",
@@ -299,7 +285,6 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     };
     for (const auto& [encoding, received, shown, wire] : cases) {
         session->SetEncoding(encoding);
-        EXPECT_EQ(screen.Encoding(), encoding);
         Type(session->GameBytes(latin1)); // the input line
         session->SendFunctionKey(1);      // a function key
         server.Send(received);            // a trigger's reaction
@@ -348,9 +333,9 @@ struct RecordingEffects : TriggerEffects {
     void CopyToChannel(std::string_view line) override { channel.emplace_back(line); }
 };
 
-// Trigger actions on lines from the peer: the match is coloured, gagged lines leave the
-// screen (and the log only when asked), sound and channel copy reach their sinks, and a
-// group switched off by a reaction line stops firing.
+// Trigger actions on lines from the peer: colour (in a UTF-8 profile, in the cells the
+// matched bytes fill), gags (off the log only when asked), sound, channel copy, and a
+// group switched off by a reaction line.
 TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     RecordingEffects effects;
     test::SessionHarness h;
@@ -370,6 +355,10 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     h.triggers.SetActions(h.triggers.AddTrigger("orc %1ck", "kill orc"), orc);
     h.triggers.SetActions(h.triggers.AddTrigger("spam", ""), gag);
     h.triggers.SetActions(h.triggers.AddTrigger("secret", ""), gagLog);
+    TriggerActions wide;
+    wide.highlight = HighlightScope::Match;
+    wide.textColor = 0x0000FF;
+    h.triggers.SetActions(h.triggers.AddTrigger("orc %1\xE4\xB8\xAD", ""), wide);
     h.triggers.AddTrigger("calm", "/group off fight\r\nsay calm");
     h.Connect();
     h.rec.logFile.clear();
@@ -394,35 +383,20 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     EXPECT_EQ(effects.sounds, (std::vector<std::string>{"hit.wav"}));
     EXPECT_EQ(effects.channel, (std::vector<std::string>{"An orc attacks"}));
 
+    h.session->SetEncoding(TextEncoding::Utf8);
+    h.server.Send("\xE4\xB8\xAD\xE2\x86\x92 An orc at\xE4\xB8\xAD!\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 4; }, 5s));
+    colors.clear();
+    for (int col : {6, 7, 12, 13, 14, 15})
+        colors.push_back(h.screen.Line(h.screen.BufferLine() - 1).TextColor(col));
+    EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, red, red, 0}));
+
     h.server.Send("calm down\r\nAn orc attacks\r\n");
-    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 5; }, 5s));
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 6; }, 5s));
     std::string sent;
     ASSERT_TRUE(h.loop.RunUntil([&] { return (sent += h.server.Read()).size() >= 20; }, 5s));
     EXPECT_EQ(sent, "kill orc\r\nsay calm\r\n");
     EXPECT_EQ(effects.sounds.size(), 1u);
-}
-
-// In a UTF-8 profile the matched bytes are coloured in the cells they fill: a wide
-// character and an arrow before the match move it, and a wide character in it is coloured
-// whole.
-TEST(TermSessionActions, HighlightsFollowCellsOfUtf8Text) {
-    test::SessionHarness h;
-    h.Open(h.Recorded());
-    TriggerActions orc;
-    orc.highlight = HighlightScope::Match;
-    orc.textColor = 0x0000FF;
-    h.triggers.SetActions(h.triggers.AddTrigger("orc %1\xE4\xB8\xAD", ""), orc);
-    h.session->SetEncoding(TextEncoding::Utf8);
-    h.Connect();
-    h.rec.logFile.clear();
-    h.server.Send("\xE4\xB8\xAD\xE2\x86\x92 An orc at\xE4\xB8\xAD!\r\n");
-    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 1; }, 5s));
-    const int row = h.screen.BufferLine() - 1;
-    std::vector<CellColor> colors;
-    for (int col : {6, 7, 12, 13, 14, 15})
-        colors.push_back(h.screen.Line(row).TextColor(col));
-    const CellColor red = ExplicitCellColor(0x0000FF);
-    EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, red, red, 0}));
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
@@ -452,8 +426,7 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     EXPECT_EQ(screen.GetAllText().find("Welcome\r\n "), std::string::npos);
 }
 
-// The session's timers and its one-off waits share the loop: a wait never takes the
-// place of a timer.
+// A one-off wait never takes the place of a timer on the loop they share.
 TEST(PollEventLoopTest, SingleShotsNeverReplaceATimer) {
     PollEventLoop loop;
     int ticks = 0;
@@ -511,6 +484,69 @@ TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
     EXPECT_EQ(KeypadWord('0'), "look"); // the ends of the digits; '5' is the input line's test
     EXPECT_EQ(KeypadWord('9'), "ne");
     EXPECT_FALSE(KeypadWord('x'));
+}
+
+struct CommandTimersFixture : ::testing::Test, test::SessionHarness {
+    std::string sent;
+    std::unique_ptr<CommandTimers> timers;
+
+    void SetUp() override {
+        TermServices services = Recorded();
+        services.onSent = [this](std::string_view bytes) { sent += bytes; };
+        Open(services);
+        timers = std::make_unique<CommandTimers>(*session, loop);
+    }
+    ~CommandTimersFixture() override {
+        timers.reset();
+        session.reset();
+    }
+    // Reads at the peer until `what` has arrived (bounded).
+    bool PeerReceives(const std::string& what) {
+        std::string got;
+        return loop.RunUntil(
+            [&] {
+                got += server.Read(20ms);
+                return got.find(what) != std::string::npos;
+            },
+            5s);
+    }
+};
+
+TEST_F(CommandTimersFixture, SendOnlyWhileConnectedAndStartAgainOnConnect) {
+    timers->SetTimers({{"walk", 1, true, "look;n"}, {"idle", 1, false, "never;"}});
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_TRUE(PeerReceives("look\nn\n"));
+
+    session->TermDisconnect();
+    EXPECT_FALSE(timers->Running());
+    sent.clear();
+    loop.RunFor(1500ms); // longer than the interval: a live timer would have fired
+    EXPECT_EQ(sent, "");
+    EXPECT_FALSE(Shown("Not connected"));
+
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_TRUE(PeerReceives("look\nn\n"));
+    EXPECT_EQ(sent.find("never"), std::string::npos);
+
+    // Timers changed while connected run at once as they are now, the old ones no more.
+    timers->SetTimers({{"idle", 1, true, "never"}});
+    sent.clear();
+    EXPECT_TRUE(PeerReceives("never\n"));
+    EXPECT_EQ(sent.find("look"), std::string::npos);
+}
+
+TEST_F(CommandTimersFixture, FileKeepsUnknownLinesAndReportsBadOnesOnce) {
+    const test::TempDir dir;
+    const std::string path = (dir.path / "timers.cfg").string();
+    WriteTextFile(path, "# mine\ntimer=a|5|on|say hi|there\ntimer=b|0|on|x\n");
+    timers->Load(path);
+    ASSERT_EQ(timers->Timers().size(), 1u);
+    EXPECT_EQ(timers->Timers()[0], (CommandTimer{"a", 5, true, "say hi|there"}));
+    EXPECT_EQ(TimesShown("timers.cfg: 1 line(s)"), 1u);
+
+    timers->SetTimers({{"c", 86400, false, ""}});
+    ASSERT_TRUE(timers->Save());
+    EXPECT_EQ(test::Contents(path), "timer=c|86400|off|\r\n# mine\r\ntimer=b|0|on|x\r\n");
 }
 
 } // namespace

