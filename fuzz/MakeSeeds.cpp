@@ -7,9 +7,6 @@
 #include "client/MessageType.h"
 #include "client/OutgoingMessage.h"
 #include "fuzz/ScreenOps.h"
-#include "settings/ColorFile.h"
-#include "settings/SettingsText.h"
-#include "settings/TextMode.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -90,26 +87,6 @@ void ScreenSeeds(const std::string& term) {
     AppendFeed(script, "after reset\r\n");
     Write("screen_fuzzer", "controls", script);
 
-    // Completed lines gagged and coloured afterwards, scrolled back and live, and a prompt.
-    script.clear();
-    AppendResize(script, 10, 80);
-    AppendFeed(script, game.substr(0, 2000));
-    AppendOp(script, ScreenOp::PageUp, {"\0", 1});
-    AppendOp(script, ScreenOp::Line, {"\0", 1});
-    AppendOp(script, ScreenOp::Line, "\x0b");
-    AppendFeed(script, "one\r\ntwo\r\nhp> ");
-    AppendOp(script, ScreenOp::Line, "\x07");
-    AppendOp(script, ScreenOp::Line, "\x06");
-    AppendFeed(script, "look\r\n");
-    Write("screen_fuzzer", "gags", script);
-    script.clear();
-    AppendOp(script, ScreenOp::Modes, {"\x23\x00", 2}); // autowrap, appendcr, full colour
-    AppendFeed(script, tav::bench::ColourfulCorpus(3000));
-    AppendFeed(script, "\033[44m\033[K\033[1J\033[J\033[38:2::1:2:3;48;5;300;7;3;9m"
-                       "x\033[58;2;1;2\033[38;7;1m\r\n");
-    AppendOp(script, ScreenOp::Modes, {"\x03\x00", 2}); // back to basic colour
-    AppendFeed(script, "\033[38;5;1mplain\r\n");
-    Write("screen_fuzzer", "full-colour", script);
     // Wide characters, marks and emoji at the edges, in UTF-8 and then GB18030.
     const std::string wide = "\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81\xCC\xA3\xCC\x8A "
                              "\xF0\x9F\x98\x80\xE2\x80\x8Bhttp://\xE4\xBE\x8B.jp/ ok";
@@ -156,9 +133,6 @@ void TermChunkSeeds(const std::string& term) {
           seed("\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81 \xF0\x9F\x98\x80\xE2\x80\x8B"
                "wrap\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\r\n\x02",
                5, 9, 0x37));
-    Write("term_chunks_fuzzer", "gb18030",
-          seed("\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n\x03", 5, 9, 0x37));
-    Write("term_chunks_fuzzer", "big5", seed("\xA4\xA4\xA4\xE5\xB3\x5C\xA4\r\n\x04", 5, 9, 0x37));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
               seed(term.substr(at, 4000), 24, 80, 0x27));
@@ -210,7 +184,6 @@ void ClientSeeds(const std::string& client) {
         if (types.insert(tav::LoadLe32(reinterpret_cast<const std::uint8_t*>(&frame[4]))).second)
             all += frame;
     Write("client_stream_fuzzer", "every-type", seed(all, 0x01));
-    Write("client_stream_fuzzer", "every-type-cached", seed(all, 0x0C));
     for (std::size_t i = 0; i < captured.size(); i += 6) {
         std::string some;
         for (std::size_t k = i; k < std::min(i + 6, captured.size()); ++k)
@@ -228,11 +201,6 @@ void SettingsSeeds(const fs::path& source) {
     };
     Write("settings_files_fuzzer", "golden",
           seed(ReadOr(data / "golden_colors.dat"), ReadOr(data / "golden_tav.cfg")));
-    const tav::Settings settings{};
-    const tav::StoredValues values = tav::StoredValues::Defaults();
-    Write("settings_files_fuzzer", "defaults",
-          seed(tav::WriteColorBytes(values),
-               tav::ToTextMode(tav::WriteSettingsText(settings, values))));
 }
 
 void TriggerSeeds() {
@@ -296,7 +264,6 @@ void AliasSeeds() {
                              "gg=ga %1 bag\r\nn=n;look\r\nhome=.2s;open door\r\nbad\r\n"
                              "k=second\r\n";
     Write("alias_file_fuzzer", "stacked", seed(file, "gg coin;k orc;home;.3n2e;say a\\;b", 0x15));
-    Write("alias_file_fuzzer", "plain", seed(file, "ga sword sack", 0));
 }
 
 } // namespace
