@@ -67,50 +67,41 @@ TEST(ClientConnection, ConnectRequestDisconnectAndReconnectInOrder) {
     EXPECT_EQ(rig.ReadFrames().at(0).Type(), 12);
 }
 
-// The settings are checked first (every message is ConfigValidationTest's), the address
-// with the Term session's own check; a refused or unresolved connect ends the thread with
-// its line.
+// The settings are checked first (every message is ConfigValidationTest's), then the
+// address (TermSessionTest has the Term session's own check); a refused or unresolved
+// connect ends the thread with its line.
 TEST(ClientConnection, ConnectChecksStopWithTheirMessages) {
     struct Case {
         const char* user;
-        const char* passwd;
         const char* host;
         std::string port;
+        bool addressValid;
         std::vector<std::string> boxes;
         std::string lastLog; // "" when nothing is logged
     };
     const ClosedPort closed; // the client connects to the text port + 1
     const Case cases[] = {
-        {"", "pw", "127.0.0.1", "4000", {"Error... You must enter a username."}, ""},
-        {"me", "pw", "127.0.0.1", "32000", {"Warning... Invalid port."}, ""},
-        {"me", "pw", "127.0.0.1", std::to_string(closed.Port() - 1), {}, "Connection refused."},
-        {"me", "pw", "no-such-host.invalid", "4000", {}, "Unable to resolve hostname."},
+        {"", "127.0.0.1", "4000", true, {"Error... You must enter a username."}, ""},
+        {"me", "127.0.0.1", "4000", false, {}, ""},
+        {"me", "127.0.0.1", std::to_string(closed.Port() - 1), true, {}, "Connection refused."},
+        {"me", "no-such-host.invalid", "4000", true, {}, "Unable to resolve hostname."},
     };
     for (const Case& c : cases) {
         ConnectionRig rig;
-        TMudScreen screen{rig.settings};
-        TermServices services;
-        services.boxes = &rig.boxes;
-        TermSession term(rig.settings, screen, rig.loop, services);
-        AddressCheckOf<TermSession> check(term);
-        ClientConnection connection(rig.settings,
-                                    ClientServices{rig.loop, rig.windows, rig.sound, rig.status,
-                                                   rig.log, rig.boxes, check, rig.clock,
-                                                   rig.pendingEdit, term.PingStamp()});
+        rig.address.valid = c.addressValid;
         CopyField(rig.settings.user, c.user);
-        CopyField(rig.settings.passwd, c.passwd);
         CopyField(rig.settings.addy, c.host);
         CopyField(rig.settings.port, c.port.c_str());
-        connection.Connect();
+        rig.connection->Connect();
         if (!c.lastLog.empty()) {
-            ASSERT_TRUE(rig.Pump([&] { return !connection.ThreadRunning(); })) << c.lastLog;
+            ASSERT_TRUE(rig.WaitForThreadEnd()) << c.lastLog;
             EXPECT_EQ(rig.log.Lines().back(), c.lastLog);
             EXPECT_EQ(rig.log.Lines().size(), 2u);
         } else {
             EXPECT_TRUE(rig.log.Lines().empty());
         }
         EXPECT_EQ(rig.boxes.shown, c.boxes);
-        EXPECT_FALSE(connection.IsConnected());
+        EXPECT_FALSE(rig.connection->IsConnected());
     }
 }
 

@@ -126,7 +126,6 @@ TEST(ReadDblockTest, ProgressIsReportedPerChunkOnlyAbove512BytesAndTryAgainWaits
          true},
         {240, {4, 100}, {4, 512, 416}, {{4, 4}, {512, 512}}},
         {241, {}, {4, 513}, {{4, 4}, {513, 513}, {513, 513}}},
-        {241, {304}, {4, 513, 213}, {{4, 4}, {300, 513}, {513, 513}, {513, 513}}},
         {9728,
          {},
          {4, 4096, 4096, 1808},
@@ -200,7 +199,6 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
         std::size_t leftUnread;
     };
     const std::vector<Case> cases = {
-        {withLength(0), "Frame of 0 bytes is shorter than a header (read_dblock).", 300},
         {withLength(271), "Frame of 271 bytes is shorter than a header (read_dblock).", 300},
         {withLength(kMaxFrameBytes + 1),
          "Frame of " + big + " bytes exceeds the limit of 268435456 bytes (read_dblock).", 300},

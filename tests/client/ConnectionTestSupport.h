@@ -134,11 +134,12 @@ struct SettableClock : IntervalClock {
     std::int32_t NowMs() override { return now.load(); }
 };
 
-// The port check of the settings as the Term session makes it, without its boxes.
+// The port of the settings as the Term session reads it; `valid` is its check's verdict.
 struct PortFromSettings : AddressCheck {
     explicit PortFromSettings(const Settings& s) : settings(s) {}
     const Settings& settings;
-    bool ValidateAddress() override { return true; }
+    bool valid = true;
+    bool ValidateAddress() override { return valid; }
     int PortNumber() const override { return std::atoi(settings.port); }
 };
 
