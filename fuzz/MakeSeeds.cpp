@@ -72,34 +72,6 @@ void ScreenSeeds(const std::string& term) {
     AppendOp(script, ScreenOp::ScrollBar, {"\x08\0\0", 3}); // Bottom
     Write("screen_fuzzer", "game", script);
 
-    script.clear();
-    AppendOp(script, ScreenOp::Modes, {"\x0b\x00", 2}); // autowrap, appendcr, urlaware
-    AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
-                       "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
-                       "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
-    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
-    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
-    AppendOp(script, ScreenOp::Select, {"\x05\x0a\0", 3});
-    AppendOp(script, ScreenOp::Hold);
-    AppendFeed(script, "held line\r\n");
-    AppendOp(script, ScreenOp::Hold);
-    AppendReset(script, 50);
-    AppendFeed(script, "after reset\r\n");
-    Write("screen_fuzzer", "controls", script);
-
-    // Wide characters, marks and emoji at the edges, in UTF-8 and then GB18030.
-    const std::string wide = "\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81\xCC\xA3\xCC\x8A "
-                             "\xF0\x9F\x98\x80\xE2\x80\x8Bhttp://\xE4\xBE\x8B.jp/ ok";
-    script.clear();
-    AppendResize(script, 10, 9);
-    AppendOp(script, ScreenOp::Modes, "\x0b\x02"); // autowrap, appendcr, urlaware, UTF-8
-    AppendFeed(script, wide + wide + "\x1B[0;1Hx\x1B[3D\xE4\xB8\xAD\x1B[K\r\n");
-    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
-    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
-    AppendOp(script, ScreenOp::Modes, "\x0a\x03"); // no autowrap, GB18030
-    AppendFeed(script, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\xD6\r\n");
-    Write("screen_fuzzer", "unicode", script);
-
     if (!term.empty()) {
         script.clear();
         AppendResize(script, 30, 90);
@@ -156,9 +128,6 @@ void TelnetSeeds(const std::string& term) {
     Write("telnet_fuzzer", "compressed", seed(3, offers + tav::bench::GameCorpus(2000)));
     if (!term.empty()) Write("telnet_fuzzer", "demo", seed(0, term.substr(0, 20000)));
     Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}");
-    Write("game_data_fuzzer", "room",
-          "\0Room.Info {\"name\":\"Caf\xc3\xa9\",\"exits\":{\"n\":1,\"se\":[2]}}");
-    Write("game_data_fuzzer", "channel", "\0comm.channel {\"chan\":\"ooc\",\"msg\":\"hi\"}");
     Write("game_data_fuzzer", "msdp",
           "\1\x01HEALTH\x02"
           "5\x01ROOM\x02\x03\x01NAME\x02Hall\x01"
