@@ -30,27 +30,19 @@ CommandRules Stacked() {
         {"home", ".2s;open door"},
         {"x", ""},
         {"k", "ignored: a second alias of one name"},
-        {"d0", "d1"},
-        {"d1", "d2"},
-        {"d2", "d3"},
-        {"d3", "d4"},
-        {"d4", "d5"},
-        {"d5", "d6"},
-        {"d6", "d7"},
-        {"d7", "d8"},
-        {"d8", "done"},
         {"u", Repeat("look", 20)},
         {"t", Repeat("u", 20)},
         {"v", Repeat("t", 3)},
-        // Nothing sent, but exponentially much to look at.
         {"z", ""},
-        {"e1", Repeat("z", 50)},
-        {"e2", Repeat("e1", 50)},
-        {"e3", Repeat("e2", 50)},
-        {"e4", Repeat("e3", 50)},
-        {"e5", Repeat("e4", 50)},
-        {"e6", Repeat("e5", 50)},
     };
+    // A chain nested one deeper than allowed, and aliases that send nothing but are
+    // exponentially much to look at.
+    for (int k = 0; k < 9; ++k)
+        rules.aliases.push_back(
+            {"d" + std::to_string(k), k == 8 ? "done" : "d" + std::to_string(k + 1)});
+    for (int k = 1; k <= 6; ++k)
+        rules.aliases.push_back(
+            {"e" + std::to_string(k), Repeat(k == 1 ? "z" : "e" + std::to_string(k - 1), 50)});
     return rules;
 }
 
