@@ -83,23 +83,16 @@ void ScreenSeeds(const std::string& term) {
 }
 
 void TermChunkSeeds(const std::string& term) {
-    // Trailing: cut seed, columns - 1, rows - 1, modes (as the target reads them).
-    auto seed = [](std::string stream, int rows, int cols, int modes, bool full = false) {
-        stream += full ? "\x5a\x17\xc3\x81" : "\x5a\x17\xc3\x01";
+    // Trailing: cut seed (its top bit: full colour), columns - 1, rows - 1, modes (as the
+    // target reads them).
+    auto seed = [](std::string stream, int rows, int cols, int modes) {
+        stream += "\x5a\x17\xc3\x01";
         stream.push_back(static_cast<char>(cols - 1));
         stream.push_back(static_cast<char>(rows - 1));
         stream.push_back(static_cast<char>(modes));
         return stream;
     };
     Write("term_chunks_fuzzer", "game", seed(tav::bench::GameCorpus(3000), 24, 80, 0x37));
-    Write("term_chunks_fuzzer", "escapes",
-          seed("\xff\xfb\x01Password: \xff\xfc\x01\xff\xfd\x18\xff\xfa\x18\x01\xff\xff\xff\xf0"
-               "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
-               "\x1b[;;5;m\x1b[99999999999m\033Ox\x1b[A\033ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
-               10, 20, 0x1B));
-    Write("term_chunks_fuzzer", "full-colour",
-          seed(tav::bench::ColourfulCorpus(3000) + "\x1b[;38:2::9:8:7:1;48;2;1;2;3;4:0m\x1b[38;5",
-               24, 80, 0x37, true));
     // The byte before the cut seed picks the encoding: 2 UTF-8, 3 GB18030, 4 Big5.
     Write("term_chunks_fuzzer", "utf8",
           seed("\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81 \xF0\x9F\x98\x80\xE2\x80\x8B"
@@ -125,7 +118,6 @@ void TelnetSeeds(const std::string& term) {
         "EXITS\x02\x05\x02n\x06\x04\xff\xf0"
         "HP> \xff\xef\xff\xf9text \xff\xff\r\n";
     Write("telnet_fuzzer", "offers", seed(4, offers));
-    Write("telnet_fuzzer", "compressed", seed(3, offers + tav::bench::GameCorpus(2000)));
     if (!term.empty()) Write("telnet_fuzzer", "demo", seed(0, term.substr(0, 20000)));
     Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}");
     Write("game_data_fuzzer", "msdp",
