@@ -219,11 +219,6 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
     EXPECT_EQ(rig.sound.Calls(), std::vector<std::string>{"stop"});
     EXPECT_TRUE(rig.connection->IsConnected());
 
-    const auto pending = rig.pendingEdit.Current();
-    ASSERT_TRUE(pending.has_value());
-    EXPECT_EQ(pending->Text1(), "Edit it");
-    EXPECT_EQ(pending->DataText(), "old text");
-
     const auto log = rig.log.Lines();
     EXPECT_THAT((std::vector<std::string>{"MSGRECV: desctext", "MSGRECV: mapinfo",
                                           "MSGRECV: <unknown type>", "Level reported as 12.",
