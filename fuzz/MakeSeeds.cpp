@@ -13,12 +13,12 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace tav::fuzz;
+using namespace std::string_view_literals;
 
 fs::path gOut;
 
@@ -119,12 +119,8 @@ void TelnetSeeds(const std::string& term) {
         "HP> \xff\xef\xff\xf9text \xff\xff\r\n";
     Write("telnet_fuzzer", "offers", seed(4, offers));
     if (!term.empty()) Write("telnet_fuzzer", "demo", seed(0, term.substr(0, 20000)));
-    Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}");
-    Write("game_data_fuzzer", "msdp",
-          "\1\x01HEALTH\x02"
-          "5\x01ROOM\x02\x03\x01NAME\x02Hall\x01"
-          "EXITS\x02\x03\x01n\x02"
-          "1\x04\x04");
+    // The leading NUL (GMCP) must be kept: a plain C string would end at it.
+    Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}"sv);
 }
 
 void ClientSeeds(const std::string& client) {
@@ -175,14 +171,10 @@ void TriggerSeeds() {
         corpusLines += line + "\n";
     Write("trigger_file_fuzzer", "game",
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
-    // Enough triggers for the pass to index them, some sharing words, some too short.
+    // Enough triggers for the pass to index them, some sharing words, some with markers.
     std::string many;
-    std::istringstream patterns(
-        "the goblin|%1 says %2|goblin %1 the door|sword|gold coins|hits you|HP:%1|%1 the %2|a|The "
-        "%1|dragon sleeps|merchant offers %1|stone door|path leads %1|tavern|tavern |you see %1 "
-        "here|misses your %1|heals|east|ancient %1 light|%1|fountain|dark");
-    for (std::string pattern; std::getline(patterns, pattern, '|');)
-        many += pattern + "\r\nsay %1\r\r\n#\r\n";
+    for (const std::string& line : tav::bench::CorpusLines(24))
+        many += line.substr(0, 12) + (many.size() % 3 == 0 ? " %1" : "") + "\r\nsay %1\r\r\n#\r\n";
     Write("trigger_file_fuzzer", "many", seed(many, corpusLines));
     Write("trigger_actions_fuzzer", "entries",
           seed("hit\r\n#\r\nhit\r\nflee\r\r\n#\r\nwin\r\n#\r\n",
@@ -203,17 +195,6 @@ void TimerSeeds() {
           "[function keys]\nF1=n;s;\nF12=say \xC3\xA9;\n[x]\ny=\xFF\n");
 }
 
-void ProfileSeeds() {
-    auto seed = [](const std::string& list, const std::string& answers) {
-        std::string bytes = list + answers;
-        bytes.push_back(1);
-        AppendTrailing16(bytes, static_cast<unsigned>(list.size()));
-        return bytes;
-    };
-    Write("profile_list_fuzzer", "several",
-          seed("alice\r\nBob\r\n../up\r\n.hidden\r\n", "dave\x03\x01\x00\x02a/b\x02\x01"));
-}
-
 void AliasSeeds() {
     auto seed = [](const std::string& file, const std::string& typed, char choice) {
         std::string bytes = file + typed;
@@ -221,10 +202,8 @@ void AliasSeeds() {
         AppendTrailing16(bytes, static_cast<unsigned>(file.size()));
         return bytes;
     };
-    const std::string file = "# notes\r\nk=kill %1\r\nga=get all %1;put all %1 in %2\r\n"
-                             "gg=ga %1 bag\r\nn=n;look\r\nhome=.2s;open door\r\nbad\r\n"
-                             "k=second\r\n";
-    Write("alias_file_fuzzer", "stacked", seed(file, "gg coin;k orc;home;.3n2e;say a\\;b", 0x15));
+    const std::string file = "k=kill %1\r\nga=get all %1;put all %1 in %2\r\nbad\r\n";
+    Write("alias_file_fuzzer", "stacked", seed(file, "ga coin;k orc;.3n2e;say a\\;b", 0x15));
 }
 
 } // namespace
@@ -245,7 +224,6 @@ int main(int argc, char** argv) {
     SettingsSeeds(argv[1]);
     TriggerSeeds();
     TimerSeeds();
-    ProfileSeeds();
     AliasSeeds();
     return 0;
 }
