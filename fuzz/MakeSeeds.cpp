@@ -141,12 +141,6 @@ void ClientSeeds(const std::string& client) {
         if (types.insert(tav::LoadLe32(reinterpret_cast<const std::uint8_t*>(&frame[4]))).second)
             all += frame;
     Write("client_stream_fuzzer", "every-type", seed(all, 0x01));
-    for (std::size_t i = 0; i < captured.size(); i += 6) {
-        std::string some;
-        for (std::size_t k = i; k < std::min(i + 6, captured.size()); ++k)
-            some += captured[k];
-        Write("client_stream_fuzzer", "demo-" + std::to_string(i / 6), seed(some, 0x09));
-    }
 }
 
 void SettingsSeeds(const fs::path& source) {
