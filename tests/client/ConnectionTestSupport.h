@@ -240,15 +240,11 @@ struct SocketPair {
     }
 };
 
+// Waits for `size` bytes (fewer when the peer closes first).
 inline Bytes ReadExactly(int fd, std::size_t size) {
     Bytes out(size);
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, out.data() + got, size - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    out.resize(got);
+    const ssize_t n = ::recv(fd, out.data(), size, MSG_WAITALL);
+    out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return out;
 }
 
