@@ -7,21 +7,18 @@
 #include "client/MessageType.h"
 #include "client/OutgoingMessage.h"
 #include "fuzz/ScreenOps.h"
-#include "settings/ColorFile.h"
-#include "settings/SettingsText.h"
-#include "settings/TextMode.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace tav::fuzz;
+using namespace std::string_view_literals;
 
 fs::path gOut;
 
@@ -75,54 +72,6 @@ void ScreenSeeds(const std::string& term) {
     AppendOp(script, ScreenOp::ScrollBar, {"\x08\0\0", 3}); // Bottom
     Write("screen_fuzzer", "game", script);
 
-    script.clear();
-    AppendOp(script, ScreenOp::Modes, {"\x0b\x00", 2}); // autowrap, appendcr, urlaware
-    AppendFeed(script, "Visit http://example.org/x now\r\n\033[1;31mred\033[0m\tTab\a\r\n"
-                       "\033[5;10Hmid\033[K\033[1K\033[J\033[1J\033[2A\033[3B\033[4C\033[D"
-                       "\033A\033B\033C\033D\033H\033J\033K\033Nx\r\n");
-    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
-    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
-    AppendOp(script, ScreenOp::Select, {"\x05\x0a\0", 3});
-    AppendOp(script, ScreenOp::Hold);
-    AppendFeed(script, "held line\r\n");
-    AppendOp(script, ScreenOp::Hold);
-    AppendReset(script, 50);
-    AppendFeed(script, "after reset\r\n");
-    Write("screen_fuzzer", "controls", script);
-
-    // Completed lines gagged and coloured afterwards, scrolled back and live, and a prompt.
-    script.clear();
-    AppendResize(script, 10, 80);
-    AppendFeed(script, game.substr(0, 2000));
-    AppendOp(script, ScreenOp::PageUp, {"\0", 1});
-    AppendOp(script, ScreenOp::Line, {"\0", 1});
-    AppendOp(script, ScreenOp::Line, "\x0b");
-    AppendFeed(script, "one\r\ntwo\r\nhp> ");
-    AppendOp(script, ScreenOp::Line, "\x07");
-    AppendOp(script, ScreenOp::Line, "\x06");
-    AppendFeed(script, "look\r\n");
-    Write("screen_fuzzer", "gags", script);
-    script.clear();
-    AppendOp(script, ScreenOp::Modes, {"\x23\x00", 2}); // autowrap, appendcr, full colour
-    AppendFeed(script, tav::bench::ColourfulCorpus(3000));
-    AppendFeed(script, "\033[44m\033[K\033[1J\033[J\033[38:2::1:2:3;48;5;300;7;3;9m"
-                       "x\033[58;2;1;2\033[38;7;1m\r\n");
-    AppendOp(script, ScreenOp::Modes, {"\x03\x00", 2}); // back to basic colour
-    AppendFeed(script, "\033[38;5;1mplain\r\n");
-    Write("screen_fuzzer", "full-colour", script);
-    // Wide characters, marks and emoji at the edges, in UTF-8 and then GB18030.
-    const std::string wide = "\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81\xCC\xA3\xCC\x8A "
-                             "\xF0\x9F\x98\x80\xE2\x80\x8Bhttp://\xE4\xBE\x8B.jp/ ok";
-    script.clear();
-    AppendResize(script, 10, 9);
-    AppendOp(script, ScreenOp::Modes, "\x0b\x02"); // autowrap, appendcr, urlaware, UTF-8
-    AppendFeed(script, wide + wide + "\x1B[0;1Hx\x1B[3D\xE4\xB8\xAD\x1B[K\r\n");
-    AppendOp(script, ScreenOp::Select, {"\0\x01\x01", 3});
-    AppendOp(script, ScreenOp::Select, "\x01\x1e\x03");
-    AppendOp(script, ScreenOp::Modes, "\x0a\x03"); // no autowrap, GB18030
-    AppendFeed(script, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\xD6\r\n");
-    Write("screen_fuzzer", "unicode", script);
-
     if (!term.empty()) {
         script.clear();
         AppendResize(script, 30, 90);
@@ -134,31 +83,21 @@ void ScreenSeeds(const std::string& term) {
 }
 
 void TermChunkSeeds(const std::string& term) {
-    // Trailing: cut seed, columns - 1, rows - 1, modes (as the target reads them).
-    auto seed = [](std::string stream, int rows, int cols, int modes, bool full = false) {
-        stream += full ? "\x5a\x17\xc3\x81" : "\x5a\x17\xc3\x01";
+    // Trailing: cut seed (its top bit: full colour), columns - 1, rows - 1, modes (as the
+    // target reads them).
+    auto seed = [](std::string stream, int rows, int cols, int modes) {
+        stream += "\x5a\x17\xc3\x01";
         stream.push_back(static_cast<char>(cols - 1));
         stream.push_back(static_cast<char>(rows - 1));
         stream.push_back(static_cast<char>(modes));
         return stream;
     };
     Write("term_chunks_fuzzer", "game", seed(tav::bench::GameCorpus(3000), 24, 80, 0x37));
-    Write("term_chunks_fuzzer", "escapes",
-          seed("\xff\xfb\x01Password: \xff\xfc\x01\xff\xfd\x18\xff\xfa\x18\x01\xff\xff\xff\xf0"
-               "\x1b[1;31mred\x1b[0;32;44mgreen\x1b[0m\x1b[12;40H\x1b[2J\x1b[K\x1b[1K"
-               "\x1b[;;5;m\x1b[99999999999m\033Ox\x1b[A\033ZwrapAAAAAAAAAAAAAAAAAAAA\r\n",
-               10, 20, 0x1B));
-    Write("term_chunks_fuzzer", "full-colour",
-          seed(tav::bench::ColourfulCorpus(3000) + "\x1b[;38:2::9:8:7:1;48;2;1;2;3;4:0m\x1b[38;5",
-               24, 80, 0x37, true));
     // The byte before the cut seed picks the encoding: 2 UTF-8, 3 GB18030, 4 Big5.
     Write("term_chunks_fuzzer", "utf8",
           seed("\xE4\xB8\xAD\xE6\x96\x87 e\xCC\x81 \xF0\x9F\x98\x80\xE2\x80\x8B"
                "wrap\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\r\n\x02",
                5, 9, 0x37));
-    Write("term_chunks_fuzzer", "gb18030",
-          seed("\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n\x03", 5, 9, 0x37));
-    Write("term_chunks_fuzzer", "big5", seed("\xA4\xA4\xA4\xE5\xB3\x5C\xA4\r\n\x04", 5, 9, 0x37));
     for (std::size_t at = 0, n = 0; at < term.size() && n < 8; at += 4000, ++n)
         Write("term_chunks_fuzzer", "demo-" + std::to_string(n),
               seed(term.substr(at, 4000), 24, 80, 0x27));
@@ -179,17 +118,9 @@ void TelnetSeeds(const std::string& term) {
         "EXITS\x02\x05\x02n\x06\x04\xff\xf0"
         "HP> \xff\xef\xff\xf9text \xff\xff\r\n";
     Write("telnet_fuzzer", "offers", seed(4, offers));
-    Write("telnet_fuzzer", "compressed", seed(3, offers + tav::bench::GameCorpus(2000)));
     if (!term.empty()) Write("telnet_fuzzer", "demo", seed(0, term.substr(0, 20000)));
-    Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}");
-    Write("game_data_fuzzer", "room",
-          "\0Room.Info {\"name\":\"Caf\xc3\xa9\",\"exits\":{\"n\":1,\"se\":[2]}}");
-    Write("game_data_fuzzer", "channel", "\0comm.channel {\"chan\":\"ooc\",\"msg\":\"hi\"}");
-    Write("game_data_fuzzer", "msdp",
-          "\1\x01HEALTH\x02"
-          "5\x01ROOM\x02\x03\x01NAME\x02Hall\x01"
-          "EXITS\x02\x03\x01n\x02"
-          "1\x04\x04");
+    // The leading NUL (GMCP) must be kept: a plain C string would end at it.
+    Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}"sv);
 }
 
 void ClientSeeds(const std::string& client) {
@@ -210,13 +141,6 @@ void ClientSeeds(const std::string& client) {
         if (types.insert(tav::LoadLe32(reinterpret_cast<const std::uint8_t*>(&frame[4]))).second)
             all += frame;
     Write("client_stream_fuzzer", "every-type", seed(all, 0x01));
-    Write("client_stream_fuzzer", "every-type-cached", seed(all, 0x0C));
-    for (std::size_t i = 0; i < captured.size(); i += 6) {
-        std::string some;
-        for (std::size_t k = i; k < std::min(i + 6, captured.size()); ++k)
-            some += captured[k];
-        Write("client_stream_fuzzer", "demo-" + std::to_string(i / 6), seed(some, 0x09));
-    }
 }
 
 void SettingsSeeds(const fs::path& source) {
@@ -228,11 +152,6 @@ void SettingsSeeds(const fs::path& source) {
     };
     Write("settings_files_fuzzer", "golden",
           seed(ReadOr(data / "golden_colors.dat"), ReadOr(data / "golden_tav.cfg")));
-    const tav::Settings settings{};
-    const tav::StoredValues values = tav::StoredValues::Defaults();
-    Write("settings_files_fuzzer", "defaults",
-          seed(tav::WriteColorBytes(values),
-               tav::ToTextMode(tav::WriteSettingsText(settings, values))));
 }
 
 void TriggerSeeds() {
@@ -246,14 +165,10 @@ void TriggerSeeds() {
         corpusLines += line + "\n";
     Write("trigger_file_fuzzer", "game",
           seed("the %1 %2\r\nlook %2\r\r\n#\r\nx%1y\r\n%1%%2\r\r\n#\r\n%1\r\n#\r\n", corpusLines));
-    // Enough triggers for the pass to index them, some sharing words, some too short.
+    // Enough triggers for the pass to index them, some sharing words, some with markers.
     std::string many;
-    std::istringstream patterns(
-        "the goblin|%1 says %2|goblin %1 the door|sword|gold coins|hits you|HP:%1|%1 the %2|a|The "
-        "%1|dragon sleeps|merchant offers %1|stone door|path leads %1|tavern|tavern |you see %1 "
-        "here|misses your %1|heals|east|ancient %1 light|%1|fountain|dark");
-    for (std::string pattern; std::getline(patterns, pattern, '|');)
-        many += pattern + "\r\nsay %1\r\r\n#\r\n";
+    for (const std::string& line : tav::bench::CorpusLines(24))
+        many += line.substr(0, 12) + (many.size() % 3 == 0 ? " %1" : "") + "\r\nsay %1\r\r\n#\r\n";
     Write("trigger_file_fuzzer", "many", seed(many, corpusLines));
     Write("trigger_actions_fuzzer", "entries",
           seed("hit\r\n#\r\nhit\r\nflee\r\r\n#\r\nwin\r\n#\r\n",
@@ -274,17 +189,6 @@ void TimerSeeds() {
           "[function keys]\nF1=n;s;\nF12=say \xC3\xA9;\n[x]\ny=\xFF\n");
 }
 
-void ProfileSeeds() {
-    auto seed = [](const std::string& list, const std::string& answers) {
-        std::string bytes = list + answers;
-        bytes.push_back(1);
-        AppendTrailing16(bytes, static_cast<unsigned>(list.size()));
-        return bytes;
-    };
-    Write("profile_list_fuzzer", "several",
-          seed("alice\r\nBob\r\n../up\r\n.hidden\r\n", "dave\x03\x01\x00\x02a/b\x02\x01"));
-}
-
 void AliasSeeds() {
     auto seed = [](const std::string& file, const std::string& typed, char choice) {
         std::string bytes = file + typed;
@@ -292,11 +196,8 @@ void AliasSeeds() {
         AppendTrailing16(bytes, static_cast<unsigned>(file.size()));
         return bytes;
     };
-    const std::string file = "# notes\r\nk=kill %1\r\nga=get all %1;put all %1 in %2\r\n"
-                             "gg=ga %1 bag\r\nn=n;look\r\nhome=.2s;open door\r\nbad\r\n"
-                             "k=second\r\n";
-    Write("alias_file_fuzzer", "stacked", seed(file, "gg coin;k orc;home;.3n2e;say a\\;b", 0x15));
-    Write("alias_file_fuzzer", "plain", seed(file, "ga sword sack", 0));
+    const std::string file = "k=kill %1\r\nga=get all %1;put all %1 in %2\r\nbad\r\n";
+    Write("alias_file_fuzzer", "stacked", seed(file, "ga coin;k orc;.3n2e;say a\\;b", 0x15));
 }
 
 } // namespace
@@ -317,7 +218,6 @@ int main(int argc, char** argv) {
     SettingsSeeds(argv[1]);
     TriggerSeeds();
     TimerSeeds();
-    ProfileSeeds();
     AliasSeeds();
     return 0;
 }

@@ -50,11 +50,4 @@ inline void AppendResize(std::string& script, int rows, int cols) {
     script.push_back(static_cast<char>(cols));
 }
 
-inline void AppendReset(std::string& script, int lines) {
-    const int value = lines - 1;
-    AppendOp(script, ScreenOp::Reset);
-    script.push_back(static_cast<char>(value >> 8));
-    script.push_back(static_cast<char>(value & 0xFF));
-}
-
 } // namespace tav::fuzz

@@ -9,9 +9,9 @@
 #include "net/GameData.h"
 #include "net/TelnetCodes.h"
 #include "net/TelnetProtocol.h"
+#include "tests/support/TelnetBytes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
-#include <zlib.h>
 
 #include <string>
 #include <vector>
@@ -49,20 +49,6 @@ struct Record final : tav::TelnetEvents {
     void Failed(std::string_view) override { events.push_back("failed"); }
 };
 
-std::string Compressed(std::string_view text, bool finish) {
-    z_stream z{};
-    deflateInit(&z, Z_DEFAULT_COMPRESSION);
-    std::string out(deflateBound(&z, text.size()) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, finish ? Z_FINISH : Z_SYNC_FLUSH);
-    out.resize(out.size() - z.avail_out);
-    deflateEnd(&z);
-    return out;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -75,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (mode & 1) {
         const std::string plain = stream.substr(0, stream.size() / 2);
         const std::string packed = stream.substr(stream.size() / 2);
-        stream = plain + "\xFF\xFB\x56\xFF\xFA\x56\xFF\xF0" + Compressed(packed, mode & 2);
+        stream =
+            plain + "\xFF\xFB\x56\xFF\xFA\x56\xFF\xF0" + tav::test::Compressed(packed, mode & 2);
         if (mode & 2) stream += "after the stream";
     }
 

@@ -27,12 +27,10 @@ TEST(ClientConnection, ConnectRequestDisconnectAndReconnectInOrder) {
     ConnectionRig rig(/*debug=*/true);
     const auto requests = [&] {
         ClientConnection& c = *rig.connection;
-        return std::vector<std::ptrdiff_t>{
-            c.SendCommand("look"),      c.SendEditReply("text"), c.SendHelpIndexRequest(),
-            c.SendHelpFileRequest("x"), c.SendBindexRequest(),   c.SendMsgIndexRequest(1),
-            c.SendMsgRequest(1, 2),     c.SendMsgDelete(1, 2),   c.SendMsgPost(1, "Re: x")};
+        return std::vector<std::ptrdiff_t>{c.SendCommand("look"), c.SendEditReply("text"),
+                                           c.SendMsgPost(1, "Re: x")};
     };
-    const std::vector<std::ptrdiff_t> allFailed(9, -1);
+    const std::vector<std::ptrdiff_t> allFailed(3, -1);
     EXPECT_EQ(requests(), allFailed);
     ASSERT_TRUE(rig.ConnectAndLogin());
     const std::string port = rig.settings.port;
@@ -67,50 +65,41 @@ TEST(ClientConnection, ConnectRequestDisconnectAndReconnectInOrder) {
     EXPECT_EQ(rig.ReadFrames().at(0).Type(), 12);
 }
 
-// The settings are checked first (every message is ConfigValidationTest's), the address
-// with the Term session's own check; a refused or unresolved connect ends the thread with
-// its line.
+// The settings are checked first (every message is ConfigValidationTest's), then the
+// address (TermSessionTest has the Term session's own check); a refused or unresolved
+// connect ends the thread with its line.
 TEST(ClientConnection, ConnectChecksStopWithTheirMessages) {
     struct Case {
         const char* user;
-        const char* passwd;
         const char* host;
         std::string port;
+        bool addressValid;
         std::vector<std::string> boxes;
         std::string lastLog; // "" when nothing is logged
     };
     const ClosedPort closed; // the client connects to the text port + 1
     const Case cases[] = {
-        {"", "pw", "127.0.0.1", "4000", {"Error... You must enter a username."}, ""},
-        {"me", "pw", "127.0.0.1", "32000", {"Warning... Invalid port."}, ""},
-        {"me", "pw", "127.0.0.1", std::to_string(closed.Port() - 1), {}, "Connection refused."},
-        {"me", "pw", "no-such-host.invalid", "4000", {}, "Unable to resolve hostname."},
+        {"", "127.0.0.1", "4000", true, {"Error... You must enter a username."}, ""},
+        {"me", "127.0.0.1", "4000", false, {}, ""},
+        {"me", "127.0.0.1", std::to_string(closed.Port() - 1), true, {}, "Connection refused."},
+        {"me", "no-such-host.invalid", "4000", true, {}, "Unable to resolve hostname."},
     };
     for (const Case& c : cases) {
         ConnectionRig rig;
-        TMudScreen screen{rig.settings};
-        TermServices services;
-        services.boxes = &rig.boxes;
-        TermSession term(rig.settings, screen, rig.loop, services);
-        AddressCheckOf<TermSession> check(term);
-        ClientConnection connection(rig.settings,
-                                    ClientServices{rig.loop, rig.windows, rig.sound, rig.status,
-                                                   rig.log, rig.boxes, check, rig.clock,
-                                                   rig.pendingEdit, term.PingStamp()});
+        rig.address.valid = c.addressValid;
         CopyField(rig.settings.user, c.user);
-        CopyField(rig.settings.passwd, c.passwd);
         CopyField(rig.settings.addy, c.host);
         CopyField(rig.settings.port, c.port.c_str());
-        connection.Connect();
+        rig.connection->Connect();
         if (!c.lastLog.empty()) {
-            ASSERT_TRUE(rig.Pump([&] { return !connection.ThreadRunning(); })) << c.lastLog;
+            ASSERT_TRUE(rig.WaitForThreadEnd()) << c.lastLog;
             EXPECT_EQ(rig.log.Lines().back(), c.lastLog);
             EXPECT_EQ(rig.log.Lines().size(), 2u);
         } else {
             EXPECT_TRUE(rig.log.Lines().empty());
         }
         EXPECT_EQ(rig.boxes.shown, c.boxes);
-        EXPECT_FALSE(connection.IsConnected());
+        EXPECT_FALSE(rig.connection->IsConnected());
     }
 }
 
@@ -227,11 +216,6 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
     EXPECT_EQ(rig.windows.offThread, 0);
     EXPECT_EQ(rig.sound.Calls(), std::vector<std::string>{"stop"});
     EXPECT_TRUE(rig.connection->IsConnected());
-
-    const auto pending = rig.pendingEdit.Current();
-    ASSERT_TRUE(pending.has_value());
-    EXPECT_EQ(pending->Text1(), "Edit it");
-    EXPECT_EQ(pending->DataText(), "old text");
 
     const auto log = rig.log.Lines();
     EXPECT_THAT((std::vector<std::string>{"MSGRECV: desctext", "MSGRECV: mapinfo",
@@ -375,34 +359,14 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
     }
 }
 
-// A file that cannot be opened (a hostile name, a missing folder) ends the connection;
-// ClientFiles.OnlyPlainNamesAreUsed has every kind of unsafe name.
-TEST(ClientConnection, HostileFileNamesAreFilesThatCannotBeOpened) {
-    const std::string names[] = {"../escape", "missing-folder"};
-    for (const std::string& name : names) {
-        for (const std::int32_t type : {50, 51}) {
-            ConnectionRig rig;
-            for (const char* folder : {"text", "binary"})
-                if (name == "missing-folder") std::filesystem::remove_all(rig.dir.path / folder);
-            ASSERT_TRUE(rig.ConnectAndLogin());
-            rig.server.Send(ServerFrame(type, name, "", "payload"));
-            const std::string path = (type == 50 ? "text/" : "binary/") + name;
-            ASSERT_TRUE(rig.WaitForThreadEnd()) << name;
-            std::vector<std::string> log = {"Unable to open " + path + " for write.",
-                                            "Disconnecting..."};
-            if (type == 51) log.insert(log.begin(), "Sound File received.");
-            EXPECT_EQ(rig.log.After(2), log);
-            EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "escape"));
-        }
-    }
-}
-
 struct EndCase {
     const char* what;
     std::function<void(ConnectionRig&)> end;
     std::vector<std::string> log; // after the two connect lines
 };
 
+// A file that cannot be opened (a hostile name, a missing folder) ends the connection
+// too; ClientFiles.OnlyPlainNamesAreUsed has every kind of unsafe name.
 TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
     const std::string longFrame = ServerFrame(60, "", "", std::string(1000, 'x'));
     const std::vector<EndCase> cases = {
@@ -422,6 +386,15 @@ TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
              r.connection->Disconnect();
          },
          {"Disconnecting..."}},
+        {"hostile text file name",
+         [](ConnectionRig& r) { r.server.Send(ServerFrame(50, "../escape", "", "payload")); },
+         {"Unable to open text/../escape for write.", "Disconnecting..."}},
+        {"sound file without its folder",
+         [](ConnectionRig& r) {
+             std::filesystem::remove_all(r.dir.path / "binary");
+             r.server.Send(ServerFrame(51, "x.wav", "", "payload"));
+         },
+         {"Sound File received.", "Unable to open binary/x.wav for write.", "Disconnecting..."}},
     };
     for (const EndCase& c : cases) {
         ConnectionRig rig;

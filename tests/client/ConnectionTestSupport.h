@@ -134,11 +134,12 @@ struct SettableClock : IntervalClock {
     std::int32_t NowMs() override { return now.load(); }
 };
 
-// The port check of the settings as the Term session makes it, without its boxes.
+// The port of the settings as the Term session reads it; `valid` is its check's verdict.
 struct PortFromSettings : AddressCheck {
     explicit PortFromSettings(const Settings& s) : settings(s) {}
     const Settings& settings;
-    bool ValidateAddress() override { return true; }
+    bool valid = true;
+    bool ValidateAddress() override { return valid; }
     int PortNumber() const override { return std::atoi(settings.port); }
 };
 
@@ -239,15 +240,11 @@ struct SocketPair {
     }
 };
 
+// Waits for `size` bytes (fewer when the peer closes first).
 inline Bytes ReadExactly(int fd, std::size_t size) {
     Bytes out(size);
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, out.data() + got, size - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    out.resize(got);
+    const ssize_t n = ::recv(fd, out.data(), size, MSG_WAITALL);
+    out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return out;
 }
 

@@ -1,5 +1,4 @@
 #include "client/GameDataWindows.h"
-#include "client/ClientLog.h"
 #include "tests/client/ConnectionTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -42,16 +41,4 @@ TEST(GameDataWindows, FeedsStatusGaugesPanesAndChannelOnlyWithoutTheClientConnec
     clientUp = false;
     data.Vitals({});
     EXPECT_EQ(windows.calls.back(), "gauge 103 5 6"); // kept while the Client had them
-}
-
-// Game data messages go to the client log window only: a stream of them would otherwise
-// replace whatever the status bar says several times a second.
-TEST(GameDataWindows, MessagesReachTheLogWindowButNotTheStatusBar) {
-    RecordingStatus status;
-    ClientLog log;
-    log.AttachStatusBar(&status);
-    log.LogLine("Connected.");
-    log.AppendToLogWindow("GMCP Char.Vitals {}");
-    EXPECT_EQ(status.calls, std::vector<std::string>{"msg Connected."});
-    EXPECT_EQ(log.Text(), "Connected.\r\nGMCP Char.Vitals {}\r\n");
 }

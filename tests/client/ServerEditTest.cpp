@@ -66,12 +66,9 @@ struct ScriptedDialog : EditDialogRunner {
     }
 };
 
+// An edit request as it arrives from the server.
 ClientMessage EditRequest(std::string_view heading, std::string_view data) {
-    MessageHeader header{};
-    header.type = 57;
-    SetText(header.text1, heading);
-    return ClientMessage(
-        header, std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+    return ParseFrames(ServerFrame(57, heading, "", data)).at(0);
 }
 
 TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForGood) {

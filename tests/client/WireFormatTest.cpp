@@ -9,33 +9,20 @@
 #include "client/OutgoingMessage.h"
 
 #include <functional>
-#include <ostream>
 
-namespace tav {
-
-std::ostream& operator<<(std::ostream& os, const HitManaMove& v) {
-    return os << v.hit << '/' << v.hitMax << ' ' << v.mana << '/' << v.manaMax << ' ' << v.move
-              << '/' << v.moveMax;
-}
-
-namespace test {
+namespace tav::test {
 namespace {
-
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // The frame as the wire layout describes it, built byte by byte.
 Bytes ExpectedFrame(std::int32_t type, std::string_view text1, std::string_view text2,
                     const Bytes& data) {
     Bytes b(276 + data.size(), 0);
-    Put32(b, 0, static_cast<std::uint32_t>(272 + data.size()));
-    Put32(b, 4, static_cast<std::uint32_t>(type));
-    Put32(b, 8, 3);
+    StoreLe32(&b[0], static_cast<std::uint32_t>(272 + data.size()));
+    StoreLe32(&b[4], static_cast<std::uint32_t>(type));
+    StoreLe32(&b[8], 3);
     std::copy(text1.begin(), text1.end(), b.begin() + 12);
     std::copy(text2.begin(), text2.end(), b.begin() + 140);
-    Put32(b, 268, static_cast<std::uint32_t>(data.size()));
+    StoreLe32(&b[268], static_cast<std::uint32_t>(data.size()));
     std::copy(data.begin(), data.end(), b.begin() + 276);
     return b;
 }
@@ -121,9 +108,6 @@ TEST(ClientSenderTest, PingSendsNothingWhileNotConnectedAndAGonePeerDisconnects)
 
 TEST(MessageHeaderTest, TextFieldsKeepTheirNulAndCutUnterminatedText) {
     TextField field;
-    SetText(field, k200);
-    EXPECT_EQ(TextOf(field), k127);
-    EXPECT_EQ(field[127], '\0');
     field.fill('y'); // no NUL anywhere, as a hostile server may send
     EXPECT_EQ(TextOf(field), std::string(127, 'y'));
     SetText(field, std::string_view("a\0b", 3));
@@ -235,5 +219,4 @@ TEST(MessageDecoderTest, IndexesKeepAtMostTheirLimitAndSaySo) {
 }
 
 } // namespace
-} // namespace test
-} // namespace tav
+} // namespace tav::test

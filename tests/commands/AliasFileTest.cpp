@@ -1,20 +1,12 @@
 #include "commands/AliasFile.h"
 
+#include "settings/TextMode.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 namespace tav {
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A file edited by hand: notes, aliases, and lines that are none (no '=', a name of two
 // words, a second alias of one name, a body over the bound) are read, counted and
@@ -50,7 +42,7 @@ TEST(AliasFile, EditedListKeepsNotesAndLinesNotUnderstoodInPlace) {
     const std::string path = AliasFilePath(root.path.string(), "hero");
     EXPECT_TRUE(LoadAliasFile(path).aliases.empty());
     ASSERT_TRUE(SaveAliasFile(path, edited));
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path).value_or("");
     EXPECT_EQ(bytes.substr(0, 2), "# ");
     EXPECT_NE(bytes.find("\r\ngg=get all coins\r\nk=kill %1\r\nnew=n;n\r\n"), std::string::npos);
     const AliasFileContents back = LoadAliasFile(path);

@@ -8,11 +8,11 @@ namespace {
 TEST(TimerFileTest, OnlyTimersTheDialogWouldAcceptAreRead) {
     const std::string longName = "timer=" + std::string(64, 'n') + "|5|on|x";
     const std::string longCommand = "timer=a|5|on|" + std::string(255, 'c');
-    for (const std::string& line :
-         {std::string("timer=|5|on|x"), std::string("timer=a|0|on|x"),
-          std::string("timer=a|86401|on|x"), std::string("timer=a|5x|on|x"),
-          std::string("timer=a|5|yes|x"), std::string("timer=a|5|on"),
-          std::string("timer=a|+5|on|x"), longName, longCommand, std::string("Timer=a|5|on|x")}) {
+    const std::string refused[] = {"timer=|5|on|x",   "timer=a|0|on|x",  "timer=a|86401|on|x",
+                                   "timer=a|5x|on|x", "timer=a|5|yes|x", "timer=a|5|on",
+                                   "timer=a|+5|on|x", longName,          longCommand,
+                                   "Timer=a|5|on|x"};
+    for (const std::string& line : refused) {
         CommandTimer timer;
         EXPECT_FALSE(ParseTimerLine(line, timer)) << line;
     }

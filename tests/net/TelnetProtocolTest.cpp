@@ -14,8 +14,9 @@ using namespace tav::telnet;
 
 namespace {
 
-// Records everything the protocol hands on, in order, as readable events.
+// A protocol, and everything it hands on, in order, as readable events.
 struct Recorder final : TelnetEvents {
+    explicit Recorder(const TelnetIdentity& identity = {}) : protocol(identity, *this) {}
     std::string screen, sent;
     std::vector<std::string> events;
     void ScreenBytes(std::string_view b) override {
@@ -28,6 +29,7 @@ struct Recorder final : TelnetEvents {
     void Gmcp(std::string_view m) override { events.push_back("gmcp:" + std::string(m)); }
     void Msdp(std::string_view m) override { events.push_back("msdp:" + std::string(m)); }
     void Failed(std::string_view r) override { events.push_back("failed:" + std::string(r)); }
+    TelnetProtocol protocol; // last: made after, and gone before, what it hands on to
 };
 
 const std::string kMccpStart = Iac({kSb, kCompress2}) + Iac({kSe});
@@ -56,13 +58,11 @@ TEST(TelnetProtocol, AnswersEachOfferOnceAndNeverTheEchoOffers) {
     };
     for (const Case& c : cases) {
         Recorder out;
-        TelnetProtocol protocol({}, out);
-        protocol.Receive(c.received);
+        out.protocol.Receive(c.received);
         EXPECT_EQ(out.sent, c.reply) << testing::PrintToString(c.received);
     }
     Recorder out;
-    TelnetProtocol protocol({}, out);
-    protocol.Receive("a" + Iac({kWill, kEcho}) + "b" + Iac({kIac}) + "c" + Iac({kWont, kEcho}));
+    out.protocol.Receive("a" + Iac({kWill, kEcho}) + "b" + Iac({kIac}) + "c" + Iac({kWont, kEcho}));
     EXPECT_EQ(out.screen, "a" + Iac({kWill, kEcho}) +
                               "b\xFF\xFF"
                               "c" +
@@ -76,17 +76,15 @@ TEST(TelnetProtocol, AnyCutOfTheStreamGivesTheSameTextAndAnswers) {
                                Iac({kGa}) + "prompt" + Iac({kSb, 200}) + "ab" + Iac({kIac}) +
                                Iac({kSe}) + "end";
     Recorder whole;
-    TelnetProtocol reference({}, whole);
-    reference.Receive(stream);
+    whole.protocol.Receive(stream);
     EXPECT_EQ(whole.screen, "Hello\r\nx\xFF\xFFyprompt"
                             "end");
     for (std::size_t cut = 1; cut < stream.size(); ++cut) {
         for (std::size_t cut2 = cut; cut2 < stream.size(); cut2 += 7) {
             Recorder pieces;
-            TelnetProtocol protocol({}, pieces);
-            protocol.Receive(stream.substr(0, cut));
-            protocol.Receive(stream.substr(cut, cut2 - cut));
-            protocol.Receive(stream.substr(cut2));
+            pieces.protocol.Receive(stream.substr(0, cut));
+            pieces.protocol.Receive(stream.substr(cut, cut2 - cut));
+            pieces.protocol.Receive(stream.substr(cut2));
             ASSERT_EQ(pieces.screen, whole.screen) << cut << "/" << cut2;
             ASSERT_EQ(pieces.sent, whole.sent) << cut << "/" << cut2;
         }
@@ -94,15 +92,14 @@ TEST(TelnetProtocol, AnyCutOfTheStreamGivesTheSameTextAndAnswers) {
 }
 
 TEST(TelnetProtocol, TerminalTypeCyclesThroughNameTypeAndMtts) {
-    Recorder out;
     TelnetIdentity identity;
     identity.mttsBits = kMttsAnsi | kMttsUtf8;
-    TelnetProtocol protocol(identity, out);
-    protocol.Receive(Iac({kDo, kTerminalType}));
+    Recorder out(identity);
+    out.protocol.Receive(Iac({kDo, kTerminalType}));
     out.sent.clear();
     const std::string send = Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe});
     for (int k = 0; k < 4; ++k)
-        protocol.Receive(send);
+        out.protocol.Receive(send);
     auto is = [](std::string_view name) {
         return Iac({kSb, kTerminalType, kTerminalTypeIs}) + std::string(name) + Iac({kSe});
     };
@@ -111,12 +108,11 @@ TEST(TelnetProtocol, TerminalTypeCyclesThroughNameTypeAndMtts) {
 
 TEST(TelnetProtocol, WindowSizeIsSentWhenAgreedAndOnlyWhenItChanges) {
     Recorder out;
-    TelnetProtocol protocol({}, out);
-    protocol.SetWindowSize(80, 24); // not agreed yet: nothing
+    out.protocol.SetWindowSize(80, 24); // not agreed yet: nothing
     EXPECT_EQ(out.sent, "");
-    protocol.Receive(Iac({kDo, kWindowSize}));
-    protocol.SetWindowSize(80, 24);
-    protocol.SetWindowSize(300, 255); // 255 goes out doubled
+    out.protocol.Receive(Iac({kDo, kWindowSize}));
+    out.protocol.SetWindowSize(80, 24);
+    out.protocol.SetWindowSize(300, 255); // 255 goes out doubled
     const std::string naws = Iac({kSb, kWindowSize});
     EXPECT_EQ(out.sent, Iac({kWill, kWindowSize}) + naws + std::string("\0P\0\x18", 4) +
                             Iac({kSe}) + naws + std::string("\x01,\0\xFF\xFF", 5) + Iac({kSe}));
@@ -126,11 +122,10 @@ TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
     const std::string request =
         Iac({kSb, kCharset, kCharsetRequest}) + ";ISO-8859-1;utf-8" + Iac({kSe});
     for (bool allow : {false, true}) {
-        Recorder out;
         TelnetIdentity identity;
         identity.acceptUtf8 = allow;
-        TelnetProtocol protocol(identity, out);
-        protocol.Receive(Iac({kWill, kCharset}) + "before" + request + "after");
+        Recorder out(identity);
+        out.protocol.Receive(Iac({kWill, kCharset}) + "before" + request + "after");
         const std::string answer = allow ? std::string(1, char(kCharsetAccepted)) + "UTF-8"
                                          : std::string(1, char(kCharsetRejected));
         EXPECT_EQ(out.sent, Iac({kDo, kCharset}) + Iac({kSb, kCharset}) + answer + Iac({kSe}));
@@ -140,20 +135,19 @@ TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
         EXPECT_EQ(out.events, expected);
     }
     // A request that is only the translation-table mark, cut short: refused.
-    Recorder out;
     TelnetIdentity identity;
     identity.acceptUtf8 = true;
-    TelnetProtocol protocol(identity, out);
-    protocol.Receive(Iac({kWill, kCharset}) + Iac({kSb, kCharset, kCharsetRequest}) + "[TTABLE]" +
-                     Iac({kSe}));
+    Recorder out(identity);
+    out.protocol.Receive(Iac({kWill, kCharset}) + Iac({kSb, kCharset, kCharsetRequest}) +
+                         "[TTABLE]" + Iac({kSe}));
     EXPECT_EQ(out.sent.substr(3), Iac({kSb, kCharset, kCharsetRejected}) + Iac({kSe}));
 }
 
 TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
     Recorder out;
-    TelnetProtocol protocol({}, out);
-    protocol.Receive(Iac({kWill, kEndOfRecord}) + Iac({kWill, kGmcp}) + "HP 10> " + Iac({kEor}) +
-                     Iac({kSb, kGmcp}) + "Room.Info {}" + Iac({kSe}) + "next" + Iac({kGa}));
+    out.protocol.Receive(Iac({kWill, kEndOfRecord}) + Iac({kWill, kGmcp}) + "HP 10> " +
+                         Iac({kEor}) + Iac({kSb, kGmcp}) + "Room.Info {}" + Iac({kSe}) + "next" +
+                         Iac({kGa}));
     const std::vector<std::string> expected = {"text:HP 10> ", "prompt", "gmcp:Room.Info {}",
                                                "text:next", "prompt"};
     EXPECT_EQ(out.events, expected);
@@ -163,11 +157,10 @@ TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
 
 TEST(TelnetProtocol, SubnegotiationsAreBounded) {
     Recorder out;
-    TelnetProtocol protocol({}, out);
-    protocol.Receive(Iac({kWill, kGmcp}));
-    protocol.Receive(Iac({kSb, kGmcp}));
-    protocol.Receive(std::string(TelnetProtocol::kMaxSubnegotiation + 10, 'x'));
-    protocol.Receive(Iac({kSe}) + "shown");
+    out.protocol.Receive(Iac({kWill, kGmcp}));
+    out.protocol.Receive(Iac({kSb, kGmcp}));
+    out.protocol.Receive(std::string(TelnetProtocol::kMaxSubnegotiation + 10, 'x'));
+    out.protocol.Receive(Iac({kSe}) + "shown");
     for (const std::string& event : out.events)
         EXPECT_NE(event.substr(0, 5), "gmcp:");
     EXPECT_EQ(out.screen, std::string(9, 'x') + "shown"); // the rest after the abandoned cut
@@ -178,17 +171,15 @@ TEST(TelnetProtocol, CompressedTextIsInflatedUntilItsStreamEndsInTheSameRead) {
     const std::string stream =
         Iac({kWill, kCompress2}) + "plain " + kMccpStart + Compressed(inside) + "plain again";
     Recorder whole;
-    TelnetProtocol reference({}, whole);
-    reference.Receive(stream);
+    whole.protocol.Receive(stream);
     const std::string expected =
         "plain compressed line\r\n\xFF\xFF" + Iac({kWill, kEcho}) + "plain again";
     EXPECT_EQ(whole.screen, expected);
-    EXPECT_FALSE(reference.Compressing());
+    EXPECT_FALSE(whole.protocol.Compressing());
     for (std::size_t cut = 1; cut < stream.size(); ++cut) {
         Recorder pieces;
-        TelnetProtocol protocol({}, pieces);
-        protocol.Receive(stream.substr(0, cut));
-        protocol.Receive(stream.substr(cut));
+        pieces.protocol.Receive(stream.substr(0, cut));
+        pieces.protocol.Receive(stream.substr(cut));
         ASSERT_EQ(pieces.screen, expected) << cut;
     }
 }
@@ -198,10 +189,9 @@ TEST(TelnetProtocol, DamagedOrExplodingCompressionFailsWithoutShowingGarbage) {
     const std::string streams[] = {"garbage that is not zlib", bomb};
     for (const std::string& compressed : streams) {
         Recorder out;
-        TelnetProtocol protocol({}, out);
-        protocol.Receive(Iac({kWill, kCompress2}) + "before" + kMccpStart + compressed);
-        protocol.Receive("after the failure");
-        ASSERT_TRUE(protocol.HasFailed());
+        out.protocol.Receive(Iac({kWill, kCompress2}) + "before" + kMccpStart + compressed);
+        out.protocol.Receive("after the failure");
+        ASSERT_TRUE(out.protocol.HasFailed());
         EXPECT_EQ(out.events.front(), "text:before");
         EXPECT_EQ(out.events.back().substr(0, 7), "failed:");
         EXPECT_EQ(out.screen.find("after"), std::string::npos);
@@ -209,7 +199,6 @@ TEST(TelnetProtocol, DamagedOrExplodingCompressionFailsWithoutShowingGarbage) {
     }
     // A compression start the server never agreed to is ignored.
     Recorder out;
-    TelnetProtocol protocol({}, out);
-    protocol.Receive(kMccpStart + "plain");
+    out.protocol.Receive(kMccpStart + "plain");
     EXPECT_EQ(out.screen, "plain");
 }

@@ -25,7 +25,7 @@ struct MidiRig {
 
     explicit MidiRig(std::vector<std::string> drivers) {
         fs::create_directory(dir.path / "binary");
-        WriteFileAtomically((dir.path / "binary/tune.mid").string(), TinyMidi());
+        WriteFileAtomically((dir.path / "binary/tune.mid").string(), SoundFixture("tune.mid"));
         WriteFileAtomically((dir.path / "binary/text.mid").string(), "not a MIDI file");
         settings.midiinternal = 1;
         midi = std::make_unique<FluidMidiDevice>(

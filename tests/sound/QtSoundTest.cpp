@@ -18,7 +18,7 @@ namespace {
 TEST(QtSoundTest, WavRequestFromTheNetworkThreadPlaysOrLogs) {
     TempDir dir;
     const std::string wav = (dir.path / "ding.wav").string();
-    WriteFileAtomically(wav, TinyWav());
+    WriteFileAtomically(wav, SoundFixture("ding.wav"));
     Recorder log;
     {
         QtWavPlayer player(log);

@@ -113,8 +113,9 @@ inline void WriteScript(const std::filesystem::path& path, const std::string& bo
     WriteFileAtomically(path.string(), "#!/bin/sh\n" + body);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
-std::string TinyMidi(); // a quarter-second middle C on the piano
-std::string TinyWav();  // a tenth of a second of 16-bit mono square wave
+// A file of tests/sound/data: tune.mid (a quarter-second middle C on the piano) or
+// ding.wav (a tenth of a second of 16-bit mono square wave).
+std::string SoundFixture(const char* name);
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs);
 
 } // namespace tav::test

@@ -18,13 +18,18 @@ inline std::string Iac(std::initializer_list<int> bytes) {
     return s;
 }
 
-// `text` as one finished zlib stream.
-inline std::string Compressed(std::string_view text) {
-    uLongf size = compressBound(text.size());
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &size,
-             reinterpret_cast<const Bytef*>(text.data()), text.size());
-    out.resize(size);
+// `text` as a zlib stream: finished, or flushed and left open for more.
+inline std::string Compressed(std::string_view text, bool finish = true) {
+    z_stream z{};
+    deflateInit(&z, Z_DEFAULT_COMPRESSION);
+    std::string out(deflateBound(&z, text.size()) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, finish ? Z_FINISH : Z_SYNC_FLUSH);
+    out.resize(out.size() - z.avail_out);
+    deflateEnd(&z);
     return out;
 }
 

@@ -42,11 +42,6 @@ TEST(ExpandReactionTest, OutputIsBoundedAndEndsInALineEnd) {
     ASSERT_EQ(out.size(), kMaxReactionChars);
 
     // Whole lines that fit are kept; the cut line keeps its CR LF, later lines are dropped.
-    const std::string two = ExpandReaction("say %1\r\nsay %1 %1\r\nwave\r\n", vars);
-    EXPECT_EQ(two.size(), kMaxReactionChars);
-    EXPECT_EQ(two.substr(0, 138), "say " + std::string(132, 'a') + "\r\n");
-    EXPECT_EQ(two.substr(two.size() - 3), "a\r\n");
-
     const std::pair<Case, std::size_t> limits[] = {
         {{"ab\r\ncd\r\n", "ab\r\ncd\r\n"}, 8},
         {{"ab\r\ncd\r\n", "ab\r\nc\r\n"}, 7},

@@ -64,14 +64,7 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_EQ(Read(list.ActionFilePath("p")), "<missing>");
 }
 
-struct RecordingObserver : TriggerObserver {
-    std::vector<std::string> fired;
-    void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
-        fired.push_back(trigger.pattern() + "@" + std::to_string(span.begin) + "-" +
-                        std::to_string(span.end));
-    }
-};
-
+using test::RecordingObserver;
 using test::RecordingSender;
 
 // Spans of literal and variable ends; a group switched off by a reaction line stops

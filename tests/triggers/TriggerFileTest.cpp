@@ -1,4 +1,5 @@
 #include "triggers/TriggerFile.h"
+#include "settings/TextMode.h"
 #include "tests/support/TempDir.h"
 #include "triggers/TriggerList.h"
 
@@ -6,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -49,8 +49,7 @@ TEST(TriggerFileTest, LoadsAndSavesByteForByteAndAnEmptyListDeletesTheFile) {
 
     std::filesystem::remove(file);
     ASSERT_TRUE(list.SaveTriggers("p"));
-    std::ifstream in(file, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kTriggers);
+    EXPECT_EQ(ReadFileBytes(file.string()), kTriggers);
 
     list.ClearTriggers();
     ASSERT_TRUE(list.SaveTriggers("p"));

@@ -73,14 +73,7 @@ private:
     std::mt19937 rng_;
 };
 
-struct RecordingObserver : TriggerObserver {
-    void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
-        fired.push_back(trigger.reaction() + "@" + std::to_string(span.begin) + "-" +
-                        std::to_string(span.end));
-    }
-    Texts fired;
-};
-
+using test::RecordingObserver;
 using test::RecordingSender;
 
 // Every trigger tested in list order against every line, as the trigger pass did before
@@ -189,7 +182,7 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
                 if (!plain.At(i).Actions().enabled ||
                     !plain.At(i).Compiled().Match(line, plainVars, &span))
                     continue;
-                expectedFired.push_back(plain.At(i).reaction() + "@" + std::to_string(span.begin) +
+                expectedFired.push_back(plain.At(i).pattern() + "@" + std::to_string(span.begin) +
                                         "-" + std::to_string(span.end));
                 expected.push_back(ExpandReaction(plain.At(i).reaction(), plainVars));
                 if (expected.size() == 1) changeList(plain);

@@ -1,5 +1,5 @@
 #include "triggers/TriggerPattern.h"
-#include "triggers/TriggerList.h"
+#include "tests/triggers/TriggerRecorders.h"
 
 #include <gtest/gtest.h>
 
@@ -89,11 +89,6 @@ std::optional<Vars> ReferenceMatch(const std::string& line, const std::string& p
     return vars;
 }
 
-struct CountingSender : TriggerSender {
-    void Send(std::string_view) override { ++sent; }
-    std::size_t sent = 0;
-};
-
 TEST(MatchPatternTest, AgreesWithTheStepsOnRandomInput) {
     std::mt19937 rng(12345);
     auto text = [&](std::string_view alphabet, std::size_t maxLength) {
@@ -111,11 +106,11 @@ TEST(MatchPatternTest, AgreesWithTheStepsOnRandomInput) {
         ASSERT_EQ(Matched(line, pattern), expected);
         // The trigger pass fires exactly when the pattern matches.
         TriggerList list;
-        CountingSender sender;
+        test::RecordingSender sender;
         list.SetSender(&sender);
         list.AddTrigger(pattern, "x");
         list.CheckTriggers(line);
-        EXPECT_EQ(sender.sent, expected ? 1U : 0U);
+        EXPECT_EQ(sender.sent.size(), expected ? 1U : 0U);
     }
 }
 

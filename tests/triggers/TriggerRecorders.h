@@ -18,4 +18,13 @@ struct RecordingSender : TriggerSender {
     std::function<void()> onSend;
 };
 
+// Records every firing as "pattern@begin-end".
+struct RecordingObserver : TriggerObserver {
+    std::vector<std::string> fired;
+    void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
+        fired.push_back(trigger.pattern() + "@" + std::to_string(span.begin) + "-" +
+                        std::to_string(span.end));
+    }
+};
+
 } // namespace tav::test
