@@ -77,16 +77,13 @@ TEST_F(ColorDialogTest, ChosenColoursReachTheStoredValues) {
     EXPECT_EQ(dialog.Swatch(9)->accessibleName(), "Bold Blue colour");
     EXPECT_EQ(dialog.Swatch(9)->accessibleDescription(), "#123456");
 
-    Choose(dialog, "Red", QColor(255, 0, 0), QColor(2, 2, 2));
     Choose(dialog, "Cyan", QColor::fromHsv(240, 255, 255), QColor(3, 3, 3)); // stored as RGB
     Choose(dialog, "Gray", std::nullopt, QColor(0xAA, 0xBB, 0xCC));
-    EXPECT_EQ(values.mudcolors[14], 0u) << "Cancel leaves the entry";
     ButtonText(&dialog, "Close")->click();
 
-    // Only the chosen entries and custom colour 5 changed; colors.dat's layout is the
-    // settings file test's.
+    // Only the chosen entries and custom colour 5 changed (Cancel left Gray); colors.dat's
+    // layout is the settings file test's.
     std::vector<ColorRef> mud(kMudColorCount, 0), custom;
-    mud[0] = MakeColor(255, 0, 0);
     mud[5] = MakeColor(0, 0, 255);
     mud[9] = MakeColor(0x12, 0x34, 0x56);
     for (std::size_t i = 0; i < kCustomColorCount; ++i)
@@ -112,7 +109,6 @@ TEST(MoreOptionsDialogTest, TheFullColourBoxChoosesTheColourMode) {
     QCheckBox& box = dialog.FullColourBox();
     EXPECT_EQ(box.accessibleName(), "Full colour (256 colours, true colour, backgrounds)");
     EXPECT_FALSE(box.isChecked());
-    EXPECT_EQ(box.text(), "&Full colour (256 colours, true colour, backgrounds)");
     box.click();
     options.colours = ColourMode::Full;
     EXPECT_EQ(dialog.Options(), options);

@@ -73,9 +73,6 @@ TEST_F(IdentificationFixture, PlacedStoredLaidOutAndToggled) {
     }
     Button(window, "Close")->click();
     EXPECT_FALSE(window.isVisible());
-    window.Toggle();
-    QTest::keyClick(&window.Text(), Qt::Key_Escape);
-    EXPECT_FALSE(window.isVisible()) << "Esc hides it too";
 }
 
 TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnUnreadableOne) {

@@ -116,7 +116,7 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     change("the last trigger gone, so is the file", Act::EditDelete, 0, {}, {}, {}, "<missing>");
 }
 
-// The editor's Actions section: every control named by its words, what is chosen saved to
+// The editor's Actions section (found by its controls' names): what is chosen is saved to
 // trigs.act beside an unchanged trigs.ndx, the whole group switched, and shown again.
 TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     triggers.SetActions(triggers.AddTrigger("bash", ""), {.group = "fight"});
@@ -125,10 +125,6 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     script.Then([](QWidget* modal) {
         auto* box = Named<QGroupBox>(modal, "Actions");
         ASSERT_NE(box, nullptr);
-        for (QCheckBox* check : box->findChildren<QCheckBox*>())
-            EXPECT_EQ(check->accessibleName(), check->text().remove('&'));
-        for (QLabel* label : box->findChildren<QLabel*>())
-            EXPECT_EQ(label->buddy()->accessibleName(), label->text().remove('&'));
         Named<QLineEdit>(modal, "Trigger:")->setText("orc");
         Named<QLineEdit>(box, "Group:")->setText("fight");
         Named<QComboBox>(box, "Highlight:")->setCurrentIndex(2);
@@ -192,37 +188,21 @@ TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
     EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
 }
 
-TEST_F(TriggerDialogs, OkIsRefusedForReactionsTheFileCannotHold) {
-    struct Case {
-        const char* what;
-        QString reaction;
-        bool refused;
-        QString messageHas;
-    };
-    const std::vector<Case> cases = {
-        {"a line beginning with '#'", "say hi\n#quit\n", true, "cannot begin with '#'"},
-        {"254 characters and the line end", QString(254, 'x'), true, "too long: 256"},
-        {"253 characters and the line end fit", QString(253, 'x'), false, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        triggers.ClearTriggers();
-        window.Refill();
-        ModalScript script;
-        QString message;
-        script.Then(Fill("orc", c.reaction, "OK"));
-        if (c.refused) {
-            script.Then(AnswerBox(&message));
-            // Back in the editor with the typed text kept: leave it.
-            script.Then([&](QWidget* modal) {
-                EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), c.reaction);
-                Button(modal, "Cancel")->click();
-            });
-        }
-        Run(script, [&] { window.NewTrigger(); });
-        EXPECT_TRUE(message.contains(c.messageHas)) << message.toStdString();
-        EXPECT_EQ(triggers.Count(), c.refused ? 0u : 1u);
-    }
+// Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor
+// open with the typed text.
+TEST_F(TriggerDialogs, OkIsRefusedForAReactionTheFileCannotHold) {
+    const QString reaction = "say hi\n#quit\n";
+    ModalScript script;
+    QString message;
+    script.Then(Fill("orc", reaction, "OK"));
+    script.Then(AnswerBox(&message));
+    script.Then([&](QWidget* modal) {
+        EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
+        Button(modal, "Cancel")->click();
+    });
+    Run(script, [&] { window.NewTrigger(); });
+    EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
+    EXPECT_EQ(triggers.Count(), 0u);
 }
 
 TEST_F(TriggerDialogs, AStaleLineNeverActsOnAnotherTrigger) {
