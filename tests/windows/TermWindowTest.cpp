@@ -12,12 +12,10 @@
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRubberBand>
 #include <QSignalSpy>
@@ -80,7 +78,6 @@ TEST_F(TermWindowFixture, DividerDragThenAProfileAppliedBeforeTheFrameIsSized) {
     EXPECT_EQ(term->VDivider().cursor().shape(), Qt::SizeHorCursor);
 
     QTest::mousePress(&hdiv, Qt::LeftButton, {}, QPoint(20, 4));
-    QTest::mouseMove(&hdiv, QPoint(20, 30));
     QTest::mouseMove(&hdiv, QPoint(20, 54));
     EXPECT_TRUE(hdiv.Dragging());
     EXPECT_EQ(hdiv.Outline(), divider.translated(0, 50));
@@ -183,12 +180,6 @@ TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
     std::filesystem::create_directories(dir.path().toStdString() + "/profiles/p");
     term->SetDataRoot(dir.path().toStdString());
     term->ProfileName() = "p";
-
-    QSignalSpy config(term.get(), &tmudterm::configRequested);
-    term->LoadSettings(); // no tav.cfg yet: the configuration is asked for once loading ends
-    EXPECT_EQ(config.count(), 0);
-    QApplication::processEvents();
-    EXPECT_EQ(config.count(), 1);
 
     CopyField(stored.fkeys[0], "n;s;");
     CopyField(stored.descfont.face, "DejaVu Sans");
@@ -378,13 +369,12 @@ TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
     QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
     QTest::keyClicks(&Input(), "o");
     EXPECT_EQ(Input().text(), "look");
+    EXPECT_EQ(status.messages.back(), "(reverse-i-search)'o': look");
     QTest::keyClick(&Input(), Qt::Key_Escape);
     EXPECT_EQ(Input().text(), "typed");
     EXPECT_EQ(status.messages.back(), "");
-    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
-    QTest::keyClicks(&Input(), "l");
-    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
-    EXPECT_EQ(status.messages.back(), "(reverse-i-search)'l': kill rat");
+    QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier); // older matches: HistorySearchTest
+    QTest::keyClicks(&Input(), "kill");
     QTest::keyClick(&Input(), Qt::Key_Return);
     EXPECT_EQ(server.Read(), "kill rat\n");
     EXPECT_FALSE(Input().Searching());

@@ -12,8 +12,6 @@
 #include "windows/TermWindow.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 
 #include <cstring>

@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
-#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 
