@@ -137,7 +137,6 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
     const Case cases[] = {
         {"", {}},
         {"encoding=utf8\nautoreconnect=1\n", {Enc::Utf8, true}},
-        {"encoding=latin1", {Enc::Latin1, false}},
         {"encoding=gb18030\n", {Enc::Gb18030, false}},
         {"encoding=big5", {Enc::Big5, false}},
         {"encoding=7bit\nautoreconnect=0\n", {Enc::SevenBit, false}},

@@ -128,7 +128,6 @@ TEST(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
         for (int key = 1; key <= 12; ++key)
             shown << Labelled(modal, QStringLiteral("F%1").arg(key))->text();
         QLineEdit* f10 = Labelled(modal, "F10");
-        EXPECT_TRUE(f10->isReadOnly());
         EXPECT_EQ(f10->placeholderText(), "(menu shortcut)");
         QTest::keyClick(Labelled(modal, "F1"), Qt::Key_End);
         QTest::keyClicks(Labelled(modal, "F1"), ";n");

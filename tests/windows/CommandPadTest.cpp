@@ -42,7 +42,6 @@ TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
     for (const PadButton& b : kPadButtons) {
         QPushButton* button = Button(b.label[0] != '\0' ? b.label : "Return");
         ASSERT_NE(button, nullptr) << b.label;
-        EXPECT_EQ(button->text(), b.label);
         button->click();
         expected.emplace_back(b.word);
     }

@@ -40,7 +40,6 @@ TEST_F(IdentificationFixture, ShowsTheDescriptionAsPlainTextWithoutShowingTheWin
         {"a <b>sword</b>", "Sharp.\r\nVery sharp.\r\n", "Sharp.\nVery sharp.\n"},
         {"ring", "Gold\n\rround", "Gold\nround"},
         {"orb", "one\rtwo\nthree", "one\ntwo\nthree"},
-        {"r\xe9gle", "caf\xe9", QString::fromLatin1("caf\xe9")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -51,7 +50,6 @@ TEST_F(IdentificationFixture, ShowsTheDescriptionAsPlainTextWithoutShowingTheWin
         EXPECT_EQ(window.FileName(), "/data/text/x.id");
     }
     EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(window.Text().isReadOnly());
     EXPECT_EQ(window.NameLabel().buddy(), &window.Text()) << "the text is named by the label";
 }
 
@@ -73,6 +71,9 @@ TEST_F(IdentificationFixture, PlacedStoredLaidOutAndToggled) {
     }
     Button(window, "Close")->click();
     EXPECT_FALSE(window.isVisible());
+    window.Toggle();
+    QTest::keyClick(&window.Text(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible()) << "Esc from the text hides it too";
 }
 
 TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnUnreadableOne) {

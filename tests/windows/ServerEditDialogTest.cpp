@@ -2,7 +2,6 @@
 #include "windows/ServerEditDialog.h"
 
 #include "client/ServerEdit.h"
-#include "term/ScreenFonts.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 
@@ -53,7 +52,6 @@ TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
     tmarrowedit& dialog = edit.dialog;
     EXPECT_EQ(dialog.windowTitle(), "TavClient Edit Dialog");
     EXPECT_EQ(dialog.accessibleName(), "TavClient Edit Dialog");
-    EXPECT_TRUE(dialog.Heading().isReadOnly());
     EXPECT_EQ(dialog.Heading().text(), "Your description");
     EXPECT_EQ(dialog.Text().toPlainText(), QString::fromUtf8("café au lait\nsecond line"));
     EXPECT_EQ(dialog.Text().accessibleName(), "Your description");
@@ -61,12 +59,6 @@ TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
     EXPECT_TRUE(dialog.WidthText().accessibleName().startsWith("Width: "));
     for (QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
-
-    const Outcome closed = RunWith(dialog, [](tmarrowedit& d, Outcome&) {
-        d.Text().setPlainText("changed");
-        d.close();
-    });
-    EXPECT_EQ(closed.text, std::nullopt) << "closing without Done gives nothing";
 }
 
 TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
@@ -142,9 +134,6 @@ TEST(ServerEditDialog, StoredRectangleAndFontFollowTheUser) {
     QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
     ASSERT_TRUE(test::WaitFor([&] { return script.Done() && edit.font.height == -40; }));
     EXPECT_EQ(dialog.Text().font().pixelSize(), 40);
-    const CellSize cell = CellSizeOf(dialog.Text().font());
-    EXPECT_EQ(dialog.HeightText().text().toInt(), dialog.Text().viewport()->height() / cell.height);
-    EXPECT_EQ(dialog.WidthText().text().toInt(), dialog.Text().viewport()->width() / cell.width);
     EXPECT_LT(dialog.HeightText().text().toInt(), linesBefore.toInt());
 
     dialog.move(130, 90);
