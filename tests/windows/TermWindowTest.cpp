@@ -280,8 +280,7 @@ TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsMaskingAndHold) {
     QTest::keyClick(&Input(), Qt::Key_F1);
     EXPECT_EQ(server.Read(), "n\n\ns\n");
 
-    // Ctrl+A, C and V are
-    // FrameCommandsTest.ClipboardAndSelectionReachTheGameFromMenuAndInputLine's.
+    // Ctrl+A, C and V are the frame commands test's.
     QSignalSpy commands(term.get(), &tmudterm::frameCommand);
     for (Qt::Key key : {Qt::Key_F, Qt::Key_P, Qt::Key_T})
         QTest::keyClick(&Input(), key, Qt::ControlModifier);
