@@ -114,7 +114,7 @@ TEST(MoreOptionsDialogTest, TheFullColourBoxChoosesTheColourMode) {
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).FullColourBox().isChecked());
 }
 
-// OK stores what is typed, one line each (Cancel is the main frame test's).
+// OK stores what is typed, one line each (Cancel keeps the keys: Latin1FieldsTest).
 TEST(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
     StoredValues values = StoredValues::Defaults();
     Set(values.fkeys[0], "look");
