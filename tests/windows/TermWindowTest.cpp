@@ -144,6 +144,14 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     EXPECT_EQ(term->TimeText().text(), "10 o'clock");
     EXPECT_EQ(term->DateText().text(), "Day of the Moon");
 
+    // A trigger's channel copy reaches the channel window.
+    term->SetUpTextWindows();
+    TriggerActions copy;
+    copy.toChannel = true;
+    triggers.SetActions(triggers.AddTrigger("tells you", ""), copy);
+    term->Session().PrintLocal("Bob tells you hi\r\nnot this\r\n");
+    EXPECT_EQ(term->ChannelWindow().Screen().GetAllText().substr(0, 18), "Bob tells you hi\r\n");
+
     const TMudScreen& screen = term->MainScreen();
     EXPECT_EQ(status.size,
               std::to_string(screen.Rows()) + " x " + std::to_string(screen.Columns()));
@@ -162,16 +170,6 @@ TEST_F(TermWindowFixture, ClientLineHiddenModeAndQueuedEffects) {
     EXPECT_FALSE(hidden[1][0].toBool());
     EXPECT_EQ(status.cursor,
               std::to_string(screen.CursorRow()) + "," + std::to_string(screen.CursorCol()));
-}
-
-// A trigger's channel copy reaches the channel window, on the user-interface thread.
-TEST_F(TermWindowFixture, TriggerCopiesLandInTheChannelWindow) {
-    term->SetUpTextWindows();
-    TriggerActions copy;
-    copy.toChannel = true;
-    triggers.SetActions(triggers.AddTrigger("tells you", ""), copy);
-    term->Session().PrintLocal("Bob tells you hi\r\nnot this\r\n");
-    EXPECT_EQ(term->ChannelWindow().Screen().GetAllText().substr(0, 18), "Bob tells you hi\r\n");
 }
 
 TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
