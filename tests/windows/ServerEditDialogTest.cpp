@@ -46,21 +46,6 @@ void PressDone(tmarrowedit& dialog, Outcome& outcome) {
     QTest::mouseClick(&dialog.DoneButton(), Qt::LeftButton);
 }
 
-TEST(ServerEditDialog, ShowsItsTextsAndNamesEveryControlByItsWords) {
-    QMainWindow owner;
-    EditDialog edit("caf\xe9 au lait\nsecond line", 16383, {}, &owner, "Your description");
-    tmarrowedit& dialog = edit.dialog;
-    EXPECT_EQ(dialog.windowTitle(), "TavClient Edit Dialog");
-    EXPECT_EQ(dialog.accessibleName(), "TavClient Edit Dialog");
-    EXPECT_EQ(dialog.Heading().text(), "Your description");
-    EXPECT_EQ(dialog.Text().toPlainText(), QString::fromUtf8("café au lait\nsecond line"));
-    EXPECT_EQ(dialog.Text().accessibleName(), "Your description");
-    EXPECT_TRUE(dialog.HeightText().accessibleName().startsWith("Height: "));
-    EXPECT_TRUE(dialog.WidthText().accessibleName().startsWith("Width: "));
-    for (QLabel* label : dialog.findChildren<QLabel*>())
-        EXPECT_EQ(label->textFormat(), Qt::PlainText);
-}
-
 TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
     struct Row {
         const char* name;
@@ -119,12 +104,23 @@ TEST(ServerEditDialog, DoneGivesBackEveryByteTheUserDidNotChange) {
     }
 }
 
-// Placed at the stored rectangle, which follows moves and sizes; a chosen font replaces
-// the stored one and the size texts.
-TEST(ServerEditDialog, StoredRectangleAndFontFollowTheUser) {
+// Shown as plain text, named by the heading, placed at the stored rectangle, which follows
+// moves and sizes; a chosen font replaces the stored one and the size texts.
+TEST(ServerEditDialog, ShowsItsTextsWhereStoredAndFollowsTheUser) {
     QMainWindow owner;
-    EditDialog edit("", 100, {100, 80, 600, 480}, &owner);
+    EditDialog edit("caf\xe9 au lait\nsecond line", 100, {100, 80, 600, 480}, &owner,
+                    "Your description");
     tmarrowedit& dialog = edit.dialog;
+    EXPECT_EQ(dialog.windowTitle(), "TavClient Edit Dialog");
+    EXPECT_EQ(dialog.accessibleName(), "TavClient Edit Dialog");
+    EXPECT_EQ(dialog.Heading().text(), "Your description");
+    EXPECT_EQ(dialog.Text().toPlainText(), QString::fromUtf8("café au lait\nsecond line"));
+    EXPECT_EQ(dialog.Text().accessibleName(), "Your description");
+    EXPECT_TRUE(dialog.HeightText().accessibleName().startsWith("Height: "));
+    EXPECT_TRUE(dialog.WidthText().accessibleName().startsWith("Width: "));
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+
     const Rect& stored = edit.stored;
     EXPECT_EQ(dialog.geometry(), QRect(100, 80, 500, 400));
     dialog.show();
