@@ -72,8 +72,8 @@ TEST_F(AtomicFileTest, ReplacesWholeOrKeepsWhatWasThere) {
 }
 
 // Names left over by saves that died are stepped over: they cost another attempt, never
-// the save.
-TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOver) {
+// the save. Only such names are leftovers.
+TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOverAndRecognised) {
     const std::string file = At("tav.cfg");
     // A save that dies mid-write leaves its temporary file, named with the number this
     // process's next save starts from.
@@ -87,9 +87,7 @@ TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOver) {
         std::ofstream(ours + std::to_string(n)) << "left over";
     EXPECT_TRUE(WriteFileAtomically(file, "saved"));
     EXPECT_EQ(ReadBytes(file), "saved");
-}
 
-TEST(AtomicFileNames, OnlyTheHelpersOwnTemporaryNamesAreRecognised) {
     for (const char* name : {"tav.cfg.tmp-4242-0", "tav.cfg.tmp-1-17", "tav.cfg.tmp-9-90"})
         EXPECT_TRUE(IsTemporaryFileOf(name, "tav.cfg")) << name;
     for (const char* name :

@@ -72,21 +72,17 @@ TEST_F(ColorDialogTest, ChosenColoursReachTheStoredValues) {
             << "no colors.dat: every swatch black (" << i << ")";
 
     Choose(dialog, "Bold Blue", QColor(0x12, 0x34, 0x56), QColor(1, 1, 1));
-    EXPECT_EQ(values.mudcolors[9], 0x00563412u);
     EXPECT_EQ(dialog.Swatch(9)->grab().toImage().pixelColor(10, 10), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(dialog.Swatch(9)->accessibleName(), "Bold Blue colour");
     EXPECT_EQ(dialog.Swatch(9)->accessibleDescription(), "#123456");
 
-    Choose(dialog, "Red", QColor(255, 0, 0), QColor(2, 2, 2));
     Choose(dialog, "Cyan", QColor::fromHsv(240, 255, 255), QColor(3, 3, 3)); // stored as RGB
     Choose(dialog, "Gray", std::nullopt, QColor(0xAA, 0xBB, 0xCC));
-    EXPECT_EQ(values.mudcolors[14], 0u) << "Cancel leaves the entry";
     ButtonText(&dialog, "Close")->click();
 
-    // Only the chosen entries and custom colour 5 changed; colors.dat's layout is the
-    // settings file test's.
+    // Only the chosen entries and custom colour 5 changed (Cancel left Gray); colors.dat's
+    // layout is the settings file test's.
     std::vector<ColorRef> mud(kMudColorCount, 0), custom;
-    mud[0] = MakeColor(255, 0, 0);
     mud[5] = MakeColor(0, 0, 255);
     mud[9] = MakeColor(0x12, 0x34, 0x56);
     for (std::size_t i = 0; i < kCustomColorCount; ++i)
@@ -112,14 +108,13 @@ TEST(MoreOptionsDialogTest, TheFullColourBoxChoosesTheColourMode) {
     QCheckBox& box = dialog.FullColourBox();
     EXPECT_EQ(box.accessibleName(), "Full colour (256 colours, true colour, backgrounds)");
     EXPECT_FALSE(box.isChecked());
-    EXPECT_EQ(box.text(), "&Full colour (256 colours, true colour, backgrounds)");
     box.click();
     options.colours = ColourMode::Full;
     EXPECT_EQ(dialog.Options(), options);
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).FullColourBox().isChecked());
 }
 
-// OK stores what is typed, one line each (Cancel is the main frame test's).
+// OK stores what is typed, one line each (Cancel keeps the keys: Latin1FieldsTest).
 TEST(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
     StoredValues values = StoredValues::Defaults();
     Set(values.fkeys[0], "look");
@@ -132,7 +127,6 @@ TEST(FKeyDialogTest, OkStoresWhatIsTypedOneLineEach) {
         for (int key = 1; key <= 12; ++key)
             shown << Labelled(modal, QStringLiteral("F%1").arg(key))->text();
         QLineEdit* f10 = Labelled(modal, "F10");
-        EXPECT_TRUE(f10->isReadOnly());
         EXPECT_EQ(f10->placeholderText(), "(menu shortcut)");
         QTest::keyClick(Labelled(modal, "F1"), Qt::Key_End);
         QTest::keyClicks(Labelled(modal, "F1"), ";n");

@@ -30,7 +30,9 @@ struct IdentificationFixture : ::testing::Test {
     }
 };
 
-TEST_F(IdentificationFixture, ShowsTheDescriptionAsPlainTextWithoutShowingTheWindow) {
+// A description is shown as plain text without showing the window; shown, the window is
+// laid out at any size, and Close or Escape hide it.
+TEST_F(IdentificationFixture, ShowsTheDescriptionPlacedLaidOutAndHidden) {
     struct Case {
         const char* name;
         std::string_view bytes;
@@ -40,7 +42,6 @@ TEST_F(IdentificationFixture, ShowsTheDescriptionAsPlainTextWithoutShowingTheWin
         {"a <b>sword</b>", "Sharp.\r\nVery sharp.\r\n", "Sharp.\nVery sharp.\n"},
         {"ring", "Gold\n\rround", "Gold\nround"},
         {"orb", "one\rtwo\nthree", "one\ntwo\nthree"},
-        {"r\xe9gle", "caf\xe9", QString::fromLatin1("caf\xe9")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -48,14 +49,9 @@ TEST_F(IdentificationFixture, ShowsTheDescriptionAsPlainTextWithoutShowingTheWin
         EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(c.name));
         EXPECT_EQ(window.NameLabel().textFormat(), Qt::PlainText);
         EXPECT_EQ(window.Text().toPlainText(), c.shown);
-        EXPECT_EQ(window.FileName(), "/data/text/x.id");
     }
     EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(window.Text().isReadOnly());
     EXPECT_EQ(window.NameLabel().buddy(), &window.Text()) << "the text is named by the label";
-}
-
-TEST_F(IdentificationFixture, PlacedStoredLaidOutAndToggled) {
     EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 400));
     window.Toggle();
     ASSERT_TRUE(window.isVisible());
@@ -75,7 +71,7 @@ TEST_F(IdentificationFixture, PlacedStoredLaidOutAndToggled) {
     EXPECT_FALSE(window.isVisible());
     window.Toggle();
     QTest::keyClick(&window.Text(), Qt::Key_Escape);
-    EXPECT_FALSE(window.isVisible()) << "Esc hides it too";
+    EXPECT_FALSE(window.isVisible()) << "Esc from the text hides it too";
 }
 
 TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnUnreadableOne) {

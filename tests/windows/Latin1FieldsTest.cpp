@@ -25,7 +25,7 @@ void Type(QWidget* dialog, const QString& field, const QString& text) {
     if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) plain->setPlainText(text);
 }
 
-TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1) {
+TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Profile) {
     const QString password = QString::fromUtf8("пароль€1");
     Settings settings{};
     StoredValues stored = StoredValues::Defaults();
@@ -75,22 +75,16 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1) {
             << said.toStdString();
         EXPECT_TRUE(c.unchanged());
     }
-}
 
-// A profile whose screen holds Unicode characters stores them as UTF-8 and refuses none.
-TEST(Latin1Fields, AUtf8ProfileStoresAnyTextAsUtf8) {
+    // A profile whose screen holds Unicode characters stores them as UTF-8 and refuses none.
     const QString text = QString::fromUtf8("go \u5317 \u2192 caf\u00E9");
     const std::string utf8 = text.toUtf8().toStdString();
     SetProfileTextUtf8(true);
-    StoredValues stored = StoredValues::Defaults();
-    TriggerTexts trigger;
-    fkeydlg keys(stored, nullptr);
-    ttrigedit edit(trigger, nullptr);
-    const std::tuple<QStringList, std::function<int()>> cases[] = {
+    const std::tuple<QStringList, std::function<int()>> utf8Cases[] = {
         {{QStringLiteral("F1")}, [&] { return keys.Run(); }},
         {{QStringLiteral("Trigger:"), QStringLiteral("Reaction:")}, [&] { return edit.Run(); }},
     };
-    for (const auto& [fields, run] : cases) {
+    for (const auto& [fields, run] : utf8Cases) {
         ModalScript script;
         script.Then([&](QWidget* dialog) {
             for (const QString& field : fields)

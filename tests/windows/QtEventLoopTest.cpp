@@ -38,7 +38,7 @@ TEST(QtEventLoop, TimersRestartStopAndFireOnce) {
     EXPECT_EQ(shots, 1);
 }
 
-TEST(QtEventLoop, PostedWorkRunsInOrderOnTheLoopThread) {
+TEST(QtEventLoop, PostedWorkAndReadableDescriptorsRunOnTheLoopThread) {
     QtEventLoop loop;
     std::vector<int> order;
     std::vector<std::thread::id> threads;
@@ -55,10 +55,8 @@ TEST(QtEventLoop, PostedWorkRunsInOrderOnTheLoopThread) {
     for (int k = 0; k < 50; ++k)
         EXPECT_EQ(order[static_cast<std::size_t>(k)], k);
     EXPECT_EQ(threads.front(), std::this_thread::get_id());
-}
 
-TEST(QtEventLoop, ReadableFdCallsBackUntilUnwatchedFromItsOwnCallback) {
-    QtEventLoop loop;
+    // A readable descriptor calls back until unwatched from its own callback.
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     std::string got;

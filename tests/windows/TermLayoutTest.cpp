@@ -120,11 +120,6 @@ TEST(TermLayout, SplitViewKeepsSevenLinesOfTheMainScreen) {
     EXPECT_EQ(tiny.main, (Rect{0, 13, 100, 50}));
 }
 
-TEST(TermLayout, TimeAndDateShowTheirFirstLine) {
-    for (const char* text : {"day\r\nrest", "day\nrest", "day", "day\r"})
-        EXPECT_EQ(FirstLine(text), "day") << text;
-}
-
 TEST(StatusBars, ColourAndLengthFollowThePercentage) {
     struct Case {
         int value;

@@ -1,10 +1,8 @@
 // The tool window base: placed where it was left, closing hides it, the menu toggles it,
 // and the stored rectangle follows moves and sizes.
 #include "windows/ToolWindow.h"
-#include "term/ScreenFonts.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QMainWindow>
 #include <QtTest/QTest>
 
@@ -55,20 +53,6 @@ TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
     EXPECT_GE(fresh.height(), 80);
     fresh.Toggle();
     EXPECT_GE(empty.Width(), 120) << "recorded once shown";
-}
-
-TEST(ScreenFonts, AChosenFontComesBackFromItsStoredForm) {
-    QFont chosen = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    chosen.setPixelSize(17);
-    const FontSpec spec = SpecFromFont(chosen);
-    EXPECT_EQ(spec.height, -17);
-    const QFont again = FontFromSpec(spec);
-    EXPECT_EQ(again.family(), chosen.family());
-    EXPECT_EQ(again.pixelSize(), 17);
-    EXPECT_TRUE(SameFontSpec(spec, SpecFromFont(again)));
-    FontSpec other = spec;
-    other.height = -18;
-    EXPECT_FALSE(SameFontSpec(spec, other));
 }
 
 } // namespace
