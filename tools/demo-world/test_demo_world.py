@@ -63,29 +63,12 @@ class EncoderTest(unittest.TestCase):
             with self.subTest(label):
                 self.assertEqual(wire.encode(message), expected)
 
-    def test_binary_payload_layouts(self):
+    def test_the_map_goes_column_by_column(self):
         grid = [[x * 100 + y for y in range(22)] for x in range(22)]
         data = wire.mapinfo(grid).data
         self.assertEqual(len(data), 1936)
-        self.assertEqual(struct.unpack_from("<3i", data), (0, 1, 2))  # column 0 first
+        self.assertEqual(struct.unpack_from("<3i", data), (0, 1, 2))
         self.assertEqual(struct.unpack_from("<i", data, 22 * 4), (100,))
-
-        boards = wire.bindex_reply([(7, "General"), (9, "T" * 200)])
-        self.assertEqual((boards.text1, len(boards.data)), (b"2", 288))
-        self.assertEqual(boards.data[:4], le32(7))
-        self.assertEqual(boards.data[4:12], b"General\0")
-        self.assertEqual(boards.data[144:148], le32(9))
-        self.assertEqual(boards.data[287], 0)
-
-        index = wire.msgindex_reply(["a::b", "c"])
-        self.assertEqual((index.text1, len(index.data)), (b"2", 256))
-        self.assertEqual(index.data[128:130], b"c\0")
-
-        help_index = wire.helpindex_reply(["alpha", "beta"], 40)
-        self.assertEqual((help_index.text1, len(help_index.data)), (b"40 2", 80))
-        self.assertEqual(help_index.data[40:45], b"beta\0")
-
-        self.assertEqual(wire.hitmanamove(1, 2, 3, 4, 5, 6).text1, b"1/2 3/4 5/6")
 
 
 class ReaderTest(unittest.TestCase):
@@ -119,29 +102,12 @@ class ReaderTest(unittest.TestCase):
                     self.assertEqual(message.text_data(), expected)
 
 
-def free_port_pair(count: int = 2) -> int:
-    while True:
-        port = random.randrange(20000, 31000)
-        socks = []
-        try:
-            for p in range(port, port + count):
-                s = socket.socket()
-                socks.append(s)
-                s.bind(("127.0.0.1", p))
-            return port
-        except OSError:
-            continue
-        finally:
-            for s in socks:
-                s.close()
-
-
 def start_server(*extra, tls: tuple | None = None,
                  log: bool = False) -> tuple[subprocess.Popen, int]:
     """The world on a free port; `tls` (certificate, key) adds a TLS text port at port + 2,
     `log` keeps its informational log on a pipe (stderr) instead of quiet."""
     for _attempt in range(5):
-        port = free_port_pair(3 if tls else 2)
+        port = random.randrange(20000, 31000)  # the world ends at once when one is taken
         tls_args = ["--tls-port", str(port + 2), "--certificate", *tls[:1], "--key",
                     *tls[1:]] if tls else []
         process = subprocess.Popen(
@@ -287,6 +253,7 @@ class ServerTest(unittest.TestCase):
         self.assertRegex(seen[66].text1.decode(), r"^\d+/\d+ \d+/\d+ \d+/\d+$")
         self.assertRegex(seen[67].text1.decode(), r"^\d+$")
         self.assertRegex(seen[58].text1.decode(), r"^\d+:\d\d [ap]m\r\n$")
+        self.assertRegex(seen[58].text2.decode(), r"^Day \d+ of .*\r\n$")
         self.assertIn(b"Town Square", seen[74].data)
 
     def test_moving_updates_panes_map_and_gauges(self):
@@ -305,41 +272,18 @@ class ServerTest(unittest.TestCase):
         gauges = client.expect(66).text1
         self.assertEqual(int(gauges.split()[2].split(b"/")[0]), move_before - 2)
 
-    def test_ping_is_answered_with_a_bare_frame(self):
-        _text, client, _name = self.enter()
-        client.send(4)
-        frame = client.expect(63)
-        self.assertEqual(frame.raw, le32(272) + le32(63) + b"\0" * 260 + le32(0) + le32(0))
-
-    def test_edit_round_trip(self):
+    def test_sound_cues_are_whole_files(self):
         text, client, _name = self.enter()
-        text.send("edit")
-        request = client.expect(57)
-        self.assertWellFormed(request)
-        self.assertIn(b"description", request.text1)
-        client.send(8, data=b"Tall and\r\nwell dressed\0")
-        echoed = text.until(b"well dressed\r\n")
-        self.assertIn(b"  Tall and\r\n", echoed)
-
-    def test_sound_query_and_answers(self):
-        text, client, _name = self.enter()
-        text.send("sound chime")
-        query = client.expect(54)
-        self.assertEqual(query.text1, b"chime.wav")
-        client.send(3, b"chime.wav")
-        sound = client.expect(51)
-        self.assertWellFormed(sound)
-        self.assertEqual((sound.text1, sound.data_len), (b"chime.wav", len(sound.data)))
-        with wave.open(io.BytesIO(sound.data)) as wav:
-            self.assertEqual((wav.getnchannels(), wav.getsampwidth()), (1, 2))
-            self.assertGreater(wav.getnframes(), 1000)
-
-        text.send("sound tune")
-        self.assertEqual(client.expect(54).text1, b"tune.mid")
-        client.send(3, b"tune.mid")
-        midi = client.expect(51)
-        self.assertEqual(midi.data[:4], b"MThd")
-        self.assertIn(b"MTrk", midi.data)
+        for word, name in (("chime", b"chime.wav"), ("tune", b"tune.mid"),
+                           ("shanty", b"shanty.mod"), ("silence", b"silence.mp3")):
+            with self.subTest(name):
+                text.send(f"sound {word}")
+                self.assertEqual(client.expect(54).text1, name)
+                client.send(3, name)
+                sound = client.expect(51)
+                self.assertWellFormed(sound)
+                self.assertEqual(sound.text1, name)
+                self.assertWhole(name, sound.data)
         client.send(2, b"tune.mid")
         client.send(4)
         before_pong = []
@@ -347,42 +291,29 @@ class ServerTest(unittest.TestCase):
             before_pong.append(frame.type)
         self.assertNotIn(51, before_pong)  # soundnogo is not answered
 
-    def test_module_and_mp3_cues_are_real_files(self):
-        text, client, _name = self.enter()
-        for word, name in (("shanty", b"shanty.mod"), ("silence", b"silence.mp3")):
-            text.send(f"sound {word}")
-            self.assertEqual(client.expect(54).text1, name)
-            client.send(3, name)
-            sound = client.expect(51)
-            self.assertWellFormed(sound)
-            if name.endswith(b".mod"):
-                self.assertEqual(sound.data[1080:1084], b"M.K.")  # 4-channel ProTracker
-                lengths = [struct.unpack_from(">H", sound.data, 20 + 30 * i + 22)[0]
-                           for i in range(31)]
-                patterns = max(sound.data[952:952 + 128]) + 1
-                self.assertEqual(len(sound.data), 1084 + 1024 * patterns + 2 * sum(lengths))
-            else:
-                frames = len(sound.data) // 417
-                self.assertEqual(len(sound.data), 417 * frames)
-                self.assertGreater(frames, 30)
-                for i in range(frames):  # every frame starts with the MPEG-1 Layer III sync
-                    self.assertEqual(sound.data[i * 417:i * 417 + 2], b"\xff\xfb")
+    def assertWhole(self, name: bytes, data: bytes):
+        if name.endswith(b".wav"):
+            with wave.open(io.BytesIO(data)) as wav:
+                self.assertEqual((wav.getnchannels(), wav.getsampwidth()), (1, 2))
+                self.assertGreater(wav.getnframes(), 1000)
+        elif name.endswith(b".mid"):
+            self.assertEqual(data[:4], b"MThd")
+            self.assertIn(b"MTrk", data)
+        elif name.endswith(b".mod"):
+            self.assertEqual(data[1080:1084], b"M.K.")  # 4-channel ProTracker
+            lengths = [struct.unpack_from(">H", data, 20 + 30 * i + 22)[0] for i in range(31)]
+            patterns = max(data[952:952 + 128]) + 1
+            self.assertEqual(len(data), 1084 + 1024 * patterns + 2 * sum(lengths))
+        else:
+            frames = len(data) // 417
+            self.assertEqual(len(data), 417 * frames)
+            self.assertGreater(frames, 30)
+            for i in range(frames):  # every frame starts with the MPEG-1 Layer III sync
+                self.assertEqual(data[i * 417:i * 417 + 2], b"\xff\xfb")
 
-    def test_edits_with_and_without_text_and_a_mana_maximum_of_zero(self):
-        text, client, _name = self.enter()
-        text.send("note")
-        note = client.expect(57)
-        self.assertEqual((note.data_len, note.data), (0, b""))
-        self.assertIn(b"note", note.text1)
-        client.send(8, data=b"buy bread\r\nfeed the cat\0")
-        self.assertIn(b"  feed the cat\r\n", text.until(b"feed the cat\r\n"))
-
-        text.send("pray")
-        self.assertRegex(client.expect(66).text1.decode(), r"^\d+/\d+ 0/0 \d+/\d+$")
-        text.send("pray")
-        self.assertRegex(client.expect(66).text1.decode(), r"^\d+/\d+ \d+/[1-9]\d* \d+/\d+$")
-
-    def test_the_cellar_sign_has_accented_latin1_letters(self):
+    def test_accented_rooms_in_latin1_and_utf8(self):
+        """The cellar's sign is Latin-1 on both ports; the Cafe is UTF-8 on the text port
+        while the client port, Latin-1 only, has no byte for its arrow."""
         text, client, _name = self.enter()
         text.send("d")
         while b"Wine Cellar" not in (desc := client.expect(74).data):
@@ -390,17 +321,11 @@ class ServerTest(unittest.TestCase):
         self.assertIn("Château Aurélie".encode("latin-1"), desc)
         self.assertIn("Ælfrida Østby".encode("latin-1"), desc)
         self.assertIn("Château".encode("latin-1"), text.until(b"mv> "))
-
-    def test_the_cafe_east_of_the_market_is_sent_as_utf8_on_the_text_port(self):
-        text, client, _name = self.enter()
-        text.send("e")
-        text.until(b"mv> ")
-        text.send("e")
-        shown = text.until(b"mv> ")
+        for step in ("u", "e", "e"):
+            text.send(step)
+            shown = text.until(b"mv> ")
         self.assertIn("Caf\u00e9 de la For\u00eat".encode("utf-8"), shown)
         self.assertIn("Cr\u00e8me br\u00fbl\u00e9e, 3 \u00e9cus \u2192".encode("utf-8"), shown)
-        self.assertIn(b"[Exits: west]", shown)
-        # The client port's protocol stays Latin-1: the arrow has no byte there.
         while "Caf\u00e9".encode("latin-1") not in (desc := client.expect(74).data):
             pass
         self.assertIn("br\u00fbl\u00e9e, 3 \u00e9cus ?".encode("latin-1"), desc)
@@ -427,47 +352,13 @@ class ServerTest(unittest.TestCase):
         text.send("msgbox")
         self.assertIn(name.encode(), client.expect(72).text1)
 
-    def test_boards(self):
-        text, client, name = self.enter()
-        client.send(12)
-        boards = client.expect(69)
-        count = int(boards.text1)
-        self.assertEqual(boards.data_len, count * 144)
-        titles = [boards.data[i * 144 + 4:(i + 1) * 144].split(b"\0")[0] for i in range(count)]
-        self.assertIn(b"Trade", titles)
-        trade = struct.unpack_from("<i", boards.data, titles.index(b"Trade") * 144)[0]
-        for board in range(count):  # every board has messages to read
-            client.send(13, str(board).encode())
-            self.assertGreater(int(client.expect(70).text1), 0, titles[board])
-
-        client.send(13, str(0).encode())
-        index = client.expect(70)
-        self.assertEqual(index.data_len, int(index.text1) * 128)
-        client.send(14, b"0 0")
-        self.assertIn(b"Welcome", client.expect(71).data)
-
-        client.send(16, str(trade).encode(), b"Cheap bread")
-        self.assertIn(b"Cheap bread", client.expect(57).text1)
-        client.send(8, data=b"Five gold a loaf.\0")
-        self.assertEqual(client.expect(73).text1, str(trade).encode())
-        text.until(b"is posted")
-        client.send(13, str(trade).encode())
-        index = client.expect(70)
-        lines = [index.data[i * 128:(i + 1) * 128].split(b"\0")[0]
-                 for i in range(int(index.text1))]
-        mine = [i for i, line in enumerate(lines) if line.endswith(b"::Cheap bread")]
-        self.assertTrue(mine, lines)
-        self.assertIn(name.encode(), lines[mine[0]])
-
-        client.send(15, f"{trade} {mine[0]}".encode())
-        self.assertIn(b"deleted", client.expect(53).text1)
-
     def test_unknown_and_broken_frames(self):
         _text, client, _name = self.enter()
         for unknown in (0, 52, 500, 1000):
             client.send(unknown)
         client.send(4)
-        client.expect(63)
+        self.assertEqual(client.expect(63).raw,
+                         le32(272) + le32(63) + b"\0" * 260 + le32(0) + le32(0))
         client.sock.sendall(struct.pack("<I", 100) + b"\0" * 100)  # shorter than a header
         with self.assertRaises((EOFError, ConnectionResetError)):
             while True:
@@ -483,12 +374,6 @@ class ServerTest(unittest.TestCase):
         text.login("latecomer")
         self.assertIn(b"Welcome", client.expect(53).text1)
         client.expect(77)
-
-    def test_timers_send_chatter_and_time(self):
-        _text, client, _name = self.enter()
-        client.expect(60)
-        self.assertIn(b"[gossip]", client.expect(60).data)
-        self.assertRegex(client.expect(58).text2.decode(), r"^Day \d+ of .*\r\n$")
 
     def test_quit_disconnects_both_ports(self):
         text, client, _name = self.enter()
@@ -525,7 +410,6 @@ class Negotiator(Text):
         self.inflater = None
         self.plain = b""  # inflated or plain bytes not parsed yet
         self.subs = []  # (option, data), in order
-        self.streams_ended = 0
         self.everything = b""  # all the text, for counting telnet groups
 
     def take(self, chunk: bytes):
@@ -537,7 +421,6 @@ class Negotiator(Text):
                 chunk = b""
                 if self.inflater.eof:  # what follows the stream's end is plain
                     chunk, self.inflater = self.inflater.unused_data, None
-                    self.streams_ended += 1
             chunk = self.parse() + chunk
 
     def parse(self) -> bytes:
@@ -649,16 +532,6 @@ class NegotiationTest(unittest.TestCase):
                          {"channel": "chat", "talker": "Hand", "text": "hi all"})
         player.until(b"mv> " + iac(EOR_MARK))
 
-        player.send("compress off")
-        self.assertIn(b"Compression is off", player.until(b"mv> " + iac(EOR_MARK)))
-        self.assertEqual((player.streams_ended, player.inflater), (1, None))
-        player.send("look")
-        self.assertIn(b"[Exits: west]", player.until(b"mv> " + iac(EOR_MARK)))
-        player.send("compress on")
-        self.assertEqual(player.sub(COMPRESS2), b"")
-        player.until(b"Compression is on.")
-        self.assertIsNotNone(player.inflater)
-
         refusals = [player.everything.count(group) for group in (
             iac(DONT, 99), iac(WONT, 98), iac(WONT, 97), iac(WILL, 97))]
         self.assertEqual(refusals, [1, 1, 0, 0])
@@ -765,13 +638,11 @@ class DemoProfileTest(unittest.TestCase):
             with open(copy, "rb") as f:
                 lines = f.read().decode("latin-1").split("\r\n")
         self.assertEqual(lines.pop(), "")  # every line ends in CR LF
-        self.assertEqual(len(lines), 71)  # 57 items, 14 of them fonts of two lines
         strings = {}
         for line in lines:
             key, _, text = line.partition(":")
             if key == "logincom" or (key.startswith("f") and key.endswith("key")):
                 strings[key] = text
-        self.assertEqual(len(strings), 13)
         for key, text in strings.items():
             with self.subTest(key=key):
                 self.assertTrue(text == "" or text.endswith(";"), text)
