@@ -1,68 +1,32 @@
 #!/usr/bin/python3
-"""Drives the real program as a screen reader would. On a virtual display (Xvfb) with a
-private D-Bus session and the AT-SPI bus, it starts tavclient connected to the demo world
-and, through AT-SPI (Debian's python3-pyatspi):
-  - walks the accessible tree and requires a name on every interactive object,
-  - connects through a menu item's action, reads the game text through the text interface
-    of the main screen and finds the world's latest line at the caret each time, logs in
-    by typing (the password prompt masks the input line: a password field whose text
-    cannot be read) and reads a typed command's answer,
-  - opens a dialog through its menu item's action, reads its controls and closes it.
+"""Drives the real program as a screen reader would, through AT-SPI (Debian's
+python3-pyatspi) on a virtual display with a private D-Bus session: it connects to the demo
+world through a menu item, reads the game text, logs in by typing (the password field reads
+nothing), opens and reads a dialog, and requires a name on every interactive object.
 
 Usage: screen_reader_test.py PATH/TO/tavclient PATH/TO/demo_world.py
 Exits with 77 (skipped) when no D-Bus session can be started here.
 """
 import os
+import random
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 import warnings
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app"))
-from program_support import edit_settings, make_profile, start_xvfb  # noqa: E402
+from program_support import WAIT, edit_settings, make_profile, start_xvfb, wait_for  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)  # pyatspi's own calls
 
 SKIP = 77
-WAIT = 30  # seconds: a bound on every wait, never a measurement
 PRIVATE_BUS = "TAV_A11Y_PRIVATE_BUS"
 AT_SPI_BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 PROGRAM = None
 WORLD = None
-
-
-def wait_for(condition, seconds=WAIT):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        try:
-            if condition():
-                return True
-        except Exception:  # the tree changes under us while windows open and close
-            pass
-        time.sleep(0.2)
-    return False
-
-
-def free_port_pair():
-    for port in range(23000, 31990, 7):
-        sockets = []
-        try:
-            for p in (port, port + 1):
-                s = socket.socket()
-                sockets.append(s)
-                s.bind(("127.0.0.1", p))
-            return port
-        except OSError:
-            continue
-        finally:
-            for s in sockets:
-                s.close()
-    return 0
 
 
 def write_profile(root, port):
@@ -121,12 +85,16 @@ class Session:
         # machine the launcher may not have registered it yet.
         if not wait_for(self.accessibility_bus_answers):
             raise RuntimeError("the accessibility bus did not start")
-        port = free_port_pair()
-        world = self.spawn([sys.executable, WORLD, "--host", "127.0.0.1", "--port", str(port)],
-                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        started = "demo world" in world.stdout.readline()
-        world.stdout.close()
-        if not started:
+        for _attempt in range(5):  # the world ends at once when a port is taken
+            port = random.randrange(20000, 31990)
+            world = self.spawn([sys.executable, WORLD, "--host", "127.0.0.1", "--port",
+                                str(port)], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               text=True)
+            started = "demo world" in world.stdout.readline()
+            world.stdout.close()
+            if started:
+                break
+        else:
             raise RuntimeError("the demo world did not start")
         write_profile(self.root, port)
         self.program_log = os.path.join(self.root, "program.log")
@@ -151,9 +119,6 @@ class Session:
                     process.kill()
                     process.wait()
         shutil.rmtree(self.root, ignore_errors=True)
-
-
-INTERACTIVE = None  # filled once pyatspi is imported
 
 
 def walk(node, depth=0):
@@ -195,13 +160,9 @@ class ScreenReaderTest(unittest.TestCase):
 
         if not wait_for(found):
             with open(cls.session.program_log, errors="replace") as log:
-                said = log.read()[-2000:]
-            desktop = pyatspi.Registry.getDesktop(0)
-            apps = [(desktop.getChildAtIndex(i).name, desktop.getChildAtIndex(i).get_process_id())
-                    for i in range(desktop.childCount) if desktop.getChildAtIndex(i) is not None]
-            raise AssertionError("tavclient never appeared on the accessibility bus (exit status "
-                                 f"{cls.session.program.poll()}, pid {cls.session.program.pid}, "
-                                 f"bus has {apps}); it said:\n{said}")
+                raise AssertionError("tavclient never appeared on the accessibility bus (exit "
+                                     f"status {cls.session.program.poll()}); it said:\n"
+                                     + log.read()[-2000:])
 
     def find(self, predicate, root=None, seconds=WAIT):
         hit = []
@@ -238,9 +199,6 @@ class ScreenReaderTest(unittest.TestCase):
                    if n.getRole() in interactive and not n.name.strip()
                    and n.getState().contains(p.STATE_SENSITIVE)]
         self.assertEqual(unnamed, [])
-        names = {n.name for n in objects if n.getRole() == p.ROLE_TERMINAL}
-        self.assertTrue({"Game text", "Room description", "Exits", "Room contents"} <= names,
-                        names)
 
     def menu_item(self, name):
         p = self.pyatspi
@@ -259,11 +217,9 @@ class ScreenReaderTest(unittest.TestCase):
         entry.queryEditableText().setTextContents(typed)
         entry.queryComponent().grabFocus()
         self.assertTrue(wait_for(lambda: entry.getState().contains(p.STATE_FOCUSED)))
-        # The input line empties when Return reaches it. A synthetic key can be lost on a
-        # slow machine before the display has given the window the keyboard: a line still
-        # holding its text after a while never saw the key, so it is pressed again.
-        # Before each press the main window gets the X input focus: with no window manager,
-        # nobody else gives it the keyboard, and the key would go nowhere.
+        # The input line empties when Return reaches it; a synthetic key can be lost under
+        # load, so a line still holding its text is sent Return again. With no window
+        # manager nobody gives the main window the keyboard: it is focused before each press.
         for attempt in range(3):
             window = self.focus_main_window()
             if attempt == 0:
@@ -294,8 +250,7 @@ class ScreenReaderTest(unittest.TestCase):
             return needle in line
 
         self.assertTrue(wait_for(at_caret), f"{needle!r} not at the caret of: "
-                        + repr(self.main_screen_text().getText(0, -1).rstrip("\n")[-400:])
-                        + "; the input line holds " + repr(self.input_line().queryText().getText(0, -1)))
+                        + repr(self.main_screen_text().getText(0, -1).rstrip("\n")[-400:]))
 
     def test_1_the_game_text_is_read_through_the_text_interface(self):
         p = self.pyatspi
@@ -328,31 +283,16 @@ class ScreenReaderTest(unittest.TestCase):
 
     def test_2_a_dialog_opens_from_its_menu_item_and_is_read(self):
         p = self.pyatspi
-        # The keyboard is in a pane when the dialog opens.
-        screen = self.named(p.ROLE_TERMINAL, "Game text")
-        screen.queryComponent().grabFocus()
-        self.assertTrue(wait_for(lambda: screen.getState().contains(p.STATE_FOCUSED)))
-        action = self.menu_item("Function Keys...").queryAction()
-        names = [action.getName(i) for i in range(action.nActions)]
-        self.assertTrue(names, "the menu item has no action")
-        action.doAction(0)
+        self.menu_item("Function Keys...").queryAction().doAction(0)
         dialog = self.find(lambda n: n.getRole() == p.ROLE_DIALOG
                            and n.name == "TavClient Function Key Assignments")
         fields = self.find(lambda n: n.getRole() == p.ROLE_TEXT and n.name == "F2", dialog)
         self.assertEqual(fields.queryText().getText(0, -1), "score")
-        for n in walk(dialog):
-            if n.getRole() in (p.ROLE_TEXT, p.ROLE_PUSH_BUTTON):
-                self.assertTrue(n.name.strip(), describe(n))
         cancel = self.named(p.ROLE_PUSH_BUTTON, "Cancel", dialog)
         cancel.queryAction().doAction(0)
         self.assertTrue(wait_for(lambda: not any(
             n.getRole() == p.ROLE_DIALOG and n.name == "TavClient Function Key Assignments"
             for n in walk(self.app))))
-        # The keyboard is back in the input line once the main window is active again
-        # (without a window manager nobody gives it the X input focus back: xdotool does).
-        self.focus_main_window()
-        entry = self.input_line()
-        self.assertTrue(wait_for(lambda: entry.getState().contains(p.STATE_FOCUSED)))
 
 
 def main():

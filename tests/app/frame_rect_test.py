@@ -86,17 +86,12 @@ class FrameRectTest(unittest.TestCase):
         self.addCleanup(program.kill)
         self.assertTrue(program.wait_shown(), "never shown")
 
-        window = None
+        def windows():
+            return self.display.run("xdotool", "search", "--pid", str(program.process.pid),
+                                    "--name", "^TavClient - hero$").stdout.split()
 
-        def found():
-            nonlocal window
-            result = self.display.run("xdotool", "search", "--pid", str(program.process.pid),
-                                      "--name", "^TavClient - hero$")
-            ids = result.stdout.split()
-            window = ids[0] if ids else None
-            return window is not None
-
-        self.assertTrue(wait_for(found), "no main window")
+        self.assertTrue(wait_for(windows), "no main window")
+        window = windows()[0]
 
         # The window manager frames and places the window after it is shown, and the
         # program places itself again once the decorations are known; close it once its
@@ -109,8 +104,7 @@ class FrameRectTest(unittest.TestCase):
 
         self.assertTrue(wait_for(settled), "the window never settled")
         self.assertEqual(self.display.run("wmctrl", "-i", "-c", window).returncode, 0)
-        status = program.wait()
-        return status, program.stderr()
+        return program.wait(), program.stderr()
 
     def test_the_saved_rectangle_survives_starts_and_closes(self):
         for ontop in (False, True):

@@ -63,8 +63,11 @@ def start_xvfb():
 def wait_for(condition, seconds=WAIT):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        if condition():
-            return True
+        try:
+            if condition():
+                return True
+        except Exception:  # an accessible tree changes under us as windows open and close
+            pass
         time.sleep(0.1)
     return False
 
