@@ -45,25 +45,9 @@ def field(text: bytes) -> bytes:
 
 
 class EncoderTest(unittest.TestCase):
-    def test_frames_are_byte_exact(self):
-        cases = [
-            ("no data", wire.text_mesg("hi"),
-             le32(272) + le32(53) + le32(0) + field(b"hi") + field(b"") + le32(0) + le32(0)),
-            ("two texts", wire.datetime_msg("9:00 am", "Day 1"),
-             le32(272) + le32(58) + le32(0) + field(b"9:00 am") + field(b"Day 1")
-             + le32(0) + le32(0)),
-            ("text data counts its NUL", wire.who_list("ab"),
-             le32(275) + le32(59) + le32(0) + field(b"") + field(b"") + le32(3)
-             + le32(wire.DATA_REF_MARKER) + b"ab\0"),
-            ("long text keeps a NUL", wire.msgbox("x" * 200),
-             le32(272) + le32(72) + le32(0) + field(b"x" * 127) + field(b"") + le32(0)
-             + le32(0)),
-        ]
-        for label, message, expected in cases:
-            with self.subTest(label):
-                self.assertEqual(wire.encode(message), expected)
-
-    def test_the_map_goes_column_by_column(self):
+    def test_what_a_reader_of_the_socket_cannot_see(self):
+        """A text cut to its field keeps a NUL; the map goes column by column."""
+        self.assertEqual(wire.encode(wire.msgbox("x" * 200))[12:140], b"x" * 127 + b"\0")
         grid = [[x * 100 + y for y in range(22)] for x in range(22)]
         data = wire.mapinfo(grid).data
         self.assertEqual(len(data), 1936)
@@ -136,13 +120,16 @@ class Text:
         """Everything received up to and including `needle`."""
         deadline = time.monotonic() + TIMEOUT
         while needle not in self.seen:
-            self.sock.settimeout(max(0.01, deadline - time.monotonic()))
-            chunk = self.sock.recv(4096)
-            if not chunk:
-                raise EOFError(self.seen)
-            self.take(chunk)
+            self.receive(deadline)
         head, _, self.seen = self.seen.partition(needle)
         return head + needle
+
+    def receive(self, deadline: float):
+        self.sock.settimeout(max(0.01, deadline - time.monotonic()))
+        chunk = self.sock.recv(4096)
+        if not chunk:
+            raise EOFError(self.seen)
+        self.take(chunk)
 
     def take(self, chunk: bytes):
         self.seen += chunk
@@ -213,8 +200,7 @@ class ServerTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        cls.process.send_signal(signal.SIGTERM)
-        cls.process.communicate(timeout=TIMEOUT)
+        stop(cls.process)
 
     counter = 0
 
@@ -256,15 +242,12 @@ class ServerTest(unittest.TestCase):
         self.assertRegex(seen[58].text2.decode(), r"^Day \d+ of .*\r\n$")
         self.assertIn(b"Town Square", seen[74].data)
 
-    def test_moving_updates_panes_map_and_gauges(self):
+    def test_moving_updates_map_and_gauges(self):
         text, client, _name = self.enter()
         map_before = client.expect(77).data
         move_before = int(client.expect(66).text1.split()[2].split(b"/")[0])
         text.send("n")
-        self.assertIn(b"North Gate", text.until(b"mv> "))
         self.assertIn(b"North Gate", client.expect(74).data)
-        self.assertIn(b"south", client.expect(75).data)
-        client.expect(76)
         map_after = client.expect(77)
         self.assertWellFormed(map_after)
         self.assertNotEqual(map_after.data, map_before)
@@ -330,7 +313,7 @@ class ServerTest(unittest.TestCase):
             pass
         self.assertIn("br\u00fbl\u00e9e, 3 \u00e9cus ?".encode("latin-1"), desc)
 
-    def test_requests_of_the_side_windows(self):
+    def test_requests_of_the_side_windows_then_unknown_and_broken_frames(self):
         text, client, name = self.enter()
         client.send(9, b"who")
         self.assertIn(name.encode(), client.expect(59).data)
@@ -352,8 +335,6 @@ class ServerTest(unittest.TestCase):
         text.send("msgbox")
         self.assertIn(name.encode(), client.expect(72).text1)
 
-    def test_unknown_and_broken_frames(self):
-        _text, client, _name = self.enter()
         for unknown in (0, 52, 500, 1000):
             client.send(unknown)
         client.send(4)
@@ -364,7 +345,7 @@ class ServerTest(unittest.TestCase):
             while True:
                 client.frame()
 
-    def test_client_waits_for_its_player(self):
+    def test_client_waits_for_its_player_and_quit_ends_both(self):
         client = Client(self.port)
         self.addCleanup(client.sock.close)
         client.send(1, b"Latecomer", b"demo")
@@ -374,9 +355,6 @@ class ServerTest(unittest.TestCase):
         text.login("latecomer")
         self.assertIn(b"Welcome", client.expect(53).text1)
         client.expect(77)
-
-    def test_quit_disconnects_both_ports(self):
-        text, client, _name = self.enter()
         text.send("quit")
         self.assertWellFormed(client.expect(999))
         with self.assertRaises(EOFError):
@@ -396,9 +374,12 @@ def sub(option: int, data: bytes) -> bytes:
 
 
 def stop(process: subprocess.Popen) -> str:
-    """Stops the world; its log, when it was kept."""
+    """Stops the world, which must end normally; its log, when it was kept."""
     process.send_signal(signal.SIGTERM)
-    return process.communicate(timeout=TIMEOUT)[1] or ""
+    log = process.communicate(timeout=TIMEOUT)[1] or ""
+    if process.returncode != 0:
+        raise AssertionError(f"the world ended with status {process.returncode}: {log}")
+    return log
 
 
 class Negotiator(Text):
@@ -452,11 +433,7 @@ class Negotiator(Text):
                 if found == option and data.startswith(prefix):
                     del self.subs[i]
                     return data
-            self.sock.settimeout(max(0.01, deadline - time.monotonic()))
-            chunk = self.sock.recv(4096)
-            if not chunk:
-                raise EOFError(self.subs)
-            self.take(chunk)
+            self.receive(deadline)
 
     def gmcp(self, package: str):
         return json.loads(self.sub(GMCP, package.encode() + b" ")[len(package) + 1:])
@@ -464,8 +441,8 @@ class Negotiator(Text):
 
 class NegotiationTest(unittest.TestCase):
     def start(self, *extra):
-        process, port = start_server(*extra)
-        self.addCleanup(stop, process)
+        self.process, port = start_server(*extra)
+        self.addCleanup(stop, self.process)
         player = Negotiator(port)
         self.addCleanup(player.sock.close)
         return player
@@ -546,7 +523,8 @@ class NegotiationTest(unittest.TestCase):
         self.assertIn(b"(your client shows 16 colours)", card)
         self.assertNotIn(b"48;5;", card)
         self.assertIn(b"caf\xe9 ?, ??", card)  # Latin-1: what it cannot carry is '?'
-        player.send("quit")
+        self.process.send_signal(signal.SIGINT)  # as SIGTERM in stop(): players are told
+        self.assertIn(b"shutting down", player.until(b"Goodbye!"))
         with self.assertRaises(EOFError):
             player.until(b"never sent")
         groups = re.findall(rb"\xff[\xf0-\xfa]|\xff[\xfb-\xfe].", player.everything)
@@ -647,20 +625,6 @@ class DemoProfileTest(unittest.TestCase):
             with self.subTest(key=key):
                 self.assertTrue(text == "" or text.endswith(";"), text)
         self.assertTrue(strings["f1key"])
-
-
-class ShutdownTest(unittest.TestCase):
-    def test_sigterm_and_sigint_stop_the_server(self):
-        for sig in (signal.SIGTERM, signal.SIGINT):
-            with self.subTest(sig=sig):
-                process, port = start_server("-q")
-                text = Text(port)
-                text.login("Stayer")
-                process.send_signal(sig)
-                self.assertEqual(process.wait(timeout=TIMEOUT), 0)
-                self.assertIn(b"shutting down", text.until(b"Goodbye!"))
-                text.sock.close()
-                process.stdout.close()
 
 
 if __name__ == "__main__":
