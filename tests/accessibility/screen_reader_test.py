@@ -17,7 +17,8 @@ import unittest
 import warnings
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app"))
-from program_support import WAIT, edit_settings, make_profile, start_xvfb, wait_for  # noqa: E402
+from program_support import (WAIT, VirtualDisplay, edit_settings, make_profile,  # noqa: E402
+                             wait_for)
 
 warnings.simplefilter("ignore", DeprecationWarning)  # pyatspi's own calls
 
@@ -55,30 +56,20 @@ def write_profile(root, port):
     edit_settings(profile, edit)
 
 
-class Session:
+class Session(VirtualDisplay):
     """Xvfb, the AT-SPI bus, the demo world and the program, all children of this one."""
 
     def __init__(self):
-        self.processes = []
-        self.env = dict(os.environ)
+        super().__init__()
         self.root = tempfile.mkdtemp(prefix="tav-a11y-")
 
-    def spawn(self, command, **kwargs):
-        process = subprocess.Popen(command, env=self.env, stdin=subprocess.DEVNULL, **kwargs)
-        self.processes.append(process)
-        return process
-
     def start(self):
-        xvfb, display = start_xvfb()
-        self.processes.append(xvfb)
-        if not display:
+        if not self.display:
             raise RuntimeError("Xvfb did not start")
         runtime = os.path.join(self.root, "runtime")
         os.mkdir(runtime, 0o700)
-        self.env.update(DISPLAY=display, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                        QT_ACCESSIBILITY="1", XDG_RUNTIME_DIR=runtime, NO_AT_BRIDGE="0")
-        for name in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY"):
-            self.env.pop(name, None)
+        self.env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
+                        XDG_RUNTIME_DIR=runtime, NO_AT_BRIDGE="0")
         self.spawn([AT_SPI_BUS_LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
         # The program looks for the accessibility bus once, as it starts: on a loaded
@@ -110,14 +101,7 @@ class Session:
         return asked.returncode == 0
 
     def stop(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(WAIT)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+        super().stop()
         shutil.rmtree(self.root, ignore_errors=True)
 
 

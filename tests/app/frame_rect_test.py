@@ -15,7 +15,7 @@ import sys
 import tempfile
 import unittest
 
-from program_support import (WAIT, Program, edit_settings, make_profile, set_flag, start_xvfb,
+from program_support import (Program, VirtualDisplay, edit_settings, make_profile, set_flag,
                              wait_for)
 
 PROGRAM = None
@@ -24,41 +24,17 @@ START_RECT = b"100 80 800 540"
 CYCLES = 5
 
 
-class Display:
-    """Xvfb with openbox on a free display."""
-
-    def __init__(self):
-        self.processes = []
-        self.env = None
-
-    def start(self):
-        if not shutil.which("Xvfb") or not shutil.which("openbox"):
-            return "Xvfb or openbox is not installed"
-        xvfb, display = start_xvfb()
-        self.processes.append(xvfb)
-        if not display:
-            return "Xvfb did not start"
-        self.env = dict(os.environ, DISPLAY=display)
-        self.env.pop("QT_QPA_PLATFORM", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        openbox = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.processes.append(openbox)
-        if not wait_for(lambda: self.run("wmctrl", "-m").returncode == 0):
-            return "openbox did not start"
-        return None
-
-    def run(self, *command):
-        return subprocess.run(command, env=self.env, capture_output=True, text=True)
-
-    def stop(self):
-        for process in reversed(self.processes):
-            process.terminate()
-            try:
-                process.wait(WAIT)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+def start_display():
+    """Xvfb with openbox; what went wrong, if anything."""
+    if not shutil.which("Xvfb") or not shutil.which("openbox"):
+        return None, "Xvfb or openbox is not installed"
+    display = VirtualDisplay()
+    if not display.display:
+        return display, "Xvfb did not start"
+    display.spawn(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not wait_for(lambda: display.run("wmctrl", "-m").returncode == 0):
+        return display, "openbox did not start"
+    return display, None
 
 
 def termpos(profile):
@@ -124,10 +100,10 @@ if __name__ == "__main__":
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     PROGRAM = sys.argv.pop(1)
-    FrameRectTest.display = Display()
-    problem = FrameRectTest.display.start()
+    FrameRectTest.display, problem = start_display()
     if problem:
-        FrameRectTest.display.stop()
+        if FrameRectTest.display:
+            FrameRectTest.display.stop()
         print("SKIPPED: " + problem, file=sys.stderr)
         sys.exit(SKIP)
     try:
