@@ -116,14 +116,6 @@ def walk(node, depth=0):
             yield from walk(child, depth + 1)
 
 
-def describe(node):
-    path = []
-    while node is not None and len(path) < 6:
-        path.append(f"{node.getRoleName()} '{node.name}'")
-        node = node.parent
-    return " < ".join(path)
-
-
 class ScreenReaderTest(unittest.TestCase):
     session = None
 
@@ -131,16 +123,13 @@ class ScreenReaderTest(unittest.TestCase):
     def setUpClass(cls):
         import pyatspi
         cls.pyatspi = pyatspi
-        cls.app = None
 
         def found():
             desktop = pyatspi.Registry.getDesktop(0)
-            for i in range(desktop.childCount):
-                app = desktop.getChildAtIndex(i)
-                if app is not None and app.get_process_id() == cls.session.program.pid:
-                    cls.app = app
-                    return True
-            return False
+            apps = map(desktop.getChildAtIndex, range(desktop.childCount))
+            pid = cls.session.program.pid
+            cls.app = next((a for a in apps if a is not None and a.get_process_id() == pid), None)
+            return cls.app is not None
 
         if not wait_for(found):
             with open(cls.session.program_log, errors="replace") as log:
@@ -179,7 +168,7 @@ class ScreenReaderTest(unittest.TestCase):
         roles = {n.getRole() for n in objects}
         for needed in (p.ROLE_MENU_ITEM, p.ROLE_TERMINAL, p.ROLE_PUSH_BUTTON):
             self.assertIn(needed, roles)
-        unnamed = [describe(n) for n in objects
+        unnamed = [f"{n.getRoleName()} in '{n.parent.name}'" for n in objects
                    if n.getRole() in interactive and not n.name.strip()
                    and n.getState().contains(p.STATE_SENSITIVE)]
         self.assertEqual(unnamed, [])
@@ -295,16 +284,9 @@ def main():
         env = dict(os.environ, **{PRIVATE_BUS: "1"})
         sys.exit(subprocess.call([runner, "--", "/usr/bin/python3", os.path.abspath(__file__),
                                   PROGRAM, WORLD] + sys.argv[1:], env=env))
-    if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-        print("SKIPPED: the private D-Bus session did not start", file=sys.stderr)
-        sys.exit(SKIP)
-    for needed in ("Xvfb", AT_SPI_BUS_LAUNCHER):
+    for needed in ("Xvfb", AT_SPI_BUS_LAUNCHER):  # scripts/setup installs them and pyatspi
         if shutil.which(needed) is None:
             sys.exit(f"{needed} is missing: scripts/setup installs it")
-    try:
-        import pyatspi  # noqa: F401
-    except ImportError:
-        sys.exit("python3-pyatspi is missing: scripts/setup installs it")
     ScreenReaderTest.session = Session()
     try:
         ScreenReaderTest.session.start()

@@ -58,8 +58,6 @@ class PackageTest(unittest.TestCase):
 
     def test_control_fields(self):
         fields = run(["dpkg-deb", "-f", self.deb]).stdout
-        self.assertRegex(fields, r"(?m)^Section: games$")
-        self.assertRegex(fields, r"(?m)^Maintainer: .+ <[^>]+@[^>]+>$")
         self.assertRegex(fields, r"(?m)^Version: %s$" % re.escape(VERSION))
         depends = re.search(r"(?m)^Depends: (.*)$", fields).group(1)
         # Computed from the program's libraries, and those it loads or runs without linking
@@ -83,7 +81,6 @@ class PackageTest(unittest.TestCase):
         self.assertEqual((result.returncode, result.stdout), (0, ""), result.stderr)
         with open(entry, encoding="utf-8") as f:
             text = f.read()
-        self.assertRegex(text, r"(?m)^Categories=Game;")
         self.assertRegex(text, r"(?m)^Icon=tavclient$")
         # Each Exec names a program in /usr/games, on Debian's PATH for every user.
         for program in re.findall(r"(?m)^Exec=(\S+)", text):
@@ -97,7 +94,6 @@ class PackageTest(unittest.TestCase):
         with open(metainfo, encoding="utf-8") as f:
             text = f.read()
         self.assertRegex(text, r'<release version="%s"' % re.escape(VERSION))
-        self.assertIn("<launchable type=\"desktop-id\">tavclient.desktop</launchable>", text)
 
     def test_icons_have_the_size_their_directory_names(self):
         icons = self.path("share", "icons", "hicolor")
@@ -118,13 +114,10 @@ class PackageTest(unittest.TestCase):
         helptext = os.path.join(self.path("games"), "..", "share", "tavclient", "clienthelp.txt")
         self.assertGreater(os.path.getsize(helptext), 0)
 
-    def test_unpacked_program_and_demo_launcher_run(self):
+    def test_unpacked_demo_launcher_runs_the_world_and_the_program(self):
         env = {k: v for k, v in os.environ.items()
                if k not in ("LD_LIBRARY_PATH", "TAVCLIENT", "DISPLAY")}
         env["QT_QPA_PLATFORM"] = "offscreen"
-        result = run([self.path("games", "tavclient"), "--version"], env=env)
-        self.assertEqual((result.returncode, result.stdout), (0, "tavclient %s\n" % VERSION),
-                         result.stderr)
         # The launcher finds the world and the client beside it: the world starts, the client
         # runs (here only to print its version) and the world is stopped again.
         with tempfile.TemporaryDirectory() as tmp:

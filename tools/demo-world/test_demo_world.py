@@ -1,7 +1,5 @@
-"""Tests of the demo world: its frame encoder and reader, and the running server over sockets.
-
-The socket tests build and parse frames by hand with explicit offsets rather than with the
-server's own encoder, so a mistake in the encoder cannot hide itself.
+"""Tests of the demo world: its frame encoder and reader, and the running server over sockets
+(frames built and parsed by hand, so a mistake in the encoder cannot hide itself).
 
     python3 -m unittest discover -s tools/demo-world -p 'test_*.py'
 """
@@ -74,7 +72,6 @@ class ReaderTest(unittest.TestCase):
             ("data without NUL", header + le32(2) + le32(5) + b"ok", b"ok"),
             ("negative data_len", header + le32(-4) + le32(0) + b"junk", b""),
             ("data_len past the frame", header + le32(9) + le32(0) + b"ab", wire.FrameError),
-            ("short frame", header[:100], wire.FrameError),
         ]
         for label, body, expected in cases:
             with self.subTest(label):
@@ -153,9 +150,6 @@ class Frame:
         self.data_len, self.data_ref = struct.unpack_from("<ii", raw, 268)
         self.data = raw[276:]
 
-    def __repr__(self):
-        return f"Frame(type={self.type}, text1={self.text1!r}, data_len={self.data_len})"
-
 
 class Client:
     """The client port, speaking frames built by hand."""
@@ -183,14 +177,10 @@ class Client:
 
     def expect(self, mtype: int) -> Frame:
         """The next frame of that type; frames of other types before it are skipped."""
-        skipped = []
-        while True:
-            frame = self.frame()
-            if frame.type == mtype:
+        for _skipped in range(200):
+            if (frame := self.frame()).type == mtype:
                 return frame
-            skipped.append(frame.type)
-            if len(skipped) > 200:
-                raise AssertionError(f"no frame of type {mtype}, got {skipped}")
+        raise AssertionError(f"no frame of type {mtype}")
 
 
 class ServerTest(unittest.TestCase):
@@ -223,7 +213,7 @@ class ServerTest(unittest.TestCase):
         if frame.data_len == 0:
             self.assertEqual(frame.data_ref, 0)
         if frame.type in (50, 57, 59, 60, 61, 62, 65, 68, 71, 74, 75, 76):
-            self.assertEqual(frame.data[-1:], b"\0", frame)
+            self.assertEqual(frame.data[-1:], b"\0", frame.type)
             self.assertNotIn(b"\0", frame.data[:-1])
 
     def test_login_pushes_the_whole_picture(self):
