@@ -216,8 +216,8 @@ class ServerTest(unittest.TestCase):
             self.assertEqual(frame.data[-1:], b"\0", frame.type)
             self.assertNotIn(b"\0", frame.data[:-1])
 
-    def test_login_pushes_the_whole_picture(self):
-        _text, client, name = self.enter()
+    def test_login_pushes_the_whole_picture_and_a_move_the_new_map_and_gauges(self):
+        text, client, name = self.enter()
         wanted = {67, 58, 59, 61, 62, 60, 74, 75, 76, 77, 66}
         seen = {}
         while not wanted <= seen.keys():
@@ -232,18 +232,14 @@ class ServerTest(unittest.TestCase):
         self.assertRegex(seen[58].text2.decode(), r"^Day \d+ of .*\r\n$")
         self.assertIn(b"Town Square", seen[74].data)
 
-    def test_moving_updates_map_and_gauges(self):
-        text, client, _name = self.enter()
-        map_before = client.expect(77).data
-        move_before = int(client.expect(66).text1.split()[2].split(b"/")[0])
         text.send("n")
         self.assertIn(b"North Gate", client.expect(74).data)
-        map_after = client.expect(77)
-        self.assertWellFormed(map_after)
-        self.assertNotEqual(map_after.data, map_before)
-        self.assertEqual(struct.unpack_from("<i", map_after.data, (11 * 22 + 11) * 4), (1,))
-        gauges = client.expect(66).text1
-        self.assertEqual(int(gauges.split()[2].split(b"/")[0]), move_before - 2)
+        moved = client.expect(77)
+        self.assertNotEqual(moved.data, seen[77].data)
+        self.assertEqual(struct.unpack_from("<i", moved.data, (11 * 22 + 11) * 4), (1,))
+        moves = [int(gauges.text1.split()[2].split(b"/")[0])
+                 for gauges in (seen[66], client.expect(66))]
+        self.assertEqual(moves[1], moves[0] - 2)
 
     def test_sound_cues_are_whole_files(self):
         text, client, _name = self.enter()
@@ -517,6 +513,7 @@ class NegotiationTest(unittest.TestCase):
         self.assertIn(b"shutting down", player.until(b"Goodbye!"))
         with self.assertRaises(EOFError):
             player.until(b"never sent")
+        self.assertEqual(self.process.wait(timeout=TIMEOUT), 0)
         groups = re.findall(rb"\xff[\xf0-\xfa]|\xff[\xfb-\xfe].", player.everything)
         self.assertEqual(set(groups), {iac(WILL, ECHO), iac(WONT, ECHO), iac(GA),
                                        iac(WONT, EOR), iac(DONT, TTYPE)})
