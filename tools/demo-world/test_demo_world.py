@@ -381,14 +381,8 @@ class Negotiator(Text):
 
     def take(self, chunk: bytes):
         while chunk:
-            if self.inflater is None:
-                self.plain, chunk = self.plain + chunk, b""
-            else:
-                self.plain += self.inflater.decompress(chunk)
-                chunk = b""
-                if self.inflater.eof:  # what follows the stream's end is plain
-                    chunk, self.inflater = self.inflater.unused_data, None
-            chunk = self.parse() + chunk
+            self.plain += chunk if self.inflater is None else self.inflater.decompress(chunk)
+            chunk = self.parse()
 
     def parse(self) -> bytes:
         """Moves text to `seen` and subnegotiations to `subs`; returns the bytes after a
