@@ -95,10 +95,8 @@ class Session(VirtualDisplay):
         os.environ.update(self.env)  # pyatspi finds the bus through them
 
     def accessibility_bus_answers(self):
-        asked = subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
-                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=WAIT)
-        return asked.returncode == 0
+        return self.run("dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                        "/org/a11y/bus", "org.a11y.Bus.GetAddress").returncode == 0
 
     def stop(self):
         super().stop()

@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 """Starts the real program five times under a window manager (openbox on Xvfb), closes it
 through the window manager each time, and checks that the main window's saved rectangle
-("termpos:", the outer frame) stays what it was. Offscreen, frames have no decorations
-and this cannot go wrong; under a window manager the decorations are only known once the
-window has been framed.
+("termpos:", the outer frame) stays what it was: offscreen there are no decorations, which
+are only known once the window manager has framed the window.
 
 Usage: frame_rect_test.py PATH/TO/tavclient
 Exits with 77 (skipped) when Xvfb or openbox cannot be started here.

@@ -6,7 +6,6 @@ Usage: package_test.py SOURCE_DIR BUILD_DIR VERSION
 
 Exits 77 (skipped) when the validators are not installed (scripts/setup installs them).
 """
-import gzip
 import os
 import re
 import shutil
@@ -106,11 +105,9 @@ class PackageTest(unittest.TestCase):
                 self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
                 self.assertEqual(struct.unpack(">II", header[16:24]), (size, size))
 
-    def test_manual_pages_and_help_text_are_where_the_program_looks(self):
-        for page in ("tavclient.1.gz", "tavclient-demo.1.gz"):
-            with gzip.open(self.path("share", "man", "man1", page), "rt") as f:
-                self.assertIn(".TH TAVCLIENT", f.read())
-        # Help > Client Help looks in ../share/tavclient beside the program.
+    def test_help_text_is_where_the_program_looks(self):
+        # Help > Client Help looks in ../share/tavclient beside the program. (A program
+        # without a manual page is a lintian warning.)
         helptext = os.path.join(self.path("games"), "..", "share", "tavclient", "clienthelp.txt")
         self.assertGreater(os.path.getsize(helptext), 0)
 
