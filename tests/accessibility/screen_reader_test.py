@@ -34,8 +34,6 @@ def write_profile(root, port):
     """A data directory with one profile, "demo", whose settings connect to the world (not
     at start: the test connects through the menu and logs in by typing), with the panes."""
     profile = make_profile(root, ("demo",))
-    for sub in ("binary", "text"):
-        os.makedirs(os.path.join(root, sub))
     values = {b"user:": b"demo", b"passwd:": b"demo", b"addy:": b"127.0.0.1",
               b"port:": b"%d" % port, b"termpos:": b"0 0 900 650", b"waitsecs:": b"2",
               b"f1key:": b"look", b"f2key:": b"score"}
@@ -159,8 +157,7 @@ class ScreenReaderTest(unittest.TestCase):
                        p.ROLE_PASSWORD_TEXT, p.ROLE_COMBO_BOX, p.ROLE_LIST, p.ROLE_LIST_BOX,
                        p.ROLE_TABLE, p.ROLE_TREE, p.ROLE_TREE_TABLE, p.ROLE_SPIN_BUTTON,
                        p.ROLE_TERMINAL, p.ROLE_SLIDER}
-        # The main window with its menus, toolbar and panes (the controls of each tool window
-        # are named as Qt's accessibility sees them in the main frame's test).
+        # The main window with its menus, toolbar and panes (tool windows: MainFrameTest).
         self.named(p.ROLE_TERMINAL, "Room description")
         objects = list(walk(self.app))
         roles = {n.getRole() for n in objects}
@@ -247,7 +244,6 @@ class ScreenReaderTest(unittest.TestCase):
         self.wait_for_latest_line(text, "mv>")
         self.assertEqual(self.input_line().getRole(), p.ROLE_TEXT)
 
-        # A command typed into the input line gets its answer on the screen.
         self.type_line("score")
         self.assertTrue(wait_for(lambda: "You are Demo" in text.getText(0, -1)),
                         text.getText(0, -1)[-400:])
@@ -273,7 +269,6 @@ def main():
     PROGRAM = os.path.abspath(sys.argv.pop(1))
     WORLD = os.path.abspath(sys.argv.pop(1))
     if os.environ.get(PRIVATE_BUS) != "1":
-        # Everything runs inside a D-Bus session of its own.
         runner = shutil.which("dbus-run-session")
         if runner is None or shutil.which("dbus-daemon") is None:
             print("SKIPPED: no D-Bus session can be started here (dbus-run-session and "

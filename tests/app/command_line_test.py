@@ -20,8 +20,8 @@ PROGRAM = VERSION = MANUAL = None
 
 def run(args, display=False, data_dir=None):
     """Runs the program to its end; without `display` no window system is reachable."""
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    env.pop("QT_QPA_PLATFORM", None)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
     if display:
         env["QT_QPA_PLATFORM"] = "offscreen"
     if data_dir:
@@ -74,7 +74,6 @@ class CommandLineTest(unittest.TestCase):
             # The main frame is shown only after the profile is applied; a profile dialog
             # waiting for an answer would keep it from ever being reported.
             self.assertIsNone(program.end_once_shown(signal.SIGTERM))
-            # Only the chosen profile was applied and saved at exit.
             self.assertTrue(os.path.exists(os.path.join(root, "profiles", "hero", "colors.dat")))
             self.assertFalse(os.path.exists(os.path.join(root, "profiles", "alt", "colors.dat")))
 

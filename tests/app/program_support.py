@@ -7,9 +7,8 @@ import threading
 import time
 
 WAIT = 30  # seconds: a bound on every wait, never a measurement
-# A tav.cfg of default values as the program writes it (a test of app_gui_tests keeps the
-# two alike); it connects nowhere at start. A profile without one opens the configuration
-# dialog at start.
+# A tav.cfg of default values as the program writes it (app_gui_tests keeps the two alike);
+# it connects nowhere at start. Without one a profile opens the configuration dialog.
 CONFIGURED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data",
                           "configured_tav.cfg")
 
