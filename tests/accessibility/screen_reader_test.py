@@ -266,8 +266,8 @@ def main():
     global PROGRAM, WORLD
     if len(sys.argv) < 3:
         sys.exit(__doc__)
-    PROGRAM = os.path.abspath(sys.argv.pop(1))
-    WORLD = os.path.abspath(sys.argv.pop(1))
+    PROGRAM, WORLD = map(os.path.abspath, sys.argv[1:3])
+    del sys.argv[1:3]
     if os.environ.get(PRIVATE_BUS) != "1":
         runner = shutil.which("dbus-run-session")
         if runner is None or shutil.which("dbus-daemon") is None:

@@ -18,14 +18,10 @@ from program_support import WAIT, Program, make_profile
 PROGRAM = VERSION = MANUAL = None
 
 
-def run(args, display=False, data_dir=None):
-    """Runs the program to its end; without `display` no window system is reachable."""
+def run(args):
+    """Runs the program to its end with no window system reachable."""
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-    if display:
-        env["QT_QPA_PLATFORM"] = "offscreen"
-    if data_dir:
-        args = ["--data-dir", data_dir] + args
     return subprocess.run([PROGRAM] + args, env=env, capture_output=True, timeout=WAIT,
                           stdin=subprocess.DEVNULL)
 

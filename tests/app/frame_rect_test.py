@@ -8,6 +8,7 @@ Usage: frame_rect_test.py PATH/TO/tavclient
 Exits with 77 (skipped) when Xvfb or openbox cannot be started here.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -38,10 +39,7 @@ def start_display():
 
 def termpos(profile):
     with open(os.path.join(profile, "tav.cfg"), "rb") as f:
-        for line in f.read().split(b"\r\n"):
-            if line.startswith(b"termpos:"):
-                return line[len(b"termpos:"):]
-    return None
+        return re.search(rb"\r\ntermpos:(.*)\r\n", f.read()).group(1)
 
 
 def place(lines, rect, ontop):
