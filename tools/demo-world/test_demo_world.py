@@ -168,8 +168,11 @@ class Client:
         return out
 
     def frame(self) -> Frame:
-        length = self._exactly(4)
-        return Frame(length + self._exactly(struct.unpack("<I", length)[0]))
+        head = self._exactly(4)
+        (length,) = struct.unpack("<I", head)
+        if not 272 <= length <= 1 << 20:  # a stream out of step would wait for ever
+            raise AssertionError(f"frame length {length}")
+        return Frame(head + self._exactly(length))
 
     def expect(self, mtype: int) -> Frame:
         """The next frame of that type; frames of other types before it are skipped."""
@@ -291,7 +294,7 @@ class ServerTest(unittest.TestCase):
             pass
         self.assertIn("br\u00fbl\u00e9e, 3 \u00e9cus ?".encode("latin-1"), desc)
 
-    def test_requests_of_the_side_windows_then_unknown_and_broken_frames(self):
+    def test_side_windows_and_edits_then_unknown_and_broken_frames(self):
         text, client, name = self.enter()
         client.send(9, b"who")
         self.assertIn(name.encode(), client.expect(59).data)
@@ -312,6 +315,11 @@ class ServerTest(unittest.TestCase):
 
         text.send("msgbox")
         self.assertIn(name.encode(), client.expect(72).text1)
+
+        text.send("note")  # an editor without text: no data block at all
+        self.assertEqual(client.expect(57).data_len, 0)
+        client.send(8, data=b"Tall and\r\nwell dressed\0")
+        self.assertIn(b"  Tall and\r\n  well dressed\r\n", text.until(b"well dressed\r\n"))
 
         for unknown in (0, 52, 500, 1000):
             client.send(unknown)
@@ -354,7 +362,11 @@ def sub(option: int, data: bytes) -> bytes:
 def stop(process: subprocess.Popen) -> str:
     """Stops the world, which must end normally; its log, when it was kept."""
     process.send_signal(signal.SIGTERM)
-    log = process.communicate(timeout=TIMEOUT)[1] or ""
+    try:
+        log = process.communicate(timeout=TIMEOUT)[1] or ""
+    except subprocess.TimeoutExpired:
+        process.kill()
+        raise
     if process.returncode != 0:
         raise AssertionError(f"the world ended with status {process.returncode}: {log}")
     return log
