@@ -340,7 +340,6 @@ class ServerTest(unittest.TestCase):
         self.addCleanup(text.sock.close)
         text.login("latecomer")
         self.assertIn(b"Welcome", client.expect(53).text1)
-        client.expect(77)
         text.send("quit")
         self.assertWellFormed(client.expect(999))
         with self.assertRaises(EOFError):
@@ -389,8 +388,7 @@ class Negotiator(Text):
             chunk = self.parse()
 
     def parse(self) -> bytes:
-        """Moves text to `seen` and subnegotiations to `subs`; returns the bytes after a
-        compression start, which are compressed."""
+        """Moves text to `seen`, subnegotiations to `subs`; returns what follows MCCP's start."""
         while True:
             start = self.plain.find(iac(SB))
             end = self.plain.find(iac(SE), start) if start >= 0 else -1
@@ -573,9 +571,8 @@ class NegotiationTest(unittest.TestCase):
                 os.write(master, line + b"\r")
             self.assertEqual(client.wait(timeout=TIMEOUT), 0)
         log = stop(process)
-        for part in (b"MCCP2 INITIALIZED", b"RCVD IAC SB GMCP", b"RCVD IAC SB MSDP",
-                     b"SENT IAC SB TTYPE MTTS", b"SENT IAC SB NAWS 0 100 0 30"):
-            self.assertIn(part, screen)
+        for part in (b"MCCP2 INITIALIZED", b"RCVD IAC SB GMCP", b"RCVD IAC SB MSDP"):
+            self.assertIn(part, screen)  # what tintin++ read; what it sent is in the log
         for option in ("MCCP2", "GMCP", "MSDP", "TTYPE", "NAWS", "EOR"):
             self.assertIn(f"{option} agreed", log)
         self.assertIn("window 100x30 (NAWS)", log)
