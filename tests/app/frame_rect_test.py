@@ -25,16 +25,16 @@ CYCLES = 5
 
 
 def start_display():
-    """Xvfb with openbox; what went wrong, if anything."""
+    """Xvfb with openbox; else None and why."""
     if not shutil.which("Xvfb") or not shutil.which("openbox"):
         return None, "Xvfb or openbox is not installed"
     display = VirtualDisplay()
-    if not display.display:
-        return display, "Xvfb did not start"
-    display.spawn(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if not wait_for(lambda: display.run("wmctrl", "-m").returncode == 0):
-        return display, "openbox did not start"
-    return display, None
+    if display.display:
+        display.spawn(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if wait_for(lambda: display.run("wmctrl", "-m").returncode == 0):
+            return display, None
+    display.stop()
+    return None, "Xvfb or openbox did not start"
 
 
 def termpos(profile):
@@ -99,8 +99,6 @@ if __name__ == "__main__":
     PROGRAM = sys.argv.pop(1)
     FrameRectTest.display, problem = start_display()
     if problem:
-        if FrameRectTest.display:
-            FrameRectTest.display.stop()
         print("SKIPPED: " + problem, file=sys.stderr)
         sys.exit(SKIP)
     try:
