@@ -1,21 +1,21 @@
 #!/usr/bin/env python3
 """Starts the real program five times under a window manager (openbox on Xvfb), closes it
 through the window manager each time, and checks that the main window's saved rectangle
-("termpos:", the outer frame) stays what it was. Offscreen, frames have no decorations
-and this cannot go wrong; under a window manager the decorations are only known once the
-window has been framed.
+("termpos:", the outer frame) stays what it was: offscreen there are no decorations, which
+are only known once the window manager has framed the window.
 
 Usage: frame_rect_test.py PATH/TO/tavclient
 Exits with 77 (skipped) when Xvfb or openbox cannot be started here.
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
 
-from program_support import (WAIT, Program, edit_settings, make_profile, set_flag, start_xvfb,
+from program_support import (Program, VirtualDisplay, edit_settings, make_profile, set_flag,
                              wait_for)
 
 PROGRAM = None
@@ -24,49 +24,22 @@ START_RECT = b"100 80 800 540"
 CYCLES = 5
 
 
-class Display:
-    """Xvfb with openbox on a free display."""
-
-    def __init__(self):
-        self.processes = []
-        self.env = None
-
-    def start(self):
-        if not shutil.which("Xvfb") or not shutil.which("openbox"):
-            return "Xvfb or openbox is not installed"
-        xvfb, display = start_xvfb()
-        self.processes.append(xvfb)
-        if not display:
-            return "Xvfb did not start"
-        self.env = dict(os.environ, DISPLAY=display)
-        self.env.pop("QT_QPA_PLATFORM", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        openbox = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.processes.append(openbox)
-        if not wait_for(lambda: self.run("wmctrl", "-m").returncode == 0):
-            return "openbox did not start"
-        return None
-
-    def run(self, *command):
-        return subprocess.run(command, env=self.env, capture_output=True, text=True)
-
-    def stop(self):
-        for process in reversed(self.processes):
-            process.terminate()
-            try:
-                process.wait(WAIT)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+def start_display():
+    """Xvfb with openbox; else None and why."""
+    if not shutil.which("Xvfb") or not shutil.which("openbox"):
+        return None, "Xvfb or openbox is not installed"
+    display = VirtualDisplay()
+    if display.display:
+        display.spawn(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if wait_for(lambda: display.run("wmctrl", "-m").returncode == 0):
+            return display, None
+    display.stop()
+    return None, "Xvfb or openbox did not start"
 
 
 def termpos(profile):
     with open(os.path.join(profile, "tav.cfg"), "rb") as f:
-        for line in f.read().split(b"\r\n"):
-            if line.startswith(b"termpos:"):
-                return line[len(b"termpos:"):]
-    return None
+        return re.search(rb"\r\ntermpos:(.*)\r\n", f.read()).group(1)
 
 
 def place(lines, rect, ontop):
@@ -86,17 +59,12 @@ class FrameRectTest(unittest.TestCase):
         self.addCleanup(program.kill)
         self.assertTrue(program.wait_shown(), "never shown")
 
-        window = None
+        def windows():
+            return self.display.run("xdotool", "search", "--pid", str(program.process.pid),
+                                    "--name", "^TavClient - hero$").stdout.split()
 
-        def found():
-            nonlocal window
-            result = self.display.run("xdotool", "search", "--pid", str(program.process.pid),
-                                      "--name", "^TavClient - hero$")
-            ids = result.stdout.split()
-            window = ids[0] if ids else None
-            return window is not None
-
-        self.assertTrue(wait_for(found), "no main window")
+        self.assertTrue(wait_for(windows), "no main window")
+        window = windows()[0]
 
         # The window manager frames and places the window after it is shown, and the
         # program places itself again once the decorations are known; close it once its
@@ -109,8 +77,7 @@ class FrameRectTest(unittest.TestCase):
 
         self.assertTrue(wait_for(settled), "the window never settled")
         self.assertEqual(self.display.run("wmctrl", "-i", "-c", window).returncode, 0)
-        status = program.wait()
-        return status, program.stderr()
+        return program.wait(), program.stderr()
 
     def test_the_saved_rectangle_survives_starts_and_closes(self):
         for ontop in (False, True):
@@ -130,10 +97,8 @@ if __name__ == "__main__":
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     PROGRAM = sys.argv.pop(1)
-    FrameRectTest.display = Display()
-    problem = FrameRectTest.display.start()
+    FrameRectTest.display, problem = start_display()
     if problem:
-        FrameRectTest.display.stop()
         print("SKIPPED: " + problem, file=sys.stderr)
         sys.exit(SKIP)
     try:

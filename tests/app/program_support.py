@@ -7,9 +7,8 @@ import threading
 import time
 
 WAIT = 30  # seconds: a bound on every wait, never a measurement
-# A tav.cfg of default values as the program writes it (a test of app_gui_tests keeps the
-# two alike); it connects nowhere at start. A profile without one opens the configuration
-# dialog at start.
+# A tav.cfg of default values as the program writes it (app_gui_tests keeps the two alike);
+# it connects nowhere at start. Without one a profile opens the configuration dialog.
 CONFIGURED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data",
                           "configured_tav.cfg")
 
@@ -45,26 +44,53 @@ def set_flag(lines, after, index, value):
             lines[i + 1] = b" ".join(words)
 
 
-def start_xvfb():
-    """Xvfb on a free display: its process and the display's name (None when it failed)."""
-    read_end, write_end = os.pipe()
-    # -noreset: a server that resets when its last client leaves refuses a program that
-    # connects meanwhile (the accessibility bus launcher connects and leaves).
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                             "1024x768x24", "-nolisten", "tcp", "-noreset"],
-                            pass_fds=[write_end], stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as display:
-        number = display.readline().strip()
-    return xvfb, ":" + number if number else None
+class VirtualDisplay:
+    """Xvfb on a free display (`env` names it; `display` is None when it failed) and the
+    children started on it, stopped together in reverse order."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        # -noreset: a server that resets when its last client leaves refuses a program that
+        # connects meanwhile (the accessibility bus launcher connects and leaves).
+        self.processes = [subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+             "tcp", "-noreset"], pass_fds=[write_end], stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
+        os.close(write_end)
+        with os.fdopen(read_end) as display:
+            number = display.readline().strip()
+        self.display = ":" + number if number else None
+        self.env = {k: v for k, v in os.environ.items()
+                    if k not in ("QT_QPA_PLATFORM", "WAYLAND_DISPLAY")}
+        self.env["DISPLAY"] = self.display or ""
+
+    def spawn(self, command, **kwargs):
+        process = subprocess.Popen(command, env=self.env, stdin=subprocess.DEVNULL, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def run(self, *command):
+        return subprocess.run(command, env=self.env, capture_output=True, text=True)
+
+    def stop(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(WAIT)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
 
 
 def wait_for(condition, seconds=WAIT):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        if condition():
-            return True
+        try:
+            if condition():
+                return True
+        except Exception:  # an accessible tree changes under us as windows open and close
+            pass
         time.sleep(0.1)
     return False
 

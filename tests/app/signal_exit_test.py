@@ -34,7 +34,7 @@ class SignalExitTest(unittest.TestCase):
         self.addCleanup(program.kill)
         return program
 
-    def test_each_signal_saves_a_new_profile_and_ends_normally(self):
+    def test_each_signal_saves_a_new_profile_and_then_does_not_ask_while_connected(self):
         for signum in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
             with self.subTest(signal=signum.name), tempfile.TemporaryDirectory() as root:
                 # New: the configuration dialog is open when the signal comes.
@@ -44,37 +44,34 @@ class SignalExitTest(unittest.TestCase):
                 with open(os.path.join(profile, "tav.cfg"), "rb") as f:
                     self.assertIn(b"\r\ntermpos:", f.read())
                 self.assertTrue(os.path.exists(os.path.join(profile, "colors.dat")))
+                self.connected_then_signalled(root, profile, signum)
 
-    def test_a_signal_while_connected_does_not_ask(self):
-        with tempfile.TemporaryDirectory() as root:
-            profile = make_profile(root)
-            # Saves tav.cfg and colors.dat.
-            self.assertIsNone(self.start(root).end_once_shown(signal.SIGTERM))
-            game = listen_below_32000()
-            game.settimeout(WAIT)
+    def connected_then_signalled(self, root, profile, signum):
+        game = listen_below_32000()
+        game.settimeout(WAIT)
 
-            def connect_at_start(lines):
-                for i, line in enumerate(lines):
-                    if line.startswith(b"addy:"):
-                        lines[i] = b"addy:127.0.0.1"
-                    if line.startswith(b"port:"):
-                        lines[i] = b"port:%d" % game.getsockname()[1]
-                set_flag(lines, b"tcolor:", 0, b"1")  # autoterm
+        def connect_at_start(lines):
+            for i, line in enumerate(lines):
+                if line.startswith(b"addy:"):
+                    lines[i] = b"addy:127.0.0.1"
+                if line.startswith(b"port:"):
+                    lines[i] = b"port:%d" % game.getsockname()[1]
+            set_flag(lines, b"tcolor:", 0, b"1")  # autoterm
 
-            edit_settings(profile, connect_at_start)
-            # Files from long ago: saving at exit gives them the present time.
-            saved_files = [os.path.join(profile, name) for name in ("tav.cfg", "colors.dat")]
-            for path in saved_files:
-                os.utime(path, (LONG_AGO, LONG_AGO))
+        edit_settings(profile, connect_at_start)
+        # Files from long ago: saving at exit gives them the present time.
+        saved_files = [os.path.join(profile, name) for name in ("tav.cfg", "colors.dat")]
+        for path in saved_files:
+            os.utime(path, (LONG_AGO, LONG_AGO))
 
-            program = self.start(root)
-            peer, _ = game.accept()  # the start-up autoconnect
-            # Exit would ask "Still connected... exit?" here; a signal must not wait for it.
-            self.assertIsNone(program.end_once_shown(signal.SIGTERM))
-            peer.close()
-            game.close()
-            for path in saved_files:
-                self.assertGreater(os.stat(path).st_mtime, LONG_AGO, path)
+        program = self.start(root)
+        peer, _ = game.accept()  # the start-up autoconnect
+        # Exit would ask "Still connected... exit?" here; a signal must not wait for it.
+        self.assertIsNone(program.end_once_shown(signum))
+        peer.close()
+        game.close()
+        for path in saved_files:
+            self.assertGreater(os.stat(path).st_mtime, LONG_AGO, path)
 
 
 if __name__ == "__main__":

@@ -6,7 +6,6 @@ Usage: package_test.py SOURCE_DIR BUILD_DIR VERSION
 
 Exits 77 (skipped) when the validators are not installed (scripts/setup installs them).
 """
-import gzip
 import os
 import re
 import shutil
@@ -58,8 +57,6 @@ class PackageTest(unittest.TestCase):
 
     def test_control_fields(self):
         fields = run(["dpkg-deb", "-f", self.deb]).stdout
-        self.assertRegex(fields, r"(?m)^Section: games$")
-        self.assertRegex(fields, r"(?m)^Maintainer: .+ <[^>]+@[^>]+>$")
         self.assertRegex(fields, r"(?m)^Version: %s$" % re.escape(VERSION))
         depends = re.search(r"(?m)^Depends: (.*)$", fields).group(1)
         # Computed from the program's libraries, and those it loads or runs without linking
@@ -75,7 +72,6 @@ class PackageTest(unittest.TestCase):
         unexpected = [(level, tag) for level, tag in tags
                       if level in ("E", "W") or tag not in TOLERATED]
         self.assertEqual(unexpected, [], result.stdout)
-        print("lintian remarks left: %s" % sorted({tag for _, tag in tags}), file=sys.stderr)
 
     def test_desktop_entry_is_valid_and_starts_an_installed_program(self):
         entry = self.path("share", "applications", "tavclient.desktop")
@@ -83,7 +79,6 @@ class PackageTest(unittest.TestCase):
         self.assertEqual((result.returncode, result.stdout), (0, ""), result.stderr)
         with open(entry, encoding="utf-8") as f:
             text = f.read()
-        self.assertRegex(text, r"(?m)^Categories=Game;")
         self.assertRegex(text, r"(?m)^Icon=tavclient$")
         # Each Exec names a program in /usr/games, on Debian's PATH for every user.
         for program in re.findall(r"(?m)^Exec=(\S+)", text):
@@ -97,7 +92,6 @@ class PackageTest(unittest.TestCase):
         with open(metainfo, encoding="utf-8") as f:
             text = f.read()
         self.assertRegex(text, r'<release version="%s"' % re.escape(VERSION))
-        self.assertIn("<launchable type=\"desktop-id\">tavclient.desktop</launchable>", text)
 
     def test_icons_have_the_size_their_directory_names(self):
         icons = self.path("share", "icons", "hicolor")
@@ -110,21 +104,16 @@ class PackageTest(unittest.TestCase):
                 self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n")
                 self.assertEqual(struct.unpack(">II", header[16:24]), (size, size))
 
-    def test_manual_pages_and_help_text_are_where_the_program_looks(self):
-        for page in ("tavclient.1.gz", "tavclient-demo.1.gz"):
-            with gzip.open(self.path("share", "man", "man1", page), "rt") as f:
-                self.assertIn(".TH TAVCLIENT", f.read())
-        # Help > Client Help looks in ../share/tavclient beside the program.
+    def test_help_text_is_where_the_program_looks(self):
+        # Help > Client Help looks in ../share/tavclient beside the program. (A program
+        # without a manual page is a lintian warning.)
         helptext = os.path.join(self.path("games"), "..", "share", "tavclient", "clienthelp.txt")
         self.assertGreater(os.path.getsize(helptext), 0)
 
-    def test_unpacked_program_and_demo_launcher_run(self):
+    def test_unpacked_demo_launcher_runs_the_world_and_the_program(self):
         env = {k: v for k, v in os.environ.items()
                if k not in ("LD_LIBRARY_PATH", "TAVCLIENT", "DISPLAY")}
         env["QT_QPA_PLATFORM"] = "offscreen"
-        result = run([self.path("games", "tavclient"), "--version"], env=env)
-        self.assertEqual((result.returncode, result.stdout), (0, "tavclient %s\n" % VERSION),
-                         result.stderr)
         # The launcher finds the world and the client beside it: the world starts, the client
         # runs (here only to print its version) and the world is stopped again.
         with tempfile.TemporaryDirectory() as tmp:

@@ -53,10 +53,9 @@ expect("dump full colour",
        "colour 0 0:1:-/- 1:2:#ff0000/#010203 3:1:#010203/#ff0000 4:128:-/-\n"
        "line 1 \nattr 1 0:132:1\ncolour 1 0:132:-/s4\n")
 
-# One stream read with each encoding, in 4-byte calls so a UTF-8 sequence is split between
-# two: 7-bit drops the high bytes, Latin-1 keeps each (IAC IAC is 0xFF), UTF-8 joins the
-# split sequence, prints its lines as UTF-8, and shows malformed bytes (and one cut short
-# by the CR) as '?'.
+# One stream in 4-byte reads, a UTF-8 sequence split between two: 7-bit (the default too)
+# drops the high bytes, Latin-1 keeps each (IAC IAC is 0xFF), UTF-8 joins the split
+# sequence and shows malformed bytes (and one cut short by the CR) as '?'.
 for name, args, text in [
         ("default", [], "Caf t"),
         ("7bit", ["--encoding", "7bit"], "Caf t"),
