@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/StatusBar.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredValues.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -65,6 +67,14 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// The lock indicators' texts, "hidden" for one that is not shown.
+inline QStringList ModeTexts(const StatusBar& bar) {
+    QStringList texts;
+    for (const QLabel* label : bar.ModeIndicators())
+        texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
+    return texts;
 }
 
 // A scratch data directory that is the working directory while the test runs.

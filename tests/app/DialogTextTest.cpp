@@ -73,7 +73,8 @@ TEST_F(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
     };
     const Row rows[] = {
         {"Error...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Error..."); }},
-        {"Warning...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Warning..."); }},
+        {"Warning...", [] { QtMessageBoxes(nullptr).AskYesNo(kMarkup, "Warning..."); },
+         QMessageBox::No},
         {"Warning...", [&] { profiles.AskYesNo(kMarkup, "Warning..."); }, QMessageBox::No},
         {"Error...", [&] { profiles.ShowError(kMarkup, "Error..."); }},
     };

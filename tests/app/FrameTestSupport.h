@@ -18,6 +18,7 @@
 #include "windows/TermWindow.h"
 
 #include <QAccessible>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -87,6 +88,19 @@ template <typename Dialog> ModalScript::Step In(std::function<void(Dialog&)> act
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
         act(*dialog);
     };
+}
+
+// Answers a text input dialog with `text` (a null one takes what it proposes), or cancels
+// it; `seen` gets "title | label | proposed text".
+inline ModalScript::Step AnswerInput(const QString& text, QString* seen = nullptr,
+                                     bool accept = true) {
+    return In<QInputDialog>([=](QInputDialog& dialog) {
+        if (seen)
+            *seen = dialog.windowTitle() + " | " + dialog.labelText() + " | " + dialog.textValue();
+        if (!accept) return dialog.reject();
+        if (!text.isNull()) dialog.setTextValue(text);
+        dialog.accept();
+    });
 }
 
 // Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.

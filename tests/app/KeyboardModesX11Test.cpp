@@ -2,11 +2,9 @@
 // from the server's keyboard extension through Qt's own connection, and are read again
 // when a lock key goes down in the program or the program becomes active.
 #include "AppTestSupport.h"
-#include "app/StatusBar.h"
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -36,13 +34,6 @@ public:
 private:
     Display* display_;
 };
-
-QStringList ModeTexts(const StatusBar& bar) {
-    QStringList texts;
-    for (const QLabel* label : bar.ModeIndicators())
-        texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
-    return texts;
-}
 
 TEST(KeyboardModesX11, IndicatorsFollowTheServersLockStates) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))

@@ -1,6 +1,6 @@
 #pragma once
 
-// Real peers for the Term connection, each a child process in a scratch directory:
+// Real peers, each a child process in a scratch directory: the bundled demo world,
 // TinyMUX (Debian's tinymux), stunnel in front of it, and a relay that records both
 // directions of what passes between the client and the game. Every wait is bounded; each
 // process ends with its object, so a failed assertion leaves none behind.
@@ -184,7 +184,6 @@ private:
 // stunnel on 127.0.0.1 taking TLS and passing the plain text on to a local port.
 class Stunnel {
 public:
-    static bool Installed() { return !Program("stunnel4").isEmpty(); }
     // Listens on a fresh port; Restart uses the same one again.
     bool Start(const QString& dir, int target, const QString& certificate) {
         dir_ = dir;
@@ -275,6 +274,35 @@ while True:
 private:
     ChildProcess process_;
     QString dir_;
+    int port_ = 0;
+};
+
+// The bundled demo world (tools/demo-world) on the loopback, with every frame it sends and
+// receives in its log ("received msg_post", "send bindex_reply").
+class DemoWorld {
+public:
+    bool Start(const QString& dir) {
+        const QString script = qEnvironmentVariable("TAV_SOURCE_DIR") + "/tools/demo-world";
+        log_ = dir + "/world.log";
+        // The world listens on its text port, then on the client port one above: the
+        // client port listening means both do.
+        const int clientPort = StartListening(process_, [&](int port) {
+            process_.Start(Program("python3"),
+                           {script + "/demo_world.py", "--port", QString::number(port - 1), "-v",
+                            "--chatter-seconds", "2", "--clock-seconds", "2"},
+                           dir, log_);
+        });
+        port_ = clientPort - 1;
+        return clientPort != 0;
+    }
+    int Port() const { return port_; }
+    QString Log() const { return QString::fromLatin1(ReadAll(log_)); }
+    // How often the world logged `line` so far ("received edit_reply").
+    int Count(const QString& line) const { return Log().count(line); }
+
+private:
+    ChildProcess process_;
+    QString log_;
     int port_ = 0;
 };
 
