@@ -98,13 +98,6 @@ TEST_F(DemoWorldEndToEnd, PanesAndToolWindowsShowWhatTheWorldSends) {
     tmonitor& monitor = frame->Client().Monitor();
     EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
 
-    // Down into the cellar: the panes take the new room.
-    Type("d");
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Wine Cellar"); }));
-    EXPECT_TRUE(Contains(Pane(term().DescPane()), "Chalked on a barrel"));
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "up"); }));
-    EXPECT_TRUE(WaitFor([&] { return !Contains(Pane(term().ListPane()), "bread"); }));
-
     // A mana maximum of 0 reaches the status window as it is; the monitor shows 0 and red.
     Type("pray");
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] == 0; }));
