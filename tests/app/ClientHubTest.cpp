@@ -1,7 +1,6 @@
 // The Client connection as the desktop holds it, against a game on the loopback: what
 // the server sends reaches the terminal window's panes, the status bar, message boxes
 // and real player processes.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "app/ConnectionIndicator.h"

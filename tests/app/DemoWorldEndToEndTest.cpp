@@ -1,7 +1,6 @@
 // The whole desktop program against the bundled demo world, a real server process: logged
 // in on both ports, it goes through the windows, and each request shows in the world's log
 // of what it received, each answer in its window.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "MuxProcess.h"
@@ -58,8 +57,8 @@ protected:
     static std::string Pane(TMudScreen& screen) { return screen.GetAllText(); }
     std::string Screen() { return Pane(term().MainScreen()); }
     // Waits until the main screen shows `text`.
-    bool WaitForScreen(std::string_view text, int ms = 20000) {
-        return WaitFor([&] { return Contains(Screen(), text); }, ms);
+    bool WaitForScreen(std::string_view text) {
+        return WaitFor([&] { return Contains(Screen(), text); });
     }
     bool WaitForWorld(const QString& line, int times = 1) {
         return WaitFor([&] { return world.Count(line) >= times; });
@@ -70,7 +69,6 @@ protected:
         WaitForWorld(line, times);
         return world.Count(line);
     }
-    QByteArray File(const QString& name) { return FileBytes(data.Path(name)); }
 
     DemoWorld world;
 };

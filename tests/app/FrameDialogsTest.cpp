@@ -1,7 +1,6 @@
 // The frame's commands that open dialogs, with real connections on the loopback: the
 // server's edit request answered on the wire, the multi-line send, timers, the variables
 // view and the settings export.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "app/ExtraCommands.h"

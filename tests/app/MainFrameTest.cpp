@@ -1,4 +1,3 @@
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "app/AboutBox.h"

@@ -1,7 +1,6 @@
 // The desktop program against real peers from the system: a TinyMUX game behind a relay
 // that records what was negotiated, reached in clear text and through stunnel with
 // certificates made here, whose trust the player decides.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "MuxProcess.h"

@@ -1,7 +1,6 @@
 // The help index and boards windows as the desktop holds them: driven by their controls
 // against a game on the loopback, each request checked on the wire and each reply in the
 // window it belongs to.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "FrameTestSupport.h"
 
 #include "term/ScreenFonts.h"
