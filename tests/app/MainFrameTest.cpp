@@ -397,11 +397,6 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
         {"custom button",
          [&] { return std::make_unique<tcustombuttoncfg>(name, command, nullptr); }},
         {"trigger editor", [&] { return std::make_unique<ttrigedit>(texts, nullptr); }},
-        {"trigger list",
-         [&] {
-             return std::make_unique<ttrigdlg>(
-                 triggers, [] { return std::string("hero"); }, nullptr);
-         }},
         {"timer list",
          [] { return std::make_unique<TimersDialog>(std::vector<CommandTimer>{{}}); }},
         {"timer editor", [] { return std::make_unique<TimerEditDialog>(CommandTimer{}); }},
