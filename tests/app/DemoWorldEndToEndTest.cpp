@@ -4,14 +4,10 @@
 #include "FrameTestSupport.h"
 
 #include "MuxProcess.h"
-#include "windows/BoardsWindow.h"
 #include "windows/MapWindow.h"
-#include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
-
-#include <QLabel>
 
 namespace tav::test {
 namespace {
@@ -60,13 +56,10 @@ protected:
     bool WaitForScreen(std::string_view text) {
         return WaitFor([&] { return Contains(Screen(), text); });
     }
-    bool WaitForWorld(const QString& line, int times = 1) {
-        return WaitFor([&] { return world.Count(line) >= times; });
-    }
     // The world writes its log as it goes: its count of `line` once it has reached `times`
     // (bounded), so that a count is never read before the world has written it.
     int WorldCount(const QString& line, int times) {
-        WaitForWorld(line, times);
+        WaitFor([&] { return world.Count(line) >= times; });
         return world.Count(line);
     }
 
@@ -105,40 +98,6 @@ TEST_F(DemoWorldEndToEnd, PanesAndToolWindowsShowWhatTheWorldSends) {
     }));
     Type("pray");
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
-}
-
-TEST_F(DemoWorldEndToEnd, ABoardReplyWrittenInTheEditDialogReachesTheGame) {
-    settings.boardnotify = 1;
-    frame->OnCommand(kCmBoards);
-    brddlg& boards = frame->Client().BoardsWindow();
-    ASSERT_TRUE(boards.isVisible());
-    Named<QPushButton>(&boards, "Update Board Index")->click();
-    ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
-    EXPECT_EQ(Rows(boards.BoardList()),
-              (QStringList{"Announcements", "General", "Trade", "Quests"}));
-
-    boards.BoardList().setCurrentRow(3);
-    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
-    boards.MessageList().setCurrentRow(0);
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
-
-    // Reply: the heading offered, the body in the edit dialog, the post announced to all.
-    QString proposed, editor, notice;
-    script.Then(AnswerInput({}, &proposed));
-    script.Then(
-        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
-    script.Then(AnswerBox(&notice));
-    boards.RunCommand(brddlg::kCmReply);
-    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
-        << world.Log().toStdString();
-    EXPECT_EQ(proposed, "Post reply | Enter the message heading: | re: The cellar key");
-    EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
-    EXPECT_EQ(notice, "Notification... | Board content update: Quests");
-    EXPECT_EQ(WorldCount("received msg_post", 1), 1);
-    const QString mine = boards.MessageList().item(3)->text();
-    EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
-        << mine.toStdString();
-    EXPECT_TRUE(script.Done());
 }
 
 TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsCleanly) {
