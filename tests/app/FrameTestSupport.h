@@ -54,15 +54,6 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// How often `part` occurs in `text`, without overlaps.
-inline int Count(std::string_view text, std::string_view part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string_view::npos;
-         at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 // The cells from..to-1 of a screen line (kWideTail for the right half of a wide character).
 inline std::u32string Cells(const ScreenLine& line, int from, int to) {
     return std::u32string(line.ch + from, line.ch + to);

@@ -229,35 +229,29 @@ public:
     bool Start(const QString& dir, int target) {
         dir_ = dir;
         static const char* const kRelay = R"(
-import select, socket, sys
+import socket, sys, threading
 port, target, folder = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("127.0.0.1", port))
-server.listen(4)
+
+def pump(source, sink, name):
+    with open(folder + name, "ab", buffering=0) as file:
+        try:
+            while data := source.recv(4096):
+                file.write(data)
+                sink.sendall(data)
+        except OSError:  # reset: the client closed with the game's text unread
+            pass
+    for end in (source, sink):  # either end closing closes the other
+        try:
+            end.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+server = socket.create_server(("127.0.0.1", port))
 while True:
     client, _ = server.accept()
     game = socket.create_connection(("127.0.0.1", target))
-    other = {client: game, game: client}
-    files = {client: open(folder + "/from-client.bin", "ab", buffering=0),
-             game: open(folder + "/from-game.bin", "ab", buffering=0)}
-    while True:
-        ready = select.select([client, game], [], [])[0]
-        data = b""
-        for end in ready:
-            try:
-                data = end.recv(4096)
-                if data:
-                    files[end].write(data)
-                    other[end].sendall(data)
-            except OSError:  # reset: the client closed with the game's text unread
-                data = b""
-            if not data:
-                break
-        if not data:
-            break
-    client.close()
-    game.close()
+    threading.Thread(target=pump, args=(client, game, "/from-client.bin")).start()
+    threading.Thread(target=pump, args=(game, client, "/from-game.bin")).start()
 )";
         port_ = StartListening(process_, [&](int port) {
             process_.Start(Program("python3"),

@@ -37,17 +37,21 @@ protected:
 
     TermSession& session() { return frame->Term().Session(); }
     std::string_view Recent() { return session().RecentText(); }
+    // How often the lines received so far hold `part`.
+    int Seen(std::string_view part) {
+        return static_cast<int>(QByteArrayView(Recent()).count(part));
+    }
     // Waits until the lines received so far hold `part` `times` times.
     bool WaitForText(std::string_view part, int times = 1) {
-        return WaitFor([&] { return Count(Recent(), part) >= times; });
+        return WaitFor([&] { return Seen(part) >= times; });
     }
     int Logins() { return mux.Log().count("Connected to Wizard(#1)"); }
     // Connects from the menu; true once connected, false once the attempt has ended without.
     bool ConnectTerm() {
-        const int ended = Count(Recent(), "Connect()\r\n");
+        const int ended = Seen("Connect()\r\n");
         frame->OnCommand(kCmTermConnect);
-        EXPECT_TRUE(WaitFor(
-            [&] { return session().Connected() || Count(Recent(), "Connect()\r\n") > ended; }));
+        EXPECT_TRUE(
+            WaitFor([&] { return session().Connected() || Seen("Connect()\r\n") > ended; }));
         return session().Connected();
     }
     // Logs in once TinyMUX has had the client's answers: it asks for the terminal type and
@@ -144,7 +148,7 @@ TEST_F(TinyMuxEndToEnd, NegotiatesOptionsShowsUnicodeInColourThenConnectsSecurel
     // The game behind stunnel is down: stunnel resets the connection it has just accepted
     // (the certificate, trusted now, asks nothing), and the program outlives the reset.
     relay.Stop();
-    const int closes = Count(Recent(), "TavTerm disconnecting...");
+    const int closes = Seen("TavTerm disconnecting...");
     frame->OnCommand(kCmTermConnect);
     ASSERT_TRUE(WaitForText("TavTerm disconnecting...", closes + 1)) << Recent();
     EXPECT_FALSE(session().Connected());
