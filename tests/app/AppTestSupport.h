@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/StatusBar.h"
 #include "settings/Settings.h"
 #include "settings/SettingsText.h"
 #include "settings/StoredValues.h"
@@ -69,11 +68,11 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
     return true;
 }
 
-// The lock indicators' texts, "hidden" for one that is not shown.
-inline QStringList ModeTexts(const StatusBar& bar) {
+// The texts of a status bar's lock indicators, "hidden" for one its window does not show.
+template <typename Labels> QStringList ModeTexts(const Labels& labels) {
     QStringList texts;
-    for (const QLabel* label : bar.ModeIndicators())
-        texts << (label->isVisibleTo(&bar) ? label->text() : QStringLiteral("hidden"));
+    for (const QLabel* label : labels)
+        texts << (label->isVisibleTo(label->window()) ? label->text() : QStringLiteral("hidden"));
     return texts;
 }
 

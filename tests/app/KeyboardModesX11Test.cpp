@@ -2,6 +2,7 @@
 // from the server's keyboard extension through Qt's own connection, and are read again
 // when a lock key goes down in the program or the program becomes active.
 #include "AppTestSupport.h"
+#include "app/StatusBar.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -45,14 +46,14 @@ TEST(KeyboardModesX11, IndicatorsFollowTheServersLockStates) {
 
     StatusBar bar;
     bar.show();
-    EXPECT_EQ(ModeTexts(bar), (QStringList{"", "", ""}));
+    EXPECT_EQ(ModeTexts(bar.ModeIndicators()), (QStringList{"", "", ""}));
 
     // Caps Lock goes on; its key press reaches the program.
     other.Lock(LockMask, true);
     QTest::keyClick(&bar, Qt::Key_CapsLock);
     EXPECT_TRUE(WaitFor([&] {
-        return ModeTexts(bar) == QStringList{"CAPS", "", ""};
-    })) << ModeTexts(bar).join(',').toStdString();
+        return ModeTexts(bar.ModeIndicators()) == QStringList{"CAPS", "", ""};
+    })) << ModeTexts(bar.ModeIndicators()).join(',').toStdString();
 
     // Num Lock goes on while another program has the keyboard; read on activation.
     other.Lock(LockMask, false);
@@ -60,8 +61,8 @@ TEST(KeyboardModesX11, IndicatorsFollowTheServersLockStates) {
     QEvent active(QEvent::ApplicationStateChange);
     QCoreApplication::sendEvent(qApp, &active);
     EXPECT_TRUE(WaitFor([&] {
-        return ModeTexts(bar) == QStringList{"", "NUM", ""};
-    })) << ModeTexts(bar).join(',').toStdString();
+        return ModeTexts(bar.ModeIndicators()) == QStringList{"", "NUM", ""};
+    })) << ModeTexts(bar.ModeIndicators()).join(',').toStdString();
 }
 
 } // namespace

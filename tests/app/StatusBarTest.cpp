@@ -75,7 +75,7 @@ TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
 TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
     StatusBar bar;
     // The offscreen platform cannot tell: hidden from the start.
-    EXPECT_EQ(ModeTexts(bar), (QStringList{"hidden", "hidden", "hidden"}));
+    EXPECT_EQ(ModeTexts(bar.ModeIndicators()), (QStringList{"hidden", "hidden", "hidden"}));
 
     struct Case {
         std::optional<KeyboardModes> modes;
@@ -88,7 +88,7 @@ TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
     };
     for (const Case& c : cases) {
         bar.ShowKeyboardModes(c.modes);
-        EXPECT_EQ(ModeTexts(bar), c.texts);
+        EXPECT_EQ(ModeTexts(bar.ModeIndicators()), c.texts);
     }
     for (const QLabel* label : bar.ModeIndicators())
         EXPECT_FALSE(label->accessibleName().isEmpty());
@@ -97,7 +97,7 @@ TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
     bar.ShowKeyboardModes(KeyboardModes{true, true, true});
     QTest::keyClick(&bar, Qt::Key_CapsLock);
     EXPECT_TRUE(WaitFor([&] {
-        return ModeTexts(bar) == QStringList{"hidden", "hidden", "hidden"};
+        return ModeTexts(bar.ModeIndicators()) == QStringList{"hidden", "hidden", "hidden"};
     }));
 }
 
