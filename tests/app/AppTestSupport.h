@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -65,6 +66,14 @@ inline bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// The texts of a status bar's lock indicators, "hidden" for one its window does not show.
+template <typename Labels> QStringList ModeTexts(const Labels& labels) {
+    QStringList texts;
+    for (const QLabel* label : labels)
+        texts << (label->isVisibleTo(label->window()) ? label->text() : QStringLiteral("hidden"));
+    return texts;
 }
 
 // A scratch data directory that is the working directory while the test runs.

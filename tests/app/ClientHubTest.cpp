@@ -1,19 +1,25 @@
 // The Client connection as the desktop holds it, against a game on the loopback: what
-// the server sends reaches the terminal window's panes, the status bar, message boxes
-// and real player processes.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+// the server sends reaches the terminal window's panes, the status bar, message boxes,
+// real player processes and the help index and boards windows, whose controls are driven
+// as the user does, each request checked on the wire.
 #include "FrameTestSupport.h"
 
 #include "app/ConnectionIndicator.h"
 #include "client/ClientLogWindow.h"
 #include "settings/Latin1Text.h"
+#include "term/ScreenFonts.h"
+#include "term/ScreenWidget.h"
 #include "windows/BoardsWindow.h"
+#include "windows/Divider.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
+#include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
 #include "windows/TextListWindow.h"
 
+#include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QTextDocument>
 
 namespace tav::test {
@@ -134,42 +140,13 @@ TEST_F(ClientHubTest, StatusBarTimeLineAndMessageBoxFollowTheConnection) {
     EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
 }
 
-TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
+// The same cue delivered as a file again and again, as fast as the server can: one real
+// player at a time. (A cue starting a player and the exit ending it is the main frame's
+// test.)
+TEST_F(ClientHubTest, ACueDeliveredAgainAndAgainRunsOnePlayerAtATime) {
     const QString player = data.Path("player.sh");
     ASSERT_TRUE(WritePlayer(player));
     CopyField(settings.modplayer, player.toLatin1().constData());
-    ASSERT_TRUE(WriteBytes(data.Path("binary/rain.mod"), "")); // a cue in the cache
-    ASSERT_TRUE(Connect());
-
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        bool playing;
-    };
-    const Step steps[] = {
-        {"cached cue", [&] { server.Send(Frame(IncomingType::sound_query, "rain.mod")); }, true},
-        {"server stop", [&] { server.Send(Frame(IncomingType::soundstop)); }, false},
-        {"cue again", [&] { server.Send(Frame(IncomingType::sound_query, "rain.mod")); }, true},
-        {"disconnect", [&] { hub.Connection().Disconnect(); }, false},
-    };
-    int pid = 0;
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        QFile::remove(player + ".pid");
-        step.act();
-        ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning() == step.playing; }));
-        if (step.playing) {
-            pid = PlayerPid(player);
-            ASSERT_GT(pid, 0);
-            EXPECT_FALSE(ProcessGone(pid));
-        } else {
-            EXPECT_TRUE(WaitFor([&] { return ProcessGone(pid); }));
-        }
-    }
-    EXPECT_NE(hub.Log().Text().find("Received soundstop from server."), std::string::npos);
-
-    // The same cue delivered as a file again and again, as fast as the server can: one
-    // player at a time.
     ASSERT_TRUE(Connect());
     std::string burst;
     for (int i = 0; i < 10; ++i)
@@ -178,6 +155,349 @@ TEST_F(ClientHubTest, SoundCuesStartAndStopRealPlayerProcesses) {
     ASSERT_TRUE(Logged("burst done"));
     ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning(); }));
     EXPECT_EQ(LiveChildren(), 1);
+}
+
+// Fixed-size NUL-padded records, as the index replies carry them.
+std::string Records(std::size_t size, const std::vector<std::string>& texts) {
+    std::string data;
+    for (const std::string& text : texts) {
+        std::string record = text.substr(0, size);
+        record.resize(size, '\0');
+        data += record;
+    }
+    return data;
+}
+
+// Board index entries: the number (32 bits, little-endian) and the title.
+std::string BoardRecords(const std::vector<std::pair<std::int32_t, std::string>>& boards) {
+    std::string data;
+    for (const auto& [number, title] : boards) {
+        for (int shift = 0; shift < 32; shift += 8)
+            data += static_cast<char>((static_cast<std::uint32_t>(number) >> shift) & 0xFF);
+        data += Records(kBoardTitleBytes, {title});
+    }
+    return data;
+}
+
+using Lines = std::vector<std::string>;
+using Boards = std::vector<std::pair<std::int32_t, std::string>>;
+
+class ToolWindowsHubTest : public HubTest {
+protected:
+    // The frames sent since the last call, as "type text1|text2".
+    Lines Sent() {
+        Lines lines;
+        for (const ClientMessage& m : ParseFrames(server.Read(std::chrono::milliseconds(150))))
+            lines.push_back(std::to_string(m.Type()) + " " + std::string(m.Text1()) + "|" +
+                            std::string(m.Text2()));
+        return lines;
+    }
+    // What went on the wire since the last look, and what `list` shows.
+    ::testing::AssertionResult Shows(const Lines& sent, const QListWidget& list,
+                                     const QStringList& rows) {
+        const Lines wire = Sent();
+        if (wire != sent)
+            return ::testing::AssertionFailure() << "sent " << ::testing::PrintToString(wire);
+        if (Rows(list) != rows)
+            return ::testing::AssertionFailure() << "shows " << Rows(list).join(',').toStdString();
+        return ::testing::AssertionSuccess();
+    }
+    // Sends an index and waits until `list` holds `count` rows, the first `first`.
+    void Receive(const std::string& frame, QListWidget& list, int count, QString first = {}) {
+        server.Send(frame);
+        EXPECT_TRUE(WaitFor([&] {
+            return list.count() == count && (first.isNull() || list.item(0)->text() == first);
+        })) << frame.size();
+    }
+    void BoardIndex(const Boards& boards) {
+        Receive(Frame(IncomingType::bindex_reply, std::to_string(boards.size()), {},
+                      BoardRecords(boards)),
+                hub.BoardsWindow().BoardList(), static_cast<int>(boards.size()),
+                QString::fromStdString(boards.front().second));
+    }
+    void MessageIndex(const Lines& entries) {
+        Receive(Frame(IncomingType::msgindex_reply, std::to_string(entries.size()), {},
+                      Records(kMessageEntryBytes, entries)),
+                hub.BoardsWindow().MessageList(), static_cast<int>(entries.size()));
+    }
+    std::string HelpNdx() { return FileBytes(data.Path("profiles/hero/help.ndx")).toStdString(); }
+};
+
+// Moves the keyboard focus with Tab, as the user does, until it is in `target`.
+::testing::AssertionResult TabInto(QWidget& window, QWidget& target) {
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return ::testing::AssertionFailure() << "inactive";
+    for (int presses = 0; presses < 20 && QApplication::focusWidget() != &target; ++presses) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : &window, Qt::Key_Tab);
+    }
+    if (QApplication::focusWidget() == &target) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "Tab never reached " << target.accessibleName().toStdString();
+}
+
+TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/help.ndx"), "weapons\r\narmor\r\n"));
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/other/help.ndx"), "other\r\n"));
+    ASSERT_TRUE(Connect());
+    tidxdlg& help = hub.HelpWindow();
+    QListWidget& list = help.TopicList();
+    help.Toggle();
+    hub.RestoreToolWindows(); // filled from help.ndx, asking nothing
+    EXPECT_TRUE(Shows({}, list, {"armor", "weapons"}));
+    // Focus coming to the list by Tab asks for nothing; the user's choice asks once.
+    ASSERT_TRUE(TabInto(help, list));
+    EXPECT_TRUE(Shows({}, list, {"armor", "weapons"}));
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_TRUE(Shows({"11 armor|"}, list, {"armor", "weapons"}));
+    Named<QPushButton>(&help, "Download new index")->click();
+    EXPECT_TRUE(Shows({"10 |"}, list, {"armor", "weapons"}));
+
+    // A received index is sorted and saved, and asks for nothing.
+    const QStringList sorted = {"<b>x</b>", "Alpha", "zeta"};
+    Receive(Frame(IncomingType::helpindex_reply, "16 5", {},
+                  Records(16, {"zeta", "Alpha", "<b>x</b>", "", "lost"})),
+            list, 3);
+    EXPECT_TRUE(Shows({}, list, sorted));
+    EXPECT_EQ(HelpNdx(), "<b>x</b>\r\nAlpha\r\nzeta\r\n");
+    list.setCurrentRow(1);
+    EXPECT_TRUE(Shows({"11 Alpha|"}, list, sorted));
+    // A double click asks again (the view takes one only over the item the button went
+    // down on); the arrow keys ask for every topic passed.
+    const QPoint at = list.visualItemRect(list.item(1)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(Shows({"11 Alpha|"}, list, sorted));
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Up);
+    EXPECT_TRUE(Shows({"11 zeta|", "11 Alpha|"}, list, sorted));
+
+    // A 64-byte topic is not asked for; an empty index empties the list, not the file.
+    const std::string topic64(64, 'q');
+    Receive(Frame(IncomingType::helpindex_reply, "80 1", {}, Records(80, {topic64})), list, 1);
+    list.setCurrentRow(0);
+    EXPECT_TRUE(Shows({}, list, {QString::fromStdString(topic64)}));
+    Receive(Frame(IncomingType::helpindex_reply, "16 0"), list, 0);
+    EXPECT_TRUE(Shows({}, list, {}));
+    EXPECT_EQ(HelpNdx(), topic64 + "\r\n");
+    // A profile switch loads that profile's index.
+    term.ProfileName() = "other";
+    hub.RestoreToolWindows();
+    EXPECT_TRUE(Shows({}, list, {"other"}));
+
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "Alpha: the first letter."));
+    EXPECT_TRUE(WaitFor([&] {
+        return help.Screen().GetAllText().find("Alpha: the first letter.") != std::string::npos;
+    }));
+    Named<QPushButton>(&help, "Close")->click();
+    EXPECT_FALSE(help.isVisible());
+}
+
+// Chooses a context-menu item of a list as the user does.
+void Choose(TMsgListBox& list, const QString& item) {
+    for (QAction* action : list.ContextMenu().actions())
+        if (action->text() == item) return action->trigger();
+    ADD_FAILURE() << "no menu item " << item.toStdString();
+}
+
+// Answers the next heading dialog with `heading`, after running `meanwhile` while it is
+// open; `seen` gets "title | label | proposed heading | length limit".
+void AnswerHeading(ModalScript& script, const std::string& heading,
+                   std::function<void()> meanwhile = {}, QString* seen = nullptr) {
+    script.Then([heading, meanwhile, seen](QWidget* w) {
+        auto* input = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(input, nullptr) << w->metaObject()->className();
+        auto* edit = input->findChild<QLineEdit*>();
+        if (seen)
+            *seen = input->windowTitle() + " | " + input->labelText() + " | " + edit->text() +
+                    " | " + QString::number(edit->maxLength());
+        if (meanwhile) meanwhile();
+        edit->setText(QString::fromStdString(heading));
+        input->accept();
+    });
+}
+
+TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBoard) {
+    settings.boardnotify = 1;
+    ASSERT_TRUE(Connect());
+    brddlg& window = hub.BoardsWindow();
+    TMsgListBox& boards = window.BoardList();
+    TMsgListBox& messages = window.MessageList();
+    window.Toggle();
+    const QStringList titles = {"General", "<b>Trade</b>", "Quests"};
+    Named<QPushButton>(&window, "Update Board Index")->click();
+    EXPECT_TRUE(Shows({"12 |"}, boards, {}));
+    BoardIndex({{5, "General"}, {7, "<b>Trade</b>"}, {9, "Quests"}});
+    EXPECT_TRUE(Shows({}, boards, titles));
+    ASSERT_TRUE(TabInto(window, boards)); // by Tab: nothing asked until Enter
+    EXPECT_TRUE(Shows({}, boards, titles));
+    QTest::keyClick(&boards, Qt::Key_Enter);
+    EXPECT_TRUE(Shows({"13 5|"}, boards, titles));
+    QTest::keyClick(&boards, Qt::Key_Down); // the arrow keys ask for every board passed
+    EXPECT_TRUE(Shows({"13 7|"}, boards, titles));
+
+    // Reading and deleting go to board 7, the current one; deleting asks again.
+    MessageIndex({"1 Bob :: Hello", "2 Ann : nothing"});
+    ASSERT_TRUE(TabInto(window, messages)); // by Tab: nothing asked until the click
+    EXPECT_TRUE(Shows({}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
+    QTest::mouseClick(messages.viewport(), Qt::LeftButton, {},
+                      messages.visualItemRect(messages.item(1)).center());
+    EXPECT_TRUE(Shows({"14 7 1|"}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
+    Choose(messages, "&Delete");
+    EXPECT_TRUE(Shows({"15 7 1|", "13 7|"}, messages, {"1 Bob :: Hello", "2 Ann : nothing"}));
+    MessageIndex({"1 Cid :: Wares"});
+    messages.setCurrentRow(0);
+    server.Send(Frame(IncomingType::msg_reply, {}, {}, "Fine <i>wares</i> for sale."));
+    EXPECT_TRUE(WaitFor([&] {
+        return window.Screen().GetAllText().find("Fine <i>wares</i> for sale.") !=
+               std::string::npos;
+    }));
+    EXPECT_TRUE(Shows({"14 7 0|"}, messages, {"1 Cid :: Wares"}));
+
+    // A reply proposes "re:" and takes at most 127 bytes; a post selects the board again.
+    QString dialog;
+    const std::string long200(200, 'x');
+    AnswerHeading(script, long200, {}, &dialog);
+    Choose(messages, "Re&ply");
+    EXPECT_EQ(dialog, "Post reply | Enter the message heading: | re:  Wares | 127");
+    EXPECT_TRUE(Shows({"16 7|" + long200.substr(0, 127)}, messages, {"1 Cid :: Wares"}));
+    AnswerHeading(script, "Buying swords", {}, &dialog);
+    Choose(boards, "&Post");
+    EXPECT_EQ(dialog, "Post message | Enter the message heading: | <no heading> | 127");
+    EXPECT_TRUE(Shows({"13 7|", "16 7|Buying swords"}, messages, {}));
+    script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    Choose(boards, "&Post"); // cancelled: only the selection's request
+    EXPECT_TRUE(Shows({"13 7|"}, boards, titles));
+    EXPECT_TRUE(script.Done());
+
+    // An update of another board notifies, as plain text.
+    Qt::TextFormat format = Qt::RichText;
+    script.Then(AnswerBox(&dialog, QMessageBox::Ok, &format));
+    server.Send(Frame(IncomingType::brdupdate, "2"));
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(dialog, "Notification... | Board content update: Quests");
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_TRUE(Shows({}, boards, titles));
+
+    // A new board index starts over: no messages, no text.
+    BoardIndex({{1, "News"}});
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(window.Screen().GetAllText().find("wares"), std::string::npos);
+    EXPECT_EQ(Sent(), Lines{});
+}
+
+// A heading goes to the board it was asked for, whatever board index arrives while the
+// dialog is open, and one that cannot go out is said so. (Where later choices go when a
+// request is answered with a text instead of an index is the board model's test.)
+TEST_F(ToolWindowsHubTest, HeadingsGoToTheBoardTheyWereMadeOn) {
+    ASSERT_TRUE(Connect());
+    TMsgListBox& boards = hub.BoardsWindow().BoardList();
+    TMsgListBox& messages = hub.BoardsWindow().MessageList();
+    hub.BoardsWindow().Toggle();
+    const Boards two = {{5, "General"}, {7, "Trade"}};
+    const auto readTrade = [&] {
+        boards.setCurrentRow(1);
+        MessageIndex({"1 Cid :: Wares"});
+        messages.setCurrentRow(0);
+        EXPECT_EQ(Sent(), (Lines{"13 7|", "14 7 0|"}));
+    };
+    BoardIndex(two);
+    readTrade();
+
+    AnswerHeading(script, "re: Wares", [&] { BoardIndex({{1, "News"}}); });
+    Choose(messages, "Re&ply");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), Lines{"16 7|re: Wares"});
+
+    boards.setCurrentRow(0);
+    AnswerHeading(script, "Hello", [&] { BoardIndex(two); });
+    Choose(boards, "&Post");
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(Sent(), (Lines{"13 1|", "13 1|", "16 1|Hello"}));
+
+    readTrade();
+    QString box;
+    AnswerHeading(script, "re: Wares", [&] {
+        hub.Connection().Disconnect();
+        EXPECT_TRUE(WaitFor([&] { return !hub.Connection().IsConnected(); }));
+    });
+    script.Then(AnswerBox(&box));
+    Choose(messages, "Re&ply");
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(box, "Error... | Not connected... the message was not posted.");
+}
+
+// A help index far longer than any game's fills the list only up to the limit, and the
+// client log says so; a help.ndx that long is cut the same way. (The decoders' limit for
+// every index is the wire format's test.)
+TEST_F(ToolWindowsHubTest, AHelpIndexLongerThanTheLimitFillsTheListOnlyUpToIt) {
+    const std::size_t over = kMaxIndexEntries + 5;
+    std::vector<std::string> names;
+    std::string helpFile;
+    for (std::size_t i = 0; i < over; ++i) {
+        names.push_back(std::to_string(i));
+        helpFile += "topic " + names.back() + "\r\n";
+    }
+    ASSERT_TRUE(
+        WriteBytes(data.Path("profiles/hero/help.ndx"), QByteArray::fromStdString(helpFile)));
+    ASSERT_TRUE(Connect());
+    hub.RestoreToolWindows();
+    QListWidget& list = hub.HelpWindow().TopicList();
+    const int limit = static_cast<int>(kMaxIndexEntries);
+    EXPECT_EQ(list.count(), limit);
+
+    list.clear();
+    server.Send(
+        Frame(IncomingType::helpindex_reply, "8 " + std::to_string(over), {}, Records(8, names)));
+    EXPECT_TRUE(WaitFor([&] { return list.count() >= limit; }));
+    EXPECT_EQ(list.count(), limit);
+    EXPECT_NE(hub.Log().Text().find("Help index cut to its first 10000 entries."),
+              std::string::npos);
+}
+
+// Dragged anywhere, a divider stays where it can be grabbed again; at its smallest a
+// window still gives every part a size. A font chosen for the text is kept.
+TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindowsAndTheFontChosenIsKept) {
+    hub.RestoreToolWindows();
+    struct Row {
+        ToolWindow& window;
+        ScreenWidget& text;
+        FontSpec& stored;
+    };
+    const Row rows[] = {{hub.BoardsWindow(), hub.BoardsWindow().TextWidget(), stored.brdfont},
+                        {hub.HelpWindow(), hub.HelpWindow().TextWidget(), stored.helpfont}};
+    for (const Row& row : rows) {
+        ToolWindow* window = &row.window;
+        SCOPED_TRACE(window->windowTitle().toStdString());
+        window->Toggle();
+        window->resize(600, 480);
+        for (Divider* divider : window->findChildren<Divider*>()) {
+            SCOPED_TRACE(divider->windowTitle().toStdString());
+            for (int far : {5000, -5000}) {
+                const QPoint grab(2, 2);
+                const QPoint drop = divider->Horizontal() ? QPoint(2, far) : QPoint(far, 2);
+                QTest::mousePress(divider, Qt::LeftButton, {}, grab);
+                QTest::mouseRelease(divider, Qt::LeftButton, {}, drop);
+                EXPECT_TRUE(window->rect().contains(divider->geometry()))
+                    << divider->geometry().y() << " " << divider->geometry().x();
+            }
+        }
+        window->resize(window->minimumSize());
+        window->resize(1, 1); // the minimum size holds
+        for (QWidget* part : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (part->isWindow() || !part->isVisible()) continue;
+            EXPECT_TRUE(window->rect().contains(part->geometry()))
+                << part->metaObject()->className() << " " << part->accessibleName().toStdString();
+        }
+
+        script.Then(ChooseFont(17));
+        Named<QPushButton>(window, "Font...")->click();
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(row.stored.height, -17);
+        EXPECT_TRUE(SameFontSpec(row.text.ScreenFont(), row.stored));
+        window->hide();
+    }
 }
 
 } // namespace

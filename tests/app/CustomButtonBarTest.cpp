@@ -1,12 +1,18 @@
-// The custom button bar: custbut.ndx through the add, edit and remove flows and their
-// dialogs, what a press sends, and the bar in the frame against a loopback game.
+// The frame's bars. The custom button bar: custbut.ndx through the add, edit and remove
+// flows and their dialogs, what a press sends, and the bar in the frame against a loopback
+// game. The toolbar: its buttons, their pictures, what they issue, and the toggle.
 #include "FrameTestSupport.h"
 
 #include "app/CustomButtonBar.h"
 #include "app/CustomButtonDialog.h"
 #include "app/MainMenu.h"
+#include "app/ToolBar.h"
+#include "windows/TextListWindow.h"
 
-#include <QInputDialog>
+#include <QAction>
+#include <QImage>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace tav::test {
 namespace {
@@ -19,7 +25,6 @@ ModalScript::Step Editor(const QString& name, const QString& command, bool ok = 
     return [=](QWidget* w) {
         auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        EXPECT_EQ(dialog->windowTitle(), "TavTerm Custom Button Config");
         auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
         auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
         ASSERT_TRUE(nameEdit && commandEdit);
@@ -27,17 +32,6 @@ ModalScript::Step Editor(const QString& name, const QString& command, bool ok = 
         nameEdit->setText(name);
         commandEdit->setPlainText(command);
         Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
-    };
-}
-ModalScript::Step AskName(const QString& name) {
-    return [=](QWidget* w) {
-        auto* dialog = qobject_cast<QInputDialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        EXPECT_EQ(dialog->windowTitle() + " | " + dialog->labelText(),
-                  "Remove custom button | Enter the button name to remove:");
-        if (name.isNull()) return dialog->reject();
-        dialog->setTextValue(name);
-        dialog->accept();
     };
 }
 struct Printer : LocalPrinter {
@@ -109,13 +103,13 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstSendsOnThePressAndEditsThroug
     EXPECT_EQ(Shown().size(), 4);
 
     // Removal matches the name exactly; the highest id comes back with the next button.
-    script.Then(AskName("d"));
+    script.Then(AnswerInput("d"));
     script.Then(AnswerBox(&seen));
     bar->RemoveButton();
     EXPECT_EQ(seen, "Error... | Unable to find a matching button!");
-    script.Then(AskName(QString()));
+    script.Then(AnswerInput({}, nullptr, false));
     bar->RemoveButton();
-    script.Then(AskName("D"));
+    script.Then(AnswerInput("D"));
     bar->RemoveButton();
     EXPECT_EQ(Shown(), QStringList({"Cee 8002", "B 8001", "A 8000"}));
     EXPECT_EQ(File().substr(0, 5), "Cee\r\n");
@@ -125,7 +119,7 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstSendsOnThePressAndEditsThroug
 
     // The last button gone, the file goes with it.
     for (const char* name : {"F", "A", "Cee", "B"}) {
-        script.Then(AskName(name));
+        script.Then(AnswerInput(name));
         bar->RemoveButton();
     }
     EXPECT_TRUE(Shown().isEmpty());
@@ -193,7 +187,7 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     EXPECT_EQ(server.Read(500ms), "look\r\n");
     frame->Term().Session().TermDisconnect();
 
-    script.Then(AskName("Look"));
+    script.Then(AnswerInput("Look"));
     frame->OnCommand(kCmRemoveCustomButton);
     EXPECT_FALSE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
     EXPECT_TRUE(script.Done());
@@ -216,6 +210,62 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     frame->OnCommand(kCmCustombar);
     EXPECT_FALSE(custom->isHidden());
     EXPECT_TRUE(frame->toolBarBreak(custom));
+}
+
+using ToolBarTest = FrameTest;
+
+TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndPictureIssuesItAndToggles) {
+    StartConfigured();
+    QToolBar* bar = frame->Tools();
+    ASSERT_NE(bar, nullptr);
+    auto byName = [&](const QString& name) { return Named<QToolButton>(bar, name); };
+    QStringList names;
+    QSet<QByteArray> pictures;
+    for (QAction* action : bar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+        if (button == nullptr) continue;
+        names << button->accessibleName();
+        EXPECT_FALSE(button->accessibleName().isEmpty());
+        EXPECT_EQ(button->toolTip(), button->accessibleName());
+        const QImage image = button->icon().pixmap(24, 24).toImage();
+        EXPECT_FALSE(image.isNull()) << names.back().toStdString();
+        pictures.insert(
+            QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
+    }
+    // Every command of the bar, each with a hint and a picture of its own.
+    EXPECT_EQ(names.size(), 24);
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    EXPECT_EQ(pictures.size(), names.size());
+
+    txtdlg& who = frame->Term().WhoWindow();
+    EXPECT_FALSE(who.isVisible());
+    byName("Toggle display of the who window")->click();
+    EXPECT_TRUE(who.isVisible());
+
+    // The scroll-back button has no menu item of its own.
+    byName("Display the term scrollback window")->click();
+    EXPECT_TRUE(frame->Term().ScrollWindow().isVisible());
+
+    QToolButton* ignore = byName("Toggle ignoring of triggers");
+    ignore->click();
+    EXPECT_TRUE(triggers.IgnoreTrigs());
+    EXPECT_TRUE(ignore->isChecked());
+    frame->OnCommand(kCmIgnoreTrigs);
+    EXPECT_FALSE(ignore->isChecked());
+
+    // Disabled with its menu item.
+    frame->Menu().SetEnabled(kCmWho, false);
+    EXPECT_FALSE(byName("Toggle display of the who window")->isEnabled());
+
+    // The toggle hides and shows the bar with the check mark.
+    EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
+    EXPECT_TRUE(frame->Tools()->isVisible());
+    frame->Menu().Action(kCmToolbar)->trigger();
+    EXPECT_TRUE(frame->Tools()->isHidden());
+    EXPECT_FALSE(frame->Menu().IsChecked(kCmToolbar));
+    frame->Menu().Action(kCmToolbar)->trigger();
+    EXPECT_TRUE(frame->Tools()->isVisible());
+    EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
 }
 
 } // namespace

@@ -1,21 +1,13 @@
 // The whole desktop program against the bundled demo world, a real server process: logged
 // in on both ports, it goes through the windows, and each request shows in the world's log
-// of what it received, each answer in its window, the files on disk.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+// of what it received, each answer in its window.
 #include "FrameTestSupport.h"
 
-#include "DemoWorldProcess.h"
-#include "settings/Latin1Text.h"
-#include "sound/SoundPlayer.h"
-#include "windows/BoardsWindow.h"
+#include "MuxProcess.h"
 #include "windows/MapWindow.h"
-#include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
-
-#include <QInputDialog>
-#include <QLabel>
 
 namespace tav::test {
 namespace {
@@ -24,26 +16,14 @@ bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
-ModalScript::Step AnswerHeading(QString* proposed) {
-    return [proposed](QWidget* w) {
-        auto* dialog = qobject_cast<QInputDialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        *proposed = dialog->windowTitle() + " | " + dialog->textValue();
-        dialog->accept();
-    };
-}
-
 class DemoWorldEndToEnd : public FrameTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(world.Start()) << world.Error().toStdString();
+        ASSERT_TRUE(world.Start(data.Path())) << world.Log().toStdString();
         ASSERT_TRUE(WriteBytes(data.Path("profiles.cfg"), "demo\r\n"));
         for (const char* dir : {"text", "binary"})
             QDir(data.Path()).mkpath(dir);
-        // A player that appends the file it is given to "player.sh.log" and ends.
-        ASSERT_TRUE(WriteScript(data.Path("player.sh"), "echo \"$@\" >> \"$0.log\"\n"));
-        // The profile as the configuration dialog leaves it: the world's address, the
-        // login and the players.
+        // The profile as the configuration dialog leaves it: the world's address and login.
         ProfileSettings profile;
         Settings& s = profile.settings;
         CopyField(s.addy, "127.0.0.1");
@@ -51,9 +31,6 @@ protected:
         CopyField(s.user, "Hero");
         CopyField(s.passwd, "demo");
         s.savepasswd = 1;
-        const std::string player = QStringToLatin1(data.Path("player.sh"));
-        CopyField(s.modplayer, player.c_str());
-        CopyField(s.mp3player, player.c_str());
         ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "demo", profile));
 
         MakeFrame();
@@ -76,45 +53,20 @@ protected:
     static std::string Pane(TMudScreen& screen) { return screen.GetAllText(); }
     std::string Screen() { return Pane(term().MainScreen()); }
     // Waits until the main screen shows `text`.
-    bool WaitForScreen(std::string_view text, int ms = 20000) {
-        return WaitFor([&] { return Contains(Screen(), text); }, ms);
-    }
-    bool WaitForWorld(const QString& line, int times = 1) {
-        return WaitFor([&] { return world.Count(line) >= times; });
+    bool WaitForScreen(std::string_view text) {
+        return WaitFor([&] { return Contains(Screen(), text); });
     }
     // The world writes its log as it goes: its count of `line` once it has reached `times`
     // (bounded), so that a count is never read before the world has written it.
     int WorldCount(const QString& line, int times) {
-        WaitForWorld(line, times);
+        WaitFor([&] { return world.Count(line) >= times; });
         return world.Count(line);
     }
-    QByteArray File(const QString& name) { return FileBytes(data.Path(name)); }
 
-    DemoWorldProcess world;
+    DemoWorld world;
 };
 
-TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
-    // Sound cues: the files downloaded and handed to their players.
-    struct Cue {
-        const char* command;
-        const char* file;
-        QByteArray magic;
-        int offset;
-    };
-    const Cue cues[] = {
-        {"sound shanty", "binary/shanty.mod", "M.K.", 1080},
-        {"sound silence", "binary/silence.mp3", "\xff\xfb", 0},
-    };
-    for (const Cue& cue : cues) {
-        SCOPED_TRACE(cue.command);
-        Type(cue.command);
-        ASSERT_TRUE(
-            WaitFor([&] { return File(cue.file).mid(cue.offset, cue.magic.size()) == cue.magic; }));
-        EXPECT_TRUE(WaitFor([&] { return File("player.sh.log").contains(cue.file); }))
-            << File("player.sh.log").toStdString();
-    }
-    EXPECT_EQ(WorldCount("received soundgo", 2), 2);
-
+TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndAgreedOptionsAreWhatTheWorldSent) {
     // Filled at login (the channel by the world's chatter), each its own window, left hidden.
     const std::pair<txtdlg&, std::string_view> rows[] = {
         {term().WhoWindow(), "Players in the Demo World"},
@@ -137,13 +89,6 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
     tmonitor& monitor = frame->Client().Monitor();
     EXPECT_TRUE(WaitFor([&] { return monitor.Reading(kManaGauge).percent == 100; }));
 
-    // Down into the cellar: the panes take the new room.
-    Type("d");
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "Wine Cellar"); }));
-    EXPECT_TRUE(Contains(Pane(term().DescPane()), "Chalked on a barrel"));
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "up"); }));
-    EXPECT_TRUE(WaitFor([&] { return !Contains(Pane(term().ListPane()), "bread"); }));
-
     // A mana maximum of 0 reaches the status window as it is; the monitor shows 0 and red.
     Type("pray");
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] == 0; }));
@@ -153,151 +98,17 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndSoundsShowWhatTheWorldSends) {
     }));
     Type("pray");
     EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[3] > 0; }));
-}
 
-TEST_F(DemoWorldEndToEnd, EditRequestsAndABoardReplyReachTheGame) {
-    // With the description as text: edited and sent with CR LF; the world reads it back.
-    QString seen;
-    script.Then(
-        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "Tall and\nwell dressed"); }, &seen));
-    Type("edit");
-    ASSERT_TRUE(WaitForWorld("received edit_reply")) << world.Log().toStdString();
-    EXPECT_EQ(seen, "Your description (press Done to send it) | A traveller with an honest face.");
-    EXPECT_TRUE(WaitForScreen("Your description now reads:"));
-    EXPECT_TRUE(WaitForScreen("  Tall and\r\n  well dressed\r\n"));
-
-    // Without data: the editor starts empty; closing it still answers, with nothing.
-    script.Then(InEditor([](tmarrowedit& d) { d.reject(); }, &seen));
-    Type("note");
-    ASSERT_TRUE(WaitForWorld("received edit_reply", 2));
-    EXPECT_EQ(seen, "A note to yourself (starts empty) | ");
-    EXPECT_TRUE(WaitForScreen("Your note:"));
-
-    // The answer went before the slot could refuse the next one: at once, another edit.
-    script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "again"); }));
-    Type("edit");
-    ASSERT_TRUE(WaitForWorld("received edit_reply", 3));
-    EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
-    EXPECT_TRUE(WaitFor([&] { return term().InputLine().hasFocus(); }));
-
-    // The boards: listed, read, replied to (the body in the edit dialog) and the reply deleted.
-    settings.boardnotify = 1;
-    frame->OnCommand(kCmBoards);
-    brddlg& boards = frame->Client().BoardsWindow();
-    ASSERT_TRUE(boards.isVisible());
-    Named<QPushButton>(&boards, "Update Board Index")->click();
-    ASSERT_TRUE(WaitFor([&] { return boards.BoardList().count() == 4; }));
-    EXPECT_EQ(Rows(boards.BoardList()),
-              (QStringList{"Announcements", "General", "Trade", "Quests"}));
-    EXPECT_EQ(WorldCount("received bindex_request", 1), 1);
-
-    boards.BoardList().setCurrentRow(3);
-    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
-    boards.MessageList().setCurrentRow(0);
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "A rusty key lies"); }));
-    EXPECT_EQ(WorldCount("received msgindex_request", 1), 1);
-    EXPECT_EQ(WorldCount("received msg_request", 1), 1);
-
-    // Reply: the heading offered, the body in the edit dialog, the post announced to all.
-    QString proposed, editor, notice;
-    script.Then(AnswerHeading(&proposed));
-    script.Then(
-        InEditor([](tmarrowedit& d) { TypeAndFinish(d, "I will look\nby the sea."); }, &editor));
-    script.Then(AnswerBox(&notice));
-    boards.RunCommand(brddlg::kCmReply);
-    ASSERT_TRUE(WaitFor([&] { return boards.MessageList().count() == 4; }))
-        << world.Log().toStdString();
-    EXPECT_EQ(proposed, "Post reply | re: The cellar key");
-    EXPECT_EQ(editor, "New message on Quests: re: The cellar key | ");
-    EXPECT_EQ(notice, "Notification... | Board content update: Quests");
-    EXPECT_EQ(WorldCount("received msg_post", 1), 1);
-    const QString mine = boards.MessageList().item(3)->text();
-    EXPECT_TRUE(mine.contains("Hero") && mine.endsWith("::re: The cellar key"))
-        << mine.toStdString();
-    boards.MessageList().setCurrentRow(3);
-    ASSERT_TRUE(WaitFor([&] { return Contains(Pane(boards.Screen()), "by the sea."); }));
-
-    // Delete it; asking for the board again shows it gone.
-    boards.RunCommand(brddlg::kCmDelete);
-    ASSERT_TRUE(WaitForWorld("received msg_delete"));
-    EXPECT_TRUE(WaitFor(
-        [&] { return Contains(frame->Client().Log().Text(), "Message 4 deleted from Quests."); }));
-    boards.RunCommand(brddlg::kCmSelect);
-    EXPECT_TRUE(WaitFor([&] { return boards.MessageList().count() == 3; }));
-    EXPECT_TRUE(script.Done());
-}
-
-TEST_F(DemoWorldEndToEnd, TheTextPortNegotiatesEveryOptionAndCompressionEndsCleanly) {
-    // The world lists what the client agreed to and told it.
+    // The world lists the options the client agreed to; MSDP must ask for the variables
+    // the status window and the panes show.
     Type("client");
     ASSERT_TRUE(WaitForScreen("Compressed: yes")) << Screen();
     EXPECT_TRUE(Contains(Screen(), "Options agreed: EOR CHARSET MSDP MCCP2 GMCP TTYPE NAWS"))
         << Screen();
-    EXPECT_TRUE(Contains(Screen(), "Client: TAVCLIENT")) << Screen();
-    EXPECT_TRUE(Contains(Screen(), "Terminal type: ANSI  MTTS: ")) << Screen();
-    // NAWS: the size the main screen has once the window has settled after the login.
-    const TMudScreen& main = term().MainScreen();
-    auto sizeShown = [&] {
-        return Contains(Screen(), "Window: " + std::to_string(main.Columns()) + "x" +
-                                      std::to_string(main.Rows()));
-    };
-    for (int k = 0; k < 5 && !sizeShown(); ++k) {
-        Type("client");
-        WaitFor(sizeShown, 2000);
-    }
-    EXPECT_TRUE(sizeShown()) << Screen() << main.Columns() << "x" << main.Rows();
     EXPECT_EQ(WorldCount("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
                          "ROOM_EXITS ROOM_NAME",
                          1),
               1);
-
-    // The compressed stream ends, plain text follows on the same connection, and a new
-    // stream starts again.
-    Type("compress off");
-    ASSERT_TRUE(WaitForScreen("Compression is off; the rest is plain text."));
-    Type("say plain");
-    ASSERT_TRUE(WaitForScreen("You say 'plain'"));
-    Type("compress on");
-    ASSERT_TRUE(WaitForScreen("Compression is on."));
-    Type("say packed");
-    EXPECT_TRUE(WaitForScreen("You say 'packed'"));
-    EXPECT_EQ(WorldCount("compressing (MCCP2)", 2), 2);
-
-    // Without the Client connection, the game's GMCP fills the room panes, the status
-    // window and the monitor as the Client connection would.
-    frame->OnCommand(kCmClientDisconnect);
-    Type("north");
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "North Gate"); }))
-        << Pane(term().DescPane());
-    EXPECT_TRUE(WaitFor([&] { return Contains(Pane(term().ExitPane()), "n s"); }))
-        << Pane(term().ExitPane());
-    EXPECT_TRUE(WaitFor([&] { return term().Status().Values()[5] > 0; }));
-    EXPECT_TRUE(WaitFor([&] { return frame->Client().Monitor().Reading(kMoveGauge).percent > 0; }));
-
-    // Reconnected in full colour, the client tells MTTS that it shows true colour, and the
-    // world's colour card colours its word letter by letter in 24-bit colours.
-    frame->OnCommand(kCmTermDisconnect);
-    ASSERT_TRUE(WaitFor([&] { return !term().Session().Connected(); }));
-    ProfileOptions options = term().Options();
-    options.encoding = TextEncoding::Utf8;
-    options.colours = ColourMode::Full;
-    ASSERT_TRUE(term().SetOptions(options));
-    const int asked = Count(Screen(), "By what name are you known?");
-    const int told = world.Count("terminal type 'MTTS ");
-    frame->OnCommand(kCmTermConnect);
-    ASSERT_TRUE(WaitFor([&] { return Count(Screen(), "By what name are you known?") > asked; }));
-    // The card goes by the MTTS answer, which comes a few round trips after the prompt.
-    ASSERT_TRUE(WaitForWorld("terminal type 'MTTS ", told + 1));
-    Type("Painter"); // Hero may not have left the world yet
-    Type("demo");
-    Type("colours");
-    ASSERT_TRUE(WaitForScreen("(your client shows true colour)")) << Screen();
-    ASSERT_TRUE(WaitForScreen(" on plum ")) << Screen();
-    const ScreenLine* line = LastLineStarting(term().MainScreen(), U"  24-bit: true");
-    ASSERT_NE(line, nullptr) << Screen();
-    // (255, 0, 128) then (235, 20, 128) as 0x00BBGGRR.
-    EXPECT_EQ(TextColors(*line, {10, 11}),
-              (std::vector<CellColor>{ExplicitCellColor(0x8000FF), ExplicitCellColor(0x8014EB)}));
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "windows/TermWindow.h"
 
 #include <QAccessible>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -53,15 +54,6 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// How often `part` occurs in `text`, without overlaps.
-inline int Count(std::string_view text, std::string_view part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string_view::npos;
-         at = text.find(part, at + part.size()))
-        ++count;
-    return count;
-}
-
 // The cells from..to-1 of a screen line (kWideTail for the right half of a wide character).
 inline std::u32string Cells(const ScreenLine& line, int from, int to) {
     return std::u32string(line.ch + from, line.ch + to);
@@ -87,6 +79,19 @@ template <typename Dialog> ModalScript::Step In(std::function<void(Dialog&)> act
         ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
         act(*dialog);
     };
+}
+
+// Answers a text input dialog with `text` (a null one takes what it proposes), or cancels
+// it; `seen` gets "title | label | proposed text".
+inline ModalScript::Step AnswerInput(const QString& text, QString* seen = nullptr,
+                                     bool accept = true) {
+    return In<QInputDialog>([=](QInputDialog& dialog) {
+        if (seen)
+            *seen = dialog.windowTitle() + " | " + dialog.labelText() + " | " + dialog.textValue();
+        if (!accept) return dialog.reject();
+        if (!text.isNull()) dialog.setTextValue(text);
+        dialog.accept();
+    });
 }
 
 // Finds the edit dialog, records "heading | text" in `seen`, and lets `act` end it.

@@ -1,6 +1,6 @@
 #pragma once
 
-// Real peers for the Term connection, each a child process in a scratch directory:
+// Real peers, each a child process in a scratch directory: the bundled demo world,
 // TinyMUX (Debian's tinymux), stunnel in front of it, and a relay that records both
 // directions of what passes between the client and the game. Every wait is bounded; each
 // process ends with its object, so a failed assertion leaves none behind.
@@ -184,7 +184,6 @@ private:
 // stunnel on 127.0.0.1 taking TLS and passing the plain text on to a local port.
 class Stunnel {
 public:
-    static bool Installed() { return !Program("stunnel4").isEmpty(); }
     // Listens on a fresh port; Restart uses the same one again.
     bool Start(const QString& dir, int target, const QString& certificate) {
         dir_ = dir;
@@ -230,35 +229,29 @@ public:
     bool Start(const QString& dir, int target) {
         dir_ = dir;
         static const char* const kRelay = R"(
-import select, socket, sys
+import socket, sys, threading
 port, target, folder = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("127.0.0.1", port))
-server.listen(4)
+
+def pump(source, sink, name):
+    with open(folder + name, "ab", buffering=0) as file:
+        try:
+            while data := source.recv(4096):
+                file.write(data)
+                sink.sendall(data)
+        except OSError:  # reset: the client closed with the game's text unread
+            pass
+    for end in (source, sink):  # either end closing closes the other
+        try:
+            end.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+server = socket.create_server(("127.0.0.1", port))
 while True:
     client, _ = server.accept()
     game = socket.create_connection(("127.0.0.1", target))
-    other = {client: game, game: client}
-    files = {client: open(folder + "/from-client.bin", "ab", buffering=0),
-             game: open(folder + "/from-game.bin", "ab", buffering=0)}
-    while True:
-        ready = select.select([client, game], [], [])[0]
-        data = b""
-        for end in ready:
-            try:
-                data = end.recv(4096)
-                if data:
-                    files[end].write(data)
-                    other[end].sendall(data)
-            except OSError:  # reset: the client closed with the game's text unread
-                data = b""
-            if not data:
-                break
-        if not data:
-            break
-    client.close()
-    game.close()
+    threading.Thread(target=pump, args=(client, game, "/from-client.bin")).start()
+    threading.Thread(target=pump, args=(game, client, "/from-game.bin")).start()
 )";
         port_ = StartListening(process_, [&](int port) {
             process_.Start(Program("python3"),
@@ -275,6 +268,35 @@ while True:
 private:
     ChildProcess process_;
     QString dir_;
+    int port_ = 0;
+};
+
+// The bundled demo world (tools/demo-world) on the loopback, with every frame it sends and
+// receives in its log ("received msg_post", "send bindex_reply").
+class DemoWorld {
+public:
+    bool Start(const QString& dir) {
+        const QString script = qEnvironmentVariable("TAV_SOURCE_DIR") + "/tools/demo-world";
+        log_ = dir + "/world.log";
+        // The world listens on its text port, then on the client port one above: the
+        // client port listening means both do.
+        const int clientPort = StartListening(process_, [&](int port) {
+            process_.Start(Program("python3"),
+                           {script + "/demo_world.py", "--port", QString::number(port - 1), "-v",
+                            "--chatter-seconds", "2", "--clock-seconds", "2"},
+                           dir, log_);
+        });
+        port_ = clientPort - 1;
+        return clientPort != 0;
+    }
+    int Port() const { return port_; }
+    QString Log() const { return QString::fromLatin1(ReadAll(log_)); }
+    // How often the world logged `line` so far ("received edit_reply").
+    int Count(const QString& line) const { return Log().count(line); }
+
+private:
+    ChildProcess process_;
+    QString log_;
     int port_ = 0;
 };
 

@@ -1,17 +1,25 @@
-// The frame's edit commands with real connections on the loopback: the server's edit
-// request answered on the wire however the dialog ends, and the multi-line send.
-// Before any Qt header: the session headers use names Qt defines as macros ("slots").
+// The frame's commands that open dialogs, with real connections on the loopback: the
+// server's edit request answered on the wire, the multi-line send, timers, the variables
+// view and the settings export.
 #include "FrameTestSupport.h"
 
+#include "app/ExtraCommands.h"
 #include "client/ServerEdit.h"
 #include "settings/Latin1Text.h"
+#include "windows/TimersDialog.h"
+#include "windows/TriggerDialogs.h"
+#include "windows/VariablesWindow.h"
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 
 namespace tav::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-class FrameEditTest : public FrameTest {
+class FrameDialogsTest : public FrameTest {
 protected:
     void SetUp() override { StartConfigured(); }
     // The data of the next edit_reply the peer receives, its NUL included.
@@ -26,6 +34,18 @@ protected:
         if (frames.size() != 1 || frames[0].Type() != 8) return "<no single edit_reply>";
         return std::string(frames[0].Data().begin(), frames[0].Data().end());
     }
+    void RunCommand(int id) {
+        frame->OnCommand(id);
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    }
+    // Reads at the peer until `what` has arrived (bounded).
+    bool PeerReceives(LoopbackServer& peer, const std::string& what) {
+        std::string got;
+        return WaitFor([&] {
+            got += peer.Read(10ms);
+            return got.find(what) != std::string::npos;
+        });
+    }
 
     LoopbackServer clientPeer;
     LoopbackServer termPeer;
@@ -34,7 +54,7 @@ protected:
 // How each ending of the dialog is answered is the edit flow's and the dialog's tests'
 // business; here the frame's part: the keyboard back in the input line, or with "minimize
 // on edit" the frame minimised after the reply.
-TEST_F(FrameEditTest, AfterTheReplyTheInputLineHasTheKeyboardOrTheFrameIsMinimised) {
+TEST_F(FrameDialogsTest, AfterTheReplyTheInputLineHasTheKeyboardOrTheFrameIsMinimised) {
     ASSERT_TRUE(ConnectClient(clientPeer));
     for (const bool minimize : {false, true}) {
         SCOPED_TRACE(minimize);
@@ -55,14 +75,9 @@ TEST_F(FrameEditTest, AfterTheReplyTheInputLineHasTheKeyboardOrTheFrameIsMinimis
     }
 }
 
-// Without a request the edit command says so, and without a connection the multi-line
-// send; connected, it sends the text with its own line ends and echoes it.
-TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
-    QString seen;
-    script.Then(AnswerBox(&seen));
-    frame->OnCommand(kCmEditRequest);
-    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
-    EXPECT_EQ(seen, "Error... | Edit request received, but no block to edit.");
+// Without a connection the multi-line send says so; connected, it sends the text with its
+// own line ends and echoes it.
+TEST_F(FrameDialogsTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     QPushButton& mlSend = frame->Term().MlSendButton();
     mlSend.click();
     EXPECT_NE(ScreenText().find("Not connected..."), std::string::npos);
@@ -76,6 +91,7 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     std::string expected = ToGameLineEnds(QStringToLatin1(lines));
     ASSERT_GT(expected.size(), 1021u);
 
+    QString seen;
     script.Then(InEditor([&lines](tmarrowedit& d) { TypeAndFinish(d, lines); }, &seen));
     mlSend.click();
     EXPECT_EQ(seen, QString::fromLatin1(kMultiLinePrompt.data(), kMultiLinePrompt.size()) + " | ");
@@ -119,6 +135,73 @@ TEST_F(FrameEditTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
         return received == "typed for the game";
     })) << received;
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+}
+
+TEST_F(FrameDialogsTest, ATimerMadeInTheDialogIsSavedAndRunsOnceConnected) {
+    QString refusal;
+    const auto fill = [](const QString& name, int seconds, const QString& command) {
+        return In<TimerEditDialog>([=](TimerEditDialog& dialog) {
+            Named<QLineEdit>(&dialog, "Name")->setText(name);
+            Named<QSpinBox>(&dialog, "Every (seconds)")->setValue(seconds);
+            Named<QLineEdit>(&dialog, "Command")->setText(command);
+            ButtonText(&dialog, "OK")->click();
+        });
+    };
+    script.Then(In<TimersDialog>([](TimersDialog& d) { ButtonText(&d, "New...")->click(); }));
+    script.Then(fill("a|b", 1, "cast heal;n"));
+    script.Then(AnswerBox(&refusal));
+    script.Then(fill("heal", 1, "cast heal;n"));
+    script.Then(In<TimersDialog>([](TimersDialog& d) { ButtonText(&d, "OK")->click(); }));
+    RunCommand(kCmTimers);
+    EXPECT_EQ(refusal, "Error... | A timer's name cannot hold '|'.");
+    EXPECT_EQ(FileBytes(data.Path("profiles/hero/timers.cfg")), "timer=heal|1|on|cast heal;n\r\n");
+
+    ASSERT_TRUE(ConnectTerm(termPeer));
+    EXPECT_TRUE(PeerReceives(termPeer, "cast heal\nn\n"));
+}
+
+TEST_F(FrameDialogsTest, VariablesWindowFollowsTheLastTriggerAndAliasArguments) {
+    triggers.AddTrigger("%1 tells you %2", "");
+    triggers.AddTrigger("%3 arrives", "");
+    frame->OnCommand(kCmVariables);
+    VariablesWindow& window = frame->Extras().Variables();
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_EQ(window.Text().toPlainText(), "Last trigger: none\n\nLast alias: none\n");
+
+    frame->Term().Session().PrintLocal("Bob tells you <b>hi</b>\r\nAnn arrives\r\n");
+    const QString expected = "Last trigger: %3 arrives\n%3 = Ann\n\nLast alias: heal\n%1 = bob\n";
+    // A typed line naming an alias shows its words, sent or not.
+    TermSession& session = frame->Term().Session();
+    session.SetCommandRules({";", "", {}, {{"heal", "cast heal %1"}}});
+    frame->Term().InputLine().setText(QStringLiteral("heal bob;look"));
+    session.SubmitInput();
+    EXPECT_TRUE(WaitFor([&] { return window.Text().toPlainText() == expected; }))
+        << window.Text().toPlainText().toStdString();
+    EXPECT_EQ(std::string(triggers.Vars().Get(2)), "<b>hi</b>");
+    frame->OnCommand(kCmVariables);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(FrameDialogsTest, ExportThenImportReportsWhatWasMergedAndRefused) {
+    triggers.AddTrigger("hungry", "eat\r\n");
+    const QString file = data.Path("shared.txt");
+    script.Then(ChooseFile(file));
+    RunCommand(kCmExportSettings);
+    const QByteArray exported = FileBytes(file);
+
+    triggers.ClearTriggers();
+    ASSERT_TRUE(WriteBytes(file, exported + "[colours]\n"));
+    QString said;
+    script.Then(ChooseFile(file));
+    script.Then(AnswerBox(&said));
+    RunCommand(kCmImportSettings);
+    const int lines = static_cast<int>(exported.count('\n')) + 1;
+    EXPECT_TRUE(
+        said.startsWith("Import settings | 1 added, 0 replaced, 1 refused.\n\nRefused line " +
+                        QString::number(lines) + ": an unknown section"))
+        << said.toStdString();
+    EXPECT_EQ(FileBytes(data.Path("profiles/hero/trigs.ndx")), "hungry\r\neat\r\r\n#\r\n");
+    EXPECT_EQ(frame->TriggerWindow().ListBox().count(), 1);
 }
 
 } // namespace
