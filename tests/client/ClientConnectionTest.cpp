@@ -481,9 +481,8 @@ TEST(ClientConnection, DestroyingWhileAThreadWaitsForABoxReturnsPromptly) {
     // The loop is not run, so the thread waits for a box that never opens.
     for (int i = 0; i < 3000 && !rig->log.Has("MSGRECV: msgbox"); ++i)
         std::this_thread::sleep_for(1ms);
-    const auto started = std::chrono::steady_clock::now();
-    rig->connection.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    ASSERT_TRUE(rig->log.Has("MSGRECV: msgbox"));
+    rig->connection.reset(); // the fault hangs here, until the test's time-out
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 
 namespace tav::test {
@@ -97,12 +96,11 @@ TEST(FluidMidiDeviceTest, WithoutAudioPlayLogsAndGoesOn) {
                   MidiErrorText(kMidiInvalidDeviceName)}));
     EXPECT_EQ(rig.loop.RunPosted(0), 0);
 
-    // Whatever this machine has, the usual drivers open or fail at once.
+    // Whatever this machine has, the usual drivers open or fail (a driver that waits for
+    // a device would hang here, until the test's time-out).
     FluidMidiDevice usual;
-    const auto start = std::chrono::steady_clock::now();
     const int rc = usual.Open(rig.Path("binary/tune.mid"), kMidiAlias);
     EXPECT_TRUE(rc == kMidiOk || rc == kMidiNoAudioOutput) << usual.ErrorText(rc);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 } // namespace
