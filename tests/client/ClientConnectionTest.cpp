@@ -157,26 +157,14 @@ TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
     rig.connection.reset(); // it reads the stamp of the session about to go
 }
 
-std::string Entry(std::size_t size, std::string_view text, std::int32_t number = -1) {
-    std::string entry(size, '\0');
-    std::size_t at = 0;
-    if (number >= 0) {
-        StoreLe32(reinterpret_cast<std::uint8_t*>(entry.data()),
-                  static_cast<std::uint32_t>(number));
-        at = 4;
-    }
-    entry.replace(at, text.size(), text);
-    return entry;
-}
-
 // Every message type in one stream: the effects come in the order of the messages.
 TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
     struct Case {
         std::string frame;
         std::vector<std::string> effects;
     };
-    const std::string boards = Entry(144, "News", 3) + Entry(144, "Ideas", 5);
-    const std::string help = Entry(10, "look") + Entry(10, "kill") + Entry(10, "") + Entry(10, "x");
+    const std::string boards = BoardRecords({{3, "News"}, {5, "Ideas"}});
+    const std::string help = Records(10, {"look", "kill", "", "x"});
     std::string map(kMapBytes, '\0');
     StoreLe32(reinterpret_cast<std::uint8_t*>(&map[kMapBytes - 4]), 483);
     const std::vector<Case> cases = {
@@ -191,7 +179,7 @@ TEST(ClientConnection, EveryMessageTypeHasItsEffectInOrder) {
         {ServerFrame(67, "12"), {"level 12"}},
         {ServerFrame(73, "4"), {"brdupdate 4"}},
         {ServerFrame(69, "2", "", boards), {"boards 2"}},
-        {ServerFrame(70, "5", "", Entry(128, "1 a::Hello") + "short"), {"msgindex 1 a::Hello"}},
+        {ServerFrame(70, "5", "", Records(128, {"1 a::Hello"}) + "short"), {"msgindex 1 a::Hello"}},
         {ServerFrame(64, "10 4", "", help), {"helpindex 2"}},
         {ServerFrame(58, "12:00\r\nx", "Day 3\nmore"), {"time [12:00] [Day 3]"}},
         {ServerFrame(72, "Hello there"), {"box Msg from server... Hello there"}},
