@@ -133,10 +133,11 @@ void ClientSeeds(const std::string& client) {
         stream.push_back(static_cast<char>(flags));
         return stream;
     };
-    // The demo world sends every message but these three; its first of each type joins.
+    // The demo world sends every message but these three (the reply longer than a receive
+    // chunk); its first of each type joins.
     using T = tav::IncomingType;
     std::string all = Frame(T::edit_request, "Your description", std::string("Tall.\0", 6)) +
-                      Frame(T::msg_reply, {}, std::string("Body\r\n\0", 7)) +
+                      Frame(T::msg_reply, {}, "Body\r\n" + std::string(5000, '.') + '\0') +
                       Frame(T::brdupdate, "1");
     const std::vector<std::string> captured = SplitFrames(client);
     std::set<std::uint32_t> types;
