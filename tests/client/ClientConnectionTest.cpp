@@ -22,8 +22,8 @@ using namespace std::string_literals;
 
 // Requests fail after their debug line while not connected; a second Connect while
 // connected does nothing; a reconnect right after a disconnect is a fresh connection the
-// old thread never touches.
-TEST(ClientConnection, ConnectRequestDisconnectAndReconnectInOrder) {
+// old thread never touches; the connection goes while its thread waits for a box.
+TEST(ClientConnection, ConnectRequestDisconnectReconnectAndDestroyInOrder) {
     ConnectionRig rig(/*debug=*/true);
     const auto requests = [&] {
         ClientConnection& c = *rig.connection;
@@ -63,6 +63,13 @@ TEST(ClientConnection, ConnectRequestDisconnectAndReconnectInOrder) {
     EXPECT_THAT(rig.sound.Calls(), ElementsAre("stop", "stop")); // the two ends only
     EXPECT_EQ(rig.connection->SendBindexRequest(), 276);
     EXPECT_EQ(rig.ReadFrames().at(0).Type(), 12);
+
+    // The loop is not run, so the thread waits for a box that never opens.
+    rig.server.Send(ServerFrame(72, "never shown"));
+    for (int i = 0; i < 3000 && !rig.log.Has("MSGRECV: msgbox"); ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(rig.log.Has("MSGRECV: msgbox"));
+    rig.connection.reset(); // the fault hangs here, until the test's time-out
 }
 
 // The settings are checked first (every message is ConfigValidationTest's), then the
@@ -460,17 +467,6 @@ TEST(ClientSocketTest, AGonePeerIsACloseAndAShutSocketRefusesEverything) {
     EXPECT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Shut);
     EXPECT_EQ(socket.Receive(buffer).error, ECONNABORTED);
     EXPECT_EQ(socket.Send(buffer).error, ECONNABORTED);
-}
-
-TEST(ClientConnection, DestroyingWhileAThreadWaitsForABoxReturnsPromptly) {
-    auto rig = std::make_unique<ConnectionRig>(/*debug=*/true);
-    ASSERT_TRUE(rig->ConnectAndLogin());
-    rig->server.Send(ServerFrame(72, "never shown"));
-    // The loop is not run, so the thread waits for a box that never opens.
-    for (int i = 0; i < 3000 && !rig->log.Has("MSGRECV: msgbox"); ++i)
-        std::this_thread::sleep_for(1ms);
-    ASSERT_TRUE(rig->log.Has("MSGRECV: msgbox"));
-    rig->connection.reset(); // the fault hangs here, until the test's time-out
 }
 
 } // namespace
