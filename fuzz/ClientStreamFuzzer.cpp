@@ -1,7 +1,8 @@
 // The Client receive path: the frame reader over a stream handed out in pieces (now and
-// then "try again"), the decoder and the message handler with real files in a scratch
-// directory, a real pane screen, and a sender whose frames are read back. Input: the
-// server's stream, then (from the end) the settings flags and the seed of the pieces.
+// then "try again"), each message compared with its frame in the whole stream, the
+// decoder and the message handler with real files in a scratch directory, a real pane
+// screen, and a sender whose frames are read back. Input: the server's stream, then (from
+// the end) the settings flags and the seed of the pieces.
 #include "client/ClientFiles.h"
 #include "client/ClientLink.h"
 #include "client/ClientMessageHandler.h"
@@ -30,6 +31,7 @@ public:
         : bytes_(std::move(bytes)), rng_(seed) {}
 
     tav::IoResult Receive(std::span<std::uint8_t> buffer) override {
+        FUZZ_CHECK(buffer.size() <= tav::kReceiveChunkBytes, "a read asks at most a chunk");
         if (pos_ == bytes_.size()) return {0, 0};
         const std::uint32_t r = tav::fuzz::XorShift(rng_);
         if (r % 16 == 0) return {-1, EAGAIN};
@@ -44,6 +46,7 @@ public:
         return {static_cast<std::ptrdiff_t>(bytes.size()), 0};
     }
     void WaitReady(tav::IoDirection) override {}
+    std::string_view Whole() const { return bytes_; }
 
     std::vector<std::uint8_t> sent;
 
@@ -195,10 +198,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tav::ClientMessageHandler handler(
         {settings, windows, windows, quiet, quiet, files, pendingEdit, quiet, lastPing});
 
-    for (;;) {
+    for (std::size_t at = 0;;) { // where the next frame starts in the whole stream
         tav::ReadResult read = wire.read_dblock(socket);
         if (!read.Ok()) break;
         const tav::ClientMessage& message = *read.message;
+        const std::span<const std::uint8_t> body = message.Buffer();
+        FUZZ_CHECK(socket.Whole().substr(at + tav::kLengthBytes, body.size()) ==
+                       std::string_view(reinterpret_cast<const char*>(body.data()), body.size()),
+                   "the message is its frame's body, wherever the stream was cut");
+        at += tav::kLengthBytes + body.size();
         const std::int32_t dataLen = message.Header().data_len;
         FUZZ_CHECK(message.Data().size() == static_cast<std::size_t>(std::max(dataLen, 0)),
                    "data is data_len bytes");

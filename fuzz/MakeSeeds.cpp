@@ -104,10 +104,10 @@ void TermChunkSeeds(const std::string& term) {
 }
 
 void TelnetSeeds(const std::string& term) {
-    // Leading configuration: mode (1 compress the second half, 2 end the stream, 4 accept
-    // UTF-8), then the cut seed.
+    // Trailing, as the target reads them: the cut seed (eight pieces of these seeds),
+    // then the mode (1 compress the second half, 2 end the stream, 4 accept UTF-8).
     auto seed = [](int mode, std::string stream) {
-        return std::string(1, static_cast<char>(mode)) + "\x5a\x17\xc3\x01" + stream;
+        return stream + std::string("\x93\x13\x01\0", 4) + static_cast<char>(mode);
     };
     const std::string offers =
         "\xff\xfb\x01\xff\xfd\x18\xff\xfd\x1f\xff\xfb\x2a\xff\xfb\xc9\xff\xfb\x45"
@@ -116,8 +116,11 @@ void TelnetSeeds(const std::string& term) {
         "Char.Vitals {\"hp\":5,\"maxhp\":\"9\"}\xff\xf0"
         "\xff\xfa\x45\x01ROOM\x02\x03\x01NAME\x02Hall\x01"
         "EXITS\x02\x05\x02n\x06\x04\xff\xf0"
-        "HP> \xff\xef\xff\xf9text \xff\xff\r\n";
+        "HP> \xff\xef\xff\xf9text \xff\xff\r\n\xff\xfa\xc8"
+        "ab\xff\xff\xff\xf0"
+        "end";
     Write("telnet_fuzzer", "offers", seed(4, offers));
+    Write("telnet_fuzzer", "offers-compressed", seed(7, offers));
     if (!term.empty()) Write("telnet_fuzzer", "demo", seed(0, term.substr(0, 20000)));
     // The leading NUL (GMCP) must be kept: a plain C string would end at it.
     Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}"sv);
@@ -130,10 +133,11 @@ void ClientSeeds(const std::string& client) {
         stream.push_back(static_cast<char>(flags));
         return stream;
     };
-    // The demo world sends every message but these three; its first of each type joins.
+    // The demo world sends every message but these three (the reply longer than a receive
+    // chunk); its first of each type joins.
     using T = tav::IncomingType;
     std::string all = Frame(T::edit_request, "Your description", std::string("Tall.\0", 6)) +
-                      Frame(T::msg_reply, {}, std::string("Body\r\n\0", 7)) +
+                      Frame(T::msg_reply, {}, "Body\r\n" + std::string(5000, '.') + '\0') +
                       Frame(T::brdupdate, "1");
     const std::vector<std::string> captured = SplitFrames(client);
     std::set<std::uint32_t> types;

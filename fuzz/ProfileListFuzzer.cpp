@@ -8,6 +8,7 @@
 #include "settings/ProfileSession.h"
 #include "settings/ProfileStore.h"
 #include "settings/TextMode.h"
+#include "tests/settings/SettingsTestSupport.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -16,27 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class Host final : public tav::ProfileHost {
-public:
-    void SetCaption(std::string_view) override {}
-    void LoadSettings() override {}
-    void SaveSettings() override {}
-    void ApplyScreenSettings() override {}
-    void ApplySizes() override {}
-    void PlaceFrame() override {}
-    void RestoreSideWindows() override {}
-    void LoadTriggers() override {}
-    void TermStartup() override {}
-    void AutoConnect() override {}
-    void StartTimers() override {}
-    void ReleaseLayout() override {}
-    bool TermConnected() override { return false; }
-    void TermDisconnect() override {}
-    void ClientDisconnect() override {}
-    void CreateBars() override {}
-    void PrintLocal(std::string_view) override {}
-};
 
 // Answers from the input; once it is used up every question is cancelled, so the create
 // dialog cannot ask for ever.
@@ -106,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto read = store.ReadList()) originalHidden = read->hidden;
     std::string current;
     const tav::Settings settings{};
-    Host host;
+    tav::test::ProfileRecorder host; // its prompts go unused: Prompts answers from the input
     tav::ProfileSession session(current, settings, host);
     Prompts prompts(input);
     tav::ProfileSelection selection(store, session, prompts);

@@ -2,9 +2,10 @@
 // pieces, it hands the screen the same text, the server the same answers and the session
 // the same events, compressed (MCCP) or not, and it never holds more than its bounds.
 //
-// Input: a mode byte, the seed of the cuts, then the stream. With the mode's low bit set,
-// the second half of the stream is sent compressed after an MCCP start, as a real server
-// would, so the inflater and what follows the compressed stream are reached.
+// Input: the stream, then (from the end) a mode byte and the seed of the cuts. With the
+// mode's low bit set, the second half of the stream is sent compressed after an MCCP
+// start, as a real server would, so the inflater and what follows the compressed stream
+// are reached.
 #include "fuzz/FuzzSupport.h"
 #include "net/GameData.h"
 #include "net/TelnetCodes.h"

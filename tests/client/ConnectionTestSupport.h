@@ -7,6 +7,7 @@
 #include "client/ClientSound.h"
 #include "client/ClientWindows.h"
 #include "client/ClientWire.h"
+#include "client/MessageDecoder.h"
 #include "client/MessageHeader.h"
 #include "client/PendingEdit.h"
 #include "client/PosixSocket.h"
@@ -246,6 +247,28 @@ inline Bytes ReadExactly(int fd, std::size_t size) {
     const ssize_t n = ::recv(fd, out.data(), size, MSG_WAITALL);
     out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return out;
+}
+
+// Fixed-size NUL-padded records, as the index replies carry them.
+inline std::string Records(std::size_t size, const std::vector<std::string>& texts) {
+    std::string data;
+    for (const std::string& text : texts) {
+        std::string record = text.substr(0, size);
+        record.resize(size, '\0');
+        data += record;
+    }
+    return data;
+}
+
+// Board index entries: the number (32 bits, little-endian) and the title.
+inline std::string BoardRecords(const std::vector<std::pair<std::int32_t, std::string>>& boards) {
+    std::string data;
+    for (const auto& [number, title] : boards) {
+        for (int shift = 0; shift < 32; shift += 8)
+            data += static_cast<char>((static_cast<std::uint32_t>(number) >> shift) & 0xFF);
+        data += Records(kBoardTitleBytes, {title});
+    }
+    return data;
 }
 
 // One frame as the server sends it.

@@ -160,19 +160,13 @@ TEST(MessageDecoderTest, MapFillsGroupsInOrderAndZeroesWhatIsMissing) {
 }
 
 Bytes Entries(std::size_t size, const std::vector<std::string>& texts) {
-    Bytes b(size * texts.size(), 0);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        std::copy(texts[i].begin(), texts[i].end(), b.begin() + i * size);
-    return b;
+    const std::string records = Records(size, texts);
+    return {records.begin(), records.end()};
 }
 
 TEST(MessageDecoderTest, BoardIndexTakesOnlyWholeEntries) {
-    Bytes data(2 * kBoardEntryBytes, 0);
-    StoreLe32(&data[0], 7);
-    const std::string title = "General";
-    std::copy(title.begin(), title.end(), data.begin() + 4);
-    StoreLe32(&data[kBoardEntryBytes], static_cast<std::uint32_t>(-3));
-    std::fill(data.begin() + kBoardEntryBytes + 4, data.end(), 'T'); // no NUL
+    const std::string records = BoardRecords({{7, "General"}, {-3, std::string(140, 'T')}});
+    const Bytes data(records.begin(), records.end()); // the second title without a NUL
     const std::vector<BoardEntry> both = {{7, "General"}, {-3, std::string(139, 'T')}};
 
     EXPECT_EQ(DecodeBoardIndex(2, data), both);

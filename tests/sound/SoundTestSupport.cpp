@@ -8,27 +8,6 @@ namespace tav::test {
 
 namespace fs = std::filesystem;
 
-void PostQueue::Post(std::function<void()> fn) {
-    {
-        std::lock_guard lock(mutex);
-        work.push_back(std::move(fn));
-    }
-    ready.notify_all();
-}
-
-int PostQueue::RunPosted(int timeoutMs) {
-    std::deque<std::function<void()>> batch;
-    {
-        std::unique_lock lock(mutex);
-        ready.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                       [this] { return !work.empty(); });
-        batch.swap(work);
-    }
-    for (auto& fn : batch)
-        fn();
-    return static_cast<int>(batch.size());
-}
-
 std::string SoundFixture(const char* name) {
     const char* root = std::getenv("TAV_SOURCE_DIR");
     return ReadFile(fs::path(root ? root : ".") / "tests/sound/data" / name);

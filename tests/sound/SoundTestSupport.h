@@ -6,8 +6,6 @@
 #include "sound/SoundBackends.h"
 #include "tests/support/TempDir.h"
 
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -77,17 +75,6 @@ struct Recorder : LogSink, ProcessLauncher, WavPlayer, MidiDevice, FocusKeeper {
     void RestoreForeground() override { Add("restore"); }
 
     SoundBackends All() { return {*this, *this, *this, *this}; }
-};
-
-// Work handed over from another thread, run when the test drains it, as the event loop's
-// Post would.
-struct PostQueue {
-    std::mutex mutex;
-    std::condition_variable ready;
-    std::deque<std::function<void()>> work;
-    void Post(std::function<void()> fn);
-    // Waits up to timeoutMs for work, then runs what is there; returns how much ran.
-    int RunPosted(int timeoutMs);
 };
 
 // Runs with the working directory set to dir until the end of the scope.
