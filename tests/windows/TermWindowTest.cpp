@@ -321,8 +321,12 @@ TEST_F(InputLineFixture, StackedAliasedAndWalkedLinesButMaskedOnesUntouched) {
     EXPECT_EQ(history.Slot(last), ".100n");
 }
 
+// In a UTF-8 profile the screen's words are UTF-8: they complete whole, beside any character.
 TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
-    Receive("The goblin and the gobbler flee.\r\n", "flee");
+    term->Session().SetEncoding(TextEncoding::Utf8);
+    Receive("The goblin and the gobbler flee.\r\nLe caf\xC3\xA9 \xE2\x86\x92 "
+            "\xE5\x8C\x97\xE4\xBA\xAC ok\r\n",
+            " ok");
     QTest::keyClicks(&Input(), "kill gob");
     QTest::keyClick(&Input(), Qt::Key_Tab);
     EXPECT_EQ(Input().text(), "kill gobbler");
@@ -332,6 +336,16 @@ TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
     EXPECT_NE(term->focusWidget(), &Input()); // Tab walked on, as it always did
     Input().setFocus();
 
+    Input().clear();
+    Input().insert(QString::fromUtf8("\xE2\x86\x92 caf")); // typed by an input method
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(), QString::fromUtf8("\xE2\x86\x92 caf\xC3\xA9"));
+    EXPECT_EQ(Input().cursorPosition(), Input().text().size());
+    Input().insert(QString::fromUtf8(" \xE5\x8C\x97"));
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(),
+              QString::fromUtf8("\xE2\x86\x92 caf\xC3\xA9 \xE5\x8C\x97\xE4\xBA\xAC"));
+    Input().setFocus();
     Input().clear();
     Enter("kill rat");
     Enter("look");
@@ -357,20 +371,6 @@ TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
     QTest::keyClick(&Input(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(Input().text(), "gob");
     EXPECT_FALSE(Input().Searching());
-}
-
-// In a UTF-8 profile the screen's words are UTF-8: they complete whole, beside any character.
-TEST_F(InputLineFixture, TabCompletesUtf8WordsWhole) {
-    term->Session().SetEncoding(TextEncoding::Utf8);
-    Receive("Le caf\xC3\xA9 \xE2\x86\x92 \xE5\x8C\x97\xE4\xBA\xAC ok\r\n", " ok");
-    Input().insert(QString::fromUtf8("\xE2\x86\x92 caf")); // typed by an input method
-    QTest::keyClick(&Input(), Qt::Key_Tab);
-    EXPECT_EQ(Input().text(), QString::fromUtf8("\xE2\x86\x92 caf\xC3\xA9"));
-    EXPECT_EQ(Input().cursorPosition(), Input().text().size());
-    Input().insert(QString::fromUtf8(" \xE5\x8C\x97"));
-    QTest::keyClick(&Input(), Qt::Key_Tab);
-    EXPECT_EQ(Input().text(),
-              QString::fromUtf8("\xE2\x86\x92 caf\xC3\xA9 \xE5\x8C\x97\xE4\xBA\xAC"));
 }
 
 TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back) {

@@ -153,7 +153,9 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     EXPECT_EQ(colour, "#FF8000");
 }
 
-TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
+// Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor
+// open with the typed text.
+TEST_F(TriggerDialogs, CancelDeleteRefusalAndPasteInANewTrigger) {
     triggers.AddTrigger("orc", "kill orc");
     window.Refill();
     for (const char* button : {"Cancel", "Delete"}) {
@@ -164,6 +166,19 @@ TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
         EXPECT_EQ(Lines(), QStringList{"orc"});
         EXPECT_EQ(File(), "<missing>") << "nothing was saved";
     }
+    const QString reaction = "say hi\n#quit\n";
+    ModalScript refused;
+    QString message;
+    refused.Then(Fill("troll", reaction, "OK"));
+    refused.Then(AnswerBox(&message));
+    refused.Then([&](QWidget* modal) {
+        EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
+        Button(modal, "Cancel")->click();
+    });
+    Run(refused, [&] { window.NewTrigger(); });
+    EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
+    EXPECT_EQ(triggers.Count(), 1u);
+
     // Pasted line breaks never reach the pattern.
     QApplication::clipboard()->setText("orc\r\nattacks\n");
     ModalScript paste;
@@ -180,44 +195,7 @@ TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
     EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
 }
 
-// Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor
-// open with the typed text.
-TEST_F(TriggerDialogs, OkIsRefusedForAReactionTheFileCannotHold) {
-    const QString reaction = "say hi\n#quit\n";
-    ModalScript script;
-    QString message;
-    script.Then(Fill("orc", reaction, "OK"));
-    script.Then(AnswerBox(&message));
-    script.Then([&](QWidget* modal) {
-        EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
-        Button(modal, "Cancel")->click();
-    });
-    Run(script, [&] { window.NewTrigger(); });
-    EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
-    EXPECT_EQ(triggers.Count(), 0u);
-}
-
-TEST_F(TriggerDialogs, AStaleLineNeverActsOnAnotherTrigger) {
-    triggers.AddTrigger("orc", "kill orc");
-    window.Refill();
-    Select(0);
-    // Changed behind the window's back: the line's trigger is gone, another one is there.
-    triggers.ClearTriggers();
-    triggers.AddTrigger("troll", "flee");
-    bool opened = false;
-    ModalScript script;
-    script.Then([&](QWidget* modal) {
-        opened = true;
-        modal->close();
-    });
-    window.EditSelectedTrigger();
-    window.DeleteSelectedTrigger();
-    EXPECT_FALSE(opened) << "a modal run would have blocked until answered";
-    EXPECT_EQ(triggers.Count(), 1u);
-    EXPECT_EQ(triggers.At(0).pattern(), "troll");
-}
-
-TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
+TEST_F(TriggerDialogs, FailedSavesAndRemovalsAreReportedAndTheListFollowsMemory) {
     profile = "lost"; // its directory is a file: nothing can be written below it
     std::ofstream(Root() / "lost") << "x";
     ModalScript script;
@@ -233,26 +211,24 @@ TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(Lines(), QStringList{"orc"});
     EXPECT_EQ(triggers.Count(), 1u);
-}
 
-// The last trigger deleted, its file must go too, or the trigger comes back at the next
-// load: a file that stays is said, for root as well (a directory that is not empty).
-TEST_F(TriggerDialogs, ATriggerFileThatCannotBeRemovedIsReported) {
+    // The last trigger deleted, its file must go too, or the trigger comes back at the next
+    // load: a file that stays is said, for root as well (a directory that is not empty).
+    profile = "hero";
     std::filesystem::create_directories(Root() / "hero" / "trigs.ndx" / "kept");
-    triggers.AddTrigger("orc", "kill orc\r\n");
-    window.Refill();
     Select(0);
-    ModalScript script;
-    QString message;
-    script.Then(AnswerBox(nullptr, QMessageBox::Yes)); // "Delete trigger?"
-    script.Then(AnswerBox(&message));
-    Run(script, [&] { window.DeleteSelectedTrigger(); });
+    ModalScript removal;
+    message.clear();
+    removal.Then(AnswerBox(nullptr, QMessageBox::Yes)); // "Delete trigger?"
+    removal.Then(AnswerBox(&message));
+    Run(removal, [&] { window.DeleteSelectedTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
     EXPECT_EQ(Lines(), QStringList{});
     EXPECT_EQ(triggers.Count(), 0u);
 }
 
-TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClicked) {
+// The popup acts on the line right-clicked; a line whose trigger has gone acts on none.
+TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClickedAndAStaleLineOnNone) {
     for (const char* pattern : {"b", "A", "a"})
         triggers.AddTrigger(pattern, "x");
     window.Refill();
@@ -276,6 +252,22 @@ TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClicked) {
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(menuTexts, (QStringList{"&Edit", "&New", "", "&Delete"}));
     EXPECT_EQ(shown, "a");
+
+    // Changed behind the window's back: the line's trigger is gone, another one is there.
+    Select(0);
+    triggers.ClearTriggers();
+    triggers.AddTrigger("troll", "flee");
+    bool opened = false;
+    ModalScript stale;
+    stale.Then([&](QWidget* modal) {
+        opened = true;
+        modal->close();
+    });
+    window.EditSelectedTrigger();
+    window.DeleteSelectedTrigger();
+    EXPECT_FALSE(opened) << "a modal run would have blocked until answered";
+    EXPECT_EQ(triggers.Count(), 1u);
+    EXPECT_EQ(triggers.At(0).pattern(), "troll");
 }
 
 } // namespace
