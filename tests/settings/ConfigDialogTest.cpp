@@ -10,11 +10,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QSortFilterProxyModel>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -210,16 +208,13 @@ TEST(ConfigDialogTest, EveryControlReachesItsMemberAndIsNamed) {
     EXPECT_EQ(login->cursorPosition(), login->text().size());
 }
 
-// The chooser lists programs only. A player chosen in a folder whose name has a blank is
-// stored as one word: not a program named after the folder's first word.
-TEST(ConfigDialogTest, ABrowsedPlayerIsListedAndIsWhatRunsFromAFolderWithBlanks) {
+// A player chosen in a folder whose name has a blank is stored as one word: not a program
+// named after the folder's first word.
+TEST(ConfigDialogTest, ABrowsedPlayerIsWhatRunsFromAFolderWithBlanks) {
     ScratchDataDir data;
     ASSERT_TRUE(QDir(data.Path()).mkdir(QStringLiteral("My Players")));
     const QString player = data.Path(QStringLiteral("My Players/modplay"));
     ASSERT_TRUE(WritePlayer(player));
-    QFile notes(data.Path(QStringLiteral("My Players/notes.txt")));
-    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-    notes.close();
 
     tmarrowcfg dialog;
     Settings record{};
@@ -229,27 +224,11 @@ TEST(ConfigDialogTest, ABrowsedPlayerIsListedAndIsWhatRunsFromAFolderWithBlanks)
             if (b->accessibleDescription() == QStringLiteral("Choose the MOD player program"))
                 b->click();
     });
-    QStringList listed;
-    script.Then(ChooseFile(QStringLiteral("modplay"), [&](QFileDialog& chooser) {
-        chooser.setDirectory(data.Path(QStringLiteral("My Players")));
-        auto* proxy = qobject_cast<QSortFilterProxyModel*>(chooser.proxyModel());
-        ASSERT_NE(proxy, nullptr);
-        auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel());
-        ASSERT_NE(files, nullptr);
-        WaitFor([&] {
-            listed.clear();
-            const QModelIndex root =
-                proxy->mapFromSource(files->index(data.Path(QStringLiteral("My Players"))));
-            for (int row = 0; row < proxy->rowCount(root); ++row)
-                listed << proxy->index(row, 0, root).data().toString();
-            return !listed.isEmpty();
-        });
-    }));
+    script.Then(ChooseFile(player));
     script.Then([](QWidget* shown) { ButtonText(shown, QStringLiteral("OK"))->click(); });
     const QString workingDir = QDir::currentPath();
     ASSERT_EQ(dialog.Run(record), 1);
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(listed, QStringList{QStringLiteral("modplay")});
     EXPECT_EQ(QDir::currentPath(), workingDir);
 
     // Running the words of a player setting is the process runner test's.

@@ -166,19 +166,15 @@ TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {
     CopyField(stored.descfont.face, "DejaVu Sans");
     stored.descfont.height = -20;
     stored.bcolor = MakeColor(0, 0, 90);
-    settings.ontop = 1;
     term->SaveSettings();
     stored = StoredValues::Defaults();
     term->Session().FunctionKeys()[0].clear();
 
-    QSignalSpy topmost(term.get(), &tmudterm::topmostRequested);
     term->LoadSettings();
     EXPECT_EQ(term->Session().FunctionKeys()[0], "n;s;");
     EXPECT_EQ(std::string(term->DescPaneWidget().ScreenFont().face), "DejaVu Sans");
     EXPECT_EQ(term->DescPaneWidget().BackgroundColor(), MakeColor(0, 0, 90));
     EXPECT_EQ(term->SplitViewWidget().BackgroundColor(), MakeColor(0, 0, 90));
-    ASSERT_EQ(topmost.count(), 1);
-    EXPECT_TRUE(topmost[0][0].toBool());
 }
 
 // The input line against a real game peer on the loopback interface.
