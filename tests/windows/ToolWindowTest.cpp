@@ -110,10 +110,6 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColour) {
 using test::ModalScript;
 using test::ScratchDataDir;
 
-QPushButton* Button(QWidget& window, const QString& name) {
-    return test::Named<QPushButton>(&window, name);
-}
-
 struct IdentificationFixture : ::testing::Test {
     ScratchDataDir data;
     QMainWindow owner;
@@ -151,7 +147,7 @@ TEST_F(IdentificationFixture, ShowsTheDescriptionPlacedAndHidden) {
     EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 400));
     window.Toggle();
     ASSERT_TRUE(window.isVisible());
-    Button(window, "Close")->click();
+    test::Named<QPushButton>(&window, "Close")->click();
     EXPECT_FALSE(window.isVisible());
     window.Toggle();
     QTest::keyClick(&window.Text(), Qt::Key_Escape);
@@ -173,7 +169,7 @@ TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnU
         startedIn = dialog.directory().absolutePath();
         filters = dialog.nameFilters();
     }));
-    Button(window, "Open...")->click();
+    test::Named<QPushButton>(&window, "Open...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(startedIn, QDir(data.Path("text")).absolutePath());
     EXPECT_EQ(filters, QStringList{"Id files (*.id)"});

@@ -19,13 +19,10 @@ namespace tav {
 namespace {
 
 using test::AnswerBox;
+using test::ButtonText;
 using test::ModalScript;
 using test::Named;
 using test::WaitFor;
-
-QPushButton* Button(QWidget* root, const QString& text) {
-    return test::ButtonText(root, text);
-}
 
 // Types into the edit dialog and clicks one of its buttons.
 ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QString& button,
@@ -38,7 +35,7 @@ ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QS
         if (shownPattern) *shownPattern = patternField->text();
         if (!pattern.isNull()) patternField->setText(pattern);
         if (!reaction.isNull()) reactionField->setPlainText(reaction);
-        Button(modal, button)->click();
+        ButtonText(modal, button)->click();
     };
 }
 
@@ -133,7 +130,7 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QCheckBox>(box, "Also from the log")->setChecked(true);
         Named<QCheckBox>(box, "Enabled")->setChecked(false);
         Named<QCheckBox>(box, "Switch the whole group")->setChecked(true);
-        Button(modal, "OK")->click();
+        ButtonText(modal, "OK")->click();
     });
     Run(script, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
@@ -147,7 +144,7 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     QString colour;
     again.Then([&](QWidget* modal) {
         colour = Named<QLineEdit>(modal, "Text colour:")->text();
-        Button(modal, "Cancel")->click();
+        ButtonText(modal, "Cancel")->click();
     });
     Run(again, [&] { window.EditSelectedTrigger(); });
     EXPECT_EQ(colour, "#FF8000");
@@ -173,7 +170,7 @@ TEST_F(TriggerDialogs, CancelDeleteRefusalAndPasteInANewTrigger) {
     refused.Then(AnswerBox(&message));
     refused.Then([&](QWidget* modal) {
         EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
-        Button(modal, "Cancel")->click();
+        ButtonText(modal, "Cancel")->click();
     });
     Run(refused, [&] { window.NewTrigger(); });
     EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
@@ -189,7 +186,7 @@ TEST_F(TriggerDialogs, CancelDeleteRefusalAndPasteInANewTrigger) {
         EXPECT_EQ(pattern->text(), "orcattacks");
         pattern->setText("a\nb");
         EXPECT_EQ(pattern->text(), "ab");
-        Button(modal, "OK")->click();
+        ButtonText(modal, "OK")->click();
     });
     Run(paste, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
@@ -205,7 +202,7 @@ TEST_F(TriggerDialogs, FailedSavesAndRemovalsAreReportedAndTheListFollowsMemory)
     Run(script, [&] { window.NewTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
 
-    Button(&window, "Close")->click();
+    ButtonText(&window, "Close")->click();
     EXPECT_FALSE(window.isVisible()) << "Close only hides";
     window.ToggleTriggerWindow(); // shown again: no reload over the unsaved trigger
     EXPECT_TRUE(window.isVisible());
