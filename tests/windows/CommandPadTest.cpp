@@ -36,7 +36,7 @@ struct CommandPadFixture : ::testing::Test {
     QPushButton* Button(const QString& name) { return Named<QPushButton>(pad.get(), name); }
 };
 
-TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
+TEST_F(CommandPadFixture, EveryButtonAndTheFieldSendWholeCommands) {
     EXPECT_EQ(pad->windowTitle(), "TavClient MUDCom");
     std::vector<std::string> expected;
     for (const PadButton& b : kPadButtons) {
@@ -48,11 +48,7 @@ TEST_F(CommandPadFixture, EveryButtonSendsItsWordAsOneCommand) {
     EXPECT_EQ(Sent(), expected);
     EXPECT_TRUE(pad->isVisible()) << "the pad stays open";
 
-    Button("Close")->click();
-    EXPECT_FALSE(pad->isVisible());
-}
-
-TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
+    // The field sends whole commands or nothing.
     QLineEdit& field = pad->Field();
     struct Step {
         const char* what;
@@ -95,6 +91,8 @@ TEST_F(CommandPadFixture, TheFieldSendsWholeCommandsOrNothing) {
     pad->SendButton().click();
     pad->SendButton().click();
     EXPECT_EQ(Sent(), (std::vector<std::string>{"score", "score"}));
+    Button("Close")->click();
+    EXPECT_FALSE(pad->isVisible());
 }
 
 } // namespace

@@ -88,46 +88,6 @@ TEST_F(TextListFixture, EachWindowTogglesKeepsItsTextAndItsOnTopFlag) {
     EXPECT_EQ(stored.eqontop, 0);
 }
 
-TEST_F(TextListFixture, SetUpAppliesTheStoredPlaceAndFontAgain) {
-    txtdlg& who = term->WhoWindow();
-    // Placed first by the frame's test; a profile switch brings other values.
-    const FontSpec before = stored.whofont;
-    stored.whopos = {10, 20, 530, 260};
-    QFont other = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    other.setPixelSize(19);
-    stored.whofont = SpecFromFont(other);
-    stored.whoontop = 1;
-    term->SetUpTextWindows();
-    EXPECT_EQ(who.geometry(), QRect(10, 20, 520, 240));
-    EXPECT_TRUE(SameFontSpec(who.View().ScreenFont(), stored.whofont));
-    EXPECT_FALSE(SameFontSpec(who.View().ScreenFont(), before));
-    EXPECT_TRUE(who.OnTopBox().isChecked());
-    EXPECT_TRUE(who.Topmost());
-}
-
-// Every size, the smallest too, keeps the screen and the buttons inside and apart.
-TEST_F(TextListFixture, LayoutKeepsEveryControlInsideAndApart) {
-    txtdlg& window = term->ChannelWindow();
-    window.Toggle();
-    for (const QSize size : {QSize(731, 411), window.minimumSize(), QSize(10, 10)}) {
-        window.resize(size);
-        const QRect inside = window.rect();
-        const QRect screen = window.View().geometry();
-        EXPECT_GE(window.width(), window.minimumSize().width());
-        EXPECT_TRUE(inside.contains(screen)) << window.width() << "x" << window.height();
-        EXPECT_GT(window.Screen().Rows(), 0);
-        QList<QRect> controls{window.OnTopBox().geometry()};
-        for (const char* name : {"Close", "Save As...", "Font..."})
-            controls << Button(window, name)->geometry();
-        for (qsizetype i = 0; i < controls.size(); ++i) {
-            EXPECT_TRUE(inside.contains(controls[i])) << i;
-            EXPECT_FALSE(controls[i].intersects(screen)) << i;
-            for (qsizetype j = i + 1; j < controls.size(); ++j)
-                EXPECT_FALSE(controls[i].intersects(controls[j])) << i << " " << j;
-        }
-    }
-}
-
 TEST_F(TextListFixture, SaveAsWritesTheLinesJoinedByCrLfAndReportsAFailedWrite) {
     txtdlg& window = term->InventoryWindow();
     window.Screen().AddText("a sword\r\n<b>x</b> \r\nlast");
@@ -165,16 +125,30 @@ TEST_F(TextListFixture, SaveAsWritesTheLinesJoinedByCrLfAndReportsAFailedWrite) 
     EXPECT_EQ(format, Qt::PlainText);
 }
 
-TEST_F(TextListFixture, FontChoiceIsStoredAndGivenToTheScreen) {
-    txtdlg& window = term->EquipmentWindow();
-    window.Toggle();
-    const int cellHeight = window.Screen().CellHeight();
+// The chosen font is stored and shown; a profile switch brings other values, and setting the
+// windows up again applies the place, the font and the on-top flag.
+TEST_F(TextListFixture, FontChoiceIsStoredAndSetUpAppliesTheStoredValuesAgain) {
+    txtdlg& who = term->WhoWindow();
+    who.Toggle();
+    const int cellHeight = who.Screen().CellHeight();
     script.Then(test::ChooseFont(21));
-    Button(window, "Font...")->click();
+    Button(who, "Font...")->click();
     ASSERT_TRUE(script.Done());
-    EXPECT_EQ(stored.eqfont.height, -21);
-    EXPECT_TRUE(SameFontSpec(window.View().ScreenFont(), stored.eqfont));
-    EXPECT_GT(window.Screen().CellHeight(), cellHeight);
+    EXPECT_EQ(stored.whofont.height, -21);
+    EXPECT_TRUE(SameFontSpec(who.View().ScreenFont(), stored.whofont));
+    EXPECT_GT(who.Screen().CellHeight(), cellHeight);
+
+    who.Toggle(); // hidden, as after a profile switch; placed with its frame once shown
+    stored.whopos = {10, 20, 530, 260};
+    QFont other = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    other.setPixelSize(19);
+    stored.whofont = SpecFromFont(other);
+    stored.whoontop = 1;
+    term->SetUpTextWindows();
+    EXPECT_EQ(who.frameGeometry(), QRect(10, 20, 520, 240));
+    EXPECT_TRUE(SameFontSpec(who.View().ScreenFont(), stored.whofont));
+    EXPECT_TRUE(who.OnTopBox().isChecked());
+    EXPECT_TRUE(who.Topmost());
 }
 
 // The scroll buffer holds the recent text alone, as many lines as the settings say, and

@@ -1,9 +1,21 @@
-// The tool window base: placed where it was left, closing hides it, the menu toggles it,
-// and the stored rectangle follows moves and sizes.
+// The tool windows with real widgets: the base (placed where it was left, closing hides
+// it, the menu toggles it, the stored rectangle follows moves and sizes), the hit/mana/move
+// monitor and the identification window with real files.
 #include "windows/ToolWindow.h"
+#include "windows/IdentificationWindow.h"
+#include "windows/MonitorWindow.h"
 
+#include "client/ClientWindows.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/WidgetLookup.h"
+
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -53,6 +65,125 @@ TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
     EXPECT_GE(fresh.height(), 80);
     fresh.Toggle();
     EXPECT_GE(empty.Width(), 120) << "recorded once shown";
+}
+
+TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColour) {
+    QMainWindow owner;
+    Rect rect{};
+    tmonitor monitor(rect, &owner);
+    monitor.PlaceStored(false);
+    EXPECT_EQ(monitor.windowTitle(), "TavClient Monitor");
+    struct Set {
+        int id;
+        int value;
+        int maximum;
+        int shown;
+        QColor color;
+    };
+    const QColor green(10, 250, 10), yellow(250, 250, 10), red(250, 10, 10);
+    const Set sets[] = {
+        {kHitGauge, 7, 0, 0, red},
+        {kManaGauge, 29, 100, 29, yellow},
+        {kMoveGauge, 900, 100, 100, green},
+    };
+    for (const Set& s : sets) {
+        SCOPED_TRACE(s.id);
+        monitor.SetGauge(s.id, s.value, s.maximum);
+        const QProgressBar* bar = monitor.Gauge(s.id);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->value(), s.shown);
+        EXPECT_EQ(bar->palette().color(QPalette::Highlight), s.color);
+    }
+    monitor.SetGauge(104, 1, 1); // not a gauge
+    EXPECT_EQ(monitor.Gauge(104), nullptr);
+
+    // The on-top box only changes the window (the frame test checks every control's name);
+    // Close hides it.
+    monitor.Toggle();
+    monitor.OnTopBox().click();
+    EXPECT_TRUE(monitor.Topmost());
+    EXPECT_TRUE(monitor.isVisible());
+    monitor.findChild<QPushButton*>()->click();
+    EXPECT_FALSE(monitor.isVisible());
+}
+
+using test::ModalScript;
+using test::ScratchDataDir;
+
+struct IdentificationFixture : ::testing::Test {
+    ScratchDataDir data;
+    QMainWindow owner;
+    StoredValues stored = StoredValues::Defaults();
+    iddlg window{stored.idpos, stored.idfont, &owner};
+    ModalScript script;
+    IdentificationFixture() {
+        stored.idpos = {30, 40, 530, 440};
+        window.SetUp();
+    }
+};
+
+// A description is shown as plain text without showing the window; Close or Escape from the
+// text hide it.
+TEST_F(IdentificationFixture, ShowsTheDescriptionPlacedAndHidden) {
+    struct Case {
+        const char* name;
+        std::string_view bytes;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"a <b>sword</b>", "Sharp.\r\nVery sharp.\r\n", "Sharp.\nVery sharp.\n"},
+        {"ring", "Gold\n\rround", "Gold\nround"},
+        {"orb", "one\rtwo\nthree", "one\ntwo\nthree"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.ShowDescription(c.name, "/data/text/x.id", c.bytes);
+        EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(c.name));
+        EXPECT_EQ(window.NameLabel().textFormat(), Qt::PlainText);
+        EXPECT_EQ(window.Text().toPlainText(), c.shown);
+    }
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.NameLabel().buddy(), &window.Text()) << "the text is named by the label";
+    EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 400));
+    window.Toggle();
+    ASSERT_TRUE(window.isVisible());
+    test::Named<QPushButton>(&window, "Close")->click();
+    EXPECT_FALSE(window.isVisible());
+    window.Toggle();
+    QTest::keyClick(&window.Text(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible()) << "Esc from the text hides it too";
+}
+
+TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnUnreadableOne) {
+    QDir(data.Path()).mkpath("text");
+    QFile file(data.Path("text/lamp.id"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("A brass lamp.\r\nIt glows.");
+    file.close();
+    window.ShowDescription("old", "", "old text");
+    const QString workingDir = QDir::currentPath();
+
+    QString startedIn;
+    QStringList filters;
+    script.Then(test::ChooseFile("lamp.id", [&](QFileDialog& dialog) {
+        startedIn = dialog.directory().absolutePath();
+        filters = dialog.nameFilters();
+    }));
+    test::Named<QPushButton>(&window, "Open...")->click();
+    ASSERT_TRUE(script.Done());
+    EXPECT_EQ(startedIn, QDir(data.Path("text")).absolutePath());
+    EXPECT_EQ(filters, QStringList{"Id files (*.id)"});
+    EXPECT_EQ(QDir::currentPath(), workingDir);
+    EXPECT_EQ(window.Text().toPlainText(), "A brass lamp.\nIt glows.");
+    EXPECT_TRUE(window.NameLabel().text().endsWith("text/lamp.id"));
+    EXPECT_EQ(window.FileName(), window.NameLabel().text());
+
+    QString said;
+    script.Then(test::AnswerBox(&said));
+    EXPECT_FALSE(window.OpenFile(data.Path("text/gone.id")));
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(said, "Error... | Unable to open file for reading.");
+    EXPECT_EQ(window.Text().toPlainText(), "A brass lamp.\nIt glows.") << "the text stays";
 }
 
 } // namespace

@@ -19,13 +19,10 @@ namespace tav {
 namespace {
 
 using test::AnswerBox;
+using test::ButtonText;
 using test::ModalScript;
 using test::Named;
 using test::WaitFor;
-
-QPushButton* Button(QWidget* root, const QString& text) {
-    return test::ButtonText(root, text);
-}
 
 // Types into the edit dialog and clicks one of its buttons.
 ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QString& button,
@@ -38,7 +35,7 @@ ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QS
         if (shownPattern) *shownPattern = patternField->text();
         if (!pattern.isNull()) patternField->setText(pattern);
         if (!reaction.isNull()) reactionField->setPlainText(reaction);
-        Button(modal, button)->click();
+        ButtonText(modal, button)->click();
     };
 }
 
@@ -133,7 +130,7 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QCheckBox>(box, "Also from the log")->setChecked(true);
         Named<QCheckBox>(box, "Enabled")->setChecked(false);
         Named<QCheckBox>(box, "Switch the whole group")->setChecked(true);
-        Button(modal, "OK")->click();
+        ButtonText(modal, "OK")->click();
     });
     Run(script, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
@@ -147,13 +144,15 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     QString colour;
     again.Then([&](QWidget* modal) {
         colour = Named<QLineEdit>(modal, "Text colour:")->text();
-        Button(modal, "Cancel")->click();
+        ButtonText(modal, "Cancel")->click();
     });
     Run(again, [&] { window.EditSelectedTrigger(); });
     EXPECT_EQ(colour, "#FF8000");
 }
 
-TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
+// Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor
+// open with the typed text.
+TEST_F(TriggerDialogs, CancelDeleteRefusalAndPasteInANewTrigger) {
     triggers.AddTrigger("orc", "kill orc");
     window.Refill();
     for (const char* button : {"Cancel", "Delete"}) {
@@ -164,6 +163,19 @@ TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
         EXPECT_EQ(Lines(), QStringList{"orc"});
         EXPECT_EQ(File(), "<missing>") << "nothing was saved";
     }
+    const QString reaction = "say hi\n#quit\n";
+    ModalScript refused;
+    QString message;
+    refused.Then(Fill("troll", reaction, "OK"));
+    refused.Then(AnswerBox(&message));
+    refused.Then([&](QWidget* modal) {
+        EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
+        ButtonText(modal, "Cancel")->click();
+    });
+    Run(refused, [&] { window.NewTrigger(); });
+    EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
+    EXPECT_EQ(triggers.Count(), 1u);
+
     // Pasted line breaks never reach the pattern.
     QApplication::clipboard()->setText("orc\r\nattacks\n");
     ModalScript paste;
@@ -174,50 +186,13 @@ TEST_F(TriggerDialogs, CancelDeleteAndPasteInANewTrigger) {
         EXPECT_EQ(pattern->text(), "orcattacks");
         pattern->setText("a\nb");
         EXPECT_EQ(pattern->text(), "ab");
-        Button(modal, "OK")->click();
+        ButtonText(modal, "OK")->click();
     });
     Run(paste, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
 }
 
-// Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor
-// open with the typed text.
-TEST_F(TriggerDialogs, OkIsRefusedForAReactionTheFileCannotHold) {
-    const QString reaction = "say hi\n#quit\n";
-    ModalScript script;
-    QString message;
-    script.Then(Fill("orc", reaction, "OK"));
-    script.Then(AnswerBox(&message));
-    script.Then([&](QWidget* modal) {
-        EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
-        Button(modal, "Cancel")->click();
-    });
-    Run(script, [&] { window.NewTrigger(); });
-    EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
-    EXPECT_EQ(triggers.Count(), 0u);
-}
-
-TEST_F(TriggerDialogs, AStaleLineNeverActsOnAnotherTrigger) {
-    triggers.AddTrigger("orc", "kill orc");
-    window.Refill();
-    Select(0);
-    // Changed behind the window's back: the line's trigger is gone, another one is there.
-    triggers.ClearTriggers();
-    triggers.AddTrigger("troll", "flee");
-    bool opened = false;
-    ModalScript script;
-    script.Then([&](QWidget* modal) {
-        opened = true;
-        modal->close();
-    });
-    window.EditSelectedTrigger();
-    window.DeleteSelectedTrigger();
-    EXPECT_FALSE(opened) << "a modal run would have blocked until answered";
-    EXPECT_EQ(triggers.Count(), 1u);
-    EXPECT_EQ(triggers.At(0).pattern(), "troll");
-}
-
-TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
+TEST_F(TriggerDialogs, FailedSavesAndRemovalsAreReportedAndTheListFollowsMemory) {
     profile = "lost"; // its directory is a file: nothing can be written below it
     std::ofstream(Root() / "lost") << "x";
     ModalScript script;
@@ -227,32 +202,30 @@ TEST_F(TriggerDialogs, AFailedSaveIsReportedAndTheTriggersStay) {
     Run(script, [&] { window.NewTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
 
-    Button(&window, "Close")->click();
+    ButtonText(&window, "Close")->click();
     EXPECT_FALSE(window.isVisible()) << "Close only hides";
     window.ToggleTriggerWindow(); // shown again: no reload over the unsaved trigger
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(Lines(), QStringList{"orc"});
     EXPECT_EQ(triggers.Count(), 1u);
-}
 
-// The last trigger deleted, its file must go too, or the trigger comes back at the next
-// load: a file that stays is said, for root as well (a directory that is not empty).
-TEST_F(TriggerDialogs, ATriggerFileThatCannotBeRemovedIsReported) {
+    // The last trigger deleted, its file must go too, or the trigger comes back at the next
+    // load: a file that stays is said, for root as well (a directory that is not empty).
+    profile = "hero";
     std::filesystem::create_directories(Root() / "hero" / "trigs.ndx" / "kept");
-    triggers.AddTrigger("orc", "kill orc\r\n");
-    window.Refill();
     Select(0);
-    ModalScript script;
-    QString message;
-    script.Then(AnswerBox(nullptr, QMessageBox::Yes)); // "Delete trigger?"
-    script.Then(AnswerBox(&message));
-    Run(script, [&] { window.DeleteSelectedTrigger(); });
+    ModalScript removal;
+    message.clear();
+    removal.Then(AnswerBox(nullptr, QMessageBox::Yes)); // "Delete trigger?"
+    removal.Then(AnswerBox(&message));
+    Run(removal, [&] { window.DeleteSelectedTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
     EXPECT_EQ(Lines(), QStringList{});
     EXPECT_EQ(triggers.Count(), 0u);
 }
 
-TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClicked) {
+// The popup acts on the line right-clicked; a line whose trigger has gone acts on none.
+TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClickedAndAStaleLineOnNone) {
     for (const char* pattern : {"b", "A", "a"})
         triggers.AddTrigger(pattern, "x");
     window.Refill();
@@ -276,6 +249,22 @@ TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClicked) {
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(menuTexts, (QStringList{"&Edit", "&New", "", "&Delete"}));
     EXPECT_EQ(shown, "a");
+
+    // Changed behind the window's back: the line's trigger is gone, another one is there.
+    Select(0);
+    triggers.ClearTriggers();
+    triggers.AddTrigger("troll", "flee");
+    bool opened = false;
+    ModalScript stale;
+    stale.Then([&](QWidget* modal) {
+        opened = true;
+        modal->close();
+    });
+    window.EditSelectedTrigger();
+    window.DeleteSelectedTrigger();
+    EXPECT_FALSE(opened) << "a modal run would have blocked until answered";
+    EXPECT_EQ(triggers.Count(), 1u);
+    EXPECT_EQ(triggers.At(0).pattern(), "troll");
 }
 
 } // namespace
