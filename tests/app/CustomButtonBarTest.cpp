@@ -22,17 +22,15 @@ using namespace std::chrono_literals;
 // Fills the button editor and presses OK (or Cancel); `seen` gets the fields it showed.
 ModalScript::Step Editor(const QString& name, const QString& command, bool ok = true,
                          QString* seen = nullptr) {
-    return [=](QWidget* w) {
-        auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
-        auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
+    return In<tcustombuttoncfg>([=](tcustombuttoncfg& dialog) {
+        auto* nameEdit = Named<QLineEdit>(&dialog, "Button name:");
+        auto* commandEdit = Named<QPlainTextEdit>(&dialog, "Button command:");
         ASSERT_TRUE(nameEdit && commandEdit);
         if (seen) *seen = nameEdit->text() + " | " + commandEdit->toPlainText();
         nameEdit->setText(name);
         commandEdit->setPlainText(command);
-        Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
-    };
+        Named<QPushButton>(&dialog, ok ? "OK" : "Cancel")->click();
+    });
 }
 struct Printer : LocalPrinter {
     void PrintLocal(std::string_view text) override { printed += text; }
@@ -132,18 +130,7 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstSendsOnThePressAndEditsThroug
     EXPECT_EQ(printer.printed, "Loading CustomBar...\r\nUnable to open CustomBar index.\r\n");
     EXPECT_TRUE(Shown().isEmpty());
 
-    // A save that failed is said, and the button kept on the bar.
-    path = data.Path("profiles/gone/custbut.ndx").toStdString();
-    QString failed;
-    script.Then(Editor("N", "n"));
-    script.Then(AnswerBox(&failed));
-    bar->AddButton();
-    EXPECT_EQ(failed, "Error... | Unable to open CustomBar index.");
-    EXPECT_EQ(bar->Buttons().size(), 1u);
-}
-
-TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds) {
-    MakeBar();
+    // The editor refuses what the file could not hold and drops line ends.
     QString refused;
     script.Then(Editor("x", "say hi\n#grin"));
     script.Then(AnswerBox(&refused));
@@ -159,70 +146,29 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "R&&Dx");
     EXPECT_EQ(File(), "R&Dx\r\n" + std::string(253, 'y') + "\r\r\n#\r\n");
+
+    // A save that failed is said, and the button kept on the bar.
+    path = data.Path("profiles/gone/custbut.ndx").toStdString();
+    QString failed;
+    script.Then(Editor("N", "n"));
+    script.Then(AnswerBox(&failed));
+    bar->AddButton();
+    EXPECT_EQ(failed, "Error... | Unable to open CustomBar index.");
+    EXPECT_EQ(bar->Buttons().size(), 2u);
 }
 
-TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {
+// The frame's two bars: the toolbar holds every command, with its hint and picture, and
+// issues it; the custom bar sends a button over the Term connection. Both toggle.
+TEST_F(CustomButtonBarTest, FrameBarsIssueTheirCommandsAndToggle) {
     LoopbackServer server;
     StartConfigured();
-    CustomButtonBar* custom = frame->CustomBar();
-    ASSERT_NE(custom, nullptr);
-    EXPECT_TRUE(custom->Buttons().empty());
-
-    // Hidden, then given its first button: shown again, its check mark still off.
-    frame->OnCommand(kCmCustombar);
-    EXPECT_TRUE(custom->isHidden());
-    EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
-    script.Then(Editor("Look", "look"));
-    frame->OnCommand(kCmAddCustomButton);
-    EXPECT_FALSE(custom->isHidden());
-    EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
-    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
-    frame->OnCommand(kCmCustombar);
-    EXPECT_TRUE(custom->isHidden());
-    frame->OnCommand(kCmCustombar);
-    EXPECT_TRUE(frame->Menu().IsChecked(kCmCustombar));
-
-    ASSERT_TRUE(ConnectTerm(server));
-    QTest::mousePress(custom->Buttons().front(), Qt::LeftButton);
-    EXPECT_EQ(server.Read(500ms), "look\r\n");
-    frame->Term().Session().TermDisconnect();
-
-    script.Then(AnswerInput("Look"));
-    frame->OnCommand(kCmRemoveCustomButton);
-    EXPECT_FALSE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
-    EXPECT_TRUE(script.Done());
-
-    // Another profile: the bars are built again from its file, the shown flags kept.
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "alt"));
-    path = data.Path("profiles/alt/custbut.ndx").toStdString();
-    Put("Alt\r\nalt\r\r\n#\r\n");
-    frame->OnCommand(kCmCustombar);
-    for (int round = 0; round < 2; ++round) {
-        frame->Profile().SetName("alt");
-        frame->Profile().Switch("Now %s\r\n");
-    }
-    EXPECT_EQ(frame->windowTitle(), "TavClient - alt");
-    EXPECT_NE(ScreenText().find("Now alt"), std::string::npos);
-    custom = frame->CustomBar();
-    ASSERT_EQ(custom->Buttons().size(), 1u);
-    EXPECT_EQ(custom->Buttons().front()->text(), "Alt");
-    EXPECT_TRUE(custom->isHidden());
-    frame->OnCommand(kCmCustombar);
-    EXPECT_FALSE(custom->isHidden());
-    EXPECT_TRUE(frame->toolBarBreak(custom));
-}
-
-using ToolBarTest = FrameTest;
-
-TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndPictureIssuesItAndToggles) {
-    StartConfigured();
-    QToolBar* bar = frame->Tools();
-    ASSERT_NE(bar, nullptr);
-    auto byName = [&](const QString& name) { return Named<QToolButton>(bar, name); };
+    QToolBar* tools = frame->Tools();
+    ASSERT_NE(tools, nullptr);
+    auto byName = [&](const QString& name) { return Named<QToolButton>(tools, name); };
     QStringList names;
     QSet<QByteArray> pictures;
-    for (QAction* action : bar->actions()) {
-        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+    for (QAction* action : tools->actions()) {
+        auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action));
         if (button == nullptr) continue;
         names << button->accessibleName();
         EXPECT_FALSE(button->accessibleName().isEmpty());
@@ -266,6 +212,54 @@ TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndPictureIssuesItAndToggles) {
     frame->Menu().Action(kCmToolbar)->trigger();
     EXPECT_TRUE(frame->Tools()->isVisible());
     EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
+
+    // The custom bar: hidden, then given its first button: shown again, its check mark
+    // still off.
+    CustomButtonBar* custom = frame->CustomBar();
+    ASSERT_NE(custom, nullptr);
+    EXPECT_TRUE(custom->Buttons().empty());
+
+    frame->OnCommand(kCmCustombar);
+    EXPECT_TRUE(custom->isHidden());
+    EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
+    script.Then(Editor("Look", "look"));
+    frame->OnCommand(kCmAddCustomButton);
+    EXPECT_FALSE(custom->isHidden());
+    EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
+    EXPECT_TRUE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
+    frame->OnCommand(kCmCustombar);
+    EXPECT_TRUE(custom->isHidden());
+    frame->OnCommand(kCmCustombar);
+    EXPECT_TRUE(frame->Menu().IsChecked(kCmCustombar));
+
+    ASSERT_TRUE(ConnectTerm(server));
+    QTest::mousePress(custom->Buttons().front(), Qt::LeftButton);
+    EXPECT_EQ(server.Read(500ms), "look\r\n");
+    frame->Term().Session().TermDisconnect();
+
+    script.Then(AnswerInput("Look"));
+    frame->OnCommand(kCmRemoveCustomButton);
+    EXPECT_FALSE(QFileInfo::exists(data.Path("profiles/hero/custbut.ndx")));
+    EXPECT_TRUE(script.Done());
+
+    // Another profile: the bars are built again from its file, the shown flags kept.
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "alt"));
+    path = data.Path("profiles/alt/custbut.ndx").toStdString();
+    Put("Alt\r\nalt\r\r\n#\r\n");
+    frame->OnCommand(kCmCustombar);
+    for (int round = 0; round < 2; ++round) {
+        frame->Profile().SetName("alt");
+        frame->Profile().Switch("Now %s\r\n");
+    }
+    EXPECT_EQ(frame->windowTitle(), "TavClient - alt");
+    EXPECT_NE(ScreenText().find("Now alt"), std::string::npos);
+    custom = frame->CustomBar();
+    ASSERT_EQ(custom->Buttons().size(), 1u);
+    EXPECT_EQ(custom->Buttons().front()->text(), "Alt");
+    EXPECT_TRUE(custom->isHidden());
+    frame->OnCommand(kCmCustombar);
+    EXPECT_FALSE(custom->isHidden());
+    EXPECT_TRUE(frame->toolBarBreak(custom));
 }
 
 } // namespace

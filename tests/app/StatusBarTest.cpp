@@ -7,7 +7,6 @@
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -92,13 +91,6 @@ TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
     }
     for (const QLabel* label : bar.ModeIndicators())
         EXPECT_FALSE(label->accessibleName().isEmpty());
-
-    // A lock key pressed in the program reads the states again: still nothing to tell.
-    bar.ShowKeyboardModes(KeyboardModes{true, true, true});
-    QTest::keyClick(&bar, Qt::Key_CapsLock);
-    EXPECT_TRUE(WaitFor([&] {
-        return ModeTexts(bar.ModeIndicators()) == QStringList{"hidden", "hidden", "hidden"};
-    }));
 }
 
 TEST(MenuTableTest, PopupsNestAndEveryItemHasAHintAUniqueIdAndItsAcceleratorInItsText) {
