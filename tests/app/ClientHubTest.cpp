@@ -132,35 +132,11 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
 }
 
-// Escape does what "Close" does in each tool window the connection feeds (and in the
-// client log): it hides the window, wherever in it the keyboard is.
-TEST_F(ClientHubTest, EscapeHidesEachToolWindowFromAnyOfItsControls) {
-    QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
-                                &hub.Monitor()};
-    for (QWidget* window : windows) {
-        QList<QWidget*> targets{window};
-        for (QWidget* child : window->findChildren<QWidget*>())
-            if ((child->focusPolicy() & Qt::TabFocus) != 0) targets << child;
-        for (QWidget* target : targets) {
-            SCOPED_TRACE(window->windowTitle().toStdString() + " " +
-                         target->metaObject()->className() + " " +
-                         target->accessibleName().toStdString());
-            window->show();
-            target->setFocus();
-            QTest::keyClick(target, Qt::Key_Escape);
-            EXPECT_FALSE(window->isVisible());
-        }
-    }
-}
-
 // Fixed-size NUL-padded records, as the index replies carry them.
 std::string Records(std::size_t size, const std::vector<std::string>& texts) {
     std::string data;
-    for (const std::string& text : texts) {
-        std::string record = text.substr(0, size);
-        record.resize(size, '\0');
-        data += record;
-    }
+    for (const std::string& text : texts)
+        data += text.substr(0, size) + std::string(size - std::min(size, text.size()), '\0');
     return data;
 }
 
@@ -438,9 +414,27 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     EXPECT_EQ(box, "Error... | Not connected... the message was not posted.");
 }
 
-// Dragged anywhere, a divider stays where it can be grabbed again. A font chosen for the
-// text is kept.
-TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindowsAndTheFontChosenIsKept) {
+// Escape does what "Close" does in each tool window the connection feeds (and in the
+// client log): it hides the window, wherever in it the keyboard is. Dragged anywhere, a
+// divider stays where it can be grabbed again. A font chosen for the text is kept.
+TEST_F(ToolWindowsHubTest, EscapeHidesToolWindowsDividersStayInsideAndTheFontChosenIsKept) {
+    QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
+                                &hub.Monitor()};
+    for (QWidget* window : windows) {
+        QList<QWidget*> targets{window};
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if ((child->focusPolicy() & Qt::TabFocus) != 0) targets << child;
+        for (QWidget* target : targets) {
+            SCOPED_TRACE(window->windowTitle().toStdString() + " " +
+                         target->metaObject()->className() + " " +
+                         target->accessibleName().toStdString());
+            window->show();
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_FALSE(window->isVisible());
+        }
+    }
+
     hub.RestoreToolWindows();
     struct Row {
         ToolWindow& window;
