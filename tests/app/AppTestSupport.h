@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <fstream>
@@ -38,7 +40,9 @@ public:
 private:
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == last_ || steps_.empty() || pending_ != 0) return;
+        if (modal == nullptr || pending_ != 0) return unanswered_.invalidate();
+        if (modal == last_ || steps_.empty()) return Unanswered(modal);
+        unanswered_.invalidate();
         last_ = modal;
         Step step = std::move(steps_.front());
         steps_.pop_front();
@@ -50,7 +54,20 @@ private:
         });
     }
 
+    // A modal widget no step answers (a box a step did not expect, or a dialog its step
+    // left open) would hold the test in its event loop for ever: it fails and is closed.
+    void Unanswered(QWidget* modal) {
+        if (!unanswered_.isValid()) unanswered_.start();
+        if (unanswered_.elapsed() < 10000) return;
+        unanswered_.invalidate();
+        ADD_FAILURE() << "no step answered " << modal->metaObject()->className() << " \""
+                      << modal->windowTitle().toStdString() << "\"";
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) return dialog->reject();
+        modal->close();
+    }
+
     QTimer timer_;
+    QElapsedTimer unanswered_;
     std::deque<Step> steps_;
     QPointer<QWidget> last_;
     int pending_ = 0;

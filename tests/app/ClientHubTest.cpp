@@ -43,63 +43,9 @@ int LiveChildren() {
 
 using ClientHubTest = HubTest;
 
-TEST_F(ClientHubTest, IdentificationFilesKeepTheReceivedBytesUnderTheObjectsName) {
-    ASSERT_TRUE(Connect());
-    // The file holds the bytes as they came (line ends, 8-bit and all).
-    const std::string description = "A <i>lamp</i>.\r\nIt glows \xe9.\n\rEnd";
-    server.Send(Frame(IncomingType::idinfo, "lamp", "", description));
-    const QString path = data.Path("text/lamp.id");
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }));
-    EXPECT_EQ(FileBytes(path).toStdString(), description);
-    iddlg& window = hub.Identification();
-    EXPECT_EQ(window.NameLabel().text(), "lamp");
-
-    // Descriptions of objects whose names have accented letters: the kept file is listed
-    // under the object's own name (as the "Open..." chooser lists it) and opens again, for
-    // every range of Latin-1 letters and signs.
-    std::vector<std::string> names;
-    for (const int first : {0x80, 0xA0, 0xC0, 0xE0}) {
-        std::string name = "n";
-        for (int byte = first; byte < first + 32; ++byte)
-            name += static_cast<char>(byte);
-        names.push_back(name);
-        server.Send(Frame(IncomingType::idinfo, name, "", "About " + name));
-    }
-    const QDir text(data.Path("text"));
-    ASSERT_TRUE(
-        WaitFor([&] { return window.NameLabel().text() == Latin1ToQString(names.back()); }));
-    const QStringList listed = text.entryList({"*.id"}, QDir::Files);
-    for (const std::string& name : names) {
-        const QString file = Latin1ToQString(name) + ".id";
-        SCOPED_TRACE(file.toStdString());
-        EXPECT_TRUE(listed.contains(file));
-        ASSERT_TRUE(window.OpenFile(text.filePath(file)));
-        EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
-    }
-}
-
-// Escape does what "Close" does in each tool window the connection feeds (and in the
-// client log): it hides the window, wherever in it the keyboard is.
-TEST_F(ClientHubTest, EscapeHidesEachToolWindowFromAnyOfItsControls) {
-    QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
-                                &hub.Monitor()};
-    for (QWidget* window : windows) {
-        QList<QWidget*> targets{window};
-        for (QWidget* child : window->findChildren<QWidget*>())
-            if ((child->focusPolicy() & Qt::TabFocus) != 0) targets << child;
-        for (QWidget* target : targets) {
-            SCOPED_TRACE(window->windowTitle().toStdString() + " " +
-                         target->metaObject()->className() + " " +
-                         target->accessibleName().toStdString());
-            window->show();
-            target->setFocus();
-            QTest::keyClick(target, Qt::Key_Escape);
-            EXPECT_FALSE(window->isVisible());
-        }
-    }
-}
-
-TEST_F(ClientHubTest, StatusBarTimeLineAndMessageBoxFollowTheConnection) {
+// One connection from its start to the server's end: what the server sends reaches the
+// status bar, the time line, its message box, the identification files and the player.
+TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheEnd) {
     EXPECT_FALSE(term.ClientConnected());
     ASSERT_TRUE(Connect());
     const std::string connected = "Connected to 127.0.0.1 " + std::to_string(server.Port() - 1);
@@ -135,19 +81,44 @@ TEST_F(ClientHubTest, StatusBarTimeLineAndMessageBoxFollowTheConnection) {
     EXPECT_EQ(icon, QMessageBox::Information);
     EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
 
-    server.Send(Frame(IncomingType::disconnect));
-    ASSERT_TRUE(Logged("Server terminated client connection."));
-    EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
-}
+    // An identification file holds the bytes as they came (line ends, 8-bit and all).
+    const std::string description = "A <i>lamp</i>.\r\nIt glows \xe9.\n\rEnd";
+    server.Send(Frame(IncomingType::idinfo, "lamp", "", description));
+    const QString path = data.Path("text/lamp.id");
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }));
+    EXPECT_EQ(FileBytes(path).toStdString(), description);
+    iddlg& window = hub.Identification();
+    EXPECT_EQ(window.NameLabel().text(), "lamp");
 
-// The same cue delivered as a file again and again, as fast as the server can: one real
-// player at a time. (A cue starting a player and the exit ending it is the main frame's
-// test.)
-TEST_F(ClientHubTest, ACueDeliveredAgainAndAgainRunsOnePlayerAtATime) {
+    // Descriptions of objects whose names have accented letters: the kept file is listed
+    // under the object's own name (as the "Open..." chooser lists it) and opens again, for
+    // every range of Latin-1 letters and signs.
+    std::vector<std::string> names;
+    for (const int first : {0x80, 0xA0, 0xC0, 0xE0}) {
+        std::string name = "n";
+        for (int byte = first; byte < first + 32; ++byte)
+            name += static_cast<char>(byte);
+        names.push_back(name);
+        server.Send(Frame(IncomingType::idinfo, name, "", "About " + name));
+    }
+    const QDir text(data.Path("text"));
+    ASSERT_TRUE(
+        WaitFor([&] { return window.NameLabel().text() == Latin1ToQString(names.back()); }));
+    const QStringList listed = text.entryList({"*.id"}, QDir::Files);
+    for (const std::string& name : names) {
+        const QString file = Latin1ToQString(name) + ".id";
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_TRUE(listed.contains(file));
+        ASSERT_TRUE(window.OpenFile(text.filePath(file)));
+        EXPECT_EQ(window.Text().document()->toRawText(), Latin1ToQString("About " + name));
+    }
+
+    // The same cue delivered as a file again and again, as fast as the server can: one
+    // real player at a time. (A cue starting a player and the exit ending it is the main
+    // frame's test.)
     const QString player = data.Path("player.sh");
     ASSERT_TRUE(WritePlayer(player));
     CopyField(settings.modplayer, player.toLatin1().constData());
-    ASSERT_TRUE(Connect());
     std::string burst;
     for (int i = 0; i < 10; ++i)
         burst += Frame(IncomingType::sound_file, "rain.mod", "", "MOD");
@@ -155,16 +126,17 @@ TEST_F(ClientHubTest, ACueDeliveredAgainAndAgainRunsOnePlayerAtATime) {
     ASSERT_TRUE(Logged("burst done"));
     ASSERT_TRUE(WaitFor([&] { return hub.Sound().PlayerRunning(); }));
     EXPECT_EQ(LiveChildren(), 1);
+
+    server.Send(Frame(IncomingType::disconnect));
+    ASSERT_TRUE(Logged("Server terminated client connection."));
+    EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
 }
 
 // Fixed-size NUL-padded records, as the index replies carry them.
 std::string Records(std::size_t size, const std::vector<std::string>& texts) {
     std::string data;
-    for (const std::string& text : texts) {
-        std::string record = text.substr(0, size);
-        record.resize(size, '\0');
-        data += record;
-    }
+    for (const std::string& text : texts)
+        data += text.substr(0, size) + std::string(size - std::min(size, text.size()), '\0');
     return data;
 }
 
@@ -238,7 +210,6 @@ protected:
 
 TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/help.ndx"), "weapons\r\narmor\r\n"));
-    ASSERT_TRUE(WriteBytes(data.Path("profiles/other/help.ndx"), "other\r\n"));
     ASSERT_TRUE(Connect());
     tidxdlg& help = hub.HelpWindow();
     QListWidget& list = help.TopicList();
@@ -281,10 +252,31 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     Receive(Frame(IncomingType::helpindex_reply, "16 0"), list, 0);
     EXPECT_TRUE(Shows({}, list, {}));
     EXPECT_EQ(HelpNdx(), topic64 + "\r\n");
-    // A profile switch loads that profile's index.
+    // A profile switch loads that profile's index, which is cut at the limit when longer,
+    // as a received one is (the client log says so). (The decoders' limit for every index
+    // is the wire format's test.)
+    const std::size_t over = kMaxIndexEntries + 5;
+    const int limit = static_cast<int>(kMaxIndexEntries);
+    std::vector<std::string> names;
+    std::string helpFile;
+    for (std::size_t i = 0; i < over; ++i) {
+        names.push_back(std::to_string(i));
+        helpFile += "topic " + names.back() + "\r\n";
+    }
+    ASSERT_TRUE(
+        WriteBytes(data.Path("profiles/other/help.ndx"), QByteArray::fromStdString(helpFile)));
     term.ProfileName() = "other";
     hub.RestoreToolWindows();
-    EXPECT_TRUE(Shows({}, list, {"other"}));
+    EXPECT_EQ(list.count(), limit);
+    EXPECT_EQ(list.item(0)->text(), "topic 0");
+    list.clear();
+    server.Send(
+        Frame(IncomingType::helpindex_reply, "8 " + std::to_string(over), {}, Records(8, names)));
+    EXPECT_TRUE(WaitFor([&] { return list.count() >= limit; }));
+    EXPECT_EQ(list.count(), limit);
+    EXPECT_NE(hub.Log().Text().find("Help index cut to its first 10000 entries."),
+              std::string::npos);
+    EXPECT_EQ(Sent(), Lines{});
 
     server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "Alpha: the first letter."));
     EXPECT_TRUE(WaitFor([&] {
@@ -385,16 +377,10 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(window.Screen().GetAllText().find("wares"), std::string::npos);
     EXPECT_EQ(Sent(), Lines{});
-}
 
-// A heading goes to the board it was asked for, whatever board index arrives while the
-// dialog is open, and one that cannot go out is said so. (Where later choices go when a
-// request is answered with a text instead of an index is the board model's test.)
-TEST_F(ToolWindowsHubTest, HeadingsGoToTheBoardTheyWereMadeOn) {
-    ASSERT_TRUE(Connect());
-    TMsgListBox& boards = hub.BoardsWindow().BoardList();
-    TMsgListBox& messages = hub.BoardsWindow().MessageList();
-    hub.BoardsWindow().Toggle();
+    // A heading goes to the board it was asked for, whatever board index arrives while the
+    // dialog is open, and one that cannot go out is said so. (Where later choices go when a
+    // request is answered with a text instead of an index is the board model's test.)
     const Boards two = {{5, "General"}, {7, "Trade"}};
     const auto readTrade = [&] {
         boards.setCurrentRow(1);
@@ -428,37 +414,27 @@ TEST_F(ToolWindowsHubTest, HeadingsGoToTheBoardTheyWereMadeOn) {
     EXPECT_EQ(box, "Error... | Not connected... the message was not posted.");
 }
 
-// A help index far longer than any game's fills the list only up to the limit, and the
-// client log says so; a help.ndx that long is cut the same way. (The decoders' limit for
-// every index is the wire format's test.)
-TEST_F(ToolWindowsHubTest, AHelpIndexLongerThanTheLimitFillsTheListOnlyUpToIt) {
-    const std::size_t over = kMaxIndexEntries + 5;
-    std::vector<std::string> names;
-    std::string helpFile;
-    for (std::size_t i = 0; i < over; ++i) {
-        names.push_back(std::to_string(i));
-        helpFile += "topic " + names.back() + "\r\n";
+// Escape does what "Close" does in each tool window the connection feeds (and in the
+// client log): it hides the window, wherever in it the keyboard is. Dragged anywhere, a
+// divider stays where it can be grabbed again. A font chosen for the text is kept.
+TEST_F(ToolWindowsHubTest, EscapeHidesToolWindowsDividersStayInsideAndTheFontChosenIsKept) {
+    QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
+                                &hub.Monitor()};
+    for (QWidget* window : windows) {
+        QList<QWidget*> targets{window};
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if ((child->focusPolicy() & Qt::TabFocus) != 0) targets << child;
+        for (QWidget* target : targets) {
+            SCOPED_TRACE(window->windowTitle().toStdString() + " " +
+                         target->metaObject()->className() + " " +
+                         target->accessibleName().toStdString());
+            window->show();
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_FALSE(window->isVisible());
+        }
     }
-    ASSERT_TRUE(
-        WriteBytes(data.Path("profiles/hero/help.ndx"), QByteArray::fromStdString(helpFile)));
-    ASSERT_TRUE(Connect());
-    hub.RestoreToolWindows();
-    QListWidget& list = hub.HelpWindow().TopicList();
-    const int limit = static_cast<int>(kMaxIndexEntries);
-    EXPECT_EQ(list.count(), limit);
 
-    list.clear();
-    server.Send(
-        Frame(IncomingType::helpindex_reply, "8 " + std::to_string(over), {}, Records(8, names)));
-    EXPECT_TRUE(WaitFor([&] { return list.count() >= limit; }));
-    EXPECT_EQ(list.count(), limit);
-    EXPECT_NE(hub.Log().Text().find("Help index cut to its first 10000 entries."),
-              std::string::npos);
-}
-
-// Dragged anywhere, a divider stays where it can be grabbed again; at its smallest a
-// window still gives every part a size. A font chosen for the text is kept.
-TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindowsAndTheFontChosenIsKept) {
     hub.RestoreToolWindows();
     struct Row {
         ToolWindow& window;
@@ -482,13 +458,6 @@ TEST_F(ToolWindowsHubTest, DividersStayInsideTheirWindowsAndTheFontChosenIsKept)
                 EXPECT_TRUE(window->rect().contains(divider->geometry()))
                     << divider->geometry().y() << " " << divider->geometry().x();
             }
-        }
-        window->resize(window->minimumSize());
-        window->resize(1, 1); // the minimum size holds
-        for (QWidget* part : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (part->isWindow() || !part->isVisible()) continue;
-            EXPECT_TRUE(window->rect().contains(part->geometry()))
-                << part->metaObject()->className() << " " << part->accessibleName().toStdString();
         }
 
         script.Then(ChooseFont(17));

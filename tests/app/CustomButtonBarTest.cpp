@@ -22,17 +22,15 @@ using namespace std::chrono_literals;
 // Fills the button editor and presses OK (or Cancel); `seen` gets the fields it showed.
 ModalScript::Step Editor(const QString& name, const QString& command, bool ok = true,
                          QString* seen = nullptr) {
-    return [=](QWidget* w) {
-        auto* dialog = qobject_cast<tcustombuttoncfg*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        auto* nameEdit = Named<QLineEdit>(dialog, "Button name:");
-        auto* commandEdit = Named<QPlainTextEdit>(dialog, "Button command:");
+    return In<tcustombuttoncfg>([=](tcustombuttoncfg& dialog) {
+        auto* nameEdit = Named<QLineEdit>(&dialog, "Button name:");
+        auto* commandEdit = Named<QPlainTextEdit>(&dialog, "Button command:");
         ASSERT_TRUE(nameEdit && commandEdit);
         if (seen) *seen = nameEdit->text() + " | " + commandEdit->toPlainText();
         nameEdit->setText(name);
         commandEdit->setPlainText(command);
-        Named<QPushButton>(dialog, ok ? "OK" : "Cancel")->click();
-    };
+        Named<QPushButton>(&dialog, ok ? "OK" : "Cancel")->click();
+    });
 }
 struct Printer : LocalPrinter {
     void PrintLocal(std::string_view text) override { printed += text; }
@@ -132,18 +130,7 @@ TEST_F(CustomButtonBarTest, ShowsTheFileNewestFirstSendsOnThePressAndEditsThroug
     EXPECT_EQ(printer.printed, "Loading CustomBar...\r\nUnable to open CustomBar index.\r\n");
     EXPECT_TRUE(Shown().isEmpty());
 
-    // A save that failed is said, and the button kept on the bar.
-    path = data.Path("profiles/gone/custbut.ndx").toStdString();
-    QString failed;
-    script.Then(Editor("N", "n"));
-    script.Then(AnswerBox(&failed));
-    bar->AddButton();
-    EXPECT_EQ(failed, "Error... | Unable to open CustomBar index.");
-    EXPECT_EQ(bar->Buttons().size(), 1u);
-}
-
-TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds) {
-    MakeBar();
+    // The editor refuses what the file could not hold and drops line ends.
     QString refused;
     script.Then(Editor("x", "say hi\n#grin"));
     script.Then(AnswerBox(&refused));
@@ -159,16 +146,75 @@ TEST_F(CustomButtonBarTest, EditorRefusesWhatTheFileCouldNotHoldAndDropsLineEnds
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "R&&Dx");
     EXPECT_EQ(File(), "R&Dx\r\n" + std::string(253, 'y') + "\r\r\n#\r\n");
+
+    // A save that failed is said, and the button kept on the bar.
+    path = data.Path("profiles/gone/custbut.ndx").toStdString();
+    QString failed;
+    script.Then(Editor("N", "n"));
+    script.Then(AnswerBox(&failed));
+    bar->AddButton();
+    EXPECT_EQ(failed, "Error... | Unable to open CustomBar index.");
+    EXPECT_EQ(bar->Buttons().size(), 2u);
 }
 
-TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheBar) {
+// The frame's two bars: the toolbar holds every command, with its hint and picture, and
+// issues it; the custom bar sends a button over the Term connection. Both toggle.
+TEST_F(CustomButtonBarTest, FrameBarsIssueTheirCommandsAndToggle) {
     LoopbackServer server;
     StartConfigured();
+    QToolBar* tools = frame->Tools();
+    ASSERT_NE(tools, nullptr);
+    auto byName = [&](const QString& name) { return Named<QToolButton>(tools, name); };
+    QStringList names;
+    for (QAction* action : tools->actions()) {
+        auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action));
+        if (button == nullptr) continue;
+        names << button->accessibleName();
+        EXPECT_FALSE(button->accessibleName().isEmpty());
+        EXPECT_EQ(button->toolTip(), button->accessibleName());
+        const QImage image = button->icon().pixmap(24, 24).toImage();
+        EXPECT_FALSE(image.isNull()) << names.back().toStdString();
+    }
+    // Every command of the bar, each with a hint of its own and a picture.
+    EXPECT_EQ(names.size(), 24);
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
+
+    txtdlg& who = frame->Term().WhoWindow();
+    EXPECT_FALSE(who.isVisible());
+    byName("Toggle display of the who window")->click();
+    EXPECT_TRUE(who.isVisible());
+
+    // The scroll-back button has no menu item of its own.
+    byName("Display the term scrollback window")->click();
+    EXPECT_TRUE(frame->Term().ScrollWindow().isVisible());
+
+    QToolButton* ignore = byName("Toggle ignoring of triggers");
+    ignore->click();
+    EXPECT_TRUE(triggers.IgnoreTrigs());
+    EXPECT_TRUE(ignore->isChecked());
+    frame->OnCommand(kCmIgnoreTrigs);
+    EXPECT_FALSE(ignore->isChecked());
+
+    // Disabled with its menu item.
+    frame->Menu().SetEnabled(kCmWho, false);
+    EXPECT_FALSE(byName("Toggle display of the who window")->isEnabled());
+
+    // The toggle hides and shows the bar with the check mark.
+    EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
+    EXPECT_TRUE(frame->Tools()->isVisible());
+    frame->Menu().Action(kCmToolbar)->trigger();
+    EXPECT_TRUE(frame->Tools()->isHidden());
+    EXPECT_FALSE(frame->Menu().IsChecked(kCmToolbar));
+    frame->Menu().Action(kCmToolbar)->trigger();
+    EXPECT_TRUE(frame->Tools()->isVisible());
+    EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
+
+    // The custom bar: hidden, then given its first button: shown again, its check mark
+    // still off.
     CustomButtonBar* custom = frame->CustomBar();
     ASSERT_NE(custom, nullptr);
     EXPECT_TRUE(custom->Buttons().empty());
 
-    // Hidden, then given its first button: shown again, its check mark still off.
     frame->OnCommand(kCmCustombar);
     EXPECT_TRUE(custom->isHidden());
     EXPECT_FALSE(frame->Menu().IsChecked(kCmCustombar));
@@ -210,62 +256,6 @@ TEST_F(CustomButtonBarTest, FrameSendsAButtonOverTheTermConnectionAndTogglesTheB
     frame->OnCommand(kCmCustombar);
     EXPECT_FALSE(custom->isHidden());
     EXPECT_TRUE(frame->toolBarBreak(custom));
-}
-
-using ToolBarTest = FrameTest;
-
-TEST_F(ToolBarTest, HoldsEveryCommandWithItsHintAndPictureIssuesItAndToggles) {
-    StartConfigured();
-    QToolBar* bar = frame->Tools();
-    ASSERT_NE(bar, nullptr);
-    auto byName = [&](const QString& name) { return Named<QToolButton>(bar, name); };
-    QStringList names;
-    QSet<QByteArray> pictures;
-    for (QAction* action : bar->actions()) {
-        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
-        if (button == nullptr) continue;
-        names << button->accessibleName();
-        EXPECT_FALSE(button->accessibleName().isEmpty());
-        EXPECT_EQ(button->toolTip(), button->accessibleName());
-        const QImage image = button->icon().pixmap(24, 24).toImage();
-        EXPECT_FALSE(image.isNull()) << names.back().toStdString();
-        pictures.insert(
-            QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
-    }
-    // Every command of the bar, each with a hint and a picture of its own.
-    EXPECT_EQ(names.size(), 24);
-    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
-    EXPECT_EQ(pictures.size(), names.size());
-
-    txtdlg& who = frame->Term().WhoWindow();
-    EXPECT_FALSE(who.isVisible());
-    byName("Toggle display of the who window")->click();
-    EXPECT_TRUE(who.isVisible());
-
-    // The scroll-back button has no menu item of its own.
-    byName("Display the term scrollback window")->click();
-    EXPECT_TRUE(frame->Term().ScrollWindow().isVisible());
-
-    QToolButton* ignore = byName("Toggle ignoring of triggers");
-    ignore->click();
-    EXPECT_TRUE(triggers.IgnoreTrigs());
-    EXPECT_TRUE(ignore->isChecked());
-    frame->OnCommand(kCmIgnoreTrigs);
-    EXPECT_FALSE(ignore->isChecked());
-
-    // Disabled with its menu item.
-    frame->Menu().SetEnabled(kCmWho, false);
-    EXPECT_FALSE(byName("Toggle display of the who window")->isEnabled());
-
-    // The toggle hides and shows the bar with the check mark.
-    EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
-    EXPECT_TRUE(frame->Tools()->isVisible());
-    frame->Menu().Action(kCmToolbar)->trigger();
-    EXPECT_TRUE(frame->Tools()->isHidden());
-    EXPECT_FALSE(frame->Menu().IsChecked(kCmToolbar));
-    frame->Menu().Action(kCmToolbar)->trigger();
-    EXPECT_TRUE(frame->Tools()->isVisible());
-    EXPECT_TRUE(frame->Menu().IsChecked(kCmToolbar));
 }
 
 } // namespace

@@ -51,7 +51,20 @@ protected:
     int nextType = 0; // the file type chosen with it: 1 adds the HTML log
 };
 
-TEST_F(FrameCommandsTest, ClipboardAndSelectionReachTheGameFromMenuAndInputLine) {
+// Takes the URLs the desktop would open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+// While connected: the clipboard and the selection reach the game from the menu and the
+// input line. The mixer and the client help are other programs: the mixer a child holding
+// no socket or log of ours, the help the shipped text opened with the desktop's viewer.
+// Escape never hides the terminal window.
+TEST_F(FrameCommandsTest, ClipboardReachesTheGameAndOtherProgramsGetNothingOfOurs) {
     ASSERT_TRUE(ConnectTerm(server));
     QGuiApplication::clipboard()->setText(QStringLiteral("north\nsouth"));
     tinedit& input = frame->Term().InputLine();
@@ -71,9 +84,67 @@ TEST_F(FrameCommandsTest, ClipboardAndSelectionReachTheGameFromMenuAndInputLine)
     QTest::keyClick(&input, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&input, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "only this");
+
+    nextFile = data.Path("held.log");
+    frame->OnCommand(kCmBeginLog);
+    ASSERT_TRUE(commands().Log().IsOpen());
+
+    const QByteArray oldPath = qgetenv("PATH");
+    QDir(data.Path()).mkpath("bin");
+    ASSERT_TRUE(
+        WriteScript(data.Path("bin/pavucontrol"),
+                    "PATH=/usr/bin:/bin\n"
+                    "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
+                    " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n"));
+
+    qputenv("PATH", data.Path("empty").toLocal8Bit()); // no mixer installed
+    frame->OnCommand(kCmMixer);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
+    qputenv("PATH", data.Path("bin").toLocal8Bit());
+    frame->OnCommand(kCmMixer);
+    qputenv("PATH", oldPath);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+
+    const QString ran = data.Path("bin/pavucontrol.ran");
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(ran); }));
+    const std::string seen = FileText(ran);
+    EXPECT_EQ(seen.substr(0, 6), "args:\n");
+    EXPECT_NE(seen.find('/', 6), std::string::npos) << seen; // its descriptors were listed
+    EXPECT_EQ(seen.find("socket:"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("held.log"), std::string::npos) << seen;
+
+    boxes.shown.clear();
+    UrlRecorder viewer;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
+    const QString resources = qEnvironmentVariable("TAV_SOURCE_DIR") + "/resources";
+    commands().SetHelpFolders({data.Path("nowhere")}); // not installed
+    frame->OnCommand(kCmClientHelp);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
+    commands().SetHelpFolders({data.Path("nowhere"), resources}); // beside the program
+    frame->OnCommand(kCmClientHelp);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    ASSERT_EQ(viewer.opened.size(), 1);
+    const std::string help = FileText(viewer.opened.front().toLocalFile());
+    for (const char* topic : {"Ctrl+V", "Scroll Lock", "Begin log", "F1", "Config..."})
+        EXPECT_NE(help.find(topic), std::string::npos) << topic;
+
+    // Escape, wherever the keyboard is in it, never hides the terminal window.
+    for (QWidget* target : {static_cast<QWidget*>(&frame->Term().InputLine()),
+                            static_cast<QWidget*>(&frame->Term().MainScreenWidget()),
+                            static_cast<QWidget*>(&frame->Term())}) {
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+        EXPECT_TRUE(frame->Term().isVisible()) << target->metaObject()->className();
+        EXPECT_TRUE(frame->isVisible());
+    }
 }
 
-TEST_F(FrameCommandsTest, SelectionAndLogGoToRealFilesAndFailuresAreSaid) {
+// The selection and the logs go to real files and failures are said. The second file type
+// adds an HTML log in the screen's colours. Its file is not the one the chooser asked
+// about: an existing one is replaced only after a Yes, and the two logs begin together or
+// not at all.
+TEST_F(FrameCommandsTest, SelectionAndLogsGoToRealFilesAndFailuresAreSaid) {
     frame->Term().MainScreen().ClearSelection();
     frame->OnCommand(kCmSaveSelected);
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Nothing selected."});
@@ -103,12 +174,7 @@ TEST_F(FrameCommandsTest, SelectionAndLogGoToRealFilesAndFailuresAreSaid) {
         EXPECT_FALSE(commands().Log().IsOpen()) << id;
     }
     EXPECT_EQ(QDir::currentPath(), data.Path().chopped(data.Path().endsWith('/') ? 1 : 0));
-}
 
-// The second file type adds an HTML log in the screen's colours. Its file is not the one
-// the chooser asked about: an existing one is replaced only after a Yes, and the two logs
-// begin together or not at all.
-TEST_F(FrameCommandsTest, TheHtmlLogIsInTheScreensColoursAndAsksBeforeReplacing) {
     FreshScreen();
     frame->Term().SetScreenColor(ScreenColor::Background, MakeColor(0, 0, 0x40));
     nextFile = data.Path("colour.txt");
@@ -208,75 +274,6 @@ TEST_F(FrameCommandsTest, ColoursAndFontsGoToTheirScreensAndAreSaved) {
         FileText(data.Path("profiles/hero/tav.cfg")).find("\r\nlistfont:DejaVu Sans Mono\r\n"),
         std::string::npos)
         << "saved";
-}
-
-// Takes the URLs the desktop would open.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void Open(const QUrl& url) { opened << url; }
-};
-
-// The mixer and the client help are other programs: the mixer a child holding no socket
-// or log of ours, the help the shipped text opened with the desktop's viewer.
-TEST_F(FrameCommandsTest, MixerAndClientHelpStartOtherProgramsOrSayWhyNot) {
-    ASSERT_TRUE(ConnectTerm(server));
-    nextFile = data.Path("held.log");
-    frame->OnCommand(kCmBeginLog);
-    ASSERT_TRUE(commands().Log().IsOpen());
-
-    const QByteArray oldPath = qgetenv("PATH");
-    QDir(data.Path()).mkpath("bin");
-    ASSERT_TRUE(
-        WriteScript(data.Path("bin/pavucontrol"),
-                    "PATH=/usr/bin:/bin\n"
-                    "{ echo \"args:$*\"; for f in /proc/$$/fd/*; do readlink \"$f\"; done; }"
-                    " > \"$0.ran.tmp\"\nmv \"$0.ran.tmp\" \"$0.ran\"\n"));
-
-    qputenv("PATH", data.Path("empty").toLocal8Bit()); // no mixer installed
-    frame->OnCommand(kCmMixer);
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
-    qputenv("PATH", data.Path("bin").toLocal8Bit());
-    frame->OnCommand(kCmMixer);
-    qputenv("PATH", oldPath);
-    EXPECT_EQ(boxes.shown.size(), 1u);
-
-    const QString ran = data.Path("bin/pavucontrol.ran");
-    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(ran); }));
-    const std::string seen = FileText(ran);
-    EXPECT_EQ(seen.substr(0, 6), "args:\n");
-    EXPECT_NE(seen.find('/', 6), std::string::npos) << seen; // its descriptors were listed
-    EXPECT_EQ(seen.find("socket:"), std::string::npos) << seen;
-    EXPECT_EQ(seen.find("held.log"), std::string::npos) << seen;
-
-    boxes.shown.clear();
-    UrlRecorder viewer;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
-    const QString resources = qEnvironmentVariable("TAV_SOURCE_DIR") + "/resources";
-    commands().SetHelpFolders({data.Path("nowhere")}); // not installed
-    frame->OnCommand(kCmClientHelp);
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... CreateProcess() failed!"});
-    commands().SetHelpFolders({data.Path("nowhere"), resources}); // beside the program
-    frame->OnCommand(kCmClientHelp);
-    EXPECT_EQ(boxes.shown.size(), 1u);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    ASSERT_EQ(viewer.opened.size(), 1);
-    const std::string help = FileText(viewer.opened.front().toLocalFile());
-    for (const char* topic : {"Ctrl+V", "Scroll Lock", "Begin log", "F1", "Config..."})
-        EXPECT_NE(help.find(topic), std::string::npos) << topic;
-}
-
-TEST_F(FrameCommandsTest, EscapeNeverHidesTheTerminalWindow) {
-    for (QWidget* target : {static_cast<QWidget*>(&frame->Term().InputLine()),
-                            static_cast<QWidget*>(&frame->Term().MainScreenWidget()),
-                            static_cast<QWidget*>(&frame->Term())}) {
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key_Escape);
-        EXPECT_TRUE(frame->Term().isVisible()) << target->metaObject()->className();
-        EXPECT_TRUE(frame->isVisible());
-    }
 }
 
 } // namespace

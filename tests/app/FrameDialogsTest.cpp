@@ -51,32 +51,9 @@ protected:
     LoopbackServer termPeer;
 };
 
-// How each ending of the dialog is answered is the edit flow's and the dialog's tests'
-// business; here the frame's part: the keyboard back in the input line, or with "minimize
-// on edit" the frame minimised after the reply.
-TEST_F(FrameDialogsTest, AfterTheReplyTheInputLineHasTheKeyboardOrTheFrameIsMinimised) {
-    ASSERT_TRUE(ConnectClient(clientPeer));
-    for (const bool minimize : {false, true}) {
-        SCOPED_TRACE(minimize);
-        settings.minimizeonedit = minimize ? 1 : 0;
-        QString seen;
-        script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "A short\ndwarf."); }, &seen));
-        clientPeer.Send(
-            Frame(IncomingType::edit_request, "Your\r\ndescription", "", "A tall\r\nelf."));
-        EXPECT_EQ(NextEditReply(), std::string("A short\r\ndwarf.") + '\0');
-        EXPECT_EQ(seen, "Your  description | A tall\nelf.");
-        EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
-        if (minimize) {
-            EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
-        } else {
-            EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
-            EXPECT_FALSE(frame->isMinimized());
-        }
-    }
-}
-
 // Without a connection the multi-line send says so; connected, it sends the text with its
-// own line ends and echoes it.
+// own line ends and echoes it; a server edit while it is open, and after any edit reply
+// the keyboard back in the input line or the frame minimised.
 TEST_F(FrameDialogsTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt) {
     QPushButton& mlSend = frame->Term().MlSendButton();
     mlSend.click();
@@ -135,6 +112,27 @@ TEST_F(FrameDialogsTest, MultiLineSendSendsTheTextWithItsOwnLineEndsAndEchoesIt)
         return received == "typed for the game";
     })) << received;
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+
+    // How each ending of the dialog is answered is the edit flow's and the dialog's tests'
+    // business; here the frame's part: the keyboard back in the input line, or with "minimize
+    // on edit" the frame minimised after the reply.
+    for (const bool minimize : {false, true}) {
+        SCOPED_TRACE(minimize);
+        settings.minimizeonedit = minimize ? 1 : 0;
+        QString seen;
+        script.Then(InEditor([](tmarrowedit& d) { TypeAndFinish(d, "A short\ndwarf."); }, &seen));
+        clientPeer.Send(
+            Frame(IncomingType::edit_request, "Your\r\ndescription", "", "A tall\r\nelf."));
+        EXPECT_EQ(NextEditReply(), std::string("A short\r\ndwarf.") + '\0');
+        EXPECT_EQ(seen, "Your  description | A tall\nelf.");
+        EXPECT_TRUE(WaitFor([&] { return !frame->Client().Edits().Busy(); }));
+        if (minimize) {
+            EXPECT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
+        } else {
+            EXPECT_TRUE(WaitFor([&] { return frame->Term().InputLine().hasFocus(); }));
+            EXPECT_FALSE(frame->isMinimized());
+        }
+    }
 }
 
 TEST_F(FrameDialogsTest, ATimerMadeInTheDialogIsSavedAndRunsOnceConnected) {
@@ -160,7 +158,9 @@ TEST_F(FrameDialogsTest, ATimerMadeInTheDialogIsSavedAndRunsOnceConnected) {
     EXPECT_TRUE(PeerReceives(termPeer, "cast heal\nn\n"));
 }
 
-TEST_F(FrameDialogsTest, VariablesWindowFollowsTheLastTriggerAndAliasArguments) {
+// The variables view follows the last trigger and alias arguments; an export imported
+// again reports what was merged and refused.
+TEST_F(FrameDialogsTest, VariablesViewAndSettingsExportFollowTheTriggers) {
     triggers.AddTrigger("%1 tells you %2", "");
     triggers.AddTrigger("%3 arrives", "");
     frame->OnCommand(kCmVariables);
@@ -180,9 +180,8 @@ TEST_F(FrameDialogsTest, VariablesWindowFollowsTheLastTriggerAndAliasArguments) 
     EXPECT_EQ(std::string(triggers.Vars().Get(2)), "<b>hi</b>");
     frame->OnCommand(kCmVariables);
     EXPECT_FALSE(window.isVisible());
-}
 
-TEST_F(FrameDialogsTest, ExportThenImportReportsWhatWasMergedAndRefused) {
+    triggers.ClearTriggers();
     triggers.AddTrigger("hungry", "eat\r\n");
     const QString file = data.Path("shared.txt");
     script.Then(ChooseFile(file));

@@ -27,7 +27,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,24 +51,6 @@ inline QStringList Rows(const QListWidget& list) {
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// The cells from..to-1 of a screen line (kWideTail for the right half of a wide character).
-inline std::u32string Cells(const ScreenLine& line, int from, int to) {
-    return std::u32string(line.ch + from, line.ch + to);
-}
-// The last line of `screen`, from its cursor's up, whose cells begin with `start`.
-inline const ScreenLine* LastLineStarting(const TMudScreen& screen, std::u32string_view start) {
-    const int width = static_cast<int>(start.size());
-    for (int n = screen.BufferLine(); n >= 0; --n)
-        if (Cells(screen.Line(n), 0, width) == start) return &screen.Line(n);
-    return nullptr;
-}
-inline std::vector<CellColor> TextColors(const ScreenLine& line, std::initializer_list<int> cols) {
-    std::vector<CellColor> colors;
-    for (int col : cols)
-        colors.push_back(line.TextColor(col));
-    return colors;
 }
 
 // A step that expects the modal widget to be a `Dialog` and lets `act` answer it.

@@ -41,15 +41,6 @@ protected:
     bool Exists(const QString& name) const { return QFileInfo::exists(data.Path(name)); }
 };
 
-// The scripts that run the whole program give a new profile this file, so that it starts
-// without the configuration dialog; it must be what the program itself would write.
-TEST_F(MainFrameTest, ConfiguredProfileFileOfTheScriptsIsWhatTheProgramWrites) {
-    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
-    EXPECT_EQ(
-        FileBytes(data.Path("profiles/hero/tav.cfg")),
-        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
-}
-
 // The first start creates a profile and applies it; the new profile is configured from
 // the dialog alone: it opens by itself, and what it takes is applied, logged and saved
 // (what it refuses, and a cancelled dialog, are the configuration command's tests).
@@ -137,8 +128,19 @@ TEST_F(MainFrameTest, PlacesFrameAndToolWindowsAtTheProfilesRectanglesWithEither
     EXPECT_TRUE(WaitFor([&] { return stored.termpos == Rect{40, 50, 640, 450}; }, 2000));
 }
 
-TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
-    StartConfigured();
+// A configured profile as the scripts that run the whole program give one (the file they
+// use must be what the program itself writes), then the frame started on it: its tool
+// windows, its aliases and its settings dialogs.
+TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
+    ListProfiles();
+    ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "hero"));
+    EXPECT_EQ(
+        FileBytes(data.Path("profiles/hero/tav.cfg")),
+        FileBytes(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tests/app/data/configured_tav.cfg"));
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/aliases.cfg"), "k=kill %1\r\nbad line\r\n"));
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/options.cfg"), "mine=kept\nencoding=latin1\n"));
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
     tmudterm& term = frame->Term();
     ClientHub& client = frame->Client();
     struct Row {
@@ -182,21 +184,15 @@ TEST_F(MainFrameTest, ToolWindowsToggleFromTheViewMenuAndNameTheirControls) {
     frame->Menu().Action(kCmFind)->trigger();
     EXPECT_TRUE(term.FindText().isVisible());
     EXPECT_EQ(UnnamedControls(term.FindText()), std::vector<std::string>{});
-}
 
-// Options > Aliases... edits a copy: New, Edit and Delete, a taken name refused with a
-// message; OK writes aliases.cfg (keeping the line it did not understand) and the list is
-// used at once; Cancel keeps everything.
-TEST_F(MainFrameTest, AliasesDialogEditsACopyThatOkSaves) {
-    ListProfiles();
-    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/aliases.cfg"), "k=kill %1\r\nbad line\r\n"));
-    StartConfigured();
-    tmudterm& term = frame->Term();
+    // Options > Aliases... edits a copy: New, Edit and Delete, a taken name refused with a
+    // message; OK writes aliases.cfg (keeping the line it did not understand) and the list
+    // is used at once; Cancel keeps everything.
     EXPECT_EQ(term.Aliases(), (std::vector<Alias>{{"k", "kill %1"}}));
     EXPECT_NE(term.Session().RecentText().find("aliases.cfg: 1 line(s) not understood"),
               std::string::npos);
-    const auto saved = [&] { return FileBytes(data.Path("profiles/hero/aliases.cfg")); };
-    const auto rows = [](const AliasDialog& dialog) {
+    const auto aliasesFile = [&] { return FileBytes(data.Path("profiles/hero/aliases.cfg")); };
+    const auto listed = [](const AliasDialog& dialog) {
         QStringList texts;
         for (int k = 0; k < dialog.List().count(); ++k)
             texts << dialog.List().item(k)->text();
@@ -218,34 +214,28 @@ TEST_F(MainFrameTest, AliasesDialogEditsACopyThatOkSaves) {
         dialog.List().setCurrentRow(0);
         dialog.BodyField().setText("kill %1;loot");
         Named<QPushButton>(&dialog, "Edit")->click();
-        EXPECT_EQ(rows(dialog), (QStringList{"k = kill %1;loot", "gg = get all;look"}));
+        EXPECT_EQ(listed(dialog), (QStringList{"k = kill %1;loot", "gg = get all;look"}));
         Named<QPushButton>(&dialog, "OK")->click();
     }));
     frame->Menu().Action(kCmAliases)->trigger();
     ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(refusal, "Error... | There is an alias k already.");
-    EXPECT_EQ(saved(), "k=kill %1;loot\r\nbad line\r\ngg=get all;look\r\n");
+    EXPECT_EQ(aliasesFile(), "k=kill %1;loot\r\nbad line\r\ngg=get all;look\r\n");
     EXPECT_EQ(term.Aliases(), (std::vector<Alias>{{"k", "kill %1;loot"}, {"gg", "get all;look"}}));
 
     script.Then(In<AliasDialog>([&](AliasDialog& dialog) {
         Named<QPushButton>(&dialog, "Delete")->click();
-        EXPECT_EQ(rows(dialog), QStringList{"gg = get all;look"});
+        EXPECT_EQ(listed(dialog), QStringList{"gg = get all;look"});
         Named<QPushButton>(&dialog, "Cancel")->click();
     }));
     frame->OnCommand(kCmAliases);
     ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
     EXPECT_EQ(term.Aliases().size(), 2U);
-    EXPECT_EQ(saved(), "k=kill %1;loot\r\nbad line\r\ngg=get all;look\r\n");
-}
+    EXPECT_EQ(aliasesFile(), "k=kill %1;loot\r\nbad line\r\ngg=get all;look\r\n");
 
-// The settings dialogs of the frame: the more options (read with the profile) and the
-// function keys are saved on OK only; "Colors..." of the configuration changes the MUD
-// colours at once, kept when the configuration is cancelled.
-TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
-    ListProfiles();
-    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/options.cfg"), "mine=kept\nencoding=latin1\n"));
-    StartConfigured();
-    tmudterm& term = frame->Term();
+    // The more options (read with the profile) and the function keys are saved on OK only;
+    // "Colors..." of the configuration changes the MUD colours at once, kept when the
+    // configuration is cancelled.
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_TRUE(frame->Menu().IsEnabled(kCmMoreOptions));
     auto choose = [](QDialogButtonBox::StandardButton button) {
@@ -262,16 +252,16 @@ TEST_F(MainFrameTest, SettingsDialogsChangeTheProfileAsTheyShould) {
             dialog.findChild<QDialogButtonBox*>()->button(button)->click();
         });
     };
-    auto saved = [&] { return FileBytes(data.Path("profiles/hero/options.cfg")); };
+    auto optionsFile = [&] { return FileBytes(data.Path("profiles/hero/options.cfg")); };
     script.Then(choose(QDialogButtonBox::Cancel));
     frame->OnCommand(kCmMoreOptions);
-    EXPECT_EQ(saved(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
+    EXPECT_EQ(optionsFile(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
     EXPECT_FALSE(term.Session().AutoReconnect());
 
     script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
-    EXPECT_EQ(saved(),
+    EXPECT_EQ(optionsFile(),
               "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=1\ntlsport=6697\n"
               "separator=;\n");
     EXPECT_EQ(term.Options(),

@@ -24,20 +24,14 @@
 
 namespace tav::test {
 
-// True when a socket listens on 127.0.0.1:`port` (or on every address), from the kernel's
-// own table, so that asking does not open a connection the peer would log.
+// True when a socket listens on `port`, from the kernel's own table, so that asking does
+// not open a connection the peer would log.
 inline bool Listening(int port) {
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly)) return false;
-    table.readLine(); // the heading
-    while (!table.atEnd()) {
-        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
-        if (fields.size() < 4 || fields[3] != "0A") continue; // 0A: LISTEN
-        const QList<QByteArray> local = fields[1].split(':');
-        if (local.size() == 2 && local[1].toInt(nullptr, 16) == port &&
-            (local[0] == "0100007F" || local[0] == "00000000"))
-            return true;
-    }
+    const QByteArray local = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    for (const QByteArray& line : table.readAll().split('\n'))
+        if (line.contains(local + ' ') && line.contains(" 0A ")) return true; // 0A: LISTEN
     return false;
 }
 

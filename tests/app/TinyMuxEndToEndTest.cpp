@@ -102,12 +102,17 @@ TEST_F(TinyMuxEndToEnd, NegotiatesOptionsShowsUnicodeInColourThenConnectsSecurel
     Type("think X=[chr(233)] [chr(8364)] [chr(20013)][chr(25991)] [ansi(<#FF8040>,orange)].");
     ASSERT_TRUE(WaitForText("orange.\r\n")) << Recent();
     EXPECT_TRUE(Has(relay.FromGame(), "\xE4\xB8\xAD\xE6\x96\x87 \x1B[38;5;209morange\x1B[0m."));
-    const ScreenLine* line = LastLineStarting(frame->Term().MainScreen(), U"X=");
-    ASSERT_NE(line, nullptr) << Recent();
-    EXPECT_EQ(Cells(*line, 0, 18), std::u32string(U"X=\u00E9 \u20AC \u4E2D") + kWideTail +
-                                       U'\u6587' + kWideTail + U" orange.");
+    const TMudScreen& screen = frame->Term().MainScreen();
+    int n = screen.BufferLine();
+    while (n > 0 && std::u32string_view(screen.Line(n).ch, 2) != U"X=")
+        --n;
+    const ScreenLine& line = screen.Line(n);
+    EXPECT_EQ(std::u32string(line.ch, 18), std::u32string(U"X=\u00E9 \u20AC \u4E2D") + kWideTail +
+                                               U'\u6587' + kWideTail + U" orange.")
+        << Recent();
     const CellColor orange = ExplicitCellColor(0x5F87FF); // xterm 209: (255, 135, 95)
-    EXPECT_EQ(TextColors(*line, {10, 11, 16, 17}), (std::vector<CellColor>{0, orange, orange, 0}));
+    for (const int column : {10, 11, 16, 17})
+        EXPECT_EQ(line.TextColor(column), column == 10 || column == 17 ? 0 : orange) << column;
     EXPECT_FALSE(session().Secure());
     frame->OnCommand(kCmTermDisconnect);
     ASSERT_TRUE(WaitFor([&] { return !session().Connected(); }));
