@@ -132,25 +132,6 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
 }
 
-// Fixed-size NUL-padded records, as the index replies carry them.
-std::string Records(std::size_t size, const std::vector<std::string>& texts) {
-    std::string data;
-    for (const std::string& text : texts)
-        data += text.substr(0, size) + std::string(size - std::min(size, text.size()), '\0');
-    return data;
-}
-
-// Board index entries: the number (32 bits, little-endian) and the title.
-std::string BoardRecords(const std::vector<std::pair<std::int32_t, std::string>>& boards) {
-    std::string data;
-    for (const auto& [number, title] : boards) {
-        for (int shift = 0; shift < 32; shift += 8)
-            data += static_cast<char>((static_cast<std::uint32_t>(number) >> shift) & 0xFF);
-        data += Records(kBoardTitleBytes, {title});
-    }
-    return data;
-}
-
 using Lines = std::vector<std::string>;
 using Boards = std::vector<std::pair<std::int32_t, std::string>>;
 
