@@ -218,47 +218,6 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
 }
 
-// However the socket cuts the stream, the cells, lines and pending bytes end up the same.
-TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
-    using namespace std::string_literals;
-    const std::pair<TextEncoding, std::string> streams[] = {
-        // Overlong sequences are abandoned at the same byte wherever the cut falls (other
-        // streams are term_chunks_fuzzer's).
-        {TextEncoding::SevenBit, "\x1b[" + std::string(300, '1') + "mAB\r\n"},
-        {TextEncoding::SevenBit, "\x1b[" + std::string(253, ';') + "1mAB\r\n"},
-        {TextEncoding::SevenBit, "\xff\xfa" + std::string(9000, 'p') + "\xff\xf0ok\r\n"},
-        {TextEncoding::SevenBit,
-         "\xff\xfa" + std::string(kMaxSubnegotiation - 3, 'p') + "\xff\xf0ok\r\n"},
-    };
-    const auto render = [](TextEncoding encoding, const std::vector<std::string>& chunks) {
-        Fixture f;
-        f.settings.urlaware = 1;
-        f.screen.SetEncoding(encoding);
-        std::string lines;
-        for (const auto& c : chunks) {
-            f.Feed(c);
-            for (auto& l : f.Lines())
-                lines += l + "|";
-        }
-        std::string cells;
-        for (int n = 0; n < f.screen.Lines(); ++n)
-            for (int k = 0; k < kBufferColumns; ++k)
-                cells +=
-                    std::to_string(f.screen.Line(n).ch[k]) + ":" + std::to_string(f.AttrAt(n, k));
-        return std::make_tuple(cells, lines, f.screen.PendingBytes());
-    };
-    for (const auto& [encoding, input] : streams) {
-        const auto expected = render(encoding, {input});
-        for (std::size_t split = 1; split < input.size() && input.size() < 1000; ++split)
-            ASSERT_EQ(render(encoding, {input.substr(0, split), input.substr(split)}), expected)
-                << "split at " << split << " of " << testing::PrintToString(input);
-        std::vector<std::string> bytes;
-        for (char ch : input)
-            bytes.emplace_back(1, ch);
-        EXPECT_EQ(render(encoding, bytes), expected) << testing::PrintToString(input);
-    }
-}
-
 TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
     Fixture f;
     f.screen.PageUp(true); // at T = 0 still marks scrolled back
