@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -112,20 +111,6 @@ bool Has(const QImage& image, const QRect& rect, const QColor& color, bool only 
 }
 bool Only(const QImage& image, const QRect& rect, const QColor& color) {
     return Has(image, rect, color, true);
-}
-
-// A CJK word the screen's font lacks comes from a fallback font, each character across
-// its two cells; the character after it keeps its own cell.
-TEST(ScreenWidgetPaint, WideCharactersFromAFallbackFontFillBothCells) {
-    const QStringList families = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    if (families.isEmpty()) GTEST_SKIP() << "no font for Chinese installed";
-    Screen s;
-    s.model.SetEncoding(TextEncoding::Utf8);
-    s.Feed("\xE4\xB8\xAD\xE6\x96\x87x\r\n");
-    const QImage image = s.Grab();
-    for (int col = 0; col < 5; ++col)
-        EXPECT_FALSE(Only(image, s.Cell(0, col), Qt::black)) << col;
-    EXPECT_TRUE(Only(image, s.Cell(0, 5), Qt::black));
 }
 
 // A custom table's entry, the URL underline, the selection, the cursor, the visual bell
