@@ -17,13 +17,11 @@ struct RecordingView : ScreenView {
     int visualBells = 0;
     std::vector<int> scrolls;
     std::vector<bool> holdFrames;
-    int scrollMax = -1;
     int scrollPos = -1;
     void Bell(const std::string& path) override { bells.push_back(path); }
     void VisualBell() override { ++visualBells; }
     void ScrollPixels(int dy) override { scrolls.push_back(dy); }
     void FrameHold(bool held) override { holdFrames.push_back(held); }
-    void SetScrollRange(int, int max) override { scrollMax = max; }
     void SetScrollPos(int pos) override { scrollPos = pos; }
 };
 

@@ -113,8 +113,9 @@ bool Only(const QImage& image, const QRect& rect, const QColor& color) {
     return Has(image, rect, color, true);
 }
 
-// A custom table's entry, the URL underline, the selection, the cursor, the visual bell
-// and the frame of held text, each drawn in its colour (the rules are CellColorsTest's).
+// A custom table's entry, the URL underline, the selection, the visual bell and the frame
+// of held text, each drawn in its colour (the rules are CellColorsTest's; the cursor's
+// block is CursorStaysWithItsLineWhenScrolledBack's).
 TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
     Screen s;
     s.settings.customcolors = 1;
@@ -138,9 +139,6 @@ TEST(ScreenWidgetPaint, ColoursSelectionUrlCursorAndBell) {
     EXPECT_TRUE(Only(image, s.Cell(1, 2), Qt::black));
     s.widget->ClearSelection();
 
-    s.widget->ToggleCursor(CursorStyle::Block);
-    EXPECT_TRUE(Only(s.Grab(), s.Cell(2, 0), Q(s.widget->TextColor())));
-    s.widget->ToggleCursor(CursorStyle::Block);
     s.widget->VisualBell();
     EXPECT_TRUE(Only(s.Grab(), s.Cell(2, 0), Q(kAlertColor)));
     EXPECT_TRUE(
