@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,11 @@ struct RecordingView : ScreenView {
     int visualBells = 0;
     std::vector<int> scrolls;
     std::vector<bool> holdFrames;
-    int scrollMax = -1;
     int scrollPos = -1;
     void Bell(const std::string& path) override { bells.push_back(path); }
     void VisualBell() override { ++visualBells; }
     void ScrollPixels(int dy) override { scrolls.push_back(dy); }
     void FrameHold(bool held) override { holdFrames.push_back(held); }
-    void SetScrollRange(int, int max) override { scrollMax = max; }
     void SetScrollPos(int pos) override { scrollPos = pos; }
 };
 
@@ -42,6 +41,10 @@ struct Fixture {
         return test::CellBytes(screen.Line(n), TextLength(screen.Line(n)));
     }
     Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
+    // A window of `rows` by `cols` cells with the default 7 x 15 font.
+    void Resize(int rows, int cols) {
+        screen.SetScreenRect({0, 0, 4 + 7 * cols, 15 * rows}, false);
+    }
 };
 
 using Lines = std::vector<std::string>;
@@ -218,47 +221,6 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
 }
 
-// However the socket cuts the stream, the cells, lines and pending bytes end up the same.
-TEST(MudScreenPending, AnySplitOfTheStreamGivesTheSameScreen) {
-    using namespace std::string_literals;
-    const std::pair<TextEncoding, std::string> streams[] = {
-        // Overlong sequences are abandoned at the same byte wherever the cut falls (other
-        // streams are term_chunks_fuzzer's).
-        {TextEncoding::SevenBit, "\x1b[" + std::string(300, '1') + "mAB\r\n"},
-        {TextEncoding::SevenBit, "\x1b[" + std::string(253, ';') + "1mAB\r\n"},
-        {TextEncoding::SevenBit, "\xff\xfa" + std::string(9000, 'p') + "\xff\xf0ok\r\n"},
-        {TextEncoding::SevenBit,
-         "\xff\xfa" + std::string(kMaxSubnegotiation - 3, 'p') + "\xff\xf0ok\r\n"},
-    };
-    const auto render = [](TextEncoding encoding, const std::vector<std::string>& chunks) {
-        Fixture f;
-        f.settings.urlaware = 1;
-        f.screen.SetEncoding(encoding);
-        std::string lines;
-        for (const auto& c : chunks) {
-            f.Feed(c);
-            for (auto& l : f.Lines())
-                lines += l + "|";
-        }
-        std::string cells;
-        for (int n = 0; n < f.screen.Lines(); ++n)
-            for (int k = 0; k < kBufferColumns; ++k)
-                cells +=
-                    std::to_string(f.screen.Line(n).ch[k]) + ":" + std::to_string(f.AttrAt(n, k));
-        return std::make_tuple(cells, lines, f.screen.PendingBytes());
-    };
-    for (const auto& [encoding, input] : streams) {
-        const auto expected = render(encoding, {input});
-        for (std::size_t split = 1; split < input.size() && input.size() < 1000; ++split)
-            ASSERT_EQ(render(encoding, {input.substr(0, split), input.substr(split)}), expected)
-                << "split at " << split << " of " << testing::PrintToString(input);
-        std::vector<std::string> bytes;
-        for (char ch : input)
-            bytes.emplace_back(1, ch);
-        EXPECT_EQ(render(encoding, bytes), expected) << testing::PrintToString(input);
-    }
-}
-
 TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
     Fixture f;
     f.screen.PageUp(true); // at T = 0 still marks scrolled back
@@ -421,6 +383,157 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     EXPECT_EQ(f.Text(f.screen.BufferLine() - 1), "next");
     EXPECT_EQ(f.Text(f.screen.BufferLine() - 2), "l59");
     EXPECT_EQ(f.Text(f.screen.BufferLine() - 6), "l54");
+}
+
+// Every position the screen keeps must address the buffer after any mix of input, paging,
+// scroll-bar requests, resizes, resets and holds (random mixes are screen_fuzzer's).
+// The bounds, then every visible row and the cursor line read as painting does.
+::testing::AssertionResult Consistent(const TMudScreen& s) {
+    const int lines = s.Lines();
+    const int rows = s.Rows();
+    std::string faults;
+    auto need = [&](bool ok, const char* what) {
+        if (!ok) faults += std::string(what) + "; ";
+    };
+    auto inBuffer = [&](TMudScreen::CellPos p) {
+        return p.line >= 0 && p.line < lines && p.col >= 0 && p.col < kBufferColumns;
+    };
+    need(rows >= 1 && rows <= lines, "1 <= R <= L");
+    need(s.Columns() >= 1 && s.Columns() <= kBufferColumns, "1 <= C <= 132");
+    need(s.Top() >= 0 && s.Top() <= lines - rows, "0 <= T <= L - R");
+    need(s.SavedTop() >= 0 && s.SavedTop() <= lines - rows, "0 <= saved top <= L - R");
+    need(s.CursorRow() >= 0 && s.CursorRow() < rows, "0 <= r < R");
+    need(s.CursorCol() >= 0 && s.CursorCol() < kBufferColumns, "0 <= c < 132");
+    need(s.BufferLine() >= 0 && s.BufferLine() < lines, "0 <= bl < L");
+    need(s.BufferCol() >= 0 && s.BufferCol() < kBufferColumns, "0 <= bc < 132");
+    need(inBuffer(s.SelectionAnchor()), "selection anchor in the buffer");
+    need(inBuffer(s.SelectionEnd()), "selection end in the buffer");
+    if (!faults.empty()) {
+        return ::testing::AssertionFailure()
+               << faults << "L=" << lines << " R=" << rows << " C=" << s.Columns()
+               << " T=" << s.Top() << " saved=" << s.SavedTop() << " r=" << s.CursorRow()
+               << " c=" << s.CursorCol() << " bl=" << s.BufferLine() << " bc=" << s.BufferCol();
+    }
+    for (int k = 0; k < rows; ++k)
+        (void)s.Line(s.Top() + k);
+    (void)s.Line(s.BufferLine());
+    return ::testing::AssertionSuccess();
+}
+
+using Op = std::function<void(Fixture&)>;
+struct Step {
+    const char* name;
+    Op run;
+};
+
+Op Bytes(std::string bytes) {
+    return [bytes](Fixture& f) { f.Feed(bytes); };
+}
+Op Request(ScrollRequest request, int position = 0) {
+    return [=](Fixture& f) { f.screen.ScrollBar(request, position); };
+}
+
+std::vector<Step> AllSteps() {
+    std::string burst;
+    for (int k = 0; k < 40; ++k)
+        burst += "burst " + std::to_string(k) + "\r\n";
+    return {
+        {"40 lines", Bytes(burst)},
+        {"one line", Bytes("x\r\n")},
+        {"long text", Bytes(std::string(300, 'w'))},
+        {"home", Bytes("\x1b[H")},
+        {"row 40", Bytes("\x1b[40;0Hy")},
+        {"far corner", Bytes("\x1b[9999;9999Hz")},
+        {"erase screen", Bytes("\x1b[2J")},
+        {"page up", [](Fixture& f) { f.screen.PageUp(true); }},
+        {"page down", [](Fixture& f) { f.screen.PageDown(true); }},
+        {"bar line up", Request(ScrollRequest::LineUp)},
+        {"bar line down", Request(ScrollRequest::LineDown)},
+        {"bar page down", Request(ScrollRequest::PageDown)},
+        {"bar thumb 3", Request(ScrollRequest::ThumbTrack, 3)},
+        {"bar thumb far", Request(ScrollRequest::ThumbTrack, 1'000'000)},
+        {"bar bottom", Request(ScrollRequest::Bottom)},
+        {"rows 50", [](Fixture& f) { f.Resize(50, 80); }},
+        {"rows 10", [](Fixture& f) { f.Resize(10, 40); }},
+        {"rows 200", [](Fixture& f) { f.Resize(200, 200); }},
+        {"minimised",
+         [](Fixture& f) {
+             f.screen.SetScreenRect({0, 0, 2, 3}, false);
+         }},
+        {"rows 24", [](Fixture& f) { f.Resize(24, 80); }},
+        {"reset 20", [](Fixture& f) { f.screen.ResetScreen(20); }},
+        {"hold", [](Fixture& f) { f.screen.ToggleHold(); }},
+        {"drag",
+         [](Fixture& f) {
+             f.screen.BeginSelection({f.screen.Lines() - 1, 131});
+             f.screen.ExtendSelection({0, 0});
+             f.screen.EndSelection();
+         }},
+        {"select all", [](Fixture& f) { f.screen.SelectAll(); }},
+    };
+}
+
+void RunSteps(Fixture& f, const std::vector<Step>& all, const std::vector<std::string>& names) {
+    std::string done;
+    for (const std::string& name : names) {
+        auto step =
+            std::find_if(all.begin(), all.end(), [&](const Step& s) { return name == s.name; });
+        ASSERT_NE(step, all.end()) << name;
+        step->run(f);
+        done += name + ", ";
+        ASSERT_TRUE(Consistent(f.screen)) << "after " << done;
+    }
+}
+
+TEST(MudScreenBounds, MixedSequencesKeepEveryPositionInTheBuffer) {
+    const std::vector<Step> all = AllSteps();
+    const std::vector<std::vector<std::string>> sequences = {
+        // Scrolled back, then the window grows or shrinks, then output resumes: a stale
+        // saved top once sent the cursor past the buffer here.
+        {"40 lines", "40 lines", "40 lines", "page up", "rows 50", "home", "one line", "row 40",
+         "erase screen"},
+        {"40 lines", "40 lines", "40 lines", "bar line up", "rows 50", "bar bottom", "row 40"},
+        {"40 lines", "40 lines", "40 lines", "bar thumb 3", "rows 200", "bar page down",
+         "far corner", "one line"},
+        {"40 lines", "40 lines", "40 lines", "rows 10", "page up", "rows 50", "page down", "row 40",
+         "long text"},
+        {"40 lines", "40 lines", "40 lines", "page up", "minimised", "one line", "rows 50",
+         "bar line down", "bar thumb far", "one line", "row 40"},
+        // A reset to fewer lines while scrolled back, holding or selecting.
+        {"40 lines", "40 lines", "drag", "page up", "reset 20", "drag", "bar bottom", "row 40",
+         "select all", "40 lines"},
+        {"40 lines", "hold", "40 lines", "page up", "rows 50", "hold", "row 40", "reset 20",
+         "rows 24", "page down", "40 lines"},
+    };
+    for (const auto& names : sequences) {
+        Fixture f;
+        RunSteps(f, all, names);
+    }
+}
+
+TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ScreenBuffer buffer(10);
+    buffer.Advance(attr::kNormal); // the ring's start is no longer line 0
+    EXPECT_DEATH(buffer[10].ch[0] = 'x', "line 10 outside 0\\.\\.9");
+    EXPECT_DEATH(buffer[-1].ch[0] = 'x', "line -1 outside 0\\.\\.9");
+    buffer[9].ch[0] = 'x';
+    EXPECT_EQ(buffer[9].ch[0], 'x');
+}
+
+// Explicit colours follow their cells: copied, blanked, and gone with a line that leaves.
+TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
+    ScreenBuffer buffer(2);
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    buffer[0].SetColors(2, 6, red, 0);
+    ScreenLine copy = buffer[0];
+    buffer[0].Blank(3, 5, attr::kNormal);
+    EXPECT_EQ(buffer[0].TextColor(2), red);
+    EXPECT_EQ(buffer[0].TextColor(3), 0U);
+    EXPECT_EQ(buffer[0].TextColor(5), red);
+    EXPECT_EQ(copy.TextColor(3), red);
+    buffer.Advance(attr::kNormal); // the coloured line is now the last one, blank
+    EXPECT_FALSE(buffer[1].colors);
 }
 
 } // namespace

@@ -25,28 +25,6 @@ using Kind = ReconnectStep::Kind;
 
 constexpr SteadyMs kLongSession = kMinReconnectableMs;
 
-TEST(ReconnectPolicy, LostConnectionsWaitOnlyWhenOnAndLongEnough) {
-    // How long the connection lasted; -1 when none was ever made.
-    const std::tuple<const char*, bool, SteadyMs, ReconnectStep> cases[] = {
-        {"off by default", false, 60'000, {}},
-        {"never connected", true, -1, {}},
-        {"refused login", true, 1'000, {Kind::TooShort}},
-        {"long session", true, 3'600'000, {Kind::Wait, 1, 2}},
-    };
-    for (const auto& [name, enabled, lasted, expected] : cases) {
-        ReconnectPolicy policy;
-        policy.SetEnabled(enabled);
-        if (lasted >= 0) policy.Connected(1000);
-        EXPECT_EQ(policy.Lost(1000 + lasted), expected) << name;
-        EXPECT_EQ(policy.Pending(), expected.kind == Kind::Wait) << name;
-        // Whatever went before, the next lost connection starts a series at try 1.
-        policy.Connected(5000);
-        EXPECT_EQ(policy.Lost(5000 + kLongSession),
-                  (enabled ? ReconnectStep{Kind::Wait, 1, 2} : ReconnectStep{}))
-            << name;
-    }
-}
-
 // Every try connects and is lost again after `lasted`: short connections go on with one
 // series, healthy ones start a new one each, and no hour holds more than ten tries.
 TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAnHour) {

@@ -100,6 +100,20 @@ struct SessionHarness {
         ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, std::chrono::seconds(5)));
         ASSERT_TRUE(server.Accept());
     }
+    // What the peer read until `what` arrived (bounded: five seconds).
+    std::string ReadUntil(std::string_view what) {
+        std::string got;
+        loop.RunUntil(
+            [&] {
+                got += server.Read(std::chrono::milliseconds(20));
+                return got.find(what) != std::string::npos;
+            },
+            std::chrono::seconds(5));
+        return got;
+    }
+    bool PeerReceives(std::string_view what) {
+        return ReadUntil(what).find(what) != std::string::npos;
+    }
     // Lets the session read what the server sent.
     void Pump() { loop.RunFor(std::chrono::milliseconds(100)); }
     void Type(const std::string& line) {

@@ -18,16 +18,6 @@ struct GameDataRecorder final : GameDataSink {
     void ChannelText(const GameChannelText&) override {}
 };
 
-// Reads from the peer until `what` has arrived (bounded).
-std::string ReadUntil(LoopbackServer& server, PollEventLoop& poll, std::string_view what) {
-    std::string got;
-    for (int k = 0; k < 50 && got.find(what) == std::string::npos; ++k) {
-        poll.RunFor(20ms);
-        got += server.Read(20ms);
-    }
-    return got;
-}
-
 // Connects a session that negotiates, with its game data recorded.
 void ConnectNegotiating(SessionHarness& h, GameDataRecorder& data) {
     TermServices services = h.Recorded();
@@ -53,7 +43,7 @@ TEST(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     ConnectNegotiating(h, data);
 
     h.server.Send(kOffers + kUtf8Offer);
-    const std::string answers = ReadUntil(h.server, poll, "UTF-8" + Iac({kSe}));
+    const std::string answers = h.ReadUntil("UTF-8" + Iac({kSe}));
     const std::string naws = Iac({kSb, kWindowSize}) + std::string(1, '\0') +
                              char(h.screen.Columns()) + std::string(1, '\0') +
                              char(h.screen.Rows()) + Iac({kSe});

@@ -39,7 +39,7 @@ struct TransferFixture : ::testing::Test, test::SessionHarness {
     ~TransferFixture() override { session.reset(); } // before the log it uses
 };
 
-TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
+TEST_F(TransferFixture, PasteSelectionAndLongTextsSendExactlyTheirBytesAndFailuresAreNotEchoed) {
     // Without a connection nothing is sent or echoed.
     PasteToGame(*session, boxes, std::string("kill rat"), true);
     SelectionToGame(*session, std::string("flee"), true);
@@ -71,10 +71,8 @@ TEST_F(TransferFixture, PasteAndSelectionSendExactlyTheirBytes) {
             << name;
     }
     EXPECT_TRUE(Shown("say hi\r\n"));
-}
 
-TEST_F(TransferFixture, LongTextsGoOutWholeAndFailedSendsAreNotEchoed) {
-    Connect();
+    // A long text goes out whole; once the peer has left, what fails to go is not echoed.
     std::string text;
     for (int k = 0; text.size() < 5000; ++k)
         text += "line " + std::to_string(k) + "\r\n";
@@ -286,17 +284,16 @@ TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
         EXPECT_EQ(HtmlLogPathBeside(text), html) << text;
 }
 
-struct HtmlLogFile : ::testing::Test {
-    test::TempDir scratch;
-    const std::filesystem::path dir = scratch.path;
-    test::RecordingBoxes boxes;
-    ScreenPalette palette = kPalette;
-};
-
-TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
+// A page is complete however the program ends: killed without End, ended (twice), or
+// stopped by a disk that fills up after the head; a failure says why once.
+TEST(HtmlLogFile, EveryEndLeavesACompletePageAndFailuresSayWhyOnce) {
+    const test::TempDir scratch;
+    const fs::path& dir = scratch.path;
+    Boxes boxes;
+    const auto palette = [] { return kPalette; };
     const auto path = dir / "game.html";
     {
-        HtmlLog log(boxes, [this] { return palette; });
+        HtmlLog log(boxes, palette);
         ASSERT_TRUE(log.Begin(path.string()));
         // The head is on disk before any line arrives.
         EXPECT_NE(Contents(path).find("<pre>\n"), std::string::npos);
@@ -317,32 +314,29 @@ TEST_F(HtmlLogFile, AKilledProgramLeavesACompletePage) {
     EXPECT_EQ(CountOf(page, "<span"), CountOf(page, "</span>"));
     EXPECT_EQ(CountOf(page, "</pre>"), 0u);
     EXPECT_TRUE(boxes.shown.empty());
-}
 
-// How an ended page closes is AreWrittenIntoNotReplaced's.
-TEST_F(HtmlLogFile, EndClosesTheLogAndFailuresSayWhyOnce) {
+    // How an ended page closes is AreWrittenIntoNotReplaced's.
     const std::vector<std::string> cannotOpen = {"Error... Unable to open file for writing."};
     const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
         {(dir / "ok.html").string(), 2, {}},
         {(dir / "missing/x.html").string(), 0, cannotOpen},
         {"/dev/full", 3, cannotOpen},
     };
-    for (const auto& [path, lines, shown] : cases) {
+    for (const auto& [name, lines, shown] : cases) {
         boxes.shown.clear();
-        HtmlLog log(boxes, [this] { return palette; });
-        EXPECT_EQ(log.Begin(path), shown.empty()) << path;
+        HtmlLog log(boxes, palette);
+        EXPECT_EQ(log.Begin(name), shown.empty()) << name;
         for (int k = 0; k < lines; ++k)
             log.WriteLine("line", {});
         log.End();
         log.End(); // a second End does nothing
-        EXPECT_EQ(boxes.shown, shown) << path;
-        EXPECT_FALSE(log.IsOpen()) << path;
+        EXPECT_EQ(boxes.shown, shown) << name;
+        EXPECT_FALSE(log.IsOpen()) << name;
     }
-}
 
-// The disk fills up after the head was written: a line, or the page's end, fails once.
-TEST_F(HtmlLogFile, AWriteThatFailsClosesTheLogWithOneMessage) {
-    HtmlLog log(boxes, [this] { return palette; });
+    // The disk fills up after the head was written: a line, or the page's end, fails once.
+    boxes.shown.clear();
+    HtmlLog log(boxes, palette);
     ASSERT_TRUE(log.Begin((dir / "x.html").string()));
     const std::string head = Contents(dir / "x.html");
     const test::FileSizeLimit full(head.size());
