@@ -58,7 +58,9 @@ void WindowPlacement::Follow() {
 
 void WindowPlacement::Settle() {
     if (!placement_) return;
-    if (window_.frameGeometry() != *placement_ && retries_ < kMaxRetries) {
+    // A window the user has maximised meanwhile (or minimised) is where the user wants it.
+    const bool normal = !window_.isMinimized() && !window_.isMaximized() && !window_.isFullScreen();
+    if (normal && window_.frameGeometry() != *placement_ && retries_ < kMaxRetries) {
         ++retries_;
         Apply();
     } else {
