@@ -10,7 +10,6 @@
 #include "windows/TriggerDialogs.h"
 #include "windows/VariablesWindow.h"
 
-#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 
