@@ -254,9 +254,7 @@ TEST_F(FrameCommandsTest, ColoursAndFontsGoToTheirScreensAndAreSaved) {
     EXPECT_EQ(customSeen, QColor(3, 0, 100));
     EXPECT_EQ(stored.custcolors[5], MakeColor(9, 8, 7));
     EXPECT_EQ(stored.tcolor, MakeColor(1, 2, 3));
-    EXPECT_NE(FileText(data.Path("profiles/hero/tav.cfg")).find("\r\ntcolor:1 2 3\r\n"),
-              std::string::npos)
-        << "saved";
+    EXPECT_TRUE(FileBytes(data.Path("profiles/hero/tav.cfg")).contains("\r\ntcolor:1 2 3\r\n"));
 
     commands().Choose().color = [](const QColor&, const QString&) {
         return std::optional<QColor>();
@@ -270,10 +268,8 @@ TEST_F(FrameCommandsTest, ColoursAndFontsGoToTheirScreensAndAreSaved) {
     frame->OnCommand(kCmInputFont);
     EXPECT_EQ(frame->Term().InputLine().font().family(), "DejaVu Sans Mono");
     frame->OnCommand(kCmContentsFont);
-    EXPECT_NE(
-        FileText(data.Path("profiles/hero/tav.cfg")).find("\r\nlistfont:DejaVu Sans Mono\r\n"),
-        std::string::npos)
-        << "saved";
+    EXPECT_TRUE(FileBytes(data.Path("profiles/hero/tav.cfg"))
+                    .contains("\r\nlistfont:DejaVu Sans Mono\r\n"));
 }
 
 } // namespace
