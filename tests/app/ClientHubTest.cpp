@@ -15,7 +15,6 @@
 #include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
 
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QTextDocument>
@@ -79,8 +78,7 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     ASSERT_TRUE(Displays(term.DescPane(), "behind the box"));
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(seen, "Msg from server... | " + QString::fromLatin1(kMarkup));
-    EXPECT_EQ(format, Qt::PlainText);
-    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(std::pair(format, icon), std::pair(Qt::PlainText, QMessageBox::Information));
     EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
 
     // An identification file holds the bytes as they came (line ends, 8-bit and all).
