@@ -130,12 +130,15 @@ inline bool WriteConfiguredProfile(const QString& root, const QString& name,
                          WriteSettingsText(profile.settings, profile.values));
 }
 
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // An executable shell script at `path` running `body`.
 inline bool WriteScript(const QString& path, const QByteArray& body) {
-    QFile script(path);
-    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body) < 0) return false;
-    script.close();
-    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return WriteBytes(path, "#!/bin/sh\n" + body) &&
+           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // A player program that writes its process id to "<path>.pid", then plays for a long while.

@@ -4,7 +4,6 @@
 // as the user does, each request checked on the wire.
 #include "FrameTestSupport.h"
 
-#include "app/ConnectionIndicator.h"
 #include "client/ClientLogWindow.h"
 #include "settings/Latin1Text.h"
 #include "term/ScreenFonts.h"
@@ -15,9 +14,7 @@
 #include "windows/IdentificationWindow.h"
 #include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
-#include "windows/TextListWindow.h"
 
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QTextDocument>
@@ -39,6 +36,11 @@ int LiveChildren() {
             if (!pid.trimmed().isEmpty() && !ProcessGone(pid.trimmed().toInt())) ++live;
     }
     return live;
+}
+
+// Waits until `screen` shows `text`.
+bool Displays(TMudScreen& screen, std::string_view text) {
+    return WaitFor([&] { return screen.GetAllText().find(text) != std::string::npos; });
 }
 
 using ClientHubTest = HubTest;
@@ -73,12 +75,10 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     });
     server.Send(Frame(IncomingType::msgbox, kMarkup));
     server.Send(Frame(IncomingType::desctext, "", "", "behind the box"));
-    ASSERT_TRUE(WaitFor(
-        [&] { return term.DescPane().GetAllText().find("behind the box") != std::string::npos; }));
+    ASSERT_TRUE(Displays(term.DescPane(), "behind the box"));
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(seen, "Msg from server... | " + QString::fromLatin1(kMarkup));
-    EXPECT_EQ(format, Qt::PlainText);
-    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(std::pair(format, icon), std::pair(Qt::PlainText, QMessageBox::Information));
     EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
 
     // An identification file holds the bytes as they came (line ends, 8-bit and all).
@@ -260,9 +260,7 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     EXPECT_EQ(Sent(), Lines{});
 
     server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "Alpha: the first letter."));
-    EXPECT_TRUE(WaitFor([&] {
-        return help.Screen().GetAllText().find("Alpha: the first letter.") != std::string::npos;
-    }));
+    EXPECT_TRUE(Displays(help.Screen(), "Alpha: the first letter."));
     Named<QPushButton>(&help, "Close")->click();
     EXPECT_FALSE(help.isVisible());
 }
@@ -279,15 +277,9 @@ void Choose(TMsgListBox& list, const QString& item) {
 void AnswerHeading(ModalScript& script, const std::string& heading,
                    std::function<void()> meanwhile = {}, QString* seen = nullptr) {
     script.Then([heading, meanwhile, seen](QWidget* w) {
-        auto* input = qobject_cast<QInputDialog*>(w);
-        ASSERT_NE(input, nullptr) << w->metaObject()->className();
-        auto* edit = input->findChild<QLineEdit*>();
-        if (seen)
-            *seen = input->windowTitle() + " | " + input->labelText() + " | " + edit->text() +
-                    " | " + QString::number(edit->maxLength());
         if (meanwhile) meanwhile();
-        edit->setText(QString::fromStdString(heading));
-        input->accept();
+        AnswerInput(QString::fromStdString(heading), seen)(w);
+        if (seen) *seen += " | " + QString::number(w->findChild<QLineEdit*>()->maxLength());
     });
 }
 
@@ -322,10 +314,7 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
     MessageIndex({"1 Cid :: Wares"});
     messages.setCurrentRow(0);
     server.Send(Frame(IncomingType::msg_reply, {}, {}, "Fine <i>wares</i> for sale."));
-    EXPECT_TRUE(WaitFor([&] {
-        return window.Screen().GetAllText().find("Fine <i>wares</i> for sale.") !=
-               std::string::npos;
-    }));
+    EXPECT_TRUE(Displays(window.Screen(), "Fine <i>wares</i> for sale."));
     EXPECT_TRUE(Shows({"14 7 0|"}, messages, {"1 Cid :: Wares"}));
 
     // A reply proposes "re:" and takes at most 127 bytes; a post selects the board again.
@@ -417,15 +406,10 @@ TEST_F(ToolWindowsHubTest, EscapeHidesToolWindowsDividersStayInsideAndTheFontCho
     }
 
     hub.RestoreToolWindows();
-    struct Row {
-        ToolWindow& window;
-        ScreenWidget& text;
-        FontSpec& stored;
-    };
-    const Row rows[] = {{hub.BoardsWindow(), hub.BoardsWindow().TextWidget(), stored.brdfont},
-                        {hub.HelpWindow(), hub.HelpWindow().TextWidget(), stored.helpfont}};
-    for (const Row& row : rows) {
-        ToolWindow* window = &row.window;
+    const std::tuple<ToolWindow*, ScreenWidget&, FontSpec&> rows[] = {
+        {&hub.BoardsWindow(), hub.BoardsWindow().TextWidget(), stored.brdfont},
+        {&hub.HelpWindow(), hub.HelpWindow().TextWidget(), stored.helpfont}};
+    for (const auto& [window, text, font] : rows) {
         SCOPED_TRACE(window->windowTitle().toStdString());
         window->Toggle();
         window->resize(600, 480);
@@ -444,8 +428,8 @@ TEST_F(ToolWindowsHubTest, EscapeHidesToolWindowsDividersStayInsideAndTheFontCho
         script.Then(ChooseFont(17));
         Named<QPushButton>(window, "Font...")->click();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(row.stored.height, -17);
-        EXPECT_TRUE(SameFontSpec(row.text.ScreenFont(), row.stored));
+        EXPECT_EQ(font.height, -17);
+        EXPECT_TRUE(SameFontSpec(text.ScreenFont(), font));
         window->hide();
     }
 }

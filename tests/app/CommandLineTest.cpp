@@ -18,13 +18,9 @@ namespace {
 using Action = CommandLine::Action;
 
 TEST(CommandLineTest, ReadsTheArguments) {
-    struct Case {
-        std::vector<std::string> args; // after the program name
-        Action action;
-        std::optional<std::string> dataDir;
-        std::optional<std::string> profile;
-    };
-    const Case cases[] = {
+    // The arguments after the program name; what they ask for; the data directory; the profile.
+    using Opt = std::optional<std::string>;
+    const std::tuple<std::vector<std::string>, Action, Opt, Opt> cases[] = {
         {{}, Action::Run, {}, {}},
         {{"--data-dir", "/tmp/a"}, Action::Run, "/tmp/a", {}},
         {{"--data-dir=/tmp/b", "--profile", "hero"}, Action::Run, "/tmp/b", "hero"},
@@ -42,15 +38,14 @@ TEST(CommandLineTest, ReadsTheArguments) {
         {{"--data-dir", "x", "-v"}, Action::Version, {}, {}},
         {{"--version"}, Action::Version, {}, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [after, action, dataDir, profile] : cases) {
         std::vector<std::string> args{"tavclient"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), after.begin(), after.end());
         SCOPED_TRACE(testing::PrintToString(args));
         const CommandLine line = CommandLine::Parse(args);
-        EXPECT_EQ(line.action, c.action) << line.error.toStdString();
-        EXPECT_EQ(line.error.isEmpty(), c.action != Action::Refused);
-        EXPECT_EQ(line.dataDir, c.dataDir);
-        EXPECT_EQ(line.profile, c.profile);
+        EXPECT_EQ(line.action, action) << line.error.toStdString();
+        EXPECT_EQ(line.error.isEmpty(), action != Action::Refused);
+        EXPECT_EQ(std::pair(line.dataDir, line.profile), std::pair(dataDir, profile));
     }
     for (const char* refused :
          {"--bogus", "-x", "somefile", "--data-dir", "--data-dir=", "--profile=", "--profile"}) {
@@ -71,12 +66,7 @@ TEST(StartProfileTest, TakesOnlyAListedSafeName) {
     // one-character name the selection cannot take.
     std::ofstream(root.path / "profiles.cfg", std::ios::binary)
         << "hero\r\nMr..T\r\ncaf\xe9\r\nx\r\na/b\r\n";
-    struct Row {
-        std::string name;
-        bool accepted;
-        std::string errorPart;
-    };
-    const Row rows[] = {
+    const std::tuple<std::string, bool, std::string> rows[] = {
         {"hero", true, ""},
         {"Mr..T", true, ""},
         {"caf\xe9", true, ""},
@@ -87,12 +77,12 @@ TEST(StartProfileTest, TakesOnlyAListedSafeName) {
         {"", false, "needs a profile name"},
         {"he\x1bro", false, "control characters"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto error = CheckStartProfile(store, row.name);
-        EXPECT_EQ(!error.has_value(), row.accepted);
+    for (const auto& [name, accepted, errorPart] : rows) {
+        SCOPED_TRACE(name);
+        const auto error = CheckStartProfile(store, name);
+        EXPECT_EQ(!error.has_value(), accepted);
         if (error) {
-            EXPECT_NE(error->find(row.errorPart), std::string::npos) << *error;
+            EXPECT_NE(error->find(errorPart), std::string::npos) << *error;
             // A control character never reaches the terminal.
             EXPECT_EQ(error->find('\x1b'), std::string::npos);
         }

@@ -32,6 +32,10 @@ protected:
         FrameTest::TearDown();
     }
     FrameCommands& commands() { return frame->Commands(); }
+    // Whether the text log and the HTML log are open.
+    std::pair<bool, bool> Logging() {
+        return {commands().Log().IsOpen(), commands().ColorLog().IsOpen()};
+    }
     TermSession& session() { return frame->Term().Session(); }
     // An empty screen and scrollback.
     void FreshScreen() {
@@ -130,9 +134,8 @@ TEST_F(FrameCommandsTest, ClipboardReachesTheGameAndOtherProgramsGetNothingOfOur
         EXPECT_NE(help.find(topic), std::string::npos) << topic;
 
     // Escape, wherever the keyboard is in it, never hides the terminal window.
-    for (QWidget* target : {static_cast<QWidget*>(&frame->Term().InputLine()),
-                            static_cast<QWidget*>(&frame->Term().MainScreenWidget()),
-                            static_cast<QWidget*>(&frame->Term())}) {
+    for (QWidget* target : std::initializer_list<QWidget*>{
+             &frame->Term().InputLine(), &frame->Term().MainScreenWidget(), &frame->Term()}) {
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Escape);
         EXPECT_TRUE(frame->Term().isVisible()) << target->metaObject()->className();
@@ -208,15 +211,13 @@ TEST_F(FrameCommandsTest, SelectionAndLogsGoToRealFilesAndFailuresAreSaid) {
     frame->OnCommand(kCmBeginLog); // No: nothing begins, nothing is touched
     EXPECT_EQ(asked, QStringList{"Begin log " + data.Path("game.html") +
                                  " already exists.\nDo you want to replace it?"});
-    EXPECT_FALSE(commands().Log().IsOpen());
-    EXPECT_FALSE(commands().ColorLog().IsOpen());
+    EXPECT_EQ(Logging(), std::pair(false, false));
     EXPECT_EQ(FileText(data.Path("game.html")), "a page kept from before");
     EXPECT_FALSE(QFileInfo::exists(data.Path("game.txt")));
 
     answer = true; // Yes: both begin
     frame->OnCommand(kCmBeginLog);
-    EXPECT_TRUE(commands().Log().IsOpen());
-    EXPECT_TRUE(commands().ColorLog().IsOpen());
+    EXPECT_EQ(Logging(), std::pair(true, true));
     frame->OnCommand(kCmEndLog);
     EXPECT_NE(FileText(data.Path("game.html")).find("<!DOCTYPE html>"), std::string::npos);
 
@@ -225,8 +226,7 @@ TEST_F(FrameCommandsTest, SelectionAndLogsGoToRealFilesAndFailuresAreSaid) {
     nextFile = data.Path("folder.txt");
     frame->OnCommand(kCmBeginLog);
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"Error... Unable to open file for writing."});
-    EXPECT_FALSE(commands().Log().IsOpen());
-    EXPECT_FALSE(commands().ColorLog().IsOpen());
+    EXPECT_EQ(Logging(), std::pair(false, false));
     session().PrintLocal("not logged\r\n");
     EXPECT_EQ(FileText(data.Path("folder.txt")), "");
 }
@@ -254,9 +254,7 @@ TEST_F(FrameCommandsTest, ColoursAndFontsGoToTheirScreensAndAreSaved) {
     EXPECT_EQ(customSeen, QColor(3, 0, 100));
     EXPECT_EQ(stored.custcolors[5], MakeColor(9, 8, 7));
     EXPECT_EQ(stored.tcolor, MakeColor(1, 2, 3));
-    EXPECT_NE(FileText(data.Path("profiles/hero/tav.cfg")).find("\r\ntcolor:1 2 3\r\n"),
-              std::string::npos)
-        << "saved";
+    EXPECT_TRUE(FileBytes(data.Path("profiles/hero/tav.cfg")).contains("\r\ntcolor:1 2 3\r\n"));
 
     commands().Choose().color = [](const QColor&, const QString&) {
         return std::optional<QColor>();
@@ -270,10 +268,8 @@ TEST_F(FrameCommandsTest, ColoursAndFontsGoToTheirScreensAndAreSaved) {
     frame->OnCommand(kCmInputFont);
     EXPECT_EQ(frame->Term().InputLine().font().family(), "DejaVu Sans Mono");
     frame->OnCommand(kCmContentsFont);
-    EXPECT_NE(
-        FileText(data.Path("profiles/hero/tav.cfg")).find("\r\nlistfont:DejaVu Sans Mono\r\n"),
-        std::string::npos)
-        << "saved";
+    EXPECT_TRUE(FileBytes(data.Path("profiles/hero/tav.cfg"))
+                    .contains("\r\nlistfont:DejaVu Sans Mono\r\n"));
 }
 
 } // namespace

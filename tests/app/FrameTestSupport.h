@@ -48,9 +48,13 @@ inline QStringList Rows(const QListWidget& list) {
     return rows;
 }
 
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+// Waits for `peer` to be reached and `connected` to hold, then takes the login off the wire.
+inline ::testing::AssertionResult LoggedIn(LoopbackServer& peer,
+                                           const std::function<bool()>& connected) {
+    if (!peer.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
+    if (!WaitFor(connected)) return ::testing::AssertionFailure() << "never connected";
+    peer.Read();
+    return ::testing::AssertionSuccess();
 }
 
 // A step that expects the modal widget to be a `Dialog` and lets `act` answer it.
@@ -147,10 +151,7 @@ protected:
                                        const std::function<bool()>& connected) {
         LogInAsHero(settings, port);
         frame->OnCommand(command);
-        if (!peer.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
-        if (!WaitFor(connected)) return ::testing::AssertionFailure() << "never connected";
-        peer.Read(); // the login
-        return ::testing::AssertionSuccess();
+        return LoggedIn(peer, connected);
     }
     std::string ScreenText() { return frame->Term().MainScreen().GetAllText(); }
     // Types a line into the input line and presses Enter.
@@ -184,14 +185,9 @@ protected:
         term.ProfileName() = "hero";
     }
 
-    // Connects and takes the login frame off the wire.
     ::testing::AssertionResult Connect() {
         hub.Connection().Connect();
-        if (!server.Accept()) return ::testing::AssertionFailure() << "no connection arrived";
-        if (!WaitFor([&] { return hub.Connection().IsConnected(); }))
-            return ::testing::AssertionFailure() << "never connected";
-        server.Read();
-        return ::testing::AssertionSuccess();
+        return LoggedIn(server, [&] { return hub.Connection().IsConnected(); });
     }
     bool Logged(const std::string& line) {
         return WaitFor([&] { return hub.Log().Text().find(line + "\r\n") != std::string::npos; });

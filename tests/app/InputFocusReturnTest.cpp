@@ -40,12 +40,7 @@ struct Frame {
 };
 
 TEST(InputFocusReturn, ClosingAWindowOfTheFrameFocusesTheInputLine) {
-    struct Case {
-        const char* name;
-        std::function<void(Frame&)> openAndClose;
-        bool focusesInput;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(Frame&)>, bool> cases[] = {
         {"a modal dialog",
          [](Frame& f) {
              QDialog dialog(&f.window);
@@ -76,15 +71,15 @@ TEST(InputFocusReturn, ClosingAWindowOfTheFrameFocusesTheInputLine) {
          },
          false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, openAndClose, focusesInput] : cases) {
         Frame f;
         f.pane->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return f.pane->hasFocus(); })) << c.name;
-        c.openAndClose(f);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f.pane->hasFocus(); })) << name;
+        openAndClose(f);
         f.window.activateWindow();
         QTest::qWait(50); // nothing to wait for when the focus rightly stays
-        EXPECT_EQ(f.input->hasFocus(), c.focusesInput) << c.name;
-        EXPECT_EQ(f.pane->hasFocus(), !c.focusesInput) << c.name;
+        EXPECT_EQ(f.input->hasFocus(), focusesInput) << name;
+        EXPECT_EQ(f.pane->hasFocus(), !focusesInput) << name;
     }
 }
 
@@ -92,16 +87,11 @@ TEST(InputFocusReturn, ClosingAWindowOfTheFrameFocusesTheInputLine) {
 // nothing had it before (the menu's own window had taken it): the next word typed goes
 // there, not to the menu bar's mnemonics, which would open a menu or run a command.
 TEST(InputFocusReturn, EscapeFromAMenuGivesTheKeyboardBackToTheInputLine) {
-    struct Case {
-        const char* name;
-        bool inputHadFocus;
-        std::function<void(QMenuBar&)> open;
-    };
     auto altO = [](QMenuBar& bar) { QTest::keyClick(bar.window(), Qt::Key_O, Qt::AltModifier); };
     auto click = [](QMenuBar& bar) {
         QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.actionGeometry(bar.actions()[0]).center());
     };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, std::function<void(QMenuBar&)>> cases[] = {
         {"Alt+O from the input line", true, altO},
         {"Alt+O with no focus widget", false, altO},
         {"a click with no focus widget", false, click},
@@ -111,28 +101,28 @@ TEST(InputFocusReturn, EscapeFromAMenuGivesTheKeyboardBackToTheInputLine) {
         QWidget* target = QApplication::activePopupWidget();
         return target != nullptr ? target : QApplication::focusWidget();
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, inputHadFocus, open] : cases) {
         Frame f;
         QLineEdit* input = f.input;
         input->setFocus();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << c.name;
-        if (!c.inputHadFocus) input->clearFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << name;
+        if (!inputHadFocus) input->clearFocus();
 
-        c.open(*f.window.menuBar());
+        open(*f.window.menuBar());
         ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }))
-            << c.name;
+            << name;
         QCoreApplication::processEvents(); // the platform's news of the menu's window
         QTest::keyClick(keyboard(), Qt::Key_Escape);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return keyboard() != nullptr; })) << c.name;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return keyboard() != nullptr; })) << name;
         QTest::keyClick(keyboard(), Qt::Key_Escape);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << c.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return input->hasFocus(); })) << name;
         for (char letter : std::string("look")) {
-            ASSERT_NE(keyboard(), nullptr) << c.name;
+            ASSERT_NE(keyboard(), nullptr) << name;
             QTest::keyClick(keyboard(), letter);
             QCoreApplication::processEvents();
         }
-        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << c.name;
-        EXPECT_EQ(input->text(), "look") << c.name;
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << name;
+        EXPECT_EQ(input->text(), "look") << name;
         if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     }
 }

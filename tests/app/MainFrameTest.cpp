@@ -56,23 +56,21 @@ TEST_F(MainFrameTest, FirstStartCreatesTheProfileAndConfiguresItFromTheDialog) {
     // No settings file yet: the defaults place the frame at 0,0 640x400.
     EXPECT_EQ(stored.termpos, (Rect{0, 0, 640, 400}));
     EXPECT_NE(ScreenText().find("Unable to open tav.cfg"), std::string::npos);
-    auto type = [](QWidget* dialog, const QString& name, const QString& text) {
-        QTest::keyClicks(Named<QLineEdit>(dialog, name), text);
-    };
-    script.Then([&](QWidget* w) {
-        ASSERT_NE(qobject_cast<tmarrowcfg*>(w), nullptr) << w->metaObject()->className();
-        type(w, "TavServer IP Address:", "mud.example.org");
-        type(w, "Port:", "4000");
-        type(w, "Username:", "hero");
-        type(w, "Password:", "secret");
-        for (const char* name : {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen."})
-            Named<QAbstractButton>(w, name)->click();
-        type(w, "Mod Player:", "xmp");
-        type(w, "MP3 Player:", "mpg123");
-        type(w, "Scroll lines:", "800");
-        type(w, "Input buffer lines:", "50");
-        Named<QAbstractButton>(w, "OK")->click();
-    });
+    script.Then(In<tmarrowcfg>([](tmarrowcfg& dialog) {
+        for (const auto& [field, text] : std::initializer_list<std::pair<const char*, const char*>>{
+                 {"TavServer IP Address:", "mud.example.org"},
+                 {"Port:", "4000"},
+                 {"Username:", "hero"},
+                 {"Password:", "secret"},
+                 {"Mod Player:", "xmp"},
+                 {"MP3 Player:", "mpg123"},
+                 {"Scroll lines:", "800"},
+                 {"Input buffer lines:", "50"}})
+            QTest::keyClicks(Named<QLineEdit>(&dialog, field), text);
+        for (const char* name :
+             {"Internal MIDI (MCI)", "Main window on top.", "MultiScreen.", "OK"})
+            Named<QAbstractButton>(&dialog, name)->click();
+    }));
     ASSERT_TRUE(WaitFor([&] { return script.Done() && Exists("profiles/hero/tav.cfg"); }));
     EXPECT_TRUE(frame->Topmost());
     EXPECT_EQ(frame->Term().MainScreen().Lines(), 800);
@@ -143,11 +141,7 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
     ASSERT_TRUE(frame->Start());
     tmudterm& term = frame->Term();
     ClientHub& client = frame->Client();
-    struct Row {
-        int command;
-        QWidget& window;
-    };
-    const Row rows[] = {
+    const std::pair<int, QWidget&> rows[] = {
         {kCmWho, term.WhoWindow()},
         {kCmOoc, term.ChannelWindow()},
         {kCmEquipment, term.EquipmentWindow()},
@@ -159,18 +153,18 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
         {kCmServerHelp, client.HelpWindow()},
         {kCmBoards, client.BoardsWindow()},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.command);
-        EXPECT_TRUE(frame->Menu().IsEnabled(row.command));
-        EXPECT_FALSE(row.window.isVisible());
-        frame->OnCommand(row.command);
-        EXPECT_TRUE(row.window.isVisible());
-        EXPECT_EQ(row.window.parentWidget(), frame.get()) << "a window of the frame";
+    for (const auto& [command, window] : rows) {
+        SCOPED_TRACE(command);
+        EXPECT_TRUE(frame->Menu().IsEnabled(command));
+        EXPECT_FALSE(window.isVisible());
+        frame->OnCommand(command);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(window.parentWidget(), frame.get()) << "a window of the frame";
         // A screen reader finds the window by its title and every control by its words.
-        EXPECT_EQ(row.window.accessibleName(), row.window.windowTitle());
-        EXPECT_EQ(UnnamedControls(row.window), std::vector<std::string>{});
-        frame->OnCommand(row.command);
-        EXPECT_FALSE(row.window.isVisible());
+        EXPECT_EQ(window.accessibleName(), window.windowTitle());
+        EXPECT_EQ(UnnamedControls(window), std::vector<std::string>{});
+        frame->OnCommand(command);
+        EXPECT_FALSE(window.isVisible());
     }
     // The scroll buffer command only shows its window, with the recent text.
     term.Session().AppendRecent("Recently.\r\n");
@@ -192,12 +186,6 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
     EXPECT_NE(term.Session().RecentText().find("aliases.cfg: 1 line(s) not understood"),
               std::string::npos);
     const auto aliasesFile = [&] { return FileBytes(data.Path("profiles/hero/aliases.cfg")); };
-    const auto listed = [](const AliasDialog& dialog) {
-        QStringList texts;
-        for (int k = 0; k < dialog.List().count(); ++k)
-            texts << dialog.List().item(k)->text();
-        return texts;
-    };
 
     QString refusal;
     script.Then(In<AliasDialog>([&](AliasDialog& dialog) {
@@ -214,7 +202,7 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
         dialog.List().setCurrentRow(0);
         dialog.BodyField().setText("kill %1;loot");
         Named<QPushButton>(&dialog, "Edit")->click();
-        EXPECT_EQ(listed(dialog), (QStringList{"k = kill %1;loot", "gg = get all;look"}));
+        EXPECT_EQ(Rows(dialog.List()), (QStringList{"k = kill %1;loot", "gg = get all;look"}));
         Named<QPushButton>(&dialog, "OK")->click();
     }));
     frame->Menu().Action(kCmAliases)->trigger();
@@ -225,7 +213,7 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
 
     script.Then(In<AliasDialog>([&](AliasDialog& dialog) {
         Named<QPushButton>(&dialog, "Delete")->click();
-        EXPECT_EQ(listed(dialog), QStringList{"gg = get all;look"});
+        EXPECT_EQ(Rows(dialog.List()), QStringList{"gg = get all;look"});
         Named<QPushButton>(&dialog, "Cancel")->click();
     }));
     frame->OnCommand(kCmAliases);
@@ -403,25 +391,21 @@ TEST_F(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
     ProfileStore store;
     tprofdlg profiles(store, frame->Profile(), frame.get());
 
-    struct Row {
-        const char* title;
-        std::function<void()> show;
-        QMessageBox::StandardButton button = QMessageBox::Ok;
-    };
-    const Row rows[] = {
-        {"Error...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Error..."); }},
+    const std::tuple<const char*, std::function<void()>, QMessageBox::StandardButton> rows[] = {
+        {"Error...", [] { QtMessageBoxes(nullptr).ShowMessage(kMarkup, "Error..."); },
+         QMessageBox::Ok},
         {"Warning...", [] { QtMessageBoxes(nullptr).AskYesNo(kMarkup, "Warning..."); },
          QMessageBox::No},
         {"Warning...", [&] { profiles.AskYesNo(kMarkup, "Warning..."); }, QMessageBox::No},
-        {"Error...", [&] { profiles.ShowError(kMarkup, "Error..."); }},
+        {"Error...", [&] { profiles.ShowError(kMarkup, "Error..."); }, QMessageBox::Ok},
     };
-    for (const Row& row : rows) {
+    for (const auto& [title, show, button] : rows) {
         QString said;
         Qt::TextFormat format = Qt::AutoText;
-        script.Then(AnswerBox(&said, row.button, &format));
-        row.show();
+        script.Then(AnswerBox(&said, button, &format));
+        show();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(said, row.title + QStringLiteral(" | ") + QString::fromLatin1(kMarkup));
+        EXPECT_EQ(said, title + QStringLiteral(" | ") + QString::fromLatin1(kMarkup));
         EXPECT_EQ(format, Qt::PlainText);
     }
 }

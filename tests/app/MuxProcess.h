@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AppTestSupport.h"
+
 // Real peers, each a child process in a scratch directory: the bundled demo world,
 // TinyMUX (Debian's tinymux), stunnel in front of it, and a relay that records both
 // directions of what passes between the client and the game. Every wait is bounded; each
@@ -150,10 +152,9 @@ public:
         QDir(game_).mkpath("logs");
         const QByteArray conf = ReadAll(game_ + "/netmux.conf");
         port_ = StartListening(netmux_, [&](int port) {
-            QFile file(game_ + "/netmux.conf");
-            if (!file.open(QIODevice::WriteOnly)) return;
-            file.write(conf + "\nport " + QByteArray::number(port) + "\nip_address 127.0.0.1\n");
-            file.close();
+            const QByteArray address =
+                "\nport " + QByteArray::number(port) + "\nip_address 127.0.0.1\n";
+            if (!WriteBytes(game_ + "/netmux.conf", conf + address)) return;
             netmux_.Start(game_ + "/bin/netmux",
                           {"-c", "netmux.conf", "-p", "netmux.pid", "-e", "logs"}, game_,
                           game_ + "/netmux.out", {"LD_LIBRARY_PATH=" + game_ + "/bin"});
@@ -196,17 +197,15 @@ public:
 private:
     void Run(int port, const QString& certificate) {
         const QString conf = dir_ + "/stunnel.conf";
-        QFile file(conf);
-        if (!file.open(QIODevice::WriteOnly)) return;
-        file.write(QStringLiteral("foreground = yes\npid =\noutput = %1/stunnel.log\ndebug = 7\n"
-                                  "[game]\naccept = 127.0.0.1:%2\nconnect = 127.0.0.1:%3\n"
-                                  "cert = %4/%5.pem\nkey = %4/%5.key\n")
-                       .arg(dir_)
-                       .arg(port)
-                       .arg(target_)
-                       .arg(dir_, certificate)
-                       .toUtf8());
-        file.close();
+        const QString text =
+            QStringLiteral("foreground = yes\npid =\noutput = %1/stunnel.log\ndebug = 7\n"
+                           "[game]\naccept = 127.0.0.1:%2\nconnect = 127.0.0.1:%3\n"
+                           "cert = %4/%5.pem\nkey = %4/%5.key\n")
+                .arg(dir_)
+                .arg(port)
+                .arg(target_)
+                .arg(dir_, certificate);
+        if (!WriteBytes(conf, text.toUtf8())) return;
         process_.Start(Program("stunnel4"), {conf}, dir_, dir_ + "/stunnel.out");
     }
 

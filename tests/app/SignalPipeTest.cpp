@@ -14,10 +14,10 @@ bool Readable(int fd) {
     return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
 }
 
-bool HandlerIsDefault(int signal) {
+auto Handler(int signal) {
     struct sigaction current {};
     ::sigaction(signal, nullptr, &current);
-    return current.sa_handler == SIG_DFL;
+    return current.sa_handler;
 }
 
 TEST(SignalPipeTest, CaughtSignalsWakeTheLoopInOrderAndAreCaughtOnce) {
@@ -35,7 +35,7 @@ TEST(SignalPipeTest, CaughtSignalsWakeTheLoopInOrderAndAreCaughtOnce) {
         EXPECT_TRUE(pipe.Take().empty());
         // A second one of the same kind would end the program.
         for (int signal : raised)
-            EXPECT_TRUE(HandlerIsDefault(signal));
+            EXPECT_EQ(Handler(signal), SIG_DFL);
     }
 }
 
@@ -46,13 +46,9 @@ TEST(SignalPipeTest, PutsThePreviousHandlersBack) {
     ASSERT_EQ(::sigaction(SIGHUP, &ignore, &before), 0);
     {
         SignalPipe pipe({SIGHUP});
-        struct sigaction during {};
-        ::sigaction(SIGHUP, nullptr, &during);
-        EXPECT_NE(during.sa_handler, SIG_IGN);
+        EXPECT_NE(Handler(SIGHUP), SIG_IGN);
     }
-    struct sigaction after {};
-    ::sigaction(SIGHUP, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, SIG_IGN);
+    EXPECT_EQ(Handler(SIGHUP), SIG_IGN);
     ::sigaction(SIGHUP, &before, nullptr);
 }
 

@@ -42,12 +42,7 @@ TEST(StatusBarTest, TakesUpdatesFromAnyThread) {
 }
 
 TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
-    struct Case {
-        long long received, total;
-        int value;
-        QString caption;
-    };
-    const Case cases[] = {
+    const std::tuple<long long, long long, int, QString> cases[] = {
         {100, 511, 0, ""},                           // below 512 bytes: nothing
         {0, 0, 0, ""},                               // reset
         {256, 512, 50, "50%"},                       // the smallest shown transfer
@@ -56,10 +51,10 @@ TEST(StatusBarTest, GaugeShowsOnlyLargeUnfinishedTransfers) {
         {3, 1 << 30, 0, "0%"},  {1200, 1000, 0, ""}, // more than announced
     };
     TCustomGauge gauge;
-    for (const Case& c : cases) {
-        gauge.ShowProgress(c.received, c.total);
-        EXPECT_EQ(gauge.Value(), c.value) << c.received << "/" << c.total;
-        EXPECT_EQ(gauge.CaptionText(), c.caption) << c.received << "/" << c.total;
+    for (const auto& [received, total, value, caption] : cases) {
+        gauge.ShowProgress(received, total);
+        EXPECT_EQ(gauge.Value(), value) << received << "/" << total;
+        EXPECT_EQ(gauge.CaptionText(), caption) << received << "/" << total;
     }
 }
 
@@ -70,18 +65,14 @@ TEST(StatusBarTest, LockIndicatorsShowOnlyWhatThePlatformCanTell) {
     // The offscreen platform cannot tell: hidden from the start.
     EXPECT_EQ(ModeTexts(bar.ModeIndicators()), (QStringList{"hidden", "hidden", "hidden"}));
 
-    struct Case {
-        std::optional<KeyboardModes> modes;
-        QStringList texts;
-    };
-    const Case cases[] = {
+    const std::pair<std::optional<KeyboardModes>, QStringList> cases[] = {
         {KeyboardModes{}, {"", "", ""}},
         {KeyboardModes{false, true, true}, {"", "NUM", "SCRL"}},
         {std::nullopt, {"hidden", "hidden", "hidden"}},
     };
-    for (const Case& c : cases) {
-        bar.ShowKeyboardModes(c.modes);
-        EXPECT_EQ(ModeTexts(bar.ModeIndicators()), c.texts);
+    for (const auto& [modes, texts] : cases) {
+        bar.ShowKeyboardModes(modes);
+        EXPECT_EQ(ModeTexts(bar.ModeIndicators()), texts);
     }
     for (const QLabel* label : bar.ModeIndicators())
         EXPECT_FALSE(label->accessibleName().isEmpty());
@@ -110,21 +101,17 @@ TEST(MenuTableTest, PopupsNestAndEveryItemHasAHintAUniqueIdAndItsAcceleratorInIt
 TEST(DataDirectoryTest, DefaultFollowsXdgThenHome) {
     const QByteArray home = qgetenv("HOME");
     const QByteArray xdg = qgetenv("XDG_DATA_HOME");
-    struct Row {
-        const char* xdg; // nullptr: unset
-        const char* home;
-        std::string dir;
-    };
-    const Row rows[] = {
+    // XDG_DATA_HOME (nullptr: unset), HOME, the directory.
+    const std::tuple<const char*, const char*, std::string> rows[] = {
         {"/xdg", "/home/hero", "/xdg/tavclient"},
         {"relative", "/home/hero", "/home/hero/.local/share/tavclient"}, // only absolute counts
         {nullptr, "/home/hero", "/home/hero/.local/share/tavclient"},
         {nullptr, "", ""},
     };
-    for (const Row& row : rows) {
-        row.xdg ? qputenv("XDG_DATA_HOME", row.xdg) : qunsetenv("XDG_DATA_HOME");
-        qputenv("HOME", row.home);
-        EXPECT_EQ(DataDirectory::Default(), row.dir) << (row.xdg ? row.xdg : "-") << row.home;
+    for (const auto& [xdgDir, homeDir, dir] : rows) {
+        xdgDir ? qputenv("XDG_DATA_HOME", xdgDir) : qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", homeDir);
+        EXPECT_EQ(DataDirectory::Default(), dir) << (xdgDir ? xdgDir : "-") << homeDir;
     }
     qputenv("HOME", home);
     xdg.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", xdg);
