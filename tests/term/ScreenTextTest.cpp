@@ -86,8 +86,7 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     EXPECT_EQ(f.map.CharacterCount(), 9);
     // A new line count is noticed even without Invalidate.
     f.screen.ResetScreen(6);
-    EXPECT_EQ(f.map.CharacterCount(), 5);
-    EXPECT_EQ(f.map.LineCount(), 6);
+    EXPECT_EQ(std::pair(f.map.CharacterCount(), f.map.LineCount()), std::pair(5, 6));
 }
 
 TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {
@@ -160,8 +159,7 @@ TEST(ScrollbackSearch, StopsCountingAtTheBound) {
     for (int k = 0; k < 400; ++k)
         f.Feed(line + "\r\n");
     const SearchResult all = SearchScreen(f.screen, "a", {});
-    EXPECT_TRUE(all.truncated);
-    EXPECT_EQ(all.matches.size(), kMaxSearchMatches);
+    EXPECT_EQ(std::pair(all.truncated, all.matches.size()), std::pair(true, kMaxSearchMatches));
     EXPECT_FALSE(SearchScreen(f.screen, "a a", {}).truncated);
 }
 
