@@ -134,8 +134,7 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     g.Feed("\r\n\r\n\033A");
     EXPECT_EQ(g.screen.CursorRow(), 1);
     g.Feed("\x1b[5A");
-    EXPECT_EQ(g.screen.CursorRow(), 0);
-    EXPECT_EQ(g.screen.BufferLine(), 0);
+    EXPECT_EQ(std::pair(g.screen.CursorRow(), g.screen.BufferLine()), std::pair(0, 0));
 
     // ESC C/D move only the screen column.
     Fixture h;
@@ -185,8 +184,7 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     h.Feed("more\xff\xff\xff");
     EXPECT_EQ(h.Text(0), "x");
     h.Feed("\xf0y");
-    EXPECT_EQ(h.Text(0), "xy");
-    EXPECT_EQ(h.screen.PendingBytes(), 0u);
+    EXPECT_EQ(std::tuple(h.Text(0), h.screen.PendingBytes()), std::tuple("xy", 0u));
 
     // A CSI that never ends is abandoned instead of growing the pending input.
     Fixture c;
@@ -386,12 +384,11 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     need(s.BufferCol() >= 0 && s.BufferCol() < kBufferColumns, "0 <= bc < 132");
     need(inBuffer(s.SelectionAnchor()), "selection anchor in the buffer");
     need(inBuffer(s.SelectionEnd()), "selection end in the buffer");
-    if (!faults.empty()) {
+    if (!faults.empty())
         return ::testing::AssertionFailure()
                << faults << "L=" << lines << " R=" << rows << " C=" << s.Columns()
                << " T=" << s.Top() << " saved=" << s.SavedTop() << " r=" << s.CursorRow()
                << " c=" << s.CursorCol() << " bl=" << s.BufferLine() << " bc=" << s.BufferCol();
-    }
     for (int k = 0; k < rows; ++k)
         (void)s.Line(s.Top() + k);
     (void)s.Line(s.BufferLine());

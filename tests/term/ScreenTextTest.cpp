@@ -186,11 +186,10 @@ void RunScript(const char* name, std::int32_t start, const std::vector<Step>& st
         clock.now = static_cast<std::int32_t>(static_cast<std::uint32_t>(start) +
                                               static_cast<std::uint32_t>(step.at));
         Said said;
-        if (step.line) {
+        if (step.line)
             said = throttle.Offer(step.line);
-        } else if (auto summary = throttle.Tick()) {
+        else if (auto summary = throttle.Tick())
             said.push_back(*summary);
-        }
         EXPECT_EQ(said, step.said) << name << " step " << i;
     }
 }
@@ -239,8 +238,7 @@ TEST(AnnouncementThrottle, ToldWhenTheSummaryIsDue) {
     throttle.Offer("a");
     clock.now = 100;
     throttle.Offer("b");
-    EXPECT_TRUE(throttle.HoldingBack());
-    EXPECT_EQ(throttle.MsUntilSummary(), 400);
+    EXPECT_EQ(std::pair(throttle.HoldingBack(), throttle.MsUntilSummary()), std::pair(true, 400));
     clock.now = 900;
     EXPECT_EQ(throttle.MsUntilSummary(), 0);
     EXPECT_EQ(throttle.Tick(), "1 more line");

@@ -630,7 +630,6 @@ TEST(ScreenAnnouncer, CompletedLinesAreInsertedTextWithinTheLimit) {
     announcer.SetSink(
         [&](int position, const QString& text) { inserted.emplace_back(position, text); });
     s.Feed("look\r\nhere");
-    // Nobody listening: nothing is sent.
     bool listening = false;
     announcer.SetListening([&] { return listening; });
     announcer.LineCompleted("unheard");
