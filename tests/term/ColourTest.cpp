@@ -23,6 +23,8 @@ void PrintTo(const CellColors& c, std::ostream* os) {
 namespace {
 
 constexpr ColorRef kText = MakeColor(210, 210, 210);
+const Settings kSettings{};
+const auto S = SystemCellColor;
 
 // Entry i of a table whose entries name themselves.
 constexpr ColorRef Entry(int i) {
@@ -53,10 +55,9 @@ TEST(CellColors, BuiltInColoursThenTheCustomTable) {
     };
     const auto table = NumberedTable();
     for (const auto& [attribute, textColor, expected] : cases) {
-        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, table.data(), false), expected)
-            << std::hex << attribute;
-        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, nullptr, false), expected)
-            << std::hex << attribute;
+        SCOPED_TRACE(testing::Message() << std::hex << attribute);
+        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, table.data(), false), expected);
+        EXPECT_EQ(ColorsOfAttribute(attribute, textColor, nullptr, false), expected);
     }
 
     // Attribute (colour bits 0x20..0xE0, bold 0x02, gray 0x100, normal 0x01) and the table
@@ -87,16 +88,15 @@ TEST(CellColors, ExplicitColoursFollowTheTableAndBold) {
     const ScreenPalette builtIn{kText, MakeColor(1, 2, 3)};
     const std::tuple<CellColor, bool, bool, const ScreenPalette&, ColorRef> cases[] = {
         // colour, as text, bold, palette, drawn
-        {SystemCellColor(1), true, false, custom, Entry(mudcolor::kRed)},
-        {SystemCellColor(4), true, true, custom, Entry(mudcolor::kBlue + mudcolor::kBoldOffset)},
-        {SystemCellColor(4), false, true, custom, Entry(mudcolor::kBlue)},
-        {SystemCellColor(11), false, false, custom,
-         Entry(mudcolor::kYellow + mudcolor::kBoldOffset)},
-        {SystemCellColor(8), true, false, custom, Entry(mudcolor::kGray)},
-        {SystemCellColor(7), true, false, builtIn, MakeColor(210, 210, 210)},
-        {SystemCellColor(6), true, true, builtIn, MakeColor(0, 255, 255)},
-        {SystemCellColor(0), false, false, builtIn, MakeColor(0, 0, 0)},
-        {SystemCellColor(0), true, true, builtIn, kGrayColor},
+        {S(1), true, false, custom, Entry(mudcolor::kRed)},
+        {S(4), true, true, custom, Entry(mudcolor::kBlue + mudcolor::kBoldOffset)},
+        {S(4), false, true, custom, Entry(mudcolor::kBlue)},
+        {S(11), false, false, custom, Entry(mudcolor::kYellow + mudcolor::kBoldOffset)},
+        {S(8), true, false, custom, Entry(mudcolor::kGray)},
+        {S(7), true, false, builtIn, MakeColor(210, 210, 210)},
+        {S(6), true, true, builtIn, MakeColor(0, 255, 255)},
+        {S(0), false, false, builtIn, MakeColor(0, 0, 0)},
+        {S(0), true, true, builtIn, kGrayColor},
         {kCellDefaultText, true, true, custom, Entry(mudcolor::kBoldNormal)},
         {kCellDefaultText, false, true, custom, kText},
         {kCellDefaultBack, true, false, custom, MakeColor(1, 2, 3)},
@@ -133,7 +133,6 @@ Look LookAt(const TMudScreen& screen, int col) {
 TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
     constexpr Attr n = attr::kNormal;
     constexpr Attr bold = n | attr::kBold;
-    const auto S = SystemCellColor;
     const auto X = ExplicitCellColor;
     const std::string zeros31 = "0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;0;";
     const std::pair<std::string, Look> cases[] = {
@@ -184,17 +183,16 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
         {"\x1b[" + zeros31 + "0;31mx", {n, 0, 0}},
         {"\x1b[;" + zeros31 + "31mx", {n, S(1), 0}},
     };
-    Settings settings{};
     for (const auto& [bytes, look] : cases) {
         SCOPED_TRACE(testing::PrintToString(bytes));
         const int letters = static_cast<int>(std::count(bytes.begin(), bytes.end(), 'x'));
-        TMudScreen whole(settings);
+        TMudScreen whole(kSettings);
         whole.SetColourMode(ColourMode::Full);
         whole.AddText(bytes);
         ASSERT_EQ(whole.BufferCol(), letters);
         EXPECT_EQ(LookAt(whole, letters - 1), look);
         for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
-            TMudScreen screen(settings);
+            TMudScreen screen(kSettings);
             screen.SetColourMode(ColourMode::Full);
             screen.AddText(std::string_view(bytes).substr(0, cut));
             screen.AddText(std::string_view(bytes).substr(cut));
@@ -202,7 +200,7 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
             for (int col = 0; col < letters; ++col)
                 ASSERT_EQ(LookAt(screen, col), LookAt(whole, col)) << "cut at " << cut;
         }
-        TMudScreen basic(settings);
+        TMudScreen basic(kSettings);
         basic.AddText(bytes);
         EXPECT_FALSE(basic.Line(0).colors);
         for (Attr a : basic.Line(0).attr)
@@ -213,22 +211,19 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
 // A full-colour erase fills with the background, taken lines keep their colours, and basic
 // colour starts from plain text.
 TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
-    Settings settings{};
-    TMudScreen screen(settings);
+    TMudScreen screen(kSettings);
     screen.SetColourMode(ColourMode::Full);
     screen.keepLineAttributes = true;
     screen.AddText("\x1b[44m\x1b[K\x1b[31mab\x1b[0mc\r\n");
     const ScreenLine& line = screen.Line(0);
-    EXPECT_EQ(line.BackColor(0), SystemCellColor(4));
-    EXPECT_EQ(line.BackColor(131), SystemCellColor(4));
-    EXPECT_EQ(line.BackColor(2), 0u); // written after the reset
+    // Cell 2 is written after the reset.
+    EXPECT_EQ((std::vector{line.BackColor(0), line.BackColor(131), line.BackColor(2)}),
+              (std::vector<CellColor>{S(4), S(4), 0}));
     const auto taken = screen.TakeLineWithAttributes();
     ASSERT_TRUE(taken);
     EXPECT_EQ(taken->text, "abc");
-    EXPECT_EQ(taken->textColors,
-              (std::vector<CellColor>{SystemCellColor(1), SystemCellColor(1), 0}));
-    EXPECT_EQ(taken->backColors,
-              (std::vector<CellColor>{SystemCellColor(4), SystemCellColor(4), 0}));
+    EXPECT_EQ(taken->textColors, (std::vector<CellColor>{S(1), S(1), 0}));
+    EXPECT_EQ(taken->backColors, (std::vector<CellColor>{S(4), S(4), 0}));
 
     screen.AddText("\x1b[41;3m");
     screen.SetColourMode(ColourMode::Basic);
@@ -245,8 +240,7 @@ TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
     const auto mixed = screen.TakeLineWithAttributes();
     ASSERT_TRUE(mixed);
     EXPECT_EQ(mixed->text, "x?ok"); // a character beyond Latin-1 is '?' there
-    EXPECT_EQ(mixed->textColors,
-              (std::vector<CellColor>{0, 0, SystemCellColor(2), SystemCellColor(2)}));
+    EXPECT_EQ(mixed->textColors, (std::vector<CellColor>{0, 0, S(2), S(2)}));
 }
 
 } // namespace

@@ -40,6 +40,12 @@ struct Fixture {
     std::string Text(int n) const {
         return test::CellBytes(screen.Line(n), TextLength(screen.Line(n)));
     }
+    // The first `count` cells of buffer line n, '.' for an empty one.
+    std::string Cells(int n, int count) const {
+        std::string cells = test::CellBytes(screen.Line(n), count);
+        std::replace(cells.begin(), cells.end(), '\0', '.');
+        return cells;
+    }
     Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
     // A window of `rows` by `cols` cells with the default 7 x 15 font.
     void Resize(int rows, int cols) {
@@ -61,11 +67,8 @@ TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
     f.screen.appendcr = false;
     f.Feed("abc\ndef\n");
     EXPECT_EQ(f.Lines(), (Lines{"abc", ""}));
-    EXPECT_EQ(f.screen.Line(1).ch[3], 'd');
-    EXPECT_EQ(f.screen.Line(1).ch[5], 'f');
-    EXPECT_EQ(f.screen.Line(1).ch[2], 0);
+    EXPECT_EQ(f.Cells(1, 7), "...def.");
 
-    // Autowrap fills one cell less than the width.
     Fixture w;
     w.Feed(std::string(100, 'x'));
     EXPECT_EQ(w.Lines(), (Lines{std::string(79, 'x')}));
@@ -77,29 +80,20 @@ TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
     g.screen.autowrap = false;
     g.Feed(std::string(140, 'a') + "Z");
     EXPECT_TRUE(g.Lines().empty());
-    EXPECT_EQ(g.Text(0).size(), 132u);
-    EXPECT_EQ(g.screen.Line(0).ch[131], 'Z');
-    EXPECT_EQ(g.screen.CursorCol(), 131);
-    EXPECT_EQ(g.screen.BufferCol(), 131);
+    EXPECT_EQ(g.Text(0), std::string(131, 'a') + "Z");
+    EXPECT_EQ(std::pair(g.screen.CursorCol(), g.screen.BufferCol()), std::pair(131, 131));
 }
 
 TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a\x80\xfe\x08\x01\x0e\x1a\x7f"
-         "b",
-         "a\x7f"
-         "b"},                     // ignored bytes leave no trace, DEL is stored
-        {"ab\tc", "ab      c"},    // a tab advances to the next stop with spaces
-        {"\x1b[?25h", "25h"},      // '?' is the final byte, "25h" is text
-        {"\x1b(B", "B"},           // charset selection shows its third byte
-        {"\x1bNx\x1bOy", "NxOy"},  // only the ESC is consumed
-        {"\x1b\x7fz\x1b!w", "zw"}, // outside 0x23..0x63: both consumed
-        {"prompt>\xff\xf9"         // two-byte telnet commands swallow no text
-         "A\xff\xf1"
-         "B\xff\xff"
-         "C\xff\xfd\x18"
-         "D",
-         "prompt>ABCD"},
+        {"a\x80\xfe\x08\x01\x0e\x1a\x7fz", "a\x7fz"}, // ignored bytes leave no trace, DEL is stored
+        {"ab\tc", "ab      c"},                       // a tab advances to the next stop with spaces
+        {"\x1b[?25h", "25h"},                         // '?' is the final byte, "25h" is text
+        {"\x1b(B", "B"},                              // charset selection shows its third byte
+        {"\x1bNx\x1bOy", "NxOy"},                     // only the ESC is consumed
+        {"\x1b\x7fz\x1b!w", "zw"},                    // outside 0x23..0x63: both consumed
+        // Two-byte telnet commands swallow no text.
+        {"prompt>\xff\xf9p\xff\xf1q\xff\xffr\xff\xfd\x18s", "prompt>pqrs"},
     };
     for (const auto& [bytes, text] : cases) {
         Fixture f;
@@ -129,13 +123,9 @@ TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
 
 TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     Fixture f;
-    f.Feed("\x1b[1;1HX");
-    EXPECT_EQ(f.screen.Line(1).ch[1], 'X'); // row and column are 0-based indices
-    f.Feed("\x1b[0;0HY\x1b[5HZ");
-    EXPECT_EQ(f.screen.Line(0).ch[0], 'Y');
-    EXPECT_EQ(f.screen.Line(5).ch[0], 'Z');
-    f.Feed("\x1b[1;2;3HW"); // three values: nothing moves
-    EXPECT_EQ(f.screen.Line(5).ch[1], 'W');
+    // Row and column are 0-based indices; with three values nothing moves.
+    f.Feed("\x1b[1;1HX\x1b[0;0HY\x1b[5HZ\x1b[1;2;3HW");
+    EXPECT_EQ((Lines{f.Cells(0, 2), f.Cells(1, 2), f.Cells(5, 3)}), (Lines{"Y.", ".X", "ZW."}));
 
     // Moving up stops the screen row at 0 and the buffer line at line 0.
     Fixture g;
@@ -144,20 +134,17 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     g.Feed("\r\n\r\n\033A");
     EXPECT_EQ(g.screen.CursorRow(), 1);
     g.Feed("\x1b[5A");
-    EXPECT_EQ(g.screen.CursorRow(), 0);
-    EXPECT_EQ(g.screen.BufferLine(), 0);
+    EXPECT_EQ(std::pair(g.screen.CursorRow(), g.screen.BufferLine()), std::pair(0, 0));
 
     // ESC C/D move only the screen column.
     Fixture h;
     h.Feed("ab\033D\033D");
-    EXPECT_EQ(h.screen.CursorCol(), 0);
-    EXPECT_EQ(h.screen.BufferCol(), 2);
+    EXPECT_EQ(std::pair(h.screen.CursorCol(), h.screen.BufferCol()), std::pair(0, 2));
 
     // Huge parameters saturate instead of overflowing.
     Fixture s;
     s.Feed("\x1b[99999999999999999999B\x1b[99999999999999999999;99999999999999999999H");
-    EXPECT_EQ(s.screen.CursorRow(), 23);
-    EXPECT_EQ(s.screen.CursorCol(), 79);
+    EXPECT_EQ(std::pair(s.screen.CursorRow(), s.screen.CursorCol()), std::pair(23, 79));
     s.Feed("\x1b[99999999999999999999A");
     EXPECT_EQ(s.screen.BufferLine(), 0);
 }
@@ -166,20 +153,15 @@ TEST(MudScreenCursor, EraseOperations) {
     Fixture f;
     f.Feed("line0\r\nline1\r\nline2");
     f.Feed("\x1b[2;3H\x1b[1K"); // erase from start of line 2 through column 3
-    EXPECT_EQ(f.screen.Line(2).ch[3], 0);
-    EXPECT_EQ(f.screen.Line(2).ch[4], '2');
+    EXPECT_EQ(f.Cells(2, 5), "....2");
     f.Feed("\x1b[1;2H\033K"); // ESC K: to end of line from column 2
     EXPECT_EQ(f.Text(1), "li");
     f.Feed("\x1b[2;1H\x1b[1J"); // rows above, then the row through column 1
-    EXPECT_EQ(f.Text(0), "");
-    EXPECT_EQ(f.Text(1), "");
-    EXPECT_EQ(f.screen.Line(2).ch[1], 0);
-    EXPECT_EQ(f.screen.Line(2).ch[4], '2');
+    EXPECT_EQ((Lines{f.Cells(0, 5), f.Cells(1, 5), f.Cells(2, 5)}),
+              (Lines{".....", ".....", "....2"}));
     f.Feed("\x1b[31m\x1b[J"); // whole screen with the current attribute, cursor home
-    EXPECT_EQ(f.Text(0), "");
-    EXPECT_EQ(f.AttrAt(0, 0), 0x20u);
-    EXPECT_EQ(f.AttrAt(23, 131), 0x20u);
-    EXPECT_EQ(f.screen.CursorRow(), 0);
+    EXPECT_EQ(std::tuple(f.Text(0), f.AttrAt(0, 0), f.AttrAt(23, 131), f.screen.CursorRow()),
+              std::tuple("", 0x20u, 0x20u, 0));
 
     Fixture g; // ESC J: to the end of the screen, leaving the rows above
     g.Feed("ab\r\ncd\r\nef\x1b[1;1H\033J");
@@ -202,8 +184,7 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     h.Feed("more\xff\xff\xff");
     EXPECT_EQ(h.Text(0), "x");
     h.Feed("\xf0y");
-    EXPECT_EQ(h.Text(0), "xy");
-    EXPECT_EQ(h.screen.PendingBytes(), 0u);
+    EXPECT_EQ(std::tuple(h.Text(0), h.screen.PendingBytes()), std::tuple("xy", 0u));
 
     // A CSI that never ends is abandoned instead of growing the pending input.
     Fixture c;
@@ -242,15 +223,11 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheO
     EXPECT_FALSE(f.screen.ScrolledBack());
     EXPECT_EQ(f.screen.Top(), live + 1);
 
-    // The scrollback ring drops the oldest line.
     for (int k = 0; k < 150; ++k)
         f.Feed("line " + std::to_string(k) + "\r\n");
-    EXPECT_EQ(f.screen.Top(), 100 - 24);
-    EXPECT_EQ(f.view.scrollPos, 76);
-    EXPECT_EQ(f.screen.BufferLine(), 99);
-    EXPECT_EQ(f.Text(0), "line 51");
-    EXPECT_EQ(f.Text(98), "line 149");
-    EXPECT_EQ(f.Text(99), "");
+    EXPECT_EQ(std::tuple(f.screen.Top(), f.view.scrollPos, f.screen.BufferLine()),
+              std::tuple(100 - 24, 76, 99));
+    EXPECT_EQ((Lines{f.Text(0), f.Text(98), f.Text(99)}), (Lines{"line 51", "line 149", ""}));
     // One pixel scroll per block, by the number of new lines.
     EXPECT_EQ(f.view.scrolls.back(), -1);
     f.Feed("a\r\nb\r\nc\r\n");
@@ -346,8 +323,7 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     f.Feed("a\r\nb\r\n");
     const std::vector<TakenLine> ab = take();
     EXPECT_TRUE(f.screen.RemoveCompletedLine(ab.at(1).serial));
-    EXPECT_EQ(f.screen.BufferLine(), 2);
-    EXPECT_EQ(f.screen.CursorRow(), 2);
+    EXPECT_EQ(std::pair(f.screen.BufferLine(), f.screen.CursorRow()), std::pair(2, 2));
     // A prompt stays until its line completes, then goes with the rest of it.
     f.Feed("hp> ");
     f.screen.EndPrompt();
@@ -375,14 +351,14 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     EXPECT_TRUE(f.screen.RemoveCompletedLine(taken[55].serial));
     EXPECT_TRUE(f.screen.RemoveCompletedLine(taken[1].serial));
     EXPECT_EQ(f.Text(f.screen.Top()), shown);
-    EXPECT_EQ(f.screen.SelectionAnchor().line, f.screen.Top() + 2);
-    EXPECT_EQ(f.screen.SelectionEnd().line, f.screen.Top() + 3);
+    EXPECT_EQ(std::pair(f.screen.SelectionAnchor().line, f.screen.SelectionEnd().line),
+              std::pair(f.screen.Top() + 2, f.screen.Top() + 3));
     f.Feed("next\r\n");
     EXPECT_FALSE(f.screen.ScrolledBack());
     EXPECT_EQ(f.screen.BufferLine() - f.screen.Top(), f.screen.CursorRow());
-    EXPECT_EQ(f.Text(f.screen.BufferLine() - 1), "next");
-    EXPECT_EQ(f.Text(f.screen.BufferLine() - 2), "l59");
-    EXPECT_EQ(f.Text(f.screen.BufferLine() - 6), "l54");
+    const int last = f.screen.BufferLine() - 1;
+    EXPECT_EQ((Lines{f.Text(last), f.Text(last - 1), f.Text(last - 5)}),
+              (Lines{"next", "l59", "l54"}));
 }
 
 // Every position the screen keeps must address the buffer after any mix of input, paging,
@@ -408,12 +384,11 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     need(s.BufferCol() >= 0 && s.BufferCol() < kBufferColumns, "0 <= bc < 132");
     need(inBuffer(s.SelectionAnchor()), "selection anchor in the buffer");
     need(inBuffer(s.SelectionEnd()), "selection end in the buffer");
-    if (!faults.empty()) {
+    if (!faults.empty())
         return ::testing::AssertionFailure()
                << faults << "L=" << lines << " R=" << rows << " C=" << s.Columns()
                << " T=" << s.Top() << " saved=" << s.SavedTop() << " r=" << s.CursorRow()
                << " c=" << s.CursorCol() << " bl=" << s.BufferLine() << " bc=" << s.BufferCol();
-    }
     for (int k = 0; k < rows; ++k)
         (void)s.Line(s.Top() + k);
     (void)s.Line(s.BufferLine());
@@ -528,10 +503,10 @@ TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
     buffer[0].SetColors(2, 6, red, 0);
     ScreenLine copy = buffer[0];
     buffer[0].Blank(3, 5, attr::kNormal);
-    EXPECT_EQ(buffer[0].TextColor(2), red);
-    EXPECT_EQ(buffer[0].TextColor(3), 0U);
-    EXPECT_EQ(buffer[0].TextColor(5), red);
-    EXPECT_EQ(copy.TextColor(3), red);
+    const ScreenLine& line = buffer[0];
+    EXPECT_EQ(
+        (std::vector{line.TextColor(2), line.TextColor(3), line.TextColor(5), copy.TextColor(3)}),
+        (std::vector<CellColor>{red, 0, red, red}));
     buffer.Advance(attr::kNormal); // the coloured line is now the last one, blank
     EXPECT_FALSE(buffer[1].colors);
 }

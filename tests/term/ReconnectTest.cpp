@@ -106,12 +106,10 @@ struct ReconnectFixture : ::testing::Test, test::SessionHarness {
     }
     ~ReconnectFixture() override { session.reset(); } // before the clock it uses
     bool ReconnectTimerRunning() const { return loop.TimerActive(kReconnectTimer); }
-    // Moves the clock by `ms` and ticks the reconnect timer once, if it runs.
     void Advance(SteadyMs ms) {
         clock.now += ms;
         if (ReconnectTimerRunning()) session->OnTimer(kReconnectTimer);
     }
-    // The server drops the client after the connection lasted `lasted` ms.
     void DropAfter(SteadyMs lasted) {
         Advance(lasted);
         server.CloseClient();
@@ -124,10 +122,9 @@ struct ReconnectFixture : ::testing::Test, test::SessionHarness {
     // The seconds of the last "... of 10 in N secs" shown; 0 when none is.
     int ShownWait() const {
         const std::string_view waiting = " of 10 in ";
-        const auto at = session->RecentText().rfind(waiting);
-        return at == std::string::npos
-                   ? 0
-                   : std::stoi(std::string(session->RecentText().substr(at + waiting.size())));
+        const std::string text(session->RecentText());
+        const auto at = text.rfind(waiting);
+        return at == std::string::npos ? 0 : std::stoi(text.substr(at + waiting.size()));
     }
 };
 
@@ -139,8 +136,8 @@ TEST_F(ReconnectFixture, ALostConnectionIsReopenedWithTheLoginAndTheClientFollow
     Connect();
     DropAfter(kMinReconnectableMs);
 
-    EXPECT_TRUE(Shown("TavTerm disconnecting...\r\n"));
-    EXPECT_TRUE(Shown("Attempting TavTerm reconnect 1 of 10 in 2 secs...\r\n"));
+    EXPECT_TRUE(
+        Shown("TavTerm disconnecting...\r\nAttempting TavTerm reconnect 1 of 10 in 2 secs...\r\n"));
     ASSERT_TRUE(ReconnectTimerRunning());
     EXPECT_TRUE(session->ReconnectPending());
 

@@ -86,8 +86,7 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     EXPECT_EQ(f.map.CharacterCount(), 9);
     // A new line count is noticed even without Invalidate.
     f.screen.ResetScreen(6);
-    EXPECT_EQ(f.map.CharacterCount(), 5);
-    EXPECT_EQ(f.map.LineCount(), 6);
+    EXPECT_EQ(std::pair(f.map.CharacterCount(), f.map.LineCount()), std::pair(5, 6));
 }
 
 TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {
@@ -160,8 +159,7 @@ TEST(ScrollbackSearch, StopsCountingAtTheBound) {
     for (int k = 0; k < 400; ++k)
         f.Feed(line + "\r\n");
     const SearchResult all = SearchScreen(f.screen, "a", {});
-    EXPECT_TRUE(all.truncated);
-    EXPECT_EQ(all.matches.size(), kMaxSearchMatches);
+    EXPECT_EQ(std::pair(all.truncated, all.matches.size()), std::pair(true, kMaxSearchMatches));
     EXPECT_FALSE(SearchScreen(f.screen, "a a", {}).truncated);
 }
 
@@ -188,11 +186,10 @@ void RunScript(const char* name, std::int32_t start, const std::vector<Step>& st
         clock.now = static_cast<std::int32_t>(static_cast<std::uint32_t>(start) +
                                               static_cast<std::uint32_t>(step.at));
         Said said;
-        if (step.line) {
+        if (step.line)
             said = throttle.Offer(step.line);
-        } else if (auto summary = throttle.Tick()) {
+        else if (auto summary = throttle.Tick())
             said.push_back(*summary);
-        }
         EXPECT_EQ(said, step.said) << name << " step " << i;
     }
 }
@@ -241,8 +238,7 @@ TEST(AnnouncementThrottle, ToldWhenTheSummaryIsDue) {
     throttle.Offer("a");
     clock.now = 100;
     throttle.Offer("b");
-    EXPECT_TRUE(throttle.HoldingBack());
-    EXPECT_EQ(throttle.MsUntilSummary(), 400);
+    EXPECT_EQ(std::pair(throttle.HoldingBack(), throttle.MsUntilSummary()), std::pair(true, 400));
     clock.now = 900;
     EXPECT_EQ(throttle.MsUntilSummary(), 0);
     EXPECT_EQ(throttle.Tick(), "1 more line");

@@ -76,7 +76,6 @@ struct SessionHarness {
     PollEventLoop loop;
     std::unique_ptr<TermSession> session;
 
-    // Every service recorded by `rec`.
     TermServices Recorded() {
         TermServices services;
         services.boxes = &rec;

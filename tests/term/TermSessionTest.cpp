@@ -3,6 +3,7 @@
 #include "term/CommandTimers.h"
 #include "tests/term/SessionHarness.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -211,8 +212,7 @@ TEST_F(SessionFixture, TimersPingOnlyAConnectedClientAndBlinkTheChosenCursor) {
     rec.clientConnected = true;
     session->OnTimer(kPingTimer);
     session->OnTimer(kSoundPollTimer);
-    EXPECT_EQ(rec.pings, 1);
-    EXPECT_EQ(rec.soundPolls, 1);
+    EXPECT_EQ(std::pair(rec.pings, rec.soundPolls), std::pair(1, 1));
 
     session->OnTimer(kCursorBlinkTimer); // no cursor chosen: nothing blinks
     settings.cursorblock = 1;
@@ -250,8 +250,7 @@ TEST_F(SessionFixture, BurstFollowedByCloseArrivesWholeBeforeTheDisconnect) {
     ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 10s));
     sender.join();
     const std::string_view tail = "line 19998\r\nline 19999\r\nTavTerm disconnecting...\r\n";
-    ASSERT_GE(session->RecentText().size(), tail.size());
-    EXPECT_EQ(session->RecentText().substr(session->RecentText().size() - tail.size()), tail);
+    EXPECT_THAT(std::string(session->RecentText()), testing::EndsWith(tail));
     EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
 }
 
@@ -341,23 +340,19 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     TermServices services = h.Recorded();
     services.triggerEffects = &effects;
     h.Open(services);
-    TriggerActions orc;
-    orc.group = "fight";
+    TriggerActions orc; // the wide trigger's actions first
     orc.highlight = HighlightScope::Match;
     orc.textColor = 0x0000FF;
+    h.triggers.SetActions(h.triggers.AddTrigger("orc %1\xE4\xB8\xAD", ""), orc);
+    orc.group = "fight";
     orc.sound = "hit.wav";
     orc.toChannel = true;
+    h.triggers.SetActions(h.triggers.AddTrigger("orc %1ck", "kill orc"), orc);
     TriggerActions gag;
     gag.gag = true;
-    TriggerActions gagLog = gag;
-    gagLog.gagLog = true;
-    h.triggers.SetActions(h.triggers.AddTrigger("orc %1ck", "kill orc"), orc);
     h.triggers.SetActions(h.triggers.AddTrigger("spam", ""), gag);
-    h.triggers.SetActions(h.triggers.AddTrigger("secret", ""), gagLog);
-    TriggerActions wide;
-    wide.highlight = HighlightScope::Match;
-    wide.textColor = 0x0000FF;
-    h.triggers.SetActions(h.triggers.AddTrigger("orc %1\xE4\xB8\xAD", ""), wide);
+    gag.gagLog = true;
+    h.triggers.SetActions(h.triggers.AddTrigger("secret", ""), gag);
     h.triggers.AddTrigger("calm", "/group off fight\r\nsay calm");
     h.Connect();
     h.rec.logFile.clear();
@@ -470,11 +465,9 @@ TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
     EXPECT_EQ(steps, expected);
 
     history.Add("b"); // duplicates are stored again
-    EXPECT_EQ(history.Slot(1), "b");
-    EXPECT_EQ(history.Slot(2), "b");
+    EXPECT_EQ(std::tuple(history.Slot(1), history.Slot(2)), std::tuple("b", "b"));
     history.Resize(5);
-    EXPECT_EQ(history.Index(), 5);
-    EXPECT_EQ(history.Slot(4), "");
+    EXPECT_EQ(std::tuple(history.Index(), history.Slot(4)), std::tuple(5, ""));
     history.Add(std::string(300, 'x'));
     EXPECT_EQ(history.Slot(4).size(), kMaxHistoryChars);
 
