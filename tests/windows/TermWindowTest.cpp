@@ -26,11 +26,10 @@
 #include <filesystem>
 #include <thread>
 
-namespace tav {
+namespace tav::test {
 namespace {
 
 using namespace std::chrono_literals;
-using test::LoopbackServer;
 
 struct StatusRecorder : StatusBarSink, MessageBoxes {
     std::string size;
@@ -386,7 +385,7 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
     const int line = BufferLineOf(split, *find.Current()).value_or(-1);
     ASSERT_GE(line, split.Top());
     ASSERT_LT(line, split.Top() + split.Rows());
-    EXPECT_EQ(test::CellBytes(split.Line(line), 16), "the orc hits you");
+    EXPECT_EQ(CellBytes(split.Line(line), 16), "the orc hits you");
     EXPECT_EQ(Pixel(term->SplitViewWidget(), 4 * split.CellWidth() + 1,
                     (line - split.Top()) * split.CellHeight() + 1),
               QColor(200, 90, 0));
@@ -416,4 +415,4 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test
