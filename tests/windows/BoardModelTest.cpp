@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tav {
 namespace {
 
@@ -77,9 +79,8 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
         if (action == "delete") result = model.DeleteMessage(step.arg);
         requests.down = action == "lost post";
         if (action.ends_with("post")) result = model.Post(model.CurrentBoard(), long200);
-        EXPECT_EQ(result, step.result);
-        EXPECT_EQ(requests.sent, step.sent);
-        EXPECT_EQ(model.CurrentBoard(), step.current);
+        EXPECT_EQ(std::tuple(result, requests.sent, model.CurrentBoard()),
+                  std::tuple(step.result, step.sent, step.current));
     }
 }
 

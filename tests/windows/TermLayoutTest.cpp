@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <ostream>
+#include <tuple>
 
 namespace tav {
 
@@ -104,9 +105,7 @@ TEST(TermLayout, MapAndStatusTakeTheRightColumn) {
         in.height = c.height;
         const TermLayoutResult r = LayoutTerm(in);
         ASSERT_TRUE(r.showMapAndStatus);
-        EXPECT_EQ(r.map, c.map);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(r.mainScreen, c.main);
+        EXPECT_EQ(std::tuple(r.map, r.status, r.mainScreen), std::tuple(c.map, c.status, c.main));
     }
 }
 
@@ -144,16 +143,13 @@ TEST(StatusBars, ColourAndLengthFollowThePercentage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.value << " of " << c.maximum);
         const StatusBar bar = ComputeStatusBar("Hit", 4, c.value, c.maximum);
-        EXPECT_TRUE(bar.shown);
-        EXPECT_EQ(bar.color, c.color);
-        EXPECT_EQ(bar.length, c.length);
+        EXPECT_EQ(std::tuple(bar.shown, bar.color, bar.length),
+                  std::tuple(true, c.color, c.length));
     }
     const auto rows = ComputeStatusBars(1, 0, 1, -5, 3, 6);
-    EXPECT_FALSE(rows[0].shown);
-    EXPECT_FALSE(rows[1].shown);
-    EXPECT_TRUE(rows[2].shown);
-    EXPECT_EQ(rows[1].label, "Mana");
-    EXPECT_EQ(rows[2].top, 32);
+    EXPECT_EQ(std::tuple(rows[0].shown, rows[1].shown, rows[2].shown),
+              std::tuple(false, false, true));
+    EXPECT_EQ(std::pair(rows[1].label, rows[2].top), std::pair(std::string_view("Mana"), 32));
 }
 
 TEST(GaugeReading, PerCentTruncatedHeldAndBanded) {
@@ -221,9 +217,7 @@ TEST(MapPalette, ZoomShowsTheMiddleCellsLarger) {
         const auto place = MapCellPlace(c.zoom, c.i, c.j);
         ASSERT_EQ(place.has_value(), c.shown);
         if (!place) continue;
-        EXPECT_EQ(place->x, c.x);
-        EXPECT_EQ(place->y, c.y);
-        EXPECT_EQ(place->side, c.side);
+        EXPECT_EQ(std::tuple(place->x, place->y, place->side), std::tuple(c.x, c.y, c.side));
     }
 }
 
