@@ -18,10 +18,6 @@
 namespace tav::test {
 namespace {
 
-std::string GoldenText() {
-    return FromTextMode(Golden("golden_tav.cfg"));
-}
-
 // The colour tables live in colors.dat, not in the settings text.
 StoredValues WithoutColors(StoredValues v) {
     std::fill(std::begin(v.custcolors), std::end(v.custcolors), 0);
@@ -31,7 +27,7 @@ StoredValues WithoutColors(StoredValues v) {
 
 // The golden text with line `index` (0-based) replaced.
 std::string GoldenWith(std::size_t index, const std::string& replacement) {
-    std::string text = GoldenText();
+    std::string text = FromTextMode(Golden("golden_tav.cfg"));
     std::size_t start = 0;
     for (std::size_t i = 0; i < index; ++i)
         start = text.find('\n', start) + 1;
