@@ -15,19 +15,15 @@ using test::RecordingRequests;
 
 TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
     const std::string long200(200, 'h');
-    struct Case {
-        std::string line;
-        std::string heading;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"1 Bob :: Hello", "re:  Hello"}, // the space after "::" stays
         {"1 Bob : no heading", ""},
         {"a::b::c", "re: b::c"},
         {"3 Ann ::", "re: "},
         {"x::" + long200, "re: " + long200.substr(0, 123)},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ReplyHeading(c.line), c.heading) << c.line;
+    for (const auto& [line, heading] : cases)
+        EXPECT_EQ(ReplyHeading(line), heading) << line;
     EXPECT_EQ(LimitHeading(long200), long200.substr(0, 127));
     EXPECT_EQ(LimitHeading("short"), "short");
 }
