@@ -235,13 +235,9 @@ TEST_F(InputLineFixture, EnterHistoryKeysSplitViewAndNoErase) {
 
 TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsMaskingAndHold) {
     QTest::keyClicks(&Input(), "ab");
-    struct Pad {
-        Qt::Key key;
-        const char* sent;
-    };
-    for (Pad pad : {Pad{Qt::Key_5, "exits\n"}, Pad{Qt::Key_Plus, "down\n"}}) {
-        QTest::keyClick(&Input(), pad.key, Qt::KeypadModifier);
-        EXPECT_EQ(server.Read(), pad.sent);
+    for (const auto& [key, sent] : {std::pair{Qt::Key_5, "exits\n"}, {Qt::Key_Plus, "down\n"}}) {
+        QTest::keyClick(&Input(), key, Qt::KeypadModifier);
+        EXPECT_EQ(server.Read(), sent);
     }
     EXPECT_EQ(Input().text(), "ab");      // the typed text is untouched, no digit typed
     QTest::keyClick(&Input(), Qt::Key_5); // the ordinary digit key types

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tav::test {
 namespace {
 
@@ -123,22 +125,17 @@ struct IdentificationFixture : ::testing::Test {
 // A description is shown as plain text without showing the window; Close or Escape from the
 // text hide it.
 TEST_F(IdentificationFixture, ShowsTheDescriptionPlacedAndHidden) {
-    struct Case {
-        const char* name;
-        std::string_view bytes;
-        QString shown;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string_view, QString> cases[] = {
         {"a <b>sword</b>", "Sharp.\r\nVery sharp.\r\n", "Sharp.\nVery sharp.\n"},
         {"ring", "Gold\n\rround", "Gold\nround"},
         {"orb", "one\rtwo\nthree", "one\ntwo\nthree"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        window.ShowDescription(c.name, "/data/text/x.id", c.bytes);
-        EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(c.name));
+    for (const auto& [name, bytes, shown] : cases) {
+        SCOPED_TRACE(name);
+        window.ShowDescription(name, "/data/text/x.id", bytes);
+        EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(name));
         EXPECT_EQ(window.NameLabel().textFormat(), Qt::PlainText);
-        EXPECT_EQ(window.Text().toPlainText(), c.shown);
+        EXPECT_EQ(window.Text().toPlainText(), shown);
     }
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.NameLabel().buddy(), &window.Text()) << "the text is named by the label";
