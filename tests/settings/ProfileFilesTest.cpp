@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace tav::test {
@@ -30,12 +31,7 @@ TEST(CustomButtonFile, ReadsWholeLines) {
     const std::string longName(64, 'n');
     const std::string line100(100, 'a');
     const std::string line300(300, 'b');
-    struct Case {
-        const char* what;
-        std::string bytes;
-        Records records;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, Records> cases[] = {
         {"text mode",
          "Kill\r\nkill orc\r\r\n#\r\nTwo\r\nget all\r\r\nsay done\r\r\n#\r\nEmpty\r\n#\r\n",
          {{"Kill", "kill orc\r\n"}, {"Two", "get all\r\nsay done\r\n"}, {"Empty", ""}}},
@@ -59,20 +55,15 @@ TEST(CustomButtonFile, ReadsWholeLines) {
         {"Latin-1 kept", "Caf\xe9\r\n\xe9t\xe9\r\n#\r\n", {{"Caf\xe9", "\xe9t\xe9\r\n"}}},
         {"empty file", "", {}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParseCustomButtons(c.bytes), c.records) << c.what;
-    EXPECT_EQ(FormatCustomButtons(cases[0].records), cases[0].bytes);
+    for (const auto& [what, bytes, records] : cases)
+        EXPECT_EQ(ParseCustomButtons(bytes), records) << what;
+    const auto& [what, textMode, records] = cases[0];
+    EXPECT_EQ(FormatCustomButtons(records), textMode) << what;
 }
 
 TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
-    struct Case {
-        const char* what;
-        std::string typed;
-        std::string stored;
-        bool refused;
-    };
     const std::string fits(253, 'x');
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::string, bool> cases[] = {
         {"one line gets CR LF", "look", "look\r\n", false},
         {"lines end in CR LF", "get all\nsay hi", "get all\r\nsay hi\r\n", false},
         {"a typed last line end is kept once", "look\n", "look\r\n", false},
@@ -84,28 +75,20 @@ TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
         {"253 characters and CR LF fit", fits, fits + "\r\n", false},
         {"254 characters do not", fits + "x", fits + "x\r\n", true},
     };
-    for (const Case& c : cases) {
-        const std::string stored = StoredButtonCommand(c.typed);
-        EXPECT_EQ(stored, c.stored) << c.what;
-        EXPECT_EQ(ButtonCommandProblem(stored).has_value(), c.refused) << c.what;
+    for (const auto& [what, typed, expected, refused] : cases) {
+        const std::string stored = StoredButtonCommand(typed);
+        EXPECT_EQ(stored, expected) << what;
+        EXPECT_EQ(ButtonCommandProblem(stored).has_value(), refused) << what;
         // Whatever is accepted comes back from the file as it was.
-        if (!c.refused) {
-            EXPECT_EQ(ParseCustomButtons(FormatCustomButtons({{"N", stored}})),
-                      Records({{"N", stored}}))
-                << c.what;
-        }
+        const Records one = {{"N", stored}};
+        if (!refused) EXPECT_EQ(ParseCustomButtons(FormatCustomButtons(one)), one) << what;
     }
     EXPECT_EQ(CleanButtonName(std::string(40, 'z')), std::string(31, 'z'));
 }
 
 TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {
     const std::string longTopic(300, 'x');
-    struct Case {
-        const char* what;
-        std::string bytes;
-        Topics topics;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, Topics> cases[] = {
         {"CR LF lines", "armor\r\nweapons\r\n", {"armor", "weapons"}},
         {"LF lines", "armor\nweapons\n", {"armor", "weapons"}},
         {"last line without an end", "armor\r\nweapons", {"armor", "weapons"}},
@@ -117,8 +100,8 @@ TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {
         {"Latin-1 bytes kept", "caf\xe9\r\n", {"caf\xe9"}},
         {"empty file", "", {}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ParseHelpIndex(c.bytes), c.topics) << c.what;
+    for (const auto& [what, bytes, topics] : cases)
+        EXPECT_EQ(ParseHelpIndex(bytes), topics) << what;
 }
 
 // Only whole topics that come back are written, sorted case-folded then by bytes.
@@ -137,11 +120,7 @@ TEST(HelpIndexFile, WritesAndSortsWholeTopics) {
 }
 
 TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
-    struct Case {
-        const char* text;
-        ProfileOptions options;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, ProfileOptions> cases[] = {
         {"", {}},
         {"encoding=utf8\nautoreconnect=1\n", {Enc::Utf8, true}},
         {"encoding=gb18030\n", {Enc::Gb18030, false}},
@@ -166,17 +145,12 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"colours=full\ncolours=parts\ncolours=Full\n", {}},
         {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ReadProfileOptionsText(c.text), c.options) << c.text;
+    for (const auto& [text, options] : cases)
+        EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
 }
 
 TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
-    struct Case {
-        const char* existing;
-        ProfileOptions options;
-        const char* written;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, ProfileOptions, const char*> cases[] = {
         {"", {}, "encoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
         {"# mine\nencoding=latin1\nfuture=x y\n",
          {Enc::Utf8, false},
@@ -197,10 +171,10 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          {},
          "colours=parts\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
     };
-    for (const Case& c : cases) {
-        const std::string text = WriteProfileOptionsText(c.options, c.existing);
-        EXPECT_EQ(text, c.written) << c.existing;
-        EXPECT_EQ(ReadProfileOptionsText(text), c.options) << c.existing;
+    for (const auto& [existing, options, written] : cases) {
+        const std::string text = WriteProfileOptionsText(options, existing);
+        EXPECT_EQ(text, written) << existing;
+        EXPECT_EQ(ReadProfileOptionsText(text), options) << existing;
     }
 }
 
@@ -261,16 +235,13 @@ TEST_F(AtomicFileTest, ReplacesWholeOrKeepsWhatWasThere) {
         EXPECT_EQ(Entries(), Names{"tav.cfg"});
     }
     const mode_t old = ::umask(022);
-    EXPECT_TRUE(WriteFileAtomically(At("shared"), "s"));
-    ::umask(077);
-    EXPECT_TRUE(WriteFileAtomically(At("private"), "s"));
-    ::umask(old);
-    for (const auto& [name, mode] : {std::pair{"shared", 0644u}, {"private", 0600u}}) {
-        struct stat info {};
-        ASSERT_EQ(::stat(At(name).c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, mode) << name;
-        fs::remove(At(name));
+    for (const auto& [mask, mode] : {std::pair{022u, fs::perms(0644)}, {077u, fs::perms(0600)}}) {
+        ::umask(mask);
+        EXPECT_TRUE(WriteFileAtomically(At("mode"), "s"));
+        EXPECT_EQ(fs::status(At("mode")).permissions(), mode) << mask;
+        fs::remove(At("mode"));
     }
+    ::umask(old);
     fs::remove(At("tav.cfg"));
 
     EXPECT_EQ(ReplaceFileAtomically(At("missing/tav.cfg"), "x"), AtomicWriteResult::NotCreated);

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace tav::test {
 namespace {
@@ -45,13 +46,8 @@ TEST_F(ProfileTest, PathsAndListReading) {
     EXPECT_FALSE(store.ReadList().has_value());
 
     const std::string longest(kMaxProfileListLine, 'L');
-    struct Case {
-        std::string bytes;
-        Lines names;
-        Lines hidden; // kept by a rewrite
-        bool refused;
-    };
-    const Case cases[] = {
+    // The bytes, then the names shown, the lines a rewrite keeps and whether any was refused.
+    const std::tuple<std::string, Lines, Lines, bool> cases[] = {
         {"hero\r\nalt\r\n", {"hero", "alt"}, {}, false},
         {"hero\nalt", {"hero", "alt"}, {}, false}, // LF only, last line end missing
         {"hero\r\nMr..T\r\n.alt\r\n...\r\n" + longest + "\r\n",
@@ -67,13 +63,13 @@ TEST_F(ProfileTest, PathsAndListReading) {
          true},
         {"", {}, {}, false},
     };
-    for (const Case& c : cases) {
-        PutList(c.bytes);
-        auto read = store.ReadList();
+    for (const auto& [bytes, names, hidden, refused] : cases) {
+        PutList(bytes);
+        const auto read = store.ReadList();
         ASSERT_TRUE(read.has_value());
-        EXPECT_EQ(read->names, c.names) << c.bytes;
-        EXPECT_EQ(read->hidden, c.hidden) << c.bytes;
-        EXPECT_EQ(read->refused, c.refused) << c.bytes;
+        EXPECT_EQ(std::tie(read->names, read->hidden, read->refused),
+                  std::tie(names, hidden, refused))
+            << bytes;
     }
     PutList("hero\r\nalt\r\n");
     EXPECT_TRUE(store.ProfileExists("alt"));
@@ -284,12 +280,9 @@ TEST_F(ProfileTest, DeleteKeepsHiddenLinesSelectsNothingAndDropsTheLastList) {
     Started("hero");
     rec.names = {std::string("fresh")};
     EXPECT_EQ(Dialog().Open(), ProfileSelection::Result::Chosen);
-    const Lines calls = rec.Take();
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(calls[0], "ask default");
-    EXPECT_EQ(calls[1], "client off");
-    EXPECT_EQ(calls[2], "caption TavClient - fresh");
-    EXPECT_EQ(calls.back(), "print New profile created - fresh\r\n");
+    EXPECT_EQ(rec.Take(), (Lines{"ask default", "client off", "caption TavClient - fresh", "load",
+                                 "screen", "sizes", "place", "windows", "triggers", "timers",
+                                 "release", "bars", "print New profile created - fresh\r\n"}));
     EXPECT_EQ(current, "fresh");
 }
 

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -47,15 +48,13 @@ protected:
         // Another chooser of the program left its own custom colours behind.
         for (int i = 0; i < 16; ++i)
             QColorDialog::setCustomColor(i, Qt::white);
-        std::vector<QColor> ours;
-        for (ColorRef c : values.custcolors)
-            ours.push_back(ToQColor(c));
         ModalScript script;
         script.Then([&](QWidget* modal) {
             auto* chooser = qobject_cast<QColorDialog*>(modal);
             ASSERT_NE(chooser, nullptr);
             for (int i = 0; i < 16; ++i)
-                EXPECT_EQ(QColorDialog::customColor(i), ours[i]) << "copied in: " << i;
+                EXPECT_EQ(QColorDialog::customColor(i), ToQColor(values.custcolors[i]))
+                    << "copied in: " << i;
             QColorDialog::setCustomColor(5, custom5);
             if (color) {
                 chooser->setCurrentColor(*color);
@@ -73,6 +72,7 @@ protected:
 };
 
 TEST_F(ColorDialogTest, ChosenColoursReachTheStoredValues) {
+    StoredValues expected = values;
     mcolordlg dialog(values.mudcolors, values.custcolors, nullptr);
     dialog.show();
     Choose(dialog, "Bold Blue", QColor(0x12, 0x34, 0x56), QColor(1, 1, 1));
@@ -85,14 +85,11 @@ TEST_F(ColorDialogTest, ChosenColoursReachTheStoredValues) {
 
     // Only the chosen entries and custom colour 5 changed (Cancel left Gray); colors.dat's
     // layout is the settings file test's.
-    std::vector<ColorRef> mud(kMudColorCount, 0), custom;
-    mud[5] = MakeColor(0, 0, 255);
-    mud[9] = MakeColor(0x12, 0x34, 0x56);
-    for (std::size_t i = 0; i < kCustomColorCount; ++i)
-        custom.push_back(i == 5 ? MakeColor(0xAA, 0xBB, 0xCC)
-                                : MakeColor(static_cast<int>(i), 0, 0));
-    EXPECT_EQ(std::vector(std::begin(values.mudcolors), std::end(values.mudcolors)), mud);
-    EXPECT_EQ(std::vector(std::begin(values.custcolors), std::end(values.custcolors)), custom);
+    expected.mudcolors[5] = MakeColor(0, 0, 255);
+    expected.mudcolors[9] = MakeColor(0x12, 0x34, 0x56);
+    expected.custcolors[5] = MakeColor(0xAA, 0xBB, 0xCC);
+    EXPECT_EQ(std::to_array(values.mudcolors), std::to_array(expected.mudcolors));
+    EXPECT_EQ(std::to_array(values.custcolors), std::to_array(expected.custcolors));
 }
 
 // The field a label names, as a screen reader finds it.
@@ -316,22 +313,20 @@ TEST(ConfigDialogTest, EveryControlReachesItsMemberAndIsNamed) {
     for (const TextCase& c : kTexts)
         std::strcpy(c.field(record), (std::to_string(++n) + (c.digits ? "" : "\xe9")).c_str());
     dialog.Load(record);
+    Settings stored{};
+    dialog.Store(stored);
     for (const TextCase& c : kTexts) {
         auto* edit = Control<QLineEdit>(dialog, c.name);
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->text(), QString::fromLatin1(c.field(record))) << c.name;
         EXPECT_EQ(edit->maxLength(), c.digits ? 15 : 255) << c.name;
-        bool labelled = false;
-        for (QLabel* label : dialog.findChildren<QLabel*>())
-            labelled |= label->buddy() == edit && label->text() == QString::fromLatin1(c.name);
+        EXPECT_STREQ(c.field(stored), c.field(record)) << c.name;
         // The player and bell paths sit beside their check box and button instead.
         const std::string name = c.name;
-        EXPECT_EQ(labelled, name != "Midi player" && name != "Bell wav file") << c.name;
+        EXPECT_EQ(Labelled(&dialog, c.name) == edit,
+                  name != "Midi player" && name != "Bell wav file")
+            << c.name;
     }
-    Settings stored{};
-    dialog.Store(stored);
-    for (const TextCase& c : kTexts)
-        EXPECT_STREQ(c.field(stored), c.field(record)) << c.name;
     dialog.Load(Settings{});
     std::memset(&stored, 0x55, sizeof stored);
     dialog.Store(stored);

@@ -14,13 +14,10 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace tav::test {
 namespace {
-
-std::string GoldenText() {
-    return FromTextMode(Golden("golden_tav.cfg"));
-}
 
 // The colour tables live in colors.dat, not in the settings text.
 StoredValues WithoutColors(StoredValues v) {
@@ -31,7 +28,7 @@ StoredValues WithoutColors(StoredValues v) {
 
 // The golden text with line `index` (0-based) replaced.
 std::string GoldenWith(std::size_t index, const std::string& replacement) {
-    std::string text = GoldenText();
+    std::string text = FromTextMode(Golden("golden_tav.cfg"));
     std::size_t start = 0;
     for (std::size_t i = 0; i < index; ++i)
         start = text.find('\n', start) + 1;
@@ -252,12 +249,8 @@ TEST_F(SettingsFileTest, ColorFileTakesWholeValuesOnly) {
 }
 
 TEST(SizesStep, ResizesOnlyForUsableChangedValues) {
-    struct Case {
-        const char* scrolllines;
-        const char* inputlines;
-        SizesStep expected; // from scrollback 100 and history 10
-    };
-    const Case cases[] = {
+    // The sizes typed, and the step from scrollback 100 and history 10.
+    const std::tuple<const char*, const char*, SizesStep> cases[] = {
         {"500", "100", {500, 100}},
         {"10", "0", {}},
         {"11", "1", {11, 1}},
@@ -265,11 +258,11 @@ TEST(SizesStep, ResizesOnlyForUsableChangedValues) {
         {"", "-5", {}},
         {"999999999999999", "99999999", {kMaxScrollLines, kMaxInputLines}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [scrolllines, inputlines, expected] : cases) {
         Settings s{};
-        CopyField(s.scrolllines, c.scrolllines);
-        CopyField(s.inputlines, c.inputlines);
-        EXPECT_EQ(ComputeSizesStep(s, 100, 10), c.expected) << c.scrolllines << " " << c.inputlines;
+        CopyField(s.scrolllines, scrolllines);
+        CopyField(s.inputlines, inputlines);
+        EXPECT_EQ(ComputeSizesStep(s, 100, 10), expected) << scrolllines << " " << inputlines;
     }
 }
 

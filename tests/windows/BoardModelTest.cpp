@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tav {
 namespace {
 
@@ -13,19 +15,15 @@ using test::RecordingRequests;
 
 TEST(BoardModel, ReplyHeadingsAndTheirLimit) {
     const std::string long200(200, 'h');
-    struct Case {
-        std::string line;
-        std::string heading;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"1 Bob :: Hello", "re:  Hello"}, // the space after "::" stays
         {"1 Bob : no heading", ""},
         {"a::b::c", "re: b::c"},
         {"3 Ann ::", "re: "},
         {"x::" + long200, "re: " + long200.substr(0, 123)},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ReplyHeading(c.line), c.heading) << c.line;
+    for (const auto& [line, heading] : cases)
+        EXPECT_EQ(ReplyHeading(line), heading) << line;
     EXPECT_EQ(LimitHeading(long200), long200.substr(0, 127));
     EXPECT_EQ(LimitHeading("short"), "short");
 }
@@ -77,9 +75,8 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
         if (action == "delete") result = model.DeleteMessage(step.arg);
         requests.down = action == "lost post";
         if (action.ends_with("post")) result = model.Post(model.CurrentBoard(), long200);
-        EXPECT_EQ(result, step.result);
-        EXPECT_EQ(requests.sent, step.sent);
-        EXPECT_EQ(model.CurrentBoard(), step.current);
+        EXPECT_EQ(std::tuple(result, requests.sent, model.CurrentBoard()),
+                  std::tuple(step.result, step.sent, step.current));
     }
 }
 

@@ -12,14 +12,11 @@
 #include <cstring>
 #include <tuple>
 
-namespace tav {
+namespace tav::test {
 namespace {
 
-using test::ModalScript;
-using test::WaitFor;
-
 void Type(QWidget* dialog, const QString& field, const QString& text) {
-    QWidget* widget = test::Named(dialog, field);
+    QWidget* widget = Named(dialog, field);
     ASSERT_NE(widget, nullptr) << "no field " << field.toStdString();
     if (auto* line = qobject_cast<QLineEdit*>(widget)) line->setText(text);
     if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) plain->setPlainText(text);
@@ -57,9 +54,9 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Prof
         bool stillOpen = false;
         script.Then([&](QWidget* dialog) {
             Type(dialog, c.field, password);
-            test::ButtonText(dialog, "OK")->click();
+            ButtonText(dialog, "OK")->click();
         });
-        script.Then(test::AnswerBox(&said));
+        script.Then(AnswerBox(&said));
         script.Then([&](QWidget* dialog) { // back in the dialog, the text as typed
             stillOpen = true;
             auto* focused = dialog->focusWidget();
@@ -89,7 +86,7 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Prof
         script.Then([&](QWidget* dialog) {
             for (const QString& field : fields)
                 Type(dialog, field, text);
-            test::ButtonText(dialog, "OK")->click();
+            ButtonText(dialog, "OK")->click();
         });
         EXPECT_EQ(run(), QDialog::Accepted);
         EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
@@ -101,4 +98,4 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Prof
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test

@@ -9,10 +9,8 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 
-namespace tav {
+namespace tav::test {
 namespace {
-
-using test::ModalScript;
 
 struct EditDialog {
     FontSpec font{"fixedsys", 10, 5};
@@ -126,9 +124,9 @@ TEST(ServerEditDialog, ShowsItsTextsWhereStoredAndFollowsTheUser) {
     dialog.show();
     const QString linesBefore = dialog.HeightText().text();
     ModalScript script;
-    script.Then(test::ChooseFont(40));
+    script.Then(ChooseFont(40));
     QTimer::singleShot(0, [&] { dialog.FontButton().click(); });
-    ASSERT_TRUE(test::WaitFor([&] { return script.Done() && edit.font.height == -40; }));
+    ASSERT_TRUE(WaitFor([&] { return script.Done() && edit.font.height == -40; }));
     EXPECT_EQ(dialog.Text().font().pixelSize(), 40);
     EXPECT_LT(dialog.HeightText().text().toInt(), linesBefore.toInt());
 
@@ -139,4 +137,4 @@ TEST(ServerEditDialog, ShowsItsTextsWhereStoredAndFollowsTheUser) {
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <ostream>
+#include <tuple>
 
 namespace tav {
 
@@ -86,27 +87,19 @@ TEST(TermLayout, DraggedDividersCarryThePanesAndTheMainScreen) {
 }
 
 TEST(TermLayout, MapAndStatusTakeTheRightColumn) {
-    struct Case {
-        int height;
-        Rect map;
-        Rect status;
-        Rect main;
-    };
-    const Case cases[] = {
+    const std::tuple<int, Rect, Rect, Rect> cases[] = {
         // Tall enough: the map is square.
         {kH, {706, 12, 794, 100}, {706, 108, 794, 154}, {6, 12, 698, 571}},
         // Area only 50 pixels high: the map is cut at the area bottom.
         {91, {706, 12, 794, 62}, {706, 70, 794, 116}, {6, 12, 698, 62}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.height);
+    for (const auto& [height, map, status, main] : cases) {
         TermLayoutInput in = Input(false, true, false);
-        in.height = c.height;
+        in.height = height;
         const TermLayoutResult r = LayoutTerm(in);
-        ASSERT_TRUE(r.showMapAndStatus);
-        EXPECT_EQ(r.map, c.map);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(r.mainScreen, c.main);
+        ASSERT_TRUE(r.showMapAndStatus) << height;
+        EXPECT_EQ(std::tuple(r.map, r.status, r.mainScreen), std::tuple(map, status, main))
+            << height;
     }
 }
 
@@ -124,13 +117,8 @@ TEST(TermLayout, SplitViewKeepsSevenLinesOfTheMainScreen) {
 }
 
 TEST(StatusBars, ColourAndLengthFollowThePercentage) {
-    struct Case {
-        int value;
-        int maximum;
-        ColorRef color;
-        int length;
-    };
-    const Case cases[] = {
+    // The value of a maximum, and the bar's colour and length.
+    const std::tuple<int, int, ColorRef, int> cases[] = {
         {7, 50, kStatusRed, 8},
         {15, 100, kStatusYellow, 8}, // yellow from 15%
         {10, 50, kStatusYellow, 11},
@@ -141,28 +129,19 @@ TEST(StatusBars, ColourAndLengthFollowThePercentage) {
         {-10, 50, kStatusRed, -11}, // a negative value draws nothing
         {2'000'000'000, 1, kStatusGreen, kMaxStatusBarLength},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.value << " of " << c.maximum);
-        const StatusBar bar = ComputeStatusBar("Hit", 4, c.value, c.maximum);
-        EXPECT_TRUE(bar.shown);
-        EXPECT_EQ(bar.color, c.color);
-        EXPECT_EQ(bar.length, c.length);
+    for (const auto& [value, maximum, color, length] : cases) {
+        const StatusBar bar = ComputeStatusBar("Hit", 4, value, maximum);
+        EXPECT_EQ(std::tuple(bar.shown, bar.color, bar.length), std::tuple(true, color, length))
+            << value << " of " << maximum;
     }
     const auto rows = ComputeStatusBars(1, 0, 1, -5, 3, 6);
-    EXPECT_FALSE(rows[0].shown);
-    EXPECT_FALSE(rows[1].shown);
-    EXPECT_TRUE(rows[2].shown);
-    EXPECT_EQ(rows[1].label, "Mana");
-    EXPECT_EQ(rows[2].top, 32);
+    EXPECT_EQ(std::tuple(rows[0].shown, rows[1].shown, rows[2].shown),
+              std::tuple(false, false, true));
+    EXPECT_EQ(std::pair(rows[1].label, rows[2].top), std::pair(std::string_view("Mana"), 32));
 }
 
 TEST(GaugeReading, PerCentTruncatedHeldAndBanded) {
-    struct Case {
-        int value;
-        int maximum;
-        GaugeReading shown;
-    };
-    const Case cases[] = {
+    const std::tuple<int, int, GaugeReading> cases[] = {
         {14, 100, {14, GaugeBand::Red}},
         {15, 100, {15, GaugeBand::Yellow}},
         {39, 100, {39, GaugeBand::Yellow}},
@@ -178,16 +157,12 @@ TEST(GaugeReading, PerCentTruncatedHeldAndBanded) {
         {INT_MIN, 1, {0, GaugeBand::Red}},
         {INT_MAX - 1, INT_MAX, {99, GaugeBand::Green}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ReadGauge(c.value, c.maximum), c.shown) << c.value << " of " << c.maximum;
+    for (const auto& [value, maximum, shown] : cases)
+        EXPECT_EQ(ReadGauge(value, maximum), shown) << value << " of " << maximum;
 }
 
 TEST(MapPalette, FirstKnownBitDecidesTheColour) {
-    struct Case {
-        std::int32_t flags;
-        std::optional<ColorRef> color;
-    };
-    const Case cases[] = {
+    const std::pair<std::int32_t, std::optional<ColorRef>> cases[] = {
         {0, std::nullopt},
         {0x1, MakeColor(255, 255, 255)},
         {0x2, MakeColor(0, 0, 100)},
@@ -196,10 +171,8 @@ TEST(MapPalette, FirstKnownBitDecidesTheColour) {
         {0x200, std::nullopt},
         {static_cast<std::int32_t>(0x80000004u), MakeColor(0, 0, 255)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.flags);
-        EXPECT_EQ(MapCellColor(c.flags), c.color);
-    }
+    for (const auto& [flags, color] : cases)
+        EXPECT_EQ(MapCellColor(flags), color) << flags;
 }
 
 TEST(MapPalette, ZoomShowsTheMiddleCellsLarger) {
@@ -221,9 +194,7 @@ TEST(MapPalette, ZoomShowsTheMiddleCellsLarger) {
         const auto place = MapCellPlace(c.zoom, c.i, c.j);
         ASSERT_EQ(place.has_value(), c.shown);
         if (!place) continue;
-        EXPECT_EQ(place->x, c.x);
-        EXPECT_EQ(place->y, c.y);
-        EXPECT_EQ(place->side, c.side);
+        EXPECT_EQ(std::tuple(place->x, place->y, place->side), std::tuple(c.x, c.y, c.side));
     }
 }
 

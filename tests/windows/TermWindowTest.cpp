@@ -26,11 +26,10 @@
 #include <filesystem>
 #include <thread>
 
-namespace tav {
+namespace tav::test {
 namespace {
 
 using namespace std::chrono_literals;
-using test::LoopbackServer;
 
 struct StatusRecorder : StatusBarSink, MessageBoxes {
     std::string size;
@@ -236,13 +235,9 @@ TEST_F(InputLineFixture, EnterHistoryKeysSplitViewAndNoErase) {
 
 TEST_F(InputLineFixture, KeypadFunctionKeysShortcutsMaskingAndHold) {
     QTest::keyClicks(&Input(), "ab");
-    struct Pad {
-        Qt::Key key;
-        const char* sent;
-    };
-    for (Pad pad : {Pad{Qt::Key_5, "exits\n"}, Pad{Qt::Key_Plus, "down\n"}}) {
-        QTest::keyClick(&Input(), pad.key, Qt::KeypadModifier);
-        EXPECT_EQ(server.Read(), pad.sent);
+    for (const auto& [key, sent] : {std::pair{Qt::Key_5, "exits\n"}, {Qt::Key_Plus, "down\n"}}) {
+        QTest::keyClick(&Input(), key, Qt::KeypadModifier);
+        EXPECT_EQ(server.Read(), sent);
     }
     EXPECT_EQ(Input().text(), "ab");      // the typed text is untouched, no digit typed
     QTest::keyClick(&Input(), Qt::Key_5); // the ordinary digit key types
@@ -386,7 +381,7 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
     const int line = BufferLineOf(split, *find.Current()).value_or(-1);
     ASSERT_GE(line, split.Top());
     ASSERT_LT(line, split.Top() + split.Rows());
-    EXPECT_EQ(test::CellBytes(split.Line(line), 16), "the orc hits you");
+    EXPECT_EQ(CellBytes(split.Line(line), 16), "the orc hits you");
     EXPECT_EQ(Pixel(term->SplitViewWidget(), 4 * split.CellWidth() + 1,
                     (line - split.Top()) * split.CellHeight() + 1),
               QColor(200, 90, 0));
@@ -416,4 +411,4 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test

@@ -16,20 +16,10 @@
 
 #include <cstring>
 
-namespace tav {
+namespace tav::test {
 namespace {
 
-using test::AnswerBox;
-using test::ChooseFile;
-using test::FileBytes;
-using test::ModalScript;
-using test::ScratchDataDir;
-
 struct NoStatus : StatusBarSink {};
-
-QPushButton* Button(QWidget& window, const QString& name) {
-    return test::Named<QPushButton>(&window, name);
-}
 
 struct TextListFixture : ::testing::Test {
     ScratchDataDir data;
@@ -71,7 +61,7 @@ TEST_F(TextListFixture, EachWindowTogglesKeepsItsTextAndItsOnTopFlag) {
         window.Screen().AddText("kept text\r\n");
         window.Toggle();
         ASSERT_TRUE(window.isVisible());
-        Button(window, "Close")->click();
+        Named<QPushButton>(&window, "Close")->click();
         EXPECT_FALSE(window.isVisible());
         window.Toggle();
         QTest::keyClick(&window.View(), Qt::Key_Escape);
@@ -100,7 +90,7 @@ TEST_F(TextListFixture, SaveAsWritesTheLinesJoinedByCrLfAndReportsAFailedWrite) 
         filter = dialog.selectedNameFilter();
         EXPECT_EQ(dialog.directory().absolutePath(), QDir::current().absolutePath());
     }));
-    Button(window, "Save As...")->click();
+    Named<QPushButton>(&window, "Save As...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(filter, "Text files (*.txt)");
     // Every line of the buffer, the empty ones too, joined by CR LF.
@@ -111,7 +101,7 @@ TEST_F(TextListFixture, SaveAsWritesTheLinesJoinedByCrLfAndReportsAFailedWrite) 
 
     // A name with an extension of its own, or none, is taken as it is.
     script.Then(ChooseFile(data.Path("inventory")));
-    Button(window, "Save As...")->click();
+    Named<QPushButton>(&window, "Save As...")->click();
     EXPECT_TRUE(QFileInfo::exists(data.Path("inventory")));
 
     // A file the user picks is written into, not replaced (UserFiles.AreWrittenIntoNotReplaced);
@@ -131,8 +121,8 @@ TEST_F(TextListFixture, FontChoiceIsStoredAndSetUpAppliesTheStoredValuesAgain) {
     txtdlg& who = term->WhoWindow();
     who.Toggle();
     const int cellHeight = who.Screen().CellHeight();
-    script.Then(test::ChooseFont(21));
-    Button(who, "Font...")->click();
+    script.Then(ChooseFont(21));
+    Named<QPushButton>(&who, "Font...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(stored.whofont.height, -21);
     EXPECT_TRUE(SameFontSpec(who.View().ScreenFont(), stored.whofont));
@@ -181,7 +171,7 @@ TEST_F(TextListFixture, ScrollBufferShowsTheRecentTextAndScrollsToEachMatch) {
     auto shownLine = [&]() -> std::string {
         const int line = BufferLineOf(screen, *find->Current()).value_or(-1);
         if (line < screen.Top() || line >= screen.Top() + screen.Rows()) return "not shown";
-        return test::CellBytes(screen.Line(line), 16);
+        return CellBytes(screen.Line(line), 16);
     };
     EXPECT_EQ(shownLine(), "the orc hits you");
     QTest::keyClick(&find->Field(), Qt::Key_F3);
@@ -198,4 +188,4 @@ TEST_F(TextListFixture, ScrollBufferShowsTheRecentTextAndScrollsToEachMatch) {
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test

@@ -6,6 +6,7 @@
 #include "windows/MonitorWindow.h"
 
 #include "client/ClientWindows.h"
+#include "settings/AtomicFile.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 
@@ -20,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
-namespace tav {
+#include <tuple>
+
+namespace tav::test {
 namespace {
 
 TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
@@ -107,9 +110,6 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColour) {
     EXPECT_FALSE(monitor.isVisible());
 }
 
-using test::ModalScript;
-using test::ScratchDataDir;
-
 struct IdentificationFixture : ::testing::Test {
     ScratchDataDir data;
     QMainWindow owner;
@@ -125,29 +125,24 @@ struct IdentificationFixture : ::testing::Test {
 // A description is shown as plain text without showing the window; Close or Escape from the
 // text hide it.
 TEST_F(IdentificationFixture, ShowsTheDescriptionPlacedAndHidden) {
-    struct Case {
-        const char* name;
-        std::string_view bytes;
-        QString shown;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string_view, QString> cases[] = {
         {"a <b>sword</b>", "Sharp.\r\nVery sharp.\r\n", "Sharp.\nVery sharp.\n"},
         {"ring", "Gold\n\rround", "Gold\nround"},
         {"orb", "one\rtwo\nthree", "one\ntwo\nthree"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        window.ShowDescription(c.name, "/data/text/x.id", c.bytes);
-        EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(c.name));
+    for (const auto& [name, bytes, shown] : cases) {
+        SCOPED_TRACE(name);
+        window.ShowDescription(name, "/data/text/x.id", bytes);
+        EXPECT_EQ(window.NameLabel().text(), QString::fromLatin1(name));
         EXPECT_EQ(window.NameLabel().textFormat(), Qt::PlainText);
-        EXPECT_EQ(window.Text().toPlainText(), c.shown);
+        EXPECT_EQ(window.Text().toPlainText(), shown);
     }
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.NameLabel().buddy(), &window.Text()) << "the text is named by the label";
     EXPECT_EQ(window.geometry(), QRect(30, 40, 500, 400));
     window.Toggle();
     ASSERT_TRUE(window.isVisible());
-    test::Named<QPushButton>(&window, "Close")->click();
+    Named<QPushButton>(&window, "Close")->click();
     EXPECT_FALSE(window.isVisible());
     window.Toggle();
     QTest::keyClick(&window.Text(), Qt::Key_Escape);
@@ -156,20 +151,18 @@ TEST_F(IdentificationFixture, ShowsTheDescriptionPlacedAndHidden) {
 
 TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnUnreadableOne) {
     QDir(data.Path()).mkpath("text");
-    QFile file(data.Path("text/lamp.id"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("A brass lamp.\r\nIt glows.");
-    file.close();
+    ASSERT_TRUE(
+        WriteFileAtomically(data.Path("text/lamp.id").toStdString(), "A brass lamp.\r\nIt glows."));
     window.ShowDescription("old", "", "old text");
     const QString workingDir = QDir::currentPath();
 
     QString startedIn;
     QStringList filters;
-    script.Then(test::ChooseFile("lamp.id", [&](QFileDialog& dialog) {
+    script.Then(ChooseFile("lamp.id", [&](QFileDialog& dialog) {
         startedIn = dialog.directory().absolutePath();
         filters = dialog.nameFilters();
     }));
-    test::Named<QPushButton>(&window, "Open...")->click();
+    Named<QPushButton>(&window, "Open...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(startedIn, QDir(data.Path("text")).absolutePath());
     EXPECT_EQ(filters, QStringList{"Id files (*.id)"});
@@ -179,7 +172,7 @@ TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnU
     EXPECT_EQ(window.FileName(), window.NameLabel().text());
 
     QString said;
-    script.Then(test::AnswerBox(&said));
+    script.Then(AnswerBox(&said));
     EXPECT_FALSE(window.OpenFile(data.Path("text/gone.id")));
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(said, "Error... | Unable to open file for reading.");
@@ -187,4 +180,4 @@ TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnU
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test

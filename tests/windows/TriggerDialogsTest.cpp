@@ -15,14 +15,8 @@
 
 #include <filesystem>
 
-namespace tav {
+namespace tav::test {
 namespace {
-
-using test::AnswerBox;
-using test::ButtonText;
-using test::ModalScript;
-using test::Named;
-using test::WaitFor;
 
 // Types into the edit dialog and clicks one of its buttons.
 ModalScript::Step Fill(const QString& pattern, const QString& reaction, const QString& button,
@@ -48,7 +42,7 @@ protected:
     }
     std::filesystem::path Root() const { return dir.path().toStdString(); }
     std::string File(const char* profile = "hero") const {
-        return test::FileBytes(dir.filePath(QString(profile) + "/trigs.ndx")).toStdString();
+        return FileBytes(dir.filePath(QString(profile) + "/trigs.ndx")).toStdString();
     }
     // What the list in memory saves to (the file's layout is TriggerFileTest's).
     std::string ModelFile() const {
@@ -62,7 +56,11 @@ protected:
         return lines;
     }
     void Select(int row) { window.ListBox().setCurrentRow(row); }
-    void Run(ModalScript& script, const std::function<void()>& action) {
+    // Runs `action`, answering the dialogs it brings up with `steps` in turn.
+    void Run(std::initializer_list<ModalScript::Step> steps, const std::function<void()>& action) {
+        ModalScript script;
+        for (const ModalScript::Step& step : steps)
+            script.Then(step);
         action();
         EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
     }
@@ -79,16 +77,13 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
     const auto change = [&](const char* what, Act act, int row, const QString& pattern,
                             const QString& reaction, const QStringList& lines) {
         SCOPED_TRACE(what);
-        ModalScript script;
         QString question;
         if (row >= 0) Select(row);
         const bool popup = act == Act::PopupNo || act == Act::PopupYes;
-        if (popup)
-            script.Then(
-                AnswerBox(&question, act == Act::PopupYes ? QMessageBox::Yes : QMessageBox::No));
-        else
-            script.Then(Fill(pattern, reaction, act == Act::EditDelete ? "Delete" : "OK"));
-        Run(script, [&] {
+        const ModalScript::Step answer =
+            popup ? AnswerBox(&question, act == Act::PopupYes ? QMessageBox::Yes : QMessageBox::No)
+                  : Fill(pattern, reaction, act == Act::EditDelete ? "Delete" : "OK");
+        Run({answer}, [&] {
             if (act == Act::New) window.NewTrigger();
             if (act == Act::Edit || act == Act::EditDelete) window.EditSelectedTrigger();
             if (popup) window.DeleteSelectedTrigger();
@@ -118,8 +113,7 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
 TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     triggers.SetActions(triggers.AddTrigger("bash", ""), {.group = "fight"});
     window.Refill();
-    ModalScript script;
-    script.Then([](QWidget* modal) {
+    const auto fill = [](QWidget* modal) {
         auto* box = Named<QGroupBox>(modal, "Actions");
         ASSERT_NE(box, nullptr);
         Named<QLineEdit>(modal, "Trigger:")->setText("orc");
@@ -131,22 +125,21 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QCheckBox>(box, "Enabled")->setChecked(false);
         Named<QCheckBox>(box, "Switch the whole group")->setChecked(true);
         ButtonText(modal, "OK")->click();
-    });
-    Run(script, [&] { window.NewTrigger(); });
+    };
+    Run({fill}, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
-    EXPECT_EQ(test::FileBytes(dir.filePath("hero/trigs.act")).toStdString(),
+    EXPECT_EQ(FileBytes(dir.filePath("hero/trigs.act")).toStdString(),
               "[trigger]\r\npattern=bash\r\nenabled=no\r\ngroup=fight\r\n"
               "[trigger]\r\npattern=orc\r\nenabled=no\r\ngroup=fight\r\nhighlight=line\r\n"
               "text=#FF8000\r\ngag=yes\r\ngag-log=yes\r\n");
 
     Select(1);
-    ModalScript again;
     QString colour;
-    again.Then([&](QWidget* modal) {
+    const auto look = [&](QWidget* modal) {
         colour = Named<QLineEdit>(modal, "Text colour:")->text();
         ButtonText(modal, "Cancel")->click();
-    });
-    Run(again, [&] { window.EditSelectedTrigger(); });
+    };
+    Run({look}, [&] { window.EditSelectedTrigger(); });
     EXPECT_EQ(colour, "#FF8000");
 }
 
@@ -157,29 +150,24 @@ TEST_F(TriggerDialogs, CancelDeleteRefusalAndPasteInANewTrigger) {
     window.Refill();
     for (const char* button : {"Cancel", "Delete"}) {
         SCOPED_TRACE(button);
-        ModalScript script;
-        script.Then(Fill("troll", "flee", button));
-        Run(script, [&] { window.NewTrigger(); });
+        Run({Fill("troll", "flee", button)}, [&] { window.NewTrigger(); });
         EXPECT_EQ(Lines(), QStringList{"orc"});
         EXPECT_EQ(File(), "<missing>") << "nothing was saved";
     }
     const QString reaction = "say hi\n#quit\n";
-    ModalScript refused;
     QString message;
-    refused.Then(Fill("troll", reaction, "OK"));
-    refused.Then(AnswerBox(&message));
-    refused.Then([&](QWidget* modal) {
+    const auto stillTyped = [&](QWidget* modal) {
         EXPECT_EQ(Named<QPlainTextEdit>(modal, "Reaction:")->toPlainText(), reaction);
         ButtonText(modal, "Cancel")->click();
-    });
-    Run(refused, [&] { window.NewTrigger(); });
+    };
+    Run({Fill("troll", reaction, "OK"), AnswerBox(&message), stillTyped},
+        [&] { window.NewTrigger(); });
     EXPECT_TRUE(message.contains("cannot begin with '#'")) << message.toStdString();
     EXPECT_EQ(triggers.Count(), 1u);
 
     // Pasted line breaks never reach the pattern.
     QApplication::clipboard()->setText("orc\r\nattacks\n");
-    ModalScript paste;
-    paste.Then([](QWidget* modal) {
+    const auto paste = [](QWidget* modal) {
         auto* pattern = Named<QLineEdit>(modal, "Trigger:");
         pattern->setFocus();
         pattern->paste();
@@ -187,19 +175,16 @@ TEST_F(TriggerDialogs, CancelDeleteRefusalAndPasteInANewTrigger) {
         pattern->setText("a\nb");
         EXPECT_EQ(pattern->text(), "ab");
         ButtonText(modal, "OK")->click();
-    });
-    Run(paste, [&] { window.NewTrigger(); });
+    };
+    Run({paste}, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "ab\r\n#\r\norc\r\nkill orc\r\r\n#\r\n");
 }
 
 TEST_F(TriggerDialogs, FailedSavesAndRemovalsAreReportedAndTheListFollowsMemory) {
     profile = "lost"; // its directory is a file: nothing can be written below it
     std::ofstream(Root() / "lost") << "x";
-    ModalScript script;
     QString message;
-    script.Then(Fill("orc", "kill orc", "OK"));
-    script.Then(AnswerBox(&message));
-    Run(script, [&] { window.NewTrigger(); });
+    Run({Fill("orc", "kill orc", "OK"), AnswerBox(&message)}, [&] { window.NewTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
 
     ButtonText(&window, "Close")->click();
@@ -214,11 +199,9 @@ TEST_F(TriggerDialogs, FailedSavesAndRemovalsAreReportedAndTheListFollowsMemory)
     profile = "hero";
     std::filesystem::create_directories(Root() / "hero" / "trigs.ndx" / "kept");
     Select(0);
-    ModalScript removal;
     message.clear();
-    removal.Then(AnswerBox(nullptr, QMessageBox::Yes)); // "Delete trigger?"
-    removal.Then(AnswerBox(&message));
-    Run(removal, [&] { window.DeleteSelectedTrigger(); });
+    Run({AnswerBox(nullptr, QMessageBox::Yes), AnswerBox(&message)},
+        [&] { window.DeleteSelectedTrigger(); });
     EXPECT_TRUE(message.contains("could not be saved")) << message.toStdString();
     EXPECT_EQ(Lines(), QStringList{});
     EXPECT_EQ(triggers.Count(), 0u);
@@ -240,13 +223,11 @@ TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClickedAndAStaleLineOnNone) {
         QTest::keyClick(menu, Qt::Key_Return);
     });
     QString shown;
-    ModalScript script;
-    script.Then(Fill({}, {}, "Cancel", &shown));
     QListWidget& list = window.ListBox();
     const QPoint at = list.visualItemRect(list.item(1)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
-    QCoreApplication::sendEvent(list.viewport(), &event);
-    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    Run({Fill({}, {}, "Cancel", &shown)},
+        [&] { QCoreApplication::sendEvent(list.viewport(), &event); });
     EXPECT_EQ(menuTexts, (QStringList{"&Edit", "&New", "", "&Delete"}));
     EXPECT_EQ(shown, "a");
 
@@ -268,4 +249,4 @@ TEST_F(TriggerDialogs, ThePopupActsOnTheLineRightClickedAndAStaleLineOnNone) {
 }
 
 } // namespace
-} // namespace tav
+} // namespace tav::test
