@@ -3,7 +3,6 @@
 #include "tests/client/ConnectionTestSupport.h"
 
 #include "client/ClientSocket.h"
-#include "client/MessageType.h"
 #include "settings/TextMode.h"
 #include "sound/ProcessRunner.h"
 #include "sound/SoundPlayer.h"
@@ -150,9 +149,8 @@ TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
         term.OnTimer(kPingTimer);
         const auto frames = rig.ReadFrames();
         ASSERT_EQ(frames.size(), c.noautoping ? 0u : 1u) << c.latency;
-        if (!frames.empty()) {
-            EXPECT_EQ(frames[0].Type(), 4);
-        }
+        for (const ClientMessage& ping : frames)
+            EXPECT_EQ(ping.Type(), 4);
         rig.clock.now = c.response;
         rig.server.Send(ServerFrame(63));
         ASSERT_TRUE(rig.Pump([&] {
@@ -280,9 +278,6 @@ TEST(ClientConnection, DownloadsIdentificationsAndSoundLinesInOrder) {
 TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextConnection) {
     ConnectionRig rig;
     rig.Rebuild(rig.sound, rig.pingStamp, /*limit=*/1000);
-    const auto exists = [&](const char* path) {
-        return std::filesystem::exists(rig.dir.path / path);
-    };
     ASSERT_TRUE(rig.ConnectAndLogin());
     rig.server.Send(ServerFrame(50, "a.txt", "", std::string(299, 'a') + "\n") + // 301 stored
                     ServerFrame(51, "b.mod", "", std::string(600, 'b')) +        // 901
@@ -301,8 +296,8 @@ TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextC
                             "Sound File received.",
                             "Sound file: binary/e.wav written successfully.", "Server msg:", "done",
                             ""));
-    EXPECT_FALSE(exists("text/c.txt"));
-    EXPECT_FALSE(exists("binary/d.mod"));
+    EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/c.txt"));
+    EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "binary/d.mod"));
     EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/b.mod", "play binary/e.wav"));
     EXPECT_TRUE(rig.connection->IsConnected());
 
@@ -344,8 +339,8 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
         rig.server.Send(ServerFrame(54, name) + ServerFrame(60, "", "", "still here"));
         const auto frames = rig.ReadFrames(500ms);
         ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(frames[0].Type(), c.answer);
-        EXPECT_EQ(frames[0].Text1(), name);
+        EXPECT_EQ(std::pair(frames[0].Type(), frames[0].Text1()),
+                  std::pair(c.answer, std::string_view(name)));
         ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
         EXPECT_THAT(rig.windows.calls, ElementsAre("append channel still here"));
         EXPECT_EQ(rig.log.After(2), c.log);
@@ -435,9 +430,7 @@ TEST(ClientConnection, LargeSoundFilesArriveButFramesBeyondTheLimitEndTheConnect
     EXPECT_TRUE(ReadFileBytes((rig.dir.path / "binary/long.mp3").string()) == mp3);
     EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/long.mp3", "stop"));
     ASSERT_TRUE(rig.Pump([&] { return !rig.windows.calls.empty(); }));
-    EXPECT_EQ(rig.windows.calls.front(), "append channel before");
-    EXPECT_EQ(
-        std::count(rig.windows.calls.begin(), rig.windows.calls.end(), "append channel after"), 0);
+    EXPECT_THAT(rig.windows.calls, ElementsAre("append channel before"));
 }
 
 // A gone peer reads as a close and takes no bytes (a partial count would make the sender

@@ -112,8 +112,7 @@ TEST(ReadDblockTest, ShortReadsEndTheFrame) {
             if (c.error != 0) socket.AddError(c.error);
             WireRig rig(socket, debug);
             const ReadResult r = rig.wire.read_dblock(socket);
-            EXPECT_FALSE(r.Ok());
-            EXPECT_EQ(r.size, -1);
+            EXPECT_EQ(std::pair(r.Ok(), r.size), std::pair(false, std::ptrdiff_t{-1}));
             EXPECT_EQ(rig.log.lines, debug ? c.debugLines : c.lines);
             EXPECT_EQ(rig.link.disconnects, c.disconnects);
             if (c.error != 0) {

@@ -98,16 +98,16 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
         EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
                   EditOutcome::Answered);
         ASSERT_EQ(dialog.runs.size(), 1u);
-        EXPECT_EQ(dialog.runs[0].heading, EditHeading(row.heading));
-        EXPECT_EQ(dialog.runs[0].text, ToEditorLineEnds(row.data));
+        EXPECT_EQ(std::pair(dialog.runs[0].heading, dialog.runs[0].text),
+                  std::pair(EditHeading(row.heading), ToEditorLineEnds(row.data)));
         EXPECT_FALSE(rig.pendingEdit.Busy());
 
         const auto frames = rig.ReadFrames();
         ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(frames[0].Type(), 8); // edit_reply
-        EXPECT_EQ(frames[0].Text1(), "");
-        const std::string withNul = row.reply + '\0';
-        EXPECT_EQ(std::string(frames[0].Data().begin(), frames[0].Data().end()), withNul);
+        const auto data = frames[0].Data();
+        EXPECT_EQ(
+            std::tuple(frames[0].Type(), frames[0].Text1(), std::string(data.begin(), data.end())),
+            std::tuple(8, "", row.reply + '\0')); // edit_reply
         EXPECT_TRUE(rig.boxes.shown.empty());
 
         // The command again finds the slot empty: the error, no dialog, nothing sent.

@@ -2,13 +2,8 @@
 // fields, and the decoders of the payloads the server sends.
 #include "ConnectionTestSupport.h"
 
-#include "client/ClientMessage.h"
 #include "client/ClientSender.h"
-#include "client/MessageDecoder.h"
 #include "client/MessageType.h"
-#include "client/OutgoingMessage.h"
-
-#include <functional>
 
 namespace tav::test {
 namespace {
@@ -148,15 +143,10 @@ TEST(MessageDecoderTest, MapFillsGroupsInOrderAndZeroesWhatIsMissing) {
     for (std::size_t i = 0; i < data.size() / 4; ++i)
         StoreLe32(&data[i * 4], static_cast<std::uint32_t>(static_cast<int>(i) - 242));
     const MapGrid grid = DecodeMap(data);
-    EXPECT_EQ(grid[0][0], -242);
-    EXPECT_EQ(grid[0][21], -221);
-    EXPECT_EQ(grid[1][0], -220);
-    EXPECT_EQ(grid[21][21], 241);
-
+    EXPECT_EQ(std::tuple(grid[0][0], grid[0][21], grid[1][0], grid[21][21]),
+              std::tuple(-242, -221, -220, 241));
     const MapGrid partial = DecodeMap(std::span(data).first(23 * 4 + 3));
-    EXPECT_EQ(partial[1][0], -220);
-    EXPECT_EQ(partial[1][1], 0);
-    EXPECT_EQ(partial[21][21], 0);
+    EXPECT_EQ(std::tuple(partial[1][0], partial[1][1], partial[21][21]), std::tuple(-220, 0, 0));
 }
 
 Bytes Entries(std::size_t size, const std::vector<std::string>& texts) {
@@ -181,9 +171,9 @@ TEST(MessageDecoderTest, MessageIndexLinesAndHeadings) {
     const std::vector<std::string> lines = {"1 bob :: Hello", "2 ann::Re: x::y", "3"};
     EXPECT_EQ(DecodeMessageIndex(3, data), lines);
     EXPECT_EQ(DecodeMessageIndex(9, std::span(data).first(300)).size(), 2u);
-    EXPECT_EQ(MessageHeading(lines[0]), " Hello");
-    EXPECT_EQ(MessageHeading(lines[1]), "Re: x::y");
-    EXPECT_EQ(MessageHeading(lines[2]), "");
+    EXPECT_EQ(
+        (std::vector{MessageHeading(lines[0]), MessageHeading(lines[1]), MessageHeading(lines[2])}),
+        (std::vector<std::string_view>{" Hello", "Re: x::y", ""}));
 }
 
 TEST(MessageDecoderTest, HelpIndexStopsAtEmptyEntryOrDataEnd) {

@@ -12,11 +12,9 @@ TEST(TimerFileTest, OnlyTimersTheDialogWouldAcceptAreRead) {
                                    "timer=a|5x|on|x", "timer=a|5|yes|x", "timer=a|5|on",
                                    "timer=a|+5|on|x", longName,          longCommand,
                                    "Timer=a|5|on|x"};
-    for (const std::string& line : refused) {
-        CommandTimer timer;
-        EXPECT_FALSE(ParseTimerLine(line, timer)) << line;
-    }
     CommandTimer timer;
+    for (const std::string& line : refused)
+        EXPECT_FALSE(ParseTimerLine(line, timer)) << line;
     ASSERT_TRUE(ParseTimerLine("timer=a b|86400|off|say |x| ;", timer));
     EXPECT_EQ(timer, (CommandTimer{"a b", 86400, false, "say |x| ;"}));
     EXPECT_EQ(TimerLine(timer), "timer=a b|86400|off|say |x| ;");

@@ -79,8 +79,7 @@ TEST(TriggerEditRules, ReactionsAreCountedRefusedAndStoredAsTheFileHoldsThem) {
     TriggerList list;
     list.AddTrigger("one\r\ntwo", "");
     list.AddTrigger(std::string(300, 'p'), "");
-    EXPECT_EQ(list.At(0).pattern(), "one");
-    EXPECT_EQ(list.At(1).pattern(), std::string(kMaxPatternChars, 'p'));
+    EXPECT_EQ(Patterns(list), (Texts{"one", std::string(kMaxPatternChars, 'p')}));
 }
 
 // List order, the variables one trigger leaves to the next and ignoring are
