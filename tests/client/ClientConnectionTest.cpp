@@ -304,7 +304,7 @@ TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextC
     rig.connection->Disconnect();
     ASSERT_TRUE(rig.ConnectAndLogin());
     rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
-    ASSERT_TRUE(rig.WaitForLog("Text file: c.txt written successfully."));
+    ASSERT_TRUE(rig.Pump([&] { return rig.log.Has("Text file: c.txt written successfully."); }));
     EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
 }
 

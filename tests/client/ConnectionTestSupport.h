@@ -123,7 +123,6 @@ struct SharedLog : LogSink {
         const auto all = Lines();
         return std::find(all.begin(), all.end(), line) != all.end();
     }
-    // The lines from the n-th on.
     std::vector<std::string> After(std::size_t n) const {
         const auto all = Lines();
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
@@ -302,9 +301,6 @@ struct ConnectionRig {
     ::testing::AssertionResult ConnectAndLogin();
     bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
         return loop.RunUntil(done, timeout);
-    }
-    bool WaitForLog(const std::string& line) {
-        return Pump([&] { return log.Has(line); });
     }
     bool WaitForThreadEnd() {
         return Pump([&] { return !connection->ThreadRunning(); });

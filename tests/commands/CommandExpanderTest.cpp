@@ -94,9 +94,8 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
     plain.separator.clear();
     plain.speedwalkPrefix.clear();
     const CommandExpander single(plain);
-    EXPECT_EQ(single.Expand("score;look").commands, Commands{"score;look"});
-    EXPECT_EQ(single.Expand("say a\\;b").commands, Commands{"say a\\;b"});
-    EXPECT_EQ(single.Expand(".3n").commands, Commands{".3n"});
+    for (const char* typed : {"score;look", "say a\\;b", ".3n"})
+        EXPECT_EQ(single.Expand(typed).commands, Commands{typed});
     EXPECT_EQ(single.Expand("ga x y").commands, Commands{"get all x;put all x in y"});
     // An empty direction word matches nothing (and never stalls the walk).
     EXPECT_EQ(ParseWalk(".n", ".", {"", "n"}).steps, Commands{"n"});

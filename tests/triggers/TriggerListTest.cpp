@@ -24,8 +24,7 @@ Texts Patterns(const TriggerList& list) {
 
 TEST(TriggerListTest, KeepsCaseInsensitiveOrderThroughAddReplaceAndDelete) {
     TriggerList list;
-    // Letters fold to lower case, so '[' and '_' (between the cases) sort before 'A'
-    // and 'Z'.
+    // Letters fold to lower case, so '[' and '_' (between the cases) sort before them.
     for (const char* p :
          {"beta", "Alpha", "gamma", "Zed", "alpha", "Beta2", "", "ALPHA", "_x", "[x", "alpha"})
         list.AddTrigger(p, "");

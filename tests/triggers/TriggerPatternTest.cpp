@@ -28,8 +28,7 @@ std::optional<Vars> Matched(const std::string& line, const std::string& pattern)
 }
 
 TEST(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
-    // How matching finds literals and fills markers is checked against the plain steps
-    // on random input below.
+    // Literals and markers in general are checked against the plain steps, below.
     const std::tuple<std::string, std::string, bool, Vars> cases[] = {
         // The worked examples.
         {"hungry", "You are hungry.", true, {}},
