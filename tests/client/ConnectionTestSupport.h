@@ -176,7 +176,6 @@ struct ScriptedSocket : StreamSocket {
     Bytes sent;
 
     void Add(Bytes bytes) { script.push_back({std::move(bytes), 0}); }
-    void AddError(int error) { script.push_back({{}, error}); }
     void AddSplit(const Bytes& stream, const std::vector<std::size_t>& cuts) {
         std::size_t from = 0;
         for (std::size_t cut : cuts) {

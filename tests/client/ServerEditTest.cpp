@@ -2,34 +2,27 @@
 #include "client/ServerEdit.h"
 
 #include "ConnectionTestSupport.h"
+#include "tests/sound/SoundTestSupport.h"
 #include "tests/support/RecordingRequests.h"
 
 namespace tav::test {
 namespace {
 
 TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
-    struct Row {
-        std::string_view received;
-        std::string editor;
-    };
+    using Row = std::pair<std::string_view, std::string>; // in, out
     const Row editorRows[] = {
         {"a\r\nb", "a\nb"},           {"a\n\rb", "a\nb"}, {"a\rb\nc", "a\nb\nc"},
         {"a\r\n\r\nb", "a\n\nb"},     {"\r\r", "\n\n"},   {"", ""},
         {"caf\xe9\r\n", "caf\xe9\n"},
     };
-    for (const Row& row : editorRows)
-        EXPECT_EQ(ToEditorLineEnds(row.received), row.editor) << row.received;
-
-    struct GameRow {
-        std::string_view editor;
-        std::string game;
-    };
-    const GameRow gameRows[] = {
+    for (const auto& [received, editor] : editorRows)
+        EXPECT_EQ(ToEditorLineEnds(received), editor) << received;
+    const Row gameRows[] = {
         {"a\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"}, {"a\r\nb", "a\r\nb"}, {"end\n", "end\r\n"},
         {"", ""},
     };
-    for (const GameRow& row : gameRows)
-        EXPECT_EQ(ToGameLineEnds(row.editor), row.game) << row.editor;
+    for (const auto& [editor, game] : gameRows)
+        EXPECT_EQ(ToGameLineEnds(editor), game) << editor;
 
     // CR LF text comes back the same after an untouched "Done".
     const std::string_view crlf = "line one\r\nline two\r\n\r\nlast";
@@ -130,14 +123,12 @@ struct ServerAnswersAtOnce : RecordingRequests {
         const std::ptrdiff_t sent = rig.connection->SendEditReply(text);
         replyOnWire = rig.server.Read();
         rig.server.Send(ServerFrame(57, "Second edit", "", "second text"));
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        const auto parked = [&] {
+        const auto parkedOrRefused = [&] {
             const auto current = rig.pendingEdit.Current();
-            return current && current->Text1() == "Second edit";
+            return (current && current->Text1() == "Second edit") ||
+                   rig.log.Has("Edit request ignored, already editing...");
         };
-        while (!parked() && !rig.log.Has("Edit request ignored, already editing...") &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
+        WaitFor(parkedOrRefused, 3000);
         return sent;
     }
 };

@@ -21,11 +21,7 @@ struct Collected final : GameDataSink {
 } // namespace
 
 TEST(GameDataReader, GmcpVitalsInTheSpellingsGamesUse) {
-    struct Case {
-        const char* message;
-        GameVitals expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, GameVitals> cases[] = {
         {R"(Char.Vitals {"hp":50,"maxhp":"120","mp":7,"maxmp":9,"mv":3,"maxmv":4})",
          {50, 120, 7, 9, 3, 4}},
         {R"(char.vitals {"hp":"10","mana":"20","moves":30})", {10, {}, 20, {}, 30, {}}},
@@ -36,10 +32,10 @@ TEST(GameDataReader, GmcpVitalsInTheSpellingsGamesUse) {
         {R"(Char.Vitals {"hp":1e300,"mp":-1e300,"mv":"99999999999","maxhp":18446744073709551615})",
          {2147483647, 2147483647, -2147483647, {}, 2147483647, {}}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [message, expected] : cases) {
         Collected sink;
-        GameDataReader(sink).ReadGmcp(c.message);
-        EXPECT_EQ(sink.vitals, std::vector{c.expected}) << c.message;
+        GameDataReader(sink).ReadGmcp(message);
+        EXPECT_EQ(sink.vitals, std::vector{expected}) << message;
     }
 }
 

@@ -37,10 +37,8 @@ const std::string kMccpStart = Iac({kSb, kCompress2}) + Iac({kSe});
 } // namespace
 
 TEST(TelnetProtocol, AnswersEachOfferOnceAndNeverTheEchoOffers) {
-    struct Case {
-        std::string received, reply;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
+        // received, reply
         {Iac({kWill, kEcho}), ""}, // masks the input; never answered
         {Iac({kDo, kEcho}), ""},   //
         {Iac({kWill, kSuppressGoAhead}), Iac({kDo, kSuppressGoAhead})},
@@ -56,10 +54,10 @@ TEST(TelnetProtocol, AnswersEachOfferOnceAndNeverTheEchoOffers) {
          Iac({kDo, kEndOfRecord}) + Iac({kDont, kEndOfRecord})},
         {Iac({kDo, kWindowSize}), Iac({kWill, kWindowSize})}, // no size known yet: no NAWS
     };
-    for (const Case& c : cases) {
+    for (const auto& [received, reply] : cases) {
         Recorder out;
-        out.protocol.Receive(c.received);
-        EXPECT_EQ(out.sent, c.reply) << testing::PrintToString(c.received);
+        out.protocol.Receive(received);
+        EXPECT_EQ(out.sent, reply) << testing::PrintToString(received);
     }
     Recorder out;
     out.protocol.Receive("a" + Iac({kWill, kEcho}) + "b" + Iac({kIac}) + "c" + Iac({kWont, kEcho}));
@@ -117,10 +115,8 @@ TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
         const std::string answer = allow ? std::string(1, char(kCharsetAccepted)) + "UTF-8"
                                          : std::string(1, char(kCharsetRejected));
         EXPECT_EQ(out.sent, Iac({kDo, kCharset}) + Iac({kSb, kCharset}) + answer + Iac({kSe}));
-        const std::vector<std::string> expected =
-            allow ? std::vector<std::string>{"text:before", "utf8", "text:after"}
-                  : std::vector<std::string>{"text:beforeafter"};
-        EXPECT_EQ(out.events, expected);
+        EXPECT_EQ(out.events, (allow ? std::vector<std::string>{"text:before", "utf8", "text:after"}
+                                     : std::vector<std::string>{"text:beforeafter"}));
     }
     // A request that is only the translation-table mark, cut short: refused.
     TelnetIdentity identity;

@@ -67,10 +67,8 @@ const std::string kStops = "Stopping sound... / kill 100";
 const std::string kModStart = " / remember / start console modplay -q ";
 
 TEST(SoundPlayerTest, EachScriptLeavesItsTrace) {
-    const struct {
-        const char* script;
-        std::string trace;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
+        // script, trace
         // The first matching extension decides.
         {"mod, |, play binary/a.wav", "Playing binary/a.wav... / wav binary/a.wav"},
         {"mod, |, play binary/a.wav.mod", "Playing binary/a.wav.mod... / wav binary/a.wav.mod"},
@@ -145,11 +143,11 @@ TEST(SoundPlayerTest, EachScriptLeavesItsTrace) {
          "Midi complete... / close midi1 / error 263"},
     };
     const std::string cwd = std::filesystem::current_path().string();
-    for (const auto& c : cases) {
-        std::string expected = c.trace;
+    for (const auto& [script, trace] : cases) {
+        std::string expected = trace;
         for (std::size_t at; (at = expected.find("$CWD")) != std::string::npos;)
             expected.replace(at, 4, cwd);
-        EXPECT_EQ(RunScript(c.script), expected) << c.script;
+        EXPECT_EQ(RunScript(script), expected) << script;
     }
 }
 

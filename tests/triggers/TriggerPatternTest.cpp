@@ -99,10 +99,8 @@ TEST(MatchPatternTest, AgreesWithTheStepsOnRandomInput) {
     for (int round = 0; round < 3000; ++round) {
         const std::string pattern = text("ab %12", 8);
         const std::string line = text("ab %1", 14);
-        const std::optional<Vars> expected = ReferenceMatch(line, pattern);
-
         SCOPED_TRACE(pattern + "|" + line);
-        ASSERT_EQ(Matched(line, pattern), expected);
+        ASSERT_EQ(Matched(line, pattern), ReferenceMatch(line, pattern));
     }
 }
 
