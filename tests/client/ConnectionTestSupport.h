@@ -78,23 +78,6 @@ struct RecordingWindows : ClientWindows {
     void PostCommand(int id) override { Add("command ", id); }
 };
 
-// Sound calls as readable lines, from whichever thread makes them.
-struct RecordingSound : ClientSound {
-    mutable std::mutex mutex;
-    std::vector<std::string> calls;
-    void Add(std::string line) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        calls.push_back(std::move(line));
-    }
-    std::vector<std::string> Calls() const {
-        const std::lock_guard<std::mutex> lock(mutex);
-        return calls;
-    }
-    void PlaySound(std::string_view path) override { Add("play " + std::string(path)); }
-    void StopSound() override { Add("stop"); }
-    void PollSoundPlayer() override { Add("poll"); }
-};
-
 struct RecordingStatus : StatusBarSink {
     std::vector<std::string> calls;
     void SetMessageText(std::string_view t) override { calls.push_back("msg " + std::string(t)); }
@@ -127,6 +110,15 @@ struct SharedLog : LogSink {
         const auto all = Lines();
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
     }
+};
+
+// Sound calls as readable lines, from whichever thread makes them.
+struct RecordingSound : ClientSound {
+    SharedLog lines;
+    std::vector<std::string> Calls() const { return lines.Lines(); }
+    void PlaySound(std::string_view path) override { lines.LogLine("play " + std::string(path)); }
+    void StopSound() override { lines.LogLine("stop"); }
+    void PollSoundPlayer() override { lines.LogLine("poll"); }
 };
 
 struct SettableClock : IntervalClock {
