@@ -18,9 +18,9 @@ TEST(TimerFileTest, OnlyTimersTheDialogWouldAcceptAreRead) {
     ASSERT_TRUE(ParseTimerLine("timer=a b|86400|off|say |x| ;", timer));
     EXPECT_EQ(timer, (CommandTimer{"a b", 86400, false, "say |x| ;"}));
     EXPECT_EQ(TimerLine(timer), "timer=a b|86400|off|say |x| ;");
-    EXPECT_EQ(TimerCommandString("n;s"), "n;s;");
-    EXPECT_EQ(TimerCommandString("n;"), "n;");
-    EXPECT_EQ(TimerCommandString(""), "");
+    EXPECT_EQ(
+        (std::vector{TimerCommandString("n;s"), TimerCommandString("n;"), TimerCommandString("")}),
+        (std::vector<std::string>{"n;s;", "n;", ""}));
 }
 
 } // namespace
