@@ -210,8 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int32_t dataLen = message.Header().data_len;
         FUZZ_CHECK(message.Data().size() == static_cast<std::size_t>(std::max(dataLen, 0)),
                    "data is data_len bytes");
-        FUZZ_CHECK(read.size ==
-                       static_cast<std::ptrdiff_t>(tav::kLengthBytes + message.Buffer().size()),
+        FUZZ_CHECK(read.size == static_cast<std::ptrdiff_t>(tav::kLengthBytes + body.size()),
                    "the frame size counts the length word and the body");
         if (handler.Handle(std::move(*read.message), link, sender) < 0) break;
         if (editDialogAnswers) pendingEdit.Clear();

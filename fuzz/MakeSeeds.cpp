@@ -33,10 +33,10 @@ std::string ReadOr(const fs::path& path, std::string fallback = {}) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// FuzzedDataProvider reads integers from the end, last byte first (most significant).
-void AppendTrailing16(std::string& seed, unsigned value) {
-    seed.push_back(static_cast<char>(value & 0xFF));
-    seed.push_back(static_cast<char>(value >> 8));
+// A 16-bit value to end a seed with: FuzzedDataProvider reads integers from the end, last
+// byte first (most significant).
+std::string Trailing16(std::size_t value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
 }
 
 std::vector<std::string> SplitFrames(std::string_view stream) {
@@ -85,12 +85,9 @@ void ScreenSeeds(const std::string& term) {
 void TermChunkSeeds(const std::string& term) {
     // Trailing: cut seed (its top bit: full colour), columns - 1, rows - 1, modes (as the
     // target reads them).
-    auto seed = [](std::string stream, int rows, int cols, int modes) {
-        stream += "\x5a\x17\xc3\x01";
-        stream.push_back(static_cast<char>(cols - 1));
-        stream.push_back(static_cast<char>(rows - 1));
-        stream.push_back(static_cast<char>(modes));
-        return stream;
+    auto seed = [](const std::string& stream, int rows, int cols, int modes) {
+        return stream + "\x5a\x17\xc3\x01" + static_cast<char>(cols - 1) +
+               static_cast<char>(rows - 1) + static_cast<char>(modes);
     };
     Write("term_chunks_fuzzer", "game", seed(tav::bench::GameCorpus(3000), 24, 80, 0x37));
     // The byte before the cut seed picks the encoding: 2 UTF-8, 3 GB18030, 4 Big5.
@@ -128,10 +125,8 @@ void TelnetSeeds(const std::string& term) {
 
 void ClientSeeds(const std::string& client) {
     // Trailing: piece seed, then flags (as the target reads them).
-    auto seed = [](std::string stream, int flags) {
-        stream += "\x35\x9d\x22\x71";
-        stream.push_back(static_cast<char>(flags));
-        return stream;
+    auto seed = [](const std::string& stream, int flags) {
+        return stream + "\x35\x9d\x22\x71" + static_cast<char>(flags);
     };
     // The demo world sends every message but these three (the reply longer than a receive
     // chunk); its first of each type joins.
@@ -150,9 +145,8 @@ void ClientSeeds(const std::string& client) {
 void SettingsSeeds(const fs::path& source) {
     const fs::path data = source / "tests" / "settings" / "data";
     auto seed = [](const std::string& colors, const std::string& settings) {
-        std::string bytes = colors.substr(0, 255) + settings;
-        bytes.push_back(static_cast<char>(std::min<std::size_t>(colors.size(), 255)));
-        return bytes;
+        return colors.substr(0, 255) + settings +
+               static_cast<char>(std::min<std::size_t>(colors.size(), 255));
     };
     Write("settings_files_fuzzer", "golden",
           seed(ReadOr(data / "golden_colors.dat"), ReadOr(data / "golden_tav.cfg")));
@@ -160,9 +154,7 @@ void SettingsSeeds(const fs::path& source) {
 
 void TriggerSeeds() {
     auto seed = [](const std::string& file, const std::string& lines) {
-        std::string bytes = file + lines;
-        AppendTrailing16(bytes, static_cast<unsigned>(file.size()));
-        return bytes;
+        return file + lines + Trailing16(file.size());
     };
     std::string corpusLines;
     for (const std::string& line : tav::bench::CorpusLines(60))
@@ -195,10 +187,7 @@ void TimerSeeds() {
 
 void AliasSeeds() {
     auto seed = [](const std::string& file, const std::string& typed, char choice) {
-        std::string bytes = file + typed;
-        bytes.push_back(choice);
-        AppendTrailing16(bytes, static_cast<unsigned>(file.size()));
-        return bytes;
+        return file + typed + choice + Trailing16(file.size());
     };
     const std::string file = "k=kill %1\r\nga=get all %1;put all %1 in %2\r\nbad\r\n";
     Write("alias_file_fuzzer", "stacked", seed(file, "ga coin;k orc;.3n2e;say a\\;b", 0x15));

@@ -22,11 +22,10 @@ public:
         const int high = Byte();
         return (high << 8) | Byte();
     }
-    std::size_t Take(std::size_t n, const std::uint8_t** bytes) {
-        *bytes = data_ + pos_;
-        n = std::min(n, size_ - pos_);
-        pos_ += n;
-        return n;
+    std::string_view Take(std::size_t n) {
+        const std::string_view bytes(reinterpret_cast<const char*>(data_) + pos_, size_ - pos_);
+        pos_ += std::min(n, bytes.size());
+        return bytes.substr(0, n);
     }
 
 private:
@@ -154,9 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!script.AtEnd()) {
         switch (static_cast<ScreenOp>(script.Byte() % tav::fuzz::kScreenOpCount)) {
         case ScreenOp::Feed: {
-            const std::uint8_t* bytes = nullptr;
-            const std::size_t n = script.Take(script.Byte(), &bytes);
-            screen.AddText(reinterpret_cast<const char*>(bytes), n);
+            screen.AddText(script.Take(script.Byte()));
             while (auto line = screen.TakeLineWithAttributes()) {
                 FUZZ_CHECK(line->serial != 0, "a taken line has a serial");
                 taken[takenCount++ % taken.size()] = line->serial;

@@ -81,10 +81,9 @@ def main(out_dir: str):
         world.wait(TIMEOUT)
 
     os.makedirs(out_dir, exist_ok=True)
-    with open(os.path.join(out_dir, "term.bin"), "wb") as f:
-        f.write(term)
-    with open(os.path.join(out_dir, "client.bin"), "wb") as f:
-        f.write(client)
+    for name, captured in (("term.bin", term), ("client.bin", client)):
+        with open(os.path.join(out_dir, name), "wb") as f:
+            f.write(captured)
     print(f"captured {len(term)} text bytes, {len(client)} client bytes")
 
 

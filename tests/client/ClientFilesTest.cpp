@@ -48,13 +48,11 @@ TEST_F(ClientFilesTest, ACrashMidWriteLeavesTheOldFileOrNone) {
 
 TEST_F(ClientFilesTest, AShortWriteIsReportedAndKeepsTheOldFile) {
     ASSERT_TRUE(files.WriteBinary("rain.mp3", Bytes{'o', 'l', 'd'}).complete);
-    ClientFiles::BinaryWrite written;
-    {
+    const ClientFiles::BinaryWrite written = [&] {
         FileSizeLimit limit(4096);
-        written = files.WriteBinary("rain.mp3", sound);
-    }
-    EXPECT_TRUE(written.opened);
-    EXPECT_FALSE(written.complete);
+        return files.WriteBinary("rain.mp3", sound);
+    }();
+    EXPECT_EQ(std::pair(written.opened, written.complete), std::pair(true, false));
     EXPECT_EQ(Read("binary/rain.mp3"), "old");
     EXPECT_EQ(Entries("binary"), std::vector<std::string>{"rain.mp3"});
 

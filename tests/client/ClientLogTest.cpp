@@ -131,18 +131,14 @@ TEST(BatchingEventLoop, KeepsTheOrderAcrossBurstsAndDropsWhatIsLeftAtTheEnd) {
 }
 
 TEST(ClientFiles, OnlyPlainNamesAreUsed) {
-    struct Case {
-        std::string name;
-        bool safe;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {"rain.wav", true}, {"a..b", true},    {"with space", true}, {"ünï", true},
         {"", false},        {".", false},      {"..", false},        {".x", false},
         {"../x", false},    {"/etc/x", false}, {"a/b", false},       {"a\\b", false},
         {"a\tb", false},    {"a\x7f", false},  {"a\nb", false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ClientFiles::IsSafeName(c.name), c.safe) << c.name;
+    for (const auto& [name, safe] : cases)
+        EXPECT_EQ(ClientFiles::IsSafeName(name), safe) << name;
 }
 
 } // namespace

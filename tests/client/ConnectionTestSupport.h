@@ -78,23 +78,6 @@ struct RecordingWindows : ClientWindows {
     void PostCommand(int id) override { Add("command ", id); }
 };
 
-// Sound calls as readable lines, from whichever thread makes them.
-struct RecordingSound : ClientSound {
-    mutable std::mutex mutex;
-    std::vector<std::string> calls;
-    void Add(std::string line) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        calls.push_back(std::move(line));
-    }
-    std::vector<std::string> Calls() const {
-        const std::lock_guard<std::mutex> lock(mutex);
-        return calls;
-    }
-    void PlaySound(std::string_view path) override { Add("play " + std::string(path)); }
-    void StopSound() override { Add("stop"); }
-    void PollSoundPlayer() override { Add("poll"); }
-};
-
 struct RecordingStatus : StatusBarSink {
     std::vector<std::string> calls;
     void SetMessageText(std::string_view t) override { calls.push_back("msg " + std::string(t)); }
@@ -123,11 +106,19 @@ struct SharedLog : LogSink {
         const auto all = Lines();
         return std::find(all.begin(), all.end(), line) != all.end();
     }
-    // The lines from the n-th on.
     std::vector<std::string> After(std::size_t n) const {
         const auto all = Lines();
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
     }
+};
+
+// Sound calls as readable lines, from whichever thread makes them.
+struct RecordingSound : ClientSound {
+    SharedLog lines;
+    std::vector<std::string> Calls() const { return lines.Lines(); }
+    void PlaySound(std::string_view path) override { lines.LogLine("play " + std::string(path)); }
+    void StopSound() override { lines.LogLine("stop"); }
+    void PollSoundPlayer() override { lines.LogLine("poll"); }
 };
 
 struct SettableClock : IntervalClock {
@@ -177,7 +168,6 @@ struct ScriptedSocket : StreamSocket {
     Bytes sent;
 
     void Add(Bytes bytes) { script.push_back({std::move(bytes), 0}); }
-    void AddError(int error) { script.push_back({{}, error}); }
     void AddSplit(const Bytes& stream, const std::vector<std::size_t>& cuts) {
         std::size_t from = 0;
         for (std::size_t cut : cuts) {
@@ -302,9 +292,6 @@ struct ConnectionRig {
     ::testing::AssertionResult ConnectAndLogin();
     bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout = 3s) {
         return loop.RunUntil(done, timeout);
-    }
-    bool WaitForLog(const std::string& line) {
-        return Pump([&] { return log.Has(line); });
     }
     bool WaitForThreadEnd() {
         return Pump([&] { return !connection->ThreadRunning(); });

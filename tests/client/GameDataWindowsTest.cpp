@@ -19,18 +19,11 @@ TEST(GameDataWindows, FeedsStatusGaugesPanesAndChannelOnlyWithoutTheClientConnec
     data.Vitals({{}, 20, 5, 8, {}, 30});
     data.Room({"Caf\xC3\xA9 \xE2\x86\x92 Bar\r\n", {"n", "se"}});
     data.ChannelText({"ooc", "Bob", "Bob: hi\n\x1B[1mthere"});
-    const std::vector<std::string> expected = {
-        "status 10/0",
-        "status 10/30",
-        "gauge 101 10 20",
-        "gauge 102 5 8",
-        "clear desc",
-        "append desc Caf\xE9 ? Bar\r\n",
-        "clear exits",
-        "append exits n se\r\n",
-        "append channel Bob: hi\x1B[1mthere\r\n",
-    };
-    EXPECT_EQ(windows.calls, expected);
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{
+                  "status 10/0", "status 10/30", "gauge 101 10 20", "gauge 102 5 8", "clear desc",
+                  "append desc Caf\xE9 ? Bar\r\n", "clear exits", "append exits n se\r\n",
+                  "append channel Bob: hi\x1B[1mthere\r\n"}));
 
     clientUp = true;
     windows.calls.clear();

@@ -2,34 +2,27 @@
 #include "client/ServerEdit.h"
 
 #include "ConnectionTestSupport.h"
+#include "tests/sound/SoundTestSupport.h"
 #include "tests/support/RecordingRequests.h"
 
 namespace tav::test {
 namespace {
 
 TEST(ServerEditTextTest, LineEndsHeadingsAndLimits) {
-    struct Row {
-        std::string_view received;
-        std::string editor;
-    };
+    using Row = std::pair<std::string_view, std::string>; // in, out
     const Row editorRows[] = {
         {"a\r\nb", "a\nb"},           {"a\n\rb", "a\nb"}, {"a\rb\nc", "a\nb\nc"},
         {"a\r\n\r\nb", "a\n\nb"},     {"\r\r", "\n\n"},   {"", ""},
         {"caf\xe9\r\n", "caf\xe9\n"},
     };
-    for (const Row& row : editorRows)
-        EXPECT_EQ(ToEditorLineEnds(row.received), row.editor) << row.received;
-
-    struct GameRow {
-        std::string_view editor;
-        std::string game;
-    };
-    const GameRow gameRows[] = {
+    for (const auto& [received, editor] : editorRows)
+        EXPECT_EQ(ToEditorLineEnds(received), editor) << received;
+    const Row gameRows[] = {
         {"a\nb", "a\r\nb"}, {"\n\n", "\r\n\r\n"}, {"a\r\nb", "a\r\nb"}, {"end\n", "end\r\n"},
         {"", ""},
     };
-    for (const GameRow& row : gameRows)
-        EXPECT_EQ(ToGameLineEnds(row.editor), row.game) << row.editor;
+    for (const auto& [editor, game] : gameRows)
+        EXPECT_EQ(ToGameLineEnds(editor), game) << editor;
 
     // CR LF text comes back the same after an untouched "Done".
     const std::string_view crlf = "line one\r\nline two\r\n\r\nlast";
@@ -98,16 +91,16 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
         EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
                   EditOutcome::Answered);
         ASSERT_EQ(dialog.runs.size(), 1u);
-        EXPECT_EQ(dialog.runs[0].heading, EditHeading(row.heading));
-        EXPECT_EQ(dialog.runs[0].text, ToEditorLineEnds(row.data));
+        EXPECT_EQ(std::pair(dialog.runs[0].heading, dialog.runs[0].text),
+                  std::pair(EditHeading(row.heading), ToEditorLineEnds(row.data)));
         EXPECT_FALSE(rig.pendingEdit.Busy());
 
         const auto frames = rig.ReadFrames();
         ASSERT_EQ(frames.size(), 1u);
-        EXPECT_EQ(frames[0].Type(), 8); // edit_reply
-        EXPECT_EQ(frames[0].Text1(), "");
-        const std::string withNul = row.reply + '\0';
-        EXPECT_EQ(std::string(frames[0].Data().begin(), frames[0].Data().end()), withNul);
+        const auto data = frames[0].Data();
+        EXPECT_EQ(
+            std::tuple(frames[0].Type(), frames[0].Text1(), std::string(data.begin(), data.end())),
+            std::tuple(8, "", row.reply + '\0')); // edit_reply
         EXPECT_TRUE(rig.boxes.shown.empty());
 
         // The command again finds the slot empty: the error, no dialog, nothing sent.
@@ -130,14 +123,12 @@ struct ServerAnswersAtOnce : RecordingRequests {
         const std::ptrdiff_t sent = rig.connection->SendEditReply(text);
         replyOnWire = rig.server.Read();
         rig.server.Send(ServerFrame(57, "Second edit", "", "second text"));
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        const auto parked = [&] {
+        const auto parkedOrRefused = [&] {
             const auto current = rig.pendingEdit.Current();
-            return current && current->Text1() == "Second edit";
+            return (current && current->Text1() == "Second edit") ||
+                   rig.log.Has("Edit request ignored, already editing...");
         };
-        while (!parked() && !rig.log.Has("Edit request ignored, already editing...") &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
+        WaitFor(parkedOrRefused, 3000);
         return sent;
     }
 };

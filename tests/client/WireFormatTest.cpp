@@ -2,13 +2,8 @@
 // fields, and the decoders of the payloads the server sends.
 #include "ConnectionTestSupport.h"
 
-#include "client/ClientMessage.h"
 #include "client/ClientSender.h"
-#include "client/MessageDecoder.h"
 #include "client/MessageType.h"
-#include "client/OutgoingMessage.h"
-
-#include <functional>
 
 namespace tav::test {
 namespace {
@@ -136,9 +131,8 @@ TEST(MessageDecoderTest, NumbersReadLikeTheServersFormats) {
     for (const auto& [text, expected] : hmm)
         EXPECT_EQ(ParseHitManaMove(text), expected) << text;
 
-    EXPECT_EQ(ParseNumber(" 42abc"), 42);
-    EXPECT_EQ(ParseNumber("-"), 0);
-    EXPECT_EQ(ParseNumber(""), 0);
+    EXPECT_EQ((std::vector{ParseNumber(" 42abc"), ParseNumber("-"), ParseNumber("")}),
+              (std::vector{42, 0, 0}));
     EXPECT_EQ(ParseNumberPair("64 12"), (std::array<int, 2>{64, 12}));
     EXPECT_EQ(ParseNumberPair("64"), (std::array<int, 2>{64, 0}));
 }
@@ -148,15 +142,10 @@ TEST(MessageDecoderTest, MapFillsGroupsInOrderAndZeroesWhatIsMissing) {
     for (std::size_t i = 0; i < data.size() / 4; ++i)
         StoreLe32(&data[i * 4], static_cast<std::uint32_t>(static_cast<int>(i) - 242));
     const MapGrid grid = DecodeMap(data);
-    EXPECT_EQ(grid[0][0], -242);
-    EXPECT_EQ(grid[0][21], -221);
-    EXPECT_EQ(grid[1][0], -220);
-    EXPECT_EQ(grid[21][21], 241);
-
+    EXPECT_EQ(std::tuple(grid[0][0], grid[0][21], grid[1][0], grid[21][21]),
+              std::tuple(-242, -221, -220, 241));
     const MapGrid partial = DecodeMap(std::span(data).first(23 * 4 + 3));
-    EXPECT_EQ(partial[1][0], -220);
-    EXPECT_EQ(partial[1][1], 0);
-    EXPECT_EQ(partial[21][21], 0);
+    EXPECT_EQ(std::tuple(partial[1][0], partial[1][1], partial[21][21]), std::tuple(-220, 0, 0));
 }
 
 Bytes Entries(std::size_t size, const std::vector<std::string>& texts) {
@@ -164,7 +153,9 @@ Bytes Entries(std::size_t size, const std::vector<std::string>& texts) {
     return {records.begin(), records.end()};
 }
 
-TEST(MessageDecoderTest, BoardIndexTakesOnlyWholeEntries) {
+// Each index takes only whole entries, at most its count of them; a message line's
+// heading is what follows its first "::".
+TEST(MessageDecoderTest, IndexesTakeOnlyWholeEntries) {
     const std::string records = BoardRecords({{7, "General"}, {-3, std::string(140, 'T')}});
     const Bytes data(records.begin(), records.end()); // the second title without a NUL
     const std::vector<BoardEntry> both = {{7, "General"}, {-3, std::string(139, 'T')}};
@@ -174,26 +165,22 @@ TEST(MessageDecoderTest, BoardIndexTakesOnlyWholeEntries) {
     EXPECT_EQ(DecodeBoardIndex(1, data).size(), 1u);
     EXPECT_TRUE(DecodeBoardIndex(-1, data).empty());
     EXPECT_EQ(DecodeBoardIndex(2, std::span(data).first(200)).size(), 1u);
-}
 
-TEST(MessageDecoderTest, MessageIndexLinesAndHeadings) {
-    const Bytes data = Entries(kMessageEntryBytes, {"1 bob :: Hello", "2 ann::Re: x::y", "3"});
+    const Bytes messages = Entries(kMessageEntryBytes, {"1 bob :: Hello", "2 ann::Re: x::y", "3"});
     const std::vector<std::string> lines = {"1 bob :: Hello", "2 ann::Re: x::y", "3"};
-    EXPECT_EQ(DecodeMessageIndex(3, data), lines);
-    EXPECT_EQ(DecodeMessageIndex(9, std::span(data).first(300)).size(), 2u);
-    EXPECT_EQ(MessageHeading(lines[0]), " Hello");
-    EXPECT_EQ(MessageHeading(lines[1]), "Re: x::y");
-    EXPECT_EQ(MessageHeading(lines[2]), "");
-}
+    EXPECT_EQ(DecodeMessageIndex(3, messages), lines);
+    EXPECT_EQ(DecodeMessageIndex(9, std::span(messages).first(300)).size(), 2u);
+    EXPECT_EQ(
+        (std::vector{MessageHeading(lines[0]), MessageHeading(lines[1]), MessageHeading(lines[2])}),
+        (std::vector<std::string_view>{" Hello", "Re: x::y", ""}));
 
-TEST(MessageDecoderTest, HelpIndexStopsAtEmptyEntryOrDataEnd) {
-    const Bytes data = Entries(16, {"armor", "bash", "", "cast"});
-    EXPECT_EQ(DecodeHelpIndex(16, 4, data), (std::vector<std::string>{"armor", "bash"}));
-    EXPECT_EQ(DecodeHelpIndex(16, 1, data), (std::vector<std::string>{"armor"}));
-    EXPECT_EQ(DecodeHelpIndex(16, 100, std::span(data).first(20)),
+    const Bytes help = Entries(16, {"armor", "bash", "", "cast"}); // stops at the empty entry
+    EXPECT_EQ(DecodeHelpIndex(16, 4, help), (std::vector<std::string>{"armor", "bash"}));
+    EXPECT_EQ(DecodeHelpIndex(16, 1, help), (std::vector<std::string>{"armor"}));
+    EXPECT_EQ(DecodeHelpIndex(16, 100, std::span(help).first(20)),
               (std::vector<std::string>{"armor"}));
-    EXPECT_TRUE(DecodeHelpIndex(0, 4, data).empty());
-    EXPECT_TRUE(DecodeHelpIndex(-16, 4, data).empty());
+    EXPECT_TRUE(DecodeHelpIndex(0, 4, help).empty());
+    EXPECT_TRUE(DecodeHelpIndex(-16, 4, help).empty());
 }
 
 // An index reply keeps at most kMaxIndexEntries entries and says whether it cut any.

@@ -11,10 +11,10 @@ namespace {
 
 using Commands = std::vector<std::string>;
 
-std::string Repeat(const std::string& command, int times) {
+std::string Repeat(const std::string& command, int times, const std::string& separator = ";") {
     std::string body = command;
     for (int k = 1; k < times; ++k)
-        body += ";" + command;
+        body += separator + command;
     return body;
 }
 
@@ -94,9 +94,8 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
     plain.separator.clear();
     plain.speedwalkPrefix.clear();
     const CommandExpander single(plain);
-    EXPECT_EQ(single.Expand("score;look").commands, Commands{"score;look"});
-    EXPECT_EQ(single.Expand("say a\\;b").commands, Commands{"say a\\;b"});
-    EXPECT_EQ(single.Expand(".3n").commands, Commands{".3n"});
+    for (const char* typed : {"score;look", "say a\\;b", ".3n"})
+        EXPECT_EQ(single.Expand(typed).commands, Commands{typed});
     EXPECT_EQ(single.Expand("ga x y").commands, Commands{"get all x;put all x in y"});
     // An empty direction word matches nothing (and never stalls the walk).
     EXPECT_EQ(ParseWalk(".n", ".", {"", "n"}).steps, Commands{"n"});
@@ -106,10 +105,7 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
 TEST(CommandExpander, DirectionListsKeepOnlyUsableWords) {
     EXPECT_EQ(WalkDirections("n, s,,ne n2 out"), (Commands{"n", "s", "ne", "out"}));
     EXPECT_EQ(WalkDirections(std::string(17, 'a') + ",b").size(), 1U);
-    std::string many = "w";
-    for (int k = 1; k < 40; ++k)
-        many += ",w";
-    EXPECT_EQ(WalkDirections(many).size(), kMaxWalkDirections);
+    EXPECT_EQ(WalkDirections(Repeat("w", 40, ",")).size(), kMaxWalkDirections);
     EXPECT_EQ(WalkDirections(std::string(79, ',') + "a,b,c").size(), 3U);
 }
 

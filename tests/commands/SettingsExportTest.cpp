@@ -87,21 +87,16 @@ TEST(SettingsExportTest, ImportReplacesByNameAddsTheRestAndRefusesWhatCannotBeKe
                              "stray \xFF\n";
     const ImportOutcome outcome =
         ApplyImport({p.root, "b", p.triggersB, p.storedB}, timers, ParseSettingsImport(file));
-    EXPECT_EQ(outcome.report, (Lines{
-                                  "Refused line 4: a line beginning with '#' cannot be kept",
-                                  "Refused line 6: a pattern is at most 255 characters",
-                                  "Refused line 12: not a timer of 1 to 86400 seconds with a "
-                                  "short command",
-                                  "Refused line 13: an unknown section: its lines are not read",
-                                  "Refused line 14: outside a section",
-                                  "Refused line 19: not a function key F1 to F12",
-                                  "Refused line 21: not UTF-8 text of Latin-1 characters",
-                                  "Trigger replaced: hungry",
-                                  "Trigger added: tired",
-                                  "Timer replaced: heal",
-                                  "Button added: B",
-                                  "Function key F2 added",
-                              }));
+    EXPECT_EQ(outcome.report,
+              (Lines{"Refused line 4: a line beginning with '#' cannot be kept",
+                     "Refused line 6: a pattern is at most 255 characters",
+                     "Refused line 12: not a timer of 1 to 86400 seconds with a short command",
+                     "Refused line 13: an unknown section: its lines are not read",
+                     "Refused line 14: outside a section",
+                     "Refused line 19: not a function key F1 to F12",
+                     "Refused line 21: not UTF-8 text of Latin-1 characters",
+                     "Trigger replaced: hungry", "Trigger added: tired", "Timer replaced: heal",
+                     "Button added: B", "Function key F2 added"}));
     EXPECT_EQ(p.Bytes("b/trigs.ndx"), "hungry\r\neat bread\r\r\n#\r\ntired\r\nsleep\r\r\n#\r\n");
     EXPECT_EQ(p.triggersB.At(0).Actions().group, "food");
     EXPECT_NE(p.Bytes("b/trigs.act").find("group=food"), std::string::npos);

@@ -12,17 +12,15 @@ TEST(TimerFileTest, OnlyTimersTheDialogWouldAcceptAreRead) {
                                    "timer=a|5x|on|x", "timer=a|5|yes|x", "timer=a|5|on",
                                    "timer=a|+5|on|x", longName,          longCommand,
                                    "Timer=a|5|on|x"};
-    for (const std::string& line : refused) {
-        CommandTimer timer;
-        EXPECT_FALSE(ParseTimerLine(line, timer)) << line;
-    }
     CommandTimer timer;
+    for (const std::string& line : refused)
+        EXPECT_FALSE(ParseTimerLine(line, timer)) << line;
     ASSERT_TRUE(ParseTimerLine("timer=a b|86400|off|say |x| ;", timer));
     EXPECT_EQ(timer, (CommandTimer{"a b", 86400, false, "say |x| ;"}));
     EXPECT_EQ(TimerLine(timer), "timer=a b|86400|off|say |x| ;");
-    EXPECT_EQ(TimerCommandString("n;s"), "n;s;");
-    EXPECT_EQ(TimerCommandString("n;"), "n;");
-    EXPECT_EQ(TimerCommandString(""), "");
+    EXPECT_EQ(
+        (std::vector{TimerCommandString("n;s"), TimerCommandString("n;"), TimerCommandString("")}),
+        (std::vector<std::string>{"n;s;", "n;", ""}));
 }
 
 } // namespace

@@ -64,11 +64,10 @@ TEST(ProcessRunnerTest, RunsEndsWithWhatItStartedAndIsAlwaysCollected) {
         EXPECT_TRUE(WaitFor([&] { return Gone(child); }, 5000)) << newConsole;
     }
 
-    int left = -1;
-    {
+    const int left = [&] {
         ProcessRunner scoped;
-        left = scoped.Start({{(dir.path / "long").string()}}).pid;
-    }
+        return scoped.Start({{(dir.path / "long").string()}}).pid;
+    }();
     EXPECT_TRUE(Collected(left));
 }
 

@@ -15,7 +15,7 @@ namespace {
 // "exit PID", "notify ID", "set FLAG", "player TEXT" (the MOD player setting),
 // "openRc N" / "playRc N" / "closeRc N", "startError". A Play that does not return 1
 // adds "-> result".
-std::string Run(std::string_view script) {
+std::string RunScript(std::string_view script) {
     Recorder rec;
     Settings settings = PlayerSettings();
     SoundPlayer player(settings, rec, rec.All());
@@ -63,26 +63,13 @@ std::string Run(std::string_view script) {
     return trace;
 }
 
-struct Case {
-    const char* script;
-    std::string trace;
-};
-
-void RunCases(std::initializer_list<Case> cases) {
-    const std::string cwd = std::filesystem::current_path().string();
-    for (const Case& c : cases) {
-        std::string expected = c.trace;
-        for (std::size_t at; (at = expected.find("$CWD")) != std::string::npos;)
-            expected.replace(at, 4, cwd);
-        EXPECT_EQ(Run(c.script), expected) << c.script;
-    }
-}
-
 const std::string kStops = "Stopping sound... / kill 100";
 const std::string kModStart = " / remember / start console modplay -q ";
 
-TEST(SoundPlayerTest, FirstMatchingExtensionDecides) {
-    RunCases({
+TEST(SoundPlayerTest, EachScriptLeavesItsTrace) {
+    const std::pair<const char*, std::string> cases[] = {
+        // script, trace
+        // The first matching extension decides.
         {"mod, |, play binary/a.wav", "Playing binary/a.wav... / wav binary/a.wav"},
         {"mod, |, play binary/a.wav.mod", "Playing binary/a.wav.mod... / wav binary/a.wav.mod"},
         {"mod, |, play binary/a.Wav", kStops},
@@ -97,25 +84,16 @@ TEST(SoundPlayerTest, FirstMatchingExtensionDecides) {
         {"set midiinternal, mod, |, play binary/a.mid",
          kStops + " / Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / play midi1"},
         {"set midiinternal, mod, |, play binary/a.Mid", kStops},
-    });
-}
-
-TEST(SoundPlayerTest, DontPlaySettingsSkipAfterStopping) {
-    RunCases({
+        // A setting not to play a kind skips it after stopping.
         {"mod, set nowav, |, play binary/a.wav", "Not playing binary/a.wav..."},
         {"mod, set nomod, |, play binary/a.mod", kStops + " / Not playing binary/a.mod..."},
         {"mod, set nomidi, |, play binary/a.mid", kStops + " / Not playing binary/a.mid..."},
         {"set midiinternal, mod, set nomidi, |, play binary/a.mid",
          kStops + " / Not playing binary/a.mid..."},
-    });
-}
-
-TEST(SoundPlayerTest, RedundantCueIsIgnoredOnlyWhileItsPlayerRuns) {
-    const std::string restart =
-        kStops + " / Playing binary/old.mod..." + kModStart + "binary/old.mod / restore";
-    RunCases({
+        // A redundant cue is ignored only while its player runs.
         {"set ignoreredundant, mod, |, play binary/old.mod", "Ignoring redundancy..."},
-        {"mod, |, play binary/old.mod", restart},
+        {"mod, |, play binary/old.mod",
+         kStops + " / Playing binary/old.mod..." + kModStart + "binary/old.mod / restore"},
         {"set ignoreredundant, mod, |, play binary/OLD.mod",
          kStops + " / Playing binary/OLD.mod..." + kModStart + "binary/OLD.mod / restore"},
         {"set ignoreredundant, mod, exit 100, poll, |, play binary/old.mod",
@@ -125,11 +103,7 @@ TEST(SoundPlayerTest, RedundantCueIsIgnoredOnlyWhileItsPlayerRuns) {
         {"set ignoreredundant, set midiinternal, play binary/a.mid, |, play binary/a.mid",
          "Stopping sound... / close midi1 / Playing binary/a.mid... / open $CWD/binary/a.mid "
          "midi1 / play midi1"},
-    });
-}
-
-TEST(SoundPlayerTest, StopPollAndPlayerStart) {
-    RunCases({
+        // Stop, poll and the player's start.
         {"stop", ""},
         {"mod, |, stop, stop", kStops},
         {"set cdmdebug, mod, |, stop",
@@ -146,12 +120,7 @@ TEST(SoundPlayerTest, StopPollAndPlayerStart) {
         {"player  , play binary/a.mod",
          "Playing binary/a.mod... / remember / CreateProcess() failed: / No player is set. / -> "
          "-1"},
-    });
-}
-
-TEST(SoundPlayerTest, InternalMidiStepsErrorsAndCompletion) {
-    const std::string open = "Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / play midi1";
-    RunCases({
+        // Internal MIDI: its steps, its errors and its completion.
         {"set midiinternal, set cdmdebug, play binary/a.mid",
          "Playing binary/a.mid... / open $CWD/binary/a.mid type sequencer alias midi1 / open "
          "$CWD/binary/a.mid midi1 / play midi1"},
@@ -159,7 +128,9 @@ TEST(SoundPlayerTest, InternalMidiStepsErrorsAndCompletion) {
         {"set midiinternal, openRc 262, playRc 263, play binary/a.mid, stop",
          "Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / error 262 / play midi1 / "
          "error 263 / close midi1 / Stopping sound... / close midi1"},
-        {"set midiinternal, playRc 296, play binary/a.mid", open + " / error 296 / close midi1"},
+        {"set midiinternal, playRc 296, play binary/a.mid",
+         "Playing binary/a.mid... / open $CWD/binary/a.mid midi1 / play midi1 / error 296 / close "
+         "midi1"},
         {"set midiinternal, play binary/a.mid, closeRc 288, |, stop, stop",
          "Stopping sound... / close midi1"},
         {"set midiinternal, play binary/a.mid, closeRc 65824, |, stop",
@@ -170,7 +141,14 @@ TEST(SoundPlayerTest, InternalMidiStepsErrorsAndCompletion) {
          "Midi complete... / close midi1"},
         {"set midiinternal, play binary/a.mid, |, closeRc 263, notify 7",
          "Midi complete... / close midi1 / error 263"},
-    });
+    };
+    const std::string cwd = std::filesystem::current_path().string();
+    for (const auto& [script, trace] : cases) {
+        std::string expected = trace;
+        for (std::size_t at; (at = expected.find("$CWD")) != std::string::npos;)
+            expected.replace(at, 4, cwd);
+        EXPECT_EQ(RunScript(script), expected) << script;
+    }
 }
 
 TEST(SoundPlayerTest, LastSoundIsBounded) {

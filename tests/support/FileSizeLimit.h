@@ -43,11 +43,8 @@ inline bool CrashesMidWrite(const std::function<void()>& write, rlim_t bytes) {
     if (child == 0) {
         const rlimit noCore{0, 0};
         ::setrlimit(RLIMIT_CORE, &noCore);
+        FileSizeLimit limit(bytes); // kept to the end: the child never returns
         std::signal(SIGXFSZ, SIG_DFL);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
         write();
         ::_exit(0);
     }

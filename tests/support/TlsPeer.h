@@ -1,16 +1,14 @@
 #pragma once
 
+#include "tests/support/LoopbackServer.h"
+
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -30,7 +28,7 @@ public:
         if (Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
                  "/CN=localhost", "-keyout", key, "-out", cert}) != 0)
             return;
-        port_ = FreePort();
+        port_ = ClosedPort().Port(); // free again for openssl, in the range no client takes
         pid_ = Spawn({"openssl", "s_server", "-quiet", "-accept",
                       "127.0.0.1:" + std::to_string(port_), "-cert", cert, "-key", key});
         for (int k = 0; k < 100 && pid_ > 0 && !ready_; ++k) {
@@ -69,17 +67,6 @@ private:
         int status = -1;
         if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    static int FreePort() {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return ntohs(address.sin_port);
     }
     // Listening, read from the kernel's table so that no probe connection uses up the
     // server's first accept.

@@ -77,17 +77,13 @@ TEST(TriggerActionsTest, ObserverSeesSpansAndGroupsSwitchThroughReactionLines) {
     list.SetSender(&sender);
     list.AddTrigger("tells you %1", "");
     list.AddTrigger("Bob %1 you", "/group off chat\r\nsay hi\r\n/group on none\r\n");
-    TriggerActions chat;
-    chat.group = "chat";
-    list.SetActions(1, chat); // "tells you %1" sorts after "Bob..."
+    list.SetActions(1, {.group = "chat"}); // "tells you %1" sorts after "Bob..."
 
     auto checkLine = [&](std::string_view line) {
         list.CheckTriggers(line);
         std::vector<std::string> sent;
-        for (const std::string& text : sender.sent) {
-            const GroupCommandResult result = RunGroupCommands(text, list);
-            sent.push_back(result.rest);
-        }
+        for (const std::string& text : sender.sent)
+            sent.push_back(RunGroupCommands(text, list).rest);
         sender.sent = sent;
     };
     checkLine("Bob tells you hi!");

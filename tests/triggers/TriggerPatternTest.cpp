@@ -28,8 +28,7 @@ std::optional<Vars> Matched(const std::string& line, const std::string& pattern)
 }
 
 TEST(MatchPatternTest, MatchesAndStoresOnlyItsVariables) {
-    // How matching finds literals and fills markers is checked against the plain steps
-    // on random input below.
+    // Literals and markers in general are checked against the plain steps, below.
     const std::tuple<std::string, std::string, bool, Vars> cases[] = {
         // The worked examples.
         {"hungry", "You are hungry.", true, {}},
@@ -100,10 +99,8 @@ TEST(MatchPatternTest, AgreesWithTheStepsOnRandomInput) {
     for (int round = 0; round < 3000; ++round) {
         const std::string pattern = text("ab %12", 8);
         const std::string line = text("ab %1", 14);
-        const std::optional<Vars> expected = ReferenceMatch(line, pattern);
-
         SCOPED_TRACE(pattern + "|" + line);
-        ASSERT_EQ(Matched(line, pattern), expected);
+        ASSERT_EQ(Matched(line, pattern), ReferenceMatch(line, pattern));
     }
 }
 
