@@ -120,7 +120,7 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
             }
         };
         const std::size_t size = round % 3 == 0 ? random.Below(20) : random.Below(400);
-        random.longPieces = std::size_t{round % 4} * 2; // 0, 2, 4, 6: longer steps
+        random.longPieces = static_cast<std::size_t>(round % 4) * 2; // 0, 2, 4, 6: longer steps
         if (round % 5 == 4) {
             // Out-of-order records load as if added one by one.
             std::string file;

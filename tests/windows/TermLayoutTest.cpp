@@ -61,7 +61,9 @@ TEST(TermLayout, PlainWindowAndPanes) {
         EXPECT_EQ(r.listPane, (Rect{484, 152, 794, 296}));
         EXPECT_EQ(r.mainScreen, (Rect{6, 304, 794, 571}));
         EXPECT_EQ(r.showTimeAndDate, connected);
-        if (connected) EXPECT_EQ(r.dateText, (Rect{402, 2, 800, 18}));
+        if (connected) {
+            EXPECT_EQ(r.dateText, (Rect{402, 2, 800, 18}));
+        }
     }
 }
 
