@@ -15,6 +15,8 @@ TEST(ExpandReactionTest, ExpandsVariablesInsideBracesAndAfterBackslashes) {
     TriggerVars vars;
     vars.Set(1, "abc");
     vars.Set(2, "x");
+    vars.Set(0, "z");
+    vars.Set(9, "n");
     // The worked examples; nesting and unbalanced braces; unset variables (nothing) and
     // runs at the end (kept); backslashes, only outside braces and before '%'; line ends.
     const Case cases[] = {
@@ -29,6 +31,7 @@ TEST(ExpandReactionTest, ExpandsVariablesInsideBracesAndAfterBackslashes) {
         {"\\\\%1", "\\%1"},    {"a\\b", "a\\b"},
         {"\\%", "%"},          {"{\\%%1}", "{\\abc}"},
         {"\\%1%2", "%1x"},     {"say %1\r\nwave\r\n", "say abc\r\nwave\r\n"},
+        {"%9 %0", "n z"},
     };
     for (const auto& [reaction, output] : cases)
         EXPECT_EQ(ExpandReaction(reaction, vars), output) << reaction;

@@ -2,6 +2,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/triggers/TriggerRecorders.h"
 #include "triggers/GroupCommand.h"
+#include "triggers/TriggerActionFile.h"
 #include "triggers/TriggerList.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,20 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     list.DeleteTrigger(0);
     ASSERT_TRUE(list.SaveTriggers("p"));
     EXPECT_EQ(Read(list.ActionFilePath("p")), "<missing>");
+}
+
+// A file full of lines it cannot read says so of twenty at most, each shown up to 60
+// characters.
+TEST(TriggerActionFileTest, ProblemsAreBoundedInNumberAndLength) {
+    const std::string shown = "gag=" + std::string(56, 'x');
+    std::string text = "[trigger]\npattern=p\n" + shown + "\n" + shown + "y\n";
+    for (int n = 0; n < 30; ++n)
+        text += "gag=maybe\n";
+    const std::vector<std::string> problems = ParseTriggerActionFile(text).problems;
+    ASSERT_EQ(problems.size(), 20u);
+    EXPECT_EQ(problems[0], "trigs.act line 3: \"" + shown + "\" is not understood; kept as it is.");
+    EXPECT_EQ(problems[1],
+              "trigs.act line 4: \"" + shown + "...\" is not understood; kept as it is.");
 }
 
 using test::RecordingObserver;
