@@ -195,8 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Windows windows((Root() / tav::kTextDir).string());
     tav::PendingEdit pendingEdit;
     const std::atomic<std::int32_t> lastPing{123000};
-    tav::ClientMessageHandler handler(
-        {settings, windows, windows, quiet, quiet, files, pendingEdit, quiet, lastPing});
+    tav::ClientMessageHandler handler({settings, windows, windows, quiet, quiet, files, pendingEdit,
+                                       quiet, lastPing, tav::kDownloadLimitBytes});
 
     for (std::size_t at = 0;;) { // where the next frame starts in the whole stream
         tav::ReadResult read = wire.read_dblock(socket);
