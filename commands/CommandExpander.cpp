@@ -38,10 +38,49 @@ bool IsArgumentMark(std::string_view text, std::size_t at) {
            (text[at + 1] == '*' || (text[at + 1] >= '1' && text[at + 1] <= '9'));
 }
 
-bool UsesArguments(std::string_view body) {
-    for (std::size_t at = 0; at < body.size(); ++at)
-        if (IsArgumentMark(body, at)) return true;
-    return false;
+// Which words typed after an alias's name its body takes: bit n for %(n+1), or all of
+// them for %*.
+struct WordUse {
+    unsigned marked = 0;
+    bool all = false;
+};
+
+WordUse UsedWords(std::string_view body) {
+    WordUse use;
+    for (std::size_t at = 0; at < body.size(); ++at) {
+        if (!IsArgumentMark(body, at)) continue;
+        const char mark = body[++at];
+        if (mark == '*')
+            use.all = true;
+        else
+            use.marked |= 1u << (mark - '1');
+    }
+    return use;
+}
+
+// The words of `rest` the body does not take, in order, so that nothing typed is lost:
+// neighbours keep the spaces typed between them, and one space stands where taken words
+// were left out.
+std::string UnusedWords(std::string_view rest, WordUse use) {
+    std::string out;
+    if (use.all) return out;
+    bool previousUnused = false;
+    std::size_t previousEnd = 0;
+    for (std::size_t from = 0, index = 0;
+         (from = rest.find_first_not_of(' ', from)) != std::string_view::npos; ++index) {
+        const std::size_t end = std::min(rest.find(' ', from), rest.size());
+        const bool used = index < 9 && ((use.marked >> index) & 1u) != 0;
+        if (!used) {
+            if (previousUnused)
+                out += rest.substr(previousEnd, from - previousEnd);
+            else if (!out.empty())
+                out += ' ';
+            out += rest.substr(from, end - from);
+        }
+        previousUnused = !used;
+        previousEnd = from = end;
+    }
+    return out;
 }
 
 // `command` with %1..%9 (missing ones empty) and %* (all words typed after the name).
@@ -163,9 +202,8 @@ bool CommandExpander::ExpandAlias(const std::string& name, const std::string& bo
     // The body is split before the arguments go in, so a separator typed in an argument
     // stays text.
     std::vector<std::string> commands = SplitCommands(body, rules_.separator);
-    // Words typed after an alias whose body takes none go after its last command, so
-    // nothing typed is lost.
-    const bool appendRest = !UsesArguments(body) && !rest.empty() && !commands.empty();
+    // Words typed after the name that no mark takes go after its last command.
+    const std::string unused = UnusedWords(rest, UsedWords(body));
     if (run.active.empty()) {
         AliasCall call{name, {}};
         for (const std::string_view word : Arguments(rest))
@@ -175,7 +213,7 @@ bool CommandExpander::ExpandAlias(const std::string& name, const std::string& bo
     run.active.push_back(name);
     for (std::size_t k = 0; k < commands.size(); ++k) {
         std::string command = FillArguments(commands[k], rest);
-        if (appendRest && k + 1 == commands.size()) command += " " + std::string(rest);
+        if (!unused.empty() && k + 1 == commands.size()) command += " " + unused;
         if (command.size() > kMaxExpandedBytes) return run.TooMuch();
         if (!ExpandCommand(std::move(command), depth + 1, run)) return false;
     }

@@ -40,11 +40,11 @@ std::vector<std::string> SplitCommands(std::string_view text, std::string_view s
 
 // Turns a typed line into the commands to send: the line is split at the separator, and
 // each command, in order, is a speedwalk (sent as its steps), or an alias (its body split
-// at the separator, %1..%9 and %* filled in, each of those commands expanded the same
-// way), or sent as it is. An alias used again inside its own expansion is sent as a
-// plain word, so an alias may carry the game command of its name. A line that would nest
-// deeper than kMaxAliasDepth, make more than kMaxExpandedCommands commands or
-// kMaxExpandedBytes, or walk too far is refused whole.
+// at the separator, %1..%9 and %* filled in, the words no mark takes added to its last
+// command in order, each of those commands expanded the same way), or sent as it is. An alias used
+// again inside its own expansion is sent as a plain word, so an alias may carry the game command of
+// its name. A line that would nest deeper than kMaxAliasDepth, make more than kMaxExpandedCommands
+// commands or kMaxExpandedBytes, or walk too far is refused whole.
 class CommandExpander {
 public:
     explicit CommandExpander(CommandRules rules = {});

@@ -169,7 +169,8 @@ void TriggerSeeds() {
     Write("trigger_actions_fuzzer", "entries",
           seed("hit\r\n#\r\nhit\r\nflee\r\r\n#\r\nwin\r\n#\r\n",
                "; notes\r\n[trigger]\r\npattern=hit\r\noccurrence=2\r\nenabled=no\r\n"
-               "group=fight\r\nhighlight=match\r\ntext=#FF8000\r\nback=#000080\r\n"
+               "group=fight\r\ngroup-on=calm\r\ngroup-off=fight\r\nhighlight=match\r\ntext=#"
+               "FF8000\r\nback=#000080\r\n"
                "gag=yes\r\ngag-log=yes\r\nsound=hit.wav\r\nchannel=yes\r\nfuture=1\r\n"
                "gag=maybe\r\n[trigger]\r\npattern=gone\r\n[trigger]\r\nenabled=no\r\n"));
 }

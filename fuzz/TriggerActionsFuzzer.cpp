@@ -20,7 +20,8 @@ const fs::path& Root() {
 }
 
 void ExpectBounded(const tav::TriggerActions& a) {
-    FUZZ_CHECK(a.group.size() <= tav::kMaxGroupChars, "group within its bound");
+    for (const std::string* group : {&a.group, &a.groupOn, &a.groupOff})
+        FUZZ_CHECK(group->size() <= tav::kMaxGroupChars, "group names within their bound");
     FUZZ_CHECK(a.sound.size() <= tav::kMaxSoundPathChars, "sound path within its bound");
     FUZZ_CHECK(a.keptLines.size() <= tav::kMaxKeptLines, "kept lines within their bound");
     for (const std::string& line : a.keptLines)

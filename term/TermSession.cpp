@@ -2,7 +2,6 @@
 
 #include "settings/GamePort.h"
 #include "term/TextDecoder.h"
-#include "triggers/GroupCommand.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -374,14 +373,6 @@ int TermSession::SendRaw(std::string_view bytes) {
 }
 
 void TermSession::Send(std::string_view reaction) {
-    if (services_.triggers) {
-        const GroupCommandResult result = RunGroupCommands(reaction, *services_.triggers);
-        if (result.ran) {
-            // A reaction of group commands alone has nothing to send.
-            if (!result.rest.empty()) TermSend(GameBytes(result.rest), false, true);
-            return;
-        }
-    }
     TermSend(GameBytes(reaction), false, true);
 }
 

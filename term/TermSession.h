@@ -165,7 +165,7 @@ public:
         expander_.reset();
     }
     void PrintLocal(std::string_view text) override;
-    // Sends a reaction raw and without echo; its group command lines are run instead.
+    // Sends a reaction raw and without echo, every line as written (in the game's encoding).
     void Send(std::string_view reaction) override;
     // Acts on the line being matched: colours or gags it on the screen, plays a sound,
     // copies it to the channel window.

@@ -27,6 +27,7 @@ public:
 
     const TriggerActions& Actions() const { return actions_; }
     void SetActions(TriggerActions actions) { actions_ = std::move(actions); }
+    void SetEnabled(bool enabled) { actions_.enabled = enabled; }
 
 private:
     std::string pattern_;

@@ -78,11 +78,14 @@ KeyResult SetField(TriggerActionRecord& record, std::string_view key, std::strin
         return KeyResult::Set;
     }
     if (key == "enabled") return flag(a.enabled);
-    if (key == "group") {
+    auto groupName = [&](std::string& field) {
         if (value.size() > kMaxGroupChars) return KeyResult::BadValue;
-        a.group = value;
+        field = value;
         return KeyResult::Set;
-    }
+    };
+    if (key == "group") return groupName(a.group);
+    if (key == "group-on") return groupName(a.groupOn);
+    if (key == "group-off") return groupName(a.groupOff);
     if (key == "highlight") {
         if (value == "match")
             a.highlight = HighlightScope::Match;
@@ -216,6 +219,8 @@ std::string FormatTriggerActionFile(const TriggerList& list,
         if (record.occurrence > 1) AppendLine(out, "occurrence", std::to_string(record.occurrence));
         if (!a.enabled) AppendLine(out, "enabled", "no");
         if (!a.group.empty()) AppendLine(out, "group", a.group);
+        if (!a.groupOn.empty()) AppendLine(out, "group-on", a.groupOn);
+        if (!a.groupOff.empty()) AppendLine(out, "group-off", a.groupOff);
         if (a.highlight != HighlightScope::None)
             AppendLine(out, "highlight", a.highlight == HighlightScope::Match ? "match" : "line");
         if (a.textColor) AppendLine(out, "text", FormatColor(*a.textColor));

@@ -20,6 +20,8 @@ class TriggerList;
 //   occurrence=<n>            the n-th trigger with that pattern; 1 when left out
 //   enabled=no
 //   group=<name>
+//   group-on=<name>           switched on each time the trigger fires
+//   group-off=<name>          switched off each time the trigger fires
 //   highlight=match|line
 //   text=#RRGGBB
 //   back=#RRGGBB

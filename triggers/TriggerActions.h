@@ -22,6 +22,10 @@ struct TriggerActions {
     bool enabled = true;
     // Triggers sharing a group are switched on and off together.
     std::string group;
+    // Groups this trigger switches on and off each time it fires (before its reaction is
+    // sent, so triggers later in the list see the change on the same line); empty for none.
+    std::string groupOn;
+    std::string groupOff;
     HighlightScope highlight = HighlightScope::None;
     // Colours as 0x00BBGGRR; none leaves the line's own colour.
     std::optional<std::uint32_t> textColor;

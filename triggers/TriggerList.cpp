@@ -91,11 +91,10 @@ std::string TriggerList::ActionFilePath(std::string_view profile) const {
 
 std::size_t TriggerList::SetGroupEnabled(std::string_view group, bool enabled) {
     std::size_t count = 0;
+    if (group.empty()) return count;
     for (auto& trigger : triggers_) {
-        if (group.empty() || trigger->Actions().group != group) continue;
-        TriggerActions actions = trigger->Actions();
-        actions.enabled = enabled;
-        trigger->SetActions(std::move(actions));
+        if (trigger->Actions().group != group) continue;
+        trigger->SetEnabled(enabled);
         ++count;
     }
     return count;
@@ -150,6 +149,10 @@ void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& 
 void TriggerList::SendReaction(const TTrigger& trigger) {
     lastFired_ = trigger.pattern();
     if (firedListener_) firedListener_();
+    // Only the Enabled flags change, so the names stay valid even when the trigger
+    // switches its own group.
+    SetGroupEnabled(trigger.Actions().groupOff, false);
+    SetGroupEnabled(trigger.Actions().groupOn, true);
     if (sender_ == nullptr) return;
     // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
     // same reaction with the same variables expands to the same text (equal patterns with
@@ -197,7 +200,7 @@ void TriggerList::CheckTriggers(std::string_view line) {
     std::optional<std::uint64_t> stored; // the variables' version after the last store
     for (const std::uint32_t pos : passCandidates_) {
         const TTrigger& trigger = *triggers_[pos];
-        // Checked as each is reached: a reaction may switch a group on or off. A skipped
+        // Checked as each is reached: a trigger that fired may have switched a group. A skipped
         // trigger ends a run of equal patterns, so the next one is searched afresh.
         if (!trigger.Actions().enabled) continue;
         if (pos == 0 || pos - 1 != previous || !prefilter_.RepeatsPrevious(pos)) {

@@ -75,7 +75,8 @@ public:
     void SetActions(std::size_t pos, TriggerActions actions) {
         triggers_.at(pos)->SetActions(std::move(actions));
     }
-    // Switches every trigger of `group` on or off; returns how many there are.
+    // Switches every trigger of `group` on or off; returns how many there are (none for an
+    // empty name).
     std::size_t SetGroupEnabled(std::string_view group, bool enabled);
 
     // "<root>/<profile>/trigs.ndx".
@@ -97,8 +98,8 @@ public:
 
     // The per-line pass: unless IgnoreTrigs is on or a reaction is being sent, every
     // enabled trigger whose pattern matches `line` (a completed line without its line
-    // end) is told to the observer and sends its expanded reaction, in list order, each
-    // once.
+    // end) is told to the observer, switches the groups its actions name and sends its
+    // expanded reaction, in list order, each once.
     void CheckTriggers(std::string_view line);
 
     // The list positions, in list order, of the triggers whose patterns match `line`,
@@ -125,7 +126,8 @@ private:
     void Changed();
     // Fills `out` with the positions of the triggers that may match `line`, ascending.
     void Candidates(std::string_view line, std::vector<std::uint32_t>& out) const;
-    // Records the trigger as the last fired and tells the listener, then sends its reaction.
+    // Records the trigger as the last fired and tells the listener, switches the groups it
+    // names, then sends its reaction.
     void SendReaction(const TTrigger& trigger);
     // Tests every trigger from `pos` on, one after the other.
     void CheckFrom(std::size_t pos, std::string_view line);

@@ -41,8 +41,8 @@ AliasDialog::AliasDialog(std::vector<Alias> aliases, QWidget* parent)
     name_->setMaxLength(static_cast<int>(kMaxAliasName));
     body_->setMaxLength(static_cast<int>(kMaxAliasBody));
     body_->setToolTip(QStringLiteral("%1 to %9 are the words typed after the name, %* all of "
-                                     "them; the command separator splits the body into "
-                                     "commands"));
+                                     "them, and words no mark uses go after the body; the "
+                                     "command separator splits the body into commands"));
     body_->setAccessibleDescription(body_->toolTip());
     auto* fields = new QFormLayout;
     for (auto [label, field] :

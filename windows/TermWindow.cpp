@@ -88,11 +88,13 @@ public:
     }
     void CopyToChannel(std::string_view line) override {
         if (!term_.chan_) return;
-        // The line's cells are Latin-1; the channel screen reads bytes in its own encoding,
-        // and 0xFF there starts a telnet command unless doubled.
+        // The line is the main screen's text (UTF-8 where its cells are Unicode, else
+        // Latin-1): the channel screen reads it so, as the Client text sets its own encoding
+        // before each of its additions. 0xFF there starts a telnet command unless doubled.
         TMudScreen& channel = term_.chan_->Screen();
+        channel.SetEncoding(term_.RecentTextEncoding());
         std::string bytes;
-        for (char c : Latin1ToGameBytes(line, channel.Encoding())) {
+        for (char c : line) {
             bytes.push_back(c);
             if (c == '\xFF') bytes.push_back(c);
         }

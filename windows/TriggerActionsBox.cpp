@@ -2,7 +2,6 @@
 
 #include "settings/Latin1Text.h"
 #include "term/QtMessageBoxes.h"
-#include "triggers/GroupCommand.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,6 +70,7 @@ QLabel* Label(QWidget* parent, const QString& text, QWidget* field) {
 TriggerActionsBox::TriggerActionsBox(QWidget* parent)
     : QGroupBox(QStringLiteral("Actions"), parent), enabled_(Check(this, "&Enabled")),
       group_(new QLineEdit(this)), wholeGroup_(Check(this, "Switch the &whole group")),
+      groupOn_(new QLineEdit(this)), groupOff_(new QLineEdit(this)),
       highlight_(new QComboBox(this)), textColor_(ColorField(this, "Text colour:")),
       backColor_(ColorField(this, "Background:")),
       gag_(Check(this, "Ga&g (remove from the screen)")),
@@ -79,12 +79,16 @@ TriggerActionsBox::TriggerActionsBox(QWidget* parent)
     setAccessibleName(title());
     const QString groupHelp =
         QStringLiteral("Triggers sharing a group are switched on and off together: here with "
-                       "\"Switch the whole group\", or by a reaction line \"%1 off <name>\" or "
-                       "\"%1 on <name>\", which is never sent to the game.")
-            .arg(QLatin1String(kGroupCommand.data(), static_cast<int>(kGroupCommand.size())));
-    group_->setMaxLength(static_cast<int>(kMaxGroupChars));
+                       "\"Switch the whole group\", or by a trigger that switches the group "
+                       "when it fires.");
     group_->setToolTip(groupHelp);
     wholeGroup_->setToolTip(groupHelp);
+    groupOn_->setToolTip(
+        QStringLiteral("Each time this trigger fires, the triggers of this group are enabled"));
+    groupOff_->setToolTip(
+        QStringLiteral("Each time this trigger fires, the triggers of this group are disabled"));
+    for (QLineEdit* name : {group_, groupOn_, groupOff_})
+        name->setMaxLength(static_cast<int>(kMaxGroupChars));
     enabled_->setToolTip(QStringLiteral("A disabled trigger neither sends nor acts."));
     for (const char* scope : {"None", "Matched text", "Whole line"})
         highlight_->addItem(QString::fromLatin1(scope));
@@ -113,6 +117,8 @@ TriggerActionsBox::TriggerActionsBox(QWidget* parent)
     auto* form = new QFormLayout(this);
     form->addRow(enabled_);
     form->addRow(Label(this, QStringLiteral("Gro&up:"), group_), groupRow);
+    form->addRow(Label(this, QStringLiteral("E&nable group when fired:"), groupOn_), groupOn_);
+    form->addRow(Label(this, QStringLiteral("&Disable group when fired:"), groupOff_), groupOff_);
     form->addRow(Label(this, QStringLiteral("&Highlight:"), highlight_), highlight_);
     form->addRow(Label(this, QStringLiteral("Text colour:"), textColor_), colors);
     form->addRow(gagRow);
@@ -125,6 +131,8 @@ void TriggerActionsBox::Show(const TriggerActions& actions) {
     enabled_->setChecked(actions.enabled);
     group_->setText(Latin1ToQString(actions.group));
     wholeGroup_->setChecked(false);
+    groupOn_->setText(Latin1ToQString(actions.groupOn));
+    groupOff_->setText(Latin1ToQString(actions.groupOff));
     highlight_->setCurrentIndex(static_cast<int>(actions.highlight));
     textColor_->setText(ColorText(actions.textColor));
     backColor_->setText(ColorText(actions.backColor));
@@ -140,6 +148,8 @@ std::optional<TriggerActions> TriggerActionsBox::Read() {
     bool ok = true;
     actions.enabled = enabled_->isChecked();
     actions.group = QStringToLatin1(group_->text().trimmed());
+    actions.groupOn = QStringToLatin1(groupOn_->text().trimmed());
+    actions.groupOff = QStringToLatin1(groupOff_->text().trimmed());
     actions.highlight = static_cast<HighlightScope>(highlight_->currentIndex());
     actions.textColor = ColorValue(textColor_, ok);
     actions.backColor = ColorValue(backColor_, ok);

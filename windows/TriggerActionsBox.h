@@ -32,6 +32,8 @@ private:
     QCheckBox* enabled_;
     QLineEdit* group_;
     QCheckBox* wholeGroup_;
+    QLineEdit* groupOn_;
+    QLineEdit* groupOff_;
     QComboBox* highlight_;
     QLineEdit* textColor_;
     QLineEdit* backColor_;

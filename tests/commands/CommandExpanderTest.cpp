@@ -24,8 +24,10 @@ CommandRules Stacked() {
         {"k", "kill %1"},
         {"ga", "get all %1;put all %1 in %2"},
         {"gg", "ga %1 bag"},
-        {"n", "n;look"},              // its own name is the game's command
-        {"greet", "say hello"},       // takes no words: they go after it
+        {"n", "n;look"},        // its own name is the game's command
+        {"greet", "say hello"}, // takes no words: they go after it
+        {"ks", "say %2 %1"},    // the words it leaves go after it, in order
+        {"s2", "say %2"},
         {"mark", "say %3|%1|%*|\\;"}, // missing words are empty
         {"home", ".2s;open door"},
         {"x", ""},
@@ -63,6 +65,10 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
         {"gg coin;k orc", {"get all coin", "put all coin in bag", "kill orc"}},
         {"n", {"n", "look"}},
         {"greet bob  smith", {"say hello bob  smith"}},
+        {"ks alpha beta gamma  delta", {"say beta alpha gamma  delta"}},
+        {"s2 a  b   c", {"say b a c"}},
+        {"k a b c d e f g h i j", {"kill a b c d e f g h i j"}},
+        {"ga sword sack now", {"get all sword", "put all sword in sack now"}},
         {"mark a  b", {"say |a|a  b|;"}},
         {"mark x;y", {"say |x|x|;", "y"}},
         {"x foo;look", {"look"}},

@@ -333,7 +333,7 @@ struct RecordingEffects : TriggerEffects {
 
 // Trigger actions on lines from the peer: colour (in a UTF-8 profile, in the cells the
 // matched bytes fill), gags (off the log only when asked), sound, channel copy, and a
-// group switched off by a reaction line.
+// group switched off by a trigger that fires, never by what a reaction line says.
 TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     RecordingEffects effects;
     test::SessionHarness h;
@@ -353,7 +353,9 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     h.triggers.SetActions(h.triggers.AddTrigger("spam", ""), gag);
     gag.gagLog = true;
     h.triggers.SetActions(h.triggers.AddTrigger("secret", ""), gag);
-    h.triggers.AddTrigger("calm", "/group off fight\r\nsay calm");
+    h.triggers.SetActions(h.triggers.AddTrigger("calm", "/group on fight\r\nsay calm"),
+                          {.groupOff = "fight"});
+    h.triggers.AddTrigger("Type '%1' now", "%1");
     h.Connect();
     h.rec.logFile.clear();
 
@@ -385,10 +387,14 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
         colors.push_back(h.screen.Line(h.screen.BufferLine() - 1).TextColor(col));
     EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, red, red, 0}));
 
-    h.server.Send("calm down\r\nAn orc attacks\r\n");
-    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 6; }, 5s));
-    EXPECT_EQ(h.ReadUntil("say calm\r\n"), "kill orc\r\nsay calm\r\n");
-    EXPECT_EQ(effects.sounds.size(), 1u);
+    // Reaction lines go out as written, from the server's text too; the group is switched
+    // by the action alone.
+    h.server.Send(
+        "Type '/group off fight' now\r\nAn orc attacks\r\ncalm down\r\nAn orc attacks\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 8; }, 5s));
+    EXPECT_EQ(h.ReadUntil("say calm\r\n"),
+              "kill orc\r\n/group off fight\r\nkill orc\r\n/group on fight\r\nsay calm\r\n");
+    EXPECT_EQ(effects.sounds.size(), 2u);
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {

@@ -122,13 +122,24 @@ TEST_F(TermWindowFixture, ClientLineMapStatusHiddenModeAndQueuedEffects) {
     EXPECT_EQ(term->TimeText().text(), "10 o'clock");
     EXPECT_EQ(term->DateText().text(), "Day of the Moon");
 
-    // A trigger's channel copy reaches the channel window.
+    // A trigger's channel copy reaches the channel window with the line's characters, in
+    // the profile's encoding whatever the channel window last read.
     term->SetUpTextWindows();
     TriggerActions copy;
     copy.toChannel = true;
     triggers.SetActions(triggers.AddTrigger("tells you", ""), copy);
     term->Session().PrintLocal("Bob tells you hi\r\nnot this\r\n");
-    EXPECT_EQ(term->ChannelWindow().Screen().GetAllText().substr(0, 18), "Bob tells you hi\r\n");
+    term->Session().SetEncoding(TextEncoding::Latin1);
+    term->Session().PrintLocal("Bob tells you caf\xE9\r\n");
+    term->Session().SetEncoding(TextEncoding::Utf8);
+    term->Session().PrintLocal("Bob tells you caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC end\r\n");
+    std::string copied;
+    for (int line = 0; line < 3; ++line) {
+        AppendCellText(copied, term->ChannelWindow().Screen().Line(line), 0, 40, true);
+        copied += '|';
+    }
+    EXPECT_EQ(copied, "Bob tells you hi|Bob tells you caf\xC3\xA9|"
+                      "Bob tells you caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC end|");
 
     const TMudScreen& screen = term->MainScreen();
     EXPECT_EQ(status.size,

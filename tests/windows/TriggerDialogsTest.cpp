@@ -110,6 +110,7 @@ TEST_F(TriggerDialogs, ChangesThroughTheDialogsAreSavedAtOnce) {
 
 // The editor's Actions section (found by its controls' names): what is chosen is saved to
 // trigs.act beside an unchanged trigs.ndx, the whole group switched, and shown again.
+// (What the groups switched when it fires do is TermSessionActions'.)
 TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     triggers.SetActions(triggers.AddTrigger("bash", ""), {.group = "fight"});
     window.Refill();
@@ -124,23 +125,26 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QCheckBox>(box, "Also from the log")->setChecked(true);
         Named<QCheckBox>(box, "Enabled")->setChecked(false);
         Named<QCheckBox>(box, "Switch the whole group")->setChecked(true);
+        Named<QLineEdit>(box, "Enable group when fired:")->setText(" calm ");
+        Named<QLineEdit>(box, "Disable group when fired:")->setText("fight");
         ButtonText(modal, "OK")->click();
     };
     Run({fill}, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
     EXPECT_EQ(FileBytes(dir.filePath("hero/trigs.act")).toStdString(),
               "[trigger]\r\npattern=bash\r\nenabled=no\r\ngroup=fight\r\n"
-              "[trigger]\r\npattern=orc\r\nenabled=no\r\ngroup=fight\r\nhighlight=line\r\n"
-              "text=#FF8000\r\ngag=yes\r\ngag-log=yes\r\n");
+              "[trigger]\r\npattern=orc\r\nenabled=no\r\ngroup=fight\r\ngroup-on=calm\r\n"
+              "group-off=fight\r\nhighlight=line\r\ntext=#FF8000\r\ngag=yes\r\ngag-log=yes\r\n");
 
     Select(1);
-    QString colour;
+    QStringList shown;
     const auto look = [&](QWidget* modal) {
-        colour = Named<QLineEdit>(modal, "Text colour:")->text();
+        for (const char* name : {"Text colour:", "Enable group when fired:"})
+            shown << Named<QLineEdit>(modal, name)->text();
         ButtonText(modal, "Cancel")->click();
     };
     Run({look}, [&] { window.EditSelectedTrigger(); });
-    EXPECT_EQ(colour, "#FF8000");
+    EXPECT_EQ(shown, (QStringList{"#FF8000", "calm"}));
 }
 
 // Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor
