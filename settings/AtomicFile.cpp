@@ -69,6 +69,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, FileAc
     return ReplaceFileAtomically(path, bytes, access) == AtomicWriteResult::Replaced;
 }
 
+bool RemoveFileIfPresent(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 bool WriteAllBytes(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());

@@ -33,6 +33,10 @@ AtomicWriteResult ReplaceFileAtomically(const std::string& path, std::string_vie
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          FileAccess access = FileAccess::Shared);
 
+// Removes the file at `path`; true when it is gone, removed now or not there at all. A
+// file that stays would bring back what its removal was to drop.
+bool RemoveFileIfPresent(const std::string& path);
+
 // Writes all of `bytes` to `fd`, going on after interrupted and partial writes; false
 // when a write fails or writes nothing.
 bool WriteAllBytes(int fd, std::string_view bytes);

@@ -4,7 +4,6 @@
 #include "settings/TextMode.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 namespace tav {
@@ -85,7 +84,7 @@ std::optional<std::vector<CustomButtonRecord>> LoadCustomButtons(const std::stri
 }
 
 bool SaveCustomButtons(const std::string& path, const std::vector<CustomButtonRecord>& records) {
-    if (records.empty()) return std::remove(path.c_str()) == 0 || errno == ENOENT;
+    if (records.empty()) return RemoveFileIfPresent(path);
     return WriteFileAtomically(path, FormatCustomButtons(records));
 }
 

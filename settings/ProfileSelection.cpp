@@ -78,9 +78,8 @@ void ProfileSelection::Delete() {
     // Nothing stays selected: Select must not take a profile the user never chose.
     selected_ = -1;
     // Lines the list did not show are written back, so a deletion never loses them. With
-    // nothing left the list file is deleted, and a failure of that goes unreported.
-    const bool deletesList = names_.empty() && hidden_.empty();
-    if (!store_.RewriteList(names_, hidden_) && !deletesList)
+    // nothing left the list file is deleted: one that stays would bring the profile back.
+    if (!store_.RewriteList(names_, hidden_))
         prompts_.ShowError("Error deleting profile...", kErrorTitle);
 }
 

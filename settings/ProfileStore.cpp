@@ -165,9 +165,7 @@ bool ProfileStore::RewriteList(const std::vector<std::string>& names,
     }
     for (const std::string& line : hidden)
         text.append(line).append("\n");
-    if (names.empty() && hidden.empty()) {
-        return ::unlink(ListPath().c_str()) == 0 || errno == ENOENT;
-    }
+    if (names.empty() && hidden.empty()) return RemoveFileIfPresent(ListPath());
     return WriteTextFile(ListPath(), text);
 }
 

@@ -69,8 +69,9 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
     case ScrollRequest::EndScroll: return;
     case ScrollRequest::Bottom:
         // Back to the live position. Leaving T where it was would keep showing old lines
-        // while new ones are written below the visible rows.
-        if (scrolledBack_ && top_ != savedTop_) {
+        // while new ones are written below the visible rows. (Not scrolled back, the
+        // saved top is T itself.)
+        if (top_ != savedTop_) {
             top_ = savedTop_;
             view_->InvalidateScreen();
             view_->UpdateView();

@@ -6,7 +6,6 @@
 #include "triggers/TriggerFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <utility>
@@ -125,16 +124,12 @@ bool TriggerList::LoadTriggers(std::string_view profile) {
 
 bool TriggerList::SaveTriggers(std::string_view profile) const {
     const std::string path = TriggerFilePath(profile);
-    // A file that cannot be removed would bring the deleted triggers back at the next
-    // load; a missing one is just as good as a removed one.
-    auto removed = [](const std::string& file) {
-        return std::remove(file.c_str()) == 0 || errno == ENOENT;
-    };
-    if (triggers_.empty()) return removed(path) && removed(ActionFilePath(profile));
+    if (triggers_.empty())
+        return RemoveFileIfPresent(path) && RemoveFileIfPresent(ActionFilePath(profile));
     if (!WriteTextFile(path, FormatTriggerFile(*this))) return false;
     const std::string actions = FormatTriggerActionFile(*this, actionLeading_);
     const std::string actionPath = ActionFilePath(profile);
-    return actions.empty() ? removed(actionPath) : WriteTextFile(actionPath, actions);
+    return actions.empty() ? RemoveFileIfPresent(actionPath) : WriteTextFile(actionPath, actions);
 }
 
 void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& out) const {

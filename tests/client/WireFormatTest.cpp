@@ -5,6 +5,9 @@
 #include "client/ClientSender.h"
 #include "client/MessageType.h"
 
+#include <cstring>
+#include <memory>
+
 namespace tav::test {
 namespace {
 
@@ -130,6 +133,10 @@ TEST(MessageDecoderTest, NumbersReadLikeTheServersFormats) {
     };
     for (const auto& [text, expected] : hmm)
         EXPECT_EQ(ParseHitManaMove(text), expected) << text;
+    // A text that ends where its memory ends is not read past (the sanitizer pass sees it).
+    const auto exact = std::make_unique<char[]>(8);
+    std::memcpy(exact.get(), "10/20 30", 8);
+    EXPECT_EQ(ParseHitManaMove({exact.get(), 8}), (HitManaMove{10, 20, 30, 0, 0, 0}));
 
     EXPECT_EQ((std::vector{ParseNumber(" 42abc"), ParseNumber("-"), ParseNumber("")}),
               (std::vector{42, 0, 0}));

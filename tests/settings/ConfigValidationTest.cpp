@@ -56,6 +56,8 @@ TEST(ConfigValidationTest, FirstRefusalInOrder) {
             {"largest scrollback", Text(&Settings::scrolllines, "50000"), accepted},
             {"scrollback too large", Text(&Settings::scrolllines, "50001"), scrollRange},
             {"ten digits past int", Text(&Settings::scrolllines, "4294967346"), scrollRange},
+            {"nine digits", Text(&Settings::scrolllines, "000050000"), accepted},
+            {"ten digits", Text(&Settings::scrolllines, "0000000001"), scrollRange},
             {"largest history", Text(&Settings::inputlines, "10000"), accepted},
             {"history too large", Text(&Settings::inputlines, "10001"), inputRange},
             {"history not a number", Text(&Settings::inputlines, " 1"), inputRange},

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -136,8 +137,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"tls=1\ntlsport=65535\n", {Enc::SevenBit, false, true, true, 65535}},
         {"tls=on\ntlsport=65536\ntlsport=-1\ntlsport=44x\n", {}},
         {"colour=red\n# encoding=utf8\n", {}},
-        {"separator=;;\nspeedwalk=.\nspeedwalkdirs=n, s,ne\n",
-         {Enc::SevenBit, false, true, false, 0, ColourMode::Basic, ";;", ".", "n, s,ne"}},
+        {"separator=;;&&;;&&\nspeedwalk=.\nspeedwalkdirs=n, s,ne\n",
+         {Enc::SevenBit, false, true, false, 0, ColourMode::Basic, ";;&&;;&&", ".", "n, s,ne"}},
         // A space, a backslash or more than eight characters cannot mark commands.
         {"separator=a\\b\nspeedwalk=123456789\nseparator=\x01\n", {}},
         // The last valid line of a key counts.
@@ -262,6 +263,14 @@ TEST_F(AtomicFileTest, ReplacesWholeOrKeepsWhatWasThere) {
     }
     EXPECT_EQ(ReadBytes(At("sound.mp3")), "old sound");
     EXPECT_EQ(Entries(), (Names{"sound.mp3", "taken"}));
+
+    // Removing: gone is success, whether removed now or never there; what stays is not.
+    errno = 0;
+    EXPECT_EQ(
+        (std::vector<bool>{RemoveFileIfPresent(At("sound.mp3")),
+                           RemoveFileIfPresent(At("sound.mp3")), RemoveFileIfPresent(At("taken"))}),
+        (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(Entries(), Names{"taken"});
 }
 
 // Names left over by saves that died are stepped over: they cost another attempt, never

@@ -272,10 +272,21 @@ TEST_F(ProfileTest, DeleteKeepsHiddenLinesSelectsNothingAndDropsTheLastList) {
     EXPECT_EQ(dialog.Selected(), -1);
     EXPECT_EQ(dialog.Select(), std::nullopt);
     EXPECT_EQ(current, "");
+    EXPECT_EQ(rec.Take(), Lines{"question Delete profile hero? | Confirm profile deletion..."});
+    // The last name goes with the list file; a list that cannot go is reported.
+    fs::rename(root / "profiles.cfg", root / "list");
+    fs::create_directories(root / "profiles.cfg/in-the-way");
     dialog.SetSelected(0);
     dialog.Delete();
+    const std::string asked = "question Delete profile zed? | Confirm profile deletion...";
+    EXPECT_EQ(rec.Take(), (Lines{asked, "error Error deleting profile... | Error..."}));
+    fs::remove_all(root / "profiles.cfg");
+    fs::rename(root / "list", root / "profiles.cfg");
+    dialog.Open();
+    dialog.SetSelected(0);
+    dialog.Delete();
+    EXPECT_EQ(rec.Take(), Lines{asked});
     EXPECT_FALSE(store.ListExists());
-    rec.Take();
 
     Started("hero");
     rec.names = {std::string("fresh")};

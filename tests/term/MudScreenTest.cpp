@@ -290,6 +290,9 @@ TEST(MudScreenSelection, DragLimitsAndExtraction) {
     EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nseco");
     f.screen.ClearSelection();
     EXPECT_FALSE(f.screen.GetSelectedText());
+    f.screen.BeginSelection({0, 2}); // straight down, in the same column
+    f.screen.ExtendSelection({2, 2});
+    EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nsecond\r\nthi");
 
     f.screen.SelectAll();
     EXPECT_EQ(f.screen.GetSelectedText(), "first line\r\nsecond\r\nthird");

@@ -89,6 +89,20 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     EXPECT_EQ(std::pair(f.map.CharacterCount(), f.map.LineCount()), std::pair(5, 6));
 }
 
+// Offsets count UTF-16 units: a character beyond the first plane is a pair of them, read
+// back whole only when a range holds both (U+20000 and U+203FF end their pairs in the first
+// and the last low unit).
+TEST(ScreenTextMap, AstralCharactersTakeTwoOffsets) {
+    Fixture f(2);
+    f.screen.SetEncoding(TextEncoding::Utf8);
+    const std::string first = "\xF0\xA0\x80\x80", last = "\xF0\xA0\x8F\xBF";
+    f.Feed("a" + first + last);
+    ASSERT_EQ(f.map.CharacterCount(), 6);
+    EXPECT_EQ((std::vector<std::string>{f.map.Text(0, 6), f.map.Text(1, 3), f.map.Text(3, 5),
+                                        f.map.Text(2, 4), f.map.Text(4, 5)}),
+              (std::vector<std::string>{"a" + first + last + "\n", first, last, "??", "?"}));
+}
+
 TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {
     constexpr int kLines = 50'000;
     Fixture f(kLines);

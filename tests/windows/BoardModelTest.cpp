@@ -53,6 +53,7 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
         {"delete", 1, true, {"delete 20 1", "msgindex 20"}, 20},
         {"read", 0, true, {"msg 20 0"}, 20},
         {"read", 2, false, {}, 20}, // past the list
+        {"delete", 2, false, {}, 20},
         {"post", 0, true, {"post 20 [" + long200.substr(0, 127) + "]"}, 20},
         {"lost post", 0, false, {}, 20},
         {"messages", 1, true, {}, 20}, // asked by nobody
@@ -62,6 +63,7 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
         {"read", 0, false, {}, 10}, // the list went with the choice
         {"boards", 0, true, {}, 0},
         {"read", 0, false, {}, 0},
+        {"post", 0, true, {"post 0 [" + long200.substr(0, 127) + "]"}, 0}, // board 0 is a board
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(std::string(step.action) + " " + std::to_string(step.arg));
