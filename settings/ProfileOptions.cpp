@@ -134,15 +134,15 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
     struct Known {
         std::string_view key;
         std::string value;
-        bool always; // written even at its default, which a newer key is not
+        bool always; // written even at its default, which only the first two keys are
     };
     const ProfileOptions defaults;
     const Known known[] = {
         {kEncodingKey, std::string(EncodingWord(options.encoding)), true},
         {kReconnectKey, FlagValue(options.autoReconnect), true},
-        {kNegotiateKey, FlagValue(options.negotiate), true},
-        {kTlsKey, FlagValue(options.tls), true},
-        {kTlsPortKey, std::to_string(options.tlsPort), true},
+        {kNegotiateKey, FlagValue(options.negotiate), options.negotiate != defaults.negotiate},
+        {kTlsKey, FlagValue(options.tls), options.tls != defaults.tls},
+        {kTlsPortKey, std::to_string(options.tlsPort), options.tlsPort != defaults.tlsPort},
         {kSeparatorKey, options.separator, options.separator != defaults.separator},
         {kSpeedwalkKey, options.speedwalk, options.speedwalk != defaults.speedwalk},
         {kWalkDirectionsKey, options.speedwalkDirections,
