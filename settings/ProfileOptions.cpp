@@ -21,6 +21,7 @@ constexpr std::string_view kSeparatorKey = "separator";
 constexpr std::string_view kSpeedwalkKey = "speedwalk";
 constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
 constexpr std::string_view kColoursKey = "colours";
+constexpr std::string_view kTabCompleteKey = "tabcomplete";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -125,6 +126,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             if (pair->value == kPartsColours || pair->value == "basic")
                 options.colours = ColourMode::Basic;
             if (pair->value == kFullColours) options.colours = ColourMode::Full;
+        } else if (pair->key == kTabCompleteKey) {
+            ReadFlag(pair->value, options.tabComplete);
         }
     }
     return options;
@@ -150,6 +153,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kColoursKey,
          std::string(options.colours == ColourMode::Full ? kFullColours : kPartsColours),
          options.colours != defaults.colours},
+        {kTabCompleteKey, FlagValue(options.tabComplete),
+         options.tabComplete != defaults.tabComplete},
     };
     bool written[std::size(known)] = {};
     std::string text;

@@ -54,6 +54,8 @@ struct ProfileOptions {
     std::string separator{};
     std::string speedwalk{};
     std::string speedwalkDirections{kDefaultWalkDirections};
+    // Tab in the input line completes words from the screen; off, Tab moves the keyboard.
+    bool tabComplete = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

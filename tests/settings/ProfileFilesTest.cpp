@@ -146,6 +146,7 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"colours=full\n", {Enc::SevenBit, false, true, false, 0, ColourMode::Full}},
         {"colours=full\ncolours=parts\ncolours=Full\n", {}},
         {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
+        {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -166,8 +167,8 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          "separator=\nencoding=7bit\nautoreconnect=0\nspeedwalk=.\nspeedwalkdirs=n,s\n"},
         // The colour key is written once full colour was chosen, and then kept.
         {"",
-         {Enc::SevenBit, false, true, false, 0, ColourMode::Full},
-         "encoding=7bit\nautoreconnect=0\ncolours=full\n"},
+         {.colours = ColourMode::Full, .tabComplete = true},
+         "encoding=7bit\nautoreconnect=0\ncolours=full\ntabcomplete=1\n"},
         {"colours=full\n", {}, "colours=parts\nencoding=7bit\nautoreconnect=0\n"},
     };
     for (const auto& [existing, options, written] : cases) {
