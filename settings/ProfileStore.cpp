@@ -136,6 +136,11 @@ ProfileStore::CreateResult ProfileStore::CreateProfile(std::string_view name) co
     return CreateResult::Created;
 }
 
+ProfileLock ProfileStore::LockProfile(std::string_view name) const {
+    if (CheckProfileName(name) != ProfileNameProblem::None) return {};
+    return ProfileLock::TryLock(ProfileDir(name));
+}
+
 void ProfileStore::DeleteProfileFiles(std::string_view name) const {
     if (CheckProfileName(name) != ProfileNameProblem::None) return;
     std::string dir = ProfileDir(name);
@@ -153,6 +158,7 @@ void ProfileStore::DeleteProfileFiles(std::string_view name) const {
         for (const std::string& leftover : leftovers)
             ::unlink((dir + "/" + leftover).c_str());
     }
+    ::unlink((dir + "/" + std::string(kProfileLockFileName)).c_str());
     ::rmdir(dir.c_str());
 }
 
