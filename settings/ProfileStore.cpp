@@ -138,7 +138,9 @@ ProfileStore::CreateResult ProfileStore::CreateProfile(std::string_view name) co
 
 ProfileLock ProfileStore::LockProfile(std::string_view name) const {
     if (CheckProfileName(name) != ProfileNameProblem::None) return {};
-    return ProfileLock::TryLock(ProfileDir(name));
+    ProfileLock lock = ProfileLock::TryLock(ProfileDir(name));
+    if (!lock.InUse()) RemoveDeadTemporaries(ProfileDir(name));
+    return lock;
 }
 
 void ProfileStore::DeleteProfileFiles(std::string_view name) const {

@@ -78,8 +78,9 @@ public:
     // must pass CheckProfileName.
     CreateResult CreateProfile(std::string_view name) const;
 
-    // Tries to keep the profile for this process (ProfileLock). An unsafe name is not tried
-    // (State::None).
+    // Tries to keep the profile for this process (ProfileLock). Unless another process
+    // has it, the temporary files that saves of processes no longer running left in its
+    // directory are removed. An unsafe name is not tried (State::None).
     ProfileLock LockProfile(std::string_view name) const;
 
     // Deletes the profile's files, the temporary files that killed saves of them left and

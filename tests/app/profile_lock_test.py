@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Two starts of the real program on one profile: the second is told that the profile is
 open and is offered the profile selection instead, writing nothing; once the first is
-killed, the lock file it left keeps nobody out.
+killed, the lock file it left keeps nobody out, and opening the profile removes what a save
+of the dead process left.
 
 Usage: profile_lock_test.py PATH/TO/tavclient
 """
@@ -41,7 +42,10 @@ class ProfileLockTest(unittest.TestCase):
                     self.assertFalse(os.path.exists(os.path.join(profile, "colors.dat")))
 
             first.kill()
+            left = os.path.join(profile, "tav.cfg.tmp-%d-0" % first.process.pid)
+            open(left, "wb").close()
             self.assertIsNone(self.start(root).end_once_shown(signal.SIGTERM))
+            self.assertFalse(os.path.exists(left))
             self.assertTrue(os.path.exists(os.path.join(profile, "colors.dat")))
 
 

@@ -1,11 +1,14 @@
 #include "settings/ProfileStore.h"
 #include "SettingsTestSupport.h"
+#include "settings/AtomicFile.h"
 #include "settings/ProfileSelection.h"
 #include "settings/ProfileSession.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
@@ -290,7 +293,8 @@ TEST_F(ProfileTest, DeleteKeepsHiddenLinesSelectsNothingAndDropsTheLastList) {
 }
 
 // A profile is kept by one process: another is told so and can neither take nor delete it
-// until the holder dies (whose lock file, left behind, keeps nobody out).
+// until the holder dies (whose lock file, left behind, keeps nobody out). Opening a profile
+// removes what saves of dead processes left, never a running one's file or other names.
 TEST_F(ProfileTest, AProfileOpenElsewhereIsRefusedUntilItsProcessDies) {
     PutList("hero\r\n");
     const fs::path hero = root / "profiles/hero";
@@ -323,8 +327,23 @@ TEST_F(ProfileTest, AProfileOpenElsewhereIsRefusedUntilItsProcessDies) {
     EXPECT_EQ(current, "");
 
     other = {};
+    ASSERT_TRUE(CrashesMidWrite(
+        [&] { WriteFileAtomically((hero / "tav.cfg").string(), std::string(9999, 'x')); }, 4096));
+    // The save killed above left a temporary file of tav.cfg; this one is a save of a live
+    // process, and the others match no temporary name.
+    const std::string dead = std::to_string(holder);
+    std::set<std::string> kept = {"trigs.ndx.tmp-" + std::to_string(::getpid()) + "-0",
+                                  ".tmp-" + dead + "-1", "notes.tmp-" + dead};
+    for (const std::string& name : kept)
+        std::ofstream(hero / name) << "x";
+    std::ofstream(hero / ("trigs.act.tmp-" + dead + "-2")) << "x";
+    kept.insert(".lock");
     EXPECT_EQ(dialog.Select(), ProfileSelection::Result::Chosen);
     EXPECT_EQ(current, "hero");
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(hero))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, kept);
     EXPECT_TRUE(store.LockProfile("hero").InUse());
 
     // A switch keeps the new profile and lets the old one go; the loaded one may be deleted.
