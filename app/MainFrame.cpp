@@ -194,17 +194,13 @@ TSDIDecFrame::~TSDIDecFrame() {
 }
 
 bool TSDIDecFrame::Start(const std::optional<std::string>& profile) {
-    if (profile) {
-        session_->SetName(*profile);
-        return session_->StartWith(true);
-    }
-    return session_->StartWith(RunProfileSelection() == 1);
+    return session_->StartWith(RunProfileSelection(profile) == 1);
 }
 
-int TSDIDecFrame::RunProfileSelection() {
+int TSDIDecFrame::RunProfileSelection(const std::optional<std::string>& requested) {
     profilesBusy_ = true;
     tprofdlg dialog(store_, *session_, this);
-    int result = dialog.Run();
+    int result = dialog.Run(requested);
     profilesBusy_ = false;
     return result;
 }

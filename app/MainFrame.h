@@ -41,7 +41,7 @@ public:
     // Runs when the frame's window exists: the profile selection and, when a profile was
     // chosen, its application. False when the user left without a profile. A `profile`
     // given (from the command line, already checked to be listed) is applied without
-    // asking.
+    // asking, unless another process has it open.
     bool Start(const std::optional<std::string>& profile = std::nullopt);
 
     void OnCommand(int id);
@@ -99,7 +99,7 @@ private:
     void CreateBars() override;
     void PrintLocal(std::string_view text) override;
 
-    int RunProfileSelection();
+    int RunProfileSelection(const std::optional<std::string>& requested = std::nullopt);
     bool CanClose();
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);

@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tav {
 
@@ -96,6 +101,33 @@ bool IsTemporaryFileOf(std::string_view name, std::string_view target) {
                std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
     };
     return digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
+}
+
+void RemoveDeadTemporaries(const std::string& directory) {
+    DIR* entries = ::opendir(directory.c_str());
+    if (entries == nullptr) return;
+    std::vector<std::string> dead;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        const std::size_t infix = name.rfind(kTemporaryInfix);
+        if (infix == 0 || infix == std::string_view::npos ||
+            !IsTemporaryFileOf(name, name.substr(0, infix)))
+            continue;
+        const std::string_view digits = name.substr(infix + kTemporaryInfix.size());
+        long long pid = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+        // kill() with signal 0 only asks whether the process is there. EPERM: it is, as
+        // another user's; a number no process can have is left alone too.
+        if (error != std::errc() || *end != '-' || pid <= 0 || pid > INT_MAX) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH) dead.emplace_back(name);
+    }
+    ::closedir(entries);
+    for (const std::string& name : dead) {
+        const std::string path = directory + "/" + name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(path.c_str());
+    }
 }
 
 } // namespace tav

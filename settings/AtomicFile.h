@@ -46,4 +46,9 @@ bool WriteAllBytes(int fd, std::string_view bytes);
 // leaves one behind.
 bool IsTemporaryFileOf(std::string_view name, std::string_view target);
 
+// Removes from `directory` the temporary files (as above, for any target) of processes that
+// no longer run, which saves killed mid-way left. Those of a running process, and every
+// other name, stay.
+void RemoveDeadTemporaries(const std::string& directory);
+
 } // namespace tav

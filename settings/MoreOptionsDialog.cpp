@@ -116,6 +116,11 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("Show every colour and background the game sends, in italic and "
                        "struck-through text too"));
     fullColour_->setChecked(options.colours == ColourMode::Full);
+    tabComplete_ = Named(new QCheckBox(QStringLiteral("&Tab completes words"), this));
+    tabComplete_->setAccessibleDescription(
+        QStringLiteral("Tab in the input line completes the word typed from the words the game "
+                       "showed lately; off, Tab moves to the next control"));
+    tabComplete_->setChecked(options.tabComplete);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
@@ -130,6 +135,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addLayout(tlsRow);
     layout->addLayout(commandRows);
     layout->addWidget(fullColour_);
+    layout->addWidget(tabComplete_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -159,6 +165,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.separator = separator_->text().toStdString();
     options.speedwalk = speedwalk_->text().toStdString();
     options.colours = fullColour_->isChecked() ? ColourMode::Full : ColourMode::Basic;
+    options.tabComplete = tabComplete_->isChecked();
     return options;
 }
 

@@ -13,8 +13,8 @@ namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
 // encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS,
-// full colour, the command separator and the speedwalk prefix of typed lines). It edits a
-// copy; the caller takes Options() only when the dialog was accepted.
+// full colour, the command separator and the speedwalk prefix of typed lines, Tab
+// completion). It edits a copy; the caller takes Options() only when the dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -30,6 +30,7 @@ public:
     QLineEdit& SeparatorField() const { return *separator_; }
     QLineEdit& SpeedwalkField() const { return *speedwalk_; }
     QCheckBox& FullColourBox() const { return *fullColour_; }
+    QCheckBox& TabCompleteBox() const { return *tabComplete_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -44,6 +45,7 @@ private:
     QLineEdit* separator_ = nullptr;
     QLineEdit* speedwalk_ = nullptr;
     QCheckBox* fullColour_ = nullptr;
+    QCheckBox* tabComplete_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

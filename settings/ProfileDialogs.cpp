@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace tav {
 
 namespace {
@@ -54,8 +56,8 @@ tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* 
     connect(cancel_, &QPushButton::clicked, this, &tprofdlg::reject);
 }
 
-int tprofdlg::Run() {
-    if (auto result = selection_.Open()) return static_cast<int>(*result);
+int tprofdlg::Run(const std::optional<std::string>& requested) {
+    if (auto result = selection_.Open(requested)) return static_cast<int>(*result);
     Fill();
     return exec();
 }
@@ -121,6 +123,8 @@ bool tprofdlg::AskYesNo(std::string_view text, std::string_view title) {
 }
 
 void tprofdlg::ShowError(std::string_view text, std::string_view title) {
+    std::fprintf(stderr, "tavclient: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(stderr);
     QMessageBox box(QMessageBox::Critical, Latin1ToQString(title), Latin1ToQString(text),
                     QMessageBox::Ok, PromptParent());
     box.setTextFormat(Qt::PlainText);

@@ -24,8 +24,9 @@ public:
     tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* parent = nullptr);
 
     // Runs the selection: 1 when a profile was chosen or created, 2 when the user left.
-    // It may end before the dialog shows (first start, a single profile).
-    int Run();
+    // It may end before the dialog shows (first start, a single profile, the `requested`
+    // one).
+    int Run(const std::optional<std::string>& requested = std::nullopt);
 
     QListWidget& List() { return *list_; }
     QPushButton& SelectButton() { return *select_; }
@@ -35,6 +36,8 @@ public:
 
     std::optional<std::string> AskProfileName(std::string_view initial) override;
     bool AskYesNo(std::string_view text, std::string_view title) override;
+    // Also written to stderr, so that a start from a terminal or a script learns why no
+    // main window came (the profile is open in another TavClient, say).
     void ShowError(std::string_view text, std::string_view title) override;
 
     void reject() override;

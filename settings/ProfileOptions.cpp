@@ -21,6 +21,7 @@ constexpr std::string_view kSeparatorKey = "separator";
 constexpr std::string_view kSpeedwalkKey = "speedwalk";
 constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
 constexpr std::string_view kColoursKey = "colours";
+constexpr std::string_view kTabCompleteKey = "tabcomplete";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -125,6 +126,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             if (pair->value == kPartsColours || pair->value == "basic")
                 options.colours = ColourMode::Basic;
             if (pair->value == kFullColours) options.colours = ColourMode::Full;
+        } else if (pair->key == kTabCompleteKey) {
+            ReadFlag(pair->value, options.tabComplete);
         }
     }
     return options;
@@ -134,15 +137,15 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
     struct Known {
         std::string_view key;
         std::string value;
-        bool always; // written even at its default, which a newer key is not
+        bool always; // written even at its default, which only the first two keys are
     };
     const ProfileOptions defaults;
     const Known known[] = {
         {kEncodingKey, std::string(EncodingWord(options.encoding)), true},
         {kReconnectKey, FlagValue(options.autoReconnect), true},
-        {kNegotiateKey, FlagValue(options.negotiate), true},
-        {kTlsKey, FlagValue(options.tls), true},
-        {kTlsPortKey, std::to_string(options.tlsPort), true},
+        {kNegotiateKey, FlagValue(options.negotiate), options.negotiate != defaults.negotiate},
+        {kTlsKey, FlagValue(options.tls), options.tls != defaults.tls},
+        {kTlsPortKey, std::to_string(options.tlsPort), options.tlsPort != defaults.tlsPort},
         {kSeparatorKey, options.separator, options.separator != defaults.separator},
         {kSpeedwalkKey, options.speedwalk, options.speedwalk != defaults.speedwalk},
         {kWalkDirectionsKey, options.speedwalkDirections,
@@ -150,6 +153,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kColoursKey,
          std::string(options.colours == ColourMode::Full ? kFullColours : kPartsColours),
          options.colours != defaults.colours},
+        {kTabCompleteKey, FlagValue(options.tabComplete),
+         options.tabComplete != defaults.tabComplete},
     };
     bool written[std::size(known)] = {};
     std::string text;

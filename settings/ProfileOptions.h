@@ -54,6 +54,8 @@ struct ProfileOptions {
     std::string separator{};
     std::string speedwalk{};
     std::string speedwalkDirections{kDefaultWalkDirections};
+    // Tab in the input line completes words from the screen; off, Tab moves the keyboard.
+    bool tabComplete = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };
@@ -70,8 +72,8 @@ std::string ProfileOptionsPath(std::string_view root, std::string_view profile);
 // Reads "key=value" lines; unknown keys and malformed values leave the defaults.
 ProfileOptions ReadProfileOptionsText(std::string_view text);
 // The file's new text: every line of `existing` is kept in its place except the known
-// keys' lines, which carry the new values; keys not there yet are added at the end (the
-// command keys only when they differ from their defaults).
+// keys' lines, which carry the new values; keys not there yet are added at the end (all
+// but "encoding" and "autoreconnect" only when they differ from their defaults).
 std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_view existing);
 
 // A missing or unreadable file gives the defaults.

@@ -7,6 +7,9 @@ namespace tav {
 namespace {
 
 constexpr std::string_view kErrorTitle = "Error...";
+constexpr std::string_view kInUse = "The profile %s is open in another TavClient.";
+constexpr std::string_view kInUseNotDeleted =
+    "The profile %s is open in another TavClient, so it cannot be deleted.";
 
 } // namespace
 
@@ -18,7 +21,28 @@ std::string ProfileSelection::CancelText() const {
     return session_.Loaded() ? "Close" : "Exit TavClient";
 }
 
-std::optional<ProfileSelection::Result> ProfileSelection::Open() {
+bool ProfileSelection::Claim(const std::string& name) {
+    if (session_.Keeps(name)) return true;
+    ProfileLock lock = store_.LockProfile(name);
+    if (lock.InUse()) {
+        prompts_.ShowError(FormatWithName(kInUse, name), kErrorTitle);
+        return false;
+    }
+    session_.KeepLock(name, std::move(lock));
+    return true;
+}
+
+std::optional<ProfileSelection::Result>
+ProfileSelection::Open(const std::optional<std::string>& requested) {
+    // At start-up a profile is taken without asking, unless another process has it.
+    bool take = !session_.Loaded();
+    if (requested && take) {
+        if (Claim(*requested)) {
+            session_.SetName(*requested);
+            return Result::Chosen;
+        }
+        take = false; // said so once; the user chooses from the list
+    }
     auto list = store_.ReadList();
     if (!list) {
         bool wasLoaded = session_.Loaded();
@@ -37,7 +61,7 @@ std::optional<ProfileSelection::Result> ProfileSelection::Open() {
         count = 0;
     }
     selected_ = names_.empty() ? -1 : 0;
-    if (count == 1 && !session_.Loaded()) {
+    if (count == 1 && take && Claim(names_.front())) {
         session_.SetName(names_.front());
         return Result::Chosen;
     }
@@ -54,7 +78,7 @@ std::optional<std::string> ProfileSelection::SelectedName() const {
 std::optional<ProfileSelection::Result> ProfileSelection::Select() {
     session_.SaveIfLoaded();
     auto name = SelectedName();
-    if (!name) return std::nullopt;
+    if (!name || !Claim(*name)) return std::nullopt;
     session_.SetName(*name);
     if (session_.Loaded()) session_.Switch("New profile selected - %s\r\n");
     return Result::Chosen;
@@ -70,10 +94,22 @@ std::optional<ProfileSelection::Result> ProfileSelection::New() {
 void ProfileSelection::Delete() {
     auto name = SelectedName();
     if (!name) return;
+    // Kept while the user answers and the files go, so that no process opens it meanwhile.
+    // The profile this process keeps (the loaded one) may be deleted too.
+    ProfileLock lock;
+    const bool own = session_.Keeps(*name);
+    if (!own) {
+        lock = store_.LockProfile(*name);
+        if (lock.InUse()) {
+            prompts_.ShowError(FormatWithName(kInUseNotDeleted, *name), kErrorTitle);
+            return;
+        }
+    }
     if (!prompts_.AskYesNo(FormatWithName("Delete profile %s?", *name),
                            "Confirm profile deletion..."))
         return;
     store_.DeleteProfileFiles(*name);
+    if (own) session_.KeepLock("", {}); // its lock file is gone: it keeps nothing now
     names_.erase(names_.begin() + selected_);
     // Nothing stays selected: Select must not take a profile the user never chose.
     selected_ = -1;
@@ -89,18 +125,21 @@ ProfileSelection::Result ProfileSelection::CreateProfile() {
         auto name = prompts_.AskProfileName(offered);
         if (!name) return Result::Cancelled;
         if (CheckProfileName(*name) == ProfileNameProblem::None) {
-            std::string previous = session_.Name();
-            session_.SetName(*name);
-            if (store_.CreateProfile(*name) != ProfileStore::CreateResult::Failed)
+            // The name becomes current only once it is listed and kept: until then saves
+            // go to the profile that is really loaded.
+            if (store_.CreateProfile(*name) == ProfileStore::CreateResult::Failed) {
+                prompts_.ShowError("Error creating profile directory.", kErrorTitle);
+                return Result::Cancelled;
+            }
+            if (Claim(*name)) {
+                session_.SetName(*name);
                 return Result::Chosen;
-            // Keep saving to the profile that is really loaded.
-            session_.SetName(previous);
-            prompts_.ShowError("Error creating profile directory.", kErrorTitle);
-            return Result::Cancelled;
+            }
+        } else {
+            prompts_.ShowError("A profile name must not be empty, \".\" or \"..\", or contain "
+                               "'/' or control characters.",
+                               kErrorTitle);
         }
-        prompts_.ShowError("A profile name must not be empty, \".\" or \"..\", or contain '/' "
-                           "or control characters.",
-                           kErrorTitle);
         offered = *name;
     }
 }

@@ -13,16 +13,18 @@ namespace tav {
 // The profile selection dialog without its window: the sorted list of names, the selected
 // entry and what Select, New..., Delete... and the cancel button do. The dialog widget
 // shows Names() and Selected(), forwards its buttons here and ends with the result they
-// give (nothing: stay open).
+// give (nothing: stay open). A profile another process has open (ProfileLock) is neither
+// taken nor deleted: an error box says so and the dialog stays.
 class ProfileSelection {
 public:
     enum class Result { Chosen = 1, Cancelled = 2 };
 
     ProfileSelection(const ProfileStore& store, ProfileSession& session, ProfilePrompts& prompts);
 
-    // Fills the list. Without a profile list the create flow runs at once; a single listed
-    // profile is taken without asking at start-up. Either ends the dialog before it shows.
-    std::optional<Result> Open();
+    // Fills the list. Without a profile list the create flow runs at once; at start-up the
+    // `requested` profile (from the command line), else a single listed one, is taken
+    // without asking. Either ends the dialog before it shows.
+    std::optional<Result> Open(const std::optional<std::string>& requested = std::nullopt);
 
     const std::vector<std::string>& Names() const { return names_; }
     int Selected() const { return selected_; }
@@ -41,6 +43,9 @@ public:
 
 private:
     std::optional<std::string> SelectedName() const;
+    // Keeps `name` for this process (unless it does already); false, after saying so,
+    // when another process has it open.
+    bool Claim(const std::string& name);
 
     const ProfileStore& store_;
     ProfileSession& session_;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "settings/ProfileHost.h"
+#include "settings/ProfileLock.h"
 #include "settings/Settings.h"
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tav {
 
@@ -20,6 +22,13 @@ public:
 
     const std::string& Name() const { return name_; }
     void SetName(std::string_view name) { name_ = name; }
+    // Keeps the lock of `profile`, the one taken next; the lock kept before is released.
+    void KeepLock(std::string_view profile, ProfileLock lock) {
+        lock_ = std::move(lock);
+        lockedName_ = profile;
+    }
+    // Whether `profile` is the one this session keeps (and so no other process has open).
+    bool Keeps(std::string_view profile) const { return lockedName_ == profile; }
     // True once a profile has been applied.
     bool Loaded() const { return loaded_; }
 
@@ -38,6 +47,8 @@ private:
     std::string& name_;
     const Settings& settings_;
     ProfileHost& host_;
+    ProfileLock lock_;
+    std::string lockedName_;
     bool loaded_ = false;
     bool started_ = false;
 };

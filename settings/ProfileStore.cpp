@@ -136,6 +136,13 @@ ProfileStore::CreateResult ProfileStore::CreateProfile(std::string_view name) co
     return CreateResult::Created;
 }
 
+ProfileLock ProfileStore::LockProfile(std::string_view name) const {
+    if (CheckProfileName(name) != ProfileNameProblem::None) return {};
+    ProfileLock lock = ProfileLock::TryLock(ProfileDir(name));
+    if (!lock.InUse()) RemoveDeadTemporaries(ProfileDir(name));
+    return lock;
+}
+
 void ProfileStore::DeleteProfileFiles(std::string_view name) const {
     if (CheckProfileName(name) != ProfileNameProblem::None) return;
     std::string dir = ProfileDir(name);
@@ -153,6 +160,7 @@ void ProfileStore::DeleteProfileFiles(std::string_view name) const {
         for (const std::string& leftover : leftovers)
             ::unlink((dir + "/" + leftover).c_str());
     }
+    ::unlink((dir + "/" + std::string(kProfileLockFileName)).c_str());
     ::rmdir(dir.c_str());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ProfileLock.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -76,8 +78,14 @@ public:
     // must pass CheckProfileName.
     CreateResult CreateProfile(std::string_view name) const;
 
-    // Deletes the profile's files, and the temporary files that killed saves of them left,
-    // and removes its directory; failures are silent (other files keep the directory).
+    // Tries to keep the profile for this process (ProfileLock). Unless another process
+    // has it, the temporary files that saves of processes no longer running left in its
+    // directory are removed. An unsafe name is not tried (State::None).
+    ProfileLock LockProfile(std::string_view name) const;
+
+    // Deletes the profile's files, the temporary files that killed saves of them left and
+    // its lock file, and removes its directory; failures are silent (other files keep the
+    // directory). The caller holds the lock, unless the profile is its own loaded one.
     void DeleteProfileFiles(std::string_view name) const;
     // Writes the list anew: `names` in their order, leaving out one-character names, then
     // the `hidden` lines of the read it came from. With nothing to write, the list file is

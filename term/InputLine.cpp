@@ -86,7 +86,7 @@ bool tinedit::event(QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         if (key->key() == Qt::Key_Tab && (key->modifiers() & ~Qt::KeypadModifier) == 0 &&
-            !search_ && CompleteWord())
+            tabCompletion_ && !search_ && CompleteWord())
             return true;
         if (key->key() != Qt::Key_Tab) completion_.End();
     }

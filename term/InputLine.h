@@ -22,9 +22,10 @@ class TermSession;
 // Ctrl+A selects the whole terminal screen, Ctrl+C/V/F/P/T go to the frame as menu
 // commands. Enter is reported with submitted(); the owner sends the line and then clears
 // it or selects it. While the server echoes, typed characters show as '*'.
-// While the line is not masked, Tab completes the word before the cursor from the words
-// lately shown on the screen (repeated Tabs cycle; with nothing to complete Tab moves the
-// keyboard on as before), and Ctrl+R searches the history backwards as a shell does.
+// While the line is not masked, Ctrl+R searches the history backwards as a shell does, and
+// where the profile chose it, Tab completes the word before the cursor from the words
+// lately shown on the screen (repeated Tabs cycle; with nothing to complete, or not chosen,
+// Tab moves the keyboard on as a dialog's Tab does).
 class tinedit : public QLineEdit, public InputLineControl {
     Q_OBJECT
 public:
@@ -54,6 +55,7 @@ public:
 
     // The words Tab completes from; the owner adds the lines the screen completes.
     RecentWords& Words() { return words_; }
+    void SetTabCompletion(bool on) { tabCompletion_ = on; }
     bool Searching() const { return search_.has_value(); }
 
 signals:
@@ -90,6 +92,7 @@ private:
     MaskStyle* maskStyle_ = nullptr;
     RecentWords words_;
     TabCompletion completion_;
+    bool tabCompletion_ = false;
     std::optional<HistorySearch> search_;
     QString textBeforeSearch_;
 };

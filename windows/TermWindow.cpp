@@ -372,6 +372,7 @@ void tmudterm::ApplyOptions() {
     SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
+    input_->SetTabCompletion(options_.tabComplete);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();

@@ -249,9 +249,8 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
 
     script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
-    EXPECT_EQ(optionsFile(),
-              "mine=kept\nencoding=utf8\nautoreconnect=1\nnegotiate=1\ntls=1\ntlsport=6697\n"
-              "separator=;\n");
+    EXPECT_EQ(optionsFile(), "mine=kept\nencoding=utf8\nautoreconnect=1\ntls=1\ntlsport=6697\n"
+                             "separator=;\n");
     EXPECT_EQ(term.Options(),
               (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697, ColourMode::Basic, ";"}));
     EXPECT_TRUE(term.Session().AutoReconnect());

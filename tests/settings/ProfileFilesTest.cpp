@@ -147,6 +147,7 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"colours=full\n", {Enc::SevenBit, false, true, false, 0, ColourMode::Full}},
         {"colours=full\ncolours=parts\ncolours=Full\n", {}},
         {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
+        {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -154,25 +155,22 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
 
 TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
     const std::tuple<const char*, ProfileOptions, const char*> cases[] = {
-        {"", {}, "encoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
+        {"", {}, "encoding=7bit\nautoreconnect=0\n"},
         {"# mine\nencoding=latin1\nfuture=x y\n",
-         {Enc::Utf8, false},
-         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
+         {Enc::Utf8, false, false},
+         "# mine\nencoding=utf8\nfuture=x y\nautoreconnect=0\nnegotiate=0\n"},
         {"autoreconnect=bogus\nnote\n\nnegotiate=2\ntlsport=99999\nencoding=utf8\nencoding=7bit\n",
          {Enc::Latin1, true, true, true, 6697},
          "autoreconnect=1\nnote\n\nnegotiate=1\ntlsport=6697\nencoding=latin1\ntls=1\n"},
-        // The command keys appear once they differ from their defaults, and stay.
+        // Keys past the first two appear once they differ from their defaults, and stay.
         {"separator=;\n",
          {Enc::SevenBit, false, true, false, 0, ColourMode::Basic, "", ".", "n,s"},
-         "separator=\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"
-         "speedwalk=.\nspeedwalkdirs=n,s\n"},
+         "separator=\nencoding=7bit\nautoreconnect=0\nspeedwalk=.\nspeedwalkdirs=n,s\n"},
         // The colour key is written once full colour was chosen, and then kept.
         {"",
-         {Enc::SevenBit, false, true, false, 0, ColourMode::Full},
-         "encoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\ncolours=full\n"},
-        {"colours=full\n",
-         {},
-         "colours=parts\nencoding=7bit\nautoreconnect=0\nnegotiate=1\ntls=0\ntlsport=0\n"},
+         {.colours = ColourMode::Full, .tabComplete = true},
+         "encoding=7bit\nautoreconnect=0\ncolours=full\ntabcomplete=1\n"},
+        {"colours=full\n", {}, "colours=parts\nencoding=7bit\nautoreconnect=0\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);

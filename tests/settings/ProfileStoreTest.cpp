@@ -1,11 +1,17 @@
 #include "settings/ProfileStore.h"
 #include "SettingsTestSupport.h"
+#include "settings/AtomicFile.h"
 #include "settings/ProfileSelection.h"
 #include "settings/ProfileSession.h"
+#include "tests/support/FileSizeLimit.h"
 
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace tav::test {
 namespace {
@@ -295,6 +301,73 @@ TEST_F(ProfileTest, DeleteKeepsHiddenLinesSelectsNothingAndDropsTheLastList) {
                                  "screen", "sizes", "place", "windows", "triggers", "timers",
                                  "release", "bars", "print New profile created - fresh\r\n"}));
     EXPECT_EQ(current, "fresh");
+}
+
+// A profile is kept by one process: another is told so and can neither take nor delete it
+// until the holder dies (whose lock file, left behind, keeps nobody out). Opening a profile
+// removes what saves of dead processes left, never a running one's file or other names.
+TEST_F(ProfileTest, AProfileOpenElsewhereIsRefusedUntilItsProcessDies) {
+    PutList("hero\r\n");
+    const fs::path hero = root / "profiles/hero";
+    fs::create_directories(hero);
+    // A process that died holding the profile: its lock file stays.
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const ProfileLock lock = store.LockProfile("hero");
+        ::raise(SIGKILL);
+    }
+    ASSERT_EQ(::waitpid(holder, nullptr, 0), holder);
+    ASSERT_TRUE(fs::exists(hero / ".lock"));
+    // Another process's lock (two locks of one process exclude each other as well).
+    ProfileLock other = store.LockProfile("hero");
+    ASSERT_EQ(other.GetState(), ProfileLock::State::Held);
+
+    auto dialog = Dialog();
+    EXPECT_EQ(dialog.Open(), std::nullopt);       // the single profile is shown, not taken
+    EXPECT_EQ(dialog.Open("hero"), std::nullopt); // nor when the command line names it
+    dialog.SetSelected(0);
+    EXPECT_EQ(dialog.Select(), std::nullopt);
+    dialog.Delete();
+    rec.names = {std::string("hero"), std::nullopt};
+    EXPECT_EQ(dialog.New(), std::nullopt);
+    const std::string inUse = "error The profile hero is open in another TavClient. | Error...";
+    EXPECT_EQ(rec.Take(), (Lines{inUse, inUse, inUse,
+                                 "error The profile hero is open in another TavClient, so it "
+                                 "cannot be deleted. | Error...",
+                                 "ask default", inUse, "ask hero"}));
+    EXPECT_EQ(current, "");
+
+    other = {};
+    ASSERT_TRUE(CrashesMidWrite(
+        [&] { WriteFileAtomically((hero / "tav.cfg").string(), std::string(9999, 'x')); }, 4096));
+    // The save killed above left a temporary file of tav.cfg; this one is a save of a live
+    // process, and the others match no temporary name.
+    const std::string dead = std::to_string(holder);
+    std::set<std::string> kept = {"trigs.ndx.tmp-" + std::to_string(::getpid()) + "-0",
+                                  ".tmp-" + dead + "-1", "notes.tmp-" + dead};
+    for (const std::string& name : kept)
+        std::ofstream(hero / name) << "x";
+    std::ofstream(hero / ("trigs.act.tmp-" + dead + "-2")) << "x";
+    kept.insert(".lock");
+    EXPECT_EQ(dialog.Select(), ProfileSelection::Result::Chosen);
+    EXPECT_EQ(current, "hero");
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(hero))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, kept);
+    EXPECT_TRUE(store.LockProfile("hero").InUse());
+
+    // A switch keeps the new profile and lets the old one go; the loaded one may be deleted.
+    Started("hero");
+    rec.names = {std::string("alt")};
+    EXPECT_EQ(dialog.New(), ProfileSelection::Result::Chosen);
+    EXPECT_EQ(store.LockProfile("hero").GetState(), ProfileLock::State::Held);
+    EXPECT_TRUE(store.LockProfile("alt").InUse());
+    auto later = Dialog();
+    later.Open();
+    later.SetSelected(0);
+    later.Delete();
+    EXPECT_FALSE(fs::exists(root / "profiles/alt"));
 }
 
 } // namespace

@@ -99,9 +99,9 @@ QLineEdit* Labelled(QWidget* root, const QString& label) {
     return nullptr;
 }
 
-// Full colour is one box, named by its words, and kept in the
-// options the dialog gives back with everything else as it was.
-TEST(MoreOptionsDialogTest, TheFullColourBoxChoosesTheColourMode) {
+// Full colour and Tab completion are boxes named by their words, kept in the options the
+// dialog gives back with everything else as it was.
+TEST(MoreOptionsDialogTest, TheFullColourAndTabBoxesChooseTheirOptions) {
     ProfileOptions options;
     options.encoding = TextEncoding::Utf8;
     MoreOptionsDialog dialog(options, nullptr);
@@ -109,9 +109,14 @@ TEST(MoreOptionsDialogTest, TheFullColourBoxChoosesTheColourMode) {
     EXPECT_EQ(box.accessibleName(), "Full colour (256 colours, true colour, backgrounds)");
     EXPECT_FALSE(box.isChecked());
     box.click();
+    EXPECT_EQ(dialog.TabCompleteBox().accessibleName(), "Tab completes words");
+    EXPECT_FALSE(dialog.TabCompleteBox().isChecked());
+    dialog.TabCompleteBox().click();
     options.colours = ColourMode::Full;
+    options.tabComplete = true;
     EXPECT_EQ(dialog.Options(), options);
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).FullColourBox().isChecked());
+    EXPECT_TRUE(MoreOptionsDialog(options, nullptr).TabCompleteBox().isChecked());
 }
 
 // OK stores what is typed, one line each (Cancel keeps the keys: Latin1FieldsTest).

@@ -319,13 +319,23 @@ TEST_F(InputLineFixture, StackedAliasedAndWalkedLinesButMaskedOnesUntouched) {
     EXPECT_EQ(history.Slot(last), ".100n");
 }
 
-// In a UTF-8 profile the screen's words are UTF-8: they complete whole, beside any character.
-TEST_F(InputLineFixture, TabCompletesScreenWordsAndCtrlRRunsAnOlderCommand) {
+// Tab walks the keyboard on until the profile chooses completion. In a UTF-8 profile the
+// screen's words are UTF-8: they complete whole, beside any character.
+TEST_F(InputLineFixture, TabCompletesScreenWordsWhereChosenAndCtrlRRunsAnOlderCommand) {
     term->Session().SetEncoding(TextEncoding::Utf8);
     Receive("The goblin and the gobbler flee.\r\nLe caf\xC3\xA9 \xE2\x86\x92 "
             "\xE5\x8C\x97\xE4\xBA\xAC ok\r\n",
             " ok");
     QTest::keyClicks(&Input(), "kill gob");
+    QTest::keyClick(&Input(), Qt::Key_Tab);
+    EXPECT_EQ(Input().text(), "kill gob");
+    EXPECT_NE(term->focusWidget(), &Input());
+    Input().setFocus();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("profiles/hero"));
+    term->SetDataRoot(dir.path().toStdString());
+    term->ProfileName() = "hero";
+    ASSERT_TRUE(term->SetOptions({.encoding = TextEncoding::Utf8, .tabComplete = true}));
     QTest::keyClick(&Input(), Qt::Key_Tab);
     EXPECT_EQ(Input().text(), "kill gobbler");
     QTest::keyClick(&Input(), Qt::Key_Space); // ends the cycle; nothing left to complete
