@@ -5,9 +5,11 @@
 #include "FrameTestSupport.h"
 
 #include "client/ClientLogWindow.h"
+#include "net/TelnetCodes.h"
 #include "settings/Latin1Text.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
+#include "tests/support/TelnetBytes.h"
 #include "windows/BoardsWindow.h"
 #include "windows/Divider.h"
 #include "windows/HelpIndexWindow.h"
@@ -130,6 +132,35 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     server.Send(Frame(IncomingType::disconnect));
     ASSERT_TRUE(Logged("Server terminated client connection."));
     EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
+}
+
+// Another game's room (GMCP and MSDP on the Term connection, no Client connection) fills
+// the description and exits panes as text: escape sequences and other control characters
+// in names and exits act on nothing.
+TEST_F(ClientHubTest, RoomDataFromTheTermConnectionIsShownAsText) {
+    using namespace telnet;
+    LoopbackServer game;
+    CopyField(settings.port, std::to_string(game.Port()).c_str());
+    term.Session().SetNegotiation(true); // as a profile has it by default
+    ASSERT_EQ(term.Session().TermConnect(), 0);
+    ASSERT_TRUE(LoggedIn(game, [&] { return term.Session().Connected(); }));
+    // A pane's first line and its line end.
+    const auto shown = [](TMudScreen& pane) {
+        const std::string text = pane.GetAllText();
+        return text.substr(0, text.find("\r\n", text.find("\r\n") + 2));
+    };
+
+    game.Send(Iac({kWill, kGmcp}) + Iac({kWill, kMsdp}) + Iac({kSb, kGmcp}) +
+              R"(Room.Info {"name": "\u001b[2J\u001b[5;1HHall\u009b1m\r\n", )" +
+              R"("exits": {"n\u001b[H": 1, "up\u007f": 2, "\u0007": 3}})" + Iac({kSe}));
+    ASSERT_TRUE(Displays(term.ExitPane(), "up"));
+    EXPECT_EQ(shown(term.DescPane()), "[2J[5;1HHall1m\r\n");
+    EXPECT_EQ(shown(term.ExitPane()), "n[H up\r\n");
+
+    game.Send(Iac({kSb, kMsdp, kMsdpVar}) + "ROOM_NAME" + char(kMsdpVal) + "\x1b[31mCellar" +
+              Iac({kSe}));
+    ASSERT_TRUE(Displays(term.DescPane(), "Cellar"));
+    EXPECT_EQ(shown(term.DescPane()), "[31mCellar\r\n");
 }
 
 using Lines = std::vector<std::string>;
