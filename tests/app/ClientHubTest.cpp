@@ -19,6 +19,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextDocument>
 
 namespace tav::test {
@@ -294,6 +295,62 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     EXPECT_TRUE(Displays(help.Screen(), "Alpha: the first letter."));
     Named<QPushButton>(&help, "Close")->click();
     EXPECT_FALSE(help.isVisible());
+}
+
+// As a player first opens the help and boards windows: the lists have the upper half (and
+// the board list a third of the width). A help text wider than the window is read by
+// scrolling sideways, with the keys or the bar; the cells painted and the cells the mouse
+// selects move together, and the next text starts at the left edge again.
+TEST_F(ToolWindowsHubTest, ReadingWindowsOpenWithRoomForTheListsAndScrollWideText) {
+    stored.helppos = stored.brdpos = Rect{40, 40, 640, 520};
+    hub.RestoreToolWindows();
+    tidxdlg& help = hub.HelpWindow();
+    for (ToolWindow* window : std::initializer_list<ToolWindow*>{&help, &hub.BoardsWindow()}) {
+        window->Toggle();
+        for (const Divider* divider : window->findChildren<Divider*>())
+            EXPECT_EQ(divider->Horizontal() ? divider->y() : divider->x(),
+                      divider->Horizontal() ? 480 / 2 - 4 : 600 / 3 - 4)
+                << divider->windowTitle().toStdString();
+    }
+
+    ASSERT_TRUE(Connect());
+    ScreenWidget& view = help.TextWidget();
+    const auto* sideways = Named<QScrollBar>(&view, "Columns");
+    ASSERT_NE(sideways, nullptr);
+    std::string wide;
+    for (int k = 0; wide.size() < 120; ++k)
+        wide += std::to_string(k) + ' ';
+    wide.resize(120);
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "TOPIC\r\n" + wide + "\r\n"));
+    ASSERT_TRUE(Displays(help.Screen(), wide));
+    const int columns = help.Screen().Columns();
+    ASSERT_TRUE(WaitFor([&] { return sideways->maximum() == 120 - columns; }));
+    view.setFocus();
+    for (int k = 0; k < 120; ++k)
+        QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_EQ(view.FirstColumn(), 120 - columns);
+    ScreenWidget::SetLogoPending(false);
+    const QRect cells(0, 0, sideways->width(), sideways->y());
+    const QImage scrolled = view.grab(cells).toImage();
+    const int cw = help.Screen().CellWidth();
+    const int ch = help.Screen().CellHeight();
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(1, ch + 1));
+    QTest::mouseMove(&view, QPoint((columns - 1) * cw + 1, ch + 1));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint((columns - 1) * cw + 1, ch + 1));
+    EXPECT_EQ(help.Screen().GetSelectedText(), wide.substr(120 - columns));
+
+    // The end of the line as a text of its own, from the left edge: the same cells.
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "\r\n" + wide.substr(120 - columns)));
+    ASSERT_TRUE(Displays(help.Screen(), wide.substr(120 - columns)));
+    EXPECT_TRUE(WaitFor([&] { return sideways->maximum() == 0 && view.FirstColumn() == 0; }));
+    EXPECT_EQ(view.grab(cells).toImage(), scrolled);
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, wide));
+    ASSERT_TRUE(WaitFor([&] { return sideways->maximum() == 120 - columns; }));
+    QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_EQ(view.FirstColumn(), 1);
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "next " + wide));
+    EXPECT_TRUE(WaitFor([&] { return sideways->maximum() == 125 - columns; }));
+    EXPECT_EQ(view.FirstColumn(), 0);
 }
 
 // Chooses a context-menu item of a list as the user does.
