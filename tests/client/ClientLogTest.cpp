@@ -9,10 +9,23 @@
 
 #include <gmock/gmock.h>
 
+#include <fstream>
+
 namespace tav::test {
 namespace {
 
 using ::testing::ElementsAre;
+
+// Whether thread `tid` of this process is asleep (waiting for a lock or a condition) or
+// has ended: the kernel's state letter in /proc.
+bool AsleepOrEnded(pid_t tid) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const std::size_t name = line.rfind(')'); // the thread's name may hold anything
+    return name == std::string::npos || name + 2 >= line.size() ||
+           std::string_view("SZX").find(line[name + 2]) != std::string_view::npos;
+}
 
 // A line that does not fit cuts as many characters from the front as it brings.
 TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
@@ -83,7 +96,9 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
     auto queued = std::make_unique<QueuedClientWindows>(loop, windows);
     QueuedStatusBar queuedStatus(loop, status);
     std::atomic<bool> boxReturned{false};
+    std::atomic<pid_t> networkTid{0};
     std::thread network([&] {
+        networkTid = ::gettid();
         queued->AppendText(ClientScreen::Channel, "one");
         queuedStatus.SetLatencyText("5 ms");
         queued->SetGauge(kHitGauge, 1, 2);
@@ -91,8 +106,13 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
         boxReturned = true;
         queued->PostCommand(kEditRequestCommand);
     });
-    std::this_thread::sleep_for(50ms);
-    EXPECT_FALSE(boxReturned.load()); // nothing runs the loop yet
+    // Nothing runs the loop yet: the network thread comes to wait in the box (a box that
+    // did not wait would let it run on to its end).
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while ((networkTid == 0 || !AsleepOrEnded(networkTid)) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(boxReturned.load());
     EXPECT_TRUE(windows.calls.empty());
     ASSERT_TRUE(loop.RunUntil([&] { return windows.calls.size() == 4; }, 2s));
     network.join();

@@ -22,7 +22,8 @@ TEST(QtEventLoop, TimersPostedWorkAndReadableDescriptors) {
     EXPECT_FALSE(loop.TimerActive(57));
 
     // A timer may stop itself from its own tick; a single shot fires once. Each is
-    // waited for, then given time in which a stopped timer must stay quiet.
+    // waited for; then a witness timer of the longest period ticks three times, in which
+    // a stopped timer or a second shot would have fired.
     int selfStops = 0;
     loop.StartTimer(58, 5, [&] {
         ++selfStops;
@@ -32,7 +33,10 @@ TEST(QtEventLoop, TimersPostedWorkAndReadableDescriptors) {
     loop.SingleShot(5, [&] { ++shots; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return selfStops == 1 && shots == 1; }, 2000));
     const int after = restarted;
-    QTest::qWait(60);
+    int witness = 0;
+    loop.StartTimer(59, 10, [&] { ++witness; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witness >= 3; }, 2000));
+    loop.StopTimer(59);
     EXPECT_EQ(restarted, after);
     EXPECT_EQ(selfStops, 1);
     EXPECT_EQ(shots, 1);
@@ -54,9 +58,12 @@ TEST(QtEventLoop, TimersPostedWorkAndReadableDescriptors) {
         EXPECT_EQ(order[static_cast<std::size_t>(k)], k);
     EXPECT_EQ(threads.front(), std::this_thread::get_id());
 
-    // A readable descriptor calls back until unwatched from its own callback.
+    // A readable descriptor calls back until unwatched from its own callback: a second one,
+    // left readable, is called back three times while the first holds one more byte.
     int fds[2];
+    int witnessFds[2];
     ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::pipe(witnessFds), 0);
     std::string got;
     loop.WatchReadable(fds[0], [&] {
         char c;
@@ -65,11 +72,15 @@ TEST(QtEventLoop, TimersPostedWorkAndReadableDescriptors) {
     });
     ASSERT_EQ(::write(fds[1], "ab!c", 4), 4);
     ASSERT_TRUE(QTest::qWaitFor([&] { return got == "ab!"; }, 2000));
-    QTest::qWait(30);
+    int witnessCalls = 0;
+    loop.WatchReadable(witnessFds[0], [&] { ++witnessCalls; });
+    ASSERT_EQ(::write(witnessFds[1], "w", 1), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return witnessCalls >= 3; }, 2000));
+    loop.Unwatch(witnessFds[0]);
     EXPECT_EQ(got, "ab!"); // "c" stays unread once unwatched
     EXPECT_FALSE(loop.Watching(fds[0]));
-    ::close(fds[0]);
-    ::close(fds[1]);
+    for (int fd : {fds[0], fds[1], witnessFds[0], witnessFds[1]})
+        ::close(fd);
 }
 
 } // namespace
