@@ -63,10 +63,8 @@ class FrameRectTest(unittest.TestCase):
         return windows()[0]
 
     def settled(self, window):
-        """The window's geometry and state once they have not changed for a second (a
-        loaded machine can take that long); the window manager frames and places a window
-        after it is shown, and the program places itself again once the decorations are
-        known."""
+        """The window's geometry and state once unchanged for a second (a loaded machine can
+        take that long): the program places a window again once it is framed."""
         seen = []
 
         def settled():
@@ -95,7 +93,6 @@ class FrameRectTest(unittest.TestCase):
             self.addCleanup(program.kill)
             self.assertTrue(program.wait_shown(), "never shown")
             frame = self.window(program, "^TavClient - hero$")
-            self.settled(frame)
             self.display.run("xdotool", "windowactivate", "--sync", frame, "key", "alt+v", "w")
             who = self.window(program, "^TavClient WhoDlg$")
             self.settled(who)

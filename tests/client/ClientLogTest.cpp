@@ -17,14 +17,13 @@ namespace {
 using ::testing::ElementsAre;
 
 // Whether thread `tid` of this process is asleep (waiting for a lock or a condition) or
-// has ended: the kernel's state letter in /proc.
+// has ended, by the kernel's state letter after the thread's name.
 bool AsleepOrEnded(pid_t tid) {
-    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return true;
-    const std::size_t name = line.rfind(')'); // the thread's name may hold anything
-    return name == std::string::npos || name + 2 >= line.size() ||
-           std::string_view("SZX").find(line[name + 2]) != std::string_view::npos;
+    std::string stat;
+    std::getline(std::ifstream("/proc/self/task/" + std::to_string(tid) + "/stat"), stat);
+    const std::size_t name = stat.rfind(") ");
+    return name == std::string::npos ||
+           std::string_view("SZX").find(stat[name + 2]) != std::string_view::npos;
 }
 
 // A line that does not fit cuts as many characters from the front as it brings.
@@ -108,9 +107,8 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
     });
     // Nothing runs the loop yet: the network thread comes to wait in the box (a box that
     // did not wait would let it run on to its end).
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while ((networkTid == 0 || !AsleepOrEnded(networkTid)) &&
-           std::chrono::steady_clock::now() < deadline)
+    for (auto end = std::chrono::steady_clock::now() + 5s;
+         (networkTid == 0 || !AsleepOrEnded(networkTid)) && std::chrono::steady_clock::now() < end;)
         std::this_thread::sleep_for(1ms);
     EXPECT_FALSE(boxReturned.load());
     EXPECT_TRUE(windows.calls.empty());

@@ -61,8 +61,7 @@ TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
     EXPECT_TRUE(window.isVisible()) << "leaving the top keeps the window shown";
     EXPECT_EQ(stored, resized);
 
-    // Made full screen (or maximised) by the user, whose window manager changes the
-    // decorations with it, it stays so, and the stored rectangle stays the normal one.
+    // Made full screen (its decorations change), it stays so; the normal rectangle is kept.
     window.hide();
     window.PlaceStored(false);
     window.Toggle();
