@@ -51,33 +51,42 @@ void GameDataWindows::Vitals(const GameVitals& vitals) {
 
 void GameDataWindows::Room(const GameRoom& room) {
     if (!Active()) return;
+    // Names and exits are shown as they read: a sequence in them would act on the pane.
     windows_.ClearScreen(ClientScreen::Description);
-    windows_.AppendText(ClientScreen::Description, PaneText(room.name) + "\r\n");
+    windows_.AppendText(ClientScreen::Description, PaneText(room.name, Controls::Removed) + "\r\n");
     std::string exits;
     for (const std::string& exit : room.exits) {
+        const std::string name = PaneText(exit, Controls::Removed);
+        if (name.empty()) continue;
         if (!exits.empty()) exits += ' ';
-        exits += exit;
+        exits += name;
     }
     windows_.ClearScreen(ClientScreen::Exits);
-    windows_.AppendText(ClientScreen::Exits, PaneText(exits) + "\r\n");
+    windows_.AppendText(ClientScreen::Exits, exits + "\r\n");
 }
 
 void GameDataWindows::ChannelText(const GameChannelText& text) {
     if (!Active()) return;
     // Channel text often carries the game's colour sequences: they are kept for the pane.
-    windows_.AppendText(ClientScreen::Channel, PaneText(text.text) + "\r\n");
+    windows_.AppendText(ClientScreen::Channel, PaneText(text.text, Controls::EscapeKept) + "\r\n");
 }
 
-std::string GameDataWindows::PaneText(std::string_view utf8) const {
+std::string GameDataWindows::PaneText(std::string_view utf8, Controls controls) const {
     std::string latin1;
     while (!utf8.empty()) {
         const Utf8Step step = DecodeUtf8(utf8);
         if (step.kind == Utf8Step::Kind::Incomplete) break;
-        const char cell = step.kind == Utf8Step::Kind::Char ? CellCharacter(step.codePoint) : '?';
-        // Line breaks inside the text would start lines the pane cannot tell from ours.
-        const auto byte = static_cast<unsigned char>(cell);
-        if (byte >= 0x20 || byte == 0x1B) latin1.push_back(cell);
         utf8.remove_prefix(std::max<std::size_t>(step.length, 1));
+        if (step.kind != Utf8Step::Kind::Char) {
+            latin1.push_back('?');
+            continue;
+        }
+        const char32_t c = step.codePoint;
+        // Line breaks inside the text would start lines the pane cannot tell from ours;
+        // C0, DEL and C1 controls are dropped (ESC too unless kept for colours).
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        if (control && !(c == 0x1B && controls == Controls::EscapeKept)) continue;
+        latin1.push_back(CellCharacter(c));
     }
     return Latin1ToGameBytes(latin1, encoding_ ? encoding_() : TextEncoding::Latin1);
 }

@@ -26,8 +26,11 @@ public:
 
 private:
     bool Active() const { return !clientConnected_ || !clientConnected_(); }
-    // The server's UTF-8 text in the panes' encoding, without control characters.
-    std::string PaneText(std::string_view utf8) const;
+    // Whether ESC stays in pane text, where the game's colour sequences are wanted.
+    enum class Controls { Removed, EscapeKept };
+    // The server's UTF-8 text in the panes' encoding, without control characters (line
+    // ends included): what is left is text the pane shows as it reads.
+    std::string PaneText(std::string_view utf8, Controls controls) const;
 
     ClientWindows& windows_;
     std::function<bool()> clientConnected_;

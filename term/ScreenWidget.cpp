@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSoundEffect>
 #include <QThread>
 #include <QUrl>
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -142,7 +144,7 @@ ScreenPalette ScreenWidget::Palette() const {
 }
 
 QSize ScreenWidget::sizeHint() const {
-    return preferredCells_ + QSize(ScrollBarWidth(), 0);
+    return preferredCells_ + QSize(ScrollBarWidth(), HorizontalBarHeight());
 }
 
 // --- geometry ---------------------------------------------------------------------------
@@ -151,22 +153,30 @@ int ScreenWidget::ScrollBarWidth() const {
     return scrollBar_->sizeHint().width();
 }
 
+int ScreenWidget::HorizontalBarHeight() const {
+    return horizontalBar_ != nullptr ? horizontalBar_->sizeHint().height() : 0;
+}
+
 QRect ScreenWidget::ClientRect() const {
-    return QRect(0, 0, std::max(0, width() - ScrollBarWidth()), height());
+    return QRect(0, 0, std::max(0, width() - ScrollBarWidth()),
+                 std::max(0, height() - HorizontalBarHeight()));
 }
 
 void ScreenWidget::ApplyModelGeometry() {
-    const int bar = ScrollBarWidth();
-    scrollBar_->setGeometry(width() - bar, 0, bar, height());
+    const QRect cells = ClientRect();
+    scrollBar_->setGeometry(cells.width(), 0, ScrollBarWidth(), cells.height());
+    if (horizontalBar_ != nullptr)
+        horizontalBar_->setGeometry(0, cells.height(), cells.width(), HorizontalBarHeight());
     if (modelSize_ == size()) return;
     modelSize_ = size();
     const QRect g = geometry();
     placing_ = true;
-    screen_.SetScreenRect(Rect{g.left(), g.top(), g.left() + ClientRect().width(), g.bottom() + 1},
-                          false);
+    screen_.SetScreenRect(
+        Rect{g.left(), g.top(), g.left() + cells.width(), g.top() + cells.height()}, false);
     placing_ = false;
     rowMarks_.assign(static_cast<std::size_t>(screen_.Rows()), 0);
     markedRows_ = 0;
+    SyncHorizontalBar();
     InvalidateScreen();
 }
 
@@ -183,8 +193,8 @@ void ScreenWidget::PlaceWindow(const Rect& rect, bool repaint) {
         return;
     }
     if (placing_) return;
-    // The model was given the cell area; the widget also holds the scroll bar.
-    modelSize_ = QSize(rect.Width() + ScrollBarWidth(), rect.Height());
+    // The model was given the cell area; the widget also holds the scroll bars.
+    modelSize_ = QSize(rect.Width() + ScrollBarWidth(), rect.Height() + HorizontalBarHeight());
     setGeometry(rect.left, rect.top, modelSize_.width(), modelSize_.height());
     if (repaint) InvalidateScreen();
 }
@@ -232,6 +242,56 @@ void ScreenWidget::OnScrollAction(int action) {
     }
     // The slider applies its own idea of the action after this returns: make it the model's.
     scrollBar_->setSliderPosition(screen_.Top());
+}
+
+void ScreenWidget::SetHorizontalScroll(bool on) {
+    if (on == (horizontalBar_ != nullptr)) return;
+    if (on) {
+        horizontalBar_ = new QScrollBar(Qt::Horizontal, this);
+        horizontalBar_->setFocusPolicy(Qt::NoFocus);
+        horizontalBar_->setAccessibleName(QStringLiteral("Columns"));
+        horizontalBar_->show();
+        connect(horizontalBar_, &QAbstractSlider::valueChanged, this, [this](int column) {
+            if (column == firstColumn_) return;
+            firstColumn_ = column;
+            InvalidateScreen();
+        });
+    } else {
+        delete horizontalBar_;
+        horizontalBar_ = nullptr;
+        firstColumn_ = 0;
+    }
+    if (modelSize_.isValid()) { // placed before: the cell area changes
+        modelSize_ = QSize();
+        ApplyModelGeometry();
+    }
+}
+
+// The range reaches from column 0 to where the widest line in the buffer ends in view.
+void ScreenWidget::SyncHorizontalBar() {
+    if (horizontalBar_ == nullptr) return;
+    int widest = 0;
+    for (int n = 0; n < screen_.Lines() && widest < kBufferColumns; ++n) {
+        const ScreenLine& line = screen_.Line(n);
+        for (int col = kBufferColumns - 1; col >= widest; --col)
+            if (line.ch[col] != 0) {
+                widest = col + 1;
+                break;
+            }
+    }
+    const int columns = std::max(1, screen_.Columns());
+    const QSignalBlocker blocker(horizontalBar_);
+    horizontalBar_->setRange(0, std::max(0, widest - columns));
+    horizontalBar_->setPageStep(columns);
+    // Text that replaced the lines read (or pushed them out) is read from its start.
+    if (screen_.LinesDropped() != droppedAtSync_) {
+        droppedAtSync_ = screen_.LinesDropped();
+        horizontalBar_->setValue(0);
+    }
+    if (horizontalBar_->value() != firstColumn_) {
+        firstColumn_ = horizontalBar_->value(); // the range cut it
+        InvalidateScreen();
+    }
 }
 
 void ScreenWidget::PageUp(bool now) {
@@ -314,6 +374,7 @@ QRect ScreenWidget::MarkedRect() const {
 void ScreenWidget::FlushMarks() {
     frameTimer_.stop();
     lastFlush_.start();
+    SyncHorizontalBar();
     if (fullMarked_) {
         update();
     } else if (markedRows_ > 0) {
@@ -419,7 +480,7 @@ QRect ScreenWidget::CursorRect() const {
     if (!row || screen_.CursorCol() >= screen_.Columns()) return {};
     const int cw = screen_.CellWidth();
     const int ch = screen_.CellHeight();
-    const QRect cell(screen_.CursorCol() * cw, *row * ch, cw, ch);
+    const QRect cell(screen_.CursorCol() * cw - Shift(), *row * ch, cw, ch);
     if (cursorStyle_ == CursorStyle::Block) return cell;
     const int line = ch / 4;
     return QRect(cell.left(), cell.bottom() + 1 - line, cw, line);
@@ -458,7 +519,7 @@ void ScreenWidget::ShowError(const char* text) {
 void ScreenWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     const QPoint at = event->position().toPoint();
-    const auto cell = screen_.CellAt(at.x(), at.y());
+    const auto cell = screen_.CellAt(at.x() + Shift(), at.y());
     if (!cell) return;
     if (settings_.urlaware) {
         const auto run = screen_.UrlAt(*cell);
@@ -472,7 +533,7 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
 
 void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    const auto cell = screen_.CellAt(at.x(), at.y());
+    const auto cell = screen_.CellAt(at.x() + Shift(), at.y());
     if (!cell) return;
     if (!screen_.Selecting()) {
         // The hand only where a click opens something.
@@ -496,13 +557,22 @@ void ScreenWidget::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_PageUp: PageUp(true); break;
     case Qt::Key_PageDown: PageDown(true); break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (horizontalBar_ == nullptr) return QWidget::keyPressEvent(event);
+        horizontalBar_->triggerAction(event->key() == Qt::Key_Left
+                                          ? QAbstractSlider::SliderSingleStepSub
+                                          : QAbstractSlider::SliderSingleStepAdd);
+        break;
     default: QWidget::keyPressEvent(event); return;
     }
 }
 
-// The wheel over the cells moves the scroll bar, which asks the model as a thumb track.
+// The wheel over the cells moves the scroll bar, which asks the model as a thumb track; a
+// sideways turn moves the horizontal one.
 void ScreenWidget::wheelEvent(QWheelEvent* event) {
-    QCoreApplication::sendEvent(scrollBar_, event);
+    const bool sideways = std::abs(event->angleDelta().x()) > std::abs(event->angleDelta().y());
+    QCoreApplication::sendEvent(sideways && horizontalBar_ ? horizontalBar_ : scrollBar_, event);
 }
 
 // --- context menu -----------------------------------------------------------------------

@@ -98,6 +98,13 @@ public:
     // columns for the area left of the scroll bar.
     void SetScreenRect(const QRect& rect, bool repaint);
 
+    // A second scroll bar, under the cells, moves the view across the columns: for a
+    // screen that keeps long lines whole (autowrap off), whose text may be wider than the
+    // window. Its range reaches the widest line in the buffer. Off by default.
+    void SetHorizontalScroll(bool on);
+    // The buffer column shown at the left edge.
+    int FirstColumn() const { return firstColumn_; }
+
     // Text found in the scrollback, marked behind its cells while in view (the cells and
     // their attributes stay as they are); `current` gets a colour of its own.
     void SetFoundText(std::vector<SearchMatch> matches, std::optional<SearchMatch> current);
@@ -142,10 +149,14 @@ private:
     void BuildContextMenu();
     void ShowError(const char* text);
     int ScrollBarWidth() const;
-    QRect ClientRect() const; // the cell area, left of the scroll bar
+    int HorizontalBarHeight() const; // 0 without the horizontal scroll bar
+    QRect ClientRect() const;        // the cell area, left of and above the scroll bars
     void ApplyModelGeometry();
     void OnScrollAction(int action);
     void SyncScrollBar();
+    void SyncHorizontalBar();
+    // Where the cells of the view's left edge start, in pixels of the buffer's row.
+    int Shift() const { return firstColumn_ * screen_.CellWidth(); }
 
     // Repaint coalescing.
     bool OnForeignThread() const;
@@ -189,6 +200,9 @@ private:
     std::atomic<int> scrollPos_{0};
     std::atomic<bool> scrollSyncPosted_{false};
     bool syncingScrollBar_ = false;
+    QScrollBar* horizontalBar_ = nullptr;
+    int firstColumn_ = 0;
+    std::int64_t droppedAtSync_ = 0; // the screen's LinesDropped() at the last sync
 
     QMenu* menu_ = nullptr;
     QSoundEffect* bellSound_ = nullptr;

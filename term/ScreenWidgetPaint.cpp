@@ -41,7 +41,15 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
         logoPending_ = false;
         DrawLogo(painter);
     }
-    PaintCells(painter, event->rect() & client, logo);
+    // Scrolled sideways, the cells are painted where they lie in the row, moved left.
+    const int shift = Shift();
+    if (shift != 0) {
+        painter.save();
+        painter.setClipRect(client);
+        painter.translate(-shift, 0);
+    }
+    PaintCells(painter, (event->rect() & client).translated(shift, 0), logo);
+    if (shift != 0) painter.restore();
 
     if (cursorPhase_) {
         drawnCursor_ = CursorRect();
@@ -64,7 +72,8 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
     const int ch = screen_.CellHeight();
     const int firstCol = std::max(0, area.left() / cw);
     const int firstRow = std::max(0, area.top() / ch);
-    const int lastCol = std::min(area.right() / cw + 1, screen_.Columns() - 1);
+    const int lastCol = std::min(area.right() / cw + 1,
+                                 std::min(firstColumn_ + screen_.Columns(), kBufferColumns) - 1);
     const int lastRow = std::min(area.bottom() / ch + 1, screen_.Rows() - 1);
     const int top = screen_.Top();
     paintPalette_ = Palette();

@@ -73,8 +73,10 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
 
 void brddlg::Restore() {
     reading_->Widget().SetScreenFont(stored_.brdfont, true);
-    Layout();
+    // Placed first: the first layout puts the dividers at a third of the window's width
+    // and half its height.
     PlaceStored(false);
+    Layout();
 }
 
 void brddlg::SetBoardIndex(std::vector<BoardEntry> boards) {

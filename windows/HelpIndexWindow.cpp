@@ -51,8 +51,9 @@ tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests&
 
 void tidxdlg::Restore(const std::string& indexPath) {
     reading_->Widget().SetScreenFont(stored_.helpfont, true);
-    Layout();
+    // Placed first: the first layout puts the divider at half the window's height.
     PlaceStored(false);
+    Layout();
     indexPath_ = indexPath;
     // Another profile's topics must not be saved into this profile's file, so the list
     // is emptied even when this profile has no help.ndx yet.

@@ -20,6 +20,8 @@ ReadingPane::ReadingPane(const Settings& settings, StoredValues& stored,
     screen_->smoothscroll = false;
     screen_->explicitmode = true;
     widget_ = new ScreenWidget(*screen_, settings, stored.mudcolors, window);
+    // Lines are kept whole (autowrap off): a text wider than the window is scrolled to.
+    widget_->SetHorizontalScroll(true);
     widget_->setWindowTitle(QStringLiteral("TavClient MudScreen"));
     widget_->setAccessibleName(widget_->windowTitle());
 }

@@ -16,8 +16,10 @@ class Divider;
 class ScreenWidget;
 
 // The lower part of the boards and help windows: a horizontal divider under the lists and,
-// below it, a 100-line screen that shows the text read. The window owns one and places it on
-// every layout; the divider keeps its own position between layouts.
+// below it, a 100-line screen that shows the text read, with a horizontal scroll bar for
+// lines wider than the window. The window owns one and places it on every layout; the
+// divider keeps its own position between layouts, so the window is placed at its size
+// before the first layout.
 class ReadingPane {
 public:
     static constexpr int kScreenLines = 100;

@@ -40,10 +40,21 @@ void WindowPlacement::Apply() {
     window_.resize(std::max(0, rect.width() - margins_.left() - margins_.right()),
                    std::max(0, rect.height() - margins_.top() - margins_.bottom()));
     applying_ = false;
+    // Placed with its decorations: checked once the reports stop, as in Follow. The window
+    // system may report this placement while it is made (and Follow skips those reports),
+    // so nothing else would end the placement, and it would undo the user's next change.
+    if (!margins_.isNull()) settle_.start();
 }
 
 void WindowPlacement::Follow() {
     if (!placement_ || applying_) return;
+    // Maximised, minimised or full screen, the window is where the user wants it, and its
+    // decorations change with that: placing it again would undo the user's choice.
+    if (window_.isMinimized() || window_.isMaximized() || window_.isFullScreen()) {
+        settle_.stop();
+        placement_.reset();
+        return;
+    }
     const std::optional<QMargins> margins = FrameMargins();
     if (!margins) return;
     if (*margins != margins_) {

@@ -5,9 +5,11 @@
 #include "FrameTestSupport.h"
 
 #include "client/ClientLogWindow.h"
+#include "net/TelnetCodes.h"
 #include "settings/Latin1Text.h"
 #include "term/ScreenFonts.h"
 #include "term/ScreenWidget.h"
+#include "tests/support/TelnetBytes.h"
 #include "windows/BoardsWindow.h"
 #include "windows/Divider.h"
 #include "windows/HelpIndexWindow.h"
@@ -17,6 +19,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextDocument>
 
 namespace tav::test {
@@ -130,6 +133,28 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     server.Send(Frame(IncomingType::disconnect));
     ASSERT_TRUE(Logged("Server terminated client connection."));
     EXPECT_TRUE(WaitFor([&] { return !term.ClientConnected(); }));
+}
+
+// Another game's room (GMCP on the Term connection, no Client connection) fills the panes
+// as text: escape sequences and other control characters in names and exits act on nothing.
+TEST_F(ClientHubTest, RoomDataFromTheTermConnectionIsShownAsText) {
+    using namespace telnet;
+    LoopbackServer game;
+    CopyField(settings.port, std::to_string(game.Port()).c_str());
+    term.Session().SetNegotiation(true); // as a profile has it by default
+    ASSERT_EQ(term.Session().TermConnect(), 0);
+    ASSERT_TRUE(LoggedIn(game, [&] { return term.Session().Connected(); }));
+    // A pane's first line and its line end.
+    const auto shown = [](TMudScreen& pane) {
+        const std::string text = pane.GetAllText();
+        return text.substr(0, text.find("\r\n", text.find("\r\n") + 2));
+    };
+    game.Send(Iac({kWill, kGmcp}) + Iac({kSb, kGmcp}) +
+              R"(Room.Info {"name": "\u001b[2J\u001b[5;1HHall\u009b1m\r\n", )" +
+              R"("exits": {"n\u001b[H": 1, "up\u007f": 2, "\u0007": 3}})" + Iac({kSe}));
+    ASSERT_TRUE(Displays(term.ExitPane(), "up"));
+    EXPECT_EQ(shown(term.DescPane()), "[2J[5;1HHall1m\r\n");
+    EXPECT_EQ(shown(term.ExitPane()), "n[H up\r\n");
 }
 
 using Lines = std::vector<std::string>;
@@ -263,6 +288,56 @@ TEST_F(ToolWindowsHubTest, HelpIndexWindowRequestsTopicsAndCachesTheIndex) {
     EXPECT_TRUE(Displays(help.Screen(), "Alpha: the first letter."));
     Named<QPushButton>(&help, "Close")->click();
     EXPECT_FALSE(help.isVisible());
+}
+
+// As a player first opens the help and boards windows: the lists have the upper half (and
+// the board list a third of the width). A help text wider than the window is read by
+// scrolling sideways; the cells painted and the cells the mouse selects move together.
+TEST_F(ToolWindowsHubTest, ReadingWindowsOpenWithRoomForTheListsAndScrollWideText) {
+    stored.helppos = stored.brdpos = Rect{40, 40, 640, 520};
+    hub.RestoreToolWindows();
+    tidxdlg& help = hub.HelpWindow();
+    for (ToolWindow* window : std::initializer_list<ToolWindow*>{&help, &hub.BoardsWindow()}) {
+        window->Toggle();
+        for (const Divider* divider : window->findChildren<Divider*>())
+            EXPECT_EQ(divider->Horizontal() ? divider->y() : divider->x(),
+                      divider->Horizontal() ? 480 / 2 - 4 : 600 / 3 - 4)
+                << divider->windowTitle().toStdString();
+    }
+
+    ASSERT_TRUE(Connect());
+    ScreenWidget& view = help.TextWidget();
+    const auto* sideways = Named<QScrollBar>(&view, "Columns");
+    ASSERT_NE(sideways, nullptr);
+    std::string wide;
+    for (int k = 0; wide.size() < 120; ++k)
+        wide += std::to_string(k) + ' ';
+    wide.resize(120);
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, "TOPIC\r\n" + wide + "\r\n"));
+    ASSERT_TRUE(Displays(help.Screen(), wide));
+    const int columns = help.Screen().Columns();
+    ASSERT_TRUE(WaitFor([&] { return sideways->maximum() == 120 - columns; }));
+    view.setFocus();
+    for (int k = 0; k < 120; ++k)
+        QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_EQ(view.FirstColumn(), 120 - columns);
+    ScreenWidget::SetLogoPending(false);
+    const QRect cells(0, 0, sideways->width(), sideways->y());
+    const QImage scrolled = view.grab(cells).toImage();
+    const int cw = help.Screen().CellWidth();
+    const int ch = help.Screen().CellHeight();
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(1, ch + 1));
+    QTest::mouseMove(&view, QPoint((columns - 1) * cw + 1, ch + 1));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint((columns - 1) * cw + 1, ch + 1));
+    EXPECT_EQ(help.Screen().GetSelectedText(), wide.substr(120 - columns));
+
+    // The next text starts at the left edge: its line beginning with the end of the last
+    // one shows the same cells.
+    const std::string next = "\r\n" + wide.substr(120 - columns) + "beyond";
+    server.Send(Frame(IncomingType::helpfile_reply, {}, {}, next));
+    ASSERT_TRUE(WaitFor([&] { return sideways->maximum() == 6; }));
+    EXPECT_EQ(view.FirstColumn(), 0);
+    EXPECT_EQ(view.grab(cells).toImage(), scrolled);
 }
 
 // Chooses a context-menu item of a list as the user does.

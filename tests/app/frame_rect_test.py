@@ -2,7 +2,8 @@
 """Starts the real program five times under a window manager (openbox on Xvfb), closes it
 through the window manager each time, and checks that the main window's saved rectangle
 ("termpos:", the outer frame) stays what it was: offscreen there are no decorations, which
-are only known once the window manager has framed the window.
+are only known once the window manager has framed the window. A tool window, once shown,
+takes the size and the maximised state the user gives it through the window manager.
 
 Usage: frame_rect_test.py PATH/TO/tavclient
 Exits with 77 (skipped) when Xvfb or openbox cannot be started here.
@@ -52,32 +53,53 @@ def place(lines, rect, ontop):
 class FrameRectTest(unittest.TestCase):
     display = None
 
+    def window(self, program, title):
+        """The id of the program's shown window titled `title` (a pattern)."""
+        def windows():
+            return self.display.run("xdotool", "search", "--onlyvisible", "--pid",
+                                    str(program.process.pid), "--name", title).stdout.split()
+
+        self.assertTrue(wait_for(windows), "no window " + title)
+        return windows()[0]
+
+    def settled(self, window):
+        """The window's geometry and state once unchanged for a second (a loaded machine can
+        take that long): the program places a window again once it is framed."""
+        seen = []
+
+        def settled():
+            seen.append(self.display.run("xdotool", "getwindowgeometry", window).stdout +
+                        self.display.run("xprop", "-id", window, "_NET_WM_STATE").stdout)
+            return len(seen) >= 10 and len(set(seen[-10:])) == 1
+
+        self.assertTrue(wait_for(settled), "the window never settled")
+        return seen[-1]
+
     def run_once(self, root):
         """Starts the program, waits until its frame has settled, and closes it through the
         window manager as a user would; returns its exit status and stderr."""
         program = Program(PROGRAM, root, env=self.display.env)
         self.addCleanup(program.kill)
         self.assertTrue(program.wait_shown(), "never shown")
-
-        def windows():
-            return self.display.run("xdotool", "search", "--pid", str(program.process.pid),
-                                    "--name", "^TavClient - hero$").stdout.split()
-
-        self.assertTrue(wait_for(windows), "no main window")
-        window = windows()[0]
-
-        # The window manager frames and places the window after it is shown, and the
-        # program places itself again once the decorations are known; close it once its
-        # geometry has not changed for a second (a loaded machine can take that long).
-        seen = []
-
-        def settled():
-            seen.append(self.display.run("xdotool", "getwindowgeometry", window).stdout)
-            return len(seen) >= 10 and len(set(seen[-10:])) == 1
-
-        self.assertTrue(wait_for(settled), "the window never settled")
+        window = self.window(program, "^TavClient - hero$")
+        self.settled(window)
         self.assertEqual(self.display.run("wmctrl", "-i", "-c", window).returncode, 0)
         return program.wait(), program.stderr()
+
+    def test_a_tool_window_takes_the_size_and_state_the_user_gives_it(self):
+        with tempfile.TemporaryDirectory() as root:
+            make_profile(root)
+            program = Program(PROGRAM, root, env=self.display.env)
+            self.addCleanup(program.kill)
+            self.assertTrue(program.wait_shown(), "never shown")
+            frame = self.window(program, "^TavClient - hero$")
+            self.display.run("xdotool", "windowactivate", "--sync", frame, "key", "alt+v", "w")
+            who = self.window(program, "^TavClient WhoDlg$")
+            self.settled(who)
+            self.display.run("wmctrl", "-i", "-r", who, "-e", "0,100,100,500,400")
+            self.assertIn("Geometry: 500x400", self.settled(who))
+            self.display.run("wmctrl", "-i", "-r", who, "-b", "add,maximized_vert,maximized_horz")
+            self.assertIn("_NET_WM_STATE_MAXIMIZED_HORZ", self.settled(who))
 
     def test_the_saved_rectangle_survives_starts_and_closes(self):
         for ontop in (False, True):

@@ -9,10 +9,22 @@
 
 #include <gmock/gmock.h>
 
+#include <fstream>
+
 namespace tav::test {
 namespace {
 
 using ::testing::ElementsAre;
+
+// Whether thread `tid` of this process is asleep (waiting for a lock or a condition) or
+// has ended, by the kernel's state letter after the thread's name.
+bool AsleepOrEnded(pid_t tid) {
+    std::string stat;
+    std::getline(std::ifstream("/proc/self/task/" + std::to_string(tid) + "/stat"), stat);
+    const std::size_t name = stat.rfind(") ");
+    return name == std::string::npos ||
+           std::string_view("SZX").find(stat[name + 2]) != std::string_view::npos;
+}
 
 // A line that does not fit cuts as many characters from the front as it brings.
 TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
@@ -83,7 +95,9 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
     auto queued = std::make_unique<QueuedClientWindows>(loop, windows);
     QueuedStatusBar queuedStatus(loop, status);
     std::atomic<bool> boxReturned{false};
+    std::atomic<pid_t> networkTid{0};
     std::thread network([&] {
+        networkTid = ::gettid();
         queued->AppendText(ClientScreen::Channel, "one");
         queuedStatus.SetLatencyText("5 ms");
         queued->SetGauge(kHitGauge, 1, 2);
@@ -91,8 +105,12 @@ TEST(QueuedClientWindows, CallsRunOnTheLoopThreadInOrderAndModalOnesWait) {
         boxReturned = true;
         queued->PostCommand(kEditRequestCommand);
     });
-    std::this_thread::sleep_for(50ms);
-    EXPECT_FALSE(boxReturned.load()); // nothing runs the loop yet
+    // Nothing runs the loop yet: the network thread comes to wait in the box (a box that
+    // did not wait would let it run on to its end).
+    for (auto end = std::chrono::steady_clock::now() + 5s;
+         (networkTid == 0 || !AsleepOrEnded(networkTid)) && std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(boxReturned.load());
     EXPECT_TRUE(windows.calls.empty());
     ASSERT_TRUE(loop.RunUntil([&] { return windows.calls.size() == 4; }, 2s));
     network.join();

@@ -15,6 +15,19 @@
 namespace tav::test {
 namespace {
 
+// Runs the Qt events posted before it is called (events run in the order they were
+// posted), waiting at most five seconds.
+bool RunPostedEvents() {
+    bool reached = false;
+    QMetaObject::invokeMethod(
+        qApp, [&reached] { reached = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([&] { return reached; }, 5000);
+}
+
+bool BecomesActive(QWidget& window) {
+    return QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 5000);
+}
+
 TEST(QtSoundTest, WavRequestFromTheNetworkThreadPlaysOrLogs) {
     TempDir dir;
     const std::string wav = (dir.path / "ding.wav").string();
@@ -24,20 +37,16 @@ TEST(QtSoundTest, WavRequestFromTheNetworkThreadPlaysOrLogs) {
         QtWavPlayer player(log);
         std::thread network([&] { player.PlayAsync(wav); });
         network.join();
-        // Without an output the line comes once the request reached the player's thread;
-        // with one, no line may come in the time that takes.
-        const bool noOutput = QMediaDevices::defaultAudioOutput().isNull();
-        std::vector<std::string> lines;
-        for (int waited = 0; lines.empty() && waited < (noOutput ? 5000 : 200); waited += 10) {
-            QTest::qWait(10);
-            lines = log.Take();
-        }
-        EXPECT_EQ(lines, noOutput
-                             ? std::vector<std::string>{"No audio output: " + wav + " not played."}
-                             : std::vector<std::string>{});
+        // Once the request has reached the player's thread: a line without an output,
+        // none with one.
+        ASSERT_TRUE(RunPostedEvents());
+        EXPECT_EQ(log.Take(),
+                  QMediaDevices::defaultAudioOutput().isNull()
+                      ? std::vector<std::string>{"No audio output: " + wav + " not played."}
+                      : std::vector<std::string>{});
         player.PlayAsync(wav); // still queued when the player goes
     }
-    QTest::qWait(50);
+    ASSERT_TRUE(RunPostedEvents());
     EXPECT_TRUE(log.Take().empty());
 }
 
@@ -47,15 +56,15 @@ TEST(QtSoundTest, FocusGoesBackToTheRememberedWindow) {
     first.show();
     second.show();
     first.activateWindow();
-    QTRY_VERIFY(QApplication::activeWindow() == &first);
+    ASSERT_TRUE(BecomesActive(first));
     QtFocusKeeper keeper;
     keeper.RememberForeground();
-    QTest::qWait(10);
+    ASSERT_TRUE(RunPostedEvents()); // remembered on the user-interface thread
     second.activateWindow();
-    QTRY_VERIFY(QApplication::activeWindow() == &second);
+    ASSERT_TRUE(BecomesActive(second));
     std::thread network([&] { keeper.RestoreForeground(); });
     network.join();
-    QTRY_VERIFY(QApplication::activeWindow() == &first);
+    EXPECT_TRUE(BecomesActive(first));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -59,6 +60,17 @@ TEST(ToolWindow, PlacedFromTheStoredRectangleHiddenOnCloseAndRecorded) {
     window.SetTopmost(false);
     EXPECT_TRUE(window.isVisible()) << "leaving the top keeps the window shown";
     EXPECT_EQ(stored, resized);
+
+    // Made full screen (its decorations change), it stays so; the normal rectangle is kept.
+    window.hide();
+    window.PlaceStored(false);
+    window.Toggle();
+    const Rect normal = stored;
+    window.showFullScreen();
+    EXPECT_TRUE(WaitFor([&] { return window.geometry() == window.screen()->geometry(); }, 5000));
+    EXPECT_TRUE(window.isFullScreen());
+    EXPECT_EQ(stored, normal);
+    window.showNormal();
 
     Rect empty{};
     ToolWindow fresh("TavClient InvDlg", empty, &owner);
