@@ -174,21 +174,14 @@ bool TlsChannel::Pending() const {
     return SSL_pending(state_->ssl) > 0;
 }
 
-bool TlsChannel::WriteAll(std::string_view bytes, int waitMs) {
-    while (!bytes.empty()) {
-        ERR_clear_error();
-        std::size_t written = 0;
-        const int status = SSL_write_ex(state_->ssl, bytes.data(), bytes.size(), &written);
-        if (status == 1) {
-            bytes.remove_prefix(written);
-            continue;
-        }
-        const int error = SSL_get_error(state_->ssl, status);
-        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return false;
-        if (!WaitFor(state_->fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, waitMs))
-            return false;
-    }
-    return true;
+long TlsChannel::Write(std::string_view bytes) {
+    if (bytes.empty()) return 0;
+    ERR_clear_error();
+    std::size_t written = 0;
+    const int status = SSL_write_ex(state_->ssl, bytes.data(), bytes.size(), &written);
+    if (status == 1) return static_cast<long>(written);
+    const int error = SSL_get_error(state_->ssl, status);
+    return error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? 0 : -1;
 }
 
 void TlsChannel::Shutdown() {

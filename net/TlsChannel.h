@@ -40,8 +40,10 @@ public:
     // Bytes decrypted and waiting inside the channel, which the socket's readiness will not
     // announce.
     bool Pending() const;
-    // Writes all the bytes, waiting at most waitMs for room each time; false on failure.
-    bool WriteAll(std::string_view bytes, int waitMs);
+    // Writes what the connection takes now, never waiting: the count written (0 when the
+    // socket must become writable first), -1 on failure. After 0, the next call must
+    // offer at least the same bytes again.
+    long Write(std::string_view bytes);
     // Tells the peer the connection ends (best effort, never waits).
     void Shutdown();
 

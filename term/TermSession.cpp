@@ -10,7 +10,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -144,28 +143,21 @@ void TermSession::OnConnectResult(const ConnectResult& result,
 }
 
 void TermSession::Adopt(int fd, std::unique_ptr<TlsChannel> tls) {
-    if (fd_ >= 0) { // the socket left open by a failed send is replaced
+    if (fd_ >= 0) { // not expected: every close clears it
         loop_.Unwatch(fd_);
         ::close(fd_);
     }
     fd_ = fd;
     tls_ = std::move(tls);
     connected_ = true;
+    outgoing_.clear();
+    outgoingSent_ = 0;
     ++connectionSerial_;
     reconnect_.Connected(SteadyNow());
     StartProtocol();
     if (fd_ < 0) return;
     loop_.WatchReadable(fd_, [this] {
-        if (TermReceive() >= 0) return;
-        if (connected_) {
-            CloseConnection();
-        } else { // closed after a failed send: drop it quietly
-            loop_.Unwatch(fd_);
-            ::close(fd_);
-            fd_ = -1;
-            tls_.reset();
-        }
-        OnConnectionLost();
+        if (TermReceive() < 0) LoseConnection();
     });
 }
 
@@ -185,6 +177,9 @@ void TermSession::CloseConnection() {
     if (tls_ && services_.status) services_.status->ShowTermSecure(false);
     tls_.reset();
     connected_ = false;
+    outgoing_.clear();
+    outgoingSent_ = 0;
+    sendFailure_.clear();
     ++connectionSerial_;
     StopProtocol();
     if (services_.status) services_.status->ShowTermState(false);
@@ -194,7 +189,8 @@ void TermSession::CloseConnection() {
 // --- receiving ----------------------------------------------------------------------
 
 int TermSession::TermReceive() {
-    if (fd_ < 0) return -1;
+    // After a failed send nothing more is read: the connection is ending.
+    if (fd_ < 0 || !connected_) return -1;
     int total = 0;
     for (int block = 0; block < kReceiveBlocksPerWake && fd_ >= 0; ++block) {
         char buffer[kReceiveBlock];
@@ -203,7 +199,7 @@ int TermSession::TermReceive() {
             if (n < 0) return -1;
             if (n == 0) return total;
             ReceiveBytes(buffer, static_cast<std::size_t>(n));
-            if (protocol_ && protocol_->HasFailed()) return -1;
+            if (!connected_ || (protocol_ && protocol_->HasFailed())) return -1;
             total += static_cast<int>(n);
             continue;
         }
@@ -214,7 +210,7 @@ int TermSession::TermReceive() {
         }
         if (n == 0) return -1;
         ReceiveBytes(buffer, static_cast<std::size_t>(n));
-        if (protocol_ && protocol_->HasFailed()) return -1;
+        if (!connected_ || (protocol_ && protocol_->HasFailed())) return -1;
         total += static_cast<int>(n);
         if (static_cast<std::size_t>(n) < sizeof buffer) break; // nothing more waiting
     }
@@ -222,10 +218,7 @@ int TermSession::TermReceive() {
     // not tell of it: read it on the loop's next turn.
     if (tls_ && tls_->Pending()) {
         loop_.Post([this, alive = std::weak_ptr<int>(alive_)] {
-            if (!alive.expired() && TermReceive() < 0 && connected_) {
-                CloseConnection();
-                OnConnectionLost();
-            }
+            if (!alive.expired() && Open() && TermReceive() < 0) LoseConnection();
         });
     }
     return total;
@@ -338,39 +331,6 @@ int TermSession::TermSendAll(std::string_view bytes) {
         bytes = escaped;
     }
     return SendRaw(bytes);
-}
-
-int TermSession::SendRaw(std::string_view bytes) {
-    if (tls_ && fd_ >= 0) {
-        if (!tls_->WriteAll(bytes, kSendWaitMs)) {
-            connected_ = false;
-            return -1;
-        }
-        if (services_.onSent) services_.onSent(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    if (fd_ < 0) { // a connection without a socket (replay): record only
-        if (services_.onSent) services_.onSent(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-            // The buffer is full: wait, boundedly, for room rather than spinning.
-            pollfd p{fd_, POLLOUT, 0};
-            if (errno == EINTR || ::poll(&p, 1, kSendWaitMs) > 0) continue;
-            connected_ = false;
-            return -1;
-        }
-        if (n <= 0) {
-            connected_ = false;
-            return -1;
-        }
-        if (services_.onSent) services_.onSent(bytes.substr(sent, static_cast<std::size_t>(n)));
-        sent += static_cast<std::size_t>(n);
-    }
-    return static_cast<int>(sent);
 }
 
 void TermSession::Send(std::string_view reaction) {
