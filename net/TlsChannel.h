@@ -30,9 +30,10 @@ public:
     TlsChannel(const TlsChannel&) = delete;
     TlsChannel& operator=(const TlsChannel&) = delete;
 
-    // Runs the handshake within `timeout` (SNI and host-name check use `host`).
+    // Runs the handshake within `timeout` (SNI and host-name check use `host`); it stops
+    // as failed once `cancelFd` (when not -1) becomes readable.
     static TlsHandshake Handshake(int fd, const std::string& host,
-                                  std::chrono::milliseconds timeout);
+                                  std::chrono::milliseconds timeout, int cancelFd = -1);
 
     // Decrypted bytes: the count read, 0 when nothing is there yet, -1 when the peer closed
     // or the connection failed.

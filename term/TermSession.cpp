@@ -100,13 +100,29 @@ int TermSession::TermConnect(std::function<void(int)> done) {
 int TermSession::StartConnect(std::function<void(int)> done) {
     if (!ValidateAddress()) return -1;
     if (!started_ && !TermStartup()) return -1;
-    if (connector_.Pending()) return 0; // already on its way
-    PrintLocal(Format("Connecting to %s %d ...\r\n", settings_.addy, ConnectPort()));
+    if (Connecting()) return 0; // already on its way
+    const std::string where = Format("%s %d", settings_.addy, ConnectPort());
+    PrintLocal("Connecting to " + where + " ...\r\n");
+    const std::uint64_t attempt = ++connectAttempt_;
     connector_.Start(
         settings_.addy, ConnectPort(),
         [this, done = std::move(done)](ConnectResult result) { OnConnectResult(result, done); },
         tlsOptions_.enabled);
+    // A quick connect says nothing more; a host that keeps it waiting is shown, with the
+    // way out.
+    loop_.SingleShot(kStalledConnectMs, [this, alive = std::weak_ptr<int>(alive_), attempt, where] {
+        if (!alive.expired() && attempt == connectAttempt_ && connector_.Pending())
+            ShowMessageText("TavTerm: still connecting to " + where + "... (Disconnect stops it)");
+    });
     return 0;
+}
+
+bool TermSession::DropConnect() {
+    const bool pending = Connecting();
+    ++connectAttempt_; // a certificate question still open is answered No
+    connector_.Cancel();
+    askingTrust_ = false;
+    return pending;
 }
 
 void TermSession::OnConnectResult(const ConnectResult& result,
@@ -116,17 +132,31 @@ void TermSession::OnConnectResult(const ConnectResult& result,
                                                                       : "Connect()\r\n");
         PrintLocal(result.reason);
         PrintLocal("\r\n");
+        ShowConnectionText("TavTerm: not connected.");
         if (done) done(-1);
         return;
     }
-    if (result.tls && !AcceptCertificate(*result.tls, ConnectPort())) {
-        result.tls->channel->Shutdown();
-        ::close(result.fd);
-        PrintLocal("Connect()\r\nThe server's certificate was not accepted.\r\n");
-        if (done) done(-1);
-        // A reconnect would only ask again, or show the changed certificate again.
-        CancelReconnect();
-        return;
+    if (result.tls) {
+        const std::uint64_t attempt = connectAttempt_;
+        const std::weak_ptr<int> alive = alive_;
+        askingTrust_ = true;
+        const bool accepted = AcceptCertificate(*result.tls, ConnectPort());
+        // The session may have ended, or the connect been stopped by the user or a
+        // profile switch, while the question was open.
+        const bool dropped = alive.expired() || attempt != connectAttempt_;
+        if (!accepted || dropped) {
+            result.tls->channel->Shutdown();
+            ::close(result.fd);
+            if (dropped) return;
+            askingTrust_ = false;
+            PrintLocal("Connect()\r\nThe server's certificate was not accepted.\r\n");
+            ShowConnectionText("TavTerm: not connected.");
+            if (done) done(-1);
+            // A reconnect would only ask again, or show the changed certificate again.
+            CancelReconnect();
+            return;
+        }
+        askingTrust_ = false;
     }
     Adopt(result.fd, result.tls ? std::move(result.tls->channel) : nullptr);
     if (services_.status) services_.status->ShowTermState(true);
@@ -134,10 +164,10 @@ void TermSession::OnConnectResult(const ConnectResult& result,
     if (result.tls) {
         const std::string secure = "Secure connection (" + result.tls->version + ")";
         PrintLocal(secure + ".\r\n");
-        if (services_.status) {
-            services_.status->ShowTermSecure(true);
-            services_.status->SetMessageText("TavTerm: " + secure);
-        }
+        if (services_.status) services_.status->ShowTermSecure(true);
+        ShowMessageText("TavTerm: " + secure);
+    } else {
+        ShowConnectionText("TavTerm: connected.");
     }
     if (done) done(1);
 }
@@ -163,7 +193,11 @@ void TermSession::Adopt(int fd, std::unique_ptr<TlsChannel> tls) {
 
 void TermSession::TermDisconnect() {
     CancelReconnect();
-    CloseConnection();
+    if (DropConnect()) {
+        PrintLocal("TavTerm connect cancelled.\r\n");
+        ShowConnectionText("TavTerm: not connected.");
+    }
+    if (Open()) CloseConnection();
 }
 
 void TermSession::CloseConnection() {
@@ -183,6 +217,7 @@ void TermSession::CloseConnection() {
     ++connectionSerial_;
     StopProtocol();
     if (services_.status) services_.status->ShowTermState(false);
+    ShowConnectionText("TavTerm: not connected.");
     if (connectionListener_) connectionListener_(false);
 }
 
@@ -430,10 +465,7 @@ void TermSession::SubmitInput() {
         } else if (line == "_connect") {
             if (!connected_) TermConnect();
         } else if (line == "_disconnect") {
-            if (connected_)
-                TermDisconnect();
-            else
-                CancelReconnect();
+            TermDisconnect();
         } else if (inputVisible_) {
             screen_.AddText(line + "\r\n");
         }
