@@ -219,10 +219,8 @@ void TSDIDecFrame::OnCommand(int id) {
         if (!session.Connected() && !session.Connecting()) session.TermConnect();
         break;
     case kCmTermDisconnect:
-        if (session.Connected())
-            session.TermDisconnect();
-        else
-            session.CancelReconnect();
+        // Also stops a connect still under way, and a pending reconnect.
+        session.TermDisconnect();
         break;
     case kCmClientConnect:
         if (!client_->Connection().IsConnected()) client_->Connection().Connect();
@@ -525,7 +523,7 @@ bool TSDIDecFrame::TermConnected() {
 void TSDIDecFrame::TermDisconnect() {
     // A connect still under way would otherwise complete into the new profile.
     term_->Session().CancelConnect();
-    if (term_->Session().Connected()) term_->Session().TermDisconnect();
+    term_->Session().TermDisconnect();
 }
 
 void TSDIDecFrame::ClientDisconnect() {

@@ -17,6 +17,14 @@ void BatchingEventLoop::WatchReadable(int fd, Callback onReadable) {
     loop_.WatchReadable(fd, std::move(onReadable));
 }
 
+void BatchingEventLoop::WatchWritable(int fd, Callback onWritable) {
+    loop_.WatchWritable(fd, std::move(onWritable));
+}
+
+void BatchingEventLoop::UnwatchWritable(int fd) {
+    loop_.UnwatchWritable(fd);
+}
+
 void BatchingEventLoop::Unwatch(int fd) {
     loop_.Unwatch(fd);
 }

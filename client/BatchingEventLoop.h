@@ -21,6 +21,8 @@ public:
     BatchingEventLoop& operator=(const BatchingEventLoop&) = delete;
 
     void WatchReadable(int fd, Callback onReadable) override;
+    void WatchWritable(int fd, Callback onWritable) override;
+    void UnwatchWritable(int fd) override;
     void Unwatch(int fd) override;
     void StartTimer(int id, int periodMs, Callback onTick) override;
     void StopTimer(int id) override;

@@ -4,6 +4,8 @@
 #include "settings/LineScanner.h"
 #include "settings/TextMode.h"
 
+#include <filesystem>
+
 namespace tav {
 
 namespace {
@@ -47,6 +49,12 @@ bool CertificateTrust::Trust(std::string_view host, int port, std::string_view f
     }
     text += key + " " + std::string(fingerprint) + "\n";
     return WriteFileAtomically(path_, text);
+}
+
+std::string CertificateTrust::ShownPath() const {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path_, error);
+    return error ? path_ : absolute.lexically_normal().string();
 }
 
 std::string CertificateTrustPath(std::string_view root, std::string_view profile) {

@@ -20,6 +20,8 @@ public:
     bool Trust(std::string_view host, int port, std::string_view fingerprint) const;
 
     const std::string& Path() const { return path_; }
+    // The path as messages show it: absolute, whatever the working directory.
+    std::string ShownPath() const;
 
 private:
     std::string path_;

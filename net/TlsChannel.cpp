@@ -23,13 +23,14 @@ std::string LastError(const char* fallback) {
     return text;
 }
 
-bool WaitFor(int fd, short events, int ms) {
-    pollfd p{fd, events, 0};
+// Waits for `events` on fd; false on the time-out, or once cancelFd is readable.
+bool WaitFor(int fd, short events, int ms, int cancelFd) {
+    pollfd p[2] = {{fd, events, 0}, {cancelFd, POLLIN, 0}};
     int ready;
     do {
-        ready = ::poll(&p, 1, ms);
+        ready = ::poll(p, cancelFd >= 0 ? 2 : 1, ms);
     } while (ready < 0 && errno == EINTR);
-    return ready > 0;
+    return ready > 0 && p[1].revents == 0;
 }
 
 std::string Fingerprint(X509* certificate) {
@@ -96,7 +97,7 @@ TlsChannel::TlsChannel(std::unique_ptr<State> state) : state_(std::move(state)) 
 TlsChannel::~TlsChannel() = default;
 
 TlsHandshake TlsChannel::Handshake(int fd, const std::string& host,
-                                   std::chrono::milliseconds timeout) {
+                                   std::chrono::milliseconds timeout, int cancelFd) {
     TlsHandshake result;
     auto state = std::make_unique<State>();
     state->fd = fd;
@@ -139,7 +140,7 @@ TlsHandshake TlsChannel::Handshake(int fd, const std::string& host,
             deadline - std::chrono::steady_clock::now());
         if ((error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) && left.count() > 0 &&
             WaitFor(fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT,
-                    static_cast<int>(left.count())))
+                    static_cast<int>(left.count()), cancelFd))
             continue;
         result.error = left.count() <= 0 ? "the secure handshake timed out"
                                          : LastError("the server ended the secure handshake");
@@ -174,21 +175,14 @@ bool TlsChannel::Pending() const {
     return SSL_pending(state_->ssl) > 0;
 }
 
-bool TlsChannel::WriteAll(std::string_view bytes, int waitMs) {
-    while (!bytes.empty()) {
-        ERR_clear_error();
-        std::size_t written = 0;
-        const int status = SSL_write_ex(state_->ssl, bytes.data(), bytes.size(), &written);
-        if (status == 1) {
-            bytes.remove_prefix(written);
-            continue;
-        }
-        const int error = SSL_get_error(state_->ssl, status);
-        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return false;
-        if (!WaitFor(state_->fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, waitMs))
-            return false;
-    }
-    return true;
+long TlsChannel::Write(std::string_view bytes) {
+    if (bytes.empty()) return 0;
+    ERR_clear_error();
+    std::size_t written = 0;
+    const int status = SSL_write_ex(state_->ssl, bytes.data(), bytes.size(), &written);
+    if (status == 1) return static_cast<long>(written);
+    const int error = SSL_get_error(state_->ssl, status);
+    return error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE ? 0 : -1;
 }
 
 void TlsChannel::Shutdown() {

@@ -30,9 +30,10 @@ public:
     TlsChannel(const TlsChannel&) = delete;
     TlsChannel& operator=(const TlsChannel&) = delete;
 
-    // Runs the handshake within `timeout` (SNI and host-name check use `host`).
+    // Runs the handshake within `timeout` (SNI and host-name check use `host`); it stops
+    // as failed once `cancelFd` (when not -1) becomes readable.
     static TlsHandshake Handshake(int fd, const std::string& host,
-                                  std::chrono::milliseconds timeout);
+                                  std::chrono::milliseconds timeout, int cancelFd = -1);
 
     // Decrypted bytes: the count read, 0 when nothing is there yet, -1 when the peer closed
     // or the connection failed.
@@ -40,8 +41,10 @@ public:
     // Bytes decrypted and waiting inside the channel, which the socket's readiness will not
     // announce.
     bool Pending() const;
-    // Writes all the bytes, waiting at most waitMs for room each time; false on failure.
-    bool WriteAll(std::string_view bytes, int waitMs);
+    // Writes what the connection takes now, never waiting: the count written (0 when the
+    // socket must become writable first), -1 on failure. After 0, the next call must
+    // offer at least the same bytes again.
+    long Write(std::string_view bytes);
     // Tells the peer the connection ends (best effort, never waits).
     void Shutdown();
 

@@ -15,6 +15,11 @@ public:
     // Calls onReadable on the loop's thread whenever fd is readable (data, end of stream
     // or an error) until Unwatch(fd).
     virtual void WatchReadable(int fd, Callback onReadable) = 0;
+    // Calls onWritable on the loop's thread whenever fd can take more bytes (or has
+    // failed) until UnwatchWritable(fd) or Unwatch(fd).
+    virtual void WatchWritable(int fd, Callback onWritable) = 0;
+    virtual void UnwatchWritable(int fd) = 0;
+    // Ends every watch of fd.
     virtual void Unwatch(int fd) = 0;
 
     // Starts timer `id`, firing every periodMs; starting a running timer restarts it.

@@ -25,8 +25,17 @@ void PollEventLoop::WatchReadable(int fd, Callback onReadable) {
     watches_[fd] = std::move(onReadable);
 }
 
+void PollEventLoop::WatchWritable(int fd, Callback onWritable) {
+    writeWatches_[fd] = std::move(onWritable);
+}
+
+void PollEventLoop::UnwatchWritable(int fd) {
+    writeWatches_.erase(fd);
+}
+
 void PollEventLoop::Unwatch(int fd) {
     watches_.erase(fd);
+    writeWatches_.erase(fd);
 }
 
 void PollEventLoop::StartTimer(int id, int periodMs, Callback onTick) {
@@ -94,19 +103,22 @@ void PollEventLoop::RunOnce(std::chrono::milliseconds wait) {
     if (wakeRead_ >= 0) fds.push_back({wakeRead_, POLLIN, 0});
     for (const auto& [fd, fn] : watches_)
         fds.push_back({fd, POLLIN, 0});
+    for (const auto& [fd, fn] : writeWatches_)
+        fds.push_back({fd, POLLOUT, 0});
     const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(timeout.count()));
 
     if (ready > 0) {
         for (const auto& p : fds) {
-            if (!(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            if (!(p.revents & (p.events | POLLHUP | POLLERR))) continue;
             if (p.fd == wakeRead_) {
                 char drain[64];
                 while (::read(wakeRead_, drain, sizeof drain) > 0) {
                 }
                 continue;
             }
-            auto it = watches_.find(p.fd);
-            if (it == watches_.end()) continue; // unwatched by an earlier callback
+            auto& watches = p.events == POLLOUT ? writeWatches_ : watches_;
+            auto it = watches.find(p.fd);
+            if (it == watches.end()) continue; // unwatched by an earlier callback
             Callback fn = it->second;
             fn();
         }

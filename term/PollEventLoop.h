@@ -19,6 +19,8 @@ public:
     PollEventLoop& operator=(const PollEventLoop&) = delete;
 
     void WatchReadable(int fd, Callback onReadable) override;
+    void WatchWritable(int fd, Callback onWritable) override;
+    void UnwatchWritable(int fd) override;
     void Unwatch(int fd) override;
     void StartTimer(int id, int periodMs, Callback onTick) override;
     void StopTimer(int id) override;
@@ -46,6 +48,7 @@ private:
     void RunDueTimers();
 
     std::map<int, Callback> watches_;
+    std::map<int, Callback> writeWatches_;
     std::map<int, Timer> timers_;
     int nextSingleShotId_ = -1;
     std::mutex postMutex_;

@@ -10,28 +10,46 @@ QtEventLoop::QtEventLoop() = default;
 
 QtEventLoop::~QtEventLoop() {
     // Children of context_ go with it; queued calls to it are dropped by Qt.
-    for (auto& [fd, notifier] : notifiers_)
-        if (notifier) notifier->setEnabled(false);
+    for (Notifiers* notifiers : {&notifiers_, &writeNotifiers_})
+        for (auto& [fd, notifier] : *notifiers)
+            if (notifier) notifier->setEnabled(false);
 }
 
-void QtEventLoop::WatchReadable(int fd, Callback onReadable) {
-    Unwatch(fd);
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &context_);
+void QtEventLoop::Watch(Notifiers& notifiers, int fd, int type, Callback fn) {
+    Retire(notifiers, fd);
+    auto* notifier = new QSocketNotifier(fd, static_cast<QSocketNotifier::Type>(type), &context_);
     // The callback may unwatch (and so retire) this very notifier: it is disabled then
     // and deleted only once control is back in the event loop.
     QObject::connect(notifier, &QSocketNotifier::activated, &context_,
-                     [fn = std::move(onReadable)] { fn(); });
-    notifiers_[fd] = notifier;
+                     [fn = std::move(fn)] { fn(); });
+    notifiers[fd] = notifier;
 }
 
-void QtEventLoop::Unwatch(int fd) {
-    auto it = notifiers_.find(fd);
-    if (it == notifiers_.end()) return;
+void QtEventLoop::Retire(Notifiers& notifiers, int fd) {
+    auto it = notifiers.find(fd);
+    if (it == notifiers.end()) return;
     if (QSocketNotifier* notifier = it->second) {
         notifier->setEnabled(false);
         notifier->deleteLater();
     }
-    notifiers_.erase(it);
+    notifiers.erase(it);
+}
+
+void QtEventLoop::WatchReadable(int fd, Callback onReadable) {
+    Watch(notifiers_, fd, QSocketNotifier::Read, std::move(onReadable));
+}
+
+void QtEventLoop::WatchWritable(int fd, Callback onWritable) {
+    Watch(writeNotifiers_, fd, QSocketNotifier::Write, std::move(onWritable));
+}
+
+void QtEventLoop::UnwatchWritable(int fd) {
+    Retire(writeNotifiers_, fd);
+}
+
+void QtEventLoop::Unwatch(int fd) {
+    Retire(notifiers_, fd);
+    Retire(writeNotifiers_, fd);
 }
 
 void QtEventLoop::StartTimer(int id, int periodMs, Callback onTick) {

@@ -25,6 +25,8 @@ public:
     QtEventLoop& operator=(const QtEventLoop&) = delete;
 
     void WatchReadable(int fd, Callback onReadable) override;
+    void WatchWritable(int fd, Callback onWritable) override;
+    void UnwatchWritable(int fd) override;
     void Unwatch(int fd) override;
     void StartTimer(int id, int periodMs, Callback onTick) override;
     void StopTimer(int id) override;
@@ -33,13 +35,19 @@ public:
 
     bool TimerActive(int id) const;
     bool Watching(int fd) const { return notifiers_.count(fd) != 0; }
+    bool WatchingWritable(int fd) const { return writeNotifiers_.count(fd) != 0; }
 
 private:
     // Receiver of queued calls and parent of the notifiers and timers; lives in the
     // thread that created the loop.
     QObject context_;
     PostedCalls posted_;
-    std::map<int, QPointer<QSocketNotifier>> notifiers_;
+    using Notifiers = std::map<int, QPointer<QSocketNotifier>>;
+    void Watch(Notifiers& notifiers, int fd, int type, Callback fn);
+    static void Retire(Notifiers& notifiers, int fd);
+
+    Notifiers notifiers_;
+    Notifiers writeNotifiers_;
     std::map<int, QTimer*> timers_;
 };
 

@@ -2,6 +2,10 @@
 #include "settings/Latin1Text.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <vector>
 
 namespace tav {
 
@@ -32,6 +36,25 @@ bool QtMessageBoxes::AskYesNo(std::string_view text, std::string_view title) {
     box.setDefaultButton(QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::size_t QtMessageBoxes::Ask(std::string_view text, std::string_view title,
+                                std::span<const std::string_view> buttons,
+                                std::size_t defaultButton) {
+    QMessageBox box(QMessageBox::Question, Latin1ToQString(title), Latin1ToQString(text),
+                    QMessageBox::NoButton, owner_);
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QPushButton*> pushed;
+    for (std::string_view button : buttons)
+        pushed.push_back(box.addButton(Latin1ToQString(button), QMessageBox::ActionRole));
+    if (defaultButton < pushed.size()) {
+        box.setDefaultButton(pushed[defaultButton]);
+        box.setEscapeButton(pushed[defaultButton]);
+    }
+    box.exec();
+    const auto chosen = std::find(pushed.begin(), pushed.end(), box.clickedButton());
+    return chosen == pushed.end() ? defaultButton
+                                  : static_cast<std::size_t>(chosen - pushed.begin());
 }
 
 void QtMessageBoxes::ShowMessage(std::string_view text, std::string_view title) {

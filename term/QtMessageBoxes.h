@@ -24,6 +24,9 @@ public:
     void ShowMessage(std::string_view text, std::string_view title) override;
     // Yes and No, No the default; the text is shown as plain text.
     bool AskYesNo(std::string_view text, std::string_view title) override;
+    // The buttons in the order given; the text is shown as plain text.
+    std::size_t Ask(std::string_view text, std::string_view title,
+                    std::span<const std::string_view> buttons, std::size_t defaultButton) override;
 
 private:
     QWidget* owner_;

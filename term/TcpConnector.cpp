@@ -8,6 +8,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -49,10 +50,18 @@ std::string SocketErrorText(int error) {
 struct TcpConnector::Attempt {
     std::mutex mutex;
     EventLoop* loop; // null once cancelled
+    // Readable once cancelled: wakes the worker wherever it waits on its socket.
+    int cancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    Attempt() = default;
+    Attempt(const Attempt&) = delete;
+    Attempt& operator=(const Attempt&) = delete;
+    ~Attempt() {
+        if (cancelFd >= 0) ::close(cancelFd);
+    }
 };
 
 ConnectResult TcpConnector::OpenBlocking(const std::string& host, int port,
-                                         std::chrono::milliseconds timeout) {
+                                         std::chrono::milliseconds timeout, int cancelFd) {
     ConnectResult result;
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
@@ -83,12 +92,13 @@ ConnectResult TcpConnector::OpenBlocking(const std::string& host, int port,
 
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
         if (errno != EINPROGRESS) return fail(SocketErrorText(errno));
-        pollfd p{fd, POLLOUT, 0};
+        pollfd p[2] = {{fd, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
         int ready;
         do {
-            ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
+            ready = ::poll(p, cancelFd >= 0 ? 2 : 1, static_cast<int>(timeout.count()));
         } while (ready < 0 && errno == EINTR);
         if (ready == 0) return fail(SocketErrorText(ETIMEDOUT));
+        if (p[1].revents != 0) return fail(SocketErrorText(ECANCELED));
         int error = 0;
         socklen_t len = sizeof error;
         ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
@@ -108,10 +118,10 @@ void TcpConnector::Start(std::string host, int port, Done done, bool tls) {
     // cancel and the delivery run on the loop's thread, so `this` is safe to use there.
     std::thread([this, attempt, host = std::move(host), port, done = std::move(done),
                  tls]() mutable {
-        ConnectResult result = OpenBlocking(host, port, kConnectTimeout);
+        ConnectResult result = OpenBlocking(host, port, kConnectTimeout, attempt->cancelFd);
         if (tls && result.fd >= 0) {
             result.tls = std::make_shared<TlsHandshake>(
-                TlsChannel::Handshake(result.fd, host, kConnectTimeout));
+                TlsChannel::Handshake(result.fd, host, kConnectTimeout, attempt->cancelFd));
             if (!result.tls->channel) {
                 ::close(result.fd);
                 result.fd = -1;
@@ -145,6 +155,10 @@ void TcpConnector::Cancel() {
     {
         std::lock_guard lock(attempt_->mutex);
         attempt_->loop = nullptr;
+    }
+    if (attempt_->cancelFd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(attempt_->cancelFd, &one, sizeof one);
     }
     attempt_.reset();
 }

@@ -26,7 +26,8 @@ struct ConnectResult {
 // Resolves a host (dotted IPv4 or a name) and connects to it on a worker thread, so the
 // user-interface thread never waits on a lookup or a dead host. The result is delivered
 // through the loop's Post, on the loop's thread. Cancel() (or destruction) drops a result
-// still to come; its socket is then closed by the worker.
+// still to come and stops the worker's connect or handshake where it waits; the worker
+// then closes its socket (a host lookup under way runs to its end first).
 class TcpConnector {
 public:
     using Done = std::function<void(ConnectResult)>;
@@ -43,9 +44,10 @@ public:
     bool Pending() const { return attempt_ != nullptr; }
 
     // The blocking work itself, also usable on its own: lookup, socket options (send
-    // buffer 16384, address reuse, linger 0), connect with a time-out, non-blocking.
+    // buffer 16384, address reuse, linger 0), connect with a time-out, non-blocking. The
+    // connect fails at once when `cancelFd` (when not -1) becomes readable.
     static ConnectResult OpenBlocking(const std::string& host, int port,
-                                      std::chrono::milliseconds timeout);
+                                      std::chrono::milliseconds timeout, int cancelFd = -1);
 
 private:
     struct Attempt;

@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -100,13 +99,29 @@ int TermSession::TermConnect(std::function<void(int)> done) {
 int TermSession::StartConnect(std::function<void(int)> done) {
     if (!ValidateAddress()) return -1;
     if (!started_ && !TermStartup()) return -1;
-    if (connector_.Pending()) return 0; // already on its way
-    PrintLocal(Format("Connecting to %s %d ...\r\n", settings_.addy, ConnectPort()));
+    if (Connecting()) return 0; // already on its way
+    const std::string where = Format("%s %d", settings_.addy, ConnectPort());
+    PrintLocal("Connecting to " + where + " ...\r\n");
+    const std::uint64_t attempt = ++connectAttempt_;
     connector_.Start(
         settings_.addy, ConnectPort(),
         [this, done = std::move(done)](ConnectResult result) { OnConnectResult(result, done); },
         tlsOptions_.enabled);
+    // A quick connect says nothing more; a host that keeps it waiting is shown, with the
+    // way out.
+    loop_.SingleShot(kStalledConnectMs, [this, alive = std::weak_ptr<int>(alive_), attempt, where] {
+        if (!alive.expired() && attempt == connectAttempt_ && connector_.Pending())
+            ShowMessageText("TavTerm: still connecting to " + where + "... (Disconnect stops it)");
+    });
     return 0;
+}
+
+bool TermSession::DropConnect() {
+    const bool pending = Connecting();
+    ++connectAttempt_; // a certificate question still open is answered No
+    connector_.Cancel();
+    askingTrust_ = false;
+    return pending;
 }
 
 void TermSession::OnConnectResult(const ConnectResult& result,
@@ -116,17 +131,31 @@ void TermSession::OnConnectResult(const ConnectResult& result,
                                                                       : "Connect()\r\n");
         PrintLocal(result.reason);
         PrintLocal("\r\n");
+        ShowConnectionText("TavTerm: not connected.");
         if (done) done(-1);
         return;
     }
-    if (result.tls && !AcceptCertificate(*result.tls, ConnectPort())) {
-        result.tls->channel->Shutdown();
-        ::close(result.fd);
-        PrintLocal("Connect()\r\nThe server's certificate was not accepted.\r\n");
-        if (done) done(-1);
-        // A reconnect would only ask again, or show the changed certificate again.
-        CancelReconnect();
-        return;
+    if (result.tls) {
+        const std::uint64_t attempt = connectAttempt_;
+        const std::weak_ptr<int> alive = alive_;
+        askingTrust_ = true;
+        const bool accepted = AcceptCertificate(*result.tls, ConnectPort());
+        // The session may have ended, or the connect been stopped by the user or a
+        // profile switch, while the question was open.
+        const bool dropped = alive.expired() || attempt != connectAttempt_;
+        if (!accepted || dropped) {
+            result.tls->channel->Shutdown();
+            ::close(result.fd);
+            if (dropped) return;
+            askingTrust_ = false;
+            PrintLocal("Connect()\r\nThe server's certificate was not accepted.\r\n");
+            ShowConnectionText("TavTerm: not connected.");
+            if (done) done(-1);
+            // A reconnect would only ask again, or show the changed certificate again.
+            CancelReconnect();
+            return;
+        }
+        askingTrust_ = false;
     }
     Adopt(result.fd, result.tls ? std::move(result.tls->channel) : nullptr);
     if (services_.status) services_.status->ShowTermState(true);
@@ -134,43 +163,40 @@ void TermSession::OnConnectResult(const ConnectResult& result,
     if (result.tls) {
         const std::string secure = "Secure connection (" + result.tls->version + ")";
         PrintLocal(secure + ".\r\n");
-        if (services_.status) {
-            services_.status->ShowTermSecure(true);
-            services_.status->SetMessageText("TavTerm: " + secure);
-        }
+        if (services_.status) services_.status->ShowTermSecure(true);
+        ShowMessageText("TavTerm: " + secure);
+    } else {
+        ShowConnectionText("TavTerm: connected.");
     }
     if (done) done(1);
 }
 
 void TermSession::Adopt(int fd, std::unique_ptr<TlsChannel> tls) {
-    if (fd_ >= 0) { // the socket left open by a failed send is replaced
+    if (fd_ >= 0) { // not expected: every close clears it
         loop_.Unwatch(fd_);
         ::close(fd_);
     }
     fd_ = fd;
     tls_ = std::move(tls);
     connected_ = true;
+    outgoing_.clear();
+    outgoingSent_ = 0;
     ++connectionSerial_;
     reconnect_.Connected(SteadyNow());
     StartProtocol();
     if (fd_ < 0) return;
     loop_.WatchReadable(fd_, [this] {
-        if (TermReceive() >= 0) return;
-        if (connected_) {
-            CloseConnection();
-        } else { // closed after a failed send: drop it quietly
-            loop_.Unwatch(fd_);
-            ::close(fd_);
-            fd_ = -1;
-            tls_.reset();
-        }
-        OnConnectionLost();
+        if (TermReceive() < 0) LoseConnection();
     });
 }
 
 void TermSession::TermDisconnect() {
     CancelReconnect();
-    CloseConnection();
+    if (DropConnect()) {
+        PrintLocal("TavTerm connect cancelled.\r\n");
+        ShowConnectionText("TavTerm: not connected.");
+    }
+    if (Open()) CloseConnection();
 }
 
 void TermSession::CloseConnection() {
@@ -184,16 +210,21 @@ void TermSession::CloseConnection() {
     if (tls_ && services_.status) services_.status->ShowTermSecure(false);
     tls_.reset();
     connected_ = false;
+    outgoing_.clear();
+    outgoingSent_ = 0;
+    sendFailure_.clear();
     ++connectionSerial_;
     StopProtocol();
     if (services_.status) services_.status->ShowTermState(false);
+    ShowConnectionText("TavTerm: not connected.");
     if (connectionListener_) connectionListener_(false);
 }
 
 // --- receiving ----------------------------------------------------------------------
 
 int TermSession::TermReceive() {
-    if (fd_ < 0) return -1;
+    // After a failed send nothing more is read: the connection is ending.
+    if (fd_ < 0 || !connected_) return -1;
     int total = 0;
     for (int block = 0; block < kReceiveBlocksPerWake && fd_ >= 0; ++block) {
         char buffer[kReceiveBlock];
@@ -202,7 +233,7 @@ int TermSession::TermReceive() {
             if (n < 0) return -1;
             if (n == 0) return total;
             ReceiveBytes(buffer, static_cast<std::size_t>(n));
-            if (protocol_ && protocol_->HasFailed()) return -1;
+            if (!connected_ || (protocol_ && protocol_->HasFailed())) return -1;
             total += static_cast<int>(n);
             continue;
         }
@@ -213,7 +244,7 @@ int TermSession::TermReceive() {
         }
         if (n == 0) return -1;
         ReceiveBytes(buffer, static_cast<std::size_t>(n));
-        if (protocol_ && protocol_->HasFailed()) return -1;
+        if (!connected_ || (protocol_ && protocol_->HasFailed())) return -1;
         total += static_cast<int>(n);
         if (static_cast<std::size_t>(n) < sizeof buffer) break; // nothing more waiting
     }
@@ -221,10 +252,7 @@ int TermSession::TermReceive() {
     // not tell of it: read it on the loop's next turn.
     if (tls_ && tls_->Pending()) {
         loop_.Post([this, alive = std::weak_ptr<int>(alive_)] {
-            if (!alive.expired() && TermReceive() < 0 && connected_) {
-                CloseConnection();
-                OnConnectionLost();
-            }
+            if (!alive.expired() && Open() && TermReceive() < 0) LoseConnection();
         });
     }
     return total;
@@ -339,39 +367,6 @@ int TermSession::TermSendAll(std::string_view bytes) {
     return SendRaw(bytes);
 }
 
-int TermSession::SendRaw(std::string_view bytes) {
-    if (tls_ && fd_ >= 0) {
-        if (!tls_->WriteAll(bytes, kSendWaitMs)) {
-            connected_ = false;
-            return -1;
-        }
-        if (services_.onSent) services_.onSent(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    if (fd_ < 0) { // a connection without a socket (replay): record only
-        if (services_.onSent) services_.onSent(bytes);
-        return static_cast<int>(bytes.size());
-    }
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-            // The buffer is full: wait, boundedly, for room rather than spinning.
-            pollfd p{fd_, POLLOUT, 0};
-            if (errno == EINTR || ::poll(&p, 1, kSendWaitMs) > 0) continue;
-            connected_ = false;
-            return -1;
-        }
-        if (n <= 0) {
-            connected_ = false;
-            return -1;
-        }
-        if (services_.onSent) services_.onSent(bytes.substr(sent, static_cast<std::size_t>(n)));
-        sent += static_cast<std::size_t>(n);
-    }
-    return static_cast<int>(sent);
-}
-
 void TermSession::Send(std::string_view reaction) {
     TermSend(GameBytes(reaction), false, true);
 }
@@ -461,10 +456,7 @@ void TermSession::SubmitInput() {
         } else if (line == "_connect") {
             if (!connected_) TermConnect();
         } else if (line == "_disconnect") {
-            if (connected_)
-                TermDisconnect();
-            else
-                CancelReconnect();
+            TermDisconnect();
         } else if (inputVisible_) {
             screen_.AddText(line + "\r\n");
         }

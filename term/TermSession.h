@@ -45,8 +45,12 @@ inline constexpr std::size_t kRecentTextChars = 16383;
 inline constexpr std::size_t kMaxCommandStringChars = 255;
 inline constexpr int kMaxCountdownSeconds = 60;
 inline constexpr int kFunctionKeys = 12;
-// How long a send may wait for room in a full socket buffer before it counts as failed.
-inline constexpr int kSendWaitMs = 5000;
+// Bytes sent and not yet taken by the socket wait in the session, at most this many; a
+// send that would pass the bound fails, and the connection ends (a server that has
+// stopped reading).
+inline constexpr std::size_t kMaxPendingSendBytes = 4 << 20;
+// A connect or secure handshake still under way after this long is shown in the status bar.
+inline constexpr int kStalledConnectMs = 1000;
 
 // Everything the session reaches outside itself. Any pointer may be null: that part of
 // the program is simply not there (a tool, a test).
@@ -96,20 +100,22 @@ public:
     // and connect run; `done` then receives 1 (connected) or -1 on the loop's thread.
     // A reconnect still pending is cancelled: the user's connect replaces it.
     int TermConnect(std::function<void(int)> done = {});
-    // The user's disconnect: also cancels a pending reconnect.
+    // The user's disconnect: closes the connection, or stops a connect still under way
+    // (its handshake and certificate question included), and cancels a pending reconnect.
     void TermDisconnect();
-    // Drops a connect still in progress and any pending reconnect (profile switch,
-    // shut-down).
+    // Drops, without a word, a connect still in progress (its certificate question is then
+    // answered No) and any pending reconnect (profile switch, shut-down).
     void CancelConnect() {
         CancelReconnect();
-        connector_.Cancel();
+        DropConnect();
     }
     bool Connected() const { return connected_; }
     // Told true when a connection opens and false when it is closed.
     void SetConnectionListener(std::function<void(bool)> listener) {
         connectionListener_ = std::move(listener);
     }
-    bool Connecting() const { return connector_.Pending(); }
+    // A connect is under way: lookup, connect, handshake or the certificate question.
+    bool Connecting() const { return connector_.Pending() || askingTrust_; }
     // Takes fd as the open connection (secure through `tls` when given); -1 makes a
     // connection without a socket whose sends are only reported to onSent (the replay tool).
     void Adopt(int fd, std::unique_ptr<TlsChannel> tls = nullptr);
@@ -143,13 +149,17 @@ public:
     void SetColourMode(ColourMode mode) { screen_.SetColourMode(mode); }
     std::string GameBytes(std::string_view latin1) const;
     // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
-    // The bytes written (0xFF counted twice), or -1.
+    // Never waits: what the socket cannot take yet waits in the session, in order. The
+    // bytes sent or waiting (0xFF counted twice), or -1 when the send failed, which ends
+    // the connection as a lost one once the event loop has its turn.
     int TermSendAll(std::string_view bytes);
+    // Bytes sent that the socket has not taken yet.
+    std::size_t PendingSendBytes() const { return outgoing_.size() - outgoingSent_; }
     // Sends `text` (with "\n" unless raw) whole, however long, and echoes it when echo is
-    // on and input is visible, only once it was sent.
+    // on and input is visible, unless the send failed.
     int TermSend(std::string_view text, bool echo, bool raw);
     // Sends the bytes exactly as they are (no line end added, no splitting) and echoes
-    // them when input is visible; nothing at all when not connected. -1 when not sent.
+    // them when input is visible; nothing at all when not connected. -1 when the send failed.
     int SendText(std::string_view text);
     void SendCommandString(std::string_view text);
     void SendFunctionKey(int key); // 1..12
@@ -228,8 +238,25 @@ public:
 private:
     void OnConnectResult(const ConnectResult& result, const std::function<void(int)>& done);
     int StartConnect(std::function<void(int)> done);
+    // Stops a connect under way; true when there was one.
+    bool DropConnect();
+    // A connection is open, or a failed send has left its socket still to close.
+    bool Open() const { return connected_ || fd_ >= 0; }
     // Closes the connection (the disconnect message, the socket, the indicator).
     void CloseConnection();
+    // Closes a connection the peer, the network or a failed send ended, then follows the
+    // reconnect rules.
+    void LoseConnection();
+    // A send failed: says why and ends the connection once the loop has its turn, so that
+    // the telnet layer or the trigger pass on the stack keeps its objects.
+    void SendFailed(std::string_view reason);
+    // Writes what waits in the outgoing buffer as far as the socket takes it.
+    void FlushOutgoing();
+    // Writes what the socket takes now: the count, 0 when it is full, -1 on failure.
+    long WriteSome(std::string_view bytes);
+    // The status bar's message area follows the Term connection once the session has
+    // shown a text of its own there, so that none of its texts outlives its state.
+    void ShowConnectionText(std::string_view text);
     // The login after an automatic connect: user name, password, and after a pause the
     // login commands and the Client autoconnect.
     void LogIn();
@@ -270,6 +297,17 @@ private:
     int fd_ = -1;
     int port_ = -1;
     bool connected_ = false;
+    // Counts connects started and dropped; a connect's result belongs to one value.
+    std::uint64_t connectAttempt_ = 0;
+    // The certificate question of the connect under way is open.
+    bool askingTrust_ = false;
+    // The message area shows a text of the session's (ShowConnectionText).
+    bool messageShown_ = false;
+    // Bytes sent and not yet written: outgoing_ from outgoingSent_ on.
+    std::string outgoing_;
+    std::size_t outgoingSent_ = 0;
+    // Why the last send failed, said as its connection ends.
+    std::string sendFailure_;
     // Counts connections opened and closed; the login pause after an autoconnect belongs
     // to one value and is cancelled when that connection ends or another replaces it.
     std::uint64_t connectionSerial_ = 0;

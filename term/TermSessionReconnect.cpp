@@ -31,7 +31,7 @@ void TermSession::CancelReconnect() {
     reconnect_.Cancel();
     if (!pending) return;
     loop_.StopTimer(kReconnectTimer);
-    if (trying) connector_.Cancel();
+    if (trying) DropConnect();
     PrintLocal("TavTerm reconnect cancelled.\r\n");
     ShowMessageText("TavTerm reconnect cancelled.");
 }
@@ -100,7 +100,12 @@ void TermSession::TryReconnect(int attempt) {
 }
 
 void TermSession::ShowMessageText(std::string_view text) {
+    messageShown_ = true;
     if (services_.status) services_.status->SetMessageText(text);
+}
+
+void TermSession::ShowConnectionText(std::string_view text) {
+    if (messageShown_) ShowMessageText(text);
 }
 
 SteadyMs TermSession::SteadyNow() {

@@ -91,30 +91,30 @@ bool TermSession::AcceptCertificate(const TlsHandshake& handshake, int port) {
     const CertificateTrust trust(tlsOptions_.trustPath);
     const std::optional<std::string> trusted = trust.Trusted(host, port);
     if (trusted && *trusted == handshake.fingerprint) return true;
-    auto say = [this](std::string_view text, std::string_view title) {
-        if (services_.boxes) services_.boxes->ShowMessage(text, title);
-    };
+    if (!services_.boxes) return false;
     if (trusted) {
         // Never accepted quietly: someone may stand between the player and the game.
-        say("The certificate of " + where + " has changed since you trusted it.\n\n" +
-                "Trusted: " + *trusted + "\nNow:     " + handshake.fingerprint +
-                "\n\nThe connection is refused. If the game's administrators changed their "
-                "certificate, remove its line from " +
-                trust.Path() + " and connect again.",
-            "Certificate changed");
-        return false;
+        const std::string_view buttons[] = {"Trust the new certificate", "No"};
+        const std::string text =
+            "The certificate of " + where + " has changed since you trusted it.\n\n" +
+            "Trusted: " + *trusted + "\nNow:     " + handshake.fingerprint +
+            "\n\nSomeone may stand between you and the game. Trust the new certificate only "
+            "if the game's administrators say they changed it. Trusted certificates are kept in " +
+            trust.ShownPath() + ".";
+        if (services_.boxes->Ask(text, "Certificate changed", buttons, 1) != 0) return false;
+    } else {
+        const std::string question = "The certificate of " + where +
+                                     " could not be verified: " + handshake.problem +
+                                     ".\n\nSHA-256 fingerprint:\n" + handshake.fingerprint +
+                                     "\n\nTrust this certificate for " + where + " from now on?";
+        if (!services_.boxes->AskYesNo(question, "Unverified certificate")) return false;
     }
-    const std::string question = "The certificate of " + where +
-                                 " could not be verified: " + handshake.problem +
-                                 ".\n\nSHA-256 fingerprint:\n" + handshake.fingerprint +
-                                 "\n\nTrust this certificate for " + where + " from now on?";
-    if (!services_.boxes || !services_.boxes->AskYesNo(question, "Unverified certificate"))
-        return false;
+    // The connect was stopped (the user, a profile switch) while the question was open.
+    if (!askingTrust_) return false;
     if (!trust.Trust(host, port, handshake.fingerprint))
-        say("Unable to write " + trust.Path() +
-                "; the certificate is trusted for this "
-                "connection only.",
-            "Unverified certificate");
+        services_.boxes->ShowMessage("Unable to write " + trust.ShownPath() +
+                                         "; the certificate is trusted for this connection only.",
+                                     trusted ? "Certificate changed" : "Unverified certificate");
     return true;
 }
 

@@ -101,7 +101,7 @@ public:
         channel.AddText(bytes + "\r\n");
     }
 
-    // MessageBoxes: one OK button, owned by the main window.
+    // MessageBoxes, owned by the main window.
     void ShowMessage(std::string_view text, std::string_view title) override {
         if (term_.boxesOverride_) return term_.boxesOverride_->ShowMessage(text, title);
         QtMessageBoxes(term_.window()).ShowMessage(text, title);
@@ -109,6 +109,12 @@ public:
     bool AskYesNo(std::string_view text, std::string_view title) override {
         if (term_.boxesOverride_) return term_.boxesOverride_->AskYesNo(text, title);
         return QtMessageBoxes(term_.window()).AskYesNo(text, title);
+    }
+    std::size_t Ask(std::string_view text, std::string_view title,
+                    std::span<const std::string_view> buttons, std::size_t defaultButton) override {
+        if (term_.boxesOverride_)
+            return term_.boxesOverride_->Ask(text, title, buttons, defaultButton);
+        return QtMessageBoxes(term_.window()).Ask(text, title, buttons, defaultButton);
     }
 
     // TermStatus

@@ -396,6 +396,12 @@ TEST_F(UntrustedTextTest, MessageBoxesShowMarkupLiterally) {
         {"Warning...", [] { QtMessageBoxes(nullptr).AskYesNo(kMarkup, "Warning..."); },
          QMessageBox::No},
         {"Warning...", [&] { profiles.AskYesNo(kMarkup, "Warning..."); }, QMessageBox::No},
+        {"Certificate changed",
+         [] {
+             const std::string_view buttons[] = {"Trust", "No"};
+             EXPECT_EQ(QtMessageBoxes(nullptr).Ask(kMarkup, "Certificate changed", buttons, 1), 1u);
+         },
+         QMessageBox::NoButton},
         {"Error...", [&] { profiles.ShowError(kMarkup, "Error..."); }, QMessageBox::Ok},
     };
     for (const auto& [title, show, button] : rows) {

@@ -159,20 +159,29 @@ TEST_F(TinyMuxEndToEnd, NegotiatesOptionsShowsUnicodeInColourThenConnectsSecurel
     EXPECT_FALSE(session().Connected());
     EXPECT_EQ(frame->Status().TermIndicator().Image(), 0);
 
-    // Another certificate on the same port: refused with both fingerprints, no question.
+    // Another certificate on the same port: both fingerprints and where they are kept, No
+    // the default; the player trusts the new one.
     const QString second = MakeCertificate(peers, "second");
     ASSERT_FALSE(second.isEmpty());
     ASSERT_TRUE(stunnel.Restart("second")) << stunnel.Log().toStdString();
-    QString changed;
-    script.Then(AnswerBox(&changed));
-    EXPECT_FALSE(ConnectTerm());
+    QString changed, preset;
+    script.Then([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        changed = box->windowTitle() + " | " + box->text();
+        preset = box->defaultButton()->text();
+        ButtonText(box, "Trust the new certificate")->click();
+    });
+    EXPECT_TRUE(ConnectTerm());
     EXPECT_TRUE(script.Done());
     EXPECT_TRUE(changed.startsWith("Certificate changed | The certificate of " + where))
         << changed.toStdString();
-    EXPECT_TRUE(changed.contains("Trusted: " + first)) << changed.toStdString();
-    EXPECT_TRUE(changed.contains(second)) << changed.toStdString();
-    EXPECT_TRUE(WaitForText("The server's certificate was not accepted.\r\n", 2));
-    EXPECT_EQ(TrustedFile(), (where + " " + first + "\n").toLatin1());
+    EXPECT_TRUE(changed.contains("Trusted: " + first + "\nNow:     " + second))
+        << changed.toStdString();
+    EXPECT_TRUE(changed.contains(data.Path("profiles/hero/trusted-certificates.cfg")))
+        << changed.toStdString();
+    EXPECT_EQ(preset, "No");
+    EXPECT_EQ(TrustedFile(), (where + " " + second + "\n").toLatin1());
 }
 
 } // namespace

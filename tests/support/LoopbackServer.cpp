@@ -76,6 +76,18 @@ std::string LoopbackServer::Read(std::chrono::milliseconds wait) {
     }
 }
 
+bool LoopbackServer::ClientClosed(std::chrono::milliseconds wait) {
+    const auto end = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        pollfd p{clientFd_, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+        char buffer[4096];
+        if (::recv(clientFd_, buffer, sizeof buffer, 0) <= 0) return true;
+    }
+}
+
 void LoopbackServer::CloseClient() {
     if (clientFd_ >= 0) ::close(clientFd_);
     clientFd_ = -1;

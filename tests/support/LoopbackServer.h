@@ -19,6 +19,9 @@ public:
     void Send(const std::string& bytes);
     // Reads what arrives within `wait` (until nothing more comes for a short while).
     std::string Read(std::chrono::milliseconds wait = std::chrono::milliseconds(200));
+    // True once the client has closed or reset its end within `wait` (what it sent before
+    // is dropped).
+    bool ClientClosed(std::chrono::milliseconds wait = std::chrono::seconds(5));
     void CloseClient();
 
 private:

@@ -31,7 +31,8 @@ inline QPushButton* ButtonText(const QWidget* root, const QString& text) {
     return nullptr;
 }
 
-// Answers a message box with `button`; `said` gets "title | text" and `format` its format.
+// Answers a message box with `button` (NoButton: its default button); `said` gets
+// "title | text" and `format` its format.
 inline std::function<void(QWidget*)> AnswerBox(QString* said = nullptr,
                                                QMessageBox::StandardButton button = QMessageBox::Ok,
                                                Qt::TextFormat* format = nullptr) {
@@ -40,7 +41,10 @@ inline std::function<void(QWidget*)> AnswerBox(QString* said = nullptr,
         ASSERT_NE(box, nullptr) << modal->metaObject()->className();
         if (said) *said = box->windowTitle() + " | " + box->text();
         if (format) *format = box->textFormat();
-        box->button(button)->click();
+        QAbstractButton* pressed =
+            button == QMessageBox::NoButton ? box->defaultButton() : box->button(button);
+        ASSERT_NE(pressed, nullptr);
+        pressed->click();
     };
 }
 

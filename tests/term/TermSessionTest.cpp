@@ -254,6 +254,39 @@ TEST_F(SessionFixture, BurstFollowedByCloseArrivesWholeBeforeTheDisconnect) {
     EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
 }
 
+// A server that stops reading: a send never waits for it, what waits goes out in order
+// once it reads again, and a send past the bound ends the connection as a lost one, here
+// from inside the telnet layer's answer to what arrives.
+TEST_F(SessionFixture, SendsNeverWaitForTheServerAndOneThatFailsEndsTheConnection) {
+    std::vector<bool> listened;
+    session->SetConnectionListener([&](bool open) { listened.push_back(open); });
+    session->SetNegotiation(true);
+    Connect();
+    const std::string block(1 << 20, 'x');
+    EXPECT_EQ(session->TermSend(block, false, true), static_cast<int>(block.size()));
+    EXPECT_GT(session->PendingSendBytes(), 0u);
+    server.Send("still here\r\n");
+    ASSERT_TRUE(loop.RunUntil([&] { return Shown("still here"); }, 5s));
+    Type("look");
+    EXPECT_EQ(ReadUntil("look\n"), block + "look\n");
+    EXPECT_EQ(session->PendingSendBytes(), 0u);
+
+    while (session->PendingSendBytes() == 0) // until the socket takes no more
+        session->TermSend(std::string(1 << 16, 'y'), false, true);
+    session->TermSend(std::string(kMaxPendingSendBytes - session->PendingSendBytes(), 'z'), false,
+                      true);
+    server.Send(std::string("\xFF\xFD\x1F") + "after\r\n"); // IAC DO NAWS: no room to answer
+    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
+    Pump();
+    EXPECT_TRUE(Shown("Send()\r\nThe server is not reading: more than 4194304 bytes wait to be "
+                      "sent.\r\nTavTerm disconnecting...\r\n"));
+    EXPECT_EQ(TimesShown("TavTerm disconnecting"), 1u);
+    EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false}));
+    EXPECT_EQ(listened, (std::vector<bool>{true, false}));
+    EXPECT_EQ(session->PendingSendBytes(), 0u);
+    EXPECT_TRUE(server.ClientClosed());
+}
+
 // Every way of sending encodes its Latin-1 text and doubles each 0xFF byte exactly once,
 // so that "\xFF\xF4" (y-diaeresis, o-circumflex) is never read as IAC IP.
 TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteOnce) {

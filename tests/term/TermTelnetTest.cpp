@@ -2,6 +2,7 @@
 
 #include "net/TelnetCodes.h"
 #include "tests/support/TelnetBytes.h"
+#include "tests/support/TlsPeer.h"
 #include "tests/term/SessionHarness.h"
 
 using namespace tav;
@@ -103,3 +104,91 @@ TEST_F(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
     EXPECT_EQ(server.Read(100ms), "");
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
 }
+
+namespace {
+
+// Secure connections against real peers: the loopback server, which never answers a
+// handshake, and openssl's own server with a self-signed certificate.
+struct TermTls : ::testing::Test, SessionHarness {
+    TempDir temp;
+    // Relative, as the profile directory usually is.
+    std::string trustFile = std::filesystem::relative(temp.path / "trusted.cfg").string();
+    void SetUp() override { Open(Recorded()); }
+    void Secure(int port) { session->SetTls({true, port, trustFile}); }
+    // Connects and waits until the attempt has ended; whether it connected.
+    bool Connects() {
+        session->TermConnect();
+        return loop.RunUntil([&] { return !session->Connecting(); }, 10s) && session->Connected();
+    }
+};
+
+// A server that accepts and then keeps the handshake waiting: the wait shows, and the
+// user's Disconnect stops it at once, so no question and no login follow, and Connect
+// works again.
+TEST_F(TermTls, DisconnectStopsAConnectWhoseHandshakeStalls) {
+    settings.autoterm = 1;
+    CopyField(settings.user, "bob");
+    Secure(server.Port());
+    session->AutoConnect();
+    ASSERT_TRUE(server.Accept());
+    ASSERT_TRUE(loop.RunUntil([&] { return !rec.messages.empty(); }, 5s));
+    EXPECT_EQ(rec.messages, std::vector<std::string>{"TavTerm: still connecting to 127.0.0.1 " +
+                                                     std::to_string(server.Port()) +
+                                                     "... (Disconnect stops it)"});
+    Type("_disconnect");
+    EXPECT_FALSE(session->Connecting());
+    EXPECT_TRUE(Shown("TavTerm connect cancelled.\r\n"));
+    EXPECT_EQ(rec.messages.back(), "TavTerm: not connected.");
+    EXPECT_TRUE(server.ClientClosed());
+    EXPECT_EQ(session->TermConnect(), 0);
+    EXPECT_TRUE(server.Accept());
+    session->TermDisconnect();
+    EXPECT_TRUE(rec.asked.empty());
+}
+
+// The question open when the profile closes opens and trusts nothing, even answered Yes;
+// a changed certificate is refused by default or trusted anew; the status text follows
+// the connection through its end, a refused connect and a plain connection.
+TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
+    const TlsPeer peer(temp.path);
+    if (!peer.Ready()) GTEST_SKIP() << "openssl cannot serve TLS here";
+    Secure(peer.Port());
+    rec.answers = {"Yes"};
+    rec.whileAsking = [&] { session->CancelConnect(); };
+    EXPECT_FALSE(Connects());
+    EXPECT_EQ(std::tuple(rec.asked.size(), std::filesystem::exists(trustFile), rec.termStates),
+              std::tuple(1u, false, std::vector<bool>{}));
+    rec.whileAsking = nullptr;
+
+    const std::string where = "127.0.0.1:" + std::to_string(peer.Port());
+    ASSERT_TRUE(WriteTextFile(trustFile, where + " AB:CD\n"));
+    const std::string trusted = Contents(trustFile);
+    EXPECT_FALSE(Connects()); // No is the default
+    ASSERT_EQ(rec.asked.size(), 2u);
+    const std::string changed = rec.asked.back();
+    const std::size_t now = changed.find("\nNow:     ") + 10;
+    const std::string fingerprint = changed.substr(now, changed.find('\n', now) - now);
+    EXPECT_EQ(changed.substr(0, now + fingerprint.size()),
+              "Certificate changed The certificate of " + where +
+                  " has changed since you trusted it.\n\nTrusted: AB:CD\nNow:     " + fingerprint);
+    EXPECT_NE(changed.find("kept in " + (temp.path / "trusted.cfg").string() + "."),
+              std::string::npos);
+    EXPECT_EQ(Contents(trustFile), trusted);
+    rec.answers = {"Trust the new certificate"};
+    ASSERT_TRUE(Connects());
+    EXPECT_EQ(Contents(trustFile), where + " " + fingerprint + "\n");
+    EXPECT_EQ(rec.messages.back().rfind("TavTerm: Secure connection (TLSv1.", 0), 0u);
+
+    session->TermDisconnect();
+    EXPECT_EQ(rec.messages.back(), "TavTerm: not connected.");
+    const ClosedPort closed;
+    Secure(closed.Port());
+    rec.messages.clear();
+    EXPECT_FALSE(Connects());
+    session->SetTls({});
+    Connect();
+    EXPECT_EQ(rec.messages,
+              (std::vector<std::string>{"TavTerm: not connected.", "TavTerm: connected."}));
+}
+
+} // namespace

@@ -76,6 +76,15 @@ TEST(QtEventLoop, TimersPostedWorkAndReadableDescriptors) {
     ASSERT_TRUE(threeTicks());
     EXPECT_EQ(got, "ab!"); // "c" stays unread once unwatched
     EXPECT_FALSE(loop.Watching(fds[0]));
+
+    // A writable descriptor calls back until unwatched; Unwatch ends both kinds of watch.
+    int writable = 0;
+    loop.WatchReadable(fds[1], [] {});
+    loop.WatchWritable(fds[1], [&] { ++writable, loop.Unwatch(fds[1]); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writable == 1; }, 2000));
+    QTest::qWait(30);
+    EXPECT_EQ(writable, 1);
+    EXPECT_FALSE(loop.Watching(fds[1]) || loop.WatchingWritable(fds[1]));
     ::close(fds[0]);
     ::close(fds[1]);
 }
