@@ -426,25 +426,35 @@ TEST(ClientConnection, LargeSoundFilesArriveButFramesBeyondTheLimitEndTheConnect
     EXPECT_THAT(rig.windows.calls, ElementsAre("append channel before"));
 }
 
-// A gone peer reads as a close and takes no bytes (a partial count would make the sender
-// go on) and a shut socket refuses everything; ConnectChecksStopWithTheirMessages has the
-// stages of a failed open.
+// A gone peer, closed or reset, reads as a close and takes no bytes (a partial count would
+// make the sender go on) and a shut socket refuses everything;
+// ConnectChecksStopWithTheirMessages has the stages of a failed open.
 TEST(ClientSocketTest, AGonePeerIsACloseAndAShutSocketRefusesEverything) {
+    using Result = std::pair<std::ptrdiff_t, int>;
+    const auto result = [](IoResult r) { return Result(r.count, r.error); };
     LoopbackServer server;
+    std::uint8_t buffer[8];
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "reset" : "closed");
+        ClientSocket socket;
+        ASSERT_EQ(socket.Open("127.0.0.1", server.Port(), 5s), OpenStage::Connected);
+        ASSERT_TRUE(server.Accept());
+        server.Send("abc");
+        ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
+        EXPECT_EQ(result(socket.Receive(buffer)), Result(3, 0));
+        if (reset)
+            server.ResetClient();
+        else
+            server.CloseClient();
+        ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
+        EXPECT_EQ(result(socket.Receive(buffer)), Result(0, 0));
+        IoResult sent{5, 0}; // the first send after a close still goes out; the peer resets
+        WaitFor([&] { return (sent = socket.Send(std::span(buffer).first(5))).count != 5; }, 3000);
+        EXPECT_EQ(result(sent), Result(0, 0));
+    }
+
     ClientSocket socket;
     ASSERT_EQ(socket.Open("127.0.0.1", server.Port(), 5s), OpenStage::Connected);
-    ASSERT_TRUE(server.Accept());
-    server.Send("abc");
-    std::uint8_t buffer[8];
-    ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
-    EXPECT_EQ(socket.Receive(buffer).count, 3);
-    server.CloseClient();
-    ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
-    EXPECT_EQ(socket.Receive(buffer).count, 0);
-    IoResult sent{5, 0}; // the first send after the close still goes out; the peer resets
-    WaitFor([&] { return (sent = socket.Send(std::span(buffer).first(5))).count != 5; }, 3000);
-    EXPECT_EQ(std::pair(sent.count, sent.error), std::pair(std::ptrdiff_t{0}, 0));
-
     socket.Shutdown();
     EXPECT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Shut);
     EXPECT_EQ(socket.Receive(buffer).error, ECONNABORTED);

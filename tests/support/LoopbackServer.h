@@ -20,6 +20,8 @@ public:
     // Reads what arrives within `wait` (until nothing more comes for a short while).
     std::string Read(std::chrono::milliseconds wait = std::chrono::milliseconds(200));
     void CloseClient();
+    // Closes the client's connection with a reset instead of an orderly close.
+    void ResetClient();
 
 private:
     int listenFd_ = -1;
