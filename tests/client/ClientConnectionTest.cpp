@@ -268,37 +268,41 @@ TEST(ClientConnection, DownloadsIdentificationsAndSoundLinesInOrder) {
 
 // Each connection may write only so many bytes (as stored, CR LF and all); a file beyond
 // is refused with a line, neither written nor played, and the next connection starts afresh.
+// A limit of whole MiB is told in MiB, any other in bytes.
 TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextConnection) {
-    ConnectionRig rig;
-    rig.Rebuild(rig.sound, rig.pingStamp, /*limit=*/1000);
-    ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(50, "a.txt", "", std::string(299, 'a') + "\n") + // 301 stored
-                    ServerFrame(51, "b.mod", "", std::string(600, 'b')) +        // 901
-                    ServerFrame(50, "c.txt", "", std::string(100, 'c')) +        // refused
-                    ServerFrame(51, "d.mod", "", std::string(100, 'd')) +        // refused
-                    ServerFrame(51, "e.wav", "", std::string(99, 'e')) +         // 1000
-                    ServerFrame(53, "done"));
-    EXPECT_THAT(rig.LogAfterConnect(11),
-                ElementsAre("Text file: a.txt written successfully.", "Sound File received.",
-                            "Sound file: binary/b.mod written successfully.",
-                            "Not written: text/c.txt would pass the 1000 bytes this connection "
-                            "may download.",
-                            "Sound File received.",
-                            "Not written: binary/d.mod would pass the 1000 bytes this connection "
-                            "may download.",
-                            "Sound File received.",
-                            "Sound file: binary/e.wav written successfully.", "Server msg:", "done",
-                            ""));
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/c.txt"));
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "binary/d.mod"));
-    EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/b.mod", "play binary/e.wav"));
-    EXPECT_TRUE(rig.connection->IsConnected());
+    constexpr std::uint64_t kMiB = 1u << 20;
+    for (const auto& [limit, told] :
+         {std::pair<std::uint64_t, std::string>{kMiB + 1000, "1049576 bytes"}, {kMiB, "1 MiB"}}) {
+        SCOPED_TRACE(told);
+        ConnectionRig rig;
+        rig.Rebuild(rig.sound, rig.pingStamp, limit);
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        rig.server.Send(ServerFrame(50, "a.txt", "", std::string(299, 'a') + "\n") +  // 301 stored
+                        ServerFrame(51, "b.mod", "", std::string(limit - 400, 'b')) + // 99 left
+                        ServerFrame(50, "c.txt", "", std::string(100, 'c')) +         // refused
+                        ServerFrame(51, "d.mod", "", std::string(100, 'd')) +         // refused
+                        ServerFrame(51, "e.wav", "", std::string(99, 'e')) +          // full
+                        ServerFrame(53, "done"));
+        const std::string refused = " would pass the " + told + " this connection may download.";
+        EXPECT_THAT(rig.LogAfterConnect(11),
+                    ElementsAre("Text file: a.txt written successfully.", "Sound File received.",
+                                "Sound file: binary/b.mod written successfully.",
+                                "Not written: text/c.txt" + refused, "Sound File received.",
+                                "Not written: binary/d.mod" + refused, "Sound File received.",
+                                "Sound file: binary/e.wav written successfully.",
+                                "Server msg:", "done", ""));
+        EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/c.txt"));
+        EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "binary/d.mod"));
+        EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/b.mod", "play binary/e.wav"));
+        EXPECT_TRUE(rig.connection->IsConnected());
 
-    rig.connection->Disconnect();
-    ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
-    ASSERT_TRUE(rig.Pump([&] { return rig.log.Has("Text file: c.txt written successfully."); }));
-    EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
+        rig.connection->Disconnect();
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
+        ASSERT_TRUE(
+            rig.Pump([&] { return rig.log.Has("Text file: c.txt written successfully."); }));
+        EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
+    }
 }
 
 // A name outside binary/ is declined even with downloadall, and never played from its
