@@ -192,7 +192,7 @@ void ClientConnection::Serve(Session& s) {
         switch (s.socket.WaitReadable()) {
         case ClientSocket::Readiness::Readable: {
             ReadResult read = s.wire.read_dblock(s.socket);
-            if (!read.Ok() || handler.Handle(std::move(*read.message), s, s.sender) < 0)
+            if (!read.Ok() || !handler.Handle(std::move(*read.message), s, s.sender))
                 s.Disconnect();
             break;
         }

@@ -44,10 +44,10 @@ void ClientMessageHandler::Log(std::string_view line) {
     s_.log.LogLine(line);
 }
 
-int ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, ClientSender& sender) {
+bool ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, ClientSender& sender) {
     if (s_.settings.cdmdebug) Log(ReceiveDebugLine(message.Type()));
     const std::optional<IncomingType> type = message.KnownType();
-    if (!type) return 1;
+    if (!type) return true;
 
     switch (*type) {
     case IncomingType::disconnect:
@@ -55,81 +55,81 @@ int ClientMessageHandler::Handle(ClientMessage message, ClientLink& link, Client
             Log("Server terminated client connection.");
             link.Disconnect();
         }
-        return 1;
+        break;
     case IncomingType::msgbox:
         s_.windows.ShowMessageBox(message.Text1(), kServerMessageTitle);
-        return 1;
+        break;
     case IncomingType::mapinfo:
         if (message.HasData()) s_.windows.SetMap(DecodeMap(message.Data()));
-        return 1;
-    case IncomingType::desctext: ShowText(ClientScreen::Description, message, true); return 1;
-    case IncomingType::exittext: ShowText(ClientScreen::Exits, message, true); return 1;
-    case IncomingType::contenttext: ShowText(ClientScreen::Contents, message, true); return 1;
-    case IncomingType::brdupdate: s_.windows.BoardUpdate(ParseNumber(message.Text1())); return 1;
+        break;
+    case IncomingType::desctext: ShowText(ClientScreen::Description, message, true); break;
+    case IncomingType::exittext: ShowText(ClientScreen::Exits, message, true); break;
+    case IncomingType::contenttext: ShowText(ClientScreen::Contents, message, true); break;
+    case IncomingType::brdupdate: s_.windows.BoardUpdate(ParseNumber(message.Text1())); break;
     case IncomingType::bindex_reply: {
         bool cut = false;
         auto boards = DecodeBoardIndex(ParseNumber(message.Text1()), message.Data(), &cut);
         if (cut) Log(CutIndexLine("Board index"));
         s_.windows.SetBoardIndex(std::move(boards));
-        return 1;
+        break;
     }
     case IncomingType::msgindex_reply: {
         bool cut = false;
         auto lines = DecodeMessageIndex(ParseNumber(message.Text1()), message.Data(), &cut);
         if (cut) Log(CutIndexLine("Message index"));
         s_.windows.SetMessageIndex(std::move(lines));
-        return 1;
+        break;
     }
-    case IncomingType::msg_reply: ShowText(ClientScreen::BoardMessage, message, true); return 1;
+    case IncomingType::msg_reply: ShowText(ClientScreen::BoardMessage, message, true); break;
     case IncomingType::levelreport: {
         const int level = ParseNumber(message.Text1());
         s_.windows.SetCharacterLevel(level);
         Log("Level reported as " + std::to_string(level) + ".");
-        return 1;
+        break;
     }
     case IncomingType::idinfo:
         if (message.HasData()) Identification(message);
-        return 1;
-    case IncomingType::pingresponse: PingResponse(); return 1;
+        break;
+    case IncomingType::pingresponse: PingResponse(); break;
     case IncomingType::soundstop:
         Log("Received soundstop from server.");
         s_.sound.StopSound();
-        return 1;
+        break;
     case IncomingType::helpindex_reply: {
         const auto [entrySize, count] = ParseNumberPair(message.Text1());
         bool cut = false;
         auto topics = DecodeHelpIndex(entrySize, count, message.Data(), &cut);
         if (cut) Log(CutIndexLine("Help index"));
         s_.windows.SetHelpIndex(std::move(topics));
-        return 1;
+        break;
     }
-    case IncomingType::helpfile_reply: ShowText(ClientScreen::HelpText, message, true); return 1;
+    case IncomingType::helpfile_reply: ShowText(ClientScreen::HelpText, message, true); break;
     case IncomingType::hitmanamove: {
         const HitManaMove v = ParseHitManaMove(message.Text1());
         s_.windows.SetGauge(kHitGauge, v.hit, v.hitMax);
         s_.windows.SetGauge(kManaGauge, v.mana, v.manaMax);
         s_.windows.SetGauge(kMoveGauge, v.move, v.moveMax);
         s_.windows.SetStatusValues(v);
-        return 1;
+        break;
     }
-    case IncomingType::who_list: ShowText(ClientScreen::Who, message, true); return 1;
-    case IncomingType::channel_txt: ShowText(ClientScreen::Channel, message, false); return 1;
-    case IncomingType::eq_list: ShowText(ClientScreen::Equipment, message, true); return 1;
-    case IncomingType::inv_list: ShowText(ClientScreen::Inventory, message, true); return 1;
+    case IncomingType::who_list: ShowText(ClientScreen::Who, message, true); break;
+    case IncomingType::channel_txt: ShowText(ClientScreen::Channel, message, false); break;
+    case IncomingType::eq_list: ShowText(ClientScreen::Equipment, message, true); break;
+    case IncomingType::inv_list: ShowText(ClientScreen::Inventory, message, true); break;
     case IncomingType::text_mesg:
         Log("Server msg:");
         Log(message.Text1());
         Log("");
-        return 1;
+        break;
     case IncomingType::text_file: return TextFile(message);
-    case IncomingType::sound_query: SoundQuery(message, sender); return 1;
+    case IncomingType::sound_query: SoundQuery(message, sender); break;
     case IncomingType::sound_file: return SoundFile(message);
-    case IncomingType::edit_request: EditRequest(std::move(message)); return 1;
+    case IncomingType::edit_request: EditRequest(std::move(message)); break;
     case IncomingType::datetime:
         s_.windows.SetTimeAndDate(CutAtLineEnd(message.Text1()), CutAtLineEnd(message.Text2()));
-        return 1;
+        break;
     }
-    return 1;
+    return true;
 }
 
 void ClientMessageHandler::ShowText(ClientScreen screen, const ClientMessage& message, bool clear) {
@@ -149,32 +149,32 @@ bool ClientMessageHandler::TakeDownload(std::string_view path, std::uint64_t byt
     return true;
 }
 
-int ClientMessageHandler::TextFile(const ClientMessage& message) {
+bool ClientMessageHandler::TextFile(const ClientMessage& message) {
     const std::string_view name = message.Text1();
     const std::string_view text = message.DataText();
-    if (!TakeDownload(ClientFiles::TextPath(name), ClientFiles::TextFileBytes(text))) return 1;
+    if (!TakeDownload(ClientFiles::TextPath(name), ClientFiles::TextFileBytes(text))) return true;
     if (!s_.files.WriteText(name, text)) {
         Log(Concat("Unable to open ", ClientFiles::TextPath(name), " for write."));
-        return -1;
+        return false;
     }
     Log(Concat("Text file: ", name, " written successfully."));
-    return 1;
+    return true;
 }
 
-int ClientMessageHandler::SoundFile(const ClientMessage& message) {
+bool ClientMessageHandler::SoundFile(const ClientMessage& message) {
     Log("Sound File received.");
     const std::string_view name = message.Text1();
     const std::string path = ClientFiles::BinaryPath(name);
-    if (!TakeDownload(path, message.Data().size())) return 1;
+    if (!TakeDownload(path, message.Data().size())) return true;
     const ClientFiles::BinaryWrite written = s_.files.WriteBinary(name, message.Data());
     if (!written.opened) {
         Log(Concat("Unable to open ", path, " for write."));
-        return -1;
+        return false;
     }
     if (!written.complete) Log("TYPE BINARY SOUNDFILE: sound fwrite error.");
     Log(Concat("Sound file: ", path, " written successfully."));
     s_.sound.PlaySound(path);
-    return 1;
+    return true;
 }
 
 void ClientMessageHandler::SoundQuery(const ClientMessage& message, ClientSender& sender) {

@@ -45,9 +45,8 @@ class ClientMessageHandler {
 public:
     explicit ClientMessageHandler(HandlerServices services) : s_(services) {}
 
-    // Returns 1 to go on, or -1 to end the connection (a download that cannot be
-    // written).
-    int Handle(ClientMessage message, ClientLink& link, ClientSender& sender);
+    // False when the connection must end (a download that cannot be written).
+    bool Handle(ClientMessage message, ClientLink& link, ClientSender& sender);
 
 private:
     void Log(std::string_view line);
@@ -55,8 +54,9 @@ private:
     // logs that `path` is not written and counts nothing.
     bool TakeDownload(std::string_view path, std::uint64_t bytes);
     void ShowText(ClientScreen screen, const ClientMessage& message, bool clear);
-    int TextFile(const ClientMessage& message);
-    int SoundFile(const ClientMessage& message);
+    // False when the file cannot be opened for writing.
+    bool TextFile(const ClientMessage& message);
+    bool SoundFile(const ClientMessage& message);
     void SoundQuery(const ClientMessage& message, ClientSender& sender);
     void Identification(const ClientMessage& message);
     void PingResponse();

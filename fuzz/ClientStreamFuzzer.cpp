@@ -212,7 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    "data is data_len bytes");
         FUZZ_CHECK(read.size == static_cast<std::ptrdiff_t>(tav::kLengthBytes + body.size()),
                    "the frame size counts the length word and the body");
-        if (handler.Handle(std::move(*read.message), link, sender) < 0) break;
+        if (!handler.Handle(std::move(*read.message), link, sender)) break;
         if (editDialogAnswers) pendingEdit.Clear();
         if (!link.IsConnected()) break;
     }

@@ -268,37 +268,41 @@ TEST(ClientConnection, DownloadsIdentificationsAndSoundLinesInOrder) {
 
 // Each connection may write only so many bytes (as stored, CR LF and all); a file beyond
 // is refused with a line, neither written nor played, and the next connection starts afresh.
+// A limit of whole MiB is told in MiB, any other in bytes.
 TEST(ClientConnection, DownloadsBeyondTheConnectionsLimitAreRefusedUntilTheNextConnection) {
-    ConnectionRig rig;
-    rig.Rebuild(rig.sound, rig.pingStamp, /*limit=*/1000);
-    ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(50, "a.txt", "", std::string(299, 'a') + "\n") + // 301 stored
-                    ServerFrame(51, "b.mod", "", std::string(600, 'b')) +        // 901
-                    ServerFrame(50, "c.txt", "", std::string(100, 'c')) +        // refused
-                    ServerFrame(51, "d.mod", "", std::string(100, 'd')) +        // refused
-                    ServerFrame(51, "e.wav", "", std::string(99, 'e')) +         // 1000
-                    ServerFrame(53, "done"));
-    EXPECT_THAT(rig.LogAfterConnect(11),
-                ElementsAre("Text file: a.txt written successfully.", "Sound File received.",
-                            "Sound file: binary/b.mod written successfully.",
-                            "Not written: text/c.txt would pass the 1000 bytes this connection "
-                            "may download.",
-                            "Sound File received.",
-                            "Not written: binary/d.mod would pass the 1000 bytes this connection "
-                            "may download.",
-                            "Sound File received.",
-                            "Sound file: binary/e.wav written successfully.", "Server msg:", "done",
-                            ""));
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/c.txt"));
-    EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "binary/d.mod"));
-    EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/b.mod", "play binary/e.wav"));
-    EXPECT_TRUE(rig.connection->IsConnected());
+    constexpr std::uint64_t kMiB = 1u << 20;
+    for (const auto& [limit, told] :
+         {std::pair<std::uint64_t, std::string>{kMiB + 1000, "1049576 bytes"}, {kMiB, "1 MiB"}}) {
+        SCOPED_TRACE(told);
+        ConnectionRig rig;
+        rig.Rebuild(rig.sound, rig.pingStamp, limit);
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        rig.server.Send(ServerFrame(50, "a.txt", "", std::string(299, 'a') + "\n") +  // 301 stored
+                        ServerFrame(51, "b.mod", "", std::string(limit - 400, 'b')) + // 99 left
+                        ServerFrame(50, "c.txt", "", std::string(100, 'c')) +         // refused
+                        ServerFrame(51, "d.mod", "", std::string(100, 'd')) +         // refused
+                        ServerFrame(51, "e.wav", "", std::string(99, 'e')) +          // full
+                        ServerFrame(53, "done"));
+        const std::string refused = " would pass the " + told + " this connection may download.";
+        EXPECT_THAT(rig.LogAfterConnect(11),
+                    ElementsAre("Text file: a.txt written successfully.", "Sound File received.",
+                                "Sound file: binary/b.mod written successfully.",
+                                "Not written: text/c.txt" + refused, "Sound File received.",
+                                "Not written: binary/d.mod" + refused, "Sound File received.",
+                                "Sound file: binary/e.wav written successfully.",
+                                "Server msg:", "done", ""));
+        EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "text/c.txt"));
+        EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "binary/d.mod"));
+        EXPECT_THAT(rig.sound.Calls(), ElementsAre("play binary/b.mod", "play binary/e.wav"));
+        EXPECT_TRUE(rig.connection->IsConnected());
 
-    rig.connection->Disconnect();
-    ASSERT_TRUE(rig.ConnectAndLogin());
-    rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
-    ASSERT_TRUE(rig.Pump([&] { return rig.log.Has("Text file: c.txt written successfully."); }));
-    EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
+        rig.connection->Disconnect();
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        rig.server.Send(ServerFrame(50, "c.txt", "", std::string(100, 'c')));
+        ASSERT_TRUE(
+            rig.Pump([&] { return rig.log.Has("Text file: c.txt written successfully."); }));
+        EXPECT_EQ(ReadFileBytes((rig.dir.path / "text/c.txt").string()), std::string(100, 'c'));
+    }
 }
 
 // A name outside binary/ is declined even with downloadall, and never played from its
@@ -426,25 +430,35 @@ TEST(ClientConnection, LargeSoundFilesArriveButFramesBeyondTheLimitEndTheConnect
     EXPECT_THAT(rig.windows.calls, ElementsAre("append channel before"));
 }
 
-// A gone peer reads as a close and takes no bytes (a partial count would make the sender
-// go on) and a shut socket refuses everything; ConnectChecksStopWithTheirMessages has the
-// stages of a failed open.
+// A gone peer, closed or reset, reads as a close and takes no bytes (a partial count would
+// make the sender go on) and a shut socket refuses everything;
+// ConnectChecksStopWithTheirMessages has the stages of a failed open.
 TEST(ClientSocketTest, AGonePeerIsACloseAndAShutSocketRefusesEverything) {
+    using Result = std::pair<std::ptrdiff_t, int>;
+    const auto result = [](IoResult r) { return Result(r.count, r.error); };
     LoopbackServer server;
+    std::uint8_t buffer[8];
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset ? "reset" : "closed");
+        ClientSocket socket;
+        ASSERT_EQ(socket.Open("127.0.0.1", server.Port(), 5s), OpenStage::Connected);
+        ASSERT_TRUE(server.Accept());
+        server.Send("abc");
+        ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
+        EXPECT_EQ(result(socket.Receive(buffer)), Result(3, 0));
+        if (reset)
+            server.ResetClient();
+        else
+            server.CloseClient();
+        ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
+        EXPECT_EQ(result(socket.Receive(buffer)), Result(0, 0));
+        IoResult sent{5, 0}; // the first send after a close still goes out; the peer resets
+        WaitFor([&] { return (sent = socket.Send(std::span(buffer).first(5))).count != 5; }, 3000);
+        EXPECT_EQ(result(sent), Result(0, 0));
+    }
+
     ClientSocket socket;
     ASSERT_EQ(socket.Open("127.0.0.1", server.Port(), 5s), OpenStage::Connected);
-    ASSERT_TRUE(server.Accept());
-    server.Send("abc");
-    std::uint8_t buffer[8];
-    ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
-    EXPECT_EQ(socket.Receive(buffer).count, 3);
-    server.CloseClient();
-    ASSERT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Readable);
-    EXPECT_EQ(socket.Receive(buffer).count, 0);
-    IoResult sent{5, 0}; // the first send after the close still goes out; the peer resets
-    WaitFor([&] { return (sent = socket.Send(std::span(buffer).first(5))).count != 5; }, 3000);
-    EXPECT_EQ(std::pair(sent.count, sent.error), std::pair(std::ptrdiff_t{0}, 0));
-
     socket.Shutdown();
     EXPECT_EQ(socket.WaitReadable(), ClientSocket::Readiness::Shut);
     EXPECT_EQ(socket.Receive(buffer).error, ECONNABORTED);

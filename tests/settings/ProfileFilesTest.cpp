@@ -1,21 +1,25 @@
 // A profile's small files byte for byte: custbut.ndx, help.ndx and options.cfg. What the
 // lines on disk give, what a save writes, and that a save replaces a file whole or not at all
-// (the atomic writer every save goes through last).
+// (the atomic writer every save goes through last); a file the user picks, written into.
 #include "SettingsTestSupport.h"
 #include "settings/AtomicFile.h"
 #include "settings/CustomButtonFile.h"
 #include "settings/HelpIndexFile.h"
 #include "settings/ProfileOptions.h"
 #include "settings/TextMode.h"
+#include "settings/UserFile.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 
@@ -295,6 +299,38 @@ TEST_F(AtomicFileTest, LeftoverTemporaryNamesAreSteppedOverAndRecognised) {
           "tav.cfg.tmp-12-3-4", "tav.cfg.tmp-1x-2", "tav.cfg.tmp-1-2 ", "tav.cfg.bak-1-2",
           "colors.dat.tmp-1-2", "xtav.cfg.tmp-1-2", "tav.cfg.tmp-1-2/x"})
         EXPECT_FALSE(IsTemporaryFileOf(name, "tav.cfg")) << name;
+}
+
+// A file the user picks is written in place (UserFiles.AreWrittenIntoNotReplaced has the
+// kinds of file). A FIFO is refused at once while nobody reads it; with a reader, every
+// byte goes in however long the reader leaves the pipe full.
+using UserFileTest = AtomicFileTest;
+
+TEST_F(UserFileTest, AFifoIsRefusedWithoutAReaderAndWaitsForOne) {
+    const std::string fifo = At("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(WriteUserFile(fifo, "x"), UserFileResult::NotOpened);
+
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const int capacity = ::fcntl(reader, F_GETPIPE_SZ);
+    const std::string bytes(static_cast<std::size_t>(capacity) * 4, 'p');
+    std::string received;
+    std::thread drain([&] {
+        // Reads nothing until the writer has filled the pipe, then everything to the end.
+        int queued = 0;
+        for (int k = 0; k < 1000 && (::ioctl(reader, FIONREAD, &queued) != 0 || queued < capacity);
+             ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::fcntl(reader, F_SETFL, 0);
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;)
+            received.append(buffer, static_cast<std::size_t>(n));
+    });
+    EXPECT_EQ(WriteUserFile(fifo, bytes), UserFileResult::Written);
+    drain.join();
+    ::close(reader);
+    EXPECT_TRUE(received == bytes) << received.size() << " of " << bytes.size() << " bytes";
 }
 
 } // namespace

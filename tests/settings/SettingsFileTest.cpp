@@ -78,6 +78,7 @@ const DamagedLine kDamagedLines[] = {
      [](Settings&, StoredValues& v) { v.bcolor = MakeColor(44, 0, 255); }},
     {"ColorWithTwoNumbers", 41, "tcolor:1 2", kSame},
     {"EmptyFaceKeepsFont", 4, "whofont:", kSame},
+    {"FaceEndingAtANulAfterTheKeyKeepsFont", 4, std::string("whofont:\0Arial", 14), kSame},
     {"FontWithOnlyAHeight", 15, "7 x", [](Settings&, StoredValues& v) { v.helpfont.height = 7; }},
     {"FontKeyMismatchTakesRestOfLine", 10, "chnfont:Arial",
      [](Settings&, StoredValues& v) { Set(v.chanfont.face, "nfont:Arial"); }},

@@ -93,6 +93,12 @@ void LoopbackServer::CloseClient() {
     clientFd_ = -1;
 }
 
+void LoopbackServer::ResetClient() {
+    const linger abort{1, 0};
+    if (clientFd_ >= 0) ::setsockopt(clientFd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    CloseClient();
+}
+
 ClosedPort::ClosedPort() : fd_(Bind(port_, false)) {}
 
 ClosedPort::~ClosedPort() {

@@ -23,6 +23,8 @@ public:
     // is dropped).
     bool ClientClosed(std::chrono::milliseconds wait = std::chrono::seconds(5));
     void CloseClient();
+    // Closes the client's connection with a reset instead of an orderly close.
+    void ResetClient();
 
 private:
     int listenFd_ = -1;

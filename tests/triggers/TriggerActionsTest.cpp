@@ -16,8 +16,9 @@ std::string Read(const std::string& path) {
     return ReadFileBytes(path).value_or("<missing>");
 }
 
-// Two equal patterns, so the entry must name its trigger by occurrence; an entry whose
-// trigger is gone, a value that is not understood and a key of a later version.
+// Two equal patterns, so the entry must name its trigger by occurrence; switches given as
+// "yes" and as "1"; an entry whose trigger is gone, a value that is not understood and a
+// key of a later version.
 TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFollowsDeletes) {
     test::TempDir dir({"p"});
     TriggerList list(dir.path.string());
@@ -29,7 +30,7 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
                               "text=#FF8000\ngag=maybe\nfuture=1\ngroup=fight\n"
                               "[trigger]\npattern=gone\nchannel=yes\n"
                               "[trigger]\npattern=win\nenabled=no\nsound=a.wav\n"
-                              "group-off=fight\ngroup-on=calm\n"));
+                              "group-off=fight\ngroup-on=calm\ngag=yes\nchannel=1\n"));
     ASSERT_TRUE(list.LoadTriggers("p"));
 
     EXPECT_TRUE(list.At(0).Actions().IsDefault());
@@ -38,9 +39,12 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_EQ(second.textColor, 0x0080FFu);
     EXPECT_FALSE(second.gag);
     EXPECT_EQ(second.keptLines, (std::vector<std::string>{"gag=maybe", "future=1"}));
-    EXPECT_EQ(list.At(2).Actions(),
-              (TriggerActions{
-                  .enabled = false, .groupOn = "calm", .groupOff = "fight", .sound = "a.wav"}));
+    EXPECT_EQ(list.At(2).Actions(), (TriggerActions{.enabled = false,
+                                                    .groupOn = "calm",
+                                                    .groupOff = "fight",
+                                                    .gag = true,
+                                                    .sound = "a.wav",
+                                                    .toChannel = true}));
     const std::vector<std::string> problems = list.TakeActionFileProblems();
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("line 7"), std::string::npos);
@@ -56,7 +60,7 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
               "[trigger]\r\npattern=hit hard\r\ngroup=fight\r\nhighlight=line\r\n"
               "text=#FF8000\r\ngag=maybe\r\nfuture=1\r\n"
               "[trigger]\r\npattern=win\r\nenabled=no\r\ngroup-on=calm\r\ngroup-off=fight\r\n"
-              "sound=a.wav\r\n");
+              "gag=yes\r\nsound=a.wav\r\nchannel=yes\r\n");
 
     // A deleted trigger takes its actions with it; with none left the file goes.
     list.DeleteTrigger(2);

@@ -102,5 +102,19 @@ TEST(CheckTriggersTest, EmptyReactionsFireAndTheSenderMayEmptyTheListMidPass) {
     EXPECT_EQ(sender.sent, (Texts{"reply Bob hungry\r\n"}));
 }
 
+// A list long enough to be indexed whose keys are all as short as a key may be: four bytes
+// (one gram each), then five (two grams).
+TEST(CheckTriggersTest, ListsKeyedOnlyByTheShortestLiteralsMatch) {
+    for (const std::size_t length : {4U, 5U}) {
+        TriggerList list;
+        for (char ch = 'a'; ch < 'u'; ++ch)
+            list.AddTrigger(std::string(length, ch), "");
+        const std::string c(length, 'c'), g(length, 'g');
+        EXPECT_EQ(list.MatchingTriggers("x " + c + " y " + g + " " + c),
+                  (std::vector<std::size_t>{2, 6}))
+            << length;
+    }
+}
+
 } // namespace
 } // namespace tav
