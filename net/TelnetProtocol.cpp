@@ -181,7 +181,11 @@ void TelnetProtocol::Negotiate(unsigned char command, unsigned char option) {
 
 void TelnetProtocol::OptionEnabled(Side side, unsigned char option) {
     if (side == Side::Us) {
-        if (option == kWindowSize) SendWindowSize();
+        if (option == kWindowSize) {
+            // Agreed again after a DONT: the server has forgotten the size it was told.
+            sentColumns_ = sentRows_ = -1;
+            SendWindowSize();
+        }
         if (option == kTerminalType) terminalTypeAnswers_ = 0;
         return;
     }
