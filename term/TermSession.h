@@ -248,8 +248,11 @@ private:
     void ShowDiagnostics();
     // The command rules in the connection's current encoding.
     const CommandExpander& Expander();
-    // The screen's part of receiving: interprets the bytes and follows the echo groups.
+    // The screen's part of receiving: interprets the bytes, follows the echo groups and
+    // takes the lines they completed.
     void ShowServerBytes(std::string_view bytes);
+    // Moves the screen's completed lines to the session's queue, unprocessed.
+    void TakeScreenLines();
     // Writes bytes as they are (already escaped); the bytes written or -1.
     int SendRaw(std::string_view bytes);
     void StartProtocol();

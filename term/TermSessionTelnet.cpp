@@ -16,7 +16,10 @@ public:
 
     void ScreenBytes(std::string_view bytes) override { session_.ShowServerBytes(bytes); }
     void SendBytes(std::string_view bytes) override { session_.SendRaw(bytes); }
-    void PromptEnd() override { session_.screen_.EndPrompt(); }
+    void PromptEnd() override {
+        session_.screen_.EndPrompt();
+        session_.TakeScreenLines();
+    }
     void Utf8Agreed() override {
         if (!session_.encodingBeforeCharset_) session_.encodingBeforeCharset_ = session_.Encoding();
         session_.screen_.SetEncoding(TextEncoding::Utf8);
@@ -30,7 +33,10 @@ public:
         if (session_.gameDataReader_) session_.gameDataReader_->ReadMsdp(payload);
     }
     void Failed(std::string_view reason) override {
-        session_.PrintLocal(std::string(reason) + "\r\n");
+        // Shown now, processed with the read's other lines once the layer has returned:
+        // a trigger pass here would run while the layer is still parsing.
+        session_.screen_.AddText(std::string(reason) + "\r\n");
+        session_.TakeScreenLines();
     }
 
 private:

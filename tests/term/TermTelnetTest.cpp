@@ -103,3 +103,17 @@ TEST_F(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
     EXPECT_EQ(server.Read(100ms), "");
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
 }
+
+// A read cut by GA or EOR loses no line.
+TEST_F(TermTelnet, EveryLineOfAReadCutByGaOrEorIsProcessedOnce) {
+    Open(Recorded());
+    session->SetNegotiation(true);
+    triggers.AddTrigger("Line1", "seen");
+    Connect();
+    rec.logFile.clear();
+    server.Send("Line1\r\nLine2\r\nHP:25> " + Iac({kGa}) + "\r\nNext\r\n> " + Iac({kEor}));
+    EXPECT_EQ(ReadUntil("seen\r\n"), "seen\r\n");
+    loop.RunUntil([&] { return rec.logFile.back() == "> \n"; }, 5s);
+    EXPECT_EQ(rec.logFile,
+              (std::vector<std::string>{"Line1\n", "Line2\n", "HP:25> \n", "Next\n", "> \n"}));
+}
