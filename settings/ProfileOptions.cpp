@@ -20,6 +20,7 @@ constexpr std::string_view kTlsPortKey = "tlsport";
 constexpr std::string_view kSeparatorKey = "separator";
 constexpr std::string_view kSpeedwalkKey = "speedwalk";
 constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
+constexpr std::string_view kGaPromptsKey = "gaprompts";
 constexpr std::string_view kColoursKey = "colours";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
@@ -120,6 +121,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
                 std::all_of(pair->value.begin(), pair->value.end(),
                             [](char c) { return c >= ' ' && c < 0x7F; }))
                 options.speedwalkDirections = pair->value;
+        } else if (pair->key == kGaPromptsKey) {
+            ReadFlag(pair->value, options.gaPrompts);
         } else if (pair->key == kColoursKey) {
             // "basic" is what the first builds wrote for the default.
             if (pair->value == kPartsColours || pair->value == "basic")
@@ -150,6 +153,7 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kColoursKey,
          std::string(options.colours == ColourMode::Full ? kFullColours : kPartsColours),
          options.colours != defaults.colours},
+        {kGaPromptsKey, FlagValue(options.gaPrompts), options.gaPrompts != defaults.gaPrompts},
     };
     bool written[std::size(known)] = {};
     std::string text;

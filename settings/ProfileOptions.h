@@ -54,6 +54,9 @@ struct ProfileOptions {
     std::string separator{};
     std::string speedwalk{};
     std::string speedwalkDirections{kDefaultWalkDirections};
+    // The text before a GA or EOR is a completed line at once (for triggers and logs),
+    // not only once its line ends.
+    bool gaPrompts = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

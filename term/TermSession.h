@@ -211,6 +211,10 @@ public:
     // on. Off (the default here; profiles turn it on), the connection answers nothing.
     void SetNegotiation(bool on) { negotiate_ = on; }
     bool Negotiation() const { return negotiate_; }
+    // Whether the text before a GA or EOR is a completed line at once (a prompt), rather
+    // than once its line ends. Off by default.
+    void SetGaPrompts(bool on) { gaPrompts_ = on; }
+    bool GaPrompts() const { return gaPrompts_; }
     // Where GMCP/MSDP game data goes from now on (null: nowhere).
     void SetGameDataSink(GameDataSink* sink);
     // The open connection's telnet layer; null without negotiation or connection.
@@ -304,6 +308,7 @@ private:
     std::array<std::string, kFunctionKeys> functionKeys_;
     std::function<void(bool)> connectionListener_;
     bool negotiate_ = false;
+    bool gaPrompts_ = false;
     TlsOptions tlsOptions_;
     std::unique_ptr<TlsChannel> tls_;
     class ProtocolEvents;

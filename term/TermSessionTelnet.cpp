@@ -17,6 +17,9 @@ public:
     void ScreenBytes(std::string_view bytes) override { session_.ShowServerBytes(bytes); }
     void SendBytes(std::string_view bytes) override { session_.SendRaw(bytes); }
     void PromptEnd() override {
+        // Without the choice, or while held (the prompt's text is not on the screen yet),
+        // the prompt is a line once its line ends.
+        if (!session_.gaPrompts_ || session_.screen_.Held()) return;
         session_.screen_.EndPrompt();
         session_.TakeScreenLines();
     }

@@ -370,6 +370,7 @@ void tmudterm::ApplyOptions() {
     SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
+    session_->SetGaPrompts(options_.gaPrompts);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();
