@@ -83,10 +83,10 @@ void ScreenSeeds(const std::string& term) {
 }
 
 void TermChunkSeeds(const std::string& term) {
-    // Trailing: cut seed (its top bit: full colour), columns - 1, rows - 1, modes (as the
-    // target reads them).
+    // Trailing: cut seed (its top bits: full colour, telnet prompts mid-line for the
+    // sessions, MCCP), columns - 1, rows - 1, modes (as the target reads them).
     auto seed = [](const std::string& stream, int rows, int cols, int modes) {
-        return stream + "\x5a\x17\xc3\x01" + static_cast<char>(cols - 1) +
+        return stream + "\x5a\x17\xc3\x61" + static_cast<char>(cols - 1) +
                static_cast<char>(rows - 1) + static_cast<char>(modes);
     };
     Write("term_chunks_fuzzer", "game", seed(tav::bench::GameCorpus(3000), 24, 80, 0x37));

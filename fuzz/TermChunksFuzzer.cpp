@@ -3,13 +3,21 @@
 // colours too). Input: the stream, then (from the end) geometry, modes and the seed of the
 // cuts, whose top bit chooses full colour; at most kMaxStream bytes, past where an
 // unfinished telnet subnegotiation is abandoned.
+// Then it goes in reads to a Term session negotiating telnet and one not, with only GA, EOR
+// and IAC IAC kept where the screen alone takes them whole, and (seed bit 29) a part MCCP for
+// the first: the same lines and screen; with prompts at GA/EOR every line is still there.
 #include "fuzz/FuzzSupport.h"
 #include "settings/Settings.h"
 #include "term/MudScreen.h"
+#include "term/PollEventLoop.h"
+#include "term/TermSession.h"
+#include "tests/support/TelnetBytes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -51,6 +59,64 @@ void ExpectSameScreen(const tav::TMudScreen& a, const tav::TMudScreen& b) {
     }
 }
 
+// A session on a connection without a socket, and the lines it completed.
+struct Session {
+    tav::TMudScreen screen;
+    std::vector<std::string> lines;
+    std::unique_ptr<tav::TermSession> session;
+    Session(tav::Settings& settings, bool negotiate, bool gaPrompts) : screen(settings) {
+        static tav::PollEventLoop loop;
+        tav::TermServices services;
+        services.onLine = [this](std::string_view line) { lines.emplace_back(line); };
+        session = std::make_unique<tav::TermSession>(settings, screen, loop, services);
+        session->SetNegotiation(negotiate);
+        session->SetGaPrompts(gaPrompts);
+    }
+    void Receive(std::string_view bytes, std::uint32_t cuts) {
+        session->Adopt(-1);
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t n =
+                std::min<std::size_t>(1 + tav::fuzz::XorShift(cuts) % 300, bytes.size() - at);
+            session->ReceiveBytes(bytes.data() + at, n);
+            at += n;
+        }
+    }
+};
+
+// GA, EOR and IAC IAC kept anywhere in text without escapes and 8-bit bytes (`plain`), else
+// after line ends; other IACs go with their next byte. `bounds`: where MCCP may start or end.
+std::string SessionStream(const std::string& stream, bool plain, std::vector<std::size_t>& bounds) {
+    std::string out;
+    for (std::size_t i = 0; i < stream.size(); ++i) {
+        bounds.push_back(out.size());
+        const auto b = static_cast<unsigned char>(stream[i]);
+        const char next = i + 1 < stream.size() ? stream[i + 1] : 0;
+        if (b == 0xFF && (next == '\xF9' || next == '\xEF' || next == '\xFF') &&
+            (plain || out.empty() || out.back() == '\n' || out.back() == '\r'))
+            out.append(stream, i, 2);
+        if (b != 0xFF && (!plain || (b != 0x1B && b < 0x80))) out.push_back(stream[i]);
+        i += b == 0xFF ? 1 : 0; // an IAC's next byte goes with it
+    }
+    bounds.push_back(out.size());
+    return out;
+}
+
+// Every line of `whole` in order, as one line of `cut` or the end of a run of them (prompts
+// handed over at GA/EOR, then the rest of their line); the others are overwritten prompts.
+bool EveryLineKept(const std::vector<std::string>& whole, const std::vector<std::string>& cut) {
+    std::size_t next = 0;
+    for (std::size_t i = 0, first = 0; i < cut.size() && next < whole.size(); ++i) {
+        std::string joined; // cut[k..i]; those before `first` are in `whole` already
+        for (std::size_t k = i + 1; k-- > first && joined.size() <= whole[next].size();) {
+            if (joined.insert(0, cut[k]) != whole[next]) continue;
+            ++next;
+            first = i + 1;
+            break;
+        }
+    }
+    return next == whole.size();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,6 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int cols = provider.ConsumeIntegralInRange(1, 140);
     std::uint32_t cuts = provider.ConsumeIntegral<std::uint32_t>() | 1;
     const bool fullColour = (cuts >> 31) != 0;
+    const std::uint32_t seed = cuts;
     const auto encoding = static_cast<tav::TextEncoding>(provider.ConsumeIntegralInRange(0, 4));
     const std::string stream = provider.ConsumeRemainingBytesAsString();
     if (stream.size() > kMaxStream) return 0;
@@ -68,7 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.urlaware = (modes & 4) != 0 ? 1 : 0;
     tav::TMudScreen whole(settings);
     tav::TMudScreen pieces(settings);
-    for (tav::TMudScreen* screen : {&whole, &pieces}) {
+    Session off(settings, false, false), on(settings, true, false), prompts(settings, true, true);
+    for (tav::TMudScreen* screen : {&whole, &pieces, &off.screen, &on.screen, &prompts.screen}) {
         screen->autowrap = (modes & 1) != 0;
         screen->appendcr = (modes & 2) != 0;
         screen->SetEncoding(encoding);
@@ -92,5 +160,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(wholeFed.lines == piecesFed.lines, "same completed lines");
     FUZZ_CHECK(wholeFed.lastEcho == piecesFed.lastEcho, "same echo result");
     ExpectSameScreen(whole, pieces);
+
+    std::vector<std::size_t> bounds;
+    const std::string plain = SessionStream(stream, (seed >> 30) & 1, bounds);
+    std::string negotiated = plain;
+    if ((seed >> 29) & 1) {
+        const auto [from, to] = std::minmax(bounds[tav::fuzz::XorShift(cuts) % bounds.size()],
+                                            bounds[tav::fuzz::XorShift(cuts) % bounds.size()]);
+        negotiated = "\xFF\xFB\x56" + plain.substr(0, from) + "\xFF\xFA\x56\xFF\xF0" +
+                     tav::test::Compressed(plain.substr(from, to - from)) + plain.substr(to);
+    }
+    off.Receive(plain, cuts);
+    on.Receive(negotiated, cuts * 3);
+    prompts.Receive(negotiated, cuts * 5);
+    FUZZ_CHECK(on.lines == off.lines, "the same lines with and without negotiation");
+    ExpectSameScreen(on.screen, off.screen);
+    FUZZ_CHECK(EveryLineKept(off.lines, prompts.lines), "no line lost to prompts");
     return 0;
 }

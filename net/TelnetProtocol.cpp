@@ -128,16 +128,20 @@ std::size_t TelnetProtocol::Parse(std::string_view bytes) {
             state_ = State::SubData;
             break;
         case State::SubData:
+        case State::SubDiscard:
             if (byte == kIac) {
+                subIacFrom_ = state_;
                 state_ = State::SubIac;
-            } else {
+            } else if (state_ == State::SubData) {
                 AddSubnegotiationByte(byte);
             }
             break;
         case State::SubIac:
             if (byte == kIac) {
-                state_ = State::SubData;
-                AddSubnegotiationByte(byte);
+                state_ = subIacFrom_;
+                if (state_ == State::SubData) AddSubnegotiationByte(byte);
+            } else if (subIacFrom_ == State::SubDiscard) {
+                state_ = State::Data; // the end of an abandoned one: nothing to act on
             } else {
                 // IAC SE ends it; any other command after IAC ends it as well (a server
                 // that forgot SE) and is itself ignored.
@@ -181,7 +185,11 @@ void TelnetProtocol::Negotiate(unsigned char command, unsigned char option) {
 
 void TelnetProtocol::OptionEnabled(Side side, unsigned char option) {
     if (side == Side::Us) {
-        if (option == kWindowSize) SendWindowSize();
+        if (option == kWindowSize) {
+            // Agreed again after a DONT: the server has forgotten the size it was told.
+            sentColumns_ = sentRows_ = -1;
+            SendWindowSize();
+        }
         if (option == kTerminalType) terminalTypeAnswers_ = 0;
         return;
     }
@@ -209,8 +217,9 @@ void TelnetProtocol::AddSubnegotiationByte(unsigned char byte) {
     if (sub_.size() < kMaxSubnegotiation) {
         sub_.push_back(static_cast<char>(byte));
     } else {
+        // Abandoned: the rest, up to its end, is never taken for game text.
         sub_.clear();
-        state_ = State::Data; // abandoned: what follows is text again
+        state_ = State::SubDiscard;
     }
 }
 

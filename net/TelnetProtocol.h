@@ -58,7 +58,7 @@ public:
 // nothing, and it never answers the server's ECHO offers: those only mask the input line.
 class TelnetProtocol {
 public:
-    // Subnegotiations longer than this are abandoned; what follows is shown as text.
+    // Subnegotiations longer than this are abandoned: the rest, through IAC SE, is dropped.
     static constexpr std::size_t kMaxSubnegotiation = 64 * 1024;
 
     TelnetProtocol(TelnetIdentity identity, TelnetEvents& events);
@@ -81,7 +81,8 @@ public:
     void SendGmcp(std::string_view message);
 
 private:
-    enum class State { Data, Iac, Negotiate, SubOption, SubData, SubIac };
+    // SubDiscard: inside a subnegotiation abandoned for its length.
+    enum class State { Data, Iac, Negotiate, SubOption, SubData, SubDiscard, SubIac };
 
     // Parses plain (already inflated) bytes; returns how many were taken. It stops right
     // after a compressed stream begins, the rest being compressed.
@@ -102,6 +103,7 @@ private:
     TelnetEvents& events_;
     OptionStates options_;
     State state_ = State::Data;
+    State subIacFrom_ = State::SubData; // the state an IAC inside a subnegotiation came from
     unsigned char command_ = 0;
     unsigned char subOption_ = 0;
     std::string sub_;

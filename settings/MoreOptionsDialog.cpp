@@ -68,6 +68,13 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("Tell other games the window size, terminal type and character set, "
                        "and accept compression and game data (GMCP, MSDP)"));
     negotiate_->setChecked(options.negotiate);
+    gaPrompts_ = Named(new QCheckBox(QStringLiteral("Prompts &end at GA/EOR"), this));
+    gaPrompts_->setAccessibleDescription(
+        QStringLiteral("Give a prompt to triggers and the log when the game marks its end, "
+                       "not when its line ends"));
+    gaPrompts_->setChecked(options.gaPrompts);
+    gaPrompts_->setEnabled(options.negotiate); // only a negotiated connection reports them
+    connect(negotiate_, &QCheckBox::toggled, gaPrompts_, &QWidget::setEnabled);
 
     // TLS: a check box and the secure port, which is only used while the box is ticked.
     tls_ = Named(new QCheckBox(QStringLiteral("&Secure connection (TLS)"), this));
@@ -132,6 +139,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(encoding);
     layout->addWidget(reconnect_);
     layout->addWidget(negotiate_);
+    layout->addWidget(gaPrompts_);
     layout->addLayout(tlsRow);
     layout->addLayout(commandRows);
     layout->addWidget(fullColour_);
@@ -160,6 +168,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     if (big5_->isChecked()) options.encoding = TextEncoding::Big5;
     options.autoReconnect = reconnect_->isChecked();
     options.negotiate = negotiate_->isChecked();
+    options.gaPrompts = gaPrompts_->isChecked();
     options.tls = tls_->isChecked();
     options.tlsPort = tlsPort_->value();
     options.separator = separator_->text().toStdString();

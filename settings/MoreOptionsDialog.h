@@ -12,9 +12,10 @@ class QRadioButton;
 namespace tav {
 
 // "More options...": the profile's options that tav.cfg has no place for (the text
-// encoding of the Term connection, reconnecting automatically, telnet negotiation, TLS,
-// full colour, the command separator and the speedwalk prefix of typed lines, Tab
-// completion). It edits a copy; the caller takes Options() only when the dialog was accepted.
+// encoding of the Term connection, reconnecting automatically, telnet negotiation and
+// prompts at GA/EOR, TLS, full colour, the command separator and the speedwalk prefix of
+// typed lines, Tab completion). It edits a copy; the caller takes Options() only when the
+// dialog was accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +26,7 @@ public:
     QRadioButton& EncodingButton(TextEncoding encoding) const;
     QCheckBox& ReconnectBox() const { return *reconnect_; }
     QCheckBox& NegotiateBox() const { return *negotiate_; }
+    QCheckBox& GaPromptsBox() const { return *gaPrompts_; }
     QCheckBox& TlsBox() const { return *tls_; }
     QSpinBox& TlsPortBox() const { return *tlsPort_; }
     QLineEdit& SeparatorField() const { return *separator_; }
@@ -40,6 +42,7 @@ private:
     QRadioButton* big5_ = nullptr;
     QCheckBox* reconnect_ = nullptr;
     QCheckBox* negotiate_ = nullptr;
+    QCheckBox* gaPrompts_ = nullptr;
     QCheckBox* tls_ = nullptr;
     QSpinBox* tlsPort_ = nullptr;
     QLineEdit* separator_ = nullptr;

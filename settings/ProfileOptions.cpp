@@ -20,6 +20,7 @@ constexpr std::string_view kTlsPortKey = "tlsport";
 constexpr std::string_view kSeparatorKey = "separator";
 constexpr std::string_view kSpeedwalkKey = "speedwalk";
 constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
+constexpr std::string_view kGaPromptsKey = "gaprompts";
 constexpr std::string_view kColoursKey = "colours";
 constexpr std::string_view kTabCompleteKey = "tabcomplete";
 constexpr std::string_view kPartsColours = "parts";
@@ -121,6 +122,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
                 std::all_of(pair->value.begin(), pair->value.end(),
                             [](char c) { return c >= ' ' && c < 0x7F; }))
                 options.speedwalkDirections = pair->value;
+        } else if (pair->key == kGaPromptsKey) {
+            ReadFlag(pair->value, options.gaPrompts);
         } else if (pair->key == kColoursKey) {
             // "basic" is what the first builds wrote for the default.
             if (pair->value == kPartsColours || pair->value == "basic")
@@ -155,6 +158,7 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
          options.colours != defaults.colours},
         {kTabCompleteKey, FlagValue(options.tabComplete),
          options.tabComplete != defaults.tabComplete},
+        {kGaPromptsKey, FlagValue(options.gaPrompts), options.gaPrompts != defaults.gaPrompts},
     };
     bool written[std::size(known)] = {};
     std::string text;

@@ -56,6 +56,9 @@ struct ProfileOptions {
     std::string speedwalkDirections{kDefaultWalkDirections};
     // Tab in the input line completes words from the screen; off, Tab moves the keyboard.
     bool tabComplete = false;
+    // The text before a GA or EOR is a completed line at once (for triggers and logs),
+    // not only once its line ends.
+    bool gaPrompts = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -249,13 +249,13 @@ int TMudScreen::NewLine() {
     const bool colon = stop < kBufferColumns && line.ch[stop] == ':';
     const int length = colon ? TextLength(line) : stop;
     if (settings_.urlaware && colon) MarkUrls(length);
-    const bool removeNow = removePrompt_ && promptLine_ == bufLine_;
     // The prompt at the start of this line was handed over already.
-    const int from =
-        promptLine_ == bufLine_ ? std::min(static_cast<int>(promptLength_), length) : 0;
+    const bool promptKept = PromptKept();
+    const bool removeNow = removePrompt_ && promptKept;
+    const int from = promptKept ? std::min(promptLength_, length) : 0;
     if (from < length)
         QueueLine(line, from, length);
-    else if (promptLine_ != bufLine_)
+    else if (!promptKept)
         QueueLine(line, 0, 0);
     promptLine_ = -1;
     removePrompt_ = false;
@@ -598,8 +598,6 @@ std::size_t TMudScreen::DoTelnet(std::size_t i) {
 // --- cursor and erasing ---------------------------------------------------------------
 
 void TMudScreen::GotoXY(int row, int col) {
-    promptLine_ = -1; // text written after a jump is not the prompt's continuation
-    removePrompt_ = false;
     row_ = std::clamp(row, 0, rows_ - 1);
     col_ = std::clamp(col, 0, cols_ - 1);
     bufLine_ = top_ + row_;
@@ -665,6 +663,8 @@ void TMudScreen::ResetScreen(int lines) {
     rows_ = std::min(rows_, buffer_.Lines());
     top_ = savedTop_ = 0;
     row_ = col_ = bufLine_ = bufCol_ = deepest_ = 0;
+    promptLine_ = -1;
+    removePrompt_ = false;
     // The selection's cells are gone; its ends stay, but inside the smaller buffer.
     anchor_.line = std::min(anchor_.line, buffer_.Lines() - 1);
     end_.line = std::min(end_.line, buffer_.Lines() - 1);

@@ -220,6 +220,9 @@ private:
     int NewLine();
     void MarkUrls(int length);
     std::optional<int> FindCompletedLine(std::uint64_t serial) const;
+    // Whether the cursor's line still begins with the prompt handed over from it; a line
+    // whose prompt was overwritten or erased is handed over whole when it ends.
+    bool PromptKept() const;
     void RemoveLine(int n);
     void InvalidateBufferLine(int n);
     // Queues the text of cells from..to-1 of a line as a completed line.
@@ -253,9 +256,11 @@ private:
     int cols_ = 80;
     int top_ = 0;
     int savedTop_ = 0;
-    // The buffer line a prompt was queued from, and how much of it; -1 when none.
+    // The buffer line a prompt was queued from, how many cells of it and their text;
+    // -1 when none.
     int promptLine_ = -1;
-    std::size_t promptLength_ = 0;
+    int promptLength_ = 0;
+    std::string promptText_;
     // The prompt line is to be taken out when it completes.
     bool removePrompt_ = false;
     // The serial of the last completed line.

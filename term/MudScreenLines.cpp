@@ -58,12 +58,21 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
 
 void TMudScreen::EndPrompt() {
     const ScreenLine& line = buffer_[bufLine_];
-    const auto length = static_cast<std::size_t>(TextLength(line));
-    const std::size_t from = promptLine_ == bufLine_ ? std::min(promptLength_, length) : 0;
+    const int length = TextLength(line);
+    const int from = PromptKept() ? promptLength_ : 0;
     if (from >= length) return;
-    QueueLine(line, static_cast<int>(from), static_cast<int>(length));
+    QueueLine(line, from, length);
     promptLine_ = bufLine_;
     promptLength_ = length;
+    promptText_.clear();
+    AppendCellText(promptText_, line, 0, length, unicode_);
+}
+
+bool TMudScreen::PromptKept() const {
+    if (promptLine_ != bufLine_) return false;
+    std::string text;
+    AppendCellText(text, buffer_[bufLine_], 0, promptLength_, unicode_);
+    return text == promptText_;
 }
 
 std::optional<int> TMudScreen::FindCompletedLine(std::uint64_t serial) const {

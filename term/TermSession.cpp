@@ -278,18 +278,25 @@ void TermSession::ShowServerBytes(std::string_view bytes) {
         inputVisible_ = false;
         SetMasked(true);
     }
+    // The telnet layer hands one read over in several parts (it ends one at every GA or
+    // EOR), and the screen's next pass would free what this one completed.
+    TakeScreenLines();
+}
+
+void TermSession::TakeScreenLines() {
+    // Lines completed while a reaction is sent are not matched, so no trigger can keep
+    // firing on its own output.
+    const bool fromReaction = services_.triggers && services_.triggers->Sending();
+    while (auto line = screen_.TakeLineWithAttributes())
+        completed_.push_back({std::move(*line), !fromReaction});
 }
 
 void TermSession::DrainLines() {
     // A reaction sent from the pass below may print ("Not connected..."), and printing
     // starts a new screen pass that would discard the lines still queued there. So every
     // line is moved out of the screen at once and processed from the session's own queue;
-    // a drain that starts while that queue is being worked through only adds to it. Lines
-    // completed while a reaction is sent are not matched, so no trigger can keep firing
-    // on its own output.
-    const bool fromReaction = services_.triggers && services_.triggers->Sending();
-    while (auto line = screen_.TakeLineWithAttributes())
-        completed_.push_back({std::move(*line), !fromReaction});
+    // a drain that starts while that queue is being worked through only adds to it.
+    TakeScreenLines();
     if (draining_) return;
     draining_ = true;
     while (!completed_.empty()) {

@@ -221,6 +221,10 @@ public:
     // on. Off (the default here; profiles turn it on), the connection answers nothing.
     void SetNegotiation(bool on) { negotiate_ = on; }
     bool Negotiation() const { return negotiate_; }
+    // Whether the text before a GA or EOR is a completed line at once (a prompt), rather
+    // than once its line ends. Off by default.
+    void SetGaPrompts(bool on) { gaPrompts_ = on; }
+    bool GaPrompts() const { return gaPrompts_; }
     // Where GMCP/MSDP game data goes from now on (null: nowhere).
     void SetGameDataSink(GameDataSink* sink);
     // The open connection's telnet layer; null without negotiation or connection.
@@ -275,8 +279,11 @@ private:
     void ShowDiagnostics();
     // The command rules in the connection's current encoding.
     const CommandExpander& Expander();
-    // The screen's part of receiving: interprets the bytes and follows the echo groups.
+    // The screen's part of receiving: interprets the bytes, follows the echo groups and
+    // takes the lines they completed.
     void ShowServerBytes(std::string_view bytes);
+    // Moves the screen's completed lines to the session's queue, unprocessed.
+    void TakeScreenLines();
     // Writes bytes as they are (already escaped); the bytes written or -1.
     int SendRaw(std::string_view bytes);
     void StartProtocol();
@@ -339,6 +346,7 @@ private:
     std::array<std::string, kFunctionKeys> functionKeys_;
     std::function<void(bool)> connectionListener_;
     bool negotiate_ = false;
+    bool gaPrompts_ = false;
     TlsOptions tlsOptions_;
     std::unique_ptr<TlsChannel> tls_;
     class ProtocolEvents;

@@ -16,7 +16,13 @@ public:
 
     void ScreenBytes(std::string_view bytes) override { session_.ShowServerBytes(bytes); }
     void SendBytes(std::string_view bytes) override { session_.SendRaw(bytes); }
-    void PromptEnd() override { session_.screen_.EndPrompt(); }
+    void PromptEnd() override {
+        // Without the choice, or while held (the prompt's text is not on the screen yet),
+        // the prompt is a line once its line ends.
+        if (!session_.gaPrompts_ || session_.screen_.Held()) return;
+        session_.screen_.EndPrompt();
+        session_.TakeScreenLines();
+    }
     void Utf8Agreed() override {
         if (!session_.encodingBeforeCharset_) session_.encodingBeforeCharset_ = session_.Encoding();
         session_.screen_.SetEncoding(TextEncoding::Utf8);
@@ -30,7 +36,10 @@ public:
         if (session_.gameDataReader_) session_.gameDataReader_->ReadMsdp(payload);
     }
     void Failed(std::string_view reason) override {
-        session_.PrintLocal(std::string(reason) + "\r\n");
+        // Shown now, processed with the read's other lines once the layer has returned:
+        // a trigger pass here would run while the layer is still parsing.
+        session_.screen_.AddText(std::string(reason) + "\r\n");
+        session_.TakeScreenLines();
     }
 
 private:

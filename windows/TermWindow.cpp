@@ -379,6 +379,7 @@ void tmudterm::ApplyOptions() {
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
     input_->SetTabCompletion(options_.tabComplete);
+    session_->SetGaPrompts(options_.gaPrompts);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();

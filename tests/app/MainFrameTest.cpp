@@ -233,6 +233,7 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
             EXPECT_EQ(UnnamedControls(dialog), std::vector<std::string>{});
             dialog.EncodingButton(TextEncoding::Utf8).click();
             dialog.ReconnectBox().setChecked(true);
+            dialog.GaPromptsBox().setChecked(true);
             EXPECT_FALSE(dialog.TlsPortBox().isEnabled());
             dialog.TlsBox().setChecked(true);
             dialog.TlsPortBox().setValue(6697);
@@ -245,15 +246,16 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(optionsFile(), "mine=kept\nencoding=latin1\n") << "Cancel saves nothing";
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Latin1);
-    EXPECT_FALSE(term.Session().AutoReconnect());
+    EXPECT_FALSE(term.Session().AutoReconnect() || term.Session().GaPrompts());
 
     script.Then(choose(QDialogButtonBox::Ok));
     frame->OnCommand(kCmMoreOptions);
     EXPECT_EQ(optionsFile(), "mine=kept\nencoding=utf8\nautoreconnect=1\ntls=1\ntlsport=6697\n"
-                             "separator=;\n");
-    EXPECT_EQ(term.Options(),
-              (ProfileOptions{TextEncoding::Utf8, true, true, true, 6697, ColourMode::Basic, ";"}));
-    EXPECT_TRUE(term.Session().AutoReconnect());
+                             "separator=;\ngaprompts=1\n");
+    ProfileOptions chosen{TextEncoding::Utf8, true, true, true, 6697, ColourMode::Basic, ";"};
+    chosen.gaPrompts = true;
+    EXPECT_EQ(term.Options(), chosen);
+    EXPECT_TRUE(term.Session().AutoReconnect() && term.Session().GaPrompts());
     // In effect at once: the session reads UTF-8, and what is typed is sent so.
     EXPECT_EQ(term.Session().Encoding(), TextEncoding::Utf8);
     term.InputLine().setText(QString::fromUtf8("caf\xC3\xA9 \xE2\x86\x92"));

@@ -38,6 +38,7 @@ TEST_F(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     services.gameData = &data;
     Open(services);
     session->SetNegotiation(true);
+    session->SetGaPrompts(true); // the prompt below is logged at its GA
     Connect();
 
     server.Send(kOffers + kUtf8Offer);
@@ -51,8 +52,6 @@ TEST_F(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     EXPECT_TRUE(Shown("Hello"));
     EXPECT_EQ(rec.masks, std::vector<bool>{true}); // WILL ECHO still masks the input
 
-    // A prompt ended by GA is a line for the log at once; the echo after it is not
-    // logged a second time with it.
     server.Send(Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":7,\"maxhp\":9}" + Iac({kSe}) + "HP 7> " +
                 Iac({kGa}));
     ASSERT_TRUE(loop.RunUntil([&] { return !data.vitals.empty(); }, 5s));
@@ -103,6 +102,29 @@ TEST_F(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
     loop.RunFor(100ms);
     EXPECT_EQ(server.Read(100ms), "");
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
+}
+
+// A read cut by GA or EOR loses no line. A prompt is a line when its line ends, or (chosen)
+// at its GA, and then the line's rest follows alone, or whole once the prompt was overwritten.
+TEST_F(TermTelnet, EveryLineOfAReadCutByGaOrEorIsProcessedOnce) {
+    Open(Recorded());
+    session->SetNegotiation(true);
+    triggers.AddTrigger("Line1", "seen");
+    Connect();
+    rec.logFile.clear();
+    server.Send("Line1\r\nLine2\r\nHP:25> " + Iac({kGa}) + "\r\nNext\r\n> " + Iac({kEor}));
+    EXPECT_EQ(ReadUntil("seen\r\n"), "seen\r\n");
+    Type("look");
+    session->SetGaPrompts(true);
+    server.Send("HP> " + Iac({kGa}));
+    EXPECT_TRUE(loop.RunUntil([&] { return rec.logFile.back() == "HP> \n"; }, 5s));
+    Type("kill");
+    const std::string back = "\x1b[" + std::to_string(screen.CursorRow()) + ";4H";
+    server.Send("HP> " + Iac({kGa}) + back + "flee\r\nHP> " + Iac({kEor}) + "\x1b[4DRoom\r\n");
+    loop.RunUntil([&] { return rec.logFile.back() == "Room\n"; }, 5s);
+    EXPECT_EQ(rec.logFile, (std::vector<std::string>{"Line1\n", "Line2\n", "HP:25> \n", "Next\n",
+                                                     "> look\n", "HP> \n", "kill\n", "HP> \n",
+                                                     "flee\n", "HP> \n", "Room\n"}));
 }
 
 namespace {
