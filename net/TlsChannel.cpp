@@ -98,6 +98,10 @@ TlsChannel::~TlsChannel() = default;
 
 TlsHandshake TlsChannel::Handshake(int fd, const std::string& host,
                                    std::chrono::milliseconds timeout, int cancelFd) {
+    // A handshake the user cancelled runs on in its detached worker, possibly until the
+    // program exits: OpenSSL must not tear itself down at exit under that worker.
+    static const bool initialised = OPENSSL_init_ssl(OPENSSL_INIT_NO_ATEXIT, nullptr) == 1;
+    (void)initialised;
     TlsHandshake result;
     auto state = std::make_unique<State>();
     state->fd = fd;
