@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/Alias.h"
+#include "settings/ProfileFileNames.h"
 
 #include <optional>
 #include <string>
@@ -14,7 +15,6 @@ namespace tav {
 // within the bounds below (or names an alias a second time, or comes after
 // kMaxAliases) is not understood: it is kept in its place when the file is written
 // again and counted when it is read.
-inline constexpr std::string_view kAliasFileName = "aliases.cfg";
 inline constexpr std::size_t kMaxAliasName = 32;
 inline constexpr std::size_t kMaxAliasBody = 1000;
 inline constexpr std::size_t kMaxAliases = 1000;

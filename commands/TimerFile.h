@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ProfileFileNames.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,7 +17,6 @@ namespace tav {
 // The command is a command string like a function key's (';' separates lines) and may
 // hold '|' itself; the name may not. Other lines are kept as they are.
 
-inline constexpr std::string_view kTimerFileName = "timers.cfg";
 inline constexpr int kMinTimerSeconds = 1;
 inline constexpr int kMaxTimerSeconds = 86400;
 inline constexpr std::size_t kMaxTimerName = 63;

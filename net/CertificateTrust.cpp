@@ -2,6 +2,7 @@
 
 #include "settings/AtomicFile.h"
 #include "settings/LineScanner.h"
+#include "settings/ProfileFileNames.h"
 #include "settings/TextMode.h"
 
 #include <filesystem>
@@ -58,7 +59,8 @@ std::string CertificateTrust::ShownPath() const {
 }
 
 std::string CertificateTrustPath(std::string_view root, std::string_view profile) {
-    return std::string(root) + "/profiles/" + std::string(profile) + "/trusted-certificates.cfg";
+    return std::string(root) + "/profiles/" + std::string(profile) + "/" +
+           std::string(kTrustFileName);
 }
 
 } // namespace tav

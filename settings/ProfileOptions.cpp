@@ -2,6 +2,7 @@
 
 #include "settings/AtomicFile.h"
 #include "settings/LineScanner.h"
+#include "settings/ProfileFileNames.h"
 #include "settings/TextMode.h"
 
 #include <algorithm>
@@ -89,7 +90,8 @@ std::optional<TextEncoding> EncodingFromWord(std::string_view word) {
 }
 
 std::string ProfileOptionsPath(std::string_view root, std::string_view profile) {
-    return std::string(root) + "/profiles/" + std::string(profile) + "/options.cfg";
+    return std::string(root) + "/profiles/" + std::string(profile) + "/" +
+           std::string(kOptionsFileName);
 }
 
 ProfileOptions ReadProfileOptionsText(std::string_view text) {

@@ -146,15 +146,21 @@ ProfileLock ProfileStore::LockProfile(std::string_view name) const {
 void ProfileStore::DeleteProfileFiles(std::string_view name) const {
     if (CheckProfileName(name) != ProfileNameProblem::None) return;
     std::string dir = ProfileDir(name);
-    for (std::string_view file : kProfileFiles)
-        ::unlink((dir + "/" + std::string(file)).c_str());
+    const auto each = [](auto&& fn) {
+        for (std::string_view file : kStoredProfileFiles)
+            fn(file);
+        for (std::string_view file : kOwnProfileFiles)
+            fn(file);
+    };
+    each([&](std::string_view file) { ::unlink((dir + "/" + std::string(file)).c_str()); });
     // A save killed mid-way leaves its temporary file, which would keep the directory.
     if (DIR* entries = ::opendir(dir.c_str())) {
         std::vector<std::string> leftovers;
         while (const dirent* entry = ::readdir(entries)) {
             const std::string_view entryName = entry->d_name;
-            for (std::string_view file : kProfileFiles)
+            each([&](std::string_view file) {
                 if (IsTemporaryFileOf(entryName, file)) leftovers.emplace_back(entryName);
+            });
         }
         ::closedir(entries);
         for (const std::string& leftover : leftovers)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ProfileFileNames.h"
 #include "settings/ProfileLock.h"
 
 #include <cstddef>
@@ -40,10 +41,6 @@ inline bool SelectableProfileName(std::string_view name) {
 // The list is a text-mode file with one name per line, in the order the profiles were added.
 class ProfileStore {
 public:
-    // The files a profile's directory holds, deleted with the profile.
-    static constexpr std::string_view kProfileFiles[] = {"tav.cfg", "colors.dat", "help.ndx",
-                                                         "custbut.ndx", "trigs.ndx"};
-
     enum class CreateResult {
         Created,  // listed and its directory made
         Existing, // already listed: simply taken

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ProfileFileNames.h"
 #include "triggers/Trigger.h"
 #include "triggers/TriggerPrefilter.h"
 #include "triggers/TriggerSender.h"
@@ -41,8 +42,8 @@ public:
 class TriggerList {
 public:
     static constexpr std::string_view kDefaultProfilesRoot = "./profiles";
-    static constexpr std::string_view kFileName = "trigs.ndx";
-    static constexpr std::string_view kActionFileName = "trigs.act";
+    static constexpr std::string_view kFileName = kTriggerFileName;
+    static constexpr std::string_view kActionFileName = kTriggerActionFileName;
 
     // `profilesRoot` is the directory holding one directory per profile.
     explicit TriggerList(std::string profilesRoot = std::string(kDefaultProfilesRoot));

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <span>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
@@ -98,8 +99,9 @@ TEST_F(ProfileTest, CreateListsAndMakesDirectoriesDeleteRemovesAndRewrites) {
     // What killed saves left is removed with the profile (which names those are is the
     // atomic file test's); anything else keeps the directory.
     const fs::path hero = root / "profiles/hero";
-    for (std::string_view file : ProfileStore::kProfileFiles)
-        std::ofstream(hero / file) << "x";
+    for (const auto& files : {std::span(kStoredProfileFiles), std::span(kOwnProfileFiles)})
+        for (std::string_view file : files)
+            std::ofstream(hero / file) << "x";
     for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
         std::ofstream(hero / leftover) << "cut";
     std::ofstream(hero / "notes.txt") << "mine";
@@ -107,6 +109,7 @@ TEST_F(ProfileTest, CreateListsAndMakesDirectoriesDeleteRemovesAndRewrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator(hero), {}), 1);
     fs::remove(hero / "notes.txt");
     std::ofstream(hero / "colors.dat.tmp-1-0") << "cut";
+    std::ofstream(hero / "options.cfg.tmp-1-0") << "cut";
     store.DeleteProfileFiles("hero");
     EXPECT_FALSE(fs::exists(hero));
     store.DeleteProfileFiles(".."); // refused, the profiles directory stays

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+namespace tav {
+
+// The files of a profile's directory, "profiles/<name>/", by name: the ones every player's
+// profile has always held, then the ones this program keeps beside them. Deleting a
+// profile removes all of them, so a new profile of the same name starts afresh.
+inline constexpr std::string_view kSettingsFileName = "tav.cfg";
+inline constexpr std::string_view kTriggerFileName = "trigs.ndx";
+inline constexpr std::string_view kStoredProfileFiles[] = {
+    kSettingsFileName, "colors.dat", "help.ndx", "custbut.ndx", kTriggerFileName};
+
+inline constexpr std::string_view kOptionsFileName = "options.cfg";
+inline constexpr std::string_view kTriggerActionFileName = "trigs.act";
+inline constexpr std::string_view kAliasFileName = "aliases.cfg";
+inline constexpr std::string_view kTimerFileName = "timers.cfg";
+inline constexpr std::string_view kTrustFileName = "trusted-certificates.cfg";
+inline constexpr std::string_view kOwnProfileFiles[] = {
+    kOptionsFileName, kTriggerActionFileName, kAliasFileName, kTimerFileName, kTrustFileName};
+
+} // namespace tav
