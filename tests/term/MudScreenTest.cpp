@@ -237,8 +237,9 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheO
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
     Fixture f;
     f.settings.urlaware = 1;
-    f.Feed("see http://abcdef, and ftp://x mailto:y https://s.org/p?q=1 https:/no\r\n");
-    const char* marked = "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ^^^^^^^^^^^^^^^^^^^ ";
+    f.Feed("see http://abcdef, and ftp://x mailto:y https://s.org/p?q=1 https:/no mailto:\r\n");
+    const char* marked =
+        "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ^^^^^^^^^^^^^^^^^^^           ^^^^^^^";
     for (int k = 0; marked[k]; ++k)
         EXPECT_EQ((f.AttrAt(0, k) & attr::kUrl) != 0, marked[k] == '^') << k;
     EXPECT_EQ(f.screen.UrlAt({0, 10}), "http://abcdef,");
