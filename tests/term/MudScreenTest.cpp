@@ -200,6 +200,10 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_LT(n.screen.PendingBytes(), kMaxSubnegotiation + 101);
     n.Feed("\xff\xf0ok");
     EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
+    // Exactly at the bound it is given up at once, not one read later.
+    Fixture b;
+    b.Feed("\xff\xfa" + std::string(kMaxSubnegotiation - 2, 'p'));
+    EXPECT_EQ(b.screen.PendingBytes(), 0u);
 }
 
 TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
