@@ -154,6 +154,9 @@ TEST(UnicodeCells, HandedOutTextIsUtf8) {
     screen.BeginSelection({0, 1});
     screen.ExtendSelection({0, 2});
     EXPECT_EQ(screen.GetSelectedText(), "\u4E2D\u6587");
+    screen.BeginSelection({0, 4}); // a range ending just after a wide character: no more
+    screen.ExtendSelection({0, 2});
+    EXPECT_EQ(screen.GetSelectedText(), "\u6587 ");
     EXPECT_TRUE(screen.GetAllText().starts_with("\u4E2D\u6587 E\u0301"));
     EXPECT_EQ(SearchScreen(screen, "\u6587", {}).matches, (std::vector{SearchMatch{0, 2, 2}}));
     EXPECT_EQ(SearchScreen(screen, "e\u0301COLE", {}).matches, (std::vector{SearchMatch{0, 5, 5}}));
