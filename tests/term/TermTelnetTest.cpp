@@ -174,7 +174,8 @@ TEST_F(TermTls, DisconnectStopsAConnectWhoseHandshakeStalls) {
 
 // The question open when the profile closes opens and trusts nothing, even answered Yes;
 // a changed certificate is refused by default or trusted anew; the status text follows
-// the connection through its end, a refused connect and a plain connection.
+// the connection through its end, a refused connect and a plain connection; a session
+// that cannot ask refuses.
 TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     const TlsPeer peer(temp.path);
     if (!peer.Ready()) GTEST_SKIP() << "openssl cannot serve TLS here";
@@ -215,6 +216,14 @@ TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     Connect();
     EXPECT_EQ(rec.messages,
               (std::vector<std::string>{"TavTerm: not connected.", "TavTerm: connected."}));
+
+    // With nobody to ask, a certificate not yet trusted is refused.
+    session.reset();
+    TermServices unattended = Recorded();
+    unattended.boxes = nullptr;
+    Open(unattended);
+    session->SetTls({true, peer.Port(), (temp.path / "unattended.cfg").string()});
+    EXPECT_FALSE(Connects());
 }
 
 } // namespace
