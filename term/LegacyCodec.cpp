@@ -62,9 +62,10 @@ std::optional<char32_t> LegacyCodec::Decode(std::string_view sequence) {
     auto* outPtr = reinterpret_cast<char*>(out);
     std::size_t outLeft = sizeof out;
     iconv(Handle(toUnicode_), nullptr, nullptr, nullptr, nullptr); // a fresh start
-    if (iconv(Handle(toUnicode_), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) ||
-        inLeft != 0 || sizeof out - outLeft != 4)
-        return std::nullopt;
+    // The sequence (one character's shape) stands for a character when exactly one came
+    // out: a conversion that fails writes none, and one that succeeds has taken it whole.
+    iconv(Handle(toUnicode_), &inPtr, &inLeft, &outPtr, &outLeft);
+    if (sizeof out - outLeft != 4) return std::nullopt;
     return static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
                                  (static_cast<char32_t>(out[3]) << 24));
 }

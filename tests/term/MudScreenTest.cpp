@@ -16,11 +16,13 @@ struct RecordingView : ScreenView {
     int visualBells = 0;
     std::vector<int> scrolls;
     std::vector<bool> holdFrames;
+    std::vector<int> rows; // InvalidateRow
     int scrollPos = -1;
     void Bell(const std::string& path) override { bells.push_back(path); }
     void VisualBell() override { ++visualBells; }
     void ScrollPixels(int dy) override { scrolls.push_back(dy); }
     void FrameHold(bool held) override { holdFrames.push_back(held); }
+    void InvalidateRow(int row) override { rows.push_back(row); }
     void SetScrollPos(int pos) override { scrollPos = pos; }
 };
 
@@ -200,6 +202,10 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_LT(n.screen.PendingBytes(), kMaxSubnegotiation + 101);
     n.Feed("\xff\xf0ok");
     EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
+    // Exactly at the bound it is given up at once, not one read later.
+    Fixture b;
+    b.Feed("\xff\xfa" + std::string(kMaxSubnegotiation - 2, 'p'));
+    EXPECT_EQ(b.screen.PendingBytes(), 0u);
 }
 
 TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
@@ -237,8 +243,9 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheO
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
     Fixture f;
     f.settings.urlaware = 1;
-    f.Feed("see http://abcdef, and ftp://x mailto:y https://s.org/p?q=1 https:/no\r\n");
-    const char* marked = "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ^^^^^^^^^^^^^^^^^^^ ";
+    f.Feed("see http://abcdef, and ftp://x mailto:y https://s.org/p?q=1 https:/no mailto:\r\n");
+    const char* marked =
+        "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ^^^^^^^^^^^^^^^^^^^           ^^^^^^^";
     for (int k = 0; marked[k]; ++k)
         EXPECT_EQ((f.AttrAt(0, k) & attr::kUrl) != 0, marked[k] == '^') << k;
     EXPECT_EQ(f.screen.UrlAt({0, 10}), "http://abcdef,");
@@ -313,7 +320,9 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     const CellColor blue = ExplicitCellColor(0xFF0000);
     f.Feed("You hit the orc\r\n");
     const TakenLine hit = take().at(0);
+    f.view.rows.clear();
     EXPECT_TRUE(f.screen.ColorCompletedLine(hit.serial, 4, 7, red, 0));
+    EXPECT_EQ(f.view.rows, std::vector<int>{0}); // repainted, on the view's top row too
     f.screen.SetScreenRect({0, 0, 4 + 7 * 40, 15 * 10}, false);
     EXPECT_TRUE(f.screen.ColorWholeCompletedLine(hit.serial, 0, blue));
     const ScreenLine& line = f.screen.Line(0);

@@ -311,6 +311,8 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
          "\xFF\xFF\xF4"},
         {TextEncoding::Latin1, "The caf\xE9 is open.\r\n", "The caf\xE9 is open.\r\n",
          "\xFF\xFF\xF4"},
+        {TextEncoding::Gb18030, "The caf\xA8\xA6 is open.\r\n", "The caf\xC3\xA9 is open.\r\n",
+         "\x81\x30\x8B\x37\x81\x30\x8B\x30"},
         {TextEncoding::Utf8, "The caf\xC3\xA9 is open.\r\n", "The caf\xC3\xA9 is open.\r\n",
          "\xC3\xBF\xC3\xB4"}, // no 0xFF byte to double
     };

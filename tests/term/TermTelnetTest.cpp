@@ -105,26 +105,30 @@ TEST_F(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
 }
 
 // A read cut by GA or EOR loses no line. A prompt is a line when its line ends, or (chosen)
-// at its GA, and then the line's rest follows alone, or whole once the prompt was overwritten.
+// at its GA, and then the line's rest follows alone (also after a gag above it), or whole
+// once the prompt was overwritten.
 TEST_F(TermTelnet, EveryLineOfAReadCutByGaOrEorIsProcessedOnce) {
     Open(Recorded());
     session->SetNegotiation(true);
     triggers.AddTrigger("Line1", "seen");
+    TriggerActions gag;
+    gag.gag = true;
+    triggers.SetActions(triggers.AddTrigger("spam", ""), gag);
     Connect();
     rec.logFile.clear();
     server.Send("Line1\r\nLine2\r\nHP:25> " + Iac({kGa}) + "\r\nNext\r\n> " + Iac({kEor}));
     EXPECT_EQ(ReadUntil("seen\r\n"), "seen\r\n");
     Type("look");
     session->SetGaPrompts(true);
-    server.Send("HP> " + Iac({kGa}));
+    server.Send("spam\r\nHP> " + Iac({kGa}));
     EXPECT_TRUE(loop.RunUntil([&] { return rec.logFile.back() == "HP> \n"; }, 5s));
     Type("kill");
     const std::string back = "\x1b[" + std::to_string(screen.CursorRow()) + ";4H";
     server.Send("HP> " + Iac({kGa}) + back + "flee\r\nHP> " + Iac({kEor}) + "\x1b[4DRoom\r\n");
     loop.RunUntil([&] { return rec.logFile.back() == "Room\n"; }, 5s);
     EXPECT_EQ(rec.logFile, (std::vector<std::string>{"Line1\n", "Line2\n", "HP:25> \n", "Next\n",
-                                                     "> look\n", "HP> \n", "kill\n", "HP> \n",
-                                                     "flee\n", "HP> \n", "Room\n"}));
+                                                     "> look\n", "spam\n", "HP> \n", "kill\n",
+                                                     "HP> \n", "flee\n", "HP> \n", "Room\n"}));
 }
 
 namespace {
@@ -170,7 +174,8 @@ TEST_F(TermTls, DisconnectStopsAConnectWhoseHandshakeStalls) {
 
 // The question open when the profile closes opens and trusts nothing, even answered Yes;
 // a changed certificate is refused by default or trusted anew; the status text follows
-// the connection through its end, a refused connect and a plain connection.
+// the connection through its end, a refused connect and a plain connection; a session
+// that cannot ask refuses.
 TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     const TlsPeer peer(temp.path);
     if (!peer.Ready()) GTEST_SKIP() << "openssl cannot serve TLS here";
@@ -211,6 +216,14 @@ TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     Connect();
     EXPECT_EQ(rec.messages,
               (std::vector<std::string>{"TavTerm: not connected.", "TavTerm: connected."}));
+
+    // With nobody to ask, a certificate not yet trusted is refused.
+    session.reset();
+    TermServices unattended = Recorded();
+    unattended.boxes = nullptr;
+    Open(unattended);
+    session->SetTls({true, peer.Port(), (temp.path / "unattended.cfg").string()});
+    EXPECT_FALSE(Connects());
 }
 
 } // namespace

@@ -154,6 +154,9 @@ TEST(UnicodeCells, HandedOutTextIsUtf8) {
     screen.BeginSelection({0, 1});
     screen.ExtendSelection({0, 2});
     EXPECT_EQ(screen.GetSelectedText(), "\u4E2D\u6587");
+    screen.BeginSelection({0, 4}); // a range ending just after a wide character: no more
+    screen.ExtendSelection({0, 2});
+    EXPECT_EQ(screen.GetSelectedText(), "\u6587 ");
     EXPECT_TRUE(screen.GetAllText().starts_with("\u4E2D\u6587 E\u0301"));
     EXPECT_EQ(SearchScreen(screen, "\u6587", {}).matches, (std::vector{SearchMatch{0, 2, 2}}));
     EXPECT_EQ(SearchScreen(screen, "e\u0301COLE", {}).matches, (std::vector{SearchMatch{0, 5, 5}}));
@@ -174,6 +177,9 @@ TEST(UnicodeCells, LegacyEncodingsDecodeAcrossReadsAndEncodeBack) {
             TMudScreen screen(kSettings);
             screen.SetEncoding(encoding);
             screen.AddText(bytes.substr(0, cut));
+            if (cut == 4) { // a read ending with a whole character (a prompt) shows it at once
+                EXPECT_EQ(CellsOf(screen.Line(0), 5), "\xE4\xB8\xAD>\xE6\x96\x87>.");
+            }
             screen.AddText(bytes.substr(cut));
             EXPECT_EQ(screen.TakeLine(), text);
         }

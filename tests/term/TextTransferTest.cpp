@@ -242,6 +242,10 @@ TEST(HtmlLogLine, ColoursOfThePaletteOfTheMomentBecomeOneSpanPerRunAndTextIsEsca
     EXPECT_EQ(
         HtmlLogLine("a<b caf\xe9 \xa3!\x1c\x7f", {}, kPalette, kPalette.text, kPalette.background),
         "a&lt;b caf\u00e9 \u00a3!\ufffd\ufffd\n");
+    // A Unicode screen's UTF-8 passes whole, continuation bytes from 0x80 up included.
+    EXPECT_EQ(HtmlLogLine("\u043f\u0440\u0438 <\u20ac>", {}, kPalette, kPalette.text,
+                          kPalette.background, true),
+              "\u043f\u0440\u0438 &lt;\u20ac&gt;\n");
 }
 
 // In full colour the explicit colours and styles become the spans' styles.
