@@ -101,6 +101,8 @@ bool TermSession::AcceptCertificate(const TlsHandshake& handshake, int port) {
     const std::optional<std::string> trusted = trust.Trusted(host, port);
     if (trusted && *trusted == handshake.fingerprint) return true;
     if (!services_.boxes) return false;
+    // The question's own event loop may end the session before it returns.
+    const std::weak_ptr<int> alive = alive_;
     if (trusted) {
         // Never accepted quietly: someone may stand between the player and the game.
         const std::string_view buttons[] = {"Trust the new certificate", "No"};
@@ -119,7 +121,7 @@ bool TermSession::AcceptCertificate(const TlsHandshake& handshake, int port) {
         if (!services_.boxes->AskYesNo(question, "Unverified certificate")) return false;
     }
     // The connect was stopped (the user, a profile switch) while the question was open.
-    if (!askingTrust_) return false;
+    if (alive.expired() || !askingTrust_) return false;
     if (!trust.Trust(host, port, handshake.fingerprint))
         services_.boxes->ShowMessage("Unable to write " + trust.ShownPath() +
                                          "; the certificate is trusted for this connection only.",
