@@ -19,8 +19,9 @@ struct IoResult {
 
 enum class IoDirection { receive, send };
 
-// A connected stream socket as the frame transfer loops see it. PosixSocket is the real
-// one; tests may script one.
+// A connected stream socket as the frame transfer loops see it. The connection's is
+// ClientSocket; PosixSocket serves a plain descriptor (the tests' socket pairs), and tests
+// may script one.
 class StreamSocket {
 public:
     virtual ~StreamSocket() = default;

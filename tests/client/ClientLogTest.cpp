@@ -9,6 +9,7 @@
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace tav::test {
@@ -157,6 +158,14 @@ TEST(ClientFiles, OnlyPlainNamesAreUsed) {
     };
     for (const auto& [name, safe] : cases)
         EXPECT_EQ(ClientFiles::IsSafeName(name), safe) << name;
+}
+
+// "<directory>/text/<name>.id" with the directory as the working directory names itself:
+// "." loses the '/' its normal form ends in, while "/" stays whole.
+TEST(ClientFiles, IdPathsStartWithTheWorkingDirectory) {
+    const std::string here = std::filesystem::current_path().string();
+    EXPECT_EQ(ClientFiles().IdPath("lamp"), here + "/text/lamp.id");
+    EXPECT_EQ(ClientFiles("/").IdPath("lamp"), "//text/lamp.id");
 }
 
 } // namespace

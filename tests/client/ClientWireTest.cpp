@@ -1,18 +1,23 @@
 #include "ConnectionTestSupport.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 namespace tav::test {
 namespace {
 
 // The largest single block asked of operator new while `run` runs; this binary's operator
-// new and delete (below) are plain malloc and free that watch the sizes while armed.
+// new and delete (below) are plain malloc and free that watch the sizes while armed, and
+// then refuse any block larger than `refusedAbove`, as a system short of memory would.
 std::atomic<bool> gArmed{false};
 std::atomic<std::size_t> gLargest{0};
+std::atomic<std::size_t> gRefusedAbove{SIZE_MAX};
 
-std::size_t LargestAllocationDuring(const std::function<void()>& run) {
+std::size_t LargestAllocationDuring(const std::function<void()>& run,
+                                    std::size_t refusedAbove = SIZE_MAX) {
     gLargest = 0;
+    gRefusedAbove = refusedAbove;
     gArmed = true;
     run();
     gArmed = false;
@@ -26,6 +31,7 @@ void* Allocate(std::size_t size) {
         std::size_t seen = gLargest.load(std::memory_order_relaxed);
         while (size > seen && !gLargest.compare_exchange_weak(seen, size)) {
         }
+        if (size > gRefusedAbove.load(std::memory_order_relaxed)) throw std::bad_alloc();
     }
     if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
     throw std::bad_alloc();
@@ -170,17 +176,21 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
 }
 
 // A length word alone buys no memory: the buffer starts at kFrameBytesAhead, then at most
-// doubles what has arrived.
+// doubles what has arrived. A buffer the system refuses ends the frame with its line.
 TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
     constexpr std::size_t kMiB = std::size_t{1} << 20;
+    const std::string closed = "Connection closed by server...";
     struct Case {
         std::size_t announced; // body bytes the length word promises
         std::size_t sent;      // body bytes that arrive before the peer closes
         std::size_t largest;   // the largest block the read may ask for
+        std::string line;
+        std::size_t refusedAbove = SIZE_MAX;
     };
     const Case cases[] = {
-        {kMaxFrameBytes, kMiB / 2, kFrameBytesAhead},
-        {64 * kMiB, 20 * kMiB, 32 * kMiB},
+        {kMaxFrameBytes, kMiB / 2, kFrameBytesAhead, closed},
+        {64 * kMiB, 20 * kMiB, 32 * kMiB, closed},
+        {64 * kMiB, 2 * kMiB, 2 * kMiB, "Read error in read_dblock...out of memory.", kMiB},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.announced);
@@ -191,11 +201,11 @@ TEST(ReadDblockTest, LongFramesAllocateOnlyAsTheirBytesArrive) {
         for (std::size_t at = 0; at < c.sent; at += 64 * 1024) // small pieces: cheap to replay
             socket.Add(Bytes(64 * 1024, 0x5a));
         WireRig rig(socket);
-        const std::size_t largest =
-            LargestAllocationDuring([&] { EXPECT_FALSE(rig.wire.read_dblock(socket).Ok()); });
+        const std::size_t largest = LargestAllocationDuring(
+            [&] { EXPECT_FALSE(rig.wire.read_dblock(socket).Ok()); }, c.refusedAbove);
         EXPECT_LE(largest, c.largest);
         EXPECT_GE(largest, std::min(c.sent, kFrameBytesAhead)); // the probe did see the body
-        EXPECT_EQ(rig.log.lines, std::vector<std::string>{"Connection closed by server..."});
+        EXPECT_EQ(rig.log.lines, std::vector<std::string>{c.line});
     }
 }
 

@@ -62,6 +62,8 @@ TEST(ConfigValidationTest, FirstRefusalInOrder) {
             {"history too large", Text(&Settings::inputlines, "10001"), inputRange},
             {"history not a number", Text(&Settings::inputlines, " 1"), inputRange},
             {"empty port left to the connection", Text(&Settings::port, ""), accepted},
+            {"port 0", Text(&Settings::port, "0"), "Invalid port."},
+            {"largest port", Text(&Settings::port, "31999"), accepted},
             {"no wait", Text(&Settings::waitsecs, ""), accepted},
             {"longest wait", Text(&Settings::waitsecs, "60"), accepted},
             {"wait too long", Text(&Settings::waitsecs, "61"),
