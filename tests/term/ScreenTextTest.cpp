@@ -70,8 +70,11 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     const std::pair<int, ScreenTextMap::Position> positions[] = {
         {-5, {0, 0}}, {3, {0, 3}}, {4, {1, 0}}, {6, {1, 2}}, {7, {2, 0}}, {1000, {2, 0}},
     };
-    for (const auto& [offset, position] : positions)
-        EXPECT_EQ(f.map.PositionAt(offset), position) << offset;
+    auto expectPositions = [&] {
+        for (const auto& [offset, position] : positions)
+            EXPECT_EQ(f.map.PositionAt(offset), position) << offset;
+    };
+    expectPositions();
     EXPECT_EQ(f.map.OffsetAt(0, 99), 3); // past the line's end: its end
     EXPECT_EQ(f.map.OffsetAt(-1, 1), 1); // before the first line: the first
     EXPECT_EQ(f.map.OffsetAt(50, 4), 7); // past the last line: the last
@@ -84,9 +87,12 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     EXPECT_EQ(f.map.CharacterCount(), 7);
     f.map.Invalidate();
     EXPECT_EQ(f.map.CharacterCount(), 9);
-    // A new line count is noticed even without Invalidate.
+    // A new line count is noticed even without Invalidate, a smaller one too.
     f.screen.ResetScreen(6);
     EXPECT_EQ(std::pair(f.map.CharacterCount(), f.map.LineCount()), std::pair(5, 6));
+    f.screen.ResetScreen(3);
+    f.Feed("abc\r\nde");
+    expectPositions();
 }
 
 // Offsets count UTF-16 units: a character beyond the first plane is a pair of them, read
