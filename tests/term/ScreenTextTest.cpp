@@ -70,11 +70,8 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     const std::pair<int, ScreenTextMap::Position> positions[] = {
         {-5, {0, 0}}, {3, {0, 3}}, {4, {1, 0}}, {6, {1, 2}}, {7, {2, 0}}, {1000, {2, 0}},
     };
-    auto expectPositions = [&] {
-        for (const auto& [offset, position] : positions)
-            EXPECT_EQ(f.map.PositionAt(offset), position) << offset;
-    };
-    expectPositions();
+    for (const auto& [offset, position] : positions)
+        EXPECT_EQ(f.map.PositionAt(offset), position) << offset;
     EXPECT_EQ(f.map.OffsetAt(0, 99), 3); // past the line's end: its end
     EXPECT_EQ(f.map.OffsetAt(-1, 1), 1); // before the first line: the first
     EXPECT_EQ(f.map.OffsetAt(50, 4), 7); // past the last line: the last
@@ -92,7 +89,7 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     EXPECT_EQ(std::pair(f.map.CharacterCount(), f.map.LineCount()), std::pair(5, 6));
     f.screen.ResetScreen(3);
     f.Feed("abc\r\nde");
-    expectPositions();
+    EXPECT_EQ(f.map.PositionAt(7), (ScreenTextMap::Position{2, 0})); // the last line's end
 }
 
 // Offsets count UTF-16 units: a character beyond the first plane is a pair of them, read
