@@ -126,8 +126,10 @@ bool TMudScreen::RemoveCompletedLine(std::uint64_t serial) {
 
 void TMudScreen::RemoveLine(int n) {
     int& liveTop = scrolledBack_ ? savedTop_ : top_;
-    const int last = std::min(
-        buffer_.Lines() - 1, std::max({deepest_, bufLine_, liveTop + rows_ - 1, top_ + rows_ - 1}));
+    // Lines move up as far as the text and the live screen reach; a view scrolled back
+    // lies above the live screen.
+    const int last =
+        std::min(buffer_.Lines() - 1, std::max({deepest_, bufLine_, liveTop + rows_ - 1}));
     buffer_.Remove(n, last, attr_);
 
     // The cursor's line moves up with the text below the removed line. The live view

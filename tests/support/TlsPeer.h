@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -21,16 +23,21 @@ namespace tav::test {
 
 // A real TLS server on 127.0.0.1: `openssl s_server` with a self-signed certificate made
 // when it starts, in `dir`. Ready() is false when openssl is missing or never listened.
+// The first client to connect is sent `sends`, in records of 3000 bytes (blocks of 1024
+// end inside them), and the connection is closed after it.
 class TlsPeer {
 public:
-    explicit TlsPeer(const std::filesystem::path& dir) {
+    explicit TlsPeer(const std::filesystem::path& dir, std::string_view sends = {}) {
         const std::string cert = (dir / "peer.crt").string(), key = (dir / "peer.key").string();
+        const std::string input = (dir / "peer.in").string();
+        if (!(std::ofstream(input, std::ios::binary) << sends)) return;
         if (Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
                  "/CN=localhost", "-keyout", key, "-out", cert}) != 0)
             return;
         port_ = ClosedPort().Port(); // free again for openssl, in the range no client takes
-        pid_ = Spawn({"openssl", "s_server", "-quiet", "-accept",
-                      "127.0.0.1:" + std::to_string(port_), "-cert", cert, "-key", key});
+        pid_ = Spawn({"openssl", "s_server", "-quiet", "-max_send_frag", "3000", "-accept",
+                      "127.0.0.1:" + std::to_string(port_), "-cert", cert, "-key", key},
+                     sends.empty() ? nullptr : input.c_str());
         for (int k = 0; k < 100 && pid_ > 0 && !ready_; ++k) {
             ready_ = Listening();
             if (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -48,13 +55,14 @@ public:
     int Port() const { return port_; }
 
 private:
-    static pid_t Spawn(const std::vector<std::string>& args) {
+    static pid_t Spawn(const std::vector<std::string>& args, const char* input = nullptr) {
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        if (input) posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = -1;

@@ -346,6 +346,7 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     EXPECT_EQ(rest.at(0).column, 4);
     EXPECT_EQ((Lines{f.Text(1), f.Text(2), f.Text(3)}), (Lines{"a", "c", ""}));
     EXPECT_FALSE(f.screen.RemoveCompletedLine(rest.at(0).serial)); // gone already
+    EXPECT_FALSE(f.screen.ColorCompletedLine(rest.at(0).serial, 0, 4, red, blue));
 
     // Scrolled back, gags above and below keep the view and selection on their text; the
     // next line returns to a live view with the cursor row in step.

@@ -84,9 +84,12 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
     EXPECT_EQ(f.map.CharacterCount(), 7);
     f.map.Invalidate();
     EXPECT_EQ(f.map.CharacterCount(), 9);
-    // A new line count is noticed even without Invalidate.
+    // A new line count is noticed even without Invalidate, a smaller one too.
     f.screen.ResetScreen(6);
     EXPECT_EQ(std::pair(f.map.CharacterCount(), f.map.LineCount()), std::pair(5, 6));
+    f.screen.ResetScreen(3);
+    f.Feed("abc\r\nde");
+    EXPECT_EQ(f.map.PositionAt(7), (ScreenTextMap::Position{2, 0})); // the last line's end
 }
 
 // Offsets count UTF-16 units: a character beyond the first plane is a pair of them, read

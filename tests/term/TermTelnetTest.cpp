@@ -226,4 +226,21 @@ TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     EXPECT_FALSE(Connects());
 }
 
+// More text at once than one wake reads, in records the reads end inside: what the channel
+// has decrypted already is read on the loop's next turn, all of it, before the server's
+// close after its last line.
+TEST_F(TermTls, TextBeyondOneWakeIsReadOnTheNextTurnsUpToTheServersClose) {
+    std::string text;
+    for (int n = 0; text.size() < 8 * kReceiveBlocksPerWake * kReceiveBlock; ++n)
+        text += "line " + std::to_string(n) + "\r\n";
+    const TlsPeer peer(temp.path, text);
+    if (!peer.Ready()) GTEST_SKIP() << "openssl cannot serve TLS here";
+    Secure(peer.Port());
+    rec.answers = {"Yes"};
+    ASSERT_TRUE(Connects());
+    EXPECT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 10s));
+    const std::string last = text.substr(text.rfind("line ", text.size() - 3));
+    EXPECT_TRUE(Shown(last + "TavTerm disconnecting...\r\n"));
+}
+
 } // namespace
