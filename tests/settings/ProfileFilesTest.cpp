@@ -254,6 +254,7 @@ TEST_F(AtomicFileTest, ReplacesWholeOrKeepsWhatWasThere) {
     std::ofstream(dir / "taken/inside") << "kept";
     EXPECT_FALSE(WriteFileAtomically(At("taken"), "x"));
     EXPECT_EQ(ReplaceFileAtomically(At("taken"), "x"), AtomicWriteResult::NotWritten);
+    EXPECT_EQ(ReadFileBytes(At("taken")), std::nullopt); // a directory in its place reads as none
     EXPECT_EQ(ReadBytes(dir / "taken/inside"), "kept");
     EXPECT_EQ(Entries(), Names{"taken"});
     // A write cut short (here by the file size limit) keeps the whole old file.
