@@ -11,8 +11,8 @@
 #include "sound/SoundBackends.h"
 #include "sound/SoundPlayer.h"
 #include "term/MonotonicClock.h"
-#include "term/QtMessageBoxes.h"
 #include "term/TermSession.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include "client/StatusBarSink.h"
 

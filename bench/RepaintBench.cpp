@@ -3,7 +3,7 @@
 // then a flood of game text through a visible screen, to show what the coalescing of
 // invalidations leaves to paint.
 #include "bench/Corpus.h"
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenWidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,8 +4,8 @@
 // gagged or coloured afterwards, as trigger actions do.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
+#include "screen/MudScreen.h"
 #include "settings/Settings.h"
-#include "term/MudScreen.h"
 
 #include <array>
 

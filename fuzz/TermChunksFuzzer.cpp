@@ -7,8 +7,8 @@
 // and IAC IAC kept where the screen alone takes them whole, and (seed bit 29) a part MCCP for
 // the first: the same lines and screen; with prompts at GA/EOR every line is still there.
 #include "fuzz/FuzzSupport.h"
+#include "screen/MudScreen.h"
 #include "settings/Settings.h"
-#include "term/MudScreen.h"
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "tests/support/TelnetBytes.h"

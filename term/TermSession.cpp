@@ -1,7 +1,7 @@
 #include "term/TermSession.h"
 
+#include "screen/TextDecoder.h"
 #include "settings/GamePort.h"
-#include "term/TextDecoder.h"
 
 #include <algorithm>
 #include <cerrno>

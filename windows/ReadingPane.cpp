@@ -1,6 +1,6 @@
 #include "windows/ReadingPane.h"
 
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenWidget.h"
 #include "windows/Divider.h"
 
 #include <algorithm>

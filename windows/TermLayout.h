@@ -1,6 +1,6 @@
 #pragma once
 
-#include "term/ScreenView.h"
+#include "screen/ScreenView.h"
 
 #include <string_view>
 

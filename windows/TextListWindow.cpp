@@ -1,10 +1,10 @@
 #include "windows/TextListWindow.h"
 
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/Latin1Text.h"
 #include "settings/UserFile.h"
-#include "term/QtMessageBoxes.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/FindBar.h"
 #include "windows/ToolChoosers.h"
 

@@ -6,9 +6,9 @@
 
 #include "client/ClientLogWindow.h"
 #include "net/TelnetCodes.h"
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/Latin1Text.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
 #include "tests/support/TelnetBytes.h"
 #include "windows/BoardsWindow.h"
 #include "windows/Divider.h"

@@ -2,7 +2,7 @@
 
 #include "app/ColorChoice.h"
 #include "app/FrameCommands.h"
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenWidget.h"
 
 #include <QClipboard>
 #include <QColorDialog>

@@ -1,8 +1,8 @@
 // The main terminal window with real widgets on the offscreen platform.
 #include "windows/TermWindow.h"
 
-#include "term/InputLine.h"
 #include "term/TermSession.h"
+#include "term/qt/InputLine.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/ScreenCells.h"
 #include "triggers/TriggerList.h"

@@ -1,8 +1,8 @@
 // The five text list windows with real widgets and real files.
 #include "windows/TextListWindow.h"
 
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "term/TermSession.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/ScreenCells.h"
