@@ -8,6 +8,7 @@
 #include "client/ClientWindows.h"
 #include "client/GameDataWindows.h"
 #include "client/PendingEdit.h"
+#include "settings/Rect.h"
 #include "sound/SoundBackends.h"
 #include "sound/SoundPlayer.h"
 #include "term/MonotonicClock.h"

@@ -141,8 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         screen->appendcr = (modes & 2) != 0;
         screen->SetEncoding(encoding);
         screen->SetColourMode(fullColour ? tav::ColourMode::Full : tav::ColourMode::Basic);
-        screen->SetScreenRect({0, 0, 4 + cols * screen->CellWidth(), rows * screen->CellHeight()},
-                              false);
+        screen->SetSize(rows, cols);
     }
 
     Fed wholeFed;

@@ -236,7 +236,7 @@ int TMudScreen::NewLine() {
         top_ = savedTop_;
         view_->InvalidateScreen();
         view_->UpdateView();
-        view_->SetScrollPos(top_);
+        view_->Scrolled();
         scrolledBack_ = false;
     }
     view_->InvalidateRow(row_);
@@ -274,9 +274,9 @@ int TMudScreen::NewLine() {
     }
 
     if (row_ >= rows_ - 1) {
-        view_->SetScrollRange(0, top_);
+        scrollMax_ = top_;
         top_ = std::min(top_ + 1, buffer_.Lines() - rows_);
-        view_->SetScrollPos(top_);
+        view_->Scrolled();
         if (smoothscroll) ScrollView(-1, false, true);
         row_ = rows_ - 1;
         return 1;
@@ -672,25 +672,20 @@ void TMudScreen::ResetScreen(int lines) {
     subnegScanned_ = 0;
     pending_.shrink_to_fit();
     pending_.reserve(4096);
-    view_->SetScrollRange(0, buffer_.Lines() - rows_);
-    view_->SetScrollPos(0);
+    scrollMax_ = buffer_.Lines() - rows_;
+    view_->Scrolled();
     view_->InvalidateScreen();
 }
 
 // --- geometry -------------------------------------------------------------------------
 
-void TMudScreen::SetCellSize(int width, int height) {
-    cellWidth_ = std::max(width, 1);
-    cellHeight_ = std::max(height, 1);
-}
-
 int TMudScreen::LimitTop(long long top) const {
     return static_cast<int>(std::clamp<long long>(top, 0, buffer_.Lines() - rows_));
 }
 
-void TMudScreen::ApplyGeometry(int rows, int cols) {
-    // A rectangle smaller than one cell (a minimised window) still keeps one row and
-    // one column, so every position stays inside the buffer.
+void TMudScreen::SetSize(int rows, int cols) {
+    // A window smaller than one cell (a minimised one) still keeps one row and one
+    // column, so every position stays inside the buffer.
     cols_ = std::clamp(cols, 1, kBufferColumns);
     rows_ = std::clamp(rows, 1, buffer_.Lines());
     top_ = LimitTop(bufLine_ - rows_ + 1);
@@ -701,13 +696,8 @@ void TMudScreen::ApplyGeometry(int rows, int cols) {
     // and place the cursor past the buffer.
     savedTop_ = top_;
     scrolledBack_ = false;
-    view_->SetScrollRange(0, buffer_.Lines() - rows_);
-    view_->SetScrollPos(top_);
-}
-
-void TMudScreen::SetScreenRect(const Rect& rect, bool repaint) {
-    ApplyGeometry(rect.Height() / cellHeight_, (rect.Width() - 4) / cellWidth_);
-    view_->PlaceWindow(rect, repaint);
+    scrollMax_ = buffer_.Lines() - rows_;
+    view_->Scrolled();
 }
 
 // --- hold and text extraction ---------------------------------------------------------

@@ -101,10 +101,10 @@ public:
     void ClearScreen();
     void ResetScreen(int lines);
 
-    // --- geometry ---------------------------------------------------------------------
-    void SetCellSize(int width, int height);
-    // Recomputes rows, columns, top line and cursor for a pixel rectangle.
-    void SetScreenRect(const Rect& rect, bool repaint);
+    // --- geometry, in rows and columns (the view maps its pixels to them) -------------
+    // Recomputes rows, columns, top line and cursor for a window of that many whole cells;
+    // at least one row and one column are kept.
+    void SetSize(int rows, int cols);
     int Lines() const { return buffer_.Lines(); }
     // Lines dropped from the buffer's top (or cleared with it) since the screen was made.
     std::int64_t LinesDropped() const { return buffer_.Dropped(); }
@@ -112,8 +112,9 @@ public:
     int Columns() const { return cols_; }
     int Top() const { return top_; }
     int SavedTop() const { return savedTop_; }
-    int CellWidth() const { return cellWidth_; }
-    int CellHeight() const { return cellHeight_; }
+    // The scroll range is 0..ScrollMax(): while the buffer fills it reaches the last top
+    // line the screen has shown, then the last one it can show.
+    int ScrollMax() const { return scrollMax_; }
 
     // Cursor: screen position (row, column) and buffer position (line, column).
     int CursorRow() const { return row_; }
@@ -191,8 +192,9 @@ public:
         int line;
         int col;
     };
-    // The buffer cell under a client-area pixel, or nothing outside the buffer.
-    std::optional<CellPos> CellAt(int x, int y) const;
+    // The buffer cell shown at a row and column of the view (counted from its top line),
+    // or nothing past the buffer's end.
+    std::optional<CellPos> CellInView(int row, int col) const;
     // The whole URL through a cell carrying the URL bit; nothing when the marked run
     // does not start with one of kUrlPrefixes.
     std::optional<std::string> UrlAt(CellPos cell) const;
@@ -242,7 +244,6 @@ private:
     void EraseFromStartOfLine();
     void EraseFromStartOfScreen();
     void ClearSelectedBits();
-    void ApplyGeometry(int rows, int cols);
     // T limited to 0..L - R; every top line the screen keeps passes through it.
     int LimitTop(long long top) const;
     bool InBuffer(CellPos cell) const;
@@ -267,8 +268,7 @@ private:
     std::uint64_t lastSerial_ = 0;
     // No line below this one has been written since the buffer was reset.
     int deepest_ = 0;
-    int cellWidth_ = 7;
-    int cellHeight_ = 15;
+    int scrollMax_ = 0;
 
     Attr attr_ = attr::kNormal;
     // Explicit colours given to the cells written next (0: the attribute bits decide).

@@ -152,7 +152,7 @@ void TMudScreen::RemoveLine(int n) {
         promptLine_ = -1;
         removePrompt_ = false;
     }
-    view_->SetScrollPos(top_);
+    view_->Scrolled();
     view_->InvalidateScreen();
     view_->UpdateView();
 }

@@ -10,7 +10,7 @@ namespace tav {
 void TMudScreen::ScrollView(int dy, bool adjust, bool movePixels) {
     if (adjust) {
         top_ = LimitTop(static_cast<long long>(top_) - dy);
-        view_->SetScrollPos(top_);
+        view_->Scrolled();
     }
     if (movePixels) view_->ScrollPixels(dy);
 }
@@ -27,7 +27,7 @@ void TMudScreen::PageUp(bool now) {
     if (top_ > 0) ScrollView(rows_, true, true);
     if (now) {
         view_->UpdateView();
-        view_->SetScrollPos(top_);
+        view_->Scrolled();
     }
     scrolledBack_ = true;
 }
@@ -44,7 +44,7 @@ void TMudScreen::PageDown(bool now) {
     }
     if (now) {
         view_->UpdateView();
-        view_->SetScrollPos(top_);
+        view_->Scrolled();
     }
 }
 
@@ -75,7 +75,7 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
             top_ = savedTop_;
             view_->InvalidateScreen();
             view_->UpdateView();
-            view_->SetScrollPos(top_);
+            view_->Scrolled();
         }
         scrolledBack_ = false;
         return;
@@ -90,7 +90,7 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
         scrolledBack_ = true;
     }
     view_->UpdateView();
-    view_->SetScrollPos(top_);
+    view_->Scrolled();
 }
 
 bool TMudScreen::InBuffer(CellPos cell) const {
@@ -98,12 +98,10 @@ bool TMudScreen::InBuffer(CellPos cell) const {
            cell.col < kBufferColumns;
 }
 
-std::optional<TMudScreen::CellPos> TMudScreen::CellAt(int x, int y) const {
-    if (x < 0 || y < 0) return std::nullopt;
-    const int line = y / cellHeight_;
-    const int col = x / cellWidth_;
-    if (line >= buffer_.Lines() - top_ || col >= kBufferColumns) return std::nullopt;
-    return CellPos{line + top_, col};
+std::optional<TMudScreen::CellPos> TMudScreen::CellInView(int row, int col) const {
+    if (row < 0 || col < 0 || row >= buffer_.Lines() - top_ || col >= kBufferColumns)
+        return std::nullopt;
+    return CellPos{row + top_, col};
 }
 
 std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
@@ -210,8 +208,8 @@ void TMudScreen::CopyLinesFrom(const TMudScreen& other) {
     row_ = bufLine_ - top_;
     col_ = std::min(bufCol_, cols_ - 1);
     scrolledBack_ = false;
-    view_->SetScrollRange(0, buffer_.Lines() - rows_);
-    view_->SetScrollPos(top_);
+    scrollMax_ = buffer_.Lines() - rows_;
+    view_->Scrolled();
     view_->InvalidateScreen();
     view_->UpdateView();
 }

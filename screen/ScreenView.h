@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings/Rect.h"
-
 #include <string>
 
 namespace tav {
@@ -9,9 +7,10 @@ namespace tav {
 // How the view draws the text cursor.
 enum class CursorStyle { Line, Block };
 
-// What a TMudScreen tells the window that shows it. The model never paints: it reports
-// which rows changed and the view repaints them from the buffer when it chooses.
-// Every notification has an empty default so a view overrides only what it needs.
+// What a TMudScreen tells the window that shows it: damage only. The model never paints and
+// never sees a pixel; it reports which rows changed, that the view scrolled, a bell and the
+// hold, and the view reads what it needs (cells, top line, scroll range) from the model when
+// it chooses. Every notification has an empty default so a view overrides only what it needs.
 class ScreenView {
 public:
     virtual ~ScreenView() = default;
@@ -32,15 +31,12 @@ public:
     // Fill the client area light red; an InvalidateScreen follows.
     virtual void VisualBell() {}
 
-    virtual void SetScrollRange(int /*min*/, int /*max*/) {}
-    virtual void SetScrollPos(int /*pos*/) {}
+    // The top line or the scroll range changed (TMudScreen::Top, ScrollMax).
+    virtual void Scrolled() {}
 
-    // Draw the one-pixel frame around the client area: light red while output is held,
-    // background colour when the hold is released.
+    // Output is held (Scroll Lock) or released: the view frames its client area light red
+    // while held and in the background colour once released.
     virtual void FrameHold(bool /*held*/) {}
-
-    // SetScreenRect moved the screen to a new rectangle.
-    virtual void PlaceWindow(const Rect& /*rect*/, bool /*repaint*/) {}
 };
 
 } // namespace tav

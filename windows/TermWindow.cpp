@@ -608,7 +608,7 @@ void tmudterm::Layout(int width, int height) {
     in.multiscreen = settings_.multiscreen != 0;
     in.enhancedterm = settings_.enhancedterm != 0;
     in.splitView = splitView_;
-    in.screenLineHeight = main_->CellHeight();
+    in.screenLineHeight = mainWidget_->CellHeight();
     in.dividers = {FromQRect(hdiv_->geometry()), FromQRect(h2div_->geometry()),
                    FromQRect(vdiv_->geometry())};
     const TermLayoutResult r = LayoutTerm(in);

@@ -265,16 +265,15 @@ QRect ScreenAccessible::characterRect(int offset) const {
     const ScreenTextMap::Position at = Map().PositionAt(offset);
     const int row = at.line - screen.Top();
     if (row < 0 || row >= screen.Rows()) return {};
-    const QRect cell((at.col - Screen()->FirstColumn()) * screen.CellWidth(),
-                     row * screen.CellHeight(), screen.CellWidth(), screen.CellHeight());
+    const int cw = Screen()->CellWidth();
+    const int ch = Screen()->CellHeight();
+    const QRect cell((at.col - Screen()->FirstColumn()) * cw, row * ch, cw, ch);
     return QRect(widget()->mapToGlobal(cell.topLeft()), cell.size());
 }
 
 int ScreenAccessible::offsetAtPoint(const QPoint& point) const {
     const QPoint local = widget()->mapFromGlobal(point);
-    const TMudScreen& screen = Screen()->Screen();
-    const auto cell =
-        screen.CellAt(local.x() + Screen()->FirstColumn() * screen.CellWidth(), local.y());
+    const auto cell = Screen()->CellAt(local);
     if (!cell) return -1;
     return Map().OffsetAt(cell->line, cell->col);
 }

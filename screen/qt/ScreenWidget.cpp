@@ -87,11 +87,9 @@ ScreenWidget::ScreenWidget(TMudScreen& screen, const Settings& settings, const C
 
     BuildContextMenu();
     SetScreenFont(InitialFont());
-    preferredCells_ =
-        QSize(screen_.CellWidth() * kPreferredColumns, screen_.CellHeight() * kPreferredRows);
+    preferredCells_ = QSize(cellWidth_ * kPreferredColumns, cellHeight_ * kPreferredRows);
     screen_.SetView(this);
-    SetScrollRange(0, screen_.Lines() - screen_.Rows());
-    SetScrollPos(screen_.Top());
+    Scrolled();
 }
 
 ScreenWidget::~ScreenWidget() {
@@ -111,7 +109,8 @@ void ScreenWidget::SetScreenFont(const FontSpec& stored, bool setPreferredSize) 
     underlineWidth_ = std::max(1, static_cast<int>(std::lround(metrics.lineWidth())));
     strikeOffset_ = static_cast<int>(std::lround(metrics.strikeOutPos()));
     const CellSize cell = CellSizeOf(font_);
-    screen_.SetCellSize(cell.width, cell.height);
+    cellWidth_ = std::max(cell.width, 1);
+    cellHeight_ = std::max(cell.height, 1);
     if (setPreferredSize) {
         preferredCells_ = QSize(cell.width * kBufferColumns, cell.height * screen_.Lines());
         updateGeometry();
@@ -169,11 +168,8 @@ void ScreenWidget::ApplyModelGeometry() {
         horizontalBar_->setGeometry(0, cells.height(), cells.width(), HorizontalBarHeight());
     if (modelSize_ == size()) return;
     modelSize_ = size();
-    const QRect g = geometry();
-    placing_ = true;
-    screen_.SetScreenRect(
-        Rect{g.left(), g.top(), g.left() + cells.width(), g.top() + cells.height()}, false);
-    placing_ = false;
+    // Cells start at the left edge; a margin of kScreenMargin pixels stays free on the right.
+    screen_.SetSize(cells.height() / cellHeight_, (cells.width() - kScreenMargin) / cellWidth_);
     rowMarks_.assign(static_cast<std::size_t>(screen_.Rows()), 0);
     markedRows_ = 0;
     SyncHorizontalBar();
@@ -186,17 +182,10 @@ void ScreenWidget::SetScreenRect(const QRect& rect, bool repaint) {
     if (repaint) InvalidateScreen();
 }
 
-void ScreenWidget::PlaceWindow(const Rect& rect, bool repaint) {
-    if (OnForeignThread()) {
-        QMetaObject::invokeMethod(
-            this, [this, rect, repaint] { PlaceWindow(rect, repaint); }, Qt::QueuedConnection);
-        return;
-    }
-    if (placing_) return;
-    // The model was given the cell area; the widget also holds the scroll bars.
-    modelSize_ = QSize(rect.Width() + ScrollBarWidth(), rect.Height() + HorizontalBarHeight());
-    setGeometry(rect.left, rect.top, modelSize_.width(), modelSize_.height());
-    if (repaint) InvalidateScreen();
+std::optional<TMudScreen::CellPos> ScreenWidget::CellAt(QPoint at) const {
+    const int x = at.x() + Shift();
+    if (x < 0 || at.y() < 0) return std::nullopt;
+    return screen_.CellInView(at.y() / cellHeight_, x / cellWidth_);
 }
 
 void ScreenWidget::resizeEvent(QResizeEvent* /*event*/) {
@@ -205,15 +194,10 @@ void ScreenWidget::resizeEvent(QResizeEvent* /*event*/) {
 
 // --- scroll bar -------------------------------------------------------------------------
 
-void ScreenWidget::SetScrollRange(int min, int max) {
-    scrollMin_ = min;
-    scrollMax_ = std::max(min, max);
-    if (!scrollSyncPosted_.exchange(true))
-        QMetaObject::invokeMethod(this, &ScreenWidget::SyncScrollBar, Qt::QueuedConnection);
-}
-
-void ScreenWidget::SetScrollPos(int pos) {
-    scrollPos_ = pos;
+void ScreenWidget::Scrolled() {
+    // Read here, on the thread that changes the model; the bar follows on the widget's.
+    scrollMax_ = std::max(0, screen_.ScrollMax());
+    scrollPos_ = screen_.Top();
     if (!scrollSyncPosted_.exchange(true))
         QMetaObject::invokeMethod(this, &ScreenWidget::SyncScrollBar, Qt::QueuedConnection);
 }
@@ -221,7 +205,7 @@ void ScreenWidget::SetScrollPos(int pos) {
 void ScreenWidget::SyncScrollBar() {
     scrollSyncPosted_ = false;
     syncingScrollBar_ = true;
-    scrollBar_->setRange(scrollMin_, scrollMax_);
+    scrollBar_->setRange(0, scrollMax_);
     scrollBar_->setPageStep(std::max(1, screen_.Rows()));
     scrollBar_->setValue(scrollPos_);
     syncingScrollBar_ = false;
@@ -367,7 +351,7 @@ QRect ScreenWidget::MarkedRect() const {
             last = static_cast<int>(k);
         }
     if (first < 0) return {};
-    const int ch = screen_.CellHeight();
+    const int ch = cellHeight_;
     return QRect(0, first * ch, ClientRect().width(), (last - first + 1) * ch);
 }
 
@@ -378,7 +362,7 @@ void ScreenWidget::FlushMarks() {
     if (fullMarked_) {
         update();
     } else if (markedRows_ > 0) {
-        const int ch = screen_.CellHeight();
+        const int ch = cellHeight_;
         const int w = ClientRect().width();
         const int n = static_cast<int>(rowMarks_.size());
         for (int k = 0; k < n;) {
@@ -478,8 +462,8 @@ QRect ScreenWidget::CursorRect() const {
     // screen row it would stand in older text.
     const std::optional<int> row = screen_.CursorViewRow();
     if (!row || screen_.CursorCol() >= screen_.Columns()) return {};
-    const int cw = screen_.CellWidth();
-    const int ch = screen_.CellHeight();
+    const int cw = cellWidth_;
+    const int ch = cellHeight_;
     const QRect cell(screen_.CursorCol() * cw - Shift(), *row * ch, cw, ch);
     if (cursorStyle_ == CursorStyle::Block) return cell;
     const int line = ch / 4;
@@ -519,7 +503,7 @@ void ScreenWidget::ShowError(const char* text) {
 void ScreenWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     const QPoint at = event->position().toPoint();
-    const auto cell = screen_.CellAt(at.x() + Shift(), at.y());
+    const auto cell = CellAt(at);
     if (!cell) return;
     if (settings_.urlaware) {
         const auto run = screen_.UrlAt(*cell);
@@ -533,7 +517,7 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
 
 void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    const auto cell = screen_.CellAt(at.x() + Shift(), at.y());
+    const auto cell = CellAt(at);
     if (!cell) return;
     if (!screen_.Selecting()) {
         // The hand only where a click opens something.

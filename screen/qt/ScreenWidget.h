@@ -45,6 +45,8 @@ enum class ScreenCommand {
 inline constexpr int kFrameMs = 16;
 // How long the visual bell keeps the screen red.
 inline constexpr int kVisualBellMs = 80;
+// Pixels kept free right of the last whole column.
+inline constexpr int kScreenMargin = 4;
 // The picture drawn once behind the first screen painted.
 inline constexpr int kLogoWidth = 160;
 inline constexpr int kLogoHeight = 80;
@@ -94,9 +96,14 @@ public:
     // Puts the selected text on the clipboard.
     void CopySelection();
 
-    // Moves the widget to rect (parent coordinates) and lets the model recompute rows and
-    // columns for the area left of the scroll bar.
+    // Moves the widget to rect (parent coordinates) and gives the model the rows and
+    // columns of whole cells that fit the area left of the scroll bar and inside the margin.
     void SetScreenRect(const QRect& rect, bool repaint);
+    // The pixel size of one cell, from the font.
+    int CellWidth() const { return cellWidth_; }
+    int CellHeight() const { return cellHeight_; }
+    // The buffer cell under a pixel of the widget, or nothing outside the buffer.
+    std::optional<TMudScreen::CellPos> CellAt(QPoint at) const;
 
     // A second scroll bar, under the cells, moves the view across the columns: for a
     // screen that keeps long lines whole (autowrap off), whose text may be wider than the
@@ -125,10 +132,8 @@ public:
     void UpdateView() override;
     void Bell(const std::string& wavPath) override;
     void VisualBell() override;
-    void SetScrollRange(int min, int max) override;
-    void SetScrollPos(int pos) override;
+    void Scrolled() override;
     void FrameHold(bool held) override;
-    void PlaceWindow(const Rect& rect, bool repaint) override;
 
 signals:
     void parentCommand(tav::ScreenCommand command);
@@ -156,7 +161,7 @@ private:
     void SyncScrollBar();
     void SyncHorizontalBar();
     // Where the cells of the view's left edge start, in pixels of the buffer's row.
-    int Shift() const { return firstColumn_ * screen_.CellWidth(); }
+    int Shift() const { return firstColumn_ * cellWidth_; }
 
     // Repaint coalescing.
     bool OnForeignThread() const;
@@ -195,7 +200,6 @@ private:
     ColorRef textColor_ = MakeColor(210, 210, 210);
 
     QScrollBar* scrollBar_ = nullptr;
-    std::atomic<int> scrollMin_{0};
     std::atomic<int> scrollMax_{0};
     std::atomic<int> scrollPos_{0};
     std::atomic<bool> scrollSyncPosted_{false};
@@ -214,8 +218,9 @@ private:
     QElapsedTimer lastFlush_;
     std::atomic<bool> refreshPosted_{false};
 
-    bool placing_ = false; // geometry change started here: PlaceWindow must not move us
-    QSize modelSize_;      // widget size the model's rows and columns were computed for
+    QSize modelSize_; // widget size the model's rows and columns were computed for
+    int cellWidth_ = 7;
+    int cellHeight_ = 15;
 
     bool cursorPhase_ = false;
     CursorStyle cursorStyle_ = CursorStyle::Block;

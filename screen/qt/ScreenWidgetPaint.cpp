@@ -68,8 +68,8 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
 
 void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueCells) {
     if (area.isEmpty()) return;
-    const int cw = screen_.CellWidth();
-    const int ch = screen_.CellHeight();
+    const int cw = cellWidth_;
+    const int ch = cellHeight_;
     const int firstCol = std::max(0, area.left() / cw);
     const int firstRow = std::max(0, area.top() / ch);
     const int lastCol = std::min(area.right() / cw + 1,
@@ -111,8 +111,8 @@ void ScreenWidget::SetFoundText(std::vector<SearchMatch> matches,
 void ScreenWidget::DrawFoundText(QPainter& painter, int firstRow, int lastRow, int firstCol,
                                  int lastCol) const {
     if (found_.empty()) return;
-    const int cw = screen_.CellWidth();
-    const int ch = screen_.CellHeight();
+    const int cw = cellWidth_;
+    const int ch = cellHeight_;
     const std::int64_t firstLine = screen_.LinesDropped() + screen_.Top() + firstRow;
     const std::int64_t lastLine = firstLine + (lastRow - firstRow);
     auto it =
@@ -134,8 +134,8 @@ void ScreenWidget::DrawFoundText(QPainter& painter, int firstRow, int lastRow, i
 // over all of them by DrawBatches.
 void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row, int from, int to,
                              bool opaqueCells) {
-    const int cw = screen_.CellWidth();
-    const int ch = screen_.CellHeight();
+    const int cw = cellWidth_;
+    const int ch = cellHeight_;
     const int y = row * ch;
     const qreal baseline = y + ascent_;
     const ScreenPalette& palette = paintPalette_;
@@ -215,7 +215,7 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
 void ScreenWidget::AddCellGlyphs(const ScreenLine& line, int col, qreal baseline, QRgb color,
                                  bool italic, qreal slant) {
     PlacedGlyph placed[1 + kMaxCellMarks];
-    const int count = glyphs_.PlaceCell(line, col, screen_.CellWidth(), placed);
+    const int count = glyphs_.PlaceCell(line, col, cellWidth_, placed);
     for (int k = 0; k < count; ++k) {
         GlyphBatch& batch = BatchFor(color, italic, placed[k].glyph.font);
         batch.glyphs.append(placed[k].glyph.index);

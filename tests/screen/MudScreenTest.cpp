@@ -23,13 +23,15 @@ struct RecordingView : ScreenView {
     void ScrollPixels(int dy) override { scrolls.push_back(dy); }
     void FrameHold(bool held) override { holdFrames.push_back(held); }
     void InvalidateRow(int row) override { rows.push_back(row); }
-    void SetScrollPos(int pos) override { scrollPos = pos; }
+    const TMudScreen* screen = nullptr;
+    void Scrolled() override { scrollPos = screen->Top(); }
 };
 
 struct Fixture {
     Settings settings{};
     RecordingView view;
     TMudScreen screen{settings, &view};
+    Fixture() { view.screen = &screen; }
 
     ScreenResult Feed(std::string_view bytes) { return screen.AddText(bytes); }
     std::vector<std::string> Lines() {
@@ -49,10 +51,7 @@ struct Fixture {
         return cells;
     }
     Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
-    // A window of `rows` by `cols` cells with the default 7 x 15 font.
-    void Resize(int rows, int cols) {
-        screen.SetScreenRect({0, 0, 4 + 7 * cols, 15 * rows}, false);
-    }
+    void Resize(int rows, int cols) { screen.SetSize(rows, cols); }
 };
 
 using Lines = std::vector<std::string>;
@@ -323,7 +322,7 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     f.view.rows.clear();
     EXPECT_TRUE(f.screen.ColorCompletedLine(hit.serial, 4, 7, red, 0));
     EXPECT_EQ(f.view.rows, std::vector<int>{0}); // repainted, on the view's top row too
-    f.screen.SetScreenRect({0, 0, 4 + 7 * 40, 15 * 10}, false);
+    f.Resize(10, 40);
     EXPECT_TRUE(f.screen.ColorWholeCompletedLine(hit.serial, 0, blue));
     const ScreenLine& line = f.screen.Line(0);
     EXPECT_EQ((std::vector<CellColor>{line.TextColor(3), line.TextColor(4), line.TextColor(6),
@@ -350,7 +349,7 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
 
     // Scrolled back, gags above and below keep the view and selection on their text; the
     // next line returns to a live view with the cursor row in step.
-    f.screen.SetScreenRect({0, 0, 4 + 7 * 80, 15 * 24}, false);
+    f.Resize(24, 80);
     std::vector<TakenLine> taken;
     for (int k = 0; k < 60; ++k) {
         f.Feed("l" + std::to_string(k) + "\r\n");
@@ -444,10 +443,7 @@ std::vector<Step> AllSteps() {
         {"rows 50", [](Fixture& f) { f.Resize(50, 80); }},
         {"rows 10", [](Fixture& f) { f.Resize(10, 40); }},
         {"rows 200", [](Fixture& f) { f.Resize(200, 200); }},
-        {"minimised",
-         [](Fixture& f) {
-             f.screen.SetScreenRect({0, 0, 2, 3}, false);
-         }},
+        {"minimised", [](Fixture& f) { f.screen.SetSize(0, 0); }},
         {"rows 24", [](Fixture& f) { f.Resize(24, 80); }},
         {"reset 20", [](Fixture& f) { f.screen.ResetScreen(20); }},
         {"hold", [](Fixture& f) { f.screen.ToggleHold(); }},

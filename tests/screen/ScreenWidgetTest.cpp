@@ -88,8 +88,8 @@ struct Screen {
         CopyField(font.face, "fixedsys");
         font.height = -32; // large glyphs have stems of fully covered pixels
         widget->SetScreenFont(font);
-        cw = model.CellWidth();
-        ch = model.CellHeight();
+        cw = widget->CellWidth();
+        ch = widget->CellHeight();
         const int bar = widget->findChild<QScrollBar*>()->sizeHint().width();
         widget->SetScreenRect(QRect(0, 0, cols * cw + 4 + bar, rows * ch), true);
     }
@@ -533,7 +533,7 @@ TEST(ScreenAccessible, IsANamedTerminalWhoseTextIsTheBufferWithItsSelectionAndCe
     const int third = 18;
     const QRect cell = r.text->characterRect(third + 2);
     ASSERT_FALSE(cell.isEmpty());
-    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.model.CellWidth(), 0)));
+    EXPECT_EQ(cell.topLeft(), s.widget->mapToGlobal(QPoint(2 * s.widget->CellWidth(), 0)));
     EXPECT_EQ(r.text->offsetAtPoint(cell.center()), third + 2);
     EXPECT_TRUE(r.text->characterRect(1).isEmpty());
     // Asking for it brings it into view.

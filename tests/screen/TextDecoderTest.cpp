@@ -134,7 +134,7 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
         TMudScreen screen(kSettings);
         screen.SetEncoding(TextEncoding::Utf8);
-        screen.SetScreenRect({0, 0, 4 + 10 * screen.CellWidth(), 24 * screen.CellHeight()}, false);
+        screen.SetSize(24, 10);
         screen.autowrap = c.autowrap;
         screen.AddText(c.bytes);
         EXPECT_EQ(std::pair(CellsOf(screen.Line(0), 10), CellsOf(screen.Line(1), 10)),

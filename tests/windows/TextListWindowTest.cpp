@@ -120,13 +120,13 @@ TEST_F(TextListFixture, SaveAsWritesTheLinesJoinedByCrLfAndReportsAFailedWrite) 
 TEST_F(TextListFixture, FontChoiceIsStoredAndSetUpAppliesTheStoredValuesAgain) {
     txtdlg& who = term->WhoWindow();
     who.Toggle();
-    const int cellHeight = who.Screen().CellHeight();
+    const int cellHeight = who.View().CellHeight();
     script.Then(ChooseFont(21));
     Named<QPushButton>(&who, "Font...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(stored.whofont.height, -21);
     EXPECT_TRUE(SameFontSpec(who.View().ScreenFont(), stored.whofont));
-    EXPECT_GT(who.Screen().CellHeight(), cellHeight);
+    EXPECT_GT(who.View().CellHeight(), cellHeight);
 
     who.Toggle(); // hidden, as after a profile switch; placed with its frame once shown
     stored.whopos = {10, 20, 530, 260};
