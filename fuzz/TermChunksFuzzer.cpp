@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxStream = 2 * tav::kMaxSubnegotiation;
+constexpr std::size_t kMaxStream = 2 * tav::telnet::kMaxSubnegotiation;
 
 struct Fed {
     std::vector<std::string> lines;

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <cstddef>
+
 namespace tav::telnet {
+
+// A subnegotiation longer than this is abandoned: by the telnet layer, and by a screen that
+// reads the stream without it.
+inline constexpr std::size_t kMaxSubnegotiation = 64 * 1024;
 
 // Commands (RFC 854) and the MCCP, CHARSET and TTYPE subcommands the connection uses.
 inline constexpr unsigned char kIac = 255;

@@ -14,29 +14,6 @@ namespace tav {
 
 namespace {
 
-constexpr unsigned char kEsc = 27;
-constexpr unsigned char kIac = 0xFF;
-constexpr unsigned char kSe = 0xF0;
-constexpr unsigned char kSb = 0xFA;
-constexpr unsigned char kWill = 0xFB;
-constexpr unsigned char kWont = 0xFC;
-constexpr unsigned char kDo = 0xFD;
-constexpr unsigned char kDont = 0xFE;
-constexpr unsigned char kEchoOption = 0x01;
-
-// Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
-// (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
-// Two range tests rather than a table, so a block of bytes is tested at once.
-constexpr bool IsTextByte(unsigned char b) {
-    return static_cast<unsigned char>(b - 0x1C) <= 0x7F - 0x1C ||
-           static_cast<unsigned char>(b - 10) <= 13 - 10;
-}
-
-// Bytes 0x80-0xFE: text in the 8-bit encodings (0xFF is telnet's IAC).
-bool IsHighByte(unsigned char b) {
-    return b >= 0x80 && b < kIac;
-}
-
 constexpr bool IsLineEnd(unsigned char b) {
     return static_cast<unsigned char>(b - 10) <= 13 - 10;
 }
@@ -48,21 +25,18 @@ bool IsUrlSpace(Cell ch) {
 } // namespace
 
 TMudScreen::TMudScreen(const Settings& settings, ScreenView* view)
-    : settings_(settings), view_(view ? view : &nullView_), buffer_(100) {
-    pending_.reserve(4096);
-}
+    : settings_(settings), view_(view ? view : &nullView_), buffer_(100) {}
 
 // --- feeding --------------------------------------------------------------------------
 
 ScreenResult TMudScreen::AddText(const char* bytes, std::size_t count) {
     if (hold_) {
         // Held output is bounded: what does not fit is dropped rather than kept forever.
-        std::size_t room = kMaxHeldBytes > pending_.size() ? kMaxHeldBytes - pending_.size() : 0;
-        pending_.append(bytes, std::min(count, room));
+        parser_.Append(bytes, count, kMaxHeldBytes);
         view_->FrameHold(true);
         return ScreenResult::Held;
     }
-    pending_.append(bytes, count);
+    parser_.Append(bytes, count);
     return ProcessText();
 }
 
@@ -87,43 +61,12 @@ std::optional<TakenLine> TMudScreen::TakeLineWithAttributes() {
 ScreenResult TMudScreen::ProcessText() {
     lineQueue_.clear();
     passScrolls_ = 0;
-    result_ = ScreenResult::None;
-
-    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
-    const std::size_t length = pending_.size();
-    std::size_t i = 0;
-    bool incomplete = false;
-    while (i < length) {
-        const std::size_t runEnd =
-            i + FindFirst(data + i, length - i, [](unsigned char b) { return !IsTextByte(b); });
-        if (runEnd > i) PutText(pending_.data() + i, runEnd - i);
-        if (runEnd == length) {
-            i = length;
-            break;
-        }
-        std::size_t next = data[runEnd] == kIac ? DoTelnet(runEnd) : DoControl(runEnd);
-        if (next == runEnd) {
-            i = runEnd;
-            incomplete = true;
-            break;
-        }
-        i = next;
-    }
-
-    if (incomplete)
-        pending_.erase(0, i);
-    else
-        pending_.clear();
-
+    const ScreenResult result = parser_.Parse(*this);
     view_->InvalidateRow(row_);
     if (!smoothscroll && passScrolls_ > 0 && row_ >= rows_ - 1)
         ScrollView(-passScrolls_, false, true);
     view_->UpdateView();
-    return result_;
-}
-
-void TMudScreen::PutText(const char* run, std::size_t n) {
-    PutCells(reinterpret_cast<const unsigned char*>(run), n);
+    return result;
 }
 
 template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t n) {
@@ -214,23 +157,6 @@ void TMudScreen::AttachMark(char32_t mark) {
     line.AddMark(k, mark);
 }
 
-void TMudScreen::PutCharacter(char32_t c, std::u32string& narrow) {
-    switch (FitOf(c)) {
-    case CellFit::Narrow: narrow.push_back(c); return;
-    case CellFit::Invisible: return;
-    case CellFit::Wide:
-    case CellFit::Mark: break;
-    }
-    if (!narrow.empty()) {
-        PutCells(narrow.data(), narrow.size());
-        narrow.clear();
-    }
-    if (FitOf(c) == CellFit::Wide)
-        PutWide(c);
-    else
-        AttachMark(c);
-}
-
 int TMudScreen::NewLine() {
     if (scrolledBack_) {
         top_ = savedTop_;
@@ -314,103 +240,29 @@ void TMudScreen::MarkUrls(int length) {
 
 // --- controls and escapes -------------------------------------------------------------
 
-std::size_t TMudScreen::DoControl(std::size_t i) {
-    switch (static_cast<unsigned char>(pending_[i])) {
-    case 7: // BEL
-        view_->Bell(bellPath);
-        if (settings_.visualbell) {
-            view_->VisualBell();
-            view_->InvalidateScreen();
-        }
-        return i + 1;
-    case 9: { // TAB
-        col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
-        int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
-        ScreenLine& line = buffer_[bufLine_];
-        line.PrepareWrite(bufCol_, newCol);
-        for (int k = bufCol_; k < newCol; ++k) {
-            line.ch[k] = ' ';
-            line.attr[k] = attr_;
-        }
-        line.SetColors(bufCol_, newCol, textColor_, backColor_);
-        bufCol_ = newCol;
-        return i + 1;
-    }
-    case kEsc: return DoEscape(i);
-    default:
-        if (encoding_ != TextEncoding::SevenBit &&
-            IsHighByte(static_cast<unsigned char>(pending_[i])))
-            return DoHighBytes(i);
-        return i + 1; // every other control byte (BS included) is ignored, and 7-bit drops
-                      // 0x80-0xFE
+void TMudScreen::OnBell() {
+    view_->Bell(bellPath);
+    if (settings_.visualbell) {
+        view_->VisualBell();
+        view_->InvalidateScreen();
     }
 }
 
-std::size_t TMudScreen::DoHighBytes(std::size_t i) {
-    if (encoding_ == TextEncoding::Utf8) return DoUtf8(i);
-    if (unicode_) return DoLegacy(i);
-    // Latin-1: the whole run of 8-bit bytes is text; the C1 controls (0x80-0x9F) have
-    // nothing to show and become '?'. pending_ is ours, so the run is mapped in place.
-    std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
-        pending_[j] = CellCharacter(static_cast<unsigned char>(pending_[j]));
-        ++j;
+void TMudScreen::OnTab() {
+    col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
+    const int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
+    ScreenLine& line = buffer_[bufLine_];
+    line.PrepareWrite(bufCol_, newCol);
+    for (int k = bufCol_; k < newCol; ++k) {
+        line.ch[k] = ' ';
+        line.attr[k] = attr_;
     }
-    PutText(pending_.data() + i, j - i);
-    return j;
+    line.SetColors(bufCol_, newCol, textColor_, backColor_);
+    bufCol_ = newCol;
 }
 
-std::size_t TMudScreen::DoUtf8(std::size_t i) {
-    // Decodes the run of sequences starting here into cells. A sequence the bytes end
-    // inside stays in pending_ for the next read; any other byte that breaks a sequence
-    // (CR, LF, ESC, ASCII) ends the run, after a '?' for the broken part.
-    std::u32string& narrow = narrowRun_;
-    narrow.clear();
-    std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
-        const Utf8Step step = DecodeUtf8(std::string_view(pending_).substr(j));
-        if (step.kind == Utf8Step::Kind::Incomplete) break;
-        if (step.kind != Utf8Step::Kind::Char)
-            narrow.push_back(U'?');
-        else if (step.codePoint < 0x100)
-            narrow.push_back(static_cast<unsigned char>(CellCharacter(step.codePoint)));
-        else
-            PutCharacter(step.codePoint, narrow);
-        j += step.length;
-    }
-    if (!narrow.empty()) PutCells(narrow.data(), narrow.size());
-    return j;
-}
-
-std::size_t TMudScreen::DoLegacy(std::size_t i) {
-    // GB18030 and Big5: a lead byte and the trail bytes after it, which may be ASCII. A
-    // character the bytes end inside stays in pending_ for the next read; a byte that
-    // begins none, or a sequence iconv maps to nothing, shows as '?'.
-    std::u32string& narrow = narrowRun_;
-    narrow.clear();
-    LegacyCodec& codec = LegacyCodec::ForThread(encoding_);
-    std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
-        const std::string_view rest = std::string_view(pending_).substr(j);
-        const LegacyStep step = ScanLegacy(rest, encoding_);
-        if (step.kind == LegacyStep::Kind::Incomplete) break;
-        const std::optional<char32_t> c = step.kind == LegacyStep::Kind::Char
-                                              ? codec.Decode(rest.substr(0, step.length))
-                                              : std::nullopt;
-        if (!c || *c < 0xA0)
-            narrow.push_back(U'?');
-        else
-            PutCharacter(*c, narrow);
-        j += step.length;
-    }
-    if (!narrow.empty()) PutCells(narrow.data(), narrow.size());
-    return j;
-}
-
-std::size_t TMudScreen::DoEscape(std::size_t i) {
-    if (i + 1 >= pending_.size()) return i;
-    const auto x = static_cast<unsigned char>(pending_[i + 1]);
-    switch (x) {
+void TMudScreen::OnEscape(unsigned char final) {
+    switch (final) {
     case 'A':
         if (row_ > 0) --row_;
         break;
@@ -426,62 +278,16 @@ std::size_t TMudScreen::DoEscape(std::size_t i) {
     case 'H': GotoXY(0, 0); break;
     case 'J': EraseToEndOfScreen(); break;
     case 'K': EraseToEndOfLine(); break;
-    case 'N':
-    case 'O': return i + 1; // only ESC is consumed; the letter is shown as text
-    case '[': return DoAnsi(i);
-    default: break; // anything else: both bytes consumed
+    default: break;
     }
-    return i + 2;
 }
 
-std::size_t TMudScreen::DoAnsi(std::size_t i) {
-    const std::size_t length = pending_.size();
-    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
-    if (i + 2 >= length) return i;
-
-    // A sequence that runs on for kMaxControlSequence bytes without its final byte is
-    // abandoned there: those bytes are dropped and what follows is read afresh. The rule
-    // looks only at the bytes, never at where the socket cut them, and an unfinished
-    // sequence waits for more bytes only while it is shorter than that.
-    const std::size_t limit = i + kMaxControlSequence;
-    std::size_t j = i + 2;
-    // Steps to the next byte; false when there is none yet or the sequence is overlong.
-    auto next = [&]() { return ++j < length && j < limit; };
-    auto stop = [&]() { return j >= limit ? limit : i; };
-
-    // In full colour ':' separates sub-parameters (38:2::r:g:b) and the list is longer.
-    const bool full = colourMode_ == ColourMode::Full;
-    const int capacity = full ? kMaxFullCsiParams : kMaxCsiParams;
-    auto separator = [&](unsigned char b) { return b == ';' || (full && b == ':'); };
-    // One slot in front for a graphic rendition list that starts with an empty value.
-    int list[kMaxFullCsiParams + 1];
-    bool joinedList[kMaxFullCsiParams + 1];
-    int* values = list + 1;
-    bool* joined = joinedList + 1;
-    const unsigned char leading = data[j];
-    int count = 0;
-    for (;;) {
-        int value = 0;
-        bool colon = false;
-        if (separator(data[j])) {
-            colon = data[j] == ':';
-            if (!next()) return stop();
-        }
-        while (data[j] >= '0' && data[j] <= '9') {
-            value = std::min(value * 10 + (data[j] - '0'), kMaxCsiValue);
-            if (!next()) return stop();
-        }
-        if (count < capacity) { // later values are dropped
-            joined[count] = colon;
-            values[count++] = value;
-        }
-        if (!separator(data[j])) break;
-    }
-
-    const unsigned char final = data[j];
+void TMudScreen::OnControlSequence(const ControlSequence& sequence) {
+    const int* values = sequence.values;
+    const int count = sequence.count;
     const int p0 = values[0];
     const int p1 = count > 1 ? values[1] : 0;
-    switch (final) {
+    switch (sequence.final) {
     case 'A': MoveCursor(-p0, 0); break;
     case 'B': MoveCursor(p0, 0); break;
     case 'C': MoveCursor(0, p0); break;
@@ -506,16 +312,17 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
             EraseLine(row_);
         break;
     case 'm':
-        if (full) {
-            // The separator a list starts with follows an empty value, as anywhere else.
-            if (separator(leading)) {
-                list[0] = 0;
-                joinedList[0] = false;
-                ApplyFullColourSgr(rendition_, list, joinedList, count + 1);
-            } else {
-                joined[0] = false;
-                ApplyFullColourSgr(rendition_, values, joined, count);
-            }
+        if (colourMode_ == ColourMode::Full) {
+            // A list that starts with a separator has an empty value first, as anywhere
+            // else; a first value of its own follows no separator.
+            int list[kMaxFullCsiParams + 1];
+            bool joinedList[kMaxFullCsiParams + 1];
+            const int first = sequence.leadingSeparator ? 1 : 0;
+            std::copy_n(values, count, list + first);
+            std::copy_n(sequence.joined, count, joinedList + first);
+            if (first == 1) list[0] = 0;
+            joinedList[0] = false;
+            ApplyFullColourSgr(rendition_, list, joinedList, count + first);
             attr_ = rendition_.attr;
             std::tie(textColor_, backColor_) = WrittenColors(rendition_);
         } else {
@@ -524,7 +331,6 @@ std::size_t TMudScreen::DoAnsi(std::size_t i) {
         break;
     default: break;
     }
-    return j + 1;
 }
 
 void TMudScreen::SelectGraphicRendition(const int* values, int count) {
@@ -545,53 +351,6 @@ void TMudScreen::SelectGraphicRendition(const int* values, int count) {
         case 37: attr_ = (attr_ & ~attr::kGray) | 0xE0; break; // keeps the normal bit
         default: break;
         }
-    }
-}
-
-std::size_t TMudScreen::DoTelnet(std::size_t i) {
-    const std::size_t length = pending_.size();
-    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
-    if (i + 1 >= length) return i;
-    const unsigned char command = data[i + 1];
-    switch (command) {
-    case kWill:
-    case kWont:
-    case kDo:
-    case kDont:
-        if (i + 2 >= length) return i;
-        if (data[i + 2] == kEchoOption) {
-            if (command == kWill) result_ = ScreenResult::EchoOn;
-            if (command == kWont) result_ = ScreenResult::EchoOff;
-        }
-        return i + 3;
-    case kSb: {
-        // Subnegotiation: consumed whole through IAC SE; IAC IAC inside is a data byte.
-        // One that runs on for kMaxSubnegotiation bytes without its end is abandoned
-        // there, the same whether it came in one piece or many.
-        const std::size_t limit = i + kMaxSubnegotiation;
-        const std::size_t end = std::min(length, limit);
-        // An unfinished subnegotiation waits at the start of the pending bytes; the scan
-        // goes on where the last pass stopped, so one arriving byte by byte costs linear
-        // time, not quadratic.
-        std::size_t j = i == 0 && subnegScanned_ > 2 ? subnegScanned_ : i + 2;
-        subnegScanned_ = 0;
-        for (; j + 1 < end; ++j) {
-            if (data[j] != kIac) continue;
-            if (data[j + 1] == kSe) return j + 2;
-            ++j;
-        }
-        if (length >= limit) return limit;
-        subnegScanned_ = j - i; // the bytes before j hold no end; i becomes 0 next pass
-        return i;
-    }
-    case kIac:
-        // IAC IAC is the data byte 0xFF: 'ÿ' in Latin-1, never well-formed UTF-8.
-        if (encoding_ != TextEncoding::SevenBit) {
-            const char cell = encoding_ == TextEncoding::Latin1 ? '\xFF' : '?';
-            PutText(&cell, 1);
-        }
-        return i + 2;
-    default: return i + 2; // GA, NOP and the other two-byte commands
     }
 }
 
@@ -668,10 +427,7 @@ void TMudScreen::ResetScreen(int lines) {
     // The selection's cells are gone; its ends stay, but inside the smaller buffer.
     anchor_.line = std::min(anchor_.line, buffer_.Lines() - 1);
     end_.line = std::min(end_.line, buffer_.Lines() - 1);
-    pending_.clear();
-    subnegScanned_ = 0;
-    pending_.shrink_to_fit();
-    pending_.reserve(4096);
+    parser_.Clear();
     scrollMax_ = buffer_.Lines() - rows_;
     view_->Scrolled();
     view_->InvalidateScreen();
@@ -703,18 +459,14 @@ void TMudScreen::SetSize(int rows, int cols) {
 // --- hold and text extraction ---------------------------------------------------------
 
 void TMudScreen::SetEncoding(TextEncoding encoding) {
-    // Outside a hold, a high byte at the start of pending_ can only be the unfinished
-    // sequence that ended the last pass; it is shown as given up with the next bytes.
-    if (!hold_ && unicode_ && encoding != encoding_ && !pending_.empty() &&
-        IsHighByte(static_cast<unsigned char>(pending_[0])))
-        pending_ = "?";
-    encoding_ = encoding;
+    parser_.SetEncoding(encoding, hold_);
     unicode_ = HasUnicodeCells(encoding);
 }
 
 void TMudScreen::SetColourMode(ColourMode mode) {
     if (mode == colourMode_) return;
     colourMode_ = mode;
+    parser_.SetFullColour(mode == ColourMode::Full);
     rendition_ = Rendition{};
     attr_ = attr::kNormal;
     textColor_ = backColor_ = 0;
@@ -732,7 +484,7 @@ bool TMudScreen::ReleaseHold() {
     if (!hold_) return false;
     hold_ = false;
     view_->FrameHold(false);
-    return !pending_.empty();
+    return parser_.PendingBytes() > 0;
 }
 
 std::optional<std::string> TMudScreen::GetSelectedText() const {

@@ -2,6 +2,7 @@
 
 #include "screen/FullColourSgr.h"
 #include "screen/ScreenBuffer.h"
+#include "screen/ScreenParser.h"
 #include "screen/ScreenView.h"
 #include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
@@ -15,24 +16,9 @@
 
 namespace tav {
 
-// Result of AddText / ProcessText.
-enum class ScreenResult {
-    None = 0,
-    EchoOff = 1, // IAC WONT ECHO: typed input is shown again
-    EchoOn = 2,  // IAC WILL ECHO: the server echoes (password entry)
-    Held = 3,    // output is held (Scroll Lock); nothing interpreted
-};
-
-// Bounds on what the byte stream can make the screen hold.
-inline constexpr int kMaxCsiParams = 10;
-// A control sequence without its final byte after this many bytes is abandoned.
-inline constexpr std::size_t kMaxControlSequence = 256;
-// A telnet subnegotiation without IAC SE after this many bytes is abandoned.
-inline constexpr std::size_t kMaxSubnegotiation = 8192;
+// Bounds on what the byte stream can make the screen hold (the parser has its own).
 // Output held by Scroll Lock beyond this many bytes is dropped.
 inline constexpr std::size_t kMaxHeldBytes = 1 << 20;
-// CSI parameter values saturate here instead of overflowing.
-inline constexpr int kMaxCsiValue = 1'000'000;
 inline constexpr int kMaxScreenLines = 100'000;
 
 // What starts a URL the screen marks in a completed line.
@@ -73,10 +59,12 @@ enum class ScrollRequest {
 
 // The character-cell terminal: a scrollback buffer of 132-column lines with colour
 // attributes, fed raw bytes from the game (ANSI colour and cursor sequences, telnet
-// groups) through AddText. Completed lines are queued for the owner (TakeLine) so it can
-// run triggers and logs over plain text. The model never paints; it reports changes
-// through its ScreenView and the view reads cells with Line().
-class TMudScreen {
+// groups) through AddText. Its ScreenParser splits the bytes into text and controls; the
+// screen acts on them (cursor, rendition, wrap, erase, line completion) in its buffer.
+// Completed lines are queued for the owner (TakeLine) so it can run triggers and logs
+// over plain text. The model never paints; it reports changes through its ScreenView and
+// the view reads cells with Line().
+class TMudScreen : private ParserEvents {
 public:
     explicit TMudScreen(const Settings& settings, ScreenView* view = nullptr);
 
@@ -128,7 +116,7 @@ public:
 
     const ScreenLine& Line(int n) const { return buffer_[n]; }
     Attr CurrentAttr() const { return attr_; }
-    std::size_t PendingBytes() const { return pending_.size(); }
+    std::size_t PendingBytes() const { return parser_.PendingBytes(); }
 
     // --- modes ------------------------------------------------------------------------
     bool autowrap = true;
@@ -152,7 +140,7 @@ public:
     // given up and shows as '?'. In the encodings with Unicode cells the text handed out
     // (completed lines, selections, GetAllText) is UTF-8; otherwise it is the cells' bytes.
     void SetEncoding(TextEncoding encoding);
-    TextEncoding Encoding() const { return encoding_; }
+    TextEncoding Encoding() const { return parser_.Encoding(); }
     // Basic colour reads the eight text colours into attribute bits; full colour also
     // reads backgrounds, bright and extended colours and more styles into the cells'
     // explicit colours, and erases fill with the current background. A change starts
@@ -209,14 +197,20 @@ public:
     CellPos SelectionEnd() const { return end_; }
 
 private:
-    void PutText(const char* run, std::size_t n);
+    // --- what the parser found (ParserEvents) ------------------------------------------
+    void OnText(const unsigned char* run, std::size_t n) override { PutCells(run, n); }
+    void OnNarrow(const char32_t* run, std::size_t n) override { PutCells(run, n); }
+    void OnWide(char32_t c) override { PutWide(c); }
+    void OnMark(char32_t c) override { AttachMark(c); }
+    void OnBell() override;
+    void OnTab() override;
+    void OnEscape(unsigned char final) override;
+    void OnControlSequence(const ControlSequence& sequence) override;
+
     // Writes one-cell characters (bytes or Unicode characters) and acts on line ends.
     template <typename Unit> void PutCells(const Unit* run, std::size_t n);
     void PutWide(char32_t c);
     void AttachMark(char32_t mark);
-    // Places one Unicode character: narrow ones are gathered in `narrow` and written
-    // together; a wide one or a mark writes them first.
-    void PutCharacter(char32_t c, std::u32string& narrow);
     // Moves the cursor to screen column `col` after a write, wrapping at the edge.
     void AdvanceAfterWrite(long long col);
     int NewLine();
@@ -229,13 +223,6 @@ private:
     void InvalidateBufferLine(int n);
     // Queues the text of cells from..to-1 of a line as a completed line.
     void QueueLine(const ScreenLine& line, int from, int to);
-    std::size_t DoControl(std::size_t i);
-    std::size_t DoEscape(std::size_t i);
-    std::size_t DoAnsi(std::size_t i);
-    std::size_t DoTelnet(std::size_t i);
-    std::size_t DoHighBytes(std::size_t i);
-    std::size_t DoUtf8(std::size_t i);
-    std::size_t DoLegacy(std::size_t i);
     void SelectGraphicRendition(const int* values, int count);
     // Blanks cells from..to-1 of a line with the current attribute (and background).
     void BlankCells(ScreenLine& line, int from, int to);
@@ -281,20 +268,13 @@ private:
     int bufLine_ = 0;
     int bufCol_ = 0;
 
-    std::string pending_;
+    ScreenParser parser_;
     std::deque<TakenLine> lineQueue_;
-    ScreenResult result_ = ScreenResult::None;
     int passScrolls_ = 0;
 
     bool hold_ = false;
     bool scrolledBack_ = false;
-    TextEncoding encoding_ = TextEncoding::SevenBit;
-    bool unicode_ = false;     // HasUnicodeCells(encoding_)
-    std::u32string narrowRun_; // reused by the Unicode decoders
-
-    // How far an unfinished telnet subnegotiation at the start of pending_ has been
-    // scanned without finding its end.
-    std::size_t subnegScanned_ = 0;
+    bool unicode_ = false; // HasUnicodeCells of the parser's encoding
     bool selecting_ = false;
     bool hasSelection_ = false;
     CellPos anchor_{0, 0};

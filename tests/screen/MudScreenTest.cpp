@@ -1,4 +1,5 @@
 #include "screen/MudScreen.h"
+#include "net/TelnetCodes.h"
 #include "tests/support/ScreenCells.h"
 
 #include <gtest/gtest.h>
@@ -198,12 +199,12 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     n.Feed("\xff\xfa");
     for (int k = 0; k < 1000; ++k)
         n.Feed(std::string(100, 'p'));
-    EXPECT_LT(n.screen.PendingBytes(), kMaxSubnegotiation + 101);
+    EXPECT_LT(n.screen.PendingBytes(), telnet::kMaxSubnegotiation + 101);
     n.Feed("\xff\xf0ok");
     EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
     // Exactly at the bound it is given up at once, not one read later.
     Fixture b;
-    b.Feed("\xff\xfa" + std::string(kMaxSubnegotiation - 2, 'p'));
+    b.Feed("\xff\xfa" + std::string(telnet::kMaxSubnegotiation - 2, 'p'));
     EXPECT_EQ(b.screen.PendingBytes(), 0u);
 }
 
