@@ -59,7 +59,6 @@ std::optional<TakenLine> TMudScreen::TakeLineWithAttributes() {
 }
 
 ScreenResult TMudScreen::ProcessText() {
-    lineQueue_.clear();
     passScrolls_ = 0;
     const ScreenResult result = parser_.Parse(*this);
     view_->InvalidateRow(row_);

@@ -19,6 +19,9 @@ namespace tav {
 // Bounds on what the byte stream can make the screen hold (the parser has its own).
 // Output held by Scroll Lock beyond this many bytes is dropped.
 inline constexpr std::size_t kMaxHeldBytes = 1 << 20;
+// Completed lines nobody took: beyond this many the oldest goes. (An owner that takes
+// lines takes them after every AddText; this bounds a screen whose owner forgot to.)
+inline constexpr std::size_t kMaxQueuedLines = 1 << 20;
 inline constexpr int kMaxScreenLines = 100'000;
 
 // What starts a URL the screen marks in a completed line.
@@ -34,6 +37,9 @@ struct TakenLine {
     std::vector<CellColor> backColors;
     // Names the buffer line for the completed-line operations below; never 0.
     std::uint64_t serial = 0;
+    // The screen's completion tag when the line was completed (SetCompletionTag): the
+    // owner's to tell lines apart by what it was doing when they came.
+    int tag = 0;
     // The buffer column of text[0] (past a prompt that was handed over before).
     int column = 0;
     // When text is UTF-8, or some cells gave no byte: the buffer column of each of its
@@ -75,6 +81,7 @@ public:
     ScreenResult AddText(std::string_view bytes) { return AddText(bytes.data(), bytes.size()); }
     ScreenResult AddString(const char* text);
     ScreenResult ProcessText();
+    // The oldest completed line still queued; a line stays queued until it is taken.
     std::optional<std::string> TakeLine();
     // The text since the last line end is a prompt (the server ended it with GA or EOR):
     // it is queued as a completed line at once, and the line's end later queues only
@@ -123,8 +130,13 @@ public:
     bool appendcr = true;
     bool smoothscroll = false;
     bool explicitmode = true;
+    // Completed lines are queued for the owner. A screen whose owner never takes them (a
+    // pane, a text window) turns this off and completes its lines without queueing them.
+    bool queueLines = true;
     // Completed lines keep the attributes of their characters (for a log in colour).
     bool keepLineAttributes = false;
+    // The tag given to the lines completed from now on (TakenLine::tag).
+    void SetCompletionTag(int tag) { completionTag_ = tag; }
     bool Held() const { return hold_; }
     bool ScrolledBack() const { return scrolledBack_; }
     // Scroll Lock. Releasing interprets the held bytes with one space after them; an
@@ -271,6 +283,7 @@ private:
     ScreenParser parser_;
     std::deque<TakenLine> lineQueue_;
     int passScrolls_ = 0;
+    int completionTag_ = 0;
 
     bool hold_ = false;
     bool scrolledBack_ = false;

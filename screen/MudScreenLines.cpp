@@ -20,6 +20,7 @@ std::pair<std::size_t, std::size_t> TakenLine::Columns(std::size_t from, std::si
 }
 
 void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
+    if (!queueLines) return;
     TakenLine taken;
     taken.text.reserve(static_cast<std::size_t>(to - from));
     std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
@@ -53,6 +54,8 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     buffer_[bufLine_].serial = ++lastSerial_;
     taken.serial = lastSerial_;
     taken.column = from;
+    taken.tag = completionTag_;
+    if (lineQueue_.size() >= kMaxQueuedLines) lineQueue_.pop_front();
     lineQueue_.push_back(std::move(taken));
 }
 

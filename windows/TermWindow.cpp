@@ -305,6 +305,8 @@ void tmudterm::NameForScreenReaders() {
 
 ScreenWidget* tmudterm::MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title) {
     screen = std::make_unique<TMudScreen>(settings_);
+    // Only the main screen's completed lines are taken (by the session).
+    screen->queueLines = &screen == &main_;
     auto* widget = new ScreenWidget(*screen, settings_, stored_.mudcolors, this);
     widget->setWindowTitle(title);
     widget->setObjectName(title);
@@ -557,8 +559,6 @@ void tmudterm::ShowScrollBuffer() {
     scroll_->ShowRaised();
     screen.SetEncoding(RecentTextEncoding());
     screen.AddText(session_->RecentText());
-    while (screen.TakeLine()) {
-    }
 }
 
 // --- layout -----------------------------------------------------------------------------
@@ -654,8 +654,6 @@ void tmudterm::ToggleSplitView() {
         split_->ClearScreen();
         split_->SetEncoding(RecentTextEncoding());
         split_->AddText(session_->RecentText());
-        while (split_->TakeLine()) {
-        }
     }
     Relayout();
 }

@@ -43,6 +43,7 @@ txtdlg::txtdlg(const QString& caption, TextListStore store, const Settings& sett
     : ToolWindow(caption, store.rect, owner), store_(store) {
     if (store_.onTop == nullptr) store_.onTop = &unsavedOnTop_;
     screen_ = std::make_unique<TMudScreen>(settings);
+    screen_->queueLines = false;
     screen_->ResetScreen(kTextListLines);
 
     font_ = MakeButton("Font...", this);

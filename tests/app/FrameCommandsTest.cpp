@@ -45,7 +45,10 @@ protected:
     // Shows exactly `lines` on a fresh screen, all of it selected.
     void SelectScreen(std::string_view lines) {
         FreshScreen();
-        frame->Term().MainScreen().AddText(lines);
+        TMudScreen& screen = frame->Term().MainScreen();
+        screen.AddText(lines);
+        while (screen.TakeLine()) { // taken, as the session would
+        }
         frame->OnCommand(kCmSelectAll);
     }
 

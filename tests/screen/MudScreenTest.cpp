@@ -61,9 +61,14 @@ TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
     for (bool appendcr : {true, false}) {
         Fixture f;
         f.screen.appendcr = appendcr;
-        f.Feed("abc\r\ndef\r\n");
+        f.Feed("abc\r\nde");
+        f.Feed("f\r\n"); // a line stays queued until it is taken, whatever comes after it
         EXPECT_EQ(f.Lines(), (Lines{"abc", "def"})) << appendcr;
     }
+    Fixture pane; // an owner that never takes lines has none queued
+    pane.screen.queueLines = false;
+    pane.Feed("abc\r\n");
+    EXPECT_EQ(std::pair(pane.Lines(), pane.Text(0)), std::pair(Lines{}, std::string("abc")));
     // Without appendcr a bare LF keeps the column; a line whose first cell is empty is empty.
     Fixture f;
     f.screen.appendcr = false;
