@@ -1,5 +1,6 @@
 #include "term/TermSession.h"
 
+#include "net/TelnetCodes.h"
 #include "screen/TextDecoder.h"
 #include "settings/GamePort.h"
 
@@ -350,16 +351,8 @@ int TermSession::TermSendAll(std::string_view bytes) {
     // 0xFF is telnet's IAC: a data byte of that value goes out doubled, or the server
     // would take it and the byte after it for a command ("\xFF\xF4" is IAC IP). Every
     // send passes here once, after its text was encoded, so nothing is doubled twice.
-    std::string escaped;
-    if (bytes.find('\xFF') != std::string_view::npos) {
-        escaped.reserve(bytes.size() * 2);
-        for (char c : bytes) {
-            escaped.push_back(c);
-            if (c == '\xFF') escaped.push_back(c);
-        }
-        bytes = escaped;
-    }
-    return SendRaw(bytes);
+    if (bytes.find('\xFF') == std::string_view::npos) return SendRaw(bytes);
+    return SendRaw(telnet::EscapeIac(bytes));
 }
 
 void TermSession::Send(std::string_view reaction) {

@@ -3,6 +3,7 @@
 #include "commands/AliasFile.h"
 #include "commands/Speedwalk.h"
 #include "net/CertificateTrust.h"
+#include "net/TelnetCodes.h"
 #include "screen/qt/ScreenAnnouncer.h"
 #include "settings/Latin1Text.h"
 #include "settings/ProfileText.h"
@@ -93,12 +94,7 @@ public:
         // before each of its additions. 0xFF there starts a telnet command unless doubled.
         TMudScreen& channel = term_.chan_->Screen();
         channel.SetEncoding(term_.RecentTextEncoding());
-        std::string bytes;
-        for (char c : line) {
-            bytes.push_back(c);
-            if (c == '\xFF') bytes.push_back(c);
-        }
-        channel.AddText(bytes + "\r\n");
+        channel.AddText(telnet::EscapeIac(line) + "\r\n");
     }
 
     // MessageBoxes, owned by the main window.
