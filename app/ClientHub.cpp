@@ -5,7 +5,7 @@
 #include "settings/HelpIndexFile.h"
 #include "settings/Latin1Text.h"
 #include "sound/QtSoundBackends.h"
-#include "term/QtEventLoop.h"
+#include "term/qt/QtEventLoop.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
 #include "windows/HelpIndexWindow.h"

@@ -8,11 +8,12 @@
 #include "client/ClientWindows.h"
 #include "client/GameDataWindows.h"
 #include "client/PendingEdit.h"
+#include "settings/Rect.h"
 #include "sound/SoundBackends.h"
 #include "sound/SoundPlayer.h"
 #include "term/MonotonicClock.h"
-#include "term/QtMessageBoxes.h"
 #include "term/TermSession.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include "client/StatusBarSink.h"
 

@@ -4,7 +4,7 @@
 #include "settings/Latin1Text.h"
 #include "settings/LocalPrinter.h"
 #include "settings/ProfileText.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QInputDialog>
 #include <QLineEdit>

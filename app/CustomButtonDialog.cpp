@@ -4,7 +4,7 @@
 #include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
 #include "settings/ProfileText.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

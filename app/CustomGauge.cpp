@@ -1,6 +1,6 @@
 #include "app/CustomGauge.h"
 
-#include "term/ScreenFonts.h"
+#include "screen/qt/ScreenFonts.h"
 
 #include <QPainter>
 

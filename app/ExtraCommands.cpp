@@ -9,7 +9,7 @@
 #include "settings/Latin1Text.h"
 #include "settings/ProfileText.h"
 #include "settings/TextMode.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/TermWindow.h"
 #include "windows/TimersDialog.h"
 #include "windows/ToolChoosers.h"

@@ -5,10 +5,10 @@
 #include "app/FrameCommands.h"
 
 #include "app/MenuCommands.h"
+#include "screen/qt/GameText.h"
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/Latin1Text.h"
-#include "term/GameText.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
 #include "windows/TermWindow.h"
 #include "windows/ToolChoosers.h"
 

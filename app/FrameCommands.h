@@ -3,8 +3,8 @@
 #include "app/ColorChoice.h"
 #include "settings/StoredValues.h"
 #include "term/HtmlLog.h"
-#include "term/QtMessageBoxes.h"
 #include "term/TerminalLog.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QFont>
 #include <QObject>

@@ -8,8 +8,8 @@
 #include "app/MainFrame.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
-#include "term/InputLine.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/InputLine.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/ServerEditDialog.h"
 #include "windows/TermWindow.h"
 

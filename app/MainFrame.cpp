@@ -1,7 +1,7 @@
 // Before any Qt header: the session headers use names Qt defines as macros ("slots").
 #include "settings/Latin1Text.h"
-#include "term/InputLine.h"
 #include "term/TermSession.h"
+#include "term/qt/InputLine.h"
 
 #include "app/MainFrame.h"
 
@@ -16,6 +16,7 @@
 #include "app/StatusBar.h"
 #include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/ColorDialog.h"
 #include "settings/ConfigDialog.h"
 #include "settings/FKeyDialog.h"
@@ -23,8 +24,7 @@
 #include "settings/ProfileDialogs.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
-#include "term/QtMessageBoxes.h"
-#include "term/ScreenWidget.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "triggers/TriggerList.h"
 #include "windows/AliasDialog.h"
 #include "windows/BoardsWindow.h"

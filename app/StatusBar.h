@@ -2,7 +2,7 @@
 
 #include "app/KeyboardModes.h"
 #include "client/StatusBarSink.h"
-#include "term/PostedCalls.h"
+#include "term/qt/PostedCalls.h"
 
 #include <QStatusBar>
 

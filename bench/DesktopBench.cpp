@@ -6,7 +6,7 @@
 // Usage: desktop_bench [path/to/tavclient]   (default: ../app/tavclient beside the bench)
 #include "bench/Corpus.h"
 #include "bench/ResidentMemory.h"
-#include "term/MudScreen.h"
+#include "screen/MudScreen.h"
 #include "term/TermSession.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"

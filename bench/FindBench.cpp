@@ -3,7 +3,7 @@
 // search (any case, then matching case and whole words). Prints milliseconds per
 // keystroke; the find bar stays responsive below 50 ms.
 #include "bench/Corpus.h"
-#include "term/ScrollbackSearch.h"
+#include "screen/ScrollbackSearch.h"
 
 #include <chrono>
 #include <cstdio>

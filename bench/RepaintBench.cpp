@@ -3,7 +3,7 @@
 // then a flood of game text through a visible screen, to show what the coalescing of
 // invalidations leaves to paint.
 #include "bench/Corpus.h"
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenWidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -57,7 +57,7 @@ struct Bench {
         widget.SetScreenFont(stored.termfont);
         const int bar = widget.findChild<QScrollBar*>()->sizeHint().width();
         widget.SetScreenRect(
-            QRect(0, 0, kColumns * screen.CellWidth() + 4 + bar, kRows * screen.CellHeight()),
+            QRect(0, 0, kColumns * widget.CellWidth() + 4 + bar, kRows * widget.CellHeight()),
             true);
     }
 };
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     Bench b;
     b.screen.AddText(ColouredScreen());
     std::printf("screen %d x %d cells of %d x %d pixels (%s)\n", b.screen.Columns(),
-                b.screen.Rows(), b.screen.CellWidth(), b.screen.CellHeight(),
+                b.screen.Rows(), b.widget.CellWidth(), b.widget.CellHeight(),
                 qPrintable(b.widget.CellFont().family()));
     for (bool explicitMode : {true, false}) {
         b.screen.explicitmode = explicitMode;

@@ -10,7 +10,7 @@
 // a busy one.
 #include "bench/Corpus.h"
 #include "net/TelnetProtocol.h"
-#include "term/MudScreen.h"
+#include "screen/MudScreen.h"
 
 #include <zlib.h>
 

@@ -152,14 +152,14 @@ void ClientConnection::Run(const std::shared_ptr<Session>& session) {
     Session& s = *session;
     LogSink& log = services_.log;
     const OpenStage stage =
-        s.socket.Open(s.host, s.port + 1, std::chrono::milliseconds(kClientConnectTimeout));
+        s.socket.Open(s.host, s.port + 1, std::chrono::milliseconds(kConnectTimeout));
     switch (stage) {
     case OpenStage::Connected: break;
     case OpenStage::Resolve: log.LogLine("Unable to resolve hostname."); break;
     case OpenStage::Socket: log.LogLine("Unable to open network connection (socket())."); break;
     case OpenStage::SocketOption: log.LogLine("Setsockopt error (socket())."); break;
     case OpenStage::Connect: log.LogLine("Connection refused."); break;
-    case OpenStage::Shut: // abandoned by Disconnect
+    case OpenStage::Cancelled: // abandoned by Disconnect
         break;
     }
 

@@ -1,8 +1,8 @@
 #include "client/ClientFiles.h"
 
+#include "screen/TextDecoder.h"
 #include "settings/AtomicFile.h"
 #include "settings/TextMode.h"
-#include "term/TextDecoder.h"
 
 #include <algorithm>
 #include <cerrno>

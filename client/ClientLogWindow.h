@@ -1,6 +1,6 @@
 #pragma once
 
-#include "term/PostedCalls.h"
+#include "term/qt/PostedCalls.h"
 
 #include <QDialog>
 

@@ -63,43 +63,13 @@ bool ClientSocket::Wait(short events, int timeoutMs, bool& ready) {
 }
 
 OpenStage ClientSocket::Open(const std::string& host, int port, std::chrono::milliseconds timeout) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return OpenStage::Resolve;
-    sockaddr_in address{};
-    std::memcpy(&address, found->ai_addr, sizeof address);
-    ::freeaddrinfo(found);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (shut_.load()) return OpenStage::Shut;
-
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return OpenStage::Socket;
-    fd_.store(fd);
-    // Shutdown() may have looked for the descriptor just before it was stored.
-    if (shut_.load()) return OpenStage::Shut;
-
-    const int sendBuffer = kClientSendBufferBytes;
-    const int reuse = 1;
-    const linger noLinger{0, 0};
-    if (::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer) != 0 ||
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0 ||
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger) != 0)
-        return OpenStage::SocketOption;
-
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS) return OpenStage::Connect;
-        bool ready = false;
-        if (!Wait(POLLOUT, static_cast<int>(timeout.count()), ready))
-            return shut_.load() ? OpenStage::Shut : OpenStage::Connect;
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (!ready || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
-            return OpenStage::Connect;
-    }
-    return shut_.load() ? OpenStage::Shut : OpenStage::Connected;
+    if (shut_.load()) return OpenStage::Cancelled;
+    // The wake pipe cancels the wait; the descriptor is kept at once so that Shutdown()
+    // from another thread finds it, and closed only by the destructor.
+    const OpenedSocket opened = OpenTcp(host, port, {kClientSendBufferBytes, false}, timeout,
+                                        wakeRead_, [this](int fd) { fd_.store(fd); });
+    if (shut_.load()) return OpenStage::Cancelled;
+    return opened.stage;
 }
 
 ClientSocket::Readiness ClientSocket::WaitReadable() {

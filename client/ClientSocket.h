@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/StreamSocket.h"
+#include "net/TcpOpen.h"
 
 #include <atomic>
 #include <chrono>
@@ -9,20 +10,8 @@
 
 namespace tav {
 
-// How far opening a connection got.
-enum class OpenStage {
-    Connected,
-    Resolve, // the host name lookup failed
-    Socket,  // no socket could be created
-    SocketOption,
-    Connect, // refused, unreachable or timed out
-    Shut,    // Shutdown() was called meanwhile
-};
-
 // Send buffer size set on the socket before it connects.
 inline constexpr int kClientSendBufferBytes = 8320;
-// How long the TCP connect may take.
-inline constexpr std::chrono::seconds kClientConnectTimeout{20};
 // Bytes taken from the kernel in one receive; the frame reader's smaller receives are then
 // served from them, so a stream of small frames costs few system calls.
 inline constexpr std::size_t kReadAheadBytes = 64 * 1024;
@@ -39,8 +28,8 @@ public:
     ClientSocket(const ClientSocket&) = delete;
     ClientSocket& operator=(const ClientSocket&) = delete;
 
-    // Looks host up (name or dotted IPv4), creates the socket, sets its options (send
-    // buffer, address reuse, no linger) and connects to the first address at port.
+    // Opens the connection with OpenTcp (send buffer kClientSendBufferBytes, address reuse,
+    // no linger); Cancelled when Shutdown() came first or meanwhile.
     OpenStage Open(const std::string& host, int port, std::chrono::milliseconds timeout);
 
     void Shutdown();

@@ -1,7 +1,7 @@
 #include "client/GameDataWindows.h"
 
 #include "client/MessageDecoder.h"
-#include "term/TextDecoder.h"
+#include "screen/TextDecoder.h"
 
 #include <algorithm>
 #include <climits>

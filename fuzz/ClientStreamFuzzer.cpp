@@ -14,8 +14,8 @@
 #include "client/StreamSocket.h"
 #include "client/TransferGauge.h"
 #include "fuzz/FuzzSupport.h"
+#include "screen/MudScreen.h"
 #include "settings/LogSink.h"
-#include "term/MudScreen.h"
 #include "term/TermServices.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -4,8 +4,8 @@
 // gagged or coloured afterwards, as trigger actions do.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
+#include "screen/MudScreen.h"
 #include "settings/Settings.h"
-#include "term/MudScreen.h"
 
 #include <array>
 
@@ -59,8 +59,9 @@ public:
         for (int row = 0; row < screen->Rows(); ++row)
             Read(row);
     }
-    void SetScrollRange(int min, int max) override {
-        FUZZ_CHECK(min <= max, "scroll range in order");
+    void Scrolled() override {
+        FUZZ_CHECK(screen->Top() >= 0 && screen->Top() + screen->Rows() <= screen->Lines(),
+                   "the top line leaves a whole screen in the buffer");
     }
 
 private:
@@ -117,9 +118,9 @@ void CheckUrls(const tav::TMudScreen& screen) {
 
 void Select(tav::TMudScreen& screen, Script& script) {
     const int kind = script.Byte() % 6;
-    const int x = script.Byte() * 4;
-    const int y = script.Byte() * 8;
-    const auto cell = screen.CellAt(x, y);
+    const int col = script.Byte() * 4 / 7;
+    const int row = script.Byte() * 8 / 15;
+    const auto cell = screen.CellInView(row, col);
     switch (kind) {
     case 0:
         if (cell) screen.BeginSelection(*cell);
@@ -144,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PaintingView view;
     tav::TMudScreen screen(settings, &view);
     view.screen = &screen;
-    screen.SetScreenRect({0, 0, 4 + 80 * screen.CellWidth(), 24 * screen.CellHeight()}, false);
+    screen.SetSize(24, 80);
 
     Script script(data, size);
     // The serials of the last lines taken, as the session keeps them for trigger actions.
@@ -163,8 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case ScreenOp::Resize: {
             const int rows = script.Byte();
             const int cols = script.Byte();
-            screen.SetScreenRect({0, 0, 4 + cols * screen.CellWidth(), rows * screen.CellHeight()},
-                                 true);
+            screen.SetSize(rows, cols);
             break;
         }
         case ScreenOp::ScrollBar: {

@@ -11,7 +11,7 @@ namespace tav::fuzz {
 // bytes after it are its arguments; a script that ends early reads zeros.
 enum class ScreenOp : std::uint8_t {
     Feed,      // length n (one byte), then n bytes for AddText
-    Resize,    // rows, columns (one byte each): SetScreenRect of that many cells
+    Resize,    // rows, columns (one byte each): SetSize to that many cells
     ScrollBar, // request (ScrollRequest, modulo 9), position (two bytes, signed)
     PageUp,    // one byte: bit 0 paints at once
     PageDown,  // one byte: bit 0 paints at once

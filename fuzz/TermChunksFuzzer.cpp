@@ -7,8 +7,8 @@
 // and IAC IAC kept where the screen alone takes them whole, and (seed bit 29) a part MCCP for
 // the first: the same lines and screen; with prompts at GA/EOR every line is still there.
 #include "fuzz/FuzzSupport.h"
+#include "screen/MudScreen.h"
 #include "settings/Settings.h"
-#include "term/MudScreen.h"
 #include "term/PollEventLoop.h"
 #include "term/TermSession.h"
 #include "tests/support/TelnetBytes.h"
@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxStream = 2 * tav::kMaxSubnegotiation;
+constexpr std::size_t kMaxStream = 2 * tav::telnet::kMaxSubnegotiation;
 
 struct Fed {
     std::vector<std::string> lines;
@@ -141,8 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         screen->appendcr = (modes & 2) != 0;
         screen->SetEncoding(encoding);
         screen->SetColourMode(fullColour ? tav::ColourMode::Full : tav::ColourMode::Basic);
-        screen->SetScreenRect({0, 0, 4 + cols * screen->CellWidth(), rows * screen->CellHeight()},
-                              false);
+        screen->SetSize(rows, cols);
     }
 
     Fed wholeFed;

@@ -1,6 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
+#include <string_view>
+
 namespace tav::telnet {
+
+// A subnegotiation longer than this is abandoned: by the telnet layer, and by a screen that
+// reads the stream without it.
+inline constexpr std::size_t kMaxSubnegotiation = 64 * 1024;
 
 // Commands (RFC 854) and the MCCP, CHARSET and TTYPE subcommands the connection uses.
 inline constexpr unsigned char kIac = 255;
@@ -12,6 +20,18 @@ inline constexpr unsigned char kSb = 250;
 inline constexpr unsigned char kGa = 249;
 inline constexpr unsigned char kSe = 240;
 inline constexpr unsigned char kEor = 239;
+
+// `data` as telnet data: every byte 0xFF (IAC) doubled, so that it stands for itself. The
+// one place that doubles it, for the wire and for a screen that reads the stream.
+inline std::string EscapeIac(std::string_view data) {
+    std::string out;
+    out.reserve(data.size());
+    for (const char c : data) {
+        out.push_back(c);
+        if (c == static_cast<char>(kIac)) out.push_back(c);
+    }
+    return out;
+}
 
 // Options.
 inline constexpr unsigned char kEcho = 1;

@@ -40,14 +40,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
            });
 }
 
-// Appends `data` with every 0xFF doubled, as telnet data must be.
-void AppendEscaped(std::string& out, std::string_view data) {
-    for (char c : data) {
-        out.push_back(c);
-        if (c == '\xFF') out.push_back(c);
-    }
-}
-
 } // namespace
 
 TelnetProtocol::TelnetProtocol(TelnetIdentity identity, TelnetEvents& events)
@@ -310,7 +302,7 @@ void TelnetProtocol::SendGmcp(std::string_view message) {
 
 void TelnetProtocol::SendSubnegotiation(unsigned char option, std::string_view data) {
     std::string bytes = {'\xFF', static_cast<char>(kSb), static_cast<char>(option)};
-    AppendEscaped(bytes, data);
+    bytes += EscapeIac(data);
     bytes += {'\xFF', static_cast<char>(kSe)};
     Send(bytes);
 }

@@ -2,6 +2,7 @@
 
 #include "net/Inflater.h"
 #include "net/OptionStates.h"
+#include "net/TelnetCodes.h"
 
 #include <cstddef>
 #include <memory>
@@ -59,7 +60,7 @@ public:
 class TelnetProtocol {
 public:
     // Subnegotiations longer than this are abandoned: the rest, through IAC SE, is dropped.
-    static constexpr std::size_t kMaxSubnegotiation = 64 * 1024;
+    static constexpr std::size_t kMaxSubnegotiation = telnet::kMaxSubnegotiation;
 
     TelnetProtocol(TelnetIdentity identity, TelnetEvents& events);
     ~TelnetProtocol();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sound/FocusKeeper.h"
-#include "term/PostedCalls.h"
+#include "term/qt/PostedCalls.h"
 
 #include <QObject>
 #include <QPointer>

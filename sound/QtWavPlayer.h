@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sound/WavPlayer.h"
-#include "term/PostedCalls.h"
+#include "term/qt/PostedCalls.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "term/CellColors.h"
+#include "screen/CellColors.h"
 #include "term/TermServices.h"
 
 #include <functional>

@@ -1,51 +1,11 @@
 #include "term/TcpConnector.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <mutex>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 namespace tav {
-
-namespace {
-
-constexpr std::size_t kMaxReasonChars = 127;
-
-std::string Cut(std::string text) {
-    if (text.size() > kMaxReasonChars) text.resize(kMaxReasonChars);
-    return text;
-}
-
-// Fills addr from a dotted IPv4 address or a host name; the lookup error text otherwise.
-bool Resolve(const std::string& host, in_addr& addr, std::string& reason) {
-    if (::inet_aton(host.c_str(), &addr) != 0) return true;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-    if (rc != 0 || found == nullptr) {
-        reason = Cut(rc == EAI_SYSTEM ? SocketErrorText(errno) : ::gai_strerror(rc));
-        return false;
-    }
-    addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-    ::freeaddrinfo(found);
-    return true;
-}
-
-} // namespace
-
-std::string SocketErrorText(int error) {
-    return Cut(std::strerror(error));
-}
 
 struct TcpConnector::Attempt {
     std::mutex mutex;
@@ -62,50 +22,17 @@ struct TcpConnector::Attempt {
 
 ConnectResult TcpConnector::OpenBlocking(const std::string& host, int port,
                                          std::chrono::milliseconds timeout, int cancelFd) {
+    OpenedSocket opened = OpenTcp(host, port, SocketOptions{}, timeout, cancelFd);
     ConnectResult result;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        result.stage = ConnectResult::Stage::CreateSocket;
-        result.reason = SocketErrorText(errno);
+    if (opened.stage == OpenStage::Connected) {
+        result.stage = ConnectResult::Stage::Connected;
+        result.fd = opened.fd;
         return result;
     }
-    auto fail = [&](std::string reason) {
-        ::close(fd);
-        result.stage = ConnectResult::Stage::Connect;
-        result.reason = std::move(reason);
-        return result;
-    };
-
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(static_cast<std::uint16_t>(port));
-    std::string reason;
-    if (!Resolve(host, peer.sin_addr, reason)) return fail(reason);
-
-    const int sendBuffer = 16384;
-    const int reuse = 1;
-    const linger noLinger{1, 0}; // closing discards unsent data and resets the connection
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-        if (errno != EINPROGRESS) return fail(SocketErrorText(errno));
-        pollfd p[2] = {{fd, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
-        int ready;
-        do {
-            ready = ::poll(p, cancelFd >= 0 ? 2 : 1, static_cast<int>(timeout.count()));
-        } while (ready < 0 && errno == EINTR);
-        if (ready == 0) return fail(SocketErrorText(ETIMEDOUT));
-        if (p[1].revents != 0) return fail(SocketErrorText(ECANCELED));
-        int error = 0;
-        socklen_t len = sizeof error;
-        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
-        if (ready < 0 || error != 0) return fail(SocketErrorText(ready < 0 ? errno : error));
-    }
-    result.stage = ConnectResult::Stage::Connected;
-    result.fd = fd;
+    if (opened.fd >= 0) ::close(opened.fd);
+    result.stage = opened.stage == OpenStage::Socket ? ConnectResult::Stage::CreateSocket
+                                                     : ConnectResult::Stage::Connect;
+    result.reason = std::move(opened.reason);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/TcpOpen.h"
 #include "net/TlsChannel.h"
 #include "term/EventLoop.h"
 
@@ -9,9 +10,6 @@
 #include <string>
 
 namespace tav {
-
-// How long a host lookup plus connect may take before it counts as failed.
-inline constexpr std::chrono::seconds kConnectTimeout{20};
 
 // The outcome of opening a TCP connection.
 struct ConnectResult {
@@ -43,9 +41,9 @@ public:
     void Cancel();
     bool Pending() const { return attempt_ != nullptr; }
 
-    // The blocking work itself, also usable on its own: lookup, socket options (send
-    // buffer 16384, address reuse, linger 0), connect with a time-out, non-blocking. The
-    // connect fails at once when `cancelFd` (when not -1) becomes readable.
+    // The blocking work itself (OpenTcp with the Term connection's socket options: send
+    // buffer 16384, address reuse, closing resets), also usable on its own. The connect
+    // fails at once when `cancelFd` (when not -1) becomes readable.
     static ConnectResult OpenBlocking(const std::string& host, int port,
                                       std::chrono::milliseconds timeout, int cancelFd = -1);
 
@@ -54,8 +52,5 @@ private:
     EventLoop& loop_;
     std::shared_ptr<Attempt> attempt_;
 };
-
-// The reason text for an errno value, at most 127 characters.
-std::string SocketErrorText(int error);
 
 } // namespace tav

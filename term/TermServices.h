@@ -1,6 +1,9 @@
 #pragma once
 
-#include "term/ScreenBuffer.h"
+#include "screen/ScreenBuffer.h"
+#include "screen/ScreenView.h"
+#include "settings/Clocks.h"
+#include "settings/MessageBoxes.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,22 +15,6 @@ namespace tav {
 
 // Small role interfaces through which the terminal session reaches the rest of the
 // program. The desktop layer implements them with widgets; the tests with recorders.
-
-// Modal message boxes with one OK button ("Error...", "Warning..." titles), and questions.
-class MessageBoxes {
-public:
-    virtual ~MessageBoxes() = default;
-    virtual void ShowMessage(std::string_view text, std::string_view title) = 0;
-    // A question with Yes and No; true for Yes. Without an answer it is No.
-    virtual bool AskYesNo(std::string_view /*text*/, std::string_view /*title*/) { return false; }
-    // A question with buttons of its own, `defaultButton` the one Enter and Escape choose;
-    // the index of the button chosen. Without an answer it is the default.
-    virtual std::size_t Ask(std::string_view /*text*/, std::string_view /*title*/,
-                            std::span<const std::string_view> /*buttons*/,
-                            std::size_t defaultButton) {
-        return defaultButton;
-    }
-};
 
 // The status bar texts and indicators the session updates.
 class TermStatus {
@@ -63,8 +50,6 @@ public:
     virtual void PollSoundPlayer() = 0;
 };
 
-enum class CursorStyle { Line, Block };
-
 // The other parts of the main terminal window the session reaches.
 class TermWindow {
 public:
@@ -96,23 +81,6 @@ public:
     virtual void PlayTriggerSound(std::string_view path) = 0;
     // Adds a completed line (without its line end) to the channel window.
     virtual void CopyToChannel(std::string_view line) = 0;
-};
-
-// Milliseconds of a clock that never steps back, from an arbitrary start and wrapping in
-// 32 bits as the latency arithmetic expects: for measuring intervals (the ping latency,
-// announcement windows), never for showing the time of day.
-class IntervalClock {
-public:
-    virtual ~IntervalClock() = default;
-    virtual std::int32_t NowMs() = 0;
-};
-
-// Milliseconds of a clock that never jumps, counted from any fixed start: how long a
-// connection lasted and when a reconnect is due.
-class SteadyClock {
-public:
-    virtual ~SteadyClock() = default;
-    virtual std::int64_t SteadyNowMs() = 0;
 };
 
 } // namespace tav

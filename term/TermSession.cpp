@@ -1,7 +1,8 @@
 #include "term/TermSession.h"
 
+#include "net/TelnetCodes.h"
+#include "screen/TextDecoder.h"
 #include "settings/GamePort.h"
-#include "term/TextDecoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -278,31 +279,19 @@ void TermSession::ShowServerBytes(std::string_view bytes) {
         inputVisible_ = false;
         SetMasked(true);
     }
-    // The telnet layer hands one read over in several parts (it ends one at every GA or
-    // EOR), and the screen's next pass would free what this one completed.
-    TakeScreenLines();
-}
-
-void TermSession::TakeScreenLines() {
-    // Lines completed while a reaction is sent are not matched, so no trigger can keep
-    // firing on its own output.
-    const bool fromReaction = services_.triggers && services_.triggers->Sending();
-    while (auto line = screen_.TakeLineWithAttributes())
-        completed_.push_back({std::move(*line), !fromReaction});
 }
 
 void TermSession::DrainLines() {
-    // A reaction sent from the pass below may print ("Not connected..."), and printing
-    // starts a new screen pass that would discard the lines still queued there. So every
-    // line is moved out of the screen at once and processed from the session's own queue;
-    // a drain that starts while that queue is being worked through only adds to it.
-    TakeScreenLines();
+    // The screen keeps each completed line until it is taken here, oldest first. A line
+    // printed while one is being processed (a reaction's "Not connected...") waits its
+    // turn in the screen; a drain that starts meanwhile leaves it to the running one.
     if (draining_) return;
     draining_ = true;
-    while (!completed_.empty()) {
-        CompletedLine completed = std::move(completed_.front());
-        completed_.pop_front();
-        if (services_.triggers && completed.matchTriggers) {
+    while (auto taken = screen_.TakeLineWithAttributes()) {
+        CompletedLine completed{std::move(*taken)};
+        // Lines completed while a reaction was sent are not matched, so no trigger can
+        // keep firing on its own output.
+        if (services_.triggers && completed.taken.tag != kReactionLine) {
             matching_ = &completed;
             services_.triggers->CheckTriggers(completed.taken.text);
             matching_ = nullptr;
@@ -362,20 +351,14 @@ int TermSession::TermSendAll(std::string_view bytes) {
     // 0xFF is telnet's IAC: a data byte of that value goes out doubled, or the server
     // would take it and the byte after it for a command ("\xFF\xF4" is IAC IP). Every
     // send passes here once, after its text was encoded, so nothing is doubled twice.
-    std::string escaped;
-    if (bytes.find('\xFF') != std::string_view::npos) {
-        escaped.reserve(bytes.size() * 2);
-        for (char c : bytes) {
-            escaped.push_back(c);
-            if (c == '\xFF') escaped.push_back(c);
-        }
-        bytes = escaped;
-    }
-    return SendRaw(bytes);
+    if (bytes.find('\xFF') == std::string_view::npos) return SendRaw(bytes);
+    return SendRaw(telnet::EscapeIac(bytes));
 }
 
 void TermSession::Send(std::string_view reaction) {
+    screen_.SetCompletionTag(kReactionLine);
     TermSend(GameBytes(reaction), false, true);
+    screen_.SetCompletionTag(0);
 }
 
 void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
@@ -465,7 +448,10 @@ void TermSession::SubmitInput() {
         } else if (line == "_disconnect") {
             TermDisconnect();
         } else if (inputVisible_) {
+            // Shown only: the line it completes goes to no trigger, log or recent text.
             screen_.AddText(line + "\r\n");
+            while (screen_.TakeLine()) {
+            }
         }
         return;
     }

@@ -3,12 +3,12 @@
 #include "commands/CommandExpander.h"
 #include "net/GameData.h"
 #include "net/TelnetProtocol.h"
+#include "screen/MudScreen.h"
 #include "settings/LocalPrinter.h"
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
 #include "term/EventLoop.h"
 #include "term/InputHistory.h"
-#include "term/MudScreen.h"
 #include "term/ReconnectPolicy.h"
 #include "term/TcpConnector.h"
 #include "term/TermServices.h"
@@ -283,7 +283,6 @@ private:
     // takes the lines they completed.
     void ShowServerBytes(std::string_view bytes);
     // Moves the screen's completed lines to the session's queue, unprocessed.
-    void TakeScreenLines();
     // Writes bytes as they are (already escaped); the bytes written or -1.
     int SendRaw(std::string_view bytes);
     void StartProtocol();
@@ -325,16 +324,16 @@ private:
     // the start, and the buffer is compacted once the dropped part outgrows the kept one.
     std::string recent_;
     std::size_t recentStart_ = 0;
-    // Completed lines taken from the screen and not yet processed, oldest first.
+    // The completed line being processed.
     struct CompletedLine {
         TakenLine taken;
-        bool matchTriggers; // false for a line completed while a reaction was sent
         bool shown = true;  // false once a trigger gagged it from the screen
         bool logged = true; // false once a trigger gagged it from the log too
     };
+    // The screen's tag of the lines completed while a trigger reaction is sent.
+    static constexpr int kReactionLine = 1;
     // The line the trigger pass is working on.
     CompletedLine* matching_ = nullptr;
-    std::deque<CompletedLine> completed_;
     bool draining_ = false;
     InputHistory history_;
     std::optional<AliasCall> lastAlias_;

@@ -21,7 +21,6 @@ public:
         // the prompt is a line once its line ends.
         if (!session_.gaPrompts_ || session_.screen_.Held()) return;
         session_.screen_.EndPrompt();
-        session_.TakeScreenLines();
     }
     void Utf8Agreed() override {
         if (!session_.encodingBeforeCharset_) session_.encodingBeforeCharset_ = session_.Encoding();
@@ -39,7 +38,6 @@ public:
         // Shown now, processed with the read's other lines once the layer has returned:
         // a trigger pass here would run while the layer is still parsing.
         session_.screen_.AddText(std::string(reason) + "\r\n");
-        session_.TakeScreenLines();
     }
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "term/ScreenBuffer.h"
+#include "screen/ScreenBuffer.h"
 
 #include <string>
 #include <string_view>

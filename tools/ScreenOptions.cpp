@@ -60,8 +60,7 @@ void ApplyScreenOptions(const ScreenOptions& options, TMudScreen& screen) {
     screen.appendcr = options.appendcr;
     screen.SetEncoding(options.encoding);
     screen.SetColourMode(options.colours);
-    screen.SetScreenRect(
-        {0, 0, options.cols * screen.CellWidth() + 4, options.rows * screen.CellHeight()}, false);
+    screen.SetSize(options.rows, options.cols);
 }
 
 } // namespace tav::tools

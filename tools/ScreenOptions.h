@@ -1,6 +1,6 @@
 #pragma once
 
-#include "term/MudScreen.h"
+#include "screen/MudScreen.h"
 
 namespace tav::tools {
 

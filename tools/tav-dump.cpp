@@ -1,7 +1,7 @@
 // tav-dump: feeds a byte stream through one terminal screen and prints what it made of
 // it -- the results and queued lines of every AddText call, then the cursor and every
 // buffer line that holds something, with its attribute runs. See tools/README.md.
-#include "term/MudScreen.h"
+#include "screen/MudScreen.h"
 #include "tools/DumpFormat.h"
 #include "tools/ScreenOptions.h"
 

@@ -3,7 +3,7 @@
 #include "commands/AliasFile.h"
 #include "settings/Latin1Refusal.h"
 #include "settings/Latin1Text.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,9 +1,9 @@
 #include "windows/BoardsWindow.h"
 
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/Latin1Text.h"
-#include "term/QtMessageBoxes.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/Divider.h"
 #include "windows/MessageListBox.h"
 

@@ -3,7 +3,7 @@
 #include "client/ClientRequests.h"
 #include "client/MessageHeader.h"
 #include "settings/Latin1Text.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "windows/FindBar.h"
 
-#include "term/GameText.h"
+#include "screen/qt/GameText.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "term/MudScreen.h"
-#include "term/ScrollbackSearch.h"
+#include "screen/MudScreen.h"
+#include "screen/ScrollbackSearch.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
 #include "windows/HelpIndexWindow.h"
 
 #include "client/MessageDecoder.h"
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/HelpIndexFile.h"
 #include "settings/Latin1Text.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
 #include "windows/Divider.h"
 
 #include <QFontDialog>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "client/ClientRequests.h"
+#include "screen/MudScreen.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
-#include "term/MudScreen.h"
 #include "windows/IndexList.h"
 #include "windows/ReadingPane.h"
 #include "windows/ToolWindow.h"

@@ -1,9 +1,9 @@
 #include "windows/IdentificationWindow.h"
 
+#include "screen/qt/ScreenFonts.h"
 #include "settings/Latin1Text.h"
 #include "settings/TextMode.h"
-#include "term/QtMessageBoxes.h"
-#include "term/ScreenFonts.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/ToolChoosers.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "windows/ReadingPane.h"
 
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenWidget.h"
 #include "windows/Divider.h"
 
 #include <algorithm>
@@ -14,6 +14,7 @@ ReadingPane::ReadingPane(const Settings& settings, StoredValues& stored,
     divider_->setWindowTitle(dividerTitle);
     divider_->setAccessibleName(dividerTitle);
 
+    screen_->queueLines = false;
     screen_->ResetScreen(kScreenLines);
     screen_->autowrap = false;
     screen_->appendcr = true;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "screen/MudScreen.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
-#include "term/MudScreen.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "windows/ServerEditDialog.h"
 
 #include "client/ServerEdit.h"
+#include "screen/qt/ScreenFonts.h"
 #include "settings/Latin1Text.h"
-#include "term/QtMessageBoxes.h"
-#include "term/ScreenFonts.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QFontDialog>
 #include <QFrame>

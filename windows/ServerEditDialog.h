@@ -1,7 +1,7 @@
 #pragma once
 
+#include "screen/ScreenView.h"
 #include "settings/StoredValues.h"
-#include "term/ScreenView.h"
 #include "windows/WindowPlacement.h"
 
 #include <QDialog>

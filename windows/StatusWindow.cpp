@@ -1,7 +1,7 @@
 #include "windows/StatusWindow.h"
 
+#include "screen/qt/ScreenFonts.h"
 #include "settings/Settings.h"
-#include "term/ScreenFonts.h"
 #include "windows/StatusBars.h"
 
 #include <QPainter>

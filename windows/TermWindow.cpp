@@ -3,21 +3,22 @@
 #include "commands/AliasFile.h"
 #include "commands/Speedwalk.h"
 #include "net/CertificateTrust.h"
+#include "net/TelnetCodes.h"
+#include "screen/qt/ScreenAnnouncer.h"
 #include "settings/Latin1Text.h"
 #include "settings/ProfileText.h"
-#include "term/ScreenAnnouncer.h"
 
 #include "term/MonotonicClock.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 
+#include "screen/TextDecoder.h"
+#include "screen/qt/ScreenFonts.h"
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
 #include "term/CommandTimers.h"
-#include "term/InputLine.h"
-#include "term/QtEventLoop.h"
-#include "term/ScreenFonts.h"
 #include "term/TermSession.h"
-#include "term/TextDecoder.h"
+#include "term/qt/InputLine.h"
+#include "term/qt/QtEventLoop.h"
 #include "windows/Divider.h"
 #include "windows/FindBar.h"
 #include "windows/MapWindow.h"
@@ -93,12 +94,7 @@ public:
         // before each of its additions. 0xFF there starts a telnet command unless doubled.
         TMudScreen& channel = term_.chan_->Screen();
         channel.SetEncoding(term_.RecentTextEncoding());
-        std::string bytes;
-        for (char c : line) {
-            bytes.push_back(c);
-            if (c == '\xFF') bytes.push_back(c);
-        }
-        channel.AddText(bytes + "\r\n");
+        channel.AddText(telnet::EscapeIac(line) + "\r\n");
     }
 
     // MessageBoxes, owned by the main window.
@@ -305,6 +301,8 @@ void tmudterm::NameForScreenReaders() {
 
 ScreenWidget* tmudterm::MakeScreen(std::unique_ptr<TMudScreen>& screen, const char* title) {
     screen = std::make_unique<TMudScreen>(settings_);
+    // Only the main screen's completed lines are taken (by the session).
+    screen->queueLines = &screen == &main_;
     auto* widget = new ScreenWidget(*screen, settings_, stored_.mudcolors, this);
     widget->setWindowTitle(title);
     widget->setObjectName(title);
@@ -557,8 +555,6 @@ void tmudterm::ShowScrollBuffer() {
     scroll_->ShowRaised();
     screen.SetEncoding(RecentTextEncoding());
     screen.AddText(session_->RecentText());
-    while (screen.TakeLine()) {
-    }
 }
 
 // --- layout -----------------------------------------------------------------------------
@@ -608,7 +604,7 @@ void tmudterm::Layout(int width, int height) {
     in.multiscreen = settings_.multiscreen != 0;
     in.enhancedterm = settings_.enhancedterm != 0;
     in.splitView = splitView_;
-    in.screenLineHeight = main_->CellHeight();
+    in.screenLineHeight = mainWidget_->CellHeight();
     in.dividers = {FromQRect(hdiv_->geometry()), FromQRect(h2div_->geometry()),
                    FromQRect(vdiv_->geometry())};
     const TermLayoutResult r = LayoutTerm(in);
@@ -654,8 +650,6 @@ void tmudterm::ToggleSplitView() {
         split_->ClearScreen();
         split_->SetEncoding(RecentTextEncoding());
         split_->AddText(session_->RecentText());
-        while (split_->TakeLine()) {
-        }
     }
     Relayout();
 }

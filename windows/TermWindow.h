@@ -2,15 +2,15 @@
 
 #include "client/StatusBarSink.h"
 #include "commands/Alias.h"
+#include "screen/MudScreen.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/LogSink.h"
 #include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
 #include "settings/SettingsHost.h"
 #include "settings/StoredValues.h"
-#include "term/MudScreen.h"
-#include "term/PostedCalls.h"
-#include "term/ScreenWidget.h"
 #include "term/TermServices.h"
+#include "term/qt/PostedCalls.h"
 #include "windows/MapPalette.h"
 #include "windows/TermLayout.h"
 

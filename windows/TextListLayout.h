@@ -1,6 +1,7 @@
 #pragma once
 
-#include "term/ScreenView.h"
+#include "screen/ScreenView.h"
+#include "settings/Rect.h"
 
 namespace tav {
 

@@ -1,10 +1,10 @@
 #include "windows/TextListWindow.h"
 
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/Latin1Text.h"
 #include "settings/UserFile.h"
-#include "term/QtMessageBoxes.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/FindBar.h"
 #include "windows/ToolChoosers.h"
 
@@ -43,6 +43,7 @@ txtdlg::txtdlg(const QString& caption, TextListStore store, const Settings& sett
     : ToolWindow(caption, store.rect, owner), store_(store) {
     if (store_.onTop == nullptr) store_.onTop = &unsavedOnTop_;
     screen_ = std::make_unique<TMudScreen>(settings);
+    screen_->queueLines = false;
     screen_->ResetScreen(kTextListLines);
 
     font_ = MakeButton("Font...", this);

@@ -1,7 +1,7 @@
 #include "windows/TimersDialog.h"
 
 #include "settings/Latin1Text.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -4,7 +4,7 @@
 #include "settings/Latin1Text.h"
 #include "settings/OneLineValidator.h"
 #include "settings/ProfileText.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "triggers/TriggerEditRules.h"
 #include "triggers/TriggerLimits.h"
 #include "triggers/TriggerList.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "term/ScreenView.h"
+#include "screen/ScreenView.h"
+#include "settings/Rect.h"
 
 #include <QMargins>
 #include <QRect>

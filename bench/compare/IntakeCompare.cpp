@@ -7,7 +7,7 @@
 // Only what every tree's screen has is used; where the geometry call differs, the program
 // asks the screen which one it has.
 #include "bench/Corpus.h"
-#include "term/MudScreen.h"
+#include "screen/MudScreen.h"
 
 #include <chrono>
 #include <cstdio>

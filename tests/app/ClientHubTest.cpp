@@ -6,9 +6,9 @@
 
 #include "client/ClientLogWindow.h"
 #include "net/TelnetCodes.h"
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "settings/Latin1Text.h"
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
 #include "tests/support/TelnetBytes.h"
 #include "windows/BoardsWindow.h"
 #include "windows/Divider.h"
@@ -324,8 +324,8 @@ TEST_F(ToolWindowsHubTest, ReadingWindowsOpenWithRoomForTheListsAndScrollWideTex
     ScreenWidget::SetLogoPending(false);
     const QRect cells(0, 0, sideways->width(), sideways->y());
     const QImage scrolled = view.grab(cells).toImage();
-    const int cw = help.Screen().CellWidth();
-    const int ch = help.Screen().CellHeight();
+    const int cw = view.CellWidth();
+    const int ch = view.CellHeight();
     QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(1, ch + 1));
     QTest::mouseMove(&view, QPoint((columns - 1) * cw + 1, ch + 1));
     QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint((columns - 1) * cw + 1, ch + 1));

@@ -2,7 +2,7 @@
 
 #include "app/ColorChoice.h"
 #include "app/FrameCommands.h"
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenWidget.h"
 
 #include <QClipboard>
 #include <QColorDialog>
@@ -45,7 +45,10 @@ protected:
     // Shows exactly `lines` on a fresh screen, all of it selected.
     void SelectScreen(std::string_view lines) {
         FreshScreen();
-        frame->Term().MainScreen().AddText(lines);
+        TMudScreen& screen = frame->Term().MainScreen();
+        screen.AddText(lines);
+        while (screen.TakeLine()) { // taken, as the session would
+        }
         frame->OnCommand(kCmSelectAll);
     }
 

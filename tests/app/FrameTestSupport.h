@@ -9,7 +9,7 @@
 #include "app/MenuCommands.h"
 #include "app/StatusBar.h"
 #include "client/MessageType.h"
-#include "term/InputLine.h"
+#include "term/qt/InputLine.h"
 #include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/WidgetLookup.h"

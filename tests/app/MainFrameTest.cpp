@@ -11,7 +11,7 @@
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileStore.h"
 #include "sound/SoundPlayer.h"
-#include "term/QtMessageBoxes.h"
+#include "term/qt/QtMessageBoxes.h"
 #include "windows/AliasDialog.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"

@@ -3,10 +3,10 @@
 #include "tests/client/ConnectionTestSupport.h"
 
 #include "client/ClientSocket.h"
+#include "screen/MudScreen.h"
 #include "settings/TextMode.h"
 #include "sound/ProcessRunner.h"
 #include "sound/SoundPlayer.h"
-#include "term/MudScreen.h"
 #include "term/TermSession.h"
 #include "tests/sound/SoundTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "term/TextTransfer.h"
+#include "screen/MudScreen.h"
 #include "term/HtmlLog.h"
-#include "term/MudScreen.h"
 #include "term/TerminalLog.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/term/SessionHarness.h"

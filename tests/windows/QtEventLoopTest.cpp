@@ -1,5 +1,5 @@
 // The Qt event-loop adapter: socket readiness, timers by id, single shots, posted work.
-#include "term/QtEventLoop.h"
+#include "term/qt/QtEventLoop.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The main terminal window with real widgets on the offscreen platform.
 #include "windows/TermWindow.h"
 
-#include "term/InputLine.h"
 #include "term/TermSession.h"
+#include "term/qt/InputLine.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/ScreenCells.h"
 #include "triggers/TriggerList.h"
@@ -403,8 +403,9 @@ TEST_F(InputLineFixture, FindBarStepsThroughMatchesInTheSplitViewAndGivesF3Back)
     ASSERT_GE(line, split.Top());
     ASSERT_LT(line, split.Top() + split.Rows());
     EXPECT_EQ(CellBytes(split.Line(line), 16), "the orc hits you");
-    EXPECT_EQ(Pixel(term->SplitViewWidget(), 4 * split.CellWidth() + 1,
-                    (line - split.Top()) * split.CellHeight() + 1),
+    ScreenWidget& splitView = term->SplitViewWidget();
+    EXPECT_EQ(Pixel(splitView, 4 * splitView.CellWidth() + 1,
+                    (line - split.Top()) * splitView.CellHeight() + 1),
               QColor(200, 90, 0));
     // Marking leaves the main screen's cells as they were.
     EXPECT_EQ(term->MainScreen().Line(line).attr[4], attr::kNormal);

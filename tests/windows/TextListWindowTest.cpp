@@ -1,8 +1,8 @@
 // The five text list windows with real widgets and real files.
 #include "windows/TextListWindow.h"
 
-#include "term/ScreenFonts.h"
-#include "term/ScreenWidget.h"
+#include "screen/qt/ScreenFonts.h"
+#include "screen/qt/ScreenWidget.h"
 #include "term/TermSession.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/ScreenCells.h"
@@ -120,13 +120,13 @@ TEST_F(TextListFixture, SaveAsWritesTheLinesJoinedByCrLfAndReportsAFailedWrite) 
 TEST_F(TextListFixture, FontChoiceIsStoredAndSetUpAppliesTheStoredValuesAgain) {
     txtdlg& who = term->WhoWindow();
     who.Toggle();
-    const int cellHeight = who.Screen().CellHeight();
+    const int cellHeight = who.View().CellHeight();
     script.Then(ChooseFont(21));
     Named<QPushButton>(&who, "Font...")->click();
     ASSERT_TRUE(script.Done());
     EXPECT_EQ(stored.whofont.height, -21);
     EXPECT_TRUE(SameFontSpec(who.View().ScreenFont(), stored.whofont));
-    EXPECT_GT(who.Screen().CellHeight(), cellHeight);
+    EXPECT_GT(who.View().CellHeight(), cellHeight);
 
     who.Toggle(); // hidden, as after a profile switch; placed with its frame once shown
     stored.whopos = {10, 20, 530, 260};

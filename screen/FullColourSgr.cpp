@@ -1,0 +1,133 @@
+#include "screen/FullColourSgr.h"
+
+namespace tav {
+
+namespace {
+
+constexpr int kCubeLevels[6] = {0, 95, 135, 175, 215, 255};
+
+bool IsByte(int value) {
+    return value >= 0 && value <= 255;
+}
+
+CellColor Rgb(int r, int g, int b) {
+    return ExplicitCellColor(static_cast<std::uint32_t>(r) | static_cast<std::uint32_t>(g) << 8 |
+                             static_cast<std::uint32_t>(b) << 16);
+}
+
+// Where an extended colour (38, 48 or 58) goes; 58, the underline colour, is read and
+// dropped.
+CellColor* Target(Rendition& rendition, int value) {
+    if (value == 38) return &rendition.text;
+    if (value == 48) return &rendition.back;
+    return nullptr;
+}
+
+void Set(CellColor* target, CellColor color) {
+    if (target) *target = color;
+}
+
+// 38:5:n, 38:2:r:g:b and 38:2:space:r:g:b: everything inside the one group.
+void ExtendedFromGroup(CellColor* target, const int* sub, int subs) {
+    if (sub[0] == 5 && subs == 2 && IsByte(sub[1])) {
+        Set(target, XtermCellColor(sub[1]));
+    } else if (sub[0] == 2 && (subs == 4 || subs == 5)) {
+        const int* rgb = sub + subs - 3;
+        if (IsByte(rgb[0]) && IsByte(rgb[1]) && IsByte(rgb[2]))
+            Set(target, Rgb(rgb[0], rgb[1], rgb[2]));
+    }
+}
+
+void Style(Attr& a, int value, bool subUnderlineOff) {
+    using namespace attr;
+    switch (value) {
+    case 0: a = kNormal; break;
+    case 1: a |= kBold; break;
+    case 2: a |= kFaint; break;
+    case 3: a |= kItalic; break;
+    case 4: a = subUnderlineOff ? a & ~kUnderline : a | kUnderline; break;
+    case 5:
+    case 6: a |= kBlink; break;
+    case 7: a |= kReverse; break;
+    case 9: a |= kStrike; break;
+    case 22: a &= ~(kBold | kFaint); break;
+    case 23: a &= ~kItalic; break;
+    case 24: a &= ~kUnderline; break;
+    case 25: a &= ~kBlink; break;
+    case 27: a &= ~kReverse; break;
+    case 29: a &= ~kStrike; break;
+    default: break;
+    }
+}
+
+} // namespace
+
+CellColor XtermCellColor(int index) {
+    if (index < kSystemColorCount) return SystemCellColor(index);
+    if (index < 232) {
+        const int cube = index - 16;
+        return Rgb(kCubeLevels[cube / 36], kCubeLevels[cube / 6 % 6], kCubeLevels[cube % 6]);
+    }
+    const int grey = 8 + 10 * (index - 232);
+    return Rgb(grey, grey, grey);
+}
+
+void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count) {
+    // The list as groups: a value and the sub-parameters joined to it by ':'.
+    int starts[kMaxFullCsiParams + 2];
+    int groups = 0;
+    for (int k = 0; k < count && groups <= kMaxFullCsiParams; ++k)
+        if (k == 0 || !joined[k]) starts[groups++] = k;
+    starts[groups] = count;
+    auto base = [&](int g) { return values[starts[g]]; };
+
+    int g = 0;
+    while (g < groups) {
+        const int value = base(g);
+        const int* sub = values + starts[g] + 1;
+        const int subs = starts[g + 1] - starts[g] - 1;
+
+        if (value == 38 || value == 48 || value == 58) {
+            CellColor* target = Target(rendition, value);
+            if (subs > 0) {
+                ExtendedFromGroup(target, sub, subs);
+                ++g;
+                continue;
+            }
+            // 38;5;n and 38;2;r;g;b take the groups after them.
+            const int left = groups - g - 1;
+            if (left >= 1 && base(g + 1) == 5) {
+                if (left >= 2 && IsByte(base(g + 2))) Set(target, XtermCellColor(base(g + 2)));
+                g += 3;
+            } else if (left >= 1 && base(g + 1) == 2) {
+                if (left >= 4 && IsByte(base(g + 2)) && IsByte(base(g + 3)) && IsByte(base(g + 4)))
+                    Set(target, Rgb(base(g + 2), base(g + 3), base(g + 4)));
+                g += 5;
+            } else {
+                return;
+            }
+            continue;
+        }
+
+        if (value == 0) {
+            rendition = Rendition{};
+        } else if (value >= 30 && value <= 37) {
+            rendition.text = SystemCellColor(value - 30);
+        } else if (value == 39) {
+            rendition.text = 0;
+        } else if (value >= 40 && value <= 47) {
+            rendition.back = SystemCellColor(value - 40);
+        } else if (value == 49) {
+            rendition.back = 0;
+        } else if (value >= 90 && value <= 97) {
+            rendition.text = SystemCellColor(value - 90 + 8);
+        } else if (value >= 100 && value <= 107) {
+            rendition.back = SystemCellColor(value - 100 + 8);
+        } else {
+            Style(rendition.attr, value, value == 4 && subs > 0 && sub[0] == 0);
+        }
+        ++g;
+    }
+}
+
+} // namespace tav

@@ -1,0 +1,163 @@
+// Lines the screen completes: handed over with their attributes and colours, then
+// changed afterwards by the colours and removals trigger actions make once a line has
+// been matched.
+#include "screen/MudScreen.h"
+
+#include "screen/BlockScan.h"
+
+#include <algorithm>
+
+namespace tav {
+
+std::pair<std::size_t, std::size_t> TakenLine::Columns(std::size_t from, std::size_t to) const {
+    const auto base = static_cast<std::size_t>(column);
+    if (byteColumns.empty()) return {base + from, base + to};
+    if (from >= to || from >= byteColumns.size()) return {0, 0};
+    to = std::min(to, byteColumns.size());
+    // The last byte's character ends one column on (a wide one's right half is added by
+    // the colouring itself).
+    return {byteColumns[from], std::size_t{byteColumns[to - 1]} + 1};
+}
+
+void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
+    if (!queueLines) return;
+    TakenLine taken;
+    taken.text.reserve(static_cast<std::size_t>(to - from));
+    std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
+    // A line of plain ASCII is a byte a cell in every encoding: it takes the quick way.
+    const auto count = static_cast<std::size_t>(to - from);
+    const bool utf8 = unicode_ && (line.marks || FindFirst(line.ch + from, count, [](Cell c) {
+                                                     return c >= 0x80 || c == 0;
+                                                 }) != count);
+    AppendCellText(taken.text, line, from, to, utf8, attrs, utf8 ? &taken.byteColumns : nullptr);
+    if (!utf8 && taken.text.size() != count) {
+        // Right halves left by a screen that held Unicode give no byte: the bytes need
+        // their columns after all.
+        taken.text.clear();
+        taken.attrs.clear();
+        AppendCellText(taken.text, line, from, to, false, attrs, &taken.byteColumns);
+    }
+    if (keepLineAttributes && line.colors) {
+        // One colour per byte of the text, as the attributes are.
+        const auto colourOf = [&](const CellColor* cells, std::vector<CellColor>& out) {
+            if (taken.byteColumns.empty()) {
+                out.assign(cells + from, cells + to);
+                return;
+            }
+            out.reserve(taken.byteColumns.size());
+            for (const std::uint8_t col : taken.byteColumns)
+                out.push_back(cells[col]);
+        };
+        colourOf(line.colors->text, taken.textColors);
+        colourOf(line.colors->back, taken.backColors);
+    }
+    buffer_[bufLine_].serial = ++lastSerial_;
+    taken.serial = lastSerial_;
+    taken.column = from;
+    taken.tag = completionTag_;
+    if (lineQueue_.size() >= kMaxQueuedLines) lineQueue_.pop_front();
+    lineQueue_.push_back(std::move(taken));
+}
+
+void TMudScreen::EndPrompt() {
+    const ScreenLine& line = buffer_[bufLine_];
+    const int length = TextLength(line);
+    const int from = PromptKept() ? promptLength_ : 0;
+    if (from >= length) return;
+    QueueLine(line, from, length);
+    promptLine_ = bufLine_;
+    promptLength_ = length;
+    promptText_.clear();
+    AppendCellText(promptText_, line, 0, length, unicode_);
+}
+
+bool TMudScreen::PromptKept() const {
+    if (promptLine_ != bufLine_) return false;
+    std::string text;
+    AppendCellText(text, buffer_[bufLine_], 0, promptLength_, unicode_);
+    return text == promptText_;
+}
+
+std::optional<int> TMudScreen::FindCompletedLine(std::uint64_t serial) const {
+    if (serial == 0) return std::nullopt;
+    // Completed lines lie at or above the deepest line written, mostly just above the
+    // cursor, so the search from there ends after a few lines.
+    for (int n = std::min(deepest_, buffer_.Lines() - 1); n >= 0; --n)
+        if (buffer_[n].serial == serial) return n;
+    return std::nullopt;
+}
+
+void TMudScreen::InvalidateBufferLine(int n) {
+    if (n >= top_ && n < top_ + rows_) view_->InvalidateRow(n - top_);
+}
+
+bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std::size_t to,
+                                    CellColor text, CellColor back) {
+    const std::optional<int> n = FindCompletedLine(serial);
+    if (!n) return false;
+    ScreenLine& line = buffer_[*n];
+    to = std::min<std::size_t>(to, kBufferColumns);
+    // A wide character is coloured whole.
+    while (to > from && to < kBufferColumns && line.ch[to] == kWideTail)
+        ++to;
+    if (from >= to || (text == 0 && back == 0)) return true;
+    // Each colour given replaces the cells' own; the other stays as it was.
+    if (!line.colors) line.colors = std::make_unique<LineColors>();
+    if (text != 0) std::fill(line.colors->text + from, line.colors->text + to, text);
+    if (back != 0) std::fill(line.colors->back + from, line.colors->back + to, back);
+    InvalidateBufferLine(*n);
+    return true;
+}
+
+bool TMudScreen::ColorWholeCompletedLine(std::uint64_t serial, CellColor text, CellColor back) {
+    const std::optional<int> n = FindCompletedLine(serial);
+    if (!n) return false;
+    const auto length = static_cast<std::size_t>(TextLength(buffer_[*n]));
+    return ColorCompletedLine(serial, 0, length, text, back);
+}
+
+bool TMudScreen::RemoveCompletedLine(std::uint64_t serial) {
+    const std::optional<int> n = FindCompletedLine(serial);
+    if (!n) return false;
+    if (*n == bufLine_ && promptLine_ == bufLine_) {
+        removePrompt_ = true; // the rest of the prompt's line is still to come
+        return true;
+    }
+    RemoveLine(*n);
+    return true;
+}
+
+void TMudScreen::RemoveLine(int n) {
+    int& liveTop = scrolledBack_ ? savedTop_ : top_;
+    // Lines move up as far as the text and the live screen reach; a view scrolled back
+    // lies above the live screen.
+    const int last =
+        std::min(buffer_.Lines() - 1, std::max({deepest_, bufLine_, liveTop + rows_ - 1}));
+    buffer_.Remove(n, last, attr_);
+
+    // The cursor's line moves up with the text below the removed line. The live view
+    // keeps the cursor on its row by showing one more line from above; only a view
+    // without lines above moves the cursor up a row.
+    if (n < bufLine_) {
+        --bufLine_;
+        if (liveTop > 0)
+            --liveTop;
+        else
+            row_ = std::max(row_ - 1, 0);
+    }
+    // A view scrolled back keeps its text in place: above the removed line nothing moves.
+    if (scrolledBack_ && n < top_) --top_;
+    for (CellPos* end : {&anchor_, &end_})
+        if (end->line > n) --end->line;
+    if (promptLine_ > n) {
+        --promptLine_;
+    } else if (promptLine_ == n) {
+        promptLine_ = -1;
+        removePrompt_ = false;
+    }
+    view_->Scrolled();
+    view_->InvalidateScreen();
+    view_->UpdateView();
+}
+
+} // namespace tav

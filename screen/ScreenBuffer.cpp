@@ -1,0 +1,177 @@
+#include "screen/ScreenBuffer.h"
+
+#include "screen/BlockScan.h"
+#include "screen/TextDecoder.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tav {
+
+ScreenLine::ScreenLine(const ScreenLine& other) {
+    *this = other;
+}
+
+ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
+    if (this == &other) return *this;
+    std::memcpy(ch, other.ch, sizeof ch);
+    std::memcpy(attr, other.attr, sizeof attr);
+    serial = other.serial;
+    if (!other.colors)
+        colors.reset();
+    else if (colors)
+        *colors = *other.colors;
+    else
+        colors = std::make_unique<LineColors>(*other.colors);
+    if (!other.marks)
+        marks.reset();
+    else if (marks)
+        *marks = *other.marks;
+    else
+        marks = std::make_unique<LineMarks>(*other.marks);
+    return *this;
+}
+
+void ScreenLine::SetColors(int from, int to, CellColor text, CellColor back) {
+    assert(from >= 0 && to <= kBufferColumns);
+    if (from >= to || (!colors && text == 0 && back == 0)) return;
+    if (!colors) colors = std::make_unique<LineColors>();
+    std::fill(colors->text + from, colors->text + to, text);
+    std::fill(colors->back + from, colors->back + to, back);
+}
+
+void ScreenLine::Blank(Attr a) {
+    colors.reset();
+    serial = 0;
+    marks.reset();
+    Blank(0, kBufferColumns, a);
+}
+
+void ScreenLine::Blank(int from, int to, Attr a) {
+    assert(from >= 0 && to <= kBufferColumns);
+    if (from >= to) return;
+    PrepareWrite(from, to);
+    std::fill(ch + from, ch + to, Cell{0});
+    BlockFill(attr + from, static_cast<std::size_t>(to - from), a);
+    SetColors(from, to, 0, 0);
+}
+
+void ScreenLine::UnmarkCutUrls(int from, int to) {
+    for (int k = from - 1; k >= 0 && (attr[k] & attr::kUrl); --k)
+        attr[k] &= ~attr::kUrl;
+    for (int k = to; k < kBufferColumns && (attr[k] & attr::kUrl); ++k)
+        attr[k] &= ~attr::kUrl;
+}
+
+void ScreenLine::CutWide(int from, int to) {
+    if (from > 0 && from < kBufferColumns && ch[from] == kWideTail) ch[from - 1] = ' ';
+    if (to > 0 && to < kBufferColumns && ch[to] == kWideTail) ch[to] = ' ';
+    if (marks)
+        for (int k = from; k < to; ++k)
+            std::fill(marks->mark[k], marks->mark[k] + kMaxCellMarks, Cell{0});
+}
+
+bool ScreenLine::AddMark(int col, Cell mark) {
+    if (!marks) marks = std::make_unique<LineMarks>();
+    Cell* slots = marks->mark[col];
+    for (int k = 0; k < kMaxCellMarks; ++k)
+        if (slots[k] == 0) {
+            slots[k] = mark;
+            return true;
+        }
+    return false;
+}
+
+void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
+                    std::vector<Attr>* attrs, std::vector<std::uint8_t>* columns) {
+    static_assert(kBufferColumns <= 256, "a column must fit a byte");
+    if (from >= to) return;
+    // Every completed line passes here: the text is written into place, a byte per cell
+    // (or the few of a character), and the attributes and columns follow in runs.
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(to - from) * (utf8 ? 4 * (1 + kMaxCellMarks) : 1));
+    char* const text = out.data();
+    std::size_t used = start;
+    // A byte each for the attributes and columns: fresh ones get room for the likely
+    // count (a byte per cell) up front, so that appending them is a store, not a call.
+    if (attrs && attrs->empty()) attrs->reserve(static_cast<std::size_t>(to - from));
+    if (columns && columns->empty()) columns->reserve(static_cast<std::size_t>(to - from));
+    int k = from;
+    if (!utf8 && !attrs && !columns) {
+        // A byte per cell: whole blocks are narrowed at once, and a block with an empty
+        // cell or a right half goes through the walk below instead.
+        for (; k + static_cast<int>(kScanBlock) <= to; k += static_cast<int>(kScanBlock)) {
+            char block[kScanBlock];
+            unsigned skipped = 0;
+            for (std::size_t j = 0; j < kScanBlock; ++j) {
+                const Cell c = line.ch[static_cast<std::size_t>(k) + j];
+                block[j] = static_cast<char>(c);
+                // Also beyond a byte: the right half of a wide character, or a character
+                // a Unicode screen left before the encoding changed.
+                skipped |= (c == 0 ? 1u : 0u) | (c > 0xFF ? 1u : 0u);
+            }
+            if (skipped) break;
+            std::memcpy(text + used, block, kScanBlock);
+            used += kScanBlock;
+        }
+    }
+    for (; k < to; ++k) {
+        const Cell c = line.ch[k];
+        if (c == 0 || c == kWideTail) continue;
+        const std::size_t before = used;
+        if (!utf8) {
+            text[used++] = c <= 0xFF ? static_cast<char>(c) : '?';
+        } else if (c < 0x80 && !line.marks) {
+            text[used++] = static_cast<char>(c);
+        } else {
+            used += EncodeUtf8(c, text + used);
+            if (const Cell* marks = line.MarksOf(k))
+                for (int m = 0; m < kMaxCellMarks && marks[m] != 0; ++m)
+                    used += EncodeUtf8(marks[m], text + used);
+        }
+        for (std::size_t n = before; n < used; ++n) {
+            if (attrs) attrs->push_back(line.attr[k]);
+            if (columns) columns->push_back(static_cast<std::uint8_t>(k));
+        }
+    }
+    out.resize(used);
+}
+
+int TextLength(const ScreenLine& line) {
+    return static_cast<int>(FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0; }));
+}
+
+ScreenBuffer::ScreenBuffer(int lines) {
+    Reset(lines);
+}
+
+void ScreenBuffer::Reset(int lines) {
+    dropped_ += count_;
+    count_ = std::max(lines, 1);
+    head_ = 0;
+    lines_.assign(static_cast<std::size_t>(count_), ScreenLine{});
+    for (auto& line : lines_)
+        line.Blank(attr::kNormal);
+}
+
+void ScreenBuffer::LineOutOfRange(int n, int count) {
+    std::fprintf(stderr, "ScreenBuffer: line %d outside 0..%d\n", n, count - 1);
+    std::abort();
+}
+
+void ScreenBuffer::Remove(int n, int last, Attr a) {
+    for (int i = n; i < last; ++i)
+        (*this)[i] = std::move((*this)[i + 1]);
+    (*this)[last].Blank(a);
+}
+
+void ScreenBuffer::Advance(Attr a) {
+    lines_[static_cast<std::size_t>(head_)].Blank(a);
+    head_ = head_ + 1 == count_ ? 0 : head_ + 1;
+    ++dropped_;
+}
+
+} // namespace tav

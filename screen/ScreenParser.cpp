@@ -1,0 +1,294 @@
+#include "screen/ScreenParser.h"
+
+#include "net/TelnetCodes.h"
+#include "screen/BlockScan.h"
+#include "screen/FullColourSgr.h"
+#include "screen/LegacyCodec.h"
+#include "screen/TextDecoder.h"
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+using telnet::kIac;
+
+constexpr unsigned char kEsc = 27;
+
+// Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
+// (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
+// Two range tests rather than a table, so a block of bytes is tested at once.
+constexpr bool IsTextByte(unsigned char b) {
+    return static_cast<unsigned char>(b - 0x1C) <= 0x7F - 0x1C ||
+           static_cast<unsigned char>(b - 10) <= 13 - 10;
+}
+
+// Bytes 0x80-0xFE: text in the 8-bit encodings (0xFF is telnet's IAC).
+bool IsHighByte(unsigned char b) {
+    return b >= 0x80 && b < kIac;
+}
+
+} // namespace
+
+void ScreenParser::Append(const char* bytes, std::size_t count, std::size_t limit) {
+    const std::size_t room = limit > pending_.size() ? limit - pending_.size() : 0;
+    pending_.append(bytes, std::min(count, room));
+}
+
+void ScreenParser::Clear() {
+    pending_.clear();
+    pending_.shrink_to_fit();
+    pending_.reserve(4096);
+    subnegScanned_ = 0;
+}
+
+void ScreenParser::SetEncoding(TextEncoding encoding, bool held) {
+    // Outside a hold, a high byte at the start of pending_ can only be the unfinished
+    // sequence that ended the last pass; it is shown as given up with the next bytes.
+    if (!held && unicode_ && encoding != encoding_ && !pending_.empty() &&
+        IsHighByte(static_cast<unsigned char>(pending_[0])))
+        pending_ = "?";
+    encoding_ = encoding;
+    unicode_ = HasUnicodeCells(encoding);
+}
+
+ScreenResult ScreenParser::Parse(ParserEvents& events) {
+    result_ = ScreenResult::None;
+    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    const std::size_t length = pending_.size();
+    std::size_t i = 0;
+    bool incomplete = false;
+    while (i < length) {
+        const std::size_t runEnd =
+            i + FindFirst(data + i, length - i, [](unsigned char b) { return !IsTextByte(b); });
+        if (runEnd > i) events.OnText(data + i, runEnd - i);
+        if (runEnd == length) {
+            i = length;
+            break;
+        }
+        const std::size_t next =
+            data[runEnd] == kIac ? Telnet(runEnd, events) : Control(runEnd, events);
+        if (next == runEnd) {
+            i = runEnd;
+            incomplete = true;
+            break;
+        }
+        i = next;
+    }
+    if (incomplete)
+        pending_.erase(0, i);
+    else
+        pending_.clear();
+    return result_;
+}
+
+std::size_t ScreenParser::Control(std::size_t i, ParserEvents& events) {
+    switch (static_cast<unsigned char>(pending_[i])) {
+    case 7: // BEL
+        events.OnBell();
+        return i + 1;
+    case 9: // TAB
+        events.OnTab();
+        return i + 1;
+    case kEsc: return Escape(i, events);
+    default:
+        if (encoding_ != TextEncoding::SevenBit &&
+            IsHighByte(static_cast<unsigned char>(pending_[i])))
+            return HighBytes(i, events);
+        return i + 1; // every other control byte (BS included) is ignored, and 7-bit drops
+                      // 0x80-0xFE
+    }
+}
+
+std::size_t ScreenParser::Escape(std::size_t i, ParserEvents& events) {
+    if (i + 1 >= pending_.size()) return i;
+    const auto x = static_cast<unsigned char>(pending_[i + 1]);
+    switch (x) {
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'D':
+    case 'H':
+    case 'J':
+    case 'K': events.OnEscape(x); break;
+    case 'N':
+    case 'O': return i + 1; // only ESC is consumed; the letter is shown as text
+    case '[': return Sequence(i, events);
+    default: break; // anything else: both bytes consumed
+    }
+    return i + 2;
+}
+
+std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
+    const std::size_t length = pending_.size();
+    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    if (i + 2 >= length) return i;
+
+    // A sequence that runs on for kMaxControlSequence bytes without its final byte is
+    // abandoned there: those bytes are dropped and what follows is read afresh. The rule
+    // looks only at the bytes, never at where the socket cut them, and an unfinished
+    // sequence waits for more bytes only while it is shorter than that.
+    const std::size_t limit = i + kMaxControlSequence;
+    std::size_t j = i + 2;
+    // Steps to the next byte; false when there is none yet or the sequence is overlong.
+    auto next = [&]() { return ++j < length && j < limit; };
+    auto stop = [&]() { return j >= limit ? limit : i; };
+
+    // In full colour ':' separates sub-parameters (38:2::r:g:b) and the list is longer.
+    const int capacity = fullColour_ ? kMaxFullCsiParams : kMaxCsiParams;
+    auto separator = [&](unsigned char b) { return b == ';' || (fullColour_ && b == ':'); };
+    int values[kMaxFullCsiParams];
+    bool joined[kMaxFullCsiParams];
+    const bool leading = separator(data[j]);
+    int count = 0;
+    for (;;) {
+        int value = 0;
+        bool colon = false;
+        if (separator(data[j])) {
+            colon = data[j] == ':';
+            if (!next()) return stop();
+        }
+        while (data[j] >= '0' && data[j] <= '9') {
+            value = std::min(value * 10 + (data[j] - '0'), kMaxCsiValue);
+            if (!next()) return stop();
+        }
+        if (count < capacity) { // later values are dropped
+            joined[count] = colon;
+            values[count++] = value;
+        }
+        if (!separator(data[j])) break;
+    }
+    events.OnControlSequence({values, joined, count, leading, data[j]});
+    return j + 1;
+}
+
+std::size_t ScreenParser::Telnet(std::size_t i, ParserEvents& events) {
+    using namespace telnet;
+    const std::size_t length = pending_.size();
+    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    if (i + 1 >= length) return i;
+    const unsigned char command = data[i + 1];
+    switch (command) {
+    case kWill:
+    case kWont:
+    case kDo:
+    case kDont:
+        if (i + 2 >= length) return i;
+        if (data[i + 2] == kEcho) {
+            if (command == kWill) result_ = ScreenResult::EchoOn;
+            if (command == kWont) result_ = ScreenResult::EchoOff;
+        }
+        return i + 3;
+    case kSb: {
+        // Subnegotiation: consumed whole through IAC SE; IAC IAC inside is a data byte.
+        // One that runs on for kMaxSubnegotiation bytes without its end is abandoned
+        // there, the same whether it came in one piece or many.
+        const std::size_t limit = i + kMaxSubnegotiation;
+        const std::size_t end = std::min(length, limit);
+        // An unfinished subnegotiation waits at the start of the pending bytes; the scan
+        // goes on where the last pass stopped, so one arriving byte by byte costs linear
+        // time, not quadratic.
+        std::size_t j = i == 0 && subnegScanned_ > 2 ? subnegScanned_ : i + 2;
+        subnegScanned_ = 0;
+        for (; j + 1 < end; ++j) {
+            if (data[j] != kIac) continue;
+            if (data[j + 1] == kSe) return j + 2;
+            ++j;
+        }
+        if (length >= limit) return limit;
+        subnegScanned_ = j - i; // the bytes before j hold no end; i becomes 0 next pass
+        return i;
+    }
+    case kIac:
+        // IAC IAC is the data byte 0xFF: 'ÿ' in Latin-1, never well-formed UTF-8.
+        if (encoding_ != TextEncoding::SevenBit) {
+            const unsigned char cell = encoding_ == TextEncoding::Latin1 ? 0xFF : '?';
+            events.OnText(&cell, 1);
+        }
+        return i + 2;
+    default: return i + 2; // GA, NOP and the other two-byte commands
+    }
+}
+
+std::size_t ScreenParser::HighBytes(std::size_t i, ParserEvents& events) {
+    if (encoding_ == TextEncoding::Utf8) return Utf8(i, events);
+    if (unicode_) return Legacy(i, events);
+    // Latin-1: the whole run of 8-bit bytes is text; the C1 controls (0x80-0x9F) have
+    // nothing to show and become '?'. pending_ is ours, so the run is mapped in place.
+    std::size_t j = i;
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
+        pending_[j] = CellCharacter(static_cast<unsigned char>(pending_[j]));
+        ++j;
+    }
+    events.OnText(reinterpret_cast<const unsigned char*>(pending_.data()) + i, j - i);
+    return j;
+}
+
+void ScreenParser::Character(char32_t c, ParserEvents& events) {
+    switch (FitOf(c)) {
+    case CellFit::Narrow: narrow_.push_back(c); return;
+    case CellFit::Invisible: return;
+    case CellFit::Wide:
+        FlushNarrow(events);
+        events.OnWide(c);
+        return;
+    case CellFit::Mark:
+        FlushNarrow(events);
+        events.OnMark(c);
+        return;
+    }
+}
+
+void ScreenParser::FlushNarrow(ParserEvents& events) {
+    if (narrow_.empty()) return;
+    events.OnNarrow(narrow_.data(), narrow_.size());
+    narrow_.clear();
+}
+
+std::size_t ScreenParser::Utf8(std::size_t i, ParserEvents& events) {
+    // Decodes the run of sequences starting here into cells. A sequence the bytes end
+    // inside stays pending for the next read; any other byte that breaks a sequence
+    // (CR, LF, ESC, ASCII) ends the run, after a '?' for the broken part.
+    narrow_.clear();
+    std::size_t j = i;
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
+        const Utf8Step step = DecodeUtf8(std::string_view(pending_).substr(j));
+        if (step.kind == Utf8Step::Kind::Incomplete) break;
+        if (step.kind != Utf8Step::Kind::Char)
+            narrow_.push_back(U'?');
+        else if (step.codePoint < 0x100)
+            narrow_.push_back(static_cast<unsigned char>(CellCharacter(step.codePoint)));
+        else
+            Character(step.codePoint, events);
+        j += step.length;
+    }
+    FlushNarrow(events);
+    return j;
+}
+
+std::size_t ScreenParser::Legacy(std::size_t i, ParserEvents& events) {
+    // GB18030 and Big5: a lead byte and the trail bytes after it, which may be ASCII. A
+    // character the bytes end inside stays pending for the next read; a byte that begins
+    // none, or a sequence iconv maps to nothing, shows as '?'.
+    narrow_.clear();
+    LegacyCodec& codec = LegacyCodec::ForThread(encoding_);
+    std::size_t j = i;
+    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
+        const std::string_view rest = std::string_view(pending_).substr(j);
+        const LegacyStep step = ScanLegacy(rest, encoding_);
+        if (step.kind == LegacyStep::Kind::Incomplete) break;
+        const std::optional<char32_t> c = step.kind == LegacyStep::Kind::Char
+                                              ? codec.Decode(rest.substr(0, step.length))
+                                              : std::nullopt;
+        if (!c || *c < 0xA0)
+            narrow_.push_back(U'?');
+        else
+            Character(*c, events);
+        j += step.length;
+    }
+    FlushNarrow(events);
+    return j;
+}
+
+} // namespace tav

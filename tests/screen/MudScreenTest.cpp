@@ -1,0 +1,530 @@
+#include "screen/MudScreen.h"
+#include "net/TelnetCodes.h"
+#include "tests/support/ScreenCells.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tav {
+namespace {
+
+struct RecordingView : ScreenView {
+    std::vector<std::string> bells;
+    int visualBells = 0;
+    std::vector<int> scrolls;
+    std::vector<bool> holdFrames;
+    std::vector<int> rows; // InvalidateRow
+    int scrollPos = -1;
+    void Bell(const std::string& path) override { bells.push_back(path); }
+    void VisualBell() override { ++visualBells; }
+    void ScrollPixels(int dy) override { scrolls.push_back(dy); }
+    void FrameHold(bool held) override { holdFrames.push_back(held); }
+    void InvalidateRow(int row) override { rows.push_back(row); }
+    const TMudScreen* screen = nullptr;
+    void Scrolled() override { scrollPos = screen->Top(); }
+};
+
+struct Fixture {
+    Settings settings{};
+    RecordingView view;
+    TMudScreen screen{settings, &view};
+    Fixture() { view.screen = &screen; }
+
+    ScreenResult Feed(std::string_view bytes) { return screen.AddText(bytes); }
+    std::vector<std::string> Lines() {
+        std::vector<std::string> out;
+        while (auto line = screen.TakeLine())
+            out.push_back(*line);
+        return out;
+    }
+    // Buffer line n up to its first empty cell.
+    std::string Text(int n) const {
+        return test::CellBytes(screen.Line(n), TextLength(screen.Line(n)));
+    }
+    // The first `count` cells of buffer line n, '.' for an empty one.
+    std::string Cells(int n, int count) const {
+        std::string cells = test::CellBytes(screen.Line(n), count);
+        std::replace(cells.begin(), cells.end(), '\0', '.');
+        return cells;
+    }
+    Attr AttrAt(int n, int col) const { return screen.Line(n).attr[col]; }
+    void Resize(int rows, int cols) { screen.SetSize(rows, cols); }
+};
+
+using Lines = std::vector<std::string>;
+
+TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
+    for (bool appendcr : {true, false}) {
+        Fixture f;
+        f.screen.appendcr = appendcr;
+        f.Feed("abc\r\nde");
+        f.Feed("f\r\n"); // a line stays queued until it is taken, whatever comes after it
+        EXPECT_EQ(f.Lines(), (Lines{"abc", "def"})) << appendcr;
+    }
+    Fixture pane; // an owner that never takes lines has none queued
+    pane.screen.queueLines = false;
+    pane.Feed("abc\r\n");
+    EXPECT_EQ(std::pair(pane.Lines(), pane.Text(0)), std::pair(Lines{}, std::string("abc")));
+    // Without appendcr a bare LF keeps the column; a line whose first cell is empty is empty.
+    Fixture f;
+    f.screen.appendcr = false;
+    f.Feed("abc\ndef\n");
+    EXPECT_EQ(f.Lines(), (Lines{"abc", ""}));
+    EXPECT_EQ(f.Cells(1, 7), "...def.");
+
+    Fixture w;
+    w.Feed(std::string(100, 'x'));
+    EXPECT_EQ(w.Lines(), (Lines{std::string(79, 'x')}));
+    EXPECT_EQ(w.Text(1), std::string(21, 'x'));
+    EXPECT_EQ(w.screen.CursorCol(), 21);
+
+    // Without autowrap everything past the last buffer column lands in it.
+    Fixture g;
+    g.screen.autowrap = false;
+    g.Feed(std::string(140, 'a') + "Z");
+    EXPECT_TRUE(g.Lines().empty());
+    EXPECT_EQ(g.Text(0), std::string(131, 'a') + "Z");
+    EXPECT_EQ(std::pair(g.screen.CursorCol(), g.screen.BufferCol()), std::pair(131, 131));
+}
+
+TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\x80\xfe\x08\x01\x0e\x1a\x7fz", "a\x7fz"}, // ignored bytes leave no trace, DEL is stored
+        {"ab\tc", "ab      c"},                       // a tab advances to the next stop with spaces
+        {"\x1b[?25h", "25h"},                         // '?' is the final byte, "25h" is text
+        {"\x1b(B", "B"},                              // charset selection shows its third byte
+        {"\x1bNx\x1bOy", "NxOy"},                     // only the ESC is consumed
+        {"\x1b\x7fz\x1b!w", "zw"},                    // outside 0x23..0x63: both consumed
+        // Two-byte telnet commands swallow no text.
+        {"prompt>\xff\xf9p\xff\xf1q\xff\xffr\xff\xfd\x18s", "prompt>pqrs"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        Fixture f;
+        f.Feed(bytes);
+        EXPECT_EQ(f.Text(0), text) << bytes;
+    }
+}
+
+TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
+    const std::pair<const char*, Attr> cases[] = {
+        {"\x1b[31mx", 0x20},
+        {"\x1b[1m\x1b[31mx", 0x22},
+        {"\x1b[31mx\x1b[0my", 0x1},
+        {"\x1b[0;32mz", 0x40},      // gray from "0" in a list, cleared by 32
+        {"\x1b[0m\x1b[37mx", 0xE1}, // 37 keeps the normal bit
+        {"\x1b[0;1mx", 0x102},      // gray bold
+        {"\x1b[4;5;7mx", 0x1D},
+        {"\x1b[1m\x1b[36mx\x1b[40;2;22mx", 0xC2}, // ignored values change nothing
+        {"\x1b[mx", 0x1},                         // empty parameter is 0
+    };
+    for (const auto& [bytes, expected] : cases) {
+        Fixture f;
+        f.Feed(bytes);
+        EXPECT_EQ(f.AttrAt(0, f.screen.BufferCol() - 1), expected) << bytes;
+    }
+}
+
+TEST(MudScreenCursor, PositioningAndRelativeMoves) {
+    Fixture f;
+    // Row and column are 0-based indices; with three values nothing moves.
+    f.Feed("\x1b[1;1HX\x1b[0;0HY\x1b[5HZ\x1b[1;2;3HW");
+    EXPECT_EQ((Lines{f.Cells(0, 2), f.Cells(1, 2), f.Cells(5, 3)}), (Lines{"Y.", ".X", "ZW."}));
+
+    // Moving up stops the screen row at 0 and the buffer line at line 0.
+    Fixture g;
+    g.Feed("\033A");
+    EXPECT_EQ(g.screen.CursorRow(), 0);
+    g.Feed("\r\n\r\n\033A");
+    EXPECT_EQ(g.screen.CursorRow(), 1);
+    g.Feed("\x1b[5A");
+    EXPECT_EQ(std::pair(g.screen.CursorRow(), g.screen.BufferLine()), std::pair(0, 0));
+
+    // ESC C/D move only the screen column.
+    Fixture h;
+    h.Feed("ab\033D\033D");
+    EXPECT_EQ(std::pair(h.screen.CursorCol(), h.screen.BufferCol()), std::pair(0, 2));
+
+    // Huge parameters saturate instead of overflowing.
+    Fixture s;
+    s.Feed("\x1b[99999999999999999999B\x1b[99999999999999999999;99999999999999999999H");
+    EXPECT_EQ(std::pair(s.screen.CursorRow(), s.screen.CursorCol()), std::pair(23, 79));
+    s.Feed("\x1b[99999999999999999999A");
+    EXPECT_EQ(s.screen.BufferLine(), 0);
+}
+
+TEST(MudScreenCursor, EraseOperations) {
+    Fixture f;
+    f.Feed("line0\r\nline1\r\nline2");
+    f.Feed("\x1b[2;3H\x1b[1K"); // erase from start of line 2 through column 3
+    EXPECT_EQ(f.Cells(2, 5), "....2");
+    f.Feed("\x1b[1;2H\033K"); // ESC K: to end of line from column 2
+    EXPECT_EQ(f.Text(1), "li");
+    f.Feed("\x1b[2;1H\x1b[1J"); // rows above, then the row through column 1
+    EXPECT_EQ((Lines{f.Cells(0, 5), f.Cells(1, 5), f.Cells(2, 5)}),
+              (Lines{".....", ".....", "....2"}));
+    f.Feed("\x1b[31m\x1b[J"); // whole screen with the current attribute, cursor home
+    EXPECT_EQ(std::tuple(f.Text(0), f.AttrAt(0, 0), f.AttrAt(23, 131), f.screen.CursorRow()),
+              std::tuple("", 0x20u, 0x20u, 0));
+
+    Fixture g; // ESC J: to the end of the screen, leaving the rows above
+    g.Feed("ab\r\ncd\r\nef\x1b[1;1H\033J");
+    EXPECT_EQ(g.Text(0) + "|" + g.Text(1) + "|" + g.Text(2), "ab|c|");
+}
+
+TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
+    Fixture f;
+    EXPECT_EQ(f.Feed("\xff\xfb\x01"), ScreenResult::EchoOn);
+    EXPECT_EQ(f.Feed("\xff\xfc\x01"), ScreenResult::EchoOff);
+    EXPECT_EQ(f.Feed("\xff\xfb\x01\xff\xfc\x01"), ScreenResult::EchoOff); // last one decides
+    EXPECT_EQ(f.Feed("\xff\xfb"), ScreenResult::None);                    // waits
+    EXPECT_EQ(f.screen.PendingBytes(), 2u);
+    EXPECT_EQ(f.Feed("\x01"), ScreenResult::EchoOn);
+
+    // Subnegotiations are consumed whole, waiting while incomplete.
+    Fixture h;
+    h.Feed("x\xff\xfa\x18\x01payload");
+    EXPECT_EQ(h.Text(0), "x");
+    h.Feed("more\xff\xff\xff");
+    EXPECT_EQ(h.Text(0), "x");
+    h.Feed("\xf0y");
+    EXPECT_EQ(std::tuple(h.Text(0), h.screen.PendingBytes()), std::tuple("xy", 0u));
+
+    // A CSI that never ends is abandoned instead of growing the pending input.
+    Fixture c;
+    c.Feed("\x1b[");
+    for (int k = 0; k < 1000; ++k)
+        c.Feed("1;");
+    EXPECT_LT(c.screen.PendingBytes(), kMaxControlSequence + 4);
+
+    Fixture n;
+    n.Feed("\xff\xfa");
+    for (int k = 0; k < 1000; ++k)
+        n.Feed(std::string(100, 'p'));
+    EXPECT_LT(n.screen.PendingBytes(), telnet::kMaxSubnegotiation + 101);
+    n.Feed("\xff\xf0ok");
+    EXPECT_NE(n.screen.GetAllText().find("ok"), std::string::npos);
+    // Exactly at the bound it is given up at once, not one read later.
+    Fixture b;
+    b.Feed("\xff\xfa" + std::string(telnet::kMaxSubnegotiation - 2, 'p'));
+    EXPECT_EQ(b.screen.PendingBytes(), 0u);
+}
+
+TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheOldest) {
+    Fixture f;
+    f.screen.PageUp(true); // at T = 0 still marks scrolled back
+    EXPECT_TRUE(f.screen.ScrolledBack());
+    f.Feed("x\r\n");
+    EXPECT_FALSE(f.screen.ScrolledBack());
+
+    for (int k = 0; k < 60; ++k)
+        f.Feed("l\r\n");
+    // A new line while scrolled back returns to the live position (paging is the widget's).
+    const int live = f.screen.Top();
+    f.screen.ScrollBar(ScrollRequest::ThumbTrack, 3);
+    f.Feed("y\r\n");
+    EXPECT_EQ(f.screen.Top(), live + 1);
+
+    // The scroll bar's "bottom" returns to the live position, where new lines show.
+    f.screen.PageUp(true);
+    f.screen.ScrollBar(ScrollRequest::Bottom);
+    EXPECT_FALSE(f.screen.ScrolledBack());
+    EXPECT_EQ(f.screen.Top(), live + 1);
+
+    for (int k = 0; k < 150; ++k)
+        f.Feed("line " + std::to_string(k) + "\r\n");
+    EXPECT_EQ(std::tuple(f.screen.Top(), f.view.scrollPos, f.screen.BufferLine()),
+              std::tuple(100 - 24, 76, 99));
+    EXPECT_EQ((Lines{f.Text(0), f.Text(98), f.Text(99)}), (Lines{"line 51", "line 149", ""}));
+    // One pixel scroll per block, by the number of new lines.
+    EXPECT_EQ(f.view.scrolls.back(), -1);
+    f.Feed("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(f.view.scrolls.back(), -3);
+}
+
+TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
+    Fixture f;
+    f.settings.urlaware = 1;
+    f.Feed("see http://abcdef, and ftp://x mailto:y https://s.org/p?q=1 https:/no mailto:\r\n");
+    const char* marked =
+        "    ^^^^^^^^^^^^^^     ^^^^^^^ ^^^^^^^^ ^^^^^^^^^^^^^^^^^^^           ^^^^^^^";
+    for (int k = 0; marked[k]; ++k)
+        EXPECT_EQ((f.AttrAt(0, k) & attr::kUrl) != 0, marked[k] == '^') << k;
+    EXPECT_EQ(f.screen.UrlAt({0, 10}), "http://abcdef,");
+    EXPECT_EQ(f.screen.UrlAt({0, 45}), "https://s.org/p?q=1");
+    EXPECT_FALSE(f.screen.UrlAt({0, 2}));
+
+    Fixture off;
+    off.Feed("http://x\r\n");
+    EXPECT_EQ(off.AttrAt(0, 0) & attr::kUrl, 0u);
+}
+
+TEST(MudScreenView, BellsAndHeldTextReachTheView) {
+    Fixture f;
+    f.Feed("\a");
+    f.screen.bellPath = "ding.wav";
+    f.settings.visualbell = 1;
+    f.Feed("\a");
+    EXPECT_EQ(f.view.bells, (std::vector<std::string>{"", "ding.wav"}));
+    EXPECT_EQ(f.view.visualBells, 1);
+
+    // Held text is shown with a space on release.
+    f.screen.ToggleHold();
+    EXPECT_EQ(f.Feed("held\r\n"), ScreenResult::Held);
+    EXPECT_TRUE(f.Lines().empty());
+    EXPECT_EQ(f.Text(0), "");
+    f.screen.ToggleHold();
+    EXPECT_EQ(f.Lines(), (Lines{"held"}));
+    EXPECT_EQ(f.Text(1), " ");
+    EXPECT_EQ(f.view.holdFrames, (std::vector<bool>{true, false}));
+
+    f.screen.ToggleHold();
+    for (int k = 0; k < 3000; ++k)
+        f.Feed(std::string(1000, 'z'));
+    EXPECT_LE(f.screen.PendingBytes(), kMaxHeldBytes);
+}
+
+TEST(MudScreenSelection, DragLimitsAndExtraction) {
+    Fixture f;
+    f.Feed("first line\r\nsecond\r\nthird");
+    f.screen.BeginSelection({0, 6});
+    f.screen.ExtendSelection({20, 2}); // below the output line: stops at line 2
+    EXPECT_EQ(f.screen.SelectionEnd().line, 2);
+    EXPECT_EQ(f.screen.GetSelectedText(), "line\r\nsecond\r\nthi");
+    f.screen.EndSelection();
+
+    f.screen.BeginSelection({1, 3}); // a new button down clears the old selection
+    EXPECT_FALSE(f.screen.HasSelection());
+    f.screen.ExtendSelection({0, 2});
+    EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nseco");
+    f.screen.ClearSelection();
+    EXPECT_FALSE(f.screen.GetSelectedText());
+    f.screen.BeginSelection({0, 2}); // straight down, in the same column
+    f.screen.ExtendSelection({2, 2});
+    EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nsecond\r\nthi");
+
+    f.screen.SelectAll();
+    EXPECT_EQ(f.screen.GetSelectedText(), "first line\r\nsecond\r\nthird");
+    EXPECT_EQ(f.screen.GetAllText().substr(0, 27), "first line\r\nsecond\r\nthird\r\n");
+}
+
+// Completed lines are found by their serial after the screen moved on: coloured through a
+// resize, gagged scrolled back, as the last line and as a prompt still being written.
+TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
+    Fixture f;
+    auto take = [&] {
+        std::vector<TakenLine> out;
+        while (auto line = f.screen.TakeLineWithAttributes())
+            out.push_back(std::move(*line));
+        return out;
+    };
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    const CellColor blue = ExplicitCellColor(0xFF0000);
+    f.Feed("You hit the orc\r\n");
+    const TakenLine hit = take().at(0);
+    f.view.rows.clear();
+    EXPECT_TRUE(f.screen.ColorCompletedLine(hit.serial, 4, 7, red, 0));
+    EXPECT_EQ(f.view.rows, std::vector<int>{0}); // repainted, on the view's top row too
+    f.Resize(10, 40);
+    EXPECT_TRUE(f.screen.ColorWholeCompletedLine(hit.serial, 0, blue));
+    const ScreenLine& line = f.screen.Line(0);
+    EXPECT_EQ((std::vector<CellColor>{line.TextColor(3), line.TextColor(4), line.TextColor(6),
+                                      line.TextColor(7), line.BackColor(0), line.BackColor(14),
+                                      line.BackColor(15)}),
+              (std::vector<CellColor>{0, red, red, 0, blue, blue, 0}));
+
+    // The last line gagged: the cursor's line follows it up and new text goes there.
+    f.Feed("a\r\nb\r\n");
+    const std::vector<TakenLine> ab = take();
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(ab.at(1).serial));
+    EXPECT_EQ(std::pair(f.screen.BufferLine(), f.screen.CursorRow()), std::pair(2, 2));
+    // A prompt stays until its line completes, then goes with the rest of it.
+    f.Feed("hp> ");
+    f.screen.EndPrompt();
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(take().at(0).serial));
+    EXPECT_EQ(f.Text(2), "hp> ");
+    f.Feed("look\r\nc\r\n");
+    const std::vector<TakenLine> rest = take();
+    EXPECT_EQ(rest.at(0).column, 4);
+    EXPECT_EQ((Lines{f.Text(1), f.Text(2), f.Text(3)}), (Lines{"a", "c", ""}));
+    EXPECT_FALSE(f.screen.RemoveCompletedLine(rest.at(0).serial)); // gone already
+    EXPECT_FALSE(f.screen.ColorCompletedLine(rest.at(0).serial, 0, 4, red, blue));
+
+    // Scrolled back, gags above and below keep the view and selection on their text; the
+    // next line returns to a live view with the cursor row in step.
+    f.Resize(24, 80);
+    std::vector<TakenLine> taken;
+    for (int k = 0; k < 60; ++k) {
+        f.Feed("l" + std::to_string(k) + "\r\n");
+        taken.push_back(take().at(0));
+    }
+    f.screen.PageUp(true);
+    const int top = f.screen.Top();
+    const std::string shown = f.Text(top);
+    f.screen.BeginSelection({top + 2, 0});
+    f.screen.ExtendSelection({top + 3, 1});
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(taken[55].serial));
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(taken[1].serial));
+    EXPECT_EQ(f.Text(f.screen.Top()), shown);
+    EXPECT_EQ(std::pair(f.screen.SelectionAnchor().line, f.screen.SelectionEnd().line),
+              std::pair(f.screen.Top() + 2, f.screen.Top() + 3));
+    f.Feed("next\r\n");
+    EXPECT_FALSE(f.screen.ScrolledBack());
+    EXPECT_EQ(f.screen.BufferLine() - f.screen.Top(), f.screen.CursorRow());
+    const int last = f.screen.BufferLine() - 1;
+    EXPECT_EQ((Lines{f.Text(last), f.Text(last - 1), f.Text(last - 5)}),
+              (Lines{"next", "l59", "l54"}));
+}
+
+// Every position the screen keeps must address the buffer after any mix of input, paging,
+// scroll-bar requests, resizes, resets and holds (random mixes are screen_fuzzer's).
+// The bounds, then every visible row and the cursor line read as painting does.
+::testing::AssertionResult Consistent(const TMudScreen& s) {
+    const int lines = s.Lines();
+    const int rows = s.Rows();
+    std::string faults;
+    auto need = [&](bool ok, const char* what) {
+        if (!ok) faults += std::string(what) + "; ";
+    };
+    auto inBuffer = [&](TMudScreen::CellPos p) {
+        return p.line >= 0 && p.line < lines && p.col >= 0 && p.col < kBufferColumns;
+    };
+    need(rows >= 1 && rows <= lines, "1 <= R <= L");
+    need(s.Columns() >= 1 && s.Columns() <= kBufferColumns, "1 <= C <= 132");
+    need(s.Top() >= 0 && s.Top() <= lines - rows, "0 <= T <= L - R");
+    need(s.SavedTop() >= 0 && s.SavedTop() <= lines - rows, "0 <= saved top <= L - R");
+    need(s.CursorRow() >= 0 && s.CursorRow() < rows, "0 <= r < R");
+    need(s.CursorCol() >= 0 && s.CursorCol() < kBufferColumns, "0 <= c < 132");
+    need(s.BufferLine() >= 0 && s.BufferLine() < lines, "0 <= bl < L");
+    need(s.BufferCol() >= 0 && s.BufferCol() < kBufferColumns, "0 <= bc < 132");
+    need(inBuffer(s.SelectionAnchor()), "selection anchor in the buffer");
+    need(inBuffer(s.SelectionEnd()), "selection end in the buffer");
+    if (!faults.empty())
+        return ::testing::AssertionFailure()
+               << faults << "L=" << lines << " R=" << rows << " C=" << s.Columns()
+               << " T=" << s.Top() << " saved=" << s.SavedTop() << " r=" << s.CursorRow()
+               << " c=" << s.CursorCol() << " bl=" << s.BufferLine() << " bc=" << s.BufferCol();
+    for (int k = 0; k < rows; ++k)
+        (void)s.Line(s.Top() + k);
+    (void)s.Line(s.BufferLine());
+    return ::testing::AssertionSuccess();
+}
+
+using Op = std::function<void(Fixture&)>;
+struct Step {
+    const char* name;
+    Op run;
+};
+
+Op Bytes(std::string bytes) {
+    return [bytes](Fixture& f) { f.Feed(bytes); };
+}
+Op Request(ScrollRequest request, int position = 0) {
+    return [=](Fixture& f) { f.screen.ScrollBar(request, position); };
+}
+
+std::vector<Step> AllSteps() {
+    std::string burst;
+    for (int k = 0; k < 40; ++k)
+        burst += "burst " + std::to_string(k) + "\r\n";
+    return {
+        {"40 lines", Bytes(burst)},
+        {"one line", Bytes("x\r\n")},
+        {"long text", Bytes(std::string(300, 'w'))},
+        {"home", Bytes("\x1b[H")},
+        {"row 40", Bytes("\x1b[40;0Hy")},
+        {"far corner", Bytes("\x1b[9999;9999Hz")},
+        {"erase screen", Bytes("\x1b[2J")},
+        {"page up", [](Fixture& f) { f.screen.PageUp(true); }},
+        {"page down", [](Fixture& f) { f.screen.PageDown(true); }},
+        {"bar line up", Request(ScrollRequest::LineUp)},
+        {"bar line down", Request(ScrollRequest::LineDown)},
+        {"bar page down", Request(ScrollRequest::PageDown)},
+        {"bar thumb 3", Request(ScrollRequest::ThumbTrack, 3)},
+        {"bar thumb far", Request(ScrollRequest::ThumbTrack, 1'000'000)},
+        {"bar bottom", Request(ScrollRequest::Bottom)},
+        {"rows 50", [](Fixture& f) { f.Resize(50, 80); }},
+        {"rows 10", [](Fixture& f) { f.Resize(10, 40); }},
+        {"rows 200", [](Fixture& f) { f.Resize(200, 200); }},
+        {"minimised", [](Fixture& f) { f.screen.SetSize(0, 0); }},
+        {"rows 24", [](Fixture& f) { f.Resize(24, 80); }},
+        {"reset 20", [](Fixture& f) { f.screen.ResetScreen(20); }},
+        {"hold", [](Fixture& f) { f.screen.ToggleHold(); }},
+        {"drag",
+         [](Fixture& f) {
+             f.screen.BeginSelection({f.screen.Lines() - 1, 131});
+             f.screen.ExtendSelection({0, 0});
+             f.screen.EndSelection();
+         }},
+        {"select all", [](Fixture& f) { f.screen.SelectAll(); }},
+    };
+}
+
+void RunSteps(Fixture& f, const std::vector<Step>& all, const std::vector<std::string>& names) {
+    std::string done;
+    for (const std::string& name : names) {
+        auto step =
+            std::find_if(all.begin(), all.end(), [&](const Step& s) { return name == s.name; });
+        ASSERT_NE(step, all.end()) << name;
+        step->run(f);
+        done += name + ", ";
+        ASSERT_TRUE(Consistent(f.screen)) << "after " << done;
+    }
+}
+
+TEST(MudScreenBounds, MixedSequencesKeepEveryPositionInTheBuffer) {
+    const std::vector<Step> all = AllSteps();
+    const std::vector<std::vector<std::string>> sequences = {
+        // Scrolled back, then the window grows or shrinks, then output resumes: a stale
+        // saved top once sent the cursor past the buffer here.
+        {"40 lines", "40 lines", "40 lines", "page up", "rows 50", "home", "one line", "row 40",
+         "erase screen"},
+        {"40 lines", "40 lines", "40 lines", "bar line up", "rows 50", "bar bottom", "row 40"},
+        {"40 lines", "40 lines", "40 lines", "bar thumb 3", "rows 200", "bar page down",
+         "far corner", "one line"},
+        {"40 lines", "40 lines", "40 lines", "rows 10", "page up", "rows 50", "page down", "row 40",
+         "long text"},
+        {"40 lines", "40 lines", "40 lines", "page up", "minimised", "one line", "rows 50",
+         "bar line down", "bar thumb far", "one line", "row 40"},
+        // A reset to fewer lines while scrolled back, holding or selecting.
+        {"40 lines", "40 lines", "drag", "page up", "reset 20", "drag", "bar bottom", "row 40",
+         "select all", "40 lines"},
+        {"40 lines", "hold", "40 lines", "page up", "rows 50", "hold", "row 40", "reset 20",
+         "rows 24", "page down", "40 lines"},
+    };
+    for (const auto& names : sequences) {
+        Fixture f;
+        RunSteps(f, all, names);
+    }
+}
+
+TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ScreenBuffer buffer(10);
+    buffer.Advance(attr::kNormal); // the ring's start is no longer line 0
+    EXPECT_DEATH(buffer[10].ch[0] = 'x', "line 10 outside 0\\.\\.9");
+    EXPECT_DEATH(buffer[-1].ch[0] = 'x', "line -1 outside 0\\.\\.9");
+    buffer[9].ch[0] = 'x';
+    EXPECT_EQ(buffer[9].ch[0], 'x');
+}
+
+// Explicit colours follow their cells: copied, blanked, and gone with a line that leaves.
+TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
+    ScreenBuffer buffer(2);
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    buffer[0].SetColors(2, 6, red, 0);
+    ScreenLine copy = buffer[0];
+    buffer[0].Blank(3, 5, attr::kNormal);
+    const ScreenLine& line = buffer[0];
+    EXPECT_EQ(
+        (std::vector{line.TextColor(2), line.TextColor(3), line.TextColor(5), copy.TextColor(3)}),
+        (std::vector<CellColor>{red, 0, red, red}));
+    buffer.Advance(attr::kNormal); // the coloured line is now the last one, blank
+    EXPECT_FALSE(buffer[1].colors);
+}
+
+} // namespace
+} // namespace tav

@@ -1,0 +1,195 @@
+#include "screen/TextDecoder.h"
+#include "screen/MudScreen.h"
+#include "screen/ScrollbackSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace tav {
+namespace {
+
+using Kind = Utf8Step::Kind;
+const Settings kSettings{};
+
+// A sequence broken by another byte covers only what came before that byte, so the byte
+// (an escape, a line end) is read afresh. Every well-formed and ill-formed start is
+// Utf8Text's own property test.
+TEST(Utf8Decode, ABrokenSequenceEndsBeforeTheByteThatBrokeIt) {
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"\xE2\r\n", 1}, {"\xF0\x9F\x98\x1B", 3}, {"\xC3\xC3\xA9", 1}};
+    for (const auto& [bytes, length] : cases) {
+        const Utf8Step step = DecodeUtf8(bytes);
+        EXPECT_EQ(std::pair(step.kind, step.length), std::pair(Kind::Malformed, length))
+            << testing::PrintToString(bytes);
+    }
+}
+
+// What is typed goes out in the profile's encoding; Latin-1 has 256 characters only.
+TEST(GameBytes, EachCharacterIsSentInTheEncoding) {
+    const std::tuple<char32_t, TextEncoding, std::string> cases[] = {
+        {0xFF, TextEncoding::Latin1, "\xFF"},
+        {0x100, TextEncoding::Latin1, "?"},
+        {0x20AC, TextEncoding::Utf8, "\xE2\x82\xAC"},
+        {0xD800, TextEncoding::Utf8, "?"},
+    };
+    for (const auto& [codePoint, encoding, bytes] : cases) {
+        SCOPED_TRACE(static_cast<unsigned>(codePoint));
+        std::string out;
+        AppendEncoded(out, codePoint, encoding);
+        EXPECT_EQ(out, bytes);
+    }
+}
+
+// The lines a screen completes for `bytes`.
+std::vector<std::string> LinesOf(TextEncoding encoding, const std::string& bytes) {
+    TMudScreen screen(kSettings);
+    screen.SetEncoding(encoding);
+    screen.AddText(bytes);
+    std::vector<std::string> lines;
+    while (auto line = screen.TakeLine())
+        lines.push_back(*line);
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
+    const std::tuple<TextEncoding, std::string, Lines> cases[] = {
+        {TextEncoding::Latin1, "a\x85z\x9F\xA0\r\n", {"a?z?\xA0"}},
+        {TextEncoding::Utf8, "\xC2\x85\xC3\xBF\r\n", {"?\xC3\xBF"}},
+        // Malformed bytes become '?' and never take the line end with them.
+        {TextEncoding::Utf8, "a\xE9t\xE9\r\nb\x80\xBF\r\n", {"a?t?", "b??"}},
+        // A sequence cut short by CR LF or an escape: '?', then the control byte works.
+        {TextEncoding::Utf8, "cut \xE2\x86\r\nnext\r\n", {"cut ?", "next"}},
+        {TextEncoding::Utf8, "esc \xC3\x1B[1mB\r\n", {"esc ?B"}},
+        // IAC IAC is the data byte 0xFF; other telnet commands stay commands.
+        {TextEncoding::SevenBit, "y\xFF\xFFz\xFF\xF9\r\n", {"yz"}},
+        {TextEncoding::Latin1, "y\xFF\xFFz\xFF\xF9\r\n", {"y\xFFz"}},
+        {TextEncoding::Utf8, "y\xFF\xFFz\xFF\xF9\r\n", {"y?z"}},
+    };
+    for (const auto& [encoding, bytes, lines] : cases)
+        EXPECT_EQ(LinesOf(encoding, bytes), lines) << testing::PrintToString(bytes);
+}
+
+TEST(MudScreenEncoding, SevenBitIsUnchangedByTheOtherPathsAndSwitchingEndsAPendingSequence) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    all += "\r\n";
+    std::string ascii;
+    for (unsigned char b : all)
+        if (b < 0x80) ascii.push_back(static_cast<char>(b));
+    // Every byte value at once: the high half vanishes, the rest reads as ASCII alone does.
+    EXPECT_EQ(LinesOf(TextEncoding::SevenBit, all), LinesOf(TextEncoding::SevenBit, ascii));
+
+    // Switching gives up a pending sequence as a question mark.
+    TMudScreen screen(kSettings);
+    screen.SetEncoding(TextEncoding::Utf8);
+    screen.AddText("ab\xE2\x86");
+    EXPECT_EQ(screen.PendingBytes(), 2u);
+    screen.SetEncoding(TextEncoding::Latin1);
+    screen.AddText("\x92\xE9\r\n");
+    EXPECT_EQ(screen.TakeLine(), "ab??\xE9");
+}
+
+// Cells 0..n-1: '.' empty, '>' a wide character's right half, else the text in UTF-8.
+std::string CellsOf(const ScreenLine& line, int n) {
+    std::string out;
+    for (int k = 0; k < n; ++k) {
+        if (line.ch[k] == 0)
+            out += '.';
+        else if (line.ch[k] == kWideTail)
+            out += '>';
+        else
+            AppendCellText(out, line, k, k + 1, true);
+    }
+    return out;
+}
+
+TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
+    struct Case {
+        bool autowrap;
+        std::string bytes;
+        std::string line0, line1; // the first 10 cells of buffer lines 0 and 1
+    };
+    const Case cases[] = {
+        // A wide character that would reach the wrap column goes to the next line whole.
+        {true, "abcdefgh\xE4\xB8\xAD", "abcdefgh..", "\xE4\xB8\xAD>........"},
+        // Without autowrap it takes the last two columns.
+        {false, "abcdefgh\xE4\xB8\xAD", "abcdefgh\xE4\xB8\xAD>", ".........."},
+        // Overwriting or erasing either half blanks the other.
+        {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[0;1Hx", " x\xE6\x96\x87>......", ".........."},
+        {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[2Dy", "\xE4\xB8\xAD>y ......", ".........."},
+        {true, "\xE4\xB8\xAD\xE6\x96\x87\x1B[0;1H\x1BK", " .........", ".........."},
+        // Emoji are wide; marks (two at most) join the cell before; zero-width takes none.
+        {true, "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80>!.......", ".........."},
+        {true, "e\xCC\x81\xCC\xA3\xCC\x8Ax\xE2\x80\x8By", "e\xCC\x81\xCC\xA3xy.......",
+         ".........."},
+        {true, "\xE4\xB8\xAD\xCC\x81z", "\xE4\xB8\xAD\xCC\x81>z.......", ".........."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        TMudScreen screen(kSettings);
+        screen.SetEncoding(TextEncoding::Utf8);
+        screen.SetSize(24, 10);
+        screen.autowrap = c.autowrap;
+        screen.AddText(c.bytes);
+        EXPECT_EQ(std::pair(CellsOf(screen.Line(0), 10), CellsOf(screen.Line(1), 10)),
+                  std::pair(c.line0, c.line1));
+    }
+}
+
+// A Unicode screen hands out UTF-8 (whole wide characters selected); search counts cells.
+TEST(UnicodeCells, HandedOutTextIsUtf8) {
+    Settings settings{};
+    settings.urlaware = 1;
+    TMudScreen screen(settings);
+    screen.SetEncoding(TextEncoding::Utf8);
+    screen.AddText("\u4E2D\u6587 E\u0301cole http://\u4F8B.jp/a ok\r\n");
+    EXPECT_EQ(screen.TakeLine(), "\u4E2D\u6587 E\u0301cole http://\u4F8B.jp/a ok");
+    EXPECT_EQ(screen.UrlAt({0, 20}), "http://\u4F8B.jp/a");
+    screen.BeginSelection({0, 1});
+    screen.ExtendSelection({0, 2});
+    EXPECT_EQ(screen.GetSelectedText(), "\u4E2D\u6587");
+    screen.BeginSelection({0, 4}); // a range ending just after a wide character: no more
+    screen.ExtendSelection({0, 2});
+    EXPECT_EQ(screen.GetSelectedText(), "\u6587 ");
+    EXPECT_TRUE(screen.GetAllText().starts_with("\u4E2D\u6587 E\u0301"));
+    EXPECT_EQ(SearchScreen(screen, "\u6587", {}).matches, (std::vector{SearchMatch{0, 2, 2}}));
+    EXPECT_EQ(SearchScreen(screen, "e\u0301COLE", {}).matches, (std::vector{SearchMatch{0, 5, 5}}));
+}
+
+// GB18030 and Big5 decode across reads (ASCII-range trail bytes too), show '?' for bytes
+// that begin no character, and encode typed characters back.
+TEST(UnicodeCells, LegacyEncodingsDecodeAcrossReadsAndEncodeBack) {
+    const std::tuple<TextEncoding, std::string, std::string> cases[] = {
+        {TextEncoding::Gb18030, "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xD4\x53\x80!\r\n",
+         "\xE4\xB8\xAD\xE6\x96\x87\xF0\x9F\x98\x80\xE8\xA8\xB1?!"},
+        {TextEncoding::Big5, "\xA4\xA4\xA4\xE5\xB3\x5C\xA4\r\n",
+         "\xE4\xB8\xAD\xE6\x96\x87\xE8\xA8\xB1?"},
+    };
+    for (const auto& [encoding, bytes, text] : cases) {
+        for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            TMudScreen screen(kSettings);
+            screen.SetEncoding(encoding);
+            screen.AddText(bytes.substr(0, cut));
+            if (cut == 4) { // a read ending with a whole character (a prompt) shows it at once
+                EXPECT_EQ(CellsOf(screen.Line(0), 5), "\xE4\xB8\xAD>\xE6\x96\x87>.");
+            }
+            screen.AddText(bytes.substr(cut));
+            EXPECT_EQ(screen.TakeLine(), text);
+        }
+        std::string sent;
+        for (char32_t c : {U'\u4E2D', U'\u6587', U'\u8A31', U'a'})
+            AppendEncoded(sent, c, encoding);
+        EXPECT_EQ(sent, bytes.substr(0, 4) +
+                            bytes.substr(encoding == TextEncoding::Big5 ? 4 : 8, 2) + "a");
+    }
+}
+
+} // namespace
+} // namespace tav
