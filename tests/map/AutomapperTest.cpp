@@ -90,6 +90,10 @@ TEST_F(AutomapperTest, ReusedNumbersFailedMovesGuessedUpdatesAndAFullMap) {
         full.Sighted({number});
     EXPECT_EQ(full.Sighted({3}).kind, MapChange::Kind::Refused);
     EXPECT_EQ(small.Size(), 2u);
+    RoomMap crowded; // every layer of one place taken
+    for (RoomNumber number = 0; number <= kMaxLayer; ++number)
+        ASSERT_TRUE(crowded.Put({.number = number}));
+    EXPECT_FALSE(crowded.Put({.number = 999}));
 }
 
 } // namespace

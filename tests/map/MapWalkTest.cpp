@@ -56,6 +56,9 @@ TEST_F(MapWalkTest, ShortestPathsTakeKnownExitsOnlyAndFollowChanges) {
         EXPECT_EQ(paths.Find(map, from, to), expected) << from << " to " << to;
     mapper.Gmcp(RoomInfo(6, "Island", R"("swim":3)", R"(,"area":"Sea")"));
     EXPECT_EQ(paths.Find(map, 6, 1), (Steps{{"swim", 3}, {"w", 1}}));
+    // Rooms to go to by name.
+    EXPECT_EQ(map.FindByName("OR", 9), (std::vector<RoomNumber>{2, 4}));
+    EXPECT_EQ(map.FindByName("", 3), (std::vector<RoomNumber>{1, 2, 3}));
 }
 
 TEST_F(MapWalkTest, AWalkSendsAStepPerConfirmedRoomAndStopsWhenItMust) {
@@ -95,6 +98,7 @@ TEST_F(MapWalkTest, AWalkSendsAStepPerConfirmedRoomAndStopsWhenItMust) {
 TEST_F(MapWalkTest, TheLayoutOfALevelAndWhatAFrameShows) {
     MapLayout layout;
     const RoomMap& map = mapper.Map();
+    EXPECT_EQ(map.Areas(), (std::vector<AreaSummary>{{"", 5}, {"Sea", 1}}));
     EXPECT_EQ(LevelsOf(map, ""), (std::vector<MapLevel>{{0, 0}, {1, 0}}));
     const LevelView all = layout.Visible(map, "", {0, 0}, {-9, -9, 9, 9});
     EXPECT_EQ(all.rooms, (std::vector<LaidOutRoom>{

@@ -36,6 +36,15 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
         {"Room.Info {\"num\":1,\"name\":\"\\u001b[1m Hall \\u0007\",\"area\":\"" + longName +
              "\",\"exits\":{" + manyExits + "}}",
          RoomSighting{1, true, "[1m Hall", std::string(kMaxAreaNameBytes, 'e'), {}, keptExits, {}}},
+        {R"(Room.Info {"num":2,"terrain":")" + std::string(60, 'v') + R"(","exits":{")" +
+             std::string(40, 'W') + R"(":3},"coords":[1,2,5000]})",
+         RoomSighting{2,
+                      true,
+                      {},
+                      {},
+                      std::string(kMaxEnvironmentBytes, 'v'),
+                      Exits{{std::string(kMaxExitNameBytes, 'w'), 3}},
+                      {}}},
         // Not taken: a fraction, text after digits, coordinates out of range or half given.
         {R"(Room.Info {"num":1.5,"name":"x","coord":{"x":1}})",
          RoomSighting{{}, true, "x", {}, {}, {}, {}}},
