@@ -39,8 +39,7 @@ void Mapper::EndOfInput() {
 void Mapper::CommandSent(std::string_view command) {
     automapper_.MoveSent(command);
     // A move of the player's own takes over from the walk.
-    if (walk_.Walking() && DirectionOf(ExitName(command)) != Direction::Other)
-        Ended(walk_.Stop());
+    if (walk_.Walking() && DirectionOf(ExitName(command)) != Direction::Other) Ended(walk_.Stop());
 }
 
 void Mapper::Connected() {
