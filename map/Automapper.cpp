@@ -101,19 +101,27 @@ std::optional<MapPoint> Automapper::NearestFree(const std::string& area, const M
 }
 
 MapPoint Automapper::Place(const MapRoom* from, const std::optional<std::string>& move,
-                           const std::string& area) const {
-    if (from && from->area == area) {
-        const GridStep step = StepOf(move ? DirectionOf(*move) : Direction::Other);
-        if (step.dx || step.dy || step.dz) {
-            for (int k = 1; k <= kMaxStretch; ++k) {
-                const MapPoint p = Plus(from->at, step, k);
-                if (InBounds(p) && map_.IsFree(area, p)) return p;
-            }
-            const MapPoint next = Plus(from->at, step, 1);
-            return InBounds(next) ? next : from->at; // the map puts it on a free layer
+                           const MapRoom& room) const {
+    const std::string& area = room.area;
+    const bool sameArea = from && from->area == area;
+    const GridStep step = StepOf(move && sameArea ? DirectionOf(*move) : Direction::Other);
+    if (step.dx || step.dy || step.dz) {
+        for (int k = 1; k <= kMaxStretch; ++k) {
+            const MapPoint p = Plus(from->at, step, k);
+            if (InBounds(p) && map_.IsFree(area, p)) return p;
         }
-        return NearestFree(area, from->at, 3).value_or(from->at);
+        const MapPoint next = Plus(from->at, step, 1);
+        return InBounds(next) ? next : from->at; // the map puts it on a free layer
     }
+    // Beside a room of its area that one of its exits is known to lead to.
+    for (const RoomExit& exit : room.exits) {
+        const MapRoom* target = exit.to ? map_.Find(*exit.to) : nullptr;
+        const GridStep toward = StepOf(DirectionOf(exit.name));
+        if (!target || target->area != area || !(toward.dx || toward.dy || toward.dz)) continue;
+        const MapPoint p = Plus(target->at, toward, -1);
+        if (InBounds(p) && map_.IsFree(area, p)) return p;
+    }
+    if (sameArea) return NearestFree(area, from->at, 3).value_or(from->at);
     const MapPoint middle{};
     if (map_.IsFree(area, middle)) return middle;
     return NearestFree(area, middle, 10).value_or(middle);
@@ -216,7 +224,7 @@ MapChange Automapper::Sighted(const RoomSighting& seen) {
             room.gameCoordinates = true;
         }
     } else if (!known) {
-        room.at = Place(from, change.move, room.area);
+        room.at = Place(from, change.move, room);
     }
     current_ = number;
     change.room = number;

@@ -38,9 +38,10 @@ struct MapChange {
 //
 // A new room takes the game's coordinates when it sends them. Otherwise it goes one step
 // from the previous room in the direction of the move, stretched up to kMaxStretch steps
-// past rooms in the way, then onto the lowest free layer of that place; a move without a
-// compass direction (in, out, "portal") puts it on the nearest free place around the
-// previous room, and a room with no previous room in its area near the area's middle.
+// past rooms in the way, then onto the lowest free layer of that place. Without a compass
+// move (in, out, "portal", or no known move at all) it goes beside a room of its area one
+// of its exits is known to lead to, else on the nearest free place around the previous
+// room, else (no previous room in its area) near the area's middle.
 // The first move between two rooms with game coordinates that shows y growing to the
 // south turns every game y the other way, once.
 //
@@ -68,7 +69,7 @@ private:
     std::optional<std::string> TakeMove(RoomNumber from, RoomNumber to,
                                         std::vector<RoomNumber>& changed);
     MapPoint Place(const MapRoom* from, const std::optional<std::string>& move,
-                   const std::string& area) const;
+                   const MapRoom& room) const;
     std::optional<MapPoint> NearestFree(const std::string& area, const MapPoint& around,
                                         int radius) const;
     void DecideOrientation(const MapRoom* from, const std::optional<std::string>& move,
