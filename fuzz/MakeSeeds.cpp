@@ -123,6 +123,22 @@ void TelnetSeeds(const std::string& term) {
     Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}"sv);
 }
 
+// A short walk as games report it (pieces as room_data_fuzzer reads them), and a shared map.
+void MapSeeds() {
+    Write("room_data_fuzzer", "walk",
+          "\0Room.Info {\"num\":1,\"name\":\"Square\",\"area\":\"Town\",\"exits\":{\"n\":2}}"
+          "\xff\3n\xff\0Room.Info {\"num\":2,\"name\":\"Road\",\"coords\":\"1,0,1,0\","
+          "\"exits\":{\"s\":1,\"e\":3}}\xff\1\1ROOM_NAME\2Yard\xff\2\1ROOM_VNUM\2"
+          "3\xff\5\1\xff\4\1NAME\2Tav\1PLAYERS\2"
+          "3"sv);
+    Write(
+        "map_import_fuzzer", "map",
+        "{\"format\":\"tavclient-map\",\"version\":1,\"game_y\":\"south\",\"rooms\":[\n"
+        "{\"num\":1,\"name\":\"Square\",\"area\":\"Town\",\"environment\":\"city\",\"x\":0,"
+        "\"y\":0,\"z\":0,\"layer\":0,\"game_coordinates\":true,\"exits\":{\"n\":2,\"in\":null}},\n"
+        "{\"num\":2,\"name\":\"Road\",\"x\":0,\"y\":1,\"exits\":{\"s\":1}}\n]}\n");
+}
+
 void ClientSeeds(const std::string& client) {
     // Trailing: piece seed, then flags (as the target reads them).
     auto seed = [](const std::string& stream, int flags) {
@@ -213,5 +229,6 @@ int main(int argc, char** argv) {
     TriggerSeeds();
     TimerSeeds();
     AliasSeeds();
+    MapSeeds();
     return 0;
 }

@@ -1,8 +1,7 @@
 #include "net/GameData.h"
 
+#include "net/GameDataDecode.h"
 #include "net/TelnetCodes.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -130,20 +129,10 @@ std::vector<std::string> Exits(const Json& exits) {
     return names;
 }
 
-// The value of the first of `keys` the object has (keys compared without case).
-const Json* Field(const Json& object, std::initializer_list<std::string_view> keys) {
-    for (const auto& [key, value] : object.items()) {
-        const std::string name = Lower(key);
-        for (std::string_view wanted : keys)
-            if (name == wanted) return &value;
-    }
-    return nullptr;
-}
-
 void ReadRoom(const Json& object, GameDataSink& sink) {
     GameRoom room;
-    if (const Json* name = Field(object, {"name"})) room.name = Text(*name);
-    if (const Json* exits = Field(object, {"exits"})) room.exits = Exits(*exits);
+    if (const Json* name = JsonField(object, {"name"})) room.name = Text(*name);
+    if (const Json* exits = JsonField(object, {"exits"})) room.exits = Exits(*exits);
     sink.Room(room);
 }
 
@@ -225,13 +214,35 @@ Json MsdpValue(std::string_view& in, int depth) {
 
 } // namespace
 
-void GameDataReader::ReadGmcp(std::string_view message) {
+Json ParseBoundedJson(std::string_view text, int maxDepth,
+                      const Json::parser_callback_t& callback) {
+    if (NestingDepth(text, maxDepth) > maxDepth) return Json(Json::value_t::discarded);
+    return Json::parse(text, callback, /*allow_exceptions=*/false);
+}
+
+GmcpMessage DecodeGmcp(std::string_view message) {
     const std::size_t space = message.find(' ');
-    const std::string package = Lower(message.substr(0, space));
     const std::string_view body =
         space == std::string_view::npos ? std::string_view() : message.substr(space + 1);
-    if (NestingDepth(body, kMaxDepth) > kMaxDepth) return;
-    const Json json = Json::parse(body, nullptr, /*allow_exceptions=*/false);
+    return {Lower(message.substr(0, space)), ParseBoundedJson(body, GameDataReader::kMaxDepth)};
+}
+
+Json DecodeMsdp(std::string_view payload) {
+    return MsdpPairs(payload, 0, -1);
+}
+
+const Json* JsonField(const Json& object, std::initializer_list<std::string_view> keys) {
+    if (!object.is_object()) return nullptr;
+    for (const auto& [key, value] : object.items()) {
+        const std::string name = Lower(key);
+        for (std::string_view wanted : keys)
+            if (name == wanted) return &value;
+    }
+    return nullptr;
+}
+
+void GameDataReader::ReadGmcp(std::string_view message) {
+    const auto [package, json] = DecodeGmcp(message);
     if (!json.is_object()) return;
     if (package == "char.vitals" || package == "char.maxstats" || package == "char.status") {
         GameVitals vitals;
@@ -240,23 +251,24 @@ void GameDataReader::ReadGmcp(std::string_view message) {
         ReadRoom(json, sink_);
     } else if (package == "comm.channel.text" || package == "comm.channel") {
         GameChannelText text;
-        if (const Json* channel = Field(json, {"channel", "chan"})) text.channel = Text(*channel);
-        if (const Json* talker = Field(json, {"talker", "player"})) text.talker = Text(*talker);
-        if (const Json* said = Field(json, {"text", "msg", "message"})) text.text = Text(*said);
+        if (const Json* channel = JsonField(json, {"channel", "chan"}))
+            text.channel = Text(*channel);
+        if (const Json* talker = JsonField(json, {"talker", "player"})) text.talker = Text(*talker);
+        if (const Json* said = JsonField(json, {"text", "msg", "message"})) text.text = Text(*said);
         if (!text.text.empty()) sink_.ChannelText(text);
     }
 }
 
 void GameDataReader::ReadMsdp(std::string_view payload) {
-    const Json variables = MsdpPairs(payload, 0, -1);
+    const Json variables = DecodeMsdp(payload);
     GameVitals vitals;
     if (ReadVitals(variables, vitals)) sink_.Vitals(vitals);
-    if (const Json* room = Field(variables, {"room"}); room && room->is_object()) {
+    if (const Json* room = JsonField(variables, {"room"}); room && room->is_object()) {
         ReadRoom(*room, sink_);
-    } else if (Field(variables, {"room_name"}) || Field(variables, {"room_exits"})) {
+    } else if (JsonField(variables, {"room_name"}) || JsonField(variables, {"room_exits"})) {
         GameRoom found;
-        if (const Json* name = Field(variables, {"room_name"})) found.name = Text(*name);
-        if (const Json* exits = Field(variables, {"room_exits"})) found.exits = Exits(*exits);
+        if (const Json* name = JsonField(variables, {"room_name"})) found.name = Text(*name);
+        if (const Json* exits = JsonField(variables, {"room_exits"})) found.exits = Exits(*exits);
         sink_.Room(found);
     }
 }

@@ -41,6 +41,7 @@ inline constexpr unsigned char kEndOfRecord = 25;
 inline constexpr unsigned char kWindowSize = 31; // NAWS
 inline constexpr unsigned char kCharset = 42;
 inline constexpr unsigned char kMsdp = 69;
+inline constexpr unsigned char kMssp = 70;
 inline constexpr unsigned char kCompress2 = 86; // MCCP version 2
 inline constexpr unsigned char kGmcp = 201;
 
@@ -60,5 +61,9 @@ inline constexpr unsigned char kMsdpTableOpen = 3;
 inline constexpr unsigned char kMsdpTableClose = 4;
 inline constexpr unsigned char kMsdpArrayOpen = 5;
 inline constexpr unsigned char kMsdpArrayClose = 6;
+
+// MSSP framing bytes.
+inline constexpr unsigned char kMsspVar = 1;
+inline constexpr unsigned char kMsspVal = 2;
 
 } // namespace tav::telnet

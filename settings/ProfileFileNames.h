@@ -17,7 +17,11 @@ inline constexpr std::string_view kTriggerActionFileName = "trigs.act";
 inline constexpr std::string_view kAliasFileName = "aliases.cfg";
 inline constexpr std::string_view kTimerFileName = "timers.cfg";
 inline constexpr std::string_view kTrustFileName = "trusted-certificates.cfg";
+// The automapper's SQLite file, and what SQLite keeps beside it while it is open or after
+// a kill.
+inline constexpr std::string_view kMapFileName = "map.db";
 inline constexpr std::string_view kOwnProfileFiles[] = {
-    kOptionsFileName, kTriggerActionFileName, kAliasFileName, kTimerFileName, kTrustFileName};
+    kOptionsFileName, kTriggerActionFileName, kAliasFileName, kTimerFileName,  kTrustFileName,
+    kMapFileName,     "map.db-wal",           "map.db-shm",   "map.db-journal"};
 
 } // namespace tav

@@ -1,5 +1,7 @@
 #include "settings/Utf8Text.h"
 
+#include <algorithm>
+
 namespace tav {
 
 namespace {
@@ -103,6 +105,26 @@ std::optional<std::string> Utf8ToLatin1(std::string_view utf8) {
         out.push_back(static_cast<char>(step.codePoint));
         utf8.remove_prefix(step.length);
     }
+    return out;
+}
+
+std::string PlainUtf8Line(std::string_view bytes, std::size_t maxBytes) {
+    const std::string converted = IsUtf8(bytes) ? std::string() : Latin1ToUtf8(bytes);
+    std::string_view text = converted.empty() ? bytes : std::string_view(converted);
+    std::string out;
+    out.reserve(std::min(text.size(), maxBytes));
+    while (!text.empty()) {
+        const Utf8Step step = DecodeUtf8(text);
+        const char32_t c = step.codePoint;
+        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+        if (!control && !(out.empty() && c == ' ')) {
+            if (out.size() + step.length > maxBytes) break;
+            out.append(text.substr(0, step.length));
+        }
+        text.remove_prefix(step.length);
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
     return out;
 }
 

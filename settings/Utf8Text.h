@@ -38,4 +38,10 @@ bool IsUtf8(std::string_view bytes);
 // beyond Latin-1.
 std::optional<std::string> Utf8ToLatin1(std::string_view utf8);
 
+// Untrusted bytes as one line of text to show and keep: UTF-8 as it is (Latin-1 turned
+// into UTF-8 when the bytes are not UTF-8 throughout), control characters (C0, DEL and
+// C1) left out, spaces at either end trimmed, and cut at a character boundary to at most
+// `maxBytes` bytes.
+std::string PlainUtf8Line(std::string_view bytes, std::size_t maxBytes);
+
 } // namespace tav

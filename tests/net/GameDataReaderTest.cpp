@@ -1,4 +1,5 @@
 #include "net/GameData.h"
+#include "net/MsspReader.h"
 
 #include <gtest/gtest.h>
 
@@ -79,4 +80,35 @@ TEST(GameDataReader, LoggedMessagesAreOneBoundedLine) {
               "MSDP  HP 5..");
     EXPECT_EQ(LoggedGameMessage("GMCP", std::string(5000, 'a')),
               "GMCP " + std::string(kMaxLoggedMessage - 5, 'a') + "...");
+}
+
+// \1 MSSP_VAR \2 MSSP_VAL
+TEST(MsspReader, VariablesInOrderCleanAndWithinTheirBounds) {
+    std::string flood = "junk\2before\1NAME\2Tav\1PLAYERS\2"
+                        "5\1CODEBASE\2Diku\2\2Merc\1\2nameless\1name\2Tav \x1b[1mWorld\1"
+                        "LANGUAGE\2Fran\xe7"
+                        "ais\1" +
+                        std::string(100, 'N') + "\2" + std::string(600, 'v') + "\1MANY";
+    for (int i = 0; i < 300; ++i)
+        flood += "\2ab";
+    for (int i = 0; i < 200; ++i)
+        flood += "\1V" + std::to_string(i) + "\2x";
+    std::string many; // values joined, cut at the bound, the space there trimmed
+    while (many.size() < kMaxMsspValueBytes)
+        many += "ab, ";
+    many.resize(kMaxMsspValueBytes - 1);
+    const std::vector<MsspVariable> read = ReadMssp(flood);
+    ASSERT_EQ(read.size(), kMaxMsspVariables);
+    EXPECT_EQ(std::vector(read.begin(), read.begin() + 6),
+              (std::vector<MsspVariable>{
+                  {"name", "Tav [1mWorld"},
+                  {"PLAYERS", "5"},
+                  {"CODEBASE", "Diku, Merc"},
+                  {"LANGUAGE", "Fran\xc3\xa7"
+                               "ais"},
+                  {std::string(kMaxMsspNameBytes, 'N'), std::string(kMaxMsspValueBytes, 'v')},
+                  {"MANY", many}}));
+    EXPECT_EQ(read.back().name, "V" + std::to_string(kMaxMsspVariables - 7));
+    EXPECT_EQ(MsspValue(read, "Players"), "5");
+    EXPECT_EQ(MsspValue(read, "uptime"), "");
 }
