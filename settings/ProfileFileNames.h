@@ -17,7 +17,10 @@ inline constexpr std::string_view kTriggerActionFileName = "trigs.act";
 inline constexpr std::string_view kAliasFileName = "aliases.cfg";
 inline constexpr std::string_view kTimerFileName = "timers.cfg";
 inline constexpr std::string_view kTrustFileName = "trusted-certificates.cfg";
-inline constexpr std::string_view kOwnProfileFiles[] = {
-    kOptionsFileName, kTriggerActionFileName, kAliasFileName, kTimerFileName, kTrustFileName};
+// What the scripts keep in tav.vars, as JSON.
+inline constexpr std::string_view kScriptVarsFileName = "scriptvars.json";
+inline constexpr std::string_view kOwnProfileFiles[] = {kOptionsFileName, kTriggerActionFileName,
+                                                        kAliasFileName,   kTimerFileName,
+                                                        kTrustFileName,   kScriptVarsFileName};
 
 } // namespace tav

@@ -99,7 +99,8 @@ TEST_F(ProfileTest, CreateListsAndMakesDirectoriesDeleteRemovesAndRewrites) {
     // What killed saves left is removed with the profile (which names those are is the
     // atomic file test's); anything else keeps the directory.
     const fs::path hero = root / "profiles/hero";
-    for (const auto& files : {std::span(kStoredProfileFiles), std::span(kOwnProfileFiles)})
+    using Names = std::span<const std::string_view>;
+    for (const Names files : {Names(kStoredProfileFiles), Names(kOwnProfileFiles)})
         for (std::string_view file : files)
             std::ofstream(hero / file) << "x";
     for (const char* leftover : {"tav.cfg.tmp-4242-0", "trigs.ndx.tmp-7-12"})
