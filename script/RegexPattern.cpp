@@ -45,6 +45,7 @@ std::vector<std::pair<std::string, int>> NamedGroups(const pcre2_code* code) {
 struct RegexPattern::Code {
     pcre2_code* code = nullptr;
     pcre2_match_data* data = nullptr;
+    bool jit = false;
 };
 
 RegexPattern::~RegexPattern() {
@@ -90,22 +91,26 @@ RegexPattern RegexPattern::Compile(std::string_view expression, std::string& err
         return pattern;
     }
     // Without JIT (a machine PCRE2 has none for) the interpreter matches the same.
-    pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);
+    const bool jit = pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE) == 0;
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(compiled, nullptr);
     if (data == nullptr) {
         pcre2_code_free(compiled);
         error = "out of memory";
         return pattern;
     }
-    pattern.code_ = new Code{compiled, data};
+    pattern.code_ = new Code{compiled, data, jit};
     pattern.names_ = NamedGroups(compiled);
     return pattern;
 }
 
 RegexPattern::Result RegexPattern::Match(std::string_view line, std::vector<Span>* groups) const {
     if (code_ == nullptr) return Result::NoMatch;
-    const int rc = pcre2_match(code_->code, reinterpret_cast<PCRE2_SPTR>(line.data()), line.size(),
-                               0, 0, code_->data, MatchContext());
+    const auto subject = reinterpret_cast<PCRE2_SPTR>(line.data());
+    // The JIT entry skips the checks pcre2_match makes of what is always the same here.
+    const int rc =
+        code_->jit
+            ? pcre2_jit_match(code_->code, subject, line.size(), 0, 0, code_->data, MatchContext())
+            : pcre2_match(code_->code, subject, line.size(), 0, 0, code_->data, MatchContext());
     if (rc == PCRE2_ERROR_NOMATCH) return Result::NoMatch;
     if (rc < 0) return Result::GaveUp; // a limit was reached
     if (groups != nullptr) {

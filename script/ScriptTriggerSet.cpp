@@ -67,6 +67,7 @@ bool ScriptTriggerSet::Add(int id, std::string_view pattern, bool regex, std::st
         entry.pattern = pattern;
     }
     entry.key = KeyFor(pattern, regex);
+    if (regex && !entry.key.empty()) entry.keyPattern = TriggerPattern(entry.key);
     entries_.push_back(std::move(entry));
     dirty_ = true;
     return true;
@@ -79,6 +80,7 @@ bool ScriptTriggerSet::Remove(int id) {
     entry->regex = RegexPattern();
     entry->pattern.clear();
     entry->key.clear();
+    entry->keyPattern = TriggerPattern();
     ++dead_;
     if (dead_ >= kMinSweep && dead_ * 2 >= entries_.size()) dirty_ = true;
     return true;
@@ -135,20 +137,23 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
     if (Count() == 0) return;
     if (dirty_) Rebuild();
     prefilter_.Candidates(line, keys_, positions_);
-    candidates_.clear();
-    for (const std::uint32_t position : positions_)
-        candidates_.push_back(keyOwner_[position]);
-    if (!unkeyed_.empty()) {
-        const std::size_t keyed = candidates_.size();
-        candidates_.insert(candidates_.end(), unkeyed_.begin(), unkeyed_.end());
-        std::sort(candidates_.begin(), candidates_.begin() + static_cast<std::ptrdiff_t>(keyed));
-        std::inplace_merge(candidates_.begin(),
-                           candidates_.begin() + static_cast<std::ptrdiff_t>(keyed),
-                           candidates_.end());
-    } else {
+    // The candidates in the order made: the keyed ones the prefilter found, merged with the
+    // ones it could not key, which are tried on every line.
+    const std::vector<std::uint32_t>* order = &unkeyed_;
+    if (!positions_.empty()) {
+        candidates_.clear();
+        for (const std::uint32_t position : positions_)
+            candidates_.push_back(keyOwner_[position]);
         std::sort(candidates_.begin(), candidates_.end());
+        if (!unkeyed_.empty()) {
+            const auto keyed = static_cast<std::ptrdiff_t>(candidates_.size());
+            candidates_.insert(candidates_.end(), unkeyed_.begin(), unkeyed_.end());
+            std::inplace_merge(candidates_.begin(), candidates_.begin() + keyed, candidates_.end());
+        }
+        order = &candidates_;
     }
-    for (const std::uint32_t index : candidates_) {
+    TriggerCaptures literals;
+    for (const std::uint32_t index : *order) {
         const Entry& entry = entries_[index];
         if (!entry.alive || !entry.enabled) continue;
         Hit hit;
@@ -160,6 +165,7 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
             hits.push_back(hit);
             continue;
         }
+        if (!entry.key.empty() && !entry.keyPattern.Find(line, literals)) continue;
         const RegexPattern::Result result = entry.regex.Match(line, &spans_);
         if (result == RegexPattern::Result::NoMatch) continue;
         hit.gaveUp = result == RegexPattern::Result::GaveUp;

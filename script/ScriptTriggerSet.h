@@ -20,7 +20,8 @@ namespace tav {
 // A line costs time in its length and in the few triggers that may match it: the text
 // every match must hold (a plain pattern itself, the required literals of an expression)
 // keys each trigger in a TriggerPrefilter, and only the candidates it picks, with the
-// triggers it could not key, are matched for real.
+// triggers it could not key, are matched for real; an expression only once the line holds
+// all its literals.
 class ScriptTriggerSet {
 public:
     struct Hit {
@@ -61,6 +62,9 @@ private:
         int id = 0;
         std::string pattern; // a plain pattern's text
         std::string key;     // KeyFor the pattern
+        // An expression's key, matched before the expression itself: a quick no for the
+        // lines that lack any of its literals, however the prefilter picked the trigger.
+        TriggerPattern keyPattern;
         RegexPattern regex;
         bool isRegex = false;
         bool alive = true;
