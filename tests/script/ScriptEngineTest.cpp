@@ -218,5 +218,24 @@ TEST_F(ScriptEngineTest, TheMemoryLimitStopsAScriptThatAllocatesWithoutEnd) {
     EXPECT_EQ(Console("return 1 + 1"), Texts{"print 2"});
 }
 
+TEST_F(ScriptEngineTest, TheDemoWorldExampleLeavesTheThornsBelowAThirdOfItsHitPoints) {
+    const char* source = std::getenv("TAV_SOURCE_DIR");
+    std::ifstream example(std::filesystem::path(source ? source : ".") /
+                          "tools/demo-world/scripts/init.lua");
+    ScriptEngine& scripts = Open(std::string(std::istreambuf_iterator<char>(example), {}));
+    scripts.OnGmcp(R"(Room.Info {"num":3,"name":"Forest Path","exits":{"s":2}})");
+    scripts.OnLine("The thorns scratch you! (12 hit points)");
+    for (const char* hp : {"27", "26", "20"})
+        scripts.OnGmcp(std::string(R"(Char.Vitals {"maxhp":80,"hp":)") + hp + "}");
+    EXPECT_TRUE(scripts.OnTypedLine("thorns 1"));
+    EXPECT_TRUE(scripts.OnTypedLine("hp"));
+    EXPECT_THAT(host.Take(),
+                ElementsAre("echo \x1b[1;31mHit points low: 26/80\x1b[0m",
+                            "echo \x1b[33mLeaving the thorns to heal.\x1b[0m", "send south",
+                            "send north", "send south",
+                            "echo 20/80 hp  0/0 m  0/0 mv  (thorns: 1 scratches, 12 hp)"));
+    EXPECT_EQ(host.errors, Texts{});
+}
+
 } // namespace
 } // namespace tav::test
