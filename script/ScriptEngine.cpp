@@ -186,8 +186,15 @@ bool ScriptEngine::SaveVars() {
             host_.ConsoleError("tav.vars: a " + vars.leftOut + " cannot be saved and is left out");
         // A profile whose scripts keep nothing gets no file.
         if (vars.value.empty() && !Exists(path)) return true;
-        const std::string text = vars.value.dump(1, '\t', false, Json::error_handler_t::replace);
-        if (!WriteFileAtomically(path, text + "\n")) {
+        const std::string text =
+            vars.value.dump(1, '\t', false, Json::error_handler_t::replace) + "\n";
+        // Never a file the next start would refuse to read: the old one stays instead.
+        if (text.size() > kMaxVarsBytes) {
+            host_.ConsoleError("tav.vars could not be saved to " + path + ": it holds more than " +
+                               std::to_string(kMaxVarsBytes >> 20) + " MiB as JSON");
+            return false;
+        }
+        if (!WriteFileAtomically(path, text)) {
             host_.ConsoleError("tav.vars could not be saved to " + path);
             return false;
         }

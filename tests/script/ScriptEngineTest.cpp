@@ -116,6 +116,7 @@ TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
 }
 
 TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
+    limits = {.memoryBytes = std::size_t{256} << 20, .callBudget = std::chrono::seconds(20)};
     const std::string init = R"(
         tav.vars.count = (tav.vars.count or 0) + 1
         tav.vars.list = tav.vars.list or {1, 2.5, "x"}
@@ -138,6 +139,16 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     EXPECT_EQ(Console(read), Texts{"print 1\t2.5\tx\ttrue\tnil"});
     std::ifstream kept(path + ".unreadable");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "{\"count\": 5, broken");
+
+    // Nor is a file written that the next start would refuse: the last one stays.
+    EXPECT_TRUE(engine->SaveVars());
+    Console("tav.vars.big = string.rep('x', 64 << 20)");
+    EXPECT_FALSE(engine->SaveVars());
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("it holds more than 64 MiB as JSON")));
+    engine.reset();
+    host.errors.clear();
+    Open(init);
+    EXPECT_EQ(Console(read), Texts{"print 2\t2.5\tx\ttrue\tseven"});
 }
 
 TEST_F(ScriptEngineTest, ErrorsAndRunawaysAreReportedAndTheNextLineIsHandled) {
