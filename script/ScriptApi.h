@@ -20,10 +20,12 @@ struct ScriptEngine::Invocation {
     Kind kind = Kind::NoArguments;
     int id = 0;
     std::string_view text; // the line, the prompt, the GMCP package or MSDP variable
-    // Trigger and regex alias: where the expression's groups are, and the expression.
+    // Trigger and regex alias: where the expression's groups are, and its named groups
+    // (null for a plain pattern). Both are the engine's own copies: a finalizer that runs
+    // while the call is set up may make or drop triggers and move theirs.
     const RegexPattern::Span* groups = nullptr;
     std::size_t groupCount = 0;
-    const RegexPattern* regex = nullptr;
+    const std::vector<std::pair<std::string, int>>* names = nullptr;
     MatchSpan span;              // a plain trigger's match
     std::size_t aliasWords = 0;  // a plain alias: the bytes of its name
     const Json* value = nullptr; // Data: the value after the text; null for nil

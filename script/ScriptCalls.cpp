@@ -17,8 +17,8 @@ ScriptEngine& EngineOf(lua_State* L) {
 // and all of them as `args`.
 void PushMatch(lua_State* L, const ScriptEngine::Invocation& call) {
     const std::string_view line = call.text;
-    if (call.regex != nullptr) {
-        const auto& names = call.regex->Names();
+    if (call.names != nullptr) {
+        const auto& names = *call.names;
         lua_createtable(L, static_cast<int>(call.groupCount), static_cast<int>(names.size()));
         for (std::size_t i = 0; i < call.groupCount; ++i) {
             const RegexPattern::Span span = call.groups[i];

@@ -299,8 +299,9 @@ ScriptLineActions ScriptEngine::OnLine(std::string_view line) {
                 call.kind = Invocation::Kind::Trigger;
                 call.text = line;
                 call.span = hit.span;
-                call.regex = triggerSet_.Regex(hit.id);
-                if (call.regex != nullptr) {
+                if (const RegexPattern* regex = triggerSet_.Regex(hit.id)) {
+                    names_ = regex->Names();
+                    call.names = &names_;
                     call.groups = groups_.data() + hit.firstGroup;
                     call.groupCount = hit.groupCount;
                 }
@@ -334,7 +335,8 @@ bool ScriptEngine::RunAlias(std::string_view line) {
         call.text = line;
         if (alias.isRegex) {
             if (alias.regex.Match(line, &groups_) != RegexPattern::Result::Match) continue;
-            call.regex = &alias.regex;
+            names_ = alias.regex.Names();
+            call.names = &names_;
             call.groups = groups_.data();
             call.groupCount = groups_.size();
         } else {

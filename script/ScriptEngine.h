@@ -186,6 +186,7 @@ private:
     std::string scratch_;
     std::vector<ScriptTriggerSet::Hit> hits_;
     std::vector<RegexPattern::Span> groups_;
+    std::vector<std::pair<std::string, int>> names_;
     std::vector<int> eventIds_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <lua.hpp>
 
+#include <cstdio>
+
 namespace tav {
 
 namespace {
@@ -32,11 +34,16 @@ int SearchScripts(lua_State* L) {
                         folder.problem.c_str());
         return 1;
     }
-    const int status =
-        luaL_loadbufferx(L, folder.text.data(), folder.text.size(), folder.chunkName.c_str(), "t");
+    // Copied before anything can run: a finalizer may require another module while this
+    // one loads, and that fills the folder's buffers anew.
+    char chunkName[512];
+    std::snprintf(chunkName, sizeof chunkName, "%s", folder.chunkName.c_str());
+    lua_pushlstring(L, folder.text.data(), folder.text.size());
     folder.text.clear();
-    if (status != LUA_OK) return lua_error(L);
-    lua_pushstring(L, folder.chunkName.c_str() + 1);
+    std::size_t size = 0;
+    const char* text = lua_tolstring(L, -1, &size);
+    if (luaL_loadbufferx(L, text, size, chunkName, "t") != LUA_OK) return lua_error(L);
+    lua_pushstring(L, chunkName + 1);
     return 2;
 }
 
