@@ -210,6 +210,23 @@ void AliasSeeds() {
     Write("alias_file_fuzzer", "stacked", seed(file, "ga coin;k orc;.3n2e;say a\\;b", 0x15));
 }
 
+void ScriptSeeds() {
+    // The last byte picks: 0 lines through triggers (first an expression, as
+    // ConsumeRandomLengthString reads it: backslashes doubled, ended by a backslash and
+    // another byte), 1 game data, 2 the vars file.
+    std::string lines = "^(\\\\w+) says '(.*)'$\\\n";
+    for (const std::string& line : tav::bench::CorpusLines(40))
+        lines += line + "\n";
+    lines += "Bob says 'caf\xC3\xA9'\n<100/120hp>\n\xff\xfe nul\0byte"sv;
+    Write("script_fuzzer", "lines", lines + '\0');
+    Write("script_fuzzer", "gmcp",
+          std::string(R"({"hp":25,"maxhp":80,"exits":{"n":1},"list":[1,null,2.5,"x",true]})") +
+              '\1');
+    Write("script_fuzzer", "vars",
+          std::string(R"({"count":2,"list":[1,2.5,"x"],"nested":{"a":{"b":true},"7":"seven"}})") +
+              '\2');
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -230,5 +247,6 @@ int main(int argc, char** argv) {
     TimerSeeds();
     AliasSeeds();
     MapSeeds();
+    ScriptSeeds();
     return 0;
 }

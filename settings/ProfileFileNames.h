@@ -20,8 +20,10 @@ inline constexpr std::string_view kTrustFileName = "trusted-certificates.cfg";
 // The automapper's SQLite file, and what SQLite keeps beside it while it is open or after
 // a kill.
 inline constexpr std::string_view kMapFileName = "map.db";
+// What the scripts keep in tav.vars, as JSON.
+inline constexpr std::string_view kScriptVarsFileName = "scriptvars.json";
 inline constexpr std::string_view kOwnProfileFiles[] = {
-    kOptionsFileName, kTriggerActionFileName, kAliasFileName, kTimerFileName,  kTrustFileName,
-    kMapFileName,     "map.db-wal",           "map.db-shm",   "map.db-journal"};
+    kOptionsFileName,    kTriggerActionFileName, kAliasFileName, kTimerFileName, kTrustFileName,
+    kScriptVarsFileName, kMapFileName,           "map.db-wal",   "map.db-shm",   "map.db-journal"};
 
 } // namespace tav

@@ -1,0 +1,182 @@
+#include "script/ScriptTriggerSet.h"
+
+#include "triggers/TriggerLimits.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tav {
+
+namespace {
+
+// Removed triggers are swept out once there are this many and they are half the set.
+constexpr std::size_t kMinSweep = 64;
+
+// Appends the pieces of `text` a trigger pattern can hold as plain text (no '%', which
+// could start a marker, and nothing a stored pattern cuts at), each a stretch every
+// match holds, joined to `key` by a marker; stops where the key would grow too long.
+void AppendPieces(std::string_view text, std::string& key) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end =
+            std::min(text.find_first_of(std::string_view("%\r\n\0", 4), at), text.size());
+        std::string_view piece = text.substr(at, end - at);
+        at = end + 1;
+        if (piece.empty()) continue;
+        const std::size_t marker = key.empty() ? 0 : 2;
+        if (key.size() + marker >= kMaxPatternChars) return;
+        if (marker != 0) key += "%0";
+        // A piece cut short is still held by every match.
+        piece = piece.substr(0, kMaxPatternChars - key.size());
+        key.append(piece);
+    }
+}
+
+} // namespace
+
+std::string ScriptTriggerSet::KeyFor(std::string_view pattern, bool regex) {
+    std::string key;
+    if (!regex) {
+        AppendPieces(pattern, key);
+        return key;
+    }
+    for (const std::string& literal : RequiredLiterals(pattern))
+        AppendPieces(literal, key);
+    return key;
+}
+
+ScriptTriggerSet::Entry* ScriptTriggerSet::Find(int id) {
+    const auto at =
+        std::lower_bound(entries_.begin(), entries_.end(), id,
+                         [](const Entry& entry, int wanted) { return entry.id < wanted; });
+    return at != entries_.end() && at->id == id && at->alive ? &*at : nullptr;
+}
+
+const ScriptTriggerSet::Entry* ScriptTriggerSet::Find(int id) const {
+    return const_cast<ScriptTriggerSet*>(this)->Find(id);
+}
+
+bool ScriptTriggerSet::Add(int id, std::string_view pattern, bool regex, std::string& error) {
+    Entry entry;
+    entry.id = id;
+    entry.isRegex = regex;
+    if (regex) {
+        entry.regex = RegexPattern::Compile(pattern, error);
+        if (!entry.regex.Valid()) return false;
+    } else {
+        entry.pattern = pattern;
+    }
+    entry.key = KeyFor(pattern, regex);
+    if (regex && !entry.key.empty()) entry.keyPattern = TriggerPattern(entry.key);
+    entries_.push_back(std::move(entry));
+    dirty_ = true;
+    return true;
+}
+
+bool ScriptTriggerSet::Remove(int id) {
+    Entry* entry = Find(id);
+    if (entry == nullptr) return false;
+    entry->alive = false;
+    entry->regex = RegexPattern();
+    entry->pattern.clear();
+    entry->key.clear();
+    entry->keyPattern = TriggerPattern();
+    ++dead_;
+    if (dead_ >= kMinSweep && dead_ * 2 >= entries_.size()) dirty_ = true;
+    return true;
+}
+
+void ScriptTriggerSet::SetEnabled(int id, bool enabled) {
+    if (Entry* entry = Find(id)) entry->enabled = enabled;
+}
+
+void ScriptTriggerSet::Clear() {
+    entries_.clear();
+    dead_ = 0;
+    dirty_ = true;
+}
+
+const RegexPattern* ScriptTriggerSet::Regex(int id) const {
+    const Entry* entry = Find(id);
+    return entry != nullptr && entry->isRegex ? &entry->regex : nullptr;
+}
+
+void ScriptTriggerSet::Rebuild() {
+    std::erase_if(entries_, [](const Entry& entry) { return !entry.alive; });
+    dead_ = 0;
+    keys_.ClearTriggers();
+    keyOwner_.clear();
+    unkeyed_.clear();
+    // The key list keeps its own order (by pattern); each key's triggers are found again
+    // by their key, equal keys in the order they were added.
+    std::unordered_map<std::string, std::vector<std::uint32_t>> byKey;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        const std::string& key = entry.key;
+        if (key.empty()) {
+            unkeyed_.push_back(static_cast<std::uint32_t>(i));
+            continue;
+        }
+        keys_.AddTrigger(key, {});
+        byKey[key].push_back(static_cast<std::uint32_t>(i));
+    }
+    std::unordered_map<std::string, std::size_t> taken;
+    keyOwner_.resize(keys_.Count());
+    for (std::size_t position = 0; position < keys_.Count(); ++position) {
+        const std::string& key = keys_.At(position).pattern();
+        keyOwner_[position] = byKey[key][taken[key]++];
+    }
+    prefilter_.Rebuild(keys_);
+    dirty_ = false;
+}
+
+void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
+                             std::vector<RegexPattern::Span>& groups) {
+    hits.clear();
+    groups.clear();
+    if (Count() == 0) return;
+    if (dirty_) Rebuild();
+    prefilter_.Candidates(line, keys_, positions_);
+    // The candidates in the order made: the keyed ones the prefilter found, merged with the
+    // ones it could not key, which are tried on every line.
+    const std::vector<std::uint32_t>* order = &unkeyed_;
+    if (!positions_.empty()) {
+        candidates_.clear();
+        for (const std::uint32_t position : positions_)
+            candidates_.push_back(keyOwner_[position]);
+        std::sort(candidates_.begin(), candidates_.end());
+        if (!unkeyed_.empty()) {
+            const auto keyed = static_cast<std::ptrdiff_t>(candidates_.size());
+            candidates_.insert(candidates_.end(), unkeyed_.begin(), unkeyed_.end());
+            std::inplace_merge(candidates_.begin(), candidates_.begin() + keyed, candidates_.end());
+        }
+        order = &candidates_;
+    }
+    TriggerCaptures literals;
+    for (const std::uint32_t index : *order) {
+        const Entry& entry = entries_[index];
+        if (!entry.alive || !entry.enabled) continue;
+        Hit hit;
+        hit.id = entry.id;
+        if (!entry.isRegex) {
+            const std::size_t at = line.find(entry.pattern);
+            if (at == std::string_view::npos) continue;
+            hit.span = MatchSpan{at, at + entry.pattern.size()};
+            hits.push_back(hit);
+            continue;
+        }
+        if (!entry.key.empty() && !entry.keyPattern.Find(line, literals)) continue;
+        const RegexPattern::Result result = entry.regex.Match(line, &spans_);
+        if (result == RegexPattern::Result::NoMatch) continue;
+        hit.gaveUp = result == RegexPattern::Result::GaveUp;
+        if (!hit.gaveUp) {
+            hit.span = MatchSpan{spans_[0].begin, spans_[0].end};
+            hit.firstGroup = groups.size();
+            hit.groupCount = spans_.size();
+            groups.insert(groups.end(), spans_.begin(), spans_.end());
+        }
+        hits.push_back(hit);
+    }
+}
+
+} // namespace tav

@@ -1,0 +1,252 @@
+#include "tests/script/ScriptTestSupport.h"
+
+#include <gmock/gmock.h>
+
+namespace tav::test {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Texts = std::vector<std::string>;
+
+using ScriptEngineTest = ScriptFixture;
+
+TEST_F(ScriptEngineTest, TriggersAnswerInTheOrderMadeWithCapturesAndLineActions) {
+    ScriptEngine& scripts = Open(R"(
+        tav.trigger("^(\\w+) tells you '(?<said>.*)'$", function(line, m)
+            tav.send("reply " .. m[1] .. ": " .. m.said .. " / " .. m[0]) end, {regex = true})
+        tav.trigger("tells", function(line, m) tav.send("second " .. m[0]) end,
+                    {highlight = {fg = "#FF8000", bg = "#000080"}})
+        tav.trigger("hungry", function() tav.send("eat") end, {once = true, gag = true})
+        tav.trigger("fight", nil, {group = "combat", gag_log = true,
+                                   highlight = {fg = "#00FF00", line = true}})
+    )");
+    ASSERT_EQ(host.errors, Texts{});
+    const ScriptLineActions told = scripts.OnLine("Bob tells you 'hi there'");
+    EXPECT_THAT(host.Take(), ElementsAre("send reply Bob: hi there / Bob tells you 'hi there'",
+                                         "send second tells"));
+    EXPECT_EQ(told,
+              (ScriptLineActions{
+                  .highlights = {{.span = {4, 9}, .textColor = 0x0080FF, .backColor = 0x800000}}}));
+    EXPECT_EQ(scripts.OnLine("You are hungry"), ScriptLineActions{.gag = true});
+    EXPECT_EQ(scripts.OnLine("You are hungry"), ScriptLineActions{});
+    EXPECT_THAT(host.Take(), ElementsAre("send eat"));
+
+    // A line no script trigger matches, or only one without a function, costs no Lua call.
+    const std::uint64_t calls = scripts.LuaCalls();
+    EXPECT_EQ(scripts.OnLine("Nothing happens."), ScriptLineActions{});
+    const ScriptLineActions fight{
+        .gag = true,
+        .gagLog = true,
+        .highlights = {{.scope = HighlightScope::Line, .span = {2, 7}, .textColor = 0x00FF00}}};
+    EXPECT_EQ(scripts.OnLine("a fight"), fight);
+    EXPECT_EQ(scripts.LuaCalls(), calls);
+
+    EXPECT_EQ(Console("return tav.group('combat', false)"), Texts{"print 1"});
+    EXPECT_EQ(scripts.OnLine("a fight"), ScriptLineActions{});
+    Console("tav.group('combat', true)");
+    EXPECT_EQ(scripts.OnLine("a fight"), fight);
+
+    // A reload drops what the scripts made and runs init.lua again.
+    Write("scripts/init.lua", "tav.trigger('fight', function() tav.send('new') end)");
+    scripts.Reload();
+    EXPECT_EQ(scripts.OnLine("Bob tells you 'a fight'"), ScriptLineActions{});
+    EXPECT_THAT(host.Take(), ElementsAre("send new"));
+}
+
+TEST_F(ScriptEngineTest, AliasesTakeTypedLinesAndCompute) {
+    ScriptEngine& scripts = Open(R"(
+        tav.alias("^heal (\\d+)$", function(line, m) tav.send("cast heal " .. m[1] * 2) end,
+                  {regex = true})
+        tav.alias("ks", function(line, m)
+            tav.send("say " .. m[2] .. " " .. m[1] .. " (" .. m.args .. ")\nnod") end)
+    )");
+    EXPECT_TRUE(scripts.OnTypedLine("heal 21"));
+    EXPECT_TRUE(scripts.OnTypedLine("ks  alpha beta"));
+    for (const char* other : {"heal x", "ksx", "look"})
+        EXPECT_FALSE(scripts.OnTypedLine(other)) << other;
+    EXPECT_THAT(host.Take(),
+                ElementsAre("send cast heal 42", "send say beta alpha ( alpha beta)", "send nod"));
+}
+
+TEST_F(ScriptEngineTest, TimersRunWhenTheClockSaysSo) {
+    ScriptEngine& scripts = Open(R"(
+        tav.timer(2, function() tav.send("once") end)
+        local n = 0
+        tick = tav.timer(0.5, function() n = n + 1; tav.send("tick " .. n) end, {every = true})
+    )");
+    EXPECT_EQ(scripts.NextTimerDue(), 1500);
+    clock.now = 1499;
+    scripts.OnTimers();
+    EXPECT_EQ(host.Take(), Texts{});
+    clock.now = 1500;
+    scripts.OnTimers();
+    clock.now = 3200; // late: each due timer runs once, the earliest first
+    scripts.OnTimers();
+    EXPECT_THAT(host.Take(), ElementsAre("send tick 1", "send tick 2", "send once"));
+    EXPECT_EQ(scripts.NextTimerDue(), 3700);
+    EXPECT_EQ(Console("return tav.untimer(tick), tav.untimer(tick)"), Texts{"print true\tfalse"});
+    EXPECT_EQ(scripts.NextTimerDue(), std::nullopt);
+}
+
+TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
+    ScriptEngine& scripts = Open(R"(
+        tav.on("gmcp", function(package, value)
+            tav.send(package .. " " .. tostring(value and value.hp)) end)
+        tav.on("msdp", function(name, value)
+            tav.send(name .. "=" .. (type(value) == "table" and value[2] or value)) end)
+        tav.on("connect", function() tav.send_gmcp("Core.Supports.Set", {"Char 1", "Room 1"}) end)
+    )");
+    scripts.OnConnect();
+    scripts.OnGmcp(R"(Char.Vitals {"hp":25,"maxhp":80,"name":"Ann","gone":null})");
+    scripts.OnGmcp("Core.Goodbye");
+    scripts.OnGmcp("Char.Vitals not json");
+    scripts.OnGmcp("Char.Vitals " + std::string(40, '[') + std::string(40, ']'));
+    scripts.OnMsdp("\x01HEALTH\x02"
+                   "10\x01ROOM_EXITS\x02\x05\x02n\x02s\x06");
+    EXPECT_THAT(host.Take(),
+                ElementsAre(R"(gmcp Core.Supports.Set ["Char 1","Room 1"])", "send Char.Vitals 25",
+                            "send Core.Goodbye nil", "send HEALTH=10", "send ROOM_EXITS=s"));
+    const Texts vitals = {"print 25\t80\tAnn\tnil"};
+    const std::string read = "local v = tav.gmcp.Char.Vitals return v.hp, v.maxhp, v.name, v.gone";
+    EXPECT_EQ(Console(read), vitals);
+    scripts.Reload();
+    EXPECT_EQ(Console(read), vitals);
+}
+
+TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
+    limits = {.memoryBytes = std::size_t{256} << 20, .callBudget = std::chrono::seconds(20)};
+    const std::string init = R"(
+        tav.vars.count = (tav.vars.count or 0) + 1
+        tav.vars.list = tav.vars.list or {1, 2.5, "x"}
+        tav.vars.nested = tav.vars.nested or {a = {b = true}, [7] = "seven"}
+    )";
+    const std::string read = "local v = tav.vars return v.count, v.list[2], v.list[3], "
+                             "v.nested.a.b, v.nested['7']";
+    Open(init);
+    engine.reset(); // saves on close
+    Open(init);
+    EXPECT_EQ(Console(read), Texts{"print 2\t2.5\tx\ttrue\tseven"});
+
+    // A file that cannot be read is kept beside, not written over.
+    const std::string path = engine->VarsFilePath();
+    engine.reset();
+    std::ofstream(path) << "{\"count\": 5, broken";
+    Open(init);
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("tav.vars could not be read from " + path)));
+    host.errors.clear();
+    EXPECT_EQ(Console(read), Texts{"print 1\t2.5\tx\ttrue\tnil"});
+    std::ifstream kept(path + ".unreadable");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "{\"count\": 5, broken");
+
+    // Nor is a file written that the next start would refuse: the last one stays.
+    EXPECT_TRUE(engine->SaveVars());
+    Console("tav.vars.big = string.rep('x', 64 << 20)");
+    EXPECT_FALSE(engine->SaveVars());
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("it holds more than 64 MiB as JSON")));
+    engine.reset();
+    host.errors.clear();
+    Open(init);
+    EXPECT_EQ(Console(read), Texts{"print 2\t2.5\tx\ttrue\tseven"});
+}
+
+TEST_F(ScriptEngineTest, ErrorsAndRunawaysAreReportedAndTheNextLineIsHandled) {
+    ScriptEngine& scripts = Open(R"(tav.trigger("loop", function() while true do end end)
+tav.trigger("catch", function()
+    while true do pcall(function() while true do end end) end end)
+tav.trigger("boom", function() error("boom") end)
+tav.trigger("ok", function(line) tav.send("ok " .. line) end)
+local x = nil + 1)");
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("Script error in init.lua: init.lua:6:")));
+    host.errors.clear();
+    for (const char* line : {"loop ok", "catch ok", "boom ok"})
+        scripts.OnLine(line);
+    EXPECT_THAT(host.Take(), ElementsAre("send ok loop ok", "send ok catch ok", "send ok boom ok"));
+    const std::string stopped = "script stopped: it ran longer than 50 ms";
+    EXPECT_THAT(host.errors,
+                ElementsAre(HasSubstr("trigger \"loop\" (init.lua:1): init.lua:1: " + stopped),
+                            HasSubstr(stopped),
+                            AllOf(HasSubstr("trigger \"boom\" (init.lua:4): init.lua:4: boom"),
+                                  HasSubstr("stack traceback:"))));
+    host.errors.clear();
+    for (int i = 0; i < 10; ++i)
+        scripts.OnLine("boom");
+    EXPECT_EQ(host.errors.size(), 10u);
+    EXPECT_EQ(host.errors.back(),
+              "Switched off trigger \"boom\" (init.lua:4): it failed 10 times in a row.");
+    scripts.OnLine("boom ok");
+    EXPECT_EQ(host.errors.size(), 10u);
+    EXPECT_THAT(host.Take(), ElementsAre("send ok boom ok"));
+}
+
+TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
+    Write("secret.lua", "return 'secret'");
+    Write("scripts/lib/good.lua", "return {answer = 42}");
+    Write("sounds/ding.wav", "RIFF");
+    std::filesystem::create_symlink(dir.path / "secret.lua", dir.path / "scripts/evil.lua");
+    Open("");
+    const std::pair<std::string, std::string> cases[] = {
+        {"return os.execute, os.getenv, io, debug, dofile, loadfile",
+         "print nil\tnil\tnil\tnil\tnil\tnil"},
+        {"return package.loadlib, package.searchpath, string.dump, require('os').execute",
+         "print nil\tnil\tnil\tnil"},
+        {"return type(os.time()), type(os.clock()), type(os.date())",
+         "print number\tnumber\tstring"},
+        {"return load(string.char(27) .. 'Lua')", "attempt to load a binary chunk"},
+        {"return load('return 1 + 1')()", "print 2"},
+        {"return require('lib.good').answer", "print 42"},
+        {"require('../secret')", "not a module name"},
+        {"require('evil')", "the file lies outside the folder"},
+        {"require('nothing')", "no file nothing.lua"},
+        {"tav.play('sounds/ding.wav')",
+         "play " + std::filesystem::canonical(dir.path / "sounds/ding.wav").string()},
+        {"tav.play('../secret.lua')", "not a path inside the folder"},
+        {"tav.play('/etc/passwd')", "not a path inside the folder"},
+        {"tav.gauge('hit', 10.7, 80) tav.pane('exits', 'n s') tav.echo('\\27[31mhi')",
+         "gauge 0 10/80|pane 1 n s|echo \x1b[31mhi"},
+        {"tav.gauge('luck', 1, 2)", "bad argument #1 to 'gauge' (invalid option 'luck')"},
+    };
+    for (const auto& [code, expected] : cases) {
+        std::string out;
+        for (const std::string& line : Console(code))
+            out += (out.empty() ? "" : "|") + line;
+        EXPECT_THAT(out, HasSubstr(expected)) << code;
+    }
+}
+
+TEST_F(ScriptEngineTest, TheMemoryLimitStopsAScriptThatAllocatesWithoutEnd) {
+    limits.callBudget = std::chrono::seconds(20); // the memory runs out first, however slow
+    ScriptEngine& scripts = Open(R"(
+        tav.trigger("grow", function()
+            local t = {} while true do t[#t + 1] = string.rep("x", 1 << 20) .. #t end end)
+        tav.trigger("grow", function() tav.send("still here") end)
+    )");
+    scripts.OnLine("grow");
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("not enough memory (scripts may use 32 MiB)")));
+    host.errors.clear();
+    EXPECT_THAT(host.Take(), ElementsAre("send still here"));
+    EXPECT_EQ(Console("return 1 + 1"), Texts{"print 2"});
+}
+
+TEST_F(ScriptEngineTest, TheDemoWorldExampleLeavesTheThornsBelowAThirdOfItsHitPoints) {
+    const char* source = std::getenv("TAV_SOURCE_DIR");
+    std::ifstream example(std::filesystem::path(source ? source : ".") /
+                          "tools/demo-world/scripts/init.lua");
+    ScriptEngine& scripts = Open(std::string(std::istreambuf_iterator<char>(example), {}));
+    scripts.OnGmcp(R"(Room.Info {"num":3,"name":"Forest Path","exits":{"s":2}})");
+    scripts.OnLine("The thorns scratch you! (12 hit points)");
+    for (const char* hp : {"27", "26", "20"})
+        scripts.OnGmcp(std::string(R"(Char.Vitals {"maxhp":80,"hp":)") + hp + "}");
+    EXPECT_TRUE(scripts.OnTypedLine("thorns 1"));
+    EXPECT_TRUE(scripts.OnTypedLine("hp"));
+    EXPECT_THAT(host.Take(),
+                ElementsAre("echo \x1b[1;31mHit points low: 26/80\x1b[0m",
+                            "echo \x1b[33mLeaving the thorns to heal.\x1b[0m", "send south",
+                            "send north", "send south",
+                            "echo 20/80 hp  0/0 m  0/0 mv  (thorns: 1 scratches, 12 hp)"));
+    EXPECT_EQ(host.errors, Texts{});
+}
+
+} // namespace
+} // namespace tav::test

@@ -1,0 +1,124 @@
+#include "script/ScriptTriggerSet.h"
+#include "bench/Corpus.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tav {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
+    const std::pair<std::string, Texts> cases[] = {
+        {R"(^(\w+) tells you '(.*)'$)", {" tells you '", "'"}},
+        {R"(You have (\d+) gold coins\.)", {"You have ", " gold coins."}},
+        {"ab+c?d*e{2}f{1,3}?gh", {"ab", "gh"}},
+        {"caf\xC3\xA9?s [a-z]]x", {"caf", "s ", "]x"}},
+        {R"(x(?:y|z)\d\.txt{,2})", {"x", ".tx"}},
+        {"a|b", {}},
+        {"(?i)hello", {}},
+        {R"(a\x41bcde)", {}},
+        {R"(\Qa.b\E)", {}},
+        {"[]a]bcd(?<n>e)fg", {"bcd", "fg"}},
+        {"x{abc", {"x", "abc"}},
+    };
+    for (const auto& [expression, literals] : cases)
+        EXPECT_EQ(RequiredLiterals(expression), literals) << expression;
+}
+
+// Every trigger the set finds for a line is one that matches it when tried on its own,
+// and none is missed, whether or not the set keys it in its prefilter.
+TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
+    struct Pattern {
+        std::string text;
+        bool regex;
+    };
+    const std::vector<Pattern> patterns = {
+        {R"(^(\w+) says '(.*)'$)", true},
+        {"guard", false},
+        {R"(the (?<what>\w+) sleeps)", true},
+        {"50%1 off", false},
+        {"gold coins?", true},
+        {"ab+c?d*e{2}f{1,3}?gh", true},
+        {"caf\xC3\xA9?s", true},
+        {"caf\xC3\xA9", false},
+        {"dark|light", true},
+        {R"(x(?:y|z)\d\.txt)", true},
+        {"(?i)GOBLIN", true},
+        {"", false},
+        {std::string(300, 'a'), false},
+        {std::string("nul\0byte", 8), false},
+        {"\\bmerchant\\b offers", true},
+        {R"(<(\d+)hp)", true},
+        {"sword", false},
+        {"sword", false},
+        {"the dark forest path", false},
+        {"[]a]bcd(?<n>e)fg", true},
+        {"x{abc", true},
+        {"dragon sleeps under", false},
+        {"misses your", false},
+        {"heals", false},
+    };
+    ScriptTriggerSet set;
+    std::vector<RegexPattern> compiled;
+    int id = 0;
+    for (const Pattern& pattern : patterns) {
+        std::string error;
+        ASSERT_TRUE(set.Add(++id, pattern.text, pattern.regex, error)) << error;
+        compiled.push_back(pattern.regex ? RegexPattern::Compile(pattern.text, error)
+                                         : RegexPattern());
+    }
+    Texts lines = bench::CorpusLines(3000);
+    const Texts pieces = {"abbce",
+                          "abdeefgh",
+                          "abeefffgh",
+                          "cafs",
+                          "caf\xC3\xA9s",
+                          "50%1 off",
+                          "50%2 off",
+                          "xy1.txt",
+                          "xz1.tx",
+                          "Goblin",
+                          "goblin",
+                          "<100hp",
+                          "bcdefg",
+                          "]bcdefg",
+                          "x{abc",
+                          std::string(299, 'a'),
+                          std::string(300, 'a'),
+                          std::string("nul\0byte", 8),
+                          "\xff\xfe"};
+    std::mt19937 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        std::string line = lines[random() % lines.size()].substr(0, random() % 40);
+        for (int n = random() % 3; n >= 0; --n)
+            line += pieces[random() % pieces.size()] + (random() % 2 ? " " : "");
+        lines.push_back(line);
+    }
+    // Some triggers go, some are switched off: the rest still match as before.
+    set.Remove(2);
+    set.SetEnabled(17, false);
+    std::vector<ScriptTriggerSet::Hit> hits;
+    std::vector<RegexPattern::Span> groups;
+    for (const std::string& line : lines) {
+        std::vector<int> expected;
+        for (std::size_t i = 0; i < patterns.size(); ++i) {
+            const int trigger = static_cast<int>(i) + 1;
+            if (trigger == 2 || trigger == 17) continue;
+            const bool matches = patterns[i].regex
+                                     ? compiled[i].Match(line) == RegexPattern::Result::Match
+                                     : line.find(patterns[i].text) != std::string::npos;
+            if (matches) expected.push_back(trigger);
+        }
+        set.Match(line, hits, groups);
+        std::vector<int> found;
+        for (const ScriptTriggerSet::Hit& hit : hits)
+            found.push_back(hit.id);
+        ASSERT_EQ(found, expected) << line;
+    }
+}
+
+} // namespace
+} // namespace tav
