@@ -30,14 +30,12 @@ std::string Format(const char* format, ...) {
     return buffer;
 }
 
-// atoi as the settings texts were always read: leading blanks, a sign, digits; anything
-// else ends the number and a text without digits is 0. Saturates instead of overflowing.
-int DecimalValue(const char* text) {
+} // namespace
+
+int TermSession::DecimalValue(const char* text) {
     const long value = std::strtol(text, nullptr, 10);
     return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
-
-} // namespace
 
 TermSession::TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop,
                          TermServices services)
@@ -506,102 +504,6 @@ void TermSession::ShowDiagnostics() {
     PrintLocal("This is a major, i say major, i mean that this\r\nis\r\na\r\ntest\r\nof\r\nthe\r\n"
                "emergency\r\nsystem\r\n");
     if (services_.window) services_.window->ToggleSplitView();
-}
-
-// --- start-up and timers ------------------------------------------------------------
-
-void TermSession::AutoConnect() {
-    if (!settings_.autoterm) {
-        ClientAutoConnect(false);
-        return;
-    }
-    auto afterTerm = [this](int result) {
-        if (result < 0) {
-            PrintLocal("TavTerm autoconnection failure...\r\n");
-            ClientAutoConnect(false);
-            return;
-        }
-        LogIn();
-    };
-    if (TermConnect(afterTerm) < 0) afterTerm(-1);
-}
-
-void TermSession::LogIn() {
-    TermSend(GameBytes(settings_.user), false, false);
-    TermSend(GameBytes(settings_.passwd), false, false);
-    // The pause before the login commands runs on a timer, not by blocking. It ends
-    // with its connection: a disconnect or a profile switch within it sends no login
-    // commands (nor the next profile's) and starts no Client countdown.
-    loop_.SingleShot(1000,
-                     [this, alive = std::weak_ptr<int>(alive_), connection = connectionSerial_] {
-                         if (alive.expired() || connection != connectionSerial_ || !connected_)
-                             return;
-                         SendCommandString(settings_.logincom);
-                         ClientAutoConnect(true);
-                     });
-}
-
-void TermSession::ClientAutoConnect(bool termConnected) {
-    if (!settings_.autoclient) return;
-    auto connectNow = [this] {
-        if (services_.client && !services_.client->IsConnected()) services_.client->Connect();
-    };
-    if (!settings_.waitclient) {
-        connectNow();
-    } else if (termConnected) {
-        const int seconds = DecimalValue(settings_.waitsecs);
-        if (seconds < 1) {
-            connectNow();
-            return;
-        }
-        countdown_ = std::min(seconds, kMaxCountdownSeconds);
-        loop_.StartTimer(kCountdownTimer, 1000, [this] { OnTimer(kCountdownTimer); });
-        LogLine(Format("Attempting client connect in %d secs...", countdown_));
-    } else {
-        LogLine("Cancelling client autoconnect...");
-    }
-}
-
-void TermSession::StartTimers() {
-    loop_.StartTimer(kCursorBlinkTimer, 500, [this] { OnTimer(kCursorBlinkTimer); });
-    loop_.StartTimer(kSoundPollTimer, 500, [this] { OnTimer(kSoundPollTimer); });
-    loop_.StartTimer(kPingTimer, 10000, [this] { OnTimer(kPingTimer); });
-}
-
-void TermSession::OnTimer(int id) {
-    ClientControl* client = services_.client;
-    const bool clientConnected = client && client->IsConnected();
-    switch (id) {
-    case kSoundPollTimer:
-        if (clientConnected) client->PollSoundPlayer();
-        break;
-    case kPingTimer:
-        if (services_.clock) lastPingTime_.store(services_.clock->NowMs());
-        if (!settings_.noautoping && clientConnected)
-            client->SendPing();
-        else if (services_.status)
-            services_.status->SetLatencyText("- - -");
-        break;
-    case kCountdownTimer:
-        if (--countdown_ > 0) {
-            LogLine(Format("Attempting client connect in %d secs...", countdown_));
-            break;
-        }
-        loop_.StopTimer(kCountdownTimer);
-        LogLine("Attempting client autoconnect...");
-        if (client && !client->IsConnected()) client->Connect();
-        break;
-    case kReconnectTimer: ReconnectTick(); break;
-    case kCursorBlinkTimer:
-        UpdateWindowSize(); // a resized window's new size in cells, for NAWS
-        if (!services_.window) break;
-        if (settings_.cursorline)
-            services_.window->ToggleCursor(CursorStyle::Line);
-        else if (settings_.cursorblock)
-            services_.window->ToggleCursor(CursorStyle::Block);
-        break;
-    default: break;
-    }
 }
 
 // --- helpers ------------------------------------------------------------------------

@@ -240,6 +240,10 @@ public:
     TMudScreen& Screen() { return screen_; }
 
 private:
+    // atoi as the settings texts were always read: leading blanks, a sign, digits; anything
+    // else ends the number and a text without digits is 0. Saturates instead of overflowing.
+    static int DecimalValue(const char* text);
+
     void OnConnectResult(const ConnectResult& result, const std::function<void(int)>& done);
     int StartConnect(std::function<void(int)> done);
     // Stops a connect under way; true when there was one.
