@@ -103,10 +103,10 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndAgreedOptionsAreWhatTheWorldSent) {
     // the status window and the panes show.
     Type("client");
     ASSERT_TRUE(WaitForScreen("Compressed: yes")) << Screen();
-    EXPECT_TRUE(Contains(Screen(), "Options agreed: EOR CHARSET MSDP MCCP2 GMCP TTYPE NAWS"))
+    EXPECT_TRUE(Contains(Screen(), "Options agreed: EOR CHARSET MSDP MSSP MCCP2 GMCP TTYPE NAWS"))
         << Screen();
     EXPECT_EQ(WorldCount("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
-                         "ROOM_EXITS ROOM_NAME",
+                         "ROOM ROOM_AREA ROOM_COORDS ROOM_EXITS ROOM_NAME ROOM_VNUM",
                          1),
               1);
 }
