@@ -33,7 +33,8 @@ std::optional<GotoCommand> ReadGotoCommand(std::string_view line) {
     const std::string_view rest = Trimmed(line.substr(space));
     std::int64_t room = 0;
     const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), room);
-    if (rest.empty() || error != std::errc() || end != rest.data() + rest.size()) return GotoCommand{};
+    if (rest.empty() || error != std::errc() || end != rest.data() + rest.size())
+        return GotoCommand{};
     return GotoCommand{room};
 }
 

@@ -32,9 +32,8 @@ std::string LevelTitle(std::string_view area, MapLevel level) {
     return title;
 }
 
-void MapPainter::Paint(QPainter& painter, const RoomMap& map, std::string_view area,
-                       MapLevel level, const MapViewport& view,
-                       std::optional<RoomNumber> here) {
+void MapPainter::Paint(QPainter& painter, const RoomMap& map, std::string_view area, MapLevel level,
+                       const MapViewport& view, std::optional<RoomNumber> here) {
     const double halfW = view.size.width() / 2.0 / view.cell + 1;
     const double halfH = view.size.height() / 2.0 / view.cell + 1;
     const GridRect rect{view.centreX - halfW, view.centreY - halfH, view.centreX + halfW,
@@ -80,8 +79,7 @@ void MapPainter::Paint(QPainter& painter, const RoomMap& map, std::string_view a
             painter.drawPolygon(QPolygonF({QPointF(centre.x(), square.bottom() - 1),
                                            QPointF(centre.x() - m / 2, square.bottom() - m),
                                            QPointF(centre.x() + m / 2, square.bottom() - m)}));
-        if (room.marks & (kMarkIn | kMarkOut))
-            painter.drawEllipse(centre, m / 3, m / 3);
+        if (room.marks & (kMarkIn | kMarkOut)) painter.drawEllipse(centre, m / 3, m / 3);
         if (room.marks & kMarkOther) {
             painter.setPen(QPen(kMarkColour, 1));
             painter.setBrush(Qt::NoBrush);

@@ -199,8 +199,7 @@ void MapWindow::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void MapWindow::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton || !ShowsAutomap())
-        return QWidget::mouseDoubleClickEvent(e);
+    if (e->button() != Qt::LeftButton || !ShowsAutomap()) return QWidget::mouseDoubleClickEvent(e);
     if (const auto room = RoomAt(e->position().toPoint())) mapper_->WalkTo(*room);
 }
 
@@ -229,18 +228,19 @@ QMenu* MapWindow::MakeMenu() {
     areas->setAccessibleName(QStringLiteral("Areas"));
     if (mapper) {
         for (const AreaSummary& area : mapper->Map().Areas()) {
-            QString label = area.name.empty() ? QStringLiteral("(no area)")
-                                              : QString::fromStdString(area.name);
+            QString label =
+                area.name.empty() ? QStringLiteral("(no area)") : QString::fromStdString(area.name);
             label.replace(QLatin1Char('&'), QStringLiteral("&&"));
             QAction* action = areas->addAction(label + QStringLiteral(" (%1)").arg(area.rooms));
             action->setCheckable(true);
             action->setChecked(area.name == area_);
-            connect(action, &QAction::triggered, this, [this, name = area.name] { ShowArea(name); });
+            connect(action, &QAction::triggered, this,
+                    [this, name = area.name] { ShowArea(name); });
         }
     }
     areas->setEnabled(!areas->isEmpty());
-    QAction* follow = menu->addAction(QStringLiteral("&Follow my room"), this,
-                                      &MapWindow::FollowPlayer);
+    QAction* follow =
+        menu->addAction(QStringLiteral("&Follow my room"), this, &MapWindow::FollowPlayer);
     follow->setCheckable(true);
     follow->setChecked(following_);
     menu->addSeparator();
