@@ -43,7 +43,7 @@ public:
     // The area and level shown, and the pixels of one grid step.
     const std::string& ShownArea() const { return area_; }
     MapLevel ShownLevel() const { return level_; }
-    double Cell() const { return view_.cell; }
+    const MapViewport& View() const { return view_; }
     // Shows `area` (the view stops following the player until FollowPlayer).
     void ShowArea(const std::string& area);
     void FollowPlayer();
