@@ -33,6 +33,7 @@ QMessageBox::StandardButton Box(QWidget* parent, QMessageBox::Icon icon, const Q
 
 MapWindow::MapWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle("TavClient MapWin");
+    view_.size = size();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -152,8 +153,12 @@ void MapWindow::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::black);
     if (!ShowsAutomap()) return PaintGrid(painter);
     const Mapper& mapper = *mapper_->Map();
-    view_.size = size();
     painter_.Paint(painter, mapper.Map(), area_, level_, view_, mapper.CurrentRoom());
+}
+
+void MapWindow::resizeEvent(QResizeEvent* e) {
+    view_.size = size();
+    QWidget::resizeEvent(e);
 }
 
 void MapWindow::PaintGrid(QPainter& painter) {
