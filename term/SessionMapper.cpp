@@ -31,6 +31,7 @@ SessionMapper::~SessionMapper() {
 void SessionMapper::SetProfile(const std::string& profileDir) {
     steps_.clear();
     mapper_.reset();
+    ++mapSerial_;
     if (!profileDir.empty()) {
         mapper_ = std::make_unique<Mapper>(static_cast<MapSession&>(*this));
         mapper_->OpenWhenMapped(MapFilePath(profileDir));

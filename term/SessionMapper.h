@@ -5,6 +5,7 @@
 #include "term/EventLoop.h"
 #include "term/TermServices.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,6 +34,8 @@ public:
     // The open profile's mapper; null before a profile.
     Mapper* Map() { return mapper_.get(); }
     const Mapper* Map() const { return mapper_.get(); }
+    // Counts the maps opened: a view can tell another profile's map from the one it showed.
+    std::uint64_t MapSerial() const { return mapSerial_; }
     // Called after anything that may change what the map shows.
     void SetChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
 
@@ -72,6 +75,7 @@ private:
     std::vector<std::string> notes_; // for the screen, waiting with them
     bool sendingStep_ = false;
     bool ticking_ = false;
+    std::uint64_t mapSerial_ = 0;
     std::function<void()> changed_;
 };
 

@@ -99,13 +99,22 @@ void MapWindow::FollowPlayer() {
 }
 
 void MapWindow::Follow() {
+    if (mapper_ && mapper_->MapSerial() != mapSerial_) {
+        // Another profile's map: start again around its player.
+        mapSerial_ = mapper_->MapSerial();
+        following_ = true;
+        area_.clear();
+    }
     if (!following_ || !mapper_ || !mapper_->Map()) return;
     const Mapper& mapper = *mapper_->Map();
     const std::optional<RoomNumber> here = mapper.CurrentRoom();
     const MapRoom* room = here ? mapper.Map().Find(*here) : nullptr;
     if (!room) {
-        // Nowhere known yet: the first area, around its first room.
-        if (area_.empty() && mapper.Map().Size() > 0) {
+        // Nowhere known yet: the first area, around its middle, unless the area shown is
+        // still on this map (another profile's is not).
+        if (mapper.Map().Size() == 0) {
+            area_.clear();
+        } else if (area_.empty() || mapper.Map().RoomsIn(area_).empty()) {
             const auto areas = mapper.Map().Areas();
             if (!areas.empty()) {
                 ShowArea(areas.front().name);

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,6 +80,7 @@ private:
     SessionMapper* mapper_ = nullptr;
     bool clientConnected_ = false;
     bool following_ = true;
+    std::uint64_t mapSerial_ = 0; // of the map the view was set up for
     std::string area_;
     MapLevel level_;
     MapViewport view_;

@@ -216,6 +216,9 @@ TEST_F(TermWindowFixture, TheAutomappersMapGivesWayToTheClientGridAndIsZoomedPan
     GotoRoomDialog find(automap.Map()->Map());
     QTest::keyClicks(find.findChild<QLineEdit*>(), "MAR");
     EXPECT_EQ(find.Chosen(), 2);
+    // A profile's map opened afresh is shown from its first area, whatever was chosen before.
+    automap.SetProfile(dir.filePath("profiles/hero").toStdString());
+    EXPECT_EQ(map.ShownArea(), "Town");
 
     // The Client connection's grid, as a map window without an automapper draws it.
     MapGrid grid{};
