@@ -45,6 +45,7 @@ void MapWindow::SetMap(const MapGrid& grid) {
 
 void MapWindow::SetAutomap(SessionMapper* mapper) {
     mapper_ = mapper;
+    if (large_) large_->SetAutomap(mapper);
     following_ = true;
     AutomapChanged();
 }
@@ -60,6 +61,7 @@ bool MapWindow::ShowsAutomap() const {
 }
 
 void MapWindow::AutomapChanged() {
+    if (large_) large_->AutomapChanged();
     Follow();
     Describe();
     update();
@@ -253,6 +255,13 @@ QMenu* MapWindow::MakeMenu() {
         }
     }
     areas->setEnabled(!areas->isEmpty());
+    if (!isWindow())
+        menu->addAction(QStringLiteral("Open in a &window"), this, [this] {
+            MapWindow& large = LargeMap();
+            large.show();
+            large.raise();
+            large.activateWindow();
+        });
     QAction* follow =
         menu->addAction(QStringLiteral("&Follow my room"), this, &MapWindow::FollowPlayer);
     follow->setCheckable(true);
@@ -268,6 +277,19 @@ QMenu* MapWindow::MakeMenu() {
     menu->addAction(QStringLiteral("&Import map..."), this, &MapWindow::RunImport)
         ->setEnabled(mapper != nullptr);
     return menu;
+}
+
+MapWindow& MapWindow::LargeMap() {
+    if (!large_) {
+        large_ = new MapWindow(this);
+        large_->setWindowFlag(Qt::Window);
+        large_->setWindowTitle(QStringLiteral("TavClient Map"));
+        large_->setAccessibleName(QStringLiteral("Map"));
+        large_->setFocusPolicy(Qt::StrongFocus);
+        large_->resize(480, 400);
+        large_->SetAutomap(mapper_);
+    }
+    return *large_;
 }
 
 void MapWindow::contextMenuEvent(QContextMenuEvent* e) {

@@ -4,6 +4,7 @@
 #include "windows/MapPalette.h"
 
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -56,6 +57,9 @@ public:
     void RunImport();
     // The context menu of the automapper's map.
     QMenu* MakeMenu();
+    // The same map in a window of its own, larger and resizable ("TavClient Map"), made
+    // the first time; the context menu's "Open in a window" shows it.
+    MapWindow& LargeMap();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -86,6 +90,7 @@ private:
     MapViewport view_;
     MapPainter painter_;
     std::optional<QPoint> dragFrom_;
+    QPointer<MapWindow> large_;
 };
 
 } // namespace tav

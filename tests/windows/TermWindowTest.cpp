@@ -211,14 +211,20 @@ TEST_F(TermWindowFixture, TheAutomappersMapGivesWayToTheClientGridAndIsZoomedPan
     for (QAction* action : menu->actions().front()->menu()->actions())
         areas << action->text() + (action->isChecked() ? "*" : "");
     EXPECT_EQ(areas, (QStringList{"Town (2)*", "Wood (1)"}));
+    EXPECT_EQ(menu->actions()[1]->text(), "Open in a &window");
     map.ShowArea("Wood");
     EXPECT_EQ(pixel(0, 0), QColor(200, 200, 200));
     GotoRoomDialog find(automap.Map()->Map());
     QTest::keyClicks(find.findChild<QLineEdit*>(), "MAR");
     EXPECT_EQ(find.Chosen(), 2);
-    // A profile's map opened afresh is shown from its first area, whatever was chosen before.
+    // The same map in a window of its own follows too. A profile's map opened afresh is
+    // shown from its first area, whatever was chosen before.
+    MapWindow& large = map.LargeMap();
+    EXPECT_EQ(large.accessibleDescription(), "Room 2, Market, in Town. Exits: w.");
+    large.ShowArea("Wood");
     automap.SetProfile(dir.filePath("profiles/hero").toStdString());
     EXPECT_EQ(map.ShownArea(), "Town");
+    EXPECT_EQ(large.ShownArea(), "Town");
 
     // The Client connection's grid, as a map window without an automapper draws it.
     MapGrid grid{};
