@@ -4,9 +4,11 @@
 #include "FrameTestSupport.h"
 
 #include "MuxProcess.h"
+#include "app/MainMenu.h"
 #include "map/MapStore.h"
 #include "term/SessionMapper.h"
 #include "tests/map/MapTestSupport.h"
+#include "windows/GameInfoDialog.h"
 #include "windows/MapWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/StatusWindow.h"
@@ -156,6 +158,15 @@ TEST_F(DemoWorldMap, AWalkIsKeptInTheMapFileAndADoubleClickWalksBackTheShortestW
     const std::string file = data.Path("profiles/demo/map.db").toStdString();
     const auto here = [&] { return term().Automap().Map()->CurrentRoom(); };
     ASSERT_TRUE(WaitFor([&] { return here() == 1; }));
+    // Network > Game information... shows what the world said about itself by MSSP (when
+    // the connection opened, before Hero came in).
+    std::string headline;
+    script.Then(In<GameInfoDialog>([&](GameInfoDialog& dialog) {
+        headline = dialog.findChild<QLabel*>()->text().toStdString();
+        dialog.reject();
+    }));
+    frame->Menu().Action(kCmGameInfo)->trigger();
+    EXPECT_EQ(headline, "TavClient Demo World: 0 players");
     const std::pair<const char*, RoomNumber> walk[] = {{"e", 4}, {"e", 5}, {"w", 4}, {"w", 1},
                                                        {"d", 9}, {"u", 1}, {"s", 8}};
     for (const auto& [move, room] : walk) {
