@@ -44,6 +44,9 @@ void MapWindow::SetMap(const MapGrid& grid) {
 }
 
 void MapWindow::SetAutomap(SessionMapper* mapper) {
+    // The large window hears of changes through this one.
+    if (!opener_ && mapper_ && mapper_ != mapper) mapper_->SetChangeListener({});
+    if (!opener_ && mapper) mapper->SetChangeListener([this] { AutomapChanged(); });
     mapper_ = mapper;
     if (large_) large_->SetAutomap(mapper);
     following_ = true;
@@ -228,12 +231,14 @@ void MapWindow::wheelEvent(QWheelEvent* e) {
     update();
 }
 
+bool MapWindow::TakeWalkKey(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Escape || !mapper_ || !mapper_->Walking()) return false;
+    mapper_->StopWalk();
+    return true;
+}
+
 void MapWindow::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Escape && mapper_ && mapper_->Walking()) {
-        mapper_->StopWalk();
-        return;
-    }
-    QWidget::keyPressEvent(e);
+    if (!TakeWalkKey(*e)) QWidget::keyPressEvent(e);
 }
 
 QMenu* MapWindow::MakeMenu() {
@@ -255,7 +260,7 @@ QMenu* MapWindow::MakeMenu() {
         }
     }
     areas->setEnabled(!areas->isEmpty());
-    if (!isWindow())
+    if (!opener_)
         menu->addAction(QStringLiteral("Open in a &window"), this, [this] {
             MapWindow& large = LargeMap();
             large.show();
@@ -282,6 +287,7 @@ QMenu* MapWindow::MakeMenu() {
 MapWindow& MapWindow::LargeMap() {
     if (!large_) {
         large_ = new MapWindow(this);
+        large_->opener_ = this;
         large_->setWindowFlag(Qt::Window);
         large_->setWindowTitle(QStringLiteral("TavClient Map"));
         large_->setAccessibleName(QStringLiteral("Map"));

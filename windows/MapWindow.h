@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+class QKeyEvent;
 class QMenu;
 
 namespace tav {
@@ -36,7 +37,7 @@ public:
     bool HasMap() const { return grid_ != nullptr; }
     MapZoom Zoom() const { return zoom_; }
 
-    // The automapper to show, null for none; AutomapChanged after each change of its map.
+    // The automapper to show, null for none; it tells the window of each change.
     void SetAutomap(SessionMapper* mapper);
     void AutomapChanged();
     // A connected Client connection's grid wins over the automapper's map.
@@ -55,6 +56,8 @@ public:
     void RunGotoDialog();
     void RunExport();
     void RunImport();
+    // Escape, which the input line leaves alone, stops a walk there too: true when it did.
+    bool TakeWalkKey(const QKeyEvent& key);
     // The context menu of the automapper's map.
     QMenu* MakeMenu();
     // The same map in a window of its own, larger and resizable ("TavClient Map"), made
@@ -91,6 +94,7 @@ private:
     MapPainter painter_;
     std::optional<QPoint> dragFrom_;
     QPointer<MapWindow> large_;
+    MapWindow* opener_ = nullptr; // the map window this one is the large window of
 };
 
 } // namespace tav

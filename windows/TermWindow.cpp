@@ -236,7 +236,6 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     timers_ = std::make_unique<CommandTimers>(*session_, *loop_);
     automap_ = std::make_unique<SessionMapper>(*session_, *loop_, services_.get());
     session_->SetFollower(automap_.get());
-    automap_->SetChangeListener([this] { map_->AutomapChanged(); });
     map_->SetAutomap(automap_.get());
 
     connect(input_, &tinedit::submitted, this, &tmudterm::OnInputEnter);
@@ -254,13 +253,8 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     connect(mainWidget_, &ScreenWidget::parentCommand, this, &tmudterm::screenCommand);
     connect(find_, &FindBar::foundChanged, this, &tmudterm::ShowFoundText);
     connect(find_, &FindBar::closed, this, &tmudterm::OnFindClosed);
-    input_->SetKeyTaker([this](const QKeyEvent& key) {
-        if (find_->TakeKey(key)) return true;
-        // Escape, which the input line leaves alone, stops a walk of the automapper.
-        if (key.key() != Qt::Key_Escape || !automap_->Walking()) return false;
-        automap_->StopWalk();
-        return true;
-    });
+    input_->SetKeyTaker(
+        [this](const QKeyEvent& key) { return find_->TakeKey(key) || map_->TakeWalkKey(key); });
     for (Divider* divider : {hdiv_, h2div_, vdiv_})
         connect(divider, &Divider::moved, this, [this] { Relayout(); });
 
