@@ -29,6 +29,7 @@
 #include "windows/AliasDialog.h"
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
+#include "windows/GameInfoDialog.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
@@ -86,6 +87,7 @@ constexpr int kAvailableCommands[] = {
     // The profile's own options beside its settings.
     kCmMoreOptions,
     kCmAliases,
+    kCmGameInfo,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -276,6 +278,11 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmAliases:
         if (!aliasesBusy_ && session_->Loaded()) RunAliases();
         break;
+    case kCmGameInfo: {
+        GameInfoDialog dialog(term_->Session().GameInformation(), this);
+        dialog.exec();
+        break;
+    }
     default:
         if (FrameCommands::Handles(id))
             commands_->Run(id);

@@ -2,16 +2,37 @@
 
 #include "map/MapJson.h"
 
+#include <filesystem>
+#include <utility>
+
 namespace tav {
 
 bool Mapper::Open(const std::string& path) {
+    laterPath_.clear();
     automapper_.ForgetCurrent();
     if (store_.Open(path, map_)) return true;
     session_.MapProblem("Map: " + store_.Error() + "; the map is not saved");
     return false;
 }
 
+bool Mapper::OpenWhenMapped(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) return Open(path);
+    store_.Close();
+    map_.Clear();
+    automapper_.ForgetCurrent();
+    laterPath_ = path;
+    return true;
+}
+
+void Mapper::OpenPostponed() {
+    if (laterPath_.empty()) return;
+    // The map is still empty (nothing was mapped yet), so opening loses nothing.
+    Open(std::exchange(laterPath_, {}));
+}
+
 void Mapper::Take(const RoomSighting& sighting) {
+    if (sighting.number) OpenPostponed();
     const MapChange change = automapper_.Sighted(sighting);
     if (change.kind == MapChange::Kind::None) return;
     if (change.kind == MapChange::Kind::Refused)
@@ -83,6 +104,7 @@ bool Mapper::ExportTo(const std::string& path) const {
 bool Mapper::ImportFrom(const std::string& path) {
     std::optional<MapImport> imported = ImportMap(path);
     if (!imported) return false;
+    OpenPostponed();
     Ended(walk_.Stop());
     map_ = std::move(imported->map);
     automapper_.ForgetCurrent();

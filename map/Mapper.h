@@ -39,7 +39,13 @@ public:
     // Reads the map file at `path` (created when missing). When it cannot be read, the
     // session hears why, the map lives in memory only and the file stays as it was.
     bool Open(const std::string& path);
-    void Close() { store_.Close(); }
+    // Reads the map file at `path` when there is one; otherwise it is made when the first
+    // room is mapped (or a map imported), so a game that sends no rooms leaves no file.
+    bool OpenWhenMapped(const std::string& path);
+    void Close() {
+        store_.Close();
+        laterPath_.clear();
+    }
     bool Saving() const { return store_.IsOpen(); }
 
     void Gmcp(std::string_view message);
@@ -73,6 +79,7 @@ private:
     void SendStep(std::string_view command) override;
     void Take(const RoomSighting& sighting);
     void Ended(std::optional<WalkEnd> end);
+    void OpenPostponed();
 
     MapSession& session_;
     RoomMap map_;
@@ -81,6 +88,7 @@ private:
     MsdpRoomReader msdp_;
     PathFinder paths_;
     MapWalk walk_;
+    std::string laterPath_; // the map file to make once a room is mapped
 };
 
 } // namespace tav

@@ -23,6 +23,7 @@ bool AcceptHis(unsigned char option) {
     case kEndOfRecord:
     case kCharset:
     case kMsdp:
+    case kMssp:
     case kCompress2:
     case kGmcp: return true;
     default: return false;
@@ -196,8 +197,11 @@ void TelnetProtocol::OptionEnabled(Side side, unsigned char option) {
         std::string report;
         report.push_back(static_cast<char>(kMsdpVar));
         report += "REPORT";
-        for (const char* name : {"HEALTH", "HEALTH_MAX", "MANA", "MANA_MAX", "MOVEMENT",
-                                 "MOVEMENT_MAX", "ROOM_NAME", "ROOM_EXITS"}) {
+        // The room variables feed the automapper: ROOM is the whole room as one table,
+        // the others the same room in pieces, as games offer one or the other.
+        for (const char* name :
+             {"HEALTH", "HEALTH_MAX", "MANA", "MANA_MAX", "MOVEMENT", "MOVEMENT_MAX", "ROOM_NAME",
+              "ROOM_EXITS", "ROOM", "ROOM_AREA", "ROOM_TERRAIN", "ROOM_COORDS", "ROOM_VNUM"}) {
             report.push_back(static_cast<char>(kMsdpVal));
             report += name;
         }
@@ -235,6 +239,9 @@ void TelnetProtocol::Subnegotiation() {
         break;
     case kMsdp:
         if (his) events_.Msdp(sub_);
+        break;
+    case kMssp:
+        if (his) events_.Mssp(sub_);
         break;
     default: break;
     }

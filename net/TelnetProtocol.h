@@ -48,6 +48,8 @@ public:
     // A GMCP message ("Package.Name json") or an MSDP payload (the bytes after the option).
     virtual void Gmcp(std::string_view message) = 0;
     virtual void Msdp(std::string_view payload) = 0;
+    // What the game says about itself (MSSP): the bytes after the option.
+    virtual void Mssp(std::string_view /*payload*/) {}
     // The connection cannot go on (a corrupt compressed stream); `reason` is for the user.
     // Nothing more is parsed; the receiver closes the connection once Receive returned.
     virtual void Failed(std::string_view reason) = 0;

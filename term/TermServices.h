@@ -83,4 +83,22 @@ public:
     virtual void CopyToChannel(std::string_view line) = 0;
 };
 
+// Follows what passes on the Term connection besides the game's text: the game's GMCP
+// and MSDP messages, the commands sent and the connection's state (the automapper).
+class SessionFollower {
+public:
+    virtual ~SessionFollower() = default;
+    virtual void Gmcp(std::string_view /*message*/) {}
+    virtual void Msdp(std::string_view /*payload*/) {}
+    // Everything one read from the connection brought has been handled.
+    virtual void EndOfInput() {}
+    // A command line that went to the game (in the game's bytes), typed or sent for the
+    // player: never one typed while input is masked.
+    virtual void CommandSent(std::string_view /*command*/) {}
+    virtual void ConnectionChanged(bool /*open*/) {}
+    // A typed line the follower takes as a command of its own ("#goto 12"), instead of
+    // sending it; false leaves it to go to the game.
+    virtual bool TakeTypedLine(std::string_view /*line*/) { return false; }
+};
+
 } // namespace tav

@@ -182,7 +182,9 @@ void TermSession::Adopt(int fd, std::unique_ptr<TlsChannel> tls) {
     outgoingSent_ = 0;
     ++connectionSerial_;
     reconnect_.Connected(SteadyNow());
+    gameInformation_.clear();
     StartProtocol();
+    if (follower_) follower_->ConnectionChanged(true);
     if (fd_ < 0) return;
     loop_.WatchReadable(fd_, [this] {
         if (TermReceive() < 0) LoseConnection();
@@ -216,6 +218,7 @@ void TermSession::CloseConnection() {
     StopProtocol();
     if (services_.status) services_.status->ShowTermState(false);
     ShowConnectionText("TavTerm: not connected.");
+    if (follower_) follower_->ConnectionChanged(false);
     if (connectionListener_) connectionListener_(false);
 }
 
@@ -261,6 +264,7 @@ void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
     if (protocol_) {
         protocol_->Receive(std::string_view(bytes, count));
         UpdateWindowSize();
+        if (follower_) follower_->EndOfInput();
     } else {
         ShowServerBytes(std::string_view(bytes, count));
     }
@@ -389,6 +393,7 @@ int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
     std::string buffer(text);
     if (!raw) buffer.push_back('\n');
     const int result = TermSendAll(buffer);
+    if (result >= 0 && inputVisible_ && follower_) FollowSent(text);
     // Text that did not go out is not shown as if it had.
     if (echo && inputVisible_ && result >= 0) {
         buffer.push_back('\r');
@@ -464,6 +469,7 @@ void TermSession::SubmitInput() {
         return;
     }
     history_.Add(line);
+    if (follower_ && follower_->TakeTypedLine(line)) return;
     Expansion expansion = Expander().Expand(line);
     if (expansion.alias) {
         lastAlias_ = std::move(expansion.alias);
@@ -480,6 +486,17 @@ void TermSession::SubmitInput() {
     // Once a send fails the rest would only repeat "Not connected...".
     for (const std::string& command : expansion.commands)
         if (TermSend(command, true, false) < 0) break;
+}
+
+void TermSession::FollowSent(std::string_view text) {
+    // A reaction may hold several lines.
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) follower_->CommandSent(line);
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
 }
 
 const CommandExpander& TermSession::Expander() {

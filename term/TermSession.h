@@ -2,6 +2,7 @@
 
 #include "commands/CommandExpander.h"
 #include "net/GameData.h"
+#include "net/MsspReader.h"
 #include "net/TelnetProtocol.h"
 #include "screen/MudScreen.h"
 #include "settings/LocalPrinter.h"
@@ -35,6 +36,7 @@ enum TermTimer : int {
     kCountdownTimer = 58,   // every 1 s while the Client autoconnect counts down
     kCursorBlinkTimer = 59, // every 500 ms: blink the terminal cursor
     kReconnectTimer = 60,   // every 1 s while a reconnect of the Term connection waits
+    kMapWalkTimer = 61,     // every 1 s while the automapper walks the player
 };
 
 inline constexpr std::size_t kReceiveBlock = 1024;
@@ -227,6 +229,11 @@ public:
     bool GaPrompts() const { return gaPrompts_; }
     // Where GMCP/MSDP game data goes from now on (null: nowhere).
     void SetGameDataSink(GameDataSink* sink);
+    // Who follows the game's messages and the commands sent (null: nobody).
+    void SetFollower(SessionFollower* follower) { follower_ = follower; }
+    // What the game said about itself by MSSP on this connection, latest first sent
+    // first; empty until it does.
+    const std::vector<MsspVariable>& GameInformation() const { return gameInformation_; }
     // The open connection's telnet layer; null without negotiation or connection.
     const TelnetProtocol* Protocol() const { return protocol_.get(); }
 
@@ -356,6 +363,10 @@ private:
     std::unique_ptr<TelnetEvents> protocolEvents_; // a ProtocolEvents
     std::unique_ptr<TelnetProtocol> protocol_;
     std::unique_ptr<GameDataReader> gameDataReader_;
+    SessionFollower* follower_ = nullptr;
+    std::vector<MsspVariable> gameInformation_;
+    // Tells the follower of the lines of a command sent.
+    void FollowSent(std::string_view text);
     // The encoding to go back to when a CHARSET agreement ends with its connection.
     std::optional<TextEncoding> encodingBeforeCharset_;
     // Expires with the session, so timers already queued can tell it is gone.

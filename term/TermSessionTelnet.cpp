@@ -29,10 +29,16 @@ public:
     void Gmcp(std::string_view message) override {
         Log("GMCP", message);
         if (session_.gameDataReader_) session_.gameDataReader_->ReadGmcp(message);
+        if (session_.follower_) session_.follower_->Gmcp(message);
     }
     void Msdp(std::string_view payload) override {
         Log("MSDP", payload);
         if (session_.gameDataReader_) session_.gameDataReader_->ReadMsdp(payload);
+        if (session_.follower_) session_.follower_->Msdp(payload);
+    }
+    void Mssp(std::string_view payload) override {
+        Log("MSSP", payload);
+        session_.gameInformation_ = ReadMssp(payload);
     }
     void Failed(std::string_view reason) override {
         // Shown now, processed with the read's other lines once the layer has returned:

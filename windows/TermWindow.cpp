@@ -16,6 +16,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
 #include "term/CommandTimers.h"
+#include "term/SessionMapper.h"
 #include "term/TermSession.h"
 #include "term/qt/InputLine.h"
 #include "term/qt/QtEventLoop.h"
@@ -233,6 +234,9 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     session_ = std::make_unique<TermSession>(settings_, *main_, *loop_, std::move(services));
     input_->SetSession(session_.get());
     timers_ = std::make_unique<CommandTimers>(*session_, *loop_);
+    automap_ = std::make_unique<SessionMapper>(*session_, *loop_, services_.get());
+    session_->SetFollower(automap_.get());
+    map_->SetAutomap(automap_.get());
 
     connect(input_, &tinedit::submitted, this, &tmudterm::OnInputEnter);
     connect(input_, &tinedit::pageRequested, this, [this](bool up) {
@@ -249,7 +253,8 @@ tmudterm::tmudterm(Settings& settings, StoredValues& stored, TriggerList& trigge
     connect(mainWidget_, &ScreenWidget::parentCommand, this, &tmudterm::screenCommand);
     connect(find_, &FindBar::foundChanged, this, &tmudterm::ShowFoundText);
     connect(find_, &FindBar::closed, this, &tmudterm::OnFindClosed);
-    input_->SetKeyTaker([this](const QKeyEvent& key) { return find_->TakeKey(key); });
+    input_->SetKeyTaker(
+        [this](const QKeyEvent& key) { return find_->TakeKey(key) || map_->TakeWalkKey(key); });
     for (Divider* divider : {hdiv_, h2div_, vdiv_})
         connect(divider, &Divider::moved, this, [this] { Relayout(); });
 
@@ -264,6 +269,9 @@ tmudterm::~tmudterm() {
     // widgets that show the screens, then the screens themselves. The input line is one
     // of those widgets and must not reach the session in between.
     input_->SetSession(nullptr);
+    map_->SetAutomap(nullptr);
+    session_->SetFollower(nullptr);
+    automap_.reset();
     timers_.reset();
     session_.reset();
     for (txtdlg* window : {who_.data(), chan_.data(), eq_.data(), inv_.data(), scroll_.data()})
@@ -336,6 +344,7 @@ void tmudterm::LoadSettings() {
     LoadAliases();
     ApplyOptions();
     timers_->Load(TimerFilePath(dataRoot_, profileName_));
+    automap_->SetProfile(dataRoot_ + "/profiles/" + profileName_);
 }
 
 void tmudterm::LoadAliases() {
@@ -734,6 +743,7 @@ void tmudterm::UpdateCursorText() {
 void tmudterm::SetClientConnected(bool connected) {
     if (QueueOffThread(offThread_, [this, connected] { SetClientConnected(connected); })) return;
     clientConnected_ = connected;
+    map_->SetClientConnected(connected);
     Relayout();
 }
 

@@ -31,6 +31,7 @@ class Divider;
 class FindBar;
 class MapWindow;
 class QtEventLoop;
+class SessionMapper;
 class StatusWindow;
 class CommandTimers;
 class TermSession;
@@ -134,6 +135,8 @@ public:
     Divider& H2Divider() { return *h2div_; }
     Divider& VDivider() { return *vdiv_; }
     MapWindow& Map() { return *map_; }
+    // The profile's automapper, fed by the session.
+    SessionMapper& Automap() { return *automap_; }
     StatusWindow& Status() { return *stat_; }
     QLabel& TimeText() { return *time_; }
     QLabel& DateText() { return *date_; }
@@ -250,6 +253,7 @@ private:
     std::unique_ptr<QtEventLoop> loop_;
     std::unique_ptr<TermSession> session_;
     std::unique_ptr<CommandTimers> timers_;
+    std::unique_ptr<SessionMapper> automap_;
 
     TermLayoutResult lastLayout_;
     int lastWidth_ = 0;

@@ -4,10 +4,17 @@
 #include "FrameTestSupport.h"
 
 #include "MuxProcess.h"
+#include "app/MainMenu.h"
+#include "map/MapStore.h"
+#include "term/SessionMapper.h"
+#include "tests/map/MapTestSupport.h"
+#include "windows/GameInfoDialog.h"
 #include "windows/MapWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
+
+#include <sstream>
 
 namespace tav::test {
 namespace {
@@ -16,14 +23,16 @@ bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
-class DemoWorldEndToEnd : public FrameTest {
+// The desktop program logged in to the world's text port as Hero.
+class DemoWorldFrame : public FrameTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(world.Start(data.Path())) << world.Log().toStdString();
         ASSERT_TRUE(WriteBytes(data.Path("profiles.cfg"), "demo\r\n"));
         for (const char* dir : {"text", "binary"})
             QDir(data.Path()).mkpath(dir);
-        // The profile as the configuration dialog leaves it: the world's address and login.
+        // The profile as the configuration dialog leaves it: the world's address and login,
+        // and the map and status windows shown.
         ProfileSettings profile;
         Settings& s = profile.settings;
         CopyField(s.addy, "127.0.0.1");
@@ -31,22 +40,19 @@ protected:
         CopyField(s.user, "Hero");
         CopyField(s.passwd, "demo");
         s.savepasswd = 1;
+        s.enhancedterm = 1;
         ASSERT_TRUE(WriteConfiguredProfile(data.Path(), "demo", profile));
-
         MakeFrame();
         ASSERT_TRUE(frame->Start());
+        LogIn();
+    }
+    void LogIn() {
         frame->OnCommand(kCmTermConnect);
         ASSERT_TRUE(WaitForScreen("By what name are you known?"));
         Type("Hero");
         ASSERT_TRUE(WaitForScreen("Password:"));
         Type("demo");
         ASSERT_TRUE(WaitForScreen("mv>"));
-        frame->OnCommand(kCmClientConnect);
-        // The room's name may be there already from the text port's GMCP; its description
-        // comes only from the client port.
-        ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "cobbled square"); }))
-            << world.Log().toStdString();
-        EXPECT_EQ(WorldCount("received login_request", 1), 1);
     }
 
     tmudterm& term() { return frame->Term(); }
@@ -64,6 +70,21 @@ protected:
     }
 
     DemoWorld world;
+};
+
+// The same, with the Client port connected too and its first room shown.
+class DemoWorldEndToEnd : public DemoWorldFrame {
+protected:
+    void SetUp() override {
+        DemoWorldFrame::SetUp();
+        if (HasFatalFailure()) return;
+        frame->OnCommand(kCmClientConnect);
+        // The room's name may be there already from the text port's GMCP; its description
+        // comes only from the client port.
+        ASSERT_TRUE(WaitFor([&] { return Contains(Pane(term().DescPane()), "cobbled square"); }))
+            << world.Log().toStdString();
+        EXPECT_EQ(WorldCount("received login_request", 1), 1);
+    }
 };
 
 TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndAgreedOptionsAreWhatTheWorldSent) {
@@ -103,12 +124,100 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndAgreedOptionsAreWhatTheWorldSent) {
     // the status window and the panes show.
     Type("client");
     ASSERT_TRUE(WaitForScreen("Compressed: yes")) << Screen();
-    EXPECT_TRUE(Contains(Screen(), "Options agreed: EOR CHARSET MSDP MCCP2 GMCP TTYPE NAWS"))
+    EXPECT_TRUE(Contains(Screen(), "Options agreed: EOR CHARSET MSDP MSSP MCCP2 GMCP TTYPE NAWS"))
         << Screen();
     EXPECT_EQ(WorldCount("MSDP reports HEALTH HEALTH_MAX MANA MANA_MAX MOVEMENT MOVEMENT_MAX "
-                         "ROOM_EXITS ROOM_NAME",
+                         "ROOM ROOM_AREA ROOM_COORDS ROOM_EXITS ROOM_NAME ROOM_VNUM",
                          1),
               1);
+}
+
+// The moves a walk sent, as the screen echoed them after `marker`: a line that is the
+// command alone, or a prompt's line ending in it.
+std::vector<std::string> EchoedMoves(const std::string& screen, std::string_view marker) {
+    std::vector<std::string> moves;
+    std::size_t at = screen.rfind(marker);
+    if (at == std::string::npos) return moves;
+    std::istringstream lines(screen.substr(at + marker.size()));
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        const std::size_t word = line.rfind(' ');
+        const std::string last = word == std::string::npos ? line : line.substr(word + 1);
+        const bool alone = word == std::string::npos || line[word - 1] == '>';
+        if (alone && last.size() == 1 &&
+            std::string_view("neswud").find(last[0]) != std::string_view::npos)
+            moves.push_back(last);
+    }
+    return moves;
+}
+
+using DemoWorldMap = DemoWorldFrame;
+
+TEST_F(DemoWorldMap, AWalkIsKeptInTheMapFileAndADoubleClickWalksBackTheShortestWay) {
+    const std::string file = data.Path("profiles/demo/map.db").toStdString();
+    const auto here = [&] { return term().Automap().Map()->CurrentRoom(); };
+    ASSERT_TRUE(WaitFor([&] { return here() == 1; }));
+    // Network > Game information... shows what the world said about itself by MSSP (when
+    // the connection opened, before Hero came in).
+    std::string headline;
+    script.Then(In<GameInfoDialog>([&](GameInfoDialog& dialog) {
+        headline = dialog.findChild<QLabel*>()->text().toStdString();
+        dialog.reject();
+    }));
+    frame->Menu().Action(kCmGameInfo)->trigger();
+    EXPECT_EQ(headline, "TavClient Demo World: 0 players");
+    const std::pair<const char*, RoomNumber> walk[] = {{"e", 4}, {"e", 5}, {"w", 4}, {"w", 1},
+                                                       {"d", 9}, {"u", 1}, {"s", 8}};
+    for (const auto& [move, room] : walk) {
+        Type(move);
+        ASSERT_TRUE(WaitFor([&] { return here() == room; })) << move;
+    }
+    // Rooms by the game's numbers, y turned north once the move south showed it grows
+    // south, every exit with the target the game told.
+    const RoomMap walked = term().Automap().Map()->Map();
+    EXPECT_EQ(MapLines(walked),
+              (std::vector<std::string>{"1 Town Square in Town @0,0,0g d>9 e>4 n>2 s>8 w>6",
+                                        "4 Market Street in Town @1,0,0g e>5 w>1",
+                                        "5 Caf\xc3\xa9 de la For\xc3\xaat in Town @2,0,0g w>4",
+                                        "8 Harbour in Town @0,-1,0g n>1",
+                                        "9 Wine Cellar in Town @0,0,-1g u>1"}));
+    EXPECT_TRUE(term().Map().ShowsAutomap());
+    EXPECT_EQ(term().Map().accessibleDescription().toStdString(),
+              "Room 8, Harbour, in Town. Exits: n.");
+
+    // A restart reads the same map from the file, and shows it before any connection.
+    frame.reset();
+    {
+        RoomMap stored;
+        MapStore store;
+        ASSERT_TRUE(store.Open(file, stored)) << store.Error();
+        EXPECT_EQ(stored, walked);
+    }
+    ASSERT_TRUE(WaitFor([&] { return world.Count("Hero leaves") == 1; }));
+    MakeFrame();
+    ASSERT_TRUE(frame->Start());
+    EXPECT_EQ(term().Automap().Map()->Map(), walked);
+    EXPECT_TRUE(term().Map().ShowsAutomap());
+
+    // Back in the world (on the square), a double-click on the Café walks there step by
+    // step: east twice, nothing else.
+    LogIn();
+    ASSERT_TRUE(WaitFor([&] { return here() == 1; }));
+    MapWindow& map = term().Map();
+    map.grab(); // painted once, as shown
+    const QPointF cafe = map.View().ToPixels(2, 0);
+    QTest::mouseDClick(&map, Qt::LeftButton, {}, cafe.toPoint());
+    ASSERT_TRUE(WaitForScreen("Walk ended: you have arrived.")) << Screen();
+    EXPECT_EQ(here(), 5);
+    EXPECT_EQ(EchoedMoves(Screen(), "Walking to room 5..."), (std::vector<std::string>{"e", "e"}));
+
+    // "#goto 8" starts back west; Escape in the input line stops the walk after that step.
+    Type("#goto 8");
+    QTest::keyClick(&term().InputLine(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitForScreen("Walk stopped.")) << Screen();
+    ASSERT_TRUE(WaitFor([&] { return here() == 4; }));
+    EXPECT_EQ(EchoedMoves(Screen(), "Walking to room 8..."), std::vector<std::string>{"w"});
 }
 
 } // namespace

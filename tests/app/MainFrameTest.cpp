@@ -16,6 +16,8 @@
 #include "windows/BoardsWindow.h"
 #include "windows/CommandPad.h"
 #include "windows/FindBar.h"
+#include "windows/GameInfoDialog.h"
+#include "windows/GotoRoomDialog.h"
 #include "windows/HelpIndexWindow.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
@@ -361,6 +363,7 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     TriggerTexts texts{"* arrives", "wave"};
     TriggerList triggers;
     Rect rect{};
+    RoomMap rooms;
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs = {
         {"about", [] { return std::make_unique<taboutdlg>(); }},
         {"function keys", [&] { return std::make_unique<fkeydlg>(stored, nullptr); }},
@@ -372,6 +375,11 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
          [] { return std::make_unique<TimersDialog>(std::vector<CommandTimer>{{}}); }},
         {"timer editor", [] { return std::make_unique<TimerEditDialog>(CommandTimer{}); }},
         {"variables", [&] { return std::make_unique<VariablesWindow>(triggers, rect, nullptr); }},
+        {"go to room", [&] { return std::make_unique<GotoRoomDialog>(rooms); }},
+        {"game information",
+         [] {
+             return std::make_unique<GameInfoDialog>(std::vector<MsspVariable>{{"NAME", "x"}});
+         }},
     };
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();

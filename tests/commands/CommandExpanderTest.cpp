@@ -1,4 +1,5 @@
 #include "commands/CommandExpander.h"
+#include "commands/GotoCommand.h"
 #include "commands/Speedwalk.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,18 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
     // An empty direction word matches nothing (and never stalls the walk).
     EXPECT_EQ(ParseWalk(".n", ".", {"", "n"}).steps, Commands{"n"});
     EXPECT_EQ(ParseWalk(".x", ".", {""}).kind, Walk::Kind::None);
+}
+
+TEST(GotoCommand, TakesTheWordInAnyCaseAndANumberOrNothing) {
+    const std::pair<const char*, std::optional<GotoCommand>> cases[] = {
+        {"#goto 12", GotoCommand{12}}, {" #GOTO  -3 ", GotoCommand{-3}},
+        {"#goto", GotoCommand{}},      {"#goto twelve", GotoCommand{}},
+        {"#goto 1 2", GotoCommand{}},  {"#goto 99999999999999999999", GotoCommand{}},
+        {"#gotox 1", std::nullopt},    {"goto 1", std::nullopt},
+        {"say #goto 1", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(ReadGotoCommand(line), expected) << line;
 }
 
 TEST(CommandExpander, DirectionListsKeepOnlyUsableWords) {

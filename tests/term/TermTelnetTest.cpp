@@ -1,6 +1,9 @@
 // The Term connection's telnet layer against a real loopback peer.
 
+#include "map/MapStore.h"
 #include "net/TelnetCodes.h"
+#include "term/SessionMapper.h"
+#include "tests/map/MapTestSupport.h"
 #include "tests/support/TelnetBytes.h"
 #include "tests/support/TlsPeer.h"
 #include "tests/term/SessionHarness.h"
@@ -129,6 +132,66 @@ TEST_F(TermTelnet, EveryLineOfAReadCutByGaOrEorIsProcessedOnce) {
     EXPECT_EQ(rec.logFile, (std::vector<std::string>{"Line1\n", "Line2\n", "HP:25> \n", "Next\n",
                                                      "> look\n", "spam\n", "HP> \n", "kill\n",
                                                      "HP> \n", "flee\n", "HP> \n", "Room\n"}));
+}
+
+// The automapper fed by a real peer: nothing written before a room, the game's MSSP kept,
+// and a room number the game reuses with another name taken as a new room, in memory and
+// in the file alike.
+TEST_F(TermTelnet, TheMapFileFollowsTheGameAndARoomNumberReusedStaysOneRoom) {
+    const TempDir temp({"profiles/hero"});
+    const std::string dir = (temp.path / "profiles/hero").string();
+    Open(Recorded());
+    session->SetNegotiation(true);
+    SessionMapper automap(*session, loop);
+    session->SetFollower(&automap);
+    automap.SetProfile(dir);
+    Connect();
+    const auto gmcp = [](const std::string& message) {
+        return Iac({kSb, kGmcp}) + message + Iac({kSe});
+    };
+    server.Send(Iac({kWill, kGmcp}) + Iac({kWill, kMssp}) + Iac({kSb, kMssp}) +
+                "\1NAME\2Test MUD\1PLAYERS\0023" + Iac({kSe}) + gmcp("Char.Vitals {\"hp\":7}") +
+                "Hello\r\n");
+    ASSERT_TRUE(loop.RunUntil([&] { return Shown("Hello"); }, 5s));
+    EXPECT_EQ(session->GameInformation(),
+              (std::vector<MsspVariable>{{"NAME", "Test MUD"}, {"PLAYERS", "3"}}));
+    EXPECT_FALSE(std::filesystem::exists(MapFilePath(dir)));
+
+    const auto here = [&] { return automap.Map()->CurrentRoom(); };
+    const auto step = [&](const std::string& move, const std::string& room, RoomNumber number) {
+        if (!move.empty()) Type(move);
+        server.Send(gmcp(room));
+        return loop.RunUntil([&] { return here() == number; }, 5s);
+    };
+    ASSERT_TRUE(step("", RoomInfo(1, "Square", "\"n\":null,\"w\":null"), 1));
+    ASSERT_TRUE(step("n", RoomInfo(2, "Road", "\"s\":1"), 2));
+    ASSERT_TRUE(step("s", RoomInfo(1, "Square", "\"n\":null,\"w\":null"), 1));
+    // The game renumbered: 2 is now the temple west of the square.
+    ASSERT_TRUE(step("w", RoomInfo(2, "Temple", "\"e\":1"), 2));
+    const RoomMap map = automap.Map()->Map();
+    EXPECT_EQ(MapLines(map),
+              (std::vector<std::string>{"1 Square @0,0,0 n>? w>2", "2 Temple @-1,0,0 e>1"}));
+
+    // A walk back: each step goes out with the read that showed the last step's room, not
+    // on a later tick.
+    ASSERT_TRUE(step("e", RoomInfo(1, "Square", R"("n":null,"w":2)"), 1));
+    ASSERT_TRUE(step("n", RoomInfo(3, "Road", R"("s":1)"), 3));
+    server.Read();
+    Type("#goto 2");
+    EXPECT_EQ(server.Read(), "s\n");
+    server.Send(gmcp(RoomInfo(1, "Square", R"("n":3,"w":2)")));
+    ASSERT_TRUE(loop.RunUntil([&] { return here() == 1; }, 5s));
+    EXPECT_EQ(server.Read(), "w\n");
+    server.Send(gmcp(RoomInfo(2, "Temple", R"("e":1)")));
+    ASSERT_TRUE(loop.RunUntil([&] { return Shown("Walk ended: you have arrived."); }, 5s));
+
+    const RoomMap walked = automap.Map()->Map();
+    session.reset();
+    automap.SetProfile("");
+    RoomMap stored;
+    MapStore store;
+    ASSERT_TRUE(store.Open(MapFilePath(dir), stored)) << store.Error();
+    EXPECT_EQ(stored, walked);
 }
 
 namespace {

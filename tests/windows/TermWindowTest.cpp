@@ -1,13 +1,17 @@
 // The main terminal window with real widgets on the offscreen platform.
 #include "windows/TermWindow.h"
 
+#include "term/SessionMapper.h"
 #include "term/TermSession.h"
 #include "term/qt/InputLine.h"
+#include "tests/map/MapTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/ScreenCells.h"
 #include "triggers/TriggerList.h"
 #include "windows/Divider.h"
 #include "windows/FindBar.h"
+#include "windows/GameInfoDialog.h"
+#include "windows/GotoRoomDialog.h"
 #include "windows/MapWindow.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
@@ -16,11 +20,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -159,6 +165,82 @@ TEST_F(TermWindowFixture, ClientLineMapStatusHiddenModeAndQueuedEffects) {
     EXPECT_FALSE(hidden[1][0].toBool());
     EXPECT_EQ(status.cursor,
               std::to_string(screen.CursorRow()) + "," + std::to_string(screen.CursorCol()));
+}
+
+// The automapper's map while no Client connection feeds a grid: drawn around the player,
+// described for screen readers, zoomed, panned, its areas listed and its rooms found; then
+// the Client's grid wins and is drawn exactly as without an automapper.
+TEST_F(TermWindowFixture, TheAutomappersMapGivesWayToTheClientGridAndIsZoomedPannedAndSearched) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("profiles/hero");
+    SessionMapper& automap = term->Automap();
+    automap.SetProfile(dir.filePath("profiles/hero").toStdString());
+    MapWindow& map = term->Map();
+    EXPECT_FALSE(map.ShowsAutomap());
+    EXPECT_EQ(map.accessibleDescription(), "");
+    automap.Gmcp(RoomInfo(7, "Glade", "", R"(,"area":"Wood")"));
+    automap.Gmcp(RoomInfo(1, "Square", R"("e":2,"u":3)", R"(,"area":"Town")"));
+    automap.CommandSent("e");
+    automap.Gmcp(RoomInfo(2, "Market", R"("w":1)", R"(,"area":"Town")"));
+    ASSERT_TRUE(map.ShowsAutomap());
+    EXPECT_EQ(map.accessibleDescription(), "Room 2, Market, in Town. Exits: w.");
+    EXPECT_EQ(map.ShownArea(), "Town");
+
+    const auto pixel = [&](double x, double y) {
+        const QPoint at = map.View().ToPixels(x, y).toPoint();
+        return map.grab().toImage().pixelColor(at);
+    };
+    EXPECT_EQ(pixel(1, 0), QColor(255, 220, 0)); // the player's room
+    EXPECT_EQ(pixel(0, 0), QColor(200, 200, 200));
+    EXPECT_EQ(map.RoomAt(map.View().ToPixels(0, 0).toPoint()), 1);
+    EXPECT_EQ(map.RoomAt(map.View().ToPixels(0.5, 0).toPoint()), std::nullopt);
+
+    const double cell = map.View().cell;
+    QWheelEvent wheel(QPointF(40, 40), map.mapToGlobal(QPointF(40, 40)), {}, QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&map, &wheel);
+    EXPECT_DOUBLE_EQ(map.View().cell, cell * 1.25);
+    QTest::mousePress(&map, Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::mouseMove(&map, QPoint(60, 40));
+    QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_DOUBLE_EQ(map.View().centreX, 1 - 20 / map.View().cell);
+    EXPECT_EQ(map.Zoom(), kMapFullView) << "a drag is no click";
+
+    std::unique_ptr<QMenu> menu(map.MakeMenu());
+    QStringList areas;
+    for (QAction* action : menu->actions().front()->menu()->actions())
+        areas << action->text() + (action->isChecked() ? "*" : "");
+    EXPECT_EQ(areas, (QStringList{"Town (2)*", "Wood (1)"}));
+    EXPECT_EQ(menu->actions()[1]->text(), "Open in a &window");
+    map.ShowArea("Wood");
+    EXPECT_EQ(pixel(0, 0), QColor(200, 200, 200));
+    GotoRoomDialog find(automap.Map()->Map());
+    QTest::keyClicks(find.findChild<QLineEdit*>(), "MAR");
+    EXPECT_EQ(find.Chosen(), 2);
+    // The same map in a window of its own follows too. A profile's map opened afresh is
+    // shown from its first area, whatever was chosen before.
+    MapWindow& large = map.LargeMap();
+    EXPECT_EQ(large.accessibleDescription(), "Room 2, Market, in Town. Exits: w.");
+    large.ShowArea("Wood");
+    automap.SetProfile(dir.filePath("profiles/hero").toStdString());
+    EXPECT_EQ(map.ShownArea(), "Town");
+    EXPECT_EQ(large.ShownArea(), "Town");
+
+    // The Client connection's grid, as a map window without an automapper draws it.
+    MapGrid grid{};
+    grid[3][4] = 0x10;
+    MapWindow plain;
+    plain.resize(map.size());
+    plain.SetMap(grid);
+    term->SetClientConnected(true);
+    EXPECT_TRUE(map.ShowsAutomap()) << "until the Client sends a grid";
+    term->SetMap(grid);
+    EXPECT_FALSE(map.ShowsAutomap());
+    EXPECT_EQ(map.grab().toImage(), plain.grab().toImage());
+    EXPECT_EQ(map.accessibleDescription(), "");
+
+    EXPECT_EQ(GameInfoHeadline({{"NAME", "Demo"}, {"PLAYERS", "1"}}), "Demo: 1 player");
+    EXPECT_EQ(GameInfoHeadline({}), "The game has sent no information about itself (MSSP).");
 }
 
 TEST_F(TermWindowFixture, SettingsFileRoundTripGoesThroughTheWindow) {

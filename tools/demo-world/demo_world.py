@@ -148,7 +148,8 @@ class TextConnection(Connection):
         self.name = ""
         self.player = None
         self.pending = bytearray()
-        self.telnet = telnet.Telnet(self.queue, address, server.negotiate)
+        self.telnet = telnet.Telnet(self.queue, address, server.negotiate,
+                                    server.game.status)
         self.telnet.start()
         self.write(f"\r\n{world.yellow('*** The Demo World ***')}\r\n"
                    "A tiny world for trying out TavClient. Any name will do, and so will any\r\n"

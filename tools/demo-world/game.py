@@ -6,6 +6,7 @@ the client port has logged in under the same name, a client sink (send a message
 the network layer supplies both.
 """
 
+import time
 import re
 from dataclasses import dataclass, field
 
@@ -78,6 +79,7 @@ class Game:
         self.sounds = media.sounds()
         self.clock = world.GameClock(now)
         self.text_port = text_port
+        self.started = time.time()  # MSSP's UPTIME: when the world started
         self.players: dict[str, Player] = {}  # by lower-case name
         self.waiting_clients: dict[str, list] = {}  # client sinks waiting for a player
         self.chatter_index = 0
@@ -226,12 +228,22 @@ class Game:
             player.write(white(f"{other.name} is here.") + "\r\n")
 
     def report_room(self, player: Player):
-        """The room as game data: its number, name and exits by their short names."""
+        """The room as game data: its number, name, area, coordinates (y grows to the south)
+        and exits by their short names."""
         numbers = {key: number for number, key in enumerate(self.rooms, 1)}
         room = self.room_of(player)
-        player.text.room({"num": numbers[player.room], "name": room.name,
+        x, y, z = room.pos
+        player.text.room({"num": numbers[player.room], "name": room.name, "area": room.area,
+                          "coord": {"x": x, "y": y, "z": z},
                           "exits": {direction[0]: numbers[key]
                                     for direction, key in room.exits.items()}})
+
+    def status(self) -> list[tuple[str, str]]:
+        """What the game tells about itself by MSSP."""
+        return [("NAME", "TavClient Demo World"), ("PLAYERS", str(len(self.players))),
+                ("UPTIME", str(int(self.started))), ("CODEBASE", "demo_world.py"),
+                ("CONTACT", "nobody@example.org"), ("LANGUAGE", "English"),
+                ("AREAS", "2"), ("ROOMS", str(len(self.rooms))), ("GMCP", "1"), ("MSDP", "1")]
 
     def push_room(self, player: Player):
         room = self.room_of(player)

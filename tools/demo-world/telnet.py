@@ -1,5 +1,5 @@
 """The text port's telnet options: negotiation by the Q method (RFC 1143), the MTTS terminal
-type cycle, NAWS, CHARSET, EOR prompts, MCCP version 2, GMCP and MSDP.
+type cycle, NAWS, CHARSET, EOR prompts, MCCP version 2, GMCP, MSDP and MSSP.
 
 `Telnet` sits between a text connection and its socket: `feed` takes the received bytes and
 returns the game's data bytes, `send` takes game bytes (already escaped) and puts them on the
@@ -14,16 +14,17 @@ import zlib
 log = logging.getLogger("demo-world")
 
 IAC, DONT, DO, WONT, WILL, SB, GA, EOR_MARK, SE = 255, 254, 253, 252, 251, 250, 249, 239, 240
-ECHO, TTYPE, EOR, NAWS, CHARSET, MSDP, COMPRESS2, GMCP = 1, 24, 25, 31, 42, 69, 86, 201
+ECHO, TTYPE, EOR, NAWS, CHARSET, MSDP, MSSP, COMPRESS2, GMCP = 1, 24, 25, 31, 42, 69, 70, 86, 201
 TTYPE_IS, TTYPE_SEND = 0, 1
 CHARSET_REQUEST, CHARSET_ACCEPTED, CHARSET_REJECTED = 1, 2, 3
 MSDP_VAR, MSDP_VAL, MSDP_TABLE_OPEN, MSDP_TABLE_CLOSE = 1, 2, 3, 4
+MSSP_VAR, MSSP_VAL = 1, 2
 MSDP_VARIABLES = ("HEALTH", "HEALTH_MAX", "MANA", "MANA_MAX", "MOVEMENT", "MOVEMENT_MAX",
-                  "ROOM_NAME", "ROOM_EXITS")
+                  "ROOM_NAME", "ROOM_EXITS", "ROOM", "ROOM_VNUM", "ROOM_AREA", "ROOM_COORDS")
 NAMES = {ECHO: "ECHO", TTYPE: "TTYPE", EOR: "EOR", NAWS: "NAWS", CHARSET: "CHARSET",
-         MSDP: "MSDP", COMPRESS2: "MCCP2", GMCP: "GMCP"}
+         MSDP: "MSDP", MSSP: "MSSP", COMPRESS2: "MCCP2", GMCP: "GMCP"}
 
-OURS = (EOR, CHARSET, COMPRESS2, GMCP, MSDP)  # offered with WILL
+OURS = (EOR, CHARSET, COMPRESS2, GMCP, MSDP, MSSP)  # offered with WILL
 HIS = (TTYPE, NAWS, CHARSET)  # asked for with DO
 MAX_SUBNEGOTIATION = 8192  # longer ones are dropped
 MAX_TTYPE_REQUESTS = 4
@@ -45,8 +46,9 @@ def name_of(option: int) -> str:
 
 
 class Telnet:
-    def __init__(self, emit, address: str, negotiate: bool = True):
+    def __init__(self, emit, address: str, negotiate: bool = True, status=None):
         self.emit = emit  # puts raw bytes on the socket
+        self.status = status  # the game's MSSP variables: [(name, value)], when asked
         self.address = address
         self.negotiate = negotiate
         self.us: dict[int, str] = {}  # our side of each option, by the Q method
@@ -210,6 +212,8 @@ class Telnet:
             self.start_compression()
         elif side is self.us and option == GMCP:
             self.send_state()
+        elif side is self.us and option == MSSP:
+            self.send_status()
 
     def disabled(self, side: dict, option: int):
         if side is self.us and option == COMPRESS2:
@@ -283,6 +287,12 @@ class Telnet:
             self.send_gmcp("Comm.Channel.Text", {"channel": "chat", "talker": talker,
                                                  "text": text})
 
+    def send_status(self):
+        """The game's name, players and the rest as one MSSP subnegotiation."""
+        data = b"".join(bytes((MSSP_VAR,)) + name.encode() + bytes((MSSP_VAL,)) + value.encode()
+                        for name, value in (self.status() if self.status else []))
+        self.send(subnegotiation(MSSP, data))
+
     def send_gmcp(self, package: str, value):
         text = f"{package} {json.dumps(value, ensure_ascii=False)}"
         self.send(subnegotiation(GMCP, text.encode("utf-8")))
@@ -314,10 +324,20 @@ class Telnet:
                               ("MOVEMENT_MAX", "maxmv")):
                 values[name] = str(vitals[key]).encode()
         if room is not None:
+            def table(pairs) -> bytes:
+                return bytes((MSDP_TABLE_OPEN,)) + b"".join(
+                    bytes((MSDP_VAR,)) + name.encode() + bytes((MSDP_VAL,)) + value
+                    for name, value in pairs) + bytes((MSDP_TABLE_CLOSE,))
+            exits = table((short, str(num).encode()) for short, num in room["exits"].items())
+            coords = table((axis.upper(), str(room["coord"][axis]).encode()) for axis in "xyz")
             values["ROOM_NAME"] = room["name"].encode("utf-8")
-            values["ROOM_EXITS"] = (bytes((MSDP_TABLE_OPEN,)) + b"".join(
-                bytes((MSDP_VAR,)) + short.encode() + bytes((MSDP_VAL,)) + str(num).encode()
-                for short, num in room["exits"].items()) + bytes((MSDP_TABLE_CLOSE,)))
+            values["ROOM_EXITS"] = exits
+            values["ROOM_VNUM"] = str(room["num"]).encode()
+            values["ROOM_AREA"] = room["area"].encode("utf-8")
+            values["ROOM_COORDS"] = coords
+            values["ROOM"] = table((("VNUM", values["ROOM_VNUM"]), ("NAME", values["ROOM_NAME"]),
+                                    ("AREA", values["ROOM_AREA"]), ("COORDS", coords),
+                                    ("EXITS", exits)))
         return values
 
     def colour_depth(self) -> int:

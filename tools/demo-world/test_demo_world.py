@@ -347,7 +347,7 @@ class ServerTest(unittest.TestCase):
 
 
 IAC, SB, SE, WILL, WONT, DO, DONT, GA, EOR_MARK = 255, 250, 240, 251, 252, 253, 254, 249, 239
-ECHO, TTYPE, EOR, NAWS, CHARSET, MSDP, COMPRESS2, GMCP = 1, 24, 25, 31, 42, 69, 86, 201
+ECHO, TTYPE, EOR, NAWS, CHARSET, MSDP, MSSP, COMPRESS2, GMCP = 1, 24, 25, 31, 42, 69, 70, 86, 201
 
 
 def iac(*codes: int) -> bytes:
@@ -433,17 +433,19 @@ class NegotiationTest(unittest.TestCase):
         player = self.start()
         offers = player.until(b"By what name are you known? ")
         for group in (iac(WILL, EOR), iac(WILL, CHARSET), iac(WILL, COMPRESS2), iac(WILL, GMCP),
-                      iac(WILL, MSDP), iac(DO, TTYPE), iac(DO, NAWS)):
+                      iac(WILL, MSDP), iac(WILL, MSSP), iac(DO, TTYPE), iac(DO, NAWS)):
             self.assertIn(group, offers)
         msdp_report = b"\x01REPORT" + b"".join(b"\x02" + name for name in (
-            b"HEALTH", b"MOVEMENT", b"ROOM_NAME", b"ROOM_EXITS"))
+            b"HEALTH", b"MOVEMENT", b"ROOM_NAME", b"ROOM_EXITS", b"ROOM"))
         player.sock.sendall(
             iac(WILL, TTYPE) + iac(WILL, NAWS) + sub(NAWS, b"\x01\xff\xff\x00\x25")  # 511 x 37
             + iac(DO, EOR) + iac(DO, CHARSET) + iac(DO, GMCP)
             + sub(GMCP, b'Core.Hello {"client":"Hand","version":"1"}')
             + sub(GMCP, b'Core.Supports.Set ["Char 1","Room 1"]') + iac(DO, MSDP)
-            + sub(MSDP, msdp_report) + iac(DO, COMPRESS2)
+            + sub(MSDP, msdp_report) + iac(DO, MSSP) + iac(DO, COMPRESS2)
             + iac(WILL, 99) + iac(DO, 98) + iac(DONT, 97))  # unknown: refused, never repeated
+        self.assertTrue(player.sub(MSSP).startswith(
+            b"\x01NAME\x02TavClient Demo World\x01PLAYERS\x020\x01UPTIME\x02"))
         for answer in (b"HAND", b"VT100", b"MTTS 9", b"MTTS 9"):  # the cycle ends on a repeat
             self.assertEqual(player.sub(TTYPE), b"\x01")
             player.sock.sendall(sub(TTYPE, b"\x00" + answer))
@@ -457,12 +459,15 @@ class NegotiationTest(unittest.TestCase):
         self.assertEqual(player.gmcp("Char.Vitals"), {"hp": 80, "maxhp": 80, "mp": 40,
                                                       "maxmp": 40, "mv": 100, "maxmv": 100})
         room = player.gmcp("Room.Info")
-        self.assertEqual((room["name"], sorted(room["exits"])),
-                         ("Town Square", ["d", "e", "n", "s", "w"]))
+        self.assertEqual(room, {"num": 1, "name": "Town Square", "area": "Town",
+                                "coord": {"x": 0, "y": 0, "z": 0},
+                                "exits": {"n": 2, "e": 4, "w": 6, "s": 8, "d": 9}})
         msdp = player.sub(MSDP) + player.sub(MSDP)  # the room, the vitals
         self.assertIn(b"\x01HEALTH\x0280", msdp)
         self.assertIn(b"\x01ROOM_NAME\x02Town Square", msdp)
         self.assertIn(b"\x01ROOM_EXITS\x02\x03\x01n\x02", msdp)
+        self.assertIn(b"\x01ROOM\x02\x03\x01VNUM\x021\x01NAME\x02Town Square\x01AREA\x02Town"
+                      b"\x01COORDS\x02\x03\x01X\x020\x01Y\x020\x01Z\x020\x04\x01EXITS", msdp)
         self.assertNotIn(b"MANA", msdp)  # not asked for
         player.send("client")
         shown = player.until(b"mv> " + iac(EOR_MARK))

@@ -66,6 +66,7 @@ class Room:
     sound: str | None = None  # cue played on entering
     hurts: int = 0  # hit points lost on entering
     utf8: bool = False  # shown on the text port as UTF-8 bytes, not Latin-1
+    area: str = "Town"  # told to clients in the room data
 
 
 def as_utf8(text: str) -> str:
@@ -111,7 +112,7 @@ def make_rooms() -> dict[str, Room]:
         Room("forest", "Forest Path", (0, -2, 0),
              "Thorny brambles crowd the narrow path and scratch at you as you pass.\r\n"
              "The trees grow too thick to go any further.",
-             {"south": "gate"}, [ITEMS["scroll"]], hurts=12),
+             {"south": "gate"}, [ITEMS["scroll"]], hurts=12, area="Thorn Forest"),
         Room("market", "Market Street", (1, 0, 0),
              "Stalls line the street, their keepers crying their wares. A painted notice\r\n"
              "says: See the world's notes at http://example.org/tavclient/demo for news.",
