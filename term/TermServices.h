@@ -2,6 +2,7 @@
 
 #include "screen/ScreenBuffer.h"
 #include "screen/ScreenView.h"
+#include "script/ScriptHost.h"
 #include "settings/Clocks.h"
 #include "settings/MessageBoxes.h"
 
@@ -81,6 +82,20 @@ public:
     virtual void PlayTriggerSound(std::string_view path) = 0;
     // Adds a completed line (without its line end) to the channel window.
     virtual void CopyToChannel(std::string_view line) = 0;
+};
+
+// Where the profile's scripts reach the windows: the gauges of the status window and the
+// monitor, the panes, the sound players and the script console. Texts are the scripts'
+// bytes, untrusted: shown as plain text only.
+class ScriptWindows {
+public:
+    virtual ~ScriptWindows() = default;
+    virtual void SetGauge(ScriptGauge gauge, long value, long max) = 0;
+    virtual void WritePane(ScriptPane pane, std::string_view text) = 0;
+    // A checked path of a file inside the profile's folder.
+    virtual void PlaySound(const std::string& path) = 0;
+    virtual void ConsolePrint(std::string_view text) = 0;
+    virtual void ConsoleError(std::string_view text) = 0;
 };
 
 } // namespace tav

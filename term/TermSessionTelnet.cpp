@@ -20,7 +20,9 @@ public:
         // Without the choice, or while held (the prompt's text is not on the screen yet),
         // the prompt is a line once its line ends.
         if (!session_.gaPrompts_ || session_.screen_.Held()) return;
+        session_.screen_.SetCompletionTag(kPromptLine);
         session_.screen_.EndPrompt();
+        session_.screen_.SetCompletionTag(0);
     }
     void Utf8Agreed() override {
         if (!session_.encodingBeforeCharset_) session_.encodingBeforeCharset_ = session_.Encoding();
@@ -29,10 +31,12 @@ public:
     void Gmcp(std::string_view message) override {
         Log("GMCP", message);
         if (session_.gameDataReader_) session_.gameDataReader_->ReadGmcp(message);
+        KeepForScripts(true, message);
     }
     void Msdp(std::string_view payload) override {
         Log("MSDP", payload);
         if (session_.gameDataReader_) session_.gameDataReader_->ReadMsdp(payload);
+        KeepForScripts(false, payload);
     }
     void Failed(std::string_view reason) override {
         // Shown now, processed with the read's other lines once the layer has returned:
@@ -41,6 +45,12 @@ public:
     }
 
 private:
+    // The scripts have the message once the layer has returned and the lines before it
+    // have been processed; a handler's output must not land in the middle of the parse.
+    void KeepForScripts(bool gmcp, std::string_view message) {
+        if (session_.scripts_ && session_.scriptGameData_.size() < kMaxPendingScriptMessages)
+            session_.scriptGameData_.emplace_back(gmcp, std::string(message));
+    }
     void Log(std::string_view protocol, std::string_view message) {
         if (session_.services_.clientLog)
             session_.services_.clientLog->AppendToLogWindow(LoggedGameMessage(protocol, message));
