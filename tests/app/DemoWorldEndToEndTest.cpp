@@ -4,8 +4,10 @@
 #include "FrameTestSupport.h"
 
 #include "MuxProcess.h"
+#include "app/ScriptCommands.h"
 #include "windows/MapWindow.h"
 #include "windows/MonitorWindow.h"
+#include "windows/ScriptConsole.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
 
@@ -14,6 +16,13 @@ namespace {
 
 bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
+}
+
+int CountOf(const std::string& text, std::string_view part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 class DemoWorldEndToEnd : public FrameTest {
@@ -109,6 +118,25 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndAgreedOptionsAreWhatTheWorldSent) {
                          "ROOM_EXITS ROOM_NAME",
                          1),
               1);
+}
+
+TEST_F(DemoWorldEndToEnd, TheExampleScriptsLeaveTheThornsWhenTheHitPointsRunLow) {
+    // Six trips into the thorns take 72 of the 80 hit points: past the third, the scripts
+    // walk out of the Forest Path on their own.
+    const QString scripts = data.Path("profiles/demo/scripts");
+    ASSERT_TRUE(QDir().mkpath(scripts));
+    ASSERT_TRUE(
+        QFile::copy(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tools/demo-world/scripts/init.lua",
+                    scripts + "/init.lua"));
+    frame->OnCommand(kCmReloadScripts);
+    Type("north");
+    ASSERT_TRUE(WaitForScreen("A dark forest path leads north."));
+    Type("thorns 6");
+    ASSERT_TRUE(WaitForScreen("Leaving the thorns to heal.")) << Screen();
+    EXPECT_TRUE(Contains(Screen(), "Hit points low: "));
+    ASSERT_TRUE(WaitFor([&] { return CountOf(Screen(), "The thorns scratch you!") == 6; }));
+    frame->Term().Session().RunScriptLine("tav.vars.scratches");
+    EXPECT_EQ(frame->Scripts().Console().Output().toPlainText(), "6");
 }
 
 } // namespace
