@@ -409,6 +409,7 @@ private:
     // telnet layer has returned; at most kMaxPendingScriptMessages of them.
     static constexpr std::size_t kMaxPendingScriptMessages = 256;
     std::vector<std::pair<bool, std::string>> scriptGameData_;
+    std::size_t scriptGameDataDropped_ = 0;
     // Expires with the session, so timers already queued can tell it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

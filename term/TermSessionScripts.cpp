@@ -63,6 +63,7 @@ void TermSession::OpenScripts(std::string profileDir, ScriptLimits limits) {
     CloseScripts();
     scriptProfileDir_ = std::move(profileDir);
     scriptLimits_ = limits;
+    if (scriptProfileDir_.empty()) return;
     std::error_code error;
     const std::filesystem::path folder =
         std::filesystem::path(scriptProfileDir_) / ScriptEngine::kScriptsFolder;
@@ -96,6 +97,7 @@ void TermSession::CloseScripts() {
     loop_.StopTimer(kScriptTimer);
     scriptTimerDue_.reset();
     scriptGameData_.clear();
+    scriptGameDataDropped_ = 0;
 }
 
 void TermSession::SaveScriptVars() {
@@ -143,6 +145,12 @@ bool TermSession::RunScriptAlias(std::string_view line) {
 
 void TermSession::RunScriptGameData() {
     const auto messages = std::exchange(scriptGameData_, {});
+    if (const std::size_t dropped = std::exchange(scriptGameDataDropped_, 0);
+        dropped > 0 && scriptWindows_)
+        scriptWindows_->ConsoleError(std::to_string(dropped) +
+                                     " GMCP or MSDP messages of one read were not given to the "
+                                     "scripts: they take " +
+                                     std::to_string(kMaxPendingScriptMessages) + " at most.");
     for (const auto& [gmcp, message] : messages) {
         if (!scripts_) return;
         if (gmcp)

@@ -48,8 +48,11 @@ private:
     // The scripts have the message once the layer has returned and the lines before it
     // have been processed; a handler's output must not land in the middle of the parse.
     void KeepForScripts(bool gmcp, std::string_view message) {
-        if (session_.scripts_ && session_.scriptGameData_.size() < kMaxPendingScriptMessages)
+        if (!session_.scripts_) return;
+        if (session_.scriptGameData_.size() < kMaxPendingScriptMessages)
             session_.scriptGameData_.emplace_back(gmcp, std::string(message));
+        else
+            ++session_.scriptGameDataDropped_;
     }
     void Log(std::string_view protocol, std::string_view message) {
         if (session_.services_.clientLog)

@@ -99,6 +99,14 @@ TEST_F(TermScripts, ScriptsAnswerTheGameThroughTheSessionAndSurviveTheirErrors) 
     ASSERT_TRUE(PeerReceives(Iac({kDo, kGmcp})));
     server.Send(Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":42}" + Iac({kSe}));
     EXPECT_TRUE(PeerReceives("Char.Vitals 42 42\n"));
+    // One read hands the scripts at most 256 messages; the rest are said to be dropped.
+    std::string many;
+    for (int k = 0; k < 300; ++k)
+        many += Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":" + std::to_string(k) + "}" + Iac({kSe});
+    session->ReceiveBytes(many.data(), many.size());
+    EXPECT_EQ(CountOf(ReadUntil("Char.Vitals 255 255\n"), "Char.Vitals"), 256u);
+    EXPECT_THAT(console.errors, ElementsAre(HasSubstr("44 GMCP or MSDP messages of one read")));
+    console.errors.clear();
 
     // A runaway loop and an error are reported, and the game's text goes on.
     server.Send("runaway\r\nbroken\r\nsecret\r\necho\r\nstill going\r\n");
