@@ -163,7 +163,7 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     for (int id : ExtraCommands::Ids())
         menu_->SetEnabled(id, true);
     // The profile's Lua scripts: reload and the console.
-    scripts_ = new ScriptCommands(*term_, client_->Monitor(), settings_, *this, [this] {
+    scripts_ = new ScriptCommands(*term_, *client_, *this, [this] {
         const std::string name = session_ ? session_->Name() : "";
         return name.empty() ? name : ProfileStore(term_->DataRoot()).ProfileDir(name);
     });

@@ -3,6 +3,8 @@
 
 #include "app/ScriptCommands.h"
 
+#include "app/ClientHub.h"
+
 #include "app/MenuCommands.h"
 #include "client/ClientWindows.h"
 #include "windows/MonitorWindow.h"
@@ -25,10 +27,9 @@ int Clamped(long value) {
 
 } // namespace
 
-ScriptCommands::ScriptCommands(tmudterm& term, tmonitor& monitor, const Settings& settings,
-                               QWidget& owner, std::function<std::string()> profileDir)
-    : QObject(&owner), term_(term), monitor_(monitor), settings_(settings), owner_(owner),
-      profileDir_(std::move(profileDir)) {
+ScriptCommands::ScriptCommands(tmudterm& term, ClientHub& hub, QWidget& owner,
+                               std::function<std::string()> profileDir)
+    : QObject(&owner), term_(term), hub_(hub), owner_(owner), profileDir_(std::move(profileDir)) {
     term_.Session().SetScriptWindows(this);
 }
 
@@ -70,7 +71,7 @@ ScriptConsole& ScriptCommands::Console() {
 void ScriptCommands::SetGauge(ScriptGauge gauge, long value, long max) {
     static constexpr int kGauges[] = {kHitGauge, kManaGauge, kMoveGauge};
     const auto index = static_cast<std::size_t>(gauge);
-    monitor_.SetGauge(kGauges[index], Clamped(value), Clamped(max));
+    hub_.Monitor().SetGauge(kGauges[index], Clamped(value), Clamped(max));
     StatusWindow& status = term_.Status();
     std::array<int, 6> values = status.Values();
     values[2 * index] = Clamped(value);
@@ -89,8 +90,9 @@ void ScriptCommands::WritePane(ScriptPane pane, std::string_view text) {
 }
 
 void ScriptCommands::PlaySound(const std::string& path) {
-    // The bell's player, so "Don't play: Wav" silences scripts too.
-    if (settings_.nowav == 0) term_.MainScreenWidget().Bell(path);
+    // The players of the server's sound cues, by the file's extension, with their
+    // "Don't play" choices; the client log says what plays.
+    hub_.Sound().Play(path);
 }
 
 void ScriptCommands::ConsolePrint(std::string_view text) {

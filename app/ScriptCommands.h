@@ -14,18 +14,18 @@ class QWidget;
 
 namespace tav {
 
+class ClientHub;
 class ScriptConsole;
-class tmonitor;
 class tmudterm;
 
 // The main window's side of the profile's Lua scripts: Options > Scripts > Reload
 // scripts, View > Script console, and the windows the scripts write to (the status
-// window's and the monitor's gauges, the panes, the bell's sound player, the console).
+// window's and the monitor's gauges, the panes, the sound players, the console).
 class ScriptCommands : public QObject, public ScriptWindows {
     Q_OBJECT
 public:
     // `profileDir` names the loaded profile's folder, empty before one is.
-    ScriptCommands(tmudterm& term, tmonitor& monitor, const Settings& settings, QWidget& owner,
+    ScriptCommands(tmudterm& term, ClientHub& hub, QWidget& owner,
                    std::function<std::string()> profileDir);
     ~ScriptCommands() override;
 
@@ -47,8 +47,7 @@ public:
 
 private:
     tmudterm& term_;
-    tmonitor& monitor_;
-    const Settings& settings_;
+    ClientHub& hub_;
     QWidget& owner_;
     std::function<std::string()> profileDir_;
     QPointer<ScriptConsole> console_;

@@ -202,8 +202,10 @@ TEST_F(FrameDialogsTest, ScriptsReloadWithTheirKeyAndReachTheConsoleGaugesAndPan
     // The profile had no scripts folder when it opened: Ctrl+Shift+R finds the new one.
     ASSERT_EQ(frame->Term().Session().Scripts(), nullptr);
     QDir(data.Path()).mkpath("profiles/hero/scripts");
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/tune.mod"), "M.K."));
     ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/scripts/init.lua"),
                            "print('<b>loaded</b>')\ntav.gauge('mana', 5, 10)\n"
+                           "tav.play('tune.mod')\n"
                            "tav.pane('exits', '\\27[32mnorth\\27[2J\\nsouth')\n"));
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
@@ -217,6 +219,9 @@ TEST_F(FrameDialogsTest, ScriptsReloadWithTheirKeyAndReachTheConsoleGaugesAndPan
     EXPECT_EQ(frame->Term().Status().Values(), (std::array<int, 6>{0, 0, 5, 10, 0, 0}));
     EXPECT_EQ(frame->Client().Monitor().Reading(kManaGauge), ReadGauge(5, 10));
     EXPECT_EQ(frame->Term().ExitPane().GetAllText().substr(0, 12), "north\r\nsouth");
+    // The server's sound players play it (none is set for MOD files here).
+    EXPECT_NE(frame->Client().Log().Text().find("/profiles/hero/tune.mod...\r\n"),
+              std::string::npos);
     // Lua typed into the console runs; an expression's value is printed.
     console.Input().setText("1 + 1");
     QTest::keyClick(&console.Input(), Qt::Key_Return);
