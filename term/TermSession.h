@@ -372,9 +372,8 @@ private:
     // The scripts' part of a completed line: their triggers and what they ask of it.
     void RunScriptTriggers(CompletedLine& line);
     // The screen's tag of the lines completed while a trigger reaction is sent (or a
-    // script's command or text printed), and of a prompt the game ended with GA or EOR.
+    // script's command or text printed).
     static constexpr int kReactionLine = 1;
-    static constexpr int kPromptLine = 2;
     // The line the trigger pass is working on.
     CompletedLine* matching_ = nullptr;
     bool draining_ = false;
@@ -405,10 +404,11 @@ private:
     ScriptLimits scriptLimits_;
     ScriptWindows* scriptWindows_ = nullptr;
     std::optional<std::int64_t> scriptTimerDue_;
-    // GMCP (true) and MSDP messages of the bytes being received, for the scripts once the
-    // telnet layer has returned; at most kMaxPendingScriptMessages of them.
+    // The GMCP and MSDP messages and prompts of the bytes being received, for the scripts
+    // once the telnet layer has returned; at most kMaxPendingScriptMessages of them.
+    enum class ScriptInput : std::uint8_t { Gmcp, Msdp, Prompt };
     static constexpr std::size_t kMaxPendingScriptMessages = 256;
-    std::vector<std::pair<bool, std::string>> scriptGameData_;
+    std::vector<std::pair<ScriptInput, std::string>> scriptGameData_;
     std::size_t scriptGameDataDropped_ = 0;
     // Expires with the session, so timers already queued can tell it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -116,7 +116,6 @@ void TermSession::RunScriptLine(std::string_view code) {
 void TermSession::RunScriptTriggers(CompletedLine& line) {
     const std::uint64_t calls = scripts_->LuaCalls();
     const ScriptLineActions actions = scripts_->OnLine(line.taken.text);
-    if (line.taken.tag == kPromptLine && scripts_) scripts_->OnPrompt(line.taken.text);
     if (scripts_ && scripts_->LuaCalls() != calls) ArmScriptTimer();
     const std::uint64_t serial = line.taken.serial;
     for (const ScriptHighlight& highlight : actions.highlights) {
@@ -147,16 +146,18 @@ void TermSession::RunScriptGameData() {
     const auto messages = std::exchange(scriptGameData_, {});
     if (const std::size_t dropped = std::exchange(scriptGameDataDropped_, 0);
         dropped > 0 && scriptWindows_)
-        scriptWindows_->ConsoleError(std::to_string(dropped) +
-                                     " GMCP or MSDP messages of one read were not given to the "
-                                     "scripts: they take " +
-                                     std::to_string(kMaxPendingScriptMessages) + " at most.");
-    for (const auto& [gmcp, message] : messages) {
+        scriptWindows_->ConsoleError(
+            std::to_string(dropped) +
+            " GMCP or MSDP messages or prompts of one read were not given to "
+            "the scripts: they take " +
+            std::to_string(kMaxPendingScriptMessages) + " at most.");
+    for (const auto& [kind, message] : messages) {
         if (!scripts_) return;
-        if (gmcp)
-            scripts_->OnGmcp(message);
-        else
-            scripts_->OnMsdp(message);
+        switch (kind) {
+        case ScriptInput::Gmcp: scripts_->OnGmcp(message); break;
+        case ScriptInput::Msdp: scripts_->OnMsdp(message); break;
+        case ScriptInput::Prompt: scripts_->OnPrompt(message); break;
+        }
     }
     ArmScriptTimer();
 }

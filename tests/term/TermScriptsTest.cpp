@@ -64,6 +64,7 @@ end)
 tav.on("gmcp", function(package, value)
     tav.send(package .. " " .. value.hp .. " " .. tav.gmcp.Char.Vitals.hp)
 end)
+tav.on("prompt", function(text) tav.send("prompt " .. text) end)
 tav.trigger("runaway", function() while true do end end)
 tav.trigger("broken", function() error("broken here") end)
 tav.trigger("secret", nil, {gag = true})
@@ -99,20 +100,24 @@ TEST_F(TermScripts, ScriptsAnswerTheGameThroughTheSessionAndSurviveTheirErrors) 
     ASSERT_TRUE(PeerReceives(Iac({kDo, kGmcp})));
     server.Send(Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":42}" + Iac({kSe}));
     EXPECT_TRUE(PeerReceives("Char.Vitals 42 42\n"));
+    // A prompt the game ends with GA reaches the "prompt" handlers.
+    server.Send("<42hp> " + Iac({kGa}));
+    EXPECT_TRUE(PeerReceives("prompt <42hp> \n"));
     // One read hands the scripts at most 256 messages; the rest are said to be dropped.
     std::string many;
     for (int k = 0; k < 300; ++k)
         many += Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":" + std::to_string(k) + "}" + Iac({kSe});
     session->ReceiveBytes(many.data(), many.size());
     EXPECT_EQ(CountOf(ReadUntil("Char.Vitals 255 255\n"), "Char.Vitals"), 256u);
-    EXPECT_THAT(console.errors, ElementsAre(HasSubstr("44 GMCP or MSDP messages of one read")));
+    EXPECT_THAT(console.errors,
+                ElementsAre(HasSubstr("44 GMCP or MSDP messages or prompts of one read")));
     console.errors.clear();
 
     // A runaway loop and an error are reported, and the game's text goes on.
     server.Send("runaway\r\nbroken\r\nsecret\r\necho\r\nstill going\r\n");
     ASSERT_TRUE(loop.RunUntil([&] { return Shown("still going"); }, 5s));
     EXPECT_THAT(console.errors, ElementsAre(HasSubstr("script stopped: it ran longer than 50 ms"),
-                                            AllOf(HasSubstr("init.lua:16: broken here"),
+                                            AllOf(HasSubstr("init.lua:17: broken here"),
                                                   HasSubstr("stack traceback:"))));
     // Text a script prints follows the lines of the same read, already on the screen.
     EXPECT_TRUE(Shown("runaway\r\nbroken\r\necho\r\nstill going\r\nechoed\r\n"));
