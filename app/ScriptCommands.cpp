@@ -4,7 +4,6 @@
 #include "app/ScriptCommands.h"
 
 #include "app/ClientHub.h"
-
 #include "app/MenuCommands.h"
 #include "client/ClientWindows.h"
 #include "windows/MonitorWindow.h"
@@ -13,6 +12,7 @@
 #include "windows/TermWindow.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace tav {
