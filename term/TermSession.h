@@ -250,8 +250,6 @@ public:
     void ReloadScripts();
     // Saves tav.vars and drops the scripts (their timers with them).
     void CloseScripts();
-    // Writes tav.vars now (the profile's settings are being saved).
-    void SaveScriptVars();
     // A line typed into the script console.
     void RunScriptLine(std::string_view code);
     // The windows the scripts write to; null: their gauges, panes, sounds and console

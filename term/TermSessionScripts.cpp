@@ -100,10 +100,6 @@ void TermSession::CloseScripts() {
     scriptGameDataDropped_ = 0;
 }
 
-void TermSession::SaveScriptVars() {
-    if (scripts_) scripts_->SaveVars();
-}
-
 void TermSession::RunScriptLine(std::string_view code) {
     if (!scripts_) {
         ReloadScripts();
