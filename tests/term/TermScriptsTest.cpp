@@ -121,7 +121,8 @@ TEST_F(TermScripts, ScriptsAnswerTheGameThroughTheSessionAndSurviveTheirErrors) 
                                                   HasSubstr("stack traceback:"))));
     // Text a script prints follows the lines of the same read, already on the screen.
     EXPECT_TRUE(Shown("runaway\r\nbroken\r\necho\r\nstill going\r\nechoed\r\n"));
-    EXPECT_FALSE(Shown("secret"));
+    EXPECT_FALSE(Shown("secret")); // gagged from the screen, kept in the log
+    EXPECT_EQ(std::count(rec.logFile.begin(), rec.logFile.end(), "secret\n"), 1);
     EXPECT_TRUE(session->Connected());
 
     // The sandbox: no os.execute, no module or sound outside the profile's folders.
