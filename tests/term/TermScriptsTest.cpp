@@ -2,6 +2,7 @@
 
 #include "net/TelnetCodes.h"
 #include "script/ScriptEngine.h"
+#include "tests/support/ScreenCells.h"
 #include "tests/support/TelnetBytes.h"
 #include "tests/term/SessionHarness.h"
 
@@ -68,6 +69,7 @@ tav.on("prompt", function(text) tav.send("prompt " .. text) end)
 tav.trigger("runaway", function() while true do end end)
 tav.trigger("broken", function() error("broken here") end)
 tav.trigger("secret", nil, {gag = true})
+tav.trigger("red", nil, {highlight = {fg = "#FF0000"}})
 tav.trigger("echo", function() tav.echo("\27[31mechoed\27[0m\27[2J") end)
 tav.alias("sandbox", function()
     local ok = pcall(require, "../outside")
@@ -114,13 +116,24 @@ TEST_F(TermScripts, ScriptsAnswerTheGameThroughTheSessionAndSurviveTheirErrors) 
     console.errors.clear();
 
     // A runaway loop and an error are reported, and the game's text goes on.
-    server.Send("runaway\r\nbroken\r\nsecret\r\necho\r\nstill going\r\n");
+    server.Send("runaway\r\nbroken\r\nsecret\r\necho\r\npaint me red\r\nstill going\r\n");
     ASSERT_TRUE(loop.RunUntil([&] { return Shown("still going"); }, 5s));
     EXPECT_THAT(console.errors, ElementsAre(HasSubstr("script stopped: it ran longer than 50 ms"),
                                             AllOf(HasSubstr("init.lua:17: broken here"),
                                                   HasSubstr("stack traceback:"))));
     // Text a script prints follows the lines of the same read, already on the screen.
-    EXPECT_TRUE(Shown("runaway\r\nbroken\r\necho\r\nstill going\r\nechoed\r\n"));
+    EXPECT_TRUE(Shown("runaway\r\nbroken\r\necho\r\npaint me red\r\nstill going\r\nechoed\r\n"));
+    // A highlight colours the matched text only.
+    int painted = 0;
+    for (int n = 0; n < screen.Lines(); ++n) {
+        const ScreenLine& line = screen.Line(n);
+        if (CellBytes(line, 12) != "paint me red") continue;
+        ++painted;
+        EXPECT_EQ(line.TextColor(8), 0u);
+        EXPECT_EQ(line.TextColor(9), ExplicitCellColor(0x0000FF));
+        EXPECT_EQ(line.TextColor(11), ExplicitCellColor(0x0000FF));
+    }
+    EXPECT_EQ(painted, 1);
     EXPECT_FALSE(Shown("secret")); // gagged from the screen, kept in the log
     EXPECT_EQ(std::count(rec.logFile.begin(), rec.logFile.end(), "secret\n"), 1);
     EXPECT_TRUE(session->Connected());
