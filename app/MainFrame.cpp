@@ -13,6 +13,7 @@
 #include "app/InputFocusReturn.h"
 #include "app/MainMenu.h"
 #include "app/MenuCommands.h"
+#include "app/ScriptCommands.h"
 #include "app/StatusBar.h"
 #include "app/ToolBar.h"
 #include "client/ClientLogWindow.h"
@@ -163,6 +164,13 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     });
     for (int id : ExtraCommands::Ids())
         menu_->SetEnabled(id, true);
+    // The profile's Lua scripts: reload and the console.
+    scripts_ = new ScriptCommands(*term_, *client_, *this, [this] {
+        const std::string name = session_ ? session_->Name() : "";
+        return name.empty() ? name : ProfileStore(term_->DataRoot()).ProfileDir(name);
+    });
+    for (int id : ScriptCommands::Ids())
+        menu_->SetEnabled(id, true);
     connect(menu_, &MainMenu::command, this, &TSDIDecFrame::OnCommand);
 
     connect(term_, &tmudterm::frameCommand, this, &TSDIDecFrame::OnCommand);
@@ -183,6 +191,8 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
 
 TSDIDecFrame::~TSDIDecFrame() {
     ShutDown();
+    delete scripts_; // writes to the monitor and the terminal window
+    scripts_ = nullptr;
     // Members go before Qt deletes the children, and some children refer to each other:
     // the Client hub (and its log window) refers to the terminal window and the status
     // bar, the terminal window to the status bar. Take them down in that order here so
@@ -288,6 +298,8 @@ void TSDIDecFrame::OnCommand(int id) {
             commands_->Run(id);
         else if (ExtraCommands::Handles(id))
             extras_->Run(id);
+        else if (ScriptCommands::Handles(id))
+            scripts_->Run(id);
         break;
     }
 }
@@ -455,6 +467,7 @@ void TSDIDecFrame::ShutDown() {
     // this control.
     term_->SetClientControl(nullptr);
     TermDisconnect();
+    term_->Session().CloseScripts(); // tav.vars saved
     client_->Connection().Disconnect();
     client_->Sound().Stop();
 }
@@ -501,6 +514,8 @@ void TSDIDecFrame::LoadTriggers() {
     for (const std::string& problem : triggers_.TakeActionFileProblems())
         term_->Session().PrintLocal(problem + "\r\n");
     triggerWindow_->Refill();
+    // The scripts come after the triggers and before the autoconnect.
+    scripts_->OpenScripts();
 }
 
 void TSDIDecFrame::TermStartup() {

@@ -16,6 +16,7 @@ namespace tav {
 class ClientHub;
 class CustomButtonBar;
 class ExtraCommands;
+class ScriptCommands;
 class ToolBar;
 class FrameCommands;
 class MainMenu;
@@ -62,6 +63,7 @@ public:
     ToolBar* Tools() { return toolBar_; }
     FrameCommands& Commands() { return *commands_; }
     ExtraCommands& Extras() { return *extras_; }
+    ScriptCommands& Scripts() { return *scripts_; }
     ProfileSession& Profile() { return *session_; }
     ttrigdlg& TriggerWindow() { return *triggerWindow_; }
     bool ExitConfirmed() const { return exitConfirmed_; }
@@ -125,6 +127,7 @@ private:
     MainMenu* menu_ = nullptr;
     FrameCommands* commands_ = nullptr; // owned by Qt
     ExtraCommands* extras_ = nullptr;   // owned by Qt
+    ScriptCommands* scripts_ = nullptr; // owned by Qt
     ttrigdlg* triggerWindow_ = nullptr;
     std::unique_ptr<ClientHub> client_;
     std::unique_ptr<ProfileSession> session_;

@@ -116,4 +116,41 @@ std::vector<std::string> CorpusLines(std::size_t count) {
     return lines;
 }
 
+// Expressions as players write them: game messages anchored at the line's start (what
+// someone says, what hits you, what you have), messages inside a line, some made of this
+// text's own words (tried whenever those stand in a line, firing now and then), and a few
+// with no fixed text at all, tried on every line.
+std::string ScriptExpression(std::size_t i) {
+    static constexpr std::string_view kSays[] = {
+        "tells",   "whispers", "yells",  "gossips", "shouts", "asks",    "exclaims",
+        "chats",   "sings",    "hums",   "grunts",  "sighs",  "replies", "answers",
+        "murmurs", "cries",    "growls", "hisses",  "pleads", "mutters"};
+    static constexpr std::string_view kBlows[] = {
+        "slashes", "bites",  "claws",     "pierces", "crushes", "stabs",  "punches",
+        "kicks",   "mauls",  "burns",     "freezes", "shocks",  "smites", "pounds",
+        "rends",   "blasts", "scratches", "gores",   "bashes",  "whips"};
+    static constexpr std::string_view kCommon[] = {"goblin", "guard",  "dragon", "merchant",
+                                                   "sword",  "tavern", "stone",  "door"};
+    const std::size_t n = i / 5;
+    switch (i % 5) {
+    case 0: return R"(^(\w+) )" + std::string(kSays[n % 20]) + R"( you '(.*)'$)";
+    case 1:
+        return R"(^(?<who>\w+) )" + std::string(kBlows[n % 20]) +
+               R"( you(?: with (?<weapon>.+))?\.$)";
+    case 2: return R"(You have (\d+) )" + std::string(kBlows[(n + 7) % 20]) + R"( left\.)";
+    case 3:
+        if (n % 5 == 0) return R"(^(\w+)!$)";
+        return R"(\b)" + std::string(kCommon[n % 8]) + R"(s? (?:is|leads) (\w+))";
+    default: return R"(\[)" + std::string(kSays[(n + 3) % 20]) + R"(\] (\w+): (.*))";
+    }
+}
+
+// A Lua string literal holding `text` byte for byte.
+std::string LuaString(std::string_view text) {
+    std::string literal = "\"";
+    for (const char c : text)
+        literal += "\\" + std::to_string(static_cast<unsigned char>(c));
+    return literal + "\"";
+}
+
 } // namespace tav::bench

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tav::bench {
@@ -19,5 +20,10 @@ std::string ColourfulCorpus(std::size_t bytes);
 // The corpus split into its lines (without CR LF and with escapes removed), for the
 // benchmarks that work on completed lines.
 std::vector<std::string> CorpusLines(std::size_t count);
+
+// Script trigger expression number `i` (PCRE2), as players write them for such a game.
+std::string ScriptExpression(std::size_t i);
+// A Lua string literal holding `text` byte for byte.
+std::string LuaString(std::string_view text);
 
 } // namespace tav::bench

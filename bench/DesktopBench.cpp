@@ -1,12 +1,14 @@
 // The desktop client as a whole: a flood of game text over a real loopback socket into a
 // shown terminal window (time against the screen alone, and the longest event-loop stall),
-// the resident memory of that window with its 10,000-line scrollback, and the time the
+// the same with 1,000 highlight triggers and with 100 script triggers, the resident memory
+// of that window with its 10,000-line scrollback, and the time the
 // real program takes from start to its shown main window with an existing profile.
 //
 // Usage: desktop_bench [path/to/tavclient]   (default: ../app/tavclient beside the bench)
 #include "bench/Corpus.h"
 #include "bench/ResidentMemory.h"
 #include "screen/MudScreen.h"
+#include "script/ScriptEngine.h"
 #include "term/TermSession.h"
 #include "triggers/TriggerList.h"
 #include "windows/TermWindow.h"
@@ -289,6 +291,7 @@ int main(int argc, char** argv) {
     Quiet quiet;
 
     std::printf("rss at start: %.1f MiB\n", tav::bench::ResidentMiB());
+    double plainFloodMs = -1;
     {
         std::string corpus = tav::bench::GameCorpus(kCorpusBytes);
         const double mb = static_cast<double>(corpus.size()) / 1e6;
@@ -318,6 +321,7 @@ int main(int argc, char** argv) {
         std::printf("flood through the window:                    %9.2f s    (%.1f MB/s)\n",
                     flood.totalMs / 1e3, mb / (flood.totalMs / 1e3));
         report("flood time / core-only time", flood.totalMs / 1e3 / core, 3, "x");
+        plainFloodMs = flood.totalMs;
         report("longest event-loop stall during the flood", flood.maxStallMs, 100, "ms");
         report("resident memory after the flood", rss, 80, "MiB");
     }
@@ -342,6 +346,37 @@ int main(int argc, char** argv) {
         else
             std::printf("flood with 1,000 highlight triggers did not complete\n");
         triggers.ClearTriggers();
+    }
+    {
+        // The same flood with the 100 script triggers of script_bench, each counting its
+        // firings in Lua.
+        const fs::path profile = fs::temp_directory_path() / "tav-desktop-bench-scripts";
+        std::error_code ec;
+        fs::remove_all(profile, ec);
+        fs::create_directories(profile / "scripts", ec);
+        {
+            std::ofstream init(profile / "scripts/init.lua");
+            init << "fired = 0\nlocal function count() fired = fired + 1 end\n";
+            for (std::size_t i = 0; i < 100; ++i)
+                init << "tav.trigger(" << tav::bench::LuaString(tav::bench::ScriptExpression(i))
+                     << ", count, {regex = true})\n";
+        }
+        const std::string corpus = tav::bench::GameCorpus(kCorpusBytes);
+        tav::tmudterm term(settings, stored, triggers, quiet);
+        term.Session().OpenScripts(profile.string());
+        ShowForFlood(term, quiet);
+        const FloodResult flood = Flood(term, settings, corpus);
+        const double mb = static_cast<double>(corpus.size()) / 1e6;
+        const std::uint64_t calls = term.Session().Scripts()->LuaCalls();
+        term.Session().CloseScripts();
+        fs::remove_all(profile, ec);
+        if (flood.complete)
+            std::printf("flood with 100 script triggers:              %9.2f s    (%.1f MB/s, "
+                        "%llu calls into Lua)\n",
+                        flood.totalMs / 1e3, mb / (flood.totalMs / 1e3),
+                        static_cast<unsigned long long>(calls));
+        report("flood time with 100 script triggers / without",
+               flood.complete && plainFloodMs > 0 ? flood.totalMs / plainFloodMs : -1, 2, "x");
     }
 
     const fs::path client = FindClient(argc, argv);

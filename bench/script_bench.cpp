@@ -53,35 +53,6 @@ std::vector<std::string> GameLines() {
     return rows;
 }
 
-// Expressions as players write them: game messages anchored at the line's start (what
-// someone says, what hits you, what you have), messages inside a line, some made of this
-// text's own words (tried whenever those stand in a line, firing now and then), and a few
-// with no fixed text at all, tried on every line.
-std::string MakeExpression(std::size_t i) {
-    static constexpr std::string_view kSays[] = {
-        "tells",   "whispers", "yells",  "gossips", "shouts", "asks",    "exclaims",
-        "chats",   "sings",    "hums",   "grunts",  "sighs",  "replies", "answers",
-        "murmurs", "cries",    "growls", "hisses",  "pleads", "mutters"};
-    static constexpr std::string_view kBlows[] = {
-        "slashes", "bites",  "claws",     "pierces", "crushes", "stabs",  "punches",
-        "kicks",   "mauls",  "burns",     "freezes", "shocks",  "smites", "pounds",
-        "rends",   "blasts", "scratches", "gores",   "bashes",  "whips"};
-    static constexpr std::string_view kCommon[] = {"goblin", "guard",  "dragon", "merchant",
-                                                   "sword",  "tavern", "stone",  "door"};
-    const std::size_t n = i / 5;
-    switch (i % 5) {
-    case 0: return R"(^(\w+) )" + std::string(kSays[n % 20]) + R"( you '(.*)'$)";
-    case 1:
-        return R"(^(?<who>\w+) )" + std::string(kBlows[n % 20]) +
-               R"( you(?: with (?<weapon>.+))?\.$)";
-    case 2: return R"(You have (\d+) )" + std::string(kBlows[(n + 7) % 20]) + R"( left\.)";
-    case 3:
-        if (n % 5 == 0) return R"(^(\w+)!$)";
-        return R"(\b)" + std::string(kCommon[n % 8]) + R"(s? (?:is|leads) (\w+))";
-    default: return R"(\[)" + std::string(kSays[(n + 3) % 20]) + R"(\] (\w+): (.*))";
-    }
-}
-
 std::string SyntheticWord(std::size_t i) {
     static constexpr std::string_view kSyllables[] = {"ka", "lo",  "mir", "ven", "tu", "sor",
                                                       "ba", "rek", "ni",  "dul", "pa", "zet"};
@@ -106,14 +77,6 @@ std::string MakePlain(std::size_t i) {
     return SyntheticWord(i);
 }
 
-// A Lua string literal holding `text` byte for byte.
-std::string LuaString(std::string_view text) {
-    std::string literal = "\"";
-    for (const char c : text)
-        literal += "\\" + std::to_string(static_cast<unsigned char>(c));
-    return literal + "\"";
-}
-
 void Run(std::string_view name, std::size_t regexes, std::size_t plains,
          const std::vector<std::string>& lines) {
     const fs::path profile = fs::temp_directory_path() / "tav-script-bench";
@@ -123,9 +86,10 @@ void Run(std::string_view name, std::size_t regexes, std::size_t plains,
         std::ofstream init(profile / "scripts/init.lua");
         init << "fired = 0\nlocal function count() fired = fired + 1 end\n";
         for (std::size_t i = 0; i < regexes; ++i)
-            init << "tav.trigger(" << LuaString(MakeExpression(i)) << ", count, {regex = true})\n";
+            init << "tav.trigger(" << tav::bench::LuaString(tav::bench::ScriptExpression(i))
+                 << ", count, {regex = true})\n";
         for (std::size_t i = 0; i < plains; ++i)
-            init << "tav.trigger(" << LuaString(MakePlain(i)) << ", count)\n";
+            init << "tav.trigger(" << tav::bench::LuaString(MakePlain(i)) << ", count)\n";
     }
     QuietHost host;
     SteadyClock clock;

@@ -2,6 +2,7 @@
 
 #include "screen/ScreenBuffer.h"
 #include "screen/ScreenView.h"
+#include "script/ScriptHost.h"
 #include "settings/Clocks.h"
 #include "settings/MessageBoxes.h"
 
@@ -99,6 +100,20 @@ public:
     // A typed line the follower takes as a command of its own ("#goto 12"), instead of
     // sending it; false leaves it to go to the game.
     virtual bool TakeTypedLine(std::string_view /*line*/) { return false; }
+};
+
+// Where the profile's scripts reach the windows: the gauges of the status window and the
+// monitor, the panes, the sound players and the script console. Texts are the scripts'
+// bytes, untrusted: shown as plain text only.
+class ScriptWindows {
+public:
+    virtual ~ScriptWindows() = default;
+    virtual void SetGauge(ScriptGauge gauge, long value, long max) = 0;
+    virtual void WritePane(ScriptPane pane, std::string_view text) = 0;
+    // A checked path of a file inside the profile's folder.
+    virtual void PlaySound(const std::string& path) = 0;
+    virtual void ConsolePrint(std::string_view text) = 0;
+    virtual void ConsoleError(std::string_view text) = 0;
 };
 
 } // namespace tav

@@ -2,7 +2,9 @@
 
 #include "net/TelnetCodes.h"
 #include "screen/TextDecoder.h"
+#include "script/ScriptEngine.h"
 #include "settings/GamePort.h"
+#include "term/TermSessionScripts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,9 +50,10 @@ TermSession::TermSession(Settings& settings, TMudScreen& screen, EventLoop& loop
 }
 
 TermSession::~TermSession() {
+    CloseScripts();
     connector_.Cancel();
-    for (int id :
-         {kSoundPollTimer, kPingTimer, kCountdownTimer, kCursorBlinkTimer, kReconnectTimer})
+    for (int id : {kSoundPollTimer, kPingTimer, kCountdownTimer, kCursorBlinkTimer, kReconnectTimer,
+                   kScriptTimer})
         loop_.StopTimer(id);
     if (fd_ >= 0) {
         loop_.Unwatch(fd_);
@@ -167,7 +170,9 @@ void TermSession::OnConnectResult(const ConnectResult& result,
     } else {
         ShowConnectionText("TavTerm: connected.");
     }
+    const std::weak_ptr<int> alive = alive_;
     if (done) done(1);
+    if (!alive.expired() && connected_) ScriptEvent(true);
 }
 
 void TermSession::Adopt(int fd, std::unique_ptr<TlsChannel> tls) {
@@ -220,6 +225,7 @@ void TermSession::CloseConnection() {
     ShowConnectionText("TavTerm: not connected.");
     if (follower_) follower_->ConnectionChanged(false);
     if (connectionListener_) connectionListener_(false);
+    ScriptEvent(false);
 }
 
 // --- receiving ----------------------------------------------------------------------
@@ -270,6 +276,7 @@ void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
     }
     UpdateCursorText();
     DrainLines();
+    if (!scriptGameData_.empty()) RunScriptGameData();
 }
 
 void TermSession::ShowServerBytes(std::string_view bytes) {
@@ -292,11 +299,14 @@ void TermSession::DrainLines() {
     while (auto taken = screen_.TakeLineWithAttributes()) {
         CompletedLine completed{std::move(*taken)};
         // Lines completed while a reaction was sent are not matched, so no trigger can
-        // keep firing on its own output.
-        if (services_.triggers && completed.taken.tag != kReactionLine) {
-            matching_ = &completed;
-            services_.triggers->CheckTriggers(completed.taken.text);
-            matching_ = nullptr;
+        // keep firing on its own output. The scripts' triggers come after the list's.
+        if (completed.taken.tag != kReactionLine) {
+            if (services_.triggers) {
+                matching_ = &completed;
+                services_.triggers->CheckTriggers(completed.taken.text);
+                matching_ = nullptr;
+            }
+            if (scripts_) RunScriptTriggers(completed);
         }
         const TakenLine& line = completed.taken;
         if (completed.logged && services_.log && services_.log->IsOpen()) {
@@ -470,6 +480,7 @@ void TermSession::SubmitInput() {
     }
     history_.Add(line);
     if (follower_ && follower_->TakeTypedLine(line)) return;
+    if (scripts_ && RunScriptAlias(line)) return;
     Expansion expansion = Expander().Expand(line);
     if (expansion.alias) {
         lastAlias_ = std::move(expansion.alias);

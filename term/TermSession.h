@@ -5,6 +5,7 @@
 #include "net/MsspReader.h"
 #include "net/TelnetProtocol.h"
 #include "screen/MudScreen.h"
+#include "script/LuaState.h"
 #include "settings/LocalPrinter.h"
 #include "settings/LogSink.h"
 #include "settings/Settings.h"
@@ -29,6 +30,8 @@
 
 namespace tav {
 
+class ScriptEngine;
+
 // Timer ids of the main terminal window.
 enum TermTimer : int {
     kSoundPollTimer = 56,   // every 500 ms: has the external sound player finished?
@@ -37,6 +40,7 @@ enum TermTimer : int {
     kCursorBlinkTimer = 59, // every 500 ms: blink the terminal cursor
     kReconnectTimer = 60,   // every 1 s while a reconnect of the Term connection waits
     kMapWalkTimer = 61,     // every 1 s while the automapper walks the player
+    kScriptTimer = 62,      // when the next timer of the profile's scripts is due
 };
 
 inline constexpr std::size_t kReceiveBlock = 1024;
@@ -53,6 +57,11 @@ inline constexpr int kFunctionKeys = 12;
 inline constexpr std::size_t kMaxPendingSendBytes = 4 << 20;
 // A connect or secure handshake still under way after this long is shown in the status bar.
 inline constexpr int kStalledConnectMs = 1000;
+
+// A script's text as the main screen is given it: its colours (SGR sequences) kept, other
+// escape sequences and control characters dropped, lines ended with CR LF (one at the
+// end), 0xFF doubled, and the colours reset after it when it set any.
+std::string ScriptEchoText(std::string_view text);
 
 // Everything the session reaches outside itself. Any pointer may be null: that part of
 // the program is simply not there (a tool, a test).
@@ -237,6 +246,24 @@ public:
     // The open connection's telnet layer; null without negotiation or connection.
     const TelnetProtocol* Protocol() const { return protocol_.get(); }
 
+    // --- the profile's scripts (TermSessionScripts.cpp) ---------------------------------
+    // Opens the scripts of the profile in `profileDir` (closing those open before), which
+    // runs its init.lua: nothing when the profile has no scripts folder. The scripts see
+    // every completed line after the trigger pass, typed lines before the command rules,
+    // prompts, GMCP and MSDP, connects and disconnects, and run their timers on the loop.
+    void OpenScripts(std::string profileDir, ScriptLimits limits = {});
+    // Runs init.lua again from a new state; opens the scripts when the folder has come
+    // to exist since, and says so on the console when there is none.
+    void ReloadScripts();
+    // Saves tav.vars and drops the scripts (their timers with them).
+    void CloseScripts();
+    // A line typed into the script console.
+    void RunScriptLine(std::string_view code);
+    // The windows the scripts write to; null: their gauges, panes, sounds and console
+    // output go nowhere.
+    void SetScriptWindows(ScriptWindows* windows) { scriptWindows_ = windows; }
+    ScriptEngine* Scripts() { return scripts_.get(); }
+
     // --- state -----------------------------------------------------------------------
     bool InputVisible() const { return inputVisible_; }
     InputHistory& History() { return history_; }
@@ -303,6 +330,12 @@ private:
     // trusted now by the user. Says why when it is not.
     bool AcceptCertificate(const TlsHandshake& handshake, int port);
     int ConnectPort() const;
+    // A typed line a script alias takes: true when one did.
+    bool RunScriptAlias(std::string_view line);
+    void RunScriptGameData();
+    void ScriptEvent(bool connected);
+    // Arms the loop's timer for the scripts' next timer, after every call into them.
+    void ArmScriptTimer();
 
     Settings& settings_;
     TMudScreen& screen_;
@@ -341,7 +374,10 @@ private:
         bool shown = true;  // false once a trigger gagged it from the screen
         bool logged = true; // false once a trigger gagged it from the log too
     };
-    // The screen's tag of the lines completed while a trigger reaction is sent.
+    // The scripts' part of a completed line: their triggers and what they ask of it.
+    void RunScriptTriggers(CompletedLine& line);
+    // The screen's tag of the lines completed while a trigger reaction is sent (or a
+    // script's command or text printed).
     static constexpr int kReactionLine = 1;
     // The line the trigger pass is working on.
     CompletedLine* matching_ = nullptr;
@@ -369,6 +405,20 @@ private:
     void FollowSent(std::string_view text);
     // The encoding to go back to when a CHARSET agreement ends with its connection.
     std::optional<TextEncoding> encodingBeforeCharset_;
+    // The profile's scripts: the engine and what it reaches the program through.
+    class ScriptBridge;
+    std::unique_ptr<ScriptBridge> scriptBridge_;
+    std::unique_ptr<ScriptEngine> scripts_;
+    std::string scriptProfileDir_;
+    ScriptLimits scriptLimits_;
+    ScriptWindows* scriptWindows_ = nullptr;
+    std::optional<std::int64_t> scriptTimerDue_;
+    // The GMCP and MSDP messages and prompts of the bytes being received, for the scripts
+    // once the telnet layer has returned; at most kMaxPendingScriptMessages of them.
+    enum class ScriptInput : std::uint8_t { Gmcp, Msdp, Prompt };
+    static constexpr std::size_t kMaxPendingScriptMessages = 256;
+    std::vector<std::pair<ScriptInput, std::string>> scriptGameData_;
+    std::size_t scriptGameDataDropped_ = 0;
     // Expires with the session, so timers already queued can tell it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -2,6 +2,7 @@
 // options, and which certificates of secure connections it accepts.
 
 #include "net/CertificateTrust.h"
+#include "settings/ProfileOptions.h"
 #include "term/TermSession.h"
 
 #ifndef TAV_VERSION
@@ -17,10 +18,17 @@ public:
     void ScreenBytes(std::string_view bytes) override { session_.ShowServerBytes(bytes); }
     void SendBytes(std::string_view bytes) override { session_.SendRaw(bytes); }
     void PromptEnd() override {
-        // Without the choice, or while held (the prompt's text is not on the screen yet),
-        // the prompt is a line once its line ends.
-        if (!session_.gaPrompts_ || session_.screen_.Held()) return;
-        session_.screen_.EndPrompt();
+        // While held the prompt's text is not on the screen yet. Without the choice, the
+        // prompt is a line once its line ends; the scripts have it now either way.
+        if (session_.screen_.Held()) return;
+        if (session_.scripts_) {
+            const TMudScreen& screen = session_.screen_;
+            const ScreenLine& line = screen.Line(screen.BufferLine());
+            std::string prompt;
+            AppendCellText(prompt, line, 0, TextLength(line), HasUnicodeCells(screen.Encoding()));
+            KeepForScripts(ScriptInput::Prompt, prompt);
+        }
+        if (session_.gaPrompts_) session_.screen_.EndPrompt();
     }
     void Utf8Agreed() override {
         if (!session_.encodingBeforeCharset_) session_.encodingBeforeCharset_ = session_.Encoding();
@@ -30,11 +38,13 @@ public:
         Log("GMCP", message);
         if (session_.gameDataReader_) session_.gameDataReader_->ReadGmcp(message);
         if (session_.follower_) session_.follower_->Gmcp(message);
+        KeepForScripts(ScriptInput::Gmcp, message);
     }
     void Msdp(std::string_view payload) override {
         Log("MSDP", payload);
         if (session_.gameDataReader_) session_.gameDataReader_->ReadMsdp(payload);
         if (session_.follower_) session_.follower_->Msdp(payload);
+        KeepForScripts(ScriptInput::Msdp, payload);
     }
     void Mssp(std::string_view payload) override {
         Log("MSSP", payload);
@@ -47,6 +57,15 @@ public:
     }
 
 private:
+    // The scripts have the message once the layer has returned and the lines before it
+    // have been processed; a handler's output must not land in the middle of the parse.
+    void KeepForScripts(ScriptInput kind, std::string_view message) {
+        if (!session_.scripts_) return;
+        if (session_.scriptGameData_.size() < kMaxPendingScriptMessages)
+            session_.scriptGameData_.emplace_back(kind, std::string(message));
+        else
+            ++session_.scriptGameDataDropped_;
+    }
     void Log(std::string_view protocol, std::string_view message) {
         if (session_.services_.clientLog)
             session_.services_.clientLog->AppendToLogWindow(LoggedGameMessage(protocol, message));

@@ -9,8 +9,10 @@
 #include "term/SessionMapper.h"
 #include "tests/map/MapTestSupport.h"
 #include "windows/GameInfoDialog.h"
+#include "app/ScriptCommands.h"
 #include "windows/MapWindow.h"
 #include "windows/MonitorWindow.h"
+#include "windows/ScriptConsole.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
 
@@ -21,6 +23,13 @@ namespace {
 
 bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
+}
+
+int CountOf(const std::string& text, std::string_view part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 // The desktop program logged in to the world's text port as Hero.
@@ -218,6 +227,25 @@ TEST_F(DemoWorldMap, AWalkIsKeptInTheMapFileAndADoubleClickWalksBackTheShortestW
     ASSERT_TRUE(WaitForScreen("Walk stopped.")) << Screen();
     ASSERT_TRUE(WaitFor([&] { return here() == 4; }));
     EXPECT_EQ(EchoedMoves(Screen(), "Walking to room 8..."), std::vector<std::string>{"w"});
+}
+
+TEST_F(DemoWorldEndToEnd, TheExampleScriptsLeaveTheThornsWhenTheHitPointsRunLow) {
+    // Six trips into the thorns take 72 of the 80 hit points: past the third, the scripts
+    // walk out of the Forest Path on their own.
+    const QString scripts = data.Path("profiles/demo/scripts");
+    ASSERT_TRUE(QDir().mkpath(scripts));
+    ASSERT_TRUE(
+        QFile::copy(qEnvironmentVariable("TAV_SOURCE_DIR") + "/tools/demo-world/scripts/init.lua",
+                    scripts + "/init.lua"));
+    frame->OnCommand(kCmReloadScripts);
+    Type("north");
+    ASSERT_TRUE(WaitForScreen("A dark forest path leads north."));
+    Type("thorns 6");
+    ASSERT_TRUE(WaitForScreen("Leaving the thorns to heal.")) << Screen();
+    EXPECT_TRUE(Contains(Screen(), "Hit points low: "));
+    ASSERT_TRUE(WaitFor([&] { return CountOf(Screen(), "The thorns scratch you!") == 6; }));
+    frame->Term().Session().RunScriptLine("tav.vars.scratches");
+    EXPECT_EQ(frame->Scripts().Console().Output().toPlainText(), "6");
 }
 
 } // namespace

@@ -4,8 +4,12 @@
 #include "FrameTestSupport.h"
 
 #include "app/ExtraCommands.h"
+#include "app/ScriptCommands.h"
 #include "client/ServerEdit.h"
 #include "settings/Latin1Text.h"
+#include "windows/MonitorWindow.h"
+#include "windows/ScriptConsole.h"
+#include "windows/StatusWindow.h"
 #include "windows/TimersDialog.h"
 #include "windows/TriggerDialogs.h"
 #include "windows/VariablesWindow.h"
@@ -192,6 +196,37 @@ TEST_F(FrameDialogsTest, VariablesViewAndSettingsExportFollowTheTriggers) {
         << said.toStdString();
     EXPECT_EQ(FileBytes(data.Path("profiles/hero/trigs.ndx")), "hungry\r\neat\r\r\n#\r\n");
     EXPECT_EQ(frame->TriggerWindow().ListBox().count(), 1);
+}
+
+TEST_F(FrameDialogsTest, ScriptsReloadWithTheirKeyAndReachTheConsoleGaugesAndPanes) {
+    // The profile had no scripts folder when it opened: Ctrl+Shift+R finds the new one.
+    ASSERT_EQ(frame->Term().Session().Scripts(), nullptr);
+    QDir(data.Path()).mkpath("profiles/hero/scripts");
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/tune.mod"), "M.K."));
+    ASSERT_TRUE(WriteBytes(data.Path("profiles/hero/scripts/init.lua"),
+                           "print('<b>loaded</b>')\ntav.gauge('mana', 5, 10)\n"
+                           "tav.play('tune.mod')\n"
+                           "tav.pane('exits', '\\27[32mnorth\\27[2J\\nsouth')\n"));
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(&frame->Term().InputLine(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_NE(frame->Term().Session().Scripts(), nullptr);
+
+    frame->OnCommand(kCmScriptConsole);
+    ScriptConsole& console = frame->Scripts().Console();
+    EXPECT_TRUE(console.isVisible());
+    EXPECT_EQ(console.windowTitle(), "TavClient Script console");
+    EXPECT_EQ(frame->Term().Status().Values(), (std::array<int, 6>{0, 0, 5, 10, 0, 0}));
+    EXPECT_EQ(frame->Client().Monitor().Reading(kManaGauge), ReadGauge(5, 10));
+    EXPECT_EQ(frame->Term().ExitPane().GetAllText().substr(0, 12), "north\r\nsouth");
+    // The server's sound players play it (none is set for MOD files here).
+    EXPECT_NE(frame->Client().Log().Text().find("/profiles/hero/tune.mod...\r\n"),
+              std::string::npos);
+    // Lua typed into the console runs; an expression's value is printed.
+    console.Input().setText("1 + 1");
+    QTest::keyClick(&console.Input(), Qt::Key_Return);
+    EXPECT_EQ(console.Output().toPlainText(), "<b>loaded</b>\n> 1 + 1\n2");
+    EXPECT_EQ(UnnamedControls(console), std::vector<std::string>{});
 }
 
 } // namespace
