@@ -266,6 +266,7 @@ void TMudScreen::MarkUrls(int length) {
             std::size_t k = colon - scheme;
             while (k < end && !IsUrlSpace(cells[k]))
                 line.attr[k++] |= attr::kUrl;
+            line.MarkWritten(static_cast<int>(k));
             break;
         }
     }

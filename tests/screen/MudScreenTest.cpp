@@ -380,6 +380,30 @@ TEST(MudScreenSelection, DragLimitsAndExtraction) {
 
 // Completed lines are found by their serial after the screen moved on: coloured through a
 // resize, gagged scrolled back, as the last line and as a prompt still being written.
+// A line the ring reuses is blanked only as far as it was changed, so everything that
+// changes cells or attributes, however far out, must be undone by the next blanking.
+TEST(MudScreenSelection, ALineReusedByTheRingKeepsNothingOfWhatItHeld) {
+    Fixture f;
+    f.screen.ResetScreen(3);
+    f.Resize(2, 80);
+    const auto clean = [&f](const char* when) {
+        for (int n = 0; n < 3; ++n)
+            for (int col : {5, 60, 131})
+                EXPECT_EQ(f.AttrAt(n, col), attr::kNormal) << when << " line " << n;
+    };
+    f.Feed("ab\r\ncd\r\n");
+    f.screen.SelectAll(); // every column of the lines written so far
+    f.Feed("1\r\n2\r\n3\r\n");
+    clean("after a selection of whole lines");
+    f.screen.ClearSelection();
+    f.screen.BeginSelection({2, 0}); // a drag far past the text
+    f.screen.ExtendSelection({2, 120});
+    f.screen.EndSelection();
+    f.Feed("\x1b[7m\x1b[K\x1b[0mx\r\n"); // a line erased in reverse, then plain text
+    f.Feed("4\r\n5\r\n6\r\n");
+    clean("after a drag and an erase in reverse video");
+}
+
 TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     Fixture f;
     auto take = [&] {
