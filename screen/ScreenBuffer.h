@@ -124,14 +124,17 @@ struct ScreenLine {
     void MarkWritten(int to) { written = std::max(written, to); }
     // Every change of cells from..to-1 goes through here first.
     void PrepareWrite(int from, int to) {
-        MarkWritten(to);
         // Mostly there is nothing to do, and the cells at the edges tell so without a call.
+        // A cell at or past `written` is empty and holds no URL: writing up to it cuts
+        // nothing there (and its memory need not be read).
         auto inLine = [](int col) { return col >= 0 && col < kBufferColumns; };
+        const bool afterBlank = to >= written && !(blankAttr & attr::kUrl);
+        MarkWritten(to);
         if ((inLine(from - 1) && (attr[from - 1] & attr::kUrl)) ||
-            (inLine(to) && (attr[to] & attr::kUrl)))
+            (!afterBlank && inLine(to) && (attr[to] & attr::kUrl)))
             UnmarkCutUrls(from, to);
         if (marks || (from > 0 && inLine(from) && ch[from] == kWideTail) ||
-            (to > 0 && inLine(to) && ch[to] == kWideTail))
+            (!afterBlank && to > 0 && inLine(to) && ch[to] == kWideTail))
             CutWide(from, to);
     }
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
