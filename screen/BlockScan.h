@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tav {
 
@@ -24,6 +29,69 @@ template <typename T, typename Stop> std::size_t FindFirst(const T* p, std::size
     while (k < n && !stop(p[k]))
         ++k;
     return k;
+}
+
+// A range of byte values, both ends included.
+struct ByteRange {
+    unsigned char low;
+    unsigned char high;
+    constexpr bool Holds(unsigned char b) const {
+        return static_cast<unsigned char>(b - low) <= high - low;
+    }
+};
+
+#if defined(__SSE2__)
+namespace detail {
+
+// One bit per byte of x: set where the byte lies in `range`.
+inline unsigned RangeMask(__m128i x, ByteRange range) {
+    const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(static_cast<char>(range.low)));
+    const __m128i span = _mm_set1_epi8(static_cast<char>(range.high - range.low));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, span), offset)));
+}
+
+// The first byte whose bit `stopMask` sets, sixteen bytes at a time; the last few bytes
+// are tested in a zeroed copy whose extra bits are ignored, so nothing past p + n is read.
+template <typename StopMask>
+std::size_t ScanBytes(const unsigned char* p, std::size_t n, StopMask stopMask) {
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        const unsigned m =
+            stopMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k))) & 0xFFFFu;
+        if (m) return k + static_cast<std::size_t>(__builtin_ctz(m));
+    }
+    if (k < n) {
+        unsigned char tail[16] = {};
+        std::memcpy(tail, p + k, n - k);
+        const unsigned m = stopMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(tail))) &
+                           ((1u << (n - k)) - 1u);
+        if (m) return k + static_cast<std::size_t>(__builtin_ctz(m));
+    }
+    return n;
+}
+
+} // namespace detail
+#endif
+
+// The index of the first of p[0..n) that lies in `range`, or n.
+inline std::size_t FindByteIn(const unsigned char* p, std::size_t n, ByteRange range) {
+#if defined(__SSE2__)
+    return detail::ScanBytes(p, n, [range](__m128i x) { return detail::RangeMask(x, range); });
+#else
+    return FindFirst(p, n, [range](unsigned char b) { return range.Holds(b); });
+#endif
+}
+
+// The index of the first of p[0..n) that lies in neither range, or n.
+inline std::size_t FindByteOutside(const unsigned char* p, std::size_t n, ByteRange a,
+                                   ByteRange b) {
+#if defined(__SSE2__)
+    return detail::ScanBytes(
+        p, n, [a, b](__m128i x) { return ~(detail::RangeMask(x, a) | detail::RangeMask(x, b)); });
+#else
+    return FindFirst(p, n, [a, b](unsigned char c) { return !a.Holds(c) && !b.Holds(c); });
+#endif
 }
 
 // Copies n units into n wider (or equal) units; bytes widen through a local block so

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <tuple>
+#include <type_traits>
 
 namespace tav {
 
@@ -25,7 +26,9 @@ bool IsUrlSpace(Cell ch) {
 } // namespace
 
 TMudScreen::TMudScreen(const Settings& settings, ScreenView* view)
-    : settings_(settings), view_(view ? view : &nullView_), buffer_(100) {}
+    : settings_(settings), view_(view ? view : &nullView_), buffer_(100) {
+    StartLineText();
+}
 
 // --- feeding --------------------------------------------------------------------------
 
@@ -36,8 +39,8 @@ ScreenResult TMudScreen::AddText(const char* bytes, std::size_t count) {
         view_->FrameHold(true);
         return ScreenResult::Held;
     }
-    parser_.Append(bytes, count);
-    return ProcessText();
+    passScrolls_ = 0;
+    return EndPass(parser_.Feed(bytes, count, *this));
 }
 
 ScreenResult TMudScreen::AddString(const char* text) {
@@ -60,7 +63,10 @@ std::optional<TakenLine> TMudScreen::TakeLineWithAttributes() {
 
 ScreenResult TMudScreen::ProcessText() {
     passScrolls_ = 0;
-    const ScreenResult result = parser_.Parse(*this);
+    return EndPass(parser_.Parse(*this));
+}
+
+ScreenResult TMudScreen::EndPass(ScreenResult result) {
     view_->InvalidateRow(row_);
     if (!smoothscroll && passScrolls_ > 0 && row_ >= rows_ - 1)
         ScrollView(-passScrolls_, false, true);
@@ -83,9 +89,13 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
             continue;
         }
         // A stretch of printable characters: store as many as fit before the wrap.
-        std::size_t chunk = FindFirst(run + k, n - k, [](Unit u) {
-            return u < 0x80 && IsLineEnd(static_cast<unsigned char>(u));
-        });
+        std::size_t chunk = 0;
+        if constexpr (std::is_same_v<Unit, unsigned char>)
+            chunk = FindByteIn(run + k, n - k, ByteRange{10, 13});
+        else
+            chunk = FindFirst(run + k, n - k, [](Unit u) {
+                return u < 0x80 && IsLineEnd(static_cast<unsigned char>(u));
+            });
         if (autowrap)
             chunk = std::min<std::size_t>(chunk,
                                           static_cast<std::size_t>(std::max(1, cols_ - 1 - col_)));
@@ -95,12 +105,21 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
         const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
         line.PrepareWrite(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
+            if constexpr (std::is_same_v<Unit, unsigned char>) {
+                if (LineTextKnown() && static_cast<std::size_t>(bufCol_) == lineText_.size())
+                    lineText_.append(reinterpret_cast<const char*>(run + k), chunk);
+                else
+                    lineTextKnown_ = false;
+            } else {
+                lineTextKnown_ = false;
+            }
             WidenCopy(run + k, chunk, line.ch + bufCol_);
             BlockFill(line.attr + bufCol_, chunk, attr_);
             line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {
             // Everything past the last column lands in it; the last character wins.
+            lineTextKnown_ = false;
             WidenCopy(run + k, fit - 1, line.ch + bufCol_);
             BlockFill(line.attr + bufCol_, fit, attr_);
             line.SetColors(bufCol_, kBufferColumns, textColor_, backColor_);
@@ -134,6 +153,7 @@ void TMudScreen::PutWide(char32_t c) {
         passScrolls_ += NewLine();
         col_ = bufCol_ = 0;
     }
+    lineTextKnown_ = false;
     const int at = std::min(bufCol_, kBufferColumns - 2);
     ScreenLine& line = buffer_[bufLine_];
     line.PrepareWrite(at, at + 2);
@@ -149,6 +169,7 @@ void TMudScreen::AttachMark(char32_t mark) {
     // The mark joins the character just written on this line; with none there it is
     // dropped, as are marks beyond what a cell keeps.
     if (bufCol_ == 0) return;
+    lineTextKnown_ = false;
     ScreenLine& line = buffer_[bufLine_];
     int k = bufCol_ - 1;
     if (line.ch[k] == 0) return;
@@ -167,12 +188,19 @@ int TMudScreen::NewLine() {
     view_->InvalidateRow(row_);
 
     const ScreenLine& line = buffer_[bufLine_];
-    // One scan finds where the text ends, or the first colon, which every URL has; a
-    // line without one needs no look for URLs.
-    const auto stop = static_cast<int>(
-        FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0 || c == ':'; }));
-    const bool colon = stop < kBufferColumns && line.ch[stop] == ':';
-    const int length = colon ? TextLength(line) : stop;
+    int length = 0;
+    bool colon = false;
+    if (LineTextKnown()) {
+        length = static_cast<int>(lineText_.size());
+        colon = lineText_.find(':') != std::string::npos;
+    } else {
+        // One scan finds where the text ends, or the first colon, which every URL has; a
+        // line without one needs no look for URLs.
+        const auto stop = static_cast<int>(
+            FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0 || c == ':'; }));
+        colon = stop < kBufferColumns && line.ch[stop] == ':';
+        length = colon ? TextLength(line) : stop;
+    }
     if (settings_.urlaware && colon) MarkUrls(length);
     // The prompt at the start of this line was handed over already.
     const bool promptKept = PromptKept();
@@ -194,8 +222,14 @@ int TMudScreen::NewLine() {
     if (bufLine_ >= buffer_.Lines() - 1) {
         buffer_.Advance(attr_);
         bufLine_ = buffer_.Lines() - 1;
+        StartLineText();
     } else {
         ++bufLine_;
+        const ScreenLine& next = buffer_[bufLine_];
+        if (FindFirst(next.ch, kBufferColumns, [](Cell c) { return c != 0; }) == kBufferColumns)
+            StartLineText();
+        else
+            lineTextKnown_ = false;
     }
 
     if (row_ >= rows_ - 1) {
@@ -232,6 +266,7 @@ void TMudScreen::MarkUrls(int length) {
             std::size_t k = colon - scheme;
             while (k < end && !IsUrlSpace(cells[k]))
                 line.attr[k++] |= attr::kUrl;
+            line.MarkWritten(static_cast<int>(k));
             break;
         }
     }
@@ -250,6 +285,7 @@ void TMudScreen::OnBell() {
 void TMudScreen::OnTab() {
     col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
     const int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
+    lineTextKnown_ = false;
     ScreenLine& line = buffer_[bufLine_];
     line.PrepareWrite(bufCol_, newCol);
     for (int k = bufCol_; k < newCol; ++k) {
@@ -373,6 +409,7 @@ void TMudScreen::MoveCursor(int dy, int dx) {
 }
 
 void TMudScreen::BlankCells(ScreenLine& line, int from, int to) {
+    lineTextKnown_ = false;
     if (from == 0 && to == kBufferColumns)
         line.Blank(attr_);
     else
@@ -421,6 +458,7 @@ void TMudScreen::ResetScreen(int lines) {
     rows_ = std::min(rows_, buffer_.Lines());
     top_ = savedTop_ = 0;
     row_ = col_ = bufLine_ = bufCol_ = deepest_ = 0;
+    StartLineText();
     promptLine_ = -1;
     removePrompt_ = false;
     // The selection's cells are gone; its ends stay, but inside the smaller buffer.
@@ -460,6 +498,8 @@ void TMudScreen::SetSize(int rows, int cols) {
 void TMudScreen::SetEncoding(TextEncoding encoding) {
     parser_.SetEncoding(encoding, hold_);
     unicode_ = HasUnicodeCells(encoding);
+    // Bytes of one encoding are not the text of the same cells in another.
+    lineTextKnown_ = false;
 }
 
 void TMudScreen::SetColourMode(ColourMode mode) {

@@ -221,6 +221,8 @@ private:
 
     // Writes one-cell characters (bytes or Unicode characters) and acts on line ends.
     template <typename Unit> void PutCells(const Unit* run, std::size_t n);
+    // The view's updates after a pass of the parser.
+    ScreenResult EndPass(ScreenResult result);
     void PutWide(char32_t c);
     void AttachMark(char32_t mark);
     // Moves the cursor to screen column `col` after a write, wrapping at the edge.
@@ -235,6 +237,16 @@ private:
     void InvalidateBufferLine(int n);
     // Queues the text of cells from..to-1 of a line as a completed line.
     void QueueLine(const ScreenLine& line, int from, int to);
+    // The text (and attributes, when kept) of cells from..to-1, read back from the cells.
+    void ReadLineCells(TakenLine& taken, const ScreenLine& line, int from, int to) const;
+    // The cursor's line was just opened empty: its text is followed from here.
+    void StartLineText() {
+        lineText_.clear();
+        lineTextLine_ = bufLine_;
+        lineTextKnown_ = true;
+    }
+    // Whether lineText_ is the text of the cursor's line.
+    bool LineTextKnown() const { return lineTextKnown_ && lineTextLine_ == bufLine_; }
     void SelectGraphicRendition(const int* values, int count);
     // Blanks cells from..to-1 of a line with the current attribute (and background).
     void BlankCells(ScreenLine& line, int from, int to);
@@ -279,6 +291,14 @@ private:
     int col_ = 0;
     int bufLine_ = 0;
     int bufCol_ = 0;
+
+    // The text of the cursor's line while that line holds only bytes written one after
+    // another from its first column since it was opened empty (the usual game line): its
+    // completion takes this text instead of reading the cells back. Any other change of
+    // cells ends this until the next line opens.
+    std::string lineText_;
+    int lineTextLine_ = 0;
+    bool lineTextKnown_ = false;
 
     ScreenParser parser_;
     std::deque<TakenLine> lineQueue_;

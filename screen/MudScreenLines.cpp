@@ -6,6 +6,7 @@
 #include "screen/BlockScan.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace tav {
 
@@ -19,9 +20,7 @@ std::pair<std::size_t, std::size_t> TakenLine::Columns(std::size_t from, std::si
     return {byteColumns[from], std::size_t{byteColumns[to - 1]} + 1};
 }
 
-void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
-    if (!queueLines) return;
-    TakenLine taken;
+void TMudScreen::ReadLineCells(TakenLine& taken, const ScreenLine& line, int from, int to) const {
     taken.text.reserve(static_cast<std::size_t>(to - from));
     std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
     // A line of plain ASCII is a byte a cell in every encoding: it takes the quick way.
@@ -36,6 +35,26 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
         taken.text.clear();
         taken.attrs.clear();
         AppendCellText(taken.text, line, from, to, false, attrs, &taken.byteColumns);
+    }
+}
+
+void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
+    if (!queueLines) return;
+    TakenLine taken;
+    std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
+    if (&line == &buffer_[bufLine_] && LineTextKnown() && from <= to &&
+        static_cast<std::size_t>(to) <= lineText_.size()) {
+        // The cells hold these bytes one each, and nothing else up to the end.
+        taken.text.assign(lineText_, static_cast<std::size_t>(from),
+                          static_cast<std::size_t>(to - from));
+        if (attrs) attrs->assign(line.attr + from, line.attr + to);
+#ifndef NDEBUG
+        TakenLine check;
+        ReadLineCells(check, line, from, to);
+        assert(check.text == taken.text && check.attrs == taken.attrs && check.byteColumns.empty());
+#endif
+    } else {
+        ReadLineCells(taken, line, from, to);
     }
     if (keepLineAttributes && line.colors) {
         // One colour per byte of the text, as the attributes are.

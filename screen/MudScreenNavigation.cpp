@@ -142,6 +142,7 @@ void TMudScreen::ExtendSelection(CellPos cell) {
         ScreenLine& cells = buffer_[line];
         if (from > 0 && cells.ch[from] == kWideTail) --from;
         if (to + 1 < kBufferColumns && cells.ch[to + 1] == kWideTail) ++to;
+        cells.MarkWritten(to + 1);
         for (int k = from; k <= to; ++k)
             cells.attr[k] |= attr::kSelected;
     };
@@ -176,9 +177,11 @@ void TMudScreen::SelectAll() {
     hasSelection_ = true;
     anchor_ = {0, 0};
     end_ = {bufLine_, bufCol_};
-    for (int n = 0; n <= bufLine_; ++n)
+    for (int n = 0; n <= bufLine_; ++n) {
+        buffer_[n].MarkWritten(kBufferColumns);
         for (Attr& a : buffer_[n].attr)
             a |= attr::kSelected;
+    }
     view_->InvalidateScreen();
 }
 

@@ -20,6 +20,8 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     std::memcpy(ch, other.ch, sizeof ch);
     std::memcpy(attr, other.attr, sizeof attr);
     serial = other.serial;
+    written = other.written;
+    blankAttr = other.blankAttr;
     if (!other.colors)
         colors.reset();
     else if (colors)
@@ -47,7 +49,11 @@ void ScreenLine::Blank(Attr a) {
     colors.reset();
     serial = 0;
     marks.reset();
-    Blank(0, kBufferColumns, a);
+    const int to = a == blankAttr ? written : kBufferColumns;
+    std::fill(ch, ch + to, Cell{0});
+    BlockFill(attr, static_cast<std::size_t>(to), a);
+    written = 0;
+    blankAttr = a;
 }
 
 void ScreenLine::Blank(int from, int to, Attr a) {

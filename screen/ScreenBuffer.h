@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -93,6 +94,12 @@ struct ScreenLine {
     // it was last blanked whole.
     std::uint64_t serial = 0;
     std::unique_ptr<LineMarks> marks;
+    // Cells at and past `written` are as the last whole-line Blank left them: empty, with
+    // attribute `blankAttr`. Blanking the line again with that attribute need only clear
+    // the cells before. Every change raises it: PrepareWrite for cells, MarkWritten for
+    // attributes alone.
+    int written = kBufferColumns;
+    Attr blankAttr = 0;
 
     ScreenLine() = default;
     ScreenLine(const ScreenLine& other);
@@ -113,15 +120,21 @@ struct ScreenLine {
     // Cells from..to-1 are being overwritten or erased: a wide character cut in half at
     // either edge leaves a space in its other half, and the cells' marks go.
     void CutWide(int from, int to);
+    // Attributes of cells before `to` are about to change.
+    void MarkWritten(int to) { written = std::max(written, to); }
     // Every change of cells from..to-1 goes through here first.
     void PrepareWrite(int from, int to) {
         // Mostly there is nothing to do, and the cells at the edges tell so without a call.
+        // A cell at or past `written` is empty and holds no URL: writing up to it cuts
+        // nothing there (and its memory need not be read).
         auto inLine = [](int col) { return col >= 0 && col < kBufferColumns; };
+        const bool afterBlank = to >= written && !(blankAttr & attr::kUrl);
+        MarkWritten(to);
         if ((inLine(from - 1) && (attr[from - 1] & attr::kUrl)) ||
-            (inLine(to) && (attr[to] & attr::kUrl)))
+            (!afterBlank && inLine(to) && (attr[to] & attr::kUrl)))
             UnmarkCutUrls(from, to);
         if (marks || (from > 0 && inLine(from) && ch[from] == kWideTail) ||
-            (to > 0 && inLine(to) && ch[to] == kWideTail))
+            (!afterBlank && to > 0 && inLine(to) && ch[to] == kWideTail))
             CutWide(from, to);
     }
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.

@@ -19,10 +19,8 @@ constexpr unsigned char kEsc = 27;
 // Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
 // (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
 // Two range tests rather than a table, so a block of bytes is tested at once.
-constexpr bool IsTextByte(unsigned char b) {
-    return static_cast<unsigned char>(b - 0x1C) <= 0x7F - 0x1C ||
-           static_cast<unsigned char>(b - 10) <= 13 - 10;
-}
+constexpr ByteRange kPrintable{0x1C, 0x7F};
+constexpr ByteRange kLineEnds{10, 13};
 
 // Bytes 0x80-0xFE: text in the 8-bit encodings (0xFF is telnet's IAC).
 bool IsHighByte(unsigned char b) {
@@ -54,14 +52,29 @@ void ScreenParser::SetEncoding(TextEncoding encoding, bool held) {
 }
 
 ScreenResult ScreenParser::Parse(ParserEvents& events) {
+    return Run(reinterpret_cast<const unsigned char*>(pending_.data()), pending_.size(), true,
+               events);
+}
+
+ScreenResult ScreenParser::Feed(const char* bytes, std::size_t count, ParserEvents& events) {
+    if (!pending_.empty()) {
+        pending_.append(bytes, count);
+        return Parse(events);
+    }
+    // Nothing waits: the caller's bytes are read where they are, and only an unfinished
+    // end is kept.
+    return Run(reinterpret_cast<const unsigned char*>(bytes), count, false, events);
+}
+
+ScreenResult ScreenParser::Run(const unsigned char* data, std::size_t length, bool fromPending,
+                               ParserEvents& events) {
     result_ = ScreenResult::None;
-    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
-    const std::size_t length = pending_.size();
+    data_ = data;
+    length_ = length;
     std::size_t i = 0;
     bool incomplete = false;
     while (i < length) {
-        const std::size_t runEnd =
-            i + FindFirst(data + i, length - i, [](unsigned char b) { return !IsTextByte(b); });
+        const std::size_t runEnd = i + FindByteOutside(data + i, length - i, kPrintable, kLineEnds);
         if (runEnd > i) events.OnText(data + i, runEnd - i);
         if (runEnd == length) {
             i = length;
@@ -76,15 +89,21 @@ ScreenResult ScreenParser::Parse(ParserEvents& events) {
         }
         i = next;
     }
-    if (incomplete)
-        pending_.erase(0, i);
-    else
-        pending_.clear();
+    data_ = nullptr;
+    length_ = 0;
+    if (fromPending) {
+        if (incomplete)
+            pending_.erase(0, i);
+        else
+            pending_.clear();
+    } else if (incomplete) {
+        pending_.assign(reinterpret_cast<const char*>(data) + i, length - i);
+    }
     return result_;
 }
 
 std::size_t ScreenParser::Control(std::size_t i, ParserEvents& events) {
-    switch (static_cast<unsigned char>(pending_[i])) {
+    switch (data_[i]) {
     case 7: // BEL
         events.OnBell();
         return i + 1;
@@ -93,8 +112,7 @@ std::size_t ScreenParser::Control(std::size_t i, ParserEvents& events) {
         return i + 1;
     case kEsc: return Escape(i, events);
     default:
-        if (encoding_ != TextEncoding::SevenBit &&
-            IsHighByte(static_cast<unsigned char>(pending_[i])))
+        if (encoding_ != TextEncoding::SevenBit && IsHighByte(data_[i]))
             return HighBytes(i, events);
         return i + 1; // every other control byte (BS included) is ignored, and 7-bit drops
                       // 0x80-0xFE
@@ -102,8 +120,8 @@ std::size_t ScreenParser::Control(std::size_t i, ParserEvents& events) {
 }
 
 std::size_t ScreenParser::Escape(std::size_t i, ParserEvents& events) {
-    if (i + 1 >= pending_.size()) return i;
-    const auto x = static_cast<unsigned char>(pending_[i + 1]);
+    if (i + 1 >= length_) return i;
+    const unsigned char x = data_[i + 1];
     switch (x) {
     case 'A':
     case 'B':
@@ -121,8 +139,8 @@ std::size_t ScreenParser::Escape(std::size_t i, ParserEvents& events) {
 }
 
 std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
-    const std::size_t length = pending_.size();
-    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    const std::size_t length = length_;
+    const unsigned char* const data = data_;
     if (i + 2 >= length) return i;
 
     // A sequence that runs on for kMaxControlSequence bytes without its final byte is
@@ -165,8 +183,8 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
 
 std::size_t ScreenParser::Telnet(std::size_t i, ParserEvents& events) {
     using namespace telnet;
-    const std::size_t length = pending_.size();
-    const auto* data = reinterpret_cast<const unsigned char*>(pending_.data());
+    const std::size_t length = length_;
+    const unsigned char* const data = data_;
     if (i + 1 >= length) return i;
     const unsigned char command = data[i + 1];
     switch (command) {
@@ -215,13 +233,12 @@ std::size_t ScreenParser::HighBytes(std::size_t i, ParserEvents& events) {
     if (encoding_ == TextEncoding::Utf8) return Utf8(i, events);
     if (unicode_) return Legacy(i, events);
     // Latin-1: the whole run of 8-bit bytes is text; the C1 controls (0x80-0x9F) have
-    // nothing to show and become '?'. pending_ is ours, so the run is mapped in place.
+    // nothing to show and become '?'.
+    mapped_.clear();
     std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
-        pending_[j] = CellCharacter(static_cast<unsigned char>(pending_[j]));
-        ++j;
-    }
-    events.OnText(reinterpret_cast<const unsigned char*>(pending_.data()) + i, j - i);
+    for (; j < length_ && IsHighByte(data_[j]); ++j)
+        mapped_.push_back(static_cast<char>(CellCharacter(data_[j])));
+    events.OnText(reinterpret_cast<const unsigned char*>(mapped_.data()), mapped_.size());
     return j;
 }
 
@@ -252,8 +269,9 @@ std::size_t ScreenParser::Utf8(std::size_t i, ParserEvents& events) {
     // (CR, LF, ESC, ASCII) ends the run, after a '?' for the broken part.
     narrow_.clear();
     std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
-        const Utf8Step step = DecodeUtf8(std::string_view(pending_).substr(j));
+    const std::string_view bytes(reinterpret_cast<const char*>(data_), length_);
+    while (j < length_ && IsHighByte(data_[j])) {
+        const Utf8Step step = DecodeUtf8(bytes.substr(j));
         if (step.kind == Utf8Step::Kind::Incomplete) break;
         if (step.kind != Utf8Step::Kind::Char)
             narrow_.push_back(U'?');
@@ -274,8 +292,9 @@ std::size_t ScreenParser::Legacy(std::size_t i, ParserEvents& events) {
     narrow_.clear();
     LegacyCodec& codec = LegacyCodec::ForThread(encoding_);
     std::size_t j = i;
-    while (j < pending_.size() && IsHighByte(static_cast<unsigned char>(pending_[j]))) {
-        const std::string_view rest = std::string_view(pending_).substr(j);
+    const std::string_view bytes(reinterpret_cast<const char*>(data_), length_);
+    while (j < length_ && IsHighByte(data_[j])) {
+        const std::string_view rest = bytes.substr(j);
         const LegacyStep step = ScanLegacy(rest, encoding_);
         if (step.kind == LegacyStep::Kind::Incomplete) break;
         const std::optional<char32_t> c = step.kind == LegacyStep::Kind::Char

@@ -68,6 +68,9 @@ public:
     // Interprets the pending bytes as far as they are complete; the last echo group read
     // decides the result (None when there was none).
     ScreenResult Parse(ParserEvents& events);
+    // Appends the bytes and interprets what is complete, as Append and Parse would; with
+    // nothing pending the bytes are read in place and only an unfinished end is copied.
+    ScreenResult Feed(const char* bytes, std::size_t count, ParserEvents& events);
     std::size_t PendingBytes() const { return pending_.size(); }
     // Drops the pending bytes (a reset screen).
     void Clear();
@@ -81,6 +84,10 @@ public:
     void SetFullColour(bool full) { fullColour_ = full; }
 
 private:
+    // Interprets data[0..length): the pending bytes themselves (fromPending) or the
+    // caller's, of which only an unfinished end is kept.
+    ScreenResult Run(const unsigned char* data, std::size_t length, bool fromPending,
+                     ParserEvents& events);
     // Each returns the index after what it took, or `i` when the bytes end inside it.
     std::size_t Control(std::size_t i, ParserEvents& events);
     std::size_t Escape(std::size_t i, ParserEvents& events);
@@ -94,6 +101,10 @@ private:
     void FlushNarrow(ParserEvents& events);
 
     std::string pending_;
+    // The bytes of the pass under way; the handlers read them from here.
+    const unsigned char* data_ = nullptr;
+    std::size_t length_ = 0;
+    std::string mapped_; // a Latin-1 run of high bytes as cells
     TextEncoding encoding_ = TextEncoding::SevenBit;
     bool unicode_ = false; // HasUnicodeCells(encoding_)
     bool fullColour_ = false;

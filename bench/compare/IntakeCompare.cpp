@@ -7,7 +7,12 @@
 // Only what every tree's screen has is used; where the geometry call differs, the program
 // asks the screen which one it has.
 #include "bench/Corpus.h"
+// The screen moved from term/ to screen/; an older tree has it in term/.
+#if __has_include("screen/MudScreen.h")
 #include "screen/MudScreen.h"
+#else
+#include "term/MudScreen.h"
+#endif
 
 #include <chrono>
 #include <cstdio>

@@ -1,5 +1,6 @@
 #include "screen/MudScreen.h"
 #include "net/TelnetCodes.h"
+#include "screen/BlockScan.h"
 #include "tests/support/ScreenCells.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,72 @@ TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
     EXPECT_TRUE(g.Lines().empty());
     EXPECT_EQ(g.Text(0), std::string(131, 'a') + "Z");
     EXPECT_EQ(std::pair(g.screen.CursorCol(), g.screen.BufferCol()), std::pair(131, 131));
+}
+
+// The screen follows a line's text as it is written, so a completed line need not be read
+// back from its cells; every other way of changing the cells must still be seen.
+TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
+    struct Case {
+        std::string bytes;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"abcdef\rXY\n", "XYcdef"},                // a bare CR, then overwritten
+        {"abcdef\x1b[3DZ\r\n", "abcZef"},          // back and over
+        {"abcdef\x1b[Kxy\r\n", ""},                // erased, the cursor left where it was
+        {"ab\tc\r\n", "ab      c"},                // a tab's spaces
+        {"ab\t\r\n", "ab      "},                  // and at the end
+        {"top\r\nabc\x1b[1A\x1b[1Bd\r\n", "abcd"}, // away and back to the same place
+        {"top\r\nabc\x1b[1Ad\r\n", "topd"},        // another line at the same column
+        {"one\r\ntwo\r\n\x1b[H\nQ\r\n", "Qwo"},    // a written line opened again
+        {std::string(140, 'a') + "\r\n", std::string(61, 'a')},
+        {"\x1b[31mred\x1b[0m and plain: http://x.y/z\r\n", "red and plain: http://x.y/z"},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.screen.appendcr = false;
+        f.Feed(c.bytes);
+        const Lines lines = f.Lines();
+        ASSERT_FALSE(lines.empty()) << c.bytes;
+        EXPECT_EQ(lines.back(), c.line) << c.bytes;
+    }
+    // Unicode characters, wide ones and marks after a line's bytes.
+    for (const std::string bytes : {"ab\xC3\xA9", "ab\xE4\xB8\xAD", "abe\xCC\x81"}) {
+        Fixture u;
+        u.screen.SetEncoding(TextEncoding::Utf8);
+        u.Feed("\r\n" + bytes + "\r\n"); // the second line is followed from its start
+        EXPECT_EQ(u.Lines(), (Lines{"", bytes}));
+    }
+    // Bytes read in one encoding are the cells' text in another only by chance.
+    Fixture f;
+    f.screen.SetEncoding(TextEncoding::Latin1);
+    f.Feed("caf\xE9");
+    f.screen.SetEncoding(TextEncoding::Utf8);
+    f.Feed("\r\n");
+    EXPECT_EQ(f.Lines(), (Lines{"caf\xC3\xA9"}));
+    // Without autowrap the last column takes what runs past it.
+    Fixture g;
+    g.screen.autowrap = false;
+    g.Feed(std::string(140, 'a') + "Z\r\n");
+    EXPECT_EQ(g.Lines(), (Lines{std::string(131, 'a') + "Z"}));
+}
+
+// The byte scans test sixteen bytes at once and the rest in a copy: every length and
+// position of the first hit is found as a byte-by-byte walk finds it.
+TEST(BlockScan, ByteScansAgreeWithAWalkAtEveryLengthAndPosition) {
+    const ByteRange ends{10, 13};
+    const ByteRange printable{0x1C, 0x7F};
+    for (std::size_t n = 0; n <= 40; ++n)
+        for (std::size_t hit = 0; hit <= n; ++hit)
+            for (const unsigned char stop : {0x0A, 0x0D, 0x1B, 0x80, 0xFF, 0x00}) {
+                std::vector<unsigned char> bytes(n + 1, 'a');
+                bytes[n] = '\n'; // past the end: never seen
+                if (hit < n) bytes[hit] = stop;
+                const bool isEnd = hit < n && ends.Holds(stop);
+                const bool isText = hit >= n || ends.Holds(stop) || printable.Holds(stop);
+                EXPECT_EQ(FindByteIn(bytes.data(), n, ends), isEnd ? hit : n);
+                EXPECT_EQ(FindByteOutside(bytes.data(), n, printable, ends), isText ? n : hit);
+            }
 }
 
 TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
@@ -313,6 +380,30 @@ TEST(MudScreenSelection, DragLimitsAndExtraction) {
 
 // Completed lines are found by their serial after the screen moved on: coloured through a
 // resize, gagged scrolled back, as the last line and as a prompt still being written.
+// A line the ring reuses is blanked only as far as it was changed, so everything that
+// changes cells or attributes, however far out, must be undone by the next blanking.
+TEST(MudScreenSelection, ALineReusedByTheRingKeepsNothingOfWhatItHeld) {
+    Fixture f;
+    f.screen.ResetScreen(3);
+    f.Resize(2, 80);
+    const auto clean = [&f](const char* when) {
+        for (int n = 0; n < 3; ++n)
+            for (int col : {5, 60, 131})
+                EXPECT_EQ(f.AttrAt(n, col), attr::kNormal) << when << " line " << n;
+    };
+    f.Feed("ab\r\ncd\r\n");
+    f.screen.SelectAll(); // every column of the lines written so far
+    f.Feed("1\r\n2\r\n3\r\n");
+    clean("after a selection of whole lines");
+    f.screen.ClearSelection();
+    f.screen.BeginSelection({2, 0}); // a drag far past the text
+    f.screen.ExtendSelection({2, 120});
+    f.screen.EndSelection();
+    f.Feed("\x1b[7m\x1b[K\x1b[0mx\r\n"); // a line erased in reverse, then plain text
+    f.Feed("4\r\n5\r\n6\r\n");
+    clean("after a drag and an erase in reverse video");
+}
+
 TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     Fixture f;
     auto take = [&] {
