@@ -41,6 +41,8 @@
 #include <QMessageBox>
 #include <QPainter>
 
+#include <utility>
+
 namespace tav {
 
 namespace {
@@ -86,6 +88,7 @@ constexpr int kAvailableCommands[] = {
     // The profile's own options beside its settings.
     kCmMoreOptions,
     kCmAliases,
+    kCmQuickConnect,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -194,7 +197,9 @@ TSDIDecFrame::~TSDIDecFrame() {
 }
 
 bool TSDIDecFrame::Start(const std::optional<std::string>& profile) {
-    return session_->StartWith(RunProfileSelection(profile) == 1);
+    if (!session_->StartWith(RunProfileSelection(profile) == 1)) return false;
+    ConnectQuickGame();
+    return true;
 }
 
 int TSDIDecFrame::RunProfileSelection(const std::optional<std::string>& requested) {
@@ -202,7 +207,25 @@ int TSDIDecFrame::RunProfileSelection(const std::optional<std::string>& requeste
     tprofdlg dialog(store_, *session_, this);
     int result = dialog.Run(requested);
     profilesBusy_ = false;
+    quickPending_ = result == 1 && dialog.QuickChosen();
+    if (session_->Loaded()) ConnectQuickGame();
     return result;
+}
+
+void TSDIDecFrame::RunQuickConnect(const QuickGame& game) {
+    if (profilesBusy_ || !session_->Loaded()) return;
+    profilesBusy_ = true;
+    tprofdlg dialog(store_, *session_, this);
+    quickPending_ = dialog.RunQuick(game) == 1;
+    profilesBusy_ = false;
+    ConnectQuickGame();
+}
+
+void TSDIDecFrame::ConnectQuickGame() {
+    // A game's profile with a character has connected through its autoconnect already.
+    if (!std::exchange(quickPending_, false)) return;
+    TermSession& session = term_->Session();
+    if (!session.Connected() && !session.Connecting()) session.TermConnect();
 }
 
 void TSDIDecFrame::OnCommand(int id) {
@@ -276,6 +299,7 @@ void TSDIDecFrame::OnCommand(int id) {
     case kCmAliases:
         if (!aliasesBusy_ && session_->Loaded()) RunAliases();
         break;
+    case kCmQuickConnect: RunQuickConnect(); break;
     default:
         if (FrameCommands::Handles(id))
             commands_->Run(id);
@@ -345,7 +369,7 @@ void TSDIDecFrame::RunConfig() {
     private:
         TSDIDecFrame& frame_;
     } host(*this);
-    RunConfigCommand(settings_, host);
+    RunConfigCommand(settings_, host, term_->Options().otherGame);
     configBusy_ = false;
 }
 

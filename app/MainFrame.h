@@ -3,6 +3,7 @@
 #include "settings/ProfileHost.h"
 #include "settings/ProfileSession.h"
 #include "settings/ProfileStore.h"
+#include "settings/QuickGame.h"
 #include "windows/WindowPlacement.h"
 
 #include <QMainWindow>
@@ -100,6 +101,10 @@ private:
     void PrintLocal(std::string_view text) override;
 
     int RunProfileSelection(const std::optional<std::string>& requested = std::nullopt);
+    // "Connect to a game...": its dialog filled from `game`, then the connection.
+    void RunQuickConnect(const QuickGame& game = {});
+    // Connects the profile "Connect to a game..." has just made, once.
+    void ConnectQuickGame();
     bool CanClose();
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
@@ -134,6 +139,7 @@ private:
     bool exitConfirmed_ = false;
     bool shutDown_ = false;
     bool profilesBusy_ = false;
+    bool quickPending_ = false;
     bool configBusy_ = false;
     bool moreOptionsBusy_ = false;
     bool aliasesBusy_ = false;

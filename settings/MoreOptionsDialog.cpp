@@ -128,6 +128,12 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("Tab in the input line completes the word typed from the words the game "
                        "showed lately; off, Tab moves to the next control"));
     tabComplete_->setChecked(options.tabComplete);
+    otherGame_ = Named(
+        new QCheckBox(QStringLiteral("&Another game: no account or player programs needed"), this));
+    otherGame_->setAccessibleDescription(
+        QStringLiteral("The configuration takes this profile without a username, password or "
+                       "MIDI, MOD and MP3 player programs, which only a TavServer game uses"));
+    otherGame_->setChecked(options.otherGame);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
@@ -144,6 +150,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addLayout(commandRows);
     layout->addWidget(fullColour_);
     layout->addWidget(tabComplete_);
+    layout->addWidget(otherGame_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -175,6 +182,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.speedwalk = speedwalk_->text().toStdString();
     options.colours = fullColour_->isChecked() ? ColourMode::Full : ColourMode::Basic;
     options.tabComplete = tabComplete_->isChecked();
+    options.otherGame = otherGame_->isChecked();
     return options;
 }
 
