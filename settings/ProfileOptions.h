@@ -35,8 +35,11 @@ inline constexpr int kMaxTlsPort = 65535;
 // space nor a backslash (which escapes the separator).
 inline constexpr std::size_t kMaxCommandMark = 8;
 inline constexpr std::size_t kMaxWalkDirectionsText = 255;
-// The longest typed line with long lines on.
+// The longest typed line with long lines on, in characters of the input line, and the
+// bytes such a line can take in any encoding (at most four a character), so its bytes are
+// never cut.
 inline constexpr std::size_t kLongInputChars = 4096;
+inline constexpr std::size_t kLongInputBytes = 4 * kLongInputChars;
 inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
 bool IsCommandMark(std::string_view text);
 

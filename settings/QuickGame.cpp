@@ -86,6 +86,8 @@ QuickProfile MakeQuickProfile(const QuickGame& game) {
     o.negotiate = true;
     o.gaPrompts = true;
     o.tabComplete = true;
+    o.longLines = true;
+    o.pasteToInput = true;
     o.tls = game.tls;
     o.tlsPort = game.tls ? game.tlsPort : 0;
     o.otherGame = true;

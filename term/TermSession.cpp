@@ -436,7 +436,7 @@ void TermSession::SubmitInput() {
         TermSend("", true, false);
         return;
     }
-    std::string line = text->substr(0, kMaxHistoryChars);
+    std::string line = text->substr(0, inputLimit_);
 
     if (line[0] == '_') {
         if (line == "_test") {

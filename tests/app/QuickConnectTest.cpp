@@ -4,10 +4,21 @@
 #include "settings/ConfigDialog.h"
 #include "settings/QuickConnectDialog.h"
 
+#include <QClipboard>
+#include <QMenu>
 #include <QSpinBox>
 
 namespace tav::test {
 namespace {
+
+// What the peer has read once `bytes` arrived (or 20 s passed).
+std::string ReadAll(LoopbackServer& peer, qsizetype bytes) {
+    std::string read;
+    WaitFor([&] {
+        return (read += peer.Read(std::chrono::milliseconds(50))).size() >= std::size_t(bytes);
+    });
+    return read;
+}
 
 // Fills the game dialog by its fields' names and presses Connect.
 ModalScript::Step FillGame(const QString& name, int port, const QString& character = {}) {
@@ -23,8 +34,9 @@ ModalScript::Step FillGame(const QString& name, int port, const QString& charact
     });
 }
 
-// From the menu to a real peer: the new profile's files, the connection at once, a
-// configuration OK without edits, and a name already taken refused without a change.
+// From the menu to a real peer: the new profile's files, the connection at once, long lines
+// and pasting into the input line, a configuration OK without edits, and a name already
+// taken refused without a change.
 TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     StartConfigured();
     LoopbackServer peer;
@@ -36,13 +48,40 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(FileBytes(data.Path("profiles.cfg")).endsWith("hero\r\nOther World\r\n"));
     EXPECT_EQ(FileBytes(data.Path("profiles/Other World/options.cfg")),
               "encoding=utf8\nautoreconnect=0\ncolours=full\ntabcomplete=1\ngaprompts=1\n"
-              "othergame=1\n");
+              "longlines=1\npasteinput=1\nothergame=1\n");
     const QByteArray saved = FileBytes(data.Path("profiles/Other World/tav.cfg"));
     for (const QByteArray& line :
          QList<QByteArray>{"addy:127.0.0.1\r\n", "port:" + QByteArray::number(peer.Port()) + "\r\n",
                            "user:\r\n", "10000 100 0 0 1\r\n"})
         EXPECT_TRUE(saved.contains(line)) << line.toStdString();
     EXPECT_TRUE(frame->Term().MainScreen().autowrap);
+
+    // A long line goes out whole and stays whole in the history.
+    const QString longLine = QString(kLongInputChars - 1, QLatin1Char('x')) + "y";
+    Type(longLine);
+    EXPECT_TRUE(ReadAll(peer, longLine.size() + 1) == longLine.toStdString() + "\n");
+    const InputHistory& history = frame->Term().Session().History();
+    EXPECT_TRUE(history.Slot(history.Slots() - 1) == longLine.toStdString());
+    // Ctrl+V puts the clipboard into the input line; lines it ends are entered, more than a
+    // few after a Yes; a line too long for the input line is refused whole.
+    tinedit& input = frame->Term().InputLine();
+    QGuiApplication::clipboard()->setText("say hello");
+    QTest::keyClick(&input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(input.text(), "say hello");
+    QGuiApplication::clipboard()->setText(longLine + "z");
+    QTest::keyClick(&input, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(input.text(), "say hello");
+    EXPECT_NE(ScreenText().find("Paste refused: a line of it is longer than 4096 characters."),
+              std::string::npos);
+    QString asked;
+    script.Then(AnswerBox(&asked, QMessageBox::Yes));
+    QGuiApplication::clipboard()->setText("!\r\nb\nc\nd\ne");
+    std::unique_ptr<QMenu> menu(input.MakeContextMenu());
+    menu->findChild<QAction*>("edit-paste")->trigger();
+    EXPECT_EQ(asked, "Paste | Send 4 lines to the game?");
+    EXPECT_EQ(input.text(), "e");
+    QTest::keyClick(&input, Qt::Key_Return);
+    EXPECT_EQ(ReadAll(peer, 19), "say hello!\nb\nc\nd\ne\n");
 
     script.Then(
         In<tmarrowcfg>([](tmarrowcfg& dialog) { Named<QAbstractButton>(&dialog, "OK")->click(); }));
