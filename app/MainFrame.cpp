@@ -196,8 +196,24 @@ TSDIDecFrame::~TSDIDecFrame() {
     term_ = nullptr;
 }
 
-bool TSDIDecFrame::Start(const std::optional<std::string>& profile) {
-    if (!session_->StartWith(RunProfileSelection(profile) == 1)) return false;
+bool TSDIDecFrame::Start(const std::optional<std::string>& profile,
+                         const std::optional<QuickGame>& game) {
+    int result = 2;
+    if (game) {
+        if (const auto known = FindGameProfile(store_, *game)) {
+            // Taken unless another process has it open; then the user chooses.
+            result = RunProfileSelection(known);
+            quickPending_ = result == 1 && session_->Name() == *known;
+        } else {
+            profilesBusy_ = true;
+            tprofdlg dialog(store_, *session_, this);
+            result = dialog.RunQuick(*game);
+            profilesBusy_ = false;
+            quickPending_ = result == 1;
+        }
+    }
+    if (result != 1) result = RunProfileSelection(profile);
+    if (!session_->StartWith(result == 1)) return false;
     ConnectQuickGame();
     return true;
 }

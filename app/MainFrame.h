@@ -42,8 +42,11 @@ public:
     // Runs when the frame's window exists: the profile selection and, when a profile was
     // chosen, its application. False when the user left without a profile. A `profile`
     // given (from the command line, already checked to be listed) is applied without
-    // asking, unless another process has it open.
-    bool Start(const std::optional<std::string>& profile = std::nullopt);
+    // asking, unless another process has it open. A `game` (from a link) opens the profile
+    // that connects to it, or "Connect to a game..." filled in; either connects at once,
+    // and cancelling the dialog leaves the usual selection.
+    bool Start(const std::optional<std::string>& profile = std::nullopt,
+               const std::optional<QuickGame>& game = std::nullopt);
 
     void OnCommand(int id);
     // Moves and sizes the frame to `rect` (outer frame, screen pixels) and makes it topmost

@@ -2,6 +2,7 @@
 
 #include "settings/AtomicFile.h"
 #include "settings/ColorFile.h"
+#include "settings/LineScanner.h"
 #include "settings/ProfileFileNames.h"
 #include "settings/ProfileStore.h"
 #include "settings/SettingsText.h"
@@ -101,6 +102,32 @@ bool WriteQuickProfile(const std::string& dir, const QuickProfile& profile) {
                          FileAccess::OwnerOnly) &&
            WriteFileAtomically(base + "colors.dat", WriteColorBytes(profile.values)) &&
            SaveProfileOptions(base + std::string(kOptionsFileName), profile.options);
+}
+
+std::optional<std::string> FindGameProfile(const ProfileStore& store, const QuickGame& game) {
+    const auto list = store.ReadList();
+    if (!list) return std::nullopt;
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    const std::string host = "addy:" + lower(game.host);
+    const std::string port = "port:" + std::to_string(game.port);
+    for (const std::string& name : list->names) {
+        const auto text =
+            ReadTextFile(store.ProfileDir(name) + "/" + std::string(kSettingsFileName));
+        if (!text) continue;
+        bool hostFound = false, portFound = false;
+        LineScanner lines(*text);
+        while (const auto line = lines.NextLine()) {
+            const std::string_view item = line->substr(0, line->find_last_not_of('\r') + 1);
+            hostFound = hostFound || lower(std::string(item)) == host;
+            portFound = portFound || item == port;
+        }
+        if (hostFound && portFound) return name;
+    }
+    return std::nullopt;
 }
 
 std::optional<QuickGame> QuickGameFromAddress(std::string_view first, std::string_view second) {

@@ -52,6 +52,12 @@ QuickProfile MakeQuickProfile(const QuickGame& game);
 // existing directory `dir`; false when one could not be written.
 bool WriteQuickProfile(const std::string& dir, const QuickProfile& profile);
 
+class ProfileStore;
+
+// The first listed profile whose settings connect to the game's host (letter case aside)
+// and port; nothing when none does.
+std::optional<std::string> FindGameProfile(const ProfileStore& store, const QuickGame& game);
+
 // "telnet://host:port", "telnet://host" (port 23) or "host port" as a game to connect to,
 // named after the host; nothing for anything else.
 std::optional<QuickGame> QuickGameFromAddress(std::string_view first, std::string_view second = {});

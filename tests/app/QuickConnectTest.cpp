@@ -100,5 +100,22 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(frame->Term().Session().Connected());
 }
 
+// A link at the first start: the dialog comes filled in, and its profile connects.
+TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) {
+    LoopbackServer peer;
+    MakeFrame();
+    QString shown;
+    script.Then(In<QuickConnectDialog>([&](QuickConnectDialog& dialog) {
+        shown = dialog.NameField().text() + " " + dialog.HostField().text() + " " +
+                dialog.PortBox().text();
+        Named<QAbstractButton>(&dialog, "Connect")->click();
+    }));
+    ASSERT_TRUE(
+        frame->Start(std::nullopt, QuickGameFromAddress("127.0.0.1", std::to_string(peer.Port()))));
+    EXPECT_EQ(shown, QString("127.0.0.1 127.0.0.1 %1").arg(peer.Port()));
+    EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
+    EXPECT_EQ(frame->windowTitle(), "TavClient - 127.0.0.1");
+}
+
 } // namespace
 } // namespace tav::test

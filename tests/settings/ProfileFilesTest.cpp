@@ -6,6 +6,7 @@
 #include "settings/CustomButtonFile.h"
 #include "settings/HelpIndexFile.h"
 #include "settings/ProfileOptions.h"
+#include "settings/ProfileStore.h"
 #include "settings/QuickGame.h"
 #include "settings/TextMode.h"
 #include "settings/UserFile.h"
@@ -393,6 +394,15 @@ TEST(QuickGame, ProfileFilesReadBackAndACharacterLogsIn) {
     EXPECT_EQ(made.settings.autoterm, 1);
     EXPECT_EQ(fs::status(dir + "/tav.cfg").permissions() & fs::perms::group_read, fs::perms::none);
     EXPECT_EQ(MakeQuickProfile({"Aa", "h"}).settings.autoterm, 0);
+
+    // A link finds the listed profile of its host (any letter case) and port.
+    const ProfileStore store(temp.path.string());
+    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example.org", 4000}), std::nullopt)
+        << "no list yet";
+    std::ofstream(temp.path / "profiles.cfg") << "Aa\n";
+    EXPECT_EQ(FindGameProfile(store, {"x", "MUD.example.org", 4000}), "Aa");
+    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example.org", 4001}), std::nullopt);
+    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example", 4000}), std::nullopt);
 }
 
 } // namespace
