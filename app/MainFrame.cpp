@@ -504,6 +504,11 @@ void TSDIDecFrame::LoadSettings() {
     // overwrite it.
     recordRect_ = false;
     term_->LoadSettings();
+    // A game of another kind names where it is too, so windows on several games tell apart.
+    if (term_->Options().otherGame)
+        setWindowTitle(windowTitle() + QStringLiteral(" - ") +
+                       Latin1ToQString(FieldView(settings_.addy)) + QLatin1Char(':') +
+                       Latin1ToQString(FieldView(settings_.port)));
 }
 
 void TSDIDecFrame::SaveSettings() {

@@ -1,5 +1,6 @@
 #include "FrameTestSupport.h"
 
+#include "app/ExtraCommands.h"
 #include "app/MainMenu.h"
 #include "settings/ConfigDialog.h"
 #include "settings/QuickConnectDialog.h"
@@ -44,7 +45,9 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     frame->Menu().Action(kCmQuickConnect)->trigger();
     ASSERT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(frame->windowTitle(), "TavClient - Other World");
+    // The title names the profile and where its game is.
+    const QString title = QString("TavClient - Other World - 127.0.0.1:%1").arg(peer.Port());
+    EXPECT_EQ(frame->windowTitle(), title);
     EXPECT_TRUE(FileBytes(data.Path("profiles.cfg")).endsWith("hero\r\nOther World\r\n"));
     EXPECT_EQ(FileBytes(data.Path("profiles/Other World/options.cfg")),
               "encoding=utf8\nautoreconnect=0\ncolours=full\ntabcomplete=1\ngaprompts=1\n"
@@ -96,7 +99,7 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     frame->OnCommand(kCmQuickConnect);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(said, "Error... | A profile named hero exists already: give the game another name.");
-    EXPECT_EQ(frame->windowTitle(), "TavClient - Other World");
+    EXPECT_EQ(frame->windowTitle(), title);
     EXPECT_TRUE(frame->Term().Session().Connected());
 }
 
@@ -114,7 +117,25 @@ TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) 
         frame->Start(std::nullopt, QuickGameFromAddress("127.0.0.1", std::to_string(peer.Port()))));
     EXPECT_EQ(shown, QString("127.0.0.1 127.0.0.1 %1").arg(peer.Port()));
     EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
-    EXPECT_EQ(frame->windowTitle(), "TavClient - 127.0.0.1");
+    EXPECT_EQ(frame->windowTitle(),
+              QString("TavClient - 127.0.0.1 - 127.0.0.1:%1").arg(peer.Port()));
+}
+
+// New window starts another process on this data directory; one that cannot start is said.
+TEST_F(FrameTest, NewWindowStartsAnotherProgramOnTheDataDirectory) {
+    StartConfigured();
+    const QString program = data.Path("tavclient.sh");
+    ASSERT_TRUE(WriteScript(program, "echo \"$@\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.args\"\n"));
+    frame->Extras().SetProgram(program);
+    frame->Menu().Action(kCmNewWindow)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(program + ".args"); }));
+    EXPECT_EQ(FileBytes(program + ".args"),
+              "--data-dir " + QDir::currentPath().toLocal8Bit() + "\n");
+    QString said;
+    script.Then(AnswerBox(&said));
+    frame->Extras().SetProgram(data.Path("missing"));
+    frame->Menu().Action(kCmNewWindow)->trigger();
+    EXPECT_EQ(said, "Error... | Unable to start another TavClient.");
 }
 
 } // namespace
