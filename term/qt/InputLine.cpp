@@ -114,6 +114,12 @@ void tinedit::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    // The platform's other paste keys (Shift+Insert) paste the same way, never cut.
+    if (pasteToInput_ && e->matches(QKeySequence::Paste)) {
+        PasteIntoLine(QGuiApplication::clipboard()->text());
+        e->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(e);
 }
 

@@ -64,8 +64,8 @@ public:
     void SetTabCompletion(bool on) { tabCompletion_ = on; }
     // Lines up to kLongInputChars characters, whose bytes are never cut; off, 254 bytes.
     void SetLongLines(bool on);
-    // Ctrl+V and the line's menu put the clipboard into the line (PasteIntoLine) instead
-    // of Ctrl+V sending it to the game.
+    // Ctrl+V, Shift+Insert and the line's menu put the clipboard into the line (PasteIntoLine)
+    // instead of Ctrl+V sending it to the game.
     void SetPasteToInput(bool on) { pasteToInput_ = on; }
     // Inserts `text` at the cursor (over a selection) for editing. Each line a text of
     // several lines ends is entered as if typed and Enter pressed, more than
