@@ -10,6 +10,7 @@
 #include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileStore.h"
+#include "settings/QuickConnectDialog.h"
 #include "sound/SoundPlayer.h"
 #include "term/qt/QtMessageBoxes.h"
 #include "windows/AliasDialog.h"
@@ -372,6 +373,8 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
          [] { return std::make_unique<TimersDialog>(std::vector<CommandTimer>{{}}); }},
         {"timer editor", [] { return std::make_unique<TimerEditDialog>(CommandTimer{}); }},
         {"variables", [&] { return std::make_unique<VariablesWindow>(triggers, rect, nullptr); }},
+        {"connect to a game",
+         [] { return std::make_unique<QuickConnectDialog>(QuickGame{}, nullptr); }},
     };
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();
