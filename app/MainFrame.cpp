@@ -203,7 +203,7 @@ bool TSDIDecFrame::Start(const std::optional<std::string>& profile,
         if (const auto known = FindGameProfile(store_, *game)) {
             // Taken unless another process has it open; then the user chooses.
             result = RunProfileSelection(known);
-            quickPending_ = result == 1 && session_->Name() == *known;
+            quickPending_ = quickPending_ || (result == 1 && session_->Name() == *known);
         } else {
             profilesBusy_ = true;
             tprofdlg dialog(store_, *session_, this);
