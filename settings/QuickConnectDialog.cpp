@@ -17,6 +17,8 @@ namespace {
 QLineEdit* TextField(const std::string& value, int maxLength, QWidget* parent) {
     auto* field = new QLineEdit(Latin1ToQString(value), parent);
     field->setMaxLength(maxLength);
+    // Room for a host name such as a game listing gives.
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 32);
     return field;
 }
 
