@@ -38,6 +38,12 @@ public:
                   QStringLiteral("NAME")) {
         // "-platform xcb" is one long option, as Qt itself reads it.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addPositionalArgument(
+            QStringLiteral("telnet://HOST:PORT"),
+            QStringLiteral("Connect to the game at HOST and PORT (also given as two words, HOST "
+                           "PORT): the profile for them, or a new one made by \"Connect to a "
+                           "game...\"."),
+            QStringLiteral("[telnet://HOST:PORT | HOST PORT]"));
         parser.setApplicationDescription(
             QStringLiteral("TavClient: a desktop client for a text-based multi-user game "
                            "(a MUD).\nRuns in its data directory, where the profiles and "
@@ -86,13 +92,19 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
     auto refuse = [&result](const QString& error) {
         result.action = Action::Refused;
         result.error = error;
+        result.game.reset();
         return result;
     };
     Parser p;
     if (!p.parser.parse(latin1)) return refuse(p.parser.errorText());
-    if (!p.parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("Unexpected argument '%1'.")
-                          .arg(p.parser.positionalArguments().constFirst()));
+    const QStringList words = p.parser.positionalArguments();
+    if (!words.isEmpty()) {
+        result.game = words.size() <= 2
+                          ? QuickGameFromAddress(bytes(words.constFirst()), bytes(words.value(1)))
+                          : std::nullopt;
+        if (!result.game)
+            return refuse(QStringLiteral("Unexpected argument '%1'.").arg(words.constFirst()));
+    }
     if (p.parser.isSet(p.help)) {
         result.action = Action::Help;
         return result;
@@ -111,6 +123,7 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
         const QString name = p.parser.values(p.profile).constLast();
         if (name.isEmpty()) return refuse(QStringLiteral("--profile needs a profile name."));
         result.profile = bytes(name);
+        if (result.game) return refuse(QStringLiteral("--profile and a game cannot go together."));
     }
     return result;
 }

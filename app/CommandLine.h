@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/QuickGame.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,6 +24,9 @@ struct CommandLine {
     Action action = Action::Run;
     std::optional<std::string> dataDir; // --data-dir DIR
     std::optional<std::string> profile; // --profile NAME
+    // A game to connect to: "telnet://host[:port]" or "host port" (a link a desktop hands
+    // over); it opens the profile for that host and port, or "Connect to a game..." filled in.
+    std::optional<QuickGame> game;
     QString error;
 
     // `args` are argv's bytes, the program name first. Values keep their bytes as given

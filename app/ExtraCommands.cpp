@@ -15,7 +15,10 @@
 #include "windows/ToolChoosers.h"
 #include "windows/VariablesWindow.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <algorithm>
 
@@ -23,7 +26,8 @@ namespace tav {
 
 namespace {
 
-constexpr int kIds[] = {kCmTimers, kCmVariables, kCmExportSettings, kCmImportSettings};
+constexpr int kIds[] = {kCmTimers, kCmVariables, kCmExportSettings, kCmImportSettings,
+                        kCmNewWindow};
 constexpr const char* kFileTypes = "TavClient settings (*.txt);;All files (*)";
 // A report longer than this is cut: a message box must fit the screen.
 constexpr std::size_t kReportLines = 30;
@@ -92,6 +96,7 @@ bool ExtraCommands::Handles(int id) {
 void ExtraCommands::Run(int id) {
     // A tool window, not a dialog: it toggles at any time.
     if (id == kCmVariables) return Variables().Toggle();
+    if (id == kCmNewWindow) return StartNewWindow();
     if (busy_ || profile_().empty()) return;
     busy_ = true;
     switch (id) {
@@ -101,6 +106,14 @@ void ExtraCommands::Run(int id) {
     default: break;
     }
     busy_ = false;
+}
+
+void ExtraCommands::StartNewWindow() {
+    // The new process shares the data directory, which is this one's working directory; the
+    // profile lock keeps it off the profiles open here.
+    const QString program = program_.isEmpty() ? QCoreApplication::applicationFilePath() : program_;
+    if (!QProcess::startDetached(program, {QStringLiteral("--data-dir"), QDir::currentPath()}))
+        QtMessageBoxes(&owner_).ShowMessage("Unable to start another TavClient.", "Error...");
 }
 
 void ExtraCommands::RunTimers() {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <span>
@@ -18,8 +19,9 @@ class VariablesWindow;
 class tmudterm;
 
 // The main window's commands for what a profile keeps beside the classic files: the
-// timers, the variables view, and the export and import of the settings a player shares.
-// Each dialog is modal and runs once at a time; nothing runs without a profile.
+// timers, the variables view, and the export and import of the settings a player shares;
+// and "New window", another TavClient process on the same data directory. Each dialog is
+// modal and runs once at a time; nothing runs without a profile.
 class ExtraCommands : public QObject {
     Q_OBJECT
 public:
@@ -40,10 +42,13 @@ public:
 
     // The variables window, made the first time; it shows the last typed alias's words.
     VariablesWindow& Variables();
+    // The program "New window" starts; this program unless set.
+    void SetProgram(QString program) { program_ = std::move(program); }
 
 private:
     void ShowLastAlias(VariablesWindow& window);
     void RunTimers();
+    void StartNewWindow();
     void RunExport();
     void RunImport();
 
@@ -55,6 +60,7 @@ private:
     std::function<std::string()> profile_;
     std::function<void()> importFollowUp_;
     bool busy_ = false;
+    QString program_;
 };
 
 } // namespace tav

@@ -43,6 +43,8 @@
 #include <QMessageBox>
 #include <QPainter>
 
+#include <utility>
+
 namespace tav {
 
 namespace {
@@ -89,6 +91,7 @@ constexpr int kAvailableCommands[] = {
     kCmMoreOptions,
     kCmAliases,
     kCmGameInfo,
+    kCmQuickConnect,
 };
 
 // The menu command a context-menu item of the terminal screen stands for.
@@ -205,8 +208,26 @@ TSDIDecFrame::~TSDIDecFrame() {
     term_ = nullptr;
 }
 
-bool TSDIDecFrame::Start(const std::optional<std::string>& profile) {
-    return session_->StartWith(RunProfileSelection(profile) == 1);
+bool TSDIDecFrame::Start(const std::optional<std::string>& profile,
+                         const std::optional<QuickGame>& game) {
+    int result = 2;
+    if (game) {
+        if (const auto known = FindGameProfile(store_, *game)) {
+            // Taken unless another process has it open; then the user chooses.
+            result = RunProfileSelection(known);
+            quickPending_ = quickPending_ || (result == 1 && session_->Name() == *known);
+        } else {
+            profilesBusy_ = true;
+            tprofdlg dialog(store_, *session_, this);
+            result = dialog.RunQuick(*game);
+            profilesBusy_ = false;
+            quickPending_ = result == 1;
+        }
+    }
+    if (result != 1) result = RunProfileSelection(profile);
+    if (!session_->StartWith(result == 1)) return false;
+    ConnectQuickGame();
+    return true;
 }
 
 int TSDIDecFrame::RunProfileSelection(const std::optional<std::string>& requested) {
@@ -214,7 +235,25 @@ int TSDIDecFrame::RunProfileSelection(const std::optional<std::string>& requeste
     tprofdlg dialog(store_, *session_, this);
     int result = dialog.Run(requested);
     profilesBusy_ = false;
+    quickPending_ = result == 1 && dialog.QuickChosen();
+    if (session_->Loaded()) ConnectQuickGame();
     return result;
+}
+
+void TSDIDecFrame::RunQuickConnect(const QuickGame& game) {
+    if (profilesBusy_ || !session_->Loaded()) return;
+    profilesBusy_ = true;
+    tprofdlg dialog(store_, *session_, this);
+    quickPending_ = dialog.RunQuick(game) == 1;
+    profilesBusy_ = false;
+    ConnectQuickGame();
+}
+
+void TSDIDecFrame::ConnectQuickGame() {
+    // A game's profile with a character has connected through its autoconnect already.
+    if (!std::exchange(quickPending_, false)) return;
+    TermSession& session = term_->Session();
+    if (!session.Connected() && !session.Connecting()) session.TermConnect();
 }
 
 void TSDIDecFrame::OnCommand(int id) {
@@ -293,6 +332,7 @@ void TSDIDecFrame::OnCommand(int id) {
         dialog.exec();
         break;
     }
+    case kCmQuickConnect: RunQuickConnect(); break;
     default:
         if (FrameCommands::Handles(id))
             commands_->Run(id);
@@ -364,7 +404,7 @@ void TSDIDecFrame::RunConfig() {
     private:
         TSDIDecFrame& frame_;
     } host(*this);
-    RunConfigCommand(settings_, host);
+    RunConfigCommand(settings_, host, term_->Options().otherGame);
     configBusy_ = false;
 }
 
@@ -484,6 +524,11 @@ void TSDIDecFrame::LoadSettings() {
     // overwrite it.
     recordRect_ = false;
     term_->LoadSettings();
+    // A game of another kind names where it is too, so windows on several games tell apart.
+    if (term_->Options().otherGame)
+        setWindowTitle(windowTitle() + QStringLiteral(" - ") +
+                       Latin1ToQString(FieldView(settings_.addy)) + QLatin1Char(':') +
+                       Latin1ToQString(FieldView(settings_.port)));
 }
 
 void TSDIDecFrame::SaveSettings() {

@@ -3,6 +3,7 @@
 #include "settings/ProfileHost.h"
 #include "settings/ProfileSession.h"
 #include "settings/ProfileStore.h"
+#include "settings/QuickGame.h"
 #include "windows/WindowPlacement.h"
 
 #include <QMainWindow>
@@ -42,8 +43,11 @@ public:
     // Runs when the frame's window exists: the profile selection and, when a profile was
     // chosen, its application. False when the user left without a profile. A `profile`
     // given (from the command line, already checked to be listed) is applied without
-    // asking, unless another process has it open.
-    bool Start(const std::optional<std::string>& profile = std::nullopt);
+    // asking, unless another process has it open. A `game` (from a link) opens the profile
+    // that connects to it, or "Connect to a game..." filled in; either connects at once,
+    // and cancelling the dialog leaves the usual selection.
+    bool Start(const std::optional<std::string>& profile = std::nullopt,
+               const std::optional<QuickGame>& game = std::nullopt);
 
     void OnCommand(int id);
     // Moves and sizes the frame to `rect` (outer frame, screen pixels) and makes it topmost
@@ -102,6 +106,10 @@ private:
     void PrintLocal(std::string_view text) override;
 
     int RunProfileSelection(const std::optional<std::string>& requested = std::nullopt);
+    // "Connect to a game...": its dialog filled from `game`, then the connection.
+    void RunQuickConnect(const QuickGame& game = {});
+    // Connects the profile "Connect to a game..." has just made, once.
+    void ConnectQuickGame();
     bool CanClose();
     void RecordRect();
     void OnHiddenModeChanged(bool hidden, int clientHeight);
@@ -137,6 +145,7 @@ private:
     bool exitConfirmed_ = false;
     bool shutDown_ = false;
     bool profilesBusy_ = false;
+    bool quickPending_ = false;
     bool configBusy_ = false;
     bool moreOptionsBusy_ = false;
     bool aliasesBusy_ = false;

@@ -28,11 +28,12 @@ TmarrowApp::~TmarrowApp() {
     frame_.reset();
 }
 
-bool TmarrowApp::InitMainWindow(const std::optional<std::string>& profile) {
+bool TmarrowApp::InitMainWindow(const std::optional<std::string>& profile,
+                                const std::optional<QuickGame>& game) {
     frame_ = std::make_unique<TSDIDecFrame>(settings_, stored_, triggers_);
     // A maximized or otherwise special start becomes a normal window; the profile places it.
     frame_->showNormal();
-    return frame_->Start(profile) && !endRequested_;
+    return frame_->Start(profile, game) && !endRequested_;
 }
 
 int TmarrowApp::Run() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/QuickGame.h"
 #include "settings/Settings.h"
 #include "settings/StoredValues.h"
 #include "triggers/TriggerList.h"
@@ -32,7 +33,8 @@ public:
     // Builds the frame (terminal window, status bar, menu), shows it and runs the profile
     // selection, or applies `profile` without asking. False when the user left the selection
     // without a profile: the program ends.
-    bool InitMainWindow(const std::optional<std::string>& profile = std::nullopt);
+    bool InitMainWindow(const std::optional<std::string>& profile = std::nullopt,
+                        const std::optional<QuickGame>& game = std::nullopt);
     // The event loop; its result is the exit code. Returns at once when the program was
     // asked to end while the main window was being built.
     int Run();

@@ -22,7 +22,7 @@ constexpr int kButtons[] = {
     kCmTriggers,    kCmBoards,        kCmServerHelp,       kNarrowGap,
     kCmScrollback,  kNarrowGap,       kCmTermFont,         kCmTextColor,
     kCmBkgndColor,  kCmConfig,        kNarrowGap,          kCmToggleHide,
-    kCmIgnoreTrigs, kCmStopSound,
+    kCmIgnoreTrigs, kCmStopSound,     kNarrowGap,          kCmQuickConnect,
 };
 
 } // namespace

@@ -261,6 +261,15 @@ void Draw(QPainter& p, int command) {
         p.setBrush(kRed);
         p.drawRect(QRectF(13, 12, 9, 9));
         break;
+    case kCmQuickConnect: // a globe with the connect badge
+        p.setPen(Pen(kInk));
+        p.setBrush(QColor(90, 160, 220));
+        p.drawEllipse(QPointF(10, 10), 8, 8);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(6, 2, 8, 16));
+        p.drawLine(QPointF(2, 10), QPointF(18, 10));
+        Badge(p, true);
+        break;
     default: break;
     }
 }

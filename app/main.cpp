@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
 
     try {
         tav::TmarrowApp app(argc, argv);
-        if (!app.InitMainWindow(command.profile)) return 0;
+        if (!app.InitMainWindow(command.profile, command.game)) return 0;
         ShownReport shown(start);
         if (std::getenv("TAV_REPORT_SHOWN") != nullptr) {
             app.Frame()->installEventFilter(&shown);

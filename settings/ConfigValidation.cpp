@@ -27,12 +27,18 @@ std::string RangeText(const char* what, int min, int max) {
     return text;
 }
 
-std::optional<std::string> FirstRefusal(const Settings& s) {
+std::optional<std::string> AccountRefusal(const Settings& s) {
     if (s.user[0] == '\0') return "You must enter a username.";
     if (s.passwd[0] == '\0') return "You must enter a password.";
     if (s.midiplayer[0] == '\0' && !s.midiinternal) return "You must enter a midi player.";
     if (s.modplayer[0] == '\0') return "You must enter a mod player.";
     if (s.mp3player[0] == '\0') return "You must enter an mp3 player.";
+    return std::nullopt;
+}
+
+std::optional<std::string> FirstRefusal(const Settings& s, bool accountOptional) {
+    if (!accountOptional)
+        if (auto refusal = AccountRefusal(s)) return refusal;
     if (s.scrolllines[0] == '\0') return "You must enter the scrollback buffer size.";
     if (!BoundedNumber(FieldView(s.scrolllines), kMaxScrollLines))
         return RangeText("The scrollback buffer size", 0, kMaxScrollLines);
@@ -82,22 +88,22 @@ ConfigBoxStates ApplyConfigInterlock(ConfigBoxStates toggled, ConfigBox clicked)
     return s;
 }
 
-ConfigVerdict ValidateConfig(const Settings& settings) {
+ConfigVerdict ValidateConfig(const Settings& settings, bool accountOptional) {
     ConfigVerdict verdict;
-    verdict.error = FirstRefusal(settings);
+    verdict.error = FirstRefusal(settings, accountOptional);
     if (verdict.error) return verdict;
     for (const FlagLine& item : kFlagLines)
         if (settings.*item.flag != 0) verdict.logLines.push_back(item.line);
     return verdict;
 }
 
-bool RunConfigCommand(Settings& settings, ConfigCommandHost& host) {
+bool RunConfigCommand(Settings& settings, ConfigCommandHost& host, bool accountOptional) {
     const bool multiscreen = settings.multiscreen != 0;
     const bool enhancedterm = settings.enhancedterm != 0;
     Settings edited = settings;
     bool taken = false;
     while (host.RunConfigDialog(edited)) {
-        ConfigVerdict verdict = ValidateConfig(edited);
+        ConfigVerdict verdict = ValidateConfig(edited, accountOptional);
         if (verdict.error) {
             host.ShowConfigError(*verdict.error);
             continue;

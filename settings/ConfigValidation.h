@@ -38,7 +38,9 @@ struct ConfigVerdict {
     std::optional<std::string> error;
     std::vector<std::string_view> logLines;
 };
-ConfigVerdict ValidateConfig(const Settings& settings);
+// With `accountOptional` (a game of another kind) the username, the password and the
+// player programs may stay empty; every other rule holds as it is.
+ConfigVerdict ValidateConfig(const Settings& settings, bool accountOptional = false);
 
 // The rest of the "Config..." command around the dialog. The desktop layer implements it
 // on the main frame; tests record the calls.
@@ -59,7 +61,7 @@ public:
 // the copy is valid or the user cancels. Only a valid copy reaches the record, and then it
 // is applied and saved; Cancel, also after a refusal, leaves the record as it was. The
 // window is laid out again when the MultiScreen or Enhanced Term choice changed. True
-// when new settings were taken.
-bool RunConfigCommand(Settings& settings, ConfigCommandHost& host);
+// when new settings were taken. `accountOptional` as for ValidateConfig.
+bool RunConfigCommand(Settings& settings, ConfigCommandHost& host, bool accountOptional = false);
 
 } // namespace tav

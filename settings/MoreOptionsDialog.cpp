@@ -128,6 +128,22 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("Tab in the input line completes the word typed from the words the game "
                        "showed lately; off, Tab moves to the next control"));
     tabComplete_->setChecked(options.tabComplete);
+    longLines_ = Named(new QCheckBox(QStringLiteral("&Long input lines (4,096 characters)"), this));
+    longLines_->setAccessibleDescription(
+        QStringLiteral("Type, keep in the history and send lines of up to 4,096 characters; "
+                       "off, 254"));
+    longLines_->setChecked(options.longLines);
+    pasteToInput_ = Named(new QCheckBox(QStringLiteral("&Paste into the input line"), this));
+    pasteToInput_->setAccessibleDescription(
+        QStringLiteral("Ctrl+V puts the clipboard into the input line for editing before Enter; "
+                       "off, it is sent to the game at once"));
+    pasteToInput_->setChecked(options.pasteToInput);
+    otherGame_ = Named(
+        new QCheckBox(QStringLiteral("&Another game: no account or player programs needed"), this));
+    otherGame_->setAccessibleDescription(
+        QStringLiteral("The configuration takes this profile without a username, password or "
+                       "MIDI, MOD and MP3 player programs, which only a TavServer game uses"));
+    otherGame_->setChecked(options.otherGame);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
@@ -144,6 +160,9 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addLayout(commandRows);
     layout->addWidget(fullColour_);
     layout->addWidget(tabComplete_);
+    layout->addWidget(longLines_);
+    layout->addWidget(pasteToInput_);
+    layout->addWidget(otherGame_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -175,6 +194,9 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.speedwalk = speedwalk_->text().toStdString();
     options.colours = fullColour_->isChecked() ? ColourMode::Full : ColourMode::Basic;
     options.tabComplete = tabComplete_->isChecked();
+    options.longLines = longLines_->isChecked();
+    options.pasteToInput = pasteToInput_->isChecked();
+    options.otherGame = otherGame_->isChecked();
     return options;
 }
 

@@ -14,8 +14,9 @@ namespace tav {
 // "More options...": the profile's options that tav.cfg has no place for (the text
 // encoding of the Term connection, reconnecting automatically, telnet negotiation and
 // prompts at GA/EOR, TLS, full colour, the command separator and the speedwalk prefix of
-// typed lines, Tab completion). It edits a copy; the caller takes Options() only when the
-// dialog was accepted.
+// typed lines, Tab completion, long input lines, pasting into the input line, a game of
+// another kind). It edits a copy; the caller takes Options() only when the dialog was
+// accepted.
 class MoreOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +34,9 @@ public:
     QLineEdit& SpeedwalkField() const { return *speedwalk_; }
     QCheckBox& FullColourBox() const { return *fullColour_; }
     QCheckBox& TabCompleteBox() const { return *tabComplete_; }
+    QCheckBox& LongLinesBox() const { return *longLines_; }
+    QCheckBox& PasteToInputBox() const { return *pasteToInput_; }
+    QCheckBox& OtherGameBox() const { return *otherGame_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -49,6 +53,9 @@ private:
     QLineEdit* speedwalk_ = nullptr;
     QCheckBox* fullColour_ = nullptr;
     QCheckBox* tabComplete_ = nullptr;
+    QCheckBox* longLines_ = nullptr;
+    QCheckBox* pasteToInput_ = nullptr;
+    QCheckBox* otherGame_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

@@ -1,5 +1,6 @@
 #include "settings/ProfileDialogs.h"
 #include "settings/Latin1Text.h"
+#include "settings/QuickConnectDialog.h"
 
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -37,12 +38,13 @@ tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* 
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     select_ = new QPushButton(QStringLiteral("Select"), this);
     new_ = new QPushButton(QStringLiteral("New..."), this);
+    quick_ = new QPushButton(QStringLiteral("Connect to a game..."), this);
     delete_ = new QPushButton(QStringLiteral("Delete..."), this);
     cancel_ = new QPushButton(Latin1ToQString(selection_.CancelText()), this);
     select_->setDefault(true);
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {select_, new_, delete_, cancel_})
+    for (QPushButton* button : {select_, new_, quick_, delete_, cancel_})
         buttons->addWidget(button);
     buttons->addStretch(1);
     auto* layout = new QHBoxLayout(this);
@@ -52,6 +54,7 @@ tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* 
     connect(select_, &QPushButton::clicked, this, &tprofdlg::OnSelect);
     connect(list_, &QListWidget::itemDoubleClicked, this, &tprofdlg::OnSelect);
     connect(new_, &QPushButton::clicked, this, &tprofdlg::OnNew);
+    connect(quick_, &QPushButton::clicked, this, &tprofdlg::OnQuick);
     connect(delete_, &QPushButton::clicked, this, &tprofdlg::OnDelete);
     connect(cancel_, &QPushButton::clicked, this, &tprofdlg::reject);
 }
@@ -60,6 +63,26 @@ int tprofdlg::Run(const std::optional<std::string>& requested) {
     if (auto result = selection_.Open(requested)) return static_cast<int>(*result);
     Fill();
     return exec();
+}
+
+int tprofdlg::RunQuick(const QuickGame& game) {
+    return static_cast<int>(AskQuick(game).value_or(ProfileSelection::Result::Cancelled));
+}
+
+std::optional<ProfileSelection::Result> tprofdlg::AskQuick(QuickGame game) {
+    for (;;) {
+        QuickConnectDialog dialog(game, PromptParent());
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        if (const auto typed = dialog.Game()) {
+            game = *typed;
+            if (auto result = selection_.Quick(game)) {
+                quickChosen_ = true;
+                return result;
+            }
+        } else {
+            ShowError("The game's texts can hold only Latin-1 characters.", "Error...");
+        }
+    }
 }
 
 void tprofdlg::Fill() {
@@ -80,6 +103,10 @@ void tprofdlg::OnSelect() {
 
 void tprofdlg::OnNew() {
     Finish(selection_.New());
+}
+
+void tprofdlg::OnQuick() {
+    Finish(AskQuick({}));
 }
 
 void tprofdlg::OnDelete() {

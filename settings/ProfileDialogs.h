@@ -11,9 +11,9 @@ class QPushButton;
 namespace tav {
 
 // The profile selection dialog "TavClient Profile Selection": the sorted profile names,
-// "Select", "New...", "Delete..." and "Exit TavClient" (or "Close" once a profile is
-// loaded). It also asks the questions of the flows: the create dialog "TavClient - Create
-// New Profile", the deletion question and the error boxes.
+// "Select", "New...", "Connect to a game...", "Delete..." and "Exit TavClient" (or "Close" once a
+// profile is loaded). It also asks the questions of the flows: the create dialog "TavClient -
+// Create New Profile", the deletion question and the error boxes.
 class tprofdlg : public QDialog, public ProfilePrompts {
     Q_OBJECT
 public:
@@ -27,10 +27,17 @@ public:
     // It may end before the dialog shows (first start, a single profile, the `requested`
     // one).
     int Run(const std::optional<std::string>& requested = std::nullopt);
+    // "Connect to a game..." alone, without the list, its dialog filled from `game`: 1 when
+    // the game's profile was made and taken, 2 when the user gave up.
+    int RunQuick(const QuickGame& game = {});
+    // Whether the profile chosen was made by "Connect to a game...", which connects it at
+    // once.
+    bool QuickChosen() const { return quickChosen_; }
 
     QListWidget& List() { return *list_; }
     QPushButton& SelectButton() { return *select_; }
     QPushButton& NewButton() { return *new_; }
+    QPushButton& QuickButton() { return *quick_; }
     QPushButton& DeleteButton() { return *delete_; }
     QPushButton& CancelButton() { return *cancel_; }
 
@@ -46,6 +53,9 @@ private:
     void Fill();
     void OnSelect();
     void OnNew();
+    void OnQuick();
+    // The game dialog until its game is taken or the user cancels.
+    std::optional<ProfileSelection::Result> AskQuick(QuickGame game);
     void OnDelete();
     void Finish(std::optional<ProfileSelection::Result> result);
     QWidget* PromptParent();
@@ -56,8 +66,10 @@ private:
     QListWidget* list_ = nullptr;
     QPushButton* select_ = nullptr;
     QPushButton* new_ = nullptr;
+    QPushButton* quick_ = nullptr;
     QPushButton* delete_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    bool quickChosen_ = false;
 };
 
 } // namespace tav

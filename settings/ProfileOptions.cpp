@@ -24,6 +24,9 @@ constexpr std::string_view kWalkDirectionsKey = "speedwalkdirs";
 constexpr std::string_view kGaPromptsKey = "gaprompts";
 constexpr std::string_view kColoursKey = "colours";
 constexpr std::string_view kTabCompleteKey = "tabcomplete";
+constexpr std::string_view kLongLinesKey = "longlines";
+constexpr std::string_view kPasteInputKey = "pasteinput";
+constexpr std::string_view kOtherGameKey = "othergame";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -133,6 +136,12 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             if (pair->value == kFullColours) options.colours = ColourMode::Full;
         } else if (pair->key == kTabCompleteKey) {
             ReadFlag(pair->value, options.tabComplete);
+        } else if (pair->key == kLongLinesKey) {
+            ReadFlag(pair->value, options.longLines);
+        } else if (pair->key == kPasteInputKey) {
+            ReadFlag(pair->value, options.pasteToInput);
+        } else if (pair->key == kOtherGameKey) {
+            ReadFlag(pair->value, options.otherGame);
         }
     }
     return options;
@@ -161,6 +170,10 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kTabCompleteKey, FlagValue(options.tabComplete),
          options.tabComplete != defaults.tabComplete},
         {kGaPromptsKey, FlagValue(options.gaPrompts), options.gaPrompts != defaults.gaPrompts},
+        {kLongLinesKey, FlagValue(options.longLines), options.longLines != defaults.longLines},
+        {kPasteInputKey, FlagValue(options.pasteToInput),
+         options.pasteToInput != defaults.pasteToInput},
+        {kOtherGameKey, FlagValue(options.otherGame), options.otherGame != defaults.otherGame},
     };
     bool written[std::size(known)] = {};
     std::string text;

@@ -35,6 +35,11 @@ inline constexpr int kMaxTlsPort = 65535;
 // space nor a backslash (which escapes the separator).
 inline constexpr std::size_t kMaxCommandMark = 8;
 inline constexpr std::size_t kMaxWalkDirectionsText = 255;
+// The longest typed line with long lines on, in characters of the input line, and the
+// bytes such a line can take in any encoding (at most four a character), so its bytes are
+// never cut.
+inline constexpr std::size_t kLongInputChars = 4096;
+inline constexpr std::size_t kLongInputBytes = 4 * kLongInputChars;
 inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
 bool IsCommandMark(std::string_view text);
 
@@ -59,6 +64,16 @@ struct ProfileOptions {
     // The text before a GA or EOR is a completed line at once (for triggers and logs),
     // not only once its line ends.
     bool gaPrompts = false;
+    // Typed lines up to kLongInputChars characters in the input line, the history and
+    // what is sent; off, the classic 254.
+    bool longLines = false;
+    // Ctrl+V and the input line's menu put the clipboard into the input line for editing;
+    // off, "Paste to Mud" sends it at once.
+    bool pasteToInput = false;
+    // A game of another kind, made by "Connect to a game...": the configuration takes the
+    // profile without an account name, password or player programs, which only a
+    // TavServer game uses.
+    bool otherGame = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -119,6 +119,34 @@ void ProfileSelection::Delete() {
         prompts_.ShowError("Error deleting profile...", kErrorTitle);
 }
 
+std::optional<ProfileSelection::Result> ProfileSelection::Quick(const QuickGame& game) {
+    if (const auto problem = CheckQuickGame(game)) {
+        prompts_.ShowError(*problem, kErrorTitle);
+        return std::nullopt;
+    }
+    // Another profile's files are never replaced by a game's.
+    if (store_.ProfileExists(game.name)) {
+        prompts_.ShowError(FormatWithName("A profile named %s exists already: give the game "
+                                          "another name.",
+                                          game.name),
+                           kErrorTitle);
+        return std::nullopt;
+    }
+    session_.SaveIfLoaded();
+    if (store_.CreateProfile(game.name) == ProfileStore::CreateResult::Failed) {
+        prompts_.ShowError("Error creating profile directory.", kErrorTitle);
+        return std::nullopt;
+    }
+    if (!WriteQuickProfile(store_.ProfileDir(game.name), MakeQuickProfile(game))) {
+        prompts_.ShowError("Unable to write the new profile's files.", kErrorTitle);
+        return std::nullopt;
+    }
+    if (!Claim(game.name)) return std::nullopt;
+    session_.SetName(game.name);
+    if (session_.Loaded()) session_.Switch("New profile created - %s\r\n");
+    return Result::Chosen;
+}
+
 ProfileSelection::Result ProfileSelection::CreateProfile() {
     std::string offered = "default";
     for (;;) {

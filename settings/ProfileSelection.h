@@ -3,6 +3,7 @@
 #include "settings/ProfileHost.h"
 #include "settings/ProfileSession.h"
 #include "settings/ProfileStore.h"
+#include "settings/QuickGame.h"
 
 #include <optional>
 #include <string>
@@ -36,6 +37,12 @@ public:
     std::optional<Result> New();
     void Delete();
     Result Cancel() const { return Result::Cancelled; }
+
+    // "Connect to a game...": lists a new profile named after `game`, writes its files
+    // (QuickGame.h) and takes it, switching to it when a profile was loaded. Nothing,
+    // after saying why, when the game's values are refused, a profile of that name
+    // exists or the files cannot be written.
+    std::optional<Result> Quick(const QuickGame& game);
 
     // Asks for a name and lists the profile (or takes the listed one of that name); it then
     // is the current profile. Cancelled when the user gave up or the directory failed.

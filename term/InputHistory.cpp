@@ -11,7 +11,7 @@ void InputHistory::Resize(int slotCount) {
 
 void InputHistory::Add(std::string_view line) {
     std::rotate(slots_.begin(), slots_.begin() + 1, slots_.end());
-    slots_.back().assign(line.substr(0, kMaxHistoryChars));
+    slots_.back().assign(line.substr(0, lineLimit_));
     index_ = Slots();
 }
 

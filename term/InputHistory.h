@@ -26,8 +26,10 @@ public:
 
     // Discards every line and makes n empty slots; the index becomes n.
     void Resize(int slotCount);
-    // Drops the oldest line and stores `line` (cut to 254 characters) as the newest.
+    // Drops the oldest line and stores `line` (cut to the line limit, 254 characters
+    // unless set) as the newest.
     void Add(std::string_view line);
+    void SetLineLimit(std::size_t chars) { lineLimit_ = chars; }
 
     // What a walk step asks of the input line.
     struct Step {
@@ -40,6 +42,7 @@ public:
 private:
     std::vector<std::string> slots_;
     int index_ = 0;
+    std::size_t lineLimit_ = kMaxHistoryChars;
 };
 
 // The word a numeric keypad key sends with Num Lock on: '0'..'9', '-' and '+';

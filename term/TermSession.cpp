@@ -379,10 +379,19 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
     CompletedLine& line = *matching_;
     const CellColor text = actions.textColor ? ExplicitCellColor(*actions.textColor) : 0;
     const CellColor back = actions.backColor ? ExplicitCellColor(*actions.backColor) : 0;
-    const auto [first, last] = line.taken.Columns(span.begin, span.end);
-    if (actions.highlight == HighlightScope::Match)
-        screen_.ColorCompletedLine(line.taken.serial, first, last, text, back);
-    else if (actions.highlight == HighlightScope::Line)
+    if (actions.highlight == HighlightScope::Match) {
+        // Every match in the line, each searched for after the one before.
+        const std::string_view bytes = line.taken.text;
+        TriggerCaptures captures;
+        for (MatchSpan at = span;;) {
+            const auto [first, last] = line.taken.Columns(at.begin, at.end);
+            screen_.ColorCompletedLine(line.taken.serial, first, last, text, back);
+            const std::size_t from = std::max(at.end, at.begin + 1);
+            if (from >= bytes.size() || !trigger.Compiled().Find(bytes.substr(from), captures))
+                break;
+            at = {from + captures.match.begin, from + captures.match.end};
+        }
+    } else if (actions.highlight == HighlightScope::Line)
         screen_.ColorWholeCompletedLine(line.taken.serial, text, back);
     if (actions.gag) {
         screen_.RemoveCompletedLine(line.taken.serial);
@@ -451,7 +460,7 @@ void TermSession::SubmitInput() {
         TermSend("", true, false);
         return;
     }
-    std::string line = text->substr(0, kMaxHistoryChars);
+    std::string line = text->substr(0, inputLimit_);
 
     if (line[0] == '_') {
         if (line == "_test") {

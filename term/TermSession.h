@@ -235,6 +235,11 @@ public:
     // Whether the text before a GA or EOR is a completed line at once (a prompt), rather
     // than once its line ends. Off by default.
     void SetGaPrompts(bool on) { gaPrompts_ = on; }
+    // The longest typed line taken and kept in the history, in bytes (254 unless set).
+    void SetInputLimit(std::size_t bytes) {
+        inputLimit_ = bytes;
+        history_.SetLineLimit(bytes);
+    }
     bool GaPrompts() const { return gaPrompts_; }
     // Where GMCP/MSDP game data goes from now on (null: nowhere).
     void SetGameDataSink(GameDataSink* sink);
@@ -383,6 +388,7 @@ private:
     CompletedLine* matching_ = nullptr;
     bool draining_ = false;
     InputHistory history_;
+    std::size_t inputLimit_ = kMaxHistoryChars;
     std::optional<AliasCall> lastAlias_;
     std::function<void()> aliasListener_;
     CommandRules commandRules_;

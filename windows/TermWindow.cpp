@@ -386,6 +386,9 @@ void tmudterm::ApplyOptions() {
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
     input_->SetTabCompletion(options_.tabComplete);
+    input_->SetLongLines(options_.longLines);
+    input_->SetPasteToInput(options_.pasteToInput);
+    session_->SetInputLimit(options_.longLines ? kLongInputBytes : kMaxHistoryChars);
     session_->SetGaPrompts(options_.gaPrompts);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});

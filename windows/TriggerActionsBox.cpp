@@ -4,6 +4,7 @@
 #include "term/qt/QtMessageBoxes.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -48,6 +49,26 @@ std::optional<std::uint32_t> ColorValue(const QLineEdit* field, bool& ok) {
         return std::nullopt;
     }
     return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
+// A "Choose..." button that sets `field` to the colour picked in a colour dialog.
+QPushButton* ColorButton(QWidget* parent, QLineEdit* field, const QString& what) {
+    auto* button = new QPushButton(QStringLiteral("Choose..."), parent);
+    button->setAccessibleName(QStringLiteral("Choose: ") + what);
+    QObject::connect(button, &QPushButton::clicked, field, [field, what] {
+        bool ok = true;
+        const std::optional<std::uint32_t> bgr = ColorValue(field, ok);
+        QColorDialog dialog(field->window());
+        dialog.setWindowTitle(what);
+        if (bgr)
+            dialog.setCurrentColor(QColor(*bgr & 0xFF, (*bgr >> 8) & 0xFF, (*bgr >> 16) & 0xFF));
+        if (dialog.exec() != QDialog::Accepted) return;
+        const QColor chosen = dialog.selectedColor();
+        field->setText(ColorText(static_cast<std::uint32_t>(chosen.red()) |
+                                 (static_cast<std::uint32_t>(chosen.green()) << 8) |
+                                 (static_cast<std::uint32_t>(chosen.blue()) << 16)));
+    });
+    return button;
 }
 
 QCheckBox* Check(QWidget* parent, const QString& text) {
@@ -105,8 +126,10 @@ TriggerActionsBox::TriggerActionsBox(QWidget* parent)
     groupRow->addWidget(wholeGroup_);
     auto* colors = new QHBoxLayout;
     colors->addWidget(textColor_);
+    colors->addWidget(ColorButton(this, textColor_, QStringLiteral("Text colour")));
     colors->addWidget(Label(this, QStringLiteral("Background:"), backColor_));
     colors->addWidget(backColor_);
+    colors->addWidget(ColorButton(this, backColor_, QStringLiteral("Background")));
     auto* gagRow = new QHBoxLayout;
     gagRow->addWidget(gag_);
     gagRow->addWidget(gagLog_);

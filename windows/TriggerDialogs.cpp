@@ -98,6 +98,15 @@ ttrigedit::ttrigedit(TriggerTexts& buffer, QWidget* parent)
     pattern_->setMaxLength(static_cast<int>(kMaxPatternChars));
     pattern_->setValidator(new OneLineValidator(pattern_));
     pattern_->setAccessibleName(QStringLiteral("Trigger:"));
+    // How a pattern matches, where the player writes one.
+    auto* patternHint = new QLabel(
+        QStringLiteral("Found anywhere in a line, as written (letter case counts); %0 to %9 "
+                       "stand for any text, which the reaction repeats as %0 to %9. Example: "
+                       "%1 tells you '%2'"),
+        this);
+    patternHint->setTextFormat(Qt::PlainText);
+    patternHint->setWordWrap(true);
+    pattern_->setAccessibleDescription(patternHint->text());
 
     auto* reactionLabel = new QLabel(QStringLiteral("Reaction:"), this);
     reactionLabel->setTextFormat(Qt::PlainText);
@@ -123,6 +132,7 @@ ttrigedit::ttrigedit(TriggerTexts& buffer, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(patternLabel);
     layout->addWidget(pattern_);
+    layout->addWidget(patternHint);
     layout->addWidget(reactionLabel);
     layout->addWidget(reaction_, 1);
     layout->addWidget(actions_);

@@ -5,8 +5,14 @@
 #include "term/TermSession.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProxyStyle>
+
+#include <memory>
 
 namespace tav {
 
@@ -34,11 +40,17 @@ TextEncoding tinedit::Encoding() const {
     return session_ ? session_->Encoding() : TextEncoding::SevenBit;
 }
 
+void tinedit::SetLongLines(bool on) {
+    byteLimit_ = on ? kLongInputBytes : kMaxHistoryChars;
+    setMaxLength(static_cast<int>(on ? kLongInputChars : kMaxHistoryChars));
+}
+
 std::optional<std::string> tinedit::ReadText() {
-    // The game's bytes, at most 254 of them, cut at a character boundary.
+    // The game's bytes, at most 254 of them (cut at a character boundary) unless long
+    // lines are on.
     QString typed = text();
     std::string bytes = QStringToGameBytes(typed, Encoding());
-    while (bytes.size() > kMaxHistoryChars) {
+    while (bytes.size() > byteLimit_) {
         typed.chop(typed.size() >= 2 && typed.back().isLowSurrogate() ? 2 : 1);
         bytes = QStringToGameBytes(typed, Encoding());
     }
@@ -102,6 +114,12 @@ void tinedit::keyPressEvent(QKeyEvent* e) {
         e->accept();
         return;
     }
+    // The platform's other paste keys (Shift+Insert) paste the same way, never cut.
+    if (pasteToInput_ && e->matches(QKeySequence::Paste)) {
+        PasteIntoLine(QGuiApplication::clipboard()->text());
+        e->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(e);
 }
 
@@ -118,7 +136,9 @@ bool tinedit::HandleKey(const QKeyEvent& e) {
         return true;
     }
     if (const int command = ShortcutCommand(e)) {
-        if (command == kCmdSelectAll)
+        if (command == kCmdPasteToMud && pasteToInput_)
+            PasteIntoLine(QGuiApplication::clipboard()->text());
+        else if (command == kCmdSelectAll)
             emit selectScreenRequested();
         else
             emit frameCommand(command);
@@ -156,6 +176,61 @@ bool tinedit::HandleKey(const QKeyEvent& e) {
     case Qt::Key_Escape: return true; // cancel does nothing here
     default: return false;
     }
+}
+
+QMenu* tinedit::MakeContextMenu() {
+    QMenu* menu = createStandardContextMenu();
+    for (QAction* action : menu->actions()) {
+        // Found by its words, which the line edit's own translation gives it.
+        if (action->text().section(QLatin1Char('\t'), 0, 0) != QLineEdit::tr("&Paste")) continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        if (!pasteToInput_) continue;
+        action->disconnect(this);
+        connect(action, &QAction::triggered, this,
+                [this] { PasteIntoLine(QGuiApplication::clipboard()->text()); });
+    }
+    return menu;
+}
+
+void tinedit::contextMenuEvent(QContextMenuEvent* e) {
+    const std::unique_ptr<QMenu> menu(MakeContextMenu());
+    menu->exec(e->globalPos());
+}
+
+bool tinedit::PasteIntoLine(const QString& text) {
+    QString pasted = text;
+    pasted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const int from = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int to = hasSelectedText() ? from + static_cast<int>(selectedText().size()) : from;
+    QStringList lines =
+        (this->text().left(from) + pasted + this->text().mid(to)).split(QLatin1Char('\n'));
+    const QString rest = lines.takeLast();
+    for (const QString& line : lines + QStringList{rest}) {
+        if (line.size() <= maxLength()) continue;
+        QApplication::beep();
+        if (session_)
+            session_->PrintLocal("Paste refused: a line of it is longer than " +
+                                 std::to_string(maxLength()) + " characters.\r\n");
+        return false;
+    }
+    if (lines.size() > kFewPasteLines) {
+        QMessageBox ask(QMessageBox::Question, QStringLiteral("Paste"),
+                        QStringLiteral("Send %1 lines to the game?").arg(lines.size()),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setDefaultButton(QMessageBox::No);
+        ask.setTextFormat(Qt::PlainText);
+        if (ask.exec() != QMessageBox::Yes) return false;
+    }
+    for (const QString& line : lines) {
+        setText(line);
+        emit submitted();
+    }
+    setText(rest);
+    const qsizetype lastBreak = pasted.lastIndexOf(QLatin1Char('\n'));
+    setCursorPosition(lastBreak < 0 ? from + static_cast<int>(pasted.size())
+                                    : static_cast<int>(pasted.size() - lastBreak - 1));
+    return true;
 }
 
 void tinedit::WalkHistory(bool back) {

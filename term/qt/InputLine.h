@@ -3,9 +3,12 @@
 #include "commands/HistorySearch.h"
 #include "commands/RecentWords.h"
 #include "settings/ProfileOptions.h"
+#include "term/InputHistory.h"
 #include "term/TermServices.h"
 
 #include <QLineEdit>
+
+class QMenu;
 
 #include <functional>
 #include <optional>
@@ -14,6 +17,9 @@
 namespace tav {
 
 class TermSession;
+
+// A paste of more lines than this asks before they are sent.
+inline constexpr int kFewPasteLines = 3;
 
 // The command input line under the terminal screen. Besides plain editing it walks the
 // session's command history with Up and Down, sends the function-key macros (F1-F12) and
@@ -56,6 +62,19 @@ public:
     // The words Tab completes from; the owner adds the lines the screen completes.
     RecentWords& Words() { return words_; }
     void SetTabCompletion(bool on) { tabCompletion_ = on; }
+    // Lines up to kLongInputChars characters, whose bytes are never cut; off, 254 bytes.
+    void SetLongLines(bool on);
+    // Ctrl+V, Shift+Insert and the line's menu put the clipboard into the line (PasteIntoLine)
+    // instead of Ctrl+V sending it to the game.
+    void SetPasteToInput(bool on) { pasteToInput_ = on; }
+    // Inserts `text` at the cursor (over a selection) for editing. Each line a text of
+    // several lines ends is entered as if typed and Enter pressed, more than
+    // kFewPasteLines only after a Yes; what follows the last line break stays in the line.
+    // A text with a line longer than the line holds is refused whole, said on the screen.
+    // False when refused or not confirmed.
+    bool PasteIntoLine(const QString& text);
+    // The line's context menu; its Paste pastes as Ctrl+V does. The caller owns it.
+    QMenu* MakeContextMenu();
     bool Searching() const { return search_.has_value(); }
 
 signals:
@@ -70,6 +89,7 @@ signals:
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     // Leaving the line ends a history search, keeping the line found.
     void focusOutEvent(QFocusEvent* e) override;
 
@@ -93,6 +113,8 @@ private:
     RecentWords words_;
     TabCompletion completion_;
     bool tabCompletion_ = false;
+    std::size_t byteLimit_ = kMaxHistoryChars;
+    bool pasteToInput_ = false;
     std::optional<HistorySearch> search_;
     QString textBeforeSearch_;
 };

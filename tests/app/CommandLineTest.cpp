@@ -47,6 +47,20 @@ TEST(CommandLineTest, ReadsTheArguments) {
         EXPECT_EQ(line.error.isEmpty(), action != Action::Refused);
         EXPECT_EQ(std::pair(line.dataDir, line.profile), std::pair(dataDir, profile));
     }
+    // A game to connect to: a telnet link or host and port; not beside --profile.
+    const std::pair<std::vector<std::string>, std::optional<QuickGame>> games[] = {
+        {{"tavclient", "telnet://mud.example.org:4000/"},
+         QuickGame{"mud.example.org", "mud.example.org", 4000}},
+        {{"tavclient", "--data-dir", "d", "10.0.0.2", "2860"},
+         QuickGame{"10.0.0.2", "10.0.0.2", 2860}},
+        {{"tavclient", "a.b", "23", "x"}, std::nullopt},
+        {{"tavclient", "telnet://a.b", "--profile", "hero"}, std::nullopt},
+    };
+    for (const auto& [args, game] : games) {
+        const CommandLine line = CommandLine::Parse(args);
+        EXPECT_EQ(line.game, game) << args[1];
+        EXPECT_EQ(line.action, game ? Action::Run : Action::Refused) << args[1];
+    }
     for (const char* refused :
          {"--bogus", "-x", "somefile", "--data-dir", "--data-dir=", "--profile=", "--profile"}) {
         const CommandLine line = CommandLine::Parse({"tavclient", refused});

@@ -175,8 +175,10 @@ TEST_F(CustomButtonBarTest, FrameBarsIssueTheirCommandsAndToggle) {
         const QImage image = button->icon().pixmap(24, 24).toImage();
         EXPECT_FALSE(image.isNull()) << names.back().toStdString();
     }
-    // Every command of the bar, each with a hint of its own and a picture.
-    EXPECT_EQ(names.size(), 24);
+    // Every command of the bar, each with a hint of its own and a picture; "Connect to a
+    // game..." comes last, after the classic 24.
+    EXPECT_EQ(names.size(), 25);
+    EXPECT_EQ(names.back(), "Makes a profile for a game and connects to it");
     EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
 
     txtdlg& who = frame->Term().WhoWindow();

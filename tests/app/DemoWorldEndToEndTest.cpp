@@ -5,11 +5,11 @@
 
 #include "MuxProcess.h"
 #include "app/MainMenu.h"
+#include "app/ScriptCommands.h"
 #include "map/MapStore.h"
 #include "term/SessionMapper.h"
 #include "tests/map/MapTestSupport.h"
 #include "windows/GameInfoDialog.h"
-#include "app/ScriptCommands.h"
 #include "windows/MapWindow.h"
 #include "windows/MonitorWindow.h"
 #include "windows/ScriptConsole.h"

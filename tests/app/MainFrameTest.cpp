@@ -10,6 +10,7 @@
 #include "settings/MoreOptionsDialog.h"
 #include "settings/ProfileDialogs.h"
 #include "settings/ProfileStore.h"
+#include "settings/QuickConnectDialog.h"
 #include "sound/SoundPlayer.h"
 #include "term/qt/QtMessageBoxes.h"
 #include "windows/AliasDialog.h"
@@ -380,6 +381,8 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
          [] {
              return std::make_unique<GameInfoDialog>(std::vector<MsspVariable>{{"NAME", "x"}});
          }},
+        {"connect to a game",
+         [] { return std::make_unique<QuickConnectDialog>(QuickGame{}, nullptr); }},
     };
     for (const auto& [what, make] : dialogs) {
         std::unique_ptr<QWidget> dialog = make();

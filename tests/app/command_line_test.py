@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The real program's command line: help and version without a display, refusals with
-exit status 2, and --profile starting a listed profile without the profile selection.
+exit status 2, --profile starting a listed profile without the profile selection, and a
+telnet link opening the profile of its host and port, connected.
 Also checks that the manual page documents every option --help lists.
 
 Usage: command_line_test.py PATH/TO/tavclient VERSION PATH/TO/tavclient.1
@@ -13,7 +14,7 @@ import sys
 import tempfile
 import unittest
 
-from program_support import WAIT, Program, make_profile
+from program_support import WAIT, Program, edit_settings, listen_below_32000, make_profile
 
 PROGRAM = VERSION = MANUAL = None
 
@@ -28,7 +29,8 @@ def run(args):
 
 class CommandLineTest(unittest.TestCase):
     def test_help_and_version_need_no_display_and_the_manual_has_every_option(self):
-        for args, expected in ((["--help"], "Usage: tavclient [options]\n"),
+        for args, expected in ((["--help"],
+                                "Usage: tavclient [options] [telnet://HOST:PORT | HOST PORT]\n"),
                                (["-v", "-platform", "xcb"], "tavclient %s\n" % VERSION)):
             with self.subTest(args=args):
                 result = run(args)
@@ -49,6 +51,7 @@ class CommandLineTest(unittest.TestCase):
             cases = (
                 (["--bogus"], "Unknown option 'bogus'", True),
                 (["stray"], "Unexpected argument 'stray'", True),
+                (["telnet://a.b:1", "--profile", "hero"], "--profile and a game", True),
                 (["--data-dir"], "Missing value after '--data-dir'", True),
                 (["--data-dir", root, "--profile", "nobody"], 'no profile named "nobody"', False),
             )
@@ -69,6 +72,24 @@ class CommandLineTest(unittest.TestCase):
             self.addCleanup(program.kill)
             # The main frame is shown only after the profile is applied; a profile dialog
             # waiting for an answer would keep it from ever being reported.
+            self.assertIsNone(program.end_once_shown(signal.SIGTERM))
+            self.assertTrue(os.path.exists(os.path.join(root, "profiles", "hero", "colors.dat")))
+            self.assertFalse(os.path.exists(os.path.join(root, "profiles", "alt", "colors.dat")))
+
+    def test_a_telnet_link_opens_the_profile_of_its_host_and_port_and_connects(self):
+        with tempfile.TemporaryDirectory() as root, listen_below_32000() as game:
+            game.settimeout(WAIT)
+            port = game.getsockname()[1]
+            make_profile(root, ["alt", "hero"])
+            edit_settings(os.path.join(root, "profiles", "hero"), lambda lines: lines.__setitem__(
+                slice(None), [b"addy:127.0.0.1" if l.startswith(b"addy:") else
+                              b"port:%d" % port if l.startswith(b"port:") else l
+                              for l in lines]))
+            program = Program(PROGRAM, root, ["telnet://127.0.0.1:%d/" % port])
+            self.addCleanup(program.kill)
+            self.assertTrue(program.wait_shown())
+            connection, _ = game.accept()
+            self.addCleanup(connection.close)
             self.assertIsNone(program.end_once_shown(signal.SIGTERM))
             self.assertTrue(os.path.exists(os.path.join(root, "profiles", "hero", "colors.dat")))
             self.assertFalse(os.path.exists(os.path.join(root, "profiles", "alt", "colors.dat")))

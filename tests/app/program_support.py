@@ -1,7 +1,9 @@
 """The real program for the tests that run it whole: a data directory with profiles, the
 program started in it, and bounded waits."""
 import os
+import random
 import shutil
+import socket
 import subprocess
 import threading
 import time
@@ -81,6 +83,16 @@ class VirtualDisplay:
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
+
+
+def listen_below_32000():
+    """A listening socket on 127.0.0.1 at a port the program accepts (1 to 31999)."""
+    for port in random.sample(range(20000, 32000), 200):
+        try:
+            return socket.create_server(("127.0.0.1", port))
+        except OSError:
+            continue
+    raise RuntimeError("no free port below 32000")
 
 
 def wait_for(condition, seconds=WAIT):

@@ -5,27 +5,16 @@ does, without asking: exit status 0 and the settings saved, also while connected
 Usage: signal_exit_test.py PATH/TO/tavclient
 """
 import os
-import random
 import signal
-import socket
 import sys
 import tempfile
 import unittest
 
-from program_support import WAIT, Program, edit_settings, make_profile, set_flag
+from program_support import (WAIT, Program, edit_settings, listen_below_32000, make_profile,
+                             set_flag)
 
 PROGRAM = None
 LONG_AGO = 946684800  # 2000-01-01
-
-
-def listen_below_32000():
-    """A listening socket on 127.0.0.1 at a port the program accepts (1 to 31999)."""
-    for port in random.sample(range(20000, 32000), 200):
-        try:
-            return socket.create_server(("127.0.0.1", port))
-        except OSError:
-            continue
-    raise RuntimeError("no free port below 32000")
 
 
 class SignalExitTest(unittest.TestCase):

@@ -74,6 +74,14 @@ TEST(ConfigValidationTest, FirstRefusalInOrder) {
         change(s);
         EXPECT_EQ(ValidateConfig(s).error, refusal) << name;
     }
+    // A game of another kind needs no account or players; the other rules stay.
+    Settings other = ValidSettings();
+    for (char* field :
+         {other.user, other.passwd, other.midiplayer, other.modplayer, other.mp3player})
+        field[0] = '\0';
+    EXPECT_EQ(ValidateConfig(other, true).error, accepted);
+    Set(other.port, "32000");
+    EXPECT_EQ(ValidateConfig(other, true).error, "Invalid port.");
 }
 
 std::string Joined(const auto& lines) {

@@ -6,6 +6,8 @@
 #include "settings/CustomButtonFile.h"
 #include "settings/HelpIndexFile.h"
 #include "settings/ProfileOptions.h"
+#include "settings/ProfileStore.h"
+#include "settings/QuickGame.h"
 #include "settings/TextMode.h"
 #include "settings/UserFile.h"
 #include "tests/support/FileSizeLimit.h"
@@ -152,6 +154,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"colours=full\ncolours=parts\ncolours=Full\n", {}},
         {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
         {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\n",
+         {.longLines = true, .pasteToInput = true, .otherGame = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -175,6 +179,9 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          {.colours = ColourMode::Full, .tabComplete = true},
          "encoding=7bit\nautoreconnect=0\ncolours=full\ntabcomplete=1\n"},
         {"colours=full\n", {}, "colours=parts\nencoding=7bit\nautoreconnect=0\n"},
+        {"",
+         {.longLines = true, .pasteToInput = true, .otherGame = true},
+         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);
@@ -332,6 +339,70 @@ TEST_F(UserFileTest, AFifoIsRefusedWithoutAReaderAndWaitsForOne) {
     drain.join();
     ::close(reader);
     EXPECT_TRUE(received == bytes) << received.size() << " of " << bytes.size() << " bytes";
+}
+
+// A game to connect to, from a link or two words, and the refusals of what it cannot be.
+TEST(QuickGame, AddressesAndRefusals) {
+    const auto game = [](const char* host, int port) {
+        return std::optional<QuickGame>(QuickGame{host, host, port});
+    };
+    const std::tuple<const char*, const char*, std::optional<QuickGame>> addresses[] = {
+        {"telnet://mud.example.org:4000", "", game("mud.example.org", 4000)},
+        {"telnet://10.0.0.2/", "", game("10.0.0.2", 23)},
+        {"mud.example.org", "2860", game("mud.example.org", 2860)},
+        {"telnet://a.b:40000/", "", game("a.b", 40000)}, // the dialog refuses the port
+        {"telnet://a.b:x", "", std::nullopt},
+        {"telnet://:23", "", std::nullopt},
+        {"telnet://a.b", "23", std::nullopt},
+        {"mud.example.org", "", std::nullopt},
+        {"http://a.b", "23", std::nullopt},
+        {"a/b", "23", std::nullopt},
+    };
+    for (const auto& [first, second, expected] : addresses)
+        EXPECT_EQ(QuickGameFromAddress(first, second), expected) << first << " " << second;
+
+    const std::pair<QuickGame, std::optional<std::string>> games[] = {
+        {{"Aa", "mud.example.org", 31999, true, 65535, std::string(78, 'c'), "pw"}, {}},
+        {{"A", "h"},
+         "The game's name names its profile: 2 to 63 characters, not \".\" or "
+         "\"..\", without '/' or control characters."},
+        {{"a/b", "h"},
+         "The game's name names its profile: 2 to 63 characters, not \".\" or "
+         "\"..\", without '/' or control characters."},
+        {{"Aa", ""}, "You must enter the game's host."},
+        {{"Aa", "a b"}, "The host must be a name or address of at most 78 characters."},
+        {{"Aa", "h", 32000}, "Invalid port."},
+        {{"Aa", "h", 23, true, 65536}, "Invalid secure port."},
+        {{"Aa", "h", 23, false, 0, "ann\nlook"},
+         "The character and the password must be at most 78 characters."},
+        {{"Aa", "h", 23, false, 0, "", std::string(79, 'p')},
+         "The character and the password must be at most 78 characters."},
+    };
+    for (const auto& [quick, refusal] : games)
+        EXPECT_EQ(CheckQuickGame(quick), refusal) << quick.name << " " << quick.host;
+}
+
+// The profile's files read back as they were made; a character given logs in at connect.
+TEST(QuickGame, ProfileFilesReadBackAndACharacterLogsIn) {
+    const TempDir temp({"profiles/Aa"});
+    const std::string dir = temp.path.string() + "/profiles/Aa";
+    QuickProfile made = MakeQuickProfile({"Aa", "mud.example.org", 4000, true, 4443, "ann", ""});
+    ASSERT_TRUE(WriteQuickProfile(dir, made));
+    EXPECT_EQ(LoadProfileOptions(dir + "/options.cfg"), made.options);
+    EXPECT_EQ(made.options.tlsPort, 4443);
+    EXPECT_NE(ReadBytes(dir + "/tav.cfg").find("user:ann\r\npasswd:\r\n"), std::string::npos);
+    EXPECT_EQ(made.settings.autoterm, 1);
+    EXPECT_EQ(fs::status(dir + "/tav.cfg").permissions() & fs::perms::group_read, fs::perms::none);
+    EXPECT_EQ(MakeQuickProfile({"Aa", "h"}).settings.autoterm, 0);
+
+    // A link finds the listed profile of its host (any letter case) and port.
+    const ProfileStore store(temp.path.string());
+    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example.org", 4000}), std::nullopt)
+        << "no list yet";
+    std::ofstream(temp.path / "profiles.cfg") << "Aa\n";
+    EXPECT_EQ(FindGameProfile(store, {"x", "MUD.example.org", 4000}), "Aa");
+    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example.org", 4001}), std::nullopt);
+    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example", 4000}), std::nullopt);
 }
 
 } // namespace

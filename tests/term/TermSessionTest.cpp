@@ -368,7 +368,8 @@ struct RecordingEffects : TriggerEffects {
 
 // Trigger actions on lines from the peer: colour (in a UTF-8 profile, in the cells the
 // matched bytes fill), gags (off the log only when asked), sound, channel copy, and a
-// group switched off by a trigger that fires, never by what a reaction line says.
+// group switched off by a trigger that fires, never by what a reaction line says; every
+// match of a line highlighted.
 TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     RecordingEffects effects;
     test::SessionHarness h;
@@ -430,6 +431,18 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     EXPECT_EQ(h.ReadUntil("say calm\r\n"),
               "kill orc\r\n/group off fight\r\nkill orc\r\n/group on fight\r\nsay calm\r\n");
     EXPECT_EQ(effects.sounds.size(), 2u);
+
+    // Every match in a line is coloured, not only the first.
+    TriggerActions wolf;
+    wolf.highlight = HighlightScope::Match;
+    wolf.textColor = 0x0000FF;
+    h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), wolf);
+    h.server.Send("wolf, wolfwolf!\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 9; }, 5s));
+    std::string marks;
+    for (int col = 0; col < 15; ++col)
+        marks += h.screen.Line(h.screen.BufferLine() - 1).TextColor(col) == red ? 'r' : '-';
+    EXPECT_EQ(marks, "rrrr--rrrrrrrr-");
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QGroupBox>
@@ -120,7 +121,7 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QLineEdit>(modal, "Trigger:")->setText("orc");
         Named<QLineEdit>(box, "Group:")->setText("fight");
         Named<QComboBox>(box, "Highlight:")->setCurrentIndex(2);
-        Named<QLineEdit>(box, "Text colour:")->setText("#ff8000");
+        Named<QPushButton>(box, "Choose: Text colour")->click(); // the next step picks
         Named<QCheckBox>(box, "Gag (remove from the screen)")->setChecked(true);
         Named<QCheckBox>(box, "Also from the log")->setChecked(true);
         Named<QCheckBox>(box, "Enabled")->setChecked(false);
@@ -129,7 +130,13 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QLineEdit>(box, "Disable group when fired:")->setText("fight");
         ButtonText(modal, "OK")->click();
     };
-    Run({fill}, [&] { window.NewTrigger(); });
+    const auto pick = [](QWidget* modal) {
+        auto* chooser = qobject_cast<QColorDialog*>(modal);
+        ASSERT_NE(chooser, nullptr);
+        chooser->setCurrentColor(QColor(0xFF, 0x80, 0x00));
+        chooser->accept();
+    };
+    Run({fill, pick}, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
     EXPECT_EQ(FileBytes(dir.filePath("hero/trigs.act")).toStdString(),
               "[trigger]\r\npattern=bash\r\nenabled=no\r\ngroup=fight\r\n"
@@ -141,10 +148,11 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
     const auto look = [&](QWidget* modal) {
         for (const char* name : {"Text colour:", "Enable group when fired:"})
             shown << Named<QLineEdit>(modal, name)->text();
+        shown << Named<QLineEdit>(modal, "Trigger:")->accessibleDescription().right(17);
         ButtonText(modal, "Cancel")->click();
     };
     Run({look}, [&] { window.EditSelectedTrigger(); });
-    EXPECT_EQ(shown, (QStringList{"#FF8000", "calm"}));
+    EXPECT_EQ(shown, (QStringList{"#FF8000", "calm", "%1 tells you '%2'"}));
 }
 
 // Which reactions the file cannot hold is TriggerEditRules'; a refused one keeps the editor

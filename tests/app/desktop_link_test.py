@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""A telnet link opened through the desktop: `gio open telnet://127.0.0.1:PORT` on a virtual
+display finds the real desktop entry as the handler of telnet links and starts the program,
+which opens the profile of that host and port and connects to it.
+
+Usage: desktop_link_test.py PATH/TO/tavclient PATH/TO/tavclient.desktop
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from program_support import (WAIT, VirtualDisplay, edit_settings, listen_below_32000,
+                             make_profile, wait_for)
+
+PROGRAM = ENTRY = None
+
+
+class DesktopLinkTest(unittest.TestCase):
+    def test_gio_open_of_a_telnet_link_starts_the_program_connected(self):
+        if not all(shutil.which(p) for p in ("gio", "Xvfb", "update-desktop-database")):
+            self.skipTest("gio, Xvfb or update-desktop-database missing")
+        with tempfile.TemporaryDirectory() as home, listen_below_32000() as game:
+            game.settimeout(WAIT)
+            port = game.getsockname()[1]
+            data = os.path.join(home, "data")
+            os.makedirs(data)
+            make_profile(data, ["alt", "hero"])
+            profile = os.path.join(data, "profiles", "hero")
+            edit_settings(profile, lambda lines: lines.__setitem__(
+                slice(None), [b"addy:127.0.0.1" if line.startswith(b"addy:") else
+                              b"port:%d" % port if line.startswith(b"port:") else line
+                              for line in lines]))
+            # The entry as installed, its Exec found on PATH: a tavclient that runs this build
+            # in the scratch data directory.
+            applications = os.path.join(home, "share", "applications")
+            os.makedirs(applications)
+            shutil.copy(ENTRY, applications)
+            bin_dir = os.path.join(home, "bin")
+            os.makedirs(bin_dir)
+            wrapper = os.path.join(bin_dir, "tavclient")
+            with open(wrapper, "w") as f:
+                f.write('#!/bin/sh\necho $$ > "%s/pid"\nexec "%s" --data-dir "%s" "$@"\n'
+                        % (home, PROGRAM, data))
+            os.chmod(wrapper, 0o755)
+            display = VirtualDisplay()
+            self.addCleanup(display.stop)
+            if display.display is None:
+                self.skipTest("Xvfb did not start")
+            runtime = os.path.join(home, "runtime")
+            os.makedirs(runtime, mode=0o700)
+            display.env.update(XDG_DATA_HOME=os.path.join(home, "share"),
+                               XDG_DATA_DIRS=os.path.join(home, "none"),
+                               XDG_CONFIG_HOME=os.path.join(home, "config"),
+                               XDG_RUNTIME_DIR=runtime, HOME=home,
+                               PATH=bin_dir + os.pathsep + os.environ["PATH"])
+            # What installing the package does: its trigger indexes the entries' MIME types.
+            indexed = display.run("update-desktop-database", applications)
+            self.assertEqual(indexed.returncode, 0, indexed.stderr)
+            # Nothing reads the program's output: it would hold a pipe open past gio's end.
+            opened = display.spawn(["gio", "open", "telnet://127.0.0.1:%d" % port],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.assertEqual(opened.wait(WAIT), 0)
+            connection, _ = game.accept()
+            connection.close()
+            pid_file = os.path.join(home, "pid")
+            self.assertTrue(wait_for(lambda: os.path.getsize(pid_file) > 0))
+            with open(pid_file) as f:
+                pid = int(f.read())
+            os.kill(pid, signal.SIGTERM)
+            self.assertTrue(wait_for(lambda: os.path.exists(
+                os.path.join(profile, "colors.dat"))))
+            self.assertTrue(wait_for(lambda: not os.path.exists("/proc/%d" % pid) or
+                                     open("/proc/%d/stat" % pid).read().split(")")[1].split()[0]
+                                     == "Z"))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    PROGRAM, ENTRY = sys.argv[1:3]
+    del sys.argv[1:3]
+    unittest.main()
