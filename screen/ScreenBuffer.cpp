@@ -37,9 +37,8 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     return *this;
 }
 
-void ScreenLine::SetColors(int from, int to, CellColor text, CellColor back) {
+void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     assert(from >= 0 && to <= kBufferColumns);
-    if (from >= to || (!colors && text == 0 && back == 0)) return;
     if (!colors) colors = std::make_unique<LineColors>();
     std::fill(colors->text + from, colors->text + to, text);
     std::fill(colors->back + from, colors->back + to, back);

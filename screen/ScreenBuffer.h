@@ -110,7 +110,11 @@ struct ScreenLine {
     CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
     CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
     // Gives cells from..to-1 these colours (0 for none).
-    void SetColors(int from, int to, CellColor text, CellColor back);
+    void SetColors(int from, int to, CellColor text, CellColor back) {
+        // Most text has no explicit colour, on a line that has had none: nothing to keep.
+        if (from >= to || (!colors && text == 0 && back == 0)) return;
+        KeepColors(from, to, text, back);
+    }
 
     void Blank(Attr a);
     void Blank(int from, int to, Attr a); // columns from..to-1; their colours go too
@@ -137,6 +141,8 @@ struct ScreenLine {
             (!afterBlank && to > 0 && inLine(to) && ch[to] == kWideTail))
             CutWide(from, to);
     }
+    // SetColors' work once there is some: the line's colours made if needed, then set.
+    void KeepColors(int from, int to, CellColor text, CellColor back);
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
     bool AddMark(int col, Cell mark);
     const Cell* MarksOf(int col) const { return marks ? marks->mark[col] : nullptr; }
