@@ -221,6 +221,7 @@ int TMudScreen::NewLine() {
 
     if (bufLine_ >= buffer_.Lines() - 1) {
         buffer_.Advance(attr_);
+        buffer_.PrefetchOldest();
         bufLine_ = buffer_.Lines() - 1;
         StartLineText();
     } else {

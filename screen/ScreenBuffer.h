@@ -176,6 +176,14 @@ public:
     void Reset(int lines);
     // Drops line 0; the new last line is empty with attribute a.
     void Advance(Attr a);
+    // Asks the processor to fetch the start of what the next Advance will blank: the
+    // oldest line left the caches long ago, and reading a game line gives the fetch time.
+    void PrefetchOldest() const {
+        const ScreenLine& line = lines_[static_cast<std::size_t>(head_)];
+        __builtin_prefetch(&line.colors, 1);
+        __builtin_prefetch(line.ch, 1);
+        __builtin_prefetch(line.attr, 1);
+    }
     // Takes line n out: lines n+1..last move up one, and line `last` becomes empty with
     // attribute a. Lines below `last` stay where they are (the caller knows them empty).
     void Remove(int n, int last, Attr a);
