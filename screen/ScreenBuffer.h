@@ -94,6 +94,9 @@ struct ScreenLine {
     // it was last blanked whole.
     std::uint64_t serial = 0;
     std::unique_ptr<LineMarks> marks;
+    // The colours a blanking took from the line, kept for its next coloured text so that a
+    // coloured flood does not allocate and free them line by line. Never copied.
+    std::unique_ptr<LineColors> spareColors;
     // Cells at and past `written` are as the last whole-line Blank left them: empty, with
     // attribute `blankAttr`. Blanking the line again with that attribute need only clear
     // the cells before. Every change raises it: PrepareWrite for cells, MarkWritten for
