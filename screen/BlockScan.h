@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -51,21 +50,27 @@ inline unsigned RangeMask(__m128i x, ByteRange range) {
         _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, span), offset)));
 }
 
-// The first byte whose bit `stopMask` sets, sixteen bytes at a time; the last few bytes
-// are tested in a zeroed copy whose extra bits are ignored, so nothing past p + n is read.
-template <typename StopMask>
-std::size_t ScanBytes(const unsigned char* p, std::size_t n, StopMask stopMask) {
-    std::size_t k = 0;
-    for (; k + 16 <= n; k += 16) {
-        const unsigned m =
-            stopMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k))) & 0xFFFFu;
-        if (m) return k + static_cast<std::size_t>(__builtin_ctz(m));
+// The first byte whose bit `stopMask` sets, or n, sixteen bytes at a time. The last few
+// bytes are the end of a block that overlaps the one before, so nothing past p + n is
+// read; fewer than sixteen in all are walked one by one through `stop`.
+template <typename StopMask, typename Stop>
+std::size_t ScanBytes(const unsigned char* p, std::size_t n, StopMask stopMask, Stop stop) {
+    if (n < 16) {
+        std::size_t k = 0;
+        while (k < n && !stop(p[k]))
+            ++k;
+        return k;
     }
+    const auto load = [p](std::size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    };
+    std::size_t k = 0;
+    for (; k + 16 <= n; k += 16)
+        if (const unsigned m = stopMask(load(k)) & 0xFFFFu)
+            return k + static_cast<std::size_t>(__builtin_ctz(m));
     if (k < n) {
-        unsigned char tail[16] = {};
-        std::memcpy(tail, p + k, n - k);
-        const unsigned m = stopMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(tail))) &
-                           ((1u << (n - k)) - 1u);
+        // Bytes n-16..n-1; those before k were tested already.
+        const unsigned m = (stopMask(load(n - 16)) & 0xFFFFu) >> (k - (n - 16));
         if (m) return k + static_cast<std::size_t>(__builtin_ctz(m));
     }
     return n;
@@ -77,7 +82,9 @@ std::size_t ScanBytes(const unsigned char* p, std::size_t n, StopMask stopMask) 
 // The index of the first of p[0..n) that lies in `range`, or n.
 inline std::size_t FindByteIn(const unsigned char* p, std::size_t n, ByteRange range) {
 #if defined(__SSE2__)
-    return detail::ScanBytes(p, n, [range](__m128i x) { return detail::RangeMask(x, range); });
+    return detail::ScanBytes(
+        p, n, [range](__m128i x) { return detail::RangeMask(x, range); },
+        [range](unsigned char b) { return range.Holds(b); });
 #else
     return FindFirst(p, n, [range](unsigned char b) { return range.Holds(b); });
 #endif
@@ -88,7 +95,8 @@ inline std::size_t FindByteOutside(const unsigned char* p, std::size_t n, ByteRa
                                    ByteRange b) {
 #if defined(__SSE2__)
     return detail::ScanBytes(
-        p, n, [a, b](__m128i x) { return ~(detail::RangeMask(x, a) | detail::RangeMask(x, b)); });
+        p, n, [a, b](__m128i x) { return ~(detail::RangeMask(x, a) | detail::RangeMask(x, b)); },
+        [a, b](unsigned char c) { return !a.Holds(c) && !b.Holds(c); });
 #else
     return FindFirst(p, n, [a, b](unsigned char c) { return !a.Holds(c) && !b.Holds(c); });
 #endif

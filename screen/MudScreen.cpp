@@ -221,6 +221,7 @@ int TMudScreen::NewLine() {
 
     if (bufLine_ >= buffer_.Lines() - 1) {
         buffer_.Advance(attr_);
+        buffer_.PrefetchOldest();
         bufLine_ = buffer_.Lines() - 1;
         StartLineText();
     } else {
@@ -348,16 +349,20 @@ void TMudScreen::OnControlSequence(const ControlSequence& sequence) {
         break;
     case 'm':
         if (colourMode_ == ColourMode::Full) {
-            // A list that starts with a separator has an empty value first, as anywhere
-            // else; a first value of its own follows no separator.
-            int list[kMaxFullCsiParams + 1];
-            bool joinedList[kMaxFullCsiParams + 1];
-            const int first = sequence.leadingSeparator ? 1 : 0;
-            std::copy_n(values, count, list + first);
-            std::copy_n(sequence.joined, count, joinedList + first);
-            if (first == 1) list[0] = 0;
-            joinedList[0] = false;
-            ApplyFullColourSgr(rendition_, list, joinedList, count + first);
+            if (!sequence.leadingSeparator) {
+                // The first value follows no separator, so it is joined to nothing.
+                ApplyFullColourSgr(rendition_, values, sequence.joined, count);
+            } else {
+                // A list that starts with a separator has an empty value first, as
+                // anywhere else.
+                int list[kMaxFullCsiParams + 1];
+                bool joinedList[kMaxFullCsiParams + 1];
+                std::copy_n(values, count, list + 1);
+                std::copy_n(sequence.joined, count, joinedList + 1);
+                list[0] = 0;
+                joinedList[0] = false;
+                ApplyFullColourSgr(rendition_, list, joinedList, count + 1);
+            }
             attr_ = rendition_.attr;
             std::tie(textColor_, backColor_) = WrittenColors(rendition_);
         } else {

@@ -37,16 +37,25 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     return *this;
 }
 
-void ScreenLine::SetColors(int from, int to, CellColor text, CellColor back) {
+void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     assert(from >= 0 && to <= kBufferColumns);
-    if (from >= to || (!colors && text == 0 && back == 0)) return;
-    if (!colors) colors = std::make_unique<LineColors>();
+    if (!colors) {
+        if (spareColors) {
+            colors = std::move(spareColors);
+            *colors = LineColors{};
+        } else {
+            colors = std::make_unique<LineColors>();
+        }
+    }
     std::fill(colors->text + from, colors->text + to, text);
     std::fill(colors->back + from, colors->back + to, back);
 }
 
 void ScreenLine::Blank(Attr a) {
-    colors.reset();
+    if (colors && !spareColors)
+        spareColors = std::move(colors);
+    else
+        colors.reset();
     serial = 0;
     marks.reset();
     const int to = a == blankAttr ? written : kBufferColumns;

@@ -94,6 +94,9 @@ struct ScreenLine {
     // it was last blanked whole.
     std::uint64_t serial = 0;
     std::unique_ptr<LineMarks> marks;
+    // The colours a blanking took from the line, kept for its next coloured text so that a
+    // coloured flood does not allocate and free them line by line. Never copied.
+    std::unique_ptr<LineColors> spareColors;
     // Cells at and past `written` are as the last whole-line Blank left them: empty, with
     // attribute `blankAttr`. Blanking the line again with that attribute need only clear
     // the cells before. Every change raises it: PrepareWrite for cells, MarkWritten for
@@ -110,7 +113,11 @@ struct ScreenLine {
     CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
     CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
     // Gives cells from..to-1 these colours (0 for none).
-    void SetColors(int from, int to, CellColor text, CellColor back);
+    void SetColors(int from, int to, CellColor text, CellColor back) {
+        // Most text has no explicit colour, on a line that has had none: nothing to keep.
+        if (from >= to || (!colors && text == 0 && back == 0)) return;
+        KeepColors(from, to, text, back);
+    }
 
     void Blank(Attr a);
     void Blank(int from, int to, Attr a); // columns from..to-1; their colours go too
@@ -137,6 +144,8 @@ struct ScreenLine {
             (!afterBlank && to > 0 && inLine(to) && ch[to] == kWideTail))
             CutWide(from, to);
     }
+    // SetColors' work once there is some: the line's colours made if needed, then set.
+    void KeepColors(int from, int to, CellColor text, CellColor back);
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
     bool AddMark(int col, Cell mark);
     const Cell* MarksOf(int col) const { return marks ? marks->mark[col] : nullptr; }
@@ -170,6 +179,14 @@ public:
     void Reset(int lines);
     // Drops line 0; the new last line is empty with attribute a.
     void Advance(Attr a);
+    // Asks the processor to fetch the start of what the next Advance will blank: the
+    // oldest line left the caches long ago, and reading a game line gives the fetch time.
+    void PrefetchOldest() const {
+        const ScreenLine& line = lines_[static_cast<std::size_t>(head_)];
+        __builtin_prefetch(&line.colors, 1);
+        __builtin_prefetch(line.ch, 1);
+        __builtin_prefetch(line.attr, 1);
+    }
     // Takes line n out: lines n+1..last move up one, and line `last` becomes empty with
     // attribute a. Lines below `last` stay where they are (the caller knows them empty).
     void Remove(int n, int last, Attr a);
