@@ -182,6 +182,10 @@ int main() {
         tav::ColourMode colours;
     };
     const Run runs[] = {
+        {"game corpus, Latin-1            ", &corpus, tav::TextEncoding::Latin1,
+         tav::ColourMode::Basic},
+        {"game corpus, UTF-8              ", &corpus, tav::TextEncoding::Utf8,
+         tav::ColourMode::Basic},
         {"game corpus, 7-bit, full colour ", &corpus, tav::TextEncoding::SevenBit,
          tav::ColourMode::Full},
         {"game corpus, UTF-8, full colour ", &corpus, tav::TextEncoding::Utf8,
