@@ -227,6 +227,11 @@ void ScriptSeeds() {
               '\2');
 }
 
+void QuickLinkSeeds() {
+    Write("quick_link_fuzzer", "link", "telnet://mud.example.org:4000/");
+    Write("quick_link_fuzzer", "words", "127.0.0.1\n23");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -248,5 +253,6 @@ int main(int argc, char** argv) {
     AliasSeeds();
     MapSeeds();
     ScriptSeeds();
+    QuickLinkSeeds();
     return 0;
 }
