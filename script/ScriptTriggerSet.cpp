@@ -32,6 +32,17 @@ void AppendPieces(std::string_view text, std::string& key) {
     }
 }
 
+// Whether `key` holds a piece long enough for the prefilter to key its trigger by.
+bool HasKeyPiece(std::string_view key) {
+    std::size_t at = 0;
+    while (at < key.size()) {
+        const std::size_t end = std::min(key.find("%0", at), key.size());
+        if (end - at >= TriggerPrefilter::kMinKeyChars) return true;
+        at = end + 2;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string ScriptTriggerSet::KeyFor(std::string_view pattern, bool regex) {
@@ -127,6 +138,13 @@ void ScriptTriggerSet::Rebuild() {
         keyOwner_[position] = byKey[key][taken[key]++];
     }
     prefilter_.Rebuild(keys_);
+    // An expression the prefilter can key by one of its literals is a candidate only on
+    // lines that hold that literal; checking its other literals as well costs about what
+    // the expression's own no does, so it goes straight to PCRE2.
+    const bool indexed = keys_.Count() >= TriggerPrefilter::kMinKeyedTriggers &&
+                         keys_.Count() <= TriggerPrefilter::kMaxKeyedTriggers;
+    for (Entry& entry : entries_)
+        entry.keyed = indexed && entry.isRegex && HasKeyPiece(entry.key);
     dirty_ = false;
 }
 
@@ -165,7 +183,7 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
             hits.push_back(hit);
             continue;
         }
-        if (!entry.key.empty() && !entry.keyPattern.Find(line, literals)) continue;
+        if (!entry.key.empty() && !entry.keyed && !entry.keyPattern.Find(line, literals)) continue;
         const RegexPattern::Result result = entry.regex.Match(line, &spans_);
         if (result == RegexPattern::Result::NoMatch) continue;
         hit.gaveUp = result == RegexPattern::Result::GaveUp;

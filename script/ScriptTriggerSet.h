@@ -67,6 +67,7 @@ private:
         TriggerPattern keyPattern;
         RegexPattern regex;
         bool isRegex = false;
+        bool keyed = false;
         bool alive = true;
         bool enabled = true;
     };
