@@ -74,9 +74,8 @@ bool ScriptTriggerSet::Add(int id, std::string_view pattern, bool regex, std::st
     if (regex) {
         entry.regex = RegexPattern::Compile(pattern, error);
         if (!entry.regex.Valid()) return false;
-    } else {
-        entry.pattern = pattern;
     }
+    entry.pattern = pattern;
     entry.key = KeyFor(pattern, regex);
     if (regex && !entry.key.empty()) entry.keyPattern = TriggerPattern(entry.key);
     entries_.push_back(std::move(entry));
@@ -143,8 +142,21 @@ void ScriptTriggerSet::Rebuild() {
     // the expression's own no does, so it goes straight to PCRE2.
     const bool indexed = keys_.Count() >= TriggerPrefilter::kMinKeyedTriggers &&
                          keys_.Count() <= TriggerPrefilter::kMaxKeyedTriggers;
-    for (Entry& entry : entries_)
+    std::unordered_map<std::string_view, std::uint32_t> firstWith;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        Entry& entry = entries_[i];
         entry.keyed = indexed && entry.isRegex && HasKeyPiece(entry.key);
+        entry.twin = static_cast<std::uint32_t>(i);
+        entry.hasTwins = false;
+        if (!entry.isRegex) continue;
+        const auto [first, fresh] = firstWith.emplace(entry.pattern, entry.twin);
+        if (fresh) continue;
+        entry.twin = first->second;
+        entry.hasTwins = true;
+        entries_[first->second].hasTwins = true;
+    }
+    memos_.assign(entries_.size(), Memo{});
+    lineNumber_ = 0;
     dirty_ = false;
 }
 
@@ -170,6 +182,7 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
         }
         order = &candidates_;
     }
+    ++lineNumber_;
     TriggerCaptures literals;
     for (const std::uint32_t index : *order) {
         const Entry& entry = entries_[index];
@@ -183,15 +196,30 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
             hits.push_back(hit);
             continue;
         }
-        if (!entry.key.empty() && !entry.keyed && !entry.keyPattern.Find(line, literals)) continue;
-        const RegexPattern::Result result = entry.regex.Match(line, &spans_);
-        if (result == RegexPattern::Result::NoMatch) continue;
-        hit.gaveUp = result == RegexPattern::Result::GaveUp;
+        // Triggers with the same expression (a set made by a loop) share one PCRE2 run a line.
+        Memo* memo = entry.hasTwins ? &memos_[entry.twin] : nullptr;
+        Memo found;
+        if (memo != nullptr && memo->line == lineNumber_) {
+            found = *memo;
+        } else {
+            found.line = lineNumber_;
+            if (entry.key.empty() || entry.keyed || entry.keyPattern.Find(line, literals)) {
+                found.result = entry.regex.Match(line, &spans_);
+                if (found.result == RegexPattern::Result::Match) {
+                    found.firstGroup = groups.size();
+                    found.groupCount = spans_.size();
+                    groups.insert(groups.end(), spans_.begin(), spans_.end());
+                }
+            }
+            if (memo != nullptr) *memo = found;
+        }
+        if (found.result == RegexPattern::Result::NoMatch) continue;
+        hit.gaveUp = found.result == RegexPattern::Result::GaveUp;
         if (!hit.gaveUp) {
-            hit.span = MatchSpan{spans_[0].begin, spans_[0].end};
-            hit.firstGroup = groups.size();
-            hit.groupCount = spans_.size();
-            groups.insert(groups.end(), spans_.begin(), spans_.end());
+            const RegexPattern::Span& whole = groups[found.firstGroup];
+            hit.span = MatchSpan{whole.begin, whole.end};
+            hit.firstGroup = found.firstGroup;
+            hit.groupCount = found.groupCount;
         }
         hits.push_back(hit);
     }
