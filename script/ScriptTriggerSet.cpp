@@ -117,6 +117,29 @@ void ScriptTriggerSet::Rebuild() {
     keys_.ClearTriggers();
     keyOwner_.clear();
     unkeyed_.clear();
+    // Expressions several triggers share are keyed once, by their first trigger, which
+    // leads to the others.
+    std::unordered_map<std::string_view, std::uint32_t> firstWith;
+    std::unordered_map<std::uint32_t, std::uint32_t> lastWith;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        Entry& entry = entries_[i];
+        const auto self = static_cast<std::uint32_t>(i);
+        entry.twin = self;
+        entry.nextTwin = kNoTwin;
+        entry.hasTwins = false;
+        if (!entry.isRegex) continue;
+        const auto [first, fresh] = firstWith.emplace(entry.pattern, self);
+        if (fresh) {
+            lastWith[self] = self;
+            continue;
+        }
+        entry.twin = first->second;
+        entry.hasTwins = true;
+        entries_[first->second].hasTwins = true;
+        std::uint32_t& last = lastWith[first->second];
+        entries_[last].nextTwin = self;
+        last = self;
+    }
     // The key list keeps its own order (by pattern); each key's triggers are found again
     // by their key, equal keys in the order they were added.
     std::unordered_map<std::string, std::vector<std::uint32_t>> byKey;
@@ -127,6 +150,7 @@ void ScriptTriggerSet::Rebuild() {
             unkeyed_.push_back(static_cast<std::uint32_t>(i));
             continue;
         }
+        if (entry.twin != i) continue;
         keys_.AddTrigger(key, {});
         byKey[key].push_back(static_cast<std::uint32_t>(i));
     }
@@ -142,19 +166,8 @@ void ScriptTriggerSet::Rebuild() {
     // the expression's own no does, so it goes straight to PCRE2.
     const bool indexed = keys_.Count() >= TriggerPrefilter::kMinKeyedTriggers &&
                          keys_.Count() <= TriggerPrefilter::kMaxKeyedTriggers;
-    std::unordered_map<std::string_view, std::uint32_t> firstWith;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        Entry& entry = entries_[i];
+    for (Entry& entry : entries_)
         entry.keyed = indexed && entry.isRegex && HasKeyPiece(entry.key);
-        entry.twin = static_cast<std::uint32_t>(i);
-        entry.hasTwins = false;
-        if (!entry.isRegex) continue;
-        const auto [first, fresh] = firstWith.emplace(entry.pattern, entry.twin);
-        if (fresh) continue;
-        entry.twin = first->second;
-        entry.hasTwins = true;
-        entries_[first->second].hasTwins = true;
-    }
     memos_.assign(entries_.size(), Memo{});
     lineNumber_ = 0;
     dirty_ = false;
@@ -172,8 +185,11 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
     const std::vector<std::uint32_t>* order = &unkeyed_;
     if (!positions_.empty()) {
         candidates_.clear();
-        for (const std::uint32_t position : positions_)
-            candidates_.push_back(keyOwner_[position]);
+        for (const std::uint32_t position : positions_) {
+            for (std::uint32_t index = keyOwner_[position]; index != kNoTwin;
+                 index = entries_[index].nextTwin)
+                candidates_.push_back(index);
+        }
         std::sort(candidates_.begin(), candidates_.end());
         if (!unkeyed_.empty()) {
             const auto keyed = static_cast<std::ptrdiff_t>(candidates_.size());

@@ -60,6 +60,7 @@ public:
     static std::string KeyFor(std::string_view pattern, bool regex);
 
 private:
+    static constexpr std::uint32_t kNoTwin = UINT32_MAX;
     struct Entry {
         int id = 0;
         std::string pattern; // the pattern's text
@@ -73,6 +74,7 @@ private:
         // The first live entry with the same expression, which matches a line for all of
         // them; the entry's own index when there is none before it.
         std::uint32_t twin = 0;
+        std::uint32_t nextTwin = kNoTwin; // the next entry with the same expression
         bool hasTwins = false;
         bool alive = true;
         bool enabled = true;
