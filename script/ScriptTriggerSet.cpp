@@ -191,12 +191,14 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
                 candidates_.push_back(index);
         }
         std::sort(candidates_.begin(), candidates_.end());
-        if (!unkeyed_.empty()) {
-            const auto keyed = static_cast<std::ptrdiff_t>(candidates_.size());
-            candidates_.insert(candidates_.end(), unkeyed_.begin(), unkeyed_.end());
-            std::inplace_merge(candidates_.begin(), candidates_.begin() + keyed, candidates_.end());
-        }
         order = &candidates_;
+        if (!unkeyed_.empty()) {
+            // Into a kept vector: std::inplace_merge would take a buffer from the heap.
+            merged_.resize(candidates_.size() + unkeyed_.size());
+            std::merge(candidates_.begin(), candidates_.end(), unkeyed_.begin(), unkeyed_.end(),
+                       merged_.begin());
+            order = &merged_;
+        }
     }
     ++lineNumber_;
     TriggerCaptures literals;

@@ -93,6 +93,7 @@ private:
     std::vector<std::uint32_t> unkeyed_;   // entries that are always candidates, ascending
     std::vector<std::uint32_t> positions_; // Match's, kept to spare allocations
     std::vector<std::uint32_t> candidates_;
+    std::vector<std::uint32_t> merged_;
     std::vector<RegexPattern::Span> spans_;
     // A line's result for an expression several triggers share, by the first one's index:
     // valid for the line whose number memoLine_ holds.
