@@ -79,6 +79,8 @@ void Lines(FuzzedDataProvider& provider) {
     const tav::RegexPattern own = tav::RegexPattern::Compile(expression, error);
     if (own.Valid()) patterns.push_back({expression, true});
     patterns.push_back({expression, false});
+    // The same expression twice shares one run a line: both must still fire.
+    if (own.Valid()) patterns.push_back({expression, true});
 
     std::vector<std::string> lines;
     std::string rest = provider.ConsumeRemainingBytesAsString();

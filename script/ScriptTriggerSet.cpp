@@ -32,6 +32,17 @@ void AppendPieces(std::string_view text, std::string& key) {
     }
 }
 
+// Whether `key` holds a piece long enough for the prefilter to key its trigger by.
+bool HasKeyPiece(std::string_view key) {
+    std::size_t at = 0;
+    while (at < key.size()) {
+        const std::size_t end = std::min(key.find("%0", at), key.size());
+        if (end - at >= TriggerPrefilter::kMinKeyChars) return true;
+        at = end + 2;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string ScriptTriggerSet::KeyFor(std::string_view pattern, bool regex) {
@@ -63,9 +74,8 @@ bool ScriptTriggerSet::Add(int id, std::string_view pattern, bool regex, std::st
     if (regex) {
         entry.regex = RegexPattern::Compile(pattern, error);
         if (!entry.regex.Valid()) return false;
-    } else {
-        entry.pattern = pattern;
     }
+    entry.pattern = pattern;
     entry.key = KeyFor(pattern, regex);
     if (regex && !entry.key.empty()) entry.keyPattern = TriggerPattern(entry.key);
     entries_.push_back(std::move(entry));
@@ -107,6 +117,29 @@ void ScriptTriggerSet::Rebuild() {
     keys_.ClearTriggers();
     keyOwner_.clear();
     unkeyed_.clear();
+    // Expressions several triggers share are keyed once, by their first trigger, which
+    // leads to the others.
+    std::unordered_map<std::string_view, std::uint32_t> firstWith;
+    std::unordered_map<std::uint32_t, std::uint32_t> lastWith;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        Entry& entry = entries_[i];
+        const auto self = static_cast<std::uint32_t>(i);
+        entry.twin = self;
+        entry.nextTwin = kNoTwin;
+        entry.hasTwins = false;
+        if (!entry.isRegex) continue;
+        const auto [first, fresh] = firstWith.emplace(entry.pattern, self);
+        if (fresh) {
+            lastWith[self] = self;
+            continue;
+        }
+        entry.twin = first->second;
+        entry.hasTwins = true;
+        entries_[first->second].hasTwins = true;
+        std::uint32_t& last = lastWith[first->second];
+        entries_[last].nextTwin = self;
+        last = self;
+    }
     // The key list keeps its own order (by pattern); each key's triggers are found again
     // by their key, equal keys in the order they were added.
     std::unordered_map<std::string, std::vector<std::uint32_t>> byKey;
@@ -117,6 +150,7 @@ void ScriptTriggerSet::Rebuild() {
             unkeyed_.push_back(static_cast<std::uint32_t>(i));
             continue;
         }
+        if (entry.twin != i) continue;
         keys_.AddTrigger(key, {});
         byKey[key].push_back(static_cast<std::uint32_t>(i));
     }
@@ -127,6 +161,15 @@ void ScriptTriggerSet::Rebuild() {
         keyOwner_[position] = byKey[key][taken[key]++];
     }
     prefilter_.Rebuild(keys_);
+    // An expression the prefilter can key by one of its literals is a candidate only on
+    // lines that hold that literal; checking its other literals as well costs about what
+    // the expression's own no does, so it goes straight to PCRE2.
+    const bool indexed = keys_.Count() >= TriggerPrefilter::kMinKeyedTriggers &&
+                         keys_.Count() <= TriggerPrefilter::kMaxKeyedTriggers;
+    for (Entry& entry : entries_)
+        entry.keyed = indexed && entry.isRegex && HasKeyPiece(entry.key);
+    memos_.assign(entries_.size(), Memo{});
+    lineNumber_ = 0;
     dirty_ = false;
 }
 
@@ -142,16 +185,22 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
     const std::vector<std::uint32_t>* order = &unkeyed_;
     if (!positions_.empty()) {
         candidates_.clear();
-        for (const std::uint32_t position : positions_)
-            candidates_.push_back(keyOwner_[position]);
-        std::sort(candidates_.begin(), candidates_.end());
-        if (!unkeyed_.empty()) {
-            const auto keyed = static_cast<std::ptrdiff_t>(candidates_.size());
-            candidates_.insert(candidates_.end(), unkeyed_.begin(), unkeyed_.end());
-            std::inplace_merge(candidates_.begin(), candidates_.begin() + keyed, candidates_.end());
+        for (const std::uint32_t position : positions_) {
+            for (std::uint32_t index = keyOwner_[position]; index != kNoTwin;
+                 index = entries_[index].nextTwin)
+                candidates_.push_back(index);
         }
+        std::sort(candidates_.begin(), candidates_.end());
         order = &candidates_;
+        if (!unkeyed_.empty()) {
+            // Into a kept vector: std::inplace_merge would take a buffer from the heap.
+            merged_.resize(candidates_.size() + unkeyed_.size());
+            std::merge(candidates_.begin(), candidates_.end(), unkeyed_.begin(), unkeyed_.end(),
+                       merged_.begin());
+            order = &merged_;
+        }
     }
+    ++lineNumber_;
     TriggerCaptures literals;
     for (const std::uint32_t index : *order) {
         const Entry& entry = entries_[index];
@@ -165,15 +214,30 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
             hits.push_back(hit);
             continue;
         }
-        if (!entry.key.empty() && !entry.keyPattern.Find(line, literals)) continue;
-        const RegexPattern::Result result = entry.regex.Match(line, &spans_);
-        if (result == RegexPattern::Result::NoMatch) continue;
-        hit.gaveUp = result == RegexPattern::Result::GaveUp;
+        // Triggers with the same expression (a set made by a loop) share one PCRE2 run a line.
+        Memo* memo = entry.hasTwins ? &memos_[entry.twin] : nullptr;
+        Memo found;
+        if (memo != nullptr && memo->line == lineNumber_) {
+            found = *memo;
+        } else {
+            found.line = lineNumber_;
+            if (entry.key.empty() || entry.keyed || entry.keyPattern.Find(line, literals)) {
+                found.result = entry.regex.Match(line, &spans_);
+                if (found.result == RegexPattern::Result::Match) {
+                    found.firstGroup = groups.size();
+                    found.groupCount = spans_.size();
+                    groups.insert(groups.end(), spans_.begin(), spans_.end());
+                }
+            }
+            if (memo != nullptr) *memo = found;
+        }
+        if (found.result == RegexPattern::Result::NoMatch) continue;
+        hit.gaveUp = found.result == RegexPattern::Result::GaveUp;
         if (!hit.gaveUp) {
-            hit.span = MatchSpan{spans_[0].begin, spans_[0].end};
-            hit.firstGroup = groups.size();
-            hit.groupCount = spans_.size();
-            groups.insert(groups.end(), spans_.begin(), spans_.end());
+            const RegexPattern::Span& whole = groups[found.firstGroup];
+            hit.span = MatchSpan{whole.begin, whole.end};
+            hit.firstGroup = found.firstGroup;
+            hit.groupCount = found.groupCount;
         }
         hits.push_back(hit);
     }

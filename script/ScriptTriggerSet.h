@@ -26,8 +26,10 @@ class ScriptTriggerSet {
 public:
     struct Hit {
         int id = 0;
-        MatchSpan span;             // the whole match
-        std::size_t firstGroup = 0; // its groups in the `groups` vector Match fills
+        MatchSpan span; // the whole match
+        // Its groups in the `groups` vector Match fills; triggers with the same expression
+        // share one slice.
+        std::size_t firstGroup = 0;
         std::size_t groupCount = 0;
         bool gaveUp = false; // the expression hit its backtracking bound: no match
     };
@@ -58,15 +60,22 @@ public:
     static std::string KeyFor(std::string_view pattern, bool regex);
 
 private:
+    static constexpr std::uint32_t kNoTwin = UINT32_MAX;
     struct Entry {
         int id = 0;
-        std::string pattern; // a plain pattern's text
+        std::string pattern; // the pattern's text
         std::string key;     // KeyFor the pattern
         // An expression's key, matched before the expression itself: a quick no for the
         // lines that lack any of its literals, however the prefilter picked the trigger.
         TriggerPattern keyPattern;
         RegexPattern regex;
         bool isRegex = false;
+        bool keyed = false; // the prefilter keys it by one of its literals
+        // The first live entry with the same expression, which matches a line for all of
+        // them; the entry's own index when there is none before it.
+        std::uint32_t twin = 0;
+        std::uint32_t nextTwin = kNoTwin; // the next entry with the same expression
+        bool hasTwins = false;
         bool alive = true;
         bool enabled = true;
     };
@@ -84,7 +93,18 @@ private:
     std::vector<std::uint32_t> unkeyed_;   // entries that are always candidates, ascending
     std::vector<std::uint32_t> positions_; // Match's, kept to spare allocations
     std::vector<std::uint32_t> candidates_;
+    std::vector<std::uint32_t> merged_;
     std::vector<RegexPattern::Span> spans_;
+    // A line's result for an expression several triggers share, by the first one's index:
+    // valid for the line whose number memoLine_ holds.
+    struct Memo {
+        std::uint64_t line = 0;
+        RegexPattern::Result result = RegexPattern::Result::NoMatch;
+        std::size_t firstGroup = 0;
+        std::size_t groupCount = 0;
+    };
+    std::vector<Memo> memos_;
+    std::uint64_t lineNumber_ = 0;
 };
 
 } // namespace tav

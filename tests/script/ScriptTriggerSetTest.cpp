@@ -31,6 +31,14 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
 // Every trigger the set finds for a line is one that matches it when tried on its own,
 // and none is missed, whether or not the set keys it in its prefilter.
 TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
+    // A trigger that fired, with where its groups begin and end.
+    using Fired = std::pair<int, std::vector<std::pair<std::size_t, std::size_t>>>;
+    const auto Starts = [](const std::vector<RegexPattern::Span>& spans) {
+        std::vector<std::pair<std::size_t, std::size_t>> places;
+        for (const RegexPattern::Span& span : spans)
+            places.emplace_back(span.begin, span.end);
+        return places;
+    };
     struct Pattern {
         std::string text;
         bool regex;
@@ -60,6 +68,11 @@ TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
         {"dragon sleeps under", false},
         {"misses your", false},
         {"heals", false},
+        // The same expressions again: each fires on its own, with its own captures, also
+        // when its first twin is switched off or removed.
+        {R"(the (?<what>\w+) sleeps)", true},
+        {"gold coins?", true},
+        {R"(<(\d+)hp)", true},
     };
     ScriptTriggerSet set;
     std::vector<RegexPattern> compiled;
@@ -100,22 +113,27 @@ TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
     // Some triggers go, some are switched off: the rest still match as before.
     set.Remove(2);
     set.SetEnabled(17, false);
+    set.SetEnabled(5, false);
+    set.Remove(16);
     std::vector<ScriptTriggerSet::Hit> hits;
     std::vector<RegexPattern::Span> groups;
     for (const std::string& line : lines) {
-        std::vector<int> expected;
+        std::vector<Fired> expected;
         for (std::size_t i = 0; i < patterns.size(); ++i) {
             const int trigger = static_cast<int>(i) + 1;
-            if (trigger == 2 || trigger == 17) continue;
-            const bool matches = patterns[i].regex
-                                     ? compiled[i].Match(line) == RegexPattern::Result::Match
-                                     : line.find(patterns[i].text) != std::string::npos;
-            if (matches) expected.push_back(trigger);
+            if (trigger == 2 || trigger == 17 || trigger == 5 || trigger == 16) continue;
+            std::vector<RegexPattern::Span> spans;
+            const bool matches =
+                patterns[i].regex ? compiled[i].Match(line, &spans) == RegexPattern::Result::Match
+                                  : line.find(patterns[i].text) != std::string::npos;
+            if (matches) expected.push_back(Fired{trigger, Starts(spans)});
         }
         set.Match(line, hits, groups);
-        std::vector<int> found;
+        std::vector<Fired> found;
         for (const ScriptTriggerSet::Hit& hit : hits)
-            found.push_back(hit.id);
+            found.push_back(
+                Fired{hit.id, Starts({groups.begin() + hit.firstGroup,
+                                      groups.begin() + hit.firstGroup + hit.groupCount})});
         ASSERT_EQ(found, expected) << line;
     }
 }
