@@ -224,6 +224,15 @@ int ScriptApi::Print(lua_State* L) {
     return 0;
 }
 
+int ScriptApi::Made(lua_State* L, ScriptEngine& engine, int id, bool added) {
+    if (!added) {
+        DropFunction(L, id);
+        return luaL_error(L, "%s", engine.error_.c_str());
+    }
+    lua_pushinteger(L, id);
+    return 1;
+}
+
 int ScriptApi::Trigger(lua_State* L) {
     ScriptEngine& engine = EngineOf(L);
     std::size_t length = 0;
@@ -263,12 +272,7 @@ int ScriptApi::Trigger(lua_State* L) {
         engine.regexHandlers_ += regex ? 1 : 0;
         return true;
     });
-    if (!added) {
-        DropFunction(L, id);
-        return luaL_error(L, "%s", engine.error_.c_str());
-    }
-    lua_pushinteger(L, id);
-    return 1;
+    return Made(L, engine, id, added);
 }
 
 int ScriptApi::Alias(lua_State* L) {
@@ -304,12 +308,7 @@ int ScriptApi::Alias(lua_State* L) {
         engine.regexHandlers_ += regex ? 1 : 0;
         return true;
     });
-    if (!added) {
-        DropFunction(L, id);
-        return luaL_error(L, "%s", engine.error_.c_str());
-    }
-    lua_pushinteger(L, id);
-    return 1;
+    return Made(L, engine, id, added);
 }
 
 int ScriptApi::Timer(lua_State* L) {
@@ -337,12 +336,7 @@ int ScriptApi::Timer(lua_State* L) {
         engine.timers_.emplace(id, std::move(info));
         return true;
     });
-    if (!added) {
-        DropFunction(L, id);
-        return luaL_error(L, "%s", engine.error_.c_str());
-    }
-    lua_pushinteger(L, id);
-    return 1;
+    return Made(L, engine, id, added);
 }
 
 int ScriptApi::On(lua_State* L) {
@@ -363,12 +357,7 @@ int ScriptApi::On(lua_State* L) {
         engine.events_.push_back(std::move(info));
         return true;
     });
-    if (!added) {
-        DropFunction(L, id);
-        return luaL_error(L, "%s", engine.error_.c_str());
-    }
-    lua_pushinteger(L, id);
-    return 1;
+    return Made(L, engine, id, added);
 }
 
 int ScriptApi::Unmake(lua_State* L, int kind) {

@@ -61,6 +61,9 @@ struct ScriptApi {
 
     // Forgets the function kept for handler `id` (allocates nothing: safe outside calls).
     static void DropFunction(lua_State* L, int id);
+    // Ends a call that made handler `id`: its id back to the script, or, when it was not
+    // added, the engine's error raised and the kept function forgotten.
+    static int Made(lua_State* L, ScriptEngine& engine, int id, bool added);
 
     // The tav table's functions, and print.
     static int Send(lua_State* L);
