@@ -75,19 +75,26 @@ bool MapStore::Open(const std::string& path, RoomMap& map) {
     sqlite3_busy_timeout(db_, 2000);
     // Only reads until the file is known to be a map of ours (or empty).
     int format = -1, objects = -1;
+    bool readable = false;
     {
+        // The statements are finalized at the end of this block: the connection closes
+        // only without them (a close with one left open fails and keeps it all).
         Statement version, count;
-        if (sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &version.statement, nullptr) ||
-            sqlite3_step(version.statement) != SQLITE_ROW ||
-            sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &count.statement,
-                               nullptr) ||
-            sqlite3_step(count.statement) != SQLITE_ROW) {
-            Fail(path + " is not a map file");
-            Close();
-            return false;
+        readable = sqlite3_prepare_v2(db_, "PRAGMA user_version", -1, &version.statement,
+                                      nullptr) == SQLITE_OK &&
+                   sqlite3_step(version.statement) == SQLITE_ROW &&
+                   sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1,
+                                      &count.statement, nullptr) == SQLITE_OK &&
+                   sqlite3_step(count.statement) == SQLITE_ROW;
+        if (readable) {
+            format = sqlite3_column_int(version.statement, 0);
+            objects = sqlite3_column_int(count.statement, 0);
         }
-        format = sqlite3_column_int(version.statement, 0);
-        objects = sqlite3_column_int(count.statement, 0);
+    }
+    if (!readable) {
+        Fail(path + " is not a map file");
+        Close();
+        return false;
     }
     std::string problem;
     if (format > kFormat)
