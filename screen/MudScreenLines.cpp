@@ -124,6 +124,7 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
     if (!line.colors) line.colors = std::make_unique<LineColors>();
     if (text != 0) std::fill(line.colors->text + from, line.colors->text + to, text);
     if (back != 0) std::fill(line.colors->back + from, line.colors->back + to, back);
+    line.colors->used = std::max(line.colors->used, static_cast<int>(to));
     InvalidateBufferLine(*n);
     return true;
 }

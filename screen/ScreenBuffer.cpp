@@ -42,13 +42,14 @@ void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     if (!colors) {
         if (spareColors) {
             colors = std::move(spareColors);
-            *colors = LineColors{};
+            colors->Cleared();
         } else {
             colors = std::make_unique<LineColors>();
         }
     }
     std::fill(colors->text + from, colors->text + to, text);
     std::fill(colors->back + from, colors->back + to, back);
+    colors->used = std::max(colors->used, to);
 }
 
 void ScreenLine::Blank(Attr a) {

@@ -58,6 +58,13 @@ constexpr bool IsSystemCellColor(CellColor color) {
 struct LineColors {
     CellColor text[kBufferColumns]{};
     CellColor back[kBufferColumns]{};
+    // Columns at and past this one hold no colour: clearing for reuse stops here.
+    int used = 0;
+    void Cleared() {
+        std::fill(text, text + used, CellColor{0});
+        std::fill(back, back + used, CellColor{0});
+        used = 0;
+    }
 };
 
 // How the characters of a completed line look, for a log in colour: the attribute of

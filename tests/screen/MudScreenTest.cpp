@@ -402,6 +402,20 @@ TEST(MudScreenSelection, ALineReusedByTheRingKeepsNothingOfWhatItHeld) {
     f.Feed("\x1b[7m\x1b[K\x1b[0mx\r\n"); // a line erased in reverse, then plain text
     f.Feed("4\r\n5\r\n6\r\n");
     clean("after a drag and an erase in reverse video");
+    // Colour cells a line kept for reuse come back empty past the new text's colours.
+    f.screen.SetColourMode(ColourMode::Full);
+    f.Feed("\x1b[38;5;196m" + std::string(60, 'r') + "\x1b[0m\r\n7\r\n8\r\n");
+    f.Feed("\x1b[38;5;20mab\x1b[0m\r\n");
+    const ScreenLine& reused = f.screen.Line(f.screen.BufferLine() - 1);
+    EXPECT_EQ(std::pair(reused.TextColor(30), reused.TextColor(1) != 0),
+              std::pair(CellColor{0}, true));
+    // And so do those a trigger coloured after the line was complete.
+    f.Lines();
+    f.Feed(std::string(40, 't') + "\r\n");
+    const std::uint64_t serial = f.screen.TakeLineWithAttributes()->serial;
+    ASSERT_TRUE(f.screen.ColorCompletedLine(serial, 0, 40, ExplicitCellColor(0xFF), 0));
+    f.Feed("9\r\n10\r\n\x1b[38;5;20mab\x1b[0m\r\n");
+    EXPECT_EQ(f.screen.Line(f.screen.BufferLine() - 1).TextColor(30), CellColor{0});
 }
 
 TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
