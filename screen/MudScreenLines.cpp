@@ -148,6 +148,8 @@ bool TMudScreen::RemoveCompletedLine(std::uint64_t serial) {
 }
 
 void TMudScreen::RemoveLine(int n) {
+    // Lines below n move up, the cursor's among them: what its line holds is read back.
+    lineTextKnown_ = false;
     int& liveTop = scrolledBack_ ? savedTop_ : top_;
     // Lines move up as far as the text and the live screen reach; a view scrolled back
     // lies above the live screen.

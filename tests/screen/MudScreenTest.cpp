@@ -133,6 +133,25 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
     f.screen.SetEncoding(TextEncoding::Utf8);
     f.Feed("\r\n");
     EXPECT_EQ(f.Lines(), (Lines{"caf\xC3\xA9"}));
+    // Removed lines move the text under the cursor: a gagged prompt's line, then an empty
+    // one; a line gagged above, then the cursor down to the column it was at.
+    Fixture p;
+    p.Feed("hp> ");
+    p.screen.EndPrompt();
+    ASSERT_TRUE(p.screen.RemoveCompletedLine(p.screen.TakeLineWithAttributes()->serial));
+    p.Feed("look\r\n\r\n");
+    EXPECT_EQ(p.Lines(), (Lines{"look", ""}));
+    Fixture r;
+    r.Feed("one\r\nabc");
+    ASSERT_TRUE(r.screen.RemoveCompletedLine(r.screen.TakeLineWithAttributes()->serial));
+    r.Feed("\x1b[1Bd\r\n");
+    EXPECT_EQ(r.Lines(), (Lines{""}));
+    Fixture c, other; // lines copied from another screen replace the cursor's
+    c.Feed("abc");
+    other.Feed("xyz");
+    c.screen.CopyLinesFrom(other.screen);
+    c.Feed("d\r\n");
+    EXPECT_EQ(c.Lines(), (Lines{"xyzd"}));
     // Without autowrap the last column takes what runs past it.
     Fixture g;
     g.screen.autowrap = false;
