@@ -153,4 +153,33 @@ std::string LuaString(std::string_view text) {
     return literal + "\"";
 }
 
+namespace {
+
+// A made-up word, different for every index: syllables as digits of `i`.
+std::string SyntheticWord(std::size_t i) {
+    static constexpr std::string_view kSyllables[] = {"ka", "lo",  "mir", "ven", "tu", "sor",
+                                                      "ba", "rek", "ni",  "dul", "pa", "zet"};
+    std::string word;
+    do {
+        word += kSyllables[i % std::size(kSyllables)];
+        i /= std::size(kSyllables);
+    } while (i != 0);
+    return word + "an";
+}
+
+} // namespace
+
+// Plain triggers without variables, one or two words each, no two alike: made-up words,
+// and every hundredth a pair of the corpus's own words, which fires now and then.
+std::string PlainTriggerPattern(std::size_t i) {
+    static constexpr std::string_view kCorpusWords[] = {
+        "dark", "forest", "goblin", "sword", "gold", "guard", "tavern", "stone", "door", "light"};
+    if (i % 100 == 0) {
+        const std::size_t pair = i / 100;
+        return std::string(kCorpusWords[pair % 10]) + " " + std::string(kCorpusWords[pair / 10]);
+    }
+    if (i % 3 == 0) return SyntheticWord(i) + " " + SyntheticWord(i + 20000);
+    return SyntheticWord(i);
+}
+
 } // namespace tav::bench

@@ -23,6 +23,10 @@ std::vector<std::string> CorpusLines(std::size_t count);
 
 // Script trigger expression number `i` (PCRE2), as players write them for such a game.
 std::string ScriptExpression(std::size_t i);
+// Plain trigger pattern number `i`: one or two words without variables, no two alike,
+// made-up words and every hundredth a pair of the corpus's own words, which fires now and
+// then.
+std::string PlainTriggerPattern(std::size_t i);
 // A Lua string literal holding `text` byte for byte.
 std::string LuaString(std::string_view text);
 

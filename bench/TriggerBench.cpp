@@ -67,31 +67,6 @@ std::string MakePattern(std::size_t i) {
     }
 }
 
-// A made-up word, different for every index: syllables as digits of `i`.
-std::string SyntheticWord(std::size_t i) {
-    static constexpr std::string_view kSyllables[] = {"ka", "lo",  "mir", "ven", "tu", "sor",
-                                                      "ba", "rek", "ni",  "dul", "pa", "zet"};
-    std::string word;
-    do {
-        word += kSyllables[i % std::size(kSyllables)];
-        i /= std::size(kSyllables);
-    } while (i != 0);
-    return word + "an";
-}
-
-// Plain triggers without variables, one or two words each, no two alike: made-up words,
-// and every hundredth a pair of the corpus's own words, which fires now and then.
-std::string MakePlainPattern(std::size_t i) {
-    static constexpr std::string_view kCorpusWords[] = {
-        "dark", "forest", "goblin", "sword", "gold", "guard", "tavern", "stone", "door", "light"};
-    if (i % 100 == 0) {
-        const std::size_t pair = i / 100;
-        return std::string(kCorpusWords[pair % 10]) + " " + std::string(kCorpusWords[pair / 10]);
-    }
-    if (i % 3 == 0) return SyntheticWord(i) + " " + SyntheticWord(i + 20000);
-    return SyntheticWord(i);
-}
-
 class CountingSender : public tav::TriggerSender {
 public:
     void Send(std::string_view text) override {
@@ -106,7 +81,7 @@ void Fill(tav::TriggerList& list, std::size_t triggerCount, bool plain) {
     // A few triggers that do fire on this text, as real sets have.
     list.AddTrigger("%1 says %2", "say %1 said %2");
     for (std::size_t i = 1; i < triggerCount; ++i)
-        list.AddTrigger(plain ? MakePlainPattern(i) : MakePattern(i), "react %1");
+        list.AddTrigger(plain ? tav::bench::PlainTriggerPattern(i) : MakePattern(i), "react %1");
 }
 
 void Run(std::size_t triggerCount, bool plain, const std::vector<std::string>& lines) {

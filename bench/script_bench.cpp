@@ -53,30 +53,6 @@ std::vector<std::string> GameLines() {
     return rows;
 }
 
-std::string SyntheticWord(std::size_t i) {
-    static constexpr std::string_view kSyllables[] = {"ka", "lo",  "mir", "ven", "tu", "sor",
-                                                      "ba", "rek", "ni",  "dul", "pa", "zet"};
-    std::string word;
-    do {
-        word += kSyllables[i % std::size(kSyllables)];
-        i /= std::size(kSyllables);
-    } while (i != 0);
-    return word + "an";
-}
-
-// Plain triggers, no two alike: made-up words, and every hundredth a pair of the corpus's
-// own words, which fires now and then.
-std::string MakePlain(std::size_t i) {
-    static constexpr std::string_view kCorpusWords[] = {
-        "dark", "forest", "goblin", "sword", "gold", "guard", "tavern", "stone", "door", "light"};
-    if (i % 100 == 0) {
-        const std::size_t pair = i / 100;
-        return std::string(kCorpusWords[pair % 10]) + " " + std::string(kCorpusWords[pair / 10]);
-    }
-    if (i % 3 == 0) return SyntheticWord(i) + " " + SyntheticWord(i + 20000);
-    return SyntheticWord(i);
-}
-
 void Run(std::string_view name, std::size_t regexes, std::size_t plains,
          const std::vector<std::string>& lines) {
     const fs::path profile = fs::temp_directory_path() / "tav-script-bench";
@@ -89,7 +65,8 @@ void Run(std::string_view name, std::size_t regexes, std::size_t plains,
             init << "tav.trigger(" << tav::bench::LuaString(tav::bench::ScriptExpression(i))
                  << ", count, {regex = true})\n";
         for (std::size_t i = 0; i < plains; ++i)
-            init << "tav.trigger(" << tav::bench::LuaString(MakePlain(i)) << ", count)\n";
+            init << "tav.trigger(" << tav::bench::LuaString(tav::bench::PlainTriggerPattern(i))
+                 << ", count)\n";
     }
     QuietHost host;
     SteadyClock clock;
