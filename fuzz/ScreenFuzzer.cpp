@@ -38,7 +38,7 @@ void CheckInside(const tav::TMudScreen& screen) {
     const int lines = screen.Lines();
     FUZZ_CHECK(lines >= 1, "the buffer keeps a line");
     FUZZ_CHECK(screen.Rows() >= 1 && screen.Rows() <= lines, "rows within the buffer");
-    FUZZ_CHECK(screen.Columns() >= 1 && screen.Columns() <= tav::kBufferColumns,
+    FUZZ_CHECK(screen.Columns() >= 1 && screen.Columns() <= screen.BufferColumns(),
                "columns within a buffer line");
     FUZZ_CHECK(screen.Top() >= 0 && screen.Top() <= lines - screen.Rows(),
                "the screen lies inside the buffer");
@@ -67,8 +67,9 @@ public:
 private:
     void Read(int row) {
         const tav::ScreenLine& line = screen->Line(screen->Top() + row);
-        checksum_ += line.ch[0] + line.attr[tav::kBufferColumns - 1];
-        for (int col = 0; col < tav::kBufferColumns; ++col)
+        FUZZ_CHECK(line.width == screen->BufferColumns(), "every line as wide as the buffer");
+        checksum_ += line.ch[0] + line.attr[line.width - 1];
+        for (int col = 0; col < line.width; ++col)
             for (const tav::CellColor color : {line.TextColor(col), line.BackColor(col)})
                 FUZZ_CHECK(color == 0 || color == tav::kCellDefaultText ||
                                color == tav::kCellDefaultBack ||
@@ -83,7 +84,7 @@ private:
 void CheckWideHalves(const tav::TMudScreen& screen) {
     for (int n = 0; n < screen.Lines(); ++n) {
         const tav::ScreenLine& line = screen.Line(n);
-        for (int k = 0; k < tav::kBufferColumns; ++k)
+        for (int k = 0; k < line.width; ++k)
             if (line.ch[k] == tav::kWideTail)
                 FUZZ_CHECK(k > 0 && line.ch[k - 1] != 0 && line.ch[k - 1] != tav::kWideTail,
                            "a wide character is never split");
@@ -94,11 +95,11 @@ void CheckCursor(const tav::TMudScreen& screen) {
     CheckInside(screen);
     FUZZ_CHECK(screen.CursorRow() >= 0 && screen.CursorRow() < screen.Rows(),
                "cursor row on the screen");
-    FUZZ_CHECK(screen.CursorCol() >= 0 && screen.CursorCol() < tav::kBufferColumns,
+    FUZZ_CHECK(screen.CursorCol() >= 0 && screen.CursorCol() < screen.BufferColumns(),
                "cursor column inside a buffer line");
     FUZZ_CHECK(screen.BufferLine() >= 0 && screen.BufferLine() < screen.Lines(),
                "output line inside the buffer");
-    FUZZ_CHECK(screen.BufferCol() >= 0 && screen.BufferCol() < tav::kBufferColumns,
+    FUZZ_CHECK(screen.BufferCol() >= 0 && screen.BufferCol() < screen.BufferColumns(),
                "output column inside a buffer line");
 }
 
@@ -106,7 +107,7 @@ void CheckCursor(const tav::TMudScreen& screen) {
 void CheckUrls(const tav::TMudScreen& screen) {
     for (int row = 0; row < screen.Rows(); ++row) {
         const tav::ScreenLine& line = screen.Line(screen.Top() + row);
-        for (int col = 0; col < tav::kBufferColumns; ++col) {
+        for (int col = 0; col < line.width; ++col) {
             const bool starts = (line.attr[col] & tav::attr::kUrl) != 0 &&
                                 (col == 0 || (line.attr[col - 1] & tav::attr::kUrl) == 0);
             if (!starts) continue;
@@ -187,6 +188,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             settings.visualbell = (bits & 16) != 0 ? 1 : 0;
             screen.SetColourMode((bits & 32) != 0 ? tav::ColourMode::Full : tav::ColourMode::Basic);
             screen.SetEncoding(static_cast<tav::TextEncoding>(script.Byte() % 5));
+            screen.SetBufferColumns((bits & 64) != 0 ? tav::kWideBufferColumns
+                                                     : tav::kBufferColumns);
             break;
         }
         case ScreenOp::Select: Select(screen, script); break;

@@ -43,12 +43,16 @@ void ExpectSameScreen(const tav::TMudScreen& a, const tav::TMudScreen& b) {
                "same output position");
     FUZZ_CHECK(a.CurrentAttr() == b.CurrentAttr(), "same current attribute");
     FUZZ_CHECK(a.PendingBytes() == b.PendingBytes(), "same unfinished tail");
+    FUZZ_CHECK(a.BufferColumns() == b.BufferColumns(), "same line width");
+    const auto width = static_cast<std::size_t>(a.BufferColumns());
     for (int n = 0; n < a.Lines(); ++n) {
-        FUZZ_CHECK(std::memcmp(a.Line(n).ch, b.Line(n).ch, sizeof a.Line(n).ch) == 0,
+        FUZZ_CHECK(a.Line(n).width == a.BufferColumns() && b.Line(n).width == a.BufferColumns(),
+                   "every line as wide as the buffer");
+        FUZZ_CHECK(std::memcmp(a.Line(n).ch, b.Line(n).ch, width * sizeof(tav::Cell)) == 0,
                    "same characters");
-        FUZZ_CHECK(std::memcmp(a.Line(n).attr, b.Line(n).attr, sizeof a.Line(n).attr) == 0,
+        FUZZ_CHECK(std::memcmp(a.Line(n).attr, b.Line(n).attr, width * sizeof(tav::Attr)) == 0,
                    "same attributes");
-        for (int col = 0; col < tav::kBufferColumns; ++col)
+        for (int col = 0; col < a.BufferColumns(); ++col)
             FUZZ_CHECK(a.Line(n).TextColor(col) == b.Line(n).TextColor(col) &&
                            a.Line(n).BackColor(col) == b.Line(n).BackColor(col),
                        "same explicit colours");

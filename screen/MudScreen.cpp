@@ -102,7 +102,7 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
 
         ScreenLine& line = buffer_[bufLine_];
         deepest_ = std::max(deepest_, bufLine_);
-        const auto fit = static_cast<std::size_t>(kBufferColumns - bufCol_);
+        const auto fit = static_cast<std::size_t>(line.width - bufCol_);
         line.PrepareWrite(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
             if constexpr (std::is_same_v<Unit, unsigned char>) {
@@ -122,9 +122,9 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
             lineTextKnown_ = false;
             WidenCopy(run + k, fit - 1, line.ch + bufCol_);
             BlockFill(line.attr + bufCol_, fit, attr_);
-            line.SetColors(bufCol_, kBufferColumns, textColor_, backColor_);
-            line.ch[kBufferColumns - 1] = run[k + chunk - 1];
-            bufCol_ = kBufferColumns - 1;
+            line.SetColors(bufCol_, line.width, textColor_, backColor_);
+            line.ch[line.width - 1] = run[k + chunk - 1];
+            bufCol_ = line.width - 1;
         }
         const long long col = static_cast<long long>(col_) + static_cast<long long>(chunk);
         k += chunk;
@@ -138,7 +138,7 @@ void TMudScreen::AdvanceAfterWrite(long long col) {
             passScrolls_ += NewLine();
             col_ = bufCol_ = 0;
         } else {
-            col_ = static_cast<int>(std::min<long long>(col, kBufferColumns - 1));
+            col_ = static_cast<int>(std::min<long long>(col, buffer_.Columns() - 1));
         }
     } else {
         col_ = static_cast<int>(col);
@@ -154,14 +154,14 @@ void TMudScreen::PutWide(char32_t c) {
         col_ = bufCol_ = 0;
     }
     lineTextKnown_ = false;
-    const int at = std::min(bufCol_, kBufferColumns - 2);
+    const int at = std::min(bufCol_, buffer_.Columns() - 2);
     ScreenLine& line = buffer_[bufLine_];
     line.PrepareWrite(at, at + 2);
     line.ch[at] = c;
     line.ch[at + 1] = kWideTail;
     line.attr[at] = line.attr[at + 1] = attr_;
     line.SetColors(at, at + 2, textColor_, backColor_);
-    bufCol_ = std::min(at + 2, kBufferColumns - 1);
+    bufCol_ = std::min(at + 2, buffer_.Columns() - 1);
     AdvanceAfterWrite(static_cast<long long>(col_) + 2);
 }
 
@@ -197,8 +197,8 @@ int TMudScreen::NewLine() {
         // One scan finds where the text ends, or the first colon, which every URL has; a
         // line without one needs no look for URLs.
         const auto stop = static_cast<int>(
-            FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0 || c == ':'; }));
-        colon = stop < kBufferColumns && line.ch[stop] == ':';
+            FindFirst(line.ch, buffer_.Columns(), [](Cell c) { return c == 0 || c == ':'; }));
+        colon = stop < buffer_.Columns() && line.ch[stop] == ':';
         length = colon ? TextLength(line) : stop;
     }
     if (settings_.urlaware && colon) MarkUrls(length);
@@ -227,7 +227,7 @@ int TMudScreen::NewLine() {
     } else {
         ++bufLine_;
         const ScreenLine& next = buffer_[bufLine_];
-        if (FindFirst(next.ch, kBufferColumns, [](Cell c) { return c != 0; }) == kBufferColumns)
+        if (FindFirst(next.ch, buffer_.Columns(), [](Cell c) { return c != 0; }) == buffer_.Columns())
             StartLineText();
         else
             lineTextKnown_ = false;
@@ -284,8 +284,8 @@ void TMudScreen::OnBell() {
 }
 
 void TMudScreen::OnTab() {
-    col_ = std::min((col_ / 8) * 8 + 8, kBufferColumns - 1);
-    const int newCol = std::min((bufCol_ / 8) * 8 + 8, kBufferColumns - 1);
+    col_ = std::min((col_ / 8) * 8 + 8, buffer_.Columns() - 1);
+    const int newCol = std::min((bufCol_ / 8) * 8 + 8, buffer_.Columns() - 1);
     lineTextKnown_ = false;
     ScreenLine& line = buffer_[bufLine_];
     line.PrepareWrite(bufCol_, newCol);
@@ -410,12 +410,12 @@ void TMudScreen::MoveCursor(int dy, int dx) {
     row_ = add(row_, dy, rows_ - 1);
     col_ = add(col_, dx, cols_ - 1);
     bufLine_ = add(bufLine_, dy, buffer_.Lines() - 1);
-    bufCol_ = add(bufCol_, dx, kBufferColumns - 1);
+    bufCol_ = add(bufCol_, dx, buffer_.Columns() - 1);
 }
 
 void TMudScreen::BlankCells(ScreenLine& line, int from, int to) {
     lineTextKnown_ = false;
-    if (from == 0 && to == kBufferColumns)
+    if (from == 0 && to == buffer_.Columns())
         line.Blank(attr_);
     else
         line.Blank(from, to, attr_);
@@ -425,12 +425,12 @@ void TMudScreen::BlankCells(ScreenLine& line, int from, int to) {
 
 void TMudScreen::EraseLine(int row) {
     if (row < 0 || row >= rows_) return; // only rows on the screen
-    BlankCells(buffer_[top_ + row], 0, kBufferColumns);
+    BlankCells(buffer_[top_ + row], 0, buffer_.Columns());
     view_->InvalidateRow(row);
 }
 
 void TMudScreen::EraseToEndOfLine() {
-    BlankCells(buffer_[top_ + row_], col_, kBufferColumns);
+    BlankCells(buffer_[top_ + row_], col_, buffer_.Columns());
     view_->InvalidateRow(row_);
 }
 
@@ -441,7 +441,7 @@ void TMudScreen::EraseToEndOfScreen() {
 }
 
 void TMudScreen::EraseFromStartOfLine() {
-    BlankCells(buffer_[top_ + row_], 0, std::min(col_ + 1, kBufferColumns));
+    BlankCells(buffer_[top_ + row_], 0, std::min(col_ + 1, buffer_.Columns()));
     view_->InvalidateRow(row_);
 }
 
@@ -484,7 +484,8 @@ int TMudScreen::LimitTop(long long top) const {
 void TMudScreen::SetSize(int rows, int cols) {
     // A window smaller than one cell (a minimised one) still keeps one row and one
     // column, so every position stays inside the buffer.
-    cols_ = std::clamp(cols, 1, kBufferColumns);
+    wantedCols_ = std::max(cols, 1);
+    cols_ = std::clamp(cols, 1, buffer_.Columns());
     rows_ = std::clamp(rows, 1, buffer_.Lines());
     top_ = LimitTop(bufLine_ - rows_ + 1);
     row_ = bufLine_ - top_;
@@ -496,6 +497,20 @@ void TMudScreen::SetSize(int rows, int cols) {
     scrolledBack_ = false;
     scrollMax_ = buffer_.Lines() - rows_;
     view_->Scrolled();
+}
+
+void TMudScreen::SetBufferColumns(int columns) {
+    columns = std::clamp(columns, 1, kMaxBufferColumns);
+    if (columns == buffer_.Columns()) return;
+    buffer_.SetColumns(columns);
+    lineTextKnown_ = false;
+    cols_ = std::min(wantedCols_, columns);
+    col_ = std::min(col_, cols_ - 1);
+    bufCol_ = std::min(bufCol_, columns - 1);
+    anchor_.col = std::min(anchor_.col, columns - 1);
+    end_.col = std::min(end_.col, columns - 1);
+    view_->Scrolled();
+    view_->InvalidateScreen();
 }
 
 // --- hold and text extraction ---------------------------------------------------------
@@ -539,7 +554,7 @@ std::optional<std::string> TMudScreen::GetSelectedText() const {
     std::string text;
     for (int n = from; n <= to; ++n) {
         const ScreenLine& line = buffer_[n];
-        for (int k = 0; k < kBufferColumns; ++k)
+        for (int k = 0; k < buffer_.Columns(); ++k)
             if (line.attr[k] & attr::kSelected) AppendCellText(text, line, k, k + 1, unicode_);
         if (n < to) text += "\r\n";
     }
@@ -549,7 +564,7 @@ std::optional<std::string> TMudScreen::GetSelectedText() const {
 std::string TMudScreen::GetAllText() const {
     std::string text;
     for (int n = 0; n < buffer_.Lines(); ++n) {
-        AppendCellText(text, buffer_[n], 0, kBufferColumns, unicode_);
+        AppendCellText(text, buffer_[n], 0, buffer_.Columns(), unicode_);
         if (n + 1 < buffer_.Lines()) text += "\r\n";
     }
     return text;

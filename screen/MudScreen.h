@@ -105,6 +105,12 @@ public:
     std::int64_t LinesDropped() const { return buffer_.Dropped(); }
     int Rows() const { return rows_; }
     int Columns() const { return cols_; }
+    // The cells of every buffer line: kBufferColumns, or up to kMaxBufferColumns for a
+    // screen as wide as its window. The visible columns never exceed them.
+    int BufferColumns() const { return buffer_.Columns(); }
+    // Makes every buffer line `columns` wide, keeping the text (a narrower line loses the
+    // cells past its end); the cursor and the visible columns stay inside.
+    void SetBufferColumns(int columns);
     int Top() const { return top_; }
     int SavedTop() const { return savedTop_; }
     // The scroll range is 0..ScrollMax(): while the buffer fills it reaches the last top
@@ -266,6 +272,8 @@ private:
     ScreenBuffer buffer_;
     int rows_ = 24;
     int cols_ = 80;
+    // The columns the window has room for; cols_ is as many of them as the buffer holds.
+    int wantedCols_ = 80;
     int top_ = 0;
     int savedTop_ = 0;
     // The buffer line a prompt was queued from, how many cells of it and their text;

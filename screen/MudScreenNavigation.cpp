@@ -95,11 +95,11 @@ void TMudScreen::ScrollBar(ScrollRequest request, int position) {
 
 bool TMudScreen::InBuffer(CellPos cell) const {
     return cell.line >= 0 && cell.line < buffer_.Lines() && cell.col >= 0 &&
-           cell.col < kBufferColumns;
+           cell.col < buffer_.Columns();
 }
 
 std::optional<TMudScreen::CellPos> TMudScreen::CellInView(int row, int col) const {
-    if (row < 0 || col < 0 || row >= buffer_.Lines() - top_ || col >= kBufferColumns)
+    if (row < 0 || col < 0 || row >= buffer_.Lines() - top_ || col >= buffer_.Columns())
         return std::nullopt;
     return CellPos{row + top_, col};
 }
@@ -112,7 +112,7 @@ std::optional<std::string> TMudScreen::UrlAt(CellPos cell) const {
     while (first > 0 && (line.attr[first - 1] & attr::kUrl))
         --first;
     std::string url;
-    for (int k = first; k < kBufferColumns && (line.attr[k] & attr::kUrl); ++k)
+    for (int k = first; k < buffer_.Columns() && (line.attr[k] & attr::kUrl); ++k)
         AppendCellText(url, line, k, k + 1, unicode_);
     const auto starts = [&url](std::string_view prefix) { return url.starts_with(prefix); };
     if (std::none_of(std::begin(kUrlPrefixes), std::end(kUrlPrefixes), starts)) return std::nullopt;
@@ -128,7 +128,7 @@ void TMudScreen::BeginSelection(CellPos cell) {
 
 void TMudScreen::ClearSelectedBits() {
     for (int n = 0; n < buffer_.Lines(); ++n)
-        for (Attr& a : buffer_[n].attr)
+        for (Attr& a : buffer_[n].Attrs())
             a &= ~attr::kSelected;
 }
 
@@ -141,7 +141,7 @@ void TMudScreen::ExtendSelection(CellPos cell) {
         // A wide character is selected whole, whichever half the range ends in.
         ScreenLine& cells = buffer_[line];
         if (from > 0 && cells.ch[from] == kWideTail) --from;
-        if (to + 1 < kBufferColumns && cells.ch[to + 1] == kWideTail) ++to;
+        if (to + 1 < buffer_.Columns() && cells.ch[to + 1] == kWideTail) ++to;
         cells.MarkWritten(to + 1);
         for (int k = from; k <= to; ++k)
             cells.attr[k] |= attr::kSelected;
@@ -153,15 +153,15 @@ void TMudScreen::ExtendSelection(CellPos cell) {
         if (cell.line == anchor_.line) {
             mark(cell.line, std::min(anchor_.col, cell.col), std::max(anchor_.col, cell.col));
         } else {
-            mark(anchor_.line, anchor_.col, kBufferColumns - 1);
+            mark(anchor_.line, anchor_.col, buffer_.Columns() - 1);
             for (int n = anchor_.line + 1; n < cell.line; ++n)
-                mark(n, 0, kBufferColumns - 1);
+                mark(n, 0, buffer_.Columns() - 1);
             mark(cell.line, 0, cell.col);
         }
     } else {
-        mark(cell.line, cell.col, kBufferColumns - 1);
+        mark(cell.line, cell.col, buffer_.Columns() - 1);
         for (int n = cell.line + 1; n < anchor_.line; ++n)
-            mark(n, 0, kBufferColumns - 1);
+            mark(n, 0, buffer_.Columns() - 1);
         mark(anchor_.line, 0, anchor_.col);
     }
 
@@ -178,8 +178,8 @@ void TMudScreen::SelectAll() {
     anchor_ = {0, 0};
     end_ = {bufLine_, bufCol_};
     for (int n = 0; n <= bufLine_; ++n) {
-        buffer_[n].MarkWritten(kBufferColumns);
-        for (Attr& a : buffer_[n].attr)
+        buffer_[n].MarkWritten(buffer_.Columns());
+        for (Attr& a : buffer_[n].Attrs())
             a |= attr::kSelected;
     }
     view_->InvalidateScreen();
@@ -191,7 +191,7 @@ void TMudScreen::ClearSelection() {
     for (int k = 0; k < rows_; ++k) {
         ScreenLine& line = buffer_[top_ + k];
         bool had = false;
-        for (Attr& a : line.attr) {
+        for (Attr& a : line.Attrs()) {
             had = had || (a & attr::kSelected);
             a &= ~attr::kSelected;
         }

@@ -11,14 +11,46 @@
 
 namespace tav {
 
+ScreenLine::ScreenLine(int columns, Attr a)
+    : width(std::clamp(columns, 1, kMaxBufferColumns)),
+      cells_(std::make_unique_for_overwrite<Cell[]>(static_cast<std::size_t>(width))),
+      attrs_(std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(width))) {
+    ch = cells_.get();
+    attr = attrs_.get();
+    blankAttr = ~a; // not yet blanked: the whole line is
+    Blank(a);
+}
+
 ScreenLine::ScreenLine(const ScreenLine& other) {
     *this = other;
 }
 
+void ScreenLine::swap(ScreenLine& other) noexcept {
+    using std::swap;
+    swap(ch, other.ch);
+    swap(attr, other.attr);
+    swap(width, other.width);
+    swap(colors, other.colors);
+    swap(serial, other.serial);
+    swap(marks, other.marks);
+    swap(spareColors, other.spareColors);
+    swap(written, other.written);
+    swap(blankAttr, other.blankAttr);
+    swap(cells_, other.cells_);
+    swap(attrs_, other.attrs_);
+}
+
 ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     if (this == &other) return *this;
-    std::memcpy(ch, other.ch, sizeof ch);
-    std::memcpy(attr, other.attr, sizeof attr);
+    if (width != other.width) {
+        width = other.width;
+        cells_ = std::make_unique_for_overwrite<Cell[]>(static_cast<std::size_t>(width));
+        attrs_ = std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(width));
+        ch = cells_.get();
+        attr = attrs_.get();
+    }
+    std::copy(other.ch, other.ch + width, ch);
+    std::copy(other.attr, other.attr + width, attr);
     serial = other.serial;
     written = other.written;
     blankAttr = other.blankAttr;
@@ -38,7 +70,7 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
 }
 
 void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
-    assert(from >= 0 && to <= kBufferColumns);
+    assert(from >= 0 && to <= width);
     if (!colors) {
         if (spareColors) {
             colors = std::move(spareColors);
@@ -59,7 +91,7 @@ void ScreenLine::Blank(Attr a) {
         colors.reset();
     serial = 0;
     marks.reset();
-    const int to = a == blankAttr ? written : kBufferColumns;
+    const int to = a == blankAttr ? written : width;
     std::fill(ch, ch + to, Cell{0});
     BlockFill(attr, static_cast<std::size_t>(to), a);
     written = 0;
@@ -67,7 +99,7 @@ void ScreenLine::Blank(Attr a) {
 }
 
 void ScreenLine::Blank(int from, int to, Attr a) {
-    assert(from >= 0 && to <= kBufferColumns);
+    assert(from >= 0 && to <= width);
     if (from >= to) return;
     PrepareWrite(from, to);
     std::fill(ch + from, ch + to, Cell{0});
@@ -78,16 +110,36 @@ void ScreenLine::Blank(int from, int to, Attr a) {
 void ScreenLine::UnmarkCutUrls(int from, int to) {
     for (int k = from - 1; k >= 0 && (attr[k] & attr::kUrl); --k)
         attr[k] &= ~attr::kUrl;
-    for (int k = to; k < kBufferColumns && (attr[k] & attr::kUrl); ++k)
+    for (int k = to; k < width && (attr[k] & attr::kUrl); ++k)
         attr[k] &= ~attr::kUrl;
 }
 
 void ScreenLine::CutWide(int from, int to) {
-    if (from > 0 && from < kBufferColumns && ch[from] == kWideTail) ch[from - 1] = ' ';
-    if (to > 0 && to < kBufferColumns && ch[to] == kWideTail) ch[to] = ' ';
+    if (from > 0 && from < width && ch[from] == kWideTail) ch[from - 1] = ' ';
+    if (to > 0 && to < width && ch[to] == kWideTail) ch[to] = ' ';
     if (marks)
         for (int k = from; k < to; ++k)
             std::fill(marks->mark[k], marks->mark[k] + kMaxCellMarks, Cell{0});
+}
+
+void ScreenLine::Resize(int columns) {
+    columns = std::clamp(columns, 1, kMaxBufferColumns);
+    if (columns == width) return;
+    const Attr fill = blankAttr;
+    if (columns < width) Blank(columns, width, fill);
+    const int kept = std::min(columns, width);
+    ScreenLine resized(columns, fill);
+    std::copy(ch, ch + kept, resized.ch);
+    std::copy(attr, attr + kept, resized.attr);
+    resized.written = std::min(written, columns);
+    std::swap(cells_, resized.cells_);
+    std::swap(attrs_, resized.attrs_);
+    ch = cells_.get();
+    attr = attrs_.get();
+    width = columns;
+    written = resized.written;
+    // Colours and marks have room for every column a line can have: they stay, and the
+    // erase above cleared those of the columns a narrower line lost.
 }
 
 bool ScreenLine::AddMark(int col, Cell mark) {
@@ -103,7 +155,7 @@ bool ScreenLine::AddMark(int col, Cell mark) {
 
 void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
                     std::vector<Attr>* attrs, std::vector<std::uint8_t>* columns) {
-    static_assert(kBufferColumns <= 256, "a column must fit a byte");
+    static_assert(kMaxBufferColumns <= 256, "a column must fit a byte");
     if (from >= to) return;
     // Every completed line passes here: the text is written into place, a byte per cell
     // (or the few of a character), and the attributes and columns follow in runs.
@@ -157,10 +209,11 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
 }
 
 int TextLength(const ScreenLine& line) {
-    return static_cast<int>(FindFirst(line.ch, kBufferColumns, [](Cell c) { return c == 0; }));
+    return static_cast<int>(FindFirst(line.ch, line.width, [](Cell c) { return c == 0; }));
 }
 
-ScreenBuffer::ScreenBuffer(int lines) {
+ScreenBuffer::ScreenBuffer(int lines, int columns)
+    : columns_(std::clamp(columns, 1, kMaxBufferColumns)) {
     Reset(lines);
 }
 
@@ -168,9 +221,16 @@ void ScreenBuffer::Reset(int lines) {
     dropped_ += count_;
     count_ = std::max(lines, 1);
     head_ = 0;
-    lines_.assign(static_cast<std::size_t>(count_), ScreenLine{});
+    lines_.clear();
+    lines_.reserve(static_cast<std::size_t>(count_));
+    for (int n = 0; n < count_; ++n)
+        lines_.emplace_back(columns_, attr::kNormal);
+}
+
+void ScreenBuffer::SetColumns(int columns) {
+    columns_ = std::clamp(columns, 1, kMaxBufferColumns);
     for (auto& line : lines_)
-        line.Blank(attr::kNormal);
+        line.Resize(columns_);
 }
 
 void ScreenBuffer::LineOutOfRange(int n, int count) {

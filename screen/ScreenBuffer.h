@@ -10,7 +10,11 @@
 
 namespace tav {
 
+// The columns of a line: the classic 132, or kWideBufferColumns for a screen as wide as
+// its window. A column always fits a byte.
 inline constexpr int kBufferColumns = 132;
+inline constexpr int kWideBufferColumns = 256;
+inline constexpr int kMaxBufferColumns = kWideBufferColumns;
 
 using Attr = std::uint32_t;
 
@@ -56,8 +60,8 @@ constexpr bool IsSystemCellColor(CellColor color) {
 
 // The explicit colours of one line's cells.
 struct LineColors {
-    CellColor text[kBufferColumns]{};
-    CellColor back[kBufferColumns]{};
+    CellColor text[kMaxBufferColumns]{};
+    CellColor back[kMaxBufferColumns]{};
     // Columns at and past this one hold no colour: clearing for reuse stops here.
     int used = 0;
     void Cleared() {
@@ -75,9 +79,6 @@ struct LineLook {
     std::span<const CellColor> backColors;
 };
 
-// One buffer line: 132 characters (0 = empty cell) and their attributes. Explicit colours
-// are kept only for lines that have had one since they were last blanked whole, so text
-// in the attribute colours costs nothing more.
 // What a cell holds: a character (a Latin-1 byte value in the 8-bit encodings, any
 // Unicode character otherwise), 0 for an empty cell, or kWideTail for the right half of a
 // character two cells wide, whose left half holds the character.
@@ -87,15 +88,17 @@ inline constexpr Cell kWideTail = 0x110000; // no character has this value
 // Combining marks a cell keeps on its character; marks beyond them are dropped.
 inline constexpr int kMaxCellMarks = 2;
 struct LineMarks {
-    Cell mark[kBufferColumns][kMaxCellMarks]{}; // 0 = no mark
+    Cell mark[kMaxBufferColumns][kMaxCellMarks]{}; // 0 = no mark
 };
 
-// One buffer line: 132 cells and their attributes. Explicit colours and combining marks
-// are kept only for lines that have had one since they were last blanked whole, so plain
-// text costs nothing more.
+// One buffer line: `width` cells and their attributes. Explicit colours and combining
+// marks are kept only for lines that have had one since they were last blanked whole, so
+// plain text costs nothing more. Moving a line swaps it with the target, storage and all,
+// so lines shift through the buffer without copying a cell.
 struct ScreenLine {
-    Cell ch[kBufferColumns];
-    Attr attr[kBufferColumns];
+    Cell* ch = nullptr;
+    Attr* attr = nullptr;
+    int width = 0;
     std::unique_ptr<LineColors> colors;
     // Which completed line this is (TakenLine::serial); 0 for a line not completed since
     // it was last blanked whole.
@@ -108,14 +111,24 @@ struct ScreenLine {
     // attribute `blankAttr`. Blanking the line again with that attribute need only clear
     // the cells before. Every change raises it: PrepareWrite for cells, MarkWritten for
     // attributes alone.
-    int written = kBufferColumns;
+    int written = 0;
     Attr blankAttr = 0;
 
     ScreenLine() = default;
+    // A line of `columns` cells (1..kMaxBufferColumns), empty with attribute `a`.
+    ScreenLine(int columns, Attr a);
     ScreenLine(const ScreenLine& other);
     ScreenLine& operator=(const ScreenLine& other);
-    ScreenLine(ScreenLine&&) noexcept = default;
-    ScreenLine& operator=(ScreenLine&&) noexcept = default;
+    ScreenLine(ScreenLine&& other) noexcept { swap(other); }
+    ScreenLine& operator=(ScreenLine&& other) noexcept {
+        swap(other);
+        return *this;
+    }
+    void swap(ScreenLine& other) noexcept;
+
+    std::span<Attr> Attrs() { return {attr, static_cast<std::size_t>(width)}; }
+    std::span<const Attr> Attrs() const { return {attr, static_cast<std::size_t>(width)}; }
+    std::span<const Cell> Cells() const { return {ch, static_cast<std::size_t>(width)}; }
 
     CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
     CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
@@ -141,7 +154,7 @@ struct ScreenLine {
         // Mostly there is nothing to do, and the cells at the edges tell so without a call.
         // A cell at or past `written` is empty and holds no URL: writing up to it cuts
         // nothing there (and its memory need not be read).
-        auto inLine = [](int col) { return col >= 0 && col < kBufferColumns; };
+        auto inLine = [this](int col) { return col >= 0 && col < width; };
         const bool afterBlank = to >= written && !(blankAttr & attr::kUrl);
         MarkWritten(to);
         if ((inLine(from - 1) && (attr[from - 1] & attr::kUrl)) ||
@@ -156,6 +169,14 @@ struct ScreenLine {
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
     bool AddMark(int col, Cell mark);
     const Cell* MarksOf(int col) const { return marks ? marks->mark[col] : nullptr; }
+    // The line made `columns` wide: cells up to the narrower width keep what they hold, the
+    // cells a narrower line loses are erased first, and new cells are empty like the blank
+    // part of the line.
+    void Resize(int columns);
+
+private:
+    std::unique_ptr<Cell[]> cells_;
+    std::unique_ptr<Attr[]> attrs_;
 };
 
 // Appends the text of cells from..to-1: in the 8-bit encodings (utf8 false) each
@@ -174,9 +195,10 @@ int TextLength(const ScreenLine& line);
 // would silently read or overwrite another line, or memory past the buffer.
 class ScreenBuffer {
 public:
-    explicit ScreenBuffer(int lines);
+    explicit ScreenBuffer(int lines, int columns = kBufferColumns);
 
     int Lines() const { return count_; }
+    int Columns() const { return columns_; }
     // Lines that have left the buffer so far: dropped at the top, or cleared by Reset.
     std::int64_t Dropped() const { return dropped_; }
     ScreenLine& operator[](int n) { return lines_[Physical(n)]; }
@@ -184,6 +206,8 @@ public:
 
     // All lines empty with attribute 0x1.
     void Reset(int lines);
+    // Every line made `columns` wide (see ScreenLine::Resize); the lines stay.
+    void SetColumns(int columns);
     // Drops line 0; the new last line is empty with attribute a.
     void Advance(Attr a);
     // Asks the processor to fetch the start of what the next Advance will blank: the
@@ -209,6 +233,7 @@ private:
 
     std::vector<ScreenLine> lines_;
     int count_ = 0;
+    int columns_ = kBufferColumns;
     int head_ = 0;
     std::int64_t dropped_ = 0;
 };

@@ -7,7 +7,7 @@
 namespace tav {
 
 int ScreenTextMap::FilledLength(const ScreenLine& line) {
-    int n = kBufferColumns;
+    int n = line.width;
     while (n > 0 && line.ch[n - 1] == 0)
         --n;
     return n;

@@ -84,10 +84,10 @@ SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, Sear
 SearchResult SearchScreen(const TMudScreen& screen, std::string_view text, SearchOptions options) {
     SearchResult result;
     if (HasUnicodeCells(screen.Encoding())) return SearchUnicode(screen, text, options);
-    if (text.empty() || text.size() > static_cast<std::size_t>(kBufferColumns)) return result;
+    if (text.empty() || text.size() > static_cast<std::size_t>(screen.BufferColumns())) return result;
     const std::string needle = options.matchCase ? std::string(text) : Folded(text);
     const std::int64_t dropped = screen.LinesDropped();
-    char folded[kBufferColumns];
+    char folded[kMaxBufferColumns];
 
     for (int n = 0; n < screen.Lines(); ++n) {
         const ScreenLine& screenLine = screen.Line(n);
@@ -124,7 +124,7 @@ namespace {
 SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, SearchOptions options) {
     SearchResult result;
     const std::string needle = options.matchCase ? std::string(text) : FoldedUtf8(text);
-    if (needle.empty() || needle.size() > std::size_t{4} * (1 + kMaxCellMarks) * kBufferColumns)
+    if (needle.empty() || needle.size() > std::size_t{4} * (1 + kMaxCellMarks) * kMaxBufferColumns)
         return result;
     const std::int64_t dropped = screen.LinesDropped();
     LineBytes bytes;
@@ -146,7 +146,7 @@ SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, Sear
             }
             const int first = bytes.cellOf[at];
             int last = bytes.cellOf[end - 1];
-            if (last + 1 < kBufferColumns && cells.ch[last + 1] == kWideTail) ++last;
+            if (last + 1 < cells.width && cells.ch[last + 1] == kWideTail) ++last;
             result.matches.push_back({dropped + n, first, last - first + 1});
             at = end;
         }

@@ -29,11 +29,11 @@ void PrintColours(const tav::ScreenLine& line, int n) {
     if (!line.colors) return;
     std::string runs;
     bool any = false;
-    for (int k = 0; k < tav::kBufferColumns;) {
+    for (int k = 0; k < line.width;) {
         const tav::CellColor text = line.TextColor(k);
         const tav::CellColor back = line.BackColor(k);
         int run = k;
-        while (run < tav::kBufferColumns && line.TextColor(run) == text &&
+        while (run < line.width && line.TextColor(run) == text &&
                line.BackColor(run) == back)
             ++run;
         any = any || text != 0 || back != 0;
@@ -48,7 +48,7 @@ void PrintLine(const tav::TMudScreen& screen, int n, bool colours) {
     const tav::ScreenLine& line = screen.Line(n);
     int last = -1;
     bool attrs = false;
-    for (int k = 0; k < tav::kBufferColumns; ++k) {
+    for (int k = 0; k < line.width; ++k) {
         if (line.ch[k] != 0) last = k;
         if (line.attr[k] != tav::attr::kNormal) attrs = true;
         if (colours && (line.TextColor(k) != 0 || line.BackColor(k) != 0)) attrs = true;
@@ -64,9 +64,9 @@ void PrintLine(const tav::TMudScreen& screen, int n, bool colours) {
             tav::AppendCellText(text, line, k, k + 1, tav::HasUnicodeCells(screen.Encoding()));
     }
     std::printf("line %d %s\nattr %d", n, tav::tools::Escape(text).c_str(), n);
-    for (int k = 0; k < tav::kBufferColumns;) {
+    for (int k = 0; k < line.width;) {
         int run = k;
-        while (run < tav::kBufferColumns && line.attr[run] == line.attr[k])
+        while (run < line.width && line.attr[run] == line.attr[k])
             ++run;
         std::printf(" %d:%d:%x", k, run - k, static_cast<unsigned>(line.attr[k]));
         k = run;

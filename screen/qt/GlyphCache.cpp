@@ -26,7 +26,7 @@ qreal GlyphCache::Advance(const CellGlyph& glyph) const {
 }
 
 int GlyphCache::PlaceCell(const ScreenLine& line, int col, int cellWidth, PlacedGlyph* out) {
-    const int cells = col + 1 < kBufferColumns && line.ch[col + 1] == kWideTail ? 2 : 1;
+    const int cells = col + 1 < line.width && line.ch[col + 1] == kWideTail ? 2 : 1;
     const Cell* marks = line.MarksOf(col);
     // A character and marks that Unicode composes into one character draw as that one.
     const Cell shown = ComposedWithMarks(line.ch[col], marks, kMaxCellMarks);

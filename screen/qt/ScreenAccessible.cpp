@@ -248,8 +248,8 @@ void ScreenAccessible::addSelection(int startOffset, int endOffset) {
     TMudScreen& screen = Screen()->Screen();
     const ScreenTextMap::Position from = Map().PositionAt(startOffset);
     const ScreenTextMap::Position to = Map().PositionAt(endOffset - 1);
-    screen.BeginSelection({from.line, std::min(from.col, kBufferColumns - 1)});
-    screen.ExtendSelection({to.line, std::min(to.col, kBufferColumns - 1)});
+    screen.BeginSelection({from.line, std::min(from.col, screen.BufferColumns() - 1)});
+    screen.ExtendSelection({to.line, std::min(to.col, screen.BufferColumns() - 1)});
     screen.EndSelection();
     Screen()->InvalidateScreen();
 }

@@ -255,9 +255,9 @@ void ScreenWidget::SetHorizontalScroll(bool on) {
 void ScreenWidget::SyncHorizontalBar() {
     if (horizontalBar_ == nullptr) return;
     int widest = 0;
-    for (int n = 0; n < screen_.Lines() && widest < kBufferColumns; ++n) {
+    for (int n = 0; n < screen_.Lines() && widest < screen_.BufferColumns(); ++n) {
         const ScreenLine& line = screen_.Line(n);
-        for (int col = kBufferColumns - 1; col >= widest; --col)
+        for (int col = line.width - 1; col >= widest; --col)
             if (line.ch[col] != 0) {
                 widest = col + 1;
                 break;

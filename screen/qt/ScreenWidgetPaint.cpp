@@ -73,7 +73,7 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
     const int firstCol = std::max(0, area.left() / cw);
     const int firstRow = std::max(0, area.top() / ch);
     const int lastCol = std::min(area.right() / cw + 1,
-                                 std::min(firstColumn_ + screen_.Columns(), kBufferColumns) - 1);
+                                 std::min(firstColumn_ + screen_.Columns(), screen_.BufferColumns()) - 1);
     const int lastRow = std::min(area.bottom() / ch + 1, screen_.Rows() - 1);
     const int top = screen_.Top();
     paintPalette_ = Palette();
@@ -88,7 +88,7 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
         // the row. The text is found from column 0, so a repaint of part of the row shows
         // exactly what a repaint of the whole row shows.
         const Cell* begin = line.ch;
-        const Cell* end = line.ch + kBufferColumns;
+        const Cell* end = line.ch + line.width;
         const Cell* first = std::find_if(begin, end, [](Cell c) { return c != 0; });
         if (first == end) continue;
         const Cell* stop = std::find(first, end, Cell{0});
@@ -195,7 +195,7 @@ void ScreenWidget::DrawCells(QPainter& painter, const ScreenLine& line, int row,
                 AddCellGlyphs(line, col, baseline, rgb, look.italic, slant);
             }
         }
-        if (col <= kBufferColumns - 1 && col > start && line.ch[col] == kWideTail &&
+        if (col <= line.width - 1 && col > start && line.ch[col] == kWideTail &&
             line.ch[col - 1] != kWideTail)
             ++col; // the right half of the last character drawn belongs to its run
         const int left = start * cw;

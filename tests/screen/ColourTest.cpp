@@ -203,7 +203,7 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
         TMudScreen basic(kSettings);
         basic.AddText(bytes);
         EXPECT_FALSE(basic.Line(0).colors);
-        for (Attr a : basic.Line(0).attr)
+        for (Attr a : basic.Line(0).Attrs())
             EXPECT_EQ(a & (attr::kItalic | attr::kStrike | attr::kFaint), 0u);
     }
 }
