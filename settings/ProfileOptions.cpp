@@ -27,6 +27,8 @@ constexpr std::string_view kTabCompleteKey = "tabcomplete";
 constexpr std::string_view kLongLinesKey = "longlines";
 constexpr std::string_view kPasteInputKey = "pasteinput";
 constexpr std::string_view kOtherGameKey = "othergame";
+constexpr std::string_view kEchoColouredKey = "echocolour";
+constexpr std::string_view kEchoColourKey = "echorgb";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -142,6 +144,10 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.pasteToInput);
         } else if (pair->key == kOtherGameKey) {
             ReadFlag(pair->value, options.otherGame);
+        } else if (pair->key == kEchoColouredKey) {
+            ReadFlag(pair->value, options.echoColoured);
+        } else if (pair->key == kEchoColourKey) {
+            if (const auto colour = ParseColorText(pair->value)) options.echoColour = *colour;
         }
     }
     return options;
@@ -174,6 +180,9 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kPasteInputKey, FlagValue(options.pasteToInput),
          options.pasteToInput != defaults.pasteToInput},
         {kOtherGameKey, FlagValue(options.otherGame), options.otherGame != defaults.otherGame},
+        {kEchoColouredKey, FlagValue(options.echoColoured),
+         options.echoColoured != defaults.echoColoured},
+        {kEchoColourKey, ColorText(options.echoColour), options.echoColour != defaults.echoColour},
     };
     bool written[std::size(known)] = {};
     std::string text;

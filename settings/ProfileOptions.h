@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/StoredValues.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +42,9 @@ inline constexpr std::size_t kMaxWalkDirectionsText = 255;
 // never cut.
 inline constexpr std::size_t kLongInputChars = 4096;
 inline constexpr std::size_t kLongInputBytes = 4 * kLongInputChars;
+// What a game profile shows its typed commands in: a soft amber, apart from the game's
+// own text colours.
+inline constexpr ColorRef kDefaultEchoColour = MakeColor(240, 190, 80);
 inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
 bool IsCommandMark(std::string_view text);
 
@@ -74,6 +79,10 @@ struct ProfileOptions {
     // profile without an account name, password or player programs, which only a
     // TavServer game uses.
     bool otherGame = false;
+    // The commands echoed on the screen as they are sent (the local echo) show in
+    // `echoColour`; off, in whatever colour the game's text left on.
+    bool echoColoured = false;
+    ColorRef echoColour = kDefaultEchoColour;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -353,6 +353,15 @@ void TermSession::PrintLocal(std::string_view text) {
     UpdateCursorText();
 }
 
+void TermSession::PrintEcho(std::string_view text) {
+    if (echoColour_ == 0) return PrintLocal(text);
+    const std::size_t end = text.find_last_not_of("\r\n") + 1; // 0 when all line ends
+    screen_.AddTextInColor(text.substr(0, end), echoColour_);
+    screen_.AddText(text.substr(end));
+    DrainLines();
+    UpdateCursorText();
+}
+
 // --- sending ------------------------------------------------------------------------
 
 std::string TermSession::GameBytes(std::string_view latin1) const {
@@ -416,7 +425,7 @@ int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
     // Text that did not go out is not shown as if it had.
     if (echo && inputVisible_ && result >= 0) {
         buffer.push_back('\r');
-        PrintLocal(buffer);
+        PrintEcho(buffer);
     }
     return result;
 }
@@ -424,7 +433,7 @@ int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
 int TermSession::SendText(std::string_view text) {
     if (!connected_) return -1;
     const int result = TermSendAll(text);
-    if (result >= 0 && inputVisible_) PrintLocal(text);
+    if (result >= 0 && inputVisible_) PrintEcho(text);
     return result;
 }
 

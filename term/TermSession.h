@@ -158,6 +158,10 @@ public:
     // The main screen's colour mode; a connection made in full colour tells the server
     // that it takes 256 colours and true colour.
     void SetColourMode(ColourMode mode) { screen_.SetColourMode(mode); }
+    // The colour commands echoed on the screen show in; nothing: the game's colours.
+    void SetEchoColour(std::optional<ColorRef> colour) {
+        echoColour_ = colour ? ExplicitCellColor(*colour) : 0;
+    }
     std::string GameBytes(std::string_view latin1) const;
     // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
     // Never waits: what the socket cannot take yet waits in the session, in order. The
@@ -318,6 +322,9 @@ private:
     SteadyMs SteadyNow();
     void LogLine(std::string_view line);
     void UpdateCursorText();
+    // Shows sent text as PrintLocal does, its characters in the echo colour when one is set
+    // (the line ends after them in the game's, which a new line is blanked with).
+    void PrintEcho(std::string_view text);
     void SetMasked(bool masked);
     void ShowDiagnostics();
     // The command rules in the connection's current encoding.
@@ -367,6 +374,7 @@ private:
     // to one value and is cancelled when that connection ends or another replaces it.
     std::uint64_t connectionSerial_ = 0;
     bool inputVisible_ = true;
+    CellColor echoColour_ = 0;
     int countdown_ = 0;
     std::atomic<std::int32_t> lastPingTime_{0};
     // The recent text is recent_ from recentStart_ on: dropping from the front only moves

@@ -382,6 +382,8 @@ void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
     session_->SetColourMode(options_.colours);
     split_->SetColourMode(options_.colours);
+    session_->SetEchoColour(options_.echoColoured ? std::optional(options_.echoColour)
+                                                  : std::nullopt);
     SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);

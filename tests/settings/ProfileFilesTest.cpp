@@ -156,6 +156,9 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
         {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\n",
          {.longLines = true, .pasteToInput = true, .otherGame = true}},
+        {"echocolour=1\nechorgb=#0a0B0c\n",
+         {.echoColoured = true, .echoColour = MakeColor(10, 11, 12)}},
+        {"echocolour=on\nechorgb=0a0b0c\nechorgb=#0a0b0\nechorgb=#0a0b0g\n", {}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -182,6 +185,10 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         {"",
          {.longLines = true, .pasteToInput = true, .otherGame = true},
          "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"},
+        {"", {.echoColoured = true}, "encoding=7bit\nautoreconnect=0\nechocolour=1\n"},
+        {"echocolour=1\n",
+         {.echoColour = MakeColor(255, 0, 128)},
+         "echocolour=0\nencoding=7bit\nautoreconnect=0\nechorgb=#FF0080\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);

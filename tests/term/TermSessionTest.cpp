@@ -336,6 +336,37 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     EXPECT_TRUE(Shown("say \xE2\x86\x92 \xC3\xA9\r\n"));
 }
 
+// With an echo colour the command's echo shows plain in it, after a prompt in the game's
+// colour, and the game's colour goes on after it; without one the echo is as it always was.
+TEST_F(SessionFixture, TheEchoColourTakesOnlyTheEchoedCommandsCells) {
+    Connect();
+    using Cells = std::vector<std::tuple<Cell, Attr, CellColor, CellColor>>;
+    const auto run = [&](std::optional<ColorRef> colour) { // "> go" and the line after it
+        session->SetEchoColour(colour);
+        server.Send("\x1B[1;31;44m> ");
+        Pump();
+        Type("go");
+        server.Send("\x1B[1mok\r\n");
+        Pump();
+        Cells cells;
+        for (int above : {2, 1}) {
+            const ScreenLine& line = screen.Line(screen.BufferLine() - above);
+            for (int k = 0; k < TextLength(line); ++k)
+                cells.emplace_back(line.ch[k], line.attr[k], line.TextColor(k), line.BackColor(k));
+        }
+        return cells;
+    };
+    for (ColourMode mode : {ColourMode::Basic, ColourMode::Full}) {
+        session->SetColourMode(mode);
+        Cells expected = run(std::nullopt);
+        ASSERT_EQ(expected.size(), 6u);
+        for (std::size_t k : {2, 3})
+            expected[k] = {std::get<Cell>(expected[k]), attr::kNormal, ExplicitCellColor(0x3366CC),
+                           0};
+        EXPECT_EQ(run(0x3366CC), expected) << static_cast<int>(mode);
+    }
+}
+
 // A reaction sent while disconnected prints "Not connected...", which must not set off
 // triggers again and again.
 TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrder) {
