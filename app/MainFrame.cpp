@@ -385,9 +385,13 @@ void TSDIDecFrame::RunConfig() {
             tmarrowcfg dialog(&frame_);
             // The MUD colours change in place at once, whatever the configuration's end;
             // they are saved with the next settings save.
+            // So does the local echo colour, which is saved at once with the profile's options.
             dialog.SetColorsAction([this, &dialog] {
+                ProfileOptions options = frame_.term_->Options();
                 mcolordlg colors(frame_.stored_.mudcolors, frame_.stored_.custcolors, &dialog);
+                colors.OfferLocalEcho(options);
                 colors.exec();
+                if (options != frame_.term_->Options()) frame_.term_->SetOptions(options);
             });
             return dialog.Run(edited) == 1;
         }

@@ -89,6 +89,7 @@ QuickProfile MakeQuickProfile(const QuickGame& game) {
     o.tabComplete = true;
     o.longLines = true;
     o.pasteToInput = true;
+    o.echoColoured = true;
     o.tls = game.tls;
     o.tlsPort = game.tls ? game.tlsPort : 0;
     o.otherGame = true;

@@ -39,8 +39,9 @@ std::optional<std::string> CheckQuickGame(const QuickGame& game);
 // The files of a new profile for `game`: settings that the configuration takes as they are
 // (the screen wraps, a block cursor, 10,000 lines of scrollback, the internal MIDI
 // synthesizer, the account and players optional) and the options that suit a game of
-// another kind (UTF-8, full colour, negotiation, prompts at GA/EOR, Tab completion, TLS as
-// chosen). A character given logs in when the profile connects.
+// another kind (UTF-8, full colour, negotiation, prompts at GA/EOR, Tab completion, the
+// local echo in its own colour, TLS as chosen). A character given logs in when the profile
+// connects.
 struct QuickProfile {
     Settings settings;
     StoredValues values;

@@ -51,7 +51,7 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(FileBytes(data.Path("profiles.cfg")).endsWith("hero\r\nOther World\r\n"));
     EXPECT_EQ(FileBytes(data.Path("profiles/Other World/options.cfg")),
               "encoding=utf8\nautoreconnect=0\ncolours=full\ntabcomplete=1\ngaprompts=1\n"
-              "longlines=1\npasteinput=1\nothergame=1\n");
+              "longlines=1\npasteinput=1\nothergame=1\nechocolour=1\n");
     const QByteArray saved = FileBytes(data.Path("profiles/Other World/tav.cfg"));
     for (const QByteArray& line :
          QList<QByteArray>{"addy:127.0.0.1\r\n", "port:" + QByteArray::number(peer.Port()) + "\r\n",
