@@ -103,9 +103,27 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(frame->Term().Session().Connected());
 }
 
-// A link at the first start: the dialog comes filled in, and its profile connects.
-TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) {
+// At the first start the create dialog is one click from the game dialog, whose Cancel
+// leads back to it; a link opens the game dialog filled in. Either profile connects.
+TEST_F(FrameTest, AtTheFirstStartAGameIsOneClickAwayAndALinkOpensItsDialogFilledIn) {
     LoopbackServer peer;
+    MakeFrame();
+    QStringList asked;
+    const auto toGame = In<QInputDialog>([&](QInputDialog& dialog) {
+        asked << dialog.windowTitle() + " | " + dialog.textValue();
+        Named<QAbstractButton>(&dialog, "Connect to a game...")->click();
+    });
+    script.Then(toGame);
+    script.Then(In<QuickConnectDialog>([](QuickConnectDialog& dialog) { dialog.reject(); }));
+    script.Then(toGame);
+    script.Then(FillGame("Other World", peer.Port()));
+    ASSERT_TRUE(frame->Start());
+    EXPECT_EQ(asked, QStringList(2, "TavClient - Create New Profile | default"));
+    EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
+    EXPECT_EQ(FileBytes(data.Path("profiles.cfg")), "Other World\r\n");
+
+    frame.reset();
+    ASSERT_TRUE(QFile::remove(data.Path("profiles.cfg")));
     MakeFrame();
     QString shown;
     script.Then(In<QuickConnectDialog>([&](QuickConnectDialog& dialog) {
