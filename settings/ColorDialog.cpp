@@ -102,11 +102,11 @@ mcolordlg::mcolordlg(std::span<ColorRef, kMudColorCount> mudColors,
 
 void mcolordlg::OfferLocalEcho(ProfileOptions& options) {
     options_ = &options;
-    echoColoured_ = new QCheckBox(QStringLiteral("Local echo in its own colour"), this);
-    echoColoured_->setAccessibleName(echoColoured_->text());
+    echoColoured_ = new QCheckBox(QStringLiteral("&Local echo in its own colour"), this);
+    echoColoured_->setAccessibleName(QStringLiteral("Local echo in its own colour"));
     echoColoured_->setChecked(options_->echoColoured);
-    echoButton_ = new QPushButton(QStringLiteral("Echo colour..."), this);
-    echoButton_->setAccessibleName(echoButton_->text());
+    echoButton_ = new QPushButton(QStringLiteral("&Echo colour..."), this);
+    echoButton_->setAccessibleName(QStringLiteral("Echo colour..."));
     echoButton_->setAutoDefault(false);
     echoButton_->setEnabled(options_->echoColoured);
     auto* echoSwatch = new ColorSwatch(options_->echoColour, this);
