@@ -43,6 +43,13 @@ inline constexpr std::size_t kLongInputBytes = 4 * kLongInputChars;
 inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
 bool IsCommandMark(std::string_view text);
 
+// MOD and MP3 cues played by the program itself instead of a player program.
+struct BuiltInPlayers {
+    bool mod = false;
+    bool mp3 = false;
+    bool operator==(const BuiltInPlayers&) const = default;
+};
+
 struct ProfileOptions {
     TextEncoding encoding = TextEncoding::SevenBit;
     bool autoReconnect = false;
@@ -74,6 +81,8 @@ struct ProfileOptions {
     // profile without an account name, password or player programs, which only a
     // TavServer game uses.
     bool otherGame = false;
+    // Which of MOD and MP3 play through the built-in player, which needs no program.
+    BuiltInPlayers builtInPlayers;
 
     bool operator==(const ProfileOptions&) const = default;
 };
