@@ -154,8 +154,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"colours=full\ncolours=parts\ncolours=Full\n", {}},
         {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
         {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
-        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\n",
-         {.longLines = true, .pasteToInput = true, .otherGame = true}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nbuiltinmod=1\nbuiltinmp3=on\n",
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .builtInPlayers = {true}}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -180,8 +180,11 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          "encoding=7bit\nautoreconnect=0\ncolours=full\ntabcomplete=1\n"},
         {"colours=full\n", {}, "colours=parts\nencoding=7bit\nautoreconnect=0\n"},
         {"",
-         {.longLines = true, .pasteToInput = true, .otherGame = true},
-         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"},
+         {.longLines = true,
+          .pasteToInput = true,
+          .otherGame = true,
+          .builtInPlayers = {false, true}},
+         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\nbuiltinmp3=1\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);
