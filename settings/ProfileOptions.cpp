@@ -29,6 +29,8 @@ constexpr std::string_view kPasteInputKey = "pasteinput";
 constexpr std::string_view kOtherGameKey = "othergame";
 constexpr std::string_view kEchoColouredKey = "echocolour";
 constexpr std::string_view kEchoColourKey = "echorgb";
+constexpr std::string_view kBuiltInModKey = "builtinmod";
+constexpr std::string_view kBuiltInMp3Key = "builtinmp3";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -148,6 +150,10 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.echoColoured);
         } else if (pair->key == kEchoColourKey) {
             if (const auto colour = ParseColorText(pair->value)) options.echoColour = *colour;
+        } else if (pair->key == kBuiltInModKey) {
+            ReadFlag(pair->value, options.builtInPlayers.mod);
+        } else if (pair->key == kBuiltInMp3Key) {
+            ReadFlag(pair->value, options.builtInPlayers.mp3);
         }
     }
     return options;
@@ -183,6 +189,10 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kEchoColouredKey, FlagValue(options.echoColoured),
          options.echoColoured != defaults.echoColoured},
         {kEchoColourKey, ColorText(options.echoColour), options.echoColour != defaults.echoColour},
+        {kBuiltInModKey, FlagValue(options.builtInPlayers.mod),
+         options.builtInPlayers.mod != defaults.builtInPlayers.mod},
+        {kBuiltInMp3Key, FlagValue(options.builtInPlayers.mp3),
+         options.builtInPlayers.mp3 != defaults.builtInPlayers.mp3},
     };
     bool written[std::size(known)] = {};
     std::string text;

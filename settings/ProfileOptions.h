@@ -48,6 +48,13 @@ inline constexpr ColorRef kDefaultEchoColour = MakeColor(240, 190, 80);
 inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
 bool IsCommandMark(std::string_view text);
 
+// MOD and MP3 cues played by the program itself instead of a player program.
+struct BuiltInPlayers {
+    bool mod = false;
+    bool mp3 = false;
+    bool operator==(const BuiltInPlayers&) const = default;
+};
+
 struct ProfileOptions {
     TextEncoding encoding = TextEncoding::SevenBit;
     bool autoReconnect = false;
@@ -83,6 +90,8 @@ struct ProfileOptions {
     // `echoColour`; off, in whatever colour the game's text left on.
     bool echoColoured = false;
     ColorRef echoColour = kDefaultEchoColour;
+    // Which of MOD and MP3 play through the built-in player, which needs no program.
+    BuiltInPlayers builtInPlayers;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -395,6 +395,7 @@ void tmudterm::ApplyOptions() {
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();
+    emit optionsApplied();
 }
 
 void tmudterm::ApplyCommandRules() {

@@ -159,6 +159,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"echocolour=1\nechorgb=#0a0B0c\n",
          {.echoColoured = true, .echoColour = MakeColor(10, 11, 12)}},
         {"echocolour=on\nechorgb=0a0b0c\nechorgb=#0a0b0\nechorgb=#0a0b0g\n", {}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nbuiltinmod=1\nbuiltinmp3=on\n",
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .builtInPlayers = {true}}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -189,6 +191,12 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         {"echocolour=1\n",
          {.echoColour = MakeColor(255, 0, 128)},
          "echocolour=0\nencoding=7bit\nautoreconnect=0\nechorgb=#FF0080\n"},
+        {"",
+         {.longLines = true,
+          .pasteToInput = true,
+          .otherGame = true,
+          .builtInPlayers = {false, true}},
+         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\nbuiltinmp3=1\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);
