@@ -27,6 +27,7 @@ constexpr std::string_view kTabCompleteKey = "tabcomplete";
 constexpr std::string_view kLongLinesKey = "longlines";
 constexpr std::string_view kPasteInputKey = "pasteinput";
 constexpr std::string_view kOtherGameKey = "othergame";
+constexpr std::string_view kConnectLoginKey = "connectlogin";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -142,6 +143,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.pasteToInput);
         } else if (pair->key == kOtherGameKey) {
             ReadFlag(pair->value, options.otherGame);
+        } else if (pair->key == kConnectLoginKey) {
+            ReadFlag(pair->value, options.connectLogin);
         }
     }
     return options;
@@ -174,6 +177,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kPasteInputKey, FlagValue(options.pasteToInput),
          options.pasteToInput != defaults.pasteToInput},
         {kOtherGameKey, FlagValue(options.otherGame), options.otherGame != defaults.otherGame},
+        {kConnectLoginKey, FlagValue(options.connectLogin),
+         options.connectLogin != defaults.connectLogin},
     };
     bool written[std::size(known)] = {};
     std::string text;

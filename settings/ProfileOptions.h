@@ -74,6 +74,9 @@ struct ProfileOptions {
     // profile without an account name, password or player programs, which only a
     // TavServer game uses.
     bool otherGame = false;
+    // The automatic login sends one line, "connect <character> <password>", as MUSH, MUX
+    // and MOO games take it; off, the character and the password go as two lines.
+    bool connectLogin = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -92,6 +92,7 @@ QuickProfile MakeQuickProfile(const QuickGame& game) {
     o.tls = game.tls;
     o.tlsPort = game.tls ? game.tlsPort : 0;
     o.otherGame = true;
+    o.connectLogin = game.connectLogin;
     return profile;
 }
 

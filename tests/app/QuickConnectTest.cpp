@@ -103,7 +103,8 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(frame->Term().Session().Connected());
 }
 
-// A link at the first start: the dialog comes filled in, and its profile connects.
+// A link at the first start: the dialog comes filled in, and its profile connects. A MUSH
+// character logs in with one "connect" line once the game's first line has come.
 TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) {
     LoopbackServer peer;
     MakeFrame();
@@ -111,12 +112,19 @@ TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) 
     script.Then(In<QuickConnectDialog>([&](QuickConnectDialog& dialog) {
         shown = dialog.NameField().text() + " " + dialog.HostField().text() + " " +
                 dialog.PortBox().text();
+        dialog.CharacterField().setText("Ann");
+        dialog.PasswordField().setText("pass word");
+        Named<QAbstractButton>(&dialog, "Log in with \"connect character password\" (MUSH, "
+                                        "MUX, MOO)")
+            ->click();
         Named<QAbstractButton>(&dialog, "Connect")->click();
     }));
     ASSERT_TRUE(
         frame->Start(std::nullopt, QuickGameFromAddress("127.0.0.1", std::to_string(peer.Port()))));
     EXPECT_EQ(shown, QString("127.0.0.1 127.0.0.1 %1").arg(peer.Port()));
-    EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
+    ASSERT_TRUE(peer.Accept());
+    peer.Send("Welcome\r\n");
+    EXPECT_EQ(ReadAll(peer, 20), "connect Ann pass word\n");
     EXPECT_EQ(frame->windowTitle(),
               QString("TavClient - 127.0.0.1 - 127.0.0.1:%1").arg(peer.Port()));
 }

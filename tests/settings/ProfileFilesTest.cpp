@@ -154,8 +154,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"colours=full\ncolours=parts\ncolours=Full\n", {}},
         {"colours=full\ncolours=basic\n", {}}, // the word of the first builds
         {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
-        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\n",
-         {.longLines = true, .pasteToInput = true, .otherGame = true}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nconnectlogin=1\n",
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -180,8 +180,9 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          "encoding=7bit\nautoreconnect=0\ncolours=full\ntabcomplete=1\n"},
         {"colours=full\n", {}, "colours=parts\nencoding=7bit\nautoreconnect=0\n"},
         {"",
-         {.longLines = true, .pasteToInput = true, .otherGame = true},
-         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"},
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true},
+         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"
+         "connectlogin=1\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);
@@ -386,10 +387,11 @@ TEST(QuickGame, AddressesAndRefusals) {
 TEST(QuickGame, ProfileFilesReadBackAndACharacterLogsIn) {
     const TempDir temp({"profiles/Aa"});
     const std::string dir = temp.path.string() + "/profiles/Aa";
-    QuickProfile made = MakeQuickProfile({"Aa", "mud.example.org", 4000, true, 4443, "ann", ""});
+    QuickProfile made =
+        MakeQuickProfile({"Aa", "mud.example.org", 4000, true, 4443, "ann", "", true});
     ASSERT_TRUE(WriteQuickProfile(dir, made));
     EXPECT_EQ(LoadProfileOptions(dir + "/options.cfg"), made.options);
-    EXPECT_EQ(made.options.tlsPort, 4443);
+    EXPECT_EQ(std::tuple(made.options.tlsPort, made.options.connectLogin), std::tuple(4443, true));
     EXPECT_NE(ReadBytes(dir + "/tav.cfg").find("user:ann\r\npasswd:\r\n"), std::string::npos);
     EXPECT_EQ(made.settings.autoterm, 1);
     EXPECT_EQ(fs::status(dir + "/tav.cfg").permissions() & fs::perms::group_read, fs::perms::none);
