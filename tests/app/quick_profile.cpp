@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
                    stderr);
         return 2;
     }
-    const tav::QuickGame game{argv[2], argv[3], std::atoi(argv[4]), argc > 7,
-                              argc > 7 ? std::atoi(argv[7]) : 0, argv[5], argv[6], true};
+    const tav::QuickGame game{
+        argv[2], argv[3], std::atoi(argv[4]), argc > 7, argc > 7 ? std::atoi(argv[7]) : 0, argv[5],
+        argv[6], true};
     const tav::ProfileStore store(argv[1]);
     if (tav::CheckQuickGame(game) ||
         store.CreateProfile(game.name) == tav::ProfileStore::CreateResult::Failed ||
