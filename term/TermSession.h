@@ -236,7 +236,8 @@ public:
     // than once its line ends. Off by default.
     void SetGaPrompts(bool on) { gaPrompts_ = on; }
     // Whether the automatic login sends "connect <user> <password>" as one line (MUSH, MUX,
-    // MOO) rather than the user and the password as two. Off by default.
+    // MOO; a user name with a space in quotes) rather than the user and the password as two.
+    // Off by default.
     void SetConnectLogin(bool on) { connectLogin_ = on; }
     // The longest typed line taken and kept in the history, in bytes (254 unless set).
     void SetInputLimit(std::size_t bytes) {

@@ -51,8 +51,12 @@ void TermSession::AutoConnect() {
 
 void TermSession::LogIn() {
     if (connectLogin_) {
-        TermSend(GameBytes(std::string("connect ") + settings_.user + " " + settings_.passwd),
-                 false, false);
+        // A name of more than one word is quoted, as these games read it.
+        const std::string_view user = settings_.user;
+        const std::string name = user.find(' ') == std::string_view::npos
+                                     ? std::string(user)
+                                     : '"' + std::string(user) + '"';
+        TermSend(GameBytes("connect " + name + " " + settings_.passwd), false, false);
     } else {
         TermSend(GameBytes(settings_.user), false, false);
         TermSend(GameBytes(settings_.passwd), false, false);

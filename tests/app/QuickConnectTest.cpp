@@ -112,7 +112,7 @@ TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) 
     script.Then(In<QuickConnectDialog>([&](QuickConnectDialog& dialog) {
         shown = dialog.NameField().text() + " " + dialog.HostField().text() + " " +
                 dialog.PortBox().text();
-        dialog.CharacterField().setText("Ann");
+        dialog.CharacterField().setText("Ann Lee");
         dialog.PasswordField().setText("pass word");
         Named<QAbstractButton>(&dialog, "Log in with \"connect character password\" (MUSH, "
                                         "MUX, MOO)")
@@ -124,7 +124,7 @@ TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) 
     EXPECT_EQ(shown, QString("127.0.0.1 127.0.0.1 %1").arg(peer.Port()));
     ASSERT_TRUE(peer.Accept());
     peer.Send("Welcome\r\n");
-    EXPECT_EQ(ReadAll(peer, 20), "connect Ann pass word\n");
+    EXPECT_EQ(ReadAll(peer, 26), "connect \"Ann Lee\" pass word\n");
     EXPECT_EQ(frame->windowTitle(),
               QString("TavClient - 127.0.0.1 - 127.0.0.1:%1").arg(peer.Port()));
 }
