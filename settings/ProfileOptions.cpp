@@ -31,6 +31,7 @@ constexpr std::string_view kEchoColouredKey = "echocolour";
 constexpr std::string_view kEchoColourKey = "echorgb";
 constexpr std::string_view kBuiltInModKey = "builtinmod";
 constexpr std::string_view kBuiltInMp3Key = "builtinmp3";
+constexpr std::string_view kConnectLoginKey = "connectlogin";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -154,6 +155,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.builtInPlayers.mod);
         } else if (pair->key == kBuiltInMp3Key) {
             ReadFlag(pair->value, options.builtInPlayers.mp3);
+        } else if (pair->key == kConnectLoginKey) {
+            ReadFlag(pair->value, options.connectLogin);
         }
     }
     return options;
@@ -193,6 +196,8 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
          options.builtInPlayers.mod != defaults.builtInPlayers.mod},
         {kBuiltInMp3Key, FlagValue(options.builtInPlayers.mp3),
          options.builtInPlayers.mp3 != defaults.builtInPlayers.mp3},
+        {kConnectLoginKey, FlagValue(options.connectLogin),
+         options.connectLogin != defaults.connectLogin},
     };
     bool written[std::size(known)] = {};
     std::string text;

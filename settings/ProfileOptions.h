@@ -92,6 +92,9 @@ struct ProfileOptions {
     ColorRef echoColour = kDefaultEchoColour;
     // Which of MOD and MP3 play through the built-in player, which needs no program.
     BuiltInPlayers builtInPlayers;
+    // The automatic login sends one line, "connect <character> <password>", as MUSH, MUX
+    // and MOO games take it; off, the character and the password go as two lines.
+    bool connectLogin = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

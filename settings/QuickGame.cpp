@@ -94,6 +94,7 @@ QuickProfile MakeQuickProfile(const QuickGame& game) {
     o.tlsPort = game.tls ? game.tlsPort : 0;
     o.otherGame = true;
     o.builtInPlayers = {true, true};
+    o.connectLogin = game.connectLogin;
     return profile;
 }
 

@@ -28,6 +28,8 @@ struct QuickGame {
     int tlsPort = 0; // 0: the game port
     std::string character;
     std::string password;
+    // The character logs in with "connect <character> <password>" (MUSH, MUX, MOO).
+    bool connectLogin = false;
 
     bool operator==(const QuickGame&) const = default;
 };

@@ -277,9 +277,18 @@ void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
     UpdateCursorText();
     DrainLines();
     if (!scriptGameData_.empty()) RunScriptGameData();
+    if (loginDue_) {
+        loginDue_ = false;
+        if (connected_) LogIn();
+    }
 }
 
 void TermSession::ShowServerBytes(std::string_view bytes) {
+    if (loginAwaitsLine_ != 0 && loginAwaitsLine_ == connectionSerial_ &&
+        bytes.find('\n') != std::string_view::npos) {
+        loginAwaitsLine_ = 0;
+        loginDue_ = true; // sent once the bytes read so far are processed
+    }
     const ScreenResult result = screen_.AddText(bytes);
     if (result == ScreenResult::EchoOff && !inputVisible_) {
         inputVisible_ = true;

@@ -239,6 +239,10 @@ public:
     // Whether the text before a GA or EOR is a completed line at once (a prompt), rather
     // than once its line ends. Off by default.
     void SetGaPrompts(bool on) { gaPrompts_ = on; }
+    // Whether the automatic login sends "connect <user> <password>" as one line (MUSH, MUX,
+    // MOO; a user name with a space in quotes) rather than the user and the password as two.
+    // Off by default.
+    void SetConnectLogin(bool on) { connectLogin_ = on; }
     // The longest typed line taken and kept in the history, in bytes (254 unless set).
     void SetInputLimit(std::size_t bytes) {
         inputLimit_ = bytes;
@@ -373,6 +377,11 @@ private:
     // Counts connections opened and closed; the login pause after an autoconnect belongs
     // to one value and is cancelled when that connection ends or another replaces it.
     std::uint64_t connectionSerial_ = 0;
+    // The connection (its serial; 0: none) whose connect login waits for the game's first
+    // line, and whether that line has come: the answers to the negotiation the game opens
+    // with (the window size) then reach it before the login does.
+    std::uint64_t loginAwaitsLine_ = 0;
+    bool loginDue_ = false;
     bool inputVisible_ = true;
     CellColor echoColour_ = 0;
     int countdown_ = 0;
@@ -407,6 +416,7 @@ private:
     std::function<void(bool)> connectionListener_;
     bool negotiate_ = false;
     bool gaPrompts_ = false;
+    bool connectLogin_ = false;
     TlsOptions tlsOptions_;
     std::unique_ptr<TlsChannel> tls_;
     class ProtocolEvents;

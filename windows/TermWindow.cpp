@@ -392,6 +392,7 @@ void tmudterm::ApplyOptions() {
     input_->SetPasteToInput(options_.pasteToInput);
     session_->SetInputLimit(options_.longLines ? kLongInputBytes : kMaxHistoryChars);
     session_->SetGaPrompts(options_.gaPrompts);
+    session_->SetConnectLogin(options_.connectLogin);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();

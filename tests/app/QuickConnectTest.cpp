@@ -182,12 +182,19 @@ TEST_F(FrameTest, AtTheFirstStartAGameIsOneClickAwayAndALinkOpensItsDialogFilled
     script.Then(In<QuickConnectDialog>([&](QuickConnectDialog& dialog) {
         shown = dialog.NameField().text() + " " + dialog.HostField().text() + " " +
                 dialog.PortBox().text();
+        dialog.CharacterField().setText("Ann Lee");
+        dialog.PasswordField().setText("pass word");
+        Named<QAbstractButton>(&dialog, "Log in with \"connect character password\" (MUSH, "
+                                        "MUX, MOO)")
+            ->click();
         Named<QAbstractButton>(&dialog, "Connect")->click();
     }));
     ASSERT_TRUE(
         frame->Start(std::nullopt, QuickGameFromAddress("127.0.0.1", std::to_string(peer.Port()))));
     EXPECT_EQ(shown, QString("127.0.0.1 127.0.0.1 %1").arg(peer.Port()));
-    EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
+    ASSERT_TRUE(peer.Accept());
+    peer.Send("Welcome\r\n");
+    EXPECT_EQ(ReadAll(peer, 26), "connect \"Ann Lee\" pass word\n");
     EXPECT_EQ(frame->windowTitle(),
               QString("TavClient - 127.0.0.1 - 127.0.0.1:%1").arg(peer.Port()));
 }

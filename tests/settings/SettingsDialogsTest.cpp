@@ -112,8 +112,8 @@ TEST(MoreOptionsDialogTest, TheFullColourAndTabBoxesChooseTheirOptions) {
     EXPECT_EQ(dialog.TabCompleteBox().accessibleName(), "Tab completes words");
     EXPECT_FALSE(dialog.TabCompleteBox().isChecked());
     dialog.TabCompleteBox().click();
-    for (QCheckBox* added :
-         {&dialog.LongLinesBox(), &dialog.PasteToInputBox(), &dialog.OtherGameBox()}) {
+    for (QCheckBox* added : {&dialog.LongLinesBox(), &dialog.PasteToInputBox(),
+                             &dialog.OtherGameBox(), &dialog.ConnectLoginBox()}) {
         EXPECT_FALSE(added->isChecked());
         added->click();
     }
@@ -121,7 +121,7 @@ TEST(MoreOptionsDialogTest, TheFullColourAndTabBoxesChooseTheirOptions) {
               "Another game: no account or player programs needed");
     options.colours = ColourMode::Full;
     options.tabComplete = true;
-    options.longLines = options.pasteToInput = options.otherGame = true;
+    options.longLines = options.pasteToInput = options.otherGame = options.connectLogin = true;
     EXPECT_EQ(dialog.Options(), options);
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).FullColourBox().isChecked());
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).TabCompleteBox().isChecked());

@@ -185,6 +185,25 @@ TEST_F(SessionFixture, AutoConnectLogsInThenCountsDownToTheClientAfterItsOwnPaus
     loop.RunFor(1200ms); // past the end of the old connection's pause too
     EXPECT_EQ(server.Read(), "ann\npw\n\n1\nwho\n");
     EXPECT_EQ(rec.log.size(), 61u);
+
+    // A connect login is one line. It follows the game's first line, after the answers to
+    // the negotiation before it (the window size); where no line comes, a pause.
+    session->TermDisconnect();
+    session->SetNegotiation(true);
+    session->SetConnectLogin(true);
+    autoConnect("ann", "");
+    server.Send("\xFF\xFD\x1FWelc"); // DO NAWS
+    std::string sent;
+    ASSERT_TRUE(loop.RunUntil([&] { return !(sent += server.Read(10ms)).empty(); }, 3s));
+    server.Send("ome\r\n");
+    ASSERT_TRUE(loop.RunUntil([&] { return (sent += server.Read(10ms)).ends_with('\n'); }, 3s));
+    EXPECT_EQ(sent, std::string("\xFF\xFB\x1F\xFF\xFA\x1F\x00\x50\x00\x18\xFF\xF0", 12) +
+                        "connect ann pw\n");
+    session->TermDisconnect();
+    autoConnect("bob", "");
+    sent.clear();
+    ASSERT_TRUE(loop.RunUntil([&] { return (sent += server.Read(10ms)).ends_with('\n'); }, 4s));
+    EXPECT_EQ(sent, "connect bob pw\n");
 }
 
 TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
