@@ -143,6 +143,8 @@ TSDIDecFrame::TSDIDecFrame(Settings& settings, StoredValues& stored, TriggerList
     term_ = new tmudterm(settings_, stored_, triggers_, *status_, this);
     setCentralWidget(term_);
     client_ = std::make_unique<ClientHub>(settings_, *term_, *status_, this);
+    connect(term_, &tmudterm::optionsApplied, this,
+            [this] { client_->Sound().SetBuiltInPlayers(term_->Options().builtInPlayers); });
     session_ = std::make_unique<ProfileSession>(term_->ProfileName(), settings_,
                                                 static_cast<ProfileHost&>(*this));
     triggerWindow_ = new ttrigdlg(
@@ -381,15 +383,19 @@ void TSDIDecFrame::RunConfig() {
     class Host final : public ConfigCommandHost {
     public:
         explicit Host(TSDIDecFrame& frame) : frame_(frame) {}
-        bool RunConfigDialog(Settings& edited) override {
+        bool RunConfigDialog(Settings& edited, BuiltInPlayers& builtIn) override {
             tmarrowcfg dialog(&frame_);
             // The MUD colours change in place at once, whatever the configuration's end;
             // they are saved with the next settings save.
+            // So does the local echo colour, which is saved at once with the profile's options.
             dialog.SetColorsAction([this, &dialog] {
+                ProfileOptions options = frame_.term_->Options();
                 mcolordlg colors(frame_.stored_.mudcolors, frame_.stored_.custcolors, &dialog);
+                colors.OfferLocalEcho(options);
                 colors.exec();
+                if (options != frame_.term_->Options()) frame_.term_->SetOptions(options);
             });
-            return dialog.Run(edited) == 1;
+            return dialog.Run(edited, builtIn) == 1;
         }
         void ShowConfigError(std::string_view text) override {
             ExecPlainMessageBox(&frame_, BoxIcon::Critical, "Error...", text);
@@ -404,7 +410,10 @@ void TSDIDecFrame::RunConfig() {
     private:
         TSDIDecFrame& frame_;
     } host(*this);
-    RunConfigCommand(settings_, host, term_->Options().otherGame);
+    ProfileOptions options = term_->Options();
+    if (RunConfigCommand(settings_, host, options.otherGame, &options.builtInPlayers) &&
+        options.builtInPlayers != term_->Options().builtInPlayers)
+        term_->SetOptions(options);
     configBusy_ = false;
 }
 

@@ -227,6 +227,20 @@ void ScriptSeeds() {
               '\2');
 }
 
+// The tests' MP3 (kind byte 1) and a module of the same shape as theirs (kind byte 0).
+void MusicSeeds(const fs::path& source) {
+    Write("music_fuzzer", "mp3", "\1" + ReadOr(source / "tests/sound/data/tone.mp3"));
+    std::string mod(20 + 31 * 30, '\0');
+    mod[20 + 23] = mod[20 + 29] = 16; // sample 1: 32 bytes, looped, volume 64
+    mod[20 + 25] = 64;
+    mod += std::string("\1\x7F") + std::string(128, '\0') + "M.K.";
+    std::string pattern(1024, '\0');
+    pattern[0] = 0x01, pattern[1] = static_cast<char>(0xAC), pattern[2] = 0x10; // C-2, sample 1
+    pattern[3 * 16 + 2] = 0x0D;                                                 // break on row 3
+    mod += pattern + std::string(16, 'd') + std::string(16, '\x9C');
+    Write("music_fuzzer", "mod", "\0" + mod);
+}
+
 void QuickLinkSeeds() {
     Write("quick_link_fuzzer", "link", "telnet://mud.example.org:4000/");
     Write("quick_link_fuzzer", "words", "127.0.0.1\n23");
@@ -254,5 +268,6 @@ int main(int argc, char** argv) {
     MapSeeds();
     ScriptSeeds();
     QuickLinkSeeds();
+    MusicSeeds(argv[1]);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 
 namespace tav {
 
@@ -41,6 +42,20 @@ ScreenResult TMudScreen::AddText(const char* bytes, std::size_t count) {
     }
     passScrolls_ = 0;
     return EndPass(parser_.Feed(bytes, count, *this));
+}
+
+ScreenResult TMudScreen::AddTextInColor(std::string_view bytes, CellColor text) {
+    if (hold_) return AddText(bytes);
+    const Attr attr = std::exchange(attr_, attr::kNormal);
+    const CellColor textColor = std::exchange(textColor_, text);
+    const CellColor backColor = std::exchange(backColor_, 0);
+    const Rendition rendition = std::exchange(rendition_, Rendition{});
+    const ScreenResult result = AddText(bytes);
+    attr_ = attr;
+    textColor_ = textColor;
+    backColor_ = backColor;
+    rendition_ = rendition;
+    return result;
 }
 
 ScreenResult TMudScreen::AddString(const char* text) {

@@ -80,6 +80,10 @@ public:
     ScreenResult AddText(const char* bytes, std::size_t count);
     ScreenResult AddText(std::string_view bytes) { return AddText(bytes.data(), bytes.size()); }
     ScreenResult AddString(const char* text);
+    // Feeds bytes whose text shows plain in the explicit colour `text`, whatever rendition
+    // the bytes before left on; that rendition is back for the bytes after. While held, the
+    // bytes wait like any others and show in the colours of their time.
+    ScreenResult AddTextInColor(std::string_view bytes, CellColor text);
     ScreenResult ProcessText();
     // The oldest completed line still queued; a line stays queued until it is taken.
     std::optional<std::string> TakeLine();

@@ -1,7 +1,9 @@
 #include "settings/ColorDialog.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -88,7 +90,7 @@ mcolordlg::mcolordlg(std::span<ColorRef, kMudColorCount> mudColors,
     addColumn(kRightColumn, 2);
     grid->setColumnMinimumWidth(2, 0);
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = close_ = new QPushButton(QStringLiteral("Close"), this);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -98,12 +100,53 @@ mcolordlg::mcolordlg(std::span<ColorRef, kMudColorCount> mudColors,
     layout->addWidget(close, 0, Qt::AlignHCenter);
 }
 
+void mcolordlg::OfferLocalEcho(ProfileOptions& options) {
+    options_ = &options;
+    echoColoured_ = new QCheckBox(QStringLiteral("&Local echo in its own colour"), this);
+    echoColoured_->setAccessibleName(QStringLiteral("Local echo in its own colour"));
+    echoColoured_->setChecked(options_->echoColoured);
+    echoButton_ = new QPushButton(QStringLiteral("&Echo colour..."), this);
+    echoButton_->setAccessibleName(QStringLiteral("Echo colour..."));
+    echoButton_->setAutoDefault(false);
+    echoButton_->setEnabled(options_->echoColoured);
+    auto* echoSwatch = new ColorSwatch(options_->echoColour, this);
+    echoSwatch->setAccessibleName(QStringLiteral("Echo colour"));
+    echoSwatch->Changed();
+    echoSwatch_ = echoSwatch;
+    connect(echoColoured_, &QCheckBox::toggled, this, [this](bool on) {
+        options_->echoColoured = on;
+        echoButton_->setEnabled(on);
+    });
+    connect(echoButton_, &QPushButton::clicked, this, &mcolordlg::ChooseEcho);
+    auto* echo = new QHBoxLayout;
+    echo->addWidget(echoColoured_);
+    echo->addStretch(1);
+    echo->addWidget(echoButton_);
+    echo->addWidget(echoSwatch);
+
+    // Between the table and "Close", on the screen and for the keyboard.
+    static_cast<QVBoxLayout*>(layout())->insertLayout(2, echo);
+    setTabOrder(echoButton_, close_);
+}
+
 void mcolordlg::Choose(std::size_t index) {
     if (const std::optional<ColorRef> chosen = ChooseColor(this, mudColors_[index], custom_)) {
         mudColors_[index] = *chosen;
-        for (QWidget* swatch : swatches_)
-            static_cast<ColorSwatch*>(swatch)->Changed();
+        RepaintSwatches();
     }
+}
+
+void mcolordlg::ChooseEcho() {
+    if (const std::optional<ColorRef> chosen = ChooseColor(this, options_->echoColour, custom_)) {
+        options_->echoColour = *chosen;
+        RepaintSwatches();
+    }
+}
+
+void mcolordlg::RepaintSwatches() {
+    for (QWidget* swatch : swatches_)
+        static_cast<ColorSwatch*>(swatch)->Changed();
+    if (echoSwatch_) static_cast<ColorSwatch*>(echoSwatch_)->Changed();
 }
 
 } // namespace tav

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ProfileOptions.h"
 #include "settings/QtColor.h"
 #include "settings/StoredValues.h"
 
@@ -9,6 +10,7 @@
 #include <optional>
 #include <span>
 
+class QCheckBox;
 class QPushButton;
 
 namespace tav {
@@ -28,16 +30,27 @@ class mcolordlg : public QDialog {
 public:
     mcolordlg(std::span<ColorRef, kMudColorCount> mudColors,
               std::span<ColorRef, kCustomColorCount> custom, QWidget* parent);
+    // Offers the profile's local echo colour below the table: "Local echo in its own
+    // colour" and the colour, edited in `options` at once like the table. Once per dialog.
+    void OfferLocalEcho(ProfileOptions& options);
 
     // The swatch widget of a table entry (for its colour and name).
     QWidget* Swatch(std::size_t index) const { return swatches_.at(index); }
+    QWidget* EchoSwatch() const { return echoSwatch_; }
 
 private:
     void Choose(std::size_t index);
+    void ChooseEcho();
+    void RepaintSwatches();
 
     std::span<ColorRef, kMudColorCount> mudColors_;
     std::span<ColorRef, kCustomColorCount> custom_;
+    ProfileOptions* options_ = nullptr;
     std::array<QWidget*, kMudColorCount> swatches_{};
+    QWidget* echoSwatch_ = nullptr;
+    QCheckBox* echoColoured_ = nullptr;
+    QPushButton* echoButton_ = nullptr;
+    QPushButton* close_ = nullptr;
 };
 
 } // namespace tav

@@ -30,6 +30,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 
 namespace tav {
 
@@ -270,12 +271,20 @@ void tmarrowcfg::Build() {
     auto* browseMidi = MakeButton(this, QStringLiteral("browse..."),
                                   QStringLiteral("Choose the MIDI player program"),
                                   QStringLiteral("Browse: MIDI player"));
-    auto* browseMod = MakeButton(this, QStringLiteral("browse..."),
-                                 QStringLiteral("Choose the MOD player program"),
-                                 QStringLiteral("Browse: MOD player"));
-    auto* browseMp3 = MakeButton(this, QStringLiteral("browse..."),
-                                 QStringLiteral("Choose the MP3 player program"),
-                                 QStringLiteral("Browse: MP3 player"));
+    auto* browseMod = browseMod_ = MakeButton(this, QStringLiteral("browse..."),
+                                              QStringLiteral("Choose the MOD player program"),
+                                              QStringLiteral("Browse: MOD player"));
+    auto* browseMp3 = browseMp3_ = MakeButton(this, QStringLiteral("browse..."),
+                                              QStringLiteral("Choose the MP3 player program"),
+                                              QStringLiteral("Browse: MP3 player"));
+    builtInMod_ = MakeBox(this, QStringLiteral("Built-in"));
+    builtInMod_->setAccessibleName(QStringLiteral("Built-in MOD player"));
+    builtInMod_->setAccessibleDescription(
+        QStringLiteral("Play MOD files with TavClient's own player: no program needed"));
+    builtInMp3_ = MakeBox(this, QStringLiteral("Built-in"));
+    builtInMp3_->setAccessibleName(QStringLiteral("Built-in MP3 player"));
+    builtInMp3_->setAccessibleDescription(
+        QStringLiteral("Play MP3 files with TavClient's own player: no program needed"));
     auto* browseBell = MakeButton(this, QStringLiteral("Bell Wav..."),
                                   QStringLiteral("Choose the bell's sound file"));
     colors_ = MakeButton(this, QStringLiteral("Colors..."),
@@ -292,9 +301,11 @@ void tmarrowcfg::Build() {
     midiGrid->addWidget(MakeLabel(this, QStringLiteral("Mod Player:"), modPlayer_), 2, 0);
     midiGrid->addWidget(modPlayer_, 2, 1);
     midiGrid->addWidget(browseMod, 2, 2);
+    midiGrid->addWidget(builtInMod_, 2, 3);
     midiGrid->addWidget(MakeLabel(this, QStringLiteral("MP3 Player:"), mp3Player_), 3, 0);
     midiGrid->addWidget(mp3Player_, 3, 1);
     midiGrid->addWidget(browseMp3, 3, 2);
+    midiGrid->addWidget(builtInMp3_, 3, 3);
 
     auto* dontPlay = new QGroupBox(QStringLiteral("Don't play:"), this);
     auto* dontPlayRow = new QHBoxLayout(dontPlay);
@@ -389,6 +400,8 @@ void tmarrowcfg::Build() {
     connect(colors_, &QPushButton::clicked, this, [this] {
         if (colorsAction_) colorsAction_();
     });
+    for (QCheckBox* box : {builtInMod_, builtInMp3_})
+        connect(box, &QCheckBox::toggled, this, [this] { ShowBuiltInChoices(); });
     for (ConfigBox box : {ConfigBox::MidiInternal, ConfigBox::MidiExternal, ConfigBox::AutoClient,
                           ConfigBox::WaitClient})
         connect(&Box(box), &QCheckBox::clicked, this, [this, box] { OnBoxClicked(box); });
@@ -401,7 +414,31 @@ int tmarrowcfg::Run(Settings& record) {
     return 1;
 }
 
-void tmarrowcfg::Load(const Settings& record) {
+int tmarrowcfg::Run(Settings& record, BuiltInPlayers& builtIn) {
+    Load(record, builtIn);
+    if (exec() != QDialog::Accepted) return 2;
+    Store(record);
+    builtIn = BuiltIn();
+    return 1;
+}
+
+BuiltInPlayers tmarrowcfg::BuiltIn() const {
+    return {builtInMod_->isChecked(), builtInMp3_->isChecked()};
+}
+
+void tmarrowcfg::ShowBuiltInChoices() {
+    // The program field keeps its text for when the box is cleared again.
+    for (auto [box, edit, browse] : {std::tuple{builtInMod_, modPlayer_, browseMod_},
+                                     std::tuple{builtInMp3_, mp3Player_, browseMp3_}}) {
+        edit->setEnabled(!box->isChecked());
+        browse->setEnabled(!box->isChecked());
+    }
+}
+
+void tmarrowcfg::Load(const Settings& record, BuiltInPlayers builtIn) {
+    builtInMod_->setChecked(builtIn.mod);
+    builtInMp3_->setChecked(builtIn.mp3);
+    ShowBuiltInChoices();
     Settings copy = record;
     for (const Field& field : fields_) {
         if (field.edit != nullptr) {

@@ -27,18 +27,19 @@ std::string RangeText(const char* what, int min, int max) {
     return text;
 }
 
-std::optional<std::string> AccountRefusal(const Settings& s) {
+std::optional<std::string> AccountRefusal(const Settings& s, BuiltInPlayers builtIn) {
     if (s.user[0] == '\0') return "You must enter a username.";
     if (s.passwd[0] == '\0') return "You must enter a password.";
     if (s.midiplayer[0] == '\0' && !s.midiinternal) return "You must enter a midi player.";
-    if (s.modplayer[0] == '\0') return "You must enter a mod player.";
-    if (s.mp3player[0] == '\0') return "You must enter an mp3 player.";
+    if (s.modplayer[0] == '\0' && !builtIn.mod) return "You must enter a mod player.";
+    if (s.mp3player[0] == '\0' && !builtIn.mp3) return "You must enter an mp3 player.";
     return std::nullopt;
 }
 
-std::optional<std::string> FirstRefusal(const Settings& s, bool accountOptional) {
+std::optional<std::string> FirstRefusal(const Settings& s, bool accountOptional,
+                                        BuiltInPlayers builtIn) {
     if (!accountOptional)
-        if (auto refusal = AccountRefusal(s)) return refusal;
+        if (auto refusal = AccountRefusal(s, builtIn)) return refusal;
     if (s.scrolllines[0] == '\0') return "You must enter the scrollback buffer size.";
     if (!BoundedNumber(FieldView(s.scrolllines), kMaxScrollLines))
         return RangeText("The scrollback buffer size", 0, kMaxScrollLines);
@@ -88,27 +89,31 @@ ConfigBoxStates ApplyConfigInterlock(ConfigBoxStates toggled, ConfigBox clicked)
     return s;
 }
 
-ConfigVerdict ValidateConfig(const Settings& settings, bool accountOptional) {
+ConfigVerdict ValidateConfig(const Settings& settings, bool accountOptional,
+                             BuiltInPlayers builtIn) {
     ConfigVerdict verdict;
-    verdict.error = FirstRefusal(settings, accountOptional);
+    verdict.error = FirstRefusal(settings, accountOptional, builtIn);
     if (verdict.error) return verdict;
     for (const FlagLine& item : kFlagLines)
         if (settings.*item.flag != 0) verdict.logLines.push_back(item.line);
     return verdict;
 }
 
-bool RunConfigCommand(Settings& settings, ConfigCommandHost& host, bool accountOptional) {
+bool RunConfigCommand(Settings& settings, ConfigCommandHost& host, bool accountOptional,
+                      BuiltInPlayers* builtIn) {
     const bool multiscreen = settings.multiscreen != 0;
     const bool enhancedterm = settings.enhancedterm != 0;
     Settings edited = settings;
+    BuiltInPlayers editedBuiltIn = builtIn != nullptr ? *builtIn : BuiltInPlayers{};
     bool taken = false;
-    while (host.RunConfigDialog(edited)) {
-        ConfigVerdict verdict = ValidateConfig(edited, accountOptional);
+    while (host.RunConfigDialog(edited, editedBuiltIn)) {
+        ConfigVerdict verdict = ValidateConfig(edited, accountOptional, editedBuiltIn);
         if (verdict.error) {
             host.ShowConfigError(*verdict.error);
             continue;
         }
         settings = edited;
+        if (builtIn != nullptr) *builtIn = editedBuiltIn;
         for (std::string_view line : verdict.logLines)
             host.LogLine(line);
         host.SetTopmost(settings.ontop != 0);

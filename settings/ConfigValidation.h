@@ -2,6 +2,7 @@
 
 #include "settings/GamePort.h"
 #include "settings/LogSink.h"
+#include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
 
 #include <optional>
@@ -39,15 +40,18 @@ struct ConfigVerdict {
     std::vector<std::string_view> logLines;
 };
 // With `accountOptional` (a game of another kind) the username, the password and the
-// player programs may stay empty; every other rule holds as it is.
-ConfigVerdict ValidateConfig(const Settings& settings, bool accountOptional = false);
+// player programs may stay empty; every other rule holds as it is. A player program the
+// built-in player stands in for (`builtIn`) may stay empty too.
+ConfigVerdict ValidateConfig(const Settings& settings, bool accountOptional = false,
+                             BuiltInPlayers builtIn = {});
 
 // The rest of the "Config..." command around the dialog. The desktop layer implements it
 // on the main frame; tests record the calls.
 class ConfigCommandHost : public LogSink {
 public:
-    // Runs the configuration dialog over `edited`; true for OK.
-    virtual bool RunConfigDialog(Settings& edited) = 0;
+    // Runs the configuration dialog over `edited` and the built-in player choices; true
+    // for OK.
+    virtual bool RunConfigDialog(Settings& edited, BuiltInPlayers& builtIn) = 0;
     virtual void ShowConfigError(std::string_view text) = 0;
     virtual void SetTopmost(bool topmost) = 0;
     // Screen settings (not the initial ones), then the save, then the buffer sizes.
@@ -61,7 +65,9 @@ public:
 // the copy is valid or the user cancels. Only a valid copy reaches the record, and then it
 // is applied and saved; Cancel, also after a refusal, leaves the record as it was. The
 // window is laid out again when the MultiScreen or Enhanced Term choice changed. True
-// when new settings were taken. `accountOptional` as for ValidateConfig.
-bool RunConfigCommand(Settings& settings, ConfigCommandHost& host, bool accountOptional = false);
+// when new settings were taken. `accountOptional` as for ValidateConfig; `builtIn`, when
+// given, is edited beside the record and changes with it.
+bool RunConfigCommand(Settings& settings, ConfigCommandHost& host, bool accountOptional = false,
+                      BuiltInPlayers* builtIn = nullptr);
 
 } // namespace tav

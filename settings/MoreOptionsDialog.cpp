@@ -144,6 +144,12 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("The configuration takes this profile without a username, password or "
                        "MIDI, MOD and MP3 player programs, which only a TavServer game uses"));
     otherGame_->setChecked(options.otherGame);
+    connectLogin_ = Named(new QCheckBox(
+        QStringLiteral("Log &in with \"connect character password\" (MUSH, MUX, MOO)"), this));
+    connectLogin_->setAccessibleDescription(
+        QStringLiteral("The automatic login sends the user name and the password on one line "
+                       "after \"connect\"; off, on two lines"));
+    connectLogin_->setChecked(options.connectLogin);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
@@ -163,6 +169,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(longLines_);
     layout->addWidget(pasteToInput_);
     layout->addWidget(otherGame_);
+    layout->addWidget(connectLogin_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -197,6 +204,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.longLines = longLines_->isChecked();
     options.pasteToInput = pasteToInput_->isChecked();
     options.otherGame = otherGame_->isChecked();
+    options.connectLogin = connectLogin_->isChecked();
     return options;
 }
 

@@ -37,6 +37,7 @@ public:
     QCheckBox& LongLinesBox() const { return *longLines_; }
     QCheckBox& PasteToInputBox() const { return *pasteToInput_; }
     QCheckBox& OtherGameBox() const { return *otherGame_; }
+    QCheckBox& ConnectLoginBox() const { return *connectLogin_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -56,6 +57,7 @@ private:
     QCheckBox* longLines_ = nullptr;
     QCheckBox* pasteToInput_ = nullptr;
     QCheckBox* otherGame_ = nullptr;
+    QCheckBox* connectLogin_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

@@ -2,6 +2,7 @@
 #include "settings/Latin1Text.h"
 #include "settings/QuickConnectDialog.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -60,7 +61,19 @@ tprofdlg::tprofdlg(const ProfileStore& store, ProfileSession& session, QWidget* 
 }
 
 int tprofdlg::Run(const std::optional<std::string>& requested) {
-    if (auto result = selection_.Open(requested)) return static_cast<int>(*result);
+    std::optional<std::string> asked = requested;
+    for (;;) {
+        offerQuick_ = true;
+        quickWanted_ = false;
+        const auto result = selection_.Open(asked);
+        offerQuick_ = false;
+        if (!quickWanted_) {
+            if (result) return static_cast<int>(*result);
+            break;
+        }
+        if (const auto quick = AskQuick({})) return static_cast<int>(*quick);
+        asked.reset(); // refused once already
+    }
     Fill();
     return exec();
 }
@@ -134,6 +147,19 @@ std::optional<std::string> tprofdlg::AskName(const QString& offered) {
     dialog.setTextValue(offered);
     if (auto* edit = dialog.findChild<QLineEdit*>())
         edit->setMaxLength(static_cast<int>(kMaxProfileName));
+    // Asking for a button's text makes the dialog lay out its buttons, which it otherwise
+    // does only as it shows.
+    dialog.okButtonText();
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    if (offerQuick_ && buttons) {
+        QPushButton* quick = buttons->addButton(QStringLiteral("Connect to a game..."),
+                                                QDialogButtonBox::ActionRole);
+        quick->setAccessibleName(quick->text());
+        connect(quick, &QPushButton::clicked, &dialog, [this, &dialog] {
+            quickWanted_ = true;
+            dialog.reject();
+        });
+    }
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     if (auto name = Latin1Bytes(dialog.textValue())) return name;
     ShowError("A profile name can hold only Latin-1 characters.", "Error...");

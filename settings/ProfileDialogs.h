@@ -25,7 +25,8 @@ public:
 
     // Runs the selection: 1 when a profile was chosen or created, 2 when the user left.
     // It may end before the dialog shows (first start, a single profile, the `requested`
-    // one).
+    // one). Without a profile list the create dialog that comes first also offers
+    // "Connect to a game...", whose dialog Cancel leads back to the create dialog.
     int Run(const std::optional<std::string>& requested = std::nullopt);
     // "Connect to a game..." alone, without the list, its dialog filled from `game`: 1 when
     // the game's profile was made and taken, 2 when the user gave up.
@@ -70,6 +71,10 @@ private:
     QPushButton* delete_ = nullptr;
     QPushButton* cancel_ = nullptr;
     bool quickChosen_ = false;
+    // The create dialog offers "Connect to a game..." (only while there is no list to show
+    // the button beside "New..."); the user pressed it.
+    bool offerQuick_ = false;
+    bool quickWanted_ = false;
 };
 
 } // namespace tav

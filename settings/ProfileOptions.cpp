@@ -27,6 +27,11 @@ constexpr std::string_view kTabCompleteKey = "tabcomplete";
 constexpr std::string_view kLongLinesKey = "longlines";
 constexpr std::string_view kPasteInputKey = "pasteinput";
 constexpr std::string_view kOtherGameKey = "othergame";
+constexpr std::string_view kEchoColouredKey = "echocolour";
+constexpr std::string_view kEchoColourKey = "echorgb";
+constexpr std::string_view kBuiltInModKey = "builtinmod";
+constexpr std::string_view kBuiltInMp3Key = "builtinmp3";
+constexpr std::string_view kConnectLoginKey = "connectlogin";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -142,6 +147,16 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.pasteToInput);
         } else if (pair->key == kOtherGameKey) {
             ReadFlag(pair->value, options.otherGame);
+        } else if (pair->key == kEchoColouredKey) {
+            ReadFlag(pair->value, options.echoColoured);
+        } else if (pair->key == kEchoColourKey) {
+            if (const auto colour = ParseColorText(pair->value)) options.echoColour = *colour;
+        } else if (pair->key == kBuiltInModKey) {
+            ReadFlag(pair->value, options.builtInPlayers.mod);
+        } else if (pair->key == kBuiltInMp3Key) {
+            ReadFlag(pair->value, options.builtInPlayers.mp3);
+        } else if (pair->key == kConnectLoginKey) {
+            ReadFlag(pair->value, options.connectLogin);
         }
     }
     return options;
@@ -174,6 +189,15 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
         {kPasteInputKey, FlagValue(options.pasteToInput),
          options.pasteToInput != defaults.pasteToInput},
         {kOtherGameKey, FlagValue(options.otherGame), options.otherGame != defaults.otherGame},
+        {kEchoColouredKey, FlagValue(options.echoColoured),
+         options.echoColoured != defaults.echoColoured},
+        {kEchoColourKey, ColorText(options.echoColour), options.echoColour != defaults.echoColour},
+        {kBuiltInModKey, FlagValue(options.builtInPlayers.mod),
+         options.builtInPlayers.mod != defaults.builtInPlayers.mod},
+        {kBuiltInMp3Key, FlagValue(options.builtInPlayers.mp3),
+         options.builtInPlayers.mp3 != defaults.builtInPlayers.mp3},
+        {kConnectLoginKey, FlagValue(options.connectLogin),
+         options.connectLogin != defaults.connectLogin},
     };
     bool written[std::size(known)] = {};
     std::string text;

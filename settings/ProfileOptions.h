@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/StoredValues.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,8 +42,18 @@ inline constexpr std::size_t kMaxWalkDirectionsText = 255;
 // never cut.
 inline constexpr std::size_t kLongInputChars = 4096;
 inline constexpr std::size_t kLongInputBytes = 4 * kLongInputChars;
+// What a game profile shows its typed commands in: a soft amber, apart from the game's
+// own text colours.
+inline constexpr ColorRef kDefaultEchoColour = MakeColor(240, 190, 80);
 inline constexpr std::string_view kDefaultWalkDirections = "n,s,e,w,u,d,ne,nw,se,sw";
 bool IsCommandMark(std::string_view text);
+
+// MOD and MP3 cues played by the program itself instead of a player program.
+struct BuiltInPlayers {
+    bool mod = false;
+    bool mp3 = false;
+    bool operator==(const BuiltInPlayers&) const = default;
+};
 
 struct ProfileOptions {
     TextEncoding encoding = TextEncoding::SevenBit;
@@ -74,6 +86,15 @@ struct ProfileOptions {
     // profile without an account name, password or player programs, which only a
     // TavServer game uses.
     bool otherGame = false;
+    // The commands echoed on the screen as they are sent (the local echo) show in
+    // `echoColour`; off, in whatever colour the game's text left on.
+    bool echoColoured = false;
+    ColorRef echoColour = kDefaultEchoColour;
+    // Which of MOD and MP3 play through the built-in player, which needs no program.
+    BuiltInPlayers builtInPlayers;
+    // The automatic login sends one line, "connect <character> <password>", as MUSH, MUX
+    // and MOO games take it; off, the character and the password go as two lines.
+    bool connectLogin = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

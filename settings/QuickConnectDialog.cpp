@@ -50,6 +50,12 @@ QuickConnectDialog::QuickConnectDialog(const QuickGame& game, QWidget* parent) :
     character_ = TextField(game.character, textMax, this);
     password_ = TextField(game.password, textMax, this);
     password_->setEchoMode(QLineEdit::Password);
+    connectLogin_ = new QCheckBox(
+        QStringLiteral("Log &in with \"connect character password\" (MUSH, MUX, MOO)"), this);
+    connectLogin_->setAccessibleName(connectLogin_->text().remove(QLatin1Char('&')));
+    connectLogin_->setToolTip(
+        QStringLiteral("Off, the character and the password are sent as two lines"));
+    connectLogin_->setChecked(game.connectLogin);
 
     auto* form = new QFormLayout;
     const std::pair<QString, QWidget*> rows[] = {
@@ -60,6 +66,7 @@ QuickConnectDialog::QuickConnectDialog(const QuickGame& game, QWidget* parent) :
         {QStringLiteral("Secure p&ort:"), tlsPort_},
         {QStringLiteral("&Character (optional):"), character_},
         {QStringLiteral("Pass&word (optional):"), password_},
+        {QString(), connectLogin_},
     };
     for (const auto& [label, field] : rows) {
         if (label.isEmpty()) {
@@ -96,6 +103,7 @@ std::optional<QuickGame> QuickConnectDialog::Game() const {
     game.port = port_->value();
     game.tls = tls_->isChecked();
     game.tlsPort = game.tls ? tlsPort_->value() : 0;
+    game.connectLogin = connectLogin_->isChecked();
     return game;
 }
 

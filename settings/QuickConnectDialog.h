@@ -30,6 +30,7 @@ public:
     QSpinBox& TlsPortBox() const { return *tlsPort_; }
     QLineEdit& CharacterField() const { return *character_; }
     QLineEdit& PasswordField() const { return *password_; }
+    QCheckBox& ConnectLoginBox() const { return *connectLogin_; }
 
 private:
     QLineEdit* name_ = nullptr;
@@ -39,6 +40,7 @@ private:
     QSpinBox* tlsPort_ = nullptr;
     QLineEdit* character_ = nullptr;
     QLineEdit* password_ = nullptr;
+    QCheckBox* connectLogin_ = nullptr;
 };
 
 } // namespace tav

@@ -89,9 +89,12 @@ QuickProfile MakeQuickProfile(const QuickGame& game) {
     o.tabComplete = true;
     o.longLines = true;
     o.pasteToInput = true;
+    o.echoColoured = true;
     o.tls = game.tls;
     o.tlsPort = game.tls ? game.tlsPort : 0;
     o.otherGame = true;
+    o.builtInPlayers = {true, true};
+    o.connectLogin = game.connectLogin;
     return profile;
 }
 

@@ -28,6 +28,8 @@ struct QuickGame {
     int tlsPort = 0; // 0: the game port
     std::string character;
     std::string password;
+    // The character logs in with "connect <character> <password>" (MUSH, MUX, MOO).
+    bool connectLogin = false;
 
     bool operator==(const QuickGame&) const = default;
 };
@@ -39,8 +41,9 @@ std::optional<std::string> CheckQuickGame(const QuickGame& game);
 // The files of a new profile for `game`: settings that the configuration takes as they are
 // (the screen wraps, a block cursor, 10,000 lines of scrollback, the internal MIDI
 // synthesizer, the account and players optional) and the options that suit a game of
-// another kind (UTF-8, full colour, negotiation, prompts at GA/EOR, Tab completion, TLS as
-// chosen). A character given logs in when the profile connects.
+// another kind (UTF-8, full colour, negotiation, prompts at GA/EOR, Tab completion, the
+// local echo in its own colour, TLS as chosen). A character given logs in when the profile
+// connects.
 struct QuickProfile {
     Settings settings;
     StoredValues values;

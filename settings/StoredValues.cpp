@@ -1,6 +1,24 @@
 #include "settings/StoredValues.h"
 
+#include <charconv>
+#include <cstdio>
+
 namespace tav {
+
+std::string ColorText(ColorRef color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", RedOf(color), GreenOf(color), BlueOf(color));
+    return text;
+}
+
+std::optional<ColorRef> ParseColorText(std::string_view text) {
+    if (text.size() != 7 || text[0] != '#') return std::nullopt;
+    std::uint32_t rgb = 0;
+    const auto [end, error] = std::from_chars(text.data() + 1, text.data() + 7, rgb, 16);
+    if (error != std::errc() || end != text.data() + 7) return std::nullopt;
+    return MakeColor(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8),
+                     static_cast<int>(rgb));
+}
 
 namespace {
 

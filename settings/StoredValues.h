@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace tav {
 
@@ -24,6 +27,10 @@ constexpr int GreenOf(ColorRef color) {
 constexpr int BlueOf(ColorRef color) {
     return static_cast<int>((color >> 16) & 0xFF);
 }
+// A colour as the files of our own write it, "#RRGGBB", and back; nothing for a text that
+// is not exactly that.
+std::string ColorText(ColorRef color);
+std::optional<ColorRef> ParseColorText(std::string_view text);
 
 // Size of a font's face name buffer, the terminating NUL included.
 inline constexpr std::size_t kFaceNameSize = 256;

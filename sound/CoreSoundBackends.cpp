@@ -1,5 +1,6 @@
 #include "sound/CoreSoundBackends.h"
 
+#include "sound/BuiltInMusicPlayer.h"
 #include "sound/FluidMidiDevice.h"
 #include "sound/LoggingWavPlayer.h"
 #include "sound/ProcessRunner.h"
@@ -12,6 +13,7 @@ SoundBackendSet MakeCoreSoundBackends(LogSink& log) {
     set.wav = std::make_unique<LoggingWavPlayer>(log);
     set.midi = std::make_unique<FluidMidiDevice>();
     set.focus = std::make_unique<NoFocusKeeper>();
+    set.music = std::make_unique<BuiltInMusicPlayer>();
     return set;
 }
 

@@ -7,7 +7,7 @@ namespace tav {
 class LogSink;
 
 // The backends of a program without a desktop: player processes, FluidSynth for MIDI,
-// a WAV output that only logs, no focus handling.
+// a WAV output that only logs, no focus handling, the built-in music player.
 SoundBackendSet MakeCoreSoundBackends(LogSink& log);
 
 } // namespace tav

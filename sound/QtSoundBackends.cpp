@@ -1,5 +1,6 @@
 #include "sound/QtSoundBackends.h"
 
+#include "sound/BuiltInMusicPlayer.h"
 #include "sound/FluidMidiDevice.h"
 #include "sound/ProcessRunner.h"
 #include "sound/QtFocusKeeper.h"
@@ -13,6 +14,7 @@ SoundBackendSet MakeQtSoundBackends(LogSink& log) {
     set.wav = std::make_unique<QtWavPlayer>(log);
     set.midi = std::make_unique<FluidMidiDevice>();
     set.focus = std::make_unique<QtFocusKeeper>();
+    set.music = std::make_unique<BuiltInMusicPlayer>();
     return set;
 }
 

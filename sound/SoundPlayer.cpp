@@ -61,6 +61,7 @@ int SoundPlayer::Play(std::string_view name) {
             return 1;
         }
         Log("Playing %s...", name);
+        if (builtIn_.mod) return StartBuiltIn(name, MusicKind::Mod);
         return StartPlayer(settings_.modplayer, sizeof settings_.modplayer, name, true);
     }
     if (Contains(name, ".mp3", ".MP3")) {
@@ -69,6 +70,7 @@ int SoundPlayer::Play(std::string_view name) {
             return 1;
         }
         Log("Playing %s...", name);
+        if (builtIn_.mp3) return StartBuiltIn(name, MusicKind::Mp3);
         return StartPlayer(settings_.mp3player, sizeof settings_.mp3player, name, true);
     }
     if (Contains(name, ".mid", ".MID")) {
@@ -85,6 +87,11 @@ int SoundPlayer::Play(std::string_view name) {
     return 1;
 }
 
+void SoundPlayer::SetBuiltInPlayers(BuiltInPlayers players) {
+    std::lock_guard lock(mutex_);
+    builtIn_ = players;
+}
+
 int SoundPlayer::Stop() {
     std::lock_guard lock(mutex_);
     return StopLocked();
@@ -97,18 +104,27 @@ int SoundPlayer::StopLocked() {
         CloseMidi();
         midiDevice_ = -1;
     }
-    if (playerRunning_) {
+    if (playerRunning_ && builtInRunning_) {
+        backends_.music.Stop();
+    } else if (playerRunning_) {
         if (settings_.cdmdebug != 0)
             Log("Terminating sound process: %s", std::to_string(playerPid_));
         backends_.processes.Terminate(playerPid_);
-        playerRunning_ = false;
     }
+    playerRunning_ = builtInRunning_ = false;
     return 1;
 }
 
 void SoundPlayer::PollPlayer() {
     std::lock_guard lock(mutex_);
     if (!playerRunning_) return;
+    if (builtInRunning_) {
+        // No window of its own, so the focus is left alone.
+        if (backends_.music.IsPlaying()) return;
+        playerRunning_ = builtInRunning_ = false;
+        Log("Sound finished...");
+        return;
+    }
     if (backends_.processes.IsRunning(playerPid_)) {
         backends_.focus.RememberForeground();
         return;
@@ -169,6 +185,15 @@ int SoundPlayer::StartPlayer(const char* playerSetting, std::size_t settingSize,
     playerPid_ = result.pid;
     playerRunning_ = true;
     backends_.focus.RestoreForeground();
+    return 1;
+}
+
+int SoundPlayer::StartBuiltIn(std::string_view name, MusicKind kind) {
+    if (const std::string error = backends_.music.Play(std::string(name), kind); !error.empty()) {
+        Log(error);
+        return -1;
+    }
+    playerRunning_ = builtInRunning_ = true;
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/ProfileOptions.h"
 #include "sound/SoundBackends.h"
 
 #include <cstddef>
@@ -20,9 +21,10 @@ inline constexpr std::size_t kCurrentDirChars = 256;
 inline constexpr const char* kMidiAlias = "midi1";
 
 // Plays the server's sound cues by file extension: WAV through the WAV output, MOD and
-// MP3 through the configured player programs, MIDI through the MIDI device or the
-// configured player. Repeated cues are ignored while their player runs (with
-// `ignoreredundant`), every other non-WAV cue stops what plays first. Reports go to the
+// MP3 through the configured player programs or the built-in music player (a profile's
+// choice, SetBuiltInPlayers), MIDI through the MIDI device or the configured player. The
+// built-in player counts as a running player program. Repeated cues are ignored while their player
+// runs (with `ignoreredundant`), every other non-WAV cue stops what plays first. Reports go to the
 // client log.
 //
 // Play and Stop are called from the network thread (sound_query, sound_file, soundstop)
@@ -37,6 +39,8 @@ public:
     // Plays the file `name` (a path such as "binary/rain.mod"). Returns 1, or -1 when a
     // player program could not be started.
     int Play(std::string_view name);
+    // Which of MOD and MP3 play through the built-in player from the next cue on.
+    void SetBuiltInPlayers(BuiltInPlayers players);
     // Stops the MIDI device and ends the player program; quiet when nothing plays.
     // Returns 1.
     int Stop();
@@ -53,6 +57,7 @@ private:
     int StopLocked();
     int StartPlayer(const char* playerSetting, std::size_t settingSize, std::string_view name,
                     bool newConsole);
+    int StartBuiltIn(std::string_view name, MusicKind kind);
     void PlayInternalMidi(std::string_view name);
     void CloseMidi();
     void Log(std::string_view line);
@@ -65,6 +70,8 @@ private:
 
     mutable std::mutex mutex_;
     bool playerRunning_ = false;
+    bool builtInRunning_ = false; // the running player is the built-in one
+    BuiltInPlayers builtIn_;
     int playerPid_ = -1;
     int midiDevice_ = -1;
     std::string lastSound_;

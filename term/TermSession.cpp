@@ -277,9 +277,18 @@ void TermSession::ReceiveBytes(const char* bytes, std::size_t count) {
     UpdateCursorText();
     DrainLines();
     if (!scriptGameData_.empty()) RunScriptGameData();
+    if (loginDue_) {
+        loginDue_ = false;
+        if (connected_) LogIn();
+    }
 }
 
 void TermSession::ShowServerBytes(std::string_view bytes) {
+    if (loginAwaitsLine_ != 0 && loginAwaitsLine_ == connectionSerial_ &&
+        bytes.find('\n') != std::string_view::npos) {
+        loginAwaitsLine_ = 0;
+        loginDue_ = true; // sent once the bytes read so far are processed
+    }
     const ScreenResult result = screen_.AddText(bytes);
     if (result == ScreenResult::EchoOff && !inputVisible_) {
         inputVisible_ = true;
@@ -353,6 +362,15 @@ void TermSession::PrintLocal(std::string_view text) {
     UpdateCursorText();
 }
 
+void TermSession::PrintEcho(std::string_view text) {
+    if (echoColour_ == 0) return PrintLocal(text);
+    const std::size_t end = text.find_last_not_of("\r\n") + 1; // 0 when all line ends
+    if (end > 0) screen_.AddTextInColor(text.substr(0, end), echoColour_);
+    screen_.AddText(text.substr(end));
+    DrainLines();
+    UpdateCursorText();
+}
+
 // --- sending ------------------------------------------------------------------------
 
 std::string TermSession::GameBytes(std::string_view latin1) const {
@@ -416,7 +434,7 @@ int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
     // Text that did not go out is not shown as if it had.
     if (echo && inputVisible_ && result >= 0) {
         buffer.push_back('\r');
-        PrintLocal(buffer);
+        PrintEcho(buffer);
     }
     return result;
 }
@@ -424,7 +442,7 @@ int TermSession::TermSend(std::string_view text, bool echo, bool raw) {
 int TermSession::SendText(std::string_view text) {
     if (!connected_) return -1;
     const int result = TermSendAll(text);
-    if (result >= 0 && inputVisible_) PrintLocal(text);
+    if (result >= 0 && inputVisible_) PrintEcho(text);
     return result;
 }
 

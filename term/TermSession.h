@@ -158,6 +158,10 @@ public:
     // The main screen's colour mode; a connection made in full colour tells the server
     // that it takes 256 colours and true colour.
     void SetColourMode(ColourMode mode) { screen_.SetColourMode(mode); }
+    // The colour commands echoed on the screen show in; nothing: the game's colours.
+    void SetEchoColour(std::optional<ColorRef> colour) {
+        echoColour_ = colour ? ExplicitCellColor(*colour) : 0;
+    }
     std::string GameBytes(std::string_view latin1) const;
     // Writes the bytes whole, each 0xFF doubled as telnet wants; every send ends here.
     // Never waits: what the socket cannot take yet waits in the session, in order. The
@@ -235,6 +239,10 @@ public:
     // Whether the text before a GA or EOR is a completed line at once (a prompt), rather
     // than once its line ends. Off by default.
     void SetGaPrompts(bool on) { gaPrompts_ = on; }
+    // Whether the automatic login sends "connect <user> <password>" as one line (MUSH, MUX,
+    // MOO; a user name with a space in quotes) rather than the user and the password as two.
+    // Off by default.
+    void SetConnectLogin(bool on) { connectLogin_ = on; }
     // The longest typed line taken and kept in the history, in bytes (254 unless set).
     void SetInputLimit(std::size_t bytes) {
         inputLimit_ = bytes;
@@ -318,6 +326,9 @@ private:
     SteadyMs SteadyNow();
     void LogLine(std::string_view line);
     void UpdateCursorText();
+    // Shows sent text as PrintLocal does, its characters in the echo colour when one is set
+    // (the line ends after them in the game's, which a new line is blanked with).
+    void PrintEcho(std::string_view text);
     void SetMasked(bool masked);
     void ShowDiagnostics();
     // The command rules in the connection's current encoding.
@@ -366,7 +377,13 @@ private:
     // Counts connections opened and closed; the login pause after an autoconnect belongs
     // to one value and is cancelled when that connection ends or another replaces it.
     std::uint64_t connectionSerial_ = 0;
+    // The connection (its serial; 0: none) whose connect login waits for the game's first
+    // line, and whether that line has come: the answers to the negotiation the game opens
+    // with (the window size) then reach it before the login does.
+    std::uint64_t loginAwaitsLine_ = 0;
+    bool loginDue_ = false;
     bool inputVisible_ = true;
+    CellColor echoColour_ = 0;
     int countdown_ = 0;
     std::atomic<std::int32_t> lastPingTime_{0};
     // The recent text is recent_ from recentStart_ on: dropping from the front only moves
@@ -399,6 +416,7 @@ private:
     std::function<void(bool)> connectionListener_;
     bool negotiate_ = false;
     bool gaPrompts_ = false;
+    bool connectLogin_ = false;
     TlsOptions tlsOptions_;
     std::unique_ptr<TlsChannel> tls_;
     class ProtocolEvents;

@@ -9,6 +9,9 @@ namespace tav {
 
 namespace {
 
+// How long a connect login waits for the game's first line.
+constexpr int kLoginLineWaitMs = 2000;
+
 std::string CountdownText(int seconds) {
     return "Attempting client connect in " + std::to_string(seconds) + " secs...";
 }
@@ -28,14 +31,36 @@ void TermSession::AutoConnect() {
             ClientAutoConnect(false);
             return;
         }
-        LogIn();
+        if (!connectLogin_) {
+            LogIn();
+            return;
+        }
+        // The login follows the game's first line, or a pause where none comes.
+        loginAwaitsLine_ = connectionSerial_;
+        loop_.SingleShot(kLoginLineWaitMs, [this, alive = std::weak_ptr<int>(alive_),
+                                            connection = connectionSerial_] {
+            if (alive.expired() || connection != connectionSerial_ || !connected_ ||
+                loginAwaitsLine_ != connection)
+                return;
+            loginAwaitsLine_ = 0;
+            LogIn();
+        });
     };
     if (TermConnect(afterTerm) < 0) afterTerm(-1);
 }
 
 void TermSession::LogIn() {
-    TermSend(GameBytes(settings_.user), false, false);
-    TermSend(GameBytes(settings_.passwd), false, false);
+    if (connectLogin_) {
+        // A name of more than one word is quoted, as these games read it.
+        const std::string_view user = settings_.user;
+        const std::string name = user.find(' ') == std::string_view::npos
+                                     ? std::string(user)
+                                     : '"' + std::string(user) + '"';
+        TermSend(GameBytes("connect " + name + " " + settings_.passwd), false, false);
+    } else {
+        TermSend(GameBytes(settings_.user), false, false);
+        TermSend(GameBytes(settings_.passwd), false, false);
+    }
     // The pause before the login commands runs on a timer, not by blocking. It ends
     // with its connection: a disconnect or a profile switch within it sends no login
     // commands (nor the next profile's) and starts no Client countdown.

@@ -1,10 +1,10 @@
 #include "triggers/TriggerActionFile.h"
 
+#include "settings/StoredValues.h"
 #include "triggers/TriggerLimits.h"
 #include "triggers/TriggerList.h"
 
 #include <charconv>
-#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -21,22 +21,6 @@ std::optional<bool> ParseYesNo(std::string_view value) {
     if (value == "yes" || value == "1") return true;
     if (value == "no" || value == "0") return false;
     return std::nullopt;
-}
-
-// "#RRGGBB" as 0x00BBGGRR.
-std::optional<std::uint32_t> ParseColor(std::string_view value) {
-    if (value.size() != 7 || value[0] != '#') return std::nullopt;
-    std::uint32_t rgb = 0;
-    const auto [end, error] = std::from_chars(value.data() + 1, value.data() + 7, rgb, 16);
-    if (error != std::errc() || end != value.data() + 7) return std::nullopt;
-    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
-}
-
-std::string FormatColor(std::uint32_t bgr) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
-                  (bgr >> 16) & 0xFF);
-    return text;
 }
 
 std::optional<std::size_t> ParseOccurrence(std::string_view value) {
@@ -60,7 +44,7 @@ KeyResult SetField(TriggerActionRecord& record, std::string_view key, std::strin
         return KeyResult::Set;
     };
     auto color = [&](std::optional<std::uint32_t>& field) {
-        const auto bgr = ParseColor(value);
+        const auto bgr = ParseColorText(value);
         if (!bgr) return KeyResult::BadValue;
         field = bgr;
         return KeyResult::Set;
@@ -223,8 +207,8 @@ std::string FormatTriggerActionFile(const TriggerList& list,
         if (!a.groupOff.empty()) AppendLine(out, "group-off", a.groupOff);
         if (a.highlight != HighlightScope::None)
             AppendLine(out, "highlight", a.highlight == HighlightScope::Match ? "match" : "line");
-        if (a.textColor) AppendLine(out, "text", FormatColor(*a.textColor));
-        if (a.backColor) AppendLine(out, "back", FormatColor(*a.backColor));
+        if (a.textColor) AppendLine(out, "text", ColorText(*a.textColor));
+        if (a.backColor) AppendLine(out, "back", ColorText(*a.backColor));
         if (a.gag) AppendLine(out, "gag", "yes");
         if (a.gagLog) AppendLine(out, "gag-log", "yes");
         if (!a.sound.empty()) AppendLine(out, "sound", a.sound);

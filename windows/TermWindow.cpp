@@ -382,6 +382,8 @@ void tmudterm::ApplyOptions() {
     session_->SetEncoding(options_.encoding);
     session_->SetColourMode(options_.colours);
     split_->SetColourMode(options_.colours);
+    session_->SetEchoColour(options_.echoColoured ? std::optional(options_.echoColour)
+                                                  : std::nullopt);
     SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
     session_->SetAutoReconnect(options_.autoReconnect);
     session_->SetNegotiation(options_.negotiate);
@@ -390,9 +392,11 @@ void tmudterm::ApplyOptions() {
     input_->SetPasteToInput(options_.pasteToInput);
     session_->SetInputLimit(options_.longLines ? kLongInputBytes : kMaxHistoryChars);
     session_->SetGaPrompts(options_.gaPrompts);
+    session_->SetConnectLogin(options_.connectLogin);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();
+    emit optionsApplied();
 }
 
 void tmudterm::ApplyCommandRules() {

@@ -182,6 +182,8 @@ signals:
     // ApplySizes gave the screens a new scrollback size (the scroll-back text window
     // follows).
     void scrollLinesChanged(int lines);
+    // The profile's options (Options()) were loaded or changed.
+    void optionsApplied();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

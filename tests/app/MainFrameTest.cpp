@@ -276,12 +276,27 @@ TEST_F(MainFrameTest, AConfiguredProfilesWindowsAliasesAndSettingsDialogs) {
         chooser.setCurrentColor(QColor(0x12, 0x34, 0x56));
         chooser.accept();
     }));
+    // The local echo colour is an option, saved when the colour dialog closes.
+    script.Then([](QWidget* w) {
+        EXPECT_FALSE(Named<QAbstractButton>(w, "Echo colour...")->isEnabled());
+        Named<QAbstractButton>(w, "Local echo in its own colour")->click();
+        Named<QAbstractButton>(w, "Echo colour...")->click();
+    });
+    script.Then(In<QColorDialog>([](QColorDialog& chooser) {
+        EXPECT_EQ(chooser.currentColor(), QColor(240, 190, 80));
+        chooser.setCurrentColor(QColor(0x65, 0x43, 0x21));
+        chooser.accept();
+    }));
     script.Then([&](QWidget* w) { ButtonText(w, "Close")->click(); });
     script.Then([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
     frame->OnCommand(kCmConfig);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(stored.mudcolors[12], MakeColor(0x12, 0x34, 0x56));
     EXPECT_EQ(stored.mudcolors[11], MakeColor(0, 0, 0));
+    EXPECT_TRUE(optionsFile().endsWith("gaprompts=1\nechocolour=1\nechorgb=#654321\n"));
+    chosen.echoColoured = true;
+    chosen.echoColour = MakeColor(0x65, 0x43, 0x21);
+    EXPECT_EQ(term.Options(), chosen);
 
     // Cancel keeping the keys is the dialog's own test; OK saves them with the profile.
     script.Then(In<fkeydlg>([](fkeydlg& dialog) {
@@ -359,6 +374,7 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     StoredValues stored{};
     std::array<ColorRef, kMudColorCount> mud{};
     std::array<ColorRef, kCustomColorCount> custom{};
+    ProfileOptions options;
     std::string name = "north";
     std::string command = "n";
     TriggerTexts texts{"* arrives", "wave"};
@@ -368,7 +384,12 @@ TEST(AccessibleNames, EveryControlOfEveryDialogIsNamed) {
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs = {
         {"about", [] { return std::make_unique<taboutdlg>(); }},
         {"function keys", [&] { return std::make_unique<fkeydlg>(stored, nullptr); }},
-        {"colours", [&] { return std::make_unique<mcolordlg>(mud, custom, nullptr); }},
+        {"colours",
+         [&] {
+             auto dialog = std::make_unique<mcolordlg>(mud, custom, nullptr);
+             dialog->OfferLocalEcho(options);
+             return dialog;
+         }},
         {"custom button",
          [&] { return std::make_unique<tcustombuttoncfg>(name, command, nullptr); }},
         {"trigger editor", [&] { return std::make_unique<ttrigedit>(texts, nullptr); }},

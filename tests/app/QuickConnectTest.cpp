@@ -5,9 +5,12 @@
 #include "settings/ConfigDialog.h"
 #include "settings/QuickConnectDialog.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QMenu>
 #include <QSpinBox>
+
+#include <cstring>
 
 namespace tav::test {
 namespace {
@@ -51,7 +54,7 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(FileBytes(data.Path("profiles.cfg")).endsWith("hero\r\nOther World\r\n"));
     EXPECT_EQ(FileBytes(data.Path("profiles/Other World/options.cfg")),
               "encoding=utf8\nautoreconnect=0\ncolours=full\ntabcomplete=1\ngaprompts=1\n"
-              "longlines=1\npasteinput=1\nothergame=1\n");
+              "longlines=1\npasteinput=1\nothergame=1\nechocolour=1\nbuiltinmod=1\nbuiltinmp3=1\n");
     const QByteArray saved = FileBytes(data.Path("profiles/Other World/tav.cfg"));
     for (const QByteArray& line :
          QList<QByteArray>{"addy:127.0.0.1\r\n", "port:" + QByteArray::number(peer.Port()) + "\r\n",
@@ -91,6 +94,11 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     frame->OnCommand(kCmConfig);
     EXPECT_TRUE(script.Done());
     EXPECT_NE(frame->Client().Log().Text().find("Configuration saved."), std::string::npos);
+    // Its cues go to the built-in player, not to a missing program.
+    frame->Client().Sound().Play("binary/none.mp3");
+    EXPECT_NE(
+        frame->Client().Log().Text().find("Cannot play binary/none.mp3 as MP3: cannot be read."),
+        std::string::npos);
 
     QString said;
     script.Then(FillGame("hero", peer.Port()));
@@ -103,20 +111,90 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(frame->Term().Session().Connected());
 }
 
-// A link at the first start: the dialog comes filled in, and its profile connects.
-TEST_F(FrameTest, AGameFromTheCommandLineOpensTheDialogFilledInAtTheFirstStart) {
+// "Built-in" beside the MOD and MP3 player fields: Config takes a profile without those
+// programs once both are chosen, options.cfg keeps the choice, the dialog shows it again,
+// and the cues play through the built-in player.
+TEST_F(FrameTest, BuiltInPlayersChosenInConfigStandInForThePrograms) {
+    ProfileSettings profile;
+    Settings& s = profile.settings;
+    for (auto [field, text] : {std::pair{s.user, "ann"}, std::pair{s.passwd, "pw"},
+                               std::pair{s.scrolllines, "500"}, std::pair{s.inputlines, "100"}})
+        std::strcpy(field, text);
+    s.midiinternal = 1;
+    StartConfigured(profile);
+    auto clickOk = [](tmarrowcfg& dialog) { Named<QAbstractButton>(&dialog, "OK")->click(); };
+    QString said;
+    script.Then(In<tmarrowcfg>([&](tmarrowcfg& dialog) {
+        dialog.BuiltInModBox().click();
+        clickOk(dialog);
+    }));
+    script.Then(AnswerBox(&said));
+    script.Then(In<tmarrowcfg>([&](tmarrowcfg& dialog) {
+        dialog.BuiltInMp3Box().click();
+        clickOk(dialog);
+    }));
+    frame->OnCommand(kCmConfig);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(said, "Error... | You must enter an mp3 player.");
+    EXPECT_EQ(FileBytes(data.Path("profiles/hero/options.cfg")),
+              "encoding=7bit\nautoreconnect=0\nbuiltinmod=1\nbuiltinmp3=1\n");
+
+    BuiltInPlayers shown;
+    bool fieldsRest = false;
+    script.Then(In<tmarrowcfg>([&](tmarrowcfg& dialog) {
+        shown = dialog.BuiltIn();
+        fieldsRest = !Named<QLineEdit>(&dialog, "Mod Player:")->isEnabled() &&
+                     !Named<QLineEdit>(&dialog, "MP3 Player:")->isEnabled();
+        dialog.reject();
+    }));
+    frame->OnCommand(kCmConfig);
+    EXPECT_EQ(shown, (BuiltInPlayers{true, true}));
+    EXPECT_TRUE(fieldsRest);
+    frame->Client().Sound().Play("binary/none.mod");
+    EXPECT_NE(
+        frame->Client().Log().Text().find("Cannot play binary/none.mod as MOD: cannot be read."),
+        std::string::npos);
+}
+
+// At the first start the create dialog is one click from the game dialog, whose Cancel
+// leads back to it; a link opens the game dialog filled in. Either profile connects.
+TEST_F(FrameTest, AtTheFirstStartAGameIsOneClickAwayAndALinkOpensItsDialogFilledIn) {
     LoopbackServer peer;
+    MakeFrame();
+    QStringList asked;
+    const auto toGame = In<QInputDialog>([&](QInputDialog& dialog) {
+        asked << dialog.windowTitle() + " | " + dialog.textValue();
+        Named<QAbstractButton>(&dialog, "Connect to a game...")->click();
+    });
+    script.Then(toGame);
+    script.Then(In<QuickConnectDialog>([](QuickConnectDialog& dialog) { dialog.reject(); }));
+    script.Then(toGame);
+    script.Then(FillGame("Other World", peer.Port()));
+    ASSERT_TRUE(frame->Start());
+    EXPECT_EQ(asked, QStringList(2, "TavClient - Create New Profile | default"));
+    EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
+    EXPECT_EQ(FileBytes(data.Path("profiles.cfg")), "Other World\r\n");
+
+    frame.reset();
+    ASSERT_TRUE(QFile::remove(data.Path("profiles.cfg")));
     MakeFrame();
     QString shown;
     script.Then(In<QuickConnectDialog>([&](QuickConnectDialog& dialog) {
         shown = dialog.NameField().text() + " " + dialog.HostField().text() + " " +
                 dialog.PortBox().text();
+        dialog.CharacterField().setText("Ann Lee");
+        dialog.PasswordField().setText("pass word");
+        Named<QAbstractButton>(&dialog, "Log in with \"connect character password\" (MUSH, "
+                                        "MUX, MOO)")
+            ->click();
         Named<QAbstractButton>(&dialog, "Connect")->click();
     }));
     ASSERT_TRUE(
         frame->Start(std::nullopt, QuickGameFromAddress("127.0.0.1", std::to_string(peer.Port()))));
     EXPECT_EQ(shown, QString("127.0.0.1 127.0.0.1 %1").arg(peer.Port()));
-    EXPECT_TRUE(LoggedIn(peer, [&] { return frame->Term().Session().Connected(); }));
+    ASSERT_TRUE(peer.Accept());
+    peer.Send("Welcome\r\n");
+    EXPECT_EQ(ReadAll(peer, 26), "connect \"Ann Lee\" pass word\n");
     EXPECT_EQ(frame->windowTitle(),
               QString("TavClient - 127.0.0.1 - 127.0.0.1:%1").arg(peer.Port()));
 }

@@ -8,13 +8,12 @@ Usage: desktop_link_test.py PATH/TO/tavclient PATH/TO/tavclient.desktop
 import os
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import unittest
 
 from program_support import (WAIT, VirtualDisplay, edit_settings, listen_below_32000,
-                             make_profile, wait_for)
+                             make_profile, open_through_desktop, wait_for)
 
 PROGRAM = ENTRY = None
 
@@ -34,39 +33,14 @@ class DesktopLinkTest(unittest.TestCase):
                 slice(None), [b"addy:127.0.0.1" if line.startswith(b"addy:") else
                               b"port:%d" % port if line.startswith(b"port:") else line
                               for line in lines]))
-            # The entry as installed, its Exec found on PATH: a tavclient that runs this build
-            # in the scratch data directory.
-            applications = os.path.join(home, "share", "applications")
-            os.makedirs(applications)
-            shutil.copy(ENTRY, applications)
-            bin_dir = os.path.join(home, "bin")
-            os.makedirs(bin_dir)
-            wrapper = os.path.join(bin_dir, "tavclient")
-            with open(wrapper, "w") as f:
-                f.write('#!/bin/sh\necho $$ > "%s/pid"\nexec "%s" --data-dir "%s" "$@"\n'
-                        % (home, PROGRAM, data))
-            os.chmod(wrapper, 0o755)
             display = VirtualDisplay()
             self.addCleanup(display.stop)
             if display.display is None:
                 self.skipTest("Xvfb did not start")
-            runtime = os.path.join(home, "runtime")
-            os.makedirs(runtime, mode=0o700)
-            display.env.update(XDG_DATA_HOME=os.path.join(home, "share"),
-                               XDG_DATA_DIRS=os.path.join(home, "none"),
-                               XDG_CONFIG_HOME=os.path.join(home, "config"),
-                               XDG_RUNTIME_DIR=runtime, HOME=home,
-                               PATH=bin_dir + os.pathsep + os.environ["PATH"])
-            # What installing the package does: its trigger indexes the entries' MIME types.
-            indexed = display.run("update-desktop-database", applications)
-            self.assertEqual(indexed.returncode, 0, indexed.stderr)
-            # Nothing reads the program's output: it would hold a pipe open past gio's end.
-            opened = display.spawn(["gio", "open", "telnet://127.0.0.1:%d" % port],
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.assertEqual(opened.wait(WAIT), 0)
+            pid_file = open_through_desktop(display, PROGRAM, ENTRY, data,
+                                            "telnet://127.0.0.1:%d" % port, home)
             connection, _ = game.accept()
             connection.close()
-            pid_file = os.path.join(home, "pid")
             self.assertTrue(wait_for(lambda: os.path.getsize(pid_file) > 0))
             with open(pid_file) as f:
                 pid = int(f.read())

@@ -85,6 +85,37 @@ class VirtualDisplay:
                     process.wait()
 
 
+def open_through_desktop(display, program, entry, data, link, home):
+    """Opens `link` with gio on `display` as a desktop would: `entry` installed under `home`
+    and indexed, its Exec found on PATH as a tavclient that runs `program` in `data`.
+    Returns the file the started program's process id is written to."""
+    applications = os.path.join(home, "share", "applications")
+    os.makedirs(applications)
+    shutil.copy(entry, applications)
+    bin_dir = os.path.join(home, "bin")
+    os.makedirs(bin_dir)
+    wrapper = os.path.join(bin_dir, "tavclient")
+    with open(wrapper, "w") as f:
+        f.write('#!/bin/sh\necho $$ > "%s/pid"\nexec "%s" --data-dir "%s" "$@"\n'
+                % (home, program, data))
+    os.chmod(wrapper, 0o755)
+    runtime = os.path.join(home, "runtime")
+    os.makedirs(runtime, mode=0o700, exist_ok=True)
+    display.env.update(XDG_DATA_HOME=os.path.join(home, "share"),
+                       XDG_DATA_DIRS=os.path.join(home, "none"),
+                       XDG_CONFIG_HOME=os.path.join(home, "config"),
+                       XDG_RUNTIME_DIR=runtime, HOME=home,
+                       PATH=bin_dir + os.pathsep + os.environ["PATH"])
+    # What installing the package does: its trigger indexes the entries' MIME types.
+    indexed = display.run("update-desktop-database", applications)
+    assert indexed.returncode == 0, indexed.stderr
+    # Nothing reads the program's output: it would hold a pipe open past gio's end.
+    opened = display.spawn(["gio", "open", link], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    assert opened.wait(WAIT) == 0, "gio open failed"
+    return os.path.join(home, "pid")
+
+
 def listen_below_32000():
     """A listening socket on 127.0.0.1 at a port the program accepts (1 to 31999)."""
     for port in random.sample(range(20000, 32000), 200):

@@ -219,7 +219,7 @@ TEST(ClientConnection, DownloadsIdentificationsAndSoundLinesInOrder) {
     ConnectionRig rig;
     CopyField(rig.settings.modplayer, "true"); // a real player program that ends at once
     ProcessRunner processes;
-    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, rec, rec, rec});
+    SoundPlayer player(rig.settings, rig.log, SoundBackends{processes, rec, rec, rec, rec});
     struct PlayerSound : ClientSound {
         explicit PlayerSound(SoundPlayer& p) : player(p) {}
         SoundPlayer& player;

@@ -130,9 +130,11 @@ TEST(ConfigValidationTest, Interlocks) {
 struct CommandRecorder : ConfigCommandHost {
     std::deque<std::function<bool(Settings&)>> answers;
     std::vector<std::string> calls;
+    BuiltInPlayers chosen; // what each run of the dialog chooses
 
-    bool RunConfigDialog(Settings& edited) override {
+    bool RunConfigDialog(Settings& edited, BuiltInPlayers& builtIn) override {
         calls.push_back("dialog");
+        builtIn = chosen;
         if (answers.empty()) return false;
         auto answer = std::move(answers.front());
         answers.pop_front();

@@ -156,6 +156,13 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"tabcomplete=1\ntabcomplete=on\n", {.tabComplete = true}},
         {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\n",
          {.longLines = true, .pasteToInput = true, .otherGame = true}},
+        {"echocolour=1\nechorgb=#0a0B0c\n",
+         {.echoColoured = true, .echoColour = MakeColor(10, 11, 12)}},
+        {"echocolour=on\nechorgb=0a0b0c\nechorgb=#0a0b0\nechorgb=#0a0b0g\n", {}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nbuiltinmod=1\nbuiltinmp3=on\n",
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .builtInPlayers = {true}}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nconnectlogin=1\n",
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -182,6 +189,20 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         {"",
          {.longLines = true, .pasteToInput = true, .otherGame = true},
          "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"},
+        {"", {.echoColoured = true}, "encoding=7bit\nautoreconnect=0\nechocolour=1\n"},
+        {"echocolour=1\n",
+         {.echoColour = MakeColor(255, 0, 128)},
+         "echocolour=0\nencoding=7bit\nautoreconnect=0\nechorgb=#FF0080\n"},
+        {"",
+         {.longLines = true,
+          .pasteToInput = true,
+          .otherGame = true,
+          .builtInPlayers = {false, true}},
+         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\nbuiltinmp3=1\n"},
+        {"",
+         {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true},
+         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"
+         "connectlogin=1\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);
@@ -386,10 +407,11 @@ TEST(QuickGame, AddressesAndRefusals) {
 TEST(QuickGame, ProfileFilesReadBackAndACharacterLogsIn) {
     const TempDir temp({"profiles/Aa"});
     const std::string dir = temp.path.string() + "/profiles/Aa";
-    QuickProfile made = MakeQuickProfile({"Aa", "mud.example.org", 4000, true, 4443, "ann", ""});
+    QuickProfile made =
+        MakeQuickProfile({"Aa", "mud.example.org", 4000, true, 4443, "ann", "", true});
     ASSERT_TRUE(WriteQuickProfile(dir, made));
     EXPECT_EQ(LoadProfileOptions(dir + "/options.cfg"), made.options);
-    EXPECT_EQ(made.options.tlsPort, 4443);
+    EXPECT_EQ(std::tuple(made.options.tlsPort, made.options.connectLogin), std::tuple(4443, true));
     EXPECT_NE(ReadBytes(dir + "/tav.cfg").find("user:ann\r\npasswd:\r\n"), std::string::npos);
     EXPECT_EQ(made.settings.autoterm, 1);
     EXPECT_EQ(fs::status(dir + "/tav.cfg").permissions() & fs::perms::group_read, fs::perms::none);

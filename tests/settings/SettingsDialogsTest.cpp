@@ -112,8 +112,8 @@ TEST(MoreOptionsDialogTest, TheFullColourAndTabBoxesChooseTheirOptions) {
     EXPECT_EQ(dialog.TabCompleteBox().accessibleName(), "Tab completes words");
     EXPECT_FALSE(dialog.TabCompleteBox().isChecked());
     dialog.TabCompleteBox().click();
-    for (QCheckBox* added :
-         {&dialog.LongLinesBox(), &dialog.PasteToInputBox(), &dialog.OtherGameBox()}) {
+    for (QCheckBox* added : {&dialog.LongLinesBox(), &dialog.PasteToInputBox(),
+                             &dialog.OtherGameBox(), &dialog.ConnectLoginBox()}) {
         EXPECT_FALSE(added->isChecked());
         added->click();
     }
@@ -121,7 +121,7 @@ TEST(MoreOptionsDialogTest, TheFullColourAndTabBoxesChooseTheirOptions) {
               "Another game: no account or player programs needed");
     options.colours = ColourMode::Full;
     options.tabComplete = true;
-    options.longLines = options.pasteToInput = options.otherGame = true;
+    options.longLines = options.pasteToInput = options.otherGame = options.connectLogin = true;
     EXPECT_EQ(dialog.Options(), options);
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).FullColourBox().isChecked());
     EXPECT_TRUE(MoreOptionsDialog(options, nullptr).TabCompleteBox().isChecked());
@@ -224,9 +224,15 @@ TEST_F(ProfileDialogTest, NamesOutsideLatin1AreAskedAgainAndADeletionSelectsNoth
     current.clear();
     bool stayed = false;
     script.Then(InDialog([](tprofdlg& d) {
+        d.NewButton().click();
         d.List().setCurrentRow(1); // hero
         d.DeleteButton().click();
     }));
+    // New... asks for the name alone: the game dialog has its own button beside it.
+    script.Then([](QWidget* w) {
+        EXPECT_EQ(ButtonText(w, "Connect to a game..."), nullptr);
+        qobject_cast<QDialog*>(w)->reject();
+    });
     script.Then(AnswerBox(nullptr, QMessageBox::Yes));
     script.Then(InDialog([&](tprofdlg& d) {
         EXPECT_TRUE(d.List().selectedItems().isEmpty());

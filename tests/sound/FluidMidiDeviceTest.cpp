@@ -32,7 +32,8 @@ struct MidiRig {
         settings.midiinternal = 1;
         midi = std::make_unique<FluidMidiDevice>(
             FluidMidiOptions{kGeneralMidiSoundFont, std::move(drivers), Path("out.wav")});
-        player = std::make_unique<SoundPlayer>(settings, rec, SoundBackends{rec, rec, *midi, rec});
+        player =
+            std::make_unique<SoundPlayer>(settings, rec, SoundBackends{rec, rec, *midi, rec, rec});
         midi->SetCompletionCallback([this](int id) {
             loop.Post([this, id] {
                 ++completions;
@@ -49,12 +50,7 @@ TEST(FluidMidiDeviceTest, RendersAMidiFileWithTheSoundFont) {
     ASSERT_EQ(FluidMidiDevice::RenderToWav(rig.Path("binary/tune.mid"), wav), "");
     const std::string bytes = ReadFile(wav);
     ASSERT_GT(bytes.size(), 44u + 44100u); // a quarter second of 16-bit stereo at 44.1 kHz
-    int peak = 0;
-    for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
-        peak = std::max(peak, std::abs(static_cast<std::int16_t>(
-                                  static_cast<unsigned char>(bytes[i]) |
-                                  static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    EXPECT_GT(peak, 500); // not silence
+    EXPECT_GT(Peak(bytes, 44), 500);       // not silence
 
     EXPECT_EQ(FluidMidiDevice::RenderToWav(rig.Path("none.mid"), wav),
               MidiErrorText(kMidiFileNotFound));

@@ -98,7 +98,7 @@ TEST(ProcessRunnerTest, SoundNameIsOneArgumentNeverAShellCommand) {
     Recorder rec;
     Settings settings = PlayerSettings();
     ProcessRunner runner;
-    SoundPlayer player(settings, rec, {runner, rec, rec, rec});
+    SoundPlayer player(settings, rec, {runner, rec, rec, rec, rec});
     fs::create_directory(dir.path / "my player");
     const std::string script = WritePlayer(dir.path / "my player" / "play", "30");
     CopyField(settings.midiplayer, ("\"" + script + "\" --quiet").c_str());

@@ -13,8 +13,8 @@ namespace {
 // Runs steps separated by ", " and returns what happened after the last "|", joined with
 // " / ". Steps: "play NAME", "mod" (play binary/old.mod: player 100), "stop", "poll",
 // "exit PID", "notify ID", "set FLAG", "player TEXT" (the MOD player setting),
-// "openRc N" / "playRc N" / "closeRc N", "startError". A Play that does not return 1
-// adds "-> result".
+// "openRc N" / "playRc N" / "closeRc N", "startError", "builtin" (both kinds),
+// "musicError", "musicEnd". A Play that does not return 1 adds "-> result".
 std::string RunScript(std::string_view script) {
     Recorder rec;
     Settings settings = PlayerSettings();
@@ -45,6 +45,12 @@ std::string RunScript(std::string_view script) {
         {"playRc", [&](Arg rc) { rec.playRc = std::stoi(rc); }},
         {"closeRc", [&](Arg rc) { rec.closeRc = std::stoi(rc); }},
         {"startError", [&](Arg) { rec.startError = "no such player"; }},
+        {"builtin",
+         [&](Arg) {
+             player.SetBuiltInPlayers({true, true});
+         }},
+        {"musicError", [&](Arg) { rec.musicError = "no device"; }},
+        {"musicEnd", [&](Arg) { rec.musicPlaying = false; }},
     };
     while (!script.empty()) {
         const std::size_t end = std::min(script.find(", "), script.size());
@@ -120,6 +126,13 @@ TEST(SoundPlayerTest, EachScriptLeavesItsTrace) {
         {"player  , play binary/a.mod",
          "Playing binary/a.mod... / remember / CreateProcess() failed: / No player is set. / -> "
          "-1"},
+        // The built-in player stands in for the programs: no process, no focus.
+        {"builtin, set cdmdebug, play binary/a.mod, |, poll, play binary/a.MP3, stop",
+         "Stopping sound... / music stop / Playing binary/a.MP3... / music binary/a.MP3 / "
+         "Stopping sound... / music stop"},
+        {"builtin, play binary/a.mod, |, musicEnd, poll, poll, stop", "Sound finished..."},
+        {"builtin, musicError, play binary/a.mp3, stop",
+         "Playing binary/a.mp3... / music binary/a.mp3 / no device / -> -1"},
         // Internal MIDI: its steps, its errors and its completion.
         {"set midiinternal, set cdmdebug, play binary/a.mid",
          "Playing binary/a.mid... / open $CWD/binary/a.mid type sequencer alias midi1 / open "

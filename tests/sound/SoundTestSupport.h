@@ -19,15 +19,18 @@ namespace tav::test {
 // Every backend and the log at once, writing what would have happened, in order, to one
 // list: log lines as they are, and "start[ hidden][ console] argv...", "kill <pid>",
 // "wav <path>", "open <path> <alias>", "play <alias>", "close <alias>", "remember",
-// "restore". Player pids count from 100; a player runs until Exit(pid).
-struct Recorder : LogSink, ProcessLauncher, WavPlayer, MidiDevice, FocusKeeper {
+// "restore", "music <path>", "music stop". Player pids count from 100; a player runs
+// until Exit(pid), the built-in one while `musicPlaying`.
+struct Recorder : LogSink, ProcessLauncher, WavPlayer, MidiDevice, FocusKeeper, MusicPlayer {
     std::mutex mutex;
     std::vector<std::string> events;
     std::set<int> running;
     int nextPid = 100;
     std::string startError; // when set, starts fail with it
     int openRc = 0, playRc = 0, closeRc = 0;
-    int openId = 0; // DeviceId: 7 while open
+    int openId = 0;         // DeviceId: 7 while open
+    std::string musicError; // when set, the built-in player fails with it
+    bool musicPlaying = false;
 
     void Add(std::string event) {
         std::lock_guard lock(mutex);
@@ -73,8 +76,18 @@ struct Recorder : LogSink, ProcessLauncher, WavPlayer, MidiDevice, FocusKeeper {
     void SetCompletionCallback(CompletionCallback) override {}
     void RememberForeground() override { Add("remember"); }
     void RestoreForeground() override { Add("restore"); }
+    std::string Play(const std::string& path, MusicKind) override {
+        Add("music " + path);
+        musicPlaying = musicError.empty();
+        return musicError;
+    }
+    void Stop() override {
+        Add("music stop");
+        musicPlaying = false;
+    }
+    bool IsPlaying() override { return musicPlaying; }
 
-    SoundBackends All() { return {*this, *this, *this, *this}; }
+    SoundBackends All() { return {*this, *this, *this, *this, *this}; }
 };
 
 // Runs with the working directory set to dir until the end of the scope.
@@ -100,9 +113,15 @@ inline void WriteScript(const std::filesystem::path& path, const std::string& bo
     WriteFileAtomically(path.string(), "#!/bin/sh\n" + body);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
-// A file of tests/sound/data: tune.mid (a quarter-second middle C on the piano) or
-// ding.wav (a tenth of a second of 16-bit mono square wave).
+// A file of tests/sound/data: tune.mid (a quarter-second middle C on the piano),
+// ding.wav (a tenth of a second of 16-bit mono square wave) or tone.mp3 (half a second of
+// a 440 Hz sine, mono at 22.05 kHz).
 std::string SoundFixture(const char* name);
+// A four-channel ProTracker module: one looped square-wave sample struck on the first row,
+// and a pattern break after four rows at speed 6 (0.48 s at 125 BPM).
+std::string SquareWaveMod();
+// The largest magnitude of the 16-bit little-endian samples in `bytes` from `from` on.
+int Peak(const std::string& bytes, std::size_t from = 0);
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs);
 
 } // namespace tav::test

@@ -185,6 +185,25 @@ TEST_F(SessionFixture, AutoConnectLogsInThenCountsDownToTheClientAfterItsOwnPaus
     loop.RunFor(1200ms); // past the end of the old connection's pause too
     EXPECT_EQ(server.Read(), "ann\npw\n\n1\nwho\n");
     EXPECT_EQ(rec.log.size(), 61u);
+
+    // A connect login is one line. It follows the game's first line, after the answers to
+    // the negotiation before it (the window size); where no line comes, a pause.
+    session->TermDisconnect();
+    session->SetNegotiation(true);
+    session->SetConnectLogin(true);
+    autoConnect("ann", "");
+    server.Send("\xFF\xFD\x1FWelc"); // DO NAWS
+    std::string sent;
+    ASSERT_TRUE(loop.RunUntil([&] { return !(sent += server.Read(10ms)).empty(); }, 3s));
+    server.Send("ome\r\n");
+    ASSERT_TRUE(loop.RunUntil([&] { return (sent += server.Read(10ms)).ends_with('\n'); }, 3s));
+    EXPECT_EQ(sent, std::string("\xFF\xFB\x1F\xFF\xFA\x1F\x00\x50\x00\x18\xFF\xF0", 12) +
+                        "connect ann pw\n");
+    session->TermDisconnect();
+    autoConnect("bob", "");
+    sent.clear();
+    ASSERT_TRUE(loop.RunUntil([&] { return (sent += server.Read(10ms)).ends_with('\n'); }, 4s));
+    EXPECT_EQ(sent, "connect bob pw\n");
 }
 
 TEST_F(SessionFixture, ClientAutoConnectWithoutTermIsCancelledOrImmediate) {
@@ -334,6 +353,37 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     Type("say \xE2\x86\x92 \xC3\xA9");
     EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
     EXPECT_TRUE(Shown("say \xE2\x86\x92 \xC3\xA9\r\n"));
+}
+
+// With an echo colour the command's echo shows plain in it, after a prompt in the game's
+// colour, and the game's colour goes on after it; without one the echo is as it always was.
+TEST_F(SessionFixture, TheEchoColourTakesOnlyTheEchoedCommandsCells) {
+    Connect();
+    using Cells = std::vector<std::tuple<Cell, Attr, CellColor, CellColor>>;
+    const auto run = [&](std::optional<ColorRef> colour) { // "> go" and the line after it
+        session->SetEchoColour(colour);
+        server.Send("\x1B[1;31;44m> ");
+        Pump();
+        Type("go");
+        server.Send("\x1B[1mok\r\n");
+        Pump();
+        Cells cells;
+        for (int above : {2, 1}) {
+            const ScreenLine& line = screen.Line(screen.BufferLine() - above);
+            for (int k = 0; k < TextLength(line); ++k)
+                cells.emplace_back(line.ch[k], line.attr[k], line.TextColor(k), line.BackColor(k));
+        }
+        return cells;
+    };
+    for (ColourMode mode : {ColourMode::Basic, ColourMode::Full}) {
+        session->SetColourMode(mode);
+        Cells expected = run(std::nullopt);
+        ASSERT_EQ(expected.size(), 6u);
+        for (std::size_t k : {2, 3})
+            expected[k] = {std::get<Cell>(expected[k]), attr::kNormal, ExplicitCellColor(0x3366CC),
+                           0};
+        EXPECT_EQ(run(0x3366CC), expected) << static_cast<int>(mode);
+    }
 }
 
 // A reaction sent while disconnected prints "Not connected...", which must not set off
