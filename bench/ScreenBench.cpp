@@ -122,14 +122,19 @@ int main() {
     std::printf("memcpy reference:          %8.0f MB/s\n", mb / copy);
 
     // The text in 1024-byte blocks through one screen in the given encoding.
-    auto intake = [](const std::string& text, int lines, tav::TextEncoding encoding) {
+    // `columns` 0 keeps the screen's own 80 visible columns on the classic buffer;
+    // otherwise the window shows that many, on a buffer as wide as it needs.
+    auto intake = [](const std::string& text, int lines, tav::TextEncoding encoding,
+                     int columns = 0) {
         tav::Settings settings{};
         settings.urlaware = 1;
         std::size_t queued = 0;
         return BestSeconds(3, [&] {
             tav::TMudScreen screen(settings);
             screen.SetEncoding(encoding);
+            if (columns > tav::kBufferColumns) screen.SetBufferColumns(tav::kWideBufferColumns);
             screen.ResetScreen(lines);
+            if (columns > 0) screen.SetSize(24, columns);
             for (std::size_t at = 0; at < text.size(); at += kBlock) {
                 screen.AddText(text.data() + at, std::min(kBlock, text.size() - at));
                 while (auto line = screen.TakeLine())
@@ -143,6 +148,11 @@ int main() {
         std::printf("AddText, scrollback %5d: %8.1f MB/s\n", lines, mb / secs);
         if (lines == 10000) basicSecs = secs;
     }
+    // A screen as wide as a wide window against the classic 132 columns, both filled.
+    const double classic = intake(corpus, 10000, tav::TextEncoding::SevenBit, 132);
+    const double wide = intake(corpus, 10000, tav::TextEncoding::SevenBit, 250);
+    std::printf("AddText, 132 columns: %8.1f MB/s; 250 columns: %8.1f MB/s (%.2fx)\n", mb / classic,
+                mb / wide, classic / wide);
     const std::string multilingual = MultilingualCorpus(kCorpusBytes / 4);
     const double multilingualMb = static_cast<double>(multilingual.size()) / 1e6;
     std::printf("AddText UTF-8, multilingual, scrollback 10000: %8.1f MB/s\n",

@@ -242,7 +242,8 @@ int TMudScreen::NewLine() {
     } else {
         ++bufLine_;
         const ScreenLine& next = buffer_[bufLine_];
-        if (FindFirst(next.ch, buffer_.Columns(), [](Cell c) { return c != 0; }) == buffer_.Columns())
+        if (FindFirst(next.ch, buffer_.Columns(), [](Cell c) { return c != 0; }) ==
+            buffer_.Columns())
             StartLineText();
         else
             lineTextKnown_ = false;

@@ -84,7 +84,8 @@ SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, Sear
 SearchResult SearchScreen(const TMudScreen& screen, std::string_view text, SearchOptions options) {
     SearchResult result;
     if (HasUnicodeCells(screen.Encoding())) return SearchUnicode(screen, text, options);
-    if (text.empty() || text.size() > static_cast<std::size_t>(screen.BufferColumns())) return result;
+    if (text.empty() || text.size() > static_cast<std::size_t>(screen.BufferColumns()))
+        return result;
     const std::string needle = options.matchCase ? std::string(text) : Folded(text);
     const std::int64_t dropped = screen.LinesDropped();
     char folded[kMaxBufferColumns];

@@ -150,6 +150,12 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         QStringLiteral("The automatic login sends the user name and the password on one line "
                        "after \"connect\"; off, on two lines"));
     connectLogin_->setChecked(options.connectLogin);
+    wideScreen_ = Named(
+        new QCheckBox(QStringLiteral("Screen as &wide as the window (up to 256 columns)"), this));
+    wideScreen_->setAccessibleDescription(
+        QStringLiteral("Game lines fill a window wider than 132 columns, and the game is told the "
+                       "width; off, lines stop at 132 columns"));
+    wideScreen_->setChecked(options.wideScreen);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
@@ -170,6 +176,7 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
     layout->addWidget(pasteToInput_);
     layout->addWidget(otherGame_);
     layout->addWidget(connectLogin_);
+    layout->addWidget(wideScreen_);
     layout->addWidget(buttons);
     EncodingButton(options.encoding).setFocus();
 }
@@ -205,6 +212,7 @@ ProfileOptions MoreOptionsDialog::Options() const {
     options.pasteToInput = pasteToInput_->isChecked();
     options.otherGame = otherGame_->isChecked();
     options.connectLogin = connectLogin_->isChecked();
+    options.wideScreen = wideScreen_->isChecked();
     return options;
 }
 

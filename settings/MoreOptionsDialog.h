@@ -38,6 +38,7 @@ public:
     QCheckBox& PasteToInputBox() const { return *pasteToInput_; }
     QCheckBox& OtherGameBox() const { return *otherGame_; }
     QCheckBox& ConnectLoginBox() const { return *connectLogin_; }
+    QCheckBox& WideScreenBox() const { return *wideScreen_; }
 
 private:
     QRadioButton* sevenBit_ = nullptr;
@@ -58,6 +59,7 @@ private:
     QCheckBox* pasteToInput_ = nullptr;
     QCheckBox* otherGame_ = nullptr;
     QCheckBox* connectLogin_ = nullptr;
+    QCheckBox* wideScreen_ = nullptr;
     ProfileOptions options_; // keeps the options this dialog does not show
 };
 

@@ -32,6 +32,7 @@ constexpr std::string_view kEchoColourKey = "echorgb";
 constexpr std::string_view kBuiltInModKey = "builtinmod";
 constexpr std::string_view kBuiltInMp3Key = "builtinmp3";
 constexpr std::string_view kConnectLoginKey = "connectlogin";
+constexpr std::string_view kWideScreenKey = "widescreen";
 constexpr std::string_view kPartsColours = "parts";
 constexpr std::string_view kFullColours = "full";
 
@@ -157,6 +158,8 @@ ProfileOptions ReadProfileOptionsText(std::string_view text) {
             ReadFlag(pair->value, options.builtInPlayers.mp3);
         } else if (pair->key == kConnectLoginKey) {
             ReadFlag(pair->value, options.connectLogin);
+        } else if (pair->key == kWideScreenKey) {
+            ReadFlag(pair->value, options.wideScreen);
         }
     }
     return options;
@@ -198,6 +201,7 @@ std::string WriteProfileOptionsText(const ProfileOptions& options, std::string_v
          options.builtInPlayers.mp3 != defaults.builtInPlayers.mp3},
         {kConnectLoginKey, FlagValue(options.connectLogin),
          options.connectLogin != defaults.connectLogin},
+        {kWideScreenKey, FlagValue(options.wideScreen), options.wideScreen != defaults.wideScreen},
     };
     bool written[std::size(known)] = {};
     std::string text;

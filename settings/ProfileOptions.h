@@ -95,6 +95,9 @@ struct ProfileOptions {
     // The automatic login sends one line, "connect <character> <password>", as MUSH, MUX
     // and MOO games take it; off, the character and the password go as two lines.
     bool connectLogin = false;
+    // The main screen's lines as wide as the window shows (up to 256 columns); off, the
+    // classic 132 columns.
+    bool wideScreen = false;
 
     bool operator==(const ProfileOptions&) const = default;
 };

@@ -95,6 +95,7 @@ QuickProfile MakeQuickProfile(const QuickGame& game) {
     o.otherGame = true;
     o.builtInPlayers = {true, true};
     o.connectLogin = game.connectLogin;
+    o.wideScreen = true;
     return profile;
 }
 

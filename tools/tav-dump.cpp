@@ -33,8 +33,7 @@ void PrintColours(const tav::ScreenLine& line, int n) {
         const tav::CellColor text = line.TextColor(k);
         const tav::CellColor back = line.BackColor(k);
         int run = k;
-        while (run < line.width && line.TextColor(run) == text &&
-               line.BackColor(run) == back)
+        while (run < line.width && line.TextColor(run) == text && line.BackColor(run) == back)
             ++run;
         any = any || text != 0 || back != 0;
         runs += " " + std::to_string(k) + ":" + std::to_string(run - k) + ":" +

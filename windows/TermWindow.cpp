@@ -393,6 +393,9 @@ void tmudterm::ApplyOptions() {
     session_->SetInputLimit(options_.longLines ? kLongInputBytes : kMaxHistoryChars);
     session_->SetGaPrompts(options_.gaPrompts);
     session_->SetConnectLogin(options_.connectLogin);
+    const int columns = options_.wideScreen ? kWideBufferColumns : kBufferColumns;
+    main_->SetBufferColumns(columns);
+    split_->SetBufferColumns(columns);
     session_->SetTls(
         {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
     ApplyCommandRules();

@@ -72,8 +72,9 @@ void ScreenWidget::PaintCells(QPainter& painter, const QRect& area, bool opaqueC
     const int ch = cellHeight_;
     const int firstCol = std::max(0, area.left() / cw);
     const int firstRow = std::max(0, area.top() / ch);
-    const int lastCol = std::min(area.right() / cw + 1,
-                                 std::min(firstColumn_ + screen_.Columns(), screen_.BufferColumns()) - 1);
+    const int lastCol =
+        std::min(area.right() / cw + 1,
+                 std::min(firstColumn_ + screen_.Columns(), screen_.BufferColumns()) - 1);
     const int lastRow = std::min(area.bottom() / ch + 1, screen_.Rows() - 1);
     const int top = screen_.Top();
     paintPalette_ = Palette();

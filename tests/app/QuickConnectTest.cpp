@@ -54,7 +54,8 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_TRUE(FileBytes(data.Path("profiles.cfg")).endsWith("hero\r\nOther World\r\n"));
     EXPECT_EQ(FileBytes(data.Path("profiles/Other World/options.cfg")),
               "encoding=utf8\nautoreconnect=0\ncolours=full\ntabcomplete=1\ngaprompts=1\n"
-              "longlines=1\npasteinput=1\nothergame=1\nechocolour=1\nbuiltinmod=1\nbuiltinmp3=1\n");
+              "longlines=1\npasteinput=1\nothergame=1\nechocolour=1\nbuiltinmod=1\nbuiltinmp3=1\n"
+              "widescreen=1\n");
     const QByteArray saved = FileBytes(data.Path("profiles/Other World/tav.cfg"));
     for (const QByteArray& line :
          QList<QByteArray>{"addy:127.0.0.1\r\n", "port:" + QByteArray::number(peer.Port()) + "\r\n",
@@ -99,6 +100,22 @@ TEST_F(FrameTest, ConnectToAGameMakesAProfileThatConnectsAndConfigTakesAsItIs) {
     EXPECT_NE(
         frame->Client().Log().Text().find("Cannot play binary/none.mp3 as MP3: cannot be read."),
         std::string::npos);
+
+    // The screen is as wide as a wide window, and the game is told so.
+    frame->resize(2600, 700);
+    QApplication::processEvents();
+    const int columns = frame->Term().MainScreen().Columns();
+    EXPECT_GT(columns, kBufferColumns);
+    peer.Send("\xff\xfd\x1f"); // IAC DO NAWS
+    // The answer carries the size last told; the new one follows as the read ends.
+    std::string naws;
+    EXPECT_TRUE(WaitFor([&] {
+        naws += peer.Read(std::chrono::milliseconds(50));
+        const std::size_t last = naws.rfind("\xff\xfa\x1f");
+        return last != std::string::npos && naws.size() >= last + 9 &&
+               ((std::uint8_t(naws[last + 3]) << 8) | std::uint8_t(naws[last + 4])) == columns;
+    }));
+    EXPECT_EQ(naws.substr(0, 3), "\xff\xfb\x1f");
 
     QString said;
     script.Then(FillGame("hero", peer.Port()));

@@ -514,16 +514,16 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
         if (!ok) faults += std::string(what) + "; ";
     };
     auto inBuffer = [&](TMudScreen::CellPos p) {
-        return p.line >= 0 && p.line < lines && p.col >= 0 && p.col < kBufferColumns;
+        return p.line >= 0 && p.line < lines && p.col >= 0 && p.col < s.BufferColumns();
     };
     need(rows >= 1 && rows <= lines, "1 <= R <= L");
-    need(s.Columns() >= 1 && s.Columns() <= kBufferColumns, "1 <= C <= 132");
+    need(s.Columns() >= 1 && s.Columns() <= s.BufferColumns(), "1 <= C <= W");
     need(s.Top() >= 0 && s.Top() <= lines - rows, "0 <= T <= L - R");
     need(s.SavedTop() >= 0 && s.SavedTop() <= lines - rows, "0 <= saved top <= L - R");
     need(s.CursorRow() >= 0 && s.CursorRow() < rows, "0 <= r < R");
-    need(s.CursorCol() >= 0 && s.CursorCol() < kBufferColumns, "0 <= c < 132");
+    need(s.CursorCol() >= 0 && s.CursorCol() < s.BufferColumns(), "0 <= c < W");
     need(s.BufferLine() >= 0 && s.BufferLine() < lines, "0 <= bl < L");
-    need(s.BufferCol() >= 0 && s.BufferCol() < kBufferColumns, "0 <= bc < 132");
+    need(s.BufferCol() >= 0 && s.BufferCol() < s.BufferColumns(), "0 <= bc < W");
     need(inBuffer(s.SelectionAnchor()), "selection anchor in the buffer");
     need(inBuffer(s.SelectionEnd()), "selection end in the buffer");
     if (!faults.empty())
@@ -532,7 +532,8 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
                << " T=" << s.Top() << " saved=" << s.SavedTop() << " r=" << s.CursorRow()
                << " c=" << s.CursorCol() << " bl=" << s.BufferLine() << " bc=" << s.BufferCol();
     for (int k = 0; k < rows; ++k)
-        (void)s.Line(s.Top() + k);
+        if (s.Line(s.Top() + k).width != s.BufferColumns())
+            return ::testing::AssertionFailure() << "row " << k << " is not as wide as the buffer";
     (void)s.Line(s.BufferLine());
     return ::testing::AssertionSuccess();
 }
@@ -575,6 +576,9 @@ std::vector<Step> AllSteps() {
         {"rows 200", [](Fixture& f) { f.Resize(200, 200); }},
         {"minimised", [](Fixture& f) { f.screen.SetSize(0, 0); }},
         {"rows 24", [](Fixture& f) { f.Resize(24, 80); }},
+        {"cols 250", [](Fixture& f) { f.Resize(24, 250); }},
+        {"wide", [](Fixture& f) { f.screen.SetBufferColumns(kWideBufferColumns); }},
+        {"classic", [](Fixture& f) { f.screen.SetBufferColumns(kBufferColumns); }},
         {"reset 20", [](Fixture& f) { f.screen.ResetScreen(20); }},
         {"hold", [](Fixture& f) { f.screen.ToggleHold(); }},
         {"drag",
@@ -618,11 +622,51 @@ TEST(MudScreenBounds, MixedSequencesKeepEveryPositionInTheBuffer) {
          "select all", "40 lines"},
         {"40 lines", "hold", "40 lines", "page up", "rows 50", "hold", "row 40", "reset 20",
          "rows 24", "page down", "40 lines"},
+        // The buffer narrows under a cursor, a selection and a scrolled-back view that were
+        // past its new edge, and widens again under a window that was wider all along.
+        {"cols 250", "wide", "long text", "far corner", "drag", "page up", "classic", "one line",
+         "select all", "wide", "long text", "reset 20", "classic", "far corner", "wide"},
+        {"wide", "rows 200", "far corner", "hold", "classic", "hold", "40 lines", "cols 250",
+         "wide", "minimised", "classic", "rows 24", "long text"},
     };
     for (const auto& names : sequences) {
         Fixture f;
         RunSteps(f, all, names);
     }
+}
+
+// A screen as wide as its window: lines take up to 256 cells and hand them all over; the
+// columns change under text that stays (a narrower line loses its cells past the edge,
+// cutting a wide character and a URL there), and the visible columns follow the window.
+TEST(MudScreenWide, TheBufferWidensAndNarrowsUnderItsText) {
+    Fixture f;
+    f.screen.SetEncoding(TextEncoding::Utf8);
+    f.settings.urlaware = 1;
+    f.Resize(24, 250);
+    EXPECT_EQ(f.screen.Columns(), kBufferColumns); // the classic line bounds the window
+    f.screen.SetBufferColumns(kWideBufferColumns);
+    EXPECT_EQ(f.screen.Columns(), 250);
+    const std::string wide(200, 'a');
+    // A wide character across the classic edge, then a URL across it on the next line.
+    const std::string edge = std::string(131, 'b') + "\xe6\xbc\xa2"
+                                                     "c";
+    const std::string url = std::string(120, ' ') + "http://x.org/abcdefghijklmnop";
+    f.Feed(wide + "\r\n" + edge + "\r\n" + url + "\r\n" + "\x1b[31mred" + std::string(150, '!'));
+    EXPECT_EQ(f.Lines(), (Lines{wide, edge, url}));
+    EXPECT_EQ(f.screen.BufferCol(), 153);
+
+    f.screen.SetBufferColumns(kBufferColumns);
+    EXPECT_EQ(f.screen.Columns(), kBufferColumns);
+    EXPECT_EQ(f.Text(0), std::string(132, 'a'));
+    EXPECT_EQ(f.Text(1), std::string(131, 'b') + " "); // no half of a character is left
+    EXPECT_FALSE(f.screen.UrlAt({2, 125}).has_value());
+    EXPECT_EQ(f.screen.BufferCol(), kBufferColumns - 1);
+    f.Feed("\r\n");
+    EXPECT_EQ(f.Lines(), Lines{"red" + std::string(129, '!')});
+    f.screen.SetBufferColumns(kWideBufferColumns);
+    EXPECT_EQ(f.Text(0), std::string(132, 'a')); // what was cut stays cut
+    f.Feed(wide + "\r\n");
+    EXPECT_EQ(f.Lines(), Lines{wide});
 }
 
 TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {

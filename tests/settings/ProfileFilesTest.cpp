@@ -161,8 +161,12 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"echocolour=on\nechorgb=0a0b0c\nechorgb=#0a0b0\nechorgb=#0a0b0g\n", {}},
         {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nbuiltinmod=1\nbuiltinmp3=on\n",
          {.longLines = true, .pasteToInput = true, .otherGame = true, .builtInPlayers = {true}}},
-        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nconnectlogin=1\n",
-         {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true}},
+        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nconnectlogin=1\nwidescreen=1\n",
+         {.longLines = true,
+          .pasteToInput = true,
+          .otherGame = true,
+          .connectLogin = true,
+          .wideScreen = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -203,6 +207,7 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
          {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true},
          "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"
          "connectlogin=1\n"},
+        {"widescreen=1\n", {}, "widescreen=0\nencoding=7bit\nautoreconnect=0\n"},
     };
     for (const auto& [existing, options, written] : cases) {
         const std::string text = WriteProfileOptionsText(options, existing);
