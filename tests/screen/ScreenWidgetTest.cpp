@@ -256,6 +256,20 @@ TEST(ScreenWidgetPaint, PartialRepaintMatchesFullRepaint) {
     }
 }
 
+// A window 250 columns wide shows a wide screen's text far past 132 columns; a classic
+// screen in it stops at 132.
+TEST(ScreenWidgetPaint, AWideScreenFillsAWideWindow) {
+    for (bool wide : {false, true}) {
+        Screen s(100, kRows, 250);
+        s.settings.customcolors = 1;
+        if (wide) s.model.SetBufferColumns(kWideBufferColumns);
+        s.Feed(std::string(239, '.') + "\x1b[1;34mMM\x1b[0m\r\n");
+        EXPECT_EQ(s.model.Columns(), wide ? 250 : kBufferColumns);
+        const QImage image = s.Grab();
+        EXPECT_EQ(Has(image, s.Cell(0, 240), Q(s.table[9])), wide) << wide;
+    }
+}
+
 TEST(ScreenWidgetScroll, ScrollBarWheelAndPagingKeysMoveTheModel) {
     Screen s;
     for (int n = 0; n < 40; ++n)
