@@ -121,10 +121,10 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
         ++to;
     if (from >= to || (text == 0 && back == 0)) return true;
     // Each colour given replaces the cells' own; the other stays as it was.
-    if (!line.colors) line.colors = std::make_unique<LineColors>();
-    if (text != 0) std::fill(line.colors->text + from, line.colors->text + to, text);
-    if (back != 0) std::fill(line.colors->back + from, line.colors->back + to, back);
-    line.colors->used = std::max(line.colors->used, static_cast<int>(to));
+    LineColors& colors = line.Colors();
+    if (text != 0) std::fill(colors.text + from, colors.text + to, text);
+    if (back != 0) std::fill(colors.back + from, colors.back + to, back);
+    colors.used = std::max(colors.used, static_cast<int>(to));
     InvalidateBufferLine(*n);
     return true;
 }

@@ -69,8 +69,7 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     return *this;
 }
 
-void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
-    assert(from >= 0 && to <= width);
+LineColors& ScreenLine::Colors() {
     if (!colors) {
         if (spareColors) {
             colors = std::move(spareColors);
@@ -79,9 +78,15 @@ void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
             colors = std::make_unique<LineColors>();
         }
     }
-    std::fill(colors->text + from, colors->text + to, text);
-    std::fill(colors->back + from, colors->back + to, back);
-    colors->used = std::max(colors->used, to);
+    return *colors;
+}
+
+void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
+    assert(from >= 0 && to <= width);
+    LineColors& kept = Colors();
+    std::fill(kept.text + from, kept.text + to, text);
+    std::fill(kept.back + from, kept.back + to, back);
+    kept.used = std::max(kept.used, to);
 }
 
 void ScreenLine::Blank(Attr a) {

@@ -132,6 +132,8 @@ struct ScreenLine {
 
     CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
     CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
+    // The line's colours, made (from the spare, when there is one) if it has none.
+    LineColors& Colors();
     // Gives cells from..to-1 these colours (0 for none).
     void SetColors(int from, int to, CellColor text, CellColor back) {
         // Most text has no explicit colour, on a line that has had none: nothing to keep.

@@ -31,6 +31,12 @@ std::uint64_t Word64At(const char* at) {
     return word;
 }
 
+template <typename Gram> Gram ReadGram(const char* at) {
+    Gram gram = 0;
+    std::memcpy(&gram, at, sizeof gram);
+    return gram;
+}
+
 // Whether `length` bytes (at least a gram's) at `a` and `b` are equal: the first and the
 // last word compared at once, which covers up to 16 bytes, and a longer middle after them.
 bool SameBytes(const char* a, const char* b, std::size_t length) {
@@ -42,7 +48,7 @@ bool SameBytes(const char* a, const char* b, std::size_t length) {
     return length <= 16 || std::memcmp(a + 8, b + 8, length - 16) == 0;
 }
 
-std::uint64_t HashGram(std::uint32_t gram) {
+std::uint64_t HashGram(std::uint64_t gram) {
     return gram * kHashFactor;
 }
 
@@ -104,20 +110,20 @@ std::string_view ChooseLiteral(const TriggerPattern& pattern, const ByteShares& 
 // How many times each gram occurs in a set of literals. The literals of a trigger set
 // are written in the game's own words, so a gram they share (a common word of the game)
 // is likely common in its lines too, whatever its letters say.
-class GramCounts {
+template <typename Gram> class GramCounts {
 public:
     explicit GramCounts(const std::vector<std::string_view>& literals) {
         std::size_t grams = 0;
         for (const std::string_view literal : literals)
-            grams += literal.size() - TriggerPrefilter::kMinKeyChars + 1;
+            grams += literal.size() - sizeof(Gram) + 1;
         table_.assign(std::bit_ceil(grams * 2), Entry{0, 0});
         shift_ = ShiftFor(table_.size());
         for (const std::string_view literal : literals) {
-            for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars <= literal.size(); ++at)
-                Add(GramAt(literal.data() + at));
+            for (std::size_t at = 0; at + sizeof(Gram) <= literal.size(); ++at)
+                Add(ReadGram<Gram>(literal.data() + at));
         }
     }
-    std::size_t Count(std::uint32_t gram) const {
+    std::size_t Count(Gram gram) const {
         for (std::size_t at = Start(gram);; at = Next(at)) {
             const Entry& entry = table_[at];
             if (entry.count == 0) return 0;
@@ -127,14 +133,14 @@ public:
 
 private:
     struct Entry {
-        std::uint32_t gram;
+        Gram gram;
         std::uint32_t count; // 0: a free entry
     };
-    std::size_t Start(std::uint32_t gram) const {
+    std::size_t Start(Gram gram) const {
         return static_cast<std::size_t>(HashGram(gram) >> shift_);
     }
     std::size_t Next(std::size_t at) const { return (at + 1) & (table_.size() - 1); }
-    void Add(std::uint32_t gram) {
+    void Add(Gram gram) {
         for (std::size_t at = Start(gram);; at = Next(at)) {
             Entry& entry = table_[at];
             if (entry.count == 0) entry.gram = gram;
@@ -152,22 +158,23 @@ private:
 // The cost of looking `literal` up by the gram at `at`: the gram's share by its letters,
 // and how many literals of the set share it, which counts twice: as a sign of a common
 // gram, and as the number of literals compared each time the gram turns up.
-double GramCost(std::string_view literal, std::size_t at, const GramCounts& counts,
+template <typename Gram>
+double GramCost(std::string_view literal, std::size_t at, const GramCounts<Gram>& counts,
                 const ByteShares& shares) {
-    auto cost = static_cast<double>(counts.Count(GramAt(literal.data() + at)));
+    auto cost = static_cast<double>(counts.Count(ReadGram<Gram>(literal.data() + at)));
     cost *= cost;
-    for (std::size_t i = at; i < at + TriggerPrefilter::kMinKeyChars; ++i)
+    for (std::size_t i = at; i < at + sizeof(Gram); ++i)
         cost *= shares.share[static_cast<unsigned char>(literal[i])];
     return cost;
 }
 
 // Where in `literal` its first of `step` grams in a row stands: the cheapest run.
-std::size_t ChooseGrams(std::string_view literal, std::size_t step, const GramCounts& counts,
+template <typename Gram>
+std::size_t ChooseGrams(std::string_view literal, std::size_t step, const GramCounts<Gram>& counts,
                         const ByteShares& shares) {
     std::size_t best = 0;
     double bestCost = 0;
-    for (std::size_t at = 0; at + TriggerPrefilter::kMinKeyChars + step - 1 <= literal.size();
-         ++at) {
+    for (std::size_t at = 0; at + sizeof(Gram) + step - 1 <= literal.size(); ++at) {
         double cost = 0;
         for (std::size_t k = 0; k < step; ++k)
             cost += GramCost(literal, at + k, counts, shares);
@@ -181,23 +188,30 @@ std::size_t ChooseGrams(std::string_view literal, std::size_t step, const GramCo
 
 } // namespace
 
+template <typename Gram> void TriggerPrefilter::GramIndex<Gram>::Clear() {
+    needles.clear();
+    table.clear();
+    seen.clear();
+    step = 1;
+}
+
+template <typename Gram> std::size_t TriggerPrefilter::GramIndex<Gram>::MemoryBytes() const {
+    return needles.capacity() * sizeof(Needle) + table.capacity() * sizeof(Slot) +
+           seen.capacity() * sizeof(std::uint64_t);
+}
+
 void TriggerPrefilter::Rebuild(const TriggerList& list) {
     pool_.clear();
-    needles_.clear();
     positions_.clear();
-    slots_.clear();
-    seen_.clear();
+    narrow_.Clear();
+    wide_.Clear();
     unkeyed_.clear();
-    step_ = 1;
     const std::size_t count = list.Count();
     repeats_.assign(count, false);
     for (std::size_t i = 1; i < count; ++i)
         repeats_[i] = list.At(i).pattern() == list.At(i - 1).pattern();
-    struct Keyed {
-        std::string_view literal;
-        std::uint32_t position;
-    };
-    std::vector<Keyed> keyed;
+    std::vector<Keyed> narrow;
+    std::vector<Keyed> wide;
     const ByteShares& shares = Shares();
     const bool indexed = count >= kMinKeyedTriggers && count <= kMaxKeyedTriggers;
     for (std::size_t i = 0; i < count; ++i) {
@@ -207,103 +221,127 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
         if (literal.empty())
             unkeyed_.push_back(position);
         else
-            keyed.push_back(Keyed{literal, position});
+            narrow.push_back(Keyed{literal, position});
     }
-    if (keyed.empty()) return;
-
+    // Reading a line a second time, for a second gram size, costs more than the longer
+    // grams save unless all the literals are long.
+    if (std::all_of(narrow.begin(), narrow.end(),
+                    [](const Keyed& k) { return k.literal.size() >= kWideKeyChars; }))
+        narrow.swap(wide);
     // Triggers keyed by the same literal share its needles, looked for once per line.
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        return a.literal != b.literal ? a.literal < b.literal : a.position < b.position;
-    });
+    for (std::vector<Keyed>* keyed : {&narrow, &wide}) {
+        std::sort(keyed->begin(), keyed->end(), [](const Keyed& a, const Keyed& b) {
+            return a.literal != b.literal ? a.literal < b.literal : a.position < b.position;
+        });
+    }
+    positions_.reserve(narrow.size() + wide.size());
+    if (!narrow.empty()) {
+        // A line is read every step bytes; each literal is then looked up by step grams in
+        // a row, one of which starts at a position read wherever the literal stands.
+        std::size_t shortest = narrow.front().literal.size();
+        for (const Keyed& k : narrow)
+            shortest = std::min(shortest, k.literal.size());
+        Build(narrow_, narrow, std::min(kMaxStep, shortest - kMinKeyChars + 1));
+    }
+    if (!wide.empty()) Build(wide_, wide, kMaxStep);
+}
+
+template <typename Gram>
+void TriggerPrefilter::Build(GramIndex<Gram>& index, const std::vector<Keyed>& keyed,
+                             std::size_t step) {
+    const ByteShares& shares = Shares();
     std::vector<std::string_view> literals;
     for (std::size_t i = 0; i < keyed.size(); ++i) {
         if (i == 0 || keyed[i].literal != keyed[i - 1].literal)
             literals.push_back(keyed[i].literal);
     }
-    const GramCounts counts(literals);
+    const GramCounts<Gram> counts(literals);
+    index.step = step;
 
-    // A line is read every step_ bytes; each literal is then looked up by step_ grams in a
-    // row, one of which starts at a position read wherever the literal stands.
-    std::size_t shortest = literals.front().size();
-    for (const std::string_view literal : literals)
-        shortest = std::min(shortest, literal.size());
-    step_ = std::min(kMaxStep, shortest - kMinKeyChars + 1);
-
-    positions_.reserve(keyed.size());
-    for (std::size_t i = 0, first = 0; i < keyed.size(); first = i) {
+    auto& needles = index.needles;
+    for (std::size_t i = 0, first = positions_.size(); i < keyed.size();
+         first = positions_.size()) {
         const std::string_view literal = keyed[i].literal;
         while (i < keyed.size() && keyed[i].literal == literal)
             positions_.push_back(keyed[i++].position);
-        const std::size_t at = ChooseGrams(literal, step_, counts, shares);
-        for (std::size_t k = at; k < at + step_; ++k) {
-            needles_.push_back(
-                Needle{GramAt(literal.data() + k), static_cast<std::uint32_t>(pool_.size()),
-                       static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(k),
-                       static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(i - first)});
+        const std::size_t at = ChooseGrams(literal, step, counts, shares);
+        for (std::size_t k = at; k < at + step; ++k) {
+            needles.push_back({ReadGram<Gram>(literal.data() + k),
+                               static_cast<std::uint32_t>(pool_.size()),
+                               static_cast<std::uint16_t>(literal.size()),
+                               static_cast<std::uint16_t>(k), static_cast<std::uint32_t>(first),
+                               static_cast<std::uint32_t>(positions_.size() - first)});
         }
         pool_.append(literal);
     }
-    std::sort(needles_.begin(), needles_.end(),
+    using Needle = typename GramIndex<Gram>::Needle;
+    using Slot = typename GramIndex<Gram>::Slot;
+    std::sort(needles.begin(), needles.end(),
               [](const Needle& a, const Needle& b) { return a.gram < b.gram; });
 
     std::size_t distinct = 1;
-    for (std::size_t i = 1; i < needles_.size(); ++i)
-        distinct += needles_[i].gram != needles_[i - 1].gram ? 1 : 0;
+    for (std::size_t i = 1; i < needles.size(); ++i)
+        distinct += needles[i].gram != needles[i - 1].gram ? 1 : 0;
 
-    slots_.assign(std::bit_ceil(distinct * 2), Slot{0, 0, 0});
-    slotShift_ = ShiftFor(slots_.size());
+    index.table.assign(std::bit_ceil(distinct * 2), Slot{0, 0, 0});
+    index.slotShift = ShiftFor(index.table.size());
     const std::size_t seenBits = std::max(kMinSeenBits, std::bit_ceil(distinct * kSeenBitsPerGram));
-    seen_.assign(seenBits / 64, 0);
-    seenShift_ = ShiftFor(seenBits);
+    index.seen.assign(seenBits / 64, 0);
+    index.seenShift = ShiftFor(seenBits);
 
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t first = 0; first < needles_.size();) {
-        const std::uint32_t gram = needles_[first].gram;
+    const std::size_t mask = index.table.size() - 1;
+    for (std::size_t first = 0; first < needles.size();) {
+        const Gram gram = needles[first].gram;
         std::size_t end = first + 1;
-        while (end < needles_.size() && needles_[end].gram == gram)
+        while (end < needles.size() && needles[end].gram == gram)
             ++end;
         const std::uint64_t hash = HashGram(gram);
-        std::size_t at = static_cast<std::size_t>(hash >> slotShift_);
-        while (slots_[at].count != 0)
+        std::size_t at = static_cast<std::size_t>(hash >> index.slotShift);
+        while (index.table[at].count != 0)
             at = (at + 1) & mask;
-        slots_[at] =
+        index.table[at] =
             Slot{gram, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(end - first)};
-        const std::size_t bit = static_cast<std::size_t>(hash >> seenShift_);
-        seen_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        const std::size_t bit = static_cast<std::size_t>(hash >> index.seenShift);
+        index.seen[bit / 64] |= std::uint64_t{1} << (bit % 64);
         first = end;
     }
 }
 
-const TriggerPrefilter::Slot* TriggerPrefilter::Find(std::uint32_t gram, std::uint64_t hash) const {
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = static_cast<std::size_t>(hash >> slotShift_);; at = (at + 1) & mask) {
-        const Slot& slot = slots_[at];
+template <typename Gram>
+auto TriggerPrefilter::GramIndex<Gram>::Find(Gram gram, std::uint64_t hash) const -> const Slot* {
+    const std::size_t mask = table.size() - 1;
+    for (std::size_t at = static_cast<std::size_t>(hash >> slotShift);; at = (at + 1) & mask) {
+        const Slot& slot = table[at];
         if (slot.count == 0) return nullptr;
         if (slot.gram == gram) return &slot;
     }
 }
 
-void TriggerPrefilter::AddKeyed(std::string_view line, std::vector<std::uint32_t>& out) const {
+template <typename Gram>
+void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view line,
+                                std::vector<std::uint32_t>& out) const {
     // Copied, so that the loop keeps them in registers whatever the writes to `out` touch.
     const char* const data = line.data();
     const std::size_t size = line.size();
-    const std::uint64_t* const seen = seen_.data();
-    const unsigned seenShift = seenShift_;
-    const std::size_t step = step_;
-    for (std::size_t at = 0; at + kMinKeyChars <= size; at += step) {
-        const std::uint32_t gram = GramAt(data + at);
+    const std::uint64_t* const seen = index.seen.data();
+    const unsigned seenShift = index.seenShift;
+    const std::size_t step = index.step;
+    for (std::size_t at = 0; at + sizeof(Gram) <= size; at += step) {
+        const Gram gram = ReadGram<Gram>(data + at);
         const std::uint64_t hash = HashGram(gram);
         const auto bit = static_cast<std::size_t>(hash >> seenShift);
-        if (((seen[bit / 64] >> (bit % 64)) & 1U) != 0) AddFound(line, at, gram, hash, out);
+        if (((seen[bit / 64] >> (bit % 64)) & 1U) != 0) AddFound(index, line, at, gram, hash, out);
     }
 }
 
-void TriggerPrefilter::AddFound(std::string_view line, std::size_t at, std::uint32_t gram,
-                                std::uint64_t hash, std::vector<std::uint32_t>& out) const {
-    const Slot* slot = Find(gram, hash);
+template <typename Gram>
+void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at,
+                                Gram gram, std::uint64_t hash,
+                                std::vector<std::uint32_t>& out) const {
+    const auto* slot = index.Find(gram, hash);
     if (slot == nullptr) return;
     for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
-        const Needle& needle = needles_[n];
+        const auto& needle = index.needles[n];
         // The literal must lie inside the line around the gram.
         if (needle.gramOffset > at) continue;
         const std::size_t start = at - needle.gramOffset;
@@ -335,7 +373,8 @@ void TriggerPrefilter::AddUnkeyed(std::string_view line, const TriggerList& list
 void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list,
                                   std::vector<std::uint32_t>& out) const {
     out.clear();
-    if (!needles_.empty()) AddKeyed(line, out);
+    if (!narrow_.needles.empty()) AddKeyed(narrow_, line, out);
+    if (!wide_.needles.empty()) AddKeyed(wide_, line, out);
     const bool keyedFound = !out.empty();
     if (!unkeyed_.empty()) AddUnkeyed(line, list, out);
     if (keyedFound) {
@@ -346,10 +385,9 @@ void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list
 }
 
 std::size_t TriggerPrefilter::MemoryBytes() const {
-    return sizeof(*this) + pool_.capacity() + needles_.capacity() * sizeof(Needle) +
-           positions_.capacity() * sizeof(std::uint32_t) + slots_.capacity() * sizeof(Slot) +
-           seen_.capacity() * sizeof(std::uint64_t) + unkeyed_.capacity() * sizeof(std::uint32_t) +
-           repeats_.capacity() / 8;
+    return sizeof(*this) + pool_.capacity() + positions_.capacity() * sizeof(std::uint32_t) +
+           narrow_.MemoryBytes() + wide_.MemoryBytes() +
+           unkeyed_.capacity() * sizeof(std::uint32_t) + repeats_.capacity() / 8;
 }
 
 } // namespace tav

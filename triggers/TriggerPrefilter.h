@@ -15,12 +15,13 @@ class TriggerList;
 //
 // Every literal of a pattern must occur in a line the pattern matches. Each trigger is
 // keyed by one of its literals of at least kMinKeyChars bytes, found through its rarest
-// four-byte windows ("grams"): a line is read once, a gram every step bytes (as many as
-// the shortest keyed literal allows, up to kMaxStep, each literal then keyed by that many
-// grams in a row), each gram looked up in a hashed table, and a trigger becomes a
-// candidate only where its whole literal stands around the gram. Triggers without such a literal (a
-// lone "%1", short literals) are always candidates, passed through the byte-pair test of
-// LineBigrams when there are enough of them to pay for it. Small lists are not keyed at all.
+// four-byte windows ("grams"), or eight-byte ones when all keyed literals have
+// kWideKeyChars or more: a line is read once, a gram every step bytes (as many as the
+// shortest keyed literal allows, up to kMaxStep, each literal then keyed by that many grams
+// in a row), each gram looked up in a hashed table, and a trigger becomes a candidate only where
+// its whole literal stands around the gram. Triggers without such a literal (a lone "%1", short
+// literals) are always candidates, passed through the byte-pair test of LineBigrams when there are
+// enough of them to pay for it. Small lists are not keyed at all.
 //
 // Candidates are only "maybe": the exact matcher decides. The index holds list positions,
 // so it must be rebuilt after every change to the list; a rebuild reads each pattern once.
@@ -29,6 +30,8 @@ public:
     static constexpr std::size_t kMinKeyChars = 4;
     // The most bytes a line is read by at a time, when all keyed literals are long enough.
     static constexpr std::size_t kMaxStep = 4;
+    // Literals this long are found through eight-byte grams, read kMaxStep bytes apart.
+    static constexpr std::size_t kWideKeyChars = 8 + kMaxStep - 1;
     // Lists shorter than this are scanned trigger by trigger.
     static constexpr std::size_t kMinKeyedTriggers = 16;
     // Larger lists too: positions and the copied literals (at most kMaxPatternChars each)
@@ -55,40 +58,61 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
-    // A literal looked for, with the gram it is found by, and the triggers keyed by it:
-    // positions_[firstPosition, firstPosition + positionCount).
-    struct Needle {
-        std::uint32_t gram;
-        std::uint32_t literalOffset; // in pool_
-        std::uint16_t literalLength;
-        std::uint16_t gramOffset; // where the gram stands in the literal
-        std::uint32_t firstPosition;
-        std::uint32_t positionCount;
+    // The triggers keyed by literals of one kind, found through grams of type Gram (its
+    // size in bytes, read from a line at a time).
+    template <typename Gram> struct GramIndex {
+        // A literal looked for, with the gram it is found by, and the triggers keyed by it:
+        // positions_[firstPosition, firstPosition + positionCount).
+        struct Needle {
+            Gram gram;
+            std::uint32_t literalOffset; // in pool_
+            std::uint16_t literalLength;
+            std::uint16_t gramOffset; // where the gram stands in the literal
+            std::uint32_t firstPosition;
+            std::uint32_t positionCount;
+        };
+        // One distinct gram: its needles are needles[first, first + count); count 0 is a
+        // free slot.
+        struct Slot {
+            Gram gram;
+            std::uint32_t first;
+            std::uint32_t count;
+        };
+        std::vector<Needle> needles;     // by gram
+        std::vector<Slot> table;         // open addressing, a power of two in size
+        std::vector<std::uint64_t> seen; // one bit per hashed gram: "maybe in table"
+        std::size_t step = 1;
+        unsigned slotShift = 64;
+        unsigned seenShift = 64;
+
+        void Clear();
+        std::size_t MemoryBytes() const;
+        const Slot* Find(Gram gram, std::uint64_t hash) const;
     };
-    // One distinct gram: its needles are needles_[first, first + count); count 0 is a free
-    // slot.
-    struct Slot {
-        std::uint32_t gram;
-        std::uint32_t first;
-        std::uint32_t count;
+    struct Keyed {
+        std::string_view literal;
+        std::uint32_t position;
     };
 
-    const Slot* Find(std::uint32_t gram, std::uint64_t hash) const;
-    void AddKeyed(std::string_view line, std::vector<std::uint32_t>& out) const;
-    // The triggers whose literals stand around the gram found at `at`.
-    void AddFound(std::string_view line, std::size_t at, std::uint32_t gram, std::uint64_t hash,
+    // Indexes `keyed` (sorted by literal) in `index`, each literal read `step` grams in a row.
+    template <typename Gram>
+    void Build(GramIndex<Gram>& index, const std::vector<Keyed>& keyed, std::size_t step);
+    template <typename Gram>
+    void AddKeyed(const GramIndex<Gram>& index, std::string_view line,
                   std::vector<std::uint32_t>& out) const;
+    // The triggers whose literals stand around the gram found at `at`.
+    template <typename Gram>
+    void AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at, Gram gram,
+                  std::uint64_t hash, std::vector<std::uint32_t>& out) const;
     void AddUnkeyed(std::string_view line, const TriggerList& list,
                     std::vector<std::uint32_t>& out) const;
 
     std::string pool_;
-    std::vector<Needle> needles_; // by gram
     std::vector<std::uint32_t> positions_;
-    std::vector<Slot> slots_;         // open addressing, a power of two in size
-    std::vector<std::uint64_t> seen_; // one bit per hashed gram: "maybe in slots_"
-    std::size_t step_ = 1;
-    unsigned slotShift_ = 64;
-    unsigned seenShift_ = 64;
+    // The literals by four-byte grams, or, when all are kWideKeyChars long or longer, by
+    // eight-byte grams, which words of the game share far less often; one of them is empty.
+    GramIndex<std::uint32_t> narrow_;
+    GramIndex<std::uint64_t> wide_;
     std::vector<std::uint32_t> unkeyed_; // positions of the always-candidates, ascending
     std::vector<bool> repeats_;          // by position: RepeatsPrevious
 };
