@@ -76,13 +76,18 @@ class VirtualDisplay:
 
     def stop(self):
         for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(WAIT)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            stop_process(process)
+
+
+def stop_process(process):
+    """Ends `process`: asked first, killed if it has not ended within the wait."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(WAIT)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def open_through_desktop(display, program, entry, data, link, home):

@@ -23,7 +23,8 @@ import tempfile
 import threading
 import time
 
-from program_support import WAIT, Program, VirtualDisplay, open_through_desktop, wait_for
+from program_support import (WAIT, Program, VirtualDisplay, open_through_desktop,
+                             stop_process, wait_for)
 
 SKIP = 77
 INSTALL = "/usr/games/tinymux-install"
@@ -49,18 +50,8 @@ def start_listening(start):
         process = start(port)
         if wait_for(lambda: listening(port) or process.poll() is not None) and listening(port):
             return process, port
-        stop(process)
+        stop_process(process)
     raise RuntimeError("nothing listened")
-
-
-def stop(process):
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(WAIT)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 class TinyMux:
@@ -244,7 +235,7 @@ def run_case(case, program, quick_profile, entry, root, mux):
             with open(pid_file) as f:
                 os.kill(int(f.read()), signal.SIGTERM)
         for process in reversed(processes):
-            stop(process)
+            stop_process(process)
         if display:
             display.stop()
 
@@ -263,7 +254,7 @@ def main():
             mux.prepare()
             run_case(case, *sys.argv[2:], root, mux)
         finally:
-            stop(mux.process)
+            stop_process(mux.process)
     print("passed: " + case)
 
 
