@@ -202,6 +202,7 @@ void TMudScreen::ClearSelection() {
 
 void TMudScreen::CopyLinesFrom(const TMudScreen& other) {
     buffer_ = other.buffer_;
+    cols_ = std::min(wantedCols_, buffer_.Columns()); // the copy may be narrower
     lineTextKnown_ = false;
     selecting_ = hasSelection_ = false;
     rows_ = std::min(rows_, buffer_.Lines());

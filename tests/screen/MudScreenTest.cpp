@@ -667,6 +667,12 @@ TEST(MudScreenWide, TheBufferWidensAndNarrowsUnderItsText) {
     EXPECT_EQ(f.Text(0), std::string(132, 'a')); // what was cut stays cut
     f.Feed(wide + "\r\n");
     EXPECT_EQ(f.Lines(), Lines{wide});
+    // Lines copied from a classic screen bring their width: the visible columns follow.
+    Fixture classic;
+    f.screen.CopyLinesFrom(classic.screen);
+    EXPECT_EQ(std::pair(f.screen.BufferColumns(), f.screen.Columns()),
+              std::pair(kBufferColumns, kBufferColumns));
+    EXPECT_TRUE(Consistent(f.screen));
 }
 
 TEST(ScreenBufferDeathTest, LinesOutsideTheBufferAreRefused) {
