@@ -2,11 +2,11 @@
 #include "script/ScriptApi.h"
 
 #include "script/ScriptPaths.h"
+#include "settings/StoredValues.h"
 
 #include <lua.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -111,21 +111,6 @@ std::string_view OptionGroup(lua_State* L, int index) {
     return {group, length};
 }
 
-// "#RRGGBB" as 0x00BBGGRR.
-std::optional<std::uint32_t> ParseColour(std::string_view text) {
-    if (text.size() != 7 || text[0] != '#') return std::nullopt;
-    std::uint32_t rgb = 0;
-    for (const char c : text.substr(1)) {
-        const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                          : c >= 'a' && c <= 'f'                      ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F'                      ? c - 'A' + 10
-                                                                      : -1;
-        if (digit < 0) return std::nullopt;
-        rgb = rgb << 4 | static_cast<std::uint32_t>(digit);
-    }
-    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16);
-}
-
 std::optional<std::uint32_t> HighlightColour(lua_State* L, int table, const char* name) {
     if (lua_getfield(L, table, name) == LUA_TNIL) {
         lua_pop(L, 1);
@@ -133,7 +118,7 @@ std::optional<std::uint32_t> HighlightColour(lua_State* L, int table, const char
     }
     std::size_t length = 0;
     const char* text = lua_tolstring(L, -1, &length);
-    const auto colour = text != nullptr ? ParseColour({text, length}) : std::nullopt;
+    const auto colour = text != nullptr ? ParseColorText({text, length}) : std::nullopt;
     if (!colour) luaL_error(L, "highlight.%s must be a colour \"#RRGGBB\"", name);
     lua_pop(L, 1);
     return colour;
