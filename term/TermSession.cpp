@@ -366,9 +366,7 @@ void TermSession::PrintEcho(std::string_view text) {
     if (echoColour_ == 0) return PrintLocal(text);
     const std::size_t end = text.find_last_not_of("\r\n") + 1; // 0 when all line ends
     if (end > 0) screen_.AddTextInColor(text.substr(0, end), echoColour_);
-    screen_.AddText(text.substr(end));
-    DrainLines();
-    UpdateCursorText();
+    PrintLocal(text.substr(end));
 }
 
 // --- sending ------------------------------------------------------------------------
