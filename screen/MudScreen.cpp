@@ -242,8 +242,8 @@ int TMudScreen::NewLine() {
     } else {
         ++bufLine_;
         const ScreenLine& next = buffer_[bufLine_];
-        if (FindFirst(next.ch, buffer_.Columns(), [](Cell c) { return c != 0; }) ==
-            buffer_.Columns())
+        const auto width = static_cast<std::size_t>(next.width);
+        if (FindFirst(next.ch, width, [](Cell c) { return c != 0; }) == width)
             StartLineText();
         else
             lineTextKnown_ = false;

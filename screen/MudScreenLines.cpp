@@ -115,9 +115,10 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
     const std::optional<int> n = FindCompletedLine(serial);
     if (!n) return false;
     ScreenLine& line = buffer_[*n];
-    to = std::min<std::size_t>(to, buffer_.Columns());
+    const auto width = static_cast<std::size_t>(line.width);
+    to = std::min(to, width);
     // A wide character is coloured whole.
-    while (to > from && to < buffer_.Columns() && line.ch[to] == kWideTail)
+    while (to > from && to < width && line.ch[to] == kWideTail)
         ++to;
     if (from >= to || (text == 0 && back == 0)) return true;
     // Each colour given replaces the cells' own; the other stays as it was.

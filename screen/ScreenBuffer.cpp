@@ -11,14 +11,18 @@
 
 namespace tav {
 
-ScreenLine::ScreenLine(int columns, Attr a)
-    : width(std::clamp(columns, 1, kMaxBufferColumns)),
-      cells_(std::make_unique_for_overwrite<Cell[]>(static_cast<std::size_t>(width))),
-      attrs_(std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(width))) {
-    ch = cells_.get();
-    attr = attrs_.get();
+ScreenLine::ScreenLine(int columns, Attr a) {
+    Allocate(std::clamp(columns, 1, kMaxBufferColumns));
     blankAttr = ~a; // not yet blanked: the whole line is
     Blank(a);
+}
+
+void ScreenLine::Allocate(int columns) {
+    width = columns;
+    cells_ = std::make_unique_for_overwrite<Cell[]>(static_cast<std::size_t>(columns));
+    attrs_ = std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(columns));
+    ch = cells_.get();
+    attr = attrs_.get();
 }
 
 ScreenLine::ScreenLine(const ScreenLine& other) {
@@ -42,13 +46,7 @@ void ScreenLine::swap(ScreenLine& other) noexcept {
 
 ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     if (this == &other) return *this;
-    if (width != other.width) {
-        width = other.width;
-        cells_ = std::make_unique_for_overwrite<Cell[]>(static_cast<std::size_t>(width));
-        attrs_ = std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(width));
-        ch = cells_.get();
-        attr = attrs_.get();
-    }
+    if (width != other.width) Allocate(other.width);
     std::copy(other.ch, other.ch + width, ch);
     std::copy(other.attr, other.attr + width, attr);
     serial = other.serial;
@@ -130,19 +128,17 @@ void ScreenLine::CutWide(int from, int to) {
 void ScreenLine::Resize(int columns) {
     columns = std::clamp(columns, 1, kMaxBufferColumns);
     if (columns == width) return;
-    const Attr fill = blankAttr;
-    if (columns < width) Blank(columns, width, fill);
+    if (columns < width) Blank(columns, width, blankAttr);
     const int kept = std::min(columns, width);
-    ScreenLine resized(columns, fill);
-    std::copy(ch, ch + kept, resized.ch);
-    std::copy(attr, attr + kept, resized.attr);
-    resized.written = std::min(written, columns);
-    std::swap(cells_, resized.cells_);
-    std::swap(attrs_, resized.attrs_);
-    ch = cells_.get();
-    attr = attrs_.get();
-    width = columns;
-    written = resized.written;
+    const std::unique_ptr<Cell[]> oldCells = std::move(cells_);
+    const std::unique_ptr<Attr[]> oldAttrs = std::move(attrs_);
+    Allocate(columns);
+    std::copy(oldCells.get(), oldCells.get() + kept, ch);
+    std::copy(oldAttrs.get(), oldAttrs.get() + kept, attr);
+    // New cells are empty like the blank part of the line.
+    std::fill(ch + kept, ch + columns, Cell{0});
+    BlockFill(attr + kept, static_cast<std::size_t>(columns - kept), blankAttr);
+    written = std::min(written, columns);
     // Colours and marks have room for every column a line can have: they stay, and the
     // erase above cleared those of the columns a narrower line lost.
 }

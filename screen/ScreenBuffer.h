@@ -177,6 +177,9 @@ struct ScreenLine {
     void Resize(int columns);
 
 private:
+    // New storage for `columns` cells, their contents not yet set.
+    void Allocate(int columns);
+
     std::unique_ptr<Cell[]> cells_;
     std::unique_ptr<Attr[]> attrs_;
 };

@@ -665,6 +665,7 @@ TEST(MudScreenWide, TheBufferWidensAndNarrowsUnderItsText) {
     EXPECT_EQ(f.Lines(), Lines{"red" + std::string(129, '!')});
     f.screen.SetBufferColumns(kWideBufferColumns);
     EXPECT_EQ(f.Text(0), std::string(132, 'a')); // what was cut stays cut
+    EXPECT_EQ(f.AttrAt(0, 200), attr::kNormal);  // and the new cells are blank
     f.Feed(wide + "\r\n");
     EXPECT_EQ(f.Lines(), Lines{wide});
     // Lines copied from a classic screen bring their width: the visible columns follow.
