@@ -291,6 +291,10 @@ private:
     std::uint64_t lastSerial_ = 0;
     // No line below this one has been written since the buffer was reset.
     int deepest_ = 0;
+    // Where FindCompletedLine last found a line: the next lookup is mostly for the same
+    // line (one trigger after another) or the line after it. Only a hint, checked.
+    mutable int foundLine_ = 0;
+    mutable std::uint64_t foundSerial_ = 0;
     int scrollMax_ = 0;
 
     Attr attr_ = attr::kNormal;

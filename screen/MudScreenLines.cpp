@@ -99,10 +99,28 @@ bool TMudScreen::PromptKept() const {
 
 std::optional<int> TMudScreen::FindCompletedLine(std::uint64_t serial) const {
     if (serial == 0) return std::nullopt;
+    // Serials are unique in the buffer, so a line that holds this one is the line. The
+    // line found last, or the one as far below it as the serial is past its serial, is
+    // tried first.
+    const int deepest = std::min(deepest_, buffer_.Lines() - 1);
+    if (foundSerial_ != 0 && foundLine_ <= deepest && serial >= foundSerial_ &&
+        serial - foundSerial_ <= static_cast<std::uint64_t>(deepest - foundLine_)) {
+        const int guess = foundLine_ + static_cast<int>(serial - foundSerial_);
+        if (buffer_[guess].serial == serial) {
+            foundSerial_ = serial;
+            foundLine_ = guess;
+            return guess;
+        }
+    }
     // Completed lines lie at or above the deepest line written, mostly just above the
     // cursor, so the search from there ends after a few lines.
-    for (int n = std::min(deepest_, buffer_.Lines() - 1); n >= 0; --n)
-        if (buffer_[n].serial == serial) return n;
+    for (int n = deepest; n >= 0; --n) {
+        if (buffer_[n].serial == serial) {
+            foundSerial_ = serial;
+            foundLine_ = n;
+            return n;
+        }
+    }
     return std::nullopt;
 }
 

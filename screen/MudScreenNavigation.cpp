@@ -202,6 +202,9 @@ void TMudScreen::ClearSelection() {
 
 void TMudScreen::CopyLinesFrom(const TMudScreen& other) {
     buffer_ = other.buffer_;
+    // Lines completed here from now on are numbered past the copied ones: a serial names
+    // one line of the buffer.
+    lastSerial_ = std::max(lastSerial_, other.lastSerial_);
     cols_ = std::min(wantedCols_, buffer_.Columns()); // the copy may be narrower
     lineTextKnown_ = false;
     selecting_ = hasSelection_ = false;
