@@ -306,7 +306,8 @@ void TermSession::DrainLines() {
     if (draining_) return;
     draining_ = true;
     while (auto taken = screen_.TakeLineWithAttributes()) {
-        CompletedLine completed{std::move(*taken)};
+        CompletedLine completed;
+        completed.taken = std::move(*taken);
         // Lines completed while a reaction was sent are not matched, so no trigger can
         // keep firing on its own output. The scripts' triggers come after the list's.
         if (completed.taken.tag != kReactionLine) {
@@ -384,6 +385,9 @@ int TermSession::TermSendAll(std::string_view bytes) {
 }
 
 void TermSession::Send(std::string_view reaction) {
+    // A trigger that only colours or gags has an empty reaction: while connected, sending
+    // it puts nothing on the wire and prints nothing.
+    if (reaction.empty() && connected_) return;
     screen_.SetCompletionTag(kReactionLine);
     TermSend(GameBytes(reaction), false, true);
     screen_.SetCompletionTag(0);
@@ -395,7 +399,13 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
     CompletedLine& line = *matching_;
     const CellColor text = actions.textColor ? ExplicitCellColor(*actions.textColor) : 0;
     const CellColor back = actions.backColor ? ExplicitCellColor(*actions.backColor) : 0;
-    if (actions.highlight == HighlightScope::Match) {
+    // Equal patterns fire one after another on the same spans: a trigger that would colour
+    // the cells the colouring before it coloured, the same again, is spared the work.
+    CompletedLine::Highlight& before = line.lastHighlight;
+    const bool repeated = before.fired && before.pattern == trigger.pattern() &&
+                          before.scope == actions.highlight && before.text == text &&
+                          before.back == back;
+    if (!repeated && actions.highlight == HighlightScope::Match) {
         // Every match in the line, each searched for after the one before.
         const std::string_view bytes = line.taken.text;
         TriggerCaptures captures;
@@ -407,8 +417,11 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
                 break;
             at = {from + captures.match.begin, from + captures.match.end};
         }
-    } else if (actions.highlight == HighlightScope::Line)
+    } else if (!repeated && actions.highlight == HighlightScope::Line) {
         screen_.ColorWholeCompletedLine(line.taken.serial, text, back);
+    }
+    if (!repeated && actions.highlight != HighlightScope::None)
+        before = {true, trigger.pattern(), actions.highlight, text, back};
     if (actions.gag) {
         screen_.RemoveCompletedLine(line.taken.serial);
         line.shown = false;

@@ -395,6 +395,15 @@ private:
         TakenLine taken;
         bool shown = true;  // false once a trigger gagged it from the screen
         bool logged = true; // false once a trigger gagged it from the log too
+        // The last trigger fired on the line, with how it coloured it.
+        struct Highlight {
+            bool fired = false;
+            std::string pattern;
+            HighlightScope scope = HighlightScope::None;
+            CellColor text = 0;
+            CellColor back = 0;
+        };
+        Highlight lastHighlight;
     };
     // The scripts' part of a completed line: their triggers and what they ask of it.
     void RunScriptTriggers(CompletedLine& line);

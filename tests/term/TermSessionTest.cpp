@@ -494,6 +494,22 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     for (int col = 0; col < 15; ++col)
         marks += h.screen.Line(h.screen.BufferLine() - 1).TextColor(col) == red ? 'r' : '-';
     EXPECT_EQ(marks, "rrrr--rrrrrrrr-");
+
+    // Equal patterns colour in the order they were added: the last colour stays, however
+    // the colours before it repeat.
+    TriggerActions blue = wolf;
+    blue.textColor = 0xFF0000;
+    h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), blue);
+    for (const TriggerActions& fox : {wolf, blue, wolf})
+        h.triggers.SetActions(h.triggers.AddTrigger("fox", ""), fox);
+    h.server.Send("wolf fox\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 10; }, 5s));
+    marks.clear();
+    for (int col = 0; col < 8; ++col) {
+        const CellColor color = h.screen.Line(h.screen.BufferLine() - 1).TextColor(col);
+        marks += color == red ? 'r' : color == ExplicitCellColor(0xFF0000) ? 'b' : '-';
+    }
+    EXPECT_EQ(marks, "bbbb-rrr");
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
