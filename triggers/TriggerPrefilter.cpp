@@ -37,15 +37,13 @@ template <typename Gram> Gram ReadGram(const char* at) {
     return gram;
 }
 
-// Whether `length` bytes (at least a gram's) at `a` and `b` are equal: the first and the
-// last word compared at once, which covers up to 16 bytes, and a longer middle after them.
-bool SameBytes(const char* a, const char* b, std::size_t length) {
-    if (length < 8) {
-        return GramAt(a) == GramAt(b) && GramAt(a + length - 4) == GramAt(b + length - 4);
-    }
-    if (Word64At(a) != Word64At(b) || Word64At(a + length - 8) != Word64At(b + length - 8))
-        return false;
-    return length <= 16 || std::memcmp(a + 8, b + 8, length - 16) == 0;
+// The first and the last word of `length` bytes (at least a gram's): eight bytes each, or
+// for fewer than eight bytes the first and the last four in the low half of each.
+std::uint64_t HeadWord(const char* at, std::size_t length) {
+    return length < 8 ? GramAt(at) : Word64At(at);
+}
+std::uint64_t TailWord(const char* at, std::size_t length) {
+    return length < 8 ? GramAt(at + length - 4) : Word64At(at + length - 8);
 }
 
 std::uint64_t HashGram(std::uint64_t gram) {
@@ -266,11 +264,12 @@ void TriggerPrefilter::Build(GramIndex<Gram>& index, const std::vector<Keyed>& k
             positions_.push_back(keyed[i++].position);
         const std::size_t at = ChooseGrams(literal, step, counts, shares);
         for (std::size_t k = at; k < at + step; ++k) {
-            needles.push_back({ReadGram<Gram>(literal.data() + k),
-                               static_cast<std::uint32_t>(pool_.size()),
-                               static_cast<std::uint16_t>(literal.size()),
-                               static_cast<std::uint16_t>(k), static_cast<std::uint32_t>(first),
-                               static_cast<std::uint32_t>(positions_.size() - first)});
+            needles.push_back(
+                {ReadGram<Gram>(literal.data() + k), HeadWord(literal.data(), literal.size()),
+                 TailWord(literal.data(), literal.size()), static_cast<std::uint32_t>(pool_.size()),
+                 static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(k),
+                 static_cast<std::uint32_t>(first),
+                 static_cast<std::uint32_t>(positions_.size() - first)});
         }
         pool_.append(literal);
     }
@@ -345,9 +344,13 @@ void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view l
         // The literal must lie inside the line around the gram.
         if (needle.gramOffset > at) continue;
         const std::size_t start = at - needle.gramOffset;
-        if (needle.literalLength > line.size() - start) continue;
-        if (!SameBytes(line.data() + start, pool_.data() + needle.literalOffset,
-                       needle.literalLength))
+        const std::size_t length = needle.literalLength;
+        if (length > line.size() - start) continue;
+        // The first and the last word decide most literals; a longer middle after them.
+        const char* const found = line.data() + start;
+        if (HeadWord(found, length) != needle.head || TailWord(found, length) != needle.tail ||
+            (length > 16 &&
+             std::memcmp(found + 8, pool_.data() + needle.literalOffset + 8, length - 16) != 0))
             continue;
         if (needle.positionCount == 1) {
             out.push_back(positions_[needle.firstPosition]);

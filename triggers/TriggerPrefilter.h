@@ -65,6 +65,11 @@ private:
         // positions_[firstPosition, firstPosition + positionCount).
         struct Needle {
             Gram gram;
+            // The literal's first and last eight bytes (a shorter literal's first and last
+            // four in each half): with the gram, enough to tell a literal of up to 16 bytes
+            // without reading the pool.
+            std::uint64_t head;
+            std::uint64_t tail;
             std::uint32_t literalOffset; // in pool_
             std::uint16_t literalLength;
             std::uint16_t gramOffset; // where the gram stands in the literal
