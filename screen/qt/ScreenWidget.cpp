@@ -196,18 +196,21 @@ void ScreenWidget::resizeEvent(QResizeEvent* /*event*/) {
 
 void ScreenWidget::Scrolled() {
     // Read here, on the thread that changes the model; the bar follows on the widget's.
-    scrollMax_ = std::max(0, screen_.ScrollMax());
-    scrollPos_ = screen_.Top();
-    if (!scrollSyncPosted_.exchange(true))
+    // Every line of a flood scrolls: plain stores, published by the flag's exchange.
+    scrollMax_.store(std::max(0, screen_.ScrollMax()), std::memory_order_relaxed);
+    scrollPos_.store(screen_.Top(), std::memory_order_relaxed);
+    if (!scrollSyncPosted_.exchange(true, std::memory_order_acq_rel))
         QMetaObject::invokeMethod(this, &ScreenWidget::SyncScrollBar, Qt::QueuedConnection);
 }
 
 void ScreenWidget::SyncScrollBar() {
-    scrollSyncPosted_ = false;
+    // The exchange reads the flag's last setting, so the values stored before that are the
+    // ones read below; a change after it finds the flag clear and posts again.
+    scrollSyncPosted_.exchange(false, std::memory_order_acq_rel);
     syncingScrollBar_ = true;
-    scrollBar_->setRange(0, scrollMax_);
+    scrollBar_->setRange(0, scrollMax_.load(std::memory_order_relaxed));
     scrollBar_->setPageStep(std::max(1, screen_.Rows()));
-    scrollBar_->setValue(scrollPos_);
+    scrollBar_->setValue(scrollPos_.load(std::memory_order_relaxed));
     syncingScrollBar_ = false;
 }
 
