@@ -5,7 +5,7 @@
 // Input: the stream, then (from the end) a mode byte and the seed of the cuts. With the
 // mode's low bit set, the second half of the stream is sent compressed after an MCCP
 // start, as a real server would, so the inflater and what follows the compressed stream
-// are reached.
+// are reached. With bit 8 set, the pieces are inflated on the inflate thread.
 #include "fuzz/FuzzSupport.h"
 #include "net/GameData.h"
 #include "net/TelnetCodes.h"
@@ -77,12 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Record pieces;
     tav::TelnetProtocol protocol(identity, pieces);
     protocol.SetWindowSize(80, 24);
+    protocol.SetInflateThread(mode & 8);
     for (std::size_t at = 0; at < stream.size();) {
         cuts = cuts * 1103515245u + 12345u;
         const std::size_t length = 1 + (cuts >> 16) % 300;
         protocol.Receive(std::string_view(stream).substr(at, length));
         at += length;
     }
+    protocol.Flush();
     FUZZ_CHECK(pieces.screen == whole.screen, "same text for the screen");
     FUZZ_CHECK(pieces.sent == whole.sent, "same answers");
     FUZZ_CHECK(pieces.events == whole.events, "same events in the same order");

@@ -48,8 +48,109 @@ TelnetProtocol::TelnetProtocol(TelnetIdentity identity, TelnetEvents& events)
 
 TelnetProtocol::~TelnetProtocol() = default;
 
+namespace {
+
+// Compressed bytes are handed to the inflate thread in blocks this large or larger, so
+// that waking it costs little against the work; Flush hands over a smaller rest.
+constexpr std::size_t kInflateBatch = 8 * 1024;
+// Blocks the inflate thread may hold before Receive waits for the oldest: deep enough
+// that neither side waits on the other's every block.
+constexpr std::size_t kMaxInflateBlocks = 8;
+
+} // namespace
+
 void TelnetProtocol::Receive(std::string_view bytes) {
+    if (worker_) {
+        TakeInflated(false);
+        while (!failed_ && worker_->Queued() >= kMaxInflateBlocks)
+            TakeInflated(true);
+    }
+    Consume(bytes);
+    FlushText();
+}
+
+void TelnetProtocol::Flush() {
+    while (worker_ && !failed_ && (worker_->Queued() > 0 || !pending_.input.empty())) {
+        if (!pending_.input.empty()) SubmitPending();
+        TakeInflated(true);
+    }
+    FlushText();
+}
+
+void TelnetProtocol::StartStream() {
+    if (!inflateThread_) {
+        inflater_ = std::make_unique<Inflater>();
+        return;
+    }
+    if (!worker_) worker_ = std::make_unique<InflateWorker>();
+    streamOpen_ = true;
+    pending_.newStream = true;
+}
+
+void TelnetProtocol::SubmitPending() {
+    worker_->Submit(std::move(pending_));
+    pending_ = {};
+}
+
+void TelnetProtocol::TakeInflated(bool wait) {
+    while (!failed_) {
+        // Waits for one block at most: the thread goes on with the next meanwhile.
+        std::optional<InflateWorker::Block> block = worker_->Take(std::exchange(wait, false));
+        if (!block) return;
+        if (block->plain) { // sent after its stream had ended: read again as received
+            ConsumePieces(*block, 0);
+            continue;
+        }
+        if (!block->output.empty()) Parse(block->output);
+        if (failed_) return;
+        switch (block->result.status) {
+        case Inflater::Status::Open: break;
+        case Inflater::Status::Ended: {
+            // What follows the stream's end is plain: the rest of this block, the blocks
+            // sent after it and the bytes not yet sent, read again in the order received.
+            streamOpen_ = false;
+            std::vector<InflateWorker::Block> later;
+            while (auto next = worker_->Take(true))
+                later.push_back(std::move(*next));
+            InflateWorker::Block unsent = std::move(pending_);
+            pending_ = {};
+            ConsumePieces(*block, block->result.consumed);
+            for (const InflateWorker::Block& next : later)
+                ConsumePieces(next, 0);
+            ConsumePieces(unsent, 0);
+            return;
+        }
+        case Inflater::Status::Corrupt:
+            Fail("The server's compressed text (MCCP) is damaged (" + block->result.error +
+                 "); the connection is closed.");
+            return;
+        case Inflater::Status::TooLarge:
+            Fail("The server's compressed text (MCCP) inflates beyond any game's output; "
+                 "the connection is closed.");
+            return;
+        }
+    }
+}
+
+void TelnetProtocol::ConsumePieces(const InflateWorker::Block& block, std::size_t from) {
+    std::size_t start = 0;
+    for (const std::size_t end : block.pieceEnds) {
+        if (end > from) {
+            const std::size_t first = std::max(start, from);
+            Consume(std::string_view(block.input).substr(first, end - first));
+        }
+        start = end;
+    }
+}
+
+void TelnetProtocol::Consume(std::string_view bytes) {
     while (!bytes.empty() && !failed_) {
+        if (streamOpen_) {
+            pending_.input.append(bytes);
+            pending_.pieceEnds.push_back(pending_.input.size());
+            if (pending_.input.size() >= kInflateBatch) SubmitPending();
+            return;
+        }
         if (inflater_) {
             const Inflater::Result result = inflater_->Inflate(bytes, [this](std::string_view out) {
                 if (!failed_) Parse(out);
@@ -74,7 +175,6 @@ void TelnetProtocol::Receive(std::string_view bytes) {
             bytes.remove_prefix(Parse(bytes));
         }
     }
-    FlushText();
 }
 
 std::size_t TelnetProtocol::Parse(std::string_view bytes) {
@@ -143,7 +243,7 @@ std::size_t TelnetProtocol::Parse(std::string_view bytes) {
                 if (startCompression_) {
                     startCompression_ = false;
                     FlushText();
-                    inflater_ = std::make_unique<Inflater>();
+                    StartStream();
                     return i + 1;
                 }
             }
@@ -224,7 +324,7 @@ void TelnetProtocol::Subnegotiation() {
     const bool ours = options_.Enabled(Side::Us, subOption_);
     switch (subOption_) {
     case kCompress2:
-        if (his && !inflater_) startCompression_ = true;
+        if (his && !Compressing()) startCompression_ = true;
         break;
     case kTerminalType:
         if (ours && !sub_.empty() && sub_[0] == static_cast<char>(kTerminalTypeSend))
@@ -324,6 +424,9 @@ void TelnetProtocol::Fail(std::string_view reason) {
     FlushText();
     failed_ = true;
     inflater_.reset();
+    streamOpen_ = false;
+    worker_.reset(); // what it holds is never read
+    pending_ = {};
     events_.Failed(reason);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/InflateWorker.h"
 #include "net/Inflater.h"
 #include "net/OptionStates.h"
 #include "net/TelnetCodes.h"
@@ -70,11 +71,19 @@ public:
     TelnetProtocol& operator=(const TelnetProtocol&) = delete;
 
     void Receive(std::string_view bytes);
+    // From now on, compressed streams are inflated on a thread of their own while Receive
+    // parses what came before: a Receive may then return before all of its text was
+    // handed over, and Flush hands over the rest.
+    void SetInflateThread(bool on) { inflateThread_ = on; }
+    // Waits for everything received to be inflated and hands it over.
+    void Flush();
+    // Received bytes wait to be inflated (only with the inflate thread).
+    bool Inflating() const { return worker_ && (worker_->Queued() > 0 || !pending_.input.empty()); }
 
     // The main screen's size in cells; sent (NAWS) when agreed and whenever it changes.
     void SetWindowSize(int columns, int rows);
     void SetMttsBits(int bits) { identity_.mttsBits = bits; }
-    bool Compressing() const { return inflater_ != nullptr; }
+    bool Compressing() const { return inflater_ != nullptr || streamOpen_; }
     bool Enabled(OptionStates::Side side, unsigned char option) const {
         return options_.Enabled(side, option);
     }
@@ -90,6 +99,16 @@ private:
     // Parses plain (already inflated) bytes; returns how many were taken. It stops right
     // after a compressed stream begins, the rest being compressed.
     std::size_t Parse(std::string_view bytes);
+    // Received bytes, in order: parsed, inflated here, or queued for the inflate thread.
+    void Consume(std::string_view bytes);
+    // A compressed stream begins with the next byte received.
+    void StartStream();
+    // Hands over what the inflate thread has done, after waiting for its oldest block when
+    // asked; stops after a stream ends, once the bytes after its end were read again.
+    void TakeInflated(bool wait);
+    // The bytes of `block` from `from` on, piece by piece, as received.
+    void ConsumePieces(const InflateWorker::Block& block, std::size_t from);
+    void SubmitPending();
     void Negotiate(unsigned char command, unsigned char option);
     void AddSubnegotiationByte(unsigned char byte);
     void Subnegotiation();
@@ -112,6 +131,12 @@ private:
     std::string sub_;
     std::string text_; // game text not yet handed to the screen
     std::unique_ptr<Inflater> inflater_;
+    // With the inflate thread: the stream open as far as what was handed over tells, the
+    // bytes received for it not yet submitted, and the thread.
+    bool inflateThread_ = false;
+    bool streamOpen_ = false;
+    InflateWorker::Block pending_;
+    std::unique_ptr<InflateWorker> worker_;
     bool startCompression_ = false;
     bool failed_ = false;
     int terminalTypeAnswers_ = 0;

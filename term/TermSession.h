@@ -135,7 +135,8 @@ public:
     // Reads what is waiting, block by block (at most kReceiveBlocksPerWake), and feeds each
     // block to the screen; the bytes read, or -1 when the peer closed or the read failed.
     int TermReceive();
-    // Feeds bytes as if they had arrived on the socket (screen, masking, lines).
+    // Feeds bytes as if they had arrived on the socket (screen, masking, lines), all of
+    // them handed over when it returns.
     void ReceiveBytes(const char* bytes, std::size_t count);
     void DrainLines();
     // Scroll Lock: holds the screen's output, or releases it through ReceiveBytes so held
@@ -391,6 +392,15 @@ private:
     std::string recent_;
     std::size_t recentStart_ = 0;
     // The completed line being processed.
+    // TermReceive's parts: the blocks waiting on the socket, each fed in (compressed text
+    // may still be inflating when ReceiveBlock returns), then what the inflate thread holds;
+    // false when the connection cannot go on.
+    int ReceiveWaiting();
+    void ReceiveBlock(const char* bytes, std::size_t count);
+    bool FinishInflating();
+    // What follows each block fed in: the cursor text, the completed lines, the scripts'
+    // game data and a login that waited for the game's first line.
+    void AfterReceive();
     struct CompletedLine {
         TakenLine taken;
         bool shown = true;  // false once a trigger gagged it from the screen

@@ -5,6 +5,8 @@
 #include "settings/ProfileOptions.h"
 #include "term/TermSession.h"
 
+#include <thread>
+
 #ifndef TAV_VERSION
 #define TAV_VERSION "0"
 #endif
@@ -92,6 +94,9 @@ void TermSession::StartProtocol() {
     identity.acceptUtf8 = Encoding() != TextEncoding::Latin1;
     protocolEvents_ = std::make_unique<ProtocolEvents>(*this);
     protocol_ = std::make_unique<TelnetProtocol>(std::move(identity), *protocolEvents_);
+    // A compressed flood is inflated on a second core while the text before it is shown;
+    // every wake ends with all it read handed over (FinishInflating).
+    protocol_->SetInflateThread(std::thread::hardware_concurrency() > 1);
     if (services_.gameData) gameDataReader_ = std::make_unique<GameDataReader>(*services_.gameData);
     UpdateWindowSize();
 }

@@ -163,6 +163,61 @@ TEST(TelnetProtocol, CompressedTextIsInflatedUntilItsStreamEndsInTheSameRead) {
     EXPECT_FALSE(whole.protocol.Compressing());
 }
 
+// Inflated on the inflate thread, a connection's streams hand over what inflating each
+// read in place does, however the reads are cut: streams that end inside a read, a stream
+// that starts again right after one ended, prompts and GMCP inside, a stream whose reads
+// each stay inside the inflater's bound though together they would not, and a damaged one.
+TEST(TelnetProtocol, TheInflateThreadHandsOverWhatInflatingInPlaceDoes) {
+    std::string story;
+    for (int i = 0; i < 4000; ++i)
+        story += "The goblin " + std::to_string(i) + " hits you.\r\n";
+    const std::string gmcp = Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":5}" + Iac({kSe});
+    const std::string zeros(12 * 1024 * 1024, '\0'); // 1 KiB reads inflate to 1 MiB each
+    // The last stream is left open.
+    const std::string stream = Iac({kWill, kCompress2}) + Iac({kWill, kGmcp}) + "plain " +
+                               kMccpStart + Compressed(story + "HP> " + Iac({kGa}) + gmcp) +
+                               "between " + gmcp + kMccpStart + Compressed(story, false);
+    const std::string restarted =
+        kMccpStart + Compressed("first") + kMccpStart + Compressed(story) + "after both";
+    const std::string exploding = Iac({kWill, kCompress2}) + kMccpStart + Compressed(zeros) + "end";
+    std::string damaged = Iac({kWill, kCompress2}) + kMccpStart + Compressed(story);
+    damaged[damaged.size() / 2] ^= 0x55;
+    const std::string streams[] = {stream, Iac({kWill, kCompress2}) + restarted, exploding,
+                                   damaged};
+    for (const std::string& wire : streams) {
+        for (const std::size_t cut : {std::size_t{1}, std::size_t{700}, std::size_t{1024},
+                                      std::size_t{9000}, wire.size()}) {
+            Recorder inPlace, threaded;
+            threaded.protocol.SetInflateThread(true);
+            for (std::size_t at = 0; at < wire.size(); at += cut) {
+                inPlace.protocol.Receive(std::string_view(wire).substr(at, cut));
+                threaded.protocol.Receive(std::string_view(wire).substr(at, cut));
+            }
+            threaded.protocol.Flush();
+            EXPECT_EQ(threaded.screen, inPlace.screen) << cut;
+            EXPECT_EQ(threaded.sent, inPlace.sent);
+            // Text comes in other pieces; everything else in the same order, a prompt after
+            // the same text.
+            const auto others = [](const Recorder& r) {
+                std::vector<std::string> list;
+                std::size_t text = 0;
+                for (const std::string& event : r.events) {
+                    if (event.starts_with("text:"))
+                        text += event.size() - 5;
+                    else
+                        list.push_back(event == "prompt" ? "prompt@" + std::to_string(text)
+                                                         : event);
+                }
+                return list;
+            };
+            EXPECT_EQ(others(threaded), others(inPlace)) << cut;
+            EXPECT_EQ(threaded.protocol.HasFailed(), inPlace.protocol.HasFailed());
+            EXPECT_EQ(threaded.protocol.Compressing(), inPlace.protocol.Compressing());
+            EXPECT_FALSE(threaded.protocol.Inflating());
+        }
+    }
+}
+
 TEST(TelnetProtocol, DamagedOrExplodingCompressionFailsWithoutShowingGarbage) {
     std::string bomb = Compressed(std::string(Inflater::kMaxOutputPerInput + 1, 'a'));
     const std::string streams[] = {"garbage that is not zlib", bomb};

@@ -97,6 +97,43 @@ TEST_F(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
     EXPECT_EQ(session->Encoding(), TextEncoding::Latin1);
 }
 
+// A compressed flood the server ends by closing: every line is shown and logged, in order,
+// before the connection is lost; none stays behind on the inflating thread.
+TEST_F(TermTelnet, ACompressedFloodIsHandedOverWholeBeforeTheConnectionEnds) {
+    Open(Recorded());
+    session->SetNegotiation(true);
+    Connect();
+    server.Send(Iac({kWill, kCompress2}));
+    ReadUntil(Iac({kDo, kCompress2}));
+    std::string flood;
+    std::vector<std::string> logged;
+    for (int i = 0; i < 3000; ++i) {
+        flood += "line " + std::to_string(i) + " of the flood\r\n";
+        logged.push_back("line " + std::to_string(i) + " of the flood\n");
+    }
+    // Whole blocks of the session's reads, so that the close is read in the same wake as
+    // the last of the text: short lines of dots fill the last block.
+    std::string sent = Iac({kSb, kCompress2}) + Iac({kSe}) + Compressed(flood);
+    std::size_t room = kReceiveBlock - sent.size() % kReceiveBlock;
+    if (room < 3) room += kReceiveBlock;
+    while (room > 0) {
+        std::size_t dots = std::min<std::size_t>(room - 2, 60);
+        const std::size_t after = room - 2 - dots;
+        if (after == 1 || after == 2) dots -= 3; // the next line needs a dot and its end
+        sent += std::string(dots, '.') + "\r\n";
+        logged.push_back(std::string(dots, '.') + "\n");
+        room -= dots + 2;
+    }
+    logged.push_back("TavTerm disconnecting...\n");
+    rec.logFile.clear();
+    server.Send(sent);
+    server.CloseClient();
+    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
+    EXPECT_EQ(rec.logFile, logged);
+    const std::string all = screen.GetAllText();
+    EXPECT_LT(all.find("line 2999 of the flood"), all.find("TavTerm disconnecting..."));
+}
+
 TEST_F(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
     Open(Recorded());
     Connect();
