@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace tav {
 
@@ -23,6 +24,31 @@ void ScreenLine::Allocate(int columns) {
     attrs_ = std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(columns));
     ch = cells_.get();
     attr = attrs_.get();
+}
+
+std::unique_ptr<LineColors> LineColors::Make(int columns) {
+    columns = std::clamp(columns, 1, kMaxBufferColumns);
+    const std::size_t cells = 2 * static_cast<std::size_t>(columns);
+    static_assert(sizeof(LineColors) % alignof(CellColor) == 0);
+    void* raw = ::operator new(sizeof(LineColors) + cells * sizeof(CellColor));
+    auto* storage =
+        reinterpret_cast<CellColor*>(static_cast<unsigned char*>(raw) + sizeof(LineColors));
+    std::fill(storage, storage + cells, CellColor{0});
+    return std::unique_ptr<LineColors>(new (raw) LineColors(columns, storage));
+}
+
+std::unique_ptr<LineColors> LineColors::Clone() const {
+    std::unique_ptr<LineColors> copy = Make(columns);
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void LineColors::CopyFrom(const LineColors& other) {
+    const int kept = std::min(columns, other.columns);
+    Cleared();
+    std::copy(other.text, other.text + kept, text);
+    std::copy(other.back, other.back + kept, back);
+    used = std::min(other.used, kept);
 }
 
 ScreenLine::ScreenLine(const ScreenLine& other) {
@@ -54,10 +80,11 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     blankAttr = other.blankAttr;
     if (!other.colors)
         colors.reset();
-    else if (colors)
-        *colors = *other.colors;
+    else if (colors && colors->columns == width)
+        colors->CopyFrom(*other.colors);
     else
-        colors = std::make_unique<LineColors>(*other.colors);
+        colors = other.colors->Clone();
+    if (spareColors && spareColors->columns != width) spareColors.reset();
     if (!other.marks)
         marks.reset();
     else if (marks)
@@ -73,7 +100,7 @@ LineColors& ScreenLine::Colors() {
             colors = std::move(spareColors);
             colors->Cleared();
         } else {
-            colors = std::make_unique<LineColors>();
+            colors = LineColors::Make(width);
         }
     }
     return *colors;
@@ -139,8 +166,14 @@ void ScreenLine::Resize(int columns) {
     std::fill(ch + kept, ch + columns, Cell{0});
     BlockFill(attr + kept, static_cast<std::size_t>(columns - kept), blankAttr);
     written = std::min(written, columns);
-    // Colours and marks have room for every column a line can have: they stay, and the
-    // erase above cleared those of the columns a narrower line lost.
+    // The colours move into room for the new width (the erase above cleared those of the
+    // columns a narrower line lost); marks have room for every column a line can have.
+    if (colors) {
+        std::unique_ptr<LineColors> resized = LineColors::Make(columns);
+        resized->CopyFrom(*colors);
+        colors = std::move(resized);
+    }
+    spareColors.reset();
 }
 
 bool ScreenLine::AddMark(int col, Cell mark) {

@@ -699,6 +699,18 @@ TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
         (std::vector<CellColor>{red, 0, red, red}));
     buffer.Advance(attr::kNormal); // the coloured line is now the last one, blank
     EXPECT_FALSE(buffer[1].colors);
+    // A line's colours keep their columns as it widens and narrows, and a line copied from
+    // one of another width takes all of them.
+    ScreenLine wide = copy;
+    wide.Resize(kWideBufferColumns);
+    wide.SetColors(250, kWideBufferColumns, red, red);
+    ScreenLine other(40, attr::kNormal);
+    other = wide;
+    wide.Resize(40);
+    wide.Resize(kWideBufferColumns);
+    EXPECT_EQ((std::vector{wide.TextColor(3), wide.TextColor(250), other.TextColor(255),
+                           other.BackColor(250), other.TextColor(3)}),
+              (std::vector<CellColor>{red, 0, red, red, red}));
 }
 
 } // namespace
