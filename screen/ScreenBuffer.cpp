@@ -119,6 +119,13 @@ void ScreenLine::Blank(Attr a) {
         spareColors = std::move(colors);
     else
         colors.reset();
+    if (spareColors) {
+        // A line blanked whole is mostly the oldest one, opened again for new text: its
+        // colours left the caches long ago, and coloured text will want them soon.
+        const auto* block = reinterpret_cast<const char*>(spareColors.get());
+        __builtin_prefetch(block, 1);
+        __builtin_prefetch(block + sizeof(LineColors) + sizeof(CellColor) * width, 1);
+    }
     serial = 0;
     marks.reset();
     const int to = a == blankAttr ? written : width;
