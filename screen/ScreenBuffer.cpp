@@ -108,6 +108,18 @@ LineColors& ScreenLine::Colors() {
 
 void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     assert(from >= 0 && to <= width);
+    if (text == 0 && back == 0) {
+        if (!colors) return;
+        // Plain text after coloured: the columns past `used` hold no colour already, so
+        // the memory of the rest of the line is not touched.
+        LineColors& kept = *colors;
+        const int end = std::min(to, kept.used);
+        if (from >= end) return;
+        std::fill(kept.text + from, kept.text + end, CellColor{0});
+        std::fill(kept.back + from, kept.back + end, CellColor{0});
+        if (end == kept.used) kept.used = from;
+        return;
+    }
     LineColors& kept = Colors();
     std::fill(kept.text + from, kept.text + to, text);
     std::fill(kept.back + from, kept.back + to, back);
