@@ -239,6 +239,27 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
             used += kScanBlock;
         }
     }
+    if (utf8 && !attrs && columns && !line.marks) {
+        // A completed line of a Unicode screen: its bytes and their columns, the columns
+        // gathered here a store each and joined to the others once.
+        std::uint8_t columnOf[static_cast<std::size_t>(kMaxBufferColumns) * 4];
+        std::size_t n = 0;
+        for (; k < to; ++k) {
+            const Cell c = line.ch[k];
+            const auto column = static_cast<std::uint8_t>(k);
+            if (c < 0x80) {
+                if (c == 0) continue;
+                text[used++] = static_cast<char>(c);
+                columnOf[n++] = column;
+            } else if (c != kWideTail) {
+                const std::size_t bytes = EncodeUtf8(c, text + used);
+                used += bytes;
+                for (std::size_t b = 0; b < bytes; ++b)
+                    columnOf[n++] = column;
+            }
+        }
+        columns->insert(columns->end(), columnOf, columnOf + n);
+    }
     for (; k < to; ++k) {
         const Cell c = line.ch[k];
         if (c == 0 || c == kWideTail) continue;
