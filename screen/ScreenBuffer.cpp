@@ -206,10 +206,45 @@ bool ScreenLine::AddMark(int col, Cell mark) {
     return false;
 }
 
+namespace {
+
+// The UTF-8 text of cells from..to-1 of a line without marks, and the column of each of
+// its bytes: the usual completed line of a Unicode screen. Both gather on the stack, a
+// store per byte, and are appended once, so the line's text is allocated once and never
+// cleared first.
+void AppendUnicodeCells(std::string& out, const ScreenLine& line, int from, int to,
+                        std::vector<std::uint8_t>& columns) {
+    constexpr std::size_t kRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
+    char bytes[kRoom];
+    std::uint8_t columnOf[kRoom];
+    std::size_t n = 0;
+    for (int k = from; k < to; ++k) {
+        const Cell c = line.ch[k];
+        const auto column = static_cast<std::uint8_t>(k);
+        if (c < 0x80) {
+            if (c == 0) continue;
+            bytes[n] = static_cast<char>(c);
+            columnOf[n++] = column;
+        } else if (c != kWideTail) {
+            const std::size_t length = EncodeUtf8(c, bytes + n);
+            for (std::size_t b = 0; b < length; ++b)
+                columnOf[n++] = column;
+        }
+    }
+    out.append(bytes, n);
+    columns.insert(columns.end(), columnOf, columnOf + n);
+}
+
+} // namespace
+
 void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
                     std::vector<Attr>* attrs, std::vector<std::uint8_t>* columns) {
     static_assert(kMaxBufferColumns <= 256, "a column must fit a byte");
     if (from >= to) return;
+    if (utf8 && !attrs && columns && !line.marks) {
+        AppendUnicodeCells(out, line, from, to, *columns);
+        return;
+    }
     // Every completed line passes here: the text is written into place, a byte per cell
     // (or the few of a character), and the attributes and columns follow in runs.
     const std::size_t start = out.size();
@@ -238,27 +273,6 @@ void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, 
             std::memcpy(text + used, block, kScanBlock);
             used += kScanBlock;
         }
-    }
-    if (utf8 && !attrs && columns && !line.marks) {
-        // A completed line of a Unicode screen: its bytes and their columns, the columns
-        // gathered here a store each and joined to the others once.
-        std::uint8_t columnOf[static_cast<std::size_t>(kMaxBufferColumns) * 4];
-        std::size_t n = 0;
-        for (; k < to; ++k) {
-            const Cell c = line.ch[k];
-            const auto column = static_cast<std::uint8_t>(k);
-            if (c < 0x80) {
-                if (c == 0) continue;
-                text[used++] = static_cast<char>(c);
-                columnOf[n++] = column;
-            } else if (c != kWideTail) {
-                const std::size_t bytes = EncodeUtf8(c, text + used);
-                used += bytes;
-                for (std::size_t b = 0; b < bytes; ++b)
-                    columnOf[n++] = column;
-            }
-        }
-        columns->insert(columns->end(), columnOf, columnOf + n);
     }
     for (; k < to; ++k) {
         const Cell c = line.ch[k];
