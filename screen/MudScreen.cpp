@@ -116,8 +116,18 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
             } else {
                 lineTextKnown_ = false;
             }
-            WidenCopy(run + k, chunk, line.ch + bufCol_);
-            BlockFill(line.attr + bufCol_, chunk, attr_);
+            if (chunk < kScanBlock) {
+                // A word between colour changes: one short walk writes both.
+                Cell* const cells = line.ch + bufCol_;
+                Attr* const attrs = line.attr + bufCol_;
+                for (std::size_t j = 0; j < chunk; ++j) {
+                    cells[j] = run[k + j];
+                    attrs[j] = attr_;
+                }
+            } else {
+                WidenCopy(run + k, chunk, line.ch + bufCol_);
+                BlockFill(line.attr + bufCol_, chunk, attr_);
+            }
             line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {
