@@ -214,6 +214,7 @@ namespace {
 // cleared first.
 void AppendUnicodeCells(std::string& out, const ScreenLine& line, int from, int to,
                         std::vector<std::uint8_t>& columns) {
+    assert(from >= 0 && to <= line.width);
     constexpr std::size_t kRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
     char bytes[kRoom];
     std::uint8_t columnOf[kRoom];
