@@ -90,6 +90,17 @@ inline std::size_t FindByteIn(const unsigned char* p, std::size_t n, ByteRange r
 #endif
 }
 
+// The index of the first of p[0..n) that lies outside `range`, or n.
+inline std::size_t FindByteOutside(const unsigned char* p, std::size_t n, ByteRange range) {
+#if defined(__SSE2__)
+    return detail::ScanBytes(
+        p, n, [range](__m128i x) { return ~detail::RangeMask(x, range); },
+        [range](unsigned char b) { return !range.Holds(b); });
+#else
+    return FindFirst(p, n, [range](unsigned char b) { return !range.Holds(b); });
+#endif
+}
+
 // The index of the first of p[0..n) that lies in neither range, or n.
 inline std::size_t FindByteOutside(const unsigned char* p, std::size_t n, ByteRange a,
                                    ByteRange b) {

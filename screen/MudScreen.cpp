@@ -16,10 +16,6 @@ namespace tav {
 
 namespace {
 
-constexpr bool IsLineEnd(unsigned char b) {
-    return static_cast<unsigned char>(b - 10) <= 13 - 10;
-}
-
 bool IsUrlSpace(Cell ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
@@ -89,28 +85,20 @@ ScreenResult TMudScreen::EndPass(ScreenResult result) {
     return result;
 }
 
+void TMudScreen::OnLineEnd(unsigned char b) {
+    if (b == '\r') {
+        if (!appendcr) col_ = bufCol_ = 0;
+    } else {
+        passScrolls_ += NewLine();
+        if (appendcr) col_ = bufCol_ = 0;
+    }
+}
+
 template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t n) {
     std::size_t k = 0;
     while (k < n) {
-        const auto b = run[k];
-        if (b < 0x80 && IsLineEnd(static_cast<unsigned char>(b))) {
-            if (b == '\r') {
-                if (!appendcr) col_ = bufCol_ = 0;
-            } else {
-                passScrolls_ += NewLine();
-                if (appendcr) col_ = bufCol_ = 0;
-            }
-            ++k;
-            continue;
-        }
-        // A stretch of printable characters: store as many as fit before the wrap.
-        std::size_t chunk = 0;
-        if constexpr (std::is_same_v<Unit, unsigned char>)
-            chunk = FindByteIn(run + k, n - k, ByteRange{10, 13});
-        else
-            chunk = FindFirst(run + k, n - k, [](Unit u) {
-                return u < 0x80 && IsLineEnd(static_cast<unsigned char>(u));
-            });
+        // Store as many characters as fit before the wrap.
+        std::size_t chunk = n - k;
         if (autowrap)
             chunk = std::min<std::size_t>(chunk,
                                           static_cast<std::size_t>(std::max(1, cols_ - 1 - col_)));
@@ -128,8 +116,18 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
             } else {
                 lineTextKnown_ = false;
             }
-            WidenCopy(run + k, chunk, line.ch + bufCol_);
-            BlockFill(line.attr + bufCol_, chunk, attr_);
+            if (chunk < kScanBlock) {
+                // A word between colour changes: one short walk writes both.
+                Cell* const cells = line.ch + bufCol_;
+                Attr* const attrs = line.attr + bufCol_;
+                for (std::size_t j = 0; j < chunk; ++j) {
+                    cells[j] = run[k + j];
+                    attrs[j] = attr_;
+                }
+            } else {
+                WidenCopy(run + k, chunk, line.ch + bufCol_);
+                BlockFill(line.attr + bufCol_, chunk, attr_);
+            }
             line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
             bufCol_ += static_cast<int>(chunk);
         } else {

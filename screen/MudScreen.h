@@ -221,6 +221,7 @@ public:
 private:
     // --- what the parser found (ParserEvents) ------------------------------------------
     void OnText(const unsigned char* run, std::size_t n) override { PutCells(run, n); }
+    void OnLineEnd(unsigned char b) override;
     void OnNarrow(const char32_t* run, std::size_t n) override { PutCells(run, n); }
     void OnWide(char32_t c) override { PutWide(c); }
     void OnMark(char32_t c) override { AttachMark(c); }
@@ -229,7 +230,7 @@ private:
     void OnEscape(unsigned char final) override;
     void OnControlSequence(const ControlSequence& sequence) override;
 
-    // Writes one-cell characters (bytes or Unicode characters) and acts on line ends.
+    // Writes one-cell characters (bytes or Unicode characters).
     template <typename Unit> void PutCells(const Unit* run, std::size_t n);
     // The view's updates after a pass of the parser.
     ScreenResult EndPass(ScreenResult result);

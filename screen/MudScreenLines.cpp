@@ -21,13 +21,14 @@ std::pair<std::size_t, std::size_t> TakenLine::Columns(std::size_t from, std::si
 }
 
 void TMudScreen::ReadLineCells(TakenLine& taken, const ScreenLine& line, int from, int to) const {
-    taken.text.reserve(static_cast<std::size_t>(to - from));
     std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
     // A line of plain ASCII is a byte a cell in every encoding: it takes the quick way.
     const auto count = static_cast<std::size_t>(to - from);
     const bool utf8 = unicode_ && (line.marks || FindFirst(line.ch + from, count, [](Cell c) {
                                                      return c >= 0x80 || c == 0;
                                                  }) != count);
+    // A UTF-8 line's text finds its own room once its length is known.
+    if (!utf8) taken.text.reserve(count);
     AppendCellText(taken.text, line, from, to, utf8, attrs, utf8 ? &taken.byteColumns : nullptr);
     if (!utf8 && taken.text.size() != count) {
         // Right halves left by a screen that held Unicode give no byte: the bytes need

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace tav {
 
@@ -23,6 +24,31 @@ void ScreenLine::Allocate(int columns) {
     attrs_ = std::make_unique_for_overwrite<Attr[]>(static_cast<std::size_t>(columns));
     ch = cells_.get();
     attr = attrs_.get();
+}
+
+std::unique_ptr<LineColors> LineColors::Make(int columns) {
+    columns = std::clamp(columns, 1, kMaxBufferColumns);
+    const std::size_t cells = 2 * static_cast<std::size_t>(columns);
+    static_assert(sizeof(LineColors) % alignof(CellColor) == 0);
+    void* raw = ::operator new(sizeof(LineColors) + cells * sizeof(CellColor));
+    auto* storage =
+        reinterpret_cast<CellColor*>(static_cast<unsigned char*>(raw) + sizeof(LineColors));
+    std::fill(storage, storage + cells, CellColor{0});
+    return std::unique_ptr<LineColors>(new (raw) LineColors(columns, storage));
+}
+
+std::unique_ptr<LineColors> LineColors::Clone() const {
+    std::unique_ptr<LineColors> copy = Make(columns);
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void LineColors::CopyFrom(const LineColors& other) {
+    const int kept = std::min(columns, other.columns);
+    Cleared();
+    std::copy(other.text, other.text + kept, text);
+    std::copy(other.back, other.back + kept, back);
+    used = std::min(other.used, kept);
 }
 
 ScreenLine::ScreenLine(const ScreenLine& other) {
@@ -54,10 +80,11 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     blankAttr = other.blankAttr;
     if (!other.colors)
         colors.reset();
-    else if (colors)
-        *colors = *other.colors;
+    else if (colors && colors->columns == width)
+        colors->CopyFrom(*other.colors);
     else
-        colors = std::make_unique<LineColors>(*other.colors);
+        colors = other.colors->Clone();
+    if (spareColors && spareColors->columns != width) spareColors.reset();
     if (!other.marks)
         marks.reset();
     else if (marks)
@@ -73,7 +100,7 @@ LineColors& ScreenLine::Colors() {
             colors = std::move(spareColors);
             colors->Cleared();
         } else {
-            colors = std::make_unique<LineColors>();
+            colors = LineColors::Make(width);
         }
     }
     return *colors;
@@ -81,6 +108,18 @@ LineColors& ScreenLine::Colors() {
 
 void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     assert(from >= 0 && to <= width);
+    if (text == 0 && back == 0) {
+        if (!colors) return;
+        // Plain text after coloured: the columns past `used` hold no colour already, so
+        // the memory of the rest of the line is not touched.
+        LineColors& kept = *colors;
+        const int end = std::min(to, kept.used);
+        if (from >= end) return;
+        std::fill(kept.text + from, kept.text + end, CellColor{0});
+        std::fill(kept.back + from, kept.back + end, CellColor{0});
+        if (end == kept.used) kept.used = from;
+        return;
+    }
     LineColors& kept = Colors();
     std::fill(kept.text + from, kept.text + to, text);
     std::fill(kept.back + from, kept.back + to, back);
@@ -92,6 +131,13 @@ void ScreenLine::Blank(Attr a) {
         spareColors = std::move(colors);
     else
         colors.reset();
+    if (spareColors) {
+        // A line blanked whole is mostly the oldest one, opened again for new text: its
+        // colours left the caches long ago, and coloured text will want them soon.
+        const auto* block = reinterpret_cast<const char*>(spareColors.get());
+        __builtin_prefetch(block, 1);
+        __builtin_prefetch(block + sizeof(LineColors) + sizeof(CellColor) * width, 1);
+    }
     serial = 0;
     marks.reset();
     const int to = a == blankAttr ? written : width;
@@ -139,8 +185,14 @@ void ScreenLine::Resize(int columns) {
     std::fill(ch + kept, ch + columns, Cell{0});
     BlockFill(attr + kept, static_cast<std::size_t>(columns - kept), blankAttr);
     written = std::min(written, columns);
-    // Colours and marks have room for every column a line can have: they stay, and the
-    // erase above cleared those of the columns a narrower line lost.
+    // The colours move into room for the new width (the erase above cleared those of the
+    // columns a narrower line lost); marks have room for every column a line can have.
+    if (colors) {
+        std::unique_ptr<LineColors> resized = LineColors::Make(columns);
+        resized->CopyFrom(*colors);
+        colors = std::move(resized);
+    }
+    spareColors.reset();
 }
 
 bool ScreenLine::AddMark(int col, Cell mark) {
@@ -154,10 +206,46 @@ bool ScreenLine::AddMark(int col, Cell mark) {
     return false;
 }
 
+namespace {
+
+// The UTF-8 text of cells from..to-1 of a line without marks, and the column of each of
+// its bytes: the usual completed line of a Unicode screen. Both gather on the stack, a
+// store per byte, and are appended once, so the line's text is allocated once and never
+// cleared first.
+void AppendUnicodeCells(std::string& out, const ScreenLine& line, int from, int to,
+                        std::vector<std::uint8_t>& columns) {
+    assert(from >= 0 && to <= line.width);
+    constexpr std::size_t kRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
+    char bytes[kRoom];
+    std::uint8_t columnOf[kRoom];
+    std::size_t n = 0;
+    for (int k = from; k < to; ++k) {
+        const Cell c = line.ch[k];
+        const auto column = static_cast<std::uint8_t>(k);
+        if (c < 0x80) {
+            if (c == 0) continue;
+            bytes[n] = static_cast<char>(c);
+            columnOf[n++] = column;
+        } else if (c != kWideTail) {
+            const std::size_t length = EncodeUtf8(c, bytes + n);
+            for (std::size_t b = 0; b < length; ++b)
+                columnOf[n++] = column;
+        }
+    }
+    out.append(bytes, n);
+    columns.insert(columns.end(), columnOf, columnOf + n);
+}
+
+} // namespace
+
 void AppendCellText(std::string& out, const ScreenLine& line, int from, int to, bool utf8,
                     std::vector<Attr>* attrs, std::vector<std::uint8_t>* columns) {
     static_assert(kMaxBufferColumns <= 256, "a column must fit a byte");
     if (from >= to) return;
+    if (utf8 && !attrs && columns && !line.marks) {
+        AppendUnicodeCells(out, line, from, to, *columns);
+        return;
+    }
     // Every completed line passes here: the text is written into place, a byte per cell
     // (or the few of a character), and the attributes and columns follow in runs.
     const std::size_t start = out.size();

@@ -58,17 +58,35 @@ constexpr bool IsSystemCellColor(CellColor color) {
     return (color & kCellColorSystem) != 0;
 }
 
-// The explicit colours of one line's cells.
+// The explicit colours of one line's cells, as many as the line has columns. The two
+// arrays follow this header in the same allocation: a coloured line's colours are one
+// block, half the size of room for the widest line, and the count of used columns shares
+// a cache line with the first colours.
 struct LineColors {
-    CellColor text[kMaxBufferColumns]{};
-    CellColor back[kMaxBufferColumns]{};
     // Columns at and past this one hold no colour: clearing for reuse stops here.
     int used = 0;
+    const int columns;
+    CellColor* const text;
+    CellColor* const back;
+
+    // Colours for `columns` cells (1..kMaxBufferColumns), all 0.
+    static std::unique_ptr<LineColors> Make(int columns);
+    // A copy of these colours in storage of its own.
+    std::unique_ptr<LineColors> Clone() const;
+    LineColors(const LineColors&) = delete;
+    LineColors& operator=(const LineColors&) = delete;
+    // Takes the colours of the columns both have; the rest of this line's become 0.
+    void CopyFrom(const LineColors& other);
     void Cleared() {
         std::fill(text, text + used, CellColor{0});
         std::fill(back, back + used, CellColor{0});
         used = 0;
     }
+    static void operator delete(void* p) { ::operator delete(p); }
+
+private:
+    LineColors(int count, CellColor* storage)
+        : columns(count), text(storage), back(storage + count) {}
 };
 
 // How the characters of a completed line look, for a log in colour: the attribute of

@@ -16,9 +16,10 @@ using telnet::kIac;
 
 constexpr unsigned char kEsc = 27;
 
-// Bytes that belong to a text run: 0x1C..0x7F and LF, VT, FF, CR. Everything else
-// (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) ends the run and goes to the control handlers.
-// Two range tests rather than a table, so a block of bytes is tested at once.
+// Bytes that belong to a text run: 0x1C..0x7F. The line ends LF, VT, FF and CR end it and
+// are handed over one by one; everything else (0x00..0x09, 0x0E..0x1B and 0x80..0xFF) goes
+// to the control handlers. A range test rather than a table, so a block of bytes is
+// tested at once.
 constexpr ByteRange kPrintable{0x1C, 0x7F};
 constexpr ByteRange kLineEnds{10, 13};
 
@@ -74,11 +75,16 @@ ScreenResult ScreenParser::Run(const unsigned char* data, std::size_t length, bo
     std::size_t i = 0;
     bool incomplete = false;
     while (i < length) {
-        const std::size_t runEnd = i + FindByteOutside(data + i, length - i, kPrintable, kLineEnds);
+        const std::size_t runEnd = i + FindByteOutside(data + i, length - i, kPrintable);
         if (runEnd > i) events.OnText(data + i, runEnd - i);
         if (runEnd == length) {
             i = length;
             break;
+        }
+        if (kLineEnds.Holds(data[runEnd])) {
+            events.OnLineEnd(data[runEnd]);
+            i = runEnd + 1;
+            continue;
         }
         const std::size_t next =
             data[runEnd] == kIac ? Telnet(runEnd, events) : Control(runEnd, events);

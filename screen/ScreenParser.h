@@ -37,9 +37,10 @@ struct ControlSequence {
 class ParserEvents {
 public:
     virtual ~ParserEvents() = default;
-    // Characters one cell each, as bytes (ASCII, the Latin-1 range, '?'), with the line
-    // ends CR, LF, VT and FF among them, to be acted on where they stand.
+    // Characters one cell each, as bytes (ASCII, the Latin-1 range, '?'); never line ends.
     virtual void OnText(const unsigned char* run, std::size_t n) = 0;
+    // A line end: CR, LF, VT or FF, to be acted on where it stands.
+    virtual void OnLineEnd(unsigned char b) = 0;
     // Unicode characters one cell wide (never line ends).
     virtual void OnNarrow(const char32_t* run, std::size_t n) = 0;
     // A character two cells wide, and a combining mark for the character before it.

@@ -697,8 +697,25 @@ TEST(ScreenBuffer, ExplicitColoursFollowTheirCells) {
     EXPECT_EQ(
         (std::vector{line.TextColor(2), line.TextColor(3), line.TextColor(5), copy.TextColor(3)}),
         (std::vector<CellColor>{red, 0, red, red}));
+    // Plain cells over the end of the colours, then coloured ones past them.
+    copy.SetColors(4, 9, 0, 0);
+    copy.SetColors(8, 9, red, 0);
+    EXPECT_EQ((std::vector{copy.TextColor(3), copy.TextColor(5), copy.TextColor(8)}),
+              (std::vector<CellColor>{red, 0, red}));
     buffer.Advance(attr::kNormal); // the coloured line is now the last one, blank
     EXPECT_FALSE(buffer[1].colors);
+    // A line's colours keep their columns as it widens and narrows, and a line copied from
+    // one of another width takes all of them.
+    ScreenLine wide = copy;
+    wide.Resize(kWideBufferColumns);
+    wide.SetColors(250, kWideBufferColumns, red, red);
+    ScreenLine other(40, attr::kNormal);
+    other = wide;
+    wide.Resize(40);
+    wide.Resize(kWideBufferColumns);
+    EXPECT_EQ((std::vector{wide.TextColor(3), wide.TextColor(250), other.TextColor(255),
+                           other.BackColor(250), other.TextColor(3)}),
+              (std::vector<CellColor>{red, 0, red, red, red}));
 }
 
 } // namespace
