@@ -68,7 +68,7 @@ private:
     std::size_t done_ = 0;
     std::size_t waitingOutput_ = 0; // inflated bytes of the finished blocks
     // done_, readable without the lock: a taker about to wait spins on it a little first,
-    // as the worker mostly finishes within microseconds and a sleep and wake cost more.
+    // as the block it waits for is mostly almost done, and a sleep and a wake cost more.
     std::atomic<std::size_t> doneSeen_{0};
     bool stopping_ = false;
     // The worker thread's own.
