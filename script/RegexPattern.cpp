@@ -3,7 +3,9 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace tav {
 
@@ -203,6 +205,45 @@ std::size_t CharBytes(unsigned char lead) {
     return 1;
 }
 
+// The alternatives of the group at `at` ("(a|b)", "(?:a|b)", "(?<n>a|b)"), when each is
+// plain text; nullopt for any other group. `end` is set past the group either way (npos
+// when it does not close).
+std::optional<std::vector<std::string>> PlainAlternatives(std::string_view re, std::size_t at,
+                                                          std::size_t& end) {
+    end = SkipGroup(re, at);
+    if (end == std::string_view::npos) return std::nullopt;
+    std::size_t i = at + 1;
+    if (re.substr(i, 2) == "?:") {
+        i += 2;
+    } else if (re.substr(i, 3) == "?<=" || re.substr(i, 3) == "?<!") {
+        return std::nullopt;
+    } else if (re.substr(i, 2) == "?<" || re.substr(i, 2) == "?'" || re.substr(i, 3) == "?P<") {
+        const char close = re[i + 1] == '\'' ? '\'' : '>';
+        i = re.find(close, i + 2);
+        if (i == std::string_view::npos || i >= end) return std::nullopt;
+        ++i;
+    } else if (re[i] == '?') {
+        return std::nullopt; // look-arounds, atomic and other groups
+    }
+    static constexpr std::string_view kSpecial = "\\()[].^$*+?{}|";
+    std::vector<std::string> alternatives(1);
+    for (; i + 1 < end; ++i) {
+        const char c = re[i];
+        if (c == '|') {
+            alternatives.emplace_back();
+        } else if (c == '\\' && i + 2 < end &&
+                   !std::isalnum(static_cast<unsigned char>(re[i + 1])) &&
+                   static_cast<unsigned char>(re[i + 1]) < 0x80) {
+            alternatives.back().push_back(re[++i]);
+        } else if (kSpecial.find(c) != std::string_view::npos) {
+            return std::nullopt;
+        } else {
+            alternatives.back().push_back(c);
+        }
+    }
+    return alternatives;
+}
+
 } // namespace
 
 std::vector<std::string> RequiredLiterals(std::string_view re) {
@@ -279,6 +320,111 @@ std::vector<std::string> RequiredLiterals(std::string_view re) {
     }
     endRun();
     return runs;
+}
+
+std::vector<std::string> RequiredAlternatives(std::string_view re) {
+    if (re.find("(*") != std::string_view::npos || re.find("\\Q") != std::string_view::npos)
+        return {};
+    // A stretch: the spellings each of its places may take, one place after another.
+    std::vector<std::vector<std::string>> stretch;
+    std::vector<std::string> best;
+    std::size_t bestShortest = 0;
+    auto endStretch = [&] {
+        // The window of adjacent places whose shortest spelling is longest, within the bound.
+        for (std::size_t first = 0; first < stretch.size(); ++first) {
+            std::size_t count = 1;
+            std::size_t shortest = 0;
+            for (std::size_t last = first; last < stretch.size(); ++last) {
+                count *= stretch[last].size();
+                if (count > kMaxRequiredAlternatives) break;
+                std::size_t least = std::string::npos;
+                for (const std::string& choice : stretch[last])
+                    least = std::min(least, choice.size());
+                shortest += least;
+                if (shortest <= bestShortest) continue;
+                std::vector<std::string> spellings{std::string()};
+                for (std::size_t k = first; k <= last; ++k) {
+                    std::vector<std::string> longer;
+                    for (const std::string& head : spellings)
+                        for (const std::string& choice : stretch[k])
+                            longer.push_back(head + choice);
+                    spellings.swap(longer);
+                }
+                std::sort(spellings.begin(), spellings.end());
+                spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
+                best = std::move(spellings);
+                bestShortest = shortest;
+            }
+        }
+        stretch.clear();
+    };
+    std::size_t i = 0;
+    while (i < re.size()) {
+        const char c = re[i];
+        if (c == '|') return {}; // alternatives: no text is certain
+        if (c == '(') {
+            if (!SkippableGroup(re, i)) return {}; // inline options change what follows
+            std::size_t end = 0;
+            std::optional<std::vector<std::string>> alternatives = PlainAlternatives(re, i, end);
+            if (end == std::string_view::npos) return {};
+            if (alternatives)
+                stretch.push_back(std::move(*alternatives));
+            else
+                endStretch();
+            i = end;
+            continue;
+        }
+        if (c == '[') {
+            endStretch();
+            i = SkipClass(re, i);
+            if (i == std::string_view::npos) return {};
+            continue;
+        }
+        if (c == '*' || c == '?' || c == '+' || c == '{') {
+            const std::size_t end = c == '{' ? QuantifierEnd(re, i) : i + 1;
+            if (c == '{' && end == std::string_view::npos) {
+                endStretch(); // a plain '{', though not counted on
+                ++i;
+                continue;
+            }
+            if (c == '?' && !stretch.empty()) {
+                stretch.back().emplace_back(); // the place may stay empty
+            } else {
+                // Absent, repeated or counted: a place is kept only as what it holds at
+                // least once ('+'), and nothing after it is sure to stand next to it.
+                if (c != '+' && !stretch.empty()) stretch.pop_back();
+                endStretch();
+            }
+            i = end;
+            if (i < re.size() && (re[i] == '?' || re[i] == '+')) ++i; // lazy or possessive
+            continue;
+        }
+        if (c == '\\') {
+            if (i + 1 >= re.size()) return {};
+            const auto next = static_cast<unsigned char>(re[i + 1]);
+            if (std::isalnum(next) || next >= 0x80) {
+                static constexpr std::string_view kSingle = "dDwWsShHvVRXbBAzZGKNtnrefa";
+                if (kSingle.find(static_cast<char>(next)) == std::string_view::npos) return {};
+                if (next == 'N' && i + 2 < re.size() && re[i + 2] == '{') return {};
+                endStretch();
+                i += 2;
+                continue;
+            }
+            stretch.push_back({std::string(1, static_cast<char>(next))});
+            i += 2;
+            continue;
+        }
+        if (c == '.' || c == '^' || c == '$' || c == ')') {
+            endStretch();
+            ++i;
+            continue;
+        }
+        const std::size_t bytes = std::min(CharBytes(static_cast<unsigned char>(c)), re.size() - i);
+        stretch.push_back({std::string(re.substr(i, bytes))});
+        i += bytes;
+    }
+    endStretch();
+    return best;
 }
 
 } // namespace tav

@@ -58,4 +58,12 @@ private:
 // expression with top-level alternatives or inline options gives none.
 std::vector<std::string> RequiredLiterals(std::string_view expression);
 
+// Texts one of which every match of `expression` holds: the spellings of its stretch of
+// plain characters, optional plain characters ("s?") and groups of plain alternatives
+// ("(?:is|leads)") whose shortest spelling is longest, at most kMaxRequiredAlternatives of
+// them ("goblins? (?:is|leads) " gives four). Empty when there is no such stretch, or on
+// the same grounds as RequiredLiterals.
+inline constexpr std::size_t kMaxRequiredAlternatives = 16;
+std::vector<std::string> RequiredAlternatives(std::string_view expression);
+
 } // namespace tav

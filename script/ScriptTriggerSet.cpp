@@ -56,6 +56,20 @@ std::string ScriptTriggerSet::KeyFor(std::string_view pattern, bool regex) {
     return key;
 }
 
+std::vector<std::string> ScriptTriggerSet::AlternativeKeys(std::string_view expression) {
+    std::vector<std::string> choices = RequiredAlternatives(expression);
+    std::size_t longestLiteral = 0;
+    for (const std::string& literal : RequiredLiterals(expression))
+        longestLiteral = std::max(longestLiteral, literal.size());
+    for (const std::string& choice : choices) {
+        if (choice.size() <= longestLiteral || choice.size() < TriggerPrefilter::kMinKeyChars ||
+            choice.size() > kMaxPatternChars ||
+            choice.find_first_of(std::string_view("%\r\n\0", 4)) != std::string::npos)
+            return {};
+    }
+    return choices;
+}
+
 ScriptTriggerSet::Entry* ScriptTriggerSet::Find(int id) {
     const auto at =
         std::lower_bound(entries_.begin(), entries_.end(), id,
@@ -78,6 +92,7 @@ bool ScriptTriggerSet::Add(int id, std::string_view pattern, bool regex, std::st
     entry.pattern = pattern;
     entry.key = KeyFor(pattern, regex);
     if (regex && !entry.key.empty()) entry.keyPattern = TriggerPattern(entry.key);
+    if (regex) entry.keyChoices = AlternativeKeys(pattern);
     entries_.push_back(std::move(entry));
     dirty_ = true;
     return true;
@@ -90,6 +105,7 @@ bool ScriptTriggerSet::Remove(int id) {
     entry->regex = RegexPattern();
     entry->pattern.clear();
     entry->key.clear();
+    entry->keyChoices.clear();
     entry->keyPattern = TriggerPattern();
     ++dead_;
     if (dead_ >= kMinSweep && dead_ * 2 >= entries_.size()) dirty_ = true;
@@ -146,11 +162,16 @@ void ScriptTriggerSet::Rebuild() {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const Entry& entry = entries_[i];
         const std::string& key = entry.key;
-        if (key.empty()) {
+        if (key.empty() && entry.keyChoices.empty()) {
             unkeyed_.push_back(static_cast<std::uint32_t>(i));
             continue;
         }
         if (entry.twin != i) continue;
+        for (const std::string& choice : entry.keyChoices) {
+            keys_.AddTrigger(choice, {});
+            byKey[choice].push_back(static_cast<std::uint32_t>(i));
+        }
+        if (!entry.keyChoices.empty()) continue;
         keys_.AddTrigger(key, {});
         byKey[key].push_back(static_cast<std::uint32_t>(i));
     }
@@ -167,7 +188,8 @@ void ScriptTriggerSet::Rebuild() {
     const bool indexed = keys_.Count() >= TriggerPrefilter::kMinKeyedTriggers &&
                          keys_.Count() <= TriggerPrefilter::kMaxKeyedTriggers;
     for (Entry& entry : entries_)
-        entry.keyed = indexed && entry.isRegex && HasKeyPiece(entry.key);
+        entry.keyed =
+            indexed && entry.isRegex && (!entry.keyChoices.empty() || HasKeyPiece(entry.key));
     memos_.assign(entries_.size(), Memo{});
     lineNumber_ = 0;
     dirty_ = false;
@@ -183,14 +205,23 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
     // The candidates in the order made: the keyed ones the prefilter found, merged with the
     // ones it could not key, which are tried on every line.
     const std::vector<std::uint32_t>* order = &unkeyed_;
+    TriggerCaptures literals;
     if (!positions_.empty()) {
         candidates_.clear();
         for (const std::uint32_t position : positions_) {
+            // A key too short for the prefilter names its expression on every line: the
+            // line must hold the key's literals, checked once for all its twins.
+            const Entry& owner = entries_[keyOwner_[position]];
+            if (!owner.keyed && owner.isRegex && !owner.key.empty() &&
+                !owner.keyPattern.Find(line, literals))
+                continue;
             for (std::uint32_t index = keyOwner_[position]; index != kNoTwin;
                  index = entries_[index].nextTwin)
                 candidates_.push_back(index);
         }
+        // An entry keyed by several spellings is named once for each one the line holds.
         std::sort(candidates_.begin(), candidates_.end());
+        candidates_.erase(std::unique(candidates_.begin(), candidates_.end()), candidates_.end());
         order = &candidates_;
         if (!unkeyed_.empty()) {
             // Into a kept vector: std::inplace_merge would take a buffer from the heap.
@@ -201,7 +232,6 @@ void ScriptTriggerSet::Match(std::string_view line, std::vector<Hit>& hits,
         }
     }
     ++lineNumber_;
-    TriggerCaptures literals;
     for (const std::uint32_t index : *order) {
         const Entry& entry = entries_[index];
         if (!entry.alive || !entry.enabled) continue;

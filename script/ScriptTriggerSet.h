@@ -58,6 +58,10 @@ public:
     // joined by variable markers, within the bounds of a trigger pattern. Empty when
     // there is nothing to key by.
     static std::string KeyFor(std::string_view pattern, bool regex);
+    // An expression's RequiredAlternatives when keying by them beats keying by its
+    // required literals (each spelling longer than every literal, and one a trigger
+    // pattern can hold whole); empty otherwise.
+    static std::vector<std::string> AlternativeKeys(std::string_view expression);
 
 private:
     static constexpr std::uint32_t kNoTwin = UINT32_MAX;
@@ -65,6 +69,10 @@ private:
         int id = 0;
         std::string pattern; // the pattern's text
         std::string key;     // KeyFor the pattern
+        // For an expression with a stretch of alternative spellings longer than any text it
+        // must hold (AlternativeKeys), each spelling: the prefilter keys the entry by all of
+        // them, and a line holding any one makes it a candidate.
+        std::vector<std::string> keyChoices;
         // An expression's key, matched before the expression itself: a quick no for the
         // lines that lack any of its literals, however the prefilter picked the trigger.
         TriggerPattern keyPattern;

@@ -26,6 +26,25 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
     };
     for (const auto& [expression, literals] : cases)
         EXPECT_EQ(RequiredLiterals(expression), literals) << expression;
+
+    // The spellings of the stretch of plain characters, optional ones and plain groups
+    // whose shortest spelling is longest, within the bound on their number.
+    const std::pair<std::string, Texts> alternatives[] = {
+        {R"(\bgoblins? (?:is|leads) (\w+))",
+         {"goblin is ", "goblin leads ", "goblins is ", "goblins leads "}},
+        {R"((?<kind>gold|silver) coins?!)",
+         {"gold coin!", "gold coins!", "silver coin!", "silver coins!"}},
+        {"colou?r(?:red|blue)*: x", {"color", "colour"}}, // a repeated group: not counted on
+        {"ab(?:c|d)+ef", {"abc", "abd"}},                 // a group once or more: its first time
+        {"(?=look)ahead (?#note)x", {"ahead "}},
+        {"a|b", {}},
+        {"(?i)hello", {}},
+    };
+    for (const auto& [expression, spellings] : alternatives)
+        EXPECT_EQ(RequiredAlternatives(expression), spellings) << expression;
+    // Five places of two spellings make 32: the best window holds four of them.
+    EXPECT_EQ(RequiredAlternatives("(?:a|b)(?:c|d)(?:e|f)(?:g|h)(?:i|j)").size(),
+              kMaxRequiredAlternatives);
 }
 
 // Every trigger the set finds for a line is one that matches it when tried on its own,
@@ -65,6 +84,9 @@ TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
         {"the dark forest path", false},
         {"[]a]bcd(?<n>e)fg", true},
         {"x{abc", true},
+        {R"(\bgoblins? (?:is|leads) (\w+))", true},
+        {R"((?<kind>gold|silver) coins? here)", true},
+        {"colou?r (?:red|blue)", true},
         {"dragon sleeps under", false},
         {"misses your", false},
         {"heals", false},
@@ -102,7 +124,15 @@ TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
                           std::string(299, 'a'),
                           std::string(300, 'a'),
                           std::string("nul\0byte", 8),
-                          "\xff\xfe"};
+                          "\xff\xfe",
+                          "goblin is",
+                          "goblins leads ",
+                          "goblin is bold, goblins leads on",
+                          "goblin  is ",
+                          "gold coins here",
+                          "silver coin here",
+                          "colour blue",
+                          "color red"};
     std::mt19937 random(7);
     for (int i = 0; i < 3000; ++i) {
         std::string line = lines[random() % lines.size()].substr(0, random() % 40);
