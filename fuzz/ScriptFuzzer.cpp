@@ -12,6 +12,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -104,6 +105,16 @@ void Lines(FuzzedDataProvider& provider) {
             FUZZ_CHECK(at != std::string::npos, "a required literal stands in every match");
             from = at + literal.size();
         }
+    }
+    // And one of its required spellings.
+    const std::vector<std::string> spellings = tav::RequiredAlternatives(expression);
+    FUZZ_CHECK(spellings.size() <= tav::kMaxRequiredAlternatives, "bounded spellings");
+    for (const std::string& line : lines) {
+        if (spellings.empty() || own.Match(line) != tav::RegexPattern::Result::Match) continue;
+        FUZZ_CHECK(
+            std::any_of(spellings.begin(), spellings.end(),
+                        [&](const std::string& s) { return line.find(s) != std::string::npos; }),
+            "a required spelling stands in every match");
     }
 
     std::string init;
