@@ -206,11 +206,9 @@ std::size_t CharBytes(unsigned char lead) {
 }
 
 // The alternatives of the group at `at` ("(a|b)", "(?:a|b)", "(?<n>a|b)"), when each is
-// plain text; nullopt for any other group. `end` is set past the group either way (npos
-// when it does not close).
-std::optional<std::vector<std::string>> PlainAlternatives(std::string_view re, std::size_t at,
-                                                          std::size_t& end) {
-    end = SkipGroup(re, at);
+// plain text; nullopt for any other group.
+std::optional<std::vector<std::string>> PlainAlternatives(std::string_view re, std::size_t at) {
+    const std::size_t end = SkipGroup(re, at);
     if (end == std::string_view::npos) return std::nullopt;
     std::size_t i = at + 1;
     if (re.substr(i, 2) == "?:") {
@@ -244,6 +242,87 @@ std::optional<std::vector<std::string>> PlainAlternatives(std::string_view re, s
     return alternatives;
 }
 
+// One step of an expression's top level, as the readers of its certain text see it.
+struct TopLevelStep {
+    enum class Kind {
+        Character,  // a plain character (`text`: its bytes, an escaped one unescaped)
+        Group,      // a group that may be skipped, starting at `at`
+        Quantifier, // '*', '?', '+' or a count ('{'), on the step before
+        Break,      // anything else: a class, an assertion, '.', '^', '$'
+    };
+    Kind kind = Kind::Break;
+    std::string_view text;
+    std::size_t at = 0;
+    char quantifier = 0;
+};
+
+// Walks the top level of `re`, handing each step to `step`. False when the expression
+// holds nothing certain to a plain reading: top-level alternatives, inline options,
+// verbs such as (*CR), quoted text (\Q...\E), escapes that take arguments, or an
+// unclosed group or class.
+template <typename Step> bool WalkTopLevel(std::string_view re, Step&& step) {
+    if (re.find("(*") != std::string_view::npos || re.find("\\Q") != std::string_view::npos)
+        return false;
+    using Kind = TopLevelStep::Kind;
+    std::size_t i = 0;
+    while (i < re.size()) {
+        const char c = re[i];
+        if (c == '|') return false; // alternatives: no text is certain
+        if (c == '(') {
+            if (!SkippableGroup(re, i)) return false; // inline options change what follows
+            const std::size_t end = SkipGroup(re, i);
+            if (end == std::string_view::npos) return false;
+            step(TopLevelStep{Kind::Group, {}, i, 0});
+            i = end;
+            continue;
+        }
+        if (c == '[') {
+            step(TopLevelStep{});
+            i = SkipClass(re, i);
+            if (i == std::string_view::npos) return false;
+            continue;
+        }
+        if (c == '*' || c == '?' || c == '+' || c == '{') {
+            const std::size_t end = c == '{' ? QuantifierEnd(re, i) : i + 1;
+            if (c == '{' && end == std::string_view::npos) {
+                step(TopLevelStep{}); // a plain '{', though not counted on
+                ++i;
+                continue;
+            }
+            step(TopLevelStep{Kind::Quantifier, {}, i, c});
+            i = end;
+            if (i < re.size() && (re[i] == '?' || re[i] == '+')) ++i; // lazy or possessive
+            continue;
+        }
+        if (c == '\\') {
+            if (i + 1 >= re.size()) return false;
+            const auto next = static_cast<unsigned char>(re[i + 1]);
+            if (std::isalnum(next) || next >= 0x80) {
+                // A class, an assertion, a back reference or a coded character: some take
+                // arguments, which this reading would mistake for text.
+                static constexpr std::string_view kSingle = "dDwWsShHvVRXbBAzZGKNtnrefa";
+                if (kSingle.find(static_cast<char>(next)) == std::string_view::npos) return false;
+                if (next == 'N' && i + 2 < re.size() && re[i + 2] == '{') return false;
+                step(TopLevelStep{});
+                i += 2;
+                continue;
+            }
+            step(TopLevelStep{Kind::Character, re.substr(i + 1, 1), i, 0});
+            i += 2;
+            continue;
+        }
+        if (c == '.' || c == '^' || c == '$' || c == ')') {
+            step(TopLevelStep{});
+            ++i;
+            continue;
+        }
+        const std::size_t bytes = std::min(CharBytes(static_cast<unsigned char>(c)), re.size() - i);
+        step(TopLevelStep{Kind::Character, re.substr(i, bytes), i, 0});
+        i += bytes;
+    }
+    return true;
+}
+
 } // namespace
 
 std::vector<std::string> RequiredLiterals(std::string_view re) {
@@ -255,76 +334,26 @@ std::vector<std::string> RequiredLiterals(std::string_view re) {
         run.clear();
         lastAtom = std::string::npos;
     };
-    // Verbs such as (*CR) and quoted text (\Q...\E) are left to PCRE2 alone.
-    if (re.find("(*") != std::string_view::npos || re.find("\\Q") != std::string_view::npos)
-        return {};
-    std::size_t i = 0;
-    while (i < re.size()) {
-        const char c = re[i];
-        if (c == '|') return {}; // alternatives: no text is certain
-        if (c == '(') {
-            if (!SkippableGroup(re, i)) return {}; // inline options change what follows
-            endRun();
-            i = SkipGroup(re, i);
-            if (i == std::string_view::npos) return {};
-            continue;
-        }
-        if (c == '[') {
-            endRun();
-            i = SkipClass(re, i);
-            if (i == std::string_view::npos) return {};
-            continue;
-        }
-        if (c == '*' || c == '?' || c == '+' || c == '{') {
-            const std::size_t end = c == '{' ? QuantifierEnd(re, i) : i + 1;
-            if (c == '{' && end == std::string_view::npos) {
-                endRun(); // a plain '{', though not counted on
-                ++i;
-                continue;
-            }
-            // The atom before it may be absent (or, with '+', repeated): it cannot be
-            // relied on to stand next to what follows.
-            if (lastAtom != std::string::npos && c != '+') run.erase(lastAtom);
-            endRun();
-            i = end;
-            if (i < re.size() && (re[i] == '?' || re[i] == '+')) ++i; // lazy or possessive
-            continue;
-        }
-        if (c == '\\') {
-            if (i + 1 >= re.size()) return {};
-            const auto next = static_cast<unsigned char>(re[i + 1]);
-            if (std::isalnum(next) || next >= 0x80) {
-                // A class, an assertion, a back reference or a coded character: some take
-                // arguments, which this reading would mistake for text.
-                static constexpr std::string_view kSingle = "dDwWsShHvVRXbBAzZGKNtnrefa";
-                if (kSingle.find(static_cast<char>(next)) == std::string_view::npos) return {};
-                if (next == 'N' && i + 2 < re.size() && re[i + 2] == '{') return {};
-                endRun();
-                i += 2;
-                continue;
-            }
+    using Kind = TopLevelStep::Kind;
+    const bool plain = WalkTopLevel(re, [&](const TopLevelStep& step) {
+        if (step.kind == Kind::Character) {
             lastAtom = run.size();
-            run.push_back(static_cast<char>(next));
-            i += 2;
-            continue;
+            run.append(step.text);
+            return;
         }
-        if (c == '.' || c == '^' || c == '$' || c == ')') {
-            endRun();
-            ++i;
-            continue;
-        }
-        const std::size_t bytes = std::min(CharBytes(static_cast<unsigned char>(c)), re.size() - i);
-        lastAtom = run.size();
-        run.append(re.substr(i, bytes));
-        i += bytes;
-    }
+        // The atom before a quantifier may be absent (or, with '+', repeated): it cannot be
+        // relied on to stand next to what follows.
+        if (step.kind == Kind::Quantifier && lastAtom != std::string::npos &&
+            step.quantifier != '+')
+            run.erase(lastAtom);
+        endRun();
+    });
+    if (!plain) return {};
     endRun();
     return runs;
 }
 
 std::vector<std::string> RequiredAlternatives(std::string_view re) {
-    if (re.find("(*") != std::string_view::npos || re.find("\\Q") != std::string_view::npos)
-        return {};
     // A stretch: the spellings each of its places may take, one place after another.
     std::vector<std::vector<std::string>> stretch;
     std::vector<std::string> best;
@@ -358,71 +387,30 @@ std::vector<std::string> RequiredAlternatives(std::string_view re) {
         }
         stretch.clear();
     };
-    std::size_t i = 0;
-    while (i < re.size()) {
-        const char c = re[i];
-        if (c == '|') return {}; // alternatives: no text is certain
-        if (c == '(') {
-            if (!SkippableGroup(re, i)) return {}; // inline options change what follows
-            std::size_t end = 0;
-            std::optional<std::vector<std::string>> alternatives = PlainAlternatives(re, i, end);
-            if (end == std::string_view::npos) return {};
-            if (alternatives)
+    using Kind = TopLevelStep::Kind;
+    const bool plain = WalkTopLevel(re, [&](const TopLevelStep& step) {
+        switch (step.kind) {
+        case Kind::Character: stretch.push_back({std::string(step.text)}); return;
+        case Kind::Group:
+            if (auto alternatives = PlainAlternatives(re, step.at))
                 stretch.push_back(std::move(*alternatives));
             else
                 endStretch();
-            i = end;
-            continue;
-        }
-        if (c == '[') {
-            endStretch();
-            i = SkipClass(re, i);
-            if (i == std::string_view::npos) return {};
-            continue;
-        }
-        if (c == '*' || c == '?' || c == '+' || c == '{') {
-            const std::size_t end = c == '{' ? QuantifierEnd(re, i) : i + 1;
-            if (c == '{' && end == std::string_view::npos) {
-                endStretch(); // a plain '{', though not counted on
-                ++i;
-                continue;
-            }
-            if (c == '?' && !stretch.empty()) {
+            return;
+        case Kind::Quantifier:
+            if (step.quantifier == '?' && !stretch.empty()) {
                 stretch.back().emplace_back(); // the place may stay empty
-            } else {
-                // Absent, repeated or counted: a place is kept only as what it holds at
-                // least once ('+'), and nothing after it is sure to stand next to it.
-                if (c != '+' && !stretch.empty()) stretch.pop_back();
-                endStretch();
+                return;
             }
-            i = end;
-            if (i < re.size() && (re[i] == '?' || re[i] == '+')) ++i; // lazy or possessive
-            continue;
-        }
-        if (c == '\\') {
-            if (i + 1 >= re.size()) return {};
-            const auto next = static_cast<unsigned char>(re[i + 1]);
-            if (std::isalnum(next) || next >= 0x80) {
-                static constexpr std::string_view kSingle = "dDwWsShHvVRXbBAzZGKNtnrefa";
-                if (kSingle.find(static_cast<char>(next)) == std::string_view::npos) return {};
-                if (next == 'N' && i + 2 < re.size() && re[i + 2] == '{') return {};
-                endStretch();
-                i += 2;
-                continue;
-            }
-            stretch.push_back({std::string(1, static_cast<char>(next))});
-            i += 2;
-            continue;
-        }
-        if (c == '.' || c == '^' || c == '$' || c == ')') {
+            // Absent, repeated or counted: a place is kept only as what it holds at least
+            // once ('+'), and nothing after it is sure to stand next to it.
+            if (step.quantifier != '+' && !stretch.empty()) stretch.pop_back();
             endStretch();
-            ++i;
-            continue;
+            return;
+        case Kind::Break: endStretch(); return;
         }
-        const std::size_t bytes = std::min(CharBytes(static_cast<unsigned char>(c)), re.size() - i);
-        stretch.push_back({std::string(re.substr(i, bytes))});
-        i += bytes;
-    }
+    });
+    if (!plain) return {};
     endStretch();
     return best;
 }
