@@ -3,6 +3,9 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
+#include <limits>
+
 namespace tav {
 
 namespace {
@@ -60,6 +63,15 @@ void PushMatch(lua_State* L, const ScriptEngine::Invocation& call) {
     }
 }
 
+// How many arguments the function on top of the stack can see: its parameters, or any
+// number for a vararg or C function.
+int ParametersSeen(lua_State* L) {
+    lua_Debug info;
+    lua_pushvalue(L, -1);
+    lua_getinfo(L, ">u", &info);
+    return info.isvararg != 0 ? std::numeric_limits<int>::max() : info.nparams;
+}
+
 } // namespace
 
 int ScriptApi::Install(lua_State* L) {
@@ -101,26 +113,30 @@ int ScriptApi::CallHandler(lua_State* L) {
     const auto& call = *static_cast<const ScriptEngine::Invocation*>(lua_touserdata(L, 1));
     lua_rawgetp(L, LUA_REGISTRYINDEX, &kHandlersKey);
     if (lua_rawgeti(L, -1, call.id) != LUA_TFUNCTION) return 0;
+    // Arguments the function has no parameter for would be dropped by the call: they are
+    // not made at all, so that a handler that ignores the match costs no table.
+    const int seen = ParametersSeen(L);
     int arguments = 0;
     using Kind = ScriptEngine::Invocation::Kind;
     switch (call.kind) {
     case Kind::Trigger:
     case Kind::Alias:
-        lua_pushlstring(L, call.text.data(), call.text.size());
-        PushMatch(L, call);
-        arguments = 2;
+        arguments = std::min(seen, 2);
+        if (arguments >= 1) lua_pushlstring(L, call.text.data(), call.text.size());
+        if (arguments >= 2) PushMatch(L, call);
         break;
     case Kind::Text:
-        lua_pushlstring(L, call.text.data(), call.text.size());
-        arguments = 1;
+        arguments = std::min(seen, 1);
+        if (arguments >= 1) lua_pushlstring(L, call.text.data(), call.text.size());
         break;
     case Kind::Data:
-        lua_pushlstring(L, call.text.data(), call.text.size());
+        arguments = std::min(seen, 2);
+        if (arguments >= 1) lua_pushlstring(L, call.text.data(), call.text.size());
+        if (arguments < 2) break;
         if (call.value != nullptr)
             PushJson(L, *call.value);
         else
             lua_pushnil(L);
-        arguments = 2;
         break;
     case Kind::NoArguments: break;
     }

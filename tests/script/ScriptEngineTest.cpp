@@ -55,6 +55,39 @@ TEST_F(ScriptEngineTest, TriggersAnswerInTheOrderMadeWithCapturesAndLineActions)
     EXPECT_THAT(host.Take(), ElementsAre("send new"));
 }
 
+// Arguments a handler has no parameter for are not built, so each shape of function must
+// still see exactly what a call with all the arguments would show it.
+TEST_F(ScriptEngineTest, HandlersOfEveryShapeSeeWhatTheirParametersAsk) {
+    ScriptEngine& scripts = Open(R"(
+        n = 0
+        tav.trigger("^(\\w+) waves", function() n = n + 1 end, {regex = true})
+        tav.trigger("^(\\w+) waves", function(line) tav.send("one " .. line) end, {regex = true})
+        tav.trigger("^(\\w+) waves", function(line, m) tav.send("two " .. m[1]) end,
+                    {regex = true})
+        tav.trigger("waves", function(...)
+            local line, m, extra = ...
+            tav.send("all " .. select("#", ...) .. " " .. m[0] .. " " .. tostring(extra))
+        end)
+        tav.trigger("waves", print)
+        tav.alias("wave", function(line) tav.send("alias " .. line) end)
+        tav.alias("nod", function(...) tav.send("nod " .. select("#", ...) .. " " .. (...)) end)
+        tav.on("gmcp", function(package) tav.send("gmcp " .. package) end)
+        tav.on("gmcp", function(...) local p, v = ... tav.send("both " .. v.hp) end)
+        tav.on("line", function(...) tav.send("line " .. select("#", ...)) end)
+    )");
+    ASSERT_EQ(host.errors, Texts{});
+    scripts.OnLine("Ann waves");
+    EXPECT_TRUE(scripts.OnTypedLine("wave hello"));
+    EXPECT_TRUE(scripts.OnTypedLine("nod"));
+    scripts.OnGmcp(R"(Char.Vitals {"hp":7})");
+    const Texts sent = host.Take();
+    EXPECT_THAT(sent, ElementsAre("send one Ann waves", "send two Ann", "send all 2 waves nil",
+                                  ::testing::StartsWith("print Ann waves\ttable: "), "send line 1",
+                                  "send alias wave hello", "send nod 2 nod",
+                                  "send gmcp Char.Vitals", "send both 7"));
+    EXPECT_EQ(Console("return n"), Texts{"print 1"});
+}
+
 TEST_F(ScriptEngineTest, AliasesTakeTypedLinesAndCompute) {
     ScriptEngine& scripts = Open(R"(
         tav.alias("^heal (\\d+)$", function(line, m) tav.send("cast heal " .. m[1] * 2) end,
