@@ -341,14 +341,16 @@ void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view l
     if (slot == nullptr) return;
     for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
         const auto& needle = index.needles[n];
-        // The literal must lie inside the line around the gram.
-        if (needle.gramOffset > at) continue;
+        // The literal must lie inside the line around the gram: a gram that stands too near
+        // the line's start wraps `start` past every bound, so the test of its end covers both.
         const std::size_t start = at - needle.gramOffset;
         const std::size_t length = needle.literalLength;
-        if (length > line.size() - start) continue;
-        // The first and the last word decide most literals; a longer middle after them.
+        if (length > line.size() || start > line.size() - length) continue;
+        // The first and the last word decide most literals (tested together, one branch); a
+        // longer middle after them.
         const char* const found = line.data() + start;
-        if (HeadWord(found, length) != needle.head || TailWord(found, length) != needle.tail ||
+        if (((HeadWord(found, length) ^ needle.head) | (TailWord(found, length) ^ needle.tail)) !=
+                0 ||
             (length > 16 &&
              std::memcmp(found + 8, pool_.data() + needle.literalOffset + 8, length - 16) != 0))
             continue;
