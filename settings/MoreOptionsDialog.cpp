@@ -23,6 +23,14 @@ template <typename Control> Control* Named(Control* control) {
     return control;
 }
 
+// A named check box with its description for screen readers, ticked as `checked`.
+QCheckBox* Choice(const QString& text, const QString& description, bool checked, QWidget* parent) {
+    auto* box = Named(new QCheckBox(text, parent));
+    box->setAccessibleDescription(description);
+    box->setChecked(checked);
+    return box;
+}
+
 // A field for a few printable characters that mark commands in typed lines.
 QLineEdit* CommandMarkField(const std::string& value, const QString& example,
                             const QString& description, QWidget* parent) {
@@ -58,29 +66,29 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         encodingLayout->addWidget(button);
     EncodingButton(options.encoding).setChecked(true);
 
-    reconnect_ = Named(new QCheckBox(QStringLiteral("&Reconnect automatically"), this));
-    reconnect_->setAccessibleDescription(
-        QStringLiteral("Connect the game again when the server closes the connection"));
-    reconnect_->setChecked(options.autoReconnect);
+    reconnect_ =
+        Choice(QStringLiteral("&Reconnect automatically"),
+               QStringLiteral("Connect the game again when the server closes the connection"),
+               options.autoReconnect, this);
 
-    negotiate_ = Named(new QCheckBox(QStringLiteral("&Negotiate telnet options"), this));
-    negotiate_->setAccessibleDescription(
-        QStringLiteral("Tell other games the window size, terminal type and character set, "
-                       "and accept compression and game data (GMCP, MSDP)"));
-    negotiate_->setChecked(options.negotiate);
-    gaPrompts_ = Named(new QCheckBox(QStringLiteral("Prompts &end at GA/EOR"), this));
-    gaPrompts_->setAccessibleDescription(
-        QStringLiteral("Give a prompt to triggers and the log when the game marks its end, "
-                       "not when its line ends"));
-    gaPrompts_->setChecked(options.gaPrompts);
+    negotiate_ =
+        Choice(QStringLiteral("&Negotiate telnet options"),
+               QStringLiteral("Tell other games the window size, terminal type and character set, "
+                              "and accept compression and game data (GMCP, MSDP)"),
+               options.negotiate, this);
+    gaPrompts_ =
+        Choice(QStringLiteral("Prompts &end at GA/EOR"),
+               QStringLiteral("Give a prompt to triggers and the log when the game marks its end, "
+                              "not when its line ends"),
+               options.gaPrompts, this);
     gaPrompts_->setEnabled(options.negotiate); // only a negotiated connection reports them
     connect(negotiate_, &QCheckBox::toggled, gaPrompts_, &QWidget::setEnabled);
 
     // TLS: a check box and the secure port, which is only used while the box is ticked.
-    tls_ = Named(new QCheckBox(QStringLiteral("&Secure connection (TLS)"), this));
-    tls_->setAccessibleDescription(
-        QStringLiteral("Connect the game's text port with TLS; never in clear text instead"));
-    tls_->setChecked(options.tls);
+    tls_ =
+        Choice(QStringLiteral("&Secure connection (TLS)"),
+               QStringLiteral("Connect the game's text port with TLS; never in clear text instead"),
+               options.tls, this);
     tlsPort_ = new QSpinBox(this);
     tlsPort_->setRange(0, kMaxTlsPort);
     tlsPort_->setSpecialValueText(QStringLiteral("the game port"));
@@ -117,45 +125,41 @@ MoreOptionsDialog::MoreOptionsDialog(const ProfileOptions& options, QWidget* par
         field->setAccessibleName(text->text().remove(QLatin1Char('&')).chopped(1));
         commandRows->addRow(text, field);
     }
-    fullColour_ = Named(new QCheckBox(
-        QStringLiteral("&Full colour (256 colours, true colour, backgrounds)"), this));
-    fullColour_->setAccessibleDescription(
-        QStringLiteral("Show every colour and background the game sends, in italic and "
-                       "struck-through text too"));
-    fullColour_->setChecked(options.colours == ColourMode::Full);
-    tabComplete_ = Named(new QCheckBox(QStringLiteral("&Tab completes words"), this));
-    tabComplete_->setAccessibleDescription(
+    fullColour_ =
+        Choice(QStringLiteral("&Full colour (256 colours, true colour, backgrounds)"),
+               QStringLiteral("Show every colour and background the game sends, in italic and "
+                              "struck-through text too"),
+               options.colours == ColourMode::Full, this);
+    tabComplete_ = Choice(
+        QStringLiteral("&Tab completes words"),
         QStringLiteral("Tab in the input line completes the word typed from the words the game "
-                       "showed lately; off, Tab moves to the next control"));
-    tabComplete_->setChecked(options.tabComplete);
-    longLines_ = Named(new QCheckBox(QStringLiteral("&Long input lines (4,096 characters)"), this));
-    longLines_->setAccessibleDescription(
-        QStringLiteral("Type, keep in the history and send lines of up to 4,096 characters; "
-                       "off, 254"));
-    longLines_->setChecked(options.longLines);
-    pasteToInput_ = Named(new QCheckBox(QStringLiteral("&Paste into the input line"), this));
-    pasteToInput_->setAccessibleDescription(
+                       "showed lately; off, Tab moves to the next control"),
+        options.tabComplete, this);
+    longLines_ =
+        Choice(QStringLiteral("&Long input lines (4,096 characters)"),
+               QStringLiteral("Type, keep in the history and send lines of up to 4,096 characters; "
+                              "off, 254"),
+               options.longLines, this);
+    pasteToInput_ = Choice(
+        QStringLiteral("&Paste into the input line"),
         QStringLiteral("Ctrl+V puts the clipboard into the input line for editing before Enter; "
-                       "off, it is sent to the game at once"));
-    pasteToInput_->setChecked(options.pasteToInput);
-    otherGame_ = Named(
-        new QCheckBox(QStringLiteral("&Another game: no account or player programs needed"), this));
-    otherGame_->setAccessibleDescription(
+                       "off, it is sent to the game at once"),
+        options.pasteToInput, this);
+    otherGame_ = Choice(
+        QStringLiteral("&Another game: no account or player programs needed"),
         QStringLiteral("The configuration takes this profile without a username, password or "
-                       "MIDI, MOD and MP3 player programs, which only a TavServer game uses"));
-    otherGame_->setChecked(options.otherGame);
-    connectLogin_ = Named(new QCheckBox(
-        QStringLiteral("Log &in with \"connect character password\" (MUSH, MUX, MOO)"), this));
-    connectLogin_->setAccessibleDescription(
+                       "MIDI, MOD and MP3 player programs, which only a TavServer game uses"),
+        options.otherGame, this);
+    connectLogin_ = Choice(
+        QStringLiteral("Log &in with \"connect character password\" (MUSH, MUX, MOO)"),
         QStringLiteral("The automatic login sends the user name and the password on one line "
-                       "after \"connect\"; off, on two lines"));
-    connectLogin_->setChecked(options.connectLogin);
-    wideScreen_ = Named(
-        new QCheckBox(QStringLiteral("Screen as &wide as the window (up to 256 columns)"), this));
-    wideScreen_->setAccessibleDescription(
+                       "after \"connect\"; off, on two lines"),
+        options.connectLogin, this);
+    wideScreen_ = Choice(
+        QStringLiteral("Screen as &wide as the window (up to 256 columns)"),
         QStringLiteral("Game lines fill a window wider than 132 columns, and the game is told the "
-                       "width; off, lines stop at 132 columns"));
-    wideScreen_->setChecked(options.wideScreen);
+                       "width; off, lines stop at 132 columns"),
+        options.wideScreen, this);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     for (QAbstractButton* button : buttons->buttons())
