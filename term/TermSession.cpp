@@ -253,14 +253,18 @@ void TermSession::Send(std::string_view reaction) {
 
 void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
     const TriggerActions& actions = trigger.Actions();
-    if (matching_ == nullptr || !actions.ActsOnLine()) return;
+    if (matching_ == nullptr) return;
     CompletedLine& line = *matching_;
+    // Equal patterns fire one after another on the same spans: a trigger that would colour
+    // the cells the trigger just before it coloured, the same again, is spared the work.
+    CompletedLine::Highlight& before = line.lastHighlight;
+    const bool afterColouring = before.justBefore;
+    before.justBefore = false;
+    if (!actions.ActsOnLine()) return;
     const CellColor text = actions.textColor ? ExplicitCellColor(*actions.textColor) : 0;
     const CellColor back = actions.backColor ? ExplicitCellColor(*actions.backColor) : 0;
-    // Equal patterns fire one after another on the same spans: a trigger that would colour
-    // the cells the colouring before it coloured, the same again, is spared the work.
-    CompletedLine::Highlight& before = line.lastHighlight;
-    const bool repeated = before.fired && before.pattern == trigger.pattern() &&
+    const bool repeated = afterColouring && services_.triggers != nullptr &&
+                          services_.triggers->FiringRepeatsLast() &&
                           before.scope == actions.highlight && before.text == text &&
                           before.back == back;
     if (!repeated && actions.highlight == HighlightScope::Match) {
@@ -278,8 +282,7 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
     } else if (!repeated && actions.highlight == HighlightScope::Line) {
         screen_.ColorWholeCompletedLine(line.taken.serial, text, back);
     }
-    if (!repeated && actions.highlight != HighlightScope::None)
-        before = {true, trigger.pattern(), actions.highlight, text, back};
+    if (actions.highlight != HighlightScope::None) before = {true, actions.highlight, text, back};
     if (actions.gag) {
         screen_.RemoveCompletedLine(line.taken.serial);
         line.shown = false;

@@ -405,10 +405,9 @@ private:
         TakenLine taken;
         bool shown = true;  // false once a trigger gagged it from the screen
         bool logged = true; // false once a trigger gagged it from the log too
-        // The last trigger fired on the line, with how it coloured it.
+        // How the trigger fired last on the line coloured it, if it did.
         struct Highlight {
-            bool fired = false;
-            std::string pattern;
+            bool justBefore = false; // that trigger coloured the line
             HighlightScope scope = HighlightScope::None;
             CellColor text = 0;
             CellColor back = 0;

@@ -142,12 +142,14 @@ void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& 
 }
 
 void TriggerList::SendReaction(const TTrigger& trigger) {
-    lastFired_ = trigger.pattern();
+    // A repeated pattern is the one already recorded.
+    if (!firingRepeats_) lastFired_ = trigger.pattern();
     if (firedListener_) firedListener_();
     // Only the Enabled flags change, so the names stay valid even when the trigger
     // switches its own group.
-    SetGroupEnabled(trigger.Actions().groupOff, false);
-    SetGroupEnabled(trigger.Actions().groupOn, true);
+    const TriggerActions& actions = trigger.Actions();
+    if (!actions.groupOff.empty()) SetGroupEnabled(actions.groupOff, false);
+    if (!actions.groupOn.empty()) SetGroupEnabled(actions.groupOn, true);
     if (sender_ == nullptr) return;
     // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
     // same reaction with the same variables expands to the same text (equal patterns with
@@ -198,7 +200,8 @@ void TriggerList::CheckTriggers(std::string_view line) {
         // Checked as each is reached: a trigger that fired may have switched a group. A skipped
         // trigger ends a run of equal patterns, so the next one is searched afresh.
         if (!trigger.Actions().enabled) continue;
-        if (pos == 0 || pos - 1 != previous || !prefilter_.RepeatsPrevious(pos)) {
+        const bool repeats = pos != 0 && pos - 1 == previous && prefilter_.RepeatsPrevious(pos);
+        if (!repeats) {
             matched = trigger.Compiled().Find(line, captures);
             stored.reset();
         }
@@ -208,8 +211,11 @@ void TriggerList::CheckTriggers(std::string_view line) {
             captures.Store(line, vars_);
             stored = vars_.Version();
         }
+        // A repeat's search was its predecessor's, which matched, so that one fired last.
+        firingRepeats_ = repeats;
         if (observer_ != nullptr) observer_->TriggerFired(trigger, captures.match);
         SendReaction(trigger);
+        firingRepeats_ = false;
         if (generation_ == generation) continue;
         // The sender changed the list: the candidates no longer name its positions, so
         // the pass goes on from the next position trigger by trigger.

@@ -113,6 +113,9 @@ public:
 
     // True while CheckTriggers is sending a reaction.
     bool Sending() const { return sendDepth_ > 0; }
+    // While the observer is told of a firing: true when the trigger fired just before it,
+    // on the same line, had the same pattern, so that this one matched the same spans.
+    bool FiringRepeatsLast() const { return firingRepeats_; }
 
     TriggerVars& Vars() { return vars_; }
     const TriggerVars& Vars() const { return vars_; }
@@ -143,6 +146,7 @@ private:
     std::vector<std::string> actionProblems_;
     std::string profilesRoot_;
     bool ignoreTrigs_ = false;
+    bool firingRepeats_ = false; // FiringRepeatsLast
     int sendDepth_ = 0;
     // Counts the changes to the list, so that a pass notices one made while it sends.
     std::uint64_t generation_ = 0;

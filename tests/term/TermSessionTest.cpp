@@ -510,6 +510,21 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
         marks += color == red ? 'r' : color == ExplicitCellColor(0xFF0000) ? 'b' : '-';
     }
     EXPECT_EQ(marks, "bbbb-rrr");
+
+    // A colouring is spared only right after the same pattern coloured the same way: a
+    // trigger between that does not colour, or a pattern of its own, colours again.
+    TriggerActions sound;
+    sound.sound = "bee.wav";
+    h.triggers.SetActions(h.triggers.AddTrigger("ant", ""), wolf);
+    h.triggers.SetActions(h.triggers.AddTrigger("bee", ""), sound);
+    h.triggers.SetActions(h.triggers.AddTrigger("bee", ""), wolf);
+    h.triggers.SetActions(h.triggers.AddTrigger("cow", ""), wolf);
+    h.server.Send("ant bee cow\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 11; }, 5s));
+    marks.clear();
+    for (int col = 0; col < 12; ++col)
+        marks += h.screen.Line(h.screen.BufferLine() - 1).TextColor(col) == red ? 'r' : '-';
+    EXPECT_EQ(marks, "rrr-rrr-rrr-");
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {

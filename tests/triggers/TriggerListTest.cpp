@@ -102,6 +102,42 @@ TEST(CheckTriggersTest, EmptyReactionsFireAndTheSenderMayEmptyTheListMidPass) {
     EXPECT_EQ(sender.sent, (Texts{"reply Bob hungry\r\n"}));
 }
 
+// Each firing is the last fired while its reaction goes out, and a trigger learns it repeats
+// the one before only when that one, of the same pattern, fired just before it.
+TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
+    struct RepeatObserver : TriggerObserver {
+        const TriggerList* list = nullptr;
+        Texts fired;
+        void TriggerFired(const TTrigger& trigger, MatchSpan /*span*/) override {
+            fired.push_back(trigger.pattern() + (list->FiringRepeatsLast() ? " again" : ""));
+        }
+    };
+    TriggerList list;
+    RepeatObserver observer;
+    observer.list = &list;
+    RecordingSender sender;
+    Texts lastFired;
+    sender.onSend = [&] { lastFired.push_back(list.LastFired().value_or("none")); };
+    list.SetObserver(&observer);
+    list.SetSender(&sender);
+    list.AddTrigger("%1 tells you %2", "reply");
+    list.AddTrigger("hungry", "eat");
+    list.AddTrigger("hungry", "drink");
+    TriggerActions off;
+    off.enabled = false;
+    list.SetActions(list.AddTrigger("hungry", "sleep"), off);
+    list.AddTrigger("hungry", "sit");
+    list.AddTrigger("hungry", "sit");
+    list.AddTrigger("am hungry", "");
+    list.CheckTriggers("Bob tells you I am hungry");
+    EXPECT_EQ(observer.fired, (Texts{"%1 tells you %2", "am hungry", "hungry", "hungry again",
+                                     "hungry", "hungry again"}));
+    EXPECT_EQ(lastFired,
+              (Texts{"%1 tells you %2", "am hungry", "hungry", "hungry", "hungry", "hungry"}));
+    EXPECT_EQ(sender.sent, (Texts{"reply\r\n", "", "eat\r\n", "drink\r\n", "sit\r\n", "sit\r\n"}));
+    EXPECT_FALSE(list.FiringRepeatsLast()); // only while a firing is told
+}
+
 // A list long enough to be indexed whose keys are all as short as a key may be: four bytes
 // (one gram each), then five (two grams).
 TEST(CheckTriggersTest, ListsKeyedOnlyByTheShortestLiteralsMatch) {
