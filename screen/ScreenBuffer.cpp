@@ -133,10 +133,20 @@ void ScreenLine::Blank(Attr a) {
         colors.reset();
     if (spareColors) {
         // A line blanked whole is mostly the oldest one, opened again for new text: its
-        // colours left the caches long ago, and coloured text will want them soon.
-        const auto* block = reinterpret_cast<const char*>(spareColors.get());
-        __builtin_prefetch(block, 1);
-        __builtin_prefetch(block + sizeof(LineColors) + sizeof(CellColor) * width, 1);
+        // colours left the caches long ago, and coloured text will want them soon, first
+        // to clear them as far as they were used, mostly no further than the text went.
+        // The arrays' places come from the line's width, not from the block's header,
+        // which is not in the caches either.
+        constexpr std::size_t kCacheLine = 64;
+        const auto* text = reinterpret_cast<const char*>(spareColors.get()) + sizeof(LineColors);
+        const auto* back = text + sizeof(CellColor) * static_cast<std::size_t>(width);
+        __builtin_prefetch(spareColors.get(), 1);
+        const std::size_t bytes =
+            sizeof(CellColor) * static_cast<std::size_t>(std::max(written, 1));
+        for (std::size_t at = 0; at < bytes; at += kCacheLine) {
+            __builtin_prefetch(text + at, 1);
+            __builtin_prefetch(back + at, 1);
+        }
     }
     serial = 0;
     marks.reset();
