@@ -200,7 +200,7 @@ template <typename Gram> std::size_t TriggerPrefilter::GramIndex<Gram>::MemoryBy
 
 void TriggerPrefilter::Rebuild(const TriggerList& list) {
     pool_.clear();
-    positions_.clear();
+    runs_.clear();
     narrow_.Clear();
     wide_.Clear();
     unkeyed_.clear();
@@ -232,7 +232,6 @@ void TriggerPrefilter::Rebuild(const TriggerList& list) {
             return a.literal != b.literal ? a.literal < b.literal : a.position < b.position;
         });
     }
-    positions_.reserve(narrow.size() + wide.size());
     if (!narrow.empty()) {
         // A line is read every step bytes; each literal is then looked up by step grams in
         // a row, one of which starts at a position read wherever the literal stands.
@@ -257,11 +256,16 @@ void TriggerPrefilter::Build(GramIndex<Gram>& index, const std::vector<Keyed>& k
     index.step = step;
 
     auto& needles = index.needles;
-    for (std::size_t i = 0, first = positions_.size(); i < keyed.size();
-         first = positions_.size()) {
+    for (std::size_t i = 0, first = runs_.size(); i < keyed.size(); first = runs_.size()) {
+        // The literal's positions, ascending, as runs of neighbours.
         const std::string_view literal = keyed[i].literal;
-        while (i < keyed.size() && keyed[i].literal == literal)
-            positions_.push_back(keyed[i++].position);
+        for (; i < keyed.size() && keyed[i].literal == literal; ++i) {
+            const std::uint32_t position = keyed[i].position;
+            if (runs_.size() > first && runs_.back().first + runs_.back().count == position)
+                ++runs_.back().count;
+            else
+                runs_.push_back(Run{position, 1});
+        }
         const std::size_t at = ChooseGrams(literal, step, counts, shares);
         for (std::size_t k = at; k < at + step; ++k) {
             needles.push_back(
@@ -269,7 +273,7 @@ void TriggerPrefilter::Build(GramIndex<Gram>& index, const std::vector<Keyed>& k
                  TailWord(literal.data(), literal.size()), static_cast<std::uint32_t>(pool_.size()),
                  static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(k),
                  static_cast<std::uint32_t>(first),
-                 static_cast<std::uint32_t>(positions_.size() - first)});
+                 static_cast<std::uint32_t>(runs_.size() - first)});
         }
         pool_.append(literal);
     }
@@ -318,7 +322,7 @@ auto TriggerPrefilter::GramIndex<Gram>::Find(Gram gram, std::uint64_t hash) cons
 
 template <typename Gram>
 void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view line,
-                                std::vector<std::uint32_t>& out) const {
+                                std::vector<Run>& out) const {
     // Copied, so that the loop keeps them in registers whatever the writes to `out` touch.
     const char* const data = line.data();
     const std::size_t size = line.size();
@@ -335,8 +339,7 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
 
 template <typename Gram>
 void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at,
-                                Gram gram, std::uint64_t hash,
-                                std::vector<std::uint32_t>& out) const {
+                                Gram gram, std::uint64_t hash, std::vector<Run>& out) const {
     const auto* slot = index.Find(gram, hash);
     if (slot == nullptr) return;
     for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
@@ -354,11 +357,11 @@ void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view l
             (length > 16 &&
              std::memcmp(found + 8, pool_.data() + needle.literalOffset + 8, length - 16) != 0))
             continue;
-        if (needle.positionCount == 1) {
-            out.push_back(positions_[needle.firstPosition]);
+        if (needle.runCount == 1) {
+            out.push_back(runs_[needle.firstRun]);
         } else {
-            const auto first = positions_.begin() + needle.firstPosition;
-            out.insert(out.end(), first, first + needle.positionCount);
+            const auto first = runs_.begin() + needle.firstRun;
+            out.insert(out.end(), first, first + needle.runCount);
         }
     }
 }
@@ -378,19 +381,42 @@ void TriggerPrefilter::AddUnkeyed(std::string_view line, const TriggerList& list
 void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list,
                                   std::vector<std::uint32_t>& out) const {
     out.clear();
-    if (!narrow_.needles.empty()) AddKeyed(narrow_, line, out);
-    if (!wide_.needles.empty()) AddKeyed(wide_, line, out);
-    const bool keyedFound = !out.empty();
-    if (!unkeyed_.empty()) AddUnkeyed(line, list, out);
-    if (keyedFound) {
-        // A literal found twice in the line names its trigger twice.
-        std::sort(out.begin(), out.end());
-        out.erase(std::unique(out.begin(), out.end()), out.end());
+    found_.clear();
+    if (!narrow_.needles.empty()) AddKeyed(narrow_, line, found_);
+    if (!wide_.needles.empty()) AddKeyed(wide_, line, found_);
+    // The runs of different literals never share a position, and a literal found twice in
+    // the line names the same runs twice: in order of their first positions, a run is
+    // either the one before it again or lies wholly past it.
+    if (found_.size() > 1) {
+        std::sort(found_.begin(), found_.end(),
+                  [](const Run& a, const Run& b) { return a.first < b.first; });
+    }
+    std::uint32_t end = 0; // past the last position given
+    for (const Run& run : found_) {
+        if (run.first < end) continue;
+        for (std::uint32_t k = 0; k < run.count; ++k)
+            out.push_back(run.first + k);
+        end = run.first + run.count;
+    }
+    if (unkeyed_.empty()) return;
+    if (out.empty()) return AddUnkeyed(line, list, out);
+    // Both lists ascending, and no position in both: merged from their ends.
+    unkeyedFound_.clear();
+    AddUnkeyed(line, list, unkeyedFound_);
+    std::size_t keyed = out.size();
+    std::size_t loose = unkeyedFound_.size();
+    out.resize(keyed + loose);
+    for (std::size_t to = out.size(); loose > 0;) {
+        if (keyed > 0 && out[keyed - 1] > unkeyedFound_[loose - 1])
+            out[--to] = out[--keyed];
+        else
+            out[--to] = unkeyedFound_[--loose];
     }
 }
 
 std::size_t TriggerPrefilter::MemoryBytes() const {
-    return sizeof(*this) + pool_.capacity() + positions_.capacity() * sizeof(std::uint32_t) +
+    return sizeof(*this) + pool_.capacity() + runs_.capacity() * sizeof(Run) +
+           found_.capacity() * sizeof(Run) + unkeyedFound_.capacity() * sizeof(std::uint32_t) +
            narrow_.MemoryBytes() + wide_.MemoryBytes() +
            unkeyed_.capacity() * sizeof(std::uint32_t) + repeats_.capacity() / 8;
 }

@@ -62,7 +62,7 @@ private:
     // size in bytes, read from a line at a time).
     template <typename Gram> struct GramIndex {
         // A literal looked for, with the gram it is found by, and the triggers keyed by it:
-        // positions_[firstPosition, firstPosition + positionCount).
+        // the positions of runs_[firstRun, firstRun + runCount).
         struct Needle {
             Gram gram;
             // The literal's first and last eight bytes (a shorter literal's first and last
@@ -73,8 +73,8 @@ private:
             std::uint32_t literalOffset; // in pool_
             std::uint16_t literalLength;
             std::uint16_t gramOffset; // where the gram stands in the literal
-            std::uint32_t firstPosition;
-            std::uint32_t positionCount;
+            std::uint32_t firstRun;
+            std::uint32_t runCount;
         };
         // One distinct gram: its needles are needles[first, first + count); count 0 is a
         // free slot.
@@ -98,22 +98,32 @@ private:
         std::string_view literal;
         std::uint32_t position;
     };
+    // List positions first, first + 1, ... first + count - 1: equal patterns sit side by
+    // side, so the triggers of one literal are mostly a few runs of neighbours, and a line
+    // sorts its runs rather than every position in them.
+    struct Run {
+        std::uint32_t first;
+        std::uint32_t count;
+    };
 
     // Indexes `keyed` (sorted by literal) in `index`, each literal read `step` grams in a row.
     template <typename Gram>
     void Build(GramIndex<Gram>& index, const std::vector<Keyed>& keyed, std::size_t step);
     template <typename Gram>
-    void AddKeyed(const GramIndex<Gram>& index, std::string_view line,
-                  std::vector<std::uint32_t>& out) const;
-    // The triggers whose literals stand around the gram found at `at`.
+    void AddKeyed(const GramIndex<Gram>& index, std::string_view line, std::vector<Run>& out) const;
+    // The runs of the triggers whose literals stand around the gram found at `at`.
     template <typename Gram>
     void AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at, Gram gram,
-                  std::uint64_t hash, std::vector<std::uint32_t>& out) const;
+                  std::uint64_t hash, std::vector<Run>& out) const;
     void AddUnkeyed(std::string_view line, const TriggerList& list,
                     std::vector<std::uint32_t>& out) const;
 
     std::string pool_;
-    std::vector<std::uint32_t> positions_;
+    std::vector<Run> runs_;
+    // What one line found, by runs and of the always-candidates: scratch for Candidates,
+    // kept for its capacity.
+    mutable std::vector<Run> found_;
+    mutable std::vector<std::uint32_t> unkeyedFound_;
     // The literals by four-byte grams, or, when all are kWideKeyChars long or longer, by
     // eight-byte grams, which words of the game share far less often; one of them is empty.
     GramIndex<std::uint32_t> narrow_;
