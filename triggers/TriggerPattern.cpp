@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -15,6 +16,29 @@ constexpr std::size_t kNotFound = std::string_view::npos;
 bool IsMarkerAt(std::string_view pattern, std::size_t i) {
     return pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '0' &&
            pattern[i + 1] <= '9';
+}
+
+template <typename Word> Word WordAt(const char* at) {
+    Word word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// Whether the `size` bytes at `a` and `b` are equal. Literals are mostly short words, which
+// a few overlapping loads compare without a call into the library.
+bool SameBytes(const char* a, const char* b, std::size_t size) {
+    if (size > 16) return std::memcmp(a, b, size) == 0;
+    if (size >= 8) {
+        return ((WordAt<std::uint64_t>(a) ^ WordAt<std::uint64_t>(b)) |
+                (WordAt<std::uint64_t>(a + size - 8) ^ WordAt<std::uint64_t>(b + size - 8))) == 0;
+    }
+    if (size >= 4) {
+        return ((WordAt<std::uint32_t>(a) ^ WordAt<std::uint32_t>(b)) |
+                (WordAt<std::uint32_t>(a + size - 4) ^ WordAt<std::uint32_t>(b + size - 4))) == 0;
+    }
+    for (std::size_t k = 0; k < size; ++k)
+        if (a[k] != b[k]) return false;
+    return true;
 }
 
 // First position at or after `from` where `literal` occurs in `line`. Only positions at
@@ -35,7 +59,7 @@ std::size_t FindLiteral(std::string_view line, std::size_t from, std::string_vie
         const void* hit = std::memchr(at + anchor, key, static_cast<std::size_t>(last - at) + 1);
         if (hit == nullptr) return kNotFound;
         at = static_cast<const char*>(hit) - anchor;
-        if (std::memcmp(at, literal.data(), literal.size()) == 0)
+        if (SameBytes(at, literal.data(), literal.size()))
             return static_cast<std::size_t>(at - begin);
         ++at;
     }
