@@ -435,6 +435,28 @@ TEST(MudScreenSelection, ALineReusedByTheRingKeepsNothingOfWhatItHeld) {
     ASSERT_TRUE(f.screen.ColorCompletedLine(serial, 0, 40, ExplicitCellColor(0xFF), 0));
     f.Feed("9\r\n10\r\n\x1b[38;5;20mab\x1b[0m\r\n");
     EXPECT_EQ(f.screen.Line(f.screen.BufferLine() - 1).TextColor(30), CellColor{0});
+    // Backgrounds as well, given by the text or by a trigger, when the next text on the
+    // line has a text colour only; plain text over a background takes it away.
+    const auto backs = [&f](int line) {
+        std::vector<CellColor> out;
+        for (int col : {0, 1, 30})
+            out.push_back(f.screen.Line(line).BackColor(col));
+        return out;
+    };
+    const std::vector<CellColor> none(3, 0);
+    f.Feed("\x1b[48;5;21m" + std::string(40, 'b') + "\x1b[0m\r\n11\r\n12\r\n");
+    f.Lines();
+    f.Feed("\x1b[38;5;20mab\x1b[0m\r\n");
+    EXPECT_EQ(backs(f.screen.BufferLine() - 1), none);
+    f.Lines();
+    f.Feed(std::string(40, 't') + "\r\n");
+    const std::uint64_t backed = f.screen.TakeLineWithAttributes()->serial;
+    ASSERT_TRUE(f.screen.ColorCompletedLine(backed, 0, 40, 0, ExplicitCellColor(0xFF)));
+    f.Feed("13\r\n14\r\n\x1b[38;5;20mab\x1b[0m\r\n");
+    EXPECT_EQ(backs(f.screen.BufferLine() - 1), none);
+    f.Feed("\x1b[38;5;20mab\x1b[48;5;21m" + std::string(30, 'c') + "\x1b[0m\x1b[32D" +
+           std::string(40, 'p') + "\r\n");
+    EXPECT_EQ(backs(f.screen.BufferLine() - 1), none);
 }
 
 TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
