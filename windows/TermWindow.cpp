@@ -1,18 +1,13 @@
 #include "windows/TermWindow.h"
 
-#include "commands/AliasFile.h"
-#include "commands/Speedwalk.h"
-#include "net/CertificateTrust.h"
 #include "net/TelnetCodes.h"
 #include "screen/qt/ScreenAnnouncer.h"
 #include "settings/Latin1Text.h"
-#include "settings/ProfileText.h"
 
 #include "term/MonotonicClock.h"
 #include "term/qt/QtMessageBoxes.h"
 
 #include "screen/TextDecoder.h"
-#include "screen/qt/ScreenFonts.h"
 #include "settings/SettingsFile.h"
 #include "settings/SizesStep.h"
 #include "term/CommandTimers.h"
@@ -23,37 +18,20 @@
 #include "windows/Divider.h"
 #include "windows/FindBar.h"
 #include "windows/MapWindow.h"
+#include "windows/QtRect.h"
 #include "windows/StatusWindow.h"
 #include "windows/TextListWindow.h"
 
 #include <QAccessible>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QThread>
-
-#include <algorithm>
-#include <cstdio>
 
 namespace tav {
 
 namespace {
-
-QRect ToQRect(const Rect& r) {
-    return QRect(r.left, r.top, std::max(r.Width(), 0), std::max(r.Height(), 0));
-}
-
-Rect FromQRect(const QRect& r) {
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-void Place(QWidget& widget, bool shown, const Rect& rect) {
-    if (shown) widget.setGeometry(ToQRect(rect));
-    widget.setVisible(shown);
-}
 
 // Runs fn on the calls' own thread later when called from another thread; true then.
 template <class Fn> bool QueueOffThread(PostedCalls& calls, Fn&& fn) {
@@ -64,9 +42,6 @@ template <class Fn> bool QueueOffThread(PostedCalls& calls, Fn&& fn) {
 
 constexpr std::string_view kTimeTemplate = "Connect client for updated Mud time...";
 constexpr std::string_view kDateTemplate = "Connect client for updated Mud date...";
-// The frame's bottom lies this far below the date text in hidden mode.
-constexpr int kHiddenBottomGap = 7;
-constexpr int kTimeTextTop = 2;
 
 } // namespace
 
@@ -347,24 +322,6 @@ void tmudterm::LoadSettings() {
     automap_->SetProfile(dataRoot_ + "/profiles/" + profileName_);
 }
 
-void tmudterm::LoadAliases() {
-    AliasFileContents contents = LoadAliasFile(AliasFilePath(dataRoot_, profileName_));
-    aliases_ = std::move(contents.aliases);
-    if (contents.notUnderstood > 0)
-        session_->PrintLocal("aliases.cfg: " + std::to_string(contents.notUnderstood) +
-                             " line(s) not understood, kept as they are...\r\n");
-}
-
-bool tmudterm::SetAliases(std::vector<Alias> aliases) {
-    aliases_ = std::move(aliases);
-    // Only the typed-line rules: the rest of the options (an encoding the server agreed
-    // on) stays as it is.
-    ApplyCommandRules();
-    if (SaveAliasFile(AliasFilePath(dataRoot_, profileName_), aliases_)) return true;
-    session_->PrintLocal("Unable to open aliases.cfg for writing...\r\n");
-    return false;
-}
-
 void tmudterm::SaveSettings() {
     // The function-key dialog edits the stored texts; the session sends from its copy.
     for (std::size_t k = 0; k < kFunctionKeyCount; ++k)
@@ -372,138 +329,6 @@ void tmudterm::SaveSettings() {
     SettingsFile file(settings_, stored_, *this, *session_, *services_, dataRoot_);
     file.SaveSettings(profileName_);
     SaveOptions();
-}
-
-std::string tmudterm::OptionsPath() const {
-    return ProfileOptionsPath(dataRoot_, profileName_);
-}
-
-void tmudterm::ApplyOptions() {
-    session_->SetEncoding(options_.encoding);
-    session_->SetColourMode(options_.colours);
-    split_->SetColourMode(options_.colours);
-    session_->SetEchoColour(options_.echoColoured ? std::optional(options_.echoColour)
-                                                  : std::nullopt);
-    SetProfileTextUtf8(HasUnicodeCells(options_.encoding));
-    session_->SetAutoReconnect(options_.autoReconnect);
-    session_->SetNegotiation(options_.negotiate);
-    input_->SetTabCompletion(options_.tabComplete);
-    input_->SetLongLines(options_.longLines);
-    input_->SetPasteToInput(options_.pasteToInput);
-    session_->SetInputLimit(options_.longLines ? kLongInputBytes : kMaxHistoryChars);
-    session_->SetGaPrompts(options_.gaPrompts);
-    session_->SetConnectLogin(options_.connectLogin);
-    const int columns = options_.wideScreen ? kWideBufferColumns : kBufferColumns;
-    main_->SetBufferColumns(columns);
-    split_->SetBufferColumns(columns);
-    session_->SetTls(
-        {options_.tls, options_.tlsPort, CertificateTrustPath(dataRoot_, profileName_)});
-    ApplyCommandRules();
-    emit optionsApplied();
-}
-
-void tmudterm::ApplyCommandRules() {
-    session_->SetCommandRules({options_.separator, options_.speedwalk,
-                               WalkDirections(options_.speedwalkDirections), aliases_});
-}
-
-bool tmudterm::SetOptions(const ProfileOptions& options) {
-    options_ = options;
-    ApplyOptions();
-    return SaveOptions();
-}
-
-bool tmudterm::SaveOptions() {
-    if (SaveProfileOptions(OptionsPath(), options_)) return true;
-    session_->PrintLocal("Unable to open options.cfg for writing...\r\n");
-    return false;
-}
-
-void tmudterm::ApplyScreenSettings(bool initial) {
-    struct Screen {
-        TMudScreen& screen;
-        ScreenWidget& widget;
-        const FontSpec& font;
-    };
-    const Screen screens[] = {{*main_, *mainWidget_, stored_.termfont},
-                              {*split_, *splitWidget_, stored_.termfont},
-                              {*desc_, *descWidget_, stored_.descfont},
-                              {*exit_, *exitWidget_, stored_.exitfont},
-                              {*list_, *listWidget_, stored_.listfont}};
-    for (const Screen& s : screens) {
-        if (s.font.face[0] != '\0') s.widget.SetScreenFont(s.font);
-        s.screen.autowrap = settings_.autowrap != 0;
-        s.screen.appendcr = settings_.appendcr != 0;
-        s.screen.smoothscroll = settings_.smoothscroll != 0;
-        s.screen.explicitmode = settings_.explicitmode != 0;
-        s.screen.bellPath = settings_.bell;
-    }
-
-    const bool panes = settings_.multiscreen != 0;
-    for (QWidget* w : {static_cast<QWidget*>(descWidget_), static_cast<QWidget*>(exitWidget_),
-                       static_cast<QWidget*>(listWidget_), static_cast<QWidget*>(hdiv_),
-                       static_cast<QWidget*>(h2div_), static_cast<QWidget*>(vdiv_)})
-        w->setVisible(panes);
-    map_->setVisible(settings_.enhancedterm != 0);
-    stat_->setVisible(settings_.enhancedterm != 0);
-
-    if (initial) {
-        // While a profile is being applied the window does not have its final size yet
-        // (the frame is placed afterwards): the first positions are then taken from the
-        // size the window has when the layout is released.
-        if (layoutLock_)
-            dividersPending_ = true;
-        else
-            PlaceInitialDividers();
-    }
-    if (stored_.inputfont.face[0] != '\0') input_->setFont(FontFromSpec(stored_.inputfont));
-}
-
-void tmudterm::ApplySizes() {
-    const SizesStep step = ComputeSizesStep(settings_, main_->Lines(), session_->History().Slots());
-    if (step.scrollLines) {
-        main_->ResetScreen(*step.scrollLines);
-        split_->ResetScreen(*step.scrollLines);
-        emit scrollLinesChanged(*step.scrollLines);
-    }
-    if (step.historyLines) session_->History().Resize(*step.historyLines);
-}
-
-void tmudterm::ReplaceFont(FontItem item, const FontSpec& font) {
-    switch (item) {
-    case FontItem::Term:
-        mainWidget_->SetScreenFont(font);
-        splitWidget_->SetScreenFont(font);
-        break;
-    case FontItem::Input: input_->setFont(FontFromSpec(font)); break;
-    case FontItem::Desc: descWidget_->SetScreenFont(font); break;
-    case FontItem::Exit: exitWidget_->SetScreenFont(font); break;
-    case FontItem::List: listWidget_->SetScreenFont(font); break;
-    default: break; // the tool windows take their fonts from the stored values
-    }
-}
-
-void tmudterm::SetScreenColor(ScreenColor which, ColorRef color) {
-    for (ScreenWidget* w : {mainWidget_, splitWidget_, descWidget_, exitWidget_, listWidget_}) {
-        if (which == ScreenColor::Background)
-            w->SetBackgroundColor(color);
-        else
-            w->SetTextColor(color);
-    }
-    (which == ScreenColor::Background ? stored_.bcolor : stored_.tcolor) = color;
-}
-
-void tmudterm::SetTopmost(bool topmost) {
-    emit topmostRequested(topmost);
-}
-
-void tmudterm::PlaceFrame(const Rect& frame) {
-    emit placeFrameRequested(ToQRect(frame));
-}
-
-void tmudterm::PostConfigCommand() {
-    QMetaObject::invokeMethod(
-        this, [this] { emit configRequested(); }, Qt::QueuedConnection);
 }
 
 // --- text list windows ----------------------------------------------------------------
@@ -574,180 +399,6 @@ void tmudterm::ShowScrollBuffer() {
     scroll_->ShowRaised();
     screen.SetEncoding(RecentTextEncoding());
     screen.AddText(session_->RecentText());
-}
-
-// --- layout -----------------------------------------------------------------------------
-
-int tmudterm::TimeTextHeight() const {
-    return time_->sizeHint().height();
-}
-
-void tmudterm::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    Layout(e->size().width(), e->size().height());
-}
-
-void tmudterm::Relayout() {
-    // The current size: it differs from the last laid-out one only when the window was
-    // resized while the layout was locked.
-    Layout(width(), height());
-}
-
-void tmudterm::SetLayoutLock(bool locked) {
-    layoutLock_ = locked;
-    if (locked) return;
-    if (dividersPending_) PlaceInitialDividers();
-    Relayout();
-}
-
-void tmudterm::PlaceInitialDividers() {
-    dividersPending_ = false;
-    const DividerRects d = InitialDividers(FromQRect(rect()), TimeTextHeight());
-    hdiv_->setGeometry(ToQRect(d.hdiv));
-    h2div_->setGeometry(ToQRect(d.h2div));
-    vdiv_->setGeometry(ToQRect(d.vdiv));
-}
-
-void tmudterm::Layout(int width, int height) {
-    if (layoutLock_ || hidden_) return;
-    lastWidth_ = width;
-    lastHeight_ = height;
-
-    TermLayoutInput in;
-    in.width = width;
-    in.height = height;
-    in.inputFontHeight = QFontMetrics(input_->font()).height();
-    in.timeTextHeight = TimeTextHeight();
-    in.mlSendWidth = mlSend_->width();
-    in.clientConnected = clientConnected_;
-    in.multiscreen = settings_.multiscreen != 0;
-    in.enhancedterm = settings_.enhancedterm != 0;
-    in.splitView = splitView_;
-    in.screenLineHeight = mainWidget_->CellHeight();
-    in.dividers = {FromQRect(hdiv_->geometry()), FromQRect(h2div_->geometry()),
-                   FromQRect(vdiv_->geometry())};
-    const TermLayoutResult r = LayoutTerm(in);
-    lastLayout_ = r;
-
-    Place(*hdiv_, r.showPanes, r.dividers.hdiv);
-    Place(*h2div_, r.showPanes, r.dividers.h2div);
-    Place(*vdiv_, r.showPanes, r.dividers.vdiv);
-    for (auto [widget, rect] :
-         {std::pair{descWidget_, r.descPane}, std::pair{exitWidget_, r.exitPane},
-          std::pair{listWidget_, r.listPane}}) {
-        if (r.showPanes) widget->SetScreenRect(ToQRect(rect), false);
-        widget->setVisible(r.showPanes);
-    }
-    Place(*map_, r.showMapAndStatus, r.map);
-    Place(*stat_, r.showMapAndStatus, r.status);
-    Rect mainScreen = r.mainScreen;
-    if (!find_->isHidden()) {
-        // The find bar takes the bottom of the main screen's place.
-        const int barHeight = std::min(find_->sizeHint().height(), mainScreen.Height());
-        mainScreen.bottom -= barHeight;
-        find_->setGeometry(mainScreen.left, mainScreen.bottom, mainScreen.Width(), barHeight);
-    }
-    mainWidget_->SetScreenRect(ToQRect(mainScreen), false);
-    if (r.showSplitView) splitWidget_->SetScreenRect(ToQRect(r.splitView), false);
-    splitWidget_->setVisible(r.showSplitView);
-    input_->setGeometry(ToQRect(r.input));
-    mlSend_->setGeometry(ToQRect(r.mlSend));
-    Place(*time_, r.showTimeAndDate, r.timeText);
-    Place(*date_, r.showTimeAndDate, r.dateText);
-
-    UpdateSizeText();
-    UpdateCursorText();
-    update();
-}
-
-void tmudterm::ToggleSplitView() {
-    splitView_ = !splitView_;
-    splitOpenedByFind_ = false;
-    splitHoldsMainLines_ = false;
-    splitWidget_->SetFoundText({}, std::nullopt);
-    if (splitView_) {
-        split_->ClearScreen();
-        split_->SetEncoding(RecentTextEncoding());
-        split_->AddText(session_->RecentText());
-    }
-    Relayout();
-}
-
-void tmudterm::OpenFindBar() {
-    find_->show();
-    Relayout();
-    find_->Open();
-}
-
-void tmudterm::ShowFoundText() {
-    const std::optional<SearchMatch> current = find_->Current();
-    mainWidget_->SetFoundText(find_->Matches(), current);
-    if (current) RevealFound(*current);
-    if (splitHoldsMainLines_) splitWidget_->SetFoundText(find_->Matches(), current);
-}
-
-// A match already on the main screen stays where it is; on a screen scrolled back the
-// screen goes to it; otherwise the main screen keeps following the game and the split
-// view above it shows the match among a copy of the main screen's lines.
-void tmudterm::RevealFound(const SearchMatch& match) {
-    const std::optional<int> line = BufferLineOf(*main_, match);
-    if (!line) return;
-    const int rows = main_->Rows();
-    if (*line >= main_->Top() && *line < main_->Top() + rows) return;
-    if (main_->ScrolledBack()) {
-        main_->ScrollBar(ScrollRequest::ThumbTrack, *line - rows / 2);
-        return;
-    }
-    if (!splitView_) {
-        ToggleSplitView();
-        splitOpenedByFind_ = true;
-    }
-    split_->CopyLinesFrom(*main_);
-    splitHoldsMainLines_ = true;
-    split_->ScrollBar(ScrollRequest::ThumbTrack, *line - split_->Rows() / 2);
-}
-
-void tmudterm::keyPressEvent(QKeyEvent* e) {
-    if (find_->TakeKey(*e)) return e->accept();
-    QWidget::keyPressEvent(e);
-}
-
-void tmudterm::OnFindClosed() {
-    if (splitOpenedByFind_ && splitView_) ToggleSplitView();
-    splitWidget_->SetFoundText({}, std::nullopt);
-    Relayout();
-    input_->setFocus();
-}
-
-void tmudterm::ToggleHidden() {
-    hidden_ = !hidden_;
-    // Hidden mode keeps only the time and date line: no place for the find bar.
-    if (hidden_ && !find_->isHidden()) find_->Close();
-    const bool wasLocked = layoutLock_;
-    layoutLock_ = true;
-    // In hidden mode only the time and date line stays: the window keeps the height down
-    // to 7 pixels below the date text.
-    emit hiddenModeChanged(hidden_,
-                           hidden_ ? kTimeTextTop + TimeTextHeight() + kHiddenBottomGap : 0);
-    layoutLock_ = wasLocked;
-    if (!hidden_) Relayout();
-    UpdateSizeText();
-    UpdateCursorText();
-    update();
-}
-
-void tmudterm::UpdateSizeText() {
-    if (hidden_) return status_.SetSizeText("Hidden");
-    char text[32];
-    std::snprintf(text, sizeof text, "%d x %d", main_->Rows(), main_->Columns());
-    status_.SetSizeText(text);
-}
-
-void tmudterm::UpdateCursorText() {
-    if (hidden_) return status_.SetCursorText("Hidden");
-    char text[32];
-    std::snprintf(text, sizeof text, "%d,%d", main_->CursorRow(), main_->CursorCol());
-    status_.SetCursorText(text);
 }
 
 void tmudterm::SetClientConnected(bool connected) {
