@@ -359,31 +359,58 @@ std::vector<std::string> RequiredAlternatives(std::string_view re) {
     std::vector<std::string> best;
     std::size_t bestShortest = 0;
     auto endStretch = [&] {
-        // The window of adjacent places whose shortest spelling is longest, within the bound.
-        for (std::size_t first = 0; first < stretch.size(); ++first) {
-            std::size_t count = 1;
-            std::size_t shortest = 0;
-            for (std::size_t last = first; last < stretch.size(); ++last) {
-                count *= stretch[last].size();
-                if (count > kMaxRequiredAlternatives) break;
-                std::size_t least = std::string::npos;
-                for (const std::string& choice : stretch[last])
-                    least = std::min(least, choice.size());
-                shortest += least;
-                if (shortest <= bestShortest) continue;
-                std::vector<std::string> spellings{std::string()};
-                for (std::size_t k = first; k <= last; ++k) {
-                    std::vector<std::string> longer;
-                    for (const std::string& head : spellings)
-                        for (const std::string& choice : stretch[k])
-                            longer.push_back(head + choice);
-                    spellings.swap(longer);
-                }
-                std::sort(spellings.begin(), spellings.end());
-                spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
-                best = std::move(spellings);
+        // The window of adjacent places whose shortest spelling is longest, within the
+        // bound; the first such, and of it the fewest places. Windows are slid along the
+        // stretch (a place with one spelling leaves the count as it is), and only the
+        // window chosen is spelled out, so a long expression costs time in its length.
+        const std::size_t places = stretch.size();
+        std::vector<std::size_t> least(places, std::string::npos);
+        for (std::size_t k = 0; k < places; ++k)
+            for (const std::string& choice : stretch[k])
+                least[k] = std::min(least[k], choice.size());
+        std::optional<std::pair<std::size_t, std::size_t>> chosen; // first and last place
+        std::size_t end = 0;                                       // past the window's last place
+        std::size_t count = 1;                                     // spellings of the window
+        std::size_t shortest = 0;
+        for (std::size_t first = 0; first < places; ++first) {
+            if (end <= first) {
+                end = first;
+                count = 1;
+                shortest = 0;
+            }
+            while (end < places && count * stretch[end].size() <= kMaxRequiredAlternatives) {
+                count *= stretch[end].size();
+                shortest += least[end];
+                ++end;
+            }
+            if (end == first) continue; // one place alone has too many spellings
+            if (shortest > bestShortest) {
+                std::size_t last = end - 1;
+                while (least[last] == 0) // places that may stay empty add nothing at the end
+                    --last;
+                chosen = {first, last};
                 bestShortest = shortest;
             }
+            count /= stretch[first].size();
+            shortest -= least[first];
+        }
+        if (chosen) {
+            std::vector<std::string> spellings{std::string()};
+            for (std::size_t k = chosen->first; k <= chosen->second; ++k) {
+                if (stretch[k].size() == 1) { // a plain character: every spelling grows
+                    for (std::string& head : spellings)
+                        head += stretch[k].front();
+                    continue;
+                }
+                std::vector<std::string> longer;
+                for (const std::string& head : spellings)
+                    for (const std::string& choice : stretch[k])
+                        longer.push_back(head + choice);
+                spellings.swap(longer);
+            }
+            std::sort(spellings.begin(), spellings.end());
+            spellings.erase(std::unique(spellings.begin(), spellings.end()), spellings.end());
+            best = std::move(spellings);
         }
         stretch.clear();
     };

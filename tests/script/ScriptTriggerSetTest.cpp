@@ -39,12 +39,23 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {"(?=look)ahead (?#note)x", {"ahead "}},
         {"a|b", {}},
         {"(?i)hello", {}},
+        {"goblin(?:|x)", {"goblin"}}, // a place that may stay empty adds nothing at the end
+        {"ab(?:a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q)cde", {"cde"}}, // 17 spellings: never kept
+        // The best window of the first stretch holds five letters, fewer than the second's.
+        {"(?:a|b)(?:c|d)(?:e|f)(?:g|h)(?:i|j)k.lmnopq", {"lmnopq"}},
     };
     for (const auto& [expression, spellings] : alternatives)
         EXPECT_EQ(RequiredAlternatives(expression), spellings) << expression;
     // Five places of two spellings make 32: the best window holds four of them.
     EXPECT_EQ(RequiredAlternatives("(?:a|b)(?:c|d)(?:e|f)(?:g|h)(?:i|j)").size(),
               kMaxRequiredAlternatives);
+    // A window starting later may be longer: it drops the first place for the plain text.
+    const Texts later = RequiredAlternatives("(?:a|b)(?:c|d)(?:e|f)(?:g|h)(?:i|j)klmno");
+    EXPECT_EQ(std::pair(later.size(), later.front()),
+              std::pair(kMaxRequiredAlternatives, std::string("cegiklmno")));
+    // An expression as long as a script may give, plain throughout, is read in one pass.
+    const std::string longest(RegexPattern::kMaxPatternBytes, 'a');
+    EXPECT_EQ(RequiredAlternatives(longest), Texts{longest});
 }
 
 // Every trigger the set finds for a line is one that matches it when tried on its own,
