@@ -391,7 +391,6 @@ private:
     // the start, and the buffer is compacted once the dropped part outgrows the kept one.
     std::string recent_;
     std::size_t recentStart_ = 0;
-    // The completed line being processed.
     // TermReceive's parts: the blocks waiting on the socket, each fed in (compressed text
     // may still be inflating when ReceiveBlock returns), then what the inflate thread holds;
     // false when the connection cannot go on.
@@ -401,6 +400,7 @@ private:
     // What follows each block fed in: the cursor text, the completed lines, the scripts'
     // game data and a login that waited for the game's first line.
     void AfterReceive();
+    // The completed line being processed.
     struct CompletedLine {
         TakenLine taken;
         bool shown = true;  // false once a trigger gagged it from the screen
