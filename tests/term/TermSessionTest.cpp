@@ -1,12 +1,10 @@
 #include "term/TermSession.h"
 #include "settings/ConfigValidation.h"
-#include "term/CommandTimers.h"
 #include "tests/term/SessionHarness.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -552,117 +550,6 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     session->ToggleHold(); // a release with nothing held interprets nothing
     session->ToggleHold();
     EXPECT_EQ(screen.GetAllText().find("Welcome\r\n "), std::string::npos);
-}
-
-// A one-off wait never takes the place of a timer on the loop they share.
-TEST(PollEventLoopTest, SingleShotsNeverReplaceATimer) {
-    PollEventLoop loop;
-    int ticks = 0;
-    int shots = 0;
-    for (int id = 0; id < 3; ++id)
-        loop.StartTimer(id, 10, [&] { ++ticks; });
-    for (int k = 0; k < 4; ++k)
-        loop.SingleShot(0, [&] { ++shots; });
-    ASSERT_TRUE(loop.RunUntil([&] { return shots == 4 && ticks >= 6; }, 5s));
-    EXPECT_TRUE(loop.TimerActive(0) && loop.TimerActive(1) && loop.TimerActive(2));
-}
-
-// RunFor asks for the time left after checking that some is: on a busy machine that is
-// below zero, which poll(2) takes as "wait for ever".
-TEST(PollEventLoopTest, AWaitAlreadyOverDoesNotBlock) {
-    PollEventLoop loop;
-    std::atomic<bool> returned = false;
-    std::thread runner([&] {
-        loop.RunOnce(-2ms);
-        returned = true;
-    });
-    for (int k = 0; k < 500 && !returned; ++k)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_TRUE(returned);
-    loop.Post([] {}); // wakes a loop that did block
-    runner.join();
-}
-
-TEST(InputHistoryTest, WalkShowsEmptySlotsThenBeepsAndComesBack) {
-    InputHistory history(3);
-    history.Add("a");
-    history.Add("b");
-    using Kind = InputHistory::Step::Kind;
-    std::vector<std::pair<Kind, std::string>> steps;
-    const auto walk = [&](InputHistory::Step s) { steps.emplace_back(s.kind, s.text); };
-    for (int k = 0; k < 4; ++k)
-        walk(history.WalkBack());
-    for (int k = 0; k < 3; ++k)
-        walk(history.WalkForward());
-    const std::vector<std::pair<Kind, std::string>> expected = {
-        {Kind::Show, "b"}, {Kind::Show, "a"}, {Kind::Show, ""},  {Kind::Beep, ""},
-        {Kind::Show, "a"}, {Kind::Show, "b"}, {Kind::Clear, ""},
-    };
-    EXPECT_EQ(steps, expected);
-
-    history.Add("b"); // duplicates are stored again
-    EXPECT_EQ(std::tuple(history.Slot(1), history.Slot(2)), std::tuple("b", "b"));
-    history.Resize(5);
-    EXPECT_EQ(std::tuple(history.Index(), history.Slot(4)), std::tuple(5, ""));
-    history.Add(std::string(300, 'x'));
-    EXPECT_EQ(history.Slot(4).size(), kMaxHistoryChars);
-
-    EXPECT_EQ(KeypadWord('0'), "look"); // the ends of the digits; '5' is the input line's test
-    EXPECT_EQ(KeypadWord('9'), "ne");
-    EXPECT_FALSE(KeypadWord('x'));
-}
-
-struct CommandTimersFixture : ::testing::Test, test::SessionHarness {
-    std::string sent;
-    std::unique_ptr<CommandTimers> timers;
-
-    void SetUp() override {
-        TermServices services = Recorded();
-        services.onSent = [this](std::string_view bytes) { sent += bytes; };
-        Open(services);
-        timers = std::make_unique<CommandTimers>(*session, loop);
-    }
-    ~CommandTimersFixture() override {
-        timers.reset();
-        session.reset();
-    }
-};
-
-TEST_F(CommandTimersFixture, SendOnlyWhileConnectedAndStartAgainOnConnect) {
-    timers->SetTimers({{"walk", 1, true, "look;n"}, {"idle", 1, false, "never;"}});
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    EXPECT_TRUE(PeerReceives("look\nn\n"));
-
-    session->TermDisconnect();
-    EXPECT_FALSE(timers->Running());
-    sent.clear();
-    loop.RunFor(1500ms); // longer than the interval: a live timer would have fired
-    EXPECT_EQ(sent, "");
-    EXPECT_FALSE(Shown("Not connected"));
-
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    EXPECT_TRUE(PeerReceives("look\nn\n"));
-    EXPECT_EQ(sent.find("never"), std::string::npos);
-
-    // Timers changed while connected run at once as they are now, the old ones no more.
-    timers->SetTimers({{"idle", 1, true, "never"}});
-    sent.clear();
-    EXPECT_TRUE(PeerReceives("never\n"));
-    EXPECT_EQ(sent.find("look"), std::string::npos);
-}
-
-TEST_F(CommandTimersFixture, FileKeepsUnknownLinesAndReportsBadOnesOnce) {
-    const test::TempDir dir;
-    const std::string path = (dir.path / "timers.cfg").string();
-    WriteTextFile(path, "# mine\ntimer=a|5|on|say hi|there\ntimer=b|0|on|x\n");
-    timers->Load(path);
-    ASSERT_EQ(timers->Timers().size(), 1u);
-    EXPECT_EQ(timers->Timers()[0], (CommandTimer{"a", 5, true, "say hi|there"}));
-    EXPECT_EQ(TimesShown("timers.cfg: 1 line(s)"), 1u);
-
-    timers->SetTimers({{"c", 86400, false, ""}});
-    ASSERT_TRUE(timers->Save());
-    EXPECT_EQ(test::Contents(path), "timer=c|86400|off|\r\n# mine\r\ntimer=b|0|on|x\r\n");
 }
 
 } // namespace
