@@ -118,6 +118,8 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
     const Case cases[] = {
         // A wide character that would reach the wrap column goes to the next line whole.
         {true, "abcdefgh\xE4\xB8\xAD", "abcdefgh..", "\xE4\xB8\xAD>........"},
+        // One column sooner, its right half stands just before the wrap column: it stays.
+        {true, "abcdefg\xE4\xB8\xAD", "abcdefg\xE4\xB8\xAD>.", ".........."},
         // Without autowrap it takes the last two columns.
         {false, "abcdefgh\xE4\xB8\xAD", "abcdefgh\xE4\xB8\xAD>", ".........."},
         // Overwriting or erasing either half blanks the other.
