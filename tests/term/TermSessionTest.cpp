@@ -98,6 +98,13 @@ TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     Pump();
     EXPECT_EQ(rec.masks.size(), 2u);
     EXPECT_TRUE(session->InputVisible());
+
+    // The connect was quick: once a slow one would have been shown, nothing says it waits.
+    bool waited = false;
+    loop.SingleShot(kStalledConnectMs, [&] { waited = true; });
+    ASSERT_TRUE(loop.RunUntil([&] { return waited; }, 5s));
+    for (const std::string& message : rec.messages)
+        EXPECT_EQ(message.find("still connecting"), std::string::npos) << message;
 }
 
 TEST_F(SessionFixture, SpecialWordsAreNeverSentAndAfterThePeerLeavesNothingIs) {
