@@ -136,11 +136,20 @@ TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
     scripts.OnGmcp("Core.Goodbye");
     scripts.OnGmcp("Char.Vitals not json");
     scripts.OnGmcp("Char.Vitals " + std::string(40, '[') + std::string(40, ']'));
+    scripts.OnGmcp(R"(Char.Big {"hp":9223372036854775807})"); // the largest Lua integer
     scripts.OnMsdp("\x01HEALTH\x02"
                    "10\x01ROOM_EXITS\x02\x05\x02n\x02s\x06");
     EXPECT_THAT(host.Take(),
                 ElementsAre(R"(gmcp Core.Supports.Set ["Char 1","Room 1"])", "send Char.Vitals 25",
-                            "send Core.Goodbye nil", "send HEALTH=10", "send ROOM_EXITS=s"));
+                            "send Core.Goodbye nil", "send Char.Big 9223372036854775807",
+                            "send HEALTH=10", "send ROOM_EXITS=s"));
+    // What a script sends is bounded: a package name without spaces, at most 64 KiB.
+    const std::string full = "tav.send_gmcp('P', string.rep('x', 65534))"; // quoted: 64 KiB
+    EXPECT_EQ(Console(full), Texts{"gmcp P \"" + std::string(65534, 'x') + "\""});
+    EXPECT_THAT(Console("tav.send_gmcp('P', string.rep('x', 65535))"),
+                ElementsAre(HasSubstr("the message is longer than 64 KiB")));
+    EXPECT_THAT(Console("tav.send_gmcp('Core Hello')"),
+                ElementsAre(HasSubstr("a package name has no spaces or control characters")));
     const Texts vitals = {"print 25\t80\tAnn\tnil"};
     const std::string read = "local v = tav.gmcp.Char.Vitals return v.hp, v.maxhp, v.name, v.gone";
     EXPECT_EQ(Console(read), vitals);
