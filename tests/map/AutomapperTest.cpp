@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace tav::test {
 namespace {
 
@@ -43,6 +46,24 @@ TEST_F(AutomapperTest, MovesPlaceRoomsStretchPastOthersAndKeepOneWayExits) {
                                     "3 Corner in Town @1,1,0 s>4", "4 Alley in Town @1,0,0 w>5",
                                     "5 Well in Town @-1,0,0", "6 Inn @0,0,0 in>7",
                                     "7 Cellar @-1,1,0", "8 Yard in Town @2,0,0 w>4"}));
+}
+
+// With no compass move, the nearest free place is sought ring by ring around the room left,
+// each ring from its top row down and each row from the west.
+TEST_F(AutomapperTest, TheNearestFreePlaceIsSoughtRowByRowRoundTheRoomLeft) {
+    See(1, "Inn", {});
+    for (const auto& [move, number, name] :
+         std::vector<std::tuple<const char*, RoomNumber, const char*>>{{"n", 2, "Attic"},
+                                                                       {"w", 3, "Loft"},
+                                                                       {"e", 2, "Attic"},
+                                                                       {"e", 4, "Shed"},
+                                                                       {"w", 2, "Attic"},
+                                                                       {"s", 1, "Inn"},
+                                                                       {"in", 5, "Cellar"}})
+        Walk(move, number, name);
+    // (Each room seen again lists no exits, so only the last move out of it stays.)
+    EXPECT_EQ(MapLines(map), (Lines{"1 Inn @0,0,0 in>5", "2 Attic @0,1,0 s>1", "3 Loft @-1,1,0 e>2",
+                                    "4 Shed @1,1,0 w>2", "5 Cellar @-1,0,0"}));
 }
 
 TEST_F(AutomapperTest, GameCoordinatesTurnToTheNorthAndCrowdedPlacesGetLayers) {
