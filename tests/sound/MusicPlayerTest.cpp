@@ -76,14 +76,29 @@ TEST(BuiltInMusicPlayerTest, RendersModAndMp3AndSaysWhyNot) {
     struct Case {
         const char* path;
         MusicKind kind;
+        std::uint32_t rate;
         std::size_t minFrames, maxFrames; // after the 44-byte header
+    };
+    // A little-endian field of a WAV header.
+    const auto field = [](std::uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>(value >> (8 * i) & 0xFF);
+        return out;
     };
     // The module's four rows at 44.1 kHz (and a fade), the MP3's half second at its own
     // 22.05 kHz (and the encoder's padding).
-    for (const Case& c : {Case{"binary/square.mod", MusicKind::Mod, 21000, 26500},
-                          Case{"binary/tone.mp3", MusicKind::Mp3, 10500, 13000}}) {
+    for (const Case& c : {Case{"binary/square.mod", MusicKind::Mod, 44100, 21000, 26500},
+                          Case{"binary/tone.mp3", MusicKind::Mp3, 22050, 10500, 13000}}) {
         ASSERT_EQ(BuiltInMusicPlayer::RenderToWav(c.path, c.kind, "out.wav"), "") << c.path;
         const std::string wav = ReadFile("out.wav");
+        // A 16-bit stereo PCM header whose lengths are the file's.
+        const auto data = static_cast<std::uint32_t>(wav.size() - 44);
+        EXPECT_EQ(wav.substr(0, 44), "RIFF" + field(36 + data, 4) + "WAVEfmt " + field(16, 4) +
+                                         field(1, 2) + field(2, 2) + field(c.rate, 4) +
+                                         field(c.rate * 4, 4) + field(4, 2) + field(16, 2) +
+                                         "data" + field(data, 4))
+            << c.path;
         EXPECT_GE((wav.size() - 44) / 4, c.minFrames) << c.path;
         EXPECT_LE((wav.size() - 44) / 4, c.maxFrames) << c.path;
         EXPECT_GT(Peak(wav, 44), 2000) << c.path; // not silence
