@@ -1,4 +1,5 @@
 #include "net/GameData.h"
+#include "net/GameDataDecode.h"
 #include "net/MsspReader.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,17 @@ TEST(GameDataReader, RoomsChannelsAndMsdpTablesAndWhatIsIgnored) {
                     "2\4\4");
     reader.ReadMsdp("\1ROOM_NAME\2Yard\1ROOM_EXITS\2\5\2e\2s\6");
     reader.ReadMsdp(std::string(5000, '\3') + "\1\2\5\5\6"); // deep and broken: no crash
+    // Tables nested through their variables' values, as deep as a subnegotiation holds,
+    // end at the bound.
+    std::string nested;
+    for (int k = 0; k < 16'000; ++k)
+        nested += "\1a\2\3";
+    const nlohmann::json decoded = DecodeMsdp(nested);
+    int depth = 0;
+    for (const nlohmann::json* at = &decoded; at->is_object() && at->contains("a");
+         at = &at->at("a"))
+        ++depth;
+    EXPECT_EQ(depth, GameDataReader::kMaxDepth + 1);
     EXPECT_EQ(sink.rooms, (std::vector<GameRoom>{{"Market", {"n", "se"}},
                                                  {"Hall", {"up", "down"}},
                                                  {"Gate", {"n", "w"}},
