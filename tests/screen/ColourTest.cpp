@@ -105,6 +105,9 @@ TEST(CellColors, ExplicitColoursFollowTheTableAndBold) {
     for (const auto& [color, asText, bold, palette, drawn] : cases)
         EXPECT_EQ(ExplicitColor(color, asText, bold, palette), drawn)
             << std::hex << color << " text " << asText << " bold " << bold;
+    // A link keeps its own colour over the text's.
+    EXPECT_EQ(LookOfCell(attr::kNormal | attr::kUrl, ExplicitCellColor(0x123456), 0, builtIn).text,
+              kUrlColor);
 }
 
 // What one written cell looks like.
@@ -146,6 +149,7 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
         {"\x1b[47mx", {n, 0, S(7)}},
         {"\x1b[100mx", {n, 0, S(8)}},
         {"\x1b[107mx", {n, 0, S(15)}},
+        {"\x1b[31;41;98;108mx", {n, S(1), S(1)}}, // just past the bright ranges: nothing
         {"\x1b[31;42m\x1b[39;49mx", {n, 0, 0}},
         {"\x1b[38;5;196mx", {n, X(0x0000FF), 0}},
         {"\x1b[48;5;21mx", {n, 0, X(0xFF0000)}},

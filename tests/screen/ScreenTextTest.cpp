@@ -123,18 +123,21 @@ using Cells = std::vector<std::pair<int, int>>;
 
 TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     Fixture f(20);
-    f.Feed(
-        "The Orc hits the orc.\r\norcish orcs; Orc_2 ORC orca orc9\r\n\xC9lan \xE9lan, aaaa\r\n");
+    f.Feed("The Orc hits the orc.\r\norcish orcs; Orc_2 ORC orca orc9\r\n\xC9lan \xE9lan, "
+           "aaaa\r\norc\xC0 \xC0orc\r\n");
     struct Case {
         const char* text;
         SearchOptions options;
         Cells expected;
     };
     const Case cases[] = {
-        {"orc", {}, {{0, 4}, {0, 17}, {1, 0}, {1, 7}, {1, 13}, {1, 19}, {1, 23}, {1, 28}}},
-        {"orc", {.matchCase = true}, {{0, 17}, {1, 0}, {1, 7}, {1, 23}, {1, 28}}},
+        {"orc",
+         {},
+         {{0, 4}, {0, 17}, {1, 0}, {1, 7}, {1, 13}, {1, 19}, {1, 23}, {1, 28}, {3, 0}, {3, 6}}},
+        {"orc", {.matchCase = true}, {{0, 17}, {1, 0}, {1, 7}, {1, 23}, {1, 28}, {3, 0}, {3, 6}}},
         {"orc", {.wholeWords = true}, {{0, 4}, {0, 17}, {1, 19}}},
         {"Orc", {.matchCase = true, .wholeWords = true}, {{0, 4}}},
+        {"orc", {.matchCase = true, .wholeWords = true}, {{0, 17}}}, // \xC0 is a letter too
         {"\xE9LAN", {}, {{2, 0}, {2, 5}}},
         {"\xE9lan", {.matchCase = true}, {{2, 5}}},
         {"aa", {}, {{2, 11}, {2, 13}}}, // occurrences do not overlap
@@ -144,6 +147,15 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(f.Find(c.text, c.options), c.expected) << c.text;
+
+    // A match in the last cell of a line as wide as the buffer.
+    Fixture edge(4);
+    edge.screen.autowrap = false;
+    edge.screen.SetSize(24, kBufferColumns);
+    edge.Feed(std::string(kBufferColumns - 3, '.') + "orc\r\n");
+    const std::vector<SearchMatch> last = SearchScreen(edge.screen, "orc", {}).matches;
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(std::pair(last[0].col, last[0].length), std::pair(kBufferColumns - 3, 3));
 }
 
 TEST(ScrollbackSearch, StepsWrapRoundAndMatchesFollowTheirLinesAsTheBufferScrolls) {
