@@ -88,6 +88,11 @@ TEST(MapFile, AFileThatHoldsNoMapOfOursIsLeftAsItWas) {
         EXPECT_EQ(session.problems.size(), 1u) << name;
         EXPECT_EQ(Bytes(path), before) << name;
     }
+    // A store whose file never opened says so to every write.
+    MapStore unopened;
+    const RoomNumber none[] = {1};
+    EXPECT_FALSE(unopened.Write(RoomMap{}, none));
+    EXPECT_FALSE(unopened.WriteAll(RoomMap{}));
 }
 
 // A child walks and writes on and is killed at a random moment, again and again on one
@@ -179,6 +184,10 @@ TEST(MapFile, AMapSharedAsJsonReadsBackWholeAndWithinItsBounds) {
               (std::vector<std::string>{
                   "1 " + std::string(kMaxRoomNameBytes, 'n') + " @5,0,0 n>2 s>?", "2  @5,0,0/1"}));
     EXPECT_EQ(read->skipped, 4u);
+    // A room on the coordinates' bound stays there and is found there.
+    const auto edge = MapFromJson(head + R"({"num":1,"x":1048575,"y":-1048575}]})");
+    ASSERT_TRUE(edge);
+    EXPECT_EQ(edge->map.At("", MapPoint{kMaxCoordinate, -kMaxCoordinate, 0, 0}), RoomNumber{1});
     EXPECT_FALSE(MapFromJson(head + R"({"num":1},{"num":2},{"num":3}]})", 2));
     EXPECT_FALSE(MapFromJson(head + R"({"num":1,"a":[[[[[[[[1]]]]]]]]}]})"));
     EXPECT_FALSE(MapFromJson(R"({"format":"other","rooms":[]})"));
