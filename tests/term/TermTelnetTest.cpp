@@ -292,6 +292,7 @@ TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     const std::string trusted = Contents(trustFile);
     EXPECT_FALSE(Connects()); // No is the default
     ASSERT_EQ(rec.asked.size(), 2u);
+    EXPECT_EQ(rec.defaults, (std::vector<std::string>{"No", "No"}));
     const std::string changed = rec.asked.back();
     const std::size_t now = changed.find("\nNow:     ") + 10;
     const std::string fingerprint = changed.substr(now, changed.find('\n', now) - now);
