@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 
 namespace tav {
 namespace {
@@ -73,6 +74,19 @@ TEST(Utf8Text, Latin1ConvertsBothWaysAndRefusesWhatItCannotHold) {
     EXPECT_EQ(Utf8ToLatin1("caf\xC3\xA9 \xE2\x82\xAC"), std::nullopt); // the euro sign
     EXPECT_EQ(Utf8ToLatin1("caf\xC3"), std::nullopt);
     EXPECT_FALSE(IsUtf8("a\xC0\xAF"));
+}
+
+// Text from a game made one plain line: controls (C1 too) dropped, the ends' spaces
+// trimmed, Latin-1 taken as such, and the bound kept whole characters only.
+TEST(Utf8Text, APlainLineKeepsPrintableTextWithinItsBound) {
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {"  Gate\r\n\tof\x1b[31m the \xC2\x85town\xC2\x9F  ", 40, "Gateof[31m the town"},
+        {"caf\xE9", 40, "caf\xC3\xA9"}, // not UTF-8: read as Latin-1
+        {"\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", 6, "\xE2\x82\xAC\xE2\x82\xAC"}, // 3 bytes each
+        {"\x01\x7F", 40, ""},
+    };
+    for (const auto& [bytes, bound, plain] : cases)
+        EXPECT_EQ(PlainUtf8Line(bytes, bound), plain) << bytes;
 }
 
 } // namespace
