@@ -159,6 +159,7 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
         {"\x1b[38;2;255;0;128mx", {n, X(0x8000FF), 0}},
         {"\x1b[48:2::1:2:3mx", {n, 0, X(0x030201)}},
         {"\x1b[38:2:4:5:6mx", {n, X(0x060504), 0}},
+        {"\x1b[32m\x1b[38:2::300:1:2m\x1b[38:2::1:2:300mx", {n, S(2), 0}}, // out of range
         {"\x1b[38:5:33mx", {n, X(0xFF8700), 0}},
         {"\x1b[31;38;5;256mx", {n, S(1), 0}},
         {"\x1b[38;2;999;0;0;1mx", {bold, 0, 0}}, // the colour's values are skipped all the same

@@ -150,6 +150,10 @@ TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
                 ElementsAre(HasSubstr("the message is longer than 64 KiB")));
     EXPECT_THAT(Console("tav.send_gmcp('Core Hello')"),
                 ElementsAre(HasSubstr("a package name has no spaces or control characters")));
+    EXPECT_EQ(Console("tav.send_gmcp(string.rep('P', 256)) tav.send_gmcp('Q', {})"),
+              (Texts{"gmcp " + std::string(256, 'P') + " ", "gmcp Q {}"}));
+    EXPECT_THAT(Console("tav.send_gmcp(string.rep('P', 257))"),
+                ElementsAre(HasSubstr("a package name of 1 to 256 bytes")));
     const Texts vitals = {"print 25\t80\tAnn\tnil"};
     const std::string read = "local v = tav.gmcp.Char.Vitals return v.hp, v.maxhp, v.name, v.gone";
     EXPECT_EQ(Console(read), vitals);
