@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -180,7 +181,8 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     // Moving up stops the screen row at 0 and the buffer line at line 0.
     Fixture g;
     g.Feed("\033A");
-    EXPECT_EQ(g.screen.CursorRow(), 0);
+    EXPECT_EQ(std::pair(g.screen.CursorRow(), g.screen.CursorViewRow()),
+              std::pair(0, std::optional<int>(0))); // the top row shows its cursor
     g.Feed("\r\n\r\n\033A");
     EXPECT_EQ(g.screen.CursorRow(), 1);
     g.Feed("\x1b[5A");
@@ -228,6 +230,8 @@ TEST(MudScreenTelnet, EchoGroupsCommandLengthsAndBoundedWaits) {
     EXPECT_EQ(f.Feed("\xff\xfb"), ScreenResult::None);                    // waits
     EXPECT_EQ(f.screen.PendingBytes(), 2u);
     EXPECT_EQ(f.Feed("\x01"), ScreenResult::EchoOn);
+    EXPECT_EQ(f.Feed("\xff"), ScreenResult::None); // a lone IAC waits as well
+    EXPECT_EQ(f.Feed("\xfc\x01"), ScreenResult::EchoOff);
 
     // Subnegotiations are consumed whole, waiting while incomplete.
     Fixture h;
