@@ -90,8 +90,8 @@ TEST(MapFile, AFileThatHoldsNoMapOfOursIsLeftAsItWas) {
     }
     // A store whose file never opened says so to every write.
     MapStore unopened;
-    const RoomNumber none[] = {1};
-    EXPECT_FALSE(unopened.Write(RoomMap{}, none));
+    const RoomNumber numbers[] = {1};
+    EXPECT_FALSE(unopened.Write(RoomMap{}, numbers));
     EXPECT_FALSE(unopened.WriteAll(RoomMap{}));
 }
 

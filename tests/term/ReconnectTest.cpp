@@ -33,7 +33,7 @@ TEST(ReconnectPolicy, ConnectionsLostAgainAndAgainAreReconnectedAtMostTenTimesAn
         {"closed after 31 s", 31'000, {2, 4, 8, 16, 32, 60, 60, 60, 60, 60}, {Kind::GiveUp, 10, 0}},
         // Ten tries take just over an hour: they go on, at most ten an hour.
         {"closed after 6 minutes", 6 * 60'000, std::vector<int>(30, 2), {Kind::Wait, 1, 2}},
-        // Ten tries in well under an hour: the eleventh waits for the hour.
+        // Ten tries in well under an hour: the next loss gives up, the hour being full.
         {"closed after 5.5 minutes", 330'000, std::vector<int>(10, 2), {Kind::HourFull, 0, 0}},
     };
     for (const auto& [name, lasted, expectedDelays, end] : cases) {
