@@ -17,9 +17,11 @@
 
 namespace tav::test {
 
-constexpr int kCols = 24;
-constexpr int kRows = 6;
+// The widget's size in cells, unless a test asks for another.
+inline constexpr int kCols = 24;
+inline constexpr int kRows = 6;
 
+// A colour of the screen's tables as Qt draws it.
 inline QColor Q(ColorRef c) {
     return QColor(RedOf(c), GreenOf(c), BlueOf(c));
 }
