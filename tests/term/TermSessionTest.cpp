@@ -127,6 +127,16 @@ TEST_F(SessionFixture, SpecialWordsAreNeverSentAndAfterThePeerLeavesNothingIs) {
     EXPECT_EQ(TimesShown("TavTerm disconnecting...\r\n"), 2u);
     EXPECT_EQ(rec.termStates, (std::vector<bool>{true, false, true, false}));
 
+    // A server that resets the connection: the next send fails and says why.
+    Type("_connect");
+    ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
+    ASSERT_TRUE(server.Accept());
+    server.ResetClient();
+    Type("look");
+    ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
+    Pump();
+    EXPECT_TRUE(Shown("Send()\r\nConnection reset by peer\r\nTavTerm disconnecting...\r\n"));
+
     Type("north"); // still enters the history
     EXPECT_TRUE(Shown("Not connected...\r\n"));
     EXPECT_EQ(session->History().Slot(session->History().Slots() - 1), "north");
