@@ -72,6 +72,18 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_EQ(Read(list.ActionFilePath("p")), "<missing>");
 }
 
+// The longest pattern a trigger may have keeps its actions through a save and a load.
+TEST(TriggerActionFileTest, TheLongestPatternKeepsItsActions) {
+    test::TempDir dir({"p"});
+    TriggerList list(dir.path.string());
+    list.SetActions(list.AddTrigger(std::string(kMaxPatternChars, 'p'), ""), {.gag = true});
+    ASSERT_TRUE(list.SaveTriggers("p"));
+    TriggerList loaded(dir.path.string());
+    ASSERT_TRUE(loaded.LoadTriggers("p"));
+    EXPECT_TRUE(loaded.At(0).Actions().gag);
+    EXPECT_TRUE(loaded.TakeActionFileProblems().empty());
+}
+
 // A file full of lines it cannot read says so of twenty at most, each shown up to 60
 // characters.
 TEST(TriggerActionFileTest, ProblemsAreBoundedInNumberAndLength) {
