@@ -123,6 +123,17 @@ TEST_F(ScriptEngineTest, TimersRunWhenTheClockSaysSo) {
     EXPECT_EQ(scripts.NextTimerDue(), std::nullopt);
 }
 
+// A repeating timer that keeps failing is switched off, named as the timer it is.
+TEST_F(ScriptEngineTest, ATimerThatKeepsFailingIsSwitchedOffByName) {
+    ScriptEngine& scripts = Open(R"(tav.timer(0.5, function() error("tick") end, {every = true}))");
+    for (int k = 0; k < 10; ++k) {
+        clock.now += 1000;
+        scripts.OnTimers();
+    }
+    EXPECT_EQ(host.errors.back(), "Switched off timer (init.lua:1): it failed 10 times in a row.");
+    EXPECT_EQ(scripts.NextTimerDue(), std::nullopt);
+}
+
 TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
     ScriptEngine& scripts = Open(R"(
         tav.on("gmcp", function(package, value)
