@@ -45,6 +45,10 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
                       std::string(kMaxEnvironmentBytes, 'v'),
                       Exits{{std::string(kMaxExitNameBytes, 'w'), 3}},
                       {}}},
+        // Coordinates on their bounds are taken.
+        {R"(Room.Info {"num":3,"coordinates":[-1048575,1048575,-2047]})",
+         RoomSighting{
+             3, true, {}, {}, {}, {}, MapPoint{-kMaxCoordinate, kMaxCoordinate, -kMaxLevel}}},
         // Not taken: a fraction, text after digits, coordinates out of range or half given.
         {R"(Room.Info {"num":1.5,"name":"x","coord":{"x":1}})",
          RoomSighting{{}, true, "x", {}, {}, {}, {}}},

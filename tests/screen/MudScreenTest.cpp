@@ -195,7 +195,7 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
 
     // Huge parameters saturate instead of overflowing.
     Fixture s;
-    s.Feed("\x1b[99999999999999999999B");
+    s.Feed("\x1b[99999999999999999999B\033B"); // ESC B stops on the last row too
     EXPECT_EQ(s.screen.CursorRow(), 23);
     s.Feed("\x1b[99999999999999999999;99999999999999999999H");
     EXPECT_EQ(std::pair(s.screen.CursorRow(), s.screen.CursorCol()), std::pair(23, 79));

@@ -124,7 +124,7 @@ using Cells = std::vector<std::pair<int, int>>;
 TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     Fixture f(20);
     f.Feed("The Orc hits the orc.\r\norcish orcs; Orc_2 ORC orca orc9\r\n\xC9lan \xE9lan, "
-           "aaaa\r\norc\xC0 \xC0orc \xDEorn\r\n");
+           "aaaa\r\norc\xC0 \xC0orc \xDEorn Zed\r\n");
     struct Case {
         const char* text;
         SearchOptions options;
@@ -141,6 +141,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
         {"\xE9LAN", {}, {{2, 0}, {2, 5}}},
         {"\xE9lan", {.matchCase = true}, {{2, 5}}},
         {"\xFEORN", {}, {{3, 10}}},     // the last of the accented capitals folds too
+        {"zED", {}, {{3, 15}}},         // and the last letter
         {"aa", {}, {{2, 11}, {2, 13}}}, // occurrences do not overlap
         {"hits the orc. ", {}, {}},     // nothing past the line's text
         {"", {}, {}},

@@ -252,6 +252,7 @@ TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
          "print number\tnumber\tstring"},
         {"return load(string.char(27) .. 'Lua')", "attempt to load a binary chunk"},
         {"return load('return 1 + 1')()", "print 2"},
+        {"return load('return x', 'x', 't', {x = 5})()", "print 5"}, // its own environment
         {"return require('lib.good').answer", "print 42"},
         {"require('../secret')", "not a module name"},
         {"require('evil')", "the file lies outside the folder"},
