@@ -173,4 +173,5 @@ TEST(ScriptEchoText, KeepsColoursOnlyAndEndsEachLine) {
     EXPECT_EQ(ScriptEchoText("\x1B[1;31mred\x1B[2J\x1B"
                              "c\x07\xFF"),
               "\x1B[1;31mred\xFF\xFF\x1B[0m\r\n");
+    EXPECT_EQ(ScriptEchoText("a\x1B[?25hb\x1B[ qc"), "abc\r\n"); // private and spaced: dropped
 }
