@@ -81,9 +81,11 @@ TEST(TelnetProtocol, TerminalTypeCyclesThroughNameTypeAndMtts) {
     TelnetIdentity identity;
     identity.mttsBits = kMttsAnsi | kMttsUtf8;
     Recorder out(identity);
+    const std::string send = Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe});
+    out.protocol.Receive(send); // asked before it was agreed: no answer
+    EXPECT_EQ(out.sent, "");
     out.protocol.Receive(Iac({kDo, kTerminalType}));
     out.sent.clear();
-    const std::string send = Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe});
     for (int k = 0; k < 4; ++k)
         out.protocol.Receive(send);
     auto is = [](std::string_view name) {

@@ -23,6 +23,7 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {R"(\Qa.b\E)", {}},
         {"[]a]bcd(?<n>e)fg", {"bcd", "fg"}},
         {"x{abc", {"x", "abc"}},
+        {"hp{2,", {"hp", "2,"}}, // a brace that ends the expression unclosed
     };
     for (const auto& [expression, literals] : cases)
         EXPECT_EQ(RequiredLiterals(expression), literals) << expression;

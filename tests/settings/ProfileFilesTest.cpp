@@ -93,6 +93,9 @@ TEST(CustomButtonFile, EditorKeepsWhatTheFileCanHoldBack) {
         }
     }
     EXPECT_EQ(CleanButtonName(std::string(40, 'z')), std::string(31, 'z'));
+    // A new button's id is one past the highest, whatever the order, never one in use.
+    EXPECT_EQ(NextCustomButtonId({}), kFirstCustomButtonId);
+    EXPECT_EQ(NextCustomButtonId({8003, 8001}), 8004);
 }
 
 TEST(HelpIndexFile, ReadsWholeLinesWhateverTheirEnding) {

@@ -332,6 +332,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     triggers.AddTrigger("caf\xE9", latin1);
     triggers.AddTrigger("caf\xC3\xA9", latin1); // the same word in a UTF-8 profile's file
     session->FunctionKeys()[0] = latin1 + ";";
+    session->FunctionKeys()[kFunctionKeys - 1] = "last;"; // F12, the last key
     session->SetEncoding(TextEncoding::Latin1);
     session->AutoConnect();
     ASSERT_TRUE(loop.RunUntil([&] { return session->Connected(); }, 5s));
@@ -368,6 +369,8 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
     Type("say \xE2\x86\x92 \xC3\xA9");
     EXPECT_EQ(server.Read(), "say \xE2\x86\x92 \xC3\xA9\n");
     EXPECT_TRUE(Shown("say \xE2\x86\x92 \xC3\xA9\r\n"));
+    session->SendFunctionKey(kFunctionKeys);
+    EXPECT_EQ(server.Read(), "last\n");
 }
 
 // With an echo colour the command's echo shows plain in it, after a prompt in the game's
