@@ -27,9 +27,14 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
          RoomSighting{1234, true, "A path", "Forest", "Forest", Exits{{"n", 1235}, {"se", 1236}},
                       MapPoint{5, -3, 1}}},
         // Names only, a list of objects, an array of coordinates, a string number.
-        {R"(Room.Info {"vnum":"77","name":"Hall","exits":["Up","down"],"coordinates":[1,2,3]})",
-         RoomSighting{
-             77, true, "Hall", {}, {}, Exits{{"down", {}}, {"up", {}}}, MapPoint{1, 2, 3}}},
+        {R"(Room.Info {"vnum":"77","name":"Hall","exits":["Up","down","Zed"],"coordinates":[1,2,3]})",
+         RoomSighting{77,
+                      true,
+                      "Hall",
+                      {},
+                      {},
+                      Exits{{"down", {}}, {"up", {}}, {"zed", {}}},
+                      MapPoint{1, 2, 3}}},
         {R"(Room.Info {"num":5,"exits":[{"dir":"west","to":4},{"name":"Portal","num":{}},{"to":3}]})",
          RoomSighting{5, true, {}, {}, {}, Exits{{"portal", {}}, {"west", 4}}, {}}},
         // Control characters out, Latin-1 as UTF-8, long texts and exit lists cut.

@@ -461,6 +461,15 @@ TEST(MudScreenCompletedLines, ColourAndRemoveKeepViewCursorAndSelectionInStep) {
     EXPECT_EQ((Lines{f.Text(1), f.Text(2), f.Text(3)}), (Lines{"a", "c", ""}));
     EXPECT_FALSE(f.screen.RemoveCompletedLine(rest.at(0).serial)); // gone already
     EXPECT_FALSE(f.screen.ColorCompletedLine(rest.at(0).serial, 0, 4, red, blue));
+    // A line above a waiting prompt gagged: the prompt moves up with its line and is still
+    // handed over once.
+    f.Feed("above\r\nhp> ");
+    const TakenLine above = take().at(0);
+    f.screen.EndPrompt();
+    EXPECT_EQ(take().at(0).text, "hp> ");
+    EXPECT_TRUE(f.screen.RemoveCompletedLine(above.serial));
+    f.Feed("go\r\n");
+    EXPECT_EQ(take().at(0).text, "go");
 
     // Scrolled back, gags above and below keep the view and selection on their text; the
     // next line returns to a live view with the cursor row in step.
