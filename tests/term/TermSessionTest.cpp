@@ -135,7 +135,9 @@ TEST_F(SessionFixture, SpecialWordsAreNeverSentAndAfterThePeerLeavesNothingIs) {
     Type("look");
     ASSERT_TRUE(loop.RunUntil([&] { return !session->Connected(); }, 5s));
     Pump();
-    EXPECT_TRUE(Shown("Send()\r\nConnection reset by peer\r\nTavTerm disconnecting...\r\n"));
+    // The first send after the reset reads it; a later one would find the pipe broken.
+    EXPECT_TRUE(Shown("Send()\r\nConnection reset by peer\r\nTavTerm disconnecting...\r\n") ||
+                Shown("Send()\r\nBroken pipe\r\nTavTerm disconnecting...\r\n"));
 
     Type("north"); // still enters the history
     EXPECT_TRUE(Shown("Not connected...\r\n"));
