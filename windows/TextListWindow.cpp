@@ -6,6 +6,7 @@
 #include "settings/UserFile.h"
 #include "term/qt/QtMessageBoxes.h"
 #include "windows/FindBar.h"
+#include "windows/QtRect.h"
 #include "windows/ToolChoosers.h"
 
 #include <QCheckBox>
@@ -30,10 +31,6 @@ QPushButton* MakeButton(const QString& text, QWidget* parent) {
     button->setAccessibleName(text);
     button->resize(button->sizeHint());
     return button;
-}
-
-QRect ToQRect(const Rect& r) {
-    return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
 } // namespace
