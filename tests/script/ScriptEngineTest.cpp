@@ -103,6 +103,28 @@ TEST_F(ScriptEngineTest, AliasesTakeTypedLinesAndCompute) {
                 ElementsAre("send cast heal 42", "send say beta alpha ( alpha beta)", "send nod"));
 }
 
+// Regular expressions are bounded in number. Removing one, trigger or alias, gives its room
+// back and removing any other handler changes nothing, so a script that makes and removes
+// them again and again never reaches the bound.
+TEST_F(ScriptEngineTest, RemovedRegularExpressionsGiveTheirRoomBack) {
+    Open("");
+    EXPECT_EQ(Console(R"(tav.alias("^kept$", function() end, {regex = true})
+        for i = 1, 2600 do
+            tav.unalias(tav.alias("^a" .. i .. "$", function() end, {regex = true}))
+            tav.untrigger(tav.trigger("^t" .. i .. "$", function() end, {regex = true}))
+            tav.unalias(tav.alias("p" .. i, function() end))
+        end)"),
+              Texts{});
+    EXPECT_EQ(Console(R"(for i = 1, 2500 do
+            if i > 1 then tav.alias("^a" .. i .. "$", function() end, {regex = true}) end
+            tav.trigger("^t" .. i .. "$", function() end, {regex = true})
+        end)"),
+              Texts{});
+    EXPECT_THAT(Console(R"(tav.trigger("^over$", function() end, {regex = true}))"),
+                ElementsAre(HasSubstr("the scripts have made 5000 regular expressions")));
+    EXPECT_EQ(Console(R"(local plain = tav.trigger("plain", function() end))"), Texts{});
+}
+
 TEST_F(ScriptEngineTest, TimersRunWhenTheClockSaysSo) {
     ScriptEngine& scripts = Open(R"(
         tav.timer(2, function() tav.send("once") end)
