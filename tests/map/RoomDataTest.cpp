@@ -96,6 +96,27 @@ TEST(RoomData, MsdpRoomTableAndVariablesGatheredOverABatch) {
               RoomSighting{8});
     EXPECT_EQ(read("\1ROOM_NAME\2Yard\1ROOM_TERRAIN\2Field"), std::nullopt);
     EXPECT_EQ(reader.EndOfBatch(), (RoomSighting{8, true, "Yard", {}, "Field", {}, {}}));
+    // Any one of the fields is an update of that room.
+    const std::pair<std::string_view, RoomSighting> alone[] = {
+        {"\1ROOM_NAME\2Yard", RoomSighting{8, true, "Yard", {}, {}, {}, {}}},
+        {"\1AREA_NAME\2Town", RoomSighting{8, true, {}, "Town", {}, {}, {}}},
+        {"\1ROOM_TERRAIN\2Field", RoomSighting{8, true, {}, {}, "Field", {}, {}}},
+        {"\1ROOM_EXITS\2\3\1w\2"
+         "4\4",
+         RoomSighting{8, true, {}, {}, {}, Exits{{"w", 4}}, {}}},
+        {"\1ROOM_COORDS\2\3\1X\2"
+         "1\1Y\2"
+         "2\1Z\2"
+         "3\4",
+         RoomSighting{8, true, {}, {}, {}, {}, MapPoint{1, 2, 3}}},
+    };
+    for (const auto& [payload, expected] : alone) {
+        EXPECT_EQ(read("\1ROOM_VNUM\2"
+                       "8"),
+                  RoomSighting{8});
+        EXPECT_EQ(read(payload), std::nullopt);
+        EXPECT_EQ(reader.EndOfBatch(), expected) << payload;
+    }
     // A batch without ROOM_VNUM may belong to a room still to come: exits of the
     // current room only, and nothing at all without exits.
     EXPECT_EQ(read("\1ROOM_EXITS\2\3\1e\2"
