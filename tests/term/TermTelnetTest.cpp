@@ -8,6 +8,8 @@
 #include "tests/support/TlsPeer.h"
 #include "tests/term/SessionHarness.h"
 
+#include <fstream>
+
 using namespace tav;
 using namespace tav::test;
 using namespace std::chrono_literals;
@@ -223,6 +225,21 @@ TEST_F(TermTelnet, TheMapFileFollowsTheGameAndARoomNumberReusedStaysOneRoom) {
     ASSERT_TRUE(loop.RunUntil([&] { return Shown("Walk ended: you have arrived."); }, 5s));
 
     const RoomMap walked = automap.Map()->Map();
+    // The map shared as JSON comes back whole through the session's import, which tells
+    // the view; a file that holds no map is refused, and the view hears nothing.
+    const std::string shared = (temp.path / "shared.json").string();
+    ASSERT_TRUE(automap.ExportTo(shared));
+    int changes = 0;
+    automap.SetChangeListener([&] { ++changes; });
+    EXPECT_TRUE(automap.ImportFrom(shared));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(automap.Map()->Map(), walked);
+    std::ofstream(temp.path / "other.json") << "{\"rooms\": 7}";
+    EXPECT_FALSE(automap.ImportFrom((temp.path / "other.json").string()));
+    EXPECT_FALSE(automap.ImportFrom((temp.path / "missing.json").string()));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(automap.Map()->Map(), walked);
+    automap.SetChangeListener({});
     session.reset();
     automap.SetProfile("");
     RoomMap stored;
