@@ -153,6 +153,21 @@ TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
     }
 }
 
+// Without autowrap a tab stops on the buffer's last cell at the latest, where the
+// characters after it overwrite one another.
+TEST(MudScreenText, ATabStopsOnTheLastCellOfTheBuffer) {
+    Fixture f;
+    f.screen.autowrap = false;
+    const int last = f.screen.BufferColumns() - 1;
+    const std::string start(static_cast<std::size_t>(last - 2), 'x');
+    f.Feed(start + "\t");
+    EXPECT_EQ(f.screen.CursorCol(), last);
+    EXPECT_EQ(f.screen.BufferCol(), last);
+    f.Feed("YZ");
+    EXPECT_EQ(f.Text(0), start + "  Z");
+    EXPECT_EQ(f.screen.CursorCol(), last);
+}
+
 TEST(MudScreenSgr, AttributesFollowTheRenditionTable) {
     const std::pair<const char*, Attr> cases[] = {
         {"\x1b[31mx", 0x20},
