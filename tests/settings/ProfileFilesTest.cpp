@@ -173,6 +173,16 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
+    // Walk directions are printable text of up to kMaxWalkDirectionsText bytes.
+    const std::string longest(kMaxWalkDirectionsText, 'n');
+    const auto directions = [](const std::string& text) {
+        return ReadProfileOptionsText(text).speedwalkDirections;
+    };
+    EXPECT_EQ(directions("speedwalkdirs=" + longest + "\n"), longest);
+    const std::string defaults = ProfileOptions{}.speedwalkDirections;
+    for (const std::string& refused : {longest + "n", std::string("n\x1fs"), std::string("n\x7fs")})
+        EXPECT_EQ(directions("speedwalkdirs=" + refused + "\n"), defaults) << refused;
+    EXPECT_EQ(directions("speedwalkdirs= n~s \n"), "n~s");
 }
 
 TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
@@ -416,7 +426,7 @@ TEST(QuickGame, ProfileFilesReadBackAndACharacterLogsIn) {
     const TempDir temp({"profiles/Aa"});
     const std::string dir = temp.path.string() + "/profiles/Aa";
     QuickProfile made =
-        MakeQuickProfile({"Aa", "mud.example.org", 4000, true, 4443, "ann", "", true});
+        MakeQuickProfile({"Aa", "maze.example.org", 4000, true, 4443, "ann", "", true});
     ASSERT_TRUE(WriteQuickProfile(dir, made));
     EXPECT_EQ(LoadProfileOptions(dir + "/options.cfg"), made.options);
     EXPECT_EQ(std::tuple(made.options.tlsPort, made.options.connectLogin), std::tuple(4443, true));
@@ -427,12 +437,12 @@ TEST(QuickGame, ProfileFilesReadBackAndACharacterLogsIn) {
 
     // A link finds the listed profile of its host (any letter case) and port.
     const ProfileStore store(temp.path.string());
-    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example.org", 4000}), std::nullopt)
+    EXPECT_EQ(FindGameProfile(store, {"x", "maze.example.org", 4000}), std::nullopt)
         << "no list yet";
     std::ofstream(temp.path / "profiles.cfg") << "Aa\n";
-    EXPECT_EQ(FindGameProfile(store, {"x", "MUD.example.org", 4000}), "Aa");
-    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example.org", 4001}), std::nullopt);
-    EXPECT_EQ(FindGameProfile(store, {"x", "mud.example", 4000}), std::nullopt);
+    EXPECT_EQ(FindGameProfile(store, {"x", "MAZE.example.org", 4000}), "Aa");
+    EXPECT_EQ(FindGameProfile(store, {"x", "maze.example.org", 4001}), std::nullopt);
+    EXPECT_EQ(FindGameProfile(store, {"x", "maze.example", 4000}), std::nullopt);
 }
 
 } // namespace
