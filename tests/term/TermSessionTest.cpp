@@ -82,6 +82,11 @@ TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     Pump();
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
     EXPECT_FALSE(session->InputVisible());
+    // Text without an echo command, in a read of its own, leaves the input masked.
+    server.Send("(letters only)\r\nPassword: ");
+    ASSERT_TRUE(loop.RunUntil([&] { return Shown("(letters only)\r\n"); }, 5s));
+    EXPECT_EQ(rec.masks, std::vector<bool>{true});
+    EXPECT_FALSE(session->InputVisible());
     const int historyIndex = session->History().Index();
     Type("secret");
     EXPECT_EQ(server.Read(), "secret\n");
