@@ -143,6 +143,8 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
         {"\xFEORN", {}, {{3, 10}}},     // the last of the accented capitals folds too
         {"zED", {}, {{3, 15}}},         // and the last letter
         {"aa", {}, {{2, 11}, {2, 13}}}, // occurrences do not overlap
+        {"AA", {}, {{2, 11}, {2, 13}}}, // the first letter folds
+        {"\xE0ORC", {}, {{3, 5}}},      // and the first accented capital
         {"hits the orc. ", {}, {}},     // nothing past the line's text
         {"", {}, {}},
         {"zebra", {}, {}},
