@@ -48,6 +48,15 @@ TEST_F(ScriptEngineTest, TriggersAnswerInTheOrderMadeWithCapturesAndLineActions)
     Console("tav.group('combat', true)");
     EXPECT_EQ(scripts.OnLine("a fight"), fight);
 
+    // highlight = false is no highlight; anything else but a table is refused.
+    EXPECT_EQ(Console(R"(local calm = tav.trigger("calm", function() end, {highlight = false}))"),
+              Texts{});
+    EXPECT_EQ(scripts.OnLine("all calm"), ScriptLineActions{});
+    for (const char* wrong : {"true", "'#FF0000'", "1"})
+        EXPECT_THAT(Console(std::string("tav.trigger('x', nil, {highlight = ") + wrong + "})"),
+                    ElementsAre(HasSubstr("highlight must be a table")))
+            << wrong;
+
     // A reload drops what the scripts made and runs init.lua again.
     Write("scripts/init.lua", "tav.trigger('fight', function() tav.send('new') end)");
     scripts.Reload();
