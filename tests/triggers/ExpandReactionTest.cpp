@@ -35,6 +35,9 @@ TEST(ExpandReactionTest, ExpandsVariablesInsideBracesAndAfterBackslashes) {
     };
     for (const auto& [reaction, output] : cases)
         EXPECT_EQ(ExpandReaction(reaction, vars), output) << reaction;
+    // Backslashes that end the reaction are kept as they are.
+    for (const std::string reaction : {"end\\", "end\\\\", "\\"})
+        EXPECT_EQ(ExpandReaction(reaction, vars), reaction);
 }
 
 TEST(ExpandReactionTest, OutputIsBoundedAndEndsInALineEnd) {

@@ -72,6 +72,26 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_EQ(Read(list.ActionFilePath("p")), "<missing>");
 }
 
+// An occurrence that is not a whole number from 1 is not understood: the entry applies to
+// the first trigger of its pattern and keeps the line as it was.
+TEST(TriggerActionFileTest, AnOccurrenceNotUnderstoodNamesTheFirstTrigger) {
+    for (const char* occurrence : {"2x", "x2", "0", "-2", "2.0"}) {
+        test::TempDir dir({"p"});
+        TriggerList list(dir.path.string());
+        ASSERT_TRUE(WriteFileAtomically(list.TriggerFilePath("p"), "hit\r\n#\r\nhit\r\n#\r\n"));
+        ASSERT_TRUE(WriteTextFile(list.ActionFilePath("p"),
+                                  std::string("[trigger]\npattern=hit\n") +
+                                      "occurrence=" + occurrence + "\ngag=yes\n"));
+        ASSERT_TRUE(list.LoadTriggers("p"));
+        const TriggerActions& first = list.At(0).Actions();
+        EXPECT_TRUE(first.gag) << occurrence;
+        EXPECT_EQ(first.keptLines,
+                  std::vector<std::string>{std::string("occurrence=") + occurrence});
+        EXPECT_TRUE(list.At(1).Actions().IsDefault()) << occurrence;
+        EXPECT_EQ(list.TakeActionFileProblems().size(), 1u) << occurrence;
+    }
+}
+
 // The longest pattern a trigger may have keeps its actions through a save and a load.
 TEST(TriggerActionFileTest, TheLongestPatternKeepsItsActions) {
     test::TempDir dir({"p"});
@@ -86,13 +106,19 @@ TEST(TriggerActionFileTest, TheLongestPatternKeepsItsActions) {
 
 // A file full of lines it cannot read says so of twenty at most, each shown up to 60
 // characters.
-TEST(TriggerActionFileTest, ProblemsAreBoundedInNumberAndLength) {
+TEST(TriggerActionFileTest, ProblemsAndKeptLinesAreBoundedInNumberAndLength) {
     const std::string shown = "gag=" + std::string(56, 'x');
     std::string text = "[trigger]\npattern=p\n" + shown + "\n" + shown + "y\n";
-    for (int n = 0; n < 30; ++n)
+    for (std::size_t n = 0; n < kMaxKeptLines; ++n)
         text += "gag=maybe\n";
-    const std::vector<std::string> problems = ParseTriggerActionFile(text).problems;
+    const TriggerActionFile file = ParseTriggerActionFile(text);
+    const std::vector<std::string>& problems = file.problems;
     ASSERT_EQ(problems.size(), 20u);
+    // The lines an entry keeps are bounded too: the first ones are kept.
+    ASSERT_EQ(file.records.size(), 1u);
+    const std::vector<std::string>& kept = file.records[0].actions.keptLines;
+    ASSERT_EQ(kept.size(), kMaxKeptLines);
+    EXPECT_EQ(kept.back(), "gag=maybe");
     EXPECT_EQ(problems[0], "trigs.act line 3: \"" + shown + "\" is not understood; kept as it is.");
     EXPECT_EQ(problems[1],
               "trigs.act line 4: \"" + shown + "...\" is not understood; kept as it is.");
