@@ -99,6 +99,12 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
     ASSERT_TRUE(p.screen.RemoveCompletedLine(p.screen.TakeLineWithAttributes()->serial));
     p.Feed("look\r\n\r\n");
     EXPECT_EQ(p.Lines(), (Lines{"look", ""}));
+    Fixture twice; // a prompt ended twice, then its line: handed over once
+    twice.Feed("hp> ");
+    twice.screen.EndPrompt();
+    twice.screen.EndPrompt();
+    twice.Feed("\r\n");
+    EXPECT_EQ(twice.Lines(), (Lines{"hp> "}));
     Fixture r;
     r.Feed("one\r\nabc");
     ASSERT_TRUE(r.screen.RemoveCompletedLine(r.screen.TakeLineWithAttributes()->serial));
