@@ -1,0 +1,59 @@
+// MSDP as the scripts see it: variables with text, tables, arrays and repeated values, read
+// from what games send, malformed framing included, within the nesting bound.
+#include "script/LuaJson.h"
+
+#include <gtest/gtest.h>
+
+namespace tav {
+namespace {
+
+using Variables = std::vector<std::pair<std::string, Json>>;
+
+// \1 VAR \2 VAL \3 table open \4 table close \5 array open \6 array close
+TEST(MsdpValues, TablesArraysAndRepeatedValuesNestAsSent) {
+    const std::pair<std::string_view, Variables> cases[] = {
+        {"\1HEALTH\2"
+         "10\1MANA\2",
+         {{"HEALTH", "10"}, {"MANA", ""}}},
+        {"\1A\2x\2y", {{"A", Json::array({"x", "y"})}}}, // a value given twice
+        {"\1ROOM\2\3\1NAME\2Inn\1EXITS\2\3\1n\2"
+         "1\4\4",
+         {{"ROOM", {{"NAME", "Inn"}, {"EXITS", {{"n", "1"}}}}}}},
+        {"\1L\2\5\2a\2\6", {{"L", Json::array({"a", ""})}}},
+        {"\1L\2\5\6\1B\2b", {{"L", Json::array()}, {"B", "b"}}},
+        // Tables and arrays inside an array, with or without VAL before them.
+        {"\1L\2\5\3\1a\2"
+         "1\4\2\3\1a\2"
+         "2\4\6",
+         {{"L", Json::array({{{"a", "1"}}, {{"a", "2"}}})}}},
+        {"\1L\2\5\5\2x\6\6", {{"L", Json::array({Json::array({"x"})})}}},
+        // Stray bytes before a variable and framing bytes inside an array are skipped; a
+        // variable without a value is null; an unclosed table ends with the payload.
+        {"\2\4junk\1A\2"
+         "1",
+         {{"A", "1"}}},
+        {"\1L\2\5\4x\6", {{"L", Json::array({"x"})}}},
+        {"\1A\1B\2"
+         "2",
+         {{"A", nullptr}, {"B", "2"}}},
+        {"\1T\2\3\1a\2"
+         "1",
+         {{"T", {{"a", "1"}}}}},
+    };
+    for (const auto& [payload, expected] : cases)
+        EXPECT_EQ(ParseMsdp(payload, 8), expected) << Json(std::string(payload)).dump();
+}
+
+// Values nested past the bound are null, and the rest of the payload is dropped.
+TEST(MsdpValues, NestingStopsAtItsBound) {
+    const std::string_view payload = "\1D\2\5\2\5\2\5\2x\6\6\6\1E\2e";
+    EXPECT_EQ(ParseMsdp(payload, 4),
+              (Variables{{"D", Json::array({Json::array({Json::array({"x"})})})}, {"E", "e"}}));
+    EXPECT_EQ(ParseMsdp(payload, 3),
+              (Variables{{"D", Json::array({Json::array({Json::array({nullptr})})})}}));
+    const std::string deep = "\1D\2" + std::string(100000, '\5');
+    EXPECT_EQ(ParseMsdp(deep, 8).size(), 1u);
+}
+
+} // namespace
+} // namespace tav
