@@ -22,6 +22,9 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {R"(a\x41bcde)", {}},
         {R"(\Qa.b\E)", {}},
         {"[]a]bcd(?<n>e)fg", {"bcd", "fg"}},
+        {R"(x[\]y]z)", {"x", "z"}}, // classes that hold ']' escaped, first, or named
+        {"x[^]a]yz", {"x", "yz"}},
+        {"x[[:digit:]y]z", {"x", "z"}},
         {"x{abc", {"x", "abc"}},
         {"hp{2,", {"hp", "2,"}}, // a brace that ends the expression unclosed
     };
@@ -35,6 +38,10 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
          {"goblin is ", "goblin leads ", "goblins is ", "goblins leads "}},
         {R"((?<kind>gold|silver) coins?!)",
          {"gold coin!", "gold coins!", "silver coin!", "silver coins!"}},
+        // Groups named in the other spellings, and a plain one, read the same way.
+        {R"((?'kind'gold|silver) coins!)", {"gold coins!", "silver coins!"}},
+        {R"((?P<kind>gold|silver) coins!)", {"gold coins!", "silver coins!"}},
+        {R"((gold|silver) coins!)", {"gold coins!", "silver coins!"}},
         {"colou?r(?:red|blue)*: x", {"color", "colour"}}, // a repeated group: not counted on
         {"ab(?:c|d)+ef", {"abc", "abd"}},                 // a group once or more: its first time
         {"(?=look)ahead (?#note)x", {"ahead "}},
