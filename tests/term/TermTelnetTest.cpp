@@ -146,6 +146,32 @@ TEST_F(TermTelnet, WithoutNegotiationTheServerHearsNothingBack) {
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
 }
 
+// The terminal type a game asks for cycles through the client's name, its type and the
+// MTTS bits, which follow the encoding and colours chosen for the connection.
+TEST_F(TermTelnet, TheTerminalTypeTellsTheEncodingAndColoursOfTheConnection) {
+    Open(Recorded());
+    session->SetNegotiation(true);
+    const std::string send = Iac({kSb, kTerminalType, kTerminalTypeSend}) + Iac({kSe});
+    const auto is = [](std::string_view name) {
+        return Iac({kSb, kTerminalType, kTerminalTypeIs}) + std::string(name) + Iac({kSe});
+    };
+    const auto answers = [&](std::string_view type, std::string_view mtts) {
+        Connect();
+        server.Send(Iac({kDo, kTerminalType}) + send + send + send);
+        const std::string expected = is("TAVCLIENT") + is(type) + is(mtts);
+        const std::string got = ReadUntil(expected);
+        session->TermDisconnect();
+        return got.find(expected) != std::string::npos;
+    };
+    EXPECT_TRUE(answers("ANSI", "MTTS 1"));
+    session->SetEncoding(TextEncoding::Latin1);
+    EXPECT_TRUE(answers("ANSI", "MTTS 1"));
+    session->SetEncoding(TextEncoding::Utf8);
+    EXPECT_TRUE(answers("ANSI", "MTTS 5"));
+    session->SetColourMode(ColourMode::Full);
+    EXPECT_TRUE(answers("XTERM-256COLOR", "MTTS 269"));
+}
+
 // A read cut by GA or EOR loses no line. A prompt is a line when its line ends, or (chosen)
 // at its GA, and then the line's rest follows alone (also after a gag above it), or whole
 // once the prompt was overwritten.
