@@ -266,6 +266,13 @@ local x = nil + 1)");
     scripts.OnLine("boom ok");
     EXPECT_EQ(host.errors.size(), 10u);
     EXPECT_THAT(host.Take(), ElementsAre("send ok boom ok"));
+
+    // A trigger is named by its pattern as typed, spaces kept and control characters dots.
+    host.errors.clear();
+    Console("tav.trigger('a b\\tc', function() error('x') end)");
+    scripts.OnLine("a b\tc");
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_THAT(host.errors[0], HasSubstr("Script error in trigger \"a b.c\" (console:1): "));
 }
 
 TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
