@@ -209,6 +209,9 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     g.Feed("\x1b[5A");
     EXPECT_EQ(std::pair(g.screen.CursorRow(), g.screen.BufferLine()), std::pair(0, 0));
 
+    g.Feed("\033B\033B");
+    EXPECT_EQ(g.screen.CursorRow(), 2); // ESC B moves down a row
+
     // ESC C/D move only the screen column.
     Fixture h;
     h.Feed("ab\033D\033D");
@@ -365,10 +368,14 @@ TEST(MudScreenSelection, DragLimitsAndExtraction) {
     EXPECT_EQ(f.screen.SelectionEnd().line, 2);
     EXPECT_EQ(f.screen.GetSelectedText(), "line\r\nsecond\r\nthi");
     f.screen.EndSelection();
+    f.screen.ExtendSelection({1, 2}); // the button is up: a move changes nothing
+    EXPECT_EQ(f.screen.GetSelectedText(), "line\r\nsecond\r\nthi");
 
     f.screen.BeginSelection({1, 3}); // a new button down clears the old selection
     EXPECT_FALSE(f.screen.HasSelection());
     f.screen.ExtendSelection({0, 2});
+    EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nseco");
+    f.screen.ExtendSelection({-1, 4}); // nor does a cell outside the buffer
     EXPECT_EQ(f.screen.GetSelectedText(), "rst line\r\nseco");
     f.screen.ClearSelection();
     EXPECT_FALSE(f.screen.GetSelectedText());

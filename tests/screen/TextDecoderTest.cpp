@@ -109,6 +109,36 @@ std::string CellsOf(const ScreenLine& line, int n) {
     return out;
 }
 
+// A line's text, with or without its attributes and columns and in either encoding, is
+// what its cells give one by one; the quick ways over whole blocks of cells included.
+TEST(UnicodeCells, ALinesTextIsItsCellsTextInEveryWay) {
+    Settings settings{};
+    TMudScreen screen(settings);
+    screen.SetEncoding(TextEncoding::Latin1);
+    screen.AddText("ab\xE9"
+                   "cdefghijklmnopqrstu\x1b[31mvw\xE8xyz0123456789ABCDEFGHIJ\x1b[0mKL");
+    const ScreenLine& line = screen.Line(screen.BufferLine());
+    const int length = TextLength(line);
+    ASSERT_EQ(length, 50);
+    for (const bool utf8 : {false, true}) {
+        std::string cellsText;
+        std::vector<Attr> cellsAttrs;
+        std::vector<std::uint8_t> cellsColumns;
+        for (int k = 0; k < length; ++k)
+            AppendCellText(cellsText, line, k, k + 1, utf8, &cellsAttrs, &cellsColumns);
+        for (const int ways : {0, 1, 2, 3}) {
+            std::string text;
+            std::vector<Attr> attrs;
+            std::vector<std::uint8_t> columns;
+            AppendCellText(text, line, 0, length, utf8, ways & 1 ? &attrs : nullptr,
+                           ways & 2 ? &columns : nullptr);
+            EXPECT_EQ(text, cellsText) << utf8 << ways;
+            if (ways & 1) EXPECT_EQ(attrs, cellsAttrs) << utf8 << ways;
+            if (ways & 2) EXPECT_EQ(columns, cellsColumns) << utf8 << ways;
+        }
+    }
+}
+
 TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
     struct Case {
         bool autowrap;
