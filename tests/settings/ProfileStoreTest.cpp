@@ -5,6 +5,7 @@
 #include "settings/ProfileSession.h"
 #include "tests/support/FileSizeLimit.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -45,6 +46,15 @@ protected:
     ProfileRecorder rec;
     ProfileSession session{current, settings, rec};
 };
+
+// The selection lists names by their letters without case (A and Z among them), a
+// shorter name first, and names that differ only in case by their bytes.
+TEST(ProfileNames, ListedByLettersWithoutCase) {
+    std::vector<std::string> names = {"beta", "zeta", "alpha", "Zed", "[x]", "Alpha", "_u", "a"};
+    std::stable_sort(names.begin(), names.end(), ProfileNameLess);
+    EXPECT_EQ(names, (std::vector<std::string>{"[x]", "_u", "a", "Alpha", "alpha", "beta", "Zed",
+                                               "zeta"}));
+}
 
 // Which names are unsafe, and what each is told, is StartProfileTest.TakesOnlyAListedSafeName's
 // too; names existing lists may hold are harmless: dots inside or in front, long names.
