@@ -306,6 +306,17 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheO
     f.screen.ScrollBar(ScrollRequest::Bottom);
     EXPECT_FALSE(f.screen.ScrolledBack());
     EXPECT_EQ(f.screen.Top(), live + 1);
+    // Paging down onto the live position, or past it, leaves the scrollback there.
+    for (const int pages : {1, 2}) {
+        for (int k = 0; k < pages; ++k)
+            f.screen.PageUp(true);
+        for (int k = 0; k < pages; ++k) {
+            EXPECT_TRUE(f.screen.ScrolledBack()) << pages;
+            f.screen.PageDown(true);
+        }
+        EXPECT_FALSE(f.screen.ScrolledBack()) << pages;
+        EXPECT_EQ(f.screen.Top(), live + 1) << pages;
+    }
 
     for (int k = 0; k < 150; ++k)
         f.Feed("line " + std::to_string(k) + "\r\n");

@@ -152,6 +152,14 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     for (const Case& c : cases)
         EXPECT_EQ(f.Find(c.text, c.options), c.expected) << c.text;
 
+    // Letters and digits at either end of each range, and '_', join a word; '@', '[',
+    // '`', '{', '/' and ':' do not, whether or not the case must match.
+    Fixture words(4);
+    words.Feed("orca Zorc orcz 0orc orc9 Aorc _orc orc@ [orc` {orc/ :orc:\r\n");
+    for (const bool matchCase : {false, true})
+        EXPECT_EQ(words.Find("orc", {.matchCase = matchCase, .wholeWords = true}),
+                  (Cells{{0, 35}, {0, 41}, {0, 47}, {0, 53}}));
+
     // A match in the last cell of a line as wide as the buffer.
     Fixture edge(4);
     edge.screen.autowrap = false;
