@@ -56,6 +56,10 @@ TEST_F(ScriptEngineTest, TriggersAnswerInTheOrderMadeWithCapturesAndLineActions)
         EXPECT_THAT(Console(std::string("tav.trigger('x', nil, {highlight = ") + wrong + "})"),
                     ElementsAre(HasSubstr("highlight must be a table")))
             << wrong;
+    // A group name has at most 64 bytes.
+    EXPECT_EQ(Console("local g = tav.trigger('x', nil, {group = string.rep('g', 64)})"), Texts{});
+    EXPECT_THAT(Console("tav.trigger('x', nil, {group = string.rep('g', 65)})"),
+                ElementsAre(HasSubstr("a group name has at most 64 bytes")));
 
     // A reload drops what the scripts made and runs init.lua again.
     Write("scripts/init.lua", "tav.trigger('fight', function() tav.send('new') end)");

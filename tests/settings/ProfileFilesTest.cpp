@@ -149,7 +149,7 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"separator=;;&&;;&&\nspeedwalk=.\nspeedwalkdirs=n, s,ne\n",
          {Enc::SevenBit, false, true, false, 0, ColourMode::Basic, ";;&&;;&&", ".", "n, s,ne"}},
         // A space, a backslash or more than eight characters cannot mark commands.
-        {"separator=a\\b\nspeedwalk=123456789\nseparator=\x01\n", {}},
+        {"separator=a\\b\nspeedwalk=123456789\nseparator=\x01\nspeedwalk=. .\n", {}},
         // The last valid line of a key counts.
         {"encoding=utf8\nencoding=latin1\n", {Enc::Latin1, false}},
         {"encoding=utf8\nencoding=bogus\n", {Enc::Utf8, false}},
