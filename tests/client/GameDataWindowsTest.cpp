@@ -25,6 +25,16 @@ TEST(GameDataWindows, FeedsStatusGaugesPanesAndChannelOnlyWithoutTheClientConnec
                   "append desc Caf\xE9 ? Bar\r\n", "clear exits", "append exits n se\r\n",
                   "append channel Bob: hi\x1B[1mthere\r\n"}));
 
+    // DEL and the C1 controls go, the no-break space after them stays; ESC goes outside
+    // the channel.
+    windows.calls.clear();
+    data.Room({"a\x7F"
+               "b\xC2\x80\xC2\x9F\xC2\xA0"
+               "c\x1B[1m",
+               {}});
+    EXPECT_EQ(windows.calls.at(1), "append desc ab\xA0"
+                                   "c[1m\r\n");
+
     clientUp = true;
     windows.calls.clear();
     data.Vitals({1, 2, 3, 4, 5, 6});

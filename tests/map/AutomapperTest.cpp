@@ -48,6 +48,19 @@ TEST_F(AutomapperTest, MovesPlaceRoomsStretchPastOthersAndKeepOneWayExits) {
                                     "7 Cellar @-1,1,0", "8 Yard in Town @2,0,0 w>4"}));
 }
 
+// A move stretches past rooms in its way by up to three steps; past that the room takes
+// the first step, on a layer of its own.
+TEST_F(AutomapperTest, AMoveStretchesAtMostThreeStepsPastTheRoomsInItsWay) {
+    See(1, "Gate", {});
+    for (const auto& [move, number] : std::vector<std::pair<const char*, RoomNumber>>{
+             {"e", 2}, {"e", 3}, {"w", 2}, {"w", 1}, {"e", 4}, {"w", 1}, {"e", 5}})
+        Walk(move, number, "Road");
+    const Lines lines = MapLines(map);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "4 Road @3,0,0 w>1");
+    EXPECT_EQ(lines[4], "5 Road @1,0,0/1");
+}
+
 // With no compass move, the nearest free place is sought ring by ring around the room left,
 // each ring from its top row down and each row from the west.
 TEST_F(AutomapperTest, TheNearestFreePlaceIsSoughtRowByRowRoundTheRoomLeft) {

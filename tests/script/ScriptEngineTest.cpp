@@ -271,12 +271,19 @@ local x = nil + 1)");
     EXPECT_EQ(host.errors.size(), 10u);
     EXPECT_THAT(host.Take(), ElementsAre("send ok boom ok"));
 
-    // A trigger is named by its pattern as typed, spaces kept and control characters dots.
+    // A trigger is named by its pattern as typed, spaces kept and control characters dots,
+    // up to 60 bytes of it.
     host.errors.clear();
+    const std::string sixty(60, 'y');
     Console("tav.trigger('a b\\tc', function() error('x') end)");
+    Console("tav.trigger('" + sixty + "', function() error('x') end)");
+    Console("tav.trigger('z" + sixty + "', function() error('x') end)");
     scripts.OnLine("a b\tc");
-    ASSERT_EQ(host.errors.size(), 1u);
+    scripts.OnLine("z" + sixty);
+    ASSERT_EQ(host.errors.size(), 3u);
     EXPECT_THAT(host.errors[0], HasSubstr("Script error in trigger \"a b.c\" (console:1): "));
+    EXPECT_THAT(host.errors[1], HasSubstr("trigger \"" + sixty + "\" (console:1): "));
+    EXPECT_THAT(host.errors[2], HasSubstr("trigger \"z" + sixty.substr(1) + "...\" (console:1): "));
 }
 
 TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
