@@ -41,11 +41,13 @@ TEST_F(AutomapperTest, MovesPlaceRoomsStretchPastOthersAndKeepOneWayExits) {
     Walk("foo", 6, "Inn");   // not a move: 6 is reached by no exit, in an area of its own
     Walk("in", 7, "Cellar"); // no compass direction: the nearest free place
     See(8, "Yard", {{"w", 4}}, "Town"); // no move, but its exit leads to a known room
-    EXPECT_EQ(MapLines(map), (Lines{"1 Square in Town @0,0,0 e>? in>? n>2",
-                                    "2 Road in Town @0,1,0 e>3 s>?", // one-way until walked
-                                    "3 Corner in Town @1,1,0 s>4", "4 Alley in Town @1,0,0 w>5",
-                                    "5 Well in Town @-1,0,0", "6 Inn @0,0,0 in>7",
-                                    "7 Cellar @-1,1,0", "8 Yard in Town @2,0,0 w>4"}));
+    See(9, "Barn", {{"w", 4}}, "Town"); // that place is taken: the nearest free one to 8
+    EXPECT_EQ(MapLines(map),
+              (Lines{"1 Square in Town @0,0,0 e>? in>? n>2",
+                     "2 Road in Town @0,1,0 e>3 s>?", // one-way until walked
+                     "3 Corner in Town @1,1,0 s>4", "4 Alley in Town @1,0,0 w>5",
+                     "5 Well in Town @-1,0,0", "6 Inn @0,0,0 in>7", "7 Cellar @-1,1,0",
+                     "8 Yard in Town @2,0,0 w>4", "9 Barn in Town @2,1,0 w>4"}));
 }
 
 // A move stretches past rooms in its way by up to three steps; past that the room takes

@@ -200,6 +200,17 @@ TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
               (Texts{"gmcp " + std::string(256, 'P') + " ", "gmcp Q {}"}));
     EXPECT_THAT(Console("tav.send_gmcp(string.rep('P', 257))"),
                 ElementsAre(HasSubstr("a package name of 1 to 256 bytes")));
+    // Tables nest at most 32 deep.
+    const auto nested = [](int depth) {
+        return "local t = {} local c = t for i = 2, " + std::to_string(depth) +
+               " do c.x = {} c = c.x end tav.send_gmcp('N', t)";
+    };
+    std::string deepest = "gmcp N ";
+    for (int k = 1; k < 32; ++k)
+        deepest += "{\"x\":";
+    deepest += "{}" + std::string(31, '}');
+    EXPECT_EQ(Console(nested(32)), Texts{deepest});
+    EXPECT_THAT(Console(nested(33)), ElementsAre(HasSubstr("tables nest deeper than 32 levels")));
     const Texts vitals = {"print 25\t80\tAnn\tnil"};
     const std::string read = "local v = tav.gmcp.Char.Vitals return v.hp, v.maxhp, v.name, v.gone";
     EXPECT_EQ(Console(read), vitals);
