@@ -77,6 +77,11 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
         ASSERT_FALSE(lines.empty()) << c.bytes;
         EXPECT_EQ(lines.back(), c.line) << c.bytes;
     }
+    // A line written to the buffer's last column, opened again.
+    Fixture full;
+    full.screen.autowrap = false;
+    full.Feed("top\r\n" + std::string(140, 'a') + "\r\n\x1b[H\nQ\r\n");
+    EXPECT_EQ(full.Lines().back(), "Q" + std::string(131, 'a'));
     // Unicode characters, wide ones and marks after a line's bytes.
     for (const std::string bytes : {"ab\xC3\xA9", "ab\xE4\xB8\xAD", "abe\xCC\x81"}) {
         Fixture u;

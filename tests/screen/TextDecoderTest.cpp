@@ -43,6 +43,27 @@ TEST(GameBytes, EachCharacterIsSentInTheEncoding) {
     }
 }
 
+// Text of the program (Latin-1, or UTF-8 where it is valid UTF-8) goes out in the game's
+// encoding, each character once.
+TEST(GameBytes, TextGoesOutEncodedOnce) {
+    const auto encoded = [](std::string_view ascii, char32_t c, TextEncoding encoding) {
+        std::string out(ascii);
+        AppendEncoded(out, c, encoding);
+        return out;
+    };
+    const std::tuple<std::string, TextEncoding, std::string> cases[] = {
+        {"caf\xE9", TextEncoding::Latin1, "caf\xE9"},
+        {"caf\xE9", TextEncoding::SevenBit, "caf\xE9"},
+        {"caf\xE9", TextEncoding::Utf8, "caf\xC3\xA9"},
+        {"caf\xC3\xA9", TextEncoding::Utf8, "caf\xC3\xA9"},
+        {"look", TextEncoding::Utf8, "look"},
+        {"caf\xE9", TextEncoding::Gb18030, encoded("caf", 0xE9, TextEncoding::Gb18030)},
+        {"\xE2\x82\xAC 5", TextEncoding::Big5, encoded("", 0x20AC, TextEncoding::Big5) + " 5"},
+    };
+    for (const auto& [text, encoding, bytes] : cases)
+        EXPECT_EQ(Latin1ToGameBytes(text, encoding), bytes) << text;
+}
+
 // The lines a screen completes for `bytes`.
 std::vector<std::string> LinesOf(TextEncoding encoding, const std::string& bytes) {
     TMudScreen screen(kSettings);

@@ -48,6 +48,8 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {"a|b", {}},
         {"(?i)hello", {}},
         {"goblin(?:|x)", {"goblin"}}, // a place that may stay empty adds nothing at the end
+        {R"(hp(?:\.|-)max)", {"hp-max", "hp.max"}},              // an escaped sign is itself
+        {R"(hp(?:\d|-)max)", {"max"}},                           // an escaped letter is a class
         {"ab(?:a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q)cde", {"cde"}}, // 17 spellings: never kept
         // The best window of the first stretch holds five letters, fewer than the second's.
         {"(?:a|b)(?:c|d)(?:e|f)(?:g|h)(?:i|j)k.lmnopq", {"lmnopq"}},
