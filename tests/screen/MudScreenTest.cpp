@@ -332,6 +332,13 @@ TEST(MudScreenScroll, PagingMarksScrolledBackUntilTheNextLineAndTheRingDropsTheO
     EXPECT_EQ(f.view.scrolls.back(), -1);
     f.Feed("a\r\nb\r\nc\r\n");
     EXPECT_EQ(f.view.scrolls.back(), -3);
+    // A block without new lines scrolls nothing, nor do lines above the last row.
+    const std::size_t reported = f.view.scrolls.size();
+    f.Feed("no line end");
+    Fixture fresh;
+    fresh.Feed("a\r\nb\r\n");
+    EXPECT_EQ(std::pair(f.view.scrolls.size(), fresh.view.scrolls.size()),
+              std::pair(reported, std::size_t{0}));
 }
 
 TEST(MudScreenUrl, UrlsAreMarkedThroughTheTrailingComma) {
