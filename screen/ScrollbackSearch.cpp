@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utf8proc.h>
 
 namespace tav {
 
@@ -27,6 +28,43 @@ bool IsWordByte(char c) {
     const auto b = static_cast<unsigned char>(c);
     return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '_' ||
            (b >= 0xC0 && b != 0xD7 && b != 0xF7);
+}
+
+// The same rule for a character of a Unicode line, and past Latin-1 the letters, digits,
+// combining marks and connectors of every script.
+bool IsWordCharacter(char32_t c) {
+    if (c < 0x100) return IsWordByte(static_cast<char>(c));
+    switch (utf8proc_category(static_cast<utf8proc_int32_t>(c))) {
+    case UTF8PROC_CATEGORY_LU:
+    case UTF8PROC_CATEGORY_LL:
+    case UTF8PROC_CATEGORY_LT:
+    case UTF8PROC_CATEGORY_LM:
+    case UTF8PROC_CATEGORY_LO:
+    case UTF8PROC_CATEGORY_MN:
+    case UTF8PROC_CATEGORY_MC:
+    case UTF8PROC_CATEGORY_ME:
+    case UTF8PROC_CATEGORY_ND:
+    case UTF8PROC_CATEGORY_NL:
+    case UTF8PROC_CATEGORY_NO:
+    case UTF8PROC_CATEGORY_PC: return true;
+    default: return false;
+    }
+}
+
+// The character of UTF-8 `text` that ends just before byte `at` (0 < at <= size), and the
+// one that starts at `at` (< size). The text comes from cells, so it is well-formed; a
+// malformed sequence reads as U+0000, which joins no word.
+char32_t CharacterBefore(std::string_view text, std::size_t at) {
+    std::size_t start = at - 1;
+    while (start > 0 && at - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+        --start;
+    const Utf8Step step = DecodeUtf8(text.substr(start, at - start));
+    return step.kind == Utf8Step::Kind::Char ? step.codePoint : 0;
+}
+
+char32_t CharacterAt(std::string_view text, std::size_t at) {
+    const Utf8Step step = DecodeUtf8(text.substr(at));
+    return step.kind == Utf8Step::Kind::Char ? step.codePoint : 0;
 }
 
 std::string Folded(std::string_view text) {
@@ -136,8 +174,11 @@ SearchResult SearchUnicode(const TMudScreen& screen, std::string_view text, Sear
         for (std::size_t at = line.find(needle); at != std::string_view::npos;
              at = line.find(needle, at)) {
             const std::size_t end = at + needle.size();
-            if (options.wholeWords && ((at > 0 && IsWordByte(line[at - 1])) ||
-                                       (end < line.size() && IsWordByte(line[end])))) {
+            // Whole characters decide, not their bytes: a match right after "É" is inside
+            // a word, and one before "×" is not.
+            if (options.wholeWords &&
+                ((at > 0 && IsWordCharacter(CharacterBefore(line, at))) ||
+                 (end < line.size() && IsWordCharacter(CharacterAt(line, end))))) {
                 ++at;
                 continue;
             }

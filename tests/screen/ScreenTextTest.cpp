@@ -2,6 +2,7 @@
 #include "screen/AnnouncementThrottle.h"
 #include "screen/ScreenTextMap.h"
 #include "screen/ScrollbackSearch.h"
+#include "settings/Utf8Text.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,25 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     for (const bool matchCase : {false, true})
         EXPECT_EQ(words.Find("orc", {.matchCase = matchCase, .wholeWords = true}),
                   (Cells{{0, 35}, {0, 41}, {0, 47}, {0, 53}}));
+
+    // A Unicode screen tells words by their characters as a Latin-1 one does: accented
+    // letters join a word, the multiplication and division signs do not, nor does
+    // anything of Latin-1 below the accented letters; past Latin-1, letters of every
+    // script do, and symbols do not.
+    for (const TextEncoding encoding : {TextEncoding::Latin1, TextEncoding::Utf8}) {
+        Fixture both(4);
+        both.screen.SetEncoding(encoding);
+        const std::string latin1 = "\xC9orc orc\xE9 orc \xF7orc orc\xD7 \xABorc\xBB";
+        both.Feed((encoding == TextEncoding::Utf8 ? Latin1ToUtf8(latin1) : latin1) + "\r\n");
+        for (const bool matchCase : {false, true})
+            EXPECT_EQ(both.Find("orc", {.matchCase = matchCase, .wholeWords = true}),
+                      (Cells{{0, 10}, {0, 15}, {0, 19}, {0, 25}}))
+                << static_cast<int>(encoding) << matchCase;
+    }
+    Fixture wide(4);
+    wide.screen.SetEncoding(TextEncoding::Utf8);
+    wide.Feed("\xE4\xB8\xADorc orc\xF0\x9F\x98\x80 orc\r\n");
+    EXPECT_EQ(wide.Find("orc", {.wholeWords = true}), (Cells{{0, 6}, {0, 12}}));
 
     // A match in the last cell of a line as wide as the buffer.
     Fixture edge(4);
