@@ -83,7 +83,10 @@ TEST_F(MapWalkTest, AWalkSendsAStepPerConfirmedRoomAndStopsWhenItMust) {
     ASSERT_EQ(mapper.WalkTo(4), Started);
     mapper.StopWalk();
     ASSERT_EQ(mapper.WalkTo(4), Started);
+    mapper.CommandSent("say hi"); // not a move: the walk goes on
+    EXPECT_TRUE(mapper.Walking());
     mapper.CommandSent("north"); // the player takes over
+    EXPECT_FALSE(mapper.Walking());
     ASSERT_EQ(mapper.WalkTo(4), Started);
     mapper.Tick(Mapper::Clock::now() + MapWalk::kStepAnswerTime / 2);
     EXPECT_TRUE(mapper.Walking());

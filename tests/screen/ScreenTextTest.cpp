@@ -107,6 +107,16 @@ TEST(ScreenTextMap, AstralCharactersTakeTwoOffsets) {
               (std::vector<std::string>{"a" + first + last + "\n", first, last, "??", "?"}));
 }
 
+// A character with combining marks reads as the one character they compose to, or as
+// itself where they compose to none.
+TEST(ScreenTextMap, MarksComposeWhereTheyCan) {
+    Fixture f(2);
+    f.screen.SetEncoding(TextEncoding::Utf8);
+    f.Feed("e\xCC\x81x\xCC\x81!");
+    ASSERT_EQ(f.map.CharacterCount(), 4);
+    EXPECT_EQ(f.map.Text(0, 4), "\xC3\xA9x!\n");
+}
+
 TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {
     constexpr int kLines = 50'000;
     Fixture f(kLines);
