@@ -304,6 +304,9 @@ TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
     Write("scripts/lib/good.lua", "return {answer = 42}");
     Write("sounds/ding.wav", "RIFF");
     std::filesystem::create_symlink(dir.path / "secret.lua", dir.path / "scripts/evil.lua");
+    // A folder beside it whose path is as long, so only the folder's name tells them apart.
+    Write("scriptz/twin.lua", "return 'twin'");
+    std::filesystem::create_symlink(dir.path / "scriptz/twin.lua", dir.path / "scripts/twin.lua");
     Open("");
     const std::pair<std::string, std::string> cases[] = {
         {"return os.execute, os.getenv, io, debug, dofile, loadfile",
@@ -318,6 +321,7 @@ TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
         {"return require('lib.good').answer", "print 42"},
         {"require('../secret')", "not a module name"},
         {"require('evil')", "the file lies outside the folder"},
+        {"require('twin')", "the file lies outside the folder"},
         {"require('nothing')", "no file nothing.lua"},
         {"tav.play('sounds/ding.wav')",
          "play " + std::filesystem::canonical(dir.path / "sounds/ding.wav").string()},

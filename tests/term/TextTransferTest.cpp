@@ -276,6 +276,9 @@ TEST(HtmlLogPath, TheHtmlFileLiesBesideTheTextLog) {
         {"/tmp/.txt", "/tmp/.txt.html"},
         {"/tmp/game.html", "/tmp/game.html.html"},
         {"game.txt", "game.html"},
+        {"/tmp/g.txt", "/tmp/g.html"}, // the shortest name with the extension
+        {"g.tXt", "g.html"},
+        {".txt", ".txt.html"},
     };
     for (auto [text, html] : cases)
         EXPECT_EQ(HtmlLogPathBeside(text), html) << text;
