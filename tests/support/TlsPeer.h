@@ -21,19 +21,41 @@ extern char** environ;
 
 namespace tav::test {
 
-// A real TLS server on 127.0.0.1: `openssl s_server` with a self-signed certificate made
-// when it starts, in `dir`. Ready() is false when openssl is missing or never listened.
-// The first client to connect is sent `sends`, in records of 3000 bytes (blocks of 1024
-// end inside them), and the connection is closed after it.
+// A real TLS server on 127.0.0.1: `openssl s_server` with a certificate made when it
+// starts, in `dir`: one that signs itself, or one that an authority of its own (AuthorityFile)
+// signed for the address 127.0.0.1. Ready() is false when openssl is missing or never
+// listened. The first client to connect is sent `sends`, in records of 3000 bytes (blocks
+// of 1024 end inside them), and the connection is closed after it.
 class TlsPeer {
 public:
-    explicit TlsPeer(const std::filesystem::path& dir, std::string_view sends = {}) {
+    enum class Certificate { SelfSigned, SignedByAuthority };
+
+    explicit TlsPeer(const std::filesystem::path& dir, std::string_view sends = {},
+                     Certificate kind = Certificate::SelfSigned)
+        : authority_((dir / "authority.crt").string()) {
         const std::string cert = (dir / "peer.crt").string(), key = (dir / "peer.key").string();
         const std::string input = (dir / "peer.in").string();
         if (!(std::ofstream(input, std::ios::binary) << sends)) return;
-        if (Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                 "/CN=localhost", "-keyout", key, "-out", cert}) != 0)
-            return;
+        if (kind == Certificate::SelfSigned) {
+            if (Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                     "-subj", "/CN=localhost", "-keyout", key, "-out", cert}) != 0)
+                return;
+        } else {
+            const std::string authorityKey = (dir / "authority.key").string();
+            const std::string request = (dir / "peer.csr").string();
+            const std::string names = (dir / "peer.ext").string();
+            // Closed before openssl reads it.
+            if (!(std::ofstream(names) << "subjectAltName=IP:127.0.0.1\n")) return;
+            if (Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                     "-subj", "/CN=Test Authority", "-keyout", authorityKey, "-out", authority_}) !=
+                    0 ||
+                Run({"openssl", "req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1",
+                     "-keyout", key, "-out", request}) != 0 ||
+                Run({"openssl", "x509", "-req", "-in", request, "-CA", authority_, "-CAkey",
+                     authorityKey, "-CAcreateserial", "-days", "1", "-extfile", names, "-out",
+                     cert}) != 0)
+                return;
+        }
         port_ = ClosedPort().Port(); // free again for openssl, in the range no client takes
         pid_ = Spawn({"openssl", "s_server", "-quiet", "-max_send_frag", "3000", "-accept",
                       "127.0.0.1:" + std::to_string(port_), "-cert", cert, "-key", key},
@@ -53,6 +75,8 @@ public:
 
     bool Ready() const { return ready_; }
     int Port() const { return port_; }
+    // The authority's certificate (SignedByAuthority only).
+    const std::string& AuthorityFile() const { return authority_; }
 
 private:
     static pid_t Spawn(const std::vector<std::string>& args, const char* input = nullptr) {
@@ -91,6 +115,7 @@ private:
         return found;
     }
 
+    std::string authority_;
     pid_t pid_ = -1;
     int port_ = 0;
     bool ready_ = false;

@@ -375,6 +375,21 @@ TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
 // More text at once than one wake reads, in records the reads end inside: what the channel
 // has decrypted already is read on the loop's next turn, all of it, before the server's
 // close after its last line.
+// A certificate an authority the system trusts signed for the address connects without a
+// question, and the trust file stays as it was.
+TEST_F(TermTls, ACertificateTheSystemTrustsConnectsWithoutAQuestion) {
+    const TlsPeer peer(temp.path, {}, TlsPeer::Certificate::SignedByAuthority);
+    if (!peer.Ready()) GTEST_SKIP() << "openssl cannot serve TLS here";
+    // The system's trusted authorities, for this test the peer's own (read at each connect).
+    ASSERT_EQ(::setenv("SSL_CERT_FILE", peer.AuthorityFile().c_str(), 1), 0);
+    Secure(peer.Port());
+    const bool connected = Connects();
+    ::unsetenv("SSL_CERT_FILE");
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(std::pair(rec.asked.size(), std::filesystem::exists(trustFile)),
+              std::pair(std::size_t{0}, false));
+}
+
 TEST_F(TermTls, TextBeyondOneWakeIsReadOnTheNextTurnsUpToTheServersClose) {
     std::string text;
     for (int n = 0; text.size() < 8 * kReceiveBlocksPerWake * kReceiveBlock; ++n)
