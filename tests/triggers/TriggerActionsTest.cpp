@@ -106,6 +106,20 @@ TEST(TriggerActionFileTest, TheLongestPatternKeepsItsActions) {
 
 // A file full of lines it cannot read says so of twenty at most, each shown up to 60
 // characters.
+// A file of the largest size is read whole; a byte more and the rest is left, with a word.
+TEST(TriggerActionFileTest, AFileIsReadUpToItsBound) {
+    std::string text = "[trigger]\npattern=p\ngag=yes\n";
+    text.resize(kMaxActionFileBytes, '\n');
+    const TriggerActionFile whole = ParseTriggerActionFile(text);
+    EXPECT_TRUE(whole.problems.empty());
+    ASSERT_EQ(whole.records.size(), 1u);
+    text += "[trigger]\npattern=q\n";
+    const TriggerActionFile cut = ParseTriggerActionFile(text);
+    EXPECT_EQ(cut.records.size(), 1u);
+    ASSERT_EQ(cut.problems.size(), 1u);
+    EXPECT_NE(cut.problems[0].find("trigs.act is too long"), std::string::npos);
+}
+
 TEST(TriggerActionFileTest, ProblemsAndKeptLinesAreBoundedInNumberAndLength) {
     const std::string shown = "gag=" + std::string(56, 'x');
     std::string text = "[trigger]\npattern=p\n" + shown + "\n" + shown + "y\n";
