@@ -95,6 +95,33 @@ TEST(MapFile, AFileThatHoldsNoMapOfOursIsLeftAsItWas) {
     EXPECT_FALSE(unopened.WriteAll(RoomMap{}));
 }
 
+// A map file damaged past its first page cannot be read whole: it is refused and left as it
+// was, never taken for a smaller map that later writes would build on.
+TEST(MapFile, AMapFileDamagedInsideIsRefusedAndLeftAsItWas) {
+    const TempDir temp;
+    const std::string path = MapFilePath(temp.path.string());
+    {
+        RecordingMapSession session;
+        Mapper mapper(session);
+        ASSERT_TRUE(mapper.Open(path));
+        WalkEast(mapper, 1, 200);
+    }
+    std::string damaged = Bytes(path);
+    constexpr std::size_t kPage = 4096; // the first page holds the schema
+    ASSERT_GT(damaged.size(), 3 * kPage);
+    std::fill(damaged.begin() + kPage, damaged.end(), '\xA5');
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << damaged;
+    ASSERT_EQ(Bytes(path), damaged);
+
+    RecordingMapSession session;
+    Mapper mapper(session);
+    EXPECT_FALSE(mapper.Open(path));
+    EXPECT_EQ(mapper.Map().Size(), 0u);
+    WalkEast(mapper, 1, 2);
+    EXPECT_EQ(session.problems.size(), 1u);
+    EXPECT_EQ(Bytes(path), damaged);
+}
+
 // A child walks and writes on and is killed at a random moment, again and again on one
 // file: each time the file opens whole, with every room the child had finished and at
 // most the one it was adding.
