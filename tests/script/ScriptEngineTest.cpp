@@ -254,6 +254,15 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     host.errors.clear();
     Open(init);
     EXPECT_EQ(Console(read), Texts{"print 2\t2.5\tx\ttrue\tseven"});
+
+    // A value JSON cannot hold is left out, with a word, and the rest is saved.
+    Console("tav.vars.say = print tav.vars.kept = 'yes'");
+    EXPECT_TRUE(engine->SaveVars());
+    EXPECT_THAT(host.errors, ElementsAre("tav.vars: a function cannot be saved and is left out"));
+    engine.reset();
+    host.errors.clear();
+    Open(init);
+    EXPECT_EQ(Console("return tav.vars.say, tav.vars.kept"), Texts{"print nil\tyes"});
 }
 
 TEST_F(ScriptEngineTest, ErrorsAndRunawaysAreReportedAndTheNextLineIsHandled) {

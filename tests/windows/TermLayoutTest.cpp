@@ -187,9 +187,11 @@ TEST(MapPalette, ZoomShowsTheMiddleCellsLarger) {
         int x, y, side;
     };
     const Case cases[] = {
-        {kMapFullView, 0, 0, true, 0, 0, 4},     {kMapFullView, 21, 21, true, 84, 84, 4},
-        {kMapZoomedView, 6, 6, true, 0, 0, 8},   {kMapZoomedView, 15, 10, true, 72, 32, 8},
-        {kMapZoomedView, 5, 10, false, 0, 0, 0}, {kMapZoomedView, 10, 16, false, 0, 0, 0},
+        {kMapFullView, 0, 0, true, 0, 0, 4},       {kMapFullView, 21, 21, true, 84, 84, 4},
+        {kMapZoomedView, 6, 6, true, 0, 0, 8},     {kMapZoomedView, 15, 10, true, 72, 32, 8},
+        {kMapZoomedView, 5, 10, false, 0, 0, 0},   {kMapZoomedView, 10, 16, false, 0, 0, 0},
+        {kMapZoomedView, 10, 5, false, 0, 0, 0},   {kMapZoomedView, 16, 10, false, 0, 0, 0},
+        {kMapZoomedView, 15, 15, true, 72, 72, 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.i << "," << c.j << " offset " << c.zoom.offset);
