@@ -187,8 +187,10 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     }
     Fixture wide(4);
     wide.screen.SetEncoding(TextEncoding::Utf8);
-    wide.Feed("\xE4\xB8\xADorc orc\xF0\x9F\x98\x80 orc\r\n");
-    EXPECT_EQ(wide.Find("orc", {.wholeWords = true}), (Cells{{0, 6}, {0, 12}}));
+    wide.Feed("\xE4\xB8\xADorc orc\xF0\x9F\x98\x80 orc \xC4\x80orc\r\n"); // 中, 😀, Ā
+    for (const bool matchCase : {false, true})
+        EXPECT_EQ(wide.Find("orc", {.matchCase = matchCase, .wholeWords = true}),
+                  (Cells{{0, 6}, {0, 12}}));
 
     // A match in the last cell of a line as wide as the buffer.
     Fixture edge(4);

@@ -306,6 +306,13 @@ local x = nil + 1)");
     EXPECT_THAT(host.errors[0], HasSubstr("Script error in trigger \"a b.c\" (console:1): "));
     EXPECT_THAT(host.errors[1], HasSubstr("trigger \"" + sixty + "\" (console:1): "));
     EXPECT_THAT(host.errors[2], HasSubstr("trigger \"z" + sixty.substr(1) + "...\" (console:1): "));
+    // An empty pattern is still shown, as "", while timers and event handlers have none.
+    host.errors.clear();
+    Console("tav.trigger('', function() error('x') end)");
+    Console("tav.on('line', function() error('y') end)");
+    scripts.OnLine("anything");
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("Script error in trigger \"\" (console:1): "),
+                                         HasSubstr("Script error in line handler (console:1): ")));
 }
 
 TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
