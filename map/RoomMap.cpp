@@ -98,19 +98,6 @@ void RoomMap::Clear() {
     Changed();
 }
 
-bool RoomMap::SetExitTarget(RoomNumber number, std::string_view exitName,
-                            std::optional<RoomNumber> to) {
-    const auto found = rooms_.find(number);
-    if (found == rooms_.end()) return false;
-    for (RoomExit& exit : found->second.exits) {
-        if (exit.name != exitName) continue;
-        exit.to = to;
-        Changed();
-        return true;
-    }
-    return false;
-}
-
 std::vector<AreaSummary> RoomMap::Areas() const {
     std::vector<AreaSummary> areas;
     for (const auto& [name, area] : areas_)

@@ -43,8 +43,6 @@ public:
                                  std::optional<RoomNumber> except = std::nullopt) const;
     void Remove(RoomNumber number);
     void Clear();
-    // Sets where an exit of `number` leads; false when there is no such room or exit.
-    bool SetExitTarget(RoomNumber number, std::string_view exitName, std::optional<RoomNumber> to);
 
     std::size_t Size() const { return rooms_.size(); }
     std::size_t Capacity() const { return capacity_; }
