@@ -170,6 +170,9 @@ TEST_F(TermTelnet, TheTerminalTypeTellsTheEncodingAndColoursOfTheConnection) {
     EXPECT_TRUE(answers("ANSI", "MTTS 5"));
     session->SetColourMode(ColourMode::Full);
     EXPECT_TRUE(answers("XTERM-256COLOR", "MTTS 269"));
+    // What the sockets layer offers is said before the first connect only.
+    EXPECT_EQ(TimesShown("POSIX sockets (TCP/IPv4)\r\n"), 1u);
+    EXPECT_EQ(TimesShown(" max sockets available.\r\nRunning.\r\n"), 1u);
 }
 
 // A read cut by GA or EOR loses no line. A prompt is a line when its line ends, or (chosen)

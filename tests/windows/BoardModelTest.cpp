@@ -46,6 +46,7 @@ TEST(BoardModel, EveryChoiceGoesToTheCurrentBoard) {
     const std::string long200(200, 'p');
     const Step steps[] = {
         {"read", 0, false, {}, -1}, // nothing before an index
+        {"post", 0, false, {}, -1}, // no board to post to
         {"boards", 0, true, {}, 0}, // board 0 is current, whatever the numbers
         {"select", 0, true, {"msgindex 10"}, 10},
         {"select", 1, true, {"msgindex 20"}, 20}, // board 10 answered with a text only
