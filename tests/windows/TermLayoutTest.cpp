@@ -3,6 +3,7 @@
 #include "windows/GaugeReading.h"
 #include "windows/MapPalette.h"
 #include "windows/StatusBars.h"
+#include "windows/TextListLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,35 @@ TEST(MapPalette, ZoomShowsTheMiddleCellsLarger) {
         if (!place) continue;
         EXPECT_EQ(std::tuple(place->x, place->y, place->side), std::tuple(c.x, c.y, c.side));
     }
+}
+
+// The text list window's smallest width keeps the screen, and the check box centred between
+// the buttons on its left and "Close", each clear of the other; it is at most a pixel more
+// than the least width that does (the centre is rounded down).
+TEST(TextListLayout, TheSmallestWidthKeepsEveryControlClear) {
+    const auto clear = [](const TextListLayoutInput& in, int leftButtonsRight) {
+        const TextListLayout layout = ComputeTextListLayout(in);
+        return layout.screen.Width() > 0 && layout.check.left >= leftButtonsRight + kTextListEdge &&
+               layout.check.right + kTextListEdge <= layout.close.left;
+    };
+    for (const int checkWidth : {90, 91})
+        for (const int closeWidth : {60, 161})
+            for (const int leftButtonsRight : {0, 150, 151}) {
+                TextListLayoutInput in;
+                in.height = 200;
+                // Once, a frame line far to the right makes the screen what decides.
+                in.frameLeft = closeWidth == 60 && leftButtonsRight == 0 ? 900 : 7;
+                in.frameTop = 30;
+                in.closeWidth = closeWidth;
+                in.checkWidth = checkWidth;
+                in.closeHeight = in.checkHeight = 20;
+                in.width = TextListMinimumWidth(in, leftButtonsRight);
+                SCOPED_TRACE(::testing::Message() << checkWidth << " " << closeWidth << " "
+                                                  << leftButtonsRight << " at " << in.width);
+                EXPECT_TRUE(clear(in, leftButtonsRight));
+                in.width -= 2;
+                EXPECT_FALSE(clear(in, leftButtonsRight));
+            }
 }
 
 } // namespace
