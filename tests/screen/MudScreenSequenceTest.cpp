@@ -188,5 +188,19 @@ TEST(MudScreenWide, TheBufferWidensAndNarrowsUnderItsText) {
     EXPECT_TRUE(Consistent(f.screen));
 }
 
+// Lines copied from another screen show its cursor's line on the last row, as the other
+// screen shows it while output arrives.
+TEST(MudScreenCopy, TheCopyShowsTheCursorsLineOnTheLastRow) {
+    Fixture from, to;
+    for (int k = 0; k < 40; ++k)
+        from.Feed("line " + std::to_string(k) + "\r\n");
+    from.Feed("prompt> ");
+    to.screen.CopyLinesFrom(from.screen);
+    EXPECT_EQ(std::tuple(to.screen.Top(), to.screen.BufferLine(), to.screen.CursorRow()),
+              std::tuple(from.screen.Top(), from.screen.BufferLine(), from.screen.CursorRow()));
+    EXPECT_EQ(to.Text(from.screen.BufferLine()), from.Text(from.screen.BufferLine()));
+    EXPECT_TRUE(Consistent(to.screen));
+}
+
 } // namespace
 } // namespace tav

@@ -90,6 +90,8 @@ TEST(MudScreenEncoding, EachEncodingTurnsHighBytesIntoCells) {
         {TextEncoding::SevenBit, "y\xFF\xFFz\xFF\xF9\r\n", {"yz"}},
         {TextEncoding::Latin1, "y\xFF\xFFz\xFF\xF9\r\n", {"y\xFFz"}},
         {TextEncoding::Utf8, "y\xFF\xFFz\xFF\xF9\r\n", {"y?z"}},
+        // Also right after other high bytes, which end their run there.
+        {TextEncoding::Latin1, "\xE9\xFF\xFF\xE8\xFF\xF9!\r\n", {"\xE9\xFF\xE8!"}},
     };
     for (const auto& [encoding, bytes, lines] : cases)
         EXPECT_EQ(LinesOf(encoding, bytes), lines) << testing::PrintToString(bytes);
