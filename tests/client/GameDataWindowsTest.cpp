@@ -25,6 +25,17 @@ TEST(GameDataWindows, FeedsStatusGaugesPanesAndChannelOnlyWithoutTheClientConnec
                   "append desc Caf\xE9 ? Bar\r\n", "clear exits", "append exits n se\r\n",
                   "append channel Bob: hi\x1B[1mthere\r\n"}));
 
+    // A gauge waits for both its numbers, whichever comes first.
+    for (const GameVitals& half :
+         {GameVitals{{}, {}, 7, {}, {}, {}}, GameVitals{{}, {}, {}, 9, {}, {}},
+          GameVitals{{}, {}, {}, {}, 3, {}}}) {
+        RecordingWindows fresh;
+        GameDataWindows alone(
+            fresh, [] { return false; }, [] { return TextEncoding::Latin1; });
+        alone.Vitals(half);
+        EXPECT_EQ(fresh.calls, (std::vector<std::string>{"status 0/0"}));
+    }
+
     // DEL and the C1 controls go, the no-break space after them stays; ESC goes outside
     // the channel.
     windows.calls.clear();

@@ -156,6 +156,11 @@ TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
         {"\x1b\x7fz\x1b!w", "zw"},                    // outside 0x23..0x63: both consumed
         // Two-byte telnet commands swallow no text.
         {"prompt>\xff\xf9p\xff\xf1q\xff\xffr\xff\xfd\x18s", "prompt>pqrs"},
+        // A subnegotiation ends at IAC SE only, not at an SE byte inside it.
+        {"\xff\xfa\xc9"
+         "a\xf0"
+         "b\xff\xf0text",
+         "text"},
     };
     for (const auto& [bytes, text] : cases) {
         Fixture f;
@@ -221,6 +226,8 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     Fixture h;
     h.Feed("ab\033D\033D");
     EXPECT_EQ(std::pair(h.screen.CursorCol(), h.screen.BufferCol()), std::pair(0, 2));
+    h.Feed("\x1b[0;78H\033C\033C"); // ESC C stops on the last column
+    EXPECT_EQ(h.screen.CursorCol(), 79);
 
     // Huge parameters saturate instead of overflowing.
     Fixture s;

@@ -184,6 +184,11 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
         {true, "e\xCC\x81\xCC\xA3\xCC\x8Ax\xE2\x80\x8By", "e\xCC\x81\xCC\xA3xy.......",
          ".........."},
         {true, "\xE4\xB8\xAD\xCC\x81z", "\xE4\xB8\xAD\xCC\x81>z.......", ".........."},
+        // A mark past the two goes, leaving the written cell after it as it was.
+        {true, "ab\x1B[2De\xCC\x81\xCC\xA3\xCC\x8A",
+         "e\xCC\x81\xCC\xA3"
+         "b........",
+         ".........."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
