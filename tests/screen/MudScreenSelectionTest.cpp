@@ -117,5 +117,23 @@ TEST(MudScreenSelection, ClearingRepaintsTheRowsItWasShownOn) {
     EXPECT_TRUE(f.view.rows.empty());
 }
 
+// A cell just outside the buffer, on any side, starts no selection and has no URL.
+TEST(MudScreenSelection, CellsJustOutsideTheBufferStartNothing) {
+    Fixture f;
+    f.settings.urlaware = 1;
+    f.screen.autowrap = false; // the URL reaches the buffer's last cell
+    f.Feed("http://x.org/" + std::string(200, 'a') + "\r\n");
+    const int lines = f.screen.Lines(), columns = f.screen.BufferColumns();
+    for (const TMudScreen::CellPos outside :
+         {TMudScreen::CellPos{lines, 0}, TMudScreen::CellPos{0, columns},
+          TMudScreen::CellPos{-1, 0}, TMudScreen::CellPos{0, -1}}) {
+        f.screen.BeginSelection(outside);
+        f.screen.ExtendSelection({0, 3});
+        EXPECT_FALSE(f.screen.HasSelection()) << outside.line << "," << outside.col;
+        EXPECT_FALSE(f.screen.UrlAt(outside).has_value()) << outside.line << "," << outside.col;
+    }
+    EXPECT_TRUE(f.screen.UrlAt({0, columns - 1}).has_value()); // the last cell is inside
+}
+
 } // namespace
 } // namespace tav
