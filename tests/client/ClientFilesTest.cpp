@@ -77,6 +77,9 @@ TEST_F(ClientFilesTest, LinksAndDirectoriesAtTheNameAreRefused) {
     }
     EXPECT_EQ(Read("outside"), "keep");
     EXPECT_FALSE(fs::exists(root / "nowhere"));
+    // A name that is not a plain file name is never taken as cached, even where a file is.
+    for (const char* name : {"../outside", "folder", ".", ""})
+        EXPECT_FALSE(files.IsCached(name)) << name;
     EXPECT_TRUE(fs::is_symlink(root / "binary/link"));
     EXPECT_EQ(Entries("binary"), (std::vector<std::string>{"dangling", "folder", "link"}));
 

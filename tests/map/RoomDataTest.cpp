@@ -35,6 +35,9 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
                       {},
                       Exits{{"down", {}}, {"up", {}}, {"zed", {}}},
                       MapPoint{1, 2, 3}}},
+        // Numbers in text may have spaces around them.
+        {R"(Room.Info {"num":" 88 ","coords":"9, 4 , -2 ,0","exits":{"n":" 89"}})",
+         RoomSighting{88, true, {}, {}, {}, Exits{{"n", 89}}, MapPoint{4, -2, 0}}},
         {R"(Room.Info {"num":5,"exits":[{"dir":"west","to":4},{"name":"Portal","num":{}},{"to":3}]})",
          RoomSighting{5, true, {}, {}, {}, Exits{{"portal", {}}, {"west", 4}}, {}}},
         // Control characters out, Latin-1 as UTF-8, long texts and exit lists cut.
