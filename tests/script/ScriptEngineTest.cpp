@@ -56,6 +56,13 @@ TEST_F(ScriptEngineTest, TriggersAnswerInTheOrderMadeWithCapturesAndLineActions)
         EXPECT_THAT(Console(std::string("tav.trigger('x', nil, {highlight = ") + wrong + "})"),
                     ElementsAre(HasSubstr("highlight must be a table")))
             << wrong;
+    // A timer waits from 0 seconds up to its bound.
+    const std::string most = std::to_string(static_cast<long long>(ScriptEngine::kMaxTimerSeconds));
+    EXPECT_EQ(Console("local a, b = tav.timer(0, print), tav.timer(" + most + ", print)"), Texts{});
+    for (const std::string& seconds : {std::string("-1"), most + ".5", std::string("0/0")})
+        EXPECT_THAT(Console("tav.timer(" + seconds + ", print)"),
+                    ElementsAre(HasSubstr("tav.timer: seconds must be from 0 to " + most)))
+            << seconds;
     // A group name has at most 64 bytes.
     EXPECT_EQ(Console("local g = tav.trigger('x', nil, {group = string.rep('g', 64)})"), Texts{});
     EXPECT_THAT(Console("tav.trigger('x', nil, {group = string.rep('g', 65)})"),

@@ -174,4 +174,7 @@ TEST(ScriptEchoText, KeepsColoursOnlyAndEndsEachLine) {
                              "c\x07\xFF"),
               "\x1B[1;31mred\xFF\xFF\x1B[0m\r\n");
     EXPECT_EQ(ScriptEchoText("a\x1B[?25hb\x1B[ qc"), "abc\r\n"); // private and spaced: dropped
+    // Every digit, ';' and ':' may stand in a colour's parameters.
+    EXPECT_EQ(ScriptEchoText("\x1B[0;9m\x1B[38:2:0:128:255mx"),
+              "\x1B[0;9m\x1B[38:2:0:128:255mx\x1B[0m\r\n");
 }

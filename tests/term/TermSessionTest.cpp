@@ -468,6 +468,10 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     h.triggers.SetActions(h.triggers.AddTrigger("calm", "/group on fight\r\nsay calm"),
                           {.groupOff = "fight"});
     h.triggers.AddTrigger("Type '%1' now", "%1");
+    TriggerActions whole; // the whole line's background, not only the match
+    whole.highlight = HighlightScope::Line;
+    whole.backColor = 0x00FF00;
+    h.triggers.SetActions(h.triggers.AddTrigger("ft", ""), whole);
     h.Connect();
     h.rec.logFile.clear();
 
@@ -488,6 +492,10 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
         colors.push_back(h.screen.Line(row).TextColor(col));
     const CellColor red = ExplicitCellColor(0x0000FF);
     EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, 0}));
+    const ScreenLine& after = h.screen.Line(h.screen.BufferLine() - 1);
+    const CellColor green = ExplicitCellColor(0x00FF00);
+    EXPECT_EQ((std::vector<CellColor>{after.BackColor(0), after.BackColor(4), after.BackColor(5)}),
+              (std::vector<CellColor>{green, green, 0}));
     EXPECT_EQ(effects.sounds, (std::vector<std::string>{"hit.wav"}));
     EXPECT_EQ(effects.channel, (std::vector<std::string>{"An orc attacks"}));
 
