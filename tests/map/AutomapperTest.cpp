@@ -63,6 +63,25 @@ TEST_F(AutomapperTest, AMoveStretchesAtMostThreeStepsPastTheRoomsInItsWay) {
     EXPECT_EQ(lines[4], "5 Road @1,0,0/1");
 }
 
+// The diagonal and vertical moves step one place each way.
+TEST_F(AutomapperTest, DiagonalAndVerticalMovesStepOnePlace) {
+    See(1, "Hub", {});
+    for (const auto& [out, back, number] :
+         std::vector<std::tuple<const char*, const char*, RoomNumber>>{{"nw", "se", 2},
+                                                                       {"ne", "sw", 3},
+                                                                       {"sw", "ne", 4},
+                                                                       {"se", "nw", 5},
+                                                                       {"up", "down", 6},
+                                                                       {"down", "up", 7}}) {
+        Walk(out, number, "Room");
+        Walk(back, 1, "Hub");
+    }
+    // (The hub, seen again with no exits each time, keeps none.)
+    EXPECT_EQ(MapLines(map), (Lines{"1 Hub @0,0,0", "2 Room @-1,1,0 se>1", "3 Room @1,1,0 sw>1",
+                                    "4 Room @-1,-1,0 ne>1", "5 Room @1,-1,0 nw>1",
+                                    "6 Room @0,0,1 d>1", "7 Room @0,0,-1 u>1"}));
+}
+
 // With no compass move, the nearest free place is sought ring by ring around the room left,
 // each ring from its top row down and each row from the west.
 TEST_F(AutomapperTest, TheNearestFreePlaceIsSoughtRowByRowRoundTheRoomLeft) {

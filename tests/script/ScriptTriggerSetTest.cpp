@@ -26,7 +26,8 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {"x[^]a]yz", {"x", "yz"}},
         {"x[[:digit:]y]z", {"x", "z"}},
         {"x{abc", {"x", "abc"}},
-        {"hp{2,", {"hp", "2,"}}, // a brace that ends the expression unclosed
+        {"hp{2,", {"hp", "2,"}},                      // a brace that ends the expression unclosed
+        {"ab+?cd*+ef{2}?gh", {"ab", "c", "e", "gh"}}, // lazy and possessive quantifiers
     };
     for (const auto& [expression, literals] : cases)
         EXPECT_EQ(RequiredLiterals(expression), literals) << expression;
