@@ -198,6 +198,17 @@ TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
                 ElementsAre(R"(gmcp Core.Supports.Set ["Char 1","Room 1"])", "send Char.Vitals 25",
                             "send Core.Goodbye nil", "send Char.Big 9223372036854775807",
                             "send HEALTH=10", "send ROOM_EXITS=s"));
+    // What the game sends reaches the scripts up to 256 KiB a message.
+    const std::size_t most = ScriptEngine::kMaxGmcpBytes;
+    const std::string bigGmcp = "Char.Huge {\"hp\":1,\"x\":\"";
+    scripts.OnGmcp(bigGmcp + std::string(most - bigGmcp.size() - 2, 'x') + "\"}");
+    scripts.OnGmcp(bigGmcp + std::string(most - bigGmcp.size() - 1, 'x') + "\"}");
+    scripts.OnMsdp("\x01HEALTH\x02" + std::string(most - 8, '7'));
+    scripts.OnMsdp("\x01HEALTH\x02" + std::string(most - 7, '7'));
+    const Texts whole = host.Take();
+    ASSERT_EQ(whole.size(), 2u);
+    EXPECT_EQ(whole[0], "send Char.Huge 1");
+    EXPECT_EQ(whole[1].size(), std::string("send HEALTH=").size() + most - 8);
     // What a script sends is bounded: a package name without spaces, at most 64 KiB.
     const std::string full = "tav.send_gmcp('P', string.rep('x', 65534))"; // quoted: 64 KiB
     EXPECT_EQ(Console(full), Texts{"gmcp P \"" + std::string(65534, 'x') + "\""});
