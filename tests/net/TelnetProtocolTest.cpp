@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -168,7 +169,8 @@ TEST(TelnetProtocol, CompressedTextIsInflatedUntilItsStreamEndsInTheSameRead) {
 // Inflated on the inflate thread, a connection's streams hand over what inflating each
 // read in place does, however the reads are cut: streams that end inside a read, a stream
 // that starts again right after one ended, prompts and GMCP inside, a stream whose reads
-// each stay inside the inflater's bound though together they would not, and a damaged one.
+// each stay inside the inflater's bound though together they would not, a stream long
+// enough that the reads wait for the thread's queue to drain, and a damaged one.
 TEST(TelnetProtocol, TheInflateThreadHandsOverWhatInflatingInPlaceDoes) {
     std::string story;
     for (int i = 0; i < 4000; ++i)
@@ -182,20 +184,28 @@ TEST(TelnetProtocol, TheInflateThreadHandsOverWhatInflatingInPlaceDoes) {
     const std::string restarted =
         kMccpStart + Compressed("first") + kMccpStart + Compressed(story) + "after both";
     const std::string exploding = Iac({kWill, kCompress2}) + kMccpStart + Compressed(zeros) + "end";
+    // Letters at random compress to over half a megabyte: more blocks than the queue holds.
+    std::minstd_rand random(7);
+    std::string noise;
+    for (int i = 0; i < 1024 * 1024; ++i)
+        noise += i % 80 == 79 ? '\n' : static_cast<char>(' ' + random() % 95);
+    const std::string longStream =
+        Iac({kWill, kCompress2}) + kMccpStart + Compressed(noise) + "end";
     std::string damaged = Iac({kWill, kCompress2}) + kMccpStart + Compressed(story);
     damaged[damaged.size() / 2] ^= 0x55;
     const std::string streams[] = {stream, Iac({kWill, kCompress2}) + restarted, exploding,
-                                   damaged};
+                                   longStream, damaged};
     for (const std::string& wire : streams) {
         for (const std::size_t cut : {std::size_t{1}, std::size_t{700}, std::size_t{1024},
                                       std::size_t{9000}, wire.size()}) {
             Recorder inPlace, threaded;
             threaded.protocol.SetInflateThread(true);
-            for (std::size_t at = 0; at < wire.size(); at += cut) {
-                inPlace.protocol.Receive(std::string_view(wire).substr(at, cut));
+            // The threaded reads first, back to back, so that they outrun the thread.
+            for (std::size_t at = 0; at < wire.size(); at += cut)
                 threaded.protocol.Receive(std::string_view(wire).substr(at, cut));
-            }
             threaded.protocol.Flush();
+            for (std::size_t at = 0; at < wire.size(); at += cut)
+                inPlace.protocol.Receive(std::string_view(wire).substr(at, cut));
             EXPECT_EQ(threaded.screen, inPlace.screen) << cut;
             EXPECT_EQ(threaded.sent, inPlace.sent);
             // Text comes in other pieces; everything else in the same order, a prompt after
