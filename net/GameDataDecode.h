@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tav {
 
@@ -26,8 +28,16 @@ struct GmcpMessage {
 };
 GmcpMessage DecodeGmcp(std::string_view message);
 
-// An MSDP payload's variables as one JSON object: names in lower case (table keys too),
-// a table as an object, an array as an array, several values of one variable as an array.
+// The variables of an MSDP payload, in the order sent, with their values: text, a table
+// as an object, an array as an array, several values of one variable as an array. Values
+// nest at most `maxDepth` deep: a deeper one is null and ends the payload. Names (table
+// keys too) are kept as sent or lowered.
+enum class MsdpNames { AsSent, Lower };
+std::vector<std::pair<std::string, nlohmann::json>> ParseMsdp(std::string_view payload,
+                                                              int maxDepth, MsdpNames names);
+
+// An MSDP payload's variables as one JSON object, names in lower case (a later variable of
+// a name replaces an earlier one), nested at most GameDataReader::kMaxDepth deep.
 nlohmann::json DecodeMsdp(std::string_view payload);
 
 // The value of the first of `keys` (lower case) that `object` has, keys compared without

@@ -155,24 +155,26 @@ bool Next(std::string_view in, unsigned char byte) {
     return !in.empty() && static_cast<unsigned char>(in[0]) == byte;
 }
 
-Json MsdpValue(std::string_view& in, int depth);
+Json MsdpValue(std::string_view& in, int depth, int maxDepth, MsdpNames names);
 
-// VAR name VAL value [VAL value ...] pairs until `close` or the end; several values make
-// an array.
-Json MsdpPairs(std::string_view& in, int depth, int close) {
-    Json object = Json::object();
+// VAR name VAL value [VAL value ...] pairs until `close` or the end, each handed to `add`;
+// several values make an array.
+template <typename Add>
+void MsdpPairs(std::string_view& in, int depth, int maxDepth, MsdpNames names, int close,
+               Add&& add) {
     while (!in.empty() && static_cast<unsigned char>(in[0]) != close) {
         if (!Next(in, telnet::kMsdpVar)) {
             in.remove_prefix(1); // stray byte
             continue;
         }
         in.remove_prefix(1);
-        const std::string name = Lower(MsdpText(in));
+        std::string name = MsdpText(in);
+        if (names == MsdpNames::Lower) name = Lower(name);
         Json value;
         int values = 0;
         while (Next(in, telnet::kMsdpVal)) {
             in.remove_prefix(1);
-            Json item = MsdpValue(in, depth + 1);
+            Json item = MsdpValue(in, depth + 1, maxDepth, names);
             if (++values == 1) {
                 value = std::move(item);
             } else {
@@ -180,20 +182,22 @@ Json MsdpPairs(std::string_view& in, int depth, int close) {
                 value.push_back(std::move(item));
             }
         }
-        object[name] = std::move(value);
+        add(std::move(name), std::move(value));
     }
     if (!in.empty()) in.remove_prefix(1); // the closing byte
-    return object;
 }
 
-Json MsdpValue(std::string_view& in, int depth) {
-    if (depth > GameDataReader::kMaxDepth) {
+Json MsdpValue(std::string_view& in, int depth, int maxDepth, MsdpNames names) {
+    if (depth > maxDepth) {
         in = {};
         return nullptr;
     }
     if (Next(in, telnet::kMsdpTableOpen)) {
         in.remove_prefix(1);
-        return MsdpPairs(in, depth, telnet::kMsdpTableClose);
+        Json table = Json::object();
+        MsdpPairs(in, depth, maxDepth, names, telnet::kMsdpTableClose,
+                  [&table](std::string name, Json value) { table[name] = std::move(value); });
+        return table;
     }
     if (Next(in, telnet::kMsdpArrayOpen)) {
         in.remove_prefix(1);
@@ -204,7 +208,7 @@ Json MsdpValue(std::string_view& in, int depth) {
             else if (!Next(in, telnet::kMsdpTableOpen) && !Next(in, telnet::kMsdpArrayOpen) &&
                      IsMsdpByte(static_cast<unsigned char>(in[0])))
                 in.remove_prefix(1); // stray framing byte
-            array.push_back(MsdpValue(in, depth + 1));
+            array.push_back(MsdpValue(in, depth + 1, maxDepth, names));
         }
         if (!in.empty()) in.remove_prefix(1);
         return array;
@@ -227,8 +231,20 @@ GmcpMessage DecodeGmcp(std::string_view message) {
     return {Lower(message.substr(0, space)), ParseBoundedJson(body, GameDataReader::kMaxDepth)};
 }
 
+std::vector<std::pair<std::string, Json>> ParseMsdp(std::string_view payload, int maxDepth,
+                                                    MsdpNames names) {
+    std::vector<std::pair<std::string, Json>> variables;
+    MsdpPairs(payload, 0, maxDepth, names, -1, [&variables](std::string name, Json value) {
+        variables.emplace_back(std::move(name), std::move(value));
+    });
+    return variables;
+}
+
 Json DecodeMsdp(std::string_view payload) {
-    return MsdpPairs(payload, 0, -1);
+    Json object = Json::object();
+    for (auto& [name, value] : ParseMsdp(payload, GameDataReader::kMaxDepth, MsdpNames::Lower))
+        object[name] = std::move(value);
+    return object;
 }
 
 const Json* JsonField(const Json& object, std::initializer_list<std::string_view> keys) {

@@ -1,7 +1,5 @@
 #include "script/LuaJson.h"
 
-#include "net/TelnetCodes.h"
-
 #include <lua.hpp>
 
 #include <cinttypes>
@@ -185,95 +183,6 @@ bool ToJson(lua_State* L, int index, int maxDepth, Json& out, std::string& probl
     }
     lua_settop(L, top);
     return ok;
-}
-
-// --- MSDP ----------------------------------------------------------------------------------
-
-namespace {
-
-bool IsMsdpByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= telnet::kMsdpVar && byte <= telnet::kMsdpArrayClose;
-}
-
-bool Next(std::string_view in, unsigned char byte) {
-    return !in.empty() && static_cast<unsigned char>(in[0]) == byte;
-}
-
-std::string MsdpText(std::string_view& in) {
-    std::size_t end = 0;
-    while (end < in.size() && !IsMsdpByte(in[end]))
-        ++end;
-    std::string text(in.substr(0, end));
-    in.remove_prefix(end);
-    return text;
-}
-
-Json MsdpValue(std::string_view& in, int depth, int maxDepth);
-
-// VAR name VAL value [VAL value ...] until `close` or the end.
-template <typename Add>
-void MsdpPairs(std::string_view& in, int depth, int maxDepth, int close, Add&& add) {
-    while (!in.empty() && static_cast<unsigned char>(in[0]) != close) {
-        if (!Next(in, telnet::kMsdpVar)) {
-            in.remove_prefix(1); // a stray byte
-            continue;
-        }
-        in.remove_prefix(1);
-        std::string name = MsdpText(in);
-        Json value;
-        int values = 0;
-        while (Next(in, telnet::kMsdpVal)) {
-            in.remove_prefix(1);
-            Json item = MsdpValue(in, depth + 1, maxDepth);
-            if (++values == 1) {
-                value = std::move(item);
-            } else {
-                if (values == 2) value = Json::array({std::move(value)});
-                value.push_back(std::move(item));
-            }
-        }
-        add(std::move(name), std::move(value));
-    }
-    if (!in.empty()) in.remove_prefix(1); // the closing byte
-}
-
-Json MsdpValue(std::string_view& in, int depth, int maxDepth) {
-    if (depth > maxDepth) {
-        in = {};
-        return nullptr;
-    }
-    if (Next(in, telnet::kMsdpTableOpen)) {
-        in.remove_prefix(1);
-        Json table = Json::object();
-        MsdpPairs(in, depth, maxDepth, telnet::kMsdpTableClose,
-                  [&](std::string name, Json value) { table[name] = std::move(value); });
-        return table;
-    }
-    if (Next(in, telnet::kMsdpArrayOpen)) {
-        in.remove_prefix(1);
-        Json array = Json::array();
-        while (!in.empty() && !Next(in, telnet::kMsdpArrayClose)) {
-            if (Next(in, telnet::kMsdpVal) ||
-                (IsMsdpByte(in[0]) && !Next(in, telnet::kMsdpTableOpen) &&
-                 !Next(in, telnet::kMsdpArrayOpen)))
-                in.remove_prefix(1); // VAL before each element, or a stray framing byte
-            array.push_back(MsdpValue(in, depth + 1, maxDepth));
-        }
-        if (!in.empty()) in.remove_prefix(1);
-        return array;
-    }
-    return MsdpText(in);
-}
-
-} // namespace
-
-std::vector<std::pair<std::string, Json>> ParseMsdp(std::string_view payload, int maxDepth) {
-    std::vector<std::pair<std::string, Json>> variables;
-    MsdpPairs(payload, 0, maxDepth, -1, [&](std::string name, Json value) {
-        variables.emplace_back(std::move(name), std::move(value));
-    });
-    return variables;
 }
 
 } // namespace tav

@@ -5,8 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 struct lua_State;
 
@@ -31,9 +29,5 @@ void PushJson(lua_State* L, const Json& value);
 // protected call; restores the stack.
 bool ToJson(lua_State* L, int index, int maxDepth, Json& out, std::string& problem,
             std::string& leftOut);
-
-// The variables of an MSDP payload, in order, with their values: text, tables as objects,
-// arrays, and several values of one variable as an array. Nests at most `maxDepth` deep.
-std::vector<std::pair<std::string, Json>> ParseMsdp(std::string_view payload, int maxDepth);
 
 } // namespace tav

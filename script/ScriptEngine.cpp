@@ -1,5 +1,6 @@
 #include "script/ScriptEngine.h"
 
+#include "net/GameDataDecode.h"
 #include "script/ScriptApi.h"
 #include "script/ScriptPaths.h"
 #include "settings/AtomicFile.h"
@@ -417,7 +418,7 @@ void ScriptEngine::OnMsdp(std::string_view payload) {
                      [](const EventInfo& info) { return info.event == Event::Msdp; }))
         return;
     Shielded(host_, "an MSDP message", [&] {
-        for (const auto& [name, value] : ParseMsdp(payload, kMaxGmcpDepth)) {
+        for (const auto& [name, value] : ParseMsdp(payload, kMaxGmcpDepth, MsdpNames::AsSent)) {
             Invocation call;
             call.kind = Invocation::Kind::Data;
             call.text = name;

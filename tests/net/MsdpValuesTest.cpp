@@ -1,12 +1,14 @@
-// MSDP as the scripts see it: variables with text, tables, arrays and repeated values, read
-// from what games send, malformed framing included, within the nesting bound.
-#include "script/LuaJson.h"
+// MSDP variables with text, tables, arrays and repeated values, read from what games
+// send, malformed framing included, within the nesting bound, with names as sent (for the
+// scripts) or lowered (for the game data readers).
+#include "net/GameDataDecode.h"
 
 #include <gtest/gtest.h>
 
 namespace tav {
 namespace {
 
+using Json = nlohmann::json;
 using Variables = std::vector<std::pair<std::string, Json>>;
 
 // \1 VAR \2 VAL \3 table open \4 table close \5 array open \6 array close
@@ -41,18 +43,29 @@ TEST(MsdpValues, TablesArraysAndRepeatedValuesNestAsSent) {
          {{"T", {{"a", "1"}}}}},
     };
     for (const auto& [payload, expected] : cases)
-        EXPECT_EQ(ParseMsdp(payload, 8), expected) << Json(std::string(payload)).dump();
+        EXPECT_EQ(ParseMsdp(payload, 8, MsdpNames::AsSent), expected)
+            << Json(std::string(payload)).dump();
+}
+
+// Lowered names are lowered inside tables too, values never; one object holds the last
+// variable of each name.
+TEST(MsdpValues, LoweredNamesAndOneObjectOfThem) {
+    const std::string_view payload = "\1Room\2\3\1NaMe\2Inn\4\1hp\2"
+                                     "1\1HP\2Two";
+    EXPECT_EQ(ParseMsdp(payload, 8, MsdpNames::Lower),
+              (Variables{{"room", {{"name", "Inn"}}}, {"hp", "1"}, {"hp", "Two"}}));
+    EXPECT_EQ(DecodeMsdp(payload), (Json{{"room", {{"name", "Inn"}}}, {"hp", "Two"}}));
 }
 
 // Values nested past the bound are null, and the rest of the payload is dropped.
 TEST(MsdpValues, NestingStopsAtItsBound) {
     const std::string_view payload = "\1D\2\5\2\5\2\5\2x\6\6\6\1E\2e";
-    EXPECT_EQ(ParseMsdp(payload, 4),
+    EXPECT_EQ(ParseMsdp(payload, 4, MsdpNames::AsSent),
               (Variables{{"D", Json::array({Json::array({Json::array({"x"})})})}, {"E", "e"}}));
-    EXPECT_EQ(ParseMsdp(payload, 3),
+    EXPECT_EQ(ParseMsdp(payload, 3, MsdpNames::AsSent),
               (Variables{{"D", Json::array({Json::array({Json::array({nullptr})})})}}));
     const std::string deep = "\1D\2" + std::string(100000, '\5');
-    EXPECT_EQ(ParseMsdp(deep, 8).size(), 1u);
+    EXPECT_EQ(ParseMsdp(deep, 8, MsdpNames::Lower).size(), 1u);
 }
 
 } // namespace
