@@ -64,6 +64,8 @@ TEST(GameDataReader, RoomsChannelsAndMsdpTablesAndWhatIsIgnored) {
                     "1\1w\2"
                     "2\4\4");
     reader.ReadMsdp("\1ROOM_NAME\2Yard\1ROOM_EXITS\2\5\2e\2s\6");
+    reader.ReadMsdp("\1ROOM_NAME\2Loft"); // either variable alone is a room
+    reader.ReadMsdp("\1ROOM_EXITS\2\5\2d\6");
     reader.ReadMsdp(std::string(5000, '\3') + "\1\2\5\5\6"); // deep and broken: no crash
     // Tables nested through their variables' values, as deep as a subnegotiation holds,
     // end at the bound.
@@ -79,10 +81,37 @@ TEST(GameDataReader, RoomsChannelsAndMsdpTablesAndWhatIsIgnored) {
     EXPECT_EQ(sink.rooms, (std::vector<GameRoom>{{"Market", {"n", "se"}},
                                                  {"Hall", {"up", "down"}},
                                                  {"Gate", {"n", "w"}},
-                                                 {"Yard", {"e", "s"}}}));
+                                                 {"Yard", {"e", "s"}},
+                                                 {"Loft", {}},
+                                                 {"", {"d"}}}));
     EXPECT_EQ(sink.channel,
               (std::vector<GameChannelText>{{"ooc", "Bob", "hi all"}, {"gossip", "Al", "yo"}}));
     EXPECT_EQ(sink.vitals, (std::vector<GameVitals>{{40, 50, {}, {}, 7, {}}}));
+}
+
+// The depth bound counts brackets that nest: a document exactly as deep as the bound is
+// read and one level more is not, brackets closed give their level back, and brackets
+// inside strings, escaped quotes and all, are text.
+TEST(GameDataReader, JsonIsBoundedByHowDeepItNests) {
+    const auto nested = [](int depth, const std::string& inside) {
+        return std::string(static_cast<std::size_t>(depth), '[') + inside +
+               std::string(static_cast<std::size_t>(depth), ']');
+    };
+    EXPECT_EQ(ParseBoundedJson(nested(4, "1"), 4), nlohmann::json::parse(nested(4, "1")));
+    EXPECT_TRUE(ParseBoundedJson(nested(5, "1"), 4).is_discarded());
+    EXPECT_FALSE(ParseBoundedJson(
+                     "[" + nested(3, "1") + "," + nested(3, "2") + "," + nested(3, "3") + "]", 4)
+                     .is_discarded());
+    const std::string text = R"({"say":"[[[{{ \"]]]\" [[[[","list":[[1],[2]]})";
+    EXPECT_EQ(ParseBoundedJson(text, 3), nlohmann::json::parse(text));
+    EXPECT_TRUE(ParseBoundedJson(text, 2).is_discarded());
+    // Past the bound a GMCP message is not read.
+    Collected sink;
+    GameDataReader reader(sink);
+    const std::string deep = nested(GameDataReader::kMaxDepth - 1, "0");
+    reader.ReadGmcp(R"(Comm.Channel.Text {"text":"x","deep":)" + deep + "}");
+    reader.ReadGmcp(R"(Comm.Channel.Text {"text":"y","deep":[)" + deep + "]}");
+    EXPECT_EQ(sink.channel, (std::vector<GameChannelText>{{"", "", "x"}}));
 }
 
 TEST(GameDataReader, LoggedMessagesAreOneBoundedLine) {
@@ -90,6 +119,8 @@ TEST(GameDataReader, LoggedMessagesAreOneBoundedLine) {
     EXPECT_EQ(LoggedGameMessage("MSDP", "\1HP\2"
                                         "5\r\n"),
               "MSDP  HP 5..");
+    // MSDP's framing bytes (1 to 6) read as spaces, other controls as dots.
+    EXPECT_EQ(LoggedGameMessage("MSDP", "\1L\2\5\2a\6\7"), "MSDP  L   a .");
     EXPECT_EQ(LoggedGameMessage("GMCP", std::string(5000, 'a')),
               "GMCP " + std::string(kMaxLoggedMessage - 5, 'a') + "...");
 }
