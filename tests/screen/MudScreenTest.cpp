@@ -383,6 +383,9 @@ TEST(MudScreenView, BellsAndHeldTextReachTheView) {
     EXPECT_EQ(f.Lines(), (Lines{"held"}));
     EXPECT_EQ(f.Text(1), " ");
     EXPECT_EQ(f.view.holdFrames, (std::vector<bool>{true, false}));
+    f.screen.ToggleHold(); // a release with nothing held adds nothing
+    f.screen.ToggleHold();
+    EXPECT_EQ(f.Text(1), " ");
 
     f.screen.ToggleHold();
     for (int k = 0; k < 3000; ++k)
