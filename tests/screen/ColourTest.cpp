@@ -165,6 +165,9 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
         {"\x1b[38;2;999;0;0;1mx", {bold, 0, 0}}, // the colour's values are skipped all the same
         {"\x1b[38;7;1;4mx", {n, 0, 0}},          // an unknown kind ends the list
         {"\x1b[32m\x1b[48;5mx", {n, S(2), 0}},
+        // Values a colour lacks are not taken from a longer sequence before it.
+        {"\x1b[38;5;9;1m\x1b[0m\x1b[48;5mx", {n, 0, 0}},
+        {"\x1b[38;2;1;2;3;1m\x1b[0m\x1b[38;2;1;2mx", {n, 0, 0}},
         {"\x1b[32m\x1b[38:2:1:2mx", {n, S(2), 0}},
         {"\x1b[38;5;1000000mx", {n, 0, 0}},
         {"\x1b[99999999;31mx", {n, S(1), 0}},

@@ -133,6 +133,14 @@ TEST(MudScreenSelection, CellsJustOutsideTheBufferStartNothing) {
         EXPECT_FALSE(f.screen.UrlAt(outside).has_value()) << outside.line << "," << outside.col;
     }
     EXPECT_TRUE(f.screen.UrlAt({0, columns - 1}).has_value()); // the last cell is inside
+    // A view row or column past the buffer shows no cell either.
+    const int below = lines - f.screen.Top();
+    for (const auto& [row, col] :
+         {std::pair{below, 0}, std::pair{0, columns}, std::pair{-1, 0}, std::pair{0, -1}})
+        EXPECT_FALSE(f.screen.CellInView(row, col).has_value()) << row << "," << col;
+    const std::optional<TMudScreen::CellPos> last = f.screen.CellInView(below - 1, columns - 1);
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(std::pair(last->line, last->col), std::pair(lines - 1, columns - 1));
 }
 
 } // namespace
