@@ -200,6 +200,22 @@ TEST(MapFile, AMapSharedAsJsonReadsBackWholeAndWithinItsBounds) {
     ASSERT_TRUE(restarted.Open(MapFilePath(temp.path.string())));
     EXPECT_EQ(MapLines(restarted.Map()), std::vector<std::string>{"1 Only @0,0,0"});
 
+    // The game's y direction, once decided, travels with the map; anything else leaves it
+    // undecided.
+    for (const bool south : {true, false}) {
+        RoomMap oriented;
+        oriented.SetGameYSouth(south);
+        const auto back = MapFromJson(MapToJson(oriented));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->map.GameYSouth(), std::optional<bool>(south));
+    }
+    for (const std::string y : {R"("east")", R"("SOUTH")", "1"}) {
+        const auto odd =
+            MapFromJson(R"({"format":"tavclient-map","game_y":)" + y + R"(,"rooms":[]})");
+        ASSERT_TRUE(odd) << y;
+        EXPECT_FALSE(odd->map.GameYSouth().has_value()) << y;
+    }
+
     // What is taken, what is skipped, and what is refused whole.
     const std::string head = R"({"format":"tavclient-map","rooms":[)";
     const std::string taken = head + R"({"num":1,"name":")" + std::string(300, 'n') +

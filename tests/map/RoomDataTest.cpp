@@ -11,11 +11,15 @@ using Exits = std::vector<RoomExit>;
 
 TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
     const std::string longName(kMaxRoomNameBytes, 'e');
-    std::string manyExits;
-    Exits keptExits;
+    std::string manyExits, manyNames;
+    Exits keptExits, keptNames;
     for (int i = 0; i < 40; ++i) {
         manyExits += std::string(i ? "," : "") + "\"X" + std::to_string(100 + i) + "\":1";
+        manyNames += std::string(i ? "," : "") + "\"X" + std::to_string(139 - i) + "\"";
         if (i < int(kMaxRoomExits)) keptExits.push_back({"x" + std::to_string(100 + i), 1});
+        // Names come last first: the first sent are kept, not the first by name.
+        if (i < int(kMaxRoomExits))
+            keptNames.insert(keptNames.begin(), {"x" + std::to_string(139 - i), {}});
     }
     const std::pair<std::string, std::optional<RoomSighting>> cases[] = {
         // Aardwolf: zone, terrain and a coord object without z.
@@ -44,6 +48,8 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
         {"Room.Info {\"num\":1,\"name\":\"\\u001b[1m Hall \\u0007\",\"area\":\"" + longName +
              "\",\"exits\":{" + manyExits + "}}",
          RoomSighting{1, true, "[1m Hall", std::string(kMaxAreaNameBytes, 'e'), {}, keptExits, {}}},
+        {"Room.Info {\"num\":1,\"exits\":[" + manyNames + "]}",
+         RoomSighting{1, true, {}, {}, {}, keptNames, {}}},
         {R"(Room.Info {"num":2,"terrain":")" + std::string(60, 'v') + R"(","exits":{")" +
              std::string(40, 'W') + R"(":3},"coords":[1,2,5000]})",
          RoomSighting{2,

@@ -115,6 +115,10 @@ TEST(ScreenTextMap, MarksComposeWhereTheyCan) {
     f.Feed("e\xCC\x81x\xCC\x81!");
     ASSERT_EQ(f.map.CharacterCount(), 4);
     EXPECT_EQ(f.map.Text(0, 4), "\xC3\xA9x!\n");
+    // Two marks, as many as a cell holds, compose without the next cell's: ế, then à.
+    f.Feed("\r\ne\xCC\x82\xCC\x81"
+           "a\xCC\x80");
+    EXPECT_EQ(f.map.LineText(1), "\xE1\xBA\xBF\xC3\xA0");
 }
 
 TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {

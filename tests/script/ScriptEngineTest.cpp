@@ -192,12 +192,17 @@ TEST_F(ScriptEngineTest, GameDataReachesTavGmcpAndTheHandlers) {
     scripts.OnGmcp("Char.Vitals not json");
     scripts.OnGmcp("Char.Vitals " + std::string(40, '[') + std::string(40, ']'));
     scripts.OnGmcp(R"(Char.Big {"hp":9223372036854775807})"); // the largest Lua integer
+    // A package name of 1 to 256 bytes.
+    scripts.OnGmcp(R"( {"hp":3})");
+    scripts.OnGmcp(std::string(257, 'P') + R"( {"hp":3})");
+    scripts.OnGmcp(std::string(256, 'P') + R"( {"hp":4})");
     scripts.OnMsdp("\x01HEALTH\x02"
                    "10\x01ROOM_EXITS\x02\x05\x02n\x02s\x06");
     EXPECT_THAT(host.Take(),
                 ElementsAre(R"(gmcp Core.Supports.Set ["Char 1","Room 1"])", "send Char.Vitals 25",
                             "send Core.Goodbye nil", "send Char.Big 9223372036854775807",
-                            "send HEALTH=10", "send ROOM_EXITS=s"));
+                            "send " + std::string(256, 'P') + " 4", "send HEALTH=10",
+                            "send ROOM_EXITS=s"));
     // What the game sends reaches the scripts up to 256 KiB a message.
     const std::size_t most = ScriptEngine::kMaxGmcpBytes;
     const std::string bigGmcp = "Char.Huge {\"hp\":1,\"x\":\"";
@@ -281,6 +286,21 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     host.errors.clear();
     Open(init);
     EXPECT_EQ(Console("return tav.vars.say, tav.vars.kept"), Texts{"print nil\tyes"});
+
+    // tav.vars replaced by something other than a table is not saved, and says so; nor
+    // are tables that hold themselves. The file keeps what it held.
+    host.errors.clear();
+    Console("tav.vars = 5");
+    EXPECT_FALSE(engine->SaveVars());
+    EXPECT_THAT(host.errors, ElementsAre("tav.vars could not be saved to " + path +
+                                         ": tav.vars is not a table"));
+    Console("tav.vars = {} tav.vars.me = tav.vars");
+    EXPECT_FALSE(engine->SaveVars());
+    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("a table holds itself")));
+    engine.reset();
+    host.errors.clear();
+    Open(init);
+    EXPECT_EQ(Console("return tav.vars.kept"), Texts{"print yes"});
 }
 
 TEST_F(ScriptEngineTest, ErrorsAndRunawaysAreReportedAndTheNextLineIsHandled) {

@@ -25,6 +25,7 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {R"(x[\]y]z)", {"x", "z"}}, // classes that hold ']' escaped, first, or named
         {"x[^]a]yz", {"x", "yz"}},
         {"x[[:digit:]y]z", {"x", "z"}},
+        {"x[a[:b]yz", {"x", "yz"}}, // "[:" without its ":]" is two members
         {"x{abc", {"x", "abc"}},
         {"hp{2,", {"hp", "2,"}},                      // a brace that ends the expression unclosed
         {"ab+?cd*+ef{2}?gh", {"ab", "c", "e", "gh"}}, // lazy and possessive quantifiers
