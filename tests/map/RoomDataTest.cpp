@@ -39,8 +39,8 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
                       {},
                       Exits{{"down", {}}, {"up", {}}, {"zed", {}}},
                       MapPoint{1, 2, 3}}},
-        // Numbers in text may have spaces around them.
-        {R"(Room.Info {"num":" 88 ","coords":"9, 4 , -2 ,0","exits":{"n":" 89"}})",
+        // Numbers in text may have spaces around them, and a sign.
+        {R"(Room.Info {"num":" 88 ","coords":"9, +4 , -2 ,0","exits":{"n":" 89"}})",
          RoomSighting{88, true, {}, {}, {}, Exits{{"n", 89}}, MapPoint{4, -2, 0}}},
         {R"(Room.Info {"num":5,"exits":[{"dir":"west","to":4},{"name":"Portal","num":{}},{"to":3}]})",
          RoomSighting{5, true, {}, {}, {}, Exits{{"portal", {}}, {"west", 4}}, {}}},

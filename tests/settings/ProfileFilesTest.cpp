@@ -357,6 +357,8 @@ TEST_F(UserFileTest, AFifoIsRefusedWithoutAReaderAndWaitsForOne) {
     const std::string fifo = At("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(WriteUserFile(fifo, "x"), UserFileResult::NotOpened);
+    // A device that takes no bytes, and cannot be synced either, is not written.
+    EXPECT_EQ(WriteUserFile("/dev/full", "x"), UserFileResult::NotWritten);
 
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
