@@ -268,23 +268,25 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     std::ifstream kept(path + ".unreadable");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "{\"count\": 5, broken");
 
+    const auto restart = [&] {
+        engine.reset();
+        host.errors.clear();
+        Open(init);
+    };
+
     // Nor is a file written that the next start would refuse: the last one stays.
     EXPECT_TRUE(engine->SaveVars());
     Console("tav.vars.big = string.rep('x', 64 << 20)");
     EXPECT_FALSE(engine->SaveVars());
     EXPECT_THAT(host.errors, ElementsAre(HasSubstr("it holds more than 64 MiB as JSON")));
-    engine.reset();
-    host.errors.clear();
-    Open(init);
+    restart();
     EXPECT_EQ(Console(read), Texts{"print 2\t2.5\tx\ttrue\tseven"});
 
     // A value JSON cannot hold is left out, with a word, and the rest is saved.
     Console("tav.vars.say = print tav.vars.kept = 'yes'");
     EXPECT_TRUE(engine->SaveVars());
     EXPECT_THAT(host.errors, ElementsAre("tav.vars: a function cannot be saved and is left out"));
-    engine.reset();
-    host.errors.clear();
-    Open(init);
+    restart();
     EXPECT_EQ(Console("return tav.vars.say, tav.vars.kept"), Texts{"print nil\tyes"});
 
     // tav.vars replaced by something other than a table is not saved, and says so; nor
@@ -297,9 +299,7 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     Console("tav.vars = {} tav.vars.me = tav.vars");
     EXPECT_FALSE(engine->SaveVars());
     EXPECT_THAT(host.errors, ElementsAre(HasSubstr("a table holds itself")));
-    engine.reset();
-    host.errors.clear();
-    Open(init);
+    restart();
     EXPECT_EQ(Console("return tav.vars.kept"), Texts{"print yes"});
 }
 
