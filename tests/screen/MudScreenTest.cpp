@@ -121,6 +121,11 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
     c.screen.CopyLinesFrom(other.screen);
     c.Feed("d\r\n");
     EXPECT_EQ(c.Lines(), (Lines{"xyzd"}));
+    Fixture past; // a cursor past the window's last column is shown in it
+    other.screen.autowrap = false;
+    other.Feed(std::string(100, 'x'));
+    past.screen.CopyLinesFrom(other.screen);
+    EXPECT_EQ(past.screen.CursorCol(), past.screen.Columns() - 1);
     // Without autowrap the last column takes what runs past it.
     Fixture g;
     g.screen.autowrap = false;

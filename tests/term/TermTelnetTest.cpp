@@ -231,6 +231,10 @@ TEST_F(TermTelnet, TheMapFileFollowsTheGameAndARoomNumberReusedStaysOneRoom) {
         server.Send(gmcp(room));
         return loop.RunUntil([&] { return here() == number; }, 5s);
     };
+    // Before there is a map, "#goto" is the game's, as typed.
+    server.Read();
+    Type("#goto 1");
+    EXPECT_EQ(server.Read(), "#goto 1\n");
     ASSERT_TRUE(step("", RoomInfo(1, "Square", "\"n\":null,\"w\":null"), 1));
     ASSERT_TRUE(step("n", RoomInfo(2, "Road", "\"s\":1"), 2));
     ASSERT_TRUE(step("s", RoomInfo(1, "Square", "\"n\":null,\"w\":null"), 1));
