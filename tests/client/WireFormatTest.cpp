@@ -142,6 +142,8 @@ TEST(MessageDecoderTest, NumbersReadLikeTheServersFormats) {
               (std::vector{42, 0, 0}));
     EXPECT_EQ(ParseNumberPair("64 12"), (std::array<int, 2>{64, 12}));
     EXPECT_EQ(ParseNumberPair("64"), (std::array<int, 2>{64, 0}));
+    // A number missing ends the scan, as sscanf's does: nothing after it is read.
+    EXPECT_EQ(ParseHitManaMove("/20 30/40 50/60"), (HitManaMove{0, 0, 0, 0, 0, 0}));
 }
 
 TEST(MessageDecoderTest, MapFillsGroupsInOrderAndZeroesWhatIsMissing) {

@@ -110,6 +110,9 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
     twice.screen.EndPrompt();
     twice.Feed("\r\n");
     EXPECT_EQ(twice.Lines(), (Lines{"hp> "}));
+    twice.screen.ResetScreen(10); // a reset forgets the prompt handed over
+    twice.Feed("hp> again\r\n");
+    EXPECT_EQ(twice.Lines(), (Lines{"hp> again"}));
     Fixture r;
     r.Feed("one\r\nabc");
     ASSERT_TRUE(r.screen.RemoveCompletedLine(r.screen.TakeLineWithAttributes()->serial));

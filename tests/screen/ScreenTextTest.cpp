@@ -167,6 +167,16 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     for (const Case& c : cases)
         EXPECT_EQ(f.Find(c.text, c.options), c.expected) << c.text;
 
+    // A word that ends its line is whole, whatever a longer line before it held there; a
+    // text as wide as the buffer is found.
+    Fixture ends(4);
+    ends.Feed("the orcish\r\nthe orc\r\n");
+    EXPECT_EQ(ends.Find("orc", {.wholeWords = true}), (Cells{{1, 4}}));
+    ends.screen.autowrap = false;
+    const std::string full(static_cast<std::size_t>(ends.screen.BufferColumns()), 'q');
+    ends.Feed(full + "\r\n");
+    EXPECT_EQ(ends.Find(full, {}), (Cells{{2, 0}}));
+
     // Letters and digits at either end of each range, and '_', join a word; '@', '[',
     // '`', '{', '/' and ':' do not, whether or not the case must match.
     Fixture words(4);

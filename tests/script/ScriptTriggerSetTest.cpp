@@ -25,7 +25,8 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {R"(x[\]y]z)", {"x", "z"}}, // classes that hold ']' escaped, first, or named
         {"x[^]a]yz", {"x", "yz"}},
         {"x[[:digit:]y]z", {"x", "z"}},
-        {"x[a[:b]yz", {"x", "yz"}}, // "[:" without its ":]" is two members
+        {"x[a[:b]yz", {"x", "yz"}},   // "[:" without its ":]" is two members
+        {"x[a:]:]yz", {"x", ":]yz"}}, // a member before ':' starts no named class
         {"x{abc", {"x", "abc"}},
         {"hp{2,", {"hp", "2,"}},                      // a brace that ends the expression unclosed
         {"ab+?cd*+ef{2}?gh", {"ab", "c", "e", "gh"}}, // lazy and possessive quantifiers
@@ -50,7 +51,7 @@ TEST(ScriptTriggerSetTest, RequiredLiteralsAreTheTextEveryMatchHolds) {
         {"a|b", {}},
         {"(?i)hello", {}},
         {"goblin(?:|x)", {"goblin"}}, // a place that may stay empty adds nothing at the end
-        {R"(hp(?:\.|-)max)", {"hp-max", "hp.max"}},              // an escaped sign is itself
+        {R"(hp(?:x\.|-)max)", {"hp-max", "hpx.max"}},            // an escaped sign is itself
         {R"(hp(?:\d|-)max)", {"max"}},                           // an escaped letter is a class
         {"ab(?:a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q)cde", {"cde"}}, // 17 spellings: never kept
         // The best window of the first stretch holds five letters, fewer than the second's.

@@ -150,6 +150,10 @@ TEST_F(TermScripts, ScriptsAnswerTheGameThroughTheSessionAndSurviveTheirErrors) 
     EXPECT_EQ(console.did, std::vector<std::string>{"print 2"});
     server.Send("Ann says 'bye'\r\n");
     EXPECT_TRUE(PeerReceives("reply Ann bye\n"));
+    console.errors.clear(); // and count no message dropped before they closed
+    server.Send(Iac({kSb, kGmcp}) + "Char.Vitals {\"hp\":7}" + Iac({kSe}));
+    EXPECT_TRUE(PeerReceives("Char.Vitals 7 7\n"));
+    EXPECT_THAT(console.errors, ElementsAre());
 }
 
 TEST_F(TermScripts, WithoutAScriptsFolderTheSessionRunsAsBefore) {
