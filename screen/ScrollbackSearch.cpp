@@ -2,11 +2,12 @@
 
 #include "screen/TextDecoder.h"
 
+#include <utf8proc.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
-#include <utf8proc.h>
 
 namespace tav {
 
