@@ -329,11 +329,28 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
     const std::uint64_t* const seen = index.seen.data();
     const unsigned seenShift = index.seenShift;
     const std::size_t step = index.step;
-    for (std::size_t at = 0; at + sizeof(Gram) <= size; at += step) {
-        const Gram gram = ReadGram<Gram>(data + at);
-        const std::uint64_t hash = HashGram(gram);
-        const auto bit = static_cast<std::size_t>(hash >> seenShift);
-        if (((seen[bit / 64] >> (bit % 64)) & 1U) != 0) AddFound(index, line, at, gram, hash, out);
+    // A batch of grams at a time: first those whose bit is set, without a branch on each
+    // (about half the grams of a game line pass, at random, which no branch predicts),
+    // then their slots, each fetched before the first is read.
+    constexpr std::size_t kBatch = 64;
+    std::array<std::size_t, kBatch> passed;
+    for (std::size_t at = 0; at + sizeof(Gram) <= size;) {
+        std::size_t count = 0;
+        for (const std::size_t end = at + kBatch * step; at + sizeof(Gram) <= size && at < end;
+             at += step) {
+            const auto bit =
+                static_cast<std::size_t>(HashGram(ReadGram<Gram>(data + at)) >> seenShift);
+            passed[count] = at;
+            count += (seen[bit / 64] >> (bit % 64)) & 1U;
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::uint64_t hash = HashGram(ReadGram<Gram>(data + passed[k]));
+            __builtin_prefetch(&index.table[static_cast<std::size_t>(hash >> index.slotShift)]);
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+            const Gram gram = ReadGram<Gram>(data + passed[k]);
+            AddFound(index, line, passed[k], gram, HashGram(gram), out);
+        }
     }
 }
 

@@ -139,7 +139,7 @@ TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
 }
 
 // A list long enough to be indexed whose keys are all as short as a key may be: four bytes
-// (one gram each), then five (two grams).
+// (one gram each), then five (two grams), in short lines and in one of several hundred bytes.
 TEST(CheckTriggersTest, ListsKeyedOnlyByTheShortestLiteralsMatch) {
     for (const std::size_t length : {4U, 5U}) {
         TriggerList list;
@@ -148,6 +148,10 @@ TEST(CheckTriggersTest, ListsKeyedOnlyByTheShortestLiteralsMatch) {
         const std::string c(length, 'c'), g(length, 'g');
         EXPECT_EQ(list.MatchingTriggers("x " + c + " y " + g + " " + c),
                   (std::vector<std::size_t>{2, 6}))
+            << length;
+        // A line the index reads in several batches, every gram of it a key.
+        EXPECT_EQ(list.MatchingTriggers(std::string(700, 'a') + std::string(length, 't')),
+                  (std::vector<std::size_t>{0, 19}))
             << length;
     }
 }

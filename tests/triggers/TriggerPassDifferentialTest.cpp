@@ -148,6 +148,11 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
                 : plain.Empty() ? ""
                                 : random.LineFor(plain.At(random.Below(plain.Count())).pattern());
             if (which == 3 && random.Below(2) == 0) line = lines[random.Below(lines.size())] + line;
+            // Now and then a line long enough that the index reads it in several batches.
+            if (random.Below(10) == 0)
+                while (line.size() < 700)
+                    line +=
+                        random.Below(2) == 0 ? random.Line() : lines[random.Below(lines.size())];
 
             std::vector<std::size_t> matching;
             TriggerVars scratch;
