@@ -156,8 +156,12 @@ TEST(UnicodeCells, ALinesTextIsItsCellsTextInEveryWay) {
             AppendCellText(text, line, 0, length, utf8, ways & 1 ? &attrs : nullptr,
                            ways & 2 ? &columns : nullptr);
             EXPECT_EQ(text, cellsText) << utf8 << ways;
-            if (ways & 1) EXPECT_EQ(attrs, cellsAttrs) << utf8 << ways;
-            if (ways & 2) EXPECT_EQ(columns, cellsColumns) << utf8 << ways;
+            if (ways & 1) {
+                EXPECT_EQ(attrs, cellsAttrs) << utf8 << ways;
+            }
+            if (ways & 2) {
+                EXPECT_EQ(columns, cellsColumns) << utf8 << ways;
+            }
         }
     }
 }
