@@ -18,6 +18,10 @@ constexpr std::uint64_t kHashFactor = 0x9E3779B97F4A7C15ULL;
 // clear about fifteen times in sixteen and costs no table probe.
 constexpr std::size_t kSeenBitsPerGram = 16;
 constexpr std::size_t kMinSeenBits = 4096;
+// A line's grams are sorted out without a branch on each once more than one gram in this
+// many has passed the bits lately.
+constexpr std::uint64_t kDensePasses = 8;
+constexpr std::uint64_t kGramsRemembered = std::uint64_t{1} << 16;
 
 std::uint32_t GramAt(const char* at) {
     std::uint32_t gram = 0;
@@ -191,6 +195,8 @@ template <typename Gram> void TriggerPrefilter::GramIndex<Gram>::Clear() {
     table.clear();
     seen.clear();
     step = 1;
+    grams = 0;
+    passes = 0;
 }
 
 template <typename Gram> std::size_t TriggerPrefilter::GramIndex<Gram>::MemoryBytes() const {
@@ -329,28 +335,50 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
     const std::uint64_t* const seen = index.seen.data();
     const unsigned seenShift = index.seenShift;
     const std::size_t step = index.step;
-    // A batch of grams at a time: first those whose bit is set, without a branch on each
-    // (about half the grams of a game line pass, at random, which no branch predicts),
-    // then their slots, each fetched before the first is read.
-    constexpr std::size_t kBatch = 64;
-    std::array<std::size_t, kBatch> passed;
-    for (std::size_t at = 0; at + sizeof(Gram) <= size;) {
-        std::size_t count = 0;
-        for (const std::size_t end = at + kBatch * step; at + sizeof(Gram) <= size && at < end;
-             at += step) {
-            const auto bit =
-                static_cast<std::size_t>(HashGram(ReadGram<Gram>(data + at)) >> seenShift);
-            passed[count] = at;
-            count += (seen[bit / 64] >> (bit % 64)) & 1U;
+    std::uint64_t passes = 0;
+    if (index.passes * kDensePasses <= index.grams) {
+        // Few grams pass: a branch on each is mostly right.
+        for (std::size_t at = 0; at + sizeof(Gram) <= size; at += step) {
+            const Gram gram = ReadGram<Gram>(data + at);
+            const std::uint64_t hash = HashGram(gram);
+            const auto bit = static_cast<std::size_t>(hash >> seenShift);
+            if (((seen[bit / 64] >> (bit % 64)) & 1U) == 0) continue;
+            ++passes;
+            AddFound(index, line, at, gram, hash, out);
         }
-        for (std::size_t k = 0; k < count; ++k) {
-            const std::uint64_t hash = HashGram(ReadGram<Gram>(data + passed[k]));
-            __builtin_prefetch(&index.table[static_cast<std::size_t>(hash >> index.slotShift)]);
+    } else {
+        // Many pass, about half of a game line's grams when the triggers are written in its
+        // own words, and at random, which no branch predicts. A batch of grams at a time:
+        // first those whose bit is set, without a branch on each, then their slots, each
+        // fetched before the first is read.
+        constexpr std::size_t kBatch = 64;
+        std::array<std::size_t, kBatch> passed;
+        for (std::size_t at = 0; at + sizeof(Gram) <= size;) {
+            std::size_t count = 0;
+            for (const std::size_t end = at + kBatch * step; at + sizeof(Gram) <= size && at < end;
+                 at += step) {
+                const auto bit =
+                    static_cast<std::size_t>(HashGram(ReadGram<Gram>(data + at)) >> seenShift);
+                passed[count] = at;
+                count += (seen[bit / 64] >> (bit % 64)) & 1U;
+            }
+            passes += count;
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::uint64_t hash = HashGram(ReadGram<Gram>(data + passed[k]));
+                __builtin_prefetch(&index.table[static_cast<std::size_t>(hash >> index.slotShift)]);
+            }
+            for (std::size_t k = 0; k < count; ++k) {
+                const Gram gram = ReadGram<Gram>(data + passed[k]);
+                AddFound(index, line, passed[k], gram, HashGram(gram), out);
+            }
         }
-        for (std::size_t k = 0; k < count; ++k) {
-            const Gram gram = ReadGram<Gram>(data + passed[k]);
-            AddFound(index, line, passed[k], gram, HashGram(gram), out);
-        }
+    }
+    // The counts follow the text: the older half is forgotten now and then.
+    index.grams += size >= sizeof(Gram) ? (size - sizeof(Gram)) / step + 1 : 0;
+    index.passes += passes;
+    if (index.grams > kGramsRemembered) {
+        index.grams /= 2;
+        index.passes /= 2;
     }
 }
 

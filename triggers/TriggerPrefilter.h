@@ -87,6 +87,9 @@ private:
         std::vector<Slot> table;         // open addressing, a power of two in size
         std::vector<std::uint64_t> seen; // one bit per hashed gram: "maybe in table"
         std::size_t step = 1;
+        // Grams of lines read lately, and how many of them passed the bits of `seen`.
+        mutable std::uint64_t grams = 0;
+        mutable std::uint64_t passes = 0;
         unsigned slotShift = 64;
         unsigned seenShift = 64;
 
