@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdio>
 #include <ostream>
+#include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace tav {
@@ -249,6 +251,116 @@ TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
     ASSERT_TRUE(mixed);
     EXPECT_EQ(mixed->text, "x?ok"); // a character beyond Latin-1 is '?' there
     EXPECT_EQ(mixed->textColors, (std::vector<CellColor>{0, 0, S(2), S(2)}));
+}
+
+// A line's colours as cells: what a trigger's highlight and every later change must read
+// as, however the line keeps them.
+struct CellModel {
+    std::vector<CellColor> text, back;
+    explicit CellModel(int columns) : text(columns, 0), back(columns, 0) {}
+    void Set(int from, int to, CellColor t, CellColor b, bool onlyGiven) {
+        for (int k = from; k < to; ++k) {
+            if (!onlyGiven || t != 0) text[k] = t;
+            if (!onlyGiven || b != 0) back[k] = b;
+        }
+    }
+    void Resize(int columns) {
+        text.resize(columns, 0);
+        back.resize(columns, 0);
+    }
+};
+
+::testing::AssertionResult SameColours(const ScreenLine& line, const CellModel& model) {
+    if (line.width != static_cast<int>(model.text.size()))
+        return ::testing::AssertionFailure() << "width " << line.width;
+    for (int col = 0; col < line.width; ++col) {
+        if (line.TextColor(col) != model.text[col] || line.BackColor(col) != model.back[col])
+            return ::testing::AssertionFailure()
+                   << "column " << col << ": " << line.TextColor(col) << "/" << line.BackColor(col)
+                   << " for " << model.text[col] << "/" << model.back[col];
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Highlights over a line, more of them than the line keeps apart, mixed with text
+// colours, erases, whole-line blanks, resizes, copies and moves.
+TEST(LineColours, HighlightsReadAsCellColoursThroughEveryChange) {
+    std::mt19937 rng(7);
+    const auto below = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    const CellColor palette[] = {
+        0, 0, S(1), S(4), ExplicitCellColor(0x123456), ExplicitCellColor(0xABCDEF)};
+    const auto colour = [&] { return palette[below(6)]; };
+    for (int round = 0; round < 200; ++round) {
+        ScreenLine line(kBufferColumns, attr::kNormal);
+        CellModel model(kBufferColumns);
+        for (int op = 0; op < 60; ++op) {
+            SCOPED_TRACE(::testing::Message() << "round " << round << " op " << op);
+            const int from = below(line.width);
+            const int to = from + below(line.width - from + 1);
+            const CellColor t = colour(), b = colour();
+            switch (below(10)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+                line.AddHighlight(from, to, t, b);
+                model.Set(from, to, t, b, true);
+                break;
+            case 4:
+            case 5:
+                line.SetColors(from, to, t, b);
+                model.Set(from, to, t, b, false);
+                break;
+            case 6:
+                line.Blank(from, to, attr::kNormal);
+                model.Set(from, to, 0, 0, false);
+                break;
+            case 7:
+                if (below(4) == 0) {
+                    line.Blank(attr::kNormal);
+                    model = CellModel(line.width);
+                }
+                break;
+            case 8: {
+                const int columns = below(2) == 0 ? kBufferColumns : kWideBufferColumns;
+                line.Resize(columns);
+                model.Resize(columns);
+                break;
+            }
+            default: {
+                ScreenLine copy;
+                copy = line;
+                ScreenLine moved(std::move(copy));
+                ASSERT_TRUE(SameColours(moved, model));
+                std::swap(line, moved);
+            }
+            }
+            ASSERT_TRUE(SameColours(line, model));
+        }
+    }
+}
+
+// A line a trigger coloured, then written again from its start and completed once more:
+// its taken colours are the new text's where it wrote and the highlight's past that.
+TEST(LineColours, ALineCompletedAgainKeepsItsHighlightsInTakenColours) {
+    TMudScreen screen(kSettings);
+    screen.SetColourMode(ColourMode::Full);
+    screen.keepLineAttributes = true;
+    screen.AddText("one two three\r\n");
+    const auto first = screen.TakeLineWithAttributes();
+    ASSERT_TRUE(first);
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    ASSERT_TRUE(screen.ColorCompletedLine(first->serial, 4, 7, red, S(4)));
+    ASSERT_TRUE(screen.ColorCompletedLine(first->serial, 8, 13, red, 0));
+    screen.AddText("\x1b[1A\r\x1b[32mONE \x1b[0mT\r\n");
+    const auto again = screen.TakeLineWithAttributes();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->text, "ONE Two three");
+    const std::vector<CellColor> text = {S(2), S(2), S(2), S(2), 0,   red, red,
+                                         0,    red,  red,  red,  red, red};
+    const std::vector<CellColor> back = {0, 0, 0, 0, 0, S(4), S(4), 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(again->textColors, text);
+    EXPECT_EQ(again->backColors, back);
 }
 
 } // namespace
