@@ -290,6 +290,14 @@ TEST(LineColours, HighlightsReadAsCellColoursThroughEveryChange) {
     const CellColor palette[] = {
         0, 0, S(1), S(4), ExplicitCellColor(0x123456), ExplicitCellColor(0xABCDEF)};
     const auto colour = [&] { return palette[below(6)]; };
+    {
+        // The same colours again one cell past the last stretch: the cell between keeps its own.
+        ScreenLine line(kBufferColumns, attr::kNormal);
+        line.AddHighlight(2, 4, S(1), 0);
+        line.AddHighlight(5, 7, S(1), 0);
+        EXPECT_EQ((std::vector{line.TextColor(3), line.TextColor(4), line.TextColor(5)}),
+                  (std::vector<CellColor>{S(1), 0, S(1)}));
+    }
     for (int round = 0; round < 200; ++round) {
         ScreenLine line(kBufferColumns, attr::kNormal);
         CellModel model(kBufferColumns);
@@ -340,8 +348,8 @@ TEST(LineColours, HighlightsReadAsCellColoursThroughEveryChange) {
     }
 }
 
-// A line a trigger coloured, then written again from its start and completed once more:
-// its taken colours are the new text's where it wrote and the highlight's past that.
+// A line a trigger coloured, completed once more as it stands and then written again from
+// its start: its taken colours are the highlights', then the new text's where it wrote.
 TEST(LineColours, ALineCompletedAgainKeepsItsHighlightsInTakenColours) {
     TMudScreen screen(kSettings);
     screen.SetColourMode(ColourMode::Full);
@@ -352,6 +360,12 @@ TEST(LineColours, ALineCompletedAgainKeepsItsHighlightsInTakenColours) {
     const CellColor red = ExplicitCellColor(0x0000FF);
     ASSERT_TRUE(screen.ColorCompletedLine(first->serial, 4, 7, red, S(4)));
     ASSERT_TRUE(screen.ColorCompletedLine(first->serial, 8, 13, red, 0));
+    // Completed again as it stands, then written over.
+    screen.AddText("\x1b[1A\r\n");
+    const auto same = screen.TakeLineWithAttributes();
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->textColors,
+              (std::vector<CellColor>{0, 0, 0, 0, red, red, red, 0, red, red, red, red, red}));
     screen.AddText("\x1b[1A\r\x1b[32mONE \x1b[0mT\r\n");
     const auto again = screen.TakeLineWithAttributes();
     ASSERT_TRUE(again);
