@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace tav {
 namespace {
 
@@ -21,6 +23,25 @@ TEST(RecentWordsTest, KeepsTheNewestDistinctWordsOfThreeOrMoreCharacters) {
     words.AddLine(std::string(41, 'x') + " the");
     EXPECT_EQ(words.Completions("th"), (Words{"the"}));
     EXPECT_EQ(words.Size(), 4u);
+}
+
+// Lines are read into words only when a completion is asked for, and of those waiting,
+// only the newest thousand: a word that only the older ones held is gone. Lines added
+// after a read come after it, however far round their store has gone.
+TEST(RecentWordsTest, OnlyTheNewestThousandWaitingLinesAreRead) {
+    const auto word = [](int n) { return "w" + std::to_string(10000 + n); };
+    RecentWords words(5000);
+    words.AddLine("first");
+    EXPECT_EQ(words.Completions("fir"), (Words{"first"}));
+    for (int n = 0; n < 1005; ++n)
+        words.AddLine(word(n) + (n == 2 ? " longer line than the rest" : ""));
+    EXPECT_EQ(words.Size(), 1001u); // "first", and the words of the newest thousand lines
+    EXPECT_EQ(words.Completions("w", 2), (Words{word(1004), word(1003)}));
+    EXPECT_EQ(words.Completions(word(4)), (Words{}));
+    EXPECT_EQ(words.Completions(word(5)).size(), 0u); // a whole word is no completion
+    EXPECT_EQ(words.Completions("w1000").back(), word(5));
+    words.AddLine("last one");
+    EXPECT_EQ(words.Completions("", 3), (Words{"one", "last", word(1004)}));
 }
 
 TEST(TabCompletionTest, CyclesThroughCandidatesBackToTheTypedWordAndRestartsAfterAnEdit) {
