@@ -57,24 +57,19 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     } else {
         ReadLineCells(taken, line, from, to);
     }
-    if (keepLineAttributes && line.HasColors()) {
+    if (keepLineAttributes && line.colors) {
         // One colour per byte of the text, as the attributes are.
-        if (line.highlightCount == 0 && taken.byteColumns.empty()) {
-            taken.textColors.assign(line.colors->text + from, line.colors->text + to);
-            taken.backColors.assign(line.colors->back + from, line.colors->back + to);
-        } else {
-            const auto colour = [&](int col) {
-                taken.textColors.push_back(line.TextColor(col));
-                taken.backColors.push_back(line.BackColor(col));
-            };
+        const auto colourOf = [&](const CellColor* cells, std::vector<CellColor>& out) {
             if (taken.byteColumns.empty()) {
-                for (int col = from; col < to; ++col)
-                    colour(col);
-            } else {
-                for (const std::uint8_t col : taken.byteColumns)
-                    colour(col);
+                out.assign(cells + from, cells + to);
+                return;
             }
-        }
+            out.reserve(taken.byteColumns.size());
+            for (const std::uint8_t col : taken.byteColumns)
+                out.push_back(cells[col]);
+        };
+        colourOf(line.colors->text, taken.textColors);
+        colourOf(line.colors->back, taken.backColors);
     }
     buffer_[bufLine_].serial = ++lastSerial_;
     taken.serial = lastSerial_;
@@ -146,7 +141,10 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
         ++to;
     if (from >= to || (text == 0 && back == 0)) return true;
     // Each colour given replaces the cells' own; the other stays as it was.
-    line.AddHighlight(static_cast<int>(from), static_cast<int>(to), text, back);
+    LineColors& colors = line.Colors();
+    if (text != 0) std::fill(colors.text + from, colors.text + to, text);
+    if (back != 0) std::fill(colors.back + from, colors.back + to, back);
+    colors.used = std::max(colors.used, static_cast<int>(to));
     InvalidateBufferLine(*n);
     return true;
 }

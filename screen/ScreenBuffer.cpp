@@ -66,8 +66,6 @@ void ScreenLine::swap(ScreenLine& other) noexcept {
     swap(spareColors, other.spareColors);
     swap(written, other.written);
     swap(blankAttr, other.blankAttr);
-    swap(highlights, other.highlights);
-    swap(highlightCount, other.highlightCount);
     swap(cells_, other.cells_);
     swap(attrs_, other.attrs_);
 }
@@ -80,8 +78,6 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     serial = other.serial;
     written = other.written;
     blankAttr = other.blankAttr;
-    highlights = other.highlights;
-    highlightCount = other.highlightCount;
     if (!other.colors)
         colors.reset();
     else if (colors && colors->columns == width)
@@ -110,39 +106,8 @@ LineColors& ScreenLine::Colors() {
     return *colors;
 }
 
-void ScreenLine::AddHighlight(int from, int to, CellColor text, CellColor back) {
-    assert(from >= 0 && to <= width);
-    if (from >= to || (text == 0 && back == 0)) return;
-    if (highlightCount > 0) {
-        // The same colours again over or beside the last stretch: that stretch grows.
-        Highlight& last = highlights[highlightCount - 1];
-        if (last.text == text && last.back == back && from <= last.to && to >= last.from) {
-            last.from = static_cast<std::uint16_t>(std::min<int>(from, last.from));
-            last.to = static_cast<std::uint16_t>(std::max<int>(to, last.to));
-            return;
-        }
-    }
-    if (highlightCount == kMaxHighlights) KeepHighlights();
-    highlights[highlightCount++] =
-        Highlight{static_cast<std::uint16_t>(from), static_cast<std::uint16_t>(to), text, back};
-}
-
-void ScreenLine::KeepHighlights() {
-    if (highlightCount == 0) return;
-    LineColors& kept = Colors();
-    for (int k = 0; k < highlightCount; ++k) {
-        const Highlight& h = highlights[k];
-        if (h.text != 0) std::fill(kept.text + h.from, kept.text + h.to, h.text);
-        if (h.back != 0) std::fill(kept.back + h.from, kept.back + h.to, h.back);
-        kept.used = std::max<int>(kept.used, h.to);
-    }
-    highlightCount = 0;
-}
-
 void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     assert(from >= 0 && to <= width);
-    // The cells' own colours change: the highlights over them first join the arrays.
-    KeepHighlights();
     if (text == 0 && back == 0) {
         if (!colors) return;
         // Plain text after coloured: the columns past `used` hold no colour already, so
@@ -185,7 +150,6 @@ void ScreenLine::Blank(Attr a) {
     }
     serial = 0;
     marks.reset();
-    highlightCount = 0;
     const int to = a == blankAttr ? written : width;
     std::fill(ch, ch + to, Cell{0});
     BlockFill(attr, static_cast<std::size_t>(to), a);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -115,24 +114,9 @@ struct LineMarks {
 // plain text costs nothing more. Moving a line swaps it with the target, storage and all,
 // so lines shift through the buffer without copying a cell.
 struct ScreenLine {
-    // Colours given to a stretch of the line after it was written (a trigger's highlight):
-    // each replaces, where it is not 0, the colour of cells from..to-1. Kept here, in the
-    // line itself, while there are few: colour arrays of their own would be touched again
-    // only when the line is opened anew, ten thousand lines later, long after they left the
-    // caches. Any other change of the cells' colours moves them into the arrays first.
-    struct Highlight {
-        std::uint16_t from = 0;
-        std::uint16_t to = 0;
-        CellColor text = 0;
-        CellColor back = 0;
-    };
-    static constexpr int kMaxHighlights = 6;
-
     Cell* ch = nullptr;
     Attr* attr = nullptr;
     int width = 0;
-    // Beside the width, in the cache line every use of the line reads.
-    std::uint8_t highlightCount = 0;
     std::unique_ptr<LineColors> colors;
     // Which completed line this is (TakenLine::serial); 0 for a line not completed since
     // it was last blanked whole.
@@ -147,7 +131,6 @@ struct ScreenLine {
     // attributes alone.
     int written = 0;
     Attr blankAttr = 0;
-    std::array<Highlight, kMaxHighlights> highlights{}; // the first highlightCount, in order
 
     ScreenLine() = default;
     // A line of `columns` cells (1..kMaxBufferColumns), empty with attribute `a`.
@@ -165,36 +148,16 @@ struct ScreenLine {
     std::span<const Attr> Attrs() const { return {attr, static_cast<std::size_t>(width)}; }
     std::span<const Cell> Cells() const { return {ch, static_cast<std::size_t>(width)}; }
 
-    CellColor TextColor(int col) const {
-        CellColor color = colors ? colors->text[col] : 0;
-        for (int k = 0; k < highlightCount; ++k) {
-            const Highlight& h = highlights[k];
-            if (h.text != 0 && col >= h.from && col < h.to) color = h.text;
-        }
-        return color;
-    }
-    CellColor BackColor(int col) const {
-        CellColor color = colors ? colors->back[col] : 0;
-        for (int k = 0; k < highlightCount; ++k) {
-            const Highlight& h = highlights[k];
-            if (h.back != 0 && col >= h.from && col < h.to) color = h.back;
-        }
-        return color;
-    }
-    // True when some cell may have an explicit colour.
-    bool HasColors() const { return colors || highlightCount > 0; }
+    CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
+    CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
     // The line's colours, made (from the spare, when there is one) if it has none.
     LineColors& Colors();
     // Gives cells from..to-1 these colours (0 for none).
     void SetColors(int from, int to, CellColor text, CellColor back) {
         // Most text has no explicit colour, on a line that has had none: nothing to keep.
-        if (from >= to || (!HasColors() && text == 0 && back == 0)) return;
+        if (from >= to || (!colors && text == 0 && back == 0)) return;
         KeepColors(from, to, text, back);
     }
-    // Gives cells from..to-1 the colours that are not 0; the others stay as they are.
-    void AddHighlight(int from, int to, CellColor text, CellColor back);
-    // Moves the highlights into the colour arrays.
-    void KeepHighlights();
 
     void Blank(Attr a);
     void Blank(int from, int to, Attr a); // columns from..to-1; their colours go too

@@ -8,10 +8,8 @@
 #include <array>
 #include <cstdio>
 #include <ostream>
-#include <random>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace tav {
@@ -251,101 +249,6 @@ TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
     ASSERT_TRUE(mixed);
     EXPECT_EQ(mixed->text, "x?ok"); // a character beyond Latin-1 is '?' there
     EXPECT_EQ(mixed->textColors, (std::vector<CellColor>{0, 0, S(2), S(2)}));
-}
-
-// A line's colours as cells: what a trigger's highlight and every later change must read
-// as, however the line keeps them.
-struct CellModel {
-    std::vector<CellColor> text, back;
-    explicit CellModel(int columns) : text(columns, 0), back(columns, 0) {}
-    void Set(int from, int to, CellColor t, CellColor b, bool onlyGiven) {
-        for (int k = from; k < to; ++k) {
-            if (!onlyGiven || t != 0) text[k] = t;
-            if (!onlyGiven || b != 0) back[k] = b;
-        }
-    }
-    void Resize(int columns) {
-        text.resize(columns, 0);
-        back.resize(columns, 0);
-    }
-};
-
-::testing::AssertionResult SameColours(const ScreenLine& line, const CellModel& model) {
-    if (line.width != static_cast<int>(model.text.size()))
-        return ::testing::AssertionFailure() << "width " << line.width;
-    for (int col = 0; col < line.width; ++col) {
-        if (line.TextColor(col) != model.text[col] || line.BackColor(col) != model.back[col])
-            return ::testing::AssertionFailure()
-                   << "column " << col << ": " << line.TextColor(col) << "/" << line.BackColor(col)
-                   << " for " << model.text[col] << "/" << model.back[col];
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// Highlights over a line, more of them than the line keeps apart, mixed with text
-// colours, erases, whole-line blanks, resizes, copies and moves.
-TEST(LineColours, HighlightsReadAsCellColoursThroughEveryChange) {
-    std::mt19937 rng(7);
-    const auto below = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    const CellColor palette[] = {
-        0, 0, S(1), S(4), ExplicitCellColor(0x123456), ExplicitCellColor(0xABCDEF)};
-    const auto colour = [&] { return palette[below(6)]; };
-    {
-        // The same colours again one cell past the last stretch: the cell between keeps its own.
-        ScreenLine line(kBufferColumns, attr::kNormal);
-        line.AddHighlight(2, 4, S(1), 0);
-        line.AddHighlight(5, 7, S(1), 0);
-        EXPECT_EQ((std::vector{line.TextColor(3), line.TextColor(4), line.TextColor(5)}),
-                  (std::vector<CellColor>{S(1), 0, S(1)}));
-    }
-    for (int round = 0; round < 200; ++round) {
-        ScreenLine line(kBufferColumns, attr::kNormal);
-        CellModel model(kBufferColumns);
-        for (int op = 0; op < 60; ++op) {
-            SCOPED_TRACE(::testing::Message() << "round " << round << " op " << op);
-            const int from = below(line.width);
-            const int to = from + below(line.width - from + 1);
-            const CellColor t = colour(), b = colour();
-            switch (below(10)) {
-            case 0:
-            case 1:
-            case 2:
-            case 3:
-                line.AddHighlight(from, to, t, b);
-                model.Set(from, to, t, b, true);
-                break;
-            case 4:
-            case 5:
-                line.SetColors(from, to, t, b);
-                model.Set(from, to, t, b, false);
-                break;
-            case 6:
-                line.Blank(from, to, attr::kNormal);
-                model.Set(from, to, 0, 0, false);
-                break;
-            case 7:
-                if (below(4) == 0) {
-                    line.Blank(attr::kNormal);
-                    model = CellModel(line.width);
-                }
-                break;
-            case 8: {
-                const int columns = below(2) == 0 ? kBufferColumns : kWideBufferColumns;
-                line.Resize(columns);
-                model.Resize(columns);
-                break;
-            }
-            default: {
-                ScreenLine copy;
-                copy = line;
-                ScreenLine moved(std::move(copy));
-                ASSERT_TRUE(SameColours(moved, model));
-                std::swap(line, moved);
-            }
-            }
-            ASSERT_TRUE(SameColours(line, model));
-        }
-    }
 }
 
 // A line a trigger coloured, completed once more as it stands and then written again from
