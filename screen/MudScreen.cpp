@@ -120,9 +120,10 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
                 // A word between colour changes: one short walk writes both.
                 Cell* const cells = line.ch + bufCol_;
                 Attr* const attrs = line.attr + bufCol_;
+                const Attr a = attr_; // the stores below could alias it
                 for (std::size_t j = 0; j < chunk; ++j) {
                     cells[j] = run[k + j];
-                    attrs[j] = attr_;
+                    attrs[j] = a;
                 }
             } else {
                 WidenCopy(run + k, chunk, line.ch + bufCol_);

@@ -229,19 +229,44 @@ void AppendUnicodeCells(std::string& out, const ScreenLine& line, int from, int 
     char bytes[kRoom];
     std::uint8_t columnOf[kRoom];
     std::size_t n = 0;
-    for (int k = from; k < to; ++k) {
-        const Cell c = line.ch[k];
-        const auto column = static_cast<std::uint8_t>(k);
-        if (c < 0x80) {
-            if (c == 0) continue;
-            bytes[n] = static_cast<char>(c);
-            columnOf[n++] = column;
-        } else if (c != kWideTail) {
-            const std::size_t length = EncodeUtf8(c, bytes + n);
-            for (std::size_t b = 0; b < length; ++b)
+    const auto walk = [&](int k, int end) {
+        for (; k < end; ++k) {
+            const Cell c = line.ch[k];
+            const auto column = static_cast<std::uint8_t>(k);
+            if (c < 0x80) {
+                if (c == 0) continue;
+                bytes[n] = static_cast<char>(c);
                 columnOf[n++] = column;
+            } else if (c != kWideTail) {
+                const std::size_t length = EncodeUtf8(c, bytes + n);
+                for (std::size_t b = 0; b < length; ++b)
+                    columnOf[n++] = column;
+            }
+        }
+    };
+    // Most of a line is ASCII: such blocks are narrowed at once, and a block with
+    // anything else (an empty cell included) is walked cell by cell.
+    constexpr int kBlock = static_cast<int>(kScanBlock);
+    int k = from;
+    for (; k + kBlock <= to; k += kBlock) {
+        char block[kScanBlock];
+        std::uint8_t blockColumns[kScanBlock];
+        unsigned other = 0;
+        for (std::size_t j = 0; j < kScanBlock; ++j) {
+            const Cell c = line.ch[static_cast<std::size_t>(k) + j];
+            block[j] = static_cast<char>(c);
+            blockColumns[j] = static_cast<std::uint8_t>(static_cast<std::size_t>(k) + j);
+            other |= c - 1 >= 0x7F ? 1u : 0u;
+        }
+        if (other) {
+            walk(k, k + kBlock);
+        } else {
+            std::memcpy(bytes + n, block, kScanBlock);
+            std::memcpy(columnOf + n, blockColumns, kScanBlock);
+            n += kScanBlock;
         }
     }
+    walk(k, to);
     out.append(bytes, n);
     columns.insert(columns.end(), columnOf, columnOf + n);
 }

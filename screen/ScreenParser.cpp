@@ -86,8 +86,13 @@ ScreenResult ScreenParser::Run(const unsigned char* data, std::size_t length, bo
             i = runEnd + 1;
             continue;
         }
-        const std::size_t next =
-            data[runEnd] == kIac ? Telnet(runEnd, events) : Control(runEnd, events);
+        // Control sequences outnumber every other control in coloured text: they skip
+        // the dispatch through Control and Escape.
+        const unsigned char b = data[runEnd];
+        const std::size_t next = b == kEsc && runEnd + 1 < length && data[runEnd + 1] == '['
+                                     ? Sequence(runEnd, events)
+                                 : b == kIac ? Telnet(runEnd, events)
+                                             : Control(runEnd, events);
         if (next == runEnd) {
             i = runEnd;
             incomplete = true;
@@ -154,14 +159,16 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
     // looks only at the bytes, never at where the socket cut them, and an unfinished
     // sequence waits for more bytes only while it is shorter than that.
     const std::size_t limit = i + kMaxControlSequence;
+    const std::size_t end = std::min(length, limit);
     std::size_t j = i + 2;
     // Steps to the next byte; false when there is none yet or the sequence is overlong.
-    auto next = [&]() { return ++j < length && j < limit; };
-    auto stop = [&]() { return j >= limit ? limit : i; };
+    auto next = [&]() { return ++j < end; };
+    auto stop = [&]() { return end == limit ? limit : i; };
 
     // In full colour ':' separates sub-parameters (38:2::r:g:b) and the list is longer.
-    const int capacity = fullColour_ ? kMaxFullCsiParams : kMaxCsiParams;
-    auto separator = [&](unsigned char b) { return b == ';' || (fullColour_ && b == ':'); };
+    const bool colons = fullColour_;
+    const int capacity = colons ? kMaxFullCsiParams : kMaxCsiParams;
+    auto separator = [colons](unsigned char b) { return b == ';' || (colons && b == ':'); };
     int values[kMaxFullCsiParams];
     bool joined[kMaxFullCsiParams];
     const bool leading = separator(data[j]);
