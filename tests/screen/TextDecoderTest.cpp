@@ -133,37 +133,52 @@ std::string CellsOf(const ScreenLine& line, int n) {
 }
 
 // A line's text, with or without its attributes and columns and in either encoding, is
-// what its cells give one by one; the quick ways over whole blocks of cells included.
+// what its cells give one by one; the quick ways over whole blocks of cells included, and
+// blocks of ASCII broken by an empty cell or a wide character's right half.
 TEST(UnicodeCells, ALinesTextIsItsCellsTextInEveryWay) {
-    Settings settings{};
-    TMudScreen screen(settings);
-    screen.SetEncoding(TextEncoding::Latin1);
-    screen.AddText("ab\xE9"
-                   "cdefghijklmnopqrstu\x1b[31mvw\xE8xyz0123456789ABCDEFGHIJ\x1b[0mKL");
-    const ScreenLine& line = screen.Line(screen.BufferLine());
-    const int length = TextLength(line);
-    ASSERT_EQ(length, 50);
-    for (const bool utf8 : {false, true}) {
-        std::string cellsText;
-        std::vector<Attr> cellsAttrs;
-        std::vector<std::uint8_t> cellsColumns;
-        for (int k = 0; k < length; ++k)
-            AppendCellText(cellsText, line, k, k + 1, utf8, &cellsAttrs, &cellsColumns);
-        for (const int ways : {0, 1, 2, 3}) {
-            std::string text;
-            std::vector<Attr> attrs;
-            std::vector<std::uint8_t> columns;
-            AppendCellText(text, line, 0, length, utf8, ways & 1 ? &attrs : nullptr,
-                           ways & 2 ? &columns : nullptr);
-            EXPECT_EQ(text, cellsText) << utf8 << ways;
-            if (ways & 1) {
-                EXPECT_EQ(attrs, cellsAttrs) << utf8 << ways;
-            }
-            if (ways & 2) {
-                EXPECT_EQ(columns, cellsColumns) << utf8 << ways;
+    const auto expectSameText = [](const ScreenLine& line, int length) {
+        for (const bool utf8 : {false, true}) {
+            std::string cellsText;
+            std::vector<Attr> cellsAttrs;
+            std::vector<std::uint8_t> cellsColumns;
+            for (int k = 0; k < length; ++k)
+                AppendCellText(cellsText, line, k, k + 1, utf8, &cellsAttrs, &cellsColumns);
+            for (const int ways : {0, 1, 2, 3}) {
+                std::string text;
+                std::vector<Attr> attrs;
+                std::vector<std::uint8_t> columns;
+                AppendCellText(text, line, 0, length, utf8, ways & 1 ? &attrs : nullptr,
+                               ways & 2 ? &columns : nullptr);
+                EXPECT_EQ(text, cellsText) << utf8 << ways;
+                if (ways & 1) {
+                    EXPECT_EQ(attrs, cellsAttrs) << utf8 << ways;
+                }
+                if (ways & 2) {
+                    EXPECT_EQ(columns, cellsColumns) << utf8 << ways;
+                }
             }
         }
-    }
+    };
+    Settings settings{};
+    TMudScreen latin1(settings);
+    latin1.SetEncoding(TextEncoding::Latin1);
+    latin1.AddText("ab\xE9"
+                   "cdefghijklmnopqrstu\x1b[31mvw\xE8xyz0123456789ABCDEFGHIJ\x1b[0mKL");
+    ASSERT_EQ(TextLength(latin1.Line(latin1.BufferLine())), 50);
+    expectSameText(latin1.Line(latin1.BufferLine()), 50);
+
+    TMudScreen utf8(settings);
+    utf8.SetEncoding(TextEncoding::Utf8);
+    utf8.AddText("0123456789abcdefgh\x1b[2Cijklmnopqrstuvwxyz\u4E2DABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const ScreenLine& gaps = utf8.Line(utf8.BufferLine());
+    constexpr int kGapsLength = 18 + 2 + 18 + 2 + 26;
+    ASSERT_EQ(gaps.ch[18], Cell{0});
+    ASSERT_EQ(gaps.ch[kGapsLength - 1], Cell{'Z'});
+    expectSameText(gaps, kGapsLength);
+    std::string taken;
+    std::vector<std::uint8_t> columns;
+    AppendCellText(taken, gaps, 0, kGapsLength, true, nullptr, &columns);
+    EXPECT_EQ(taken, "0123456789abcdefghijklmnopqrstuvwxyz\u4E2DABCDEFGHIJKLMNOPQRSTUVWXYZ");
 }
 
 TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
