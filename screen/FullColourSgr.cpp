@@ -60,32 +60,17 @@ void Style(Attr& a, int value, bool subUnderlineOff) {
     }
 }
 
-} // namespace
-
-CellColor XtermCellColor(int index) {
-    if (index < kSystemColorCount) return SystemCellColor(index);
-    if (index < 232) {
-        const int cube = index - 16;
-        return Rgb(kCubeLevels[cube / 36], kCubeLevels[cube / 6 % 6], kCubeLevels[cube % 6]);
-    }
-    const int grey = 8 + 10 * (index - 232);
-    return Rgb(grey, grey, grey);
-}
-
-void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count) {
-    // The list as groups: a value and the sub-parameters joined to it by ':'.
-    int starts[kMaxFullCsiParams + 2];
-    int groups = 0;
-    for (int k = 0; k < count && groups <= kMaxFullCsiParams; ++k)
-        if (k == 0 || !joined[k]) starts[groups++] = k;
-    starts[groups] = count;
-    auto base = [&](int g) { return values[starts[g]]; };
+// Applies the list as `groups` groups, each a value and the sub-parameters joined to it by
+// ':'; group g starts at values[start(g)], and start(groups) is the end of the list.
+template <typename Start>
+void ApplyGroups(Rendition& rendition, const int* values, int groups, Start start) {
+    auto base = [&](int g) { return values[start(g)]; };
 
     int g = 0;
     while (g < groups) {
         const int value = base(g);
-        const int* sub = values + starts[g] + 1;
-        const int subs = starts[g + 1] - starts[g] - 1;
+        const int* sub = values + start(g) + 1;
+        const int subs = start(g + 1) - start(g) - 1;
 
         if (value == 38 || value == 48 || value == 58) {
             CellColor* target = Target(rendition, value);
@@ -128,6 +113,35 @@ void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joi
         }
         ++g;
     }
+}
+
+} // namespace
+
+CellColor XtermCellColor(int index) {
+    if (index < kSystemColorCount) return SystemCellColor(index);
+    if (index < 232) {
+        const int cube = index - 16;
+        return Rgb(kCubeLevels[cube / 36], kCubeLevels[cube / 6 % 6], kCubeLevels[cube % 6]);
+    }
+    const int grey = 8 + 10 * (index - 232);
+    return Rgb(grey, grey, grey);
+}
+
+void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count) {
+    // Mostly nothing is joined, and each value is a group of its own.
+    bool anyJoined = false;
+    for (int k = 1; k < count; ++k)
+        anyJoined |= joined[k];
+    if (!anyJoined) {
+        ApplyGroups(rendition, values, count, [](int g) { return g; });
+        return;
+    }
+    int starts[kMaxFullCsiParams + 2];
+    int groups = 0;
+    for (int k = 0; k < count && groups <= kMaxFullCsiParams; ++k)
+        if (k == 0 || !joined[k]) starts[groups++] = k;
+    starts[groups] = count;
+    ApplyGroups(rendition, values, groups, [&starts](int g) { return starts[g]; });
 }
 
 } // namespace tav

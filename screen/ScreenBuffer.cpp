@@ -106,6 +106,20 @@ LineColors& ScreenLine::Colors() {
     return *colors;
 }
 
+namespace {
+
+// Mostly a word's few cells: one walk sets both arrays.
+void FillColors(LineColors& colors, int from, int to, CellColor text, CellColor back) {
+    CellColor* const texts = colors.text;
+    CellColor* const backs = colors.back;
+    for (int k = from; k < to; ++k) {
+        texts[k] = text;
+        backs[k] = back;
+    }
+}
+
+} // namespace
+
 void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
     assert(from >= 0 && to <= width);
     if (text == 0 && back == 0) {
@@ -115,14 +129,12 @@ void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
         LineColors& kept = *colors;
         const int end = std::min(to, kept.used);
         if (from >= end) return;
-        std::fill(kept.text + from, kept.text + end, CellColor{0});
-        std::fill(kept.back + from, kept.back + end, CellColor{0});
+        FillColors(kept, from, end, 0, 0);
         if (end == kept.used) kept.used = from;
         return;
     }
     LineColors& kept = Colors();
-    std::fill(kept.text + from, kept.text + to, text);
-    std::fill(kept.back + from, kept.back + to, back);
+    FillColors(kept, from, to, text, back);
     kept.used = std::max(kept.used, to);
 }
 
