@@ -166,29 +166,41 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
     auto stop = [&]() { return end == limit ? limit : i; };
 
     // In full colour ':' separates sub-parameters (38:2::r:g:b) and the list is longer.
+    // Each value belongs to the separator before it; a colon joins it to the value before.
     const bool colons = fullColour_;
     const int capacity = colons ? kMaxFullCsiParams : kMaxCsiParams;
-    auto separator = [colons](unsigned char b) { return b == ';' || (colons && b == ':'); };
+    // ':' and ';' follow the digits: one subtraction sorts a byte.
     int values[kMaxFullCsiParams];
     bool joined[kMaxFullCsiParams];
-    const bool leading = separator(data[j]);
     int count = 0;
+    int value = 0;
+    bool colon = false;
+    unsigned sort = static_cast<unsigned char>(data[j] - '0');
+    const bool leading = sort == 11 || (sort == 10 && colons);
+    if (leading) {
+        colon = sort == 10;
+        if (!next()) return stop();
+        sort = static_cast<unsigned char>(data[j] - '0');
+    }
     for (;;) {
-        int value = 0;
-        bool colon = false;
-        if (separator(data[j])) {
-            colon = data[j] == ':';
-            if (!next()) return stop();
+        if (sort <= 9) {
+            value = std::min(value * 10 + static_cast<int>(sort), kMaxCsiValue);
+        } else if (sort == 11 || (sort == 10 && colons)) {
+            if (count < capacity) { // later values are dropped
+                joined[count] = colon;
+                values[count++] = value;
+            }
+            value = 0;
+            colon = sort == 10;
+        } else {
+            break;
         }
-        while (data[j] >= '0' && data[j] <= '9') {
-            value = std::min(value * 10 + (data[j] - '0'), kMaxCsiValue);
-            if (!next()) return stop();
-        }
-        if (count < capacity) { // later values are dropped
-            joined[count] = colon;
-            values[count++] = value;
-        }
-        if (!separator(data[j])) break;
+        if (!next()) return stop();
+        sort = static_cast<unsigned char>(data[j] - '0');
+    }
+    if (count < capacity) {
+        joined[count] = colon;
+        values[count++] = value;
     }
     events.OnControlSequence({values, joined, count, leading, data[j]});
     return j + 1;
