@@ -159,6 +159,7 @@ TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
         {"a\x80\xfe\x08\x01\x0e\x1a\x7fz", "a\x7fz"}, // ignored bytes leave no trace, DEL is stored
         {"ab\tc", "ab      c"},                       // a tab advances to the next stop with spaces
         {"\x1b[?25h", "25h"},                         // '?' is the final byte, "25h" is text
+        {"\x1b[1:31mx", "31mx"},                      // so is ':' outside full colour
         {"\x1b(B", "B"},                              // charset selection shows its third byte
         {"\x1bNx\x1bOy", "NxOy"},                     // only the ESC is consumed
         {"\x1b\x7fz\x1b!w", "zw"},                    // outside 0x23..0x63: both consumed
@@ -216,6 +217,15 @@ TEST(MudScreenCursor, PositioningAndRelativeMoves) {
     // Row and column are 0-based indices; with three values nothing moves.
     f.Feed("\x1b[1;1HX\x1b[0;0HY\x1b[5HZ\x1b[1;2;3HW");
     EXPECT_EQ((Lines{f.Cells(0, 2), f.Cells(1, 2), f.Cells(5, 3)}), (Lines{"Y.", ".X", "ZW."}));
+
+    // A leading separator stands for no value of its own: the one after it is the row. In
+    // full colour a leading ':' is such a separator too.
+    for (const ColourMode mode : {ColourMode::Basic, ColourMode::Full}) {
+        Fixture lead;
+        lead.screen.SetColourMode(mode);
+        lead.Feed(mode == ColourMode::Full ? "\x1b[:3HV" : "\x1b[;3HV");
+        EXPECT_EQ(lead.Cells(3, 2), "V.");
+    }
 
     // Moving up stops the screen row at 0 and the buffer line at line 0.
     Fixture g;
