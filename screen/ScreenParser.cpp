@@ -169,12 +169,13 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
     // Each value belongs to the separator before it; a colon joins it to the value before.
     const bool colons = fullColour_;
     const int capacity = colons ? kMaxFullCsiParams : kMaxCsiParams;
-    // ':' and ';' follow the digits: one subtraction sorts a byte.
     int values[kMaxFullCsiParams];
     bool joined[kMaxFullCsiParams];
     int count = 0;
     int value = 0;
     bool colon = false;
+    // ':' and ';' follow the digits, so one subtraction sorts a byte: 0-9 a digit, 10 ':',
+    // 11 ';', anything else the final byte.
     unsigned sort = static_cast<unsigned char>(data[j] - '0');
     const bool leading = sort == 11 || (sort == 10 && colons);
     if (leading) {
