@@ -252,9 +252,17 @@ void TermSession::Send(std::string_view reaction) {
 }
 
 void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
-    const TriggerActions& actions = trigger.Actions();
     if (matching_ == nullptr) return;
     CompletedLine& line = *matching_;
+    const TriggerActions& actions = trigger.Actions();
+    // The same trigger fired just before on this line: the colours and the gag it asks for
+    // are there already, and only its sound and its channel copy come again. The trigger
+    // is read only for those: a long list keeps it out of the caches.
+    if (services_.triggers != nullptr && services_.triggers->FiringAgain()) {
+        if (line.lastPlays && services_.triggerEffects) PlayEffects(line, actions);
+        return;
+    }
+    line.lastPlays = !actions.sound.empty() || actions.toChannel;
     // Equal patterns fire one after another on the same spans: a trigger that would colour
     // the cells the trigger just before it coloured, the same again, is spared the work.
     CompletedLine::Highlight& before = line.lastHighlight;
@@ -288,10 +296,12 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
         line.shown = false;
         if (actions.gagLog) line.logged = false;
     }
-    if (services_.triggerEffects) {
-        if (!actions.sound.empty()) services_.triggerEffects->PlayTriggerSound(actions.sound);
-        if (actions.toChannel) services_.triggerEffects->CopyToChannel(line.taken.text);
-    }
+    if (services_.triggerEffects) PlayEffects(line, actions);
+}
+
+void TermSession::PlayEffects(const CompletedLine& line, const TriggerActions& actions) {
+    if (!actions.sound.empty()) services_.triggerEffects->PlayTriggerSound(actions.sound);
+    if (actions.toChannel) services_.triggerEffects->CopyToChannel(line.taken.text);
 }
 
 int TermSession::TermSend(std::string_view text, bool echo, bool raw) {

@@ -413,9 +413,13 @@ private:
             CellColor back = 0;
         };
         Highlight lastHighlight;
+        // The trigger fired last on the line plays a sound or copies the line.
+        bool lastPlays = false;
     };
     // The scripts' part of a completed line: their triggers and what they ask of it.
     void RunScriptTriggers(CompletedLine& line);
+    // The sound and the channel copy of a firing trigger (triggerEffects set).
+    void PlayEffects(const CompletedLine& line, const TriggerActions& actions);
     // The screen's tag of the lines completed while a trigger reaction is sent (or a
     // script's command or text printed).
     static constexpr int kReactionLine = 1;

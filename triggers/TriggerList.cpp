@@ -91,9 +91,15 @@ std::string TriggerList::ActionFilePath(std::string_view profile) const {
 std::size_t TriggerList::SetGroupEnabled(std::string_view group, bool enabled) {
     std::size_t count = 0;
     if (group.empty()) return count;
-    for (auto& trigger : triggers_) {
-        if (trigger->Actions().group != group) continue;
-        trigger->SetEnabled(enabled);
+    const bool traitsKept = traits_.size() == triggers_.size();
+    for (std::size_t i = 0; i < triggers_.size(); ++i) {
+        TTrigger& trigger = *triggers_[i];
+        if (trigger.Actions().group != group) continue;
+        trigger.SetEnabled(enabled);
+        if (traitsKept) {
+            traits_[i] = static_cast<std::uint8_t>(enabled ? traits_[i] | kEnabledTrait
+                                                           : traits_[i] & ~kEnabledTrait);
+        }
         ++count;
     }
     return count;
@@ -135,30 +141,60 @@ bool TriggerList::SaveTriggers(std::string_view profile) const {
 void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& out) const {
     if (!prefilterBuilt_ || prefilterGeneration_ != generation_) {
         prefilter_.Rebuild(*this);
+        RebuildTraits();
         prefilterGeneration_ = generation_;
         prefilterBuilt_ = true;
     }
     prefilter_.Candidates(line, *this, out);
 }
 
-void TriggerList::SendReaction(const TTrigger& trigger) {
-    // A repeated pattern is the one already recorded.
-    if (!firingRepeats_) lastFired_ = trigger.pattern();
-    if (firedListener_) firedListener_();
+void TriggerList::RebuildTraits() const {
+    traits_.assign(triggers_.size(), 0);
+    for (std::size_t i = 0; i < triggers_.size(); ++i) {
+        const TTrigger& trigger = *triggers_[i];
+        std::uint8_t traits = trigger.Actions().enabled ? kEnabledTrait : 0;
+        if (i > 0 && prefilter_.RepeatsPrevious(i)) {
+            const TTrigger& previous = *triggers_[i - 1];
+            TriggerActions actions = previous.Actions();
+            actions.enabled = trigger.Actions().enabled;
+            if (trigger.reaction() == previous.reaction() && actions == trigger.Actions())
+                traits |= kAgainTrait;
+        }
+        traits_[i] = traits;
+    }
+}
+
+void TriggerList::SwitchGroups(const TriggerActions& actions) {
     // Only the Enabled flags change, so the names stay valid even when the trigger
     // switches its own group.
-    const TriggerActions& actions = trigger.Actions();
     if (!actions.groupOff.empty()) SetGroupEnabled(actions.groupOff, false);
     if (!actions.groupOn.empty()) SetGroupEnabled(actions.groupOn, true);
+}
+
+void TriggerList::ExpandFor(const TTrigger& trigger) {
+    ExpandReaction(trigger.reaction(), vars_, reaction_);
+    expandedFrom_ = trigger.reaction();
+    expandedVersion_ = vars_.Version();
+}
+
+void TriggerList::SendReaction(const TTrigger& trigger) {
+    // A trigger fired again records what the one before it recorded, and switches the
+    // groups it switched; it is not read for that, as a long list keeps it out of the caches.
+    if (!firingAgain_) {
+        const TriggerActions& actions = trigger.Actions();
+        lastSwitchedGroups_ = !actions.groupOff.empty() || !actions.groupOn.empty();
+        // A repeated pattern is the one already recorded.
+        if (!firingRepeats_) lastFired_ = trigger.pattern();
+    }
+    if (firedListener_) firedListener_();
+    if (lastSwitchedGroups_) SwitchGroups(trigger.Actions());
     if (sender_ == nullptr) return;
     // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
     // same reaction with the same variables expands to the same text (equal patterns with
-    // equal reactions fire one after the other).
-    if (vars_.Version() != expandedVersion_ || trigger.reaction() != expandedFrom_) {
-        ExpandReaction(trigger.reaction(), vars_, reaction_);
-        expandedFrom_ = trigger.reaction();
-        expandedVersion_ = vars_.Version();
-    }
+    // equal reactions fire one after the other; one fired again has the reaction just sent).
+    if (vars_.Version() != expandedVersion_ ||
+        (!firingAgain_ && trigger.reaction() != expandedFrom_))
+        ExpandFor(trigger);
     ++sendDepth_;
     sender_->Send(reaction_);
     --sendDepth_;
@@ -199,7 +235,8 @@ void TriggerList::CheckTriggers(std::string_view line) {
         const TTrigger& trigger = *triggers_[pos];
         // Checked as each is reached: a trigger that fired may have switched a group. A skipped
         // trigger ends a run of equal patterns, so the next one is searched afresh.
-        if (!trigger.Actions().enabled) continue;
+        const std::uint8_t traits = traits_[pos];
+        if ((traits & kEnabledTrait) == 0) continue;
         const bool repeats = pos != 0 && pos - 1 == previous && prefilter_.RepeatsPrevious(pos);
         if (!repeats) {
             matched = trigger.Compiled().Find(line, captures);
@@ -213,9 +250,11 @@ void TriggerList::CheckTriggers(std::string_view line) {
         }
         // A repeat's search was its predecessor's, which matched, so that one fired last.
         firingRepeats_ = repeats;
+        firingAgain_ = repeats && (traits & kAgainTrait) != 0;
         if (observer_ != nullptr) observer_->TriggerFired(trigger, captures.match);
         SendReaction(trigger);
         firingRepeats_ = false;
+        firingAgain_ = false;
         if (generation_ == generation) continue;
         // The sender changed the list: the candidates no longer name its positions, so
         // the pass goes on from the next position trigger by trigger.

@@ -75,6 +75,7 @@ public:
     // Replaces the actions of the trigger at `pos` (< Count()).
     void SetActions(std::size_t pos, TriggerActions actions) {
         triggers_.at(pos)->SetActions(std::move(actions));
+        Changed();
     }
     // Switches every trigger of `group` on or off; returns how many there are (none for an
     // empty name).
@@ -116,6 +117,10 @@ public:
     // While the observer is told of a firing: true when the trigger fired just before it,
     // on the same line, had the same pattern, so that this one matched the same spans.
     bool FiringRepeatsLast() const { return firingRepeats_; }
+    // More than that: the two triggers are the same but for their places in the list and
+    // their Enabled flags (pattern, reaction and actions), so that whatever this firing
+    // does to the line once, the one before it has done already.
+    bool FiringAgain() const { return firingAgain_; }
 
     TriggerVars& Vars() { return vars_; }
     const TriggerVars& Vars() const { return vars_; }
@@ -133,6 +138,11 @@ private:
     // Records the trigger as the last fired and tells the listener, switches the groups it
     // names, then sends its reaction.
     void SendReaction(const TTrigger& trigger);
+    void SwitchGroups(const TriggerActions& actions);
+    // Expands the trigger's reaction into reaction_.
+    void ExpandFor(const TTrigger& trigger);
+    // Reads each trigger's traits_ afresh.
+    void RebuildTraits() const;
     // Tests every trigger from `pos` on, one after the other.
     void CheckFrom(std::size_t pos, std::string_view line);
 
@@ -147,12 +157,21 @@ private:
     std::string profilesRoot_;
     bool ignoreTrigs_ = false;
     bool firingRepeats_ = false; // FiringRepeatsLast
+    bool firingAgain_ = false;   // FiringAgain
+    // Whether the last trigger fired that was not fired again switched groups.
+    bool lastSwitchedGroups_ = false;
     int sendDepth_ = 0;
     // Counts the changes to the list, so that a pass notices one made while it sends.
     std::uint64_t generation_ = 0;
     mutable TriggerPrefilter prefilter_;
     mutable std::uint64_t prefilterGeneration_ = 0; // the generation it indexes
     mutable bool prefilterBuilt_ = false;
+    // By position, for the generation the prefilter indexes: what the pass asks of every
+    // candidate, kept together so that a line's candidates do not each bring their whole
+    // trigger into the caches. SetGroupEnabled keeps the Enabled bits up to date.
+    static constexpr std::uint8_t kEnabledTrait = 1;
+    static constexpr std::uint8_t kAgainTrait = 2; // the trigger before it, again
+    mutable std::vector<std::uint8_t> traits_;
     // CheckTriggers's, kept to spare allocations.
     std::vector<std::uint32_t> passCandidates_;
     std::string reaction_;                              // the text last sent,

@@ -22,7 +22,13 @@ struct MatchSpan {
 };
 
 struct TriggerCaptures {
-    std::array<std::pair<std::size_t, std::size_t>, kTriggerVarCount> spans;
+    // (offset, length); only those in `set` are written. Left unset when made, as the
+    // pass makes one per line.
+    struct Span {
+        std::size_t first;
+        std::size_t second;
+    };
+    std::array<Span, kTriggerVarCount> spans;
     unsigned set = 0;
     MatchSpan match; // the matched stretch of the line
 
