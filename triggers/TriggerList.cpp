@@ -154,6 +154,7 @@ void TriggerList::RebuildTraits() const {
         const TTrigger& trigger = *triggers_[i];
         std::uint8_t traits = trigger.Actions().enabled ? kEnabledTrait : 0;
         if (i > 0 && prefilter_.RepeatsPrevious(i)) {
+            traits |= kRepeatsTrait;
             const TTrigger& previous = *triggers_[i - 1];
             TriggerActions actions = previous.Actions();
             actions.enabled = trigger.Actions().enabled;
@@ -237,7 +238,7 @@ void TriggerList::CheckTriggers(std::string_view line) {
         // trigger ends a run of equal patterns, so the next one is searched afresh.
         const std::uint8_t traits = traits_[pos];
         if ((traits & kEnabledTrait) == 0) continue;
-        const bool repeats = pos != 0 && pos - 1 == previous && prefilter_.RepeatsPrevious(pos);
+        const bool repeats = (traits & kRepeatsTrait) != 0 && pos - 1 == previous;
         if (!repeats) {
             matched = trigger.Compiled().Find(line, captures);
             stored.reset();

@@ -170,7 +170,8 @@ private:
     // candidate, kept together so that a line's candidates do not each bring their whole
     // trigger into the caches. SetGroupEnabled keeps the Enabled bits up to date.
     static constexpr std::uint8_t kEnabledTrait = 1;
-    static constexpr std::uint8_t kAgainTrait = 2; // the trigger before it, again
+    static constexpr std::uint8_t kRepeatsTrait = 2; // the pattern before it, again
+    static constexpr std::uint8_t kAgainTrait = 4;   // the trigger before it, again
     mutable std::vector<std::uint8_t> traits_;
     // CheckTriggers's, kept to spare allocations.
     std::vector<std::uint32_t> passCandidates_;

@@ -387,26 +387,29 @@ void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view l
                                 Gram gram, std::uint64_t hash, std::vector<Run>& out) const {
     const auto* slot = index.Find(gram, hash);
     if (slot == nullptr) return;
-    for (std::size_t n = slot->first; n < slot->first + slot->count; ++n) {
-        const auto& needle = index.needles[n];
-        // The literal must lie inside the line around the gram: a gram that stands too near
-        // the line's start wraps `start` past every bound, so the test of its end covers both.
-        const std::size_t start = at - needle.gramOffset;
-        const std::size_t length = needle.literalLength;
-        if (length > line.size() || start > line.size() - length) continue;
+    const char* const data = line.data();
+    const std::size_t size = line.size();
+    const auto* needle = index.needles.data() + slot->first;
+    const auto* const last = needle + slot->count;
+    for (; needle != last; ++needle) {
+        // The literal must lie inside the line around the gram.
+        const std::size_t length = needle->literalLength;
+        if (at < needle->gramOffset || at - needle->gramOffset + length > size) continue;
         // The first and the last word decide most literals (tested together, one branch); a
-        // longer middle after them.
-        const char* const found = line.data() + start;
-        if (((HeadWord(found, length) ^ needle.head) | (TailWord(found, length) ^ needle.tail)) !=
-                0 ||
+        // longer middle after them. Eight-byte grams key only literals of eight bytes or more.
+        const char* const found = data + (at - needle->gramOffset);
+        const std::uint64_t head = sizeof(Gram) == 8 ? Word64At(found) : HeadWord(found, length);
+        const std::uint64_t tail =
+            sizeof(Gram) == 8 ? Word64At(found + length - 8) : TailWord(found, length);
+        if (((head ^ needle->head) | (tail ^ needle->tail)) != 0 ||
             (length > 16 &&
-             std::memcmp(found + 8, pool_.data() + needle.literalOffset + 8, length - 16) != 0))
+             std::memcmp(found + 8, pool_.data() + needle->literalOffset + 8, length - 16) != 0))
             continue;
-        if (needle.runCount == 1) {
-            out.push_back(runs_[needle.firstRun]);
+        if (needle->runCount == 1) {
+            out.push_back(runs_[needle->firstRun]);
         } else {
-            const auto first = runs_.begin() + needle.firstRun;
-            out.insert(out.end(), first, first + needle.runCount);
+            const auto first = runs_.begin() + needle->firstRun;
+            out.insert(out.end(), first, first + needle->runCount);
         }
     }
 }
