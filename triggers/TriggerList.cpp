@@ -138,14 +138,15 @@ bool TriggerList::SaveTriggers(std::string_view profile) const {
     return actions.empty() ? RemoveFileIfPresent(actionPath) : WriteTextFile(actionPath, actions);
 }
 
-void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& out) const {
+void TriggerList::Candidates(std::string_view line, std::vector<std::uint32_t>& out,
+                             std::vector<TriggerPrefilter::KeyedRun>* keyed) const {
     if (!prefilterBuilt_ || prefilterGeneration_ != generation_) {
         prefilter_.Rebuild(*this);
         RebuildTraits();
         prefilterGeneration_ = generation_;
         prefilterBuilt_ = true;
     }
-    prefilter_.Candidates(line, *this, out);
+    prefilter_.Candidates(line, *this, out, keyed);
 }
 
 void TriggerList::RebuildTraits() const {
@@ -153,6 +154,7 @@ void TriggerList::RebuildTraits() const {
     for (std::size_t i = 0; i < triggers_.size(); ++i) {
         const TTrigger& trigger = *triggers_[i];
         std::uint8_t traits = trigger.Actions().enabled ? kEnabledTrait : 0;
+        if (trigger.Compiled().IsLiteral()) traits |= kLiteralTrait;
         if (i > 0 && prefilter_.RepeatsPrevious(i)) {
             traits |= kRepeatsTrait;
             const TTrigger& previous = *triggers_[i - 1];
@@ -224,14 +226,17 @@ void TriggerList::CheckTriggers(std::string_view line) {
     const std::uint64_t generation = generation_;
     // A line printed while a reaction is sent comes back above, so nothing refills these
     // candidates before the walk is over; a changed list ends the walk below.
-    Candidates(line, passCandidates_);
+    Candidates(line, passCandidates_, &passKeyed_);
     // Equal patterns sit side by side and find the same on the same line: a run of them
     // is searched once (a pattern used with several reactions is common), and its
     // variables stored again only if something changed them in between.
     std::size_t previous = std::numeric_limits<std::size_t>::max();
     bool matched = false;
     TriggerCaptures captures;
-    std::optional<std::uint64_t> stored; // the variables' version after the last store
+    // The variables' version after the last store, when they were stored for this search.
+    bool storedSearch = false;
+    std::uint64_t stored = 0;
+    std::size_t run = 0; // the keyed run at or after the candidate
     for (const std::uint32_t pos : passCandidates_) {
         const TTrigger& trigger = *triggers_[pos];
         // Checked as each is reached: a trigger that fired may have switched a group. A skipped
@@ -240,13 +245,24 @@ void TriggerList::CheckTriggers(std::string_view line) {
         if ((traits & kEnabledTrait) == 0) continue;
         const bool repeats = (traits & kRepeatsTrait) != 0 && pos - 1 == previous;
         if (!repeats) {
-            matched = trigger.Compiled().Find(line, captures);
-            stored.reset();
+            while (run < passKeyed_.size() && passKeyed_[run].first + passKeyed_[run].count <= pos)
+                ++run;
+            // A pattern that is one literal is found where the prefilter found it.
+            if ((traits & kLiteralTrait) != 0 && run < passKeyed_.size() &&
+                passKeyed_[run].first <= pos) {
+                captures.set = 0;
+                captures.match = {passKeyed_[run].begin, passKeyed_[run].end};
+                matched = true;
+            } else {
+                matched = trigger.Compiled().Find(line, captures);
+            }
+            storedSearch = false;
         }
         previous = pos;
         if (!matched) continue;
-        if (stored != vars_.Version()) {
+        if (!storedSearch || stored != vars_.Version()) {
             captures.Store(line, vars_);
+            storedSearch = true;
             stored = vars_.Version();
         }
         // A repeat's search was its predecessor's, which matched, so that one fired last.

@@ -133,8 +133,10 @@ public:
 private:
     std::size_t Insert(std::unique_ptr<TTrigger> trigger);
     void Changed();
-    // Fills `out` with the positions of the triggers that may match `line`, ascending.
-    void Candidates(std::string_view line, std::vector<std::uint32_t>& out) const;
+    // Fills `out` with the positions of the triggers that may match `line`, ascending, and
+    // `keyed`, when given, with the runs of them keyed by a literal (see TriggerPrefilter).
+    void Candidates(std::string_view line, std::vector<std::uint32_t>& out,
+                    std::vector<TriggerPrefilter::KeyedRun>* keyed = nullptr) const;
     // Records the trigger as the last fired and tells the listener, switches the groups it
     // names, then sends its reaction.
     void SendReaction(const TTrigger& trigger);
@@ -172,9 +174,11 @@ private:
     static constexpr std::uint8_t kEnabledTrait = 1;
     static constexpr std::uint8_t kRepeatsTrait = 2; // the pattern before it, again
     static constexpr std::uint8_t kAgainTrait = 4;   // the trigger before it, again
+    static constexpr std::uint8_t kLiteralTrait = 8; // a pattern without variables
     mutable std::vector<std::uint8_t> traits_;
     // CheckTriggers's, kept to spare allocations.
     std::vector<std::uint32_t> passCandidates_;
+    std::vector<TriggerPrefilter::KeyedRun> passKeyed_;
     std::string reaction_;                              // the text last sent,
     std::string expandedFrom_;                          // expanded from this reaction
     std::uint64_t expandedVersion_ = ~std::uint64_t{0}; // with the variables at this version

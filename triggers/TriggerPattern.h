@@ -69,6 +69,8 @@ public:
 
     // The literal the pattern starts with (may be empty).
     std::string_view Lead() const { return std::string_view(literals_).substr(0, leadLength_); }
+    // True when the pattern has no variables: it matches where its text stands first.
+    bool IsLiteral() const { return steps_.empty(); }
 
     // Calls `visit` with each literal of the pattern, the leading one first; some may be
     // empty. A line that matches holds every one of them somewhere.

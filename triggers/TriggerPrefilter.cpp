@@ -328,7 +328,7 @@ auto TriggerPrefilter::GramIndex<Gram>::Find(Gram gram, std::uint64_t hash) cons
 
 template <typename Gram>
 void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view line,
-                                std::vector<Run>& out) const {
+                                std::vector<KeyedRun>& out) const {
     // Copied, so that the loop keeps them in registers whatever the writes to `out` touch.
     const char* const data = line.data();
     const std::size_t size = line.size();
@@ -384,7 +384,7 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
 
 template <typename Gram>
 void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at,
-                                Gram gram, std::uint64_t hash, std::vector<Run>& out) const {
+                                Gram gram, std::uint64_t hash, std::vector<KeyedRun>& out) const {
     const auto* slot = index.Find(gram, hash);
     if (slot == nullptr) return;
     const char* const data = line.data();
@@ -405,11 +405,11 @@ void TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view l
             (length > 16 &&
              std::memcmp(found + 8, pool_.data() + needle->literalOffset + 8, length - 16) != 0))
             continue;
-        if (needle->runCount == 1) {
-            out.push_back(runs_[needle->firstRun]);
-        } else {
-            const auto first = runs_.begin() + needle->firstRun;
-            out.insert(out.end(), first, first + needle->runCount);
+        const auto begin = static_cast<std::uint32_t>(found - data);
+        const auto end = begin + static_cast<std::uint32_t>(length);
+        for (std::uint32_t k = 0; k < needle->runCount; ++k) {
+            const Run& run = runs_[needle->firstRun + k];
+            out.push_back(KeyedRun{run.first, run.count, begin, end});
         }
     }
 }
@@ -427,23 +427,28 @@ void TriggerPrefilter::AddUnkeyed(std::string_view line, const TriggerList& list
 }
 
 void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list,
-                                  std::vector<std::uint32_t>& out) const {
+                                  std::vector<std::uint32_t>& out,
+                                  std::vector<KeyedRun>* keyed) const {
     out.clear();
+    if (keyed != nullptr) keyed->clear();
     found_.clear();
     if (!narrow_.needles.empty()) AddKeyed(narrow_, line, found_);
     if (!wide_.needles.empty()) AddKeyed(wide_, line, found_);
     // The runs of different literals never share a position, and a literal found twice in
     // the line names the same runs twice: in order of their first positions, a run is
-    // either the one before it again or lies wholly past it.
+    // either the one before it again or lies wholly past it; where the literal stands
+    // leftmost comes first.
     if (found_.size() > 1) {
-        std::sort(found_.begin(), found_.end(),
-                  [](const Run& a, const Run& b) { return a.first < b.first; });
+        std::sort(found_.begin(), found_.end(), [](const KeyedRun& a, const KeyedRun& b) {
+            return a.first != b.first ? a.first < b.first : a.begin < b.begin;
+        });
     }
     std::uint32_t end = 0; // past the last position given
-    for (const Run& run : found_) {
+    for (const KeyedRun& run : found_) {
         if (run.first < end) continue;
         for (std::uint32_t k = 0; k < run.count; ++k)
             out.push_back(run.first + k);
+        if (keyed != nullptr) keyed->push_back(run);
         end = run.first + run.count;
     }
     if (unkeyed_.empty()) return;
@@ -451,12 +456,12 @@ void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list
     // Both lists ascending, and no position in both: merged from their ends.
     unkeyedFound_.clear();
     AddUnkeyed(line, list, unkeyedFound_);
-    std::size_t keyed = out.size();
+    std::size_t tight = out.size();
     std::size_t loose = unkeyedFound_.size();
-    out.resize(keyed + loose);
+    out.resize(tight + loose);
     for (std::size_t to = out.size(); loose > 0;) {
-        if (keyed > 0 && out[keyed - 1] > unkeyedFound_[loose - 1])
-            out[--to] = out[--keyed];
+        if (tight > 0 && out[tight - 1] > unkeyedFound_[loose - 1])
+            out[--to] = out[--tight];
         else
             out[--to] = unkeyedFound_[--loose];
     }
@@ -464,7 +469,7 @@ void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list
 
 std::size_t TriggerPrefilter::MemoryBytes() const {
     return sizeof(*this) + pool_.capacity() + runs_.capacity() * sizeof(Run) +
-           found_.capacity() * sizeof(Run) + unkeyedFound_.capacity() * sizeof(std::uint32_t) +
+           found_.capacity() * sizeof(KeyedRun) + unkeyedFound_.capacity() * sizeof(std::uint32_t) +
            narrow_.MemoryBytes() + wide_.MemoryBytes() +
            unkeyed_.capacity() * sizeof(std::uint32_t) + repeats_.capacity() / 8;
 }

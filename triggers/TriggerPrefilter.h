@@ -40,13 +40,25 @@ public:
     // The byte-pair table of a line is built only for at least this many unkeyed triggers.
     static constexpr std::size_t kMinBigramTriggers = 8;
 
+    // The triggers at list positions [first, first + count), keyed by a literal that stands
+    // in a line at [begin, end) and nowhere further left.
+    struct KeyedRun {
+        std::uint32_t first;
+        std::uint32_t count;
+        std::uint32_t begin;
+        std::uint32_t end;
+    };
+
     // Indexes the patterns of `list` as it is now.
     void Rebuild(const TriggerList& list);
 
     // Fills `out` with the list positions, ascending, of the triggers of `list` (the list
-    // given to the last Rebuild, unchanged since) that may match `line`.
-    void Candidates(std::string_view line, const TriggerList& list,
-                    std::vector<std::uint32_t>& out) const;
+    // given to the last Rebuild, unchanged since) that may match `line`; and `keyed`, when
+    // given, with the runs of them keyed by a literal the line holds, ascending (the
+    // others are always candidates). A pattern that is one literal matches where its
+    // run's literal stands.
+    void Candidates(std::string_view line, const TriggerList& list, std::vector<std::uint32_t>& out,
+                    std::vector<KeyedRun>* keyed = nullptr) const;
 
     // True when the trigger at `position` has the same pattern as the one before it, so
     // that it matches a line exactly when that one does, with the same variables.
@@ -113,11 +125,12 @@ private:
     template <typename Gram>
     void Build(GramIndex<Gram>& index, const std::vector<Keyed>& keyed, std::size_t step);
     template <typename Gram>
-    void AddKeyed(const GramIndex<Gram>& index, std::string_view line, std::vector<Run>& out) const;
+    void AddKeyed(const GramIndex<Gram>& index, std::string_view line,
+                  std::vector<KeyedRun>& out) const;
     // The runs of the triggers whose literals stand around the gram found at `at`.
     template <typename Gram>
     void AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at, Gram gram,
-                  std::uint64_t hash, std::vector<Run>& out) const;
+                  std::uint64_t hash, std::vector<KeyedRun>& out) const;
     void AddUnkeyed(std::string_view line, const TriggerList& list,
                     std::vector<std::uint32_t>& out) const;
 
@@ -125,7 +138,7 @@ private:
     std::vector<Run> runs_;
     // What one line found, by runs and of the always-candidates: scratch for Candidates,
     // kept for its capacity.
-    mutable std::vector<Run> found_;
+    mutable std::vector<KeyedRun> found_;
     mutable std::vector<std::uint32_t> unkeyedFound_;
     // The literals by four-byte grams, or, when all are kWideKeyChars long or longer, by
     // eight-byte grams, which words of the game share far less often; one of them is empty.

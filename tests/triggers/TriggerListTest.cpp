@@ -109,7 +109,8 @@ TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
         const TriggerList* list = nullptr;
         Texts fired;
         void TriggerFired(const TTrigger& trigger, MatchSpan /*span*/) override {
-            fired.push_back(trigger.pattern() + (list->FiringRepeatsLast() ? " again" : ""));
+            fired.push_back(trigger.pattern() + (list->FiringRepeatsLast() ? " again" : "") +
+                            (list->FiringAgain() ? " same" : ""));
         }
     };
     TriggerList list;
@@ -130,12 +131,44 @@ TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
     list.AddTrigger("hungry", "sit");
     list.AddTrigger("am hungry", "");
     list.CheckTriggers("Bob tells you I am hungry");
+    // Only the second "sit" is the trigger before it again, and only while it fires.
     EXPECT_EQ(observer.fired, (Texts{"%1 tells you %2", "am hungry", "hungry", "hungry again",
-                                     "hungry", "hungry again"}));
+                                     "hungry", "hungry again same"}));
     EXPECT_EQ(lastFired,
               (Texts{"%1 tells you %2", "am hungry", "hungry", "hungry", "hungry", "hungry"}));
     EXPECT_EQ(sender.sent, (Texts{"reply\r\n", "", "eat\r\n", "drink\r\n", "sit\r\n", "sit\r\n"}));
     EXPECT_FALSE(list.FiringRepeatsLast()); // only while a firing is told
+    EXPECT_FALSE(list.FiringAgain());
+
+    // Actions that differ, or new actions given to the same trigger, end "the same again".
+    TriggerActions red;
+    red.highlight = HighlightScope::Line;
+    red.textColor = 0x0000FF;
+    list.SetActions(list.AddTrigger("hungry", "sit"), red);
+    observer.fired.clear();
+    list.CheckTriggers("hungry");
+    EXPECT_EQ(observer.fired.back(), "hungry again");
+    list.SetActions(5, red);
+    list.SetActions(6, red);
+    observer.fired.clear();
+    list.CheckTriggers("hungry");
+    EXPECT_EQ(observer.fired, (Texts{"hungry", "hungry again", "hungry", "hungry again same",
+                                     "hungry again same"}));
+}
+
+// Triggers of one pattern search the line once; what a reaction does to the variables
+// in between is undone for the next one, which stores its own captures again.
+TEST(CheckTriggersTest, RepeatedPatternsStoreTheirCapturesAgainAfterAReactionChangesThem) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    for (const char* reaction : {"a %1", "b %1", "c %1"})
+        list.AddTrigger("%1 hits you", reaction);
+    sender.onSend = [&] {
+        if (sender.sent.size() == 1) list.Vars().Set(1, "nobody");
+    };
+    list.CheckTriggers("The goblin hits you");
+    EXPECT_EQ(sender.sent, (Texts{"a The goblin\r\n", "b The goblin\r\n", "c The goblin\r\n"}));
 }
 
 // A list long enough to be indexed whose keys are all as short as a key may be: four bytes
