@@ -558,6 +558,32 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     for (int col = 0; col < 12; ++col)
         marks += h.screen.Line(h.screen.BufferLine() - 1).TextColor(col) == red ? 'r' : '-';
     EXPECT_EQ(marks, "rrr-rrr-rrr-");
+
+    // Identical triggers each play and copy, though the line is coloured once; identical
+    // gags take the line away once.
+    TriggerActions elk = wolf;
+    elk.sound = "elk.wav";
+    elk.toChannel = true;
+    for (int n = 0; n < 3; ++n)
+        h.triggers.SetActions(h.triggers.AddTrigger("elk", ""), elk);
+    TriggerActions yak;
+    yak.gag = true;
+    yak.gagLog = true;
+    for (int n = 0; n < 2; ++n)
+        h.triggers.SetActions(h.triggers.AddTrigger("yak", ""), yak);
+    effects.sounds.clear();
+    effects.channel.clear();
+    h.server.Send("elk, elk\r\nyak yak\r\nend\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 13; }, 5s));
+    EXPECT_EQ(effects.sounds, (std::vector<std::string>(3, "elk.wav")));
+    EXPECT_EQ(effects.channel, (std::vector<std::string>(3, "elk, elk")));
+    EXPECT_EQ(h.rec.logFile.back(), "end\n");
+    const ScreenLine& elks = h.screen.Line(h.screen.BufferLine() - 2);
+    marks.clear();
+    for (int col = 0; col < 9; ++col)
+        marks += elks.TextColor(col) == red ? 'r' : '-';
+    EXPECT_EQ(marks, "rrr--rrr-");
+    EXPECT_EQ(h.screen.GetAllText().find("yak"), std::string::npos);
 }
 
 TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
