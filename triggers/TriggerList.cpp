@@ -180,24 +180,26 @@ void TriggerList::ExpandFor(const TTrigger& trigger) {
     expandedVersion_ = vars_.Version();
 }
 
+void TriggerList::RecordFiring(const TTrigger& trigger) {
+    const TriggerActions& actions = trigger.Actions();
+    lastSwitchedGroups_ = !actions.groupOff.empty() || !actions.groupOn.empty();
+    // A repeated pattern is the one already recorded.
+    if (!firingRepeats_) lastFired_ = trigger.pattern();
+    // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
+    // same reaction with the same variables expands to the same text (equal patterns with
+    // equal reactions fire one after the other).
+    if (sender_ != nullptr && trigger.reaction() != expandedFrom_) ExpandFor(trigger);
+}
+
 void TriggerList::SendReaction(const TTrigger& trigger) {
-    // A trigger fired again records what the one before it recorded, and switches the
-    // groups it switched; it is not read for that, as a long list keeps it out of the caches.
-    if (!firingAgain_) {
-        const TriggerActions& actions = trigger.Actions();
-        lastSwitchedGroups_ = !actions.groupOff.empty() || !actions.groupOn.empty();
-        // A repeated pattern is the one already recorded.
-        if (!firingRepeats_) lastFired_ = trigger.pattern();
-    }
+    // A trigger fired again records what the one before it recorded, switches the groups it
+    // switched and has its reaction expanded already; it is not read for that, as a long
+    // list keeps it out of the caches.
+    if (!firingAgain_) RecordFiring(trigger);
     if (firedListener_) firedListener_();
     if (lastSwitchedGroups_) SwitchGroups(trigger.Actions());
     if (sender_ == nullptr) return;
-    // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
-    // same reaction with the same variables expands to the same text (equal patterns with
-    // equal reactions fire one after the other; one fired again has the reaction just sent).
-    if (vars_.Version() != expandedVersion_ ||
-        (!firingAgain_ && trigger.reaction() != expandedFrom_))
-        ExpandFor(trigger);
+    if (vars_.Version() != expandedVersion_) ExpandFor(trigger);
     ++sendDepth_;
     sender_->Send(reaction_);
     --sendDepth_;

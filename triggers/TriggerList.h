@@ -140,6 +140,9 @@ private:
     // Records the trigger as the last fired and tells the listener, switches the groups it
     // names, then sends its reaction.
     void SendReaction(const TTrigger& trigger);
+    // What a firing trigger that is not the one before it again records: whether it
+    // switches groups, its pattern as the last fired, its reaction expanded.
+    void RecordFiring(const TTrigger& trigger);
     void SwitchGroups(const TriggerActions& actions);
     // Expands the trigger's reaction into reaction_.
     void ExpandFor(const TTrigger& trigger);

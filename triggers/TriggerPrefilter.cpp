@@ -353,10 +353,11 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
         // fetched before the first is read.
         constexpr std::size_t kBatch = 64;
         std::array<std::size_t, kBatch> passed;
-        for (std::size_t at = 0; at + sizeof(Gram) <= size;) {
+        const std::size_t grams = size >= sizeof(Gram) ? (size - sizeof(Gram)) / step + 1 : 0;
+        for (std::size_t first = 0; first < grams; first += kBatch) {
             std::size_t count = 0;
-            for (const std::size_t end = at + kBatch * step; at + sizeof(Gram) <= size && at < end;
-                 at += step) {
+            const std::size_t batch = std::min(kBatch, grams - first);
+            for (std::size_t g = 0, at = first * step; g < batch; ++g, at += step) {
                 const auto bit =
                     static_cast<std::size_t>(HashGram(ReadGram<Gram>(data + at)) >> seenShift);
                 passed[count] = at;
