@@ -116,6 +116,14 @@ std::vector<std::string> CorpusLines(std::size_t count) {
     return lines;
 }
 
+std::vector<std::string> HighlightPatterns(std::size_t count) {
+    std::vector<std::string> patterns;
+    patterns.reserve(count);
+    for (const std::string& line : CorpusLines(count))
+        patterns.push_back(line.substr(line.size() / 3, 12));
+    return patterns;
+}
+
 // Expressions as players write them: game messages anchored at the line's start (what
 // someone says, what hits you, what you have), messages inside a line, some made of this
 // text's own words (tried whenever those stand in a line, firing now and then), and a few

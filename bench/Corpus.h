@@ -21,6 +21,10 @@ std::string ColourfulCorpus(std::size_t bytes);
 // benchmarks that work on completed lines.
 std::vector<std::string> CorpusLines(std::size_t count);
 
+// `count` trigger patterns, each a 12-byte stretch from the middle of a line of the corpus,
+// so that they keep firing; some lines give the same stretch, and so some patterns repeat.
+std::vector<std::string> HighlightPatterns(std::size_t count);
+
 // Script trigger expression number `i` (PCRE2), as players write them for such a game.
 std::string ScriptExpression(std::size_t i);
 // Plain trigger pattern number `i`: one or two words without variables, no two alike,

@@ -335,10 +335,8 @@ int main(int argc, char** argv) {
         tav::TriggerActions highlight;
         highlight.highlight = tav::HighlightScope::Match;
         highlight.textColor = 0x0000FF;
-        for (const std::string& line : tav::bench::CorpusLines(1000)) {
-            const std::string pattern = line.substr(line.size() / 3, 12);
+        for (const std::string& pattern : tav::bench::HighlightPatterns(1000))
             triggers.SetActions(triggers.AddTrigger(pattern, ""), highlight);
-        }
         const std::string corpus = tav::bench::GameCorpus(kCorpusBytes);
         tav::tmudterm term(settings, stored, triggers, quiet);
         ShowForFlood(term, quiet);

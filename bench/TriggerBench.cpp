@@ -1,9 +1,14 @@
 // Trigger matching throughput: game-like lines through CheckTriggers with 1 to 10,000
 // triggers of a mix of plain and variable patterns, and with 10,000 plain word triggers.
 // Prints the time to load a file of 10,000 triggers and to index them, then lines per
-// second for each set.
+// second for each set. Last, the game corpus through a session without a window (screen,
+// line queue, trigger pass, colouring), with no triggers and with the 1,000 highlight
+// triggers desktop_bench floods its window with.
 
 #include "bench/Corpus.h"
+#include "screen/MudScreen.h"
+#include "term/PollEventLoop.h"
+#include "term/TermSession.h"
 #include "triggers/TriggerList.h"
 #include "triggers/TriggerPrefilter.h"
 
@@ -150,6 +155,48 @@ void Load(std::size_t triggerCount, bool plain, const std::vector<std::string>& 
     fs::remove_all(root);
 }
 
+// Seconds for the best of three runs of the corpus through a session on a connection
+// without a socket, in 1024-byte blocks.
+double SessionSeconds(const std::string& corpus, tav::TriggerList& triggers) {
+    constexpr std::size_t kBlock = 1024;
+    tav::Settings settings{}; // as desktop_bench's window has them
+    settings.multiscreen = 1;
+    settings.enhancedterm = 1;
+    settings.urlaware = 1;
+    tav::CopyField(settings.scrolllines, "10000");
+    double best = 1e30;
+    for (int run = 0; run < 3; ++run) {
+        tav::TMudScreen screen(settings);
+        screen.ResetScreen(10000);
+        tav::PollEventLoop loop;
+        tav::TermServices services;
+        services.triggers = &triggers;
+        tav::TermSession session(settings, screen, loop, services);
+        session.Adopt(-1);
+        const auto start = Clock::now();
+        for (std::size_t at = 0; at < corpus.size(); at += kBlock)
+            session.ReceiveBytes(corpus.data() + at, std::min(kBlock, corpus.size() - at));
+        best = std::min(best, MillisecondsSince(start) / 1e3);
+    }
+    return best;
+}
+
+void SessionFlood() {
+    const std::string corpus = tav::bench::GameCorpus(32u << 20);
+    const double mb = static_cast<double>(corpus.size()) / 1e6;
+    tav::TriggerList triggers{"/nonexistent"};
+    const double plain = SessionSeconds(corpus, triggers);
+    tav::TriggerActions highlight;
+    highlight.highlight = tav::HighlightScope::Match;
+    highlight.textColor = 0x0000FF;
+    for (const std::string& pattern : tav::bench::HighlightPatterns(1000))
+        triggers.SetActions(triggers.AddTrigger(pattern, ""), highlight);
+    const double coloured = SessionSeconds(corpus, triggers);
+    std::printf("session, no window: %.1f MB/s without triggers, %.1f MB/s with 1,000 "
+                "highlight triggers (%.2fx)\n",
+                mb / plain, mb / coloured, plain / coloured);
+}
+
 } // namespace
 
 int main() {
@@ -160,5 +207,6 @@ int main() {
     for (std::size_t count : {1, 10, 100, 1000, 10000})
         Run(count, false, lines);
     Run(10000, true, lines);
+    SessionFlood();
     return 0;
 }
