@@ -40,6 +40,15 @@ private:
     tav::TriggerList& list_;
 };
 
+// Where each firing matched.
+class SpanRecorder final : public tav::TriggerObserver {
+public:
+    void TriggerFired(const tav::TTrigger& /*trigger*/, tav::MatchSpan span) override {
+        spans.emplace_back(span.begin, span.end);
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+};
+
 std::vector<std::string_view> TerminalLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t from = 0;
@@ -83,23 +92,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     EchoingSender sender(list);
     list.SetSender(&sender);
+    SpanRecorder observer;
+    list.SetObserver(&observer);
     tav::TriggerVars reference;
     for (std::string_view line : TerminalLines(text)) {
         // Every trigger in turn, as the pass did before it had an index.
         const tav::LineBigrams bigrams(line);
         std::vector<std::size_t> matching;
         std::vector<std::string> expected;
+        std::vector<std::pair<std::size_t, std::size_t>> spans;
         for (std::size_t i = 0; i < list.Count() && !line.empty(); ++i) {
             const tav::TriggerPattern& pattern = list.At(i).Compiled();
-            if (!pattern.Match(line, reference)) continue;
+            tav::MatchSpan span;
+            if (!pattern.Match(line, reference, &span)) continue;
+            spans.emplace_back(span.begin, span.end);
             FUZZ_CHECK(pattern.MayMatch(bigrams), "the byte-pair test keeps a matching line");
             matching.push_back(i);
             expected.push_back(tav::ExpandReaction(list.At(i).reaction(), reference));
         }
         FUZZ_CHECK(list.MatchingTriggers(line) == matching, "the same triggers match");
         sender.sent.clear();
+        observer.spans.clear();
         list.CheckTriggers(line);
         FUZZ_CHECK(sender.sent == expected, "the same reactions go out, in list order");
+        FUZZ_CHECK(observer.spans == spans, "each firing is told where its trigger matched");
         for (std::size_t d = 0; d < tav::kTriggerVarCount; ++d)
             FUZZ_CHECK(list.Vars().Get(d) == reference.Get(d), "the same variables");
     }
