@@ -12,8 +12,6 @@
 
 namespace tav {
 
-// Where a match found the variables of its pattern: (offset, length) in the line for each
-// digit whose bit is in `set`.
 // Where a match lies in the line: from the start of the leading literal to the end of
 // the last literal or variable.
 struct MatchSpan {
@@ -21,9 +19,10 @@ struct MatchSpan {
     std::size_t end = 0;
 };
 
+// Where a match found the variables of its pattern: (offset, length) in the line for each
+// digit whose bit is in `set`. The others are left unset, as they are never read: the
+// trigger pass makes one of these for every line.
 struct TriggerCaptures {
-    // (offset, length); only those in `set` are written. Left unset when made, as the
-    // pass makes one per line.
     struct Span {
         std::size_t first;
         std::size_t second;
