@@ -261,7 +261,14 @@ void TriggerPrefilter::Build(GramIndex<Gram>& index, const std::vector<Keyed>& k
     const GramCounts<Gram> counts(literals);
     index.step = step;
 
-    auto& needles = index.needles;
+    using Needle = typename GramIndex<Gram>::Needle;
+    using Slot = typename GramIndex<Gram>::Slot;
+    // Each needle with its gram, until they are sorted by it.
+    struct GramNeedle {
+        Gram gram;
+        Needle needle;
+    };
+    std::vector<GramNeedle> needles;
     for (std::size_t i = 0, first = runs_.size(); i < keyed.size(); first = runs_.size()) {
         // The literal's positions, ascending, as runs of neighbours.
         const std::string_view literal = keyed[i].literal;
@@ -274,19 +281,22 @@ void TriggerPrefilter::Build(GramIndex<Gram>& index, const std::vector<Keyed>& k
         }
         const std::size_t at = ChooseGrams(literal, step, counts, shares);
         for (std::size_t k = at; k < at + step; ++k) {
-            needles.push_back(
-                {ReadGram<Gram>(literal.data() + k), HeadWord(literal.data(), literal.size()),
-                 TailWord(literal.data(), literal.size()), static_cast<std::uint32_t>(pool_.size()),
-                 static_cast<std::uint16_t>(literal.size()), static_cast<std::uint16_t>(k),
-                 static_cast<std::uint32_t>(first),
-                 static_cast<std::uint32_t>(runs_.size() - first)});
+            needles.push_back({ReadGram<Gram>(literal.data() + k),
+                               {HeadWord(literal.data(), literal.size()),
+                                TailWord(literal.data(), literal.size()),
+                                static_cast<std::uint32_t>(pool_.size()),
+                                static_cast<std::uint16_t>(literal.size()),
+                                static_cast<std::uint16_t>(k), static_cast<std::uint32_t>(first),
+                                static_cast<std::uint32_t>(runs_.size() - first)}});
         }
         pool_.append(literal);
     }
-    using Needle = typename GramIndex<Gram>::Needle;
-    using Slot = typename GramIndex<Gram>::Slot;
     std::sort(needles.begin(), needles.end(),
-              [](const Needle& a, const Needle& b) { return a.gram < b.gram; });
+              [](const GramNeedle& a, const GramNeedle& b) { return a.gram < b.gram; });
+    index.needles.clear();
+    index.needles.reserve(needles.size());
+    for (const GramNeedle& n : needles)
+        index.needles.push_back(n.needle);
 
     std::size_t distinct = 1;
     for (std::size_t i = 1; i < needles.size(); ++i)

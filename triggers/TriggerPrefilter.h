@@ -74,9 +74,9 @@ private:
     // size in bytes, read from a line at a time).
     template <typename Gram> struct GramIndex {
         // A literal looked for, with the gram it is found by, and the triggers keyed by it:
-        // the positions of runs_[firstRun, firstRun + runCount).
-        struct Needle {
-            Gram gram;
+        // the positions of runs_[firstRun, firstRun + runCount). The gram is its slot's,
+        // not kept here: a slot's few needles then span few cache lines.
+        struct alignas(32) Needle {
             // The literal's first and last eight bytes (a shorter literal's first and last
             // four in each half): with the gram, enough to tell a literal of up to 16 bytes
             // without reading the pool.
@@ -88,6 +88,7 @@ private:
             std::uint32_t firstRun;
             std::uint32_t runCount;
         };
+        static_assert(sizeof(Needle) == 32);
         // One distinct gram: its needles are needles[first, first + count); count 0 is a
         // free slot.
         struct Slot {
