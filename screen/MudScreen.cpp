@@ -108,14 +108,7 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
         const auto fit = static_cast<std::size_t>(line.width - bufCol_);
         line.PrepareWrite(bufCol_, bufCol_ + static_cast<int>(std::min(chunk, fit)));
         if (chunk < fit) {
-            if constexpr (std::is_same_v<Unit, unsigned char>) {
-                if (LineTextKnown() && static_cast<std::size_t>(bufCol_) == lineText_.size())
-                    lineText_.append(reinterpret_cast<const char*>(run + k), chunk);
-                else
-                    lineTextKnown_ = false;
-            } else {
-                lineTextKnown_ = false;
-            }
+            FollowLineText(run + k, chunk);
             if (chunk < kScanBlock) {
                 // A word between colour changes: one short walk writes both.
                 Cell* const cells = line.ch + bufCol_;
@@ -205,8 +198,8 @@ int TMudScreen::NewLine() {
     int length = 0;
     bool colon = false;
     if (LineTextKnown()) {
-        length = static_cast<int>(lineText_.size());
-        colon = lineText_.find(':') != std::string::npos;
+        length = lineTextCells_;
+        colon = std::memchr(lineText_.data(), ':', lineTextBytes_) != nullptr;
     } else {
         // One scan finds where the text ends, or the first colon, which every URL has; a
         // line without one needs no look for URLs.

@@ -7,7 +7,10 @@
 #include "settings/ProfileOptions.h"
 #include "settings/Settings.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -252,10 +255,30 @@ private:
     void ReadLineCells(TakenLine& taken, const ScreenLine& line, int from, int to) const;
     // The cursor's line was just opened empty: its text is followed from here.
     void StartLineText() {
-        lineText_.clear();
+        lineTextBytes_ = 0;
+        lineTextCells_ = 0;
+        lineTextColumnsKept_ = false;
         lineTextLine_ = bufLine_;
         lineTextKnown_ = true;
     }
+    // Cells are being written from bufCol_ on, a character each: the line's text follows
+    // them when they continue it, and is no longer known when they do not. Bytes are
+    // ASCII on a Unicode screen.
+    void FollowLineText(const unsigned char* run, std::size_t n) {
+        if (!LineTextKnown() || bufCol_ != lineTextCells_) {
+            lineTextKnown_ = false;
+            return;
+        }
+        std::memcpy(lineText_.data() + lineTextBytes_, run, n);
+        if (lineTextColumnsKept_) {
+            for (std::size_t k = 0; k < n; ++k)
+                lineTextColumns_[lineTextBytes_ + k] =
+                    static_cast<std::uint8_t>(bufCol_ + static_cast<int>(k));
+        }
+        lineTextBytes_ += n;
+        lineTextCells_ += static_cast<int>(n);
+    }
+    void FollowLineText(const char32_t* run, std::size_t n);
     // Whether lineText_ is the text of the cursor's line.
     bool LineTextKnown() const { return lineTextKnown_ && lineTextLine_ == bufLine_; }
     void SelectGraphicRendition(const int* values, int count);
@@ -309,11 +332,19 @@ private:
     int bufLine_ = 0;
     int bufCol_ = 0;
 
-    // The text of the cursor's line while that line holds only bytes written one after
-    // another from its first column since it was opened empty (the usual game line): its
-    // completion takes this text instead of reading the cells back. Any other change of
-    // cells ends this until the next line opens.
-    std::string lineText_;
+    // The text of the cursor's line while that line holds only characters written one
+    // after another from its first column since it was opened empty (the usual game
+    // line): its completion takes this text instead of reading the cells back. Any other
+    // change of cells ends this until the next line opens. On a Unicode screen the text
+    // is UTF-8, and once a character took more than one byte, lineTextColumns_ holds the
+    // column of each byte (until then byte i lies in column i). A character takes a
+    // column and at most four bytes, so the text always fits.
+    static constexpr std::size_t kLineTextRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
+    std::array<char, kLineTextRoom> lineText_;
+    std::array<std::uint8_t, kLineTextRoom> lineTextColumns_;
+    std::size_t lineTextBytes_ = 0;
+    int lineTextCells_ = 0; // the columns the text covers
+    bool lineTextColumnsKept_ = false;
     int lineTextLine_ = 0;
     bool lineTextKnown_ = false;
 

@@ -4,9 +4,11 @@
 #include "screen/MudScreen.h"
 
 #include "screen/BlockScan.h"
+#include "settings/Utf8Text.h"
 
 #include <algorithm>
 #include <cassert>
+#include <numeric>
 
 namespace tav {
 
@@ -39,20 +41,67 @@ void TMudScreen::ReadLineCells(TakenLine& taken, const ScreenLine& line, int fro
     }
 }
 
+void TMudScreen::FollowLineText(const char32_t* run, std::size_t n) {
+    if (!unicode_ || !LineTextKnown() || bufCol_ != lineTextCells_) {
+        lineTextKnown_ = false;
+        return;
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        const char32_t c = run[k];
+        const auto column = static_cast<std::uint8_t>(lineTextCells_);
+        if (c < 0x80) {
+            lineText_[lineTextBytes_] = static_cast<char>(c);
+            if (lineTextColumnsKept_) lineTextColumns_[lineTextBytes_] = column;
+            ++lineTextBytes_;
+        } else {
+            if (!lineTextColumnsKept_) {
+                // Every byte so far was a column of its own.
+                std::iota(lineTextColumns_.begin(), lineTextColumns_.begin() + lineTextBytes_,
+                          std::uint8_t{0});
+                lineTextColumnsKept_ = true;
+            }
+            const std::size_t length = EncodeUtf8(c, lineText_.data() + lineTextBytes_);
+            std::fill_n(lineTextColumns_.begin() + lineTextBytes_, length, column);
+            lineTextBytes_ += length;
+        }
+        ++lineTextCells_;
+    }
+}
+
 void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     if (!queueLines) return;
     TakenLine taken;
     std::vector<Attr>* const attrs = keepLineAttributes ? &taken.attrs : nullptr;
-    if (&line == &buffer_[bufLine_] && LineTextKnown() && from <= to &&
-        static_cast<std::size_t>(to) <= lineText_.size()) {
-        // The cells hold these bytes one each, and nothing else up to the end.
-        taken.text.assign(lineText_, static_cast<std::size_t>(from),
-                          static_cast<std::size_t>(to - from));
-        if (attrs) attrs->assign(line.attr + from, line.attr + to);
+    if (&line == &buffer_[bufLine_] && LineTextKnown() && from <= to && to <= lineTextCells_) {
+        // The cells hold these characters one each, and nothing else up to the end.
+        if (!lineTextColumnsKept_) {
+            taken.text.assign(lineText_.data() + from, static_cast<std::size_t>(to - from));
+            if (attrs) attrs->assign(line.attr + from, line.attr + to);
+        } else {
+            // Columns grow with the bytes: those of from..to-1 lie between these two.
+            const auto* const columns = lineTextColumns_.data();
+            const auto* const last = columns + lineTextBytes_;
+            const std::size_t begin =
+                static_cast<std::size_t>(std::lower_bound(columns, last, from) - columns);
+            const std::size_t end =
+                static_cast<std::size_t>(std::lower_bound(columns, last, to) - columns);
+            taken.text.assign(lineText_.data() + begin, end - begin);
+            // A byte a column: all of them ASCII, which needs no columns.
+            if (end - begin != static_cast<std::size_t>(to - from))
+                taken.byteColumns.assign(columns + begin, columns + end);
+            if (attrs && taken.byteColumns.empty()) {
+                attrs->assign(line.attr + from, line.attr + to);
+            } else if (attrs) {
+                attrs->reserve(taken.byteColumns.size());
+                for (const std::uint8_t column : taken.byteColumns)
+                    attrs->push_back(line.attr[column]);
+            }
+        }
 #ifndef NDEBUG
         TakenLine check;
         ReadLineCells(check, line, from, to);
-        assert(check.text == taken.text && check.attrs == taken.attrs && check.byteColumns.empty());
+        assert(check.text == taken.text && check.attrs == taken.attrs &&
+               check.byteColumns == taken.byteColumns);
 #endif
     } else {
         ReadLineCells(taken, line, from, to);

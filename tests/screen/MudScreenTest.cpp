@@ -136,6 +136,61 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
     EXPECT_EQ(g.Lines(), (Lines{std::string(131, 'a') + "Z"}));
 }
 
+// A Unicode line is followed as UTF-8 with the column of each byte once a character took
+// more than one, and hands over what its cells hold: the part after a prompt, the bytes'
+// own attributes, no columns for a part that is all ASCII; a cursor sent back reads the
+// cells again.
+TEST(MudScreenText, AUnicodeLineHandsOverEachBytesColumnAndAttribute) {
+    using Columns = std::vector<std::uint8_t>;
+    Fixture f;
+    f.screen.SetEncoding(TextEncoding::Utf8);
+    f.screen.keepLineAttributes = true;
+    f.Feed("\r\n"); // a line is followed from its start in one encoding
+    f.screen.TakeLine();
+    f.Feed("ab\x1b[1m\xC3\xA9t\xE2\x86\x92x\r\n");
+    auto line = f.screen.TakeLineWithAttributes();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->text, "ab\xC3\xA9t\xE2\x86\x92x");
+    EXPECT_EQ(line->byteColumns, (Columns{0, 1, 2, 2, 3, 4, 4, 4, 5}));
+    const Attr bold = attr::kNormal | attr::kBold;
+    EXPECT_EQ(line->attrs, (std::vector<Attr>{attr::kNormal, attr::kNormal, bold, bold, bold, bold,
+                                              bold, bold, bold}));
+
+    f.Feed("\x1b[0mh\xC3\xA9> ");
+    f.screen.EndPrompt();
+    line = f.screen.TakeLineWithAttributes();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(std::tuple(line->text, line->byteColumns),
+              std::tuple("h\xC3\xA9> ", Columns{0, 1, 1, 2, 3}));
+    f.Feed("go\r\n"); // all ASCII after the prompt
+    line = f.screen.TakeLineWithAttributes();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(std::tuple(line->text, line->byteColumns, line->column),
+              std::tuple("go", Columns{}, 4));
+    f.Feed("> ");
+    f.screen.EndPrompt();
+    f.screen.TakeLine();
+    f.Feed("n\xC3\xA9\r\n");
+    line = f.screen.TakeLineWithAttributes();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(std::tuple(line->text, line->byteColumns, line->column),
+              std::tuple("n\xC3\xA9", Columns{2, 3, 3}, 2));
+
+    f.Feed("\xC3\xA9tat\x1b[2Du\r\n"); // back and over
+    EXPECT_EQ(f.Lines(), (Lines{"\xC3\xA9tut"}));
+    f.Feed(std::string(78, 'a') + "\xC3\xA9\xC3\xA9z\r\n"); // the wrap falls between them
+    EXPECT_EQ(f.Lines(), (Lines{std::string(78, 'a') + "\xC3\xA9", "\xC3\xA9z"}));
+    // A URL's colon past as many bytes as the line has cells.
+    Fixture u;
+    u.settings.urlaware = 1;
+    u.screen.SetEncoding(TextEncoding::Utf8);
+    std::string accents;
+    for (int k = 0; k < 10; ++k)
+        accents += "\xC3\xA9";
+    u.Feed("\r\n" + accents + " http://x.y/z\r\n");
+    EXPECT_TRUE(u.screen.UrlAt({1, 15}).has_value());
+}
+
 // The byte scans test sixteen bytes at once and the rest in a copy: every length and
 // position of the first hit is found as a byte-by-byte walk finds it.
 TEST(BlockScan, ByteScansAgreeWithAWalkAtEveryLengthAndPosition) {
