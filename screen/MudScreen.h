@@ -270,11 +270,9 @@ private:
             return;
         }
         std::memcpy(lineText_.data() + lineTextBytes_, run, n);
-        if (lineTextColumnsKept_) {
-            for (std::size_t k = 0; k < n; ++k)
-                lineTextColumns_[lineTextBytes_ + k] =
-                    static_cast<std::uint8_t>(bufCol_ + static_cast<int>(k));
-        }
+        if (lineTextColumnsKept_)
+            std::memcpy(lineTextColumns_.data() + lineTextBytes_, kColumnNumbers.data() + bufCol_,
+                        n);
         lineTextBytes_ += n;
         lineTextCells_ += static_cast<int>(n);
     }
@@ -340,6 +338,13 @@ private:
     // column of each byte (until then byte i lies in column i). A character takes a
     // column and at most four bytes, so the text always fits.
     static constexpr std::size_t kLineTextRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
+    // 0, 1, 2, ...: the columns of a run of bytes one a column are a stretch of these.
+    static constexpr auto kColumnNumbers = [] {
+        std::array<std::uint8_t, kMaxBufferColumns> numbers{};
+        for (std::size_t k = 0; k < numbers.size(); ++k)
+            numbers[k] = static_cast<std::uint8_t>(k);
+        return numbers;
+    }();
     std::array<char, kLineTextRoom> lineText_;
     std::array<std::uint8_t, kLineTextRoom> lineTextColumns_;
     std::size_t lineTextBytes_ = 0;

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cassert>
-#include <numeric>
+#include <cstring>
 
 namespace tav {
 
@@ -56,8 +56,7 @@ void TMudScreen::FollowLineText(const char32_t* run, std::size_t n) {
         } else {
             if (!lineTextColumnsKept_) {
                 // Every byte so far was a column of its own.
-                std::iota(lineTextColumns_.begin(), lineTextColumns_.begin() + lineTextBytes_,
-                          std::uint8_t{0});
+                std::memcpy(lineTextColumns_.data(), kColumnNumbers.data(), lineTextBytes_);
                 lineTextColumnsKept_ = true;
             }
             const std::size_t length = EncodeUtf8(c, lineText_.data() + lineTextBytes_);
