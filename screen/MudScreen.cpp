@@ -326,7 +326,7 @@ void TMudScreen::OnEscape(unsigned char final) {
     }
 }
 
-void TMudScreen::OnControlSequence(const ControlSequence& sequence) {
+void TMudScreen::OtherControlSequence(const ControlSequence& sequence) {
     const int* values = sequence.values;
     const int count = sequence.count;
     const int p0 = values[0];
@@ -355,30 +355,26 @@ void TMudScreen::OnControlSequence(const ControlSequence& sequence) {
         else
             EraseLine(row_);
         break;
-    case 'm':
-        if (colourMode_ == ColourMode::Full) {
-            if (!sequence.leadingSeparator) {
-                // The first value follows no separator, so it is joined to nothing.
-                ApplyFullColourSgr(rendition_, values, sequence.joined, count);
-            } else {
-                // A list that starts with a separator has an empty value first, as
-                // anywhere else.
-                int list[kMaxFullCsiParams + 1];
-                bool joinedList[kMaxFullCsiParams + 1];
-                std::copy_n(values, count, list + 1);
-                std::copy_n(sequence.joined, count, joinedList + 1);
-                list[0] = 0;
-                joinedList[0] = false;
-                ApplyFullColourSgr(rendition_, list, joinedList, count + 1);
-            }
-            attr_ = rendition_.attr;
-            std::tie(textColor_, backColor_) = WrittenColors(rendition_);
-        } else {
-            SelectGraphicRendition(values, count);
-        }
-        break;
     default: break;
     }
+}
+
+void TMudScreen::FullColourRendition(const ControlSequence& sequence) {
+    if (!sequence.leadingSeparator) {
+        // The first value follows no separator, so it is joined to nothing.
+        ApplyFullColourSgr(rendition_, sequence.values, sequence.joined, sequence.count);
+    } else {
+        // A list that starts with a separator has an empty value first, as anywhere else.
+        int list[kMaxFullCsiParams + 1];
+        bool joinedList[kMaxFullCsiParams + 1];
+        std::copy_n(sequence.values, sequence.count, list + 1);
+        std::copy_n(sequence.joined, sequence.count, joinedList + 1);
+        list[0] = 0;
+        joinedList[0] = false;
+        ApplyFullColourSgr(rendition_, list, joinedList, sequence.count + 1);
+    }
+    attr_ = rendition_.attr;
+    std::tie(textColor_, backColor_) = WrittenColors(rendition_);
 }
 
 void TMudScreen::SelectGraphicRendition(const int* values, int count) {

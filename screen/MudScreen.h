@@ -231,7 +231,19 @@ private:
     void OnBell() override;
     void OnTab() override;
     void OnEscape(unsigned char final) override;
-    void OnControlSequence(const ControlSequence& sequence) override;
+    void OnControlSequence(const ControlSequence& sequence) override {
+        // Colour changes outnumber every other sequence in coloured text: they go straight
+        // to the rendition.
+        if (sequence.final != 'm')
+            OtherControlSequence(sequence);
+        else if (colourMode_ == ColourMode::Full)
+            FullColourRendition(sequence);
+        else
+            SelectGraphicRendition(sequence.values, sequence.count);
+    }
+    // The sequences that move the cursor and erase.
+    void OtherControlSequence(const ControlSequence& sequence);
+    void FullColourRendition(const ControlSequence& sequence);
 
     // Writes one-cell characters (bytes or Unicode characters).
     template <typename Unit> void PutCells(const Unit* run, std::size_t n);
