@@ -345,6 +345,7 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
     const std::uint64_t* const seen = index.seen.data();
     const unsigned seenShift = index.seenShift;
     const std::size_t step = index.step;
+    const std::size_t grams = size >= sizeof(Gram) ? (size - sizeof(Gram)) / step + 1 : 0;
     std::uint64_t passes = 0;
     if (index.passes * kDensePasses <= index.grams) {
         // Few grams pass: a branch on each is mostly right.
@@ -363,7 +364,6 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
         // fetched before the first is read.
         constexpr std::size_t kBatch = 64;
         std::array<std::size_t, kBatch> passed;
-        const std::size_t grams = size >= sizeof(Gram) ? (size - sizeof(Gram)) / step + 1 : 0;
         for (std::size_t first = 0; first < grams; first += kBatch) {
             std::size_t count = 0;
             const std::size_t batch = std::min(kBatch, grams - first);
@@ -385,7 +385,7 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
         }
     }
     // The counts follow the text: the older half is forgotten now and then.
-    index.grams += size >= sizeof(Gram) ? (size - sizeof(Gram)) / step + 1 : 0;
+    index.grams += grams;
     index.passes += passes;
     if (index.grams > kGramsRemembered) {
         index.grams /= 2;
