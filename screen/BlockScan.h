@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -128,6 +130,76 @@ template <typename From, typename To> void WidenCopy(const From* from, std::size
         }
         for (; k < n; ++k)
             to[k] = from[k];
+    }
+}
+
+// Copies n bytes, n < 16, in at most two overlapping loads and stores of the widest size
+// that fits, instead of a call to memcpy for a handful of bytes.
+inline void CopyShort(void* to, const void* from, std::size_t n) {
+    auto* const d = static_cast<unsigned char*>(to);
+    const auto* const s = static_cast<const unsigned char*>(from);
+    auto both = [&](auto word) {
+        constexpr std::size_t size = sizeof(word);
+        decltype(word) head;
+        decltype(word) tail;
+        std::memcpy(&head, s, size);
+        std::memcpy(&tail, s + n - size, size);
+        std::memcpy(d, &head, size);
+        std::memcpy(d + n - size, &tail, size);
+    };
+    if (n >= 8)
+        both(std::uint64_t{});
+    else if (n >= 4)
+        both(std::uint32_t{});
+    else if (n >= 2)
+        both(std::uint16_t{});
+    else if (n == 1)
+        d[0] = s[0];
+}
+
+// Writes n bytes (n < 16) into n four-byte cells and gives each the attribute `a`: a word
+// between colour changes. Eight or four cells at a time, the last group overlapping the
+// one before, instead of a loop a byte.
+template <typename CellT, typename AttrT>
+inline void WriteShortRun(const unsigned char* from, std::size_t n, CellT* cells, AttrT* attrs,
+                          AttrT a) {
+    static_assert(sizeof(CellT) == 4 && sizeof(AttrT) == 4);
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i attr = _mm_set1_epi32(static_cast<int>(a));
+    auto store = [](void* to, __m128i x) { _mm_storeu_si128(static_cast<__m128i*>(to), x); };
+    if (n >= 8) {
+        auto eight = [&](std::size_t at) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, from + at, 8);
+            const __m128i wide =
+                _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(bytes)), zero);
+            store(cells + at, _mm_unpacklo_epi16(wide, zero));
+            store(cells + at + 4, _mm_unpackhi_epi16(wide, zero));
+            store(attrs + at, attr);
+            store(attrs + at + 4, attr);
+        };
+        eight(0);
+        eight(n - 8);
+        return;
+    }
+    if (n >= 4) {
+        auto four = [&](std::size_t at) {
+            std::uint32_t bytes;
+            std::memcpy(&bytes, from + at, 4);
+            const __m128i wide =
+                _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), zero);
+            store(cells + at, _mm_unpacklo_epi16(wide, zero));
+            store(attrs + at, attr);
+        };
+        four(0);
+        four(n - 4);
+        return;
+    }
+#endif
+    for (std::size_t j = 0; j < n; ++j) {
+        cells[j] = from[j];
+        attrs[j] = a;
     }
 }
 

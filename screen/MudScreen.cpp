@@ -114,9 +114,13 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
                 Cell* const cells = line.ch + bufCol_;
                 Attr* const attrs = line.attr + bufCol_;
                 const Attr a = attr_; // the stores below could alias it
-                for (std::size_t j = 0; j < chunk; ++j) {
-                    cells[j] = run[k + j];
-                    attrs[j] = a;
+                if constexpr (std::is_same_v<Unit, unsigned char>) {
+                    WriteShortRun(run + k, chunk, cells, attrs, a);
+                } else {
+                    for (std::size_t j = 0; j < chunk; ++j) {
+                        cells[j] = run[k + j];
+                        attrs[j] = a;
+                    }
                 }
             } else {
                 WidenCopy(run + k, chunk, line.ch + bufCol_);
@@ -135,7 +139,10 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
         }
         const long long col = static_cast<long long>(col_) + static_cast<long long>(chunk);
         k += chunk;
-        AdvanceAfterWrite(col);
+        if (col < cols_ - 1)
+            col_ = static_cast<int>(col); // short of the wrap column, as mostly
+        else
+            AdvanceAfterWrite(col);
     }
 }
 

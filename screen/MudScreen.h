@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screen/BlockScan.h"
 #include "screen/FullColourSgr.h"
 #include "screen/ScreenBuffer.h"
 #include "screen/ScreenParser.h"
@@ -281,10 +282,16 @@ private:
             lineTextKnown_ = false;
             return;
         }
-        std::memcpy(lineText_.data() + lineTextBytes_, run, n);
+        // Mostly a word between colour changes: too short to be worth a call to memcpy.
+        const auto copy = [n](void* to, const void* from) {
+            if (n < kScanBlock)
+                CopyShort(to, from, n);
+            else
+                std::memcpy(to, from, n);
+        };
+        copy(lineText_.data() + lineTextBytes_, run);
         if (lineTextColumnsKept_)
-            std::memcpy(lineTextColumns_.data() + lineTextBytes_, kColumnNumbers.data() + bufCol_,
-                        n);
+            copy(lineTextColumns_.data() + lineTextBytes_, kColumnNumbers.data() + bufCol_);
         lineTextBytes_ += n;
         lineTextCells_ += static_cast<int>(n);
     }

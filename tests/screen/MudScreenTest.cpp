@@ -1,9 +1,9 @@
 #include "screen/MudScreen.h"
 #include "net/TelnetCodes.h"
-#include "screen/BlockScan.h"
 #include "tests/screen/MudScreenFixture.h"
 #include "tests/support/ScreenCells.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -189,24 +189,6 @@ TEST(MudScreenText, AUnicodeLineHandsOverEachBytesColumnAndAttribute) {
         accents += "\xC3\xA9";
     u.Feed("\r\n" + accents + " http://x.y/z\r\n");
     EXPECT_TRUE(u.screen.UrlAt({1, 15}).has_value());
-}
-
-// The byte scans test sixteen bytes at once and the rest in a copy: every length and
-// position of the first hit is found as a byte-by-byte walk finds it.
-TEST(BlockScan, ByteScansAgreeWithAWalkAtEveryLengthAndPosition) {
-    const ByteRange ends{10, 13};
-    const ByteRange printable{0x1C, 0x7F};
-    for (std::size_t n = 0; n <= 40; ++n)
-        for (std::size_t hit = 0; hit <= n; ++hit)
-            for (const unsigned char stop : {0x0A, 0x0D, 0x1B, 0x80, 0xFF, 0x00}) {
-                std::vector<unsigned char> bytes(n + 1, 'a');
-                bytes[n] = '\n'; // past the end: never seen
-                if (hit < n) bytes[hit] = stop;
-                const bool isEnd = hit < n && ends.Holds(stop);
-                const bool isText = hit >= n || ends.Holds(stop) || printable.Holds(stop);
-                EXPECT_EQ(FindByteIn(bytes.data(), n, ends), isEnd ? hit : n);
-                EXPECT_EQ(FindByteOutside(bytes.data(), n, printable, ends), isText ? n : hit);
-            }
 }
 
 TEST(MudScreenText, ControlsEscapesAndTelnetCommandsLeaveOnlyTheirText) {
