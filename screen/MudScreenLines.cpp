@@ -59,9 +59,18 @@ void TMudScreen::FollowLineText(const char32_t* run, std::size_t n) {
                 std::memcpy(lineTextColumns_.data(), kColumnNumbers.data(), lineTextBytes_);
                 lineTextColumnsKept_ = true;
             }
-            const std::size_t length = EncodeUtf8(c, lineText_.data() + lineTextBytes_);
-            std::fill_n(lineTextColumns_.begin() + lineTextBytes_, length, column);
-            lineTextBytes_ += length;
+            if (c < 0x800) {
+                // Two bytes, written here rather than through the general encoder.
+                lineText_[lineTextBytes_] = static_cast<char>(0xC0 | (c >> 6));
+                lineText_[lineTextBytes_ + 1] = static_cast<char>(0x80 | (c & 0x3F));
+                lineTextColumns_[lineTextBytes_] = column;
+                lineTextColumns_[lineTextBytes_ + 1] = column;
+                lineTextBytes_ += 2;
+            } else {
+                const std::size_t length = EncodeUtf8(c, lineText_.data() + lineTextBytes_);
+                std::fill_n(lineTextColumns_.begin() + lineTextBytes_, length, column);
+                lineTextBytes_ += length;
+            }
         }
         ++lineTextCells_;
     }
@@ -80,10 +89,15 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
             // Columns grow with the bytes: those of from..to-1 lie between these two.
             const auto* const columns = lineTextColumns_.data();
             const auto* const last = columns + lineTextBytes_;
+            // A whole line, the usual case, needs no search.
             const std::size_t begin =
-                static_cast<std::size_t>(std::lower_bound(columns, last, from) - columns);
+                from == 0
+                    ? 0
+                    : static_cast<std::size_t>(std::lower_bound(columns, last, from) - columns);
             const std::size_t end =
-                static_cast<std::size_t>(std::lower_bound(columns, last, to) - columns);
+                to == lineTextCells_
+                    ? lineTextBytes_
+                    : static_cast<std::size_t>(std::lower_bound(columns, last, to) - columns);
             taken.text.assign(lineText_.data() + begin, end - begin);
             // A byte a column: all of them ASCII, which needs no columns.
             if (end - begin != static_cast<std::size_t>(to - from))

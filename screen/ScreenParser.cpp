@@ -297,6 +297,18 @@ std::size_t ScreenParser::Utf8(std::size_t i, ParserEvents& events) {
     std::size_t j = i;
     const std::string_view bytes(reinterpret_cast<const char*>(data_), length_);
     while (j < length_ && IsHighByte(data_[j])) {
+        // Two bytes, as the accented Latin letters take, are read here: a lead C2-DF and
+        // a continuation byte are always a character (U+0080-U+07FF).
+        const unsigned char lead = data_[j];
+        if (lead >= 0xC2 && lead <= 0xDF && j + 1 < length_ && (data_[j + 1] & 0xC0) == 0x80) {
+            const auto c = static_cast<char32_t>(((lead & 0x1Fu) << 6) | (data_[j + 1] & 0x3Fu));
+            if (c < 0x100)
+                narrow_.push_back(static_cast<unsigned char>(CellCharacter(c)));
+            else
+                Character(c, events);
+            j += 2;
+            continue;
+        }
         const Utf8Step step = DecodeUtf8(bytes.substr(j));
         if (step.kind == Utf8Step::Kind::Incomplete) break;
         if (step.kind != Utf8Step::Kind::Char)
