@@ -245,10 +245,19 @@ int TermSession::TermSendAll(std::string_view bytes) {
 void TermSession::Send(std::string_view reaction) {
     // A trigger that only colours or gags has an empty reaction: while connected, sending
     // it puts nothing on the wire and prints nothing.
-    if (reaction.empty() && connected_) return;
+    if (!SendDoesSomething(reaction)) return;
     screen_.SetCompletionTag(kReactionLine);
     TermSend(GameBytes(reaction), false, true);
     screen_.SetCompletionTag(0);
+}
+
+bool TermSession::SendDoesSomething(std::string_view reaction) const {
+    return !reaction.empty() || !connected_;
+}
+
+bool TermSession::FiringAgainActs() const {
+    // A trigger fired again only repeats the sound and the channel copy of the one before.
+    return matching_ != nullptr && matching_->lastPlays && services_.triggerEffects != nullptr;
 }
 
 void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {

@@ -193,9 +193,11 @@ public:
     void PrintLocal(std::string_view text) override;
     // Sends a reaction raw and without echo, every line as written (in the game's encoding).
     void Send(std::string_view reaction) override;
+    bool SendDoesSomething(std::string_view reaction) const override;
     // Acts on the line being matched: colours or gags it on the screen, plays a sound,
     // copies it to the channel window.
     void TriggerFired(const TTrigger& trigger, MatchSpan span) override;
+    bool FiringAgainActs() const override;
 
     // --- start-up and timers ---------------------------------------------------------
     void AutoConnect();

@@ -205,6 +205,15 @@ void TriggerList::SendReaction(const TTrigger& trigger) {
     --sendDepth_;
 }
 
+bool TriggerList::FiringAgainActs() const {
+    // The reaction expanded last is the one a repeat would send, unless the variables have
+    // changed since.
+    return firedListener_ || lastSwitchedGroups_ ||
+           (observer_ != nullptr && observer_->FiringAgainActs()) ||
+           (sender_ != nullptr &&
+            (vars_.Version() != expandedVersion_ || sender_->SendDoesSomething(reaction_)));
+}
+
 void TriggerList::CheckFrom(std::size_t pos, std::string_view line) {
     const LineBigrams bigrams(line);
     // By index: a sender may print lines, and the list must survive whatever it does.
@@ -239,6 +248,8 @@ void TriggerList::CheckTriggers(std::string_view line) {
     bool storedSearch = false;
     std::uint64_t stored = 0;
     std::size_t run = 0; // the keyed run at or after the candidate
+    // Whether the trigger fired last, fired again, would do anything; -1 until asked.
+    int againActs = -1;
     for (const std::uint32_t pos : passCandidates_) {
         const TTrigger& trigger = *triggers_[pos];
         // Checked as each is reached: a trigger that fired may have switched a group. A skipped
@@ -262,6 +273,14 @@ void TriggerList::CheckTriggers(std::string_view line) {
         }
         previous = pos;
         if (!matched) continue;
+        // The same trigger again, after a firing that a repeat would not add to (a colour
+        // laid already, an empty reaction): nothing to tell or send. Nothing has changed
+        // since the last firing, so the answer holds for the rest of the run.
+        if (repeats && (traits & kAgainTrait) != 0) {
+            if (againActs < 0) againActs = FiringAgainActs() ? 1 : 0;
+            if (againActs == 0) continue;
+        }
+        againActs = -1;
         if (!storedSearch || stored != vars_.Version()) {
             captures.Store(line, vars_);
             storedSearch = true;

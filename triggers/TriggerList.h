@@ -23,6 +23,9 @@ class TriggerObserver {
 public:
     virtual ~TriggerObserver() = default;
     virtual void TriggerFired(const TTrigger& trigger, MatchSpan span) = 0;
+    // False when a trigger firing again (TriggerList::FiringAgain) on the line of the last
+    // firing would do nothing to it: such a firing is then not told.
+    virtual bool FiringAgainActs() const { return true; }
 };
 
 // The triggers of the current profile, kept in ascending order of their patterns compared
@@ -148,6 +151,9 @@ private:
     void ExpandFor(const TTrigger& trigger);
     // Reads each trigger's traits_ afresh.
     void RebuildTraits() const;
+    // Whether a trigger that is the one just fired again would do anything: be told to
+    // the observer or the listener, switch groups or send.
+    bool FiringAgainActs() const;
     // Tests every trigger from `pos` on, one after the other.
     void CheckFrom(std::size_t pos, std::string_view line);
 

@@ -12,6 +12,10 @@ class TriggerSender {
 public:
     virtual ~TriggerSender() = default;
     virtual void Send(std::string_view text) = 0;
+    // False when sending `text` now would do nothing at all (the session, connected, puts
+    // an empty reaction nowhere): a trigger that only repeats one that fired is then
+    // spared the call.
+    virtual bool SendDoesSomething(std::string_view /*text*/) const { return true; }
 };
 
 } // namespace tav

@@ -156,6 +156,67 @@ TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
                                      "hungry again same"}));
 }
 
+// A trigger that is the one just fired again is passed over only while a repeat would show
+// nowhere: not to an observer that acts again, a listener, a sender that would send, nor
+// after a reaction changed the variables it expands with. A trigger after such a run that
+// differs is told as the repeat it is.
+TEST(CheckTriggersTest, TriggersFiredAgainAreSparedOnlyWhenNothingWouldShow) {
+    struct Quiet : RecordingSender {
+        bool sends = false;
+        bool SendDoesSomething(std::string_view text) const override {
+            return sends || !text.empty();
+        }
+    };
+    struct Observer : test::RecordingObserver {
+        bool acts = false;
+        bool FiringAgainActs() const override { return acts; }
+    };
+    TriggerList list;
+    Quiet sender;
+    Observer observer;
+    list.SetSender(&sender);
+    list.SetObserver(&observer);
+    for (int n = 0; n < 3; ++n)
+        list.AddTrigger("hungry", "");
+    list.AddTrigger("hungry", "eat");
+    list.AddTrigger("thirsty %1", "");
+    list.AddTrigger("thirsty %1", "");
+    const std::string line = "hungry and thirsty now";
+    auto firings = [&] {
+        observer.fired.clear();
+        sender.sent.clear();
+        list.CheckTriggers(line);
+        return std::make_pair(observer.fired.size(), sender.sent.size());
+    };
+    EXPECT_EQ(firings(), std::make_pair(std::size_t{3}, std::size_t{3}));
+    EXPECT_EQ(observer.fired, (Texts{"hungry@0-6", "hungry@0-6", "thirsty %1@11-22"}));
+    EXPECT_EQ(sender.sent, (Texts{"", "eat\r\n", ""}));
+
+    observer.acts = true;
+    EXPECT_EQ(firings(), std::make_pair(std::size_t{6}, std::size_t{6}));
+    observer.acts = false;
+    sender.sends = true;
+    EXPECT_EQ(firings(), std::make_pair(std::size_t{6}, std::size_t{6}));
+    sender.sends = false;
+    int told = 0;
+    list.SetFiredListener([&] { ++told; });
+    EXPECT_EQ(firings(), std::make_pair(std::size_t{6}, std::size_t{6}));
+    EXPECT_EQ(told, 6);
+    list.SetFiredListener({});
+    // The first firing's send changes the variables: the next expands its reaction again.
+    sender.onSend = [&] {
+        if (sender.sent.size() == 1) list.Vars().Set(1, "changed");
+    };
+    EXPECT_EQ(firings(), std::make_pair(std::size_t{4}, std::size_t{4}));
+    // Groups switched by a firing are switched again by its repeats.
+    sender.onSend = {};
+    TriggerActions switching;
+    switching.groupOn = "meals";
+    for (std::size_t pos : {0U, 1U, 2U})
+        list.SetActions(pos, switching);
+    EXPECT_EQ(firings(), std::make_pair(std::size_t{5}, std::size_t{5}));
+}
+
 // Triggers of one pattern search the line once; what a reaction does to the variables
 // in between is undone for the next one, which stores its own captures again.
 TEST(CheckTriggersTest, RepeatedPatternsStoreTheirCapturesAgainAfterAReactionChangesThem) {
