@@ -305,7 +305,7 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
         line.shown = false;
         if (actions.gagLog) line.logged = false;
     }
-    if (services_.triggerEffects) PlayEffects(line, actions);
+    if (line.lastPlays && services_.triggerEffects) PlayEffects(line, actions);
 }
 
 void TermSession::PlayEffects(const CompletedLine& line, const TriggerActions& actions) {
