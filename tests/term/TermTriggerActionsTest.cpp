@@ -161,5 +161,32 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     EXPECT_EQ(h.screen.GetAllText().find("yak"), std::string::npos);
 }
 
+// Identical colouring triggers with nothing to send: connected, the line is coloured and
+// nothing goes out; not connected, each of them still says so, as a send would.
+TEST(TermSessionActions, IdenticalQuietTriggersSayNotConnectedOnceEach) {
+    test::SessionHarness h;
+    h.Open(h.Recorded());
+    TriggerActions wolf;
+    wolf.highlight = HighlightScope::Match;
+    wolf.textColor = 0x0000FF;
+    for (int n = 0; n < 3; ++n)
+        h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), wolf);
+    h.session->PrintLocal("a wolf\r\n");
+    EXPECT_EQ(h.TimesShown("Not connected..."), 3u);
+
+    h.Connect();
+    h.server.Send("the wolf\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.Shown("the wolf"); }, 5s));
+    h.Pump();
+    EXPECT_EQ(h.TimesShown("Not connected..."), 3u);
+    EXPECT_EQ(h.server.Read(std::chrono::milliseconds(50)), "");
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    const ScreenLine& line = h.screen.Line(h.screen.BufferLine() - 1);
+    std::string marks;
+    for (int col = 0; col < 8; ++col)
+        marks += line.TextColor(col) == red ? 'r' : '-';
+    EXPECT_EQ(marks, "----rrrr");
+}
+
 } // namespace
 } // namespace tav
