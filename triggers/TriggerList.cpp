@@ -274,9 +274,10 @@ void TriggerList::CheckTriggers(std::string_view line) {
         previous = pos;
         if (!matched) continue;
         // The same trigger again, after a firing that a repeat would not add to (a colour
-        // laid already, an empty reaction): nothing to tell or send. Nothing has changed
-        // since the last firing, so the answer holds for the rest of the run.
-        if (repeats && (traits & kAgainTrait) != 0) {
+        // laid already, an empty reaction): nothing to tell, send or store, as long as the
+        // variables still hold this search's captures. Nothing has changed since the last
+        // firing, so the answer holds for the rest of the run.
+        if (repeats && (traits & kAgainTrait) != 0 && storedSearch && stored == vars_.Version()) {
             if (againActs < 0) againActs = FiringAgainActs() ? 1 : 0;
             if (againActs == 0) continue;
         }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -158,8 +159,8 @@ TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
 
 // A trigger that is the one just fired again is passed over only while a repeat would show
 // nowhere: not to an observer that acts again, a listener, a sender that would send, nor
-// after a reaction changed the variables it expands with. A trigger after such a run that
-// differs is told as the repeat it is.
+// after something changed the variables its reaction expands with or its captures were
+// stored in. A trigger after such a run that differs is told as the repeat it is.
 TEST(CheckTriggersTest, TriggersFiredAgainAreSparedOnlyWhenNothingWouldShow) {
     struct Quiet : RecordingSender {
         bool sends = false;
@@ -169,7 +170,12 @@ TEST(CheckTriggersTest, TriggersFiredAgainAreSparedOnlyWhenNothingWouldShow) {
     };
     struct Observer : test::RecordingObserver {
         bool acts = false;
+        std::function<void()> onFired;
         bool FiringAgainActs() const override { return acts; }
+        void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
+            RecordingObserver::TriggerFired(trigger, span);
+            if (onFired) onFired();
+        }
     };
     TriggerList list;
     Quiet sender;
@@ -215,6 +221,16 @@ TEST(CheckTriggersTest, TriggersFiredAgainAreSparedOnlyWhenNothingWouldShow) {
     for (std::size_t pos : {0U, 1U, 2U})
         list.SetActions(pos, switching);
     EXPECT_EQ(firings(), std::make_pair(std::size_t{5}, std::size_t{5}));
+    // With nobody to send to, a repeat still stores its captures again over a change the
+    // observer made in between.
+    list.SetSender(nullptr);
+    observer.onFired = [&] {
+        if (observer.fired.back() == "thirsty %1@11-22" && observer.fired.size() == 5)
+            list.Vars().Set(1, "changed");
+    };
+    firings();
+    EXPECT_EQ(observer.fired.size(), 6u);
+    EXPECT_EQ(list.Vars().Get(1), "now");
 }
 
 // Triggers of one pattern search the line once; what a reaction does to the variables
