@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -101,18 +102,39 @@ private:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     // Listening, read from the kernel's table so that no probe connection uses up the
-    // server's first accept.
+    // server's first accept. The listening socket must be openssl's own: another process
+    // (a test running alongside) may have taken the port between its release and openssl's
+    // bind, and openssl then gave up.
     bool Listening() const {
-        char wanted[16];
-        std::snprintf(wanted, sizeof wanted, ":%04X ", port_);
         FILE* table = std::fopen("/proc/net/tcp", "r");
         if (!table) return false;
         char line[512];
         bool found = false;
-        while (!found && std::fgets(line, sizeof line, table))
-            found = std::strstr(line, wanted) && std::strstr(line, " 0A "); // LISTEN
+        while (!found && std::fgets(line, sizeof line, table)) {
+            char local[64] = {};
+            unsigned state = 0;
+            unsigned long inode = 0;
+            if (std::sscanf(line, " %*s %63s %*s %x %*s %*s %*s %*s %*s %lu", local, &state,
+                            &inode) != 3)
+                continue;
+            const char* colon = std::strchr(local, ':');
+            found = colon != nullptr &&
+                    std::strtoul(colon + 1, nullptr, 16) == static_cast<unsigned long>(port_) &&
+                    state == 0x0A && OwnsSocket(inode); // 0x0A: LISTEN
+        }
         std::fclose(table);
         return found;
+    }
+    bool OwnsSocket(unsigned long inode) const {
+        const std::string wanted = "socket:[" + std::to_string(inode) + "]";
+        std::error_code ec;
+        std::filesystem::directory_iterator fd("/proc/" + std::to_string(pid_) + "/fd", ec);
+        for (; !ec && fd != std::filesystem::directory_iterator(); fd.increment(ec)) {
+            std::error_code linkError;
+            if (std::filesystem::read_symlink(fd->path(), linkError).string() == wanted)
+                return true;
+        }
+        return false;
     }
 
     std::string authority_;

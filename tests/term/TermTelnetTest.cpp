@@ -333,7 +333,7 @@ TEST_F(TermTls, CertificateQuestionsAndTheStatusTextFollowTheConnection) {
     rec.answers = {"Yes"};
     rec.whileAsking = [&] { session->CancelConnect(); };
     EXPECT_FALSE(Connects());
-    EXPECT_EQ(std::tuple(rec.asked.size(), std::filesystem::exists(trustFile), rec.termStates),
+    ASSERT_EQ(std::tuple(rec.asked.size(), std::filesystem::exists(trustFile), rec.termStates),
               std::tuple(1u, false, std::vector<bool>{}));
     // The question says why: the peer's certificate signs itself.
     EXPECT_NE(rec.asked[0].find("could not be verified: self"), std::string::npos) << rec.asked[0];
