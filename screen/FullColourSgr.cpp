@@ -6,11 +6,11 @@ namespace {
 
 constexpr int kCubeLevels[6] = {0, 95, 135, 175, 215, 255};
 
-bool IsByte(int value) {
+constexpr bool IsByte(int value) {
     return value >= 0 && value <= 255;
 }
 
-CellColor Rgb(int r, int g, int b) {
+constexpr CellColor Rgb(int r, int g, int b) {
     return ExplicitCellColor(static_cast<std::uint32_t>(r) | static_cast<std::uint32_t>(g) << 8 |
                              static_cast<std::uint32_t>(b) << 16);
 }
@@ -61,9 +61,11 @@ void Style(Attr& a, int value, bool subUnderlineOff) {
 }
 
 // Applies the list as `groups` groups, each a value and the sub-parameters joined to it by
-// ':'; group g starts at values[start(g)], and start(groups) is the end of the list.
+// ':'; group g starts at values[start(g)], and start(groups) is the end of the list. The
+// rendition is worked on in a copy: stored through the reference, each colour would make
+// the compiler read the values again, as they could share its memory.
 template <typename Start>
-void ApplyGroups(Rendition& rendition, const int* values, int groups, Start start) {
+Rendition ApplyGroups(Rendition rendition, const int* values, int groups, Start start) {
     auto base = [&](int g) { return values[start(g)]; };
 
     int g = 0;
@@ -89,7 +91,7 @@ void ApplyGroups(Rendition& rendition, const int* values, int groups, Start star
                     Set(target, Rgb(base(g + 2), base(g + 3), base(g + 4)));
                 g += 5;
             } else {
-                return;
+                return rendition;
             }
             continue;
         }
@@ -113,18 +115,37 @@ void ApplyGroups(Rendition& rendition, const int* values, int groups, Start star
         }
         ++g;
     }
+    return rendition;
 }
+
+// The xterm palette, worked out once.
+struct XtermPalette {
+    CellColor entries[256];
+    constexpr XtermPalette() : entries{} {
+        for (int index = 0; index < 256; ++index) {
+            if (index < kSystemColorCount) {
+                entries[index] = SystemCellColor(index);
+            } else if (index < 232) {
+                const int cube = index - 16;
+                entries[index] =
+                    Rgb(kCubeLevels[cube / 36], kCubeLevels[cube / 6 % 6], kCubeLevels[cube % 6]);
+            } else {
+                const int grey = 8 + 10 * (index - 232);
+                entries[index] = Rgb(grey, grey, grey);
+            }
+        }
+    }
+};
+constexpr XtermPalette kXtermPalette;
 
 } // namespace
 
 CellColor XtermCellColor(int index) {
-    if (index < kSystemColorCount) return SystemCellColor(index);
-    if (index < 232) {
-        const int cube = index - 16;
-        return Rgb(kCubeLevels[cube / 36], kCubeLevels[cube / 6 % 6], kCubeLevels[cube % 6]);
-    }
-    const int grey = 8 + 10 * (index - 232);
-    return Rgb(grey, grey, grey);
+    return kXtermPalette.entries[index];
+}
+
+void ApplyFullColourSgr(Rendition& rendition, const int* values, int count) {
+    rendition = ApplyGroups(rendition, values, count, [](int g) { return g; });
 }
 
 void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count) {
@@ -133,7 +154,7 @@ void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joi
     for (int k = 1; k < count; ++k)
         anyJoined |= joined[k];
     if (!anyJoined) {
-        ApplyGroups(rendition, values, count, [](int g) { return g; });
+        ApplyFullColourSgr(rendition, values, count);
         return;
     }
     int starts[kMaxFullCsiParams + 2];
@@ -141,7 +162,7 @@ void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joi
     for (int k = 0; k < count && groups <= kMaxFullCsiParams; ++k)
         if (k == 0 || !joined[k]) starts[groups++] = k;
     starts[groups] = count;
-    ApplyGroups(rendition, values, groups, [&starts](int g) { return starts[g]; });
+    rendition = ApplyGroups(rendition, values, groups, [&starts](int g) { return starts[g]; });
 }
 
 } // namespace tav

@@ -27,6 +27,9 @@ struct Rendition {
 // groups. An extended colour that is cut short or malformed is ignored; one whose kind is
 // unknown (38;7) ends the list, since how many values belong to it cannot be known.
 void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count);
+// The same for a list with no ':' in it, where each value is a group of its own: what
+// nearly every server sends.
+void ApplyFullColourSgr(Rendition& rendition, const int* values, int count);
 
 // Entry `index` (0..255) of the xterm palette: the 16 system colours, the 6x6x6 cube and
 // 24 greys.

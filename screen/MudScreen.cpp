@@ -367,7 +367,9 @@ void TMudScreen::OtherControlSequence(const ControlSequence& sequence) {
 }
 
 void TMudScreen::FullColourRendition(const ControlSequence& sequence) {
-    if (!sequence.leadingSeparator) {
+    if (!sequence.leadingSeparator && !sequence.anyJoined) {
+        ApplyFullColourSgr(rendition_, sequence.values, sequence.count);
+    } else if (!sequence.leadingSeparator) {
         // The first value follows no separator, so it is joined to nothing.
         ApplyFullColourSgr(rendition_, sequence.values, sequence.joined, sequence.count);
     } else {

@@ -174,12 +174,14 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
     int count = 0;
     int value = 0;
     bool colon = false;
+    bool anyColon = false;
     // ':' and ';' follow the digits, so one subtraction sorts a byte: 0-9 a digit, 10 ':',
     // 11 ';', anything else the final byte.
     unsigned sort = static_cast<unsigned char>(data[j] - '0');
     const bool leading = sort == 11 || (sort == 10 && colons);
     if (leading) {
         colon = sort == 10;
+        anyColon = colon;
         if (!next()) return stop();
         sort = static_cast<unsigned char>(data[j] - '0');
     }
@@ -193,6 +195,7 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
             }
             value = 0;
             colon = sort == 10;
+            anyColon |= colon;
         } else {
             break;
         }
@@ -203,7 +206,7 @@ std::size_t ScreenParser::Sequence(std::size_t i, ParserEvents& events) {
         joined[count] = colon;
         values[count++] = value;
     }
-    events.OnControlSequence({values, joined, count, leading, data[j]});
+    events.OnControlSequence({values, joined, count, leading, data[j], anyColon});
     return j + 1;
 }
 

@@ -31,6 +31,8 @@ struct ControlSequence {
     // The list began with a separator: an empty value stands before values[0].
     bool leadingSeparator;
     unsigned char final;
+    // False when no joined[k] is set, so that every value stands alone.
+    bool anyJoined = false;
 };
 
 // What the parser finds in the byte stream, in order; the screen acts on it.

@@ -171,6 +171,10 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
         {"\x1b[32m\x1b[38:2:1:2mx", {n, S(2), 0}},
         {"\x1b[38;5;1000000mx", {n, 0, 0}},
         {"\x1b[99999999;31mx", {n, S(1), 0}},
+        // Values of many lengths, leading zeros and all.
+        {"\x1b[38;2;0000255;007;0000000000009mx", {n, X(0x0907FF), 0}},
+        {"\x1b[32;38;2;1;0000256;1mx", {n, S(2), 0}},
+        {"\x1b[00000001;0000000000001;31mx", {bold, S(1), 0}},
         {"\x1b[4m\x1b[4:0mx", {n, 0, 0}},
         {"\x1b[4:3mx", {n | attr::kUnderline, 0, 0}},
         {"\x1b[1:2;31mx", {bold, S(1), 0}},
