@@ -121,17 +121,22 @@ void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     }
     if (keepLineAttributes && line.colors) {
         // One colour per byte of the text, as the attributes are.
-        const auto colourOf = [&](const CellColor* cells, std::vector<CellColor>& out) {
-            if (taken.byteColumns.empty()) {
-                out.assign(cells + from, cells + to);
-                return;
-            }
-            out.reserve(taken.byteColumns.size());
-            for (const std::uint8_t col : taken.byteColumns)
-                out.push_back(cells[col]);
+        const LineColors& colors = *line.colors;
+        const auto keep = [&](int col) {
+            taken.textColors.push_back(colors.Text(col));
+            taken.backColors.push_back(colors.Back(col));
         };
-        colourOf(line.colors->text, taken.textColors);
-        colourOf(line.colors->back, taken.backColors);
+        if (taken.byteColumns.empty()) {
+            taken.textColors.reserve(static_cast<std::size_t>(to - from));
+            taken.backColors.reserve(static_cast<std::size_t>(to - from));
+            for (int col = from; col < to; ++col)
+                keep(col);
+        } else {
+            taken.textColors.reserve(taken.byteColumns.size());
+            taken.backColors.reserve(taken.byteColumns.size());
+            for (const std::uint8_t col : taken.byteColumns)
+                keep(col);
+        }
     }
     buffer_[bufLine_].serial = ++lastSerial_;
     taken.serial = lastSerial_;
@@ -203,10 +208,7 @@ bool TMudScreen::ColorCompletedLine(std::uint64_t serial, std::size_t from, std:
         ++to;
     if (from >= to || (text == 0 && back == 0)) return true;
     // Each colour given replaces the cells' own; the other stays as it was.
-    LineColors& colors = line.Colors();
-    if (text != 0) std::fill(colors.text + from, colors.text + to, text);
-    if (back != 0) std::fill(colors.back + from, colors.back + to, back);
-    colors.used = std::max(colors.used, static_cast<int>(to));
+    line.Colors().Recolour(static_cast<int>(from), static_cast<int>(to), text, back);
     InvalidateBufferLine(*n);
     return true;
 }

@@ -26,31 +26,6 @@ void ScreenLine::Allocate(int columns) {
     attr = attrs_.get();
 }
 
-std::unique_ptr<LineColors> LineColors::Make(int columns) {
-    columns = std::clamp(columns, 1, kMaxBufferColumns);
-    const std::size_t cells = 2 * static_cast<std::size_t>(columns);
-    static_assert(sizeof(LineColors) % alignof(CellColor) == 0);
-    void* raw = ::operator new(sizeof(LineColors) + cells * sizeof(CellColor));
-    auto* storage =
-        reinterpret_cast<CellColor*>(static_cast<unsigned char*>(raw) + sizeof(LineColors));
-    std::fill(storage, storage + cells, CellColor{0});
-    return std::unique_ptr<LineColors>(new (raw) LineColors(columns, storage));
-}
-
-std::unique_ptr<LineColors> LineColors::Clone() const {
-    std::unique_ptr<LineColors> copy = Make(columns);
-    copy->CopyFrom(*this);
-    return copy;
-}
-
-void LineColors::CopyFrom(const LineColors& other) {
-    const int kept = std::min(columns, other.columns);
-    Cleared();
-    std::copy(other.text, other.text + kept, text);
-    std::copy(other.back, other.back + kept, back);
-    used = std::min(other.used, kept);
-}
-
 ScreenLine::ScreenLine(const ScreenLine& other) {
     *this = other;
 }
@@ -80,11 +55,11 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     blankAttr = other.blankAttr;
     if (!other.colors)
         colors.reset();
-    else if (colors && colors->columns == width)
+    else if (colors && colors->Columns() == width)
         colors->CopyFrom(*other.colors);
     else
         colors = other.colors->Clone();
-    if (spareColors && spareColors->columns != width) spareColors.reset();
+    if (spareColors && spareColors->Columns() != width) spareColors.reset();
     if (!other.marks)
         marks.reset();
     else if (marks)
@@ -106,38 +81,6 @@ LineColors& ScreenLine::Colors() {
     return *colors;
 }
 
-namespace {
-
-// Mostly a word's few cells: one walk sets both arrays.
-void FillColors(LineColors& colors, int from, int to, CellColor text, CellColor back) {
-    CellColor* const texts = colors.text;
-    CellColor* const backs = colors.back;
-    for (int k = from; k < to; ++k) {
-        texts[k] = text;
-        backs[k] = back;
-    }
-}
-
-} // namespace
-
-void ScreenLine::KeepColors(int from, int to, CellColor text, CellColor back) {
-    assert(from >= 0 && to <= width);
-    if (text == 0 && back == 0) {
-        if (!colors) return;
-        // Plain text after coloured: the columns past `used` hold no colour already, so
-        // the memory of the rest of the line is not touched.
-        LineColors& kept = *colors;
-        const int end = std::min(to, kept.used);
-        if (from >= end) return;
-        FillColors(kept, from, end, 0, 0);
-        if (end == kept.used) kept.used = from;
-        return;
-    }
-    LineColors& kept = Colors();
-    FillColors(kept, from, to, text, back);
-    kept.used = std::max(kept.used, to);
-}
-
 void ScreenLine::Blank(Attr a) {
     if (colors && !spareColors)
         spareColors = std::move(colors);
@@ -147,18 +90,7 @@ void ScreenLine::Blank(Attr a) {
         // A line blanked whole is mostly the oldest one, opened again for new text: its
         // colours left the caches long ago, and coloured text will want them soon, first
         // to clear them as far as they were used, mostly no further than the text went.
-        // The arrays' places come from the line's width, not from the block's header,
-        // which is not in the caches either.
-        constexpr std::size_t kCacheLine = 64;
-        const auto* text = reinterpret_cast<const char*>(spareColors.get()) + sizeof(LineColors);
-        const auto* back = text + sizeof(CellColor) * static_cast<std::size_t>(width);
-        __builtin_prefetch(spareColors.get(), 1);
-        const std::size_t bytes =
-            sizeof(CellColor) * static_cast<std::size_t>(std::max(written, 1));
-        for (std::size_t at = 0; at < bytes; at += kCacheLine) {
-            __builtin_prefetch(text + at, 1);
-            __builtin_prefetch(back + at, 1);
-        }
+        spareColors->PrefetchReuse(written);
     }
     serial = 0;
     marks.reset();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "screen/LineColors.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -36,58 +38,6 @@ inline constexpr Attr kFaint = 0x40000;
 inline constexpr Attr kSelected = 0x100000;
 inline constexpr Attr kUrl = 0x200000;
 } // namespace attr
-
-// A colour a cell carries beyond its attribute bits: kCellColorSet with 0x00BBGGRR, or
-// 0 when the attribute bits (text) or the screen (background) decide.
-using CellColor = std::uint32_t;
-inline constexpr CellColor kCellColorSet = 0x01000000;
-constexpr CellColor ExplicitCellColor(std::uint32_t bgr) {
-    return kCellColorSet | (bgr & 0xFFFFFF);
-}
-// A colour looked up in the screen's palette when drawn, so it follows the colour table:
-// one of the 16 system colours (0 black .. 7 white, 8..15 their bright forms), or the
-// screen's own text or background colour (what reverse video puts where the other was).
-inline constexpr CellColor kCellColorSystem = 0x02000000;
-inline constexpr int kSystemColorCount = 16;
-inline constexpr CellColor kCellDefaultText = kCellColorSystem | 16;
-inline constexpr CellColor kCellDefaultBack = kCellColorSystem | 17;
-constexpr CellColor SystemCellColor(int index) {
-    return kCellColorSystem | static_cast<CellColor>(index & 0xF);
-}
-constexpr bool IsSystemCellColor(CellColor color) {
-    return (color & kCellColorSystem) != 0;
-}
-
-// The explicit colours of one line's cells, as many as the line has columns. The two
-// arrays follow this header in the same allocation: a coloured line's colours are one
-// block, half the size of room for the widest line, and the count of used columns shares
-// a cache line with the first colours.
-struct LineColors {
-    // Columns at and past this one hold no colour: clearing for reuse stops here.
-    int used = 0;
-    const int columns;
-    CellColor* const text;
-    CellColor* const back;
-
-    // Colours for `columns` cells (1..kMaxBufferColumns), all 0.
-    static std::unique_ptr<LineColors> Make(int columns);
-    // A copy of these colours in storage of its own.
-    std::unique_ptr<LineColors> Clone() const;
-    LineColors(const LineColors&) = delete;
-    LineColors& operator=(const LineColors&) = delete;
-    // Takes the colours of the columns both have; the rest of this line's become 0.
-    void CopyFrom(const LineColors& other);
-    void Cleared() {
-        std::fill(text, text + used, CellColor{0});
-        std::fill(back, back + used, CellColor{0});
-        used = 0;
-    }
-    static void operator delete(void* p) { ::operator delete(p); }
-
-private:
-    LineColors(int count, CellColor* storage)
-        : columns(count), text(storage), back(storage + count) {}
-};
 
 // How the characters of a completed line look, for a log in colour: the attribute of
 // each and, when the line has any, their explicit colours (else both spans are empty).
@@ -148,15 +98,15 @@ struct ScreenLine {
     std::span<const Attr> Attrs() const { return {attr, static_cast<std::size_t>(width)}; }
     std::span<const Cell> Cells() const { return {ch, static_cast<std::size_t>(width)}; }
 
-    CellColor TextColor(int col) const { return colors ? colors->text[col] : 0; }
-    CellColor BackColor(int col) const { return colors ? colors->back[col] : 0; }
+    CellColor TextColor(int col) const { return colors ? colors->Text(col) : 0; }
+    CellColor BackColor(int col) const { return colors ? colors->Back(col) : 0; }
     // The line's colours, made (from the spare, when there is one) if it has none.
     LineColors& Colors();
     // Gives cells from..to-1 these colours (0 for none).
     void SetColors(int from, int to, CellColor text, CellColor back) {
         // Most text has no explicit colour, on a line that has had none: nothing to keep.
         if (from >= to || (!colors && text == 0 && back == 0)) return;
-        KeepColors(from, to, text, back);
+        Colors().Set(from, to, text, back);
     }
 
     void Blank(Attr a);
@@ -184,8 +134,6 @@ struct ScreenLine {
             (!afterBlank && to > 0 && inLine(to) && ch[to] == kWideTail))
             CutWide(from, to);
     }
-    // SetColors' work once there is some: the line's colours made if needed, then set.
-    void KeepColors(int from, int to, CellColor text, CellColor back);
     // Adds a combining mark to a cell; false when the cell has kMaxCellMarks already.
     bool AddMark(int col, Cell mark);
     const Cell* MarksOf(int col) const { return marks ? marks->mark[col] : nullptr; }
