@@ -69,14 +69,12 @@ ScreenLine& ScreenLine::operator=(const ScreenLine& other) {
     return *this;
 }
 
-LineColors& ScreenLine::Colors() {
-    if (!colors) {
-        if (spareColors) {
-            colors = std::move(spareColors);
-            colors->Cleared();
-        } else {
-            colors = LineColors::Make(width);
-        }
+LineColors& ScreenLine::MakeColors() {
+    if (spareColors) {
+        colors = std::move(spareColors);
+        colors->Cleared();
+    } else {
+        colors = LineColors::Make(width);
     }
     return *colors;
 }

@@ -101,7 +101,7 @@ struct ScreenLine {
     CellColor TextColor(int col) const { return colors ? colors->Text(col) : 0; }
     CellColor BackColor(int col) const { return colors ? colors->Back(col) : 0; }
     // The line's colours, made (from the spare, when there is one) if it has none.
-    LineColors& Colors();
+    LineColors& Colors() { return colors ? *colors : MakeColors(); }
     // Gives cells from..to-1 these colours (0 for none).
     void SetColors(int from, int to, CellColor text, CellColor back) {
         // Most text has no explicit colour, on a line that has had none: nothing to keep.
@@ -145,6 +145,7 @@ struct ScreenLine {
 private:
     // New storage for `columns` cells, their contents not yet set.
     void Allocate(int columns);
+    LineColors& MakeColors();
 
     std::unique_ptr<Cell[]> cells_;
     std::unique_ptr<Attr[]> attrs_;

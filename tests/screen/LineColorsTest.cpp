@@ -82,7 +82,8 @@ TEST(LineColors, RandomWorkReadsBackAsAColourPerCell) {
                 copy->CopyFrom(*colors);
                 Model copied(wider);
                 for (int k = 0; k < std::min(wider, columns); ++k)
-                    copied.cells[static_cast<std::size_t>(k)] = model.cells[static_cast<std::size_t>(k)];
+                    copied.cells[static_cast<std::size_t>(k)] =
+                        model.cells[static_cast<std::size_t>(k)];
                 colors = std::move(copy);
                 model = copied;
                 columns = wider;
@@ -106,8 +107,9 @@ TEST(LineColors, RandomWorkReadsBackAsAColourPerCell) {
                 what += " " + std::to_string(from) + ".." + std::to_string(to);
                 break;
             }
-            ExpectSame(*colors, model, "round " + std::to_string(round) + ", step " +
-                                           std::to_string(step) + ": " + what);
+            ExpectSame(*colors, model,
+                       "round " + std::to_string(round) + ", step " + std::to_string(step) + ": " +
+                           what);
             if (testing::Test::HasFatalFailure()) return;
         }
     }
