@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -59,6 +60,7 @@ public:
 
     // Gives cells from..to-1 these colours (0 for none).
     void Set(int from, int to, CellColor text, CellColor back) {
+        assert(from >= 0 && to <= columns_);
         if (text == 0 && back == 0) {
             Clear(from, to);
             return;
