@@ -19,6 +19,12 @@
         }                                                                                          \
     } while (false)
 
+// For checks that read a whole screen or map after every step: their loops are left out of
+// the coverage trace. Traced, they took most of a run's time, and every comparison in them
+// counted as a feature of the input, so the corpus grew on the checks rather than on the
+// code under test.
+#define FUZZ_UNTRACED __attribute__((no_sanitize("coverage")))
+
 namespace tav::fuzz {
 
 // A scratch directory with `subdirs`, made on first use and removed at exit. It lives in

@@ -1,7 +1,8 @@
 // The terminal screen driven by a script of operations (ScreenOps.h). After each one the
-// cursor, top line and screen lie inside the buffer, every row the view is told to paint
-// can be read, and no leftover of an overwritten URL stays marked; completed lines may be
-// gagged or coloured afterwards, as trigger actions do.
+// cursor, top line and screen lie inside the buffer and every row the view is told to paint
+// can be read; every eighth one and at the end, no cell holds a colour the view cannot
+// paint, half a wide character or the leftover of an overwritten URL. Completed lines may
+// be gagged or coloured afterwards, as trigger actions do.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
 #include "screen/MudScreen.h"
@@ -34,7 +35,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-void CheckInside(const tav::TMudScreen& screen) {
+FUZZ_UNTRACED void CheckInside(const tav::TMudScreen& screen) {
     const int lines = screen.Lines();
     FUZZ_CHECK(lines >= 1, "the buffer keeps a line");
     FUZZ_CHECK(screen.Rows() >= 1 && screen.Rows() <= lines, "rows within the buffer");
@@ -65,10 +66,20 @@ public:
     }
 
 private:
-    void Read(int row) {
+    // The ends of the row; every cell's colours are checked by CheckColours.
+    FUZZ_UNTRACED void Read(int row) {
         const tav::ScreenLine& line = screen->Line(screen->Top() + row);
         FUZZ_CHECK(line.width == screen->BufferColumns(), "every line as wide as the buffer");
-        checksum_ += line.ch[0] + line.attr[line.width - 1];
+        checksum_ += line.ch[0] + line.attr[line.width - 1] + line.TextColor(0) +
+                     line.BackColor(line.width - 1);
+    }
+    unsigned checksum_ = 0;
+};
+
+// Every colour on the screen is one the widget can paint.
+FUZZ_UNTRACED void CheckColours(const tav::TMudScreen& screen) {
+    for (int row = 0; row < screen.Rows(); ++row) {
+        const tav::ScreenLine& line = screen.Line(screen.Top() + row);
         for (int col = 0; col < line.width; ++col)
             for (const tav::CellColor color : {line.TextColor(col), line.BackColor(col)})
                 FUZZ_CHECK(color == 0 || color == tav::kCellDefaultText ||
@@ -77,11 +88,10 @@ private:
                                (color >> 4) == (tav::kCellColorSystem >> 4),
                            "an explicit colour is one the screen can paint");
     }
-    unsigned checksum_ = 0;
-};
+}
 
 // Every right half of a wide character has its left half beside it.
-void CheckWideHalves(const tav::TMudScreen& screen) {
+FUZZ_UNTRACED void CheckWideHalves(const tav::TMudScreen& screen) {
     for (int n = 0; n < screen.Lines(); ++n) {
         const tav::ScreenLine& line = screen.Line(n);
         for (int k = 0; k < line.width; ++k)
@@ -91,7 +101,7 @@ void CheckWideHalves(const tav::TMudScreen& screen) {
     }
 }
 
-void CheckCursor(const tav::TMudScreen& screen) {
+FUZZ_UNTRACED void CheckCursor(const tav::TMudScreen& screen) {
     CheckInside(screen);
     FUZZ_CHECK(screen.CursorRow() >= 0 && screen.CursorRow() < screen.Rows(),
                "cursor row on the screen");
@@ -104,7 +114,7 @@ void CheckCursor(const tav::TMudScreen& screen) {
 }
 
 // Every run of URL cells starts with a URL prefix, so a partly overwritten one is dead.
-void CheckUrls(const tav::TMudScreen& screen) {
+FUZZ_UNTRACED void CheckUrls(const tav::TMudScreen& screen) {
     for (int row = 0; row < screen.Rows(); ++row) {
         const tav::ScreenLine& line = screen.Line(screen.Top() + row);
         for (int col = 0; col < line.width; ++col) {
@@ -116,6 +126,14 @@ void CheckUrls(const tav::TMudScreen& screen) {
         }
     }
 }
+
+void CheckCells(const tav::TMudScreen& screen) {
+    CheckColours(screen);
+    CheckUrls(screen);
+    CheckWideHalves(screen);
+}
+
+constexpr int kCellSweepEvery = 8;
 
 void Select(tav::TMudScreen& screen, Script& script) {
     const int kind = script.Byte() % 6;
@@ -152,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The serials of the last lines taken, as the session keeps them for trigger actions.
     std::array<std::uint64_t, tav::fuzz::kRecentTakenLines> taken{};
     std::size_t takenCount = 0;
+    int steps = 0;
     while (!script.AtEnd()) {
         switch (static_cast<ScreenOp>(script.Byte() % tav::fuzz::kScreenOpCount)) {
         case ScreenOp::Feed: {
@@ -204,8 +223,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         }
         CheckCursor(screen);
-        CheckUrls(screen);
-        CheckWideHalves(screen);
+        // The cells every few steps and at the end: a broken pair or a dead URL mark stays
+        // until its line is written again, and reading every cell after every step took most
+        // of a run.
+        if (++steps % kCellSweepEvery == 0) CheckCells(screen);
     }
+    CheckCells(screen);
     return 0;
 }
