@@ -285,14 +285,17 @@ void TermSession::TriggerFired(const TTrigger& trigger, MatchSpan span) {
                           before.scope == actions.highlight && before.text == text &&
                           before.back == back;
     if (!repeated && actions.highlight == HighlightScope::Match) {
-        // Every match in the line, each searched for after the one before.
+        // Every match in the line, each searched for after the one before, unless the
+        // list knows there is no other.
         const std::string_view bytes = line.taken.text;
+        const bool only = services_.triggers != nullptr && services_.triggers->FiringMatchIsOnly();
         TriggerCaptures captures;
         for (MatchSpan at = span;;) {
             const auto [first, last] = line.taken.Columns(at.begin, at.end);
             screen_.ColorCompletedLine(line.taken.serial, first, last, text, back);
             const std::size_t from = std::max(at.end, at.begin + 1);
-            if (from >= bytes.size() || !trigger.Compiled().Find(bytes.substr(from), captures))
+            if (only || from >= bytes.size() ||
+                !trigger.Compiled().Find(bytes.substr(from), captures))
                 break;
             at = {from + captures.match.begin, from + captures.match.end};
         }

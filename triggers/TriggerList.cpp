@@ -243,6 +243,7 @@ void TriggerList::CheckTriggers(std::string_view line) {
     // variables stored again only if something changed them in between.
     std::size_t previous = std::numeric_limits<std::size_t>::max();
     bool matched = false;
+    bool matchedOnly = false; // the literal found stands nowhere else in the line
     TriggerCaptures captures;
     // The variables' version after the last store, when they were stored for this search.
     bool storedSearch = false;
@@ -266,8 +267,10 @@ void TriggerList::CheckTriggers(std::string_view line) {
                 captures.set = 0;
                 captures.match = {passKeyed_[run].begin, passKeyed_[run].end};
                 matched = true;
+                matchedOnly = passKeyed_[run].once;
             } else {
                 matched = trigger.Compiled().Find(line, captures);
+                matchedOnly = false;
             }
             storedSearch = false;
         }
@@ -290,7 +293,9 @@ void TriggerList::CheckTriggers(std::string_view line) {
         // A repeat's search was its predecessor's, which matched, so that one fired last.
         firingRepeats_ = repeats;
         firingAgain_ = repeats && (traits & kAgainTrait) != 0;
+        firingOnly_ = matchedOnly;
         if (observer_ != nullptr) observer_->TriggerFired(trigger, captures.match);
+        firingOnly_ = false;
         SendReaction(trigger);
         firingRepeats_ = false;
         firingAgain_ = false;

@@ -124,6 +124,9 @@ public:
     // their Enabled flags (pattern, reaction and actions), so that whatever this firing
     // does to the line once, the one before it has done already.
     bool FiringAgain() const { return firingAgain_; }
+    // While the observer is told of a firing: true when the span it is given is known to be
+    // the only match of the trigger's pattern in the line (false when not known).
+    bool FiringMatchIsOnly() const { return firingOnly_; }
 
     TriggerVars& Vars() { return vars_; }
     const TriggerVars& Vars() const { return vars_; }
@@ -169,6 +172,7 @@ private:
     bool ignoreTrigs_ = false;
     bool firingRepeats_ = false; // FiringRepeatsLast
     bool firingAgain_ = false;   // FiringAgain
+    bool firingOnly_ = false;    // FiringMatchIsOnly
     // Whether the last trigger fired that was not fired again switched groups.
     bool lastSwitchedGroups_ = false;
     int sendDepth_ = 0;

@@ -422,7 +422,7 @@ TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view line, 
         const auto end = begin + static_cast<std::uint32_t>(length);
         for (std::uint32_t k = 0; k < needle->runCount; ++k) {
             const Run& run = runs_[needle->firstRun + k];
-            out.push_back(KeyedRun{run.first, run.count, begin, end});
+            out.push_back(KeyedRun{run.first, run.count, begin, end, false});
         }
     }
 }
@@ -457,11 +457,16 @@ void TriggerPrefilter::Candidates(std::string_view line, const TriggerList& list
         });
     }
     std::uint32_t end = 0; // past the last position given
-    for (const KeyedRun& run : found_) {
+    for (std::size_t at = 0; at < found_.size(); ++at) {
+        const KeyedRun& run = found_[at];
         if (run.first < end) continue;
         for (std::uint32_t k = 0; k < run.count; ++k)
             out.push_back(run.first + k);
-        if (keyed != nullptr) keyed->push_back(run);
+        if (keyed != nullptr) {
+            // Each place a literal stands in the line is found once.
+            keyed->push_back(run);
+            keyed->back().once = at + 1 == found_.size() || found_[at + 1].first != run.first;
+        }
         end = run.first + run.count;
     }
     if (unkeyed_.empty()) return;

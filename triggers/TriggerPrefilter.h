@@ -41,12 +41,13 @@ public:
     static constexpr std::size_t kMinBigramTriggers = 8;
 
     // The triggers at list positions [first, first + count), keyed by a literal that stands
-    // in a line at [begin, end) and nowhere further left.
+    // in a line at [begin, end) and nowhere further left; `once` when nowhere else either.
     struct KeyedRun {
         std::uint32_t first;
         std::uint32_t count;
         std::uint32_t begin;
         std::uint32_t end;
+        bool once = false;
     };
 
     // Indexes the patterns of `list` as it is now.

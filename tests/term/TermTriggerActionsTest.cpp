@@ -188,5 +188,34 @@ TEST(TermSessionActions, IdenticalQuietTriggersSayNotConnectedOnceEach) {
     EXPECT_EQ(marks, "----rrrr");
 }
 
+// In a list long enough to be indexed, a literal's matches are coloured as in a short one:
+// every one where it stands more than once, and the one where it stands alone.
+TEST(TermSessionActions, IndexedListColoursEveryMatchOfALiteral) {
+    test::SessionHarness h;
+    h.Open(h.Recorded());
+    h.Connect();
+    TriggerActions wolf;
+    wolf.highlight = HighlightScope::Match;
+    wolf.textColor = 0x0000FF;
+    for (int n = 0; n < 40; ++n)
+        h.triggers.AddTrigger("filler " + std::to_string(n), "");
+    h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), wolf);
+    h.triggers.SetActions(h.triggers.AddTrigger("grey wolves", ""), wolf);
+    h.server.Send("wolf, wolfwolf!\r\na lone wolf\r\ngrey wolves, grey wolves\r\n");
+    ASSERT_TRUE(h.loop.RunUntil([&] { return h.Shown("grey wolves, grey wolves"); }, 5s));
+    h.Pump();
+    const CellColor red = ExplicitCellColor(0x0000FF);
+    const auto marks = [&](int back, int columns) {
+        const ScreenLine& line = h.screen.Line(h.screen.BufferLine() - back);
+        std::string text;
+        for (int col = 0; col < columns; ++col)
+            text += line.TextColor(col) == red ? 'r' : '-';
+        return text;
+    };
+    EXPECT_EQ(marks(3, 15), "rrrr--rrrrrrrr-");
+    EXPECT_EQ(marks(2, 12), "-------rrrr-");
+    EXPECT_EQ(marks(1, 25), "rrrrrrrrrrr--rrrrrrrrrrr-");
+}
+
 } // namespace
 } // namespace tav

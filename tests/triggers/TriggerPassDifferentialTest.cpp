@@ -76,25 +76,46 @@ private:
 using test::RecordingObserver;
 using test::RecordingSender;
 
+// Records firings, and counts those the list calls the only match of their pattern in the
+// line, checking that no other follows (as a highlight searches for one).
+struct OnlyMatchObserver : RecordingObserver {
+    const TriggerList* list = nullptr;
+    std::string line;
+    std::size_t onlyMatches = 0;
+    void TriggerFired(const TTrigger& trigger, MatchSpan span) override {
+        RecordingObserver::TriggerFired(trigger, span);
+        if (!list->FiringMatchIsOnly()) return;
+        ++onlyMatches;
+        const std::size_t from = std::max(span.end, span.begin + 1);
+        TriggerCaptures captures;
+        EXPECT_FALSE(from < line.size() &&
+                     trigger.Compiled().Find(std::string_view(line).substr(from), captures))
+            << trigger.pattern() << " has another match in " << line;
+    }
+};
+
 // Every trigger tested in list order against every line, as the trigger pass did before
 // it had an index, on a twin list given the same edits: the reactions sent, the variables
 // after each line and the matching positions must come out the same. Now and then the
 // sender changes the list in the middle of a pass, switches a group of triggers off or
 // on, prints a line back into it, or the list is loaded from a file whose records are out
-// of order; the observer must hear of the same firings at the same places.
+// of order; the observer must hear of the same firings at the same places, and a firing
+// called the only match of its pattern must be one.
 TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
     const test::TempDir root({"p"});
     Texts lines;
     for (const std::string& line : bench::CorpusLines(60))
         lines.push_back(line.substr(0, 132));
     RandomText random(2024);
+    std::size_t onlyMatches = 0;
 
     for (int round = 0; round < 60; ++round) {
         TriggerList fast(root.path.string());
         TriggerList plain;
         TriggerVars plainVars;
         RecordingSender sender;
-        RecordingObserver observer;
+        OnlyMatchObserver observer;
+        observer.list = &fast;
         fast.SetSender(&sender);
         fast.SetObserver(&observer);
         Texts patterns;
@@ -193,13 +214,16 @@ TEST(TriggerPassDifferentialTest, FiresAsTestingEveryTriggerInTurn) {
                 expected.push_back(ExpandReaction(plain.At(i).reaction(), plainVars));
                 if (expected.size() == 1) changeList(plain);
             }
+            observer.line = line;
             fast.CheckTriggers(line);
             ASSERT_EQ(sender.sent, expected) << line;
             ASSERT_EQ(observer.fired, expectedFired) << line;
             for (std::size_t d = 0; d < kTriggerVarCount; ++d)
                 ASSERT_EQ(fast.Vars().Get(d), plainVars.Get(d)) << d;
         }
+        onlyMatches += observer.onlyMatches;
     }
+    EXPECT_GT(onlyMatches, 0u); // the index does tell a highlight when to stop
 }
 
 } // namespace
