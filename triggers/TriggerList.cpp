@@ -50,7 +50,14 @@ void TriggerList::Changed() {
     ++generation_;
 }
 
+void TriggerList::KeepLastFired() {
+    if (lastFiredTrigger_ == nullptr) return;
+    lastFired_ = lastFiredTrigger_->pattern();
+    lastFiredTrigger_ = nullptr;
+}
+
 void TriggerList::ClearTriggers() {
+    KeepLastFired();
     triggers_.clear();
     Changed();
 }
@@ -62,6 +69,7 @@ std::size_t TriggerList::AddTrigger(std::string_view pattern, std::string_view r
 std::optional<std::size_t> TriggerList::ReplaceTrigger(std::size_t pos, std::string_view pattern,
                                                        std::string_view reaction) {
     if (pos >= triggers_.size()) return std::nullopt;
+    if (triggers_[pos].get() == lastFiredTrigger_) KeepLastFired();
     std::unique_ptr<TTrigger> trigger = std::move(triggers_[pos]);
     triggers_.erase(triggers_.begin() + static_cast<std::ptrdiff_t>(pos));
     Changed();
@@ -71,6 +79,7 @@ std::optional<std::size_t> TriggerList::ReplaceTrigger(std::size_t pos, std::str
 
 bool TriggerList::DeleteTrigger(std::size_t pos) {
     if (pos >= triggers_.size()) return false;
+    if (triggers_[pos].get() == lastFiredTrigger_) KeepLastFired();
     triggers_.erase(triggers_.begin() + static_cast<std::ptrdiff_t>(pos));
     Changed();
     return true;
@@ -184,7 +193,7 @@ void TriggerList::RecordFiring(const TTrigger& trigger) {
     const TriggerActions& actions = trigger.Actions();
     lastSwitchedGroups_ = !actions.groupOff.empty() || !actions.groupOn.empty();
     // A repeated pattern is the one already recorded.
-    if (!firingRepeats_) lastFired_ = trigger.pattern();
+    if (!firingRepeats_) lastFiredTrigger_ = &trigger;
     // The one reaction buffer is safe: nothing expands while a reaction is being sent. The
     // same reaction with the same variables expands to the same text (equal patterns with
     // equal reactions fire one after the other).

@@ -133,7 +133,10 @@ public:
 
     // The pattern of the trigger that fired last (kept across profiles, as the variables
     // are), and who is told each time one fires (after its match, before its reaction).
-    const std::optional<std::string>& LastFired() const { return lastFired_; }
+    std::optional<std::string> LastFired() const {
+        return lastFiredTrigger_ != nullptr ? std::optional(lastFiredTrigger_->pattern())
+                                            : lastFired_;
+    }
     void SetFiredListener(std::function<void()> listener) { firedListener_ = std::move(listener); }
 
 private:
@@ -157,11 +160,16 @@ private:
     // Whether a trigger that is the one just fired again would do anything: be told to
     // the observer or the listener, switch groups or send.
     bool FiringAgainActs() const;
+    // Copies the last fired trigger's pattern, before that trigger changes or goes.
+    void KeepLastFired();
     // Tests every trigger from `pos` on, one after the other.
     void CheckFrom(std::size_t pos, std::string_view line);
 
     std::vector<std::unique_ptr<TTrigger>> triggers_;
     TriggerVars vars_;
+    // LastFired: the trigger itself while it is in the list unchanged, which spares a copy
+    // of its pattern at each firing; its pattern once it is about to change or leave.
+    const TTrigger* lastFiredTrigger_ = nullptr;
     std::optional<std::string> lastFired_;
     std::function<void()> firedListener_;
     TriggerSender* sender_ = nullptr;

@@ -157,6 +157,36 @@ TEST(CheckTriggersTest, FiringsRecordTheLastFiredAndTellRepeats) {
                                      "hungry again same"}));
 }
 
+// The last fired pattern outlives its trigger: replaced, deleted, the list cleared or
+// loaded afresh, it still names what fired; other triggers come and go around it.
+TEST(CheckTriggersTest, LastFiredSurvivesItsTriggersEdits) {
+    TriggerList list;
+    RecordingSender sender;
+    list.SetSender(&sender);
+    EXPECT_FALSE(list.LastFired().has_value());
+    const auto fire = [&](const std::string& pattern, const std::string& line) {
+        list.AddTrigger(pattern, "x");
+        list.CheckTriggers(line);
+        EXPECT_EQ(list.LastFired().value_or("none"), pattern);
+    };
+    fire("wolf", "a wolf");
+    list.AddTrigger("aardvark", ""); // moves the fired one along
+    EXPECT_EQ(list.LastFired().value_or("none"), "wolf");
+    list.ReplaceTrigger(1, "fox", "y");
+    EXPECT_EQ(list.LastFired().value_or("none"), "wolf");
+    list.CheckTriggers("a fox");
+    EXPECT_EQ(list.LastFired().value_or("none"), "fox");
+    list.DeleteTrigger(0); // another one, then the fired one
+    list.DeleteTrigger(0);
+    EXPECT_EQ(list.LastFired().value_or("none"), "fox");
+    fire("bear", "a bear");
+    list.ClearTriggers();
+    EXPECT_EQ(list.LastFired().value_or("none"), "bear");
+    fire("owl", "an owl");
+    EXPECT_FALSE(list.LoadTriggers("no such profile"));
+    EXPECT_EQ(list.LastFired().value_or("none"), "owl");
+}
+
 // A trigger that is the one just fired again is passed over only while a repeat would show
 // nowhere: not to an observer that acts again, a listener, a sender that would send, nor
 // after something changed the variables its reaction expands with or its captures were
