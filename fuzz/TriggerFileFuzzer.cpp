@@ -1,7 +1,8 @@
 // trigs.ndx as anything may have left it, then terminal lines through the trigger pass:
 // the list stays sorted and survives a save and load, reactions stay within their bound,
 // the byte-pair test never hides a match, and the indexed pass sends the same reactions
-// and leaves the same variables as testing every trigger in turn. Input: trigs.ndx (its
+// and leaves the same variables as testing every trigger in turn, and never calls a match
+// the only one of its pattern when another follows. Input: trigs.ndx (its
 // length in the last two bytes), then the lines, cut where the screen ends them (LF, VT,
 // FF, CR).
 #include "fuzz/FuzzSupport.h"
@@ -12,6 +13,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -40,13 +42,24 @@ private:
     tav::TriggerList& list_;
 };
 
-// Where each firing matched.
+// Where each firing matched; a match the list calls the only one of its pattern in the
+// line has none after it.
 class SpanRecorder final : public tav::TriggerObserver {
 public:
-    void TriggerFired(const tav::TTrigger& /*trigger*/, tav::MatchSpan span) override {
+    explicit SpanRecorder(const tav::TriggerList& list) : list_(list) {}
+    void TriggerFired(const tav::TTrigger& trigger, tav::MatchSpan span) override {
         spans.emplace_back(span.begin, span.end);
+        if (!list_.FiringMatchIsOnly()) return;
+        const std::size_t from = std::max(span.end, span.begin + 1);
+        tav::TriggerCaptures captures;
+        FUZZ_CHECK(from >= line.size() || !trigger.Compiled().Find(line.substr(from), captures),
+                   "a match called the only one has no other after it");
     }
     std::vector<std::pair<std::size_t, std::size_t>> spans;
+    std::string_view line;
+
+private:
+    const tav::TriggerList& list_;
 };
 
 std::vector<std::string_view> TerminalLines(std::string_view text) {
@@ -92,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     EchoingSender sender(list);
     list.SetSender(&sender);
-    SpanRecorder observer;
+    SpanRecorder observer(list);
     list.SetObserver(&observer);
     tav::TriggerVars reference;
     for (std::string_view line : TerminalLines(text)) {
@@ -113,6 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(list.MatchingTriggers(line) == matching, "the same triggers match");
         sender.sent.clear();
         observer.spans.clear();
+        observer.line = line;
         list.CheckTriggers(line);
         FUZZ_CHECK(sender.sent == expected, "the same reactions go out, in list order");
         FUZZ_CHECK(observer.spans == spans, "each firing is told where its trigger matched");
