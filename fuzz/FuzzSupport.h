@@ -19,8 +19,8 @@
         }                                                                                          \
     } while (false)
 
-// For checks that read a whole screen or map after every step: their loops are left out of
-// the coverage trace. Traced, they took most of a run's time, and every comparison in them
+// For checks that read a whole screen after every step: their loops are left out of the
+// coverage trace. Traced, they took most of a run's time, and every comparison in them
 // counted as a feature of the input, so the corpus grew on the checks rather than on the
 // code under test.
 #define FUZZ_UNTRACED __attribute__((no_sanitize("coverage")))
