@@ -25,12 +25,13 @@ Texts Patterns(const TriggerList& list) {
 
 TEST(TriggerListTest, KeepsCaseInsensitiveOrderThroughAddReplaceAndDelete) {
     TriggerList list;
-    // Letters fold to lower case, so '[' and '_' (between the cases) sort before them.
-    for (const char* p :
-         {"beta", "Alpha", "gamma", "Zed", "alpha", "Beta2", "", "ALPHA", "_x", "[x", "alpha"})
+    // Letters fold to lower case, so '[' and '_' (between the cases) sort before them. The
+    // first letter that differs decides, wherever it stands; the length only after that.
+    for (const char* p : {"beta", "Alpha", "gamma", "Zed", "alpha", "Gamut", "Beta2", "", "ALPHA",
+                          "_x", "game", "[x", "alpha"})
         list.AddTrigger(p, "");
     EXPECT_EQ(Patterns(list), (Texts{"", "[x", "_x", "ALPHA", "Alpha", "alpha", "alpha", "beta",
-                                     "Beta2", "gamma", "Zed"}));
+                                     "Beta2", "game", "gamma", "Gamut", "Zed"}));
 
     list.ClearTriggers();
     EXPECT_EQ(list.AddTrigger("m", "1"), 0U);
