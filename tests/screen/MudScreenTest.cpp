@@ -89,6 +89,18 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
         u.Feed("\r\n" + bytes + "\r\n"); // the second line is followed from its start
         EXPECT_EQ(u.Lines(), (Lines{"", bytes}));
     }
+    // A Unicode line overwritten from its start after a bare CR, or past a tab; written
+    // on the line above at the column it was followed to, then ended.
+    for (const auto& [bytes, text] :
+         {std::pair("ab\xC3\xA9\rX\xC3\xBC", "X\xC3\xBC\xC3\xA9"),
+          std::pair("\xC3\xA9\tx\r\xC3\xBC", "\xC3\xBC       x"),
+          std::pair("ab\xC3\xA9\x1b[1A\xC3\xBC\x1b[1B", "ab\xC3\xA9")}) {
+        Fixture u;
+        u.screen.appendcr = false;
+        u.screen.SetEncoding(TextEncoding::Utf8);
+        u.Feed(std::string("\r\n") + bytes + "\r\n");
+        EXPECT_EQ(u.Lines(), (Lines{"", text})) << bytes;
+    }
     // Bytes read in one encoding are the cells' text in another only by chance.
     Fixture f;
     f.screen.SetEncoding(TextEncoding::Latin1);
