@@ -131,6 +131,13 @@ TEST(TelnetProtocol, CharsetSwitchesToUtf8OnlyWhenTheProfileAllowsIt) {
     out.protocol.Receive(Iac({kWill, kCharset}) + Iac({kSb, kCharset, kCharsetRequest}) +
                          "[TTABLE]" + Iac({kSe}));
     EXPECT_EQ(out.sent.substr(3), Iac({kSb, kCharset, kCharsetRejected}) + Iac({kSe}));
+    // A request before either side agreed to CHARSET is not answered, nor an empty
+    // subnegotiation after.
+    Recorder early(identity);
+    early.protocol.Receive(Iac({kSb, kCharset, kCharsetRequest}) + ";UTF-8" + Iac({kSe}));
+    EXPECT_EQ(early.sent, "");
+    early.protocol.Receive(Iac({kWill, kCharset}) + Iac({kSb, kCharset}) + Iac({kSe}) + "x");
+    EXPECT_EQ(early.sent, Iac({kDo, kCharset}));
 }
 
 TEST(TelnetProtocol, PromptsAndGmcpArriveInStreamOrder) {
