@@ -103,6 +103,12 @@ TEST(SettingsExportTest, ImportReplacesByNameAddsTheRestAndRefusesWhatCannotBeKe
     EXPECT_EQ(p.Bytes("b/custbut.ndx"), "B\r\nbash\r\r\n#\r\n");
     EXPECT_EQ(outcome.timers, (std::vector<CommandTimer>{{"heal", 30, false, ""}}));
     EXPECT_STREQ(p.storedB.fkeys[1], "flee;");
+    // A pattern of 255 characters, the most a trigger may have, is kept.
+    const std::string longest(255, 'y');
+    const ImportOutcome kept =
+        ApplyImport({p.root, "b", p.triggersB, p.storedB}, timers,
+                    ParseSettingsImport("[triggers]\ntrigger=" + longest + "\nreaction=y\n"));
+    EXPECT_EQ(kept.report, (Lines{"Trigger added: " + longest}));
 }
 
 } // namespace

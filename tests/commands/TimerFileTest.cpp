@@ -15,6 +15,10 @@ TEST(TimerFileTest, OnlyTimersTheDialogWouldAcceptAreRead) {
     CommandTimer timer;
     for (const std::string& line : refused)
         EXPECT_FALSE(ParseTimerLine(line, timer)) << line;
+    // The longest name and command there may be are kept whole.
+    const std::string longest = std::string(63, 'n') + "|1|on|" + std::string(254, 'c');
+    ASSERT_TRUE(ParseTimerLine("timer=" + longest, timer));
+    EXPECT_EQ(TimerLine(timer), "timer=" + longest);
     ASSERT_TRUE(ParseTimerLine("timer=a b|86400|off|say |x| ;", timer));
     EXPECT_EQ(timer, (CommandTimer{"a b", 86400, false, "say |x| ;"}));
     EXPECT_EQ(TimerLine(timer), "timer=a b|86400|off|say |x| ;");
