@@ -1,5 +1,10 @@
 #include "screen/FullColourSgr.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
 namespace tav {
 
 namespace {
@@ -15,58 +20,64 @@ constexpr CellColor Rgb(int r, int g, int b) {
                              static_cast<std::uint32_t>(b) << 16);
 }
 
-// Where an extended colour (38, 48 or 58) goes; 58, the underline colour, is read and
-// dropped.
-CellColor* Target(Rendition& rendition, int value) {
-    if (value == 38) return &rendition.text;
-    if (value == 48) return &rendition.back;
-    return nullptr;
-}
-
-void Set(CellColor* target, CellColor color) {
-    if (target) *target = color;
-}
+// The colours and the attribute a list works on, apart, so that they stay in registers:
+// kept together in a Rendition the compiler left them in memory, and reading the struct
+// back whole after a store to one colour stalled every sequence.
+struct Working {
+    Attr attr;
+    CellColor text;
+    CellColor back;
+    // Where an extended colour (38, 48 or 58) goes; 58, the underline colour, is read and
+    // dropped.
+    void SetExtended(int value, CellColor color) {
+        if (value == 38) text = color;
+        if (value == 48) back = color;
+    }
+};
 
 // 38:5:n, 38:2:r:g:b and 38:2:space:r:g:b: everything inside the one group.
-void ExtendedFromGroup(CellColor* target, const int* sub, int subs) {
+void ExtendedFromGroup(Working& w, int value, const int* sub, int subs) {
     if (sub[0] == 5 && subs == 2 && IsByte(sub[1])) {
-        Set(target, XtermCellColor(sub[1]));
+        w.SetExtended(value, XtermCellColor(sub[1]));
     } else if (sub[0] == 2 && (subs == 4 || subs == 5)) {
         const int* rgb = sub + subs - 3;
         if (IsByte(rgb[0]) && IsByte(rgb[1]) && IsByte(rgb[2]))
-            Set(target, Rgb(rgb[0], rgb[1], rgb[2]));
+            w.SetExtended(value, Rgb(rgb[0], rgb[1], rgb[2]));
     }
 }
 
-void Style(Attr& a, int value, bool subUnderlineOff) {
+Attr Style(Attr a, int value, bool subUnderlineOff) {
     using namespace attr;
     switch (value) {
-    case 0: a = kNormal; break;
-    case 1: a |= kBold; break;
-    case 2: a |= kFaint; break;
-    case 3: a |= kItalic; break;
-    case 4: a = subUnderlineOff ? a & ~kUnderline : a | kUnderline; break;
+    case 0: return kNormal;
+    case 1: return a | kBold;
+    case 2: return a | kFaint;
+    case 3: return a | kItalic;
+    case 4: return subUnderlineOff ? a & ~kUnderline : a | kUnderline;
     case 5:
-    case 6: a |= kBlink; break;
-    case 7: a |= kReverse; break;
-    case 9: a |= kStrike; break;
-    case 22: a &= ~(kBold | kFaint); break;
-    case 23: a &= ~kItalic; break;
-    case 24: a &= ~kUnderline; break;
-    case 25: a &= ~kBlink; break;
-    case 27: a &= ~kReverse; break;
-    case 29: a &= ~kStrike; break;
-    default: break;
+    case 6: return a | kBlink;
+    case 7: return a | kReverse;
+    case 9: return a | kStrike;
+    case 22: return a & ~(kBold | kFaint);
+    case 23: return a & ~kItalic;
+    case 24: return a & ~kUnderline;
+    case 25: return a & ~kBlink;
+    case 27: return a & ~kReverse;
+    case 29: return a & ~kStrike;
+    default: return a;
     }
 }
 
 // Applies the list as `groups` groups, each a value and the sub-parameters joined to it by
-// ':'; group g starts at values[start(g)], and start(groups) is the end of the list. The
-// rendition is worked on in a copy: stored through the reference, each colour would make
-// the compiler read the values again, as they could share its memory.
+// ':'; group g starts at values[start(g)], and start(groups) is the end of the list.
+// Always inlined, so that the rendition it gives stays in registers: returned from a call,
+// it came back through memory in a way that stalled the caller's next read of it.
 template <typename Start>
-Rendition ApplyGroups(Rendition rendition, const int* values, int groups, Start start) {
+[[gnu::always_inline]] inline Rendition ApplyGroups(const Rendition& from, const int* values,
+                                                    int groups, Start start) {
     auto base = [&](int g) { return values[start(g)]; };
+    Working w{from.attr, from.text, from.back};
+    auto result = [&w]() { return Rendition{w.attr, w.text, w.back}; };
 
     int g = 0;
     while (g < groups) {
@@ -75,47 +86,47 @@ Rendition ApplyGroups(Rendition rendition, const int* values, int groups, Start 
         const int subs = start(g + 1) - start(g) - 1;
 
         if (value == 38 || value == 48 || value == 58) {
-            CellColor* target = Target(rendition, value);
             if (subs > 0) {
-                ExtendedFromGroup(target, sub, subs);
+                ExtendedFromGroup(w, value, sub, subs);
                 ++g;
                 continue;
             }
             // 38;5;n and 38;2;r;g;b take the groups after them.
             const int left = groups - g - 1;
             if (left >= 1 && base(g + 1) == 5) {
-                if (left >= 2 && IsByte(base(g + 2))) Set(target, XtermCellColor(base(g + 2)));
+                if (left >= 2 && IsByte(base(g + 2)))
+                    w.SetExtended(value, XtermCellColor(base(g + 2)));
                 g += 3;
             } else if (left >= 1 && base(g + 1) == 2) {
                 if (left >= 4 && IsByte(base(g + 2)) && IsByte(base(g + 3)) && IsByte(base(g + 4)))
-                    Set(target, Rgb(base(g + 2), base(g + 3), base(g + 4)));
+                    w.SetExtended(value, Rgb(base(g + 2), base(g + 3), base(g + 4)));
                 g += 5;
             } else {
-                return rendition;
+                return result();
             }
             continue;
         }
 
         if (value == 0) {
-            rendition = Rendition{};
+            w = Working{attr::kNormal, 0, 0};
         } else if (value >= 30 && value <= 37) {
-            rendition.text = SystemCellColor(value - 30);
+            w.text = SystemCellColor(value - 30);
         } else if (value == 39) {
-            rendition.text = 0;
+            w.text = 0;
         } else if (value >= 40 && value <= 47) {
-            rendition.back = SystemCellColor(value - 40);
+            w.back = SystemCellColor(value - 40);
         } else if (value == 49) {
-            rendition.back = 0;
+            w.back = 0;
         } else if (value >= 90 && value <= 97) {
-            rendition.text = SystemCellColor(value - 90 + 8);
+            w.text = SystemCellColor(value - 90 + 8);
         } else if (value >= 100 && value <= 107) {
-            rendition.back = SystemCellColor(value - 100 + 8);
+            w.back = SystemCellColor(value - 100 + 8);
         } else {
-            Style(rendition.attr, value, value == 4 && subs > 0 && sub[0] == 0);
+            w.attr = Style(w.attr, value, value == 4 && subs > 0 && sub[0] == 0);
         }
         ++g;
     }
-    return rendition;
+    return result();
 }
 
 // The xterm palette, worked out once.
@@ -144,25 +155,68 @@ CellColor XtermCellColor(int index) {
     return kXtermPalette.entries[index];
 }
 
-void ApplyFullColourSgr(Rendition& rendition, const int* values, int count) {
-    rendition = ApplyGroups(rendition, values, count, [](int g) { return g; });
+namespace {
+
+// Each value a group of its own: what nearly every server sends.
+[[gnu::always_inline]] inline Rendition ApplyList(const Rendition& from, const int* values,
+                                                  int count) {
+    return ApplyGroups(from, values, count, [](int g) { return g; });
 }
 
-void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count) {
+Rendition ApplyList(const Rendition& from, const int* values, const bool* joined, int count) {
     // Mostly nothing is joined, and each value is a group of its own.
     bool anyJoined = false;
     for (int k = 1; k < count; ++k)
         anyJoined |= joined[k];
-    if (!anyJoined) {
-        ApplyFullColourSgr(rendition, values, count);
-        return;
-    }
+    if (!anyJoined) return ApplyList(from, values, count);
     int starts[kMaxFullCsiParams + 2];
     int groups = 0;
     for (int k = 0; k < count && groups <= kMaxFullCsiParams; ++k)
         if (k == 0 || !joined[k]) starts[groups++] = k;
     starts[groups] = count;
-    rendition = ApplyGroups(rendition, values, groups, [&starts](int g) { return starts[g]; });
+    return ApplyGroups(from, values, groups, [&starts](int g) { return starts[g]; });
+}
+
+// The text and background colours a cell is written with: reverse video swaps them, a
+// default taking the screen's own colour of the other side.
+CellPen WrittenColors(const Rendition& rendition) {
+    if (!(rendition.attr & attr::kReverse)) return {rendition.text, rendition.back};
+    return {rendition.back ? rendition.back : kCellDefaultBack,
+            rendition.text ? rendition.text : kCellDefaultText};
+}
+
+} // namespace
+
+void ApplyFullColourSequence(const ControlSequence& sequence, Rendition& rendition, Attr& attr,
+                             CellPen& pen) {
+    // The cells written next read all of this back at once, and a read that spans two
+    // stores waits for both to reach memory: the rendition goes field by field, as it is
+    // read, and the pen, read as one, in one store.
+    auto keep = [&](const Rendition& r) {
+        rendition.attr = r.attr;
+        rendition.text = r.text;
+        rendition.back = r.back;
+        attr = r.attr;
+        const CellPen written = WrittenColors(r);
+        const std::uint64_t both = written.text | std::uint64_t{written.back} << 32;
+        static_assert(offsetof(CellPen, back) == sizeof(CellColor));
+        pen = std::bit_cast<CellPen>(both);
+    };
+    if (!sequence.leadingSeparator && !sequence.anyJoined) {
+        keep(ApplyList(rendition, sequence.values, sequence.count));
+    } else if (!sequence.leadingSeparator) {
+        // The first value follows no separator, so it is joined to nothing.
+        keep(ApplyList(rendition, sequence.values, sequence.joined, sequence.count));
+    } else {
+        // A list that starts with a separator has an empty value first, as anywhere else.
+        int list[kMaxFullCsiParams + 1];
+        bool joinedList[kMaxFullCsiParams + 1];
+        std::copy_n(sequence.values, sequence.count, list + 1);
+        std::copy_n(sequence.joined, sequence.count, joinedList + 1);
+        list[0] = 0;
+        joinedList[0] = false;
+        keep(ApplyList(rendition, list, joinedList, sequence.count + 1));
+    }
 }
 
 } // namespace tav

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "screen/ScreenBuffer.h"
-
-#include <utility>
+#include "screen/ScreenParser.h"
 
 namespace tav {
 
@@ -20,27 +19,25 @@ struct Rendition {
     friend bool operator==(const Rendition&, const Rendition&) = default;
 };
 
-// Applies one select-graphic-rendition list (at most kMaxFullCsiParams + 1 values).
-// joined[k] is set when a ':' rather than a ';' came before values[k], making it a
-// sub-parameter of the value before it (38:2::r:g:b); other values ignore theirs, except
-// that 4:0 ends underlining. The forms 38;5;n and 38;2;r;g;b take the values of the next
-// groups. An extended colour that is cut short or malformed is ignored; one whose kind is
-// unknown (38;7) ends the list, since how many values belong to it cannot be known.
-void ApplyFullColourSgr(Rendition& rendition, const int* values, const bool* joined, int count);
-// The same for a list with no ':' in it, where each value is a group of its own: what
-// nearly every server sends.
-void ApplyFullColourSgr(Rendition& rendition, const int* values, int count);
+// The explicit colours the cells written next take (0: the attribute bits decide).
+struct CellPen {
+    CellColor text = 0;
+    CellColor back = 0;
+    friend bool operator==(const CellPen&, const CellPen&) = default;
+};
+
+// Applies a select-graphic-rendition sequence as a screen in full colour reads it, and gives
+// the attribute and the pen the next cells are written with. A ':' rather than a ';' before
+// a value makes it a sub-parameter of the value before it (38:2::r:g:b); other values
+// ignore theirs, except that 4:0 ends underlining. The forms 38;5;n and 38;2;r;g;b take the
+// values of the next groups. An extended colour that is cut short or malformed is ignored;
+// one whose kind is unknown (38;7) ends the list, since how many values belong to it cannot
+// be known. A list that begins with a separator has an empty value first.
+void ApplyFullColourSequence(const ControlSequence& sequence, Rendition& rendition, Attr& attr,
+                             CellPen& pen);
 
 // Entry `index` (0..255) of the xterm palette: the 16 system colours, the 6x6x6 cube and
 // 24 greys.
 CellColor XtermCellColor(int index);
-
-// The text and background colours a cell is written with: reverse video swaps them, a
-// default taking the screen's own colour of the other side.
-inline std::pair<CellColor, CellColor> WrittenColors(const Rendition& rendition) {
-    if (!(rendition.attr & attr::kReverse)) return {rendition.text, rendition.back};
-    return {rendition.back ? rendition.back : kCellDefaultBack,
-            rendition.text ? rendition.text : kCellDefaultText};
-}
 
 } // namespace tav

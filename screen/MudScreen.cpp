@@ -43,13 +43,11 @@ ScreenResult TMudScreen::AddText(const char* bytes, std::size_t count) {
 ScreenResult TMudScreen::AddTextInColor(std::string_view bytes, CellColor text) {
     if (hold_) return AddText(bytes);
     const Attr attr = std::exchange(attr_, attr::kNormal);
-    const CellColor textColor = std::exchange(textColor_, text);
-    const CellColor backColor = std::exchange(backColor_, 0);
+    const CellPen pen = std::exchange(pen_, CellPen{text, 0});
     const Rendition rendition = std::exchange(rendition_, Rendition{});
     const ScreenResult result = AddText(bytes);
     attr_ = attr;
-    textColor_ = textColor;
-    backColor_ = backColor;
+    pen_ = pen;
     rendition_ = rendition;
     return result;
 }
@@ -126,14 +124,14 @@ template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t 
                 WidenCopy(run + k, chunk, line.ch + bufCol_);
                 BlockFill(line.attr + bufCol_, chunk, attr_);
             }
-            line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), textColor_, backColor_);
+            line.SetColors(bufCol_, bufCol_ + static_cast<int>(chunk), pen_.text, pen_.back);
             bufCol_ += static_cast<int>(chunk);
         } else {
             // Everything past the last column lands in it; the last character wins.
             lineTextKnown_ = false;
             WidenCopy(run + k, fit - 1, line.ch + bufCol_);
             BlockFill(line.attr + bufCol_, fit, attr_);
-            line.SetColors(bufCol_, line.width, textColor_, backColor_);
+            line.SetColors(bufCol_, line.width, pen_.text, pen_.back);
             line.ch[line.width - 1] = run[k + chunk - 1];
             bufCol_ = line.width - 1;
         }
@@ -174,7 +172,7 @@ void TMudScreen::PutWide(char32_t c) {
     line.ch[at] = c;
     line.ch[at + 1] = kWideTail;
     line.attr[at] = line.attr[at + 1] = attr_;
-    line.SetColors(at, at + 2, textColor_, backColor_);
+    line.SetColors(at, at + 2, pen_.text, pen_.back);
     bufCol_ = std::min(at + 2, buffer_.Columns() - 1);
     AdvanceAfterWrite(static_cast<long long>(col_) + 2);
 }
@@ -308,7 +306,7 @@ void TMudScreen::OnTab() {
         line.ch[k] = ' ';
         line.attr[k] = attr_;
     }
-    line.SetColors(bufCol_, newCol, textColor_, backColor_);
+    line.SetColors(bufCol_, newCol, pen_.text, pen_.back);
     bufCol_ = newCol;
 }
 
@@ -364,26 +362,6 @@ void TMudScreen::OtherControlSequence(const ControlSequence& sequence) {
         break;
     default: break;
     }
-}
-
-void TMudScreen::FullColourRendition(const ControlSequence& sequence) {
-    if (!sequence.leadingSeparator && !sequence.anyJoined) {
-        ApplyFullColourSgr(rendition_, sequence.values, sequence.count);
-    } else if (!sequence.leadingSeparator) {
-        // The first value follows no separator, so it is joined to nothing.
-        ApplyFullColourSgr(rendition_, sequence.values, sequence.joined, sequence.count);
-    } else {
-        // A list that starts with a separator has an empty value first, as anywhere else.
-        int list[kMaxFullCsiParams + 1];
-        bool joinedList[kMaxFullCsiParams + 1];
-        std::copy_n(sequence.values, sequence.count, list + 1);
-        std::copy_n(sequence.joined, sequence.count, joinedList + 1);
-        list[0] = 0;
-        joinedList[0] = false;
-        ApplyFullColourSgr(rendition_, list, joinedList, sequence.count + 1);
-    }
-    attr_ = rendition_.attr;
-    std::tie(textColor_, backColor_) = WrittenColors(rendition_);
 }
 
 void TMudScreen::SelectGraphicRendition(const int* values, int count) {
@@ -541,7 +519,7 @@ void TMudScreen::SetColourMode(ColourMode mode) {
     parser_.SetFullColour(mode == ColourMode::Full);
     rendition_ = Rendition{};
     attr_ = attr::kNormal;
-    textColor_ = backColor_ = 0;
+    pen_ = CellPen{};
 }
 
 void TMudScreen::ToggleHold() {

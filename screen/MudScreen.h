@@ -238,13 +238,12 @@ private:
         if (sequence.final != 'm')
             OtherControlSequence(sequence);
         else if (colourMode_ == ColourMode::Full)
-            FullColourRendition(sequence);
+            ApplyFullColourSequence(sequence, rendition_, attr_, pen_);
         else
             SelectGraphicRendition(sequence.values, sequence.count);
     }
     // The sequences that move the cursor and erase.
     void OtherControlSequence(const ControlSequence& sequence);
-    void FullColourRendition(const ControlSequence& sequence);
 
     // Writes one-cell characters (bytes or Unicode characters).
     template <typename Unit> void PutCells(const Unit* run, std::size_t n);
@@ -339,9 +338,7 @@ private:
     int scrollMax_ = 0;
 
     Attr attr_ = attr::kNormal;
-    // Explicit colours given to the cells written next (0: the attribute bits decide).
-    CellColor textColor_ = 0;
-    CellColor backColor_ = 0;
+    CellPen pen_; // explicit colours given to the cells written next
     ColourMode colourMode_ = ColourMode::Basic;
     Rendition rendition_; // full colour: what the graphic rendition sequences chose
     int row_ = 0;
