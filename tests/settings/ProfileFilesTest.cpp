@@ -162,14 +162,8 @@ TEST(ProfileOptions, LinesGiveValuesAndAnythingElseLeavesTheDefaults) {
         {"echocolour=1\nechorgb=#0a0B0c\n",
          {.echoColoured = true, .echoColour = MakeColor(10, 11, 12)}},
         {"echocolour=on\nechorgb=0a0b0c\nechorgb=#0a0b0\nechorgb=#0a0b0g\n", {}},
-        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nbuiltinmod=1\nbuiltinmp3=on\n",
-         {.longLines = true, .pasteToInput = true, .otherGame = true, .builtInPlayers = {true}}},
-        {"longlines=1\npasteinput=1\nothergame=1\nothergame=yes\nconnectlogin=1\nwidescreen=1\n",
-         {.longLines = true,
-          .pasteToInput = true,
-          .otherGame = true,
-          .connectLogin = true,
-          .wideScreen = true}},
+        {"builtinmod=1\nbuiltinmp3=on\n", {.builtInPlayers = {true}}},
+        {"connectlogin=1\nwidescreen=1\n", {.connectLogin = true, .wideScreen = true}},
     };
     for (const auto& [text, options] : cases)
         EXPECT_EQ(ReadProfileOptionsText(text), options) << text;
@@ -210,16 +204,8 @@ TEST(ProfileOptions, RewriteKeepsOtherLinesInPlaceAndRoundTrips) {
         {"echocolour=1\n",
          {.echoColour = MakeColor(255, 0, 128)},
          "echocolour=0\nencoding=7bit\nautoreconnect=0\nechorgb=#FF0080\n"},
-        {"",
-         {.longLines = true,
-          .pasteToInput = true,
-          .otherGame = true,
-          .builtInPlayers = {false, true}},
-         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\nbuiltinmp3=1\n"},
-        {"",
-         {.longLines = true, .pasteToInput = true, .otherGame = true, .connectLogin = true},
-         "encoding=7bit\nautoreconnect=0\nlonglines=1\npasteinput=1\nothergame=1\n"
-         "connectlogin=1\n"},
+        {"", {.builtInPlayers = {false, true}}, "encoding=7bit\nautoreconnect=0\nbuiltinmp3=1\n"},
+        {"", {.connectLogin = true}, "encoding=7bit\nautoreconnect=0\nconnectlogin=1\n"},
         {"widescreen=1\n", {}, "widescreen=0\nencoding=7bit\nautoreconnect=0\n"},
     };
     for (const auto& [existing, options, written] : cases) {
@@ -402,22 +388,19 @@ TEST(QuickGame, AddressesAndRefusals) {
     for (const auto& [first, second, expected] : addresses)
         EXPECT_EQ(QuickGameFromAddress(first, second), expected) << first << " " << second;
 
+    const std::string name = "The game's name names its profile: 2 to 63 characters, not \".\" "
+                             "or \"..\", without '/' or control characters.";
+    const std::string login = "The character and the password must be at most 78 characters.";
     const std::pair<QuickGame, std::optional<std::string>> games[] = {
         {{"Aa", "mud.example.org", 31999, true, 65535, std::string(78, 'c'), "pw"}, {}},
-        {{"A", "h"},
-         "The game's name names its profile: 2 to 63 characters, not \".\" or "
-         "\"..\", without '/' or control characters."},
-        {{"a/b", "h"},
-         "The game's name names its profile: 2 to 63 characters, not \".\" or "
-         "\"..\", without '/' or control characters."},
+        {{"A", "h"}, name},
+        {{"a/b", "h"}, name},
         {{"Aa", ""}, "You must enter the game's host."},
         {{"Aa", "a b"}, "The host must be a name or address of at most 78 characters."},
         {{"Aa", "h", 32000}, "Invalid port."},
         {{"Aa", "h", 23, true, 65536}, "Invalid secure port."},
-        {{"Aa", "h", 23, false, 0, "ann\nlook"},
-         "The character and the password must be at most 78 characters."},
-        {{"Aa", "h", 23, false, 0, "", std::string(79, 'p')},
-         "The character and the password must be at most 78 characters."},
+        {{"Aa", "h", 23, false, 0, "ann\nlook"}, login},
+        {{"Aa", "h", 23, false, 0, "", std::string(79, 'p')}, login},
     };
     for (const auto& [quick, refusal] : games)
         EXPECT_EQ(CheckQuickGame(quick), refusal) << quick.name << " " << quick.host;
