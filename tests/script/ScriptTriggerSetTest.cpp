@@ -130,33 +130,16 @@ TEST(ScriptTriggerSetTest, FindsExactlyTheTriggersThatMatchInTheOrderMade) {
                                          : RegexPattern());
     }
     Texts lines = bench::CorpusLines(3000);
-    const Texts pieces = {"abbce",
-                          "abdeefgh",
-                          "abeefffgh",
-                          "cafs",
-                          "caf\xC3\xA9s",
-                          "50%1 off",
-                          "50%2 off",
-                          "xy1.txt",
-                          "xz1.tx",
-                          "Goblin",
-                          "goblin",
-                          "<100hp",
-                          "bcdefg",
-                          "]bcdefg",
-                          "x{abc",
-                          std::string(299, 'a'),
-                          std::string(300, 'a'),
-                          std::string("nul\0byte", 8),
-                          "\xff\xfe",
-                          "goblin is",
-                          "goblins leads ",
-                          "goblin is bold, goblins leads on",
-                          "goblin  is ",
-                          "gold coins here",
-                          "silver coin here",
-                          "colour blue",
-                          "color red"};
+    Texts pieces = {"abbce",       "abdeefgh",        "abeefffgh",
+                    "cafs",        "caf\xC3\xA9s",    "50%1 off",
+                    "50%2 off",    "xy1.txt",         "xz1.tx",
+                    "Goblin",      "goblin",          "<100hp",
+                    "bcdefg",      "]bcdefg",         "x{abc",
+                    "\xff\xfe",    "goblin is",       "goblins leads ",
+                    "goblin  is ", "gold coins here", "silver coin here",
+                    "colour blue", "color red"};
+    pieces.insert(pieces.end(), {"goblin is bold, goblins leads on", std::string(299, 'a'),
+                                 std::string(300, 'a'), std::string("nul\0byte", 8)});
     std::mt19937 random(7);
     for (int i = 0; i < 3000; ++i) {
         std::string line = lines[random() % lines.size()].substr(0, random() % 40);
