@@ -17,6 +17,25 @@ struct RecordingEffects : TriggerEffects {
     void CopyToChannel(std::string_view line) override { channel.emplace_back(line); }
 };
 
+const CellColor kRed = ExplicitCellColor(0x0000FF);
+
+// Actions that colour each match of their trigger red.
+TriggerActions RedMatches() {
+    TriggerActions red;
+    red.highlight = HighlightScope::Match;
+    red.textColor = 0x0000FF;
+    return red;
+}
+
+// The first `columns` cells of the line `back` lines above the cursor's: 'r' red, else '-'.
+std::string RedMarks(const test::SessionHarness& h, int back, int columns) {
+    const ScreenLine& line = h.screen.Line(h.screen.BufferLine() - back);
+    std::string marks;
+    for (int col = 0; col < columns; ++col)
+        marks += line.TextColor(col) == kRed ? 'r' : '-';
+    return marks;
+}
+
 // Trigger actions on lines from the peer: colour (in a UTF-8 profile, in the cells the
 // matched bytes fill), gags (off the log only when asked), sound, channel copy, and a
 // group switched off by a trigger that fires, never by what a reaction line says; every
@@ -27,9 +46,7 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     TermServices services = h.Recorded();
     services.triggerEffects = &effects;
     h.Open(services);
-    TriggerActions orc; // the wide trigger's actions first
-    orc.highlight = HighlightScope::Match;
-    orc.textColor = 0x0000FF;
+    TriggerActions orc = RedMatches(); // the wide trigger's actions first
     h.triggers.SetActions(h.triggers.AddTrigger("orc %1\xE4\xB8\xAD", ""), orc);
     orc.group = "fight";
     orc.sound = "hit.wav";
@@ -65,8 +82,7 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     std::vector<CellColor> colors;
     for (int col : {2, 3, 12, 13})
         colors.push_back(h.screen.Line(row).TextColor(col));
-    const CellColor red = ExplicitCellColor(0x0000FF);
-    EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, 0}));
+    EXPECT_EQ(colors, (std::vector<CellColor>{0, kRed, kRed, 0}));
     const ScreenLine& after = h.screen.Line(h.screen.BufferLine() - 1);
     const CellColor green = ExplicitCellColor(0x00FF00);
     EXPECT_EQ((std::vector<CellColor>{after.BackColor(0), after.BackColor(4), after.BackColor(5)}),
@@ -80,7 +96,7 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     colors.clear();
     for (int col : {6, 7, 12, 13, 14, 15})
         colors.push_back(h.screen.Line(h.screen.BufferLine() - 1).TextColor(col));
-    EXPECT_EQ(colors, (std::vector<CellColor>{0, red, red, red, red, 0}));
+    EXPECT_EQ(colors, (std::vector<CellColor>{0, kRed, kRed, kRed, kRed, 0}));
 
     // Reaction lines go out as written, from the server's text too; the group is switched
     // by the action alone.
@@ -92,16 +108,11 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     EXPECT_EQ(effects.sounds.size(), 2u);
 
     // Every match in a line is coloured, not only the first.
-    TriggerActions wolf;
-    wolf.highlight = HighlightScope::Match;
-    wolf.textColor = 0x0000FF;
+    const TriggerActions wolf = RedMatches();
     h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), wolf);
     h.server.Send("wolf, wolfwolf!\r\n");
     ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 9; }, 5s));
-    std::string marks;
-    for (int col = 0; col < 15; ++col)
-        marks += h.screen.Line(h.screen.BufferLine() - 1).TextColor(col) == red ? 'r' : '-';
-    EXPECT_EQ(marks, "rrrr--rrrrrrrr-");
+    EXPECT_EQ(RedMarks(h, 1, 15), "rrrr--rrrrrrrr-");
 
     // Equal patterns colour in the order they were added: the last colour stays, however
     // the colours before it repeat.
@@ -112,10 +123,10 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
         h.triggers.SetActions(h.triggers.AddTrigger("fox", ""), fox);
     h.server.Send("wolf fox\r\n");
     ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 10; }, 5s));
-    marks.clear();
+    std::string marks;
     for (int col = 0; col < 8; ++col) {
         const CellColor color = h.screen.Line(h.screen.BufferLine() - 1).TextColor(col);
-        marks += color == red ? 'r' : color == ExplicitCellColor(0xFF0000) ? 'b' : '-';
+        marks += color == kRed ? 'r' : color == ExplicitCellColor(0xFF0000) ? 'b' : '-';
     }
     EXPECT_EQ(marks, "bbbb-rrr");
 
@@ -129,10 +140,7 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     h.triggers.SetActions(h.triggers.AddTrigger("cow", ""), wolf);
     h.server.Send("ant bee cow\r\n");
     ASSERT_TRUE(h.loop.RunUntil([&] { return h.rec.logFile.size() == 11; }, 5s));
-    marks.clear();
-    for (int col = 0; col < 12; ++col)
-        marks += h.screen.Line(h.screen.BufferLine() - 1).TextColor(col) == red ? 'r' : '-';
-    EXPECT_EQ(marks, "rrr-rrr-rrr-");
+    EXPECT_EQ(RedMarks(h, 1, 12), "rrr-rrr-rrr-");
 
     // Identical triggers each play and copy, though the line is coloured once; identical
     // gags take the line away once.
@@ -153,11 +161,7 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
     EXPECT_EQ(effects.sounds, (std::vector<std::string>(3, "elk.wav")));
     EXPECT_EQ(effects.channel, (std::vector<std::string>(3, "elk, elk")));
     EXPECT_EQ(h.rec.logFile.back(), "end\n");
-    const ScreenLine& elks = h.screen.Line(h.screen.BufferLine() - 2);
-    marks.clear();
-    for (int col = 0; col < 9; ++col)
-        marks += elks.TextColor(col) == red ? 'r' : '-';
-    EXPECT_EQ(marks, "rrr--rrr-");
+    EXPECT_EQ(RedMarks(h, 2, 9), "rrr--rrr-");
     EXPECT_EQ(h.screen.GetAllText().find("yak"), std::string::npos);
 }
 
@@ -166,11 +170,8 @@ TEST(TermSessionActions, ColourGagSoundChannelAndGroupSwitch) {
 TEST(TermSessionActions, IdenticalQuietTriggersSayNotConnectedOnceEach) {
     test::SessionHarness h;
     h.Open(h.Recorded());
-    TriggerActions wolf;
-    wolf.highlight = HighlightScope::Match;
-    wolf.textColor = 0x0000FF;
     for (int n = 0; n < 3; ++n)
-        h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), wolf);
+        h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), RedMatches());
     h.session->PrintLocal("a wolf\r\n");
     EXPECT_EQ(h.TimesShown("Not connected..."), 3u);
 
@@ -180,12 +181,7 @@ TEST(TermSessionActions, IdenticalQuietTriggersSayNotConnectedOnceEach) {
     h.Pump();
     EXPECT_EQ(h.TimesShown("Not connected..."), 3u);
     EXPECT_EQ(h.server.Read(std::chrono::milliseconds(50)), "");
-    const CellColor red = ExplicitCellColor(0x0000FF);
-    const ScreenLine& line = h.screen.Line(h.screen.BufferLine() - 1);
-    std::string marks;
-    for (int col = 0; col < 8; ++col)
-        marks += line.TextColor(col) == red ? 'r' : '-';
-    EXPECT_EQ(marks, "----rrrr");
+    EXPECT_EQ(RedMarks(h, 1, 8), "----rrrr");
 }
 
 // In a list long enough to be indexed, a literal's matches are coloured as in a short one:
@@ -194,27 +190,16 @@ TEST(TermSessionActions, IndexedListColoursEveryMatchOfALiteral) {
     test::SessionHarness h;
     h.Open(h.Recorded());
     h.Connect();
-    TriggerActions wolf;
-    wolf.highlight = HighlightScope::Match;
-    wolf.textColor = 0x0000FF;
     for (int n = 0; n < 40; ++n)
         h.triggers.AddTrigger("filler " + std::to_string(n), "");
-    h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), wolf);
-    h.triggers.SetActions(h.triggers.AddTrigger("grey wolves", ""), wolf);
+    h.triggers.SetActions(h.triggers.AddTrigger("wolf", ""), RedMatches());
+    h.triggers.SetActions(h.triggers.AddTrigger("grey wolves", ""), RedMatches());
     h.server.Send("wolf, wolfwolf!\r\na lone wolf\r\ngrey wolves, grey wolves\r\n");
     ASSERT_TRUE(h.loop.RunUntil([&] { return h.Shown("grey wolves, grey wolves"); }, 5s));
     h.Pump();
-    const CellColor red = ExplicitCellColor(0x0000FF);
-    const auto marks = [&](int back, int columns) {
-        const ScreenLine& line = h.screen.Line(h.screen.BufferLine() - back);
-        std::string text;
-        for (int col = 0; col < columns; ++col)
-            text += line.TextColor(col) == red ? 'r' : '-';
-        return text;
-    };
-    EXPECT_EQ(marks(3, 15), "rrrr--rrrrrrrr-");
-    EXPECT_EQ(marks(2, 12), "-------rrrr-");
-    EXPECT_EQ(marks(1, 25), "rrrrrrrrrrr--rrrrrrrrrrr-");
+    EXPECT_EQ(RedMarks(h, 3, 15), "rrrr--rrrrrrrr-");
+    EXPECT_EQ(RedMarks(h, 2, 12), "-------rrrr-");
+    EXPECT_EQ(RedMarks(h, 1, 25), "rrrrrrrrrrr--rrrrrrrrrrr-");
 }
 
 } // namespace
