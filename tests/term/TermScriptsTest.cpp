@@ -71,11 +71,6 @@ tav.trigger("broken", function() error("broken here") end)
 tav.trigger("secret", nil, {gag = true})
 tav.trigger("red", nil, {highlight = {fg = "#FF0000"}})
 tav.trigger("echo", function() tav.echo("\27[31mechoed\27[0m\27[2J") end)
-tav.alias("sandbox", function()
-    local ok = pcall(require, "../outside")
-    local played = pcall(tav.play, "../../etc/passwd")
-    tav.send("sandbox " .. tostring(os.execute) .. " " .. tostring(ok) .. " " .. tostring(played))
-end)
 )lua";
 
 } // namespace
@@ -137,10 +132,6 @@ TEST_F(TermScripts, ScriptsAnswerTheGameThroughTheSessionAndSurviveTheirErrors) 
     EXPECT_FALSE(Shown("secret")); // gagged from the screen, kept in the log
     EXPECT_EQ(std::count(rec.logFile.begin(), rec.logFile.end(), "secret\n"), 1);
     EXPECT_TRUE(session->Connected());
-
-    // The sandbox: no os.execute, no module or sound outside the profile's folders.
-    Type("sandbox");
-    EXPECT_TRUE(PeerReceives("sandbox nil false false\n"));
 
     // tav.vars is saved when the scripts close and back when they open again.
     session->CloseScripts();
