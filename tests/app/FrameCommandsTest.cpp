@@ -160,16 +160,6 @@ TEST_F(FrameCommandsTest, SelectionAndLogsGoToRealFilesAndFailuresAreSaid) {
     frame->OnCommand(kCmSaveSelected);
     EXPECT_EQ(FileText(nextFile), "alpha\r\nbeta");
 
-    FreshScreen();
-    const QString log = data.Path("play.log");
-    nextFile = log;
-    frame->OnCommand(kCmBeginLog);
-    session().PrintLocal("You enter the hall.\r\n> ");
-    EXPECT_EQ(FileText(log), "You enter the hall.\r\n");
-    frame->OnCommand(kCmEndLog);
-    session().PrintLocal("unlogged\r\n");
-    EXPECT_EQ(FileText(log), "You enter the hall.\r\n");
-
     boxes.shown.clear();
     for (const int id : {kCmSaveSelected, kCmBeginLog}) { // the chooser cancelled
         SelectScreen("gamma");
