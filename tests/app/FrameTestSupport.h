@@ -57,15 +57,6 @@ inline ::testing::AssertionResult LoggedIn(LoopbackServer& peer,
     return ::testing::AssertionSuccess();
 }
 
-// A step that expects the modal widget to be a `Dialog` and lets `act` answer it.
-template <typename Dialog> ModalScript::Step In(std::function<void(Dialog&)> act) {
-    return [act](QWidget* w) {
-        auto* dialog = qobject_cast<Dialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        act(*dialog);
-    };
-}
-
 // Answers a text input dialog with `text` (a null one takes what it proposes), or cancels
 // it; `seen` gets "title | label | proposed text".
 inline ModalScript::Step AnswerInput(const QString& text, QString* seen = nullptr,

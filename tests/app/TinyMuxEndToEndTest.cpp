@@ -166,13 +166,11 @@ TEST_F(TinyMuxEndToEnd, NegotiatesOptionsShowsUnicodeInColourThenConnectsSecurel
     ASSERT_FALSE(second.isEmpty());
     ASSERT_TRUE(stunnel.Restart("second")) << stunnel.Log().toStdString();
     QString changed, preset;
-    script.Then([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        changed = box->windowTitle() + " | " + box->text();
-        preset = box->defaultButton()->text();
-        ButtonText(box, "Trust the new certificate")->click();
-    });
+    script.Then(In<QMessageBox>([&](QMessageBox& box) {
+        changed = box.windowTitle() + " | " + box.text();
+        preset = box.defaultButton()->text();
+        ButtonText(&box, "Trust the new certificate")->click();
+    }));
     const int secured = Seen("Secure connection (");
     frame->OnCommand(kCmTermConnect);
     EXPECT_TRUE(WaitForText("Secure connection (", secured + 1)) << Recent();

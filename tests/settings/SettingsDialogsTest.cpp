@@ -49,20 +49,18 @@ protected:
         for (int i = 0; i < 16; ++i)
             QColorDialog::setCustomColor(i, Qt::white);
         ModalScript script;
-        script.Then([&](QWidget* modal) {
-            auto* chooser = qobject_cast<QColorDialog*>(modal);
-            ASSERT_NE(chooser, nullptr);
+        script.Then(In<QColorDialog>([&](QColorDialog& chooser) {
             for (int i = 0; i < 16; ++i)
                 EXPECT_EQ(QColorDialog::customColor(i), ToQColor(values.custcolors[i]))
                     << "copied in: " << i;
             QColorDialog::setCustomColor(5, custom5);
             if (color) {
-                chooser->setCurrentColor(*color);
-                chooser->accept();
+                chooser.setCurrentColor(*color);
+                chooser.accept();
             } else {
-                chooser->reject();
+                chooser.reject();
             }
-        });
+        }));
         ButtonText(&dialog, entry)->click();
         EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
         EXPECT_EQ(ToQColor(values.custcolors[5]), custom5) << "copied back";
@@ -186,20 +184,11 @@ protected:
 };
 
 ModalScript::Step Type(const QString& name, QString* offered = nullptr) {
-    return [name, offered](QWidget* w) {
-        auto* dialog = qobject_cast<QInputDialog*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        if (offered) *offered = dialog->textValue();
-        dialog->setTextValue(name);
-        dialog->accept();
-    };
-}
-ModalScript::Step InDialog(std::function<void(tprofdlg&)> act) {
-    return [act](QWidget* w) {
-        auto* dialog = qobject_cast<tprofdlg*>(w);
-        ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
-        act(*dialog);
-    };
+    return In<QInputDialog>([name, offered](QInputDialog& dialog) {
+        if (offered) *offered = dialog.textValue();
+        dialog.setTextValue(name);
+        dialog.accept();
+    });
 }
 
 // toLatin1() makes "??" of both names below; each must be refused, never merged into one
@@ -223,7 +212,7 @@ TEST_F(ProfileDialogTest, NamesOutsideLatin1AreAskedAgainAndADeletionSelectsNoth
         WriteFileAtomically(data.Path("profiles.cfg").toStdString(), "alt\r\nhero\r\nzed\r\n"));
     current.clear();
     bool stayed = false;
-    script.Then(InDialog([](tprofdlg& d) {
+    script.Then(In<tprofdlg>([](tprofdlg& d) {
         d.NewButton().click();
         d.List().setCurrentRow(1); // hero
         d.DeleteButton().click();
@@ -234,7 +223,7 @@ TEST_F(ProfileDialogTest, NamesOutsideLatin1AreAskedAgainAndADeletionSelectsNoth
         qobject_cast<QDialog*>(w)->reject();
     });
     script.Then(AnswerBox(nullptr, QMessageBox::Yes));
-    script.Then(InDialog([&](tprofdlg& d) {
+    script.Then(In<tprofdlg>([&](tprofdlg& d) {
         EXPECT_TRUE(d.List().selectedItems().isEmpty());
         d.List().setFocus(); // focus may set a current row, which is no choice
         d.SelectButton().click();

@@ -31,48 +31,51 @@ inline QPushButton* ButtonText(const QWidget* root, const QString& text) {
     return nullptr;
 }
 
+// A step that expects the modal widget to be a `Dialog` and lets `act` answer it.
+template <typename Dialog> std::function<void(QWidget*)> In(std::function<void(Dialog&)> act) {
+    return [act](QWidget* modal) {
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+        act(*dialog);
+    };
+}
+
 // Answers a message box with `button` (NoButton: its default button); `said` gets
 // "title | text" and `format` its format.
 inline std::function<void(QWidget*)> AnswerBox(QString* said = nullptr,
                                                QMessageBox::StandardButton button = QMessageBox::Ok,
                                                Qt::TextFormat* format = nullptr) {
-    return [=](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr) << modal->metaObject()->className();
-        if (said) *said = box->windowTitle() + " | " + box->text();
-        if (format) *format = box->textFormat();
+    return In<QMessageBox>([=](QMessageBox& box) {
+        if (said) *said = box.windowTitle() + " | " + box.text();
+        if (format) *format = box.textFormat();
         QAbstractButton* pressed =
-            button == QMessageBox::NoButton ? box->defaultButton() : box->button(button);
+            button == QMessageBox::NoButton ? box.defaultButton() : box.button(button);
         ASSERT_NE(pressed, nullptr);
         pressed->click();
-    };
+    });
 }
 
 // Answers a file chooser by typing `name` into its name field and pressing Return, as a
 // user would; `look` sees the chooser first.
 inline std::function<void(QWidget*)> ChooseFile(const QString& name,
                                                 std::function<void(QFileDialog&)> look = {}) {
-    return [=](QWidget* modal) {
-        auto* chooser = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(chooser, nullptr) << modal->metaObject()->className();
-        if (look) look(*chooser);
-        auto* field = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    return In<QFileDialog>([=](QFileDialog& chooser) {
+        if (look) look(chooser);
+        auto* field = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(field, nullptr);
         field->setText(name);
         QTest::keyClick(field, Qt::Key_Return);
-    };
+    });
 }
 
 // Answers a font chooser with the fixed system font at `pixelSize` pixels.
 inline std::function<void(QWidget*)> ChooseFont(int pixelSize) {
-    return [=](QWidget* modal) {
-        auto* chooser = qobject_cast<QFontDialog*>(modal);
-        ASSERT_NE(chooser, nullptr) << modal->metaObject()->className();
+    return In<QFontDialog>([=](QFontDialog& chooser) {
         QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         font.setPixelSize(pixelSize);
-        chooser->setCurrentFont(font);
-        chooser->accept();
-    };
+        chooser.setCurrentFont(font);
+        chooser.accept();
+    });
 }
 
 // A file's bytes; "<missing>" when it cannot be read.

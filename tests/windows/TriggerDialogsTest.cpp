@@ -130,12 +130,10 @@ TEST_F(TriggerDialogs, TheActionsSectionIsSavedBesideTheTriggerFile) {
         Named<QLineEdit>(box, "Disable group when fired:")->setText("fight");
         ButtonText(modal, "OK")->click();
     };
-    const auto pick = [](QWidget* modal) {
-        auto* chooser = qobject_cast<QColorDialog*>(modal);
-        ASSERT_NE(chooser, nullptr);
-        chooser->setCurrentColor(QColor(0xFF, 0x80, 0x00));
-        chooser->accept();
-    };
+    const auto pick = In<QColorDialog>([](QColorDialog& chooser) {
+        chooser.setCurrentColor(QColor(0xFF, 0x80, 0x00));
+        chooser.accept();
+    });
     Run({fill, pick}, [&] { window.NewTrigger(); });
     EXPECT_EQ(File(), "bash\r\n#\r\norc\r\n#\r\n");
     EXPECT_EQ(FileBytes(dir.filePath("hero/trigs.act")).toStdString(),
