@@ -16,6 +16,7 @@
 #include "windows/IdentificationWindow.h"
 #include "windows/MessageListBox.h"
 #include "windows/MonitorWindow.h"
+#include "windows/TextListWindow.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -460,11 +461,12 @@ TEST_F(ToolWindowsHubTest, BoardsWindowReadsPostsRepliesAndDeletesOnTheCurrentBo
 }
 
 // Escape does what "Close" does in each tool window the connection feeds (and in the
-// client log): it hides the window, wherever in it the keyboard is. Dragged anywhere, a
-// divider stays where it can be grabbed again. A font chosen for the text is kept.
+// client log and a text list window): it hides the window, wherever in it the keyboard is.
+// Dragged anywhere, a divider stays where it can be grabbed again. A font chosen for the
+// text is kept.
 TEST_F(ToolWindowsHubTest, EscapeHidesToolWindowsDividersStayInsideAndTheFontChosenIsKept) {
     QWidget* const windows[] = {&hub.LogWindow(), &hub.HelpWindow(), &hub.BoardsWindow(),
-                                &hub.Monitor()};
+                                &hub.Monitor(), &term.WhoWindow()};
     for (QWidget* window : windows) {
         QList<QWidget*> targets{window};
         for (QWidget* child : window->findChildren<QWidget*>())
