@@ -115,6 +115,11 @@ struct SessionHarness {
     }
     // Lets the session read what the server sent.
     void Pump() { loop.RunFor(std::chrono::milliseconds(100)); }
+    // The peer sends `bytes` and the session reads them.
+    void Receive(const std::string& bytes) {
+        server.Send(bytes);
+        Pump();
+    }
     void Type(const std::string& line) {
         rec.typed = line;
         session->SubmitInput();

@@ -78,8 +78,7 @@ TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     EXPECT_EQ(server.Read(100ms), "x\n\n");
 
     // The server's echo request masks the input and keeps the password out of history.
-    server.Send("Password: \xff\xfb\x01");
-    Pump();
+    Receive("Password: \xff\xfb\x01");
     EXPECT_EQ(rec.masks, std::vector<bool>{true});
     EXPECT_FALSE(session->InputVisible());
     // Text without an echo command, in a read of its own, leaves the input masked.
@@ -94,13 +93,11 @@ TEST_F(SessionFixture, ConnectsByNameSendsSplitsCommandsAndMasksPasswords) {
     for (int k = 0; k < session->History().Slots(); ++k)
         EXPECT_NE(session->History().Slot(k), "secret");
     EXPECT_EQ(session->History().Index(), historyIndex);
-    server.Send("\xff\xfc\x01Welcome!\r\n");
-    Pump();
+    Receive("\xff\xfc\x01Welcome!\r\n");
     EXPECT_EQ(rec.masks, (std::vector<bool>{true, false}));
     EXPECT_TRUE(session->InputVisible());
     settings.neverhidepw = 1;
-    server.Send("\xff\xfb\x01");
-    Pump();
+    Receive("\xff\xfb\x01");
     EXPECT_EQ(rec.masks.size(), 2u);
     EXPECT_TRUE(session->InputVisible());
 
@@ -363,8 +360,7 @@ TEST_F(SessionFixture, EverythingSentFollowsTheEncodingAndDoublesTheCommandByteO
         session->SetEncoding(encoding);
         Type(session->GameBytes(latin1)); // the input line
         session->SendFunctionKey(1);      // a function key
-        server.Send(received);            // a trigger's reaction
-        Pump();
+        Receive(received);                // a trigger's reaction
         EXPECT_TRUE(Shown(shown)) << shown;
         session->SendText(session->GameBytes(latin1));             // a paste
         session->TermSend(session->GameBytes(latin1), true, true); // a button, multi-line send
@@ -387,11 +383,9 @@ TEST_F(SessionFixture, TheEchoColourTakesOnlyTheEchoedCommandsCells) {
     using Cells = std::vector<std::tuple<Cell, Attr, CellColor, CellColor>>;
     const auto run = [&](std::optional<ColorRef> colour) { // "> go" and the line after it
         session->SetEchoColour(colour);
-        server.Send("\x1B[1;31;44m> ");
-        Pump();
+        Receive("\x1B[1;31;44m> ");
         Type("go");
-        server.Send("\x1B[1mok\r\n");
-        Pump();
+        Receive("\x1B[1mok\r\n");
         Cells cells;
         for (int above : {2, 1}) {
             const ScreenLine& line = screen.Line(screen.BufferLine() - above);
@@ -430,8 +424,7 @@ TEST_F(SessionFixture, EveryLineOfABatchReachesTriggersLogAndRecentTextOnceInOrd
     // Connected, the same batch sends both reactions in order.
     Connect();
     rec.logFile.clear();
-    server.Send("first line\r\nsecond line\r\n");
-    Pump();
+    Receive("first line\r\nsecond line\r\n");
     EXPECT_EQ(server.Read(), "a\r\nb\r\n");
     EXPECT_EQ(rec.logFile, (std::vector<std::string>{"first line\n", "second line\n"}));
 }
@@ -440,8 +433,7 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     triggers.AddTrigger("dragon", "flee");
     Connect();
     session->ToggleHold();
-    server.Send("A dragon appears!\r\nPassword: \xff\xfb\x01");
-    Pump();
+    Receive("A dragon appears!\r\nPassword: \xff\xfb\x01");
     EXPECT_TRUE(screen.Held());
     EXPECT_FALSE(Shown("dragon"));
     EXPECT_TRUE(rec.masks.empty());
@@ -453,8 +445,7 @@ TEST_F(SessionFixture, HeldOutputIsHandledOnReleaseLikeOutputNeverHeld) {
     EXPECT_EQ(rec.logFile.back(), "A dragon appears!\n");
     EXPECT_EQ(rec.masks, std::vector<bool>{true}); // the echo request inside the held text
 
-    server.Send("\xff\xfc\x01Welcome\r\n"); // the next pass neither drops nor repeats
-    Pump();
+    Receive("\xff\xfc\x01Welcome\r\n"); // the next pass neither drops nor repeats
     EXPECT_EQ(TimesShown("A dragon appears!\r\n"), 1u);
     EXPECT_TRUE(Shown("Welcome\r\n"));
 

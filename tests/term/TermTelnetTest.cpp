@@ -73,8 +73,7 @@ TEST_F(TermTelnet, NegotiatedSessionFromOffersToCompressionToADamagedStream) {
 
     // Releasing the hold inside a half received GMCP message leaves the message whole.
     session->ToggleHold();
-    server.Send("held line\r\n" + Iac({kSb, kGmcp}) + "Char.Vit");
-    Pump();
+    Receive("held line\r\n" + Iac({kSb, kGmcp}) + "Char.Vit");
     EXPECT_FALSE(Shown("held line"));
     session->ToggleHold();
     EXPECT_TRUE(Shown("held line"));
