@@ -66,13 +66,10 @@ TEST_F(AutomapperTest, AMoveStretchesAtMostThreeStepsPastTheRoomsInItsWay) {
 // The diagonal and vertical moves step one place each way.
 TEST_F(AutomapperTest, DiagonalAndVerticalMovesStepOnePlace) {
     See(1, "Hub", {});
-    for (const auto& [out, back, number] :
-         std::vector<std::tuple<const char*, const char*, RoomNumber>>{{"nw", "se", 2},
-                                                                       {"ne", "sw", 3},
-                                                                       {"sw", "ne", 4},
-                                                                       {"se", "nw", 5},
-                                                                       {"up", "down", 6},
-                                                                       {"down", "up", 7}}) {
+    const std::tuple<const char*, const char*, RoomNumber> trips[] = {
+        {"nw", "se", 2}, {"ne", "sw", 3},   {"sw", "ne", 4},
+        {"se", "nw", 5}, {"up", "down", 6}, {"down", "up", 7}};
+    for (const auto& [out, back, number] : trips) {
         Walk(out, number, "Room");
         Walk(back, 1, "Hub");
     }
@@ -86,14 +83,10 @@ TEST_F(AutomapperTest, DiagonalAndVerticalMovesStepOnePlace) {
 // each ring from its top row down and each row from the west.
 TEST_F(AutomapperTest, TheNearestFreePlaceIsSoughtRowByRowRoundTheRoomLeft) {
     See(1, "Inn", {});
-    for (const auto& [move, number, name] :
-         std::vector<std::tuple<const char*, RoomNumber, const char*>>{{"n", 2, "Attic"},
-                                                                       {"w", 3, "Loft"},
-                                                                       {"e", 2, "Attic"},
-                                                                       {"e", 4, "Shed"},
-                                                                       {"w", 2, "Attic"},
-                                                                       {"s", 1, "Inn"},
-                                                                       {"in", 5, "Cellar"}})
+    const std::tuple<const char*, RoomNumber, const char*> moves[] = {
+        {"n", 2, "Attic"}, {"w", 3, "Loft"}, {"e", 2, "Attic"},  {"e", 4, "Shed"},
+        {"w", 2, "Attic"}, {"s", 1, "Inn"},  {"in", 5, "Cellar"}};
+    for (const auto& [move, number, name] : moves)
         Walk(move, number, name);
     // (Each room seen again lists no exits, so only the last move out of it stays.)
     EXPECT_EQ(MapLines(map), (Lines{"1 Inn @0,0,0 in>5", "2 Attic @0,1,0 s>1", "3 Loft @-1,1,0 e>2",

@@ -32,13 +32,10 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
                       MapPoint{5, -3, 1}}},
         // Names only, a list of objects, an array of coordinates, a string number.
         {R"(Room.Info {"vnum":"77","name":"Hall","exits":["Up","down","Zed"],"coordinates":[1,2,3]})",
-         RoomSighting{77,
-                      true,
-                      "Hall",
-                      {},
-                      {},
-                      Exits{{"down", {}}, {"up", {}}, {"zed", {}}},
-                      MapPoint{1, 2, 3}}},
+         RoomSighting{.number = 77,
+                      .name = "Hall",
+                      .exits = Exits{{"down", {}}, {"up", {}}, {"zed", {}}},
+                      .coordinates = MapPoint{1, 2, 3}}},
         // Numbers in text may have spaces around them, and a sign.
         {R"(Room.Info {"num":" 88 ","coords":"9, +4 , -2 ,0","exits":{"n":" 89"}})",
          RoomSighting{88, true, {}, {}, {}, Exits{{"n", 89}}, MapPoint{4, -2, 0}}},
@@ -52,13 +49,9 @@ TEST(RoomData, GmcpRoomInfoInTheShapesGamesSend) {
          RoomSighting{1, true, {}, {}, {}, keptNames, {}}},
         {R"(Room.Info {"num":2,"terrain":")" + std::string(60, 'v') + R"(","exits":{")" +
              std::string(40, 'W') + R"(":3},"coords":[1,2,5000]})",
-         RoomSighting{2,
-                      true,
-                      {},
-                      {},
-                      std::string(kMaxEnvironmentBytes, 'v'),
-                      Exits{{std::string(kMaxExitNameBytes, 'w'), 3}},
-                      {}}},
+         RoomSighting{.number = 2,
+                      .environment = std::string(kMaxEnvironmentBytes, 'v'),
+                      .exits = Exits{{std::string(kMaxExitNameBytes, 'w'), 3}}}},
         // Coordinates on their bounds are taken.
         {R"(Room.Info {"num":3,"coordinates":[-1048575,1048575,-2047]})",
          RoomSighting{
