@@ -96,8 +96,8 @@ class TinyMux:
 
 
 class Relay:
-    """Passes connections on to `target` and records both directions (`client()` and
-    `game()` give what each side sent so far)."""
+    """Passes connections on to `target` and records both directions (`sent_by("client")` and
+    `sent_by("game")` give what each side sent so far)."""
 
     def __init__(self, target):
         self.target, self.lock, self.sent = target, threading.Lock(), {}
@@ -118,13 +118,9 @@ class Relay:
                 threading.Thread(target=self._pump, args=(source, sink, side),
                                  daemon=True).start()
 
-    def client(self):
+    def sent_by(self, side):
         with self.lock:
-            return self.sent.get("client", b"")
-
-    def game(self):
-        with self.lock:
-            return self.sent.get("game", b"")
+            return self.sent.get(side, b"")
 
     def _pump(self, source, sink, side):
         try:
@@ -144,12 +140,12 @@ class Relay:
 def check_login(mux, relay, logins_before):
     """The wizard logged in, and TinyMUX's width for the connection is the NAWS width sent."""
     assert wait_for(lambda: mux.logins() > logins_before), "no login:\n" + mux.log()[-2000:]
-    assert wait_for(lambda: b"Width=" in relay.game()), relay.game()[-2000:]
-    width = int(re.search(rb"Width=(\d+)\.", relay.game()).group(1))
+    assert wait_for(lambda: b"Width=" in relay.sent_by("game")), relay.sent_by("game")[-2000:]
+    width = int(re.search(rb"Width=(\d+)\.", relay.sent_by("game")).group(1))
     # The sizes sent before the login; 78 is TinyMUX's width for a connection without one.
-    before = relay.client().partition(b"connect wizard potrzebie")[0]
+    before = relay.sent_by("client").partition(b"connect wizard potrzebie")[0]
     sent = [int.from_bytes(m.group(1), "big") for m in NAWS.finditer(before)]
-    assert sent and width == sent[-1] and width != 78, (width, relay.client())
+    assert sent and width == sent[-1] and width != 78, (width, relay.sent_by("client"))
 
 
 def start_stunnel(root, target):
