@@ -53,11 +53,7 @@ TEST(MudScreenText, LineEndsQueueLinesAndAutowrapFillsOneCellLessThanTheWidth) {
 // The screen follows a line's text as it is written, so a completed line need not be read
 // back from its cells; every other way of changing the cells must still be seen.
 TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
-    struct Case {
-        std::string bytes;
-        std::string line;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"abcdef\rXY\n", "XYcdef"},                // a bare CR, then overwritten
         {"abcdef\x1b[3DZ\r\n", "abcZef"},          // back and over
         {"abcdef\x1b[Kxy\r\n", ""},                // erased, the cursor left where it was
@@ -69,13 +65,13 @@ TEST(MudScreenText, ACompletedLineIsItsCellsHoweverTheyWereWritten) {
         {std::string(140, 'a') + "\r\n", std::string(61, 'a')},
         {"\x1b[31mred\x1b[0m and plain: http://x.y/z\r\n", "red and plain: http://x.y/z"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [bytes, line] : cases) {
         Fixture f;
         f.screen.appendcr = false;
-        f.Feed(c.bytes);
+        f.Feed(bytes);
         const Lines lines = f.Lines();
-        ASSERT_FALSE(lines.empty()) << c.bytes;
-        EXPECT_EQ(lines.back(), c.line) << c.bytes;
+        ASSERT_FALSE(lines.empty()) << bytes;
+        EXPECT_EQ(lines.back(), line) << bytes;
     }
     // A line written to the buffer's last column, opened again.
     Fixture full;

@@ -140,12 +140,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     Fixture f(20);
     f.Feed("The Orc hits the orc.\r\norcish orcs; Orc_2 ORC orca orc9\r\n\xC9lan \xE9lan, "
            "aaaa\r\norc\xC0 \xC0orc \xDEorn Zed\r\n");
-    struct Case {
-        const char* text;
-        SearchOptions options;
-        Cells expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, SearchOptions, Cells> cases[] = {
         {"orc",
          {},
          {{0, 4}, {0, 17}, {1, 0}, {1, 7}, {1, 13}, {1, 19}, {1, 23}, {1, 28}, {3, 0}, {3, 6}}},
@@ -164,8 +159,8 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
         {"", {}, {}},
         {"zebra", {}, {}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(f.Find(c.text, c.options), c.expected) << c.text;
+    for (const auto& [text, options, expected] : cases)
+        EXPECT_EQ(f.Find(text, options), expected) << text;
 
     // A word that ends its line is whole, whatever a longer line before it held there; a
     // text as wide as the buffer is found.

@@ -182,12 +182,8 @@ TEST(UnicodeCells, ALinesTextIsItsCellsTextInEveryWay) {
 }
 
 TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
-    struct Case {
-        bool autowrap;
-        std::string bytes;
-        std::string line0, line1; // the first 10 cells of buffer lines 0 and 1
-    };
-    const Case cases[] = {
+    // Autowrap, the bytes, and the first 10 cells of buffer lines 0 and 1.
+    const std::tuple<bool, std::string, std::string, std::string> cases[] = {
         // A wide character that would reach the wrap column goes to the next line whole.
         {true, "abcdefgh\xE4\xB8\xAD", "abcdefgh..", "\xE4\xB8\xAD>........"},
         // One column sooner, its right half stands just before the wrap column: it stays.
@@ -209,15 +205,15 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
          "b........",
          ".........."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.bytes));
+    for (const auto& [autowrap, bytes, line0, line1] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
         TMudScreen screen(kSettings);
         screen.SetEncoding(TextEncoding::Utf8);
         screen.SetSize(24, 10);
-        screen.autowrap = c.autowrap;
-        screen.AddText(c.bytes);
+        screen.autowrap = autowrap;
+        screen.AddText(bytes);
         EXPECT_EQ(std::pair(CellsOf(screen.Line(0), 10), CellsOf(screen.Line(1), 10)),
-                  std::pair(c.line0, c.line1));
+                  std::pair(line0, line1));
     }
 }
 

@@ -165,13 +165,9 @@ TEST(ConfigValidationTest, CommandLoopsUntilValidOrCancelled) {
         return true;
     };
     const std::string refused = "dialog / error You must enter a username. / dialog";
-    struct Case {
-        const char* name;
-        std::vector<std::function<bool(Settings&)>> answers;
-        std::string calls;
-        const char* user; // the record's user afterwards
-    };
-    const Case cases[] = {
+    // The answers of the dialog's runs, the calls made, and the record's user afterwards.
+    using Answers = std::vector<std::function<bool(Settings&)>>;
+    const std::tuple<const char*, Answers, std::string, const char*> cases[] = {
         {"cancel", {cancel}, "dialog", "ann"},
         {"ok", {ok}, "dialog / normal / screen / save / sizes", "ann"},
         {"refused, then cancel restores the record", {clearUser, cancel}, refused, "ann"},
@@ -181,16 +177,16 @@ TEST(ConfigValidationTest, CommandLoopsUntilValidOrCancelled) {
              " / log Always on top mode selected. / topmost / screen / save / sizes / relayout",
          "bob"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, answers, calls, user] : cases) {
         Settings settings = ValidSettings();
         const Settings before = settings;
         CommandRecorder host;
-        host.answers.assign(c.answers.begin(), c.answers.end());
+        host.answers.assign(answers.begin(), answers.end());
         const bool taken = RunConfigCommand(settings, host);
-        EXPECT_EQ(Joined(host.calls), c.calls) << c.name;
-        EXPECT_STREQ(settings.user, c.user) << c.name;
-        EXPECT_EQ(taken, c.calls.find("save") != std::string::npos) << c.name; // taken: saved
-        EXPECT_TRUE(taken || SameBytes(settings, before)) << c.name;
+        EXPECT_EQ(Joined(host.calls), calls) << name;
+        EXPECT_STREQ(settings.user, user) << name;
+        EXPECT_EQ(taken, calls.find("save") != std::string::npos) << name; // taken: saved
+        EXPECT_TRUE(taken || SameBytes(settings, before)) << name;
     }
 }
 

@@ -57,12 +57,9 @@ TEST(SettingsText, RoundTripKeepsLongValuesAndTheUnsavedPassword) {
     EXPECT_TRUE(SameBytes(loadedValues, v));
 }
 
-struct DamagedLine {
-    const char* name;
-    std::size_t index;
-    std::string line;
-    std::function<void(Settings&, StoredValues&)> expect;
-};
+// A damaged line's name, its index in the golden file and text, and what it changes.
+using DamagedLine = std::tuple<const char*, std::size_t, std::string,
+                               std::function<void(Settings&, StoredValues&)>>;
 const auto kSame = [](Settings&, StoredValues&) {};
 // Lines of the golden file: 3 flags, 4 whofont, 6 invfont, 8 eqfont, 10 chanfont,
 // 15 helpfont sizes, 17 whopos, 18 gosspos, 19 eqpos, 23 user, 26 port, 39 flags,
@@ -105,14 +102,13 @@ const DamagedLine kDamagedLines[] = {
 // One damaged line of the golden file, read over the golden values: only what the line
 // says may change, and every later line must still be read as written.
 TEST(SettingsText, ADamagedLineChangesOnlyWhatItSays) {
-    for (const DamagedLine& c : kDamagedLines) {
-        SCOPED_TRACE(std::string(c.name) + ": line " + std::to_string(c.index) + " \"" + c.line +
-                     "\"");
+    for (const auto& [name, index, line, expect] : kDamagedLines) {
+        SCOPED_TRACE(std::string(name) + ": line " + std::to_string(index) + " \"" + line + "\"");
         Settings s = FilledSettings(), expected = FilledSettings();
         StoredValues v = FilledValues(), expectedValues = FilledValues();
         Recorder host;
-        ReadSettingsText(GoldenWith(c.index, c.line), s, v, host);
-        c.expect(expected, expectedValues);
+        ReadSettingsText(GoldenWith(index, line), s, v, host);
+        expect(expected, expectedValues);
         EXPECT_TRUE(SameBytes(s, expected)) << WriteSettingsText(s, v);
         EXPECT_TRUE(SameBytes(v, expectedValues)) << WriteSettingsText(s, v);
     }

@@ -90,12 +90,7 @@ TEST(BoardModel, BoardUpdatesNotifyOnlyForBoardsInTheList) {
     EXPECT_TRUE(requests.sent.empty());
 
     model.SetBoards({{0, "General"}, {1, "Trade"}, {2, ""}});
-    struct Case {
-        std::int32_t board;
-        std::optional<std::string> title;
-        Lines sent;
-    };
-    const Case cases[] = {
+    const std::tuple<std::int32_t, std::optional<std::string>, Lines> cases[] = {
         {0, "General", {"msgindex 0"}}, // the current board is asked for again
         {1, "Trade", {}},
         {2, std::nullopt, {}}, // an empty title notifies nobody
@@ -103,10 +98,10 @@ TEST(BoardModel, BoardUpdatesNotifyOnlyForBoardsInTheList) {
         {-1, std::nullopt, {}},
         {2147483647, std::nullopt, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [board, title, sent] : cases) {
         requests.sent.clear();
-        EXPECT_EQ(model.BoardUpdate(c.board), c.title) << c.board;
-        EXPECT_EQ(requests.sent, c.sent) << c.board;
+        EXPECT_EQ(model.BoardUpdate(board), title) << board;
+        EXPECT_EQ(requests.sent, sent) << board;
     }
 }
 

@@ -30,13 +30,8 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Prof
     tmarrowcfg config;
     fkeydlg keys(stored, nullptr);
     ttrigedit edit(trigger, nullptr);
-    struct Case {
-        const char* dialog;
-        QString field;
-        std::function<int()> run;
-        std::function<bool()> unchanged;
-    };
-    const Case cases[] = {
+    // Each dialog, its field, how it runs, and whether what it would store is still unset.
+    const std::tuple<const char*, QString, std::function<int()>, std::function<bool()>> cases[] = {
         {"configuration", QStringLiteral("Password:"), [&] { return config.Run(settings); },
          [&] { return settings.passwd[0] == '\0'; }},
         {"function keys", QStringLiteral("F1"), [&] { return keys.Run(); },
@@ -46,14 +41,14 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Prof
         {"trigger reaction", QStringLiteral("Reaction:"), [&] { return edit.Run(); },
          [&] { return trigger.reaction.empty(); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.dialog);
+    for (const auto& [what, field, run, unchanged] : cases) {
+        SCOPED_TRACE(what);
         std::memset(stored.fkeys[0], 0, sizeof stored.fkeys[0]);
         ModalScript script;
         QString said;
         bool stillOpen = false;
         script.Then([&](QWidget* dialog) {
-            Type(dialog, c.field, password);
+            Type(dialog, field, password);
             ButtonText(dialog, "OK")->click();
         });
         script.Then(AnswerBox(&said));
@@ -61,16 +56,16 @@ TEST(Latin1Fields, OkIsRefusedWhileAFieldHoldsTextOutsideLatin1ButNotInAUtf8Prof
             stillOpen = true;
             auto* focused = dialog->focusWidget();
             ASSERT_NE(focused, nullptr);
-            EXPECT_EQ(focused->accessibleName(), c.field);
+            EXPECT_EQ(focused->accessibleName(), field);
             qobject_cast<QDialog*>(dialog)->reject();
         });
-        const int result = c.run();
+        const int result = run();
         EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
         EXPECT_NE(result, QDialog::Accepted);
         EXPECT_TRUE(stillOpen);
         EXPECT_TRUE(said.contains(QStringLiteral(" | Only Latin-1 characters")))
             << said.toStdString();
-        EXPECT_TRUE(c.unchanged());
+        EXPECT_TRUE(unchanged());
     }
 
     // A profile whose screen holds Unicode characters stores them as UTF-8 and refuses none.
