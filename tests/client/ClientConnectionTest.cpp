@@ -109,13 +109,8 @@ TEST(ClientConnection, ConnectChecksStopWithTheirMessages) {
 // The terminal's ping tick stamps the time and pings only without noautoping; a response
 // (even an unasked one) is measured from that stamp.
 TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
-    struct Case {
-        bool noautoping;
-        std::int32_t tick;
-        std::int32_t response;
-        const char* latency;
-    };
-    const Case cases[] = {
+    // Whether noautoping is set, the tick's time, the response's time, and what it shows.
+    const std::tuple<bool, std::int32_t, std::int32_t, const char*> cases[] = {
         {false, 1000, 1300, "latency 150 ms"},
         {false, 1000, 1001, "latency 0 ms"},
         {false, INT32_MAX - 99, INT32_MIN + 100, "latency 100 ms"}, // the clock wrapped
@@ -140,19 +135,19 @@ TEST(ClientConnection, APingResponseShowsHalfTheTimeSinceTheLastTick) {
     client.connection = rig.connection.get();
     ASSERT_TRUE(rig.ConnectAndLogin());
 
-    for (const Case& c : cases) {
-        rig.settings.noautoping = c.noautoping;
-        rig.clock.now = c.tick;
+    for (const auto& [noautoping, tick, response, latency] : cases) {
+        rig.settings.noautoping = noautoping;
+        rig.clock.now = tick;
         term.OnTimer(kPingTimer);
         const auto frames = rig.ReadFrames();
-        ASSERT_EQ(frames.size(), c.noautoping ? 0u : 1u) << c.latency;
+        ASSERT_EQ(frames.size(), noautoping ? 0u : 1u) << latency;
         for (const ClientMessage& ping : frames)
             EXPECT_EQ(ping.Type(), 4);
-        rig.clock.now = c.response;
+        rig.clock.now = response;
         rig.server.Send(ServerFrame(63));
         ASSERT_TRUE(rig.Pump([&] {
-            return !rig.status.calls.empty() && rig.status.calls.back() == c.latency;
-        })) << c.latency;
+            return !rig.status.calls.empty() && rig.status.calls.back() == latency;
+        })) << latency;
     }
     EXPECT_TRUE(rig.log.Has("MSGSEND: ping"));
     EXPECT_TRUE(rig.log.Has("MSGRECV: pingresponse"));
@@ -346,17 +341,13 @@ TEST(ClientConnection, SoundQueryFollowsTheCacheRule) {
     }
 }
 
-struct EndCase {
-    const char* what;
-    std::function<void(ConnectionRig&)> end;
-    std::vector<std::string> log; // after the two connect lines
-};
-
 // A file that cannot be opened (a hostile name, a missing folder) ends the connection
 // too; ClientFiles.OnlyPlainNamesAreUsed has every kind of unsafe name.
 TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
     const std::string longFrame = ServerFrame(60, "", "", std::string(1000, 'x'));
-    const std::vector<EndCase> cases = {
+    // How the connection ends, and the log after the two connect lines.
+    using End = std::function<void(ConnectionRig&)>;
+    const std::tuple<const char*, End, std::vector<std::string>> cases[] = {
         {"server closes",
          [](ConnectionRig& r) { r.server.CloseClient(); },
          {"Connection closed by server...", "Disconnecting..."}},
@@ -383,18 +374,18 @@ TEST(ClientConnection, EveryWayOutEndsTheThreadAndResetsTheIndicators) {
          },
          {"Sound File received.", "Unable to open binary/x.wav for write.", "Disconnecting..."}},
     };
-    for (const EndCase& c : cases) {
+    for (const auto& [what, end, log] : cases) {
         ConnectionRig rig;
         ASSERT_TRUE(rig.ConnectAndLogin());
-        c.end(rig); // each must end the thread at once: the wait is bounded
-        ASSERT_TRUE(rig.WaitForThreadEnd()) << c.what;
-        EXPECT_EQ(rig.log.After(2), c.log) << c.what;
+        end(rig); // each must end the thread at once: the wait is bounded
+        ASSERT_TRUE(rig.WaitForThreadEnd()) << what;
+        EXPECT_EQ(rig.log.After(2), log) << what;
         ASSERT_TRUE(rig.Pump([&] {
             return rig.status.calls.size() >= 2 && rig.status.calls.back() == "progress 0/0";
-        })) << c.what;
-        EXPECT_EQ(rig.sound.Calls(), std::vector<std::string>{"stop"}) << c.what;
-        EXPECT_TRUE(rig.windows.calls.empty()) << c.what;
-        EXPECT_EQ(rig.status.calls[rig.status.calls.size() - 2], "client off") << c.what;
+        })) << what;
+        EXPECT_EQ(rig.sound.Calls(), std::vector<std::string>{"stop"}) << what;
+        EXPECT_TRUE(rig.windows.calls.empty()) << what;
+        EXPECT_EQ(rig.status.calls[rig.status.calls.size() - 2], "client off") << what;
         EXPECT_FALSE(rig.connection->IsConnected());
         EXPECT_EQ(rig.connection->SendCommand("look"), -1);
     }

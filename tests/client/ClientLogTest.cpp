@@ -29,28 +29,24 @@ bool AsleepOrEnded(pid_t tid) {
 
 // A line that does not fit cuts as many characters from the front as it brings.
 TEST(ClientLog, KeepsAtMost1022CharactersCuttingTheFront) {
-    struct Case {
-        std::size_t before;   // characters already logged, as one line and its CR LF
-        std::size_t lineSize; // the new line without CR LF
-        std::size_t after;
-        std::size_t cut; // characters removed from the front
-    };
-    const Case cases[] = {
+    // Characters already logged (one line and its CR LF), the new line without CR LF, the
+    // log's length after it, and the characters cut from the front.
+    const std::tuple<std::size_t, std::size_t, std::size_t, std::size_t> cases[] = {
         {1000, 30, 1000, 32},
         {990, 30, 1022, 0},
         {991, 30, 991, 32},
         {0, 1500, 1022, 0}, // a line longer than the log keeps its end
     };
-    for (const Case& c : cases) {
+    for (const auto& [logged, lineSize, after, cut] : cases) {
         ClientLog log;
         RecordingStatus status;
         log.AttachStatusBar(&status);
-        const std::string before = c.before == 0 ? "" : std::string(c.before - 2, 'b') + "\r\n";
-        if (c.before != 0) log.LogLine(std::string(c.before - 2, 'b'));
-        const std::string line(c.lineSize, 'N');
+        const std::string before = logged == 0 ? "" : std::string(logged - 2, 'b') + "\r\n";
+        if (logged != 0) log.LogLine(std::string(logged - 2, 'b'));
+        const std::string line(lineSize, 'N');
         log.LogLine(line);
-        const std::string expected = before.substr(c.cut) + line + "\r\n";
-        EXPECT_EQ(log.Text(), expected.substr(expected.size() - c.after)) << c.before;
+        const std::string expected = before.substr(cut) + line + "\r\n";
+        EXPECT_EQ(log.Text(), expected.substr(expected.size() - after)) << logged;
         EXPECT_EQ(status.calls.back(), "msg " + line);
     }
 }

@@ -139,12 +139,8 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
         StoreLe32(b.data() + 4 + kDataLenOffset, static_cast<std::uint32_t>(dataLen));
         return b;
     };
-    struct Case {
-        Bytes stream;
-        std::string line;
-        std::size_t leftUnread;
-    };
-    const std::vector<Case> cases = {
+    // The bytes, the line they are refused with, and what is left unread.
+    const std::tuple<Bytes, std::string, std::size_t> cases[] = {
         {withLength(271), "Frame of 271 bytes is shorter than a header (read_dblock).", 300},
         {withLength(kMaxFrameBytes + 1),
          "Frame of 268435457 bytes exceeds the limit of 268435456 bytes (read_dblock).", 300},
@@ -155,14 +151,14 @@ TEST(ReadDblockTest, MalformedFramesAreRefused) {
         {withDataLen(11, 10),
          "Frame data length 11 does not fit a frame of 282 bytes (read_dblock).", 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
+    for (const auto& [stream, line, leftUnread] : cases) {
+        SCOPED_TRACE(line);
         ScriptedSocket socket;
-        socket.Add(c.stream);
+        socket.Add(stream);
         WireRig rig(socket);
         EXPECT_FALSE(rig.wire.read_dblock(socket).Ok());
-        EXPECT_EQ(rig.log.lines, std::vector<std::string>{c.line});
-        EXPECT_EQ(socket.Remaining(), c.leftUnread);
+        EXPECT_EQ(rig.log.lines, std::vector<std::string>{line});
+        EXPECT_EQ(socket.Remaining(), leftUnread);
     }
 
     // A data block shorter than the frame is accepted; the extra bytes are not data.
