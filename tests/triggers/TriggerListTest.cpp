@@ -297,5 +297,29 @@ TEST(CheckTriggersTest, ListsKeyedOnlyByTheShortestLiteralsMatch) {
     }
 }
 
+// Spans of literal and variable ends; a firing trigger switches groups at once, so a later
+// trigger of a group it switched off is passed over on the same line, and its reaction
+// goes out as written.
+TEST(CheckTriggersTest, ObserverSeesSpansAndFiringTriggersSwitchGroups) {
+    TriggerList list;
+    test::RecordingObserver observer;
+    RecordingSender sender;
+    list.SetObserver(&observer);
+    list.SetSender(&sender);
+    list.AddTrigger("tells you %1", "");
+    list.AddTrigger("Bob %1 you", "/group on chat\r\n");
+    list.SetActions(0, {.groupOn = "none", .groupOff = "chat"});
+    list.SetActions(1, {.group = "chat"}); // "tells you %1" sorts after "Bob..."
+
+    list.CheckTriggers("Bob tells you hi!");
+    list.CheckTriggers("Ann tells you hi");
+    EXPECT_EQ(observer.fired, (Texts{"Bob %1 you@0-13"}));
+    EXPECT_EQ(sender.sent, (Texts{"/group on chat\r\n"}));
+    EXPECT_FALSE(list.At(1).Actions().enabled);
+    EXPECT_EQ(list.SetGroupEnabled("chat", true), 1u);
+    list.CheckTriggers("Ann tells you hi");
+    EXPECT_EQ(observer.fired.back(), "tells you %1@4-16");
+}
+
 } // namespace
 } // namespace tav
