@@ -1,13 +1,17 @@
 // The tool windows with real widgets: the base (placed where it was left, closing hides
 // it, the menu toggles it, the stored rectangle follows moves and sizes), the hit/mana/move
-// monitor and the identification window with real files.
+// monitor, the identification window with real files and the command pad against a real
+// Client connection to a loopback game.
 #include "windows/ToolWindow.h"
+#include "windows/CommandPad.h"
 #include "windows/IdentificationWindow.h"
 #include "windows/MonitorWindow.h"
 
 #include "client/ClientWindows.h"
+#include "client/MessageType.h"
 #include "settings/AtomicFile.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/client/ConnectionTestSupport.h"
 #include "tests/support/WidgetLookup.h"
 
 #include <QCheckBox>
@@ -88,26 +92,20 @@ TEST(MonitorWindow, BarsShowThePerCentInTheirBandsColour) {
     tmonitor monitor(rect, &owner);
     monitor.PlaceStored(false);
     EXPECT_EQ(monitor.windowTitle(), "TavClient Monitor");
-    struct Set {
-        int id;
-        int value;
-        int maximum;
-        int shown;
-        QColor color;
-    };
     const QColor green(10, 250, 10), yellow(250, 250, 10), red(250, 10, 10);
-    const Set sets[] = {
+    // The gauge, the value and maximum it is given, and the bar's value and colour.
+    const std::tuple<int, int, int, int, QColor> sets[] = {
         {kHitGauge, 7, 0, 0, red},
         {kManaGauge, 29, 100, 29, yellow},
         {kMoveGauge, 900, 100, 100, green},
     };
-    for (const Set& s : sets) {
-        SCOPED_TRACE(s.id);
-        monitor.SetGauge(s.id, s.value, s.maximum);
-        const QProgressBar* bar = monitor.Gauge(s.id);
+    for (const auto& [id, value, maximum, shown, color] : sets) {
+        SCOPED_TRACE(id);
+        monitor.SetGauge(id, value, maximum);
+        const QProgressBar* bar = monitor.Gauge(id);
         ASSERT_NE(bar, nullptr);
-        EXPECT_EQ(bar->value(), s.shown);
-        EXPECT_EQ(bar->palette().color(QPalette::Highlight), s.color);
+        EXPECT_EQ(bar->value(), shown);
+        EXPECT_EQ(bar->palette().color(QPalette::Highlight), color);
     }
     monitor.SetGauge(104, 1, 1); // not a gauge
     EXPECT_EQ(monitor.Gauge(104), nullptr);
@@ -189,6 +187,89 @@ TEST_F(IdentificationFixture, OpenLoadsAStoredFileFromTheTextFolderAndReportsAnU
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(said, "Error... | Unable to open file for reading.");
     EXPECT_EQ(window.Text().toPlainText(), "A brass lamp.\nIt glows.") << "the text stays";
+}
+
+struct CommandPadFixture : ::testing::Test {
+    ConnectionRig rig;
+    QMainWindow owner;
+    Rect rect{};
+    std::unique_ptr<tmudcon> pad;
+    ModalScript script;
+
+    void SetUp() override {
+        ASSERT_TRUE(rig.ConnectAndLogin());
+        pad = std::make_unique<tmudcon>(*rig.connection, rect, &owner);
+        pad->PlaceStored(false);
+        pad->Toggle();
+    }
+    std::vector<std::string> Sent() {
+        std::vector<std::string> words;
+        for (const ClientMessage& frame : rig.ReadFrames(std::chrono::milliseconds(150))) {
+            EXPECT_EQ(frame.Type(), static_cast<std::int32_t>(OutgoingType::command));
+            words.emplace_back(frame.Text1());
+        }
+        return words;
+    }
+    QPushButton* Button(const QString& name) { return Named<QPushButton>(pad.get(), name); }
+};
+
+TEST_F(CommandPadFixture, EveryButtonAndTheFieldSendWholeCommands) {
+    EXPECT_EQ(pad->windowTitle(), "TavClient MUDCom");
+    std::vector<std::string> expected;
+    for (const PadButton& b : kPadButtons) {
+        QPushButton* button = Button(b.label[0] != '\0' ? b.label : "Return");
+        ASSERT_NE(button, nullptr) << b.label;
+        button->click();
+        expected.emplace_back(b.word);
+    }
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_TRUE(pad->isVisible()) << "the pad stays open";
+
+    // The field sends whole commands or nothing.
+    QLineEdit& field = pad->Field();
+    struct Step {
+        const char* what;
+        QString text;
+        bool clearOnSend;
+        std::vector<std::string> sent;
+        QString fieldAfter;
+        bool refused;
+    };
+    const QString longest(127, 'x');
+    const Step steps[] = {
+        {"kept without clear on send", "say hi", false, {"say hi"}, "say hi", false},
+        {"cleared with it", "look sword", true, {"look sword"}, "", false},
+        {"empty: nothing sent", "", true, {}, "", false},
+        {"127 bytes fit", longest, true, {longest.toStdString()}, "", false},
+        {"128 refused whole", longest + "y", true, {}, longest + "y", true},
+        {"8-bit text as its Latin-1 bytes",
+         QString::fromLatin1("say caf\xe9"),
+         true,
+         {"say caf\xe9"},
+         "",
+         false},
+        {"beyond Latin-1 refused", QString("say \u20ac"), true, {}, QString("say \u20ac"), true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        pad->ClearOnSend().setChecked(step.clearOnSend);
+        field.setText(step.text);
+        QString said;
+        if (step.refused) script.Then(AnswerBox(&said));
+        QTest::keyClick(&field, Qt::Key_Return);
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(said.startsWith("Warning... | "), step.refused) << said.toStdString();
+        EXPECT_EQ(Sent(), step.sent);
+        EXPECT_EQ(field.text(), step.fieldAfter);
+    }
+    // Send does what Enter does.
+    pad->ClearOnSend().setChecked(false);
+    field.setText("score");
+    pad->SendButton().click();
+    pad->SendButton().click();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"score", "score"}));
+    Button("Close")->click();
+    EXPECT_FALSE(pad->isVisible());
 }
 
 } // namespace
