@@ -65,13 +65,9 @@ ClientMessage EditRequest(std::string_view heading, std::string_view data) {
 }
 
 TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForGood) {
-    struct Row {
-        const char* name;
-        std::string_view heading;
-        std::string_view data;
-        std::optional<std::string> answer;
-        std::string reply;
-    };
+    // The request's heading and text, the dialog's answer, and the reply's data on the wire.
+    using Row = std::tuple<const char*, std::string_view, std::string_view,
+                           std::optional<std::string>, std::string>;
     const Row rows[] = {
         {"done after editing", "Desc\r\nription", "old\r\ntext", "new\ntext\n", "new\r\ntext\r\n"},
         {"closed without done", "Desc", "old\ntext\x01\xe9", std::nullopt, "old\ntext\x01\xe9"},
@@ -80,19 +76,19 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
         {"empty request, done", "Desc", "", "", ""},
         {"empty request, closed", "Desc", "", std::nullopt, ""},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, heading, text, answer, reply] : rows) {
+        SCOPED_TRACE(name);
         ConnectionRig rig;
         ASSERT_TRUE(rig.ConnectAndLogin());
-        ASSERT_TRUE(rig.pendingEdit.Offer(EditRequest(row.heading, row.data)));
+        ASSERT_TRUE(rig.pendingEdit.Offer(EditRequest(heading, text)));
         ScriptedDialog dialog;
-        dialog.answers.push_back(row.answer);
+        dialog.answers.push_back(answer);
         dialog.whileOpen = [&] { EXPECT_TRUE(rig.pendingEdit.Busy()); };
         EXPECT_EQ(AnswerEditRequest(rig.pendingEdit, *rig.connection, dialog, rig.boxes),
                   EditOutcome::Answered);
         ASSERT_EQ(dialog.runs.size(), 1u);
         EXPECT_EQ(std::pair(dialog.runs[0].heading, dialog.runs[0].text),
-                  std::pair(EditHeading(row.heading), ToEditorLineEnds(row.data)));
+                  std::pair(EditHeading(heading), ToEditorLineEnds(text)));
         EXPECT_FALSE(rig.pendingEdit.Busy());
 
         const auto frames = rig.ReadFrames();
@@ -100,7 +96,7 @@ TEST(ServerEditFlowTest, EachEndingOfTheDialogSendsOneReplyAndEmptiesTheSlotForG
         const auto data = frames[0].Data();
         EXPECT_EQ(
             std::tuple(frames[0].Type(), frames[0].Text1(), std::string(data.begin(), data.end())),
-            std::tuple(8, "", row.reply + '\0')); // edit_reply
+            std::tuple(8, "", reply + '\0')); // edit_reply
         EXPECT_TRUE(rig.boxes.shown.empty());
 
         // The command again finds the slot empty: the error, no dialog, nothing sent.

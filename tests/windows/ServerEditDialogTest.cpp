@@ -45,13 +45,9 @@ void PressDone(tmarrowedit& dialog, Outcome& outcome) {
 }
 
 TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
-    struct Row {
-        const char* name;
-        QString typed;
-        std::size_t limit;
-        std::optional<std::string> expected; // nothing: refused, then closed
-        QString box;
-    };
+    // What is typed, the limit, what Done gives back (nothing: refused, then closed) and the
+    // box that says why.
+    using Row = std::tuple<const char*, QString, std::size_t, std::optional<std::string>, QString>;
     const Row rows[] = {
         {"latin-1 text", QString::fromUtf8("line one\nna\u00efve"), 100,
          std::string("line one\nna\xefve"), ""},
@@ -64,21 +60,21 @@ TEST(ServerEditDialog, DoneGivesTheTextBackAndRefusesWhatCannotBeSentWhole) {
          "Error... | The text has characters the game cannot receive (outside Latin-1). Replace "
          "them, then press Done again."},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EditDialog edit("", row.limit);
+    for (const auto& [name, typed, limit, expected, box] : rows) {
+        SCOPED_TRACE(name);
+        EditDialog edit("", limit);
         const Outcome outcome = RunWith(edit.dialog, [&](tmarrowedit& d, Outcome& o) {
-            d.Text().setPlainText(row.typed);
+            d.Text().setPlainText(typed);
             PressDone(d, o);
             // A refused text keeps the dialog open with the text as typed.
-            QTimer::singleShot(200, &d, [&d, &row] {
+            QTimer::singleShot(200, &d, [&d, &typed] {
                 if (!d.isVisible()) return;
-                EXPECT_EQ(d.Text().toPlainText(), row.typed);
+                EXPECT_EQ(d.Text().toPlainText(), typed);
                 d.reject();
             });
         });
-        EXPECT_EQ(outcome.text, row.expected);
-        EXPECT_EQ(outcome.boxes.join(""), row.box);
+        EXPECT_EQ(outcome.text, expected);
+        EXPECT_EQ(outcome.boxes.join(""), box);
     }
 }
 
