@@ -262,14 +262,13 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     engine.reset();
     std::ofstream(path) << "{\"count\": 5, broken";
     Open(init);
-    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("tav.vars could not be read from " + path)));
-    host.errors.clear();
+    EXPECT_THAT(host.Errors(), ElementsAre(HasSubstr("tav.vars could not be read from " + path)));
     EXPECT_EQ(Console(read), Texts{"print 1\t2.5\tx\ttrue\tnil"});
     std::ifstream kept(path + ".unreadable");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "{\"count\": 5, broken");
 
     const auto restart = [&] {
-        engine.reset();
+        engine.reset(); // saves again, and says so again
         host.errors.clear();
         Open(init);
     };
@@ -278,27 +277,26 @@ TEST_F(ScriptEngineTest, VarsSurviveARestartThroughTheirFile) {
     EXPECT_TRUE(engine->SaveVars());
     Console("tav.vars.big = string.rep('x', 64 << 20)");
     EXPECT_FALSE(engine->SaveVars());
-    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("it holds more than 64 MiB as JSON")));
+    EXPECT_THAT(host.Errors(), ElementsAre(HasSubstr("it holds more than 64 MiB as JSON")));
     restart();
     EXPECT_EQ(Console(read), Texts{"print 2\t2.5\tx\ttrue\tseven"});
 
     // A value JSON cannot hold is left out, with a word, and the rest is saved.
     Console("tav.vars.say = print tav.vars.kept = 'yes'");
     EXPECT_TRUE(engine->SaveVars());
-    EXPECT_THAT(host.errors, ElementsAre("tav.vars: a function cannot be saved and is left out"));
+    EXPECT_THAT(host.Errors(), ElementsAre("tav.vars: a function cannot be saved and is left out"));
     restart();
     EXPECT_EQ(Console("return tav.vars.say, tav.vars.kept"), Texts{"print nil\tyes"});
 
     // tav.vars replaced by something other than a table is not saved, and says so; nor
     // are tables that hold themselves. The file keeps what it held.
-    host.errors.clear();
     Console("tav.vars = 5");
     EXPECT_FALSE(engine->SaveVars());
-    EXPECT_THAT(host.errors, ElementsAre("tav.vars could not be saved to " + path +
-                                         ": tav.vars is not a table"));
+    EXPECT_THAT(host.Errors(), ElementsAre("tav.vars could not be saved to " + path +
+                                           ": tav.vars is not a table"));
     Console("tav.vars = {} tav.vars.me = tav.vars");
     EXPECT_FALSE(engine->SaveVars());
-    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("a table holds itself")));
+    EXPECT_THAT(host.Errors(), ElementsAre(HasSubstr("a table holds itself")));
     restart();
     EXPECT_EQ(Console("return tav.vars.kept"), Texts{"print yes"});
 }
@@ -310,30 +308,27 @@ tav.trigger("catch", function()
 tav.trigger("boom", function() error("boom") end)
 tav.trigger("ok", function(line) tav.send("ok " .. line) end)
 local x = nil + 1)");
-    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("Script error in init.lua: init.lua:6:")));
-    host.errors.clear();
+    EXPECT_THAT(host.Errors(), ElementsAre(HasSubstr("Script error in init.lua: init.lua:6:")));
     for (const char* line : {"loop ok", "catch ok", "boom ok"})
         scripts.OnLine(line);
     EXPECT_THAT(host.Take(), ElementsAre("send ok loop ok", "send ok catch ok", "send ok boom ok"));
     const std::string stopped = "script stopped: it ran longer than 50 ms";
-    EXPECT_THAT(host.errors,
+    EXPECT_THAT(host.Errors(),
                 ElementsAre(HasSubstr("trigger \"loop\" (init.lua:1): init.lua:1: " + stopped),
                             HasSubstr(stopped),
                             AllOf(HasSubstr("trigger \"boom\" (init.lua:4): init.lua:4: boom"),
                                   HasSubstr("stack traceback:"))));
-    host.errors.clear();
     for (int i = 0; i < 10; ++i)
         scripts.OnLine("boom");
     EXPECT_EQ(host.errors.size(), 10u);
     EXPECT_EQ(host.errors.back(),
               "Switched off trigger \"boom\" (init.lua:4): it failed 10 times in a row.");
     scripts.OnLine("boom ok");
-    EXPECT_EQ(host.errors.size(), 10u);
+    EXPECT_EQ(host.Errors().size(), 10u);
     EXPECT_THAT(host.Take(), ElementsAre("send ok boom ok"));
 
     // A trigger is named by its pattern as typed, spaces kept and control characters dots,
     // up to 60 bytes of it.
-    host.errors.clear();
     const std::string sixty(60, 'y');
     Console("tav.trigger('a b\\tc', function() error('x') end)");
     Console("tav.trigger('" + sixty + "', function() error('x') end)");
@@ -401,8 +396,8 @@ TEST_F(ScriptEngineTest, TheMemoryLimitStopsAScriptThatAllocatesWithoutEnd) {
         tav.trigger("grow", function() tav.send("still here") end)
     )");
     scripts.OnLine("grow");
-    EXPECT_THAT(host.errors, ElementsAre(HasSubstr("not enough memory (scripts may use 32 MiB)")));
-    host.errors.clear();
+    EXPECT_THAT(host.Errors(),
+                ElementsAre(HasSubstr("not enough memory (scripts may use 32 MiB)")));
     EXPECT_THAT(host.Take(), ElementsAre("send still here"));
     EXPECT_EQ(Console("return 1 + 1"), Texts{"print 2"});
 }

@@ -34,8 +34,9 @@ struct RecordingHost : ScriptHost {
         did.push_back("print " + std::string(text));
     }
     void ConsoleError(std::string_view text) override { errors.emplace_back(text); }
-    // What was done since the last look.
+    // What was done, and the errors, since the last look.
     std::vector<std::string> Take() { return std::exchange(did, {}); }
+    std::vector<std::string> Errors() { return std::exchange(errors, {}); }
 };
 
 struct HandClock : ScriptClock {
