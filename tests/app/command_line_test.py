@@ -14,7 +14,7 @@ import sys
 import tempfile
 import unittest
 
-from program_support import WAIT, Program, edit_settings, listen_below_32000, make_profile
+from program_support import WAIT, Program, listen_below_32000, make_profile, point_at
 
 PROGRAM = VERSION = MANUAL = None
 
@@ -68,8 +68,7 @@ class CommandLineTest(unittest.TestCase):
         with tempfile.TemporaryDirectory() as root:
             # With two profiles the selection would ask which one.
             make_profile(root, ["alt", "hero"])
-            program = Program(PROGRAM, root, ["--profile", "hero"])
-            self.addCleanup(program.kill)
+            program = Program(PROGRAM, root, ["--profile", "hero"], test=self)
             # The main frame is shown only after the profile is applied; a profile dialog
             # waiting for an answer would keep it from ever being reported.
             self.assertIsNone(program.end_once_shown(signal.SIGTERM))
@@ -81,12 +80,8 @@ class CommandLineTest(unittest.TestCase):
             game.settimeout(WAIT)
             port = game.getsockname()[1]
             make_profile(root, ["alt", "hero"])
-            edit_settings(os.path.join(root, "profiles", "hero"), lambda lines: lines.__setitem__(
-                slice(None), [b"addy:127.0.0.1" if l.startswith(b"addy:") else
-                              b"port:%d" % port if l.startswith(b"port:") else l
-                              for l in lines]))
-            program = Program(PROGRAM, root, ["telnet://127.0.0.1:%d/" % port])
-            self.addCleanup(program.kill)
+            point_at(os.path.join(root, "profiles", "hero"), port)
+            program = Program(PROGRAM, root, ["telnet://127.0.0.1:%d/" % port], test=self)
             self.assertTrue(program.wait_shown())
             connection, _ = game.accept()
             self.addCleanup(connection.close)

@@ -12,8 +12,8 @@ import sys
 import tempfile
 import unittest
 
-from program_support import (WAIT, VirtualDisplay, edit_settings, listen_below_32000,
-                             make_profile, open_through_desktop, wait_for)
+from program_support import (WAIT, VirtualDisplay, listen_below_32000, make_profile,
+                             open_through_desktop, point_at, wait_for)
 
 PROGRAM = ENTRY = None
 
@@ -29,10 +29,7 @@ class DesktopLinkTest(unittest.TestCase):
             os.makedirs(data)
             make_profile(data, ["alt", "hero"])
             profile = os.path.join(data, "profiles", "hero")
-            edit_settings(profile, lambda lines: lines.__setitem__(
-                slice(None), [b"addy:127.0.0.1" if line.startswith(b"addy:") else
-                              b"port:%d" % port if line.startswith(b"port:") else line
-                              for line in lines]))
+            point_at(profile, port)
             display = VirtualDisplay()
             self.addCleanup(display.stop)
             if display.display is None:

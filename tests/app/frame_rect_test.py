@@ -78,8 +78,7 @@ class FrameRectTest(unittest.TestCase):
     def run_once(self, root):
         """Starts the program, waits until its frame has settled, and closes it through the
         window manager as a user would; returns its exit status and stderr."""
-        program = Program(PROGRAM, root, env=self.display.env)
-        self.addCleanup(program.kill)
+        program = Program(PROGRAM, root, env=self.display.env, test=self)
         self.assertTrue(program.wait_shown(), "never shown")
         window = self.window(program, "^TavClient - hero$")
         self.settled(window)
@@ -89,8 +88,7 @@ class FrameRectTest(unittest.TestCase):
     def test_a_tool_window_takes_the_size_and_state_the_user_gives_it(self):
         with tempfile.TemporaryDirectory() as root:
             make_profile(root)
-            program = Program(PROGRAM, root, env=self.display.env)
-            self.addCleanup(program.kill)
+            program = Program(PROGRAM, root, env=self.display.env, test=self)
             self.assertTrue(program.wait_shown(), "never shown")
             frame = self.window(program, "^TavClient - hero$")
             self.display.run("xdotool", "windowactivate", "--sync", frame, "key", "alt+v", "w")

@@ -19,19 +19,14 @@ IN_USE = "tavclient: The profile hero is open in another TavClient."
 
 
 class ProfileLockTest(unittest.TestCase):
-    def start(self, root, *args):
-        program = Program(PROGRAM, root, args)
-        self.addCleanup(program.kill)
-        return program
-
     def test_a_second_start_is_refused_until_the_first_dies(self):
         with tempfile.TemporaryDirectory() as root:
             profile = make_profile(root)
-            first = self.start(root)
+            first = Program(PROGRAM, root, test=self)
             self.assertTrue(first.wait_shown())
             for args in ((), ("--profile", "hero")):
                 with self.subTest(args=args):
-                    second = self.start(root, *args)
+                    second = Program(PROGRAM, root, args, test=self)
                     def outcome():
                         return (second.shown.is_set(), IN_USE in second.errors)
                     self.assertTrue(wait_for(lambda: any(outcome())))
@@ -44,7 +39,7 @@ class ProfileLockTest(unittest.TestCase):
             first.kill()
             left = os.path.join(profile, "tav.cfg.tmp-%d-0" % first.process.pid)
             open(left, "wb").close()
-            self.assertIsNone(self.start(root).end_once_shown(signal.SIGTERM))
+            self.assertIsNone(Program(PROGRAM, root, test=self).end_once_shown(signal.SIGTERM))
             self.assertFalse(os.path.exists(left))
             self.assertTrue(os.path.exists(os.path.join(profile, "colors.dat")))
 

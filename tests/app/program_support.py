@@ -37,6 +37,13 @@ def edit_settings(profile, edit):
         f.write(b"\r\n".join(lines))
 
 
+def point_at(profile, port):
+    """Points the profile's game at 127.0.0.1 and `port`."""
+    edit_settings(profile, lambda lines: lines.__setitem__(slice(None), [
+        b"addy:127.0.0.1" if line.startswith(b"addy:") else
+        b"port:%d" % port if line.startswith(b"port:") else line for line in lines]))
+
+
 def set_flag(lines, after, index, value):
     """Sets word `index` of the line after the one starting with `after`."""
     for i, line in enumerate(lines):
@@ -144,10 +151,11 @@ def wait_for(condition, seconds=WAIT):
 
 
 class Program:
-    """tavclient in a data directory (offscreen unless `env` names a display); ready once
-    it has shown its main frame with the profile applied (it reports "shown" on stderr)."""
+    """tavclient in a data directory (offscreen unless `env` names a display), killed when
+    `test` ends; ready once it has shown its main frame with the profile applied (it
+    reports "shown" on stderr)."""
 
-    def __init__(self, program, data_dir, args=(), env=None):
+    def __init__(self, program, data_dir, args=(), env=None, test=None):
         if env is None:
             env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
             runtime = os.path.join(data_dir, "runtime")
@@ -160,6 +168,8 @@ class Program:
         self.shown = threading.Event()
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
+        if test:
+            test.addCleanup(self.kill)
 
     def _read(self):
         for raw in self.process.stderr:

@@ -11,24 +11,19 @@ import tempfile
 import unittest
 
 from program_support import (WAIT, Program, edit_settings, listen_below_32000, make_profile,
-                             set_flag)
+                             point_at, set_flag)
 
 PROGRAM = None
 LONG_AGO = 946684800  # 2000-01-01
 
 
 class SignalExitTest(unittest.TestCase):
-    def start(self, data_dir):
-        program = Program(PROGRAM, data_dir)
-        self.addCleanup(program.kill)
-        return program
-
     def test_each_signal_saves_a_new_profile_and_then_does_not_ask_while_connected(self):
         for signum in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
             with self.subTest(signal=signum.name), tempfile.TemporaryDirectory() as root:
                 # New: the configuration dialog is open when the signal comes.
                 profile = make_profile(root, configured=False)
-                self.assertIsNone(self.start(root).end_once_shown(signum))
+                self.assertIsNone(Program(PROGRAM, root, test=self).end_once_shown(signum))
                 # A profile without tav.cfg gets one with default values at exit.
                 with open(os.path.join(profile, "tav.cfg"), "rb") as f:
                     self.assertIn(b"\r\ntermpos:", f.read())
@@ -38,22 +33,14 @@ class SignalExitTest(unittest.TestCase):
     def connected_then_signalled(self, root, profile, signum):
         game = listen_below_32000()
         game.settimeout(WAIT)
-
-        def connect_at_start(lines):
-            for i, line in enumerate(lines):
-                if line.startswith(b"addy:"):
-                    lines[i] = b"addy:127.0.0.1"
-                if line.startswith(b"port:"):
-                    lines[i] = b"port:%d" % game.getsockname()[1]
-            set_flag(lines, b"tcolor:", 0, b"1")  # autoterm
-
-        edit_settings(profile, connect_at_start)
+        point_at(profile, game.getsockname()[1])
+        edit_settings(profile, lambda lines: set_flag(lines, b"tcolor:", 0, b"1"))  # autoterm
         # Files from long ago: saving at exit gives them the present time.
         saved_files = [os.path.join(profile, name) for name in ("tav.cfg", "colors.dat")]
         for path in saved_files:
             os.utime(path, (LONG_AGO, LONG_AGO))
 
-        program = self.start(root)
+        program = Program(PROGRAM, root, test=self)
         peer, _ = game.accept()  # the start-up autoconnect
         # Exit would ask "Still connected... exit?" here; a signal must not wait for it.
         self.assertIsNone(program.end_once_shown(signum))
