@@ -16,6 +16,28 @@ namespace tav {
 
 namespace {
 
+// What one value of a select-graphic-rendition list does to the attribute on a screen in
+// basic colour: the bits it keeps and the bits it sets. Values from kBasicSgrValues on do
+// nothing.
+struct BasicSgrStep {
+    Attr keep = ~Attr{0};
+    Attr set = 0;
+};
+constexpr unsigned kBasicSgrValues = 38;
+constexpr auto kBasicSgrSteps = [] {
+    constexpr Attr kColourMask = 0x1E1; // normal, the three colour bits and gray
+    std::array<BasicSgrStep, kBasicSgrValues + 1> steps{};
+    steps[0] = {0, 0}; // everything goes (what it leaves depends on the list)
+    steps[1].set = attr::kBold;
+    steps[4].set = attr::kUnderline;
+    steps[5].set = attr::kBlink;
+    steps[7].set = attr::kReverse;
+    for (unsigned colour = 1; colour <= 6; ++colour) // 31 red .. 36 cyan
+        steps[30 + colour] = {~kColourMask, colour << 5};
+    steps[37] = {~attr::kGray, 0xE0}; // white keeps the normal bit
+    return steps;
+}();
+
 bool IsUrlSpace(Cell ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
@@ -365,24 +387,16 @@ void TMudScreen::OtherControlSequence(const ControlSequence& sequence) {
 }
 
 void TMudScreen::SelectGraphicRendition(const int* values, int count) {
-    constexpr Attr kColourMask = 0x1E1; // normal, the three colour bits and gray
+    // Looked up rather than switched on: the values of colour sequences follow no pattern
+    // a branch could learn. 0 alone is plain text; 0 among other values leaves gray.
+    const Attr reset = count == 1 ? attr::kNormal : attr::kGray;
+    Attr a = attr_;
     for (int k = 0; k < count; ++k) {
-        switch (values[k]) {
-        case 0: attr_ = count == 1 ? attr::kNormal : attr::kGray; break;
-        case 1: attr_ |= attr::kBold; break;
-        case 4: attr_ |= attr::kUnderline; break;
-        case 5: attr_ |= attr::kBlink; break;
-        case 7: attr_ |= attr::kReverse; break;
-        case 31: attr_ = (attr_ & ~kColourMask) | 0x20; break;
-        case 32: attr_ = (attr_ & ~kColourMask) | 0x40; break;
-        case 33: attr_ = (attr_ & ~kColourMask) | 0x60; break;
-        case 34: attr_ = (attr_ & ~kColourMask) | 0x80; break;
-        case 35: attr_ = (attr_ & ~kColourMask) | 0xA0; break;
-        case 36: attr_ = (attr_ & ~kColourMask) | 0xC0; break;
-        case 37: attr_ = (attr_ & ~attr::kGray) | 0xE0; break; // keeps the normal bit
-        default: break;
-        }
+        const auto value = static_cast<unsigned>(values[k]);
+        const BasicSgrStep step = kBasicSgrSteps[std::min<unsigned>(value, kBasicSgrValues)];
+        a = (a & step.keep) | step.set | (value == 0 ? reset : 0);
     }
+    attr_ = a;
 }
 
 // --- cursor and erasing ---------------------------------------------------------------
