@@ -104,6 +104,12 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
     for (const char* typed : {"score;look", "say a\\;b", ".3n"})
         EXPECT_EQ(single.Expand(typed).commands, Commands{typed});
     EXPECT_EQ(single.Expand("ga x y").commands, Commands{"get all x;put all x in y"});
+    // At the bounds: one command of all the bytes with its line end; the most commands.
+    const std::string longest(kMaxExpandedBytes - 1, 'x');
+    EXPECT_EQ(single.Expand(longest).commands, Commands{longest});
+    EXPECT_TRUE(single.Expand(longest + "x").commands.empty());
+    EXPECT_EQ(expander.Expand(Repeat("look", 1000, ";")).commands.size(), kMaxExpandedCommands);
+    EXPECT_TRUE(expander.Expand(Repeat("look", 1001, ";")).commands.empty());
     // An empty direction word matches nothing (and never stalls the walk).
     EXPECT_EQ(ParseWalk(".n", ".", {"", "n"}).steps, Commands{"n"});
     EXPECT_EQ(ParseWalk(".x", ".", {""}).kind, Walk::Kind::None);
