@@ -198,9 +198,11 @@ void ApplyFullColourSequence(const ControlSequence& sequence, Rendition& renditi
         rendition.back = r.back;
         attr = r.attr;
         const CellPen written = WrittenColors(r);
-        const std::uint64_t both = written.text | std::uint64_t{written.back} << 32;
         static_assert(offsetof(CellPen, back) == sizeof(CellColor));
-        pen = std::bit_cast<CellPen>(both);
+        constexpr bool kTextFirst = std::endian::native == std::endian::little;
+        const std::uint64_t first = kTextFirst ? written.text : written.back;
+        const std::uint64_t second = kTextFirst ? written.back : written.text;
+        pen = std::bit_cast<CellPen>(first | second << 32);
     };
     if (!sequence.leadingSeparator && !sequence.anyJoined) {
         keep(ApplyList(rendition, sequence.values, sequence.count));
