@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <tuple>
 #include <type_traits>
 #include <utility>
 
