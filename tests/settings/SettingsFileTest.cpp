@@ -121,6 +121,8 @@ TEST(LineScanner, ScanNumbersReadsLikeSuccessiveDecimalConversions) {
         {"- 3", {}},
         {"1 2 3 4 5", {1, 2, 3}}, // room for three
         {"99999999999 -99999999999", {INT_MAX, INT_MIN}},
+        // The extremes themselves, and one digit past the largest magnitude that still grows.
+        {"2147483647 -2147483648 -21474836470", {INT_MAX, INT_MIN, INT_MIN}},
     };
     for (const auto& [line, expected] : cases) {
         std::array<int, 3> out{};
