@@ -93,6 +93,22 @@ TEST_F(AutomapperTest, TheNearestFreePlaceIsSoughtRowByRowRoundTheRoomLeft) {
                                     "4 Shed @1,1,0 w>2", "5 Cellar @-1,0,0"}));
 }
 
+// A move by a name of the game's own is mapped only where the room lists an exit of that
+// name; with the places around the room taken, the new room goes as far out as three rings.
+TEST_F(AutomapperTest, NamedExitsAreFollowedWhereListedAndPlacedUpToThreeRingsOut) {
+    for (int x = -2; x <= 2; ++x)
+        for (int y = -2; y <= 2; ++y)
+            if (x != 0 || y != 0)
+                See(100 + 10 * (x + 2) + y + 2, "Cell", {}, "Keep", MapPoint{x, y, 0});
+    See(1, "Hall", {{"portal", {}}}, "Keep", MapPoint{0, 0, 0});
+    const MapChange portal = Walk("portal", 2, "Vault", {{"back", {}}}, "Keep");
+    EXPECT_EQ(portal.move, "portal");
+    EXPECT_EQ(Walk("jump", 3, "Pit", {}, "Keep").move, std::nullopt); // Vault lists no jump
+    const Lines lines = MapLines(map);
+    EXPECT_EQ(lines.front(), "1 Hall in Keep @0,0,0g portal>2");
+    EXPECT_EQ(lines[1], "2 Vault in Keep @-3,3,0 back>?");
+}
+
 TEST_F(AutomapperTest, GameCoordinatesTurnToTheNorthAndCrowdedPlacesGetLayers) {
     See(20, "Gate", {{"n", {}}}, "Keep", MapPoint{5, 5, 0});
     // y grows to the south in this game: every game y turns, once.

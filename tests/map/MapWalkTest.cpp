@@ -117,9 +117,10 @@ TEST_F(MapWalkTest, TheLayoutOfALevelAndWhatAFrameShows) {
     EXPECT_EQ(frame.lines,
               (std::vector<ExitLine>{
                   {0, 0, 1, 0}, {0, 0, 1, 1, true}, {1, 0, 1.5, 0, false, true}, {1, 0, 1, 1}}));
-    // A frame's edges hold what stands on them.
-    EXPECT_EQ(layout.Visible(map, "", {0, 0}, {1, 0, 1, 0}).rooms,
-              (std::vector<LaidOutRoom>{{3, 1, 0, 0}}));
+    // A frame's edges hold what stands on them, rooms and the lines that reach them.
+    const LevelView point = layout.Visible(map, "", {0, 0}, {1, 0, 1, 0});
+    EXPECT_EQ(point.rooms, (std::vector<LaidOutRoom>{{3, 1, 0, 0}}));
+    EXPECT_EQ(point.lines, frame.lines);
     const LevelView tower = layout.Visible(map, "", {1, 0}, {-9, -9, 9, 9});
     EXPECT_EQ(tower.rooms, (std::vector<LaidOutRoom>{{5, 1, 1, kMarkDown | kMarkOther}}));
     EXPECT_EQ(tower.lines, std::vector<ExitLine>{});
