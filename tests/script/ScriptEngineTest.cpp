@@ -63,6 +63,9 @@ TEST_F(ScriptEngineTest, TriggersAnswerInTheOrderMadeWithCapturesAndLineActions)
         EXPECT_THAT(Console("tav.timer(" + seconds + ", print)"),
                     ElementsAre(HasSubstr("tav.timer: seconds must be from 0 to " + most)))
             << seconds;
+    // An expression that does not compile is refused, saying why.
+    EXPECT_THAT(Console("tav.trigger('fight(', function() end, {regex = true})"),
+                ElementsAre(HasSubstr("tav.trigger: ")));
     // A group name has at most 64 bytes.
     EXPECT_EQ(Console("local g = tav.trigger('x', nil, {group = string.rep('g', 64)})"), Texts{});
     EXPECT_THAT(Console("tav.trigger('x', nil, {group = string.rep('g', 65)})"),
@@ -351,6 +354,7 @@ local x = nil + 1)");
 TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
     Write("secret.lua", "return 'secret'");
     Write("scripts/lib/good.lua", "return {answer = 42}");
+    Write("scripts/lib/where.lua", "return select(2, ...)"); // a module is told its file
     Write("sounds/ding.wav", "RIFF");
     std::filesystem::create_symlink(dir.path / "secret.lua", dir.path / "scripts/evil.lua");
     // A folder beside it whose path is as long, so only the folder's name tells them apart.
@@ -368,6 +372,7 @@ TEST_F(ScriptEngineTest, TheSandboxKeepsScriptsInsideTheirFolder) {
         {"return load('return 1 + 1')()", "print 2"},
         {"return load('return x', 'x', 't', {x = 5})()", "print 5"}, // its own environment
         {"return require('lib.good').answer", "print 42"},
+        {"return (require('lib.where'))", "print lib/where.lua"},
         {"require('../secret')", "not a module name"},
         {"require('evil')", "the file lies outside the folder"},
         {"require('twin')", "the file lies outside the folder"},
