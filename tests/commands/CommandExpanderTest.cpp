@@ -29,6 +29,7 @@ CommandRules Stacked() {
         {"greet", "say hello"}, // takes no words: they go after it
         {"ks", "say %2 %1"},    // the words it leaves go after it, in order
         {"s2", "say %2"},
+        {"s9", "say %9 %1"},          // the last word a mark names
         {"mark", "say %3|%1|%*|\\;"}, // missing words are empty
         {"home", ".2s;open door"},
         {"x", ""},
@@ -69,6 +70,7 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
         {"ks alpha beta gamma  delta", {"say beta alpha gamma  delta"}},
         {"s2 a  b   c", {"say b a c"}},
         {"k a b c d e f g h i j", {"kill a b c d e f g h i j"}},
+        {"s9 a b c d e f g h i j", {"say i a b c d e f g h j"}},
         {"ga sword sack now", {"get all sword", "put all sword in sack now"}},
         {"mark a  b", {"say |a|a  b|;"}},
         {"mark x;y", {"say |x|x|;", "y"}},
@@ -117,11 +119,17 @@ TEST(CommandExpander, SplitsWalksAndExpandsTypedLines) {
 
 TEST(GotoCommand, TakesTheWordInAnyCaseAndANumberOrNothing) {
     const std::pair<const char*, std::optional<GotoCommand>> cases[] = {
-        {"#goto 12", GotoCommand{12}}, {" #GOTO  -3 ", GotoCommand{-3}},
-        {"#goto", GotoCommand{}},      {"#goto twelve", GotoCommand{}},
-        {"#goto 1 2", GotoCommand{}},  {"#goto 99999999999999999999", GotoCommand{}},
-        {"#gotox 1", std::nullopt},    {"goto 1", std::nullopt},
-        {"say #goto 1", std::nullopt}, {"", std::nullopt},
+        {"#goto 12", GotoCommand{12}},
+        {" #GOTO  -3 ", GotoCommand{-3}},
+        {"#goto", GotoCommand{}},
+        {"#goto twelve", GotoCommand{}},
+        {"#goto 1 2", GotoCommand{}},
+        {"#goto 99999999999999999999", GotoCommand{}},
+        {"#gotox 1", std::nullopt},
+        {"#gone 1", std::nullopt},
+        {"goto 1", std::nullopt},
+        {"say #goto 1", std::nullopt},
+        {"", std::nullopt},
     };
     for (const auto& [line, expected] : cases)
         EXPECT_EQ(ReadGotoCommand(line), expected) << line;
