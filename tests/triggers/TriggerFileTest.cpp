@@ -108,11 +108,11 @@ TEST(TriggerActionFileTest, LoadsOntoTheNamedTriggerKeepsWhatItCannotReadAndFoll
     EXPECT_FALSE(second.gag);
     EXPECT_EQ(second.keptLines, (std::vector<std::string>{"gag=maybe", "future=1"}));
     EXPECT_EQ(list.At(2).Actions(), (TriggerActions{.enabled = false,
-                                                    .groupOn = "calm",
-                                                    .groupOff = "fight",
                                                     .gag = true,
+                                                    .toChannel = true,
                                                     .sound = "a.wav",
-                                                    .toChannel = true}));
+                                                    .groupOn = "calm",
+                                                    .groupOff = "fight"}));
     const std::vector<std::string> problems = list.TakeActionFileProblems();
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("line 7"), std::string::npos);
