@@ -355,15 +355,19 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
             const auto bit = static_cast<std::size_t>(hash >> seenShift);
             if (((seen[bit / 64] >> (bit % 64)) & 1U) == 0) continue;
             ++passes;
-            AddFound(index, line, at, gram, hash, out);
+            if (const auto* slot = index.Find(gram, hash)) AddFound(index, line, at, *slot, out);
         }
     } else {
         // Many pass, about half of a game line's grams when the triggers are written in its
         // own words, and at random, which no branch predicts. A batch of grams at a time:
-        // first those whose bit is set, without a branch on each, then their slots, each
-        // fetched before the first is read.
+        // first those whose bit is set, without a branch on each; then their slots, each
+        // fetched before the first is read; then the needles of the slots found, each
+        // fetched before the first literal is compared. Between lines the rest of the
+        // program's work pushes the tables out of the caches, and a wrong guess at one
+        // slot's needles would otherwise hold back the fetch of the next one's.
         constexpr std::size_t kBatch = 64;
         std::array<std::size_t, kBatch> passed;
+        std::array<const typename GramIndex<Gram>::Slot*, kBatch> slots;
         for (std::size_t first = 0; first < grams; first += kBatch) {
             std::size_t count = 0;
             const std::size_t batch = std::min(kBatch, grams - first);
@@ -378,10 +382,17 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
                 const std::uint64_t hash = HashGram(ReadGram<Gram>(data + passed[k]));
                 __builtin_prefetch(&index.table[static_cast<std::size_t>(hash >> index.slotShift)]);
             }
+            std::size_t found = 0;
             for (std::size_t k = 0; k < count; ++k) {
                 const Gram gram = ReadGram<Gram>(data + passed[k]);
-                AddFound(index, line, passed[k], gram, HashGram(gram), out);
+                const auto* slot = index.Find(gram, HashGram(gram));
+                if (slot == nullptr) continue;
+                __builtin_prefetch(&index.needles[slot->first]);
+                passed[found] = passed[k];
+                slots[found++] = slot;
             }
+            for (std::size_t k = 0; k < found; ++k)
+                AddFound(index, line, passed[k], *slots[k], out);
         }
     }
     // The counts follow the text: the older half is forgotten now and then.
@@ -397,13 +408,12 @@ void TriggerPrefilter::AddKeyed(const GramIndex<Gram>& index, std::string_view l
 template <typename Gram>
 [[gnu::always_inline]] inline void
 TriggerPrefilter::AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at,
-                           Gram gram, std::uint64_t hash, std::vector<KeyedRun>& out) const {
-    const auto* slot = index.Find(gram, hash);
-    if (slot == nullptr) return;
+                           const typename GramIndex<Gram>::Slot& slot,
+                           std::vector<KeyedRun>& out) const {
     const char* const data = line.data();
     const std::size_t size = line.size();
-    const auto* needle = index.needles.data() + slot->first;
-    const auto* const last = needle + slot->count;
+    const auto* needle = index.needles.data() + slot.first;
+    const auto* const last = needle + slot.count;
     for (; needle != last; ++needle) {
         // The literal must lie inside the line around the gram.
         const std::size_t length = needle->literalLength;

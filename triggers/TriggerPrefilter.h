@@ -129,10 +129,10 @@ private:
     template <typename Gram>
     void AddKeyed(const GramIndex<Gram>& index, std::string_view line,
                   std::vector<KeyedRun>& out) const;
-    // The runs of the triggers whose literals stand around the gram found at `at`.
+    // The runs of the triggers whose literals stand around the gram found at `at`, in `slot`.
     template <typename Gram>
-    void AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at, Gram gram,
-                  std::uint64_t hash, std::vector<KeyedRun>& out) const;
+    void AddFound(const GramIndex<Gram>& index, std::string_view line, std::size_t at,
+                  const typename GramIndex<Gram>::Slot& slot, std::vector<KeyedRun>& out) const;
     void AddUnkeyed(std::string_view line, const TriggerList& list,
                     std::vector<std::uint32_t>& out) const;
 
