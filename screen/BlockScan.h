@@ -203,6 +203,44 @@ inline void WriteShortRun(const unsigned char* from, std::size_t n, CellT* cells
     }
 }
 
+// Writes a word of n < 16 bytes into sixteen four-byte cells, reading sixteen bytes at
+// `from`: the first n cells get the bytes and the attribute `a`, the rest 0 and `rest`, what
+// they hold already when they lie past the end of the line's text. The same stores for
+// every length, so that a word's length decides no jump.
+template <typename CellT, typename AttrT>
+inline void WriteSixteenCells(const unsigned char* from, std::size_t n, CellT* cells, AttrT* attrs,
+                              AttrT a, AttrT rest) {
+    static_assert(sizeof(CellT) == 4 && sizeof(AttrT) == 4);
+#if defined(__SSE2__)
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i inWord = _mm_cmplt_epi8(lanes, _mm_set1_epi8(static_cast<char>(n)));
+    const __m128i bytes =
+        _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), inWord);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i wordAttr = _mm_set1_epi32(static_cast<int>(a));
+    const __m128i restAttr = _mm_set1_epi32(static_cast<int>(rest));
+    auto store = [](void* to, __m128i x) { _mm_storeu_si128(static_cast<__m128i*>(to), x); };
+    auto quarter = [&](std::size_t at, __m128i chars, __m128i mask) {
+        store(cells + at, chars);
+        store(attrs + at,
+              _mm_or_si128(_mm_and_si128(mask, wordAttr), _mm_andnot_si128(mask, restAttr)));
+    };
+    const __m128i low = _mm_unpacklo_epi8(bytes, zero);
+    const __m128i high = _mm_unpackhi_epi8(bytes, zero);
+    const __m128i maskLow = _mm_unpacklo_epi8(inWord, inWord);
+    const __m128i maskHigh = _mm_unpackhi_epi8(inWord, inWord);
+    quarter(0, _mm_unpacklo_epi16(low, zero), _mm_unpacklo_epi16(maskLow, maskLow));
+    quarter(4, _mm_unpackhi_epi16(low, zero), _mm_unpackhi_epi16(maskLow, maskLow));
+    quarter(8, _mm_unpacklo_epi16(high, zero), _mm_unpacklo_epi16(maskHigh, maskHigh));
+    quarter(12, _mm_unpackhi_epi16(high, zero), _mm_unpackhi_epi16(maskHigh, maskHigh));
+#else
+    for (std::size_t j = 0; j < kScanBlock; ++j) {
+        cells[j] = j < n ? from[j] : 0;
+        attrs[j] = j < n ? a : rest;
+    }
+#endif
+}
+
 // Sets n elements to value.
 template <typename T> void BlockFill(T* to, std::size_t n, T value) {
     std::size_t k = 0;

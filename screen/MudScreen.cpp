@@ -113,7 +113,23 @@ void TMudScreen::OnLineEnd(unsigned char b) {
     }
 }
 
-template <typename Unit> void TMudScreen::PutCells(const Unit* run, std::size_t n) {
+template <typename Unit>
+void TMudScreen::PutCells(const Unit* run, std::size_t n, std::size_t readable) {
+    if constexpr (std::is_same_v<Unit, unsigned char>) {
+        // Mostly a word between colour changes, short of the wrap and written where the
+        // line's text ends.
+        if (n < kScanBlock && readable >= kScanBlock && col_ + static_cast<int>(n) < cols_ - 1) {
+            ScreenLine& line = buffer_[bufLine_];
+            const int to = bufCol_ + static_cast<int>(n);
+            if (line.written <= to && bufCol_ + static_cast<int>(kScanBlock) <= line.width) {
+                deepest_ = std::max(deepest_, bufLine_);
+                line.PrepareWrite(bufCol_, to);
+                PutWord(run, n, line);
+                col_ += static_cast<int>(n);
+                return;
+            }
+        }
+    }
     std::size_t k = 0;
     while (k < n) {
         // Store as many characters as fit before the wrap.

@@ -224,9 +224,11 @@ public:
 
 private:
     // --- what the parser found (ParserEvents) ------------------------------------------
-    void OnText(const unsigned char* run, std::size_t n) override { PutCells(run, n); }
+    void OnText(const unsigned char* run, std::size_t n, std::size_t readable) override {
+        PutCells(run, n, readable);
+    }
     void OnLineEnd(unsigned char b) override;
-    void OnNarrow(const char32_t* run, std::size_t n) override { PutCells(run, n); }
+    void OnNarrow(const char32_t* run, std::size_t n) override { PutCells(run, n, n); }
     void OnWide(char32_t c) override { PutWide(c); }
     void OnMark(char32_t c) override { AttachMark(c); }
     void OnBell() override;
@@ -245,8 +247,12 @@ private:
     // The sequences that move the cursor and erase.
     void OtherControlSequence(const ControlSequence& sequence);
 
-    // Writes one-cell characters (bytes or Unicode characters).
-    template <typename Unit> void PutCells(const Unit* run, std::size_t n);
+    // Writes one-cell characters (bytes or Unicode characters); `readable` units (at least
+    // n) may be read at run.
+    template <typename Unit> void PutCells(const Unit* run, std::size_t n, std::size_t readable);
+    // Writes a word of n < 16 bytes at bufCol_, where the line's text ends, with sixteen
+    // bytes readable at run and sixteen cells left in the line.
+    void PutWord(const unsigned char* run, std::size_t n, ScreenLine& line);
     // The view's updates after a pass of the parser.
     ScreenResult EndPass(ScreenResult result);
     void PutWide(char32_t c);
@@ -356,13 +362,14 @@ private:
     static constexpr std::size_t kLineTextRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
     // 0, 1, 2, ...: the columns of a run of bytes one a column are a stretch of these.
     static constexpr auto kColumnNumbers = [] {
-        std::array<std::uint8_t, kMaxBufferColumns> numbers{};
+        std::array<std::uint8_t, kMaxBufferColumns + kScanBlock> numbers{};
         for (std::size_t k = 0; k < numbers.size(); ++k)
             numbers[k] = static_cast<std::uint8_t>(k);
         return numbers;
     }();
-    std::array<char, kLineTextRoom> lineText_;
-    std::array<std::uint8_t, kLineTextRoom> lineTextColumns_;
+    // Each with room for a word's sixteen-byte copy at its end.
+    std::array<char, kLineTextRoom + kScanBlock> lineText_;
+    std::array<std::uint8_t, kLineTextRoom + kScanBlock> lineTextColumns_;
     std::size_t lineTextBytes_ = 0;
     int lineTextCells_ = 0; // the columns the text covers
     bool lineTextColumnsKept_ = false;

@@ -76,6 +76,22 @@ void TMudScreen::FollowLineText(const char32_t* run, std::size_t n) {
     }
 }
 
+void TMudScreen::PutWord(const unsigned char* run, std::size_t n, ScreenLine& line) {
+    if (LineTextKnown() && bufCol_ == lineTextCells_) {
+        std::memcpy(lineText_.data() + lineTextBytes_, run, kScanBlock);
+        if (lineTextColumnsKept_)
+            std::memcpy(lineTextColumns_.data() + lineTextBytes_, kColumnNumbers.data() + bufCol_,
+                        kScanBlock);
+        lineTextBytes_ += n;
+        lineTextCells_ += static_cast<int>(n);
+    } else {
+        lineTextKnown_ = false;
+    }
+    WriteSixteenCells(run, n, line.ch + bufCol_, line.attr + bufCol_, attr_, line.blankAttr);
+    line.SetWordColors(bufCol_, static_cast<int>(n), pen_.text, pen_.back);
+    bufCol_ += static_cast<int>(n);
+}
+
 void TMudScreen::QueueLine(const ScreenLine& line, int from, int to) {
     if (!queueLines) return;
     TakenLine taken;

@@ -109,6 +109,13 @@ struct ScreenLine {
         Colors().Set(from, to, text, back);
     }
 
+    // SetColors for a word of n < 16 cells written at the end of the line's text.
+    void SetWordColors(int from, int n, CellColor text, CellColor back) {
+        if (!colors && text == 0 && back == 0) return;
+        LineColors& lineColors = Colors();
+        if (!lineColors.SetWord(from, n, text, back)) lineColors.Set(from, from + n, text, back);
+    }
+
     void Blank(Attr a);
     void Blank(int from, int to, Attr a); // columns from..to-1; their colours go too
     // Cells from..to-1 are being overwritten: a URL marked across either edge is cut, so

@@ -76,7 +76,7 @@ ScreenResult ScreenParser::Run(const unsigned char* data, std::size_t length, bo
     bool incomplete = false;
     while (i < length) {
         const std::size_t runEnd = i + FindByteOutside(data + i, length - i, kPrintable);
-        if (runEnd > i) events.OnText(data + i, runEnd - i);
+        if (runEnd > i) events.OnText(data + i, runEnd - i, length - i);
         if (runEnd == length) {
             i = length;
             break;
@@ -251,7 +251,7 @@ std::size_t ScreenParser::Telnet(std::size_t i, ParserEvents& events) {
         // IAC IAC is the data byte 0xFF: 'ÿ' in Latin-1, never well-formed UTF-8.
         if (encoding_ != TextEncoding::SevenBit) {
             const unsigned char cell = encoding_ == TextEncoding::Latin1 ? 0xFF : '?';
-            events.OnText(&cell, 1);
+            events.OnText(&cell, 1, 1);
         }
         return i + 2;
     default: return i + 2; // GA, NOP and the other two-byte commands
@@ -267,7 +267,8 @@ std::size_t ScreenParser::HighBytes(std::size_t i, ParserEvents& events) {
     std::size_t j = i;
     for (; j < length_ && IsHighByte(data_[j]); ++j)
         mapped_.push_back(static_cast<char>(CellCharacter(data_[j])));
-    events.OnText(reinterpret_cast<const unsigned char*>(mapped_.data()), mapped_.size());
+    events.OnText(reinterpret_cast<const unsigned char*>(mapped_.data()), mapped_.size(),
+                  mapped_.size());
     return j;
 }
 

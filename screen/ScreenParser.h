@@ -40,7 +40,8 @@ class ParserEvents {
 public:
     virtual ~ParserEvents() = default;
     // Characters one cell each, as bytes (ASCII, the Latin-1 range, '?'); never line ends.
-    virtual void OnText(const unsigned char* run, std::size_t n) = 0;
+    // `readable` bytes (at least n) may be read at run.
+    virtual void OnText(const unsigned char* run, std::size_t n, std::size_t readable) = 0;
     // A line end: CR, LF, VT or FF, to be acted on where it stands.
     virtual void OnLineEnd(unsigned char b) = 0;
     // Unicode characters one cell wide (never line ends).

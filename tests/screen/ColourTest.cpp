@@ -220,6 +220,52 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
     }
 }
 
+// Words fed whole are written sixteen cells at a time where the line's text ends; fed a
+// byte at a time, one by one. Both leave the same cells, attributes, colours and lines: past
+// a word the cells keep the attribute their line was opened with, and a word that is not
+// at the text's end (after a CR, a cursor move, an erase, near the edge) overwrites only
+// itself. (A screen follows the text of the lines it opens, not of its first one.)
+TEST(MudScreenText, WordsFedWholeOrByteByByteLeaveTheSameCells) {
+    const std::string streams[] = {
+        "\x1b[1m\r\n\x1b[0mplain words on a line opened bold\r\n",
+        "\x1b[44m\x1b[K\x1b[31mred \x1b[32mgreen\x1b[0m plain\r\n\x1b[33mnext line\r\n",
+        "\r\na long line of text written first\r\x1b[31mover\x1b[0m it\x1b[5D\x1b[35mback\r\n",
+        "\r\n" + std::string(70, '.') + "\x1b[36m wrapping words \x1b[1m over the edge\r\n",
+        "\r\ncaf\xC3\xA9 \x1b[31mand then \x1b[32msome words\r\n\xE4\xB8\xAD after a wide one\r\n",
+    };
+    for (const ColourMode mode : {ColourMode::Basic, ColourMode::Full}) {
+        for (const std::string& bytes : streams) {
+            SCOPED_TRACE(testing::PrintToString(bytes));
+            TMudScreen whole(kSettings), pieces(kSettings);
+            for (TMudScreen* screen : {&whole, &pieces}) {
+                screen->SetEncoding(TextEncoding::Utf8);
+                screen->SetColourMode(mode);
+                screen->keepLineAttributes = true;
+                screen->appendcr = false; // a CR goes back to the line's start
+            }
+            whole.AddText(bytes);
+            for (const char b : bytes)
+                pieces.AddText(std::string_view(&b, 1));
+            for (int n = 0; n < whole.Lines(); ++n) {
+                const ScreenLine& a = whole.Line(n);
+                const ScreenLine& b = pieces.Line(n);
+                for (int col = 0; col < a.width; ++col)
+                    ASSERT_TRUE(a.ch[col] == b.ch[col] && a.attr[col] == b.attr[col] &&
+                                a.TextColor(col) == b.TextColor(col) &&
+                                a.BackColor(col) == b.BackColor(col))
+                        << "line " << n << " column " << col;
+            }
+            while (auto line = whole.TakeLineWithAttributes()) {
+                const auto other = pieces.TakeLineWithAttributes();
+                ASSERT_TRUE(other);
+                EXPECT_EQ(
+                    std::tie(line->text, line->attrs, line->textColors, line->byteColumns),
+                    std::tie(other->text, other->attrs, other->textColors, other->byteColumns));
+            }
+        }
+    }
+}
+
 // A full-colour erase fills with the background, taken lines keep their colours, and basic
 // colour starts from plain text.
 TEST(FullColour, ErasesFillWithTheBackgroundAndTakenLinesKeepTheirColours) {
