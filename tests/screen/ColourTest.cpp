@@ -224,20 +224,26 @@ TEST(FullColour, GraphicRenditionListsGiveTheirLookWhereverTheBytesAreCut) {
 // byte at a time, one by one. Both leave the same cells, attributes, colours and lines: past
 // a word the cells keep the attribute their line was opened with, and a word that is not
 // at the text's end (after a CR, a cursor move, an erase, near the edge) overwrites only
-// itself. (A screen follows the text of the lines it opens, not of its first one.)
+// itself, on a screen as wide as its buffer too. (A screen follows the text of the lines it
+// opens, not of its first one.)
 TEST(MudScreenText, WordsFedWholeOrByteByByteLeaveTheSameCells) {
     const std::string streams[] = {
         "\x1b[1m\r\n\x1b[0mplain words on a line opened bold\r\n",
         "\x1b[44m\x1b[K\x1b[31mred \x1b[32mgreen\x1b[0m plain\r\n\x1b[33mnext line\r\n",
         "\r\na long line of text written first\r\x1b[31mover\x1b[0m it\x1b[5D\x1b[35mback\r\n",
-        "\r\n" + std::string(70, '.') + "\x1b[36m wrapping words \x1b[1m over the edge\r\n",
+        "\r\n" + std::string(70, '.') + "\x1b[36mwrapping \x1b[1mwords over the edge\r\n",
+        "\r\n" + std::string(116, '.') + "\x1b[31mab\r\n" + std::string(117, '.') +
+            "\x1b[32mab\r\nand a line after them\r\n",
         "\r\ncaf\xC3\xA9 \x1b[31mand then \x1b[32msome words\r\n\xE4\xB8\xAD after a wide one\r\n",
     };
-    for (const ColourMode mode : {ColourMode::Basic, ColourMode::Full}) {
+    for (const auto [mode, columns] : {std::pair(ColourMode::Basic, 80),
+                                       {ColourMode::Full, 80},
+                                       {ColourMode::Full, kBufferColumns}}) {
         for (const std::string& bytes : streams) {
-            SCOPED_TRACE(testing::PrintToString(bytes));
+            SCOPED_TRACE(testing::PrintToString(bytes) + " " + std::to_string(columns));
             TMudScreen whole(kSettings), pieces(kSettings);
             for (TMudScreen* screen : {&whole, &pieces}) {
+                screen->SetSize(24, columns);
                 screen->SetEncoding(TextEncoding::Utf8);
                 screen->SetColourMode(mode);
                 screen->keepLineAttributes = true;
