@@ -241,6 +241,23 @@ inline void WriteSixteenCells(const unsigned char* from, std::size_t n, CellT* c
 #endif
 }
 
+// Sets sixteen two-byte numbers: the first n (n < 16) to `value`, the rest to 0. The same
+// stores for every n.
+inline void FillSixteen(std::uint16_t* to, std::size_t n, std::uint16_t value) {
+#if defined(__SSE2__)
+    const __m128i lanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m128i values = _mm_set1_epi16(static_cast<short>(value));
+    const __m128i count = _mm_set1_epi16(static_cast<short>(n));
+    auto* const block = reinterpret_cast<__m128i*>(to);
+    _mm_storeu_si128(block, _mm_and_si128(values, _mm_cmplt_epi16(lanes, count)));
+    const __m128i upper = _mm_add_epi16(lanes, _mm_set1_epi16(8));
+    _mm_storeu_si128(block + 1, _mm_and_si128(values, _mm_cmplt_epi16(upper, count)));
+#else
+    for (std::size_t k = 0; k < kScanBlock; ++k)
+        to[k] = k < n ? value : 0;
+#endif
+}
+
 // Sets n elements to value.
 template <typename T> void BlockFill(T* to, std::size_t n, T value) {
     std::size_t k = 0;

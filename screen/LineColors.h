@@ -1,15 +1,13 @@
 #pragma once
 
+#include "screen/BlockScan.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tav {
 
@@ -77,21 +75,10 @@ public:
     // and sixteen cells fit from `from`: all sixteen are written, the same stores for every
     // length. False, with nothing done, when that does not hold.
     bool SetWord(int from, int n, CellColor text, CellColor back) {
-        if (from + n < used_ || from + 16 > columns_ || (text == 0 && back == 0)) return false;
-        const PairNumber number = Number({text, back});
-#if defined(__SSE2__)
-        const __m128i lanes = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-        const __m128i value = _mm_set1_epi16(static_cast<short>(number));
-        const __m128i count = _mm_set1_epi16(static_cast<short>(n));
-        auto* const to = reinterpret_cast<__m128i*>(pairOf_ + from);
-        _mm_storeu_si128(to, _mm_and_si128(value, _mm_cmplt_epi16(lanes, count)));
-        _mm_storeu_si128(
-            to + 1,
-            _mm_and_si128(value, _mm_cmplt_epi16(_mm_add_epi16(lanes, _mm_set1_epi16(8)), count)));
-#else
-        for (int k = 0; k < 16; ++k)
-            pairOf_[from + k] = k < n ? number : 0;
-#endif
+        if (from + n < used_ || from + static_cast<int>(kScanBlock) > columns_ ||
+            (text == 0 && back == 0))
+            return false;
+        FillSixteen(pairOf_ + from, static_cast<std::size_t>(n), Number({text, back}));
         used_ = from + n;
         return true;
     }
@@ -145,9 +132,7 @@ private:
     // Room for this many pairs (the pairs kept).
     void Reserve(int pairs);
     // More pairs than the line's cells could all have at once, with pair 0 and one new.
-    int MaxPairs() const {
-        return columns_ + 2;
-    }
+    int MaxPairs() const { return columns_ + 2; }
     void Compact();
 
     int used_ = 0;
