@@ -22,8 +22,10 @@ Fed Feed(std::string_view input, std::size_t cut) {
     Inflater inflater;
     Fed fed;
     for (std::size_t at = 0; at < input.size(); at += cut) {
-        fed.last = inflater.Inflate(input.substr(at, cut),
-                                    [&fed](std::string_view chunk) { fed.text += chunk; });
+        fed.last = inflater.Inflate(input.substr(at, cut), [&fed](std::string_view chunk) {
+            EXPECT_FALSE(chunk.empty());
+            fed.text += chunk;
+        });
         if (fed.last.status != Inflater::Status::Open) {
             fed.end = at + fed.last.consumed;
             break;
@@ -74,6 +76,17 @@ TEST(Inflater, ReadsZlibStreamsCutAnywhereAndLeavesWhatFollows) {
         EXPECT_EQ(text, "HP 10/10> ") << first;
         EXPECT_EQ(shortStream.substr(end), after) << first;
     }
+}
+
+// One read may inflate to the bound and no further: past it the stream is taken for a
+// compression bomb.
+TEST(Inflater, OneReadInflatesToItsBoundAndNoFurther) {
+    const std::string atBound = Compressed(std::string(Inflater::kMaxOutputPerInput, 'a'));
+    const Fed fed = Feed(atBound, atBound.size());
+    EXPECT_EQ(fed.last.status, Inflater::Status::Ended);
+    EXPECT_EQ(fed.text.size(), Inflater::kMaxOutputPerInput);
+    const std::string past = Compressed(std::string(Inflater::kMaxOutputPerInput + 1, 'a'));
+    EXPECT_EQ(Feed(past, past.size()).last.status, Inflater::Status::TooLarge);
 }
 
 // A damaged stream fails with zlib's words for the fault, whole or a byte at a time, and
