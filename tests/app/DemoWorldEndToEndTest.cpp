@@ -139,6 +139,18 @@ TEST_F(DemoWorldEndToEnd, PanesToolWindowsAndAgreedOptionsAreWhatTheWorldSent) {
                          "ROOM ROOM_AREA ROOM_COORDS ROOM_EXITS ROOM_NAME ROOM_VNUM",
                          1),
               1);
+
+    // The world finishes its compressed stream and goes on in plain text, then opens a new
+    // stream: what came after each end and start is shown.
+    Type("compress off");
+    ASSERT_TRUE(WaitForScreen("Compression is off; the rest is plain text.")) << Screen();
+    Type("client");
+    ASSERT_TRUE(WaitForScreen("Compressed: no")) << Screen();
+    Type("compress on");
+    ASSERT_TRUE(WaitForScreen("Compression is on.")) << Screen();
+    Type("client");
+    EXPECT_TRUE(WaitFor([&] { return CountOf(Screen(), "Compressed: yes") == 2; })) << Screen();
+    EXPECT_FALSE(Contains(Screen(), "(MCCP) is damaged")) << Screen();
 }
 
 // The moves a walk sent, as the screen echoed them after `marker`: a line that is the
