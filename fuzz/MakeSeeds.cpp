@@ -123,6 +123,18 @@ void TelnetSeeds(const std::string& term) {
     Write("game_data_fuzzer", "vitals", "\0Char.Vitals {\"hp\":5,\"maxhp\":\"9\",\"mv\":1.5}"sv);
 }
 
+// Game text for the inflater, as the target reads it: the text, then the cut seed and the
+// mode (1 compress, 2 finish the stream, 4 plain bytes after it; the high half the level).
+void InflaterSeeds() {
+    const std::string text = tav::bench::GameCorpus(4000);
+    const auto seed = [&text](int mode) {
+        return text + std::string("\x93\x13\x01\0", 4) + static_cast<char>(mode);
+    };
+    Write("inflater_fuzzer", "finished", seed(0x67));
+    Write("inflater_fuzzer", "open", seed(0x91));
+    Write("inflater_fuzzer", "stored", seed(0x07));
+}
+
 // A short walk as games report it (pieces as room_data_fuzzer reads them), and a shared map.
 void MapSeeds() {
     Write("room_data_fuzzer", "walk",
@@ -260,6 +272,7 @@ int main(int argc, char** argv) {
     ScreenSeeds(term);
     TermChunkSeeds(term);
     TelnetSeeds(term);
+    InflaterSeeds();
     ClientSeeds(client);
     SettingsSeeds(argv[1]);
     TriggerSeeds();
