@@ -3,10 +3,11 @@
 // same bytes after it), or fails in both with the same text as far as either got. What
 // zlib made it reads back exactly, with whatever follows the stream left to the caller.
 //
-// Input: a mode byte and the seed of the cuts, then the bytes. With the mode's low bit
-// set, the bytes are text that zlib compresses (at the level the mode picks, flushed where
-// the seed says, finished or left open), followed with the mode's bit 2 by a tail of plain
-// bytes; otherwise the bytes go to the inflater as they are.
+// Input: the bytes, then (from the end) a mode byte and the seed of the cuts. With the
+// mode's low bit set, the bytes are text that zlib compresses (at the level the mode's high
+// half picks, flushed where the seed says, finished with bit 2 or left open); a finished
+// stream is followed by plain bytes with bit 4. Otherwise the bytes go to the inflater as
+// they are.
 #include "fuzz/FuzzSupport.h"
 #include "net/Inflater.h"
 
