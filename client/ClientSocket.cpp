@@ -13,15 +13,6 @@
 
 namespace tav {
 
-namespace {
-
-// A reset connection ends the same way as an orderly close by the server.
-bool PeerGone(int error) {
-    return error == ECONNRESET || error == EPIPE;
-}
-
-} // namespace
-
 ClientSocket::ClientSocket() {
     int fds[2] = {-1, -1};
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {

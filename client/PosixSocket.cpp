@@ -5,15 +5,6 @@
 
 namespace tav {
 
-namespace {
-
-// A reset connection ends the same way as an orderly close by the server.
-bool PeerGone(int error) {
-    return error == ECONNRESET || error == EPIPE;
-}
-
-} // namespace
-
 IoResult PosixSocket::Receive(std::span<std::uint8_t> buffer) {
     for (;;) {
         const ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);

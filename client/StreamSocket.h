@@ -17,6 +17,11 @@ struct IoResult {
     bool TryAgain() const { return count < 0 && (error == EAGAIN || error == EWOULDBLOCK); }
 };
 
+// A reset connection ends the same way as an orderly close by the server.
+inline bool PeerGone(int error) {
+    return error == ECONNRESET || error == EPIPE;
+}
+
 enum class IoDirection { receive, send };
 
 // A connected stream socket as the frame transfer loops see it. The connection's is

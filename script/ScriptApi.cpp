@@ -13,11 +13,11 @@
 
 namespace tav {
 
-namespace {
-
 ScriptEngine& EngineOf(lua_State* L) {
     return *static_cast<ScriptEngine*>(LuaState::Owner(L));
 }
+
+namespace {
 
 // Runs `work` (C++ that may throw, but calls nothing in Lua that raises); false when it
 // threw, with the engine's error set.

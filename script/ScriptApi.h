@@ -14,6 +14,9 @@ inline constexpr char kHandlersKey = 'h';
 inline constexpr char kTavKey = 't';
 inline constexpr char kGmcpKey = 'g';
 
+// The engine a state belongs to.
+ScriptEngine& EngineOf(lua_State* L);
+
 // What a protected call into the state is handed (as its light userdata context).
 struct ScriptEngine::Invocation {
     enum class Kind : std::uint8_t { Trigger, Alias, NoArguments, Text, Data };

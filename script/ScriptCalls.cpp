@@ -10,10 +10,6 @@ namespace tav {
 
 namespace {
 
-ScriptEngine& EngineOf(lua_State* L) {
-    return *static_cast<ScriptEngine*>(LuaState::Owner(L));
-}
-
 // Pushes `m`, what a trigger or alias matched: an expression's whole match at 0, its groups
 // from 1 and the named ones by name (a group that took no part is absent); a plain
 // trigger's text at 0; a plain alias's whole line at 0, the words after its name from 1
