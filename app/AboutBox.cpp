@@ -16,8 +16,8 @@ namespace tav {
 
 namespace {
 
-constexpr int kPictureWidth = 240;
-constexpr int kPictureHeight = 72;
+constexpr int kLogoWidth = 240;
+constexpr int kLogoHeight = 72;
 
 } // namespace
 
@@ -32,10 +32,10 @@ taboutdlg::taboutdlg(QWidget* parent) : QDialog(parent) {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addSpacing(kPictureHeight + 8);
+    layout->addSpacing(kLogoHeight + 8);
     layout->addWidget(text_);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
-    setMinimumWidth(kPictureWidth + 40);
+    setMinimumWidth(kLogoWidth + 40);
     setFixedSize(sizeHint());
 }
 
@@ -48,7 +48,7 @@ void taboutdlg::paintEvent(QPaintEvent* event) {
     // The banner, centred at the top edge: a terminal window with the product name.
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QRectF banner((width() - kPictureWidth) / 2.0, 0, kPictureWidth, kPictureHeight);
+    QRectF banner((width() - kLogoWidth) / 2.0, 0, kLogoWidth, kLogoHeight);
     painter.setPen(QPen(QColor(40, 40, 40), 2));
     painter.setBrush(QColor(0, 24, 48));
     painter.drawRoundedRect(banner.adjusted(2, 4, -2, -2), 6, 6);

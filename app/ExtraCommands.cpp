@@ -26,8 +26,8 @@ namespace tav {
 
 namespace {
 
-constexpr int kIds[] = {kCmTimers, kCmVariables, kCmExportSettings, kCmImportSettings,
-                        kCmNewWindow};
+constexpr int kExtraIds[] = {kCmTimers, kCmVariables, kCmExportSettings, kCmImportSettings,
+                             kCmNewWindow};
 constexpr const char* kFileTypes = "TavClient settings (*.txt);;All files (*)";
 // A report longer than this is cut: a message box must fit the screen.
 constexpr std::size_t kReportLines = 30;
@@ -86,11 +86,11 @@ VariablesWindow& ExtraCommands::Variables() {
 }
 
 std::span<const int> ExtraCommands::Ids() {
-    return kIds;
+    return kExtraIds;
 }
 
 bool ExtraCommands::Handles(int id) {
-    return std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds);
+    return std::find(std::begin(kExtraIds), std::end(kExtraIds), id) != std::end(kExtraIds);
 }
 
 void ExtraCommands::Run(int id) {

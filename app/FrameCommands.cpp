@@ -30,7 +30,7 @@ namespace tav {
 
 namespace {
 
-constexpr int kIds[] = {
+constexpr int kFrameIds[] = {
     kCmPasteToMud, kCmPasteToMudNl, kCmSelectedToMud, kCmSelectedToMudNl, kCmSaveSelected,
     kCmBeginLog,   kCmEndLog,       kCmTextColor,     kCmBkgndColor,      kCmTermFont,
     kCmInputFont,  kCmRoomFont,     kCmExitFont,      kCmContentsFont,    kCmClearScreen,
@@ -94,11 +94,11 @@ FrameCommands::~FrameCommands() {
 }
 
 std::span<const int> FrameCommands::Ids() {
-    return kIds;
+    return kFrameIds;
 }
 
 bool FrameCommands::Handles(int id) {
-    return std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds);
+    return std::find(std::begin(kFrameIds), std::end(kFrameIds), id) != std::end(kFrameIds);
 }
 
 const std::vector<QStringList>& FrameCommands::MixerPrograms() {

@@ -19,7 +19,7 @@ namespace tav {
 
 namespace {
 
-constexpr int kIds[] = {kCmReloadScripts, kCmScriptConsole};
+constexpr int kScriptIds[] = {kCmReloadScripts, kCmScriptConsole};
 
 int Clamped(long value) {
     return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
@@ -39,11 +39,11 @@ ScriptCommands::~ScriptCommands() {
 }
 
 std::span<const int> ScriptCommands::Ids() {
-    return kIds;
+    return kScriptIds;
 }
 
 bool ScriptCommands::Handles(int id) {
-    return std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds);
+    return std::find(std::begin(kScriptIds), std::end(kScriptIds), id) != std::end(kScriptIds);
 }
 
 void ScriptCommands::Run(int id) {

@@ -21,7 +21,7 @@ namespace tav {
 
 namespace {
 
-QPushButton* NamedButton(const QString& text, QWidget* parent) {
+QPushButton* ListButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
     button->setAutoDefault(false);
@@ -53,9 +53,9 @@ AliasDialog::AliasDialog(std::vector<Alias> aliases, QWidget* parent)
         fields->addRow(text, field);
     }
 
-    auto* create = NamedButton(QStringLiteral("Ne&w"), this);
-    auto* edit = NamedButton(QStringLiteral("&Edit"), this);
-    auto* remove = NamedButton(QStringLiteral("&Delete"), this);
+    auto* create = ListButton(QStringLiteral("Ne&w"), this);
+    auto* edit = ListButton(QStringLiteral("&Edit"), this);
+    auto* remove = ListButton(QStringLiteral("&Delete"), this);
     connect(create, &QPushButton::clicked, this, &AliasDialog::AddNew);
     connect(edit, &QPushButton::clicked, this, &AliasDialog::EditPicked);
     connect(remove, &QPushButton::clicked, this, &AliasDialog::DeletePicked);

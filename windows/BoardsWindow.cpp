@@ -19,7 +19,7 @@ namespace tav {
 
 namespace {
 
-constexpr int kMargin = ReadingPane::kMargin;
+constexpr int kEdge = ReadingPane::kMargin;
 constexpr int kDividerThickness = ReadingPane::kDividerThickness;
 // The least each list keeps when the vertical divider is dragged or the window shrinks.
 constexpr int kMinPane = ReadingPane::kMinPane;
@@ -50,9 +50,9 @@ brddlg::brddlg(const Settings& settings, StoredValues& stored, ClientRequests& r
 
     const int buttons = update_->sizeHint().height();
     const int minimumWidth = update_->sizeHint().width() + font_->sizeHint().width() +
-                             close_->sizeHint().width() + 4 * kMargin;
-    setMinimumSize(std::max(minimumWidth, 2 * kMargin + 2 * kMinPane + kDividerThickness),
-                   buttons + 3 * kMargin + 1 + 2 * kMinPane + kDividerThickness + kMargin);
+                             close_->sizeHint().width() + 4 * kEdge;
+    setMinimumSize(std::max(minimumWidth, 2 * kEdge + 2 * kMinPane + kDividerThickness),
+                   buttons + 3 * kEdge + 1 + 2 * kMinPane + kDividerThickness + kEdge);
 
     connect(update_, &QPushButton::clicked, this, [&requests] { requests.SendBindexRequest(); });
     connect(font_, &QPushButton::clicked, this, &brddlg::ChooseFont);
@@ -193,27 +193,27 @@ void brddlg::Layout() {
     const int w = width();
     const int h = height();
     const QSize button = update_->sizeHint();
-    update_->setGeometry(kMargin, kMargin, button.width(), button.height());
-    font_->setGeometry(update_->geometry().right() + 1 + kMargin, kMargin,
-                       font_->sizeHint().width(), button.height());
+    update_->setGeometry(kEdge, kEdge, button.width(), button.height());
+    font_->setGeometry(update_->geometry().right() + 1 + kEdge, kEdge, font_->sizeHint().width(),
+                       button.height());
     const int closeWidth = close_->sizeHint().width();
-    close_->setGeometry(w - kMargin - closeWidth, kMargin, closeWidth, button.height());
-    const int lineTop = kMargin + button.height() + kMargin;
-    line_->setGeometry(kMargin, lineTop, std::max(0, w - 2 * kMargin), 1);
-    const int listTop = lineTop + kMargin;
+    close_->setGeometry(w - kEdge - closeWidth, kEdge, closeWidth, button.height());
+    const int lineTop = kEdge + button.height() + kEdge;
+    line_->setGeometry(kEdge, lineTop, std::max(0, w - 2 * kEdge), 1);
+    const int listTop = lineTop + kEdge;
 
     const int hdivTop = reading_->Place(listTop, w, h);
     if (vdivLeft_ < 0) vdivLeft_ = w / 3 - kDividerThickness / 2;
     // The vertical divider stays inside the window, so it can always be grabbed again.
-    const int leftmost = kMargin + kMinPane;
+    const int leftmost = kEdge + kMinPane;
     vdivLeft_ = std::clamp(vdivLeft_, leftmost,
-                           std::max(leftmost, w - kMargin - kMinPane - kDividerThickness));
+                           std::max(leftmost, w - kEdge - kMinPane - kDividerThickness));
     const int vdivTop = lineTop + 4;
     vdiv_->setGeometry(vdivLeft_, vdivTop, kDividerThickness,
                        std::max(0, std::min(h, hdivTop) - vdivTop));
-    boards_->setGeometry(kMargin, listTop, vdivLeft_ - kMargin, hdivTop - listTop);
+    boards_->setGeometry(kEdge, listTop, vdivLeft_ - kEdge, hdivTop - listTop);
     const int messagesLeft = vdivLeft_ + kDividerThickness;
-    messages_->setGeometry(messagesLeft, listTop, std::max(0, w - kMargin - messagesLeft),
+    messages_->setGeometry(messagesLeft, listTop, std::max(0, w - kEdge - messagesLeft),
                            hdivTop - listTop);
     update();
 }

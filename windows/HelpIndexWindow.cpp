@@ -17,7 +17,7 @@ namespace tav {
 
 namespace {
 
-constexpr int kMargin = ReadingPane::kMargin;
+constexpr int kPaneEdge = ReadingPane::kMargin;
 
 } // namespace
 
@@ -35,9 +35,9 @@ tidxdlg::tidxdlg(const Settings& settings, StoredValues& stored, ClientRequests&
 
     const int buttons = download_->sizeHint().height();
     setMinimumSize(download_->sizeHint().width() + font_->sizeHint().width() +
-                       close_->sizeHint().width() + 4 * kMargin,
-                   buttons + 4 * kMargin + 2 * ReadingPane::kMinPane +
-                       ReadingPane::kDividerThickness + kMargin);
+                       close_->sizeHint().width() + 4 * kPaneEdge,
+                   buttons + 4 * kPaneEdge + 2 * ReadingPane::kMinPane +
+                       ReadingPane::kDividerThickness + kPaneEdge);
 
     connect(download_, &QPushButton::clicked, this, [this] { requests_.SendHelpIndexRequest(); });
     connect(font_, &QPushButton::clicked, this, &tidxdlg::ChooseFont);
@@ -111,17 +111,17 @@ void tidxdlg::Layout() {
     const int w = width();
     const int h = height();
     const QSize button = download_->sizeHint();
-    download_->setGeometry(kMargin, kMargin, button.width(), button.height());
-    font_->setGeometry(download_->geometry().right() + 1 + kMargin, kMargin,
+    download_->setGeometry(kPaneEdge, kPaneEdge, button.width(), button.height());
+    font_->setGeometry(download_->geometry().right() + 1 + kPaneEdge, kPaneEdge,
                        font_->sizeHint().width(), button.height());
     const int closeWidth = close_->sizeHint().width();
-    close_->setGeometry(w - 4 - closeWidth, kMargin, closeWidth, button.height());
-    const int lineTop = kMargin + button.height() + kMargin;
-    line_->setGeometry(kMargin, lineTop, std::max(0, w - 2 * kMargin), 1);
+    close_->setGeometry(w - 4 - closeWidth, kPaneEdge, closeWidth, button.height());
+    const int lineTop = kPaneEdge + button.height() + kPaneEdge;
+    line_->setGeometry(kPaneEdge, lineTop, std::max(0, w - 2 * kPaneEdge), 1);
 
-    const int listTop = lineTop + kMargin;
+    const int listTop = lineTop + kPaneEdge;
     const int listBottom = reading_->Place(listTop, w, h);
-    list_->setGeometry(kMargin, listTop, std::max(0, w - 2 * kMargin), listBottom - listTop);
+    list_->setGeometry(kPaneEdge, listTop, std::max(0, w - 2 * kPaneEdge), listBottom - listTop);
     update();
 }
 

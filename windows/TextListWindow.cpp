@@ -26,7 +26,7 @@ constexpr int kButtonTop = 4;
 constexpr int kButtonGap = 4;
 constexpr int kFrameLeft = 2;
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
+QPushButton* SizedButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAccessibleName(text);
     button->resize(button->sizeHint());
@@ -43,12 +43,12 @@ txtdlg::txtdlg(const QString& caption, TextListStore store, const Settings& sett
     screen_->queueLines = false;
     screen_->ResetScreen(kTextListLines);
 
-    font_ = MakeButton("Font...", this);
-    saveAs_ = MakeButton("Save As...", this);
+    font_ = SizedButton("Font...", this);
+    saveAs_ = SizedButton("Save As...", this);
     onTopBox_ = new QCheckBox("Always on top.", this);
     onTopBox_->setAccessibleName("Always on top.");
     onTopBox_->resize(onTopBox_->sizeHint());
-    close_ = MakeButton("Close", this);
+    close_ = SizedButton("Close", this);
     font_->move(kButtonGap, kButtonTop);
     saveAs_->move(font_->geometry().right() + 1 + kButtonGap, kButtonTop);
     onTopBox_->move(0, kButtonTop + (font_->height() - onTopBox_->height()) / 2);

@@ -27,7 +27,7 @@ namespace tav::test {
 namespace {
 
 // "Markup" that Qt would render (and an image it would load) if it read it as rich text.
-constexpr std::string_view kMarkup = "<b>Run</b> <img src=/etc/hostname>";
+constexpr std::string_view kHostileMarkup = "<b>Run</b> <img src=/etc/hostname>";
 
 // The processes this one started that still run, whichever of its threads started them.
 int LiveChildren() {
@@ -60,9 +60,10 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
     EXPECT_TRUE(WaitFor([&] { return term.ClientConnected(); }));
 
     // Game time and date are server text: shown as they came, up to the line end.
-    server.Send(Frame(IncomingType::datetime, std::string(kMarkup) + "\r\nrest", "Day <i>3</i>"));
+    server.Send(
+        Frame(IncomingType::datetime, std::string(kHostileMarkup) + "\r\nrest", "Day <i>3</i>"));
     ASSERT_TRUE(WaitFor([&] { return term.DateText().text() == "Day <i>3</i>"; }));
-    EXPECT_EQ(term.TimeText().text(), QString::fromLatin1(kMarkup));
+    EXPECT_EQ(term.TimeText().text(), QString::fromLatin1(kHostileMarkup));
     EXPECT_EQ(term.TimeText().textFormat(), Qt::PlainText);
     EXPECT_EQ(term.DateText().textFormat(), Qt::PlainText);
 
@@ -77,11 +78,11 @@ TEST_F(ClientHubTest, ServerTextReachesTheBarTheBoxTheFilesAndOnePlayerUntilTheE
         paneWhileOpen = term.DescPane().GetAllText();
         AnswerBox(&seen, QMessageBox::Ok, &format)(w);
     });
-    server.Send(Frame(IncomingType::msgbox, kMarkup));
+    server.Send(Frame(IncomingType::msgbox, kHostileMarkup));
     server.Send(Frame(IncomingType::desctext, "", "", "behind the box"));
     ASSERT_TRUE(Displays(term.DescPane(), "behind the box"));
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(seen, "Msg from server... | " + QString::fromLatin1(kMarkup));
+    EXPECT_EQ(seen, "Msg from server... | " + QString::fromLatin1(kHostileMarkup));
     EXPECT_EQ(std::pair(format, icon), std::pair(Qt::PlainText, QMessageBox::Information));
     EXPECT_EQ(paneWhileOpen.find("behind the box"), std::string::npos);
 

@@ -236,9 +236,9 @@ TEST(MudScreenText, WordsFedWholeOrByteByByteLeaveTheSameCells) {
             "\x1b[32mab\r\nand a line after them\r\n",
         "\r\ncaf\xC3\xA9 \x1b[31mand then \x1b[32msome words\r\n\xE4\xB8\xAD after a wide one\r\n",
     };
-    for (const auto [mode, columns] : {std::pair(ColourMode::Basic, 80),
-                                       {ColourMode::Full, 80},
-                                       {ColourMode::Full, kBufferColumns}}) {
+    for (const auto& [mode, columns] : {std::pair(ColourMode::Basic, 80),
+                                        {ColourMode::Full, 80},
+                                        {ColourMode::Full, kBufferColumns}}) {
         for (const std::string& bytes : streams) {
             SCOPED_TRACE(testing::PrintToString(bytes) + " " + std::to_string(columns));
             TMudScreen whole(kSettings), pieces(kSettings);

@@ -14,12 +14,12 @@
 namespace tav {
 namespace {
 
-struct Fixture {
+struct TextMapFixture {
     Settings settings{};
     TMudScreen screen{settings};
     ScreenTextMap map{screen};
 
-    explicit Fixture(int lines) {
+    explicit TextMapFixture(int lines) {
         screen.SetEncoding(TextEncoding::Latin1);
         screen.ResetScreen(lines);
     }
@@ -48,7 +48,7 @@ TEST(ScreenTextMap, TextIsLinesJoinedWithLineEnds) {
     };
     for (const auto& [name, lines, fed, text] : cases) {
         SCOPED_TRACE(name);
-        Fixture f(lines);
+        TextMapFixture f(lines);
         f.Feed(fed);
         const int count = f.map.CharacterCount();
         EXPECT_EQ(count, static_cast<int>(text.size()));
@@ -64,7 +64,7 @@ TEST(ScreenTextMap, TextIsLinesJoinedWithLineEnds) {
 }
 
 TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
-    Fixture f(3);
+    TextMapFixture f(3);
     f.Feed("abc\r\nde");
     const int count = f.map.CharacterCount(); // "abc\nde\n"
     ASSERT_EQ(count, 7);
@@ -97,7 +97,7 @@ TEST(ScreenTextMap, OutOfRangeQueriesAreClampedAndChangesAreFollowedOnRequest) {
 // back whole only when a range holds both (U+20000 and U+203FF end their pairs in the first
 // and the last low unit).
 TEST(ScreenTextMap, AstralCharactersTakeTwoOffsets) {
-    Fixture f(2);
+    TextMapFixture f(2);
     f.screen.SetEncoding(TextEncoding::Utf8);
     const std::string first = "\xF0\xA0\x80\x80", last = "\xF0\xA0\x8F\xBF";
     f.Feed("a" + first + last);
@@ -110,7 +110,7 @@ TEST(ScreenTextMap, AstralCharactersTakeTwoOffsets) {
 // A character with combining marks reads as the one character they compose to, or as
 // itself where they compose to none.
 TEST(ScreenTextMap, MarksComposeWhereTheyCan) {
-    Fixture f(2);
+    TextMapFixture f(2);
     f.screen.SetEncoding(TextEncoding::Utf8);
     f.Feed("e\xCC\x81x\xCC\x81!");
     ASSERT_EQ(f.map.CharacterCount(), 4);
@@ -123,7 +123,7 @@ TEST(ScreenTextMap, MarksComposeWhereTheyCan) {
 
 TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {
     constexpr int kLines = 50'000;
-    Fixture f(kLines);
+    TextMapFixture f(kLines);
     std::string fed;
     for (int n = 0; n < kLines - 1; ++n)
         fed += "line " + std::to_string(n) + "\r\n";
@@ -137,7 +137,7 @@ TEST(ScreenTextMap, ReadsAroundTheMiddleOfALongScrollback) {
 using Cells = std::vector<std::pair<int, int>>;
 
 TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
-    Fixture f(20);
+    TextMapFixture f(20);
     f.Feed("The Orc hits the orc.\r\norcish orcs; Orc_2 ORC orca orc9\r\n\xC9lan \xE9lan, "
            "aaaa\r\norc\xC0 \xC0orc \xDEorn Zed\r\n");
     const std::tuple<const char*, SearchOptions, Cells> cases[] = {
@@ -164,7 +164,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
 
     // A word that ends its line is whole, whatever a longer line before it held there; a
     // text as wide as the buffer is found.
-    Fixture ends(4);
+    TextMapFixture ends(4);
     ends.Feed("the orcish\r\nthe orc\r\n");
     EXPECT_EQ(ends.Find("orc", {.wholeWords = true}), (Cells{{1, 4}}));
     ends.screen.autowrap = false;
@@ -174,7 +174,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
 
     // Letters and digits at either end of each range, and '_', join a word; '@', '[',
     // '`', '{', '/' and ':' do not, whether or not the case must match.
-    Fixture words(4);
+    TextMapFixture words(4);
     words.Feed("orca Zorc orcz 0orc orc9 Aorc _orc orc@ [orc` {orc/ :orc:\r\n");
     for (const bool matchCase : {false, true})
         EXPECT_EQ(words.Find("orc", {.matchCase = matchCase, .wholeWords = true}),
@@ -185,7 +185,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
     // anything of Latin-1 below the accented letters; past Latin-1, letters of every
     // script do, and symbols do not.
     for (const TextEncoding encoding : {TextEncoding::Latin1, TextEncoding::Utf8}) {
-        Fixture both(4);
+        TextMapFixture both(4);
         both.screen.SetEncoding(encoding);
         const std::string latin1 = "\xC9orc orc\xE9 orc \xF7orc orc\xD7 \xABorc\xBB";
         both.Feed((encoding == TextEncoding::Utf8 ? Latin1ToUtf8(latin1) : latin1) + "\r\n");
@@ -194,7 +194,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
                       (Cells{{0, 10}, {0, 15}, {0, 19}, {0, 25}}))
                 << static_cast<int>(encoding) << matchCase;
     }
-    Fixture wide(4);
+    TextMapFixture wide(4);
     wide.screen.SetEncoding(TextEncoding::Utf8);
     wide.Feed("\xE4\xB8\xADorc orc\xF0\x9F\x98\x80 orc \xC4\x80orc\r\n"); // 中, 😀, Ā
     for (const bool matchCase : {false, true})
@@ -202,7 +202,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
                   (Cells{{0, 6}, {0, 12}}));
 
     // A match in the last cell of a line as wide as the buffer.
-    Fixture edge(4);
+    TextMapFixture edge(4);
     edge.screen.autowrap = false;
     edge.screen.SetSize(24, kBufferColumns);
     edge.Feed(std::string(kBufferColumns - 3, '.') + "orc\r\n");
@@ -212,7 +212,7 @@ TEST(ScrollbackSearch, FindsEveryOccurrenceByCaseAndWholeWords) {
 }
 
 TEST(ScrollbackSearch, StepsWrapRoundAndMatchesFollowTheirLinesAsTheBufferScrolls) {
-    Fixture f(4);
+    TextMapFixture f(4);
     f.Feed("one orc\r\nno match\r\norc orc\r\n");
     const std::vector<SearchMatch> matches = SearchScreen(f.screen, "orc", {}).matches;
     ASSERT_EQ(matches.size(), 3u);
@@ -235,7 +235,7 @@ TEST(ScrollbackSearch, StepsWrapRoundAndMatchesFollowTheirLinesAsTheBufferScroll
 }
 
 TEST(ScrollbackSearch, StopsCountingAtTheBound) {
-    Fixture f(400);
+    TextMapFixture f(400);
     std::string line;
     for (int k = 0; k < 30; ++k)
         line += "a ";
@@ -254,18 +254,18 @@ struct TestClock : IntervalClock {
 using Said = std::vector<std::string>;
 
 // At a time a line arrives (or, with no line, the timer ticks), and what is announced.
-struct Step {
+struct Arrival {
     std::int32_t at;
     const char* line; // nullptr: a timer tick
     Said said;
 };
 
-void RunScript(const char* name, std::int32_t start, const std::vector<Step>& steps) {
+void RunScript(const char* name, std::int32_t start, const std::vector<Arrival>& steps) {
     TestClock clock;
     clock.now = start;
     AnnouncementThrottle throttle(clock, {3, 1000});
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        const Step& step = steps[i];
+        const Arrival& step = steps[i];
         clock.now = static_cast<std::int32_t>(static_cast<std::uint32_t>(start) +
                                               static_cast<std::uint32_t>(step.at));
         Said said;
@@ -278,14 +278,15 @@ void RunScript(const char* name, std::int32_t start, const std::vector<Step>& st
 }
 
 // Four lines at `at`: three are read, the fourth is held back.
-std::vector<Step> Burst(std::int32_t at, std::vector<Step> then) {
-    std::vector<Step> steps = {{at, "1", {"1"}}, {at, "2", {"2"}}, {at, "3", {"3"}}, {at, "4", {}}};
+std::vector<Arrival> Burst(std::int32_t at, std::vector<Arrival> then) {
+    std::vector<Arrival> steps = {
+        {at, "1", {"1"}}, {at, "2", {"2"}}, {at, "3", {"3"}}, {at, "4", {}}};
     steps.insert(steps.end(), then.begin(), then.end());
     return steps;
 }
 
 TEST(AnnouncementThrottle, BurstsAreCutToAFewLinesAndASummary) {
-    const std::vector<std::pair<const char*, std::vector<Step>>> scripts = {
+    const std::vector<std::pair<const char*, std::vector<Arrival>>> scripts = {
         {"a slow trickle is read line by line",
          {{0, "a", {"a"}}, {600, "b", {"b"}}, {1200, "c", {"c"}}, {1900, "d", {"d"}}}},
         {"a burst: three lines, then the summary when the timer ticks",

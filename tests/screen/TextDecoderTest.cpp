@@ -12,7 +12,7 @@ namespace tav {
 namespace {
 
 using Kind = Utf8Step::Kind;
-const Settings kSettings{};
+const Settings kDefaults{};
 
 // A sequence broken by another byte covers only what came before that byte, so the byte
 // (an escape, a line end) is read afresh. Every well-formed and ill-formed start is
@@ -66,7 +66,7 @@ TEST(GameBytes, TextGoesOutEncodedOnce) {
 
 // The lines a screen completes for `bytes`.
 std::vector<std::string> LinesOf(TextEncoding encoding, const std::string& bytes) {
-    TMudScreen screen(kSettings);
+    TMudScreen screen(kDefaults);
     screen.SetEncoding(encoding);
     screen.AddText(bytes);
     std::vector<std::string> lines;
@@ -109,7 +109,7 @@ TEST(MudScreenEncoding, SevenBitIsUnchangedByTheOtherPathsAndSwitchingEndsAPendi
     EXPECT_EQ(LinesOf(TextEncoding::SevenBit, all), LinesOf(TextEncoding::SevenBit, ascii));
 
     // Switching gives up a pending sequence as a question mark.
-    TMudScreen screen(kSettings);
+    TMudScreen screen(kDefaults);
     screen.SetEncoding(TextEncoding::Utf8);
     screen.AddText("ab\xE2\x86");
     EXPECT_EQ(screen.PendingBytes(), 2u);
@@ -207,7 +207,7 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
     };
     for (const auto& [autowrap, bytes, line0, line1] : cases) {
         SCOPED_TRACE(testing::PrintToString(bytes));
-        TMudScreen screen(kSettings);
+        TMudScreen screen(kDefaults);
         screen.SetEncoding(TextEncoding::Utf8);
         screen.SetSize(24, 10);
         screen.autowrap = autowrap;
@@ -249,7 +249,7 @@ TEST(UnicodeCells, LegacyEncodingsDecodeAcrossReadsAndEncodeBack) {
     for (const auto& [encoding, bytes, text] : cases) {
         for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
             SCOPED_TRACE(cut);
-            TMudScreen screen(kSettings);
+            TMudScreen screen(kDefaults);
             screen.SetEncoding(encoding);
             screen.AddText(bytes.substr(0, cut));
             if (cut == 4) { // a read ending with a whole character (a prompt) shows it at once
