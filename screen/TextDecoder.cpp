@@ -4,6 +4,8 @@
 
 #include <utf8proc.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdlib>
 
 namespace tav {
@@ -14,8 +16,9 @@ char CellCharacter(char32_t codePoint) {
     return '?';
 }
 
-CellFit FitOf(char32_t codePoint) {
-    if (codePoint < 0x300) return CellFit::Narrow; // the Latin-1 rules apply there
+namespace {
+
+CellFit FitFromProperties(char32_t codePoint) {
     const auto c = static_cast<utf8proc_int32_t>(codePoint);
     const utf8proc_category_t category = utf8proc_category(c);
     if (category == UTF8PROC_CATEGORY_MN || category == UTF8PROC_CATEGORY_ME) return CellFit::Mark;
@@ -26,6 +29,41 @@ CellFit FitOf(char32_t codePoint) {
                    category == UTF8PROC_CATEGORY_ZP
                ? CellFit::Invisible
                : CellFit::Narrow;
+}
+
+// The fit of every character of the Basic Multilingual Plane, two bits each, worked out
+// once: text in the scripts of East Asia asks for one per character, and the properties
+// behind it take two lookups in utf8proc's tables each time.
+class PlaneFits {
+public:
+    static constexpr char32_t kPlaneEnd = 0x10000;
+
+    PlaneFits() {
+        for (char32_t c = 0; c < kPlaneEnd; ++c) {
+            const auto fit = static_cast<std::uint8_t>(FitFromProperties(c));
+            packed_[c / kPerByte] |= static_cast<std::uint8_t>(fit << Shift(c));
+        }
+    }
+    CellFit Of(char32_t c) const {
+        return static_cast<CellFit>((packed_[c / kPerByte] >> Shift(c)) & 3u);
+    }
+
+private:
+    static constexpr char32_t kPerByte = 4;
+    static unsigned Shift(char32_t c) { return static_cast<unsigned>(c % kPerByte) * 2; }
+
+    std::array<std::uint8_t, kPlaneEnd / kPerByte> packed_{};
+};
+
+} // namespace
+
+CellFit FitOf(char32_t codePoint) {
+    if (codePoint < 0x300) return CellFit::Narrow; // the Latin-1 rules apply there
+    if (codePoint < PlaneFits::kPlaneEnd) {
+        static const PlaneFits plane;
+        return plane.Of(codePoint);
+    }
+    return FitFromProperties(codePoint);
 }
 
 char32_t LowerCase(char32_t codePoint) {
