@@ -202,8 +202,11 @@ void TMudScreen::PutWide(char32_t c) {
         passScrolls_ += NewLine();
         col_ = bufCol_ = 0;
     }
-    lineTextKnown_ = false;
     const int at = std::min(bufCol_, buffer_.Columns() - 2);
+    if (at == bufCol_)
+        FollowWide(c);
+    else
+        lineTextKnown_ = false; // it takes the cell before
     ScreenLine& line = buffer_[bufLine_];
     line.PrepareWrite(at, at + 2);
     line.ch[at] = c;
@@ -218,12 +221,11 @@ void TMudScreen::AttachMark(char32_t mark) {
     // The mark joins the character just written on this line; with none there it is
     // dropped, as are marks beyond what a cell keeps.
     if (bufCol_ == 0) return;
-    lineTextKnown_ = false;
     ScreenLine& line = buffer_[bufLine_];
     int k = bufCol_ - 1;
     if (line.ch[k] == 0) return;
     if (line.ch[k] == kWideTail && k > 0) --k;
-    line.AddMark(k, mark);
+    if (line.AddMark(k, mark)) FollowMark(mark, k);
 }
 
 int TMudScreen::NewLine() {

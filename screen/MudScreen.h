@@ -301,6 +301,17 @@ private:
         lineTextCells_ += static_cast<int>(n);
     }
     void FollowLineText(const char32_t* run, std::size_t n);
+    // A wide character is being written at bufCol_, or a mark joined to the character
+    // before it: the line's text follows them too.
+    void FollowWide(char32_t c);
+    void FollowMark(char32_t mark, int column);
+    // From here on lineTextColumns_ holds the column of each byte of the text.
+    void KeepLineTextColumns() {
+        if (lineTextColumnsKept_) return;
+        // Every byte so far was a column of its own.
+        std::memcpy(lineTextColumns_.data(), kColumnNumbers.data(), lineTextBytes_);
+        lineTextColumnsKept_ = true;
+    }
     // Whether lineText_ is the text of the cursor's line.
     bool LineTextKnown() const { return lineTextKnown_ && lineTextLine_ == bufLine_; }
     void SelectGraphicRendition(const int* values, int count);
@@ -358,7 +369,8 @@ private:
     // change of cells ends this until the next line opens. On a Unicode screen the text
     // is UTF-8, and once a character took more than one byte, lineTextColumns_ holds the
     // column of each byte (until then byte i lies in column i). A character takes a
-    // column and at most four bytes, so the text always fits.
+    // column and at most four bytes, and a mark is followed only while the text keeps
+    // within four bytes a column, so the text always fits.
     static constexpr std::size_t kLineTextRoom = static_cast<std::size_t>(kMaxBufferColumns) * 4;
     // 0, 1, 2, ...: the columns of a run of bytes one a column are a stretch of these.
     static constexpr auto kColumnNumbers = [] {

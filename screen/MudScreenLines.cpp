@@ -54,11 +54,7 @@ void TMudScreen::FollowLineText(const char32_t* run, std::size_t n) {
             if (lineTextColumnsKept_) lineTextColumns_[lineTextBytes_] = column;
             ++lineTextBytes_;
         } else {
-            if (!lineTextColumnsKept_) {
-                // Every byte so far was a column of its own.
-                std::memcpy(lineTextColumns_.data(), kColumnNumbers.data(), lineTextBytes_);
-                lineTextColumnsKept_ = true;
-            }
+            KeepLineTextColumns();
             if (c < 0x800) {
                 // Two bytes, written here rather than through the general encoder.
                 lineText_[lineTextBytes_] = static_cast<char>(0xC0 | (c >> 6));
@@ -74,6 +70,35 @@ void TMudScreen::FollowLineText(const char32_t* run, std::size_t n) {
         }
         ++lineTextCells_;
     }
+}
+
+void TMudScreen::FollowWide(char32_t c) {
+    if (!LineTextKnown() || bufCol_ != lineTextCells_) {
+        lineTextKnown_ = false;
+        return;
+    }
+    KeepLineTextColumns();
+    const std::size_t length = EncodeUtf8(c, lineText_.data() + lineTextBytes_);
+    std::fill_n(lineTextColumns_.begin() + lineTextBytes_, length,
+                static_cast<std::uint8_t>(lineTextCells_));
+    lineTextBytes_ += length;
+    lineTextCells_ += 2; // the right half has no text of its own
+}
+
+void TMudScreen::FollowMark(char32_t mark, int column) {
+    char bytes[4];
+    const std::size_t length = EncodeUtf8(mark, bytes);
+    // The mark's bytes follow its character's, which end the text.
+    if (!LineTextKnown() || bufCol_ != lineTextCells_ ||
+        lineTextBytes_ + length > 4 * static_cast<std::size_t>(lineTextCells_)) {
+        lineTextKnown_ = false;
+        return;
+    }
+    KeepLineTextColumns();
+    std::memcpy(lineText_.data() + lineTextBytes_, bytes, length);
+    std::fill_n(lineTextColumns_.begin() + lineTextBytes_, length,
+                static_cast<std::uint8_t>(column));
+    lineTextBytes_ += length;
 }
 
 void TMudScreen::PutWord(const unsigned char* run, std::size_t n, ScreenLine& line) {

@@ -217,6 +217,69 @@ TEST(UnicodeCells, WidthsWrappingOverwritingAndMarks) {
     }
 }
 
+// A completed line hands over what its cells hold, whether the screen followed its text as
+// it was written or read it back: wide characters and marks where the text ends, at the
+// buffer's edge, after a wrap, past what a cell keeps, and on a cell the cursor went back to.
+TEST(UnicodeCells, ALineOfWideCharactersAndMarksHandsOverItsCells) {
+    struct Case {
+        bool autowrap;
+        std::string bytes;
+        int bufferColumns = kBufferColumns;
+    };
+    std::string heavy; // four bytes a character and two marks of four: room for few
+    for (int k = 0; k < kWideBufferColumns - 1; ++k)
+        heavy += "\U00010000\U0001D167\U0001D168";
+    const Case cases[] = {
+        {true, "a\u4E2Db\U0001F600!"},
+        {true, "e\u0301\u0323\u030Ax"},            // the third mark is dropped
+        {true, "\u4E2D\u0301z"},                   // a mark on a wide character
+        {true, "ae\u0301\u0323"},                  // two marks in the room of two columns
+        {true, "\u00E9\u0301\u0323"},              // more bytes than four a column
+        {true, "ab\x1b[1D\u0301c"},                // a mark on a cell before the text's end
+        {true, std::string(79, 'a') + "\u4E2Dz"},  // wrapped whole to the next line
+        {false, std::string(131, 'a') + "\u4E2D"}, // takes the last cell of the text
+        {false, std::string(130, 'a') + "\u4E2D\u0301"},
+        {false, heavy, kWideBufferColumns},
+    };
+    for (const auto& [autowrap, bytes, bufferColumns] : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes.substr(0, 40)));
+        Settings settings{};
+        settings.urlaware = 1;
+        TMudScreen screen(settings);
+        screen.SetEncoding(TextEncoding::Utf8);
+        screen.SetBufferColumns(bufferColumns);
+        screen.keepLineAttributes = true;
+        screen.autowrap = autowrap;
+        screen.AddText("\r\n\x1b[1m" + bytes + "\r\n");
+        std::vector<TakenLine> taken;
+        while (auto line = screen.TakeLineWithAttributes())
+            taken.push_back(std::move(*line));
+        ASSERT_EQ(taken.size(), autowrap && bytes.size() > 80 ? 3u : 2u);
+        for (std::size_t k = 0; k < taken.size(); ++k) {
+            const ScreenLine& line =
+                screen.Line(screen.BufferLine() - static_cast<int>(taken.size() - k));
+            std::string text;
+            std::vector<Attr> attrs;
+            std::vector<std::uint8_t> columns;
+            AppendCellText(text, line, 0, TextLength(line), true, &attrs, &columns);
+            bool byteAColumn = true; // then the columns go without saying
+            for (std::size_t b = 0; b < columns.size(); ++b)
+                byteAColumn &= columns[b] == b;
+            if (byteAColumn) columns.clear();
+            EXPECT_EQ(std::tuple(taken[k].text, taken[k].attrs, taken[k].byteColumns),
+                      std::tuple(text, attrs, columns));
+        }
+    }
+    // A URL that a wide character ends, at the end of its line, is marked whole.
+    Settings settings{};
+    settings.urlaware = 1;
+    TMudScreen screen(settings);
+    screen.SetEncoding(TextEncoding::Utf8);
+    screen.AddText("\r\nsee http://x.jp/\u4F8B\r\n");
+    EXPECT_EQ(screen.UrlAt({1, 4}), "http://x.jp/\u4F8B");
+    EXPECT_TRUE(screen.Line(1).attr[17] & attr::kUrl); // its right half underlined too
+}
+
 // A Unicode screen hands out UTF-8 (whole wide characters selected); search counts cells.
 TEST(UnicodeCells, HandedOutTextIsUtf8) {
     Settings settings{};
