@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include <algorithm>
+
 namespace tav {
 
 namespace {
@@ -21,6 +23,17 @@ bool Opened(void* h) {
 bool InRange(unsigned char b, unsigned char low, unsigned char high) {
     return b >= low && b <= high;
 }
+
+// Two-byte sequences: a lead 0x81-0xFE and a trail 0x40-0xFE, of which each encoding
+// takes some.
+constexpr unsigned char kFirstLead = 0x81;
+constexpr unsigned char kLastLead = 0xFE;
+constexpr unsigned char kFirstTrail = 0x40;
+constexpr unsigned char kLastTrail = 0xFE;
+constexpr std::size_t kTrails = kLastTrail - kFirstTrail + 1;
+constexpr std::size_t kPairs = (kLastLead - kFirstLead + 1) * kTrails;
+constexpr char32_t kNotDecoded = 0xFFFFFFFF;
+constexpr char32_t kNoCharacter = 0xFFFFFFFE;
 
 } // namespace
 
@@ -53,6 +66,23 @@ LegacyCodec::~LegacyCodec() {
 }
 
 std::optional<char32_t> LegacyCodec::Decode(std::string_view sequence) {
+    const auto byte = [&sequence](std::size_t k) {
+        return static_cast<unsigned char>(sequence[k]);
+    };
+    if (sequence.size() != 2 || !InRange(byte(0), kFirstLead, kLastLead) ||
+        !InRange(byte(1), kFirstTrail, kLastTrail))
+        return DecodeWithIconv(sequence);
+    if (!pairs_) {
+        pairs_ = std::make_unique_for_overwrite<char32_t[]>(kPairs);
+        std::fill_n(pairs_.get(), kPairs, kNotDecoded);
+    }
+    char32_t& known = pairs_[(byte(0) - kFirstLead) * kTrails + (byte(1) - kFirstTrail)];
+    if (known == kNotDecoded) known = DecodeWithIconv(sequence).value_or(kNoCharacter);
+    if (known == kNoCharacter) return std::nullopt;
+    return known;
+}
+
+std::optional<char32_t> LegacyCodec::DecodeWithIconv(std::string_view sequence) {
     if (!Opened(toUnicode_) || sequence.empty() || sequence.size() > 4) return std::nullopt;
     char in[4];
     sequence.copy(in, sequence.size());

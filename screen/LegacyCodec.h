@@ -3,6 +3,7 @@
 #include "settings/ProfileOptions.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,9 @@ struct LegacyStep {
 LegacyStep ScanLegacy(std::string_view bytes, TextEncoding encoding);
 
 // Converts single characters between Unicode and GB18030 or Big5 with the C library's
-// iconv. One codec serves one thread.
+// iconv. One codec serves one thread. Both encodings are stateless, so what a two-byte
+// sequence stands for is asked of iconv once and kept: the text of a game in them is
+// nearly all two-byte characters, and iconv takes a long way for each.
 class LegacyCodec {
 public:
     explicit LegacyCodec(TextEncoding encoding);
@@ -44,8 +47,13 @@ public:
     static LegacyCodec& ForThread(TextEncoding encoding);
 
 private:
+    std::optional<char32_t> DecodeWithIconv(std::string_view sequence);
+
     void* toUnicode_;
     void* fromUnicode_;
+    // By lead and trail byte: the character of each two-byte sequence decoded so far,
+    // kNoCharacter for one that stands for none, kNotDecoded for the rest.
+    std::unique_ptr<char32_t[]> pairs_;
 };
 
 } // namespace tav
