@@ -1,13 +1,14 @@
 // Throughput of the terminal screen: the game corpus fed through AddText in 1024-byte
 // blocks with the line queue drained after each, for two scrollback sizes, and a plain
 // memcpy of the same bytes as the reference of this machine; then a multilingual UTF-8
-// text (wide characters, combining marks, emoji) through a UTF-8 screen. Then the intake of a
-// negotiated connection: the same corpus through the telnet layer into the screen, plain
-// and compressed (MCCP, as a server flushes it every 4 KiB), in MB/s of game text. Last,
-// a colourful UTF-8 corpus (256 and true colours, backgrounds, styles) in UTF-8 with basic
-// and with full colour, beside the game corpus in full colour; the goal for UTF-8 in full
-// colour is 200 MB/s on an idle machine. Each of these is compared with the basic game
-// corpus measured beside it, pass for pass, which tells the most on a busy machine.
+// text (wide characters, combining marks, emoji) through a UTF-8 screen, and Chinese text
+// through a GB18030 screen. Then the intake of a negotiated connection: the same corpus
+// through the telnet layer into the screen, plain and compressed (MCCP, as a server flushes
+// it every 4 KiB), in MB/s of game text. Last, a colourful UTF-8 corpus (256 and true
+// colours, backgrounds, styles) in UTF-8 with basic and with full colour, beside the game
+// corpus in full colour; the goal for UTF-8 in full colour is 200 MB/s on an idle machine.
+// Each of these is compared with the basic game corpus measured beside it, pass for pass,
+// which tells the most on a busy machine.
 #include "bench/Corpus.h"
 #include "net/TelnetProtocol.h"
 #include "screen/MudScreen.h"
@@ -76,6 +77,26 @@ std::string MultilingualCorpus(std::size_t bytes) {
         "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF \xF0\x9F\x98\x80 "
         "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94",
         "HP: 120/120 MP: 45/80 \xE2\x9D\xA4 > \xFF\xF9",
+    };
+    std::string out;
+    for (std::size_t k = 0; out.size() < bytes; ++k) {
+        out += kLines[k % std::size(kLines)];
+        out += "\r\n";
+    }
+    out.resize(bytes);
+    return out;
+}
+
+// Chinese game text in GB18030: a room, a speech in colour, a traditional line, a prompt.
+std::string ChineseGb18030Corpus(std::size_t bytes) {
+    static const char* const kLines[] = {
+        "\xC4\xE3\xBF\xB4\xB5\xBD\xD2\xBB\xD7\xF9\xB8\xDF\xCB\xFE\xA3\xAC\xB1\xB1\xC3\xE6"
+        "\xD3\xD0\xD2\xBB\xC9\xC8\xC3\xC5\xA1\xA3",
+        "\x1B[1;33m\xB5\xEA\xD0\xA1\xB6\xFE\xD0\xA6\xC3\xD0\xC3\xD0\xB5\xD8\xCB\xB5\xB5\xC0"
+        "\xA3\xBA\xBF\xCD\xB9\xD9\xA3\xAC\xC0\xEF\xB1\xDF\xC7\xEB\xA3\xA1\x1B[0m",
+        "\xDF\x40\xD1\x65\xCA\xC7\x93\x50\xD6\xDD\xB3\xC7\xB5\xC4\xD6\xD0\xD1\xEB\x8F\x56"
+        "\x88\xF6\xA3\xAC\xCB\xC4\xD6\xDC\xC8\xCB\x81\xED\xC8\xCB\xCD\xF9\xA1\xA3",
+        "HP: 120/120 MP: 45/80 > \xFF\xF9",
     };
     std::string out;
     for (std::size_t k = 0; out.size() < bytes; ++k) {
@@ -164,6 +185,10 @@ int main() {
     const double multilingualMb = static_cast<double>(multilingual.size()) / 1e6;
     std::printf("AddText UTF-8, multilingual, scrollback 10000: %8.1f MB/s\n",
                 multilingualMb / intake(multilingual, 10000, tav::TextEncoding::Utf8));
+    const std::string chinese = ChineseGb18030Corpus(kCorpusBytes / 4);
+    std::printf("AddText GB18030, Chinese, scrollback 10000: %8.1f MB/s\n",
+                static_cast<double>(chinese.size()) / 1e6 /
+                    intake(chinese, 10000, tav::TextEncoding::Gb18030));
 
     const std::string compressed = CompressedStream(corpus);
     std::printf("compressed stream: %.1f MB (%.1fx)\n",
