@@ -66,20 +66,25 @@ LegacyCodec::~LegacyCodec() {
 }
 
 std::optional<char32_t> LegacyCodec::Decode(std::string_view sequence) {
+    const char32_t c = DecodeOr(sequence, kNoCharacter);
+    if (c == kNoCharacter) return std::nullopt;
+    return c;
+}
+
+char32_t LegacyCodec::DecodeOr(std::string_view sequence, char32_t none) {
     const auto byte = [&sequence](std::size_t k) {
         return static_cast<unsigned char>(sequence[k]);
     };
     if (sequence.size() != 2 || !InRange(byte(0), kFirstLead, kLastLead) ||
         !InRange(byte(1), kFirstTrail, kLastTrail))
-        return DecodeWithIconv(sequence);
+        return DecodeWithIconv(sequence).value_or(none);
     if (!pairs_) {
         pairs_ = std::make_unique_for_overwrite<char32_t[]>(kPairs);
         std::fill_n(pairs_.get(), kPairs, kNotDecoded);
     }
     char32_t& known = pairs_[(byte(0) - kFirstLead) * kTrails + (byte(1) - kFirstTrail)];
     if (known == kNotDecoded) known = DecodeWithIconv(sequence).value_or(kNoCharacter);
-    if (known == kNoCharacter) return std::nullopt;
-    return known;
+    return known == kNoCharacter ? none : known;
 }
 
 std::optional<char32_t> LegacyCodec::DecodeWithIconv(std::string_view sequence) {

@@ -40,6 +40,10 @@ public:
     // The character one whole sequence (as ScanLegacy found it) stands for; nothing when
     // the encoding gives it none.
     std::optional<char32_t> Decode(std::string_view sequence);
+    // As Decode, with `none` for a sequence that stands for no character: the screen's
+    // intake asks for every character, and an optional returned from here went back
+    // through memory in a way that stalled each call.
+    char32_t DecodeOr(std::string_view sequence, char32_t none);
     // Appends a character's bytes; false (nothing appended) when the encoding lacks it.
     bool Encode(std::string& out, char32_t codePoint);
 

@@ -339,13 +339,14 @@ std::size_t ScreenParser::Legacy(std::size_t i, ParserEvents& events) {
         const std::string_view rest = bytes.substr(j);
         const LegacyStep step = ScanLegacy(rest, encoding_);
         if (step.kind == LegacyStep::Kind::Incomplete) break;
-        const std::optional<char32_t> c = step.kind == LegacyStep::Kind::Char
-                                              ? codec.Decode(rest.substr(0, step.length))
-                                              : std::nullopt;
-        if (!c || *c < 0xA0)
+        // A sequence that stands for no character (0 here) or for a control shows as '?'.
+        const char32_t c = step.kind == LegacyStep::Kind::Char
+                               ? codec.DecodeOr(rest.substr(0, step.length), 0)
+                               : 0;
+        if (c < 0xA0)
             narrow_.push_back(U'?');
         else
-            Character(*c, events);
+            Character(c, events);
         j += step.length;
     }
     FlushNarrow(events);
