@@ -262,14 +262,28 @@ TEST(UnicodeCells, ALineOfWideCharactersAndMarksHandsOverItsCells) {
             std::vector<Attr> attrs;
             std::vector<std::uint8_t> columns;
             AppendCellText(text, line, 0, TextLength(line), true, &attrs, &columns);
-            bool byteAColumn = true; // then the columns go without saying
+            bool byteAColumn = true; // then the columns go without saying, but for marks
             for (std::size_t b = 0; b < columns.size(); ++b)
                 byteAColumn &= columns[b] == b;
-            if (byteAColumn) columns.clear();
+            if (byteAColumn && !line.marks) columns.clear();
             EXPECT_EQ(std::tuple(taken[k].text, taken[k].attrs, taken[k].byteColumns),
                       std::tuple(text, attrs, columns));
         }
     }
+    // After a prompt with a mark, the rest of its line (all ASCII) still comes with its
+    // columns, as the line's cells read back give them.
+    TMudScreen prompt(kDefaults);
+    prompt.SetEncoding(TextEncoding::Utf8);
+    prompt.AddText("\r\ne\u0301> ");
+    prompt.EndPrompt();
+    prompt.AddText("go\r\n");
+    std::vector<TakenLine> taken;
+    while (auto line = prompt.TakeLineWithAttributes())
+        taken.push_back(std::move(*line));
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(std::tuple(taken[2].text, taken[2].column, taken[2].byteColumns),
+              std::tuple("go", 3, std::vector<std::uint8_t>{3, 4}));
+
     // A URL that a wide character ends, at the end of its line, is marked whole.
     Settings settings{};
     settings.urlaware = 1;
