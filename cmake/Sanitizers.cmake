@@ -4,7 +4,7 @@
 #                            vector's size but inside its capacity escapes ASan)
 #   -DTAV_SANITIZE=thread    ThreadSanitizer; -DTAV_TSAN=ON is the older spelling
 #   -DTAV_FUZZ=ON            clang only: every library instrumented for libFuzzer with ASan +
-#                            UBSan, and the fuzz targets of fuzz/
+#                            UBSan and TAV_FUZZING defined, and the fuzz targets of fuzz/
 # The flags reach every target, tests and tools included, so one tree is one kind of build.
 
 if(TAV_TSAN)
@@ -28,6 +28,8 @@ if(TAV_FUZZ)
     # The libraries get coverage instrumentation without libFuzzer's main; the targets in
     # fuzz/ link -fsanitize=fuzzer themselves.
     add_compile_options(-fsanitize=fuzzer-no-link ${_tav_asan_flags} -g)
+    # The program's own consistency checks that only debug builds make otherwise.
+    add_compile_definitions(TAV_FUZZING)
     add_link_options(-fsanitize=address,undefined)
 elseif(TAV_SANITIZE STREQUAL "address")
     add_compile_options(${_tav_asan_flags} -g)

@@ -2,7 +2,8 @@
 // cursor, top line and screen lie inside the buffer and every row the view is told to paint
 // can be read; every eighth one and at the end, no cell holds a colour the view cannot
 // paint, half a wide character or the leftover of an overwritten URL. Completed lines may
-// be gagged or coloured afterwards, as trigger actions do.
+// be gagged or coloured afterwards, as trigger actions do. In this build the screen itself
+// checks that each completed line's text, attributes and columns are what its cells give.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScreenOps.h"
 #include "screen/MudScreen.h"
@@ -209,9 +210,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             screen.SetEncoding(static_cast<tav::TextEncoding>(script.Byte() % 5));
             screen.SetBufferColumns((bits & 64) != 0 ? tav::kWideBufferColumns
                                                      : tav::kBufferColumns);
+            screen.keepLineAttributes = (bits & 128) != 0;
             break;
         }
         case ScreenOp::Select: Select(screen, script); break;
+        case ScreenOp::Prompt:
+            screen.EndPrompt();
+            while (auto line = screen.TakeLineWithAttributes())
+                taken[takenCount++ % taken.size()] = line->serial;
+            break;
         case ScreenOp::Line: {
             const std::uint8_t which = script.Byte();
             const std::uint64_t serial = taken[which % taken.size()];

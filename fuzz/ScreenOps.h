@@ -17,12 +17,13 @@ enum class ScreenOp : std::uint8_t {
     PageDown,  // one byte: bit 0 paints at once
     Hold,      // ToggleHold, as Scroll Lock does
     Reset,     // two bytes: ResetScreen(1 + value % kMaxResetLines)
-    Modes,     // two bytes: autowrap, appendcr, smoothscroll, urlaware, visualbell and full
-               // colour bits, then the text encoding (modulo 5)
+    Modes,     // two bytes: autowrap, appendcr, smoothscroll, urlaware, visualbell, full
+               // colour, wide buffer and line attribute bits, then the text encoding (modulo 5)
     Select,    // kind, x, y (one byte each): the mouse, select all, clear, copy, URL
     Line,      // one byte: one of the last lines taken (bits 0-2) is gagged or coloured (bit 3)
+    Prompt,    // EndPrompt, as a prompt mark from the server ends a prompt
 };
-inline constexpr int kScreenOpCount = 10;
+inline constexpr int kScreenOpCount = 11;
 // How many of the last completed lines the Line operation can reach.
 inline constexpr std::size_t kRecentTakenLines = 8;
 // Small scrollbacks keep each run quick.
