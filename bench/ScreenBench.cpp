@@ -59,6 +59,17 @@ std::string CompressedStream(const std::string& text) {
     return out;
 }
 
+// The lines, each ended by CR LF, over and over up to `bytes`.
+template <std::size_t N> std::string RepeatLines(const char* const (&lines)[N], std::size_t bytes) {
+    std::string out;
+    for (std::size_t k = 0; out.size() < bytes; ++k) {
+        out += lines[k % N];
+        out += "\r\n";
+    }
+    out.resize(bytes);
+    return out;
+}
+
 // Game-like UTF-8 text in several scripts: accented Latin (some with combining marks),
 // Greek, Cyrillic, Chinese, Japanese, Korean and emoji, with colour changes and prompts,
 // repeated up to `bytes`.
@@ -78,13 +89,7 @@ std::string MultilingualCorpus(std::size_t bytes) {
         "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94",
         "HP: 120/120 MP: 45/80 \xE2\x9D\xA4 > \xFF\xF9",
     };
-    std::string out;
-    for (std::size_t k = 0; out.size() < bytes; ++k) {
-        out += kLines[k % std::size(kLines)];
-        out += "\r\n";
-    }
-    out.resize(bytes);
-    return out;
+    return RepeatLines(kLines, bytes);
 }
 
 // Chinese game text in GB18030: a room, a speech in colour, a traditional line, a prompt.
@@ -98,13 +103,7 @@ std::string ChineseGb18030Corpus(std::size_t bytes) {
         "\x88\xF6\xA3\xAC\xCB\xC4\xD6\xDC\xC8\xCB\x81\xED\xC8\xCB\xCD\xF9\xA1\xA3",
         "HP: 120/120 MP: 45/80 > \xFF\xF9",
     };
-    std::string out;
-    for (std::size_t k = 0; out.size() < bytes; ++k) {
-        out += kLines[k % std::size(kLines)];
-        out += "\r\n";
-    }
-    out.resize(bytes);
-    return out;
+    return RepeatLines(kLines, bytes);
 }
 
 // Feeds the screen whatever the telnet layer hands it.
