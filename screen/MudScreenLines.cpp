@@ -210,8 +210,11 @@ void TMudScreen::EndPrompt() {
 
 bool TMudScreen::PromptKept() const {
     if (promptLine_ != bufLine_) return false;
+    const ScreenLine& line = buffer_[bufLine_];
+    // A narrower buffer cut the prompt off: its line no longer holds it.
+    if (promptLength_ > line.width) return false;
     std::string text;
-    AppendCellText(text, buffer_[bufLine_], 0, promptLength_, unicode_);
+    AppendCellText(text, line, 0, promptLength_, unicode_);
     return text == promptText_;
 }
 

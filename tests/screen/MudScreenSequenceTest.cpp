@@ -188,6 +188,22 @@ TEST(MudScreenWide, TheBufferWidensAndNarrowsUnderItsText) {
     EXPECT_TRUE(Consistent(f.screen));
 }
 
+// A prompt handed over from a wide line and then cut off by a narrower buffer is no longer
+// kept: the next prompt mark reads no cell past the line, and hands over what is left.
+TEST(MudScreenWide, APromptCutOffByANarrowerBufferIsNoLongerKept) {
+    Fixture f;
+    f.screen.autowrap = false;
+    f.screen.SetBufferColumns(kWideBufferColumns);
+    f.Feed(std::string(140, 'p'));
+    f.screen.EndPrompt();
+    EXPECT_EQ(f.Lines(), Lines{std::string(140, 'p')});
+    f.screen.SetBufferColumns(kBufferColumns);
+    f.screen.EndPrompt();
+    f.Feed("\r\n");
+    EXPECT_EQ(f.Lines(), Lines{std::string(132, 'p')});
+    EXPECT_TRUE(Consistent(f.screen));
+}
+
 // Lines copied from another screen show its cursor's line on the last row, as the other
 // screen shows it while output arrives.
 TEST(MudScreenCopy, TheCopyShowsTheCursorsLineOnTheLastRow) {
