@@ -50,6 +50,8 @@ public:
 
 private:
     static constexpr char32_t kPerByte = 4;
+    static_assert(static_cast<int>(CellFit::Invisible) < 4,
+                  "each fit, Invisible the last, takes two bits");
     static unsigned Shift(char32_t c) { return static_cast<unsigned>(c % kPerByte) * 2; }
 
     std::array<std::uint8_t, kPlaneEnd / kPerByte> packed_{};
