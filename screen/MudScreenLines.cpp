@@ -7,7 +7,6 @@
 #include "settings/Utf8Text.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
